@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into ./build (or $SORVEL_BUILD_DIR).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${SORVEL_BUILD_DIR:-$here/build}
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --parallel "$(nproc)"

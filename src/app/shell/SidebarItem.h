@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QString>
+#include <QUuid>
+
+namespace sorvel {
+
+// A destination of the library window's sidebar.
+struct SidebarItem {
+    enum class Kind { Type, Active, Done, Archived, Calendar };
+
+    Kind kind = Kind::Active;
+    QUuid typeID;  // only for Kind::Type
+
+    static SidebarItem active() { return {Kind::Active, {}}; }
+    static SidebarItem done() { return {Kind::Done, {}}; }
+    static SidebarItem archived() { return {Kind::Archived, {}}; }
+    static SidebarItem calendar() { return {Kind::Calendar, {}}; }
+    static SidebarItem type(const QUuid& id) { return {Kind::Type, id}; }
+
+    bool operator==(const SidebarItem& other) const {
+        return kind == other.kind && (kind != Kind::Type || typeID == other.typeID);
+    }
+
+    QString title() const;
+    QString symbol() const;
+    bool includes(const AudioProject& project) const;
+};
+
+} // namespace sorvel

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "core/AudioProject.h"
+#include "core/Library.h"
+#include "core/TypeRegistry.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QFileSystemWatcher;
+
+namespace sorvel {
+
+// The application's single owner of all projects. Every change made in the
+// application goes through one of its operations; the whole data file is
+// written 0.3 s after the last change, and changes written by other processes
+// (the widget) are reloaded from the data folder.
+class ProjectStore final : public QObject {
+    Q_OBJECT
+public:
+    struct ArchiveOptions {
+        bool moveFolders = false;
+        bool writeSummary = true;
+    };
+
+    // What the store asks of the desktop; replaced in tests so that no dialog opens.
+    struct Desktop {
+        // Asks the user for a project folder; none when cancelled.
+        std::function<std::optional<QString>()> chooseFolder;
+        // Opens a file-manager window on an existing directory.
+        std::function<void(const QString& directory)> openFolder;
+        // Tells a running widget program to read the data file again.
+        std::function<void()> reloadTimelines;
+    };
+
+    static constexpr int saveDelayMs = 300;
+    static constexpr int echoWindowMs = 1000;
+
+    // The one store of the application, created on first use.
+    static ProjectStore& shared();
+    // A store of its own (tests); migrates, loads and starts watching like shared().
+    explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);
+    ~ProjectStore() override;
+
+    const QList<AudioProject>& projects() const { return m_projects; }
+    TypeRegistry& registry() const { return TypeRegistry::shared(); }
+
+    // Lookups: no change, no save.
+    const AudioProject* project(const QUuid& id) const;
+    qint64 projectCount(const QUuid& typeID) const;
+
+    // Changes of projects.
+    void update(const QUuid& id, const std::function<void(AudioProject&)>& body);
+    // Replaces the whole record and stamps updatedAt (the editing views' binding).
+    void replace(const QUuid& id, const AudioProject& value);
+    void updateCue(const QUuid& projectID, const QUuid& cueID, const std::function<void(Cue&)>& body);
+    void setCueStage(const QUuid& projectID, const QUuid& cueID, CueStage stage);
+    void advanceCue(const QUuid& projectID, const QUuid& cueID);
+    void markDone(const QSet<QUuid>& ids);
+    void setFocus(const QUuid& id);
+    void unarchive(const QUuid& id);
+    void chooseFolder(const QUuid& id);
+    void revealFolder(const QUuid& id) const;
+    void deleteProjects(const QSet<QUuid>& ids);
+    void addProject(const AudioProject& project);
+
+    // Changes of project types.
+    QUuid addType();
+    // Moves the types at `offsets`, in their order, to before `toOffset`.
+    void moveTypes(const QList<int>& offsets, int toOffset);
+    void deleteType(const QUuid& id, const QUuid& moveProjectsTo);
+    void resetTypes();
+    void updateType(const QUuid& id, const std::function<void(ProjectType&)>& body);
+
+    // Archives the projects in store order; returns the error lines, empty on success.
+    QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options);
+
+    // Writes a pending change at once (quit).
+    void flush();
+
+    bool isDirty() const { return m_dirty; }
+
+Q_SIGNALS:
+    // Fires only when the array of projects really changed.
+    void projectsChanged();
+
+private:
+    void scheduleSave();
+    bool writeNow();
+    void watchForExternalChanges();
+    void folderChanged();
+    void reloadFromFile();
+    void setProjects(const QList<AudioProject>& projects);
+    int indexOf(const QUuid& id) const;
+
+    Desktop m_desktop;
+    QList<AudioProject> m_projects;
+    QTimer m_saveTimer;
+    QTimer m_echoRecheck;
+    QElapsedTimer m_sinceLastWrite;
+    bool m_dirty = false;
+    std::unique_ptr<QFileSystemWatcher> m_watcher;
+};
+
+} // namespace sorvel

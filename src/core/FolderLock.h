@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace sorvel {
+
+// Coordinates access to the data file between processes: flock on a descriptor
+// of the data folder itself, shared to read, exclusive to write or change.
+// No lock file is ever created (any new file in the folder is a folder event).
+class FolderLock {
+public:
+    enum class Mode { Read, Write };
+
+    FolderLock(const QString& folder, Mode mode);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool isLocked() const { return m_fd >= 0; }
+    // Why the lock could not be taken; empty when locked.
+    QString error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    QString m_error;
+};
+
+} // namespace sorvel

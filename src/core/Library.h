@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/AudioProject.h"
+#include "core/ProjectType.h"
+
+#include <QList>
+
+namespace sorvel {
+
+// What one read or write of the data file carries.
+struct Library {
+    QList<AudioProject> projects;
+    QList<ProjectType> types = ProjectType::defaults();
+
+    bool operator==(const Library&) const = default;
+};
+
+} // namespace sorvel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/Library.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+namespace sorvel::RecordCoding {
+
+// Identifiers: only the 36-character 8-4-4-4-12 form, either case, no braces.
+std::optional<QUuid> parseID(const QString& text);
+// Always upper case, 36 characters.
+QString idText(const QUuid& id);
+
+// Dates: internet date-times with a zone designator; written in UTC whole seconds with "Z".
+std::optional<QDateTime> parseDate(const QString& text);
+QString dateText(const QDateTime& date);
+
+// The whole data file. Decoding fails (and says why in `error`) for anything
+// that is not a valid current- or earlier-format file.
+std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error = nullptr);
+// Pretty-printed, keys sorted, version 2, no null.
+QByteArray encodeLibrary(const Library& library);
+
+} // namespace sorvel::RecordCoding

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+class QSettings;
+
+namespace sorvel {
+
+// The user's settings (an INI file under $XDG_CONFIG_HOME). A stored value of
+// the wrong type reads as the caller's default.
+class Settings final : public QObject {
+    Q_OBJECT
+public:
+    // The application's own settings.
+    static Settings& shared();
+    // Settings kept in another file, such as the earlier product's.
+    explicit Settings(const QString& filePath, QObject* parent = nullptr);
+    ~Settings() override;
+
+    static QString applicationFilePath();  // $XDG_CONFIG_HOME/sorvel/sorvel.conf
+    static QString legacyFilePath();       // $XDG_CONFIG_HOME/pinwale/pinwale.conf
+
+    QString string(const QString& key, const QString& fallback = {}) const;
+    bool boolean(const QString& key, bool fallback) const;
+    double real(const QString& key, double fallback) const;
+    bool contains(const QString& key) const;
+    QVariant value(const QString& key) const;
+    QStringList keys() const;
+
+    // changed(key) fires only when the stored value really changes.
+    void setValue(const QString& key, const QVariant& value);
+    void remove(const QString& key);
+    // Re-reads the file (another process may have written it).
+    void sync();
+
+Q_SIGNALS:
+    void changed(const QString& key);
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+} // namespace sorvel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace sorvel::test {
+
+// Points XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR at fresh temporary
+// folders for as long as the object lives, so no test ever touches a real home.
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString dataHome() const;
+    QString configHome() const;
+    QString runtimeDir() const;
+    // The application's data folder inside dataHome(), not created.
+    QString dataFolder() const;
+    // A scratch folder for a test's own files (project folders, archives).
+    QString scratch() const;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_root;
+    QByteArray m_previous[3];
+};
+
+// Writes bytes to a file, creating its folder; fails the test on error.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+} // namespace sorvel::test
