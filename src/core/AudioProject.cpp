@@ -1,0 +1,153 @@
+#include "core/AudioProject.h"
+
+#include "core/Clock.h"
+#include "core/CueTime.h"
+#include "core/UnitFraction.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace sorvel {
+
+AudioProject AudioProject::make(const QString& name, const QUuid& typeID) {
+    AudioProject project;
+    project.id = QUuid::createUuid();
+    project.name = name;
+    project.typeID = typeID;
+    project.createdAt = Clock::now();
+    project.updatedAt = project.createdAt;
+    return project;
+}
+
+bool AudioProject::isActive() const {
+    return !archivedAt && status != ProjectStatus::Done;
+}
+
+bool AudioProject::isOverdue() const {
+    return deadline && !archivedAt && status != ProjectStatus::Done && *deadline < Clock::startOfToday();
+}
+
+double AudioProject::progress() const {
+    if (status == ProjectStatus::Done)
+        return 1.0;
+    if (progressMode == ProgressMode::Manual)
+        return clampedFraction(manualProgress);
+    if (items.isEmpty())
+        return 0;
+    return double(doneCount()) / double(items.size());
+}
+
+qint64 AudioProject::doneCount() const {
+    return std::count_if(items.cbegin(), items.cend(),
+                         [](const Cue& cue) { return cue.stage == CueStage::Delivered; });
+}
+
+qint64 AudioProject::mixedCount() const {
+    return std::count_if(items.cbegin(), items.cend(),
+                         [](const Cue& cue) { return cue.stage >= CueStage::Mixed; });
+}
+
+qint64 AudioProject::totalDuration() const {
+    // Summed wide so that no order of huge or negative hand-edited lengths can wrap.
+    __int128 sum = 0;
+    for (const Cue& cue : items) {
+        if (cue.duration)
+            sum += *cue.duration;
+    }
+    constexpr qint64 largest = std::numeric_limits<qint64>::max();
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+    if (sum > largest)
+        return largest;
+    if (sum < lowest)
+        return lowest;
+    return qint64(sum);
+}
+
+const Cue* AudioProject::nextItem() const {
+    for (const Cue& cue : items) {
+        if (cue.stage != CueStage::Delivered)
+            return &cue;
+    }
+    return nullptr;
+}
+
+QString AudioProject::cueSummary() const {
+    if (items.isEmpty())
+        return QStringLiteral("暂无 cue");
+    const QString count = QString::number(items.size());
+    QStringList parts{QStringLiteral("交付 ") + QString::number(doneCount()) + QLatin1Char('/') + count,
+                      QStringLiteral("录混 ") + QString::number(mixedCount()) + QLatin1Char('/') + count};
+    const qint64 duration = totalDuration();
+    if (duration > 0)
+        parts.append(CueTime::total(duration));
+    return parts.join(QStringLiteral(" · "));
+}
+
+QUrl AudioProject::deepLink() const {
+    return QUrl(QStringLiteral("sorvel://project/") + id.toString(QUuid::WithoutBraces).toUpper());
+}
+
+void AudioProject::touch() {
+    updatedAt = Clock::now();
+    if (status == ProjectStatus::NotStarted && progress() > 0)
+        status = ProjectStatus::InProgress;
+}
+
+void AudioProject::setStatus(ProjectStatus newStatus) {
+    if (newStatus == status)
+        return;
+    status = newStatus;
+    if (newStatus == ProjectStatus::Done) {
+        const QDateTime now = Clock::now();
+        completedAt = now;
+        log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("完成"), progress()});
+    } else {
+        completedAt.reset();
+    }
+    touch();
+}
+
+QUuid AudioProject::addCue(const QString& cueTitle) {
+    std::optional<QString> previous;
+    if (!items.isEmpty())
+        previous = items.last().number;
+    Cue cue;
+    cue.id = QUuid::createUuid();
+    cue.number = nextCueNumber(previous, items.size() + 1);
+    cue.title = cueTitle;
+    cue.startDate = Clock::now();
+    items.append(cue);
+    touch();
+    return cue.id;
+}
+
+void AudioProject::updateCue(const QUuid& cueID, const std::function<void(Cue&)>& body) {
+    const auto found = std::find_if(items.begin(), items.end(),
+                                    [&cueID](const Cue& cue) { return cue.id == cueID; });
+    if (found == items.end())
+        return;
+    body(*found);
+    touch();
+}
+
+void AudioProject::advanceCue(const QUuid& cueID) {
+    updateCue(cueID, [](Cue& cue) {
+        // A delivered cue steps back to mixed, so repeated taps toggle the delivery.
+        const CueStage stage = nextStage(cue.stage).value_or(CueStage::Mixed);
+        cue.setStage(stage, Clock::now());
+    });
+}
+
+QList<AudioProject> activeSorted(const QList<AudioProject>& projects) {
+    QList<AudioProject> active;
+    std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(active),
+                 [](const AudioProject& project) { return project.isActive(); });
+    std::stable_sort(active.begin(), active.end(), [](const AudioProject& a, const AudioProject& b) {
+        if (a.isFocused != b.isFocused)
+            return a.isFocused;
+        return a.updatedAt > b.updatedAt;
+    });
+    return active;
+}
+
+} // namespace sorvel

@@ -1,0 +1,112 @@
+#include "core/Cue.h"
+
+#include "core/Clock.h"
+
+#include <limits>
+
+namespace sorvel {
+
+void Cue::setStage(CueStage newStage, const QDateTime& at) {
+    stage = newStage;
+    if (newStage > CueStage::NotStarted && !startDate)
+        startDate = at;
+    if (newStage >= CueStage::Mixed) {
+        if (!mixedAt)
+            mixedAt = at;
+    } else {
+        mixedAt.reset();
+    }
+    if (newStage == CueStage::Delivered) {
+        if (!deliveredAt)
+            deliveredAt = at;
+    } else {
+        deliveredAt.reset();
+    }
+}
+
+void Cue::setDate(DateKind kind, const std::optional<QDateTime>& date) {
+    switch (kind) {
+    case DateKind::Start:
+        startDate = date;
+        return;
+    case DateKind::Mixed:
+        if (date) {
+            if (stage < CueStage::Mixed)
+                setStage(CueStage::Mixed, *date);
+            mixedAt = date;
+        } else {
+            // Without a mix the cue goes back to work: revising once it has a real revision.
+            const bool revised = !versions.isEmpty() && versions.last().number > 1;
+            setStage(revised ? CueStage::Revising : CueStage::Composing, Clock::now());
+        }
+        return;
+    case DateKind::Delivered:
+        if (date) {
+            if (stage < CueStage::Delivered)
+                setStage(CueStage::Delivered, *date);
+            deliveredAt = date;
+        } else {
+            setStage(CueStage::Mixed, Clock::now());
+        }
+        return;
+    }
+}
+
+void Cue::addVersion(const QString& note, const QDateTime& at) {
+    qint64 next = 2;
+    if (!versions.isEmpty()) {
+        const qint64 last = versions.last().number;
+        // A hand-edited file may hold the largest number; stay there rather than wrap.
+        next = last < std::numeric_limits<qint64>::max() ? last + 1 : last;
+    }
+    versions.append(CueVersion{QUuid::createUuid(), next, at, note});
+    setStage(CueStage::Revising, at);
+}
+
+namespace {
+
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The decimal value of a run of ASCII digits, none when it does not fit.
+std::optional<qint64> parseDigits(QStringView digits) {
+    constexpr qint64 largest = std::numeric_limits<qint64>::max();
+    qint64 value = 0;
+    for (const QChar c : digits) {
+        const int digit = c.unicode() - '0';
+        if (value > (largest - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+QString nextCueNumber(const std::optional<QString>& previous, qint64 fallback) {
+    const QString fallbackText = QString::number(fallback);
+    if (!previous)
+        return fallbackText;
+    const QString& text = *previous;
+
+    // The last run of digits: everything after it holds no digit.
+    qsizetype end = text.size();
+    while (end > 0 && !isAsciiDigit(text.at(end - 1)))
+        --end;
+    if (end == 0)
+        return fallbackText;
+    qsizetype start = end;
+    while (start > 0 && isAsciiDigit(text.at(start - 1)))
+        --start;
+
+    const QStringView run = QStringView(text).sliced(start, end - start);
+    const std::optional<qint64> value = parseDigits(run);
+    if (!value || *value == std::numeric_limits<qint64>::max())
+        return fallbackText;
+
+    const QString counted = QString::number(*value + 1).rightJustified(run.size(), QLatin1Char('0'));
+    return text.left(start) + counted + text.mid(end);
+}
+
+} // namespace sorvel
