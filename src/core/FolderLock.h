@@ -10,8 +10,11 @@ namespace sorvel {
 class FolderLock {
 public:
     enum class Mode { Read, Write };
+    // Block waits for other holders; DontWait fails at once when the folder is held.
+    enum class Wait { Block, DontWait };
 
-    FolderLock(const QString& folder, Mode mode);
+    // The folder must exist; the lock is held until destruction.
+    FolderLock(const QString& folder, Mode mode, Wait wait = Wait::Block);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;

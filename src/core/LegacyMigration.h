@@ -1,5 +1,9 @@
 #pragma once
 
+namespace sorvel {
+class Settings;
+}
+
 namespace sorvel::LegacyMigration {
 
 // Copies the earlier product's data folder when our data file is missing and
@@ -7,5 +11,9 @@ namespace sorvel::LegacyMigration {
 void migrateData();
 // Copies the earlier product's appearance, archive and edge-panel settings, once.
 void migrateSettings();
+// The same between two given settings files: keys starting with "appearance.",
+// "archive" or "edgePanel" are copied unless `settings` is already marked
+// with migratedFromPinwale, which is then set.
+void migrateSettings(Settings& settings, const Settings& legacy);
 
 } // namespace sorvel::LegacyMigration

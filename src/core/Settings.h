@@ -32,7 +32,8 @@ public:
     QVariant value(const QString& key) const;
     QStringList keys() const;
 
-    // changed(key) fires only when the stored value really changes.
+    // changed(key) fires only when the stored value really changes. Changes are
+    // written to the file at once.
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
     // Re-reads the file (another process may have written it).

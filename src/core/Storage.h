@@ -17,7 +17,9 @@ struct ReadResult {
         Decoded,      // library holds the file's contents
         Missing,      // no file: library is the empty library
         Undecodable,  // logged and copied aside; library is the empty library
-        Unreadable,   // exists but cannot be read: logged and kept aside
+        Unreadable,   // exists but cannot be read: logged and renamed aside as
+                      // projects-unreadable-<seconds>.json; also when the data
+                      // folder could not be locked. library is the empty library.
     };
     Kind kind = Kind::Missing;
     Library library;
@@ -31,7 +33,8 @@ Library load();
 bool save(const Library& library);
 // One coordinated read, change and write. Writes nothing when the file exists
 // but cannot be read or decoded; a missing file starts from the empty library.
-// Returns true when the file was written.
+// Returns true when the file was written. `change` must not call Storage itself:
+// the folder lock is held while it runs.
 bool mutate(const std::function<void(Library&)>& change);
 
 } // namespace sorvel::Storage

@@ -16,6 +16,11 @@ struct AdjustProgressIntent {
     QString projectID;
     double delta = 0;
     void perform() const;
+
+    // current + delta rounded to tenths (halves away from zero), within 0…1.
+    // A current value that is not finite counts as 0; a delta that is not
+    // finite leaves the value as it is.
+    static double steppedProgress(double current, double delta);
 };
 
 } // namespace sorvel

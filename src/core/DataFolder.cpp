@@ -1,0 +1,57 @@
+#include "core/DataFolder.h"
+
+#include <QDir>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace sorvel::DataFolder {
+
+namespace {
+
+// An XDG variable counts only when it holds an absolute path.
+QString xdgFolder(const char* variable, const QString& fallbackBelowHome) {
+    const QString value = qEnvironmentVariable(variable);
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return QDir::cleanPath(homeDirectory() + QLatin1Char('/') + fallbackBelowHome);
+}
+
+} // namespace
+
+QString homeDirectory() {
+    // The password database names the real home even where $HOME was changed
+    // for a confined program, so every program of the user reaches one folder.
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && entry->pw_dir[0] != '\0')
+        return QDir::cleanPath(QString::fromLocal8Bit(entry->pw_dir));
+    return QDir::cleanPath(QDir::homePath());
+}
+
+QString dataHome() {
+    return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+QString directory() {
+    return dataHome() + QStringLiteral("/Sorvel");
+}
+
+QString filePath() {
+    return directory() + QStringLiteral("/projects.json");
+}
+
+QString legacyDirectory() {
+    return dataHome() + QStringLiteral("/Pinwale");
+}
+
+QString configHome() {
+    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
+
+QString runtimeDirectory() {
+    const QString value = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return QDir::tempPath() + QStringLiteral("/sorvel-") + QString::number(getuid());
+}
+
+} // namespace sorvel::DataFolder

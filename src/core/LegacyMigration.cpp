@@ -1,0 +1,81 @@
+#include "core/LegacyMigration.h"
+
+#include "core/DataFolder.h"
+#include "core/FolderLock.h"
+#include "core/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sorvel::LegacyMigration {
+
+namespace {
+
+const QString migratedFlag = QStringLiteral("migratedFromPinwale");
+
+bool isCopiedSetting(const QString& key) {
+    return key.startsWith(QLatin1String("appearance.")) || key.startsWith(QLatin1String("archive"))
+        || key.startsWith(QLatin1String("edgePanel"));
+}
+
+bool occupied(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QFileInfoList entriesOf(const QString& folder) {
+    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Copies one entry, folders with everything inside; an existing target is never
+// replaced, and a failure inside a folder does not stop the rest of it.
+void copyEntry(const QFileInfo& source, const QString& target) {
+    if (occupied(target))
+        return;
+    if (source.isSymLink()) {
+        QFile::link(source.symLinkTarget(), target);
+    } else if (source.isDir()) {
+        if (!QDir().mkdir(target))
+            return;
+        for (const QFileInfo& child : entriesOf(source.filePath()))
+            copyEntry(child, target + QLatin1Char('/') + child.fileName());
+    } else {
+        QFile::copy(source.filePath(), target);
+    }
+}
+
+} // namespace
+
+void migrateData() {
+    const QString folder = DataFolder::directory();
+    const QString legacyFolder = DataFolder::legacyDirectory();
+    if (occupied(DataFolder::filePath()) || !QFileInfo::exists(legacyFolder + QStringLiteral("/projects.json")))
+        return;
+    QDir().mkpath(folder);
+    // Held so that a running widget never reads a half-copied data file.
+    const FolderLock lock(folder, FolderLock::Mode::Write);
+    if (!lock.isLocked() || occupied(DataFolder::filePath()))
+        return;
+    for (const QFileInfo& entry : entriesOf(legacyFolder))
+        copyEntry(entry, folder + QLatin1Char('/') + entry.fileName());
+}
+
+void migrateSettings() {
+    // A missing file reads as an empty set of settings.
+    const Settings legacy(Settings::legacyFilePath());
+    migrateSettings(Settings::shared(), legacy);
+}
+
+void migrateSettings(Settings& settings, const Settings& legacy) {
+    if (settings.boolean(migratedFlag, false))
+        return;
+    for (const QString& key : legacy.keys()) {
+        if (isCopiedSetting(key))
+            settings.setValue(key, legacy.value(key));
+    }
+    settings.setValue(migratedFlag, true);
+    settings.sync();
+}
+
+} // namespace sorvel::LegacyMigration

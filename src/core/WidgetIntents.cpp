@@ -1,0 +1,56 @@
+#include "core/WidgetIntents.h"
+
+#include "core/Library.h"
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sorvel {
+
+namespace {
+
+AudioProject* findProject(Library& library, const QUuid& id) {
+    const auto found = std::find_if(library.projects.begin(), library.projects.end(),
+                                    [&id](const AudioProject& project) { return project.id == id; });
+    return found == library.projects.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+void ToggleItemIntent::perform() const {
+    const std::optional<QUuid> project = RecordCoding::parseID(projectID);
+    const std::optional<QUuid> item = RecordCoding::parseID(itemID);
+    if (!project || !item)
+        return;
+    Storage::mutate([&](Library& library) {
+        if (AudioProject* found = findProject(library, *project))
+            found->advanceCue(*item);
+    });
+}
+
+double AdjustProgressIntent::steppedProgress(double current, double delta) {
+    const double start = std::isfinite(current) ? current : 0;
+    if (!std::isfinite(delta))
+        return start;
+    const double rounded = std::round((start + delta) * 10) / 10;
+    return std::clamp(rounded, 0.0, 1.0);
+}
+
+void AdjustProgressIntent::perform() const {
+    // A step that is not a number would store nothing useful; leave the file alone.
+    if (!std::isfinite(delta))
+        return;
+    const std::optional<QUuid> project = RecordCoding::parseID(projectID);
+    if (!project)
+        return;
+    Storage::mutate([&](Library& library) {
+        if (AudioProject* found = findProject(library, *project)) {
+            found->manualProgress = steppedProgress(found->manualProgress, delta);
+            found->touch();
+        }
+    });
+}
+
+} // namespace sorvel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/AudioProject.h"
+#include "core/Storage.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace sorvel::test {
+
+// Every test gets its own empty data folder (not created yet).
+class DataFileFixture {
+protected:
+    TestEnvironment environment;
+
+    QString dataFolder() const { return environment.dataFolder(); }
+
+    // Copies made of undecodable or unreadable data files, sorted by name.
+    QStringList asideCopies() const {
+        return QDir(dataFolder()).entryList({QStringLiteral("projects-unreadable-*.json")},
+                                            QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name);
+    }
+
+    // Everything in the data folder but "." and "..".
+    QStringList folderEntries() const {
+        return QDir(dataFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::Name);
+    }
+
+    static AudioProject projectWithCue(const QString& name, CueStage stage = CueStage::Composing) {
+        AudioProject project = AudioProject::make(name, ProjectType::musicID);
+        Cue cue;
+        cue.id = QUuid::createUuid();
+        cue.number = QStringLiteral("1");
+        cue.title = QStringLiteral("Opening");
+        cue.stage = stage;
+        project.items.append(cue);
+        return project;
+    }
+};
+
+} // namespace sorvel::test

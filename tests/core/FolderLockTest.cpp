@@ -1,0 +1,93 @@
+#include "core/FolderLock.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace sorvel {
+namespace {
+
+using Mode = FolderLock::Mode;
+using Wait = FolderLock::Wait;
+
+class FolderLockTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(folder)); }
+
+    // Whether another process could take an exclusive lock on the folder right now.
+    bool otherProcessCanLock() const {
+        const QByteArray path = folder.toLocal8Bit();
+        const pid_t child = fork();
+        if (child == 0) {
+            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
+            _exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    test::TestEnvironment environment;
+    QString folder = environment.dataFolder();
+};
+
+TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
+    {
+        const FolderLock writer(folder, Mode::Write);
+        ASSERT_TRUE(writer.isLocked());
+        EXPECT_TRUE(writer.error().isEmpty());
+
+        const FolderLock secondWriter(folder, Mode::Write, Wait::DontWait);
+        EXPECT_FALSE(secondWriter.isLocked());
+        EXPECT_FALSE(secondWriter.error().isEmpty());
+        EXPECT_FALSE(FolderLock(folder, Mode::Read, Wait::DontWait).isLocked());
+        EXPECT_FALSE(otherProcessCanLock());
+    }
+    EXPECT_TRUE(FolderLock(folder, Mode::Write, Wait::DontWait).isLocked());
+    EXPECT_TRUE(otherProcessCanLock());
+    // No lock file is ever made.
+    EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+}
+
+TEST_F(FolderLockTest, ReadLocksShareButKeepWritersOut) {
+    const FolderLock first(folder, Mode::Read);
+    const FolderLock second(folder, Mode::Read, Wait::DontWait);
+    EXPECT_TRUE(first.isLocked());
+    EXPECT_TRUE(second.isLocked());
+    EXPECT_FALSE(FolderLock(folder, Mode::Write, Wait::DontWait).isLocked());
+    EXPECT_FALSE(otherProcessCanLock());
+}
+
+TEST_F(FolderLockTest, BlockingLockWaitsForTheHolder) {
+    auto holder = std::make_unique<FolderLock>(folder, Mode::Write);
+    ASSERT_TRUE(holder->isLocked());
+    std::atomic<bool> acquired = false;
+    std::thread waiter([&] {
+        const FolderLock lock(folder, Mode::Write);
+        acquired = lock.isLocked();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(acquired);
+    holder.reset();
+    waiter.join();
+    EXPECT_TRUE(acquired);
+}
+
+TEST_F(FolderLockTest, MissingFolderIsNotLockedAndSaysWhy) {
+    const FolderLock lock(folder + "/absent", Mode::Read);
+    EXPECT_FALSE(lock.isLocked());
+    EXPECT_TRUE(lock.error().contains("absent"));
+    EXPECT_FALSE(QDir(folder + "/absent").exists());
+}
+
+} // namespace
+} // namespace sorvel

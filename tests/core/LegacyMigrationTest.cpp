@@ -1,0 +1,130 @@
+#include "core/DataFolder.h"
+#include "core/LegacyMigration.h"
+#include "core/Settings.h"
+#include "core/Storage.h"
+#include "core/DataFileFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace sorvel {
+namespace {
+
+using test::readFile;
+using test::writeFile;
+
+class LegacyMigrationTest : public ::testing::Test, protected test::DataFileFixture {
+protected:
+    QString legacyFolder() const { return environment.dataHome() + "/Pinwale"; }
+    QString dataFile() const { return dataFolder() + "/projects.json"; }
+
+    static QByteArray fileWithProject(const QString& name) {
+        return QStringLiteral(R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "%1"}]})")
+            .arg(name)
+            .toUtf8();
+    }
+};
+
+TEST_F(LegacyMigrationTest, LegacyFolderIsTheSiblingOfTheDataFolder) {
+    EXPECT_EQ(DataFolder::legacyDirectory(), legacyFolder());
+}
+
+TEST_F(LegacyMigrationTest, NothingIsCopiedWhenOurDataFileExists) {
+    writeFile(dataFile(), fileWithProject("Ours"));
+    writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
+    writeFile(legacyFolder() + "/notes.txt", "old");
+    LegacyMigration::migrateData();
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+    EXPECT_EQ(Storage::load().projects.first().name, "Ours");
+}
+
+TEST_F(LegacyMigrationTest, WholeFolderIsCopiedWhenOurDataFileIsMissing) {
+    writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
+    writeFile(legacyFolder() + "/projects-unreadable-1.json", "old copy");
+    writeFile(legacyFolder() + "/.hidden", "hidden");
+    writeFile(legacyFolder() + "/Backups/2023/projects.json", "backup");
+    // An entry we already have is kept as it is.
+    writeFile(dataFolder() + "/notes.txt", "ours");
+    writeFile(legacyFolder() + "/notes.txt", "theirs");
+
+    LegacyMigration::migrateData();
+
+    EXPECT_EQ(folderEntries(),
+              (QStringList{".hidden", "Backups", "notes.txt", "projects-unreadable-1.json", "projects.json"}));
+    EXPECT_EQ(readFile(dataFolder() + "/Backups/2023/projects.json"), "backup");
+    EXPECT_EQ(readFile(dataFolder() + "/notes.txt"), "ours");
+    EXPECT_EQ(Storage::load().projects.first().name, "Theirs");
+    // The old folder is left as it was.
+    EXPECT_EQ(readFile(legacyFolder() + "/notes.txt"), "theirs");
+    EXPECT_EQ(readFile(legacyFolder() + "/projects.json"), fileWithProject("Theirs"));
+}
+
+TEST_F(LegacyMigrationTest, NothingIsCopiedWithoutAnOldDataFile) {
+    writeFile(legacyFolder() + "/notes.txt", "old");
+    LegacyMigration::migrateData();
+    EXPECT_TRUE(folderEntries().isEmpty());
+}
+
+TEST_F(LegacyMigrationTest, DataIsCopiedAgainAfterOurFileWasDeleted) {
+    writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
+    LegacyMigration::migrateData();
+    ASSERT_TRUE(QFile::remove(dataFile()));
+    LegacyMigration::migrateData();
+    EXPECT_EQ(readFile(dataFile()), fileWithProject("Theirs"));
+}
+
+class LegacySettingsTest : public ::testing::Test {
+protected:
+    test::TestEnvironment environment;
+    Settings settings{environment.configHome() + "/sorvel/sorvel.conf"};
+    Settings legacy{environment.configHome() + "/pinwale/pinwale.conf"};
+};
+
+TEST_F(LegacySettingsTest, AppearanceArchiveAndEdgePanelKeysAreCopiedOnce) {
+    legacy.setValue("appearance.accent", "FF2D55");
+    legacy.setValue("edgePanelSide", "right");
+    legacy.setValue("archiveDirectory", "/home/user/Archive");
+    legacy.setValue("shelfMode", "list");
+    legacy.setValue("Appearance.other", "x");
+    settings.setValue("edgePanelSide", "left");
+
+    LegacyMigration::migrateSettings(settings, legacy);
+    EXPECT_EQ(settings.string("appearance.accent"), "FF2D55");
+    EXPECT_EQ(settings.string("edgePanelSide"), "right");
+    EXPECT_EQ(settings.string("archiveDirectory"), "/home/user/Archive");
+    EXPECT_FALSE(settings.contains("shelfMode"));
+    EXPECT_FALSE(settings.contains("Appearance.other"));
+    EXPECT_TRUE(settings.boolean("migratedFromPinwale", false));
+
+    legacy.setValue("appearance.accent", "00FF00");
+    LegacyMigration::migrateSettings(settings, legacy);
+    EXPECT_EQ(settings.string("appearance.accent"), "FF2D55");
+}
+
+TEST_F(LegacySettingsTest, MissingOldSettingsStillSetTheFlag) {
+    LegacyMigration::migrateSettings(settings, legacy);
+    EXPECT_TRUE(settings.boolean("migratedFromPinwale", false));
+    EXPECT_EQ(settings.keys(), QStringList{"migratedFromPinwale"});
+}
+
+// Runs in the suite's environment: Settings::shared() keeps the file of its first use.
+TEST(LegacySharedSettingsTest, SharedSettingsReadTheOldSettingsFile) {
+    Settings& shared = Settings::shared();
+    const auto clear = [&shared] {
+        shared.remove("migratedFromPinwale");
+        shared.remove("edgePanelEnabled");
+        QFile::remove(Settings::legacyFilePath());
+    };
+    clear();
+    writeFile(Settings::legacyFilePath(), "[General]\nedgePanelEnabled=false\n");
+
+    LegacyMigration::migrateSettings();
+    EXPECT_FALSE(shared.boolean("edgePanelEnabled", true));
+    EXPECT_TRUE(shared.boolean("migratedFromPinwale", false));
+    clear();
+}
+
+} // namespace
+} // namespace sorvel

@@ -1,0 +1,132 @@
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
+#include "core/WidgetIntents.h"
+#include "core/DataFileFixture.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace sorvel {
+namespace {
+
+using test::readFile;
+using test::writeFile;
+
+class WidgetIntentsTest : public ::testing::Test, protected test::DataFileFixture {
+protected:
+    QString dataFile() const { return dataFolder() + "/projects.json"; }
+
+    // Stores one project, manual or not, at the given progress; returns its id text.
+    QString storeProject(double manualProgress, ProgressMode mode = ProgressMode::Manual) {
+        AudioProject project = projectWithCue("P");
+        project.progressMode = mode;
+        project.manualProgress = manualProgress;
+        project.updatedAt = QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+        Library library;
+        library.projects = {project};
+        EXPECT_TRUE(Storage::save(library));
+        return RecordCoding::idText(project.id);
+    }
+
+    static AudioProject storedProject() {
+        const Library library = Storage::load();
+        return library.projects.isEmpty() ? AudioProject{} : library.projects.first();
+    }
+
+    static double stepped(double start, double delta) {
+        return AdjustProgressIntent::steppedProgress(start, delta);
+    }
+};
+
+TEST_F(WidgetIntentsTest, ProgressStepsRoundToTenthsWithinZeroToOne) {
+    EXPECT_EQ(stepped(0.95, 0.1), 1.0);
+    EXPECT_EQ(stepped(0.0, -0.1), 0.0);
+    EXPECT_EQ(stepped(0.2, 0.1), 0.3);  // exactly, not 0.30000000000000004
+    EXPECT_EQ(stepped(0.25, 0.1), 0.4);
+    EXPECT_EQ(stepped(0.5, -0.25), 0.3);  // 2.5 rounds away from zero
+    EXPECT_EQ(stepped(5, 0.1), 1.0);       // hand-edited values outside 0…1
+    EXPECT_EQ(stepped(-3, 0.1), 0.0);
+    EXPECT_EQ(stepped(0.5, 1e308), 1.0);
+    EXPECT_EQ(stepped(std::numeric_limits<double>::quiet_NaN(), 0.1), 0.1);
+}
+
+TEST_F(WidgetIntentsTest, AdjustProgressStoresTheStepAndTouchesTheProject) {
+    const QString id = storeProject(0.2);
+    AdjustProgressIntent{id, 0.1}.perform();
+    const AudioProject project = storedProject();
+    EXPECT_EQ(project.manualProgress, 0.3);
+    EXPECT_EQ(project.status, ProjectStatus::InProgress);
+    EXPECT_GT(project.updatedAt, QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC));
+    EXPECT_EQ(project.progressMode, ProgressMode::Manual);
+}
+
+TEST_F(WidgetIntentsTest, AdjustProgressInAutomaticModeStoresTheValueButKeepsTheMode) {
+    const QString id = storeProject(0.0, ProgressMode::Auto);
+    AdjustProgressIntent{id.toLower(), 0.1}.perform();
+    EXPECT_EQ(storedProject().manualProgress, 0.1);
+    EXPECT_EQ(storedProject().progressMode, ProgressMode::Auto);
+}
+
+TEST_F(WidgetIntentsTest, NonFiniteStepLeavesTheFileUntouched) {
+    const QString id = storeProject(0.5);
+    const QByteArray before = readFile(dataFile());
+    const QDateTime modified = QFileInfo(dataFile()).lastModified();
+    AdjustProgressIntent{id, std::numeric_limits<double>::quiet_NaN()}.perform();
+    AdjustProgressIntent{id, std::numeric_limits<double>::infinity()}.perform();
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(QFileInfo(dataFile()).lastModified(), modified);
+}
+
+TEST_F(WidgetIntentsTest, ToggleAdvancesTheCueFoundByLowerCaseIdentifiers) {
+    AudioProject project = projectWithCue("P", CueStage::Delivered);
+    project.items.first().deliveredAt = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+    Library library;
+    library.projects = {project};
+    ASSERT_TRUE(Storage::save(library));
+
+    ToggleItemIntent{RecordCoding::idText(project.id).toLower(), RecordCoding::idText(project.items.first().id).toLower()}
+        .perform();
+    const Cue cue = storedProject().items.first();
+    EXPECT_EQ(cue.stage, CueStage::Mixed);
+    EXPECT_FALSE(cue.deliveredAt);
+}
+
+TEST_F(WidgetIntentsTest, BadIdentifiersReturnWithoutReadingTheFile) {
+    // Reading an undecodable file would copy it aside; no copy means no read.
+    writeFile(dataFile(), "not json");
+    const QString valid = RecordCoding::idText(QUuid::createUuid());
+    ToggleItemIntent{QString(), valid}.perform();
+    ToggleItemIntent{valid, QStringLiteral("{") + valid + QStringLiteral("}")}.perform();
+    AdjustProgressIntent{QString(), 0.1}.perform();
+    AdjustProgressIntent{QStringLiteral("project"), 0.1}.perform();
+    EXPECT_TRUE(asideCopies().isEmpty());
+    EXPECT_EQ(readFile(dataFile()), "not json");
+
+    // A valid identifier does read it, and then writes nothing.
+    AdjustProgressIntent{valid, 0.1}.perform();
+    EXPECT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(dataFile()), "not json");
+}
+
+TEST_F(WidgetIntentsTest, UnknownProjectWritesTheLibraryBackUnchanged) {
+    const QString id = storeProject(0.5);
+    const Library before = Storage::load();
+    AdjustProgressIntent{RecordCoding::idText(QUuid::createUuid()), 0.1}.perform();
+    ToggleItemIntent{id, RecordCoding::idText(QUuid::createUuid())}.perform();
+    EXPECT_EQ(Storage::load(), before);
+}
+
+TEST_F(WidgetIntentsTest, MissingFileIsCreatedEmptyWithDefaultTypes) {
+    ToggleItemIntent{RecordCoding::idText(QUuid::createUuid()), RecordCoding::idText(QUuid::createUuid())}.perform();
+    const Storage::ReadResult result = Storage::read();
+    EXPECT_EQ(result.kind, Storage::ReadResult::Kind::Decoded);
+    EXPECT_TRUE(result.library.projects.isEmpty());
+    EXPECT_EQ(result.library.types, ProjectType::defaults());
+}
+
+} // namespace
+} // namespace sorvel
