@@ -90,25 +90,44 @@ public:
 
     bool isDirty() const { return m_dirty; }
 
+    // What the store has done with the data file so far (figures and tests).
+    struct Activity {
+        int writes = 0;        // successful writes
+        int failedWrites = 0;  // writes that left the file as it was
+        int reloadReads = 0;   // reads made because the folder changed
+    };
+    const Activity& activity() const { return m_activity; }
+    // Whether the data folder is being watched.
+    bool isWatching() const;
+
 Q_SIGNALS:
     // Fires only when the array of projects really changed.
     void projectsChanged();
+    // After every write of the data file; `succeeded` false when nothing was written.
+    void saveFinished(bool succeeded);
 
 private:
     void scheduleSave();
     bool writeNow();
     void watchForExternalChanges();
     void folderChanged();
+    void settleFolderEvents();
+    void echoWindowEnded();
+    bool withinEchoWindow() const;
     void reloadFromFile();
     void setProjects(const QList<AudioProject>& projects);
     int indexOf(const QUuid& id) const;
 
     Desktop m_desktop;
+    QString m_folder;
     QList<AudioProject> m_projects;
     QTimer m_saveTimer;
     QTimer m_echoRecheck;
+    QTimer m_folderSettle;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
+    bool m_eventDuringEcho = false;
+    Activity m_activity;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
 };
 

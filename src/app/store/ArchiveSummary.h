@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace sorvel::ArchiveSummary {
+
+enum class DatePrecision { DateAndTime, DateOnly };
+
+// The one date text of summaries: the numeric date, with the short time unless
+// DateOnly, in the user's locale and local time zone.
+QString dateText(const QDateTime& date, DatePrecision precision);
+
+// The Markdown summary written beside an archived project; ends with a line feed.
+QString markdown(const AudioProject& project);
+
+// The summary's file name: the project's name with " 归档.md". A "/" or NUL in
+// the name becomes "_" so that the file always lands in the folder it is written to.
+QString fileName(const QString& projectName);
+
+} // namespace sorvel::ArchiveSummary

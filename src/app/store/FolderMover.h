@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace sorvel::FolderMover {
+
+struct Outcome {
+    bool moved = false;
+    QString destination;  // where the folder now is, when moved
+    QString error;        // the system's description of the failure, when not
+};
+
+// Moves `source` into `folder` under its own name or the first free name made
+// from it. Never replaces anything. Across file systems the tree is copied,
+// the copy is checked (same entries, same sizes) and only then is the source removed.
+Outcome moveInto(const QString& source, const QString& folder);
+
+// Copies a tree (folders, files, symbolic links) to `destination`, which must
+// not exist. Returns 0 or an errno; a partial copy is removed again.
+int copyTree(const QString& source, const QString& destination);
+
+// Whether both trees hold the same relative entries, of the same kinds and sizes.
+bool sameTree(const QString& first, const QString& second);
+
+} // namespace sorvel::FolderMover

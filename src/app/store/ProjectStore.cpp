@@ -1,0 +1,452 @@
+#include "app/store/ProjectStore.h"
+
+#include "app/store/ArchiveSettings.h"
+#include "app/store/ArchiveSummary.h"
+#include "app/store/DesktopServices.h"
+#include "app/store/FolderMover.h"
+#include "app/store/SummaryFile.h"
+#include "core/Clock.h"
+#include "core/LegacyMigration.h"
+#include "core/Log.h"
+#include "core/Storage.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+
+#include <algorithm>
+
+namespace sorvel {
+
+namespace {
+
+// Several folder events arrive for one atomic write (temporary file, rename);
+// they are read as one.
+constexpr int folderSettleMs = 50;
+// The echo window ends strictly after echoWindowMs.
+constexpr int echoMarginMs = 10;
+
+const QStringList& typePalette() {
+    static const QStringList colours{
+        QStringLiteral("AF52DE"), QStringLiteral("34C759"), QStringLiteral("FFCC00"), QStringLiteral("5856D6"),
+        QStringLiteral("A2845E"), QStringLiteral("FF3B30"), QStringLiteral("00C7BE"),
+    };
+    return colours;
+}
+
+// A folder path names a place on disk only when it is absolute; anything else
+// would be resolved against wherever the program happens to run.
+std::optional<QString> usablePath(const std::optional<QString>& path) {
+    if (!path || path->isEmpty() || !QDir::isAbsolutePath(*path))
+        return std::nullopt;
+    return QDir::cleanPath(*path);
+}
+
+QString errorLine(const QString& name, const QString& what, const QString& description) {
+    return QStringLiteral("「") + name + QStringLiteral("」") + what + QStringLiteral("：") + description;
+}
+
+void configure(QTimer& timer, int intervalMs) {
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(intervalMs);
+}
+
+// Done, moved, archived, logged and summarised, on a copy of the record.
+void archiveOne(AudioProject& project, const std::optional<QString>& monthFolder,
+                const ProjectStore::ArchiveOptions& options, QStringList& errors) {
+    if (project.status != ProjectStatus::Done)
+        project.setStatus(ProjectStatus::Done);
+
+    const std::optional<QString> folder = usablePath(project.folderPath);
+    if (options.moveFolders && monthFolder && folder) {
+        const FolderMover::Outcome moved = FolderMover::moveInto(*folder, *monthFolder);
+        if (moved.moved)
+            project.folderPath = moved.destination;
+        else
+            errors << errorLine(project.name, QStringLiteral("移动文件夹失败"), moved.error);
+    }
+
+    const QDateTime now = Clock::now();
+    project.archivedAt = now;
+    project.log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("归档"), project.progress()});
+    project.touch();
+
+    if (!options.writeSummary)
+        return;
+    const std::optional<QString> target = monthFolder ? monthFolder : usablePath(project.folderPath);
+    if (!target)
+        return;
+    const SummaryFile::Outcome written = SummaryFile::write(*target, ArchiveSummary::fileName(project.name),
+                                                            ArchiveSummary::markdown(project).toUtf8());
+    if (!written.written)
+        errors << errorLine(project.name, QStringLiteral("写入清单失败"), written.error);
+}
+
+} // namespace
+
+ProjectStore& ProjectStore::shared() {
+    // Lives as long as the process; nothing is torn down at quit but the flush.
+    static ProjectStore* const store = new ProjectStore(DesktopServices::system());
+    return *store;
+}
+
+ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
+    : QObject(parent), m_desktop(std::move(desktop)), m_folder(Storage::directory()) {
+    configure(m_saveTimer, saveDelayMs);
+    configure(m_echoRecheck, echoWindowMs + echoMarginMs);
+    configure(m_folderSettle, folderSettleMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] { writeNow(); });
+    connect(&m_echoRecheck, &QTimer::timeout, this, &ProjectStore::echoWindowEnded);
+    connect(&m_folderSettle, &QTimer::timeout, this, &ProjectStore::settleFolderEvents);
+
+    LegacyMigration::migrateData();
+    LegacyMigration::migrateSettings();
+    // Whatever the file held, an undecodable or unreadable one has been kept aside
+    // by Storage, so the first save after a change cannot destroy it.
+    const Storage::ReadResult start = Storage::read();
+    m_projects = start.library.projects;
+    registry().setTypes(start.library.types);
+    watchForExternalChanges();
+}
+
+ProjectStore::~ProjectStore() = default;
+
+// MARK: lookups
+
+int ProjectStore::indexOf(const QUuid& id) const {
+    for (int i = 0; i < m_projects.size(); ++i) {
+        if (m_projects.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+const AudioProject* ProjectStore::project(const QUuid& id) const {
+    const int index = indexOf(id);
+    return index < 0 ? nullptr : &m_projects.at(index);
+}
+
+qint64 ProjectStore::projectCount(const QUuid& typeID) const {
+    return std::count_if(m_projects.cbegin(), m_projects.cend(),
+                         [&](const AudioProject& p) { return p.typeID == typeID; });
+}
+
+bool ProjectStore::isWatching() const {
+    return m_watcher && m_watcher->directories().contains(m_folder);
+}
+
+// MARK: changes of projects
+
+void ProjectStore::setProjects(const QList<AudioProject>& projects) {
+    if (projects == m_projects)
+        return;
+    m_projects = projects;
+    Q_EMIT projectsChanged();
+}
+
+void ProjectStore::update(const QUuid& id, const std::function<void(AudioProject&)>& body) {
+    const int index = indexOf(id);
+    if (index < 0)
+        return;
+    AudioProject changed = m_projects.at(index);
+    body(changed);
+    if (!(changed == m_projects.at(index))) {
+        m_projects[index] = std::move(changed);
+        Q_EMIT projectsChanged();
+    }
+    scheduleSave();
+}
+
+void ProjectStore::replace(const QUuid& id, const AudioProject& value) {
+    update(id, [&](AudioProject& p) {
+        p = value;
+        p.id = id;  // the record stays the one the editor was opened for
+        p.updatedAt = Clock::now();
+    });
+}
+
+void ProjectStore::updateCue(const QUuid& projectID, const QUuid& cueID, const std::function<void(Cue&)>& body) {
+    update(projectID, [&](AudioProject& p) { p.updateCue(cueID, body); });
+}
+
+void ProjectStore::setCueStage(const QUuid& projectID, const QUuid& cueID, CueStage stage) {
+    const QDateTime now = Clock::now();
+    updateCue(projectID, cueID, [&](Cue& cue) { cue.setStage(stage, now); });
+}
+
+void ProjectStore::advanceCue(const QUuid& projectID, const QUuid& cueID) {
+    update(projectID, [&](AudioProject& p) { p.advanceCue(cueID); });
+}
+
+void ProjectStore::markDone(const QSet<QUuid>& ids) {
+    QList<QUuid> order;
+    for (const AudioProject& p : std::as_const(m_projects)) {
+        if (ids.contains(p.id) && !order.contains(p.id))
+            order << p.id;
+    }
+    for (const QUuid& id : std::as_const(order))
+        update(id, [](AudioProject& p) { p.setStatus(ProjectStatus::Done); });
+}
+
+void ProjectStore::setFocus(const QUuid& id) {
+    const int index = indexOf(id);
+    const bool wasFocused = index >= 0 && m_projects.at(index).isFocused;
+    QList<AudioProject> next = m_projects;
+    for (AudioProject& p : next)
+        p.isFocused = false;
+    if (index >= 0 && !wasFocused)
+        next[index].isFocused = true;
+    setProjects(next);
+    scheduleSave();
+}
+
+void ProjectStore::unarchive(const QUuid& id) {
+    update(id, [](AudioProject& p) {
+        p.archivedAt.reset();
+        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("从归档中恢复"), p.progress()});
+        p.touch();
+    });
+}
+
+void ProjectStore::chooseFolder(const QUuid& id) {
+    if (indexOf(id) < 0 || !m_desktop.chooseFolder)
+        return;
+    const std::optional<QString> chosen = usablePath(m_desktop.chooseFolder());
+    if (!chosen)
+        return;
+    update(id, [&](AudioProject& p) { p.folderPath = *chosen; });
+}
+
+void ProjectStore::revealFolder(const QUuid& id) const {
+    const AudioProject* found = project(id);
+    if (!found || !m_desktop.openFolder)
+        return;
+    const std::optional<QString> folder = usablePath(found->folderPath);
+    if (folder && QFileInfo(*folder).isDir())
+        m_desktop.openFolder(*folder);
+}
+
+void ProjectStore::deleteProjects(const QSet<QUuid>& ids) {
+    QList<AudioProject> kept;
+    kept.reserve(m_projects.size());
+    std::copy_if(m_projects.cbegin(), m_projects.cend(), std::back_inserter(kept),
+                 [&](const AudioProject& p) { return !ids.contains(p.id); });
+    setProjects(kept);
+    scheduleSave();
+}
+
+void ProjectStore::addProject(const AudioProject& project) {
+    m_projects.prepend(project);
+    Q_EMIT projectsChanged();
+    scheduleSave();
+}
+
+// MARK: changes of project types
+
+QUuid ProjectStore::addType() {
+    QList<ProjectType> types = registry().types();
+    const ProjectType added{QUuid::createUuid(), QString(), QStringLiteral("tag"),
+                            typePalette().at(types.size() % typePalette().size())};
+    types.append(added);
+    registry().setTypes(types);
+    scheduleSave();
+    return added.id;
+}
+
+void ProjectStore::moveTypes(const QList<int>& offsets, int toOffset) {
+    const QList<ProjectType>& types = registry().types();
+    QList<int> moving;
+    for (int offset : offsets) {
+        if (offset >= 0 && offset < types.size() && !moving.contains(offset))
+            moving << offset;
+    }
+    if (moving.isEmpty())
+        return;
+    std::sort(moving.begin(), moving.end());
+    const int destination = std::clamp(toOffset, 0, int(types.size()));
+
+    QList<ProjectType> moved;
+    QList<ProjectType> rest;
+    for (int i = 0; i < types.size(); ++i)
+        (moving.contains(i) ? moved : rest) << types.at(i);
+    const auto before = std::count_if(moving.cbegin(), moving.cend(), [&](int i) { return i < destination; });
+    const int insertAt = destination - int(before);
+    for (int i = 0; i < moved.size(); ++i)
+        rest.insert(insertAt + i, moved.at(i));
+    registry().setTypes(rest);
+    scheduleSave();
+}
+
+void ProjectStore::deleteType(const QUuid& id, const QUuid& moveProjectsTo) {
+    QList<ProjectType> types = registry().types();
+    if (types.size() < 2)
+        return;
+    types.removeIf([&](const ProjectType& type) { return type.id == id; });
+    if (types.isEmpty())
+        return;  // duplicated ids: the last type is kept all the same
+    registry().setTypes(types);
+
+    QList<AudioProject> next = m_projects;
+    for (AudioProject& p : next) {
+        if (p.typeID == id)
+            p.typeID = moveProjectsTo;
+    }
+    setProjects(next);
+    scheduleSave();
+}
+
+void ProjectStore::resetTypes() {
+    const QList<ProjectType>& defaults = ProjectType::defaults();
+    registry().setTypes(defaults);
+    QList<AudioProject> next = m_projects;
+    for (AudioProject& p : next) {
+        const bool known = std::any_of(defaults.cbegin(), defaults.cend(),
+                                       [&](const ProjectType& type) { return type.id == p.typeID; });
+        if (!known)
+            p.typeID = ProjectType::otherID;
+    }
+    setProjects(next);
+    scheduleSave();
+}
+
+void ProjectStore::updateType(const QUuid& id, const std::function<void(ProjectType&)>& body) {
+    QList<ProjectType> types = registry().types();
+    const auto found = std::find_if(types.begin(), types.end(), [&](const ProjectType& type) { return type.id == id; });
+    if (found == types.end())
+        return;
+    body(*found);
+    registry().setTypes(types);
+    scheduleSave();
+}
+
+// MARK: archiving
+
+QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& options) {
+    std::optional<QString> monthFolder;
+    if (const std::optional<QString> base = ArchiveSettings::directory()) {
+        monthFolder = *base + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
+        QDir().mkpath(*monthFolder);  // a failure shows as the move's or the summary's error
+    }
+
+    // Store order, so that free names and error lines come out the same every time.
+    QList<QUuid> order;
+    for (const AudioProject& p : std::as_const(m_projects)) {
+        if (ids.contains(p.id) && !order.contains(p.id))
+            order << p.id;
+    }
+
+    QStringList errors;
+    for (const QUuid& id : std::as_const(order)) {
+        const AudioProject* found = project(id);
+        if (!found)
+            continue;
+        AudioProject archived = *found;
+        archiveOne(archived, monthFolder, options, errors);
+        update(id, [&](AudioProject& p) { p = archived; });
+    }
+    return errors;
+}
+
+// MARK: saving
+
+void ProjectStore::scheduleSave() {
+    m_dirty = true;
+    m_saveTimer.start();  // restarts: only the last change of a burst writes
+}
+
+bool ProjectStore::writeNow() {
+    m_saveTimer.stop();
+    m_sinceLastWrite.start();
+    m_eventDuringEcho = false;
+    m_echoRecheck.start();
+    // A failed write leaves the store dirty: the next change or the flush at quit
+    // tries again, and the folder events meanwhile cannot replace what it holds.
+    const bool written = Storage::save(Library{m_projects, registry().types()});
+    if (written) {
+        m_dirty = false;
+        ++m_activity.writes;
+    } else {
+        ++m_activity.failedWrites;
+    }
+    Q_EMIT saveFinished(written);
+    if (written && m_desktop.reloadTimelines)
+        m_desktop.reloadTimelines();
+    return written;
+}
+
+void ProjectStore::flush() {
+    if (!m_dirty)
+        return;
+    writeNow();
+}
+
+// MARK: watching
+
+void ProjectStore::watchForExternalChanges() {
+    QDir().mkpath(m_folder);
+    auto watcher = std::make_unique<QFileSystemWatcher>();
+    if (!watcher->addPath(m_folder))
+        return;  // no watcher: changes of other programs show at the next start
+    connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
+    m_watcher = std::move(watcher);
+}
+
+bool ProjectStore::withinEchoWindow() const {
+    return m_sinceLastWrite.isValid() && m_sinceLastWrite.elapsed() <= echoWindowMs;
+}
+
+void ProjectStore::folderChanged() {
+    // A removed data folder ends its watch; the folder is made again and watched anew.
+    if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
+        m_watcher->addPath(m_folder);
+    if (m_dirty)
+        return;  // the store's own change will be written over the file
+    if (withinEchoWindow()) {
+        m_eventDuringEcho = true;  // looked at again once the window has passed
+        return;
+    }
+    m_folderSettle.start();
+}
+
+void ProjectStore::settleFolderEvents() {
+    if (m_dirty)
+        return;
+    if (withinEchoWindow()) {
+        m_eventDuringEcho = true;
+        return;
+    }
+    reloadFromFile();
+}
+
+void ProjectStore::echoWindowEnded() {
+    if (!m_eventDuringEcho)
+        return;
+    m_eventDuringEcho = false;
+    // Another program may have written right after the store did; its change
+    // would otherwise wait for some later event.
+    if (!m_dirty)
+        reloadFromFile();
+}
+
+void ProjectStore::reloadFromFile() {
+    ++m_activity.reloadReads;
+    const Storage::ReadResult read = Storage::read();
+    switch (read.kind) {
+    case Storage::ReadResult::Kind::Decoded:
+    case Storage::ReadResult::Kind::Missing:
+        setProjects(read.library.projects);
+        registry().setTypes(read.library.types);
+        break;
+    case Storage::ReadResult::Kind::Undecodable:
+    case Storage::ReadResult::Kind::Unreadable:
+        // Storage has kept the damaged file aside; the projects held here are
+        // the last good state, so they stay and are written back.
+        Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
+        scheduleSave();
+        break;
+    }
+}
+
+} // namespace sorvel

@@ -1,0 +1,276 @@
+#include "StoreTestSupport.h"
+
+#include "app/store/ArchiveSettings.h"
+#include "app/store/ArchiveSummary.h"
+#include "app/store/FolderMover.h"
+#include "app/store/FreeName.h"
+#include "app/store/ProjectStore.h"
+#include "core/Settings.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace sorvel::test {
+namespace {
+
+class Archiving : public ::testing::Test {
+protected:
+    TestEnvironment environment;
+    FakeDesktop desktop;
+    std::unique_ptr<ProjectStore> store;
+
+    void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
+    void TearDown() override {
+        Settings::shared().remove(QLatin1String(ArchiveSettings::directoryKey));
+        TypeRegistry::shared().setTypes(ProjectType::defaults());
+    }
+
+    void open(const QList<AudioProject>& projects) {
+        writeDataFile(projects);
+        store = std::make_unique<ProjectStore>(desktop.seams());
+    }
+    QString archiveTo(const QString& base) {
+        Settings::shared().setValue(QLatin1String(ArchiveSettings::directoryKey), base);
+        return base + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
+    }
+    // A project folder holding one file, so that a move can be checked.
+    QString makeFolder(const QString& relative) {
+        const QString path = environment.scratch() + QLatin1Char('/') + relative;
+        writeFile(path + QStringLiteral("/take.wav"), QByteArray(1000, 'w'));
+        return path;
+    }
+    AudioProject projectIn(const QString& name, const std::optional<QString>& folder) {
+        AudioProject project = projectWithCue(name, CueStage::Composing);
+        project.folderPath = folder;
+        return project;
+    }
+    const AudioProject& stored(const AudioProject& project) const { return *store->project(project.id); }
+    static QStringList entries(const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+};
+
+TEST_F(Archiving, WithoutArchiveDirectoryTheSummaryGoesIntoTheProjectFolder) {
+    const QString folder = makeFolder(QStringLiteral("Tape"));
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), folder);
+    open({tape});
+
+    EXPECT_EQ(store->archive({tape.id}, {true, true}), QStringList());
+    const AudioProject& archived = stored(tape);
+    EXPECT_EQ(archived.status, ProjectStatus::Done);
+    EXPECT_TRUE(archived.archivedAt.has_value());
+    ASSERT_EQ(archived.log.size(), 2);
+    EXPECT_EQ(archived.log.at(0).text, QStringLiteral("归档"));
+    EXPECT_EQ(archived.log.at(1).text, QStringLiteral("完成"));
+    EXPECT_DOUBLE_EQ(archived.log.at(0).progress, 1.0);
+    EXPECT_EQ(archived.folderPath, folder) << "nothing is moved without an archive directory";
+
+    const QString summary = folder + QStringLiteral("/Tape 归档.md");
+    EXPECT_EQ(QString::fromUtf8(readFile(summary)), ArchiveSummary::markdown(archived));
+    EXPECT_TRUE(ArchiveSummary::markdown(archived).endsWith(QStringLiteral("  归档（100%）\n")));
+    EXPECT_TRUE(store->isDirty());
+}
+
+TEST_F(Archiving, MonthFolderIsMadeEvenForNoProjects) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    open({});
+    EXPECT_TRUE(store->archive({}, {false, false}).isEmpty());
+    EXPECT_TRUE(QFileInfo(month).isDir());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("/\\d{4}-\\d{2}$")).match(month).hasMatch());
+}
+
+TEST_F(Archiving, FoldersAndSummariesTakeFreeNamesInStoreOrder) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    writeFile(month + QStringLiteral("/Demo.take"), "already here");
+    QList<AudioProject> tapes;
+    QSet<QUuid> ids;
+    for (const char* parent : {"a", "b", "c", "d", "e"}) {
+        tapes << projectIn(QStringLiteral("Tape"), makeFolder(QLatin1String(parent) + QStringLiteral("/Tape")));
+        ids << tapes.last().id;
+    }
+    const AudioProject demo = projectIn(QStringLiteral("Demo"), makeFolder(QStringLiteral("f/Demo.take")));
+    const AudioProject untouched = projectIn(QStringLiteral("Other"), makeFolder(QStringLiteral("g/Other")));
+    open(tapes + QList<AudioProject>{demo, untouched});
+    ids << demo.id;
+
+    // Whatever order the set iterates in, the store's order decides the names.
+    EXPECT_EQ(store->archive(ids, {true, true}), QStringList());
+    EXPECT_EQ(stored(tapes[0]).folderPath, month + QStringLiteral("/Tape"));
+    for (int i = 1; i < tapes.size(); ++i) {
+        const QString moved = month + QStringLiteral("/Tape ") + QString::number(i + 1);
+        EXPECT_EQ(stored(tapes[i]).folderPath, moved);
+        const QString summary = month + QStringLiteral("/Tape 归档 ") + QString::number(i + 1) + QStringLiteral(".md");
+        EXPECT_TRUE(QString::fromUtf8(readFile(summary)).contains(QStringLiteral("- 工程文件夹：") + moved + QLatin1Char('\n')))
+            << summary.toStdString();
+    }
+    EXPECT_EQ(stored(demo).folderPath, month + QStringLiteral("/Demo 2.take"));
+    EXPECT_EQ(readFile(month + QStringLiteral("/Tape 2/take.wav")).size(), 1000);
+    EXPECT_FALSE(QFileInfo::exists(environment.scratch() + QStringLiteral("/b/Tape")));
+    EXPECT_EQ(readFile(month + QStringLiteral("/Demo.take")), QByteArray("already here"));
+    EXPECT_FALSE(stored(untouched).archivedAt.has_value());
+    EXPECT_EQ(entries(month).size(), 2 + 5 + 5 + 1);  // Demo.take, Demo 2.take, tapes, their summaries, Demo's
+
+    // Archived again this month: the folder stays, the summary takes the next free name.
+    EXPECT_EQ(store->archive({tapes[0].id}, {true, true}), QStringList());
+    EXPECT_EQ(stored(tapes[0]).folderPath, month + QStringLiteral("/Tape"));
+    EXPECT_TRUE(QFileInfo::exists(month + QStringLiteral("/Tape 归档 6.md")));
+}
+
+TEST_F(Archiving, AMoveNeverReplacesAnEmptyFolder) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    QDir().mkpath(month + QStringLiteral("/Tape"));
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), makeFolder(QStringLiteral("a/Tape")));
+    open({tape});
+    EXPECT_EQ(store->archive({tape.id}, {true, false}), QStringList());
+    EXPECT_EQ(stored(tape).folderPath, month + QStringLiteral("/Tape 2"));
+    EXPECT_TRUE(entries(month + QStringLiteral("/Tape")).isEmpty());
+
+    const QString source = makeFolder(QStringLiteral("b/Tape"));
+    EXPECT_EQ(FreeName::renameNoReplace(source, month + QStringLiteral("/Tape")), EEXIST);
+    EXPECT_TRUE(QFileInfo::exists(source + QStringLiteral("/take.wav")));
+}
+
+TEST_F(Archiving, FailuresAreReportedPerProjectAndTheProjectsAreArchivedAllTheSame) {
+    // The archive directory lies below a plain file: no month folder can be made.
+    writeFile(environment.scratch() + QStringLiteral("/blocker"), "file");
+    archiveTo(environment.scratch() + QStringLiteral("/blocker/Archive"));
+    const QString folder = makeFolder(QStringLiteral("A"));
+    const AudioProject a = projectIn(QStringLiteral("A"), folder);
+    const AudioProject b = projectIn(QStringLiteral("B"), environment.scratch() + QStringLiteral("/missing"));
+    open({a, b});
+
+    const QStringList errors = store->archive({b.id, a.id}, {true, true});
+    ASSERT_EQ(errors.size(), 4) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(errors.at(0), QStringLiteral("「A」移动文件夹失败：") + qt_error_string(ENOTDIR));
+    EXPECT_TRUE(errors.at(1).startsWith(QStringLiteral("「A」写入清单失败：")));
+    EXPECT_GT(errors.at(1).size(), QStringLiteral("「A」写入清单失败：").size());
+    EXPECT_TRUE(errors.at(2).startsWith(QStringLiteral("「B」移动文件夹失败：")));
+    EXPECT_TRUE(errors.at(3).startsWith(QStringLiteral("「B」写入清单失败：")));
+    EXPECT_EQ(stored(a).folderPath, folder);
+    EXPECT_TRUE(stored(a).archivedAt.has_value());
+    EXPECT_TRUE(stored(b).archivedAt.has_value());
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/take.wav")));
+}
+
+TEST_F(Archiving, MissingProjectFolderIsReportedWithTheSystemsReason) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    const AudioProject gone = projectIn(QStringLiteral("Gone"), environment.scratch() + QStringLiteral("/nowhere"));
+    open({gone});
+    EXPECT_EQ(store->archive({gone.id}, {true, true}),
+              QStringList{QStringLiteral("「Gone」移动文件夹失败：") + qt_error_string(ENOENT)});
+    EXPECT_TRUE(QFileInfo::exists(month + QStringLiteral("/Gone 归档.md")));
+}
+
+TEST_F(Archiving, AFolderCannotBeMovedIntoItself) {
+    const QString folder = makeFolder(QStringLiteral("Tape"));
+    archiveTo(folder + QStringLiteral("/Archive"));
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), folder);
+    open({tape});
+    const QStringList errors = store->archive({tape.id}, {true, false});
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().startsWith(QStringLiteral("「Tape」移动文件夹失败：")));
+    EXPECT_EQ(stored(tape).folderPath, folder);
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/take.wav")));
+}
+
+TEST_F(Archiving, NameWithSlashOrNulStaysInsideTheMonthFolder) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    QString name = QStringLiteral("../AC/DC");
+    name.append(QChar(u'\0'));
+    const AudioProject odd = projectIn(name, std::nullopt);
+    open({odd});
+    EXPECT_EQ(store->archive({odd.id}, {false, true}), QStringList());
+    EXPECT_EQ(entries(month), QStringList{QStringLiteral(".._AC_DC_ 归档.md")});
+    EXPECT_EQ(entries(environment.scratch()), QStringList{QStringLiteral("Archive")});
+}
+
+TEST_F(Archiving, EmptyOrRelativeFolderPathCountsAsNoFolder) {
+    const AudioProject relative = projectIn(QStringLiteral("Relative"), QStringLiteral("Tape"));
+    const AudioProject empty = projectIn(QStringLiteral("Empty"), QString());
+    open({relative, empty});
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(environment.scratch()));
+    QDir().mkpath(QStringLiteral("Tape"));
+    EXPECT_EQ(store->archive({relative.id, empty.id}, {true, true}), QStringList());
+    EXPECT_TRUE(entries(environment.scratch() + QStringLiteral("/Tape")).isEmpty());
+    EXPECT_EQ(entries(environment.scratch()), QStringList{QStringLiteral("Tape")});
+
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    EXPECT_EQ(store->archive({relative.id}, {true, true}), QStringList());
+    EXPECT_EQ(stored(relative).folderPath, QStringLiteral("Tape"));
+    EXPECT_TRUE(QFileInfo::exists(environment.scratch() + QStringLiteral("/Tape")));
+    EXPECT_EQ(entries(month), QStringList{QStringLiteral("Relative 归档.md")});
+    QDir::setCurrent(cwd);
+}
+
+TEST_F(Archiving, MoveAcrossFileSystemsCopiesChecksAndThenRemoves) {
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/sorvel-test-XXXXXX"));
+    struct stat here {}, there {};
+    if (!elsewhere.isValid() || ::stat(QFile::encodeName(environment.scratch()).constData(), &here) != 0
+        || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "needs a second file system at /dev/shm";
+
+    const QString source = elsewhere.path() + QStringLiteral("/Tape");
+    writeFile(source + QStringLiteral("/take.wav"), QByteArray(200000, 'a'));
+    writeFile(source + QStringLiteral("/stems/.hidden"), "h");
+    QDir().mkpath(source + QStringLiteral("/empty"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("take.wav"), source + QStringLiteral("/latest")));
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    QDir().mkpath(month + QStringLiteral("/Tape"));
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), source);
+    open({tape});
+
+    EXPECT_EQ(store->archive({tape.id}, {true, false}), QStringList());
+    const QString moved = month + QStringLiteral("/Tape 2");
+    EXPECT_EQ(stored(tape).folderPath, moved);
+    EXPECT_FALSE(QFileInfo::exists(source));
+    EXPECT_EQ(readFile(moved + QStringLiteral("/take.wav")), QByteArray(200000, 'a'));
+    EXPECT_EQ(readFile(moved + QStringLiteral("/stems/.hidden")), QByteArray("h"));
+    EXPECT_TRUE(QFileInfo(moved + QStringLiteral("/empty")).isDir());
+    EXPECT_EQ(QFileInfo(moved + QStringLiteral("/latest")).symLinkTarget(), moved + QStringLiteral("/take.wav"));
+}
+
+TEST_F(Archiving, TreeCopyRefusesAnExistingTargetAndTheCheckSeesSizes) {
+    const QString source = makeFolder(QStringLiteral("Tape"));
+    const QString taken = environment.scratch() + QStringLiteral("/Taken");
+    writeFile(taken + QStringLiteral("/keep.txt"), "keep");
+    EXPECT_EQ(FolderMover::copyTree(source, taken), EEXIST);
+    EXPECT_EQ(entries(taken), QStringList{QStringLiteral("keep.txt")});
+
+    const QString copy = environment.scratch() + QStringLiteral("/Copy");
+    ASSERT_EQ(FolderMover::copyTree(source, copy), 0);
+    EXPECT_TRUE(FolderMover::sameTree(source, copy));
+    writeFile(copy + QStringLiteral("/take.wav"), QByteArray(999, 'w'));
+    EXPECT_FALSE(FolderMover::sameTree(source, copy));
+    writeFile(copy + QStringLiteral("/take.wav"), QByteArray(1000, 'w'));
+    writeFile(copy + QStringLiteral("/extra"), "");
+    EXPECT_FALSE(FolderMover::sameTree(source, copy));
+}
+
+TEST(FreeNameRules, SuffixGoesBeforeTheExtension) {
+    TestEnvironment environment;
+    const QString folder = environment.scratch();
+    EXPECT_EQ(FreeName::path(folder + QStringLiteral("/Tape")), folder + QStringLiteral("/Tape"));
+    QDir().mkpath(folder + QStringLiteral("/Tape"));
+    QDir().mkpath(folder + QStringLiteral("/Tape 2"));
+    EXPECT_EQ(FreeName::path(folder + QStringLiteral("/Tape")), folder + QStringLiteral("/Tape 3"));
+    writeFile(folder + QStringLiteral("/Mix 归档.md"), "");
+    EXPECT_EQ(FreeName::path(folder + QStringLiteral("/Mix 归档.md")), folder + QStringLiteral("/Mix 归档 2.md"));
+    writeFile(folder + QStringLiteral("/.hidden"), "");
+    EXPECT_EQ(FreeName::path(folder + QStringLiteral("/.hidden")), folder + QStringLiteral("/.hidden 2"));
+    ASSERT_TRUE(QFile::link(folder + QStringLiteral("/nowhere"), folder + QStringLiteral("/Dangling")));
+    EXPECT_EQ(FreeName::path(folder + QStringLiteral("/Dangling")), folder + QStringLiteral("/Dangling 2"));
+}
+
+} // namespace
+} // namespace sorvel::test

@@ -1,0 +1,274 @@
+#include "StoreTestSupport.h"
+
+#include "app/store/ProjectStore.h"
+#include "core/Storage.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace sorvel::test {
+namespace {
+
+// Generous bounds: the machine may be loaded, but a missing write is never "slow".
+constexpr int kPatience = 5000;
+
+class ProjectStoreSaving : public ::testing::Test {
+protected:
+    TestEnvironment environment;
+    FakeDesktop desktop;
+
+    QString dataFile() const { return environment.dataFolder() + QStringLiteral("/projects.json"); }
+    QStringList asideCopies() const {
+        return QDir(environment.dataFolder())
+            .entryList({QStringLiteral("projects-unreadable-*.json")}, QDir::AllEntries | QDir::System);
+    }
+};
+
+TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) {
+    ProjectStore store(desktop.seams());
+    EXPECT_TRUE(store.projects().isEmpty());
+    EXPECT_EQ(store.registry().types(), ProjectType::defaults());
+    EXPECT_TRUE(store.isWatching());
+    store.flush();
+    waitFor(500);
+    EXPECT_FALSE(QFileInfo::exists(dataFile()));
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_EQ(desktop.reloads, 0);
+}
+
+TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
+    const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+
+    QElapsedTimer clock;
+    QList<qint64> writeTimes;
+    QObject::connect(&store, &ProjectStore::saveFinished, [&](bool written) {
+        EXPECT_TRUE(written);
+        writeTimes << clock.elapsed();
+    });
+    clock.start();
+    QList<qint64> changeTimes;
+    QDateTime lastChange;
+    for (int i = 0; i < 10; ++i) {
+        if (i > 0)
+            waitFor(100);
+        store.update(tape.id, [i](AudioProject& p) { p.notes = QString::number(i); });
+        changeTimes << clock.elapsed();
+        lastChange = QDateTime::currentDateTimeUtc();
+    }
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
+    waitFor(700);  // nothing more may follow
+
+    // A loaded machine may stall between two changes for longer than the delay;
+    // only such a stall may add a write.
+    int stalls = 0;
+    for (int i = 1; i < changeTimes.size(); ++i)
+        stalls += changeTimes[i] - changeTimes[i - 1] >= ProjectStore::saveDelayMs - 20;
+    if (stalls == 0) {
+        EXPECT_EQ(writeTimes.size(), 1);
+    } else {
+        EXPECT_LE(writeTimes.size(), 1 + stalls);
+    }
+    ASSERT_FALSE(writeTimes.isEmpty());
+    const qint64 delay = writeTimes.last() - changeTimes.last();
+    EXPECT_GE(delay, ProjectStore::saveDelayMs - 5);
+    EXPECT_LT(delay, ProjectStore::saveDelayMs + 2000);
+
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("9"));
+    EXPECT_GE(lastChange.msecsTo(QFileInfo(dataFile()).lastModified().toUTC()), ProjectStore::saveDelayMs - 50);
+    EXPECT_EQ(store.activity().writes, writeTimes.size());
+    EXPECT_EQ(desktop.reloads, writeTimes.size());
+}
+
+TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
+    ProjectStore store(desktop.seams());
+    const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::sfxID);
+    store.addProject(tape);
+    EXPECT_TRUE(store.isDirty());
+    EXPECT_FALSE(QFileInfo::exists(dataFile()));
+
+    store.flush();
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
+    EXPECT_EQ(desktop.reloads, 1);
+
+    waitFor(ProjectStore::saveDelayMs + 300);  // the cancelled debounce must not write again
+    store.flush();
+    EXPECT_EQ(store.activity().writes, 1);
+    EXPECT_EQ(desktop.reloads, 1);
+}
+
+TEST_F(ProjectStoreSaving, OwnWriteIsNotReadBackDuringTheEchoWindow) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    int changes = 0;
+    QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
+
+    QElapsedTimer sinceWrite;
+    QObject::connect(&store, &ProjectStore::saveFinished, [&] { sinceWrite.start(); });
+    store.advanceCue(tape.id, tape.items.first().id);
+    ASSERT_EQ(changes, 1);
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
+
+    waitFor(600);
+    if (sinceWrite.elapsed() < ProjectStore::echoWindowMs) {
+        EXPECT_EQ(store.activity().reloadReads, 0) << "the store's own write was read back";
+    }
+    waitFor(ProjectStore::echoWindowMs + 500);
+    // At most the one look at the file when the window closes; it finds what the store wrote.
+    EXPECT_LE(store.activity().reloadReads, 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(store.project(tape.id)->items.first().stage, CueStage::Composing);
+    EXPECT_EQ(store.activity().writes, 1);
+}
+
+TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteChangesNothing) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    int changes = 0;
+    QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
+
+    // The widget's intent: one coordinated read, change and write.
+    ASSERT_TRUE(Storage::mutate([&](Library& library) { library.projects.first().advanceCue(tape.items.first().id); }));
+    ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->items.first().stage == CueStage::Composing; }, kPatience));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_FALSE(store.isDirty());
+
+    const int readsBefore = store.activity().reloadReads;
+    writeDataFile(store.projects());
+    ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads > readsBefore; }, kPatience));
+    waitFor(200);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(store.activity().writes, 0) << "a reload must never write";
+    EXPECT_EQ(desktop.reloads, 0);
+}
+
+TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+
+    QElapsedTimer sinceWrite;
+    QObject::connect(&store, &ProjectStore::saveFinished, [&] { sinceWrite.start(); });
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
+
+    ASSERT_TRUE(Storage::mutate([](Library& library) { library.projects.first().name = QStringLiteral("Renamed"); }));
+    waitFor(100);
+    if (sinceWrite.elapsed() < ProjectStore::echoWindowMs - 100) {
+        EXPECT_EQ(store.project(tape.id)->name, QStringLiteral("Tape")) << "read inside the echo window";
+    }
+
+    ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Renamed"); }, kPatience));
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(store.activity().writes, 1);
+}
+
+TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
+    ProjectStore store(desktop.seams());
+    const AudioProject first = AudioProject::make(QStringLiteral("First"), ProjectType::musicID);
+    store.addProject(first);
+    // A folder where the file belongs: the atomic replace cannot succeed.
+    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites == 1; }, kPatience));
+    EXPECT_TRUE(store.isDirty());
+    EXPECT_EQ(desktop.reloads, 0);
+
+    // Folder events while dirty never replace the unsaved projects.
+    ASSERT_TRUE(QDir().rmdir(dataFile()));
+    waitFor(300);
+    EXPECT_EQ(store.projects().size(), 1);
+
+    store.flush();
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(projectsInFile(), QList<AudioProject>{first});
+
+    // The same holds for the debounced write: a failure, then the next change writes both.
+    const AudioProject second = AudioProject::make(QStringLiteral("Second"), ProjectType::musicID);
+    store.addProject(second);
+    ASSERT_TRUE(QFile::rename(dataFile(), dataFile() + QStringLiteral(".old")));
+    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites == 2; }, kPatience));
+    EXPECT_TRUE(store.isDirty());
+    ASSERT_TRUE(QDir().rmdir(dataFile()));
+    store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("again"); });
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written.at(0).id, second.id);
+    EXPECT_EQ(written.at(1).notes, QStringLiteral("again"));
+}
+
+TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    int changes = 0;
+    QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
+
+    QSaveFile garbage(dataFile());
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("{ not json");
+    ASSERT_TRUE(garbage.commit());
+
+    ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
+    EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
+    // What the store holds is written back, the damaged bytes stay in the copy.
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
+    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
+    EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), QByteArray("{ not json"));
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemory) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+
+    // Swapped in atomically: a link to a folder opens, but cannot be read.
+    const QString link = environment.scratch() + QStringLiteral("/link.json");
+    ASSERT_TRUE(QFile::link(environment.scratch(), link));
+    ASSERT_EQ(std::rename(QFile::encodeName(link).constData(), QFile::encodeName(dataFile()).constData()), 0);
+
+    ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads >= 1 && store.activity().writes == 1; }, kPatience));
+    EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
+    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
+    EXPECT_EQ(asideCopies().size(), 1) << "the unreadable entry was kept aside";
+}
+
+TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
+    writeDataFile({AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID)});
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 1);
+    ASSERT_TRUE(QFile::remove(dataFile()));
+    ASSERT_TRUE(waitUntil([&] { return store.projects().isEmpty(); }, kPatience));
+    EXPECT_FALSE(store.isDirty());
+}
+
+TEST_F(ProjectStoreSaving, UnreadableFileAtStartIsKeptAsideBeforeAnyWrite) {
+    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    ProjectStore store(desktop.seams());
+    EXPECT_TRUE(store.projects().isEmpty());
+    ASSERT_EQ(asideCopies().size(), 1);
+
+    store.addProject(AudioProject::make(QStringLiteral("New"), ProjectType::musicID));
+    store.flush();
+    EXPECT_EQ(projectsInFile().size(), 1);
+    EXPECT_TRUE(QFileInfo(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()).isDir());
+}
+
+} // namespace
+} // namespace sorvel::test
