@@ -1,0 +1,62 @@
+#include "app/shell/AppDelegate.h"
+#include "app/shell/AppRouter.h"
+#include "app/shell/PlatformChoice.h"
+#include "app/shell/SingleInstance.h"
+#include "app/store/ProjectStore.h"
+#include "core/Log.h"
+#include "studio/Studio.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QStyleFactory>
+
+namespace {
+
+QString startLink(const QApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sorvel: 配乐与音效项目的磁带架"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("link"), QStringLiteral("要打开的 sorvel:// 链接"),
+                                 QStringLiteral("[link]"));
+    parser.process(app);
+    const QStringList links = parser.positionalArguments();
+    return links.isEmpty() ? QString() : links.first();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    sorvel::PlatformChoice::preferXcb(argc, argv);
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(shell);  // the icon lives in the static application library
+    QApplication::setApplicationName(QStringLiteral("Sorvel"));
+    QApplication::setApplicationVersion(QStringLiteral(SORVEL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("sorvel"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/sorvel/app/sorvel.svg")));
+    // Always the dark studio look, whatever the desktop's theme; Fusion is the
+    // style that follows a palette completely.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(sorvel::Studio::palette(sorvel::Studio::tape()));
+
+    const QString link = startLink(app);
+
+    // A later start hands its link over and ends before it opens the data file.
+    sorvel::SingleInstance instance(sorvel::SingleInstance::defaultSocketPath());
+    switch (instance.claim(link)) {
+    case sorvel::SingleInstance::Claim::HandedOver:
+        return 0;
+    case sorvel::SingleInstance::Claim::Unanswered:
+        sorvel::Log::info(QStringLiteral("Sorvel is running but did not answer; this start ends"));
+        return 1;
+    case sorvel::SingleInstance::Claim::Listening:
+    case sorvel::SingleInstance::Claim::Alone:
+        break;
+    }
+
+    sorvel::AppDelegate delegate(sorvel::ProjectStore::shared(), sorvel::AppRouter::shared());
+    QObject::connect(&instance, &sorvel::SingleInstance::linkReceived, &delegate, &sorvel::AppDelegate::openLink);
+    delegate.launch(link);
+    return app.exec();
+}

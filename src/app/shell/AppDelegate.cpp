@@ -1,0 +1,84 @@
+#include "app/shell/AppDelegate.h"
+
+#include "app/library/MainWindow.h"
+#include "app/shell/AppRouter.h"
+#include "app/shell/EdgePanelController.h"
+#include "app/shell/MenuCommands.h"
+#include "app/shell/QuitSignalWatcher.h"
+#include "app/shell/SettingsWindow.h"
+#include "app/shell/ShellActions.h"
+#include "app/shell/TrayMenu.h"
+#include "app/shell/UpdateChecker.h"
+#include "app/store/ProjectStore.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QSessionManager>
+#include <QTimer>
+
+namespace sorvel {
+
+AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent)
+    : QObject(parent), m_store(store), m_router(router) {
+    m_window = std::make_unique<MainWindow>(m_store, m_router);
+    m_window->setMinimumSize(minimumWidth, minimumHeight);
+    m_window->resize(windowWidth, windowHeight);
+
+    const ShellActions actions{
+        [this] { bringToFront(); },
+        [this] { openSettings(); },
+        [this] { quit(); },
+    };
+    m_commands = new MenuCommands(*m_window->menuBar(), m_store, m_router, actions, this);
+    m_tray = new TrayMenu(m_store, m_router, actions, this);
+
+    // Closing the window only hides it; the tray keeps the program reachable.
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_quitSignals = new QuitSignalWatcher(this);
+    connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &AppDelegate::quit);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store.flush(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &AppDelegate::commitData);
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::launch(const QString& link) {
+    m_tray->showIcon(QApplication::windowIcon());
+    bringToFront();
+    if (!link.isEmpty())
+        openLink(link);
+    QTimer::singleShot(0, this, &AppDelegate::finishLaunching);
+}
+
+void AppDelegate::finishLaunching() {
+    EdgePanelController::shared().start();
+    UpdateChecker::shared().start();
+}
+
+void AppDelegate::openLink(const QString& link) {
+    if (link.isEmpty() || m_router.handle(link, m_store))
+        bringToFront();
+}
+
+void AppDelegate::bringToFront() {
+    m_window->bringToFront();
+}
+
+void AppDelegate::openSettings() {
+    if (!m_settings)
+        m_settings = std::make_unique<SettingsWindow>();
+    m_settings->bringToFront();
+}
+
+void AppDelegate::quit() {
+    // Not quit(): that first asks every window to close, and the main window
+    // refuses (it only hides), which would cancel the quit while it is shown.
+    QCoreApplication::exit(0);
+}
+
+void AppDelegate::commitData(QSessionManager&) {
+    // The session may end without a regular quit; write what is pending now.
+    m_store.flush();
+}
+
+} // namespace sorvel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QSessionManager;
+
+namespace sorvel {
+
+class AppRouter;
+class MainWindow;
+class MenuCommands;
+class ProjectStore;
+class QuitSignalWatcher;
+class SettingsWindow;
+class TrayMenu;
+
+// The running application: the one main window with its menu bar, the tray
+// menu, the settings window, and the ways links and quit requests (menus,
+// SIGTERM/SIGINT/SIGHUP, the end of the session) reach them.
+// Created once the data may be opened (after the single-instance check).
+class AppDelegate final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int windowWidth = 1320;
+    static constexpr int windowHeight = 780;
+    static constexpr int minimumWidth = 1080;
+    static constexpr int minimumHeight = 600;
+
+    AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Shows the main window, follows the link the program was started with,
+    // and starts the edge panel and the update checker once the event loop runs.
+    void launch(const QString& link);
+
+    // A link from the command line or from a later start; empty: only come to the front.
+    void openLink(const QString& link);
+    void bringToFront();
+    void openSettings();
+    // The ordinary quit; pending changes are written on the way out.
+    void quit();
+
+    MainWindow& mainWindow() const { return *m_window; }
+    TrayMenu& trayMenu() const { return *m_tray; }
+
+private:
+    void finishLaunching();
+    void commitData(QSessionManager& manager);
+
+    ProjectStore& m_store;
+    AppRouter& m_router;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<SettingsWindow> m_settings;
+    QuitSignalWatcher* m_quitSignals = nullptr;
+    MenuCommands* m_commands = nullptr;
+    TrayMenu* m_tray = nullptr;
+};
+
+} // namespace sorvel

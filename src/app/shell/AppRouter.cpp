@@ -1,0 +1,112 @@
+#include "app/shell/AppRouter.h"
+
+#include "app/shell/SorvelLink.h"
+#include "app/store/ProjectStore.h"
+
+namespace sorvel {
+
+AppRouter& AppRouter::shared() {
+    static AppRouter* const instance = new AppRouter();  // lives as long as the process
+    return *instance;
+}
+
+AppRouter::AppRouter(QObject* parent) : QObject(parent) {}
+
+void AppRouter::setSidebar(const SidebarItem& item) {
+    if (m_sidebar == item)
+        return;
+    m_sidebar = item;
+    Q_EMIT sidebarChanged();
+}
+
+void AppRouter::setSelection(const QSet<QUuid>& ids) {
+    if (m_selection == ids)
+        return;
+    m_selection = ids;
+    Q_EMIT selectionChanged();
+}
+
+void AppRouter::setShowingNewProject(bool on) {
+    if (m_showingNewProject == on)
+        return;
+    m_showingNewProject = on;
+    Q_EMIT showingNewProjectChanged();
+}
+
+void AppRouter::setShowingTypeEditor(bool on) {
+    if (m_showingTypeEditor == on)
+        return;
+    m_showingTypeEditor = on;
+    Q_EMIT showingTypeEditorChanged();
+}
+
+void AppRouter::setDetailExpanded(bool on) {
+    if (m_detailExpanded == on)
+        return;
+    m_detailExpanded = on;
+    Q_EMIT detailExpandedChanged();
+}
+
+void AppRouter::setArchiveRequest(const std::optional<QSet<QUuid>>& ids) {
+    // nullopt against an empty set is a change: an empty request still opens the sheet.
+    if (m_archiveRequest == ids)
+        return;
+    m_archiveRequest = ids;
+    Q_EMIT archiveRequestChanged();
+}
+
+void AppRouter::show(const AudioProject& project) {
+    if (project.archivedAt)
+        setSidebar(SidebarItem::archived());
+    else if (project.status == ProjectStatus::Done)
+        setSidebar(SidebarItem::done());
+    else
+        setSidebar(SidebarItem::active());
+    setSelection({project.id});
+}
+
+bool AppRouter::handle(const QUrl& url, const ProjectStore& store) {
+    // QUrl has already lower-cased scheme and host; callers holding the raw text
+    // (the command line, the instance socket) use the text form.
+    return handle(url.toString(QUrl::FullyEncoded), store);
+}
+
+bool AppRouter::handle(const QString& text, const ProjectStore& store) {
+    const std::optional<SorvelLink> link = SorvelLink::parse(text);
+    if (!link)
+        return false;
+
+    switch (link->route) {
+    case SorvelLink::Route::New:
+        setShowingNewProject(true);
+        break;
+    case SorvelLink::Route::Project:
+    case SorvelLink::Route::Archive: {
+        // Look the project up before anything is written, so a stale link changes nothing.
+        const AudioProject* project = link->projectID ? store.project(*link->projectID) : nullptr;
+        if (!project)
+            break;
+        const AudioProject found = *project;
+        show(found);
+        if (link->route == SorvelLink::Route::Archive)
+            setArchiveRequest(QSet<QUuid>{found.id});
+        break;
+    }
+    case SorvelLink::Route::ArchiveDone: {
+        setSidebar(SidebarItem::done());
+        QSet<QUuid> done;
+        for (const AudioProject& project : store.projects()) {
+            if (!project.archivedAt && project.status == ProjectStatus::Done)
+                done.insert(project.id);
+        }
+        if (!done.isEmpty())
+            setArchiveRequest(done);
+        break;
+    }
+    case SorvelLink::Route::None:
+        break;
+    }
+    return true;
+}
+
+} // namespace sorvel

@@ -1,0 +1,123 @@
+#include "app/shell/TrayMenu.h"
+
+#include "app/library/UserText.h"
+#include "app/shell/AppRouter.h"
+#include "app/shell/EdgePanelController.h"
+#include "app/shell/UpdateChecker.h"
+#include "app/store/ProjectStore.h"
+#include "core/AudioProject.h"
+#include "core/Log.h"
+#include "core/StudioText.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <utility>
+
+namespace sorvel {
+
+TrayMenu::TrayMenu(ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent)
+    : QObject(parent), m_store(store), m_router(router), m_actions(std::move(actions)), m_menu(new QMenu()) {
+    connect(&m_store, &ProjectStore::projectsChanged, this, &TrayMenu::scheduleRebuild);
+    connect(&UpdateChecker::shared(), &UpdateChecker::stateChanged, this, &TrayMenu::scheduleRebuild);
+    rebuild();
+}
+
+TrayMenu::~TrayMenu() {
+    delete m_icon;
+    delete m_menu;
+}
+
+QString TrayMenu::projectTitle(const AudioProject& project) {
+    // A tab would start the shortcut column of a menu item.
+    QString name = UserText::menuText(project.name);
+    name.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return name + QStringLiteral("  ·  ") + StudioText::percentText(project.progress());
+}
+
+void TrayMenu::showIcon(const QIcon& icon) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        static bool told = false;
+        if (!told) {
+            told = true;
+            Log::info(QStringLiteral("Sorvel: this desktop has no system tray; the tray menu is not shown"));
+        }
+        return;
+    }
+    if (!m_icon) {
+        m_icon = new QSystemTrayIcon(icon);
+        m_icon->setToolTip(QStringLiteral("Sorvel"));
+        m_icon->setContextMenu(m_menu);
+        // A plain click opens the same menu, as the menu-bar item does elsewhere.
+        connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger)
+                m_menu->popup(QCursor::pos());
+        });
+    }
+    m_icon->show();
+}
+
+void TrayMenu::scheduleRebuild() {
+    // Rebuilt from the event loop: the projects may change while an item of
+    // this very menu is being triggered.
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_rebuildPending = false;
+        rebuild();
+    });
+}
+
+void TrayMenu::rebuild() {
+    m_menu->clear();
+
+    UpdateChecker& updates = UpdateChecker::shared();
+    if (const std::optional<QString> version = updates.availableVersion()) {
+        QAction* update = m_menu->addAction(UserText::menuText(QStringLiteral("发现新版本 ") + *version + QStringLiteral("…")));
+        connect(update, &QAction::triggered, &updates, &UpdateChecker::presentAvailable);
+        m_menu->addSeparator();
+    }
+
+    const QList<AudioProject> active = activeSorted(m_store.projects());
+    if (active.isEmpty()) {
+        m_menu->addAction(QStringLiteral("没有进行中的项目"))->setEnabled(false);
+    }
+    for (qsizetype i = 0; i < active.size() && i < maxProjects; ++i) {
+        const AudioProject project = active.at(i);
+        QAction* item = m_menu->addAction(projectTitle(project));
+        connect(item, &QAction::triggered, this, [this, project] {
+            if (m_actions.openMainWindow)
+                m_actions.openMainWindow();
+            m_router.show(project);
+        });
+    }
+    m_menu->addSeparator();
+
+    connect(m_menu->addAction(QStringLiteral("显示侧边面板")), &QAction::triggered, this,
+            [] { EdgePanelController::shared().toggle(); });
+    connect(m_menu->addAction(QStringLiteral("打开 Sorvel")), &QAction::triggered, this, [this] {
+        if (m_actions.openMainWindow)
+            m_actions.openMainWindow();
+    });
+    connect(m_menu->addAction(QStringLiteral("设置…")), &QAction::triggered, this, [this] {
+        if (m_actions.openSettings)
+            m_actions.openSettings();
+    });
+    connect(m_menu->addAction(QStringLiteral("检查更新…")), &QAction::triggered, this,
+            [] { UpdateChecker::shared().check(true); });
+    m_menu->addSeparator();
+
+    QAction* quit = m_menu->addAction(QStringLiteral("退出 Sorvel"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, [this] {
+        if (m_actions.quit)
+            m_actions.quit();
+    });
+}
+
+} // namespace sorvel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/shell/ShellActions.h"
+
+#include <QObject>
+#include <QString>
+
+class QIcon;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace sorvel {
+
+class AppRouter;
+class ProjectStore;
+struct AudioProject;
+
+// The tray icon and its menu: news of an update, up to eight active projects,
+// the edge panel, the main window, settings, the update check and quit. The
+// menu follows the store's projects without being asked.
+class TrayMenu final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int maxProjects = 8;
+
+    TrayMenu(ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent = nullptr);
+    ~TrayMenu() override;
+
+    QMenu* menu() const { return m_menu; }
+
+    // Shows the icon where the desktop has a tray; where it has none, the
+    // program goes on without it and says so once in the log.
+    void showIcon(const QIcon& icon);
+
+    // "name  ·  40%", on one line and with "&" shown as written.
+    static QString projectTitle(const AudioProject& project);
+
+private:
+    void scheduleRebuild();
+    void rebuild();
+
+    ProjectStore& m_store;
+    AppRouter& m_router;
+    ShellActions m_actions;
+    QMenu* m_menu = nullptr;
+    QSystemTrayIcon* m_icon = nullptr;
+    bool m_rebuildPending = false;
+};
+
+} // namespace sorvel

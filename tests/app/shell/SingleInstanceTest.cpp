@@ -1,0 +1,147 @@
+#include "app/shell/SingleInstance.h"
+
+#include "app/shell/SorvelLink.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace sorvel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    QString socketPath() const { return environment.runtimeDir() + QStringLiteral("/sorvel-app.socket"); }
+
+    // A later start in its own thread, as a second process would be, while this
+    // thread runs the event loop of the first.
+    SingleInstance::Claim claimFromAnotherStart(const QString& link) {
+        const QString path = socketPath();
+        auto later = std::async(std::launch::async, [path, link] { return SingleInstance(path).claim(link); });
+        QElapsedTimer waited;
+        waited.start();
+        while (later.wait_for(0ms) != std::future_status::ready && waited.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return later.get();
+    }
+
+    // Runs the event loop until `done` holds or some seconds have passed.
+    template <typename Condition>
+    static void spinUntil(Condition done) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    TestEnvironment environment;
+};
+
+TEST_F(SingleInstanceTest, TheSocketLivesInTheRuntimeFolder) {
+    EXPECT_EQ(SingleInstance::defaultSocketPath(), socketPath());
+}
+
+TEST_F(SingleInstanceTest, ALaterStartHandsItsLinkToTheFirst) {
+    SingleInstance first(socketPath());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+    ASSERT_TRUE(first.isListening());
+
+    const QString link = QStringLiteral("sorvel://project/0F8FAD5B-D9CB-469F-A165-70867728950E");
+    EXPECT_EQ(claimFromAnotherStart(link), SingleInstance::Claim::HandedOver);
+    EXPECT_EQ(claimFromAnotherStart(QString()), SingleInstance::Claim::HandedOver);
+    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://new?名=1")), SingleInstance::Claim::HandedOver);
+    spinUntil([&] { return received.size() >= 3; });
+    EXPECT_EQ(received, (QStringList{link, QString(), QStringLiteral("sorvel://new?名=1")}));
+}
+
+TEST_F(SingleInstanceTest, AnOverlongLinkArrivesStillOverlongAndOfItsScheme) {
+    SingleInstance first(socketPath());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+
+    const QString huge = QStringLiteral("sorvel://new?") + QString(100000, QLatin1Char('x'));
+    EXPECT_EQ(claimFromAnotherStart(huge), SingleInstance::Claim::HandedOver);
+    spinUntil([&] { return !received.isEmpty(); });
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_GT(received.first().size(), SorvelLink::maxLength);
+    EXPECT_TRUE(huge.startsWith(received.first()));
+}
+
+TEST_F(SingleInstanceTest, AStaleSocketFileIsReplaced) {
+    // A socket file that nobody listens on, as a crashed instance leaves it.
+    const QByteArray path = QFile::encodeName(socketPath());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(path.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFileInfo::exists(socketPath()));
+
+    SingleInstance first(socketPath());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://main")), SingleInstance::Claim::HandedOver);
+    spinUntil([&] { return !received.isEmpty(); });
+    EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://main")});
+}
+
+TEST_F(SingleInstanceTest, APeerAnnouncingAHugeMessageIsDropped) {
+    SingleInstance first(socketPath());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+
+    QLocalSocket rogue;
+    rogue.connectToServer(socketPath());
+    ASSERT_TRUE(rogue.waitForConnected(2000));
+    char header[4];
+    qToBigEndian<quint32>(SingleInstance::maxMessageBytes + 1, header);
+    rogue.write(header, sizeof(header));
+    rogue.flush();
+    spinUntil([&] {
+        if (rogue.state() != QLocalSocket::UnconnectedState)
+            rogue.waitForDisconnected(10);
+        return rogue.state() == QLocalSocket::UnconnectedState;
+    });
+    EXPECT_EQ(rogue.state(), QLocalSocket::UnconnectedState);
+    EXPECT_TRUE(received.isEmpty());
+
+    // The instance still serves the next start.
+    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://new")), SingleInstance::Claim::HandedOver);
+    spinUntil([&] { return !received.isEmpty(); });
+    EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://new")});
+}
+
+TEST_F(SingleInstanceTest, TheSocketIsGoneWhenTheInstanceEnds) {
+    {
+        SingleInstance first(socketPath());
+        ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+    }
+    SingleInstance next(socketPath());
+    EXPECT_EQ(next.claim(QString()), SingleInstance::Claim::Listening);
+}
+
+} // namespace
+} // namespace sorvel::test
