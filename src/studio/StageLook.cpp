@@ -1,0 +1,25 @@
+#include "studio/StageLook.h"
+
+#include "studio/Studio.h"
+
+namespace sorvel {
+
+namespace {
+QColor stageColor(const char* hex) {
+    return Studio::color(QString::fromLatin1(hex), Studio::text3());
+}
+} // namespace
+
+StageLook StageLook::of(CueStage stage) {
+    const QString name = sorvel::title(stage);
+    switch (stage) {
+    case CueStage::NotStarted: return {QStringLiteral("circle.dashed"), name, Studio::text3()};
+    case CueStage::Composing: return {QStringLiteral("pencil"), name, stageColor("FFB340")};
+    case CueStage::Revising: return {QStringLiteral("arrow.triangle.2.circlepath"), name, stageColor("FF7A3D")};
+    case CueStage::Mixed: return {QStringLiteral("slider.vertical.3"), name, stageColor("5AC8FA")};
+    case CueStage::Delivered: return {QStringLiteral("checkmark"), name, stageColor("34C759")};
+    }
+    return {QStringLiteral("circle.dashed"), name, Studio::text3()};
+}
+
+} // namespace sorvel

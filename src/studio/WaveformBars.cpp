@@ -1,0 +1,103 @@
+#include "studio/WaveformBars.h"
+
+#include "studio/Shapes.h"
+
+#include "core/UnitFraction.h"
+#include "core/WaveformPattern.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace sorvel {
+
+namespace {
+constexpr qreal gap = 2;
+constexpr qreal minimumBar = 2;
+} // namespace
+
+WaveformBars::WaveformBars(double progress, const QColor& color, const QUuid& seed, int count,
+                           const QColor& track, QWidget* parent)
+    : QWidget(parent), m_progress(progress), m_color(color), m_seed(seed), m_count(qMax(0, count)),
+      m_track(track) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+bool WaveformBars::isLit(double progress, int index, int count) {
+    if (count <= 0)
+        return false;
+    return clampedFraction(progress) > double(index) / double(count);
+}
+
+qreal WaveformBars::barWidth(qreal width, int count) {
+    if (count <= 0 || !std::isfinite(width))
+        return 0;
+    const qreal each = (width - gap * (count - 1)) / count;
+    return each > 0 ? each : 0;
+}
+
+void WaveformBars::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
+                         const QUuid& seed, int count, const QColor& track) {
+    const qreal each = barWidth(rect.width(), count);
+    if (each <= 0)
+        return;
+    const QList<double> heights = WaveformPattern::heights(seed, count);
+    const qreal height = qMax<qreal>(0, rect.height());
+    const qreal midY = rect.center().y();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < heights.size(); ++i) {
+        const qreal barHeight = qMax(minimumBar, height * heights.at(i));
+        const QRectF bar(rect.left() + i * (each + gap), midY - barHeight / 2, each, barHeight);
+        Shapes::fillCapsule(painter, bar, isLit(progress, i, count) ? color : track);
+    }
+    painter.restore();
+}
+
+void WaveformBars::setProgress(double progress) {
+    if (progress == m_progress)
+        return;
+    m_progress = progress;
+    update();
+}
+
+void WaveformBars::setColor(const QColor& color) {
+    if (color == m_color)
+        return;
+    m_color = color;
+    update();
+}
+
+void WaveformBars::setTrack(const QColor& track) {
+    if (track == m_track)
+        return;
+    m_track = track;
+    update();
+}
+
+void WaveformBars::setSeed(const QUuid& seed) {
+    if (seed == m_seed)
+        return;
+    m_seed = seed;
+    update();
+}
+
+void WaveformBars::setCount(int count) {
+    count = qMax(0, count);
+    if (count == m_count)
+        return;
+    m_count = count;
+    update();
+}
+
+QSize WaveformBars::sizeHint() const {
+    return QSize(qMax(1, m_count) * 5, 24);
+}
+
+void WaveformBars::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paint(painter, QRectF(rect()), m_progress, m_color, m_seed, m_count, m_track);
+}
+
+} // namespace sorvel

@@ -1,0 +1,56 @@
+#include "Waiting.h"
+
+#include "studio/CassetteCard.h"
+#include "studio/ReelView.h"
+#include "studio/TapeWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvel {
+namespace {
+
+TEST(ReelSpin, AReelShownAlreadySpinningStaysAtRest) {
+    ReelView reel(0.7, 22, true);
+    reel.show();
+    test::spin(300);
+    EXPECT_TRUE(reel.isSpinning());
+    EXPECT_EQ(reel.hubAngle(), 0);
+}
+
+TEST(ReelSpin, TurnsOnceSpinningChangesWhileShownAndSettlesWhenStopped) {
+    ReelView reel(0.7, 22, false);
+    reel.show();
+    reel.setSpinning(true);
+    EXPECT_TRUE(test::waitUntil([&] { return reel.hubAngle() > 5; }, 3000));
+    reel.setSpinning(false);
+    EXPECT_TRUE(test::waitUntil([&] { return reel.hubAngle() == 0; }, 3000));
+    // Settled, it stays at rest.
+    test::spin(100);
+    EXPECT_EQ(reel.hubAngle(), 0);
+}
+
+TEST(ReelSpin, AChangeWhileHiddenDoesNotStartTheReel) {
+    TapeWindow window(0.5, Qt::red, 30, false);
+    window.setSpinning(true);
+    window.show();
+    test::spin(300);
+    EXPECT_TRUE(window.isSpinning());
+    EXPECT_EQ(window.hubAngle(), 0);
+}
+
+TEST(ReelSpin, CardReelsTurnOnHoverOnlyWhileActive) {
+    AudioProject project = AudioProject::make(QStringLiteral("A"), ProjectType::musicID);
+    CassetteCard card(project);
+    card.show();
+    card.setHovering(true);
+    EXPECT_TRUE(card.reelsSpinning());
+    card.setHovering(false);
+    EXPECT_FALSE(card.reelsSpinning());
+    project.status = ProjectStatus::Done;
+    card.setProject(project);
+    card.setHovering(true);
+    EXPECT_FALSE(card.reelsSpinning());
+}
+
+} // namespace
+} // namespace sorvel
