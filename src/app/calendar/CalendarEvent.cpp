@@ -1,0 +1,78 @@
+#include "app/calendar/CalendarEvent.h"
+
+#include "core/TypeRegistry.h"
+#include "studio/Studio.h"
+
+namespace sorvel {
+
+namespace {
+
+QDate localDay(const QDateTime& date) {
+    return date.toLocalTime().date();
+}
+
+} // namespace
+
+const QList<CalendarEvent::Kind>& CalendarEvent::allKinds() {
+    static const QList<Kind> kinds{Kind::Deadline, Kind::Delivered, Kind::Mixed, Kind::Started};
+    return kinds;
+}
+
+QString CalendarEvent::kindTitle(Kind kind) {
+    switch (kind) {
+    case Kind::Deadline: return QStringLiteral("截止");
+    case Kind::Delivered: return QStringLiteral("交付");
+    case Kind::Mixed: return QStringLiteral("录混");
+    case Kind::Started: return QStringLiteral("开始");
+    }
+    return {};
+}
+
+QString CalendarEvent::kindSymbol(Kind kind) {
+    switch (kind) {
+    case Kind::Deadline: return QStringLiteral("flag.fill");
+    case Kind::Delivered: return QStringLiteral("checkmark");
+    case Kind::Mixed: return QStringLiteral("slider.vertical.3");
+    case Kind::Started: return QStringLiteral("pencil");
+    }
+    return {};
+}
+
+QColor CalendarEvent::kindColor(Kind kind) {
+    switch (kind) {
+    case Kind::Deadline: return Studio::text();
+    case Kind::Delivered: return Studio::color(QStringLiteral("34C759"), Studio::systemGreen());
+    case Kind::Mixed: return Studio::color(QStringLiteral("5AC8FA"), Studio::systemGray());
+    case Kind::Started: return Studio::color(QStringLiteral("FFB340"), Studio::systemYellow());
+    }
+    return Studio::systemGray();
+}
+
+CalendarEvent::Days CalendarEvent::collect(const QList<AudioProject>& projects, const TypeRegistry& registry) {
+    Days days;
+    for (const AudioProject& project : projects) {
+        const QColor typeColor = Studio::typeColor(registry.type(project.typeID));
+        const auto add = [&](Kind kind, const QDateTime& date, const QColor& color,
+                             const std::optional<QString>& cueLabel) {
+            if (!date.isValid())
+                return;  // a date that cannot be placed on any day
+            days[localDay(date)].append(
+                CalendarEvent{QUuid::createUuid(), kind, project.id, project.name, color, cueLabel});
+        };
+        if (!project.archivedAt && project.deadline)
+            add(Kind::Deadline, *project.deadline, project.isOverdue() ? Studio::systemRed() : typeColor,
+                std::nullopt);
+        for (const Cue& cue : project.items) {
+            const QString label = cue.number + QStringLiteral("  ") + cue.title;
+            if (cue.startDate)
+                add(Kind::Started, *cue.startDate, typeColor, label);
+            if (cue.mixedAt)
+                add(Kind::Mixed, *cue.mixedAt, typeColor, label);
+            if (cue.deliveredAt)
+                add(Kind::Delivered, *cue.deliveredAt, typeColor, label);
+        }
+    }
+    return days;
+}
+
+} // namespace sorvel

@@ -1,0 +1,204 @@
+#include "app/calendar/DayCell.h"
+
+#include "studio/Shapes.h"
+#include "studio/Studio.h"
+#include "studio/Symbols.h"
+
+#include <QFontMetricsF>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace sorvel {
+
+namespace {
+
+constexpr qreal padding = 6;
+constexpr qreal columnSpacing = 3;
+constexpr qreal numberSide = 22;
+constexpr qreal cornerRadius = 8;
+constexpr qreal dotDiameter = 5;
+constexpr qreal dotTextSpacing = 2;
+constexpr qreal dotSpacing = 6;
+constexpr qreal chipIconFont = 8;
+constexpr qreal chipSpacing = 3;
+
+const QList<CalendarEvent::Kind>& dotKinds() {
+    static const QList<CalendarEvent::Kind> kinds{CalendarEvent::Kind::Started, CalendarEvent::Kind::Mixed,
+                                                  CalendarEvent::Kind::Delivered};
+    return kinds;
+}
+
+QFont numberFont(bool today) {
+    return Studio::font(12, today ? Studio::Weight::Bold : Studio::Weight::Regular, true);
+}
+QFont chipFont() { return Studio::font(10, Studio::Weight::Medium); }
+QFont overflowFont() { return Studio::font(9); }
+QFont dotFont() { return Studio::font(9, Studio::Weight::Regular, true); }
+
+} // namespace
+
+DayCellContent DayCellContent::of(const QList<CalendarEvent>& events) {
+    DayCellContent content;
+    int deadlines = 0;
+    for (const CalendarEvent& event : events) {
+        if (event.kind != CalendarEvent::Kind::Deadline)
+            continue;
+        if (++deadlines <= 2)
+            content.chips << event;
+    }
+    content.moreDeadlines = std::max(0, deadlines - 2);
+    for (CalendarEvent::Kind kind : dotKinds()) {
+        const auto count = std::count_if(events.cbegin(), events.cend(),
+                                         [kind](const CalendarEvent& event) { return event.kind == kind; });
+        if (count > 0)
+            content.dots << Dot{kind, int(count)};
+    }
+    return content;
+}
+
+QString DayCellContent::overflowText() const {
+    if (moreDeadlines <= 0)
+        return {};
+    return QStringLiteral("还有 %1 个截止").arg(moreDeadlines);
+}
+
+QString DayCellContent::dotToolTip(const Dot& dot) {
+    return QString::number(dot.count) + QStringLiteral(" 段") + CalendarEvent::kindTitle(dot.kind);
+}
+
+DayCell::DayCell(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setMinimumSize(10, 64);
+}
+
+void DayCell::setDay(const QDate& day, bool inMonth, bool isToday, bool isSelected,
+                     const QList<CalendarEvent>& events) {
+    m_day = day;
+    m_inMonth = inMonth;
+    m_isToday = isToday;
+    m_isSelected = isSelected;
+    m_content = DayCellContent::of(events);
+    update();
+}
+
+QRectF DayCell::contentRect() const {
+    return QRectF(rect()).adjusted(padding, padding, -padding, -padding);
+}
+
+qreal DayCell::dotWidth(const DayCellContent::Dot& dot) const {
+    return dotDiameter + dotTextSpacing + Shapes::textWidth(dotFont(), QString::number(dot.count));
+}
+
+QList<QRectF> DayCell::dotRects() const {
+    const QRectF area = contentRect();
+    const qreal height = std::max(dotDiameter, QFontMetricsF(dotFont()).height());
+    QList<QRectF> rects;
+    qreal x = area.left();
+    for (const DayCellContent::Dot& dot : m_content.dots) {
+        const qreal width = dotWidth(dot);
+        rects << QRectF(x, area.bottom() - height, width, height);
+        x += width + dotSpacing;
+    }
+    return rects;
+}
+
+void DayCell::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = rect();
+    const QColor tint = Studio::tint(this);
+
+    Shapes::fillRounded(painter, bounds, cornerRadius,
+                        m_inMonth ? Studio::bg2() : Studio::faded(Studio::bg1(), 0.5));
+    painter.setClipPath(Shapes::roundedRect(bounds, cornerRadius));
+
+    const QRectF area = contentRect();
+    qreal y = area.top();
+
+    // Day number, on a tint disc for today.
+    const QRectF numberBox(area.left(), y, numberSide, numberSide);
+    if (m_isToday)
+        Shapes::fillCircle(painter, numberBox.center(), numberSide, tint);
+    painter.setFont(numberFont(m_isToday));
+    painter.setPen(m_isToday ? Studio::bg0() : (m_inMonth ? Studio::text() : Studio::text3()));
+    painter.drawText(numberBox, Qt::AlignCenter, QString::number(m_day.day()));
+    y += numberSide;
+
+    // Deadline chips: flag and project name, both in the entry's own colour.
+    const QFontMetricsF chipMetrics(chipFont());
+    const qreal iconSide = Symbols::sideForFontSize(chipIconFont);
+    for (const CalendarEvent& chip : m_content.chips) {
+        y += columnSpacing;
+        const qreal lineHeight = std::max(chipMetrics.height(), iconSide);
+        Symbols::paint(painter, QRectF(area.left(), y + (lineHeight - iconSide) / 2, iconSide, iconSide),
+                       QStringLiteral("flag.fill"), chip.color);
+        const qreal textLeft = area.left() + iconSide + chipSpacing;
+        const qreal baseline = y + (lineHeight - chipMetrics.height()) / 2 + chipMetrics.ascent();
+        Shapes::drawLine(painter, chipFont(), chip.color, QPointF(textLeft, baseline), chip.projectName,
+                         area.right() - textLeft);
+        y += lineHeight;
+    }
+
+    const QString overflow = m_content.overflowText();
+    if (!overflow.isEmpty()) {
+        y += columnSpacing;
+        const QFontMetricsF metrics(overflowFont());
+        Shapes::drawLine(painter, overflowFont(), Studio::text3(), QPointF(area.left(), y + metrics.ascent()),
+                         overflow, area.width());
+    }
+
+    // Counted dots at the bottom; the count takes the secondary text colour.
+    const QList<QRectF> rects = dotRects();
+    const QFontMetricsF dotMetrics(dotFont());
+    for (int i = 0; i < rects.size(); ++i) {
+        const QRectF& box = rects[i];
+        const DayCellContent::Dot& dot = m_content.dots[i];
+        Shapes::fillCircle(painter, QPointF(box.left() + dotDiameter / 2, box.center().y()), dotDiameter,
+                           CalendarEvent::kindColor(dot.kind));
+        const qreal baseline = box.center().y() - dotMetrics.height() / 2 + dotMetrics.ascent();
+        Shapes::drawLine(painter, dotFont(), Studio::text2(),
+                         QPointF(box.left() + dotDiameter + dotTextSpacing, baseline),
+                         QString::number(dot.count), box.width());
+    }
+
+    painter.setClipping(false);
+    if (m_isSelected)
+        Shapes::strokeRoundedInside(painter, bounds, cornerRadius, tint, 1.5);
+}
+
+void DayCell::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void DayCell::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        Q_EMIT clicked(m_day);
+}
+
+bool DayCell::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QList<QRectF> rects = dotRects();
+        for (int i = 0; i < rects.size(); ++i) {
+            if (rects[i].contains(help->pos())) {
+                QToolTip::showText(help->globalPos(), DayCellContent::dotToolTip(m_content.dots[i]), this,
+                                   rects[i].toAlignedRect());
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+} // namespace sorvel

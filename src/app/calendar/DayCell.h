@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/calendar/CalendarEvent.h"
+
+#include <QDate>
+#include <QList>
+#include <QRectF>
+#include <QWidget>
+
+namespace sorvel {
+
+// What one day cell shows of its entries: each entry exactly once, as one of the
+// first two deadline chips, within the overflow number, or counted in a dot.
+struct DayCellContent {
+    struct Dot {
+        CalendarEvent::Kind kind;
+        int count = 0;
+    };
+
+    QList<CalendarEvent> chips;  // the first two deadlines
+    int moreDeadlines = 0;       // deadlines beyond the chips
+    QList<Dot> dots;             // started, mixed, delivered; kinds without entries left out
+
+    static DayCellContent of(const QList<CalendarEvent>& events);
+    // "还有 3 个截止", empty without overflow.
+    QString overflowText() const;
+    // "3 段交付"
+    static QString dotToolTip(const Dot& dot);
+};
+
+// One day of the month grid. A click anywhere in it reports its day.
+class DayCell final : public QWidget {
+    Q_OBJECT
+public:
+    explicit DayCell(QWidget* parent = nullptr);
+
+    void setDay(const QDate& day, bool inMonth, bool isToday, bool isSelected, const QList<CalendarEvent>& events);
+
+    QDate day() const { return m_day; }
+    bool inMonth() const { return m_inMonth; }
+    bool isToday() const { return m_isToday; }
+    bool isSelected() const { return m_isSelected; }
+    const DayCellContent& content() const { return m_content; }
+    // Where each dot of content().dots is drawn, in the same order.
+    QList<QRectF> dotRects() const;
+
+Q_SIGNALS:
+    void clicked(const QDate& day);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QRectF contentRect() const;
+    qreal dotWidth(const DayCellContent::Dot& dot) const;
+
+    QDate m_day;
+    bool m_inMonth = true;
+    bool m_isToday = false;
+    bool m_isSelected = false;
+    DayCellContent m_content;
+    bool m_pressed = false;
+};
+
+} // namespace sorvel
