@@ -1,0 +1,166 @@
+#include "app/library/ProjectListRow.h"
+
+#include "app/library/ProjectListColumns.h"
+#include "app/library/UserText.h"
+#include "core/CueTime.h"
+#include "core/StudioText.h"
+#include "core/TypeRegistry.h"
+#include "studio/ProgressCapsule.h"
+#include "studio/Shapes.h"
+#include "studio/Studio.h"
+#include "studio/Symbols.h"
+
+#include <QPainter>
+
+namespace sorvel {
+
+namespace {
+
+const QString dash = QStringLiteral("—");
+
+QFont monoFont() {
+    return Studio::font(11, Studio::Weight::Regular, true);
+}
+
+// One line of text centred (or at an edge) in a cell, vertically centred.
+void drawInCell(QPainter& painter, const QRectF& cell, const QFont& font, const QColor& color, const QString& text,
+                Qt::Alignment alignment = Qt::AlignHCenter) {
+    const QFontMetricsF metrics(font);
+    const qreal width = std::min(Shapes::textWidth(font, text), cell.width());
+    qreal x = cell.left();
+    if (alignment & Qt::AlignHCenter)
+        x = cell.center().x() - width / 2;
+    else if (alignment & Qt::AlignRight)
+        x = cell.right() - width;
+    const qreal baseline = cell.center().y() + (metrics.ascent() - metrics.descent()) / 2;
+    Shapes::drawLine(painter, font, color, {x, baseline}, text, cell.right() - x);
+}
+
+} // namespace
+
+QString ProjectListRow::countText(qint64 count, qint64 cueCount) {
+    if (cueCount <= 0)
+        return dash;
+    return QString::number(count) + QLatin1Char('/') + QString::number(cueCount);
+}
+
+QString ProjectListRow::durationText() const {
+    const qint64 total = project.totalDuration();
+    return total > 0 ? CueTime::format(total) : dash;
+}
+
+QString ProjectListRow::deadlineText() const {
+    return project.deadline ? StudioText::shortDate(*project.deadline) : dash;
+}
+
+QString ProjectListRow::percentText() const {
+    return StudioText::percentText(project.progress());
+}
+
+QString ProjectListRow::chevronHelp() const {
+    return expanded ? QStringLiteral("收起 cue") : QStringLiteral("展开 cue");
+}
+
+QColor ProjectListRow::typeColor() const {
+    return Studio::typeColor(TypeRegistry::shared().type(project.typeID));
+}
+
+QRectF ProjectListRow::chevronRect(const QRectF& row) {
+    const QRectF cell = ProjectListColumns::frames(row)[0];
+    return {cell.left(), cell.center().y() - 10, cell.width(), 20};
+}
+
+void ProjectListRow::paint(QPainter& painter, const QRectF& row, const QColor& tint) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (project.archivedAt)
+        painter.setOpacity(painter.opacity() * 0.6);
+
+    if (selected) {
+        Shapes::fillRounded(painter, row, 8, Studio::bg3());
+        Shapes::strokeRoundedInside(painter, row, 8, tint, 1.5);
+    } else if (hovering) {
+        Shapes::fillRounded(painter, row, 8, Studio::bg2());
+    }
+
+    const auto cells = ProjectListColumns::frames(row);
+    const ProjectType type = TypeRegistry::shared().type(project.typeID);
+    const QColor kindColor = Studio::typeColor(type);
+    const qint64 cueCount = project.items.size();
+    const QFont mono = monoFont();
+
+    // 1: chevron, pointing down while the row is open.
+    {
+        const QRectF box = chevronRect(row);
+        const QColor color = cueCount > 0 ? Studio::text2() : Studio::faded(Studio::text3(), 0.4);
+        painter.save();
+        painter.translate(box.center());
+        if (expanded)
+            painter.rotate(90);
+        Symbols::paintForFont(painter, {0, 0}, 10, QStringLiteral("chevron.right"), color, Studio::Weight::Bold);
+        painter.restore();
+    }
+
+    // 2: type pill, name, focus star.
+    {
+        const QRectF cell = cells[1];
+        Shapes::fillCapsule(painter, QRectF(cell.left(), cell.center().y() - 8, 3, 16), kindColor);
+        const QFont nameFont = Studio::font(13, Studio::Weight::Semibold);
+        const QFontMetricsF metrics(nameFont);
+        const qreal starSpace = project.isFocused ? 6 + Symbols::sideForFontSize(9) : 0;
+        const qreal nameLeft = cell.left() + 3 + 6;
+        const qreal drawn = Shapes::drawLine(painter, nameFont, Studio::text(),
+                                             {nameLeft, cell.center().y() + (metrics.ascent() - metrics.descent()) / 2},
+                                             UserText::singleLine(project.name), cell.right() - nameLeft - starSpace);
+        if (project.isFocused) {
+            const qreal side = Symbols::sideForFontSize(9);
+            Symbols::paintForFont(painter, {nameLeft + drawn + 6 + side / 2, cell.center().y()}, 9,
+                                  QStringLiteral("star.fill"), Studio::systemYellow());
+        }
+    }
+
+    // 3: type symbol and title.
+    {
+        const QRectF cell = cells[2];
+        const QFont font = Studio::font(11);
+        const qreal side = Symbols::sideForFontSize(11);
+        const QString title = UserText::singleLine(type.title);
+        const qreal textWidth = std::min(Shapes::textWidth(font, title), cell.width() - side - 4);
+        const qreal left = cell.center().x() - (side + 4 + textWidth) / 2;
+        Symbols::paintForFont(painter, {left + side / 2, cell.center().y()}, 11, type.symbol, kindColor);
+        drawInCell(painter, QRectF(left + side + 4, cell.top(), textWidth + 1, cell.height()), font, kindColor, title,
+                   Qt::AlignLeft);
+    }
+
+    // 4: status.
+    drawInCell(painter, cells[3], Studio::font(11), Studio::text2(), title(project.status));
+
+    // 5: progress bar and percentage.
+    {
+        const QRectF cell = cells[4];
+        ProgressCapsule::paint(painter, QRectF(cell.left(), cell.top(), 80, cell.height()), project.progress(),
+                               kindColor, 4);
+        drawInCell(painter, QRectF(cell.left() + 80 + 6, cell.top(), 36, cell.height()), mono,
+                   project.isActive() ? kindColor : Studio::text2(), percentText(), Qt::AlignRight);
+    }
+
+    // 6, 7: mixed and delivered counts.
+    const QColor countColor = cueCount > 0 ? Studio::text2() : Studio::text3();
+    drawInCell(painter, cells[5], mono, countColor, countText(project.mixedCount(), cueCount));
+    drawInCell(painter, cells[6], mono, countColor, countText(project.doneCount(), cueCount));
+
+    // 8: total duration.
+    drawInCell(painter, cells[7], mono, project.totalDuration() > 0 ? Studio::text() : Studio::text3(), durationText());
+
+    // 9: deadline, red while overdue.
+    const QColor deadlineColor =
+        project.isOverdue() ? Studio::systemRed() : (project.deadline ? Studio::text2() : Studio::text3());
+    drawInCell(painter, cells[8], mono, deadlineColor, deadlineText());
+
+    // 10: modified.
+    drawInCell(painter, cells[9], mono, Studio::text3(), StudioText::shortDate(project.updatedAt));
+
+    painter.restore();
+}
+
+} // namespace sorvel

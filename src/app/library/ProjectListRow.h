@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QColor>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace sorvel {
+
+// One row of the project list: a project's figures in ten cells under the
+// list's column titles. A display value: it paints a copy of the record and
+// changes nothing.
+struct ProjectListRow {
+    AudioProject project;
+    bool selected = false;
+    bool expanded = false;
+    bool hovering = false;
+
+    static constexpr qreal height = 38;
+
+    // A count cell: "2/5" of the cues, "—" without cues.
+    static QString countText(qint64 count, qint64 cueCount);
+    QString durationText() const;
+    QString deadlineText() const;
+    QString percentText() const;
+    QString chevronHelp() const;
+    QColor typeColor() const;
+
+    // The chevron's frame within a row rectangle: it opens the row instead of selecting.
+    static QRectF chevronRect(const QRectF& row);
+    void paint(QPainter& painter, const QRectF& row, const QColor& tint) const;
+};
+
+} // namespace sorvel

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "app/library/ProjectSort.h"
+#include "app/library/ShelfContextMenu.h"
+#include "core/AudioProject.h"
+
+#include <QAbstractScrollArea>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+namespace sorvel {
+
+class AppRouter;
+class CueTable;
+class ProjectStore;
+
+// The list form of the tape shelf: a header of sortable column titles and one
+// row per project, each of which can be opened to show its cue table. Sort
+// and opened rows belong to this view alone; selection and the context menu
+// are the shelf's, handed in as callbacks. Only the visible rows are painted.
+class ProjectListView final : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    using Select = std::function<void(const QUuid& id, Qt::KeyboardModifiers modifiers)>;
+    using Menu = std::function<QList<ShelfMenuItem>(const AudioProject& project)>;
+
+    static constexpr qreal headerHeight = 32;
+    static constexpr qreal headerGap = 4;
+    static constexpr qreal sideInset = 24;
+    static constexpr qreal bottomInset = 24;
+    static constexpr qreal cueInset = 28;
+    static constexpr qreal cueBottomInset = 10;
+
+    ProjectListView(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+
+    // The projects in the shelf's order, which is the list's default order.
+    void setProjects(const QList<AudioProject>& projects);
+    void setSelect(Select select) { m_select = std::move(select); }
+    void setMenu(Menu menu) { m_menu = std::move(menu); }
+    // Starts over as a new list does: shelf order, ascending, no row opened.
+    void reset();
+
+    const ProjectSortState& sortState() const { return m_sort; }
+    void clickColumn(ProjectSort column);
+    const QList<AudioProject>& sorted() const { return m_sorted; }
+    bool isExpanded(const QUuid& id) const { return m_expanded.contains(id); }
+    void toggle(const QUuid& id);
+
+    // Geometry in viewport coordinates (tests and hit testing).
+    QRectF headerRect() const;
+    QRectF rowRect(int index) const;
+    // The row under a point, -1 when none.
+    int rowAt(const QPointF& point) const;
+    // The sortable column whose title lies under a point in the header.
+    std::optional<ProjectSort> columnAt(const QPointF& point) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    struct Entry {
+        qreal top = 0;     // of the row, in content coordinates
+        qreal cueHeight = 0;  // 0 while closed
+    };
+
+    void resort();
+    void relayout();
+    void placeCueTables();
+    void setHovered(std::optional<QUuid> id);
+    qreal contentWidth() const;
+    QPointF contentOffset() const;
+    void paintHeader(QPainter& painter, const QRectF& rect) const;
+
+    ProjectStore& m_store;
+    AppRouter& m_router;
+    Select m_select;
+    Menu m_menu;
+    QList<AudioProject> m_projects;
+    QList<AudioProject> m_sorted;
+    QList<Entry> m_entries;
+    qreal m_contentHeight = 0;
+    ProjectSortState m_sort;
+    QSet<QUuid> m_expanded;  // never pruned: a project that comes back opens again
+    QHash<QUuid, CueTable*> m_cueTables;
+    std::optional<QUuid> m_hovered;
+    int m_pressedRow = -1;
+    bool m_pressedChevron = false;
+};
+
+} // namespace sorvel

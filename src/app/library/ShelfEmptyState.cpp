@@ -1,0 +1,57 @@
+#include "app/library/ShelfEmptyState.h"
+
+#include "app/library/ShelfTexts.h"
+#include "app/library/UserText.h"
+#include "app/shell/AppRouter.h"
+#include "studio/Studio.h"
+#include "studio/StudioButton.h"
+#include "studio/TapeWindow.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace sorvel {
+
+ShelfEmptyState::ShelfEmptyState(AppRouter& router, QWidget* parent) : QWidget(parent), m_router(router) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(14);
+    column->addStretch(1);
+
+    auto* window = new TapeWindow(0, Studio::text3(), 44, false, this);
+    window->setFixedSize(200, int(std::ceil(TapeWindow::naturalHeight(44))));
+    auto* faded = new QGraphicsOpacityEffect(window);
+    faded->setOpacity(0.6);
+    window->setGraphicsEffect(faded);
+    column->addWidget(window, 0, Qt::AlignHCenter);
+
+    m_title = new QLabel(this);
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setFont(Studio::font(14, Studio::Weight::Medium));
+    QPalette palette = m_title->palette();
+    palette.setColor(QPalette::WindowText, Studio::text2());
+    m_title->setPalette(palette);
+    column->addWidget(m_title, 0, Qt::AlignHCenter);
+
+    m_newTape = new StudioButton(QStringLiteral("新建磁带"), {true, false}, this);
+    column->addWidget(m_newTape, 0, Qt::AlignHCenter);
+    connect(m_newTape, &QAbstractButton::clicked, this, [this] { m_router.setShowingNewProject(true); });
+
+    column->addStretch(1);
+}
+
+void ShelfEmptyState::refresh() {
+    m_title->setText(UserText::singleLine(ShelfTexts::emptyTitle(m_router.sidebar())));
+    m_newTape->setVisible(m_router.sidebar() == SidebarItem::active());
+}
+
+QString ShelfEmptyState::title() const {
+    return m_title->text();
+}
+
+bool ShelfEmptyState::offersNewTape() const {
+    return !m_newTape->isHidden();
+}
+
+} // namespace sorvel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/shell/SidebarItem.h"
+
+#include <QWidget>
+
+class QLabel;
+
+namespace sorvel {
+
+class AppRouter;
+class StudioButton;
+
+// The page shown when the current destination has no tapes: an empty
+// cassette window, the page's title and, on the active page only, "新建磁带".
+class ShelfEmptyState final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ShelfEmptyState(AppRouter& router, QWidget* parent = nullptr);
+
+    void refresh();
+    QString title() const;
+    bool offersNewTape() const;
+    StudioButton* newTapeButton() const { return m_newTape; }
+
+private:
+    AppRouter& m_router;
+    QLabel* m_title;
+    StudioButton* m_newTape;
+};
+
+} // namespace sorvel

@@ -1,0 +1,167 @@
+#include "app/library/ShelfHeader.h"
+
+#include "app/library/ShelfMode.h"
+#include "app/library/ShelfOrdering.h"
+#include "app/library/ShelfTexts.h"
+#include "app/library/UserText.h"
+#include "app/shell/AppRouter.h"
+#include "app/store/ProjectStore.h"
+#include "studio/Shapes.h"
+#include "studio/Studio.h"
+#include "studio/StudioButton.h"
+#include "studio/Symbols.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+
+namespace sorvel {
+
+namespace {
+
+QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+// The two mode buttons on a shared plate.
+class ModePicker final : public QWidget {
+public:
+    explicit ModePicker(QWidget* parent) : QWidget(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        Shapes::fillRounded(painter, rect(), 8, Studio::bg1());
+    }
+};
+
+} // namespace
+
+ElidedLine::ElidedLine(const QFont& font, const QColor& color, QWidget* parent) : QWidget(parent), m_color(color) {
+    setFont(font);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void ElidedLine::setText(const QString& text) {
+    if (text == m_text)
+        return;
+    m_text = text;
+    updateGeometry();
+    update();
+}
+
+QSize ElidedLine::sizeHint() const {
+    const QFontMetricsF metrics(font());
+    return QSizeF(Shapes::textWidth(font(), m_text) + 2, metrics.height()).toSize();
+}
+
+QSize ElidedLine::minimumSizeHint() const {
+    return {QFontMetrics(font()).averageCharWidth() * 3, sizeHint().height()};
+}
+
+void ElidedLine::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFontMetricsF metrics(font());
+    Shapes::drawLine(painter, font(), m_color, {0, metrics.ascent()}, m_text, width());
+}
+
+ShelfModeButton::ShelfModeButton(const QString& symbol, const QString& value, const QString& help, QWidget* parent)
+    : QAbstractButton(parent), m_symbol(symbol), m_value(value) {
+    setToolTip(help);
+    setFixedSize(30, 24);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QAbstractButton::clicked, this, [this] { ShelfMode::write(m_value); });
+}
+
+bool ShelfModeButton::isChosen() const {
+    return ShelfMode::stored() == m_value;
+}
+
+QSize ShelfModeButton::sizeHint() const {
+    return {30, 24};
+}
+
+void ShelfModeButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool chosen = isChosen();
+    if (chosen)
+        Shapes::fillRounded(painter, rect(), 6, Studio::tint(this));
+    Symbols::paintForFont(painter, QRectF(rect()).center(), 12, m_symbol, chosen ? Studio::bg0() : Studio::text2(),
+                          Studio::Weight::Semibold);
+}
+
+ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent)
+    : QWidget(parent), m_store(store), m_router(router) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(12);
+
+    m_title = new ElidedLine(Studio::font(26, Studio::Weight::Bold), Studio::text(), this);
+    m_count = plainLabel(Studio::font(12, Studio::Weight::Regular, true), Studio::text3(), this);
+    row->addWidget(m_title, 0, Qt::AlignBottom);
+    // Both sit on the title's baseline.
+    const int baselineLift = qRound(QFontMetricsF(m_title->font()).descent() - QFontMetricsF(m_count->font()).descent());
+    m_count->setContentsMargins(0, 0, 0, std::max(0, baselineLift));
+    row->addWidget(m_count, 0, Qt::AlignBottom);
+    row->addStretch(1);
+
+    auto* picker = new ModePicker(this);
+    auto* pickerRow = new QHBoxLayout(picker);
+    pickerRow->setContentsMargins(2, 2, 2, 2);
+    pickerRow->setSpacing(2);
+    m_tapeMode = new ShelfModeButton(QStringLiteral("recordingtape"), ShelfMode::tape(),
+                                     QStringLiteral("磁带模式 Ctrl+1"), picker);
+    m_listMode = new ShelfModeButton(QStringLiteral("list.bullet"), ShelfMode::list(),
+                                     QStringLiteral("列表模式 Ctrl+2"), picker);
+    pickerRow->addWidget(m_tapeMode);
+    pickerRow->addWidget(m_listMode);
+    row->addWidget(picker, 0, Qt::AlignVCenter);
+
+    m_archiveAll = new StudioButton(QStringLiteral("全部归档"), QStringLiteral("archivebox"), {true, false}, this);
+    row->addWidget(m_archiveAll, 0, Qt::AlignVCenter);
+    connect(m_archiveAll, &QAbstractButton::clicked, this,
+            [this] { m_router.setArchiveRequest(ShelfOrdering::doneIDs(m_store.projects())); });
+
+    m_hint = plainLabel(Studio::font(11), Studio::text3(), this);
+    row->addWidget(m_hint, 0, Qt::AlignVCenter);
+}
+
+void ShelfHeader::refresh(qint64 tapeCount) {
+    m_title->setText(UserText::singleLine(m_router.sidebar().title()));
+    m_count->setText(ShelfTexts::tapeCount(tapeCount));
+    m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() &&
+                             !ShelfOrdering::doneIDs(m_store.projects()).isEmpty());
+    const qsizetype selected = m_router.selection().size();
+    m_hint->setVisible(selected >= 2);
+    m_hint->setText(selected >= 2 ? ShelfTexts::selectionHint(selected) : QString());
+    m_tapeMode->update();
+    m_listMode->update();
+}
+
+QString ShelfHeader::titleText() const {
+    return m_title->text();
+}
+
+QString ShelfHeader::countText() const {
+    return m_count->text();
+}
+
+QString ShelfHeader::hintText() const {
+    return m_hint->isHidden() ? QString() : m_hint->text();
+}
+
+bool ShelfHeader::offersArchiveAll() const {
+    return !m_archiveAll->isHidden();
+}
+
+} // namespace sorvel

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/shell/SidebarItem.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+class QLabel;
+
+namespace sorvel {
+
+class AppRouter;
+class ProjectStore;
+class StudioButton;
+
+// One line of plain text that gives way to its neighbours by eliding: a long
+// type title never pushes the mode switch out of the header.
+class ElidedLine final : public QWidget {
+    Q_OBJECT
+public:
+    ElidedLine(const QFont& font, const QColor& color, QWidget* parent = nullptr);
+
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    QColor m_color;
+};
+
+// One of the two buttons that switch the shelf between cassettes and list;
+// it writes its value to the `shelfMode` setting, even when already chosen.
+class ShelfModeButton final : public QAbstractButton {
+    Q_OBJECT
+public:
+    ShelfModeButton(const QString& symbol, const QString& value, const QString& help, QWidget* parent = nullptr);
+
+    const QString& value() const { return m_value; }
+    // Chosen exactly when the stored mode equals this button's value.
+    bool isChosen() const;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_symbol;
+    QString m_value;
+};
+
+// The shelf's header row: destination title, tape count, mode switch,
+// "全部归档" on the done page, and the hint while several tapes are selected.
+class ShelfHeader final : public QWidget {
+    Q_OBJECT
+public:
+    ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+
+    // Shows the state of the current page.
+    void refresh(qint64 tapeCount);
+
+    QString titleText() const;
+    QString countText() const;
+    QString hintText() const;  // empty while hidden
+    bool offersArchiveAll() const;
+    StudioButton* archiveAllButton() const { return m_archiveAll; }
+    ShelfModeButton* tapeModeButton() const { return m_tapeMode; }
+    ShelfModeButton* listModeButton() const { return m_listMode; }
+
+private:
+    ProjectStore& m_store;
+    AppRouter& m_router;
+    ElidedLine* m_title;
+    QLabel* m_count;
+    ShelfModeButton* m_tapeMode;
+    ShelfModeButton* m_listMode;
+    StudioButton* m_archiveAll;
+    QLabel* m_hint;
+};
+
+} // namespace sorvel

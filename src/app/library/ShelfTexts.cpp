@@ -1,0 +1,31 @@
+#include "app/library/ShelfTexts.h"
+
+#include "core/TypeRegistry.h"
+
+namespace sorvel::ShelfTexts {
+
+QString paddedCount(qint64 count) {
+    return QString::asprintf("%02lld", static_cast<long long>(count));
+}
+
+QString tapeCount(qint64 count) {
+    return paddedCount(count) + QStringLiteral(" TAPES");
+}
+
+QString selectionHint(qint64 count) {
+    return QStringLiteral("已选 ") + QString::number(count) + QStringLiteral(" 盒 · Ctrl 点击多选");
+}
+
+QString emptyTitle(const SidebarItem& item) {
+    switch (item.kind) {
+    case SidebarItem::Kind::Type:
+        return QStringLiteral("没有「") + TypeRegistry::shared().type(item.typeID).title + QStringLiteral("」磁带");
+    case SidebarItem::Kind::Active: return QStringLiteral("架子上还没有磁带");
+    case SidebarItem::Kind::Done: return QStringLiteral("没有待归档的磁带");
+    case SidebarItem::Kind::Archived: return QStringLiteral("归档是空的");
+    case SidebarItem::Kind::Calendar: return {};
+    }
+    return {};
+}
+
+} // namespace sorvel::ShelfTexts

@@ -1,0 +1,131 @@
+#include "LibraryFixture.h"
+
+#include "app/library/CardGridLayout.h"
+#include "app/library/CassetteGrid.h"
+#include "app/library/TapeSelection.h"
+
+#include <QScrollBar>
+
+namespace sorvel::test {
+namespace {
+
+using CassetteGridTest = LibraryTest;
+
+TEST(CardGridLayoutTest, ColumnsAreAtLeast236AndAtMost320Wide) {
+    const CardGridLayout narrow = CardGridLayout::forWidth(300, 200);
+    EXPECT_EQ(narrow.columns, 1);
+    EXPECT_LE(narrow.cellWidth, 252);
+
+    const CardGridLayout four = CardGridLayout::forWidth(1107, 200);  // 1059 inside the insets
+    EXPECT_EQ(four.columns, 4);
+    EXPECT_GE(four.cellWidth, CardGridLayout::minimumCell);
+
+    // A wide page caps the cells and centres the grid.
+    const CardGridLayout wide = CardGridLayout::forWidth(748, 200);  // 700 inside: two cells of 342 would fit
+    EXPECT_EQ(wide.columns, 2);
+    EXPECT_DOUBLE_EQ(wide.cellWidth, 320);
+    EXPECT_DOUBLE_EQ(wide.left, 24 + (700 - 2 * 320 - 16) / 2.0);
+}
+
+TEST(CardGridLayoutTest, HitsAndVisibleRangesFollowTheCells) {
+    const CardGridLayout grid = CardGridLayout::forWidth(1107, 200);
+    const QRectF second = grid.cellRect(1);
+    EXPECT_EQ(grid.indexAt(second.center(), 10), 1);
+    EXPECT_EQ(grid.indexAt(QPointF(second.right() + 8, second.center().y()), 10), -1);  // gap between columns
+    EXPECT_EQ(grid.indexAt(QPointF(second.center().x(), second.bottom() + 8), 10), -1);  // gap between rows
+    EXPECT_EQ(grid.indexAt(grid.cellRect(9).center() + QPointF(0, 216), 10), -1);  // below the last row
+
+    // Rows 3 and 4 (cards 12…19) meet a band in the middle of a tall grid.
+    const auto [first, last] = grid.visibleRange(3 * 216 + 10, 4 * 216 + 100, 400);
+    EXPECT_EQ(first, 12);
+    EXPECT_EQ(last, 20);
+    EXPECT_EQ(grid.contentHeight(9), 3 * 200 + 2 * 16 + CardGridLayout::bottomInset);
+}
+
+TEST_F(CassetteGridTest, ClicksSelectByTheShelfRuleAndTheBackgroundEmpties) {
+    const AudioProject a = project("a"), b = project("b"), c = project("c");
+    CassetteGrid grid(router);
+    grid.setSelect([this](const QUuid& id, Qt::KeyboardModifiers modifiers) {
+        TapeSelection::click(router, id, modifiers);
+    });
+    grid.resize(1200, 900);
+    grid.show();
+    grid.setProjects({a, b, c});
+    ASSERT_EQ(grid.layout().columns, 4);
+    QWidget* view = grid.viewport();
+
+    clickAt(view, grid.cardRect(0).center());
+    EXPECT_EQ(router.selection(), QSet<QUuid>{a.id});
+    clickAt(view, grid.cardRect(2).center(), Qt::ControlModifier);
+    EXPECT_EQ(router.selection(), (QSet<QUuid>{a.id, c.id}));
+    clickAt(view, grid.cardRect(2).center(), Qt::ControlModifier);
+    EXPECT_EQ(router.selection(), QSet<QUuid>{a.id});
+
+    // Between two cards, then below the last row.
+    clickAt(view, QPointF(grid.cardRect(0).right() + 8, grid.cardRect(0).center().y()));
+    EXPECT_TRUE(router.selection().isEmpty());
+    router.setSelection({b.id});
+    clickAt(view, QPointF(grid.cardRect(0).center().x(), grid.cardRect(0).bottom() + 60));
+    EXPECT_TRUE(router.selection().isEmpty());
+
+    // A press on a card released on the background is no click.
+    const QPointF onCard = grid.cardRect(1).center();
+    QMouseEvent press(QEvent::MouseButtonPress, onCard, view->mapToGlobal(onCard), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view, &press);
+    const QPointF off = onCard + QPointF(0, 400);
+    QMouseEvent release(QEvent::MouseButtonRelease, off, view->mapToGlobal(off), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(view, &release);
+    EXPECT_TRUE(router.selection().isEmpty());
+}
+
+TEST_F(CassetteGridTest, HoverFollowsThePointerFromCardToCard) {
+    const AudioProject a = project("a"), b = project("b");
+    CassetteGrid grid(router);
+    grid.resize(1200, 900);
+    grid.show();
+    grid.setProjects({a, b});
+    QWidget* view = grid.viewport();
+    const auto moveTo = [view](QPointF at) {
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    };
+    moveTo(grid.cardRect(0).center());
+    EXPECT_EQ(grid.hoveredID(), a.id);
+    moveTo(grid.cardRect(1).center());
+    EXPECT_EQ(grid.hoveredID(), b.id);
+    moveTo(QPointF(grid.cardRect(1).right() + 8, 10));
+    EXPECT_FALSE(grid.hoveredID().has_value());
+    moveTo(grid.cardRect(1).center());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view, &leave);
+    EXPECT_FALSE(grid.hoveredID().has_value());
+    // A project that leaves the shelf takes its hover with it.
+    moveTo(grid.cardRect(0).center());
+    grid.setProjects({b});
+    EXPECT_FALSE(grid.hoveredID().has_value());
+}
+
+TEST_F(CassetteGridTest, OnlyTheVisibleCardsArePainted) {
+    QList<AudioProject> many;
+    for (int i = 0; i < 400; ++i)
+        many.append(project(QStringLiteral("tape %1").arg(i)));
+    CassetteGrid grid(router);
+    grid.resize(1100, 700);
+    grid.show();
+    grid.setProjects(many);
+    grid.grab();
+    const int visible = grid.lastPaintedCount();
+    EXPECT_GT(visible, 0);
+    EXPECT_LE(visible, 4 * 5);
+
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    grid.grab();
+    EXPECT_GT(grid.lastPaintedCount(), 0);
+    EXPECT_LE(grid.lastPaintedCount(), 4 * 5);
+    EXPECT_EQ(grid.cardAt(grid.cardRect(399).center()), 399);
+}
+
+} // namespace
+} // namespace sorvel::test

@@ -1,0 +1,195 @@
+#include "LibraryFixture.h"
+
+#include "app/calendar/CalendarPage.h"
+#include "app/library/DrawerState.h"
+#include "app/library/MainWindow.h"
+#include "app/library/ProjectDetailView.h"
+#include "app/library/SheetPresenter.h"
+#include "app/library/TapeShelf.h"
+#include "app/library/TypeEditorSheet.h"
+#include "app/selection/MultiSelectionView.h"
+#include "app/sheets/ArchiveSheet.h"
+#include "app/sheets/NewProjectSheet.h"
+#include "studio/StudioButton.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QThread>
+
+namespace sorvel::test {
+namespace {
+
+class MainWindowTest : public LibraryTest {
+protected:
+    void SetUp() override {
+        LibraryTest::SetUp();
+        window.resize(1320, 780);
+        window.show();
+    }
+    void TearDown() override {
+        // Sheets open window-modal; close whatever is still open before the window goes.
+        router.setShowingNewProject(false);
+        router.setShowingTypeEditor(false);
+        router.setArchiveRequest(std::nullopt);
+        QCoreApplication::processEvents();
+    }
+
+    MainWindow window{store, router};
+};
+
+TEST_F(MainWindowTest, DrawerShowsOneExistingProjectOrSeveralIds) {
+    const AudioProject one = project("one"), two = project("two");
+    put({one, two});
+    EXPECT_EQ(DrawerState::of({}, store).kind, DrawerState::Kind::None);
+    EXPECT_EQ(DrawerState::of({QUuid::createUuid()}, store).kind, DrawerState::Kind::None);
+    EXPECT_EQ(DrawerState::of({one.id}, store), (DrawerState{DrawerState::Kind::Detail, one.id}));
+    EXPECT_EQ(DrawerState::of({one.id, QUuid::createUuid()}, store).kind, DrawerState::Kind::Multiple);
+
+    router.setSelection({one.id});
+    auto* first = qobject_cast<ProjectDetailView*>(window.drawerContent());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->projectID(), one.id);
+    EXPECT_EQ(window.drawerTargetWidth(), MainWindow::drawerWidth);
+    // Another project gets a fresh pane.
+    router.setSelection({two.id});
+    auto* second = qobject_cast<ProjectDetailView*>(window.drawerContent());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->projectID(), two.id);
+
+    router.setSelection({one.id, two.id});
+    EXPECT_NE(qobject_cast<MultiSelectionView*>(window.drawerContent()), nullptr);
+
+    // Deleting the selected project closes its drawer.
+    router.setSelection({two.id});
+    store.deleteProjects({two.id});
+    EXPECT_EQ(window.drawerState().kind, DrawerState::Kind::None);
+    EXPECT_EQ(window.drawerTargetWidth(), 0);
+}
+
+TEST_F(MainWindowTest, ExpansionCoversThePageOnlyWhenThereIsADrawer) {
+    const AudioProject one = project("one"), two = project("two");
+    put({one, two});
+    router.setDetailExpanded(true);
+    EXPECT_TRUE(window.pageVisible());
+
+    router.setSelection({QUuid::createUuid()});  // no such project: no drawer
+    EXPECT_TRUE(window.pageVisible());
+    EXPECT_EQ(window.drawerTargetWidth(), 0);
+
+    router.setSelection({one.id, two.id});
+    EXPECT_GT(window.drawerTargetWidth(), MainWindow::drawerWidth);
+    // The covering takes effect once the drawer's short animation has run.
+    for (int i = 0; i < 500 && window.pageVisible(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    EXPECT_FALSE(window.pageVisible());
+
+    router.setSelection({});
+    EXPECT_EQ(window.drawerTargetWidth(), 0);
+    for (int i = 0; i < 500 && !window.pageVisible(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    EXPECT_TRUE(window.pageVisible());
+}
+
+TEST_F(MainWindowTest, TheCalendarEntryShowsTheCalendarAndEveryOtherEntryTheShelf) {
+    EXPECT_TRUE(window.shelf()->isVisible());
+    router.setSidebar(SidebarItem::calendar());
+    EXPECT_TRUE(window.calendar()->isVisible());
+    EXPECT_FALSE(window.shelf()->isVisible());
+    for (const SidebarItem& item : {SidebarItem::active(), SidebarItem::done(), SidebarItem::archived(),
+                                    SidebarItem::type(ProjectType::voiceID)}) {
+        router.setSidebar(item);
+        EXPECT_TRUE(window.shelf()->isVisible());
+        EXPECT_FALSE(window.calendar()->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowOnlyHidesIt) {
+    QCloseEvent close;
+    QApplication::sendEvent(&window, &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_FALSE(window.isVisible());
+    window.bringToFront();
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingASheetAnyWayClearsItsRequest) {
+    router.setShowingNewProject(true);
+    SheetPresenter* sheets = window.sheets();
+    ASSERT_EQ(sheets->current(), SheetPresenter::Sheet::NewProject);
+    ASSERT_NE(qobject_cast<NewProjectSheet*>(sheets->currentDialog()), nullptr);
+    EXPECT_TRUE(sheets->currentDialog()->isVisible());
+    EXPECT_EQ(sheets->currentDialog()->windowModality(), Qt::WindowModal);
+    sheets->currentDialog()->reject();
+    EXPECT_FALSE(router.showingNewProject());
+    EXPECT_EQ(sheets->current(), SheetPresenter::Sheet::None);
+
+    router.setArchiveRequest(QSet<QUuid>{QUuid::createUuid()});
+    ASSERT_NE(qobject_cast<ArchiveSheet*>(sheets->currentDialog()), nullptr);
+    sheets->currentDialog()->close();
+    EXPECT_FALSE(router.archiveRequest().has_value());
+}
+
+TEST_F(MainWindowTest, SheetsShowOneAtATimeAndAWaitingRequestFollows) {
+    SheetPresenter* sheets = window.sheets();
+    router.setShowingNewProject(true);
+    const QSet<QUuid> ids{QUuid::createUuid(), QUuid::createUuid()};
+    router.setArchiveRequest(ids);
+    EXPECT_EQ(sheets->current(), SheetPresenter::Sheet::NewProject);
+
+    sheets->currentDialog()->reject();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sheets->current(), SheetPresenter::Sheet::Archive);
+    EXPECT_EQ(router.archiveRequest(), ids);
+
+    // The router withdrawing the request closes the sheet.
+    router.setArchiveRequest(std::nullopt);
+    EXPECT_EQ(sheets->current(), SheetPresenter::Sheet::None);
+}
+
+TEST_F(MainWindowTest, AnArchiveRequestOverAnotherSetIsAnotherSheet) {
+    const QUuid a = QUuid::createUuid(), b = QUuid::createUuid();
+    EXPECT_EQ(SheetPresenter::archiveIdentity({a, b}), SheetPresenter::archiveIdentity({b, a}));
+    EXPECT_TRUE(SheetPresenter::archiveIdentity({}).isEmpty());
+
+    SheetPresenter* sheets = window.sheets();
+    router.setArchiveRequest(QSet<QUuid>{a});
+    QDialog* first = sheets->currentDialog();
+    router.setArchiveRequest(QSet<QUuid>{a, b});
+    EXPECT_EQ(sheets->current(), SheetPresenter::Sheet::Archive);
+    EXPECT_NE(sheets->currentDialog(), first);
+    // Replacing the sheet keeps the new request.
+    EXPECT_EQ(router.archiveRequest(), (QSet<QUuid>{a, b}));
+}
+
+TEST_F(MainWindowTest, DoneAndReturnCloseTheTypeEditor) {
+    SheetPresenter* sheets = window.sheets();
+    router.setShowingTypeEditor(true);
+    auto* sheet = qobject_cast<TypeEditorSheet*>(sheets->currentDialog());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->size(), QSize(TypeEditorSheet::sheetWidth, TypeEditorSheet::sheetHeight));
+    sheet->doneButton()->click();
+    EXPECT_FALSE(router.showingTypeEditor());
+    EXPECT_EQ(sheets->current(), SheetPresenter::Sheet::None);
+
+    router.setShowingTypeEditor(true);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(sheets->currentDialog(), &enter);
+    EXPECT_FALSE(router.showingTypeEditor());
+}
+
+TEST_F(MainWindowTest, ARequestMadeWhileHiddenOpensWhenTheWindowIsShown) {
+    window.hide();
+    router.setShowingNewProject(true);
+    EXPECT_EQ(window.sheets()->current(), SheetPresenter::Sheet::None);
+    window.bringToFront();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.sheets()->current(), SheetPresenter::Sheet::NewProject);
+}
+
+} // namespace
+} // namespace sorvel::test

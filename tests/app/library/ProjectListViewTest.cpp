@@ -1,0 +1,132 @@
+#include "LibraryFixture.h"
+
+#include "app/library/CueTable.h"
+#include "app/library/ProjectListRow.h"
+#include "app/library/ProjectListView.h"
+#include "app/library/TapeSelection.h"
+
+namespace sorvel::test {
+namespace {
+
+class ProjectListViewTest : public LibraryTest {
+protected:
+    void SetUp() override {
+        LibraryTest::SetUp();
+        list.setSelect([this](const QUuid& id, Qt::KeyboardModifiers modifiers) {
+            TapeSelection::click(router, id, modifiers);
+        });
+        list.resize(1200, 600);
+        list.show();
+    }
+
+    void clickTitle(ProjectSort column) {
+        const QRectF header = list.headerRect();
+        for (qreal x = header.left(); x < header.right(); x += 4) {
+            const QPointF at(x, header.center().y());
+            if (list.columnAt(at) == column) {
+                clickAt(list.viewport(), at);
+                return;
+            }
+        }
+        FAIL() << "no title for the column";
+    }
+
+    ProjectListView list{store, router};
+};
+
+Cue cueAt(CueStage stage, std::optional<qint64> duration = std::nullopt) {
+    Cue cue;
+    cue.id = QUuid::createUuid();
+    cue.stage = stage;
+    cue.duration = duration;
+    return cue;
+}
+
+TEST_F(ProjectListViewTest, TitleClicksCycleAndTheThirdRestoresTheShelfOrder) {
+    const auto manual = [](const QString& name, double progress) {
+        return project(name, [progress](AudioProject& p) {
+            p.progressMode = ProgressMode::Manual;
+            p.manualProgress = progress;
+        });
+    };
+    list.setProjects({manual("tieA", 0.5), manual("top", 0.9), manual("tieB", 0.5)});
+
+    clickTitle(ProjectSort::Progress);
+    EXPECT_EQ(names(list.sorted()), "top|tieB|tieA");
+    clickTitle(ProjectSort::Progress);
+    EXPECT_EQ(names(list.sorted()), "tieA|tieB|top");
+    clickTitle(ProjectSort::Progress);
+    EXPECT_EQ(list.sortState().sort, ProjectSort::Default);
+    EXPECT_EQ(names(list.sorted()), "tieA|top|tieB");
+
+    clickTitle(ProjectSort::Name);
+    EXPECT_EQ(names(list.sorted()), "tieA|tieB|top");
+}
+
+TEST_F(ProjectListViewTest, TheChevronOpensARowWithoutSelectingAndOpenRowsSurviveResorting) {
+    const AudioProject b = project("b"), a = project("a"), c = project("c");
+    list.setProjects({b, a, c});
+    clickAt(list.viewport(), ProjectListRow::chevronRect(list.rowRect(0)).center());
+    EXPECT_TRUE(list.isExpanded(b.id));
+    EXPECT_TRUE(router.selection().isEmpty());
+    ASSERT_EQ(list.findChildren<CueTable*>().size(), 1);
+
+    clickTitle(ProjectSort::Name);
+    EXPECT_EQ(names(list.sorted()), "a|b|c");
+    EXPECT_TRUE(list.isExpanded(b.id));
+    // The opened row pushes the rows below it down; closed rows are separated by the rule alone.
+    EXPECT_LE(list.rowRect(1).top() - list.rowRect(0).bottom(), 1);
+    EXPECT_GT(list.rowRect(2).top() - list.rowRect(1).bottom(), ProjectListView::cueBottomInset);
+
+    // A project that leaves and comes back opens again.
+    list.setProjects({a});
+    EXPECT_TRUE(list.findChildren<CueTable*>().isEmpty());
+    list.setProjects({a, b});
+    EXPECT_TRUE(list.isExpanded(b.id));
+    EXPECT_EQ(list.findChildren<CueTable*>().size(), 1);
+
+    clickAt(list.viewport(), ProjectListRow::chevronRect(list.rowRect(1)).center());
+    EXPECT_FALSE(list.isExpanded(b.id));
+
+    list.reset();
+    EXPECT_EQ(list.sortState().sort, ProjectSort::Default);
+    EXPECT_EQ(names(list.sorted()), "a|b");
+}
+
+TEST_F(ProjectListViewTest, AnEmptyListDrawsTheHeaderAlone) {
+    list.setProjects({});
+    EXPECT_TRUE(list.sorted().isEmpty());
+    EXPECT_EQ(list.rowAt(list.headerRect().center() + QPointF(0, 40)), -1);
+    const QRectF header = list.headerRect();
+    EXPECT_EQ(list.columnAt(QPointF(header.left() + 100, header.center().y())), ProjectSort::Name);
+    EXPECT_EQ(list.columnAt(QPointF(header.right() - 20, header.center().y())), ProjectSort::Updated);
+}
+
+TEST(ProjectListRowTest, CellTextsFollowTheRecord) {
+    EXPECT_EQ(str(ProjectListRow::countText(2, 5)), "2/5");
+    EXPECT_EQ(str(ProjectListRow::countText(0, 0)), "—");
+
+    ProjectListRow row{project("empty")};
+    EXPECT_EQ(str(row.durationText()), "—");
+    EXPECT_EQ(str(row.deadlineText()), "—");
+    EXPECT_EQ(str(row.percentText()), "0%");
+    EXPECT_EQ(str(row.chevronHelp()), "展开 cue");
+    row.expanded = true;
+    EXPECT_EQ(str(row.chevronHelp()), "收起 cue");
+
+    row.project.items = {cueAt(CueStage::Delivered, 65), cueAt(CueStage::Composing, 60),
+                         cueAt(CueStage::NotStarted), cueAt(CueStage::Mixed)};
+    EXPECT_EQ(str(row.durationText()), "02:05");
+    EXPECT_EQ(str(row.percentText()), "25%");
+    row.project.items = {cueAt(CueStage::Composing, 0)};
+    EXPECT_EQ(str(row.durationText()), "—");  // a total of 0 s, cues or not
+
+    row.project.progressMode = ProgressMode::Manual;
+    row.project.manualProgress = 0.125;
+    EXPECT_EQ(str(row.percentText()), "13%");
+    row.project.status = ProjectStatus::Done;
+    EXPECT_EQ(str(row.percentText()), "100%");
+}
+
+} // namespace
+} // namespace sorvel::test

@@ -1,0 +1,130 @@
+#include "LibraryFixture.h"
+
+#include "app/library/ProjectSort.h"
+
+namespace sorvel::test {
+namespace {
+
+using ProjectSortTest = LibraryTest;
+
+AudioProject withProgress(const QString& name, double progress) {
+    return project(name, [progress](AudioProject& p) {
+        p.progressMode = ProgressMode::Manual;
+        p.manualProgress = progress;
+    });
+}
+
+QList<AudioProject> sortedBy(const QList<AudioProject>& projects, ProjectSort sort, bool ascending) {
+    ProjectSortState state{sort, ascending};
+    return state.apply(projects, TypeRegistry::shared().types());
+}
+
+TEST_F(ProjectSortTest, EachTitleCyclesThroughItsFirstDirectionTheOtherAndTheShelfOrder) {
+    ProjectSortState state;
+    state.clickColumn(ProjectSort::Name);
+    EXPECT_EQ(state.sort, ProjectSort::Name);
+    EXPECT_TRUE(state.ascending);
+    state.clickColumn(ProjectSort::Name);
+    EXPECT_EQ(state.sort, ProjectSort::Name);
+    EXPECT_FALSE(state.ascending);
+    state.clickColumn(ProjectSort::Name);
+    EXPECT_EQ(state.sort, ProjectSort::Default);
+
+    state.clickColumn(ProjectSort::Progress);
+    EXPECT_EQ(state.sort, ProjectSort::Progress);
+    EXPECT_FALSE(state.ascending);
+    state.clickColumn(ProjectSort::Progress);
+    EXPECT_TRUE(state.ascending);
+    state.clickColumn(ProjectSort::Progress);
+    EXPECT_EQ(state.sort, ProjectSort::Default);
+}
+
+TEST_F(ProjectSortTest, AnotherColumnStartsInItsOwnFirstDirection) {
+    ProjectSortState state;
+    state.clickColumn(ProjectSort::Name);
+    state.clickColumn(ProjectSort::Name);  // descending
+    state.clickColumn(ProjectSort::Type);
+    EXPECT_EQ(state.sort, ProjectSort::Type);
+    EXPECT_TRUE(state.ascending);
+    state.clickColumn(ProjectSort::Updated);
+    EXPECT_EQ(state.sort, ProjectSort::Updated);
+    EXPECT_FALSE(state.ascending);
+    for (ProjectSort descendingFirst : {ProjectSort::Progress, ProjectSort::Mixed, ProjectSort::Delivered,
+                                        ProjectSort::Duration, ProjectSort::Updated})
+        EXPECT_FALSE(firstClickAscending(descendingFirst));
+    for (ProjectSort ascendingFirst : {ProjectSort::Name, ProjectSort::Type, ProjectSort::Status, ProjectSort::Deadline})
+        EXPECT_TRUE(firstClickAscending(ascendingFirst));
+}
+
+TEST_F(ProjectSortTest, DescendingIsTheAscendingOrderReversedTiesIncluded) {
+    const QList<AudioProject> shelf{withProgress("tieFirst", 0.5), withProgress("high", 0.9),
+                                    withProgress("tieSecond", 0.5), withProgress("low", 0.1)};
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Progress, false)), "high|tieSecond|tieFirst|low");
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Progress, true)), "low|tieFirst|tieSecond|high");
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Default, false)), "tieFirst|high|tieSecond|low");
+}
+
+TEST_F(ProjectSortTest, MissingDeadlinesComeLastAscendingAndFirstDescending) {
+    const QDateTime soon = Clock::now().addDays(2);
+    const QList<AudioProject> shelf{
+        project("none"), project("later", [&](AudioProject& p) { p.deadline = soon.addDays(5); }),
+        project("sooner", [&](AudioProject& p) { p.deadline = soon; })};
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Deadline, true)), "sooner|later|none");
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Deadline, false)), "none|later|sooner");
+}
+
+TEST_F(ProjectSortTest, NamesCompareLikeFileNames) {
+    const QList<AudioProject> shelf{project("Cue 10"), project("cue 2"), project("Banana"), project("apple")};
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Name, true)), "apple|Banana|cue 2|Cue 10");
+
+    // Names that differ only in letter case still have a fixed order: only identical names tie.
+    const ProjectSortOrder order(ProjectSort::Name, TypeRegistry::shared().types());
+    const AudioProject lower = project("mix"), upper = project("MIX"), same = project("mix");
+    EXPECT_NE(order(lower, upper), order(upper, lower));
+    EXPECT_FALSE(order(lower, same));
+    EXPECT_FALSE(order(same, lower));
+}
+
+TEST_F(ProjectSortTest, TypesFollowTheUsersOrderAndUnknownTypesSortWithTheFirst) {
+    QList<ProjectType> types = ProjectType::defaults();
+    std::reverse(types.begin(), types.end());  // "其他" first, "配乐" last
+    TypeRegistry::shared().setTypes(types);
+    const QList<AudioProject> shelf{project("music"),
+                                    project("other", [](AudioProject& p) { p.typeID = ProjectType::otherID; }),
+                                    project("unknown", [](AudioProject& p) { p.typeID = QUuid::createUuid(); }),
+                                    project("sfx", [](AudioProject& p) { p.typeID = ProjectType::sfxID; })};
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Type, true)), "other|unknown|sfx|music");
+}
+
+TEST_F(ProjectSortTest, StatusFollowsTheWorkflowOrder) {
+    const auto with = [](const QString& name, ProjectStatus status) {
+        return project(name, [status](AudioProject& p) { p.status = status; });
+    };
+    const QList<AudioProject> shelf{with("done", ProjectStatus::Done), with("review", ProjectStatus::Review),
+                                    with("notStarted", ProjectStatus::NotStarted),
+                                    with("inProgress", ProjectStatus::InProgress)};
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Status, true)), "notStarted|inProgress|review|done");
+}
+
+TEST_F(ProjectSortTest, CountsAndDurationsSortByTheirValues) {
+    const auto withCues = [](const QString& name, QList<CueStage> stages, qint64 seconds) {
+        return project(name, [&](AudioProject& p) {
+            for (const CueStage stage : stages) {
+                Cue cue;
+                cue.id = QUuid::createUuid();
+                cue.stage = stage;
+                cue.duration = seconds;
+                p.items.append(cue);
+            }
+        });
+    };
+    const QList<AudioProject> shelf{withCues("oneMixed", {CueStage::Mixed, CueStage::Composing}, 10),
+                                    withCues("twoDelivered", {CueStage::Delivered, CueStage::Delivered}, 100),
+                                    withCues("none", {}, 0)};
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Mixed, false)), "twoDelivered|oneMixed|none");
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Delivered, false)), "twoDelivered|none|oneMixed");
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Duration, true)), "none|oneMixed|twoDelivered");
+}
+
+} // namespace
+} // namespace sorvel::test
