@@ -88,7 +88,12 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
     m_appearance = new AppearanceHost(this, AppearanceHost::Target::Main);
 
     connect(m_sidebar, &StudioSidebar::settingsRequested, this, &MainWindow::settingsRequested);
-    connect(&m_router, &AppRouter::sidebarChanged, this, &MainWindow::layoutColumns);
+    connect(&m_router, &AppRouter::sidebarChanged, this, [this] {
+        // Each visit of the calendar starts again at today's month.
+        if (m_router.sidebar() == SidebarItem::calendar())
+            m_calendar->showToday();
+        layoutColumns();
+    });
     connect(&m_router, &AppRouter::selectionChanged, this, &MainWindow::syncDrawer);
     connect(&m_router, &AppRouter::detailExpandedChanged, this, &MainWindow::syncDrawer);
     connect(&m_store, &ProjectStore::projectsChanged, this, &MainWindow::syncDrawer);

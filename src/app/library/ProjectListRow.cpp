@@ -1,7 +1,7 @@
 #include "app/library/ProjectListRow.h"
 
 #include "app/library/ProjectListColumns.h"
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 #include "core/CueTime.h"
 #include "core/StudioText.h"
 #include "core/TypeRegistry.h"

@@ -1,6 +1,6 @@
 #include "app/library/ShelfContextMenu.h"
 
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 

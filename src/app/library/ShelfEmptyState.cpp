@@ -1,7 +1,7 @@
 #include "app/library/ShelfEmptyState.h"
 
 #include "app/library/ShelfTexts.h"
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"

@@ -3,7 +3,7 @@
 #include "app/library/ShelfMode.h"
 #include "app/library/ShelfOrdering.h"
 #include "app/library/ShelfTexts.h"
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"

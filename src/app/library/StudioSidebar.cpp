@@ -1,7 +1,7 @@
 #include "app/library/StudioSidebar.h"
 
 #include "app/library/ShelfTexts.h"
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/ReelView.h"

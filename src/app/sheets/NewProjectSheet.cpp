@@ -5,7 +5,7 @@
 #include "app/sheets/SegmentedPicker.h"
 #include "app/sheets/SheetChrome.h"
 #include "app/sheets/SheetSection.h"
-#include "app/sheets/TypedText.h"
+#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/DateChip.h"
@@ -179,12 +179,12 @@ void NewProjectSheet::updateFolderRow() {
 }
 
 void NewProjectSheet::updateCreateButton() {
-    m_create->setEnabled(!TypedText::isBlank(m_name->text()));
+    m_create->setEnabled(!UserText::isBlank(m_name->text()));
 }
 
 bool NewProjectSheet::create() {
     // The name is checked again here: the button's state may lag behind the text.
-    const QString name = TypedText::trimmed(m_name->text());
+    const QString name = UserText::trimmed(m_name->text());
     if (name.isEmpty() || m_created) {
         updateCreateButton();
         return false;

@@ -21,8 +21,6 @@ namespace sorvel {
 AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent)
     : QObject(parent), m_store(store), m_router(router) {
     m_window = std::make_unique<MainWindow>(m_store, m_router);
-    m_window->setMinimumSize(minimumWidth, minimumHeight);
-    m_window->resize(windowWidth, windowHeight);
 
     const ShellActions actions{
         [this] { bringToFront(); },
@@ -31,6 +29,7 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     };
     m_commands = new MenuCommands(*m_window->menuBar(), m_store, m_router, actions, this);
     m_tray = new TrayMenu(m_store, m_router, actions, this);
+    connect(m_window.get(), &MainWindow::settingsRequested, this, &AppDelegate::openSettings);
 
     // Closing the window only hides it; the tray keeps the program reachable.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -24,11 +24,6 @@ class TrayMenu;
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
-    static constexpr int windowWidth = 1320;
-    static constexpr int windowHeight = 780;
-    static constexpr int minimumWidth = 1080;
-    static constexpr int minimumHeight = 600;
-
     AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent = nullptr);
     ~AppDelegate() override;
 

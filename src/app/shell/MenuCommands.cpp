@@ -1,5 +1,7 @@
 #include "app/shell/MenuCommands.h"
 
+#include "app/library/ShelfMode.h"
+
 #include "app/shell/AppRouter.h"
 #include "app/shell/EdgePanelController.h"
 #include "app/store/ProjectStore.h"
@@ -16,7 +18,6 @@ namespace sorvel {
 
 namespace {
 
-const QString shelfModeKey = QStringLiteral("shelfMode");
 
 QAction* addCommand(QMenu* menu, const QString& title, const QKeySequence& keys) {
     QAction* action = menu->addAction(title);
@@ -47,9 +48,9 @@ MenuCommands::MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router
 
     connect(m_newProject, &QAction::triggered, this, [this] { m_router.setShowingNewProject(true); });
     connect(m_tapeMode, &QAction::triggered, this,
-            [] { Settings::shared().setValue(shelfModeKey, QStringLiteral("tape")); });
+            [] { ShelfMode::write(ShelfMode::tape()); });
     connect(m_listMode, &QAction::triggered, this,
-            [] { Settings::shared().setValue(shelfModeKey, QStringLiteral("list")); });
+            [] { ShelfMode::write(ShelfMode::list()); });
     connect(m_archiveSelection, &QAction::triggered, this, &MenuCommands::archiveSelection);
     connect(m_edgePanel, &QAction::triggered, this, [] { EdgePanelController::shared().toggle(); });
     connect(m_settings, &QAction::triggered, this, [this] {

@@ -1,6 +1,6 @@
 #include "app/shell/TrayMenu.h"
 
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/shell/EdgePanelController.h"
 #include "app/shell/UpdateChecker.h"
@@ -33,10 +33,7 @@ TrayMenu::~TrayMenu() {
 }
 
 QString TrayMenu::projectTitle(const AudioProject& project) {
-    // A tab would start the shortcut column of a menu item.
-    QString name = UserText::menuText(project.name);
-    name.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return name + QStringLiteral("  ·  ") + StudioText::percentText(project.progress());
+    return UserText::menuText(project.name) + QStringLiteral("  ·  ") + StudioText::percentText(project.progress());
 }
 
 void TrayMenu::showIcon(const QIcon& icon) {

@@ -1,7 +1,7 @@
 #include "LibraryFixture.h"
 
 #include "app/library/ShelfContextMenu.h"
-#include "app/library/UserText.h"
+#include "core/UserText.h"
 
 #include <QDir>
 #include <QMenu>

@@ -1,18 +1,18 @@
 #include "app/sheets/CueListParser.h"
-#include "app/sheets/TypedText.h"
+#include "core/UserText.h"
 
 #include <gtest/gtest.h>
 
 namespace sorvel {
 namespace {
 
-TEST(TypedText, TrimsTabsAndEverySpaceSeparatorButNoLineBreak) {
-    EXPECT_EQ(TypedText::trimmed(QStringLiteral(" \t\u3000\u00A0\u2003Mix\u3000 ")), QStringLiteral("Mix"));
-    EXPECT_EQ(TypedText::trimmed(QStringLiteral("\nMix\n")), QStringLiteral("\nMix\n"));
-    EXPECT_EQ(TypedText::trimmed(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-    EXPECT_TRUE(TypedText::isBlank(QStringLiteral("\u3000\t \u202F")));
-    EXPECT_FALSE(TypedText::isBlank(QStringLiteral("\n")));
-    EXPECT_TRUE(TypedText::isBlank(QString()));
+TEST(UserText, TrimsTabsAndEverySpaceSeparatorButNoLineBreak) {
+    EXPECT_EQ(UserText::trimmed(QStringLiteral(" \t\u3000\u00A0\u2003Mix\u3000 ")), QStringLiteral("Mix"));
+    EXPECT_EQ(UserText::trimmed(QStringLiteral("\nMix\n")), QStringLiteral("\nMix\n"));
+    EXPECT_EQ(UserText::trimmed(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+    EXPECT_TRUE(UserText::isBlank(QStringLiteral("\u3000\t \u202F")));
+    EXPECT_FALSE(UserText::isBlank(QStringLiteral("\n")));
+    EXPECT_TRUE(UserText::isBlank(QString()));
 }
 
 TEST(CueListParser, SplitsAtEveryLineBreakAndDropsBlankLines) {

@@ -22,9 +22,8 @@ TEST_F(AppDelegateTest, TheWindowOpensLargeEnoughAndClosingOnlyHidesIt) {
     delegate.launch(QString());
     MainWindow& window = delegate.mainWindow();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_GE(window.width(), AppDelegate::minimumWidth);
-    EXPECT_GE(window.height(), AppDelegate::minimumHeight);
-    EXPECT_EQ(window.minimumSize(), QSize(AppDelegate::minimumWidth, AppDelegate::minimumHeight));
+    EXPECT_EQ(window.size(), QSize(1320, 780));
+    EXPECT_EQ(window.minimumSize(), QSize(1080, 600));
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
 
     window.close();
