@@ -5,15 +5,11 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/Storage.h"
+#include "tests/studio/Waiting.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 using namespace sorvel;
@@ -28,27 +24,8 @@ ProjectStore::Desktop quietDesktop() {
     return {[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}};
 }
 
-// Runs the event loop until `done` holds; false after patienceMs.
-bool runUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > patienceMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        QThread::usleep(200);
-    }
-    return true;
-}
-
-void idle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // Past the echo window of the store's last write, so that nothing of it is pending.
-void settle() { idle(ProjectStore::echoWindowMs + 300); }
+void settle() { test::spin(ProjectStore::echoWindowMs + 300); }
 
 void report(const QString& label, const QList<double>& samples) {
     double sum = 0, worst = 0;
@@ -84,7 +61,7 @@ SORVEL_BENCHMARK(StoreDebouncedSave) {
         QElapsedTimer clock;
         clock.start();
         store->update(target, [i](AudioProject& p) { p.notes = QString::number(i); });
-        if (!runUntil([&] { return store->activity().writes > before; })) {
+        if (!test::waitUntil([&] { return store->activity().writes > before; }, patienceMs)) {
             std::fprintf(stderr, "no write after the change\n");
             return;
         }
@@ -111,23 +88,23 @@ SORVEL_BENCHMARK(StoreReloadAfterOutsideWrite) {
         Storage::mutate([i](Library& library) { library.projects[i].notes = QStringLiteral("widget %1").arg(i); });
         QElapsedTimer clock;
         clock.start();
-        if (!runUntil([&] { return changes > before; })) {
+        if (!test::waitUntil([&] { return changes > before; }, patienceMs)) {
             std::fprintf(stderr, "the outside write was not reloaded\n");
             return;
         }
         changed << double(clock.nsecsElapsed()) / 1e6;
-        idle(200);
+        test::spin(200);
 
         // The same bytes again: read and compared, nothing redrawn.
         const int reads = store->activity().reloadReads;
         Storage::save(Library{store->projects(), store->registry().types()});
         clock.restart();
-        if (!runUntil([&] { return store->activity().reloadReads > reads; })) {
+        if (!test::waitUntil([&] { return store->activity().reloadReads > reads; }, patienceMs)) {
             std::fprintf(stderr, "the identical rewrite was not read\n");
             return;
         }
         identical << double(clock.nsecsElapsed()) / 1e6;
-        idle(200);
+        test::spin(200);
     }
     report(QStringLiteral("outside write to projects reloaded, %1 projects").arg(projectCount), changed);
     report(QStringLiteral("outside identical rewrite read and compared, %1 projects").arg(projectCount), identical);

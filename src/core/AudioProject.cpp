@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/CueTime.h"
+#include "core/RecordCoding.h"
 #include "core/UnitFraction.h"
 
 #include <algorithm>
@@ -84,7 +85,7 @@ QString AudioProject::cueSummary() const {
 }
 
 QUrl AudioProject::deepLink() const {
-    return QUrl(QStringLiteral("sorvel://project/") + id.toString(QUuid::WithoutBraces).toUpper());
+    return QUrl(QStringLiteral("sorvel://project/") + RecordCoding::idText(id));
 }
 
 void AudioProject::touch() {

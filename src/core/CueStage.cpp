@@ -4,36 +4,33 @@
 
 namespace sorvel {
 
+namespace {
+
+constexpr EnumTable<CueStage, 5> cueStages({{
+    {CueStage::NotStarted, u"notStarted", u"未开始"},
+    {CueStage::Composing, u"composing", u"作曲中"},
+    {CueStage::Revising, u"revising", u"修改中"},
+    {CueStage::Mixed, u"mixed", u"已录混"},
+    {CueStage::Delivered, u"delivered", u"已交付"},
+}});
+
+} // namespace
+
 const QList<CueStage>& allCueStages() {
-    static const QList<CueStage> all{CueStage::NotStarted, CueStage::Composing, CueStage::Revising,
-                                     CueStage::Mixed, CueStage::Delivered};
+    static const QList<CueStage> all = cueStages.cases();
     return all;
 }
 
 QString storedText(CueStage stage) {
-    switch (stage) {
-    case CueStage::NotStarted: return QStringLiteral("notStarted");
-    case CueStage::Composing: return QStringLiteral("composing");
-    case CueStage::Revising: return QStringLiteral("revising");
-    case CueStage::Mixed: return QStringLiteral("mixed");
-    case CueStage::Delivered: return QStringLiteral("delivered");
-    }
-    return {};
+    return cueStages.storedText(stage);
 }
 
 QString title(CueStage stage) {
-    switch (stage) {
-    case CueStage::NotStarted: return QStringLiteral("未开始");
-    case CueStage::Composing: return QStringLiteral("作曲中");
-    case CueStage::Revising: return QStringLiteral("修改中");
-    case CueStage::Mixed: return QStringLiteral("已录混");
-    case CueStage::Delivered: return QStringLiteral("已交付");
-    }
-    return {};
+    return cueStages.title(stage);
 }
 
 std::optional<CueStage> cueStageFromText(const QString& text) {
-    return caseFromStoredText(allCueStages(), text);
+    return cueStages.fromStoredText(text);
 }
 
 std::optional<CueStage> nextStage(CueStage stage) {

@@ -4,59 +4,54 @@
 
 namespace sorvel {
 
+namespace {
+
+constexpr EnumTable<ProjectStatus, 4> projectStatuses({{
+    {ProjectStatus::NotStarted, u"notStarted", u"未开始"},
+    {ProjectStatus::InProgress, u"inProgress", u"进行中"},
+    {ProjectStatus::Review, u"review", u"待审"},
+    {ProjectStatus::Done, u"done", u"已完成"},
+}});
+
+constexpr EnumTable<ProgressMode, 2> progressModes({{
+    {ProgressMode::Auto, u"auto", u"按条目"},
+    {ProgressMode::Manual, u"manual", u"手动"},
+}});
+
+} // namespace
+
 const QList<ProjectStatus>& allProjectStatuses() {
-    static const QList<ProjectStatus> all{ProjectStatus::NotStarted, ProjectStatus::InProgress,
-                                          ProjectStatus::Review, ProjectStatus::Done};
+    static const QList<ProjectStatus> all = projectStatuses.cases();
     return all;
 }
 
 QString storedText(ProjectStatus status) {
-    switch (status) {
-    case ProjectStatus::NotStarted: return QStringLiteral("notStarted");
-    case ProjectStatus::InProgress: return QStringLiteral("inProgress");
-    case ProjectStatus::Review: return QStringLiteral("review");
-    case ProjectStatus::Done: return QStringLiteral("done");
-    }
-    return {};
+    return projectStatuses.storedText(status);
 }
 
 QString title(ProjectStatus status) {
-    switch (status) {
-    case ProjectStatus::NotStarted: return QStringLiteral("未开始");
-    case ProjectStatus::InProgress: return QStringLiteral("进行中");
-    case ProjectStatus::Review: return QStringLiteral("待审");
-    case ProjectStatus::Done: return QStringLiteral("已完成");
-    }
-    return {};
+    return projectStatuses.title(status);
 }
 
 std::optional<ProjectStatus> projectStatusFromText(const QString& text) {
-    return caseFromStoredText(allProjectStatuses(), text);
+    return projectStatuses.fromStoredText(text);
 }
 
 const QList<ProgressMode>& allProgressModes() {
-    static const QList<ProgressMode> all{ProgressMode::Auto, ProgressMode::Manual};
+    static const QList<ProgressMode> all = progressModes.cases();
     return all;
 }
 
 QString storedText(ProgressMode mode) {
-    switch (mode) {
-    case ProgressMode::Auto: return QStringLiteral("auto");
-    case ProgressMode::Manual: return QStringLiteral("manual");
-    }
-    return {};
+    return progressModes.storedText(mode);
 }
 
 QString title(ProgressMode mode) {
-    switch (mode) {
-    case ProgressMode::Auto: return QStringLiteral("按条目");
-    case ProgressMode::Manual: return QStringLiteral("手动");
-    }
-    return {};
+    return progressModes.title(mode);
 }
 
 std::optional<ProgressMode> progressModeFromText(const QString& text) {
-    return caseFromStoredText(allProgressModes(), text);
+    return progressModes.fromStoredText(text);
 }
 
 } // namespace sorvel

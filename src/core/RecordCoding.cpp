@@ -197,34 +197,41 @@ auto listOf(Convert convertElement) {
     };
 }
 
-ProjectType toProjectType(const QJsonValue& value) {
+// A member a record cannot do without: its key, the field it fills, its reader.
+template <typename Record, typename Value, typename Convert>
+struct Required {
+    const char* key;
+    Value Record::*field;
+    Convert convert;
+};
+
+// A record all of whose members are required; the first one missing or wrong fails it.
+template <typename Record, typename... Members>
+Record recordOf(const QJsonValue& value, const Members&... members) {
     const ObjectReader reader(value);
-    ProjectType type;
-    type.id = reader.required("id", toID);
-    type.title = reader.required("title", toText);
-    type.symbol = reader.required("symbol", toText);
-    type.colorHex = reader.required("colorHex", toText);
-    return type;
+    Record record;
+    ((record.*members.field = reader.required(members.key, members.convert)), ...);
+    return record;
+}
+
+ProjectType toProjectType(const QJsonValue& value) {
+    return recordOf<ProjectType>(value, Required{"id", &ProjectType::id, toID},
+                                 Required{"title", &ProjectType::title, toText},
+                                 Required{"symbol", &ProjectType::symbol, toText},
+                                 Required{"colorHex", &ProjectType::colorHex, toText});
 }
 
 CueVersion toCueVersion(const QJsonValue& value) {
-    const ObjectReader reader(value);
-    CueVersion version;
-    version.id = reader.required("id", toID);
-    version.number = reader.required("number", toWhole);
-    version.date = reader.required("date", toDate);
-    version.note = reader.required("note", toText);
-    return version;
+    return recordOf<CueVersion>(value, Required{"id", &CueVersion::id, toID},
+                                Required{"number", &CueVersion::number, toWhole},
+                                Required{"date", &CueVersion::date, toDate},
+                                Required{"note", &CueVersion::note, toText});
 }
 
 LogEntry toLogEntry(const QJsonValue& value) {
-    const ObjectReader reader(value);
-    LogEntry entry;
-    entry.id = reader.required("id", toID);
-    entry.date = reader.required("date", toDate);
-    entry.text = reader.required("text", toText);
-    entry.progress = reader.required("progress", toFraction);
-    return entry;
+    return recordOf<LogEntry>(value, Required{"id", &LogEntry::id, toID}, Required{"date", &LogEntry::date, toDate},
+                              Required{"text", &LogEntry::text, toText},
+                              Required{"progress", &LogEntry::progress, toFraction});
 }
 
 Cue toCue(const QJsonValue& value) {

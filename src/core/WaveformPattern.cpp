@@ -1,5 +1,7 @@
 #include "core/WaveformPattern.h"
 
+#include "core/RecordCoding.h"
+
 #include <cmath>
 
 namespace sorvel::WaveformPattern {
@@ -7,7 +9,7 @@ namespace sorvel::WaveformPattern {
 quint64 seedHash(const QUuid& seed) {
     // The FNV-1a offset basis without its last decimal digit; every saved pattern depends on it.
     quint64 hash = 1469598103934665603ULL;
-    const QByteArray bytes = seed.toString(QUuid::WithoutBraces).toUpper().toUtf8();
+    const QByteArray bytes = RecordCoding::idText(seed).toUtf8();
     for (const char byte : bytes) {
         hash ^= quint64(quint8(byte));
         hash *= 1099511628211ULL;

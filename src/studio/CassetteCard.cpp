@@ -5,13 +5,13 @@
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
 #include "studio/TapeWindow.h"
+#include "studio/ValueChange.h"
 
 #include "core/CueTime.h"
 #include "core/StudioText.h"
 #include "core/TypeRegistry.h"
 
 #include <algorithm>
-#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -69,15 +69,10 @@ const Fonts& fonts() {
     return shared;
 }
 
-qreal lineHeight(const QFont& font) {
-    const QFontMetricsF metrics(font);
-    return metrics.ascent() + metrics.descent();
-}
+using Shapes::lineHeight;
 
-// The baseline that centres one line of `font` on `midY`.
 qreal baselineFor(const QFont& font, qreal midY) {
-    const QFontMetricsF metrics(font);
-    return midY + (metrics.ascent() - metrics.descent()) / 2;
+    return Shapes::centredBaseline(font, midY);
 }
 
 struct Heights {
@@ -364,24 +359,19 @@ bool CassetteCard::reelsTurn(const AudioProject& project, bool hovering) {
 }
 
 void CassetteCard::setProject(const AudioProject& project) {
-    if (project == m_project)
+    if (!changeValue(m_project, project))
         return;
-    m_project = project;
     updateSpin();
     update();
 }
 
 void CassetteCard::setSelected(bool selected) {
-    if (selected == m_selected)
-        return;
-    m_selected = selected;
-    update();
+    changeAndRepaint(this, m_selected, selected);
 }
 
 void CassetteCard::setHovering(bool hovering) {
-    if (hovering == m_hovering)
+    if (!changeValue(m_hovering, hovering))
         return;
-    m_hovering = hovering;
     updateSpin();
     update();
 }

@@ -2,10 +2,10 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/ValueChange.h"
 
 #include "core/StudioText.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 
 #include <cmath>
@@ -38,18 +38,15 @@ QString DateChip::displayText() const {
 }
 
 void DateChip::setDate(const std::optional<QDateTime>& date) {
-    if (date == m_date)
+    if (!changeValue(m_date, date))
         return;
-    m_date = date;
     setText(displayText());
     updateGeometry();
     update();
 }
 
 QSizeF DateChip::sizeFor(const QString& text, const QFont& font) {
-    const QFontMetricsF metrics(font);
-    return {metrics.horizontalAdvance(text) + horizontalPadding * 2,
-            metrics.ascent() + metrics.descent() + verticalPadding * 2};
+    return {Shapes::textWidth(font, text) + horizontalPadding * 2, Shapes::lineHeight(font) + verticalPadding * 2};
 }
 
 void DateChip::paint(QPainter& painter, const QRectF& rect, const std::optional<QDateTime>& date,
@@ -59,8 +56,7 @@ void DateChip::paint(QPainter& painter, const QRectF& rect, const std::optional<
     painter.setRenderHint(QPainter::Antialiasing);
     if (open)
         Shapes::fillRounded(painter, rect, radius, Studio::bg3());
-    const QFontMetricsF metrics(font);
-    const qreal baseline = rect.center().y() + (metrics.ascent() - metrics.descent()) / 2;
+    const qreal baseline = Shapes::centredBaseline(font, rect.center().y());
     Shapes::drawLine(painter, font, hasDate ? Studio::text2() : Studio::faded(Studio::text3(), 0.6),
                      QPointF(rect.left() + horizontalPadding, baseline), displayText(date, placeholder),
                      rect.width() - horizontalPadding * 2 + 0.5);

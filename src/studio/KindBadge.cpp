@@ -3,8 +3,8 @@
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
+#include "studio/ValueChange.h"
 
-#include <algorithm>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -13,7 +13,7 @@
 namespace sorvel {
 
 KindBadge::KindBadge(const ProjectType& kind, qreal size, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_size(std::isfinite(size) && size > 0 ? size : 0) {
+    : QWidget(parent), m_kind(kind), m_size(Shapes::length(size)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(kind.title);
@@ -23,7 +23,7 @@ void KindBadge::paint(QPainter& painter, const QRectF& rect, const ProjectType& 
     const qreal size = qMin(rect.width(), rect.height());
     if (!(size > 0))
         return;
-    const QRectF tile(rect.center().x() - size / 2, rect.center().y() - size / 2, size, size);
+    const QRectF tile = Shapes::centredSquare(rect, size);
     const QColor base = Studio::typeColor(kind);
     // The colour's standard gradient: a touch lighter at the top.
     QLinearGradient gradient(tile.topLeft(), tile.bottomLeft());
@@ -38,9 +38,8 @@ void KindBadge::paint(QPainter& painter, const QRectF& rect, const ProjectType& 
 }
 
 void KindBadge::setKind(const ProjectType& kind) {
-    if (kind == m_kind)
+    if (!changeValue(m_kind, kind))
         return;
-    m_kind = kind;
     setAccessibleName(kind.title);
     update();
 }
@@ -52,9 +51,7 @@ QSize KindBadge::sizeHint() const {
 
 void KindBadge::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRectF area(rect());
-    const qreal side = std::min<qreal>({m_size, area.width(), area.height()});
-    paint(painter, QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side), m_kind);
+    paint(painter, Shapes::centredSquare(QRectF(rect()), m_size), m_kind);
 }
 
 } // namespace sorvel

@@ -2,6 +2,7 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/ValueChange.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -82,24 +83,15 @@ PanelMaterialBackground::PanelMaterialBackground(QWidget* parent) : QWidget(pare
 }
 
 void PanelMaterialBackground::setMaterial(PanelMaterial material) {
-    if (material == m_material)
-        return;
-    m_material = material;
-    update();
+    changeAndRepaint(this, m_material, material);
 }
 
 void PanelMaterialBackground::setTint(const std::optional<QColor>& tint) {
-    if (tint == m_tint)
-        return;
-    m_tint = tint;
-    update();
+    changeAndRepaint(this, m_tint, tint);
 }
 
 void PanelMaterialBackground::setCornerRadius(qreal radius) {
-    if (radius == m_radius)
-        return;
-    m_radius = radius;
-    update();
+    changeAndRepaint(this, m_radius, radius);
 }
 
 void PanelMaterialBackground::paintEvent(QPaintEvent*) {

@@ -1,5 +1,7 @@
 #include "studio/ReelSpin.h"
 
+#include "studio/ValueChange.h"
+
 #include <QEvent>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -41,9 +43,8 @@ bool ReelSpin::isMoving() const {
 }
 
 void ReelSpin::setSpinning(bool spinning) {
-    if (spinning == m_spinning)
+    if (!changeValue(m_spinning, spinning))
         return;
-    m_spinning = spinning;
     if (spinning) {
         if (m_host && m_host->isVisible())
             startTurning();

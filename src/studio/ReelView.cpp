@@ -3,10 +3,10 @@
 #include "studio/ReelSpin.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/ValueChange.h"
 
 #include "core/UnitFraction.h"
 
-#include <algorithm>
 #include <QPainter>
 
 #include <cmath>
@@ -25,14 +25,10 @@ const QColor& packColor() {
     return value;
 }
 
-qreal sane(qreal value) {
-    return std::isfinite(value) && value > 0 ? value : 0;
-}
-
 } // namespace
 
 ReelView::ReelView(double amount, qreal size, bool spinning, QWidget* parent)
-    : QWidget(parent), m_amount(amount), m_size(sane(size)), m_spin(new ReelSpin(this)) {
+    : QWidget(parent), m_amount(amount), m_size(Shapes::length(size)), m_spin(new ReelSpin(this)) {
     // Not shown yet: a reel created spinning stays at rest until spinning changes while shown.
     m_spin->setSpinning(spinning);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -40,12 +36,12 @@ ReelView::ReelView(double amount, qreal size, bool spinning, QWidget* parent)
 }
 
 qreal ReelView::packDiameter(qreal size, double amount) {
-    const qreal hub = hubDiameter(sane(size));
-    return ((sane(size) - hub) * clampedFraction(amount)) * 0.92 + hub;
+    const qreal hub = hubDiameter(Shapes::length(size));
+    return ((Shapes::length(size) - hub) * clampedFraction(amount)) * 0.92 + hub;
 }
 
 void ReelView::paint(QPainter& painter, const QRectF& rect, double amount, qreal hubAngle) {
-    const qreal size = sane(qMin(rect.width(), rect.height()));
+    const qreal size = Shapes::length(qMin(rect.width(), rect.height()));
     if (size <= 0)
         return;
     const QPointF centre = rect.center();
@@ -75,17 +71,13 @@ void ReelView::paint(QPainter& painter, const QRectF& rect, double amount, qreal
 }
 
 void ReelView::setAmount(double amount) {
-    if (amount == m_amount)
-        return;
-    m_amount = amount;
-    update();
+    changeAndRepaint(this, m_amount, amount);
 }
 
 void ReelView::setReelSize(qreal size) {
-    size = sane(size);
-    if (size == m_size)
+    size = Shapes::length(size);
+    if (!changeValue(m_size, size))
         return;
-    m_size = size;
     updateGeometry();
     update();
 }
@@ -109,10 +101,7 @@ QSize ReelView::sizeHint() const {
 
 void ReelView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRectF area(rect());
-    const qreal side = std::min<qreal>({m_size, area.width(), area.height()});
-    paint(painter, QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side), m_amount,
-          m_spin->angle());
+    paint(painter, Shapes::centredSquare(QRectF(rect()), m_size), m_amount, m_spin->angle());
 }
 
 } // namespace sorvel

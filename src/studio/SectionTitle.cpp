@@ -2,6 +2,7 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/ValueChange.h"
 
 #include <algorithm>
 #include <QFontMetricsF>
@@ -70,10 +71,7 @@ void SectionTitle::paint(QPainter& painter, const QRectF& rect, const QString& t
 }
 
 void SectionTitle::setTrailing(const std::optional<QString>& trailing) {
-    if (trailing == m_trailing)
-        return;
-    m_trailing = trailing;
-    update();
+    changeAndRepaint(this, m_trailing, trailing);
 }
 
 QSize SectionTitle::sizeHint() const {

@@ -1,9 +1,12 @@
 #include "studio/Shapes.h"
 
+#include "core/UnitFraction.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sorvel::Shapes {
@@ -19,6 +22,30 @@ bool drawable(const QRectF& rect) {
 
 QRectF normalizedSize(const QRectF& rect) {
     return QRectF(rect.topLeft(), QSizeF(qMax<qreal>(0, rect.width()), qMax<qreal>(0, rect.height())));
+}
+
+qreal length(qreal value) {
+    return std::isfinite(value) && value > 0 ? value : 0;
+}
+
+QRectF centredSquare(const QRectF& rect, qreal side) {
+    side = qMax<qreal>(0, std::min<qreal>({side, rect.width(), rect.height()}));
+    return QRectF(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side);
+}
+
+qreal progressWidth(qreal trackWidth, double progress, qreal minimum) {
+    const qreal width = length(trackWidth);
+    const double p = clampedFraction(progress);
+    const qreal least = p > 0 ? length(minimum) : 0;
+    return qMin(width, qMax(width * p, least));
+}
+
+void fillProgressCapsule(QPainter& painter, const QRectF& track, double progress, const QBrush& trackBrush,
+                         const QBrush& fillBrush, qreal minimum) {
+    fillCapsule(painter, track, trackBrush);
+    QRectF fill = track;
+    fill.setWidth(progressWidth(track.width(), progress, minimum));
+    fillCapsule(painter, fill, fillBrush);
 }
 
 QPainterPath roundedRect(const QRectF& rect, qreal radius) {
@@ -67,6 +94,16 @@ void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, co
 
 qreal textWidth(const QFont& font, const QString& text) {
     return QFontMetricsF(font).horizontalAdvance(text);
+}
+
+qreal lineHeight(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return metrics.ascent() + metrics.descent();
+}
+
+qreal centredBaseline(const QFont& font, qreal midY) {
+    const QFontMetricsF metrics(font);
+    return midY + (metrics.ascent() - metrics.descent()) / 2;
 }
 
 qreal drawLine(QPainter& painter, const QFont& font, const QColor& color, const QPointF& baselineStart,

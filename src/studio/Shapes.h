@@ -21,13 +21,31 @@ void fillCircle(QPainter& painter, const QPointF& centre, qreal diameter, const 
 void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color,
                          qreal width);
 
+// A length for drawing: itself when finite and positive, else 0.
+qreal length(qreal value);
 // A rectangle no smaller than zero in either direction.
 QRectF normalizedSize(const QRectF& rect);
+// The square of side `side`, but no larger than the rectangle's shorter
+// side, centred in `rect`.
+QRectF centredSquare(const QRectF& rect, qreal side);
+
+// A bar that fills a track from its leading edge: the filled width for a
+// progress (limited to 0…1), at least `minimum` for any progress above zero,
+// none at zero, never wider than the track.
+qreal progressWidth(qreal trackWidth, double progress, qreal minimum);
+// Fills `track` as a capsule with `trackBrush`, then the progress part of it
+// (progressWidth) as a capsule with `fillBrush`.
+void fillProgressCapsule(QPainter& painter, const QRectF& track, double progress, const QBrush& trackBrush,
+                         const QBrush& fillBrush, qreal minimum);
 
 // One line of text, cut with an ellipsis to fit `width`; returns the width drawn.
 qreal drawLine(QPainter& painter, const QFont& font, const QColor& color, const QPointF& baselineStart,
                const QString& text, qreal width);
 // The advance width of one line of text in this font.
 qreal textWidth(const QFont& font, const QString& text);
+// The height of one line of this font (ascent plus descent).
+qreal lineHeight(const QFont& font);
+// The baseline that centres one line of `font` on the height `midY`.
+qreal centredBaseline(const QFont& font, qreal midY);
 
 } // namespace sorvel::Shapes

@@ -4,8 +4,8 @@
 #include "studio/StageLook.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
+#include "studio/ValueChange.h"
 
-#include <algorithm>
 #include <QPainter>
 
 #include <cmath>
@@ -13,7 +13,7 @@
 namespace sorvel {
 
 StageAdvanceIcon::StageAdvanceIcon(CueStage stage, qreal size, QWidget* parent)
-    : QAbstractButton(parent), m_stage(stage), m_size(std::isfinite(size) && size > 0 ? size : 0) {
+    : QAbstractButton(parent), m_stage(stage), m_size(Shapes::length(size)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
@@ -26,7 +26,7 @@ void StageAdvanceIcon::paint(QPainter& painter, const QRectF& rect, CueStage sta
         return;
     const StageLook look = StageLook::of(stage);
     const bool delivered = stage == CueStage::Delivered;
-    const QRectF circle(rect.center().x() - size / 2, rect.center().y() - size / 2, size, size);
+    const QRectF circle = Shapes::centredSquare(rect, size);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     Shapes::fillCircle(painter, circle.center(), size, Studio::faded(look.color, delivered ? 1.0 : 0.15));
@@ -37,9 +37,8 @@ void StageAdvanceIcon::paint(QPainter& painter, const QRectF& rect, CueStage sta
 }
 
 void StageAdvanceIcon::setStage(CueStage stage) {
-    if (stage == m_stage)
+    if (!changeValue(m_stage, stage))
         return;
-    m_stage = stage;
     setAccessibleName(StageLook::of(stage).title);
     update();
 }
@@ -52,9 +51,8 @@ QSize StageAdvanceIcon::sizeHint() const {
 void StageAdvanceIcon::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF area = QRectF(rect()).adjusted(margin, margin, -margin, -margin);
-    const qreal side = std::min<qreal>({m_size, area.width(), area.height()});
     painter.setOpacity(isEnabled() ? (isDown() ? 0.7 : 1.0) : 0.4);
-    paint(painter, QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side), m_stage);
+    paint(painter, Shapes::centredSquare(area, m_size), m_stage);
 }
 
 } // namespace sorvel

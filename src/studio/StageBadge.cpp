@@ -4,8 +4,8 @@
 #include "studio/StageLook.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
+#include "studio/ValueChange.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 
 #include <cmath>
@@ -42,9 +42,8 @@ QSizeF StageBadge::sizeFor(CueStage stage, bool compact) {
     qreal width = symbol;
     qreal height = symbol;
     if (!compact) {
-        const QFontMetricsF metrics(titleFont());
-        width += spacing + metrics.horizontalAdvance(StageLook::of(stage).title);
-        height = qMax(height, metrics.ascent() + metrics.descent());
+        width += spacing + Shapes::textWidth(titleFont(), StageLook::of(stage).title);
+        height = qMax(height, Shapes::lineHeight(titleFont()));
     }
     return {width + horizontalPadding(compact) * 2, height + verticalPadding * 2};
 }
@@ -62,27 +61,23 @@ void StageBadge::paint(QPainter& painter, const QRectF& rect, CueStage stage, bo
                    Studio::Weight::Bold);
     if (!compact) {
         const QFont font = titleFont();
-        const QFontMetricsF metrics(font);
-        const qreal baseline = box.center().y() + (metrics.ascent() - metrics.descent()) / 2;
         painter.setFont(font);
         painter.setPen(look.color);
-        painter.drawText(QPointF(x + symbol + spacing, baseline), look.title);
+        painter.drawText(QPointF(x + symbol + spacing, Shapes::centredBaseline(font, box.center().y())), look.title);
     }
     painter.restore();
 }
 
 void StageBadge::setStage(CueStage stage) {
-    if (stage == m_stage)
+    if (!changeValue(m_stage, stage))
         return;
-    m_stage = stage;
     updateGeometry();
     update();
 }
 
 void StageBadge::setCompact(bool compact) {
-    if (compact == m_compact)
+    if (!changeValue(m_compact, compact))
         return;
-    m_compact = compact;
     updateGeometry();
     update();
 }

@@ -3,6 +3,7 @@
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
+#include "studio/ValueChange.h"
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
@@ -37,12 +38,11 @@ qreal StudioButtonStyle::opacity(const State& state) {
 }
 
 QSizeF StudioButtonStyle::sizeFor(const QString& text, const QString& symbol) const {
-    const QFontMetricsF metrics(font());
     const qreal symbolSide = symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font().pixelSize());
-    qreal width = text.isEmpty() ? 0 : metrics.horizontalAdvance(text);
+    qreal width = text.isEmpty() ? 0 : Shapes::textWidth(font(), text);
     if (symbolSide > 0)
         width += symbolSide + (text.isEmpty() ? 0 : symbolSpacing);
-    const qreal height = qMax(metrics.ascent() + metrics.descent(), symbolSide);
+    const qreal height = qMax(Shapes::lineHeight(font()), symbolSide);
     const QMarginsF pad = padding();
     return {width + pad.left() + pad.right(), height + pad.top() + pad.bottom()};
 }
@@ -73,7 +73,7 @@ void StudioButtonStyle::paint(QPainter& painter, const QRectF& rect, const QStri
     if (!shown.isEmpty()) {
         painter.setFont(labelFont);
         painter.setPen(foreground());
-        painter.drawText(QPointF(x, midY + (metrics.ascent() - metrics.descent()) / 2), shown);
+        painter.drawText(QPointF(x, Shapes::centredBaseline(labelFont, midY)), shown);
     }
     painter.restore();
 }
@@ -100,9 +100,8 @@ void StudioButton::setLook(StudioButtonStyle look) {
 }
 
 void StudioButton::setSymbol(const QString& symbol) {
-    if (symbol == m_symbol)
+    if (!changeValue(m_symbol, symbol))
         return;
-    m_symbol = symbol;
     updateGeometry();
     update();
 }
@@ -129,10 +128,7 @@ void StudioButton::paintEvent(QPaintEvent*) {
 }
 
 void StudioButton::setHovering(bool hovering) {
-    if (hovering == m_hovering)
-        return;
-    m_hovering = hovering;
-    update();
+    changeAndRepaint(this, m_hovering, hovering);
 }
 
 void StudioButton::enterEvent(QEnterEvent* event) {

@@ -4,6 +4,7 @@
 #include "studio/ReelView.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/ValueChange.h"
 
 #include "core/UnitFraction.h"
 
@@ -19,14 +20,10 @@ namespace {
 constexpr qreal lineHeight = 4;
 constexpr qreal minimumWound = 4;
 
-qreal nonNegative(qreal value) {
-    return std::isfinite(value) && value > 0 ? value : 0;
-}
-
 } // namespace
 
 TapeWindow::TapeWindow(double progress, const QColor& color, qreal reelSize, bool spinning, QWidget* parent)
-    : QWidget(parent), m_progress(progress), m_color(color), m_reelSize(nonNegative(reelSize)),
+    : QWidget(parent), m_progress(progress), m_color(color), m_reelSize(Shapes::length(reelSize)),
       m_spin(new ReelSpin(this)) {
     m_spin->setSpinning(spinning);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -40,7 +37,7 @@ TapeWindow::Layout TapeWindow::layout(const QRectF& rect, qreal reelSize) {
     const qreal height = result.plate.height();
     // Two reels, their two gaps and two side insets take 3 reel sizes across;
     // the plate is 1.36 reel sizes high.
-    const qreal r = std::min<qreal>({nonNegative(reelSize), width / 3, height / 1.36});
+    const qreal r = std::min<qreal>({Shapes::length(reelSize), width / 3, height / 1.36});
     result.reelSize = r;
     const qreal midY = result.plate.center().y();
     const qreal left = result.plate.left() + r * 0.25;
@@ -55,10 +52,7 @@ TapeWindow::Layout TapeWindow::layout(const QRectF& rect, qreal reelSize) {
 }
 
 qreal TapeWindow::woundWidth(qreal trackWidth, double progress) {
-    const qreal width = nonNegative(trackWidth);
-    const double p = clampedFraction(progress);
-    const qreal minimum = p > 0 ? minimumWound : 0;
-    return qMin(width, qMax(minimum, width * p));
+    return Shapes::progressWidth(trackWidth, progress, minimumWound);
 }
 
 void TapeWindow::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
@@ -71,26 +65,17 @@ void TapeWindow::paint(QPainter& painter, const QRectF& rect, double progress, c
     painter.setRenderHint(QPainter::Antialiasing);
     Shapes::fillRounded(painter, geometry.plate, geometry.reelSize * 0.3, Studio::well());
     ReelView::paint(painter, geometry.supplyReel, 1 - p, hubAngle);
-    Shapes::fillCapsule(painter, geometry.track, Studio::bg3());
-    QRectF wound = geometry.track;
-    wound.setWidth(woundWidth(geometry.track.width(), p));
-    Shapes::fillCapsule(painter, wound, color);
+    Shapes::fillProgressCapsule(painter, geometry.track, p, Studio::bg3(), color, minimumWound);
     ReelView::paint(painter, geometry.takeUpReel, p, hubAngle);
     painter.restore();
 }
 
 void TapeWindow::setProgress(double progress) {
-    if (progress == m_progress)
-        return;
-    m_progress = progress;
-    update();
+    changeAndRepaint(this, m_progress, progress);
 }
 
 void TapeWindow::setColor(const QColor& color) {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    changeAndRepaint(this, m_color, color);
 }
 
 bool TapeWindow::isSpinning() const {

@@ -1,6 +1,7 @@
 #include "studio/WaveformBars.h"
 
 #include "studio/Shapes.h"
+#include "studio/ValueChange.h"
 
 #include "core/UnitFraction.h"
 #include "core/WaveformPattern.h"
@@ -56,39 +57,24 @@ void WaveformBars::paint(QPainter& painter, const QRectF& rect, double progress,
 }
 
 void WaveformBars::setProgress(double progress) {
-    if (progress == m_progress)
-        return;
-    m_progress = progress;
-    update();
+    changeAndRepaint(this, m_progress, progress);
 }
 
 void WaveformBars::setColor(const QColor& color) {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    changeAndRepaint(this, m_color, color);
 }
 
 void WaveformBars::setTrack(const QColor& track) {
-    if (track == m_track)
-        return;
-    m_track = track;
-    update();
+    changeAndRepaint(this, m_track, track);
 }
 
 void WaveformBars::setSeed(const QUuid& seed) {
-    if (seed == m_seed)
-        return;
-    m_seed = seed;
-    update();
+    changeAndRepaint(this, m_seed, seed);
 }
 
 void WaveformBars::setCount(int count) {
     count = qMax(0, count);
-    if (count == m_count)
-        return;
-    m_count = count;
-    update();
+    changeAndRepaint(this, m_count, count);
 }
 
 QSize WaveformBars::sizeHint() const {

@@ -2,6 +2,9 @@
 #include "core/Cue.h"
 #include "core/CueTime.h"
 #include "core/ProjectStatus.h"
+#include "core/SampleRecords.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -10,16 +13,11 @@
 namespace sorvel {
 namespace {
 
+using test::cueAt;
+
 const QDateTime D0 = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
 const QDateTime D1 = D0.addDays(1);
 const QDateTime D2 = D0.addDays(2);
-
-Cue cueAt(CueStage stage) {
-    Cue cue;
-    cue.id = QUuid::createUuid();
-    cue.stage = stage;
-    return cue;
-}
 
 bool isRecent(const std::optional<QDateTime>& date) {
     return date && qAbs(date->secsTo(Clock::now())) <= 2;
@@ -39,6 +37,24 @@ TEST(Enumerations, OrderStoredTextsAndNextStage) {
     EXPECT_EQ(projectStatusFromText(QStringLiteral("paused")), std::nullopt);
     EXPECT_EQ(progressModeFromText(QStringLiteral("manual")), ProgressMode::Manual);
     EXPECT_EQ(storedText(ProjectStatus::InProgress), QStringLiteral("inProgress"));
+}
+
+// Stored texts are the file format and titles are what every view shows:
+// each case in declaration order, with both texts exactly.
+TEST(Enumerations, EveryCaseHasItsStoredTextAndTitle) {
+    QStringList stages;
+    for (const CueStage stage : allCueStages())
+        stages << storedText(stage) + QLatin1Char('=') + title(stage);
+    EXPECT_EQ(stages, (QStringList{"notStarted=未开始", "composing=作曲中", "revising=修改中", "mixed=已录混",
+                                   "delivered=已交付"}));
+    QStringList statuses;
+    for (const ProjectStatus status : allProjectStatuses())
+        statuses << storedText(status) + QLatin1Char('=') + title(status);
+    EXPECT_EQ(statuses, (QStringList{"notStarted=未开始", "inProgress=进行中", "review=待审", "done=已完成"}));
+    QStringList modes;
+    for (const ProgressMode mode : allProgressModes())
+        modes << storedText(mode) + QLatin1Char('=') + title(mode);
+    EXPECT_EQ(modes, (QStringList{"auto=按条目", "manual=手动"}));
 }
 
 TEST(CueRules, SetStageStampsAndClearsDates) {

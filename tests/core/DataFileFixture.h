@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/AudioProject.h"
 #include "core/Storage.h"
 #include "support/TestEnvironment.h"
 
@@ -26,17 +25,6 @@ protected:
     QStringList folderEntries() const {
         return QDir(dataFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                             QDir::Name);
-    }
-
-    static AudioProject projectWithCue(const QString& name, CueStage stage = CueStage::Composing) {
-        AudioProject project = AudioProject::make(name, ProjectType::musicID);
-        Cue cue;
-        cue.id = QUuid::createUuid();
-        cue.number = QStringLiteral("1");
-        cue.title = QStringLiteral("Opening");
-        cue.stage = stage;
-        project.items.append(cue);
-        return project;
     }
 };
 

@@ -1,6 +1,7 @@
 #include "core/AudioProject.h"
 #include "core/Clock.h"
 #include "core/ProjectType.h"
+#include "core/SampleRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +11,7 @@
 namespace sorvel {
 namespace {
 
-Cue cueAt(CueStage stage, std::optional<qint64> duration = std::nullopt) {
-    Cue cue;
-    cue.id = QUuid::createUuid();
-    cue.stage = stage;
-    cue.duration = duration;
-    return cue;
-}
+using test::cueAt;
 
 AudioProject projectWith(const QList<CueStage>& stages) {
     AudioProject project = AudioProject::make(QStringLiteral("Film"), ProjectType::musicID);

@@ -2,6 +2,7 @@
 #include "core/Storage.h"
 #include "core/DataFolder.h"
 #include "core/DataFileFixture.h"
+#include "core/SampleRecords.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +18,7 @@
 namespace sorvel {
 namespace {
 
+using test::projectWithCue;
 using test::readFile;
 using test::writeFile;
 using Kind = Storage::ReadResult::Kind;

@@ -2,6 +2,7 @@
 #include "core/Storage.h"
 #include "core/WidgetIntents.h"
 #include "core/DataFileFixture.h"
+#include "core/SampleRecords.h"
 
 #include <QFileInfo>
 
@@ -13,6 +14,7 @@
 namespace sorvel {
 namespace {
 
+using test::projectWithCue;
 using test::readFile;
 using test::writeFile;
 

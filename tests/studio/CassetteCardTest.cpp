@@ -1,4 +1,5 @@
 #include "PaintProbe.h"
+#include "SampleRecords.h"
 
 #include "studio/CassetteCard.h"
 #include "studio/Studio.h"
@@ -15,15 +16,7 @@ namespace {
 using Tag = CassetteCard::Tag;
 using Step = CassetteCard::NextStep;
 
-Cue makeCue(const QString& number, const QString& title, CueStage stage, std::optional<qint64> duration = {}) {
-    Cue cue;
-    cue.id = QUuid::createUuid();
-    cue.number = number;
-    cue.title = title;
-    cue.stage = stage;
-    cue.duration = duration;
-    return cue;
-}
+using test::sampleCue;
 
 AudioProject makeProject() {
     return AudioProject::make(QStringLiteral("Farming 春季配乐"), ProjectType::musicID);
@@ -46,8 +39,8 @@ TEST(CassetteCardTexts, ArchivedWinsOverEverything) {
 
 TEST(CassetteCardTexts, DoneThenLateThenNextCue) {
     AudioProject project = makeProject();
-    project.items = {makeCue(QStringLiteral("M01"), QStringLiteral("片头"), CueStage::Delivered),
-                     makeCue(QStringLiteral("M03"), QStringLiteral("开场"), CueStage::Composing)};
+    project.items = {sampleCue(QStringLiteral("M01"), QStringLiteral("片头"), CueStage::Delivered),
+                     sampleCue(QStringLiteral("M03"), QStringLiteral("开场"), CueStage::Composing)};
     EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Next, QStringLiteral("M03  开场 · 作曲中")}));
     EXPECT_TRUE(CassetteCard::reelsTurn(project, true));
     EXPECT_FALSE(CassetteCard::reelsTurn(project, false));
@@ -75,10 +68,10 @@ TEST(CassetteCardTexts, ManualAndEmptyProjects) {
     project.progressMode = ProgressMode::Manual;
     EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Next, QStringLiteral("继续推进进度")}));
     EXPECT_EQ(CassetteCard::subtitle(project), QStringLiteral("MANUAL"));
-    project.items = {makeCue(QStringLiteral("S1"), QStringLiteral("脚步"), CueStage::Delivered, 0)};
+    project.items = {sampleCue(QStringLiteral("S1"), QStringLiteral("脚步"), CueStage::Delivered, 0)};
     EXPECT_EQ(CassetteCard::subtitle(project), QStringLiteral("MANUAL"));
-    project.items = {makeCue(QStringLiteral("S1"), QStringLiteral("脚步"), CueStage::Delivered, 65),
-                     makeCue(QStringLiteral("S2"), QStringLiteral("风"), CueStage::Mixed, 60)};
+    project.items = {sampleCue(QStringLiteral("S1"), QStringLiteral("脚步"), CueStage::Delivered, 65),
+                     sampleCue(QStringLiteral("S2"), QStringLiteral("风"), CueStage::Mixed, 60)};
     EXPECT_EQ(CassetteCard::subtitle(project), QStringLiteral("MANUAL · ") + CueTime::total(125));
     // A manual project with an open cue still names that cue.
     EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Next, QStringLiteral("S2  风 · 已录混")}));

@@ -163,6 +163,20 @@ TEST(ReelView, MeasuresFollowTheSize) {
     EXPECT_EQ(ReelView::packDiameter(-5, 1), 0);
 }
 
+TEST(ReelView, WidgetDrawsItsOwnSizeCentredInALargerFrame) {
+    ReelView reel(0, 20);
+    reel.resize(60, 40);
+    QImage image(reel.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    reel.render(&image);
+    // The hub between two spokes, the disc 8 points above the centre, nothing outside the 20-point square.
+    EXPECT_TRUE(test::sameColor(image.pixelColor(31, 17), Studio::label(), 12))
+        << test::describe(image.pixelColor(31, 17)).toStdString();
+    EXPECT_TRUE(test::sameColor(image.pixelColor(30, 12), QColor(0x0E, 0x0E, 0x10), 2));
+    EXPECT_EQ(image.pixelColor(30, 6), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(16, 20), QColor(Qt::black));
+}
+
 TEST(ProgressCapsule, FillKeepsAMinimumDotAndStaysInside) {
     EXPECT_EQ(ProgressCapsule::fillWidth(200, 0, 4), 0);
     EXPECT_EQ(ProgressCapsule::fillWidth(200, 0.01, 4), 4);

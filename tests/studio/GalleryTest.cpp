@@ -1,6 +1,7 @@
 // Renders every drawing and control of the studio look in its states into
 // PNG files under the test output folder, for a person to look at.
 #include "PaintProbe.h"
+#include "SampleRecords.h"
 
 #include "studio/CassetteCard.h"
 #include "studio/DateChip.h"
@@ -15,6 +16,7 @@
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioField.h"
+#include "studio/StudioLabel.h"
 #include "studio/SymbolTable.h"
 #include "studio/Symbols.h"
 #include "studio/TapeWindow.h"
@@ -28,8 +30,8 @@
 #include <QEnterEvent>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -60,11 +62,18 @@ protected:
         }
         widget.adjustSize();
         widget.ensurePolished();
+        // Let the layouts settle at the adjusted size before the picture is taken.
+        QCoreApplication::processEvents();
         QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
         image.fill(Studio::bg0());
         widget.render(&image);
         return image;
+    }
+    // Gives a panel the studio palette and the accent, as an appearance host would.
+    static void host(QWidget& panel) {
+        panel.setPalette(Studio::palette(accent));
+        panel.setProperty(Studio::tintProperty(), accent);
     }
     void caption(QPainter& painter, const QPointF& at, const QString& text) {
         painter.setFont(Studio::font(10, Studio::Weight::Medium, true));
@@ -73,23 +82,13 @@ protected:
     }
 };
 
-Cue cue(const QString& number, const QString& title, CueStage stage, qint64 duration) {
-    Cue c;
-    c.id = QUuid::createUuid();
-    c.number = number;
-    c.title = title;
-    c.stage = stage;
-    c.duration = duration;
-    return c;
-}
-
 AudioProject project(const QString& name, const QUuid& type) {
     AudioProject p = AudioProject::make(name, type);
     p.id = QUuid::fromString(QStringLiteral("6F1C2B9A-3D4E-4F50-8A61-7B2C3D4E5F60"));
     p.status = ProjectStatus::InProgress;
-    p.items = {cue(QStringLiteral("M01"), QStringLiteral("片头"), CueStage::Delivered, 95),
-               cue(QStringLiteral("M02"), QStringLiteral("田野清晨"), CueStage::Mixed, 140),
-               cue(QStringLiteral("M03"), QStringLiteral("开场"), CueStage::Composing, 80)};
+    p.items = {test::sampleCue(QStringLiteral("M01"), QStringLiteral("片头"), CueStage::Delivered, 95),
+               test::sampleCue(QStringLiteral("M02"), QStringLiteral("田野清晨"), CueStage::Mixed, 140),
+               test::sampleCue(QStringLiteral("M03"), QStringLiteral("开场"), CueStage::Composing, 80)};
     return p;
 }
 
@@ -125,8 +124,8 @@ TEST_F(Gallery, CassetteCards) {
     AudioProject manual = AudioProject::make(QStringLiteral("品牌声音 Logo"), types[4].id);
     manual.progressMode = ProgressMode::Manual;
     manual.manualProgress = 0.6;
-    manual.items = {cue(QStringLiteral("L1"), QStringLiteral("主标识"), CueStage::Delivered, 65),
-                    cue(QStringLiteral("L2"), QStringLiteral("短版"), CueStage::Delivered, 60)};
+    manual.items = {test::sampleCue(QStringLiteral("L1"), QStringLiteral("主标识"), CueStage::Delivered, 65),
+                    test::sampleCue(QStringLiteral("L2"), QStringLiteral("短版"), CueStage::Delivered, 60)};
     cards.append({QStringLiteral("manual"), manual, types[4], plain});
 
     AudioProject focused = next;
@@ -245,19 +244,13 @@ TEST_F(Gallery, TapeReelsAndWaveforms) {
 
 TEST_F(Gallery, ButtonsAndFields) {
     QWidget panel;
-    panel.setPalette(Studio::palette(accent));
-    panel.setProperty(Studio::tintProperty(), accent);
+    host(panel);
     auto* grid = new QGridLayout(&panel);
     grid->setContentsMargins(20, 20, 20, 20);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(12);
     const auto label = [&](const QString& text) {
-        auto* l = new QLabel(text, &panel);
-        l->setFont(Studio::font(10, Studio::Weight::Medium, true));
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, Studio::text3());
-        l->setPalette(p);
-        return l;
+        return Studio::plainLabel(text, Studio::font(10, Studio::Weight::Medium, true), Studio::text3(), &panel);
     };
     const StudioButtonStyle styles[] = {{false, false}, {true, false}, {false, true}, {true, true}};
     const QString names[] = {QStringLiteral("normal"), QStringLiteral("prominent"), QStringLiteral("compact"),
@@ -309,8 +302,7 @@ TEST_F(Gallery, ButtonsAndFields) {
 
 TEST_F(Gallery, DateChipsAndPopover) {
     QWidget panel;
-    panel.setPalette(Studio::palette(accent));
-    panel.setProperty(Studio::tintProperty(), accent);
+    host(panel);
     auto* row = new QHBoxLayout(&panel);
     row->setContentsMargins(20, 20, 20, 20);
     row->setSpacing(16);

@@ -59,6 +59,21 @@ TEST(Symbols, TableCoversEverySymbolTheProgramShows) {
     EXPECT_FALSE(Symbols::isKnown(QStringLiteral(" tag")));
 }
 
+TEST(Symbols, PickerOrderPutsTheBuiltInSymbolsInTheirCells) {
+    const QStringList& picker = SymbolTable::pickerSymbols();
+    ASSERT_EQ(picker.size(), 42);
+    // Six to a row: tag is row 7, column 4; the new-type symbol and the built-in ones are all offered.
+    EXPECT_EQ(picker.indexOf(QStringLiteral("tag")), 39);
+    EXPECT_EQ(picker.indexOf(QStringLiteral("music.note")), 0);
+    EXPECT_EQ(picker.indexOf(QStringLiteral("waveform")), 6);
+    EXPECT_EQ(picker.indexOf(QStringLiteral("mic")), 12);
+    EXPECT_EQ(picker.indexOf(QStringLiteral("wind")), 16);
+    EXPECT_EQ(picker.indexOf(QStringLiteral("figure.walk")), 28);
+    EXPECT_EQ(picker.indexOf(QStringLiteral("square.stack")), 41);
+    for (const ProjectType& kind : ProjectType::defaults())
+        EXPECT_TRUE(picker.contains(kind.symbol)) << kind.symbol.toStdString();
+}
+
 TEST(Symbols, NamesNeverBecomePaths) {
     test::TestEnvironment environment;
     // A drawing that would fill the whole square if it were ever loaded.

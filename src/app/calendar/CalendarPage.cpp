@@ -8,6 +8,7 @@
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,16 +18,6 @@ namespace sorvel {
 
 namespace {
 
-QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
 // The month title: cut with an ellipsis when the column is narrow, so the navigation
 // buttons keep their size and a cut title never reads as another month.
 class MonthTitle final : public QLabel {
@@ -34,9 +25,7 @@ public:
     explicit MonthTitle(QWidget* parent) : QLabel(parent) {
         setTextFormat(Qt::PlainText);
         setFont(Studio::font(26, Studio::Weight::Bold));
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::WindowText, Studio::text());
-        setPalette(palette);
+        Studio::setTextColor(this, Studio::text());
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
     void setTitle(const QString& title) {
@@ -141,7 +130,7 @@ QWidget* CalendarPage::makeWeekdayHeader() {
     layout->setContentsMargins(24, 0, 24, 6);
     layout->setSpacing(6);  // the grid's column spacing, so each label stands over its column
     for (const QString& symbol : CalendarMonth::weekdaySymbols()) {
-        QLabel* day = label(symbol, Studio::font(11, Studio::Weight::Semibold), Studio::text3(), header);
+        QLabel* day = Studio::plainLabel(symbol, Studio::font(11, Studio::Weight::Semibold), Studio::text3(), header);
         day->setIndent(8);
         day->setMinimumWidth(10);
         day->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -1,5 +1,6 @@
 #include "app/calendar/DayCell.h"
 
+#include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
@@ -138,7 +139,8 @@ void DayCell::paintEvent(QPaintEvent*) {
                        QStringLiteral("flag.fill"), chip.color);
         const qreal textLeft = area.left() + iconSide + chipSpacing;
         const qreal baseline = y + (lineHeight - chipMetrics.height()) / 2 + chipMetrics.ascent();
-        Shapes::drawLine(painter, chipFont(), chip.color, QPointF(textLeft, baseline), chip.projectName,
+        Shapes::drawLine(painter, chipFont(), chip.color, QPointF(textLeft, baseline),
+                         UserText::singleLine(chip.projectName),
                          area.right() - textLeft);
         y += lineHeight;
     }

@@ -2,14 +2,15 @@
 
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/EventRow.h"
+#include "app/library/SilentScrollColumn.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
 
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPainter>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -46,15 +47,6 @@ private:
     CalendarEvent::Kind m_kind;
 };
 
-QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
 
 } // namespace
 
@@ -68,26 +60,17 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
 
     auto* heading = new QVBoxLayout;
     heading->setSpacing(2);
-    m_heading = plainLabel(Studio::font(16, Studio::Weight::Bold), Studio::text(), this);
-    m_count = plainLabel(Studio::font(11), Studio::text3(), this);
+    m_heading = Studio::plainLabel(Studio::font(16, Studio::Weight::Bold), Studio::text(), this);
+    m_count = Studio::plainLabel(Studio::font(11), Studio::text3(), this);
     heading->addWidget(m_heading);
     heading->addWidget(m_count);
     layout->addLayout(heading);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(true);
-    scroll->viewport()->setAutoFillBackground(false);
-    m_sections = new QWidget;
-    m_sections->setAutoFillBackground(false);
-    m_sectionsLayout = new QVBoxLayout(m_sections);
-    m_sectionsLayout->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new SilentScrollColumn(this);
+    m_sections = scroll->content();
+    m_sectionsLayout = scroll->column();
     m_sectionsLayout->setSpacing(14);
     m_sectionsLayout->addStretch(1);
-    scroll->setWidget(m_sections);
-    m_sections->setAutoFillBackground(false);  // setWidget turns it on; the panel's colour shows through
     layout->addWidget(scroll, 1);
 }
 

@@ -1,5 +1,6 @@
 #include "app/calendar/EventRow.h"
 
+#include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 
@@ -25,7 +26,7 @@ QFont labelFont() { return Studio::font(11); }
 EventRow::EventRow(const CalendarEvent& event, QWidget* parent) : QAbstractButton(parent), m_event(event) {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setToolTip(QStringLiteral("在右侧打开「") + event.projectName + QStringLiteral("」"));
+    setToolTip(QStringLiteral("在右侧打开「") + UserText::singleLine(event.projectName) + QStringLiteral("」"));
     setAccessibleName(event.projectName);
     connect(this, &QAbstractButton::clicked, this, [this] { Q_EMIT activated(m_event.projectID); });
 }
@@ -54,12 +55,12 @@ void EventRow::paintEvent(QPaintEvent*) {
     const qreal textWidth = area.right() - textLeft;
     const QFontMetricsF nameMetrics(nameFont());
     Shapes::drawLine(painter, nameFont(), Studio::text(), QPointF(textLeft, area.top() + nameMetrics.ascent()),
-                     m_event.projectName, textWidth);
+                     UserText::singleLine(m_event.projectName), textWidth);
     if (m_event.cueLabel) {
         const QFontMetricsF labelMetrics(labelFont());
         const qreal top = area.top() + nameMetrics.height() + lineSpacing;
         Shapes::drawLine(painter, labelFont(), Studio::text2(), QPointF(textLeft, top + labelMetrics.ascent()),
-                         *m_event.cueLabel, textWidth);
+                         UserText::singleLine(*m_event.cueLabel), textWidth);
     }
 }
 

@@ -7,7 +7,6 @@
 #include "studio/Studio.h"
 
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -162,10 +161,7 @@ void CassetteGrid::contextMenuEvent(QContextMenuEvent* event) {
     const int index = cardAt(event->pos());
     if (index < 0 || !m_menu)
         return;
-    const QList<ShelfMenuItem> items = m_menu(m_projects.at(index));
-    QMenu menu(this);
-    ShelfContextMenu::fill(menu, items);
-    menu.exec(event->globalPos());
+    ShelfContextMenu::exec(this, m_menu(m_projects.at(index)), event->globalPos());
 }
 
 bool CassetteGrid::viewportEvent(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "app/library/CardGridLayout.h"
 #include "app/library/ShelfContextMenu.h"
+#include "app/library/TapeSelection.h"
 #include "core/AudioProject.h"
 
 #include <QAbstractScrollArea>
@@ -23,8 +24,8 @@ class ReelSpin;
 class CassetteGrid final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    using Select = std::function<void(const QUuid& id, Qt::KeyboardModifiers modifiers)>;
-    using Menu = std::function<QList<ShelfMenuItem>(const AudioProject& project)>;
+    using Select = TapeClickHandler;
+    using Menu = ShelfMenuBuilder;
 
     explicit CassetteGrid(AppRouter& router, QWidget* parent = nullptr);
 

@@ -11,7 +11,6 @@
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -296,10 +295,7 @@ void ProjectListView::contextMenuEvent(QContextMenuEvent* event) {
     const int row = rowAt(event->pos());
     if (row < 0 || !m_menu)
         return;
-    const QList<ShelfMenuItem> items = m_menu(m_sorted.at(row));
-    QMenu menu(this);
-    ShelfContextMenu::fill(menu, items);
-    menu.exec(event->globalPos());
+    ShelfContextMenu::exec(this, m_menu(m_sorted.at(row)), event->globalPos());
 }
 
 bool ProjectListView::viewportEvent(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "app/library/ProjectSort.h"
 #include "app/library/ShelfContextMenu.h"
+#include "app/library/TapeSelection.h"
 #include "core/AudioProject.h"
 
 #include <QAbstractScrollArea>
@@ -26,8 +27,8 @@ class ProjectStore;
 class ProjectListView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    using Select = std::function<void(const QUuid& id, Qt::KeyboardModifiers modifiers)>;
-    using Menu = std::function<QList<ShelfMenuItem>(const AudioProject& project)>;
+    using Select = TapeClickHandler;
+    using Menu = ShelfMenuBuilder;
 
     static constexpr qreal headerHeight = 32;
     static constexpr qreal headerGap = 4;

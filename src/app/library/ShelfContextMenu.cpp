@@ -62,4 +62,10 @@ void ShelfContextMenu::fill(QMenu& menu, const QList<ShelfMenuItem>& items) {
     }
 }
 
+void ShelfContextMenu::exec(QWidget* owner, const QList<ShelfMenuItem>& items, const QPoint& globalPos) {
+    QMenu menu(owner);
+    fill(menu, items);
+    menu.exec(globalPos);
+}
+
 } // namespace sorvel

@@ -10,6 +10,8 @@
 #include <functional>
 
 class QMenu;
+class QPoint;
+class QWidget;
 
 namespace sorvel {
 
@@ -25,6 +27,9 @@ struct ShelfMenuItem {
     bool isSeparator() const { return text.isEmpty(); }
 };
 
+// Builds the menu of one tape; the grid and the list are handed the shelf's.
+using ShelfMenuBuilder = std::function<QList<ShelfMenuItem>(const AudioProject& project)>;
+
 // The context menu of one tape, shared by the card grid and the list. Which
 // items appear depends only on the tape it was opened on; "mark done",
 // "archive" and "delete" act on the whole selection when that tape is part
@@ -35,6 +40,8 @@ public:
     static QList<ShelfMenuItem> items(const AudioProject& project, ProjectStore& store, AppRouter& router);
     // Adds the items to a menu as plain text (no mnemonics).
     static void fill(QMenu& menu, const QList<ShelfMenuItem>& items);
+    // Shows the items as a popup menu of `owner` at a global position and runs the chosen one.
+    static void exec(QWidget* owner, const QList<ShelfMenuItem>& items, const QPoint& globalPos);
 };
 
 } // namespace sorvel

@@ -5,6 +5,7 @@
 #include "app/shell/AppRouter.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 #include "studio/TapeWindow.h"
 
 #include <QGraphicsOpacityEffect>
@@ -26,12 +27,7 @@ ShelfEmptyState::ShelfEmptyState(AppRouter& router, QWidget* parent) : QWidget(p
     window->setGraphicsEffect(faded);
     column->addWidget(window, 0, Qt::AlignHCenter);
 
-    m_title = new QLabel(this);
-    m_title->setTextFormat(Qt::PlainText);
-    m_title->setFont(Studio::font(14, Studio::Weight::Medium));
-    QPalette palette = m_title->palette();
-    palette.setColor(QPalette::WindowText, Studio::text2());
-    m_title->setPalette(palette);
+    m_title = Studio::plainLabel(Studio::font(14, Studio::Weight::Medium), Studio::text2(), this);
     column->addWidget(m_title, 0, Qt::AlignHCenter);
 
     m_newTape = new StudioButton(QStringLiteral("新建磁带"), {true, false}, this);

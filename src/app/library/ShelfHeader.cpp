@@ -9,6 +9,7 @@
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
 
 #include <QHBoxLayout>
@@ -18,16 +19,6 @@
 namespace sorvel {
 
 namespace {
-
-QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
 
 // The two mode buttons on a shared plate.
 class ModePicker final : public QWidget {
@@ -107,12 +98,15 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
     row->setSpacing(12);
 
     m_title = new ElidedLine(Studio::font(26, Studio::Weight::Bold), Studio::text(), this);
-    m_count = plainLabel(Studio::font(12, Studio::Weight::Regular, true), Studio::text3(), this);
+    m_count = Studio::plainLabel(Studio::font(12, Studio::Weight::Regular, true), Studio::text3(), this);
     row->addWidget(m_title, 0, Qt::AlignBottom);
-    // Both sit on the title's baseline.
-    const int baselineLift = qRound(QFontMetricsF(m_title->font()).descent() - QFontMetricsF(m_count->font()).descent());
-    m_count->setContentsMargins(0, 0, 0, std::max(0, baselineLift));
-    row->addWidget(m_count, 0, Qt::AlignBottom);
+    // The texts of the row sit on the title's baseline.
+    const auto addOnBaseline = [this, row](QLabel* label) {
+        const qreal lift = QFontMetricsF(m_title->font()).descent() - QFontMetricsF(label->font()).descent();
+        label->setContentsMargins(0, 0, 0, std::max(0, qRound(lift)));
+        row->addWidget(label, 0, Qt::AlignBottom);
+    };
+    addOnBaseline(m_count);
     row->addStretch(1);
 
     auto* picker = new ModePicker(this);
@@ -132,8 +126,8 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
     connect(m_archiveAll, &QAbstractButton::clicked, this,
             [this] { m_router.setArchiveRequest(ShelfOrdering::doneIDs(m_store.projects())); });
 
-    m_hint = plainLabel(Studio::font(11), Studio::text3(), this);
-    row->addWidget(m_hint, 0, Qt::AlignVCenter);
+    m_hint = Studio::plainLabel(Studio::font(11), Studio::text3(), this);
+    addOnBaseline(m_hint);
 }
 
 void ShelfHeader::refresh(qint64 tapeCount) {

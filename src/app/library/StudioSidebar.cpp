@@ -1,6 +1,7 @@
 #include "app/library/StudioSidebar.h"
 
 #include "app/library/ShelfTexts.h"
+#include "app/library/SilentScrollColumn.h"
 #include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
@@ -8,12 +9,12 @@
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -151,28 +152,15 @@ StudioSidebar::StudioSidebar(ProjectStore& store, AppRouter& router, QWidget* pa
     header->setContentsMargins(16, 0, 16, 18);
     header->setSpacing(8);
     header->addWidget(new ReelView(0.7, 22, false, this));
-    auto* brand = new QLabel(QStringLiteral("SORVEL"), this);
     QFont brandFont = Studio::font(14, Studio::Weight::Bold, true);
     brandFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
-    brand->setFont(brandFont);
-    brand->setTextFormat(Qt::PlainText);
-    QPalette brandPalette = brand->palette();
-    brandPalette.setColor(QPalette::WindowText, Studio::text());
-    brand->setPalette(brandPalette);
-    header->addWidget(brand);
+    header->addWidget(Studio::plainLabel(QStringLiteral("SORVEL"), brandFont, Studio::text(), this));
     header->addStretch(1);
     column->addLayout(header);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(true);
-    scroll->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget(scroll);
-    content->setAutoFillBackground(false);
-    m_list = new QVBoxLayout(content);
-    m_list->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new SilentScrollColumn(this);
+    QWidget* content = scroll->content();
+    m_list = scroll->column();
     m_list->setSpacing(2);
     m_list->addWidget(new GroupTitle(QStringLiteral("LIBRARY"), QStringLiteral("资料库"), 0, content));
     for (const SidebarItem& item :
@@ -183,8 +171,6 @@ StudioSidebar::StudioSidebar(ProjectStore& store, AppRouter& router, QWidget* pa
     auto* manage = new ManageTypesButton(content);
     m_list->addWidget(manage);
     m_list->addStretch(1);
-    scroll->setWidget(content);
-    content->setAutoFillBackground(false);  // setWidget() turned it on; the sidebar paints bg1
     column->addWidget(scroll, 1);
 
     column->addWidget(makeFooter(), 0);

@@ -4,9 +4,14 @@
 #include <QUuid>
 #include <Qt>
 
+#include <functional>
+
 namespace sorvel {
 
 class AppRouter;
+
+// What the grid and the list call when a tape is clicked: the shelf's select.
+using TapeClickHandler = std::function<void(const QUuid& id, Qt::KeyboardModifiers modifiers)>;
 
 // One selection rule for the card grid and the list: a plain click selects
 // only the clicked tape (or empties the selection when it was the only one

@@ -6,6 +6,7 @@
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,13 +19,8 @@ MultiSelectionView::MultiSelectionView(ProjectStore& store, AppRouter& router, Q
     : QWidget(parent), m_store(store), m_router(router) {
     m_fan = new CassetteFan(this);
 
-    m_count = new QLabel(this);
-    m_count->setTextFormat(Qt::PlainText);
-    m_count->setFont(Studio::font(18, Studio::Weight::Bold));
+    m_count = Studio::plainLabel(Studio::font(18, Studio::Weight::Bold), Studio::text(), this);
     m_count->setAlignment(Qt::AlignCenter);
-    QPalette countPalette = m_count->palette();
-    countPalette.setColor(QPalette::WindowText, Studio::text());
-    m_count->setPalette(countPalette);
 
     m_markDone = new StudioButton(QStringLiteral("标记为完成"), StudioButtonStyle{false, false}, this);
     m_archive = new StudioButton(QStringLiteral("归档…"), StudioButtonStyle{true, false}, this);

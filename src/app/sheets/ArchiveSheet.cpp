@@ -11,10 +11,9 @@
 #include "studio/KindBadge.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -33,12 +32,6 @@ constexpr int formInset = 20;
 const QColor& systemOrange() {
     static const QColor orange(0xFF, 0x9F, 0x0A);
     return orange;
-}
-
-QString lastComponent(const QString& path) {
-    const QString clean = QDir::cleanPath(path);
-    const QString name = QFileInfo(clean).fileName();
-    return name.isEmpty() ? clean : name;
 }
 
 Settings& settings() {
@@ -61,21 +54,10 @@ ArchiveSheet::ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRoute
     SheetChrome::apply(this);
     m_chooseDirectory = [this] { return FolderDialog::choose(this, QStringLiteral("设为归档目录")); };
 
-    auto* content = new QWidget(this);
-    content->setFixedWidth(sheetWidth);
-    auto* contentLayout = new QVBoxLayout(content);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->setSpacing(0);
-    contentLayout->addWidget(makeHeader());
-    contentLayout->addWidget(makeForm());
-    contentLayout->addWidget(makeBottomBar());
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(content);
-
-    SheetChrome::setMainButton(this, m_archive);
+    QWidget* header = makeHeader();
+    QWidget* form = makeForm();
+    QWidget* bottomBar = makeBottomBar();
+    SheetChrome::setContent(this, sheetWidth, {header, form, bottomBar}, m_archive);
 
     connect(&m_store, &ProjectStore::projectsChanged, this, &ArchiveSheet::refreshProjects);
     connect(&settings(), &Settings::changed, this, [this](const QString& key) {
@@ -96,8 +78,8 @@ QWidget* ArchiveSheet::makeHeader() {
     layout->addWidget(symbolLabel(QStringLiteral("archivebox.fill"), 30, Studio::tint(this), header));
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
-    m_title = sheetLabel(QString(), Studio::font(14, Studio::Weight::Bold), Studio::text(), header);
-    QLabel* hint = sheetLabel(QStringLiteral("归档后会从“进行中”和“已完成”中移走，可随时恢复。"), Studio::font(12),
+    m_title = Studio::plainLabel(Studio::font(14, Studio::Weight::Bold), Studio::text(), header);
+    QLabel* hint = Studio::plainLabel(QStringLiteral("归档后会从“进行中”和“已完成”中移走，可随时恢复。"), Studio::font(12),
                               Studio::text2(), header);
     hint->setWordWrap(true);
     texts->addWidget(m_title);
@@ -126,7 +108,7 @@ QWidget* ArchiveSheet::makeForm() {
     auto* directoryLayout = new QHBoxLayout(directory);
     directoryLayout->setContentsMargins(0, 0, 0, 0);
     directoryLayout->setSpacing(8);
-    m_directoryValue = sheetLabel(QString(), Studio::font(12), Studio::text2(), directory);
+    m_directoryValue = Studio::plainLabel(Studio::font(12), Studio::text2(), directory);
     auto* choose = new StudioButton(QStringLiteral("选择…"), StudioButtonStyle{false, true}, directory);
     connect(choose, &QPushButton::clicked, this, &ArchiveSheet::chooseDirectory);
     directoryLayout->addWidget(m_directoryValue);
@@ -167,7 +149,7 @@ QWidget* ArchiveSheet::makeBottomBar() {
     pendingLayout->setContentsMargins(0, 0, 0, 0);
     pendingLayout->setSpacing(5);
     pendingLayout->addWidget(symbolLabel(QStringLiteral("exclamationmark.triangle"), 12, Studio::text2(), m_pending));
-    m_pendingText = sheetLabel(QString(), Studio::font(12), Studio::text2(), m_pending);
+    m_pendingText = Studio::plainLabel(Studio::font(12), Studio::text2(), m_pending);
     pendingLayout->addWidget(m_pendingText);
     layout->addWidget(m_pending);
     layout->addStretch(1);
@@ -204,12 +186,12 @@ void ArchiveSheet::refreshProjects() {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
         layout->addWidget(new KindBadge(m_store.registry().type(project.typeID), 20, row));
-        QLabel* name = sheetLabel(project.name, Studio::font(13), Studio::text(), row);
+        QLabel* name = Studio::plainLabel(project.name, Studio::font(13), Studio::text(), row);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         name->setToolTip(project.name);
         layout->addWidget(name, 1);
         if (project.status != ProjectStatus::Done) {
-            layout->addWidget(sheetLabel(QStringLiteral("未完成"), Studio::font(10), systemOrange(), row));
+            layout->addWidget(Studio::plainLabel(QStringLiteral("未完成"), Studio::font(10), systemOrange(), row));
             ++m_unfinishedTags;
         }
         m_projects->addRow(row);
@@ -223,7 +205,7 @@ void ArchiveSheet::refreshProjects() {
 
 void ArchiveSheet::refreshOptions() {
     const QString directory = directorySetting();
-    m_directoryValue->setText(directory.isEmpty() ? QStringLiteral("未设置") : lastComponent(directory));
+    m_directoryValue->setText(directory.isEmpty() ? QStringLiteral("未设置") : FolderDialog::displayName(directory));
     m_directoryValue->setToolTip(directory);
     const QSignalBlocker moveBlocker(m_moveToggle);
     const QSignalBlocker summaryBlocker(m_summaryToggle);
@@ -241,7 +223,7 @@ void ArchiveSheet::refreshErrors() {
     m_errorSection->clearRows();
     m_errorLabels.clear();
     for (const QString& line : std::as_const(m_errors)) {
-        QLabel* label = sheetLabel(line, Studio::font(12), Studio::systemRed());
+        QLabel* label = Studio::plainLabel(line, Studio::font(12), Studio::systemRed(), nullptr);
         label->setWordWrap(true);
         m_errorSection->addRow(label);
         m_errorLabels << label;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace sorvel::FolderDialog {
 
@@ -17,6 +18,12 @@ std::optional<QString> choose(QWidget* parent, const QString& acceptLabel) {
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return std::nullopt;
     return QDir::cleanPath(chosen.first());
+}
+
+QString displayName(const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    const QString name = QFileInfo(clean).fileName();
+    return name.isEmpty() ? clean : name;  // the root has no last component
 }
 
 } // namespace sorvel::FolderDialog

@@ -12,4 +12,7 @@ namespace sorvel::FolderDialog {
 // none when cancelled.
 std::optional<QString> choose(QWidget* parent, const QString& acceptLabel);
 
+// What a chosen folder is called on screen: the last component of its path.
+QString displayName(const QString& path);
+
 } // namespace sorvel::FolderDialog

@@ -12,11 +12,10 @@
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioField.h"
+#include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,12 +29,6 @@ namespace {
 constexpr int sheetWidth = 460;
 constexpr int itemsEditorHeight = 110;
 
-QString folderName(const QString& path) {
-    const QString clean = QDir::cleanPath(path);
-    const QString name = QFileInfo(clean).fileName();
-    return name.isEmpty() ? clean : name;
-}
-
 QUuid defaultTypeID(const TypeRegistry& registry) {
     return registry.types().isEmpty() ? ProjectType::otherID : registry.types().first().id;
 }
@@ -48,20 +41,9 @@ NewProjectSheet::NewProjectSheet(ProjectStore& store, AppRouter& router, QWidget
     SheetChrome::apply(this);
     m_chooseFolder = [this] { return FolderDialog::choose(this, QStringLiteral("选择")); };
 
-    auto* content = new QWidget(this);
-    content->setFixedWidth(sheetWidth);
-    auto* contentLayout = new QVBoxLayout(content);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->setSpacing(0);
-    contentLayout->addWidget(makeForm());
-    contentLayout->addWidget(makeBottomBar());
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(content);
-
-    SheetChrome::setMainButton(this, m_create);
+    QWidget* form = makeForm();
+    QWidget* bottomBar = makeBottomBar();
+    SheetChrome::setContent(this, sheetWidth, {form, bottomBar}, m_create);
     updateFolderRow();
     updateCreateButton();
     m_name->setFocus();
@@ -108,7 +90,7 @@ QWidget* NewProjectSheet::makeForm() {
     auto* folderLayout = new QHBoxLayout(folder);
     folderLayout->setContentsMargins(0, 0, 0, 0);
     folderLayout->setSpacing(8);
-    m_folderLabel = sheetLabel(QString(), Studio::font(12), Studio::text2(), folder);
+    m_folderLabel = Studio::plainLabel(Studio::font(12), Studio::text2(), folder);
     m_folderButton = new StudioButton(QString(), StudioButtonStyle{false, true}, folder);
     connect(m_folderButton, &QPushButton::clicked, this, &NewProjectSheet::chooseFolder);
     folderLayout->addWidget(m_folderLabel);
@@ -167,13 +149,13 @@ void NewProjectSheet::chooseFolder() {
         return;
     m_folderPath = *chosen;
     if (m_name->text().isEmpty())
-        m_name->setText(folderName(*chosen));
+        m_name->setText(FolderDialog::displayName(*chosen));
     updateFolderRow();
 }
 
 void NewProjectSheet::updateFolderRow() {
     m_folderLabel->setVisible(m_folderPath.has_value());
-    m_folderLabel->setText(m_folderPath ? folderName(*m_folderPath) : QString());
+    m_folderLabel->setText(m_folderPath ? FolderDialog::displayName(*m_folderPath) : QString());
     m_folderLabel->setToolTip(m_folderPath.value_or(QString()));
     m_folderButton->setText(m_folderPath ? QStringLiteral("更改…") : QStringLiteral("选择…"));
 }

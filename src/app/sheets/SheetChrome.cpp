@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPainter>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace sorvel::SheetChrome {
 
@@ -29,6 +30,23 @@ void setMainButton(QDialog* sheet, QPushButton* main) {
     }
     if (main)
         main->setDefault(true);
+}
+
+void setContent(QDialog* sheet, int width, const QList<QWidget*>& parts, QPushButton* main) {
+    auto* content = new QWidget(sheet);
+    content->setFixedWidth(width);
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+    for (QWidget* part : parts)
+        contentLayout->addWidget(part);
+
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(content);
+
+    setMainButton(sheet, main);
 }
 
 } // namespace sorvel::SheetChrome

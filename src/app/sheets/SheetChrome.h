@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class QDialog;
 class QPushButton;
 class QWidget;
@@ -15,5 +17,9 @@ void paintBackground(QWidget* sheet);
 // Return presses `main` and nothing else: every other push button of the sheet loses
 // its auto-default role, so a focused "取消" can never become the default.
 void setMainButton(QDialog* sheet, QPushButton* main);
+
+// Stacks `parts` without spacing in a column of fixed `width`; the sheet's height
+// follows its content. Then makes `main` the only button that Return presses.
+void setContent(QDialog* sheet, int width, const QList<QWidget*>& parts, QPushButton* main);
 
 } // namespace sorvel::SheetChrome

@@ -2,6 +2,7 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/StudioLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,22 +41,11 @@ protected:
 
 } // namespace
 
-QLabel* sheetLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
 SheetSection::SheetSection(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    m_header = sheetLabel(QString(), Studio::font(12, Studio::Weight::Semibold), Studio::text2(), this);
+    m_header = Studio::plainLabel(Studio::font(12, Studio::Weight::Semibold), Studio::text2(), this);
     m_header->setIndent(rowInsetH);
     m_header->hide();
     m_plate = new Plate(this);
@@ -63,7 +53,7 @@ SheetSection::SheetSection(QWidget* parent) : QWidget(parent) {
     m_plateLayout->setContentsMargins(0, 2, 0, 2);
     m_plateLayout->setSpacing(0);
     m_plate->hide();
-    m_footer = sheetLabel(QString(), Studio::font(11), Studio::text3(), this);
+    m_footer = Studio::plainLabel(Studio::font(11), Studio::text3(), this);
     m_footer->setIndent(rowInsetH);
     m_footer->setWordWrap(true);
     m_footer->hide();
@@ -100,7 +90,7 @@ void SheetSection::addRow(const QString& label, QWidget* value) {
     auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
-    layout->addWidget(sheetLabel(label, Studio::font(13), Studio::text(), content));
+    layout->addWidget(Studio::plainLabel(label, Studio::font(13), Studio::text(), content));
     layout->addStretch(1);
     layout->addWidget(value);
     addRow(content);

@@ -37,7 +37,4 @@ private:
     int m_rows = 0;
 };
 
-// A plain-text label in a studio font and colour; texts from the user never become markup.
-QLabel* sheetLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
-
 } // namespace sorvel

@@ -12,47 +12,31 @@ AppRouter& AppRouter::shared() {
 
 AppRouter::AppRouter(QObject* parent) : QObject(parent) {}
 
-void AppRouter::setSidebar(const SidebarItem& item) {
-    if (m_sidebar == item)
+template <typename T>
+void AppRouter::assign(T& field, const T& value, void (AppRouter::*changed)()) {
+    if (field == value)
         return;
-    m_sidebar = item;
-    Q_EMIT sidebarChanged();
+    field = value;
+    Q_EMIT(this->*changed)();
 }
 
-void AppRouter::setSelection(const QSet<QUuid>& ids) {
-    if (m_selection == ids)
-        return;
-    m_selection = ids;
-    Q_EMIT selectionChanged();
-}
+void AppRouter::setSidebar(const SidebarItem& item) { assign(m_sidebar, item, &AppRouter::sidebarChanged); }
+
+void AppRouter::setSelection(const QSet<QUuid>& ids) { assign(m_selection, ids, &AppRouter::selectionChanged); }
 
 void AppRouter::setShowingNewProject(bool on) {
-    if (m_showingNewProject == on)
-        return;
-    m_showingNewProject = on;
-    Q_EMIT showingNewProjectChanged();
+    assign(m_showingNewProject, on, &AppRouter::showingNewProjectChanged);
 }
 
 void AppRouter::setShowingTypeEditor(bool on) {
-    if (m_showingTypeEditor == on)
-        return;
-    m_showingTypeEditor = on;
-    Q_EMIT showingTypeEditorChanged();
+    assign(m_showingTypeEditor, on, &AppRouter::showingTypeEditorChanged);
 }
 
-void AppRouter::setDetailExpanded(bool on) {
-    if (m_detailExpanded == on)
-        return;
-    m_detailExpanded = on;
-    Q_EMIT detailExpandedChanged();
-}
+void AppRouter::setDetailExpanded(bool on) { assign(m_detailExpanded, on, &AppRouter::detailExpandedChanged); }
 
 void AppRouter::setArchiveRequest(const std::optional<QSet<QUuid>>& ids) {
     // nullopt against an empty set is a change: an empty request still opens the sheet.
-    if (m_archiveRequest == ids)
-        return;
-    m_archiveRequest = ids;
-    Q_EMIT archiveRequestChanged();
+    assign(m_archiveRequest, ids, &AppRouter::archiveRequestChanged);
 }
 
 void AppRouter::show(const AudioProject& project) {

@@ -54,6 +54,10 @@ Q_SIGNALS:
     void archiveRequestChanged();
 
 private:
+    // Stores `value` and emits `changed`, unless the field already holds it.
+    template <typename T>
+    void assign(T& field, const T& value, void (AppRouter::*changed)());
+
     SidebarItem m_sidebar = SidebarItem::active();
     QSet<QUuid> m_selection;
     bool m_showingNewProject = false;

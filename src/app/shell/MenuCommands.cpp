@@ -1,11 +1,9 @@
 #include "app/shell/MenuCommands.h"
 
 #include "app/library/ShelfMode.h"
-
 #include "app/shell/AppRouter.h"
 #include "app/shell/EdgePanelController.h"
 #include "app/store/ProjectStore.h"
-#include "core/Settings.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -17,7 +15,6 @@
 namespace sorvel {
 
 namespace {
-
 
 QAction* addCommand(QMenu* menu, const QString& title, const QKeySequence& keys) {
     QAction* action = menu->addAction(title);
@@ -53,14 +50,8 @@ MenuCommands::MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router
             [] { ShelfMode::write(ShelfMode::list()); });
     connect(m_archiveSelection, &QAction::triggered, this, &MenuCommands::archiveSelection);
     connect(m_edgePanel, &QAction::triggered, this, [] { EdgePanelController::shared().toggle(); });
-    connect(m_settings, &QAction::triggered, this, [this] {
-        if (m_actions.openSettings)
-            m_actions.openSettings();
-    });
-    connect(m_quit, &QAction::triggered, this, [this] {
-        if (m_actions.quit)
-            m_actions.quit();
-    });
+    connect(m_settings, &QAction::triggered, this, [this] { ShellActions::run(m_actions.openSettings); });
+    connect(m_quit, &QAction::triggered, this, [this] { ShellActions::run(m_actions.quit); });
 
     connect(&m_router, &AppRouter::selectionChanged, this, &MenuCommands::updateArchiveEnabled);
     updateArchiveEnabled();

@@ -9,7 +9,7 @@ namespace sorvel {
 
 // A destination of the library window's sidebar.
 struct SidebarItem {
-    enum class Kind { Type, Active, Done, Archived, Calendar };
+    enum class Kind { Active, Done, Archived, Calendar, Type };
 
     Kind kind = Kind::Active;
     QUuid typeID;  // only for Kind::Type

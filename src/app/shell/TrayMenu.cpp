@@ -88,8 +88,7 @@ void TrayMenu::rebuild() {
         const AudioProject project = active.at(i);
         QAction* item = m_menu->addAction(projectTitle(project));
         connect(item, &QAction::triggered, this, [this, project] {
-            if (m_actions.openMainWindow)
-                m_actions.openMainWindow();
+            ShellActions::run(m_actions.openMainWindow);
             m_router.show(project);
         });
     }
@@ -97,24 +96,17 @@ void TrayMenu::rebuild() {
 
     connect(m_menu->addAction(QStringLiteral("显示侧边面板")), &QAction::triggered, this,
             [] { EdgePanelController::shared().toggle(); });
-    connect(m_menu->addAction(QStringLiteral("打开 Sorvel")), &QAction::triggered, this, [this] {
-        if (m_actions.openMainWindow)
-            m_actions.openMainWindow();
-    });
-    connect(m_menu->addAction(QStringLiteral("设置…")), &QAction::triggered, this, [this] {
-        if (m_actions.openSettings)
-            m_actions.openSettings();
-    });
+    connect(m_menu->addAction(QStringLiteral("打开 Sorvel")), &QAction::triggered, this,
+            [this] { ShellActions::run(m_actions.openMainWindow); });
+    connect(m_menu->addAction(QStringLiteral("设置…")), &QAction::triggered, this,
+            [this] { ShellActions::run(m_actions.openSettings); });
     connect(m_menu->addAction(QStringLiteral("检查更新…")), &QAction::triggered, this,
             [] { UpdateChecker::shared().check(true); });
     m_menu->addSeparator();
 
     QAction* quit = m_menu->addAction(QStringLiteral("退出 Sorvel"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(quit, &QAction::triggered, this, [this] {
-        if (m_actions.quit)
-            m_actions.quit();
-    });
+    connect(quit, &QAction::triggered, this, [this] { ShellActions::run(m_actions.quit); });
 }
 
 } // namespace sorvel

@@ -2,6 +2,8 @@
 
 #include "app/library/ProjectSort.h"
 
+#include <utility>
+
 namespace sorvel::test {
 namespace {
 
@@ -19,36 +21,32 @@ QList<AudioProject> sortedBy(const QList<AudioProject>& projects, ProjectSort so
     return state.apply(projects, TypeRegistry::shared().types());
 }
 
-TEST_F(ProjectSortTest, EachTitleCyclesThroughItsFirstDirectionTheOtherAndTheShelfOrder) {
-    ProjectSortState state;
-    state.clickColumn(ProjectSort::Name);
-    EXPECT_EQ(state.sort, ProjectSort::Name);
-    EXPECT_TRUE(state.ascending);
-    state.clickColumn(ProjectSort::Name);
-    EXPECT_EQ(state.sort, ProjectSort::Name);
-    EXPECT_FALSE(state.ascending);
-    state.clickColumn(ProjectSort::Name);
-    EXPECT_EQ(state.sort, ProjectSort::Default);
+// Clicks a column title and returns what the list then sorts by and in which direction.
+std::pair<ProjectSort, bool> click(ProjectSortState& state, ProjectSort column) {
+    state.clickColumn(column);
+    return {state.sort, state.ascending};
+}
 
-    state.clickColumn(ProjectSort::Progress);
-    EXPECT_EQ(state.sort, ProjectSort::Progress);
-    EXPECT_FALSE(state.ascending);
-    state.clickColumn(ProjectSort::Progress);
-    EXPECT_TRUE(state.ascending);
-    state.clickColumn(ProjectSort::Progress);
-    EXPECT_EQ(state.sort, ProjectSort::Default);
+TEST_F(ProjectSortTest, EachTitleCyclesThroughItsFirstDirectionTheOtherAndTheShelfOrder) {
+    using Sorting = std::pair<ProjectSort, bool>;
+    ProjectSortState state;
+    EXPECT_EQ(click(state, ProjectSort::Name), Sorting(ProjectSort::Name, true));
+    EXPECT_EQ(click(state, ProjectSort::Name), Sorting(ProjectSort::Name, false));
+    // Back to the shelf order; the direction is left as it was.
+    EXPECT_EQ(click(state, ProjectSort::Name), Sorting(ProjectSort::Default, false));
+
+    EXPECT_EQ(click(state, ProjectSort::Progress), Sorting(ProjectSort::Progress, false));
+    EXPECT_EQ(click(state, ProjectSort::Progress), Sorting(ProjectSort::Progress, true));
+    EXPECT_EQ(click(state, ProjectSort::Progress), Sorting(ProjectSort::Default, true));
 }
 
 TEST_F(ProjectSortTest, AnotherColumnStartsInItsOwnFirstDirection) {
+    using Sorting = std::pair<ProjectSort, bool>;
     ProjectSortState state;
-    state.clickColumn(ProjectSort::Name);
-    state.clickColumn(ProjectSort::Name);  // descending
-    state.clickColumn(ProjectSort::Type);
-    EXPECT_EQ(state.sort, ProjectSort::Type);
-    EXPECT_TRUE(state.ascending);
-    state.clickColumn(ProjectSort::Updated);
-    EXPECT_EQ(state.sort, ProjectSort::Updated);
-    EXPECT_FALSE(state.ascending);
+    click(state, ProjectSort::Name);
+    click(state, ProjectSort::Name);  // descending
+    EXPECT_EQ(click(state, ProjectSort::Type), Sorting(ProjectSort::Type, true));
+    EXPECT_EQ(click(state, ProjectSort::Updated), Sorting(ProjectSort::Updated, false));
     for (ProjectSort descendingFirst : {ProjectSort::Progress, ProjectSort::Mixed, ProjectSort::Delivered,
                                         ProjectSort::Duration, ProjectSort::Updated})
         EXPECT_FALSE(firstClickAscending(descendingFirst));

@@ -11,11 +11,19 @@ namespace {
 class LinkRoutesTest : public ShellTest {
 protected:
     static QString idText(const AudioProject& project) { return RecordCoding::idText(project.id); }
+
+    // Handles every link, each expected to answer `activates`, and returns how
+    // many router signals they caused together.
+    int handleAll(const QStringList& links, bool activates) {
+        RouterSignals changes(router);
+        for (const QString& link : links)
+            EXPECT_EQ(router.handle(link, store), activates) << link.left(60).toStdString();
+        return changes.total();
+    }
 };
 
 TEST_F(LinkRoutesTest, OtherSchemesAreIgnoredWithoutActivation) {
     const AudioProject project = add(QStringLiteral("Score"));
-    RouterSignals changes(router);
     const QStringList foreign = {
         QStringLiteral("SORVEL://main"),
         QStringLiteral("Sorvel://new"),
@@ -27,15 +35,12 @@ TEST_F(LinkRoutesTest, OtherSchemesAreIgnoredWithoutActivation) {
         QString(),
         QStringLiteral("https://example.com/") + QString(5000, QLatin1Char('x')),
     };
-    for (const QString& link : foreign)
-        EXPECT_FALSE(router.handle(link, store)) << link.left(60).toStdString();
-    EXPECT_EQ(changes.total(), 0);
+    EXPECT_EQ(handleAll(foreign, false), 0);
     EXPECT_TRUE(router.selection().isEmpty());
 }
 
 TEST_F(LinkRoutesTest, HostsWithoutRouteOnlyActivate) {
     const AudioProject project = add(QStringLiteral("Score"));
-    RouterSignals changes(router);
     const QStringList inert = {
         QStringLiteral("sorvel://main"),
         QStringLiteral("sorvel://NEW"),
@@ -46,9 +51,7 @@ TEST_F(LinkRoutesTest, HostsWithoutRouteOnlyActivate) {
         QStringLiteral("sorvel:///project/") + idText(project),
         QStringLiteral("sorvel://user@new"),
     };
-    for (const QString& link : inert)
-        EXPECT_TRUE(router.handle(link, store)) << link.toStdString();
-    EXPECT_EQ(changes.total(), 0);
+    EXPECT_EQ(handleAll(inert, true), 0);
 }
 
 TEST_F(LinkRoutesTest, NewOpensTheNewProjectSheetOnce) {
@@ -98,7 +101,6 @@ TEST_F(LinkRoutesTest, ProjectIdentifierFormsAccepted) {
 TEST_F(LinkRoutesTest, MalformedIdentifiersOnlyActivate) {
     const AudioProject project = add(QStringLiteral("Score"));
     const QString id = idText(project);
-    RouterSignals changes(router);
     const QStringList rejected = {
         QStringLiteral("sorvel://project"),
         QStringLiteral("sorvel://project/"),
@@ -109,9 +111,7 @@ TEST_F(LinkRoutesTest, MalformedIdentifiersOnlyActivate) {
         QStringLiteral("sorvel://project/") + id + QStringLiteral("/extra"),
         QStringLiteral("sorvel://archive/not-an-id"),
     };
-    for (const QString& link : rejected)
-        EXPECT_TRUE(router.handle(link, store)) << link.toStdString();
-    EXPECT_EQ(changes.total(), 0);
+    EXPECT_EQ(handleAll(rejected, true), 0);
 }
 
 TEST_F(LinkRoutesTest, DeletedProjectKeepsTheState) {

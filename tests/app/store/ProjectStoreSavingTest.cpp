@@ -38,7 +38,7 @@ TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) 
     EXPECT_EQ(store.registry().types(), ProjectType::defaults());
     EXPECT_TRUE(store.isWatching());
     store.flush();
-    waitFor(500);
+    spin(500);
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
     EXPECT_EQ(store.activity().writes, 0);
     EXPECT_EQ(desktop.reloads, 0);
@@ -60,13 +60,13 @@ TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
     QDateTime lastChange;
     for (int i = 0; i < 10; ++i) {
         if (i > 0)
-            waitFor(100);
+            spin(100);
         store.update(tape.id, [i](AudioProject& p) { p.notes = QString::number(i); });
         changeTimes << clock.elapsed();
         lastChange = QDateTime::currentDateTimeUtc();
     }
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
-    waitFor(700);  // nothing more may follow
+    spin(700);  // nothing more may follow
 
     // A loaded machine may stall between two changes for longer than the delay;
     // only such a stall may add a write.
@@ -101,7 +101,7 @@ TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
     EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
     EXPECT_EQ(desktop.reloads, 1);
 
-    waitFor(ProjectStore::saveDelayMs + 300);  // the cancelled debounce must not write again
+    spin(ProjectStore::saveDelayMs + 300);  // the cancelled debounce must not write again
     store.flush();
     EXPECT_EQ(store.activity().writes, 1);
     EXPECT_EQ(desktop.reloads, 1);
@@ -120,11 +120,11 @@ TEST_F(ProjectStoreSaving, OwnWriteIsNotReadBackDuringTheEchoWindow) {
     ASSERT_EQ(changes, 1);
     ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
 
-    waitFor(600);
+    spin(600);
     if (sinceWrite.elapsed() < ProjectStore::echoWindowMs) {
         EXPECT_EQ(store.activity().reloadReads, 0) << "the store's own write was read back";
     }
-    waitFor(ProjectStore::echoWindowMs + 500);
+    spin(ProjectStore::echoWindowMs + 500);
     // At most the one look at the file when the window closes; it finds what the store wrote.
     EXPECT_LE(store.activity().reloadReads, 1);
     EXPECT_EQ(changes, 1);
@@ -149,7 +149,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     const int readsBefore = store.activity().reloadReads;
     writeDataFile(store.projects());
     ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads > readsBefore; }, kPatience));
-    waitFor(200);
+    spin(200);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.activity().writes, 0) << "a reload must never write";
     EXPECT_EQ(desktop.reloads, 0);
@@ -166,7 +166,7 @@ TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhe
     ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
 
     ASSERT_TRUE(Storage::mutate([](Library& library) { library.projects.first().name = QStringLiteral("Renamed"); }));
-    waitFor(100);
+    spin(100);
     if (sinceWrite.elapsed() < ProjectStore::echoWindowMs - 100) {
         EXPECT_EQ(store.project(tape.id)->name, QStringLiteral("Tape")) << "read inside the echo window";
     }
@@ -189,7 +189,7 @@ TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
 
     // Folder events while dirty never replace the unsaved projects.
     ASSERT_TRUE(QDir().rmdir(dataFile()));
-    waitFor(300);
+    spin(300);
     EXPECT_EQ(store.projects().size(), 1);
 
     store.flush();

@@ -2,33 +2,9 @@
 
 #include "core/Storage.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace sorvel::test {
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-void waitFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 ProjectStore::Desktop FakeDesktop::seams() {
     return {
@@ -39,17 +15,6 @@ ProjectStore::Desktop FakeDesktop::seams() {
         [this](const QString& directory) { opened << directory; },
         [this] { ++reloads; },
     };
-}
-
-AudioProject projectWithCue(const QString& name, CueStage stage) {
-    AudioProject project = AudioProject::make(name, ProjectType::musicID);
-    Cue cue;
-    cue.id = QUuid::createUuid();
-    cue.number = QStringLiteral("1");
-    cue.title = QStringLiteral("Opening");
-    cue.stage = stage;
-    project.items.append(cue);
-    return project;
 }
 
 void writeDataFile(const QList<AudioProject>& projects) {

@@ -2,6 +2,8 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
+#include "core/SampleRecords.h"
+#include "studio/Waiting.h"
 #include "support/TestEnvironment.h"
 
 #include <QString>
@@ -16,11 +18,6 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace sorvel::test {
 
-// Runs the event loop until `done` holds or `timeoutMs` has passed; says whether it held.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs);
-// Runs the event loop for `ms`.
-void waitFor(int ms);
-
 // The desktop as the tests see it: no dialog ever opens.
 struct FakeDesktop {
     std::optional<QString> nextChoice;
@@ -31,8 +28,6 @@ struct FakeDesktop {
     ProjectStore::Desktop seams();
 };
 
-// A project with one cue numbered "1" at the given stage.
-AudioProject projectWithCue(const QString& name, CueStage stage = CueStage::NotStarted);
 // Writes the data file as another program would (coordinated, atomic).
 void writeDataFile(const QList<AudioProject>& projects);
 // What the data file holds now (asserts that it decodes).

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace sorvel::Studio {
+
+// A label that shows its text as typed (never as rich text, so a project
+// name with markup characters stays literal) in `font` and `color`.
+QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent);
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent);
+
+// Gives an existing label the text colour `color`.
+void setTextColor(QLabel* label, const QColor& color);
+
+} // namespace sorvel::Studio

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/AudioProject.h"
+#include "core/ProjectType.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace sorvel::test {
+
+// A cue with a fresh identifier at `stage`, no number, title or dates.
+inline Cue cueAt(CueStage stage, std::optional<qint64> duration = std::nullopt) {
+    Cue cue;
+    cue.id = QUuid::createUuid();
+    cue.stage = stage;
+    cue.duration = duration;
+    return cue;
+}
+
+// A music project with one cue, numbered "1" and titled "Opening", at `stage`.
+inline AudioProject projectWithCue(const QString& name, CueStage stage = CueStage::NotStarted) {
+    AudioProject project = AudioProject::make(name, ProjectType::musicID);
+    Cue cue = cueAt(stage);
+    cue.number = QStringLiteral("1");
+    cue.title = QStringLiteral("Opening");
+    project.items.append(cue);
+    return project;
+}
+
+} // namespace sorvel::test

@@ -1,0 +1,36 @@
+#include "studio/Studio.h"
+#include "studio/StudioLabel.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QWidget>
+
+namespace sorvel {
+namespace {
+
+TEST(StudioLabel, ShowsMarkupLiterallyInItsFontAndColour) {
+    QWidget parent;
+    const QFont font = Studio::font(13, Studio::Weight::Semibold, true);
+    QLabel* label = Studio::plainLabel(QStringLiteral("<b>混音</b> & 1 < 2"), font, Studio::text2(), &parent);
+    EXPECT_EQ(label->parentWidget(), &parent);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), QStringLiteral("<b>混音</b> & 1 < 2"));
+    EXPECT_EQ(label->font().pixelSize(), 13);
+    EXPECT_EQ(label->font().weight(), QFont::DemiBold);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), Studio::text2());
+    // The colour holds in every state, also while the window is inactive or the label disabled.
+    EXPECT_EQ(label->palette().color(QPalette::Inactive, QPalette::WindowText), Studio::text2());
+    EXPECT_EQ(label->palette().color(QPalette::Disabled, QPalette::WindowText), Studio::text2());
+
+    // Text set later stays plain as well.
+    QLabel* empty = Studio::plainLabel(font, Studio::text3(), &parent);
+    EXPECT_TRUE(empty->text().isEmpty());
+    empty->setText(QStringLiteral("<i>x</i>"));
+    EXPECT_EQ(empty->textFormat(), Qt::PlainText);
+    Studio::setTextColor(empty, Studio::tape());
+    EXPECT_EQ(empty->palette().color(QPalette::WindowText), Studio::tape());
+}
+
+} // namespace
+} // namespace sorvel
