@@ -5,7 +5,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/Storage.h"
-#include "tests/studio/Waiting.h"
+#include "tests/support/Waiting.h"
 
 #include <QElapsedTimer>
 

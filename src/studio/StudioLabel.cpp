@@ -1,6 +1,7 @@
 #include "studio/StudioLabel.h"
 
 #include <QLabel>
+#include <QTextDocument>
 
 namespace sorvel::Studio {
 
@@ -15,6 +16,12 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, 
     label->setFont(font);
     setTextColor(label, color);
     return label;
+}
+
+QString plainToolTip(const QString& text) {
+    if (text.isEmpty())
+        return text;
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 
 void setTextColor(QLabel* label, const QColor& color) {

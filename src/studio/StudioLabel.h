@@ -14,6 +14,10 @@ namespace sorvel::Studio {
 QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent);
 QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent);
 
+// A tooltip text that shows `text` literally: tooltips guess rich text from
+// their content, so a name such as "<b>Live</b>" would otherwise turn bold.
+QString plainToolTip(const QString& text);
+
 // Gives an existing label the text colour `color`.
 void setTextColor(QLabel* label, const QColor& color);
 

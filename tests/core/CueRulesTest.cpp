@@ -2,7 +2,7 @@
 #include "core/Cue.h"
 #include "core/CueTime.h"
 #include "core/ProjectStatus.h"
-#include "core/SampleRecords.h"
+#include "support/SampleRecords.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "core/AudioProject.h"
 #include "core/Clock.h"
 #include "core/ProjectType.h"
-#include "core/SampleRecords.h"
+#include "support/SampleRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "core/Storage.h"
 #include "core/DataFolder.h"
 #include "core/DataFileFixture.h"
-#include "core/SampleRecords.h"
+#include "support/SampleRecords.h"
 
 #include <QDateTime>
 #include <QDir>

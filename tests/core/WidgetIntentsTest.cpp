@@ -2,7 +2,7 @@
 #include "core/Storage.h"
 #include "core/WidgetIntents.h"
 #include "core/DataFileFixture.h"
-#include "core/SampleRecords.h"
+#include "support/SampleRecords.h"
 
 #include <QFileInfo>
 

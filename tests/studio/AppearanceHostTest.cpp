@@ -1,4 +1,4 @@
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 #include "studio/AppearanceHost.h"
 #include "studio/PanelMaterial.h"

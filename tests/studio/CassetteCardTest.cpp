@@ -1,5 +1,5 @@
 #include "PaintProbe.h"
-#include "SampleRecords.h"
+#include "support/SampleRecords.h"
 
 #include "studio/CassetteCard.h"
 #include "studio/Studio.h"

@@ -1,4 +1,4 @@
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 #include "studio/DateChip.h"
 #include "studio/DatePopover.h"

@@ -1,7 +1,7 @@
 // Renders every drawing and control of the studio look in its states into
 // PNG files under the test output folder, for a person to look at.
 #include "PaintProbe.h"
-#include "SampleRecords.h"
+#include "support/SampleRecords.h"
 
 #include "studio/CassetteCard.h"
 #include "studio/DateChip.h"

@@ -1,4 +1,4 @@
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 #include "studio/CassetteCard.h"
 #include "studio/ReelView.h"

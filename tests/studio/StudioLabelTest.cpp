@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace sorvel {
@@ -30,6 +31,14 @@ TEST(StudioLabel, ShowsMarkupLiterallyInItsFontAndColour) {
     EXPECT_EQ(empty->textFormat(), Qt::PlainText);
     Studio::setTextColor(empty, Studio::tape());
     EXPECT_EQ(empty->palette().color(QPalette::WindowText), Studio::tape());
+}
+
+TEST(StudioLabel, ToolTipsShowMarkupLiterally) {
+    // Rendered as rich text, the escaped form must read exactly as typed.
+    QTextDocument document;
+    document.setHtml(Studio::plainToolTip(QStringLiteral("Rock & Roll <b>Live</b>")));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("Rock & Roll <b>Live</b>"));
+    EXPECT_TRUE(Studio::plainToolTip(QString()).isEmpty());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/calendar/EventRow.h"
+#include "studio/StudioLabel.h"
 
 #include "core/UserText.h"
 #include "studio/Shapes.h"
@@ -26,7 +27,7 @@ QFont labelFont() { return Studio::font(11); }
 EventRow::EventRow(const CalendarEvent& event, QWidget* parent) : QAbstractButton(parent), m_event(event) {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setToolTip(QStringLiteral("在右侧打开「") + UserText::singleLine(event.projectName) + QStringLiteral("」"));
+    setToolTip(Studio::plainToolTip(QStringLiteral("在右侧打开「") + UserText::singleLine(event.projectName) + QStringLiteral("」")));
     setAccessibleName(event.projectName);
     connect(this, &QAbstractButton::clicked, this, [this] { Q_EMIT activated(m_event.projectID); });
 }

@@ -12,6 +12,7 @@
 #include "studio/Studio.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QStackedLayout>
@@ -110,6 +111,11 @@ void MainWindow::bringToFront() {
         show();
     raise();
     activateWindow();
+    // A sheet stays above its window, also where no window manager keeps it there.
+    if (QDialog* sheet = m_sheets->currentDialog()) {
+        sheet->raise();
+        sheet->activateWindow();
+    }
 }
 
 bool MainWindow::pageVisible() const {

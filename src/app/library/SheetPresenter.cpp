@@ -1,4 +1,5 @@
 #include "app/library/SheetPresenter.h"
+#include "core/RecordCoding.h"
 
 #include "app/library/TypeEditorSheet.h"
 #include "app/sheets/ArchiveSheet.h"
@@ -33,7 +34,7 @@ QString SheetPresenter::archiveIdentity(const QSet<QUuid>& ids) {
     QStringList texts;
     texts.reserve(ids.size());
     for (const QUuid& id : ids)
-        texts.append(id.toString(QUuid::WithoutBraces).toUpper());
+        texts.append(RecordCoding::idText(id));
     std::sort(texts.begin(), texts.end());
     return texts.join(QString());
 }

@@ -188,7 +188,7 @@ void ArchiveSheet::refreshProjects() {
         layout->addWidget(new KindBadge(m_store.registry().type(project.typeID), 20, row));
         QLabel* name = Studio::plainLabel(project.name, Studio::font(13), Studio::text(), row);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        name->setToolTip(project.name);
+        name->setToolTip(Studio::plainToolTip(project.name));
         layout->addWidget(name, 1);
         if (project.status != ProjectStatus::Done) {
             layout->addWidget(Studio::plainLabel(QStringLiteral("未完成"), Studio::font(10), systemOrange(), row));
@@ -206,7 +206,7 @@ void ArchiveSheet::refreshProjects() {
 void ArchiveSheet::refreshOptions() {
     const QString directory = directorySetting();
     m_directoryValue->setText(directory.isEmpty() ? QStringLiteral("未设置") : FolderDialog::displayName(directory));
-    m_directoryValue->setToolTip(directory);
+    m_directoryValue->setToolTip(Studio::plainToolTip(directory));
     const QSignalBlocker moveBlocker(m_moveToggle);
     const QSignalBlocker summaryBlocker(m_summaryToggle);
     m_moveToggle->setChecked(settings().boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false));

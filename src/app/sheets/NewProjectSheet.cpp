@@ -156,7 +156,7 @@ void NewProjectSheet::chooseFolder() {
 void NewProjectSheet::updateFolderRow() {
     m_folderLabel->setVisible(m_folderPath.has_value());
     m_folderLabel->setText(m_folderPath ? FolderDialog::displayName(*m_folderPath) : QString());
-    m_folderLabel->setToolTip(m_folderPath.value_or(QString()));
+    m_folderLabel->setToolTip(Studio::plainToolTip(m_folderPath.value_or(QString())));
     m_folderButton->setText(m_folderPath ? QStringLiteral("更改…") : QStringLiteral("选择…"));
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextDocument>
+
 namespace sorvel::test {
 namespace {
 
@@ -211,7 +213,9 @@ TEST_F(CalendarPageTest, DayPanelGroupsByKindAndSaysWhenThereIsNothing) {
     ASSERT_EQ(deadlines.size(), 2);
     EXPECT_EQ(deadlines[0]->calendarEvent().projectName, QStringLiteral("First"));
     EXPECT_FALSE(deadlines[0]->calendarEvent().cueLabel.has_value());
-    EXPECT_EQ(deadlines[0]->toolTip(), QStringLiteral("在右侧打开「First」"));
+    QTextDocument tip;
+    tip.setHtml(deadlines[0]->toolTip());
+    EXPECT_EQ(tip.toPlainText(), QStringLiteral("在右侧打开「First」"));
     ASSERT_EQ(panel->rows(Kind::Started).size(), 1);
     EXPECT_EQ(panel->rows(Kind::Started)[0]->calendarEvent().cueLabel, QStringLiteral("1  Boom"));
     EXPECT_GT(panel->rows(Kind::Started)[0]->sizeHint().height(), deadlines[0]->sizeHint().height());

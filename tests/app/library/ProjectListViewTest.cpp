@@ -1,4 +1,5 @@
 #include "LibraryFixture.h"
+#include "support/SampleRecords.h"
 
 #include "app/library/CueTable.h"
 #include "app/library/ProjectListRow.h"
@@ -33,14 +34,6 @@ protected:
 
     ProjectListView list{store, router};
 };
-
-Cue cueAt(CueStage stage, std::optional<qint64> duration = std::nullopt) {
-    Cue cue;
-    cue.id = QUuid::createUuid();
-    cue.stage = stage;
-    cue.duration = duration;
-    return cue;
-}
 
 TEST_F(ProjectListViewTest, TitleClicksCycleAndTheThirdRestoresTheShelfOrder) {
     const auto manual = [](const QString& name, double progress) {

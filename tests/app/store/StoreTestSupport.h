@@ -2,8 +2,8 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
-#include "core/SampleRecords.h"
-#include "studio/Waiting.h"
+#include "support/SampleRecords.h"
+#include "support/Waiting.h"
 #include "support/TestEnvironment.h"
 
 #include <QString>

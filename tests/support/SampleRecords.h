@@ -18,6 +18,15 @@ inline Cue cueAt(CueStage stage, std::optional<qint64> duration = std::nullopt) 
     return cue;
 }
 
+// A numbered, titled cue, for the pictures and texts of the tape drawings.
+inline Cue sampleCue(const QString& number, const QString& title, CueStage stage,
+                     std::optional<qint64> duration = {}) {
+    Cue cue = cueAt(stage, duration);
+    cue.number = number;
+    cue.title = title;
+    return cue;
+}
+
 // A music project with one cue, numbered "1" and titled "Opening", at `stage`.
 inline AudioProject projectWithCue(const QString& name, CueStage stage = CueStage::NotStarted) {
     AudioProject project = AudioProject::make(name, ProjectType::musicID);
