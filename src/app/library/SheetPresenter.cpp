@@ -112,6 +112,10 @@ void SheetPresenter::finished() {
         m_dialog->deleteLater();
         m_dialog = nullptr;
     }
+    // Hand the keyboard back to the window: where no window manager does it,
+    // focus would fall to the desktop and the window's shortcuts go deaf.
+    if (m_window->isVisible())
+        m_window->activateWindow();
     if (m_closingForRouter)
         return;
     // The user (or the sheet itself) closed it: withdraw the request, then show what waits.

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace sorvel {
 
 namespace {
@@ -54,7 +56,10 @@ QSize ElidedLine::sizeHint() const {
 }
 
 QSize ElidedLine::minimumSizeHint() const {
-    return {QFontMetrics(font()).averageCharWidth() * 3, sizeHint().height()};
+    // Room for a few characters before eliding, but never more than the text
+    // needs: a short title must keep the row's spacing to its neighbour.
+    const QSize natural = sizeHint();
+    return {std::min(QFontMetrics(font()).averageCharWidth() * 3, natural.width()), natural.height()};
 }
 
 void ElidedLine::paintEvent(QPaintEvent*) {

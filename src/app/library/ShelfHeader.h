@@ -64,6 +64,7 @@ public:
     void refresh(qint64 tapeCount);
 
     QString titleText() const;
+    const QWidget* titleLine() const { return m_title; }
     QString countText() const;
     QString hintText() const;  // empty while hidden
     bool offersArchiveAll() const;

@@ -1,6 +1,7 @@
 #include "app/sheets/FolderDialog.h"
 
 #include <QDir>
+#include <QWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -12,7 +13,12 @@ std::optional<QString> choose(QWidget* parent, const QString& acceptLabel) {
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, acceptLabel);
     dialog.setDirectory(QDir::homePath());
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    // Give the keyboard back to the sheet that asked; where no window manager
+    // does it, focus would fall to the desktop.
+    if (parent && parent->isVisible())
+        parent->window()->activateWindow();
+    if (result != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty())

@@ -134,6 +134,24 @@ TEST_F(MainWindowTest, ClosingASheetAnyWayClearsItsRequest) {
     EXPECT_FALSE(router.archiveRequest().has_value());
 }
 
+TEST_F(MainWindowTest, ClosingASheetGivesTheKeyboardBackToTheWindow) {
+    // Without a window manager nothing else hands focus back, and the window's
+    // shortcuts would stop answering.
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    router.setShowingNewProject(true);
+    QCoreApplication::processEvents();
+    QDialog* sheet = window.sheets()->currentDialog();
+    ASSERT_NE(sheet, nullptr);
+    sheet->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), sheet);
+
+    sheet->reject();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+}
+
 TEST_F(MainWindowTest, SheetsShowOneAtATimeAndAWaitingRequestFollows) {
     SheetPresenter* sheets = window.sheets();
     router.setShowingNewProject(true);

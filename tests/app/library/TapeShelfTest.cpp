@@ -9,6 +9,8 @@
 #include "core/Settings.h"
 #include "studio/StudioButton.h"
 
+#include <QApplication>
+
 namespace sorvel::test {
 namespace {
 
@@ -82,6 +84,17 @@ TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape
     store.updateType(ProjectType::sfxID, [](ProjectType& type) { type.title = QStringLiteral("拟音"); });
     EXPECT_EQ(str(shelf.emptyState()->title()), "没有「拟音」磁带");
     EXPECT_EQ(str(shelf.header()->titleText()), "拟音");
+}
+
+TEST_F(TapeShelfTest, AShortTitleKeepsTheCountTwelvePointsAway) {
+    TapeShelf shelf(store, router);
+    router.setSidebar(SidebarItem::type(ProjectType::sfxID));  // a two-character title
+    shelf.resize(1000, 700);
+    shelf.show();
+    QApplication::processEvents();
+    const QWidget* title = shelf.header()->titleLine();
+    EXPECT_LE(title->width(), title->sizeHint().width());
+    EXPECT_LE(title->minimumSizeHint().width(), title->sizeHint().width());
 }
 
 TEST_F(TapeShelfTest, HeaderCountsThePageAndHintsAtSeveralSelectedTapes) {
