@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <climits>
+#include <unistd.h>
+
 namespace sorvel::LegacyMigration {
 
 namespace {
@@ -34,7 +37,12 @@ void copyEntry(const QFileInfo& source, const QString& target) {
     if (occupied(target))
         return;
     if (source.isSymLink()) {
-        QFile::link(source.symLinkTarget(), target);
+        // The link's own text: a relative link keeps pointing into the copy,
+        // never back into the old folder, which must stay as it was.
+        QByteArray link(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(QFile::encodeName(source.filePath()).constData(), link.data(), link.size());
+        if (length > 0 && length < link.size())
+            ::symlink(link.left(length).constData(), QFile::encodeName(target).constData());
     } else if (source.isDir()) {
         if (!QDir().mkdir(target))
             return;

@@ -11,9 +11,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,14 +44,25 @@ FileBytes readWholeFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     int fd;
     do {
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking only so that a pipe in the file's place cannot hang the open.
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno};
 
     FileBytes result{FileBytes::State::Read, {}, 0};
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return {FileBytes::State::Failed, {}, error};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // A folder, pipe or device there is not the data file (a device could be endless).
+        ::close(fd);
+        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
+    }
+    if (info.st_size > 0)
         result.bytes.reserve(info.st_size);
     char buffer[64 * 1024];
     for (;;) {
@@ -68,10 +81,23 @@ FileBytes readWholeFile(const QString& path) {
     return result;
 }
 
+QString asideName(qint64 seconds) {
+    return asidePrefix + QString::number(seconds) + asideSuffix;
+}
+
 // "projects-unreadable-<seconds since 1970>.json" beside the data file.
 QString asidePath(const QString& path) {
-    const QString name = asidePrefix + QString::number(QDateTime::currentSecsSinceEpoch()) + asideSuffix;
-    return QFileInfo(path).dir().filePath(name);
+    return QFileInfo(path).dir().filePath(asideName(QDateTime::currentSecsSinceEpoch()));
+}
+
+// The seconds in the name of an aside copy, none for other names.
+std::optional<qint64> asideSeconds(const QString& name) {
+    if (!name.startsWith(asidePrefix) || !name.endsWith(asideSuffix))
+        return std::nullopt;
+    const QString digits = name.mid(asidePrefix.size(), name.size() - asidePrefix.size() - asideSuffix.size());
+    bool ok = false;
+    const qint64 seconds = digits.toLongLong(&ok);
+    return ok ? std::optional<qint64>(seconds) : std::nullopt;
 }
 
 // The most recent earlier copy, judged by the seconds in its name.
@@ -82,28 +108,82 @@ QString newestAsideCopy(const QString& path) {
     QString newest;
     qint64 newestSeconds = -1;
     for (const QString& name : names) {
-        const QString digits = name.mid(asidePrefix.size(), name.size() - asidePrefix.size() - asideSuffix.size());
-        bool ok = false;
-        const qint64 seconds = digits.toLongLong(&ok);
-        if (ok && seconds > newestSeconds) {
-            newestSeconds = seconds;
+        const std::optional<qint64> seconds = asideSeconds(name);
+        if (seconds && *seconds > newestSeconds) {
+            newestSeconds = *seconds;
             newest = folder.filePath(name);
         }
     }
     return newest;
 }
 
-// Keeps a copy of an undecodable file for the user. The widget reads at every
-// timeline, and each copy is a folder event, so the same bytes are kept once.
+bool holdsBytes(const QString& path, const QByteArray& bytes) {
+    const FileBytes existing = readWholeFile(path);
+    return existing.state == FileBytes::State::Read && existing.bytes == bytes;
+}
+
+// Creates `path` with `bytes`, never replacing anything; 0 or the errno. The
+// file appears complete (written aside, then linked into place), so a reader
+// in another process never compares against half of it.
+int writeNewFile(const QString& path, const QByteArray& bytes) {
+    QByteArray draft = QFile::encodeName(QFileInfo(path).dir().filePath(QStringLiteral(".sorvel-copy-XXXXXX")));
+    const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    for (qsizetype done = 0; done < bytes.size() && !error;) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0 && errno != EINTR)
+            error = errno;
+        else if (put > 0)
+            done += put;
+    }
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    const QByteArray target = QFile::encodeName(path);
+    if (!error && ::link(draft.constData(), target.constData()) != 0) {
+        error = errno;
+        // File systems without hard links may still refuse to replace on rename.
+        if ((error == EPERM || error == EOPNOTSUPP)
+            && ::renameat2(AT_FDCWD, draft.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (error == EPERM || error == EOPNOTSUPP)
+            error = errno;
+    }
+    ::unlink(draft.constData());
+    return error;
+}
+
+// Keeps a copy of an undecodable file for the user; the next save replaces the
+// file, so these bytes must be kept whatever else was kept in the same second.
+// The widget reads at every timeline and each copy is a folder event, so the
+// same bytes are kept once. A name already taken by other bytes (two versions of
+// the file within one second, or another process copying) moves on to the next
+// number, which keeps the newest copy the one with the highest number.
 void copyAside(const QString& path, const QByteArray& bytes) {
     const QString newest = newestAsideCopy(path);
-    if (!newest.isEmpty()) {
-        const FileBytes previous = readWholeFile(newest);
-        if (previous.state == FileBytes::State::Read && previous.bytes == bytes)
+    if (!newest.isEmpty() && holdsBytes(newest, bytes))
+        return;
+    const QDir folder = QFileInfo(path).dir();
+    qint64 seconds = QDateTime::currentSecsSinceEpoch();
+    if (const std::optional<qint64> newestSeconds = asideSeconds(QFileInfo(newest).fileName()))
+        seconds = std::max(seconds, *newestSeconds);
+    for (int attempt = 0; attempt < 1000; ++attempt, ++seconds) {
+        const QString target = folder.filePath(asideName(seconds));
+        const int error = writeNewFile(target, bytes);
+        if (error == 0)
             return;
+        if (error != EEXIST) {
+            Log::storageError(QStringLiteral("cannot keep a copy of %1 as %2: %3")
+                                  .arg(path, QFileInfo(target).fileName(), describeErrno(error)));
+            return;
+        }
+        if (holdsBytes(target, bytes))
+            return;  // another reader kept the same bytes just now
     }
-    // Refuses an existing name (a copy made in the same second): that failure is harmless.
-    QFile::copy(path, asidePath(path));
+    Log::storageError(QStringLiteral("cannot keep a copy of %1: every name is taken").arg(path));
 }
 
 // Moves a file that cannot be read out of the way, so that no later write can
@@ -163,13 +243,25 @@ ReadResult readLocked(const QString& path) {
 bool writeLocked(const QString& path, const Library& library) {
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write error of a buffered flush (disk full, file size limit)
+    // does not stop QSaveFile::commit from putting a cut-off file in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         Log::writeError(path + QStringLiteral(": ") + file.errorString());
         return false;
     }
     const QByteArray bytes = RecordCoding::encodeLibrary(library);
-    if (file.write(bytes) != bytes.size()) {
-        Log::writeError(path + QStringLiteral(": ") + file.errorString());
+    if (const qint64 written = file.write(bytes); written != bytes.size()) {
+        // A short write sets no error of its own.
+        const QString why = written < 0 ? file.errorString()
+                                        : QStringLiteral("wrote %1 of %2 bytes").arg(written).arg(bytes.size());
+        Log::writeError(path + QStringLiteral(": ") + why);
+        file.cancelWriting();
+        return false;
+    }
+    // commit() ignores a failed sync, and some file systems report a full disk
+    // only there; the old file must stay until the new one is surely complete.
+    if (::fsync(file.handle()) != 0) {
+        Log::writeError(path + QStringLiteral(": ") + describeErrno(errno));
         file.cancelWriting();
         return false;
     }

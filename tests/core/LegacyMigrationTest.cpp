@@ -61,6 +61,23 @@ TEST_F(LegacyMigrationTest, WholeFolderIsCopiedWhenOurDataFileIsMissing) {
     EXPECT_EQ(readFile(legacyFolder() + "/projects.json"), fileWithProject("Theirs"));
 }
 
+// A data file kept behind a relative link: the copy is written from then on,
+// so it must not lead back into the old folder.
+TEST_F(LegacyMigrationTest, RelativeLinksAreCopiedAsTheyAreAndWritesStayInTheNewFolder) {
+    writeFile(legacyFolder() + "/data/current.json", fileWithProject("Theirs"));
+    ASSERT_TRUE(QFile::link("data/current.json", legacyFolder() + "/projects.json"));
+
+    LegacyMigration::migrateData();
+    EXPECT_EQ(QFileInfo(dataFile()).symLinkTarget(), dataFolder() + "/data/current.json");
+    ASSERT_EQ(Storage::load().projects.first().name, "Theirs");
+
+    Library changed = Storage::load();
+    changed.projects.first().name = QStringLiteral("Ours now");
+    ASSERT_TRUE(Storage::save(changed));
+    EXPECT_EQ(Storage::load().projects.first().name, "Ours now");
+    EXPECT_EQ(readFile(legacyFolder() + "/data/current.json"), fileWithProject("Theirs"));
+}
+
 TEST_F(LegacyMigrationTest, NothingIsCopiedWithoutAnOldDataFile) {
     writeFile(legacyFolder() + "/notes.txt", "old");
     LegacyMigration::migrateData();

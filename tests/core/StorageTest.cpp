@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sorvel {
@@ -100,6 +103,31 @@ TEST_F(StorageTest, SameUndecodableBytesAreCopiedOnlyOnceAcrossSeconds) {
     EXPECT_EQ(readFile(dataFolder() + "/" + copies.last()), "still not json");
 }
 
+// The next save replaces the undecodable file, so its bytes must be kept even
+// when the name of this second is taken by other bytes (an editor saving twice).
+TEST_F(StorageTest, UndecodableBytesAreKeptWhenTheNameOfThisSecondIsTaken) {
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    for (qint64 second = now; second < now + 3; ++second)
+        writeFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second), "older copy");
+    writeFile(dataFile(), "newest broken edit");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+    testing::internal::GetCapturedStderr();
+
+    QStringList holdingEdit;
+    for (const QString& name : asideCopies()) {
+        if (readFile(dataFolder() + "/" + name) == "newest broken edit")
+            holdingEdit << name;
+    }
+    ASSERT_EQ(holdingEdit.size(), 1) << asideCopies().join(", ").toStdString();
+    EXPECT_EQ(asideCopies().size(), 4);
+    EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(now)), "older copy");
+    // It is the newest copy, so the same bytes found again are not copied again.
+    EXPECT_EQ(holdingEdit.first(), asideCopies().last());
+}
+
 TEST_F(StorageTest, MutateOnUndecodableFileChangesNothing) {
     writeFile(dataFile(), "{broken");
     bool changed = false;
@@ -172,6 +200,18 @@ TEST_F(StorageTest, UnreadableFileThatCannotBeMovedStaysAndIsNeverOverwritten) {
     EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(now)), "older copy");
 }
 
+// A pipe in the file's place would block the reader (the application at start,
+// the widget at every timeline) until someone writes to it.
+TEST_F(StorageTest, PipeInTheFilesPlaceIsUnreadableAndDoesNotBlock) {
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dataFile()).constData(), 0600), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Storage::read().kind, Kind::Unreadable);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(QFileInfo::exists(dataFile()));
+    EXPECT_EQ(asideCopies().size(), 1);
+}
+
 TEST_F(StorageTest, FileWithoutReadPermissionCountsAsUnreadable) {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root from reading";
@@ -193,6 +233,50 @@ TEST_F(StorageTest, DataFolderThatCannotBeMadeIsReportedAndNothingRuns) {
     EXPECT_NE(log.find("Sorvel storage error: "), std::string::npos) << log;
     EXPECT_FALSE(changed);
     EXPECT_EQ(readFile(dataFolder()), "a file where the folder should be");
+}
+
+// Stands for a full disk: writes beyond `bytes` fail for as long as it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{bytes, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedSignal);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_savedSignal)(int) = SIG_DFL;
+};
+
+TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
+    Library small;
+    small.projects = {projectWithCue("A")};
+    ASSERT_TRUE(Storage::save(small));
+    const QByteArray before = readFile(dataFile());
+
+    Library large = small;
+    for (int i = 0; i < 20; ++i)
+        large.projects.append(projectWithCue(QStringLiteral("P%1").arg(i)));
+    testing::internal::CaptureStderr();
+    bool saved = true;
+    bool mutated = true;
+    {
+        const FileSizeLimit limit(rlim_t(before.size()) + 64);
+        saved = Storage::save(large);
+        mutated = Storage::mutate([&large](Library& library) { library = large; });
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(mutated);
+    EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
 
 } // namespace

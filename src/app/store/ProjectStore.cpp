@@ -106,6 +106,7 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     // Whatever the file held, an undecodable or unreadable one has been kept aside
     // by Storage, so the first save after a change cannot destroy it.
     const Storage::ReadResult start = Storage::read();
+    m_holdsGoodState = start.kind == Storage::ReadResult::Kind::Decoded;
     m_projects = start.library.projects;
     registry().setTypes(start.library.types);
     watchForExternalChanges();
@@ -353,7 +354,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
 
 void ProjectStore::scheduleSave() {
     m_dirty = true;
-    m_saveTimer.start();  // restarts: only the last change of a burst writes
+    m_saveTimer.start(saveDelayMs);  // restarts: only the last change of a burst writes
 }
 
 bool ProjectStore::writeNow() {
@@ -361,14 +362,19 @@ bool ProjectStore::writeNow() {
     m_sinceLastWrite.start();
     m_eventDuringEcho = false;
     m_echoRecheck.start();
-    // A failed write leaves the store dirty: the next change or the flush at quit
-    // tries again, and the folder events meanwhile cannot replace what it holds.
+    // A failed write leaves the store dirty, so folder events meanwhile cannot
+    // replace what it holds, and it is tried again until it succeeds: a change
+    // that waits for the next change or for the quit is lost when the program is killed.
     const bool written = Storage::save(Library{m_projects, registry().types()});
     if (written) {
         m_dirty = false;
+        m_holdsGoodState = true;
         ++m_activity.writes;
+        m_retryDelayMs = retryDelayMs;
     } else {
         ++m_activity.failedWrites;
+        m_saveTimer.start(m_retryDelayMs);
+        m_retryDelayMs = std::min(2 * m_retryDelayMs, int(longestRetryDelayMs));
     }
     Q_EMIT saveFinished(written);
     if (written && m_desktop.reloadTimelines)
@@ -391,6 +397,21 @@ void ProjectStore::watchForExternalChanges() {
         return;  // no watcher: changes of other programs show at the next start
     connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
     m_watcher = std::move(watcher);
+    watchLinkedFolder();
+}
+
+void ProjectStore::watchLinkedFolder() {
+    // A data file that is a link is written (atomically) in its target's folder,
+    // which the data folder's own events never show.
+    const QString target = QFileInfo(Storage::filePath()).canonicalFilePath();
+    const QString folder = target.isEmpty() ? QString() : QFileInfo(target).path();
+    if (folder == m_linkedFolder)
+        return;
+    if (!m_linkedFolder.isEmpty())
+        m_watcher->removePath(m_linkedFolder);
+    m_linkedFolder.clear();
+    if (!folder.isEmpty() && folder != QFileInfo(m_folder).canonicalFilePath() && m_watcher->addPath(folder))
+        m_linkedFolder = folder;
 }
 
 bool ProjectStore::withinEchoWindow() const {
@@ -401,6 +422,9 @@ void ProjectStore::folderChanged() {
     // A removed data folder ends its watch; the folder is made again and watched anew.
     if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
         m_watcher->addPath(m_folder);
+    if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
+        m_linkedFolder.clear();  // removed: watched again when it is back
+    watchLinkedFolder();
     if (m_dirty)
         return;  // the store's own change will be written over the file
     if (withinEchoWindow()) {
@@ -438,11 +462,17 @@ void ProjectStore::reloadFromFile() {
     case Storage::ReadResult::Kind::Missing:
         setProjects(read.library.projects);
         registry().setTypes(read.library.types);
+        m_holdsGoodState = read.kind == Storage::ReadResult::Kind::Decoded;
         break;
     case Storage::ReadResult::Kind::Undecodable:
     case Storage::ReadResult::Kind::Unreadable:
-        // Storage has kept the damaged file aside; the projects held here are
-        // the last good state, so they stay and are written back.
+        // Storage has kept the damaged file aside. Projects held from a good
+        // read are the last good state, so they stay and are written back; the
+        // empty stand-in for a damaged or missing file is not (the damaged file
+        // may be a restore still being copied in, or a hand edit being repaired),
+        // and the file stays until a change of the user's own replaces it.
+        if (!m_holdsGoodState)
+            break;
         Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
         scheduleSave();
         break;

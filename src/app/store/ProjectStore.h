@@ -45,6 +45,10 @@ public:
 
     static constexpr int saveDelayMs = 300;
     static constexpr int echoWindowMs = 1000;
+    // A write that failed (disk full, folder not writable) is tried again after
+    // this, twice as long after each further failure, up to the longest delay.
+    static constexpr int retryDelayMs = 2000;
+    static constexpr int longestRetryDelayMs = 60000;
 
     // The one store of the application, created on first use.
     static ProjectStore& shared();
@@ -110,6 +114,7 @@ private:
     void scheduleSave();
     bool writeNow();
     void watchForExternalChanges();
+    void watchLinkedFolder();
     void folderChanged();
     void settleFolderEvents();
     void echoWindowEnded();
@@ -120,6 +125,7 @@ private:
 
     Desktop m_desktop;
     QString m_folder;
+    QString m_linkedFolder;  // the folder of the data file's link target, when elsewhere
     QList<AudioProject> m_projects;
     QTimer m_saveTimer;
     QTimer m_echoRecheck;
@@ -127,6 +133,11 @@ private:
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
     bool m_eventDuringEcho = false;
+    int m_retryDelayMs = retryDelayMs;
+    // Whether the projects held are the file's last good contents (or newer):
+    // false while they are the empty stand-in for a missing, undecodable or
+    // unreadable file, which is never written unless the user changes something.
+    bool m_holdsGoodState = false;
     Activity m_activity;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
 };

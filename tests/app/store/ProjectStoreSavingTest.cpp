@@ -212,6 +212,20 @@ TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
     EXPECT_EQ(written.at(1).notes, QStringLiteral("again"));
 }
 
+TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
+    ProjectStore store(desktop.seams());
+    const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    store.addProject(tape);
+    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites >= 1; }, kPatience));
+    ASSERT_TRUE(QDir().rmdir(dataFile()));
+
+    // No further change and no quit: the pending change still reaches the file.
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, ProjectStore::retryDelayMs + kPatience));
+    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
+    EXPECT_EQ(desktop.reloads, 1);
+}
+
 TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
@@ -231,6 +245,45 @@ TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired
     EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
     EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), QByteArray("{ not json"));
     EXPECT_EQ(changes, 0);
+}
+
+// The empty library a start on a damaged file stands in with is not the user's
+// data: folder events must not write it over the file they may be repairing.
+TEST_F(ProjectStoreSaving, DamagedFileAtStartIsReplacedOnlyByAChangeOfTheUser) {
+    const QByteArray damaged = R"({"version": 2, "projects": [{"id": "x", "name": "Almost fixed",}]})";
+    writeFile(dataFile(), damaged);
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(asideCopies().size(), 1);
+
+    writeFile(environment.dataFolder() + QStringLiteral("/unrelated.txt"), "a folder event");
+    ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads >= 1; }, kPatience));
+    spin(ProjectStore::saveDelayMs + 300);
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(readFile(dataFile()), damaged);
+
+    // A repaired file is then read as usual.
+    const AudioProject repaired = AudioProject::make(QStringLiteral("Repaired"), ProjectType::musicID);
+    writeDataFile({repaired});
+    ASSERT_TRUE(waitUntil([&] { return store.projects().size() == 1; }, kPatience));
+    EXPECT_EQ(store.projects().first().id, repaired.id);
+}
+
+// Another program writes a linked data file in its target's folder; that change
+// must reach the store, or the store's next save would undo it.
+TEST_F(ProjectStoreSaving, ChangeOfALinkedDataFileAppears) {
+    const QString elsewhere = environment.scratch() + QStringLiteral("/synced");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    ASSERT_TRUE(QFile::link(elsewhere + QStringLiteral("/projects.json"), dataFile()));
+    writeDataFile({AudioProject::make(QStringLiteral("First"), ProjectType::musicID)});
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 1);
+
+    const AudioProject second = AudioProject::make(QStringLiteral("Second"), ProjectType::musicID);
+    writeDataFile({second});
+    ASSERT_TRUE(QFileInfo(dataFile()).isSymLink());
+    ASSERT_TRUE(waitUntil([&] { return store.projects() == QList<AudioProject>{second}; }, kPatience));
 }
 
 TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemory) {
@@ -256,6 +309,15 @@ TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
     ASSERT_TRUE(QFile::remove(dataFile()));
     ASSERT_TRUE(waitUntil([&] { return store.projects().isEmpty(); }, kPatience));
     EXPECT_FALSE(store.isDirty());
+
+    // A file put back that does not decode yet (a restore still being copied)
+    // is not replaced by the emptied store.
+    const QByteArray partial = R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C0)";
+    writeFile(dataFile(), partial);
+    ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
+    spin(ProjectStore::saveDelayMs + 300);
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_EQ(readFile(dataFile()), partial);
 }
 
 TEST_F(ProjectStoreSaving, UnreadableFileAtStartIsKeptAsideBeforeAnyWrite) {
