@@ -6,6 +6,7 @@
 #include "core/TypeRegistry.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace sorvel::ArchiveSummary {
@@ -42,12 +43,17 @@ QString logLine(const LogEntry& entry) {
 
 } // namespace
 
-QString dateText(const QDateTime& date, DatePrecision precision) {
+QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& locale) {
     const QDateTime local = date.toLocalTime();
-    const QLocale locale = QLocale::system();
+    QString datePattern = locale.dateFormat(QLocale::ShortFormat);
+    if (datePattern.contains(QLatin1String("MMM")))
+        datePattern = QStringLiteral("yyyy-MM-dd");
     if (precision == DatePrecision::DateOnly)
-        return locale.toString(local.date(), QLocale::ShortFormat);
-    return locale.toString(local, QLocale::ShortFormat);
+        return locale.toString(local.date(), datePattern);
+    QString timePattern = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[:.]ss?"));
+    timePattern.remove(seconds);
+    return locale.toString(local, datePattern + QLatin1Char(' ') + timePattern);
 }
 
 QString markdown(const AudioProject& project) {

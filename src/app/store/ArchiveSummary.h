@@ -3,15 +3,17 @@
 #include "core/AudioProject.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 namespace sorvel::ArchiveSummary {
 
 enum class DatePrecision { DateAndTime, DateOnly };
 
-// The one date text of summaries: the numeric date, with the short time unless
-// DateOnly, in the user's locale and local time zone.
-QString dateText(const QDateTime& date, DatePrecision precision);
+// The one date text of summaries: the numeric date, with the short time (no
+// seconds) unless DateOnly, in the locale's order and the local time zone.
+// Locales whose short date names the month fall back to ISO digits.
+QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& locale = QLocale::system());
 
 // The Markdown summary written beside an archived project; ends with a line feed.
 QString markdown(const AudioProject& project);

@@ -19,6 +19,19 @@ protected:
     void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
 };
 
+TEST(ArchiveSummaryDate, DatesAreNumericWithAShortTimeInEveryLocale) {
+    // Noon local time, so the day is the same in every time zone.
+    const QDateTime noon(QDate(2026, 10, 29), QTime(12, 5, 42), Qt::LocalTime);
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(ArchiveSummary::dateText(noon, DatePrecision::DateAndTime, c), QStringLiteral("2026-10-29 12:05"));
+    EXPECT_EQ(ArchiveSummary::dateText(noon, DatePrecision::DateOnly, c), QStringLiteral("2026-10-29"));
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const QString text = ArchiveSummary::dateText(noon, DatePrecision::DateAndTime, chinese);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("2026/10/29"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("12:05"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("42"))) << text.toStdString();
+}
+
 TEST_F(ArchiveSummaryText, FullProjectGivesTheExactMarkdown) {
     AudioProject project;
     project.id = QUuid::createUuid();
