@@ -9,6 +9,7 @@
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/AppearanceHost.h"
+#include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
 
 #include <QCloseEvent>
@@ -86,6 +87,7 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
     });
 
     m_sheets = new SheetPresenter(this, store, router);
+    new ModalFocusRelay(this);
     m_appearance = new AppearanceHost(this, AppearanceHost::Target::Main);
 
     connect(m_sidebar, &StudioSidebar::settingsRequested, this, &MainWindow::settingsRequested);

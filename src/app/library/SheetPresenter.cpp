@@ -5,6 +5,7 @@
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/NewProjectSheet.h"
 #include "app/shell/AppRouter.h"
+#include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
 
 #include <QDialog>
@@ -89,6 +90,8 @@ void SheetPresenter::present(Sheet sheet) {
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     connect(dialog, &QDialog::finished, this, &SheetPresenter::finished);
     dialog->setWindowModality(Qt::WindowModal);
+    // The folder chooser a sheet opens keeps the keyboard when the sheet is clicked.
+    new ModalFocusRelay(dialog);
     dialog->open();
 }
 
