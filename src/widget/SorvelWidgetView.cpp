@@ -29,7 +29,7 @@ SorvelWidgetView::SorvelWidgetView(WidgetFamily family, RenderingMode mode, QWid
     auto* layout = new QVBoxLayout(this);
     const int margin = WidgetLook::contentMargin;
     layout->setContentsMargins(margin, margin, margin, margin);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    connect(this, &LinkSurface::linkActivated, this, &SorvelWidgetView::linkRequested);
     setEntry({});
 }
 

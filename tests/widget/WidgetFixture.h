@@ -7,7 +7,10 @@
 #include "support/SampleRecords.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
+#include <QWidget>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -47,6 +50,17 @@ protected:
             .entryList({QStringLiteral("projects-unreadable-*.json")}, QDir::Files | QDir::Hidden, QDir::Name);
     }
 };
+
+// A left-button press and release at `at` (the widget's centre by default).
+inline void tap(QWidget* widget, std::optional<QPoint> at = std::nullopt) {
+    ASSERT_NE(widget, nullptr);
+    const QPointF local = at ? QPointF(*at) : QPointF(widget->rect().center());
+    const QPointF global = widget->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
 
 // A project changed `secondsAgo` seconds ago.
 inline AudioProject projectUpdated(const QString& name, qint64 secondsAgo) {
