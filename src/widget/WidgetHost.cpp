@@ -20,6 +20,8 @@ WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, 
           QDesktopServices::openUrl(link);
       }) {
     m_expiry.setSingleShot(true);
+    // A coarse timer may fire a little early; the timeline holds until its moment.
+    m_expiry.setTimerType(Qt::PreciseTimer);
     connect(&m_expiry, &QTimer::timeout, this, &WidgetHost::reloadAll);
     for (const WidgetFamily family : families) {
         auto* window = new WidgetWindow(family, mode, settings);
