@@ -58,14 +58,17 @@ void showOnEveryWorkspace(QWidget* window) {
     constexpr uint32_t addState = 1;
     const xcb_atom_t desktop = atom(connection, "_NET_WM_DESKTOP");
     const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
-    // Set as a property as well, for window managers that read it at mapping.
+    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_STICKY"), atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER"), atom(connection, "_NET_WM_STATE_BELOW")};
+
+    // Before the window is mapped the manager reads these properties (Qt adds
+    // its own states to the list when it maps the window) …
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, 4, states);
+    // … once it is mapped, only requests to the root window count.
     sendToRoot(connection, screen->root, id, desktop, {allDesktops, 1, 0, 0, 0});
-    const xcb_atom_t sticky = atom(connection, "_NET_WM_STATE_STICKY");
-    const xcb_atom_t skipTaskbar = atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
-    const xcb_atom_t skipPager = atom(connection, "_NET_WM_STATE_SKIP_PAGER");
-    sendToRoot(connection, screen->root, id, state, {addState, sticky, skipTaskbar, 1, 0});
-    sendToRoot(connection, screen->root, id, state, {addState, skipPager, XCB_ATOM_NONE, 1, 0});
+    sendToRoot(connection, screen->root, id, state, {addState, states[0], states[1], 1, 0});
+    sendToRoot(connection, screen->root, id, state, {addState, states[2], states[3], 1, 0});
     xcb_flush(connection);
 }
 

@@ -11,6 +11,20 @@ namespace sorvel {
 namespace {
 constexpr int answerWaitMs = 300;
 constexpr qint64 maxRequestBytes = 4096;
+const QByteArray showPrefix = QByteArrayLiteral("show-families ");
+
+// The sizes named in a show message; none when the line is something else.
+QList<WidgetFamily> familiesIn(const QByteArray& line) {
+    QList<WidgetFamily> families;
+    if (!line.startsWith(showPrefix) || !line.endsWith('\n'))
+        return families;
+    const QByteArray names = line.mid(showPrefix.size()).trimmed();
+    for (const QByteArray& name : names.split(',')) {
+        if (const std::optional<WidgetFamily> family = WidgetFamilies::fromName(QString::fromLatin1(name)))
+            families.append(*family);
+    }
+    return families;
+}
 } // namespace
 
 TimelineListener::TimelineListener(QObject* parent)
@@ -38,6 +52,24 @@ TimelineListener::Start TimelineListener::listen() {
     return Start::Listening;
 }
 
+QByteArray TimelineListener::showMessage(const QList<WidgetFamily>& families) {
+    QStringList names;
+    for (const WidgetFamily family : families)
+        names.append(WidgetFamilies::name(family));
+    return showPrefix + names.join(QLatin1Char(',')).toLatin1() + '\n';
+}
+
+bool TimelineListener::handOver(const QList<WidgetFamily>& families) {
+    QLocalSocket socket;
+    socket.connectToServer(WidgetChannel::socketPath());
+    if (!socket.waitForConnected(answerWaitMs))
+        return false;
+    socket.write(showMessage(families));
+    const bool sent = socket.waitForBytesWritten(answerWaitMs);
+    socket.disconnectFromServer();
+    return sent;
+}
+
 void TimelineListener::accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
@@ -49,13 +81,19 @@ void TimelineListener::accept() {
 void TimelineListener::readFrom(QLocalSocket* socket) {
     const QByteArray expected = WidgetChannel::reloadMessage();
     bool reload = false;
-    while (socket->canReadLine())
-        reload = socket->readLine() == expected || reload;
+    QList<WidgetFamily> families;
+    while (socket->canReadLine()) {
+        const QByteArray line = socket->readLine();
+        reload = line == expected || reload;
+        families += familiesIn(line);
+    }
     // Requests are a few bytes; anything longer without a line end is no request.
     if (socket->bytesAvailable() > maxRequestBytes)
         socket->abort();
     if (reload)
         Q_EMIT reloadRequested();
+    if (!families.isEmpty())
+        Q_EMIT familiesRequested(families);
 }
 
 } // namespace sorvel

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace sorvel {
 
 namespace {
@@ -18,21 +20,26 @@ WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, 
                        LinkOpener openLink, QObject* parent)
     : QObject(parent), m_openLink(openLink ? std::move(openLink) : [](const QUrl& link) {
           QDesktopServices::openUrl(link);
-      }) {
+      }),
+      m_mode(mode), m_settings(settings) {
     m_expiry.setSingleShot(true);
     // A coarse timer may fire a little early; the timeline holds until its moment.
     m_expiry.setTimerType(Qt::PreciseTimer);
     connect(&m_expiry, &QTimer::timeout, this, &WidgetHost::reloadAll);
-    for (const WidgetFamily family : families) {
-        auto* window = new WidgetWindow(family, mode, settings);
-        m_windows.append(window);
-        connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
-        connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
-        connect(window, &QObject::destroyed, this, [this] {
-            if (windows().isEmpty())
-                Q_EMIT allClosed();
-        });
-    }
+    for (const WidgetFamily family : families)
+        addWindow(family);
+}
+
+WidgetWindow* WidgetHost::addWindow(WidgetFamily family) {
+    auto* window = new WidgetWindow(family, m_mode, m_settings);
+    m_windows.append(window);
+    connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
+    connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
+    connect(window, &QObject::destroyed, this, [this] {
+        if (windows().isEmpty())
+            Q_EMIT allClosed();
+    });
+    return window;
 }
 
 WidgetHost::~WidgetHost() {
@@ -51,11 +58,26 @@ QList<WidgetWindow*> WidgetHost::windows() const {
 
 void WidgetHost::start() {
     reloadAll();
-    int index = 0;
-    for (WidgetWindow* window : windows()) {
-        window->placeAtStart(fallbackPosition(index++, window->size()));
-        window->show();
+    for (WidgetWindow* window : windows())
+        place(window);
+}
+
+void WidgetHost::show(const QList<WidgetFamily>& families) {
+    for (const WidgetFamily family : families) {
+        const QList<WidgetWindow*> open = windows();
+        const bool shown = std::any_of(open.begin(), open.end(),
+                                       [family](const WidgetWindow* window) { return window->family() == family; });
+        if (shown)
+            continue;
+        WidgetWindow* window = addWindow(family);
+        window->view()->setEntry(m_timeline.entry);
+        place(window);
     }
+}
+
+void WidgetHost::place(WidgetWindow* window) {
+    window->placeAtStart(fallbackPosition(window));
+    window->show();
 }
 
 void WidgetHost::reloadAll() {
@@ -76,15 +98,18 @@ int WidgetHost::msUntilReload() const {
     return m_expiry.isActive() ? m_expiry.remainingTime() : 0;
 }
 
-// The first start stacks the windows down the right edge of the main screen.
-QPoint WidgetHost::fallbackPosition(int index, const QSize& size) const {
+// The first time, the windows stack down the right edge of the main screen
+// in the order of the sizes.
+QPoint WidgetHost::fallbackPosition(const WidgetWindow* window) const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     int top = area.top() + screenGap;
-    const QList<WidgetWindow*> open = windows();
-    for (int i = 0; i < index && i < open.size(); ++i)
-        top += open.at(i)->height() + screenGap;
-    return {area.right() + 1 - screenGap - size.width(), top};
+    for (const WidgetFamily family : WidgetFamilies::all()) {
+        if (family == window->family())
+            break;
+        top += WidgetFamilies::size(family).height() + screenGap;
+    }
+    return {area.right() + 1 - screenGap - window->width(), top};
 }
 
 } // namespace sorvel

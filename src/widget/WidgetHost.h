@@ -32,6 +32,8 @@ public:
 
     // Reads the first timeline and shows the windows where they were left.
     void start();
+    // Shows the sizes that are not shown yet (a later start asked for them).
+    void show(const QList<WidgetFamily>& families);
     // Reads a new timeline and redraws every window.
     void reloadAll();
     // Performs a button's intent on the data file, then redraws from the file.
@@ -49,9 +51,13 @@ Q_SIGNALS:
     void allClosed();
 
 private:
-    QPoint fallbackPosition(int index, const QSize& size) const;
+    WidgetWindow* addWindow(WidgetFamily family);
+    void place(WidgetWindow* window);
+    QPoint fallbackPosition(const WidgetWindow* window) const;
 
     LinkOpener m_openLink;
+    RenderingMode m_mode;
+    Settings& m_settings;
     QList<QPointer<WidgetWindow>> m_windows;
     Timeline m_timeline;
     QTimer m_expiry;

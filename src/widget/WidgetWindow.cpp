@@ -74,7 +74,9 @@ void WidgetWindow::resizeEvent(QResizeEvent*) {
 }
 
 void WidgetWindow::showEvent(QShowEvent*) {
+    // Now for the mapping that follows, and again once the window is mapped.
     DesktopPlacement::showOnEveryWorkspace(this);
+    QTimer::singleShot(0, this, [this] { DesktopPlacement::showOnEveryWorkspace(this); });
 }
 
 void WidgetWindow::closeEvent(QCloseEvent*) {

@@ -30,11 +30,15 @@ int main(int argc, char** argv) {
 
     sorvel::TimelineListener listener;
     if (listener.listen() == sorvel::TimelineListener::Start::AlreadyRunning) {
-        sorvel::Log::info(QStringLiteral("Sorvel widget is already running; this start ends"));
-        return 0;
+        // One program draws every widget: the running one shows these sizes too.
+        if (sorvel::TimelineListener::handOver(options.families))
+            return 0;
+        sorvel::Log::info(QStringLiteral("Sorvel widget is running but did not answer; this start ends"));
+        return 1;
     }
     sorvel::WidgetHost host(options.families, options.mode, sorvel::Settings::shared());
     QObject::connect(&listener, &sorvel::TimelineListener::reloadRequested, &host, &sorvel::WidgetHost::reloadAll);
+    QObject::connect(&listener, &sorvel::TimelineListener::familiesRequested, &host, &sorvel::WidgetHost::show);
     QObject::connect(&host, &sorvel::WidgetHost::allClosed, &app, &QCoreApplication::quit);
     host.start();
     return app.exec();

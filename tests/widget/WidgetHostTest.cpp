@@ -138,3 +138,50 @@ TEST_F(WidgetHostTest, ASecondWidgetProgramFindsTheFirstAndALeftoverSocketIsRepl
 
 } // namespace
 } // namespace sorvel::test
+
+namespace sorvel::test {
+namespace {
+
+TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
+    store({projectUpdated(QStringLiteral("a"), 0)});
+    TimelineListener listener;
+    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
+    host.start();
+
+    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}));
+    ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 5000));
+    WidgetWindow* large = host.windows().last();
+    EXPECT_EQ(large->family(), WidgetFamily::Large);
+    EXPECT_TRUE(large->isVisible());
+    ASSERT_EQ(large->view()->entry().projects.size(), 1);  // drawn from the current timeline at once
+    spin(100);
+    EXPECT_EQ(host.windows().size(), 2);  // the medium one was open already
+}
+
+TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
+    TimelineListener listener;
+    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    QList<QList<WidgetFamily>> requests;
+    QObject::connect(&listener, &TimelineListener::familiesRequested,
+                     [&requests](const QList<WidgetFamily>& families) { requests.append(families); });
+    EXPECT_EQ(TimelineListener::showMessage({WidgetFamily::Small, WidgetFamily::Large}),
+              QByteArray("show-families small,large\n"));
+    QLocalSocket other;
+    other.connectToServer(WidgetChannel::socketPath());
+    ASSERT_TRUE(other.waitForConnected(2000));
+    other.write("show-families huge,../../x,small\nshow-families\n");
+    other.flush();
+    ASSERT_TRUE(waitUntil([&] { return !requests.isEmpty(); }, 5000));
+    spin(100);
+    EXPECT_EQ(requests, QList<QList<WidgetFamily>>{{WidgetFamily::Small}});
+}
+
+TEST(WidgetHandOver, NobodyListeningMeansNoHandOver) {
+    TestEnvironment environment;
+    EXPECT_FALSE(TimelineListener::handOver({WidgetFamily::Small}));
+}
+
+} // namespace
+} // namespace sorvel::test
