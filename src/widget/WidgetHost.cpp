@@ -86,7 +86,6 @@ void WidgetHost::reloadAll() {
     for (WidgetWindow* window : windows())
         window->view()->setEntry(m_timeline.entry);
     m_expiry.start(qMax<qint64>(0, QDateTime::currentDateTimeUtc().msecsTo(m_timeline.reloadAt)));
-    Q_EMIT reloaded();
 }
 
 void WidgetHost::perform(const WidgetIntent& intent) {

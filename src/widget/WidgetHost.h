@@ -46,7 +46,6 @@ public:
     int reloadCount() const { return m_reloads; }
 
 Q_SIGNALS:
-    void reloaded();
     // The last window was closed.
     void allClosed();
 

@@ -37,7 +37,6 @@ TEST(WidgetChildProcess, DISABLED_TapsTheQuickActionWhenTold) {
     const QByteArray dataHome = qgetenv(sharedDataHome);
     const QUuid projectID = QUuid::fromString(qEnvironmentVariable(tapProject));
     ASSERT_FALSE(dataHome.isEmpty());
-    qputenv("XDG_DATA_HOME", dataHome);
     TestEnvironment own;  // settings and runtime folder of this process only
     qputenv("XDG_DATA_HOME", dataHome);
     Settings settings(own.configHome() + QStringLiteral("/sorvel.conf"));
