@@ -1,5 +1,6 @@
 #include "widget/ListView.h"
 
+#include "core/StudioText.h"
 #include "studio/ReelView.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -45,7 +46,7 @@ ListView::ListView(const QList<AudioProject>& projects, int total, bool showsNex
 }
 
 QString ListView::countText(int total) {
-    return QString::asprintf("%02d", total) + QStringLiteral(" TAPES");
+    return StudioText::tapeCount(total);
 }
 
 qreal ListView::headerHeight() {
