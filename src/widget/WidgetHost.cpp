@@ -35,16 +35,20 @@ WidgetWindow* WidgetHost::addWindow(WidgetFamily family) {
     m_windows.append(window);
     connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
     connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
-    connect(window, &QObject::destroyed, this, [this] {
-        if (windows().isEmpty())
+    // While `destroyed` runs, the guard of the window going away may still be set.
+    connect(window, &QObject::destroyed, this, [this](QObject* gone) {
+        const QList<WidgetWindow*> open = windows();
+        if (std::all_of(open.begin(), open.end(), [gone](const QObject* window) { return window == gone; }))
             Q_EMIT allClosed();
     });
     return window;
 }
 
 WidgetHost::~WidgetHost() {
-    for (const QPointer<WidgetWindow>& window : std::as_const(m_windows))
-        delete window.data();
+    for (WidgetWindow* window : windows()) {
+        disconnect(window, nullptr, this, nullptr);
+        delete window;
+    }
 }
 
 QList<WidgetWindow*> WidgetHost::windows() const {

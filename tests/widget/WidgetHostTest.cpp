@@ -62,6 +62,21 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     EXPECT_EQ(again.windows().first()->pos(), QPoint(40, 60));
 }
 
+TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
+    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
+    host.start();
+    int ended = 0;
+    QObject::connect(&host, &WidgetHost::allClosed, [&ended] { ++ended; });
+    host.windows().first()->close();
+    spin(50);
+    EXPECT_EQ(host.windows().size(), 1);
+    EXPECT_EQ(ended, 0);
+    host.windows().first()->close();
+    EXPECT_TRUE(waitUntil([&] { return ended == 1; }, 2000));
+    EXPECT_TRUE(host.windows().isEmpty());
+}
+
 TEST(WidgetWindowPlace, ARememberedPlaceOffEveryScreenFallsBack) {
     const QList<QRect> screens{QRect(0, 0, 1440, 900), QRect(1440, 0, 1920, 1080)};
     const QSize size(364, 170);
