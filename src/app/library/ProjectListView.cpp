@@ -1,6 +1,6 @@
 #include "app/library/ProjectListView.h"
 
-#include "app/library/CueTable.h"
+#include "app/detail/CueTable.h"
 #include "app/library/ProjectListColumns.h"
 #include "app/library/ProjectListRow.h"
 #include "app/shell/AppRouter.h"
@@ -107,7 +107,13 @@ void ProjectListView::relayout() {
     }
     for (auto it = m_cueTables.begin(); it != m_cueTables.end();) {
         if (!shown.contains(it.key())) {
-            delete it.value();
+            CueTable* gone = it.value();
+            gone->hide();
+            // A table whose drag still runs its event loop goes when the drag is over.
+            if (gone->draggingID())
+                connect(gone, &CueTable::dragFinished, gone, &QObject::deleteLater);
+            else
+                gone->deleteLater();
             it = m_cueTables.erase(it);
         } else {
             ++it;
@@ -300,6 +306,10 @@ void ProjectListView::contextMenuEvent(QContextMenuEvent* event) {
 
 bool ProjectListView::viewportEvent(QEvent* event) {
     switch (event->type()) {
+    case QEvent::LayoutRequest:
+        // An opened cue table grew or shrank (a cue added or deleted).
+        relayout();
+        break;
     case QEvent::Leave:
         setHovered(std::nullopt);
         break;
