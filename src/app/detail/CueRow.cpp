@@ -33,13 +33,16 @@ bool isEditing(const QLineEdit* field) {
     return field->window()->focusWidget() == field;
 }
 
+// The fields sit bare on the row. A style sheet, not the palette, because
+// the window's own style sheet would otherwise fill them with its base colour.
 void setTextColor(QLineEdit* field, const QColor& color) {
-    QPalette colors = field->palette();
-    if (colors.color(QPalette::Text) == color)
+    if (field->property("textColor").value<QColor>() == color)
         return;
-    for (const auto group : {QPalette::Active, QPalette::Inactive})
-        colors.setColor(group, QPalette::Text, color);
-    field->setPalette(colors);
+    field->setProperty("textColor", color);
+    const QColor tint = Studio::tint(field);
+    field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0px;"
+                                        " color: %1; selection-background-color: %2; selection-color: %3; }")
+                             .arg(color.name(QColor::HexArgb), tint.name(), Studio::bg0().name()));
 }
 
 // Centres a widget of its natural size in a cell.
@@ -106,17 +109,14 @@ QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::
     field->setFont(font);
     field->setPlaceholderText(placeholder);
     field->setAlignment(alignment);
-    field->setAttribute(Qt::WA_TranslucentBackground);
     field->setTextMargins(0, 0, 0, 0);
     // Drops over the row belong to the table's reordering, not to the text.
     field->setAcceptDrops(false);
     QPalette colors = field->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        colors.setColor(group, QPalette::Base, Qt::transparent);
-        colors.setColor(group, QPalette::Text, Studio::text());
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         colors.setColor(group, QPalette::PlaceholderText, Studio::faded(Studio::text3(), 0.8));
-    }
     field->setPalette(colors);
+    setTextColor(field, Studio::text());
     // Return only gives up the keyboard.
     connect(field, &QLineEdit::returnPressed, field, &QWidget::clearFocus);
     return field;

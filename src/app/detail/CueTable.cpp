@@ -4,6 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
+#include "app/detail/PlainSymbolButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
 #include "studio/Shapes.h"
@@ -219,7 +220,12 @@ QPixmap CueTable::dragImage(CueRow* dragged) const {
     QPixmap image(QSize(dragged->width(), dragged->height()) * ratio);
     image.setDevicePixelRatio(ratio);
     image.fill(Studio::faded(Studio::bg3(), 0.9));
+    // The picture of the cue, without the delete button that the pointer revealed.
+    QWidget* remove = dragged->deleteButton();
+    const bool removeShown = remove->isVisible();
+    remove->hide();
     dragged->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    remove->setVisible(removeShown);
     return image;
 }
 

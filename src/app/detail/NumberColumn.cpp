@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -20,6 +21,7 @@ constexpr int inset = 2;
 constexpr int rowSpacing = 2;
 constexpr int rowPadding = 4;
 constexpr qreal rowRadius = 5;
+constexpr qreal wellRadius = 7;
 
 QFont numberFont(bool chosen) {
     return Studio::font(13, chosen ? Studio::Weight::Bold : Studio::Weight::Regular, true);
@@ -35,7 +37,6 @@ class NumberList final : public QWidget {
 public:
     explicit NumberList(NumberColumn* column) : QWidget(column), m_column(column) {
         setCursor(Qt::PointingHandCursor);
-        setAttribute(Qt::WA_TranslucentBackground);
         const int rows = column->m_highest - column->m_lowest + 1;
         setFixedHeight(2 * inset + rows * rowHeight() + (rows - 1) * rowSpacing);
     }
@@ -94,10 +95,12 @@ NumberColumn::NumberColumn(const QString& title, int lowest, int highest, qint64
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(true);
     m_scroll->setFixedHeight(listHeight);
-    m_scroll->viewport()->setAutoFillBackground(false);
-    m_scroll->setAttribute(Qt::WA_TranslucentBackground);
-    m_scroll->setStyleSheet(QStringLiteral("QScrollArea { background: %1; border-radius: 7px; }")
-                                .arg(Studio::well().name()));
+    // The well: filled here and rounded by a mask, since a popover without a
+    // compositor shows nothing that is left transparent.
+    QPalette well = m_scroll->palette();
+    well.setColor(QPalette::Window, Studio::well());
+    m_scroll->viewport()->setPalette(well);
+    m_scroll->viewport()->setAutoFillBackground(true);
     m_list = new NumberList(this);
     m_scroll->setWidget(m_list);
     column->addWidget(m_scroll);
@@ -117,6 +120,12 @@ void NumberColumn::choose(qint64 value) {
     m_value = value;
     m_list->update();
     Q_EMIT valueChanged(value);
+}
+
+void NumberColumn::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QPainterPath well = Shapes::roundedRect(QRectF(QPointF(0, 0), QSizeF(m_scroll->size())), wellRadius);
+    m_scroll->setMask(QRegion(well.toFillPolygon().toPolygon()));
 }
 
 void NumberColumn::showEvent(QShowEvent* event) {

@@ -33,6 +33,7 @@ Q_SIGNALS:
     void valueChanged(qint64 value);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
