@@ -189,3 +189,32 @@ TEST_F(CueTableTest, AnOpenedListRowGrowsWithItsTable) {
 
 } // namespace
 } // namespace sorvel::test
+
+namespace sorvel::test {
+namespace {
+
+TEST_F(CueTableTest, AListRowThatClosesDuringADragKeepsItsTableUntilTheDragEnds) {
+    open({namedCue("1"), namedCue("2")});
+    ProjectListView list(store, router);
+    list.resize(1200, 700);
+    list.show();
+    list.setProjects({stored()});
+    list.toggle(projectID);
+    QPointer<CueTable> opened = list.findChild<CueTable*>();
+    ASSERT_TRUE(opened);
+
+    opened->setDragRunner([&](QDrag&) {
+        list.setProjects({});  // the project leaves the list while the drag runs
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(opened);
+        return Qt::IgnoreAction;
+    });
+    opened->startDrag(stored().items.first().id);
+    ASSERT_TRUE(opened);
+    EXPECT_FALSE(opened->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(opened);
+}
+
+} // namespace
+} // namespace sorvel::test
