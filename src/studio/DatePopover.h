@@ -34,7 +34,7 @@ public:
     static QLocale calendarLocale();
 
     // Shows the popover under `anchor`, the calendar holding the keyboard.
-    void popUnder(QWidget* anchor);
+    void popUnder(QWidget* anchor) override;
 
     QCalendarWidget* calendar() const { return m_calendar; }
     QDateTime selection() const { return m_selection; }

@@ -44,6 +44,16 @@ void PopoverFrame::popUnder(QWidget* anchor) {
     show();
 }
 
+void PopoverFrame::openFrom(QWidget* anchor) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_NoMouseReplay);
+    if (anchor)
+        connect(this, &QObject::destroyed, anchor, qOverload<>(&QWidget::update));
+    popUnder(anchor);
+    if (anchor)
+        anchor->update();
+}
+
 void PopoverFrame::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

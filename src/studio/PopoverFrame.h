@@ -17,8 +17,13 @@ public:
     // Where a popup of `size` goes: centred under the anchor, above it when
     // there is no room below, and always inside `screen`.
     static QPoint placement(const QRect& anchor, const QSize& size, const QRect& screen);
-    // Sizes the popover to its content and shows it under `anchor`.
-    void popUnder(QWidget* anchor);
+    // Sizes the popover to its content and shows it under `anchor`;
+    // subclasses then hand the keyboard to their first control.
+    virtual void popUnder(QWidget* anchor);
+    // Shows the popover under the control that opened it, deleted once
+    // closed. A click on that control while open only closes the popover,
+    // and the control repaints when it goes (controls mark an open popover).
+    void openFrom(QWidget* anchor);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

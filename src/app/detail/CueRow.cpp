@@ -210,12 +210,8 @@ CueVersionPopover* CueRow::versionPopover() const {
 void CueRow::openVersions() {
     if (m_versions && m_versions->isVisible())
         return;
-    auto* popover = new CueVersionPopover(m_store, m_projectID, m_cue, this);
-    popover->setAttribute(Qt::WA_DeleteOnClose);
-    popover->setAttribute(Qt::WA_NoMouseReplay);
-    m_versions = popover;
-    popover->popUnder(m_version);
-    popover->noteField()->setFocus();
+    m_versions = new CueVersionPopover(m_store, m_projectID, m_cue, this);
+    m_versions->openFrom(m_version);
 }
 
 void CueRow::focusField(CueFocus::Field field) {

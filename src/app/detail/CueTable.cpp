@@ -182,37 +182,31 @@ void CueTable::walkTo(const QPointF& position) {
         move(*m_draggingID, target);
 }
 
-void CueTable::dragEnterEvent(QDragEnterEvent* event) {
+bool CueTable::takeOwnDrag(QDropEvent* event) const {
     // Only this table's own running drag is taken, and only as a move; text
     // from elsewhere (another program, another cue table) is refused, so its
     // source never deletes anything.
     if (!isOwnDrag(event->mimeData())) {
         event->ignore();
-        return;
+        return false;
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    walkTo(event->position());
+    return true;
+}
+
+void CueTable::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
 }
 
 void CueTable::dragMoveEvent(QDragMoveEvent* event) {
-    if (!isOwnDrag(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    walkTo(event->position());
+    if (takeOwnDrag(event))
+        walkTo(event->position());
 }
 
 void CueTable::dropEvent(QDropEvent* event) {
-    if (!isOwnDrag(event->mimeData())) {
-        event->ignore();
-        return;
-    }
     // Every move has happened on the way; the drop only ends the drag.
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    takeOwnDrag(event);
 }
 
 QPixmap CueTable::dragImage(CueRow* dragged) const {

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QDrag;
+class QDropEvent;
 class QMimeData;
 
 namespace sorvel {
@@ -85,6 +86,9 @@ private:
     int contentHeight() const;
     // Whether a drag carries this table's own running drag.
     bool isOwnDrag(const QMimeData* data) const;
+    // Accepts the event as a move when it carries this table's own drag,
+    // refuses it otherwise; tells which.
+    bool takeOwnDrag(QDropEvent* event) const;
     // Takes the dragged cue to the row under `position`.
     void walkTo(const QPointF& position);
     int slotAt(qreal y) const;

@@ -64,6 +64,10 @@ CueVersionPopover::CueVersionPopover(ProjectStore& store, const QUuid& projectID
     column->addWidget(footnote);
 
     setCue(cue);
+}
+
+void CueVersionPopover::popUnder(QWidget* anchor) {
+    PopoverFrame::popUnder(anchor);
     m_note->setFocus();
 }
 

@@ -29,6 +29,7 @@ public:
 
     // The store's current value of the cue; history rows are kept per version.
     void setCue(const Cue& cue);
+    void popUnder(QWidget* anchor) override;
     // Adds a version from the note field ("修改" when it is blank) and empties the field.
     void addVersion();
 

@@ -62,15 +62,9 @@ void DurationChip::openPicker() {
     if (isShowingPicker())
         return;
     auto* picker = new DurationPicker(m_duration, this);
-    picker->setAttribute(Qt::WA_DeleteOnClose);
-    // A click on the chip while open only closes the picker, it does not reopen it.
-    picker->setAttribute(Qt::WA_NoMouseReplay);
     m_picker = picker;
     connect(picker, &DurationPicker::durationChanged, this, &DurationChip::durationChosen);
-    connect(picker, &QObject::destroyed, this, qOverload<>(&QWidget::update));
-    picker->popUnder(this);
-    picker->setFocus();
-    update();
+    picker->openFrom(this);
 }
 
 QSize DurationChip::sizeHint() const {

@@ -85,6 +85,11 @@ void DurationPicker::columnChanged() {
     Q_EMIT durationChanged(total);
 }
 
+void DurationPicker::popUnder(QWidget* anchor) {
+    PopoverFrame::popUnder(anchor);
+    setFocus();  // Return closes, Escape cancels
+}
+
 void DurationPicker::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         close();

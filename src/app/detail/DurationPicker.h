@@ -24,6 +24,7 @@ public:
     // hours are not limited to the hours column.
     explicit DurationPicker(std::optional<qint64> duration, QWidget* parent = nullptr);
 
+    void popUnder(QWidget* anchor) override;
     qint64 total() const;
     NumberColumn* column(Unit unit) const;
     QString readout() const;
