@@ -17,7 +17,7 @@ struct CueColumns {
     static constexpr qreal spacing = 6;
     static constexpr qreal horizontalInset = 8;
     static constexpr std::array<qreal, count> fixedWidths{10, 46, 0, 62, 78, 34, 60, 60, 60, 16};
-    static constexpr qreal minimumTitleWidth = 80;
+    static constexpr qreal minimumTitleWidth = 40;
 
     // The header text of a column; empty for the handle and delete columns.
     static QString title(Column column);

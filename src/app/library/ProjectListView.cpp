@@ -89,6 +89,7 @@ void ProjectListView::relayout() {
             CueTable* table = m_cueTables.value(project.id);
             if (!table) {
                 table = new CueTable(m_store, project.id, true, viewport());
+                table->installEventFilter(this);
                 m_cueTables.insert(project.id, table);
             }
             entry.cueHeight = std::max(0, table->sizeHint().height()) + cueBottomInset;
@@ -302,6 +303,13 @@ void ProjectListView::contextMenuEvent(QContextMenuEvent* event) {
     if (row < 0 || !m_menu)
         return;
     ShelfContextMenu::exec(this, m_menu(m_sorted.at(row)), event->globalPos());
+}
+
+bool ProjectListView::eventFilter(QObject* watched, QEvent* event) {
+    // The pointer left the rows for an opened cue table; the viewport hears no Leave for that.
+    if (event->type() == QEvent::Enter && qobject_cast<CueTable*>(watched))
+        setHovered(std::nullopt);
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 bool ProjectListView::viewportEvent(QEvent* event) {
