@@ -1,6 +1,7 @@
 #include "app/detail/CueColumns.h"
 
-#include <algorithm>
+#include "studio/Shapes.h"
+
 #include <numeric>
 
 namespace sorvel {
@@ -29,15 +30,7 @@ qreal fixedTotal() {
 } // namespace
 
 std::array<QRectF, CueColumns::count> CueColumns::frames(const QRectF& row) {
-    const qreal titleWidth = std::max<qreal>(0, row.width() - 2 * horizontalInset - fixedTotal());
-    std::array<QRectF, count> result;
-    qreal x = row.left() + horizontalInset;
-    for (int i = 0; i < count; ++i) {
-        const qreal width = i == Title ? titleWidth : fixedWidths[i];
-        result[i] = QRectF(x, row.top(), width, row.height());
-        x += width + spacing;
-    }
-    return result;
+    return Shapes::columnFrames(row, fixedWidths, Title, spacing, horizontalInset);
 }
 
 qreal CueColumns::minimumWidth() {
