@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+namespace sorvel {
+
+class AppearanceHost;
+class EdgeHandle;
+class EdgePanelController;
+class EdgePanelView;
+
+// The panel window's content: the handle while collapsed, the panel view
+// while expanded, under the panel's appearance host. The panel view is built
+// anew at every expansion, so its tab, open tape and new-tape row start fresh.
+class EdgeRootView final : public QWidget {
+    Q_OBJECT
+public:
+    EdgeRootView(EdgePanelController& controller, QWidget* parent = nullptr);
+
+    EdgeHandle* handle() const { return m_handle; }
+    EdgePanelView* panelView() const { return m_view; }
+    AppearanceHost& appearance() const { return *m_appearance; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showContent();
+    void placeContent();
+
+    EdgePanelController& m_controller;
+    AppearanceHost* m_appearance;
+    EdgeHandle* m_handle = nullptr;
+    EdgePanelView* m_view = nullptr;
+};
+
+} // namespace sorvel
