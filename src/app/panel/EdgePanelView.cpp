@@ -69,12 +69,12 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget(m_scroll);
-    content->setAutoFillBackground(false);
     m_list = new QVBoxLayout(content);
     m_list->setContentsMargins(0, 0, 0, 4);
     m_list->setSpacing(8);
     m_list->addStretch();
     m_scroll->setWidget(content);
+    content->setAutoFillBackground(false);  // setWidget turned it on; the panel's material shows through
     m_empty = new PanelEmptyState(listArea);
     overlay->addWidget(m_scroll, 0, 0);
     overlay->addWidget(m_empty, 0, 0, Qt::AlignCenter);
