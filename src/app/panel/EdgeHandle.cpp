@@ -44,6 +44,10 @@ void EdgeHandle::paintEvent(QPaintEvent*) {
     Shapes::fillCapsule(painter, capsuleRect(size(), m_controller.side()), capsuleColor());
 }
 
+void EdgeHandle::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+
 void EdgeHandle::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         m_controller.expand();

@@ -17,8 +17,13 @@ EdgeRootView::EdgeRootView(EdgePanelController& controller, QWidget* parent)
 }
 
 void EdgeRootView::showContent() {
-    delete m_handle;
-    delete m_view;
+    // Later, not now: a button inside the panel view may be what collapsed it.
+    for (QWidget* old : {static_cast<QWidget*>(m_handle), static_cast<QWidget*>(m_view)}) {
+        if (old) {
+            old->hide();
+            old->deleteLater();
+        }
+    }
     m_handle = nullptr;
     m_view = nullptr;
     if (m_controller.isExpanded())
