@@ -63,7 +63,9 @@ void EdgePanelController::toggle() {
         collapse();
     } else {
         expand();
-        setPinned(true);
+        // Only an open panel is pinned: without a screen there is nothing to keep open.
+        if (m_expanded)
+            setPinned(true);
     }
 }
 

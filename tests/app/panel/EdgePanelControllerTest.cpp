@@ -177,6 +177,7 @@ TEST_F(EdgePanelControllerTest, WithoutAScreenThePanelWaitsHiddenAndIsPlacedWhen
     pointer->moveTo(QPointF(0, 0));
     controller->toggle();
     EXPECT_FALSE(controller->isExpanded());
+    EXPECT_FALSE(controller->isPinned());
 
     screens->set(laptopScreen());
     EXPECT_TRUE(controller->panel()->isVisible());
@@ -219,6 +220,35 @@ TEST_F(EdgePanelControllerTest, ClickingTheStripOpensThePanel) {
     click(handle, QPoint(1, 90));
     EXPECT_TRUE(controller->isExpanded());
     EXPECT_FALSE(controller->isPinned());
+}
+
+// Where windows cannot be placed and the pointer is not seen outside them.
+class EdgePanelWithoutGlobalPointerTest : public PanelTest {
+protected:
+    EdgePanelWithoutGlobalPointerTest() { makeController(false); }
+};
+
+TEST_F(EdgePanelWithoutGlobalPointerTest, EnteringTheHandleOpensLeavingThePanelCloses) {
+    controller->start();
+    EdgePanel* panel = controller->panel();
+    QEnterEvent enter(QPointF(2, 40), QPointF(2, 40), QPointF(1432, 455));
+    QApplication::sendEvent(panel, &enter);
+    EXPECT_TRUE(controller->isExpanded());
+    EXPECT_EQ(panel->geometry(), controller->expandedFrame().toRect());  // no slide: nothing to place
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(panel, &leave);
+    EXPECT_TRUE(timer->isPending());
+    QApplication::sendEvent(panel, &enter);
+    EXPECT_FALSE(timer->isPending());
+
+    QApplication::sendEvent(panel, &leave);
+    timer->elapse();
+    EXPECT_FALSE(controller->isExpanded());
+
+    controller->toggle();
+    QApplication::sendEvent(panel, &leave);
+    EXPECT_FALSE(timer->isPending());  // pinned
 }
 
 } // namespace

@@ -71,6 +71,11 @@ class PanelTest : public ::testing::Test {
 protected:
     PanelTest() {
         TypeRegistry::shared().setTypes(ProjectType::defaults());
+        makeController(true);
+    }
+
+    // A new controller over fresh fakes, the 1440 × 900 screen attached.
+    void makeController(bool globalPointer) {
         auto pointerSource = std::make_unique<FakePointer>();
         auto screenSource = std::make_unique<FakeScreens>();
         auto timerSource = std::make_unique<FakeCollapseTimer>();
@@ -82,6 +87,7 @@ protected:
         platform.pointer = std::move(pointerSource);
         platform.screens = std::move(screenSource);
         platform.collapseTimer = std::move(timerSource);
+        platform.globalPointer = globalPointer;
         controller = std::make_unique<EdgePanelController>(store, settings, std::move(platform));
         QObject::connect(controller.get(), &EdgePanelController::linkRequested, controller.get(),
                          [this](const QString& link) { links << link; });
