@@ -204,6 +204,16 @@ TEST_F(EdgePanelControllerTest, ASlideStartedDuringAnotherEndsAtTheLastTarget) {
     EXPECT_EQ(controller->panel()->geometry(), controller->collapsedFrame().toRect());
 }
 
+TEST_F(EdgePanelControllerTest, APlacementDuringASlideIsNotUndoneByIt) {
+    controller->start();
+    controller->expand();  // sliding towards the right-hand frame
+    settings.setValue(EdgePanelController::sideKey, QStringLiteral("left"));
+    const QRect left = QRect(8, 83, 340, 760);
+    EXPECT_EQ(controller->panel()->geometry(), left);
+    spin(EdgePanelController::slideMs + 100);
+    EXPECT_EQ(controller->panel()->geometry(), left);
+}
+
 TEST_F(EdgePanelControllerTest, LinksUnpinCloseAndGoToTheApplication) {
     openByPointer();
     controller->setPinned(true);
