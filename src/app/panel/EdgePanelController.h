@@ -66,7 +66,6 @@ public:
     void setPinned(bool pinned);
     bool isEnabled() const;
     Side side() const;
-    bool hasGlobalPointer() const { return m_globalPointer; }
 
     QRectF collapsedFrame() const;
     QRectF expandedFrame() const;
@@ -85,7 +84,6 @@ public:
     ProjectStore& store() const { return m_store; }
     Settings& settings() const { return m_settings; }
     EdgePanel* panel() const { return m_panel.get(); }
-    bool isCollapsePending() const { return m_collapseTimer->isPending(); }
 
 Q_SIGNALS:
     void expandedChanged(bool expanded);

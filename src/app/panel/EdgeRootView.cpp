@@ -9,9 +9,9 @@
 namespace sorvel {
 
 EdgeRootView::EdgeRootView(EdgePanelController& controller, QWidget* parent)
-    : QWidget(parent),
-      m_controller(controller),
-      m_appearance(new AppearanceHost(this, AppearanceHost::Target::Panel, controller.settings())) {
+    : QWidget(parent), m_controller(controller) {
+    // Accent colour and panel opacity follow the appearance settings; the host lives as long as this view.
+    new AppearanceHost(this, AppearanceHost::Target::Panel, controller.settings());
     connect(&m_controller, &EdgePanelController::expandedChanged, this, &EdgeRootView::showContent);
     showContent();
 }

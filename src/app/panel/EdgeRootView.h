@@ -4,7 +4,6 @@
 
 namespace sorvel {
 
-class AppearanceHost;
 class EdgeHandle;
 class EdgePanelController;
 class EdgePanelView;
@@ -19,7 +18,6 @@ public:
 
     EdgeHandle* handle() const { return m_handle; }
     EdgePanelView* panelView() const { return m_view; }
-    AppearanceHost& appearance() const { return *m_appearance; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -29,7 +27,6 @@ private:
     void placeContent();
 
     EdgePanelController& m_controller;
-    AppearanceHost* m_appearance;
     EdgeHandle* m_handle = nullptr;
     EdgePanelView* m_view = nullptr;
 };

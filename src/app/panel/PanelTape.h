@@ -57,7 +57,6 @@ public:
     QWidget* stepper() const { return m_stepper; }
     TapeWindow* tapeWindow() const { return m_window; }
     QLabel* logLine() const { return m_logLine; }
-    bool isHovering() const { return m_hovering; }
 
 Q_SIGNALS:
     void tapped();
