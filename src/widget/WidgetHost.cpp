@@ -81,7 +81,7 @@ void WidgetHost::show(const QList<WidgetFamily>& families) {
 
 void WidgetHost::place(WidgetWindow* window) {
     window->placeAtStart(fallbackPosition(window));
-    window->show();
+    window->showOnDesktop();
 }
 
 void WidgetHost::reloadAll() {

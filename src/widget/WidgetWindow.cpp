@@ -2,7 +2,7 @@
 
 #include "core/Settings.h"
 #include "studio/Shapes.h"
-#include "widget/DesktopPlacement.h"
+#include "studio/X11WindowHints.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/WidgetLook.h"
 
@@ -73,10 +73,9 @@ void WidgetWindow::resizeEvent(QResizeEvent*) {
     setMask(QRegion(outline.toFillPolygon().toPolygon()));
 }
 
-void WidgetWindow::showEvent(QShowEvent*) {
-    // Now for the mapping that follows, and again once the window is mapped.
-    DesktopPlacement::showOnEveryWorkspace(this);
-    QTimer::singleShot(0, this, [this] { DesktopPlacement::showOnEveryWorkspace(this); });
+void WidgetWindow::showOnDesktop() {
+    X11WindowHints::keepOnEveryWorkspace(this, X11WindowHints::Layer::Below);
+    show();
 }
 
 void WidgetWindow::closeEvent(QCloseEvent*) {

@@ -33,6 +33,8 @@ public:
                                 const QList<QRect>& screens);
     // Moves to the remembered position, or to `fallback` the first time.
     void placeAtStart(const QPoint& fallback);
+    // Shows the window on every workspace, below the others.
+    void showOnDesktop();
     // Writes the position now (it is otherwise written shortly after a move).
     void rememberPosition();
 
@@ -41,7 +43,6 @@ public:
 protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
