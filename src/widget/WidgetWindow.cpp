@@ -37,7 +37,7 @@ QString WidgetWindow::positionKey(WidgetFamily family) {
 
 QPoint WidgetWindow::startPosition(const QVariant& stored, const QSize& size, const QPoint& fallback,
                                    const QList<QRect>& screens) {
-    if (!stored.canConvert<QPoint>() || stored.typeId() != QMetaType::QPoint)
+    if (stored.typeId() != QMetaType::QPoint)
         return fallback;
     const QRect frame(stored.toPoint(), size);
     const qint64 area = qint64(size.width()) * size.height();
