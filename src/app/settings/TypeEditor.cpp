@@ -4,6 +4,7 @@
 #include "app/settings/TypeList.h"
 #include "app/settings/TypeRow.h"
 #include "app/store/ProjectStore.h"
+#include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
@@ -50,6 +51,19 @@ protected:
     }
 };
 
+// The rounded surface the list's rows sit on.
+class ListPlate final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        Shapes::fillRounded(painter, rect(), 8, Studio::bg2());
+    }
+};
+
 QList<QUuid> idsOf(const QList<ProjectType>& types) {
     QList<QUuid> ids;
     for (const ProjectType& type : types)
@@ -64,12 +78,14 @@ TypeEditor::TypeEditor(ProjectStore& store, QWidget* parent) : QWidget(parent), 
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_list = new TypeList(this);
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: %1; border-radius: 8px; padding: 4px 0; }")
-                              .arg(Studio::bg2().name()));
+    auto* plate = new ListPlate(this);
+    m_list = new TypeList(plate);
+    auto* inPlate = new QVBoxLayout(plate);
+    inPlate->setContentsMargins(0, 4, 0, 4);
+    inPlate->addWidget(m_list);
     auto* inset = new QVBoxLayout;
     inset->setContentsMargins(16, 14, 16, 0);
-    inset->addWidget(m_list);
+    inset->addWidget(plate);
     column->addLayout(inset, 1);
     connect(m_list, &TypeList::moveRequested, &m_store, &ProjectStore::moveTypes);
 

@@ -40,6 +40,12 @@ TypeList::TypeList(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setItemDelegate(new RowDelegate(this));
     setSpacing(0);
+    // The rows sit on their parent's surface.
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    QPalette clear = palette();
+    clear.setColor(QPalette::Base, Qt::transparent);
+    setPalette(clear);
 }
 
 int TypeList::dropOffset(int y) const {

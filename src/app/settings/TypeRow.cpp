@@ -43,6 +43,8 @@ QLineEdit* plainTitleField(QWidget* parent) {
     palette.setColor(QPalette::PlaceholderText, Studio::text3());
     field->setPalette(palette);
     field->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // A style sheet of the window would otherwise give the field a plate.
+    field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
     return field;
 }
 
