@@ -8,7 +8,7 @@
 #include "app/shell/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
 #include "app/shell/TrayMenu.h"
-#include "app/shell/UpdateChecker.h"
+#include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 
 #include <QApplication>
