@@ -5,7 +5,7 @@
 #include "app/shell/EdgePanelController.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitSignalWatcher.h"
-#include "app/shell/SettingsWindow.h"
+#include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
 #include "app/shell/TrayMenu.h"
 #include "app/settings/UpdateChecker.h"
