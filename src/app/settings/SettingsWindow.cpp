@@ -47,12 +47,13 @@ SettingsWindow::SettingsWindow(ProjectStore& store, Settings& settings, UpdateCh
 }
 
 void SettingsWindow::bringToFront() {
+    show();
     if (!m_placed) {
+        // Centred the first time; afterwards it stays where the user left it.
         m_placed = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
+        if (const QScreen* screen = this->screen())
             move(screen->availableGeometry().center() - rect().center());
     }
-    show();
     if (isMinimized())
         showNormal();
     raise();
