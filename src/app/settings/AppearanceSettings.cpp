@@ -1,8 +1,8 @@
 #include "app/settings/AppearanceSettings.h"
 
+#include "app/selection/PlainButton.h"
 #include "app/settings/AccentSwatch.h"
 #include "app/settings/ColorWell.h"
-#include "app/settings/LinkButton.h"
 #include "app/settings/OpacitySlider.h"
 #include "app/settings/SettingsForm.h"
 #include "app/sheets/SheetSection.h"
@@ -57,10 +57,10 @@ AppearanceSettings::AppearanceSettings(Settings& settings, QWidget* parent) : QW
     colours->addRow(QStringLiteral("强调色"), row(accentParts, 6));
 
     m_handleWell = new ColorWell(false);
-    m_handleRevert = new LinkButton(QStringLiteral("还原"), 12);
+    m_handleRevert = new PlainButton(QStringLiteral("还原"), Studio::font(12), QColor());
     colours->addRow(QStringLiteral("侧边面板把手"), row({m_handleRevert, m_handleWell}, 8));
     m_tintWell = new ColorWell(true);
-    m_tintRevert = new LinkButton(QStringLiteral("还原"), 12);
+    m_tintRevert = new PlainButton(QStringLiteral("还原"), Studio::font(12), QColor());
     colours->addRow(QStringLiteral("侧边面板底色"), row({m_tintRevert, m_tintWell}, 8));
 
     auto* opacity = new SheetSection;

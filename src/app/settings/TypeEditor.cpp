@@ -1,10 +1,10 @@
 #include "app/settings/TypeEditor.h"
 
-#include "app/settings/LinkButton.h"
+#include "app/selection/PlainButton.h"
 #include "app/settings/TypeList.h"
 #include "app/settings/TypeRow.h"
+#include "app/sheets/SheetPlate.h"
 #include "app/store/ProjectStore.h"
-#include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
@@ -51,19 +51,6 @@ protected:
     }
 };
 
-// The rounded surface the list's rows sit on.
-class ListPlate final : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        Shapes::fillRounded(painter, rect(), 8, Studio::bg2());
-    }
-};
-
 QList<QUuid> idsOf(const QList<ProjectType>& types) {
     QList<QUuid> ids;
     for (const ProjectType& type : types)
@@ -78,7 +65,7 @@ TypeEditor::TypeEditor(ProjectStore& store, QWidget* parent) : QWidget(parent), 
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    auto* plate = new ListPlate(this);
+    auto* plate = new SheetPlate(this);
     m_list = new TypeList(plate);
     auto* inPlate = new QVBoxLayout(plate);
     inPlate->setContentsMargins(0, 4, 0, 4);
@@ -95,7 +82,7 @@ TypeEditor::TypeEditor(ProjectStore& store, QWidget* parent) : QWidget(parent), 
                                   Studio::font(11), Studio::text2(), this);
     m_footer->setWordWrap(true);
     footer->addWidget(m_footer, 1);
-    m_reset = new LinkButton(QStringLiteral("恢复默认"), 11, this);
+    m_reset = new PlainButton(QStringLiteral("恢复默认"), Studio::font(11), QColor(), this);
     connect(m_reset, &QAbstractButton::clicked, &m_store, &ProjectStore::resetTypes);
     footer->addWidget(m_reset);
     column->addLayout(footer);
