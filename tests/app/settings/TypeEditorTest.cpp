@@ -6,6 +6,7 @@
 #include "app/settings/TypeList.h"
 #include "app/settings/TypeRow.h"
 #include "core/Clock.h"
+#include "studio/Symbols.h"
 #include "support/Waiting.h"
 
 #include <QAbstractButton>
@@ -245,6 +246,18 @@ TEST_F(TypeEditorTest, ChoosingASymbolStoresItAndClosesThePicker) {
     EXPECT_EQ(store.registry().type(ProjectType::sfxID).symbol, QStringLiteral("tag"));
     settle();
     EXPECT_TRUE(!picker || !picker->isVisible());
+}
+
+TEST_F(TypeEditorTest, AHostileSymbolNameIsKeptAndDrawnAsTheFallback) {
+    store.updateType(ProjectType::sfxID, [](ProjectType& t) { t.symbol = QStringLiteral("../x"); });
+    TypeRow* row = editor->row(ProjectType::sfxID);
+    EXPECT_EQ(row->type().symbol, QStringLiteral("../x"));
+    EXPECT_FALSE(Symbols::isKnown(row->type().symbol));
+    EXPECT_FALSE(row->grab().isNull());
+    SymbolPicker* picker = row->openSymbolPicker();
+    for (const SymbolCell* cell : picker->cells())
+        EXPECT_FALSE(cell->isSelected());
+    picker->close();
 }
 
 TEST(SymbolPickerTest, TheGridHighlightsExactlyTheSelectedNameCaseSensitively) {

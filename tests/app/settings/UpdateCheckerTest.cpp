@@ -232,6 +232,20 @@ TEST_F(UpdateCheckerTest, ServerErrorsAndBadManifestsFailWithoutMovingTheLastChe
     EXPECT_EQ(prompter->told.size(), answers.size()) << "an automatic failure is silent";
 }
 
+TEST_F(UpdateCheckerTest, AFailureAfterASuccessLeavesTheLastCheckAlone) {
+    server.answer(200, manifest(UpdateChecker::currentVersion()));
+    checkAndWait(false);
+    const QString succeeded = settings.string(UpdateChecker::lastCheckKey);
+    ASSERT_FALSE(succeeded.isEmpty());
+    now = now.addSecs(7200);
+    server.answer(500, {});
+    checkAndWait(false);
+    EXPECT_EQ(settings.string(UpdateChecker::lastCheckKey), succeeded);
+    server.answer(200, manifest(QStringLiteral("0.1")));
+    checkAndWait(false);
+    EXPECT_EQ(QDateTime::fromString(settings.string(UpdateChecker::lastCheckKey), Qt::ISODateWithMs), now);
+}
+
 TEST_F(UpdateCheckerTest, EmptyNotesLeaveOutTheNotesBlock) {
     server.answer(200, manifest(newer(), QStringLiteral("[]")));
     checkAndWait(true);
