@@ -6,6 +6,7 @@
 #include "support/Waiting.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 namespace sorvel::test {
@@ -25,7 +26,7 @@ protected:
         Settings::shared().setValue(UpdateChecker::feedURLKey, QUrl::fromLocalFile(path).toString());
         UpdateChecker::shared().check(false);
         ASSERT_TRUE(waitUntil([] { return UpdateChecker::shared().state() != UpdateChecker::State::Checking; }, 5000));
-        spin(5);
+        QCoreApplication::processEvents();  // the menu is rebuilt on the next turn
     }
     QString firstItem() const { return tray.menu()->actions().first()->text(); }
 

@@ -35,7 +35,11 @@ protected:
             found << row->type().title;
         return found;
     }
-    void settle() { spin(5); }
+    // Runs what was deferred to the next turn (twice: a deferred step may defer another).
+    static void settle() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
     void hover(TypeRow* row) {
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
         QApplication::sendEvent(row, &enter);
