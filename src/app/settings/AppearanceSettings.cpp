@@ -1,5 +1,7 @@
 #include "app/settings/AppearanceSettings.h"
 
+#include "app/panel/EdgeHandle.h"
+#include "app/panel/EdgePanelView.h"
 #include "app/selection/PlainButton.h"
 #include "app/settings/AccentSwatch.h"
 #include "app/settings/ColorWell.h"
@@ -88,17 +90,17 @@ AppearanceSettings::AppearanceSettings(Settings& settings, QWidget* parent) : QW
     connect(m_accentWell, &ColorWell::colorPicked, this,
             [this](const QColor& color) { m_settings.setValue(AppearanceHost::accentKey, Studio::hexString(color)); });
     connect(m_handleWell, &ColorWell::colorPicked, this,
-            [this](const QColor& color) { m_settings.setValue(handleColorKey, Studio::hexString(color)); });
+            [this](const QColor& color) { m_settings.setValue(EdgeHandle::colorKey, Studio::hexString(color)); });
     connect(m_tintWell, &ColorWell::colorPicked, this,
-            [this](const QColor& color) { m_settings.setValue(panelTintKey, Studio::hexString(color)); });
-    connect(m_handleRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(handleColorKey, QString()); });
-    connect(m_tintRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(panelTintKey, QString()); });
+            [this](const QColor& color) { m_settings.setValue(EdgePanelView::tintKey, Studio::hexString(color)); });
+    connect(m_handleRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(EdgeHandle::colorKey, QString()); });
+    connect(m_tintRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(EdgePanelView::tintKey, QString()); });
     connect(m_mainOpacity, &OpacitySlider::moved, this,
             [this](double value) { m_settings.setValue(AppearanceHost::mainOpacityKey, value); });
     connect(m_panelOpacity, &OpacitySlider::moved, this,
             [this](double value) { m_settings.setValue(AppearanceHost::panelOpacityKey, value); });
     connect(m_material, &QComboBox::activated, this, [this](int index) {
-        m_settings.setValue(panelMaterialKey, storedText(allPanelMaterials().at(index)));
+        m_settings.setValue(EdgePanelView::materialKey, storedText(allPanelMaterials().at(index)));
     });
     connect(m_restore, &QAbstractButton::clicked, this, &AppearanceSettings::restoreDefaults);
     connect(&m_settings, &Settings::changed, this, &AppearanceSettings::refresh);
@@ -109,9 +111,9 @@ void AppearanceSettings::restoreDefaults() {
     m_settings.setValue(AppearanceHost::accentKey, QString());
     m_settings.setValue(AppearanceHost::mainOpacityKey, 1.0);
     m_settings.setValue(AppearanceHost::panelOpacityKey, 1.0);
-    m_settings.setValue(panelTintKey, QString());
-    m_settings.setValue(handleColorKey, QString());
-    m_settings.setValue(panelMaterialKey, storedText(PanelMaterial::Popover));
+    m_settings.setValue(EdgePanelView::tintKey, QString());
+    m_settings.setValue(EdgeHandle::colorKey, QString());
+    m_settings.setValue(EdgePanelView::materialKey, storedText(PanelMaterial::Popover));
 }
 
 void AppearanceSettings::refresh() {
@@ -121,17 +123,17 @@ void AppearanceSettings::refresh() {
     const QColor accent = AppearanceHost::accentColor(m_settings);
     m_accentWell->setColor(accent);
 
-    const QString handleHex = m_settings.string(handleColorKey);
+    const QString handleHex = m_settings.string(EdgeHandle::colorKey);
     m_handleWell->setColor(Studio::color(handleHex, accent));
     m_handleRevert->setVisible(!handleHex.isEmpty());
-    const QString tintHex = m_settings.string(panelTintKey);
+    const QString tintHex = m_settings.string(EdgePanelView::tintKey);
     m_tintWell->setColor(Studio::color(tintHex, Studio::faded(accent, 0.15)));
     m_tintRevert->setVisible(!tintHex.isEmpty());
 
     m_mainOpacity->setValue(AppearanceHost::opacityFor(m_settings, AppearanceHost::Target::Main));
     m_panelOpacity->setValue(AppearanceHost::opacityFor(m_settings, AppearanceHost::Target::Panel));
     const std::optional<PanelMaterial> material =
-        panelMaterialFromText(m_settings.string(panelMaterialKey, storedText(PanelMaterial::Popover)));
+        panelMaterialFromText(m_settings.string(EdgePanelView::materialKey, storedText(PanelMaterial::Popover)));
     SettingsForm::quietly(m_material, [&material](QComboBox* picker) {
         picker->setCurrentIndex(material ? int(allPanelMaterials().indexOf(*material)) : -1);
     });

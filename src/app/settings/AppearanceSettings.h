@@ -22,9 +22,6 @@ class Settings;
 class AppearanceSettings final : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString panelTintKey = QStringLiteral("appearance.panelTint");
-    static inline const QString handleColorKey = QStringLiteral("appearance.handleColor");
-    static inline const QString panelMaterialKey = QStringLiteral("appearance.panelMaterial");
     static const QStringList& presets();
 
     explicit AppearanceSettings(Settings& settings, QWidget* parent = nullptr);

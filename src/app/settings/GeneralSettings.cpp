@@ -1,5 +1,6 @@
 #include "app/settings/GeneralSettings.h"
 
+#include "app/panel/EdgePanelController.h"
 #include "app/settings/ElidedLabel.h"
 #include "app/settings/SettingsForm.h"
 #include "app/settings/UpdateChecker.h"
@@ -87,9 +88,9 @@ GeneralSettings::GeneralSettings(Settings& settings, UpdateChecker& updates, Des
     column->addWidget(SettingsForm::page({panel, archive, data, updatesSection}, this));
 
     connect(m_panelToggle, &QAbstractButton::toggled, this,
-            [this](bool on) { m_settings.setValue(panelEnabledKey, on); });
+            [this](bool on) { m_settings.setValue(EdgePanelController::enabledKey, on); });
     connect(m_sidePicker, &QComboBox::activated, this,
-            [this](int index) { m_settings.setValue(panelSideKey, sideValues.value(index)); });
+            [this](int index) { m_settings.setValue(EdgePanelController::sideKey, sideValues.value(index)); });
     connect(m_choose, &QAbstractButton::clicked, this, &GeneralSettings::chooseArchiveFolder);
     connect(m_reveal, &QAbstractButton::clicked, this, &GeneralSettings::revealDataFolder);
     connect(m_autoCheckToggle, &QAbstractButton::toggled, this,
@@ -128,10 +129,10 @@ QString GeneralSettings::updateStatus(const UpdateChecker& updates) {
 
 void GeneralSettings::refresh() {
     SettingsForm::quietly(m_panelToggle, [this](SwitchToggle* toggle) {
-        toggle->setChecked(m_settings.boolean(panelEnabledKey, true));
+        toggle->setChecked(m_settings.boolean(EdgePanelController::enabledKey, true));
     });
     SettingsForm::quietly(m_sidePicker, [this](QComboBox* picker) {
-        picker->setCurrentIndex(int(sideValues.indexOf(m_settings.string(panelSideKey, QStringLiteral("right")))));
+        picker->setCurrentIndex(int(sideValues.indexOf(m_settings.string(EdgePanelController::sideKey, QStringLiteral("right")))));
     });
     const QString archive = m_settings.string(QString::fromLatin1(ArchiveSettings::directoryKey));
     m_archiveLabel->setText(archive.isEmpty() ? QStringLiteral("未设置") : archive);

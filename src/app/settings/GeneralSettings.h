@@ -24,9 +24,6 @@ class UpdateChecker;
 class GeneralSettings final : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString panelEnabledKey = QStringLiteral("edgePanelEnabled");
-    static inline const QString panelSideKey = QStringLiteral("edgePanelSide");
-
     // What the tab asks of the desktop; replaced in tests so no dialog opens.
     struct Desktop {
         std::function<std::optional<QString>(QWidget* parent)> chooseFolder;
