@@ -48,7 +48,7 @@ void expectSameDecoding(const QByteArray& bytes) {
     const std::string shown = bytes.left(300).toStdString();
     ASSERT_EQ(decoded.has_value(), reference.has_value()) << shown << "\n" << error.toStdString() << " | "
                                                           << referenceError.toStdString();
-    EXPECT_EQ(error, referenceError) << shown;
+    EXPECT_EQ(error.toStdString(), referenceError.toStdString()) << shown;
     if (decoded) {
         EXPECT_TRUE(*decoded == *reference) << shown;
         EXPECT_TRUE(sameBytes(RecordCoding::encodeLibrary(*decoded), Reference::encodeLibrary(*reference))) << shown;
