@@ -384,26 +384,26 @@ bool toTruth(const Value& value) {
     return value.truth();
 }
 
-template <typename Value>
-QUuid toID(const Value& value) {
+// An identifier or a date: text of a fixed form, read from its UTF-8 bytes.
+template <auto parse, typename Value>
+auto toParsed(const Value& value, const char* notOfTheForm) {
     if (!value.isString())
         fail(QStringLiteral("expected a string"));
     const auto bytes = value.utf8();
-    const std::optional<QUuid> id = idFromBytes(std::string_view(bytes.data(), size_t(bytes.size())));
-    if (!id)
-        fail(QStringLiteral("\"%1\" is not an identifier").arg(value.text()));
-    return *id;
+    const auto parsed = parse(std::string_view(bytes.data(), size_t(bytes.size())));
+    if (!parsed)
+        fail(QStringLiteral("\"%1\" %2").arg(value.text(), QLatin1StringView(notOfTheForm)));
+    return *parsed;
+}
+
+template <typename Value>
+QUuid toID(const Value& value) {
+    return toParsed<&idFromBytes>(value, "is not an identifier");
 }
 
 template <typename Value>
 QDateTime toDate(const Value& value) {
-    if (!value.isString())
-        fail(QStringLiteral("expected a string"));
-    const auto bytes = value.utf8();
-    const std::optional<QDateTime> date = dateFromBytes(std::string_view(bytes.data(), size_t(bytes.size())));
-    if (!date)
-        fail(QStringLiteral("\"%1\" is not an internet date-time").arg(value.text()));
-    return *date;
+    return toParsed<&dateFromBytes>(value, "is not an internet date-time");
 }
 
 template <auto fromText, typename Value>

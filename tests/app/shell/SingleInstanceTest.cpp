@@ -43,6 +43,14 @@ protected:
         return later.get();
     }
 
+    // A later start hands `link` over, and the first instance (which records
+    // what it receives in `received`) takes it.
+    void expectNextStartReaches(const QStringList& received, const QString& link) {
+        EXPECT_EQ(claimFromAnotherStart(link), SingleInstance::Claim::HandedOver);
+        spinUntil([&] { return !received.isEmpty(); });
+        EXPECT_EQ(received, QStringList{link});
+    }
+
     // Runs the event loop until `done` holds or some seconds have passed.
     template <typename Condition>
     static void spinUntil(Condition done) {
@@ -105,9 +113,7 @@ TEST_F(SingleInstanceTest, AStaleSocketFileIsReplaced) {
     QStringList received;
     QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
     ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
-    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://main")), SingleInstance::Claim::HandedOver);
-    spinUntil([&] { return !received.isEmpty(); });
-    EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://main")});
+    expectNextStartReaches(received, QStringLiteral("sorvel://main"));
 }
 
 TEST_F(SingleInstanceTest, APeerAnnouncingAHugeMessageIsDropped) {
@@ -202,15 +208,12 @@ TEST_F(SingleInstanceTest, ABurstBeyondTheDescriptorLimitLeavesOneInstanceThatSt
         ASSERT_TRUE(limit.isLowered());
         const pid_t burst = connectionBurst(socketPath(), 64, 1500);
         ASSERT_GT(burst, 0);
-        int status = 0;
-        spinUntil([&] { return ::waitpid(burst, &status, WNOHANG) == burst; });
+        spinUntil([&] { return ::waitpid(burst, nullptr, WNOHANG) == burst; });
         // The peers of the burst are gone; the server takes up listening again.
         spinUntil([&] { return first.isListening() && QFileInfo::exists(socketPath()); });
     }
     EXPECT_TRUE(first.isListening());
-    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://main")), SingleInstance::Claim::HandedOver);
-    spinUntil([&] { return !received.isEmpty(); });
-    EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://main")});
+    expectNextStartReaches(received, QStringLiteral("sorvel://main"));
 }
 
 TEST_F(SingleInstanceTest, ManySilentPeersNeverStopTheServer) {
@@ -220,12 +223,9 @@ TEST_F(SingleInstanceTest, ManySilentPeersNeverStopTheServer) {
     ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
     const pid_t burst = connectionBurst(socketPath(), 200, 800);
     ASSERT_GT(burst, 0);
-    int status = 0;
-    spinUntil([&] { return ::waitpid(burst, &status, WNOHANG) == burst; });
+    spinUntil([&] { return ::waitpid(burst, nullptr, WNOHANG) == burst; });
     EXPECT_TRUE(first.isListening());
-    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://new")), SingleInstance::Claim::HandedOver);
-    spinUntil([&] { return !received.isEmpty(); });
-    EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://new")});
+    expectNextStartReaches(received, QStringLiteral("sorvel://new"));
 }
 
 // The instance's lock, not its socket, tells whether it lives.
