@@ -215,7 +215,7 @@ std::optional<qint64> wholeFromDouble(double value) {
 
 class QtValue {
 public:
-    QtValue(QJsonValue value) : m_value(std::move(value)) {}  // NOLINT: a view of the value
+    explicit QtValue(QJsonValue value) : m_value(std::move(value)) {}
 
     bool isMissing() const { return m_value.isUndefined() || m_value.isNull(); }
     bool isString() const { return m_value.isString(); }
@@ -240,7 +240,7 @@ public:
     class Object {
     public:
         explicit Object(QJsonObject object) : m_object(std::move(object)) {}
-        QtValue member(const char* key) const { return m_object.value(QLatin1StringView(key)); }
+        QtValue member(const char* key) const { return QtValue(m_object.value(QLatin1StringView(key))); }
 
     private:
         QJsonObject m_object;
@@ -653,7 +653,7 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString*
     try {
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
-        return libraryOf(QtValue(document.object()));
+        return libraryOf(QtValue(QJsonValue(document.object())));
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();

@@ -70,6 +70,10 @@ SingleInstance::SingleInstance(QString socketPath, QObject* parent)
     : QObject(parent), m_socketPath(std::move(socketPath)) {}
 
 SingleInstance::~SingleInstance() {
+    // The socket goes before the lock, so a start that takes the lock never
+    // finds this instance's socket still answering.
+    if (m_server)
+        m_server->close();
     if (m_instanceLock >= 0)
         ::close(m_instanceLock);  // releases the lock
 }
