@@ -75,8 +75,12 @@ bool copyContents(int from, int to) {
 
 bool isMissingOrRegular(const QString& path, const QString& what) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return true;
+        Log::info(QStringLiteral("Sorvel skips %1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
     if (S_ISREG(info.st_mode))
         return true;
     Log::info(QStringLiteral("Sorvel skips %1 %2: it is %3").arg(what, path, kindName(info.st_mode)));

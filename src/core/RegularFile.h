@@ -10,8 +10,8 @@ namespace sorvel::RegularFile {
 // is not ours.
 
 // True when nothing is at `path` (a dangling link counts as nothing) or the
-// path leads to a regular file. Anything else (FIFO, device, socket, folder)
-// is logged once per call, naming `what`, and gives false. Never opens it.
+// path leads to a regular file. Anything else (FIFO, device, socket, folder,
+// a loop of links) is logged, naming `what`, and gives false. Never opens it.
 bool isMissingOrRegular(const QString& path, const QString& what);
 
 // Copies the regular file `source` to `target`, which must not exist yet (a
