@@ -21,17 +21,17 @@ WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, 
     : QObject(parent), m_openLink(openLink ? std::move(openLink) : [](const QUrl& link) {
           QDesktopServices::openUrl(link);
       }),
-      m_mode(mode), m_settings(settings) {
+      m_settings(settings) {
     m_expiry.setSingleShot(true);
     // A coarse timer may fire a little early; the timeline holds until its moment.
     m_expiry.setTimerType(Qt::PreciseTimer);
     connect(&m_expiry, &QTimer::timeout, this, &WidgetHost::reloadAll);
     for (const WidgetFamily family : families)
-        addWindow(family);
+        addWindow(family, mode);
 }
 
-WidgetWindow* WidgetHost::addWindow(WidgetFamily family) {
-    auto* window = new WidgetWindow(family, m_mode, m_settings);
+WidgetWindow* WidgetHost::addWindow(WidgetFamily family, RenderingMode mode) {
+    auto* window = new WidgetWindow(family, mode, m_settings);
     m_windows.append(window);
     connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
     connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
@@ -66,14 +66,14 @@ void WidgetHost::start() {
         place(window);
 }
 
-void WidgetHost::show(const QList<WidgetFamily>& families) {
+void WidgetHost::show(const QList<WidgetFamily>& families, RenderingMode mode) {
     for (const WidgetFamily family : families) {
         const QList<WidgetWindow*> open = windows();
         const bool shown = std::any_of(open.begin(), open.end(),
                                        [family](const WidgetWindow* window) { return window->family() == family; });
         if (shown)
             continue;
-        WidgetWindow* window = addWindow(family);
+        WidgetWindow* window = addWindow(family, mode);
         window->view()->setEntry(m_timeline.entry);
         place(window);
     }

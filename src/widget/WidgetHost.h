@@ -32,8 +32,9 @@ public:
 
     // Reads the first timeline and shows the windows where they were left.
     void start();
-    // Shows the sizes that are not shown yet (a later start asked for them).
-    void show(const QList<WidgetFamily>& families);
+    // Shows the sizes that are not shown yet, in `mode` (a later start asked
+    // for them); a size already shown stays as it is.
+    void show(const QList<WidgetFamily>& families, RenderingMode mode);
     // Reads a new timeline and redraws every window.
     void reloadAll();
     // Performs a button's intent on the data file, then redraws from the file.
@@ -50,12 +51,11 @@ Q_SIGNALS:
     void allClosed();
 
 private:
-    WidgetWindow* addWindow(WidgetFamily family);
+    WidgetWindow* addWindow(WidgetFamily family, RenderingMode mode);
     void place(WidgetWindow* window);
     QPoint fallbackPosition(const WidgetWindow* window) const;
 
     LinkOpener m_openLink;
-    RenderingMode m_mode;
     Settings& m_settings;
     QList<QPointer<WidgetWindow>> m_windows;
     Timeline m_timeline;

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     sorvel::TimelineListener listener;
     if (listener.listen() == sorvel::TimelineListener::Start::AlreadyRunning) {
         // One program draws every widget: the running one shows these sizes too.
-        if (sorvel::TimelineListener::handOver(options.families))
+        if (sorvel::TimelineListener::handOver(options.families, options.mode))
             return 0;
         sorvel::Log::info(QStringLiteral("Sorvel widget is running but did not answer; this start ends"));
         return 1;

@@ -165,14 +165,16 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();
 
-    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}));
+    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}, RenderingMode::Accented));
     ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 5000));
     WidgetWindow* large = host.windows().last();
     EXPECT_EQ(large->family(), WidgetFamily::Large);
     EXPECT_TRUE(large->isVisible());
     ASSERT_EQ(large->view()->entry().projects.size(), 1);  // drawn from the current timeline at once
+    EXPECT_EQ(large->view()->mode(), RenderingMode::Accented);  // in the look that start asked for
     spin(100);
     EXPECT_EQ(host.windows().size(), 2);  // the medium one was open already
+    EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::FullColor);
 }
 
 TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
@@ -183,6 +185,8 @@ TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
                      [&requests](const QList<WidgetFamily>& families) { requests.append(families); });
     EXPECT_EQ(TimelineListener::showMessage({WidgetFamily::Small, WidgetFamily::Large}),
               QByteArray("show-families small,large\n"));
+    EXPECT_EQ(TimelineListener::showMessage({WidgetFamily::Medium}, RenderingMode::Accented),
+              QByteArray("show-families medium accented\n"));
     QLocalSocket other;
     other.connectToServer(WidgetChannel::socketPath());
     ASSERT_TRUE(other.waitForConnected(2000));
