@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Sorvel 桌面小组件：进行中的磁带与一键下一步"));
+    parser.setApplicationDescription(QStringLiteral("音频项目：查看进行中的配乐与音效项目，直接勾选条目。"));
     parser.addHelpOption();
     parser.addVersionOption();
     sorvel::WidgetOptions::describe(parser);
