@@ -1,6 +1,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/AppRouter.h"
 #include "app/shell/PlatformChoice.h"
+#include "app/shell/QtTranslation.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
 #include "core/Log.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     // style that follows a palette completely.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(sorvel::Studio::palette(sorvel::Studio::tape()));
+    sorvel::QtTranslation::install(app);
 
     const QString link = startLink(app);
 
