@@ -311,6 +311,9 @@ void CassetteCard::paint(QPainter& painter, const QRectF& rect, const AudioProje
     const qreal scale = std::sqrt(std::abs(painter.worldTransform().determinant()));
     if (std::isfinite(scale) && scale > 0)
         ratio *= scale;
+    // A painter treats a pixel ratio below 1 as 1: a smaller layer would cut the
+    // card's trailing part off (the fan of a multi-selection draws cards scaled down).
+    ratio = std::max<qreal>(1, ratio);
     const QSize pixels(qMin(8192, int(std::ceil(card.width() * ratio))), qMin(8192, int(std::ceil(card.height() * ratio))));
     QImage layer(pixels, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(ratio);

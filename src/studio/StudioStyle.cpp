@@ -23,6 +23,18 @@ void StudioStyle::install() {
     QToolTip::setPalette(palette);
 }
 
+void StudioStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const {
+    if (element == PE_PanelTipLabel) {
+        // The common style frames tooltips in their text colour: a bright box on a dark tip.
+        painter->fillRect(option->rect, option->palette.toolTipBase());
+        painter->setPen(Studio::line());
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+}
+
 void StudioStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                               const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);

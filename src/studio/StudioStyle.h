@@ -5,8 +5,8 @@
 namespace sorvel {
 
 // The program's widget style: Fusion, which follows a palette completely,
-// with the few things Fusion draws too faintly on the dark studio colours
-// (separators of menus) drawn visibly.
+// with the few things Fusion draws to suit light colours done the studio's
+// way: visible separators in menus, tooltips framed like the other panels.
 class StudioStyle final : public QProxyStyle {
     Q_OBJECT
 public:
@@ -17,6 +17,8 @@ public:
     // their own, taken from the desktop's theme).
     static void install();
 
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
 };

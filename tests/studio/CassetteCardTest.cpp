@@ -136,6 +136,23 @@ TEST_F(CassetteCardPicture, ArchivedCardIsDimmedAsAWholeAndStaysOpaque) {
     EXPECT_TRUE(test::sameColor(hoveredFaded, QColor(0x34, 0x34, 0x3A), 2)) << test::describe(hoveredFaded).toStdString();
 }
 
+TEST_F(CassetteCardPicture, AnArchivedCardDrawnScaledDownIsWhole) {
+    AudioProject project = makeProject();
+    project.archivedAt = daysFromToday(-1);
+    const int height = int(std::ceil(CassetteCard::naturalHeight()));
+    constexpr qreal scale = 0.85;  // as the multi-selection fans its cards
+    const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
+        painter.scale(scale, scale);
+        CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+    }, Qt::magenta);
+    // Across the name row: the label paper ends 10 before the card's right edge,
+    // then comes the face, then the page.
+    const int y = int(40 * scale);
+    EXPECT_GT(image.pixelColor(int(250 * scale), y).lightness(), 90);
+    EXPECT_LT(image.pixelColor(int(275 * scale), y).lightness(), 70);
+    EXPECT_EQ(image.pixelColor(int(std::ceil(280 * scale)) + 1, y), QColor(Qt::magenta));
+}
+
 TEST_F(CassetteCardPicture, ScrewsAreWholeWhereTheCornersCurveAway) {
     const AudioProject project = makeProject();
     const int height = int(std::ceil(CassetteCard::naturalHeight()));
