@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev
   libgtest-dev googletest
-  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
+  fonts-noto-cjk qt6-translations-l10n
   xvfb xauth libxcb-cursor0 qt6-qpa-plugins
   desktop-file-utils xdg-utils
 )
