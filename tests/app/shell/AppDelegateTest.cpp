@@ -3,7 +3,6 @@
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"
 #include "app/shell/AppDelegate.h"
-#include "core/RecordCoding.h"
 #include "support/Waiting.h"
 
 #include "core/Storage.h"
@@ -99,12 +98,7 @@ TEST_F(AppDelegateTest, ASheetLinkRestoresAMinimizedWindowBeforeTheSheetOpens) {
     const AudioProject ready = add(QStringLiteral("Ready"), ProjectStatus::Done);
     MainWindow& window = delegate.mainWindow();
     delegate.launch(QString());
-    const QStringList links = {
-        QStringLiteral("sorvel://new"),
-        QStringLiteral("sorvel://archive/") + RecordCoding::idText(ready.id),
-        QStringLiteral("sorvel://archive-done"),
-    };
-    for (const QString& link : links) {
+    for (const QString& link : sheetLinks(ready)) {
         SCOPED_TRACE(link.toStdString());
         window.showMinimized();
         ASSERT_TRUE(window.isMinimized());

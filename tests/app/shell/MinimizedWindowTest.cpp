@@ -3,7 +3,6 @@
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"
 #include "app/shell/AppDelegate.h"
-#include "core/RecordCoding.h"
 #include "support/Waiting.h"
 
 #include <QDialog>
@@ -55,12 +54,7 @@ TEST_F(MinimizedWindowX11, EveryLinkRestoresTheWindowInsideTheServer) {
     delegate.launch(QString());
     ASSERT_TRUE(waitUntil([&] { return onScreen(window); }, 10000));
 
-    const QStringList sheetLinks = {
-        QStringLiteral("sorvel://new"),
-        QStringLiteral("sorvel://archive/") + RecordCoding::idText(ready.id),
-        QStringLiteral("sorvel://archive-done"),
-    };
-    for (const QString& link : sheetLinks) {
+    for (const QString& link : sheetLinks(ready)) {
         SCOPED_TRACE(link.toStdString());
         ASSERT_TRUE(minimize(window));
         delegate.openLink(link);
