@@ -6,7 +6,8 @@
 
 namespace sorvel {
 
-// A button drawn as its text alone, without plate or frame.
+// A button drawn as its text alone, without plate or frame. Without a valid
+// colour the text takes the window's accent tint.
 class PlainButton final : public QPushButton {
     Q_OBJECT
 public:

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QString>
+
+namespace sorvel {
+
+// The project folder as a link: a folder symbol and the folder's name in the
+// window's accent tint, on one line (cut with an ellipsis when long); its
+// tooltip is the full path.
+class FolderLink final : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr int widestName = 300;
+
+    explicit FolderLink(QWidget* parent = nullptr);
+
+    // The last component of a folder path; a trailing "/" does not count, and
+    // a path without a name (the root) is shown whole.
+    static QString folderName(const QString& path);
+
+    void setPath(const QString& path);
+    QString path() const { return m_path; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_path;
+};
+
+} // namespace sorvel

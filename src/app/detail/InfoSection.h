@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QUuid>
+#include <QWidget>
+
+namespace sorvel {
+
+class DateChip;
+class FolderLink;
+class ProjectStore;
+class StudioButton;
+
+// The project's deadline (set or cleared with a date chip) and its project
+// folder on disk (shown, revealed in the file manager, chosen or changed).
+class InfoSection final : public QWidget {
+    Q_OBJECT
+public:
+    InfoSection(const QUuid& projectID, ProjectStore& store, QWidget* parent = nullptr);
+
+    void refresh(const AudioProject& project);
+
+    void setDeadline(const std::optional<QDateTime>& deadline);
+
+    DateChip* deadlineChip() const { return m_deadline; }
+    FolderLink* folderLink() const { return m_folderLink; }
+    StudioButton* folderButton() const { return m_folderButton; }
+
+private:
+    QUuid m_projectID;
+    ProjectStore& m_store;
+    DateChip* m_deadline;
+    FolderLink* m_folderLink;
+    StudioButton* m_folderButton;
+};
+
+} // namespace sorvel
