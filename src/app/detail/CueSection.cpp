@@ -31,6 +31,8 @@ CueSection::CueSection(const QUuid& projectID, ProjectStore& store, QWidget* par
     m_title = new SectionTitle(QStringLiteral("Cue"), QStringLiteral("CUES"), std::nullopt, this);
     auto* plate = new TablePlate(this);
     m_table = new CueTable(store, projectID, true, plate);
+    // The pane scrolls as a whole: the table always takes the height it asks for.
+    m_table->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     auto* plateLayout = new QVBoxLayout(plate);
     plateLayout->setContentsMargins(0, 0, 0, 0);
     plateLayout->addWidget(m_table);

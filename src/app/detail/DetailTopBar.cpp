@@ -26,7 +26,11 @@ DetailTopBar::DetailTopBar(const QUuid& projectID, ProjectStore& store, AppRoute
     m_close = new DetailIconButton(QStringLiteral("xmark"), QStringLiteral("关闭"), this);
 
     ProjectStore* storePtr = &store;
-    connect(m_focus, &QAbstractButton::clicked, this, [storePtr, projectID] { storePtr->setFocus(projectID); });
+    connect(m_focus, &QAbstractButton::clicked, this, [storePtr, projectID] {
+        // For an id that names no project the store would clear every other project's mark.
+        if (storePtr->project(projectID))
+            storePtr->setFocus(projectID);
+    });
     connect(m_folder, &QAbstractButton::clicked, this, [storePtr, projectID] { storePtr->revealFolder(projectID); });
     connect(m_expand, &QAbstractButton::clicked, this,
             [this] { m_router.setDetailExpanded(!m_router.detailExpanded()); });

@@ -1,13 +1,12 @@
 #include "app/detail/FolderLink.h"
 
+#include "app/sheets/FolderDialog.h"
 #include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QPainter>
 
 #include <cmath>
@@ -31,21 +30,10 @@ FolderLink::FolderLink(QWidget* parent) : QAbstractButton(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
-QString FolderLink::folderName(const QString& path) {
-    if (path.isEmpty())
-        return {};
-    const QString name = QFileInfo(QDir::cleanPath(path)).fileName();
-    return name.isEmpty() ? path : name;
-}
-
 void FolderLink::setPath(const QString& path) {
-    if (path == m_path && !text().isNull())
-        return;
     m_path = path;
-    setText(UserText::singleLine(folderName(path)));
+    setText(path.isEmpty() ? QString() : UserText::singleLine(FolderDialog::displayName(path)));
     setToolTip(Studio::plainToolTip(path));
-    updateGeometry();
-    update();
 }
 
 QSize FolderLink::sizeHint() const {

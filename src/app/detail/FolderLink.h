@@ -15,10 +15,6 @@ public:
 
     explicit FolderLink(QWidget* parent = nullptr);
 
-    // The last component of a folder path; a trailing "/" does not count, and
-    // a path without a name (the root) is shown whole.
-    static QString folderName(const QString& path);
-
     void setPath(const QString& path);
     QString path() const { return m_path; }
 

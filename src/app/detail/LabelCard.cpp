@@ -42,13 +42,11 @@ QLineEdit* makeNameField(QWidget* parent) {
     field->setPlaceholderText(QStringLiteral("磁带名称"));
     field->setFont(Studio::font(22, Studio::Weight::Bold));
     field->setTextMargins(0, 0, 0, 0);
-    field->setAttribute(Qt::WA_TranslucentBackground);
+    // Ink straight on the paper: the window's style would fill the field with its base colour.
+    field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; color: %1; }")
+                             .arg(Studio::labelInk().name()));
     QPalette palette = field->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Base, Qt::transparent);
-        palette.setColor(group, QPalette::Text, Studio::labelInk());
-        palette.setColor(group, QPalette::PlaceholderText, Studio::faded(Studio::labelInk(), 0.35));
-    }
+    palette.setColor(QPalette::PlaceholderText, Studio::faded(Studio::labelInk(), 0.35));
     field->setPalette(palette);
     return field;
 }
