@@ -4,6 +4,7 @@
 #include "studio/Studio.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -45,6 +46,14 @@ void ProgressSlider::mousePressEvent(QMouseEvent* event) {
     }
     // Now on the handle, the press starts a drag as usual.
     QSlider::mousePressEvent(event);
+}
+
+void ProgressSlider::wheelEvent(QWheelEvent* event) {
+    if (!hasFocus()) {
+        event->ignore();  // on to the scroll area
+        return;
+    }
+    QSlider::wheelEvent(event);
 }
 
 } // namespace sorvel

@@ -6,7 +6,9 @@ namespace sorvel {
 
 // The manual-progress slider: 0…1 in steps of 0.05. A press on the groove
 // puts the handle under the pointer at once (and the drag goes on from
-// there) instead of paging towards it.
+// there) instead of paging towards it. The wheel moves it only while it has
+// the keyboard focus; otherwise the wheel scrolls the pane, so scrolling
+// past the slider never changes the progress.
 class ProgressSlider final : public QSlider {
     Q_OBJECT
 public:
@@ -19,6 +21,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 };
 
 } // namespace sorvel

@@ -134,14 +134,25 @@ TEST_F(ProgressSectionTest, KeyboardStepsAreSavedInSteps0f005) {
     EXPECT_EQ(section()->sliderPercentLabel()->text(), QStringLiteral("00"));
 }
 
-TEST_F(ProgressSectionTest, WheelStepsAreSaved) {
-    open(manualProject()).show();
+TEST_F(ProgressSectionTest, WheelStepsOfTheFocusedSliderAreSaved) {
+    ProjectDetailView& view = open(manualProject());
+    view.show();
+    view.activateWindow();
+    QApplication::processEvents();
     const QPointF at(slider()->rect().center());
-    QWheelEvent up(at, slider()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
-    QApplication::sendEvent(slider(), &up);
-    EXPECT_DOUBLE_EQ(storedValue(), slider()->fraction());
+    const auto wheel = [&] {
+        QWheelEvent up(at, slider()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider(), &up);
+        return up.isAccepted();
+    };
+    EXPECT_FALSE(wheel()) << "scrolling the pane past the slider leaves it alone";
+    EXPECT_EQ(slider()->value(), 8);
+
+    slider()->setFocus();
+    EXPECT_TRUE(wheel());
     EXPECT_NE(slider()->value(), 8) << "the wheel moved it";
+    EXPECT_DOUBLE_EQ(storedValue(), slider()->fraction());
 }
 
 TEST_F(ProgressSectionTest, AClickOnTheGrooveJumpsThereAndIsSaved) {
