@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -55,6 +56,17 @@ NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget*
             return;  // only the user's own typing is written
         const QString text = m_editor->toPlainText();
         DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
+    });
+
+    // The editor grows instead of scrolling, so the pane keeps the typing point in view.
+    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        QScrollArea* pane = nullptr;
+        for (QWidget* w = parentWidget(); w && !pane; w = w->parentWidget())
+            pane = qobject_cast<QScrollArea*>(w);
+        if (!pane || !pane->widget() || !m_editor->hasFocus())
+            return;
+        const QPoint caret = m_editor->viewport()->mapTo(pane->widget(), m_editor->cursorRect().center());
+        pane->ensureVisible(caret.x(), caret.y(), 0, QFontMetrics(m_editor->font()).lineSpacing() * 2);
     });
 
     auto* column = new QVBoxLayout(this);
