@@ -59,8 +59,8 @@ bool ProjectDetailView::showsProject() const {
 
 void ProjectDetailView::refresh() {
     const AudioProject* project = m_store.project(m_projectID);
-    m_topBar->setVisible(project);
-    m_scroll->setVisible(project);
+    m_topBar->setVisible(project != nullptr);
+    m_scroll->setVisible(project != nullptr);
     if (!project)
         return;
     // Each section reads what it shows from this record and keeps no copy of it.

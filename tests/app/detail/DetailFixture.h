@@ -27,6 +27,8 @@ protected:
 
     static QDateTime anHourAgo() { return minutesAgo(60); }
 
+    // A modification date to give projects, so that a stamp shows.
+    const QDateTime earlier = anHourAgo();
     std::unique_ptr<ProjectDetailView> pane;
 };
 

@@ -13,7 +13,6 @@ namespace {
 class InfoSectionTest : public DetailTest {
 protected:
     InfoSection* section() const { return pane->infoSection(); }
-    const QDateTime earlier = anHourAgo();
 };
 
 TEST_F(InfoSectionTest, DeadlineIsSetAndClearedWithAStampAndNoStatusRule) {

@@ -29,7 +29,6 @@ protected:
         return pane->labelCard()->statusChips().at(allProjectStatuses().indexOf(status));
     }
 
-    const QDateTime earlier = anHourAgo();
 };
 
 TEST_F(LabelCardTest, StatusChipsSetTheStatusThroughItsRules) {

@@ -29,7 +29,6 @@ protected:
         return texts;
     }
 
-    const QDateTime earlier = anHourAgo();
 };
 
 TEST_F(LogSectionTest, RecordAddsTheTrimmedTextWithTheCurrentProgressAndClearsTheField) {

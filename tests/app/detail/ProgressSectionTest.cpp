@@ -58,7 +58,6 @@ protected:
         return slider()->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider());
     }
 
-    const QDateTime earlier = anHourAgo();
 };
 
 TEST_F(ProgressSectionTest, ThreeOfEightDeliveredShows38AndTheCount) {

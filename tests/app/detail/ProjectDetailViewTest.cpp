@@ -141,7 +141,6 @@ TEST_F(ProjectDetailViewTest, TopBarButtonsCarryTheirHelpAndFollowTheRouter) {
 
 TEST_F(ProjectDetailViewTest, FocusStarMakesThisTheOneFocusProject) {
     const AudioProject other = test::project(QStringLiteral("Other"), [](AudioProject& p) { p.isFocused = true; });
-    const QDateTime earlier = anHourAgo();
     const AudioProject mine = test::project(QStringLiteral("Mine"), [&](AudioProject& p) { p.updatedAt = earlier; });
     put({other});
     DetailIconButton* star = open(mine).topBar()->focusButton();
