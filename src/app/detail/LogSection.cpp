@@ -47,7 +47,7 @@ LogSection::LogSection(const QUuid& projectID, ProjectStore& store, QWidget* par
     column->addWidget(new SectionTitle(QStringLiteral("进度记录"), QStringLiteral("LOG"), std::nullopt, this));
     column->addLayout(inputRow);
     column->addLayout(m_list);
-    column->addWidget(m_toggle, 0, Qt::AlignHCenter);
+    column->addWidget(m_toggle, 0, Qt::AlignLeft);
 }
 
 QList<LogEntry> LogSection::visibleEntries(const QList<LogEntry>& log, bool showAll) {
