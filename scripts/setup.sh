@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev
   libgtest-dev googletest
   fonts-noto-cjk
-  xvfb xauth libxcb-cursor0 qt6-qpa-plugins
+  xvfb xauth libxcb-cursor0 qt6-qpa-plugins libxcb1-dev
   desktop-file-utils xdg-utils
 )
 missing=()

@@ -1,8 +1,8 @@
 #include "app/shell/AppDelegate.h"
 
 #include "app/library/MainWindow.h"
+#include "app/panel/EdgePanelController.h"
 #include "app/shell/AppRouter.h"
-#include "app/shell/EdgePanelController.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitSignalWatcher.h"
 #include "app/shell/SettingsWindow.h"
@@ -50,7 +50,9 @@ void AppDelegate::launch(const QString& link) {
 }
 
 void AppDelegate::finishLaunching() {
-    EdgePanelController::shared().start();
+    EdgePanelController& panel = EdgePanelController::shared();
+    connect(&panel, &EdgePanelController::linkRequested, this, &AppDelegate::openLink, Qt::UniqueConnection);
+    panel.start();
     UpdateChecker::shared().start();
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/UserText.h"
 #include "app/shell/AppRouter.h"
-#include "app/shell/EdgePanelController.h"
+#include "app/panel/EdgePanelController.h"
 #include "app/shell/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
