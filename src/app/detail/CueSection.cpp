@@ -1,6 +1,6 @@
 #include "app/detail/CueSection.h"
 
-#include "app/library/CueTable.h"
+#include "app/detail/CueTable.h"
 #include "studio/SectionTitle.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"

@@ -5,8 +5,8 @@
 #include "app/detail/StoredText.h"
 #include "app/detail/TypeMenuButton.h"
 #include "app/store/ProjectStore.h"
-#include "core/ChineseDateText.h"
 #include "core/Clock.h"
+#include "core/RelativeDate.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
@@ -97,7 +97,7 @@ LabelCard::LabelCard(const QUuid& projectID, ProjectStore& store, QWidget* paren
 }
 
 QString LabelCard::modifiedText(const QDateTime& updatedAt, const QDateTime& now) {
-    return QStringLiteral("更新 ") + ChineseDateText::relative(updatedAt, now);
+    return QStringLiteral("更新 ") + RelativeDate::text(updatedAt, now);
 }
 
 void LabelCard::refresh(const AudioProject& project) {
