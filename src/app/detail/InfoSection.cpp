@@ -1,13 +1,18 @@
 #include "app/detail/InfoSection.h"
 
 #include "app/detail/DetailEdit.h"
-#include "app/detail/FolderLink.h"
 #include "app/detail/InfoRow.h"
+#include "app/detail/PlainSymbolButton.h"
+#include "app/sheets/FolderDialog.h"
 #include "app/store/ProjectStore.h"
+#include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/SectionTitle.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
+
+#include <QFontMetrics>
 
 #include <QVBoxLayout>
 
@@ -21,7 +26,7 @@ InfoSection::InfoSection(const QUuid& projectID, ProjectStore& store, QWidget* p
     auto* deadlineRow = new InfoRow(QStringLiteral("截止日期"), this);
     deadlineRow->addContent(m_deadline);
 
-    m_folderLink = new FolderLink(this);
+    m_folderLink = new PlainSymbolButton(QStringLiteral("folder"), QString(), Studio::font(12), this);
     m_folderButton = new StudioButton(QStringLiteral("选择"), StudioButtonStyle{false, true}, this);
     ProjectStore* storePtr = &store;
     connect(m_folderLink, &QAbstractButton::clicked, this, [storePtr, projectID] { storePtr->revealFolder(projectID); });
@@ -38,10 +43,17 @@ InfoSection::InfoSection(const QUuid& projectID, ProjectStore& store, QWidget* p
     column->addWidget(folderRow);
 }
 
+QString InfoSection::folderName(const QString& path) {
+    return path.isEmpty() ? QString() : UserText::singleLine(FolderDialog::displayName(path));
+}
+
 void InfoSection::refresh(const AudioProject& project) {
     m_deadline->setDate(project.deadline);
+    const QString path = project.folderPath.value_or(QString());
     m_folderLink->setVisible(project.folderPath.has_value());
-    m_folderLink->setPath(project.folderPath.value_or(QString()));
+    m_folderLink->setText(
+        QFontMetrics(m_folderLink->font()).elidedText(folderName(path), Qt::ElideMiddle, widestFolderName));
+    m_folderLink->setToolTip(Studio::plainToolTip(path));
     m_folderButton->setText(project.folderPath ? QStringLiteral("更改") : QStringLiteral("选择"));
 }
 

@@ -8,7 +8,7 @@
 namespace sorvel {
 
 class DateChip;
-class FolderLink;
+class PlainSymbolButton;
 class ProjectStore;
 class StudioButton;
 
@@ -17,21 +17,27 @@ class StudioButton;
 class InfoSection final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int widestFolderName = 300;
+
     InfoSection(const QUuid& projectID, ProjectStore& store, QWidget* parent = nullptr);
+
+    // The name shown for a folder path: its last component, on one line.
+    static QString folderName(const QString& path);
 
     void refresh(const AudioProject& project);
 
     void setDeadline(const std::optional<QDateTime>& deadline);
 
     DateChip* deadlineChip() const { return m_deadline; }
-    FolderLink* folderLink() const { return m_folderLink; }
+    // The folder's name (cut in the middle when long) with the full path as its tooltip.
+    PlainSymbolButton* folderLink() const { return m_folderLink; }
     StudioButton* folderButton() const { return m_folderButton; }
 
 private:
     QUuid m_projectID;
     ProjectStore& m_store;
     DateChip* m_deadline;
-    FolderLink* m_folderLink;
+    PlainSymbolButton* m_folderLink;
     StudioButton* m_folderButton;
 };
 

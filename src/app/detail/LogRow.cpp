@@ -1,6 +1,6 @@
 #include "app/detail/LogRow.h"
 
-#include "app/detail/DeleteButton.h"
+#include "app/detail/PlainSymbolButton.h"
 #include "core/StudioText.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
@@ -41,7 +41,15 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QW
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    m_delete = new DeleteButton(QStringLiteral("删除这条记录"), this);
+    m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(12), this);
+    m_delete->setColor(Studio::systemRed());
+    m_delete->setToolTip(QStringLiteral("删除这条记录"));
+    m_delete->setFocusPolicy(Qt::NoFocus);
+    // Hidden (and so taking no clicks) until the pointer is over the row; it keeps its place meanwhile.
+    QSizePolicy keepsPlace = m_delete->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    m_delete->setSizePolicy(keepsPlace);
+    m_delete->hide();
     const QUuid id = entry.id;
     connect(m_delete, &QAbstractButton::clicked, this, [this, id] { Q_EMIT deleteRequested(id); });
 
@@ -76,7 +84,7 @@ void LogRow::leaveEvent(QEvent* event) {
 
 void LogRow::setHovering(bool hovering) {
     m_hovering = hovering;
-    m_delete->setShown(hovering);
+    m_delete->setVisible(hovering);
 }
 
 } // namespace sorvel

@@ -9,7 +9,7 @@ class QLabel;
 
 namespace sorvel {
 
-class DeleteButton;
+class PlainSymbolButton;
 
 // One line of the progress log: its date, a bar in the project's type
 // colour, the text (wrapping), and a delete button that shows while the
@@ -23,7 +23,7 @@ public:
     bool isHovering() const { return m_hovering; }
     QLabel* dateLabel() const { return m_date; }
     QLabel* textLabel() const { return m_text; }
-    DeleteButton* deleteButton() const { return m_delete; }
+    PlainSymbolButton* deleteButton() const { return m_delete; }
 
 Q_SIGNALS:
     void deleteRequested(const QUuid& entryID);
@@ -39,7 +39,7 @@ private:
     bool m_hovering = false;
     QLabel* m_date;
     QLabel* m_text;
-    DeleteButton* m_delete;
+    PlainSymbolButton* m_delete;
 };
 
 } // namespace sorvel

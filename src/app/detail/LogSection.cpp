@@ -1,7 +1,7 @@
 #include "app/detail/LogSection.h"
 
 #include "app/detail/LogRow.h"
-#include "app/selection/PlainButton.h"
+#include "app/detail/PlainSymbolButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
 #include "core/UserText.h"
@@ -36,8 +36,8 @@ LogSection::LogSection(const QUuid& projectID, ProjectStore& store, QWidget* par
     m_list->setContentsMargins(0, 0, 0, 0);
     m_list->setSpacing(0);
 
-    // An invalid colour: the title takes the window's tint.
-    m_toggle = new PlainButton(QString(), Studio::font(11), QColor(), this);
+    // In the window's tint, its colour being left unset.
+    m_toggle = new PlainSymbolButton(QString(), QString(), Studio::font(11), this);
     connect(m_toggle, &QPushButton::clicked, this, &LogSection::toggleShowAll);
     m_toggle->hide();
 

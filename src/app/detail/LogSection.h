@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QAbstractButton;
 class QPushButton;
 class QVBoxLayout;
 
@@ -41,7 +42,7 @@ public:
 
     QLineEdit* field() const { return m_field; }
     QPushButton* addButton() const { return m_add; }
-    QPushButton* toggleButton() const { return m_toggle; }
+    QAbstractButton* toggleButton() const { return m_toggle; }
     const QList<LogRow*>& rows() const { return m_rows; }
 
 private:
@@ -58,7 +59,7 @@ private:
     QList<LogRow*> m_rows;
     QList<LogEntry> m_shownEntries;
     QColor m_shownColor;
-    QPushButton* m_toggle;
+    QAbstractButton* m_toggle;
 };
 
 } // namespace sorvel

@@ -1,11 +1,12 @@
 #include "DetailFixture.h"
 
 #include "app/detail/CueSection.h"
-#include "app/detail/FolderLink.h"
+#include "app/detail/PlainSymbolButton.h"
 #include "app/detail/InfoSection.h"
 #include "studio/DateChip.h"
 #include "studio/SectionTitle.h"
 #include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
 
 namespace sorvel::test {
 namespace {
@@ -48,12 +49,19 @@ TEST_F(InfoSectionTest, FolderRowShowsTheNameAndChoosesWithoutStamping) {
     store.update(project.id, [](AudioProject& p) { p.folderPath = QStringLiteral("/music/Trailer 03/"); });
     EXPECT_FALSE(section()->folderLink()->isHidden());
     EXPECT_EQ(section()->folderLink()->text(), QStringLiteral("Trailer 03")) << "a trailing slash still names the folder";
-    EXPECT_EQ(section()->folderLink()->path(), QStringLiteral("/music/Trailer 03/"));
+    EXPECT_EQ(section()->folderLink()->toolTip(), Studio::plainToolTip(QStringLiteral("/music/Trailer 03/")));
     EXPECT_EQ(section()->folderButton()->text(), QStringLiteral("更改"));
     EXPECT_EQ(stored(project.id).updatedAt, earlier);
 
     section()->folderLink()->click();
     EXPECT_TRUE(shownFolders.isEmpty()) << "the folder does not exist";
+
+    const QString longName = QString(80, QLatin1Char('x')) + QStringLiteral("-end");
+    store.update(project.id, [&](AudioProject& p) { p.folderPath = QStringLiteral("/music/") + longName; });
+    const QString shown = section()->folderLink()->text();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("-end")) && shown.contains(QChar(0x2026))) << str(shown);
+    EXPECT_LE(section()->folderLink()->sizeHint().width(), InfoSection::widestFolderName + 40);
+    EXPECT_EQ(section()->folderLink()->toolTip(), Studio::plainToolTip(QStringLiteral("/music/") + longName));
 }
 
 TEST_F(InfoSectionTest, CueTitleSumsTheCuesUp) {

@@ -1,6 +1,6 @@
 #include "DetailFixture.h"
 
-#include "app/detail/DeleteButton.h"
+#include "app/detail/PlainSymbolButton.h"
 #include "app/detail/LogRow.h"
 #include "app/detail/LogSection.h"
 
@@ -103,13 +103,13 @@ TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
     });
     open(project).show();
     LogRow* middle = section()->rows().at(1);
-    EXPECT_FALSE(middle->deleteButton()->isShown()) << "hidden until the pointer is over the row";
-    clickAt(middle->deleteButton(), QRectF(middle->deleteButton()->rect()).center());
-    EXPECT_EQ(stored(project.id).log.size(), 3) << "an invisible button takes no click";
+    EXPECT_FALSE(middle->deleteButton()->isVisible()) << "hidden until the pointer is over the row";
+    const int width = middle->textLabel()->width();
 
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), middle->mapToGlobal(QPointF(5, 5)));
     QApplication::sendEvent(middle, &enter);
-    ASSERT_TRUE(middle->deleteButton()->isShown());
+    ASSERT_TRUE(middle->deleteButton()->isVisible());
+    EXPECT_EQ(middle->textLabel()->width(), width) << "the button had kept its place";
     EXPECT_EQ(middle->deleteButton()->toolTip(), QStringLiteral("删除这条记录"));
     clickAt(middle->deleteButton(), QRectF(middle->deleteButton()->rect()).center());
     QApplication::processEvents();  // the pressed row goes away once its click is over
