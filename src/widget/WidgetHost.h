@@ -6,7 +6,10 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
+#include <QSize>
 #include <QTimer>
 #include <QUrl>
 
@@ -46,6 +49,11 @@ public:
     int msUntilReload() const;
     int reloadCount() const { return m_reloads; }
 
+    // First places of windows of these sizes, in this order: down the right
+    // edge of `area`, in a new column to the left when the next one would
+    // reach past the bottom.
+    static QList<QPoint> stackedPlaces(const QList<QSize>& sizes, const QRect& area);
+
 Q_SIGNALS:
     // The last window was closed.
     void allClosed();
@@ -53,7 +61,7 @@ Q_SIGNALS:
 private:
     WidgetWindow* addWindow(WidgetFamily family, RenderingMode mode);
     void place(WidgetWindow* window);
-    QPoint fallbackPosition(const WidgetWindow* window) const;
+    QPoint fallbackPosition(WidgetWindow* window) const;
 
     LinkOpener m_openLink;
     Settings& m_settings;
