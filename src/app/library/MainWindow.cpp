@@ -1,7 +1,7 @@
 #include "app/library/MainWindow.h"
 
 #include "app/calendar/CalendarPage.h"
-#include "app/library/ProjectDetailView.h"
+#include "app/detail/ProjectDetailView.h"
 #include "app/library/SheetPresenter.h"
 #include "app/library/StudioSidebar.h"
 #include "app/library/TapeShelf.h"
