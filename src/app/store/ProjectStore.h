@@ -2,6 +2,7 @@
 
 #include "core/AudioProject.h"
 #include "core/Library.h"
+#include "core/Storage.h"
 #include "core/TypeRegistry.h"
 
 #include <QElapsedTimer>
@@ -93,6 +94,10 @@ public:
     void flush();
 
     bool isDirty() const { return m_dirty; }
+    // Why the last write failed, while changes wait to be written; empty otherwise.
+    QString saveProblem() const { return m_saveProblem; }
+    // One line naming what has not reached the data file yet; empty when nothing.
+    QString unsavedSummary() const;
 
     // What the store has done with the data file so far (figures and tests).
     struct Activity {
@@ -109,6 +114,8 @@ Q_SIGNALS:
     void projectsChanged();
     // After every write of the data file; `succeeded` false when nothing was written.
     void saveFinished(bool succeeded);
+    // When saveProblem() changes.
+    void saveProblemChanged();
 
 private:
     void scheduleSave();
@@ -120,6 +127,12 @@ private:
     void echoWindowEnded();
     bool withinEchoWindow() const;
     void reloadFromFile();
+    void applyRead(const Storage::ReadResult& read);
+    void retryReadLater();
+    void finishWrite(const Library& sent, const Storage::SaveResult& saved);
+    void setSaveProblem(const QString& problem);
+    Library currentLibrary() const;
+    void apply(const Library& library);
     void setProjects(const QList<AudioProject>& projects);
     int indexOf(const QUuid& id) const;
 
@@ -130,10 +143,19 @@ private:
     QTimer m_saveTimer;
     QTimer m_echoRecheck;
     QTimer m_folderSettle;
+    QTimer m_readRetry;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
     bool m_eventDuringEcho = false;
     int m_retryDelayMs = retryDelayMs;
+    int m_readRetryDelayMs = retryDelayMs;
+    // What the file held when the store last read or wrote it: the common
+    // ancestor against which a save or a reload merges. When the store has not
+    // seen the file (it could not be read, or did not decode) this is what the
+    // store started from, and the file is kept aside before it is written over.
+    Library m_synced;
+    bool m_syncedWithFile = false;
+    QString m_saveProblem;
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.
