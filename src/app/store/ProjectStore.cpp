@@ -363,6 +363,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
 
 void ProjectStore::scheduleSave() {
     m_dirty = true;
+    ++m_revision;
     m_saveTimer.start(saveDelayMs);  // restarts: only the last change of a burst writes
 }
 
@@ -375,35 +376,83 @@ void ProjectStore::apply(const Library& library) {
     registry().setTypes(library.types);
 }
 
-bool ProjectStore::writeNow() {
-    m_saveTimer.stop();
-    const Library sent = currentLibrary();
-    const Library base = m_synced;
-    // Whatever another program wrote since the store last saw the file is
-    // merged in under the lock, so that neither side's change is lost.
-    const Storage::SaveResult saved = Storage::save(
-        [&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
-        !m_syncedWithFile);
-    finishWrite(sent, saved);
-    return saved.written;
+void ProjectStore::applyKnown(const Library& library, bool projectsDiffer) {
+    m_worker.discard(Library{m_projects, {}});
+    m_projects = library.projects;
+    registry().setTypes(library.types);
+    if (projectsDiffer)
+        Q_EMIT projectsChanged();
 }
 
-void ProjectStore::finishWrite(const Library& sent, const Storage::SaveResult& saved) {
-    // The echo window starts when the write is done: its folder events follow it.
-    m_sinceLastWrite.start();
+void ProjectStore::setSynced(const Library& library) {
+    m_worker.discard(std::exchange(m_synced, library));
+}
+
+void ProjectStore::writeNow() {
+    m_saveTimer.stop();
+    if (m_worker.isBusy()) {
+        // Taken when the running job is done: a newer state replaces any waiting one.
+        m_writeWanted = true;
+        return;
+    }
+    startWrite();
+}
+
+void ProjectStore::startWrite() {
+    m_saveTimer.stop();
+    m_writeWanted = false;
+    // The write reads the file under the lock and merges what it finds, which
+    // covers every folder event so far.
+    m_readWanted = false;
     m_eventDuringEcho = false;
+    m_writing = true;
+    const Library sent = currentLibrary();
+    const Library base = m_synced;
+    const bool keepDecodedAside = !m_syncedWithFile;
+    const quint64 revision = m_revision;
+    m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
+        // Whatever another program wrote since the store last saw the file is
+        // merged in under the lock, so that neither side's change is lost.
+        const Storage::SaveResult saved = Storage::save(
+            [&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
+            keepDecodedAside);
+        return [this, sent, saved, revision] {
+            m_writing = false;
+            finishWrite(sent, revision, saved);
+            startWaitingJob();
+        };
+    });
+}
+
+void ProjectStore::startWaitingJob() {
+    if (m_worker.isBusy())
+        return;
+    if (m_writeWanted && m_dirty)
+        startWrite();
+    else if (m_readWanted)
+        startRead();
+}
+
+void ProjectStore::waitForWorker() {
+    while (m_worker.isBusy())
+        m_worker.finish();  // a delivery may start the waiting job
+}
+
+void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved) {
+    // The echo window starts when the write is done: its folder events follow
+    // it. Events seen while it ran are looked at once the window has passed.
+    m_sinceLastWrite.start();
     m_echoRecheck.start();
     if (saved.written) {
-        m_synced = saved.library;
+        setSynced(saved.library);
         m_syncedWithFile = true;
         m_holdsGoodState = true;
-        const Library now = currentLibrary();
-        if (now == sent) {
+        if (revision == m_revision) {
             m_dirty = false;
             apply(saved.library);
         } else {
             // Changed while the write ran: the newer edits stay pending on top of it.
-            apply(LibraryMerge::merge(sent, saved.library, now));
+            apply(LibraryMerge::merge(sent, saved.library, currentLibrary()));
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
@@ -452,9 +501,12 @@ QString ProjectStore::unsavedSummary() const {
 }
 
 void ProjectStore::flush() {
+    // A running write ends first; then whatever is newer is written, at once.
+    waitForWorker();
     if (!m_dirty)
         return;
-    writeNow();
+    startWrite();
+    waitForWorker();
 }
 
 // MARK: watching
@@ -484,7 +536,8 @@ void ProjectStore::watchLinkedFolder() {
 }
 
 bool ProjectStore::withinEchoWindow() const {
-    return m_sinceLastWrite.isValid() && m_sinceLastWrite.elapsed() <= echoWindowMs;
+    // A write that is still running has its echo window still ahead.
+    return m_writing || (m_sinceLastWrite.isValid() && m_sinceLastWrite.elapsed() <= echoWindowMs);
 }
 
 void ProjectStore::folderChanged() {
@@ -524,20 +577,56 @@ void ProjectStore::retryReadLater() {
 }
 
 void ProjectStore::reloadFromFile() {
-    ++m_activity.reloadReads;
-    applyRead(Storage::read());
+    if (m_worker.isBusy()) {
+        m_readWanted = true;
+        return;
+    }
+    startRead();
 }
 
-void ProjectStore::applyRead(const Storage::ReadResult& read) {
+void ProjectStore::startRead() {
+    m_readWanted = false;
+    ++m_activity.reloadReads;
+    const Library base = m_synced;
+    const Library mine = currentLibrary();
+    const bool dirty = m_dirty;
+    const quint64 revision = m_revision;
+    m_worker.start([this, base, mine, dirty, revision]() -> StorageWorker::Delivery {
+        // Decoding, comparing and merging a large library take their time: all
+        // of it happens here, the window's thread only takes the result.
+        FolderRead result{Storage::read(), false, std::nullopt, false};
+        if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
+            result.unchanged = result.read.library == base;
+            if (result.unchanged) {
+                result.read.library = {};  // freed here, not on the window's thread
+            } else {
+                result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine) : result.read.library;
+                result.projectsDiffer = result.next->projects != mine.projects;
+            }
+        }
+        return [this, result, revision] {
+            applyRead(result, revision);
+            startWaitingJob();
+        };
+    });
+}
+
+void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
+    const Storage::ReadResult& read = result.read;
     if (read.kind != Storage::ReadResult::Kind::Unreadable) {
         m_readRetry.stop();
         m_readRetryDelayMs = retryDelayMs;
     }
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
-        // Unsaved edits are kept on top of the other program's change.
-        apply(m_dirty ? LibraryMerge::merge(m_synced, read.library, currentLibrary()) : read.library);
-        m_synced = read.library;
+        if (!result.unchanged) {
+            // Unsaved edits are kept on top of the other program's change.
+            if (revision == m_revision)
+                applyKnown(*result.next, result.projectsDiffer);
+            else
+                apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
+            setSynced(read.library);
+        }
         m_syncedWithFile = true;
         m_holdsGoodState = true;
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
 #include "core/Library.h"
 #include "core/Storage.h"
@@ -118,8 +119,24 @@ Q_SIGNALS:
     void saveProblemChanged();
 
 private:
+    // What a read on the worker found, compared with the library it was
+    // handed and merged with the unsaved edits there.
+    struct FolderRead {
+        Storage::ReadResult read;
+        bool unchanged = false;  // decoded and equal to the last-synced library
+        // Decoded and changed: what the store shows next (the file's library,
+        // merged with the unsaved edits), and whether its projects differ
+        // from those the store held when the read started.
+        std::optional<Library> next;
+        bool projectsDiffer = false;
+    };
+
     void scheduleSave();
-    bool writeNow();
+    void writeNow();
+    void startWrite();
+    void startRead();
+    void startWaitingJob();
+    void waitForWorker();
     void watchForExternalChanges();
     void watchLinkedFolder();
     void folderChanged();
@@ -127,12 +144,16 @@ private:
     void echoWindowEnded();
     bool withinEchoWindow() const;
     void reloadFromFile();
-    void applyRead(const Storage::ReadResult& read);
+    void applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
-    void finishWrite(const Library& sent, const Storage::SaveResult& saved);
+    void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const QString& problem);
     Library currentLibrary() const;
     void apply(const Library& library);
+    // Shows `library`, known to differ in its projects or not; what the store
+    // held before is let go on the worker.
+    void applyKnown(const Library& library, bool projectsDiffer);
+    void setSynced(const Library& library);
     void setProjects(const QList<AudioProject>& projects);
     int indexOf(const QUuid& id) const;
 
@@ -156,12 +177,19 @@ private:
     Library m_synced;
     bool m_syncedWithFile = false;
     QString m_saveProblem;
+    // Counts the changes, so that a result can tell whether it is still current.
+    quint64 m_revision = 0;
+    bool m_writing = false;
+    bool m_writeWanted = false;  // a write is due once the running job is done
+    bool m_readWanted = false;   // a read is due once the running job is done
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.
     bool m_holdsGoodState = false;
     Activity m_activity;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    // Last: destroyed first, so that no job outlives what it refers to.
+    StorageWorker m_worker;
 };
 
 } // namespace sorvel
