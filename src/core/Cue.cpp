@@ -53,14 +53,15 @@ void Cue::setDate(DateKind kind, const std::optional<QDateTime>& date) {
 }
 
 void Cue::addVersion(const QString& note, const QDateTime& at) {
-    qint64 next = 2;
-    if (!versions.isEmpty()) {
-        const qint64 last = versions.last().number;
-        // A hand-edited file may hold the largest number; stay there rather than wrap.
-        next = last < std::numeric_limits<qint64>::max() ? last + 1 : last;
-    }
-    versions.append(CueVersion{QUuid::createUuid(), next, at, note});
+    versions.append(CueVersion{QUuid::createUuid(), nextVersionNumber(versions), at, note});
     setStage(CueStage::Revising, at);
+}
+
+qint64 nextVersionNumber(const QList<CueVersion>& versions) {
+    if (versions.isEmpty())
+        return 2;
+    const qint64 last = versions.last().number;
+    return last < std::numeric_limits<qint64>::max() ? last + 1 : last;
 }
 
 namespace {

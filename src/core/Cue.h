@@ -34,6 +34,11 @@ struct Cue {
     void addVersion(const QString& note, const QDateTime& at);
 };
 
+// The number the next stored version of a cue gets: one after the last
+// entry (not the largest), 2 when there is none; it stays at the largest
+// number rather than wrap when a hand-edited file holds it.
+qint64 nextVersionNumber(const QList<CueVersion>& versions);
+
 // The number after `previous`: its last run of digits counted up, keeping its
 // zero padding; `fallback` when there is no previous number or no usable digits.
 QString nextCueNumber(const std::optional<QString>& previous, qint64 fallback);

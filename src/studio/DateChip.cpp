@@ -79,15 +79,9 @@ void DateChip::openPopover() {
         return;
     // A chip without a date never offers to clear.
     auto* popover = new DatePopover(m_date, m_allowsClear && m_date.has_value(), this, m_now);
-    popover->setAttribute(Qt::WA_DeleteOnClose);
-    // A click on the chip while open only closes the popover, it does not reopen it.
-    popover->setAttribute(Qt::WA_NoMouseReplay);
     m_popover = popover;
     connect(popover, &DatePopover::picked, this, &DateChip::dateChosen);
-    // Repaint when it goes: the chip's plate marks an open popover.
-    connect(popover, &QObject::destroyed, this, qOverload<>(&QWidget::update));
-    popover->popUnder(this);
-    update();
+    popover->openFrom(this);
 }
 
 } // namespace sorvel

@@ -9,11 +9,8 @@
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTextCharFormat>
 #include <QToolButton>
@@ -25,8 +22,6 @@ namespace {
 
 constexpr int padding = 12;
 constexpr int spacing = 10;
-constexpr int anchorGap = 4;
-constexpr qreal cornerRadius = 10;
 
 // A plain text button: tertiary text that brightens under the pointer.
 class TextButton final : public QAbstractButton {
@@ -101,9 +96,7 @@ QDateTime localMidnight(const QDate& day) {
 
 DatePopover::DatePopover(const std::optional<QDateTime>& initial, bool allowsClear, QWidget* parent,
                          NowFunction nowFunction)
-    : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint), m_now(std::move(nowFunction)) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_WindowPropagation);
+    : PopoverFrame(parent), m_now(std::move(nowFunction)) {
     m_selection = (initial && initial->isValid() ? *initial : now()).toLocalTime();
 
     auto* column = new QVBoxLayout(this);
@@ -168,28 +161,8 @@ QLocale DatePopover::calendarLocale() {
     return QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China);
 }
 
-QPoint DatePopover::placement(const QRect& anchor, const QSize& size, const QRect& screen) {
-    int x = anchor.x() + anchor.width() / 2 - size.width() / 2;
-    int y = anchor.bottom() + 1 + anchorGap;
-    if (y + size.height() > screen.bottom() + 1) {
-        const int above = anchor.top() - anchorGap - size.height();
-        y = above >= screen.top() ? above : screen.bottom() + 1 - size.height();
-    }
-    x = qMin(x, screen.right() + 1 - size.width());
-    x = qMax(x, screen.left());
-    y = qMax(y, screen.top());
-    return {x, y};
-}
-
 void DatePopover::popUnder(QWidget* anchor) {
-    adjustSize();
-    if (anchor) {
-        const QRect global(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-        QScreen* screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
-        const QRect area = screen ? screen->availableGeometry() : QRect(global.topLeft(), size());
-        move(placement(global, size(), area));
-    }
-    show();
+    PopoverFrame::popUnder(anchor);
     m_calendar->setFocus();
 }
 
@@ -278,22 +251,6 @@ void DatePopover::styleCalendar() {
         previous->setIcon(Symbols::icon(QStringLiteral("chevron.left"), arrow, Studio::Weight::Semibold));
     if (auto* next = m_calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_nextmonth")))
         next->setIcon(Symbols::icon(QStringLiteral("chevron.right"), arrow, Studio::Weight::Semibold));
-}
-
-void DatePopover::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF plate(rect());
-    Shapes::fillRounded(painter, plate, cornerRadius, Studio::bg1());
-    Shapes::strokeRoundedInside(painter, plate, cornerRadius, Studio::line(), 1);
-}
-
-void DatePopover::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QFrame::keyPressEvent(event);
 }
 
 } // namespace sorvel

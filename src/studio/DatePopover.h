@@ -1,7 +1,8 @@
 #pragma once
 
+#include "studio/PopoverFrame.h"
+
 #include <QDateTime>
-#include <QFrame>
 #include <QLocale>
 
 #include <functional>
@@ -15,7 +16,7 @@ namespace sorvel {
 // month calendar (Gregorian, zh_CN, Monday first) and, when allowed, a button
 // that clears the date. Every choice emits `picked` and then closes the
 // popover; a click outside or Escape closes it without a choice.
-class DatePopover final : public QFrame {
+class DatePopover final : public PopoverFrame {
     Q_OBJECT
 public:
     enum class QuickPick { Today, Yesterday, Tomorrow, NextMonday };
@@ -32,11 +33,8 @@ public:
     static QDateTime quickPickDate(QuickPick pick, const QDateTime& now);
     static QLocale calendarLocale();
 
-    // Where a popup of `size` goes: centred under the anchor, above it when
-    // there is no room below, and always inside `screen`.
-    static QPoint placement(const QRect& anchor, const QSize& size, const QRect& screen);
-    // Shows the popover under `anchor` (global placement on the anchor's screen).
-    void popUnder(QWidget* anchor);
+    // Shows the popover under `anchor`, the calendar holding the keyboard.
+    void popUnder(QWidget* anchor) override;
 
     QCalendarWidget* calendar() const { return m_calendar; }
     QDateTime selection() const { return m_selection; }
@@ -44,10 +42,6 @@ public:
 Q_SIGNALS:
     // A chosen date (local time), or none after "清除日期".
     void picked(const std::optional<QDateTime>& date);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void pick(const std::optional<QDateTime>& date);

@@ -5,6 +5,10 @@
 #include <QPainterPath>
 #include <QRectF>
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
 class QPainter;
 class QFont;
 class QString;
@@ -28,6 +32,26 @@ QRectF normalizedSize(const QRectF& rect);
 // The square of side `side`, but no larger than the rectangle's shorter
 // side, centred in `rect`.
 QRectF centredSquare(const QRectF& rect, qreal side);
+
+// The cells of a table row laid out from the left: `inset` at both ends,
+// `spacing` between cells, each cell as wide as `widths` says except the one
+// at `flexible`, which takes what the others leave (never less than zero).
+template <std::size_t N>
+std::array<QRectF, N> columnFrames(const QRectF& row, const std::array<qreal, N>& widths, std::size_t flexible,
+                                   qreal spacing, qreal inset) {
+    qreal fixed = spacing * qreal(N - 1);
+    for (std::size_t i = 0; i < N; ++i)
+        fixed += i == flexible ? 0 : widths[i];
+    const qreal flexibleWidth = std::max<qreal>(0, row.width() - 2 * inset - fixed);
+    std::array<QRectF, N> result;
+    qreal x = row.left() + inset;
+    for (std::size_t i = 0; i < N; ++i) {
+        const qreal width = i == flexible ? flexibleWidth : widths[i];
+        result[i] = QRectF(x, row.top(), width, row.height());
+        x += width + spacing;
+    }
+    return result;
+}
 
 // A bar that fills a track from its leading edge: the filled width for a
 // progress (limited to 0…1), at least `minimum` for any progress above zero,

@@ -1,6 +1,6 @@
 #include "app/library/ProjectListColumns.h"
 
-#include <algorithm>
+#include "studio/Shapes.h"
 
 namespace sorvel {
 
@@ -13,19 +13,7 @@ ProjectSort ProjectListColumns::sortAt(int column) {
 }
 
 std::array<QRectF, ProjectListColumns::count> ProjectListColumns::frames(const QRectF& row) {
-    qreal fixed = 0;
-    for (const qreal width : fixedWidths)
-        fixed += width;
-    const qreal inner = row.width() - 2 * horizontalInset;
-    const qreal nameWidth = std::max<qreal>(0, inner - fixed - spacing * (count - 1));
-    std::array<QRectF, count> result;
-    qreal x = row.left() + horizontalInset;
-    for (int i = 0; i < count; ++i) {
-        const qreal width = i == 1 ? nameWidth : fixedWidths[i];
-        result[i] = QRectF(x, row.top(), width, row.height());
-        x += width + spacing;
-    }
-    return result;
+    return Shapes::columnFrames(row, fixedWidths, 1, spacing, horizontalInset);
 }
 
 } // namespace sorvel

@@ -1,6 +1,6 @@
 #include "app/library/ProjectListView.h"
 
-#include "app/library/CueTable.h"
+#include "app/detail/CueTable.h"
 #include "app/library/ProjectListColumns.h"
 #include "app/library/ProjectListRow.h"
 #include "app/shell/AppRouter.h"
@@ -89,6 +89,7 @@ void ProjectListView::relayout() {
             CueTable* table = m_cueTables.value(project.id);
             if (!table) {
                 table = new CueTable(m_store, project.id, true, viewport());
+                table->installEventFilter(this);
                 m_cueTables.insert(project.id, table);
             }
             entry.cueHeight = std::max(0, table->sizeHint().height()) + cueBottomInset;
@@ -107,7 +108,13 @@ void ProjectListView::relayout() {
     }
     for (auto it = m_cueTables.begin(); it != m_cueTables.end();) {
         if (!shown.contains(it.key())) {
-            delete it.value();
+            CueTable* gone = it.value();
+            gone->hide();
+            // A table whose drag still runs its event loop goes when the drag is over.
+            if (gone->draggingID())
+                connect(gone, &CueTable::dragFinished, gone, &QObject::deleteLater);
+            else
+                gone->deleteLater();
             it = m_cueTables.erase(it);
         } else {
             ++it;
@@ -298,8 +305,19 @@ void ProjectListView::contextMenuEvent(QContextMenuEvent* event) {
     ShelfContextMenu::exec(this, m_menu(m_sorted.at(row)), event->globalPos());
 }
 
+bool ProjectListView::eventFilter(QObject* watched, QEvent* event) {
+    // The pointer left the rows for an opened cue table; the viewport hears no Leave for that.
+    if (event->type() == QEvent::Enter && qobject_cast<CueTable*>(watched))
+        setHovered(std::nullopt);
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
 bool ProjectListView::viewportEvent(QEvent* event) {
     switch (event->type()) {
+    case QEvent::LayoutRequest:
+        // An opened cue table grew or shrank (a cue added or deleted).
+        relayout();
+        break;
     case QEvent::Leave:
         setHovered(std::nullopt);
         break;

@@ -1,14 +1,14 @@
 #include "app/shell/AppDelegate.h"
 
 #include "app/library/MainWindow.h"
+#include "app/panel/EdgePanelController.h"
 #include "app/shell/AppRouter.h"
-#include "app/shell/EdgePanelController.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitSignalWatcher.h"
-#include "app/shell/SettingsWindow.h"
+#include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
 #include "app/shell/TrayMenu.h"
-#include "app/shell/UpdateChecker.h"
+#include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 
 #include <QApplication>
@@ -55,7 +55,9 @@ void AppDelegate::launch(const QString& link) {
 }
 
 void AppDelegate::finishLaunching() {
-    EdgePanelController::shared().start();
+    EdgePanelController& panel = EdgePanelController::shared();
+    connect(&panel, &EdgePanelController::linkRequested, this, &AppDelegate::openLink, Qt::UniqueConnection);
+    panel.start();
     UpdateChecker::shared().start();
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/library/ShelfMode.h"
 #include "app/shell/AppRouter.h"
-#include "app/shell/EdgePanelController.h"
+#include "app/panel/EdgePanelController.h"
 #include "app/store/ProjectStore.h"
 
 #include <QAction>

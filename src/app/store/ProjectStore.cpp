@@ -633,6 +633,9 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
     case Storage::ReadResult::Kind::Missing:
         if (m_dirty)
             break;  // the pending write makes the file anew
+        if (m_holdsGoodState)
+            Log::info(QStringLiteral("Sorvel: the data file %1 was deleted while running; the shelf follows it")
+                          .arg(Storage::filePath()));
         apply(read.library);
         m_synced = read.library;
         m_syncedWithFile = true;

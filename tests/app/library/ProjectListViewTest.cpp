@@ -1,7 +1,7 @@
 #include "LibraryFixture.h"
 #include "support/SampleRecords.h"
 
-#include "app/library/CueTable.h"
+#include "app/detail/CueTable.h"
 #include "app/library/ProjectListRow.h"
 #include "app/library/ProjectListView.h"
 #include "app/library/TapeSelection.h"
@@ -73,6 +73,7 @@ TEST_F(ProjectListViewTest, TheChevronOpensARowWithoutSelectingAndOpenRowsSurviv
 
     // A project that leaves and comes back opens again.
     list.setProjects({a});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed tables go with deleteLater
     EXPECT_TRUE(list.findChildren<CueTable*>().isEmpty());
     list.setProjects({a, b});
     EXPECT_TRUE(list.isExpanded(b.id));

@@ -1,0 +1,295 @@
+#include "app/detail/CueRow.h"
+
+#include "app/detail/CueColumns.h"
+#include "app/detail/CueDragHandle.h"
+#include "app/detail/CueVersionPopover.h"
+#include "app/detail/DurationChip.h"
+#include "app/detail/PlainSymbolButton.h"
+#include "app/detail/StageMenuButton.h"
+#include "app/store/ProjectStore.h"
+#include "core/UserText.h"
+#include "studio/DateChip.h"
+#include "studio/Studio.h"
+#include "studio/StudioLabel.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QPropertyAnimation>
+
+#include <algorithm>
+
+namespace sorvel {
+
+namespace {
+
+constexpr int verticalInset = 6;
+constexpr int glideMs = 180;
+constexpr std::array<Cue::DateKind, 3> dateKinds{Cue::DateKind::Start, Cue::DateKind::Mixed,
+                                                 Cue::DateKind::Delivered};
+
+// Whether the user is typing in a field: it holds its window's keyboard
+// focus (also while the window itself is in the background).
+bool isEditing(const QLineEdit* field) {
+    return field->window()->focusWidget() == field;
+}
+
+// The fields sit bare on the row. A style sheet, not the palette, because
+// the window's own style sheet would otherwise fill them with its base colour.
+void setTextColor(QLineEdit* field, const QColor& color) {
+    if (field->property("textColor").value<QColor>() == color)
+        return;
+    field->setProperty("textColor", color);
+    const QColor tint = Studio::tint(field);
+    field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0px;"
+                                        " color: %1; selection-background-color: %2; selection-color: %3; }")
+                             .arg(color.name(QColor::HexArgb), tint.name(), Studio::bg0().name()));
+}
+
+// Centres a widget of its natural size in a cell.
+void placeCentred(QWidget* widget, const QRectF& cell) {
+    const QSize size = widget->sizeHint().boundedTo(cell.size().toSize());
+    widget->setGeometry(QRect(QPoint(int(cell.center().x() - size.width() / 2.0),
+                                     int(cell.center().y() - size.height() / 2.0)),
+                              size));
+}
+
+} // namespace
+
+CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWidget* parent)
+    : QWidget(parent), m_store(store), m_projectID(projectID), m_cue(cue) {
+    setAttribute(Qt::WA_Hover);
+    setFixedHeight(rowHeight);
+
+    m_handle = new CueDragHandle(this);
+    connect(m_handle, &CueDragHandle::dragRequested, this, [this] { Q_EMIT dragRequested(m_cue.id); });
+
+    m_number = makeField(Studio::font(11, Studio::Weight::Medium, true), QStringLiteral("#"), Qt::AlignCenter);
+    setTextColor(m_number, Studio::tint(this));
+    connect(m_number, &QLineEdit::textEdited, this, &CueRow::numberEdited);
+    m_title = makeField(Studio::font(13), QStringLiteral("新 cue"), Qt::AlignLeft | Qt::AlignVCenter);
+    connect(m_title, &QLineEdit::textEdited, this, &CueRow::titleEdited);
+
+    m_duration = new DurationChip(cue.duration, this);
+    connect(m_duration, &DurationChip::durationChosen, this, [this](std::optional<qint64> duration) {
+        m_store.updateCue(m_projectID, m_cue.id, [duration](Cue& c) { c.duration = duration; });
+    });
+
+    m_stage = new StageMenuButton(cue.stage, this);
+    connect(m_stage, &StageMenuButton::stageChosen, this,
+            [this](CueStage stage) { m_store.setCueStage(m_projectID, m_cue.id, stage); });
+
+    m_version = new PlainSymbolButton(QString(), QString(), Studio::font(11, Studio::Weight::Medium, true), this);
+    connect(m_version, &QAbstractButton::clicked, this, &CueRow::openVersions);
+
+    for (std::size_t i = 0; i < dateKinds.size(); ++i) {
+        const Cue::DateKind kind = dateKinds[i];
+        auto* chip = new DateChip(std::nullopt, QStringLiteral("—"), true, Studio::font(10, Studio::Weight::Regular, true),
+                                  this);
+        chip->setToolTip(dateHelp(kind));
+        connect(chip, &DateChip::dateChosen, this, [this, kind](const std::optional<QDateTime>& date) {
+            m_store.updateCue(m_projectID, m_cue.id, [kind, &date](Cue& c) { c.setDate(kind, date); });
+        });
+        m_dates[i] = chip;
+    }
+
+    m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(13), this);
+    m_delete->setColor(Studio::systemRed());
+    m_delete->setToolTip(QStringLiteral("删除这段 cue"));
+    m_delete->hide();  // only while the pointer is over the row
+    connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
+
+    m_number->setText(cue.number);
+    m_title->setText(cue.title);
+    showCue();
+}
+
+QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment) {
+    auto* field = new QLineEdit(this);
+    field->setFrame(false);
+    field->setFont(font);
+    field->setPlaceholderText(placeholder);
+    field->setAlignment(alignment);
+    field->setTextMargins(0, 0, 0, 0);
+    // Drops over the row belong to the table's reordering, not to the text.
+    field->setAcceptDrops(false);
+    QPalette colors = field->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        colors.setColor(group, QPalette::PlaceholderText, Studio::faded(Studio::text3(), 0.8));
+    field->setPalette(colors);
+    setTextColor(field, Studio::text());
+    // Return only gives up the keyboard.
+    connect(field, &QLineEdit::returnPressed, field, &QWidget::clearFocus);
+    return field;
+}
+
+DateChip* CueRow::dateChip(Cue::DateKind kind) const {
+    const auto at = std::find(dateKinds.cbegin(), dateKinds.cend(), kind);
+    return m_dates[std::size_t(std::distance(dateKinds.cbegin(), at))];
+}
+
+QString CueRow::versionText(const Cue& cue) {
+    const qint64 last = cue.versions.isEmpty() ? 1 : cue.versions.last().number;
+    return QStringLiteral("v") + QString::number(last);
+}
+
+QString CueRow::versionHelp(const Cue& cue) {
+    if (cue.versions.isEmpty())
+        return QStringLiteral("版本记录");
+    const CueVersion& last = cue.versions.last();
+    return Studio::plainToolTip(QStringLiteral("v") + QString::number(last.number) + QStringLiteral("：")
+                                + UserText::singleLine(last.note));
+}
+
+QString CueRow::dateHelp(Cue::DateKind kind) {
+    switch (kind) {
+    case Cue::DateKind::Start: return QStringLiteral("开始日期：新建时自动记录");
+    case Cue::DateKind::Mixed:
+        return QStringLiteral("录混日期：进入「已录混」时自动记录；手动填上会把阶段推到已录混");
+    case Cue::DateKind::Delivered:
+        return QStringLiteral("交付日期：进入「已交付」时自动记录；手动填上会把阶段推到已交付");
+    }
+    return {};
+}
+
+void CueRow::setCue(const Cue& cue) {
+    if (cue == m_cue)
+        return;
+    m_cue = cue;
+    // A field being edited keeps the user's text; the others show the store's.
+    if (!isEditing(m_number) && m_number->text() != cue.number)
+        m_number->setText(cue.number);
+    if (!isEditing(m_title) && m_title->text() != cue.title)
+        m_title->setText(cue.title);
+    showCue();
+}
+
+void CueRow::showCue() {
+    setTextColor(m_title, m_cue.stage == CueStage::Delivered ? Studio::text2() : Studio::text());
+    m_duration->setDuration(m_cue.duration);
+    m_stage->setStage(m_cue.stage);
+    m_version->setText(versionText(m_cue));
+    const bool revised = !m_cue.versions.isEmpty() && m_cue.versions.last().number >= 2;
+    m_version->setColor(revised ? QColor() : Studio::text2());
+    m_version->setToolTip(versionHelp(m_cue));
+    m_dates[0]->setDate(m_cue.startDate);
+    m_dates[1]->setDate(m_cue.mixedAt);
+    m_dates[2]->setDate(m_cue.deliveredAt);
+    if (m_versions)
+        m_versions->setCue(m_cue);
+    placeCells();
+}
+
+void CueRow::numberEdited(const QString& text) {
+    const QString number = UserText::trimmed(text);
+    if (number == m_cue.number)
+        return;
+    m_store.updateCue(m_projectID, m_cue.id, [&number](Cue& c) { c.number = number; });
+}
+
+void CueRow::titleEdited(const QString& text) {
+    const QString title = UserText::trimmed(text);
+    // A title is never emptied from the row.
+    if (title.isEmpty() || title == m_cue.title)
+        return;
+    m_store.updateCue(m_projectID, m_cue.id, [&title](Cue& c) { c.title = title; });
+}
+
+void CueRow::deleteCue() {
+    // The table drops this row when the store announces the change; it goes
+    // with deleteLater, after this handler has returned.
+    const QUuid id = m_cue.id;
+    m_store.update(m_projectID, [&id](AudioProject& project) {
+        project.items.removeIf([&id](const Cue& c) { return c.id == id; });
+    });
+}
+
+CueVersionPopover* CueRow::versionPopover() const {
+    return m_versions;
+}
+
+void CueRow::openVersions() {
+    if (m_versions && m_versions->isVisible())
+        return;
+    m_versions = new CueVersionPopover(m_store, m_projectID, m_cue, this);
+    m_versions->openFrom(m_version);
+}
+
+void CueRow::focusField(CueFocus::Field field) {
+    QLineEdit* target = field == CueFocus::Field::Number ? m_number : m_title;
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+std::optional<CueFocus::Field> CueRow::focusedField() const {
+    if (isEditing(m_number))
+        return CueFocus::Field::Number;
+    if (isEditing(m_title))
+        return CueFocus::Field::Title;
+    return std::nullopt;
+}
+
+void CueRow::slideTo(int top, bool animated) {
+    m_restingTop = top;
+    if (!animated) {
+        if (m_glide)
+            m_glide->stop();
+        move(0, top);
+        return;
+    }
+    if (!m_glide) {
+        m_glide = new QPropertyAnimation(this, "pos", this);
+        m_glide->setDuration(glideMs);
+        m_glide->setEasingCurve(QEasingCurve::OutCubic);
+    }
+    if (pos().y() == top && m_glide->state() != QAbstractAnimation::Running)
+        return;
+    m_glide->stop();
+    m_glide->setStartValue(pos());
+    m_glide->setEndValue(QPoint(0, top));
+    m_glide->start();
+}
+
+void CueRow::setHovering(bool hovering) {
+    if (m_hovering == hovering)
+        return;
+    m_hovering = hovering;
+    m_handle->setHighlighted(hovering);
+    m_delete->setVisible(hovering);
+    update();
+}
+
+void CueRow::enterEvent(QEnterEvent* event) {
+    setHovering(true);
+    QWidget::enterEvent(event);
+}
+
+void CueRow::leaveEvent(QEvent* event) {
+    setHovering(false);
+    QWidget::leaveEvent(event);
+}
+
+void CueRow::paintEvent(QPaintEvent*) {
+    if (!m_hovering)
+        return;
+    QPainter painter(this);
+    painter.fillRect(rect(), Studio::faded(Studio::bg3(), 0.35));
+}
+
+void CueRow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeCells();
+}
+
+void CueRow::placeCells() {
+    const auto cells = CueColumns::frames(QRectF(0, verticalInset, width(), rowHeight - 2 * verticalInset));
+    m_handle->setGeometry(cells[CueColumns::Handle].toAlignedRect());
+    m_number->setGeometry(cells[CueColumns::Number].toAlignedRect());
+    m_title->setGeometry(cells[CueColumns::Title].toAlignedRect());
+    placeCentred(m_duration, cells[CueColumns::Duration]);
+    placeCentred(m_stage, cells[CueColumns::Stage]);
+    m_version->setGeometry(cells[CueColumns::Version].toAlignedRect());
+    for (std::size_t i = 0; i < m_dates.size(); ++i)
+        placeCentred(m_dates[i], cells[CueColumns::Start + int(i)]);
+    m_delete->setGeometry(cells[CueColumns::Delete].toAlignedRect());
+}
+
+} // namespace sorvel

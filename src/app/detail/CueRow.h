@@ -1,0 +1,104 @@
+#pragma once
+
+#include "app/detail/CueFocus.h"
+#include "core/Cue.h"
+
+#include <QPointer>
+#include <QUuid>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QLineEdit;
+class QPropertyAnimation;
+
+namespace sorvel {
+
+class CueDragHandle;
+class CueVersionPopover;
+class DateChip;
+class DurationChip;
+class PlainSymbolButton;
+class ProjectStore;
+class StageMenuButton;
+
+// One cue of a cue table, edited in place: drag handle, number, title,
+// duration, stage, version, the three dates and a delete button that shows
+// while the pointer is over the row. Every edit goes to the store at once.
+// The two text fields write on the user's edits only, and take a value from
+// the store only when it differs and the field is not being edited, so the
+// cursor never jumps and no write comes back.
+class CueRow final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int rowHeight = 32;
+
+    CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWidget* parent = nullptr);
+
+    const Cue& cue() const { return m_cue; }
+    // The store's current value of the cue; fields follow only when it changed.
+    void setCue(const Cue& cue);
+
+    void focusField(CueFocus::Field field);
+    std::optional<CueFocus::Field> focusedField() const;
+    bool isHovering() const { return m_hovering; }
+
+    // Moves the row to `top` in its parent, gliding there when `animated`.
+    void slideTo(int top, bool animated);
+    // Where the row stands once any glide has ended.
+    int restingTop() const { return m_restingTop; }
+
+    QLineEdit* numberField() const { return m_number; }
+    QLineEdit* titleField() const { return m_title; }
+    DurationChip* durationChip() const { return m_duration; }
+    StageMenuButton* stageButton() const { return m_stage; }
+    PlainSymbolButton* versionButton() const { return m_version; }
+    PlainSymbolButton* deleteButton() const { return m_delete; }
+    CueDragHandle* dragHandle() const { return m_handle; }
+    DateChip* dateChip(Cue::DateKind kind) const;
+    CueVersionPopover* versionPopover() const;
+    void openVersions();
+
+    static QString versionText(const Cue& cue);
+    static QString versionHelp(const Cue& cue);
+    static QString dateHelp(Cue::DateKind kind);
+
+Q_SIGNALS:
+    // The handle was dragged past the platform's start distance.
+    void dragRequested(const QUuid& cueID);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QLineEdit* makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment);
+    void numberEdited(const QString& text);
+    void titleEdited(const QString& text);
+    void showCue();
+    void setHovering(bool hovering);
+    void placeCells();
+    void deleteCue();
+
+    ProjectStore& m_store;
+    QUuid m_projectID;
+    Cue m_cue;
+    bool m_hovering = false;
+    int m_restingTop = 0;
+    QPropertyAnimation* m_glide = nullptr;
+
+    CueDragHandle* m_handle = nullptr;
+    QLineEdit* m_number = nullptr;
+    QLineEdit* m_title = nullptr;
+    DurationChip* m_duration = nullptr;
+    StageMenuButton* m_stage = nullptr;
+    PlainSymbolButton* m_version = nullptr;
+    std::array<DateChip*, 3> m_dates{};
+    PlainSymbolButton* m_delete = nullptr;
+    QPointer<CueVersionPopover> m_versions;
+};
+
+} // namespace sorvel

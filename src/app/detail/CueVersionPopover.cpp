@@ -1,0 +1,184 @@
+#include "app/detail/CueVersionPopover.h"
+
+#include "app/store/ProjectStore.h"
+#include "core/Clock.h"
+#include "core/UserText.h"
+#include "studio/DateChip.h"
+#include "studio/Studio.h"
+#include "studio/StudioButton.h"
+#include "studio/StudioField.h"
+#include "studio/StudioLabel.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace sorvel {
+
+namespace {
+const QString blankNote = QStringLiteral("修改");
+} // namespace
+
+CueVersionPopover::CueVersionPopover(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWidget* parent)
+    : PopoverFrame(parent), m_store(store), m_projectID(projectID) {
+    setFixedWidth(width);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(10);
+
+    m_title = Studio::plainLabel(Studio::font(12, Studio::Weight::Semibold), Studio::text(), this);
+    m_title->setTextFormat(Qt::PlainText);
+    column->addWidget(m_title);
+
+    m_history = new QVBoxLayout;
+    m_history->setSpacing(6);
+    column->addLayout(m_history);
+    m_initial = makeRow();
+    connect(m_initial.date, &DateChip::dateChosen, this, &CueVersionPopover::setStartDate);
+
+    auto* divider = new QFrame(this);
+    divider->setFixedHeight(1);
+    divider->setAutoFillBackground(true);
+    QPalette dividerColors = divider->palette();
+    dividerColors.setColor(QPalette::Window, Studio::line());
+    divider->setPalette(dividerColors);
+    column->addWidget(divider);
+
+    auto* input = new QHBoxLayout;
+    input->setSpacing(6);
+    m_note = new QLineEdit(this);
+    studioField(m_note);
+    m_note->setPlaceholderText(QStringLiteral("这一版改了什么，比如：慢板"));
+    connect(m_note, &QLineEdit::returnPressed, this, &CueVersionPopover::addVersion);
+    input->addWidget(m_note, 1);
+    m_add = new StudioButton(QString(), StudioButtonStyle{true, true}, this);
+    connect(m_add, &QPushButton::clicked, this, &CueVersionPopover::addVersion);
+    input->addWidget(m_add);
+    column->addLayout(input);
+
+    auto* footnote = Studio::plainLabel(QStringLiteral("新版本会把阶段改回「修改中」，录混和交付日期会清空。"),
+                                        Studio::font(10), Studio::text3(), this);
+    footnote->setWordWrap(true);
+    column->addWidget(footnote);
+
+    setCue(cue);
+}
+
+void CueVersionPopover::popUnder(QWidget* anchor) {
+    PopoverFrame::popUnder(anchor);
+    m_note->setFocus();
+}
+
+QString CueVersionPopover::title(const Cue& cue) {
+    const QString name = cue.title.isEmpty() ? cue.number : cue.title;
+    return QStringLiteral("版本记录 · ") + UserText::singleLine(name);
+}
+
+QString CueVersionPopover::addButtonText(const Cue& cue) {
+    return QStringLiteral("新版本 v") + QString::number(nextVersionNumber(cue.versions));
+}
+
+QString CueVersionPopover::titleText() const {
+    return m_title->text();
+}
+
+QList<DateChip*> CueVersionPopover::dateChips() const {
+    QList<DateChip*> chips{m_initial.date};
+    for (const QUuid& id : m_versionOrder)
+        chips.append(m_versionRows.value(id).date);
+    return chips;
+}
+
+CueVersionPopover::HistoryRow CueVersionPopover::makeRow() {
+    HistoryRow made;
+    made.row = new QWidget(this);
+    auto* line = new QHBoxLayout(made.row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(8);
+    made.number = Studio::plainLabel(Studio::font(11, Studio::Weight::Semibold, true), Studio::tint(this), made.row);
+    made.number->setFixedWidth(28);
+    line->addWidget(made.number);
+    auto* dateCell = new QWidget(made.row);
+    dateCell->setFixedWidth(76);
+    auto* dateLine = new QHBoxLayout(dateCell);
+    dateLine->setContentsMargins(0, 0, 0, 0);
+    made.date = new DateChip(std::nullopt, QStringLiteral("—"), false, Studio::font(10, Studio::Weight::Regular, true),
+                             dateCell);
+    dateLine->addWidget(made.date, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    line->addWidget(dateCell);
+    made.note = Studio::plainLabel(Studio::font(12), Studio::text(), made.row);
+    line->addWidget(made.note, 1);
+    m_history->addWidget(made.row);
+    return made;
+}
+
+void CueVersionPopover::showRow(HistoryRow& row, qint64 number, const std::optional<QDateTime>& date,
+                                const QString& note) {
+    row.number->setText(QStringLiteral("v") + QString::number(number));
+    row.date->setDate(date);
+    row.note->setText(UserText::singleLine(note));
+}
+
+void CueVersionPopover::setCue(const Cue& cue) {
+    m_cue = cue;
+    m_title->setText(title(cue));
+    m_add->setText(addButtonText(cue));
+    showRow(m_initial, 1, cue.startDate, QStringLiteral("初版"));
+
+    // Rows stay per version: a date chip whose own popover just reported a
+    // choice may be the one being updated, so it is never rebuilt here.
+    QList<QUuid> order;
+    for (const CueVersion& version : cue.versions) {
+        if (order.contains(version.id))
+            continue;
+        order.append(version.id);
+        auto found = m_versionRows.find(version.id);
+        if (found == m_versionRows.end()) {
+            found = m_versionRows.insert(version.id, makeRow());
+            const QUuid id = version.id;
+            connect(found->date, &DateChip::dateChosen, this,
+                    [this, id](const std::optional<QDateTime>& date) { setVersionDate(id, date); });
+        }
+        showRow(*found, version.number, version.date, version.note);
+    }
+    for (const QUuid& gone : std::as_const(m_versionOrder)) {
+        if (!order.contains(gone))
+            m_versionRows.take(gone).row->deleteLater();
+    }
+    for (const QUuid& id : std::as_const(order)) {
+        QWidget* row = m_versionRows.value(id).row;
+        m_history->removeWidget(row);
+        m_history->addWidget(row);
+    }
+    m_versionOrder = order;
+    if (isVisible())
+        adjustSize();
+}
+
+void CueVersionPopover::addVersion() {
+    const QString typed = UserText::trimmed(m_note->text());
+    const QString note = typed.isEmpty() ? blankNote : typed;
+    m_store.updateCue(m_projectID, m_cue.id, [&note](Cue& cue) { cue.addVersion(note, Clock::now()); });
+    m_note->clear();
+}
+
+void CueVersionPopover::setStartDate(const std::optional<QDateTime>& date) {
+    m_store.updateCue(m_projectID, m_cue.id, [&date](Cue& cue) { cue.startDate = date; });
+}
+
+void CueVersionPopover::setVersionDate(const QUuid& versionID, const std::optional<QDateTime>& date) {
+    if (!date)
+        return;
+    m_store.updateCue(m_projectID, m_cue.id, [&](Cue& cue) {
+        for (CueVersion& version : cue.versions) {
+            if (version.id == versionID) {
+                version.date = *date;
+                return;
+            }
+        }
+    });
+}
+
+} // namespace sorvel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/Cue.h"
+#include "studio/PopoverFrame.h"
+
+#include <QHash>
+#include <QUuid>
+
+class QLabel;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace sorvel {
+
+class DateChip;
+class ProjectStore;
+class StudioButton;
+
+// The version history of one cue under its version button: version 1 (the
+// cue's start, never stored), then every stored version with its date and
+// note; each date can be changed. A short note and "新版本 v…" add the next
+// version, which sends the cue back to revising.
+class CueVersionPopover final : public PopoverFrame {
+    Q_OBJECT
+public:
+    static constexpr int width = 320;
+
+    CueVersionPopover(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWidget* parent = nullptr);
+
+    // The store's current value of the cue; history rows are kept per version.
+    void setCue(const Cue& cue);
+    void popUnder(QWidget* anchor) override;
+    // Adds a version from the note field ("修改" when it is blank) and empties the field.
+    void addVersion();
+
+    QString titleText() const;
+    QLineEdit* noteField() const { return m_note; }
+    StudioButton* addButton() const { return m_add; }
+    // The history's date chips in order, version 1 first.
+    QList<DateChip*> dateChips() const;
+
+    static QString title(const Cue& cue);
+    static QString addButtonText(const Cue& cue);
+
+private:
+    struct HistoryRow {
+        QWidget* row = nullptr;
+        QLabel* number = nullptr;
+        DateChip* date = nullptr;
+        QLabel* note = nullptr;
+    };
+
+    HistoryRow makeRow();
+    void showRow(HistoryRow& row, qint64 number, const std::optional<QDateTime>& date, const QString& note);
+    void setStartDate(const std::optional<QDateTime>& date);
+    void setVersionDate(const QUuid& versionID, const std::optional<QDateTime>& date);
+
+    ProjectStore& m_store;
+    QUuid m_projectID;
+    Cue m_cue;
+    QLabel* m_title = nullptr;
+    QVBoxLayout* m_history = nullptr;
+    HistoryRow m_initial;
+    QList<QUuid> m_versionOrder;
+    QHash<QUuid, HistoryRow> m_versionRows;
+    QLineEdit* m_note = nullptr;
+    StudioButton* m_add = nullptr;
+};
+
+} // namespace sorvel

@@ -1,0 +1,57 @@
+#include "app/detail/PlainSymbolButton.h"
+
+#include "studio/Shapes.h"
+#include "studio/Studio.h"
+#include "studio/Symbols.h"
+#include "studio/ValueChange.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace sorvel {
+
+PlainSymbolButton::PlainSymbolButton(const QString& symbol, const QString& text, const QFont& font, QWidget* parent)
+    : QAbstractButton(parent), m_symbol(symbol) {
+    setText(text);
+    setFont(font);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void PlainSymbolButton::setColor(const QColor& color) {
+    changeAndRepaint(this, m_color, color);
+}
+
+QColor PlainSymbolButton::color() const {
+    return m_color.isValid() ? m_color : Studio::tint(this);
+}
+
+QSize PlainSymbolButton::sizeHint() const {
+    const qreal side = m_symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font().pixelSize());
+    const qreal textWidth = text().isEmpty() ? 0 : Shapes::textWidth(font(), text());
+    const qreal gap = side > 0 && textWidth > 0 ? symbolSpacing : 0;
+    const qreal height = std::max(side, Shapes::lineHeight(font()));
+    return {int(std::ceil(side + gap + textWidth)) + 2, int(std::ceil(height)) + 2};
+}
+
+void PlainSymbolButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(!isEnabled() ? 0.4 : (isDown() ? 0.7 : 1.0));
+    const QColor ink = color();
+    const qreal side = m_symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font().pixelSize());
+    const qreal textWidth = text().isEmpty() ? 0 : Shapes::textWidth(font(), text());
+    const qreal gap = side > 0 && textWidth > 0 ? symbolSpacing : 0;
+    const QRectF box(rect());
+    qreal x = box.center().x() - (side + gap + textWidth) / 2;
+    if (side > 0) {
+        Symbols::paintForFont(painter, {x + side / 2, box.center().y()}, font().pixelSize(), m_symbol, ink);
+        x += side + gap;
+    }
+    if (textWidth > 0)
+        Shapes::drawLine(painter, font(), ink, {x, Shapes::centredBaseline(font(), box.center().y())}, text(),
+                         textWidth + 1);
+}
+
+} // namespace sorvel

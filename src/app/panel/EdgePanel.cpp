@@ -1,0 +1,72 @@
+#include "app/panel/EdgePanel.h"
+
+#include "app/panel/EdgePanelController.h"
+#include "app/panel/EdgeRootView.h"
+#include "app/panel/X11WindowHints.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace sorvel {
+
+EdgePanel::EdgePanel(EdgePanelController& controller)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_controller(controller),
+      m_root(new EdgeRootView(controller, this)) {
+    setWindowTitle(QStringLiteral("Sorvel"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_root);
+}
+
+void EdgePanel::orderFront() {
+    if (!isVisible()) {
+        X11WindowHints::keepOnEveryWorkspace(this);
+        show();
+    }
+    raise();
+}
+
+void EdgePanel::orderOut() {
+    hide();
+}
+
+bool EdgePanel::isEditingText() const {
+    const QWidget* focused = QApplication::focusWidget();
+    if (!focused || focused->window() != this || !isActiveWindow())
+        return false;
+    return qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused);
+}
+
+void EdgePanel::endEditing() {
+    QWidget* focused = QApplication::focusWidget();
+    if (focused && focused->window() == this)
+        focused->clearFocus();
+}
+
+void EdgePanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        Q_EMIT resignedKey();
+}
+
+void EdgePanel::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    if (m_controller.isExpanded())
+        m_controller.pointerEnteredPanel();
+    else
+        m_controller.pointerEnteredHandle();
+}
+
+void EdgePanel::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    m_controller.pointerLeftPanel();
+}
+
+} // namespace sorvel

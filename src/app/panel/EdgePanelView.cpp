@@ -1,0 +1,291 @@
+#include "app/panel/EdgePanelView.h"
+
+#include "app/panel/EdgePanelController.h"
+#include "app/panel/NewTapeRow.h"
+#include "app/panel/PanelEmptyState.h"
+#include "app/panel/PanelIconButton.h"
+#include "app/panel/PanelTabButton.h"
+#include "app/panel/PanelTape.h"
+#include "app/store/ProjectStore.h"
+#include "core/Settings.h"
+#include "core/UserText.h"
+#include "studio/PanelMaterial.h"
+#include "studio/ReelView.h"
+#include "studio/Shapes.h"
+#include "studio/Studio.h"
+#include "studio/StudioButton.h"
+#include "studio/StudioLabel.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace sorvel {
+
+namespace {
+
+constexpr qreal cornerRadius = 16;
+
+bool waitsForArchive(const AudioProject& project) {
+    return !project.archivedAt && project.status == ProjectStatus::Done;
+}
+
+// Newer completion first; a tape without a completion date counts as finished long ago.
+bool completedLater(const AudioProject& a, const AudioProject& b) {
+    if (!a.completedAt)
+        return false;
+    return !b.completedAt || *a.completedAt > *b.completedAt;
+}
+
+} // namespace
+
+EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
+    : QWidget(parent), m_controller(controller) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(12);
+    column->addWidget(buildHeader());
+    column->addWidget(buildTabs());
+
+    const QList<ProjectType>& types = controller.store().registry().types();
+    m_addRow = new NewTapeRow(controller.store(), types.isEmpty() ? ProjectType::otherID : types.first().id, this);
+    m_addRow->hide();
+    connect(m_addRow, &NewTapeRow::createRequested, this, &EdgePanelView::createTape);
+    column->addWidget(m_addRow);
+
+    auto* listArea = new QWidget(this);
+    auto* overlay = new QGridLayout(listArea);
+    overlay->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea(listArea);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(m_scroll);
+    m_list = new QVBoxLayout(content);
+    m_list->setContentsMargins(0, 0, 0, 4);
+    m_list->setSpacing(8);
+    m_list->addStretch();
+    m_scroll->setWidget(content);
+    content->setAutoFillBackground(false);  // setWidget turned it on; the panel's material shows through
+    m_empty = new PanelEmptyState(listArea);
+    overlay->addWidget(m_scroll, 0, 0);
+    overlay->addWidget(m_empty, 0, 0, Qt::AlignCenter);
+    column->addWidget(listArea, 1);
+
+    m_footer = new StudioButton(QString(), QStringLiteral("archivebox"), StudioButtonStyle{true, false}, this);
+    m_footer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(m_footer, &QPushButton::clicked, this,
+            [this] { m_controller.openLink(QStringLiteral("sorvel://archive-done")); });
+    column->addWidget(m_footer);
+
+    connect(&controller.store(), &ProjectStore::projectsChanged, this, &EdgePanelView::refresh);
+    connect(&controller.store().registry(), &TypeRegistry::typesChanged, this, [this] {
+        for (QWidget* child : findChildren<QWidget*>())
+            child->update();
+    });
+    connect(&controller.settings(), &Settings::changed, this, [this](const QString& key) {
+        if (key == tintKey || key == materialKey)
+            update();
+    });
+    connect(&controller, &EdgePanelController::pinnedChanged, this, &EdgePanelView::showPin);
+    refresh();
+}
+
+QWidget* EdgePanelView::buildHeader() {
+    auto* header = new QWidget(this);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    row->addWidget(new ReelView(0.7, 18, false, header));
+    QFont brandFont = Studio::font(12, Studio::Weight::Bold, true);
+    brandFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    row->addWidget(Studio::plainLabel(QStringLiteral("SORVEL"), brandFont, Studio::text(), header));
+    row->addStretch();
+
+    m_addButton = new PanelIconButton(QStringLiteral("plus"), QStringLiteral("新建磁带"), header);
+    connect(m_addButton, &QAbstractButton::clicked, this, &EdgePanelView::toggleAddRow);
+    m_pinButton = new PanelIconButton(QStringLiteral("pin"), QStringLiteral("固定面板，不自动收起"), header);
+    connect(m_pinButton, &QAbstractButton::clicked, this,
+            [this] { m_controller.setPinned(!m_controller.isPinned()); });
+    m_windowButton = new PanelIconButton(QStringLiteral("macwindow"), QStringLiteral("打开主窗口"), header);
+    connect(m_windowButton, &QAbstractButton::clicked, this,
+            [this] { m_controller.openLink(QStringLiteral("sorvel://main")); });
+    row->addWidget(m_addButton);
+    row->addWidget(m_pinButton);
+    row->addWidget(m_windowButton);
+    showPin();
+    return header;
+}
+
+QWidget* EdgePanelView::buildTabs() {
+    auto* tabs = new QWidget(this);
+    auto* row = new QHBoxLayout(tabs);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    m_activeTab = new PanelTabButton(title(Tab::Active), tabs);
+    m_doneTab = new PanelTabButton(title(Tab::Done), tabs);
+    connect(m_activeTab, &QAbstractButton::clicked, this, [this] { setTab(Tab::Active); });
+    connect(m_doneTab, &QAbstractButton::clicked, this, [this] { setTab(Tab::Done); });
+    row->addWidget(m_activeTab);
+    row->addWidget(m_doneTab);
+    return tabs;
+}
+
+QList<AudioProject> EdgePanelView::rows(const QList<AudioProject>& projects, Tab tab) {
+    if (tab == Tab::Active)
+        return activeSorted(projects);
+    QList<AudioProject> done;
+    std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(done), waitsForArchive);
+    std::stable_sort(done.begin(), done.end(), completedLater);
+    return done;
+}
+
+qsizetype EdgePanelView::count(const QList<AudioProject>& projects, Tab tab) {
+    if (tab == Tab::Active)
+        return std::count_if(projects.cbegin(), projects.cend(), [](const AudioProject& p) { return p.isActive(); });
+    return std::count_if(projects.cbegin(), projects.cend(), waitsForArchive);
+}
+
+QString EdgePanelView::countText(qsizetype count) {
+    return QString::asprintf("%02lld", static_cast<long long>(count));
+}
+
+QString EdgePanelView::title(Tab tab) {
+    return tab == Tab::Active ? QStringLiteral("进行中") : QStringLiteral("已完成");
+}
+
+QString EdgePanelView::emptyText(Tab tab) {
+    return tab == Tab::Active ? QStringLiteral("没有进行中的磁带") : QStringLiteral("没有待归档的磁带");
+}
+
+void EdgePanelView::setTab(Tab tab) {
+    if (tab == m_tab)
+        return;
+    m_tab = tab;
+    refresh();
+}
+
+void EdgePanelView::tapTape(const QUuid& id) {
+    if (m_expandedID == id)
+        m_expandedID.reset();
+    else
+        m_expandedID = id;
+    for (PanelTape* tape : std::as_const(m_tapes))
+        tape->setExpanded(m_expandedID == tape->project().id);
+}
+
+bool EdgePanelView::isAdding() const {
+    return m_adding;
+}
+
+void EdgePanelView::toggleAddRow() {
+    m_adding = !m_adding;
+    m_addButton->setSymbol(m_adding ? QStringLiteral("xmark") : QStringLiteral("plus"));
+    m_addRow->nameField()->clear();
+    m_addRow->setVisible(m_adding);
+    if (m_adding) {
+        // The panel shows without the keyboard; asking for a new tape gives it the keyboard.
+        window()->activateWindow();
+        m_addRow->nameField()->setFocus();
+    } else {
+        m_addRow->nameField()->clearFocus();
+    }
+}
+
+QUuid EdgePanelView::addingTypeID() const {
+    return m_addRow->typeID();
+}
+
+void EdgePanelView::createTape() {
+    const QString name = UserText::trimmed(m_addRow->nameField()->text());
+    if (name.isEmpty())
+        return;
+    // The chosen type may have been deleted meanwhile: the registry names the one that stands in for it.
+    const AudioProject project = AudioProject::make(name, m_controller.store().registry().type(addingTypeID()).id);
+    m_tab = Tab::Active;
+    m_expandedID = project.id;
+    m_controller.store().addProject(project);
+    toggleAddRow();
+    refresh();
+}
+
+PanelTabButton* EdgePanelView::tabButton(Tab tab) const {
+    return tab == Tab::Active ? m_activeTab : m_doneTab;
+}
+
+void EdgePanelView::refresh() {
+    const QList<AudioProject>& projects = m_controller.store().projects();
+    m_activeTab->setCountText(countText(count(projects, Tab::Active)));
+    m_doneTab->setCountText(countText(count(projects, Tab::Done)));
+    m_activeTab->setCurrent(m_tab == Tab::Active);
+    m_doneTab->setCurrent(m_tab == Tab::Done);
+
+    const QList<AudioProject> shown = rows(projects, m_tab);
+    syncTapes(shown);
+    m_empty->setText(emptyText(m_tab));
+    m_empty->setVisible(shown.isEmpty());
+    m_footer->setText(QStringLiteral("全部归档 · ") + countText(shown.size()));
+    m_footer->setVisible(m_tab == Tab::Done && !shown.isEmpty());
+}
+
+void EdgePanelView::syncTapes(const QList<AudioProject>& shown) {
+    // A tape that stays listed keeps its widget, and with it a half-typed note.
+    QHash<QUuid, PanelTape*> previous;
+    for (PanelTape* tape : std::as_const(m_tapes))
+        previous.insert(tape->project().id, tape);
+
+    QList<PanelTape*> next;
+    for (const AudioProject& project : shown) {
+        PanelTape* tape = previous.take(project.id);
+        if (!tape) {
+            tape = new PanelTape(m_controller, project, m_scroll->widget());
+            const QUuid id = project.id;
+            connect(tape, &PanelTape::tapped, this, [this, id] { tapTape(id); });
+        }
+        tape->setProject(project);
+        tape->setExpanded(m_expandedID == project.id);
+        next << tape;
+    }
+    // Later, not now: the button that caused this change may sit in one of them.
+    for (PanelTape* gone : std::as_const(previous)) {
+        m_list->removeWidget(gone);
+        gone->hide();
+        gone->deleteLater();
+    }
+    for (PanelTape* tape : std::as_const(next))
+        m_list->removeWidget(tape);
+    for (qsizetype i = 0; i < next.size(); ++i) {
+        m_list->insertWidget(int(i), next.at(i));
+        next.at(i)->show();
+    }
+    m_tapes = next;
+}
+
+void EdgePanelView::showPin() {
+    const bool pinned = m_controller.isPinned();
+    m_pinButton->setSymbol(pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin"));
+    m_pinButton->setActive(pinned);
+}
+
+void EdgePanelView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF panel(rect());
+    const Settings& settings = m_controller.settings();
+    PanelMaterials::paint(painter, panel, panelMaterialOrDefault(settings.string(materialKey, QStringLiteral("popover"))),
+                          std::nullopt, cornerRadius);
+    Shapes::fillRounded(painter, panel, cornerRadius, Studio::faded(Studio::bg1(), 0.82));
+    if (const std::optional<QColor> tint = Studio::color(settings.string(tintKey)))
+        Shapes::fillRounded(painter, panel, cornerRadius, *tint);
+    Shapes::strokeRoundedInside(painter, panel, cornerRadius, Studio::line(), 1);
+}
+
+} // namespace sorvel

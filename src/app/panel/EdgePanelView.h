@@ -1,0 +1,99 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QHash>
+#include <QList>
+#include <QUuid>
+#include <QWidget>
+
+#include <optional>
+
+class QScrollArea;
+class QVBoxLayout;
+
+namespace sorvel {
+
+class EdgePanelController;
+class NewTapeRow;
+class PanelEmptyState;
+class PanelIconButton;
+class PanelTabButton;
+class PanelTape;
+class StudioButton;
+
+// The open panel: header (reel, brand, new tape, pin, main window), the two
+// tabs with their counts, the new-tape row when asked for, the current tab's
+// tapes (or what is missing), and on the done tab a button that hands every
+// finished tape to the main window for archiving. Built afresh at every
+// expansion; it changes data only through the store.
+class EdgePanelView final : public QWidget {
+    Q_OBJECT
+public:
+    enum class Tab { Active, Done };
+
+    static inline const QString tintKey = QStringLiteral("appearance.panelTint");
+    static inline const QString materialKey = QStringLiteral("appearance.panelMaterial");
+
+    EdgePanelView(EdgePanelController& controller, QWidget* parent = nullptr);
+
+    // The tapes a tab lists: active ones in the store's active order; done
+    // ones not archived, newest completion first, those without a date last.
+    static QList<AudioProject> rows(const QList<AudioProject>& projects, Tab tab);
+    static qsizetype count(const QList<AudioProject>& projects, Tab tab);
+    // At least two digits: 7 → "07", 123 → "123".
+    static QString countText(qsizetype count);
+    static QString title(Tab tab);      // "进行中", "已完成"
+    static QString emptyText(Tab tab);  // "没有进行中的磁带", "没有待归档的磁带"
+
+    Tab tab() const { return m_tab; }
+    void setTab(Tab tab);
+    std::optional<QUuid> expandedID() const { return m_expandedID; }
+    // Opens the tape, or closes it when it is the open one.
+    void tapTape(const QUuid& id);
+    bool isAdding() const;
+    // The header's plus/xmark: shows the new-tape row with an empty, focused
+    // field, or hides it and forgets what was typed.
+    void toggleAddRow();
+    // Return in the new-tape row.
+    void createTape();
+    QUuid addingTypeID() const;
+
+    QList<PanelTape*> tapes() const { return m_tapes; }
+    PanelTabButton* tabButton(Tab tab) const;
+    PanelIconButton* addButton() const { return m_addButton; }
+    PanelIconButton* pinButton() const { return m_pinButton; }
+    PanelIconButton* windowButton() const { return m_windowButton; }
+    NewTapeRow* addRow() const { return m_addRow; }
+    PanelEmptyState* emptyState() const { return m_empty; }
+    StudioButton* footer() const { return m_footer; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildTabs();
+    void refresh();
+    void syncTapes(const QList<AudioProject>& shown);
+    void showPin();
+
+    EdgePanelController& m_controller;
+    Tab m_tab = Tab::Active;
+    std::optional<QUuid> m_expandedID;
+    bool m_adding = false;
+
+    PanelIconButton* m_addButton = nullptr;
+    PanelIconButton* m_pinButton = nullptr;
+    PanelIconButton* m_windowButton = nullptr;
+    PanelTabButton* m_activeTab = nullptr;
+    PanelTabButton* m_doneTab = nullptr;
+    NewTapeRow* m_addRow = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QVBoxLayout* m_list = nullptr;
+    PanelEmptyState* m_empty = nullptr;
+    StudioButton* m_footer = nullptr;
+    QList<PanelTape*> m_tapes;
+};
+
+} // namespace sorvel

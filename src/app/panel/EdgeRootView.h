@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+namespace sorvel {
+
+class EdgeHandle;
+class EdgePanelController;
+class EdgePanelView;
+
+// The panel window's content: the handle while collapsed, the panel view
+// while expanded, under the panel's appearance host. The panel view is built
+// anew at every expansion, so its tab, open tape and new-tape row start fresh.
+class EdgeRootView final : public QWidget {
+    Q_OBJECT
+public:
+    EdgeRootView(EdgePanelController& controller, QWidget* parent = nullptr);
+
+    EdgeHandle* handle() const { return m_handle; }
+    EdgePanelView* panelView() const { return m_view; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showContent();
+    void placeContent();
+
+    EdgePanelController& m_controller;
+    EdgeHandle* m_handle = nullptr;
+    EdgePanelView* m_view = nullptr;
+};
+
+} // namespace sorvel

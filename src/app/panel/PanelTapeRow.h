@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QWidget>
+
+namespace sorvel {
+
+// The always-visible line of a panel tape: a bar in the type colour, the
+// type symbol, the name and focus star, a seeded waveform of the progress,
+// the subtitle and the percentage. A click anywhere on it taps the tape.
+class PanelTapeRow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelTapeRow(QWidget* parent = nullptr);
+
+    void setProject(const AudioProject& project);
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void tapped();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    AudioProject m_project;
+};
+
+} // namespace sorvel

@@ -1,0 +1,280 @@
+#include "CueTableFixture.h"
+
+#include "app/detail/CueVersionPopover.h"
+#include "app/detail/DurationChip.h"
+#include "app/detail/DurationPicker.h"
+#include "app/detail/NumberColumn.h"
+#include "app/detail/PlainSymbolButton.h"
+#include "app/detail/StageMenuButton.h"
+#include "studio/DateChip.h"
+#include "studio/StudioButton.h"
+
+#include <QMenu>
+
+namespace sorvel::test {
+namespace {
+
+class CueRowTest : public CueTableTest {
+protected:
+    void SetUp() override {
+        CueTableTest::SetUp();
+        open({namedCue("1", "Opening"), namedCue("2", "Chase")});
+        table->activateWindow();
+        first = table->rows().at(0);
+        second = table->rows().at(1);
+    }
+
+    const Cue& storedCue(int index) const { return stored().items.at(index); }
+
+    CueRow* first = nullptr;
+    CueRow* second = nullptr;
+};
+
+TEST_F(CueRowTest, TextFieldsStoreTrimmedTextButNeverAnEmptyTitle) {
+    first->focusField(CueFocus::Field::Number);
+    first->numberField()->selectAll();
+    typeInto(first->numberField(), QStringLiteral(" 12 "));
+    EXPECT_EQ(str(storedCue(0).number), "12");
+    EXPECT_EQ(str(first->numberField()->text()), " 12 ");  // the field shows what was typed
+
+    const QDateTime before = stored().updatedAt;
+    first->focusField(CueFocus::Field::Title);
+    first->titleField()->selectAll();
+    pressKey(first->titleField(), Qt::Key_Backspace);
+    EXPECT_TRUE(first->titleField()->text().isEmpty());
+    EXPECT_EQ(str(storedCue(0).title), "Opening");
+    typeInto(first->titleField(), QStringLiteral("  "));
+    EXPECT_EQ(str(storedCue(0).title), "Opening");
+    EXPECT_EQ(stored().updatedAt, before);  // nothing was written
+
+    // Return only gives up the keyboard; the field keeps its text.
+    pressKey(first->titleField(), Qt::Key_Return);
+    EXPECT_FALSE(table->focus().has_value());
+    EXPECT_EQ(str(first->titleField()->text()), "  ");
+    // Another cue's change does not refill it either.
+    store.updateCue(projectID, second->cue().id, [](Cue& c) { c.duration = 5; });
+    EXPECT_EQ(str(first->titleField()->text()), "  ");
+}
+
+TEST_F(CueRowTest, TypingSurvivesStoreChangesOfTheSameProject) {
+    first->focusField(CueFocus::Field::Title);
+    first->titleField()->selectAll();
+    typeInto(first->titleField(), QStringLiteral("Main Title "));
+    first->titleField()->setCursorPosition(4);
+
+    store.setCueStage(projectID, second->cue().id, CueStage::Mixed);
+    store.updateCue(projectID, first->cue().id, [](Cue& c) { c.duration = 90; });
+
+    EXPECT_EQ(str(first->titleField()->text()), "Main Title ");
+    EXPECT_EQ(first->titleField()->cursorPosition(), 4);
+    EXPECT_EQ(str(storedCue(0).title), "Main Title");
+    EXPECT_EQ(second->stageButton()->stage(), CueStage::Mixed);
+    EXPECT_EQ(str(first->durationChip()->displayText()), "01:30");
+    typeInto(first->titleField(), QStringLiteral("x"));
+    EXPECT_EQ(str(first->titleField()->text()), "Mainx Title ");
+    EXPECT_EQ(first->titleField()->cursorPosition(), 5);
+
+    // A field that is not being edited follows the store.
+    store.updateCue(projectID, first->cue().id, [](Cue& c) { c.number = QStringLiteral("1A"); });
+    store.updateCue(projectID, second->cue().id, [](Cue& c) { c.title = QStringLiteral("Pursuit"); });
+    EXPECT_EQ(str(first->numberField()->text()), "1A");
+    EXPECT_EQ(str(second->titleField()->text()), "Pursuit");
+}
+
+TEST_F(CueRowTest, StageMenuAndDateChipsWriteThroughTheCueRules) {
+    const QDateTime before = stored().updatedAt;
+    QMenu* menu = first->stageButton()->menu();
+    ASSERT_EQ(menu->actions().size(), 5);
+    EXPECT_EQ(str(menu->actions().at(4)->text()), "已交付");
+    menu->actions().at(4)->trigger();
+    EXPECT_EQ(storedCue(0).stage, CueStage::Delivered);
+    EXPECT_TRUE(storedCue(0).deliveredAt.has_value());
+    EXPECT_GT(stored().updatedAt, before);
+    EXPECT_EQ(first->titleField()->palette().color(QPalette::Text), Studio::text2());
+
+    // Clearing the delivery date puts the cue back to mixed.
+    Q_EMIT first->dateChip(Cue::DateKind::Delivered)->dateChosen(std::nullopt);
+    EXPECT_EQ(storedCue(0).stage, CueStage::Mixed);
+    EXPECT_FALSE(first->dateChip(Cue::DateKind::Delivered)->date().has_value());
+    EXPECT_EQ(first->titleField()->palette().color(QPalette::Text), Studio::text());
+}
+
+TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {
+    EXPECT_EQ(str(first->versionButton()->text()), "v1");
+    EXPECT_EQ(str(first->versionButton()->toolTip()), "版本记录");
+    EXPECT_EQ(first->versionButton()->color(), Studio::text2());
+    store.updateCue(projectID, first->cue().id, [](Cue& c) { c.addVersion(QStringLiteral("slower"), Clock::now()); });
+    EXPECT_EQ(str(first->versionButton()->text()), "v2");
+    EXPECT_TRUE(first->versionButton()->toolTip().contains(QStringLiteral("v2：slower")));
+    EXPECT_EQ(first->versionButton()->color(), Studio::tint(first->versionButton()));
+}
+
+class DurationPickerTest : public ::testing::Test {
+protected:
+    void open(std::optional<qint64> duration) {
+        reported.clear();
+        picker = std::make_unique<DurationPicker>(duration);
+        picker->show();
+        QObject::connect(picker.get(), &DurationPicker::durationChanged,
+                         [this](std::optional<qint64> value) { reported.append(value); });
+    }
+
+    void tap(DurationPicker::Unit unit, int number) {
+        NumberColumn* column = picker->column(unit);
+        clickAt(column->list(), column->rowRect(number).center());
+    }
+
+    TestEnvironment environment;
+    std::unique_ptr<DurationPicker> picker;
+    QList<std::optional<qint64>> reported;
+};
+
+TEST_F(DurationPickerTest, OpensOnTheSplitDurationAndReportsEachChange) {
+    open(3725);
+    EXPECT_EQ(picker->column(DurationPicker::Unit::Hours)->value(), 1);
+    EXPECT_EQ(picker->column(DurationPicker::Unit::Minutes)->value(), 2);
+    EXPECT_EQ(picker->column(DurationPicker::Unit::Seconds)->value(), 5);
+    EXPECT_EQ(str(picker->readout()), "1:02:05");
+    tap(DurationPicker::Unit::Hours, 0);
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_EQ(reported.first(), 125);
+    EXPECT_EQ(str(picker->readout()), "02:05");
+}
+
+TEST_F(DurationPickerTest, TenHoursOrMoreStayUntilAnHourIsTapped) {
+    open(36000);
+    EXPECT_EQ(picker->column(DurationPicker::Unit::Hours)->value(), 10);
+    EXPECT_EQ(str(picker->readout()), "10:00:00");
+    tap(DurationPicker::Unit::Minutes, 5);
+    EXPECT_EQ(reported.last(), 36300);
+    tap(DurationPicker::Unit::Hours, 2);
+    EXPECT_EQ(reported.last(), 7500);
+}
+
+TEST_F(DurationPickerTest, AnEmptyDurationWritesNothingUntilTheTotalChanges) {
+    open(std::nullopt);
+    EXPECT_EQ(str(picker->readout()), "00:00");
+    tap(DurationPicker::Unit::Seconds, 0);
+    tap(DurationPicker::Unit::Hours, 0);
+    EXPECT_TRUE(reported.isEmpty());
+    tap(DurationPicker::Unit::Seconds, 7);
+    tap(DurationPicker::Unit::Seconds, 0);
+    ASSERT_EQ(reported.size(), 2);
+    EXPECT_EQ(reported.at(1), 0);  // a real zero, not none
+}
+
+TEST_F(DurationPickerTest, ClearReportsNoneAndReturnOnlyCloses) {
+    open(90);
+    clickAt(picker->clearButton(), picker->clearButton()->rect().center());
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_FALSE(reported.first().has_value());
+    EXPECT_FALSE(picker->isVisible());
+
+    open(90);
+    pressKey(picker.get(), Qt::Key_Return);
+    EXPECT_TRUE(reported.isEmpty());
+    EXPECT_FALSE(picker->isVisible());
+}
+
+TEST_F(DurationPickerTest, AHugeLengthFromACraftedFileNeverWraps) {
+    constexpr qint64 largest = std::numeric_limits<qint64>::max();
+    open(largest);
+    tap(DurationPicker::Unit::Seconds, 59);
+    tap(DurationPicker::Unit::Minutes, 59);
+    EXPECT_EQ(picker->total(), largest);  // held at the largest length, not wrapped below zero
+    EXPECT_TRUE(reported.isEmpty());
+    tap(DurationPicker::Unit::Hours, 1);
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_EQ(reported.first(), 3600 + 59 * 60 + 59);
+
+    open(-40);
+    EXPECT_EQ(str(picker->readout()), "00:00");
+    EXPECT_EQ(str(DurationChip::displayText(-40)), "00:00");
+    EXPECT_EQ(str(DurationChip::displayText(std::nullopt)), "--:--");
+}
+
+TEST_F(CueRowTest, TheDurationChipWritesTheCueLive) {
+    first->durationChip()->click();
+    DurationPicker* picker = first->durationChip()->picker();
+    ASSERT_NE(picker, nullptr);
+    NumberColumn* minutes = picker->column(DurationPicker::Unit::Minutes);
+    clickAt(minutes->list(), minutes->rowRect(3).center());
+    EXPECT_EQ(storedCue(0).duration, 180);
+    EXPECT_EQ(str(first->durationChip()->displayText()), "03:00");
+    clickAt(picker->clearButton(), picker->clearButton()->rect().center());
+    EXPECT_FALSE(storedCue(0).duration.has_value());
+    EXPECT_EQ(str(first->durationChip()->displayText()), "--:--");
+}
+
+class CueVersionPopoverTest : public CueTableTest {};
+
+TEST_F(CueVersionPopoverTest, ABlankNoteAddsARevisionThatSendsTheCueBackToWork) {
+    Cue delivered = namedCue("1M09");
+    delivered.setStage(CueStage::Delivered, Clock::now().addDays(-2));
+    const QDateTime started = *delivered.startDate;
+    open({delivered});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(str(popover->titleText()), "版本记录 · 1M09");
+    EXPECT_EQ(str(popover->addButton()->text()), "新版本 v2");
+    EXPECT_EQ(popover->dateChips().size(), 1);
+
+    typeInto(popover->noteField(), QStringLiteral(" \u3000"));
+    clickAt(popover->addButton(), popover->addButton()->rect().center());
+    const Cue& cue = stored().items.first();
+    ASSERT_EQ(cue.versions.size(), 1);
+    EXPECT_EQ(str(cue.versions.first().note), "修改");
+    EXPECT_EQ(cue.versions.first().number, 2);
+    EXPECT_EQ(cue.stage, CueStage::Revising);
+    EXPECT_FALSE(cue.mixedAt.has_value());
+    EXPECT_FALSE(cue.deliveredAt.has_value());
+    EXPECT_EQ(cue.startDate, started);
+    EXPECT_TRUE(popover->noteField()->text().isEmpty());
+    // The popover stays and shows the new row and the next number.
+    EXPECT_TRUE(popover->isVisible());
+    EXPECT_EQ(popover->dateChips().size(), 2);
+    EXPECT_EQ(str(popover->addButton()->text()), "新版本 v3");
+
+    typeInto(popover->noteField(), QStringLiteral("  慢板 "));
+    pressKey(popover->noteField(), Qt::Key_Return);
+    EXPECT_EQ(str(stored().items.first().versions.last().note), "慢板");
+}
+
+TEST_F(CueVersionPopoverTest, TheNextNumberFollowsTheLastEntryAndSaturates) {
+    Cue cue = namedCue("3", "Theme");
+    for (const qint64 number : {2, 5, 3})
+        cue.versions.append(CueVersion{QUuid::createUuid(), number, Clock::now(), QString()});
+    EXPECT_EQ(str(CueVersionPopover::addButtonText(cue)), "新版本 v4");
+    EXPECT_EQ(str(CueVersionPopover::title(cue)), "版本记录 · Theme");
+    cue.versions.append(CueVersion{QUuid::createUuid(), std::numeric_limits<qint64>::max(), Clock::now(), QString()});
+    EXPECT_EQ(CueVersionPopover::addButtonText(cue),
+              QStringLiteral("新版本 v") + QString::number(std::numeric_limits<qint64>::max()));
+}
+
+TEST_F(CueVersionPopoverTest, RedatingChangesOnlyThatDate) {
+    Cue cue = namedCue("1");
+    cue.setStage(CueStage::Mixed, Clock::now().addDays(-5));
+    cue.versions.append(CueVersion{QUuid::createUuid(), 2, Clock::now().addDays(-1), QStringLiteral("a")});
+    cue.versions.append(CueVersion{QUuid::createUuid(), 3, Clock::now(), QStringLiteral("b")});
+    open({cue});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    const QList<DateChip*> chips = row->versionPopover()->dateChips();
+    ASSERT_EQ(chips.size(), 3);
+
+    const QDateTime early = Clock::now().addDays(-30);
+    Q_EMIT chips.at(0)->dateChosen(early);
+    Cue expected = cue;
+    expected.startDate = early;
+    EXPECT_EQ(stored().items.first(), expected);
+
+    Q_EMIT chips.at(2)->dateChosen(early);
+    expected.versions[1].date = early;
+    EXPECT_EQ(stored().items.first(), expected);  // order kept, stage and dates untouched
+    EXPECT_EQ(row->versionPopover()->dateChips(), chips);  // rows kept, not rebuilt
+}
+
+} // namespace
+} // namespace sorvel::test

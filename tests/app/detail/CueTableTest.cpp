@@ -1,0 +1,220 @@
+#include "CueTableFixture.h"
+
+#include "app/detail/CueTableFooter.h"
+#include "app/detail/DurationChip.h"
+#include "app/detail/PlainSymbolButton.h"
+#include "app/library/ProjectListRow.h"
+#include "app/library/ProjectListView.h"
+#include "core/RecordCoding.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QMimeData>
+
+namespace sorvel::test {
+namespace {
+
+class CueTableReorderTest : public CueTableTest {
+protected:
+    void SetUp() override {
+        CueTableTest::SetUp();
+        open({namedCue("A"), namedCue("B"), namedCue("C"), namedCue("D")});
+        before = stored().updatedAt;
+    }
+
+    // Sends a drag of `text` over the row at `index`, as the window system does.
+    bool dragOver(const QString& text, int index, bool drop) {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at = table->rowRect(index).center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &move);
+        if (!drop)
+            return move.isAccepted();
+        QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &dropped);
+        return dropped.isAccepted() && dropped.dropAction() == Qt::MoveAction;
+    }
+
+    QDateTime before;
+};
+
+TEST_F(CueTableReorderTest, TheDraggedCueTakesTheTargetsPlaceWithoutStampingTheProject) {
+    table->move(idOf("A"), idOf("C"));
+    EXPECT_EQ(storedNumbers().join(','), "B,C,A,D");
+    table->move(idOf("A"), idOf("D"));
+    EXPECT_EQ(storedNumbers().join(','), "B,C,D,A");  // onto the last row, not past it
+    table->move(idOf("D"), idOf("B"));
+    EXPECT_EQ(storedNumbers().join(','), "D,B,C,A");
+    table->move(idOf("C"), idOf("C"));
+    table->move(idOf("C"), QUuid::createUuid());
+    EXPECT_EQ(storedNumbers().join(','), "D,B,C,A");
+    EXPECT_EQ(rowNumbers(), storedNumbers());
+    EXPECT_EQ(stored().updatedAt, before);
+}
+
+TEST_F(CueTableReorderTest, MovingUpLandsBeforeTheTarget) {
+    table->move(idOf("D"), idOf("B"));
+    EXPECT_EQ(storedNumbers().join(','), "A,D,B,C");
+    EXPECT_EQ(stored().updatedAt, before);
+}
+
+TEST_F(CueTableReorderTest, ADragWalksTheRowsLiveAndKeepsEveryRowWidget) {
+    const QList<CueRow*> rowsBefore = table->rows();
+    const QUuid a = idOf("A");
+    QStringList seen;
+    Qt::DropAction result = Qt::IgnoreAction;
+    table->setDragRunner([&](QDrag& drag) {
+        EXPECT_EQ(drag.mimeData()->text(), RecordCoding::idText(a));
+        EXPECT_EQ(table->draggingID(), a);
+        dragOver(drag.mimeData()->text(), 2, false);
+        seen.append(storedNumbers().join(','));
+        result = dragOver(drag.mimeData()->text(), 3, true) ? Qt::MoveAction : Qt::IgnoreAction;
+        seen.append(storedNumbers().join(','));
+        return result;
+    });
+    table->startDrag(a);
+
+    EXPECT_EQ(seen.join('|'), "B,C,A,D|B,C,D,A");
+    EXPECT_EQ(result, Qt::MoveAction);
+    EXPECT_FALSE(table->draggingID().has_value());
+    QList<CueRow*> sortedBefore = rowsBefore, sortedAfter = table->rows();
+    std::sort(sortedBefore.begin(), sortedBefore.end());
+    std::sort(sortedAfter.begin(), sortedAfter.end());
+    EXPECT_EQ(sortedAfter, sortedBefore);  // moved, never rebuilt
+    EXPECT_EQ(stored().updatedAt, before);
+}
+
+TEST_F(CueTableReorderTest, ForeignTextAndADragThatEndedElsewhereMoveNothing) {
+    // A drag that ends outside the rows leaves no drag id behind.
+    const QUuid a = idOf("A");
+    table->setDragRunner([](QDrag&) { return Qt::IgnoreAction; });
+    table->startDrag(a);
+    EXPECT_FALSE(table->draggingID().has_value());
+
+    const QList<AudioProject> projectsBefore = store.projects();
+    EXPECT_FALSE(dragOver(QStringLiteral("some words from an editor"), 2, true));
+    EXPECT_FALSE(dragOver(RecordCoding::idText(a), 3, true));  // even text that spells a cue id
+    EXPECT_EQ(store.projects(), projectsBefore);
+    EXPECT_EQ(storedNumbers().join(','), "A,B,C,D");
+}
+
+TEST_F(CueTableTest, AddingACueNumbersItStampsTheProjectAndFocusesItsTitle) {
+    open({namedCue("1M01", "Opening")});
+    const QDateTime before = stored().updatedAt;
+    table->activateWindow();
+    clickAt(table->footer()->addButton(), table->footer()->addButton()->rect().center());
+
+    ASSERT_EQ(stored().items.size(), 2);
+    const Cue& added = stored().items.last();
+    EXPECT_EQ(str(added.number), "1M02");
+    EXPECT_TRUE(added.title.isEmpty());
+    EXPECT_GT(stored().updatedAt, before);
+    ASSERT_TRUE(waitUntil([&] { return table->focus().has_value(); }, 1000));
+    EXPECT_EQ(table->focus(), (CueFocus{added.id, CueFocus::Field::Title}));
+    EXPECT_EQ(str(table->footer()->countText()), "2 段");
+}
+
+TEST_F(CueTableTest, AProjectWithoutCuesShowsHeaderAndAnEmptyFooter) {
+    open({});
+    EXPECT_TRUE(table->isShowingProject());
+    EXPECT_TRUE(table->rows().isEmpty());
+    EXPECT_EQ(str(table->footer()->countText()), "0 段");
+    EXPECT_EQ(str(table->footer()->totalText()), "合计 0′00″");
+    EXPECT_EQ(table->sizeHint().height(), CueTable::headerHeight + CueTableFooter::height);
+
+    CueTable missing(store, QUuid::createUuid(), true);
+    EXPECT_FALSE(missing.isShowingProject());
+    EXPECT_EQ(missing.sizeHint().height(), 0);
+}
+
+TEST_F(CueTableTest, TheFooterSumsDurationsWithoutOverflowAndNegativesReadZero) {
+    Cue huge = namedCue("1");
+    huge.duration = std::numeric_limits<qint64>::max();
+    Cue more = namedCue("2");
+    more.duration = 10;
+    open({huge, more});
+    EXPECT_EQ(stored().totalDuration(), std::numeric_limits<qint64>::max());
+    EXPECT_TRUE(table->footer()->totalText().startsWith(QStringLiteral("合计 ")));
+    EXPECT_FALSE(table->footer()->totalText().contains(QLatin1Char('-')));
+
+    store.updateCue(projectID, huge.id, [](Cue& c) { c.duration = -500; });
+    store.updateCue(projectID, more.id, [](Cue& c) { c.duration = std::nullopt; });
+    EXPECT_EQ(str(table->footer()->totalText()), "合计 0′00″");
+    EXPECT_EQ(str(table->row(huge.id)->durationChip()->displayText()), "00:00");
+}
+
+TEST_F(CueTableTest, DeletingARowRemovesTheCueWithoutStampingAndTheRowGoesLater) {
+    open({namedCue("1"), namedCue("2")});
+    const QDateTime before = stored().updatedAt;
+    CueRow* first = table->rows().first();
+    QPointer<CueRow> watched(first);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(first, &enter);
+    ASSERT_TRUE(first->deleteButton()->isVisible());
+    clickAt(first->deleteButton(), first->deleteButton()->rect().center());
+
+    EXPECT_EQ(storedNumbers().join(','), "2");
+    EXPECT_EQ(stored().updatedAt, before);
+    EXPECT_EQ(rowNumbers().join(','), "2");
+    EXPECT_TRUE(watched);  // still alive right after its own click
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(watched);
+}
+
+TEST_F(CueTableTest, AnOpenedListRowGrowsWithItsTable) {
+    open({namedCue("1")});
+    const QUuid otherID = QUuid::createUuid();
+    AudioProject other = project(QStringLiteral("Other"));
+    other.id = otherID;
+    store.addProject(other);
+    ProjectListView list(store, router);
+    list.resize(1200, 700);
+    list.show();
+    list.setProjects({*store.project(projectID), *store.project(otherID)});
+    list.toggle(projectID);
+    const qreal closedGap = list.rowRect(1).top();
+
+    auto* opened = list.findChild<CueTable*>();
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->projectID(), projectID);
+    // The shelf hands the list its projects before the table hears of the new
+    // cue; the table's own size change must still reach the list.
+    opened->addCue();
+    ASSERT_TRUE(waitUntil([&] { return list.rowRect(1).top() > closedGap; }, 1000));
+    EXPECT_EQ(list.rowRect(1).top() - closedGap, CueRow::rowHeight + CueTable::ruleHeight);
+}
+
+} // namespace
+} // namespace sorvel::test
+
+namespace sorvel::test {
+namespace {
+
+TEST_F(CueTableTest, AListRowThatClosesDuringADragKeepsItsTableUntilTheDragEnds) {
+    open({namedCue("1"), namedCue("2")});
+    ProjectListView list(store, router);
+    list.resize(1200, 700);
+    list.show();
+    list.setProjects({stored()});
+    list.toggle(projectID);
+    QPointer<CueTable> opened = list.findChild<CueTable*>();
+    ASSERT_TRUE(opened);
+
+    opened->setDragRunner([&](QDrag&) {
+        list.setProjects({});  // the project leaves the list while the drag runs
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(opened);
+        return Qt::IgnoreAction;
+    });
+    opened->startDrag(stored().items.first().id);
+    ASSERT_TRUE(opened);
+    EXPECT_FALSE(opened->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(opened);
+}
+
+} // namespace
+} // namespace sorvel::test

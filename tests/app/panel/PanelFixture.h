@@ -1,0 +1,120 @@
+#pragma once
+
+#include "app/panel/EdgePanel.h"
+#include "app/panel/EdgePanelController.h"
+#include "app/store/ProjectStore.h"
+#include "core/Settings.h"
+#include "app/sheets/AppViewFixture.h"
+#include "support/TestEnvironment.h"
+#include "support/Waiting.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace sorvel::test {
+
+// A pointer that is wherever the test puts it.
+struct FakePointer final : PointerSource {
+    QPointF position() const override { return at; }
+    void setTracking(bool on) override { tracking = on; }
+    void moveTo(const QPointF& point) {
+        at = point;
+        Q_EMIT moved();
+    }
+    QPointF at{-100, -100};
+    bool tracking = false;
+};
+
+// Screens as the test sets them.
+struct FakeScreens final : ScreenSource {
+    std::optional<ScreenArea> primary() const override { return area; }
+    void set(const std::optional<ScreenArea>& next) {
+        area = next;
+        Q_EMIT changed();
+    }
+    std::optional<ScreenArea> area;
+};
+
+// A collapse delay that runs only when the test says the time has passed.
+struct FakeCollapseTimer final : CollapseTimer {
+    void restart(int milliseconds) override {
+        pending = true;
+        delay = milliseconds;
+        ++restarts;
+    }
+    void cancel() override { pending = false; }
+    bool isPending() const override { return pending; }
+    // The delay ran out: fires when one was pending.
+    void elapse() {
+        if (!pending)
+            return;
+        pending = false;
+        Q_EMIT fired();
+    }
+    bool pending = false;
+    int delay = 0;
+    int restarts = 0;
+};
+
+// The 1440 × 900 screen with a 25-point bar at the top.
+inline ScreenArea laptopScreen() {
+    return {QRectF(0, 0, 1440, 900), QRectF(0, 25, 1440, 875)};
+}
+
+// A controller of its own over a store and settings of its own, with a fake
+// pointer, fake screens and a fake collapse delay.
+class PanelTest : public ::testing::Test {
+protected:
+    PanelTest() {
+        TypeRegistry::shared().setTypes(ProjectType::defaults());
+        makeController(true);
+    }
+
+    // A new controller over fresh fakes, the 1440 × 900 screen attached.
+    void makeController(bool globalPointer) {
+        auto pointerSource = std::make_unique<FakePointer>();
+        auto screenSource = std::make_unique<FakeScreens>();
+        auto timerSource = std::make_unique<FakeCollapseTimer>();
+        pointer = pointerSource.get();
+        screens = screenSource.get();
+        timer = timerSource.get();
+        screens->area = laptopScreen();
+        EdgePanelController::Platform platform;
+        platform.pointer = std::move(pointerSource);
+        platform.screens = std::move(screenSource);
+        platform.collapseTimer = std::move(timerSource);
+        platform.globalPointer = globalPointer;
+        controller = std::make_unique<EdgePanelController>(store, settings, std::move(platform));
+        QObject::connect(controller.get(), &EdgePanelController::linkRequested, controller.get(),
+                         [this](const QString& link) { links << link; });
+    }
+
+    AudioProject add(const QString& name, ProjectStatus status = ProjectStatus::InProgress) {
+        AudioProject project = AudioProject::make(name, ProjectType::musicID);
+        project.status = status;
+        store.addProject(project);
+        return project;
+    }
+
+    // Waits for a slide to end where it should.
+    bool settlesAt(const QRectF& frame) {
+        return waitUntil([&] { return controller->panel()->geometry() == frame.toRect(); }, 2000);
+    }
+
+    TestEnvironment environment;
+    QStringList openedFolders;
+    ProjectStore store{{[] { return std::optional<QString>(); },
+                        [this](const QString& folder) { openedFolders << folder; }, [] {}}};
+    Settings settings{environment.configHome() + QStringLiteral("/panel-test.conf")};
+    FakePointer* pointer = nullptr;
+    FakeScreens* screens = nullptr;
+    FakeCollapseTimer* timer = nullptr;
+    std::unique_ptr<EdgePanelController> controller;
+    QStringList links;
+};
+
+} // namespace sorvel::test
