@@ -43,19 +43,6 @@ private:
     int m_fd;
 };
 
-bool writeAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 bool copyContents(int from, int to) {
     char buffer[64 * 1024];
     for (;;) {
@@ -72,6 +59,21 @@ bool copyContents(int from, int to) {
 }
 
 } // namespace
+
+bool writeAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written == 0)
+            errno = ENOSPC;  // nothing written and no error of its own
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
 
 bool isMissingOrRegular(const QString& path, const QString& what) {
     struct stat info {};

@@ -4,6 +4,7 @@
 #include "core/FolderLock.h"
 #include "core/Log.h"
 #include "core/RecordCoding.h"
+#include "core/RegularFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,7 +20,6 @@
 #include <cstring>
 #include <optional>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,14 +128,7 @@ int writeNewFile(const QString& path, const QByteArray& bytes) {
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && !error;) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno != EINTR)
-            error = errno;
-        else if (put > 0)
-            done += put;
-    }
+    int error = RegularFile::writeAll(fd, bytes.constData(), bytes.size()) ? 0 : errno;
     if (!error && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
@@ -336,20 +329,6 @@ mode_t newFileMode() {
     return mode;
 }
 
-int writeAll(int fd, const QByteArray& bytes) {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            return errno;
-        if (put == 0)
-            return ENOSPC;
-        done += put;
-    }
-    return 0;
-}
-
 // Atomic: the file is either the old or the new whole text. The new text is
 // written and synced in a temporary file beside the target, then renamed over it.
 bool writeLocked(const QString& path, const QByteArray& bytes, QString* why) {
@@ -369,8 +348,8 @@ bool writeLocked(const QString& path, const QByteArray& bytes, QString* why) {
     if (fd < 0)
         return fail(describeErrno(errno));
     int error = ::fchmod(fd, exists ? (existing.st_mode & 07777) : newFileMode()) == 0 ? 0 : errno;
-    if (!error)
-        error = writeAll(fd, bytes);
+    if (!error && !RegularFile::writeAll(fd, bytes.constData(), bytes.size()))
+        error = errno;
     // Some file systems report a full disk only at the sync; the old file must
     // stay until the new one is surely complete.
     if (!error && ::fsync(fd) != 0)
