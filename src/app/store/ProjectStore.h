@@ -26,7 +26,9 @@ namespace sorvel {
 // The application's single owner of all projects. Every change made in the
 // application goes through one of its operations; the whole data file is
 // written 0.3 s after the last change, and changes written by other processes
-// (the widget) are reloaded from the data folder.
+// (the widget) are reloaded from the data folder. Both happen on a worker
+// thread; a write merges with whatever another program wrote since the store
+// last saw the file, and so does a reload while edits are unsaved.
 class ProjectStore final : public QObject {
     Q_OBJECT
 public:
