@@ -1,16 +1,17 @@
 #include "app/library/ShelfTexts.h"
 #include "core/UserText.h"
 
+#include "core/StudioText.h"
 #include "core/TypeRegistry.h"
 
 namespace sorvel::ShelfTexts {
 
 QString paddedCount(qint64 count) {
-    return QString::asprintf("%02lld", static_cast<long long>(count));
+    return StudioText::paddedCount(count);
 }
 
 QString tapeCount(qint64 count) {
-    return paddedCount(count) + QStringLiteral(" TAPES");
+    return StudioText::tapeCount(count);
 }
 
 QString selectionHint(qint64 count) {

@@ -2,7 +2,7 @@
 
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgeRootView.h"
-#include "app/panel/X11WindowHints.h"
+#include "studio/X11WindowHints.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -16,7 +16,7 @@ EdgePanel::EdgePanel(EdgePanelController& controller)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_controller(controller),
       m_root(new EdgeRootView(controller, this)) {
-    setWindowTitle(QStringLiteral("Sorvel"));
+    setWindowTitle(QStringLiteral("侧边面板"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
@@ -27,7 +27,7 @@ EdgePanel::EdgePanel(EdgePanelController& controller)
 
 void EdgePanel::orderFront() {
     if (!isVisible()) {
-        X11WindowHints::keepOnEveryWorkspace(this);
+        X11WindowHints::keepOnEveryWorkspace(this, X11WindowHints::Layer::Above);
         show();
     }
     raise();

@@ -28,14 +28,19 @@ UnsavedChangesGuard::Presenter UnsavedChangesGuard::messageBox(const std::functi
     };
 }
 
-void UnsavedChangesGuard::writeBeforeQuit() {
+bool UnsavedChangesGuard::writeBeforeQuit() {
+    if (m_asking)
+        return false;
     for (;;) {
         m_store.flush();
         if (!m_store.isDirty())
-            return;
-        if (!m_presenter || m_presenter(m_store.saveProblem()) == Choice::QuitAnyway) {
+            return true;
+        m_asking = true;
+        const bool quitAnyway = !m_presenter || m_presenter(m_store.saveProblem()) == Choice::QuitAnyway;
+        m_asking = false;
+        if (quitAnyway) {
             logLoss(QStringLiteral("quit anyway"));
-            return;
+            return true;
         }
     }
 }

@@ -24,9 +24,11 @@ public:
     static Presenter messageBox(const std::function<QWidget*()>& parent);
 
     // Writes what is pending, asking again for as long as that fails and the
-    // user chooses to try again; returns once everything was written or the
-    // user chose to quit anyway (what is lost is then logged).
-    void writeBeforeQuit();
+    // user chooses to try again; true once everything was written or the user
+    // chose to quit anyway (what is lost is then logged). False for a quit
+    // requested while the question is open (the quit key in the dialog): that
+    // one is answered by the open question.
+    bool writeBeforeQuit();
     // The quit by a signal asks nobody: it writes what it can and logs the rest.
     // True when nothing was lost.
     bool writeBeforeSignalQuit();
@@ -38,6 +40,7 @@ private:
 
     ProjectStore& m_store;
     Presenter m_presenter;
+    bool m_asking = false;
 };
 
 } // namespace sorvel

@@ -1,4 +1,4 @@
-#include "app/shell/PlatformChoice.h"
+#include "studio/PlatformChoice.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/panel/X11WindowHints.h"
+#include "studio/X11WindowHints.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -28,7 +28,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 
 } // namespace
 
-void keepOnEveryWorkspace(QWidget* window) {
+void keepOnEveryWorkspace(QWidget* window, Layer layer) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !window || !window->isWindow() || window->isVisible())
         return;
@@ -38,8 +38,8 @@ void keepOnEveryWorkspace(QWidget* window) {
     const xcb_window_t id = xcb_window_t(window->winId());
 
     std::vector<xcb_atom_t> states;
-    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY",
-                             "_NET_WM_STATE_ABOVE"}) {
+    const char* stacking = layer == Layer::Above ? "_NET_WM_STATE_ABOVE" : "_NET_WM_STATE_BELOW";
+    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY", stacking}) {
         if (const xcb_atom_t state = atom(connection, name); state != XCB_ATOM_NONE)
             states.push_back(state);
     }
@@ -58,7 +58,7 @@ void keepOnEveryWorkspace(QWidget* window) {
 
 #else
 
-void keepOnEveryWorkspace(QWidget*) {}
+void keepOnEveryWorkspace(QWidget*, Layer) {}
 
 #endif
 
