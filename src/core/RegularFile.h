@@ -24,4 +24,8 @@ bool copyNew(const QString& source, const QString& target);
 // false with errno set when that fails.
 bool writeAll(int fd, const char* data, qint64 size);
 
+// Renames without ever replacing what exists at `to` (not even an empty folder).
+// Returns 0 or the errno of the failure (EEXIST when `to` is taken).
+int renameNoReplace(const QString& from, const QString& to);
+
 } // namespace sorvel::RegularFile

@@ -189,27 +189,15 @@ bool copyAside(const QString& path, const QByteArray& bytes) {
 // existing copy. Only a writer holding the exclusive lock may do this.
 bool moveAside(const QString& path) {
     const QDir folder = QFileInfo(path).dir();
-    const QByteArray from = QFile::encodeName(path);
     qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder) + 1);
-    int error = 0;
-    for (int attempt = 0; attempt < 1000; ++attempt, ++seconds) {
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 1000 && error == EEXIST; ++attempt, ++seconds) {
         const QString target = folder.filePath(asideName(seconds));
-        const QByteArray to = QFile::encodeName(target);
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+        error = RegularFile::renameNoReplace(path, target);
+        if (error == 0) {
             Log::storageError(QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
             return true;
         }
-        error = errno;
-        if (error == EINVAL || error == ENOSYS) {
-            // The file system cannot refuse to replace by itself.
-            if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-                continue;
-            if (::rename(from.constData(), to.constData()) == 0)
-                return true;
-            error = errno;
-        }
-        if (error != EEXIST)
-            break;
     }
     Log::storageError(QStringLiteral("cannot move %1 aside: %2").arg(path, describeErrno(error)));
     return false;
