@@ -8,6 +8,7 @@
 #include "app/selection/MultiSelectionView.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemBanner.h"
 #include "studio/AppearanceHost.h"
 #include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
     m_columns = new QWidget(this);
     m_columns->installEventFilter(this);
     setCentralWidget(m_columns);
+    setStatusBar(new SaveProblemBanner(store, this));
 
     m_sidebar = new StudioSidebar(store, router, m_columns);
     m_shelf = new TapeShelf(store, router, m_columns);

@@ -1,6 +1,7 @@
 #include "app/store/SummaryFile.h"
 
 #include "app/store/FreeName.h"
+#include "core/RegularFile.h"
 #include "core/SystemErrorText.h"
 
 #include <QFile>
@@ -74,7 +75,7 @@ Outcome write(const QString& folder, const QString& fileName, const QByteArray& 
     const QString draftPath = QFile::decodeName(draft.path);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString target = FreeName::path(folder + QLatin1Char('/') + fileName);
-        const int error = FreeName::renameNoReplace(draftPath, target);
+        const int error = RegularFile::renameNoReplace(draftPath, target);
         if (error == 0) {
             draft.keep();
             return {true, target, {}};

@@ -6,6 +6,7 @@
 #include "app/store/FreeName.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
+#include "core/RegularFile.h"
 
 #include <QDate>
 #include <QDir>
@@ -136,7 +137,7 @@ TEST_F(Archiving, AMoveNeverReplacesAnEmptyFolder) {
     EXPECT_TRUE(entries(month + QStringLiteral("/Tape")).isEmpty());
 
     const QString source = makeFolder(QStringLiteral("b/Tape"));
-    EXPECT_EQ(FreeName::renameNoReplace(source, month + QStringLiteral("/Tape")), EEXIST);
+    EXPECT_EQ(RegularFile::renameNoReplace(source, month + QStringLiteral("/Tape")), EEXIST);
     EXPECT_TRUE(QFileInfo::exists(source + QStringLiteral("/take.wav")));
 }
 
