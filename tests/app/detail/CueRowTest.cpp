@@ -6,6 +6,8 @@
 #include "app/detail/NumberColumn.h"
 #include "app/detail/PlainSymbolButton.h"
 #include "app/detail/StageMenuButton.h"
+#include "core/Settings.h"
+#include "studio/AppearanceHost.h"
 #include "studio/DateChip.h"
 #include "studio/StudioButton.h"
 
@@ -107,6 +109,22 @@ TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {
     EXPECT_EQ(str(first->versionButton()->text()), "v2");
     EXPECT_TRUE(first->versionButton()->toolTip().contains(QStringLiteral("v2：slower")));
     EXPECT_EQ(first->versionButton()->color(), Studio::tint(first->versionButton()));
+}
+
+TEST_F(CueRowTest, TheNumberAndTheSelectionFollowANewAccent) {
+    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("FF2D55"));
+    new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
+    const auto shown = [](QLineEdit* field, QPalette::ColorRole role) {
+        field->ensurePolished();
+        return field->palette().color(role).name();
+    };
+    ASSERT_TRUE(waitUntil([&] { return shown(first->numberField(), QPalette::Text) == "#ff2d55"; }, 2000));
+
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    EXPECT_TRUE(waitUntil([&] { return shown(first->numberField(), QPalette::Text) == "#34c759"; }, 2000));
+    EXPECT_EQ(shown(second->titleField(), QPalette::Highlight), "#34c759");
+    EXPECT_EQ(shown(second->titleField(), QPalette::Text), Studio::text().name());  // titles keep their own colour
 }
 
 class DurationPickerTest : public ::testing::Test {
