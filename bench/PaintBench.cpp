@@ -1,5 +1,3 @@
-#include "Benchmark.h"
-
 #ifdef HAVE_SORVEL_STUDIO
 
 #include "studio/CassetteCard.h"
@@ -10,6 +8,8 @@
 
 #include <QImage>
 #include <QPainter>
+
+#include <benchmark/benchmark.h>
 
 #include <cmath>
 
@@ -41,7 +41,9 @@ QImage canvas(const QSize& size, qreal ratio) {
     return image;
 }
 
-void paintCards(const AudioProject& project, qreal ratio, const QString& label) {
+// One card 300 pt wide at the device pixel ratio given as the argument.
+void paintCards(benchmark::State& state, const AudioProject& project) {
+    const qreal ratio = qreal(state.range(0));
     const ProjectType kind = ProjectType::defaults().first();
     const QSize size(300, int(std::ceil(CassetteCard::naturalHeight())));
     QImage image = canvas(size, ratio);
@@ -52,35 +54,43 @@ void paintCards(const AudioProject& project, qreal ratio, const QString& label) 
         CassetteCard::paint(painter, QRectF(QPointF(0, 0), size), project, kind, look);
     };
     paintOne();  // fonts and symbol images warm up outside the timing
-    bench::measure(label, 500, paintOne);
-    bench::keep(image);
+    for (auto _ : state)
+        paintOne();
+    benchmark::DoNotOptimize(image);
+}
+
+void paintCassetteCard(benchmark::State& state) {
+    paintCards(state, sampleProject());
+}
+
+// Archived cards fade as one layered picture.
+void paintArchivedCassetteCard(benchmark::State& state) {
+    AudioProject archived = sampleProject();
+    archived.status = ProjectStatus::Done;
+    archived.archivedAt = Clock::startOfToday();
+    paintCards(state, archived);
+}
+
+// A waveform of 36 bars, 300 × 64 pt.
+void paintWaveform(benchmark::State& state) {
+    const QUuid seed = QUuid::createUuid();
+    const qreal ratio = qreal(state.range(0));
+    QImage image = canvas(QSize(300, 64), ratio);
+    const auto paintOne = [&] {
+        image.fill(Studio::bg0());
+        QPainter painter(&image);
+        WaveformBars::paint(painter, QRectF(0, 0, 300, 64), 0.4, Studio::tape(), seed, 36, Studio::bg3());
+    };
+    paintOne();
+    for (auto _ : state)
+        paintOne();
+    benchmark::DoNotOptimize(image);
 }
 
 } // namespace
 
-SORVEL_BENCHMARK(PaintCassetteCard) {
-    const AudioProject project = sampleProject();
-    paintCards(project, 1, QStringLiteral("paint one cassette card 300 pt wide, ratio 1"));
-    paintCards(project, 2, QStringLiteral("paint one cassette card 300 pt wide, ratio 2"));
-    AudioProject archived = project;
-    archived.status = ProjectStatus::Done;
-    archived.archivedAt = Clock::startOfToday();
-    paintCards(archived, 2, QStringLiteral("paint one archived (layered) card, ratio 2"));
-}
-
-SORVEL_BENCHMARK(PaintWaveform) {
-    const QUuid seed = QUuid::createUuid();
-    for (const qreal ratio : {1.0, 2.0}) {
-        QImage image = canvas(QSize(300, 64), ratio);
-        const auto paintOne = [&] {
-            image.fill(Studio::bg0());
-            QPainter painter(&image);
-            WaveformBars::paint(painter, QRectF(0, 0, 300, 64), 0.4, Studio::tape(), seed, 36, Studio::bg3());
-        };
-        paintOne();
-        bench::measure(QStringLiteral("paint one waveform of 36 bars, 300 × 64 pt, ratio %1").arg(ratio), 2000, paintOne);
-        bench::keep(image);
-    }
-}
+BENCHMARK(paintCassetteCard)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(paintArchivedCassetteCard)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(paintWaveform)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 #endif

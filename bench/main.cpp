@@ -1,4 +1,4 @@
-#include "Benchmark.h"
+#include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +10,7 @@
 #include <QCoreApplication>
 #endif
 
-#include <algorithm>
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
@@ -29,18 +28,11 @@ bool useTemporaryFolders(const QTemporaryDir& root) {
     return true;
 }
 
-bool selected(const char* name, int argc, char** argv) {
-    if (argc < 2)
-        return true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strstr(name, argv[i]))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
+// Google Benchmark's own options apply (--benchmark_filter=Coding and so on).
+// Benchmarks run on this thread, inside the application object, so the store
+// and the painting benchmarks have an event loop and fonts.
 int main(int argc, char** argv) {
     const QTemporaryDir root;
     if (!root.isValid() || !useTemporaryFolders(root)) {
@@ -49,21 +41,15 @@ int main(int argc, char** argv) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
 #ifdef HAVE_SORVEL_STUDIO
     QApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);
 #endif
-
-    std::vector<sorvel::bench::Benchmark> benchmarks = sorvel::bench::registry();
-    std::sort(benchmarks.begin(), benchmarks.end(),
-              [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const auto& benchmark : benchmarks) {
-        if (!selected(benchmark.name, argc, argv))
-            continue;
-        std::printf("== %s\n", benchmark.name);
-        std::fflush(stdout);
-        benchmark.run();
-    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
     return 0;
 }

@@ -1,9 +1,9 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/AppRouter.h"
-#include "app/shell/PlatformChoice.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
 #include "core/Log.h"
+#include "studio/PlatformChoice.h"
 #include "studio/Studio.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 
 #include "core/DataFolder.h"
 #include "core/FolderLock.h"
+#include "core/RegularFile.h"
 #include "core/Settings.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ void copyEntry(const QFileInfo& source, const QString& target) {
         for (const QFileInfo& child : entriesOf(source.filePath()))
             copyEntry(child, target + QLatin1Char('/') + child.fileName());
     } else {
-        QFile::copy(source.filePath(), target);
+        RegularFile::copyNew(source.filePath(), target);
     }
 }
 

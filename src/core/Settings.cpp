@@ -1,6 +1,7 @@
 #include "core/Settings.h"
 
 #include "core/DataFolder.h"
+#include "core/RegularFile.h"
 
 #include <QSettings>
 
@@ -47,9 +48,34 @@ Settings& Settings::shared() {
     return instance;
 }
 
+namespace {
+
+// QSettings also opens "<file>.lock" beside the file while it writes.
+bool settingsFilesUsable(const QString& filePath) {
+    return RegularFile::isMissingOrRegular(filePath, QStringLiteral("the settings file"))
+        && RegularFile::isMissingOrRegular(filePath + QStringLiteral(".lock"), QStringLiteral("the settings lock"));
+}
+
+} // namespace
+
 Settings::Settings(const QString& filePath, QObject* parent)
-    : QObject(parent)
-    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+    : QObject(parent), m_filePath(filePath) {
+    if (settingsFilesUsable(filePath))
+        m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
+bool Settings::fileUsable() {
+    if (!m_settings)
+        return false;
+    if (settingsFilesUsable(m_filePath))
+        return true;
+    // Every change is written at once, so nothing unwritten is left to lose
+    // here, and the QSettings being dropped has nothing to write on its way out.
+    for (const QString& key : m_settings->allKeys())
+        m_memory.insert(key, m_settings->value(key));
+    m_settings.reset();
+    return false;
+}
 
 Settings::~Settings() = default;
 
@@ -62,12 +88,12 @@ QString Settings::legacyFilePath() {
 }
 
 QString Settings::string(const QString& key, const QString& fallback) const {
-    const QVariant stored = m_settings->value(key);
+    const QVariant stored = value(key);
     return stored.typeId() == QMetaType::QString ? stored.toString() : fallback;
 }
 
 bool Settings::boolean(const QString& key, bool fallback) const {
-    const QVariant stored = m_settings->value(key);
+    const QVariant stored = value(key);
     if (stored.typeId() == QMetaType::Bool)
         return stored.toBool();
     if (stored.typeId() == QMetaType::QString) {
@@ -81,7 +107,7 @@ bool Settings::boolean(const QString& key, bool fallback) const {
 }
 
 double Settings::real(const QString& key, double fallback) const {
-    const QVariant stored = m_settings->value(key);
+    const QVariant stored = value(key);
     bool ok = false;
     double number = 0;
     if (isNumber(stored)) {
@@ -93,36 +119,45 @@ double Settings::real(const QString& key, double fallback) const {
 }
 
 bool Settings::contains(const QString& key) const {
-    return m_settings->contains(key);
+    return m_settings ? m_settings->contains(key) : m_memory.contains(key);
 }
 
 QVariant Settings::value(const QString& key) const {
-    return m_settings->value(key);
+    return m_settings ? m_settings->value(key) : m_memory.value(key);
 }
 
 QStringList Settings::keys() const {
-    return m_settings->allKeys();
+    return m_settings ? m_settings->allKeys() : m_memory.keys();
 }
 
 void Settings::setValue(const QString& key, const QVariant& value) {
-    if (m_settings->contains(key) && sameStoredValue(m_settings->value(key), value))
+    if (contains(key) && sameStoredValue(this->value(key), value))
         return;
-    m_settings->setValue(key, value);
-    // Written at once: the widget program reads the same file, and nothing waits for exit.
-    m_settings->sync();
+    if (fileUsable()) {
+        m_settings->setValue(key, value);
+        // Written at once: the widget program reads the same file, and nothing waits for exit.
+        m_settings->sync();
+    } else {
+        m_memory.insert(key, value);
+    }
     Q_EMIT changed(key);
 }
 
 void Settings::remove(const QString& key) {
-    if (!m_settings->contains(key))
+    if (!contains(key))
         return;
-    m_settings->remove(key);
-    m_settings->sync();
+    if (fileUsable()) {
+        m_settings->remove(key);
+        m_settings->sync();
+    } else {
+        m_memory.remove(key);
+    }
     Q_EMIT changed(key);
 }
 
 void Settings::sync() {
-    m_settings->sync();
+    if (fileUsable())
+        m_settings->sync();
 }
 
 } // namespace sorvel

@@ -12,7 +12,9 @@ class QSettings;
 namespace sorvel {
 
 // The user's settings (an INI file under $XDG_CONFIG_HOME). A stored value of
-// the wrong type reads as the caller's default.
+// the wrong type reads as the caller's default. When the file's place holds
+// something that is not a regular file (a FIFO, a device, a link to one), it is
+// never opened nor written: the settings live in memory only, and the log says so.
 class Settings final : public QObject {
     Q_OBJECT
 public:
@@ -43,7 +45,13 @@ Q_SIGNALS:
     void changed(const QString& key);
 
 private:
+    // Checks the file before QSettings reads or writes it; on the first sign of
+    // trouble the values move to memory for good.
+    bool fileUsable();
+
+    QString m_filePath;
     std::unique_ptr<QSettings> m_settings;
+    QVariantMap m_memory;
 };
 
 } // namespace sorvel

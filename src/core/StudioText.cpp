@@ -38,4 +38,12 @@ QString percentText(double value) {
     return QString::number(wholePercent(value)) + QLatin1Char('%');
 }
 
+QString paddedCount(qint64 count) {
+    return QString::asprintf("%02lld", static_cast<long long>(count));
+}
+
+QString tapeCount(qint64 count) {
+    return paddedCount(count) + QStringLiteral(" TAPES");
+}
+
 } // namespace sorvel::StudioText

@@ -8,6 +8,21 @@ bool isTrimmable(QChar c) {
     return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
 }
 
+// LRE, RLE, PDF, LRO, RLO and LRI, RLI, FSI, PDI.
+bool isDirectionControl(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+bool isRightToLeft(char32_t code) {
+    const QChar::Direction direction = QChar::direction(code);
+    return direction == QChar::DirR || direction == QChar::DirAL;
+}
+
+constexpr QChar firstStrongIsolate(0x2068);
+constexpr QChar popDirectionalIsolate(0x2069);
+constexpr QChar ellipsis(0x2026);
+
 } // namespace
 
 bool isLineBreak(QChar c) {
@@ -21,17 +36,36 @@ bool isLineBreak(QChar c) {
 }
 
 QString singleLine(const QString& text) {
-    QString line = text;
-    for (QChar& c : line) {
-        if (isLineBreak(c))
-            c = QLatin1Char(' ');
+    const bool cut = text.size() > maxDisplayLength;
+    qsizetype length = cut ? maxDisplayLength : text.size();
+    if (cut && text.at(length - 1).isHighSurrogate())
+        --length;  // never half a character
+    QString line;
+    line.reserve(length + 3);
+    bool rightToLeft = false;
+    for (qsizetype i = 0; i < length; ++i) {
+        const QChar c = text.at(i);
+        if (isLineBreak(c) || c == QLatin1Char('\t')) {
+            line += QLatin1Char(' ');
+            continue;
+        }
+        if (isDirectionControl(c))
+            continue;
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < length && text.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, text.at(i + 1));
+        rightToLeft = rightToLeft || isRightToLeft(code);
+        line += c;
     }
+    if (cut)
+        line += ellipsis;
+    if (rightToLeft)
+        return firstStrongIsolate + line + popDirectionalIsolate;
     return line;
 }
 
 QString menuText(const QString& text) {
     QString escaped = singleLine(text);
-    escaped.replace(QLatin1Char('\t'), QLatin1Char(' '));
     escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return escaped;
 }

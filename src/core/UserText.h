@@ -7,11 +7,18 @@ namespace sorvel::UserText {
 
 // Line and paragraph breaks: LF, VT, FF, CR, NEL, LS, PS.
 bool isLineBreak(QChar c);
-// User-typed text (project and type names) on one line: every break becomes
-// a space, so a name never breaks a row or a menu.
+// Longest stretch of a user's text that one line lays out; the rest is cut
+// with "…" long before any row, card or menu could show it.
+constexpr qsizetype maxDisplayLength = 1000;
+// User-typed text (names, titles, labels) for any one-line display: every
+// break and tab becomes a space, the text is cut at maxDisplayLength, and its
+// direction is kept to itself: embedding, override and isolate controls inside
+// are dropped, and text holding right-to-left letters is wrapped in an isolate
+// (U+2068 … U+2069), so nothing in a name reorders the text around it. Only the
+// shown text changes, never the stored one.
 QString singleLine(const QString& text);
-// For QAction and QMenu titles: one line, tabs as spaces (a tab would start
-// the shortcut column), and "&" doubled so it never becomes a mnemonic.
+// For QAction and QMenu titles: singleLine, with "&" doubled so it never
+// becomes a mnemonic.
 QString menuText(const QString& text);
 // Drops leading and trailing tabs and Unicode space separators (U+3000
 // included), but never line breaks: that is how typed names are cleaned.

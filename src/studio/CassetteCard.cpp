@@ -1,4 +1,5 @@
 #include "studio/CassetteCard.h"
+#include "core/UserText.h"
 
 #include "studio/ReelSpin.h"
 #include "studio/Shapes.h"
@@ -143,7 +144,8 @@ void paintTypeStrip(QPainter& painter, const QRectF& strip, const AudioProject& 
         x += symbol + stripSpacing;
     }
     const qreal titleRoom = trailingEdge - stripSpacing - minimumSpacer - stripSpacing - x;
-    Shapes::drawLine(painter, f.typeTitle, ink, QPointF(x, baselineFor(f.typeTitle, midY)), kind.title, titleRoom);
+    Shapes::drawLine(painter, f.typeTitle, ink, QPointF(x, baselineFor(f.typeTitle, midY)),
+                     UserText::singleLine(kind.title), titleRoom);
 }
 
 void paintLabel(QPainter& painter, const QRectF& label, const AudioProject& project, const ProjectType& kind) {
@@ -157,7 +159,8 @@ void paintLabel(QPainter& painter, const QRectF& label, const AudioProject& proj
     y += h.strip + labelSpacing;
 
     Shapes::drawLine(painter, f.name, Studio::labelInk(),
-                     QPointF(content.left() + textInset, baselineFor(f.name, y + h.name / 2)), project.name,
+                     QPointF(content.left() + textInset, baselineFor(f.name, y + h.name / 2)),
+                     UserText::singleLine(project.name),
                      content.width() - textInset * 2);
     y += h.name + labelSpacing;
 
@@ -334,9 +337,10 @@ CassetteCard::NextStep CassetteCard::nextStep(const AudioProject& project) {
         return {Tag::Done, QStringLiteral("等待归档")};
     const Cue* next = project.nextItem();
     if (project.isOverdue())
-        return {Tag::Late, next ? next->title : QStringLiteral("已逾期")};
+        return {Tag::Late, next ? UserText::singleLine(next->title) : QStringLiteral("已逾期")};
     if (next)
-        return {Tag::Next, next->number + QStringLiteral("  ") + next->title + QStringLiteral(" · ") + title(next->stage)};
+        return {Tag::Next, UserText::singleLine(next->number + QStringLiteral("  ") + next->title) + QStringLiteral(" · ")
+                               + title(next->stage)};
     if (project.progressMode == ProgressMode::Manual)
         return {Tag::Next, QStringLiteral("继续推进进度")};
     if (project.items.isEmpty())

@@ -1,4 +1,5 @@
 #include "studio/KindBadge.h"
+#include "core/UserText.h"
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -16,7 +17,7 @@ KindBadge::KindBadge(const ProjectType& kind, qreal size, QWidget* parent)
     : QWidget(parent), m_kind(kind), m_size(Shapes::length(size)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TranslucentBackground);
-    setAccessibleName(kind.title);
+    setAccessibleName(UserText::singleLine(kind.title));
 }
 
 void KindBadge::paint(QPainter& painter, const QRectF& rect, const ProjectType& kind) {
@@ -40,7 +41,7 @@ void KindBadge::paint(QPainter& painter, const QRectF& rect, const ProjectType& 
 void KindBadge::setKind(const ProjectType& kind) {
     if (!changeValue(m_kind, kind))
         return;
-    setAccessibleName(kind.title);
+    setAccessibleName(UserText::singleLine(kind.title));
     update();
 }
 

@@ -28,7 +28,7 @@ EventRow::EventRow(const CalendarEvent& event, QWidget* parent) : QAbstractButto
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setToolTip(Studio::plainToolTip(QStringLiteral("在右侧打开「") + UserText::singleLine(event.projectName) + QStringLiteral("」")));
-    setAccessibleName(event.projectName);
+    setAccessibleName(UserText::singleLine(event.projectName));
     connect(this, &QAbstractButton::clicked, this, [this] { Q_EMIT activated(m_event.projectID); });
 }
 

@@ -1,7 +1,6 @@
 #include "app/library/ShelfEmptyState.h"
 
 #include "app/library/ShelfTexts.h"
-#include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -38,7 +37,7 @@ ShelfEmptyState::ShelfEmptyState(AppRouter& router, QWidget* parent) : QWidget(p
 }
 
 void ShelfEmptyState::refresh() {
-    m_title->setText(UserText::singleLine(ShelfTexts::emptyTitle(m_router.sidebar())));
+    m_title->setText(ShelfTexts::emptyTitle(m_router.sidebar()));
     m_newTape->setVisible(m_router.sidebar() == SidebarItem::active());
 }
 

@@ -1,15 +1,17 @@
 #include "app/library/ShelfTexts.h"
+#include "core/UserText.h"
 
+#include "core/StudioText.h"
 #include "core/TypeRegistry.h"
 
 namespace sorvel::ShelfTexts {
 
 QString paddedCount(qint64 count) {
-    return QString::asprintf("%02lld", static_cast<long long>(count));
+    return StudioText::paddedCount(count);
 }
 
 QString tapeCount(qint64 count) {
-    return paddedCount(count) + QStringLiteral(" TAPES");
+    return StudioText::tapeCount(count);
 }
 
 QString selectionHint(qint64 count) {
@@ -19,7 +21,8 @@ QString selectionHint(qint64 count) {
 QString emptyTitle(const SidebarItem& item) {
     switch (item.kind) {
     case SidebarItem::Kind::Type:
-        return QStringLiteral("没有「") + TypeRegistry::shared().type(item.typeID).title + QStringLiteral("」磁带");
+        return QStringLiteral("没有「") + UserText::singleLine(TypeRegistry::shared().type(item.typeID).title)
+            + QStringLiteral("」磁带");
     case SidebarItem::Kind::Active: return QStringLiteral("架子上还没有磁带");
     case SidebarItem::Kind::Done: return QStringLiteral("没有待归档的磁带");
     case SidebarItem::Kind::Archived: return QStringLiteral("归档是空的");

@@ -1,6 +1,6 @@
 #include "app/library/TypeEditorSheet.h"
 
-#include "app/library/TypeEditor.h"
+#include "app/settings/TypeEditor.h"
 #include "app/shell/AppRouter.h"
 #include "studio/StudioButton.h"
 

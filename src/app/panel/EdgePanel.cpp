@@ -2,7 +2,7 @@
 
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgeRootView.h"
-#include "app/panel/X11WindowHints.h"
+#include "studio/X11WindowHints.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -27,7 +27,7 @@ EdgePanel::EdgePanel(EdgePanelController& controller)
 
 void EdgePanel::orderFront() {
     if (!isVisible()) {
-        X11WindowHints::keepOnEveryWorkspace(this);
+        X11WindowHints::keepOnEveryWorkspace(this, X11WindowHints::Layer::Above);
         show();
     }
     raise();

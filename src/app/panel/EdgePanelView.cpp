@@ -8,6 +8,7 @@
 #include "app/panel/PanelTape.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
+#include "core/StudioText.h"
 #include "core/UserText.h"
 #include "studio/PanelMaterial.h"
 #include "studio/ReelView.h"
@@ -155,7 +156,7 @@ qsizetype EdgePanelView::count(const QList<AudioProject>& projects, Tab tab) {
 }
 
 QString EdgePanelView::countText(qsizetype count) {
-    return QString::asprintf("%02lld", static_cast<long long>(count));
+    return StudioText::paddedCount(count);
 }
 
 QString EdgePanelView::title(Tab tab) {

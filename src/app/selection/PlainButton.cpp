@@ -1,5 +1,7 @@
 #include "app/selection/PlainButton.h"
 
+#include "studio/Studio.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -21,7 +23,7 @@ void PlainButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setOpacity(!isEnabled() ? 0.4 : (isDown() ? 0.7 : 1.0));
     painter.setFont(font());
-    painter.setPen(m_color);
+    painter.setPen(m_color.isValid() ? m_color : Studio::tint(this));
     painter.drawText(rect(), Qt::AlignCenter, text());
 }
 

@@ -6,7 +6,8 @@
 
 namespace sorvel {
 
-// A button drawn as its text alone, without plate or frame.
+// A button drawn as its text alone, without plate or frame; an invalid colour
+// draws it in the window's accent tint, like a link.
 class PlainButton final : public QPushButton {
     Q_OBJECT
 public:

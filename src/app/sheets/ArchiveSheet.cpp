@@ -1,4 +1,5 @@
 #include "app/sheets/ArchiveSheet.h"
+#include "core/UserText.h"
 
 #include "app/sheets/FolderDialog.h"
 #include "app/sheets/SheetChrome.h"
@@ -186,9 +187,9 @@ void ArchiveSheet::refreshProjects() {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
         layout->addWidget(new KindBadge(m_store.registry().type(project.typeID), 20, row));
-        QLabel* name = Studio::plainLabel(project.name, Studio::font(13), Studio::text(), row);
+        QLabel* name = Studio::plainLabel(UserText::singleLine(project.name), Studio::font(13), Studio::text(), row);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        name->setToolTip(Studio::plainToolTip(project.name));
+        name->setToolTip(Studio::plainToolTip(UserText::singleLine(project.name)));
         layout->addWidget(name, 1);
         if (project.status != ProjectStatus::Done) {
             layout->addWidget(Studio::plainLabel(QStringLiteral("未完成"), Studio::font(10), systemOrange(), row));

@@ -67,7 +67,7 @@ QWidget* NewProjectSheet::makeForm() {
     m_typePicker = new QComboBox(form);
     m_typePicker->setFocusPolicy(Qt::StrongFocus);
     for (const ProjectType& type : m_store.registry().types())
-        m_typePicker->addItem(Symbols::icon(type.symbol, Studio::text()), type.title, type.id);
+        m_typePicker->addItem(Symbols::icon(type.symbol, Studio::text()), UserText::singleLine(type.title), type.id);
     m_typePicker->setCurrentIndex(m_typePicker->findData(m_typeID));
     connect(m_typePicker, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)

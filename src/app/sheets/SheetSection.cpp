@@ -1,6 +1,7 @@
 #include "app/sheets/SheetSection.h"
 
-#include "studio/Shapes.h"
+#include "app/sheets/SheetPlate.h"
+
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -15,18 +16,6 @@ namespace {
 
 constexpr int rowInsetH = 12;
 constexpr int rowInsetV = 8;
-
-class Plate final : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        Shapes::fillRounded(painter, rect(), 8, Studio::bg2());
-    }
-};
 
 class Hairline final : public QWidget {
 public:
@@ -48,7 +37,7 @@ SheetSection::SheetSection(QWidget* parent) : QWidget(parent) {
     m_header = Studio::plainLabel(Studio::font(12, Studio::Weight::Semibold), Studio::text2(), this);
     m_header->setIndent(rowInsetH);
     m_header->hide();
-    m_plate = new Plate(this);
+    m_plate = new SheetPlate(this);
     m_plateLayout = new QVBoxLayout(m_plate);
     m_plateLayout->setContentsMargins(0, 2, 0, 2);
     m_plateLayout->setSpacing(0);

@@ -5,10 +5,10 @@
 #include "app/shell/AppRouter.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitSignalWatcher.h"
-#include "app/shell/SettingsWindow.h"
+#include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
 #include "app/shell/TrayMenu.h"
-#include "app/shell/UpdateChecker.h"
+#include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 
 #include <QApplication>

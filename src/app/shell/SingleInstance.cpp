@@ -5,14 +5,18 @@
 #include "core/Log.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -65,7 +69,14 @@ QString SingleInstance::defaultSocketPath() {
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
     : QObject(parent), m_socketPath(std::move(socketPath)) {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    // The socket goes before the lock, so a start that takes the lock never
+    // finds this instance's socket still answering.
+    if (m_server)
+        m_server->close();
+    if (m_instanceLock >= 0)
+        ::close(m_instanceLock);  // releases the lock
+}
 
 bool SingleInstance::isListening() const {
     return m_server && m_server->isListening();
@@ -81,6 +92,9 @@ SingleInstance::Claim SingleInstance::claim(const QString& link) {
     if (socket.waitForConnected(connectTimeoutMs))
         return handOver(socket, link);
 
+    if (takeInstanceLock() == InstanceLock::HeldElsewhere)
+        return handOverWhenListening(link);
+
     const QLocalSocket::LocalSocketError error = socket.error();
     if (error == QLocalSocket::ConnectionRefusedError || error == QLocalSocket::ServerNotFoundError)
         QLocalServer::removeServer(m_socketPath);  // left behind by an instance that died
@@ -89,6 +103,38 @@ SingleInstance::Claim SingleInstance::claim(const QString& link) {
     Log::info(QStringLiteral("Sorvel could not claim %1: %2; running without link hand-over")
                   .arg(m_socketPath, m_server ? m_server->errorString() : socket.errorString()));
     return Claim::Alone;
+}
+
+SingleInstance::InstanceLock SingleInstance::takeInstanceLock() {
+    const QByteArray path = QFile::encodeName(m_socketPath + QStringLiteral(".instance"));
+    // O_NONBLOCK: whatever stands at the path, opening it never waits.
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
+    if (fd < 0) {
+        Log::info(QStringLiteral("Sorvel cannot open its instance lock %1: %2")
+                      .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno))));
+        return InstanceLock::Unavailable;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_instanceLock = fd;
+        return InstanceLock::Taken;
+    }
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? InstanceLock::HeldElsewhere : InstanceLock::Unavailable;
+}
+
+SingleInstance::Claim SingleInstance::handOverWhenListening(const QString& link) {
+    // The running instance listens again shortly after its server failed.
+    const QDeadlineTimer deadline(answerTimeoutMs);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(m_socketPath);
+        if (socket.waitForConnected(connectTimeoutMs))
+            return handOver(socket, link);
+        QThread::msleep(100);
+    }
+    Log::info(QStringLiteral("Sorvel is running (it holds %1.instance) but its socket does not answer").arg(m_socketPath));
+    return Claim::Unanswered;
 }
 
 SingleInstance::Claim SingleInstance::handOver(QLocalSocket& socket, const QString& link) {
@@ -108,19 +154,48 @@ bool SingleInstance::listen() {
     if (!m_server) {
         m_server = new QLocalServer(this);
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
+        m_server->setMaxPendingConnections(maxPendingPeers);
         connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
     }
     return m_server->listen(m_socketPath);
 }
 
+void SingleInstance::keepListening() {
+    if (!m_server || m_server->isListening() || m_relistenScheduled)
+        return;
+    Log::info(QStringLiteral("Sorvel's instance socket stopped listening (%1); listening again")
+                  .arg(m_server->errorString()));
+    // Only this instance holds the lock, so the socket file is ours to replace.
+    QLocalServer::removeServer(m_socketPath);
+    if (listen())
+        return;
+    Log::info(QStringLiteral("Sorvel cannot listen on %1 yet: %2").arg(m_socketPath, m_server->errorString()));
+    m_relistenScheduled = true;
+    QTimer::singleShot(relistenDelayMs, this, [this] {
+        m_relistenScheduled = false;
+        keepListening();
+    });
+}
+
 void SingleInstance::accept() {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+    // Connections beyond maxPeers wait in the server's queue, and beyond that
+    // in the system's, until a peer is done.
+    while (m_peers < maxPeers) {
+        QLocalSocket* socket = m_server->nextPendingConnection();
+        if (!socket)
+            break;
+        ++m_peers;
+        connect(socket, &QObject::destroyed, this, [this] {
+            --m_peers;
+            accept();
+        });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
         // A peer that never finishes its message is dropped.
         QTimer::singleShot(messageTimeoutMs, socket, [socket] { socket->abort(); });
         read(socket);
     }
+    keepListening();
 }
 
 void SingleInstance::read(QLocalSocket* socket) {

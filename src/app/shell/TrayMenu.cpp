@@ -3,7 +3,7 @@
 #include "core/UserText.h"
 #include "app/shell/AppRouter.h"
 #include "app/panel/EdgePanelController.h"
-#include "app/shell/UpdateChecker.h"
+#include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/Log.h"

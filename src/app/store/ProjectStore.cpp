@@ -457,6 +457,9 @@ void ProjectStore::echoWindowEnded() {
 void ProjectStore::reloadFromFile() {
     ++m_activity.reloadReads;
     const Storage::ReadResult read = Storage::read();
+    if (read.kind == Storage::ReadResult::Kind::Missing && m_holdsGoodState)
+        Log::info(QStringLiteral("Sorvel: the data file %1 was deleted while running; the shelf follows it")
+                      .arg(Storage::filePath()));
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
     case Storage::ReadResult::Kind::Missing:

@@ -10,6 +10,7 @@
 #include "studio/StudioButton.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 namespace sorvel::test {
 namespace {
@@ -150,6 +151,39 @@ TEST_F(TapeShelfTest, TheListGetsTheShelfOrderAndTheShelfsSelectionRule) {
     EXPECT_EQ(router.selection(), QSet<QUuid>{newer.id});
     clickAt(list->viewport(), list->rowRect(0).center());
     EXPECT_TRUE(router.selection().isEmpty());
+}
+
+// Paints the whole shelf once and says how long it took.
+qint64 paintMilliseconds(TapeShelf& shelf) {
+    QElapsedTimer timer;
+    timer.start();
+    shelf.grab();
+    return timer.elapsed();
+}
+
+// Tens of megabytes in one name once froze the window for seconds; the shown
+// text is cut long before the layout, so a shelf holding such a tape paints
+// as fast as any other.
+TEST_F(TapeShelfTest, AFiftyMegabyteNamePaintsWellUnderASecond) {
+    const QString huge = QStringLiteral("Huge ") + QString(50 * 1024 * 1024, QLatin1Char('x'));
+    put({project(huge,
+                 [](AudioProject& p) {
+                     Cue cue;
+                     cue.title = QString(1024 * 1024, QLatin1Char('c'));  // shown as the card's next step
+                     p.items.append(cue);
+                 }),
+         project("ordinary")});
+    TapeShelf shelf(store, router);
+    shelf.resize(1200, 800);
+    shelf.show();
+    paintMilliseconds(shelf);  // fonts and caches are made on the first paint
+
+    EXPECT_LT(paintMilliseconds(shelf), 400) << "cards";
+    shelf.header()->listModeButton()->click();
+    ASSERT_EQ(shelf.content(), TapeShelf::Content::List);
+    EXPECT_LT(paintMilliseconds(shelf), 400) << "list";
+    // Only the shown text was cut.
+    EXPECT_EQ(store.projects().first().name.size(), huge.size());
 }
 
 } // namespace

@@ -15,8 +15,11 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace sorvel::test {
@@ -38,6 +41,14 @@ protected:
         while (later.wait_for(0ms) != std::future_status::ready && waited.elapsed() < 20000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return later.get();
+    }
+
+    // A later start hands `link` over, and the first instance (which records
+    // what it receives in `received`) takes it.
+    void expectNextStartReaches(const QStringList& received, const QString& link) {
+        EXPECT_EQ(claimFromAnotherStart(link), SingleInstance::Claim::HandedOver);
+        spinUntil([&] { return !received.isEmpty(); });
+        EXPECT_EQ(received, QStringList{link});
     }
 
     // Runs the event loop until `done` holds or some seconds have passed.
@@ -102,9 +113,7 @@ TEST_F(SingleInstanceTest, AStaleSocketFileIsReplaced) {
     QStringList received;
     QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
     ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
-    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://main")), SingleInstance::Claim::HandedOver);
-    spinUntil([&] { return !received.isEmpty(); });
-    EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://main")});
+    expectNextStartReaches(received, QStringLiteral("sorvel://main"));
 }
 
 TEST_F(SingleInstanceTest, APeerAnnouncingAHugeMessageIsDropped) {
@@ -132,6 +141,100 @@ TEST_F(SingleInstanceTest, APeerAnnouncingAHugeMessageIsDropped) {
     EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://new")), SingleInstance::Claim::HandedOver);
     spinUntil([&] { return !received.isEmpty(); });
     EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://new")});
+}
+
+// Lowers this process's descriptor limit to a few above those open now, and
+// restores it when it ends.
+class DescriptorLimit {
+public:
+    explicit DescriptorLimit(int spare) {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = rlim_t(openDescriptors() + spare);
+        m_lowered = ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    bool isLowered() const { return m_lowered; }
+
+private:
+    static int openDescriptors() {
+        int count = 0;
+        if (DIR* dir = ::opendir("/proc/self/fd")) {
+            while (::readdir(dir))
+                ++count;
+            ::closedir(dir);
+        }
+        return count;
+    }
+
+    rlimit m_saved{};
+    bool m_lowered = false;
+};
+
+// Another process that opens `count` connections to `path` and holds them
+// silently for `holdMs` before it ends. Only system calls after fork.
+pid_t connectionBurst(const QString& path, int count, int holdMs) {
+    const QByteArray name = QFile::encodeName(path);
+    const pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);  // the burst is not held back by a limit lowered for the server
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            break;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    }
+    ::usleep(useconds_t(holdMs) * 1000);
+    ::_exit(0);
+}
+
+// About a thousand silent connections once used up the server's descriptors:
+// it stopped listening and removed its socket, and the next start became a
+// second instance writing the same data file.
+TEST_F(SingleInstanceTest, ABurstBeyondTheDescriptorLimitLeavesOneInstanceThatStillAnswers) {
+    SingleInstance first(socketPath());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+    {
+        const DescriptorLimit limit(6);
+        ASSERT_TRUE(limit.isLowered());
+        const pid_t burst = connectionBurst(socketPath(), 64, 1500);
+        ASSERT_GT(burst, 0);
+        spinUntil([&] { return ::waitpid(burst, nullptr, WNOHANG) == burst; });
+        // The peers of the burst are gone; the server takes up listening again.
+        spinUntil([&] { return first.isListening() && QFileInfo::exists(socketPath()); });
+    }
+    EXPECT_TRUE(first.isListening());
+    expectNextStartReaches(received, QStringLiteral("sorvel://main"));
+}
+
+TEST_F(SingleInstanceTest, ManySilentPeersNeverStopTheServer) {
+    SingleInstance first(socketPath());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+    const pid_t burst = connectionBurst(socketPath(), 200, 800);
+    ASSERT_GT(burst, 0);
+    spinUntil([&] { return ::waitpid(burst, nullptr, WNOHANG) == burst; });
+    EXPECT_TRUE(first.isListening());
+    expectNextStartReaches(received, QStringLiteral("sorvel://new"));
+}
+
+// The instance's lock, not its socket, tells whether it lives.
+TEST_F(SingleInstanceTest, AStartNeverBecomesASecondInstanceWhileTheFirstHoldsItsLock) {
+    SingleInstance first(socketPath());
+    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+    ASSERT_TRUE(QFile::remove(socketPath()));  // the socket is lost, the instance runs on
+    EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://main")), SingleInstance::Claim::Unanswered);
+    EXPECT_FALSE(QFileInfo::exists(socketPath()));
 }
 
 TEST_F(SingleInstanceTest, TheSocketIsGoneWhenTheInstanceEnds) {

@@ -1,0 +1,117 @@
+#include "core/RegularFile.h"
+
+#include "core/Log.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sorvel::RegularFile {
+
+namespace {
+
+QString kindName(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    return QStringLiteral("not a regular file");
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, const char* data, ssize_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool copyContents(int from, int to) {
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (!writeAll(to, buffer, got))
+            return false;
+    }
+}
+
+} // namespace
+
+bool isMissingOrRegular(const QString& path, const QString& what) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return true;
+        Log::info(QStringLiteral("Sorvel skips %1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    if (S_ISREG(info.st_mode))
+        return true;
+    Log::info(QStringLiteral("Sorvel skips %1 %2: it is %3").arg(what, path, kindName(info.st_mode)));
+    return false;
+}
+
+bool copyNew(const QString& source, const QString& target) {
+    // O_NONBLOCK: opening a FIFO for reading waits for a writer otherwise.
+    const Descriptor from(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat info {};
+    if (!from.isOpen() || ::fstat(from.get(), &info) != 0) {
+        Log::storageError(QStringLiteral("cannot read %1: %2").arg(source, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        Log::info(QStringLiteral("Sorvel skips copying %1: it is %2").arg(source, kindName(info.st_mode)));
+        return false;
+    }
+    ::fcntl(from.get(), F_SETFL, ::fcntl(from.get(), F_GETFL) & ~O_NONBLOCK);
+    // O_EXCL: an existing entry, a link included, is never written through.
+    const QByteArray targetName = QFile::encodeName(target);
+    const Descriptor to(::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                               info.st_mode & 0777));
+    if (!to.isOpen())
+        return false;
+    if (copyContents(from.get(), to.get()))
+        return true;
+    Log::storageError(QStringLiteral("cannot copy %1 to %2: %3")
+                          .arg(source, target, QString::fromLocal8Bit(std::strerror(errno))));
+    ::unlink(targetName.constData());
+    return false;
+}
+
+} // namespace sorvel::RegularFile

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace sorvel::RegularFile {
+
+// Files the application reads or copies on its own (settings, the earlier
+// product's folder) must be regular files: opening a FIFO blocks for ever,
+// and writing to a device or through a link onto one damages something that
+// is not ours.
+
+// True when nothing is at `path` (a dangling link counts as nothing) or the
+// path leads to a regular file. Anything else (FIFO, device, socket, folder,
+// a loop of links) is logged, naming `what`, and gives false. Never opens it.
+bool isMissingOrRegular(const QString& path, const QString& what);
+
+// Copies the regular file `source` to `target`, which must not exist yet (a
+// link there is never followed). The source is opened without blocking and
+// its kind checked on the open descriptor; anything but a regular file is
+// logged and skipped. Keeps the permission bits. False when nothing was copied.
+bool copyNew(const QString& source, const QString& target);
+
+} // namespace sorvel::RegularFile

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPoint>
+#include <QUrl>
+#include <QWidget>
+
+namespace sorvel {
+
+// A part of the widget that opens its link when tapped and moves the whole
+// widget window when dragged. Without a link it only drags. Presses that its
+// children do not take (they ignore them) arrive here too.
+class LinkSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit LinkSurface(QWidget* parent = nullptr);
+
+    QUrl link() const { return m_link; }
+    void setLink(const QUrl& link);
+
+Q_SIGNALS:
+    void linkActivated(const QUrl& link);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QUrl m_link;
+    QPoint m_pressAt;      // global position of the press
+    QPoint m_windowStart;  // window position at the press
+    bool m_pressed = false;
+    bool m_dragging = false;
+};
+
+} // namespace sorvel

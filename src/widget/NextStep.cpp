@@ -1,0 +1,53 @@
+#include "widget/NextStep.h"
+
+#include "core/RecordCoding.h"
+#include "core/UserText.h"
+
+namespace sorvel::NextStep {
+
+namespace {
+const QString separator = QStringLiteral(" · ");
+} // namespace
+
+Form form(const AudioProject& project) {
+    if (project.progressMode == ProgressMode::Auto && project.nextItem())
+        return Form::AdvanceCue;
+    if (project.progressMode == ProgressMode::Manual && project.manualProgress < 1.0)
+        return Form::AddProgress;
+    return Form::Status;
+}
+
+std::optional<WidgetIntent> intent(const AudioProject& project) {
+    const QString projectID = RecordCoding::idText(project.id);
+    switch (form(project)) {
+    case Form::AdvanceCue:
+        return ToggleItemIntent{projectID, RecordCoding::idText(project.nextItem()->id)};
+    case Form::AddProgress:
+        return AdjustProgressIntent{projectID, progressStep};
+    case Form::Status:
+        break;
+    }
+    return std::nullopt;
+}
+
+void perform(const WidgetIntent& intent) {
+    std::visit([](const auto& chosen) { chosen.perform(); }, intent);
+}
+
+QString cueLabel(const Cue& cue) {
+    return UserText::singleLine(cue.number) + separator + title(cue.stage);
+}
+
+QString advanceHelp(const Cue& cue) {
+    const std::optional<CueStage> next = nextStage(cue.stage);
+    return QStringLiteral("推进「") + UserText::singleLine(cue.number) + QStringLiteral("」：") + title(cue.stage) + QStringLiteral(" → ")
+           + (next ? title(*next) : QString());
+}
+
+QString rowLine(const AudioProject& project) {
+    if (const Cue* next = project.nextItem())
+        return QStringLiteral("NEXT") + separator + UserText::singleLine(next->number) + separator + title(next->stage);
+    return project.cueSummary();
+}
+
+} // namespace sorvel::NextStep

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QDateTime>
+#include <QList>
+
+namespace sorvel {
+
+// What the widget draws at one moment: the active projects in display order.
+struct ProjectsEntry {
+    QDateTime date;
+    QList<AudioProject> projects;
+};
+
+// One entry and the moment at which the widget asks for the next one.
+struct Timeline {
+    ProjectsEntry entry;
+    QDateTime reloadAt;
+};
+
+} // namespace sorvel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "widget/ProjectsEntry.h"
+
+namespace sorvel::ProjectsProvider {
+
+// A timeline is good for this long; then the widget reads the file again.
+constexpr qint64 reloadSeconds = 1800;
+
+// The sample projects, now; reads no file and leaves the type registry alone.
+ProjectsEntry placeholder();
+// The active projects of the data file, now. In a preview (`isPreview`) an
+// empty shelf shows the sample projects instead.
+ProjectsEntry snapshot(bool isPreview);
+// One entry from the data file and its reload moment, reloadSeconds after a
+// second reading of the clock.
+Timeline timeline();
+
+} // namespace sorvel::ProjectsProvider

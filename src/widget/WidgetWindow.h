@@ -1,0 +1,57 @@
+#pragma once
+
+#include "widget/WidgetFamily.h"
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
+
+namespace sorvel {
+
+class Settings;
+class SorvelWidgetView;
+
+// One widget on the desktop: a frameless window of its family's size, below
+// other windows, out of the taskbar and on every workspace. It can be dragged
+// anywhere and comes back there at the next start; its menu closes it.
+class WidgetWindow final : public QWidget {
+    Q_OBJECT
+public:
+    WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& settings, QWidget* parent = nullptr);
+
+    SorvelWidgetView* view() const { return m_view; }
+    WidgetFamily family() const { return m_family; }
+
+    // The settings key of a family's position: "widget.position.small" …
+    static QString positionKey(WidgetFamily family);
+    // The stored position when a window of `size` there lies at least half on
+    // one of `screens`, else `fallback`.
+    static QPoint startPosition(const QVariant& stored, const QSize& size, const QPoint& fallback,
+                                const QList<QRect>& screens);
+    // Moves to the remembered position, or to `fallback` the first time.
+    void placeAtStart(const QPoint& fallback);
+    // Shows the window on every workspace, below the others.
+    void showOnDesktop();
+    // Writes the position now (it is otherwise written shortly after a move).
+    void rememberPosition();
+
+    static constexpr int rememberDelayMs = 400;
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    WidgetFamily m_family;
+    Settings& m_settings;
+    SorvelWidgetView* m_view;
+    QTimer m_remember;
+    bool m_placed = false;
+};
+
+} // namespace sorvel

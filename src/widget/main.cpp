@@ -1,0 +1,45 @@
+#include "core/Log.h"
+#include "core/Settings.h"
+#include "studio/PlatformChoice.h"
+#include "studio/Studio.h"
+#include "widget/TimelineListener.h"
+#include "widget/WidgetHost.h"
+#include "widget/WidgetOptions.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QStyleFactory>
+
+int main(int argc, char** argv) {
+    sorvel::PlatformChoice::preferXcb(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sorvel Widget"));
+    QApplication::setApplicationVersion(QStringLiteral(SORVEL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("sorvel-widget"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(sorvel::Studio::palette(sorvel::Studio::tape()));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sorvel 桌面小组件：进行中的磁带与一键下一步"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    sorvel::WidgetOptions::describe(parser);
+    parser.process(app);
+    const sorvel::WidgetOptions options = sorvel::WidgetOptions::from(parser);
+
+    sorvel::TimelineListener listener;
+    if (listener.listen() == sorvel::TimelineListener::Start::AlreadyRunning) {
+        // One program draws every widget: the running one shows these sizes too.
+        if (sorvel::TimelineListener::handOver(options.families))
+            return 0;
+        sorvel::Log::info(QStringLiteral("Sorvel widget is running but did not answer; this start ends"));
+        return 1;
+    }
+    sorvel::WidgetHost host(options.families, options.mode, sorvel::Settings::shared());
+    QObject::connect(&listener, &sorvel::TimelineListener::reloadRequested, &host, &sorvel::WidgetHost::reloadAll);
+    QObject::connect(&listener, &sorvel::TimelineListener::familiesRequested, &host, &sorvel::WidgetHost::show);
+    QObject::connect(&host, &sorvel::WidgetHost::allClosed, &app, &QCoreApplication::quit);
+    host.start();
+    return app.exec();
+}

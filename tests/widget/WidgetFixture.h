@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/AudioProject.h"
+#include "core/Library.h"
+#include "core/Settings.h"
+#include "core/Storage.h"
+#include "support/SampleRecords.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QWidget>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace sorvel::test {
+
+// A fresh data folder and settings file for every test.
+class WidgetFixture : public ::testing::Test {
+protected:
+    TestEnvironment environment;
+    Settings settings{environment.configHome() + QStringLiteral("/sorvel/sorvel.conf")};
+
+    QString dataFile() const { return environment.dataFolder() + QStringLiteral("/projects.json"); }
+
+    static void store(const QList<AudioProject>& projects, const QList<ProjectType>& types = ProjectType::defaults()) {
+        Library library;
+        library.projects = projects;
+        library.types = types;
+        ASSERT_TRUE(Storage::save(library));
+    }
+
+    static AudioProject storedProject(const QUuid& id) {
+        for (const AudioProject& project : Storage::load().projects) {
+            if (project.id == id)
+                return project;
+        }
+        ADD_FAILURE() << "no stored project " << id.toString().toStdString();
+        return {};
+    }
+
+    QStringList asideCopies() const {
+        return QDir(environment.dataFolder())
+            .entryList({QStringLiteral("projects-unreadable-*.json")}, QDir::Files | QDir::Hidden, QDir::Name);
+    }
+};
+
+// A left-button press and release at `at` (the widget's centre by default).
+inline void tap(QWidget* widget, std::optional<QPoint> at = std::nullopt) {
+    ASSERT_NE(widget, nullptr);
+    const QPointF local = at ? QPointF(*at) : QPointF(widget->rect().center());
+    const QPointF global = widget->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+// A project changed `secondsAgo` seconds ago.
+inline AudioProject projectUpdated(const QString& name, qint64 secondsAgo) {
+    AudioProject project = AudioProject::make(name, ProjectType::musicID);
+    project.updatedAt = project.updatedAt.addSecs(-secondsAgo);
+    return project;
+}
+
+// A manual project at `progress`.
+inline AudioProject manualProject(const QString& name, double progress) {
+    AudioProject project = AudioProject::make(name, ProjectType::sfxID);
+    project.progressMode = ProgressMode::Manual;
+    project.manualProgress = progress;
+    return project;
+}
+
+// An automatic project whose cues are numbered 1, 2, … at these stages.
+inline AudioProject projectWithStages(const QString& name, const QList<CueStage>& stages) {
+    AudioProject project = AudioProject::make(name, ProjectType::musicID);
+    for (int i = 0; i < stages.size(); ++i)
+        project.items.append(sampleCue(QString::number(i + 1), QStringLiteral("Cue %1").arg(i + 1), stages.at(i)));
+    return project;
+}
+
+} // namespace sorvel::test

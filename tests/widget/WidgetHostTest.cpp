@@ -1,0 +1,202 @@
+#include "WidgetFixture.h"
+
+#include "app/store/WidgetTimelines.h"
+#include "core/WidgetChannel.h"
+#include "support/Waiting.h"
+#include "widget/SorvelWidgetView.h"
+#include "widget/TimelineListener.h"
+#include "widget/WidgetHost.h"
+#include "widget/WidgetOptions.h"
+#include "widget/WidgetWindow.h"
+
+#include <QCommandLineParser>
+#include <QLocalSocket>
+
+namespace sorvel::test {
+namespace {
+
+WidgetOptions parsed(const QStringList& arguments) {
+    QCommandLineParser parser;
+    WidgetOptions::describe(parser);
+    EXPECT_TRUE(parser.parse(QStringList{QStringLiteral("sorvel-widget")} + arguments)) << parser.errorText().toStdString();
+    return WidgetOptions::from(parser);
+}
+
+TEST(WidgetOptions, OneWindowPerChosenFamilyAndFullColourByDefault) {
+    const WidgetOptions some = parsed({"--large", "--small"});
+    EXPECT_EQ(some.families, (QList<WidgetFamily>{WidgetFamily::Small, WidgetFamily::Large}));
+    EXPECT_EQ(some.mode, RenderingMode::FullColor);
+    EXPECT_EQ(parsed({}).families, QList<WidgetFamily>{WidgetFamily::Medium});
+    EXPECT_EQ(parsed({"--medium", "--accented"}).mode, RenderingMode::Accented);
+}
+
+using WidgetHostTest = WidgetFixture;
+
+TEST_F(WidgetHostTest, WindowsAreFramelessBelowAndOfTheirFamilySize) {
+    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    ASSERT_EQ(host.windows().size(), 3);
+    for (WidgetWindow* window : host.windows()) {
+        const Qt::WindowFlags flags = window->windowFlags();
+        EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+        EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnBottomHint));
+        EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);  // not in the taskbar
+        EXPECT_EQ(window->size(), WidgetFamilies::size(window->family()));
+    }
+    EXPECT_EQ(WidgetFamilies::size(WidgetFamily::Small), QSize(170, 170));
+    EXPECT_EQ(WidgetFamilies::size(WidgetFamily::Medium), QSize(364, 170));
+    EXPECT_EQ(WidgetFamilies::size(WidgetFamily::Large), QSize(364, 382));
+}
+
+TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
+    {
+        WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+        host.start();
+        WidgetWindow* window = host.windows().first();
+        window->move(40, 60);
+        QApplication::processEvents();
+        window->close();  // closing writes a position that is still pending
+    }
+    EXPECT_EQ(settings.value(WidgetWindow::positionKey(WidgetFamily::Large)).toPoint(), QPoint(40, 60));
+    WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    again.start();
+    EXPECT_EQ(again.windows().first()->pos(), QPoint(40, 60));
+}
+
+TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
+    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
+    host.start();
+    int ended = 0;
+    QObject::connect(&host, &WidgetHost::allClosed, [&ended] { ++ended; });
+    host.windows().first()->close();
+    spin(50);
+    EXPECT_EQ(host.windows().size(), 1);
+    EXPECT_EQ(ended, 0);
+    host.windows().first()->close();
+    EXPECT_TRUE(waitUntil([&] { return ended == 1; }, 2000));
+    EXPECT_TRUE(host.windows().isEmpty());
+}
+
+TEST(WidgetWindowPlace, ARememberedPlaceOffEveryScreenFallsBack) {
+    const QList<QRect> screens{QRect(0, 0, 1440, 900), QRect(1440, 0, 1920, 1080)};
+    const QSize size(364, 170);
+    const QPoint fallback(1000, 24);
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1500, 200), size, fallback, screens), QPoint(1500, 200));
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1300, 800), size, fallback, screens), QPoint(1300, 800));
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(5000, 200), size, fallback, screens), fallback);  // screen gone
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(-300, 10), size, fallback, screens), fallback);    // mostly off
+    EXPECT_EQ(WidgetWindow::startPosition(QVariant(), size, fallback, screens), fallback);
+    EXPECT_EQ(WidgetWindow::startPosition(QStringLiteral("garbage"), size, fallback, screens), fallback);
+}
+
+TEST_F(WidgetHostTest, TheTimelineExpiresHalfAnHourLater) {
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    host.start();
+    EXPECT_GT(host.msUntilReload(), 1795 * 1000);
+    EXPECT_LE(host.msUntilReload(), 1800 * 1000);
+}
+
+TEST_F(WidgetHostTest, TapsOpenLinksThroughTheDesktop) {
+    const AudioProject project = projectUpdated(QStringLiteral("a"), 0);
+    store({project});
+    QList<QUrl> opened;
+    WidgetHost host({WidgetFamily::Small}, RenderingMode::FullColor, settings,
+                    [&opened](const QUrl& link) { opened.append(link); });
+    host.start();
+    tap(host.windows().first()->view());
+    EXPECT_EQ(opened, QList<QUrl>{project.deepLink()});
+}
+
+TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {
+    TimelineListener listener;
+    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::reloadRequested, &host, &WidgetHost::reloadAll);
+    host.start();
+    EXPECT_TRUE(host.windows().first()->view()->showsEmptyState());
+
+    store({projectUpdated(QStringLiteral("new"), 0)});
+    WidgetTimelines::reloadAll();  // what the application's store sends after a save
+    ASSERT_TRUE(waitUntil([&] { return host.reloadCount() == 2; }, 5000));
+    for (WidgetWindow* window : host.windows()) {
+        ASSERT_EQ(window->view()->entry().projects.size(), 1);
+        EXPECT_EQ(window->view()->entry().projects.first().name, QStringLiteral("new"));
+    }
+}
+
+TEST_F(WidgetHostTest, OnlyTheReloadMessageCounts) {
+    TimelineListener listener;
+    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    int reloads = 0;
+    QObject::connect(&listener, &TimelineListener::reloadRequested, [&reloads] { ++reloads; });
+    QLocalSocket other;
+    other.connectToServer(WidgetChannel::socketPath());
+    ASSERT_TRUE(other.waitForConnected(2000));
+    other.write("something else\n");
+    other.write(QByteArray(10000, 'x'));
+    other.flush();
+    spin(200);
+    EXPECT_EQ(reloads, 0);
+    WidgetTimelines::reloadAll();
+    EXPECT_TRUE(waitUntil([&] { return reloads == 1; }, 5000));
+}
+
+TEST_F(WidgetHostTest, ASecondWidgetProgramFindsTheFirstAndALeftoverSocketIsReplaced) {
+    // What a widget program that ended without cleaning up leaves behind.
+    writeFile(WidgetChannel::socketPath(), "");
+    TimelineListener first;
+    ASSERT_EQ(first.listen(), TimelineListener::Start::Listening);
+    TimelineListener second;
+    EXPECT_EQ(second.listen(), TimelineListener::Start::AlreadyRunning);
+}
+
+} // namespace
+} // namespace sorvel::test
+
+namespace sorvel::test {
+namespace {
+
+TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
+    store({projectUpdated(QStringLiteral("a"), 0)});
+    TimelineListener listener;
+    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
+    host.start();
+
+    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}));
+    ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 5000));
+    WidgetWindow* large = host.windows().last();
+    EXPECT_EQ(large->family(), WidgetFamily::Large);
+    EXPECT_TRUE(large->isVisible());
+    ASSERT_EQ(large->view()->entry().projects.size(), 1);  // drawn from the current timeline at once
+    spin(100);
+    EXPECT_EQ(host.windows().size(), 2);  // the medium one was open already
+}
+
+TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
+    TimelineListener listener;
+    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    QList<QList<WidgetFamily>> requests;
+    QObject::connect(&listener, &TimelineListener::familiesRequested,
+                     [&requests](const QList<WidgetFamily>& families) { requests.append(families); });
+    EXPECT_EQ(TimelineListener::showMessage({WidgetFamily::Small, WidgetFamily::Large}),
+              QByteArray("show-families small,large\n"));
+    QLocalSocket other;
+    other.connectToServer(WidgetChannel::socketPath());
+    ASSERT_TRUE(other.waitForConnected(2000));
+    other.write("show-families huge,../../x,small\nshow-families\n");
+    other.flush();
+    ASSERT_TRUE(waitUntil([&] { return !requests.isEmpty(); }, 5000));
+    spin(100);
+    EXPECT_EQ(requests, QList<QList<WidgetFamily>>{{WidgetFamily::Small}});
+}
+
+TEST(WidgetHandOver, NobodyListeningMeansNoHandOver) {
+    TestEnvironment environment;
+    EXPECT_FALSE(TimelineListener::handOver({WidgetFamily::Small}));
+}
+
+} // namespace
+} // namespace sorvel::test

@@ -1,0 +1,270 @@
+#include "WidgetFixture.h"
+
+#include "core/TypeRegistry.h"
+#include "studio/Studio.h"
+#include "widget/IntentButton.h"
+#include "widget/ListView.h"
+#include "widget/NextStepControl.h"
+#include "widget/QuickAction.h"
+#include "widget/SampleData.h"
+#include "widget/SmallView.h"
+#include "widget/SorvelWidgetView.h"
+#include "widget/TrackRow.h"
+#include "widget/FittedText.h"
+#include "studio/PaintProbe.h"
+
+
+#include <limits>
+#include <memory>
+
+namespace sorvel::test {
+namespace {
+
+QList<AudioProject> manyProjects(int count) {
+    QList<AudioProject> projects;
+    for (int i = 0; i < count; ++i)
+        projects.append(projectUpdated(QStringLiteral("P%1").arg(i + 1), i));
+    return projects;
+}
+
+// A widget face as the host shows it, laid out at its family's size.
+std::unique_ptr<SorvelWidgetView> face(WidgetFamily family, const QList<AudioProject>& projects,
+                                       RenderingMode mode = RenderingMode::FullColor) {
+    auto view = std::make_unique<SorvelWidgetView>(family, mode);
+    view->setEntry({QDateTime::currentDateTimeUtc(), projects});
+    view->resize(WidgetFamilies::size(family));
+    view->show();
+    QApplication::processEvents();
+    return view;
+}
+
+QStringList rowNames(const ListView* list) {
+    QStringList names;
+    for (const TrackRow* row : list->rows())
+        names.append(row->project().name);
+    return names;
+}
+
+// What a face asked for: the links to open and the intents to perform.
+struct Requests {
+    QList<QUrl> links;
+    QList<WidgetIntent> intents;
+    explicit Requests(SorvelWidgetView* view) {
+        QObject::connect(view, &SorvelWidgetView::linkRequested, [this](const QUrl& link) { links.append(link); });
+        QObject::connect(view, &SorvelWidgetView::intentRequested,
+                         [this](const WidgetIntent& intent) { intents.append(intent); });
+    }
+};
+
+// The colour at a point of what the widget draws.
+QColor pixel(QWidget* widget, const QPoint& at) {
+    return widget->grab().toImage().pixelColor(at);
+}
+
+TEST(WidgetFace, MediumShowsThreeRowsAndLargeFiveWithTheWholeCount) {
+    const QList<AudioProject> seven = manyProjects(7);
+    const auto medium = face(WidgetFamily::Medium, seven);
+    ASSERT_NE(medium->listView(), nullptr);
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"P1", "P2", "P3"}));
+    EXPECT_EQ(ListView::countText(medium->listView()->total()), QStringLiteral("07 TAPES"));
+    for (const TrackRow* row : medium->listView()->rows()) {
+        EXPECT_FALSE(row->showsNext());
+        EXPECT_TRUE(row->nextLine().isEmpty());
+        EXPECT_EQ(row->waveformHeight(), 9);
+    }
+
+    const auto large = face(WidgetFamily::Large, seven);
+    EXPECT_EQ(rowNames(large->listView()), (QStringList{"P1", "P2", "P3", "P4", "P5"}));
+    EXPECT_EQ(large->listView()->total(), 7);
+    EXPECT_EQ(large->listView()->rows().first()->waveformHeight(), 12);
+
+    // Every row lies inside the widget, under the header.
+    for (const TrackRow* row : large->listView()->rows()) {
+        const QRect inFace(row->mapTo(large.get(), QPoint(0, 0)), row->size());
+        EXPECT_TRUE(large->rect().contains(inFace)) << row->project().name.toStdString();
+        EXPECT_GE(row->y(), ListView::headerHeight());
+    }
+}
+
+TEST(WidgetFace, TheTapeCountIsNeverCut) {
+    EXPECT_EQ(ListView::countText(1), QStringLiteral("01 TAPES"));
+    EXPECT_EQ(ListView::countText(0), QStringLiteral("00 TAPES"));
+    EXPECT_EQ(ListView::countText(120), QStringLiteral("120 TAPES"));
+    const auto large = face(WidgetFamily::Large, manyProjects(120));
+    EXPECT_EQ(large->listView()->total(), 120);
+    EXPECT_EQ(large->listView()->rows().size(), 5);
+}
+
+TEST(WidgetFace, OneProjectStaysAtTheTop) {
+    const auto medium = face(WidgetFamily::Medium, manyProjects(1));
+    ASSERT_EQ(medium->listView()->rows().size(), 1);
+    EXPECT_LT(medium->listView()->rows().first()->geometry().bottom(), medium->listView()->height() / 2);
+}
+
+TEST(WidgetFace, AnEmptyShelfShowsTheEmptyStateInEveryFamilyAndOpensTheNewProjectLink) {
+    for (const WidgetFamily family : WidgetFamilies::all()) {
+        const auto view = face(family, {});
+        EXPECT_TRUE(view->showsEmptyState());
+        EXPECT_EQ(view->smallView(), nullptr);
+        EXPECT_EQ(view->listView(), nullptr);
+        Requests asked(view.get());
+        tap(view.get());
+        ASSERT_EQ(asked.links.size(), 1);
+        EXPECT_EQ(asked.links.first(), QUrl(QStringLiteral("sorvel://new")));
+    }
+}
+
+TEST(WidgetFace, SmallShowsTheFirstProjectAndATapOpensIt) {
+    AudioProject focused = projectWithStages(QStringLiteral("焦点"), {CueStage::Composing});
+    const auto small = face(WidgetFamily::Small, {focused, projectUpdated(QStringLiteral("other"), 0)});
+    ASSERT_NE(small->smallView(), nullptr);
+    EXPECT_EQ(small->smallView()->project().id, focused.id);
+
+    Requests asked(small.get());
+    
+    tap(small->smallView(), QPoint(10, 10));  // on the label card
+    ASSERT_EQ(asked.links.size(), 1);
+    EXPECT_EQ(asked.links.first(), focused.deepLink());
+    EXPECT_EQ(asked.intents.size(), 0);
+
+    // The control takes its own taps: an intent, no link.
+    IntentButton* button = small->smallView()->control()->button();
+    ASSERT_NE(button, nullptr);
+    tap(button);
+    EXPECT_EQ(asked.links.size(), 1);
+    EXPECT_EQ(asked.intents.size(), 1);
+}
+
+TEST(WidgetFace, ADragMovesTheWindowInsteadOfOpeningTheLink) {
+    const auto view = face(WidgetFamily::Small, {projectUpdated(QStringLiteral("a"), 0)});
+    view->move(100, 100);
+    Requests asked(view.get());
+    const QPointF start(20, 20);
+    const QPointF end(80, 60);
+    QMouseEvent press(QEvent::MouseButtonPress, start, view->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &press);
+    QMouseEvent move(QEvent::MouseMove, end, view->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, end, view->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &release);
+    EXPECT_EQ(asked.links.size(), 0);
+    EXPECT_EQ(view->pos(), QPoint(160, 140));
+}
+
+TEST(WidgetFace, ListRowsOpenTheirProjectAndKeepTheEntryOrder) {
+    AudioProject focused = projectUpdated(QStringLiteral("focused"), 500);
+    focused.isFocused = true;
+    const QList<AudioProject> entry{focused, projectUpdated(QStringLiteral("b"), 0)};
+    const auto medium = face(WidgetFamily::Medium, entry);
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"focused", "b"}));
+    Requests asked(medium.get());
+    TrackRow* second = medium->listView()->rows().at(1);
+    tap(second, QPoint(20, second->height() / 2));
+    ASSERT_EQ(asked.links.size(), 1);
+    EXPECT_EQ(asked.links.first(), entry.at(1).deepLink());
+}
+
+TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
+    const auto small = face(WidgetFamily::Small, SampleData::projects());
+    EXPECT_EQ(small->smallView()->project().name, QStringLiteral("春季 BGM"));
+    EXPECT_EQ(small->smallView()->percentText(), QStringLiteral("33"));
+    EXPECT_TRUE(small->smallView()->showsTapeWindow());
+    EXPECT_EQ(small->smallView()->control()->text(), QStringLiteral("2 · 已录混"));
+}
+
+TEST(WidgetFace, ProgressFromTheFileIsClampedForDisplay) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    const QList<std::pair<double, QString>> cases{
+        {7.5, "100"}, {-2, "00"}, {nan, "00"}, {infinity, "00"}, {-infinity, "00"}, {0.994, "99"}};
+    for (const auto& [value, shown] : cases) {
+        const AudioProject project = manualProject(QStringLiteral("x"), value);
+        for (const WidgetFamily family : WidgetFamilies::all()) {
+            for (const RenderingMode mode : {RenderingMode::FullColor, RenderingMode::Accented}) {
+                const auto view = face(family, {project}, mode);
+                const QString percent = family == WidgetFamily::Small ? view->smallView()->percentText()
+                                                                      : view->listView()->rows().first()->percentText();
+                EXPECT_EQ(percent, shown) << value;
+                EXPECT_FALSE(view->grab().isNull());  // drawing a crafted value never fails
+            }
+        }
+    }
+}
+
+TEST(TrackRowLine, NamesTheNextCueOrSummarisesTheCues) {
+    const auto row = [](const AudioProject& project) {
+        return std::make_unique<TrackRow>(project, true, RenderingMode::FullColor);
+    };
+    EXPECT_EQ(row(projectWithStages("a", {CueStage::Delivered, CueStage::Revising}))->nextLine(),
+              QStringLiteral("NEXT · 2 · 修改中"));
+    EXPECT_EQ(row(projectUpdated("none", 0))->nextLine(), QStringLiteral("暂无 cue"));
+
+    const AudioProject delivered = projectWithStages("b", {CueStage::Delivered, CueStage::Delivered});
+    EXPECT_EQ(row(delivered)->nextLine(), delivered.cueSummary());
+    EXPECT_EQ(row(delivered)->percentText(), QStringLiteral("100"));
+
+    // Manual progress does not hide the next cue.
+    AudioProject manual = projectWithStages("c", {CueStage::Composing});
+    manual.progressMode = ProgressMode::Manual;
+    manual.manualProgress = 0.4;
+    EXPECT_EQ(row(manual)->percentText(), QStringLiteral("40"));
+    EXPECT_EQ(row(manual)->nextLine(), QStringLiteral("NEXT · 1 · 作曲中"));
+    EXPECT_EQ(row(manual)->quickAction()->form(), NextStep::Form::AddProgress);
+
+    AudioProject done = projectWithStages("d", {CueStage::NotStarted});
+    done.status = ProjectStatus::Done;
+    EXPECT_EQ(row(done)->percentText(), QStringLiteral("100"));
+}
+
+TEST(TrackRowLook, AccentedRowsDrawInWhiteButThePlusBadgeKeepsTheTypeColour) {
+    const AudioProject project = manualProject(QStringLiteral("脚步声"), 0.5);
+    const QColor sfx = Studio::typeColor(TypeRegistry::shared().type(ProjectType::sfxID));
+    for (const RenderingMode mode : {RenderingMode::FullColor, RenderingMode::Accented}) {
+        TrackRow row(project, true, mode);
+        row.resize(320, row.sizeHint().height());
+        row.show();
+        QApplication::processEvents();
+        const QColor bar = pixel(&row, QPoint(1, row.height() / 2));
+        EXPECT_TRUE(sameColor(bar, mode == RenderingMode::FullColor ? sfx : QColor(Qt::white), 12))
+            << bar.name().toStdString();
+        QWidget* badge = row.quickAction()->button();
+        ASSERT_NE(badge, nullptr);
+        const QPoint corner = badge->mapTo(&row, badge->rect().center() + QPoint(-5, -5));
+        EXPECT_TRUE(sameColor(pixel(&row, corner), sfx, 12)) << pixel(&row, corner).name().toStdString();
+    }
+}
+
+TEST(SmallViewLook, AccentedShowsTheWaveformOnAFaintCard) {
+    const auto view = face(WidgetFamily::Small, {manualProject(QStringLiteral("a"), 0.5)}, RenderingMode::Accented);
+    EXPECT_FALSE(view->smallView()->showsTapeWindow());
+    // The card: white at 0.12 over the dark background (a dark grey), not the cream label.
+    const QPoint onCard(3, int(view->smallView()->nameText().height()) + 20);
+    const QColor card = pixel(view.get(), view->smallView()->mapTo(view.get(), onCard));
+    EXPECT_TRUE(sameColor(card, QColor(66, 66, 71), 8)) << card.name().toStdString();
+    const auto full = face(WidgetFamily::Small, {manualProject(QStringLiteral("a"), 0.5)});
+    const QColor label = pixel(full.get(), full->smallView()->mapTo(full.get(), onCard));
+    EXPECT_TRUE(sameColor(label, Studio::label())) << label.name().toStdString();
+}
+
+TEST(SmallViewLook, ALongNameShrinksBeforeItIsCut) {
+    const QFont font = Studio::font(13, Studio::Weight::Bold);
+    const FittedText shortName = FittedText::fit(QStringLiteral("春季 BGM"), font, 130, 2, 0.8);
+    EXPECT_EQ(shortName.font.pixelSize(), 13);
+    EXPECT_EQ(shortName.lines, QStringList{QStringLiteral("春季 BGM")});
+
+    const QString longer = QStringLiteral("一二三四五六七八九十一二三四五六七八九十一");
+    const FittedText shrunk = FittedText::fit(longer, font, 130, 2, 0.8);
+    EXPECT_LT(shrunk.font.pixelSize(), 13);
+    EXPECT_GE(shrunk.font.pixelSize(), 11);
+    EXPECT_EQ(shrunk.lines.join(QString()), longer);
+
+    const FittedText cut = FittedText::fit(longer.repeated(3), font, 130, 2, 0.8);
+    EXPECT_EQ(cut.font.pixelSize(), 11);
+    ASSERT_EQ(cut.lines.size(), 2);
+    EXPECT_TRUE(cut.lines.last().endsWith(QChar(0x2026)));
+}
+
+} // namespace
+} // namespace sorvel::test
