@@ -260,6 +260,29 @@ TEST_F(CueVersionPopoverTest, ABlankNoteAddsARevisionThatSendsTheCueBackToWork) 
     EXPECT_EQ(str(stored().items.first().versions.last().note), "慢板");
 }
 
+TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
+    open({namedCue("2M04", "Finale")});
+    const QRect screen = table->screen()->availableGeometry();
+    // The table's last row just above the bottom of the screen, with room for the popover below it.
+    CueRow* row = table->rows().first();
+    table->QWidget::move(screen.left() + 40, screen.bottom() - 300 - row->geometry().bottom());
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    ASSERT_GT(popover->geometry().top(), row->mapToGlobal(QPoint(0, 0)).y());  // opened below the row
+
+    for (int i = 0; i < 12; ++i) {
+        typeInto(popover->noteField(), QStringLiteral("take"));
+        pressKey(popover->noteField(), Qt::Key_Return);
+    }
+    ASSERT_EQ(stored().items.first().versions.size(), 12);
+    spin(100);  // the layout settles
+    EXPECT_EQ(popover->dateChips().size(), 13);
+    EXPECT_GE(popover->height(), 12 * 20);
+    EXPECT_LE(popover->geometry().bottom(), screen.bottom());
+    EXPECT_GE(popover->geometry().top(), screen.top());
+}
+
 TEST_F(CueVersionPopoverTest, TheNextNumberFollowsTheLastEntryAndSaturates) {
     Cue cue = namedCue("3", "Theme");
     for (const qint64 number : {2, 5, 3})
