@@ -1,14 +1,13 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "studio/PlatformChoice.h"
-#include "studio/Studio.h"
+#include "studio/StudioStyle.h"
 #include "widget/TimelineListener.h"
 #include "widget/WidgetHost.h"
 #include "widget/WidgetOptions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QStyleFactory>
 
 int main(int argc, char** argv) {
     sorvel::PlatformChoice::preferXcb(argc, argv);
@@ -16,8 +15,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Sorvel Widget"));
     QApplication::setApplicationVersion(QStringLiteral(SORVEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sorvel-widget"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(sorvel::Studio::palette(sorvel::Studio::tape()));
+    sorvel::StudioStyle::install();
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;

@@ -1,7 +1,7 @@
 #include "app/library/MainWindow.h"
 
 #include "app/calendar/CalendarPage.h"
-#include "app/library/ProjectDetailView.h"
+#include "app/detail/ProjectDetailView.h"
 #include "app/library/SheetPresenter.h"
 #include "app/library/StudioSidebar.h"
 #include "app/library/TapeShelf.h"
@@ -113,6 +113,8 @@ void MainWindow::bringToFront() {
         show();
     raise();
     activateWindow();
+    // A sheet requested while the window was minimized opens now, over the restored window.
+    m_sheets->sync();
     // A sheet stays above its window, also where no window manager keeps it there.
     if (QDialog* sheet = m_sheets->currentDialog()) {
         sheet->raise();
@@ -214,6 +216,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The window only hides: the tray and the edge panel keep the program reachable.
     event->ignore();
     hide();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Restored by the desktop (a task bar, a key): a sheet waiting for it opens.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        QTimer::singleShot(0, m_sheets, &SheetPresenter::sync);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

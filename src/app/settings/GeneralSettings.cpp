@@ -48,7 +48,7 @@ QWidget* hbox(const QList<QWidget*>& parts, QWidget* parent) {
 } // namespace
 
 GeneralSettings::Desktop GeneralSettings::systemDesktop() {
-    return {[](QWidget* parent) { return FolderDialog::choose(parent, QStringLiteral("选择")); },
+    return {[](QWidget* parent) { return FolderDialog::choose(parent, QStringLiteral("选择归档目录"), QStringLiteral("选择")); },
             &DesktopServices::openFolder};
 }
 

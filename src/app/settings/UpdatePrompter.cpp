@@ -12,7 +12,7 @@ namespace {
 
 std::unique_ptr<QMessageBox> plainBox(const QString& message, const QString& details) {
     auto box = std::make_unique<QMessageBox>();
-    box->setWindowTitle(QStringLiteral("Sorvel"));
+    box->setWindowTitle(QStringLiteral("软件更新"));
     box->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
     box->setTextFormat(Qt::PlainText);
     box->setText(message);

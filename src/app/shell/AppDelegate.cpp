@@ -4,6 +4,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/shell/AppRouter.h"
 #include "app/shell/MenuCommands.h"
+#include "app/shell/QuitKeyWatcher.h"
 #include "app/shell/QuitSignalWatcher.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
@@ -35,6 +36,7 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     QApplication::setQuitOnLastWindowClosed(false);
     m_quitSignals = new QuitSignalWatcher(this);
     connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &AppDelegate::quit);
+    connect(new QuitKeyWatcher(this), &QuitKeyWatcher::quitRequested, this, &AppDelegate::quit);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store.flush(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &AppDelegate::commitData);
 }
@@ -72,8 +74,10 @@ void AppDelegate::openSettings() {
 }
 
 void AppDelegate::quit() {
+    m_store.flush();
     // Not quit(): that first asks every window to close, and the main window
     // refuses (it only hides), which would cancel the quit while it is shown.
+    // exit() also ends a sheet's or a chooser's own event loop.
     QCoreApplication::exit(0);
 }
 

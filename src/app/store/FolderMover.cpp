@@ -2,6 +2,7 @@
 
 #include "app/store/FreeName.h"
 #include "core/Log.h"
+#include "core/SystemErrorText.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -154,7 +155,7 @@ void removeEntry(const QString& path) {
 }
 
 Outcome failure(int error) {
-    return {false, {}, qt_error_string(error)};
+    return {false, {}, SystemErrorText::describe(error)};
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "app/calendar/CalendarPage.h"
 #include "app/library/DrawerState.h"
 #include "app/library/MainWindow.h"
-#include "app/library/ProjectDetailView.h"
+#include "app/detail/ProjectDetailView.h"
 #include "app/library/SheetPresenter.h"
 #include "app/library/TapeShelf.h"
 #include "app/library/TypeEditorSheet.h"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/LogEntry.h"
+
+#include <QColor>
+#include <QWidget>
+
+class QLabel;
+
+namespace sorvel {
+
+class PlainSymbolButton;
+
+// One line of the progress log: its date, a bar in the project's type
+// colour, the text (wrapping), and a delete button that shows while the
+// pointer is over the row. The progress stored with the entry is not shown.
+class LogRow final : public QWidget {
+    Q_OBJECT
+public:
+    LogRow(const LogEntry& entry, const QColor& color, QWidget* parent = nullptr);
+
+    const QUuid& entryID() const { return m_entryID; }
+    bool isHovering() const { return m_hovering; }
+    QLabel* dateLabel() const { return m_date; }
+    QLabel* textLabel() const { return m_text; }
+    PlainSymbolButton* deleteButton() const { return m_delete; }
+
+Q_SIGNALS:
+    void deleteRequested(const QUuid& entryID);
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void setHovering(bool hovering);
+
+    QUuid m_entryID;
+    bool m_hovering = false;
+    QLabel* m_date;
+    QLabel* m_text;
+    PlainSymbolButton* m_delete;
+};
+
+} // namespace sorvel

@@ -1,0 +1,84 @@
+#include "app/detail/NotesSection.h"
+
+#include "app/detail/DetailEdit.h"
+#include "app/detail/StoredText.h"
+#include "app/store/ProjectStore.h"
+#include "studio/SectionTitle.h"
+#include "studio/Studio.h"
+#include "studio/StudioField.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace sorvel {
+
+NotesEditor::NotesEditor(QWidget* parent) : QPlainTextEdit(parent) {
+    studioField(this);
+    setFont(Studio::font(13));
+    setTabChangesFocus(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The layout counts wrapped lines once the text is laid out at the editor's width.
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] {
+        const int height = contentHeight();
+        if (height != this->height())
+            updateGeometry();
+    });
+}
+
+int NotesEditor::contentHeight() const {
+    // The plain-text layout measures its document in lines.
+    const qreal lines = std::max<qreal>(1, document()->documentLayout()->documentSize().height());
+    const qreal text = lines * QFontMetricsF(font()).lineSpacing() + 2 * document()->documentMargin();
+    const QMargins frame = contentsMargins();
+    return std::max(minimumHeight, int(std::ceil(text)) + frame.top() + frame.bottom() + 2);
+}
+
+QSize NotesEditor::sizeHint() const {
+    return {QPlainTextEdit::sizeHint().width(), contentHeight()};
+}
+
+QSize NotesEditor::minimumSizeHint() const {
+    return {QPlainTextEdit::minimumSizeHint().width(), contentHeight()};
+}
+
+NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget* parent)
+    : QWidget(parent), m_projectID(projectID), m_store(store) {
+    m_editor = new NotesEditor(this);
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_showingStoredText)
+            return;  // only the user's own typing is written
+        const QString text = m_editor->toPlainText();
+        DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
+    });
+
+    // The editor grows instead of scrolling, so the pane keeps the typing point in view.
+    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        QScrollArea* pane = nullptr;
+        for (QWidget* w = parentWidget(); w && !pane; w = w->parentWidget())
+            pane = qobject_cast<QScrollArea*>(w);
+        if (!pane || !pane->widget() || !m_editor->hasFocus())
+            return;
+        const QPoint caret = m_editor->viewport()->mapTo(pane->widget(), m_editor->cursorRect().center());
+        pane->ensureVisible(caret.x(), caret.y(), 0, QFontMetrics(m_editor->font()).lineSpacing() * 2);
+    });
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+    column->addWidget(new SectionTitle(QStringLiteral("备注"), QStringLiteral("NOTES"), std::nullopt, this));
+    column->addWidget(m_editor);
+}
+
+void NotesSection::refresh(const AudioProject& project) {
+    const QScopedValueRollback showing(m_showingStoredText, true);
+    StoredText::show(m_editor, project.notes);
+}
+
+} // namespace sorvel

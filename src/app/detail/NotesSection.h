@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/AudioProject.h"
+
+#include <QPlainTextEdit>
+#include <QUuid>
+#include <QWidget>
+
+namespace sorvel {
+
+class ProjectStore;
+
+// A multi-line editor that grows with its text (never below its minimum), so
+// the pane around it scrolls instead of the editor.
+class NotesEditor final : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int minimumHeight = 90;
+
+    explicit NotesEditor(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+private:
+    int contentHeight() const;
+};
+
+// The project's free notes; every change of the text is stored as typed.
+class NotesSection final : public QWidget {
+    Q_OBJECT
+public:
+    NotesSection(const QUuid& projectID, ProjectStore& store, QWidget* parent = nullptr);
+
+    void refresh(const AudioProject& project);
+
+    NotesEditor* editor() const { return m_editor; }
+
+private:
+    QUuid m_projectID;
+    ProjectStore& m_store;
+    NotesEditor* m_editor;
+    bool m_showingStoredText = false;
+};
+
+} // namespace sorvel

@@ -1,0 +1,22 @@
+#include "app/detail/StoredText.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace sorvel::StoredText {
+
+bool show(QLineEdit* field, const QString& stored) {
+    if (field->hasFocus() || field->text() == stored)
+        return false;
+    field->setText(stored);
+    return true;
+}
+
+bool show(QPlainTextEdit* editor, const QString& stored) {
+    if (editor->hasFocus() || editor->toPlainText() == stored)
+        return false;
+    editor->setPlainText(stored);
+    return true;
+}
+
+} // namespace sorvel::StoredText

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/ProjectType.h"
+
+#include <QAbstractButton>
+#include <QUuid>
+
+class QMenu;
+
+namespace sorvel {
+
+class TypeRegistry;
+
+// The type chip of the label card: symbol, title and a small chevron in ink
+// on the type's colour. A click lists every registered type in a menu; a
+// choice is reported through `typeChosen`, also when it is the current type.
+class TypeMenuButton final : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit TypeMenuButton(TypeRegistry& registry, QWidget* parent = nullptr);
+
+    const ProjectType& type() const { return m_type; }
+    void setType(const ProjectType& type);
+    // Puts one action per registered type, in registry order, into `menu`.
+    void fillMenu(QMenu& menu);
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void typeChosen(const QUuid& typeID);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void openMenu();
+
+    TypeRegistry& m_registry;
+    ProjectType m_type;
+};
+
+} // namespace sorvel

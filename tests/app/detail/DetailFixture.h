@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/detail/ProjectDetailView.h"
+#include "app/library/LibraryFixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <memory>
+
+namespace sorvel::test {
+
+// A store with the default types, a router, and the detail pane of one project.
+class DetailTest : public LibraryTest {
+protected:
+    // Puts the project into the store and opens its detail pane.
+    ProjectDetailView& open(const AudioProject& project) {
+        put({project});
+        return openPane(project.id);
+    }
+    ProjectDetailView& openPane(const QUuid& id) {
+        pane = std::make_unique<ProjectDetailView>(id, store, router);
+        pane->resize(600, 900);
+        return *pane;
+    }
+    const AudioProject& stored(const QUuid& id) const { return *store.project(id); }
+
+    static QDateTime anHourAgo() { return minutesAgo(60); }
+
+    // A modification date to give projects, so that a stamp shows.
+    const QDateTime earlier = anHourAgo();
+    std::unique_ptr<ProjectDetailView> pane;
+};
+
+// A key typed into a widget as the window system would deliver it.
+inline void typeKey(QWidget* widget, int key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+inline void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text)
+        typeKey(widget, 0, QString(c));
+}
+
+} // namespace sorvel::test

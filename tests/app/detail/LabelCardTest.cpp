@@ -1,0 +1,198 @@
+#include "DetailFixture.h"
+
+#include "app/detail/DetailChip.h"
+#include "app/detail/DetailBanner.h"
+#include "app/detail/LabelCard.h"
+#include "app/detail/NotesSection.h"
+#include "app/detail/TypeMenuButton.h"
+#include "support/Waiting.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTextCursor>
+
+namespace sorvel::test {
+namespace {
+
+class LabelCardTest : public DetailTest {
+protected:
+    AudioProject earlierProject(const QString& name, const std::function<void(AudioProject&)>& edit = {}) {
+        return test::project(name, [&](AudioProject& p) {
+            p.updatedAt = earlier;
+            if (edit)
+                edit(p);
+        });
+    }
+    DetailChip* chip(ProjectStatus status) const {
+        return pane->labelCard()->statusChips().at(allProjectStatuses().indexOf(status));
+    }
+
+};
+
+TEST_F(LabelCardTest, StatusChipsSetTheStatusThroughItsRules) {
+    const AudioProject project = earlierProject(QStringLiteral("Chips"));
+    open(project);
+    ASSERT_EQ(pane->labelCard()->statusChips().size(), 4);
+    EXPECT_EQ(chip(ProjectStatus::NotStarted)->text(), QStringLiteral("未开始"));
+    EXPECT_EQ(chip(ProjectStatus::Review)->text(), QStringLiteral("待审"));
+    EXPECT_TRUE(chip(ProjectStatus::InProgress)->isSelected());
+
+    chip(ProjectStatus::Done)->click();
+    const AudioProject done = stored(project.id);
+    EXPECT_EQ(done.status, ProjectStatus::Done);
+    EXPECT_TRUE(done.completedAt.has_value());
+    EXPECT_EQ(done.log.first().text, QStringLiteral("完成"));
+    EXPECT_GT(done.updatedAt, earlier);
+    EXPECT_TRUE(chip(ProjectStatus::Done)->isSelected());
+    EXPECT_FALSE(chip(ProjectStatus::InProgress)->isSelected());
+    EXPECT_EQ(pane->banner()->currentCase(), DetailBanner::Case::Done);
+
+    chip(ProjectStatus::InProgress)->click();
+    EXPECT_FALSE(stored(project.id).completedAt.has_value());
+    EXPECT_EQ(stored(project.id).log, done.log) << "leaving done writes no log entry";
+}
+
+TEST_F(LabelCardTest, CurrentStatusChangesNothingButIsStillSaved) {
+    const AudioProject project = earlierProject(QStringLiteral("Same"));
+    open(project);
+    const int writes = store.activity().writes;
+    chip(ProjectStatus::InProgress)->click();
+    EXPECT_EQ(stored(project.id), project);
+    EXPECT_TRUE(store.isDirty());
+    EXPECT_TRUE(waitUntil([&] { return store.activity().writes > writes; }, 3000));
+}
+
+TEST_F(LabelCardTest, NotStartedWithProgressMovesOnToInProgress) {
+    const AudioProject project = earlierProject(QStringLiteral("Moving"), [](AudioProject& p) {
+        p.progressMode = ProgressMode::Manual;
+        p.manualProgress = 0.3;
+    });
+    open(project);
+    chip(ProjectStatus::NotStarted)->click();
+    EXPECT_EQ(stored(project.id).status, ProjectStatus::InProgress);
+    EXPECT_TRUE(chip(ProjectStatus::InProgress)->isSelected());
+}
+
+TEST_F(LabelCardTest, TypeMenuListsEveryTypeAndStampsEvenTheCurrentType) {
+    const AudioProject project = earlierProject(QStringLiteral("Typed"), [](AudioProject& p) {
+        p.status = ProjectStatus::NotStarted;
+        p.progressMode = ProgressMode::Manual;
+        p.manualProgress = 0.5;
+    });
+    open(project);
+    TypeMenuButton* button = pane->labelCard()->typeButton();
+    EXPECT_EQ(button->type().id, ProjectType::musicID);
+
+    QMenu menu;
+    button->fillMenu(menu);
+    const QList<QAction*> actions = menu.actions();
+    ASSERT_EQ(actions.size(), TypeRegistry::shared().types().size());
+    for (int i = 0; i < actions.size(); ++i)
+        EXPECT_EQ(actions.at(i)->text(), TypeRegistry::shared().types().at(i).title);
+
+    actions.at(0)->trigger();  // the current type
+    EXPECT_EQ(stored(project.id).typeID, ProjectType::musicID);
+    EXPECT_GT(stored(project.id).updatedAt, earlier);
+    EXPECT_EQ(stored(project.id).status, ProjectStatus::NotStarted) << "no status rule for the type";
+    EXPECT_EQ(pane->labelCard()->modifiedLabel()->text(), QStringLiteral("更新 现在"));
+
+    const int other = TypeRegistry::shared().types().size() - 1;
+    actions.at(other)->trigger();
+    EXPECT_EQ(stored(project.id).typeID, TypeRegistry::shared().types().at(other).id);
+    EXPECT_EQ(button->type().id, TypeRegistry::shared().types().at(other).id);
+}
+
+TEST_F(LabelCardTest, UnknownTypeShowsTheFirstTypeAndKeepsTheStoredID) {
+    const QUuid unknown = QUuid::createUuid();
+    const AudioProject project = earlierProject(QStringLiteral("Stranger"), [&](AudioProject& p) { p.typeID = unknown; });
+    open(project);
+    EXPECT_EQ(pane->labelCard()->typeButton()->type().id, TypeRegistry::shared().types().first().id);
+    EXPECT_EQ(stored(project.id).typeID, unknown);
+}
+
+TEST_F(LabelCardTest, ModifiedTextSaysHowLongAgo) {
+    open(earlierProject(QStringLiteral("Aged")));
+    EXPECT_EQ(pane->labelCard()->modifiedLabel()->text(), QStringLiteral("更新 1 小时前"));
+    EXPECT_EQ(LabelCard::modifiedText(Clock::now().addDays(-1), Clock::now()), QStringLiteral("更新 昨天"));
+}
+
+TEST_F(LabelCardTest, NameEditsAreStoredAsTypedAndStamped) {
+    const AudioProject project = earlierProject(QStringLiteral("Old"));
+    open(project);
+    QLineEdit* name = pane->labelCard()->nameField();
+    EXPECT_EQ(name->text(), QStringLiteral("Old"));
+    EXPECT_EQ(name->placeholderText(), QStringLiteral("磁带名称"));
+
+    name->selectAll();
+    typeKey(name, Qt::Key_Backspace);
+    EXPECT_EQ(stored(project.id).name, QString()) << "an empty name is stored";
+    typeText(name, QStringLiteral("  新名字 "));
+    EXPECT_EQ(stored(project.id).name, QStringLiteral("  新名字 ")) << "no trimming";
+    EXPECT_GT(stored(project.id).updatedAt, earlier);
+}
+
+TEST_F(LabelCardTest, ShowingAStoredNameWritesNothing) {
+    const AudioProject project = earlierProject(QStringLiteral("Quiet"));
+    open(project);
+    store.update(project.id, [](AudioProject& p) { p.name = QStringLiteral("Renamed elsewhere"); });
+    EXPECT_EQ(pane->labelCard()->nameField()->text(), QStringLiteral("Renamed elsewhere"));
+    EXPECT_EQ(stored(project.id).updatedAt, earlier) << "no write loop";
+}
+
+TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOutside) {
+    const AudioProject project = earlierProject(QStringLiteral("Score"), [](AudioProject& p) {
+        p.notes = QStringLiteral("line one");
+    });
+    ProjectDetailView& view = open(project);
+    view.show();
+    view.activateWindow();
+    QApplication::processEvents();
+
+    QLineEdit* name = view.labelCard()->nameField();
+    name->setFocus();
+    name->setCursorPosition(2);  // Sc|ore
+    typeText(name, QStringLiteral("XY"));
+    ASSERT_EQ(stored(project.id).name, QStringLiteral("ScXYore"));
+    // Another program (the widget) writes the same project, with the name it last read.
+    store.update(project.id, [](AudioProject& p) {
+        p.name = QStringLiteral("Score");
+        p.manualProgress = 0.4;
+        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("from the widget"), 0.4});
+    });
+    EXPECT_EQ(name->text(), QStringLiteral("ScXYore"));
+    EXPECT_EQ(name->cursorPosition(), 4);
+    typeText(name, QStringLiteral("Z"));
+    EXPECT_EQ(name->text(), QStringLiteral("ScXYZore"));
+    EXPECT_EQ(stored(project.id).name, QStringLiteral("ScXYZore"));
+
+    NotesEditor* notes = view.notesSection()->editor();
+    notes->setFocus();
+    QTextCursor cursor = notes->textCursor();
+    cursor.setPosition(4);  // line| one
+    notes->setTextCursor(cursor);
+    typeText(notes, QStringLiteral("s"));
+    ASSERT_EQ(stored(project.id).notes, QStringLiteral("lines one"));
+    store.update(project.id, [](AudioProject& p) {
+        p.notes = QStringLiteral("line one");
+        p.status = ProjectStatus::Review;
+    });
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("lines one"));
+    EXPECT_EQ(notes->textCursor().position(), 5);
+    typeText(notes, QStringLiteral("!"));
+    EXPECT_EQ(stored(project.id).notes, QStringLiteral("lines! one"));
+
+    // Once the user has left the fields, the store's text shows again.
+    name->clearFocus();
+    notes->clearFocus();
+    store.update(project.id, [](AudioProject& p) {
+        p.name = QStringLiteral("From outside");
+        p.notes = QStringLiteral("outside notes");
+    });
+    EXPECT_EQ(name->text(), QStringLiteral("From outside"));
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("outside notes"));
+    EXPECT_EQ(stored(project.id).notes, QStringLiteral("outside notes")) << "showing it wrote nothing back";
+}
+
+} // namespace
+} // namespace sorvel::test

@@ -1,0 +1,131 @@
+#include "DetailFixture.h"
+
+#include "app/detail/PlainSymbolButton.h"
+#include "app/detail/LogRow.h"
+#include "app/detail/LogSection.h"
+
+#include <QEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace sorvel::test {
+namespace {
+
+QList<LogEntry> entries(int count) {
+    QList<LogEntry> log;
+    for (int i = 0; i < count; ++i)
+        log << LogEntry{QUuid::createUuid(), Clock::now().addDays(-i), QStringLiteral("entry %1").arg(i), 0.1};
+    return log;
+}
+
+class LogSectionTest : public DetailTest {
+protected:
+    LogSection* section() const { return pane->logSection(); }
+    QStringList shownTexts() const {
+        QStringList texts;
+        for (const LogRow* row : section()->rows())
+            texts << row->textLabel()->text();
+        return texts;
+    }
+
+};
+
+TEST_F(LogSectionTest, RecordAddsTheTrimmedTextWithTheCurrentProgressAndClearsTheField) {
+    const AudioProject project = test::project(QStringLiteral("Log"), [&](AudioProject& p) {
+        p.status = ProjectStatus::NotStarted;
+        p.progressMode = ProgressMode::Manual;
+        p.manualProgress = 0.25;
+        p.updatedAt = earlier;
+    });
+    open(project);
+    section()->field()->setText(QStringLiteral("  混音返工\u3000\t "));
+    section()->addButton()->click();
+
+    const AudioProject after = stored(project.id);
+    ASSERT_EQ(after.log.size(), 1);
+    EXPECT_EQ(after.log.first().text, QStringLiteral("混音返工"));
+    EXPECT_DOUBLE_EQ(after.log.first().progress, 0.25);
+    EXPECT_LE(std::abs(after.log.first().date.secsTo(Clock::now())), 2);
+    EXPECT_GT(after.updatedAt, earlier);
+    EXPECT_EQ(after.status, ProjectStatus::InProgress);
+    EXPECT_TRUE(section()->field()->text().isEmpty());
+    EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("混音返工")});
+
+    section()->field()->setText(QStringLiteral("newest"));
+    typeKey(section()->field(), Qt::Key_Return);
+    EXPECT_EQ(stored(project.id).log.first().text, QStringLiteral("newest")) << "Return records too, at the top";
+}
+
+TEST_F(LogSectionTest, ABlankEntryAddsNothingAndStaysInTheField) {
+    const AudioProject project = test::project(QStringLiteral("Blank"), [&](AudioProject& p) { p.updatedAt = earlier; });
+    open(project);
+    EXPECT_FALSE(section()->addButton()->isEnabled());
+    section()->field()->setText(QStringLiteral(" \t\u3000 "));
+    EXPECT_FALSE(section()->addButton()->isEnabled());
+    typeKey(section()->field(), Qt::Key_Return);
+    section()->addLog();
+    EXPECT_TRUE(stored(project.id).log.isEmpty());
+    EXPECT_EQ(stored(project.id).updatedAt, earlier);
+    EXPECT_EQ(section()->field()->text(), QStringLiteral(" \t\u3000 "));
+    section()->field()->setText(QStringLiteral("x"));
+    EXPECT_TRUE(section()->addButton()->isEnabled());
+}
+
+TEST_F(LogSectionTest, ShowAllFromSixEntriesAndCollapseAgain) {
+    const AudioProject five = test::project(QStringLiteral("Five"), [](AudioProject& p) { p.log = entries(5); });
+    open(five);
+    EXPECT_EQ(section()->rows().size(), 5);
+    EXPECT_TRUE(section()->toggleButton()->isHidden());
+
+    store.update(five.id, [](AudioProject& p) { p.log = entries(12); });
+    EXPECT_EQ(section()->rows().size(), 5);
+    EXPECT_EQ(shownTexts().first(), QStringLiteral("entry 0")) << "newest first";
+    EXPECT_FALSE(section()->toggleButton()->isHidden());
+    EXPECT_EQ(section()->toggleButton()->text(), QStringLiteral("显示全部 12 条"));
+
+    section()->toggleButton()->click();
+    EXPECT_EQ(section()->rows().size(), 12);
+    EXPECT_EQ(section()->toggleButton()->text(), QStringLiteral("收起"));
+    section()->toggleButton()->click();
+    EXPECT_EQ(section()->rows().size(), 5);
+    EXPECT_EQ(section()->toggleButton()->text(), QStringLiteral("显示全部 12 条"));
+
+    EXPECT_EQ(LogSection::toggleTitle(6, false), QStringLiteral("显示全部 6 条"));
+    EXPECT_FALSE(LogSection::toggleTitle(5, true).has_value());
+}
+
+TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
+    const QList<LogEntry> log = entries(3);
+    const AudioProject project = test::project(QStringLiteral("Delete"), [&](AudioProject& p) {
+        p.log = log;
+        p.updatedAt = earlier;
+    });
+    open(project).show();
+    LogRow* middle = section()->rows().at(1);
+    EXPECT_FALSE(middle->deleteButton()->isVisible()) << "hidden until the pointer is over the row";
+    const int width = middle->textLabel()->width();
+
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), middle->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(middle, &enter);
+    ASSERT_TRUE(middle->deleteButton()->isVisible());
+    EXPECT_EQ(middle->textLabel()->width(), width) << "the button had kept its place";
+    EXPECT_EQ(middle->deleteButton()->toolTip(), QStringLiteral("删除这条记录"));
+    clickAt(middle->deleteButton(), QRectF(middle->deleteButton()->rect()).center());
+    QApplication::processEvents();  // the pressed row goes away once its click is over
+
+    EXPECT_EQ(stored(project.id).log, (QList<LogEntry>{log.at(0), log.at(2)}));
+    EXPECT_EQ(stored(project.id).updatedAt, earlier);
+    EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("entry 0"), QStringLiteral("entry 2")}));
+}
+
+TEST_F(LogSectionTest, RowsShowTheShortDateAndTheText) {
+    const LogEntry old{QUuid::createUuid(), QDateTime(QDate(2020, 3, 7), QTime(12, 0)), QStringLiteral("<b>old</b>"), 1};
+    open(test::project(QStringLiteral("Dates"), [&](AudioProject& p) { p.log = {old}; }));
+    ASSERT_EQ(section()->rows().size(), 1);
+    EXPECT_EQ(section()->rows().first()->dateLabel()->text(), QStringLiteral("2020.03.07"));
+    EXPECT_EQ(section()->rows().first()->textLabel()->textFormat(), Qt::PlainText);
+}
+
+} // namespace
+} // namespace sorvel::test
