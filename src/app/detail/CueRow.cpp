@@ -48,6 +48,13 @@ void setTextColor(QLineEdit* field, const QColor& color) {
                              .arg(color.name(QColor::HexArgb), tint.name(), Studio::bg0().name()));
 }
 
+// A field not being typed in shows the start of its text, also when the
+// text is wider than the column (setText leaves the cursor at the end).
+void showStoredText(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    field->setCursorPosition(0);
+}
+
 // Centres a widget of its natural size in a cell.
 void placeCentred(QWidget* widget, const QRectF& cell) {
     const QSize size = widget->sizeHint().boundedTo(cell.size().toSize());
@@ -100,8 +107,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete->hide();  // only while the pointer is over the row
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
 
-    m_number->setText(cue.number);
-    m_title->setText(cue.title);
+    showStoredText(m_number, cue.number);
+    showStoredText(m_title, cue.title);
     showCue();
 }
 
@@ -158,9 +165,9 @@ void CueRow::setCue(const Cue& cue) {
     m_cue = cue;
     // A field being edited keeps the user's text; the others show the store's.
     if (!isEditing(m_number) && m_number->text() != cue.number)
-        m_number->setText(cue.number);
+        showStoredText(m_number, cue.number);
     if (!isEditing(m_title) && m_title->text() != cue.title)
-        m_title->setText(cue.title);
+        showStoredText(m_title, cue.title);
     showCue();
 }
 

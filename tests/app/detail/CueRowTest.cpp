@@ -1,5 +1,6 @@
 #include "CueTableFixture.h"
 
+#include "app/detail/CueColumns.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
 #include "app/detail/DurationPicker.h"
@@ -99,6 +100,19 @@ TEST_F(CueRowTest, StageMenuAndDateChipsWriteThroughTheCueRules) {
     EXPECT_EQ(storedCue(0).stage, CueStage::Mixed);
     EXPECT_FALSE(first->dateChip(Cue::DateKind::Delivered)->date().has_value());
     EXPECT_EQ(first->titleField()->palette().color(QPalette::Text), Studio::text());
+}
+
+TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
+    table->resize(int(CueColumns::minimumWidth()), table->height());
+    const QString longTitle = QStringLiteral("回忆（钢琴）一个比这一栏宽得多的名字");
+    store.updateCue(projectID, second->cue().id, [&longTitle](Cue& c) { c.title = longTitle; });
+    ASSERT_EQ(second->titleField()->text(), longTitle);
+    EXPECT_EQ(second->titleField()->cursorPosition(), 0);
+
+    CueTable narrow(store, projectID, true);
+    narrow.resize(int(CueColumns::minimumWidth()), narrow.sizeHint().height());
+    narrow.show();
+    EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
 }
 
 TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {
