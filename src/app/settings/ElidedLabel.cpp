@@ -3,6 +3,7 @@
 #include "core/UserText.h"
 
 #include <QFontMetrics>
+#include <QtMath>
 #include <QPainter>
 
 namespace sorvel {
@@ -27,8 +28,9 @@ QString ElidedLabel::shownText() const {
 }
 
 QSize ElidedLabel::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(m_text), metrics.height()};
+    // Rounded up: at the rounded-down advance the elision already cuts the text.
+    const QFontMetricsF metrics(font());
+    return {qCeil(metrics.horizontalAdvance(m_text)), qCeil(metrics.height())};
 }
 
 QSize ElidedLabel::minimumSizeHint() const {

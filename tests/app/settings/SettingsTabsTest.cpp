@@ -132,6 +132,19 @@ TEST_F(SettingsTabsTest, TheArchiveFolderChangesOnlyWhenOneIsChosen) {
     EXPECT_TRUE(tab.archiveLabel()->shownText().endsWith(QStringLiteral("tapes")));
 }
 
+TEST_F(SettingsTabsTest, AShortArchiveFolderIsShownWholeInTheOpenTab) {
+    GeneralSettings tab(settings(), *updates, fakeDesktop());
+    tab.resize(520, 460);
+    tab.show();
+    for (const QString& folder : {QStringLiteral("/tmp/r6/archive"), QStringLiteral("/home/me/Music/Archive"),
+                                  QStringLiteral("/srv/归档")}) {
+        nextFolder = folder;
+        tab.chooseButton()->click();
+        spin(50);
+        EXPECT_EQ(tab.archiveLabel()->shownText(), folder) << "room enough, yet shortened: " << folder.toStdString();
+    }
+}
+
 TEST_F(SettingsTabsTest, RevealingBeforeTheFirstSaveShowsTheMadeDataFolder) {
     GeneralSettings tab(settings(), *updates, fakeDesktop());
     ASSERT_FALSE(QFileInfo::exists(DataFolder::filePath()));
