@@ -1,6 +1,7 @@
 #include "app/store/SaveProblemBanner.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemText.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -37,7 +38,7 @@ void SaveProblemBanner::sync() {
         hide();
         return;
     }
-    m_label->setText(QStringLiteral("无法保存更改：") + problem
+    m_label->setText(QStringLiteral("无法保存更改：") + SaveProblemText::forUser(problem)
                      + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。"));
     show();
 }

@@ -1,6 +1,7 @@
 #include "app/store/UnsavedChangesGuard.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemText.h"
 #include "core/Log.h"
 
 #include <QMessageBox>
@@ -18,7 +19,7 @@ UnsavedChangesGuard::Presenter UnsavedChangesGuard::messageBox(const std::functi
         box.setTextFormat(Qt::PlainText);
         box.setWindowTitle(QStringLiteral("Sorvel"));
         box.setText(QStringLiteral("有更改尚未保存"));
-        box.setInformativeText(QStringLiteral("无法写入数据文件：") + problem
+        box.setInformativeText(QStringLiteral("无法写入数据文件：") + SaveProblemText::forUser(problem)
                                + QStringLiteral("\n现在退出，这些更改将会丢失。"));
         QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("仍然退出"), QMessageBox::DestructiveRole);

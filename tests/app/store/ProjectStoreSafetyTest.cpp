@@ -2,6 +2,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemBanner.h"
+#include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
@@ -214,8 +215,10 @@ TEST_F(FailingSaves, TheBannerNamesTheCauseWhileChangesWaitAndGoesAway) {
     ASSERT_TRUE(store.isDirty());
     EXPECT_FALSE(store.saveProblem().isEmpty());
     EXPECT_FALSE(banner.isHidden());
-    EXPECT_TRUE(banner.message().contains(store.saveProblem()));
+    EXPECT_TRUE(banner.message().contains(SaveProblemText::forUser(store.saveProblem())));
     EXPECT_TRUE(banner.message().contains(QStringLiteral("保留在内存中")));
+    EXPECT_TRUE(banner.message().contains(dataFile())) << "the file that cannot be written is named";
+    EXPECT_FALSE(banner.message().contains(QStringLiteral("No such file"))) << banner.message().toStdString();
 
     mendTheFile();
     store.flush();
@@ -265,6 +268,19 @@ TEST_F(FailingSaves, QuitAnywayAndSignalQuitLogWhatWasNotWritten) {
     EXPECT_NE(log.find("quit by a signal"), std::string::npos) << log;
     EXPECT_NE(log.find("\"First\""), std::string::npos) << log;
     EXPECT_TRUE(store.isDirty());
+}
+
+TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) {
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Operation not permitted")),
+              QStringLiteral("/d/projects.json: 系统不允许这项操作"));
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Permission denied")),
+              QStringLiteral("/d/projects.json: 没有写入权限"));
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: No space left on device")),
+              QStringLiteral("/d/projects.json: 磁盘空间不足"));
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("unknown error")), QStringLiteral("原因不明"));
+    // A folder named like a reason is not a reason.
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/Permission denied/x: 其他")),
+              QStringLiteral("/Permission denied/x: 其他"));
 }
 
 } // namespace
