@@ -11,6 +11,7 @@
 #include "studio/Symbols.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -58,6 +59,15 @@ void SettingsWindow::bringToFront() {
         showNormal();
     raise();
     activateWindow();
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+W closes it like any other window; a field that uses the keys keeps them.
+    if (event->matches(QKeySequence::Close)) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace sorvel

@@ -32,6 +32,9 @@ public:
     AppearanceSettings* appearance() const { return m_appearance; }
     TypeEditor* typeEditor() const { return m_types; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QTabWidget* m_tabs;
     GeneralSettings* m_general;

@@ -21,6 +21,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSlider>
 #include <QTabWidget>
@@ -95,6 +97,20 @@ TEST_F(SettingsTabsTest, TheWindowHasThreeTabsAFixedSizeAndTheStoredAccent) {
         settings().setValue(AppearanceHost::accentKey, stored);
         SettingsWindow tinted(store, settings(), *updates);
         EXPECT_EQ(Studio::tint(tinted.typeEditor()), expected) << stored.toStdString();
+    }
+}
+
+TEST_F(SettingsTabsTest, CtrlWClosesTheWindowFromAnyTab) {
+    SettingsWindow window(store, settings(), *updates);
+    for (int tab = 0; tab < window.tabs()->count(); ++tab) {
+        window.show();
+        window.tabs()->setCurrentIndex(tab);
+        QKeyEvent other(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
+        QApplication::sendEvent(window.tabs()->currentWidget(), &other);
+        EXPECT_TRUE(window.isVisible()) << "another key leaves it open";
+        QKeyEvent close(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);
+        QApplication::sendEvent(window.tabs()->currentWidget(), &close);
+        EXPECT_FALSE(window.isVisible()) << "tab " << tab;
     }
 }
 
