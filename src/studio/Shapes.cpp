@@ -175,12 +175,20 @@ qreal centredBaseline(const QFont& font, qreal midY) {
     return midY + (metrics.ascent() - metrics.descent()) / 2;
 }
 
+QString elidedLine(const QFont& font, const QString& text, qreal width) {
+    if (!(width > 0))
+        return {};
+    if (needsNarrowDot(text))
+        return elidedWithNarrowDot(font, text, width);
+    return QFontMetricsF(font).elidedText(text, Qt::ElideRight, width);
+}
+
 qreal drawLine(QPainter& painter, const QFont& font, const QColor& color, const QPointF& baselineStart,
                const QString& text, qreal width) {
     if (!(width > 0) || text.isEmpty())
         return 0;
     if (needsNarrowDot(text)) {
-        const QString shown = elidedWithNarrowDot(font, text, width);
+        const QString shown = elidedLine(font, text, width);
         if (shown.isEmpty())
             return 0;
         QTextLayout layout;
@@ -192,7 +200,7 @@ qreal drawLine(QPainter& painter, const QFont& font, const QColor& color, const 
         return line.horizontalAdvance();
     }
     const QFontMetricsF metrics(font);
-    const QString shown = metrics.elidedText(text, Qt::ElideRight, width);
+    const QString shown = elidedLine(font, text, width);
     painter.save();
     painter.setFont(font);
     painter.setPen(color);

@@ -65,6 +65,8 @@ void fillProgressCapsule(QPainter& painter, const QRectF& track, double progress
 // One line of text, cut with an ellipsis to fit `width`; returns the width drawn.
 qreal drawLine(QPainter& painter, const QFont& font, const QColor& color, const QPointF& baselineStart,
                const QString& text, qreal width);
+// The text drawLine shows at `width`: whole, or cut with an ellipsis.
+QString elidedLine(const QFont& font, const QString& text, qreal width);
 // The advance width of one line of text in this font.
 qreal textWidth(const QFont& font, const QString& text);
 // The height of one line of this font (ascent plus descent).

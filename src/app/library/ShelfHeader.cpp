@@ -50,6 +50,10 @@ void ElidedLine::setText(const QString& text) {
     update();
 }
 
+QString ElidedLine::shownText() const {
+    return Shapes::elidedLine(font(), m_text, width());
+}
+
 QSize ElidedLine::sizeHint() const {
     const QFontMetricsF metrics(font());
     return QSizeF(Shapes::textWidth(font(), m_text) + 2, metrics.height()).toSize();

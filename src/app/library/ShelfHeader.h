@@ -22,6 +22,8 @@ public:
 
     QString text() const { return m_text; }
     void setText(const QString& text);
+    // The text as drawn at the current width.
+    QString shownText() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

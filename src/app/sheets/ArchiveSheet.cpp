@@ -1,6 +1,6 @@
 #include "app/sheets/ArchiveSheet.h"
-#include "core/UserText.h"
 
+#include "app/library/ShelfHeader.h"
 #include "app/sheets/FolderDialog.h"
 #include "app/sheets/SheetChrome.h"
 #include "app/sheets/SheetSection.h"
@@ -9,6 +9,7 @@
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
+#include "core/UserText.h"
 #include "studio/KindBadge.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -187,8 +188,9 @@ void ArchiveSheet::refreshProjects() {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(8);
         layout->addWidget(new KindBadge(m_store.registry().type(project.typeID), 20, row));
-        QLabel* name = Studio::plainLabel(UserText::singleLine(project.name), Studio::font(13), Studio::text(), row);
-        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        // A long name ends in an ellipsis instead of being cut mid-letter.
+        auto* name = new ElidedLine(Studio::font(13), Studio::text(), row);
+        name->setText(UserText::singleLine(project.name));
         name->setToolTip(Studio::plainToolTip(UserText::singleLine(project.name)));
         layout->addWidget(name, 1);
         if (project.status != ProjectStatus::Done) {

@@ -1,8 +1,10 @@
+#include "app/library/ShelfHeader.h"
 #include "app/sheets/AppViewFixture.h"
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/SwitchToggle.h"
 #include "app/store/ArchiveSettings.h"
 #include "core/Settings.h"
+#include "support/Waiting.h"
 
 #include <QDate>
 #include <QDir>
@@ -199,14 +201,41 @@ TEST_F(ArchiveSheetTest, EscapeArchivesNothingAndDeletedProjectsAreSkipped) {
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
 }
 
+TEST_F(ArchiveSheetTest, ALongNameEndsInAnEllipsisAndTheUnfinishedTagStaysInView) {
+    const QString longName = QStringLiteral("The Very Long Orchestral Score For The Winter Festival Trailer Number Two");
+    const AudioProject project = add(longName);
+    const auto sheet = open({project.id});
+    sheet->show();
+    spin(50);
+    const ElidedLine* name = nullptr;
+    for (const ElidedLine* line : sheet->findChildren<ElidedLine*>())
+        if (line->text() == longName)
+            name = line;
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(name->shownText().endsWith(QStringLiteral("…"))) << name->shownText().toStdString();
+    EXPECT_TRUE(name->toolTip().contains(longName));
+    const QLabel* tag = nullptr;
+    for (const QLabel* label : name->parentWidget()->findChildren<QLabel*>())
+        if (label->text() == QStringLiteral("未完成"))
+            tag = label;
+    ASSERT_NE(tag, nullptr);
+    EXPECT_LE(tag->geometry().right(), name->parentWidget()->width());
+}
+
 TEST_F(ArchiveSheetTest, NamesAndPathsAreShownAsPlainText) {
     const QString markup = QStringLiteral("<b>Bold</b> & <i>Loud</i>");
     const AudioProject project = add(markup);
     set(ArchiveSettings::directoryKey, environment.scratch() + QStringLiteral("/<b>Archive"));
     const auto sheet = open({project.id});
     int found = 0;
+    for (const ElidedLine* line : sheet->findChildren<ElidedLine*>()) {
+        if (line->text() == markup) {
+            EXPECT_EQ(line->shownText(), markup) << "painted as it is, never read as markup";
+            ++found;
+        }
+    }
     for (const QLabel* label : sheet->findChildren<QLabel*>()) {
-        if (label->text() == markup || label->text() == QStringLiteral("<b>Archive")
+        if (label->text() == QStringLiteral("<b>Archive")
             || label->text().contains(QStringLiteral("/<b>Archive/年-月/"))) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
             ++found;
