@@ -250,6 +250,45 @@ ReadFailures& readFailures() {
     return failures;
 }
 
+// The last file this process decoded, and what it decoded to. A file in the
+// earlier format gives a cue without an id a fresh one and a project without
+// dates the reading time, so two decodings of the same bytes differ; a merge
+// would take that for another program's change (and bring back a project the
+// user deleted). The same bytes therefore give the same records.
+class LastDecoded {
+public:
+    std::optional<Library> find(const QByteArray& bytes) {
+        const QMutexLocker locker(&m_mutex);
+        if (m_bytes.isNull() || m_bytes != bytes)
+            return std::nullopt;
+        return m_library;
+    }
+    void keep(const QByteArray& bytes, const Library& library) {
+        const QMutexLocker locker(&m_mutex);
+        m_bytes = bytes;
+        m_library = library;
+    }
+
+private:
+    QMutex m_mutex;
+    QByteArray m_bytes;
+    Library m_library;
+};
+
+LastDecoded& lastDecoded() {
+    static LastDecoded decoded;
+    return decoded;
+}
+
+std::optional<Library> decode(const QByteArray& bytes, QString* error) {
+    if (std::optional<Library> known = lastDecoded().find(bytes))
+        return known;
+    std::optional<Library> library = RecordCoding::decodeLibrary(bytes, error);
+    if (library)
+        lastDecoded().keep(bytes, *library);
+    return library;
+}
+
 // What a read under the folder lock found, with what the writer needs.
 struct Found {
     ReadResult result;
@@ -278,7 +317,7 @@ Found readLocked(const QString& path) {
     }
     found.bytes = std::move(file.bytes);
     QString error;
-    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, &error)) {
+    if (std::optional<Library> library = decode(found.bytes, &error)) {
         readFailures().forget();
         found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
         return found;
