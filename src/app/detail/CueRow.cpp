@@ -100,6 +100,7 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
 
     m_number->setText(cue.number);
     m_title->setText(cue.title);
+    m_title->setCursorPosition(0);
     showCue();
 }
 
@@ -158,8 +159,10 @@ void CueRow::setCue(const Cue& cue) {
     // A field being edited keeps the user's text; the others show the store's.
     if (!isEditing(m_number) && m_number->text() != cue.number)
         m_number->setText(cue.number);
-    if (!isEditing(m_title) && m_title->text() != cue.title)
+    if (!isEditing(m_title) && m_title->text() != cue.title) {
         m_title->setText(cue.title);
+        m_title->setCursorPosition(0);  // a long title shows its start, not its end
+    }
     showCue();
 }
 

@@ -81,6 +81,25 @@ TEST_F(CueRowTest, TypingSurvivesStoreChangesOfTheSameProject) {
     EXPECT_EQ(str(second->titleField()->text()), "Pursuit");
 }
 
+TEST_F(CueRowTest, AStoredLongTitleShowsItsStart) {
+    const QString longTitle = QStringLiteral("Main Title and the Long Way Home through the Bridge in at Night");
+    store.updateCue(projectID, second->cue().id, [&](Cue& c) { c.title = longTitle; });
+    ASSERT_EQ(second->titleField()->text(), longTitle);
+    EXPECT_EQ(second->titleField()->cursorPosition(), 0) << "a title set from the store starts at its beginning";
+
+    // A row made for a project that already holds the long title starts there too.
+    open({namedCue("1", longTitle)});
+    EXPECT_EQ(table->rows().at(0)->titleField()->cursorPosition(), 0);
+
+    // While the user types, the cursor stays where the typing is.
+    CueRow* row = table->rows().at(0);
+    row->focusField(CueFocus::Field::Title);
+    row->titleField()->end(false);
+    typeInto(row->titleField(), QStringLiteral("!"));
+    store.updateCue(projectID, row->cue().id, [](Cue& c) { c.duration = 30; });
+    EXPECT_EQ(row->titleField()->cursorPosition(), longTitle.size() + 1);
+}
+
 TEST_F(CueRowTest, StageMenuAndDateChipsWriteThroughTheCueRules) {
     const QDateTime before = stored().updatedAt;
     QMenu* menu = first->stageButton()->menu();

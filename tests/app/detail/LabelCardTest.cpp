@@ -140,6 +140,14 @@ TEST_F(LabelCardTest, ShowingAStoredNameWritesNothing) {
     EXPECT_EQ(stored(project.id).updatedAt, earlier) << "no write loop";
 }
 
+TEST_F(LabelCardTest, ALongStoredNameShowsItsStart) {
+    const QString longName = QStringLiteral("《长夜将尽》原声带：第二季第七集片尾曲与全部场景配乐");
+    open(earlierProject(longName));
+    EXPECT_EQ(pane->labelCard()->nameField()->cursorPosition(), 0);
+    store.update(pane->projectID(), [&](AudioProject& p) { p.name = longName + QStringLiteral("（终混）"); });
+    EXPECT_EQ(pane->labelCard()->nameField()->cursorPosition(), 0);
+}
+
 TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOutside) {
     const AudioProject project = earlierProject(QStringLiteral("Score"), [](AudioProject& p) {
         p.notes = QStringLiteral("line one");
