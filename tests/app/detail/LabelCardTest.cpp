@@ -202,5 +202,35 @@ TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOut
     EXPECT_EQ(stored(project.id).notes, QStringLiteral("outside notes")) << "showing it wrote nothing back";
 }
 
+TEST_F(LabelCardTest, ALeftFieldShowsWhatTheStoreHolds) {
+    const AudioProject project = earlierProject(QStringLiteral("Score"), [](AudioProject& p) {
+        p.notes = QStringLiteral("line one");
+    });
+    ProjectDetailView& view = open(project);
+    view.show();
+    view.activateWindow();
+    QApplication::processEvents();
+
+    // Another program's write takes the project back while the user types in it.
+    QLineEdit* name = view.labelCard()->nameField();
+    name->setFocus();
+    typeText(name, QStringLiteral("X"));
+    NotesEditor* notes = view.notesSection()->editor();
+    notes->setFocus();
+    typeText(notes, QStringLiteral("Y"));
+    store.update(project.id, [](AudioProject& p) {
+        p.name = QStringLiteral("Score");
+        p.notes = QStringLiteral("line one");
+    });
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("Yline one")) << "kept while typed in";
+
+    // The name field was left before the change, the notes after it: both now
+    // show the stored text rather than text that is not stored anywhere.
+    EXPECT_EQ(name->text(), QStringLiteral("Score"));
+    notes->clearFocus();
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("line one"));
+    EXPECT_EQ(stored(project.id).notes, QStringLiteral("line one")) << "showing it wrote nothing back";
+}
+
 } // namespace
 } // namespace sorvel::test
