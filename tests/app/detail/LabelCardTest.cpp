@@ -111,6 +111,23 @@ TEST_F(LabelCardTest, UnknownTypeShowsTheFirstTypeAndKeepsTheStoredID) {
     EXPECT_EQ(stored(project.id).typeID, unknown);
 }
 
+TEST_F(LabelCardTest, ALongTypeTitleIsCutAndTheCardStaysInTheDrawer) {
+    const QUuid typeID = store.addType();
+    store.updateType(typeID, [](ProjectType& t) {
+        t.title = QStringLiteral("电影与剧集配乐（含预告片、花絮和所有宣传物料的全部版本，以及导演剪辑版与国际发行版的全部改动）");
+    });
+    ProjectDetailView& view = open(earlierProject(QStringLiteral("Typed"), [&](AudioProject& p) { p.typeID = typeID; }));
+    view.resize(600, 900);
+    view.show();
+    QApplication::processEvents();
+
+    LabelCard* card = view.labelCard();
+    EXPECT_LE(card->minimumSizeHint().width(), 600 - 2 * 20) << "the card fits the drawer";
+    EXPECT_LE(card->geometry().right(), 600 - 20);
+    EXPECT_LE(card->typeButton()->geometry().right(), card->modifiedLabel()->geometry().left())
+        << "the chip leaves room for the modification text";
+}
+
 TEST_F(LabelCardTest, ModifiedTextSaysHowLongAgo) {
     open(earlierProject(QStringLiteral("Aged")));
     EXPECT_EQ(pane->labelCard()->modifiedLabel()->text(), QStringLiteral("更新 1 小时前"));
