@@ -133,6 +133,12 @@ TEST_F(LogSectionTest, ALongEntryWrapsAndTheRowGrowsToShowAllOfIt) {
     ASSERT_GT(text->fontMetrics().horizontalAdvance(longText), text->width()) << "the text needs more than one line";
     EXPECT_GE(text->height(), text->heightForWidth(text->width()));
     EXPECT_GE(text->height(), 2 * lineHeight) << "no line is cut off";
+
+    // A word longer than the row (a pasted link) breaks too and widens nothing.
+    store.update(view.projectID(), [](AudioProject& p) { p.log.first().text = QString(300, QLatin1Char('x')); });
+    QApplication::processEvents();
+    EXPECT_LE(section()->rows().first()->geometry().right(), section()->width());
+    EXPECT_LE(view.logSection()->geometry().right(), view.width() - 20);
 }
 
 TEST_F(LogSectionTest, RowsShowTheShortDateAndTheText) {
