@@ -5,8 +5,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev
   libgtest-dev googletest libbenchmark-dev libsimdjson-dev
-  fonts-noto-cjk
-  xvfb xauth libxcb-cursor0 qt6-qpa-plugins libxcb1-dev
+  fonts-noto-cjk qt6-translations-l10n
+  xvfb xauth libxcb-cursor0 qt6-qpa-plugins libxcb1-dev openbox
   desktop-file-utils xdg-utils
 )
 missing=()

@@ -1,15 +1,15 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/AppRouter.h"
+#include "app/shell/QtTranslation.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
 #include "core/Log.h"
 #include "studio/PlatformChoice.h"
-#include "studio/Studio.h"
+#include "studio/StudioStyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
-#include <QStyleFactory>
 
 namespace {
 
@@ -35,10 +35,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(SORVEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sorvel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/sorvel/app/sorvel.svg")));
-    // Always the dark studio look, whatever the desktop's theme; Fusion is the
-    // style that follows a palette completely.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(sorvel::Studio::palette(sorvel::Studio::tape()));
+    // Always the dark studio look, whatever the desktop's theme.
+    sorvel::StudioStyle::install();
+    sorvel::QtTranslation::install(app);
 
     const QString link = startLink(app);
 

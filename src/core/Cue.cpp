@@ -66,15 +66,34 @@ qint64 nextVersionNumber(const QList<CueVersion>& versions) {
 
 namespace {
 
-bool isAsciiDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+bool isAsciiDigit(char32_t c) {
+    return c >= U'0' && c <= U'9';
 }
 
-// The decimal value of a run of ASCII digits, none when it does not fit.
+// The code point that ends at `end` in `text` and where it starts.
+char32_t codePointBefore(QStringView text, qsizetype end, qsizetype* start) {
+    *start = end - 1;
+    const QChar last = text.at(end - 1);
+    if (last.isLowSurrogate() && end >= 2 && text.at(end - 2).isHighSurrogate()) {
+        *start = end - 2;
+        return QChar::surrogateToUcs4(text.at(end - 2), last);
+    }
+    return last.unicode();
+}
+
+// A decimal digit of any script, as a regular expression's \d matches it.
+bool isDigit(char32_t c) {
+    return QChar::category(c) == QChar::Number_DecimalDigit;
+}
+
+// The decimal value of a run of ASCII digits, none when it does not fit or
+// holds any other digit.
 std::optional<qint64> parseDigits(QStringView digits) {
     constexpr qint64 largest = std::numeric_limits<qint64>::max();
     qint64 value = 0;
     for (const QChar c : digits) {
+        if (!isAsciiDigit(c.unicode()))
+            return std::nullopt;
         const int digit = c.unicode() - '0';
         if (value > (largest - digit) / 10)
             return std::nullopt;
@@ -91,15 +110,17 @@ QString nextCueNumber(const std::optional<QString>& previous, qint64 fallback) {
         return fallbackText;
     const QString& text = *previous;
 
-    // The last run of digits: everything after it holds no digit.
-    qsizetype end = text.size();
-    while (end > 0 && !isAsciiDigit(text.at(end - 1)))
-        --end;
+    // The last run of digits of any script: everything after it holds no digit.
+    const QStringView view(text);
+    qsizetype end = view.size();
+    qsizetype before = 0;
+    while (end > 0 && !isDigit(codePointBefore(view, end, &before)))
+        end = before;
     if (end == 0)
         return fallbackText;
     qsizetype start = end;
-    while (start > 0 && isAsciiDigit(text.at(start - 1)))
-        --start;
+    while (start > 0 && isDigit(codePointBefore(view, start, &before)))
+        start = before;
 
     const QStringView run = QStringView(text).sliced(start, end - start);
     const std::optional<qint64> value = parseDigits(run);

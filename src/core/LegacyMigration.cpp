@@ -4,6 +4,7 @@
 #include "core/FolderLock.h"
 #include "core/RegularFile.h"
 #include "core/Settings.h"
+#include "core/Storage.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,17 +55,23 @@ void copyEntry(const QFileInfo& source, const QString& target) {
     }
 }
 
+// A kept-aside copy means this program has had data of its own, even when the
+// data file itself is gone: the old product's data must not take its place.
+bool holdsOwnData() {
+    return occupied(DataFolder::filePath()) || Storage::hasKeptAsideCopy();
+}
+
 } // namespace
 
 void migrateData() {
     const QString folder = DataFolder::directory();
     const QString legacyFolder = DataFolder::legacyDirectory();
-    if (occupied(DataFolder::filePath()) || !QFileInfo::exists(legacyFolder + QStringLiteral("/projects.json")))
+    if (holdsOwnData() || !QFileInfo::exists(legacyFolder + QStringLiteral("/projects.json")))
         return;
     QDir().mkpath(folder);
     // Held so that a running widget never reads a half-copied data file.
     const FolderLock lock(folder, FolderLock::Mode::Write);
-    if (!lock.isLocked() || occupied(DataFolder::filePath()))
+    if (!lock.isLocked() || holdsOwnData())
         return;
     for (const QFileInfo& entry : entriesOf(legacyFolder))
         copyEntry(entry, folder + QLatin1Char('/') + entry.fileName());

@@ -6,8 +6,9 @@ class Settings;
 
 namespace sorvel::LegacyMigration {
 
-// Copies the earlier product's data folder when our data file is missing and
-// the old folder holds its own projects.json. Existing entries are never replaced.
+// Copies the earlier product's data folder when our data file is missing, no
+// copy of an earlier data file was kept aside, and the old folder holds its
+// own projects.json. Existing entries are never replaced.
 void migrateData();
 // Copies the earlier product's appearance, archive and edge-panel settings, once.
 void migrateSettings();

@@ -43,19 +43,6 @@ private:
     int m_fd;
 };
 
-bool writeAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 bool copyContents(int from, int to) {
     char buffer[64 * 1024];
     for (;;) {
@@ -72,6 +59,21 @@ bool copyContents(int from, int to) {
 }
 
 } // namespace
+
+bool writeAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written == 0)
+            errno = ENOSPC;  // nothing written and no error of its own
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
 
 bool isMissingOrRegular(const QString& path, const QString& what) {
     struct stat info {};
@@ -112,6 +114,31 @@ bool copyNew(const QString& source, const QString& target) {
                           .arg(source, target, QString::fromLocal8Bit(std::strerror(errno))));
     ::unlink(targetName.constData());
     return false;
+}
+
+int renameNoReplace(const QString& from, const QString& to) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    const int error = errno;
+    if (error != EINVAL && error != ENOSYS && error != ENOTSUP)
+        return error;
+    // File systems without the flag: a file is linked (which never replaces) and
+    // then unlinked; a folder is renamed only after checking that nothing is there.
+    struct stat info {};
+    if (::lstat(source.constData(), &info) != 0)
+        return errno;
+    if (!S_ISDIR(info.st_mode)) {
+        if (::link(source.constData(), target.constData()) != 0)
+            return errno;
+        ::unlink(source.constData());
+        return 0;
+    }
+    struct stat existing {};
+    if (::lstat(target.constData(), &existing) == 0)
+        return EEXIST;
+    return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace sorvel::RegularFile

@@ -20,4 +20,12 @@ bool isMissingOrRegular(const QString& path, const QString& what);
 // logged and skipped. Keeps the permission bits. False when nothing was copied.
 bool copyNew(const QString& source, const QString& target);
 
+// Writes all `size` bytes to `fd`, going on after short writes and interruptions;
+// false with errno set when that fails.
+bool writeAll(int fd, const char* data, qint64 size);
+
+// Renames without ever replacing what exists at `to` (not even an empty folder).
+// Returns 0 or the errno of the failure (EEXIST when `to` is taken).
+int renameNoReplace(const QString& from, const QString& to);
+
 } // namespace sorvel::RegularFile

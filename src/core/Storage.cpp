@@ -4,12 +4,15 @@
 #include "core/FolderLock.h"
 #include "core/Log.h"
 #include "core/RecordCoding.h"
+#include "core/RegularFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +29,9 @@ namespace {
 
 const QString asidePrefix = QStringLiteral("projects-unreadable-");
 const QString asideSuffix = QStringLiteral(".json");
+// Temporary files of this program's writes and copies; an interrupted write
+// leaves one behind, which the store removes at its next start.
+const QString draftPrefix = QStringLiteral(".sorvel-draft-");
 
 QString describeErrno(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -85,11 +91,6 @@ QString asideName(qint64 seconds) {
     return asidePrefix + QString::number(seconds) + asideSuffix;
 }
 
-// "projects-unreadable-<seconds since 1970>.json" beside the data file.
-QString asidePath(const QString& path) {
-    return QFileInfo(path).dir().filePath(asideName(QDateTime::currentSecsSinceEpoch()));
-}
-
 // The seconds in the name of an aside copy, none for other names.
 std::optional<qint64> asideSeconds(const QString& name) {
     if (!name.startsWith(asidePrefix) || !name.endsWith(asideSuffix))
@@ -100,19 +101,16 @@ std::optional<qint64> asideSeconds(const QString& name) {
     return ok ? std::optional<qint64>(seconds) : std::nullopt;
 }
 
-// The most recent earlier copy, judged by the seconds in its name.
-QString newestAsideCopy(const QString& path) {
-    const QDir folder = QFileInfo(path).dir();
-    const QStringList names = folder.entryList({asidePrefix + QLatin1Char('*') + asideSuffix},
-                                               QDir::Files | QDir::Hidden | QDir::System);
-    QString newest;
-    qint64 newestSeconds = -1;
-    for (const QString& name : names) {
-        const std::optional<qint64> seconds = asideSeconds(name);
-        if (seconds && *seconds > newestSeconds) {
-            newestSeconds = *seconds;
-            newest = folder.filePath(name);
-        }
+QStringList asideCopyNames(const QDir& folder) {
+    return folder.entryList({asidePrefix + QLatin1Char('*') + asideSuffix}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+// The highest seconds among the copies' names; -1 when there is none.
+qint64 newestAsideSeconds(const QDir& folder) {
+    qint64 newest = -1;
+    for (const QString& name : asideCopyNames(folder)) {
+        if (const std::optional<qint64> seconds = asideSeconds(name))
+            newest = std::max(newest, *seconds);
     }
     return newest;
 }
@@ -126,18 +124,11 @@ bool holdsBytes(const QString& path, const QByteArray& bytes) {
 // file appears complete (written aside, then linked into place), so a reader
 // in another process never compares against half of it.
 int writeNewFile(const QString& path, const QByteArray& bytes) {
-    QByteArray draft = QFile::encodeName(QFileInfo(path).dir().filePath(QStringLiteral(".sorvel-copy-XXXXXX")));
+    QByteArray draft = QFile::encodeName(QFileInfo(path).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && !error;) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno != EINTR)
-            error = errno;
-        else if (put > 0)
-            done += put;
-    }
+    int error = RegularFile::writeAll(fd, bytes.constData(), bytes.size()) ? 0 : errno;
     if (!error && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
@@ -156,134 +147,259 @@ int writeNewFile(const QString& path, const QByteArray& bytes) {
     return error;
 }
 
-// Keeps a copy of an undecodable file for the user; the next save replaces the
-// file, so these bytes must be kept whatever else was kept in the same second.
-// The widget reads at every timeline and each copy is a folder event, so the
-// same bytes are kept once. A name already taken by other bytes (two versions of
-// the file within one second, or another process copying) moves on to the next
-// number, which keeps the newest copy the one with the highest number.
-void copyAside(const QString& path, const QByteArray& bytes) {
-    const QString newest = newestAsideCopy(path);
-    if (!newest.isEmpty() && holdsBytes(newest, bytes))
-        return;
+// Whether some copy already holds exactly these bytes.
+bool alreadyKept(const QDir& folder, const QByteArray& bytes) {
+    for (const QString& name : asideCopyNames(folder)) {
+        const QString path = folder.filePath(name);
+        const QFileInfo info(path);
+        if (info.isFile() && info.size() == bytes.size() && holdsBytes(path, bytes))
+            return true;
+    }
+    return false;
+}
+
+// Keeps a copy of the file's bytes for the user, once per distinct content (the
+// widget reads at every timeline and each copy is a folder event). A name
+// already taken by other bytes (two versions within one second, or another
+// process copying) moves on to the next number, which keeps the newest copy the
+// one with the highest number. False (logged) when the bytes could not be kept.
+bool copyAside(const QString& path, const QByteArray& bytes) {
     const QDir folder = QFileInfo(path).dir();
-    qint64 seconds = QDateTime::currentSecsSinceEpoch();
-    if (const std::optional<qint64> newestSeconds = asideSeconds(QFileInfo(newest).fileName()))
-        seconds = std::max(seconds, *newestSeconds);
+    if (alreadyKept(folder, bytes))
+        return true;
+    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder));
     for (int attempt = 0; attempt < 1000; ++attempt, ++seconds) {
         const QString target = folder.filePath(asideName(seconds));
         const int error = writeNewFile(target, bytes);
         if (error == 0)
-            return;
+            return true;
         if (error != EEXIST) {
             Log::storageError(QStringLiteral("cannot keep a copy of %1 as %2: %3")
                                   .arg(path, QFileInfo(target).fileName(), describeErrno(error)));
-            return;
+            return false;
         }
         if (holdsBytes(target, bytes))
-            return;  // another reader kept the same bytes just now
+            return true;  // another reader kept the same bytes just now
     }
     Log::storageError(QStringLiteral("cannot keep a copy of %1: every name is taken").arg(path));
-}
-
-// Moves a file that cannot be read out of the way, so that no later write can
-// replace it; fails rather than replace an existing copy.
-bool moveAside(const QString& path, QString* target, QString* error) {
-    *target = asidePath(path);
-    const QByteArray from = QFile::encodeName(path);
-    const QByteArray to = QFile::encodeName(*target);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS) {
-        *error = describeErrno(errno);
-        return false;
-    }
-    // The file system cannot refuse to replace by itself.
-    if (QFileInfo::exists(*target) || QFileInfo(*target).isSymLink()) {
-        *error = describeErrno(EEXIST);
-        return false;
-    }
-    if (::rename(from.constData(), to.constData()) == 0)
-        return true;
-    *error = describeErrno(errno);
     return false;
 }
 
-void keepUnreadable(const QString& path, int readError) {
-    QString target;
-    QString moveError;
-    const QString problem = QStringLiteral("cannot read %1: %2").arg(path, describeErrno(readError));
-    if (moveAside(path, &target, &moveError))
-        Log::storageError(problem + QStringLiteral("; moved it to ") + QFileInfo(target).fileName());
-    else
-        Log::storageError(problem + QStringLiteral("; could not move it aside: ") + moveError);
+// Moves the file out of the way under a free copy name, never replacing an
+// existing copy. Only a writer holding the exclusive lock may do this.
+bool moveAside(const QString& path) {
+    const QDir folder = QFileInfo(path).dir();
+    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder) + 1);
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 1000 && error == EEXIST; ++attempt, ++seconds) {
+        const QString target = folder.filePath(asideName(seconds));
+        error = RegularFile::renameNoReplace(path, target);
+        if (error == 0) {
+            Log::storageError(QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
+            return true;
+        }
+    }
+    Log::storageError(QStringLiteral("cannot move %1 aside: %2").arg(path, describeErrno(error)));
+    return false;
 }
 
-// The file's contents; the caller holds the folder lock.
-ReadResult readLocked(const QString& path) {
-    const FileBytes file = readWholeFile(path);
+// Errors of the moment (descriptors, memory, an interrupted or busy call): the
+// file is probably fine and is read again later rather than moved aside.
+bool mayPass(int error) {
+    switch (error) {
+    case EMFILE:
+    case ENFILE:
+    case ENOMEM:
+    case ENOBUFS:
+    case EAGAIN:
+    case EINTR:
+    case ETIMEDOUT:
+    case ESTALE:
+    case ENOLCK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reports a failed read once for each distinct error; a good read forgets them,
+// so a failure that comes back is reported again.
+class ReadFailures {
+public:
+    void report(const QString& description, void (*log)(const QString&)) {
+        const QMutexLocker locker(&m_mutex);
+        if (m_reported.size() > 100)
+            m_reported.clear();
+        if (!m_reported.contains(description)) {
+            m_reported.insert(description);
+            log(description);
+        }
+    }
+    void forget() {
+        const QMutexLocker locker(&m_mutex);
+        m_reported.clear();
+    }
+
+private:
+    QMutex m_mutex;
+    QSet<QString> m_reported;
+};
+
+ReadFailures& readFailures() {
+    static ReadFailures failures;
+    return failures;
+}
+
+// What a read under the folder lock found, with what the writer needs.
+struct Found {
+    ReadResult result;
+    int readError = 0;   // Unreadable: the errno
+    bool kept = false;   // Undecodable: its bytes are in a copy
+    QByteArray bytes;    // Decoded or Undecodable: the file's bytes
+};
+
+// The file's contents; the caller holds the folder lock. Never changes the
+// data file: a file that cannot be read stays where it is.
+Found readLocked(const QString& path) {
+    Found found;
+    FileBytes file = readWholeFile(path);
     switch (file.state) {
     case FileBytes::State::Missing:
-        return {ReadResult::Kind::Missing, Library{}};
+        found.result = {ReadResult::Kind::Missing, Library{}, {}};
+        return found;
     case FileBytes::State::Failed:
-        keepUnreadable(path, file.error);
-        return {ReadResult::Kind::Unreadable, Library{}};
+        found.readError = file.error;
+        found.result = {ReadResult::Kind::Unreadable, Library{},
+                        QStringLiteral("cannot read %1: %2").arg(path, describeErrno(file.error))};
+        readFailures().report(found.result.error, &Log::storageError);
+        return found;
     case FileBytes::State::Read:
         break;
     }
+    found.bytes = std::move(file.bytes);
     QString error;
-    if (std::optional<Library> library = RecordCoding::decodeLibrary(file.bytes, &error))
-        return {ReadResult::Kind::Decoded, std::move(*library)};
-    Log::decodeError(path + QStringLiteral(": ") + error);
-    copyAside(path, file.bytes);
-    return {ReadResult::Kind::Undecodable, Library{}};
+    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, &error)) {
+        readFailures().forget();
+        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
+        return found;
+    }
+    found.result = {ReadResult::Kind::Undecodable, Library{}, path + QStringLiteral(": ") + error};
+    readFailures().report(found.result.error, &Log::decodeError);
+    found.kept = copyAside(path, found.bytes);
+    return found;
 }
 
-// Atomic: the file is either the old or the new whole text.
-bool writeLocked(const QString& path, const Library& library) {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a write error of a buffered flush (disk full, file size limit)
-    // does not stop QSaveFile::commit from putting a cut-off file in place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        Log::writeError(path + QStringLiteral(": ") + file.errorString());
+// Where a write of `path` lands: a link is written through to its target,
+// as far as the chain of links goes, so that a linked data file stays linked.
+QString writeTarget(const QString& path) {
+    QFileInfo target(path);
+    for (int depth = 0; depth < 40 && target.isSymLink(); ++depth)
+        target.setFile(target.symLinkTarget());
+    return target.filePath();
+}
+
+// The mode a new file gets: what the process's umask allows of rw-rw-rw-.
+mode_t newFileMode() {
+    static const mode_t mode = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:")) {
+                    bool ok = false;
+                    const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                    if (ok)
+                        return mode_t(0666 & ~mask);
+                }
+            }
+        }
+        return mode_t(0644);
+    }();
+    return mode;
+}
+
+// Atomic: the file is either the old or the new whole text. The new text is
+// written and synced in a temporary file beside the target, then renamed over it.
+bool writeLocked(const QString& path, const QByteArray& bytes, QString* why) {
+    const auto fail = [&](const QString& reason) {
+        *why = path + QStringLiteral(": ") + reason;
+        Log::writeError(*why);
         return false;
-    }
-    const QByteArray bytes = RecordCoding::encodeLibrary(library);
-    if (const qint64 written = file.write(bytes); written != bytes.size()) {
-        // A short write sets no error of its own.
-        const QString why = written < 0 ? file.errorString()
-                                        : QStringLiteral("wrote %1 of %2 bytes").arg(written).arg(bytes.size());
-        Log::writeError(path + QStringLiteral(": ") + why);
-        file.cancelWriting();
-        return false;
-    }
-    // commit() ignores a failed sync, and some file systems report a full disk
-    // only there; the old file must stay until the new one is surely complete.
-    if (::fsync(file.handle()) != 0) {
-        Log::writeError(path + QStringLiteral(": ") + describeErrno(errno));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        Log::writeError(path + QStringLiteral(": ") + file.errorString());
-        return false;
+    };
+    const QString target = writeTarget(path);
+    struct stat existing {};
+    const bool exists = ::stat(QFile::encodeName(target).constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        return fail(describeErrno(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL));
+
+    QByteArray draft = QFile::encodeName(QFileInfo(target).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
+    const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(describeErrno(errno));
+    int error = ::fchmod(fd, exists ? (existing.st_mode & 07777) : newFileMode()) == 0 ? 0 : errno;
+    if (!error && !RegularFile::writeAll(fd, bytes.constData(), bytes.size()))
+        error = errno;
+    // Some file systems report a full disk only at the sync; the old file must
+    // stay until the new one is surely complete.
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(draft.constData(), QFile::encodeName(target).constData()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(draft.constData());
+        return fail(describeErrno(error));
     }
     return true;
 }
 
+bool writeLocked(const QString& path, const Library& library) {
+    QString why;
+    return writeLocked(path, RecordCoding::encodeLibrary(library), &why);
+}
+
 // Runs body with the data file's path while this process holds the folder lock.
-// False (logged) when the lock could not be taken; body then did not run.
-bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& path)>& body) {
+// False (the error logged and in `why`) when the lock could not be taken; body then did not run.
+bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& path)>& body, QString* why = nullptr) {
     const QString folder = directory();
     QDir().mkpath(folder);
     const FolderLock lock(folder, mode);
     if (!lock.isLocked()) {
-        Log::storageError(lock.error());
+        readFailures().report(lock.error(), &Log::storageError);
+        if (why)
+            *why = lock.error();
         return false;
     }
     body(filePath());
     return true;
+}
+
+// Keeps what the write is about to replace, when nobody has read it. False when
+// it could not be kept (or should not be moved): the write must not happen.
+bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* why) {
+    switch (found.result.kind) {
+    case ReadResult::Kind::Missing:
+        return true;
+    case ReadResult::Kind::Decoded:
+        if (!keepDecoded || copyAside(path, found.bytes) || moveAside(path))
+            return true;
+        break;
+    case ReadResult::Kind::Undecodable:
+        if (found.kept || moveAside(path))
+            return true;
+        break;
+    case ReadResult::Kind::Unreadable:
+        if (!mayPass(found.readError) && moveAside(path))
+            return true;
+        break;
+    }
+    *why = found.result.error.isEmpty() ? QStringLiteral("cannot keep a copy of %1").arg(path) : found.result.error;
+    return false;
+}
+
+bool isDraftName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^\\.sorvel-draft-[A-Za-z0-9]{6}$"));
+    return pattern.match(name).hasMatch();
 }
 
 } // namespace
@@ -297,8 +413,9 @@ QString filePath() {
 }
 
 ReadResult read() {
-    ReadResult result{ReadResult::Kind::Unreadable, Library{}};
-    coordinate(FolderLock::Mode::Read, [&result](const QString& path) { result = readLocked(path); });
+    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}};
+    coordinate(FolderLock::Mode::Read, [&result](const QString& path) { result = readLocked(path).result; },
+               &result.error);
     return result;
 }
 
@@ -313,16 +430,52 @@ bool save(const Library& library) {
     return written;
 }
 
+SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside) {
+    SaveResult result;
+    coordinate(
+        FolderLock::Mode::Write,
+        [&](const QString& path) {
+            const Found found = readLocked(path);
+            if (!keepUnreadBytes(path, found, keepDecodedAside, &result.error))
+                return;
+            const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
+            Library library = resolve(decoded ? &found.result.library : nullptr);
+            if (writeLocked(path, RecordCoding::encodeLibrary(library), &result.error)) {
+                result.written = true;
+                result.library = std::move(library);
+            }
+        },
+        &result.error);
+    return result;
+}
+
 bool mutate(const std::function<void(Library&)>& change) {
     bool written = false;
     coordinate(FolderLock::Mode::Write, [&](const QString& path) {
-        ReadResult current = readLocked(path);
-        if (current.kind == ReadResult::Kind::Undecodable || current.kind == ReadResult::Kind::Unreadable)
+        Found current = readLocked(path);
+        if (current.result.kind == ReadResult::Kind::Undecodable || current.result.kind == ReadResult::Kind::Unreadable)
             return;
-        change(current.library);
-        written = writeLocked(path, current.library);
+        change(current.result.library);
+        written = writeLocked(path, current.result.library);
     });
     return written;
+}
+
+bool hasKeptAsideCopy() {
+    return !asideCopyNames(QDir(directory())).isEmpty();
+}
+
+void removeStaleDrafts() {
+    const QDir folder(directory());
+    if (!folder.exists())
+        return;
+    coordinate(FolderLock::Mode::Write, [&](const QString&) {
+        const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
+        for (const QFileInfo& entry : folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+            if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
+                QFile::remove(entry.filePath());
+        }
+    });
 }
 
 } // namespace sorvel::Storage

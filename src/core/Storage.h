@@ -17,12 +17,20 @@ struct ReadResult {
         Decoded,      // library holds the file's contents
         Missing,      // no file: library is the empty library
         Undecodable,  // logged and copied aside; library is the empty library
-        Unreadable,   // exists but cannot be read: logged and renamed aside as
-                      // projects-unreadable-<seconds>.json; also when the data
-                      // folder could not be locked. library is the empty library.
+        Unreadable,   // exists but cannot be read (or the data folder could not
+                      // be locked): logged and left exactly where it is; library
+                      // is the empty library. The error may pass: read again later.
     };
     Kind kind = Kind::Missing;
     Library library;
+    QString error;  // why the file could not be read or decoded
+};
+
+// What the store's save did.
+struct SaveResult {
+    bool written = false;
+    Library library;  // written: what the file holds now
+    QString error;    // not written: why
 };
 
 // Coordinated read that says what it found.
@@ -30,11 +38,26 @@ ReadResult read();
 // Coordinated read; anything but a decoded file gives the empty library.
 Library load();
 // Coordinated atomic write of the whole file; false when nothing was written (logged).
+// Replaces whatever the file holds: for writers that have just read it.
 bool save(const Library& library);
+// The store's save, one coordinated read and write. Under the exclusive lock it
+// reads the file and writes `resolve(found)`, where found is the file's library,
+// or null when there is no file or its bytes were kept aside. Bytes nobody has
+// read are never replaced: a file that does not decode or cannot be read, and
+// a decoded one when `keepDecodedAside` (the caller has not seen the file), is
+// first kept as a projects-unreadable copy (a rename when it cannot be copied);
+// when that fails, or the read error may pass, nothing is written.
+SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside);
 // One coordinated read, change and write. Writes nothing when the file exists
 // but cannot be read or decoded; a missing file starts from the empty library.
 // Returns true when the file was written. `change` must not call Storage itself:
 // the folder lock is held while it runs.
 bool mutate(const std::function<void(Library&)>& change);
+
+// Whether the data folder holds a kept-aside copy of an earlier data file.
+bool hasKeptAsideCopy();
+// Removes temporary files an interrupted write of this program left in the data
+// folder (only its own names, older than a minute), under the exclusive lock.
+void removeStaleDrafts();
 
 } // namespace sorvel::Storage

@@ -25,8 +25,14 @@ void ToggleItemIntent::perform() const {
     if (!project || !item)
         return;
     Storage::mutate([&](Library& library) {
-        if (AudioProject* found = findProject(library, *project))
-            found->advanceCue(*item);
+        AudioProject* found = findProject(library, *project);
+        if (!found)
+            return;
+        if (shownStage && std::none_of(found->items.cbegin(), found->items.cend(), [&](const Cue& cue) {
+                return cue.id == *item && cue.stage == *shownStage;
+            }))
+            return;
+        found->advanceCue(*item);
     });
 }
 

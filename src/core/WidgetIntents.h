@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/CueStage.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace sorvel {
 
@@ -8,6 +12,9 @@ namespace sorvel {
 struct ToggleItemIntent {
     QString projectID;
     QString itemID;
+    // The stage the button showed: a cue that has moved on since is left
+    // alone, so a stale button never takes back a delivery.
+    std::optional<CueStage> shownStage = std::nullopt;
     void perform() const;
 };
 

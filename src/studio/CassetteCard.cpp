@@ -47,6 +47,7 @@ constexpr qreal tagRadius = 3;
 constexpr qreal tagTracking = 1;
 constexpr qreal screwDiameter = 4;
 constexpr qreal screwInset = 5;
+constexpr qreal archivedOpacity = 0.6;
 
 struct Fonts {
     QFont typeTitle = Studio::font(11, Weight::Semibold);
@@ -266,6 +267,12 @@ void paintCard(QPainter& painter, const QRectF& card, const AudioProject& projec
     paintNextStep(painter, QRectF(inner.left(), y, inner.width(), h.step), project, look.tint);
 
     paintBorder(painter, card, project, look);
+    painter.restore();
+    // Not cut by the rounded outline: the screws sit where its corners curve
+    // away. Only the frame itself bounds them.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(card, Qt::IntersectClip);
     paintScrews(painter, card);
     painter.restore();
 }
@@ -301,11 +308,15 @@ void CassetteCard::paint(QPainter& painter, const QRectF& rect, const AudioProje
         paintCard(painter, card, project, kind, resolved);
         return;
     }
-    // An archived card fades as one picture, so its layers do not show through each other.
+    // An archived card is dimmed as one picture and stays opaque: neither its own
+    // layers nor a card behind it (in the fan of a multi-selection) show through.
     qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const qreal scale = std::sqrt(std::abs(painter.worldTransform().determinant()));
     if (std::isfinite(scale) && scale > 0)
         ratio *= scale;
+    // A painter treats a pixel ratio below 1 as 1: a smaller layer would cut the
+    // card's trailing part off (the fan of a multi-selection draws cards scaled down).
+    ratio = std::max<qreal>(1, ratio);
     const QSize pixels(qMin(8192, int(std::ceil(card.width() * ratio))), qMin(8192, int(std::ceil(card.height() * ratio))));
     QImage layer(pixels, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(ratio);
@@ -313,11 +324,11 @@ void CassetteCard::paint(QPainter& painter, const QRectF& rect, const AudioProje
     {
         QPainter layerPainter(&layer);
         paintCard(layerPainter, QRectF(QPointF(0, 0), card.size()), project, kind, resolved);
+        // What 0.6 opacity over the page would show, without the transparency.
+        layerPainter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        layerPainter.fillRect(QRectF(QPointF(0, 0), card.size()), Studio::faded(Studio::bg0(), 1 - archivedOpacity));
     }
-    painter.save();
-    painter.setOpacity(painter.opacity() * 0.6);
     painter.drawImage(card, layer);
-    painter.restore();
 }
 
 QString CassetteCard::subtitle(const AudioProject& project) {

@@ -71,7 +71,8 @@ QSize DateChip::sizeHint() const {
 void DateChip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setOpacity(isEnabled() ? 1.0 : 0.4);
-    paint(painter, QRectF(rect()), m_date, m_placeholder, font(), isShowingPopover() || isDown());
+    // The plate marks an open popover only; a press alone leaves the chip as it is.
+    paint(painter, QRectF(rect()), m_date, m_placeholder, font(), isShowingPopover());
 }
 
 void DateChip::openPopover() {

@@ -103,14 +103,18 @@ DatePopover::DatePopover(const std::optional<QDateTime>& initial, bool allowsCle
     column->setContentsMargins(padding, padding, padding, padding);
     column->setSpacing(spacing);
 
+    // The quick picks keep their own width, centred over the calendar.
     auto* quickRow = new QHBoxLayout;
     quickRow->setSpacing(4);
+    quickRow->addStretch(1);
     for (const QuickPick quick : quickPicks()) {
         auto* button = new StudioButton(title(quick), StudioButtonStyle{false, true}, this);
         button->setObjectName(QStringLiteral("quick-%1").arg(int(quick)));
         connect(button, &QPushButton::clicked, this, [this, quick] { pick(quickPickDate(quick, now())); });
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         quickRow->addWidget(button);
     }
+    quickRow->addStretch(1);
     column->addLayout(quickRow);
 
     m_calendar = new QCalendarWidget(this);

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -92,8 +93,76 @@ void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, co
     painter.restore();
 }
 
+namespace {
+
+const QChar middleDot(0x00B7);
+
+// The Simplified Chinese cut of the CJK faces draws "·" full width, which
+// breaks the grid of monospaced text and opens wide gaps in separators such
+// as "交付 1/3 · 录混 2/3". The Japanese cut of the same face has the narrow
+// dot, so lines take that one character from there.
+bool needsNarrowDot(const QString& text) {
+    return text.contains(middleDot);
+}
+
+QFont narrowDotFont(const QFont& font) {
+    QFont dot(font);
+    if (font.styleHint() == QFont::Monospace)
+        dot.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("DejaVu Sans Mono")});
+    else
+        dot.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans")});
+    return dot;
+}
+
+// One line laid out with the narrow dot; `layout` must outlive the returned line.
+QTextLine layoutWithNarrowDot(QTextLayout& layout, const QFont& font, const QString& text) {
+    layout.setText(text);
+    layout.setFont(font);
+    QTextCharFormat dot;
+    dot.setFont(narrowDotFont(font));
+    QList<QTextLayout::FormatRange> ranges;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == middleDot)
+            ranges.append({int(i), 1, dot});
+    }
+    layout.setFormats(ranges);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line;
+}
+
+// Like QFontMetricsF::elidedText, for text that mixes in the narrow dot.
+QString elidedWithNarrowDot(const QFont& font, const QString& text, qreal width) {
+    if (textWidth(font, text) <= width)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    // The longest prefix that fits with the ellipsis; widths grow with the prefix.
+    qsizetype low = 0;
+    qsizetype high = text.size() - 1;
+    while (low < high) {
+        const qsizetype middle = (low + high + 1) / 2;
+        if (textWidth(font, text.left(middle) + ellipsis) <= width)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    if (low > 0 && text.at(low - 1).isHighSurrogate())
+        --low;  // never half a character
+    const QString shown = text.left(low) + ellipsis;
+    return textWidth(font, shown) <= width ? shown : QString();
+}
+
+} // namespace
+
 qreal textWidth(const QFont& font, const QString& text) {
-    return QFontMetricsF(font).horizontalAdvance(text);
+    if (!needsNarrowDot(text))
+        return QFontMetricsF(font).horizontalAdvance(text);
+    QTextLayout layout;
+    return layoutWithNarrowDot(layout, font, text).horizontalAdvance();
 }
 
 qreal lineHeight(const QFont& font) {
@@ -110,6 +179,18 @@ qreal drawLine(QPainter& painter, const QFont& font, const QColor& color, const 
                const QString& text, qreal width) {
     if (!(width > 0) || text.isEmpty())
         return 0;
+    if (needsNarrowDot(text)) {
+        const QString shown = elidedWithNarrowDot(font, text, width);
+        if (shown.isEmpty())
+            return 0;
+        QTextLayout layout;
+        const QTextLine line = layoutWithNarrowDot(layout, font, shown);
+        painter.save();
+        painter.setPen(color);
+        layout.draw(&painter, QPointF(baselineStart.x(), baselineStart.y() - line.ascent()));
+        painter.restore();
+        return line.horizontalAdvance();
+    }
     const QFontMetricsF metrics(font);
     const QString shown = metrics.elidedText(text, Qt::ElideRight, width);
     painter.save();

@@ -11,16 +11,18 @@ namespace sorvel {
 
 namespace {
 
-QStringList wrapped(const QString& text, const QFont& font, qreal width) {
+// The lines of `text` at `width`, each as its start in the text and its
+// length (spaces at the break included).
+QList<std::pair<qsizetype, qsizetype>> wrapped(const QString& text, const QFont& font, qreal width) {
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    QStringList lines;
+    QList<std::pair<qsizetype, qsizetype>> lines;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(qMax<qreal>(1, width));
-        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+        lines.append({line.textStart(), line.textLength()});
     }
     layout.endLayout();
     return lines;
@@ -33,17 +35,20 @@ FittedText FittedText::fit(const QString& text, const QFont& font, qreal width, 
     const int largest = font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF());
     const int smallest = qMin(largest, int(std::ceil(largest * minimumScale)));
     QFont sized = font;
-    QStringList lines;
+    QList<std::pair<qsizetype, qsizetype>> lines;
     for (int size = largest; size >= smallest; --size) {
         sized.setPixelSize(size);
         lines = wrapped(text, sized, width);
         if (lines.size() <= maxLines)
-            return {sized, lines};
+            break;
     }
-    // Still too long at the smallest size: the last line takes the rest, cut.
-    QStringList kept = lines.mid(0, maxLines);
-    if (!kept.isEmpty()) {
-        const QString rest = lines.mid(maxLines - 1).join(QLatin1Char(' '));
+    QStringList kept;
+    for (const auto& [start, length] : lines.mid(0, maxLines))
+        kept.append(text.mid(start, length).trimmed());
+    // Still too long at the smallest size: the last line takes the rest of the
+    // text as it is written, cut.
+    if (lines.size() > maxLines && !kept.isEmpty()) {
+        const QString rest = text.mid(lines.at(maxLines - 1).first).trimmed();
         kept.last() = QFontMetricsF(sized).elidedText(rest, Qt::ElideRight, width);
     }
     return {sized, kept};

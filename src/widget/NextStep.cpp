@@ -20,8 +20,10 @@ Form form(const AudioProject& project) {
 std::optional<WidgetIntent> intent(const AudioProject& project) {
     const QString projectID = RecordCoding::idText(project.id);
     switch (form(project)) {
-    case Form::AdvanceCue:
-        return ToggleItemIntent{projectID, RecordCoding::idText(project.nextItem()->id)};
+    case Form::AdvanceCue: {
+        const Cue& next = *project.nextItem();
+        return ToggleItemIntent{projectID, RecordCoding::idText(next.id), next.stage};
+    }
     case Form::AddProgress:
         return AdjustProgressIntent{projectID, progressStep};
     case Form::Status:

@@ -12,18 +12,23 @@ namespace {
 constexpr int answerWaitMs = 300;
 constexpr qint64 maxRequestBytes = 4096;
 const QByteArray showPrefix = QByteArrayLiteral("show-families ");
+const QByteArray accentedWord = QByteArrayLiteral("accented");
 
 // The sizes named in a show message; none when the line is something else.
 QList<WidgetFamily> familiesIn(const QByteArray& line) {
     QList<WidgetFamily> families;
     if (!line.startsWith(showPrefix) || !line.endsWith('\n'))
         return families;
-    const QByteArray names = line.mid(showPrefix.size()).trimmed();
+    const QByteArray names = line.mid(showPrefix.size()).trimmed().split(' ').first();
     for (const QByteArray& name : names.split(',')) {
         if (const std::optional<WidgetFamily> family = WidgetFamilies::fromName(QString::fromLatin1(name)))
             families.append(*family);
     }
     return families;
+}
+
+RenderingMode modeIn(const QByteArray& line) {
+    return line.trimmed().endsWith(' ' + accentedWord) ? RenderingMode::Accented : RenderingMode::FullColor;
 }
 } // namespace
 
@@ -52,19 +57,20 @@ TimelineListener::Start TimelineListener::listen() {
     return Start::Listening;
 }
 
-QByteArray TimelineListener::showMessage(const QList<WidgetFamily>& families) {
+QByteArray TimelineListener::showMessage(const QList<WidgetFamily>& families, RenderingMode mode) {
     QStringList names;
     for (const WidgetFamily family : families)
         names.append(WidgetFamilies::name(family));
-    return showPrefix + names.join(QLatin1Char(',')).toLatin1() + '\n';
+    const QByteArray look = mode == RenderingMode::Accented ? ' ' + accentedWord : QByteArray();
+    return showPrefix + names.join(QLatin1Char(',')).toLatin1() + look + '\n';
 }
 
-bool TimelineListener::handOver(const QList<WidgetFamily>& families) {
+bool TimelineListener::handOver(const QList<WidgetFamily>& families, RenderingMode mode) {
     QLocalSocket socket;
     socket.connectToServer(WidgetChannel::socketPath());
     if (!socket.waitForConnected(answerWaitMs))
         return false;
-    socket.write(showMessage(families));
+    socket.write(showMessage(families, mode));
     const bool sent = socket.waitForBytesWritten(answerWaitMs);
     socket.disconnectFromServer();
     return sent;
@@ -81,19 +87,20 @@ void TimelineListener::accept() {
 void TimelineListener::readFrom(QLocalSocket* socket) {
     const QByteArray expected = WidgetChannel::reloadMessage();
     bool reload = false;
-    QList<WidgetFamily> families;
+    QList<std::pair<QList<WidgetFamily>, RenderingMode>> shows;
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine();
         reload = line == expected || reload;
-        families += familiesIn(line);
+        if (const QList<WidgetFamily> families = familiesIn(line); !families.isEmpty())
+            shows.append({families, modeIn(line)});
     }
     // Requests are a few bytes; anything longer without a line end is no request.
     if (socket->bytesAvailable() > maxRequestBytes)
         socket->abort();
     if (reload)
         Q_EMIT reloadRequested();
-    if (!families.isEmpty())
-        Q_EMIT familiesRequested(families);
+    for (const auto& [families, mode] : shows)
+        Q_EMIT familiesRequested(families, mode);
 }
 
 } // namespace sorvel

@@ -27,16 +27,18 @@ public:
 
     // Claims the socket; a leftover socket file of an ended program is replaced.
     Start listen();
-    // Asks the widget program that listens to show these sizes too; false
-    // when none answers.
-    static bool handOver(const QList<WidgetFamily>& families);
+    // Asks the widget program that listens to show these sizes too, in this
+    // rendering mode; false when none answers.
+    static bool handOver(const QList<WidgetFamily>& families, RenderingMode mode = RenderingMode::FullColor);
 
-    // "show-families small,large\n"
-    static QByteArray showMessage(const QList<WidgetFamily>& families);
+    // "show-families small,large\n", with " accented" before the line end
+    // for the accented look.
+    static QByteArray showMessage(const QList<WidgetFamily>& families,
+                                  RenderingMode mode = RenderingMode::FullColor);
 
 Q_SIGNALS:
     void reloadRequested();
-    void familiesRequested(const QList<sorvel::WidgetFamily>& families);
+    void familiesRequested(const QList<sorvel::WidgetFamily>& families, sorvel::RenderingMode mode);
 
 private:
     void accept();

@@ -21,17 +21,17 @@ WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, 
     : QObject(parent), m_openLink(openLink ? std::move(openLink) : [](const QUrl& link) {
           QDesktopServices::openUrl(link);
       }),
-      m_mode(mode), m_settings(settings) {
+      m_settings(settings) {
     m_expiry.setSingleShot(true);
     // A coarse timer may fire a little early; the timeline holds until its moment.
     m_expiry.setTimerType(Qt::PreciseTimer);
     connect(&m_expiry, &QTimer::timeout, this, &WidgetHost::reloadAll);
     for (const WidgetFamily family : families)
-        addWindow(family);
+        addWindow(family, mode);
 }
 
-WidgetWindow* WidgetHost::addWindow(WidgetFamily family) {
-    auto* window = new WidgetWindow(family, m_mode, m_settings);
+WidgetWindow* WidgetHost::addWindow(WidgetFamily family, RenderingMode mode) {
+    auto* window = new WidgetWindow(family, mode, m_settings);
     m_windows.append(window);
     connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
     connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
@@ -66,14 +66,14 @@ void WidgetHost::start() {
         place(window);
 }
 
-void WidgetHost::show(const QList<WidgetFamily>& families) {
+void WidgetHost::show(const QList<WidgetFamily>& families, RenderingMode mode) {
     for (const WidgetFamily family : families) {
         const QList<WidgetWindow*> open = windows();
         const bool shown = std::any_of(open.begin(), open.end(),
                                        [family](const WidgetWindow* window) { return window->family() == family; });
         if (shown)
             continue;
-        WidgetWindow* window = addWindow(family);
+        WidgetWindow* window = addWindow(family, mode);
         window->view()->setEntry(m_timeline.entry);
         place(window);
     }
@@ -101,18 +101,36 @@ int WidgetHost::msUntilReload() const {
     return m_expiry.isActive() ? m_expiry.remainingTime() : 0;
 }
 
-// The first time, the windows stack down the right edge of the main screen
-// in the order of the sizes.
-QPoint WidgetHost::fallbackPosition(const WidgetWindow* window) const {
+QList<QPoint> WidgetHost::stackedPlaces(const QList<QSize>& sizes, const QRect& area) {
+    QList<QPoint> places;
+    const int firstTop = area.top() + screenGap;
+    const int bottom = area.bottom() + 1 - screenGap;
+    int right = area.right() + 1 - screenGap;
+    int top = firstTop;
+    int columnWidth = 0;
+    for (const QSize& size : sizes) {
+        if (top > firstTop && top + size.height() > bottom) {
+            right -= columnWidth + screenGap;
+            top = firstTop;
+            columnWidth = 0;
+        }
+        places.append({right - size.width(), top});
+        top += size.height() + screenGap;
+        columnWidth = qMax(columnWidth, size.width());
+    }
+    return places;
+}
+
+// The first time, the open windows stack down the right edge of the main
+// screen in the order they were opened, so a later one never covers them.
+QPoint WidgetHost::fallbackPosition(WidgetWindow* window) const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    int top = area.top() + screenGap;
-    for (const WidgetFamily family : WidgetFamilies::all()) {
-        if (family == window->family())
-            break;
-        top += WidgetFamilies::size(family).height() + screenGap;
-    }
-    return {area.right() + 1 - screenGap - window->width(), top};
+    const QList<WidgetWindow*> open = windows();
+    QList<QSize> sizes;
+    for (const WidgetWindow* each : open)
+        sizes.append(each->size());
+    return stackedPlaces(sizes, area).value(open.indexOf(window), area.topLeft());
 }
 
 } // namespace sorvel

@@ -6,7 +6,10 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
+#include <QSize>
 #include <QTimer>
 #include <QUrl>
 
@@ -32,8 +35,9 @@ public:
 
     // Reads the first timeline and shows the windows where they were left.
     void start();
-    // Shows the sizes that are not shown yet (a later start asked for them).
-    void show(const QList<WidgetFamily>& families);
+    // Shows the sizes that are not shown yet, in `mode` (a later start asked
+    // for them); a size already shown stays as it is.
+    void show(const QList<WidgetFamily>& families, RenderingMode mode);
     // Reads a new timeline and redraws every window.
     void reloadAll();
     // Performs a button's intent on the data file, then redraws from the file.
@@ -45,17 +49,21 @@ public:
     int msUntilReload() const;
     int reloadCount() const { return m_reloads; }
 
+    // First places of windows of these sizes, in this order: down the right
+    // edge of `area`, in a new column to the left when the next one would
+    // reach past the bottom.
+    static QList<QPoint> stackedPlaces(const QList<QSize>& sizes, const QRect& area);
+
 Q_SIGNALS:
     // The last window was closed.
     void allClosed();
 
 private:
-    WidgetWindow* addWindow(WidgetFamily family);
+    WidgetWindow* addWindow(WidgetFamily family, RenderingMode mode);
     void place(WidgetWindow* window);
-    QPoint fallbackPosition(const WidgetWindow* window) const;
+    QPoint fallbackPosition(WidgetWindow* window) const;
 
     LinkOpener m_openLink;
-    RenderingMode m_mode;
     Settings& m_settings;
     QList<QPointer<WidgetWindow>> m_windows;
     Timeline m_timeline;

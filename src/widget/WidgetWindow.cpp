@@ -20,7 +20,7 @@ WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& se
       m_family(family), m_settings(settings), m_view(new SorvelWidgetView(family, mode, this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Sorvel 小组件"));
+    setWindowTitle(QStringLiteral("音频项目"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

@@ -1,14 +1,13 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "studio/PlatformChoice.h"
-#include "studio/Studio.h"
+#include "studio/StudioStyle.h"
 #include "widget/TimelineListener.h"
 #include "widget/WidgetHost.h"
 #include "widget/WidgetOptions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QStyleFactory>
 
 int main(int argc, char** argv) {
     sorvel::PlatformChoice::preferXcb(argc, argv);
@@ -16,12 +15,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Sorvel Widget"));
     QApplication::setApplicationVersion(QStringLiteral(SORVEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sorvel-widget"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(sorvel::Studio::palette(sorvel::Studio::tape()));
+    sorvel::StudioStyle::install();
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Sorvel 桌面小组件：进行中的磁带与一键下一步"));
+    parser.setApplicationDescription(QStringLiteral("音频项目：查看进行中的配乐与音效项目，直接勾选条目。"));
     parser.addHelpOption();
     parser.addVersionOption();
     sorvel::WidgetOptions::describe(parser);
@@ -31,7 +29,7 @@ int main(int argc, char** argv) {
     sorvel::TimelineListener listener;
     if (listener.listen() == sorvel::TimelineListener::Start::AlreadyRunning) {
         // One program draws every widget: the running one shows these sizes too.
-        if (sorvel::TimelineListener::handOver(options.families))
+        if (sorvel::TimelineListener::handOver(options.families, options.mode))
             return 0;
         sorvel::Log::info(QStringLiteral("Sorvel widget is running but did not answer; this start ends"));
         return 1;

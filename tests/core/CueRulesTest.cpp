@@ -188,8 +188,14 @@ TEST(CueNumbering, FallsBackWithoutUsableDigits) {
     EXPECT_EQ(nextCueNumber(std::nullopt, 1), QStringLiteral("1"));
     EXPECT_EQ(nextCueNumber(QStringLiteral("A"), 7), QStringLiteral("7"));
     EXPECT_EQ(nextCueNumber(QString(), 7), QStringLiteral("7"));
-    // Digits outside ASCII are not counted.
+    // The last run of digits of any script decides; digits other than ASCII
+    // cannot be counted up, so that run gives the fallback rather than an
+    // earlier ASCII run.
     EXPECT_EQ(nextCueNumber(QStringLiteral("A٣"), 7), QStringLiteral("7"));
+    EXPECT_EQ(nextCueNumber(QStringLiteral("1２"), 7), QStringLiteral("7"));
+    EXPECT_EQ(nextCueNumber(QStringLiteral("R1-٣"), 7), QStringLiteral("7"));
+    EXPECT_EQ(nextCueNumber(QStringLiteral("M4 \U0001D7D9"), 7), QStringLiteral("7"));  // a digit beyond the BMP
+    EXPECT_EQ(nextCueNumber(QStringLiteral("٣-4b"), 7), QStringLiteral("٣-5b"));
     // The largest value cannot grow, and a longer run does not fit.
     EXPECT_EQ(nextCueNumber(QStringLiteral("M9223372036854775807"), 5), QStringLiteral("5"));
     EXPECT_EQ(nextCueNumber(QStringLiteral("9223372036854775808"), 5), QStringLiteral("5"));

@@ -40,6 +40,16 @@ TEST_F(LegacyMigrationTest, NothingIsCopiedWhenOurDataFileExists) {
     EXPECT_EQ(Storage::load().projects.first().name, "Ours");
 }
 
+// A kept-aside copy is this program's own earlier data: the data file may be
+// gone because a write moved it aside, and years-old projects must not appear.
+TEST_F(LegacyMigrationTest, NothingIsCopiedWhileAKeptAsideCopyExists) {
+    writeFile(dataFolder() + "/projects-unreadable-1700000000.json", "ours, kept aside");
+    writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
+    LegacyMigration::migrateData();
+    EXPECT_EQ(folderEntries(), QStringList{"projects-unreadable-1700000000.json"});
+    EXPECT_TRUE(Storage::load().projects.isEmpty());
+}
+
 TEST_F(LegacyMigrationTest, WholeFolderIsCopiedWhenOurDataFileIsMissing) {
     writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
     writeFile(legacyFolder() + "/projects-unreadable-1.json", "old copy");

@@ -2,6 +2,7 @@
 #include "core/Storage.h"
 #include "core/DataFolder.h"
 #include "core/DataFileFixture.h"
+#include "support/ChildProcess.h"
 #include "support/SampleRecords.h"
 
 #include <QDateTime>
@@ -164,40 +165,159 @@ TEST_F(StorageTest, MutateChangesTheStoredLibrary) {
 
 // Tests run as root, where permissions do not stop reading: a folder in the
 // data file's place gives a read error (EISDIR) for everyone.
-TEST_F(StorageTest, UnreadableFileIsMovedAsideAndNotReplacedByThatMutation) {
+TEST_F(StorageTest, UnreadableFileStaysWhereItIsAndMutateWritesNothing) {
     writeFile(dataFile() + "/inside.txt", "user data");
 
     testing::internal::CaptureStderr();
     bool changed = false;
     EXPECT_FALSE(Storage::mutate([&changed](Library&) { changed = true; }));
+    const Storage::ReadResult result = Storage::read();
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Sorvel storage error: "), std::string::npos) << log;
     EXPECT_FALSE(changed);
-    EXPECT_FALSE(QFileInfo::exists(dataFile()));
+    EXPECT_EQ(result.kind, Kind::Unreadable);
+    EXPECT_EQ(result.library, Library{});
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(readFile(dataFile() + "/inside.txt"), "user data");
+    EXPECT_TRUE(asideCopies().isEmpty());
+    EXPECT_FALSE(Storage::save(Library{}));
+    EXPECT_EQ(readFile(dataFile() + "/inside.txt"), "user data");
+}
 
+TEST_F(StorageTest, SameReadErrorIsLoggedOnceUntilAGoodRead) {
+    writeFile(dataFile() + "/inside.txt", "user data");
+    testing::internal::CaptureStderr();
+    Storage::read();
+    Storage::read();
+    Storage::mutate([](Library&) {});
+    std::string log = testing::internal::GetCapturedStderr();
+    size_t lines = 0;
+    for (size_t at = log.find("cannot read"); at != std::string::npos; at = log.find("cannot read", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << log;
+
+    ASSERT_TRUE(QDir(dataFile()).removeRecursively());
+    writeFile(dataFile(), RecordCoding::encodeLibrary(Library{}));
+    EXPECT_EQ(Storage::read().kind, Kind::Decoded);
+    ASSERT_TRUE(QFile::remove(dataFile()));
+    writeFile(dataFile() + "/inside.txt", "user data");
+    testing::internal::CaptureStderr();
+    Storage::read();
+    log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("cannot read"), std::string::npos) << "a failure that comes back is reported again";
+}
+
+// Another process out of descriptors reads the file while it is good.
+TEST_F(StorageTest, ReaderOutOfDescriptorsLeavesTheFileWhereItIs) {
+    Library library;
+    library.projects = {projectWithCue("A"), projectWithCue("B")};
+    ASSERT_TRUE(Storage::save(library));
+    const QByteArray before = readFile(dataFile());
+
+    const int kind = test::runInChild([] {
+        // The folder lock still opens; the data file does not.
+        const test::DescriptorLimit limit(1);
+        const Storage::ReadResult read = Storage::read();
+        const bool intentWrote = Storage::mutate([](Library& stored) { stored.projects.clear(); });
+        return intentWrote ? 100 : int(read.kind);
+    });
+    EXPECT_EQ(kind, int(Kind::Unreadable));
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+}
+
+Library resolvedAs(const Library* found, const Library& mine) {
+    return found ? Library{found->projects + mine.projects, mine.types} : mine;
+}
+
+TEST_F(StorageTest, StoreSaveMovesAFolderInTheFilesPlaceAsideAndWrites) {
+    writeFile(dataFile() + "/inside.txt", "user data");
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+    testing::internal::CaptureStderr();
+    const Storage::SaveResult saved = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(saved.written) << saved.error.toStdString();
+    EXPECT_EQ(saved.library, mine);
+    EXPECT_EQ(Storage::load(), mine);
     const QStringList copies = asideCopies();
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + copies.first() + "/inside.txt"), "user data");
-
-    // With the place free again, the next change starts a new file.
-    EXPECT_TRUE(Storage::mutate([](Library&) {}));
-    EXPECT_EQ(Storage::read().kind, Kind::Decoded);
 }
 
-TEST_F(StorageTest, UnreadableFileThatCannotBeMovedStaysAndIsNeverOverwritten) {
+TEST_F(StorageTest, StoreSaveMovesAsideWithoutReplacingAnyEarlierCopy) {
     writeFile(dataFile() + "/inside.txt", "user data");
-    // Every name a move could take in the next seconds is already used.
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     for (qint64 second = now; second < now + 30; ++second)
         writeFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second), "older copy");
 
-    const Storage::ReadResult result = Storage::read();
-    EXPECT_EQ(result.kind, Kind::Unreadable);
-    EXPECT_EQ(result.library, Library{});
-    EXPECT_FALSE(Storage::mutate([](Library&) {}));
-    EXPECT_FALSE(Storage::save(Library{}));
-    EXPECT_EQ(readFile(dataFile() + "/inside.txt"), "user data");
-    EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(now)), "older copy");
+    testing::internal::CaptureStderr();
+    const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(saved.written);
+    EXPECT_EQ(asideCopies().size(), 31);
+    for (qint64 second = now; second < now + 30; ++second)
+        EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second)), "older copy");
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().last() + "/inside.txt"), "user data");
+}
+
+TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {
+    Library theirs;
+    theirs.projects = {projectWithCue("Theirs")};
+    ASSERT_TRUE(Storage::save(theirs));
+    const QByteArray before = readFile(dataFile());
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+
+    const Storage::SaveResult merged = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
+    ASSERT_TRUE(merged.written);
+    EXPECT_EQ(merged.library.projects.size(), 2);
+    EXPECT_EQ(Storage::load(), merged.library);
+    EXPECT_TRUE(asideCopies().isEmpty()) << "a file the caller has seen needs no copy";
+
+    const QByteArray seen = readFile(dataFile());
+    ASSERT_TRUE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), seen);
+    EXPECT_NE(seen, before);
+}
+
+// A passing error (here: out of descriptors) says nothing about the file; it
+// is neither moved nor replaced, and the write waits for a later try.
+TEST_F(StorageTest, StoreSaveWritesNothingWhenTheReadErrorMayPass) {
+    Library library;
+    library.projects = {projectWithCue("A")};
+    ASSERT_TRUE(Storage::save(library));
+    const QByteArray before = readFile(dataFile());
+    const int written = test::runInChild([] {
+        const test::DescriptorLimit limit(1);
+        return Storage::save([](const Library*) { return Library{}; }, false).written ? 1 : 0;
+    });
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+}
+
+TEST_F(StorageTest, StaleDraftsOfThisProgramAreRemovedAndNothingElse) {
+    const QString old = dataFolder() + "/.sorvel-draft-Ab12Cd";
+    const QString fresh = dataFolder() + "/.sorvel-draft-Zz99Yy";
+    const QStringList others{"projects.json.backup", ".sorvel-draft-toolongname", "notes.txt", "projects.json.Ab12Cd"};
+    writeFile(old, "half");
+    writeFile(fresh, "writing right now");
+    for (const QString& name : others)
+        writeFile(dataFolder() + "/" + name, "the user's");
+    const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-120);
+    for (const QString& path : QStringList{old} + QStringList{dataFolder() + "/" + others.at(0), dataFolder() + "/" + others.at(1), dataFolder() + "/" + others.at(3)}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+    }
+
+    Storage::removeStaleDrafts();
+    EXPECT_FALSE(QFileInfo::exists(old));
+    EXPECT_TRUE(QFileInfo::exists(fresh));
+    for (const QString& name : others)
+        EXPECT_EQ(readFile(dataFolder() + "/" + name), "the user's") << name.toStdString();
 }
 
 // A pipe in the file's place would block the reader (the application at start,
@@ -208,8 +328,8 @@ TEST_F(StorageTest, PipeInTheFilesPlaceIsUnreadableAndDoesNotBlock) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(Storage::read().kind, Kind::Unreadable);
     testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(QFileInfo::exists(dataFile()));
-    EXPECT_EQ(asideCopies().size(), 1);
+    EXPECT_TRUE(QFileInfo(dataFile()).exists());
+    EXPECT_TRUE(asideCopies().isEmpty());
 }
 
 TEST_F(StorageTest, FileWithoutReadPermissionCountsAsUnreadable) {
@@ -218,8 +338,8 @@ TEST_F(StorageTest, FileWithoutReadPermissionCountsAsUnreadable) {
     writeFile(dataFile(), "{}");
     QFile::setPermissions(dataFile(), QFileDevice::WriteOwner);
     EXPECT_EQ(Storage::read().kind, Kind::Unreadable);
-    EXPECT_FALSE(QFileInfo::exists(dataFile()));
-    EXPECT_EQ(asideCopies().size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(dataFile()));
+    EXPECT_TRUE(asideCopies().isEmpty());
 }
 
 TEST_F(StorageTest, DataFolderThatCannotBeMadeIsReportedAndNothingRuns) {
@@ -277,6 +397,38 @@ TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
     EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+}
+
+// A hand-edited file that does not decode, on a disk too full for a copy of
+// it: it is moved aside rather than written over, and stays whole.
+TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
+    const QByteArray edited = QByteArray(R"({"version": 2, "projects": [)") + QByteArray(400, ' ') + "oops";
+    writeFile(dataFile(), edited);
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+
+    testing::internal::CaptureStderr();
+    Storage::SaveResult saved;
+    {
+        const FileSizeLimit limit(64);
+        saved = Storage::save([&](const Library*) { return mine; }, false);
+        Storage::save([&](const Library*) { return mine; }, false);
+    }
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(saved.written);
+    QStringList holding;
+    for (const QString& entry : folderEntries()) {
+        if (readFile(dataFolder() + "/" + entry) == edited)
+            holding << entry;
+    }
+    EXPECT_EQ(holding.size(), 1) << folderEntries().join(", ").toStdString();
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);
+
+    // With room again the edit is written, and the copy stays.
+    ASSERT_TRUE(Storage::save([&](const Library*) { return mine; }, false).written);
+    EXPECT_EQ(Storage::load(), mine);
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);
 }
 
 } // namespace

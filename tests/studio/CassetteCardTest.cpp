@@ -119,14 +119,54 @@ TEST_F(CassetteCardPicture, FocusedBorderIsYellowUnlessSelected) {
     EXPECT_EQ(card(project, {true, false, tint}, kind).pixelColor(140, 0), tint);
 }
 
-TEST_F(CassetteCardPicture, ArchivedCardIsFadedAsAWhole) {
+TEST_F(CassetteCardPicture, ArchivedCardIsDimmedAsAWholeAndStaysOpaque) {
     AudioProject project = makeProject();
     project.archivedAt = daysFromToday(-1);
-    const QColor faded = card(project, {false, false, tint}, kind).pixelColor(face());
-    // bg2 at 0.6 over black.
-    EXPECT_TRUE(test::sameColor(faded, QColor(0x1F, 0x1F, 0x23), 2)) << test::describe(faded).toStdString();
+    // The look of 0.6 opacity over the page (bg0), whatever lies behind the card:
+    // a card behind it in a fan does not show through.
+    const int height = int(std::ceil(CassetteCard::naturalHeight()));
+    for (const QColor& behind : {QColor(Qt::black), QColor(Qt::white), QColor(Qt::magenta)}) {
+        const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
+            CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+        }, behind);
+        const QColor faded = image.pixelColor(face());
+        EXPECT_TRUE(test::sameColor(faded, QColor(0x2C, 0x2C, 0x31), 2)) << test::describe(faded).toStdString();
+    }
     const QColor hoveredFaded = card(project, {false, true, tint}, kind).pixelColor(face());
-    EXPECT_TRUE(test::sameColor(hoveredFaded, QColor(0x27, 0x27, 0x2B), 2)) << test::describe(hoveredFaded).toStdString();
+    EXPECT_TRUE(test::sameColor(hoveredFaded, QColor(0x34, 0x34, 0x3A), 2)) << test::describe(hoveredFaded).toStdString();
+}
+
+TEST_F(CassetteCardPicture, AnArchivedCardDrawnScaledDownIsWhole) {
+    AudioProject project = makeProject();
+    project.archivedAt = daysFromToday(-1);
+    const int height = int(std::ceil(CassetteCard::naturalHeight()));
+    constexpr qreal scale = 0.85;  // as the multi-selection fans its cards
+    const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
+        painter.scale(scale, scale);
+        CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+    }, Qt::magenta);
+    // Across the name row: the label paper ends 10 before the card's right edge,
+    // then comes the face, then the page.
+    const int y = int(40 * scale);
+    EXPECT_GT(image.pixelColor(int(250 * scale), y).lightness(), 90);
+    EXPECT_LT(image.pixelColor(int(275 * scale), y).lightness(), 70);
+    EXPECT_EQ(image.pixelColor(int(std::ceil(280 * scale)) + 1, y), QColor(Qt::magenta));
+}
+
+TEST_F(CassetteCardPicture, ScrewsAreWholeWhereTheCornersCurveAway) {
+    const AudioProject project = makeProject();
+    const int height = int(std::ceil(CassetteCard::naturalHeight()));
+    const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
+        CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+    }, Qt::magenta);
+    // The screw heads are 4 across, centred 5 in from both edges; their outer
+    // rims lie beyond the rounded corners and must still be drawn.
+    const QPoint rims[] = {{4, 3}, {275, 3}, {4, height - 4}, {275, height - 4}};
+    for (const QPoint& rim : rims) {
+        const QColor colour = image.pixelColor(rim);
+        EXPECT_LT(colour.red(), 120) << rim.x() << "," << rim.y() << " " << test::describe(colour).toStdString();
+        EXPECT_LT(colour.blue(), 120) << rim.x() << "," << rim.y() << " " << test::describe(colour).toStdString();
+    }
 }
 
 TEST_F(CassetteCardPicture, StaysInsideTinyAndEmptyFrames) {

@@ -1,3 +1,4 @@
+#include "PaintProbe.h"
 #include "support/Waiting.h"
 
 #include "studio/DateChip.h"
@@ -169,6 +170,47 @@ TEST(DateChip, ShowsTheDateOrAFadedPlaceholderAndReportsChoices) {
     ASSERT_TRUE(dated.isShowingPopover());
     dated.popover()->close();
     EXPECT_EQ(chosen.size(), 1);
+}
+
+TEST(DatePopover, QuickPicksKeepTheirWidthCentred) {
+    DatePopover popover(std::nullopt, false);
+    popover.show();
+    popover.adjustSize();
+    QList<QAbstractButton*> quick;
+    for (int i = 0; i < DatePopover::quickPicks().size(); ++i)
+        quick << button(popover, QStringLiteral("quick-%1").arg(i));
+    qreal left = popover.width();
+    qreal right = 0;
+    for (QAbstractButton* pick : quick) {
+        ASSERT_NE(pick, nullptr);
+        EXPECT_EQ(pick->width(), pick->sizeHint().width());
+        left = std::min<qreal>(left, pick->geometry().left());
+        right = std::max<qreal>(right, pick->geometry().right() + 1);
+    }
+    // The calendar is wider than the four buttons, which sit in the middle.
+    EXPECT_GT(left, 8);
+    EXPECT_NEAR(left, popover.width() - right, 2);
+}
+
+TEST(DateChip, ThePlateMarksAnOpenPopoverNotAPress) {
+    const QFont font = Studio::font(10, Studio::Weight::Regular, true);
+    DateChip chip(local(2023, 12, 25), QStringLiteral("—"), true, font);
+    chip.resize(chip.sizeHint());
+    chip.show();
+    const QPoint plate(1, chip.height() / 2);  // inside the rounded plate, beside the text
+    const auto colourAt = [&] { return chip.grab().toImage().pixelColor(plate); };
+    const QColor resting = colourAt();
+
+    chip.setDown(true);
+    EXPECT_EQ(colourAt(), resting);
+    chip.setDown(false);
+
+    chip.click();
+    ASSERT_TRUE(chip.isShowingPopover());
+    EXPECT_TRUE(test::sameColor(colourAt(), Studio::bg3(), 8)) << test::describe(colourAt()).toStdString();
+    chip.popover()->close();
+    EXPECT_TRUE(test::waitUntil([&] { return !chip.isShowingPopover(); }, 2000));
+    EXPECT_EQ(colourAt(), resting);
 }
 
 } // namespace

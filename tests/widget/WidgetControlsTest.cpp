@@ -195,15 +195,26 @@ TEST_F(WidgetButtons, TheFileIsWrittenInTheStoreFormatAndTheWidgetRedrawsFromIt)
     EXPECT_EQ(redrawn->nextLine(), redrawn->project().cueSummary());
 }
 
-TEST_F(WidgetButtons, AStaleEntryMovesADeliveredCueBackToMixed) {
-    AudioProject project = projectWithStages("a", {CueStage::Revising});
+TEST_F(WidgetButtons, AStaleButtonLeavesACueThatMovedOnAloneAndRedraws) {
+    AudioProject project = projectWithStages("a", {CueStage::Revising, CueStage::Composing});
     store({project});
-    show(WidgetFamily::Medium);
-    // Meanwhile the application delivered the cue.
+    WidgetWindow* window = show(WidgetFamily::Large);
+    // Meanwhile the application delivered the first cue: the row still offers
+    // "revising → mixed" for it.
     project.items[0].setStage(CueStage::Delivered, Clock::now());
     store({project});
+    const AudioProject delivered = storedProject(project.id);
+    ASSERT_TRUE(delivered.items[0].deliveredAt);
+
     tapQuickAction(project.id);
-    EXPECT_EQ(storedProject(project.id).items[0].stage, CueStage::Mixed);
+    // The delivery and its date stay; nothing else moved.
+    EXPECT_EQ(storedProject(project.id), delivered);
+    // The face now offers the cue that really is next.
+    TrackRow* redrawn = window->view()->listView()->rows().first();
+    EXPECT_EQ(redrawn->nextLine(), QStringLiteral("NEXT · 2 · 作曲中"));
+
+    tapQuickAction(project.id);
+    EXPECT_EQ(storedProject(project.id).items[1].stage, CueStage::Revising);
 }
 
 TEST_F(WidgetButtons, TheSmallControlRunsItsIntentAndAnUnreadableFileIsLeftAlone) {

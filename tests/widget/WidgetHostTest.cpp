@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QLocalSocket>
+#include <QScreen>
 
 namespace sorvel::test {
 namespace {
@@ -60,6 +61,41 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     again.start();
     EXPECT_EQ(again.windows().first()->pos(), QPoint(40, 60));
+}
+
+// No two rectangles of `places` × `sizes` overlap and all lie inside `area`.
+void expectApartInside(const QList<QPoint>& places, const QList<QSize>& sizes, const QRect& area) {
+    ASSERT_EQ(places.size(), sizes.size());
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const QRect frame(places[i], sizes[i]);
+        EXPECT_TRUE(area.contains(frame)) << i;
+        for (qsizetype j = i + 1; j < places.size(); ++j)
+            EXPECT_FALSE(frame.intersects(QRect(places[j], sizes[j]))) << i << " " << j;
+    }
+}
+
+TEST_F(WidgetHostTest, FirstPlacesStayOnALowScreenAndApart) {
+    const QList<QSize> all{WidgetFamilies::size(WidgetFamily::Small), WidgetFamilies::size(WidgetFamily::Medium),
+                           WidgetFamilies::size(WidgetFamily::Large)};
+    // A 1366 × 768 laptop with a 32-pixel panel: the three do not fit in one column.
+    const QRect laptop(0, 0, 1366, 736);
+    const QList<QPoint> places = WidgetHost::stackedPlaces(all, laptop);
+    expectApartInside(places, all, laptop);
+    EXPECT_EQ(places[0], QPoint(1366 - 24 - 170, 24));
+    EXPECT_EQ(places[1], QPoint(1366 - 24 - 364, 24 + 170 + 24));
+    EXPECT_EQ(places[2].y(), 24);  // top of the next column
+    // A lone large widget starts at the top, not where it would sit below the others.
+    EXPECT_EQ(WidgetHost::stackedPlaces({all[2]}, laptop), QList<QPoint>{QPoint(1366 - 24 - 364, 24)});
+
+    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    host.start();
+    QList<QPoint> shown;
+    QList<QSize> sizes;
+    for (const WidgetWindow* window : host.windows()) {
+        shown.append(window->pos());
+        sizes.append(window->size());
+    }
+    expectApartInside(shown, sizes, QGuiApplication::primaryScreen()->availableGeometry());
 }
 
 TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
@@ -165,14 +201,16 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();
 
-    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}));
+    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}, RenderingMode::Accented));
     ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 5000));
     WidgetWindow* large = host.windows().last();
     EXPECT_EQ(large->family(), WidgetFamily::Large);
     EXPECT_TRUE(large->isVisible());
     ASSERT_EQ(large->view()->entry().projects.size(), 1);  // drawn from the current timeline at once
+    EXPECT_EQ(large->view()->mode(), RenderingMode::Accented);  // in the look that start asked for
     spin(100);
     EXPECT_EQ(host.windows().size(), 2);  // the medium one was open already
+    EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::FullColor);
 }
 
 TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
@@ -183,6 +221,8 @@ TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
                      [&requests](const QList<WidgetFamily>& families) { requests.append(families); });
     EXPECT_EQ(TimelineListener::showMessage({WidgetFamily::Small, WidgetFamily::Large}),
               QByteArray("show-families small,large\n"));
+    EXPECT_EQ(TimelineListener::showMessage({WidgetFamily::Medium}, RenderingMode::Accented),
+              QByteArray("show-families medium accented\n"));
     QLocalSocket other;
     other.connectToServer(WidgetChannel::socketPath());
     ASSERT_TRUE(other.waitForConnected(2000));

@@ -266,5 +266,17 @@ TEST(SmallViewLook, ALongNameShrinksBeforeItIsCut) {
     EXPECT_TRUE(cut.lines.last().endsWith(QChar(0x2026)));
 }
 
+TEST(SmallViewLook, ACutNameContinuesTheTextWithoutAddingSpaces) {
+    const QFont font = Studio::font(13, Studio::Weight::Bold);
+    // The second line ends early, before a word too long for it.
+    const QString name = QStringLiteral("一二三四五六七八九十一二三四五六七八九十Superlongunbreakablewordforthecut");
+    const FittedText cut = FittedText::fit(name, font, 130, 2, 0.8);
+    ASSERT_EQ(cut.lines.size(), 2);
+    ASSERT_TRUE(cut.lines.last().endsWith(QChar(0x2026)));
+    const QString shown = cut.lines.first() + cut.lines.last().chopped(1);
+    EXPECT_TRUE(name.startsWith(shown)) << shown.toStdString();
+    EXPECT_GT(shown.size(), 20);  // past the twenty ideographs: the cut line goes on into the word
+}
+
 } // namespace
 } // namespace sorvel::test

@@ -12,6 +12,7 @@
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -35,14 +36,23 @@ bool isEditing(const QLineEdit* field) {
 
 // The fields sit bare on the row. A style sheet, not the palette, because
 // the window's own style sheet would otherwise fill them with its base colour.
+// The selection takes the accent, so a new accent writes the sheet again.
 void setTextColor(QLineEdit* field, const QColor& color) {
-    if (field->property("textColor").value<QColor>() == color)
+    const QColor tint = Studio::tint(field);
+    if (field->property("textColor").value<QColor>() == color && field->property("selectionColor").value<QColor>() == tint)
         return;
     field->setProperty("textColor", color);
-    const QColor tint = Studio::tint(field);
+    field->setProperty("selectionColor", tint);
     field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0px;"
                                         " color: %1; selection-background-color: %2; selection-color: %3; }")
                              .arg(color.name(QColor::HexArgb), tint.name(), Studio::bg0().name()));
+}
+
+// A field not being typed in shows the start of its text, also when the
+// text is wider than the column (setText leaves the cursor at the end).
+void showStoredText(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    field->setCursorPosition(0);
 }
 
 // Centres a widget of its natural size in a cell.
@@ -64,7 +74,6 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     connect(m_handle, &CueDragHandle::dragRequested, this, [this] { Q_EMIT dragRequested(m_cue.id); });
 
     m_number = makeField(Studio::font(11, Studio::Weight::Medium, true), QStringLiteral("#"), Qt::AlignCenter);
-    setTextColor(m_number, Studio::tint(this));
     connect(m_number, &QLineEdit::textEdited, this, &CueRow::numberEdited);
     m_title = makeField(Studio::font(13), QStringLiteral("新 cue"), Qt::AlignLeft | Qt::AlignVCenter);
     connect(m_title, &QLineEdit::textEdited, this, &CueRow::titleEdited);
@@ -98,9 +107,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete->hide();  // only while the pointer is over the row
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
 
-    m_number->setText(cue.number);
-    m_title->setText(cue.title);
-    m_title->setCursorPosition(0);
+    showStoredText(m_number, cue.number);
+    showStoredText(m_title, cue.title);
     showCue();
 }
 
@@ -117,7 +125,6 @@ QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         colors.setColor(group, QPalette::PlaceholderText, Studio::faded(Studio::text3(), 0.8));
     field->setPalette(colors);
-    setTextColor(field, Studio::text());
     // Return only gives up the keyboard.
     connect(field, &QLineEdit::returnPressed, field, &QWidget::clearFocus);
     return field;
@@ -158,16 +165,19 @@ void CueRow::setCue(const Cue& cue) {
     m_cue = cue;
     // A field being edited keeps the user's text; the others show the store's.
     if (!isEditing(m_number) && m_number->text() != cue.number)
-        m_number->setText(cue.number);
-    if (!isEditing(m_title) && m_title->text() != cue.title) {
-        m_title->setText(cue.title);
-        m_title->setCursorPosition(0);  // a long title shows its start, not its end
-    }
+        showStoredText(m_number, cue.number);
+    if (!isEditing(m_title) && m_title->text() != cue.title)
+        showStoredText(m_title, cue.title);
     showCue();
 }
 
-void CueRow::showCue() {
+void CueRow::showFieldColors() {
+    setTextColor(m_number, Studio::tint(this));
     setTextColor(m_title, m_cue.stage == CueStage::Delivered ? Studio::text2() : Studio::text());
+}
+
+void CueRow::showCue() {
+    showFieldColors();
     m_duration->setDuration(m_cue.duration);
     m_stage->setStage(m_cue.stage);
     m_version->setText(versionText(m_cue));
@@ -258,6 +268,14 @@ void CueRow::setHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
     m_delete->setVisible(hovering);
     update();
+}
+
+void CueRow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // A new accent arrives as a palette change; the tint it names is set
+    // right after the palette, so the fields take it a turn later.
+    if (event->type() == QEvent::PaletteChange)
+        QMetaObject::invokeMethod(this, &CueRow::showFieldColors, Qt::QueuedConnection);
 }
 
 void CueRow::enterEvent(QEnterEvent* event) {

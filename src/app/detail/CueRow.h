@@ -71,6 +71,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
@@ -79,6 +80,7 @@ private:
     void numberEdited(const QString& text);
     void titleEdited(const QString& text);
     void showCue();
+    void showFieldColors();
     void setHovering(bool hovering);
     void placeCells();
     void deleteCue();

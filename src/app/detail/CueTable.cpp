@@ -10,6 +10,7 @@
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -22,6 +23,14 @@ namespace sorvel {
 
 namespace {
 constexpr int rowPitch = CueRow::rowHeight + CueTable::ruleHeight;
+
+// Hiding a widget that holds the keyboard hands it on to the next field with
+// its text selected: another cue's number, which the next keystroke would
+// replace. A row or table that goes takes the keyboard with it instead.
+void takeKeyboardAway(QWidget* going) {
+    if (QWidget* focused = QApplication::focusWidget(); focused && going->isAncestorOf(focused))
+        focused->clearFocus();
+}
 } // namespace
 
 CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter, QWidget* parent)
@@ -79,6 +88,7 @@ void CueTable::refresh() {
 }
 
 void CueTable::retire(CueRow* row) {
+    takeKeyboardAway(row);
     row->hide();
     // A running drag's event loop may still deliver to this row (its handle
     // started the drag); it goes when the drag is over.
@@ -252,6 +262,13 @@ void CueTable::startDrag(const QUuid& cueID) {
     }
     m_retired.clear();
     Q_EMIT dragFinished();
+}
+
+void CueTable::hideEvent(QHideEvent* event) {
+    // Only when the table itself is hidden (its list row closed), not when its window is.
+    if (isHidden())
+        takeKeyboardAway(this);
+    QWidget::hideEvent(event);
 }
 
 void CueTable::resizeEvent(QResizeEvent* event) {

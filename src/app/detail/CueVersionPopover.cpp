@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace sorvel {
@@ -67,6 +68,7 @@ CueVersionPopover::CueVersionPopover(ProjectStore& store, const QUuid& projectID
 }
 
 void CueVersionPopover::popUnder(QWidget* anchor) {
+    m_anchor = anchor;
     PopoverFrame::popUnder(anchor);
     m_note->setFocus();
 }
@@ -111,6 +113,9 @@ CueVersionPopover::HistoryRow CueVersionPopover::makeRow() {
     made.note = Studio::plainLabel(Studio::font(12), Studio::text(), made.row);
     line->addWidget(made.note, 1);
     m_history->addWidget(made.row);
+    // Shown now, so that the open popover's size counts it at once.
+    if (isVisible())
+        made.row->show();
     return made;
 }
 
@@ -155,6 +160,17 @@ void CueVersionPopover::setCue(const Cue& cue) {
     m_versionOrder = order;
     if (isVisible())
         adjustSize();
+}
+
+void CueVersionPopover::resizeEvent(QResizeEvent* event) {
+    PopoverFrame::resizeEvent(event);
+    // Each new version makes the history longer: placed again, the field
+    // and the button never slip off the bottom of the screen.
+    if (!isVisible() || !m_anchor)
+        return;
+    const QRect anchor(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
+    if (const QScreen* screen = m_anchor->screen())
+        move(placement(anchor, size(), screen->availableGeometry()));
 }
 
 void CueVersionPopover::addVersion() {

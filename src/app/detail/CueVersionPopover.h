@@ -4,6 +4,7 @@
 #include "studio/PopoverFrame.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QUuid>
 
 class QLabel;
@@ -42,6 +43,9 @@ public:
     static QString title(const Cue& cue);
     static QString addButtonText(const Cue& cue);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     struct HistoryRow {
         QWidget* row = nullptr;
@@ -65,6 +69,7 @@ private:
     QHash<QUuid, HistoryRow> m_versionRows;
     QLineEdit* m_note = nullptr;
     StudioButton* m_add = nullptr;
+    QPointer<QWidget> m_anchor;
 };
 
 } // namespace sorvel

@@ -1,5 +1,6 @@
 #include "app/library/CassetteGrid.h"
 
+#include "app/library/SelectionReveal.h"
 #include "app/library/TapeSelection.h"
 #include "app/shell/AppRouter.h"
 #include "studio/CassetteCard.h"
@@ -32,6 +33,10 @@ CassetteGrid::CassetteGrid(AppRouter& router, QWidget* parent)
     connect(m_spin, &ReelSpin::angleChanged, this, [this] { updateCard(m_hovered); });
 
     connect(&m_router, &AppRouter::selectionChanged, viewport(), qOverload<>(&QWidget::update));
+    m_reveal = new SelectionReveal(*this, router, [this](const QUuid& id) -> std::optional<QRectF> {
+        const int index = indexOf(id);
+        return index < 0 ? std::nullopt : std::optional(cardRect(index));
+    });
 }
 
 void CassetteGrid::setProjects(const QList<AudioProject>& projects) {
@@ -42,6 +47,7 @@ void CassetteGrid::setProjects(const QList<AudioProject>& projects) {
         m_spin->setSpinning(CassetteCard::reelsTurn(m_projects.at(indexOf(*m_hovered)), true));
     updateScrollRange();
     viewport()->update();
+    m_reveal->pageChanged();
 }
 
 CardGridLayout CassetteGrid::layout() const {
@@ -101,6 +107,7 @@ void CassetteGrid::paintEvent(QPaintEvent* event) {
 void CassetteGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollRange();
+    m_reveal->pageChanged();
 }
 
 void CassetteGrid::scrollContentsBy(int, int) {

@@ -16,6 +16,7 @@ namespace sorvel {
 
 class AppRouter;
 class ReelSpin;
+class SelectionReveal;
 
 // The shelf's cassette grid. Cards are painted straight into the viewport,
 // and only those that meet the visible band, so long shelves stay smooth.
@@ -68,6 +69,7 @@ private:
     int m_lastPainted = 0;
     QWidget* m_spinHost;
     ReelSpin* m_spin;
+    SelectionReveal* m_reveal;
 };
 
 } // namespace sorvel

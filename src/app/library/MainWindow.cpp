@@ -8,6 +8,7 @@
 #include "app/selection/MultiSelectionView.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemBanner.h"
 #include "studio/AppearanceHost.h"
 #include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
     m_columns = new QWidget(this);
     m_columns->installEventFilter(this);
     setCentralWidget(m_columns);
+    setStatusBar(new SaveProblemBanner(store, this));
 
     m_sidebar = new StudioSidebar(store, router, m_columns);
     m_shelf = new TapeShelf(store, router, m_columns);
@@ -113,6 +115,8 @@ void MainWindow::bringToFront() {
         show();
     raise();
     activateWindow();
+    // A sheet requested while the window was minimized opens now, over the restored window.
+    m_sheets->sync();
     // A sheet stays above its window, also where no window manager keeps it there.
     if (QDialog* sheet = m_sheets->currentDialog()) {
         sheet->raise();
@@ -214,6 +218,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The window only hides: the tray and the edge panel keep the program reachable.
     event->ignore();
     hide();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Restored by the desktop (a task bar, a key): a sheet waiting for it opens.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        QTimer::singleShot(0, m_sheets, &SheetPresenter::sync);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #include "app/detail/CueTable.h"
 #include "app/library/ProjectListColumns.h"
 #include "app/library/ProjectListRow.h"
+#include "app/library/SelectionReveal.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"
@@ -36,12 +37,20 @@ ProjectListView::ProjectListView(ProjectStore& store, AppRouter& router, QWidget
         resort();
         relayout();
     });
+    m_reveal = new SelectionReveal(*this, router, [this](const QUuid& id) -> std::optional<QRectF> {
+        for (int i = 0; i < m_sorted.size(); ++i) {
+            if (m_sorted.at(i).id == id)
+                return rowRect(i);
+        }
+        return std::nullopt;
+    });
 }
 
 void ProjectListView::setProjects(const QList<AudioProject>& projects) {
     m_projects = projects;
     resort();
     relayout();
+    m_reveal->pageChanged();
 }
 
 void ProjectListView::reset() {
@@ -245,6 +254,7 @@ void ProjectListView::paintEvent(QPaintEvent* event) {
 void ProjectListView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     relayout();
+    m_reveal->pageChanged();
 }
 
 void ProjectListView::scrollContentsBy(int, int) {

@@ -19,6 +19,7 @@ namespace sorvel {
 class AppRouter;
 class CueTable;
 class ProjectStore;
+class SelectionReveal;
 
 // The list form of the tape shelf: a header of sortable column titles and one
 // row per project, each of which can be opened to show its cue table. Sort
@@ -99,6 +100,7 @@ private:
     std::optional<QUuid> m_hovered;
     int m_pressedRow = -1;
     bool m_pressedChevron = false;
+    SelectionReveal* m_reveal;
 };
 
 } // namespace sorvel

@@ -65,7 +65,10 @@ bool SheetPresenter::stillRequested() const {
 void SheetPresenter::sync() {
     if (m_current != Sheet::None && !stillRequested())
         dismissForRouter();
-    if (m_current != Sheet::None || !m_window->isVisible())
+    // A sheet waits until its window is on screen. Over a minimized window the
+    // window manager would hand the window's activation to the sheet and leave
+    // the window itself iconified.
+    if (m_current != Sheet::None || !m_window->isVisible() || m_window->isMinimized())
         return;
     const Sheet next = requested();
     if (next != Sheet::None)

@@ -33,7 +33,7 @@ public:
     // so the same set is the same sheet in whatever order it was built.
     static QString archiveIdentity(const QSet<QUuid>& ids);
 
-    // Looks at the router again; the window calls it when it is shown.
+    // Looks at the router again; the window calls it when it is shown or restored.
     void sync();
 
 private:

@@ -10,6 +10,7 @@
 namespace sorvel {
 
 TypeEditorSheet::TypeEditorSheet(ProjectStore& store, AppRouter& router, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("管理类型"));
     setFixedSize(sheetWidth, sheetHeight);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

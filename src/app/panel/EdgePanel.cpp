@@ -16,7 +16,7 @@ EdgePanel::EdgePanel(EdgePanelController& controller)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_controller(controller),
       m_root(new EdgeRootView(controller, this)) {
-    setWindowTitle(QStringLiteral("Sorvel"));
+    setWindowTitle(QStringLiteral("侧边面板"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_X11NetWmWindowTypeUtility);

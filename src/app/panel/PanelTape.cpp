@@ -47,6 +47,8 @@ PanelTape::PanelTape(EdgePanelController& controller, const AudioProject& projec
     column->setSpacing(10);
     column->addWidget(m_row);
     connect(m_row, &PanelTapeRow::tapped, this, &PanelTape::tapped);
+    // A type given another colour or symbol shows at once, also in the open details.
+    connect(&controller.store().registry(), &TypeRegistry::typesChanged, this, &PanelTape::showProject);
     showProject();
 }
 

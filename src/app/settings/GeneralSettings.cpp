@@ -11,6 +11,7 @@
 #include "app/store/DesktopServices.h"
 #include "core/DataFolder.h"
 #include "core/Settings.h"
+#include "core/UserText.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
@@ -48,7 +49,7 @@ QWidget* hbox(const QList<QWidget*>& parts, QWidget* parent) {
 } // namespace
 
 GeneralSettings::Desktop GeneralSettings::systemDesktop() {
-    return {[](QWidget* parent) { return FolderDialog::choose(parent, QStringLiteral("选择")); },
+    return {[](QWidget* parent) { return FolderDialog::choose(parent, QStringLiteral("选择归档目录"), QStringLiteral("选择")); },
             &DesktopServices::openFolder};
 }
 
@@ -118,7 +119,7 @@ QAbstractButton* GeneralSettings::revealButton() const {
 QString GeneralSettings::updateStatus(const UpdateChecker& updates) {
     switch (updates.state()) {
     case UpdateChecker::State::Available:
-        return QStringLiteral("发现新版本 ") + updates.availableVersion().value_or(QString());
+        return QStringLiteral("发现新版本 ") + UserText::singleLine(updates.availableVersion().value_or(QString()));
     case UpdateChecker::State::Idle: return {};
     case UpdateChecker::State::Checking: return QStringLiteral("正在检查…");
     case UpdateChecker::State::UpToDate: return QStringLiteral("已是最新");
@@ -144,7 +145,8 @@ void GeneralSettings::refresh() {
 void GeneralSettings::refreshUpdates() {
     m_status->setText(updateStatus(m_updates));
     const std::optional<QString> available = m_updates.availableVersion();
-    m_updateButton->setText(available ? QStringLiteral("下载 ") + *available + QStringLiteral("…")
+    // The version comes from the feed: one line, and no "&" turns into a mnemonic.
+    m_updateButton->setText(available ? UserText::menuText(QStringLiteral("下载 ") + *available + QStringLiteral("…"))
                                       : QStringLiteral("检查更新"));
     m_updateButton->setEnabled(m_updates.state() != UpdateChecker::State::Checking);
     m_updateButton->updateGeometry();

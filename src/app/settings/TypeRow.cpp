@@ -26,9 +26,9 @@ QLabel* dragHandle(QWidget* parent) {
     auto* handle = new QLabel(parent);
     handle->setPixmap(Symbols::pixmap(QStringLiteral("line.3.horizontal"), Symbols::sideForFontSize(11), Studio::text3(),
                                       parent->devicePixelRatioF()));
+    // A label ignores presses, so they reach the list, which starts the drag;
+    // it still takes the pointer's help request.
     handle->setToolTip(QStringLiteral("拖动排序"));
-    // Presses fall through to the list, which starts the drag.
-    handle->setAttribute(Qt::WA_TransparentForMouseEvents);
     return handle;
 }
 
@@ -52,6 +52,9 @@ QLineEdit* plainTitleField(QWidget* parent) {
 
 TypeRow::TypeRow(ProjectStore& store, const ProjectType& type, qint64 count, bool canDelete, QWidget* parent)
     : QWidget(parent), m_store(store), m_type(type), m_count(count), m_canDelete(canDelete) {
+    // Inside a list the row would take the view's Base role, which turns its
+    // labels' ink into the list's text colour instead of their own.
+    setBackgroundRole(QPalette::Window);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 3, 10, 3);
     row->setSpacing(10);

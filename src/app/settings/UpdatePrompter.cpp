@@ -12,7 +12,7 @@ namespace {
 
 std::unique_ptr<QMessageBox> plainBox(const QString& message, const QString& details) {
     auto box = std::make_unique<QMessageBox>();
-    box->setWindowTitle(QStringLiteral("Sorvel"));
+    box->setWindowTitle(QStringLiteral("软件更新"));
     box->setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
     box->setTextFormat(Qt::PlainText);
     box->setText(message);
@@ -23,6 +23,17 @@ std::unique_ptr<QMessageBox> plainBox(const QString& message, const QString& det
         informative->setOpenExternalLinks(false);
     }
     return box;
+}
+
+// Buttons are told apart by what they stand for, not by their text, which a
+// desktop may change (adding accelerators, for one).
+const char* const choiceProperty = "sorvelReleaseChoice";
+
+QPushButton* addChoice(QMessageBox& box, const char* title, UpdatePrompter::ReleaseChoice choice) {
+    // One role for all three keeps them in this order on every desktop.
+    QPushButton* button = box.addButton(QString::fromUtf8(title), QMessageBox::ActionRole);
+    button->setProperty(choiceProperty, int(choice));
+    return button;
 }
 
 int runInFront(QMessageBox& box) {
@@ -36,10 +47,9 @@ int runInFront(QMessageBox& box) {
 
 std::unique_ptr<QMessageBox> MessageBoxPrompter::releaseBox(const QString& message, const QString& details) {
     auto box = plainBox(message, details);
-    // One role for all three keeps them in this order on every desktop.
-    QPushButton* download = box->addButton(QString::fromUtf8(downloadTitle), QMessageBox::ActionRole);
-    QPushButton* later = box->addButton(QString::fromUtf8(laterTitle), QMessageBox::ActionRole);
-    box->addButton(QString::fromUtf8(skipTitle), QMessageBox::ActionRole);
+    QPushButton* download = addChoice(*box, downloadTitle, ReleaseChoice::Download);
+    QPushButton* later = addChoice(*box, laterTitle, ReleaseChoice::Later);
+    addChoice(*box, skipTitle, ReleaseChoice::Skip);
     box->setDefaultButton(download);
     box->setEscapeButton(later);
     return box;
@@ -47,19 +57,23 @@ std::unique_ptr<QMessageBox> MessageBoxPrompter::releaseBox(const QString& messa
 
 std::unique_ptr<QMessageBox> MessageBoxPrompter::messageBox(const QString& message, const QString& details) {
     auto box = plainBox(message, details);
-    box->setStandardButtons(QMessageBox::Ok);
+    // The program speaks Chinese; the toolkit's own button would not.
+    QPushButton* confirm = box->addButton(QString::fromUtf8(confirmTitle), QMessageBox::AcceptRole);
+    box->setDefaultButton(confirm);
+    box->setEscapeButton(confirm);
     return box;
+}
+
+UpdatePrompter::ReleaseChoice MessageBoxPrompter::choice(const QMessageBox& releaseBox) {
+    const QAbstractButton* clicked = releaseBox.clickedButton();
+    const QVariant stored = clicked ? clicked->property(choiceProperty) : QVariant();
+    return stored.isValid() ? ReleaseChoice(stored.toInt()) : ReleaseChoice::Later;
 }
 
 UpdatePrompter::ReleaseChoice MessageBoxPrompter::askAboutRelease(const QString& message, const QString& details) {
     const auto box = releaseBox(message, details);
     runInFront(*box);
-    const QString chosen = box->clickedButton() ? box->clickedButton()->text() : QString();
-    if (chosen == QString::fromUtf8(downloadTitle))
-        return ReleaseChoice::Download;
-    if (chosen == QString::fromUtf8(skipTitle))
-        return ReleaseChoice::Skip;
-    return ReleaseChoice::Later;
+    return choice(*box);
 }
 
 void MessageBoxPrompter::tell(const QString& message, const QString& details) {

@@ -30,6 +30,7 @@ public:
     static constexpr const char* downloadTitle = "下载新版";
     static constexpr const char* laterTitle = "稍后提醒";
     static constexpr const char* skipTitle = "跳过这个版本";
+    static constexpr const char* confirmTitle = "好";
 
     ReleaseChoice askAboutRelease(const QString& message, const QString& details) override;
     void tell(const QString& message, const QString& details) override;
@@ -38,6 +39,8 @@ public:
     // The boxes as they are shown, before they run.
     static std::unique_ptr<QMessageBox> releaseBox(const QString& message, const QString& details);
     static std::unique_ptr<QMessageBox> messageBox(const QString& message, const QString& details);
+    // What the button that closed a release box stands for (Later for none).
+    static ReleaseChoice choice(const QMessageBox& releaseBox);
 };
 
 } // namespace sorvel

@@ -53,7 +53,7 @@ ArchiveSheet::ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRoute
     : QDialog(parent), m_ids(ids), m_store(store), m_router(router) {
     setWindowTitle(QStringLiteral("归档"));
     SheetChrome::apply(this);
-    m_chooseDirectory = [this] { return FolderDialog::choose(this, QStringLiteral("设为归档目录")); };
+    m_chooseDirectory = [this] { return FolderDialog::choose(this, QStringLiteral("选择归档目录"), QStringLiteral("设为归档目录")); };
 
     QWidget* header = makeHeader();
     QWidget* form = makeForm();

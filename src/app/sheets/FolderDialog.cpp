@@ -7,8 +7,8 @@
 
 namespace sorvel::FolderDialog {
 
-std::optional<QString> choose(QWidget* parent, const QString& acceptLabel) {
-    QFileDialog dialog(parent);
+std::optional<QString> choose(QWidget* parent, const QString& title, const QString& acceptLabel) {
+    QFileDialog dialog(parent, title);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, acceptLabel);

@@ -37,9 +37,9 @@ QUuid defaultTypeID(const TypeRegistry& registry) {
 
 NewProjectSheet::NewProjectSheet(ProjectStore& store, AppRouter& router, QWidget* parent)
     : QDialog(parent), m_store(store), m_router(router), m_typeID(defaultTypeID(store.registry())) {
-    setWindowTitle(QStringLiteral("新建磁带"));
+    setWindowTitle(QStringLiteral("新建项目"));
     SheetChrome::apply(this);
-    m_chooseFolder = [this] { return FolderDialog::choose(this, QStringLiteral("选择")); };
+    m_chooseFolder = [this] { return FolderDialog::choose(this, QStringLiteral("选择工程文件夹"), QStringLiteral("选择")); };
 
     QWidget* form = makeForm();
     QWidget* bottomBar = makeBottomBar();

@@ -4,6 +4,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/shell/AppRouter.h"
 #include "app/shell/MenuCommands.h"
+#include "app/shell/QuitKeyWatcher.h"
 #include "app/shell/QuitSignalWatcher.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
@@ -19,7 +20,12 @@
 namespace sorvel {
 
 AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent)
-    : QObject(parent), m_store(store), m_router(router) {
+    : QObject(parent),
+      m_store(store),
+      m_router(router),
+      m_unsaved(store, UnsavedChangesGuard::messageBox([this]() -> QWidget* {
+                    return m_window && m_window->isVisible() ? m_window.get() : nullptr;
+                })) {
     m_window = std::make_unique<MainWindow>(m_store, m_router);
 
     const ShellActions actions{
@@ -34,7 +40,8 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     // Closing the window only hides it; the tray keeps the program reachable.
     QApplication::setQuitOnLastWindowClosed(false);
     m_quitSignals = new QuitSignalWatcher(this);
-    connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &AppDelegate::quit);
+    connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &AppDelegate::quitBySignal);
+    connect(new QuitKeyWatcher(this), &QuitKeyWatcher::quitRequested, this, &AppDelegate::quit);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store.flush(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &AppDelegate::commitData);
 }
@@ -72,9 +79,17 @@ void AppDelegate::openSettings() {
 }
 
 void AppDelegate::quit() {
+    if (!m_unsaved.writeBeforeQuit())
+        return;
     // Not quit(): that first asks every window to close, and the main window
     // refuses (it only hides), which would cancel the quit while it is shown.
+    // exit() also ends a sheet's or a chooser's own event loop.
     QCoreApplication::exit(0);
+}
+
+void AppDelegate::quitBySignal() {
+    // A status that says something was lost, for whoever sent the signal.
+    QCoreApplication::exit(m_unsaved.writeBeforeSignalQuit() ? 0 : 1);
 }
 
 void AppDelegate::commitData(QSessionManager&) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/store/UnsavedChangesGuard.h"
+
 #include <QObject>
 #include <QString>
 
@@ -35,8 +37,12 @@ public:
     void openLink(const QString& link);
     void bringToFront();
     void openSettings();
-    // The ordinary quit; pending changes are written on the way out.
+    // The ordinary quit; pending changes are written on the way out, and when
+    // they cannot be, the user chooses between trying again and quitting anyway.
     void quit();
+    // The quit by SIGTERM, SIGINT or SIGHUP: asks nobody, logs what was not written.
+    void quitBySignal();
+    UnsavedChangesGuard& unsavedChanges() { return m_unsaved; }
 
     MainWindow& mainWindow() const { return *m_window; }
     TrayMenu& trayMenu() const { return *m_tray; }
@@ -47,6 +53,7 @@ private:
 
     ProjectStore& m_store;
     AppRouter& m_router;
+    UnsavedChangesGuard m_unsaved;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<SettingsWindow> m_settings;
     QuitSignalWatcher* m_quitSignals = nullptr;

@@ -2,6 +2,8 @@
 
 #include "app/store/FreeName.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
+#include "core/SystemErrorText.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -154,7 +156,7 @@ void removeEntry(const QString& path) {
 }
 
 Outcome failure(int error) {
-    return {false, {}, qt_error_string(error)};
+    return {false, {}, SystemErrorText::describe(error)};
 }
 
 } // namespace
@@ -190,7 +192,7 @@ Outcome moveInto(const QString& source, const QString& folder) {
 
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString destination = FreeName::path(folder + QLatin1Char('/') + name);
-        int error = FreeName::renameNoReplace(from, destination);
+        int error = RegularFile::renameNoReplace(from, destination);
         if (error == 0)
             return {true, destination, {}};
         if (error == EEXIST || error == ENOTEMPTY)

@@ -7,7 +7,7 @@ namespace sorvel::FolderMover {
 struct Outcome {
     bool moved = false;
     QString destination;  // where the folder now is, when moved
-    QString error;        // the system's description of the failure, when not
+    QString error;        // why not, in words for the user, when not moved
 };
 
 // Moves `source` into `folder` under its own name or the first free name made

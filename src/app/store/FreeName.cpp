@@ -3,9 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,30 +31,6 @@ QString path(const QString& wanted) {
     for (qint64 n = 2; taken(candidate); ++n)
         candidate = folder + QLatin1Char('/') + stem + QLatin1Char(' ') + QString::number(n) + extension;
     return candidate;
-}
-
-int renameNoReplace(const QString& from, const QString& to) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    const int error = errno;
-    if (error != EINVAL && error != ENOSYS && error != ENOTSUP)
-        return error;
-    // File systems without the flag: a file is linked (which never replaces) and
-    // then unlinked; a folder is renamed only after checking that nothing is there.
-    struct stat info {};
-    if (::lstat(source.constData(), &info) != 0)
-        return errno;
-    if (!S_ISDIR(info.st_mode)) {
-        if (::link(source.constData(), target.constData()) != 0)
-            return errno;
-        ::unlink(source.constData());
-        return 0;
-    }
-    if (taken(to))
-        return EEXIST;
-    return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace sorvel::FreeName

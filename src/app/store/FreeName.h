@@ -9,8 +9,4 @@ namespace sorvel::FreeName {
 // A dangling symbolic link counts as something.
 QString path(const QString& wanted);
 
-// Renames without ever replacing what exists at `to` (not even an empty folder).
-// Returns 0 or the errno of the failure (EEXIST when `to` is taken).
-int renameNoReplace(const QString& from, const QString& to);
-
 } // namespace sorvel::FreeName

@@ -7,6 +7,7 @@
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
 #include "core/LegacyMigration.h"
+#include "core/LibraryMerge.h"
 #include "core/Log.h"
 #include "core/Storage.h"
 
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QHash>
 
 #include <algorithm>
 
@@ -97,18 +99,25 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     configure(m_saveTimer, saveDelayMs);
     configure(m_echoRecheck, echoWindowMs + echoMarginMs);
     configure(m_folderSettle, folderSettleMs);
+    configure(m_readRetry, retryDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, [this] { writeNow(); });
     connect(&m_echoRecheck, &QTimer::timeout, this, &ProjectStore::echoWindowEnded);
     connect(&m_folderSettle, &QTimer::timeout, this, &ProjectStore::settleFolderEvents);
+    connect(&m_readRetry, &QTimer::timeout, this, &ProjectStore::reloadFromFile);
 
     LegacyMigration::migrateData();
     LegacyMigration::migrateSettings();
-    // Whatever the file held, an undecodable or unreadable one has been kept aside
-    // by Storage, so the first save after a change cannot destroy it.
+    Storage::removeStaleDrafts();
+    // A file that cannot be read or decoded stays as it is; the store starts
+    // from the empty library and keeps the file aside before its first write.
     const Storage::ReadResult start = Storage::read();
-    m_holdsGoodState = start.kind == Storage::ReadResult::Kind::Decoded;
     m_projects = start.library.projects;
     registry().setTypes(start.library.types);
+    m_synced = start.library;
+    m_syncedWithFile = start.kind == Storage::ReadResult::Kind::Decoded || start.kind == Storage::ReadResult::Kind::Missing;
+    m_holdsGoodState = start.kind == Storage::ReadResult::Kind::Decoded;
+    if (start.kind == Storage::ReadResult::Kind::Unreadable)
+        retryReadLater();
     watchForExternalChanges();
 }
 
@@ -354,38 +363,150 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
 
 void ProjectStore::scheduleSave() {
     m_dirty = true;
+    ++m_revision;
     m_saveTimer.start(saveDelayMs);  // restarts: only the last change of a burst writes
 }
 
-bool ProjectStore::writeNow() {
+Library ProjectStore::currentLibrary() const {
+    return Library{m_projects, registry().types()};
+}
+
+void ProjectStore::apply(const Library& library) {
+    setProjects(library.projects);
+    registry().setTypes(library.types);
+}
+
+void ProjectStore::applyKnown(const Library& library, bool projectsDiffer) {
+    m_worker.discard(Library{m_projects, {}});
+    m_projects = library.projects;
+    registry().setTypes(library.types);
+    if (projectsDiffer)
+        Q_EMIT projectsChanged();
+}
+
+void ProjectStore::setSynced(const Library& library) {
+    m_worker.discard(std::exchange(m_synced, library));
+}
+
+void ProjectStore::writeNow() {
     m_saveTimer.stop();
-    m_sinceLastWrite.start();
+    if (m_worker.isBusy()) {
+        // Taken when the running job is done: a newer state replaces any waiting one.
+        m_writeWanted = true;
+        return;
+    }
+    startWrite();
+}
+
+void ProjectStore::startWrite() {
+    m_saveTimer.stop();
+    m_writeWanted = false;
+    // The write reads the file under the lock and merges what it finds, which
+    // covers every folder event so far.
+    m_readWanted = false;
     m_eventDuringEcho = false;
+    m_writing = true;
+    const Library sent = currentLibrary();
+    const Library base = m_synced;
+    const bool keepDecodedAside = !m_syncedWithFile;
+    const quint64 revision = m_revision;
+    m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
+        // Whatever another program wrote since the store last saw the file is
+        // merged in under the lock, so that neither side's change is lost.
+        const Storage::SaveResult saved = Storage::save(
+            [&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
+            keepDecodedAside);
+        return [this, sent, saved, revision] {
+            m_writing = false;
+            finishWrite(sent, revision, saved);
+            startWaitingJob();
+        };
+    });
+}
+
+void ProjectStore::startWaitingJob() {
+    if (m_worker.isBusy())
+        return;
+    if (m_writeWanted && m_dirty)
+        startWrite();
+    else if (m_readWanted)
+        startRead();
+}
+
+void ProjectStore::waitForWorker() {
+    while (m_worker.isBusy())
+        m_worker.finish();  // a delivery may start the waiting job
+}
+
+void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved) {
+    // The echo window starts when the write is done: its folder events follow
+    // it. Events seen while it ran are looked at once the window has passed.
+    m_sinceLastWrite.start();
     m_echoRecheck.start();
-    // A failed write leaves the store dirty, so folder events meanwhile cannot
-    // replace what it holds, and it is tried again until it succeeds: a change
-    // that waits for the next change or for the quit is lost when the program is killed.
-    const bool written = Storage::save(Library{m_projects, registry().types()});
-    if (written) {
-        m_dirty = false;
+    if (saved.written) {
+        setSynced(saved.library);
+        m_syncedWithFile = true;
         m_holdsGoodState = true;
+        if (revision == m_revision) {
+            m_dirty = false;
+            apply(saved.library);
+        } else {
+            // Changed while the write ran: the newer edits stay pending on top of it.
+            apply(LibraryMerge::merge(sent, saved.library, currentLibrary()));
+        }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
+        setSaveProblem({});
     } else {
+        // A failed write leaves the store dirty and is tried again until it
+        // succeeds: a change that waits for the next change or for the quit is
+        // lost when the program is killed.
         ++m_activity.failedWrites;
         m_saveTimer.start(m_retryDelayMs);
         m_retryDelayMs = std::min(2 * m_retryDelayMs, int(longestRetryDelayMs));
+        setSaveProblem(saved.error.isEmpty() ? QStringLiteral("unknown error") : saved.error);
     }
-    Q_EMIT saveFinished(written);
-    if (written && m_desktop.reloadTimelines)
+    Q_EMIT saveFinished(saved.written);
+    if (saved.written && m_desktop.reloadTimelines)
         m_desktop.reloadTimelines();
-    return written;
+}
+
+void ProjectStore::setSaveProblem(const QString& problem) {
+    if (problem == m_saveProblem)
+        return;
+    m_saveProblem = problem;
+    Q_EMIT saveProblemChanged();
+}
+
+QString ProjectStore::unsavedSummary() const {
+    if (!m_dirty)
+        return {};
+    QHash<QUuid, const AudioProject*> synced;
+    for (const AudioProject& p : m_synced.projects)
+        synced.insert(p.id, &p);
+    QStringList changed;
+    for (const AudioProject& p : m_projects) {
+        const AudioProject* before = synced.take(p.id);
+        if (!before || !(*before == p))
+            changed << QStringLiteral("\"") + p.name + QStringLiteral("\"");
+    }
+    QStringList parts;
+    if (!changed.isEmpty())
+        parts << QStringLiteral("%1 project(s) changed or added: %2").arg(changed.size()).arg(changed.join(QStringLiteral(", ")));
+    if (!synced.isEmpty())
+        parts << QStringLiteral("%1 project(s) deleted").arg(synced.size());
+    if (registry().types() != m_synced.types)
+        parts << QStringLiteral("project types changed");
+    return parts.isEmpty() ? QStringLiteral("changes") : parts.join(QStringLiteral("; "));
 }
 
 void ProjectStore::flush() {
+    // A running write ends first; then whatever is newer is written, at once.
+    waitForWorker();
     if (!m_dirty)
         return;
-    writeNow();
+    startWrite();
+    waitForWorker();
 }
 
 // MARK: watching
@@ -415,7 +536,8 @@ void ProjectStore::watchLinkedFolder() {
 }
 
 bool ProjectStore::withinEchoWindow() const {
-    return m_sinceLastWrite.isValid() && m_sinceLastWrite.elapsed() <= echoWindowMs;
+    // A write that is still running has its echo window still ahead.
+    return m_writing || (m_sinceLastWrite.isValid() && m_sinceLastWrite.elapsed() <= echoWindowMs);
 }
 
 void ProjectStore::folderChanged() {
@@ -425,8 +547,6 @@ void ProjectStore::folderChanged() {
     if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
         m_linkedFolder.clear();  // removed: watched again when it is back
     watchLinkedFolder();
-    if (m_dirty)
-        return;  // the store's own change will be written over the file
     if (withinEchoWindow()) {
         m_eventDuringEcho = true;  // looked at again once the window has passed
         return;
@@ -435,8 +555,6 @@ void ProjectStore::folderChanged() {
 }
 
 void ProjectStore::settleFolderEvents() {
-    if (m_dirty)
-        return;
     if (withinEchoWindow()) {
         m_eventDuringEcho = true;
         return;
@@ -450,34 +568,95 @@ void ProjectStore::echoWindowEnded() {
     m_eventDuringEcho = false;
     // Another program may have written right after the store did; its change
     // would otherwise wait for some later event.
-    if (!m_dirty)
-        reloadFromFile();
+    reloadFromFile();
+}
+
+void ProjectStore::retryReadLater() {
+    m_readRetry.start(m_readRetryDelayMs);
+    m_readRetryDelayMs = std::min(2 * m_readRetryDelayMs, int(longestRetryDelayMs));
 }
 
 void ProjectStore::reloadFromFile() {
+    if (m_worker.isBusy()) {
+        m_readWanted = true;
+        return;
+    }
+    startRead();
+}
+
+void ProjectStore::startRead() {
+    m_readWanted = false;
     ++m_activity.reloadReads;
-    const Storage::ReadResult read = Storage::read();
-    if (read.kind == Storage::ReadResult::Kind::Missing && m_holdsGoodState)
-        Log::info(QStringLiteral("Sorvel: the data file %1 was deleted while running; the shelf follows it")
-                      .arg(Storage::filePath()));
+    const Library base = m_synced;
+    const Library mine = currentLibrary();
+    const bool dirty = m_dirty;
+    const quint64 revision = m_revision;
+    m_worker.start([this, base, mine, dirty, revision]() -> StorageWorker::Delivery {
+        // Decoding, comparing and merging a large library take their time: all
+        // of it happens here, the window's thread only takes the result.
+        FolderRead result{Storage::read(), false, std::nullopt, false};
+        if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
+            result.unchanged = result.read.library == base;
+            if (result.unchanged) {
+                result.read.library = {};  // freed here, not on the window's thread
+            } else {
+                result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine) : result.read.library;
+                result.projectsDiffer = result.next->projects != mine.projects;
+            }
+        }
+        return [this, result, revision] {
+            applyRead(result, revision);
+            startWaitingJob();
+        };
+    });
+}
+
+void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
+    const Storage::ReadResult& read = result.read;
+    if (read.kind != Storage::ReadResult::Kind::Unreadable) {
+        m_readRetry.stop();
+        m_readRetryDelayMs = retryDelayMs;
+    }
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
+        if (!result.unchanged) {
+            // Unsaved edits are kept on top of the other program's change.
+            if (revision == m_revision)
+                applyKnown(*result.next, result.projectsDiffer);
+            else
+                apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
+            setSynced(read.library);
+        }
+        m_syncedWithFile = true;
+        m_holdsGoodState = true;
+        break;
     case Storage::ReadResult::Kind::Missing:
-        setProjects(read.library.projects);
-        registry().setTypes(read.library.types);
-        m_holdsGoodState = read.kind == Storage::ReadResult::Kind::Decoded;
+        if (m_dirty)
+            break;  // the pending write makes the file anew
+        if (m_holdsGoodState)
+            Log::info(QStringLiteral("Sorvel: the data file %1 was deleted while running; the shelf follows it")
+                          .arg(Storage::filePath()));
+        apply(read.library);
+        m_synced = read.library;
+        m_syncedWithFile = true;
+        m_holdsGoodState = false;
         break;
     case Storage::ReadResult::Kind::Undecodable:
-    case Storage::ReadResult::Kind::Unreadable:
-        // Storage has kept the damaged file aside. Projects held from a good
-        // read are the last good state, so they stay and are written back; the
-        // empty stand-in for a damaged or missing file is not (the damaged file
-        // may be a restore still being copied in, or a hand edit being repaired),
-        // and the file stays until a change of the user's own replaces it.
-        if (!m_holdsGoodState)
+        // Storage has kept the damaged bytes in a copy. Projects held from a
+        // good read are the last good state, so they stay and are written back;
+        // the empty stand-in for a damaged or missing file is not (the damaged
+        // file may be a restore still being copied in, or a hand edit being
+        // repaired), and the file stays until a change of the user's own replaces it.
+        m_syncedWithFile = false;
+        if (m_dirty || !m_holdsGoodState)
             break;
         Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
         scheduleSave();
+        break;
+    case Storage::ReadResult::Kind::Unreadable:
+        // Nothing is known about the file: keep everything and look again later.
+        m_syncedWithFile = false;
+        retryReadLater();
         break;
     }
 }

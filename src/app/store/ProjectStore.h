@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
 #include "core/Library.h"
+#include "core/Storage.h"
 #include "core/TypeRegistry.h"
 
 #include <QElapsedTimer>
@@ -24,7 +26,9 @@ namespace sorvel {
 // The application's single owner of all projects. Every change made in the
 // application goes through one of its operations; the whole data file is
 // written 0.3 s after the last change, and changes written by other processes
-// (the widget) are reloaded from the data folder.
+// (the widget) are reloaded from the data folder. Both happen on a worker
+// thread; a write merges with whatever another program wrote since the store
+// last saw the file, and so does a reload while edits are unsaved.
 class ProjectStore final : public QObject {
     Q_OBJECT
 public:
@@ -93,6 +97,10 @@ public:
     void flush();
 
     bool isDirty() const { return m_dirty; }
+    // Why the last write failed, while changes wait to be written; empty otherwise.
+    QString saveProblem() const { return m_saveProblem; }
+    // One line naming what has not reached the data file yet; empty when nothing.
+    QString unsavedSummary() const;
 
     // What the store has done with the data file so far (figures and tests).
     struct Activity {
@@ -109,10 +117,28 @@ Q_SIGNALS:
     void projectsChanged();
     // After every write of the data file; `succeeded` false when nothing was written.
     void saveFinished(bool succeeded);
+    // When saveProblem() changes.
+    void saveProblemChanged();
 
 private:
+    // What a read on the worker found, compared with the library it was
+    // handed and merged with the unsaved edits there.
+    struct FolderRead {
+        Storage::ReadResult read;
+        bool unchanged = false;  // decoded and equal to the last-synced library
+        // Decoded and changed: what the store shows next (the file's library,
+        // merged with the unsaved edits), and whether its projects differ
+        // from those the store held when the read started.
+        std::optional<Library> next;
+        bool projectsDiffer = false;
+    };
+
     void scheduleSave();
-    bool writeNow();
+    void writeNow();
+    void startWrite();
+    void startRead();
+    void startWaitingJob();
+    void waitForWorker();
     void watchForExternalChanges();
     void watchLinkedFolder();
     void folderChanged();
@@ -120,6 +146,16 @@ private:
     void echoWindowEnded();
     bool withinEchoWindow() const;
     void reloadFromFile();
+    void applyRead(const FolderRead& result, quint64 revision);
+    void retryReadLater();
+    void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
+    void setSaveProblem(const QString& problem);
+    Library currentLibrary() const;
+    void apply(const Library& library);
+    // Shows `library`, known to differ in its projects or not; what the store
+    // held before is let go on the worker.
+    void applyKnown(const Library& library, bool projectsDiffer);
+    void setSynced(const Library& library);
     void setProjects(const QList<AudioProject>& projects);
     int indexOf(const QUuid& id) const;
 
@@ -130,16 +166,32 @@ private:
     QTimer m_saveTimer;
     QTimer m_echoRecheck;
     QTimer m_folderSettle;
+    QTimer m_readRetry;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
     bool m_eventDuringEcho = false;
     int m_retryDelayMs = retryDelayMs;
+    int m_readRetryDelayMs = retryDelayMs;
+    // What the file held when the store last read or wrote it: the common
+    // ancestor against which a save or a reload merges. When the store has not
+    // seen the file (it could not be read, or did not decode) this is what the
+    // store started from, and the file is kept aside before it is written over.
+    Library m_synced;
+    bool m_syncedWithFile = false;
+    QString m_saveProblem;
+    // Counts the changes, so that a result can tell whether it is still current.
+    quint64 m_revision = 0;
+    bool m_writing = false;
+    bool m_writeWanted = false;  // a write is due once the running job is done
+    bool m_readWanted = false;   // a read is due once the running job is done
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.
     bool m_holdsGoodState = false;
     Activity m_activity;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    // Last: destroyed first, so that no job outlives what it refers to.
+    StorageWorker m_worker;
 };
 
 } // namespace sorvel

@@ -1,11 +1,18 @@
 #include "app/store/SummaryFile.h"
 
 #include "app/store/FreeName.h"
+#include "core/RegularFile.h"
+#include "core/SystemErrorText.h"
 
-#include <QTemporaryFile>
+#include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace sorvel::SummaryFile {
 
@@ -13,33 +20,70 @@ namespace {
 
 constexpr int attempts = 1000;
 
-Outcome failure(const QString& error) { return {false, {}, error}; }
+Outcome failure(int error) { return {false, {}, SystemErrorText::describe(error)}; }
+
+// All of `bytes` to `fd`, then to the disk; 0 or the errno of the failure.
+int writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += put;
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// A draft file in the target folder, so the final rename stays on one file system.
+struct Draft {
+    QByteArray path;
+    int fd = -1;
+
+    explicit Draft(const QString& folder) : path(QFile::encodeName(folder + QStringLiteral("/.sorvel-summary-XXXXXX"))) {
+        fd = ::mkostemp(path.data(), O_CLOEXEC);
+    }
+    ~Draft() {
+        if (fd >= 0)
+            ::close(fd);
+        if (!path.isEmpty())
+            ::unlink(path.constData());
+    }
+    int close() {
+        const int result = ::close(std::exchange(fd, -1));
+        return result == 0 ? 0 : errno;
+    }
+    void keep() { path.clear(); }
+};
 
 } // namespace
 
 Outcome write(const QString& folder, const QString& fileName, const QByteArray& bytes) {
-    QTemporaryFile draft(folder + QStringLiteral("/.sorvel-summary-XXXXXX"));
-    if (!draft.open())
-        return failure(draft.errorString());
-    draft.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                         | QFileDevice::ReadOther);
-    if (draft.write(bytes) != bytes.size() || !draft.flush())
-        return failure(draft.errorString());
-    if (::fsync(draft.handle()) != 0)
-        return failure(qt_error_string(errno));
-    draft.close();
+    Draft draft(folder);
+    if (draft.fd < 0) {
+        const int error = errno;
+        draft.path.clear();  // nothing was created
+        return failure(error);
+    }
+    ::fchmod(draft.fd, 0644);
+    if (const int error = writeAll(draft.fd, bytes))
+        return failure(error);
+    if (const int error = draft.close())
+        return failure(error);
 
+    const QString draftPath = QFile::decodeName(draft.path);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString target = FreeName::path(folder + QLatin1Char('/') + fileName);
-        const int error = FreeName::renameNoReplace(draft.fileName(), target);
+        const int error = RegularFile::renameNoReplace(draftPath, target);
         if (error == 0) {
-            draft.setAutoRemove(false);
+            draft.keep();
             return {true, target, {}};
         }
         if (error != EEXIST)
-            return failure(qt_error_string(error));
+            return failure(error);
     }
-    return failure(qt_error_string(EEXIST));
+    return failure(EEXIST);
 }
 
 } // namespace sorvel::SummaryFile

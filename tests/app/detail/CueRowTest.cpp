@@ -1,11 +1,14 @@
 #include "CueTableFixture.h"
 
+#include "app/detail/CueColumns.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
 #include "app/detail/DurationPicker.h"
 #include "app/detail/NumberColumn.h"
 #include "app/detail/PlainSymbolButton.h"
 #include "app/detail/StageMenuButton.h"
+#include "core/Settings.h"
+#include "studio/AppearanceHost.h"
 #include "studio/DateChip.h"
 #include "studio/StudioButton.h"
 
@@ -81,25 +84,6 @@ TEST_F(CueRowTest, TypingSurvivesStoreChangesOfTheSameProject) {
     EXPECT_EQ(str(second->titleField()->text()), "Pursuit");
 }
 
-TEST_F(CueRowTest, AStoredLongTitleShowsItsStart) {
-    const QString longTitle = QStringLiteral("Main Title and the Long Way Home through the Bridge in at Night");
-    store.updateCue(projectID, second->cue().id, [&](Cue& c) { c.title = longTitle; });
-    ASSERT_EQ(second->titleField()->text(), longTitle);
-    EXPECT_EQ(second->titleField()->cursorPosition(), 0) << "a title set from the store starts at its beginning";
-
-    // A row made for a project that already holds the long title starts there too.
-    open({namedCue("1", longTitle)});
-    EXPECT_EQ(table->rows().at(0)->titleField()->cursorPosition(), 0);
-
-    // While the user types, the cursor stays where the typing is.
-    CueRow* row = table->rows().at(0);
-    row->focusField(CueFocus::Field::Title);
-    row->titleField()->end(false);
-    typeInto(row->titleField(), QStringLiteral("!"));
-    store.updateCue(projectID, row->cue().id, [](Cue& c) { c.duration = 30; });
-    EXPECT_EQ(row->titleField()->cursorPosition(), longTitle.size() + 1);
-}
-
 TEST_F(CueRowTest, StageMenuAndDateChipsWriteThroughTheCueRules) {
     const QDateTime before = stored().updatedAt;
     QMenu* menu = first->stageButton()->menu();
@@ -118,6 +102,19 @@ TEST_F(CueRowTest, StageMenuAndDateChipsWriteThroughTheCueRules) {
     EXPECT_EQ(first->titleField()->palette().color(QPalette::Text), Studio::text());
 }
 
+TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
+    table->resize(int(CueColumns::minimumWidth()), table->height());
+    const QString longTitle = QStringLiteral("回忆（钢琴）一个比这一栏宽得多的名字");
+    store.updateCue(projectID, second->cue().id, [&longTitle](Cue& c) { c.title = longTitle; });
+    ASSERT_EQ(second->titleField()->text(), longTitle);
+    EXPECT_EQ(second->titleField()->cursorPosition(), 0);
+
+    CueTable narrow(store, projectID, true);
+    narrow.resize(int(CueColumns::minimumWidth()), narrow.sizeHint().height());
+    narrow.show();
+    EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
+}
+
 TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {
     EXPECT_EQ(str(first->versionButton()->text()), "v1");
     EXPECT_EQ(str(first->versionButton()->toolTip()), "版本记录");
@@ -126,6 +123,22 @@ TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {
     EXPECT_EQ(str(first->versionButton()->text()), "v2");
     EXPECT_TRUE(first->versionButton()->toolTip().contains(QStringLiteral("v2：slower")));
     EXPECT_EQ(first->versionButton()->color(), Studio::tint(first->versionButton()));
+}
+
+TEST_F(CueRowTest, TheNumberAndTheSelectionFollowANewAccent) {
+    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("FF2D55"));
+    new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
+    const auto shown = [](QLineEdit* field, QPalette::ColorRole role) {
+        field->ensurePolished();
+        return field->palette().color(role).name();
+    };
+    ASSERT_TRUE(waitUntil([&] { return shown(first->numberField(), QPalette::Text) == "#ff2d55"; }, 2000));
+
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    EXPECT_TRUE(waitUntil([&] { return shown(first->numberField(), QPalette::Text) == "#34c759"; }, 2000));
+    EXPECT_EQ(shown(second->titleField(), QPalette::Highlight), "#34c759");
+    EXPECT_EQ(shown(second->titleField(), QPalette::Text), Studio::text().name());  // titles keep their own colour
 }
 
 class DurationPickerTest : public ::testing::Test {
@@ -259,6 +272,29 @@ TEST_F(CueVersionPopoverTest, ABlankNoteAddsARevisionThatSendsTheCueBackToWork) 
     typeInto(popover->noteField(), QStringLiteral("  慢板 "));
     pressKey(popover->noteField(), Qt::Key_Return);
     EXPECT_EQ(str(stored().items.first().versions.last().note), "慢板");
+}
+
+TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
+    open({namedCue("2M04", "Finale")});
+    const QRect screen = table->screen()->availableGeometry();
+    // The table's last row just above the bottom of the screen, with room for the popover below it.
+    CueRow* row = table->rows().first();
+    table->QWidget::move(screen.left() + 40, screen.bottom() - 300 - row->geometry().bottom());
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    ASSERT_GT(popover->geometry().top(), row->mapToGlobal(QPoint(0, 0)).y());  // opened below the row
+
+    for (int i = 0; i < 12; ++i) {
+        typeInto(popover->noteField(), QStringLiteral("take"));
+        pressKey(popover->noteField(), Qt::Key_Return);
+    }
+    ASSERT_EQ(stored().items.first().versions.size(), 12);
+    spin(100);  // the layout settles
+    EXPECT_EQ(popover->dateChips().size(), 13);
+    EXPECT_GE(popover->height(), 12 * 20);
+    EXPECT_LE(popover->geometry().bottom(), screen.bottom());
+    EXPECT_GE(popover->geometry().top(), screen.top());
 }
 
 TEST_F(CueVersionPopoverTest, TheNextNumberFollowsTheLastEntryAndSaturates) {

@@ -164,6 +164,59 @@ TEST_F(CueTableTest, DeletingARowRemovesTheCueWithoutStampingAndTheRowGoesLater)
     EXPECT_FALSE(watched);
 }
 
+TEST_F(CueTableTest, AGoneRowTakesTheKeyboardWithItInsteadOfGivingItToTheNextCue) {
+    open({namedCue("1", "Opening"), namedCue("2", "Chase")});
+    table->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return table->isActiveWindow(); }, 2000));
+    CueRow* first = table->rows().at(0);
+
+    // The delete button keeps the keyboard after its click, as any button does.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(first, &enter);
+    first->deleteButton()->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(first->deleteButton()->hasFocus());
+    clickAt(first->deleteButton(), first->deleteButton()->rect().center());
+    ASSERT_EQ(rowNumbers().join(','), "2");
+    // The next keystroke must not replace the other cue's number.
+    EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
+    typeInto(QApplication::focusWidget() ? QApplication::focusWidget() : table.get(), QStringLiteral("x"));
+    EXPECT_EQ(storedNumbers().join(','), "2");
+    EXPECT_EQ(str(stored().items.first().title), "Chase");
+
+    // The same when the cue goes from elsewhere while its title is being typed.
+    open({namedCue("1", "Opening"), namedCue("2", "Chase")});
+    table->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return table->isActiveWindow(); }, 2000));
+    table->rows().at(0)->focusField(CueFocus::Field::Title);
+    const QUuid gone = stored().items.first().id;
+    store.update(projectID, [&gone](AudioProject& p) { p.items.removeIf([&gone](const Cue& c) { return c.id == gone; }); });
+    EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
+}
+
+TEST_F(CueTableTest, ClosingAListRowKeepsTheKeyboardOutOfTheNextOpenTable) {
+    open({namedCue("1", "Opening")});
+    AudioProject other = project(QStringLiteral("Other"), [](AudioProject& p) { p.items = {namedCue("9", "Other")}; });
+    store.addProject(other);
+    ProjectListView list(store, router);
+    list.resize(1200, 700);
+    list.show();
+    list.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return list.isActiveWindow(); }, 2000));
+    list.setProjects({*store.project(projectID), *store.project(other.id)});
+    list.toggle(projectID);
+    list.toggle(other.id);
+    QList<CueTable*> tables = list.findChildren<CueTable*>();
+    ASSERT_EQ(tables.size(), 2);
+    CueTable* typing = tables.at(0)->projectID() == projectID ? tables.at(0) : tables.at(1);
+    CueTable* next = typing == tables.at(0) ? tables.at(1) : tables.at(0);
+    typing->rows().first()->focusField(CueFocus::Field::Title);
+    ASSERT_TRUE(typing->rows().first()->titleField()->hasFocus());
+
+    list.toggle(projectID);
+    // Not to the other project's fields or buttons either ("添加 cue" would take a Space).
+    EXPECT_FALSE(next->isAncestorOf(QApplication::focusWidget()));
+}
+
 TEST_F(CueTableTest, AnOpenedListRowGrowsWithItsTable) {
     open({namedCue("1")});
     const QUuid otherID = QUuid::createUuid();

@@ -5,6 +5,7 @@
 #include "core/RecordCoding.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
+#include "studio/Studio.h"
 #include "studio/TapeWindow.h"
 #include "support/SampleRecords.h"
 
@@ -251,6 +252,16 @@ TEST_F(PanelTapeTest, TheWindowTurnsOnlyForActiveTapesPartWayThrough) {
     EXPECT_FALSE(empty->tapeWindow()->isSpinning());
     auto full = openTape(manual(1).id);
     EXPECT_FALSE(full->tapeWindow()->isSpinning());
+}
+
+TEST_F(PanelTapeTest, AnOpenTapeTakesANewTypeColourAtOnce) {
+    auto tape = openTape(manual(0.4).id);
+    EXPECT_EQ(tape->tapeWindow()->color(), Studio::typeColor(store.registry().type(ProjectType::musicID)));
+
+    QList<ProjectType> types = ProjectType::defaults();
+    types.first().colorHex = QStringLiteral("34C759");
+    store.registry().setTypes(types);
+    EXPECT_EQ(tape->tapeWindow()->color().name(), "#34c759");
 }
 
 } // namespace

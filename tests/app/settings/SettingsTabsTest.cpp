@@ -162,6 +162,11 @@ TEST_F(SettingsTabsTest, TheUpdateRowFollowsTheCheckersState) {
     tab.updateButton()->click();
     EXPECT_EQ(prompter->shown, shown + 1) << "the button shows the new-release alert again";
 
+    // The version comes from the feed: shown as it is, never as a mnemonic or a second line.
+    checkFileFeed(R"({"version":"99.2&b\nc","url":"https://example.org/","notes":[]})");
+    EXPECT_EQ(tab.updateButton()->text(), QStringLiteral("下载 99.2&&b c…"));
+    EXPECT_EQ(tab.statusLabel()->text(), QStringLiteral("发现新版本 99.2&b c"));
+
     checkFileFeed(R"({"version":"0.1","url":"https://example.org/","notes":[]})");
     EXPECT_EQ(tab.statusLabel()->text(), QStringLiteral("已是最新"));
     EXPECT_EQ(tab.updateButton()->text(), QStringLiteral("检查更新"));

@@ -6,6 +6,7 @@
 #include "app/settings/TypeList.h"
 #include "app/settings/TypeRow.h"
 #include "core/Clock.h"
+#include "studio/Studio.h"
 #include "studio/Symbols.h"
 #include "support/Waiting.h"
 
@@ -230,6 +231,28 @@ TEST_F(TypeEditorTest, RowsCountAllProjectsAndNameTheCountInTheDeleteHelp) {
     EXPECT_EQ(row->deleteButton()->toolTip(), QStringLiteral("删除类型，3 个项目会移到第一个类型"));
     EXPECT_EQ(editor->row(ProjectType::voiceID)->deleteButton()->toolTip(), QStringLiteral("删除类型"));
     EXPECT_EQ(editor->row(ProjectType::voiceID)->countLabel()->text(), QStringLiteral("0 个项目"));
+}
+
+TEST_F(TypeEditorTest, RowsDrawTheCountInTheSecondaryInkAndTheHandleShowsItsHelpAndStartsDrags) {
+    editor->resize(480, 400);
+    editor->show();
+    QCoreApplication::processEvents();
+    TypeRow* row = editor->row(ProjectType::sfxID);
+    QLabel* count = row->countLabel();
+    EXPECT_EQ(count->palette().color(count->foregroundRole()), Studio::text2())
+        << "inside the list the count must not take the list's text colour";
+
+    QLabel* handle = nullptr;
+    for (QLabel* label : row->findChildren<QLabel*>()) {
+        if (label->toolTip() == QStringLiteral("拖动排序"))
+            handle = label;
+    }
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(row->childAt(handle->geometry().center()), handle) << "the pointer's help request reaches the handle";
+
+    click(handle);
+    EXPECT_TRUE(editor->list()->item(editor->rows().indexOf(row))->isSelected())
+        << "a press on the handle reaches the list, where drags start";
 }
 
 TEST_F(TypeEditorTest, ColoursAreStoredAsSixUpperCaseDigits) {

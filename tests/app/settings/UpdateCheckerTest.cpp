@@ -386,5 +386,29 @@ TEST(MessageBoxPrompterTest, TheReleaseAlertKeepsItsButtonOrderAndShowsFeedTextL
     EXPECT_FALSE(informative->openExternalLinks());
 }
 
+TEST(MessageBoxPrompterTest, TheChoiceFollowsTheClickedButtonEvenWhenADesktopRenamesIt) {
+    const QList<UpdatePrompter::ReleaseChoice> expected = {UpdatePrompter::ReleaseChoice::Download,
+                                                           UpdatePrompter::ReleaseChoice::Later,
+                                                           UpdatePrompter::ReleaseChoice::Skip};
+    for (int i = 0; i < expected.size(); ++i) {
+        const auto box = MessageBoxPrompter::releaseBox(QStringLiteral("m"), QStringLiteral("d"));
+        QAbstractButton* button = box->buttons().at(i);
+        // As a desktop's accelerator manager does.
+        button->setText(QStringLiteral("&") + button->text());
+        button->click();
+        EXPECT_EQ(MessageBoxPrompter::choice(*box), expected.at(i)) << i;
+    }
+    const auto closed = MessageBoxPrompter::releaseBox(QStringLiteral("m"), QStringLiteral("d"));
+    EXPECT_EQ(MessageBoxPrompter::choice(*closed), UpdatePrompter::ReleaseChoice::Later) << "closed without a button";
+}
+
+TEST(MessageBoxPrompterTest, TheOtherAlertsConfirmInChinese) {
+    const auto box = MessageBoxPrompter::messageBox(QStringLiteral("已经是最新版本"), QStringLiteral("当前版本 1。"));
+    ASSERT_EQ(box->buttons().size(), 1);
+    EXPECT_EQ(box->buttons().first()->text(), QStringLiteral("好"));
+    EXPECT_EQ(box->defaultButton(), box->buttons().first());
+    EXPECT_EQ(box->escapeButton(), box->buttons().first());
+}
+
 } // namespace
 } // namespace sorvel::test

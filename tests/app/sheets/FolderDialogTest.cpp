@@ -21,7 +21,7 @@ TEST(FolderDialogTest, CancellingGivesNothingAndHandsTheKeyboardBack) {
         if (auto* chooser = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             chooser->reject();
     });
-    EXPECT_FALSE(FolderDialog::choose(&sheet, QStringLiteral("选择")).has_value());
+    EXPECT_FALSE(FolderDialog::choose(&sheet, QStringLiteral("选择工程文件夹"), QStringLiteral("选择")).has_value());
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), &sheet);
 }

@@ -1,17 +1,40 @@
 #include "ShellFixture.h"
 
 #include "app/library/MainWindow.h"
+#include "app/library/SheetPresenter.h"
 #include "app/shell/AppDelegate.h"
+#include "support/Waiting.h"
 
 #include "core/Storage.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
 
 namespace sorvel::test {
 namespace {
+
+// Calls back whenever a dialog is shown, for as long as it lives.
+class DialogShowSpy : public QObject {
+public:
+    explicit DialogShowSpy(std::function<void()> onShow) : m_onShow(std::move(onShow)) {
+        QApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched))
+            m_onShow();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onShow;
+};
 
 class AppDelegateTest : public ShellTest {
 protected:
@@ -64,6 +87,79 @@ TEST_F(AppDelegateTest, QuittingBySignalWritesThePendingChange) {
     safety.start(10000);
     QApplication::exec();
 
+    EXPECT_FALSE(store.isDirty());
+    bool written = false;
+    for (const AudioProject& stored : Storage::load().projects)
+        written = written || stored.id == project.id;
+    EXPECT_TRUE(written);
+}
+
+TEST_F(AppDelegateTest, ASheetLinkRestoresAMinimizedWindowBeforeTheSheetOpens) {
+    const AudioProject ready = add(QStringLiteral("Ready"), ProjectStatus::Done);
+    MainWindow& window = delegate.mainWindow();
+    delegate.launch(QString());
+    for (const QString& link : sheetLinks(ready)) {
+        SCOPED_TRACE(link.toStdString());
+        window.showMinimized();
+        ASSERT_TRUE(window.isMinimized());
+
+        // A window manager hands the activation of a window to its modal sheet:
+        // a sheet shown over the minimized window would leave it iconified.
+        bool minimizedUnderSheet = false;
+        DialogShowSpy spy([&] { minimizedUnderSheet = minimizedUnderSheet || window.isMinimized(); });
+        delegate.openLink(link);
+        ASSERT_TRUE(waitUntil([&] { return window.sheets()->currentDialog() != nullptr; }, 2000));
+
+        EXPECT_FALSE(minimizedUnderSheet);
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_TRUE(window.isVisible());
+
+        window.sheets()->currentDialog()->reject();
+        ASSERT_TRUE(waitUntil([&] { return window.sheets()->currentDialog() == nullptr; }, 2000));
+        delegate.openLink(QStringLiteral("sorvel://main"));
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_TRUE(window.isVisible());
+    }
+}
+
+TEST_F(AppDelegateTest, ASheetRequestedWhileMinimizedWaitsAndOpensWhenTheWindowIsRestored) {
+    MainWindow& window = delegate.mainWindow();
+    delegate.launch(QString());
+    window.showMinimized();
+    router.setShowingNewProject(true);
+    spin(50);
+    EXPECT_EQ(window.sheets()->currentDialog(), nullptr);
+
+    window.showNormal();  // as a task bar does, without a link
+    ASSERT_TRUE(waitUntil([&] { return window.sheets()->currentDialog() != nullptr; }, 2000));
+    EXPECT_TRUE(window.sheets()->currentDialog()->isVisible());
+    window.sheets()->currentDialog()->reject();
+}
+
+TEST_F(AppDelegateTest, CtrlQWithAnOpenSheetWritesThePendingChangeAndQuits) {
+    const AudioProject project = add(QStringLiteral("Unsaved"));
+    ASSERT_TRUE(store.isDirty());
+    delegate.launch(QString());
+    router.setShowingNewProject(true);
+    QDialog* sheet = delegate.mainWindow().sheets()->currentDialog();
+    ASSERT_NE(sheet, nullptr);
+
+    bool pressedOverTheSheet = false;
+    QTimer::singleShot(0, [&] {
+        // The press goes where the keyboard is: into the sheet, whose window
+        // blocks the main window's own Ctrl+Q.
+        QWidget* target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
+        pressedOverTheSheet = target->window() == sheet && sheet->isVisible();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier, QStringLiteral("\x11"));
+        QApplication::sendEvent(target, &press);
+    });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { ADD_FAILURE() << "Ctrl+Q did not quit"; QCoreApplication::exit(1); });
+    safety.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+
+    EXPECT_TRUE(pressedOverTheSheet);
     EXPECT_FALSE(store.isDirty());
     bool written = false;
     for (const AudioProject& stored : Storage::load().projects)

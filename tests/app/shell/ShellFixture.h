@@ -5,9 +5,11 @@
 #include "core/AudioProject.h"
 #include "core/Clock.h"
 #include "core/ProjectType.h"
+#include "core/RecordCoding.h"
 #include "support/TestEnvironment.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,15 @@ protected:
             project.archivedAt = Clock::now();
         store.addProject(project);
         return project;
+    }
+
+    // Every link that opens a sheet; the archive link names `project`.
+    static QStringList sheetLinks(const AudioProject& project) {
+        return {
+            QStringLiteral("sorvel://new"),
+            QStringLiteral("sorvel://archive/") + RecordCoding::idText(project.id),
+            QStringLiteral("sorvel://archive-done"),
+        };
     }
 
     TestEnvironment environment;

@@ -30,6 +30,11 @@ protected:
         return QDir(environment.dataFolder())
             .entryList({QStringLiteral("projects-unreadable-*.json")}, QDir::AllEntries | QDir::System);
     }
+    // A link into a folder that does not exist: a write has nowhere to go.
+    void breakDataFile() {
+        ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+        ASSERT_TRUE(QFile::link(environment.scratch() + QStringLiteral("/gone/projects.json"), dataFile()));
+    }
 };
 
 TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) {
@@ -181,14 +186,14 @@ TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
     ProjectStore store(desktop.seams());
     const AudioProject first = AudioProject::make(QStringLiteral("First"), ProjectType::musicID);
     store.addProject(first);
-    // A folder where the file belongs: the atomic replace cannot succeed.
-    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    // A link into a folder that does not exist: the write has nowhere to go.
+    breakDataFile();
     ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites == 1; }, kPatience));
     EXPECT_TRUE(store.isDirty());
     EXPECT_EQ(desktop.reloads, 0);
 
     // Folder events while dirty never replace the unsaved projects.
-    ASSERT_TRUE(QDir().rmdir(dataFile()));
+    ASSERT_TRUE(QFile::remove(dataFile()));
     spin(300);
     EXPECT_EQ(store.projects().size(), 1);
 
@@ -200,10 +205,10 @@ TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
     const AudioProject second = AudioProject::make(QStringLiteral("Second"), ProjectType::musicID);
     store.addProject(second);
     ASSERT_TRUE(QFile::rename(dataFile(), dataFile() + QStringLiteral(".old")));
-    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    breakDataFile();
     ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites == 2; }, kPatience));
     EXPECT_TRUE(store.isDirty());
-    ASSERT_TRUE(QDir().rmdir(dataFile()));
+    ASSERT_TRUE(QFile::remove(dataFile()));
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("again"); });
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
     const QList<AudioProject> written = projectsInFile();
@@ -216,9 +221,9 @@ TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
     ProjectStore store(desktop.seams());
     const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
     store.addProject(tape);
-    ASSERT_TRUE(QDir().mkpath(dataFile()));
+    breakDataFile();
     ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites >= 1; }, kPatience));
-    ASSERT_TRUE(QDir().rmdir(dataFile()));
+    ASSERT_TRUE(QFile::remove(dataFile()));
 
     // No further change and no quit: the pending change still reaches the file.
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, ProjectStore::retryDelayMs + kPatience));
@@ -286,7 +291,7 @@ TEST_F(ProjectStoreSaving, ChangeOfALinkedDataFileAppears) {
     ASSERT_TRUE(waitUntil([&] { return store.projects() == QList<AudioProject>{second}; }, kPatience));
 }
 
-TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemory) {
+TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPlace) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
     ProjectStore store(desktop.seams());
@@ -296,10 +301,21 @@ TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemory) {
     ASSERT_TRUE(QFile::link(environment.scratch(), link));
     ASSERT_EQ(std::rename(QFile::encodeName(link).constData(), QFile::encodeName(dataFile()).constData()), 0);
 
-    ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads >= 1 && store.activity().writes == 1; }, kPatience));
+    ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads >= 1; }, kPatience));
+    spin(ProjectStore::saveDelayMs + 300);
     EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
-    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
-    EXPECT_EQ(asideCopies().size(), 1) << "the unreadable entry was kept aside";
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_TRUE(QFileInfo(dataFile()).isSymLink()) << "a read never moves the file";
+    EXPECT_TRUE(asideCopies().isEmpty());
+
+    // An edit is written over it only once it is kept aside.
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+    store.flush();
+    EXPECT_FALSE(store.isDirty());
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_TRUE(QFileInfo(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()).isSymLink());
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("edited"));
 }
 
 TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
@@ -320,16 +336,19 @@ TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
     EXPECT_EQ(readFile(dataFile()), partial);
 }
 
-TEST_F(ProjectStoreSaving, UnreadableFileAtStartIsKeptAsideBeforeAnyWrite) {
-    ASSERT_TRUE(QDir().mkpath(dataFile()));
+TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdit) {
+    writeFile(dataFile() + QStringLiteral("/inside.txt"), "user data");
     ProjectStore store(desktop.seams());
     EXPECT_TRUE(store.projects().isEmpty());
-    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_TRUE(asideCopies().isEmpty()) << "a read never moves anything";
 
     store.addProject(AudioProject::make(QStringLiteral("New"), ProjectType::musicID));
     store.flush();
+    EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile().size(), 1);
-    EXPECT_TRUE(QFileInfo(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()).isDir());
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first() + QStringLiteral("/inside.txt")),
+              "user data");
 }
 
 } // namespace
