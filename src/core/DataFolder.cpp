@@ -22,8 +22,14 @@ QString xdgFolder(const char* variable, const QString& fallbackBelowHome) {
 QString homeDirectory() {
     // The password database names the real home even where $HOME was changed
     // for a confined program, so every program of the user reaches one folder.
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && entry->pw_dir[0] != '\0')
-        return QDir::cleanPath(QString::fromLocal8Bit(entry->pw_dir));
+    // The reentrant form: the storage worker asks for the folder while the
+    // window's thread does, and getpwuid's entry is one shared buffer.
+    passwd entry {};
+    passwd* found = nullptr;
+    QByteArray buffer(16384, '\0');
+    if (getpwuid_r(getuid(), &entry, buffer.data(), size_t(buffer.size()), &found) == 0 && found && found->pw_dir
+        && found->pw_dir[0] != '\0')
+        return QDir::cleanPath(QString::fromLocal8Bit(found->pw_dir));
     return QDir::cleanPath(QDir::homePath());
 }
 

@@ -186,8 +186,9 @@ bool copyAside(const QString& path, const QByteArray& bytes) {
 }
 
 // Moves the file out of the way under a free copy name, never replacing an
-// existing copy. Only a writer holding the exclusive lock may do this.
-bool moveAside(const QString& path) {
+// existing copy; `movedTo` gets that name. Only a writer holding the exclusive
+// lock may do this.
+bool moveAside(const QString& path, QString* movedTo) {
     const QDir folder = QFileInfo(path).dir();
     qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder) + 1);
     int error = EEXIST;
@@ -196,6 +197,7 @@ bool moveAside(const QString& path) {
         error = RegularFile::renameNoReplace(path, target);
         if (error == 0) {
             Log::storageError(QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
+            *movedTo = target;
             return true;
         }
     }
@@ -250,6 +252,45 @@ ReadFailures& readFailures() {
     return failures;
 }
 
+// The last file this process decoded, and what it decoded to. A file in the
+// earlier format gives a cue without an id a fresh one and a project without
+// dates the reading time, so two decodings of the same bytes differ; a merge
+// would take that for another program's change (and bring back a project the
+// user deleted). The same bytes therefore give the same records.
+class LastDecoded {
+public:
+    std::optional<Library> find(const QByteArray& bytes) {
+        const QMutexLocker locker(&m_mutex);
+        if (m_bytes.isNull() || m_bytes != bytes)
+            return std::nullopt;
+        return m_library;
+    }
+    void keep(const QByteArray& bytes, const Library& library) {
+        const QMutexLocker locker(&m_mutex);
+        m_bytes = bytes;
+        m_library = library;
+    }
+
+private:
+    QMutex m_mutex;
+    QByteArray m_bytes;
+    Library m_library;
+};
+
+LastDecoded& lastDecoded() {
+    static LastDecoded decoded;
+    return decoded;
+}
+
+std::optional<Library> decode(const QByteArray& bytes, QString* error) {
+    if (std::optional<Library> known = lastDecoded().find(bytes))
+        return known;
+    std::optional<Library> library = RecordCoding::decodeLibrary(bytes, error);
+    if (library)
+        lastDecoded().keep(bytes, *library);
+    return library;
+}
+
 // What a read under the folder lock found, with what the writer needs.
 struct Found {
     ReadResult result;
@@ -278,7 +319,7 @@ Found readLocked(const QString& path) {
     }
     found.bytes = std::move(file.bytes);
     QString error;
-    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, &error)) {
+    if (std::optional<Library> library = decode(found.bytes, &error)) {
         readFailures().forget();
         found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
         return found;
@@ -376,20 +417,21 @@ bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& p
 
 // Keeps what the write is about to replace, when nobody has read it. False when
 // it could not be kept (or should not be moved): the write must not happen.
-bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* why) {
+// `movedTo` names where the file was moved, when it was.
+bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, QString* why) {
     switch (found.result.kind) {
     case ReadResult::Kind::Missing:
         return true;
     case ReadResult::Kind::Decoded:
-        if (!keepDecoded || copyAside(path, found.bytes) || moveAside(path))
+        if (!keepDecoded || copyAside(path, found.bytes) || moveAside(path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Undecodable:
-        if (found.kept || moveAside(path))
+        if (found.kept || moveAside(path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Unreadable:
-        if (!mayPass(found.readError) && moveAside(path))
+        if (!mayPass(found.readError) && moveAside(path, movedTo))
             return true;
         break;
     }
@@ -436,13 +478,20 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
         FolderLock::Mode::Write,
         [&](const QString& path) {
             const Found found = readLocked(path);
-            if (!keepUnreadBytes(path, found, keepDecodedAside, &result.error))
+            QString movedTo;
+            if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error))
                 return;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             if (writeLocked(path, RecordCoding::encodeLibrary(library), &result.error)) {
                 result.written = true;
                 result.library = std::move(library);
+            } else if (!movedTo.isEmpty()) {
+                // Nothing new took its place: the file goes back, so that the
+                // next try (and every reader meanwhile) still finds it.
+                const int error = RegularFile::renameNoReplace(movedTo, path);
+                if (error != 0)
+                    Log::storageError(QStringLiteral("cannot move %1 back to %2: %3").arg(movedTo, path, describeErrno(error)));
             }
         },
         &result.error);

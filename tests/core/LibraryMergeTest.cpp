@@ -96,5 +96,26 @@ TEST_F(LibraryMergeTest, TypesMergeByIdLikeProjects) {
     EXPECT_FALSE(merged.types.contains(base.types.last()));
 }
 
+// A hand-edited file may hold two records with one id (a project copied to
+// start another); both are the user's and neither may vanish in a merge.
+TEST_F(LibraryMergeTest, RecordsSharingAnIdAreAllKept) {
+    AudioProject copy = base.projects.at(1);
+    copy.name = "B copy";
+    base.projects.append(copy);
+    theirs = base;
+    mine = base;
+    in(theirs, "A").notes = "theirs";
+    in(mine, "C").notes = "mine";
+    EXPECT_EQ(names(LibraryMerge::merge(base, theirs, mine)), (QStringList{"A:theirs", "B:", "C:mine", "B copy:"}));
+
+    in(theirs, "B copy").notes = "theirs";
+    in(mine, "B").notes = "mine";
+    EXPECT_EQ(names(LibraryMerge::merge(base, theirs, mine)),
+              (QStringList{"A:theirs", "B:mine", "C:mine", "B copy:theirs"}));
+
+    remove(theirs, "B copy");
+    EXPECT_EQ(names(LibraryMerge::merge(base, theirs, mine)), (QStringList{"A:theirs", "B:mine", "C:mine"}));
+}
+
 } // namespace
 } // namespace sorvel

@@ -421,14 +421,43 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
         if (readFile(dataFolder() + "/" + entry) == edited)
             holding << entry;
     }
-    EXPECT_EQ(holding.size(), 1) << folderEntries().join(", ").toStdString();
-    ASSERT_EQ(asideCopies().size(), 1);
-    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);
+    // The write failed too, so the file went back where it was.
+    EXPECT_EQ(holding, QStringList{"projects.json"}) << folderEntries().join(", ").toStdString();
 
-    // With room again the edit is written, and the copy stays.
+    // With room again it is kept aside and the edit is written.
     ASSERT_TRUE(Storage::save([&](const Library*) { return mine; }, false).written);
     EXPECT_EQ(Storage::load(), mine);
+    ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);
+}
+
+// A file the caller has not seen, on a disk too full for a copy of it: it is
+// moved aside for the write, and when the write fails too it goes back, so the
+// next try still finds and merges its projects.
+TEST_F(StorageTest, FileMovedAsideForAWriteThatFailsIsPutBack) {
+    Library theirs;
+    for (int i = 0; i < 5; ++i)
+        theirs.projects.append(projectWithCue(QStringLiteral("Theirs %1").arg(i)));
+    ASSERT_TRUE(Storage::save(theirs));
+    const QByteArray before = readFile(dataFile());
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+
+    testing::internal::CaptureStderr();
+    Storage::SaveResult saved;
+    {
+        const FileSizeLimit limit(64);
+        saved = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true);
+    }
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(saved.written);
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+
+    ASSERT_TRUE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
+    EXPECT_EQ(Storage::load().projects.size(), 6);
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), before);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/DataFileFixture.h"
 #include "support/SampleRecords.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,25 @@ protected:
         return AdjustProgressIntent::steppedProgress(start, delta);
     }
 };
+
+// A file of the earlier format has cues without ids; the widget shows the ids
+// its read gave them, and the intent's read of the same file must give the same.
+TEST_F(WidgetIntentsTest, ToggleFindsACueOfAFileOfTheEarlierFormat) {
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    writeFile(dataFile(), R"({"version": 2, "projects": [
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film", "items": [{"title": "A"}]}]})");
+    const AudioProject shown = storedProject();
+    ASSERT_EQ(shown.items.size(), 1);
+    ASSERT_EQ(shown.items.first().stage, CueStage::NotStarted);
+
+    ToggleItemIntent{RecordCoding::idText(shown.id), RecordCoding::idText(shown.items.first().id), CueStage::NotStarted}
+        .perform();
+
+    const AudioProject stored = storedProject();
+    ASSERT_EQ(stored.items.size(), 1);
+    EXPECT_EQ(stored.items.first().id, shown.items.first().id);
+    EXPECT_NE(stored.items.first().stage, CueStage::NotStarted);
+}
 
 TEST_F(WidgetIntentsTest, ProgressStepsRoundToTenthsWithinZeroToOne) {
     EXPECT_EQ(stepped(0.95, 0.1), 1.0);

@@ -1,10 +1,10 @@
 #include "app/detail/DetailTopBar.h"
 
-#include "app/detail/DetailIconButton.h"
 #include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
+#include "studio/SymbolTileButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,11 +19,13 @@ DetailTopBar::DetailTopBar(const QUuid& projectID, ProjectStore& store, AppRoute
     m_id = Studio::plainLabel(shortID(projectID), Studio::font(10, Studio::Weight::Regular, true), Studio::text3(),
                               this);
 
+    constexpr qreal symbolSize = 12;
     const QString focusHelp = QStringLiteral("设为焦点项目，小号小组件会优先显示它");
-    m_focus = new DetailIconButton(QStringLiteral("star"), focusHelp, this);
-    m_folder = new DetailIconButton(QStringLiteral("folder"), QStringLiteral("在文件管理器中显示"), this);
-    m_expand = new DetailIconButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), QString(), this);
-    m_close = new DetailIconButton(QStringLiteral("xmark"), QStringLiteral("关闭"), this);
+    m_focus = new SymbolTileButton(QStringLiteral("star"), symbolSize, focusHelp, this);
+    m_folder = new SymbolTileButton(QStringLiteral("folder"), symbolSize, QStringLiteral("在文件管理器中显示"), this);
+    m_expand = new SymbolTileButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), symbolSize, QString(), this);
+    m_close = new SymbolTileButton(QStringLiteral("xmark"), symbolSize, QStringLiteral("关闭"), this);
+    m_focus->setActiveColor(Studio::systemYellow());  // the focus mark
 
     ProjectStore* storePtr = &store;
     connect(m_focus, &QAbstractButton::clicked, this, [storePtr, projectID] {
@@ -54,6 +56,7 @@ QString DetailTopBar::shortID(const QUuid& id) {
 
 void DetailTopBar::refresh(const AudioProject& project) {
     m_focus->setSymbol(project.isFocused ? QStringLiteral("star.fill") : QStringLiteral("star"));
+    m_focus->setActive(project.isFocused);
     m_folder->setVisible(project.folderPath.has_value());
     const bool expanded = m_router.detailExpanded();
     m_expand->setSymbol(expanded ? QStringLiteral("arrow.down.right.and.arrow.up.left")

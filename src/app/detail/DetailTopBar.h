@@ -10,7 +10,7 @@ class QLabel;
 namespace sorvel {
 
 class AppRouter;
-class DetailIconButton;
+class SymbolTileButton;
 class ProjectStore;
 
 // The fixed bar above the detail: the "TAPE" tag with the short identifier,
@@ -27,19 +27,19 @@ public:
     void refresh(const AudioProject& project);
 
     QLabel* idLabel() const { return m_id; }
-    DetailIconButton* focusButton() const { return m_focus; }
-    DetailIconButton* folderButton() const { return m_folder; }
-    DetailIconButton* expandButton() const { return m_expand; }
-    DetailIconButton* closeButton() const { return m_close; }
+    SymbolTileButton* focusButton() const { return m_focus; }
+    SymbolTileButton* folderButton() const { return m_folder; }
+    SymbolTileButton* expandButton() const { return m_expand; }
+    SymbolTileButton* closeButton() const { return m_close; }
 
 private:
     QUuid m_projectID;
     AppRouter& m_router;
     QLabel* m_id;
-    DetailIconButton* m_focus;
-    DetailIconButton* m_folder;
-    DetailIconButton* m_expand;
-    DetailIconButton* m_close;
+    SymbolTileButton* m_focus;
+    SymbolTileButton* m_folder;
+    SymbolTileButton* m_expand;
+    SymbolTileButton* m_close;
 };
 
 } // namespace sorvel

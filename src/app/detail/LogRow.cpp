@@ -38,9 +38,11 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QW
     const QFont textFont = Studio::font(12);
     m_date = Studio::plainLabel(StudioText::shortDate(entry.date), dateFont, Studio::text3(), this);
     m_text = Studio::plainLabel(entry.text, textFont, Studio::text(), this);
-    m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // After the size policy, which would otherwise drop the height-for-width
+    // that wrapping sets: the row would keep one line and cut the rest off.
+    m_text->setWordWrap(true);
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(12), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这条记录"));

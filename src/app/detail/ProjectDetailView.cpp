@@ -13,6 +13,7 @@
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -50,6 +51,12 @@ ProjectDetailView::ProjectDetailView(const QUuid& projectID, ProjectStore& store
     connect(&m_store, &ProjectStore::projectsChanged, this, &ProjectDetailView::refresh);
     connect(&m_store.registry(), &TypeRegistry::typesChanged, this, &ProjectDetailView::refresh);
     connect(&router, &AppRouter::detailExpandedChanged, this, &ProjectDetailView::refresh);
+    // A field keeps its own text while it is typed in; once left it shows the
+    // stored text again, should the project have changed meanwhile.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old && isAncestorOf(old))
+            refresh();
+    });
     refresh();
 }
 

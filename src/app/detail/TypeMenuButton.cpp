@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sorvel {
@@ -20,6 +21,9 @@ constexpr qreal verticalPadding = 4;
 constexpr qreal spacing = 5;
 constexpr qreal symbolSize = 11;
 constexpr qreal chevronSize = 8;
+// A longer type title is cut with an ellipsis, so the chip always leaves the
+// card room for the modification text in the drawer.
+constexpr qreal widestTitle = 240;
 
 QFont titleFont() {
     return Studio::font(12, Studio::Weight::Semibold);
@@ -60,7 +64,8 @@ void TypeMenuButton::openMenu() {
 
 QSize TypeMenuButton::sizeHint() const {
     const qreal width = Symbols::sideForFontSize(symbolSize) + spacing +
-                        Shapes::textWidth(titleFont(), UserText::singleLine(m_type.title)) + spacing +
+                        std::min(widestTitle, Shapes::textWidth(titleFont(), UserText::singleLine(m_type.title))) +
+                        spacing +
                         Symbols::sideForFontSize(chevronSize) + 2 * horizontalPadding;
     const qreal height = std::max(Shapes::lineHeight(titleFont()), Symbols::sideForFontSize(symbolSize));
     return {int(std::ceil(width)), int(std::ceil(height + 2 * verticalPadding))};

@@ -3,7 +3,6 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/NewTapeRow.h"
 #include "app/panel/PanelEmptyState.h"
-#include "app/panel/PanelIconButton.h"
 #include "app/panel/PanelTabButton.h"
 #include "app/panel/PanelTape.h"
 #include "app/store/ProjectStore.h"
@@ -16,6 +15,7 @@
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
+#include "studio/SymbolTileButton.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -101,6 +101,7 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
 }
 
 QWidget* EdgePanelView::buildHeader() {
+    constexpr qreal headerSymbolSize = 11;
     auto* header = new QWidget(this);
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
@@ -111,12 +112,14 @@ QWidget* EdgePanelView::buildHeader() {
     row->addWidget(Studio::plainLabel(QStringLiteral("SORVEL"), brandFont, Studio::text(), header));
     row->addStretch();
 
-    m_addButton = new PanelIconButton(QStringLiteral("plus"), QStringLiteral("新建磁带"), header);
+    m_addButton = new SymbolTileButton(QStringLiteral("plus"), headerSymbolSize, QStringLiteral("新建磁带"), header);
     connect(m_addButton, &QAbstractButton::clicked, this, &EdgePanelView::toggleAddRow);
-    m_pinButton = new PanelIconButton(QStringLiteral("pin"), QStringLiteral("固定面板，不自动收起"), header);
+    m_pinButton =
+        new SymbolTileButton(QStringLiteral("pin"), headerSymbolSize, QStringLiteral("固定面板，不自动收起"), header);
     connect(m_pinButton, &QAbstractButton::clicked, this,
             [this] { m_controller.setPinned(!m_controller.isPinned()); });
-    m_windowButton = new PanelIconButton(QStringLiteral("macwindow"), QStringLiteral("打开主窗口"), header);
+    m_windowButton =
+        new SymbolTileButton(QStringLiteral("macwindow"), headerSymbolSize, QStringLiteral("打开主窗口"), header);
     connect(m_windowButton, &QAbstractButton::clicked, this,
             [this] { m_controller.openLink(QStringLiteral("sorvel://main")); });
     row->addWidget(m_addButton);

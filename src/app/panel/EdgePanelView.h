@@ -17,7 +17,7 @@ namespace sorvel {
 class EdgePanelController;
 class NewTapeRow;
 class PanelEmptyState;
-class PanelIconButton;
+class SymbolTileButton;
 class PanelTabButton;
 class PanelTape;
 class StudioButton;
@@ -61,9 +61,9 @@ public:
 
     QList<PanelTape*> tapes() const { return m_tapes; }
     PanelTabButton* tabButton(Tab tab) const;
-    PanelIconButton* addButton() const { return m_addButton; }
-    PanelIconButton* pinButton() const { return m_pinButton; }
-    PanelIconButton* windowButton() const { return m_windowButton; }
+    SymbolTileButton* addButton() const { return m_addButton; }
+    SymbolTileButton* pinButton() const { return m_pinButton; }
+    SymbolTileButton* windowButton() const { return m_windowButton; }
     NewTapeRow* addRow() const { return m_addRow; }
     PanelEmptyState* emptyState() const { return m_empty; }
     StudioButton* footer() const { return m_footer; }
@@ -83,9 +83,9 @@ private:
     std::optional<QUuid> m_expandedID;
     bool m_adding = false;
 
-    PanelIconButton* m_addButton = nullptr;
-    PanelIconButton* m_pinButton = nullptr;
-    PanelIconButton* m_windowButton = nullptr;
+    SymbolTileButton* m_addButton = nullptr;
+    SymbolTileButton* m_pinButton = nullptr;
+    SymbolTileButton* m_windowButton = nullptr;
     PanelTabButton* m_activeTab = nullptr;
     PanelTabButton* m_doneTab = nullptr;
     NewTapeRow* m_addRow = nullptr;

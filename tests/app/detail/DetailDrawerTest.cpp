@@ -1,9 +1,9 @@
 #include "DetailFixture.h"
 
-#include "app/detail/DetailIconButton.h"
 #include "app/detail/DetailTopBar.h"
 #include "app/library/MainWindow.h"
 #include "app/library/StudioSidebar.h"
+#include "studio/SymbolTileButton.h"
 #include "support/Waiting.h"
 
 #include <QPointer>

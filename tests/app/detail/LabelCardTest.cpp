@@ -24,6 +24,17 @@ protected:
                 edit(p);
         });
     }
+    AudioProject scoreWithNotes() {
+        return earlierProject(QStringLiteral("Score"), [](AudioProject& p) { p.notes = QStringLiteral("line one"); });
+    }
+    // The pane in an active window, so that its fields take the keyboard focus.
+    ProjectDetailView& openForTyping(const AudioProject& project) {
+        ProjectDetailView& view = open(project);
+        view.show();
+        view.activateWindow();
+        QApplication::processEvents();
+        return view;
+    }
     DetailChip* chip(ProjectStatus status) const {
         return pane->labelCard()->statusChips().at(allProjectStatuses().indexOf(status));
     }
@@ -111,6 +122,23 @@ TEST_F(LabelCardTest, UnknownTypeShowsTheFirstTypeAndKeepsTheStoredID) {
     EXPECT_EQ(stored(project.id).typeID, unknown);
 }
 
+TEST_F(LabelCardTest, ALongTypeTitleIsCutAndTheCardStaysInTheDrawer) {
+    const QUuid typeID = store.addType();
+    store.updateType(typeID, [](ProjectType& t) {
+        t.title = QStringLiteral("电影与剧集配乐（含预告片、花絮和所有宣传物料的全部版本，以及导演剪辑版与国际发行版的全部改动）");
+    });
+    ProjectDetailView& view = open(earlierProject(QStringLiteral("Typed"), [&](AudioProject& p) { p.typeID = typeID; }));
+    view.resize(600, 900);
+    view.show();
+    QApplication::processEvents();
+
+    LabelCard* card = view.labelCard();
+    EXPECT_LE(card->minimumSizeHint().width(), 600 - 2 * 20) << "the card fits the drawer";
+    EXPECT_LE(card->geometry().right(), 600 - 20);
+    EXPECT_LE(card->typeButton()->geometry().right(), card->modifiedLabel()->geometry().left())
+        << "the chip leaves room for the modification text";
+}
+
 TEST_F(LabelCardTest, ModifiedTextSaysHowLongAgo) {
     open(earlierProject(QStringLiteral("Aged")));
     EXPECT_EQ(pane->labelCard()->modifiedLabel()->text(), QStringLiteral("更新 1 小时前"));
@@ -140,14 +168,17 @@ TEST_F(LabelCardTest, ShowingAStoredNameWritesNothing) {
     EXPECT_EQ(stored(project.id).updatedAt, earlier) << "no write loop";
 }
 
+TEST_F(LabelCardTest, ALongStoredNameShowsItsStart) {
+    const QString longName = QStringLiteral("《长夜将尽》原声带：第二季第七集片尾曲与全部场景配乐");
+    open(earlierProject(longName));
+    EXPECT_EQ(pane->labelCard()->nameField()->cursorPosition(), 0);
+    store.update(pane->projectID(), [&](AudioProject& p) { p.name = longName + QStringLiteral("（终混）"); });
+    EXPECT_EQ(pane->labelCard()->nameField()->cursorPosition(), 0);
+}
+
 TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOutside) {
-    const AudioProject project = earlierProject(QStringLiteral("Score"), [](AudioProject& p) {
-        p.notes = QStringLiteral("line one");
-    });
-    ProjectDetailView& view = open(project);
-    view.show();
-    view.activateWindow();
-    QApplication::processEvents();
+    const AudioProject project = scoreWithNotes();
+    ProjectDetailView& view = openForTyping(project);
 
     QLineEdit* name = view.labelCard()->nameField();
     name->setFocus();
@@ -192,6 +223,23 @@ TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOut
     EXPECT_EQ(name->text(), QStringLiteral("From outside"));
     EXPECT_EQ(notes->toPlainText(), QStringLiteral("outside notes"));
     EXPECT_EQ(stored(project.id).notes, QStringLiteral("outside notes")) << "showing it wrote nothing back";
+}
+
+TEST_F(LabelCardTest, ALeftFieldShowsWhatTheStoreHolds) {
+    const AudioProject project = scoreWithNotes();
+    ProjectDetailView& view = openForTyping(project);
+
+    // Another program's write takes the notes back while the user types in them.
+    NotesEditor* notes = view.notesSection()->editor();
+    notes->setFocus();
+    typeText(notes, QStringLiteral("Y"));
+    store.update(project.id, [](AudioProject& p) { p.notes = QStringLiteral("line one"); });
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("Yline one")) << "kept while typed in";
+
+    // Once left, the editor shows what is stored, not text that is stored nowhere.
+    notes->clearFocus();
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("line one"));
+    EXPECT_EQ(stored(project.id).notes, QStringLiteral("line one")) << "showing it wrote nothing back";
 }
 
 } // namespace

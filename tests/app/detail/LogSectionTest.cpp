@@ -119,6 +119,28 @@ TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
     EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("entry 0"), QStringLiteral("entry 2")}));
 }
 
+TEST_F(LogSectionTest, ALongEntryWrapsAndTheRowGrowsToShowAllOfIt) {
+    const QString longText = QStringLiteral("和导演过了一遍粗剪，追逐段落要更紧张，弦乐再加一层颤音，铜管在第二十四小节进来，"
+                                            "结尾留三秒空白给音效，再把整体音量提高两个分贝。");
+    ProjectDetailView& view = open(test::project(QStringLiteral("Long"), [&](AudioProject& p) {
+        p.log = {LogEntry{QUuid::createUuid(), Clock::now(), longText, 0.2}};
+    }));
+    view.show();
+    QApplication::processEvents();
+
+    QLabel* text = section()->rows().first()->textLabel();
+    const int lineHeight = text->fontMetrics().height();
+    ASSERT_GT(text->fontMetrics().horizontalAdvance(longText), text->width()) << "the text needs more than one line";
+    EXPECT_GE(text->height(), text->heightForWidth(text->width()));
+    EXPECT_GE(text->height(), 2 * lineHeight) << "no line is cut off";
+
+    // A word longer than the row (a pasted link) breaks too and widens nothing.
+    store.update(view.projectID(), [](AudioProject& p) { p.log.first().text = QString(300, QLatin1Char('x')); });
+    QApplication::processEvents();
+    EXPECT_LE(section()->rows().first()->geometry().right(), section()->width());
+    EXPECT_LE(view.logSection()->geometry().right(), view.width() - 20);
+}
+
 TEST_F(LogSectionTest, RowsShowTheShortDateAndTheText) {
     const LogEntry old{QUuid::createUuid(), QDateTime(QDate(2020, 3, 7), QTime(12, 0)), QStringLiteral("<b>old</b>"), 1};
     open(test::project(QStringLiteral("Dates"), [&](AudioProject& p) { p.log = {old}; }));

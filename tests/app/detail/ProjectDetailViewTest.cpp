@@ -1,13 +1,14 @@
 #include "DetailFixture.h"
 
 #include "app/detail/DetailBanner.h"
-#include "app/detail/DetailIconButton.h"
 #include "app/detail/DetailTopBar.h"
 #include "app/detail/LabelCard.h"
 #include "app/detail/LogSection.h"
 #include "app/detail/NotesSection.h"
 #include "core/ChineseDateText.h"
+#include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/SymbolTileButton.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,19 +144,22 @@ TEST_F(ProjectDetailViewTest, FocusStarMakesThisTheOneFocusProject) {
     const AudioProject other = test::project(QStringLiteral("Other"), [](AudioProject& p) { p.isFocused = true; });
     const AudioProject mine = test::project(QStringLiteral("Mine"), [&](AudioProject& p) { p.updatedAt = earlier; });
     put({other});
-    DetailIconButton* star = open(mine).topBar()->focusButton();
+    SymbolTileButton* star = open(mine).topBar()->focusButton();
     EXPECT_EQ(star->symbol(), QStringLiteral("star"));
+    EXPECT_EQ(star->symbolColor(), Studio::text2());
 
     star->click();
     EXPECT_TRUE(stored(mine.id).isFocused);
     EXPECT_FALSE(stored(other.id).isFocused);
     EXPECT_EQ(star->symbol(), QStringLiteral("star.fill"));
+    EXPECT_EQ(star->symbolColor(), Studio::systemYellow()) << "the focus mark is yellow, not the accent";
     EXPECT_EQ(stored(mine.id).updatedAt, earlier) << "focus never stamps";
 
     star->click();
     EXPECT_FALSE(stored(mine.id).isFocused);
     EXPECT_FALSE(stored(other.id).isFocused);
     EXPECT_EQ(star->symbol(), QStringLiteral("star"));
+    EXPECT_EQ(star->symbolColor(), Studio::text2());
 }
 
 TEST_F(ProjectDetailViewTest, FolderButtonShowsForAnyPathAndRevealsOnlyAnExistingDirectory) {
@@ -168,7 +172,7 @@ TEST_F(ProjectDetailViewTest, FolderButtonShowsForAnyPathAndRevealsOnlyAnExistin
     file.close();
 
     AudioProject project = test::project(QStringLiteral("Folder"));
-    DetailIconButton* button = open(project).topBar()->folderButton();
+    SymbolTileButton* button = open(project).topBar()->folderButton();
     EXPECT_TRUE(button->isHidden()) << "no folder path, no button";
 
     for (const QString& path : {QString(), QStringLiteral("relative/Trailer 03"), script, folder + QStringLiteral("/gone")}) {

@@ -5,11 +5,11 @@
 #include "app/panel/EdgeRootView.h"
 #include "app/panel/NewTapeRow.h"
 #include "app/panel/PanelEmptyState.h"
-#include "app/panel/PanelIconButton.h"
 #include "app/panel/PanelTabButton.h"
 #include "app/panel/PanelTape.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
+#include "studio/SymbolTileButton.h"
 
 #include <QLineEdit>
 #include <QMenu>

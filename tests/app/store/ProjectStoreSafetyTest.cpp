@@ -195,6 +195,27 @@ TEST_F(ProjectStoreSafety, DeletionOnEitherSideStaysDeletedAndTheOtherChangeIsKe
     EXPECT_EQ(store.projects(), written);
 }
 
+// A file in the earlier format (a cue without an id, a project without dates)
+// reads with a fresh cue id and the reading time each time. That is no change
+// of another program: a project deleted in the store stays deleted.
+TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    writeFile(dataFile(), R"({"version": 2, "projects": [
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Kept", "items": [{"title": "A", "isDone": true}]},
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Deleted", "items": [{"title": "B"}]}]})");
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 2);
+    spin(1100);  // reads at another second than the start's
+
+    store.deleteProjects({store.projects().at(1).id});
+    store.flush();
+
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written.first().name, QStringLiteral("Kept"));
+    EXPECT_EQ(store.projects(), written);
+}
+
 // A link to a folder that does not exist: the write has nowhere to go.
 class FailingSaves : public ProjectStoreSafety {
 protected:

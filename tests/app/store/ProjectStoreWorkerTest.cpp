@@ -160,6 +160,32 @@ TEST_F(ProjectStoreWorker, ChangeWrittenJustBeforeTheStoresWriteIsMergedAndShown
     EXPECT_EQ(store.projects(), projectsInFile());
 }
 
+// The other program's change is read while the user edits another project
+// and then deletes one: the read's result arrives after those edits and is
+// merged under them; nothing of either side is lost or comes back.
+TEST_F(ProjectStoreWorker, EditsMadeWhileAReadWaitsStayOnTopOfWhatItBrings) {
+    const AudioProject third = AudioProject::make(QStringLiteral("Third"), ProjectType::musicID);
+    writeDataFile({tape, other, third});
+    ProjectStore store(desktop.seams());
+    spin(ProjectStore::echoWindowMs);
+
+    AudioProject changed = other;
+    changed.notes = QStringLiteral("theirs");
+    auto holder = std::make_unique<FolderHolder>([&] { writeHeldFile({tape, changed, third}); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads == 1; }, kPatience));
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    store.deleteProjects({third.id});
+    holder.reset();
+
+    ASSERT_TRUE(waitUntil([&] { return store.project(other.id)->notes == QStringLiteral("theirs"); }, kPatience));
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+    EXPECT_EQ(store.project(third.id), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(store.projects(), written);
+}
+
 TEST_F(ProjectStoreWorker, DamagedFileDecodedOnTheWorkerKeepsTheProjectsAndTheUnsavedEdit) {
     writeDataFile({tape, other});
     ProjectStore store(desktop.seams());
