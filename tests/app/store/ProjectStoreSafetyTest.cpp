@@ -293,11 +293,13 @@ TEST_F(FailingSaves, QuitAnywayAndSignalQuitLogWhatWasNotWritten) {
 
 TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) {
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Operation not permitted")),
-              QStringLiteral("/d/projects.json: 系统不允许这项操作"));
+              QStringLiteral("/d/projects.json: 没有权限"));
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Permission denied")),
-              QStringLiteral("/d/projects.json: 没有写入权限"));
+              QStringLiteral("/d/projects.json: 没有权限"));
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: No space left on device")),
               QStringLiteral("/d/projects.json: 磁盘空间不足"));
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Read-only file system")),
+              QStringLiteral("/d/projects.json: 磁盘是只读的"));
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("unknown error")), QStringLiteral("原因不明"));
     // A folder named like a reason is not a reason.
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/Permission denied/x: 其他")),
