@@ -123,7 +123,7 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
 
 ProjectStore::~ProjectStore() = default;
 
-// MARK: lookups
+// Lookups
 
 int ProjectStore::indexOf(const QUuid& id) const {
     for (int i = 0; i < m_projects.size(); ++i) {
@@ -147,7 +147,7 @@ bool ProjectStore::isWatching() const {
     return m_watcher && m_watcher->directories().contains(m_folder);
 }
 
-// MARK: changes of projects
+// Changes of projects
 
 void ProjectStore::setProjects(const QList<AudioProject>& projects) {
     if (projects == m_projects)
@@ -253,7 +253,7 @@ void ProjectStore::addProject(const AudioProject& project) {
     scheduleSave();
 }
 
-// MARK: changes of project types
+// Changes of project types
 
 QUuid ProjectStore::addType() {
     QList<ProjectType> types = registry().types();
@@ -331,7 +331,7 @@ void ProjectStore::updateType(const QUuid& id, const std::function<void(ProjectT
     scheduleSave();
 }
 
-// MARK: archiving
+// Archiving
 
 QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& options) {
     std::optional<QString> monthFolder;
@@ -359,7 +359,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
     return errors;
 }
 
-// MARK: saving
+// Saving
 
 void ProjectStore::scheduleSave() {
     m_dirty = true;
@@ -509,7 +509,7 @@ void ProjectStore::flush() {
     waitForWorker();
 }
 
-// MARK: watching
+// Watching
 
 void ProjectStore::watchForExternalChanges() {
     QDir().mkpath(m_folder);
