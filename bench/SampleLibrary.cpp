@@ -1,6 +1,7 @@
 #include "SampleLibrary.h"
 
 #include "core/RecordCoding.h"
+#include "core/Storage.h"
 
 #include <map>
 
@@ -20,6 +21,12 @@ const QByteArray& yearsOfWorkFile(int projectCount) {
     if (found == made.end())
         found = made.emplace(projectCount, RecordCoding::encodeLibrary(yearsOfWork(projectCount))).first;
     return found->second;
+}
+
+void writeLikeTheWidget(int projectIndex, int mark) {
+    Storage::mutate([projectIndex, mark](Library& library) {
+        library.projects[projectIndex].notes = QStringLiteral("widget %1").arg(mark);
+    });
 }
 
 } // namespace sorvel::bench

@@ -58,5 +58,8 @@ inline Library sampleLibrary(int projectCount, int cuesPerProject, int logEntrie
 const Library& yearsOfWork(int projectCount);
 // Its data file as RecordCoding writes it.
 const QByteArray& yearsOfWorkFile(int projectCount);
+// Changes one project's notes in the data file the way the widget writes:
+// under the folder lock, by another program than the store.
+void writeLikeTheWidget(int projectIndex, int mark);
 
 } // namespace sorvel::bench

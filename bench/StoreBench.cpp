@@ -75,9 +75,7 @@ void outsideWriteReloaded(benchmark::State& state) {
     for (auto _ : state) {
         const int before = changes;
         const int project = i++ % projectCount;
-        Storage::mutate([project, i](Library& library) {
-            library.projects[project].notes = QStringLiteral("widget %1").arg(i);
-        });
+        bench::writeLikeTheWidget(project, i);
         QElapsedTimer clock;
         clock.start();
         if (!test::waitUntil([&] { return changes > before; }, patienceMs)) {

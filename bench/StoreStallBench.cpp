@@ -121,9 +121,7 @@ void stallWhileReloading(benchmark::State& state) {
     for (auto _ : state) {
         const int before = changes;
         const int project = i++ % projectCount;
-        Storage::mutate([project, i](Library& library) {
-            library.projects[project].notes = QStringLiteral("widget %1").arg(i);
-        });
+        bench::writeLikeTheWidget(project, i);
         if (!record(state, longestGapUntil([&] { return changes > before; }), worst, "the outside write was not shown"))
             break;
         settle();

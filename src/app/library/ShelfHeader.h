@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shell/SidebarItem.h"
+#include "studio/ElidedLine.h"
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -12,28 +13,6 @@ namespace sorvel {
 class AppRouter;
 class ProjectStore;
 class StudioButton;
-
-// One line of plain text that gives way to its neighbours by eliding: a long
-// type title never pushes the mode switch out of the header.
-class ElidedLine final : public QWidget {
-    Q_OBJECT
-public:
-    ElidedLine(const QFont& font, const QColor& color, QWidget* parent = nullptr);
-
-    QString text() const { return m_text; }
-    void setText(const QString& text);
-    // The text as drawn at the current width.
-    QString shownText() const;
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString m_text;
-    QColor m_color;
-};
 
 // One of the two buttons that switch the shelf between cassettes and list;
 // it writes its value to the `shelfMode` setting, even when already chosen.

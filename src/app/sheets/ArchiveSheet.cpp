@@ -1,6 +1,6 @@
 #include "app/sheets/ArchiveSheet.h"
 
-#include "app/library/ShelfHeader.h"
+#include "studio/ElidedLine.h"
 #include "app/sheets/FolderDialog.h"
 #include "app/sheets/SheetChrome.h"
 #include "app/sheets/SheetSection.h"

@@ -1,4 +1,4 @@
-#include "app/library/ShelfHeader.h"
+#include "studio/ElidedLine.h"
 #include "app/sheets/AppViewFixture.h"
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/SwitchToggle.h"
