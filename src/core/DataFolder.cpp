@@ -53,6 +53,10 @@ QString configHome() {
     return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
 }
 
+QString stateHome() {
+    return xdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state"));
+}
+
 QString runtimeDirectory() {
     const QString value = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!value.isEmpty() && QDir::isAbsolutePath(value))

@@ -15,6 +15,8 @@ QString filePath();
 QString legacyDirectory();
 // $XDG_CONFIG_HOME, else ~/.config.
 QString configHome();
+// $XDG_STATE_HOME, else ~/.local/state.
+QString stateHome();
 // $XDG_RUNTIME_DIR, else a per-user folder under the temporary folder.
 QString runtimeDirectory();
 // The user's home from the password database, falling back to $HOME.

@@ -9,13 +9,14 @@
 namespace sorvel::test {
 
 namespace {
-const char* const kVariables[3] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"};
-const char* const kFolders[3] = {"data", "config", "runtime"};
+constexpr int kCount = 4;
+const char* const kVariables[kCount] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"};
+const char* const kFolders[kCount] = {"data", "config", "runtime", "state"};
 } // namespace
 
 TestEnvironment::TestEnvironment()
     : m_root(std::make_unique<QTemporaryDir>()) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kCount; ++i) {
         m_previous[i] = qgetenv(kVariables[i]);
         const QString path = m_root->filePath(QString::fromLatin1(kFolders[i]));
         QDir().mkpath(path);
@@ -26,7 +27,7 @@ TestEnvironment::TestEnvironment()
 }
 
 TestEnvironment::~TestEnvironment() {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kCount; ++i) {
         if (m_previous[i].isNull())
             qunsetenv(kVariables[i]);
         else
@@ -37,6 +38,7 @@ TestEnvironment::~TestEnvironment() {
 QString TestEnvironment::dataHome() const { return m_root->filePath(QStringLiteral("data")); }
 QString TestEnvironment::configHome() const { return m_root->filePath(QStringLiteral("config")); }
 QString TestEnvironment::runtimeDir() const { return m_root->filePath(QStringLiteral("runtime")); }
+QString TestEnvironment::stateHome() const { return m_root->filePath(QStringLiteral("state")); }
 QString TestEnvironment::dataFolder() const { return dataHome() + QStringLiteral("/Sorvel"); }
 QString TestEnvironment::scratch() const { return m_root->filePath(QStringLiteral("scratch")); }
 

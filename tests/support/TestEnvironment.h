@@ -7,7 +7,7 @@
 
 namespace sorvel::test {
 
-// Points XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR at fresh temporary
+// Points XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_RUNTIME_DIR and XDG_STATE_HOME at fresh temporary
 // folders for as long as the object lives, so no test ever touches a real home.
 class TestEnvironment {
 public:
@@ -17,6 +17,7 @@ public:
     QString dataHome() const;
     QString configHome() const;
     QString runtimeDir() const;
+    QString stateHome() const;
     // The application's data folder inside dataHome(), not created.
     QString dataFolder() const;
     // A scratch folder for a test's own files (project folders, archives).
@@ -24,7 +25,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
-    QByteArray m_previous[3];
+    QByteArray m_previous[4];
 };
 
 // Writes bytes to a file, creating its folder; fails the test on error.

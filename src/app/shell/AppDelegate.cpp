@@ -23,7 +23,7 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     : QObject(parent),
       m_store(store),
       m_router(router),
-      m_unsaved(store, UnsavedChangesGuard::messageBox([this]() -> QWidget* {
+      m_unsaved(store, UnsavedChangesGuard::messageBox(store, [this]() -> QWidget* {
                     return m_window && m_window->isVisible() ? m_window.get() : nullptr;
                 })) {
     m_window = std::make_unique<MainWindow>(m_store, m_router);

@@ -3,6 +3,7 @@
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/DesktopServices.h"
+#include "app/store/FolderProbe.h"
 #include "app/store/FolderMover.h"
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
@@ -105,21 +106,22 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     connect(&m_folderSettle, &QTimer::timeout, this, &ProjectStore::settleFolderEvents);
     connect(&m_readRetry, &QTimer::timeout, this, &ProjectStore::reloadFromFile);
 
-    LegacyMigration::migrateData();
+    connect(&m_worker, &StorageWorker::waitingChanged, this, &ProjectStore::folderWaitChanged);
+
     LegacyMigration::migrateSettings();
-    Storage::removeStaleDrafts();
-    // A file that cannot be read or decoded stays as it is; the store starts
-    // from the empty library and keeps the file aside before its first write.
-    const Storage::ReadResult start = Storage::read();
-    m_projects = start.library.projects;
-    registry().setTypes(start.library.types);
-    m_synced = start.library;
-    m_syncedWithFile = start.kind == Storage::ReadResult::Kind::Decoded || start.kind == Storage::ReadResult::Kind::Missing;
-    m_holdsGoodState = start.kind == Storage::ReadResult::Kind::Decoded;
-    if (start.kind == Storage::ReadResult::Kind::Unreadable)
-        retryReadLater();
+    // Until the first read lands the store holds the empty library: edits made
+    // meanwhile merge onto the file's contents with it as their base, and a
+    // write waits for that read (the worker runs one job at a time).
+    m_synced = Library{{}, registry().types()};
+    m_worker.start(readJob(true));
+    // Shows the file's projects with the first window, unless another program
+    // holds the folder (or the disk hangs): then the shelf fills when the read lands.
+    if (!m_worker.finish(startWaitMs, slowStartMs))
+        Log::info(QStringLiteral("Sorvel: the data folder %1 is busy; reading it once it is free").arg(m_folder));
     watchForExternalChanges();
 }
+
+const QString ProjectStore::folderBusyProblem = QStringLiteral("the data folder is held by another program");
 
 ProjectStore::~ProjectStore() = default;
 
@@ -411,6 +413,8 @@ void ProjectStore::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
+        if (!awaitFolder(true))
+            return {};
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
         const Storage::SaveResult saved = Storage::save(
@@ -433,9 +437,16 @@ void ProjectStore::startWaitingJob() {
         startRead();
 }
 
-void ProjectStore::waitForWorker() {
-    while (m_worker.isBusy())
-        m_worker.finish();  // a delivery may start the waiting job
+bool ProjectStore::waitForWorker(int folderPatienceMs) {
+    while (m_worker.isBusy()) {
+        if (!m_worker.finish(folderPatienceMs))  // a delivery may start the waiting job
+            return false;
+    }
+    return true;
+}
+
+bool ProjectStore::isWaitingForFolder() const {
+    return m_worker.isWaitingForFolder();
 }
 
 void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved) {
@@ -501,12 +512,18 @@ QString ProjectStore::unsavedSummary() const {
 }
 
 void ProjectStore::flush() {
-    // A running write ends first; then whatever is newer is written, at once.
-    waitForWorker();
-    if (!m_dirty)
-        return;
-    startWrite();
-    waitForWorker();
+    // A running job ends first; then whatever is newer is written, at once.
+    // Another program holding the folder is waited for a bounded time only:
+    // the quit must not hang on a stopped widget or a hung network file system.
+    if (waitForWorker(quitWaitMs) && m_dirty) {
+        startWrite();
+        if (waitForWorker(quitWaitMs))
+            return;
+    }
+    if (m_dirty && m_worker.isBusy()) {
+        Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
+        setSaveProblem(folderBusyProblem);
+    }
 }
 
 // Watching
@@ -586,12 +603,28 @@ void ProjectStore::reloadFromFile() {
 
 void ProjectStore::startRead() {
     m_readWanted = false;
-    ++m_activity.reloadReads;
+    m_worker.start(readJob(false));
+}
+
+bool ProjectStore::awaitFolder(bool exclusive) {
+    const QString folder = m_folder;
+    return m_worker.waitUntilFree([folder, exclusive] { return !FolderProbe::isHeldElsewhere(folder, exclusive); });
+}
+
+StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const Library base = m_synced;
     const Library mine = currentLibrary();
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
-    m_worker.start([this, base, mine, dirty, revision]() -> StorageWorker::Delivery {
+    return [this, base, mine, dirty, revision, atStart]() -> StorageWorker::Delivery {
+        if (!awaitFolder(atStart))
+            return {};
+        if (atStart) {
+            // Before anything is read: the earlier product's data, then what an
+            // interrupted write of this program left.
+            LegacyMigration::migrateData();
+            Storage::removeStaleDrafts();
+        }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
         FolderRead result{Storage::read(), false, std::nullopt, false};
@@ -604,11 +637,14 @@ void ProjectStore::startRead() {
                 result.projectsDiffer = result.next->projects != mine.projects;
             }
         }
-        return [this, result, revision] {
+        return [this, result, revision, atStart] {
+            if (!atStart)
+                ++m_activity.reloadReads;  // counted once done, so a count means an outcome
             applyRead(result, revision);
+            m_started = true;
             startWaitingJob();
         };
-    });
+    };
 }
 
 void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {

@@ -53,10 +53,22 @@ public:
     // this, twice as long after each further failure, up to the longest delay.
     static constexpr int retryDelayMs = 2000;
     static constexpr int longestRetryDelayMs = 60000;
+    // While another program holds the data folder, the start waits this long
+    // for the first read before the window shows (the read lands later), and
+    // flush() this long for the folder before it gives up.
+    static constexpr int startWaitMs = 0;
+    static constexpr int quitWaitMs = 2000;
+    // A start whose first read takes longer than this (a hung disk) lets the
+    // window show all the same.
+    static constexpr int slowStartMs = 3000;
+    // The save problem while flush() gave up on a folder another program holds.
+    static const QString folderBusyProblem;
 
     // The one store of the application, created on first use.
     static ProjectStore& shared();
     // A store of its own (tests); migrates, loads and starts watching like shared().
+    // The first read runs on the worker; the constructor waits for it only
+    // while no other program holds the data folder.
     explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);
     ~ProjectStore() override;
 
@@ -93,8 +105,19 @@ public:
     // Archives the projects in store order; returns the error lines, empty on success.
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options);
 
-    // Writes a pending change at once (quit).
+    // Writes a pending change at once (quit). While another program holds the
+    // data folder it waits quitWaitMs for it, then gives up: the change stays
+    // pending (written when the folder is free) and saveProblem() says why.
     void flush();
+
+    // Whether the file's contents have been read once (false only while the
+    // start waits for the data folder).
+    bool hasStarted() const { return m_started; }
+    // Whether a read or write has been waiting a while for the data folder
+    // that another program holds.
+    bool isWaitingForFolder() const;
+    // What the store holds: the projects and the registry's types.
+    Library currentLibrary() const;
 
     bool isDirty() const { return m_dirty; }
     // Why the last write failed, while changes wait to be written; empty otherwise.
@@ -119,6 +142,8 @@ Q_SIGNALS:
     void saveFinished(bool succeeded);
     // When saveProblem() changes.
     void saveProblemChanged();
+    // When isWaitingForFolder() changes.
+    void folderWaitChanged();
 
 private:
     // What a read on the worker found, compared with the library it was
@@ -137,8 +162,14 @@ private:
     void writeNow();
     void startWrite();
     void startRead();
+    // The read of the data file on the worker, merged onto `base` with the
+    // store's edits; the start also migrates and removes stale drafts first.
+    StorageWorker::Job readJob(bool atStart);
     void startWaitingJob();
-    void waitForWorker();
+    // False when it gave up on a folder another program holds.
+    bool waitForWorker(int folderPatienceMs = -1);
+    // On the worker: waits while another program holds the folder.
+    bool awaitFolder(bool exclusive);
     void watchForExternalChanges();
     void watchLinkedFolder();
     void folderChanged();
@@ -150,7 +181,6 @@ private:
     void retryReadLater();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const QString& problem);
-    Library currentLibrary() const;
     void apply(const Library& library);
     // Shows `library`, known to differ in its projects or not; what the store
     // held before is let go on the worker.
@@ -169,6 +199,7 @@ private:
     QTimer m_readRetry;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
+    bool m_started = false;
     bool m_eventDuringEcho = false;
     int m_retryDelayMs = retryDelayMs;
     int m_readRetryDelayMs = retryDelayMs;

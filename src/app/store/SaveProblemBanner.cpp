@@ -24,6 +24,7 @@ SaveProblemBanner::SaveProblemBanner(ProjectStore& store, QWidget* parent) : QSt
     m_label->setContentsMargins(12, 6, 12, 6);
     addWidget(m_label, 1);
     connect(&m_store, &ProjectStore::saveProblemChanged, this, &SaveProblemBanner::sync);
+    connect(&m_store, &ProjectStore::folderWaitChanged, this, &SaveProblemBanner::sync);
     sync();
 }
 
@@ -33,6 +34,11 @@ QString SaveProblemBanner::message() const {
 
 void SaveProblemBanner::sync() {
     const QString problem = m_store.saveProblem();
+    if (problem.isEmpty() && m_store.isWaitingForFolder()) {
+        m_label->setText(QStringLiteral("数据文件夹正被另一个程序占用，正在等待…"));
+        show();
+        return;
+    }
     if (problem.isEmpty()) {
         m_label->clear();
         hide();

@@ -1,5 +1,6 @@
 #include "app/store/SaveProblemText.h"
 
+#include "app/store/ProjectStore.h"
 #include "core/SystemErrorText.h"
 
 #include <cerrno>
@@ -22,6 +23,8 @@ QString forUser(const QString& problem) {
         if (problem.endsWith(reason))
             return problem.chopped(reason.size()) + SystemErrorText::describe(error);
     }
+    if (problem == ProjectStore::folderBusyProblem)
+        return QStringLiteral("数据文件夹正被另一个程序占用");
     if (problem == QLatin1String("unknown error"))
         return QStringLiteral("原因不明");
     return problem;

@@ -2,81 +2,157 @@
 
 #include <QMetaObject>
 
+#include <chrono>
+
 namespace sorvel {
 
-StorageWorker::StorageWorker(QObject* parent) : QObject(parent), m_thread([this] { run(); }) {}
+namespace {
+
+qint64 nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+StorageWorker::StorageWorker(QObject* parent) : QObject(parent), m_state(std::make_shared<State>()) {
+    m_state->owner = this;
+    m_thread = std::thread([state = m_state] { run(state); });
+}
 
 StorageWorker::~StorageWorker() {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
+    std::unique_lock lock(m_state->mutex);
+    m_state->stopping = true;
+    m_state->owner = nullptr;
+    m_state->changed.notify_all();
+    // A job waiting for the folder gives up at once; one stuck in the disk (a
+    // hung network file system) is left to end on its own.
+    if (m_state->changed.wait_for(lock, std::chrono::milliseconds(stopWaitMs), [this] { return m_state->exited; })) {
+        lock.unlock();
+        m_thread.join();
+    } else {
+        lock.unlock();
+        m_thread.detach();
     }
-    m_changed.notify_all();
-    m_thread.join();
 }
 
 void StorageWorker::start(Job job) {
     Q_ASSERT(!m_busy);
     m_busy = true;
     {
-        const std::lock_guard lock(m_mutex);
-        m_job = std::move(job);
+        const std::lock_guard lock(m_state->mutex);
+        m_state->job = std::move(job);
     }
-    m_changed.notify_all();
+    m_state->changed.notify_all();
 }
 
-void StorageWorker::finish() {
+bool StorageWorker::finish(int folderPatienceMs, int patienceMs) {
     if (!m_busy)
-        return;
+        return true;
+    const qint64 started = nowMs();
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_done.has_value(); });
+        std::unique_lock lock(m_state->mutex);
+        while (!m_state->done.has_value()) {
+            const qint64 now = nowMs();
+            const qint64 waitingSince = m_state->waitingSinceMs.load();
+            if (folderPatienceMs >= 0 && waitingSince >= 0 && now - std::max(waitingSince, started) >= folderPatienceMs)
+                return false;
+            if (patienceMs >= 0 && now - started >= patienceMs)
+                return false;
+            m_state->changed.wait_for(lock, std::chrono::milliseconds(pollIntervalMs));
+        }
     }
     deliver();
+    return true;
 }
 
 void StorageWorker::discard(Library library) {
     {
-        const std::lock_guard lock(m_mutex);
-        m_discarded.append(std::move(library));
+        const std::lock_guard lock(m_state->mutex);
+        m_state->discarded.append(std::move(library));
     }
-    m_changed.notify_all();
+    m_state->changed.notify_all();
 }
 
-void StorageWorker::run() {
+bool StorageWorker::waitUntilFree(const std::function<bool()>& isFree) {
+    const std::shared_ptr<State> state = m_state;
+    qint64 since = -1;
+    bool noticed = false;
+    bool free = false;
+    for (;;) {
+        if (isFree()) {
+            free = true;
+            break;
+        }
+        if (since < 0) {
+            since = nowMs();
+            state->waitingSinceMs = since;
+        }
+        if (!noticed && nowMs() - since >= noticeAfterMs) {
+            noticed = true;
+            post(*state, [](StorageWorker& owner) { owner.setWaitingNoticed(true); });
+        }
+        std::unique_lock lock(state->mutex);
+        if (state->changed.wait_for(lock, std::chrono::milliseconds(pollIntervalMs), [&] { return state->stopping; }))
+            break;
+    }
+    state->waitingSinceMs = -1;
+    if (noticed)
+        post(*state, [](StorageWorker& owner) { owner.setWaitingNoticed(false); });
+    return free;
+}
+
+void StorageWorker::setWaitingNoticed(bool waiting) {
+    if (waiting == m_waitingNoticed)
+        return;
+    m_waitingNoticed = waiting;
+    Q_EMIT waitingChanged(waiting);
+}
+
+void StorageWorker::post(State& state, std::function<void(StorageWorker&)> call) {
+    const std::lock_guard lock(state.mutex);
+    if (StorageWorker* owner = state.owner) {
+        // Dropped when the owner is gone by the time the event loop gets to it.
+        QMetaObject::invokeMethod(owner, [owner, call = std::move(call)] { call(*owner); }, Qt::QueuedConnection);
+    }
+}
+
+void StorageWorker::run(const std::shared_ptr<State>& state) {
     for (;;) {
         Job job;
         QList<Library> discarded;
         {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stopping || m_job.has_value() || !m_discarded.isEmpty(); });
-            if (m_stopping)
-                return;
-            discarded.swap(m_discarded);
-            if (!m_job)
+            std::unique_lock lock(state->mutex);
+            state->changed.wait(lock, [&] { return state->stopping || state->job.has_value() || !state->discarded.isEmpty(); });
+            if (state->stopping)
+                break;
+            discarded.swap(state->discarded);
+            if (!state->job)
                 continue;  // only the discarded libraries to free, at the end of this turn
-            job = std::move(*m_job);
-            m_job.reset();
+            job = std::move(*state->job);
+            state->job.reset();
         }
         Delivery delivery = job();
         {
-            const std::lock_guard lock(m_mutex);
-            m_done = std::move(delivery);
+            const std::lock_guard lock(state->mutex);
+            state->done = std::move(delivery);
         }
-        m_changed.notify_all();
-        // Dropped when this object is gone by the time the event loop gets to it.
-        QMetaObject::invokeMethod(this, &StorageWorker::deliver, Qt::QueuedConnection);
+        state->changed.notify_all();
+        post(*state, [](StorageWorker& owner) { owner.deliver(); });
     }
+    const std::lock_guard lock(state->mutex);
+    state->exited = true;
+    state->changed.notify_all();
 }
 
 void StorageWorker::deliver() {
     Delivery delivery;
     {
-        const std::lock_guard lock(m_mutex);
-        if (!m_done)
+        const std::lock_guard lock(m_state->mutex);
+        if (!m_state->done)
             return;  // finish() delivered it already
-        delivery = std::move(*m_done);
-        m_done.reset();
+        delivery = std::move(*m_state->done);
+        m_state->done.reset();
     }
     m_busy = false;
     if (delivery)

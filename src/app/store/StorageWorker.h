@@ -4,8 +4,10 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -16,14 +18,24 @@ namespace sorvel {
 // of its own, so that the window never waits on the disk. A job runs on the
 // worker thread and returns what is to be done with its result, which then runs
 // on the owner's thread, from its event loop or from finish().
+//
+// Another program may hold the data folder for as long as it likes; a job
+// waits for it in waitUntilFree(), where the owner can see it waiting and stop
+// waiting for it in turn.
 class StorageWorker final : public QObject {
     Q_OBJECT
 public:
     using Delivery = std::function<void()>;
     using Job = std::function<Delivery()>;
 
+    static constexpr int pollIntervalMs = 25;
+    // A wait shorter than this (another program's read) is not worth telling.
+    static constexpr int noticeAfterMs = 300;
+    // How long the destructor waits for a running job before leaving it behind.
+    static constexpr int stopWaitMs = 2000;
+
     explicit StorageWorker(QObject* parent = nullptr);
-    // Waits for a running job; its delivery is dropped.
+    // Waits a bounded time for a running job; its delivery is dropped.
     ~StorageWorker() override;
     StorageWorker(const StorageWorker&) = delete;
     StorageWorker& operator=(const StorageWorker&) = delete;
@@ -32,23 +44,50 @@ public:
     bool isBusy() const { return m_busy; }
     // Starts a job; never while busy (never two jobs at once).
     void start(Job job);
-    // Waits until the running job is done and runs its delivery now.
-    void finish();
+    // Waits until the running job is done and runs its delivery now; true
+    // then. False, with the job still running, once it has waited for the
+    // folder for `folderPatienceMs` (0: not at all), or once `patienceMs`
+    // have passed in all (negative: no limit).
+    bool finish(int folderPatienceMs = -1, int patienceMs = -1);
     // Lets go of a library on the worker thread: the last reference to a large
     // library frees thousands of records, which the window's thread need not wait for.
     void discard(Library library);
 
-private:
-    void run();
-    void deliver();
+    // Whether a job has been waiting for the folder for noticeAfterMs or longer.
+    bool isWaitingForFolder() const { return m_waitingNoticed; }
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::optional<Job> m_job;
-    std::optional<Delivery> m_done;
-    QList<Library> m_discarded;
-    bool m_stopping = false;
+    // From a job, on the worker thread: waits until `isFree()` holds, trying
+    // again every pollIntervalMs. False when the worker is being destroyed
+    // meanwhile: the job then gives up.
+    bool waitUntilFree(const std::function<bool()>& isFree);
+
+Q_SIGNALS:
+    // isWaitingForFolder() changed.
+    void waitingChanged(bool waiting);
+
+private:
+    // Shared with the thread, which may outlive this object when a job never ends.
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::optional<Job> job;
+        std::optional<Delivery> done;
+        QList<Library> discarded;
+        bool stopping = false;
+        bool exited = false;
+        StorageWorker* owner = nullptr;  // null once the owner is gone
+        std::atomic<qint64> waitingSinceMs{-1};  // steady-clock ms; -1 when not waiting
+    };
+
+    static void run(const std::shared_ptr<State>& state);
+    // Runs `call` on the owner's thread, unless the owner is gone.
+    static void post(State& state, std::function<void(StorageWorker&)> call);
+    void deliver();
+    void setWaitingNoticed(bool waiting);
+
+    std::shared_ptr<State> m_state;
     bool m_busy = false;
+    bool m_waitingNoticed = false;
     std::thread m_thread;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Library.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,16 +14,26 @@ class ProjectStore;
 
 // Stands between a quit and changes that could not be written: it writes what
 // is pending and, while that fails, asks whether to try again or to quit anyway.
+// Before it asks, and before a quit that cannot write, the unsaved library is
+// kept in a rescue file outside the data folder, which the question and the
+// log name.
 class UnsavedChangesGuard {
 public:
     enum class Choice { TryAgain, QuitAnyway };
-    // Asks the user; `problem` is why the changes could not be written.
-    using Presenter = std::function<Choice(const QString& problem)>;
+    struct Question {
+        QString problem;     // why the changes could not be written
+        QString rescueFile;  // where they were kept; empty when that failed too
+    };
+    // Asks the user, from the store's state at the moment of asking.
+    using Presenter = std::function<Choice(const Question& question)>;
 
     UnsavedChangesGuard(ProjectStore& store, Presenter presenter);
 
-    // A message box over `parent` (may be null).
-    static Presenter messageBox(const std::function<QWidget*()>& parent);
+    // A message box over `parent` (may be null). It closes by itself when a
+    // write of the store succeeds while it is open: the quit then goes on.
+    static Presenter messageBox(ProjectStore& store, const std::function<QWidget*()>& parent);
+    // The question's text below its title.
+    static QString details(const Question& question);
 
     // Writes what is pending, asking again for as long as that fails and the
     // user chooses to try again; true once everything was written or the user
@@ -29,18 +41,24 @@ public:
     // requested while the question is open (the quit key in the dialog): that
     // one is answered by the open question.
     bool writeBeforeQuit();
-    // The quit by a signal asks nobody: it writes what it can and logs the rest.
-    // True when nothing was lost.
+    // The quit by a signal asks nobody: it writes what it can, keeps the rest
+    // in a rescue file and logs it. True when nothing was lost.
     bool writeBeforeSignalQuit();
 
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
 
 private:
+    // The rescue file of the store's unsaved library, written anew only when
+    // that library changed since the last one.
+    QString rescue();
     void logLoss(const QString& how) const;
 
     ProjectStore& m_store;
     Presenter m_presenter;
     bool m_asking = false;
+    Library m_rescued;
+    QString m_rescueFile;
+    QString m_rescueError;
 };
 
 } // namespace sorvel

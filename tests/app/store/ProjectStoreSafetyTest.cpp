@@ -4,8 +4,14 @@
 #include "app/store/SaveProblemBanner.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
+#include "app/store/RescueCopy.h"
+#include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -253,8 +259,8 @@ TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
     breakTheFile();
     store.addProject(first);
     QStringList asked;
-    UnsavedChangesGuard guard(store, [&](const QString& problem) {
-        asked << problem;
+    UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
+        asked << question.problem;
         if (asked.size() == 2)
             mendTheFile();  // the user made room, then tries again
         return UnsavedChangesGuard::Choice::TryAgain;
@@ -266,14 +272,14 @@ TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
     EXPECT_EQ(projectsInFile(), QList<AudioProject>{first});
 }
 
-TEST_F(FailingSaves, QuitAnywayAndSignalQuitLogWhatWasNotWritten) {
+TEST_F(FailingSaves, QuitAnywayAndSignalQuitKeepARescueCopyAndLogIt) {
     ProjectStore store(desktop.seams());
     breakTheFile();
     store.addProject(first);
-    int asked = 0;
+    QList<UnsavedChangesGuard::Question> asked;
     UnsavedChangesGuard* self = nullptr;
-    UnsavedChangesGuard guard(store, [&](const QString&) {
-        ++asked;
+    UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
+        asked << question;
         // The quit key pressed again in the open question is not a second question.
         EXPECT_FALSE(self->writeBeforeQuit());
         return UnsavedChangesGuard::Choice::QuitAnyway;
@@ -281,14 +287,81 @@ TEST_F(FailingSaves, QuitAnywayAndSignalQuitLogWhatWasNotWritten) {
     self = &guard;
     testing::internal::CaptureStderr();
     EXPECT_TRUE(guard.writeBeforeQuit());
+    store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("after the question"); });
     const bool nothingLost = guard.writeBeforeSignalQuit();
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(asked.size(), 1);
     EXPECT_FALSE(nothingLost);
     EXPECT_NE(log.find("quit anyway"), std::string::npos) << log;
     EXPECT_NE(log.find("quit by a signal"), std::string::npos) << log;
     EXPECT_NE(log.find("\"First\""), std::string::npos) << log;
     EXPECT_TRUE(store.isDirty());
+
+    // Both quits left a copy of what the store held then, outside the data
+    // folder, each named in the log and the first in the question.
+    const QString folder = environment.stateHome() + QStringLiteral("/Sorvel");
+    const QStringList rescued = QDir(folder).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(rescued.size(), 2) << rescued.join(' ').toStdString();
+    const QString asked0 = asked.first().rescueFile;
+    EXPECT_TRUE(asked0.startsWith(folder + QLatin1Char('/'))) << asked0.toStdString();
+    EXPECT_TRUE(UnsavedChangesGuard::details(asked.first()).contains(asked0));
+    QStringList notes;
+    for (const QString& name : rescued) {
+        const QString path = folder + QLatin1Char('/') + name;
+        EXPECT_NE(log.find(path.toStdString()), std::string::npos) << log;
+        const std::optional<Library> library = RecordCoding::decodeLibrary(readFile(path));
+        ASSERT_TRUE(library);
+        ASSERT_EQ(library->projects.size(), 1);
+        EXPECT_EQ(library->projects.first().id, first.id);
+        notes << library->projects.first().notes;
+    }
+    EXPECT_TRUE(rescued.contains(QFileInfo(asked0).fileName()));
+    EXPECT_TRUE(notes.contains(QString()) && notes.contains(QStringLiteral("after the question")));
+    EXPECT_TRUE(asideCopies().isEmpty()) << "nothing of the rescue lands in the data folder";
+}
+
+TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
+    TestEnvironment environment;
+    const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
+    const Library one{{AudioProject::make(QStringLiteral("One"), ProjectType::musicID)}, ProjectType::defaults()};
+    const Library two{{AudioProject::make(QStringLiteral("Two"), ProjectType::sfxID)}, ProjectType::defaults()};
+    const RescueCopy::Outcome first = RescueCopy::write(one, at);
+    const RescueCopy::Outcome second = RescueCopy::write(two, at);
+    EXPECT_EQ(first.path, environment.stateHome() + QStringLiteral("/Sorvel/projects-rescued-20260304-050607.json"));
+    ASSERT_FALSE(second.path.isEmpty()) << second.error.toStdString();
+    EXPECT_NE(second.path, first.path);
+    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path)), one);
+    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path)), two);
+}
+
+// The background retry writes the change while the question is open: the
+// question goes away by itself and the quit goes on, nothing lost.
+TEST_F(FailingSaves, AWriteThatLandsWhileTheQuestionIsOpenClosesItAndQuits) {
+    ProjectStore store(desktop.seams());
+    breakTheFile();
+    store.addProject(first);
+    QString shown;
+    QTimer mend;
+    mend.setSingleShot(true);
+    QObject::connect(&mend, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box)
+            shown = box->informativeText();
+        mendTheFile();  // the retry that is already scheduled now succeeds
+    });
+    mend.start(200);
+    UnsavedChangesGuard guard(store, UnsavedChangesGuard::messageBox(store, [] { return nullptr; }));
+    testing::internal::CaptureStderr();
+    QElapsedTimer took;
+    took.start();
+    EXPECT_TRUE(guard.writeBeforeQuit());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_LT(took.elapsed(), ProjectStore::longestRetryDelayMs);
+    EXPECT_TRUE(shown.contains(QStringLiteral("无法写入数据文件"))) << shown.toStdString();
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(projectsInFile(), QList<AudioProject>{first});
+    EXPECT_EQ(log.find("quit anyway"), std::string::npos) << "nothing was lost: " << log;
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) {

@@ -1,0 +1,181 @@
+#include "StoreTestSupport.h"
+
+#include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemBanner.h"
+#include "app/store/UnsavedChangesGuard.h"
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace sorvel::test {
+namespace {
+
+constexpr int kHoldMs = 3000;
+// What "at once" means on a busy machine: far below the time the lock is held.
+constexpr int kPromptly = 1500;
+
+// Another process holding the data folder's exclusive lock (a stopped widget,
+// a hung network file system) for a while, then letting go.
+class ForeignHolder {
+public:
+    ForeignHolder(const QString& folder, int holdMs) {
+        QDir().mkpath(folder);
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        const QByteArray path = QFile::encodeName(folder);
+        std::fflush(nullptr);
+        m_child = ::fork();
+        if (m_child == 0) {
+            ::close(ready[0]);
+            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
+            const char held = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 1 : 0;
+            [[maybe_unused]] const ssize_t sent = ::write(ready[1], &held, 1);
+            ::usleep(useconds_t(holdMs) * 1000);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char held = 0;
+        m_holding = m_child > 0 && ::read(ready[0], &held, 1) == 1 && held == 1;
+        ::close(ready[0]);
+    }
+    ~ForeignHolder() {
+        if (m_child > 0 && !m_ended) {
+            ::kill(m_child, SIGKILL);
+            ::waitpid(m_child, nullptr, 0);
+        }
+    }
+    bool isHolding() const { return m_holding; }
+    bool hasEnded() {
+        if (!m_ended && m_child > 0 && ::waitpid(m_child, nullptr, WNOHANG) == m_child)
+            m_ended = true;
+        return m_ended;
+    }
+
+private:
+    pid_t m_child = -1;
+    bool m_holding = false;
+    bool m_ended = false;
+};
+
+class ProjectStoreBusyFolder : public ::testing::Test {
+protected:
+    TestEnvironment environment;
+    FakeDesktop desktop;
+    AudioProject kept = AudioProject::make(QStringLiteral("Kept"), ProjectType::musicID);
+    AudioProject other = AudioProject::make(QStringLiteral("Other"), ProjectType::sfxID);
+};
+
+// The window shows while another program holds the folder; the shelf fills
+// when the read lands, and an edit made meanwhile is merged onto the file's
+// projects instead of replacing them.
+TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
+    writeDataFile({kept, other});
+    ForeignHolder holder(environment.dataFolder(), kHoldMs);
+    ASSERT_TRUE(holder.isHolding());
+
+    QElapsedTimer took;
+    took.start();
+    ProjectStore store(desktop.seams());
+    SaveProblemBanner banner(store);
+    EXPECT_LT(took.elapsed(), kPromptly);
+    EXPECT_FALSE(store.hasStarted());
+    EXPECT_TRUE(store.projects().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPromptly));
+    EXPECT_FALSE(banner.isHidden());
+    EXPECT_EQ(banner.message(), QStringLiteral("数据文件夹正被另一个程序占用，正在等待…"));
+
+    const AudioProject added = AudioProject::make(QStringLiteral("Added meanwhile"), ProjectType::musicID);
+    store.addProject(added);
+    spin(ProjectStore::saveDelayMs + 200);  // the save is due, but must wait for the read
+    EXPECT_TRUE(store.isDirty());
+    // Read past the lock, which the other program still holds.
+    const std::optional<Library> before = RecordCoding::decodeLibrary(readFile(Storage::filePath()));
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->projects.size(), 2) << "nothing written before the file was read";
+
+    ASSERT_TRUE(waitUntil([&] { return holder.hasEnded(); }, kHoldMs + 5000));
+    ASSERT_TRUE(waitUntil([&] { return store.hasStarted() && !store.isDirty(); }, 5000));
+    EXPECT_FALSE(store.isWaitingForFolder());
+    EXPECT_TRUE(banner.isHidden());
+    EXPECT_EQ(store.projects().size(), 3);
+    EXPECT_TRUE(store.project(kept.id) && store.project(other.id) && store.project(added.id));
+    const QList<AudioProject> written = projectsInFile();
+    EXPECT_EQ(written.size(), 3);
+    EXPECT_EQ(store.projects(), written);
+}
+
+// At quit the folder is waited for a bounded time; then the change stays
+// pending, the question says why, and a signal quit keeps a rescue copy.
+TEST_F(ProjectStoreBusyFolder, AQuitWaitsABoundedTimeThenAsksOrRescues) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
+
+    // Long enough for both quits below to give up on it.
+    ForeignHolder holder(environment.dataFolder(), 2 * ProjectStore::quitWaitMs + kHoldMs);
+    ASSERT_TRUE(holder.isHolding());
+    QList<UnsavedChangesGuard::Question> asked;
+    UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
+        asked << question;
+        return UnsavedChangesGuard::Choice::QuitAnyway;
+    });
+    testing::internal::CaptureStderr();
+    QElapsedTimer took;
+    took.start();
+    EXPECT_TRUE(guard.writeBeforeQuit());
+    EXPECT_LT(took.elapsed(), ProjectStore::quitWaitMs + kPromptly);
+    took.restart();
+    EXPECT_FALSE(guard.writeBeforeSignalQuit());
+    EXPECT_LT(took.elapsed(), ProjectStore::quitWaitMs + kPromptly);
+    const std::string log = testing::internal::GetCapturedStderr();
+
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.first().problem, ProjectStore::folderBusyProblem);
+    EXPECT_TRUE(UnsavedChangesGuard::details(asked.first()).contains(QStringLiteral("数据文件夹正被另一个程序占用")));
+    ASSERT_FALSE(asked.first().rescueFile.isEmpty());
+    EXPECT_NE(log.find(asked.first().rescueFile.toStdString()), std::string::npos) << log;
+    const std::optional<Library> rescued = RecordCoding::decodeLibrary(readFile(asked.first().rescueFile));
+    ASSERT_TRUE(rescued);
+    ASSERT_EQ(rescued->projects.size(), 1);
+    EXPECT_EQ(rescued->projects.first().notes, QStringLiteral("unsaved"));
+    EXPECT_TRUE(store.isDirty());
+
+    // The write waits on the worker and lands once the folder is free.
+    ASSERT_TRUE(waitUntil([&] { return holder.hasEnded(); }, 2 * ProjectStore::quitWaitMs + kHoldMs + 5000));
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, 5000));
+    EXPECT_TRUE(store.saveProblem().isEmpty());
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("unsaved"));
+}
+
+// A store that goes away while another program holds the folder does not
+// wait for it.
+TEST_F(ProjectStoreBusyFolder, AStoreEndsWithoutWaitingForTheFolder) {
+    ForeignHolder holder(environment.dataFolder(), ProjectStore::quitWaitMs + kHoldMs);
+    ASSERT_TRUE(holder.isHolding());
+    QElapsedTimer took;
+    took.start();
+    {
+        ProjectStore store(desktop.seams());
+        store.addProject(kept);
+        store.flush();
+        EXPECT_TRUE(store.isDirty());
+    }
+    EXPECT_LT(took.elapsed(), ProjectStore::quitWaitMs + kPromptly);
+    EXPECT_FALSE(holder.hasEnded());
+}
+
+} // namespace
+} // namespace sorvel::test
