@@ -46,6 +46,14 @@ QSize SorvelWidgetView::sizeHint() const {
     return WidgetFamilies::size(m_family);
 }
 
+void SorvelWidgetView::setMode(RenderingMode mode) {
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    setEntry(ProjectsEntry(m_entry));
+    update();
+}
+
 void SorvelWidgetView::setEntry(const ProjectsEntry& entry) {
     m_entry = entry;
     if (m_content) {

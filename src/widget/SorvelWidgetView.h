@@ -29,6 +29,8 @@ public:
     const ProjectsEntry& entry() const { return m_entry; }
     // Draws a new entry (a fresh face, as a widget host renders it).
     void setEntry(const ProjectsEntry& entry);
+    // Draws the current entry afresh in another look.
+    void setMode(RenderingMode mode);
 
     bool showsEmptyState() const { return m_entry.projects.isEmpty(); }
     SmallView* smallView() const { return m_small; }

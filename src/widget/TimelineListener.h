@@ -1,35 +1,28 @@
 #pragma once
 
+#include "instance/LocalInstance.h"
 #include "widget/WidgetFamily.h"
 
 #include <QList>
 #include <QObject>
 
-class QLocalServer;
-class QLocalSocket;
-
 namespace sorvel {
 
-// Listens on the per-user local socket for the application's requests to
-// read the data file again (sent after each of its saves), and for later
-// starts of the widget program that hand their sizes over to this one.
+// The widget program's one instance per user, on the per-user socket where it
+// hears the application's requests to read the data file again (sent after
+// each of its saves) and later starts of the widget program that hand their
+// sizes and look over to this one (see LocalInstance).
 class TimelineListener final : public QObject {
     Q_OBJECT
 public:
-    enum class Start {
-        Listening,
-        AlreadyRunning,  // another widget program answers on the socket
-        Failed,          // logged
-    };
+    using Claim = LocalInstance::Claim;
 
     explicit TimelineListener(QObject* parent = nullptr);
-    ~TimelineListener() override;
 
-    // Claims the socket; a leftover socket file of an ended program is replaced.
-    Start listen();
-    // Asks the widget program that listens to show these sizes too, in this
-    // rendering mode; false when none answers.
-    static bool handOver(const QList<WidgetFamily>& families, RenderingMode mode = RenderingMode::FullColor);
+    // Becomes the widget program that listens, or hands these sizes, in this
+    // rendering mode, to the one that runs (HandedOver: end this start).
+    Claim claim(const QList<WidgetFamily>& families, RenderingMode mode = RenderingMode::FullColor);
+    bool isListening() const { return m_instance.isListening(); }
 
     // "show-families small,large\n", with " accented" before the line end
     // for the accented look.
@@ -41,10 +34,9 @@ Q_SIGNALS:
     void familiesRequested(const QList<sorvel::WidgetFamily>& families, sorvel::RenderingMode mode);
 
 private:
-    void accept();
-    void readFrom(QLocalSocket* socket);
+    void handle(const QByteArray& message);
 
-    QLocalServer* m_server;
+    LocalInstance m_instance;
 };
 
 } // namespace sorvel

@@ -69,10 +69,12 @@ void WidgetHost::start() {
 void WidgetHost::show(const QList<WidgetFamily>& families, RenderingMode mode) {
     for (const WidgetFamily family : families) {
         const QList<WidgetWindow*> open = windows();
-        const bool shown = std::any_of(open.begin(), open.end(),
-                                       [family](const WidgetWindow* window) { return window->family() == family; });
-        if (shown)
+        const auto shown = std::find_if(open.begin(), open.end(),
+                                        [family](const WidgetWindow* window) { return window->family() == family; });
+        if (shown != open.end()) {
+            (*shown)->view()->setMode(mode);
             continue;
+        }
         WidgetWindow* window = addWindow(family, mode);
         window->view()->setEntry(m_timeline.entry);
         place(window);

@@ -35,8 +35,8 @@ public:
 
     // Reads the first timeline and shows the windows where they were left.
     void start();
-    // Shows the sizes that are not shown yet, in `mode` (a later start asked
-    // for them); a size already shown stays as it is.
+    // Shows these sizes in `mode` (a later start asked for them): a size not
+    // shown yet is added, one shown in the other look is redrawn in this one.
     void show(const QList<WidgetFamily>& families, RenderingMode mode);
     // Reads a new timeline and redraws every window.
     void reloadAll();

@@ -26,13 +26,18 @@ int main(int argc, char** argv) {
     parser.process(app);
     const sorvel::WidgetOptions options = sorvel::WidgetOptions::from(parser);
 
+    // One program draws every widget: a start while one runs hands it these
+    // sizes and this look, and ends.
     sorvel::TimelineListener listener;
-    if (listener.listen() == sorvel::TimelineListener::Start::AlreadyRunning) {
-        // One program draws every widget: the running one shows these sizes too.
-        if (sorvel::TimelineListener::handOver(options.families, options.mode))
-            return 0;
+    switch (listener.claim(options.families, options.mode)) {
+    case sorvel::TimelineListener::Claim::HandedOver:
+        return 0;
+    case sorvel::TimelineListener::Claim::Unanswered:
         sorvel::Log::info(QStringLiteral("Sorvel widget is running but did not answer; this start ends"));
         return 1;
+    case sorvel::TimelineListener::Claim::Listening:
+    case sorvel::TimelineListener::Claim::Alone:
+        break;
     }
     sorvel::WidgetHost host(options.families, options.mode, sorvel::Settings::shared());
     QObject::connect(&listener, &sorvel::TimelineListener::reloadRequested, &host, &sorvel::WidgetHost::reloadAll);

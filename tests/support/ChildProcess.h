@@ -1,9 +1,16 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,14 +42,40 @@ public:
         if (lowestFree >= 0)
             ::close(lowestFree);
         const rlimit limited{rlim_t(lowestFree + more), m_saved.rlim_max};
-        ::setrlimit(RLIMIT_NOFILE, &limited);
+        m_lowered = lowestFree >= 0 && ::setrlimit(RLIMIT_NOFILE, &limited) == 0;
     }
     ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
     DescriptorLimit(const DescriptorLimit&) = delete;
     DescriptorLimit& operator=(const DescriptorLimit&) = delete;
+    bool isLowered() const { return m_lowered; }
 
 private:
     rlimit m_saved{};
+    bool m_lowered = false;
 };
+
+// Another process that opens `count` connections to `path` and holds them
+// silently for `holdMs` before it ends. Only system calls after fork.
+inline pid_t connectionBurst(const QString& path, int count, int holdMs) {
+    const QByteArray name = QFile::encodeName(path);
+    const pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);  // the burst is not held back by a limit lowered for the server
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            break;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    }
+    ::usleep(useconds_t(holdMs) * 1000);
+    ::_exit(0);
+}
 
 } // namespace sorvel::test

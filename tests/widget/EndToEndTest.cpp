@@ -121,7 +121,7 @@ TEST_F(WidgetAndApplication, TheWidgetRedrawsAfterEachSaveOfTheApplication) {
     const AudioProject project = projectWithStages(QStringLiteral("春季 BGM"), {CueStage::Composing});
     store({project});
     TimelineListener listener;
-    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    ASSERT_EQ(listener.claim({WidgetFamily::Large}), TimelineListener::Claim::Listening);
     WidgetHost widget({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &widget, &WidgetHost::reloadAll);
     widget.start();

@@ -2,16 +2,24 @@
 
 #include "app/store/WidgetTimelines.h"
 #include "core/WidgetChannel.h"
+#include "instance/LocalInstance.h"
+#include "support/ChildProcess.h"
 #include "support/Waiting.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/TimelineListener.h"
+#include "widget/TrackRow.h"
+#include "widget/ListView.h"
 #include "widget/WidgetHost.h"
 #include "widget/WidgetOptions.h"
 #include "widget/WidgetWindow.h"
 
 #include <QCommandLineParser>
 #include <QLocalSocket>
+#include <QFileInfo>
 #include <QScreen>
+
+#include <chrono>
+#include <future>
 
 namespace sorvel::test {
 namespace {
@@ -32,6 +40,15 @@ TEST(WidgetOptions, OneWindowPerChosenFamilyAndFullColourByDefault) {
 }
 
 using WidgetHostTest = WidgetFixture;
+
+// A later start of the widget program in its own thread, as a second process
+// would be, while this thread runs the event loop of the first.
+TimelineListener::Claim claimFromAnotherStart(const QList<WidgetFamily>& families,
+                                              RenderingMode mode = RenderingMode::FullColor) {
+    auto later = std::async(std::launch::async, [families, mode] { return TimelineListener().claim(families, mode); });
+    EXPECT_TRUE(waitUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 20000));
+    return later.get();
+}
 
 TEST_F(WidgetHostTest, WindowsAreFramelessBelowAndOfTheirFamilySize) {
     WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
@@ -145,7 +162,7 @@ TEST_F(WidgetHostTest, TapsOpenLinksThroughTheDesktop) {
 
 TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {
     TimelineListener listener;
-    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
     WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
                     [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &host, &WidgetHost::reloadAll);
@@ -163,15 +180,22 @@ TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {
 
 TEST_F(WidgetHostTest, OnlyTheReloadMessageCounts) {
     TimelineListener listener;
-    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
     int reloads = 0;
     QObject::connect(&listener, &TimelineListener::reloadRequested, [&reloads] { ++reloads; });
-    QLocalSocket other;
-    other.connectToServer(WidgetChannel::socketPath());
-    ASSERT_TRUE(other.waitForConnected(2000));
-    other.write("something else\n");
-    other.write(QByteArray(10000, 'x'));
-    other.flush();
+    // One message per connection: something else, the reload message with
+    // more after it, and bytes that are no message at all.
+    const QList<QByteArray> others{LocalInstance::frame("something else\n"),
+                                   LocalInstance::frame(WidgetChannel::reloadMessage() + "x"),
+                                   "something else\n" + QByteArray(10000, 'x')};
+    std::vector<std::unique_ptr<QLocalSocket>> peers;
+    for (const QByteArray& bytes : others) {
+        peers.push_back(std::make_unique<QLocalSocket>());
+        peers.back()->connectToServer(WidgetChannel::socketPath());
+        ASSERT_TRUE(peers.back()->waitForConnected(2000));
+        peers.back()->write(bytes);
+        peers.back()->flush();
+    }
     spin(200);
     EXPECT_EQ(reloads, 0);
     WidgetTimelines::reloadAll();
@@ -182,9 +206,8 @@ TEST_F(WidgetHostTest, ASecondWidgetProgramFindsTheFirstAndALeftoverSocketIsRepl
     // What a widget program that ended without cleaning up leaves behind.
     writeFile(WidgetChannel::socketPath(), "");
     TimelineListener first;
-    ASSERT_EQ(first.listen(), TimelineListener::Start::Listening);
-    TimelineListener second;
-    EXPECT_EQ(second.listen(), TimelineListener::Start::AlreadyRunning);
+    ASSERT_EQ(first.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
+    EXPECT_EQ(claimFromAnotherStart({WidgetFamily::Small}), TimelineListener::Claim::HandedOver);
 }
 
 } // namespace
@@ -196,12 +219,13 @@ namespace {
 TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     store({projectUpdated(QStringLiteral("a"), 0)});
     TimelineListener listener;
-    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
     WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();
 
-    ASSERT_TRUE(TimelineListener::handOver({WidgetFamily::Large, WidgetFamily::Medium}, RenderingMode::Accented));
+    ASSERT_EQ(claimFromAnotherStart({WidgetFamily::Large, WidgetFamily::Medium}, RenderingMode::Accented),
+              TimelineListener::Claim::HandedOver);
     ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 5000));
     WidgetWindow* large = host.windows().last();
     EXPECT_EQ(large->family(), WidgetFamily::Large);
@@ -210,12 +234,40 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     EXPECT_EQ(large->view()->mode(), RenderingMode::Accented);  // in the look that start asked for
     spin(100);
     EXPECT_EQ(host.windows().size(), 2);  // the medium one was open already
-    EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::FullColor);
+    // ... and takes the look that start named, like the new one.
+    EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::Accented);
+}
+
+// `sorvel-widget --accented` beside a running plain medium widget: nothing new
+// to add, but the look it names; a plain start then brings the full colour back.
+TEST_F(WidgetHostTest, ALaterStartSwitchesTheLookOfTheSizesItNames) {
+    store({projectUpdated(QStringLiteral("a"), 0), projectUpdated(QStringLiteral("b"), 10)});
+    TimelineListener listener;
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium, WidgetFamily::Small}), TimelineListener::Claim::Listening);
+    WidgetHost host({WidgetFamily::Medium, WidgetFamily::Small}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
+    host.start();
+    WidgetWindow* medium = host.windows().first();
+    WidgetWindow* small = host.windows().last();
+    ASSERT_EQ(medium->family(), WidgetFamily::Medium);
+    const QList<TrackRow*> before = medium->view()->listView()->rows();
+
+    ASSERT_EQ(claimFromAnotherStart({WidgetFamily::Medium}, RenderingMode::Accented), TimelineListener::Claim::HandedOver);
+    ASSERT_TRUE(waitUntil([&] { return medium->view()->mode() == RenderingMode::Accented; }, 5000));
+    EXPECT_EQ(host.windows(), (QList<WidgetWindow*>{medium, small}));
+    EXPECT_EQ(small->view()->mode(), RenderingMode::FullColor) << "a size the start did not name stays as it is";
+    ASSERT_NE(medium->view()->listView(), nullptr);
+    EXPECT_EQ(medium->view()->listView()->rows().size(), 2);
+    EXPECT_NE(medium->view()->listView()->rows(), before) << "the face is drawn anew in the new look";
+
+    ASSERT_EQ(claimFromAnotherStart({WidgetFamily::Medium}), TimelineListener::Claim::HandedOver);
+    ASSERT_TRUE(waitUntil([&] { return medium->view()->mode() == RenderingMode::FullColor; }, 5000));
+    EXPECT_EQ(host.windows().size(), 2);
 }
 
 TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
     TimelineListener listener;
-    ASSERT_EQ(listener.listen(), TimelineListener::Start::Listening);
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
     QList<QList<WidgetFamily>> requests;
     QObject::connect(&listener, &TimelineListener::familiesRequested,
                      [&requests](const QList<WidgetFamily>& families) { requests.append(families); });
@@ -226,16 +278,59 @@ TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
     QLocalSocket other;
     other.connectToServer(WidgetChannel::socketPath());
     ASSERT_TRUE(other.waitForConnected(2000));
-    other.write("show-families huge,../../x,small\nshow-families\n");
+    other.write(LocalInstance::frame("show-families huge,../../x,small\n"));
     other.flush();
+    QLocalSocket empty;
+    empty.connectToServer(WidgetChannel::socketPath());
+    ASSERT_TRUE(empty.waitForConnected(2000));
+    empty.write(LocalInstance::frame("show-families\n"));
+    empty.flush();
     ASSERT_TRUE(waitUntil([&] { return !requests.isEmpty(); }, 5000));
     spin(100);
     EXPECT_EQ(requests, QList<QList<WidgetFamily>>{{WidgetFamily::Small}});
 }
 
-TEST(WidgetHandOver, NobodyListeningMeansNoHandOver) {
+TEST(WidgetHandOver, NobodyListeningMeansThisStartListens) {
     TestEnvironment environment;
-    EXPECT_FALSE(TimelineListener::handOver({WidgetFamily::Small}));
+    TimelineListener listener;
+    EXPECT_EQ(listener.claim({WidgetFamily::Small}), TimelineListener::Claim::Listening);
+    EXPECT_TRUE(listener.isListening());
+}
+
+// About a thousand silent connections once used up the widget's descriptors:
+// Qt closed its listener for good and removed the socket file, the widget
+// never heard a reload again, and the next start became a second widget program.
+TEST_F(WidgetHostTest, AFloodBeyondTheDescriptorLimitLeavesOneProgramThatStillListens) {
+    TimelineListener listener;
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
+    int reloads = 0;
+    QList<QList<WidgetFamily>> shown;
+    QObject::connect(&listener, &TimelineListener::reloadRequested, [&reloads] { ++reloads; });
+    QObject::connect(&listener, &TimelineListener::familiesRequested,
+                     [&shown](const QList<WidgetFamily>& families) { shown.append(families); });
+    {
+        const DescriptorLimit limit(6);
+        ASSERT_TRUE(limit.isLowered());
+        const pid_t flood = connectionBurst(WidgetChannel::socketPath(), 200, 1500);
+        ASSERT_GT(flood, 0);
+        ASSERT_TRUE(waitUntil([&] { return ::waitpid(flood, nullptr, WNOHANG) == flood; }, 20000));
+        // The flood's peers are gone; the listener takes up listening again.
+        ASSERT_TRUE(waitUntil([&] { return listener.isListening() && QFileInfo::exists(WidgetChannel::socketPath()); },
+                              LocalInstance::messageTimeoutMs + 5000));
+    }
+    WidgetTimelines::reloadAll();
+    EXPECT_TRUE(waitUntil([&] { return reloads == 1; }, 5000)) << "the application's reload is heard again";
+    EXPECT_EQ(claimFromAnotherStart({WidgetFamily::Large}), TimelineListener::Claim::HandedOver);
+    EXPECT_TRUE(waitUntil([&] { return shown == QList<QList<WidgetFamily>>{{WidgetFamily::Large}}; }, 5000));
+}
+
+// The running program's lock, not its socket, tells whether it lives.
+TEST_F(WidgetHostTest, AStartNeverListensASecondTimeWhileTheFirstRuns) {
+    TimelineListener first;
+    ASSERT_EQ(first.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
+    ASSERT_TRUE(QFile::remove(WidgetChannel::socketPath()));  // the socket is lost, the program runs on
+    EXPECT_EQ(claimFromAnotherStart({WidgetFamily::Small}), TimelineListener::Claim::Unanswered);
+    EXPECT_FALSE(QFileInfo::exists(WidgetChannel::socketPath()));
 }
 
 } // namespace

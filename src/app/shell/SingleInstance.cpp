@@ -2,222 +2,25 @@
 
 #include "app/shell/SorvelLink.h"
 #include "core/DataFolder.h"
-#include "core/Log.h"
-
-#include <QByteArray>
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QThread>
-#include <QTimer>
-#include <QtEndian>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <utility>
 
 namespace sorvel {
-
-namespace {
-
-constexpr char answerByte = 0x06;
-constexpr qsizetype headerBytes = sizeof(quint32);
-
-// Serialises the connect-or-listen step of two starts racing each other.
-class ClaimLock {
-public:
-    explicit ClaimLock(const QString& path) {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~ClaimLock() {
-        if (m_fd >= 0)
-            ::close(m_fd);  // releases the lock
-    }
-    ClaimLock(const ClaimLock&) = delete;
-    ClaimLock& operator=(const ClaimLock&) = delete;
-
-private:
-    int m_fd = -1;
-};
-
-QByteArray message(const QString& link) {
-    // Anything longer than a link may be is only told apart by its scheme, so
-    // one character past the limit keeps its meaning.
-    const QByteArray text = link.left(SorvelLink::maxLength + 1).toUtf8();
-    QByteArray bytes(headerBytes, Qt::Uninitialized);
-    qToBigEndian<quint32>(quint32(text.size()), bytes.data());
-    return bytes + text;
-}
-
-} // namespace
 
 QString SingleInstance::defaultSocketPath() {
     return DataFolder::runtimeDirectory() + QStringLiteral("/sorvel-app.socket");
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
-    : QObject(parent), m_socketPath(std::move(socketPath)) {}
-
-SingleInstance::~SingleInstance() {
-    // The socket goes before the lock, so a start that takes the lock never
-    // finds this instance's socket still answering.
-    if (m_server)
-        m_server->close();
-    if (m_instanceLock >= 0)
-        ::close(m_instanceLock);  // releases the lock
-}
-
-bool SingleInstance::isListening() const {
-    return m_server && m_server->isListening();
+    : QObject(parent), m_instance(std::move(socketPath), QStringLiteral("Sorvel")) {
+    connect(&m_instance, &LocalInstance::messageReceived, this,
+            [this](const QByteArray& message) { Q_EMIT linkReceived(QString::fromUtf8(message)); });
 }
 
 SingleInstance::Claim SingleInstance::claim(const QString& link) {
-    const QString folder = QFileInfo(m_socketPath).absolutePath();
-    QDir().mkpath(folder);
-    ClaimLock lock(m_socketPath + QStringLiteral(".lock"));
-
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (socket.waitForConnected(connectTimeoutMs))
-        return handOver(socket, link);
-
-    if (takeInstanceLock() == InstanceLock::HeldElsewhere)
-        return handOverWhenListening(link);
-
-    const QLocalSocket::LocalSocketError error = socket.error();
-    if (error == QLocalSocket::ConnectionRefusedError || error == QLocalSocket::ServerNotFoundError)
-        QLocalServer::removeServer(m_socketPath);  // left behind by an instance that died
-    if (listen())
-        return Claim::Listening;
-    Log::info(QStringLiteral("Sorvel could not claim %1: %2; running without link hand-over")
-                  .arg(m_socketPath, m_server ? m_server->errorString() : socket.errorString()));
-    return Claim::Alone;
-}
-
-SingleInstance::InstanceLock SingleInstance::takeInstanceLock() {
-    const QByteArray path = QFile::encodeName(m_socketPath + QStringLiteral(".instance"));
-    // O_NONBLOCK: whatever stands at the path, opening it never waits.
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
-    if (fd < 0) {
-        Log::info(QStringLiteral("Sorvel cannot open its instance lock %1: %2")
-                      .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno))));
-        return InstanceLock::Unavailable;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        m_instanceLock = fd;
-        return InstanceLock::Taken;
-    }
-    const int error = errno;
-    ::close(fd);
-    return error == EWOULDBLOCK ? InstanceLock::HeldElsewhere : InstanceLock::Unavailable;
-}
-
-SingleInstance::Claim SingleInstance::handOverWhenListening(const QString& link) {
-    // The running instance listens again shortly after its server failed.
-    const QDeadlineTimer deadline(answerTimeoutMs);
-    while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(m_socketPath);
-        if (socket.waitForConnected(connectTimeoutMs))
-            return handOver(socket, link);
-        QThread::msleep(100);
-    }
-    Log::info(QStringLiteral("Sorvel is running (it holds %1.instance) but its socket does not answer").arg(m_socketPath));
-    return Claim::Unanswered;
-}
-
-SingleInstance::Claim SingleInstance::handOver(QLocalSocket& socket, const QString& link) {
-    socket.write(message(link));
-    if (!socket.waitForBytesWritten(answerTimeoutMs))
-        return Claim::Unanswered;
-    while (socket.bytesAvailable() < 1) {
-        if (!socket.waitForReadyRead(answerTimeoutMs))
-            return Claim::Unanswered;
-    }
-    char answer = 0;
-    socket.getChar(&answer);
-    return answer == answerByte ? Claim::HandedOver : Claim::Unanswered;
-}
-
-bool SingleInstance::listen() {
-    if (!m_server) {
-        m_server = new QLocalServer(this);
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
-        m_server->setMaxPendingConnections(maxPendingPeers);
-        connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
-    }
-    return m_server->listen(m_socketPath);
-}
-
-void SingleInstance::keepListening() {
-    if (!m_server || m_server->isListening() || m_relistenScheduled)
-        return;
-    Log::info(QStringLiteral("Sorvel's instance socket stopped listening (%1); listening again")
-                  .arg(m_server->errorString()));
-    // Only this instance holds the lock, so the socket file is ours to replace.
-    QLocalServer::removeServer(m_socketPath);
-    if (listen())
-        return;
-    Log::info(QStringLiteral("Sorvel cannot listen on %1 yet: %2").arg(m_socketPath, m_server->errorString()));
-    m_relistenScheduled = true;
-    QTimer::singleShot(relistenDelayMs, this, [this] {
-        m_relistenScheduled = false;
-        keepListening();
-    });
-}
-
-void SingleInstance::accept() {
-    // Connections beyond maxPeers wait in the server's queue, and beyond that
-    // in the system's, until a peer is done.
-    while (m_peers < maxPeers) {
-        QLocalSocket* socket = m_server->nextPendingConnection();
-        if (!socket)
-            break;
-        ++m_peers;
-        connect(socket, &QObject::destroyed, this, [this] {
-            --m_peers;
-            accept();
-        });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
-        // A peer that never finishes its message is dropped.
-        QTimer::singleShot(messageTimeoutMs, socket, [socket] { socket->abort(); });
-        read(socket);
-    }
-    keepListening();
-}
-
-void SingleInstance::read(QLocalSocket* socket) {
-    if (socket->property("answered").toBool() || socket->bytesAvailable() < headerBytes)
-        return;
-    char header[headerBytes];
-    socket->peek(header, headerBytes);
-    const quint32 length = qFromBigEndian<quint32>(header);
-    if (length > maxMessageBytes) {
-        socket->abort();
-        return;
-    }
-    if (socket->bytesAvailable() < headerBytes + qsizetype(length))
-        return;
-    socket->skip(headerBytes);
-    const QString link = QString::fromUtf8(socket->read(length));
-    socket->setProperty("answered", true);
-    // Answer before handling: handling may open a modal sheet, and the other
-    // start must not wait for the user.
-    socket->putChar(answerByte);
-    socket->disconnectFromServer();
-    Q_EMIT linkReceived(link);
+    // Anything longer than a link may be is only told apart by its scheme, so
+    // one character past the limit keeps its meaning.
+    return m_instance.claim(link.left(SorvelLink::maxLength + 1).toUtf8());
 }
 
 } // namespace sorvel

@@ -1,6 +1,7 @@
 #include "app/store/WidgetTimelines.h"
 
 #include "core/WidgetChannel.h"
+#include "instance/LocalInstance.h"
 
 #include <QFile>
 
@@ -20,12 +21,13 @@ void reloadAll() {
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
 
     // A plain non-blocking stream socket: connecting to a local socket either
-    // succeeds at once or fails at once (nobody listening), so the caller never waits.
+    // succeeds at once or fails at once (nobody listening), so the caller never
+    // waits, not even for the widget's answer, which nobody reads.
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
-        const QByteArray message = WidgetChannel::reloadMessage();
+        const QByteArray message = LocalInstance::frame(WidgetChannel::reloadMessage());
         [[maybe_unused]] const ssize_t sent = ::send(fd, message.constData(), size_t(message.size()), MSG_NOSIGNAL);
     }
     ::close(fd);

@@ -1,6 +1,7 @@
 #include "app/shell/SingleInstance.h"
 
 #include "app/shell/SorvelLink.h"
+#include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -141,58 +142,6 @@ TEST_F(SingleInstanceTest, APeerAnnouncingAHugeMessageIsDropped) {
     EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://new")), SingleInstance::Claim::HandedOver);
     spinUntil([&] { return !received.isEmpty(); });
     EXPECT_EQ(received, QStringList{QStringLiteral("sorvel://new")});
-}
-
-// Lowers this process's descriptor limit to a few above those open now, and
-// restores it when it ends.
-class DescriptorLimit {
-public:
-    explicit DescriptorLimit(int spare) {
-        ::getrlimit(RLIMIT_NOFILE, &m_saved);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = rlim_t(openDescriptors() + spare);
-        m_lowered = ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
-    }
-    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
-    bool isLowered() const { return m_lowered; }
-
-private:
-    static int openDescriptors() {
-        int count = 0;
-        if (DIR* dir = ::opendir("/proc/self/fd")) {
-            while (::readdir(dir))
-                ++count;
-            ::closedir(dir);
-        }
-        return count;
-    }
-
-    rlimit m_saved{};
-    bool m_lowered = false;
-};
-
-// Another process that opens `count` connections to `path` and holds them
-// silently for `holdMs` before it ends. Only system calls after fork.
-pid_t connectionBurst(const QString& path, int count, int holdMs) {
-    const QByteArray name = QFile::encodeName(path);
-    const pid_t child = ::fork();
-    if (child != 0)
-        return child;
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);  // the burst is not held back by a limit lowered for the server
-    limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
-    for (int i = 0; i < count; ++i) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        if (fd < 0)
-            break;
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    }
-    ::usleep(useconds_t(holdMs) * 1000);
-    ::_exit(0);
 }
 
 // About a thousand silent connections once used up the server's descriptors:

@@ -2,6 +2,7 @@
 
 #include "app/store/WidgetTimelines.h"
 #include "core/WidgetChannel.h"
+#include "instance/LocalInstance.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -27,10 +28,10 @@ TEST(WidgetTimelines, ListeningWidgetReceivesTheReloadMessage) {
                 connection = server.nextPendingConnection();
             if (connection)
                 received += connection->readAll();
-            return received.size() >= WidgetChannel::reloadMessage().size();
+            return received.size() >= LocalInstance::frame(WidgetChannel::reloadMessage()).size();
         },
         5000));
-    EXPECT_EQ(received, WidgetChannel::reloadMessage());
+    EXPECT_EQ(received, LocalInstance::frame(WidgetChannel::reloadMessage()));
 }
 
 TEST(WidgetTimelines, NobodyListeningCostsNothing) {
