@@ -603,6 +603,7 @@ void ProjectStore::reloadFromFile() {
 
 void ProjectStore::startRead() {
     m_readWanted = false;
+    ++m_activity.reloadReads;
     m_worker.start(readJob(false));
 }
 
@@ -637,9 +638,7 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.projectsDiffer = result.next->projects != mine.projects;
             }
         }
-        return [this, result, revision, atStart] {
-            if (!atStart)
-                ++m_activity.reloadReads;  // counted once done, so a count means an outcome
+        return [this, result, revision] {
             applyRead(result, revision);
             m_started = true;
             startWaitingJob();

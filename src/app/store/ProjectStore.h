@@ -60,7 +60,7 @@ public:
     static constexpr int quitWaitMs = 2000;
     // A start whose first read takes longer than this (a hung disk) lets the
     // window show all the same.
-    static constexpr int slowStartMs = 3000;
+    static constexpr int slowStartMs = 10000;
     // The save problem while flush() gave up on a folder another program holds.
     static const QString folderBusyProblem;
 
