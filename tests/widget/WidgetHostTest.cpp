@@ -10,6 +10,7 @@
 #include "widget/WidgetWindow.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QLocalSocket>
 #include <QScreen>
 
@@ -141,6 +142,31 @@ TEST_F(WidgetHostTest, TapsOpenLinksThroughTheDesktop) {
     host.start();
     tap(host.windows().first()->view());
     EXPECT_EQ(opened, QList<QUrl>{project.deepLink()});
+}
+
+TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
+    QFile file(dataFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"projects": [ {"name": 5} ]})");
+    file.close();
+    QList<QUrl> opened;
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings,
+                    [&opened](const QUrl& link) { opened.append(link); });
+    host.start();
+    SorvelWidgetView* view = host.windows().first()->view();
+    ASSERT_TRUE(view->showsEmptyState());
+    EXPECT_EQ(view->emptyStateLines(), (QStringList{QStringLiteral("无法读取数据文件"), QStringLiteral("点一下打开 Sorvel 查看")}));
+    // A tap opens the application, which tells what became of the file, rather than a new project.
+    tap(view);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("sorvel://main"))});
+
+    // Once the file reads again, an empty shelf says so.
+    store({});
+    host.reloadAll();
+    EXPECT_EQ(view->emptyStateLines(), QStringList{QStringLiteral("架子上还没有磁带")});
+    opened.clear();
+    tap(view);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("sorvel://new"))});
 }
 
 TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {

@@ -12,6 +12,7 @@
 #include "widget/TrackRow.h"
 #include "widget/FittedText.h"
 #include "studio/PaintProbe.h"
+#include "support/Waiting.h"
 
 
 #include <limits>
@@ -164,6 +165,42 @@ TEST(WidgetFace, ListRowsOpenTheirProjectAndKeepTheEntryOrder) {
     tap(second, QPoint(20, second->height() / 2));
     ASSERT_EQ(asked.links.size(), 1);
     EXPECT_EQ(asked.links.first(), entry.at(1).deepLink());
+}
+
+QString intentProject(const WidgetIntent& intent) {
+    return std::visit([](const auto& each) { return each.projectID; }, intent);
+}
+
+TEST(WidgetFace, ATapAfterAReSortActsOnTheProjectDrawnUnderIt) {
+    const AudioProject a = manualProject(QStringLiteral("a"), 0.2);
+    const AudioProject b = manualProject(QStringLiteral("b"), 0.4);
+    const AudioProject c = manualProject(QStringLiteral("c"), 0.6);
+    const auto medium = face(WidgetFamily::Medium, {a, b, c});
+    Requests asked(medium.get());
+    // As the host does: every intent is performed and the new order drawn at once.
+    QObject::connect(medium.get(), &SorvelWidgetView::intentRequested, medium.get(), [&] {
+        medium->setEntry({QDateTime::currentDateTimeUtc(), {b, a, c}});
+    });
+
+    const auto secondRow = [&] { return medium->listView()->rows().at(1); };
+    tap(secondRow()->quickAction()->button());
+    EXPECT_TRUE(medium->holdsOrder());
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"a", "b", "c"}));
+    tap(secondRow()->quickAction()->button());
+    tap(secondRow(), QPoint(20, secondRow()->height() / 2));
+    ASSERT_EQ(asked.intents.size(), 2);
+    const QString bID = intentProject(*NextStep::intent(b));
+    EXPECT_EQ(intentProject(asked.intents.at(0)), bID);
+    EXPECT_EQ(intentProject(asked.intents.at(1)), bID);
+    ASSERT_EQ(asked.links.size(), 1);
+    EXPECT_EQ(asked.links.first(), b.deepLink());
+
+    // After the pause the rows take the latest order.
+    EXPECT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"b", "a", "c"}));
+    // Without a tap a new entry is drawn in its own order at once.
+    medium->setEntry({QDateTime::currentDateTimeUtc(), {c, b, a}});
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"c", "b", "a"}));
 }
 
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
