@@ -9,6 +9,11 @@ namespace sorvel {
 LinkSurface::LinkSurface(QWidget* parent)
     : QWidget(parent) {}
 
+LinkSurface::SystemMove& LinkSurface::systemMove() {
+    static SystemMove move = [](QWindow* window) { return window->startSystemMove(); };
+    return move;
+}
+
 void LinkSurface::setLink(const QUrl& link) {
     m_link = link;
 }
@@ -31,16 +36,15 @@ void LinkSurface::mouseMoveEvent(QMouseEvent* event) {
     const QPoint moved = event->globalPosition().toPoint() - m_pressAt;
     if (!m_dragging && moved.manhattanLength() < QApplication::startDragDistance())
         return;
+    // The grab point stays under the pointer from the first movement on.
+    window()->move(m_windowStart + moved);
     if (!m_dragging) {
         m_dragging = true;
-        // The window manager moves the window itself where it can; the rest of
-        // the drag then never reaches this widget.
-        if (QWindow* handle = window()->windowHandle(); handle && handle->startSystemMove()) {
+        // The window manager moves the window itself where it can, from where
+        // it is now; the rest of the drag then never reaches this widget.
+        if (QWindow* handle = window()->windowHandle(); handle && systemMove()(handle))
             m_pressed = false;
-            return;
-        }
     }
-    window()->move(m_windowStart + moved);
 }
 
 void LinkSurface::mouseReleaseEvent(QMouseEvent* event) {

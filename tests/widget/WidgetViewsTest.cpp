@@ -154,6 +154,39 @@ TEST(WidgetFace, ADragMovesTheWindowInsteadOfOpeningTheLink) {
     EXPECT_EQ(view->pos(), QPoint(160, 140));
 }
 
+TEST(WidgetFace, AWindowManagerDragStartsWithTheGrabPointUnderThePointer) {
+    const auto view = face(WidgetFamily::Small, {projectUpdated(QStringLiteral("a"), 0)});
+    view->move(100, 100);
+    Requests asked(view.get());
+    int handedOver = 0;
+    QPoint handedAt;
+    const LinkSurface::SystemMove original = LinkSurface::systemMove();
+    LinkSurface::systemMove() = [&](QWindow*) {
+        ++handedOver;
+        handedAt = view->pos();
+        return true;
+    };
+    const QPointF start(20, 20);
+    const QPointF first = start + QPointF(QApplication::startDragDistance() + 3, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, start, view->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &press);
+    const QPointF firstGlobal = view->mapToGlobal(first);
+    QMouseEvent move(QEvent::MouseMove, first, firstGlobal, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, first, firstGlobal, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &release);
+    LinkSurface::systemMove() = original;
+
+    // The window manager takes over a window already moved by the first movement.
+    EXPECT_EQ(handedOver, 1);
+    const QPoint expected = QPoint(100, 100) + (first - start).toPoint();
+    EXPECT_EQ(handedAt, expected);
+    EXPECT_EQ(view->pos(), expected);
+    EXPECT_TRUE(asked.links.isEmpty());
+}
+
 TEST(WidgetFace, ListRowsOpenTheirProjectAndKeepTheEntryOrder) {
     AudioProject focused = projectUpdated(QStringLiteral("focused"), 500);
     focused.isFocused = true;

@@ -18,6 +18,8 @@ EdgePanel::EdgePanel(EdgePanelController& controller)
       m_root(new EdgeRootView(controller, this)) {
     setWindowTitle(QStringLiteral("侧边面板"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Opened by the pointer the panel is not the active window, and its buttons' help still shows.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
     auto* layout = new QVBoxLayout(this);
