@@ -27,6 +27,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void cutCorners();
     void keyPressEvent(QKeyEvent* event) override;
 };
 

@@ -72,7 +72,7 @@ void WidgetWindow::moveEvent(QMoveEvent*) {
 void WidgetWindow::resizeEvent(QResizeEvent*) {
     // Rounded corners without a compositor: the window's shape itself.
     const QPainterPath outline = Shapes::roundedRect(QRectF(rect()), WidgetLook::cornerRadius);
-    setMask(QRegion(outline.toFillPolygon().toPolygon()));
+    setMask(Shapes::region(outline));
 }
 
 void WidgetWindow::showOnDesktop() {

@@ -32,8 +32,6 @@ namespace sorvel {
 
 namespace {
 
-constexpr qreal cornerRadius = 16;
-
 bool waitsForArchive(const AudioProject& project) {
     return !project.archivedAt && project.status == ProjectStatus::Done;
 }

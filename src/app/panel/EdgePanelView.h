@@ -34,6 +34,7 @@ public:
 
     static inline const QString tintKey = QStringLiteral("appearance.panelTint");
     static inline const QString materialKey = QStringLiteral("appearance.panelMaterial");
+    static constexpr qreal cornerRadius = 16;
 
     EdgePanelView(EdgePanelController& controller, QWidget* parent = nullptr);
 
