@@ -7,12 +7,18 @@
 #include "widget/TimelineListener.h"
 #include "widget/WidgetHost.h"
 #include "widget/WidgetOptions.h"
+#include "widget/IntentButton.h"
+#include "widget/ListView.h"
+#include "widget/QuickAction.h"
+#include "widget/TrackRow.h"
 #include "widget/WidgetWindow.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QLocalSocket>
 #include <QScreen>
+#include <QTest>
+#include <QToolTip>
 
 namespace sorvel::test {
 namespace {
@@ -167,6 +173,22 @@ TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
     opened.clear();
     tap(view);
     EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("sorvel://new"))});
+}
+
+TEST_F(WidgetHostTest, ButtonsShowTheirHelpOnHoverThoughTheWidgetIsNeverActive) {
+    store({projectWithStages(QStringLiteral("a"), {CueStage::Mixed})});
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    host.start();
+    WidgetWindow* window = host.windows().first();
+    ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
+    ASSERT_FALSE(window->isActiveWindow());
+    IntentButton* button = window->view()->listView()->rows().first()->quickAction()->button();
+    ASSERT_FALSE(button->toolTip().isEmpty());
+    QTest::mouseMove(button, button->rect().center());
+    QTest::mouseMove(button, button->rect().center() + QPoint(1, 0));
+    EXPECT_TRUE(waitUntil([] { return QToolTip::isVisible(); }, 4000));
+    EXPECT_EQ(QToolTip::text(), button->toolTip());
+    QToolTip::hideText();
 }
 
 TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {

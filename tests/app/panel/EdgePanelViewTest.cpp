@@ -13,6 +13,8 @@
 #include "studio/SymbolTileButton.h"
 
 #include <QLineEdit>
+#include <QTest>
+#include <QToolTip>
 #include <QMenu>
 
 namespace sorvel::test {
@@ -165,6 +167,18 @@ TEST_F(EdgePanelViewTest, TapesKeepTheirPlacesWhileThePointerIsOverThePanel) {
     EXPECT_FALSE(view.holdsOrder());
     EXPECT_EQ(names(view.tapes()), (QStringList{"Older", "Newer"}));
     EXPECT_TRUE(view.tapes().at(1)->isExpanded());
+}
+
+TEST_F(EdgePanelViewTest, IconButtonsShowTheirHelpInAPanelOpenedByThePointer) {
+    EdgePanelView& view = openView();
+    ASSERT_TRUE(waitUntil([&] { return view.isVisible(); }, 2000));
+    ASSERT_FALSE(view.window()->isActiveWindow());
+    SymbolTileButton* pin = view.pinButton();
+    QTest::mouseMove(pin, pin->rect().center());
+    QTest::mouseMove(pin, pin->rect().center() + QPoint(1, 0));
+    EXPECT_TRUE(waitUntil([] { return QToolTip::isVisible(); }, 4000));
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("固定面板，不自动收起")));
+    QToolTip::hideText();
 }
 
 TEST_F(EdgePanelViewTest, EveryExpansionStartsAfreshOnTheActiveTab) {
