@@ -29,10 +29,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void cutCorners();
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace sorvel

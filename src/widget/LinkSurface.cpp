@@ -1,6 +1,7 @@
 #include "widget/LinkSurface.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -10,7 +11,13 @@ LinkSurface::LinkSurface(QWidget* parent)
     : QWidget(parent) {}
 
 LinkSurface::SystemMove& LinkSurface::systemMove() {
-    static SystemMove move = [](QWindow* window) { return window->startSystemMove(); };
+    // Only where a window cannot place itself (Wayland). An X11 window manager
+    // starts its move from the window's place before the first movement, so
+    // the widget would trail the pointer by that movement; there the widget
+    // follows the pointer itself.
+    static SystemMove move = [](QWindow* window) {
+        return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && window->startSystemMove();
+    };
     return move;
 }
 
@@ -40,8 +47,7 @@ void LinkSurface::mouseMoveEvent(QMouseEvent* event) {
     window()->move(m_windowStart + moved);
     if (!m_dragging) {
         m_dragging = true;
-        // The window manager moves the window itself where it can, from where
-        // it is now; the rest of the drag then never reaches this widget.
+        // Handed over, the rest of the drag never reaches this widget.
         if (QWindow* handle = window()->windowHandle(); handle && systemMove()(handle))
             m_pressed = false;
     }

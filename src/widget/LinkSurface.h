@@ -21,8 +21,8 @@ public:
     QUrl link() const { return m_link; }
     void setLink(const QUrl& link);
 
-    // Hands a drag over to the window manager; false when it cannot take it.
-    // Replaceable, so that a drag can be followed without one.
+    // Hands a drag over to the window system; false when the widget moves
+    // the window itself. Replaceable, so that both ways can be followed.
     using SystemMove = std::function<bool(QWindow*)>;
     static SystemMove& systemMove();
 

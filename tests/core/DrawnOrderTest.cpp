@@ -1,4 +1,5 @@
 #include "core/DrawnOrder.h"
+#include "core/ProjectType.h"
 
 #include <gtest/gtest.h>
 

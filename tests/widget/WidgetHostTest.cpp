@@ -151,6 +151,7 @@ TEST_F(WidgetHostTest, TapsOpenLinksThroughTheDesktop) {
 }
 
 TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
     QFile file(dataFile());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"({"projects": [ {"name": 5} ]})");
@@ -181,6 +182,12 @@ TEST_F(WidgetHostTest, ButtonsShowTheirHelpOnHoverThoughTheWidgetIsNeverActive) 
     host.start();
     WidgetWindow* window = host.windows().first();
     ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
+    // The keyboard stays with another window, as it does on a desktop.
+    QWidget other;
+    other.setGeometry(0, 0, 200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return other.isActiveWindow(); }, 2000));
     ASSERT_FALSE(window->isActiveWindow());
     IntentButton* button = window->view()->listView()->rows().first()->quickAction()->button();
     ASSERT_FALSE(button->toolTip().isEmpty());

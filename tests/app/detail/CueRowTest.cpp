@@ -1,4 +1,5 @@
 #include "CueTableFixture.h"
+#include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
 #include "app/detail/CueVersionPopover.h"
@@ -24,6 +25,8 @@ protected:
         CueTableTest::SetUp();
         open({namedCue("1", "Opening"), namedCue("2", "Chase")});
         table->activateWindow();
+        // Fields hear that the keyboard left them only in the active window.
+        ASSERT_TRUE(waitUntil([this] { return table->isActiveWindow(); }, 2000));
         first = table->rows().at(0);
         second = table->rows().at(1);
     }
@@ -324,7 +327,7 @@ TEST_F(CueVersionPopoverTest, ALongNoteEndsInAnEllipsisAndShowsWholeOnHover) {
     // A note that fits is shown as it is and needs no help.
     EXPECT_EQ(str(notes.at(2)->shownText()), "慢板");
     EXPECT_TRUE(notes.at(2)->help().isEmpty());
-    EXPECT_EQ(popover->width(), CueVersionPopover::width);
+    EXPECT_EQ(popover->size().width(), CueVersionPopover::width);
 }
 
 TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
