@@ -1,8 +1,11 @@
 #include "studio/ElidedLine.h"
 
 #include "studio/Shapes.h"
+#include "studio/StudioLabel.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -25,6 +28,25 @@ void ElidedLine::setText(const QString& text) {
 
 QString ElidedLine::shownText() const {
     return Shapes::elidedLine(font(), m_text, width());
+}
+
+QString ElidedLine::help() const {
+    return shownText() == m_text ? QString() : m_text;
+}
+
+bool ElidedLine::event(QEvent* event) {
+    // A help text set from outside wins; otherwise a cut text offers itself whole.
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        const QString whole = help();
+        if (whole.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), Studio::plainToolTip(whole), this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QSize ElidedLine::sizeHint() const {

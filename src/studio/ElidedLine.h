@@ -18,10 +18,13 @@ public:
     void setText(const QString& text);
     // The text as drawn at the current width.
     QString shownText() const;
+    // The help shown on hover: the whole text while it is cut, else nothing.
+    QString help() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/X11WindowHints.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -60,6 +61,21 @@ void PopoverFrame::paintEvent(QPaintEvent*) {
     const QRectF plate(rect());
     Shapes::fillRounded(painter, plate, cornerRadius, Studio::bg1());
     Shapes::strokeRoundedInside(painter, plate, cornerRadius, Studio::line(), 1);
+}
+
+void PopoverFrame::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    cutCorners();
+}
+
+void PopoverFrame::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    if (isVisible())
+        cutCorners();
+}
+
+void PopoverFrame::cutCorners() {
+    X11WindowHints::cutWhereNotComposited(this, Shapes::roundedRect(QRectF(rect()), cornerRadius));
 }
 
 void PopoverFrame::keyPressEvent(QKeyEvent* event) {

@@ -27,7 +27,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void cutCorners();
 };
 
 } // namespace sorvel

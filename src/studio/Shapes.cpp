@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRegion>
 #include <QString>
 #include <QTextLayout>
 
@@ -56,6 +57,10 @@ QPainterPath roundedRect(const QRectF& rect, qreal radius) {
     const qreal r = qBound<qreal>(0, radius, qMin(rect.width(), rect.height()) / 2);
     path.addRoundedRect(rect, r, r);
     return path;
+}
+
+QRegion region(const QPainterPath& path) {
+    return QRegion(path.toFillPolygon().toPolygon());
 }
 
 void fillRounded(QPainter& painter, const QRectF& rect, qreal radius, const QBrush& brush) {

@@ -13,11 +13,15 @@ class QPainter;
 class QFont;
 class QString;
 
+class QRegion;
+
 namespace sorvel::Shapes {
 
 // Rounded rectangles stand in for continuous corners; a radius larger than
 // half the shorter side becomes a capsule. Empty or invalid rectangles draw nothing.
 QPainterPath roundedRect(const QRectF& rect, qreal radius);
+// The pixels a path covers, as a window's shape (a mask has no partial pixels).
+QRegion region(const QPainterPath& path);
 void fillRounded(QPainter& painter, const QRectF& rect, qreal radius, const QBrush& brush);
 void fillCapsule(QPainter& painter, const QRectF& rect, const QBrush& brush);
 void fillCircle(QPainter& painter, const QPointF& centre, qreal diameter, const QBrush& brush);

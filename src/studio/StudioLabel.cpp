@@ -21,6 +21,11 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, 
 QString plainToolTip(const QString& text) {
     if (text.isEmpty())
         return text;
+    // Qt wraps rich tooltips at a width it guesses from Latin letters, which
+    // splits a short Chinese line anywhere ("已交" / "付"): a short line keeps
+    // to one line, longer texts still wrap.
+    if (text.size() <= shortToolTipLength && !text.contains(QLatin1Char('\n')))
+        return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
     return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 

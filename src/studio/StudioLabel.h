@@ -16,7 +16,9 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& color, 
 
 // A tooltip text that shows `text` literally: tooltips guess rich text from
 // their content, so a name such as "<b>Live</b>" would otherwise turn bold.
+// A single line of up to shortToolTipLength characters is never wrapped.
 QString plainToolTip(const QString& text);
+constexpr qsizetype shortToolTipLength = 40;
 
 // Gives an existing label the text colour `color`.
 void setTextColor(QLabel* label, const QColor& color);

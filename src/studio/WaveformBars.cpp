@@ -15,6 +15,8 @@ namespace sorvel {
 namespace {
 constexpr qreal gap = 2;
 constexpr qreal minimumBar = 2;
+// Wider bars would turn into lozenges in a wide row: the gaps grow instead.
+constexpr qreal widestBar = 9;
 } // namespace
 
 WaveformBars::WaveformBars(double progress, const QColor& color, const QUuid& seed, int count,
@@ -35,7 +37,14 @@ qreal WaveformBars::barWidth(qreal width, int count) {
     if (count <= 0 || !std::isfinite(width))
         return 0;
     const qreal each = (width - gap * (count - 1)) / count;
-    return each > 0 ? each : 0;
+    return each > 0 ? qMin(each, widestBar) : 0;
+}
+
+qreal WaveformBars::barLeft(qreal width, int count, int index) {
+    const qreal each = barWidth(width, count);
+    if (each <= 0 || count < 2)
+        return 0;
+    return index * (width - each) / (count - 1);
 }
 
 void WaveformBars::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
@@ -50,7 +59,7 @@ void WaveformBars::paint(QPainter& painter, const QRectF& rect, double progress,
     painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < heights.size(); ++i) {
         const qreal barHeight = qMax(minimumBar, height * heights.at(i));
-        const QRectF bar(rect.left() + i * (each + gap), midY - barHeight / 2, each, barHeight);
+        const QRectF bar(rect.left() + barLeft(rect.width(), count, i), midY - barHeight / 2, each, barHeight);
         Shapes::fillCapsule(painter, bar, isLit(progress, i, count) ? color : track);
     }
     painter.restore();

@@ -23,8 +23,11 @@ public:
     // Whether bar `index` of `count` shows the progress colour (progress is
     // limited to 0…1 first).
     static bool isLit(double progress, int index, int count);
-    // Width of each bar in a row of `width`, 0 when the bars do not fit.
+    // Width of each bar in a row of `width`, 0 when the bars do not fit. A
+    // wide row keeps its bars slim and spreads them over its whole width.
     static qreal barWidth(qreal width, int count);
+    // Where bar `index` starts in a row of `width`.
+    static qreal barLeft(qreal width, int count, int index);
 
     void setProgress(double progress);
     void setColor(const QColor& color);

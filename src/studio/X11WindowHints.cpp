@@ -1,6 +1,10 @@
 #include "studio/X11WindowHints.h"
 
+#include "studio/Shapes.h"
+
 #include <QGuiApplication>
+#include <QPainterPath>
+#include <QRegion>
 #include <QWidget>
 
 #if SORVEL_HAVE_XCB
@@ -56,10 +60,45 @@ void keepOnEveryWorkspace(QWidget* window, Layer layer) {
     xcb_flush(connection);
 }
 
+bool composited() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return true;
+    // The screen number is the part after the dot of the display name (":0.1").
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype dot = display.lastIndexOf('.');
+    const int screen = dot > display.lastIndexOf(':') ? display.mid(dot + 1).toInt() : 0;
+    const QByteArray selection = "_NET_WM_CM_S" + QByteArray::number(screen);
+    const xcb_atom_t name = atom(connection, selection.constData());
+    if (name == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, name), nullptr);
+    if (!reply)
+        return false;
+    const bool owned = reply->owner != XCB_NONE;
+    std::free(reply);
+    return owned;
+}
+
 #else
 
 void keepOnEveryWorkspace(QWidget*, Layer) {}
 
+bool composited() {
+    return true;
+}
+
 #endif
+
+void cutWhereNotComposited(QWidget* window, const QPainterPath& shape) {
+    if (!window)
+        return;
+    if (composited())
+        window->clearMask();
+    else
+        window->setMask(Shapes::region(shape));
+}
 
 } // namespace sorvel::X11WindowHints

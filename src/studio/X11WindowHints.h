@@ -1,5 +1,6 @@
 #pragma once
 
+class QPainterPath;
 class QWidget;
 
 namespace sorvel::X11WindowHints {
@@ -13,5 +14,15 @@ enum class Layer { Above, Below };
 // call it before every show: the manager drops both when a window is hidden.
 // Does nothing on other platforms.
 void keepOnEveryWorkspace(QWidget* window, Layer layer);
+
+// Whether a compositing manager draws the windows, so that see-through parts
+// of a window show what lies behind it (an X11 screen has one while someone
+// owns its _NET_WM_CM_S<n> selection). Other platforms always compose.
+bool composited();
+
+// Cuts a top-level window to `shape` where nothing composes the windows: its
+// see-through corners would otherwise show as black squares. Where a
+// compositor runs the window keeps its whole rectangle.
+void cutWhereNotComposited(QWidget* window, const QPainterPath& shape);
 
 } // namespace sorvel::X11WindowHints

@@ -1,6 +1,7 @@
 #include "widget/LinkSurface.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -8,6 +9,17 @@ namespace sorvel {
 
 LinkSurface::LinkSurface(QWidget* parent)
     : QWidget(parent) {}
+
+LinkSurface::SystemMove& LinkSurface::systemMove() {
+    // Only where a window cannot place itself (Wayland). An X11 window manager
+    // starts its move from the window's place before the first movement, so
+    // the widget would trail the pointer by that movement; there the widget
+    // follows the pointer itself.
+    static SystemMove move = [](QWindow* window) {
+        return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && window->startSystemMove();
+    };
+    return move;
+}
 
 void LinkSurface::setLink(const QUrl& link) {
     m_link = link;
@@ -31,16 +43,14 @@ void LinkSurface::mouseMoveEvent(QMouseEvent* event) {
     const QPoint moved = event->globalPosition().toPoint() - m_pressAt;
     if (!m_dragging && moved.manhattanLength() < QApplication::startDragDistance())
         return;
+    // The grab point stays under the pointer from the first movement on.
+    window()->move(m_windowStart + moved);
     if (!m_dragging) {
         m_dragging = true;
-        // The window manager moves the window itself where it can; the rest of
-        // the drag then never reaches this widget.
-        if (QWindow* handle = window()->windowHandle(); handle && handle->startSystemMove()) {
+        // Handed over, the rest of the drag never reaches this widget.
+        if (QWindow* handle = window()->windowHandle(); handle && systemMove()(handle))
             m_pressed = false;
-            return;
-        }
     }
-    window()->move(m_windowStart + moved);
 }
 
 void LinkSurface::mouseReleaseEvent(QMouseEvent* event) {

@@ -4,6 +4,10 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
+
+class QWindow;
+
 namespace sorvel {
 
 // A part of the widget that opens its link when tapped and moves the whole
@@ -16,6 +20,11 @@ public:
 
     QUrl link() const { return m_link; }
     void setLink(const QUrl& link);
+
+    // Hands a drag over to the window system; false when the widget moves
+    // the window itself. Replaceable, so that both ways can be followed.
+    using SystemMove = std::function<bool(QWindow*)>;
+    static SystemMove& systemMove();
 
 Q_SIGNALS:
     void linkActivated(const QUrl& link);

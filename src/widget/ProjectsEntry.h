@@ -11,6 +11,9 @@ namespace sorvel {
 struct ProjectsEntry {
     QDateTime date;
     QList<AudioProject> projects;
+    // The data file exists but could not be read or decoded: `projects` is
+    // empty because of that, not because the shelf is.
+    bool unreadable = false;
 };
 
 // One entry and the moment at which the widget asks for the next one.

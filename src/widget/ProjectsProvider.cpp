@@ -10,11 +10,15 @@ namespace {
 
 // One coordinated read: the file's types become the process's types, and the
 // projects shrink to the active ones in shelf order. Every failure to read
-// (missing, undecodable, unreadable) gives the empty shelf with default types.
-QList<AudioProject> loadActive() {
-    const Library library = Storage::load();
-    TypeRegistry::shared().setTypes(library.types);
-    return activeSorted(library.projects);
+// (missing, undecodable, unreadable) gives the empty shelf with default types;
+// `unreadable` tells a file that is there but could not be used.
+QList<AudioProject> loadActive(bool* unreadable = nullptr) {
+    const Storage::ReadResult read = Storage::read();
+    TypeRegistry::shared().setTypes(read.library.types);
+    if (unreadable)
+        *unreadable = read.kind == Storage::ReadResult::Kind::Undecodable
+                      || read.kind == Storage::ReadResult::Kind::Unreadable;
+    return activeSorted(read.library.projects);
 }
 
 } // namespace
@@ -32,8 +36,9 @@ ProjectsEntry snapshot(bool isPreview) {
 }
 
 Timeline timeline() {
-    QList<AudioProject> projects = loadActive();
-    ProjectsEntry entry{QDateTime::currentDateTimeUtc(), std::move(projects)};
+    bool unreadable = false;
+    QList<AudioProject> projects = loadActive(&unreadable);
+    ProjectsEntry entry{QDateTime::currentDateTimeUtc(), std::move(projects), unreadable};
     const QDateTime reloadAt = QDateTime::currentDateTimeUtc().addSecs(reloadSeconds);
     return {std::move(entry), reloadAt};
 }

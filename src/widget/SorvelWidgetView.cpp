@@ -1,5 +1,6 @@
 #include "widget/SorvelWidgetView.h"
 
+#include "core/DrawnOrder.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/TapeWindow.h"
@@ -17,10 +18,14 @@ namespace {
 
 constexpr qreal emptyReelSize = 22;
 constexpr qreal emptySpacing = 8;
+constexpr qreal hintSpacing = 2;
 constexpr qreal emptyOpacity = 0.6;
 const QString emptyText = QStringLiteral("架子上还没有磁带");
+const QString unreadableText = QStringLiteral("无法读取数据文件");
+const QString unreadableHint = QStringLiteral("点一下打开 Sorvel 查看");
 
 QFont emptyFont() { return Studio::font(11); }
+QFont hintFont() { return Studio::font(9); }
 
 } // namespace
 
@@ -29,13 +34,37 @@ SorvelWidgetView::SorvelWidgetView(WidgetFamily family, RenderingMode mode, QWid
     auto* layout = new QVBoxLayout(this);
     const int margin = WidgetLook::contentMargin;
     layout->setContentsMargins(margin, margin, margin, margin);
+    // Connected before anyone else: a tap's intent redraws the widget at once.
+    connect(this, &SorvelWidgetView::intentRequested, this, &SorvelWidgetView::holdOrder);
+    connect(this, &SorvelWidgetView::linkRequested, this, &SorvelWidgetView::holdOrder);
     connect(this, &LinkSurface::linkActivated, this, &SorvelWidgetView::linkRequested);
-    setEntry({});
+    m_holdOrder.setSingleShot(true);
+    m_holdOrder.setInterval(orderHoldMs);
+    connect(&m_holdOrder, &QTimer::timeout, this, [this] {
+        if (DrawnOrder::ids(m_latest.projects) != DrawnOrder::ids(m_entry.projects))
+            draw(m_latest);
+    });
+    draw({});
+}
+
+void SorvelWidgetView::holdOrder() {
+    m_holdOrder.start();
 }
 
 const QUrl& SorvelWidgetView::newProjectLink() {
     static const QUrl link(QStringLiteral("sorvel://new"));
     return link;
+}
+
+const QUrl& SorvelWidgetView::mainWindowLink() {
+    static const QUrl link(QStringLiteral("sorvel://main"));
+    return link;
+}
+
+QStringList SorvelWidgetView::emptyStateLines() const {
+    if (m_entry.unreadable)
+        return {unreadableText, unreadableHint};
+    return {emptyText};
 }
 
 QList<AudioProject> SorvelWidgetView::shownProjects(WidgetFamily family, const ProjectsEntry& entry) {
@@ -50,11 +79,22 @@ void SorvelWidgetView::setMode(RenderingMode mode) {
     if (mode == m_mode)
         return;
     m_mode = mode;
-    setEntry(ProjectsEntry(m_entry));
-    update();
+    // Redraw what is drawn: the latest entry may be waiting for a held order to end.
+    draw(ProjectsEntry(m_entry));
 }
 
 void SorvelWidgetView::setEntry(const ProjectsEntry& entry) {
+    m_latest = entry;
+    if (!m_holdOrder.isActive()) {
+        draw(entry);
+        return;
+    }
+    ProjectsEntry held = entry;
+    held.projects = DrawnOrder::keep(DrawnOrder::ids(m_entry.projects), entry.projects);
+    draw(held);
+}
+
+void SorvelWidgetView::draw(const ProjectsEntry& entry) {
     m_entry = entry;
     if (m_content) {
         // A button of the old face may be the one whose click led here.
@@ -68,7 +108,8 @@ void SorvelWidgetView::setEntry(const ProjectsEntry& entry) {
 
     const QList<AudioProject> shown = shownProjects(m_family, m_entry);
     if (shown.isEmpty()) {
-        setLink(newProjectLink());
+        // A file that cannot be read is no empty shelf: the application says what happened to it.
+        setLink(m_entry.unreadable ? mainWindowLink() : newProjectLink());
     } else if (m_family == WidgetFamily::Small) {
         setLink(shown.first().deepLink());
         m_small = new SmallView(shown.first(), m_mode, this);
@@ -100,21 +141,29 @@ void SorvelWidgetView::paintEvent(QPaintEvent*) {
 }
 
 void SorvelWidgetView::paintEmptyState(QPainter& painter, const QRectF& content) {
-    const QFont font = emptyFont();
+    const QStringList lines = emptyStateLines();
+    const auto lineFont = [](qsizetype index) { return index == 0 ? emptyFont() : hintFont(); };
+    qreal textHeight = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        textHeight += Shapes::lineHeight(lineFont(i)) + (i > 0 ? hintSpacing : 0);
     const qreal tapeWidth = emptyReelSize * 5;
     const qreal tapeHeight = TapeWindow::naturalHeight(emptyReelSize);
-    const qreal textHeight = Shapes::lineHeight(font);
     const qreal top = content.center().y() - (tapeHeight + emptySpacing + textHeight) / 2;
     painter.save();
     painter.setOpacity(emptyOpacity);
     TapeWindow::paint(painter, QRectF(content.center().x() - tapeWidth / 2, top, tapeWidth, tapeHeight), 0,
                       Studio::text3(), emptyReelSize);
     painter.restore();
-    const qreal textWidth = qMin(Shapes::textWidth(font, emptyText), content.width());
-    const qreal textMid = top + tapeHeight + emptySpacing + textHeight / 2;
-    Shapes::drawLine(painter, font, Studio::text3(),
-                     QPointF(content.center().x() - textWidth / 2, Shapes::centredBaseline(font, textMid)), emptyText,
-                     textWidth + 1);
+    qreal lineTop = top + tapeHeight + emptySpacing;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QFont font = lineFont(i);
+        const qreal height = Shapes::lineHeight(font);
+        const qreal width = qMin(Shapes::textWidth(font, lines.at(i)), content.width());
+        Shapes::drawLine(painter, font, Studio::text3(),
+                         QPointF(content.center().x() - width / 2, Shapes::centredBaseline(font, lineTop + height / 2)),
+                         lines.at(i), width + 1);
+        lineTop += height + hintSpacing;
+    }
 }
 
 } // namespace sorvel

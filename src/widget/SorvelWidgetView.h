@@ -5,6 +5,8 @@
 #include "widget/ProjectsEntry.h"
 #include "widget/WidgetFamily.h"
 
+#include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 namespace sorvel {
@@ -21,18 +23,29 @@ public:
     SorvelWidgetView(WidgetFamily family, RenderingMode mode, QWidget* parent = nullptr);
 
     static const QUrl& newProjectLink();  // sorvel://new
+    static const QUrl& mainWindowLink();  // sorvel://main
     // The projects a family shows of an entry, in the entry's order.
     static QList<AudioProject> shownProjects(WidgetFamily family, const ProjectsEntry& entry);
 
     WidgetFamily family() const { return m_family; }
     RenderingMode mode() const { return m_mode; }
+    // The entry as drawn (in the order held after a tap, see setEntry).
     const ProjectsEntry& entry() const { return m_entry; }
-    // Draws a new entry (a fresh face, as a widget host renders it).
+    // Draws a new entry (a fresh face, as a widget host renders it). For a
+    // short while after a tap the projects already drawn keep their rows, so
+    // that a quick second tap lands on the project it was aimed at; then the
+    // latest entry is drawn in its own order.
     void setEntry(const ProjectsEntry& entry);
     // Draws the current entry afresh in another look.
     void setMode(RenderingMode mode);
+    bool holdsOrder() const { return m_holdOrder.isActive(); }
+
+    static constexpr int orderHoldMs = 2000;
 
     bool showsEmptyState() const { return m_entry.projects.isEmpty(); }
+    // What the empty state reads: the empty shelf, or that the data file
+    // cannot be read and where to look.
+    QStringList emptyStateLines() const;
     SmallView* smallView() const { return m_small; }
     ListView* listView() const { return m_list; }
 
@@ -46,11 +59,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void draw(const ProjectsEntry& entry);
+    void holdOrder();
     void paintEmptyState(QPainter& painter, const QRectF& content);
 
     WidgetFamily m_family;
     RenderingMode m_mode;
     ProjectsEntry m_entry;
+    ProjectsEntry m_latest;  // the last entry given, in its own order
+    QTimer m_holdOrder;
     QWidget* m_content = nullptr;
     SmallView* m_small = nullptr;
     ListView* m_list = nullptr;

@@ -19,6 +19,8 @@ WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& se
                           | Qt::WindowDoesNotAcceptFocus),
       m_family(family), m_settings(settings), m_view(new SorvelWidgetView(family, mode, this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The widget never becomes the active window; Qt keeps tooltips for active ones unless told.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("音频项目"));
     auto* layout = new QVBoxLayout(this);
@@ -70,7 +72,7 @@ void WidgetWindow::moveEvent(QMoveEvent*) {
 void WidgetWindow::resizeEvent(QResizeEvent*) {
     // Rounded corners without a compositor: the window's shape itself.
     const QPainterPath outline = Shapes::roundedRect(QRectF(rect()), WidgetLook::cornerRadius);
-    setMask(QRegion(outline.toFillPolygon().toPolygon()));
+    setMask(Shapes::region(outline));
 }
 
 void WidgetWindow::showOnDesktop() {

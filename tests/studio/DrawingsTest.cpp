@@ -29,7 +29,7 @@ QImage waveform(double progress, int count, const QRectF& rect = QRectF(0, 0, 10
 // The colour at the middle of bar `index` of `count` in a 100-point row.
 QColor barColour(const QImage& image, int index, int count) {
     const qreal width = WaveformBars::barWidth(100, count);
-    return image.pixelColor(int(index * (width + 2) + width / 2), 20);
+    return image.pixelColor(int(WaveformBars::barLeft(100, count, index) + width / 2), 20);
 }
 
 TEST(WaveformBars, ColoursBarsStrictlyAboveTheirShare) {
@@ -78,6 +78,37 @@ TEST(WaveformBars, BarsAreAtLeastTwoPointsHigh) {
     EXPECT_EQ(flat.pixelColor(int(width / 2), 19), lit);
     EXPECT_EQ(flat.pixelColor(int(width / 2), 20), lit);
     EXPECT_EQ(flat.pixelColor(int(width / 2), 22), Qt::black);
+}
+
+// The lit runs along the middle line of a drawn row: where each bar starts and how wide it is.
+QList<QPair<int, int>> litRuns(const QImage& image, int y) {
+    QList<QPair<int, int>> runs;
+    for (int x = 0; x < image.width(); ++x) {
+        if (image.pixelColor(x, y).red() < 128)
+            continue;
+        if (runs.isEmpty() || runs.last().first + runs.last().second != x)
+            runs.append({x, 0});
+        ++runs.last().second;
+    }
+    return runs;
+}
+
+TEST(WaveformBars, AWiderRowSpreadsItsBarsInsteadOfWideningThem) {
+    const auto draw = [](int width) {
+        return test::renderImage(QSize(width, 46), [width](QPainter& painter) {
+            WaveformBars::paint(painter, QRectF(0, 0, width, 46), 1, lit, seed, 40, track);
+        });
+    };
+    const QList<QPair<int, int>> narrow = litRuns(draw(440), 23);
+    const QList<QPair<int, int>> wide = litRuns(draw(1200), 23);
+    ASSERT_EQ(narrow.size(), 40);
+    ASSERT_EQ(wide.size(), 40);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_LE(std::abs(wide.at(i).second - narrow.at(i).second), 1) << i;  // as slim as before
+    // The row is still filled from edge to edge.
+    EXPECT_LE(wide.first().first, 1);
+    EXPECT_GE(wide.last().first + wide.last().second, 1199);
+    EXPECT_DOUBLE_EQ(WaveformBars::barLeft(1200, 40, 39) + WaveformBars::barWidth(1200, 40), 1200);
 }
 
 TEST(TapeWindow, LayoutFollowsTheReelSize) {

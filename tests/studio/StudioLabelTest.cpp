@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTextDocument>
 #include <QWidget>
@@ -39,6 +40,23 @@ TEST(StudioLabel, ToolTipsShowMarkupLiterally) {
     document.setHtml(Studio::plainToolTip(QStringLiteral("Rock & Roll <b>Live</b>")));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("Rock & Roll <b>Live</b>"));
     EXPECT_TRUE(Studio::plainToolTip(QString()).isEmpty());
+    document.setHtml(Studio::plainToolTip(QStringLiteral("1 < 2 & 3 > 2")));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("1 < 2 & 3 > 2"));
+}
+
+// The tooltip's own label: word-wrapped rich text at the width Qt guesses.
+int toolTipLines(const QString& text) {
+    QLabel tip;
+    tip.setWordWrap(true);
+    tip.setText(Studio::plainToolTip(text));
+    return tip.sizeHint().height() / QFontMetrics(tip.font()).lineSpacing();
+}
+
+TEST(StudioLabel, AShortToolTipStaysOnOneLine) {
+    EXPECT_EQ(toolTipLines(QStringLiteral("点一下推进到「已交付」")), 1);
+    EXPECT_EQ(toolTipLines(QStringLiteral("推进「1M09」：修改中 → 已录混")), 1);
+    // A long text still wraps instead of running off the screen.
+    EXPECT_GT(toolTipLines(QString(QStringLiteral("很长的说明")).repeated(40)), 1);
 }
 
 } // namespace

@@ -61,6 +61,7 @@ TEST_F(ProjectsProviderTest, OnlyFinishedProjectsGiveAnEmptyTimelineAndAnEmptySn
     store({done, archived});
 
     EXPECT_TRUE(ProjectsProvider::timeline().entry.projects.isEmpty());
+    EXPECT_FALSE(ProjectsProvider::timeline().entry.unreadable);  // a readable file with an empty shelf
     EXPECT_TRUE(ProjectsProvider::snapshot(false).projects.isEmpty());
     EXPECT_EQ(names(ProjectsProvider::snapshot(true).projects),
               (QStringList{QStringLiteral("春季 BGM"), QStringLiteral("脚步声"), QStringLiteral("田野环境声")}));
@@ -109,6 +110,7 @@ TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsKeptAsideOnce
     for (int read = 0; read < 4; ++read) {
         const Timeline timeline = ProjectsProvider::timeline();
         EXPECT_TRUE(timeline.entry.projects.isEmpty());
+        EXPECT_TRUE(timeline.entry.unreadable);
     }
     EXPECT_EQ(TypeRegistry::shared().types(), ProjectType::defaults());
     EXPECT_EQ(asideCopies().size(), 1);
@@ -118,6 +120,7 @@ TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsKeptAsideOnce
 
 TEST_F(ProjectsProviderTest, MissingFileGivesTheEmptyShelfAndCreatesNoFile) {
     EXPECT_TRUE(ProjectsProvider::timeline().entry.projects.isEmpty());
+    EXPECT_FALSE(ProjectsProvider::timeline().entry.unreadable);
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
 }
 

@@ -11,12 +11,19 @@
 #include "widget/ListView.h"
 #include "widget/WidgetHost.h"
 #include "widget/WidgetOptions.h"
+#include "widget/IntentButton.h"
+#include "widget/ListView.h"
+#include "widget/QuickAction.h"
+#include "widget/TrackRow.h"
 #include "widget/WidgetWindow.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QLocalSocket>
 #include <QFileInfo>
 #include <QScreen>
+#include <QTest>
+#include <QToolTip>
 
 #include <chrono>
 #include <future>
@@ -158,6 +165,54 @@ TEST_F(WidgetHostTest, TapsOpenLinksThroughTheDesktop) {
     host.start();
     tap(host.windows().first()->view());
     EXPECT_EQ(opened, QList<QUrl>{project.deepLink()});
+}
+
+TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    QFile file(dataFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"projects": [ {"name": 5} ]})");
+    file.close();
+    QList<QUrl> opened;
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings,
+                    [&opened](const QUrl& link) { opened.append(link); });
+    host.start();
+    SorvelWidgetView* view = host.windows().first()->view();
+    ASSERT_TRUE(view->showsEmptyState());
+    EXPECT_EQ(view->emptyStateLines(), (QStringList{QStringLiteral("无法读取数据文件"), QStringLiteral("点一下打开 Sorvel 查看")}));
+    // A tap opens the application, which tells what became of the file, rather than a new project.
+    tap(view);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("sorvel://main"))});
+
+    // Once the file reads again, an empty shelf says so.
+    store({});
+    host.reloadAll();
+    EXPECT_EQ(view->emptyStateLines(), QStringList{QStringLiteral("架子上还没有磁带")});
+    opened.clear();
+    tap(view);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("sorvel://new"))});
+}
+
+TEST_F(WidgetHostTest, ButtonsShowTheirHelpOnHoverThoughTheWidgetIsNeverActive) {
+    store({projectWithStages(QStringLiteral("a"), {CueStage::Mixed})});
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    host.start();
+    WidgetWindow* window = host.windows().first();
+    ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
+    // The keyboard stays with another window, as it does on a desktop.
+    QWidget other;
+    other.setGeometry(0, 0, 200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return other.isActiveWindow(); }, 2000));
+    ASSERT_FALSE(window->isActiveWindow());
+    IntentButton* button = window->view()->listView()->rows().first()->quickAction()->button();
+    ASSERT_FALSE(button->toolTip().isEmpty());
+    QTest::mouseMove(button, button->rect().center());
+    QTest::mouseMove(button, button->rect().center() + QPoint(1, 0));
+    EXPECT_TRUE(waitUntil([] { return QToolTip::isVisible(); }, 4000));
+    EXPECT_EQ(QToolTip::text(), button->toolTip());
+    QToolTip::hideText();
 }
 
 TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {

@@ -12,6 +12,7 @@
 #include "widget/TrackRow.h"
 #include "widget/FittedText.h"
 #include "studio/PaintProbe.h"
+#include "support/Waiting.h"
 
 
 #include <limits>
@@ -153,6 +154,39 @@ TEST(WidgetFace, ADragMovesTheWindowInsteadOfOpeningTheLink) {
     EXPECT_EQ(view->pos(), QPoint(160, 140));
 }
 
+TEST(WidgetFace, AWindowManagerDragStartsWithTheGrabPointUnderThePointer) {
+    const auto view = face(WidgetFamily::Small, {projectUpdated(QStringLiteral("a"), 0)});
+    view->move(100, 100);
+    Requests asked(view.get());
+    int handedOver = 0;
+    QPoint handedAt;
+    const LinkSurface::SystemMove original = LinkSurface::systemMove();
+    LinkSurface::systemMove() = [&](QWindow*) {
+        ++handedOver;
+        handedAt = view->pos();
+        return true;
+    };
+    const QPointF start(20, 20);
+    const QPointF first = start + QPointF(QApplication::startDragDistance() + 3, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, start, view->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &press);
+    const QPointF firstGlobal = view->mapToGlobal(first);
+    QMouseEvent move(QEvent::MouseMove, first, firstGlobal, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, first, firstGlobal, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &release);
+    LinkSurface::systemMove() = original;
+
+    // The window manager takes over a window already moved by the first movement.
+    EXPECT_EQ(handedOver, 1);
+    const QPoint expected = QPoint(100, 100) + (first - start).toPoint();
+    EXPECT_EQ(handedAt, expected);
+    EXPECT_EQ(view->pos(), expected);
+    EXPECT_TRUE(asked.links.isEmpty());
+}
+
 TEST(WidgetFace, ListRowsOpenTheirProjectAndKeepTheEntryOrder) {
     AudioProject focused = projectUpdated(QStringLiteral("focused"), 500);
     focused.isFocused = true;
@@ -164,6 +198,42 @@ TEST(WidgetFace, ListRowsOpenTheirProjectAndKeepTheEntryOrder) {
     tap(second, QPoint(20, second->height() / 2));
     ASSERT_EQ(asked.links.size(), 1);
     EXPECT_EQ(asked.links.first(), entry.at(1).deepLink());
+}
+
+QString intentProject(const WidgetIntent& intent) {
+    return std::visit([](const auto& each) { return each.projectID; }, intent);
+}
+
+TEST(WidgetFace, ATapAfterAReSortActsOnTheProjectDrawnUnderIt) {
+    const AudioProject a = manualProject(QStringLiteral("a"), 0.2);
+    const AudioProject b = manualProject(QStringLiteral("b"), 0.4);
+    const AudioProject c = manualProject(QStringLiteral("c"), 0.6);
+    const auto medium = face(WidgetFamily::Medium, {a, b, c});
+    Requests asked(medium.get());
+    // As the host does: every intent is performed and the new order drawn at once.
+    QObject::connect(medium.get(), &SorvelWidgetView::intentRequested, medium.get(), [&] {
+        medium->setEntry({QDateTime::currentDateTimeUtc(), {b, a, c}});
+    });
+
+    const auto secondRow = [&] { return medium->listView()->rows().at(1); };
+    tap(secondRow()->quickAction()->button());
+    EXPECT_TRUE(medium->holdsOrder());
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"a", "b", "c"}));
+    tap(secondRow()->quickAction()->button());
+    tap(secondRow(), QPoint(20, secondRow()->height() / 2));
+    ASSERT_EQ(asked.intents.size(), 2);
+    const QString bID = intentProject(*NextStep::intent(b));
+    EXPECT_EQ(intentProject(asked.intents.at(0)), bID);
+    EXPECT_EQ(intentProject(asked.intents.at(1)), bID);
+    ASSERT_EQ(asked.links.size(), 1);
+    EXPECT_EQ(asked.links.first(), b.deepLink());
+
+    // After the pause the rows take the latest order.
+    EXPECT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"b", "a", "c"}));
+    // Without a tap a new entry is drawn in its own order at once.
+    medium->setEntry({QDateTime::currentDateTimeUtc(), {c, b, a}});
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"c", "b", "a"}));
 }
 
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {

@@ -13,6 +13,7 @@
 #include "studio/StudioLabel.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -127,6 +128,7 @@ QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::
     field->setPalette(colors);
     // Return only gives up the keyboard.
     connect(field, &QLineEdit::returnPressed, field, &QWidget::clearFocus);
+    field->installEventFilter(this);
     return field;
 }
 
@@ -286,6 +288,20 @@ void CueRow::enterEvent(QEnterEvent* event) {
 void CueRow::leaveEvent(QEvent* event) {
     setHovering(false);
     QWidget::leaveEvent(event);
+}
+
+bool CueRow::eventFilter(QObject* watched, QEvent* event) {
+    // A field the user leaves shows what is stored (a cleared title is not
+    // stored), from its start. Another window taking the keyboard is no
+    // leaving: the typing goes on when the user comes back.
+    if (event->type() == QEvent::FocusOut && (watched == m_number || watched == m_title)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            auto* field = static_cast<QLineEdit*>(watched);
+            showStoredText(field, field == m_number ? m_cue.number : m_cue.title);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CueRow::paintEvent(QPaintEvent*) {

@@ -74,6 +74,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLineEdit* makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment);

@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
+#include "studio/ElidedLine.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioField.h"
@@ -93,6 +94,13 @@ QList<DateChip*> CueVersionPopover::dateChips() const {
     return chips;
 }
 
+QList<ElidedLine*> CueVersionPopover::noteLines() const {
+    QList<ElidedLine*> lines{m_initial.note};
+    for (const QUuid& id : m_versionOrder)
+        lines.append(m_versionRows.value(id).note);
+    return lines;
+}
+
 CueVersionPopover::HistoryRow CueVersionPopover::makeRow() {
     HistoryRow made;
     made.row = new QWidget(this);
@@ -110,7 +118,8 @@ CueVersionPopover::HistoryRow CueVersionPopover::makeRow() {
                              dateCell);
     dateLine->addWidget(made.date, 0, Qt::AlignLeft | Qt::AlignVCenter);
     line->addWidget(dateCell);
-    made.note = Studio::plainLabel(Studio::font(12), Studio::text(), made.row);
+    // A long note ends in "…" at the popover's edge and shows whole on hover.
+    made.note = new ElidedLine(Studio::font(12), Studio::text(), made.row);
     line->addWidget(made.note, 1);
     m_history->addWidget(made.row);
     // Shown now, so that the open popover's size counts it at once.

@@ -14,6 +14,7 @@ class QVBoxLayout;
 namespace sorvel {
 
 class DateChip;
+class ElidedLine;
 class ProjectStore;
 class StudioButton;
 
@@ -39,6 +40,8 @@ public:
     StudioButton* addButton() const { return m_add; }
     // The history's date chips in order, version 1 first.
     QList<DateChip*> dateChips() const;
+    // The history's notes in the same order ("初版" first), cut to the popover's width.
+    QList<ElidedLine*> noteLines() const;
 
     static QString title(const Cue& cue);
     static QString addButtonText(const Cue& cue);
@@ -51,7 +54,7 @@ private:
         QWidget* row = nullptr;
         QLabel* number = nullptr;
         DateChip* date = nullptr;
-        QLabel* note = nullptr;
+        ElidedLine* note = nullptr;
     };
 
     HistoryRow makeRow();

@@ -2,6 +2,7 @@
 
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgeRootView.h"
+#include "studio/Shapes.h"
 #include "studio/X11WindowHints.h"
 
 #include <QApplication>
@@ -18,11 +19,29 @@ EdgePanel::EdgePanel(EdgePanelController& controller)
       m_root(new EdgeRootView(controller, this)) {
     setWindowTitle(QStringLiteral("侧边面板"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Opened by the pointer the panel is not the active window, and its buttons' help still shows.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_root);
+    connect(m_root, &EdgeRootView::outlineChanged, this, &EdgePanel::cutToOutline);
+}
+
+void EdgePanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_composited = X11WindowHints::composited();
+    if (m_composited)
+        clearMask();
+    else
+        cutToOutline();
+}
+
+void EdgePanel::cutToOutline() {
+    // Without a compositor the see-through corners would show black: the window takes the content's shape.
+    if (!m_composited)
+        setMask(Shapes::region(m_root->outline()));
 }
 
 void EdgePanel::orderFront() {

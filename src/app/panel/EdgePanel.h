@@ -31,12 +31,16 @@ Q_SIGNALS:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
+    void cutToOutline();
+
     EdgePanelController& m_controller;
     EdgeRootView* m_root;
+    bool m_composited = true;  // as found when last shown
 };
 
 } // namespace sorvel

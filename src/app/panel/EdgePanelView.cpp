@@ -6,6 +6,7 @@
 #include "app/panel/PanelTabButton.h"
 #include "app/panel/PanelTape.h"
 #include "app/store/ProjectStore.h"
+#include "core/DrawnOrder.h"
 #include "core/Settings.h"
 #include "core/StudioText.h"
 #include "core/UserText.h"
@@ -30,8 +31,6 @@
 namespace sorvel {
 
 namespace {
-
-constexpr qreal cornerRadius = 16;
 
 bool waitsForArchive(const AudioProject& project) {
     return !project.archivedAt && project.status == ProjectStatus::Done;
@@ -232,7 +231,13 @@ void EdgePanelView::refresh() {
     m_activeTab->setCurrent(m_tab == Tab::Active);
     m_doneTab->setCurrent(m_tab == Tab::Done);
 
-    const QList<AudioProject> shown = rows(projects, m_tab);
+    QList<AudioProject> shown = rows(projects, m_tab);
+    if (m_pointerOver) {
+        QList<QUuid> drawn;
+        for (const PanelTape* tape : std::as_const(m_tapes))
+            drawn.append(tape->project().id);
+        shown = DrawnOrder::keep(drawn, shown);
+    }
     syncTapes(shown);
     m_empty->setText(emptyText(m_tab));
     m_empty->setVisible(shown.isEmpty());
@@ -277,6 +282,17 @@ void EdgePanelView::showPin() {
     const bool pinned = m_controller.isPinned();
     m_pinButton->setSymbol(pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin"));
     m_pinButton->setActive(pinned);
+}
+
+void EdgePanelView::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    m_pointerOver = true;
+}
+
+void EdgePanelView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    m_pointerOver = false;
+    refresh();  // the tapes take the order that changed under the pointer
 }
 
 void EdgePanelView::paintEvent(QPaintEvent*) {

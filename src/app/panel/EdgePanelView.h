@@ -34,6 +34,7 @@ public:
 
     static inline const QString tintKey = QStringLiteral("appearance.panelTint");
     static inline const QString materialKey = QStringLiteral("appearance.panelMaterial");
+    static constexpr qreal cornerRadius = 16;
 
     EdgePanelView(EdgePanelController& controller, QWidget* parent = nullptr);
 
@@ -68,8 +69,14 @@ public:
     PanelEmptyState* emptyState() const { return m_empty; }
     StudioButton* footer() const { return m_footer; }
 
+    // Whether the tapes keep the places they are drawn in: while the pointer
+    // is over the panel, so that a click never lands on a tape that moved.
+    bool holdsOrder() const { return m_pointerOver; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QWidget* buildHeader();
@@ -82,6 +89,7 @@ private:
     Tab m_tab = Tab::Active;
     std::optional<QUuid> m_expandedID;
     bool m_adding = false;
+    bool m_pointerOver = false;
 
     SymbolTileButton* m_addButton = nullptr;
     SymbolTileButton* m_pinButton = nullptr;

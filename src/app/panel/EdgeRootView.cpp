@@ -4,6 +4,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgePanelView.h"
 #include "core/Settings.h"
+#include "studio/Shapes.h"
 #include "studio/AppearanceHost.h"
 
 namespace sorvel {
@@ -40,7 +41,19 @@ void EdgeRootView::resizeEvent(QResizeEvent* event) {
     placeContent();
 }
 
+QPainterPath EdgeRootView::outline() const {
+    if (m_view)
+        return Shapes::roundedRect(QRectF(m_view->geometry()), EdgePanelView::cornerRadius);
+    const QRectF capsule = EdgeHandle::capsuleRect(QSizeF(size()), m_controller.side());
+    return Shapes::roundedRect(capsule, qMin(capsule.width(), capsule.height()) / 2);
+}
+
 void EdgeRootView::placeContent() {
+    placeViews();
+    Q_EMIT outlineChanged();
+}
+
+void EdgeRootView::placeViews() {
     if (m_handle)
         m_handle->setGeometry(rect());
     if (!m_view)

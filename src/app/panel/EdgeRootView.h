@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QWidget>
 
 namespace sorvel {
@@ -18,6 +19,12 @@ public:
 
     EdgeHandle* handle() const { return m_handle; }
     EdgePanelView* panelView() const { return m_view; }
+    // What the content draws on, in this view's coordinates: the handle's
+    // capsule or the open panel's rounded plate.
+    QPainterPath outline() const;
+
+Q_SIGNALS:
+    void outlineChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -25,6 +32,7 @@ protected:
 private:
     void showContent();
     void placeContent();
+    void placeViews();
 
     EdgePanelController& m_controller;
     EdgeHandle* m_handle = nullptr;

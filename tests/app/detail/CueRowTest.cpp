@@ -1,4 +1,5 @@
 #include "CueTableFixture.h"
+#include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
 #include "app/detail/CueVersionPopover.h"
@@ -10,6 +11,7 @@
 #include "core/Settings.h"
 #include "studio/AppearanceHost.h"
 #include "studio/DateChip.h"
+#include "studio/ElidedLine.h"
 #include "studio/StudioButton.h"
 
 #include <QMenu>
@@ -23,6 +25,8 @@ protected:
         CueTableTest::SetUp();
         open({namedCue("1", "Opening"), namedCue("2", "Chase")});
         table->activateWindow();
+        // Fields hear that the keyboard left them only in the active window.
+        ASSERT_TRUE(waitUntil([this] { return table->isActiveWindow(); }, 2000));
         first = table->rows().at(0);
         second = table->rows().at(1);
     }
@@ -50,13 +54,41 @@ TEST_F(CueRowTest, TextFieldsStoreTrimmedTextButNeverAnEmptyTitle) {
     EXPECT_EQ(str(storedCue(0).title), "Opening");
     EXPECT_EQ(stored().updatedAt, before);  // nothing was written
 
-    // Return only gives up the keyboard; the field keeps its text.
+    // Return gives up the keyboard, and the field left shows the stored title again.
     pressKey(first->titleField(), Qt::Key_Return);
     EXPECT_FALSE(table->focus().has_value());
-    EXPECT_EQ(str(first->titleField()->text()), "  ");
-    // Another cue's change does not refill it either.
+    EXPECT_EQ(str(first->titleField()->text()), "Opening");
+    // Another cue's change leaves it so.
     store.updateCue(projectID, second->cue().id, [](Cue& c) { c.duration = 5; });
-    EXPECT_EQ(str(first->titleField()->text()), "  ");
+    EXPECT_EQ(str(first->titleField()->text()), "Opening");
+}
+
+TEST_F(CueRowTest, AFieldLeftShowsTheStoredTextFromItsStart) {
+    table->resize(int(CueColumns::minimumWidth()), table->height());
+    const QString longTitle = QStringLiteral("Main title with a long brass swell");
+    second->focusField(CueFocus::Field::Title);
+    second->titleField()->selectAll();
+    typeInto(second->titleField(), longTitle + QStringLiteral("  "));
+    ASSERT_EQ(str(storedCue(1).title), str(longTitle));
+    EXPECT_GT(second->titleField()->cursorPosition(), 0);  // typing scrolled it to its end
+
+    // Leaving for another field of the table: the stored (trimmed) title, from its start.
+    second->focusField(CueFocus::Field::Number);
+    EXPECT_EQ(str(second->titleField()->text()), str(longTitle));
+    EXPECT_EQ(second->titleField()->cursorPosition(), 0);
+
+    // A number typed with spaces shows as stored once left, too.
+    second->numberField()->selectAll();
+    typeInto(second->numberField(), QStringLiteral(" 7 "));
+    first->focusField(CueFocus::Field::Title);
+    EXPECT_EQ(str(second->numberField()->text()), "7");
+
+    // A cleared title was never stored: leaving brings the stored one back.
+    first->titleField()->selectAll();
+    pressKey(first->titleField(), Qt::Key_Backspace);
+    second->focusField(CueFocus::Field::Title);
+    EXPECT_EQ(str(first->titleField()->text()), "Opening");
+    EXPECT_EQ(str(storedCue(0).title), "Opening");
 }
 
 TEST_F(CueRowTest, TypingSurvivesStoreChangesOfTheSameProject) {
@@ -272,6 +304,30 @@ TEST_F(CueVersionPopoverTest, ABlankNoteAddsARevisionThatSendsTheCueBackToWork) 
     typeInto(popover->noteField(), QStringLiteral("  慢板 "));
     pressKey(popover->noteField(), Qt::Key_Return);
     EXPECT_EQ(str(stored().items.first().versions.last().note), "慢板");
+}
+
+TEST_F(CueVersionPopoverTest, ALongNoteEndsInAnEllipsisAndShowsWholeOnHover) {
+    Cue cue = namedCue("3M01");
+    const QString longNote = QStringLiteral("铜管在第二段提前两小节进入，弦乐改成拨弦，结尾留三秒混响尾巴给对白");
+    cue.addVersion(longNote, Clock::now());
+    cue.addVersion(QStringLiteral("慢板"), Clock::now());
+    open({cue});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    QApplication::processEvents();
+
+    const QList<ElidedLine*> notes = popover->noteLines();
+    ASSERT_EQ(notes.size(), 3);
+    EXPECT_EQ(str(notes.at(1)->text()), str(longNote));
+    EXPECT_TRUE(notes.at(1)->shownText().endsWith(QChar(0x2026)));
+    EXPECT_LE(notes.at(1)->geometry().right(), popover->contentsRect().right());
+    EXPECT_EQ(str(notes.at(1)->help()), str(longNote));
+    // A note that fits is shown as it is and needs no help.
+    EXPECT_EQ(str(notes.at(2)->shownText()), "慢板");
+    EXPECT_TRUE(notes.at(2)->help().isEmpty());
+    EXPECT_EQ(popover->size().width(), CueVersionPopover::width);
 }
 
 TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {

@@ -7,11 +7,14 @@
 #include "app/panel/PanelEmptyState.h"
 #include "app/panel/PanelTabButton.h"
 #include "app/panel/PanelTape.h"
+#include "app/panel/PanelTapeRow.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/SymbolTileButton.h"
 
 #include <QLineEdit>
+#include <QTest>
+#include <QToolTip>
 #include <QMenu>
 
 namespace sorvel::test {
@@ -134,6 +137,54 @@ TEST_F(EdgePanelViewTest, TappingTapesOpensOneAtATimeAndSurvivesATabSwitch) {
     EXPECT_TRUE(view.tapes().first()->isExpanded());
     view.tapTape(second.id);
     EXPECT_EQ(view.expandedID(), std::nullopt);
+}
+
+TEST_F(EdgePanelViewTest, TapesKeepTheirPlacesWhileThePointerIsOverThePanel) {
+    AudioProject older = AudioProject::make(QStringLiteral("Older"), ProjectType::musicID);
+    older.progressMode = ProgressMode::Manual;
+    older.updatedAt = day(1);
+    store.addProject(older);
+    AudioProject newer = AudioProject::make(QStringLiteral("Newer"), ProjectType::musicID);
+    newer.updatedAt = day(2);
+    store.addProject(newer);
+    EdgePanelView& view = openView();
+    ASSERT_EQ(names(view.tapes()), (QStringList{"Newer", "Older"}));
+
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_TRUE(view.holdsOrder());
+    // Stepping the lower tape makes it the most recent one; it stays where it is drawn.
+    view.tapes().at(1)->step(0.1);
+    ASSERT_EQ(activeSorted(store.projects()).first().id, older.id);
+    EXPECT_EQ(names(view.tapes()), (QStringList{"Newer", "Older"}));
+    EXPECT_DOUBLE_EQ(view.tapes().at(1)->project().manualProgress, 0.1);
+    // The next click on the top row opens the tape drawn there.
+    click(view.tapes().at(0)->findChild<PanelTapeRow*>());
+    EXPECT_EQ(view.expandedID(), newer.id);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_FALSE(view.holdsOrder());
+    EXPECT_EQ(names(view.tapes()), (QStringList{"Older", "Newer"}));
+    EXPECT_TRUE(view.tapes().at(1)->isExpanded());
+}
+
+TEST_F(EdgePanelViewTest, IconButtonsShowTheirHelpInAPanelOpenedByThePointer) {
+    EdgePanelView& view = openView();
+    ASSERT_TRUE(settlesAt(controller->expandedFrame()));
+    // Opened by the pointer, another window keeps the keyboard.
+    QWidget other;
+    other.setGeometry(0, 0, 200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return other.isActiveWindow(); }, 2000));
+    ASSERT_FALSE(view.window()->isActiveWindow());
+    SymbolTileButton* pin = view.pinButton();
+    QTest::mouseMove(pin, pin->rect().center());
+    QTest::mouseMove(pin, pin->rect().center() + QPoint(1, 0));
+    EXPECT_TRUE(waitUntil([] { return QToolTip::isVisible(); }, 4000));
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("固定面板，不自动收起")));
+    QToolTip::hideText();
 }
 
 TEST_F(EdgePanelViewTest, EveryExpansionStartsAfreshOnTheActiveTab) {
