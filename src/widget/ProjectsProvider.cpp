@@ -3,37 +3,57 @@
 #include "core/Storage.h"
 #include "core/TypeRegistry.h"
 #include "widget/SampleData.h"
+#include "widget/WidgetFamily.h"
+
+#include <algorithm>
 
 namespace sorvel::ProjectsProvider {
 
 namespace {
 
-// One coordinated read: the file's types become the process's types, and the
-// projects shrink to the active ones in shelf order. Every failure to read
-// (missing, undecodable, unreadable) gives the empty shelf with default types.
-QList<AudioProject> loadActive() {
+// The most rows any widget shows: an entry keeps no more projects than that.
+qsizetype mostRows() {
+    int most = 0;
+    for (const WidgetFamily family : WidgetFamilies::all())
+        most = std::max(most, WidgetFamilies::rowCount(family));
+    return most;
+}
+
+// One coordinated read: the file's types become the process's types, and of
+// the projects only what a widget draws is kept, so that the library read
+// goes again when this returns. Every failure to read (missing, undecodable,
+// unreadable) gives the empty shelf with default types. The date is left to
+// the caller.
+ProjectsEntry readEntry() {
     const Library library = Storage::load();
     TypeRegistry::shared().setTypes(library.types);
-    return activeSorted(library.projects);
+    const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
+                                      [](const AudioProject& project) { return project.isActive(); });
+    return {QDateTime(), firstActiveSorted(library.projects, mostRows()), active};
+}
+
+ProjectsEntry sampleEntry(const QDateTime& date) {
+    const QList<AudioProject> samples = SampleData::projects();
+    return {date, samples, samples.size()};
 }
 
 } // namespace
 
 ProjectsEntry placeholder() {
-    return {QDateTime::currentDateTimeUtc(), SampleData::projects()};
+    return sampleEntry(QDateTime::currentDateTimeUtc());
 }
 
 ProjectsEntry snapshot(bool isPreview) {
-    QList<AudioProject> projects = loadActive();
-    const QDateTime date = QDateTime::currentDateTimeUtc();
-    if (projects.isEmpty() && isPreview)
-        projects = SampleData::projects();
-    return {date, projects};
+    ProjectsEntry entry = readEntry();
+    entry.date = QDateTime::currentDateTimeUtc();
+    if (entry.activeCount == 0 && isPreview)
+        return sampleEntry(entry.date);
+    return entry;
 }
 
 Timeline timeline() {
-    QList<AudioProject> projects = loadActive();
-    ProjectsEntry entry{QDateTime::currentDateTimeUtc(), std::move(projects)};
+    ProjectsEntry entry = readEntry();
+    entry.date = QDateTime::currentDateTimeUtc();
     const QDateTime reloadAt = QDateTime::currentDateTimeUtc().addSecs(reloadSeconds);
     return {std::move(entry), reloadAt};
 }
