@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include <malloc.h>
+
 namespace sorvel::ProjectsProvider {
 
 namespace {
@@ -25,11 +27,18 @@ qsizetype mostRows() {
 // unreadable) gives the empty shelf with default types. The date is left to
 // the caller.
 ProjectsEntry readEntry() {
-    const Library library = Storage::load();
-    TypeRegistry::shared().setTypes(library.types);
-    const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
-                                      [](const AudioProject& project) { return project.isActive(); });
-    return {QDateTime(), firstActiveSorted(library.projects, mostRows()), active};
+    ProjectsEntry entry = [] {
+        const Library library = Storage::load();
+        TypeRegistry::shared().setTypes(library.types);
+        const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
+                                          [](const AudioProject& project) { return project.isActive(); });
+        return ProjectsEntry{QDateTime(), firstActiveSorted(library.projects, mostRows()), active};
+    }();
+    // The library's many small blocks are free now, among the few the rows
+    // still use; their pages go back to the system, so that the widget idles
+    // at the size of what it shows rather than of the file.
+    ::malloc_trim(0);
+    return entry;
 }
 
 ProjectsEntry sampleEntry(const QDateTime& date) {
