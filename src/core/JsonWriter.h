@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace sorvel {
@@ -72,6 +73,10 @@ private:
 template <typename Output>
 class BasicJsonWriter {
 public:
+    // Whether the text is only counted: then a caller may skip making texts
+    // whose length it knows.
+    static constexpr bool countsOnly = std::is_same_v<Output, JsonLength>;
+
     explicit BasicJsonWriter(Output output = Output()) : m_out(std::move(output)) {}
 
     void beginObject();

@@ -702,11 +702,21 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString*
 // Every function takes a JsonWriter or a JsonSizer: the text is measured with
 // the very calls that then write it.
 
+// Identifiers and dates have one length: a count needs no text of them.
+template <typename Writer, size_t length, typename Value>
+void putFixedText(Writer& writer, std::array<char, length> (*makeText)(const Value&), const Value& value) {
+    if constexpr (Writer::countsOnly) {
+        writer.plainString(nullptr, qsizetype(length));
+    } else {
+        const std::array<char, length> text = makeText(value);
+        writer.plainString(text.data(), qsizetype(length));
+    }
+}
+
 template <typename Writer>
 void putID(Writer& writer, const char* key, const QUuid& id) {
-    const std::array<char, 36> text = idChars(id);
     writer.key(key);
-    writer.plainString(text.data(), qsizetype(text.size()));
+    putFixedText(writer, idChars, id);
 }
 
 // A date a record cannot do without is written even when it is not valid (as "").
@@ -717,8 +727,7 @@ void putRequiredDate(Writer& writer, const char* key, const QDateTime& date) {
         writer.plainString("", 0);
         return;
     }
-    const std::array<char, 20> text = dateChars(date);
-    writer.plainString(text.data(), qsizetype(text.size()));
+    putFixedText(writer, dateChars, date);
 }
 
 template <typename Writer>
