@@ -1,14 +1,21 @@
+#include "FreshProcess.h"
 #include "SampleLibrary.h"
 
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QJsonDocument>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 // The data file's coding beside a plain QJsonDocument parse and serialisation
-// of the same bytes, at 200 and 2,000 projects of 30 cues and 10 log entries.
+// of the same bytes, at 200, 2,000 and 10,000 projects of 30 cues and 10 log
+// entries: warm (repeated in this process) and once in a fresh process, where
+// every buffer is new memory.
 
 using namespace sorvel;
 
@@ -72,7 +79,103 @@ void mutateWithStorage(benchmark::State& state) {
 }
 
 void librarySizes(benchmark::internal::Benchmark* benchmark) {
-    benchmark->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
+    benchmark->Arg(200)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond);
+}
+
+// ---------------------------------------------------------------- fresh processes
+
+QString dataFileIn(const QString& dataHome) {
+    return dataHome + QStringLiteral("/Sorvel/projects.json");
+}
+
+// The file's bytes with room for the parser to read past their end.
+QByteArray paddedContents(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes;
+    bytes.reserve(file.size() + 64);
+    bytes.resize(file.size());
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    return bytes;
+}
+
+template <typename Work>
+bench::FreshFigures timed(Work work) {
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    bench::FreshFigures figures;
+    figures.ms = double(clock.nsecsElapsed()) / 1e6;
+    figures.residentMiB = bench::residentMiB();
+    figures.peakMiB = bench::peakResidentMiB();
+    return figures;
+}
+
+const bool freshMeasurementsOffered = [] {
+    bench::offerFreshMeasurement(QStringLiteral("decode"), [](const QString& home) {
+        const QByteArray bytes = paddedContents(dataFileIn(home));
+        std::optional<Library> library;
+        return timed([&] { library = RecordCoding::decodeLibrary(bytes); });
+    });
+    bench::offerFreshMeasurement(QStringLiteral("qt-parse"), [](const QString& home) {
+        const QByteArray bytes = paddedContents(dataFileIn(home));
+        QJsonDocument document;
+        return timed([&] { document = QJsonDocument::fromJson(bytes); });
+    });
+    bench::offerFreshMeasurement(QStringLiteral("read"), [](const QString& home) {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home));
+        Storage::ReadResult read;
+        return timed([&] { read = Storage::read(); });
+    });
+    bench::offerFreshMeasurement(QStringLiteral("qt-read"), [](const QString& home) {
+        QJsonDocument document;
+        return timed([&] {
+            QFile file(dataFileIn(home));
+            if (file.open(QIODevice::ReadOnly))
+                document = QJsonDocument::fromJson(file.readAll());
+        });
+    });
+    bench::offerFreshMeasurement(QStringLiteral("encode"), [](const QString& home) {
+        const std::optional<Library> library = RecordCoding::decodeLibrary(paddedContents(dataFileIn(home)));
+        QByteArray bytes;
+        return timed([&] { bytes = RecordCoding::encodeLibrary(library.value_or(Library{})); });
+    });
+    bench::offerFreshMeasurement(QStringLiteral("qt-serialise"), [](const QString& home) {
+        const QJsonDocument document = QJsonDocument::fromJson(paddedContents(dataFileIn(home)));
+        QByteArray bytes;
+        return timed([&] { bytes = document.toJson(QJsonDocument::Indented); });
+    });
+    return true;
+}();
+
+// The coding's work in one fresh process beside QJsonDocument's in another,
+// on the same file; the time is the coding's, the counters compare.
+void besideQJsonDocumentFresh(benchmark::State& state, const char* ours, const char* theirs) {
+    const QString home = bench::yearsOfWorkDataHome(int(state.range(0)));
+    double qtMs = 0;
+    double ourMs = 0;
+    double peak = 0;
+    for (auto _ : state) {
+        const std::optional<bench::FreshFigures> mine = bench::measureInFreshProcess(QString::fromLatin1(ours), home);
+        const std::optional<bench::FreshFigures> qt = bench::measureInFreshProcess(QString::fromLatin1(theirs), home);
+        if (!mine || !qt) {
+            state.SkipWithError("a fresh process failed");
+            break;
+        }
+        state.SetIterationTime(mine->ms / 1000);
+        ourMs += mine->ms;
+        qtMs += qt->ms;
+        peak = std::max(peak, mine->peakMiB);
+    }
+    state.counters["qt_ms"] = benchmark::Counter(qtMs, benchmark::Counter::kAvgIterations);
+    state.counters["vs_qt"] = qtMs > 0 ? ourMs / qtMs : 0;
+    state.counters["peak_MiB"] = peak;
+    state.counters["file_MiB"] = double(QFile(bench::yearsOfWorkDataFile(int(state.range(0)))).size()) / (1 << 20);
+}
+
+void freshSizes(benchmark::internal::Benchmark* benchmark) {
+    benchmark->Arg(2000)->Arg(10000)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 }
 
 } // namespace
@@ -84,3 +187,6 @@ BENCHMARK(encodeLibrary)->Apply(librarySizes);
 BENCHMARK(saveWithStorage)->Apply(librarySizes);
 BENCHMARK(loadWithStorage)->Apply(librarySizes);
 BENCHMARK(mutateWithStorage)->Apply(librarySizes);
+BENCHMARK_CAPTURE(besideQJsonDocumentFresh, decode, "decode", "qt-parse")->Apply(freshSizes);
+BENCHMARK_CAPTURE(besideQJsonDocumentFresh, readFile, "read", "qt-read")->Apply(freshSizes);
+BENCHMARK_CAPTURE(besideQJsonDocumentFresh, encode, "encode", "qt-serialise")->Apply(freshSizes);

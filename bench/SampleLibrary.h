@@ -58,6 +58,12 @@ inline Library sampleLibrary(int projectCount, int cuesPerProject, int logEntrie
 const Library& yearsOfWork(int projectCount);
 // Its data file as RecordCoding writes it.
 const QByteArray& yearsOfWorkFile(int projectCount);
+// A data folder's home (what XDG_DATA_HOME names) whose data file holds
+// yearsOfWorkFile(projectCount); made once per size, removed at exit. For
+// programs started by the benchmarks, which read it on their own.
+QString yearsOfWorkDataHome(int projectCount);
+// The data file in that folder.
+QString yearsOfWorkDataFile(int projectCount);
 // Changes one project's notes in the data file the way the widget writes:
 // under the folder lock, by another program than the store.
 void writeLikeTheWidget(int projectIndex, int mark);

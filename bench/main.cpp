@@ -1,3 +1,5 @@
+#include "FreshProcess.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -41,14 +43,17 @@ int main(int argc, char** argv) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
 #ifdef HAVE_SORVEL_STUDIO
     QApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);
 #endif
+    // A run started by a benchmark to measure one thing in a fresh process.
+    if (const int code = sorvel::bench::runFreshMeasurement(argc, argv); code >= 0)
+        return code;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

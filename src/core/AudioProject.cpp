@@ -139,16 +139,42 @@ void AudioProject::advanceCue(const QUuid& cueID) {
     });
 }
 
+namespace {
+
+// Shelf order: the focused project first, then the latest change first.
+bool precedesOnShelf(const AudioProject& a, const AudioProject& b) {
+    if (a.isFocused != b.isFocused)
+        return a.isFocused;
+    return a.updatedAt > b.updatedAt;
+}
+
+} // namespace
+
 QList<AudioProject> activeSorted(const QList<AudioProject>& projects) {
     QList<AudioProject> active;
     std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(active),
                  [](const AudioProject& project) { return project.isActive(); });
-    std::stable_sort(active.begin(), active.end(), [](const AudioProject& a, const AudioProject& b) {
-        if (a.isFocused != b.isFocused)
-            return a.isFocused;
-        return a.updatedAt > b.updatedAt;
-    });
+    std::stable_sort(active.begin(), active.end(), precedesOnShelf);
     return active;
+}
+
+QList<AudioProject> firstActiveSorted(const QList<AudioProject>& projects, qsizetype count) {
+    QList<AudioProject> first;
+    if (count <= 0)
+        return first;
+    first.reserve(count + 1);
+    for (const AudioProject& project : projects) {
+        if (!project.isActive())
+            continue;
+        // After every one it does not precede, so that ties keep the input order.
+        const auto place = std::upper_bound(first.begin(), first.end(), project, precedesOnShelf);
+        if (place - first.begin() >= count)
+            continue;
+        first.insert(place, project);
+        if (first.size() > count)
+            first.removeLast();
+    }
+    return first;
 }
 
 } // namespace sorvel

@@ -60,5 +60,7 @@ struct AudioProject {
 // Active projects only: the focused one first, then the latest change first;
 // ties keep the input order.
 QList<AudioProject> activeSorted(const QList<AudioProject>& projects);
+// The first `count` projects of activeSorted, without sorting the others.
+QList<AudioProject> firstActiveSorted(const QList<AudioProject>& projects, qsizetype count);
 
 } // namespace sorvel

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace sorvel {
@@ -14,156 +16,236 @@ constexpr char hexDigits[] = "0123456789abcdef";
 // QJsonValue, and so written without exponent or fraction.
 constexpr double exactWholeLimit = 9007199254740992.0;  // 2^53
 
-void appendEscapedAscii(QByteArray& out, char16_t u) {
-    out += '\\';
+// Strings are written in pieces of this many UTF-16 units, each after one
+// ensure() for the most its escaped form can take: six bytes a unit (\u001f).
+constexpr qsizetype unitsPerPiece = 128;
+constexpr qsizetype mostBytesPerUnit = 6;
+// The largest single ensure(): a piece of a string, with a pair running over
+// its end and the closing quote.
+constexpr qsizetype largestWrite = (unitsPerPiece + 1) * mostBytesPerUnit + 1;
+
+template <typename Output>
+void putEscapedAscii(Output& out, char16_t u) {
+    out.put('\\');
     switch (u) {
-    case 0x22: out += '"'; return;
-    case 0x5c: out += '\\'; return;
-    case 0x08: out += 'b'; return;
-    case 0x0c: out += 'f'; return;
-    case 0x0a: out += 'n'; return;
-    case 0x0d: out += 'r'; return;
-    case 0x09: out += 't'; return;
+    case 0x22: out.put('"'); return;
+    case 0x5c: out.put('\\'); return;
+    case 0x08: out.put('b'); return;
+    case 0x0c: out.put('f'); return;
+    case 0x0a: out.put('n'); return;
+    case 0x0d: out.put('r'); return;
+    case 0x09: out.put('t'); return;
     default: break;
     }
-    out += "u00";
-    out += hexDigits[(u >> 4) & 0xf];
-    out += hexDigits[u & 0xf];
+    out.put("u00", 3);
+    out.put(hexDigits[(u >> 4) & 0xf]);
+    out.put(hexDigits[u & 0xf]);
 }
 
-void appendUnicodeEscape(QByteArray& out, char16_t u) {
-    out += "\\u";
-    out += hexDigits[(u >> 12) & 0xf];
-    out += hexDigits[(u >> 8) & 0xf];
-    out += hexDigits[(u >> 4) & 0xf];
-    out += hexDigits[u & 0xf];
+template <typename Output>
+void putUnicodeEscape(Output& out, char16_t u) {
+    out.put("\\u", 2);
+    out.put(hexDigits[(u >> 12) & 0xf]);
+    out.put(hexDigits[(u >> 8) & 0xf]);
+    out.put(hexDigits[(u >> 4) & 0xf]);
+    out.put(hexDigits[u & 0xf]);
 }
 
-void appendUtf8(QByteArray& out, char32_t code) {
+template <typename Output>
+void putUtf8(Output& out, char32_t code) {
     if (code < 0x800) {
-        out += char(0xc0 | (code >> 6));
+        out.put(char(0xc0 | (code >> 6)));
     } else if (code < 0x10000) {
-        out += char(0xe0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3f));
+        out.put(char(0xe0 | (code >> 12)));
+        out.put(char(0x80 | ((code >> 6) & 0x3f)));
     } else {
-        out += char(0xf0 | (code >> 18));
-        out += char(0x80 | ((code >> 12) & 0x3f));
-        out += char(0x80 | ((code >> 6) & 0x3f));
+        out.put(char(0xf0 | (code >> 18)));
+        out.put(char(0x80 | ((code >> 12) & 0x3f)));
+        out.put(char(0x80 | ((code >> 6) & 0x3f)));
     }
-    out += char(0x80 | (code & 0x3f));
+    out.put(char(0x80 | (code & 0x3f)));
 }
 
 } // namespace
 
-JsonWriter::JsonWriter(qsizetype expectedBytes) {
-    m_out.reserve(expectedBytes);
+// ---------------------------------------------------------------- JsonBytes
+
+JsonBytes::JsonBytes(qsizetype expectedBytes)
+    : m_bytes(expectedBytes + largestWrite, Qt::Uninitialized), m_at(m_bytes.data()),
+      m_end(m_bytes.data() + m_bytes.size()) {}
+
+void JsonBytes::grow(qsizetype count) {
+    const qsizetype used = m_at - m_bytes.data();
+    // Only when the count before was short: the text so far is moved once.
+    const qsizetype size = std::max(used + count, m_bytes.size() + m_bytes.size() / 2);
+    m_bytes.resize(size);
+    m_at = m_bytes.data() + used;
+    m_end = m_bytes.data() + m_bytes.size();
 }
 
-void JsonWriter::indent() {
-    m_out.append(qsizetype(4 * m_levels.size()), ' ');
+void JsonBytes::shortestNumber(double number) {
+    const QByteArray text = QByteArray::number(number, 'g', QLocale::FloatingPointShortest);
+    ensure(text.size());
+    put(text.constData(), text.size());
 }
 
-void JsonWriter::nextItem() {
-    m_out += m_levels.back().hasItems ? ",\n" : "\n";
+QByteArray JsonBytes::take() {
+    m_bytes.resize(m_at - m_bytes.data());
+    m_at = m_end = nullptr;
+    return std::move(m_bytes);
+}
+
+// ---------------------------------------------------------------- BasicJsonWriter
+
+template <typename Output>
+void BasicJsonWriter<Output>::put(const char* text, qsizetype length) {
+    m_out.ensure(length);
+    m_out.put(text, length);
+}
+
+template <typename Output>
+void BasicJsonWriter<Output>::nextItem() {
+    const qsizetype indent = qsizetype(4 * m_levels.size());
+    m_out.ensure(2 + indent);
+    if (m_levels.back().hasItems)
+        m_out.put(',');
+    m_out.put('\n');
+    m_out.fill(' ', indent);
     m_levels.back().hasItems = true;
-    indent();
 }
 
-void JsonWriter::beforeValue() {
+template <typename Output>
+void BasicJsonWriter<Output>::beforeValue() {
     if (!m_levels.empty() && m_levels.back().isArray)
         nextItem();
 }
 
-void JsonWriter::open(char bracket, bool isArray) {
+template <typename Output>
+void BasicJsonWriter<Output>::open(char bracket, bool isArray) {
     beforeValue();
-    m_out += bracket;
+    m_out.ensure(1);
+    m_out.put(bracket);
     m_levels.push_back({isArray, false});
 }
 
-void JsonWriter::close(char bracket) {
+template <typename Output>
+void BasicJsonWriter<Output>::close(char bracket) {
     m_levels.pop_back();
-    m_out += '\n';
-    indent();
-    m_out += bracket;
+    const qsizetype indent = qsizetype(4 * m_levels.size());
+    m_out.ensure(2 + indent);
+    m_out.put('\n');
+    m_out.fill(' ', indent);
+    m_out.put(bracket);
 }
 
-void JsonWriter::key(const char* name) {
+template <typename Output>
+void BasicJsonWriter<Output>::key(const char* name) {
     nextItem();
-    m_out += '"';
-    m_out += name;
-    m_out += "\": ";
+    const qsizetype length = qsizetype(std::strlen(name));
+    m_out.ensure(length + 4);
+    m_out.put('"');
+    m_out.put(name, length);
+    m_out.put("\": ", 3);
 }
 
-void JsonWriter::beginObject() {
+template <typename Output>
+void BasicJsonWriter<Output>::beginObject() {
     open('{', false);
 }
 
-void JsonWriter::endObject() {
+template <typename Output>
+void BasicJsonWriter<Output>::endObject() {
     close('}');
 }
 
-void JsonWriter::beginArray() {
+template <typename Output>
+void BasicJsonWriter<Output>::beginArray() {
     open('[', true);
 }
 
-void JsonWriter::endArray() {
+template <typename Output>
+void BasicJsonWriter<Output>::endArray() {
     close(']');
 }
 
-void JsonWriter::string(const QString& text) {
+template <typename Output>
+void BasicJsonWriter<Output>::string(const QString& text) {
     beforeValue();
-    m_out += '"';
     const char16_t* at = reinterpret_cast<const char16_t*>(text.constData());
     const char16_t* const end = at + text.size();
-    while (at != end) {
-        const char16_t u = *at++;
-        if (u < 0x80) {
-            if (u < 0x20 || u == 0x22 || u == 0x5c)
-                appendEscapedAscii(m_out, u);
-            else
-                m_out += char(u);
-        } else if (QChar::isHighSurrogate(u) && at != end && QChar::isLowSurrogate(*at)) {
-            appendUtf8(m_out, QChar::surrogateToUcs4(u, *at++));
-        } else if (QChar::isSurrogate(u)) {
-            appendUnicodeEscape(m_out, u);  // not a character: kept as its code unit
-        } else {
-            appendUtf8(m_out, u);
+    m_out.ensure(1);
+    m_out.put('"');
+    while (at < end) {
+        const char16_t* const pieceEnd = at + std::min<qsizetype>(end - at, unitsPerPiece);
+        // A pair at the piece's end takes one unit beyond it.
+        m_out.ensure((pieceEnd - at + 1) * mostBytesPerUnit);
+        while (at < pieceEnd) {
+            const char16_t u = *at++;
+            if (u < 0x80) {
+                if (u < 0x20 || u == 0x22 || u == 0x5c)
+                    putEscapedAscii(m_out, u);
+                else
+                    m_out.put(char(u));
+            } else if (QChar::isHighSurrogate(u) && at != end && QChar::isLowSurrogate(*at)) {
+                putUtf8(m_out, QChar::surrogateToUcs4(u, *at++));
+            } else if (QChar::isSurrogate(u)) {
+                putUnicodeEscape(m_out, u);  // not a character: kept as its code unit
+            } else {
+                putUtf8(m_out, u);
+            }
         }
     }
-    m_out += '"';
+    m_out.ensure(1);
+    m_out.put('"');
 }
 
-void JsonWriter::plainString(const char* text, qsizetype length) {
+template <typename Output>
+void BasicJsonWriter<Output>::plainString(const char* text, qsizetype length) {
     beforeValue();
-    m_out += '"';
-    m_out.append(text, length);
-    m_out += '"';
+    m_out.ensure(length + 2);
+    m_out.put('"');
+    m_out.put(text, length);
+    m_out.put('"');
 }
 
-void JsonWriter::whole(qint64 number) {
+template <typename Output>
+void BasicJsonWriter<Output>::whole(qint64 number) {
     beforeValue();
-    m_out += QByteArray::number(number);
+    char digits[24];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, number);
+    put(digits, written.ptr - digits);
 }
 
-void JsonWriter::number(double number) {
-    beforeValue();
+template <typename Output>
+void BasicJsonWriter<Output>::number(double number) {
     if (!std::isfinite(number)) {
-        m_out += "null";
+        beforeValue();
+        put("null", 4);
     } else if (std::abs(number) <= exactWholeLimit && std::trunc(number) == number) {
-        m_out += QByteArray::number(qint64(number));
+        whole(qint64(number));
     } else {
-        m_out += QByteArray::number(number, 'g', QLocale::FloatingPointShortest);
+        beforeValue();
+        m_out.shortestNumber(number);
     }
 }
 
-void JsonWriter::truth(bool value) {
+template <typename Output>
+void BasicJsonWriter<Output>::truth(bool value) {
     beforeValue();
-    m_out += value ? "true" : "false";
+    if (value)
+        put("true", 4);
+    else
+        put("false", 5);
 }
 
-QByteArray JsonWriter::take() {
-    m_out += '\n';
-    return std::move(m_out);
+template <typename Output>
+Output& BasicJsonWriter<Output>::finish() {
+    m_out.ensure(1);
+    m_out.put('\n');
+    return m_out;
 }
+
+template class BasicJsonWriter<JsonBytes>;
+template class BasicJsonWriter<JsonLength>;
 
 } // namespace sorvel

@@ -206,6 +206,37 @@ std::optional<qint64> wholeFromDouble(double value) {
     return qint64(value);
 }
 
+// ---------------------------------------------------------------- U+FEFF
+
+// U+FEFF in UTF-8. Inside a value it is a character like any other, though
+// QString::fromUtf8, and so QJsonDocument for a string without escapes, takes
+// one at a string's start for a byte order mark and drops it.
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+QString textOfUtf8(std::string_view bytes) {
+    size_t marks = 0;
+    while (bytes.substr(marks * byteOrderMark.size()).starts_with(byteOrderMark))
+        ++marks;
+    if (marks == 0)
+        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    const size_t rest = marks * byteOrderMark.size();
+    return QString(qsizetype(marks), QChar(0xFEFF)) + QString::fromUtf8(bytes.data() + rest, qsizetype(bytes.size() - rest));
+}
+
+// The text QJsonDocument reads with every U+FEFF kept: each one after the
+// first byte (where a byte order mark of the whole text may stand) written as
+// the escape \uFEFF. Only for text QJsonDocument has accepted as it was,
+// where such bytes stand nowhere but inside strings.
+QByteArray withMarksEscaped(const QByteArray& bytes) {
+    QByteArray escaped = bytes;
+    qsizetype at = 1;
+    while ((at = escaped.indexOf(QByteArrayView(byteOrderMark.data(), qsizetype(byteOrderMark.size())), at)) >= 0) {
+        escaped.replace(at, qsizetype(byteOrderMark.size()), "\\uFEFF");
+        at += 6;
+    }
+    return escaped;
+}
+
 // ---------------------------------------------------------------- two views of parsed JSON
 
 // The file is parsed with simdjson; a file it refuses (or reads differently
@@ -275,10 +306,7 @@ public:
     bool isObject() const { return m_element.type() == simdjson::dom::element_type::OBJECT; }
     bool isArray() const { return m_element.type() == simdjson::dom::element_type::ARRAY; }
 
-    QString text() const {
-        const std::string_view view = utf8();
-        return QString::fromUtf8(view.data(), qsizetype(view.size()));
-    }
+    QString text() const { return textOfUtf8(utf8()); }
     std::string_view utf8() const { return m_element.get_string().value_unsafe(); }
     std::optional<qint64> whole() const {
         switch (m_element.type()) {
@@ -619,6 +647,11 @@ Library libraryOf(const Value& top) {
     return library;
 }
 
+static_assert(decodingPadding >= qsizetype(simdjson::SIMDJSON_PADDING));
+
+// The largest parser buffers a thread keeps between decodes: room for a file of this size.
+constexpr size_t keptParserCapacity = 8 << 20;
+
 // QJsonDocument refuses a number too small to tell from zero (1e-400), which
 // simdjson reads as 0; only a number written with a fraction or an exponent
 // can be such a zero.
@@ -644,12 +677,14 @@ bool holdsFractionalZero(simdjson::dom::element element) {
 // or might read differently, and the wording of every parse error.
 std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString* error) {
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         if (error)
             *error = QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
         return std::nullopt;
     }
+    if (bytes.indexOf(QByteArrayView(byteOrderMark.data(), qsizetype(byteOrderMark.size())), 1) >= 0)
+        document = QJsonDocument::fromJson(withMarksEscaped(bytes));
     try {
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
@@ -664,37 +699,52 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString*
 // ---------------------------------------------------------------- encoding
 
 // Members are written in the order of their keys, as a QJsonObject sorts them.
+// Every function takes a JsonWriter or a JsonSizer: the text is measured with
+// the very calls that then write it.
 
-void putID(JsonWriter& writer, const char* key, const QUuid& id) {
-    const std::array<char, 36> text = idChars(id);
+// Identifiers and dates have one length: a count needs no text of them.
+template <typename Writer, size_t length, typename Value>
+void putFixedText(Writer& writer, std::array<char, length> (*makeText)(const Value&), const Value& value) {
+    if constexpr (Writer::countsOnly) {
+        writer.plainString(nullptr, qsizetype(length));
+    } else {
+        const std::array<char, length> text = makeText(value);
+        writer.plainString(text.data(), qsizetype(length));
+    }
+}
+
+template <typename Writer>
+void putID(Writer& writer, const char* key, const QUuid& id) {
     writer.key(key);
-    writer.plainString(text.data(), qsizetype(text.size()));
+    putFixedText(writer, idChars, id);
 }
 
 // A date a record cannot do without is written even when it is not valid (as "").
-void putRequiredDate(JsonWriter& writer, const char* key, const QDateTime& date) {
+template <typename Writer>
+void putRequiredDate(Writer& writer, const char* key, const QDateTime& date) {
     writer.key(key);
     if (!date.isValid()) {
         writer.plainString("", 0);
         return;
     }
-    const std::array<char, 20> text = dateChars(date);
-    writer.plainString(text.data(), qsizetype(text.size()));
+    putFixedText(writer, dateChars, date);
 }
 
-void putDate(JsonWriter& writer, const char* key, const std::optional<QDateTime>& date) {
+template <typename Writer>
+void putDate(Writer& writer, const char* key, const std::optional<QDateTime>& date) {
     // An optional date that holds nothing usable is left out, never written as null.
     if (date && date->isValid())
         putRequiredDate(writer, key, *date);
 }
 
-void putText(JsonWriter& writer, const char* key, const QString& text) {
+template <typename Writer>
+void putText(Writer& writer, const char* key, const QString& text) {
     writer.key(key);
     writer.string(text);
 }
 
-template <typename Record, typename Encode>
-void putArray(JsonWriter& writer, const char* key, const QList<Record>& records, Encode encode) {
+template <typename Writer, typename Record, typename Encode>
+void putArray(Writer& writer, const char* key, const QList<Record>& records, Encode encode) {
     writer.key(key);
     writer.beginArray();
     for (const Record& record : records)
@@ -702,7 +752,8 @@ void putArray(JsonWriter& writer, const char* key, const QList<Record>& records,
     writer.endArray();
 }
 
-void encodeType(JsonWriter& writer, const ProjectType& type) {
+template <typename Writer>
+void encodeType(Writer& writer, const ProjectType& type) {
     writer.beginObject();
     putText(writer, "colorHex", type.colorHex);
     putID(writer, "id", type.id);
@@ -711,7 +762,8 @@ void encodeType(JsonWriter& writer, const ProjectType& type) {
     writer.endObject();
 }
 
-void encodeVersion(JsonWriter& writer, const CueVersion& version) {
+template <typename Writer>
+void encodeVersion(Writer& writer, const CueVersion& version) {
     writer.beginObject();
     putRequiredDate(writer, "date", version.date);
     putID(writer, "id", version.id);
@@ -721,7 +773,8 @@ void encodeVersion(JsonWriter& writer, const CueVersion& version) {
     writer.endObject();
 }
 
-void encodeLogEntry(JsonWriter& writer, const LogEntry& entry) {
+template <typename Writer>
+void encodeLogEntry(Writer& writer, const LogEntry& entry) {
     writer.beginObject();
     putRequiredDate(writer, "date", entry.date);
     putID(writer, "id", entry.id);
@@ -731,7 +784,8 @@ void encodeLogEntry(JsonWriter& writer, const LogEntry& entry) {
     writer.endObject();
 }
 
-void encodeCue(JsonWriter& writer, const Cue& cue) {
+template <typename Writer>
+void encodeCue(Writer& writer, const Cue& cue) {
     writer.beginObject();
     putDate(writer, "deliveredAt", cue.deliveredAt);
     if (cue.duration) {
@@ -744,11 +798,12 @@ void encodeCue(JsonWriter& writer, const Cue& cue) {
     putText(writer, "stage", storedText(cue.stage));
     putDate(writer, "startDate", cue.startDate);
     putText(writer, "title", cue.title);
-    putArray(writer, "versions", cue.versions, encodeVersion);
+    putArray(writer, "versions", cue.versions, encodeVersion<Writer>);
     writer.endObject();
 }
 
-void encodeProject(JsonWriter& writer, const AudioProject& project) {
+template <typename Writer>
+void encodeProject(Writer& writer, const AudioProject& project) {
     writer.beginObject();
     putDate(writer, "archivedAt", project.archivedAt);
     putDate(writer, "completedAt", project.completedAt);
@@ -760,8 +815,8 @@ void encodeProject(JsonWriter& writer, const AudioProject& project) {
     putID(writer, "id", project.id);
     writer.key("isFocused");
     writer.truth(project.isFocused);
-    putArray(writer, "items", project.items, encodeCue);
-    putArray(writer, "log", project.log, encodeLogEntry);
+    putArray(writer, "items", project.items, encodeCue<Writer>);
+    putArray(writer, "log", project.log, encodeLogEntry<Writer>);
     writer.key("manualProgress");
     writer.number(storableFraction(project.manualProgress));
     putText(writer, "name", project.name);
@@ -773,12 +828,14 @@ void encodeProject(JsonWriter& writer, const AudioProject& project) {
     writer.endObject();
 }
 
-// Room for the text of a typical project, so the bytes are rarely moved.
-qsizetype expectedBytes(const Library& library) {
-    qsizetype bytes = 1024;
-    for (const AudioProject& project : library.projects)
-        bytes += 1024 + project.notes.size() * 2 + project.items.size() * 640 + project.log.size() * 220;
-    return bytes;
+template <typename Writer>
+void encodeTop(Writer& writer, const Library& library) {
+    writer.beginObject();
+    putArray(writer, "projects", library.projects, encodeProject<Writer>);
+    putArray(writer, "types", library.types, encodeType<Writer>);
+    writer.key("version");
+    writer.whole(2);
+    writer.endObject();
 }
 
 } // namespace
@@ -806,13 +863,20 @@ QString dateText(const QDateTime& date) {
 }
 
 std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
-    // One parser per thread, kept: reading again (a reload after another
-    // program's write) reuses its buffers, which grow with the largest file
-    // read, instead of faulting in fresh memory, a quarter of a read's time.
+    // One parser per thread: reading again (a reload after another program's
+    // write) reuses its buffers instead of faulting in fresh memory. Buffers
+    // grown for a large file are let go after its decode, so that no thread
+    // keeps a large file's worth of them for the life of the process.
     thread_local simdjson::dom::parser parser;
+    const struct LargeBuffersGo {
+        ~LargeBuffersGo() {
+            if (parser.capacity() > keptParserCapacity)
+                parser = simdjson::dom::parser();
+        }
+    } largeBuffersGo;
     simdjson::dom::element root;
     // simdjson reads a little past the end; bytes without that room are copied.
-    const bool padded = bytes.capacity() - bytes.size() >= qsizetype(simdjson::SIMDJSON_PADDING);
+    const bool padded = bytes.capacity() - bytes.size() >= decodingPadding;
     const simdjson::error_code parsed =
         parser.parse(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), !padded).get(root);
     if (parsed != simdjson::SUCCESS || root.type() != simdjson::dom::element_type::OBJECT || holdsFractionalZero(root))
@@ -826,15 +890,17 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
     }
 }
 
+qsizetype encodedSize(const Library& library) {
+    JsonSizer sizer;
+    encodeTop(sizer, library);
+    return sizer.finish().count();
+}
+
 QByteArray encodeLibrary(const Library& library) {
-    JsonWriter writer(expectedBytes(library));
-    writer.beginObject();
-    putArray(writer, "projects", library.projects, encodeProject);
-    putArray(writer, "types", library.types, encodeType);
-    writer.key("version");
-    writer.whole(2);
-    writer.endObject();
-    return writer.take();
+    // Measured first, so that the text is written into memory allocated once.
+    JsonWriter writer(JsonBytes{encodedSize(library)});
+    encodeTop(writer, library);
+    return writer.finish().take();
 }
 
 } // namespace sorvel::RecordCoding

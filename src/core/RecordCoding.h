@@ -21,10 +21,17 @@ QString idText(const QUuid& id);
 std::optional<QDateTime> parseDate(const QString& text);
 QString dateText(const QDateTime& date);
 
+// Bytes to keep allocated past the end of a file's text: decoding then reads
+// the text where it is, instead of copying it first.
+constexpr qsizetype decodingPadding = 64;
+
 // The whole data file. Decoding fails (and says why in `error`) for anything
 // that is not a valid current- or earlier-format file.
 std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error = nullptr);
 // Pretty-printed, keys sorted, version 2, no null.
 QByteArray encodeLibrary(const Library& library);
+// At least the size of encodeLibrary(library), at most a few bytes more for
+// each number that is not whole; found without writing the text.
+qsizetype encodedSize(const Library& library);
 
 } // namespace sorvel::RecordCoding

@@ -68,11 +68,21 @@ FileBytes readWholeFile(const QString& path) {
         ::close(fd);
         return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
     }
-    if (info.st_size > 0)
-        result.bytes.reserve(info.st_size);
-    char buffer[64 * 1024];
+    // Straight into one buffer, with the room past the end that lets the
+    // decoder read the bytes where they are. One byte more than the file's
+    // size lets the end show without growing; a file that grew meanwhile is
+    // read on to its new end.
+    constexpr qsizetype padding = RecordCoding::decodingPadding;
+    QByteArray& bytes = result.bytes;
+    bytes.reserve(qsizetype(info.st_size) + 1 + padding);
+    bytes.resize(bytes.capacity() - padding);
+    qsizetype filled = 0;
     for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (filled == bytes.size()) {
+            bytes.reserve(filled + std::max<qsizetype>(filled / 2, 64 * 1024) + padding);
+            bytes.resize(bytes.capacity() - padding);
+        }
+        const ssize_t count = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
@@ -81,9 +91,11 @@ FileBytes readWholeFile(const QString& path) {
         }
         if (count == 0)
             break;
-        result.bytes.append(buffer, count);
+        filled += count;
     }
     ::close(fd);
+    if (result.state == FileBytes::State::Read)
+        bytes.resize(filled);
     return result;
 }
 

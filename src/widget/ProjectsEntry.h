@@ -7,10 +7,12 @@
 
 namespace sorvel {
 
-// What the widget draws at one moment: the active projects in display order.
+// What the widget draws at one moment: the first active projects in display
+// order, as many as the largest widget shows, and how many are active.
 struct ProjectsEntry {
     QDateTime date;
     QList<AudioProject> projects;
+    qsizetype activeCount = 0;  // every active project, also those not in `projects`
     // The data file exists but could not be read or decoded: `projects` is
     // empty because of that, not because the shelf is.
     bool unreadable = false;

@@ -3,42 +3,69 @@
 #include "core/Storage.h"
 #include "core/TypeRegistry.h"
 #include "widget/SampleData.h"
+#include "widget/WidgetFamily.h"
+
+#include <algorithm>
+
+#include <malloc.h>
 
 namespace sorvel::ProjectsProvider {
 
 namespace {
 
-// One coordinated read: the file's types become the process's types, and the
-// projects shrink to the active ones in shelf order. Every failure to read
-// (missing, undecodable, unreadable) gives the empty shelf with default types;
-// `unreadable` tells a file that is there but could not be used.
-QList<AudioProject> loadActive(bool* unreadable = nullptr) {
-    const Storage::ReadResult read = Storage::read();
-    TypeRegistry::shared().setTypes(read.library.types);
-    if (unreadable)
-        *unreadable = read.kind == Storage::ReadResult::Kind::Undecodable
-                      || read.kind == Storage::ReadResult::Kind::Unreadable;
-    return activeSorted(read.library.projects);
+// The most rows any widget shows: an entry keeps no more projects than that.
+qsizetype mostRows() {
+    int most = 0;
+    for (const WidgetFamily family : WidgetFamilies::all())
+        most = std::max(most, WidgetFamilies::rowCount(family));
+    return most;
+}
+
+// One coordinated read: the file's types become the process's types, and of
+// the projects only what a widget draws is kept, so that the library read
+// goes again when this returns. Every failure to read (missing, undecodable,
+// unreadable) gives the empty shelf with default types; `unreadable` tells a
+// file that is there but could not be used. The date is left to the caller.
+ProjectsEntry readEntry() {
+    ProjectsEntry entry = [] {
+        const Storage::ReadResult read = Storage::read();
+        const Library& library = read.library;
+        TypeRegistry::shared().setTypes(library.types);
+        const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
+                                          [](const AudioProject& project) { return project.isActive(); });
+        return ProjectsEntry{QDateTime(), firstActiveSorted(library.projects, mostRows()), active,
+                             read.kind == Storage::ReadResult::Kind::Undecodable
+                                 || read.kind == Storage::ReadResult::Kind::Unreadable};
+    }();
+    // The library's many small blocks are free now, among the few the rows
+    // still use; their pages go back to the system, so that the widget idles
+    // at the size of what it shows rather than of the file.
+    ::malloc_trim(0);
+    return entry;
+}
+
+ProjectsEntry sampleEntry(const QDateTime& date) {
+    const QList<AudioProject> samples = SampleData::projects();
+    return {date, samples, samples.size()};
 }
 
 } // namespace
 
 ProjectsEntry placeholder() {
-    return {QDateTime::currentDateTimeUtc(), SampleData::projects()};
+    return sampleEntry(QDateTime::currentDateTimeUtc());
 }
 
 ProjectsEntry snapshot(bool isPreview) {
-    QList<AudioProject> projects = loadActive();
-    const QDateTime date = QDateTime::currentDateTimeUtc();
-    if (projects.isEmpty() && isPreview)
-        projects = SampleData::projects();
-    return {date, projects};
+    ProjectsEntry entry = readEntry();
+    entry.date = QDateTime::currentDateTimeUtc();
+    if (entry.activeCount == 0 && isPreview)
+        return sampleEntry(entry.date);
+    return entry;
 }
 
 Timeline timeline() {
-    bool unreadable = false;
-    QList<AudioProject> projects = loadActive(&unreadable);
-    ProjectsEntry entry{QDateTime::currentDateTimeUtc(), std::move(projects), unreadable};
+    ProjectsEntry entry = readEntry();
+    entry.date = QDateTime::currentDateTimeUtc();
     const QDateTime reloadAt = QDateTime::currentDateTimeUtc().addSecs(reloadSeconds);
     return {std::move(entry), reloadAt};
 }

@@ -116,7 +116,7 @@ void SorvelWidgetView::draw(const ProjectsEntry& entry) {
         m_content = m_small;
     } else {
         setLink({});
-        m_list = new ListView(shown, int(m_entry.projects.size()), WidgetFamilies::showsNext(m_family), m_mode, this);
+        m_list = new ListView(shown, int(m_entry.activeCount), WidgetFamilies::showsNext(m_family), m_mode, this);
         m_content = m_list;
     }
     if (m_content) {

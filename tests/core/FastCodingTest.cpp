@@ -194,6 +194,36 @@ TEST(FastCodingTest, AwkwardTextsNumbersAndDatesAreWrittenAsBefore) {
     expectSameEncoding(Library{{}, {}});
 }
 
+// A save measures its text first and writes it into memory allocated once:
+// a measure short of the text would move the whole text again, and one much
+// longer would hold memory for nothing. Only a number that is not whole may
+// count for more than it takes.
+TEST(FastCodingTest, TheMeasuredSizeHoldsTheWholeTextAndLittleMore) {
+    const auto numbersIn = [](const Library& library) {
+        qsizetype count = 0;
+        for (const AudioProject& project : library.projects)
+            count += 1 + project.log.size();
+        return count;
+    };
+    QList<Library> libraries{bench::sampleLibrary(200, 30, 10), Library{}, Library{{}, {}}};
+    for (unsigned seed = 1; seed <= 60; ++seed)
+        libraries.append(awkwardLibrary(seed));
+    for (const Library& library : libraries) {
+        const qsizetype written = RecordCoding::encodeLibrary(library).size();
+        const qsizetype measured = RecordCoding::encodedSize(library);
+        EXPECT_GE(measured, written);
+        EXPECT_LE(measured, written + numbersIn(library) * 24);
+    }
+
+    Library wholeNumbers = awkwardLibrary(5);
+    for (AudioProject& project : wholeNumbers.projects) {
+        project.manualProgress = 1;
+        for (LogEntry& entry : project.log)
+            entry.progress = 0;
+    }
+    EXPECT_EQ(RecordCoding::encodedSize(wholeNumbers), RecordCoding::encodeLibrary(wholeNumbers).size());
+}
+
 TEST(FastCodingTest, IdentifiersAndDatesReadAndWriteAsBefore) {
     AwkwardValues values(7);
     for (int i = 0; i < 2000; ++i) {

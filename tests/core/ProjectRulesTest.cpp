@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 namespace sorvel {
 namespace {
@@ -254,6 +255,30 @@ TEST(ProjectRules, ActiveSortedPutsFocusFirstThenLatest) {
     for (const AudioProject& p : activeSorted({a, b, c, d, e, f}))
         names.append(p.name);
     EXPECT_EQ(names, (QStringList{"B", "C", "A", "E"}));
+}
+
+TEST(ProjectRules, FirstActiveSortedIsTheHeadOfActiveSorted) {
+    std::mt19937 random(11);
+    const QDateTime nine = Clock::startOfToday().addSecs(9 * 3600);
+    for (int round = 0; round < 40; ++round) {
+        QList<AudioProject> projects;
+        const int count = std::uniform_int_distribution<int>(0, 30)(random);
+        for (int i = 0; i < count; ++i) {
+            AudioProject p = AudioProject::make(QString::number(i), ProjectType::musicID);
+            // Few distinct times, so that ties are common.
+            p.updatedAt = nine.addSecs(600 * std::uniform_int_distribution<int>(0, 5)(random));
+            p.isFocused = std::uniform_int_distribution<int>(0, 9)(random) == 0;
+            p.status = allProjectStatuses().at(std::uniform_int_distribution<int>(0, 3)(random));
+            if (std::uniform_int_distribution<int>(0, 5)(random) == 0)
+                p.archivedAt = nine;
+            projects.append(p);
+        }
+        const QList<AudioProject> sorted = activeSorted(projects);
+        for (const qsizetype first : {qsizetype(0), qsizetype(1), qsizetype(5), sorted.size(), sorted.size() + 3}) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", first " << first);
+            EXPECT_EQ(firstActiveSorted(projects, first), sorted.mid(0, first));
+        }
+    }
 }
 
 } // namespace

@@ -42,6 +42,27 @@ TEST_F(ProjectsProviderTest, TimelineHoldsOneEntryOfTheActiveProjectsInShelfOrde
               (QStringList{"focused", "new", "tie A", "tie B", "old"}));
 }
 
+TEST_F(ProjectsProviderTest, AnEntryKeepsOnlyTheRowsTheLargestWidgetShowsAndCountsEveryActiveProject) {
+    QList<AudioProject> projects;
+    for (int i = 0; i < 40; ++i) {
+        AudioProject project = projectUpdated(QStringLiteral("p%1").arg(i), (i * 7) % 13 * 60);
+        if (i % 4 == 1)
+            project.status = ProjectStatus::Done;
+        if (i % 9 == 2)
+            project.archivedAt = project.updatedAt;
+        project.isFocused = i == 31;
+        projects.append(project);
+    }
+    store(projects);
+    const QList<AudioProject> shelf = activeSorted(Storage::load().projects);
+    ASSERT_GT(shelf.size(), 5);
+
+    for (const ProjectsEntry& entry : {ProjectsProvider::timeline().entry, ProjectsProvider::snapshot(true)}) {
+        EXPECT_EQ(entry.projects, shelf.mid(0, 5));
+        EXPECT_EQ(entry.activeCount, shelf.size());
+    }
+}
+
 TEST_F(ProjectsProviderTest, TimelineReloadsHalfAnHourAfterItsEntry) {
     store({projectUpdated(QStringLiteral("a"), 0)});
     const QDateTime before = QDateTime::currentDateTimeUtc();

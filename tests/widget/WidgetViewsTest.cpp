@@ -32,7 +32,7 @@ QList<AudioProject> manyProjects(int count) {
 std::unique_ptr<SorvelWidgetView> face(WidgetFamily family, const QList<AudioProject>& projects,
                                        RenderingMode mode = RenderingMode::FullColor) {
     auto view = std::make_unique<SorvelWidgetView>(family, mode);
-    view->setEntry({QDateTime::currentDateTimeUtc(), projects});
+    view->setEntry({QDateTime::currentDateTimeUtc(), projects, projects.size()});
     view->resize(WidgetFamilies::size(family));
     view->show();
     QApplication::processEvents();
@@ -94,6 +94,13 @@ TEST(WidgetFace, TheTapeCountIsNeverCut) {
     const auto large = face(WidgetFamily::Large, manyProjects(120));
     EXPECT_EQ(large->listView()->total(), 120);
     EXPECT_EQ(large->listView()->rows().size(), 5);
+
+    // An entry carries only the rows any widget shows; the count is of every active project.
+    SorvelWidgetView rowsOnly(WidgetFamily::Large, RenderingMode::FullColor);
+    rowsOnly.setEntry({QDateTime::currentDateTimeUtc(), manyProjects(5), 120});
+    ASSERT_NE(rowsOnly.listView(), nullptr);
+    EXPECT_EQ(rowsOnly.listView()->total(), 120);
+    EXPECT_EQ(rowsOnly.listView()->rows().size(), 5);
 }
 
 TEST(WidgetFace, OneProjectStaysAtTheTop) {

@@ -1,0 +1,141 @@
+#include "core/DataFileFixture.h"
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
+#include "support/SampleRecords.h"
+
+#include "../../bench/SampleLibrary.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+// Reading the data file: every byte of a file of any size, the same records
+// for the same bytes, and one reading of every text whichever way the file
+// is parsed.
+
+namespace sorvel {
+namespace {
+
+using test::projectWithCue;
+using test::readFile;
+using test::writeFile;
+using Kind = Storage::ReadResult::Kind;
+
+class StorageReadingTest : public ::testing::Test, protected test::DataFileFixture {
+protected:
+    QString dataFile() const { return dataFolder() + QStringLiteral("/projects.json"); }
+
+    static void waitForNextSecond() {
+        const qint64 start = QDateTime::currentSecsSinceEpoch();
+        while (QDateTime::currentSecsSinceEpoch() == start)
+            QThread::msleep(20);
+    }
+
+    // The library the data file holds now; fails the test when it does not decode.
+    static Library readBack() {
+        const Storage::ReadResult result = Storage::read();
+        EXPECT_EQ(result.kind, Kind::Decoded) << result.error.toStdString();
+        return result.library;
+    }
+};
+
+// A data file of exactly `size` bytes: one project whose notes, all "n", fill it up.
+struct FileOfSize {
+    explicit FileOfSize(qsizetype size) {
+        const QByteArray head =
+            R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "A", "notes": ")";
+        const QByteArray tail = R"("}]})";
+        notesLength = size - head.size() - tail.size();
+        bytes = head + QByteArray(notesLength, 'n') + tail;
+    }
+    QByteArray bytes;
+    qsizetype notesLength;
+};
+
+TEST_F(StorageReadingTest, FilesOfEverySizeAroundTheReadingBuffersEdgesReadWhole) {
+    const qsizetype sizes[] = {120, 127, 128, 129, 4095, 4096, 4097, 65535, 65536, 65537, 1 << 20, (1 << 20) + 63};
+    for (const qsizetype size : sizes) {
+        SCOPED_TRACE(size);
+        const FileOfSize file(size);
+        ASSERT_EQ(file.bytes.size(), size);
+        writeFile(dataFile(), file.bytes);
+        const Library library = readBack();
+        ASSERT_EQ(library.projects.size(), 1);
+        EXPECT_EQ(library.projects.first().notes, QString(file.notesLength, QLatin1Char('n')));
+    }
+}
+
+// A library whose texts begin (or end, or are made) of U+FEFF, beside
+// characters that need escapes.
+Library libraryWithMarks() {
+    const QChar mark(0xFEFF);
+    AudioProject project = projectWithCue("name");
+    project.name = QString(mark);
+    project.notes = mark + QStringLiteral("Notes");
+    project.items.first().title = QString(2, mark) + QStringLiteral("\"quoted\"\n");
+    project.items.first().number = QStringLiteral("1M") + mark;
+    project.log.append(LogEntry{QUuid::createUuid(), project.updatedAt, QStringLiteral("mid") + mark + QStringLiteral("dle"), 0.5});
+    Library library;
+    library.projects = {project, projectWithCue("plain")};
+    library.types.first().title = mark + library.types.first().title;
+    return library;
+}
+
+TEST_F(StorageReadingTest, TextsBeginningWithAByteOrderMarkKeepItThroughASaveAndARereadWhicheverWayTheFileIsParsed) {
+    const Library library = libraryWithMarks();
+    ASSERT_TRUE(Storage::save(library));
+    EXPECT_EQ(readBack(), library);
+    const QByteArray saved = readFile(dataFile());
+
+    // A number written as a fractional zero is read through QJsonDocument,
+    // which on its own drops a U+FEFF at the start of a string.
+    QByteArray rereadByQt = saved;
+    rereadByQt.insert(saved.indexOf('{') + 1, R"("spare": 0.0,)");
+    const QJsonObject plain = QJsonDocument::fromJson(rereadByQt).object();
+    ASSERT_EQ(plain.value("version").toInt(), 2);
+    ASSERT_NE(plain.value("projects").toArray().at(0).toObject().value("notes").toString(), library.projects.first().notes);
+    writeFile(dataFile(), rereadByQt);
+    const Library reread = readBack();
+    EXPECT_EQ(reread, library);
+
+    // Saved again, the text is what it was.
+    ASSERT_TRUE(Storage::save(reread));
+    EXPECT_EQ(readFile(dataFile()), saved);
+}
+
+// A file in the earlier format: a cue without an id and a project without
+// dates, which every decoding fills in afresh.
+const QByteArray earlierFormat = R"({"version": 2, "projects": [
+    {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Kept", "items": [{"title": "A", "isDone": true}, {"title": "B"}]}]})";
+
+TEST_F(StorageReadingTest, TheSameBytesOfTheEarlierFormatGiveTheSameRecords) {
+    writeFile(dataFile(), earlierFormat);
+    const Library first = readBack();
+    ASSERT_EQ(first.projects.size(), 1);
+    ASSERT_EQ(first.projects.first().items.size(), 2);
+    EXPECT_FALSE(first.projects.first().items.first().id.isNull());
+    EXPECT_TRUE(first.projects.first().createdAt.isValid());
+
+    waitForNextSecond();  // a fresh reading time would differ now
+    EXPECT_EQ(readBack(), first);
+    // The same bytes written again are still the same file.
+    writeFile(dataFile(), earlierFormat);
+    EXPECT_EQ(readBack(), first);
+}
+
+TEST_F(StorageReadingTest, AReloadOfUnchangedBytesGivesAnEqualLibrary) {
+    const Library library = bench::sampleLibrary(30, 30, 10);
+    ASSERT_TRUE(Storage::save(library));
+    const Library first = readBack();
+    EXPECT_EQ(first, library);
+    EXPECT_EQ(readBack(), first);
+    writeFile(dataFile(), readFile(dataFile()));
+    EXPECT_EQ(readBack(), first);
+}
+
+} // namespace
+} // namespace sorvel
