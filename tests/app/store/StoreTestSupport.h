@@ -2,6 +2,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
+#include "core/Library.h"
 #include "support/SampleRecords.h"
 #include "support/Waiting.h"
 #include "support/TestEnvironment.h"
@@ -32,5 +33,10 @@ struct FakeDesktop {
 void writeDataFile(const QList<AudioProject>& projects);
 // What the data file holds now (asserts that it decodes).
 QList<AudioProject> projectsInFile();
+// Runs `body` in another process, as the widget program performs an intent:
+// its own descriptors, the folder lock, one read, change and atomic rename.
+void runInAnotherProgram(const std::function<void()>& body);
+// Changes the data file from another process; fails the test when nothing was written.
+void changeInAnotherProgram(const std::function<void(Library&)>& change);
 
 } // namespace sorvel::test
