@@ -223,66 +223,64 @@ QList<Record> mergeRecords(const QList<Record>& base, const QList<Record>& their
     return merged;
 }
 
+// One field of a record: its name in the log and the member.
+template <typename Record, typename Value>
+struct Field {
+    const char* name;
+    Value Record::*member;
+};
+
+// Mine, with each of `fields` from the side that changed it.
+template <typename Record, typename... Values>
+Record mergeFields(const Record& base, const Record& theirs, const Record& mine, const Place& at,
+                   const Field<Record, Values>&... fields) {
+    Record merged = mine;
+    ((merged.*fields.member = at.pick(fields.name, base.*fields.member, theirs.*fields.member, mine.*fields.member)),
+     ...);
+    return merged;
+}
+
 AudioProject mergeChanged(const AudioProject& base, const AudioProject& theirs, const AudioProject& mine,
                           const Place& at) {
-    AudioProject merged = mine;
-    merged.name = at.pick("name", base.name, theirs.name, mine.name);
-    merged.typeID = at.pick("type", base.typeID, theirs.typeID, mine.typeID);
-    merged.status = at.pick("status", base.status, theirs.status, mine.status);
-    merged.createdAt = at.pick("creation date", base.createdAt, theirs.createdAt, mine.createdAt);
+    using P = AudioProject;
+    AudioProject merged = mergeFields(
+        base, theirs, mine, at, Field{"name", &P::name}, Field{"type", &P::typeID}, Field{"status", &P::status},
+        Field{"creation date", &P::createdAt}, Field{"deadline", &P::deadline}, Field{"folder", &P::folderPath},
+        Field{"notes", &P::notes}, Field{"progress mode", &P::progressMode},
+        Field{"manual progress", &P::manualProgress}, Field{"completion date", &P::completedAt},
+        Field{"archive date", &P::archivedAt}, Field{"focus", &P::isFocused});
     merged.updatedAt = std::max(theirs.updatedAt, mine.updatedAt);
-    merged.deadline = at.pick("deadline", base.deadline, theirs.deadline, mine.deadline);
-    merged.folderPath = at.pick("folder", base.folderPath, theirs.folderPath, mine.folderPath);
-    merged.notes = at.pick("notes", base.notes, theirs.notes, mine.notes);
     merged.items = mergeRecords(base.items, theirs.items, mine.items, at);
     merged.log = mergeRecords(base.log, theirs.log, mine.log, at);
     if (theirs.log != base.log && mine.log != base.log) {
         std::stable_sort(merged.log.begin(), merged.log.end(),
                          [](const LogEntry& a, const LogEntry& b) { return a.date > b.date; });
     }
-    merged.progressMode = at.pick("progress mode", base.progressMode, theirs.progressMode, mine.progressMode);
-    merged.manualProgress = at.pick("manual progress", base.manualProgress, theirs.manualProgress, mine.manualProgress);
-    merged.completedAt = at.pick("completion date", base.completedAt, theirs.completedAt, mine.completedAt);
-    merged.archivedAt = at.pick("archive date", base.archivedAt, theirs.archivedAt, mine.archivedAt);
-    merged.isFocused = at.pick("focus", base.isFocused, theirs.isFocused, mine.isFocused);
     return merged;
 }
 
 ProjectType mergeChanged(const ProjectType& base, const ProjectType& theirs, const ProjectType& mine, const Place& at) {
-    ProjectType merged = mine;
-    merged.title = at.pick("title", base.title, theirs.title, mine.title);
-    merged.symbol = at.pick("symbol", base.symbol, theirs.symbol, mine.symbol);
-    merged.colorHex = at.pick("colour", base.colorHex, theirs.colorHex, mine.colorHex);
-    return merged;
+    return mergeFields(base, theirs, mine, at, Field{"title", &ProjectType::title}, Field{"symbol", &ProjectType::symbol},
+                       Field{"colour", &ProjectType::colorHex});
 }
 
 Cue mergeChanged(const Cue& base, const Cue& theirs, const Cue& mine, const Place& at) {
-    Cue merged = mine;
-    merged.number = at.pick("number", base.number, theirs.number, mine.number);
-    merged.title = at.pick("title", base.title, theirs.title, mine.title);
-    merged.duration = at.pick("duration", base.duration, theirs.duration, mine.duration);
-    merged.stage = at.pick("stage", base.stage, theirs.stage, mine.stage);
+    Cue merged = mergeFields(base, theirs, mine, at, Field{"number", &Cue::number}, Field{"title", &Cue::title},
+                             Field{"duration", &Cue::duration}, Field{"stage", &Cue::stage},
+                             Field{"start date", &Cue::startDate}, Field{"mix date", &Cue::mixedAt},
+                             Field{"delivery date", &Cue::deliveredAt});
     merged.versions = mergeRecords(base.versions, theirs.versions, mine.versions, at);
-    merged.startDate = at.pick("start date", base.startDate, theirs.startDate, mine.startDate);
-    merged.mixedAt = at.pick("mix date", base.mixedAt, theirs.mixedAt, mine.mixedAt);
-    merged.deliveredAt = at.pick("delivery date", base.deliveredAt, theirs.deliveredAt, mine.deliveredAt);
     return merged;
 }
 
 CueVersion mergeChanged(const CueVersion& base, const CueVersion& theirs, const CueVersion& mine, const Place& at) {
-    CueVersion merged = mine;
-    merged.number = at.pick("number", base.number, theirs.number, mine.number);
-    merged.date = at.pick("date", base.date, theirs.date, mine.date);
-    merged.note = at.pick("note", base.note, theirs.note, mine.note);
-    return merged;
+    return mergeFields(base, theirs, mine, at, Field{"number", &CueVersion::number}, Field{"date", &CueVersion::date},
+                       Field{"note", &CueVersion::note});
 }
 
 LogEntry mergeChanged(const LogEntry& base, const LogEntry& theirs, const LogEntry& mine, const Place& at) {
-    LogEntry merged = mine;
-    merged.date = at.pick("date", base.date, theirs.date, mine.date);
-    merged.text = at.pick("text", base.text, theirs.text, mine.text);
-    merged.progress = at.pick("progress", base.progress, theirs.progress, mine.progress);
-    return merged;
+    return mergeFields(base, theirs, mine, at, Field{"date", &LogEntry::date}, Field{"text", &LogEntry::text},
+                       Field{"progress", &LogEntry::progress});
 }
 
 // The project a side chose to focus: focused there and not in the base.
