@@ -159,8 +159,9 @@ TEST_F(LibraryMergeTest, LogEntriesOfBothSidesAreKeptNewestFirst) {
     in(mine, "A").log.prepend(LogEntry{QUuid::createUuid(), at.addSecs(120), "mine", 0.2});
     in(mine, "A").log.prepend(LogEntry{QUuid::createUuid(), at.addSecs(30 * 60), "mine later", 0.3});
 
+    const Library merged = LibraryMerge::merge(start, theirs, mine);
     QStringList texts;
-    for (const LogEntry& entry : LibraryMerge::merge(start, theirs, mine).projects.first().log)
+    for (const LogEntry& entry : merged.projects.first().log)
         texts << entry.text;
     EXPECT_EQ(texts, (QStringList{"mine later", "mine", "theirs", "first"}));
 }
