@@ -19,10 +19,8 @@ namespace {
 
 // Another program edits the same project as the store, between the store's
 // edit and its save: both changes must reach the file.
-class ProjectStoreMerge : public ::testing::Test {
+class ProjectStoreMerge : public StoreFixture {
 protected:
-    TestEnvironment environment;
-    FakeDesktop desktop;
     AudioProject film = threeCues(QStringLiteral("Film"));
     AudioProject other = threeCues(QStringLiteral("Other"));
 
@@ -196,12 +194,7 @@ TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
     store.deleteProjects({film.id});
     changeInAnotherProgram([&](Library& library) { in(library, other.id)->notes = QStringLiteral("widget"); });
     store.flush();
-
-    const QList<AudioProject> written = projectsInFile();
-    ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(written.first().id, other.id);
-    EXPECT_EQ(written.first().notes, QStringLiteral("widget"));
-    EXPECT_EQ(store.projects(), written);
+    expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
 }
 
 // The other program of the next test: a process of its own (not a copy of

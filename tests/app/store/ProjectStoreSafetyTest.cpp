@@ -31,10 +31,8 @@ const AudioProject* find(const QList<AudioProject>& projects, const QUuid& id) {
     return nullptr;
 }
 
-class ProjectStoreSafety : public ::testing::Test {
+class ProjectStoreSafety : public StoreFixture {
 protected:
-    TestEnvironment environment;
-    FakeDesktop desktop;
     AudioProject first = named(QStringLiteral("First"));
     AudioProject second = named(QStringLiteral("Second"));
 
@@ -176,12 +174,7 @@ TEST_F(ProjectStoreSafety, DeletionOnEitherSideStaysDeletedAndTheOtherChangeIsKe
         setNotes(library, first.id, QStringLiteral("widget"));
     });
     store.flush();
-
-    const QList<AudioProject> written = projectsInFile();
-    ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(written.first().id, first.id);
-    EXPECT_EQ(written.first().notes, QStringLiteral("widget"));
-    EXPECT_EQ(store.projects(), written);
+    expectOnlyProjectInFile(first.id, QStringLiteral("widget"), store);
 }
 
 // A file in the earlier format (a cue without an id, a project without dates)

@@ -28,6 +28,14 @@ QList<AudioProject> projectsInFile() {
     return read.library.projects;
 }
 
+void expectOnlyProjectInFile(const QUuid& id, const QString& notes, const ProjectStore& store) {
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written.first().id, id);
+    EXPECT_EQ(written.first().notes, notes);
+    EXPECT_EQ(store.projects(), written);
+}
+
 namespace {
 
 int inAnotherProgram(const std::function<bool()>& body) {
