@@ -1,9 +1,12 @@
 #include "core/FolderLock.h"
 
+#include "core/Log.h"
+
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -14,6 +17,24 @@ namespace {
 
 QString describe(const QString& what, const QString& folder, int error) {
     return QStringLiteral("%1 %2: %3").arg(what, folder, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// A folder descriptor can only be opened for reading; where flock is carried
+// out with record locks an exclusive one then fails (EBADF), or the file
+// system has no locks at all.
+bool locksUnsupported(int error) {
+    return error == EBADF || error == ENOLCK || error == EOPNOTSUPP;
+}
+
+// Said once per process in plain words: every read and write fails the same way.
+void reportUnsupported(const QString& folder, int error) {
+    static std::once_flag reported;
+    std::call_once(reported, [&] {
+        Log::storageError(QStringLiteral("the file system of the data folder %1 does not support file locks (flock: %2); "
+                                         "nothing can be read or saved there safely. Keep the data folder on a file "
+                                         "system with working locks.")
+                              .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
+    });
 }
 
 } // namespace
@@ -36,11 +57,22 @@ FolderLock::FolderLock(const QString& folder, Mode mode, Wait wait) {
         result = ::flock(fd, operation);
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
-        m_error = describe(QStringLiteral("cannot lock data folder"), folder, errno);
+        const int error = errno;
+        m_error = describe(QStringLiteral("cannot lock data folder"), folder, locksUnsupported(error) ? ENOLCK : error);
+        if (locksUnsupported(error))
+            reportUnsupported(folder, error);
         ::close(fd);
         return;
     }
     m_fd = fd;
+}
+
+int FolderLock::sync() const {
+    int result;
+    do {
+        result = ::fsync(m_fd);
+    } while (result < 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
 }
 
 FolderLock::~FolderLock() {

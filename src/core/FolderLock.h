@@ -20,8 +20,13 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     bool isLocked() const { return m_fd >= 0; }
-    // Why the lock could not be taken; empty when locked.
+    // Why the lock could not be taken; empty when locked. Where the folder's
+    // file system has no working locks (flock emulated by record locks, as
+    // on NFS) it ends in the C library's text for ENOLCK.
     QString error() const { return m_error; }
+    // Syncs the folder itself (a rename in it survives a crash once this
+    // returns); 0 or the errno. Only while locked.
+    int sync() const;
 
 private:
     int m_fd = -1;

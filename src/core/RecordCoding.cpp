@@ -1,6 +1,5 @@
 #include "core/RecordCoding.h"
 
-#include "core/Clock.h"
 #include "core/JsonWriter.h"
 
 #include <QJsonArray>
@@ -559,12 +558,13 @@ LogEntry toLogEntry(const Value& value) {
                               Required{"progress", &LogEntry::progress, toFraction<Value>});
 }
 
+// A cue of the project `projectID` at `position` in its list.
 template <typename Value>
-Cue toCue(const Value& value) {
+Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
     const ObjectReader<Value> reader(value);
     Cue cue;
     const std::optional<QUuid> id = reader.optional("id", toID<Value>);
-    cue.id = id ? *id : QUuid::createUuid();
+    cue.id = id ? *id : cueIDAt(projectID, position);
     cue.number = reader.optional("number", toText<Value>).value_or(QString());
     cue.title = reader.optional("title", toText<Value>).value_or(QString());
     cue.duration = reader.optional("duration", toWhole<Value>);
@@ -587,13 +587,13 @@ Cue toCue(const Value& value) {
     return cue;
 }
 
-// Reads projects; `readingTime` stands in for creation and change dates a
+// Reads projects; `undated` stands in for creation and change dates a
 // project does not carry.
 template <typename Value>
 class ProjectDecoder {
 public:
-    explicit ProjectDecoder(QDateTime readingTime)
-        : m_readingTime(std::move(readingTime)) {}
+    explicit ProjectDecoder(QDateTime undated)
+        : m_undated(std::move(undated)) {}
 
     AudioProject operator()(const Value& value) const {
         const ObjectReader<Value> reader(value);
@@ -605,12 +605,14 @@ public:
         else
             project.typeID = ProjectType::legacyID(reader.optional("kind", toText<Value>).value_or(QString()));
         project.status = reader.optional("status", toStatus<Value>).value_or(ProjectStatus::NotStarted);
-        project.createdAt = reader.optional("createdAt", toDate<Value>).value_or(m_readingTime);
-        project.updatedAt = reader.optional("updatedAt", toDate<Value>).value_or(m_readingTime);
+        project.createdAt = reader.optional("createdAt", toDate<Value>).value_or(m_undated);
+        project.updatedAt = reader.optional("updatedAt", toDate<Value>).value_or(m_undated);
         project.deadline = reader.optional("deadline", toDate<Value>);
         project.folderPath = reader.optional("folderPath", toText<Value>);
         project.notes = reader.optional("notes", toText<Value>).value_or(QString());
-        project.items = reader.optional("items", listOf<Value>(toCue<Value>)).value_or(QList<Cue>());
+        qsizetype position = 0;
+        const auto toItem = [&](const Value& cue) { return toCue(cue, project.id, position++); };
+        project.items = reader.optional("items", listOf<Value>(toItem)).value_or(QList<Cue>());
         project.log = reader.optional("log", listOf<Value>(toLogEntry<Value>)).value_or(QList<LogEntry>());
         project.progressMode = reader.optional("progressMode", toProgressMode<Value>).value_or(ProgressMode::Auto);
         project.manualProgress = reader.optional("manualProgress", toFraction<Value>).value_or(0.0);
@@ -630,7 +632,7 @@ private:
         }
     }
 
-    QDateTime m_readingTime;
+    QDateTime m_undated;
 };
 
 // Throws DecodeFailure for anything but a library.
@@ -639,7 +641,7 @@ Library libraryOf(const Value& top) {
     const ObjectReader<Value> reader(top);
     reader.required("version", toWhole<Value>);  // any whole number is accepted
     Library library;
-    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(Clock::now())));
+    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedProjectDate())));
     const QList<ProjectType> types =
         reader.optional("types", listOf<Value>(toProjectType<Value>)).value_or(QList<ProjectType>());
     if (!types.isEmpty())
@@ -848,6 +850,15 @@ std::optional<QUuid> parseID(const QString& text) {
 QString idText(const QUuid& id) {
     const std::array<char, 36> text = idChars(id);
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+QUuid cueIDAt(const QUuid& projectID, qsizetype position) {
+    static const QUuid cueSpace = QUuid::fromString(QLatin1StringView("{4d1f6a2e-8c3b-4e57-9a10-5b7e2c9d0f31}"));
+    return QUuid::createUuidV5(cueSpace, projectID.toRfc4122() + QByteArray::number(position));
+}
+
+QDateTime undatedProjectDate() {
+    return QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
 }
 
 std::optional<QDateTime> parseDate(const QString& text) {

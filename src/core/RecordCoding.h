@@ -17,6 +17,13 @@ std::optional<QUuid> parseID(const QString& text);
 // Always upper case, 36 characters.
 QString idText(const QUuid& id);
 
+// The id a cue stored without one reads with: derived from its project's id
+// and its position there, so the same bytes give the same cue in every process.
+QUuid cueIDAt(const QUuid& projectID, qsizetype position);
+// The creation and change date of a project stored without them: fixed (the
+// start of 1970), for the same reason.
+QDateTime undatedProjectDate();
+
 // Dates: internet date-times with a zone designator; written in UTC whole seconds with "Z".
 std::optional<QDateTime> parseDate(const QString& text);
 QString dateText(const QDateTime& date);

@@ -264,45 +264,6 @@ ReadFailures& readFailures() {
     return failures;
 }
 
-// The last file this process decoded, and what it decoded to. A file in the
-// earlier format gives a cue without an id a fresh one and a project without
-// dates the reading time, so two decodings of the same bytes differ; a merge
-// would take that for another program's change (and bring back a project the
-// user deleted). The same bytes therefore give the same records.
-class LastDecoded {
-public:
-    std::optional<Library> find(const QByteArray& bytes) {
-        const QMutexLocker locker(&m_mutex);
-        if (m_bytes.isNull() || m_bytes != bytes)
-            return std::nullopt;
-        return m_library;
-    }
-    void keep(const QByteArray& bytes, const Library& library) {
-        const QMutexLocker locker(&m_mutex);
-        m_bytes = bytes;
-        m_library = library;
-    }
-
-private:
-    QMutex m_mutex;
-    QByteArray m_bytes;
-    Library m_library;
-};
-
-LastDecoded& lastDecoded() {
-    static LastDecoded decoded;
-    return decoded;
-}
-
-std::optional<Library> decode(const QByteArray& bytes, QString* error) {
-    if (std::optional<Library> known = lastDecoded().find(bytes))
-        return known;
-    std::optional<Library> library = RecordCoding::decodeLibrary(bytes, error);
-    if (library)
-        lastDecoded().keep(bytes, *library);
-    return library;
-}
-
 // What a read under the folder lock found, with what the writer needs.
 struct Found {
     ReadResult result;
@@ -331,7 +292,7 @@ Found readLocked(const QString& path) {
     }
     found.bytes = std::move(file.bytes);
     QString error;
-    if (std::optional<Library> library = decode(found.bytes, &error)) {
+    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, &error)) {
         readFailures().forget();
         found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
         return found;
@@ -370,9 +331,23 @@ mode_t newFileMode() {
     return mode;
 }
 
+// Makes a rename in `folder` survive a crash; 0 or the errno. The data
+// folder's own descriptor is the lock's; a linked file's folder is opened.
+int syncFolder(const QString& folder, const QString& lockedFolder, const FolderLock& lock) {
+    if (QFileInfo(folder) == QFileInfo(lockedFolder))
+        return lock.sync();
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
 // Atomic: the file is either the old or the new whole text. The new text is
-// written and synced in a temporary file beside the target, then renamed over it.
-bool writeLocked(const QString& path, const QByteArray& bytes, QString* why) {
+// written and synced in a temporary file beside the target, then renamed over
+// it, and the rename is synced in its folder before the write counts as done.
+bool writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, QString* why) {
     const auto fail = [&](const QString& reason) {
         *why = path + QStringLiteral(": ") + reason;
         Log::writeError(*why);
@@ -403,17 +378,17 @@ bool writeLocked(const QString& path, const QByteArray& bytes, QString* why) {
         ::unlink(draft.constData());
         return fail(describeErrno(error));
     }
+    error = syncFolder(QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
+    // Some file systems cannot sync a folder at all; there is nothing more to wait for.
+    if (error && error != EINVAL && error != EROFS && error != EOPNOTSUPP)
+        return fail(QStringLiteral("written, but the folder could not be synced: ") + describeErrno(error));
     return true;
-}
-
-bool writeLocked(const QString& path, const Library& library) {
-    QString why;
-    return writeLocked(path, RecordCoding::encodeLibrary(library), &why);
 }
 
 // Runs body with the data file's path while this process holds the folder lock.
 // False (the error logged and in `why`) when the lock could not be taken; body then did not run.
-bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& path)>& body, QString* why = nullptr) {
+bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& path, const FolderLock& lock)>& body,
+                QString* why = nullptr) {
     const QString folder = directory();
     QDir().mkpath(folder);
     const FolderLock lock(folder, mode);
@@ -423,7 +398,7 @@ bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& p
             *why = lock.error();
         return false;
     }
-    body(filePath());
+    body(filePath(), lock);
     return true;
 }
 
@@ -468,8 +443,9 @@ QString filePath() {
 
 ReadResult read() {
     ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}};
-    coordinate(FolderLock::Mode::Read, [&result](const QString& path) { result = readLocked(path).result; },
-               &result.error);
+    coordinate(
+        FolderLock::Mode::Read, [&result](const QString& path, const FolderLock&) { result = readLocked(path).result; },
+        &result.error);
     return result;
 }
 
@@ -479,8 +455,10 @@ Library load() {
 
 bool save(const Library& library) {
     bool written = false;
-    coordinate(FolderLock::Mode::Write,
-               [&](const QString& path) { written = writeLocked(path, library); });
+    coordinate(FolderLock::Mode::Write, [&](const QString& path, const FolderLock& lock) {
+        QString why;
+        written = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why);
+    });
     return written;
 }
 
@@ -488,16 +466,19 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
     SaveResult result;
     coordinate(
         FolderLock::Mode::Write,
-        [&](const QString& path) {
+        [&](const QString& path, const FolderLock& lock) {
             const Found found = readLocked(path);
             QString movedTo;
             if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error))
                 return;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
-            if (writeLocked(path, RecordCoding::encodeLibrary(library), &result.error)) {
+            const QByteArray bytes = RecordCoding::encodeLibrary(library);
+            if (writeLocked(path, bytes, lock, &result.error)) {
                 result.written = true;
-                result.library = std::move(library);
+                std::optional<Library> held = RecordCoding::decodeLibrary(bytes);
+                result.library = held ? std::move(*held) : library;
+                result.resolved = std::move(library);
             } else if (!movedTo.isEmpty()) {
                 // Nothing new took its place: the file goes back, so that the
                 // next try (and every reader meanwhile) still finds it.
@@ -512,12 +493,17 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
 
 bool mutate(const std::function<void(Library&)>& change) {
     bool written = false;
-    coordinate(FolderLock::Mode::Write, [&](const QString& path) {
-        Found current = readLocked(path);
+    coordinate(FolderLock::Mode::Write, [&](const QString& path, const FolderLock& lock) {
+        const Found current = readLocked(path);
         if (current.result.kind == ReadResult::Kind::Undecodable || current.result.kind == ReadResult::Kind::Unreadable)
             return;
-        change(current.result.library);
-        written = writeLocked(path, current.result.library);
+        Library changed = current.result.library;
+        change(changed);
+        // A change that found nothing to change leaves the file (or its absence) alone.
+        if (changed == current.result.library)
+            return;
+        QString why;
+        written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
     });
     return written;
 }
@@ -530,7 +516,7 @@ void removeStaleDrafts() {
     const QDir folder(directory());
     if (!folder.exists())
         return;
-    coordinate(FolderLock::Mode::Write, [&](const QString&) {
+    coordinate(FolderLock::Mode::Write, [&](const QString&, const FolderLock&) {
         const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
         for (const QFileInfo& entry : folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
             if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)

@@ -29,8 +29,12 @@ struct ReadResult {
 // What the store's save did.
 struct SaveResult {
     bool written = false;
-    Library library;  // written: what the file holds now
-    QString error;    // not written: why
+    // Written: what the file holds now, as its bytes decode. It may differ from
+    // `resolved` where the decoder fills in what a record left empty (a cue's
+    // number); the next merge starts from it.
+    Library library;
+    Library resolved;  // written: what `resolve` gave and was written
+    QString error;     // not written: why
 };
 
 // Coordinated read that says what it found.
@@ -49,8 +53,9 @@ bool save(const Library& library);
 // when that fails, or the read error may pass, nothing is written.
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside);
 // One coordinated read, change and write. Writes nothing when the file exists
-// but cannot be read or decoded; a missing file starts from the empty library.
-// Returns true when the file was written. `change` must not call Storage itself:
+// but cannot be read or decoded, or when the change left the library as it
+// was (so a missing file is created only by a change that adds something to
+// the empty library). Returns true when the file was written. `change` must not call Storage itself:
 // the folder lock is held while it runs.
 bool mutate(const std::function<void(Library&)>& change);
 

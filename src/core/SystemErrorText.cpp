@@ -30,6 +30,7 @@ QString describe(int error) {
     case ENOTSUP: return QStringLiteral("不支持这种文件");
     case EINTR: return QStringLiteral("操作被中断");
     case ETIMEDOUT: return QStringLiteral("操作超时");
+    case ENOLCK: return QStringLiteral("文件系统不支持文件锁");
     default: return QStringLiteral("系统错误（错误码 %1）").arg(error);
     }
 }

@@ -52,10 +52,13 @@ void AdjustProgressIntent::perform() const {
     if (!project)
         return;
     Storage::mutate([&](Library& library) {
-        if (AudioProject* found = findProject(library, *project)) {
-            found->manualProgress = steppedProgress(found->manualProgress, delta);
-            found->touch();
-        }
+        AudioProject* found = findProject(library, *project);
+        const double stepped = found ? steppedProgress(found->manualProgress, delta) : 0;
+        // A step at the end of the range changes nothing, so nothing is stamped or written.
+        if (!found || stepped == found->manualProgress)
+            return;
+        found->manualProgress = stepped;
+        found->touch();
     });
 }
 

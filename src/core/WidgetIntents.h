@@ -19,6 +19,7 @@ struct ToggleItemIntent {
 };
 
 // Steps a project's manual progress by delta, rounded to tenths, within 0…1.
+// Like the toggle, a tap that changes nothing writes nothing.
 struct AdjustProgressIntent {
     QString projectID;
     double delta = 0;

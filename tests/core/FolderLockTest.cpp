@@ -1,17 +1,38 @@
 #include "core/FolderLock.h"
+#include "core/Storage.h"
+#include "core/SystemErrorText.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+// What flock answers where it is carried out with record locks (NFS): a
+// folder can only be opened for reading, and an exclusive record lock needs a
+// descriptor open for writing. Set for one test at a time; 0 calls the real one.
+std::atomic<int> emulatedLockError = 0;
+
+extern "C" int flock(int fd, int operation) noexcept {
+    using Flock = int (*)(int, int);
+    static const Flock real = reinterpret_cast<Flock>(::dlsym(RTLD_NEXT, "flock"));
+    if (const int error = emulatedLockError.load(); error != 0 && (operation & LOCK_EX)) {
+        errno = error;
+        return -1;
+    }
+    return real(fd, operation);
+}
 
 namespace sorvel {
 namespace {
@@ -80,6 +101,36 @@ TEST_F(FolderLockTest, BlockingLockWaitsForTheHolder) {
     holder.reset();
     waiter.join();
     EXPECT_TRUE(acquired);
+}
+
+TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
+    for (const int error : {EBADF, ENOLCK, EOPNOTSUPP}) {
+        emulatedLockError = error;
+        testing::internal::CaptureStderr();
+        const FolderLock lock(folder, Mode::Write);
+        const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+        const std::string log = testing::internal::GetCapturedStderr();
+        emulatedLockError = 0;
+        EXPECT_FALSE(lock.isLocked());
+        const QString noLocks = QString::fromLocal8Bit(std::strerror(ENOLCK));
+        EXPECT_TRUE(lock.error().endsWith(QStringLiteral(": ") + noLocks)) << lock.error().toStdString();
+        EXPECT_FALSE(saved.written);
+        EXPECT_TRUE(saved.error.endsWith(noLocks)) << saved.error.toStdString();
+        if (error == EBADF) {
+            EXPECT_NE(log.find("does not support file locks"), std::string::npos) << log;
+        }
+    }
+    EXPECT_EQ(SystemErrorText::describe(ENOLCK), QStringLiteral("文件系统不支持文件锁"));
+    EXPECT_FALSE(QFileInfo::exists(Storage::filePath()));
+
+    // Shared locks still work there, and a held lock is no such failure.
+    emulatedLockError = EBADF;
+    EXPECT_TRUE(FolderLock(folder, Mode::Read).isLocked());
+    emulatedLockError = 0;
+    const FolderLock holder(folder, Mode::Write);
+    const FolderLock busy(folder, Mode::Write, Wait::DontWait);
+    EXPECT_FALSE(busy.isLocked());
+    EXPECT_FALSE(busy.error().endsWith(QString::fromLocal8Bit(std::strerror(ENOLCK))));
 }
 
 TEST_F(FolderLockTest, MissingFolderIsNotLockedAndSaysWhy) {

@@ -2,7 +2,7 @@
 // tests alone: the faster coding must give the same bytes and the same errors.
 #include "core/ReferenceCoding.h"
 
-#include "core/Clock.h"
+#include "core/RecordCoding.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -237,11 +237,11 @@ LogEntry toLogEntry(const QJsonValue& value) {
                               Required{"progress", &LogEntry::progress, toFraction});
 }
 
-Cue toCue(const QJsonValue& value) {
+Cue toCue(const QJsonValue& value, const QUuid& projectID, qsizetype position) {
     const ObjectReader reader(value);
     Cue cue;
     const std::optional<QUuid> id = reader.optional("id", toID);
-    cue.id = id ? *id : QUuid::createUuid();
+    cue.id = id ? *id : RecordCoding::cueIDAt(projectID, position);
     cue.number = reader.optional("number", toText).value_or(QString());
     cue.title = reader.optional("title", toText).value_or(QString());
     cue.duration = reader.optional("duration", toWhole);
@@ -264,12 +264,12 @@ Cue toCue(const QJsonValue& value) {
     return cue;
 }
 
-// Reads projects; `readingTime` stands in for creation and change dates a
+// Reads projects; `undated` stands in for creation and change dates a
 // project does not carry.
 class ProjectDecoder {
 public:
-    explicit ProjectDecoder(QDateTime readingTime)
-        : m_readingTime(std::move(readingTime)) {}
+    explicit ProjectDecoder(QDateTime undated)
+        : m_undated(std::move(undated)) {}
 
     AudioProject operator()(const QJsonValue& value) const {
         const ObjectReader reader(value);
@@ -281,12 +281,14 @@ public:
         else
             project.typeID = ProjectType::legacyID(reader.optional("kind", toText).value_or(QString()));
         project.status = reader.optional("status", toStatus).value_or(ProjectStatus::NotStarted);
-        project.createdAt = reader.optional("createdAt", toDate).value_or(m_readingTime);
-        project.updatedAt = reader.optional("updatedAt", toDate).value_or(m_readingTime);
+        project.createdAt = reader.optional("createdAt", toDate).value_or(m_undated);
+        project.updatedAt = reader.optional("updatedAt", toDate).value_or(m_undated);
         project.deadline = reader.optional("deadline", toDate);
         project.folderPath = reader.optional("folderPath", toText);
         project.notes = reader.optional("notes", toText).value_or(QString());
-        project.items = reader.optional("items", listOf(toCue)).value_or(QList<Cue>());
+        qsizetype position = 0;
+        const auto toItem = [&](const QJsonValue& cue) { return toCue(cue, project.id, position++); };
+        project.items = reader.optional("items", listOf(toItem)).value_or(QList<Cue>());
         project.log = reader.optional("log", listOf(toLogEntry)).value_or(QList<LogEntry>());
         project.progressMode = reader.optional("progressMode", toProgressMode).value_or(ProgressMode::Auto);
         project.manualProgress = reader.optional("manualProgress", toFraction).value_or(0.0);
@@ -306,7 +308,7 @@ private:
         }
     }
 
-    QDateTime m_readingTime;
+    QDateTime m_undated;
 };
 
 // ---------------------------------------------------------------- encoding
@@ -473,7 +475,7 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
         const ObjectReader top(document.object());
         top.required("version", toWhole);  // any whole number is accepted
         Library library;
-        library.projects = top.required("projects", listOf(ProjectDecoder(Clock::now())));
+        library.projects = top.required("projects", listOf(ProjectDecoder(RecordCoding::undatedProjectDate())));
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());
         if (!types.isEmpty())
             library.types = types;

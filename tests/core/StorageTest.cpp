@@ -155,6 +155,23 @@ TEST_F(StorageTest, MutateOnMissingFileCreatesFolderAndFileWithDefaultTypes) {
     EXPECT_TRUE(readFile(dataFile()).contains("\"version\": 2"));
 }
 
+TEST_F(StorageTest, MutateThatChangesNothingWritesNothing) {
+    // No file: none is made for an empty library.
+    EXPECT_FALSE(Storage::mutate([](Library& library) { library.projects.removeIf([](const AudioProject&) { return true; }); }));
+    EXPECT_FALSE(QFileInfo::exists(dataFile()));
+
+    Library library;
+    library.projects = {projectWithCue("A")};
+    ASSERT_TRUE(Storage::save(library));
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(dataFile()).constData(), &before), 0);
+    EXPECT_FALSE(Storage::mutate([](Library& stored) { stored.projects.first().name = QStringLiteral("A"); }));
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(dataFile()).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+}
+
 TEST_F(StorageTest, MutateChangesTheStoredLibrary) {
     Library library;
     library.projects = {projectWithCue("A")};
@@ -280,6 +297,19 @@ TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), seen);
     EXPECT_NE(seen, before);
+}
+
+// The decoder fills in what a record may leave empty (a cue's number is its
+// position): the store's next merge starts from what the file holds.
+TEST_F(StorageTest, StoreSaveGivesTheLibraryTheWrittenFileHolds) {
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+    mine.projects.first().items.first().number.clear();
+    const Storage::SaveResult saved = Storage::save([&](const Library*) { return mine; }, false);
+    ASSERT_TRUE(saved.written);
+    EXPECT_EQ(saved.library.projects.first().items.first().number, "1");
+    EXPECT_EQ(saved.library, Storage::load());
+    EXPECT_EQ(saved.resolved, mine);
 }
 
 // A passing error (here: out of descriptors) says nothing about the file; it

@@ -5,12 +5,14 @@
 #include "support/SampleRecords.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 
 namespace sorvel {
 namespace {
@@ -142,12 +144,35 @@ TEST_F(WidgetIntentsTest, UnknownProjectWritesTheLibraryBackUnchanged) {
     EXPECT_EQ(Storage::load(), before);
 }
 
-TEST_F(WidgetIntentsTest, MissingFileIsCreatedEmptyWithDefaultTypes) {
+TEST_F(WidgetIntentsTest, MissingFileStaysMissing) {
     ToggleItemIntent{RecordCoding::idText(QUuid::createUuid()), RecordCoding::idText(QUuid::createUuid())}.perform();
-    const Storage::ReadResult result = Storage::read();
-    EXPECT_EQ(result.kind, Storage::ReadResult::Kind::Decoded);
-    EXPECT_TRUE(result.library.projects.isEmpty());
-    EXPECT_EQ(result.library.types, ProjectType::defaults());
+    AdjustProgressIntent{RecordCoding::idText(QUuid::createUuid()), 0.1}.perform();
+    EXPECT_EQ(Storage::read().kind, Storage::ReadResult::Kind::Missing);
+    EXPECT_TRUE(folderEntries().isEmpty());
+}
+
+// A tap that changes nothing (a step past the end of the range, a cue that
+// moved on since the button was drawn) neither stamps nor rewrites the file.
+TEST_F(WidgetIntentsTest, TapThatChangesNothingWritesNothing) {
+    const QString id = storeProject(1.0);
+    const AudioProject before = storedProject();
+    const QString cue = RecordCoding::idText(before.items.first().id);
+    const auto inode = [this] {
+        struct stat info {};
+        EXPECT_EQ(::stat(QFile::encodeName(dataFile()).constData(), &info), 0);
+        return info.st_ino;
+    };
+    const ino_t original = inode();
+
+    AdjustProgressIntent{id, 0.1}.perform();
+    ToggleItemIntent{id, cue, CueStage::Mixed}.perform();
+    EXPECT_EQ(inode(), original);
+    EXPECT_EQ(storedProject(), before);
+
+    // The control: a tap that does change something is written.
+    AdjustProgressIntent{id, -0.1}.perform();
+    EXPECT_NE(inode(), original);
+    EXPECT_EQ(storedProject().manualProgress, 0.9);
 }
 
 } // namespace

@@ -455,15 +455,17 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
     m_sinceLastWrite.start();
     m_echoRecheck.start();
     if (saved.written) {
+        // The next merge starts from what the file holds; the views keep what
+        // was written (an emptied cue number stays empty, not its position).
         setSynced(saved.library);
         m_syncedWithFile = true;
         m_holdsGoodState = true;
         if (revision == m_revision) {
             m_dirty = false;
-            apply(saved.library);
+            apply(saved.resolved);
         } else {
             // Changed while the write ran: the newer edits stay pending on top of it.
-            apply(LibraryMerge::merge(sent, saved.library, currentLibrary()));
+            apply(LibraryMerge::merge(sent, saved.resolved, currentLibrary()));
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
@@ -690,6 +692,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         break;
     case Storage::ReadResult::Kind::Unreadable:
         // Nothing is known about the file: keep everything and look again later.
+        ++m_activity.failedReads;
         m_syncedWithFile = false;
         retryReadLater();
         break;

@@ -129,7 +129,8 @@ public:
     struct Activity {
         int writes = 0;        // successful writes
         int failedWrites = 0;  // writes that left the file as it was
-        int reloadReads = 0;   // reads made because the folder changed
+        int reloadReads = 0;   // reads made because the folder changed (counted as they start)
+        int failedReads = 0;   // reloads that could not read the file (counted when done)
     };
     const Activity& activity() const { return m_activity; }
     // Whether the data folder is being watched.

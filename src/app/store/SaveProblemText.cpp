@@ -11,9 +11,10 @@ namespace sorvel::SaveProblemText {
 namespace {
 
 // The errors a write of the data file meets; the storage reports them with
-// the C library's text, which is what the problem ends with.
-constexpr int writeErrors[] = {EACCES, EPERM, EROFS, ENOSPC, EDQUOT, ENOENT, EISDIR, ENOTDIR,
-                               EIO,    EFBIG, EMFILE, ENFILE, ENOMEM, ELOOP, ENAMETOOLONG, EXDEV};
+// the C library's text, which is what the problem ends with (a folder whose
+// file system has no working locks as ENOLCK).
+constexpr int writeErrors[] = {EACCES, EPERM, EROFS, ENOSPC, EDQUOT, ENOENT, EISDIR, ENOTDIR, EIO,
+                               EFBIG,  EMFILE, ENFILE, ENOMEM, ELOOP, ENAMETOOLONG, EXDEV, ENOLCK};
 
 } // namespace
 

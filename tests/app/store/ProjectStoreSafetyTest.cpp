@@ -37,10 +37,8 @@ const AudioProject* find(const QList<AudioProject>& projects, const QUuid& id) {
     return nullptr;
 }
 
-class ProjectStoreSafety : public ::testing::Test {
+class ProjectStoreSafety : public StoreFixture {
 protected:
-    TestEnvironment environment;
-    FakeDesktop desktop;
     AudioProject first = named(QStringLiteral("First"));
     AudioProject second = named(QStringLiteral("Second"));
 
@@ -50,19 +48,6 @@ protected:
             .entryList({QStringLiteral("projects-unreadable-*.json")}, QDir::AllEntries | QDir::System, QDir::Name);
     }
 
-    // Another program (the widget) changes the file: its own process, the
-    // folder lock, one read, change and atomic rename.
-    static void writeLikeTheWidget(const std::function<void(Library&)>& change) {
-        ASSERT_EQ(runInChild([&] {
-                      // Its own process, with descriptors of its own.
-                      rlimit descriptors{};
-                      ::getrlimit(RLIMIT_NOFILE, &descriptors);
-                      descriptors.rlim_cur = descriptors.rlim_max;
-                      ::setrlimit(RLIMIT_NOFILE, &descriptors);
-                      return Storage::mutate(change) ? 0 : 1;
-                  }),
-                  0);
-    }
     static void setNotes(Library& library, const QUuid& id, const QString& notes) {
         for (AudioProject& project : library.projects) {
             if (project.id == id)
@@ -121,9 +106,11 @@ TEST_F(ProjectStoreSafety, PassingReadErrorHealsAtTheRetry) {
     ProjectStore store(desktop.seams());
     {
         const DescriptorLimit limit(0);
-        writeLikeTheWidget([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
-        ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads == 1; }, kPatience));
+        changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
+        // The limit holds until the read has failed, not merely started.
+        ASSERT_TRUE(waitUntil([&] { return store.activity().failedReads == 1; }, kPatience));
     }
+    EXPECT_EQ(store.activity().reloadReads, 1);
     EXPECT_EQ(store.projects(), (QList<AudioProject>{first, second})) << "a failed read keeps what the store had";
     ASSERT_TRUE(waitUntil([&] { return store.project(second.id)->notes == QStringLiteral("widget"); },
                           ProjectStore::retryDelayMs + kPatience));
@@ -138,7 +125,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeInsideTheEchoWindowSurvivesTheNextEdit) {
     store.flush();
     ASSERT_EQ(store.activity().writes, 1);
 
-    writeLikeTheWidget([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
+    changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine 2"); });
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty() && store.activity().writes == 2; }, kPatience));
     spin(ProjectStore::echoWindowMs + 300);
@@ -154,7 +141,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeWhileAnEditOfAnotherProjectIsUnsaved) {
     writeDataFile({first, second});
     ProjectStore store(desktop.seams());
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
-    writeLikeTheWidget([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
+    changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
     // The folder event merges at once; the edit stays pending.
     ASSERT_TRUE(waitUntil([&] { return store.project(second.id)->notes == QStringLiteral("widget"); }, kPatience));
     EXPECT_EQ(store.project(first.id)->notes, QStringLiteral("mine"));
@@ -170,7 +157,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeOfTheSameProjectLosesToTheUnsavedEdit) {
     ProjectStore store(desktop.seams());
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     // No chance to read in between: the save itself has to merge.
-    writeLikeTheWidget([&](Library& library) {
+    changeInAnotherProgram([&](Library& library) {
         setNotes(library, first.id, QStringLiteral("widget"));
         setNotes(library, second.id, QStringLiteral("widget"));
     });
@@ -188,22 +175,17 @@ TEST_F(ProjectStoreSafety, DeletionOnEitherSideStaysDeletedAndTheOtherChangeIsKe
     ProjectStore store(desktop.seams());
 
     store.deleteProjects({second.id});
-    writeLikeTheWidget([&](Library& library) {
+    changeInAnotherProgram([&](Library& library) {
         library.projects.removeIf([&](const AudioProject& p) { return p.id == third.id; });
         setNotes(library, first.id, QStringLiteral("widget"));
     });
     store.flush();
-
-    const QList<AudioProject> written = projectsInFile();
-    ASSERT_EQ(written.size(), 1);
-    EXPECT_EQ(written.first().id, first.id);
-    EXPECT_EQ(written.first().notes, QStringLiteral("widget"));
-    EXPECT_EQ(store.projects(), written);
+    expectOnlyProjectInFile(first.id, QStringLiteral("widget"), store);
 }
 
 // A file in the earlier format (a cue without an id, a project without dates)
-// reads with a fresh cue id and the reading time each time. That is no change
-// of another program: a project deleted in the store stays deleted.
+// read again, a second later, is no change of another program: a project
+// deleted in the store stays deleted.
 TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
     ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
     writeFile(dataFile(), R"({"version": 2, "projects": [
@@ -373,6 +355,8 @@ TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) 
               QStringLiteral("/d/projects.json: 磁盘空间不足"));
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Read-only file system")),
               QStringLiteral("/d/projects.json: 磁盘是只读的"));
+    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("cannot lock data folder /d: No locks available")),
+              QStringLiteral("cannot lock data folder /d: 文件系统不支持文件锁"));
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("unknown error")), QStringLiteral("原因不明"));
     // A folder named like a reason is not a reason.
     EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/Permission denied/x: 其他")),

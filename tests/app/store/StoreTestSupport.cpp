@@ -1,6 +1,7 @@
 #include "StoreTestSupport.h"
 
 #include "core/Storage.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,40 @@ QList<AudioProject> projectsInFile() {
     const Storage::ReadResult read = Storage::read();
     EXPECT_EQ(read.kind, Storage::ReadResult::Kind::Decoded);
     return read.library.projects;
+}
+
+void expectOnlyProjectInFile(const QUuid& id, const QString& notes, const ProjectStore& store) {
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written.first().id, id);
+    EXPECT_EQ(written.first().notes, notes);
+    EXPECT_EQ(store.projects(), written);
+}
+
+namespace {
+
+int inAnotherProgram(const std::function<bool()>& body) {
+    return runInChild([&] {
+        rlimit descriptors{};
+        ::getrlimit(RLIMIT_NOFILE, &descriptors);
+        descriptors.rlim_cur = descriptors.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &descriptors);
+        return body() ? 0 : 1;
+    });
+}
+
+} // namespace
+
+void runInAnotherProgram(const std::function<void()>& body) {
+    ASSERT_EQ(inAnotherProgram([&] {
+                  body();
+                  return true;
+              }),
+              0);
+}
+
+void changeInAnotherProgram(const std::function<void(Library&)>& change) {
+    ASSERT_EQ(inAnotherProgram([&] { return Storage::mutate(change); }), 0);
 }
 
 } // namespace sorvel::test

@@ -2,12 +2,15 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
+#include "core/Library.h"
 #include "support/SampleRecords.h"
 #include "support/Waiting.h"
 #include "support/TestEnvironment.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
@@ -28,9 +31,23 @@ struct FakeDesktop {
     ProjectStore::Desktop seams();
 };
 
+// A test of the store: its own folders and desktop.
+class StoreFixture : public ::testing::Test {
+protected:
+    TestEnvironment environment;
+    FakeDesktop desktop;
+};
+
 // Writes the data file as another program would (coordinated, atomic).
 void writeDataFile(const QList<AudioProject>& projects);
 // What the data file holds now (asserts that it decodes).
 QList<AudioProject> projectsInFile();
+// The data file holds the one project `id`, with `notes`, and the store shows what the file holds.
+void expectOnlyProjectInFile(const QUuid& id, const QString& notes, const ProjectStore& store);
+// Runs `body` in another process, as the widget program performs an intent:
+// its own descriptors, the folder lock, one read, change and atomic rename.
+void runInAnotherProgram(const std::function<void()>& body);
+// Changes the data file from another process; fails the test when nothing was written.
+void changeInAnotherProgram(const std::function<void(Library&)>& change);
 
 } // namespace sorvel::test

@@ -1,0 +1,244 @@
+#include "StoreTestSupport.h"
+
+#include "app/store/ProjectStore.h"
+#include "core/Clock.h"
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
+#include "core/WidgetIntents.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace sorvel::test {
+namespace {
+
+// Another program edits the same project as the store, between the store's
+// edit and its save: both changes must reach the file.
+class ProjectStoreMerge : public StoreFixture {
+protected:
+    AudioProject film = threeCues(QStringLiteral("Film"));
+    AudioProject other = threeCues(QStringLiteral("Other"));
+
+    static AudioProject threeCues(const QString& name) {
+        AudioProject project = AudioProject::make(name, ProjectType::musicID);
+        project.items = {sampleCue(QStringLiteral("1M01"), QStringLiteral("One"), CueStage::NotStarted),
+                         sampleCue(QStringLiteral("1M02"), QStringLiteral("Two"), CueStage::NotStarted),
+                         sampleCue(QStringLiteral("1M03"), QStringLiteral("Three"), CueStage::NotStarted)};
+        project.updatedAt = project.createdAt = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+        return project;
+    }
+
+    static AudioProject* in(QList<AudioProject>& projects, const QUuid& id) {
+        for (AudioProject& project : projects) {
+            if (project.id == id)
+                return &project;
+        }
+        return nullptr;
+    }
+    static AudioProject* in(Library& library, const QUuid& id) { return in(library.projects, id); }
+
+    // The project as the file holds it now.
+    AudioProject stored(const QUuid& id) const {
+        QList<AudioProject> projects = projectsInFile();
+        const AudioProject* found = in(projects, id);
+        EXPECT_TRUE(found) << "not in the file";
+        return found ? *found : AudioProject{};
+    }
+
+    static QStringList titles(const AudioProject& project) {
+        QStringList result;
+        for (const Cue& cue : project.items)
+            result << cue.title;
+        return result;
+    }
+};
+
+TEST_F(ProjectStoreMerge, WidgetIntentOnAnotherFieldOfTheEditedProjectIsKept) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.setFocus(film.id);
+    runInAnotherProgram([&] {
+        ToggleItemIntent{RecordCoding::idText(film.id), RecordCoding::idText(film.items.at(1).id), CueStage::NotStarted}
+            .perform();
+    });
+    store.flush();
+
+    const AudioProject written = stored(film.id);
+    EXPECT_TRUE(written.isFocused);
+    EXPECT_EQ(written.items.at(1).stage, CueStage::Composing);
+    EXPECT_GT(written.updatedAt, film.updatedAt) << "the intent's stamp";
+    EXPECT_EQ(store.projects(), projectsInFile());
+}
+
+TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) {
+    film.progressMode = ProgressMode::Manual;
+    film.manualProgress = 0.2;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) {
+        p.manualProgress = 0.7;
+        p.touch();
+    });
+    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(); });
+    ASSERT_EQ(stored(film.id).manualProgress, 0.3);
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+
+    EXPECT_EQ(stored(film.id).manualProgress, 0.7);
+    EXPECT_EQ(store.project(film.id)->manualProgress, 0.7);
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1)").arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("manual progress"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("kept 0.7, set aside 0.3"))) << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, OutsideWriterRetitlingOneCueWhileTheStoreChangesAnother) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.setCueStage(film.id, film.items.at(2).id, CueStage::Mixed);
+    changeInAnotherProgram([&](Library& library) { in(library, film.id)->items[0].title = QStringLiteral("One, retitled"); });
+    store.flush();
+
+    const AudioProject written = stored(film.id);
+    EXPECT_EQ(titles(written), (QStringList{"One, retitled", "Two", "Three"}));
+    EXPECT_EQ(written.items.at(2).stage, CueStage::Mixed);
+    EXPECT_TRUE(written.items.at(2).mixedAt);
+    EXPECT_EQ(store.projects(), projectsInFile());
+}
+
+TEST_F(ProjectStoreMerge, LogEntriesAddedOnBothSidesAreAllKeptNewestFirst) {
+    const QDateTime now = Clock::now();
+    film.log = {LogEntry{QUuid::createUuid(), now.addDays(-1), QStringLiteral("yesterday"), 0}};
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [&](AudioProject& p) {
+        p.log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("mine"), 0.1});
+        p.touch();
+    });
+    changeInAnotherProgram([&](Library& library) {
+        in(library, film.id)->log.prepend(LogEntry{QUuid::createUuid(), now.addSecs(-60), QStringLiteral("theirs"), 0});
+    });
+    store.flush();
+
+    QStringList texts;
+    for (const LogEntry& entry : stored(film.id).log)
+        texts << entry.text;
+    EXPECT_EQ(texts, (QStringList{"mine", "theirs", "yesterday"}));
+}
+
+TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) { p.items.move(0, 2); });
+    changeInAnotherProgram([&](Library& library) { in(library, film.id)->items[1].title = QStringLiteral("Two, edited"); });
+    store.flush();
+    EXPECT_EQ(titles(stored(film.id)), (QStringList{"Two, edited", "Three", "One"}));
+
+    // The other way round: the order of the other program, the edit of the store.
+    store.updateCue(film.id, film.items.at(2).id, [](Cue& cue) { cue.title = QStringLiteral("Three, edited"); });
+    changeInAnotherProgram([&](Library& library) {
+        QList<Cue>& cues = in(library, film.id)->items;
+        std::reverse(cues.begin(), cues.end());
+    });
+    store.flush();
+    EXPECT_EQ(titles(stored(film.id)), (QStringList{"One", "Three, edited", "Two, edited"}));
+    EXPECT_EQ(store.projects(), projectsInFile());
+}
+
+TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherIsKept) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) { p.items.removeFirst(); });
+    changeInAnotherProgram([&](Library& library) {
+        QList<Cue>& cues = in(library, film.id)->items;
+        cues[0].title = QStringLiteral("One, edited");
+        cues.removeLast();
+    });
+    store.flush();
+    EXPECT_EQ(titles(stored(film.id)), (QStringList{"One, edited", "Two"}));
+}
+
+TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.setFocus(film.id);
+    changeInAnotherProgram([&](Library& library) { in(library, other.id)->isFocused = true; });
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+
+    EXPECT_TRUE(stored(film.id).isFocused);
+    EXPECT_FALSE(stored(other.id).isFocused);
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("project \"Other\" (%1)").arg(RecordCoding::idText(other.id))))
+        << log.toStdString();
+}
+
+// A cleared cue number is written empty and read back as the cue's position;
+// the store's next merge must start from what it wrote, as the file reads.
+TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
+    store.flush();
+    ASSERT_EQ(stored(film.id).items.at(0).number, "1");
+    EXPECT_EQ(store.project(film.id)->items.at(0).number, "") << "the row being edited keeps what the user left";
+
+    store.deleteProjects({film.id});
+    changeInAnotherProgram([&](Library& library) { in(library, other.id)->notes = QStringLiteral("widget"); });
+    store.flush();
+    expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
+}
+
+// The other program of the next test: a process of its own (not a copy of
+// this one), pointed at the parent's data folder.
+constexpr char otherDataHome[] = "SORVEL_TEST_OTHER_PROGRAM_DATA_HOME";
+
+TEST(ProjectStoreMergeOtherProgram, RewritesTheFileOfItsParent) {
+    if (!qEnvironmentVariableIsSet(otherDataHome))
+        GTEST_SKIP() << "only run by the test below, as the other program";
+    qputenv("XDG_DATA_HOME", qgetenv(otherDataHome));
+    EXPECT_TRUE(Storage::mutate([](Library& library) { library.projects.first().notes = QStringLiteral("rewritten"); }));
+}
+
+// Cues without ids and projects without dates read the same in every process,
+// so another program's rewrite of such a file is no change of the deleted project.
+TEST_F(ProjectStoreMerge, DeletionSurvivesAnotherProgramRewritingAFileOfTheEarlierFormat) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    writeFile(environment.dataFolder() + QStringLiteral("/projects.json"), R"({"version": 2, "projects": [
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Kept", "items": [{"title": "A", "isDone": true}]},
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Deleted", "items": [{"title": "B"}, {"title": "C"}]}]})");
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 2);
+    store.deleteProjects({store.projects().at(1).id});
+
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QString::fromLatin1(otherDataHome), environment.dataHome());
+    QProcess other;
+    other.setProcessEnvironment(variables);
+    other.setProcessChannelMode(QProcess::MergedChannels);
+    other.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=ProjectStoreMergeOtherProgram.RewritesTheFileOfItsParent")});
+    ASSERT_TRUE(other.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(other.readAll());
+    ASSERT_EQ(other.exitCode(), 0) << output.toStdString();
+    ASSERT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+    ASSERT_EQ(projectsInFile().first().notes, QStringLiteral("rewritten"));
+
+    store.flush();
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written.first().name, QStringLiteral("Kept"));
+    EXPECT_EQ(written.first().notes, QStringLiteral("rewritten"));
+    EXPECT_EQ(store.projects(), written);
+}
+
+} // namespace
+} // namespace sorvel::test
