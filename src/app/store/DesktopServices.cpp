@@ -31,10 +31,10 @@ std::optional<QString> chooseProjectFolder() {
 }
 
 void openFolder(const QString& directory) {
-    openFolder(directory, &QDesktopServices::openUrl);
+    openFolderWith(directory, &QDesktopServices::openUrl);
 }
 
-void openFolder(const QString& directory, const Opener& open) {
+void openFolderWith(const QString& directory, const Opener& open) {
     if (open(QUrl::fromLocalFile(directory)))
         return;
     // Not modal: the user may want to go on working, or copy the path.

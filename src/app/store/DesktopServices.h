@@ -22,6 +22,6 @@ using Opener = std::function<bool(const QUrl&)>;
 // Opens the file manager on a directory. When no program opens folders, a
 // short message says so and names the folder. Every "在文件管理器中显示" comes here.
 void openFolder(const QString& directory);
-void openFolder(const QString& directory, const Opener& open);
+void openFolderWith(const QString& directory, const Opener& open);
 
 } // namespace sorvel::DesktopServices

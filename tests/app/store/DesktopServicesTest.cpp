@@ -1,6 +1,7 @@
 #include "app/store/DesktopServices.h"
 #include "support/TestEnvironment.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -31,7 +32,7 @@ protected:
 };
 
 TEST_F(OpenFolderTest, AFolderThatOpensShowsNoMessage) {
-    DesktopServices::openFolder(environment.scratch(), [this](const QUrl& url) {
+    DesktopServices::openFolderWith(environment.scratch(), [this](const QUrl& url) {
         asked << url;
         return true;
     });
@@ -41,7 +42,7 @@ TEST_F(OpenFolderTest, AFolderThatOpensShowsNoMessage) {
 
 TEST_F(OpenFolderTest, WhenNoProgramOpensFoldersAShortMessageNamesTheFolder) {
     const QString folder = environment.scratch() + QStringLiteral("/<b>项目</b>");
-    DesktopServices::openFolder(folder, [this](const QUrl& url) {
+    DesktopServices::openFolderWith(folder, [this](const QUrl& url) {
         asked << url;
         return false;
     });
