@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QFileDialog>
 #include <QUrl>
 
@@ -39,7 +38,7 @@ void openFolderWith(const QString& directory, const Opener& open) {
         return;
     // Not modal: the user may want to go on working, or copy the path.
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("在文件管理器中显示"),
-                                QStringLiteral("没有可以打开文件夹的程序。"), QMessageBox::Ok,
+                                QStringLiteral("没有可以打开文件夹的程序。"), QMessageBox::NoButton,
                                 QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
@@ -49,7 +48,7 @@ void openFolderWith(const QString& directory, const Opener& open) {
         path->setTextFormat(Qt::PlainText);
         path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
-    box->button(QMessageBox::Ok)->setText(QStringLiteral("好"));
+    box->setDefaultButton(box->addButton(QStringLiteral("好"), QMessageBox::AcceptRole));
     box->show();
     box->raise();
     box->activateWindow();
