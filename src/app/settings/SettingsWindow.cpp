@@ -22,14 +22,16 @@ SettingsWindow::SettingsWindow(QWidget* parent)
     : SettingsWindow(ProjectStore::shared(), Settings::shared(), UpdateChecker::shared(), parent) {}
 
 SettingsWindow::SettingsWindow(ProjectStore& store, Settings& settings, UpdateChecker& updates, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+    : QWidget(parent, Qt::Window), m_settings(settings) {
     setWindowTitle(QStringLiteral("设置"));
     setFixedSize(windowWidth, windowHeight);
-    // Always dark; the accent is the one stored when the window was built.
-    const QColor accent = AppearanceHost::accentColor(settings);
-    setPalette(Studio::palette(accent));
-    setProperty(Studio::tintProperty(), accent);
+    // Always dark, in the accent of the moment.
+    applyAccent();
     setAutoFillBackground(true);
+    connect(&m_settings, &Settings::changed, this, [this](const QString& key) {
+        if (key == AppearanceHost::accentKey)
+            applyAccent();
+    });
 
     m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
@@ -59,6 +61,23 @@ void SettingsWindow::bringToFront() {
         showNormal();
     raise();
     activateWindow();
+}
+
+void SettingsWindow::showEvent(QShowEvent* event) {
+    // The accent may have been stored by another program while this was hidden.
+    applyAccent();
+    QWidget::showEvent(event);
+}
+
+void SettingsWindow::applyAccent() {
+    const QColor accent = AppearanceHost::accentColor(m_settings);
+    if (property(Studio::tintProperty()).value<QColor>() == accent)
+        return;
+    setPalette(Studio::palette(accent));
+    setProperty(Studio::tintProperty(), accent);
+    // The switches and buttons read the tint when they paint; the palette
+    // change alone does not reach all of them.
+    update();
 }
 
 void SettingsWindow::keyPressEvent(QKeyEvent* event) {

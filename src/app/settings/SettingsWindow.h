@@ -14,7 +14,8 @@ class TypeEditor;
 class UpdateChecker;
 
 // The settings window: one dark window of fixed size with the tabs 通用, 外观
-// and 类型, tinted with the accent colour it found when it was built.
+// and 类型, tinted with the current accent colour: read again each time it is
+// shown, and followed while it is open.
 class SettingsWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -34,8 +35,12 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void applyAccent();
+
+    Settings& m_settings;
     QTabWidget* m_tabs;
     GeneralSettings* m_general;
     AppearanceSettings* m_appearance;

@@ -46,6 +46,9 @@ TypeList::TypeList(QWidget* parent) : QListWidget(parent) {
     QPalette clear = palette();
     clear.setColor(QPalette::Base, Qt::transparent);
     setPalette(clear);
+    // The press that starts a drag selects the row; once it has been moved
+    // it is no longer marked (connected first: before the rows are rebuilt).
+    connect(this, &TypeList::moveRequested, this, &QAbstractItemView::clearSelection);
 }
 
 int TypeList::dropOffset(int y) const {
@@ -71,6 +74,8 @@ void TypeList::startDrag(Qt::DropActions) {
         drag->setHotSpot(rowWidget->mapFromGlobal(QCursor::pos()));
     }
     drag->exec(Qt::MoveAction);
+    // Also after a drag that ended outside the list or was cancelled.
+    clearSelection();
 }
 
 void TypeList::dropEvent(QDropEvent* event) {

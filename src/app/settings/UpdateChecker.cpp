@@ -7,6 +7,7 @@
 #include <QTimeZone>
 
 #include <limits>
+#include <utility>
 
 namespace sorvel {
 
@@ -189,43 +190,62 @@ void UpdateChecker::finished(QNetworkReply* reply) {
     reply->deleteLater();
     m_reply.clear();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->read(maxBodyBytes + 1) : QByteArray();
-    const bool fetched = reply->error() == QNetworkReply::NoError && !m_tooLarge && body.size() <= maxBodyBytes &&
-                         (!status.isValid() || status.toInt() == 200);
-    const std::optional<UpdateRelease> release = fetched ? UpdateRelease::decode(body) : std::nullopt;
+    const bool fetched = reply->error() == QNetworkReply::NoError && (!status.isValid() || status.toInt() == 200);
+    const QByteArray body = fetched ? reply->read(maxBodyBytes + 1) : QByteArray();
+    // An answer too large to be a manifest was cut off on purpose: the network
+    // worked, what it brought cannot be used.
+    const bool tooLarge = m_tooLarge || body.size() > maxBodyBytes;
+    const std::optional<UpdateRelease> release = fetched && !tooLarge ? UpdateRelease::decode(body) : std::nullopt;
+    std::function<void()> alert;
     if (release)
-        succeed(*release);
+        alert = succeed(*release);
     else
-        fail();
-    if (m_tickAfterCheck) {
-        m_tickAfterCheck = false;
-        m_tick.start();
-    }
+        alert = fail(fetched || tooLarge ? unusableDetails : networkFailedDetails);
+
+    // A modal alert run inside the reply's signal would spin its own loop
+    // while the reply is still being finished with; it opens on the next turn.
+    const bool startTick = std::exchange(m_tickAfterCheck, false);
+    QMetaObject::invokeMethod(
+        this,
+        [this, alert, startTick] {
+            if (alert)
+                alert();
+            // The hourly ticks count from the end of the first check and its alert.
+            if (startTick)
+                m_tick.start();
+        },
+        Qt::QueuedConnection);
 }
 
-void UpdateChecker::succeed(const UpdateRelease& release) {
+std::function<void()> UpdateChecker::succeed(const UpdateRelease& release) {
     m_settings.setValue(lastCheckKey, m_now().toUTC().toString(Qt::ISODateWithMs));
     if (isNewer(release.version, currentVersion())) {
         setState(State::Available, release);
         if (m_userInitiated || m_settings.string(skippedVersionKey) != release.version)
-            presentAvailable();
-        return;
+            return [this, release] { present(release); };
+        return {};
     }
     setState(State::UpToDate);
-    if (m_userInitiated)
+    if (!m_userInitiated)
+        return {};
+    return [this] {
         m_prompter->tell(QStringLiteral("已经是最新版本"), QStringLiteral("当前版本 ") + currentVersion() + QStringLiteral("。"));
+    };
 }
 
-void UpdateChecker::fail() {
+std::function<void()> UpdateChecker::fail(const QString& details) {
     setState(State::Failed);
-    if (m_userInitiated)
-        m_prompter->tell(QStringLiteral("暂时无法检查更新"), QStringLiteral("请检查网络连接后再试。"));
+    if (!m_userInitiated)
+        return {};
+    return [this, details] { m_prompter->tell(failedMessage, details); };
 }
 
 void UpdateChecker::presentAvailable() {
-    if (m_state != State::Available || !m_release)
-        return;
-    const UpdateRelease release = *m_release;
+    if (m_state == State::Available && m_release)
+        present(*m_release);
+}
+
+void UpdateChecker::present(UpdateRelease release) {
     switch (m_prompter->askAboutRelease(releaseMessage(release), releaseDetails(release))) {
     case UpdatePrompter::ReleaseChoice::Download: m_prompter->open(release.url); break;
     case UpdatePrompter::ReleaseChoice::Later: break;

@@ -59,6 +59,7 @@ public:
     void start();
     // One check; returns at once while another one runs. A hand-started check
     // tells every outcome; an automatic one only a newer release not skipped.
+    // Alerts open on the turn of the event loop after the reply's.
     void check(bool userInitiated);
     // The new-release alert again; nothing unless a release is available.
     void presentAvailable();
@@ -73,6 +74,9 @@ public:
     // The alerts' texts.
     static QString releaseMessage(const UpdateRelease& release);
     static QString releaseDetails(const UpdateRelease& release);
+    static inline const QString failedMessage = QStringLiteral("暂时无法检查更新");
+    static inline const QString networkFailedDetails = QStringLiteral("请检查网络连接后再试。");
+    static inline const QString unusableDetails = QStringLiteral("无法使用更新信息，请稍后再试。");
 
 Q_SIGNALS:
     // The state or the available release changed.
@@ -85,14 +89,17 @@ private:
     void firstScheduledCheck();
     void tick();
     void finished(QNetworkReply* reply);
-    void succeed(const UpdateRelease& release);
-    void fail();
+    // What the user is told, if anything; run after the reply is done with.
+    std::function<void()> succeed(const UpdateRelease& release);
+    std::function<void()> fail(const QString& details);
+    // By value: a check that ends while the alert is open replaces the release held.
+    void present(UpdateRelease release);
 
     Settings& m_settings;
     std::unique_ptr<UpdatePrompter> m_prompter;
     Timing m_timing;
     std::function<QDateTime()> m_now;
-    QNetworkAccessManager m_network;
+    QNetworkAccessManager m_network{this};
     QTimer m_tick;
     QTimer m_deadline;
     QPointer<QNetworkReply> m_reply;

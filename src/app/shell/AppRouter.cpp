@@ -40,13 +40,14 @@ void AppRouter::setArchiveRequest(const std::optional<QSet<QUuid>>& ids) {
 }
 
 void AppRouter::show(const AudioProject& project) {
-    if (project.archivedAt)
-        setSidebar(SidebarItem::archived());
-    else if (project.status == ProjectStatus::Done)
-        setSidebar(SidebarItem::done());
-    else
-        setSidebar(SidebarItem::active());
-    setSelection({project.id});
+    // Everything is read first: the record may be one of the store's, and the
+    // views that follow the sidebar may change the store before it is read again.
+    const QUuid id = project.id;
+    const SidebarItem destination = project.archivedAt                         ? SidebarItem::archived()
+                                    : project.status == ProjectStatus::Done ? SidebarItem::done()
+                                                                              : SidebarItem::active();
+    setSidebar(destination);
+    setSelection({id});
 }
 
 bool AppRouter::handle(const QUrl& url, const ProjectStore& store) {

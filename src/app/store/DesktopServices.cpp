@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
 #include <QFileDialog>
 #include <QUrl>
 
@@ -27,7 +30,28 @@ std::optional<QString> chooseProjectFolder() {
 }
 
 void openFolder(const QString& directory) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(directory));
+    openFolderWith(directory, &QDesktopServices::openUrl);
+}
+
+void openFolderWith(const QString& directory, const Opener& open) {
+    if (open(QUrl::fromLocalFile(directory)))
+        return;
+    // Not modal: the user may want to go on working, or copy the path.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("在文件管理器中显示"),
+                                QStringLiteral("没有可以打开文件夹的程序。"), QMessageBox::NoButton,
+                                QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(QDir::toNativeSeparators(directory));
+    if (auto* path = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        path->setTextFormat(Qt::PlainText);
+        path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    box->setDefaultButton(box->addButton(QStringLiteral("好"), QMessageBox::AcceptRole));
+    box->show();
+    box->raise();
+    box->activateWindow();
 }
 
 } // namespace sorvel::DesktopServices

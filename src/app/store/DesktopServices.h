@@ -3,6 +3,9 @@
 #include "app/store/ProjectStore.h"
 
 #include <QString>
+#include <QUrl>
+
+#include <functional>
 
 #include <optional>
 
@@ -13,7 +16,12 @@ ProjectStore::Desktop system();
 
 // A modal dialog that chooses one directory; none when cancelled.
 std::optional<QString> chooseProjectFolder();
-// Opens the file manager on a directory.
+// Hands an address to the desktop; false when no program took it.
+using Opener = std::function<bool(const QUrl&)>;
+
+// Opens the file manager on a directory. When no program opens folders, a
+// short message says so and names the folder. Every "在文件管理器中显示" comes here.
 void openFolder(const QString& directory);
+void openFolderWith(const QString& directory, const Opener& open);
 
 } // namespace sorvel::DesktopServices

@@ -158,7 +158,7 @@ void ProjectStore::setProjects(const QList<AudioProject>& projects) {
     Q_EMIT projectsChanged();
 }
 
-void ProjectStore::update(const QUuid& id, const std::function<void(AudioProject&)>& body) {
+void ProjectStore::update(QUuid id, const std::function<void(AudioProject&)>& body) {
     const int index = indexOf(id);
     if (index < 0)
         return;
@@ -171,7 +171,7 @@ void ProjectStore::update(const QUuid& id, const std::function<void(AudioProject
     scheduleSave();
 }
 
-void ProjectStore::replace(const QUuid& id, const AudioProject& value) {
+void ProjectStore::replace(QUuid id, const AudioProject& value) {
     update(id, [&](AudioProject& p) {
         p = value;
         p.id = id;  // the record stays the one the editor was opened for
@@ -179,16 +179,16 @@ void ProjectStore::replace(const QUuid& id, const AudioProject& value) {
     });
 }
 
-void ProjectStore::updateCue(const QUuid& projectID, const QUuid& cueID, const std::function<void(Cue&)>& body) {
+void ProjectStore::updateCue(QUuid projectID, QUuid cueID, const std::function<void(Cue&)>& body) {
     update(projectID, [&](AudioProject& p) { p.updateCue(cueID, body); });
 }
 
-void ProjectStore::setCueStage(const QUuid& projectID, const QUuid& cueID, CueStage stage) {
+void ProjectStore::setCueStage(QUuid projectID, QUuid cueID, CueStage stage) {
     const QDateTime now = Clock::now();
     updateCue(projectID, cueID, [&](Cue& cue) { cue.setStage(stage, now); });
 }
 
-void ProjectStore::advanceCue(const QUuid& projectID, const QUuid& cueID) {
+void ProjectStore::advanceCue(QUuid projectID, QUuid cueID) {
     update(projectID, [&](AudioProject& p) { p.advanceCue(cueID); });
 }
 
@@ -202,7 +202,7 @@ void ProjectStore::markDone(const QSet<QUuid>& ids) {
         update(id, [](AudioProject& p) { p.setStatus(ProjectStatus::Done); });
 }
 
-void ProjectStore::setFocus(const QUuid& id) {
+void ProjectStore::setFocus(QUuid id) {
     const int index = indexOf(id);
     const bool wasFocused = index >= 0 && m_projects.at(index).isFocused;
     QList<AudioProject> next = m_projects;
@@ -214,7 +214,7 @@ void ProjectStore::setFocus(const QUuid& id) {
     scheduleSave();
 }
 
-void ProjectStore::unarchive(const QUuid& id) {
+void ProjectStore::unarchive(QUuid id) {
     update(id, [](AudioProject& p) {
         p.archivedAt.reset();
         p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("从归档中恢复"), p.progress()});
@@ -222,7 +222,7 @@ void ProjectStore::unarchive(const QUuid& id) {
     });
 }
 
-void ProjectStore::chooseFolder(const QUuid& id) {
+void ProjectStore::chooseFolder(QUuid id) {
     if (indexOf(id) < 0 || !m_desktop.chooseFolder)
         return;
     const std::optional<QString> chosen = usablePath(m_desktop.chooseFolder());
@@ -291,7 +291,7 @@ void ProjectStore::moveTypes(const QList<int>& offsets, int toOffset) {
     scheduleSave();
 }
 
-void ProjectStore::deleteType(const QUuid& id, const QUuid& moveProjectsTo) {
+void ProjectStore::deleteType(QUuid id, QUuid moveProjectsTo) {
     QList<ProjectType> types = registry().types();
     if (types.size() < 2)
         return;
@@ -323,7 +323,7 @@ void ProjectStore::resetTypes() {
     scheduleSave();
 }
 
-void ProjectStore::updateType(const QUuid& id, const std::function<void(ProjectType&)>& body) {
+void ProjectStore::updateType(QUuid id, const std::function<void(ProjectType&)>& body) {
     QList<ProjectType> types = registry().types();
     const auto found = std::find_if(types.begin(), types.end(), [&](const ProjectType& type) { return type.id == id; });
     if (found == types.end())

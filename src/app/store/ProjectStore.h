@@ -79,28 +79,29 @@ public:
     const AudioProject* project(const QUuid& id) const;
     qint64 projectCount(const QUuid& typeID) const;
 
-    // Changes of projects.
-    void update(const QUuid& id, const std::function<void(AudioProject&)>& body);
+    // Changes of projects. Ids are taken by value: callers often pass a field
+    // of a record that the change itself replaces.
+    void update(QUuid id, const std::function<void(AudioProject&)>& body);
     // Replaces the whole record and stamps updatedAt (the editing views' binding).
-    void replace(const QUuid& id, const AudioProject& value);
-    void updateCue(const QUuid& projectID, const QUuid& cueID, const std::function<void(Cue&)>& body);
-    void setCueStage(const QUuid& projectID, const QUuid& cueID, CueStage stage);
-    void advanceCue(const QUuid& projectID, const QUuid& cueID);
+    void replace(QUuid id, const AudioProject& value);
+    void updateCue(QUuid projectID, QUuid cueID, const std::function<void(Cue&)>& body);
+    void setCueStage(QUuid projectID, QUuid cueID, CueStage stage);
+    void advanceCue(QUuid projectID, QUuid cueID);
     void markDone(const QSet<QUuid>& ids);
-    void setFocus(const QUuid& id);
-    void unarchive(const QUuid& id);
-    void chooseFolder(const QUuid& id);
+    void setFocus(QUuid id);
+    void unarchive(QUuid id);
+    void chooseFolder(QUuid id);
     void revealFolder(const QUuid& id) const;
     void deleteProjects(const QSet<QUuid>& ids);
     void addProject(const AudioProject& project);
 
-    // Changes of project types.
+    // Changes of project types; ids by value as above.
     QUuid addType();
     // Moves the types at `offsets`, in their order, to before `toOffset`.
     void moveTypes(const QList<int>& offsets, int toOffset);
-    void deleteType(const QUuid& id, const QUuid& moveProjectsTo);
+    void deleteType(QUuid id, QUuid moveProjectsTo);
     void resetTypes();
-    void updateType(const QUuid& id, const std::function<void(ProjectType&)>& body);
+    void updateType(QUuid id, const std::function<void(ProjectType&)>& body);
 
     // Archives the projects in store order; returns the error lines, empty on success.
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options);

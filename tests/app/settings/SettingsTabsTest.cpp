@@ -100,6 +100,34 @@ TEST_F(SettingsTabsTest, TheWindowHasThreeTabsAFixedSizeAndTheStoredAccent) {
     }
 }
 
+TEST_F(SettingsTabsTest, TheWindowTakesTheCurrentAccentWhenShownAgainAndWhileOpen) {
+    SettingsWindow window(store, settings(), *updates);
+    window.show();
+    SwitchToggle* toggle = window.general()->panelToggle();
+    ASSERT_TRUE(toggle->isChecked());
+    // The switch is on: its track, left of the knob, is drawn in the accent.
+    const auto track = [&] { return toggle->grab().toImage().pixelColor(6, toggle->height() / 2).rgb(); };
+    const auto sliderAccent = [&] {
+        const QSlider* slider = window.appearance()->mainOpacity()->slider();
+        return slider->palette().color(QPalette::Active, QPalette::Highlight);
+    };
+    EXPECT_EQ(track(), Studio::tape().rgb());
+    EXPECT_EQ(sliderAccent(), Studio::tape());
+
+    window.close();
+    const QColor teal(0x30, 0xB0, 0xC7);
+    settings().setValue(AppearanceHost::accentKey, QStringLiteral("30B0C7"));
+    window.show();
+    EXPECT_EQ(track(), teal.rgb()) << "reopened, the switch takes the new accent";
+    EXPECT_EQ(sliderAccent(), teal);
+    EXPECT_EQ(Studio::tint(window.typeEditor()), teal);
+
+    window.tabs()->setCurrentWidget(window.appearance());
+    window.appearance()->swatches().at(1)->click();
+    EXPECT_EQ(track(), QColor(0x00, 0x7A, 0xFF).rgb()) << "and follows a change while open";
+    EXPECT_EQ(sliderAccent(), QColor(0x00, 0x7A, 0xFF));
+}
+
 TEST_F(SettingsTabsTest, CtrlWClosesTheWindowFromAnyTab) {
     SettingsWindow window(store, settings(), *updates);
     for (int tab = 0; tab < window.tabs()->count(); ++tab) {

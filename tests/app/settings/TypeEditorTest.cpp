@@ -100,6 +100,27 @@ TEST_F(TypeEditorTest, ADropLandsBeforeOrAfterTheRowUnderThePointerNeverBelowThe
     EXPECT_EQ(rowTitles(), titles());
 }
 
+TEST_F(TypeEditorTest, AMovedRowIsNoLongerMarkedAfterTheDrop) {
+    editor->resize(480, 400);
+    editor->show();
+    QCoreApplication::processEvents();
+    TypeList* list = editor->list();
+    // The press that starts a drag selects the row.
+    list->item(0)->setSelected(true);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+
+    Q_EMIT list->moveRequested({0}, 2);
+    settle();
+    ASSERT_EQ(titles().mid(0, 2), QStringList({"音效", "配乐"}));
+    EXPECT_TRUE(list->selectedItems().isEmpty()) << "the moved row stays highlighted";
+    EXPECT_FALSE(list->item(1)->isSelected());
+
+    list->item(2)->setSelected(true);
+    Q_EMIT list->moveRequested({2}, 2);  // dropped where it was: nothing moves
+    settle();
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+}
+
 TEST_F(TypeEditorTest, DeletingMovesProjectsToTheFirstOtherTypeAndKeepsTheLastType) {
     const AudioProject music = add("music", ProjectType::musicID);
     const AudioProject voice = add("voice", ProjectType::voiceID);

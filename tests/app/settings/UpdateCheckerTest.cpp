@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -159,8 +160,11 @@ protected:
         prompter = recorder.get();
         return std::make_unique<UpdateChecker>(settings, std::move(recorder), timing, [this] { return now; });
     }
+    // Until the check has ended and the alert it opens on the next turn has run.
     void finish(UpdateChecker& subject) {
         ASSERT_TRUE(waitUntil([&] { return subject.state() != UpdateChecker::State::Checking; }, 10000));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
     }
     void checkAndWait(bool userInitiated) {
         checker->check(userInitiated);
@@ -210,22 +214,34 @@ TEST_F(UpdateCheckerTest, EqualAndOlderVersionsAreUpToDate) {
 }
 
 TEST_F(UpdateCheckerTest, ServerErrorsAndBadManifestsFailWithoutMovingTheLastCheck) {
-    const QList<std::pair<int, QByteArray>> answers = {
-        {404, manifest(newer())},
-        {500, manifest(newer())},
-        {200, QStringLiteral(R"({"version":"%1","url":"https://example.org/"})").arg(newer()).toUtf8()},
-        {200, QStringLiteral(R"({"version":"%1","url":"http://example.org/","notes":[]})").arg(newer()).toUtf8()},
-        {200, QByteArray(2 * 1024 * 1024, ' ') + manifest(newer())},
+    const char* network = "请检查网络连接后再试。";
+    const char* unusable = "无法使用更新信息，请稍后再试。";
+    struct Answer {
+        int status;
+        QByteArray body;
+        const char* details;
     };
-    for (const auto& [status, body] : answers) {
-        server.answer(status, body);
+    const QList<Answer> answers = {
+        {404, manifest(newer()), network},
+        {500, manifest(newer()), network},
+        {200, QStringLiteral(R"({"version":"%1","url":"https://example.org/"})").arg(newer()).toUtf8(), unusable},
+        {200, QStringLiteral(R"({"version":"%1","url":"http://example.org/","notes":[]})").arg(newer()).toUtf8(),
+         unusable},
+        {200, QStringLiteral(R"({"version":%1,"url":"https://example.org/","notes":[]})").arg(7).toUtf8(), unusable},
+        {200, "<html>portal</html>", unusable},
+        {200, QByteArray(2 * 1024 * 1024, ' ') + manifest(newer()), unusable},
+    };
+    for (const Answer& answer : answers) {
+        server.answer(answer.status, answer.body);
+        const qsizetype told = prompter->told.size();
         checkAndWait(true);
-        EXPECT_EQ(checker->state(), UpdateChecker::State::Failed) << status << " " << body.left(80).toStdString();
+        const std::string what = std::to_string(answer.status) + " " + answer.body.left(80).toStdString();
+        EXPECT_EQ(checker->state(), UpdateChecker::State::Failed) << what;
+        ASSERT_EQ(prompter->told.size(), told + 1) << what;
+        EXPECT_EQ(str(prompter->told.last().message), "暂时无法检查更新") << what;
+        EXPECT_EQ(str(prompter->told.last().details), answer.details) << what;
     }
     EXPECT_FALSE(settings.contains(UpdateChecker::lastCheckKey));
-    ASSERT_EQ(prompter->told.size(), answers.size());
-    EXPECT_EQ(str(prompter->told.last().message), "暂时无法检查更新");
-    EXPECT_EQ(str(prompter->told.last().details), "请检查网络连接后再试。");
 
     server.answer(500, {});
     checkAndWait(false);
@@ -262,9 +278,46 @@ TEST_F(UpdateCheckerTest, AServerThatNeverFinishesIsEndedByTheDeadline) {
     EXPECT_EQ(checker->state(), UpdateChecker::State::Checking);
     finish(*checker);
     EXPECT_EQ(checker->state(), UpdateChecker::State::Failed);
+    ASSERT_EQ(prompter->told.size(), 1);
+    EXPECT_EQ(str(prompter->told.first().details), "请检查网络连接后再试。") << "a time-out is the network's";
     server.answer(200, manifest(newer()));
     checkAndWait(true);
     EXPECT_EQ(checker->state(), UpdateChecker::State::Available) << "a later check is not blocked";
+}
+
+TEST_F(UpdateCheckerTest, AnUnreachableFeedIsBlamedOnTheNetwork) {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    settings.setValue(UpdateChecker::feedURLKey, QStringLiteral("http://127.0.0.1:%1/latest.json").arg(port));
+    checkAndWait(true);
+    EXPECT_EQ(checker->state(), UpdateChecker::State::Failed);
+    ASSERT_EQ(prompter->told.size(), 1);
+    EXPECT_EQ(str(prompter->told.first().details), "请检查网络连接后再试。");
+}
+
+TEST_F(UpdateCheckerTest, AlertsOpenOnlyAfterTheReplysSignalHasReturned) {
+    const QList<QByteArray> bodies = {manifest(newer()), manifest(QStringLiteral("0.1")), QByteArray("{}")};
+    for (const QByteArray& body : bodies) {
+        server.answer(200, body);
+        const qsizetype shown = prompter->releases.size() + prompter->told.size();
+        checker->check(true);
+        QNetworkReply* reply = nullptr;
+        for (QNetworkReply* candidate : checker->findChildren<QNetworkReply*>()) {
+            if (!candidate->isFinished())
+                reply = candidate;
+        }
+        ASSERT_NE(reply, nullptr);
+        // Connected after the checker: runs inside the same emission, after its handler.
+        std::optional<qsizetype> shownInsideSignal;
+        QObject::connect(reply, &QNetworkReply::finished,
+                         [&] { shownInsideSignal = prompter->releases.size() + prompter->told.size(); });
+        finish(*checker);
+        ASSERT_TRUE(shownInsideSignal) << body.toStdString();
+        EXPECT_EQ(*shownInsideSignal, shown) << "no alert inside the signal: " << body.toStdString();
+        EXPECT_EQ(prompter->releases.size() + prompter->told.size(), shown + 1) << body.toStdString();
+    }
 }
 
 TEST_F(UpdateCheckerTest, AFileManifestIsReadWithoutAStatus) {
