@@ -35,10 +35,10 @@ WidgetWindow* WidgetHost::addWindow(WidgetFamily family, RenderingMode mode) {
     m_windows.append(window);
     connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
     connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
-    // While `destroyed` runs, the guard of the window going away may still be set.
-    connect(window, &QObject::destroyed, this, [this](QObject* gone) {
-        const QList<WidgetWindow*> open = windows();
-        if (std::all_of(open.begin(), open.end(), [gone](const QObject* window) { return window == gone; }))
+    // While `destroyed` runs, the window going away is a bare QObject, which
+    // windows() no longer counts.
+    connect(window, &QObject::destroyed, this, [this] {
+        if (windows().isEmpty())
             Q_EMIT allClosed();
     });
     return window;
@@ -53,9 +53,9 @@ WidgetHost::~WidgetHost() {
 
 QList<WidgetWindow*> WidgetHost::windows() const {
     QList<WidgetWindow*> open;
-    for (const QPointer<WidgetWindow>& window : m_windows) {
-        if (window)
-            open.append(window.data());
+    for (const QPointer<QObject>& object : m_windows) {
+        if (auto* window = qobject_cast<WidgetWindow*>(object.data()))
+            open.append(window);
     }
     return open;
 }

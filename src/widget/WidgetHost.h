@@ -65,7 +65,8 @@ private:
 
     LinkOpener m_openLink;
     Settings& m_settings;
-    QList<QPointer<WidgetWindow>> m_windows;
+    // Held as objects: a window's own `destroyed` runs when it is no WidgetWindow any more.
+    QList<QPointer<QObject>> m_windows;
     Timeline m_timeline;
     QTimer m_expiry;
     int m_reloads = 0;

@@ -53,11 +53,16 @@ ProjectDetailView::ProjectDetailView(const QUuid& projectID, ProjectStore& store
     connect(&router, &AppRouter::detailExpandedChanged, this, &ProjectDetailView::refresh);
     // A field keeps its own text while it is typed in; once left it shows the
     // stored text again, should the project have changed meanwhile.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
         if (old && isAncestorOf(old))
             refresh();
     });
     refresh();
+}
+
+ProjectDetailView::~ProjectDetailView() {
+    // Closing the window moves the focus while the sections are being torn down.
+    disconnect(m_focusWatch);
 }
 
 bool ProjectDetailView::showsProject() const {

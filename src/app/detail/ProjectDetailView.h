@@ -27,6 +27,7 @@ class ProjectDetailView final : public QWidget {
     Q_OBJECT
 public:
     ProjectDetailView(const QUuid& projectID, ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    ~ProjectDetailView() override;
 
     const QUuid& projectID() const { return m_projectID; }
     // Whether the project exists and is shown.
@@ -50,6 +51,7 @@ private:
 
     QUuid m_projectID;
     ProjectStore& m_store;
+    QMetaObject::Connection m_focusWatch;
     DetailTopBar* m_topBar;
     SilentScrollColumn* m_scroll;
     LabelCard* m_labelCard;
