@@ -25,7 +25,11 @@ bool AudioProject::isActive() const {
 }
 
 bool AudioProject::isOverdue() const {
-    return deadline && !archivedAt && status != ProjectStatus::Done && *deadline < Clock::startOfToday();
+    return isOverdue(Clock::startOfToday());
+}
+
+bool AudioProject::isOverdue(const QDateTime& startOfToday) const {
+    return deadline && !archivedAt && status != ProjectStatus::Done && *deadline < startOfToday;
 }
 
 double AudioProject::progress() const {

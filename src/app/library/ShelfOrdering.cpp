@@ -35,13 +35,25 @@ QList<AudioProject> ShelfOrdering::ordered(QList<AudioProject> kept, const Sideb
     return kept;
 }
 
+namespace {
+
+bool awaitsArchive(const AudioProject& project) {
+    return !project.archivedAt && project.status == ProjectStatus::Done;
+}
+
+} // namespace
+
 QSet<QUuid> ShelfOrdering::doneIDs(const QList<AudioProject>& all) {
     QSet<QUuid> ids;
     for (const AudioProject& project : all) {
-        if (!project.archivedAt && project.status == ProjectStatus::Done)
+        if (awaitsArchive(project))
             ids.insert(project.id);
     }
     return ids;
+}
+
+bool ShelfOrdering::anyDone(const QList<AudioProject>& all) {
+    return std::any_of(all.cbegin(), all.cend(), awaitsArchive);
 }
 
 } // namespace sorvel
