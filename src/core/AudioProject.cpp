@@ -6,6 +6,7 @@
 #include "core/UnitFraction.h"
 
 #include <algorithm>
+#include <vector>
 #include <limits>
 
 namespace sorvel {
@@ -144,15 +145,23 @@ void AudioProject::advanceCue(const QUuid& cueID) {
 }
 
 QList<AudioProject> activeSorted(const QList<AudioProject>& projects) {
-    QList<AudioProject> active;
-    std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(active),
-                 [](const AudioProject& project) { return project.isActive(); });
-    std::stable_sort(active.begin(), active.end(), [](const AudioProject& a, const AudioProject& b) {
-        if (a.isFocused != b.isFocused)
-            return a.isFocused;
-        return a.updatedAt > b.updatedAt;
+    // Sorted by address: moving whole records around costs far more than comparing them.
+    std::vector<const AudioProject*> active;
+    active.reserve(projects.size());
+    for (const AudioProject& project : projects) {
+        if (project.isActive())
+            active.push_back(&project);
+    }
+    std::stable_sort(active.begin(), active.end(), [](const AudioProject* a, const AudioProject* b) {
+        if (a->isFocused != b->isFocused)
+            return a->isFocused;
+        return a->updatedAt > b->updatedAt;
     });
-    return active;
+    QList<AudioProject> sorted;
+    sorted.reserve(qsizetype(active.size()));
+    for (const AudioProject* project : active)
+        sorted.append(*project);
+    return sorted;
 }
 
 } // namespace sorvel
