@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -43,8 +45,11 @@ const QDate busyMonth(2024, 3, 1);
 // A project whose cue dates fall into that month, at either size.
 constexpr int visibleProject = 1680;
 
-// Resident memory of this process in bytes, from the kernel's own count.
+// Resident memory of this process in bytes, from the kernel's own count, once
+// the allocator has handed back what it holds unused (a freed library would
+// otherwise hide the next one's growth).
 double residentBytes() {
+    malloc_trim(0);
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
@@ -226,6 +231,8 @@ void startToFirstPaint(benchmark::State& state) {
 // Resident memory: "idle_MiB" the growth from before the store opened to a
 // settled main window, "after_writes_MiB" the further growth after three outside
 // writes have been taken in; "file_MiB" the data file's size for comparison.
+// Run it alone in its own process (--benchmark_filter=residentMemory/10000):
+// what earlier benchmarks left behind blurs the figures.
 void residentMemory(benchmark::State& state) {
     const int projectCount = projectsOf(state);
     writeYearsOfWork(projectCount);
