@@ -2,35 +2,107 @@
 
 #include "SampleLibrary.h"
 
+#include "app/calendar/CalendarPage.h"
+#include "app/library/MainWindow.h"
+#include "app/shell/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
 
 // How long the window's thread cannot answer while the store saves an edit or
-// takes in another program's write, at 2,000 projects: each iteration's time
-// is the longest gap between two turns of the event loop (manual time), and
-// "worst_ms" the longest of all iterations.
+// takes in another program's write: each iteration's time is the longest gap
+// between two turns of the event loop (manual time), and "worst_ms" the longest
+// of all iterations. The first argument is the number of projects; the second
+// what is on screen: 0 the store alone, 1 the main window with its shelf, 2 the
+// main window with its calendar on a month full of entries.
+// Then the time from opening the store to the main window's first paint, and
+// the resident memory at rest and after three outside writes.
 
 using namespace sorvel;
 
 namespace {
 
-constexpr int projectCount = 2000;
-constexpr int patienceMs = 20000;
+constexpr int patienceMs = 60000;
 
-std::unique_ptr<ProjectStore> storeOfYearsOfWork() {
+enum class Screen { StoreOnly = 0, Shelf = 1, Calendar = 2 };
+
+// A month in which the sample library's projects have many dates.
+const QDate busyMonth(2024, 3, 1);
+// A project whose cue dates fall into that month, at either size.
+constexpr int visibleProject = 1680;
+
+// Resident memory of this process in bytes, from the kernel's own count, once
+// the allocator has handed back what it holds unused (a freed library would
+// otherwise hide the next one's growth).
+double residentBytes() {
+    malloc_trim(0);
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() * 1024;
+    }
+    return 0;
+}
+
+// Stays true once the widget has been painted.
+class PaintWatch final : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget) { widget->installEventFilter(this); }
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};
+
+// The store, and the main window on the screen asked for.
+struct Session {
+    std::unique_ptr<ProjectStore> store;
+    std::unique_ptr<AppRouter> router;
+    std::unique_ptr<MainWindow> window;
+
+    explicit Session(Screen screen) {
+        store = std::make_unique<ProjectStore>(ProjectStore::Desktop{});  // no dialogs, no widget to tell
+        if (screen == Screen::StoreOnly)
+            return;
+        router = std::make_unique<AppRouter>();
+        window = std::make_unique<MainWindow>(*store, *router);
+        if (screen == Screen::Calendar)
+            router->setSidebar(SidebarItem::calendar());
+        window->show();
+        if (screen == Screen::Calendar)
+            window->calendar()->showMonth(busyMonth);
+        PaintWatch watch(window->centralWidget());
+        test::waitUntil([&] { return watch.painted; }, patienceMs);
+    }
+    ~Session() {
+        window.reset();
+        router.reset();
+        store.reset();
+    }
+};
+
+void writeYearsOfWork(int projectCount) {
     Storage::save(bench::yearsOfWork(projectCount));
-    return std::make_unique<ProjectStore>(ProjectStore::Desktop{});  // no dialogs, no widget to tell
 }
 
 // Past the echo window of the store's last write, so that nothing of it is pending.
@@ -73,9 +145,13 @@ bool record(benchmark::State& state, const std::optional<double>& gap, double& w
     return true;
 }
 
+int projectsOf(const benchmark::State& state) { return int(state.range(0)); }
+Screen screenOf(const benchmark::State& state) { return Screen(state.range(1)); }
+
 // Nothing to do: what the machine itself adds to the figures below.
 void stallWhileIdle(benchmark::State& state) {
-    const auto store = storeOfYearsOfWork();
+    writeYearsOfWork(projectsOf(state));
+    const Session session(screenOf(state));
     settle();
     double worst = 0;
     for (auto _ : state) {
@@ -89,18 +165,26 @@ void stallWhileIdle(benchmark::State& state) {
 // From an edit until its write and the look at the file after the echo window
 // (whose decoded library is not needed) have been taken in.
 void stallWhileSaving(benchmark::State& state) {
-    const auto store = storeOfYearsOfWork();
-    const QUuid target = store->projects().at(projectCount / 2).id;
+    writeYearsOfWork(projectsOf(state));
+    const Session session(screenOf(state));
+    ProjectStore& store = *session.store;
+    const QUuid target = store.projects().at(visibleProject).id;
     settle();
     double worst = 0;
     int i = 0;
     for (auto _ : state) {
-        const int writes = store->activity().writes;
-        const int reads = store->activity().reloadReads;
-        store->update(target, [&i](AudioProject& p) { p.notes = QString::number(++i); });
+        const int writes = store.activity().writes;
+        const int reads = store.activity().reloadReads;
         QElapsedTimer sinceRecheck;
+        // The edit itself is part of the gap: the views follow it on this thread.
+        const int mark = ++i;
+        QTimer::singleShot(0, &store, [&] {
+            store.updateCue(target, store.project(target)->items.at(mark % 30).id, [&](Cue& cue) {
+                cue.deliveredAt = QDateTime(busyMonth.addDays(mark % 28), QTime(12, 0), Qt::UTC);
+            });
+        });
         const auto gap = longestGapUntil([&] {
-            if (!sinceRecheck.isValid() && store->activity().writes > writes && store->activity().reloadReads > reads)
+            if (!sinceRecheck.isValid() && store.activity().writes > writes && store.activity().reloadReads > reads)
                 sinceRecheck.start();
             return sinceRecheck.isValid() && sinceRecheck.elapsed() > 2000;
         });
@@ -112,26 +196,83 @@ void stallWhileSaving(benchmark::State& state) {
 
 // Another program changes a project; until the store shows it.
 void stallWhileReloading(benchmark::State& state) {
-    const auto store = storeOfYearsOfWork();
+    writeYearsOfWork(projectsOf(state));
+    const Session session(screenOf(state));
     int changes = 0;
-    QObject::connect(store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
+    QObject::connect(session.store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
     settle();
     double worst = 0;
     int i = 0;
     for (auto _ : state) {
         const int before = changes;
-        const int project = i++ % projectCount;
-        bench::writeLikeTheWidget(project, i);
+        ++i;
+        bench::writeLikeTheWidget(visibleProject + i % 50, i);
         if (!record(state, longestGapUntil([&] { return changes > before; }), worst, "the outside write was not shown"))
             break;
         settle();
     }
 }
 
+// From opening the store (reading the file included) to the main window's first paint.
+void startToFirstPaint(benchmark::State& state) {
+    writeYearsOfWork(projectsOf(state));
+    settle();
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        const Session session(Screen::Shelf);
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        state.PauseTiming();
+        settle();
+        state.ResumeTiming();
+    }
+}
+
+// Resident memory: "idle_MiB" the growth from before the store opened to a
+// settled main window, "after_writes_MiB" the further growth after three outside
+// writes have been taken in; "file_MiB" the data file's size for comparison.
+// Run it alone in its own process (--benchmark_filter=residentMemory/10000):
+// what earlier benchmarks left behind blurs the figures.
+void residentMemory(benchmark::State& state) {
+    const int projectCount = projectsOf(state);
+    writeYearsOfWork(projectCount);
+    const double file = double(QFile(Storage::filePath()).size());
+    settle();
+    for (auto _ : state) {
+        const double empty = residentBytes();
+        const Session session(Screen::Shelf);
+        int changes = 0;
+        QObject::connect(session.store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
+        settle();
+        const double idle = residentBytes();
+        for (int i = 0; i < 3; ++i) {
+            const int before = changes;
+            bench::writeLikeTheWidget(i, 1000 + i);
+            test::waitUntil([&] { return changes > before; }, patienceMs);
+            settle();
+        }
+        const double afterWrites = residentBytes();
+        constexpr double mebibyte = 1024.0 * 1024.0;
+        state.counters["file_MiB"] = file / mebibyte;
+        state.counters["idle_MiB"] = (idle - empty) / mebibyte;
+        state.counters["after_writes_MiB"] = (afterWrites - idle) / mebibyte;
+        state.counters["rss_MiB"] = afterWrites / mebibyte;
+    }
+}
+
+void sizesAndScreens(benchmark::internal::Benchmark* benchmark) {
+    for (int projects : {2000, 10000}) {
+        for (Screen screen : {Screen::StoreOnly, Screen::Shelf, Screen::Calendar})
+            benchmark->Args({projects, int(screen)});
+    }
+}
+
 } // namespace
 
-BENCHMARK(stallWhileIdle)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(stallWhileSaving)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(stallWhileReloading)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(stallWhileIdle)->Apply(sizesAndScreens)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(stallWhileSaving)->Apply(sizesAndScreens)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(stallWhileReloading)->Apply(sizesAndScreens)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(startToFirstPaint)->Arg(2000)->Arg(10000)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(residentMemory)->Arg(2000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 #endif

@@ -6,6 +6,7 @@
 #include "core/UnitFraction.h"
 
 #include <algorithm>
+#include <vector>
 #include <limits>
 
 namespace sorvel {
@@ -25,7 +26,11 @@ bool AudioProject::isActive() const {
 }
 
 bool AudioProject::isOverdue() const {
-    return deadline && !archivedAt && status != ProjectStatus::Done && *deadline < Clock::startOfToday();
+    return isOverdue(Clock::startOfToday());
+}
+
+bool AudioProject::isOverdue(const QDateTime& startOfToday) const {
+    return deadline && !archivedAt && status != ProjectStatus::Done && *deadline < startOfToday;
 }
 
 double AudioProject::progress() const {
@@ -151,11 +156,20 @@ bool precedesOnShelf(const AudioProject& a, const AudioProject& b) {
 } // namespace
 
 QList<AudioProject> activeSorted(const QList<AudioProject>& projects) {
-    QList<AudioProject> active;
-    std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(active),
-                 [](const AudioProject& project) { return project.isActive(); });
-    std::stable_sort(active.begin(), active.end(), precedesOnShelf);
-    return active;
+    // Sorted by address: moving whole records around costs far more than comparing them.
+    std::vector<const AudioProject*> active;
+    active.reserve(projects.size());
+    for (const AudioProject& project : projects) {
+        if (project.isActive())
+            active.push_back(&project);
+    }
+    std::stable_sort(active.begin(), active.end(),
+                     [](const AudioProject* a, const AudioProject* b) { return precedesOnShelf(*a, *b); });
+    QList<AudioProject> sorted;
+    sorted.reserve(qsizetype(active.size()));
+    for (const AudioProject* project : active)
+        sorted.append(*project);
+    return sorted;
 }
 
 QList<AudioProject> firstActiveSorted(const QList<AudioProject>& projects, qsizetype count) {

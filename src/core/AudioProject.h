@@ -41,6 +41,8 @@ struct AudioProject {
 
     bool isActive() const;
     bool isOverdue() const;
+    // The same against a start of today read once for many projects.
+    bool isOverdue(const QDateTime& startOfToday) const;
     // Always within 0…1; a stored value that is not finite counts as 0.
     double progress() const;
     qint64 doneCount() const;

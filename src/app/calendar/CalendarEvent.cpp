@@ -51,28 +51,45 @@ QColor CalendarEvent::kindColor(Kind kind) {
 CalendarEvent::Days CalendarEvent::collect(const QList<AudioProject>& projects, const TypeRegistry& registry) {
     Days days;
     for (const AudioProject& project : projects) {
-        const QColor typeColor = Studio::typeColor(registry.type(project.typeID));
-        const auto add = [&](Kind kind, const QDateTime& date, const QColor& color,
-                             const std::optional<QString>& cueLabel) {
-            if (!date.isValid())
-                return;  // a date that cannot be placed on any day
-            days[localDay(date)].append(
-                CalendarEvent{QUuid::createUuid(), kind, project.id, project.name, color, cueLabel});
-        };
-        if (!project.archivedAt && project.deadline)
-            add(Kind::Deadline, *project.deadline, project.isOverdue() ? Studio::systemRed() : typeColor,
-                std::nullopt);
-        for (const Cue& cue : project.items) {
-            const QString label = cue.number + QStringLiteral("  ") + cue.title;
-            if (cue.startDate)
-                add(Kind::Started, *cue.startDate, typeColor, label);
-            if (cue.mixedAt)
-                add(Kind::Mixed, *cue.mixedAt, typeColor, label);
-            if (cue.deliveredAt)
-                add(Kind::Delivered, *cue.deliveredAt, typeColor, label);
-        }
+        for (Dated& dated : ofProject(project, registry, {}))
+            days[dated.day].append(std::move(dated.event));
     }
     return days;
+}
+
+QList<CalendarEvent::Dated> CalendarEvent::ofProject(const AudioProject& project, const TypeRegistry& registry,
+                                                     const Filter& wanted) {
+    QList<Dated> entries;
+    std::optional<QColor> typeColor;  // looked up for the first entry only
+    const auto colorOfType = [&] {
+        if (!typeColor)
+            typeColor = Studio::typeColor(registry.type(project.typeID));
+        return *typeColor;
+    };
+    std::optional<QString> label;  // of the cue at hand, made for its first entry only
+    const auto add = [&](Kind kind, const QDateTime& date, const Cue* cue) {
+        if (!date.isValid())
+            return;  // a date that cannot be placed on any day
+        if (wanted && !wanted(date))
+            return;
+        if (cue && !label)
+            label = cue->number + QStringLiteral("  ") + cue->title;
+        const QColor color = !cue && project.isOverdue() ? Studio::systemRed() : colorOfType();
+        entries.append(Dated{localDay(date), CalendarEvent{cue ? cue->id : QUuid(), kind, project.id, project.name, color,
+                                                           cue ? label : std::nullopt}});
+    };
+    if (!project.archivedAt && project.deadline)
+        add(Kind::Deadline, *project.deadline, nullptr);
+    for (const Cue& cue : project.items) {
+        label.reset();
+        if (cue.startDate)
+            add(Kind::Started, *cue.startDate, &cue);
+        if (cue.mixedAt)
+            add(Kind::Mixed, *cue.mixedAt, &cue);
+        if (cue.deliveredAt)
+            add(Kind::Delivered, *cue.deliveredAt, &cue);
+    }
+    return entries;
 }
 
 } // namespace sorvel

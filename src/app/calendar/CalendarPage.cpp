@@ -91,9 +91,14 @@ CalendarPage::CalendarPage(ProjectStore& store, AppRouter& router, QWidget* pare
     connect(m_grid, &MonthGrid::dayClicked, this, &CalendarPage::selectDay);
     connect(m_dayPanel, &DayPanel::projectActivated, this,
             [this](const QUuid& projectID) { m_router.setSelection({projectID}); });
-    connect(&m_store, &ProjectStore::projectsChanged, this, &CalendarPage::refresh);
+    connect(&m_store, &ProjectStore::projectsChanged, this, &CalendarPage::projectsChanged);
     connect(&m_store.registry(), &TypeRegistry::typesChanged, this, &CalendarPage::refresh);
     refresh();
+}
+
+void CalendarPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    collect();
 }
 
 QWidget* CalendarPage::makeHeader() {
@@ -151,21 +156,21 @@ void CalendarPage::showToday() {
     const QDate today = CalendarMonth::today();
     m_month = CalendarMonth::monthStart(today);
     m_selectedDay = today;
-    refresh();
+    collect();
 }
 
 void CalendarPage::showMonth(const QDate& day) {
     if (!day.isValid())
         return;
     m_month = CalendarMonth::monthStart(day);
-    refresh();
+    collect();
 }
 
 void CalendarPage::selectDay(const QDate& day) {
     if (!day.isValid())
         return;
     m_selectedDay = day;
-    refresh();
+    collect();
 }
 
 QString CalendarPage::titleText() const {
@@ -173,7 +178,42 @@ QString CalendarPage::titleText() const {
 }
 
 void CalendarPage::refresh() {
-    const CalendarEvent::Days events = CalendarEvent::collect(m_store.projects(), m_store.registry());
+    m_stale = true;
+    collect();
+}
+
+QList<CalendarDays::Span> CalendarPage::shownSpans() const {
+    const QList<QDate> visible = CalendarMonth::visibleDays(m_month);
+    QList<CalendarDays::Span> spans{{visible.constFirst(), visible.constLast()}};
+    if (m_selectedDay < spans[0].first || m_selectedDay > spans[0].last)
+        spans.append({m_selectedDay, m_selectedDay});
+    return spans;
+}
+
+void CalendarPage::collect() {
+    if (!isVisible())
+        return;  // collected when shown
+    const QList<CalendarDays::Span> spans = shownSpans();
+    if (m_stale || spans != m_days.spans() || m_builtOn != CalendarMonth::today()) {
+        m_days.setSpans(spans);
+        m_days.rebuild(m_store.projects(), m_store.registry());
+        m_builtOn = CalendarMonth::today();
+        m_stale = false;
+    }
+    redraw();
+}
+
+void CalendarPage::projectsChanged() {
+    if (!isVisible() || m_stale || m_builtOn != CalendarMonth::today()) {
+        refresh();
+        return;
+    }
+    m_days.update(m_store.projects(), m_store.lastChange(), m_store.registry());
+    redraw();
+}
+
+void CalendarPage::redraw() {
+    const CalendarEvent::Days& events = m_days.days();
     static_cast<MonthTitle*>(m_title)->setTitle(CalendarMonth::monthTitle(m_month));
     m_grid->showMonth(m_month, m_selectedDay, CalendarMonth::today(), events);
     m_dayPanel->setDay(m_selectedDay, events.value(m_selectedDay));

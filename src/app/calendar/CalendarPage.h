@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/calendar/CalendarDays.h"
+
 #include <QDate>
 #include <QWidget>
 
@@ -37,16 +39,29 @@ public:
     MonthGrid* grid() const { return m_grid; }
     DayPanel* dayPanel() const { return m_dayPanel; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* makeHeader();
     QWidget* makeWeekdayHeader();
-    // Collects the entries again and redraws grid and panel; nothing is cached between redraws.
+    // The entries are collected afresh from every project (the types changed).
     void refresh();
+    // Collects the entries of the shown days from every project when they are
+    // not at hand, and redraws; a hidden page does nothing until it is shown.
+    void collect();
+    QList<CalendarDays::Span> shownSpans() const;
+    // Collects again only what the store's last change touched.
+    void projectsChanged();
+    void redraw();
 
     ProjectStore& m_store;
     AppRouter& m_router;
     QDate m_month;
     QDate m_selectedDay;
+    CalendarDays m_days;
+    bool m_stale = true;  // m_days does not match the store, the month or the selection
+    QDate m_builtOn;      // today, when m_days was collected: an overdue deadline turns red at midnight
     QLabel* m_title = nullptr;
     MonthGrid* m_grid = nullptr;
     DayPanel* m_dayPanel = nullptr;

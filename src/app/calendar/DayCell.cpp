@@ -78,11 +78,14 @@ DayCell::DayCell(QWidget* parent) : QWidget(parent) {
 
 void DayCell::setDay(const QDate& day, bool inMonth, bool isToday, bool isSelected,
                      const QList<CalendarEvent>& events) {
+    DayCellContent content = DayCellContent::of(events);
+    if (day == m_day && inMonth == m_inMonth && isToday == m_isToday && isSelected == m_isSelected && content == m_content)
+        return;  // nothing to draw anew
     m_day = day;
     m_inMonth = inMonth;
     m_isToday = isToday;
     m_isSelected = isSelected;
-    m_content = DayCellContent::of(events);
+    m_content = std::move(content);
     update();
 }
 

@@ -15,11 +15,14 @@ struct DayCellContent {
     struct Dot {
         CalendarEvent::Kind kind;
         int count = 0;
+        bool operator==(const Dot&) const = default;
     };
 
     QList<CalendarEvent> chips;  // the first two deadlines
     int moreDeadlines = 0;       // deadlines beyond the chips
     QList<Dot> dots;             // started, mixed, delivered; kinds without entries left out
+
+    bool operator==(const DayCellContent&) const = default;
 
     static DayCellContent of(const QList<CalendarEvent>& events);
     // "还有 3 个截止", empty without overflow.

@@ -75,6 +75,10 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void DayPanel::setDay(const QDate& day, const QList<CalendarEvent>& events) {
+    if (day.isValid() && day == m_day && events == m_events)
+        return;  // the rows stay as they are
+    m_day = day;
+    m_events = events;
     m_heading->setText(CalendarMonth::dayHeading(day));
     m_count->setText(events.isEmpty() ? QStringLiteral("这一天没有安排")
                                       : QString::number(events.size()) + QStringLiteral(" 项"));

@@ -44,6 +44,8 @@ private:
     QWidget* m_sections = nullptr;
     QVBoxLayout* m_sectionsLayout = nullptr;
     QList<QPair<CalendarEvent::Kind, QList<EventRow*>>> m_rows;
+    QDate m_day;
+    QList<CalendarEvent> m_events;
 };
 
 } // namespace sorvel

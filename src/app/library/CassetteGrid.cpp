@@ -40,14 +40,28 @@ CassetteGrid::CassetteGrid(AppRouter& router, QWidget* parent)
 }
 
 void CassetteGrid::setProjects(const QList<AudioProject>& projects) {
-    m_projects = projects;
+    const QList<AudioProject> previous = std::exchange(m_projects, projects);
     if (m_hovered && indexOf(*m_hovered) < 0)
         setHovered(std::nullopt);
     else if (m_hovered)
         m_spin->setSpinning(CassetteCard::reelsTurn(m_projects.at(indexOf(*m_hovered)), true));
     updateScrollRange();
-    viewport()->update();
+    updateChangedCards(previous);
     m_reveal->pageChanged();
+}
+
+void CassetteGrid::updateChangedCards(const QList<AudioProject>& previous) {
+    if (previous.size() != m_projects.size()) {
+        viewport()->update();
+        return;
+    }
+    // Only the visible cards that now show another record, or the same one changed, are drawn again.
+    const qreal scroll = verticalScrollBar()->value();
+    const auto [first, last] = layout().visibleRange(scroll, scroll + viewport()->height() + 1, int(m_projects.size()));
+    for (int i = first; i < last; ++i) {
+        if (!(previous.at(i) == m_projects.at(i)))
+            viewport()->update(cardRect(i).toAlignedRect().adjusted(-1, -1, 1, 1));
+    }
 }
 
 CardGridLayout CassetteGrid::layout() const {

@@ -56,6 +56,7 @@ protected:
 
 private:
     void updateScrollRange();
+    void updateChangedCards(const QList<AudioProject>& previous);
     void setHovered(std::optional<QUuid> id);
     void updateCard(const std::optional<QUuid>& id);
     int indexOf(const QUuid& id) const;

@@ -107,7 +107,7 @@ void ShelfHeader::refresh(qint64 tapeCount) {
     m_title->setText(UserText::singleLine(m_router.sidebar().title()));
     m_count->setText(ShelfTexts::tapeCount(tapeCount));
     m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() &&
-                             !ShelfOrdering::doneIDs(m_store.projects()).isEmpty());
+                             ShelfOrdering::anyDone(m_store.projects()));
     const qsizetype selected = m_router.selection().size();
     m_hint->setVisible(selected >= 2);
     m_hint->setText(selected >= 2 ? ShelfTexts::selectionHint(selected) : QString());

@@ -20,6 +20,8 @@ public:
     static QList<AudioProject> ordered(QList<AudioProject> kept, const SidebarItem& item);
     // Every unarchived done project of the store, whatever page is shown.
     static QSet<QUuid> doneIDs(const QList<AudioProject>& all);
+    // Whether doneIDs would hold any, without collecting them.
+    static bool anyDone(const QList<AudioProject>& all);
 };
 
 } // namespace sorvel

@@ -88,6 +88,11 @@ SidebarRow::SidebarRow(const SidebarItem& item, ProjectStore& store, AppRouter& 
     setFocusPolicy(Qt::NoFocus);
 }
 
+void SidebarRow::recount() {
+    m_countText.reset();
+    update();
+}
+
 bool SidebarRow::isCurrent() const {
     return m_router.sidebar() == m_item;
 }
@@ -119,7 +124,9 @@ void SidebarRow::paintEvent(QPaintEvent*) {
     Symbols::paintForFont(painter, {symbolLeft + 8, mid}, 12, m_item.symbol(), symbolColor(current),
                           Studio::Weight::Semibold);
 
-    const QString count = StudioSidebar::countText(m_item, m_store.projects());
+    if (!m_countText)
+        m_countText = StudioSidebar::countText(m_item, m_store.projects());
+    const QString& count = *m_countText;
     const QFont countFont = Studio::font(11, Studio::Weight::Regular, true);
     const qreal countWidth = count.isEmpty() ? 0 : Shapes::textWidth(countFont, count);
     const qreal right = row.right() - rowInset;
@@ -177,7 +184,10 @@ StudioSidebar::StudioSidebar(ProjectStore& store, AppRouter& router, QWidget* pa
 
     connect(manage, &QAbstractButton::clicked, this, [this] { m_router.setShowingTypeEditor(true); });
     connect(&m_store.registry(), &TypeRegistry::typesChanged, this, &StudioSidebar::rebuildTypeRows);
-    connect(&m_store, &ProjectStore::projectsChanged, this, &StudioSidebar::repaintRows);
+    connect(&m_store, &ProjectStore::projectsChanged, this, [this] {
+        for (SidebarRow* row : rows())
+            row->recount();
+    });
     connect(&m_router, &AppRouter::sidebarChanged, this, &StudioSidebar::repaintRows);
     rebuildTypeRows();
 }

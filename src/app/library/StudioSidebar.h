@@ -7,6 +7,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <optional>
+
 class QVBoxLayout;
 
 namespace sorvel {
@@ -23,6 +25,8 @@ public:
     const SidebarItem& item() const { return m_item; }
     bool isCurrent() const;
     QSize sizeHint() const override;
+    // The projects changed: the count is read again at the next paint.
+    void recount();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,11 +37,12 @@ private:
     SidebarItem m_item;
     ProjectStore& m_store;
     AppRouter& m_router;
+    std::optional<QString> m_countText;  // counted once per change, not on every paint
 };
 
 // The left column of the library window: brand, the four library
 // destinations, one row per project type, and the footer with "新建磁带" and
-// the settings link. Counts are derived afresh on every paint.
+// the settings link. Each count is derived afresh after every change of the projects.
 class StudioSidebar final : public QWidget {
     Q_OBJECT
 public:

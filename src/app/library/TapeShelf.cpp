@@ -64,7 +64,7 @@ TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent)
         refresh();
     });
     // The selection only changes the header's hint and the highlight the pages paint themselves.
-    connect(&m_router, &AppRouter::selectionChanged, this, [this] { m_header->refresh(projects().size()); });
+    connect(&m_router, &AppRouter::selectionChanged, this, [this] { m_header->refresh(m_tapeCount); });
     connect(&Settings::shared(), &Settings::changed, this, [this](const QString& key) {
         if (key == ShelfMode::key())
             refresh();
@@ -92,7 +92,8 @@ QList<ShelfMenuItem> TapeShelf::contextMenu(const AudioProject& project) {
 
 void TapeShelf::refresh() {
     const QList<AudioProject> tapes = projects();
-    m_header->refresh(tapes.size());
+    m_tapeCount = tapes.size();
+    m_header->refresh(m_tapeCount);
     m_summary->refresh();
 
     const Content next = contentFor(tapes.size(), ShelfMode::stored());

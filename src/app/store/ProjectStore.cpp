@@ -152,9 +152,15 @@ bool ProjectStore::isWatching() const {
 // Changes of projects
 
 void ProjectStore::setProjects(const QList<AudioProject>& projects) {
-    if (projects == m_projects)
+    ProjectChange change = ProjectChange::between(m_projects, projects);
+    if (change.isEmpty())
         return;
     m_projects = projects;
+    announce(std::move(change));
+}
+
+void ProjectStore::announce(ProjectChange change) {
+    m_lastChange = std::move(change);
     Q_EMIT projectsChanged();
 }
 
@@ -166,7 +172,7 @@ void ProjectStore::update(QUuid id, const std::function<void(AudioProject&)>& bo
     body(changed);
     if (!(changed == m_projects.at(index))) {
         m_projects[index] = std::move(changed);
-        Q_EMIT projectsChanged();
+        announce(ProjectChange::of(id));
     }
     scheduleSave();
 }
@@ -250,8 +256,10 @@ void ProjectStore::deleteProjects(const QSet<QUuid>& ids) {
 }
 
 void ProjectStore::addProject(const AudioProject& project) {
+    // A second record of an id already held cannot be followed per id.
+    ProjectChange change = indexOf(project.id) < 0 ? ProjectChange::of(project.id) : ProjectChange::everything();
     m_projects.prepend(project);
-    Q_EMIT projectsChanged();
+    announce(std::move(change));
     scheduleSave();
 }
 
@@ -378,12 +386,12 @@ void ProjectStore::apply(const Library& library) {
     registry().setTypes(library.types);
 }
 
-void ProjectStore::applyKnown(const Library& library, bool projectsDiffer) {
+void ProjectStore::applyKnown(const Library& library, const ProjectChange& change) {
     m_worker.discard(Library{m_projects, {}});
     m_projects = library.projects;
     registry().setTypes(library.types);
-    if (projectsDiffer)
-        Q_EMIT projectsChanged();
+    if (!change.isEmpty())
+        announce(change);
 }
 
 void ProjectStore::setSynced(const Library& library) {
@@ -630,14 +638,14 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
-        FolderRead result{Storage::read(), false, std::nullopt, false};
+        FolderRead result{Storage::read(), false, std::nullopt, {}};
         if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
             result.unchanged = result.read.library == base;
             if (result.unchanged) {
                 result.read.library = {};  // freed here, not on the window's thread
             } else {
                 result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine) : result.read.library;
-                result.projectsDiffer = result.next->projects != mine.projects;
+                result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
         return [this, result, revision] {
@@ -659,7 +667,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         if (!result.unchanged) {
             // Unsaved edits are kept on top of the other program's change.
             if (revision == m_revision)
-                applyKnown(*result.next, result.projectsDiffer);
+                applyKnown(*result.next, result.change);
             else
                 apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
             setSynced(read.library);

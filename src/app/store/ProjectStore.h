@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/ProjectChange.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
 #include "core/Library.h"
@@ -73,6 +74,8 @@ public:
     ~ProjectStore() override;
 
     const QList<AudioProject>& projects() const { return m_projects; }
+    // Which projects the latest projectsChanged was about.
+    const ProjectChange& lastChange() const { return m_lastChange; }
     TypeRegistry& registry() const { return TypeRegistry::shared(); }
 
     // Lookups: no change, no save.
@@ -157,7 +160,7 @@ private:
         // merged with the unsaved edits), and whether its projects differ
         // from those the store held when the read started.
         std::optional<Library> next;
-        bool projectsDiffer = false;
+        ProjectChange change;
     };
 
     void scheduleSave();
@@ -186,15 +189,17 @@ private:
     void apply(const Library& library);
     // Shows `library`, known to differ in its projects or not; what the store
     // held before is let go on the worker.
-    void applyKnown(const Library& library, bool projectsDiffer);
+    void applyKnown(const Library& library, const ProjectChange& change);
     void setSynced(const Library& library);
     void setProjects(const QList<AudioProject>& projects);
+    void announce(ProjectChange change);
     int indexOf(const QUuid& id) const;
 
     Desktop m_desktop;
     QString m_folder;
     QString m_linkedFolder;  // the folder of the data file's link target, when elsewhere
     QList<AudioProject> m_projects;
+    ProjectChange m_lastChange;
     QTimer m_saveTimer;
     QTimer m_echoRecheck;
     QTimer m_folderSettle;

@@ -6,6 +6,8 @@
 
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace sorvel::test {
 namespace {
 
@@ -125,6 +127,29 @@ TEST_F(CassetteGridTest, OnlyTheVisibleCardsArePainted) {
     EXPECT_GT(grid.lastPaintedCount(), 0);
     EXPECT_LE(grid.lastPaintedCount(), 4 * 5);
     EXPECT_EQ(grid.cardAt(grid.cardRect(399).center()), 399);
+}
+
+TEST_F(CassetteGridTest, AChangeOfOneTapeRedrawsOnlyItsCard) {
+    QList<AudioProject> many;
+    for (int i = 0; i < 40; ++i)
+        many.append(project(QStringLiteral("tape %1").arg(i)));
+    CassetteGrid grid(router);
+    grid.resize(1100, 700);
+    grid.show();
+    grid.setProjects(many);
+    QApplication::processEvents();
+    ASSERT_GT(grid.lastPaintedCount(), 1);
+
+    many[1].name = QStringLiteral("renamed");
+    grid.setProjects(many);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.lastPaintedCount(), 1);
+
+    // Another order shows other records in the same places: all of them are drawn.
+    std::reverse(many.begin(), many.end());
+    grid.setProjects(many);
+    QApplication::processEvents();
+    EXPECT_GT(grid.lastPaintedCount(), 1);
 }
 
 } // namespace
