@@ -1,5 +1,3 @@
-#ifdef HAVE_SORVEL_APP_LIB
-
 #include "SampleLibrary.h"
 
 #include "app/store/ProjectStore.h"
@@ -133,5 +131,3 @@ void stallWhileReloading(benchmark::State& state) {
 BENCHMARK(stallWhileIdle)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(stallWhileSaving)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(stallWhileReloading)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-
-#endif

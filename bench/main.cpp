@@ -4,11 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#ifdef HAVE_SORVEL_STUDIO
 #include <QApplication>
-#else
-#include <QCoreApplication>
-#endif
 
 #include <cstdio>
 
@@ -44,11 +40,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-#ifdef HAVE_SORVEL_STUDIO
     QApplication app(argc, argv);
-#else
-    QCoreApplication app(argc, argv);
-#endif
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
