@@ -2,7 +2,6 @@
 
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
-#include "app/store/DesktopServices.h"
 #include "app/store/FolderMover.h"
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
@@ -87,12 +86,6 @@ void archiveOne(AudioProject& project, const std::optional<QString>& monthFolder
 }
 
 } // namespace
-
-ProjectStore& ProjectStore::shared() {
-    // Lives as long as the process; nothing is torn down at quit but the flush.
-    static ProjectStore* const store = new ProjectStore(DesktopServices::system());
-    return *store;
-}
 
 ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     : QObject(parent), m_desktop(std::move(desktop)), m_folder(Storage::directory()) {

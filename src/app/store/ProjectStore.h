@@ -54,9 +54,8 @@ public:
     static constexpr int retryDelayMs = 2000;
     static constexpr int longestRetryDelayMs = 60000;
 
-    // The one store of the application, created on first use.
-    static ProjectStore& shared();
-    // A store of its own (tests); migrates, loads and starts watching like shared().
+    // Migrates, loads and starts watching. The application's one store is
+    // SharedStore::instance(); tests make stores of their own.
     explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);
     ~ProjectStore() override;
 

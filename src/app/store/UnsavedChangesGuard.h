@@ -4,8 +4,6 @@
 
 #include <functional>
 
-class QWidget;
-
 namespace sorvel {
 
 class ProjectStore;
@@ -19,9 +17,6 @@ public:
     using Presenter = std::function<Choice(const QString& problem)>;
 
     UnsavedChangesGuard(ProjectStore& store, Presenter presenter);
-
-    // A message box over `parent` (may be null).
-    static Presenter messageBox(const std::function<QWidget*()>& parent);
 
     // Writes what is pending, asking again for as long as that fails and the
     // user chooses to try again; true once everything was written or the user

@@ -1,7 +1,6 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/SaveProblemBanner.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/Storage.h"
@@ -219,34 +218,9 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
 // A link to a folder that does not exist: the write has nowhere to go.
 class FailingSaves : public ProjectStoreSafety {
 protected:
-    void breakTheFile() {
-        ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
-        ASSERT_TRUE(QFile::link(environment.scratch() + QStringLiteral("/gone/projects.json"), dataFile()));
-    }
-    void mendTheFile() { ASSERT_TRUE(QFile::remove(dataFile())); }
+    void breakTheFile() { breakDataFile(environment); }
+    void mendTheFile() { mendDataFile(environment); }
 };
-
-TEST_F(FailingSaves, TheBannerNamesTheCauseWhileChangesWaitAndGoesAway) {
-    ProjectStore store(desktop.seams());
-    SaveProblemBanner banner(store);
-    EXPECT_TRUE(banner.isHidden());
-    breakTheFile();
-    store.addProject(first);
-    store.flush();
-    ASSERT_TRUE(store.isDirty());
-    EXPECT_FALSE(store.saveProblem().isEmpty());
-    EXPECT_FALSE(banner.isHidden());
-    EXPECT_TRUE(banner.message().contains(SaveProblemText::forUser(store.saveProblem())));
-    EXPECT_TRUE(banner.message().contains(QStringLiteral("保留在内存中")));
-    EXPECT_TRUE(banner.message().contains(dataFile())) << "the file that cannot be written is named";
-    EXPECT_FALSE(banner.message().contains(QStringLiteral("No such file"))) << banner.message().toStdString();
-
-    mendTheFile();
-    store.flush();
-    EXPECT_FALSE(store.isDirty());
-    EXPECT_TRUE(store.saveProblem().isEmpty());
-    EXPECT_TRUE(banner.isHidden());
-}
 
 TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
     ProjectStore store(desktop.seams());

@@ -1,6 +1,9 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "core/Storage.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +28,16 @@ QList<AudioProject> projectsInFile() {
     const Storage::ReadResult read = Storage::read();
     EXPECT_EQ(read.kind, Storage::ReadResult::Kind::Decoded);
     return read.library.projects;
+}
+
+void breakDataFile(const TestEnvironment& environment) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    ASSERT_TRUE(QFile::link(environment.scratch() + QStringLiteral("/gone/projects.json"),
+                            environment.dataFolder() + QStringLiteral("/projects.json")));
+}
+
+void mendDataFile(const TestEnvironment& environment) {
+    ASSERT_TRUE(QFile::remove(environment.dataFolder() + QStringLiteral("/projects.json")));
 }
 
 } // namespace sorvel::test

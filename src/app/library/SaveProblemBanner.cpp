@@ -1,4 +1,4 @@
-#include "app/store/SaveProblemBanner.h"
+#include "app/library/SaveProblemBanner.h"
 
 #include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemText.h"

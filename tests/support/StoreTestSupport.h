@@ -33,4 +33,9 @@ void writeDataFile(const QList<AudioProject>& projects);
 // What the data file holds now (asserts that it decodes).
 QList<AudioProject> projectsInFile();
 
+// Makes the data file a link into a folder that does not exist, so that no
+// write can reach it; mendDataFile() removes the link again.
+void breakDataFile(const TestEnvironment& environment);
+void mendDataFile(const TestEnvironment& environment);
+
 } // namespace sorvel::test
