@@ -2,7 +2,7 @@
 
 #include "app/library/SelectionReveal.h"
 #include "app/library/TapeSelection.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "studio/CassetteCard.h"
 #include "studio/ReelSpin.h"
 #include "studio/Studio.h"

@@ -4,7 +4,7 @@
 #include "app/library/ProjectListColumns.h"
 #include "app/library/ProjectListRow.h"
 #include "app/library/SelectionReveal.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"

@@ -1,7 +1,7 @@
 #include "app/library/ShelfEmptyState.h"
 
 #include "app/library/ShelfTexts.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"

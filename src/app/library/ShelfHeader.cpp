@@ -4,7 +4,7 @@
 #include "app/library/ShelfOrdering.h"
 #include "app/library/ShelfTexts.h"
 #include "core/UserText.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"

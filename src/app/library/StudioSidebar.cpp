@@ -1,9 +1,9 @@
 #include "app/library/StudioSidebar.h"
 
 #include "app/library/ShelfTexts.h"
-#include "app/library/SilentScrollColumn.h"
+#include "studio/SilentScrollColumn.h"
 #include "core/UserText.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/ReelView.h"
 #include "studio/Shapes.h"

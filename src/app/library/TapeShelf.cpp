@@ -8,7 +8,7 @@
 #include "app/library/ShelfOrdering.h"
 #include "app/library/ShelfSummaryRow.h"
 #include "app/library/TapeSelection.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
 #include "studio/Studio.h"

@@ -1,4 +1,4 @@
-#include "app/shell/SidebarItem.h"
+#include "app/navigation/SidebarItem.h"
 
 #include "core/Clock.h"
 #include "core/ProjectType.h"
