@@ -1,20 +1,19 @@
 #include "widget/ProjectsProvider.h"
 
 #include "core/Storage.h"
-#include "core/TypeRegistry.h"
 #include "widget/SampleData.h"
 
 namespace sorvel::ProjectsProvider {
 
 namespace {
 
-// One coordinated read: the file's types become the process's types, and the
-// projects shrink to the active ones in shelf order. Every failure to read
-// (missing, undecodable, unreadable) gives the empty shelf with default types.
-QList<AudioProject> loadActive() {
-    const Library library = Storage::load();
-    TypeRegistry::shared().setTypes(library.types);
-    return activeSorted(library.projects);
+// One coordinated read: the file's types, and its projects shrunk to the
+// active ones in shelf order. Every failure to read (missing, undecodable,
+// unreadable) gives the empty shelf with default types.
+Library loadActive() {
+    Library library = Storage::load();
+    library.projects = activeSorted(library.projects);
+    return library;
 }
 
 } // namespace
@@ -24,16 +23,16 @@ ProjectsEntry placeholder() {
 }
 
 ProjectsEntry snapshot(bool isPreview) {
-    QList<AudioProject> projects = loadActive();
+    Library library = loadActive();
     const QDateTime date = QDateTime::currentDateTimeUtc();
-    if (projects.isEmpty() && isPreview)
-        projects = SampleData::projects();
-    return {date, projects};
+    if (library.projects.isEmpty() && isPreview)
+        library.projects = SampleData::projects();
+    return {date, library.projects, library.types};
 }
 
 Timeline timeline() {
-    QList<AudioProject> projects = loadActive();
-    ProjectsEntry entry{QDateTime::currentDateTimeUtc(), std::move(projects)};
+    Library library = loadActive();
+    ProjectsEntry entry{QDateTime::currentDateTimeUtc(), std::move(library.projects), std::move(library.types)};
     const QDateTime reloadAt = QDateTime::currentDateTimeUtc().addSecs(reloadSeconds);
     return {std::move(entry), reloadAt};
 }

@@ -3,6 +3,7 @@
 #include "app/library/SelectionReveal.h"
 #include "app/library/TapeSelection.h"
 #include "app/navigation/AppRouter.h"
+#include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
 #include "studio/ReelSpin.h"
 #include "studio/Studio.h"
@@ -16,8 +17,8 @@
 
 namespace sorvel {
 
-CassetteGrid::CassetteGrid(AppRouter& router, QWidget* parent)
-    : QAbstractScrollArea(parent), m_router(router), m_spinHost(new QWidget(viewport())) {
+CassetteGrid::CassetteGrid(AppRouter& router, const TypeRegistry& types, QWidget* parent)
+    : QAbstractScrollArea(parent), m_router(router), m_types(types), m_spinHost(new QWidget(viewport())) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -99,7 +100,7 @@ void CassetteGrid::paintEvent(QPaintEvent* event) {
         look.hovering = hovering;
         look.tint = tint;
         look.hubAngle = hovering ? m_spin->angle() : 0;
-        CassetteCard::paint(painter, rect, project, look);
+        CassetteCard::paint(painter, rect, project, m_types.type(project.typeID), look);
         ++m_lastPainted;
     }
 }

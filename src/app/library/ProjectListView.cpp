@@ -237,7 +237,7 @@ void ProjectListView::paintEvent(QPaintEvent* event) {
             break;
         const AudioProject& project = m_sorted.at(index);
         const ProjectListRow row{project, selection.contains(project.id), m_expanded.contains(project.id),
-                                 m_hovered == project.id};
+                                 m_hovered == project.id, m_store.registry().type(project.typeID)};
         row.paint(painter, QRectF(offset.x(), y, width, ProjectListRow::height), tint);
 
         qreal ruleY = y + ProjectListRow::height;

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+namespace sorvel {
+class TypeRegistry;
+}
+
 namespace sorvel::ShelfTexts {
 
 // Counts on the shelf and in the sidebar: at least two digits, zero-padded ("07", "123").
@@ -13,6 +17,6 @@ QString tapeCount(qint64 count);
 // The header's hint while two or more tapes are selected; the count is not padded.
 QString selectionHint(qint64 count);
 // The title of the empty page of a destination.
-QString emptyTitle(const SidebarItem& item);
+QString emptyTitle(const SidebarItem& item, const TypeRegistry& types);
 
 } // namespace sorvel::ShelfTexts

@@ -17,7 +17,7 @@ namespace sorvel {
 
 MultiSelectionView::MultiSelectionView(ProjectStore& store, AppRouter& router, QWidget* parent)
     : QWidget(parent), m_store(store), m_router(router) {
-    m_fan = new CassetteFan(this);
+    m_fan = new CassetteFan(m_store.registry(), this);
 
     m_count = Studio::plainLabel(Studio::font(18, Studio::Weight::Bold), Studio::text(), this);
     m_count->setAlignment(Qt::AlignCenter);

@@ -55,7 +55,7 @@ void configure(QTimer& timer, int intervalMs) {
 }
 
 // Done, moved, archived, logged and summarised, on a copy of the record.
-void archiveOne(AudioProject& project, const std::optional<QString>& monthFolder,
+void archiveOne(AudioProject& project, const ProjectType& kind, const std::optional<QString>& monthFolder,
                 const ProjectStore::ArchiveOptions& options, QStringList& errors) {
     if (project.status != ProjectStatus::Done)
         project.setStatus(ProjectStatus::Done);
@@ -80,7 +80,7 @@ void archiveOne(AudioProject& project, const std::optional<QString>& monthFolder
     if (!target)
         return;
     const SummaryFile::Outcome written = SummaryFile::write(*target, ArchiveSummary::fileName(project.name),
-                                                            ArchiveSummary::markdown(project).toUtf8());
+                                                            ArchiveSummary::markdown(project, kind).toUtf8());
     if (!written.written)
         errors << errorLine(project.name, QStringLiteral("写入清单失败"), written.error);
 }
@@ -346,7 +346,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
         if (!found)
             continue;
         AudioProject archived = *found;
-        archiveOne(archived, monthFolder, options, errors);
+        archiveOne(archived, registry().type(archived.typeID), monthFolder, options, errors);
         update(id, [&](AudioProject& p) { p = archived; });
     }
     return errors;

@@ -60,7 +60,8 @@ public:
     ~ProjectStore() override;
 
     const QList<AudioProject>& projects() const { return m_projects; }
-    TypeRegistry& registry() const { return TypeRegistry::shared(); }
+    // The store's project types; views read them here.
+    TypeRegistry& registry() const { return m_registry; }
 
     // Lookups: no change, no save.
     const AudioProject* project(const QUuid& id) const;
@@ -159,6 +160,7 @@ private:
     int indexOf(const QUuid& id) const;
 
     Desktop m_desktop;
+    mutable TypeRegistry m_registry;
     QString m_folder;
     QString m_linkedFolder;  // the folder of the data file's link target, when elsewhere
     QList<AudioProject> m_projects;

@@ -44,7 +44,7 @@ TEST(CardGridLayoutTest, HitsAndVisibleRangesFollowTheCells) {
 
 TEST_F(CassetteGridTest, ClicksSelectByTheShelfRuleAndTheBackgroundEmpties) {
     const AudioProject a = project("a"), b = project("b"), c = project("c");
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.setSelect([this](const QUuid& id, Qt::KeyboardModifiers modifiers) {
         TapeSelection::click(router, id, modifiers);
     });
@@ -82,7 +82,7 @@ TEST_F(CassetteGridTest, ClicksSelectByTheShelfRuleAndTheBackgroundEmpties) {
 
 TEST_F(CassetteGridTest, HoverFollowsThePointerFromCardToCard) {
     const AudioProject a = project("a"), b = project("b");
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.resize(1200, 900);
     grid.show();
     grid.setProjects({a, b});
@@ -111,7 +111,7 @@ TEST_F(CassetteGridTest, OnlyTheVisibleCardsArePainted) {
     QList<AudioProject> many;
     for (int i = 0; i < 400; ++i)
         many.append(project(QStringLiteral("tape %1").arg(i)));
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.resize(1100, 700);
     grid.show();
     grid.setProjects(many);

@@ -29,8 +29,6 @@ protected:
         return {[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}};
     }
 
-    void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
-
     // Adds at the front of the store, like every project made in the application.
     AudioProject add(AudioProject project) {
         store.addProject(project);
