@@ -107,10 +107,35 @@ def violations(edges):
             elif target == SHELL and source != TOP:
                 problems.append(f"{SHELL} puts the program together and only main.cpp includes it: {example}")
     for component in find_cycles(edges):
-        inner = [f"  {e}" for s in component for t, e in sorted(edges[s].items()) if t in component]
-        problems.append("these folders include each other in a circle: " + ", ".join(component)
-                        + "\n" + "\n".join(inner))
+        circle = shortest_circle(edges, component)
+        steps = [f"  {edges[a][b]}" for a, b in zip(circle, circle[1:])]
+        problems.append("these folders include each other in a circle: " + " -> ".join(circle)
+                        + "\n" + "\n".join(steps))
     return problems
+
+
+def shortest_circle(edges, component):
+    """The shortest path from the component's first folder back to itself."""
+    start = component[0]
+    inside = set(component)
+    came_from = {}
+    frontier = [start]
+    while frontier:
+        following = []
+        for v in frontier:
+            for w in sorted(edges.get(v, {})):
+                if w not in inside:
+                    continue
+                if w == start:
+                    path = [v]
+                    while path[-1] != start:
+                        path.append(came_from[path[-1]])
+                    return [start] + list(reversed(path[:-1])) + [start] if v != start else [start, start]
+                if w not in came_from:
+                    came_from[w] = v
+                    following.append(w)
+        frontier = following
+    return component + [component[0]]
 
 
 def main():

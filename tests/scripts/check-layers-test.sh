@@ -41,7 +41,7 @@ expect pass "includes that all point down" "$(case_tree good)"
 
 t=$(case_tree cycle)
 printf '#include "app/views/View.h"\n' >>"$t/src/app/store/Store.h"
-expect fail "a view folder and the store include each other" "$t" "in a circle: app/store, app/views"
+expect fail "a view folder and the store include each other" "$t" "in a circle: app/store -> app/views -> app/store"
 
 t=$(case_tree studio-up)
 printf '#include "app/views/View.h"\n' >>"$t/src/studio/Shapes.h"
