@@ -104,7 +104,7 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
 }
 
 void ShelfHeader::refresh(qint64 tapeCount) {
-    m_title->setText(UserText::singleLine(m_router.sidebar().title()));
+    m_title->setText(UserText::singleLine(m_router.sidebar().title(m_store.registry())));
     m_count->setText(ShelfTexts::tapeCount(tapeCount));
     m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() &&
                              !ShelfOrdering::doneIDs(m_store.projects()).isEmpty());
