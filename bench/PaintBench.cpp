@@ -1,5 +1,3 @@
-#ifdef HAVE_SORVEL_STUDIO
-
 #include "studio/CassetteCard.h"
 #include "studio/Studio.h"
 #include "studio/WaveformBars.h"
@@ -92,5 +90,3 @@ void paintWaveform(benchmark::State& state) {
 BENCHMARK(paintCassetteCard)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(paintArchivedCassetteCard)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(paintWaveform)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
-
-#endif

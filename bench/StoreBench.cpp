@@ -1,5 +1,3 @@
-#ifdef HAVE_SORVEL_APP_LIB
-
 #include "SampleLibrary.h"
 
 #include "app/store/ProjectStore.h"
@@ -111,5 +109,3 @@ BENCHMARK(updateOneProject)->Unit(benchmark::kMicrosecond);
 BENCHMARK(editToFileWritten)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(outsideWriteReloaded)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(outsideIdenticalRewriteRead)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
-
-#endif

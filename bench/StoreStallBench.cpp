@@ -1,10 +1,8 @@
-#ifdef HAVE_SORVEL_APP_LIB
-
 #include "SampleLibrary.h"
 
 #include "app/calendar/CalendarPage.h"
 #include "app/library/MainWindow.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"
@@ -275,4 +273,3 @@ BENCHMARK(stallWhileReloading)->Apply(sizesAndScreens)->UseManualTime()->Iterati
 BENCHMARK(startToFirstPaint)->Arg(2000)->Arg(10000)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(residentMemory)->Arg(2000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-#endif

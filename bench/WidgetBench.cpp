@@ -1,5 +1,3 @@
-#ifdef HAVE_SORVEL_WIDGET_LIB
-
 #include "FreshProcess.h"
 #include "SampleLibrary.h"
 
@@ -108,5 +106,3 @@ BENCHMARK(widgetStartFresh)
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-
-#endif

@@ -6,11 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#ifdef HAVE_SORVEL_STUDIO
 #include <QApplication>
-#else
-#include <QCoreApplication>
-#endif
 
 #include <cstdio>
 
@@ -43,11 +39,7 @@ int main(int argc, char** argv) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef HAVE_SORVEL_STUDIO
     QApplication app(argc, argv);
-#else
-    QCoreApplication app(argc, argv);
-#endif
     // A run started by a benchmark to measure one thing in a fresh process.
     if (const int code = sorvel::bench::runFreshMeasurement(argc, argv); code >= 0)
         return code;

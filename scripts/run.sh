@@ -25,24 +25,8 @@ register_link_handler() {
   local applications="$data_home/applications"
   mkdir -p "$applications" "$data_home/icons" || return 1
 
-  # A path with reserved characters goes in double quotes, inside which
-  # \ " ` $ are escaped with a backslash and every backslash is doubled once
-  # more; % is written %%. A plain path stays unquoted, which is what the
-  # generic xdg-open understands.
-  local exec=${app//%/%%}
-  case $app in
-    *[[:space:]\"\'\\\>\<~\|\&\;\$\*\?\#\(\)\`]*)
-      exec=${exec//\\/\\\\}
-      exec=${exec//\"/\\\"}
-      exec=${exec//\`/\\\`}
-      exec=${exec//\$/\\\$}
-      exec=${exec//\\/\\\\}
-      exec="\"$exec\""
-      ;;
-  esac
-  local entry
-  entry=$(<"$here/packaging/sorvel.desktop.in") || return 1
-  printf '%s\n' "${entry//@SORVEL_EXEC@/"$exec"}" >"$applications/sorvel.desktop" || return 1
+  # The build wrote this entry with the Exec line quoted for this build's program.
+  cp "$build/src/app/build-tree/sorvel.desktop" "$applications/sorvel.desktop" || return 1
   cp -R "$here/packaging/icons/hicolor" "$data_home/icons/" || true
 
   if command -v update-desktop-database >/dev/null 2>&1; then

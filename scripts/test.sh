@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, checks the layering, builds with warnings as errors,
+# runs every test, runs the core and store tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer (./build-asan, or $SORVEL_ASAN_BUILD_DIR), and
+# checks the format.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
-"$here/scripts/build.sh"
+python3 "$here/scripts/check-layers.py"
+"$here/scripts/build.sh" -DSORVEL_WERROR=ON
 build=${SORVEL_BUILD_DIR:-$here/build}
+asan_build=${SORVEL_ASAN_BUILD_DIR:-$here/build-asan}
+
 # Tests never see the real home: each suite makes its own XDG folders as well.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -12,5 +18,11 @@ mkdir -p "$scratch/data" "$scratch/config" "$scratch/runtime" "$scratch/state"
 chmod 700 "$scratch/runtime"
 export XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" XDG_STATE_HOME="$scratch/state"
 export QT_QPA_PLATFORM=offscreen
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+(cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+
+echo "== Core and store tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+SORVEL_BUILD_DIR=$asan_build "$here/scripts/build.sh" -DSORVEL_SANITIZE=ON -DSORVEL_WERROR=ON
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd "$asan_build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+
+"$here/scripts/check-format.sh"

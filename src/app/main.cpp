@@ -1,5 +1,6 @@
+#include "app/desktop/SharedStore.h"
 #include "app/shell/AppDelegate.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/shell/QtTranslation.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
         break;
     }
 
-    sorvel::AppDelegate delegate(sorvel::ProjectStore::shared(), sorvel::AppRouter::shared());
+    sorvel::AppDelegate delegate(sorvel::SharedStore::instance(), sorvel::AppRouter::shared());
     QObject::connect(&instance, &sorvel::SingleInstance::linkReceived, &delegate, &sorvel::AppDelegate::openLink);
     delegate.launch(link);
     return app.exec();

@@ -38,4 +38,14 @@ QUuid ProjectType::legacyID(const QString& kind) {
     return otherID;
 }
 
+ProjectType ProjectType::find(const QList<ProjectType>& types, const QUuid& id) {
+    for (const ProjectType& candidate : types) {
+        if (candidate.id == id)
+            return candidate;
+    }
+    if (!types.isEmpty())
+        return types.first();
+    return fallback();
+}
+
 } // namespace sorvel

@@ -25,6 +25,8 @@ struct ProjectType {
     static const QList<ProjectType>& defaults();
     // Shown only when no type is registered at all.
     static const ProjectType& fallback();
+    // The type with this id among `types`, else the first of them, else the fallback.
+    static ProjectType find(const QList<ProjectType>& types, const QUuid& id);
     // Maps a project kind of the earlier record format to a type identifier.
     static QUuid legacyID(const QString& kind);
 };

@@ -7,11 +7,14 @@
 
 namespace sorvel {
 
-// The ordered list of project types, one per process.
+// The ordered list of project types. There is no process-wide one: the
+// application's store owns its registry and views reach it through the store;
+// the widget carries the file's types with each entry it draws.
 class TypeRegistry final : public QObject {
     Q_OBJECT
 public:
-    static TypeRegistry& shared();
+    // The built-in types.
+    TypeRegistry();
 
     const QList<ProjectType>& types() const { return m_types; }
     // Replaces the whole list; typesChanged fires only when it differs.
@@ -23,7 +26,6 @@ Q_SIGNALS:
     void typesChanged();
 
 private:
-    TypeRegistry();
     QList<ProjectType> m_types;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SettingsKeys.h"
+
 #include <QColor>
 #include <QObject>
 #include <QPointer>
@@ -26,9 +28,9 @@ class AppearanceHost final : public QObject {
 public:
     enum class Target { Main, Panel };
 
-    static inline const QString accentKey = QStringLiteral("appearance.accent");
-    static inline const QString mainOpacityKey = QStringLiteral("appearance.mainOpacity");
-    static inline const QString panelOpacityKey = QStringLiteral("appearance.panelOpacity");
+    static inline const QString accentKey = QLatin1String(SettingsKeys::accent);
+    static inline const QString mainOpacityKey = QLatin1String(SettingsKeys::mainOpacity);
+    static inline const QString panelOpacityKey = QLatin1String(SettingsKeys::panelOpacity);
 
     // `content` is the root widget of the window; the host lives as long as it.
     AppearanceHost(QWidget* content, Target target, Settings& settings);

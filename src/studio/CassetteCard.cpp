@@ -279,21 +279,17 @@ void paintCard(QPainter& painter, const QRectF& card, const AudioProject& projec
 
 } // namespace
 
-CassetteCard::CassetteCard(const AudioProject& project, QWidget* parent)
-    : QWidget(parent), m_project(project), m_spin(new ReelSpin(this)) {
+CassetteCard::CassetteCard(const AudioProject& project, const TypeRegistry& types, QWidget* parent)
+    : QWidget(parent), m_project(project), m_types(types), m_spin(new ReelSpin(this)) {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setAttribute(Qt::WA_TranslucentBackground);
-    connect(&TypeRegistry::shared(), &TypeRegistry::typesChanged, this, qOverload<>(&QWidget::update));
+    connect(&m_types, &TypeRegistry::typesChanged, this, qOverload<>(&QWidget::update));
 }
 
 qreal CassetteCard::naturalHeight() {
     return heights().card;
-}
-
-void CassetteCard::paint(QPainter& painter, const QRectF& rect, const AudioProject& project, const Look& look) {
-    paint(painter, rect, project, TypeRegistry::shared().type(project.typeID), look);
 }
 
 void CassetteCard::paint(QPainter& painter, const QRectF& rect, const AudioProject& project, const ProjectType& kind,
@@ -409,7 +405,8 @@ int CassetteCard::heightForWidth(int) const {
 
 void CassetteCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paint(painter, QRectF(rect()), m_project, Look{m_selected, m_hovering, Studio::tint(this), m_spin->angle()});
+    const Look look{m_selected, m_hovering, Studio::tint(this), m_spin->angle()};
+    paint(painter, QRectF(rect()), m_project, m_types.type(m_project.typeID), look);
 }
 
 } // namespace sorvel

@@ -12,6 +12,7 @@ class QPainter;
 namespace sorvel {
 
 class ReelSpin;
+class TypeRegistry;
 
 // One project as a cassette tape: a cream label (type strip with focus star
 // and status, name, summary and deadline), the tape window with the progress
@@ -35,14 +36,13 @@ public:
         bool operator==(const NextStep&) const = default;
     };
 
-    explicit CassetteCard(const AudioProject& project, QWidget* parent = nullptr);
+    // A card that looks its project's type up in `types`, and repaints when they change.
+    CassetteCard(const AudioProject& project, const TypeRegistry& types, QWidget* parent = nullptr);
 
     // Paints the card into `rect` (it takes the width it is given; its height
     // is naturalHeight()). `kind` is the project's resolved type.
     static void paint(QPainter& painter, const QRectF& rect, const AudioProject& project, const ProjectType& kind,
                       const Look& look);
-    // The same with the type looked up in the shared registry.
-    static void paint(QPainter& painter, const QRectF& rect, const AudioProject& project, const Look& look);
     static qreal naturalHeight();
 
     static QString subtitle(const AudioProject& project);
@@ -70,6 +70,7 @@ private:
     void updateSpin();
 
     AudioProject m_project;
+    const TypeRegistry& m_types;
     bool m_selected = false;
     bool m_hovering = false;
     ReelSpin* m_spin;

@@ -30,15 +30,15 @@ QFont countFont() { return Studio::font(10, Studio::Weight::Regular, true); }
 
 } // namespace
 
-ListView::ListView(const QList<AudioProject>& projects, int total, bool showsNext, RenderingMode mode,
-                   QWidget* parent)
+ListView::ListView(const QList<AudioProject>& projects, const QList<ProjectType>& types, int total, bool showsNext,
+                   RenderingMode mode, QWidget* parent)
     : QWidget(parent), m_total(total), m_showsNext(showsNext), m_mode(mode) {
     auto* layout = new QVBoxLayout(this);
     const int gap = int(spacing());
     layout->setContentsMargins(0, int(std::ceil(headerHeight())) + gap, 0, 0);
     layout->setSpacing(gap);
     for (const AudioProject& project : projects) {
-        auto* row = new TrackRow(project, showsNext, mode, this);
+        auto* row = new TrackRow(project, ProjectType::find(types, project.typeID), showsNext, mode, this);
         m_rows.append(row);
         layout->addWidget(row);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/ProjectType.h"
 #include "widget/WidgetFamily.h"
 
 #include <QList>
@@ -17,8 +18,9 @@ class ListView final : public QWidget {
 public:
     // `projects` are the rows, already cut to the family; `total` counts
     // every active project, also those that do not fit.
-    ListView(const QList<AudioProject>& projects, int total, bool showsNext, RenderingMode mode,
-             QWidget* parent = nullptr);
+    // `types` are the file's types, among which each row finds its own.
+    ListView(const QList<AudioProject>& projects, const QList<ProjectType>& types, int total, bool showsNext,
+             RenderingMode mode, QWidget* parent = nullptr);
 
     // "07 TAPES": at least two digits, never cut.
     static QString countText(int total);

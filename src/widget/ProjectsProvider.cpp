@@ -1,7 +1,6 @@
 #include "widget/ProjectsProvider.h"
 
 #include "core/Storage.h"
-#include "core/TypeRegistry.h"
 #include "widget/SampleData.h"
 #include "widget/WidgetFamily.h"
 
@@ -21,21 +20,21 @@ qsizetype mostRows() {
     return most;
 }
 
-// One coordinated read: the file's types become the process's types, and of
-// the projects only what a widget draws is kept, so that the library read
-// goes again when this returns. Every failure to read (missing, undecodable,
-// unreadable) gives the empty shelf with default types; `unreadable` tells a
-// file that is there but could not be used. The date is left to the caller.
+// One coordinated read: the file's types, and of the projects only what a
+// widget draws, so that the library read goes again when this returns. Every
+// failure to read (missing, undecodable, unreadable) gives the empty shelf
+// with default types; `unreadable` tells a file that is there but could not
+// be used. The date is left to the caller.
 ProjectsEntry readEntry() {
     ProjectsEntry entry = [] {
         const Storage::ReadResult read = Storage::read();
         const Library& library = read.library;
-        TypeRegistry::shared().setTypes(library.types);
         const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
                                           [](const AudioProject& project) { return project.isActive(); });
         return ProjectsEntry{QDateTime(), firstActiveSorted(library.projects, mostRows()), active,
                              read.kind == Storage::ReadResult::Kind::Undecodable
-                                 || read.kind == Storage::ReadResult::Kind::Unreadable};
+                                 || read.kind == Storage::ReadResult::Kind::Unreadable,
+                             library.types};
     }();
     // The library's many small blocks are free now, among the few the rows
     // still use; their pages go back to the system, so that the widget idles

@@ -7,7 +7,7 @@ namespace sorvel::ProjectsProvider {
 // A timeline is good for this long; then the widget reads the file again.
 constexpr qint64 reloadSeconds = 1800;
 
-// The sample projects, now; reads no file and leaves the type registry alone.
+// The sample projects with the default types, now; reads no file.
 ProjectsEntry placeholder();
 // The active projects of the data file, now. In a preview (`isPreview`) an
 // empty shelf shows the sample projects instead.

@@ -1,6 +1,5 @@
 #include "widget/QuickAction.h"
 
-#include "core/TypeRegistry.h"
 #include "studio/Shapes.h"
 #include "studio/StageAdvanceIcon.h"
 #include "studio/Studio.h"
@@ -35,7 +34,7 @@ IntentButton::Drawing plusFace(const QColor& color) {
 
 } // namespace
 
-QuickAction::QuickAction(const AudioProject& project, QWidget* parent)
+QuickAction::QuickAction(const AudioProject& project, const ProjectType& kind, QWidget* parent)
     : QWidget(parent), m_form(NextStep::form(project)) {
     const std::optional<WidgetIntent> intent = NextStep::intent(project);
     const QSize side(buttonSide, buttonSide);
@@ -48,7 +47,7 @@ QuickAction::QuickAction(const AudioProject& project, QWidget* parent)
         break;
     }
     case NextStep::Form::AddProgress: {
-        const QColor color = Studio::typeColor(TypeRegistry::shared().type(project.typeID));
+        const QColor color = Studio::typeColor(kind);
         m_button = new IntentButton(*intent, side, plusFace(color), this);
         m_button->setAccessibleName(QStringLiteral("+10%"));
         break;

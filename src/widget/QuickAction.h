@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/ProjectType.h"
 #include "widget/NextStep.h"
 
 #include <QWidget>
@@ -15,7 +16,8 @@ class IntentButton;
 class QuickAction final : public QWidget {
     Q_OBJECT
 public:
-    explicit QuickAction(const AudioProject& project, QWidget* parent = nullptr);
+    // `kind` is the project's resolved type; its colour fills the progress badge.
+    QuickAction(const AudioProject& project, const ProjectType& kind, QWidget* parent = nullptr);
 
     static constexpr int iconSize = 15;
 

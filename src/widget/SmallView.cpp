@@ -1,7 +1,6 @@
 #include "widget/SmallView.h"
 
 #include "core/StudioText.h"
-#include "core/TypeRegistry.h"
 #include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -45,8 +44,8 @@ qreal chipHeight() {
 
 } // namespace
 
-SmallView::SmallView(const AudioProject& project, RenderingMode mode, QWidget* parent)
-    : QWidget(parent), m_project(project), m_kind(TypeRegistry::shared().type(project.typeID)), m_mode(mode),
+SmallView::SmallView(const AudioProject& project, const ProjectType& kind, RenderingMode mode, QWidget* parent)
+    : QWidget(parent), m_project(project), m_kind(kind), m_mode(mode),
       m_control(new NextStepControl(project, this)) {
     setAccessibleName(UserText::singleLine(project.name));
 }
@@ -68,7 +67,7 @@ void SmallView::resizeEvent(QResizeEvent*) {
 void SmallView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor accent = WidgetLook::accent(m_project.typeID, m_mode);
+    const QColor accent = WidgetLook::accent(m_kind, m_mode);
     const FittedText name = nameText();
 
     // The label card.

@@ -17,7 +17,7 @@ struct FittedText;
 class SmallView final : public QWidget {
     Q_OBJECT
 public:
-    SmallView(const AudioProject& project, RenderingMode mode, QWidget* parent = nullptr);
+    SmallView(const AudioProject& project, const ProjectType& kind, RenderingMode mode, QWidget* parent = nullptr);
 
     const AudioProject& project() const { return m_project; }
     NextStepControl* control() const { return m_control; }

@@ -112,11 +112,12 @@ void SorvelWidgetView::draw(const ProjectsEntry& entry) {
         setLink(m_entry.unreadable ? mainWindowLink() : newProjectLink());
     } else if (m_family == WidgetFamily::Small) {
         setLink(shown.first().deepLink());
-        m_small = new SmallView(shown.first(), m_mode, this);
+        m_small = new SmallView(shown.first(), m_entry.typeOf(shown.first()), m_mode, this);
         m_content = m_small;
     } else {
         setLink({});
-        m_list = new ListView(shown, int(m_entry.activeCount), WidgetFamilies::showsNext(m_family), m_mode, this);
+        m_list = new ListView(shown, m_entry.types, int(m_entry.activeCount), WidgetFamilies::showsNext(m_family),
+                              m_mode, this);
         m_content = m_list;
     }
     if (m_content) {

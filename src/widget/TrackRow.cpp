@@ -33,9 +33,10 @@ qreal firstLineHeight() {
 
 } // namespace
 
-TrackRow::TrackRow(const AudioProject& project, bool showsNext, RenderingMode mode, QWidget* parent)
-    : LinkSurface(parent), m_project(project), m_showsNext(showsNext), m_mode(mode),
-      m_action(new QuickAction(project, this)) {
+TrackRow::TrackRow(const AudioProject& project, const ProjectType& kind, bool showsNext, RenderingMode mode,
+                   QWidget* parent)
+    : LinkSurface(parent), m_project(project), m_kind(kind), m_showsNext(showsNext), m_mode(mode),
+      m_action(new QuickAction(project, kind, this)) {
     setLink(project.deepLink());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(UserText::singleLine(project.name));
@@ -69,7 +70,7 @@ void TrackRow::resizeEvent(QResizeEvent*) {
 void TrackRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor color = WidgetLook::accent(m_project.typeID, m_mode);
+    const QColor color = WidgetLook::accent(m_kind, m_mode);
     Shapes::fillCapsule(painter, QRectF(0, 0, barWidth, height()), color);
 
     const qreal left = barWidth + spacing;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/ProjectType.h"
 #include "widget/LinkSurface.h"
 #include "widget/WidgetFamily.h"
 
@@ -15,7 +16,8 @@ class QuickAction;
 class TrackRow final : public LinkSurface {
     Q_OBJECT
 public:
-    TrackRow(const AudioProject& project, bool showsNext, RenderingMode mode, QWidget* parent = nullptr);
+    TrackRow(const AudioProject& project, const ProjectType& kind, bool showsNext, RenderingMode mode,
+             QWidget* parent = nullptr);
 
     const AudioProject& project() const { return m_project; }
     bool showsNext() const { return m_showsNext; }
@@ -35,6 +37,7 @@ private:
     qreal textRight() const;
 
     AudioProject m_project;
+    ProjectType m_kind;
     bool m_showsNext;
     RenderingMode m_mode;
     QuickAction* m_action;

@@ -1,6 +1,5 @@
 #include "widget/WidgetLook.h"
 
-#include "core/TypeRegistry.h"
 #include "studio/Studio.h"
 
 namespace sorvel::WidgetLook {
@@ -9,10 +8,10 @@ namespace {
 const QColor white(Qt::white);
 } // namespace
 
-QColor accent(const QUuid& typeID, RenderingMode mode) {
+QColor accent(const ProjectType& kind, RenderingMode mode) {
     if (mode != RenderingMode::FullColor)
         return white;
-    return Studio::typeColor(TypeRegistry::shared().type(typeID));
+    return Studio::typeColor(kind);
 }
 
 QColor cardFill(RenderingMode mode) {

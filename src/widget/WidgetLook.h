@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ProjectType.h"
 #include "widget/WidgetFamily.h"
 
 #include <QColor>
@@ -13,7 +14,7 @@ constexpr qreal cornerRadius = 20;
 
 // The colour a project's type stands for: the type's colour in full colour
 // (grey when its text is no colour), white in the accented look.
-QColor accent(const QUuid& typeID, RenderingMode mode);
+QColor accent(const ProjectType& kind, RenderingMode mode);
 // Fill of the small view's label card.
 QColor cardFill(RenderingMode mode);
 // Ink of the project name on that card.

@@ -6,23 +6,19 @@
 namespace sorvel {
 namespace {
 
-// The registry is one per process; each test leaves it as it found it.
+// Each test has a registry of its own, holding the built-in types at first.
 class TypeRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_saved = TypeRegistry::shared().types(); }
-    void TearDown() override { TypeRegistry::shared().setTypes(m_saved); }
+    TypeRegistry registry;
 
     int countChanges(const std::function<void()>& body) {
         int changes = 0;
         const QMetaObject::Connection connection =
-            QObject::connect(&TypeRegistry::shared(), &TypeRegistry::typesChanged, [&changes] { ++changes; });
+            QObject::connect(&registry, &TypeRegistry::typesChanged, [&changes] { ++changes; });
         body();
         QObject::disconnect(connection);
         return changes;
     }
-
-private:
-    QList<ProjectType> m_saved;
 };
 
 TEST(ProjectType, FixedIdentifiersAndDefaults) {
@@ -52,8 +48,7 @@ TEST(ProjectType, LegacyKindsAreCaseSensitive) {
 }
 
 TEST_F(TypeRegistryTest, LookupFallsBackToTheFirstTypeThenTheFallback) {
-    TypeRegistry& registry = TypeRegistry::shared();
-    registry.setTypes(ProjectType::defaults());
+    EXPECT_EQ(registry.types(), ProjectType::defaults()) << "a new registry holds the built-in types";
     EXPECT_EQ(registry.type(ProjectType::voiceID).title, QStringLiteral("对白"));
     EXPECT_EQ(registry.type(ProjectType::otherID).title, QStringLiteral("其他"));
     EXPECT_EQ(registry.type(QUuid::createUuid()).title, QStringLiteral("配乐"));
@@ -67,8 +62,7 @@ TEST_F(TypeRegistryTest, LookupFallsBackToTheFirstTypeThenTheFallback) {
 }
 
 TEST_F(TypeRegistryTest, SignalsOnlyWhenTheListDiffers) {
-    TypeRegistry& registry = TypeRegistry::shared();
-    registry.setTypes(ProjectType::defaults());
+    EXPECT_EQ(registry.types(), ProjectType::defaults()) << "a new registry holds the built-in types";
 
     EXPECT_EQ(countChanges([&] { registry.setTypes(ProjectType::defaults()); }), 0);
 

@@ -1,5 +1,6 @@
 #include "support/Waiting.h"
 
+#include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
 #include "studio/ReelView.h"
 #include "studio/TapeWindow.h"
@@ -40,7 +41,8 @@ TEST(ReelSpin, AChangeWhileHiddenDoesNotStartTheReel) {
 
 TEST(ReelSpin, CardReelsTurnOnHoverOnlyWhileActive) {
     AudioProject project = AudioProject::make(QStringLiteral("A"), ProjectType::musicID);
-    CassetteCard card(project);
+    const TypeRegistry types;
+    CassetteCard card(project, types);
     card.show();
     card.setHovering(true);
     EXPECT_TRUE(card.reelsSpinning());

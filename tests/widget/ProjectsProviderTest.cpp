@@ -1,7 +1,6 @@
 #include "WidgetFixture.h"
 
 #include "core/StudioText.h"
-#include "core/TypeRegistry.h"
 #include "widget/ProjectsProvider.h"
 #include "widget/SampleData.h"
 
@@ -93,36 +92,34 @@ TEST_F(ProjectsProviderTest, GallerySnapshotOfARealShelfShowsTheRealProjects) {
     EXPECT_EQ(names(ProjectsProvider::snapshot(true).projects), QStringList{"mine"});
 }
 
-TEST_F(ProjectsProviderTest, EveryReadReplacesTheProcessTypes) {
+TEST_F(ProjectsProviderTest, EveryReadCarriesTheFilesTypes) {
     const ProjectType custom = customType();
     store({projectUpdated(QStringLiteral("a"), 0)}, {custom});
-    ProjectsProvider::timeline();
-    EXPECT_EQ(TypeRegistry::shared().types(), QList<ProjectType>{custom});
+    const Timeline read = ProjectsProvider::timeline();
+    EXPECT_EQ(read.entry.types, QList<ProjectType>{custom});
+    EXPECT_EQ(read.entry.typeOf(read.entry.projects.first()).id, custom.id) << "an unknown id takes the first type";
+    EXPECT_EQ(ProjectsProvider::snapshot(false).types, QList<ProjectType>{custom});
 
     // A file without types, or with an empty list, gives the five built-in ones.
     writeFile(dataFile(), R"({"version": 2, "projects": []})");
-    ProjectsProvider::snapshot(false);
-    EXPECT_EQ(TypeRegistry::shared().types(), ProjectType::defaults());
+    EXPECT_EQ(ProjectsProvider::snapshot(false).types, ProjectType::defaults());
     store({projectUpdated(QStringLiteral("a"), 0)}, {custom});
-    ProjectsProvider::timeline();
+    EXPECT_EQ(ProjectsProvider::timeline().entry.types, QList<ProjectType>{custom});
     writeFile(dataFile(), R"({"version": 2, "projects": [], "types": []})");
-    ProjectsProvider::timeline();
-    EXPECT_EQ(TypeRegistry::shared().types(), ProjectType::defaults());
+    EXPECT_EQ(ProjectsProvider::timeline().entry.types, ProjectType::defaults());
     EXPECT_TRUE(asideCopies().isEmpty());  // both files were good ones
 }
 
-TEST_F(ProjectsProviderTest, PlaceholderReadsNoFileAndKeepsTheTypes) {
+TEST_F(ProjectsProviderTest, PlaceholderReadsNoFileAndHasTheDefaultTypes) {
     const ProjectType custom = customType();
-    TypeRegistry::shared().setTypes({custom});
     // Neither a good file nor a broken one is looked at.
-    store({projectUpdated(QStringLiteral("mine"), 0)});
+    store({projectUpdated(QStringLiteral("mine"), 0)}, {custom});
     EXPECT_EQ(names(ProjectsProvider::placeholder().projects).size(), 3);
     writeFile(dataFile(), "{ not json");
     const ProjectsEntry entry = ProjectsProvider::placeholder();
     EXPECT_EQ(entry.projects.first().name, QStringLiteral("春季 BGM"));
     EXPECT_TRUE(asideCopies().isEmpty());
-    EXPECT_EQ(TypeRegistry::shared().types(), QList<ProjectType>{custom});
-    TypeRegistry::shared().setTypes(ProjectType::defaults());
+    EXPECT_EQ(entry.types, ProjectType::defaults()) << "the custom types of the file are not read";
 }
 
 TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsKeptAsideOnce) {
@@ -132,8 +129,8 @@ TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsKeptAsideOnce
         const Timeline timeline = ProjectsProvider::timeline();
         EXPECT_TRUE(timeline.entry.projects.isEmpty());
         EXPECT_TRUE(timeline.entry.unreadable);
+        EXPECT_EQ(timeline.entry.types, ProjectType::defaults());
     }
-    EXPECT_EQ(TypeRegistry::shared().types(), ProjectType::defaults());
     EXPECT_EQ(asideCopies().size(), 1);
     // The file itself stays where and what it was.
     EXPECT_EQ(readFile(dataFile()), broken);

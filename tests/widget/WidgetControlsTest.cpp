@@ -33,7 +33,7 @@ TEST(ControlChoice, AutomaticWithANextCueAdvancesIt) {
 
     NextStepControl control(project);
     EXPECT_EQ(control.text(), QStringLiteral("2 · 已录混"));
-    QuickAction action(project);
+    QuickAction action(project, ProjectType::find(ProjectType::defaults(), project.typeID));
     ASSERT_NE(action.button(), nullptr);
     EXPECT_EQ(action.button()->toolTip(), Studio::plainToolTip(QStringLiteral("推进「2」：已录混 → 已交付")));
 }
@@ -47,7 +47,7 @@ TEST(ControlChoice, ManualBelowOneAddsTenPointsWhateverTheCues) {
     ASSERT_TRUE(intent && std::holds_alternative<AdjustProgressIntent>(*intent));
     EXPECT_EQ(std::get<AdjustProgressIntent>(*intent).delta, 0.1);
     EXPECT_EQ(NextStepControl(project).text(), QStringLiteral("+10%"));
-    EXPECT_NE(QuickAction(project).button(), nullptr);
+    EXPECT_NE(QuickAction(project, ProjectType::defaults().first()).button(), nullptr);
 }
 
 TEST(ControlChoice, OtherwiseTheStatusIsShownAndNothingCanBeTapped) {
@@ -62,7 +62,7 @@ TEST(ControlChoice, OtherwiseTheStatusIsShownAndNothingCanBeTapped) {
         NextStepControl control(project);
         EXPECT_EQ(control.button(), nullptr);
         EXPECT_EQ(control.text(), title(project.status));
-        QuickAction action(project);
+        QuickAction action(project, ProjectType::find(ProjectType::defaults(), project.typeID));
         EXPECT_EQ(action.button(), nullptr);
         EXPECT_EQ(action.sizeHint(), QSize(0, 0));
     }
@@ -81,7 +81,7 @@ TEST(ControlChoice, ACueWithoutNumberStartsWithTheSeparator) {
     AudioProject project = projectWithStages("a", {CueStage::NotStarted});
     project.items[0].number.clear();
     EXPECT_EQ(NextStepControl(project).text(), QStringLiteral(" · 未开始"));
-    EXPECT_EQ(QuickAction(project).button()->toolTip(), Studio::plainToolTip(QStringLiteral("推进「」：未开始 → 作曲中")));
+    EXPECT_EQ(QuickAction(project, ProjectType::defaults().first()).button()->toolTip(), Studio::plainToolTip(QStringLiteral("推进「」：未开始 → 作曲中")));
 }
 
 // The buttons on the real path: a window of the host over the data file.

@@ -1,6 +1,5 @@
 #include "WidgetFixture.h"
 
-#include "core/TypeRegistry.h"
 #include "studio/Studio.h"
 #include "widget/IntentButton.h"
 #include "widget/ListView.h"
@@ -272,7 +271,8 @@ TEST(WidgetFace, ProgressFromTheFileIsClampedForDisplay) {
 
 TEST(TrackRowLine, NamesTheNextCueOrSummarisesTheCues) {
     const auto row = [](const AudioProject& project) {
-        return std::make_unique<TrackRow>(project, true, RenderingMode::FullColor);
+        return std::make_unique<TrackRow>(project, ProjectType::find(ProjectType::defaults(), project.typeID), true,
+                                          RenderingMode::FullColor);
     };
     EXPECT_EQ(row(projectWithStages("a", {CueStage::Delivered, CueStage::Revising}))->nextLine(),
               QStringLiteral("NEXT · 2 · 修改中"));
@@ -297,9 +297,10 @@ TEST(TrackRowLine, NamesTheNextCueOrSummarisesTheCues) {
 
 TEST(TrackRowLook, AccentedRowsDrawInWhiteButThePlusBadgeKeepsTheTypeColour) {
     const AudioProject project = manualProject(QStringLiteral("脚步声"), 0.5);
-    const QColor sfx = Studio::typeColor(TypeRegistry::shared().type(ProjectType::sfxID));
+    const ProjectType sfxType = ProjectType::find(ProjectType::defaults(), ProjectType::sfxID);
+    const QColor sfx = Studio::typeColor(sfxType);
     for (const RenderingMode mode : {RenderingMode::FullColor, RenderingMode::Accented}) {
-        TrackRow row(project, true, mode);
+        TrackRow row(project, sfxType, true, mode);
         row.resize(320, row.sizeHint().height());
         row.show();
         QApplication::processEvents();

@@ -4,7 +4,7 @@
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/MonthGrid.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"

@@ -2,7 +2,7 @@
 
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/EventRow.h"
-#include "app/library/SilentScrollColumn.h"
+#include "studio/SilentScrollColumn.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"

@@ -4,7 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/detail/StageMenuButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"

@@ -4,7 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
 #include "studio/Shapes.h"

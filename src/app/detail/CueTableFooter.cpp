@@ -1,6 +1,6 @@
 #include "app/detail/CueTableFooter.h"
 
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "core/CueTime.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"

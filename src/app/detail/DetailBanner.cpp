@@ -1,6 +1,6 @@
 #include "app/detail/DetailBanner.h"
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/ChineseDateText.h"
 #include "studio/Shapes.h"

@@ -1,6 +1,6 @@
 #include "app/detail/DetailTopBar.h"
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"

@@ -2,8 +2,8 @@
 
 #include "app/detail/DetailEdit.h"
 #include "app/detail/InfoRow.h"
-#include "app/detail/PlainSymbolButton.h"
-#include "app/sheets/FolderDialog.h"
+#include "studio/PlainSymbolButton.h"
+#include "app/desktop/FolderDialog.h"
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"

@@ -1,6 +1,6 @@
 #include "app/detail/LogRow.h"
 
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "core/StudioText.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"

@@ -1,7 +1,7 @@
 #include "app/detail/LogSection.h"
 
 #include "app/detail/LogRow.h"
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
 #include "core/UserText.h"

@@ -8,8 +8,8 @@
 #include "app/detail/LogSection.h"
 #include "app/detail/NotesSection.h"
 #include "app/detail/ProgressSection.h"
-#include "app/library/SilentScrollColumn.h"
-#include "app/shell/AppRouter.h"
+#include "studio/SilentScrollColumn.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Studio.h"
 

@@ -2,7 +2,8 @@
 
 #include "app/library/SelectionReveal.h"
 #include "app/library/TapeSelection.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
+#include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
 #include "studio/ReelSpin.h"
 #include "studio/Studio.h"
@@ -16,8 +17,8 @@
 
 namespace sorvel {
 
-CassetteGrid::CassetteGrid(AppRouter& router, QWidget* parent)
-    : QAbstractScrollArea(parent), m_router(router), m_spinHost(new QWidget(viewport())) {
+CassetteGrid::CassetteGrid(AppRouter& router, const TypeRegistry& types, QWidget* parent)
+    : QAbstractScrollArea(parent), m_router(router), m_types(types), m_spinHost(new QWidget(viewport())) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -113,7 +114,7 @@ void CassetteGrid::paintEvent(QPaintEvent* event) {
         look.hovering = hovering;
         look.tint = tint;
         look.hubAngle = hovering ? m_spin->angle() : 0;
-        CassetteCard::paint(painter, rect, project, look);
+        CassetteCard::paint(painter, rect, project, m_types.type(project.typeID), look);
         ++m_lastPainted;
     }
 }

@@ -15,6 +15,7 @@
 namespace sorvel {
 
 class AppRouter;
+class TypeRegistry;
 class ReelSpin;
 class SelectionReveal;
 
@@ -28,7 +29,7 @@ public:
     using Select = TapeClickHandler;
     using Menu = ShelfMenuBuilder;
 
-    explicit CassetteGrid(AppRouter& router, QWidget* parent = nullptr);
+    CassetteGrid(AppRouter& router, const TypeRegistry& types, QWidget* parent = nullptr);
 
     void setProjects(const QList<AudioProject>& projects);
     const QList<AudioProject>& projects() const { return m_projects; }
@@ -62,6 +63,7 @@ private:
     int indexOf(const QUuid& id) const;
 
     AppRouter& m_router;
+    const TypeRegistry& m_types;
     Select m_select;
     Menu m_menu;
     QList<AudioProject> m_projects;

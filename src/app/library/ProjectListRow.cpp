@@ -4,7 +4,6 @@
 #include "core/UserText.h"
 #include "core/CueTime.h"
 #include "core/StudioText.h"
-#include "core/TypeRegistry.h"
 #include "studio/ProgressCapsule.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -62,7 +61,7 @@ QString ProjectListRow::chevronHelp() const {
 }
 
 QColor ProjectListRow::typeColor() const {
-    return Studio::typeColor(TypeRegistry::shared().type(project.typeID));
+    return Studio::typeColor(type);
 }
 
 QRectF ProjectListRow::chevronRect(const QRectF& row) {
@@ -84,7 +83,6 @@ void ProjectListRow::paint(QPainter& painter, const QRectF& row, const QColor& t
     }
 
     const auto cells = ProjectListColumns::frames(row);
-    const ProjectType type = TypeRegistry::shared().type(project.typeID);
     const QColor kindColor = Studio::typeColor(type);
     const qint64 cueCount = project.items.size();
     const QFont mono = monoFont();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/ProjectType.h"
 
 #include <QColor>
 #include <QRectF>
@@ -18,6 +19,8 @@ struct ProjectListRow {
     bool selected = false;
     bool expanded = false;
     bool hovering = false;
+    // The project's resolved type (its colour and name in the row).
+    ProjectType type = ProjectType::fallback();
 
     static constexpr qreal height = 38;
 

@@ -4,7 +4,7 @@
 #include "app/library/ProjectListColumns.h"
 #include "app/library/ProjectListRow.h"
 #include "app/library/SelectionReveal.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -237,7 +237,7 @@ void ProjectListView::paintEvent(QPaintEvent* event) {
             break;
         const AudioProject& project = m_sorted.at(index);
         const ProjectListRow row{project, selection.contains(project.id), m_expanded.contains(project.id),
-                                 m_hovered == project.id};
+                                 m_hovered == project.id, m_store.registry().type(project.typeID)};
         row.paint(painter, QRectF(offset.x(), y, width, ProjectListRow::height), tint);
 
         qreal ruleY = y + ProjectListRow::height;

@@ -1,6 +1,6 @@
 #include "app/library/SelectionReveal.h"
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 
 #include <QAbstractScrollArea>
 #include <QScrollBar>

@@ -4,7 +4,7 @@
 #include "app/library/TypeEditorSheet.h"
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/NewProjectSheet.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
 

@@ -1,7 +1,7 @@
 #include "app/library/ShelfContextMenu.h"
 
 #include "core/UserText.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 
 #include <QMenu>

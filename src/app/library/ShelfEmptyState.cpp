@@ -1,7 +1,8 @@
 #include "app/library/ShelfEmptyState.h"
 
 #include "app/library/ShelfTexts.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
+#include "core/TypeRegistry.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
@@ -13,7 +14,8 @@
 
 namespace sorvel {
 
-ShelfEmptyState::ShelfEmptyState(AppRouter& router, QWidget* parent) : QWidget(parent), m_router(router) {
+ShelfEmptyState::ShelfEmptyState(AppRouter& router, const TypeRegistry& types, QWidget* parent)
+    : QWidget(parent), m_router(router), m_types(types) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(14);
@@ -37,7 +39,7 @@ ShelfEmptyState::ShelfEmptyState(AppRouter& router, QWidget* parent) : QWidget(p
 }
 
 void ShelfEmptyState::refresh() {
-    m_title->setText(ShelfTexts::emptyTitle(m_router.sidebar()));
+    m_title->setText(ShelfTexts::emptyTitle(m_router.sidebar(), m_types));
     m_newTape->setVisible(m_router.sidebar() == SidebarItem::active());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/SidebarItem.h"
+#include "app/navigation/SidebarItem.h"
 
 #include <QWidget>
 
@@ -9,6 +9,7 @@ class QLabel;
 namespace sorvel {
 
 class AppRouter;
+class TypeRegistry;
 class StudioButton;
 
 // The page shown when the current destination has no tapes: an empty
@@ -16,7 +17,7 @@ class StudioButton;
 class ShelfEmptyState final : public QWidget {
     Q_OBJECT
 public:
-    explicit ShelfEmptyState(AppRouter& router, QWidget* parent = nullptr);
+    ShelfEmptyState(AppRouter& router, const TypeRegistry& types, QWidget* parent = nullptr);
 
     void refresh();
     QString title() const;
@@ -25,6 +26,7 @@ public:
 
 private:
     AppRouter& m_router;
+    const TypeRegistry& m_types;
     QLabel* m_title;
     StudioButton* m_newTape;
 };

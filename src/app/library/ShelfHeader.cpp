@@ -4,7 +4,7 @@
 #include "app/library/ShelfOrdering.h"
 #include "app/library/ShelfTexts.h"
 #include "core/UserText.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -104,7 +104,7 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
 }
 
 void ShelfHeader::refresh(qint64 tapeCount) {
-    m_title->setText(UserText::singleLine(m_router.sidebar().title()));
+    m_title->setText(UserText::singleLine(m_router.sidebar().title(m_store.registry())));
     m_count->setText(ShelfTexts::tapeCount(tapeCount));
     m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() &&
                              ShelfOrdering::anyDone(m_store.projects()));

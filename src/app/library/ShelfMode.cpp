@@ -1,11 +1,12 @@
 #include "app/library/ShelfMode.h"
 
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
 namespace sorvel::ShelfMode {
 
 QString key() {
-    return QStringLiteral("shelfMode");
+    return QLatin1String(SettingsKeys::shelfMode);
 }
 
 QString tape() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/SidebarItem.h"
+#include "app/navigation/SidebarItem.h"
 #include "core/AudioProject.h"
 
 #include <QList>

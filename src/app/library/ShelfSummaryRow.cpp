@@ -2,7 +2,7 @@
 
 #include "app/library/ShelfSummary.h"
 #include "app/library/ShelfTexts.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
 #include "studio/Shapes.h"

@@ -18,10 +18,10 @@ QString selectionHint(qint64 count) {
     return QStringLiteral("已选 ") + QString::number(count) + QStringLiteral(" 盒 · Ctrl 点击多选");
 }
 
-QString emptyTitle(const SidebarItem& item) {
+QString emptyTitle(const SidebarItem& item, const TypeRegistry& types) {
     switch (item.kind) {
     case SidebarItem::Kind::Type:
-        return QStringLiteral("没有「") + UserText::singleLine(TypeRegistry::shared().type(item.typeID).title)
+        return QStringLiteral("没有「") + UserText::singleLine(types.type(item.typeID).title)
             + QStringLiteral("」磁带");
     case SidebarItem::Kind::Active: return QStringLiteral("架子上还没有磁带");
     case SidebarItem::Kind::Done: return QStringLiteral("没有待归档的磁带");

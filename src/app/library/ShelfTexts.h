@@ -1,8 +1,12 @@
 #pragma once
 
-#include "app/shell/SidebarItem.h"
+#include "app/navigation/SidebarItem.h"
 
 #include <QString>
+
+namespace sorvel {
+class TypeRegistry;
+}
 
 namespace sorvel::ShelfTexts {
 
@@ -13,6 +17,6 @@ QString tapeCount(qint64 count);
 // The header's hint while two or more tapes are selected; the count is not padded.
 QString selectionHint(qint64 count);
 // The title of the empty page of a destination.
-QString emptyTitle(const SidebarItem& item);
+QString emptyTitle(const SidebarItem& item, const TypeRegistry& types);
 
 } // namespace sorvel::ShelfTexts

@@ -1,12 +1,13 @@
 #include "app/library/StudioSidebar.h"
 
 #include "app/library/ShelfTexts.h"
-#include "app/library/SilentScrollColumn.h"
-#include "core/UserText.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "core/TypeRegistry.h"
+#include "core/UserText.h"
 #include "studio/ReelView.h"
 #include "studio/Shapes.h"
+#include "studio/SilentScrollColumn.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
@@ -121,7 +122,7 @@ void SidebarRow::paintEvent(QPaintEvent*) {
 
     const qreal mid = row.center().y();
     const qreal symbolLeft = row.left() + rowInset;
-    Symbols::paintForFont(painter, {symbolLeft + 8, mid}, 12, m_item.symbol(), symbolColor(current),
+    Symbols::paintForFont(painter, {symbolLeft + 8, mid}, 12, m_item.symbol(m_store.registry()), symbolColor(current),
                           Studio::Weight::Semibold);
 
     if (!m_countText)
@@ -142,7 +143,7 @@ void SidebarRow::paintEvent(QPaintEvent*) {
     const qreal titleWidth = right - titleLeft - (countWidth > 0 ? countWidth + 8 : 0);
     Shapes::drawLine(painter, titleFont, current ? Studio::text() : Studio::text2(),
                      {titleLeft, mid + (titleMetrics.ascent() - titleMetrics.descent()) / 2},
-                     UserText::singleLine(m_item.title()), titleWidth);
+                     UserText::singleLine(m_item.title(m_store.registry())), titleWidth);
 }
 
 StudioSidebar::StudioSidebar(ProjectStore& store, AppRouter& router, QWidget* parent)

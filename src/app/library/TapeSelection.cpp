@@ -1,6 +1,6 @@
 #include "app/library/TapeSelection.h"
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 
 namespace sorvel {
 

@@ -8,7 +8,7 @@
 #include "app/library/ShelfOrdering.h"
 #include "app/library/ShelfSummaryRow.h"
 #include "app/library/TapeSelection.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
 #include "studio/Studio.h"
@@ -40,8 +40,8 @@ TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent)
     column->addLayout(summaryBox);
 
     m_pages = new QStackedWidget(this);
-    m_empty = new ShelfEmptyState(router, m_pages);
-    m_grid = new CassetteGrid(router, m_pages);
+    m_empty = new ShelfEmptyState(router, store.registry(), m_pages);
+    m_grid = new CassetteGrid(router, store.registry(), m_pages);
     m_list = new ProjectListView(store, router, m_pages);
     m_pages->addWidget(m_empty);
     m_pages->addWidget(m_grid);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/panel/EdgeGeometry.h"
+#include "core/SettingsKeys.h"
 
 #include <QColor>
 #include <QRectF>
@@ -16,7 +17,7 @@ class EdgePanelController;
 class EdgeHandle final : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString colorKey = QStringLiteral("appearance.handleColor");
+    static inline const QString colorKey = QLatin1String(SettingsKeys::handleColor);
     static constexpr qreal capsuleWidth = 5;
 
     EdgeHandle(EdgePanelController& controller, QWidget* parent = nullptr);

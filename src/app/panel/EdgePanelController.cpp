@@ -1,5 +1,6 @@
 #include "app/panel/EdgePanelController.h"
 
+#include "app/desktop/SharedStore.h"
 #include "app/panel/EdgePanel.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
@@ -20,7 +21,7 @@ EdgePanelController::Platform EdgePanelController::Platform::system() {
 
 EdgePanelController& EdgePanelController::shared() {
     static EdgePanelController* const instance =
-        new EdgePanelController(ProjectStore::shared(), Settings::shared(), Platform::system());
+        new EdgePanelController(SharedStore::instance(), Settings::shared(), Platform::system());
     return *instance;
 }
 

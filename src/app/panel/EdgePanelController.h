@@ -4,6 +4,7 @@
 #include "app/panel/EdgeGeometry.h"
 #include "app/panel/PointerSource.h"
 #include "app/panel/ScreenSource.h"
+#include "core/SettingsKeys.h"
 
 #include <QObject>
 #include <QRectF>
@@ -27,8 +28,8 @@ class EdgePanelController final : public QObject {
 public:
     using Side = PanelSide;
 
-    static inline const QString enabledKey = QStringLiteral("edgePanelEnabled");
-    static inline const QString sideKey = QStringLiteral("edgePanelSide");
+    static inline const QString enabledKey = QLatin1String(SettingsKeys::edgePanelEnabled);
+    static inline const QString sideKey = QLatin1String(SettingsKeys::edgePanelSide);
     static constexpr int slideMs = 220;
     static constexpr int collapseDelayMs = 450;
 

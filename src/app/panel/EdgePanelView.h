@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/SettingsKeys.h"
 
 #include <QHash>
 #include <QList>
@@ -32,8 +33,8 @@ class EdgePanelView final : public QWidget {
 public:
     enum class Tab { Active, Done };
 
-    static inline const QString tintKey = QStringLiteral("appearance.panelTint");
-    static inline const QString materialKey = QStringLiteral("appearance.panelMaterial");
+    static inline const QString tintKey = QLatin1String(SettingsKeys::panelTint);
+    static inline const QString materialKey = QLatin1String(SettingsKeys::panelMaterial);
     static constexpr qreal cornerRadius = 16;
 
     EdgePanelView(EdgePanelController& controller, QWidget* parent = nullptr);

@@ -195,10 +195,11 @@ QWidget* PanelTape::buildDetails() {
 }
 
 void PanelTape::showProject() {
-    m_row->setProject(m_project);
+    const ProjectType kind = m_controller.store().registry().type(m_project.typeID);
+    m_row->setProject(m_project, kind);
     if (!m_details)
         return;
-    const QColor color = Studio::typeColor(TypeRegistry::shared().type(m_project.typeID));
+    const QColor color = Studio::typeColor(kind);
     m_window->setProgress(m_project.progress());
     m_window->setColor(color);
     m_window->setSpinning(spins(m_project));

@@ -2,7 +2,6 @@
 
 #include "app/panel/PanelTape.h"
 #include "core/StudioText.h"
-#include "core/TypeRegistry.h"
 #include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -41,10 +40,11 @@ PanelTapeRow::PanelTapeRow(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void PanelTapeRow::setProject(const AudioProject& project) {
-    if (project == m_project)
+void PanelTapeRow::setProject(const AudioProject& project, const ProjectType& kind) {
+    if (project == m_project && kind == m_kind)
         return;
     m_project = project;
+    m_kind = kind;
     update();
 }
 
@@ -57,7 +57,7 @@ QSize PanelTapeRow::sizeHint() const {
 void PanelTapeRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const ProjectType kind = TypeRegistry::shared().type(m_project.typeID);
+    const ProjectType& kind = m_kind;
     const QColor color = Studio::typeColor(kind);
     const double progress = m_project.progress();
 

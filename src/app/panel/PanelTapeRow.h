@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/ProjectType.h"
 
 #include <QWidget>
 
@@ -14,7 +15,8 @@ class PanelTapeRow final : public QWidget {
 public:
     explicit PanelTapeRow(QWidget* parent = nullptr);
 
-    void setProject(const AudioProject& project);
+    // The project and its resolved type, whose colour and symbol the row shows.
+    void setProject(const AudioProject& project, const ProjectType& kind);
 
     QSize sizeHint() const override;
 
@@ -28,6 +30,7 @@ protected:
 
 private:
     AudioProject m_project;
+    ProjectType m_kind = ProjectType::fallback();
 };
 
 } // namespace sorvel

@@ -1,5 +1,6 @@
 #include "app/selection/CassetteFan.h"
 
+#include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
 #include "studio/Studio.h"
 
@@ -21,7 +22,7 @@ CassetteFan::Placement CassetteFan::placement(int position) {
     return {(position - 1) * 5.0, (position - 1) * 14.0};
 }
 
-CassetteFan::CassetteFan(QWidget* parent) : QWidget(parent) {
+CassetteFan::CassetteFan(const TypeRegistry& types, QWidget* parent) : QWidget(parent), m_types(types) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
@@ -52,7 +53,7 @@ void CassetteFan::paintEvent(QPaintEvent*) {
         painter.scale(scale, scale);
         painter.translate(0, place.offset);
         painter.rotate(place.rotation);
-        CassetteCard::paint(painter, card, m_projects[i], look);
+        CassetteCard::paint(painter, card, m_projects[i], m_types.type(m_projects[i].typeID), look);
         painter.restore();
     }
 }

@@ -7,6 +7,8 @@
 
 namespace sorvel {
 
+class TypeRegistry;
+
 // Up to three cassette cards fanned out, the first at the back: each tilted by
 // (i − 1) × 5 degrees and moved down by (i − 1) × 14 points, the whole fan at 0.85 scale.
 class CassetteFan final : public QWidget {
@@ -23,7 +25,7 @@ public:
     };
     static Placement placement(int position);
 
-    explicit CassetteFan(QWidget* parent = nullptr);
+    explicit CassetteFan(const TypeRegistry& types, QWidget* parent = nullptr);
 
     // Keeps the first three projects, in the given order.
     void setProjects(const QList<AudioProject>& projects);
@@ -35,6 +37,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    const TypeRegistry& m_types;
     QList<AudioProject> m_projects;
 };
 

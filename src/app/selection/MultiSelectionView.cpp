@@ -1,9 +1,9 @@
 #include "app/selection/MultiSelectionView.h"
 
 #include "app/selection/CassetteFan.h"
-#include "app/selection/PlainButton.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
@@ -17,17 +17,19 @@ namespace sorvel {
 
 MultiSelectionView::MultiSelectionView(ProjectStore& store, AppRouter& router, QWidget* parent)
     : QWidget(parent), m_store(store), m_router(router) {
-    m_fan = new CassetteFan(this);
+    m_fan = new CassetteFan(m_store.registry(), this);
 
     m_count = Studio::plainLabel(Studio::font(18, Studio::Weight::Bold), Studio::text(), this);
     m_count->setAlignment(Qt::AlignCenter);
 
     m_markDone = new StudioButton(QStringLiteral("标记为完成"), StudioButtonStyle{false, false}, this);
     m_archive = new StudioButton(QStringLiteral("归档…"), StudioButtonStyle{true, false}, this);
-    m_clear = new PlainButton(QStringLiteral("取消选择"), Studio::font(12), Studio::text3(), this);
+    auto* clear = new PlainSymbolButton(QString(), QStringLiteral("取消选择"), Studio::font(12), this);
+    clear->setColor(Studio::text3());
+    m_clear = clear;
     connect(m_markDone, &QPushButton::clicked, this, &MultiSelectionView::markDone);
     connect(m_archive, &QPushButton::clicked, this, &MultiSelectionView::requestArchive);
-    connect(m_clear, &QPushButton::clicked, this, &MultiSelectionView::clearSelection);
+    connect(m_clear, &QAbstractButton::clicked, this, &MultiSelectionView::clearSelection);
 
     auto* actions = new QHBoxLayout;
     actions->setSpacing(8);

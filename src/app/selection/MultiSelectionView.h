@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QLabel;
+class QAbstractButton;
 class QPushButton;
 
 namespace sorvel {
@@ -38,7 +39,7 @@ public:
     CassetteFan* fan() const { return m_fan; }
     QPushButton* markDoneButton() const { return m_markDone; }
     QPushButton* archiveButton() const { return m_archive; }
-    QPushButton* clearButton() const { return m_clear; }
+    QAbstractButton* clearButton() const { return m_clear; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,7 +54,7 @@ private:
     QLabel* m_count = nullptr;
     QPushButton* m_markDone = nullptr;
     QPushButton* m_archive = nullptr;
-    QPushButton* m_clear = nullptr;
+    QAbstractButton* m_clear = nullptr;
 };
 
 } // namespace sorvel

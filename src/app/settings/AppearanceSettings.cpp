@@ -1,16 +1,15 @@
 #include "app/settings/AppearanceSettings.h"
 
-#include "app/panel/EdgeHandle.h"
-#include "app/panel/EdgePanelView.h"
-#include "app/selection/PlainButton.h"
 #include "app/settings/AccentSwatch.h"
 #include "app/settings/ColorWell.h"
 #include "app/settings/OpacitySlider.h"
 #include "app/settings/SettingsForm.h"
 #include "app/sheets/SheetSection.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "studio/AppearanceHost.h"
 #include "studio/PanelMaterial.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 
@@ -59,10 +58,10 @@ AppearanceSettings::AppearanceSettings(Settings& settings, QWidget* parent) : QW
     colours->addRow(QStringLiteral("强调色"), row(accentParts, 6));
 
     m_handleWell = new ColorWell(false);
-    m_handleRevert = new PlainButton(QStringLiteral("还原"), Studio::font(12), QColor());
+    m_handleRevert = new PlainSymbolButton(QString(), QStringLiteral("还原"), Studio::font(12));
     colours->addRow(QStringLiteral("侧边面板把手"), row({m_handleRevert, m_handleWell}, 8));
     m_tintWell = new ColorWell(true);
-    m_tintRevert = new PlainButton(QStringLiteral("还原"), Studio::font(12), QColor());
+    m_tintRevert = new PlainSymbolButton(QString(), QStringLiteral("还原"), Studio::font(12));
     colours->addRow(QStringLiteral("侧边面板底色"), row({m_tintRevert, m_tintWell}, 8));
 
     auto* opacity = new SheetSection;
@@ -90,17 +89,17 @@ AppearanceSettings::AppearanceSettings(Settings& settings, QWidget* parent) : QW
     connect(m_accentWell, &ColorWell::colorPicked, this,
             [this](const QColor& color) { m_settings.setValue(AppearanceHost::accentKey, Studio::hexString(color)); });
     connect(m_handleWell, &ColorWell::colorPicked, this,
-            [this](const QColor& color) { m_settings.setValue(EdgeHandle::colorKey, Studio::hexString(color)); });
+            [this](const QColor& color) { m_settings.setValue(QLatin1String(SettingsKeys::handleColor), Studio::hexString(color)); });
     connect(m_tintWell, &ColorWell::colorPicked, this,
-            [this](const QColor& color) { m_settings.setValue(EdgePanelView::tintKey, Studio::hexString(color)); });
-    connect(m_handleRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(EdgeHandle::colorKey, QString()); });
-    connect(m_tintRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(EdgePanelView::tintKey, QString()); });
+            [this](const QColor& color) { m_settings.setValue(QLatin1String(SettingsKeys::panelTint), Studio::hexString(color)); });
+    connect(m_handleRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(QLatin1String(SettingsKeys::handleColor), QString()); });
+    connect(m_tintRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(QLatin1String(SettingsKeys::panelTint), QString()); });
     connect(m_mainOpacity, &OpacitySlider::moved, this,
             [this](double value) { m_settings.setValue(AppearanceHost::mainOpacityKey, value); });
     connect(m_panelOpacity, &OpacitySlider::moved, this,
             [this](double value) { m_settings.setValue(AppearanceHost::panelOpacityKey, value); });
     connect(m_material, &QComboBox::activated, this, [this](int index) {
-        m_settings.setValue(EdgePanelView::materialKey, storedText(allPanelMaterials().at(index)));
+        m_settings.setValue(QLatin1String(SettingsKeys::panelMaterial), storedText(allPanelMaterials().at(index)));
     });
     connect(m_restore, &QAbstractButton::clicked, this, &AppearanceSettings::restoreDefaults);
     connect(&m_settings, &Settings::changed, this, &AppearanceSettings::refresh);
@@ -111,9 +110,9 @@ void AppearanceSettings::restoreDefaults() {
     m_settings.setValue(AppearanceHost::accentKey, QString());
     m_settings.setValue(AppearanceHost::mainOpacityKey, 1.0);
     m_settings.setValue(AppearanceHost::panelOpacityKey, 1.0);
-    m_settings.setValue(EdgePanelView::tintKey, QString());
-    m_settings.setValue(EdgeHandle::colorKey, QString());
-    m_settings.setValue(EdgePanelView::materialKey, storedText(PanelMaterial::Popover));
+    m_settings.setValue(QLatin1String(SettingsKeys::panelTint), QString());
+    m_settings.setValue(QLatin1String(SettingsKeys::handleColor), QString());
+    m_settings.setValue(QLatin1String(SettingsKeys::panelMaterial), storedText(PanelMaterial::Popover));
 }
 
 void AppearanceSettings::refresh() {
@@ -123,17 +122,17 @@ void AppearanceSettings::refresh() {
     const QColor accent = AppearanceHost::accentColor(m_settings);
     m_accentWell->setColor(accent);
 
-    const QString handleHex = m_settings.string(EdgeHandle::colorKey);
+    const QString handleHex = m_settings.string(QLatin1String(SettingsKeys::handleColor));
     m_handleWell->setColor(Studio::color(handleHex, accent));
     m_handleRevert->setVisible(!handleHex.isEmpty());
-    const QString tintHex = m_settings.string(EdgePanelView::tintKey);
+    const QString tintHex = m_settings.string(QLatin1String(SettingsKeys::panelTint));
     m_tintWell->setColor(Studio::color(tintHex, Studio::faded(accent, 0.15)));
     m_tintRevert->setVisible(!tintHex.isEmpty());
 
     m_mainOpacity->setValue(AppearanceHost::opacityFor(m_settings, AppearanceHost::Target::Main));
     m_panelOpacity->setValue(AppearanceHost::opacityFor(m_settings, AppearanceHost::Target::Panel));
     const std::optional<PanelMaterial> material =
-        panelMaterialFromText(m_settings.string(EdgePanelView::materialKey, storedText(PanelMaterial::Popover)));
+        panelMaterialFromText(m_settings.string(QLatin1String(SettingsKeys::panelMaterial), storedText(PanelMaterial::Popover)));
     SettingsForm::quietly(m_material, [&material](QComboBox* picker) {
         picker->setCurrentIndex(material ? int(allPanelMaterials().indexOf(*material)) : -1);
     });

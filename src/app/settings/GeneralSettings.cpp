@@ -1,17 +1,17 @@
 #include "app/settings/GeneralSettings.h"
 
-#include "app/panel/EdgePanelController.h"
-#include "app/settings/ElidedLabel.h"
 #include "app/settings/SettingsForm.h"
 #include "app/settings/UpdateChecker.h"
-#include "app/sheets/FolderDialog.h"
+#include "app/desktop/FolderDialog.h"
 #include "app/sheets/SheetSection.h"
 #include "app/sheets/SwitchToggle.h"
 #include "app/store/ArchiveSettings.h"
-#include "app/store/DesktopServices.h"
+#include "app/desktop/DesktopServices.h"
 #include "core/DataFolder.h"
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/UserText.h"
+#include "studio/ElidedLine.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
@@ -66,7 +66,7 @@ GeneralSettings::GeneralSettings(Settings& settings, UpdateChecker& updates, Des
 
     auto* archive = new SheetSection;
     archive->setHeader(QStringLiteral("归档"));
-    m_archiveLabel = new ElidedLabel(Studio::font(12), Studio::text2());
+    m_archiveLabel = new ElidedLine(ElidedLine::Elide::Middle, Studio::font(12), Studio::text2());
     m_choose = compactButton(QStringLiteral("选择…"), nullptr);
     archive->addRow(QStringLiteral("归档目录"), hbox({m_archiveLabel, m_choose}, nullptr));
 
@@ -89,9 +89,9 @@ GeneralSettings::GeneralSettings(Settings& settings, UpdateChecker& updates, Des
     column->addWidget(SettingsForm::page({panel, archive, data, updatesSection}, this));
 
     connect(m_panelToggle, &QAbstractButton::toggled, this,
-            [this](bool on) { m_settings.setValue(EdgePanelController::enabledKey, on); });
+            [this](bool on) { m_settings.setValue(QLatin1String(SettingsKeys::edgePanelEnabled), on); });
     connect(m_sidePicker, &QComboBox::activated, this,
-            [this](int index) { m_settings.setValue(EdgePanelController::sideKey, sideValues.value(index)); });
+            [this](int index) { m_settings.setValue(QLatin1String(SettingsKeys::edgePanelSide), sideValues.value(index)); });
     connect(m_choose, &QAbstractButton::clicked, this, &GeneralSettings::chooseArchiveFolder);
     connect(m_reveal, &QAbstractButton::clicked, this, &GeneralSettings::revealDataFolder);
     connect(m_autoCheckToggle, &QAbstractButton::toggled, this,
@@ -130,10 +130,10 @@ QString GeneralSettings::updateStatus(const UpdateChecker& updates) {
 
 void GeneralSettings::refresh() {
     SettingsForm::quietly(m_panelToggle, [this](SwitchToggle* toggle) {
-        toggle->setChecked(m_settings.boolean(EdgePanelController::enabledKey, true));
+        toggle->setChecked(m_settings.boolean(QLatin1String(SettingsKeys::edgePanelEnabled), true));
     });
     SettingsForm::quietly(m_sidePicker, [this](QComboBox* picker) {
-        picker->setCurrentIndex(int(sideValues.indexOf(m_settings.string(EdgePanelController::sideKey, QStringLiteral("right")))));
+        picker->setCurrentIndex(int(sideValues.indexOf(m_settings.string(QLatin1String(SettingsKeys::edgePanelSide), QStringLiteral("right")))));
     });
     const QString archive = m_settings.string(QString::fromLatin1(ArchiveSettings::directoryKey));
     m_archiveLabel->setText(archive.isEmpty() ? QStringLiteral("未设置") : archive);

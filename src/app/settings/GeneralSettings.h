@@ -12,7 +12,7 @@ class QLabel;
 
 namespace sorvel {
 
-class ElidedLabel;
+class ElidedLine;
 class Settings;
 class StudioButton;
 class SwitchToggle;
@@ -41,7 +41,7 @@ public:
 
     SwitchToggle* panelToggle() const { return m_panelToggle; }
     QComboBox* sidePicker() const { return m_sidePicker; }
-    ElidedLabel* archiveLabel() const { return m_archiveLabel; }
+    ElidedLine* archiveLabel() const { return m_archiveLabel; }
     QAbstractButton* chooseButton() const;
     QAbstractButton* revealButton() const;
     SwitchToggle* autoCheckToggle() const { return m_autoCheckToggle; }
@@ -57,7 +57,7 @@ private:
     Desktop m_desktop;
     SwitchToggle* m_panelToggle;
     QComboBox* m_sidePicker;
-    ElidedLabel* m_archiveLabel;
+    ElidedLine* m_archiveLabel;
     StudioButton* m_choose;
     StudioButton* m_reveal;
     SwitchToggle* m_autoCheckToggle;

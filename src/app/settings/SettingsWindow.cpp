@@ -1,5 +1,6 @@
 #include "app/settings/SettingsWindow.h"
 
+#include "app/desktop/SharedStore.h"
 #include "app/settings/AppearanceSettings.h"
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/TypeEditor.h"
@@ -19,7 +20,7 @@
 namespace sorvel {
 
 SettingsWindow::SettingsWindow(QWidget* parent)
-    : SettingsWindow(ProjectStore::shared(), Settings::shared(), UpdateChecker::shared(), parent) {}
+    : SettingsWindow(SharedStore::instance(), Settings::shared(), UpdateChecker::shared(), parent) {}
 
 SettingsWindow::SettingsWindow(ProjectStore& store, Settings& settings, UpdateChecker& updates, QWidget* parent)
     : QWidget(parent, Qt::Window), m_settings(settings) {

@@ -1,10 +1,10 @@
 #include "app/settings/TypeEditor.h"
 
-#include "app/selection/PlainButton.h"
 #include "app/settings/TypeList.h"
 #include "app/settings/TypeRow.h"
 #include "app/sheets/SheetPlate.h"
 #include "app/store/ProjectStore.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
@@ -82,7 +82,7 @@ TypeEditor::TypeEditor(ProjectStore& store, QWidget* parent) : QWidget(parent), 
                                   Studio::font(11), Studio::text2(), this);
     m_footer->setWordWrap(true);
     footer->addWidget(m_footer, 1);
-    m_reset = new PlainButton(QStringLiteral("恢复默认"), Studio::font(11), QColor(), this);
+    m_reset = new PlainSymbolButton(QString(), QStringLiteral("恢复默认"), Studio::font(11), this);
     connect(m_reset, &QAbstractButton::clicked, &m_store, &ProjectStore::resetTypes);
     footer->addWidget(m_reset);
     column->addLayout(footer);

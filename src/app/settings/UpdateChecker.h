@@ -2,6 +2,7 @@
 
 #include "app/settings/UpdatePrompter.h"
 #include "app/settings/UpdateRelease.h"
+#include "core/SettingsKeys.h"
 
 #include <QDateTime>
 #include <QNetworkAccessManager>
@@ -38,10 +39,10 @@ public:
         int deadlineMs = 60 * 1000;         // a fetch never takes longer than this
     };
 
-    static inline const QString autoCheckKey = QStringLiteral("updateAutoCheck");
-    static inline const QString lastCheckKey = QStringLiteral("updateLastCheck");
-    static inline const QString skippedVersionKey = QStringLiteral("updateSkippedVersion");
-    static inline const QString feedURLKey = QStringLiteral("updateFeedURL");
+    static inline const QString autoCheckKey = QLatin1String(SettingsKeys::updateAutoCheck);
+    static inline const QString lastCheckKey = QLatin1String(SettingsKeys::updateLastCheck);
+    static inline const QString skippedVersionKey = QLatin1String(SettingsKeys::updateSkippedVersion);
+    static inline const QString feedURLKey = QLatin1String(SettingsKeys::updateFeedURL);
     static constexpr qint64 maxBodyBytes = 1024 * 1024;
     static constexpr qint64 recheckAfterSeconds = 86400;
 

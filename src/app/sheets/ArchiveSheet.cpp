@@ -1,11 +1,11 @@
 #include "app/sheets/ArchiveSheet.h"
 
 #include "studio/ElidedLine.h"
-#include "app/sheets/FolderDialog.h"
+#include "app/desktop/FolderDialog.h"
 #include "app/sheets/SheetChrome.h"
 #include "app/sheets/SheetSection.h"
 #include "app/sheets/SwitchToggle.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"

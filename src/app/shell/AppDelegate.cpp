@@ -2,13 +2,14 @@
 
 #include "app/library/MainWindow.h"
 #include "app/panel/EdgePanelController.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitKeyWatcher.h"
 #include "app/shell/QuitSignalWatcher.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
 #include "app/shell/TrayMenu.h"
+#include "app/shell/UnsavedChangesQuestion.h"
 #include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 
@@ -23,7 +24,7 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     : QObject(parent),
       m_store(store),
       m_router(router),
-      m_unsaved(store, UnsavedChangesGuard::messageBox(store, [this]() -> QWidget* {
+      m_unsaved(store, UnsavedChangesQuestion::messageBox(store, [this]() -> QWidget* {
                     return m_window && m_window->isVisible() ? m_window.get() : nullptr;
                 })) {
     m_window = std::make_unique<MainWindow>(m_store, m_router);

@@ -1,7 +1,7 @@
 #include "app/shell/MenuCommands.h"
 
 #include "app/library/ShelfMode.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/panel/EdgePanelController.h"
 #include "app/store/ProjectStore.h"
 

@@ -1,7 +1,7 @@
 #include "app/shell/TrayMenu.h"
 
 #include "core/UserText.h"
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/panel/EdgePanelController.h"
 #include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/store/ProjectStore.h"
+#include "core/SettingsKeys.h"
 
 #include <QString>
 
@@ -8,9 +9,9 @@
 
 namespace sorvel::ArchiveSettings {
 
-inline constexpr const char* directoryKey = "archiveDirectory";
-inline constexpr const char* moveFoldersKey = "archiveMoveFolders";
-inline constexpr const char* writeSummaryKey = "archiveWriteSummary";
+inline constexpr const char* directoryKey = SettingsKeys::archiveDirectory;
+inline constexpr const char* moveFoldersKey = SettingsKeys::archiveMoveFolders;
+inline constexpr const char* writeSummaryKey = SettingsKeys::archiveWriteSummary;
 
 // The archive base folder; none when the setting is missing, empty or not an
 // absolute path (a relative one would land wherever the program was started).

@@ -3,7 +3,6 @@
 #include "core/CueStage.h"
 #include "core/CueTime.h"
 #include "core/StudioText.h"
-#include "core/TypeRegistry.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -56,11 +55,11 @@ QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& 
     return locale.toString(local, datePattern + QLatin1Char(' ') + timePattern);
 }
 
-QString markdown(const AudioProject& project) {
+QString markdown(const AudioProject& project, const ProjectType& kind) {
     QStringList lines{
         QStringLiteral("# ") + project.name,
         QString(),
-        QStringLiteral("- 类型：") + TypeRegistry::shared().type(project.typeID).title,
+        QStringLiteral("- 类型：") + kind.title,
         QStringLiteral("- 创建：") + dateText(project.createdAt, DatePrecision::DateAndTime),
     };
     if (project.completedAt)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/ProjectType.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -16,7 +17,7 @@ enum class DatePrecision { DateAndTime, DateOnly };
 QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& locale = QLocale::system());
 
 // The Markdown summary written beside an archived project; ends with a line feed.
-QString markdown(const AudioProject& project);
+QString markdown(const AudioProject& project, const ProjectType& kind);
 
 // The summary's file name: the project's name with " 归档.md". A "/" or NUL in
 // the name becomes "_" so that the file always lands in the folder it is written to.

@@ -2,7 +2,6 @@
 
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
-#include "app/store/DesktopServices.h"
 #include "app/store/FolderProbe.h"
 #include "app/store/FolderMover.h"
 #include "app/store/SummaryFile.h"
@@ -57,7 +56,7 @@ void configure(QTimer& timer, int intervalMs) {
 }
 
 // Done, moved, archived, logged and summarised, on a copy of the record.
-void archiveOne(AudioProject& project, const std::optional<QString>& monthFolder,
+void archiveOne(AudioProject& project, const ProjectType& kind, const std::optional<QString>& monthFolder,
                 const ProjectStore::ArchiveOptions& options, QStringList& errors) {
     if (project.status != ProjectStatus::Done)
         project.setStatus(ProjectStatus::Done);
@@ -82,18 +81,12 @@ void archiveOne(AudioProject& project, const std::optional<QString>& monthFolder
     if (!target)
         return;
     const SummaryFile::Outcome written = SummaryFile::write(*target, ArchiveSummary::fileName(project.name),
-                                                            ArchiveSummary::markdown(project).toUtf8());
+                                                            ArchiveSummary::markdown(project, kind).toUtf8());
     if (!written.written)
         errors << errorLine(project.name, QStringLiteral("写入清单失败"), written.error);
 }
 
 } // namespace
-
-ProjectStore& ProjectStore::shared() {
-    // Lives as long as the process; nothing is torn down at quit but the flush.
-    static ProjectStore* const store = new ProjectStore(DesktopServices::system());
-    return *store;
-}
 
 ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     : QObject(parent), m_desktop(std::move(desktop)), m_folder(Storage::directory()) {
@@ -363,7 +356,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
         if (!found)
             continue;
         AudioProject archived = *found;
-        archiveOne(archived, monthFolder, options, errors);
+        archiveOne(archived, registry().type(archived.typeID), monthFolder, options, errors);
         update(id, [&](AudioProject& p) { p = archived; });
     }
     return errors;

@@ -65,18 +65,18 @@ public:
     // The save problem while flush() gave up on a folder another program holds.
     static const QString folderBusyProblem;
 
-    // The one store of the application, created on first use.
-    static ProjectStore& shared();
-    // A store of its own (tests); migrates, loads and starts watching like shared().
-    // The first read runs on the worker; the constructor waits for it only
-    // while no other program holds the data folder.
+    // Migrates, loads and starts watching. The application's one store is
+    // SharedStore::instance(); tests make stores of their own. The first read
+    // runs on the worker; the constructor waits for it only while no other
+    // program holds the data folder.
     explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);
     ~ProjectStore() override;
 
     const QList<AudioProject>& projects() const { return m_projects; }
     // Which projects the latest projectsChanged was about.
     const ProjectChange& lastChange() const { return m_lastChange; }
-    TypeRegistry& registry() const { return TypeRegistry::shared(); }
+    // The store's project types; views read them here.
+    TypeRegistry& registry() const { return m_registry; }
 
     // Lookups: no change, no save.
     const AudioProject* project(const QUuid& id) const;
@@ -196,6 +196,7 @@ private:
     int indexOf(const QUuid& id) const;
 
     Desktop m_desktop;
+    mutable TypeRegistry m_registry;
     QString m_folder;
     QString m_linkedFolder;  // the folder of the data file's link target, when elsewhere
     QList<AudioProject> m_projects;

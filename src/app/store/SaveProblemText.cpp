@@ -31,4 +31,10 @@ QString forUser(const QString& problem) {
     return problem;
 }
 
+QString forBanner(const QString& problem, bool waitingForFolder) {
+    if (problem.isEmpty())
+        return waitingForFolder ? QStringLiteral("数据文件夹正被另一个程序占用，正在等待…") : QString();
+    return QStringLiteral("无法保存更改：") + forUser(problem) + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
+}
+
 } // namespace sorvel::SaveProblemText

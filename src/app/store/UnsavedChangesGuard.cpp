@@ -6,10 +6,6 @@
 #include "core/Clock.h"
 #include "core/Log.h"
 
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
-
 namespace sorvel {
 
 UnsavedChangesGuard::UnsavedChangesGuard(ProjectStore& store, Presenter presenter)
@@ -21,32 +17,6 @@ QString UnsavedChangesGuard::details(const Question& question) {
         return text + QStringLiteral("\n现在退出，这些更改将会丢失。");
     return text + QStringLiteral("\n未保存的更改已另存到：") + question.rescueFile
            + QStringLiteral("\n现在退出，这些更改不会写入数据文件，Sorvel 也不会自动读回上面的文件。");
-}
-
-UnsavedChangesGuard::Presenter UnsavedChangesGuard::messageBox(ProjectStore& store,
-                                                               const std::function<QWidget*()>& parent) {
-    return [&store, parent](const Question& question) {
-        QMessageBox box(parent ? parent() : nullptr);
-        box.setIcon(QMessageBox::Warning);
-        box.setTextFormat(Qt::PlainText);
-        box.setWindowTitle(QStringLiteral("Sorvel"));
-        box.setText(QStringLiteral("有更改尚未保存"));
-        box.setInformativeText(details(question));
-        QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
-        box.addButton(QStringLiteral("仍然退出"), QMessageBox::DestructiveRole);
-        box.setDefaultButton(retry);
-        // The background retry may write the changes while the question is
-        // open: then there is nothing left to answer.
-        QPointer<QMessageBox> open(&box);
-        const QMetaObject::Connection written = QObject::connect(&store, &ProjectStore::saveFinished, &box,
-                                                                 [&store, open](bool succeeded) {
-                                                                     if (succeeded && !store.isDirty() && open)
-                                                                         open->done(QDialog::Accepted);
-                                                                 });
-        box.exec();
-        QObject::disconnect(written);
-        return box.clickedButton() == retry || !store.isDirty() ? Choice::TryAgain : Choice::QuitAnyway;
-    };
 }
 
 bool UnsavedChangesGuard::writeBeforeQuit() {

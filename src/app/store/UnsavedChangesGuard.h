@@ -6,8 +6,6 @@
 
 #include <functional>
 
-class QWidget;
-
 namespace sorvel {
 
 class ProjectStore;
@@ -29,9 +27,6 @@ public:
 
     UnsavedChangesGuard(ProjectStore& store, Presenter presenter);
 
-    // A message box over `parent` (may be null). It closes by itself when a
-    // write of the store succeeds while it is open: the quit then goes on.
-    static Presenter messageBox(ProjectStore& store, const std::function<QWidget*()>& parent);
     // The question's text below its title.
     static QString details(const Question& question);
 

@@ -15,7 +15,7 @@ QDateTime at(const QDate& day, int hour) {
 }
 
 QColor musicColor() {
-    return Studio::typeColor(TypeRegistry::shared().type(ProjectType::musicID));
+    return Studio::typeColor(ProjectType::find(ProjectType::defaults(), ProjectType::musicID));
 }
 
 Cue cue(const QString& number, const QString& title) {
@@ -26,7 +26,10 @@ Cue cue(const QString& number, const QString& title) {
     return c;
 }
 
-class CalendarEvents : public AppViewTest {};
+class CalendarEvents : public AppViewTest {
+protected:
+    TypeRegistry registry;
+};
 
 TEST_F(CalendarEvents, OneProjectGivesDeadlineThenEachCueStartedMixedDelivered) {
     const QDate day(2027, 2, 10);
@@ -41,7 +44,7 @@ TEST_F(CalendarEvents, OneProjectGivesDeadlineThenEachCueStartedMixedDelivered) 
     second.startDate = at(day, 1);
     project.items = {first, second};
 
-    const CalendarEvent::Days days = CalendarEvent::collect({project}, TypeRegistry::shared());
+    const CalendarEvent::Days days = CalendarEvent::collect({project}, registry);
     ASSERT_EQ(days.size(), 1);
     const QList<CalendarEvent> events = days.value(day);
     ASSERT_EQ(events.size(), 5);
@@ -71,7 +74,7 @@ TEST_F(CalendarEvents, OverdueDeadlinesAreRedAndArchivedProjectsShowOnlyCueDates
     delivered.deliveredAt = yesterday;
     archived.items = {delivered};
 
-    const CalendarEvent::Days days = CalendarEvent::collect({late, dueToday, archived}, TypeRegistry::shared());
+    const CalendarEvent::Days days = CalendarEvent::collect({late, dueToday, archived}, registry);
     const QList<CalendarEvent> before = days.value(yesterday.toLocalTime().date());
     ASSERT_EQ(before.size(), 2);
     EXPECT_EQ(before[0].kind, Kind::Deadline);
@@ -92,16 +95,16 @@ TEST_F(CalendarEvents, ProjectsKeepTheirArrayOrderAndTypesFallBack) {
     zed.deadline = at(day, 23);
     AudioProject able = AudioProject::make(QStringLiteral("Able"), ProjectType::sfxID);
     able.deadline = at(day, 0);
-    const QList<CalendarEvent> events = CalendarEvent::collect({zed, able}, TypeRegistry::shared()).value(day);
+    const QList<CalendarEvent> events = CalendarEvent::collect({zed, able}, registry).value(day);
     ASSERT_EQ(events.size(), 2);
     EXPECT_EQ(events[0].projectName, QStringLiteral("Zed"));
-    EXPECT_EQ(events[0].color, Studio::typeColor(TypeRegistry::shared().types().first()));
-    EXPECT_EQ(events[1].color, Studio::typeColor(TypeRegistry::shared().type(ProjectType::sfxID)));
+    EXPECT_EQ(events[0].color, Studio::typeColor(registry.types().first()));
+    EXPECT_EQ(events[1].color, Studio::typeColor(registry.type(ProjectType::sfxID)));
 
     QList<ProjectType> types = ProjectType::defaults();
     types[0].colorHex = QStringLiteral("no colour");
-    TypeRegistry::shared().setTypes(types);
-    const QList<CalendarEvent> grey = CalendarEvent::collect({zed}, TypeRegistry::shared()).value(day);
+    registry.setTypes(types);
+    const QList<CalendarEvent> grey = CalendarEvent::collect({zed}, registry).value(day);
     ASSERT_EQ(grey.size(), 1);
     EXPECT_EQ(grey[0].color, Studio::systemGray());
 }
@@ -109,8 +112,8 @@ TEST_F(CalendarEvents, ProjectsKeepTheirArrayOrderAndTypesFallBack) {
 TEST_F(CalendarEvents, NothingDatedGivesNoDays) {
     AudioProject plain = AudioProject::make(QStringLiteral("Plain"), ProjectType::musicID);
     plain.items = {cue(QStringLiteral("1"), QStringLiteral("Undated"))};
-    EXPECT_TRUE(CalendarEvent::collect({}, TypeRegistry::shared()).isEmpty());
-    EXPECT_TRUE(CalendarEvent::collect({plain}, TypeRegistry::shared()).isEmpty());
+    EXPECT_TRUE(CalendarEvent::collect({}, registry).isEmpty());
+    EXPECT_TRUE(CalendarEvent::collect({plain}, registry).isEmpty());
 }
 
 } // namespace

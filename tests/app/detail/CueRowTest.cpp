@@ -6,7 +6,7 @@
 #include "app/detail/DurationChip.h"
 #include "app/detail/DurationPicker.h"
 #include "app/detail/NumberColumn.h"
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/detail/StageMenuButton.h"
 #include "core/Settings.h"
 #include "studio/AppearanceHost.h"

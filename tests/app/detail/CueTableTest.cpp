@@ -2,7 +2,7 @@
 
 #include "app/detail/CueTableFooter.h"
 #include "app/detail/DurationChip.h"
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/library/ProjectListRow.h"
 #include "app/library/ProjectListView.h"
 #include "core/RecordCoding.h"

@@ -51,8 +51,9 @@ TEST_F(DetailDrawerTest, DeletingTheShownProjectLeavesAnEmptyPaneWhileTheDrawerS
     ASSERT_NE(pane, nullptr);
     store.deleteProjects({one.id});
     EXPECT_EQ(window.drawerTargetWidth(), 0);
-    if (pane)
+    if (pane) {
         EXPECT_FALSE(pane->showsProject());
+    }
     spin(400);  // the slide ends and the pane goes
     EXPECT_EQ(window.drawerContent(), nullptr);
 }

@@ -1,7 +1,7 @@
 #include "DetailFixture.h"
 
 #include "app/detail/CueSection.h"
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/detail/InfoSection.h"
 #include "studio/DateChip.h"
 #include "studio/SectionTitle.h"

@@ -98,9 +98,9 @@ TEST_F(LabelCardTest, TypeMenuListsEveryTypeAndStampsEvenTheCurrentType) {
     QMenu menu;
     button->fillMenu(menu);
     const QList<QAction*> actions = menu.actions();
-    ASSERT_EQ(actions.size(), TypeRegistry::shared().types().size());
+    ASSERT_EQ(actions.size(), store.registry().types().size());
     for (int i = 0; i < actions.size(); ++i)
-        EXPECT_EQ(actions.at(i)->text(), TypeRegistry::shared().types().at(i).title);
+        EXPECT_EQ(actions.at(i)->text(), store.registry().types().at(i).title);
 
     actions.at(0)->trigger();  // the current type
     EXPECT_EQ(stored(project.id).typeID, ProjectType::musicID);
@@ -108,17 +108,17 @@ TEST_F(LabelCardTest, TypeMenuListsEveryTypeAndStampsEvenTheCurrentType) {
     EXPECT_EQ(stored(project.id).status, ProjectStatus::NotStarted) << "no status rule for the type";
     EXPECT_EQ(pane->labelCard()->modifiedLabel()->text(), QStringLiteral("更新 现在"));
 
-    const int other = TypeRegistry::shared().types().size() - 1;
+    const int other = store.registry().types().size() - 1;
     actions.at(other)->trigger();
-    EXPECT_EQ(stored(project.id).typeID, TypeRegistry::shared().types().at(other).id);
-    EXPECT_EQ(button->type().id, TypeRegistry::shared().types().at(other).id);
+    EXPECT_EQ(stored(project.id).typeID, store.registry().types().at(other).id);
+    EXPECT_EQ(button->type().id, store.registry().types().at(other).id);
 }
 
 TEST_F(LabelCardTest, UnknownTypeShowsTheFirstTypeAndKeepsTheStoredID) {
     const QUuid unknown = QUuid::createUuid();
     const AudioProject project = earlierProject(QStringLiteral("Stranger"), [&](AudioProject& p) { p.typeID = unknown; });
     open(project);
-    EXPECT_EQ(pane->labelCard()->typeButton()->type().id, TypeRegistry::shared().types().first().id);
+    EXPECT_EQ(pane->labelCard()->typeButton()->type().id, store.registry().types().first().id);
     EXPECT_EQ(stored(project.id).typeID, unknown);
 }
 

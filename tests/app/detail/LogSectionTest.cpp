@@ -1,6 +1,6 @@
 #include "DetailFixture.h"
 
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 #include "app/detail/LogRow.h"
 #include "app/detail/LogSection.h"
 

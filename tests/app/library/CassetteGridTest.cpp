@@ -46,7 +46,7 @@ TEST(CardGridLayoutTest, HitsAndVisibleRangesFollowTheCells) {
 
 TEST_F(CassetteGridTest, ClicksSelectByTheShelfRuleAndTheBackgroundEmpties) {
     const AudioProject a = project("a"), b = project("b"), c = project("c");
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.setSelect([this](const QUuid& id, Qt::KeyboardModifiers modifiers) {
         TapeSelection::click(router, id, modifiers);
     });
@@ -84,7 +84,7 @@ TEST_F(CassetteGridTest, ClicksSelectByTheShelfRuleAndTheBackgroundEmpties) {
 
 TEST_F(CassetteGridTest, HoverFollowsThePointerFromCardToCard) {
     const AudioProject a = project("a"), b = project("b");
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.resize(1200, 900);
     grid.show();
     grid.setProjects({a, b});
@@ -113,7 +113,7 @@ TEST_F(CassetteGridTest, OnlyTheVisibleCardsArePainted) {
     QList<AudioProject> many;
     for (int i = 0; i < 400; ++i)
         many.append(project(QStringLiteral("tape %1").arg(i)));
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.resize(1100, 700);
     grid.show();
     grid.setProjects(many);
@@ -133,7 +133,7 @@ TEST_F(CassetteGridTest, AChangeOfOneTapeRedrawsOnlyItsCard) {
     QList<AudioProject> many;
     for (int i = 0; i < 40; ++i)
         many.append(project(QStringLiteral("tape %1").arg(i)));
-    CassetteGrid grid(router);
+    CassetteGrid grid(router, store.registry());
     grid.resize(1100, 700);
     grid.show();
     grid.setProjects(many);

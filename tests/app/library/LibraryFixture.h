@@ -1,11 +1,10 @@
 #pragma once
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/Clock.h"
 #include "core/ProjectType.h"
-#include "core/TypeRegistry.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -35,8 +34,6 @@ inline AudioProject project(const QString& name, const std::function<void(AudioP
 // the folders it was asked to show, the default types, and a router of its own.
 class LibraryTest : public ::testing::Test {
 protected:
-    void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
-
     ProjectStore::Desktop recordingDesktop() {
         return {[] { return std::optional<QString>(); },
                 [this](const QString& directory) { shownFolders.append(directory); }, [] {}};

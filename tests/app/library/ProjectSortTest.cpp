@@ -16,9 +16,10 @@ AudioProject withProgress(const QString& name, double progress) {
     });
 }
 
-QList<AudioProject> sortedBy(const QList<AudioProject>& projects, ProjectSort sort, bool ascending) {
+QList<AudioProject> sortedBy(const QList<AudioProject>& projects, ProjectSort sort, bool ascending,
+                             const QList<ProjectType>& types = ProjectType::defaults()) {
     ProjectSortState state{sort, ascending};
-    return state.apply(projects, TypeRegistry::shared().types());
+    return state.apply(projects, types);
 }
 
 // Clicks a column title and returns what the list then sorts by and in which direction.
@@ -76,7 +77,7 @@ TEST_F(ProjectSortTest, NamesCompareLikeFileNames) {
     EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Name, true)), "apple|Banana|cue 2|Cue 10");
 
     // Names that differ only in letter case still have a fixed order: only identical names tie.
-    const ProjectSortOrder order(ProjectSort::Name, TypeRegistry::shared().types());
+    const ProjectSortOrder order(ProjectSort::Name, ProjectType::defaults());
     const AudioProject lower = project("mix"), upper = project("MIX"), same = project("mix");
     EXPECT_NE(order(lower, upper), order(upper, lower));
     EXPECT_FALSE(order(lower, same));
@@ -86,12 +87,11 @@ TEST_F(ProjectSortTest, NamesCompareLikeFileNames) {
 TEST_F(ProjectSortTest, TypesFollowTheUsersOrderAndUnknownTypesSortWithTheFirst) {
     QList<ProjectType> types = ProjectType::defaults();
     std::reverse(types.begin(), types.end());  // "其他" first, "配乐" last
-    TypeRegistry::shared().setTypes(types);
     const QList<AudioProject> shelf{project("music"),
                                     project("other", [](AudioProject& p) { p.typeID = ProjectType::otherID; }),
                                     project("unknown", [](AudioProject& p) { p.typeID = QUuid::createUuid(); }),
                                     project("sfx", [](AudioProject& p) { p.typeID = ProjectType::sfxID; })};
-    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Type, true)), "other|unknown|sfx|music");
+    EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Type, true, types)), "other|unknown|sfx|music");
 }
 
 TEST_F(ProjectSortTest, StatusFollowsTheWorkflowOrder) {

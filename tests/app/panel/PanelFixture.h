@@ -69,10 +69,7 @@ inline ScreenArea laptopScreen() {
 // pointer, fake screens and a fake collapse delay.
 class PanelTest : public ::testing::Test {
 protected:
-    PanelTest() {
-        TypeRegistry::shared().setTypes(ProjectType::defaults());
-        makeController(true);
-    }
+    PanelTest() { makeController(true); }
 
     // A new controller over fresh fakes, the 1440 × 900 screen attached.
     void makeController(bool globalPointer) {

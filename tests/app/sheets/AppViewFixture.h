@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/ProjectType.h"
@@ -28,8 +28,6 @@ protected:
     static ProjectStore::Desktop quietDesktop() {
         return {[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}};
     }
-
-    void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
 
     // Adds at the front of the store, like every project made in the application.
     AudioProject add(AudioProject project) {

@@ -34,9 +34,9 @@ TEST_F(NewProjectSheetTest, StartsEmptyWithTheFirstTypeAndCueProgress) {
     const auto sheet = open();
     EXPECT_TRUE(sheet->nameField()->text().isEmpty());
     EXPECT_EQ(sheet->nameField()->placeholderText(), QStringLiteral("例如：Farming 春季配乐"));
-    EXPECT_EQ(sheet->typeID(), TypeRegistry::shared().types().first().id);
-    EXPECT_EQ(sheet->typePicker()->count(), TypeRegistry::shared().types().size());
-    EXPECT_EQ(sheet->typePicker()->currentText(), TypeRegistry::shared().types().first().title);
+    EXPECT_EQ(sheet->typeID(), store.registry().types().first().id);
+    EXPECT_EQ(sheet->typePicker()->count(), store.registry().types().size());
+    EXPECT_EQ(sheet->typePicker()->currentText(), store.registry().types().first().title);
     EXPECT_EQ(sheet->progressMode(), ProgressMode::Auto);
     EXPECT_FALSE(sheet->deadline().has_value());
     EXPECT_EQ(sheet->deadlineChip()->displayText(), QStringLiteral("点击设置"));
@@ -52,7 +52,7 @@ TEST_F(NewProjectSheetTest, StartsEmptyWithTheFirstTypeAndCueProgress) {
 }
 
 TEST_F(NewProjectSheetTest, WithoutTypesTheProjectTakesTheOtherType) {
-    TypeRegistry::shared().setTypes({});
+    store.registry().setTypes({});
     const auto sheet = open();
     EXPECT_EQ(sheet->typeID(), ProjectType::otherID);
     sheet->nameField()->setText(QStringLiteral("Bare"));
@@ -94,7 +94,7 @@ TEST_F(NewProjectSheetTest, CreatesTheWholeProjectFirstInTheStoreAndShowsItAlone
     ASSERT_EQ(store.projects().size(), 2);
     const AudioProject& created = store.projects().first();
     EXPECT_EQ(created.name, QStringLiteral("Farming 春季配乐"));
-    EXPECT_EQ(created.typeID, TypeRegistry::shared().types().at(1).id);
+    EXPECT_EQ(created.typeID, store.registry().types().at(1).id);
     EXPECT_EQ(created.status, ProjectStatus::NotStarted);
     EXPECT_EQ(created.progressMode, ProgressMode::Manual);
     EXPECT_EQ(created.deadline, due);

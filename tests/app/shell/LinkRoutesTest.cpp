@@ -1,6 +1,6 @@
 #include "ShellFixture.h"
 
-#include "app/shell/SorvelLink.h"
+#include "app/navigation/SorvelLink.h"
 #include "core/RecordCoding.h"
 
 #include <QUrl>

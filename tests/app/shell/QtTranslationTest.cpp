@@ -1,4 +1,4 @@
-#include "app/sheets/FolderDialog.h"
+#include "app/desktop/FolderDialog.h"
 #include "app/shell/QtTranslation.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/Clock.h"

@@ -1,6 +1,6 @@
 #include "app/shell/SingleInstance.h"
 
-#include "app/shell/SorvelLink.h"
+#include "app/navigation/SorvelLink.h"
 #include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 

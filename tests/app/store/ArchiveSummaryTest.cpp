@@ -1,5 +1,4 @@
 #include "app/store/ArchiveSummary.h"
-#include "core/TypeRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +15,10 @@ QString dateOnly(const QDateTime& date) { return ArchiveSummary::dateText(date, 
 
 class ArchiveSummaryText : public ::testing::Test {
 protected:
-    void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
+    // The summary names the type the store resolved for the project.
+    static QString markdown(const AudioProject& project) {
+        return ArchiveSummary::markdown(project, ProjectType::find(ProjectType::defaults(), project.typeID));
+    }
 };
 
 TEST(ArchiveSummaryDate, DatesAreNumericWithAShortTimeInEveryLocale) {
@@ -94,7 +96,7 @@ TEST_F(ArchiveSummaryText, FullProjectGivesTheExactMarkdown) {
                        "- ") + withTime(at(3, 8, 0)) + QStringLiteral("  开工（25%）\n"
                        "- ") + withTime(at(20, 17, 30)) + QStringLiteral("  完成（100%）\n"
                        "- ") + withTime(at(20, 18, 0)) + QStringLiteral("  归档（100%）\n");
-    EXPECT_EQ(ArchiveSummary::markdown(project).toStdString(), expected.toStdString());
+    EXPECT_EQ(markdown(project).toStdString(), expected.toStdString());
 }
 
 TEST_F(ArchiveSummaryText, BareProjectHasOnlyTheAlwaysPresentParts) {
@@ -102,7 +104,7 @@ TEST_F(ArchiveSummaryText, BareProjectHasOnlyTheAlwaysPresentParts) {
     project.folderPath = QString();
     const QString expected = QStringLiteral("# Bare\n\n- 类型：配乐\n- 创建：") + withTime(project.createdAt)
                              + QStringLiteral("\n- 工程文件夹：\n\n## 进度记录\n\n");
-    EXPECT_EQ(ArchiveSummary::markdown(project), expected);
+    EXPECT_EQ(markdown(project), expected);
 }
 
 TEST(ArchiveSummaryName, SlashAndNulCannotLeaveTheFolder) {

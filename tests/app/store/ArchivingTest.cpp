@@ -1,4 +1,4 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
@@ -30,11 +30,7 @@ protected:
     FakeDesktop desktop;
     std::unique_ptr<ProjectStore> store;
 
-    void SetUp() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
-    void TearDown() override {
-        Settings::shared().remove(QLatin1String(ArchiveSettings::directoryKey));
-        TypeRegistry::shared().setTypes(ProjectType::defaults());
-    }
+    void TearDown() override { Settings::shared().remove(QLatin1String(ArchiveSettings::directoryKey)); }
 
     void open(const QList<AudioProject>& projects) {
         writeDataFile(projects);
@@ -77,8 +73,8 @@ TEST_F(Archiving, WithoutArchiveDirectoryTheSummaryGoesIntoTheProjectFolder) {
     EXPECT_EQ(archived.folderPath, folder) << "nothing is moved without an archive directory";
 
     const QString summary = folder + QStringLiteral("/Tape 归档.md");
-    EXPECT_EQ(QString::fromUtf8(readFile(summary)), ArchiveSummary::markdown(archived));
-    EXPECT_TRUE(ArchiveSummary::markdown(archived).endsWith(QStringLiteral("  归档（100%）\n")));
+    EXPECT_EQ(QString::fromUtf8(readFile(summary)), ArchiveSummary::markdown(archived, store->registry().type(archived.typeID)));
+    EXPECT_TRUE(ArchiveSummary::markdown(archived, store->registry().type(archived.typeID)).endsWith(QStringLiteral("  归档（100%）\n")));
     EXPECT_TRUE(store->isDirty());
 }
 

@@ -1,5 +1,6 @@
 #include "app/store/ProjectChange.h"
-#include "app/sheets/AppViewFixture.h"
+#include "app/store/ProjectStore.h"
+#include "support/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,16 @@ TEST(ProjectChange, AMoveOrARepeatedIdCountsAsEverything) {
     EXPECT_TRUE(folded.touches(c.id));
 }
 
-class StoreChanges : public AppViewTest {};
+class StoreChanges : public StoreFixture {
+protected:
+    ProjectStore store{desktop.seams()};
+
+    AudioProject add(const AudioProject& project) {
+        store.addProject(project);
+        return project;
+    }
+    AudioProject add(const QString& name) { return add(named(name)); }
+};
 
 TEST_F(StoreChanges, EveryNoticeNamesWhatTheOperationTouched) {
     const AudioProject first = add(QStringLiteral("First"));

@@ -1,7 +1,7 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/SaveProblemBanner.h"
+#include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
@@ -88,13 +88,12 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
     QElapsedTimer took;
     took.start();
     ProjectStore store(desktop.seams());
-    SaveProblemBanner banner(store);
     EXPECT_LT(took.elapsed(), kPromptly);
     EXPECT_FALSE(store.hasStarted());
     EXPECT_TRUE(store.projects().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPromptly));
-    EXPECT_FALSE(banner.isHidden());
-    EXPECT_EQ(banner.message(), QStringLiteral("数据文件夹正被另一个程序占用，正在等待…"));
+    EXPECT_EQ(SaveProblemText::forBanner(store.saveProblem(), store.isWaitingForFolder()),
+              QStringLiteral("数据文件夹正被另一个程序占用，正在等待…"));
 
     const AudioProject added = AudioProject::make(QStringLiteral("Added meanwhile"), ProjectType::musicID);
     store.addProject(added);
@@ -108,7 +107,7 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
     ASSERT_TRUE(waitUntil([&] { return holder.hasEnded(); }, kHoldMs + 5000));
     ASSERT_TRUE(waitUntil([&] { return store.hasStarted() && !store.isDirty(); }, 5000));
     EXPECT_FALSE(store.isWaitingForFolder());
-    EXPECT_TRUE(banner.isHidden());
+    EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), store.isWaitingForFolder()).isEmpty());
     EXPECT_EQ(store.projects().size(), 3);
     EXPECT_TRUE(store.project(kept.id) && store.project(other.id) && store.project(added.id));
     const QList<AudioProject> written = projectsInFile();

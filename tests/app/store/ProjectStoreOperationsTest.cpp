@@ -1,4 +1,4 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
@@ -17,9 +17,6 @@ protected:
     FakeDesktop desktop;
     std::unique_ptr<ProjectStore> store;
     int changes = 0;
-
-    // The registry is the process's own: other suites expect the built-in types.
-    void TearDown() override { TypeRegistry::shared().setTypes(ProjectType::defaults()); }
 
     // A store that starts from a data file holding `projects`.
     void open(const QList<AudioProject>& projects) {
@@ -160,6 +157,20 @@ TEST_F(ProjectStoreOperations, AddTypeTakesItsColourFromTheCount) {
         store->addType();
     EXPECT_EQ(store->registry().types().size(), 13);
     EXPECT_EQ(store->registry().type(store->addType()).colorHex, QStringLiteral("00C7BE"));  // from thirteen
+}
+
+TEST_F(ProjectStoreOperations, EachStoreHasTypesOfItsOwn) {
+    open({});
+    ProjectStore other(desktop.seams());
+    ASSERT_NE(&store->registry(), &other.registry());
+    int otherChanges = 0;
+    QObject::connect(&other.registry(), &TypeRegistry::typesChanged, [&otherChanges] { ++otherChanges; });
+
+    const QUuid added = store->addType();
+    EXPECT_EQ(store->registry().types().size(), ProjectType::defaults().size() + 1);
+    EXPECT_EQ(other.registry().types(), ProjectType::defaults()) << "a change of one store's types stays in it";
+    EXPECT_EQ(otherChanges, 0);
+    EXPECT_EQ(store->registry().types().last().id, added);
 }
 
 TEST_F(ProjectStoreOperations, MoveTypesWorksLikeAListMove) {

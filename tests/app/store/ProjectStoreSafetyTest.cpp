@@ -1,7 +1,6 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/SaveProblemBanner.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "app/store/RescueCopy.h"
@@ -9,9 +8,6 @@
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -207,34 +203,9 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
 // A link to a folder that does not exist: the write has nowhere to go.
 class FailingSaves : public ProjectStoreSafety {
 protected:
-    void breakTheFile() {
-        ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
-        ASSERT_TRUE(QFile::link(environment.scratch() + QStringLiteral("/gone/projects.json"), dataFile()));
-    }
-    void mendTheFile() { ASSERT_TRUE(QFile::remove(dataFile())); }
+    void breakTheFile() { breakDataFile(environment); }
+    void mendTheFile() { mendDataFile(environment); }
 };
-
-TEST_F(FailingSaves, TheBannerNamesTheCauseWhileChangesWaitAndGoesAway) {
-    ProjectStore store(desktop.seams());
-    SaveProblemBanner banner(store);
-    EXPECT_TRUE(banner.isHidden());
-    breakTheFile();
-    store.addProject(first);
-    store.flush();
-    ASSERT_TRUE(store.isDirty());
-    EXPECT_FALSE(store.saveProblem().isEmpty());
-    EXPECT_FALSE(banner.isHidden());
-    EXPECT_TRUE(banner.message().contains(SaveProblemText::forUser(store.saveProblem())));
-    EXPECT_TRUE(banner.message().contains(QStringLiteral("保留在内存中")));
-    EXPECT_TRUE(banner.message().contains(dataFile())) << "the file that cannot be written is named";
-    EXPECT_FALSE(banner.message().contains(QStringLiteral("No such file"))) << banner.message().toStdString();
-
-    mendTheFile();
-    store.flush();
-    EXPECT_FALSE(store.isDirty());
-    EXPECT_TRUE(store.saveProblem().isEmpty());
-    EXPECT_TRUE(banner.isHidden());
-}
 
 TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
     ProjectStore store(desktop.seams());
@@ -314,36 +285,6 @@ TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     EXPECT_NE(second.path, first.path);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path)), one);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path)), two);
-}
-
-// The background retry writes the change while the question is open: the
-// question goes away by itself and the quit goes on, nothing lost.
-TEST_F(FailingSaves, AWriteThatLandsWhileTheQuestionIsOpenClosesItAndQuits) {
-    ProjectStore store(desktop.seams());
-    breakTheFile();
-    store.addProject(first);
-    QString shown;
-    QTimer mend;
-    mend.setSingleShot(true);
-    QObject::connect(&mend, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box)
-            shown = box->informativeText();
-        mendTheFile();  // the retry that is already scheduled now succeeds
-    });
-    mend.start(200);
-    UnsavedChangesGuard guard(store, UnsavedChangesGuard::messageBox(store, [] { return nullptr; }));
-    testing::internal::CaptureStderr();
-    QElapsedTimer took;
-    took.start();
-    EXPECT_TRUE(guard.writeBeforeQuit());
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_LT(took.elapsed(), ProjectStore::longestRetryDelayMs);
-    EXPECT_TRUE(shown.contains(QStringLiteral("无法写入数据文件"))) << shown.toStdString();
-    EXPECT_FALSE(store.isDirty());
-    EXPECT_EQ(projectsInFile(), QList<AudioProject>{first});
-    EXPECT_EQ(log.find("quit anyway"), std::string::npos) << "nothing was lost: " << log;
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) {

@@ -1,4 +1,4 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "app/store/WidgetTimelines.h"
 #include "core/WidgetChannel.h"

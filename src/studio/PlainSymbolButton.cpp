@@ -1,4 +1,4 @@
-#include "app/detail/PlainSymbolButton.h"
+#include "studio/PlainSymbolButton.h"
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"

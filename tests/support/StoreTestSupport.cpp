@@ -1,7 +1,10 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +63,16 @@ void runInAnotherProgram(const std::function<void()>& body) {
 
 void changeInAnotherProgram(const std::function<void(Library&)>& change) {
     ASSERT_EQ(inAnotherProgram([&] { return Storage::mutate(change); }), 0);
+}
+
+void breakDataFile(const TestEnvironment& environment) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    ASSERT_TRUE(QFile::link(environment.scratch() + QStringLiteral("/gone/projects.json"),
+                            environment.dataFolder() + QStringLiteral("/projects.json")));
+}
+
+void mendDataFile(const TestEnvironment& environment) {
+    ASSERT_TRUE(QFile::remove(environment.dataFolder() + QStringLiteral("/projects.json")));
 }
 
 } // namespace sorvel::test

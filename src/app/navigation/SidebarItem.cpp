@@ -1,27 +1,27 @@
-#include "app/shell/SidebarItem.h"
+#include "app/navigation/SidebarItem.h"
 
 #include "core/TypeRegistry.h"
 
 namespace sorvel {
 
-QString SidebarItem::title() const {
+QString SidebarItem::title(const TypeRegistry& types) const {
     switch (kind) {
     case Kind::Active: return QStringLiteral("进行中");
     case Kind::Done: return QStringLiteral("已完成");
     case Kind::Archived: return QStringLiteral("已归档");
     case Kind::Calendar: return QStringLiteral("日历");
-    case Kind::Type: return TypeRegistry::shared().type(typeID).title;
+    case Kind::Type: return types.type(typeID).title;
     }
     return {};
 }
 
-QString SidebarItem::symbol() const {
+QString SidebarItem::symbol(const TypeRegistry& types) const {
     switch (kind) {
     case Kind::Active: return QStringLiteral("circle.lefthalf.filled");
     case Kind::Done: return QStringLiteral("checkmark.circle");
     case Kind::Archived: return QStringLiteral("archivebox");
     case Kind::Calendar: return QStringLiteral("calendar");
-    case Kind::Type: return TypeRegistry::shared().type(typeID).symbol;
+    case Kind::Type: return types.type(typeID).symbol;
     }
     return {};
 }

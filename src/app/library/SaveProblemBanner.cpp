@@ -1,4 +1,4 @@
-#include "app/store/SaveProblemBanner.h"
+#include "app/library/SaveProblemBanner.h"
 
 #include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemText.h"
@@ -33,20 +33,9 @@ QString SaveProblemBanner::message() const {
 }
 
 void SaveProblemBanner::sync() {
-    const QString problem = m_store.saveProblem();
-    if (problem.isEmpty() && m_store.isWaitingForFolder()) {
-        m_label->setText(QStringLiteral("数据文件夹正被另一个程序占用，正在等待…"));
-        show();
-        return;
-    }
-    if (problem.isEmpty()) {
-        m_label->clear();
-        hide();
-        return;
-    }
-    m_label->setText(QStringLiteral("无法保存更改：") + SaveProblemText::forUser(problem)
-                     + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。"));
-    show();
+    const QString text = SaveProblemText::forBanner(m_store.saveProblem(), m_store.isWaitingForFolder());
+    m_label->setText(text);
+    setVisible(!text.isEmpty());
 }
 
 } // namespace sorvel

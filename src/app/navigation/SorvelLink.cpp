@@ -1,4 +1,4 @@
-#include "app/shell/SorvelLink.h"
+#include "app/navigation/SorvelLink.h"
 
 #include "core/RecordCoding.h"
 

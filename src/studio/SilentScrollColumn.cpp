@@ -1,4 +1,4 @@
-#include "app/library/SilentScrollColumn.h"
+#include "studio/SilentScrollColumn.h"
 
 #include <QVBoxLayout>
 

@@ -7,6 +7,8 @@
 
 namespace sorvel {
 
+class TypeRegistry;
+
 // A destination of the library window's sidebar.
 struct SidebarItem {
     enum class Kind { Active, Done, Archived, Calendar, Type };
@@ -24,8 +26,9 @@ struct SidebarItem {
         return kind == other.kind && (kind != Kind::Type || typeID == other.typeID);
     }
 
-    QString title() const;
-    QString symbol() const;
+    // What the sidebar shows; a type's destination takes its face from `types`.
+    QString title(const TypeRegistry& types) const;
+    QString symbol(const TypeRegistry& types) const;
     bool includes(const AudioProject& project) const;
 };
 

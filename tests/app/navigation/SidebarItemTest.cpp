@@ -1,4 +1,4 @@
-#include "app/shell/SidebarItem.h"
+#include "app/navigation/SidebarItem.h"
 
 #include "core/Clock.h"
 #include "core/ProjectType.h"
@@ -55,35 +55,34 @@ TEST(SidebarItemTest, EqualityComparesTheTypeOnlyForTypes) {
 }
 
 TEST(SidebarItemTest, TitlesAndSymbols) {
-    EXPECT_EQ(SidebarItem::active().title(), QStringLiteral("进行中"));
-    EXPECT_EQ(SidebarItem::done().title(), QStringLiteral("已完成"));
-    EXPECT_EQ(SidebarItem::archived().title(), QStringLiteral("已归档"));
-    EXPECT_EQ(SidebarItem::calendar().title(), QStringLiteral("日历"));
-    EXPECT_EQ(SidebarItem::active().symbol(), QStringLiteral("circle.lefthalf.filled"));
-    EXPECT_EQ(SidebarItem::done().symbol(), QStringLiteral("checkmark.circle"));
-    EXPECT_EQ(SidebarItem::archived().symbol(), QStringLiteral("archivebox"));
-    EXPECT_EQ(SidebarItem::calendar().symbol(), QStringLiteral("calendar"));
+    const TypeRegistry defaults;
+    EXPECT_EQ(SidebarItem::active().title(defaults), QStringLiteral("进行中"));
+    EXPECT_EQ(SidebarItem::done().title(defaults), QStringLiteral("已完成"));
+    EXPECT_EQ(SidebarItem::archived().title(defaults), QStringLiteral("已归档"));
+    EXPECT_EQ(SidebarItem::calendar().title(defaults), QStringLiteral("日历"));
+    EXPECT_EQ(SidebarItem::active().symbol(defaults), QStringLiteral("circle.lefthalf.filled"));
+    EXPECT_EQ(SidebarItem::done().symbol(defaults), QStringLiteral("checkmark.circle"));
+    EXPECT_EQ(SidebarItem::archived().symbol(defaults), QStringLiteral("archivebox"));
+    EXPECT_EQ(SidebarItem::calendar().symbol(defaults), QStringLiteral("calendar"));
 }
 
 TEST(SidebarItemTest, TypeDestinationsReadTheRegistryAtEveryCall) {
-    TypeRegistry& registry = TypeRegistry::shared();
-    const QList<ProjectType> before = registry.types();
+    TypeRegistry registry;
     const ProjectType first{QUuid::createUuid(), QStringLiteral("Trailer"), QStringLiteral("film"), QStringLiteral("FF0000")};
     const ProjectType second{QUuid::createUuid(), QStringLiteral("Game"), QStringLiteral("gamecontroller"), QStringLiteral("00FF00")};
     registry.setTypes({first, second});
 
     const SidebarItem item = SidebarItem::type(second.id);
-    EXPECT_EQ(item.title(), QStringLiteral("Game"));
-    EXPECT_EQ(item.symbol(), QStringLiteral("gamecontroller"));
+    EXPECT_EQ(item.title(registry), QStringLiteral("Game"));
+    EXPECT_EQ(item.symbol(registry), QStringLiteral("gamecontroller"));
 
     // Once the type is deleted the destination takes the first type's face.
     registry.setTypes({first});
-    EXPECT_EQ(item.title(), QStringLiteral("Trailer"));
-    EXPECT_EQ(item.symbol(), QStringLiteral("film"));
+    EXPECT_EQ(item.title(registry), QStringLiteral("Trailer"));
+    EXPECT_EQ(item.symbol(registry), QStringLiteral("film"));
 
     registry.setTypes({});
-    EXPECT_EQ(item.title(), ProjectType::fallback().title);
-    registry.setTypes(before);
+    EXPECT_EQ(item.title(registry), ProjectType::fallback().title);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/store/DesktopServices.h"
+#include "app/desktop/DesktopServices.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractButton>

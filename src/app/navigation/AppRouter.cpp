@@ -1,6 +1,6 @@
-#include "app/shell/AppRouter.h"
+#include "app/navigation/AppRouter.h"
 
-#include "app/shell/SorvelLink.h"
+#include "app/navigation/SorvelLink.h"
 #include "app/store/ProjectStore.h"
 
 namespace sorvel {

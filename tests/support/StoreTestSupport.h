@@ -50,4 +50,9 @@ void runInAnotherProgram(const std::function<void()>& body);
 // Changes the data file from another process; fails the test when nothing was written.
 void changeInAnotherProgram(const std::function<void(Library&)>& change);
 
+// Makes the data file a link into a folder that does not exist, so that no
+// write can reach it; mendDataFile() removes the link again.
+void breakDataFile(const TestEnvironment& environment);
+void mendDataFile(const TestEnvironment& environment);
+
 } // namespace sorvel::test

@@ -1,4 +1,4 @@
-#include "ShellFixture.h"
+#include "../shell/ShellFixture.h"
 
 namespace sorvel::test {
 namespace {
