@@ -75,6 +75,15 @@ bool writeAll(int fd, const char* data, qint64 size) {
     return true;
 }
 
+int writeSyncClose(int fd, const QByteArray& bytes) {
+    int error = writeAll(fd, bytes.constData(), bytes.size()) ? 0 : errno;
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    return error;
+}
+
 bool isMissingOrRegular(const QString& path, const QString& what) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace sorvel::RegularFile {
@@ -23,6 +24,8 @@ bool copyNew(const QString& source, const QString& target);
 // Writes all `size` bytes to `fd`, going on after short writes and interruptions;
 // false with errno set when that fails.
 bool writeAll(int fd, const char* data, qint64 size);
+// Writes all of `bytes` to `fd`, syncs and closes it (always); 0 or the first errno.
+int writeSyncClose(int fd, const QByteArray& bytes);
 
 // Renames without ever replacing what exists at `to` (not even an empty folder).
 // Returns 0 or the errno of the failure (EEXIST when `to` is taken).

@@ -140,11 +140,7 @@ int writeNewFile(const QString& path, const QByteArray& bytes) {
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = RegularFile::writeAll(fd, bytes.constData(), bytes.size()) ? 0 : errno;
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
+    int error = RegularFile::writeSyncClose(fd, bytes);
     const QByteArray target = QFile::encodeName(path);
     if (!error && ::link(draft.constData(), target.constData()) != 0) {
         error = errno;

@@ -3,8 +3,10 @@
 #include "core/Storage.h"
 #include "support/TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QStringList>
+#include <QThread>
 
 namespace sorvel::test {
 
@@ -14,6 +16,14 @@ protected:
     TestEnvironment environment;
 
     QString dataFolder() const { return environment.dataFolder(); }
+    QString dataFile() const { return dataFolder() + QStringLiteral("/projects.json"); }
+
+    // Stamps and names taken from the clock's seconds differ after this.
+    static void waitForNextSecond() {
+        const qint64 start = QDateTime::currentSecsSinceEpoch();
+        while (QDateTime::currentSecsSinceEpoch() == start)
+            QThread::msleep(20);
+    }
 
     // Copies made of undecodable or unreadable data files, sorted by name.
     QStringList asideCopies() const {

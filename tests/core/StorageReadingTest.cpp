@@ -27,14 +27,6 @@ using Kind = Storage::ReadResult::Kind;
 
 class StorageReadingTest : public ::testing::Test, protected test::DataFileFixture {
 protected:
-    QString dataFile() const { return dataFolder() + QStringLiteral("/projects.json"); }
-
-    static void waitForNextSecond() {
-        const qint64 start = QDateTime::currentSecsSinceEpoch();
-        while (QDateTime::currentSecsSinceEpoch() == start)
-            QThread::msleep(20);
-    }
-
     // The library the data file holds now; fails the test when it does not decode.
     static Library readBack() {
         const Storage::ReadResult result = Storage::read();

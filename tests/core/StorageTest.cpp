@@ -27,16 +27,7 @@ using test::readFile;
 using test::writeFile;
 using Kind = Storage::ReadResult::Kind;
 
-class StorageTest : public ::testing::Test, protected test::DataFileFixture {
-protected:
-    QString dataFile() const { return dataFolder() + QStringLiteral("/projects.json"); }
-
-    static void waitForNextSecond() {
-        const qint64 start = QDateTime::currentSecsSinceEpoch();
-        while (QDateTime::currentSecsSinceEpoch() == start)
-            QThread::msleep(20);
-    }
-};
+class StorageTest : public ::testing::Test, protected test::DataFileFixture {};
 
 TEST_F(StorageTest, DataFileLivesInTheDataFolderOfTheEnvironment) {
     EXPECT_EQ(Storage::directory(), dataFolder());

@@ -27,11 +27,7 @@ int writeNew(const QString& path, const QByteArray& bytes) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return errno;
-    int error = RegularFile::writeAll(fd, bytes.constData(), bytes.size()) ? 0 : errno;
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
+    int error = RegularFile::writeSyncClose(fd, bytes);
     if (error)
         ::unlink(QFile::encodeName(path).constData());
     return error;
