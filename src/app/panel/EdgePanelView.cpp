@@ -18,12 +18,14 @@
 #include "studio/StudioLabel.h"
 #include "studio/SymbolTileButton.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -75,6 +77,12 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
     m_list->addStretch();
     m_scroll->setWidget(content);
     content->setAutoFillBackground(false);  // setWidget turned it on; the panel's material shows through
+    // Queued: the scroll range moves while the tapes are being placed.
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &EdgePanelView::buildMore,
+            Qt::QueuedConnection);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, &EdgePanelView::buildMore,
+            Qt::QueuedConnection);
+    m_scroll->viewport()->installEventFilter(this);
     m_empty = new PanelEmptyState(listArea);
     overlay->addWidget(m_scroll, 0, 0);
     overlay->addWidget(m_empty, 0, 0, Qt::AlignCenter);
@@ -86,7 +94,8 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
             [this] { m_controller.openLink(QStringLiteral("sorvel://archive-done")); });
     column->addWidget(m_footer);
 
-    connect(&controller.store(), &ProjectStore::projectsChanged, this, &EdgePanelView::refresh);
+    connect(&controller.store(), &ProjectStore::projectsChanged, this,
+            [this] { refresh(m_controller.store().lastChange()); });
     connect(&controller.store().registry(), &TypeRegistry::typesChanged, this, [this] {
         for (QWidget* child : findChildren<QWidget*>())
             child->update();
@@ -224,7 +233,7 @@ PanelTabButton* EdgePanelView::tabButton(Tab tab) const {
     return tab == Tab::Active ? m_activeTab : m_doneTab;
 }
 
-void EdgePanelView::refresh() {
+void EdgePanelView::refresh(const ProjectChange& change) {
     const QList<AudioProject>& projects = m_controller.store().projects();
     m_activeTab->setCountText(countText(count(projects, Tab::Active)));
     m_doneTab->setCountText(countText(count(projects, Tab::Done)));
@@ -232,34 +241,37 @@ void EdgePanelView::refresh() {
     m_doneTab->setCurrent(m_tab == Tab::Done);
 
     QList<AudioProject> shown = rows(projects, m_tab);
-    if (m_pointerOver) {
-        QList<QUuid> drawn;
-        for (const PanelTape* tape : std::as_const(m_tapes))
-            drawn.append(tape->project().id);
-        shown = DrawnOrder::keep(drawn, shown);
-    }
-    syncTapes(shown);
+    if (m_pointerOver)
+        shown = DrawnOrder::keep(m_order, shown);
+    m_order = DrawnOrder::ids(shown);
+    syncTapes(shown, change);
     m_empty->setText(emptyText(m_tab));
     m_empty->setVisible(shown.isEmpty());
     m_footer->setText(QStringLiteral("全部归档 · ") + countText(shown.size()));
     m_footer->setVisible(m_tab == Tab::Done && !shown.isEmpty());
 }
 
-void EdgePanelView::syncTapes(const QList<AudioProject>& shown) {
-    // A tape that stays listed keeps its widget, and with it a half-typed note.
+void EdgePanelView::syncTapes(const QList<AudioProject>& shown, const ProjectChange& change) {
+    // A tape that stays built keeps its widget, and with it a half-typed note.
     QHash<QUuid, PanelTape*> previous;
     for (PanelTape* tape : std::as_const(m_tapes))
         previous.insert(tape->project().id, tape);
 
     QList<PanelTape*> next;
-    for (const AudioProject& project : shown) {
+    QList<PanelTape*> added;
+    const qsizetype built = std::min(shown.size(), m_wanted);
+    next.reserve(built);
+    for (qsizetype i = 0; i < built; ++i) {
+        const AudioProject& project = shown.at(i);
         PanelTape* tape = previous.take(project.id);
         if (!tape) {
             tape = new PanelTape(m_controller, project, m_scroll->widget());
             const QUuid id = project.id;
             connect(tape, &PanelTape::tapped, this, [this, id] { tapTape(id); });
+            added << tape;
+        } else if (change.touches(project.id)) {
+            tape->setProject(project);
         }
-        tape->setProject(project);
         tape->setExpanded(m_expandedID == project.id);
         next << tape;
     }
@@ -269,13 +281,38 @@ void EdgePanelView::syncTapes(const QList<AudioProject>& shown) {
         gone->hide();
         gone->deleteLater();
     }
-    for (PanelTape* tape : std::as_const(next))
-        m_list->removeWidget(tape);
-    for (qsizetype i = 0; i < next.size(); ++i) {
-        m_list->insertWidget(int(i), next.at(i));
-        next.at(i)->show();
-    }
+    placeTapes(next);
+    for (PanelTape* tape : std::as_const(added))
+        tape->show();
     m_tapes = next;
+}
+
+void EdgePanelView::placeTapes(const QList<PanelTape*>& next) {
+    // Only the tapes not already in their place move; the layout ends with its stretch.
+    for (qsizetype i = 0; i < next.size(); ++i) {
+        PanelTape* tape = next.at(i);
+        const QLayoutItem* item = m_list->itemAt(int(i));
+        if (item && item->widget() == tape)
+            continue;
+        m_list->removeWidget(tape);
+        m_list->insertWidget(int(i), tape);
+    }
+}
+
+void EdgePanelView::buildMore() {
+    if (m_tapes.size() >= m_order.size())
+        return;
+    const QScrollBar* bar = m_scroll->verticalScrollBar();
+    if (bar->maximum() - bar->value() > m_scroll->viewport()->height())
+        return;
+    m_wanted = m_tapes.size() + pageSize;
+    refresh();
+}
+
+bool EdgePanelView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize)
+        QMetaObject::invokeMethod(this, &EdgePanelView::buildMore, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
 }
 
 void EdgePanelView::showPin() {
