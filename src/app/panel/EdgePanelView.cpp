@@ -34,6 +34,8 @@ namespace sorvel {
 
 namespace {
 
+using Records = std::vector<const AudioProject*>;
+
 bool waitsForArchive(const AudioProject& project) {
     return !project.archivedAt && project.status == ProjectStatus::Done;
 }
@@ -43,6 +45,45 @@ bool completedLater(const AudioProject& a, const AudioProject& b) {
     if (!a.completedAt)
         return false;
     return !b.completedAt || *a.completedAt > *b.completedAt;
+}
+
+// The shelf's order: the focused tape first, then the latest change first.
+bool precedesOnShelf(const AudioProject& a, const AudioProject& b) {
+    if (a.isFocused != b.isFocused)
+        return a.isFocused;
+    return a.updatedAt > b.updatedAt;
+}
+
+// The records a tab lists, in its order. Addresses only: copying every record
+// of a large library costs far more than placing it.
+Records listed(const QList<AudioProject>& projects, EdgePanelView::Tab tab) {
+    const bool active = tab == EdgePanelView::Tab::Active;
+    Records records;
+    for (const AudioProject& project : projects) {
+        if (active ? project.isActive() : waitsForArchive(project))
+            records.push_back(&project);
+    }
+    const auto order = active ? precedesOnShelf : completedLater;
+    std::stable_sort(records.begin(), records.end(),
+                     [order](const AudioProject* a, const AudioProject* b) { return order(*a, *b); });
+    return records;
+}
+
+// `records` in the order DrawnOrder keeps for the tapes drawn as `drawn`.
+Records keptInDrawnOrder(const QList<QUuid>& drawn, const Records& records) {
+    // Stand-ins that carry only the id spare DrawnOrder copying whole records.
+    QList<AudioProject> standIns(qsizetype(records.size()));
+    QHash<QUuid, const AudioProject*> byID;
+    byID.reserve(qsizetype(records.size()));
+    for (qsizetype i = 0; i < standIns.size(); ++i) {
+        standIns[i].id = records.at(size_t(i))->id;
+        byID.insert(standIns.at(i).id, records.at(size_t(i)));
+    }
+    Records kept;
+    kept.reserve(records.size());
+    for (const AudioProject& standIn : DrawnOrder::keep(drawn, standIns))
+        kept.push_back(byID.value(standIn.id));
+    return kept;
 }
 
 } // namespace
@@ -152,12 +193,10 @@ QWidget* EdgePanelView::buildTabs() {
 }
 
 QList<AudioProject> EdgePanelView::rows(const QList<AudioProject>& projects, Tab tab) {
-    if (tab == Tab::Active)
-        return activeSorted(projects);
-    QList<AudioProject> done;
-    std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(done), waitsForArchive);
-    std::stable_sort(done.begin(), done.end(), completedLater);
-    return done;
+    QList<AudioProject> shown;
+    for (const AudioProject* project : listed(projects, tab))
+        shown.append(*project);
+    return shown;
 }
 
 qsizetype EdgePanelView::count(const QList<AudioProject>& projects, Tab tab) {
@@ -240,18 +279,21 @@ void EdgePanelView::refresh(const ProjectChange& change) {
     m_activeTab->setCurrent(m_tab == Tab::Active);
     m_doneTab->setCurrent(m_tab == Tab::Done);
 
-    QList<AudioProject> shown = rows(projects, m_tab);
+    Records shown = listed(projects, m_tab);
     if (m_pointerOver)
-        shown = DrawnOrder::keep(m_order, shown);
-    m_order = DrawnOrder::ids(shown);
+        shown = keptInDrawnOrder(m_order, shown);
+    m_order.clear();
+    m_order.reserve(qsizetype(shown.size()));
+    for (const AudioProject* project : shown)
+        m_order.append(project->id);
     syncTapes(shown, change);
     m_empty->setText(emptyText(m_tab));
-    m_empty->setVisible(shown.isEmpty());
-    m_footer->setText(QStringLiteral("全部归档 · ") + countText(shown.size()));
-    m_footer->setVisible(m_tab == Tab::Done && !shown.isEmpty());
+    m_empty->setVisible(shown.empty());
+    m_footer->setText(QStringLiteral("全部归档 · ") + countText(qsizetype(shown.size())));
+    m_footer->setVisible(m_tab == Tab::Done && !shown.empty());
 }
 
-void EdgePanelView::syncTapes(const QList<AudioProject>& shown, const ProjectChange& change) {
+void EdgePanelView::syncTapes(const std::vector<const AudioProject*>& shown, const ProjectChange& change) {
     // A tape that stays built keeps its widget, and with it a half-typed note.
     QHash<QUuid, PanelTape*> previous;
     for (PanelTape* tape : std::as_const(m_tapes))
@@ -259,10 +301,10 @@ void EdgePanelView::syncTapes(const QList<AudioProject>& shown, const ProjectCha
 
     QList<PanelTape*> next;
     QList<PanelTape*> added;
-    const qsizetype built = std::min(shown.size(), m_wanted);
+    const qsizetype built = std::min(qsizetype(shown.size()), m_wanted);
     next.reserve(built);
     for (qsizetype i = 0; i < built; ++i) {
-        const AudioProject& project = shown.at(i);
+        const AudioProject& project = *shown.at(size_t(i));
         PanelTape* tape = previous.take(project.id);
         if (!tape) {
             tape = new PanelTape(m_controller, project, m_scroll->widget());

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 class QScrollArea;
 class QVBoxLayout;
@@ -94,7 +95,8 @@ private:
     QWidget* buildTabs();
     // `change`: the projects whose records may differ from what the tapes hold.
     void refresh(const ProjectChange& change = {});
-    void syncTapes(const QList<AudioProject>& shown, const ProjectChange& change);
+    // Builds, keeps, updates and places the widgets of the first of `shown`.
+    void syncTapes(const std::vector<const AudioProject*>& shown, const ProjectChange& change);
     void placeTapes(const QList<PanelTape*>& next);
     // Builds the next page when the list is scrolled near the end of what is built.
     void buildMore();
