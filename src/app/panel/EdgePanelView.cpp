@@ -70,19 +70,35 @@ Records listed(const QList<AudioProject>& projects, EdgePanelView::Tab tab) {
 }
 
 // `records` in the order DrawnOrder keeps for the tapes drawn as `drawn`.
+// The longest run at either end that is already drawn in place stays as it
+// is (the ids it holds take the lowest or the highest ranks), so an edit
+// costs in proportion to how far its tape moves.
 Records keptInDrawnOrder(const QList<QUuid>& drawn, const Records& records) {
+    const qsizetype count = qsizetype(records.size());
+    qsizetype head = 0;
+    while (head < count && head < drawn.size() && records.at(size_t(head))->id == drawn.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < count - head && tail < drawn.size() - head
+           && records.at(size_t(count - 1 - tail))->id == drawn.at(drawn.size() - 1 - tail))
+        ++tail;
+    if (head + tail == count)
+        return records;
+
     // Stand-ins that carry only the id spare DrawnOrder copying whole records.
-    QList<AudioProject> standIns(qsizetype(records.size()));
+    QList<AudioProject> standIns(count - head - tail);
     QHash<QUuid, const AudioProject*> byID;
-    byID.reserve(qsizetype(records.size()));
+    byID.reserve(standIns.size());
     for (qsizetype i = 0; i < standIns.size(); ++i) {
-        standIns[i].id = records.at(size_t(i))->id;
-        byID.insert(standIns.at(i).id, records.at(size_t(i)));
+        const AudioProject* record = records.at(size_t(head + i));
+        standIns[i].id = record->id;
+        byID.insert(record->id, record);
     }
-    Records kept;
+    Records kept(records.begin(), records.begin() + head);
     kept.reserve(records.size());
-    for (const AudioProject& standIn : DrawnOrder::keep(drawn, standIns))
+    for (const AudioProject& standIn : DrawnOrder::keep(drawn.mid(head, drawn.size() - head - tail), standIns))
         kept.push_back(byID.value(standIn.id));
+    kept.insert(kept.end(), records.end() - tail, records.end());
     return kept;
 }
 
