@@ -18,12 +18,14 @@
 #include "studio/StudioLabel.h"
 #include "studio/SymbolTileButton.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -31,6 +33,8 @@
 namespace sorvel {
 
 namespace {
+
+using Records = std::vector<const AudioProject*>;
 
 bool waitsForArchive(const AudioProject& project) {
     return !project.archivedAt && project.status == ProjectStatus::Done;
@@ -41,6 +45,61 @@ bool completedLater(const AudioProject& a, const AudioProject& b) {
     if (!a.completedAt)
         return false;
     return !b.completedAt || *a.completedAt > *b.completedAt;
+}
+
+// The shelf's order: the focused tape first, then the latest change first.
+bool precedesOnShelf(const AudioProject& a, const AudioProject& b) {
+    if (a.isFocused != b.isFocused)
+        return a.isFocused;
+    return a.updatedAt > b.updatedAt;
+}
+
+// The records a tab lists, in its order. Addresses only: copying every record
+// of a large library costs far more than placing it.
+Records listed(const QList<AudioProject>& projects, EdgePanelView::Tab tab) {
+    const bool active = tab == EdgePanelView::Tab::Active;
+    Records records;
+    for (const AudioProject& project : projects) {
+        if (active ? project.isActive() : waitsForArchive(project))
+            records.push_back(&project);
+    }
+    const auto order = active ? precedesOnShelf : completedLater;
+    std::stable_sort(records.begin(), records.end(),
+                     [order](const AudioProject* a, const AudioProject* b) { return order(*a, *b); });
+    return records;
+}
+
+// `records` in the order DrawnOrder keeps for the tapes drawn as `drawn`.
+// The longest run at either end that is already drawn in place stays as it
+// is (the ids it holds take the lowest or the highest ranks), so an edit
+// costs in proportion to how far its tape moves.
+Records keptInDrawnOrder(const QList<QUuid>& drawn, const Records& records) {
+    const qsizetype count = qsizetype(records.size());
+    qsizetype head = 0;
+    while (head < count && head < drawn.size() && records.at(size_t(head))->id == drawn.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < count - head && tail < drawn.size() - head
+           && records.at(size_t(count - 1 - tail))->id == drawn.at(drawn.size() - 1 - tail))
+        ++tail;
+    if (head + tail == count)
+        return records;
+
+    // Stand-ins that carry only the id spare DrawnOrder copying whole records.
+    QList<AudioProject> standIns(count - head - tail);
+    QHash<QUuid, const AudioProject*> byID;
+    byID.reserve(standIns.size());
+    for (qsizetype i = 0; i < standIns.size(); ++i) {
+        const AudioProject* record = records.at(size_t(head + i));
+        standIns[i].id = record->id;
+        byID.insert(record->id, record);
+    }
+    Records kept(records.begin(), records.begin() + head);
+    kept.reserve(records.size());
+    for (const AudioProject& standIn : DrawnOrder::keep(drawn.mid(head, drawn.size() - head - tail), standIns))
+        kept.push_back(byID.value(standIn.id));
+    kept.insert(kept.end(), records.end() - tail, records.end());
+    return kept;
 }
 
 } // namespace
@@ -75,6 +134,12 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
     m_list->addStretch();
     m_scroll->setWidget(content);
     content->setAutoFillBackground(false);  // setWidget turned it on; the panel's material shows through
+    // Queued: the scroll range moves while the tapes are being placed.
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &EdgePanelView::buildMore,
+            Qt::QueuedConnection);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, &EdgePanelView::buildMore,
+            Qt::QueuedConnection);
+    m_scroll->viewport()->installEventFilter(this);
     m_empty = new PanelEmptyState(listArea);
     overlay->addWidget(m_scroll, 0, 0);
     overlay->addWidget(m_empty, 0, 0, Qt::AlignCenter);
@@ -86,7 +151,8 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
             [this] { m_controller.openLink(QStringLiteral("sorvel://archive-done")); });
     column->addWidget(m_footer);
 
-    connect(&controller.store(), &ProjectStore::projectsChanged, this, &EdgePanelView::refresh);
+    connect(&controller.store(), &ProjectStore::projectsChanged, this,
+            [this] { refresh(m_controller.store().lastChange()); });
     connect(&controller.store().registry(), &TypeRegistry::typesChanged, this, [this] {
         for (QWidget* child : findChildren<QWidget*>())
             child->update();
@@ -143,12 +209,10 @@ QWidget* EdgePanelView::buildTabs() {
 }
 
 QList<AudioProject> EdgePanelView::rows(const QList<AudioProject>& projects, Tab tab) {
-    if (tab == Tab::Active)
-        return activeSorted(projects);
-    QList<AudioProject> done;
-    std::copy_if(projects.cbegin(), projects.cend(), std::back_inserter(done), waitsForArchive);
-    std::stable_sort(done.begin(), done.end(), completedLater);
-    return done;
+    QList<AudioProject> shown;
+    for (const AudioProject* project : listed(projects, tab))
+        shown.append(*project);
+    return shown;
 }
 
 qsizetype EdgePanelView::count(const QList<AudioProject>& projects, Tab tab) {
@@ -224,42 +288,48 @@ PanelTabButton* EdgePanelView::tabButton(Tab tab) const {
     return tab == Tab::Active ? m_activeTab : m_doneTab;
 }
 
-void EdgePanelView::refresh() {
+void EdgePanelView::refresh(const ProjectChange& change) {
     const QList<AudioProject>& projects = m_controller.store().projects();
     m_activeTab->setCountText(countText(count(projects, Tab::Active)));
     m_doneTab->setCountText(countText(count(projects, Tab::Done)));
     m_activeTab->setCurrent(m_tab == Tab::Active);
     m_doneTab->setCurrent(m_tab == Tab::Done);
 
-    QList<AudioProject> shown = rows(projects, m_tab);
-    if (m_pointerOver) {
-        QList<QUuid> drawn;
-        for (const PanelTape* tape : std::as_const(m_tapes))
-            drawn.append(tape->project().id);
-        shown = DrawnOrder::keep(drawn, shown);
-    }
-    syncTapes(shown);
+    Records shown = listed(projects, m_tab);
+    if (m_pointerOver)
+        shown = keptInDrawnOrder(m_order, shown);
+    m_order.clear();
+    m_order.reserve(qsizetype(shown.size()));
+    for (const AudioProject* project : shown)
+        m_order.append(project->id);
+    syncTapes(shown, change);
     m_empty->setText(emptyText(m_tab));
-    m_empty->setVisible(shown.isEmpty());
-    m_footer->setText(QStringLiteral("全部归档 · ") + countText(shown.size()));
-    m_footer->setVisible(m_tab == Tab::Done && !shown.isEmpty());
+    m_empty->setVisible(shown.empty());
+    m_footer->setText(QStringLiteral("全部归档 · ") + countText(qsizetype(shown.size())));
+    m_footer->setVisible(m_tab == Tab::Done && !shown.empty());
 }
 
-void EdgePanelView::syncTapes(const QList<AudioProject>& shown) {
-    // A tape that stays listed keeps its widget, and with it a half-typed note.
+void EdgePanelView::syncTapes(const std::vector<const AudioProject*>& shown, const ProjectChange& change) {
+    // A tape that stays built keeps its widget, and with it a half-typed note.
     QHash<QUuid, PanelTape*> previous;
     for (PanelTape* tape : std::as_const(m_tapes))
         previous.insert(tape->project().id, tape);
 
     QList<PanelTape*> next;
-    for (const AudioProject& project : shown) {
+    QList<PanelTape*> added;
+    const qsizetype built = std::min(qsizetype(shown.size()), m_wanted);
+    next.reserve(built);
+    for (qsizetype i = 0; i < built; ++i) {
+        const AudioProject& project = *shown.at(size_t(i));
         PanelTape* tape = previous.take(project.id);
         if (!tape) {
             tape = new PanelTape(m_controller, project, m_scroll->widget());
             const QUuid id = project.id;
             connect(tape, &PanelTape::tapped, this, [this, id] { tapTape(id); });
+            added << tape;
+        } else if (change.touches(project.id)) {
+            tape->setProject(project);
         }
-        tape->setProject(project);
         tape->setExpanded(m_expandedID == project.id);
         next << tape;
     }
@@ -269,13 +339,38 @@ void EdgePanelView::syncTapes(const QList<AudioProject>& shown) {
         gone->hide();
         gone->deleteLater();
     }
-    for (PanelTape* tape : std::as_const(next))
-        m_list->removeWidget(tape);
-    for (qsizetype i = 0; i < next.size(); ++i) {
-        m_list->insertWidget(int(i), next.at(i));
-        next.at(i)->show();
-    }
+    placeTapes(next);
+    for (PanelTape* tape : std::as_const(added))
+        tape->show();
     m_tapes = next;
+}
+
+void EdgePanelView::placeTapes(const QList<PanelTape*>& next) {
+    // Only the tapes not already in their place move; the layout ends with its stretch.
+    for (qsizetype i = 0; i < next.size(); ++i) {
+        PanelTape* tape = next.at(i);
+        const QLayoutItem* item = m_list->itemAt(int(i));
+        if (item && item->widget() == tape)
+            continue;
+        m_list->removeWidget(tape);
+        m_list->insertWidget(int(i), tape);
+    }
+}
+
+void EdgePanelView::buildMore() {
+    if (m_tapes.size() >= m_order.size())
+        return;
+    const QScrollBar* bar = m_scroll->verticalScrollBar();
+    if (bar->maximum() - bar->value() > m_scroll->viewport()->height())
+        return;
+    m_wanted = m_tapes.size() + pageSize;
+    refresh();
+}
+
+bool EdgePanelView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize)
+        QMetaObject::invokeMethod(this, &EdgePanelView::buildMore, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
 }
 
 void EdgePanelView::showPin() {

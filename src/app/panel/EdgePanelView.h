@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/ProjectChange.h"
 #include "core/AudioProject.h"
 #include "core/SettingsKeys.h"
 
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 class QScrollArea;
 class QVBoxLayout;
@@ -27,7 +29,9 @@ class StudioButton;
 // tabs with their counts, the new-tape row when asked for, the current tab's
 // tapes (or what is missing), and on the done tab a button that hands every
 // finished tape to the main window for archiving. Built afresh at every
-// expansion; it changes data only through the store.
+// expansion; it changes data only through the store. Widgets exist only for
+// the first tapes, a page beyond what has been scrolled to, and a change of
+// the store touches only the widgets of the projects it names.
 class EdgePanelView final : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +40,9 @@ public:
     static inline const QString tintKey = QLatin1String(SettingsKeys::panelTint);
     static inline const QString materialKey = QLatin1String(SettingsKeys::panelMaterial);
     static constexpr qreal cornerRadius = 16;
+    // Tapes built at a time: the first ones at the start, more as the list
+    // is scrolled to within a screen of its end.
+    static constexpr qsizetype pageSize = 24;
 
     EdgePanelView(EdgePanelController& controller, QWidget* parent = nullptr);
 
@@ -61,7 +68,11 @@ public:
     void createTape();
     QUuid addingTypeID() const;
 
+    // Every tape the tab lists, in the order drawn.
+    const QList<QUuid>& shownIDs() const { return m_order; }
+    // The widgets of the first of those, in the same order.
     QList<PanelTape*> tapes() const { return m_tapes; }
+    QScrollArea* scrollArea() const { return m_scroll; }
     PanelTabButton* tabButton(Tab tab) const;
     SymbolTileButton* addButton() const { return m_addButton; }
     SymbolTileButton* pinButton() const { return m_pinButton; }
@@ -78,12 +89,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildHeader();
     QWidget* buildTabs();
-    void refresh();
-    void syncTapes(const QList<AudioProject>& shown);
+    // `change`: the projects whose records may differ from what the tapes hold.
+    void refresh(const ProjectChange& change = {});
+    // Builds, keeps, updates and places the widgets of the first of `shown`.
+    void syncTapes(const std::vector<const AudioProject*>& shown, const ProjectChange& change);
+    void placeTapes(const QList<PanelTape*>& next);
+    // Builds the next page when the list is scrolled near the end of what is built.
+    void buildMore();
     void showPin();
 
     EdgePanelController& m_controller;
@@ -102,7 +119,9 @@ private:
     QVBoxLayout* m_list = nullptr;
     PanelEmptyState* m_empty = nullptr;
     StudioButton* m_footer = nullptr;
+    QList<QUuid> m_order;
     QList<PanelTape*> m_tapes;
+    qsizetype m_wanted = pageSize;
 };
 
 } // namespace sorvel
