@@ -144,16 +144,11 @@ void AudioProject::advanceCue(const QUuid& cueID) {
     });
 }
 
-namespace {
-
-// Shelf order: the focused project first, then the latest change first.
 bool precedesOnShelf(const AudioProject& a, const AudioProject& b) {
     if (a.isFocused != b.isFocused)
         return a.isFocused;
     return a.updatedAt > b.updatedAt;
 }
-
-} // namespace
 
 QList<AudioProject> activeSorted(const QList<AudioProject>& projects) {
     // Sorted by address: moving whole records around costs far more than comparing them.

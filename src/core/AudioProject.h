@@ -59,8 +59,9 @@ struct AudioProject {
     void advanceCue(const QUuid& cueID);
 };
 
-// Active projects only: the focused one first, then the latest change first;
-// ties keep the input order.
+// Shelf order: the focused project first, then the latest change first.
+bool precedesOnShelf(const AudioProject& a, const AudioProject& b);
+// Active projects only, in shelf order; ties keep the input order.
 QList<AudioProject> activeSorted(const QList<AudioProject>& projects);
 // The first `count` projects of activeSorted, without sorting the others.
 QList<AudioProject> firstActiveSorted(const QList<AudioProject>& projects, qsizetype count);

@@ -18,6 +18,7 @@
 #include "studio/StudioLabel.h"
 #include "studio/SymbolTileButton.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -45,13 +46,6 @@ bool completedLater(const AudioProject& a, const AudioProject& b) {
     if (!a.completedAt)
         return false;
     return !b.completedAt || *a.completedAt > *b.completedAt;
-}
-
-// The shelf's order: the focused tape first, then the latest change first.
-bool precedesOnShelf(const AudioProject& a, const AudioProject& b) {
-    if (a.isFocused != b.isFocused)
-        return a.isFocused;
-    return a.updatedAt > b.updatedAt;
 }
 
 // The records a tab lists, in its order. Addresses only: copying every record
@@ -317,7 +311,17 @@ void EdgePanelView::syncTapes(const std::vector<const AudioProject*>& shown, con
 
     QList<PanelTape*> next;
     QList<PanelTape*> added;
-    const qsizetype built = std::min(qsizetype(shown.size()), m_wanted);
+    qsizetype built = std::min(qsizetype(shown.size()), m_wanted);
+    // A tape being typed in stays built wherever the change moved it.
+    const QWidget* focus = QApplication::focusWidget();
+    for (auto tape = previous.cbegin(); focus && tape != previous.cend(); ++tape) {
+        if (!tape.value()->isAncestorOf(focus))
+            continue;
+        const auto at = std::find_if(shown.begin(), shown.end(),
+                                     [&](const AudioProject* project) { return project->id == tape.key(); });
+        if (at != shown.end())
+            built = std::max(built, qsizetype(at - shown.begin()) + 1);
+    }
     next.reserve(built);
     for (qsizetype i = 0; i < built; ++i) {
         const AudioProject& project = *shown.at(size_t(i));

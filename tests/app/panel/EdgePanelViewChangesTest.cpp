@@ -6,9 +6,11 @@
 #include "app/panel/PanelTape.h"
 #include "core/DrawnOrder.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QScrollArea>
@@ -114,6 +116,35 @@ TEST_F(EdgePanelViewChangesTest, AChangedTapeMovesWithoutAnyTapeBeingBuiltAgain)
     EXPECT_EQ(view.tapes().first()->project().name, QStringLiteral("Renamed"));
     for (qsizetype i = 0; i + 1 < before.size(); ++i)
         EXPECT_EQ(view.tapes().at(i + 1), before.at(i).data()) << "tape " << i;
+    expectTapesFollowTheStore(view);
+}
+
+// A tape being typed in keeps its widget, and the half-typed note with it, even
+// when a change moves it far past the tapes that are built.
+TEST_F(EdgePanelViewChangesTest, ATapeBeingTypedInStaysBuiltWhereverItMoves) {
+    addLibrary(60);
+    EdgePanelView& view = openView();
+    settle();
+    QPointer<PanelTape> typing = view.tapes().first();
+    typing->setExpanded(true);
+    QWidget* window = view.window();
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    typing->noteField()->setFocus();
+    settle();
+    ASSERT_TRUE(typing->noteField()->hasFocus());
+    typing->noteField()->setText(QStringLiteral("half a note"));
+    const qsizetype builtBefore = view.tapes().size();
+
+    const QUuid id = typing->project().id;
+    store.update(id, [](AudioProject& p) { p.updatedAt = QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC); });
+    settle();
+    ASSERT_EQ(view.shownIDs().last(), id);
+    ASSERT_GT(view.shownIDs().size(), builtBefore);
+    ASSERT_FALSE(typing.isNull());
+    EXPECT_TRUE(view.tapes().contains(typing.data()));
+    EXPECT_EQ(typing->noteField()->text(), QStringLiteral("half a note"));
     expectTapesFollowTheStore(view);
 }
 
