@@ -23,14 +23,6 @@ using Tab = EdgePanelView::Tab;
 
 class EdgePanelViewChangesTest : public PanelTest {
 protected:
-    EdgePanelView& openView() {
-        controller->start();
-        controller->expand();
-        EdgePanelView* view = controller->panel()->root().panelView();
-        EXPECT_NE(view, nullptr);
-        return *view;
-    }
-
     void settle() {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -28,14 +28,6 @@ QDateTime day(int d) {
 
 class EdgePanelViewTest : public PanelTest {
 protected:
-    EdgePanelView& openView() {
-        controller->start();
-        controller->expand();
-        EdgePanelView* view = controller->panel()->root().panelView();
-        EXPECT_NE(view, nullptr);
-        return *view;
-    }
-
     AudioProject addDone(const QString& name, std::optional<QDateTime> completed, bool archived = false) {
         AudioProject project = AudioProject::make(name, ProjectType::sfxID);
         project.status = ProjectStatus::Done;

@@ -2,6 +2,8 @@
 
 #include "app/panel/EdgePanel.h"
 #include "app/panel/EdgePanelController.h"
+#include "app/panel/EdgePanelView.h"
+#include "app/panel/EdgeRootView.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
 #include "app/sheets/AppViewFixture.h"
@@ -95,6 +97,15 @@ protected:
         project.status = status;
         store.addProject(project);
         return project;
+    }
+
+    // Starts the controller and slides the panel out; its view.
+    EdgePanelView& openView() {
+        controller->start();
+        controller->expand();
+        EdgePanelView* view = controller->panel()->root().panelView();
+        EXPECT_NE(view, nullptr);
+        return *view;
     }
 
     // Waits for a slide to end where it should.
