@@ -66,9 +66,9 @@ std::optional<FreshFigures> measureInFreshProcess(const QString& kind, const QSt
         std::fprintf(stderr, "sorvel-bench: the fresh measurement %s failed\n", qPrintable(kind));
         return std::nullopt;
     }
-    static const QRegularExpression line(QStringLiteral(
-        "^fresh ms=(\\S+) since-start-ms=(\\S+) resident=(\\S+) peak=(\\S+) later-resident=(\\S+)$"),
-                                         QRegularExpression::MultilineOption);
+    static const QRegularExpression line(
+        QStringLiteral("^fresh ms=(\\S+) since-start-ms=(\\S+) resident=(\\S+) peak=(\\S+) later-resident=(\\S+)$"),
+        QRegularExpression::MultilineOption);
     const QRegularExpressionMatch match = line.match(QString::fromUtf8(child.readAllStandardOutput()));
     if (!match.hasMatch())
         return std::nullopt;

@@ -10,11 +10,11 @@ namespace sorvel::bench {
 
 // What one measurement in a fresh process of this program found.
 struct FreshFigures {
-    double ms = 0;              // the measured work, timed in the fresh process
-    double sinceStartMs = 0;    // from the parent starting the process to the end of the work
-    double residentMiB = 0;     // resident memory once the work is done
-    double peakMiB = 0;         // the most resident memory the process ever had
-    double laterResidentMiB = 0;  // resident memory after the measurement's repeated work, when it has any
+    double ms = 0; // the measured work, timed in the fresh process
+    double sinceStartMs = 0; // from the parent starting the process to the end of the work
+    double residentMiB = 0; // resident memory once the work is done
+    double peakMiB = 0; // the most resident memory the process ever had
+    double laterResidentMiB = 0; // resident memory after the measurement's repeated work, when it has any
 };
 
 // One kind of measurement: does its work on `argument` (a file, a folder) and
@@ -27,9 +27,9 @@ bool offerFreshMeasurement(const QString& kind, FreshMeasurement measurement);
 
 // Starts this program again to take one measurement of `kind`, and reads its
 // figures; none (and why on stderr) when the process failed.
-std::optional<FreshFigures> measureInFreshProcess(const QString& kind, const QString& argument,
-                                                  const QProcessEnvironment& environment =
-                                                      QProcessEnvironment::systemEnvironment());
+std::optional<FreshFigures>
+measureInFreshProcess(const QString& kind, const QString& argument,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 // In a process started by measureInFreshProcess: takes the measurement, prints
 // its figures and gives the exit code. -1 in any other run of the program.

@@ -51,7 +51,7 @@ void paintCards(benchmark::State& state, const AudioProject& project) {
         QPainter painter(&image);
         CassetteCard::paint(painter, QRectF(QPointF(0, 0), size), project, kind, look);
     };
-    paintOne();  // fonts and symbol images warm up outside the timing
+    paintOne(); // fonts and symbol images warm up outside the timing
     for (auto _ : state)
         paintOne();
     benchmark::DoNotOptimize(image);

@@ -41,7 +41,8 @@ inline Library sampleLibrary(int projectCount, int cuesPerProject, int logEntrie
                 cue.mixedAt = project.createdAt.addDays(c + 2);
             if (cue.stage == CueStage::Delivered)
                 cue.deliveredAt = project.createdAt.addDays(c + 3);
-            cue.versions.append(CueVersion{QUuid::createUuid(), 2, project.createdAt.addDays(c + 1), QStringLiteral("tempo")});
+            cue.versions.append(
+                CueVersion{QUuid::createUuid(), 2, project.createdAt.addDays(c + 1), QStringLiteral("tempo")});
             project.items.append(cue);
         }
         for (int l = 0; l < logEntriesPerProject; ++l) {

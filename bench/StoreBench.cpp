@@ -23,7 +23,9 @@ ProjectStore::Desktop quietDesktop() {
 }
 
 // Past the echo window of the store's last write, so that nothing of it is pending.
-void settle() { test::spin(ProjectStore::echoWindowMs + 300); }
+void settle() {
+    test::spin(ProjectStore::echoWindowMs + 300);
+}
 
 std::unique_ptr<ProjectStore> storeOfSampleProjects() {
     Storage::save(bench::sampleLibrary(projectCount, 10, 5));

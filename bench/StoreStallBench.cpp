@@ -79,7 +79,7 @@ struct Session {
     std::unique_ptr<MainWindow> window;
 
     explicit Session(Screen screen) {
-        store = std::make_unique<ProjectStore>(ProjectStore::Desktop{});  // no dialogs, no widget to tell
+        store = std::make_unique<ProjectStore>(ProjectStore::Desktop{}); // no dialogs, no widget to tell
         if (screen == Screen::StoreOnly)
             return;
         router = std::make_unique<AppRouter>();
@@ -104,7 +104,9 @@ void writeYearsOfWork(int projectCount) {
 }
 
 // Past the echo window of the store's last write, so that nothing of it is pending.
-void settle() { test::spin(ProjectStore::echoWindowMs + 300); }
+void settle() {
+    test::spin(ProjectStore::echoWindowMs + 300);
+}
 
 // Runs the event loop until `done` holds; the longest time in seconds between
 // two turns of the loop, none when `done` never came. A zero-interval timer
@@ -143,8 +145,12 @@ bool record(benchmark::State& state, const std::optional<double>& gap, double& w
     return true;
 }
 
-int projectsOf(const benchmark::State& state) { return int(state.range(0)); }
-Screen screenOf(const benchmark::State& state) { return Screen(state.range(1)); }
+int projectsOf(const benchmark::State& state) {
+    return int(state.range(0));
+}
+Screen screenOf(const benchmark::State& state) {
+    return Screen(state.range(1));
+}
 
 // Nothing to do: what the machine itself adds to the figures below.
 void stallWhileIdle(benchmark::State& state) {
@@ -272,4 +278,3 @@ BENCHMARK(stallWhileSaving)->Apply(sizesAndScreens)->UseManualTime()->Iterations
 BENCHMARK(stallWhileReloading)->Apply(sizesAndScreens)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(startToFirstPaint)->Arg(2000)->Arg(10000)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(residentMemory)->Arg(2000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
-

@@ -77,8 +77,7 @@ void widgetStartFresh(benchmark::State& state) {
     const QString home = bench::yearsOfWorkDataHome(projects);
     bench::FreshFigures sum;
     for (auto _ : state) {
-        const std::optional<bench::FreshFigures> figures =
-            bench::measureInFreshProcess(QStringLiteral("widget"), home);
+        const std::optional<bench::FreshFigures> figures = bench::measureInFreshProcess(QStringLiteral("widget"), home);
         if (!figures) {
             state.SkipWithError("the widget's fresh process failed");
             break;

@@ -1,6 +1,6 @@
 #include "app/desktop/SharedStore.h"
-#include "app/shell/AppDelegate.h"
 #include "app/navigation/AppRouter.h"
+#include "app/shell/AppDelegate.h"
 #include "app/shell/QtTranslation.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
@@ -31,7 +31,7 @@ QString startLink(const QApplication& app) {
 int main(int argc, char** argv) {
     sorvel::PlatformChoice::preferXcb(argc, argv);
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(shell);  // the icon lives in the static application library
+    Q_INIT_RESOURCE(shell); // the icon lives in the static application library
     QApplication::setApplicationName(QStringLiteral("Sorvel"));
     QApplication::setApplicationVersion(QStringLiteral(SORVEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sorvel"));
@@ -45,14 +45,12 @@ int main(int argc, char** argv) {
     // A later start hands its link over and ends before it opens the data file.
     sorvel::SingleInstance instance(sorvel::SingleInstance::defaultSocketPath());
     switch (instance.claim(link)) {
-    case sorvel::SingleInstance::Claim::HandedOver:
-        return 0;
+    case sorvel::SingleInstance::Claim::HandedOver: return 0;
     case sorvel::SingleInstance::Claim::Unanswered:
         sorvel::Log::info(QStringLiteral("Sorvel is running but did not answer; this start ends"));
         return 1;
     case sorvel::SingleInstance::Claim::Listening:
-    case sorvel::SingleInstance::Claim::Alone:
-        break;
+    case sorvel::SingleInstance::Claim::Alone: break;
     }
 
     sorvel::AppDelegate delegate(sorvel::SharedStore::instance(), sorvel::AppRouter::shared());

@@ -6,8 +6,8 @@
 #include "core/UnitFraction.h"
 
 #include <algorithm>
-#include <vector>
 #include <limits>
+#include <vector>
 
 namespace sorvel {
 
@@ -44,13 +44,11 @@ double AudioProject::progress() const {
 }
 
 qint64 AudioProject::doneCount() const {
-    return std::count_if(items.cbegin(), items.cend(),
-                         [](const Cue& cue) { return cue.stage == CueStage::Delivered; });
+    return std::count_if(items.cbegin(), items.cend(), [](const Cue& cue) { return cue.stage == CueStage::Delivered; });
 }
 
 qint64 AudioProject::mixedCount() const {
-    return std::count_if(items.cbegin(), items.cend(),
-                         [](const Cue& cue) { return cue.stage >= CueStage::Mixed; });
+    return std::count_if(items.cbegin(), items.cend(), [](const Cue& cue) { return cue.stage >= CueStage::Mixed; });
 }
 
 qint64 AudioProject::totalDuration() const {
@@ -128,8 +126,7 @@ QUuid AudioProject::addCue(const QString& cueTitle) {
 }
 
 void AudioProject::updateCue(const QUuid& cueID, const std::function<void(Cue&)>& body) {
-    const auto found = std::find_if(items.begin(), items.end(),
-                                    [&cueID](const Cue& cue) { return cue.id == cueID; });
+    const auto found = std::find_if(items.begin(), items.end(), [&cueID](const Cue& cue) { return cue.id == cueID; });
     if (found == items.end())
         return;
     body(*found);

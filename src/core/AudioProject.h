@@ -27,7 +27,7 @@ struct AudioProject {
     std::optional<QString> folderPath;
     QString notes;
     QList<Cue> items;
-    QList<LogEntry> log;  // newest first
+    QList<LogEntry> log; // newest first
     ProgressMode progressMode = ProgressMode::Auto;
     double manualProgress = 0;
     std::optional<QDateTime> completedAt;
@@ -47,7 +47,7 @@ struct AudioProject {
     double progress() const;
     qint64 doneCount() const;
     qint64 mixedCount() const;
-    qint64 totalDuration() const;  // saturates instead of overflowing
+    qint64 totalDuration() const; // saturates instead of overflowing
     const Cue* nextItem() const;
     QString cueSummary() const;
     QUrl deepLink() const;

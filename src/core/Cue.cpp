@@ -26,9 +26,7 @@ void Cue::setStage(CueStage newStage, const QDateTime& at) {
 
 void Cue::setDate(DateKind kind, const std::optional<QDateTime>& date) {
     switch (kind) {
-    case DateKind::Start:
-        startDate = date;
-        return;
+    case DateKind::Start: startDate = date; return;
     case DateKind::Mixed:
         if (date) {
             if (stage < CueStage::Mixed)

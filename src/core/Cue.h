@@ -20,7 +20,7 @@ struct Cue {
     QUuid id;
     QString number;
     QString title;
-    std::optional<qint64> duration;  // whole seconds
+    std::optional<qint64> duration; // whole seconds
     CueStage stage = CueStage::NotStarted;
     QList<CueVersion> versions;
     std::optional<QDateTime> startDate;

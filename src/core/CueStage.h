@@ -11,8 +11,8 @@ namespace sorvel {
 enum class CueStage { NotStarted, Composing, Revising, Mixed, Delivered };
 
 const QList<CueStage>& allCueStages();
-QString storedText(CueStage stage);  // "notStarted", "composing", "revising", "mixed", "delivered"
-QString title(CueStage stage);       // "未开始", "作曲中", "修改中", "已录混", "已交付"
+QString storedText(CueStage stage); // "notStarted", "composing", "revising", "mixed", "delivered"
+QString title(CueStage stage); // "未开始", "作曲中", "修改中", "已录混", "已交付"
 std::optional<CueStage> cueStageFromText(const QString& text);
 // The following stage, none after delivered.
 std::optional<CueStage> nextStage(CueStage stage);

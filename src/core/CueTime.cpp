@@ -8,8 +8,8 @@ namespace {
 
 struct Parts {
     qint64 hours;
-    qint64 minutes;  // within the hour
-    qint64 seconds;  // within the minute
+    qint64 minutes; // within the hour
+    qint64 seconds; // within the minute
 };
 
 // A negative length (only a hand-edited file holds one) reads as nothing.
@@ -27,8 +27,8 @@ QString twoDigits(qint64 value) {
 QString total(qint64 seconds) {
     const Parts parts = split(seconds);
     if (parts.hours > 0) {
-        return QString::number(parts.hours) + QLatin1Char('h') + twoDigits(parts.minutes)
-               + QChar(0x2032) + twoDigits(parts.seconds) + QChar(0x2033);
+        return QString::number(parts.hours) + QLatin1Char('h') + twoDigits(parts.minutes) + QChar(0x2032)
+            + twoDigits(parts.seconds) + QChar(0x2033);
     }
     return QString::number(parts.minutes) + QChar(0x2032) + twoDigits(parts.seconds) + QChar(0x2033);
 }
@@ -36,8 +36,8 @@ QString total(qint64 seconds) {
 QString format(qint64 seconds) {
     const Parts parts = split(seconds);
     if (parts.hours > 0) {
-        return QString::number(parts.hours) + QLatin1Char(':') + twoDigits(parts.minutes)
-               + QLatin1Char(':') + twoDigits(parts.seconds);
+        return QString::number(parts.hours) + QLatin1Char(':') + twoDigits(parts.minutes) + QLatin1Char(':')
+            + twoDigits(parts.seconds);
     }
     return twoDigits(parts.minutes) + QLatin1Char(':') + twoDigits(parts.seconds);
 }

@@ -24,7 +24,7 @@ QString homeDirectory() {
     // for a confined program, so every program of the user reaches one folder.
     // The reentrant form: the storage worker asks for the folder while the
     // window's thread does, and getpwuid's entry is one shared buffer.
-    passwd entry {};
+    passwd entry{};
     passwd* found = nullptr;
     QByteArray buffer(16384, '\0');
     if (getpwuid_r(getuid(), &entry, buffer.data(), size_t(buffer.size()), &found) == 0 && found && found->pw_dir

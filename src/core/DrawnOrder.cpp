@@ -18,7 +18,7 @@ QList<AudioProject> keep(const QList<QUuid>& drawn, const QList<AudioProject>& f
     QHash<QUuid, qsizetype> rank;
     rank.reserve(drawn.size());
     for (qsizetype i = 0; i < drawn.size(); ++i)
-        rank.insert(drawn.at(i), i);  // a repeated id keeps its last place
+        rank.insert(drawn.at(i), i); // a repeated id keeps its last place
 
     QList<qsizetype> places;
     for (qsizetype i = 0; i < fresh.size(); ++i) {

@@ -51,7 +51,7 @@ private:
             if (row.value == value)
                 return row;
         }
-        return m_rows.front();  // unreachable while every case has its row
+        return m_rows.front(); // unreachable while every case has its row
     }
 
     std::array<EnumText<Enum>, Count> m_rows;

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -30,10 +30,11 @@ bool locksUnsupported(int error) {
 void reportUnsupported(const QString& folder, int error) {
     static std::once_flag reported;
     std::call_once(reported, [&] {
-        Log::storageError(QStringLiteral("the file system of the data folder %1 does not support file locks (flock: %2); "
-                                         "nothing can be read or saved there safely. Keep the data folder on a file "
-                                         "system with working locks.")
-                              .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
+        Log::storageError(
+            QStringLiteral("the file system of the data folder %1 does not support file locks (flock: %2); "
+                           "nothing can be read or saved there safely. Keep the data folder on a file "
+                           "system with working locks.")
+                .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
     });
 }
 

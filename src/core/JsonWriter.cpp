@@ -14,7 +14,7 @@ constexpr char hexDigits[] = "0123456789abcdef";
 
 // Whole numbers that a double holds exactly are kept as integers in a
 // QJsonValue, and so written without exponent or fraction.
-constexpr double exactWholeLimit = 9007199254740992.0;  // 2^53
+constexpr double exactWholeLimit = 9007199254740992.0; // 2^53
 
 // Strings are written in pieces of this many UTF-16 units, each after one
 // ensure() for the most its escaped form can take: six bytes a unit (\u001f).
@@ -71,7 +71,8 @@ void putUtf8(Output& out, char32_t code) {
 // ---------------------------------------------------------------- JsonBytes
 
 JsonBytes::JsonBytes(qsizetype expectedBytes)
-    : m_bytes(expectedBytes + largestWrite, Qt::Uninitialized), m_at(m_bytes.data()),
+    : m_bytes(expectedBytes + largestWrite, Qt::Uninitialized),
+      m_at(m_bytes.data()),
       m_end(m_bytes.data() + m_bytes.size()) {}
 
 void JsonBytes::grow(qsizetype count) {
@@ -189,7 +190,7 @@ void BasicJsonWriter<Output>::string(const QString& text) {
             } else if (QChar::isHighSurrogate(u) && at != end && QChar::isLowSurrogate(*at)) {
                 putUtf8(m_out, QChar::surrogateToUcs4(u, *at++));
             } else if (QChar::isSurrogate(u)) {
-                putUnicodeEscape(m_out, u);  // not a character: kept as its code unit
+                putUnicodeEscape(m_out, u); // not a character: kept as its code unit
             } else {
                 putUtf8(m_out, u);
             }

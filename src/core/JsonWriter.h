@@ -112,7 +112,7 @@ private:
     void put(const char* text, qsizetype length);
 
     Output m_out;
-    std::vector<Level> m_levels;  // the open containers
+    std::vector<Level> m_levels; // the open containers
 };
 
 extern template class BasicJsonWriter<JsonBytes>;

@@ -73,14 +73,30 @@ QString valueText(const QString& text) {
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
-QString valueText(const QDateTime& date) { return RecordCoding::dateText(date); }
-QString valueText(const QUuid& id) { return RecordCoding::idText(id); }
-QString valueText(bool truth) { return truth ? QStringLiteral("true") : QStringLiteral("false"); }
-QString valueText(double fraction) { return QString::number(fraction); }
-QString valueText(qint64 whole) { return QString::number(whole); }
-QString valueText(ProjectStatus status) { return storedText(status); }
-QString valueText(ProgressMode mode) { return storedText(mode); }
-QString valueText(CueStage stage) { return storedText(stage); }
+QString valueText(const QDateTime& date) {
+    return RecordCoding::dateText(date);
+}
+QString valueText(const QUuid& id) {
+    return RecordCoding::idText(id);
+}
+QString valueText(bool truth) {
+    return truth ? QStringLiteral("true") : QStringLiteral("false");
+}
+QString valueText(double fraction) {
+    return QString::number(fraction);
+}
+QString valueText(qint64 whole) {
+    return QString::number(whole);
+}
+QString valueText(ProjectStatus status) {
+    return storedText(status);
+}
+QString valueText(ProgressMode mode) {
+    return storedText(mode);
+}
+QString valueText(CueStage stage) {
+    return storedText(stage);
+}
 template <typename Value>
 QString valueText(const std::optional<Value>& value) {
     return value ? valueText(*value) : QStringLiteral("none");
@@ -106,8 +122,8 @@ public:
 
     // A record both sides hold but the base does not: mine, the other logged.
     void setAsideRecord() const {
-        Log::storageError(QStringLiteral("%1 was added here and by another program; kept this one, set aside the other")
-                              .arg(m_name));
+        Log::storageError(
+            QStringLiteral("%1 was added here and by another program; kept this one, set aside the other").arg(m_name));
     }
 
     void setAside(const QString& what, const QString& kept, const QString& dropped) const {
@@ -136,7 +152,8 @@ Place placeOf(const LogEntry& entry, const Place& project) {
 }
 
 // A record changed on both sides, merged field by field.
-AudioProject mergeChanged(const AudioProject& base, const AudioProject& theirs, const AudioProject& mine, const Place& at);
+AudioProject mergeChanged(const AudioProject& base, const AudioProject& theirs, const AudioProject& mine,
+                          const Place& at);
 ProjectType mergeChanged(const ProjectType& base, const ProjectType& theirs, const ProjectType& mine, const Place& at);
 Cue mergeChanged(const Cue& base, const Cue& theirs, const Cue& mine, const Place& at);
 CueVersion mergeChanged(const CueVersion& base, const CueVersion& theirs, const CueVersion& mine, const Place& at);
@@ -206,7 +223,7 @@ QList<Record> mergeRecords(const QList<Record>& base, const QList<Record>& their
             continue;
         }
         if (inLeading.contains(key))
-            continue;  // deleted by the merge
+            continue; // deleted by the merge
         std::optional<Record> kept = resolve(key);
         if (!kept)
             continue;
@@ -260,8 +277,8 @@ AudioProject mergeChanged(const AudioProject& base, const AudioProject& theirs, 
 }
 
 ProjectType mergeChanged(const ProjectType& base, const ProjectType& theirs, const ProjectType& mine, const Place& at) {
-    return mergeFields(base, theirs, mine, at, Field{"title", &ProjectType::title}, Field{"symbol", &ProjectType::symbol},
-                       Field{"colour", &ProjectType::colorHex});
+    return mergeFields(base, theirs, mine, at, Field{"title", &ProjectType::title},
+                       Field{"symbol", &ProjectType::symbol}, Field{"colour", &ProjectType::colorHex});
 }
 
 Cue mergeChanged(const Cue& base, const Cue& theirs, const Cue& mine, const Place& at) {

@@ -14,13 +14,13 @@ enum class ProjectStatus { NotStarted, InProgress, Review, Done };
 enum class ProgressMode { Auto, Manual };
 
 const QList<ProjectStatus>& allProjectStatuses();
-QString storedText(ProjectStatus status);  // "notStarted", "inProgress", "review", "done"
-QString title(ProjectStatus status);       // "未开始", "进行中", "待审", "已完成"
+QString storedText(ProjectStatus status); // "notStarted", "inProgress", "review", "done"
+QString title(ProjectStatus status); // "未开始", "进行中", "待审", "已完成"
 std::optional<ProjectStatus> projectStatusFromText(const QString& text);
 
 const QList<ProgressMode>& allProgressModes();
-QString storedText(ProgressMode mode);  // "auto", "manual"
-QString title(ProgressMode mode);       // "按条目", "手动"
+QString storedText(ProgressMode mode); // "auto", "manual"
+QString title(ProgressMode mode); // "按条目", "手动"
 std::optional<ProgressMode> progressModeFromText(const QString& text);
 
 } // namespace sorvel

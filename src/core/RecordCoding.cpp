@@ -63,9 +63,8 @@ bool charAt(std::string_view text, qsizetype at, char expected) {
 
 std::optional<QUuid> idFromBytes(std::string_view text) {
     // Where the 32 digits stand in the 8-4-4-4-12 form.
-    static constexpr std::array<quint8, 32> digitAt = {0,  1,  2,  3,  4,  5,  6,  7,  9,  10, 11,
-                                                       12, 14, 15, 16, 17, 19, 20, 21, 22, 24, 25,
-                                                       26, 27, 28, 29, 30, 31, 32, 33, 34, 35};
+    static constexpr std::array<quint8, 32> digitAt = {0,  1,  2,  3,  4,  5,  6,  7,  9,  10, 11, 12, 14, 15, 16, 17,
+                                                       19, 20, 21, 22, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35};
     if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-')
         return std::nullopt;
     std::array<char, 16> bytes{};
@@ -112,8 +111,8 @@ std::optional<QDateTime> dateFromBytes(std::string_view text) {
     const std::optional<int> hour = digitsAt(text, 11, 2);
     const std::optional<int> minute = digitsAt(text, 14, 2);
     const std::optional<int> second = digitsAt(text, 17, 2);
-    if (!year || !month || !day || !hour || !minute || !second || !charAt(text, 4, '-')
-        || !charAt(text, 7, '-') || !charAt(text, 10, 'T') || !charAt(text, 13, ':') || !charAt(text, 16, ':'))
+    if (!year || !month || !day || !hour || !minute || !second || !charAt(text, 4, '-') || !charAt(text, 7, '-')
+        || !charAt(text, 10, 'T') || !charAt(text, 13, ':') || !charAt(text, 16, ':'))
         return std::nullopt;
     const qsizetype size = qsizetype(text.size());
     qsizetype at = 19;
@@ -199,7 +198,7 @@ double storableFraction(double value) {
 
 // A double that QJsonValue::toInteger accepts: whole and within 64 bits.
 std::optional<qint64> wholeFromDouble(double value) {
-    constexpr double limit = 9223372036854775808.0;  // 2^63
+    constexpr double limit = 9223372036854775808.0; // 2^63
     if (!(value >= -limit && value < limit) || std::trunc(value) != value)
         return std::nullopt;
     return qint64(value);
@@ -219,7 +218,8 @@ QString textOfUtf8(std::string_view bytes) {
     if (marks == 0)
         return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
     const size_t rest = marks * byteOrderMark.size();
-    return QString(qsizetype(marks), QChar(0xFEFF)) + QString::fromUtf8(bytes.data() + rest, qsizetype(bytes.size() - rest));
+    return QString(qsizetype(marks), QChar(0xFEFF))
+        + QString::fromUtf8(bytes.data() + rest, qsizetype(bytes.size() - rest));
 }
 
 // The text QJsonDocument reads with every U+FEFF kept: each one after the
@@ -311,7 +311,7 @@ public:
         switch (m_element.type()) {
         case simdjson::dom::element_type::INT64: return m_element.get_int64().value_unsafe();
         case simdjson::dom::element_type::DOUBLE: return wholeFromDouble(m_element.get_double().value_unsafe());
-        default: return std::nullopt;  // beyond 64 bits signed
+        default: return std::nullopt; // beyond 64 bits signed
         }
     }
     double fraction() const {
@@ -320,7 +320,7 @@ public:
         case simdjson::dom::element_type::UINT64: return double(m_element.get_uint64().value_unsafe());
         default: {
             const double value = m_element.get_double().value_unsafe();
-            return value == 0 ? 0.0 : value;  // QJsonDocument reads -0.0 as 0
+            return value == 0 ? 0.0 : value; // QJsonDocument reads -0.0 as 0
         }
         }
     }
@@ -366,7 +366,7 @@ private:
 // Thrown by the readers below. The place in the file is filled in on the way
 // out, so that reading a good file never builds path texts.
 struct DecodeFailure {
-    QString place;  // e.g. projects[3].items[0].stage
+    QString place; // e.g. projects[3].items[0].stage
     QString why;
 
     void enter(const QString& step) {
@@ -544,18 +544,16 @@ ProjectType toProjectType(const Value& value) {
 
 template <typename Value>
 CueVersion toCueVersion(const Value& value) {
-    return recordOf<CueVersion>(value, Required{"id", &CueVersion::id, toID<Value>},
-                                Required{"number", &CueVersion::number, toWhole<Value>},
-                                Required{"date", &CueVersion::date, toDate<Value>},
-                                Required{"note", &CueVersion::note, toText<Value>});
+    return recordOf<CueVersion>(
+        value, Required{"id", &CueVersion::id, toID<Value>}, Required{"number", &CueVersion::number, toWhole<Value>},
+        Required{"date", &CueVersion::date, toDate<Value>}, Required{"note", &CueVersion::note, toText<Value>});
 }
 
 template <typename Value>
 LogEntry toLogEntry(const Value& value) {
-    return recordOf<LogEntry>(value, Required{"id", &LogEntry::id, toID<Value>},
-                              Required{"date", &LogEntry::date, toDate<Value>},
-                              Required{"text", &LogEntry::text, toText<Value>},
-                              Required{"progress", &LogEntry::progress, toFraction<Value>});
+    return recordOf<LogEntry>(
+        value, Required{"id", &LogEntry::id, toID<Value>}, Required{"date", &LogEntry::date, toDate<Value>},
+        Required{"text", &LogEntry::text, toText<Value>}, Required{"progress", &LogEntry::progress, toFraction<Value>});
 }
 
 // A cue of the project `projectID` at `position` in its list.
@@ -592,8 +590,7 @@ Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
 template <typename Value>
 class ProjectDecoder {
 public:
-    explicit ProjectDecoder(QDateTime undated)
-        : m_undated(std::move(undated)) {}
+    explicit ProjectDecoder(QDateTime undated) : m_undated(std::move(undated)) {}
 
     AudioProject operator()(const Value& value) const {
         const ObjectReader<Value> reader(value);
@@ -639,7 +636,7 @@ private:
 template <typename Value>
 Library libraryOf(const Value& top) {
     const ObjectReader<Value> reader(top);
-    reader.required("version", toWhole<Value>);  // any whole number is accepted
+    reader.required("version", toWhole<Value>); // any whole number is accepted
     Library library;
     library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedProjectDate())));
     const QList<ProjectType> types =
@@ -668,10 +665,8 @@ bool holdsFractionalZero(simdjson::dom::element element) {
         return std::any_of(object.begin(), object.end(),
                            [](const simdjson::dom::key_value_pair& field) { return holdsFractionalZero(field.value); });
     }
-    case simdjson::dom::element_type::DOUBLE:
-        return element.get_double().value_unsafe() == 0;
-    default:
-        return false;
+    case simdjson::dom::element_type::DOUBLE: return element.get_double().value_unsafe() == 0;
+    default: return false;
     }
 }
 
@@ -682,7 +677,8 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString*
     QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         if (error)
-            *error = QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
+            *error =
+                QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
         return std::nullopt;
     }
     if (bytes.indexOf(QByteArrayView(byteOrderMark.data(), qsizetype(byteOrderMark.size())), 1) >= 0)

@@ -66,7 +66,7 @@ bool writeAll(int fd, const char* data, qint64 size) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written == 0)
-            errno = ENOSPC;  // nothing written and no error of its own
+            errno = ENOSPC; // nothing written and no error of its own
         if (written <= 0)
             return false;
         data += written;
@@ -89,7 +89,8 @@ bool isMissingOrRegular(const QString& path, const QString& what) {
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return true;
-        Log::info(QStringLiteral("Sorvel skips %1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errno))));
+        Log::info(
+            QStringLiteral("Sorvel skips %1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errno))));
         return false;
     }
     if (S_ISREG(info.st_mode))
@@ -103,7 +104,8 @@ bool copyNew(const QString& source, const QString& target) {
     const Descriptor from(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat info {};
     if (!from.isOpen() || ::fstat(from.get(), &info) != 0) {
-        Log::storageError(QStringLiteral("cannot read %1: %2").arg(source, QString::fromLocal8Bit(std::strerror(errno))));
+        Log::storageError(
+            QStringLiteral("cannot read %1: %2").arg(source, QString::fromLocal8Bit(std::strerror(errno))));
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
@@ -113,14 +115,14 @@ bool copyNew(const QString& source, const QString& target) {
     ::fcntl(from.get(), F_SETFL, ::fcntl(from.get(), F_GETFL) & ~O_NONBLOCK);
     // O_EXCL: an existing entry, a link included, is never written through.
     const QByteArray targetName = QFile::encodeName(target);
-    const Descriptor to(::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
-                               info.st_mode & 0777));
+    const Descriptor to(
+        ::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, info.st_mode & 0777));
     if (!to.isOpen())
         return false;
     if (copyContents(from.get(), to.get()))
         return true;
-    Log::storageError(QStringLiteral("cannot copy %1 to %2: %3")
-                          .arg(source, target, QString::fromLocal8Bit(std::strerror(errno))));
+    Log::storageError(
+        QStringLiteral("cannot copy %1 to %2: %3").arg(source, target, QString::fromLocal8Bit(std::strerror(errno))));
     ::unlink(targetName.constData());
     return false;
 }

@@ -7,7 +7,8 @@ namespace sorvel::RelativeDate {
 namespace {
 
 QString counted(qint64 amount, const char* unit, bool past) {
-    return QString::number(amount) + QLatin1Char(' ') + QString::fromUtf8(unit) + (past ? QStringLiteral("前") : QStringLiteral("后"));
+    return QString::number(amount) + QLatin1Char(' ') + QString::fromUtf8(unit)
+        + (past ? QStringLiteral("前") : QStringLiteral("后"));
 }
 
 } // namespace

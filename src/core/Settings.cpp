@@ -21,10 +21,8 @@ bool isPlain(const QVariant& value) {
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
+    case QMetaType::Float: return true;
+    default: return false;
     }
 }
 
@@ -58,8 +56,7 @@ bool settingsFilesUsable(const QString& filePath) {
 
 } // namespace
 
-Settings::Settings(const QString& filePath, QObject* parent)
-    : QObject(parent), m_filePath(filePath) {
+Settings::Settings(const QString& filePath, QObject* parent) : QObject(parent), m_filePath(filePath) {
     if (settingsFilesUsable(filePath))
         m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }

@@ -24,8 +24,8 @@ public:
     explicit Settings(const QString& filePath, QObject* parent = nullptr);
     ~Settings() override;
 
-    static QString applicationFilePath();  // $XDG_CONFIG_HOME/sorvel/sorvel.conf
-    static QString legacyFilePath();       // $XDG_CONFIG_HOME/pinwale/pinwale.conf
+    static QString applicationFilePath(); // $XDG_CONFIG_HOME/sorvel/sorvel.conf
+    static QString legacyFilePath(); // $XDG_CONFIG_HOME/pinwale/pinwale.conf
 
     QString string(const QString& key, const QString& fallback = {}) const;
     bool boolean(const QString& key, bool fallback) const;

@@ -18,8 +18,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,7 +114,8 @@ std::optional<qint64> asideSeconds(const QString& name) {
 }
 
 QStringList asideCopyNames(const QDir& folder) {
-    return folder.entryList({asidePrefix + QLatin1Char('*') + asideSuffix}, QDir::AllEntries | QDir::Hidden | QDir::System);
+    return folder.entryList({asidePrefix + QLatin1Char('*') + asideSuffix},
+                            QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 // The highest seconds among the copies' names; -1 when there is none.
@@ -187,7 +188,7 @@ bool copyAside(const QString& path, const QByteArray& bytes) {
             return false;
         }
         if (holdsBytes(target, bytes))
-            return true;  // another reader kept the same bytes just now
+            return true; // another reader kept the same bytes just now
     }
     Log::storageError(QStringLiteral("cannot keep a copy of %1: every name is taken").arg(path));
     return false;
@@ -204,7 +205,8 @@ bool moveAside(const QString& path, QString* movedTo) {
         const QString target = folder.filePath(asideName(seconds));
         error = RegularFile::renameNoReplace(path, target);
         if (error == 0) {
-            Log::storageError(QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
+            Log::storageError(
+                QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
             *movedTo = target;
             return true;
         }
@@ -225,10 +227,8 @@ bool mayPass(int error) {
     case EINTR:
     case ETIMEDOUT:
     case ESTALE:
-    case ENOLCK:
-        return true;
-    default:
-        return false;
+    case ENOLCK: return true;
+    default: return false;
     }
 }
 
@@ -263,9 +263,9 @@ ReadFailures& readFailures() {
 // What a read under the folder lock found, with what the writer needs.
 struct Found {
     ReadResult result;
-    int readError = 0;   // Unreadable: the errno
-    bool kept = false;   // Undecodable: its bytes are in a copy
-    QByteArray bytes;    // Decoded or Undecodable: the file's bytes
+    int readError = 0; // Unreadable: the errno
+    bool kept = false; // Undecodable: its bytes are in a copy
+    QByteArray bytes; // Decoded or Undecodable: the file's bytes
 };
 
 // The file's contents; the caller holds the folder lock. Never changes the
@@ -274,17 +274,14 @@ Found readLocked(const QString& path) {
     Found found;
     FileBytes file = readWholeFile(path);
     switch (file.state) {
-    case FileBytes::State::Missing:
-        found.result = {ReadResult::Kind::Missing, Library{}, {}};
-        return found;
+    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}}; return found;
     case FileBytes::State::Failed:
         found.readError = file.error;
         found.result = {ReadResult::Kind::Unreadable, Library{},
                         QStringLiteral("cannot read %1: %2").arg(path, describeErrno(file.error))};
         readFailures().report(found.result.error, &Log::storageError);
         return found;
-    case FileBytes::State::Read:
-        break;
+    case FileBytes::State::Read: break;
     }
     found.bytes = std::move(file.bytes);
     QString error;
@@ -403,8 +400,7 @@ bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& p
 // `movedTo` names where the file was moved, when it was.
 bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, QString* why) {
     switch (found.result.kind) {
-    case ReadResult::Kind::Missing:
-        return true;
+    case ReadResult::Kind::Missing: return true;
     case ReadResult::Kind::Decoded:
         if (!keepDecoded || copyAside(path, found.bytes) || moveAside(path, movedTo))
             return true;
@@ -480,7 +476,8 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
                 // next try (and every reader meanwhile) still finds it.
                 const int error = RegularFile::renameNoReplace(movedTo, path);
                 if (error != 0)
-                    Log::storageError(QStringLiteral("cannot move %1 back to %2: %3").arg(movedTo, path, describeErrno(error)));
+                    Log::storageError(
+                        QStringLiteral("cannot move %1 back to %2: %3").arg(movedTo, path, describeErrno(error)));
             }
         },
         &result.error);
@@ -514,7 +511,8 @@ void removeStaleDrafts() {
         return;
     coordinate(FolderLock::Mode::Write, [&](const QString&, const FolderLock&) {
         const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
-        for (const QFileInfo& entry : folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+        for (const QFileInfo& entry :
+             folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
             if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
                 QFile::remove(entry.filePath());
         }

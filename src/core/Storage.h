@@ -14,16 +14,16 @@ QString filePath();
 // The outcome of one coordinated read of the data file.
 struct ReadResult {
     enum class Kind {
-        Decoded,      // library holds the file's contents
-        Missing,      // no file: library is the empty library
-        Undecodable,  // logged and copied aside; library is the empty library
-        Unreadable,   // exists but cannot be read (or the data folder could not
-                      // be locked): logged and left exactly where it is; library
-                      // is the empty library. The error may pass: read again later.
+        Decoded, // library holds the file's contents
+        Missing, // no file: library is the empty library
+        Undecodable, // logged and copied aside; library is the empty library
+        Unreadable, // exists but cannot be read (or the data folder could not
+                    // be locked): logged and left exactly where it is; library
+                    // is the empty library. The error may pass: read again later.
     };
     Kind kind = Kind::Missing;
     Library library;
-    QString error;  // why the file could not be read or decoded
+    QString error; // why the file could not be read or decoded
 };
 
 // What the store's save did.
@@ -33,8 +33,8 @@ struct SaveResult {
     // `resolved` where the decoder fills in what a record left empty (a cue's
     // number); the next merge starts from it.
     Library library;
-    Library resolved;  // written: what `resolve` gave and was written
-    QString error;     // not written: why
+    Library resolved; // written: what `resolve` gave and was written
+    QString error; // not written: why
 };
 
 // Coordinated read that says what it found.

@@ -27,11 +27,14 @@ constexpr QChar ellipsis(0x2026);
 
 bool isLineBreak(QChar c) {
     switch (c.unicode()) {
-    case 0x000A: case 0x000B: case 0x000C: case 0x000D:
-    case 0x0085: case 0x2028: case 0x2029:
-        return true;
-    default:
-        return false;
+    case 0x000A:
+    case 0x000B:
+    case 0x000C:
+    case 0x000D:
+    case 0x0085:
+    case 0x2028:
+    case 0x2029: return true;
+    default: return false;
     }
 }
 
@@ -39,7 +42,7 @@ QString singleLine(const QString& text) {
     const bool cut = text.size() > maxDisplayLength;
     qsizetype length = cut ? maxDisplayLength : text.size();
     if (cut && text.at(length - 1).isHighSurrogate())
-        --length;  // never half a character
+        --length; // never half a character
     QString line;
     line.reserve(length + 3);
     bool rightToLeft = false;

@@ -8,9 +8,9 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QtEndian>
 #include <QThread>
 #include <QTimer>
-#include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
@@ -42,7 +42,7 @@ public:
     }
     ~ClaimLock() {
         if (m_fd >= 0)
-            ::close(m_fd);  // releases the lock
+            ::close(m_fd); // releases the lock
     }
     ClaimLock(const ClaimLock&) = delete;
     ClaimLock& operator=(const ClaimLock&) = delete;
@@ -68,7 +68,7 @@ LocalInstance::~LocalInstance() {
     if (m_server)
         m_server->close();
     if (m_instanceLock >= 0)
-        ::close(m_instanceLock);  // releases the lock
+        ::close(m_instanceLock); // releases the lock
 }
 
 bool LocalInstance::isListening() const {
@@ -90,7 +90,7 @@ LocalInstance::Claim LocalInstance::claim(const QByteArray& message) {
 
     const QLocalSocket::LocalSocketError error = socket.error();
     if (error == QLocalSocket::ConnectionRefusedError || error == QLocalSocket::ServerNotFoundError)
-        QLocalServer::removeServer(m_socketPath);  // left behind by an instance that died
+        QLocalServer::removeServer(m_socketPath); // left behind by an instance that died
     if (listen()) {
         auto* check = new QTimer(this);
         connect(check, &QTimer::timeout, this, &LocalInstance::keepListening);
@@ -161,7 +161,8 @@ bool LocalInstance::listen() {
 void LocalInstance::keepListening() {
     if (!m_server || m_server->isListening() || m_relistenScheduled)
         return;
-    Log::info(QStringLiteral("%1's socket stopped listening (%2); listening again").arg(m_program, m_server->errorString()));
+    Log::info(
+        QStringLiteral("%1's socket stopped listening (%2); listening again").arg(m_program, m_server->errorString()));
     // Only this instance holds the lock, so the socket file is ours to replace.
     QLocalServer::removeServer(m_socketPath);
     if (listen())

@@ -26,10 +26,10 @@ class LocalInstance final : public QObject {
     Q_OBJECT
 public:
     enum class Claim {
-        Listening,   // this is the running instance now
-        HandedOver,  // a running instance took the message: end this process
-        Unanswered,  // a running instance accepted the connection but never confirmed
-        Alone,       // neither reachable nor listenable: run without hand-over
+        Listening, // this is the running instance now
+        HandedOver, // a running instance took the message: end this process
+        Unanswered, // a running instance accepted the connection but never confirmed
+        Alone, // neither reachable nor listenable: run without hand-over
     };
 
     static constexpr int connectTimeoutMs = 1000;

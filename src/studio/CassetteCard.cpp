@@ -37,7 +37,7 @@ constexpr qreal stripInsetY = 4;
 constexpr qreal stripRadius = 4;
 constexpr qreal minimumSpacer = 4;
 constexpr qreal textInset = 2;
-constexpr qreal rowSpacing = 8;  // the platform's default spacing in a row
+constexpr qreal rowSpacing = 8; // the platform's default spacing in a row
 constexpr qreal reelSize = 30;
 constexpr qreal percentFrame = 48;
 constexpr qreal stepSpacing = 6;
@@ -91,8 +91,9 @@ const Heights& heights() {
     static const Heights shared = [] {
         const Fonts& f = fonts();
         Heights h{};
-        h.strip = std::max<qreal>({Symbols::sideForFontSize(Fonts::typeSymbolSize), lineHeight(f.typeTitle),
-                        lineHeight(f.status)}) + stripInsetY * 2;
+        h.strip = std::max<qreal>(
+                      {Symbols::sideForFontSize(Fonts::typeSymbolSize), lineHeight(f.typeTitle), lineHeight(f.status)})
+            + stripInsetY * 2;
         h.name = lineHeight(f.name);
         h.summary = lineHeight(f.summary);
         h.label = labelInset * 2 + h.strip + labelSpacing + h.name + labelSpacing + 1 + labelSpacing + h.summary;
@@ -161,8 +162,7 @@ void paintLabel(QPainter& painter, const QRectF& label, const AudioProject& proj
 
     Shapes::drawLine(painter, f.name, Studio::labelInk(),
                      QPointF(content.left() + textInset, baselineFor(f.name, y + h.name / 2)),
-                     UserText::singleLine(project.name),
-                     content.width() - textInset * 2);
+                     UserText::singleLine(project.name), content.width() - textInset * 2);
     y += h.name + labelSpacing;
 
     painter.fillRect(QRectF(content.left(), y, qMax<qreal>(0, content.width()), 1), Studio::labelLine());
@@ -203,8 +203,7 @@ void paintTapeRow(QPainter& painter, const QRectF& row, const AudioProject& proj
     const qreal start = row.right() - qMin(frame, numberWidth + signWidth);
     const qreal drawn = Shapes::drawLine(painter, f.percent, project.isActive() ? typeColor : Studio::text2(),
                                          QPointF(start, baseline), number, qMax<qreal>(0, frame - signWidth) + 0.5);
-    Shapes::drawLine(painter, f.percentSign, Studio::text3(), QPointF(start + drawn, baseline), sign,
-                     signWidth + 0.5);
+    Shapes::drawLine(painter, f.percentSign, Studio::text3(), QPointF(start + drawn, baseline), sign, signWidth + 0.5);
 }
 
 void paintNextStep(QPainter& painter, const QRectF& line, const AudioProject& project, const QColor& tint) {
@@ -218,8 +217,8 @@ void paintNextStep(QPainter& painter, const QRectF& line, const AudioProject& pr
     const qreal tagHeight = lineHeight(f.tag) + tagInsetY * 2;
     const QRectF tagBox(left, midY - tagHeight / 2, tagWidth, tagHeight);
     Shapes::fillRounded(painter, tagBox, tagRadius, tagBackground(step.tag, tint));
-    Shapes::drawLine(painter, f.tag, tagForeground(step.tag), QPointF(left + tagInsetX, baselineFor(f.tag, midY)),
-                     tag, tagWidth - tagInsetX * 2 + 0.5);
+    Shapes::drawLine(painter, f.tag, tagForeground(step.tag), QPointF(left + tagInsetX, baselineFor(f.tag, midY)), tag,
+                     tagWidth - tagInsetX * 2 + 0.5);
     const qreal textLeft = tagBox.right() + stepSpacing;
     Shapes::drawLine(painter, f.step, Studio::text(), QPointF(textLeft, baselineFor(f.step, midY)), step.text,
                      right - textLeft);
@@ -313,7 +312,8 @@ void CassetteCard::paint(QPainter& painter, const QRectF& rect, const AudioProje
     // A painter treats a pixel ratio below 1 as 1: a smaller layer would cut the
     // card's trailing part off (the fan of a multi-selection draws cards scaled down).
     ratio = std::max<qreal>(1, ratio);
-    const QSize pixels(qMin(8192, int(std::ceil(card.width() * ratio))), qMin(8192, int(std::ceil(card.height() * ratio))));
+    const QSize pixels(qMin(8192, int(std::ceil(card.width() * ratio))),
+                       qMin(8192, int(std::ceil(card.height() * ratio))));
     QImage layer(pixels, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(ratio);
     layer.fill(Qt::transparent);
@@ -346,8 +346,9 @@ CassetteCard::NextStep CassetteCard::nextStep(const AudioProject& project) {
     if (project.isOverdue())
         return {Tag::Late, next ? UserText::singleLine(next->title) : QStringLiteral("已逾期")};
     if (next)
-        return {Tag::Next, UserText::singleLine(next->number + QStringLiteral("  ") + next->title) + QStringLiteral(" · ")
-                               + title(next->stage)};
+        return {Tag::Next,
+                UserText::singleLine(next->number + QStringLiteral("  ") + next->title) + QStringLiteral(" · ")
+                    + title(next->stage)};
     if (project.progressMode == ProgressMode::Manual)
         return {Tag::Next, QStringLiteral("继续推进进度")};
     if (project.items.isEmpty())

@@ -25,7 +25,7 @@ public:
     struct Look {
         bool selected = false;
         bool hovering = false;
-        QColor tint;        // the window's accent colour
+        QColor tint; // the window's accent colour
         qreal hubAngle = 0; // reel rotation, for callers that turn the reels
     };
 
@@ -47,7 +47,7 @@ public:
 
     static QString subtitle(const AudioProject& project);
     static NextStep nextStep(const AudioProject& project);
-    static QString tagText(Tag tag);  // "LATE", "NEXT", "ARCHIVED", "DONE"
+    static QString tagText(Tag tag); // "LATE", "NEXT", "ARCHIVED", "DONE"
     // The reels turn on hover, and only while the project is active.
     static bool reelsTurn(const AudioProject& project, bool hovering);
 

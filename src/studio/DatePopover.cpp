@@ -154,7 +154,7 @@ QDateTime DatePopover::quickPickDate(QuickPick pick, const QDateTime& now) {
     case QuickPick::Yesterday: return localMidnight(today.addDays(-1));
     case QuickPick::Tomorrow: return localMidnight(today.addDays(1));
     case QuickPick::NextMonday: {
-        const int ahead = (8 - today.dayOfWeek()) % 7;  // dayOfWeek: Monday 1 … Sunday 7
+        const int ahead = (8 - today.dayOfWeek()) % 7; // dayOfWeek: Monday 1 … Sunday 7
         return localMidnight(today.addDays(ahead == 0 ? 7 : ahead));
     }
     }
@@ -239,16 +239,16 @@ void DatePopover::styleCalendar() {
 
     if (auto* bar = m_calendar->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))) {
         bar->setAutoFillBackground(false);
-        bar->setStyleSheet(QStringLiteral(
-            "QWidget#qt_calendar_navigationbar { background: transparent; }"
-            "QToolButton { color: %1; background: transparent; border: none; border-radius: 5px;"
-            " padding: 3px 6px; font-weight: 600; }"
-            "QToolButton:hover { background: %2; }"
-            "QToolButton::menu-indicator { image: none; width: 0px; }"
-            "QSpinBox { color: %1; background: %3; border: 1px solid %4; border-radius: 5px;"
-            " selection-background-color: %5; }")
-                               .arg(Studio::text().name(), Studio::bg3().name(), Studio::well().name(),
-                                    Studio::line().name(), accent.name()));
+        bar->setStyleSheet(
+            QStringLiteral("QWidget#qt_calendar_navigationbar { background: transparent; }"
+                           "QToolButton { color: %1; background: transparent; border: none; border-radius: 5px;"
+                           " padding: 3px 6px; font-weight: 600; }"
+                           "QToolButton:hover { background: %2; }"
+                           "QToolButton::menu-indicator { image: none; width: 0px; }"
+                           "QSpinBox { color: %1; background: %3; border: 1px solid %4; border-radius: 5px;"
+                           " selection-background-color: %5; }")
+                .arg(Studio::text().name(), Studio::bg3().name(), Studio::well().name(), Studio::line().name(),
+                     accent.name()));
     }
     const QColor arrow = Studio::text2();
     if (auto* previous = m_calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_prevmonth")))

@@ -27,7 +27,7 @@ public:
                 NowFunction now = {});
 
     static const QList<QuickPick>& quickPicks();
-    static QString title(QuickPick pick);  // "今天", "昨天", "明天", "下周一"
+    static QString title(QuickPick pick); // "今天", "昨天", "明天", "下周一"
     // Local midnight of the picked day: today, a calendar day before or after,
     // or the next Monday strictly after today (a week on from a Monday).
     static QDateTime quickPickDate(QuickPick pick, const QDateTime& now);

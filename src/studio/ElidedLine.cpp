@@ -5,11 +5,11 @@
 #include "studio/StudioLabel.h"
 
 #include <QFontMetrics>
-#include <QHelpEvent>
-#include <QToolTip>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QtMath>
+#include <QToolTip>
 
 #include <algorithm>
 

@@ -51,10 +51,10 @@ namespace PanelMaterials {
 
 QColor fill(PanelMaterial material) {
     switch (material) {
-    case PanelMaterial::Popover: return QColor(0x2C, 0x2C, 0x31, 236);      // nearly solid panel grey
-    case PanelMaterial::Sidebar: return QColor(0x25, 0x27, 0x2E, 214);      // cooler, a little clearer
-    case PanelMaterial::Hud: return QColor(0x10, 0x10, 0x13, 196);          // dark smoked glass
-    case PanelMaterial::UnderWindow: return QColor(0x30, 0x30, 0x36, 165);  // the clearest
+    case PanelMaterial::Popover: return QColor(0x2C, 0x2C, 0x31, 236); // nearly solid panel grey
+    case PanelMaterial::Sidebar: return QColor(0x25, 0x27, 0x2E, 214); // cooler, a little clearer
+    case PanelMaterial::Hud: return QColor(0x10, 0x10, 0x13, 196); // dark smoked glass
+    case PanelMaterial::UnderWindow: return QColor(0x30, 0x30, 0x36, 165); // the clearest
     }
     return Studio::bg1();
 }

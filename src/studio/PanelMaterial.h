@@ -18,8 +18,8 @@ namespace sorvel {
 enum class PanelMaterial { Popover, Sidebar, Hud, UnderWindow };
 
 const QList<PanelMaterial>& allPanelMaterials();
-QString storedText(PanelMaterial material);  // "popover", "sidebar", "hud", "underWindow"
-QString title(PanelMaterial material);       // "标准", "侧边栏", "深色玻璃", "通透"
+QString storedText(PanelMaterial material); // "popover", "sidebar", "hud", "underWindow"
+QString title(PanelMaterial material); // "标准", "侧边栏", "深色玻璃", "通透"
 // Exact, case-sensitive; any other text gives none.
 std::optional<PanelMaterial> panelMaterialFromText(const QString& text);
 // The material a stored text stands for: popover when it names none.

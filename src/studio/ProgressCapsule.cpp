@@ -20,8 +20,7 @@ qreal ProgressCapsule::fillWidth(qreal width, double progress, qreal height) {
     return Shapes::progressWidth(width, progress, height);
 }
 
-void ProgressCapsule::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
-                            qreal height) {
+void ProgressCapsule::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color, qreal height) {
     const qreal h = qMin(Shapes::length(height), Shapes::length(rect.height()));
     const QRectF track(rect.left(), rect.center().y() - h / 2, Shapes::length(rect.width()), h);
     painter.save();

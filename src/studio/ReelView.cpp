@@ -62,8 +62,7 @@ void ReelView::paint(QPainter& painter, const QRectF& rect, double amount, qreal
         painter.save();
         painter.rotate(i * 60.0);
         // Spoke 0 points straight up, centred 0.3 × hub from the centre.
-        Shapes::fillCapsule(painter, QRectF(-spokeW / 2, -hub * 0.3 - spokeH / 2, spokeW, spokeH),
-                            Studio::labelInk());
+        Shapes::fillCapsule(painter, QRectF(-spokeW / 2, -hub * 0.3 - spokeH / 2, spokeW, spokeH), Studio::labelInk());
         painter.restore();
     }
     Shapes::fillCircle(painter, QPointF(0, 0), hub * 0.22, Studio::labelInk());

@@ -61,7 +61,8 @@ void SectionTitle::paint(QPainter& painter, const QRectF& rect, const QString& t
     if (trailing && !trailing->isEmpty()) {
         const qreal width = qMin(Shapes::textWidth(trailingFont(), *trailing), rect.width());
         right -= Shapes::drawLine(painter, trailingFont(), Studio::text3(), QPointF(rect.right() - width, baseline),
-                                  *trailing, width) + spacing;
+                                  *trailing, width)
+            + spacing;
     }
     qreal x = rect.left();
     x += Shapes::drawLine(painter, tagFont(), tint, QPointF(x, baseline), tag, right - x);
@@ -75,8 +76,8 @@ void SectionTitle::setTrailing(const std::optional<QString>& trailing) {
 }
 
 QSize SectionTitle::sizeHint() const {
-    const qreal width = Shapes::textWidth(tagFont(), m_tag) + spacing + Shapes::textWidth(titleFont(), m_title) +
-                        (m_trailing ? spacing + Shapes::textWidth(trailingFont(), *m_trailing) : 0);
+    const qreal width = Shapes::textWidth(tagFont(), m_tag) + spacing + Shapes::textWidth(titleFont(), m_title)
+        + (m_trailing ? spacing + Shapes::textWidth(trailingFont(), *m_trailing) : 0);
     return QSize(int(std::ceil(width)), int(std::ceil(naturalHeight())));
 }
 

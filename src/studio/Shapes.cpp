@@ -16,8 +16,8 @@ namespace sorvel::Shapes {
 namespace {
 
 bool drawable(const QRectF& rect) {
-    return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()) &&
-           std::isfinite(rect.height()) && rect.width() > 0 && rect.height() > 0;
+    return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width())
+        && std::isfinite(rect.height()) && rect.width() > 0 && rect.height() > 0;
 }
 
 } // namespace
@@ -81,8 +81,7 @@ void fillCircle(QPainter& painter, const QPointF& centre, qreal diameter, const 
     painter.fillPath(path, brush);
 }
 
-void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color,
-                         qreal width) {
+void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color, qreal width) {
     if (!drawable(rect) || !(width > 0))
         return;
     const qreal half = width / 2;
@@ -156,7 +155,7 @@ QString elidedWithNarrowDot(const QFont& font, const QString& text, qreal width)
             high = middle - 1;
     }
     if (low > 0 && text.at(low - 1).isHighSurrogate())
-        --low;  // never half a character
+        --low; // never half a character
     const QString shown = text.left(low) + ellipsis;
     return textWidth(font, shown) <= width ? shown : QString();
 }

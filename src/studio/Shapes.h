@@ -26,8 +26,7 @@ void fillRounded(QPainter& painter, const QRectF& rect, qreal radius, const QBru
 void fillCapsule(QPainter& painter, const QRectF& rect, const QBrush& brush);
 void fillCircle(QPainter& painter, const QPointF& centre, qreal diameter, const QBrush& brush);
 // A border of `width` lying wholly inside `rect`.
-void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color,
-                         qreal width);
+void strokeRoundedInside(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color, qreal width);
 
 // A length for drawing: itself when finite and positive, else 0.
 qreal length(qreal value);

@@ -14,7 +14,7 @@ SilentScrollColumn::SilentScrollColumn(QWidget* parent)
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
     setWidget(m_content);
-    m_content->setAutoFillBackground(false);  // setWidget() turns it on
+    m_content->setAutoFillBackground(false); // setWidget() turns it on
 }
 
 } // namespace sorvel

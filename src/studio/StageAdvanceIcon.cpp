@@ -31,8 +31,8 @@ void StageAdvanceIcon::paint(QPainter& painter, const QRectF& rect, CueStage sta
     painter.setRenderHint(QPainter::Antialiasing);
     Shapes::fillCircle(painter, circle.center(), size, Studio::faded(look.color, delivered ? 1.0 : 0.15));
     Shapes::strokeRoundedInside(painter, circle, size / 2, look.color, 1.5);
-    Symbols::paintForFont(painter, circle.center(), size * 0.45, look.symbol,
-                          delivered ? Studio::bg0() : look.color, Studio::Weight::Heavy);
+    Symbols::paintForFont(painter, circle.center(), size * 0.45, look.symbol, delivered ? Studio::bg0() : look.color,
+                          Studio::Weight::Heavy);
     painter.restore();
 }
 

@@ -21,10 +21,10 @@ QColor constant(const char* hex) {
 
 } // namespace
 
-#define SORVEL_STUDIO_COLOR(name, hex)      \
-    const QColor& name() {                  \
-        static const QColor value = constant(hex); \
-        return value;                       \
+#define SORVEL_STUDIO_COLOR(name, hex)                                                                                 \
+    const QColor& name() {                                                                                             \
+        static const QColor value = constant(hex);                                                                     \
+        return value;                                                                                                  \
     }
 
 SORVEL_STUDIO_COLOR(bg0, "202024")
@@ -94,8 +94,8 @@ QColor tint(const QWidget* widget) {
 QFont font(qreal pixelSize, Weight weight, bool monospaced) {
     QFont result;
     if (monospaced) {
-        result.setFamilies({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("DejaVu Sans Mono"),
-                            QStringLiteral("monospace")});
+        result.setFamilies(
+            {QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
         result.setStyleHint(QFont::Monospace);
     } else {
         result.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans"),

@@ -18,24 +18,24 @@ struct ProjectType;
 namespace Studio {
 
 // The thirteen palette colours, opaque sRGB, each built once.
-const QColor& bg0();        // deepest background
-const QColor& bg1();        // sidebar, panels, tiles
-const QColor& bg2();        // face of a cassette card
-const QColor& bg3();        // raised or hovered surfaces, empty tape track
-const QColor& line();       // borders, rules, screw slots
-const QColor& text();       // primary text
-const QColor& text2();      // secondary text
-const QColor& text3();      // tertiary text, inactive marks
-const QColor& well();       // recessed fills
-const QColor& label();      // cassette label paper, reel hubs
-const QColor& labelInk();   // ink on the label, reel spokes
-const QColor& labelLine();  // rule across the label
-const QColor& tape();       // the default accent colour
+const QColor& bg0(); // deepest background
+const QColor& bg1(); // sidebar, panels, tiles
+const QColor& bg2(); // face of a cassette card
+const QColor& bg3(); // raised or hovered surfaces, empty tape track
+const QColor& line(); // borders, rules, screw slots
+const QColor& text(); // primary text
+const QColor& text2(); // secondary text
+const QColor& text3(); // tertiary text, inactive marks
+const QColor& well(); // recessed fills
+const QColor& label(); // cassette label paper, reel hubs
+const QColor& labelInk(); // ink on the label, reel spokes
+const QColor& labelLine(); // rule across the label
+const QColor& tape(); // the default accent colour
 
 // The platform's standard colours used for states.
-const QColor& systemGray();    // 8E8E93: fallback for type colours
-const QColor& systemRed();     // overdue
-const QColor& systemYellow();  // focus, near deadlines
+const QColor& systemGray(); // 8E8E93: fallback for type colours
+const QColor& systemRed(); // overdue
+const QColor& systemYellow(); // focus, near deadlines
 const QColor& systemGreen();
 
 // A colour from a hex text (RRGGBB or RRGGBBAA, alpha last), none when the

@@ -35,8 +35,8 @@ struct StudioButtonStyle {
     static qreal opacity(const State& state);
     QSizeF sizeFor(const QString& text, const QString& symbol) const;
     // Paints plate and label, the label centred in `rect`.
-    void paint(QPainter& painter, const QRectF& rect, const QString& text, const QString& symbol,
-               const QColor& tint, const State& state) const;
+    void paint(QPainter& painter, const QRectF& rect, const QString& text, const QString& symbol, const QColor& tint,
+               const State& state) const;
 };
 
 // A push button drawn in the studio look; the whole padded plate takes clicks.

@@ -42,9 +42,9 @@ void StudioStyle::drawControl(ControlElement element, const QStyleOption* option
         && item->text.isEmpty()) {
         // Fusion darkens the window colour for the rule, which vanishes on a dark menu.
         const QRect rect = item->rect;
-        painter->fillRect(QRect(rect.left() + separatorMargin, rect.center().y(),
-                                std::max(0, rect.width() - 2 * separatorMargin), 1),
-                          Studio::line());
+        painter->fillRect(
+            QRect(rect.left() + separatorMargin, rect.center().y(), std::max(0, rect.width() - 2 * separatorMargin), 1),
+            Studio::line());
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);

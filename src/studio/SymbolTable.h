@@ -11,8 +11,8 @@ namespace sorvel {
 enum class SymbolFill { Outline, Solid, Knockout };
 
 struct SymbolEntry {
-    const char* symbol;  // the name used in the interface and the data file
-    const char* icon;    // the drawing shipped in the resources
+    const char* symbol; // the name used in the interface and the data file
+    const char* icon; // the drawing shipped in the resources
     SymbolFill fill;
 };
 

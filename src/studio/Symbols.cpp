@@ -208,8 +208,7 @@ qreal sideForFontSize(qreal pixelSize) {
     return pixelSize * 1.25;
 }
 
-QPixmap pixmap(const QString& symbol, qreal side, const QColor& color, qreal devicePixelRatio,
-               Studio::Weight weight) {
+QPixmap pixmap(const QString& symbol, qreal side, const QColor& color, qreal devicePixelRatio, Studio::Weight weight) {
     if (!std::isfinite(side) || side <= 0 || !std::isfinite(devicePixelRatio) || devicePixelRatio <= 0)
         return {};
     const int pixels = qBound(1, int(std::ceil(side * devicePixelRatio)), 2048);
@@ -238,8 +237,7 @@ QPixmap pixmap(const QString& symbol, qreal side, const QColor& color, qreal dev
     return result;
 }
 
-void paint(QPainter& painter, const QRectF& box, const QString& symbol, const QColor& color,
-           Studio::Weight weight) {
+void paint(QPainter& painter, const QRectF& box, const QString& symbol, const QColor& color, Studio::Weight weight) {
     const qreal side = qMin(box.width(), box.height());
     if (!(side > 0))
         return;
@@ -257,8 +255,8 @@ void paint(QPainter& painter, const QRectF& box, const QString& symbol, const QC
     painter.restore();
 }
 
-void paintForFont(QPainter& painter, const QPointF& centre, qreal pixelSize, const QString& symbol,
-                  const QColor& color, Studio::Weight weight) {
+void paintForFont(QPainter& painter, const QPointF& centre, qreal pixelSize, const QString& symbol, const QColor& color,
+                  Studio::Weight weight) {
     const qreal side = sideForFontSize(pixelSize);
     paint(painter, QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side), symbol, color, weight);
 }

@@ -31,8 +31,8 @@ QPixmap pixmap(const QString& symbol, qreal side, const QColor& color, qreal dev
 void paint(QPainter& painter, const QRectF& box, const QString& symbol, const QColor& color,
            Studio::Weight weight = Studio::Weight::Regular);
 // Draws the symbol as it would sit in text of `pixelSize`, centred on `centre`.
-void paintForFont(QPainter& painter, const QPointF& centre, qreal pixelSize, const QString& symbol,
-                  const QColor& color, Studio::Weight weight = Studio::Weight::Regular);
+void paintForFont(QPainter& painter, const QPointF& centre, qreal pixelSize, const QString& symbol, const QColor& color,
+                  Studio::Weight weight = Studio::Weight::Regular);
 
 // An icon that renders on demand at whatever size and ratio it is asked for;
 // disabled states draw at reduced opacity.

@@ -23,7 +23,10 @@ constexpr qreal minimumWound = 4;
 } // namespace
 
 TapeWindow::TapeWindow(double progress, const QColor& color, qreal reelSize, bool spinning, QWidget* parent)
-    : QWidget(parent), m_progress(progress), m_color(color), m_reelSize(Shapes::length(reelSize)),
+    : QWidget(parent),
+      m_progress(progress),
+      m_color(color),
+      m_reelSize(Shapes::length(reelSize)),
       m_spin(new ReelSpin(this)) {
     m_spin->setSpinning(spinning);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -55,8 +58,8 @@ qreal TapeWindow::woundWidth(qreal trackWidth, double progress) {
     return Shapes::progressWidth(trackWidth, progress, minimumWound);
 }
 
-void TapeWindow::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
-                       qreal reelSize, qreal hubAngle) {
+void TapeWindow::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color, qreal reelSize,
+                       qreal hubAngle) {
     const Layout geometry = layout(rect, reelSize);
     if (geometry.plate.isEmpty())
         return;

@@ -17,8 +17,7 @@ class ReelSpin;
 class TapeWindow final : public QWidget {
     Q_OBJECT
 public:
-    TapeWindow(double progress, const QColor& color, qreal reelSize, bool spinning = false,
-               QWidget* parent = nullptr);
+    TapeWindow(double progress, const QColor& color, qreal reelSize, bool spinning = false, QWidget* parent = nullptr);
 
     // The geometry of one window drawn in `rect`. The reel shrinks when the
     // rectangle is too small for it, so nothing overlaps or turns negative.
@@ -27,11 +26,11 @@ public:
         QRectF plate;
         QRectF supplyReel;
         QRectF takeUpReel;
-        QRectF track;  // the 4-point tape line across the tape area
+        QRectF track; // the 4-point tape line across the tape area
     };
     static Layout layout(const QRectF& rect, qreal reelSize);
-    static void paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
-                      qreal reelSize, qreal hubAngle = 0);
+    static void paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color, qreal reelSize,
+                      qreal hubAngle = 0);
     // Width of the wound tape on a track of `trackWidth`: at least 4 points
     // for any progress above zero, none at zero, never wider than the track.
     static qreal woundWidth(qreal trackWidth, double progress);

@@ -19,10 +19,9 @@ constexpr qreal minimumBar = 2;
 constexpr qreal widestBar = 9;
 } // namespace
 
-WaveformBars::WaveformBars(double progress, const QColor& color, const QUuid& seed, int count,
-                           const QColor& track, QWidget* parent)
-    : QWidget(parent), m_progress(progress), m_color(color), m_seed(seed), m_count(qMax(0, count)),
-      m_track(track) {
+WaveformBars::WaveformBars(double progress, const QColor& color, const QUuid& seed, int count, const QColor& track,
+                           QWidget* parent)
+    : QWidget(parent), m_progress(progress), m_color(color), m_seed(seed), m_count(qMax(0, count)), m_track(track) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_TranslucentBackground);
 }
@@ -47,8 +46,8 @@ qreal WaveformBars::barLeft(qreal width, int count, int index) {
     return index * (width - each) / (count - 1);
 }
 
-void WaveformBars::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
-                         const QUuid& seed, int count, const QColor& track) {
+void WaveformBars::paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color, const QUuid& seed,
+                         int count, const QColor& track) {
     const qreal each = barWidth(rect.width(), count);
     if (each <= 0)
         return;

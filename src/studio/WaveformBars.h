@@ -18,8 +18,8 @@ public:
     WaveformBars(double progress, const QColor& color, const QUuid& seed, int count, const QColor& track,
                  QWidget* parent = nullptr);
 
-    static void paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color,
-                      const QUuid& seed, int count, const QColor& track);
+    static void paint(QPainter& painter, const QRectF& rect, double progress, const QColor& color, const QUuid& seed,
+                      int count, const QColor& track);
     // Whether bar `index` of `count` shows the progress colour (progress is
     // limited to 0…1 first).
     static bool isLit(double progress, int index, int count);

@@ -43,19 +43,19 @@ void keepOnEveryWorkspace(QWidget* window, Layer layer) {
 
     std::vector<xcb_atom_t> states;
     const char* stacking = layer == Layer::Above ? "_NET_WM_STATE_ABOVE" : "_NET_WM_STATE_BELOW";
-    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY", stacking}) {
+    for (const char* name :
+         {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY", stacking}) {
         if (const xcb_atom_t state = atom(connection, name); state != XCB_ATOM_NONE)
             states.push_back(state);
     }
     const xcb_atom_t wmState = atom(connection, "_NET_WM_STATE");
     const xcb_atom_t wmDesktop = atom(connection, "_NET_WM_DESKTOP");
     if (wmState != XCB_ATOM_NONE)
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, wmState, XCB_ATOM_ATOM, 32,
-                            uint32_t(states.size()), states.data());
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, wmState, XCB_ATOM_ATOM, 32, uint32_t(states.size()),
+                            states.data());
     if (wmDesktop != XCB_ATOM_NONE) {
         const uint32_t everyDesktop = 0xFFFFFFFF;
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, wmDesktop, XCB_ATOM_CARDINAL, 32, 1,
-                            &everyDesktop);
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, wmDesktop, XCB_ATOM_CARDINAL, 32, 1, &everyDesktop);
     }
     xcb_flush(connection);
 }

@@ -30,8 +30,7 @@ QList<std::pair<qsizetype, qsizetype>> wrapped(const QString& text, const QFont&
 
 } // namespace
 
-FittedText FittedText::fit(const QString& text, const QFont& font, qreal width, int maxLines,
-                           qreal minimumScale) {
+FittedText FittedText::fit(const QString& text, const QFont& font, qreal width, int maxLines, qreal minimumScale) {
     const int largest = font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF());
     const int smallest = qMin(largest, int(std::ceil(largest * minimumScale)));
     QFont sized = font;

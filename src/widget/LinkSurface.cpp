@@ -7,8 +7,7 @@
 
 namespace sorvel {
 
-LinkSurface::LinkSurface(QWidget* parent)
-    : QWidget(parent) {}
+LinkSurface::LinkSurface(QWidget* parent) : QWidget(parent) {}
 
 LinkSurface::SystemMove& LinkSurface::systemMove() {
     // Only where a window cannot place itself (Wayland). An X11 window manager

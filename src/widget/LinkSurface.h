@@ -36,8 +36,8 @@ protected:
 
 private:
     QUrl m_link;
-    QPoint m_pressAt;      // global position of the press
-    QPoint m_windowStart;  // window position at the press
+    QPoint m_pressAt; // global position of the press
+    QPoint m_windowStart; // window position at the press
     bool m_pressed = false;
     bool m_dragging = false;
 };

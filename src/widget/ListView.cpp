@@ -26,7 +26,9 @@ QFont brandFont() {
     return font;
 }
 
-QFont countFont() { return Studio::font(10, Studio::Weight::Regular, true); }
+QFont countFont() {
+    return Studio::font(10, Studio::Weight::Regular, true);
+}
 
 } // namespace
 

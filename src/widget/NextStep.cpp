@@ -24,10 +24,8 @@ std::optional<WidgetIntent> intent(const AudioProject& project) {
         const Cue& next = *project.nextItem();
         return ToggleItemIntent{projectID, RecordCoding::idText(next.id), next.stage};
     }
-    case Form::AddProgress:
-        return AdjustProgressIntent{projectID, progressStep};
-    case Form::Status:
-        break;
+    case Form::AddProgress: return AdjustProgressIntent{projectID, progressStep};
+    case Form::Status: break;
     }
     return std::nullopt;
 }
@@ -42,8 +40,8 @@ QString cueLabel(const Cue& cue) {
 
 QString advanceHelp(const Cue& cue) {
     const std::optional<CueStage> next = nextStage(cue.stage);
-    return QStringLiteral("推进「") + UserText::singleLine(cue.number) + QStringLiteral("」：") + title(cue.stage) + QStringLiteral(" → ")
-           + (next ? title(*next) : QString());
+    return QStringLiteral("推进「") + UserText::singleLine(cue.number) + QStringLiteral("」：") + title(cue.stage)
+        + QStringLiteral(" → ") + (next ? title(*next) : QString());
 }
 
 QString rowLine(const AudioProject& project) {

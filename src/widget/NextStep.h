@@ -17,9 +17,9 @@ using WidgetIntent = std::variant<ToggleItemIntent, AdjustProgressIntent>;
 namespace NextStep {
 
 enum class Form {
-    AdvanceCue,   // automatic progress with a cue left: move that cue one stage on
-    AddProgress,  // manual progress below 1: add ten points
-    Status,       // nothing to do from the widget: the status is shown
+    AdvanceCue, // automatic progress with a cue left: move that cue one stage on
+    AddProgress, // manual progress below 1: add ten points
+    Status, // nothing to do from the widget: the status is shown
 };
 
 constexpr double progressStep = 0.1;

@@ -14,7 +14,7 @@ namespace sorvel {
 struct ProjectsEntry {
     QDateTime date;
     QList<AudioProject> projects;
-    qsizetype activeCount = 0;  // every active project, also those not in `projects`
+    qsizetype activeCount = 0; // every active project, also those not in `projects`
     // The data file exists but could not be read or decoded: `projects` is
     // empty because of that, not because the shelf is.
     bool unreadable = false;

@@ -52,8 +52,7 @@ QuickAction::QuickAction(const AudioProject& project, const ProjectType& kind, Q
         m_button->setAccessibleName(QStringLiteral("+10%"));
         break;
     }
-    case NextStep::Form::Status:
-        break;
+    case NextStep::Form::Status: break;
     }
     if (m_button)
         m_button->setGeometry(QRect(QPoint(0, 0), side));

@@ -32,21 +32,26 @@ constexpr qreal reelSize = 22;
 constexpr int nameLines = 2;
 constexpr qreal nameMinimumScale = 0.8;
 
-QFont chipTitleFont() { return Studio::font(9, Weight::Semibold); }
-QFont chipPercentFont() { return Studio::font(9, Weight::Semibold, true); }
-QFont nameFont() { return Studio::font(13, Weight::Bold); }
+QFont chipTitleFont() {
+    return Studio::font(9, Weight::Semibold);
+}
+QFont chipPercentFont() {
+    return Studio::font(9, Weight::Semibold, true);
+}
+QFont nameFont() {
+    return Studio::font(13, Weight::Bold);
+}
 
 qreal chipHeight() {
     return std::max({Symbols::sideForFontSize(chipSymbolSize), Shapes::lineHeight(chipTitleFont()),
                      Shapes::lineHeight(chipPercentFont())})
-           + chipPaddingY * 2;
+        + chipPaddingY * 2;
 }
 
 } // namespace
 
 SmallView::SmallView(const AudioProject& project, const ProjectType& kind, RenderingMode mode, QWidget* parent)
-    : QWidget(parent), m_project(project), m_kind(kind), m_mode(mode),
-      m_control(new NextStepControl(project, this)) {
+    : QWidget(parent), m_project(project), m_kind(kind), m_mode(mode), m_control(new NextStepControl(project, this)) {
     setAccessibleName(UserText::singleLine(project.name));
 }
 
@@ -95,9 +100,10 @@ void SmallView::paintEvent(QPaintEvent*) {
     const qreal lineHeight = Shapes::lineHeight(name.font);
     qreal lineTop = chip.bottom() + cardSpacing;
     for (const QString& line : name.lines) {
-        Shapes::drawLine(painter, name.font, WidgetLook::cardInk(m_mode),
-                         QPointF(card.left() + cardPadding, Shapes::centredBaseline(name.font, lineTop + lineHeight / 2)),
-                         line, card.width() - cardPadding * 2);
+        Shapes::drawLine(
+            painter, name.font, WidgetLook::cardInk(m_mode),
+            QPointF(card.left() + cardPadding, Shapes::centredBaseline(name.font, lineTop + lineHeight / 2)), line,
+            card.width() - cardPadding * 2);
         lineTop += lineHeight;
     }
 

@@ -24,8 +24,12 @@ const QString emptyText = QStringLiteral("架子上还没有磁带");
 const QString unreadableText = QStringLiteral("无法读取数据文件");
 const QString unreadableHint = QStringLiteral("点一下打开 Sorvel 查看");
 
-QFont emptyFont() { return Studio::font(11); }
-QFont hintFont() { return Studio::font(9); }
+QFont emptyFont() {
+    return Studio::font(11);
+}
+QFont hintFont() {
+    return Studio::font(9);
+}
 
 } // namespace
 

@@ -22,8 +22,8 @@ class SorvelWidgetView final : public LinkSurface {
 public:
     SorvelWidgetView(WidgetFamily family, RenderingMode mode, QWidget* parent = nullptr);
 
-    static const QUrl& newProjectLink();  // sorvel://new
-    static const QUrl& mainWindowLink();  // sorvel://main
+    static const QUrl& newProjectLink(); // sorvel://new
+    static const QUrl& mainWindowLink(); // sorvel://main
     // The projects a family shows of an entry, in the entry's order.
     static QList<AudioProject> shownProjects(WidgetFamily family, const ProjectsEntry& entry);
 
@@ -66,7 +66,7 @@ private:
     WidgetFamily m_family;
     RenderingMode m_mode;
     ProjectsEntry m_entry;
-    ProjectsEntry m_latest;  // the last entry given, in its own order
+    ProjectsEntry m_latest; // the last entry given, in its own order
     QTimer m_holdOrder;
     QWidget* m_content = nullptr;
     SmallView* m_small = nullptr;

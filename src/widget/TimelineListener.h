@@ -26,8 +26,7 @@ public:
 
     // "show-families small,large\n", with " accented" before the line end
     // for the accented look.
-    static QByteArray showMessage(const QList<WidgetFamily>& families,
-                                  RenderingMode mode = RenderingMode::FullColor);
+    static QByteArray showMessage(const QList<WidgetFamily>& families, RenderingMode mode = RenderingMode::FullColor);
 
 Q_SIGNALS:
     void reloadRequested();

@@ -20,12 +20,18 @@ namespace {
 constexpr qreal barWidth = 3;
 constexpr qreal spacing = 8;
 constexpr qreal lineSpacing = 3;
-constexpr qreal nameGap = 6 + 4 + 6;  // spacing, the spacer's minimum, spacing
+constexpr qreal nameGap = 6 + 4 + 6; // spacing, the spacer's minimum, spacing
 constexpr int waveformBars = 36;
 
-QFont nameFont() { return Studio::font(12, Studio::Weight::Semibold); }
-QFont percentFont() { return Studio::font(12, Studio::Weight::Medium, true); }
-QFont nextFont() { return Studio::font(9, Studio::Weight::Regular, true); }
+QFont nameFont() {
+    return Studio::font(12, Studio::Weight::Semibold);
+}
+QFont percentFont() {
+    return Studio::font(12, Studio::Weight::Medium, true);
+}
+QFont nextFont() {
+    return Studio::font(9, Studio::Weight::Regular, true);
+}
 
 qreal firstLineHeight() {
     return qMax(Shapes::lineHeight(nameFont()), Shapes::lineHeight(percentFont()));
@@ -35,7 +41,11 @@ qreal firstLineHeight() {
 
 TrackRow::TrackRow(const AudioProject& project, const ProjectType& kind, bool showsNext, RenderingMode mode,
                    QWidget* parent)
-    : LinkSurface(parent), m_project(project), m_kind(kind), m_showsNext(showsNext), m_mode(mode),
+    : LinkSurface(parent),
+      m_project(project),
+      m_kind(kind),
+      m_showsNext(showsNext),
+      m_mode(mode),
       m_action(new QuickAction(project, kind, this)) {
     setLink(project.deepLink());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

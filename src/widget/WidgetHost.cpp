@@ -16,11 +16,10 @@ namespace {
 constexpr int screenGap = 24;
 } // namespace
 
-WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings,
-                       LinkOpener openLink, QObject* parent)
-    : QObject(parent), m_openLink(openLink ? std::move(openLink) : [](const QUrl& link) {
-          QDesktopServices::openUrl(link);
-      }),
+WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings, LinkOpener openLink,
+                       QObject* parent)
+    : QObject(parent),
+      m_openLink(openLink ? std::move(openLink) : [](const QUrl& link) { QDesktopServices::openUrl(link); }),
       m_settings(settings) {
     m_expiry.setSingleShot(true);
     // A coarse timer may fire a little early; the timeline holds until its moment.

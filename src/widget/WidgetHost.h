@@ -29,8 +29,8 @@ class WidgetHost final : public QObject {
 public:
     using LinkOpener = std::function<void(const QUrl&)>;
 
-    WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings,
-               LinkOpener openLink = {}, QObject* parent = nullptr);
+    WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings, LinkOpener openLink = {},
+               QObject* parent = nullptr);
     ~WidgetHost() override;
 
     // Reads the first timeline and shows the windows where they were left.

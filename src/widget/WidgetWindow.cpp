@@ -15,9 +15,10 @@
 namespace sorvel {
 
 WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& settings, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint
-                          | Qt::WindowDoesNotAcceptFocus),
-      m_family(family), m_settings(settings), m_view(new SorvelWidgetView(family, mode, this)) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus),
+      m_family(family),
+      m_settings(settings),
+      m_view(new SorvelWidgetView(family, mode, this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     // The widget never becomes the active window; Qt keeps tooltips for active ones unless told.
     setAttribute(Qt::WA_AlwaysShowToolTips);

@@ -30,14 +30,12 @@ int main(int argc, char** argv) {
     // sizes and this look, and ends.
     sorvel::TimelineListener listener;
     switch (listener.claim(options.families, options.mode)) {
-    case sorvel::TimelineListener::Claim::HandedOver:
-        return 0;
+    case sorvel::TimelineListener::Claim::HandedOver: return 0;
     case sorvel::TimelineListener::Claim::Unanswered:
         sorvel::Log::info(QStringLiteral("Sorvel widget is running but did not answer; this start ends"));
         return 1;
     case sorvel::TimelineListener::Claim::Listening:
-    case sorvel::TimelineListener::Claim::Alone:
-        break;
+    case sorvel::TimelineListener::Claim::Alone: break;
     }
     sorvel::WidgetHost host(options.families, options.mode, sorvel::Settings::shared());
     QObject::connect(&listener, &sorvel::TimelineListener::reloadRequested, &host, &sorvel::WidgetHost::reloadAll);

@@ -45,8 +45,9 @@ TEST(Enumerations, EveryCaseHasItsStoredTextAndTitle) {
     QStringList stages;
     for (const CueStage stage : allCueStages())
         stages << storedText(stage) + QLatin1Char('=') + title(stage);
-    EXPECT_EQ(stages, (QStringList{"notStarted=未开始", "composing=作曲中", "revising=修改中", "mixed=已录混",
-                                   "delivered=已交付"}));
+    EXPECT_EQ(
+        stages,
+        (QStringList{"notStarted=未开始", "composing=作曲中", "revising=修改中", "mixed=已录混", "delivered=已交付"}));
     QStringList statuses;
     for (const ProjectStatus status : allProjectStatuses())
         statuses << storedText(status) + QLatin1Char('=') + title(status);
@@ -67,7 +68,7 @@ TEST(CueRules, SetStageStampsAndClearsDates) {
     EXPECT_EQ(cue.mixedAt, D1);
     EXPECT_EQ(cue.deliveredAt, D1);
     cue.setStage(CueStage::Delivered, D2);
-    EXPECT_EQ(cue.deliveredAt, D1);  // an existing date is kept
+    EXPECT_EQ(cue.deliveredAt, D1); // an existing date is kept
 
     cue.setStage(CueStage::NotStarted, D2);
     EXPECT_EQ(cue.startDate, D0);
@@ -175,8 +176,14 @@ TEST(CueRules, AddVersionAfterTheLargestNumberSaturates) {
 
 TEST(CueNumbering, CountsUpTheLastDigitRun) {
     const QList<std::pair<QString, QString>> cases{
-        {"1M09", "1M10"}, {"007", "008"}, {"12b", "13b"}, {"A9", "A10"},
-        {"99", "100"},    {"3.9", "3.10"}, {"R1-2", "R1-3"}, {"0", "1"},
+        {"1M09", "1M10"},
+        {"007", "008"},
+        {"12b", "13b"},
+        {"A9", "A10"},
+        {"99", "100"},
+        {"3.9", "3.10"},
+        {"R1-2", "R1-3"},
+        {"0", "1"},
         {"x-0999-y", "x-1000-y"},
         {"00000000000000000000000001", "00000000000000000000000002"},
     };
@@ -194,14 +201,13 @@ TEST(CueNumbering, FallsBackWithoutUsableDigits) {
     EXPECT_EQ(nextCueNumber(QStringLiteral("A٣"), 7), QStringLiteral("7"));
     EXPECT_EQ(nextCueNumber(QStringLiteral("1２"), 7), QStringLiteral("7"));
     EXPECT_EQ(nextCueNumber(QStringLiteral("R1-٣"), 7), QStringLiteral("7"));
-    EXPECT_EQ(nextCueNumber(QStringLiteral("M4 \U0001D7D9"), 7), QStringLiteral("7"));  // a digit beyond the BMP
+    EXPECT_EQ(nextCueNumber(QStringLiteral("M4 \U0001D7D9"), 7), QStringLiteral("7")); // a digit beyond the BMP
     EXPECT_EQ(nextCueNumber(QStringLiteral("٣-4b"), 7), QStringLiteral("٣-5b"));
     // The largest value cannot grow, and a longer run does not fit.
     EXPECT_EQ(nextCueNumber(QStringLiteral("M9223372036854775807"), 5), QStringLiteral("5"));
     EXPECT_EQ(nextCueNumber(QStringLiteral("9223372036854775808"), 5), QStringLiteral("5"));
     EXPECT_EQ(nextCueNumber(QStringLiteral("99999999999999999999999"), 5), QStringLiteral("5"));
-    EXPECT_EQ(nextCueNumber(QStringLiteral("9223372036854775806"), 5),
-              QStringLiteral("9223372036854775807"));
+    EXPECT_EQ(nextCueNumber(QStringLiteral("9223372036854775806"), 5), QStringLiteral("9223372036854775807"));
 }
 
 TEST(CueTime, TotalsAndClockTexts) {
@@ -220,8 +226,7 @@ TEST(CueTime, NegativeLengthsReadAsZero) {
     EXPECT_EQ(CueTime::total(-65), QStringLiteral("0′00″"));
     EXPECT_EQ(CueTime::format(-65), QStringLiteral("00:00"));
     EXPECT_EQ(CueTime::format(std::numeric_limits<qint64>::min()), QStringLiteral("00:00"));
-    EXPECT_EQ(CueTime::format(std::numeric_limits<qint64>::max()),
-              QStringLiteral("2562047788015215:30:07"));
+    EXPECT_EQ(CueTime::format(std::numeric_limits<qint64>::max()), QStringLiteral("2562047788015215:30:07"));
 }
 
 } // namespace

@@ -27,14 +27,15 @@ protected:
 
     // Copies made of undecodable or unreadable data files, sorted by name.
     QStringList asideCopies() const {
-        return QDir(dataFolder()).entryList({QStringLiteral("projects-unreadable-*.json")},
-                                            QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name);
+        return QDir(dataFolder())
+            .entryList({QStringLiteral("projects-unreadable-*.json")}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                       QDir::Name);
     }
 
     // Everything in the data folder but "." and "..".
     QStringList folderEntries() const {
-        return QDir(dataFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                            QDir::Name);
+        return QDir(dataFolder())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 };
 

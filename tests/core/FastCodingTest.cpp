@@ -30,8 +30,8 @@ namespace Reference = test::ReferenceCoding;
         ++at;
     const qsizetype from = std::max<qsizetype>(0, at - 80);
     return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
-                                         << ", first difference at " << at << "\nwritten:   "
-                                         << actual.mid(from, 160).toStdString()
+                                         << ", first difference at " << at
+                                         << "\nwritten:   " << actual.mid(from, 160).toStdString()
                                          << "\nreference: " << expected.mid(from, 160).toStdString();
 }
 
@@ -46,8 +46,9 @@ void expectSameDecoding(const QByteArray& bytes) {
     const std::optional<Library> decoded = RecordCoding::decodeLibrary(bytes, &error);
     const std::optional<Library> reference = Reference::decodeLibrary(bytes, &referenceError);
     const std::string shown = bytes.left(300).toStdString();
-    ASSERT_EQ(decoded.has_value(), reference.has_value()) << shown << "\n" << error.toStdString() << " | "
-                                                          << referenceError.toStdString();
+    ASSERT_EQ(decoded.has_value(), reference.has_value())
+        << shown << "\n"
+        << error.toStdString() << " | " << referenceError.toStdString();
     EXPECT_EQ(error.toStdString(), referenceError.toStdString()) << shown;
     if (decoded) {
         EXPECT_TRUE(*decoded == *reference) << shown;
@@ -73,14 +74,15 @@ public:
     explicit AwkwardValues(unsigned seed) : m_random(seed) {}
 
     QString text() {
-        static const char16_t units[] = {0x00, 0x01, 0x08, 0x09, 0x0A, 0x0C, 0x0D, 0x1F, 0x20, '"', '\\', '/',
-                                         'a', 'Z', 0x7F, 0x80, 0xE9, 0x7FF, 0x800, 0x2028, 0x202E, 0x2069, 0x5E9,
-                                         0x6C34, 0xFEFF, 0xFFFE, 0xFFFF, 0xD83C, 0xDFB5, 0xD800, 0xDC00};
+        static const char16_t units[] = {0x00,   0x01,   0x08,   0x09,   0x0A,   0x0C,   0x0D,  0x1F,
+                                         0x20,   '"',    '\\',   '/',    'a',    'Z',    0x7F,  0x80,
+                                         0xE9,   0x7FF,  0x800,  0x2028, 0x202E, 0x2069, 0x5E9, 0x6C34,
+                                         0xFEFF, 0xFFFE, 0xFFFF, 0xD83C, 0xDFB5, 0xD800, 0xDC00};
         const int length = pick(12);
         QString text;
         for (int i = 0; i < length; ++i) {
             if (pick(6) == 0) {
-                text += QString::fromUcs4(U"\U0001F3B5");  // a valid pair
+                text += QString::fromUcs4(U"\U0001F3B5"); // a valid pair
             } else {
                 text += QChar(units[pick(int(std::size(units)))]);
             }
@@ -89,12 +91,32 @@ public:
     }
 
     double number() {
-        static const double special[] = {0.0, -0.0, 0.5, -0.5, 1.0, 0.1, 1.0 / 3, 1e-7, 2.5e-5, 1e15, 1e16, 1e17, 1e21,
-                                         1e300, 5e-324, 9007199254740991.0, 9007199254740992.0, 9007199254740994.0,
-                                         -9007199254740992.0, -9007199254740994.0, 123456789012345678.0,
+        static const double special[] = {0.0,
+                                         -0.0,
+                                         0.5,
+                                         -0.5,
+                                         1.0,
+                                         0.1,
+                                         1.0 / 3,
+                                         1e-7,
+                                         2.5e-5,
+                                         1e15,
+                                         1e16,
+                                         1e17,
+                                         1e21,
+                                         1e300,
+                                         5e-324,
+                                         9007199254740991.0,
+                                         9007199254740992.0,
+                                         9007199254740994.0,
+                                         -9007199254740992.0,
+                                         -9007199254740994.0,
+                                         123456789012345678.0,
                                          std::numeric_limits<double>::quiet_NaN(),
                                          std::numeric_limits<double>::infinity(),
-                                         -std::numeric_limits<double>::infinity(), 100000.0, 1234567.0};
+                                         -std::numeric_limits<double>::infinity(),
+                                         100000.0,
+                                         1234567.0};
         if (pick(3) == 0) {
             double value = 0;
             const quint64 bits = std::uniform_int_distribution<quint64>()(m_random);
@@ -105,8 +127,8 @@ public:
     }
 
     qint64 whole() {
-        static const qint64 special[] = {0, 1, -1, 90, std::numeric_limits<qint64>::max(),
-                                         std::numeric_limits<qint64>::min(), 9007199254740993};
+        static const qint64 special[] = {
+            0, 1, -1, 90, std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min(), 9007199254740993};
         return pick(2) == 0 ? special[pick(int(std::size(special)))]
                             : std::uniform_int_distribution<qint64>()(m_random);
     }
@@ -146,8 +168,8 @@ Library awkwardLibrary(unsigned seed) {
     for (ProjectType& type : library.types)
         type.title = values.text();
     for (int p = 0; p < 40; ++p) {
-        AudioProject project = AudioProject::make(values.text(), library.types.isEmpty() ? QUuid::createUuid()
-                                                                                         : library.types.first().id);
+        AudioProject project =
+            AudioProject::make(values.text(), library.types.isEmpty() ? QUuid::createUuid() : library.types.first().id);
         project.createdAt = values.date();
         project.updatedAt = values.date();
         project.deadline = values.maybeDate();
@@ -228,25 +250,35 @@ TEST(FastCodingTest, IdentifiersAndDatesReadAndWriteAsBefore) {
     AwkwardValues values(7);
     for (int i = 0; i < 2000; ++i) {
         const QDateTime date = values.date();
-        ASSERT_EQ(RecordCoding::dateText(date), Reference::dateText(date)) << date.toString(Qt::ISODateWithMs).toStdString();
+        ASSERT_EQ(RecordCoding::dateText(date), Reference::dateText(date))
+            << date.toString(Qt::ISODateWithMs).toStdString();
         const QUuid id = QUuid::createUuid();
         ASSERT_EQ(RecordCoding::idText(id), Reference::idText(id));
     }
-    const char* const dates[] = {"2024-03-05T10:20:30Z", "2024-03-05T10:20:30.123456Z", "2024-03-05T10:20:30+05:30",
-                                 "2024-03-05T10:20:30-23:59", "0001-01-01T00:00:00+01:00", "9999-12-31T23:59:59-01:00",
-                                 "2024-02-29T00:00:00Z", "2023-02-29T00:00:00Z", "0000-01-01T00:00:00Z",
-                                 "2024-03-05T24:00:00Z", "2024-03-05T10:60:00Z", "2024-03-05T10:20:60Z",
-                                 "2024-03-05T10:20:30+24:00", "2024-03-05T10:20:30+05:60", "2024-03-05T10:20:30.Z",
-                                 "2024-03-05 10:20:30Z", "2024-03-05T10:20:30", "2024-03-05T10:20:30z",
-                                 "2024-03-05T10:20:30Zx", "２024-03-05T10:20:30Z", "2024-03-05T10:20:30+0530", ""};
+    const char* const dates[] = {"2024-03-05T10:20:30Z",      "2024-03-05T10:20:30.123456Z",
+                                 "2024-03-05T10:20:30+05:30", "2024-03-05T10:20:30-23:59",
+                                 "0001-01-01T00:00:00+01:00", "9999-12-31T23:59:59-01:00",
+                                 "2024-02-29T00:00:00Z",      "2023-02-29T00:00:00Z",
+                                 "0000-01-01T00:00:00Z",      "2024-03-05T24:00:00Z",
+                                 "2024-03-05T10:60:00Z",      "2024-03-05T10:20:60Z",
+                                 "2024-03-05T10:20:30+24:00", "2024-03-05T10:20:30+05:60",
+                                 "2024-03-05T10:20:30.Z",     "2024-03-05 10:20:30Z",
+                                 "2024-03-05T10:20:30",       "2024-03-05T10:20:30z",
+                                 "2024-03-05T10:20:30Zx",     "２024-03-05T10:20:30Z",
+                                 "2024-03-05T10:20:30+0530",  ""};
     for (const char* text : dates) {
         const QString date = QString::fromUtf8(text);
         EXPECT_EQ(RecordCoding::parseDate(date), Reference::parseDate(date)) << text;
     }
-    const char* const ids[] = {"6F9619FF-8B86-D011-B42D-00C04FC964FF", "6f9619ff-8b86-d011-b42d-00c04fc964ff",
-                               "{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "6F9619FF8B86D011B42D00C04FC964FF",
-                               "6F9619FF-8B86-D011-B42D-00C04FC964FG", "6F9619FF-8B86-D011-B42D_00C04FC964FF",
-                               "6F9619FF-8B86-D011-B42D-00C04FC964Fé", "00000000-0000-0000-0000-000000000000", ""};
+    const char* const ids[] = {"6F9619FF-8B86-D011-B42D-00C04FC964FF",
+                               "6f9619ff-8b86-d011-b42d-00c04fc964ff",
+                               "{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+                               "6F9619FF8B86D011B42D00C04FC964FF",
+                               "6F9619FF-8B86-D011-B42D-00C04FC964FG",
+                               "6F9619FF-8B86-D011-B42D_00C04FC964FF",
+                               "6F9619FF-8B86-D011-B42D-00C04FC964Fé",
+                               "00000000-0000-0000-0000-000000000000",
+                               ""};
     for (const char* text : ids) {
         const QString id = QString::fromUtf8(text);
         EXPECT_EQ(RecordCoding::parseID(id), Reference::parseID(id)) << text;
@@ -265,26 +297,81 @@ QByteArray fileWith(const QByteArray& member, bool placeAtTop = false) {
 }
 
 TEST(FastCodingTest, EveryEdgeOfTheJsonTextIsJudgedAsBefore) {
-    const QByteArray numbers[] = {"0", "-0", "0.0", "-0.0", "0e5", "1e-400", "-1e-400", "2e-324", "1e-310", "4.9e-324",
-                                  ".5", "5.", "01", "+1", "1e400", "-1e400", "1.8e308", "1e308", "1.0", "1E2", "1e+2",
-                                  "0.1e1", "0.75", "-0.5", "3", "18446744073709551616", "9223372036854775807",
-                                  "9223372036854775808", "-9223372036854775808", "-9223372036854775809",
-                                  "12345678901234567890123", "1e18", "1e19", "2.5", "Infinity", "NaN", "tru", "nulll",
-                                  "null", "true", "\"0.5\"", "[]", "{}"};
+    const QByteArray numbers[] = {"0",
+                                  "-0",
+                                  "0.0",
+                                  "-0.0",
+                                  "0e5",
+                                  "1e-400",
+                                  "-1e-400",
+                                  "2e-324",
+                                  "1e-310",
+                                  "4.9e-324",
+                                  ".5",
+                                  "5.",
+                                  "01",
+                                  "+1",
+                                  "1e400",
+                                  "-1e400",
+                                  "1.8e308",
+                                  "1e308",
+                                  "1.0",
+                                  "1E2",
+                                  "1e+2",
+                                  "0.1e1",
+                                  "0.75",
+                                  "-0.5",
+                                  "3",
+                                  "18446744073709551616",
+                                  "9223372036854775807",
+                                  "9223372036854775808",
+                                  "-9223372036854775808",
+                                  "-9223372036854775809",
+                                  "12345678901234567890123",
+                                  "1e18",
+                                  "1e19",
+                                  "2.5",
+                                  "Infinity",
+                                  "NaN",
+                                  "tru",
+                                  "nulll",
+                                  "null",
+                                  "true",
+                                  "\"0.5\"",
+                                  "[]",
+                                  "{}"};
     for (const QByteArray& number : numbers) {
         SCOPED_TRACE(number.toStdString());
         expectSameDecoding(fileWith(R"("manualProgress": )" + number));
         expectSameDecoding(fileWith(R"("isFocused": )" + number));
-        expectSameDecoding(fileWith(R"("items": [{"id": "11111111-2222-3333-4444-555555555555", "duration": )" + number + "}]"));
-        expectSameDecoding(fileWith(R"("log": [{"id": "11111111-2222-3333-4444-555555555556", "date": "2024-01-01T00:00:00Z", "text": "", "progress": )" + number + "}]"));
+        expectSameDecoding(
+            fileWith(R"("items": [{"id": "11111111-2222-3333-4444-555555555555", "duration": )" + number + "}]"));
+        expectSameDecoding(fileWith(
+            R"("log": [{"id": "11111111-2222-3333-4444-555555555556", "date": "2024-01-01T00:00:00Z", "text": "", "progress": )"
+            + number + "}]"));
         // Members nobody reads are still judged as JSON.
         expectSameDecoding(fileWith(R"("unknown": [[{"deep": )" + number + "}]]"));
         expectSameDecoding(fileWith(R"("version": )" + number, true));
     }
-    const QByteArray strings[] = {R"("\ud800")", R"("\udc00x")", R"("\ud83c\udfb5")", "\"\t\"", "\"\x01\"",
-                                  R"("\x")", R"("\u12")", R"("\u12G4")", "\"\xC0\x80\"", "\"\xED\xA0\x80\"",
-                                  "\"\xF4\x90\x80\x80\"", "\"\xEF\xBF\xBE\"", "\"\xF0\x9F\x8E\xB5\"", R"("\u0000")",
-                                  R"("\/")", "\"\x7F\"", QByteArray("\"a\0b\"", 5), R"("")", R"("名")"};
+    const QByteArray strings[] = {R"("\ud800")",
+                                  R"("\udc00x")",
+                                  R"("\ud83c\udfb5")",
+                                  "\"\t\"",
+                                  "\"\x01\"",
+                                  R"("\x")",
+                                  R"("\u12")",
+                                  R"("\u12G4")",
+                                  "\"\xC0\x80\"",
+                                  "\"\xED\xA0\x80\"",
+                                  "\"\xF4\x90\x80\x80\"",
+                                  "\"\xEF\xBF\xBE\"",
+                                  "\"\xF0\x9F\x8E\xB5\"",
+                                  R"("\u0000")",
+                                  R"("\/")",
+                                  "\"\x7F\"",
+                                  QByteArray("\"a\0b\"", 5),
+                                  R"("")",
+                                  R"("名")"};
     for (const QByteArray& text : strings) {
         SCOPED_TRACE(text.toStdString());
         expectSameDecoding(fileWith(R"("notes": )" + text));
@@ -294,16 +381,31 @@ TEST(FastCodingTest, EveryEdgeOfTheJsonTextIsJudgedAsBefore) {
         expectSameDecoding(fileWith(R"("typeID": )" + text));
     }
     // Repeated members: the last one counts, as it always has.
-    for (const QByteArray& repeated :
-         {QByteArray(R"("name": "Second")"), QByteArray(R"("id": "nope", "id": "6F9619FF-8B86-D011-B42D-00C04FC964FE")"),
-          QByteArray(R"("id": "6F9619FF-8B86-D011-B42D-00C04FC964FE", "id": 5)"),
-          QByteArray(R"("items": [], "items": [{"id": "11111111-2222-3333-4444-555555555557", "title": "B"}], "status": null)")}) {
+    for (
+        const QByteArray& repeated :
+        {QByteArray(R"("name": "Second")"), QByteArray(R"("id": "nope", "id": "6F9619FF-8B86-D011-B42D-00C04FC964FE")"),
+         QByteArray(R"("id": "6F9619FF-8B86-D011-B42D-00C04FC964FE", "id": 5)"),
+         QByteArray(
+             R"("items": [], "items": [{"id": "11111111-2222-3333-4444-555555555557", "title": "B"}], "status": null)")}) {
         expectSameDecoding(fileWith(repeated));
     }
     const QByteArray good = fileWith(R"("notes": "")");
-    const QByteArray documents[] = {good, "\xEF\xBB\xBF" + good, good + " x", good + good, good + QByteArray(1, '\0'),
-                                    " \n\t\r" + good + " \n", "\v" + good, "", "   ", "[]", "[1, 2]", "\"text\"",
-                                    "123", "null", R"({"version": 2, "projects": [], })", R"({'version': 2})",
+    const QByteArray documents[] = {good,
+                                    "\xEF\xBB\xBF" + good,
+                                    good + " x",
+                                    good + good,
+                                    good + QByteArray(1, '\0'),
+                                    " \n\t\r" + good + " \n",
+                                    "\v" + good,
+                                    "",
+                                    "   ",
+                                    "[]",
+                                    "[1, 2]",
+                                    "\"text\"",
+                                    "123",
+                                    "null",
+                                    R"({"version": 2, "projects": [], })",
+                                    R"({'version': 2})",
                                     R"({"version": 2, "projects": [1,]})"};
     for (const QByteArray& document : documents)
         expectSameDecoding(document);

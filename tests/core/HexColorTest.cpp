@@ -21,8 +21,8 @@ TEST(HexColor, ParsesSixAndEightDigits) {
 
 TEST(HexColor, RejectsEverythingElse) {
     const QStringList bad{
-        "", "#", "FFF", "#FFF", "FF7A3", "FF7A3D8", "##FF7A3D", "0xFF7A3D", "0xFF7A", "GG7A3D",
-        "FF7A3D\n", "\nFF7A3D", "FF 7A3D", "+F7A3D", "-F7A3D", "FF7A3D\u00A0", "ＦＦ7A3D", "FF7A3D#",
+        "",       "#",        "FFF",      "#FFF",    "FF7A3",  "FF7A3D8", "##FF7A3D",     "0xFF7A3D", "0xFF7A",
+        "GG7A3D", "FF7A3D\n", "\nFF7A3D", "FF 7A3D", "+F7A3D", "-F7A3D",  "FF7A3D\u00A0", "ＦＦ7A3D", "FF7A3D#",
     };
     for (const QString& text : bad)
         EXPECT_EQ(HexColor::parse(text), std::nullopt) << text.toStdString();

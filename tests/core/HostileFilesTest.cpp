@@ -82,7 +82,7 @@ TEST_F(HostileFilesTest, TheEarlierProductsSettingsFileAsAFifoMigratesNothingAnd
 
 TEST_F(HostileFilesTest, ASettingsFileLinkedToADeviceNodeLeavesTheNodeAsItWas) {
     const QString node = environment.scratch() + "/null-device";
-    const dev_t device = makedev(1, 3);  // the null device's numbers
+    const dev_t device = makedev(1, 3); // the null device's numbers
     if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, device) != 0)
         GTEST_SKIP() << "this test may not make device nodes here (mknod: " << std::strerror(errno) << ")";
     QDir().mkpath(environment.configHome() + "/sorvel");
@@ -102,7 +102,8 @@ TEST_F(HostileFilesTest, ASettingsFileLinkedToADeviceNodeLeavesTheNodeAsItWas) {
 }
 
 TEST_F(HostileFilesTest, AFifoInTheEarlierProductsFolderIsSkippedAndTheRestCopied) {
-    const QByteArray data = R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Theirs"}]})";
+    const QByteArray data =
+        R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Theirs"}]})";
     writeFile(legacyFolder() + "/projects.json", data);
     writeFile(legacyFolder() + "/Backups/old.json", "backup");
     makeFifo(legacyFolder() + "/pipe");

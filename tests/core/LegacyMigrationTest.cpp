@@ -1,8 +1,8 @@
-#include "core/DataFolder.h"
 #include "core/LegacyMigration.h"
+#include "core/DataFileFixture.h"
+#include "core/DataFolder.h"
 #include "core/Settings.h"
 #include "core/Storage.h"
-#include "core/DataFileFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,7 +21,8 @@ protected:
     QString dataFile() const { return dataFolder() + "/projects.json"; }
 
     static QByteArray fileWithProject(const QString& name) {
-        return QStringLiteral(R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "%1"}]})")
+        return QStringLiteral(
+                   R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "%1"}]})")
             .arg(name)
             .toUtf8();
     }

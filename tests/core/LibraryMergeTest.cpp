@@ -81,7 +81,7 @@ TEST_F(LibraryMergeTest, SameFieldChangedOnBothSidesKeepsMineAndLogsTheValueSetA
     in(theirs, "B").notes = "their notes\nsecond line";
     in(theirs, "B").progressMode = ProgressMode::Manual;
     in(mine, "B").notes = "my notes";
-    in(mine, "B").progressMode = ProgressMode::Manual;  // the same change on both sides is no conflict
+    in(mine, "B").progressMode = ProgressMode::Manual; // the same change on both sides is no conflict
 
     testing::internal::CaptureStderr();
     Library merged = LibraryMerge::merge(base, theirs, mine);
@@ -100,8 +100,8 @@ TEST_F(LibraryMergeTest, SameFieldChangedOnBothSidesKeepsMineAndLogsTheValueSetA
 TEST_F(LibraryMergeTest, CuesOfOneProjectMergeByIdAndFieldByField) {
     Library start = base;
     AudioProject& project = in(start, "A");
-    project.items = {test::sampleCue("1", "One", CueStage::NotStarted), test::sampleCue("2", "Two", CueStage::Composing),
-                     test::sampleCue("3", "Three", CueStage::Mixed)};
+    project.items = {test::sampleCue("1", "One", CueStage::NotStarted),
+                     test::sampleCue("2", "Two", CueStage::Composing), test::sampleCue("3", "Three", CueStage::Mixed)};
     theirs = mine = start;
     const QDateTime at(QDate(2024, 3, 1), QTime(9, 0), Qt::UTC);
 
@@ -136,8 +136,8 @@ TEST_F(LibraryMergeTest, CueDeletedOnOneSideGoesUnlessTheOtherSideChangedIt) {
                             test::sampleCue("2", "Two", CueStage::NotStarted),
                             test::sampleCue("3", "Three", CueStage::NotStarted)};
     theirs = mine = start;
-    in(theirs, "A").items.removeAt(0);                       // unchanged here: gone
-    in(theirs, "A").items[1].title = "Three, edited there";  // deleted here: kept
+    in(theirs, "A").items.removeAt(0); // unchanged here: gone
+    in(theirs, "A").items[1].title = "Three, edited there"; // deleted here: kept
     in(mine, "A").items.removeAt(2);
     in(mine, "A").notes = "mine";
 

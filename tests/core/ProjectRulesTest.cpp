@@ -41,10 +41,10 @@ TEST(ProjectRules, OverdueOnlyBeforeTheStartOfToday) {
     AudioProject project = projectWith({});
     EXPECT_FALSE(project.isOverdue());
 
-    project.deadline = Clock::startOfToday().addSecs(-60).toUTC();  // yesterday 23:59
+    project.deadline = Clock::startOfToday().addSecs(-60).toUTC(); // yesterday 23:59
     EXPECT_TRUE(project.isOverdue());
 
-    project.deadline = Clock::startOfToday().toUTC();  // today 00:00
+    project.deadline = Clock::startOfToday().toUTC(); // today 00:00
     EXPECT_FALSE(project.isOverdue());
     project.deadline = Clock::startOfToday().addSecs(23 * 3600).toUTC();
     EXPECT_FALSE(project.isOverdue());
@@ -59,8 +59,8 @@ TEST(ProjectRules, OverdueOnlyBeforeTheStartOfToday) {
 }
 
 TEST(ProjectRules, CountsProgressAndSummaryFromTheCues) {
-    AudioProject project = projectWith(
-        {CueStage::Delivered, CueStage::Mixed, CueStage::Composing, CueStage::NotStarted});
+    AudioProject project =
+        projectWith({CueStage::Delivered, CueStage::Mixed, CueStage::Composing, CueStage::NotStarted});
     EXPECT_DOUBLE_EQ(project.progress(), 0.25);
     EXPECT_EQ(project.doneCount(), 1);
     EXPECT_EQ(project.mixedCount(), 2);
@@ -133,7 +133,7 @@ TEST(ProjectRules, TouchStartsWorkOnlyWhenThereIsProgress) {
     EXPECT_EQ(project.status, ProjectStatus::NotStarted);
     EXPECT_LE(qAbs(project.updatedAt.secsTo(Clock::now())), 2);
 
-    project.advanceCue(project.items.at(0).id);  // mixed → delivered, touches
+    project.advanceCue(project.items.at(0).id); // mixed → delivered, touches
     EXPECT_EQ(project.items.at(0).stage, CueStage::Delivered);
     EXPECT_EQ(project.status, ProjectStatus::InProgress);
 
@@ -154,7 +154,7 @@ TEST(ProjectRules, SetStatusDoneLogsOnceAndLeavingClearsCompletion) {
     project.updatedAt = stamp;
     project.setStatus(ProjectStatus::Done);
     EXPECT_EQ(project.log.size(), 1);
-    EXPECT_EQ(project.updatedAt, stamp);  // no stamp when nothing changes
+    EXPECT_EQ(project.updatedAt, stamp); // no stamp when nothing changes
 
     project.setStatus(ProjectStatus::Review);
     EXPECT_FALSE(project.completedAt);
@@ -173,7 +173,7 @@ TEST(ProjectRules, AdvanceCueRunsTheCycleAndTogglesDelivery) {
     AudioProject project = projectWith({CueStage::NotStarted});
     const QUuid id = project.items.first().id;
     const QList<CueStage> expected{CueStage::Composing, CueStage::Revising, CueStage::Mixed,
-                                   CueStage::Delivered, CueStage::Mixed, CueStage::Delivered};
+                                   CueStage::Delivered, CueStage::Mixed,    CueStage::Delivered};
     std::optional<QDateTime> firstMix;
     for (const CueStage stage : expected) {
         project.advanceCue(id);
@@ -185,7 +185,7 @@ TEST(ProjectRules, AdvanceCueRunsTheCycleAndTogglesDelivery) {
             EXPECT_FALSE(cue.deliveredAt);
             if (!firstMix)
                 firstMix = cue.mixedAt;
-            EXPECT_EQ(cue.mixedAt, firstMix);  // kept when stepping back from delivered
+            EXPECT_EQ(cue.mixedAt, firstMix); // kept when stepping back from delivered
         }
     }
 }
@@ -230,8 +230,7 @@ TEST(ProjectRules, AddCueNumbersAfterTheLastCue) {
 TEST(ProjectRules, DeepLinkUsesTheUpperCaseIdentifier) {
     AudioProject project = projectWith({});
     project.id = QUuid::fromString(QStringLiteral("6f9619ff-8b86-d011-b42d-00c04fc964ff"));
-    EXPECT_EQ(project.deepLink().toString(),
-              QStringLiteral("sorvel://project/6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    EXPECT_EQ(project.deepLink().toString(), QStringLiteral("sorvel://project/6F9619FF-8B86-D011-B42D-00C04FC964FF"));
 }
 
 TEST(ProjectRules, ActiveSortedPutsFocusFirstThenLatest) {
@@ -247,7 +246,7 @@ TEST(ProjectRules, ActiveSortedPutsFocusFirstThenLatest) {
     AudioProject c = project(QStringLiteral("C"), nine.addSecs(7200));
     AudioProject d = project(QStringLiteral("D"), nine.addSecs(9000));
     d.status = ProjectStatus::Done;
-    AudioProject e = project(QStringLiteral("E"), nine.addSecs(3600));  // ties with A
+    AudioProject e = project(QStringLiteral("E"), nine.addSecs(3600)); // ties with A
     AudioProject f = project(QStringLiteral("F"), nine.addSecs(9000));
     f.archivedAt = nine;
 

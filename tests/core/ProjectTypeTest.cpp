@@ -53,7 +53,7 @@ TEST_F(TypeRegistryTest, LookupFallsBackToTheFirstTypeThenTheFallback) {
     EXPECT_EQ(registry.type(ProjectType::otherID).title, QStringLiteral("其他"));
     EXPECT_EQ(registry.type(QUuid::createUuid()).title, QStringLiteral("配乐"));
 
-    registry.setTypes(ProjectType::defaults().mid(1));  // music deleted
+    registry.setTypes(ProjectType::defaults().mid(1)); // music deleted
     EXPECT_EQ(registry.type(ProjectType::musicID).title, QStringLiteral("音效"));
 
     registry.setTypes({});

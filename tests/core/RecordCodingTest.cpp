@@ -1,5 +1,5 @@
-#include "core/Clock.h"
 #include "core/RecordCoding.h"
+#include "core/Clock.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -66,10 +66,10 @@ TEST(RecordCodingTest, DatesReadOnlyAsInternetDateTimesWithAZone) {
     EXPECT_EQ(RecordCoding::parseDate("2024-03-05T05:50:30-04:30"), utc(2024, 3, 5, 10, 20, 30));
     EXPECT_EQ(RecordCoding::parseDate("2024-03-05T10:20:30.987Z"), utc(2024, 3, 5, 10, 20, 30));
 
-    for (const char* bad : {"2024-03-05T10:20:30", "2024-03-05 10:20:30Z", "2024-03-05", "2024-13-05T10:20:30Z",
-                            "2023-02-29T10:20:30Z", "2024-03-05T24:00:00Z", "2024-03-05T10:20:30+0200",
-                            "2024-03-05T10:20:30.Z", "2024-03-05T10:20:30Zjunk", "2024-03-05t10:20:30Z",
-                            "+2024-03-05T10:20:30Z", "2024-03-05T10:20:60Z", ""})
+    for (const char* bad :
+         {"2024-03-05T10:20:30", "2024-03-05 10:20:30Z", "2024-03-05", "2024-13-05T10:20:30Z", "2023-02-29T10:20:30Z",
+          "2024-03-05T24:00:00Z", "2024-03-05T10:20:30+0200", "2024-03-05T10:20:30.Z", "2024-03-05T10:20:30Zjunk",
+          "2024-03-05t10:20:30Z", "+2024-03-05T10:20:30Z", "2024-03-05T10:20:60Z", ""})
         EXPECT_FALSE(RecordCoding::parseDate(QString::fromLatin1(bad))) << bad;
     // Digits of other scripts are not digits here.
     EXPECT_FALSE(RecordCoding::parseDate(QStringLiteral("٢٠٢٤-03-05T10:20:30Z")));
@@ -108,7 +108,8 @@ TEST(RecordCodingTest, MinimalProjectReadsWithDefaults) {
 }
 
 TEST(RecordCodingTest, NullMembersCountAsMissingButRequiredOnesFail) {
-    const auto library = decode(fileWithProjects(minimalProject(R"(, "status": null, "deadline": null, "items": null)")));
+    const auto library =
+        decode(fileWithProjects(minimalProject(R"(, "status": null, "deadline": null, "items": null)")));
     ASSERT_TRUE(library);
     EXPECT_EQ(library->projects.first().status, ProjectStatus::NotStarted);
     EXPECT_FALSE(decode(fileWithProjects(QStringLiteral(R"({"id": "%1", "name": null})").arg(projectID))));
@@ -128,20 +129,17 @@ TEST(RecordCodingTest, EarlierKindMapsToTypeOnlyWithoutTypeID) {
 
 TEST(RecordCodingTest, WrongTypesAndUnknownCasesFailTheWholeFile) {
     const QString good = minimalProject();
-    for (const char* members :
-         {R"(, "status": "paused")", R"(, "manualProgress": "0.5")", R"(, "isFocused": 1)",
-          R"(, "deadline": "2024-03-05")", R"(, "typeID": "not-an-id")", R"(, "items": {})",
-          R"(, "items": [null])", R"(, "progressMode": "Manual")", R"(, "notes": 3)"}) {
-        EXPECT_FALSE(decode(fileWithProjects(good + ", " + minimalProject(QString::fromUtf8(members)))))
-            << members;
+    for (const char* members : {R"(, "status": "paused")", R"(, "manualProgress": "0.5")", R"(, "isFocused": 1)",
+                                R"(, "deadline": "2024-03-05")", R"(, "typeID": "not-an-id")", R"(, "items": {})",
+                                R"(, "items": [null])", R"(, "progressMode": "Manual")", R"(, "notes": 3)"}) {
+        EXPECT_FALSE(decode(fileWithProjects(good + ", " + minimalProject(QString::fromUtf8(members))))) << members;
     }
 }
 
 TEST(RecordCodingTest, DecodeErrorsNameThePlaceInTheFile) {
     QString error;
-    EXPECT_FALSE(decodeLibrary(fileWithProjects(minimalProject() + ", " +
-                                                minimalProject(R"(, "items": [{}, {"stage": "paused"}])")),
-                               &error));
+    EXPECT_FALSE(decodeLibrary(
+        fileWithProjects(minimalProject() + ", " + minimalProject(R"(, "items": [{}, {"stage": "paused"}])")), &error));
     EXPECT_EQ(error, R"(projects[1].items[1].stage: "paused" names no case)");
     EXPECT_FALSE(decodeLibrary(R"({"projects": []})", &error));
     EXPECT_EQ(error, "version: missing");
@@ -222,8 +220,10 @@ TEST(RecordCodingTest, CueDatesFollowStageOrTheEarlierDoneFlag) {
 // merge would take the difference for a change of the other program.
 TEST(RecordCodingTest, SameBytesOfTheEarlierFormatGiveTheSameRecordsAtEveryReading) {
     const QByteArray bytes = fileWithProjects(
-        minimalProject(R"(, "items": [{"title": "A"}, {"title": "B"}, {"id": "11111111-2222-3333-4444-555555555555"}, {"title": "D"}])")
-        + QStringLiteral(R"(, {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Other", "items": [{"title": "A"}]})"));
+        minimalProject(
+            R"(, "items": [{"title": "A"}, {"title": "B"}, {"id": "11111111-2222-3333-4444-555555555555"}, {"title": "D"}])")
+        + QStringLiteral(
+            R"(, {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Other", "items": [{"title": "A"}]})"));
     const auto first = decode(bytes);
     const auto second = decode(bytes);
     ASSERT_TRUE(first && second);
@@ -244,18 +244,22 @@ TEST(RecordCodingTest, SameBytesOfTheEarlierFormatGiveTheSameRecordsAtEveryReadi
 }
 
 TEST(RecordCodingTest, RecordsOfFourRequiredMembersFailWhenOneIsMissing) {
-    const QString type = R"({"id": "00000000-0000-0000-0000-000000000009", "title": "T", "symbol": "s", "colorHex": "112233"})";
+    const QString type =
+        R"({"id": "00000000-0000-0000-0000-000000000009", "title": "T", "symbol": "s", "colorHex": "112233"})";
     EXPECT_TRUE(decode(fileWithProjects({}, ", \"types\": [" + type + "]")));
     for (const char* member : {"\"id\"", "\"title\"", "\"symbol\"", "\"colorHex\""}) {
         QString broken = type;
         broken.replace(QString::fromLatin1(member), QStringLiteral("\"other\""));
         EXPECT_FALSE(decode(fileWithProjects({}, ", \"types\": [" + broken + "]"))) << member;
     }
-    const QString version = R"({"id": "00000000-0000-0000-0000-00000000000A", "number": 2, "date": "2024-01-01T00:00:00Z", "note": ""})";
-    const QString entry = R"({"id": "00000000-0000-0000-0000-00000000000B", "date": "2024-01-01T00:00:00Z", "text": "", "progress": 0.5})";
+    const QString version =
+        R"({"id": "00000000-0000-0000-0000-00000000000A", "number": 2, "date": "2024-01-01T00:00:00Z", "note": ""})";
+    const QString entry =
+        R"({"id": "00000000-0000-0000-0000-00000000000B", "date": "2024-01-01T00:00:00Z", "text": "", "progress": 0.5})";
     const auto withRecords = [](const QString& version, const QString& entry) {
-        return fileWithProjects(minimalProject(
-            QStringLiteral(R"(, "items": [{"stage": "revising", "versions": [%1]}], "log": [%2])").arg(version, entry)));
+        return fileWithProjects(
+            minimalProject(QStringLiteral(R"(, "items": [{"stage": "revising", "versions": [%1]}], "log": [%2])")
+                               .arg(version, entry)));
     };
     EXPECT_TRUE(decode(withRecords(version, entry)));
     EXPECT_FALSE(decode(withRecords(QString(version).replace("\"note\"", "\"other\""), entry)));
@@ -282,7 +286,9 @@ TEST(RecordCodingTest, EarlierFormatWrittenBackIsTheCurrentFormat) {
         "id": "%1", "name": "Old", "kind": "sfx", "createdAt": "2023-01-01T08:00:00+08:00",
         "items": [{"id": "aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee", "title": "Boom", "isDone": true, "doneAt": "2023-02-01T00:00:00Z"},
                   {"title": "Hiss", "number": ""}],
-        "obsolete": 1})").arg(QString::fromLatin1(projectID).toLower()), R"(, "extra": true)"));
+        "obsolete": 1})")
+                                                     .arg(QString::fromLatin1(projectID).toLower()),
+                                                 R"(, "extra": true)"));
     ASSERT_TRUE(library);
     const QByteArray written = encodeLibrary(*library);
     const QString text = QString::fromUtf8(written);

@@ -5,8 +5,8 @@
 #include "core/RecordCoding.h"
 
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QTimeZone>
@@ -70,7 +70,7 @@ double storableFraction(double value) {
 // Thrown by the readers below. The place in the file is filled in on the way
 // out, so that reading a good file never builds path texts.
 struct DecodeFailure {
-    QString place;  // e.g. projects[3].items[0].stage
+    QString place; // e.g. projects[3].items[0].stage
     QString why;
 
     void enter(const QString& step) {
@@ -218,17 +218,15 @@ Record recordOf(const QJsonValue& value, const Members&... members) {
 }
 
 ProjectType toProjectType(const QJsonValue& value) {
-    return recordOf<ProjectType>(value, Required{"id", &ProjectType::id, toID},
-                                 Required{"title", &ProjectType::title, toText},
-                                 Required{"symbol", &ProjectType::symbol, toText},
-                                 Required{"colorHex", &ProjectType::colorHex, toText});
+    return recordOf<ProjectType>(
+        value, Required{"id", &ProjectType::id, toID}, Required{"title", &ProjectType::title, toText},
+        Required{"symbol", &ProjectType::symbol, toText}, Required{"colorHex", &ProjectType::colorHex, toText});
 }
 
 CueVersion toCueVersion(const QJsonValue& value) {
-    return recordOf<CueVersion>(value, Required{"id", &CueVersion::id, toID},
-                                Required{"number", &CueVersion::number, toWhole},
-                                Required{"date", &CueVersion::date, toDate},
-                                Required{"note", &CueVersion::note, toText});
+    return recordOf<CueVersion>(
+        value, Required{"id", &CueVersion::id, toID}, Required{"number", &CueVersion::number, toWhole},
+        Required{"date", &CueVersion::date, toDate}, Required{"note", &CueVersion::note, toText});
 }
 
 LogEntry toLogEntry(const QJsonValue& value) {
@@ -268,8 +266,7 @@ Cue toCue(const QJsonValue& value, const QUuid& projectID, qsizetype position) {
 // project does not carry.
 class ProjectDecoder {
 public:
-    explicit ProjectDecoder(QDateTime undated)
-        : m_undated(std::move(undated)) {}
+    explicit ProjectDecoder(QDateTime undated) : m_undated(std::move(undated)) {}
 
     AudioProject operator()(const QJsonValue& value) const {
         const ObjectReader reader(value);
@@ -419,8 +416,8 @@ std::optional<QDateTime> parseDate(const QString& text) {
     const std::optional<int> hour = digitsAt(text, 11, 2);
     const std::optional<int> minute = digitsAt(text, 14, 2);
     const std::optional<int> second = digitsAt(text, 17, 2);
-    if (!year || !month || !day || !hour || !minute || !second || !charAt(text, 4, '-')
-        || !charAt(text, 7, '-') || !charAt(text, 10, 'T') || !charAt(text, 13, ':') || !charAt(text, 16, ':'))
+    if (!year || !month || !day || !hour || !minute || !second || !charAt(text, 4, '-') || !charAt(text, 7, '-')
+        || !charAt(text, 10, 'T') || !charAt(text, 13, ':') || !charAt(text, 16, ':'))
         return std::nullopt;
     qsizetype at = 19;
     if (charAt(text, at, '.')) {
@@ -466,14 +463,15 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         if (error)
-            *error = QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
+            *error =
+                QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
         return std::nullopt;
     }
     try {
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
         const ObjectReader top(document.object());
-        top.required("version", toWhole);  // any whole number is accepted
+        top.required("version", toWhole); // any whole number is accepted
         Library library;
         library.projects = top.required("projects", listOf(ProjectDecoder(RecordCoding::undatedProjectDate())));
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());

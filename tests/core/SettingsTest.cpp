@@ -27,17 +27,18 @@ TEST_F(SettingsTest, FilesFollowTheConfigFolder) {
 }
 
 TEST_F(SettingsTest, ValuesWrittenByHandReadByTheirType) {
-    test::writeFile(filePath(), "[General]\n"
-                                "on=true\n"
-                                "off=false\n"
-                                "yes=yes\n"
-                                "opacity=0.75\n"
-                                "padded= 0.5 \n"
-                                "word=abc\n"
-                                "huge=1e999\n"
-                                "notNumber=nan\n"
-                                "path=/home/user/Archive\n"
-                                "list=a, b\n");
+    test::writeFile(filePath(),
+                    "[General]\n"
+                    "on=true\n"
+                    "off=false\n"
+                    "yes=yes\n"
+                    "opacity=0.75\n"
+                    "padded= 0.5 \n"
+                    "word=abc\n"
+                    "huge=1e999\n"
+                    "notNumber=nan\n"
+                    "path=/home/user/Archive\n"
+                    "list=a, b\n");
     const Settings settings(filePath());
     EXPECT_TRUE(settings.boolean("on", false));
     EXPECT_FALSE(settings.boolean("off", true));
@@ -63,7 +64,7 @@ TEST_F(SettingsTest, ValuesSetInMemoryReadByTheirType) {
     settings.setValue("count", 3);
     settings.setValue("ratio", 0.4);
     EXPECT_TRUE(settings.boolean("flag", false));
-    EXPECT_TRUE(settings.boolean("count", true));  // a number is no truth value
+    EXPECT_TRUE(settings.boolean("count", true)); // a number is no truth value
     EXPECT_FALSE(settings.boolean("count", false));
     EXPECT_DOUBLE_EQ(settings.real("count", 0), 3);
     EXPECT_DOUBLE_EQ(settings.real("ratio", 0), 0.4);
@@ -76,8 +77,8 @@ TEST_F(SettingsTest, ChangedFiresOnlyWhenTheStoredValueChanges) {
     Settings settings(filePath());
     Recorder recorder(settings);
 
-    settings.setValue("edgePanelEnabled", true);          // the file already says true
-    settings.setValue("appearance.mainOpacity", 0.5);     // the file already says 0.5
+    settings.setValue("edgePanelEnabled", true); // the file already says true
+    settings.setValue("appearance.mainOpacity", 0.5); // the file already says 0.5
     EXPECT_TRUE(recorder.keys.isEmpty());
 
     settings.setValue("edgePanelEnabled", false);

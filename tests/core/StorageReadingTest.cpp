@@ -70,7 +70,8 @@ Library libraryWithMarks() {
     project.notes = mark + QStringLiteral("Notes");
     project.items.first().title = QString(2, mark) + QStringLiteral("\"quoted\"\n");
     project.items.first().number = QStringLiteral("1M") + mark;
-    project.log.append(LogEntry{QUuid::createUuid(), project.updatedAt, QStringLiteral("mid") + mark + QStringLiteral("dle"), 0.5});
+    project.log.append(
+        LogEntry{QUuid::createUuid(), project.updatedAt, QStringLiteral("mid") + mark + QStringLiteral("dle"), 0.5});
     Library library;
     library.projects = {project, projectWithCue("plain")};
     library.types.first().title = mark + library.types.first().title;
@@ -89,7 +90,8 @@ TEST_F(StorageReadingTest, TextsBeginningWithAByteOrderMarkKeepItThroughASaveAnd
     rereadByQt.insert(saved.indexOf('{') + 1, R"("spare": 0.0,)");
     const QJsonObject plain = QJsonDocument::fromJson(rereadByQt).object();
     ASSERT_EQ(plain.value("version").toInt(), 2);
-    ASSERT_NE(plain.value("projects").toArray().at(0).toObject().value("notes").toString(), library.projects.first().notes);
+    ASSERT_NE(plain.value("projects").toArray().at(0).toObject().value("notes").toString(),
+              library.projects.first().notes);
     writeFile(dataFile(), rereadByQt);
     const Library reread = readBack();
     EXPECT_EQ(reread, library);
@@ -112,7 +114,7 @@ TEST_F(StorageReadingTest, TheSameBytesOfTheEarlierFormatGiveTheSameRecords) {
     EXPECT_FALSE(first.projects.first().items.first().id.isNull());
     EXPECT_TRUE(first.projects.first().createdAt.isValid());
 
-    waitForNextSecond();  // a fresh reading time would differ now
+    waitForNextSecond(); // a fresh reading time would differ now
     EXPECT_EQ(readBack(), first);
     // The same bytes written again are still the same file.
     writeFile(dataFile(), earlierFormat);

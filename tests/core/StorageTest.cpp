@@ -1,7 +1,7 @@
-#include "core/RecordCoding.h"
 #include "core/Storage.h"
-#include "core/DataFolder.h"
 #include "core/DataFileFixture.h"
+#include "core/DataFolder.h"
+#include "core/RecordCoding.h"
 #include "support/ChildProcess.h"
 #include "support/SampleRecords.h"
 
@@ -148,7 +148,8 @@ TEST_F(StorageTest, MutateOnMissingFileCreatesFolderAndFileWithDefaultTypes) {
 
 TEST_F(StorageTest, MutateThatChangesNothingWritesNothing) {
     // No file: none is made for an empty library.
-    EXPECT_FALSE(Storage::mutate([](Library& library) { library.projects.removeIf([](const AudioProject&) { return true; }); }));
+    EXPECT_FALSE(
+        Storage::mutate([](Library& library) { library.projects.removeIf([](const AudioProject&) { return true; }); }));
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
 
     Library library;
@@ -243,7 +244,8 @@ TEST_F(StorageTest, StoreSaveMovesAFolderInTheFilesPlaceAsideAndWrites) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
     testing::internal::CaptureStderr();
-    const Storage::SaveResult saved = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
+    const Storage::SaveResult saved =
+        Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
     testing::internal::GetCapturedStderr();
     ASSERT_TRUE(saved.written) << saved.error.toStdString();
     EXPECT_EQ(saved.library, mine);
@@ -277,7 +279,8 @@ TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
 
-    const Storage::SaveResult merged = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
+    const Storage::SaveResult merged =
+        Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
     ASSERT_TRUE(merged.written);
     EXPECT_EQ(merged.library.projects.size(), 2);
     EXPECT_EQ(Storage::load(), merged.library);
@@ -328,7 +331,9 @@ TEST_F(StorageTest, StaleDraftsOfThisProgramAreRemovedAndNothingElse) {
     for (const QString& name : others)
         writeFile(dataFolder() + "/" + name, "the user's");
     const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-120);
-    for (const QString& path : QStringList{old} + QStringList{dataFolder() + "/" + others.at(0), dataFolder() + "/" + others.at(1), dataFolder() + "/" + others.at(3)}) {
+    for (const QString& path : QStringList{old}
+             + QStringList{dataFolder() + "/" + others.at(0), dataFolder() + "/" + others.at(1),
+                           dataFolder() + "/" + others.at(3)}) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));

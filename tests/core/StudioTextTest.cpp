@@ -1,5 +1,5 @@
-#include "core/Clock.h"
 #include "core/StudioText.h"
+#include "core/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,8 @@ TEST(StudioText, ShortDateSwitchesOnTheCalendarYear) {
     const int year = Clock::now().toLocalTime().date().year();
     EXPECT_EQ(StudioText::shortDate(localNoon(year, 3, 7)), QStringLiteral("03.07"));
     EXPECT_EQ(StudioText::shortDate(localNoon(year, 1, 1).toUTC()), QStringLiteral("01.01"));
-    EXPECT_EQ(StudioText::shortDate(localNoon(year - 1, 12, 31)),
-              QString::number(year - 1) + QStringLiteral(".12.31"));
-    EXPECT_EQ(StudioText::shortDate(localNoon(year + 1, 1, 2)),
-              QString::number(year + 1) + QStringLiteral(".01.02"));
+    EXPECT_EQ(StudioText::shortDate(localNoon(year - 1, 12, 31)), QString::number(year - 1) + QStringLiteral(".12.31"));
+    EXPECT_EQ(StudioText::shortDate(localNoon(year + 1, 1, 2)), QString::number(year + 1) + QStringLiteral(".01.02"));
     EXPECT_EQ(StudioText::shortDate(localNoon(2024, 12, 25)),
               year == 2024 ? QStringLiteral("12.25") : QStringLiteral("2024.12.25"));
     EXPECT_EQ(StudioText::shortDate(QDateTime()), QString());
@@ -27,8 +25,7 @@ TEST(StudioText, ShortDateSwitchesOnTheCalendarYear) {
 
 TEST(StudioText, PercentRoundsHalvesAwayFromZero) {
     const QList<std::pair<double, QString>> percent{
-        {0, "00"}, {0.05, "05"}, {0.005, "01"}, {0.004, "00"}, {0.125, "13"},
-        {0.995, "100"}, {1, "100"}, {0.4, "40"},
+        {0, "00"}, {0.05, "05"}, {0.005, "01"}, {0.004, "00"}, {0.125, "13"}, {0.995, "100"}, {1, "100"}, {0.4, "40"},
     };
     for (const auto& [value, text] : percent)
         EXPECT_EQ(StudioText::percent(value), text) << value;

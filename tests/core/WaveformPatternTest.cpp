@@ -19,8 +19,8 @@ TEST(WaveformPattern, HashesTheUpperCaseText) {
     // Letters in the identifier must be hashed in upper case, whatever text it was read from.
     // The hashes and heights below were computed from the hashing steps apart from this code.
     const QUuid seed = QUuid::fromString(QStringLiteral("6f9619ff-8b86-d011-b42d-00c04fc964ff"));
-    EXPECT_EQ(WaveformPattern::seedHash(seed), 0x98A29561C2F010B3ULL);  // "6F9619FF-8B86-…"
-    EXPECT_NE(WaveformPattern::seedHash(seed), 0xB2F26427DB48D773ULL);  // "6f9619ff-8b86-…"
+    EXPECT_EQ(WaveformPattern::seedHash(seed), 0x98A29561C2F010B3ULL); // "6F9619FF-8B86-…"
+    EXPECT_NE(WaveformPattern::seedHash(seed), 0xB2F26427DB48D773ULL); // "6f9619ff-8b86-…"
     EXPECT_EQ(WaveformPattern::seedHash(QUuid::fromString(QStringLiteral("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"))),
               WaveformPattern::seedHash(seed));
     const QList<double> heights = WaveformPattern::heights(seed, 4);

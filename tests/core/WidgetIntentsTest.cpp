@@ -1,7 +1,7 @@
-#include "core/RecordCoding.h"
-#include "core/Storage.h"
 #include "core/WidgetIntents.h"
 #include "core/DataFileFixture.h"
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
 #include "support/SampleRecords.h"
 
 #include <QDir>
@@ -42,9 +42,7 @@ protected:
         return library.projects.isEmpty() ? AudioProject{} : library.projects.first();
     }
 
-    static double stepped(double start, double delta) {
-        return AdjustProgressIntent::steppedProgress(start, delta);
-    }
+    static double stepped(double start, double delta) { return AdjustProgressIntent::steppedProgress(start, delta); }
 };
 
 // A file of the earlier format has cues without ids; the widget shows the ids
@@ -69,10 +67,10 @@ TEST_F(WidgetIntentsTest, ToggleFindsACueOfAFileOfTheEarlierFormat) {
 TEST_F(WidgetIntentsTest, ProgressStepsRoundToTenthsWithinZeroToOne) {
     EXPECT_EQ(stepped(0.95, 0.1), 1.0);
     EXPECT_EQ(stepped(0.0, -0.1), 0.0);
-    EXPECT_EQ(stepped(0.2, 0.1), 0.3);  // exactly, not 0.30000000000000004
+    EXPECT_EQ(stepped(0.2, 0.1), 0.3); // exactly, not 0.30000000000000004
     EXPECT_EQ(stepped(0.25, 0.1), 0.4);
-    EXPECT_EQ(stepped(0.5, -0.25), 0.3);  // 2.5 rounds away from zero
-    EXPECT_EQ(stepped(5, 0.1), 1.0);       // hand-edited values outside 0…1
+    EXPECT_EQ(stepped(0.5, -0.25), 0.3); // 2.5 rounds away from zero
+    EXPECT_EQ(stepped(5, 0.1), 1.0); // hand-edited values outside 0…1
     EXPECT_EQ(stepped(-3, 0.1), 0.0);
     EXPECT_EQ(stepped(0.5, 1e308), 1.0);
     EXPECT_EQ(stepped(std::numeric_limits<double>::quiet_NaN(), 0.1), 0.1);
@@ -112,7 +110,8 @@ TEST_F(WidgetIntentsTest, ToggleAdvancesTheCueFoundByLowerCaseIdentifiers) {
     library.projects = {project};
     ASSERT_TRUE(Storage::save(library));
 
-    ToggleItemIntent{RecordCoding::idText(project.id).toLower(), RecordCoding::idText(project.items.first().id).toLower()}
+    ToggleItemIntent{RecordCoding::idText(project.id).toLower(),
+                     RecordCoding::idText(project.items.first().id).toLower()}
         .perform();
     const Cue cue = storedProject().items.first();
     EXPECT_EQ(cue.stage, CueStage::Mixed);

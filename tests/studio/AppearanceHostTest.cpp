@@ -48,16 +48,20 @@ TEST_F(AppearanceHostTest, OpacityIsNeverInvisible) {
         double main;
         double panel;
     } cases[] = {
-        {0.55, 0.55, 0.55}, {0.0, 0.4, 0.3},       {-2, 0.4, 0.3},
-        {0.35, 0.4, 0.35},  {5, 1.0, 1.0},         {QStringLiteral("abc"), 1.0, 1.0},
-        {nan, 1.0, 1.0},    {infinity, 1.0, 1.0},  {-infinity, 1.0, 1.0},
-        {QStringLiteral("0.5"), 0.5, 0.5},         {true, 1.0, 1.0},
+        {0.55, 0.55, 0.55},    {0.0, 0.4, 0.3},
+        {-2, 0.4, 0.3},        {0.35, 0.4, 0.35},
+        {5, 1.0, 1.0},         {QStringLiteral("abc"), 1.0, 1.0},
+        {nan, 1.0, 1.0},       {infinity, 1.0, 1.0},
+        {-infinity, 1.0, 1.0}, {QStringLiteral("0.5"), 0.5, 0.5},
+        {true, 1.0, 1.0},
     };
     for (const auto& row : cases) {
         settings.setValue(AppearanceHost::mainOpacityKey, row.stored);
         settings.setValue(AppearanceHost::panelOpacityKey, row.stored);
-        EXPECT_DOUBLE_EQ(AppearanceHost::opacityFor(settings, Target::Main), row.main) << row.stored.toString().toStdString();
-        EXPECT_DOUBLE_EQ(AppearanceHost::opacityFor(settings, Target::Panel), row.panel) << row.stored.toString().toStdString();
+        EXPECT_DOUBLE_EQ(AppearanceHost::opacityFor(settings, Target::Main), row.main)
+            << row.stored.toString().toStdString();
+        EXPECT_DOUBLE_EQ(AppearanceHost::opacityFor(settings, Target::Panel), row.panel)
+            << row.stored.toString().toStdString();
     }
 }
 
@@ -114,8 +118,9 @@ TEST_F(AppearanceHostTest, OpacityWaitsForTheWindowToBeCreated) {
 }
 
 TEST(PanelMaterial, RawTextsTitlesAndOrder) {
-    EXPECT_EQ(allPanelMaterials(), (QList<PanelMaterial>{PanelMaterial::Popover, PanelMaterial::Sidebar,
-                                                          PanelMaterial::Hud, PanelMaterial::UnderWindow}));
+    EXPECT_EQ(allPanelMaterials(),
+              (QList<PanelMaterial>{PanelMaterial::Popover, PanelMaterial::Sidebar, PanelMaterial::Hud,
+                                    PanelMaterial::UnderWindow}));
     QStringList texts;
     QStringList titles;
     for (const PanelMaterial material : allPanelMaterials()) {
@@ -123,10 +128,12 @@ TEST(PanelMaterial, RawTextsTitlesAndOrder) {
         titles << title(material);
         EXPECT_EQ(panelMaterialFromText(storedText(material)), material);
     }
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("popover"), QStringLiteral("sidebar"), QStringLiteral("hud"),
-                                  QStringLiteral("underWindow")}));
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("标准"), QStringLiteral("侧边栏"), QStringLiteral("深色玻璃"),
-                                   QStringLiteral("通透")}));
+    EXPECT_EQ(texts,
+              (QStringList{QStringLiteral("popover"), QStringLiteral("sidebar"), QStringLiteral("hud"),
+                           QStringLiteral("underWindow")}));
+    EXPECT_EQ(titles,
+              (QStringList{QStringLiteral("标准"), QStringLiteral("侧边栏"), QStringLiteral("深色玻璃"),
+                           QStringLiteral("通透")}));
     for (const char* bad : {"Hud", "HUD", "", " hud", "underwindow"})
         EXPECT_FALSE(panelMaterialFromText(QString::fromLatin1(bad)).has_value()) << bad;
     EXPECT_EQ(panelMaterialOrDefault(QStringLiteral("glass")), PanelMaterial::Popover);

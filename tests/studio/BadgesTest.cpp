@@ -65,16 +65,15 @@ TEST(StageAdvanceIcon, DeliveredIsASolidDiscOthersAFaintRing) {
     EXPECT_TRUE(test::sameColor(draw(CueStage::NotStarted).pixelColor(20, 0), Studio::text3(), 3));
 
     StageAdvanceIcon button(CueStage::Mixed, 18);
-    EXPECT_EQ(button.sizeHint(), QSize(22, 22));  // 2 points of margin on every side
+    EXPECT_EQ(button.sizeHint(), QSize(22, 22)); // 2 points of margin on every side
 }
 
 TEST(KindBadge, MeasuresAndGreyFallback) {
     EXPECT_NEAR(KindBadge::cornerRadius(26), 7.28, 1e-9);
     EXPECT_EQ(KindBadge::symbolFontSize(26), 13);
     ProjectType kind{QUuid::createUuid(), QStringLiteral("坏"), QStringLiteral("tag"), QStringLiteral("#12")};
-    const QImage image = test::renderImage(QSize(26, 26), [&](QPainter& painter) {
-        KindBadge::paint(painter, QRectF(0, 0, 26, 26), kind);
-    });
+    const QImage image = test::renderImage(
+        QSize(26, 26), [&](QPainter& painter) { KindBadge::paint(painter, QRectF(0, 0, 26, 26), kind); });
     // The bottom edge of the tile carries the base colour of its gradient.
     EXPECT_TRUE(test::sameColor(image.pixelColor(13, 25), Studio::systemGray(), 3))
         << test::describe(image.pixelColor(13, 25)).toStdString();

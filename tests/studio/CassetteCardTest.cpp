@@ -32,7 +32,8 @@ TEST(CassetteCardTexts, ArchivedWinsOverEverything) {
     project.deadline = daysFromToday(-3);
     project.archivedAt = daysFromToday(-1);
     EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Archived, QStringLiteral("已归档")}));
-    EXPECT_EQ(CassetteCard::subtitle(project), QStringLiteral("ARCHIVED ") + StudioText::shortDate(*project.archivedAt));
+    EXPECT_EQ(CassetteCard::subtitle(project),
+              QStringLiteral("ARCHIVED ") + StudioText::shortDate(*project.archivedAt));
     EXPECT_EQ(CassetteCard::tagText(Tag::Archived), QStringLiteral("ARCHIVED"));
     EXPECT_FALSE(CassetteCard::reelsTurn(project, true));
 }
@@ -126,25 +127,32 @@ TEST_F(CassetteCardPicture, ArchivedCardIsDimmedAsAWholeAndStaysOpaque) {
     // a card behind it in a fan does not show through.
     const int height = int(std::ceil(CassetteCard::naturalHeight()));
     for (const QColor& behind : {QColor(Qt::black), QColor(Qt::white), QColor(Qt::magenta)}) {
-        const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
-            CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
-        }, behind);
+        const QImage image = test::renderImage(
+            QSize(280, height),
+            [&](QPainter& painter) {
+                CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+            },
+            behind);
         const QColor faded = image.pixelColor(face());
         EXPECT_TRUE(test::sameColor(faded, QColor(0x2C, 0x2C, 0x31), 2)) << test::describe(faded).toStdString();
     }
     const QColor hoveredFaded = card(project, {false, true, tint}, kind).pixelColor(face());
-    EXPECT_TRUE(test::sameColor(hoveredFaded, QColor(0x34, 0x34, 0x3A), 2)) << test::describe(hoveredFaded).toStdString();
+    EXPECT_TRUE(test::sameColor(hoveredFaded, QColor(0x34, 0x34, 0x3A), 2))
+        << test::describe(hoveredFaded).toStdString();
 }
 
 TEST_F(CassetteCardPicture, AnArchivedCardDrawnScaledDownIsWhole) {
     AudioProject project = makeProject();
     project.archivedAt = daysFromToday(-1);
     const int height = int(std::ceil(CassetteCard::naturalHeight()));
-    constexpr qreal scale = 0.85;  // as the multi-selection fans its cards
-    const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
-        painter.scale(scale, scale);
-        CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
-    }, Qt::magenta);
+    constexpr qreal scale = 0.85; // as the multi-selection fans its cards
+    const QImage image = test::renderImage(
+        QSize(280, height),
+        [&](QPainter& painter) {
+            painter.scale(scale, scale);
+            CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+        },
+        Qt::magenta);
     // Across the name row: the label paper ends 10 before the card's right edge,
     // then comes the face, then the page.
     const int y = int(40 * scale);
@@ -156,9 +164,12 @@ TEST_F(CassetteCardPicture, AnArchivedCardDrawnScaledDownIsWhole) {
 TEST_F(CassetteCardPicture, ScrewsAreWholeWhereTheCornersCurveAway) {
     const AudioProject project = makeProject();
     const int height = int(std::ceil(CassetteCard::naturalHeight()));
-    const QImage image = test::renderImage(QSize(280, height), [&](QPainter& painter) {
-        CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
-    }, Qt::magenta);
+    const QImage image = test::renderImage(
+        QSize(280, height),
+        [&](QPainter& painter) {
+            CassetteCard::paint(painter, QRectF(0, 0, 280, height), project, kind, {false, false, tint});
+        },
+        Qt::magenta);
     // The screw heads are 4 across, centred 5 in from both edges; their outer
     // rims lie beyond the rounded corners and must still be drawn.
     const QPoint rims[] = {{4, 3}, {275, 3}, {4, height - 4}, {275, height - 4}};
@@ -171,10 +182,14 @@ TEST_F(CassetteCardPicture, ScrewsAreWholeWhereTheCornersCurveAway) {
 
 TEST_F(CassetteCardPicture, StaysInsideTinyAndEmptyFrames) {
     const AudioProject project = makeProject();
-    for (const QRectF& frame : {QRectF(10, 10, 30, 20), QRectF(10, 10, 3, 3), QRectF(10, 10, 0, 0), QRectF(10, 10, -50, -50)}) {
-        const QImage image = test::renderImage(QSize(60, 60), [&](QPainter& painter) {
-            CassetteCard::paint(painter, frame, project, kind, {true, true, tint});
-        }, Qt::magenta);
+    for (const QRectF& frame :
+         {QRectF(10, 10, 30, 20), QRectF(10, 10, 3, 3), QRectF(10, 10, 0, 0), QRectF(10, 10, -50, -50)}) {
+        const QImage image = test::renderImage(
+            QSize(60, 60),
+            [&](QPainter& painter) {
+                CassetteCard::paint(painter, frame, project, kind, {true, true, tint});
+            },
+            Qt::magenta);
         const QRect inside = frame.toAlignedRect();
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {

@@ -41,9 +41,9 @@ TEST(DatePopoverQuickPicks, AreLocalMidnights) {
 }
 
 TEST(DatePopoverQuickPicks, NextMondayOnAMondayAndOnASunday) {
-    EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 6, 3, 9)), local(2024, 6, 10));   // Monday
-    EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 6, 9, 22)), local(2024, 6, 10));  // Sunday
-    EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 6, 8, 0)), local(2024, 6, 10));   // Saturday
+    EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 6, 3, 9)), local(2024, 6, 10)); // Monday
+    EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 6, 9, 22)), local(2024, 6, 10)); // Sunday
+    EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 6, 8, 0)), local(2024, 6, 10)); // Saturday
     EXPECT_EQ(DatePopover::quickPickDate(Pick::NextMonday, local(2024, 12, 30)), local(2025, 1, 6));
     EXPECT_EQ(DatePopover::title(Pick::NextMonday), QStringLiteral("下周一"));
 }
@@ -87,16 +87,16 @@ TEST(DatePopover, CalendarIsChineseMondayFirstAndPicksOnce) {
     QList<std::optional<QDateTime>> picks;
     QObject::connect(&popover, &DatePopover::picked, [&](const std::optional<QDateTime>& d) { picks.append(d); });
     popover.show();
-    calendar->setSelectedDate(QDate(2024, 6, 5));  // the day already chosen: no change
+    calendar->setSelectedDate(QDate(2024, 6, 5)); // the day already chosen: no change
     EXPECT_TRUE(picks.isEmpty());
     EXPECT_TRUE(popover.isVisible());
     calendar->setSelectedDate(QDate(2024, 6, 20));
     ASSERT_EQ(picks.size(), 1);
     EXPECT_EQ(picks.first()->date(), QDate(2024, 6, 20));
-    EXPECT_EQ(picks.first()->time(), QTime(14, 0));  // the day changes, the time stays
+    EXPECT_EQ(picks.first()->time(), QTime(14, 0)); // the day changes, the time stays
     EXPECT_FALSE(popover.isVisible());
     calendar->setSelectedDate(QDate(2024, 6, 21));
-    EXPECT_EQ(picks.size(), 1);  // closed: nothing more is reported
+    EXPECT_EQ(picks.size(), 1); // closed: nothing more is reported
 }
 
 TEST(DatePopover, ClearOnlyWhenAllowedAndEscapeClosesSilently) {
@@ -158,7 +158,7 @@ TEST(DateChip, ShowsTheDateOrAFadedPlaceholderAndReportsChoices) {
     dated.show();
     dated.click();
     ASSERT_TRUE(dated.isShowingPopover());
-    button(*dated.popover(), QStringLiteral("quick-1"))->click();  // 昨天
+    button(*dated.popover(), QStringLiteral("quick-1"))->click(); // 昨天
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_EQ(chosen.first(), local(2024, 6, 4));
     // The chip shows what its owner gives it, not the choice.
@@ -197,7 +197,7 @@ TEST(DateChip, ThePlateMarksAnOpenPopoverNotAPress) {
     DateChip chip(local(2023, 12, 25), QStringLiteral("—"), true, font);
     chip.resize(chip.sizeHint());
     chip.show();
-    const QPoint plate(1, chip.height() / 2);  // inside the rounded plate, beside the text
+    const QPoint plate(1, chip.height() / 2); // inside the rounded plate, beside the text
     const auto colourAt = [&] { return chip.grab().toImage().pixelColor(plate); };
     const QColor resting = colourAt();
 

@@ -36,7 +36,7 @@ TEST(WaveformBars, ColoursBarsStrictlyAboveTheirShare) {
     const QImage half = waveform(0.5, 4);
     EXPECT_EQ(barColour(half, 0, 4), lit);
     EXPECT_EQ(barColour(half, 1, 4), lit);
-    EXPECT_EQ(barColour(half, 2, 4), track);  // 0.5 is not greater than 2 ÷ 4
+    EXPECT_EQ(barColour(half, 2, 4), track); // 0.5 is not greater than 2 ÷ 4
     EXPECT_EQ(barColour(half, 3, 4), track);
 
     const QImage none = waveform(0, 4);
@@ -53,7 +53,7 @@ TEST(WaveformBars, ProgressOutsideTheRangeIsClamped) {
         EXPECT_EQ(barColour(waveform(-3, 4), i, 4), track) << i;
         EXPECT_EQ(barColour(waveform(-infinity, 4), i, 4), track) << i;
         EXPECT_EQ(barColour(waveform(7, 4), i, 4), lit) << i;
-        EXPECT_EQ(barColour(waveform(infinity, 4), i, 4), track) << i;  // not finite counts as 0
+        EXPECT_EQ(barColour(waveform(infinity, 4), i, 4), track) << i; // not finite counts as 0
     }
     EXPECT_FALSE(WaveformBars::isLit(0.5, 0, 0));
 }
@@ -104,7 +104,7 @@ TEST(WaveformBars, AWiderRowSpreadsItsBarsInsteadOfWideningThem) {
     ASSERT_EQ(narrow.size(), 40);
     ASSERT_EQ(wide.size(), 40);
     for (int i = 0; i < 40; ++i)
-        EXPECT_LE(std::abs(wide.at(i).second - narrow.at(i).second), 1) << i;  // as slim as before
+        EXPECT_LE(std::abs(wide.at(i).second - narrow.at(i).second), 1) << i; // as slim as before
     // The row is still filled from edge to edge.
     EXPECT_LE(wide.first().first, 1);
     EXPECT_GE(wide.last().first + wide.last().second, 1199);
@@ -128,7 +128,7 @@ TEST(TapeWindow, WoundLineAtZeroTinyAndFullProgress) {
     EXPECT_EQ(TapeWindow::woundWidth(150, 1), 150);
     EXPECT_EQ(TapeWindow::woundWidth(150, 3), 150);
     EXPECT_EQ(TapeWindow::woundWidth(150, nan), 0);
-    EXPECT_EQ(TapeWindow::woundWidth(2, 0.5), 2);  // never wider than its track
+    EXPECT_EQ(TapeWindow::woundWidth(2, 0.5), 2); // never wider than its track
     EXPECT_EQ(TapeWindow::woundWidth(-10, 0.5), 0);
 
     const QColor orange(0xFF, 0x7A, 0x3D);
@@ -143,18 +143,18 @@ TEST(TapeWindow, WoundLineAtZeroTinyAndFullProgress) {
     const QImage empty = draw(0);
     EXPECT_EQ(empty.pixelColor(47, 20), Studio::bg3());
     EXPECT_EQ(empty.pixelColor(190, 20), Studio::bg3());
-    EXPECT_EQ(empty.pixelColor(32, 20), pack);   // full supply reel
-    EXPECT_EQ(empty.pixelColor(227, 20), disc);  // empty take-up reel
+    EXPECT_EQ(empty.pixelColor(32, 20), pack); // full supply reel
+    EXPECT_EQ(empty.pixelColor(227, 20), disc); // empty take-up reel
 
     const QImage tiny = draw(0.001);
-    EXPECT_EQ(tiny.pixelColor(47, 20), orange);  // the 4-point minimum from x = 45
+    EXPECT_EQ(tiny.pixelColor(47, 20), orange); // the 4-point minimum from x = 45
     EXPECT_EQ(tiny.pixelColor(51, 20), Studio::bg3());
 
     const QImage full = draw(1);
     EXPECT_EQ(full.pixelColor(47, 20), orange);
     EXPECT_EQ(full.pixelColor(192, 20), orange);
-    EXPECT_EQ(full.pixelColor(32, 20), disc);   // supply reel run out
-    EXPECT_EQ(full.pixelColor(227, 20), pack);  // take-up reel full
+    EXPECT_EQ(full.pixelColor(32, 20), disc); // supply reel run out
+    EXPECT_EQ(full.pixelColor(227, 20), pack); // take-up reel full
 
     // Progress that is not a number draws as none; beyond 1 as full.
     EXPECT_EQ(draw(nan), empty);
@@ -171,9 +171,8 @@ TEST(TapeWindow, TinyFramesShrinkInsteadOfOverlapping) {
         EXPECT_TRUE(layout.plate.contains(layout.supplyReel) || layout.plate.isEmpty());
     }
     // Drawing into a 20 × 10 frame leaves everything outside it untouched.
-    const QImage image = test::renderImage(QSize(40, 30), [](QPainter& painter) {
-        TapeWindow::paint(painter, QRectF(10, 10, 20, 10), 0.5, Qt::red, 30);
-    });
+    const QImage image = test::renderImage(
+        QSize(40, 30), [](QPainter& painter) { TapeWindow::paint(painter, QRectF(10, 10, 20, 10), 0.5, Qt::red, 30); });
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             if (x < 10 || x >= 30 || y < 10 || y >= 20) {
@@ -219,9 +218,8 @@ TEST(ProgressCapsule, FillKeepsAMinimumDotAndStaysInside) {
     EXPECT_EQ(ProgressCapsule::fillWidth(2, 0.5, 4), 2);
     EXPECT_EQ(ProgressCapsule::fillWidth(-20, 0.5, 4), 0);
 
-    const QImage image = test::renderImage(QSize(200, 4), [](QPainter& painter) {
-        ProgressCapsule::paint(painter, QRectF(0, 0, 200, 4), 0.25, lit, 4);
-    });
+    const QImage image = test::renderImage(
+        QSize(200, 4), [](QPainter& painter) { ProgressCapsule::paint(painter, QRectF(0, 0, 200, 4), 0.25, lit, 4); });
     EXPECT_EQ(image.pixelColor(25, 2), lit);
     // The faint track beyond the fill: the colour at 0.18 over black.
     EXPECT_TRUE(test::sameColor(image.pixelColor(150, 2), QColor(46, 0, 0), 2))

@@ -23,8 +23,8 @@ inline QImage renderImage(const QSize& size, const std::function<void(QPainter&)
 
 // Whether two colours match channel by channel within `tolerance`.
 inline bool sameColor(const QColor& a, const QColor& b, int tolerance = 6) {
-    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
-           qAbs(a.blue() - b.blue()) <= tolerance && qAbs(a.alpha() - b.alpha()) <= tolerance;
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+        && qAbs(a.blue() - b.blue()) <= tolerance && qAbs(a.alpha() - b.alpha()) <= tolerance;
 }
 
 inline QString describe(const QColor& color) {

@@ -64,7 +64,8 @@ TEST(StudioButton, PaintsTintHoverPressAndDisabled) {
     auto* plain = new StudioButton(QStringLiteral("恢复"), StudioButtonStyle{false, true}, &window);
     prominent->resize(prominent->sizeHint());
     plain->resize(plain->sizeHint());
-    EXPECT_EQ(plain->sizeHint().height(), int(std::ceil(StudioButtonStyle{false, true}.sizeFor(QStringLiteral("恢复"), {}).height())));
+    EXPECT_EQ(plain->sizeHint().height(),
+              int(std::ceil(StudioButtonStyle{false, true}.sizeFor(QStringLiteral("恢复"), {}).height())));
 
     // The corner point of the plate, clear of the label.
     const QPoint plate(3, plain->height() / 2);
@@ -105,7 +106,7 @@ TEST(StudioButton, AClickOnThePaddingTriggersIt) {
 TEST(StudioField, DrawsTheWellWithABorderInside) {
     QLineEdit field;
     studioField(&field);
-    studioField(&field);  // applying twice changes nothing
+    studioField(&field); // applying twice changes nothing
     field.setText(QStringLiteral("备注"));
     field.resize(200, field.sizeHint().height());
     EXPECT_FALSE(field.hasFrame());

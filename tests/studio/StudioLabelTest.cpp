@@ -1,5 +1,5 @@
-#include "studio/Studio.h"
 #include "studio/StudioLabel.h"
+#include "studio/Studio.h"
 
 #include <gtest/gtest.h>
 

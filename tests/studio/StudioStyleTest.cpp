@@ -48,8 +48,7 @@ TEST(StudioStyle, MenuSeparatorsStandOutOnTheDarkMenu) {
     for (int y = rule.top(); y <= rule.bottom(); ++y)
         strongest = std::max(strongest, rowContrast(image, y, background));
     // The line colour of the studio, not a shade the eye cannot find.
-    EXPECT_GE(strongest, distance(Studio::line(), Studio::well()) / 2)
-        << test::describe(background).toStdString();
+    EXPECT_GE(strongest, distance(Studio::line(), Studio::well()) / 2) << test::describe(background).toStdString();
 }
 
 // Tooltips keep a palette of their own; install() gives them the studio's.
@@ -75,13 +74,15 @@ TEST_F(StudioStyleInstalled, TooltipsAreDarkLikeTheRest) {
     owner.show();
     QToolTip::showText(owner.mapToGlobal(QPoint(20, 20)), QStringLiteral("设置"), &owner);
     QWidget* tip = nullptr;
-    ASSERT_TRUE(test::waitUntil([&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->inherits("QTipLabel") && widget->isVisible())
-                tip = widget;
-        }
-        return tip != nullptr;
-    }, 2000));
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    tip = widget;
+            }
+            return tip != nullptr;
+        },
+        2000));
     const QImage picture = tip->grab().toImage();
     const QColor inside = picture.pixelColor(picture.width() - 3, picture.height() / 2);
     EXPECT_LT(inside.lightness(), 100) << test::describe(inside).toStdString();

@@ -1,7 +1,7 @@
 #include "PaintProbe.h"
 
-#include "studio/SymbolTable.h"
 #include "studio/Symbols.h"
+#include "studio/SymbolTable.h"
 
 #include "core/ProjectType.h"
 
@@ -29,7 +29,8 @@ TEST(Symbols, EveryTableEntryHasItsDrawingPacked) {
         EXPECT_NE(symbolImage(QString::fromLatin1(entry.symbol)), symbolImage(QStringLiteral("no.such.symbol")))
             << entry.symbol << " draws the fallback";
     }
-    EXPECT_TRUE(QFile::exists(QStringLiteral(":/sorvel/icons/%1.svg").arg(QLatin1String(SymbolTable::fallback().icon))));
+    EXPECT_TRUE(
+        QFile::exists(QStringLiteral(":/sorvel/icons/%1.svg").arg(QLatin1String(SymbolTable::fallback().icon))));
 }
 
 TEST(Symbols, TableCoversEverySymbolTheProgramShows) {
@@ -38,16 +39,17 @@ TEST(Symbols, TableCoversEverySymbolTheProgramShows) {
     EXPECT_EQ(QSet<QString>(used.begin(), used.end()).size(), 42);
     used << QStringLiteral("star.fill") << QStringLiteral("circle.dashed") << QStringLiteral("pencil")
          << QStringLiteral("arrow.triangle.2.circlepath") << QStringLiteral("slider.vertical.3")
-         << QStringLiteral("checkmark") << QStringLiteral("circle.lefthalf.filled") << QStringLiteral("checkmark.circle")
-         << QStringLiteral("checkmark.circle.fill") << QStringLiteral("checkmark.seal.fill")
-         << QStringLiteral("archivebox") << QStringLiteral("archivebox.fill") << QStringLiteral("calendar")
-         << QStringLiteral("slider.horizontal.3") << QStringLiteral("plus") << QStringLiteral("minus")
-         << QStringLiteral("gearshape") << QStringLiteral("paintpalette") << QStringLiteral("recordingtape")
-         << QStringLiteral("list.bullet") << QStringLiteral("flag.fill") << QStringLiteral("chevron.left")
-         << QStringLiteral("chevron.right") << QStringLiteral("chevron.up") << QStringLiteral("chevron.down")
-         << QStringLiteral("exclamationmark.triangle") << QStringLiteral("xmark") << QStringLiteral("pin")
-         << QStringLiteral("pin.fill") << QStringLiteral("macwindow") << QStringLiteral("line.3.horizontal")
-         << QStringLiteral("minus.circle.fill") << QStringLiteral("arrow.down.right.and.arrow.up.left")
+         << QStringLiteral("checkmark") << QStringLiteral("circle.lefthalf.filled")
+         << QStringLiteral("checkmark.circle") << QStringLiteral("checkmark.circle.fill")
+         << QStringLiteral("checkmark.seal.fill") << QStringLiteral("archivebox") << QStringLiteral("archivebox.fill")
+         << QStringLiteral("calendar") << QStringLiteral("slider.horizontal.3") << QStringLiteral("plus")
+         << QStringLiteral("minus") << QStringLiteral("gearshape") << QStringLiteral("paintpalette")
+         << QStringLiteral("recordingtape") << QStringLiteral("list.bullet") << QStringLiteral("flag.fill")
+         << QStringLiteral("chevron.left") << QStringLiteral("chevron.right") << QStringLiteral("chevron.up")
+         << QStringLiteral("chevron.down") << QStringLiteral("exclamationmark.triangle") << QStringLiteral("xmark")
+         << QStringLiteral("pin") << QStringLiteral("pin.fill") << QStringLiteral("macwindow")
+         << QStringLiteral("line.3.horizontal") << QStringLiteral("minus.circle.fill")
+         << QStringLiteral("arrow.down.right.and.arrow.up.left")
          << QStringLiteral("arrow.up.left.and.arrow.down.right");
     for (const ProjectType& kind : ProjectType::defaults())
         used << kind.symbol;
@@ -83,8 +85,8 @@ TEST(Symbols, NamesNeverBecomePaths) {
                     "<rect width=\"24\" height=\"24\" fill=\"currentColor\"/></svg>");
     const QImage fallback = symbolImage(QStringLiteral("no.such.symbol"));
     for (const QString& name : {bait, bait + QStringLiteral(".svg"), QStringLiteral(":/sorvel/icons/star"),
-                                QStringLiteral("../icons/star"), QStringLiteral("star.svg"), QStringLiteral("eighth-note"),
-                                QStringLiteral("circle-help/../star"), QString()}) {
+                                QStringLiteral("../icons/star"), QStringLiteral("star.svg"),
+                                QStringLiteral("eighth-note"), QStringLiteral("circle-help/../star"), QString()}) {
         EXPECT_EQ(symbolImage(name), fallback) << name.toStdString();
     }
     // The fallback is a real drawing, not an empty square.
@@ -107,9 +109,8 @@ TEST(Symbols, TintsToTheAskedColourAndRendersAtTheDeviceRatio) {
     const QColor hollow = Symbols::pixmap(QStringLiteral("star"), 20, green, 2).toImage().pixelColor(20, 22);
     EXPECT_LT(hollow.alpha(), 40);
     // Translucent colours keep their alpha.
-    const QColor faded = Symbols::pixmap(QStringLiteral("star.fill"), 20, QColor(255, 255, 255, 100), 1)
-                             .toImage()
-                             .pixelColor(10, 11);
+    const QColor faded =
+        Symbols::pixmap(QStringLiteral("star.fill"), 20, QColor(255, 255, 255, 100), 1).toImage().pixelColor(10, 11);
     EXPECT_NEAR(faded.alpha(), 100, 3);
 }
 

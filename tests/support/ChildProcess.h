@@ -5,8 +5,8 @@
 #include <QString>
 
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -26,8 +26,7 @@ inline int runInChild(const std::function<int()>& body) {
     if (child == 0)
         ::_exit(body());
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -62,7 +61,7 @@ inline pid_t connectionBurst(const QString& path, int count, int holdMs) {
     if (child != 0)
         return child;
     rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);  // the burst is not held back by a limit lowered for the server
+    ::getrlimit(RLIMIT_NOFILE, &limit); // the burst is not held back by a limit lowered for the server
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
     for (int i = 0; i < count; ++i) {

@@ -19,8 +19,7 @@ inline Cue cueAt(CueStage stage, std::optional<qint64> duration = std::nullopt) 
 }
 
 // A numbered, titled cue, for the pictures and texts of the tape drawings.
-inline Cue sampleCue(const QString& number, const QString& title, CueStage stage,
-                     std::optional<qint64> duration = {}) {
+inline Cue sampleCue(const QString& number, const QString& title, CueStage stage, std::optional<qint64> duration = {}) {
     Cue cue = cueAt(stage, duration);
     cue.number = number;
     cue.title = title;

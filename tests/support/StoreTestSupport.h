@@ -4,8 +4,8 @@
 #include "core/AudioProject.h"
 #include "core/Library.h"
 #include "support/SampleRecords.h"
-#include "support/Waiting.h"
 #include "support/TestEnvironment.h"
+#include "support/Waiting.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +17,9 @@
 #include <ostream>
 
 // Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace sorvel::test {
 

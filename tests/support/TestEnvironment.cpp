@@ -14,8 +14,7 @@ const char* const kVariables[kCount] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG
 const char* const kFolders[kCount] = {"data", "config", "runtime", "state"};
 } // namespace
 
-TestEnvironment::TestEnvironment()
-    : m_root(std::make_unique<QTemporaryDir>()) {
+TestEnvironment::TestEnvironment() : m_root(std::make_unique<QTemporaryDir>()) {
     for (int i = 0; i < kCount; ++i) {
         m_previous[i] = qgetenv(kVariables[i]);
         const QString path = m_root->filePath(QString::fromLatin1(kFolders[i]));
@@ -35,12 +34,24 @@ TestEnvironment::~TestEnvironment() {
     }
 }
 
-QString TestEnvironment::dataHome() const { return m_root->filePath(QStringLiteral("data")); }
-QString TestEnvironment::configHome() const { return m_root->filePath(QStringLiteral("config")); }
-QString TestEnvironment::runtimeDir() const { return m_root->filePath(QStringLiteral("runtime")); }
-QString TestEnvironment::stateHome() const { return m_root->filePath(QStringLiteral("state")); }
-QString TestEnvironment::dataFolder() const { return dataHome() + QStringLiteral("/Sorvel"); }
-QString TestEnvironment::scratch() const { return m_root->filePath(QStringLiteral("scratch")); }
+QString TestEnvironment::dataHome() const {
+    return m_root->filePath(QStringLiteral("data"));
+}
+QString TestEnvironment::configHome() const {
+    return m_root->filePath(QStringLiteral("config"));
+}
+QString TestEnvironment::runtimeDir() const {
+    return m_root->filePath(QStringLiteral("runtime"));
+}
+QString TestEnvironment::stateHome() const {
+    return m_root->filePath(QStringLiteral("state"));
+}
+QString TestEnvironment::dataFolder() const {
+    return dataHome() + QStringLiteral("/Sorvel");
+}
+QString TestEnvironment::scratch() const {
+    return m_root->filePath(QStringLiteral("scratch"));
+}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

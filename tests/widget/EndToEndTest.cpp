@@ -37,7 +37,7 @@ TEST(WidgetChildProcess, DISABLED_TapsTheQuickActionWhenTold) {
     const QByteArray dataHome = qgetenv(sharedDataHome);
     const QUuid projectID = QUuid::fromString(qEnvironmentVariable(tapProject));
     ASSERT_FALSE(dataHome.isEmpty());
-    TestEnvironment own;  // settings and runtime folder of this process only
+    TestEnvironment own; // settings and runtime folder of this process only
     qputenv("XDG_DATA_HOME", dataHome);
     Settings settings(own.configHome() + QStringLiteral("/sorvel.conf"));
     WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});

@@ -37,8 +37,7 @@ TEST_F(ProjectsProviderTest, TimelineHoldsOneEntryOfTheActiveProjectsInShelfOrde
            projectUpdated(QStringLiteral("new"), 10)});
 
     const Timeline timeline = ProjectsProvider::timeline();
-    EXPECT_EQ(names(timeline.entry.projects),
-              (QStringList{"focused", "new", "tie A", "tie B", "old"}));
+    EXPECT_EQ(names(timeline.entry.projects), (QStringList{"focused", "new", "tie A", "tie B", "old"}));
 }
 
 TEST_F(ProjectsProviderTest, AnEntryKeepsOnlyTheRowsTheLargestWidgetShowsAndCountsEveryActiveProject) {
@@ -81,7 +80,7 @@ TEST_F(ProjectsProviderTest, OnlyFinishedProjectsGiveAnEmptyTimelineAndAnEmptySn
     store({done, archived});
 
     EXPECT_TRUE(ProjectsProvider::timeline().entry.projects.isEmpty());
-    EXPECT_FALSE(ProjectsProvider::timeline().entry.unreadable);  // a readable file with an empty shelf
+    EXPECT_FALSE(ProjectsProvider::timeline().entry.unreadable); // a readable file with an empty shelf
     EXPECT_TRUE(ProjectsProvider::snapshot(false).projects.isEmpty());
     EXPECT_EQ(names(ProjectsProvider::snapshot(true).projects),
               (QStringList{QStringLiteral("春季 BGM"), QStringLiteral("脚步声"), QStringLiteral("田野环境声")}));
@@ -107,7 +106,7 @@ TEST_F(ProjectsProviderTest, EveryReadCarriesTheFilesTypes) {
     EXPECT_EQ(ProjectsProvider::timeline().entry.types, QList<ProjectType>{custom});
     writeFile(dataFile(), R"({"version": 2, "projects": [], "types": []})");
     EXPECT_EQ(ProjectsProvider::timeline().entry.types, ProjectType::defaults());
-    EXPECT_TRUE(asideCopies().isEmpty());  // both files were good ones
+    EXPECT_TRUE(asideCopies().isEmpty()); // both files were good ones
 }
 
 TEST_F(ProjectsProviderTest, PlaceholderReadsNoFileAndHasTheDefaultTypes) {
@@ -145,8 +144,8 @@ TEST_F(ProjectsProviderTest, MissingFileGivesTheEmptyShelfAndCreatesNoFile) {
 TEST(SampleData, ThreeProjectsAsTheGalleryShowsThem) {
     const QList<AudioProject> projects = SampleData::projects();
     ASSERT_EQ(projects.size(), 3);
-    EXPECT_EQ(names(projects), (QStringList{QStringLiteral("春季 BGM"), QStringLiteral("脚步声"),
-                                            QStringLiteral("田野环境声")}));
+    EXPECT_EQ(names(projects),
+              (QStringList{QStringLiteral("春季 BGM"), QStringLiteral("脚步声"), QStringLiteral("田野环境声")}));
     EXPECT_EQ(projects[0].typeID, ProjectType::musicID);
     EXPECT_EQ(projects[1].typeID, ProjectType::sfxID);
     EXPECT_EQ(projects[2].typeID, ProjectType::ambienceID);
@@ -172,7 +171,7 @@ TEST(SampleData, ThreeProjectsAsTheGalleryShowsThem) {
               (QList<std::optional<qint64>>{185, 204, 63}));
     for (const Cue& cue : cues) {
         EXPECT_EQ(cue.startDate, projects[0].createdAt);
-        EXPECT_FALSE(cue.mixedAt || cue.deliveredAt);  // stages set directly, not stamped
+        EXPECT_FALSE(cue.mixedAt || cue.deliveredAt); // stages set directly, not stamped
     }
 }
 

@@ -21,8 +21,7 @@ namespace {
 using Form = NextStep::Form;
 
 TEST(ControlChoice, AutomaticWithANextCueAdvancesIt) {
-    const AudioProject project =
-        projectWithStages("a", {CueStage::Delivered, CueStage::Mixed, CueStage::NotStarted});
+    const AudioProject project = projectWithStages("a", {CueStage::Delivered, CueStage::Mixed, CueStage::NotStarted});
     EXPECT_EQ(NextStep::form(project), Form::AdvanceCue);
     const std::optional<WidgetIntent> intent = NextStep::intent(project);
     ASSERT_TRUE(intent && std::holds_alternative<ToggleItemIntent>(*intent));
@@ -81,7 +80,8 @@ TEST(ControlChoice, ACueWithoutNumberStartsWithTheSeparator) {
     AudioProject project = projectWithStages("a", {CueStage::NotStarted});
     project.items[0].number.clear();
     EXPECT_EQ(NextStepControl(project).text(), QStringLiteral(" · 未开始"));
-    EXPECT_EQ(QuickAction(project, ProjectType::defaults().first()).button()->toolTip(), Studio::plainToolTip(QStringLiteral("推进「」：未开始 → 作曲中")));
+    EXPECT_EQ(QuickAction(project, ProjectType::defaults().first()).button()->toolTip(),
+              Studio::plainToolTip(QStringLiteral("推进「」：未开始 → 作曲中")));
 }
 
 // The buttons on the real path: a window of the host over the data file.
@@ -130,7 +130,7 @@ TEST_F(WidgetButtons, PlusStepsManualProgressInTenthsAndStopsAtOne) {
         const AudioProject stored = storedProject(projects[i].id);
         EXPECT_EQ(stored.manualProgress, steps[i].second) << steps[i].first;
         EXPECT_EQ(stored.progressMode, ProgressMode::Manual);
-        EXPECT_EQ(stored.status, ProjectStatus::InProgress);  // touched: progress above zero
+        EXPECT_EQ(stored.status, ProjectStatus::InProgress); // touched: progress above zero
     }
     // At 1.0 the row offers nothing more.
     TrackRow* full = row(projects[0].id);
@@ -142,7 +142,7 @@ TEST_F(WidgetButtons, PlusStepsManualProgressInTenthsAndStopsAtOne) {
 TEST_F(WidgetButtons, AdvancingACueStampsItsStageDatesAndTheProject) {
     AudioProject project = projectWithStages("a", {CueStage::Delivered, CueStage::Revising, CueStage::NotStarted});
     project.status = ProjectStatus::NotStarted;
-    project.items[0].deliveredAt.reset();  // a file edited by hand
+    project.items[0].deliveredAt.reset(); // a file edited by hand
     project.updatedAt = QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
     AudioProject fresh = projectWithStages("fresh", {CueStage::NotStarted});
     fresh.status = ProjectStatus::NotStarted;
@@ -159,7 +159,7 @@ TEST_F(WidgetButtons, AdvancingACueStampsItsStageDatesAndTheProject) {
     EXPECT_LE(*advanced.items[1].mixedAt, after);
     EXPECT_FALSE(advanced.items[1].deliveredAt);
     EXPECT_GE(advanced.updatedAt, before);
-    EXPECT_EQ(advanced.items[0], project.items[0]);  // other cues untouched
+    EXPECT_EQ(advanced.items[0], project.items[0]); // other cues untouched
     EXPECT_EQ(advanced.items[2], project.items[2]);
     // One of three cues delivered: progress above zero, so no longer "not started".
     EXPECT_EQ(advanced.status, ProjectStatus::InProgress);
@@ -190,7 +190,7 @@ TEST_F(WidgetButtons, TheFileIsWrittenInTheStoreFormatAndTheWidgetRedrawsFromIt)
 
     EXPECT_EQ(host->reloadCount(), reloads + 1);
     TrackRow* redrawn = window->view()->listView()->rows().first();
-    EXPECT_EQ(redrawn->project().id, project.id);  // touched, so still first
+    EXPECT_EQ(redrawn->project().id, project.id); // touched, so still first
     EXPECT_EQ(redrawn->percentText(), QStringLiteral("100"));
     EXPECT_EQ(redrawn->nextLine(), redrawn->project().cueSummary());
 }
@@ -225,7 +225,7 @@ TEST_F(WidgetButtons, TheSmallControlRunsItsIntentAndAnUnreadableFileIsLeftAlone
     writeFile(dataFile(), broken);
     tap(window->view()->smallView()->control()->button());
     EXPECT_EQ(readFile(dataFile()), broken);
-    EXPECT_TRUE(window->view()->showsEmptyState());  // redrawn from the broken file
+    EXPECT_TRUE(window->view()->showsEmptyState()); // redrawn from the broken file
 
     store({project});
     host->reloadAll();

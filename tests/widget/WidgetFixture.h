@@ -10,14 +10,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
-#include <QWidget>
 #include <QStringList>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace sorvel::test {
 

@@ -5,22 +5,20 @@
 #include "instance/LocalInstance.h"
 #include "support/ChildProcess.h"
 #include "support/Waiting.h"
-#include "widget/SorvelWidgetView.h"
-#include "widget/TimelineListener.h"
-#include "widget/TrackRow.h"
-#include "widget/ListView.h"
-#include "widget/WidgetHost.h"
-#include "widget/WidgetOptions.h"
 #include "widget/IntentButton.h"
 #include "widget/ListView.h"
 #include "widget/QuickAction.h"
+#include "widget/SorvelWidgetView.h"
+#include "widget/TimelineListener.h"
 #include "widget/TrackRow.h"
+#include "widget/WidgetHost.h"
+#include "widget/WidgetOptions.h"
 #include "widget/WidgetWindow.h"
 
 #include <QCommandLineParser>
 #include <QFile>
-#include <QLocalSocket>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QScreen>
 #include <QTest>
 #include <QToolTip>
@@ -34,7 +32,8 @@ namespace {
 WidgetOptions parsed(const QStringList& arguments) {
     QCommandLineParser parser;
     WidgetOptions::describe(parser);
-    EXPECT_TRUE(parser.parse(QStringList{QStringLiteral("sorvel-widget")} + arguments)) << parser.errorText().toStdString();
+    EXPECT_TRUE(parser.parse(QStringList{QStringLiteral("sorvel-widget")} + arguments))
+        << parser.errorText().toStdString();
     return WidgetOptions::from(parser);
 }
 
@@ -64,7 +63,7 @@ TEST_F(WidgetHostTest, WindowsAreFramelessBelowAndOfTheirFamilySize) {
         const Qt::WindowFlags flags = window->windowFlags();
         EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
         EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnBottomHint));
-        EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);  // not in the taskbar
+        EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool); // not in the taskbar
         EXPECT_EQ(window->size(), WidgetFamilies::size(window->family()));
     }
     EXPECT_EQ(WidgetFamilies::size(WidgetFamily::Small), QSize(170, 170));
@@ -79,7 +78,7 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
         WidgetWindow* window = host.windows().first();
         window->move(40, 60);
         QApplication::processEvents();
-        window->close();  // closing writes a position that is still pending
+        window->close(); // closing writes a position that is still pending
     }
     EXPECT_EQ(settings.value(WidgetWindow::positionKey(WidgetFamily::Large)).toPoint(), QPoint(40, 60));
     WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
@@ -107,7 +106,7 @@ TEST_F(WidgetHostTest, FirstPlacesStayOnALowScreenAndApart) {
     expectApartInside(places, all, laptop);
     EXPECT_EQ(places[0], QPoint(1366 - 24 - 170, 24));
     EXPECT_EQ(places[1], QPoint(1366 - 24 - 364, 24 + 170 + 24));
-    EXPECT_EQ(places[2].y(), 24);  // top of the next column
+    EXPECT_EQ(places[2].y(), 24); // top of the next column
     // A lone large widget starts at the top, not where it would sit below the others.
     EXPECT_EQ(WidgetHost::stackedPlaces({all[2]}, laptop), QList<QPoint>{QPoint(1366 - 24 - 364, 24)});
 
@@ -123,8 +122,7 @@ TEST_F(WidgetHostTest, FirstPlacesStayOnALowScreenAndApart) {
 }
 
 TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
-    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
-                    [](const QUrl&) {});
+    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     int ended = 0;
     QObject::connect(&host, &WidgetHost::allClosed, [&ended] { ++ended; });
@@ -143,8 +141,8 @@ TEST(WidgetWindowPlace, ARememberedPlaceOffEveryScreenFallsBack) {
     const QPoint fallback(1000, 24);
     EXPECT_EQ(WidgetWindow::startPosition(QPoint(1500, 200), size, fallback, screens), QPoint(1500, 200));
     EXPECT_EQ(WidgetWindow::startPosition(QPoint(1300, 800), size, fallback, screens), QPoint(1300, 800));
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(5000, 200), size, fallback, screens), fallback);  // screen gone
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(-300, 10), size, fallback, screens), fallback);    // mostly off
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(5000, 200), size, fallback, screens), fallback); // screen gone
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(-300, 10), size, fallback, screens), fallback); // mostly off
     EXPECT_EQ(WidgetWindow::startPosition(QVariant(), size, fallback, screens), fallback);
     EXPECT_EQ(WidgetWindow::startPosition(QStringLiteral("garbage"), size, fallback, screens), fallback);
 }
@@ -179,7 +177,8 @@ TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
     host.start();
     SorvelWidgetView* view = host.windows().first()->view();
     ASSERT_TRUE(view->showsEmptyState());
-    EXPECT_EQ(view->emptyStateLines(), (QStringList{QStringLiteral("无法读取数据文件"), QStringLiteral("点一下打开 Sorvel 查看")}));
+    EXPECT_EQ(view->emptyStateLines(),
+              (QStringList{QStringLiteral("无法读取数据文件"), QStringLiteral("点一下打开 Sorvel 查看")}));
     // A tap opens the application, which tells what became of the file, rather than a new project.
     tap(view);
     EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("sorvel://main"))});
@@ -218,14 +217,13 @@ TEST_F(WidgetHostTest, ButtonsShowTheirHelpOnHoverThoughTheWidgetIsNeverActive) 
 TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
-                    [](const QUrl&) {});
+    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &host, &WidgetHost::reloadAll);
     host.start();
     EXPECT_TRUE(host.windows().first()->view()->showsEmptyState());
 
     store({projectUpdated(QStringLiteral("new"), 0)});
-    WidgetTimelines::reloadAll();  // what the application's store sends after a save
+    WidgetTimelines::reloadAll(); // what the application's store sends after a save
     ASSERT_TRUE(waitUntil([&] { return host.reloadCount() == 2; }, 5000));
     for (WidgetWindow* window : host.windows()) {
         ASSERT_EQ(window->view()->entry().projects.size(), 1);
@@ -285,10 +283,10 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     WidgetWindow* large = host.windows().last();
     EXPECT_EQ(large->family(), WidgetFamily::Large);
     EXPECT_TRUE(large->isVisible());
-    ASSERT_EQ(large->view()->entry().projects.size(), 1);  // drawn from the current timeline at once
-    EXPECT_EQ(large->view()->mode(), RenderingMode::Accented);  // in the look that start asked for
+    ASSERT_EQ(large->view()->entry().projects.size(), 1); // drawn from the current timeline at once
+    EXPECT_EQ(large->view()->mode(), RenderingMode::Accented); // in the look that start asked for
     spin(100);
-    EXPECT_EQ(host.windows().size(), 2);  // the medium one was open already
+    EXPECT_EQ(host.windows().size(), 2); // the medium one was open already
     // ... and takes the look that start named, like the new one.
     EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::Accented);
 }
@@ -299,7 +297,8 @@ TEST_F(WidgetHostTest, ALaterStartSwitchesTheLookOfTheSizesItNames) {
     store({projectUpdated(QStringLiteral("a"), 0), projectUpdated(QStringLiteral("b"), 10)});
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium, WidgetFamily::Small}), TimelineListener::Claim::Listening);
-    WidgetHost host({WidgetFamily::Medium, WidgetFamily::Small}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host({WidgetFamily::Medium, WidgetFamily::Small}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();
     WidgetWindow* medium = host.windows().first();
@@ -307,7 +306,8 @@ TEST_F(WidgetHostTest, ALaterStartSwitchesTheLookOfTheSizesItNames) {
     ASSERT_EQ(medium->family(), WidgetFamily::Medium);
     const QList<TrackRow*> before = medium->view()->listView()->rows();
 
-    ASSERT_EQ(claimFromAnotherStart({WidgetFamily::Medium}, RenderingMode::Accented), TimelineListener::Claim::HandedOver);
+    ASSERT_EQ(claimFromAnotherStart({WidgetFamily::Medium}, RenderingMode::Accented),
+              TimelineListener::Claim::HandedOver);
     ASSERT_TRUE(waitUntil([&] { return medium->view()->mode() == RenderingMode::Accented; }, 5000));
     EXPECT_EQ(host.windows(), (QList<WidgetWindow*>{medium, small}));
     EXPECT_EQ(small->view()->mode(), RenderingMode::FullColor) << "a size the start did not name stays as it is";
@@ -384,7 +384,7 @@ TEST_F(WidgetHostTest, AFloodBeyondTheDescriptorLimitLeavesOneProgramThatStillLi
 TEST_F(WidgetHostTest, AStartNeverListensASecondTimeWhileTheFirstRuns) {
     TimelineListener first;
     ASSERT_EQ(first.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    ASSERT_TRUE(QFile::remove(WidgetChannel::socketPath()));  // the socket is lost, the program runs on
+    ASSERT_TRUE(QFile::remove(WidgetChannel::socketPath())); // the socket is lost, the program runs on
     EXPECT_EQ(claimFromAnotherStart({WidgetFamily::Small}), TimelineListener::Claim::Unanswered);
     EXPECT_FALSE(QFileInfo::exists(WidgetChannel::socketPath()));
 }

@@ -1,6 +1,9 @@
 #include "WidgetFixture.h"
 
+#include "studio/PaintProbe.h"
 #include "studio/Studio.h"
+#include "support/Waiting.h"
+#include "widget/FittedText.h"
 #include "widget/IntentButton.h"
 #include "widget/ListView.h"
 #include "widget/NextStepControl.h"
@@ -9,10 +12,6 @@
 #include "widget/SmallView.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/TrackRow.h"
-#include "widget/FittedText.h"
-#include "studio/PaintProbe.h"
-#include "support/Waiting.h"
-
 
 #include <limits>
 #include <memory>
@@ -128,8 +127,8 @@ TEST(WidgetFace, SmallShowsTheFirstProjectAndATapOpensIt) {
     EXPECT_EQ(small->smallView()->project().id, focused.id);
 
     Requests asked(small.get());
-    
-    tap(small->smallView(), QPoint(10, 10));  // on the label card
+
+    tap(small->smallView(), QPoint(10, 10)); // on the label card
     ASSERT_EQ(asked.links.size(), 1);
     EXPECT_EQ(asked.links.first(), focused.deepLink());
     EXPECT_EQ(asked.intents.size(), 0);
@@ -180,8 +179,7 @@ TEST(WidgetFace, AWindowManagerDragStartsWithTheGrabPointUnderThePointer) {
     const QPointF firstGlobal = view->mapToGlobal(first);
     QMouseEvent move(QEvent::MouseMove, first, firstGlobal, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, first, firstGlobal, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, first, firstGlobal, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &release);
     LinkSurface::systemMove() = original;
 
@@ -253,8 +251,8 @@ TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
 TEST(WidgetFace, ProgressFromTheFileIsClampedForDisplay) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double infinity = std::numeric_limits<double>::infinity();
-    const QList<std::pair<double, QString>> cases{
-        {7.5, "100"}, {-2, "00"}, {nan, "00"}, {infinity, "00"}, {-infinity, "00"}, {0.994, "99"}};
+    const QList<std::pair<double, QString>> cases{{7.5, "100"},     {-2, "00"},        {nan, "00"},
+                                                  {infinity, "00"}, {-infinity, "00"}, {0.994, "99"}};
     for (const auto& [value, shown] : cases) {
         const AudioProject project = manualProject(QStringLiteral("x"), value);
         for (const WidgetFamily family : WidgetFamilies::all()) {
@@ -263,7 +261,7 @@ TEST(WidgetFace, ProgressFromTheFileIsClampedForDisplay) {
                 const QString percent = family == WidgetFamily::Small ? view->smallView()->percentText()
                                                                       : view->listView()->rows().first()->percentText();
                 EXPECT_EQ(percent, shown) << value;
-                EXPECT_FALSE(view->grab().isNull());  // drawing a crafted value never fails
+                EXPECT_FALSE(view->grab().isNull()); // drawing a crafted value never fails
             }
         }
     }
@@ -353,7 +351,7 @@ TEST(SmallViewLook, ACutNameContinuesTheTextWithoutAddingSpaces) {
     ASSERT_TRUE(cut.lines.last().endsWith(QChar(0x2026)));
     const QString shown = cut.lines.first() + cut.lines.last().chopped(1);
     EXPECT_TRUE(name.startsWith(shown)) << shown.toStdString();
-    EXPECT_GT(shown.size(), 20);  // past the twenty ideographs: the cut line goes on into the word
+    EXPECT_GT(shown.size(), 20); // past the twenty ideographs: the cut line goes on into the word
 }
 
 } // namespace

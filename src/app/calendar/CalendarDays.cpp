@@ -60,13 +60,13 @@ void CalendarDays::update(const QList<AudioProject>& projects, const ProjectChan
     for (qsizetype i = 0; i < projects.size(); ++i)
         positions.insert(projects.at(i).id, i);
     if (positions.size() < projects.size()) {
-        rebuild(projects, registry);  // duplicated ids: entries cannot be told apart by project
+        rebuild(projects, registry); // duplicated ids: entries cannot be told apart by project
         return;
     }
     for (const QUuid& id : change.ids) {
         const auto found = positions.constFind(id);
         if (found == positions.cend())
-            continue;  // removed
+            continue; // removed
         insert(entriesOf(projects.at(*found), registry), *found, positions);
     }
 }

@@ -39,8 +39,8 @@ public:
 
 private:
     struct Instants {
-        qint64 start;  // the first day's local midnight
-        qint64 end;    // the local midnight after the last day
+        qint64 start; // the first day's local midnight
+        qint64 end; // the local midnight after the last day
     };
 
     QList<CalendarEvent::Dated> entriesOf(const AudioProject& project, const TypeRegistry& registry) const;

@@ -60,23 +60,24 @@ CalendarEvent::Days CalendarEvent::collect(const QList<AudioProject>& projects, 
 QList<CalendarEvent::Dated> CalendarEvent::ofProject(const AudioProject& project, const TypeRegistry& registry,
                                                      const Filter& wanted) {
     QList<Dated> entries;
-    std::optional<QColor> typeColor;  // looked up for the first entry only
+    std::optional<QColor> typeColor; // looked up for the first entry only
     const auto colorOfType = [&] {
         if (!typeColor)
             typeColor = Studio::typeColor(registry.type(project.typeID));
         return *typeColor;
     };
-    std::optional<QString> label;  // of the cue at hand, made for its first entry only
+    std::optional<QString> label; // of the cue at hand, made for its first entry only
     const auto add = [&](Kind kind, const QDateTime& date, const Cue* cue) {
         if (!date.isValid())
-            return;  // a date that cannot be placed on any day
+            return; // a date that cannot be placed on any day
         if (wanted && !wanted(date))
             return;
         if (cue && !label)
             label = cue->number + QStringLiteral("  ") + cue->title;
         const QColor color = !cue && project.isOverdue() ? Studio::systemRed() : colorOfType();
-        entries.append(Dated{localDay(date), CalendarEvent{cue ? cue->id : QUuid(), kind, project.id, project.name, color,
-                                                           cue ? label : std::nullopt}});
+        entries.append(Dated{
+            localDay(date),
+            CalendarEvent{cue ? cue->id : QUuid(), kind, project.id, project.name, color, cue ? label : std::nullopt}});
     };
     if (!project.archivedAt && project.deadline)
         add(Kind::Deadline, *project.deadline, nullptr);

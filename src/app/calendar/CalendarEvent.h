@@ -27,15 +27,15 @@ struct CalendarEvent {
     Kind kind = Kind::Deadline;
     QUuid projectID;
     QString projectName;
-    QColor color;                    // the entry's own accent: type colour, or red when overdue
+    QColor color; // the entry's own accent: type colour, or red when overdue
     std::optional<QString> cueLabel; // number, two spaces, title; none for a deadline
 
     bool operator==(const CalendarEvent&) const = default;
 
     static const QList<Kind>& allKinds();
-    static QString kindTitle(Kind kind);   // "截止", "交付", "录混", "开始"
-    static QString kindSymbol(Kind kind);  // symbol-table name of the kind's icon
-    static QColor kindColor(Kind kind);    // the kind's own colour, never an entry's
+    static QString kindTitle(Kind kind); // "截止", "交付", "录混", "开始"
+    static QString kindSymbol(Kind kind); // symbol-table name of the kind's icon
+    static QColor kindColor(Kind kind); // the kind's own colour, never an entry's
 
     // The entries of each local day, in project order; within a project the deadline first,
     // then per cue started, mixed, delivered. Archived projects show no deadline.

@@ -27,9 +27,9 @@ QDate monthStart(const QDate& day) {
 
 QList<QDate> visibleDays(const QDate& month) {
     const QDate first = monthStart(month);
-    const QDate start = first.addDays(1 - first.dayOfWeek());  // dayOfWeek: Monday 1 … Sunday 7
+    const QDate start = first.addDays(1 - first.dayOfWeek()); // dayOfWeek: Monday 1 … Sunday 7
     const QDate last = first.addMonths(1).addDays(-1);
-    const QDate end = last.addDays(8 - last.dayOfWeek());      // the Monday after the last week
+    const QDate end = last.addDays(8 - last.dayOfWeek()); // the Monday after the last week
     QList<QDate> days;
     for (QDate day = start; day < end; day = day.addDays(1))
         days << day;

@@ -34,7 +34,9 @@ public:
         fit();
     }
     const QString& title() const { return m_title; }
-    QSize sizeHint() const override { return QSize(fontMetrics().horizontalAdvance(m_title) + 2, QLabel::sizeHint().height()); }
+    QSize sizeHint() const override {
+        return QSize(fontMetrics().horizontalAdvance(m_title) + 2, QLabel::sizeHint().height());
+    }
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
@@ -133,7 +135,7 @@ QWidget* CalendarPage::makeWeekdayHeader() {
     auto* header = new QWidget(this);
     auto* layout = new QHBoxLayout(header);
     layout->setContentsMargins(24, 0, 24, 6);
-    layout->setSpacing(6);  // the grid's column spacing, so each label stands over its column
+    layout->setSpacing(6); // the grid's column spacing, so each label stands over its column
     for (const QString& symbol : CalendarMonth::weekdaySymbols()) {
         QLabel* day = Studio::plainLabel(symbol, Studio::font(11, Studio::Weight::Semibold), Studio::text3(), header);
         day->setIndent(8);
@@ -192,7 +194,7 @@ QList<CalendarDays::Span> CalendarPage::shownSpans() const {
 
 void CalendarPage::collect() {
     if (!isVisible())
-        return;  // collected when shown
+        return; // collected when shown
     const QList<CalendarDays::Span> spans = shownSpans();
     if (m_stale || spans != m_days.spans() || m_builtOn != CalendarMonth::today()) {
         m_days.setSpans(spans);

@@ -60,8 +60,8 @@ private:
     QDate m_month;
     QDate m_selectedDay;
     CalendarDays m_days;
-    bool m_stale = true;  // m_days does not match the store, the month or the selection
-    QDate m_builtOn;      // today, when m_days was collected: an overdue deadline turns red at midnight
+    bool m_stale = true; // m_days does not match the store, the month or the selection
+    QDate m_builtOn; // today, when m_days was collected: an overdue deadline turns red at midnight
     QLabel* m_title = nullptr;
     MonthGrid* m_grid = nullptr;
     DayPanel* m_dayPanel = nullptr;

@@ -36,9 +36,15 @@ const QList<CalendarEvent::Kind>& dotKinds() {
 QFont numberFont(bool today) {
     return Studio::font(12, today ? Studio::Weight::Bold : Studio::Weight::Regular, true);
 }
-QFont chipFont() { return Studio::font(10, Studio::Weight::Medium); }
-QFont overflowFont() { return Studio::font(9); }
-QFont dotFont() { return Studio::font(9, Studio::Weight::Regular, true); }
+QFont chipFont() {
+    return Studio::font(10, Studio::Weight::Medium);
+}
+QFont overflowFont() {
+    return Studio::font(9);
+}
+QFont dotFont() {
+    return Studio::font(9, Studio::Weight::Regular, true);
+}
 
 } // namespace
 
@@ -79,8 +85,9 @@ DayCell::DayCell(QWidget* parent) : QWidget(parent) {
 void DayCell::setDay(const QDate& day, bool inMonth, bool isToday, bool isSelected,
                      const QList<CalendarEvent>& events) {
     DayCellContent content = DayCellContent::of(events);
-    if (day == m_day && inMonth == m_inMonth && isToday == m_isToday && isSelected == m_isSelected && content == m_content)
-        return;  // nothing to draw anew
+    if (day == m_day && inMonth == m_inMonth && isToday == m_isToday && isSelected == m_isSelected
+        && content == m_content)
+        return; // nothing to draw anew
     m_day = day;
     m_inMonth = inMonth;
     m_isToday = isToday;
@@ -116,8 +123,7 @@ void DayCell::paintEvent(QPaintEvent*) {
     const QRectF bounds = rect();
     const QColor tint = Studio::tint(this);
 
-    Shapes::fillRounded(painter, bounds, cornerRadius,
-                        m_inMonth ? Studio::bg2() : Studio::faded(Studio::bg1(), 0.5));
+    Shapes::fillRounded(painter, bounds, cornerRadius, m_inMonth ? Studio::bg2() : Studio::faded(Studio::bg1(), 0.5));
     painter.setClipPath(Shapes::roundedRect(bounds, cornerRadius));
 
     const QRectF area = contentRect();
@@ -143,8 +149,7 @@ void DayCell::paintEvent(QPaintEvent*) {
         const qreal textLeft = area.left() + iconSide + chipSpacing;
         const qreal baseline = y + (lineHeight - chipMetrics.height()) / 2 + chipMetrics.ascent();
         Shapes::drawLine(painter, chipFont(), chip.color, QPointF(textLeft, baseline),
-                         UserText::singleLine(chip.projectName),
-                         area.right() - textLeft);
+                         UserText::singleLine(chip.projectName), area.right() - textLeft);
         y += lineHeight;
     }
 
@@ -152,8 +157,8 @@ void DayCell::paintEvent(QPaintEvent*) {
     if (!overflow.isEmpty()) {
         y += columnSpacing;
         const QFontMetricsF metrics(overflowFont());
-        Shapes::drawLine(painter, overflowFont(), Studio::text3(), QPointF(area.left(), y + metrics.ascent()),
-                         overflow, area.width());
+        Shapes::drawLine(painter, overflowFont(), Studio::text3(), QPointF(area.left(), y + metrics.ascent()), overflow,
+                         area.width());
     }
 
     // Counted dots at the bottom; the count takes the secondary text colour.
@@ -166,8 +171,8 @@ void DayCell::paintEvent(QPaintEvent*) {
                            CalendarEvent::kindColor(dot.kind));
         const qreal baseline = box.center().y() - dotMetrics.height() / 2 + dotMetrics.ascent();
         Shapes::drawLine(painter, dotFont(), Studio::text2(),
-                         QPointF(box.left() + dotDiameter + dotTextSpacing, baseline),
-                         QString::number(dot.count), box.width());
+                         QPointF(box.left() + dotDiameter + dotTextSpacing, baseline), QString::number(dot.count),
+                         box.width());
     }
 
     painter.setClipping(false);

@@ -18,9 +18,9 @@ struct DayCellContent {
         bool operator==(const Dot&) const = default;
     };
 
-    QList<CalendarEvent> chips;  // the first two deadlines
-    int moreDeadlines = 0;       // deadlines beyond the chips
-    QList<Dot> dots;             // started, mixed, delivered; kinds without entries left out
+    QList<CalendarEvent> chips; // the first two deadlines
+    int moreDeadlines = 0; // deadlines beyond the chips
+    QList<Dot> dots; // started, mixed, delivered; kinds without entries left out
 
     bool operator==(const DayCellContent&) const = default;
 

@@ -2,8 +2,8 @@
 
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/EventRow.h"
-#include "studio/SilentScrollColumn.h"
 #include "studio/Shapes.h"
+#include "studio/SilentScrollColumn.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
@@ -47,7 +47,6 @@ private:
     CalendarEvent::Kind m_kind;
 };
 
-
 } // namespace
 
 DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
@@ -56,7 +55,7 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 0, 16, 0);
     layout->setSpacing(12);
-    layout->addSpacing(20 + 12);  // the top band and the stack's spacing after it (spacers get none)
+    layout->addSpacing(20 + 12); // the top band and the stack's spacing after it (spacers get none)
 
     auto* heading = new QVBoxLayout;
     heading->setSpacing(2);
@@ -76,7 +75,7 @@ DayPanel::DayPanel(QWidget* parent) : QWidget(parent) {
 
 void DayPanel::setDay(const QDate& day, const QList<CalendarEvent>& events) {
     if (day.isValid() && day == m_day && events == m_events)
-        return;  // the rows stay as they are
+        return; // the rows stay as they are
     m_day = day;
     m_events = events;
     m_heading->setText(CalendarMonth::dayHeading(day));
@@ -117,15 +116,19 @@ void DayPanel::clearSections() {
         QLayoutItem* item = m_sectionsLayout->takeAt(0);
         if (QWidget* widget = item->widget()) {
             widget->hide();
-            widget->deleteLater();  // a row may be the sender of the click that led here
+            widget->deleteLater(); // a row may be the sender of the click that led here
         }
         delete item;
     }
 }
 
-QString DayPanel::headingText() const { return m_heading->text(); }
+QString DayPanel::headingText() const {
+    return m_heading->text();
+}
 
-QString DayPanel::countText() const { return m_count->text(); }
+QString DayPanel::countText() const {
+    return m_count->text();
+}
 
 QList<CalendarEvent::Kind> DayPanel::sectionKinds() const {
     QList<CalendarEvent::Kind> kinds;

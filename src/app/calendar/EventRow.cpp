@@ -19,15 +19,20 @@ constexpr qreal barWidth = 3;
 constexpr qreal barSpacing = 8;
 constexpr qreal lineSpacing = 2;
 
-QFont nameFont() { return Studio::font(12, Studio::Weight::Semibold); }
-QFont labelFont() { return Studio::font(11); }
+QFont nameFont() {
+    return Studio::font(12, Studio::Weight::Semibold);
+}
+QFont labelFont() {
+    return Studio::font(11);
+}
 
 } // namespace
 
 EventRow::EventRow(const CalendarEvent& event, QWidget* parent) : QAbstractButton(parent), m_event(event) {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setToolTip(Studio::plainToolTip(QStringLiteral("在右侧打开「") + UserText::singleLine(event.projectName) + QStringLiteral("」")));
+    setToolTip(Studio::plainToolTip(QStringLiteral("在右侧打开「") + UserText::singleLine(event.projectName)
+                                    + QStringLiteral("」")));
     setAccessibleName(UserText::singleLine(event.projectName));
     connect(this, &QAbstractButton::clicked, this, [this] { Q_EMIT activated(m_event.projectID); });
 }

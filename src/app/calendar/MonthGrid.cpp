@@ -13,7 +13,7 @@ MonthGrid::MonthGrid(QWidget* parent) : QWidget(parent) {
 }
 
 void MonthGrid::showMonth(const QDate& month, const QDate& selectedDay, const QDate& today,
-                     const CalendarEvent::Days& events) {
+                          const CalendarEvent::Days& events) {
     const QList<QDate> days = CalendarMonth::visibleDays(month);
     while (m_cells.size() < days.size()) {
         auto* cell = new DayCell(this);

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QFileDialog>
 #include <QUrl>
 
 namespace sorvel::DesktopServices {

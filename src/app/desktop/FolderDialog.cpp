@@ -1,9 +1,9 @@
 #include "app/desktop/FolderDialog.h"
 
 #include <QDir>
-#include <QWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QWidget>
 
 namespace sorvel::FolderDialog {
 
@@ -29,7 +29,7 @@ std::optional<QString> choose(QWidget* parent, const QString& title, const QStri
 QString displayName(const QString& path) {
     const QString clean = QDir::cleanPath(path);
     const QString name = QFileInfo(clean).fileName();
-    return name.isEmpty() ? clean : name;  // the root has no last component
+    return name.isEmpty() ? clean : name; // the root has no last component
 }
 
 } // namespace sorvel::FolderDialog

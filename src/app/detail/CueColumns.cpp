@@ -25,7 +25,7 @@ QString CueColumns::title(Column column) {
 namespace {
 qreal fixedTotal() {
     return std::accumulate(CueColumns::fixedWidths.cbegin(), CueColumns::fixedWidths.cend(), qreal(0))
-           + CueColumns::spacing * (CueColumns::count - 1);
+        + CueColumns::spacing * (CueColumns::count - 1);
 }
 } // namespace
 

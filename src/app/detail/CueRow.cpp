@@ -4,11 +4,11 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
-#include "studio/PlainSymbolButton.h"
 #include "app/detail/StageMenuButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -26,8 +26,7 @@ namespace {
 
 constexpr int verticalInset = 6;
 constexpr int glideMs = 180;
-constexpr std::array<Cue::DateKind, 3> dateKinds{Cue::DateKind::Start, Cue::DateKind::Mixed,
-                                                 Cue::DateKind::Delivered};
+constexpr std::array<Cue::DateKind, 3> dateKinds{Cue::DateKind::Start, Cue::DateKind::Mixed, Cue::DateKind::Delivered};
 
 // Whether the user is typing in a field: it holds its window's keyboard
 // focus (also while the window itself is in the background).
@@ -40,7 +39,8 @@ bool isEditing(const QLineEdit* field) {
 // The selection takes the accent, so a new accent writes the sheet again.
 void setTextColor(QLineEdit* field, const QColor& color) {
     const QColor tint = Studio::tint(field);
-    if (field->property("textColor").value<QColor>() == color && field->property("selectionColor").value<QColor>() == tint)
+    if (field->property("textColor").value<QColor>() == color
+        && field->property("selectionColor").value<QColor>() == tint)
         return;
     field->setProperty("textColor", color);
     field->setProperty("selectionColor", tint);
@@ -59,9 +59,8 @@ void showStoredText(QLineEdit* field, const QString& text) {
 // Centres a widget of its natural size in a cell.
 void placeCentred(QWidget* widget, const QRectF& cell) {
     const QSize size = widget->sizeHint().boundedTo(cell.size().toSize());
-    widget->setGeometry(QRect(QPoint(int(cell.center().x() - size.width() / 2.0),
-                                     int(cell.center().y() - size.height() / 2.0)),
-                              size));
+    widget->setGeometry(
+        QRect(QPoint(int(cell.center().x() - size.width() / 2.0), int(cell.center().y() - size.height() / 2.0)), size));
 }
 
 } // namespace
@@ -93,8 +92,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
 
     for (std::size_t i = 0; i < dateKinds.size(); ++i) {
         const Cue::DateKind kind = dateKinds[i];
-        auto* chip = new DateChip(std::nullopt, QStringLiteral("—"), true, Studio::font(10, Studio::Weight::Regular, true),
-                                  this);
+        auto* chip = new DateChip(std::nullopt, QStringLiteral("—"), true,
+                                  Studio::font(10, Studio::Weight::Regular, true), this);
         chip->setToolTip(dateHelp(kind));
         connect(chip, &DateChip::dateChosen, this, [this, kind](const std::optional<QDateTime>& date) {
             m_store.updateCue(m_projectID, m_cue.id, [kind, &date](Cue& c) { c.setDate(kind, date); });
@@ -105,7 +104,7 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(13), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
-    m_delete->hide();  // only while the pointer is over the row
+    m_delete->hide(); // only while the pointer is over the row
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
 
     showStoredText(m_number, cue.number);
@@ -153,8 +152,7 @@ QString CueRow::versionHelp(const Cue& cue) {
 QString CueRow::dateHelp(Cue::DateKind kind) {
     switch (kind) {
     case Cue::DateKind::Start: return QStringLiteral("开始日期：新建时自动记录");
-    case Cue::DateKind::Mixed:
-        return QStringLiteral("录混日期：进入「已录混」时自动记录；手动填上会把阶段推到已录混");
+    case Cue::DateKind::Mixed: return QStringLiteral("录混日期：进入「已录混」时自动记录；手动填上会把阶段推到已录混");
     case Cue::DateKind::Delivered:
         return QStringLiteral("交付日期：进入「已交付」时自动记录；手动填上会把阶段推到已交付");
     }

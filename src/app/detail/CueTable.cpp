@@ -4,9 +4,9 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
-#include "studio/PlainSymbolButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 

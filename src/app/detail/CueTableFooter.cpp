@@ -1,7 +1,7 @@
 #include "app/detail/CueTableFooter.h"
 
-#include "studio/PlainSymbolButton.h"
 #include "core/CueTime.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 

@@ -22,8 +22,8 @@ public:
     QString countText() const;
     QString totalText() const;
 
-    static QString countText(qsizetype cueCount);     // "3 段"
-    static QString totalText(qint64 totalSeconds);    // "合计 4′05″"
+    static QString countText(qsizetype cueCount); // "3 段"
+    static QString totalText(qint64 totalSeconds); // "合计 4′05″"
 
 Q_SIGNALS:
     void addRequested();

@@ -12,7 +12,10 @@ namespace sorvel {
 
 DetailChip::DetailChip(const QString& title, const QFont& font, QMargins padding, qreal radius, Look selectedLook,
                        Look idleLook, QWidget* parent)
-    : QAbstractButton(parent), m_padding(padding), m_radius(radius), m_selectedLook(std::move(selectedLook)),
+    : QAbstractButton(parent),
+      m_padding(padding),
+      m_radius(radius),
+      m_selectedLook(std::move(selectedLook)),
       m_idleLook(std::move(idleLook)) {
     setText(title);
     setFont(font);

@@ -14,7 +14,7 @@ class DetailChip final : public QAbstractButton {
 public:
     struct Look {
         QColor text;
-        QColor fill;  // invalid: the window's tint
+        QColor fill; // invalid: the window's tint
     };
 
     DetailChip(const QString& title, const QFont& font, QMargins padding, qreal radius, Look selectedLook,

@@ -16,8 +16,8 @@ DetailTopBar::DetailTopBar(const QUuid& projectID, ProjectStore& store, AppRoute
     QFont tagFont = Studio::font(10, Studio::Weight::Semibold, true);
     tagFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     auto* tag = Studio::plainLabel(QStringLiteral("TAPE"), tagFont, Studio::text3(), this);
-    m_id = Studio::plainLabel(shortID(projectID), Studio::font(10, Studio::Weight::Regular, true), Studio::text3(),
-                              this);
+    m_id =
+        Studio::plainLabel(shortID(projectID), Studio::font(10, Studio::Weight::Regular, true), Studio::text3(), this);
 
     constexpr qreal symbolSize = 12;
     const QString focusHelp = QStringLiteral("设为焦点项目，小号小组件会优先显示它");
@@ -25,7 +25,7 @@ DetailTopBar::DetailTopBar(const QUuid& projectID, ProjectStore& store, AppRoute
     m_folder = new SymbolTileButton(QStringLiteral("folder"), symbolSize, QStringLiteral("在文件管理器中显示"), this);
     m_expand = new SymbolTileButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), symbolSize, QString(), this);
     m_close = new SymbolTileButton(QStringLiteral("xmark"), symbolSize, QStringLiteral("关闭"), this);
-    m_focus->setActiveColor(Studio::systemYellow());  // the focus mark
+    m_focus->setActiveColor(Studio::systemYellow()); // the focus mark
 
     ProjectStore* storePtr = &store;
     connect(m_focus, &QAbstractButton::clicked, this, [storePtr, projectID] {

@@ -82,8 +82,8 @@ void DurationChip::paintEvent(QPaintEvent*) {
     const QColor color = m_duration ? Studio::text() : Studio::faded(Studio::text3(), 0.6);
     const qreal textWidth = Shapes::textWidth(font(), displayText());
     const qreal left = plate.center().x() - textWidth / 2;
-    Shapes::drawLine(painter, font(), color, {left, Shapes::centredBaseline(font(), plate.center().y())},
-                     displayText(), textWidth + 1);
+    Shapes::drawLine(painter, font(), color, {left, Shapes::centredBaseline(font(), plate.center().y())}, displayText(),
+                     textWidth + 1);
 }
 
 } // namespace sorvel

@@ -87,7 +87,7 @@ void DurationPicker::columnChanged() {
 
 void DurationPicker::popUnder(QWidget* anchor) {
     PopoverFrame::popUnder(anchor);
-    setFocus();  // Return closes, Escape cancels
+    setFocus(); // Return closes, Escape cancels
 }
 
 void DurationPicker::keyPressEvent(QKeyEvent* event) {

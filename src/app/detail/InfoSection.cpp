@@ -1,12 +1,12 @@
 #include "app/detail/InfoSection.h"
 
+#include "app/desktop/FolderDialog.h"
 #include "app/detail/DetailEdit.h"
 #include "app/detail/InfoRow.h"
-#include "studio/PlainSymbolButton.h"
-#include "app/desktop/FolderDialog.h"
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/SectionTitle.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -29,7 +29,8 @@ InfoSection::InfoSection(const QUuid& projectID, ProjectStore& store, QWidget* p
     m_folderLink = new PlainSymbolButton(QStringLiteral("folder"), QString(), Studio::font(12), this);
     m_folderButton = new StudioButton(QStringLiteral("选择"), StudioButtonStyle{false, true}, this);
     ProjectStore* storePtr = &store;
-    connect(m_folderLink, &QAbstractButton::clicked, this, [storePtr, projectID] { storePtr->revealFolder(projectID); });
+    connect(m_folderLink, &QAbstractButton::clicked, this,
+            [storePtr, projectID] { storePtr->revealFolder(projectID); });
     connect(m_folderButton, &QPushButton::clicked, this, [storePtr, projectID] { storePtr->chooseFolder(projectID); });
     auto* folderRow = new InfoRow(QStringLiteral("工程文件夹"), this);
     folderRow->addContent(m_folderLink);

@@ -1,7 +1,7 @@
 #include "app/detail/LogRow.h"
 
-#include "studio/PlainSymbolButton.h"
 #include "core/StudioText.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 

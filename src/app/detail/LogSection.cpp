@@ -1,10 +1,10 @@
 #include "app/detail/LogSection.h"
 
 #include "app/detail/LogRow.h"
-#include "studio/PlainSymbolButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
 #include "core/UserText.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/SectionTitle.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -73,7 +73,7 @@ void LogSection::refresh(const AudioProject& project) {
 void LogSection::addLog() {
     const QString text = UserText::trimmed(m_field->text());
     if (text.isEmpty())
-        return;  // the blank text stays in the field
+        return; // the blank text stays in the field
     // For the project this pane was opened for, or for none when it is gone.
     m_store.update(m_projectID, [&](AudioProject& p) {
         p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), text, p.progress()});

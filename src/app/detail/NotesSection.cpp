@@ -53,7 +53,7 @@ NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget*
     m_editor = new NotesEditor(this);
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_showingStoredText)
-            return;  // only the user's own typing is written
+            return; // only the user's own typing is written
         const QString text = m_editor->toPlainText();
         DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
     });

@@ -42,8 +42,8 @@ ProgressSection::ProgressSection(const QUuid& projectID, ProjectStore& store, QW
     m_waveform->setFixedHeight(46);
     m_waveform->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_percent = Studio::plainLabel(Studio::font(34, Studio::Weight::Medium, true), Studio::text(), this);
-    auto* percentSign = Studio::plainLabel(QStringLiteral("%"), Studio::font(12, Studio::Weight::Regular, true),
-                                           Studio::text3(), this);
+    auto* percentSign =
+        Studio::plainLabel(QStringLiteral("%"), Studio::font(12, Studio::Weight::Regular, true), Studio::text3(), this);
     auto* levelRow = new QHBoxLayout;
     levelRow->setSpacing(14);
     levelRow->addWidget(m_waveform, 1);

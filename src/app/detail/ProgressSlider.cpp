@@ -4,9 +4,9 @@
 #include "studio/Studio.h"
 
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -19,13 +19,14 @@ ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     // The groove in the raised colour, the part up to the handle in the accent.
-    setStyleSheet(QStringLiteral(
-                      "QSlider::groove:horizontal { height: 4px; border-radius: 2px; background: %1; }"
-                      "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: palette(highlight); }"
-                      "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0; border-radius: 7px;"
-                      " background: %2; }"
-                      "QSlider::handle:horizontal:focus { background: palette(highlight); }")
-                      .arg(Studio::bg3().name(), Studio::text().name()));
+    setStyleSheet(
+        QStringLiteral(
+            "QSlider::groove:horizontal { height: 4px; border-radius: 2px; background: %1; }"
+            "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: palette(highlight); }"
+            "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0; border-radius: 7px;"
+            " background: %2; }"
+            "QSlider::handle:horizontal:focus { background: palette(highlight); }")
+            .arg(Studio::bg3().name(), Studio::text().name()));
 }
 
 int ProgressSlider::position(double fraction) {
@@ -50,7 +51,7 @@ void ProgressSlider::mousePressEvent(QMouseEvent* event) {
 
 void ProgressSlider::wheelEvent(QWheelEvent* event) {
     if (!hasFocus()) {
-        event->ignore();  // on to the scroll area
+        event->ignore(); // on to the scroll area
         return;
     }
     QSlider::wheelEvent(event);

@@ -8,9 +8,9 @@
 #include "app/detail/LogSection.h"
 #include "app/detail/NotesSection.h"
 #include "app/detail/ProgressSection.h"
-#include "studio/SilentScrollColumn.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "studio/SilentScrollColumn.h"
 #include "studio/Studio.h"
 
 #include <QApplication>
@@ -34,11 +34,11 @@ ProjectDetailView::ProjectDetailView(const QUuid& projectID, ProjectStore& store
 
     QVBoxLayout* column = m_scroll->column();
     column->setContentsMargins(20, 0, 20, 28);
-    column->setSpacing(22);  // a hidden banner takes no place and no gap
-    for (QWidget* section : {static_cast<QWidget*>(m_labelCard), static_cast<QWidget*>(m_banner),
-                             static_cast<QWidget*>(m_progress), static_cast<QWidget*>(m_info),
-                             static_cast<QWidget*>(m_cues), static_cast<QWidget*>(m_log),
-                             static_cast<QWidget*>(m_notes)})
+    column->setSpacing(22); // a hidden banner takes no place and no gap
+    for (QWidget* section :
+         {static_cast<QWidget*>(m_labelCard), static_cast<QWidget*>(m_banner), static_cast<QWidget*>(m_progress),
+          static_cast<QWidget*>(m_info), static_cast<QWidget*>(m_cues), static_cast<QWidget*>(m_log),
+          static_cast<QWidget*>(m_notes)})
         column->addWidget(section);
     column->addStretch(1);
 
@@ -89,7 +89,7 @@ void ProjectDetailView::refresh() {
 
 void ProjectDetailView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    refresh();  // the relative modification time is read again when the pane comes back
+    refresh(); // the relative modification time is read again when the pane comes back
 }
 
 void ProjectDetailView::paintEvent(QPaintEvent*) {

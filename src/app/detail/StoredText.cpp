@@ -9,7 +9,7 @@ bool show(QLineEdit* field, const QString& stored) {
     if (field->hasFocus() || field->text() == stored)
         return false;
     field->setText(stored);
-    field->setCursorPosition(0);  // a long text shows its start, not its end
+    field->setCursorPosition(0); // a long text shows its start, not its end
     return true;
 }
 

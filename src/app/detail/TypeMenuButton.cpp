@@ -31,7 +31,8 @@ QFont titleFont() {
 
 } // namespace
 
-TypeMenuButton::TypeMenuButton(TypeRegistry& registry, QWidget* parent) : QAbstractButton(parent), m_registry(registry) {
+TypeMenuButton::TypeMenuButton(TypeRegistry& registry, QWidget* parent)
+    : QAbstractButton(parent), m_registry(registry) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -63,10 +64,9 @@ void TypeMenuButton::openMenu() {
 }
 
 QSize TypeMenuButton::sizeHint() const {
-    const qreal width = Symbols::sideForFontSize(symbolSize) + spacing +
-                        std::min(widestTitle, Shapes::textWidth(titleFont(), UserText::singleLine(m_type.title))) +
-                        spacing +
-                        Symbols::sideForFontSize(chevronSize) + 2 * horizontalPadding;
+    const qreal width = Symbols::sideForFontSize(symbolSize) + spacing
+        + std::min(widestTitle, Shapes::textWidth(titleFont(), UserText::singleLine(m_type.title))) + spacing
+        + Symbols::sideForFontSize(chevronSize) + 2 * horizontalPadding;
     const qreal height = std::max(Shapes::lineHeight(titleFont()), Symbols::sideForFontSize(symbolSize));
     return {int(std::ceil(width)), int(std::ceil(height + 2 * verticalPadding))};
 }
@@ -87,7 +87,8 @@ void TypeMenuButton::paintEvent(QPaintEvent*) {
     const qreal chevronSide = Symbols::sideForFontSize(chevronSize);
     const qreal titleRoom = plate.width() - horizontalPadding - chevronSide - spacing - x;
     x += Shapes::drawLine(painter, titleFont(), ink, {x, Shapes::centredBaseline(titleFont(), midY)},
-                          UserText::singleLine(m_type.title), titleRoom) + spacing;
+                          UserText::singleLine(m_type.title), titleRoom)
+        + spacing;
     Symbols::paintForFont(painter, {x + chevronSide / 2, midY}, chevronSize, QStringLiteral("chevron.down"), ink,
                           Studio::Weight::Bold);
 }

@@ -98,8 +98,8 @@ void CassetteGrid::paintEvent(QPaintEvent* event) {
     const CardGridLayout grid = layout();
     const qreal scroll = verticalScrollBar()->value();
     const QRectF dirty = event->rect();
-    const auto [first, last] = grid.visibleRange(dirty.top() + scroll, dirty.bottom() + scroll + 1,
-                                                 int(m_projects.size()));
+    const auto [first, last] =
+        grid.visibleRange(dirty.top() + scroll, dirty.bottom() + scroll + 1, int(m_projects.size()));
     const QSet<QUuid>& selection = m_router.selection();
     const QColor tint = Studio::tint(this);
     m_lastPainted = 0;

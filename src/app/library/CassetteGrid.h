@@ -68,7 +68,7 @@ private:
     Menu m_menu;
     QList<AudioProject> m_projects;
     std::optional<QUuid> m_hovered;
-    int m_pressedCard = -2;  // -2: no press; -1: press on the background
+    int m_pressedCard = -2; // -2: no press; -1: press on the background
     int m_lastPainted = 0;
     QWidget* m_spinHost;
     ReelSpin* m_spin;

@@ -14,7 +14,7 @@ struct DrawerState {
     enum class Kind { None, Detail, Multiple };
 
     Kind kind = Kind::None;
-    QUuid projectID;  // only for Detail
+    QUuid projectID; // only for Detail
 
     static DrawerState of(const QSet<QUuid>& selection, const ProjectStore& store);
 

@@ -2,13 +2,13 @@
 
 #include "app/calendar/CalendarPage.h"
 #include "app/detail/ProjectDetailView.h"
+#include "app/library/SaveProblemBanner.h"
 #include "app/library/SheetPresenter.h"
 #include "app/library/StudioSidebar.h"
 #include "app/library/TapeShelf.h"
-#include "app/selection/MultiSelectionView.h"
 #include "app/navigation/AppRouter.h"
+#include "app/selection/MultiSelectionView.h"
 #include "app/store/ProjectStore.h"
-#include "app/library/SaveProblemBanner.h"
 #include "studio/AppearanceHost.h"
 #include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
@@ -33,15 +33,14 @@ constexpr int ruleWidth = 1;
 QString scrollBarSheet() {
     const QString handle = Studio::line().name();
     const QString hover = Studio::text3().name();
-    return QStringLiteral(
-               "QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
-               "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0; }"
-               "QScrollBar::handle { background: %1; border-radius: 3px; margin: 2px; }"
-               "QScrollBar::handle:hover { background: %2; }"
-               "QScrollBar::handle:vertical { min-height: 32px; }"
-               "QScrollBar::handle:horizontal { min-width: 32px; }"
-               "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
-               "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
+    return QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
+                          "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0; }"
+                          "QScrollBar::handle { background: %1; border-radius: 3px; margin: 2px; }"
+                          "QScrollBar::handle:hover { background: %2; }"
+                          "QScrollBar::handle:vertical { min-height: 32px; }"
+                          "QScrollBar::handle:horizontal { min-width: 32px; }"
+                          "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+                          "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
         .arg(handle, hover);
 }
 

@@ -73,7 +73,7 @@ private:
     QPointer<QWidget> m_drawerContent;
     MultiSelectionView* m_multiSelection = nullptr;
     DrawerState m_drawer;
-    qreal m_drawerShown = 0;  // the visible width of the drawer, animated
+    qreal m_drawerShown = 0; // the visible width of the drawer, animated
     QVariantAnimation* m_drawerAnimation;
     SheetPresenter* m_sheets;
     AppearanceHost* m_appearance;

@@ -6,8 +6,8 @@ namespace sorvel {
 
 ProjectSort ProjectListColumns::sortAt(int column) {
     static constexpr std::array<ProjectSort, count> sorts{
-        ProjectSort::Default,  ProjectSort::Name,     ProjectSort::Type,      ProjectSort::Status,
-        ProjectSort::Progress, ProjectSort::Mixed,    ProjectSort::Delivered, ProjectSort::Duration,
+        ProjectSort::Default,  ProjectSort::Name,   ProjectSort::Type,      ProjectSort::Status,
+        ProjectSort::Progress, ProjectSort::Mixed,  ProjectSort::Delivered, ProjectSort::Duration,
         ProjectSort::Deadline, ProjectSort::Updated};
     return column >= 0 && column < count ? sorts[column] : ProjectSort::Default;
 }

@@ -1,9 +1,9 @@
 #include "app/library/ProjectListRow.h"
 
 #include "app/library/ProjectListColumns.h"
-#include "core/UserText.h"
 #include "core/CueTime.h"
 #include "core/StudioText.h"
+#include "core/UserText.h"
 #include "studio/ProgressCapsule.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"

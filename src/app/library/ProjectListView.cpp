@@ -104,7 +104,7 @@ void ProjectListView::relayout() {
             entry.cueHeight = std::max(0, table->sizeHint().height()) + cueBottomInset;
             y += entry.cueHeight;
         }
-        y += 1;  // the rule under every project
+        y += 1; // the rule under every project
         m_entries.append(entry);
     }
     m_contentHeight = y + bottomInset;
@@ -328,9 +328,7 @@ bool ProjectListView::viewportEvent(QEvent* event) {
         // An opened cue table grew or shrank (a cue added or deleted).
         relayout();
         break;
-    case QEvent::Leave:
-        setHovered(std::nullopt);
-        break;
+    case QEvent::Leave: setHovered(std::nullopt); break;
     case QEvent::ToolTip: {
         auto* help = static_cast<QHelpEvent*>(event);
         const int row = rowAt(help->pos());
@@ -342,8 +340,7 @@ bool ProjectListView::viewportEvent(QEvent* event) {
         }
         return true;
     }
-    default:
-        break;
+    default: break;
     }
     return QAbstractScrollArea::viewportEvent(event);
 }

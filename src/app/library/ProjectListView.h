@@ -74,8 +74,8 @@ protected:
 
 private:
     struct Entry {
-        qreal top = 0;     // of the row, in content coordinates
-        qreal cueHeight = 0;  // 0 while closed
+        qreal top = 0; // of the row, in content coordinates
+        qreal cueHeight = 0; // 0 while closed
     };
 
     void resort();
@@ -95,7 +95,7 @@ private:
     QList<Entry> m_entries;
     qreal m_contentHeight = 0;
     ProjectSortState m_sort;
-    QSet<QUuid> m_expanded;  // never pruned: a project that comes back opens again
+    QSet<QUuid> m_expanded; // never pruned: a project that comes back opens again
     QHash<QUuid, CueTable*> m_cueTables;
     std::optional<QUuid> m_hovered;
     int m_pressedRow = -1;

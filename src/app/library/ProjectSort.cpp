@@ -10,14 +10,12 @@ bool firstClickAscending(ProjectSort sort) {
     case ProjectSort::Mixed:
     case ProjectSort::Delivered:
     case ProjectSort::Duration:
-    case ProjectSort::Updated:
-        return false;
+    case ProjectSort::Updated: return false;
     case ProjectSort::Default:
     case ProjectSort::Name:
     case ProjectSort::Type:
     case ProjectSort::Status:
-    case ProjectSort::Deadline:
-        return true;
+    case ProjectSort::Deadline: return true;
     }
     return true;
 }
@@ -106,7 +104,8 @@ void ProjectSortState::clickColumn(ProjectSort column) {
     }
 }
 
-QList<AudioProject> ProjectSortState::apply(const QList<AudioProject>& projects, const QList<ProjectType>& types) const {
+QList<AudioProject> ProjectSortState::apply(const QList<AudioProject>& projects,
+                                            const QList<ProjectType>& types) const {
     if (sort == ProjectSort::Default)
         return projects;
     QList<AudioProject> sorted = projects;

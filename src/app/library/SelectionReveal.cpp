@@ -26,7 +26,7 @@ qreal SelectionReveal::stepToShow(qreal top, qreal bottom, qreal height) {
 void SelectionReveal::selectionChanged() {
     const QSet<QUuid>& selection = m_router.selection();
     if (selection.size() != 1) {
-        m_target.reset();  // several tapes, or none: nothing to chase
+        m_target.reset(); // several tapes, or none: nothing to chase
         return;
     }
     m_target = *selection.cbegin();

@@ -25,7 +25,7 @@ class SelectionReveal final : public QObject {
 public:
     // Where a project lies in the page's viewport; none when it is not on this page.
     using Locate = std::function<std::optional<QRectF>(const QUuid&)>;
-    static constexpr int settleMs = 600;  // longer than the drawer's slide
+    static constexpr int settleMs = 600; // longer than the drawer's slide
 
     SelectionReveal(QAbstractScrollArea& page, AppRouter& router, Locate locate);
 

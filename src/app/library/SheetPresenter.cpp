@@ -2,9 +2,9 @@
 #include "core/RecordCoding.h"
 
 #include "app/library/TypeEditorSheet.h"
+#include "app/navigation/AppRouter.h"
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/NewProjectSheet.h"
-#include "app/navigation/AppRouter.h"
 #include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
 

@@ -1,8 +1,8 @@
 #include "app/library/ShelfContextMenu.h"
 
-#include "core/UserText.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "core/UserText.h"
 
 #include <QMenu>
 
@@ -24,21 +24,15 @@ QList<ShelfMenuItem> ShelfContextMenu::items(const AudioProject& project, Projec
     QList<ShelfMenuItem> items;
     if (!project.archivedAt) {
         if (project.status != ProjectStatus::Done)
-            items.append({QStringLiteral("标记为完成"), false, [storePtr, target] {
-                              storePtr->markDone(target);
-                          }});
-        items.append({QStringLiteral("归档…"), false, [routerPtr, target] {
-                          routerPtr->setArchiveRequest(target);
-                      }});
+            items.append({QStringLiteral("标记为完成"), false, [storePtr, target] { storePtr->markDone(target); }});
+        items.append({QStringLiteral("归档…"), false, [routerPtr, target] { routerPtr->setArchiveRequest(target); }});
         items.append({project.isFocused ? QStringLiteral("取消焦点") : QStringLiteral("设为焦点项目"), false,
                       [storePtr, id] { storePtr->setFocus(id); }});
     } else {
         items.append({QStringLiteral("恢复"), false, [storePtr, id] { storePtr->unarchive(id); }});
     }
     if (project.folderPath)
-        items.append({QStringLiteral("在文件管理器中显示"), false, [storePtr, id] {
-                          storePtr->revealFolder(id);
-                      }});
+        items.append({QStringLiteral("在文件管理器中显示"), false, [storePtr, id] { storePtr->revealFolder(id); }});
     items.append(ShelfMenuItem{});
     items.append({QStringLiteral("删除"), true, [storePtr, routerPtr, target] {
                       storePtr->deleteProjects(target);

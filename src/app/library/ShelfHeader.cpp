@@ -3,9 +3,9 @@
 #include "app/library/ShelfMode.h"
 #include "app/library/ShelfOrdering.h"
 #include "app/library/ShelfTexts.h"
-#include "core/UserText.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -106,8 +106,7 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
 void ShelfHeader::refresh(qint64 tapeCount) {
     m_title->setText(UserText::singleLine(m_router.sidebar().title(m_store.registry())));
     m_count->setText(ShelfTexts::tapeCount(tapeCount));
-    m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() &&
-                             ShelfOrdering::anyDone(m_store.projects()));
+    m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() && ShelfOrdering::anyDone(m_store.projects()));
     const qsizetype selected = m_router.selection().size();
     m_hint->setVisible(selected >= 2);
     m_hint->setText(selected >= 2 ? ShelfTexts::selectionHint(selected) : QString());

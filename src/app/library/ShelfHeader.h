@@ -47,7 +47,7 @@ public:
     QString titleText() const;
     const QWidget* titleLine() const { return m_title; }
     QString countText() const;
-    QString hintText() const;  // empty while hidden
+    QString hintText() const; // empty while hidden
     bool offersArchiveAll() const;
     StudioButton* archiveAllButton() const { return m_archiveAll; }
     ShelfModeButton* tapeModeButton() const { return m_tapeMode; }

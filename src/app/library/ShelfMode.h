@@ -6,9 +6,9 @@ namespace sorvel::ShelfMode {
 
 // The setting that chooses between the cassette grid and the list; the menu
 // commands write the same key.
-QString key();    // "shelfMode"
-QString tape();   // "tape", the default
-QString list();   // "list"
+QString key(); // "shelfMode"
+QString tape(); // "tape", the default
+QString list(); // "list"
 QString stored();
 void write(const QString& value);
 // Only the exact text "list" shows the list; everything else the grid.

@@ -14,7 +14,8 @@ QList<AudioProject> stableSorted(const QList<AudioProject>& kept, Before before)
     order.reserve(kept.size());
     for (const AudioProject& project : kept)
         order.push_back(&project);
-    std::stable_sort(order.begin(), order.end(), [&](const AudioProject* a, const AudioProject* b) { return before(*a, *b); });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const AudioProject* a, const AudioProject* b) { return before(*a, *b); });
     QList<AudioProject> sorted;
     sorted.reserve(kept.size());
     for (const AudioProject* project : order)
@@ -26,7 +27,7 @@ QList<AudioProject> stableSorted(const QList<AudioProject>& kept, Before before)
 
 QList<AudioProject> ShelfOrdering::projects(const QList<AudioProject>& all, const SidebarItem& item) {
     if (item.kind == SidebarItem::Kind::Active)
-        return activeSorted(all);  // keeps the active projects itself
+        return activeSorted(all); // keeps the active projects itself
     QList<AudioProject> kept;
     for (const AudioProject& project : all) {
         if (item.includes(project))
@@ -37,8 +38,7 @@ QList<AudioProject> ShelfOrdering::projects(const QList<AudioProject>& all, cons
 
 QList<AudioProject> ShelfOrdering::ordered(QList<AudioProject> kept, const SidebarItem& item) {
     switch (item.kind) {
-    case SidebarItem::Kind::Active:
-        return activeSorted(kept);
+    case SidebarItem::Kind::Active: return activeSorted(kept);
     case SidebarItem::Kind::Archived:
         // A record without an archive date counts as archived in the most distant past.
         return stableSorted(kept, [](const AudioProject& a, const AudioProject& b) {
@@ -49,7 +49,8 @@ QList<AudioProject> ShelfOrdering::ordered(QList<AudioProject> kept, const Sideb
     case SidebarItem::Kind::Done:
     case SidebarItem::Kind::Type:
     case SidebarItem::Kind::Calendar:
-        return stableSorted(kept, [](const AudioProject& a, const AudioProject& b) { return a.updatedAt > b.updatedAt; });
+        return stableSorted(kept,
+                            [](const AudioProject& a, const AudioProject& b) { return a.updatedAt > b.updatedAt; });
     }
     return kept;
 }

@@ -127,7 +127,8 @@ void ShelfSummaryRow::refresh() {
     };
     m_open->setFigure(summary.open.size(), std::nullopt);
     m_overdue->setFigure(summary.overdue.size(), stateColor(summary.overdue.size(), Studio::systemRed()));
-    m_dueSoon->setFigure(summary.dueWithinWeek.size(), stateColor(summary.dueWithinWeek.size(), Studio::systemYellow()));
+    m_dueSoon->setFigure(summary.dueWithinWeek.size(),
+                         stateColor(summary.dueWithinWeek.size(), Studio::systemYellow()));
     m_awaiting->setFigure(summary.awaitingArchive.size(), std::nullopt);
 }
 

@@ -25,7 +25,7 @@ namespace sorvel {
 
 namespace {
 
-constexpr int rowOuterInset = 8;  // the list's inset inside the sidebar
+constexpr int rowOuterInset = 8; // the list's inset inside the sidebar
 constexpr int rowInset = 10;
 constexpr int rowHeight = 32;
 

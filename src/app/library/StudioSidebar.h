@@ -37,7 +37,7 @@ private:
     SidebarItem m_item;
     ProjectStore& m_store;
     AppRouter& m_router;
-    std::optional<QString> m_countText;  // counted once per change, not on every paint
+    std::optional<QString> m_countText; // counted once per change, not on every paint
 };
 
 // The left column of the library window: brand, the four library

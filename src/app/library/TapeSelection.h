@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QSet>
-#include <QUuid>
 #include <Qt>
+#include <QUuid>
 
 #include <functional>
 

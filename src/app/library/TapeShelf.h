@@ -61,7 +61,7 @@ private:
     CassetteGrid* m_grid;
     ProjectListView* m_list;
     Content m_content = Content::Empty;
-    qsizetype m_tapeCount = 0;  // of the last refresh, which every change of the projects brings
+    qsizetype m_tapeCount = 0; // of the last refresh, which every change of the projects brings
 };
 
 } // namespace sorvel

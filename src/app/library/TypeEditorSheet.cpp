@@ -1,7 +1,7 @@
 #include "app/library/TypeEditorSheet.h"
 
-#include "app/settings/TypeEditor.h"
 #include "app/navigation/AppRouter.h"
+#include "app/settings/TypeEditor.h"
 #include "studio/StudioButton.h"
 
 #include <QHBoxLayout>

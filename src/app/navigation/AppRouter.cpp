@@ -6,7 +6,7 @@
 namespace sorvel {
 
 AppRouter& AppRouter::shared() {
-    static AppRouter* const instance = new AppRouter();  // lives as long as the process
+    static AppRouter* const instance = new AppRouter(); // lives as long as the process
     return *instance;
 }
 
@@ -20,9 +20,13 @@ void AppRouter::assign(T& field, const T& value, void (AppRouter::*changed)()) {
     Q_EMIT(this->*changed)();
 }
 
-void AppRouter::setSidebar(const SidebarItem& item) { assign(m_sidebar, item, &AppRouter::sidebarChanged); }
+void AppRouter::setSidebar(const SidebarItem& item) {
+    assign(m_sidebar, item, &AppRouter::sidebarChanged);
+}
 
-void AppRouter::setSelection(const QSet<QUuid>& ids) { assign(m_selection, ids, &AppRouter::selectionChanged); }
+void AppRouter::setSelection(const QSet<QUuid>& ids) {
+    assign(m_selection, ids, &AppRouter::selectionChanged);
+}
 
 void AppRouter::setShowingNewProject(bool on) {
     assign(m_showingNewProject, on, &AppRouter::showingNewProjectChanged);
@@ -32,7 +36,9 @@ void AppRouter::setShowingTypeEditor(bool on) {
     assign(m_showingTypeEditor, on, &AppRouter::showingTypeEditorChanged);
 }
 
-void AppRouter::setDetailExpanded(bool on) { assign(m_detailExpanded, on, &AppRouter::detailExpandedChanged); }
+void AppRouter::setDetailExpanded(bool on) {
+    assign(m_detailExpanded, on, &AppRouter::detailExpandedChanged);
+}
 
 void AppRouter::setArchiveRequest(const std::optional<QSet<QUuid>>& ids) {
     // nullopt against an empty set is a change: an empty request still opens the sheet.
@@ -43,9 +49,9 @@ void AppRouter::show(const AudioProject& project) {
     // Everything is read first: the record may be one of the store's, and the
     // views that follow the sidebar may change the store before it is read again.
     const QUuid id = project.id;
-    const SidebarItem destination = project.archivedAt                         ? SidebarItem::archived()
-                                    : project.status == ProjectStatus::Done ? SidebarItem::done()
-                                                                              : SidebarItem::active();
+    const SidebarItem destination = project.archivedAt ? SidebarItem::archived()
+        : project.status == ProjectStatus::Done        ? SidebarItem::done()
+                                                       : SidebarItem::active();
     setSidebar(destination);
     setSelection({id});
 }
@@ -62,9 +68,7 @@ bool AppRouter::handle(const QString& text, const ProjectStore& store) {
         return false;
 
     switch (link->route) {
-    case SorvelLink::Route::New:
-        setShowingNewProject(true);
-        break;
+    case SorvelLink::Route::New: setShowingNewProject(true); break;
     case SorvelLink::Route::Project:
     case SorvelLink::Route::Archive: {
         // Look the project up before anything is written, so a stale link changes nothing.
@@ -88,8 +92,7 @@ bool AppRouter::handle(const QString& text, const ProjectStore& store) {
             setArchiveRequest(done);
         break;
     }
-    case SorvelLink::Route::None:
-        break;
+    case SorvelLink::Route::None: break;
     }
     return true;
 }

@@ -14,7 +14,7 @@ struct SidebarItem {
     enum class Kind { Active, Done, Archived, Calendar, Type };
 
     Kind kind = Kind::Active;
-    QUuid typeID;  // only for Kind::Type
+    QUuid typeID; // only for Kind::Type
 
     static SidebarItem active() { return {Kind::Active, {}}; }
     static SidebarItem done() { return {Kind::Done, {}}; }

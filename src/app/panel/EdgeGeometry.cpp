@@ -38,8 +38,7 @@ QRectF stayOpenArea(const QRectF& frame) {
 }
 
 bool contains(const QRectF& rect, const QPointF& point) {
-    return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top()
-        && point.y() < rect.bottom();
+    return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top() && point.y() < rect.bottom();
 }
 
 } // namespace sorvel::EdgeGeometry

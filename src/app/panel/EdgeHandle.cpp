@@ -13,8 +13,7 @@
 
 namespace sorvel {
 
-EdgeHandle::EdgeHandle(EdgePanelController& controller, QWidget* parent)
-    : QWidget(parent), m_controller(controller) {
+EdgeHandle::EdgeHandle(EdgePanelController& controller, QWidget* parent) : QWidget(parent), m_controller(controller) {
     setCursor(Qt::PointingHandCursor);
     connect(&controller.store(), &ProjectStore::projectsChanged, this, qOverload<>(&QWidget::update));
     connect(&controller.settings(), &Settings::changed, this, [this](const QString& key) {

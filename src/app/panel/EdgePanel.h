@@ -40,7 +40,7 @@ private:
 
     EdgePanelController& m_controller;
     EdgeRootView* m_root;
-    bool m_composited = true;  // as found when last shown
+    bool m_composited = true; // as found when last shown
 };
 
 } // namespace sorvel

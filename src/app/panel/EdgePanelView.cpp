@@ -22,9 +22,9 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -127,7 +127,7 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
     m_list->setSpacing(8);
     m_list->addStretch();
     m_scroll->setWidget(content);
-    content->setAutoFillBackground(false);  // setWidget turned it on; the panel's material shows through
+    content->setAutoFillBackground(false); // setWidget turned it on; the panel's material shows through
     // Queued: the scroll range moves while the tapes are being placed.
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &EdgePanelView::buildMore,
             Qt::QueuedConnection);
@@ -175,8 +175,7 @@ QWidget* EdgePanelView::buildHeader() {
     connect(m_addButton, &QAbstractButton::clicked, this, &EdgePanelView::toggleAddRow);
     m_pinButton =
         new SymbolTileButton(QStringLiteral("pin"), headerSymbolSize, QStringLiteral("固定面板，不自动收起"), header);
-    connect(m_pinButton, &QAbstractButton::clicked, this,
-            [this] { m_controller.setPinned(!m_controller.isPinned()); });
+    connect(m_pinButton, &QAbstractButton::clicked, this, [this] { m_controller.setPinned(!m_controller.isPinned()); });
     m_windowButton =
         new SymbolTileButton(QStringLiteral("macwindow"), headerSymbolSize, QStringLiteral("打开主窗口"), header);
     connect(m_windowButton, &QAbstractButton::clicked, this,
@@ -391,7 +390,7 @@ void EdgePanelView::enterEvent(QEnterEvent* event) {
 void EdgePanelView::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     m_pointerOver = false;
-    refresh();  // the tapes take the order that changed under the pointer
+    refresh(); // the tapes take the order that changed under the pointer
 }
 
 void EdgePanelView::paintEvent(QPaintEvent*) {
@@ -399,8 +398,9 @@ void EdgePanelView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF panel(rect());
     const Settings& settings = m_controller.settings();
-    PanelMaterials::paint(painter, panel, panelMaterialOrDefault(settings.string(materialKey, QStringLiteral("popover"))),
-                          std::nullopt, cornerRadius);
+    PanelMaterials::paint(painter, panel,
+                          panelMaterialOrDefault(settings.string(materialKey, QStringLiteral("popover"))), std::nullopt,
+                          cornerRadius);
     Shapes::fillRounded(painter, panel, cornerRadius, Studio::faded(Studio::bg1(), 0.82));
     if (const std::optional<QColor> tint = Studio::color(settings.string(tintKey)))
         Shapes::fillRounded(painter, panel, cornerRadius, *tint);

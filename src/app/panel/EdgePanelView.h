@@ -52,8 +52,8 @@ public:
     static qsizetype count(const QList<AudioProject>& projects, Tab tab);
     // At least two digits: 7 → "07", 123 → "123".
     static QString countText(qsizetype count);
-    static QString title(Tab tab);      // "进行中", "已完成"
-    static QString emptyText(Tab tab);  // "没有进行中的磁带", "没有待归档的磁带"
+    static QString title(Tab tab); // "进行中", "已完成"
+    static QString emptyText(Tab tab); // "没有进行中的磁带", "没有待归档的磁带"
 
     Tab tab() const { return m_tab; }
     void setTab(Tab tab);

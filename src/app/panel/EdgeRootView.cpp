@@ -4,8 +4,8 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgePanelView.h"
 #include "core/Settings.h"
-#include "studio/Shapes.h"
 #include "studio/AppearanceHost.h"
+#include "studio/Shapes.h"
 
 namespace sorvel {
 

@@ -19,7 +19,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>

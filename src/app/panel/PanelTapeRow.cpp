@@ -50,7 +50,7 @@ void PanelTapeRow::setProject(const AudioProject& project, const ProjectType& ki
 
 QSize PanelTapeRow::sizeHint() const {
     const qreal height = Shapes::lineHeight(nameFont()) + lineSpacing + waveformHeight + lineSpacing
-                         + Shapes::lineHeight(subtitleFont());
+        + Shapes::lineHeight(subtitleFont());
     return {260, qCeil(height)};
 }
 
@@ -81,10 +81,9 @@ void PanelTapeRow::paintEvent(QPaintEvent*) {
                           Studio::Weight::Bold);
     qreal x = left + symbolSide + lineSpacing;
     const qreal starSide = m_project.isFocused ? Symbols::sideForFontSize(8) + lineSpacing : 0;
-    const qreal nameWidth = Shapes::drawLine(painter, nameFont(), Studio::text(),
-                                             QPointF(x, Shapes::centredBaseline(nameFont(), nameMid)),
-                                             UserText::singleLine(m_project.name),
-                                             qMax<qreal>(0, left + columnWidth - x - starSide));
+    const qreal nameWidth =
+        Shapes::drawLine(painter, nameFont(), Studio::text(), QPointF(x, Shapes::centredBaseline(nameFont(), nameMid)),
+                         UserText::singleLine(m_project.name), qMax<qreal>(0, left + columnWidth - x - starSide));
     if (m_project.isFocused)
         Symbols::paintForFont(painter, QPointF(x + nameWidth + lineSpacing + Symbols::sideForFontSize(8) / 2, nameMid),
                               8, QStringLiteral("star.fill"), Studio::systemYellow());

@@ -20,8 +20,8 @@ public:
     static constexpr qreal bottomInset = 20;
 
     struct Placement {
-        qreal rotation;  // degrees, clockwise
-        qreal offset;    // points, downwards
+        qreal rotation; // degrees, clockwise
+        qreal offset; // points, downwards
     };
     static Placement placement(int position);
 

@@ -1,7 +1,7 @@
 #include "app/selection/MultiSelectionView.h"
 
-#include "app/selection/CassetteFan.h"
 #include "app/navigation/AppRouter.h"
+#include "app/selection/CassetteFan.h"
 #include "app/store/ProjectStore.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/Studio.h"

@@ -49,9 +49,8 @@ AppearanceSettings::AppearanceSettings(Settings& settings, QWidget* parent) : QW
         m_swatches << new AccentSwatch(hex);
     for (AccentSwatch* swatch : m_swatches) {
         accentParts << swatch;
-        connect(swatch, &QAbstractButton::clicked, this, [this, swatch] {
-            m_settings.setValue(AppearanceHost::accentKey, swatch->hex().value_or(QString()));
-        });
+        connect(swatch, &QAbstractButton::clicked, this,
+                [this, swatch] { m_settings.setValue(AppearanceHost::accentKey, swatch->hex().value_or(QString())); });
     }
     m_accentWell = new ColorWell(false);
     accentParts << m_accentWell;
@@ -88,12 +87,16 @@ AppearanceSettings::AppearanceSettings(Settings& settings, QWidget* parent) : QW
 
     connect(m_accentWell, &ColorWell::colorPicked, this,
             [this](const QColor& color) { m_settings.setValue(AppearanceHost::accentKey, Studio::hexString(color)); });
-    connect(m_handleWell, &ColorWell::colorPicked, this,
-            [this](const QColor& color) { m_settings.setValue(QLatin1String(SettingsKeys::handleColor), Studio::hexString(color)); });
-    connect(m_tintWell, &ColorWell::colorPicked, this,
-            [this](const QColor& color) { m_settings.setValue(QLatin1String(SettingsKeys::panelTint), Studio::hexString(color)); });
-    connect(m_handleRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(QLatin1String(SettingsKeys::handleColor), QString()); });
-    connect(m_tintRevert, &QAbstractButton::clicked, this, [this] { m_settings.setValue(QLatin1String(SettingsKeys::panelTint), QString()); });
+    connect(m_handleWell, &ColorWell::colorPicked, this, [this](const QColor& color) {
+        m_settings.setValue(QLatin1String(SettingsKeys::handleColor), Studio::hexString(color));
+    });
+    connect(m_tintWell, &ColorWell::colorPicked, this, [this](const QColor& color) {
+        m_settings.setValue(QLatin1String(SettingsKeys::panelTint), Studio::hexString(color));
+    });
+    connect(m_handleRevert, &QAbstractButton::clicked, this,
+            [this] { m_settings.setValue(QLatin1String(SettingsKeys::handleColor), QString()); });
+    connect(m_tintRevert, &QAbstractButton::clicked, this,
+            [this] { m_settings.setValue(QLatin1String(SettingsKeys::panelTint), QString()); });
     connect(m_mainOpacity, &OpacitySlider::moved, this,
             [this](double value) { m_settings.setValue(AppearanceHost::mainOpacityKey, value); });
     connect(m_panelOpacity, &OpacitySlider::moved, this,
@@ -131,8 +134,8 @@ void AppearanceSettings::refresh() {
 
     m_mainOpacity->setValue(AppearanceHost::opacityFor(m_settings, AppearanceHost::Target::Main));
     m_panelOpacity->setValue(AppearanceHost::opacityFor(m_settings, AppearanceHost::Target::Panel));
-    const std::optional<PanelMaterial> material =
-        panelMaterialFromText(m_settings.string(QLatin1String(SettingsKeys::panelMaterial), storedText(PanelMaterial::Popover)));
+    const std::optional<PanelMaterial> material = panelMaterialFromText(
+        m_settings.string(QLatin1String(SettingsKeys::panelMaterial), storedText(PanelMaterial::Popover)));
     SettingsForm::quietly(m_material, [&material](QComboBox* picker) {
         picker->setCurrentIndex(material ? int(allPanelMaterials().indexOf(*material)) : -1);
     });

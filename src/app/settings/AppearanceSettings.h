@@ -29,7 +29,7 @@ public:
     // Writes the six keys with their defaults.
     void restoreDefaults();
 
-    const QList<AccentSwatch*>& swatches() const { return m_swatches; }  // the default first
+    const QList<AccentSwatch*>& swatches() const { return m_swatches; } // the default first
     ColorWell* accentWell() const { return m_accentWell; }
     ColorWell* handleWell() const { return m_handleWell; }
     ColorWell* tintWell() const { return m_tintWell; }

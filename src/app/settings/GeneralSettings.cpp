@@ -1,12 +1,12 @@
 #include "app/settings/GeneralSettings.h"
 
+#include "app/desktop/DesktopServices.h"
+#include "app/desktop/FolderDialog.h"
 #include "app/settings/SettingsForm.h"
 #include "app/settings/UpdateChecker.h"
-#include "app/desktop/FolderDialog.h"
 #include "app/sheets/SheetSection.h"
 #include "app/sheets/SwitchToggle.h"
 #include "app/store/ArchiveSettings.h"
-#include "app/desktop/DesktopServices.h"
 #include "core/DataFolder.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
@@ -49,7 +49,9 @@ QWidget* hbox(const QList<QWidget*>& parts, QWidget* parent) {
 } // namespace
 
 GeneralSettings::Desktop GeneralSettings::systemDesktop() {
-    return {[](QWidget* parent) { return FolderDialog::choose(parent, QStringLiteral("选择归档目录"), QStringLiteral("选择")); },
+    return {[](QWidget* parent) {
+                return FolderDialog::choose(parent, QStringLiteral("选择归档目录"), QStringLiteral("选择"));
+            },
             &DesktopServices::openFolder};
 }
 
@@ -90,8 +92,9 @@ GeneralSettings::GeneralSettings(Settings& settings, UpdateChecker& updates, Des
 
     connect(m_panelToggle, &QAbstractButton::toggled, this,
             [this](bool on) { m_settings.setValue(QLatin1String(SettingsKeys::edgePanelEnabled), on); });
-    connect(m_sidePicker, &QComboBox::activated, this,
-            [this](int index) { m_settings.setValue(QLatin1String(SettingsKeys::edgePanelSide), sideValues.value(index)); });
+    connect(m_sidePicker, &QComboBox::activated, this, [this](int index) {
+        m_settings.setValue(QLatin1String(SettingsKeys::edgePanelSide), sideValues.value(index));
+    });
     connect(m_choose, &QAbstractButton::clicked, this, &GeneralSettings::chooseArchiveFolder);
     connect(m_reveal, &QAbstractButton::clicked, this, &GeneralSettings::revealDataFolder);
     connect(m_autoCheckToggle, &QAbstractButton::toggled, this,
@@ -133,7 +136,8 @@ void GeneralSettings::refresh() {
         toggle->setChecked(m_settings.boolean(QLatin1String(SettingsKeys::edgePanelEnabled), true));
     });
     SettingsForm::quietly(m_sidePicker, [this](QComboBox* picker) {
-        picker->setCurrentIndex(int(sideValues.indexOf(m_settings.string(QLatin1String(SettingsKeys::edgePanelSide), QStringLiteral("right")))));
+        picker->setCurrentIndex(int(sideValues.indexOf(
+            m_settings.string(QLatin1String(SettingsKeys::edgePanelSide), QStringLiteral("right")))));
     });
     const QString archive = m_settings.string(QString::fromLatin1(ArchiveSettings::directoryKey));
     m_archiveLabel->setText(archive.isEmpty() ? QStringLiteral("未设置") : archive);

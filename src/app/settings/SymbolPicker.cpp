@@ -40,8 +40,7 @@ void SymbolCell::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
-SymbolPicker::SymbolPicker(const QString& selection, const QColor& color, QWidget* parent)
-    : QFrame(parent, Qt::Popup) {
+SymbolPicker::SymbolPicker(const QString& selection, const QColor& color, QWidget* parent) : QFrame(parent, Qt::Popup) {
     setAttribute(Qt::WA_DeleteOnClose);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(margin, margin, margin, margin);

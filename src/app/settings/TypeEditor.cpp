@@ -40,7 +40,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setOpacity(isDown() ? 0.7 : 1.0);
-        const qreal left = 10 + Symbols::sideForFontSize(11) + 10;  // under the rows' drag handles
+        const qreal left = 10 + Symbols::sideForFontSize(11) + 10; // under the rows' drag handles
         const QRectF plus(left, 0, 26, height());
         Symbols::paintForFont(painter, plus.center(), 11, QStringLiteral("plus"), Studio::tint(this),
                               Studio::Weight::Bold);
@@ -221,9 +221,8 @@ void TypeEditor::rebuild() {
         connect(typeRow, &TypeRow::returnPressed, this, [this] { setFocusedType(std::nullopt); });
         // Deferred: the request may come from inside the row's own focus change.
         ProjectStore* store = &m_store;
-        connect(typeRow, &TypeRow::deleteRequested, this, [store](const QUuid& id) {
-            QTimer::singleShot(0, store, [store, id] { deleteType(*store, id); });
-        });
+        connect(typeRow, &TypeRow::deleteRequested, this,
+                [store](const QUuid& id) { QTimer::singleShot(0, store, [store, id] { deleteType(*store, id); }); });
         if (type.id == selected)
             item->setSelected(true);
     }

@@ -24,8 +24,8 @@ constexpr int badgeSize = 26;
 
 QLabel* dragHandle(QWidget* parent) {
     auto* handle = new QLabel(parent);
-    handle->setPixmap(Symbols::pixmap(QStringLiteral("line.3.horizontal"), Symbols::sideForFontSize(11), Studio::text3(),
-                                      parent->devicePixelRatioF()));
+    handle->setPixmap(Symbols::pixmap(QStringLiteral("line.3.horizontal"), Symbols::sideForFontSize(11),
+                                      Studio::text3(), parent->devicePixelRatioF()));
     // A label ignores presses, so they reach the list, which starts the drag;
     // it still takes the pointer's help request.
     handle->setToolTip(QStringLiteral("拖动排序"));
@@ -175,9 +175,7 @@ void TypeRow::updateDeleteButton() {
 bool TypeRow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_title) {
         switch (event->type()) {
-        case QEvent::FocusIn:
-            Q_EMIT titleFocusEntered(m_type.id);
-            break;
+        case QEvent::FocusIn: Q_EMIT titleFocusEntered(m_type.id); break;
         case QEvent::FocusOut: {
             // A dialog or popup taking the keyboard for a while is no leaving.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -46,9 +46,8 @@ QList<qint64> versionPieces(const QString& version) {
 } // namespace
 
 UpdateChecker& UpdateChecker::shared() {
-    static UpdateChecker* const instance =
-        new UpdateChecker(Settings::shared(), std::make_unique<MessageBoxPrompter>(), Timing{},
-                          [] { return QDateTime::currentDateTimeUtc(); });
+    static UpdateChecker* const instance = new UpdateChecker(Settings::shared(), std::make_unique<MessageBoxPrompter>(),
+                                                             Timing{}, [] { return QDateTime::currentDateTimeUtc(); });
     return *instance;
 }
 
@@ -119,8 +118,8 @@ QString UpdateChecker::releaseDetails(const UpdateRelease& release) {
             lines << QStringLiteral("· ") + note;
         details = QStringLiteral("更新内容：\n") + lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n");
     }
-    return details + QStringLiteral("当前版本 ") + currentVersion() +
-           QStringLiteral("。下载后安装新版即可，项目数据都会保留。");
+    return details + QStringLiteral("当前版本 ") + currentVersion()
+        + QStringLiteral("。下载后安装新版即可，项目数据都会保留。");
 }
 
 bool UpdateChecker::autoCheck() const {
@@ -229,7 +228,8 @@ std::function<void()> UpdateChecker::succeed(const UpdateRelease& release) {
     if (!m_userInitiated)
         return {};
     return [this] {
-        m_prompter->tell(QStringLiteral("已经是最新版本"), QStringLiteral("当前版本 ") + currentVersion() + QStringLiteral("。"));
+        m_prompter->tell(QStringLiteral("已经是最新版本"),
+                         QStringLiteral("当前版本 ") + currentVersion() + QStringLiteral("。"));
     };
 }
 

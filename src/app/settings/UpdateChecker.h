@@ -35,8 +35,8 @@ public:
     struct Timing {
         int firstCheckMs = 3000;
         int tickMs = 3600 * 1000;
-        int transferTimeoutMs = 15 * 1000;  // no data for this long ends a fetch
-        int deadlineMs = 60 * 1000;         // a fetch never takes longer than this
+        int transferTimeoutMs = 15 * 1000; // no data for this long ends a fetch
+        int deadlineMs = 60 * 1000; // a fetch never takes longer than this
     };
 
     static inline const QString autoCheckKey = QLatin1String(SettingsKeys::updateAutoCheck);

@@ -13,7 +13,7 @@ namespace sorvel {
 // {"version": "1.2", "url": "https://…", "notes": ["…", …]}.
 struct UpdateRelease {
     QString version;
-    QUrl url;  // what "下载新版" opens: always an absolute https address
+    QUrl url; // what "下载新版" opens: always an absolute https address
     QStringList notes;
 
     bool operator==(const UpdateRelease&) const = default;

@@ -1,15 +1,15 @@
 #include "app/sheets/ArchiveSheet.h"
 
-#include "studio/ElidedLine.h"
 #include "app/desktop/FolderDialog.h"
+#include "app/navigation/AppRouter.h"
 #include "app/sheets/SheetChrome.h"
 #include "app/sheets/SheetSection.h"
 #include "app/sheets/SwitchToggle.h"
-#include "app/navigation/AppRouter.h"
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
 #include "core/UserText.h"
+#include "studio/ElidedLine.h"
 #include "studio/KindBadge.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -54,7 +54,9 @@ ArchiveSheet::ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRoute
     : QDialog(parent), m_ids(ids), m_store(store), m_router(router) {
     setWindowTitle(QStringLiteral("归档"));
     SheetChrome::apply(this);
-    m_chooseDirectory = [this] { return FolderDialog::choose(this, QStringLiteral("选择归档目录"), QStringLiteral("设为归档目录")); };
+    m_chooseDirectory = [this] {
+        return FolderDialog::choose(this, QStringLiteral("选择归档目录"), QStringLiteral("设为归档目录"));
+    };
 
     QWidget* header = makeHeader();
     QWidget* form = makeForm();
@@ -81,8 +83,8 @@ QWidget* ArchiveSheet::makeHeader() {
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
     m_title = Studio::plainLabel(Studio::font(14, Studio::Weight::Bold), Studio::text(), header);
-    QLabel* hint = Studio::plainLabel(QStringLiteral("归档后会从“进行中”和“已完成”中移走，可随时恢复。"), Studio::font(12),
-                              Studio::text2(), header);
+    QLabel* hint = Studio::plainLabel(QStringLiteral("归档后会从“进行中”和“已完成”中移走，可随时恢复。"),
+                                      Studio::font(12), Studio::text2(), header);
     hint->setWordWrap(true);
     texts->addWidget(m_title);
     texts->addWidget(hint);
@@ -118,15 +120,13 @@ QWidget* ArchiveSheet::makeForm() {
     m_options->addRow(QStringLiteral("归档目录"), directory);
 
     m_moveToggle = new SwitchToggle;
-    connect(m_moveToggle, &SwitchToggle::toggled, this, [](bool on) {
-        settings().setValue(QLatin1String(ArchiveSettings::moveFoldersKey), on);
-    });
+    connect(m_moveToggle, &SwitchToggle::toggled, this,
+            [](bool on) { settings().setValue(QLatin1String(ArchiveSettings::moveFoldersKey), on); });
     m_options->addRow(QStringLiteral("把工程文件夹移动到归档目录"), m_moveToggle);
 
     m_summaryToggle = new SwitchToggle;
-    connect(m_summaryToggle, &SwitchToggle::toggled, this, [](bool on) {
-        settings().setValue(QLatin1String(ArchiveSettings::writeSummaryKey), on);
-    });
+    connect(m_summaryToggle, &SwitchToggle::toggled, this,
+            [](bool on) { settings().setValue(QLatin1String(ArchiveSettings::writeSummaryKey), on); });
     m_options->addRow(QStringLiteral("生成归档清单（Markdown）"), m_summaryToggle);
 
     m_errorSection = new SheetSection(m_formContent);
@@ -136,7 +136,7 @@ QWidget* ArchiveSheet::makeForm() {
     layout->addWidget(m_errorSection);
     layout->addStretch(1);
     m_scroll->setWidget(m_formContent);
-    m_formContent->setAutoFillBackground(false);  // setWidget turns it on
+    m_formContent->setAutoFillBackground(false); // setWidget turns it on
     return m_scroll;
 }
 
@@ -215,8 +215,9 @@ void ArchiveSheet::refreshOptions() {
     m_moveToggle->setChecked(settings().boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false));
     m_moveToggle->setEnabled(!directory.isEmpty());
     m_summaryToggle->setChecked(settings().boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true));
-    m_options->setFooter(directory.isEmpty() ? QStringLiteral("未设置归档目录时，清单会写在各项目的工程文件夹里。")
-                                             : QStringLiteral("文件会按月份放进 ") + directory + QStringLiteral("/年-月/"));
+    m_options->setFooter(directory.isEmpty()
+                             ? QStringLiteral("未设置归档目录时，清单会写在各项目的工程文件夹里。")
+                             : QStringLiteral("文件会按月份放进 ") + directory + QStringLiteral("/年-月/"));
     m_moveToggle->update();
     m_summaryToggle->update();
     fitForm();
@@ -279,19 +280,29 @@ void ArchiveSheet::archive() {
     refreshErrors();
 }
 
-QString ArchiveSheet::titleText() const { return m_title->text(); }
+QString ArchiveSheet::titleText() const {
+    return m_title->text();
+}
 
-QStringList ArchiveSheet::projectNames() const { return m_projectNames; }
+QStringList ArchiveSheet::projectNames() const {
+    return m_projectNames;
+}
 
-int ArchiveSheet::unfinishedTagCount() const { return m_unfinishedTags; }
+int ArchiveSheet::unfinishedTagCount() const {
+    return m_unfinishedTags;
+}
 
 QString ArchiveSheet::pendingText() const {
     return m_pending->isHidden() ? QString() : m_pendingText->text();
 }
 
-QString ArchiveSheet::directoryText() const { return m_directoryValue->text(); }
+QString ArchiveSheet::directoryText() const {
+    return m_directoryValue->text();
+}
 
-QString ArchiveSheet::footerText() const { return m_options->footer(); }
+QString ArchiveSheet::footerText() const {
+    return m_options->footer();
+}
 
 QStringList ArchiveSheet::shownErrorLines() const {
     QStringList lines;

@@ -44,7 +44,7 @@ public:
     QString titleText() const;
     QStringList projectNames() const;
     int unfinishedTagCount() const;
-    QString pendingText() const;  // empty while hidden
+    QString pendingText() const; // empty while hidden
     QString directoryText() const;
     QString footerText() const;
     QStringList shownErrorLines() const;

@@ -1,13 +1,13 @@
 #include "app/sheets/NewProjectSheet.h"
 
-#include "app/sheets/CueListParser.h"
 #include "app/desktop/FolderDialog.h"
+#include "app/navigation/AppRouter.h"
+#include "app/sheets/CueListParser.h"
 #include "app/sheets/SegmentedPicker.h"
 #include "app/sheets/SheetChrome.h"
 #include "app/sheets/SheetSection.h"
-#include "core/UserText.h"
-#include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -39,7 +39,9 @@ NewProjectSheet::NewProjectSheet(ProjectStore& store, AppRouter& router, QWidget
     : QDialog(parent), m_store(store), m_router(router), m_typeID(defaultTypeID(store.registry())) {
     setWindowTitle(QStringLiteral("新建项目"));
     SheetChrome::apply(this);
-    m_chooseFolder = [this] { return FolderDialog::choose(this, QStringLiteral("选择工程文件夹"), QStringLiteral("选择")); };
+    m_chooseFolder = [this] {
+        return FolderDialog::choose(this, QStringLiteral("选择工程文件夹"), QStringLiteral("选择"));
+    };
 
     QWidget* form = makeForm();
     QWidget* bottomBar = makeBottomBar();
@@ -76,9 +78,8 @@ QWidget* NewProjectSheet::makeForm() {
     details->addRow(QStringLiteral("类型"), m_typePicker);
 
     m_modePicker = new SegmentedPicker({title(ProgressMode::Auto), title(ProgressMode::Manual)}, form);
-    connect(m_modePicker, &SegmentedPicker::currentIndexChanged, this, [this](int index) {
-        m_mode = index == 1 ? ProgressMode::Manual : ProgressMode::Auto;
-    });
+    connect(m_modePicker, &SegmentedPicker::currentIndexChanged, this,
+            [this](int index) { m_mode = index == 1 ? ProgressMode::Manual : ProgressMode::Auto; });
     details->addRow(QStringLiteral("进度"), m_modePicker);
 
     m_deadlineChip = new DateChip(std::nullopt, QStringLiteral("点击设置"), true,
@@ -139,7 +140,7 @@ std::optional<QDateTime> NewProjectSheet::deadline() const {
 void NewProjectSheet::setDeadline(const std::optional<QDateTime>& date) {
     m_hasDeadline = date.has_value();
     if (date)
-        m_deadline = *date;  // a cleared chip keeps the last pick, unused
+        m_deadline = *date; // a cleared chip keeps the last pick, unused
     m_deadlineChip->setDate(deadline());
 }
 
@@ -179,7 +180,7 @@ bool NewProjectSheet::create() {
     project.folderPath = m_folderPath;
     project.deadline = deadline();
 
-    m_created = true;  // a second Return before the sheet closes must not add a twin
+    m_created = true; // a second Return before the sheet closes must not add a twin
     m_store.addProject(project);
     if (const AudioProject* added = m_store.project(project.id))
         m_router.show(*added);

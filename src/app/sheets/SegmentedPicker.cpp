@@ -17,12 +17,13 @@ namespace {
 constexpr qreal segmentPadding = 14;
 constexpr qreal radius = 6;
 
-QFont segmentFont() { return Studio::font(12, Studio::Weight::Medium); }
+QFont segmentFont() {
+    return Studio::font(12, Studio::Weight::Medium);
+}
 
 } // namespace
 
-SegmentedPicker::SegmentedPicker(const QStringList& titles, QWidget* parent)
-    : QWidget(parent), m_titles(titles) {
+SegmentedPicker::SegmentedPicker(const QStringList& titles, QWidget* parent) : QWidget(parent), m_titles(titles) {
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);

@@ -90,9 +90,9 @@ void SheetSection::addRow(QWidget* content) {
     auto* row = new QWidget(m_plate);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(rowInsetH, rowInsetV, rowInsetH, rowInsetV);
-    layout->addWidget(content);  // while the row is still hidden, so the content shows with it
+    layout->addWidget(content); // while the row is still hidden, so the content shows with it
     m_plateLayout->addWidget(row);
-    row->show();                 // now, not from the event loop: the owner measures right away
+    row->show(); // now, not from the event loop: the owner measures right away
     sizeChanged();
 }
 

@@ -1,16 +1,16 @@
 #include "app/shell/AppDelegate.h"
 
 #include "app/library/MainWindow.h"
-#include "app/panel/EdgePanelController.h"
 #include "app/navigation/AppRouter.h"
+#include "app/panel/EdgePanelController.h"
+#include "app/settings/SettingsWindow.h"
+#include "app/settings/UpdateChecker.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitKeyWatcher.h"
 #include "app/shell/QuitSignalWatcher.h"
-#include "app/settings/SettingsWindow.h"
 #include "app/shell/ShellActions.h"
 #include "app/shell/TrayMenu.h"
 #include "app/shell/UnsavedChangesQuestion.h"
-#include "app/settings/UpdateChecker.h"
 #include "app/store/ProjectStore.h"
 
 #include <QApplication>

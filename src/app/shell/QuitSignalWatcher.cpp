@@ -40,7 +40,8 @@ QuitSignalWatcher::QuitSignalWatcher(QObject* parent) : QObject(parent) {
         return;
     }
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_fds) != 0) {
-        Log::info(QStringLiteral("Sorvel: cannot watch quit signals: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        Log::info(
+            QStringLiteral("Sorvel: cannot watch quit signals: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
         m_fds[0] = m_fds[1] = -1;
         return;
     }

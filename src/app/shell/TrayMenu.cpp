@@ -1,6 +1,5 @@
 #include "app/shell/TrayMenu.h"
 
-#include "core/UserText.h"
 #include "app/navigation/AppRouter.h"
 #include "app/panel/EdgePanelController.h"
 #include "app/settings/UpdateChecker.h"
@@ -8,6 +7,7 @@
 #include "core/AudioProject.h"
 #include "core/Log.h"
 #include "core/StudioText.h"
+#include "core/UserText.h"
 
 #include <QAction>
 #include <QCursor>
@@ -75,7 +75,8 @@ void TrayMenu::rebuild() {
 
     UpdateChecker& updates = UpdateChecker::shared();
     if (const std::optional<QString> version = updates.availableVersion()) {
-        QAction* update = m_menu->addAction(UserText::menuText(QStringLiteral("发现新版本 ") + *version + QStringLiteral("…")));
+        QAction* update =
+            m_menu->addAction(UserText::menuText(QStringLiteral("发现新版本 ") + *version + QStringLiteral("…")));
         connect(update, &QAction::triggered, &updates, &UpdateChecker::presentAvailable);
         m_menu->addSeparator();
     }

@@ -23,11 +23,11 @@ UnsavedChangesGuard::Presenter messageBox(ProjectStore& store, const std::functi
         // The background retry may write the changes while the question is
         // open: then there is nothing left to answer.
         QPointer<QMessageBox> open(&box);
-        const QMetaObject::Connection written = QObject::connect(&store, &ProjectStore::saveFinished, &box,
-                                                                 [&store, open](bool succeeded) {
-                                                                     if (succeeded && !store.isDirty() && open)
-                                                                         open->done(QDialog::Accepted);
-                                                                 });
+        const QMetaObject::Connection written =
+            QObject::connect(&store, &ProjectStore::saveFinished, &box, [&store, open](bool succeeded) {
+                if (succeeded && !store.isDirty() && open)
+                    open->done(QDialog::Accepted);
+            });
         box.exec();
         QObject::disconnect(written);
         return box.clickedButton() == retry || !store.isDirty() ? Choice::TryAgain : Choice::QuitAnyway;

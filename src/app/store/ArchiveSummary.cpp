@@ -36,8 +36,8 @@ QString cueRow(const Cue& cue) {
 }
 
 QString logLine(const LogEntry& entry) {
-    return QStringLiteral("- ") + dateText(entry.date, DatePrecision::DateAndTime) + QStringLiteral("  ")
-           + entry.text + QStringLiteral("（") + StudioText::percentText(entry.progress) + QStringLiteral("）");
+    return QStringLiteral("- ") + dateText(entry.date, DatePrecision::DateAndTime) + QStringLiteral("  ") + entry.text
+        + QStringLiteral("（") + StudioText::percentText(entry.progress) + QStringLiteral("）");
 }
 
 } // namespace

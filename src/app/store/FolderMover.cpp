@@ -22,7 +22,9 @@ namespace {
 
 constexpr int attempts = 1000;
 
-QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+QByteArray encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 int copyFile(const QByteArray& from, const QByteArray& to, const struct stat& info) {
     const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
@@ -97,14 +99,15 @@ int copyEntry(const QString& source, const QString& destination, bool* created =
         return error;
     }
     if (!S_ISDIR(info.st_mode))
-        return ENOTSUP;  // devices, pipes and sockets are not project files
+        return ENOTSUP; // devices, pipes and sockets are not project files
 
     // Writable while filling; the folder's own mode is set once it is complete.
     if (::mkdir(to.constData(), 0700) != 0)
         return errno;
     if (created)
         *created = true;
-    const QStringList names = QDir(source).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList names =
+        QDir(source).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         if (const int error = copyEntry(source + QLatin1Char('/') + name, destination + QLatin1Char('/') + name))
             return error;
@@ -141,8 +144,7 @@ QString canonical(const QString& path) {
 bool isWithin(const QString& path, const QString& folder) {
     const QString inner = canonical(path);
     const QString outer = canonical(folder);
-    return !inner.isEmpty() && !outer.isEmpty()
-           && (inner == outer || inner.startsWith(outer + QLatin1Char('/')));
+    return !inner.isEmpty() && !outer.isEmpty() && (inner == outer || inner.startsWith(outer + QLatin1Char('/')));
 }
 
 void removeEntry(const QString& path) {
@@ -170,7 +172,8 @@ int copyTree(const QString& source, const QString& destination) {
 }
 
 bool sameTree(const QString& first, const QString& second) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::lstat(encoded(first).constData(), &a) != 0 || ::lstat(encoded(second).constData(), &b) != 0)
         return false;
     if ((a.st_mode & S_IFMT) != (b.st_mode & S_IFMT))
@@ -186,9 +189,9 @@ Outcome moveInto(const QString& source, const QString& folder) {
     if (name.isEmpty())
         return failure(EINVAL);
     if (isWithin(folder, from))
-        return failure(EINVAL);  // a folder cannot go inside itself
+        return failure(EINVAL); // a folder cannot go inside itself
     if (canonical(QFileInfo(from).path()) == canonical(folder) && !canonical(folder).isEmpty())
-        return {true, from, {}};  // already in that folder (archived again this month)
+        return {true, from, {}}; // already in that folder (archived again this month)
 
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString destination = FreeName::path(folder + QLatin1Char('/') + name);
@@ -196,7 +199,7 @@ Outcome moveInto(const QString& source, const QString& folder) {
         if (error == 0)
             return {true, destination, {}};
         if (error == EEXIST || error == ENOTEMPTY)
-            continue;  // taken between the check and the move: pick the next name
+            continue; // taken between the check and the move: pick the next name
         if (error != EXDEV)
             return failure(error);
 

@@ -6,8 +6,8 @@ namespace sorvel::FolderMover {
 
 struct Outcome {
     bool moved = false;
-    QString destination;  // where the folder now is, when moved
-    QString error;        // why not, in words for the user, when not moved
+    QString destination; // where the folder now is, when moved
+    QString error; // why not, in words for the user, when not moved
 };
 
 // Moves `source` into `folder` under its own name or the first free name made

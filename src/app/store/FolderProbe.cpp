@@ -18,7 +18,7 @@ bool isHeldElsewhere(const QString& folder, bool exclusive) {
         result = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
     } while (result < 0 && errno == EINTR);
     const bool held = result < 0 && errno == EWOULDBLOCK;
-    ::close(fd);  // releases the lock when it was taken
+    ::close(fd); // releases the lock when it was taken
     return held;
 }
 

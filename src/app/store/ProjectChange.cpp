@@ -27,7 +27,7 @@ ProjectChange ProjectChange::of(const QUuid& id) {
 ProjectChange ProjectChange::between(const QList<AudioProject>& before, const QList<AudioProject>& after) {
     ProjectChange change;
     if (before.size() == after.size() && before.constData() == after.constData())
-        return change;  // one shared array
+        return change; // one shared array
     // The common case: the same projects in the same places.
     if (before.size() == after.size()) {
         bool sameIDs = true;

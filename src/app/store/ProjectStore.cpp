@@ -2,8 +2,8 @@
 
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
-#include "app/store/FolderProbe.h"
 #include "app/store/FolderMover.h"
+#include "app/store/FolderProbe.h"
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
 #include "core/LegacyMigration.h"
@@ -173,7 +173,7 @@ void ProjectStore::update(QUuid id, const std::function<void(AudioProject&)>& bo
 void ProjectStore::replace(QUuid id, const AudioProject& value) {
     update(id, [&](AudioProject& p) {
         p = value;
-        p.id = id;  // the record stays the one the editor was opened for
+        p.id = id; // the record stays the one the editor was opened for
         p.updatedAt = Clock::now();
     });
 }
@@ -298,7 +298,7 @@ void ProjectStore::deleteType(QUuid id, QUuid moveProjectsTo) {
         return;
     types.removeIf([&](const ProjectType& type) { return type.id == id; });
     if (types.isEmpty())
-        return;  // duplicated ids: the last type is kept all the same
+        return; // duplicated ids: the last type is kept all the same
     registry().setTypes(types);
 
     QList<AudioProject> next = m_projects;
@@ -340,7 +340,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
     std::optional<QString> monthFolder;
     if (const std::optional<QString> base = ArchiveSettings::directory()) {
         monthFolder = *base + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
-        QDir().mkpath(*monthFolder);  // a failure shows as the move's or the summary's error
+        QDir().mkpath(*monthFolder); // a failure shows as the move's or the summary's error
     }
 
     // Store order, so that free names and error lines come out the same every time.
@@ -367,7 +367,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
 void ProjectStore::scheduleSave() {
     m_dirty = true;
     ++m_revision;
-    m_saveTimer.start(saveDelayMs);  // restarts: only the last change of a burst writes
+    m_saveTimer.start(saveDelayMs); // restarts: only the last change of a burst writes
 }
 
 Library ProjectStore::currentLibrary() const {
@@ -418,9 +418,9 @@ void ProjectStore::startWrite() {
             return {};
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
-        const Storage::SaveResult saved = Storage::save(
-            [&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
-            keepDecodedAside);
+        const Storage::SaveResult saved =
+            Storage::save([&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
+                          keepDecodedAside);
         return [this, sent, saved, revision] {
             m_writing = false;
             finishWrite(sent, revision, saved);
@@ -440,7 +440,7 @@ void ProjectStore::startWaitingJob() {
 
 bool ProjectStore::waitForWorker(int folderPatienceMs) {
     while (m_worker.isBusy()) {
-        if (!m_worker.finish(folderPatienceMs))  // a delivery may start the waiting job
+        if (!m_worker.finish(folderPatienceMs)) // a delivery may start the waiting job
             return false;
     }
     return true;
@@ -506,7 +506,9 @@ QString ProjectStore::unsavedSummary() const {
     }
     QStringList parts;
     if (!changed.isEmpty())
-        parts << QStringLiteral("%1 project(s) changed or added: %2").arg(changed.size()).arg(changed.join(QStringLiteral(", ")));
+        parts << QStringLiteral("%1 project(s) changed or added: %2")
+                     .arg(changed.size())
+                     .arg(changed.join(QStringLiteral(", ")));
     if (!synced.isEmpty())
         parts << QStringLiteral("%1 project(s) deleted").arg(synced.size());
     if (registry().types() != m_synced.types)
@@ -535,7 +537,7 @@ void ProjectStore::watchForExternalChanges() {
     QDir().mkpath(m_folder);
     auto watcher = std::make_unique<QFileSystemWatcher>();
     if (!watcher->addPath(m_folder))
-        return;  // no watcher: changes of other programs show at the next start
+        return; // no watcher: changes of other programs show at the next start
     connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
     m_watcher = std::move(watcher);
     watchLinkedFolder();
@@ -565,10 +567,10 @@ void ProjectStore::folderChanged() {
     if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
         m_watcher->addPath(m_folder);
     if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
-        m_linkedFolder.clear();  // removed: watched again when it is back
+        m_linkedFolder.clear(); // removed: watched again when it is back
     watchLinkedFolder();
     if (withinEchoWindow()) {
-        m_eventDuringEcho = true;  // looked at again once the window has passed
+        m_eventDuringEcho = true; // looked at again once the window has passed
         return;
     }
     m_folderSettle.start();
@@ -635,7 +637,7 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
         if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
             result.unchanged = result.read.library == base;
             if (result.unchanged) {
-                result.read.library = {};  // freed here, not on the window's thread
+                result.read.library = {}; // freed here, not on the window's thread
             } else {
                 result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine) : result.read.library;
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
@@ -670,7 +672,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         break;
     case Storage::ReadResult::Kind::Missing:
         if (m_dirty)
-            break;  // the pending write makes the file anew
+            break; // the pending write makes the file anew
         if (m_holdsGoodState)
             Log::info(QStringLiteral("Sorvel: the data file %1 was deleted while running; the shelf follows it")
                           .arg(Storage::filePath()));
@@ -688,7 +690,8 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_syncedWithFile = false;
         if (m_dirty || !m_holdsGoodState)
             break;
-        Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
+        Log::info(
+            QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
         scheduleSave();
         break;
     case Storage::ReadResult::Kind::Unreadable:

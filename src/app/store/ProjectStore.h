@@ -131,10 +131,10 @@ public:
 
     // What the store has done with the data file so far (figures and tests).
     struct Activity {
-        int writes = 0;        // successful writes
-        int failedWrites = 0;  // writes that left the file as it was
-        int reloadReads = 0;   // reads made because the folder changed (counted as they start)
-        int failedReads = 0;   // reloads that could not read the file (counted when done)
+        int writes = 0; // successful writes
+        int failedWrites = 0; // writes that left the file as it was
+        int reloadReads = 0; // reads made because the folder changed (counted as they start)
+        int failedReads = 0; // reloads that could not read the file (counted when done)
     };
     const Activity& activity() const { return m_activity; }
     // Whether the data folder is being watched.
@@ -155,7 +155,7 @@ private:
     // handed and merged with the unsaved edits there.
     struct FolderRead {
         Storage::ReadResult read;
-        bool unchanged = false;  // decoded and equal to the last-synced library
+        bool unchanged = false; // decoded and equal to the last-synced library
         // Decoded and changed: what the store shows next (the file's library,
         // merged with the unsaved edits), and whether its projects differ
         // from those the store held when the read started.
@@ -198,7 +198,7 @@ private:
     Desktop m_desktop;
     mutable TypeRegistry m_registry;
     QString m_folder;
-    QString m_linkedFolder;  // the folder of the data file's link target, when elsewhere
+    QString m_linkedFolder; // the folder of the data file's link target, when elsewhere
     QList<AudioProject> m_projects;
     ProjectChange m_lastChange;
     QTimer m_saveTimer;
@@ -221,8 +221,8 @@ private:
     // Counts the changes, so that a result can tell whether it is still current.
     quint64 m_revision = 0;
     bool m_writing = false;
-    bool m_writeWanted = false;  // a write is due once the running job is done
-    bool m_readWanted = false;   // a read is due once the running job is done
+    bool m_writeWanted = false; // a write is due once the running job is done
+    bool m_readWanted = false; // a read is due once the running job is done
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.

@@ -24,7 +24,8 @@ QString describe(int error) {
 
 // 0 or the errno; EEXIST when the name is taken.
 int writeNew(const QString& path, const QByteArray& bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return errno;
     int error = RegularFile::writeSyncClose(fd, bytes);
@@ -46,8 +47,8 @@ Outcome write(const Library& library, const QDateTime& at) {
     const QByteArray bytes = RecordCoding::encodeLibrary(library);
     const QString stem = target + QStringLiteral("/projects-rescued-") + at.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int number = 1; number <= maxNameTries; ++number) {
-        const QString path = stem + (number == 1 ? QString() : QLatin1Char('-') + QString::number(number))
-                             + QStringLiteral(".json");
+        const QString path =
+            stem + (number == 1 ? QString() : QLatin1Char('-') + QString::number(number)) + QStringLiteral(".json");
         const int error = writeNew(path, bytes);
         if (error == 0)
             return {path, {}};

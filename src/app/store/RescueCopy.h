@@ -13,8 +13,8 @@ namespace sorvel::RescueCopy {
 QString folder();
 
 struct Outcome {
-    QString path;   // written: the rescue file
-    QString error;  // not written: why
+    QString path; // written: the rescue file
+    QString error; // not written: why
 };
 
 // Writes `library` in the data file's format to a new file in folder() named

@@ -13,8 +13,8 @@ namespace {
 // The errors a write of the data file meets; the storage reports them with
 // the C library's text, which is what the problem ends with (a folder whose
 // file system has no working locks as ENOLCK).
-constexpr int writeErrors[] = {EACCES, EPERM, EROFS, ENOSPC, EDQUOT, ENOENT, EISDIR, ENOTDIR, EIO,
-                               EFBIG,  EMFILE, ENFILE, ENOMEM, ELOOP, ENAMETOOLONG, EXDEV, ENOLCK};
+constexpr int writeErrors[] = {EACCES, EPERM,  EROFS,  ENOSPC, EDQUOT, ENOENT,       EISDIR, ENOTDIR, EIO,
+                               EFBIG,  EMFILE, ENFILE, ENOMEM, ELOOP,  ENAMETOOLONG, EXDEV,  ENOLCK};
 
 } // namespace
 
@@ -34,7 +34,8 @@ QString forUser(const QString& problem) {
 QString forBanner(const QString& problem, bool waitingForFolder) {
     if (problem.isEmpty())
         return waitingForFolder ? QStringLiteral("数据文件夹正被另一个程序占用，正在等待…") : QString();
-    return QStringLiteral("无法保存更改：") + forUser(problem) + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
+    return QStringLiteral("无法保存更改：") + forUser(problem)
+        + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
 }
 
 } // namespace sorvel::SaveProblemText

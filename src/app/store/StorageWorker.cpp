@@ -113,7 +113,8 @@ void StorageWorker::post(State& state, std::function<void(StorageWorker&)> call)
     const std::lock_guard lock(state.mutex);
     if (StorageWorker* owner = state.owner) {
         // Dropped when the owner is gone by the time the event loop gets to it.
-        QMetaObject::invokeMethod(owner, [owner, call = std::move(call)] { call(*owner); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [owner, call = std::move(call)] { call(*owner); }, Qt::QueuedConnection);
     }
 }
 
@@ -123,12 +124,13 @@ void StorageWorker::run(const std::shared_ptr<State>& state) {
         QList<Library> discarded;
         {
             std::unique_lock lock(state->mutex);
-            state->changed.wait(lock, [&] { return state->stopping || state->job.has_value() || !state->discarded.isEmpty(); });
+            state->changed.wait(
+                lock, [&] { return state->stopping || state->job.has_value() || !state->discarded.isEmpty(); });
             if (state->stopping)
                 break;
             discarded.swap(state->discarded);
             if (!state->job)
-                continue;  // only the discarded libraries to free, at the end of this turn
+                continue; // only the discarded libraries to free, at the end of this turn
             job = std::move(*state->job);
             state->job.reset();
         }
@@ -150,7 +152,7 @@ void StorageWorker::deliver() {
     {
         const std::lock_guard lock(m_state->mutex);
         if (!m_state->done)
-            return;  // finish() delivered it already
+            return; // finish() delivered it already
         delivery = std::move(*m_state->done);
         m_state->done.reset();
     }

@@ -75,8 +75,8 @@ private:
         QList<Library> discarded;
         bool stopping = false;
         bool exited = false;
-        StorageWorker* owner = nullptr;  // null once the owner is gone
-        std::atomic<qint64> waitingSinceMs{-1};  // steady-clock ms; -1 when not waiting
+        StorageWorker* owner = nullptr; // null once the owner is gone
+        std::atomic<qint64> waitingSinceMs{-1}; // steady-clock ms; -1 when not waiting
     };
 
     static void run(const std::shared_ptr<State>& state);

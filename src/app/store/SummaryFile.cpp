@@ -20,7 +20,9 @@ namespace {
 
 constexpr int attempts = 1000;
 
-Outcome failure(int error) { return {false, {}, SystemErrorText::describe(error)}; }
+Outcome failure(int error) {
+    return {false, {}, SystemErrorText::describe(error)};
+}
 
 // All of `bytes` to `fd`, then to the disk; 0 or the errno of the failure.
 int writeAll(int fd, const QByteArray& bytes) {
@@ -41,7 +43,8 @@ struct Draft {
     QByteArray path;
     int fd = -1;
 
-    explicit Draft(const QString& folder) : path(QFile::encodeName(folder + QStringLiteral("/.sorvel-summary-XXXXXX"))) {
+    explicit Draft(const QString& folder)
+        : path(QFile::encodeName(folder + QStringLiteral("/.sorvel-summary-XXXXXX"))) {
         fd = ::mkostemp(path.data(), O_CLOEXEC);
     }
     ~Draft() {
@@ -63,7 +66,7 @@ Outcome write(const QString& folder, const QString& fileName, const QByteArray& 
     Draft draft(folder);
     if (draft.fd < 0) {
         const int error = errno;
-        draft.path.clear();  // nothing was created
+        draft.path.clear(); // nothing was created
         return failure(error);
     }
     ::fchmod(draft.fd, 0644);

@@ -7,8 +7,8 @@ namespace sorvel::SummaryFile {
 
 struct Outcome {
     bool written = false;
-    QString path;   // the file written, when written
-    QString error;  // why not, in words for the user, when not written
+    QString path; // the file written, when written
+    QString error; // why not, in words for the user, when not written
 };
 
 // Writes `bytes` as a new file in `folder`, named `fileName` or the first free

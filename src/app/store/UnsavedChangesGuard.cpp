@@ -16,7 +16,7 @@ QString UnsavedChangesGuard::details(const Question& question) {
     if (question.rescueFile.isEmpty())
         return text + QStringLiteral("\n现在退出，这些更改将会丢失。");
     return text + QStringLiteral("\n未保存的更改已另存到：") + question.rescueFile
-           + QStringLiteral("\n现在退出，这些更改不会写入数据文件，Sorvel 也不会自动读回上面的文件。");
+        + QStringLiteral("\n现在退出，这些更改不会写入数据文件，Sorvel 也不会自动读回上面的文件。");
 }
 
 bool UnsavedChangesGuard::writeBeforeQuit() {
@@ -34,7 +34,7 @@ bool UnsavedChangesGuard::writeBeforeQuit() {
         if (!m_store.isDirty())
             return true;
         if (quitAnyway) {
-            rescue();  // the library may have changed while the question was open
+            rescue(); // the library may have changed while the question was open
             logLoss(QStringLiteral("quit anyway"));
             return true;
         }
@@ -63,8 +63,8 @@ QString UnsavedChangesGuard::rescue() {
 
 void UnsavedChangesGuard::logLoss(const QString& how) const {
     const QString kept = m_rescueFile.isEmpty()
-                             ? QStringLiteral("no rescue copy could be written (%1)").arg(m_rescueError)
-                             : QStringLiteral("the unsaved library is kept in %1").arg(m_rescueFile);
+        ? QStringLiteral("no rescue copy could be written (%1)").arg(m_rescueError)
+        : QStringLiteral("the unsaved library is kept in %1").arg(m_rescueFile);
     Log::writeError(QStringLiteral("%1 with changes that were not written (%2): %3; %4")
                         .arg(how, m_store.saveProblem(), m_store.unsavedSummary(), kept));
 }

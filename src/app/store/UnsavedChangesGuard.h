@@ -19,8 +19,8 @@ class UnsavedChangesGuard {
 public:
     enum class Choice { TryAgain, QuitAnyway };
     struct Question {
-        QString problem;     // why the changes could not be written
-        QString rescueFile;  // where they were kept; empty when that failed too
+        QString problem; // why the changes could not be written
+        QString rescueFile; // where they were kept; empty when that failed too
     };
     // Asks the user, from the store's state at the moment of asking.
     using Presenter = std::function<Choice(const Question& question)>;

@@ -34,7 +34,7 @@ protected:
 TEST_F(CalendarEvents, OneProjectGivesDeadlineThenEachCueStartedMixedDelivered) {
     const QDate day(2027, 2, 10);
     AudioProject project = AudioProject::make(QStringLiteral("Farming"), ProjectType::musicID);
-    project.status = ProjectStatus::Done;  // a past deadline of a done project keeps the type colour
+    project.status = ProjectStatus::Done; // a past deadline of a done project keeps the type colour
     project.deadline = at(day, 18);
     Cue first = cue(QStringLiteral("1M1"), QStringLiteral("Dawn"));
     first.startDate = at(day, 9);
@@ -58,7 +58,7 @@ TEST_F(CalendarEvents, OneProjectGivesDeadlineThenEachCueStartedMixedDelivered) 
     EXPECT_FALSE(events[0].cueLabel.has_value());
     EXPECT_EQ(events[1].cueLabel, QStringLiteral("1M1  Dawn"));
     EXPECT_EQ(events[3].cueLabel, QStringLiteral("1M1  Dawn"));
-    EXPECT_EQ(events[4].cueLabel, QStringLiteral("  Dusk"));  // no number keeps the two spaces
+    EXPECT_EQ(events[4].cueLabel, QStringLiteral("  Dusk")); // no number keeps the two spaces
 }
 
 TEST_F(CalendarEvents, OverdueDeadlinesAreRedAndArchivedProjectsShowOnlyCueDates) {
@@ -90,8 +90,8 @@ TEST_F(CalendarEvents, OverdueDeadlinesAreRedAndArchivedProjectsShowOnlyCueDates
 }
 
 TEST_F(CalendarEvents, ProjectsKeepTheirArrayOrderAndTypesFallBack) {
-    const QDate day(2099, 5, 4);  // far ahead: never overdue
-    AudioProject zed = AudioProject::make(QStringLiteral("Zed"), QUuid::createUuid());  // type gone
+    const QDate day(2099, 5, 4); // far ahead: never overdue
+    AudioProject zed = AudioProject::make(QStringLiteral("Zed"), QUuid::createUuid()); // type gone
     zed.deadline = at(day, 23);
     AudioProject able = AudioProject::make(QStringLiteral("Able"), ProjectType::sfxID);
     able.deadline = at(day, 0);

@@ -37,7 +37,8 @@ public:
 
     AudioProject project() {
         const QList<ProjectType>& types = ProjectType::defaults();
-        AudioProject made = AudioProject::make(QStringLiteral("Tape %1").arg(++m_made), types.at(number(int(types.size()))).id);
+        AudioProject made =
+            AudioProject::make(QStringLiteral("Tape %1").arg(++m_made), types.at(number(int(types.size()))).id);
         made.deadline = date();
         for (int i = 0, cues = number(5); i < cues; ++i) {
             made.addCue(QStringLiteral("Cue %1").arg(i));
@@ -62,15 +63,11 @@ public:
         const AudioProject& target = projects.at(number(int(projects.size())));
         const QUuid id = target.id;
         switch (number(9)) {
-        case 0:
-            store.deleteProjects({id});
-            break;
+        case 0: store.deleteProjects({id}); break;
         case 1:
             store.update(id, [this](AudioProject& p) { p.name = QStringLiteral("Renamed %1").arg(number(1000)); });
             break;
-        case 2:
-            store.update(id, [this](AudioProject& p) { p.deadline = date(); });
-            break;
+        case 2: store.update(id, [this](AudioProject& p) { p.deadline = date(); }); break;
         case 3:
             if (!target.items.isEmpty()) {
                 store.updateCue(id, target.items.at(number(int(target.items.size()))).id,
@@ -97,9 +94,7 @@ public:
                 p.setStatus(chance(50) ? ProjectStatus::Done : ProjectStatus::InProgress);
             });
             break;
-        case 7:
-            store.setFocus(id);
-            break;
+        case 7: store.setFocus(id); break;
         case 8:
             store.update(id, [this](AudioProject& p) {
                 p.addCue(QStringLiteral("Added"));
@@ -167,13 +162,14 @@ TEST_F(CalendarFollowsChanges, KeptDaysMatchAFullCollectionAfterEveryKindOfChang
             EXPECT_TRUE(kept) << "a day outside the spans: " << day.key().toString().toStdString();
         }
         for (QDate day = weeks.first(); day <= weeks.last(); day = day.addDays(1)) {
-            EXPECT_TRUE(days.days().value(day) == all.value(day)) << "step " << step << ", " << day.toString().toStdString();
+            EXPECT_TRUE(days.days().value(day) == all.value(day))
+                << "step " << step << ", " << day.toString().toStdString();
             compared += int(all.value(day).size());
         }
         EXPECT_TRUE(days.days().value(away) == all.value(away)) << "step " << step;
     }
     EXPECT_GT(changes, 300);
-    EXPECT_GT(compared, 1000);  // the comparison saw entries, not only empty days
+    EXPECT_GT(compared, 1000); // the comparison saw entries, not only empty days
 }
 
 TEST_F(CalendarFollowsChanges, APageKeptUpToDateShowsWhatAFreshPageShows) {
@@ -188,7 +184,7 @@ TEST_F(CalendarFollowsChanges, APageKeptUpToDateShowsWhatAFreshPageShows) {
     const QDate today = CalendarMonth::today();
     for (int step = 0; step < 60; ++step) {
         if (step == 30) {
-            kept.showNextMonth();  // today stays selected, outside the shown weeks
+            kept.showNextMonth(); // today stays selected, outside the shown weeks
             kept.selectDay(today);
         }
         random.edit(store);
@@ -267,7 +263,7 @@ TEST_F(CalendarFollowsChanges, AReloadOfTheSameBytesChangesNothing) {
 
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(store.activity().writes, 1);
-    EXPECT_EQ(page.dayPanel()->rows(Kind::Deadline), rows);  // the very rows: nothing was built again
+    EXPECT_EQ(page.dayPanel()->rows(Kind::Deadline), rows); // the very rows: nothing was built again
     EXPECT_EQ(page.dayPanel()->rows(Kind::Started).size(), 1);
 }
 

@@ -13,9 +13,9 @@ TEST(CalendarMonth, GridHoldsWholeWeeksFromMondayToSunday) {
         QDate last;
     };
     const Case cases[] = {
-        {QDate(2027, 2, 1), 28, QDate(2027, 2, 1), QDate(2027, 2, 28)},   // starts on a Monday
-        {QDate(2026, 2, 1), 35, QDate(2026, 1, 26), QDate(2026, 3, 1)},   // starts on a Sunday
-        {QDate(2025, 3, 1), 42, QDate(2025, 2, 24), QDate(2025, 4, 6)},   // starts on a Saturday
+        {QDate(2027, 2, 1), 28, QDate(2027, 2, 1), QDate(2027, 2, 28)}, // starts on a Monday
+        {QDate(2026, 2, 1), 35, QDate(2026, 1, 26), QDate(2026, 3, 1)}, // starts on a Sunday
+        {QDate(2025, 3, 1), 42, QDate(2025, 2, 24), QDate(2025, 4, 6)}, // starts on a Saturday
     };
     for (const Case& c : cases) {
         const QList<QDate> days = CalendarMonth::visibleDays(c.month);
@@ -35,8 +35,8 @@ TEST(CalendarMonth, AnyDayOfTheMonthGivesTheSameGrid) {
 }
 
 TEST(CalendarMonth, CellsNeverShrinkBelowTheMinimum) {
-    EXPECT_DOUBLE_EQ(CalendarMonth::cellHeight(400, 6), 64);          // (400 − 30) / 6 ≈ 61.7
-    EXPECT_DOUBLE_EQ(CalendarMonth::cellHeight(600, 5), 115.2);       // (600 − 24) / 5
+    EXPECT_DOUBLE_EQ(CalendarMonth::cellHeight(400, 6), 64); // (400 − 30) / 6 ≈ 61.7
+    EXPECT_DOUBLE_EQ(CalendarMonth::cellHeight(600, 5), 115.2); // (600 − 24) / 5
     EXPECT_DOUBLE_EQ(CalendarMonth::cellHeight(-50, 4), 64);
 }
 

@@ -1,5 +1,5 @@
-#include "app/calendar/CalendarMonth.h"
 #include "app/calendar/CalendarPage.h"
+#include "app/calendar/CalendarMonth.h"
 #include "app/calendar/DayCell.h"
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/EventRow.h"
@@ -58,7 +58,7 @@ TEST(DayCellContent, ShowsTwoDeadlineChipsThenCountsTheRest) {
     EXPECT_EQ(five.chips[0].projectName, QStringLiteral("A"));
     EXPECT_EQ(five.chips[1].projectName, QStringLiteral("B"));
     EXPECT_EQ(five.overflowText(), QStringLiteral("还有 3 个截止"));
-    EXPECT_TRUE(five.dots.isEmpty());  // deadlines never make dots
+    EXPECT_TRUE(five.dots.isEmpty()); // deadlines never make dots
 
     DayCellContent two = DayCellContent::of(events.mid(0, 2));
     EXPECT_EQ(two.chips.size(), 2);
@@ -66,10 +66,11 @@ TEST(DayCellContent, ShowsTwoDeadlineChipsThenCountsTheRest) {
 }
 
 TEST(DayCellContent, CountsDotsPerCueKindInFixedOrder) {
-    const QList<CalendarEvent> events{entry(Kind::Delivered, QStringLiteral("A")), entry(Kind::Deadline, QStringLiteral("A")),
-                                      entry(Kind::Started, QStringLiteral("B")), entry(Kind::Delivered, QStringLiteral("C"))};
+    const QList<CalendarEvent> events{
+        entry(Kind::Delivered, QStringLiteral("A")), entry(Kind::Deadline, QStringLiteral("A")),
+        entry(Kind::Started, QStringLiteral("B")), entry(Kind::Delivered, QStringLiteral("C"))};
     const DayCellContent content = DayCellContent::of(events);
-    ASSERT_EQ(content.dots.size(), 2);  // no mixed dot
+    ASSERT_EQ(content.dots.size(), 2); // no mixed dot
     EXPECT_EQ(content.dots[0].kind, Kind::Started);
     EXPECT_EQ(content.dots[0].count, 1);
     EXPECT_EQ(content.dots[1].kind, Kind::Delivered);
@@ -90,7 +91,7 @@ TEST(DayCellContent, DotsAreLaidOutLeftToRightWithoutOverlap) {
     ASSERT_EQ(rects.size(), 3);
     EXPECT_LT(rects[0].right(), rects[1].left());
     EXPECT_LT(rects[1].right(), rects[2].left());
-    EXPECT_LE(rects[2].bottom(), 90 - 6 + 0.01);  // inside the cell's padding
+    EXPECT_LE(rects[2].bottom(), 90 - 6 + 0.01); // inside the cell's padding
 }
 
 TEST_F(CalendarPageTest, GridsHold28_35And42DaysOfWholeWeeks) {
@@ -100,14 +101,16 @@ TEST_F(CalendarPageTest, GridsHold28_35And42DaysOfWholeWeeks) {
         QDate first;
         int inMonth;
     };
-    for (const Case& c : {Case{QDate(2027, 2, 1), 28, QDate(2027, 2, 1), 28}, Case{QDate(2026, 2, 1), 35, QDate(2026, 1, 26), 28},
-                          Case{QDate(2025, 3, 1), 42, QDate(2025, 2, 24), 31}}) {
+    for (const Case& c :
+         {Case{QDate(2027, 2, 1), 28, QDate(2027, 2, 1), 28}, Case{QDate(2026, 2, 1), 35, QDate(2026, 1, 26), 28},
+          Case{QDate(2025, 3, 1), 42, QDate(2025, 2, 24), 31}}) {
         page->showMonth(c.month);
         const QList<DayCell*>& cells = page->grid()->cells();
         ASSERT_EQ(cells.size(), c.cells);
         EXPECT_EQ(page->grid()->rowCount(), c.cells / 7);
         EXPECT_EQ(cells.first()->day(), c.first);
-        EXPECT_EQ(std::count_if(cells.cbegin(), cells.cend(), [](DayCell* cell) { return cell->inMonth(); }), c.inMonth);
+        EXPECT_EQ(std::count_if(cells.cbegin(), cells.cend(), [](DayCell* cell) { return cell->inMonth(); }),
+                  c.inMonth);
         // Seven equal columns with a gap of 6 between them.
         EXPECT_EQ(cells[1]->geometry().left() - cells[0]->geometry().right() - 1, 6);
         EXPECT_EQ(cells[7]->geometry().left(), cells[0]->geometry().left());
@@ -117,7 +120,7 @@ TEST_F(CalendarPageTest, GridsHold28_35And42DaysOfWholeWeeks) {
 }
 
 TEST_F(CalendarPageTest, CellsKeepTheirMinimumHeightInALowWindow) {
-    page->showMonth(QDate(2025, 3, 1));  // six rows
+    page->showMonth(QDate(2025, 3, 1)); // six rows
     page->resize(1100, 300);
     QApplication::processEvents();
     for (DayCell* cell : page->grid()->cells())
@@ -131,7 +134,7 @@ TEST_F(CalendarPageTest, PagingCrossesYearsAndKeepsTheSelectedDay) {
     EXPECT_EQ(page->month(), QDate(2025, 12, 1));
     EXPECT_EQ(page->titleText(), QStringLiteral("2025年12月"));
     EXPECT_EQ(page->selectedDay(), QDate(2026, 1, 15));
-    EXPECT_EQ(page->grid()->cell(QDate(2026, 1, 15)), nullptr);  // not visible, so not marked anywhere
+    EXPECT_EQ(page->grid()->cell(QDate(2026, 1, 15)), nullptr); // not visible, so not marked anywhere
     for (DayCell* cell : page->grid()->cells())
         EXPECT_FALSE(cell->isSelected());
 
@@ -161,16 +164,17 @@ TEST_F(CalendarPageTest, ClickingANeighbouringDaySelectsItAndKeepsTheMonth) {
     EXPECT_TRUE(page->grid()->cell(QDate(2026, 1, 27))->isSelected());
     EXPECT_EQ(page->dayPanel()->headingText(), QStringLiteral("1月27日 星期二"));
     EXPECT_EQ(page->dayPanel()->countText(), QStringLiteral("4 项"));
-    EXPECT_EQ(page->dayPanel()->sectionKinds(), (QList<Kind>{Kind::Deadline, Kind::Delivered, Kind::Mixed, Kind::Started}));
+    EXPECT_EQ(page->dayPanel()->sectionKinds(),
+              (QList<Kind>{Kind::Deadline, Kind::Delivered, Kind::Mixed, Kind::Started}));
 }
 
 TEST_F(CalendarPageTest, CellsShowChipsOverflowAndDotsOfTheStore) {
     const QDate day(2027, 2, 10);
-    for (const char* name : {"E", "D", "C", "B", "A"})  // added at the front: A ends up first
+    for (const char* name : {"E", "D", "C", "B", "A"}) // added at the front: A ends up first
         addDated(QString::fromLatin1(name), day, day.addDays(1));
     AudioProject late = AudioProject::make(QStringLiteral("Late"), ProjectType::musicID);
     late.deadline = at(QDate(2027, 2, 11), 8);
-    add(late);  // not due yet in any run of this test before 2027-02-11
+    add(late); // not due yet in any run of this test before 2027-02-11
     page->showMonth(day);
 
     const DayCellContent& deadlines = page->grid()->cell(day)->content();
@@ -235,7 +239,7 @@ TEST_F(CalendarPageTest, ClickingARowSelectsOnlyThatProject) {
 
     const QList<EventRow*> rows = page->dayPanel()->rows(Kind::Mixed);
     ASSERT_EQ(rows.size(), 1);
-    click(rows[0], QPoint(rows[0]->width() - 3, rows[0]->height() - 3));  // an empty corner takes the click too
+    click(rows[0], QPoint(rows[0]->width() - 3, rows[0]->height() - 3)); // an empty corner takes the click too
     EXPECT_EQ(router.selection(), QSet<QUuid>{target.id});
     EXPECT_EQ(router.sidebar(), SidebarItem::calendar());
     EXPECT_EQ(page->selectedDay(), day);

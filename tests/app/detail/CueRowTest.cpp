@@ -6,12 +6,12 @@
 #include "app/detail/DurationChip.h"
 #include "app/detail/DurationPicker.h"
 #include "app/detail/NumberColumn.h"
-#include "studio/PlainSymbolButton.h"
 #include "app/detail/StageMenuButton.h"
 #include "core/Settings.h"
 #include "studio/AppearanceHost.h"
 #include "studio/DateChip.h"
 #include "studio/ElidedLine.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/StudioButton.h"
 
 #include <QMenu>
@@ -42,7 +42,7 @@ TEST_F(CueRowTest, TextFieldsStoreTrimmedTextButNeverAnEmptyTitle) {
     first->numberField()->selectAll();
     typeInto(first->numberField(), QStringLiteral(" 12 "));
     EXPECT_EQ(str(storedCue(0).number), "12");
-    EXPECT_EQ(str(first->numberField()->text()), " 12 ");  // the field shows what was typed
+    EXPECT_EQ(str(first->numberField()->text()), " 12 "); // the field shows what was typed
 
     const QDateTime before = stored().updatedAt;
     first->focusField(CueFocus::Field::Title);
@@ -52,7 +52,7 @@ TEST_F(CueRowTest, TextFieldsStoreTrimmedTextButNeverAnEmptyTitle) {
     EXPECT_EQ(str(storedCue(0).title), "Opening");
     typeInto(first->titleField(), QStringLiteral("  "));
     EXPECT_EQ(str(storedCue(0).title), "Opening");
-    EXPECT_EQ(stored().updatedAt, before);  // nothing was written
+    EXPECT_EQ(stored().updatedAt, before); // nothing was written
 
     // Return gives up the keyboard, and the field left shows the stored title again.
     pressKey(first->titleField(), Qt::Key_Return);
@@ -70,7 +70,7 @@ TEST_F(CueRowTest, AFieldLeftShowsTheStoredTextFromItsStart) {
     second->titleField()->selectAll();
     typeInto(second->titleField(), longTitle + QStringLiteral("  "));
     ASSERT_EQ(str(storedCue(1).title), str(longTitle));
-    EXPECT_GT(second->titleField()->cursorPosition(), 0);  // typing scrolled it to its end
+    EXPECT_GT(second->titleField()->cursorPosition(), 0); // typing scrolled it to its end
 
     // Leaving for another field of the table: the stored (trimmed) title, from its start.
     second->focusField(CueFocus::Field::Number);
@@ -170,7 +170,7 @@ TEST_F(CueRowTest, TheNumberAndTheSelectionFollowANewAccent) {
     settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
     EXPECT_TRUE(waitUntil([&] { return shown(first->numberField(), QPalette::Text) == "#34c759"; }, 2000));
     EXPECT_EQ(shown(second->titleField(), QPalette::Highlight), "#34c759");
-    EXPECT_EQ(shown(second->titleField(), QPalette::Text), Studio::text().name());  // titles keep their own colour
+    EXPECT_EQ(shown(second->titleField(), QPalette::Text), Studio::text().name()); // titles keep their own colour
 }
 
 class DurationPickerTest : public ::testing::Test {
@@ -224,7 +224,7 @@ TEST_F(DurationPickerTest, AnEmptyDurationWritesNothingUntilTheTotalChanges) {
     tap(DurationPicker::Unit::Seconds, 7);
     tap(DurationPicker::Unit::Seconds, 0);
     ASSERT_EQ(reported.size(), 2);
-    EXPECT_EQ(reported.at(1), 0);  // a real zero, not none
+    EXPECT_EQ(reported.at(1), 0); // a real zero, not none
 }
 
 TEST_F(DurationPickerTest, ClearReportsNoneAndReturnOnlyCloses) {
@@ -245,7 +245,7 @@ TEST_F(DurationPickerTest, AHugeLengthFromACraftedFileNeverWraps) {
     open(largest);
     tap(DurationPicker::Unit::Seconds, 59);
     tap(DurationPicker::Unit::Minutes, 59);
-    EXPECT_EQ(picker->total(), largest);  // held at the largest length, not wrapped below zero
+    EXPECT_EQ(picker->total(), largest); // held at the largest length, not wrapped below zero
     EXPECT_TRUE(reported.isEmpty());
     tap(DurationPicker::Unit::Hours, 1);
     ASSERT_EQ(reported.size(), 1);
@@ -339,14 +339,14 @@ TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
     row->openVersions();
     CueVersionPopover* popover = row->versionPopover();
     ASSERT_NE(popover, nullptr);
-    ASSERT_GT(popover->geometry().top(), row->mapToGlobal(QPoint(0, 0)).y());  // opened below the row
+    ASSERT_GT(popover->geometry().top(), row->mapToGlobal(QPoint(0, 0)).y()); // opened below the row
 
     for (int i = 0; i < 12; ++i) {
         typeInto(popover->noteField(), QStringLiteral("take"));
         pressKey(popover->noteField(), Qt::Key_Return);
     }
     ASSERT_EQ(stored().items.first().versions.size(), 12);
-    spin(100);  // the layout settles
+    spin(100); // the layout settles
     EXPECT_EQ(popover->dateChips().size(), 13);
     EXPECT_GE(popover->height(), 12 * 20);
     EXPECT_LE(popover->geometry().bottom(), screen.bottom());
@@ -383,8 +383,8 @@ TEST_F(CueVersionPopoverTest, RedatingChangesOnlyThatDate) {
 
     Q_EMIT chips.at(2)->dateChosen(early);
     expected.versions[1].date = early;
-    EXPECT_EQ(stored().items.first(), expected);  // order kept, stage and dates untouched
-    EXPECT_EQ(row->versionPopover()->dateChips(), chips);  // rows kept, not rebuilt
+    EXPECT_EQ(stored().items.first(), expected); // order kept, stage and dates untouched
+    EXPECT_EQ(row->versionPopover()->dateChips(), chips); // rows kept, not rebuilt
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 
 #include "app/detail/CueTableFooter.h"
 #include "app/detail/DurationChip.h"
-#include "studio/PlainSymbolButton.h"
 #include "app/library/ProjectListRow.h"
 #include "app/library/ProjectListView.h"
 #include "core/RecordCoding.h"
+#include "studio/PlainSymbolButton.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -45,7 +45,7 @@ TEST_F(CueTableReorderTest, TheDraggedCueTakesTheTargetsPlaceWithoutStampingTheP
     table->move(idOf("A"), idOf("C"));
     EXPECT_EQ(storedNumbers().join(','), "B,C,A,D");
     table->move(idOf("A"), idOf("D"));
-    EXPECT_EQ(storedNumbers().join(','), "B,C,D,A");  // onto the last row, not past it
+    EXPECT_EQ(storedNumbers().join(','), "B,C,D,A"); // onto the last row, not past it
     table->move(idOf("D"), idOf("B"));
     EXPECT_EQ(storedNumbers().join(','), "D,B,C,A");
     table->move(idOf("C"), idOf("C"));
@@ -83,7 +83,7 @@ TEST_F(CueTableReorderTest, ADragWalksTheRowsLiveAndKeepsEveryRowWidget) {
     QList<CueRow*> sortedBefore = rowsBefore, sortedAfter = table->rows();
     std::sort(sortedBefore.begin(), sortedBefore.end());
     std::sort(sortedAfter.begin(), sortedAfter.end());
-    EXPECT_EQ(sortedAfter, sortedBefore);  // moved, never rebuilt
+    EXPECT_EQ(sortedAfter, sortedBefore); // moved, never rebuilt
     EXPECT_EQ(stored().updatedAt, before);
 }
 
@@ -96,7 +96,7 @@ TEST_F(CueTableReorderTest, ForeignTextAndADragThatEndedElsewhereMoveNothing) {
 
     const QList<AudioProject> projectsBefore = store.projects();
     EXPECT_FALSE(dragOver(QStringLiteral("some words from an editor"), 2, true));
-    EXPECT_FALSE(dragOver(RecordCoding::idText(a), 3, true));  // even text that spells a cue id
+    EXPECT_FALSE(dragOver(RecordCoding::idText(a), 3, true)); // even text that spells a cue id
     EXPECT_EQ(store.projects(), projectsBefore);
     EXPECT_EQ(storedNumbers().join(','), "A,B,C,D");
 }
@@ -159,7 +159,7 @@ TEST_F(CueTableTest, DeletingARowRemovesTheCueWithoutStampingAndTheRowGoesLater)
     EXPECT_EQ(storedNumbers().join(','), "2");
     EXPECT_EQ(stored().updatedAt, before);
     EXPECT_EQ(rowNumbers().join(','), "2");
-    EXPECT_TRUE(watched);  // still alive right after its own click
+    EXPECT_TRUE(watched); // still alive right after its own click
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(watched);
 }
@@ -189,7 +189,8 @@ TEST_F(CueTableTest, AGoneRowTakesTheKeyboardWithItInsteadOfGivingItToTheNextCue
     ASSERT_TRUE(waitUntil([&] { return table->isActiveWindow(); }, 2000));
     table->rows().at(0)->focusField(CueFocus::Field::Title);
     const QUuid gone = stored().items.first().id;
-    store.update(projectID, [&gone](AudioProject& p) { p.items.removeIf([&gone](const Cue& c) { return c.id == gone; }); });
+    store.update(projectID,
+                 [&gone](AudioProject& p) { p.items.removeIf([&gone](const Cue& c) { return c.id == gone; }); });
     EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
 }
 
@@ -257,7 +258,7 @@ TEST_F(CueTableTest, AListRowThatClosesDuringADragKeepsItsTableUntilTheDragEnds)
     ASSERT_TRUE(opened);
 
     opened->setDragRunner([&](QDrag&) {
-        list.setProjects({});  // the project leaves the list while the drag runs
+        list.setProjects({}); // the project leaves the list while the drag runs
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(opened);
         return Qt::IgnoreAction;

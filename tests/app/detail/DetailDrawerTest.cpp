@@ -54,7 +54,7 @@ TEST_F(DetailDrawerTest, DeletingTheShownProjectLeavesAnEmptyPaneWhileTheDrawerS
     if (pane) {
         EXPECT_FALSE(pane->showsProject());
     }
-    spin(400);  // the slide ends and the pane goes
+    spin(400); // the slide ends and the pane goes
     EXPECT_EQ(window.drawerContent(), nullptr);
 }
 

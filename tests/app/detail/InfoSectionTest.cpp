@@ -1,9 +1,9 @@
 #include "DetailFixture.h"
 
 #include "app/detail/CueSection.h"
-#include "studio/PlainSymbolButton.h"
 #include "app/detail/InfoSection.h"
 #include "studio/DateChip.h"
+#include "studio/PlainSymbolButton.h"
 #include "studio/SectionTitle.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
@@ -41,14 +41,16 @@ TEST_F(InfoSectionTest, DeadlineIsSetAndClearedWithAStampAndNoStatusRule) {
 }
 
 TEST_F(InfoSectionTest, FolderRowShowsTheNameAndChoosesWithoutStamping) {
-    const AudioProject project = test::project(QStringLiteral("Folder"), [&](AudioProject& p) { p.updatedAt = earlier; });
+    const AudioProject project =
+        test::project(QStringLiteral("Folder"), [&](AudioProject& p) { p.updatedAt = earlier; });
     open(project);
     EXPECT_TRUE(section()->folderLink()->isHidden());
     EXPECT_EQ(section()->folderButton()->text(), QStringLiteral("选择"));
 
     store.update(project.id, [](AudioProject& p) { p.folderPath = QStringLiteral("/music/Trailer 03/"); });
     EXPECT_FALSE(section()->folderLink()->isHidden());
-    EXPECT_EQ(section()->folderLink()->text(), QStringLiteral("Trailer 03")) << "a trailing slash still names the folder";
+    EXPECT_EQ(section()->folderLink()->text(), QStringLiteral("Trailer 03"))
+        << "a trailing slash still names the folder";
     EXPECT_EQ(section()->folderLink()->toolTip(), Studio::plainToolTip(QStringLiteral("/music/Trailer 03/")));
     EXPECT_EQ(section()->folderButton()->text(), QStringLiteral("更改"));
     EXPECT_EQ(stored(project.id).updatedAt, earlier);

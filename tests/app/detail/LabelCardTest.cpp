@@ -1,7 +1,7 @@
 #include "DetailFixture.h"
 
-#include "app/detail/DetailChip.h"
 #include "app/detail/DetailBanner.h"
+#include "app/detail/DetailChip.h"
 #include "app/detail/LabelCard.h"
 #include "app/detail/NotesSection.h"
 #include "app/detail/TypeMenuButton.h"
@@ -38,7 +38,6 @@ protected:
     DetailChip* chip(ProjectStatus status) const {
         return pane->labelCard()->statusChips().at(allProjectStatuses().indexOf(status));
     }
-
 };
 
 TEST_F(LabelCardTest, StatusChipsSetTheStatusThroughItsRules) {
@@ -102,7 +101,7 @@ TEST_F(LabelCardTest, TypeMenuListsEveryTypeAndStampsEvenTheCurrentType) {
     for (int i = 0; i < actions.size(); ++i)
         EXPECT_EQ(actions.at(i)->text(), store.registry().types().at(i).title);
 
-    actions.at(0)->trigger();  // the current type
+    actions.at(0)->trigger(); // the current type
     EXPECT_EQ(stored(project.id).typeID, ProjectType::musicID);
     EXPECT_GT(stored(project.id).updatedAt, earlier);
     EXPECT_EQ(stored(project.id).status, ProjectStatus::NotStarted) << "no status rule for the type";
@@ -116,7 +115,8 @@ TEST_F(LabelCardTest, TypeMenuListsEveryTypeAndStampsEvenTheCurrentType) {
 
 TEST_F(LabelCardTest, UnknownTypeShowsTheFirstTypeAndKeepsTheStoredID) {
     const QUuid unknown = QUuid::createUuid();
-    const AudioProject project = earlierProject(QStringLiteral("Stranger"), [&](AudioProject& p) { p.typeID = unknown; });
+    const AudioProject project =
+        earlierProject(QStringLiteral("Stranger"), [&](AudioProject& p) { p.typeID = unknown; });
     open(project);
     EXPECT_EQ(pane->labelCard()->typeButton()->type().id, store.registry().types().first().id);
     EXPECT_EQ(stored(project.id).typeID, unknown);
@@ -125,9 +125,11 @@ TEST_F(LabelCardTest, UnknownTypeShowsTheFirstTypeAndKeepsTheStoredID) {
 TEST_F(LabelCardTest, ALongTypeTitleIsCutAndTheCardStaysInTheDrawer) {
     const QUuid typeID = store.addType();
     store.updateType(typeID, [](ProjectType& t) {
-        t.title = QStringLiteral("电影与剧集配乐（含预告片、花絮和所有宣传物料的全部版本，以及导演剪辑版与国际发行版的全部改动）");
+        t.title = QStringLiteral(
+            "电影与剧集配乐（含预告片、花絮和所有宣传物料的全部版本，以及导演剪辑版与国际发行版的全部改动）");
     });
-    ProjectDetailView& view = open(earlierProject(QStringLiteral("Typed"), [&](AudioProject& p) { p.typeID = typeID; }));
+    ProjectDetailView& view =
+        open(earlierProject(QStringLiteral("Typed"), [&](AudioProject& p) { p.typeID = typeID; }));
     view.resize(600, 900);
     view.show();
     QApplication::processEvents();
@@ -182,7 +184,7 @@ TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOut
 
     QLineEdit* name = view.labelCard()->nameField();
     name->setFocus();
-    name->setCursorPosition(2);  // Sc|ore
+    name->setCursorPosition(2); // Sc|ore
     typeText(name, QStringLiteral("XY"));
     ASSERT_EQ(stored(project.id).name, QStringLiteral("ScXYore"));
     // Another program (the widget) writes the same project, with the name it last read.
@@ -200,7 +202,7 @@ TEST_F(LabelCardTest, TypingInNameAndNotesSurvivesChangesOfTheSameProjectFromOut
     NotesEditor* notes = view.notesSection()->editor();
     notes->setFocus();
     QTextCursor cursor = notes->textCursor();
-    cursor.setPosition(4);  // line| one
+    cursor.setPosition(4); // line| one
     notes->setTextCursor(cursor);
     typeText(notes, QStringLiteral("s"));
     ASSERT_EQ(stored(project.id).notes, QStringLiteral("lines one"));

@@ -1,8 +1,8 @@
 #include "DetailFixture.h"
 
-#include "studio/PlainSymbolButton.h"
 #include "app/detail/LogRow.h"
 #include "app/detail/LogSection.h"
+#include "studio/PlainSymbolButton.h"
 
 #include <QEnterEvent>
 #include <QLabel>
@@ -28,7 +28,6 @@ protected:
             texts << row->textLabel()->text();
         return texts;
     }
-
 };
 
 TEST_F(LogSectionTest, RecordAddsTheTrimmedTextWithTheCurrentProgressAndClearsTheField) {
@@ -58,7 +57,8 @@ TEST_F(LogSectionTest, RecordAddsTheTrimmedTextWithTheCurrentProgressAndClearsTh
 }
 
 TEST_F(LogSectionTest, ABlankEntryAddsNothingAndStaysInTheField) {
-    const AudioProject project = test::project(QStringLiteral("Blank"), [&](AudioProject& p) { p.updatedAt = earlier; });
+    const AudioProject project =
+        test::project(QStringLiteral("Blank"), [&](AudioProject& p) { p.updatedAt = earlier; });
     open(project);
     EXPECT_FALSE(section()->addButton()->isEnabled());
     section()->field()->setText(QStringLiteral(" \t\u3000 "));
@@ -112,7 +112,7 @@ TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
     EXPECT_EQ(middle->textLabel()->width(), width) << "the button had kept its place";
     EXPECT_EQ(middle->deleteButton()->toolTip(), QStringLiteral("删除这条记录"));
     clickAt(middle->deleteButton(), QRectF(middle->deleteButton()->rect()).center());
-    QApplication::processEvents();  // the pressed row goes away once its click is over
+    QApplication::processEvents(); // the pressed row goes away once its click is over
 
     EXPECT_EQ(stored(project.id).log, (QList<LogEntry>{log.at(0), log.at(2)}));
     EXPECT_EQ(stored(project.id).updatedAt, earlier);
@@ -120,8 +120,9 @@ TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
 }
 
 TEST_F(LogSectionTest, ALongEntryWrapsAndTheRowGrowsToShowAllOfIt) {
-    const QString longText = QStringLiteral("和导演过了一遍粗剪，追逐段落要更紧张，弦乐再加一层颤音，铜管在第二十四小节进来，"
-                                            "结尾留三秒空白给音效，再把整体音量提高两个分贝。");
+    const QString longText =
+        QStringLiteral("和导演过了一遍粗剪，追逐段落要更紧张，弦乐再加一层颤音，铜管在第二十四小节进来，"
+                       "结尾留三秒空白给音效，再把整体音量提高两个分贝。");
     ProjectDetailView& view = open(test::project(QStringLiteral("Long"), [&](AudioProject& p) {
         p.log = {LogEntry{QUuid::createUuid(), Clock::now(), longText, 0.2}};
     }));
@@ -142,7 +143,8 @@ TEST_F(LogSectionTest, ALongEntryWrapsAndTheRowGrowsToShowAllOfIt) {
 }
 
 TEST_F(LogSectionTest, RowsShowTheShortDateAndTheText) {
-    const LogEntry old{QUuid::createUuid(), QDateTime(QDate(2020, 3, 7), QTime(12, 0)), QStringLiteral("<b>old</b>"), 1};
+    const LogEntry old{QUuid::createUuid(), QDateTime(QDate(2020, 3, 7), QTime(12, 0)), QStringLiteral("<b>old</b>"),
+                       1};
     open(test::project(QStringLiteral("Dates"), [&](AudioProject& p) { p.log = {old}; }));
     ASSERT_EQ(section()->rows().size(), 1);
     EXPECT_EQ(section()->rows().first()->dateLabel()->text(), QStringLiteral("2020.03.07"));

@@ -57,7 +57,6 @@ protected:
         option.subControls = QStyle::SC_All;
         return slider()->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider());
     }
-
 };
 
 TEST_F(ProgressSectionTest, ThreeOfEightDeliveredShows38AndTheCount) {
@@ -107,7 +106,7 @@ TEST_F(ProgressSectionTest, SwitchingModesKeepsTheDatesAndTheManualValue) {
     EXPECT_EQ(stored(project.id).progressMode, ProgressMode::Auto);
     EXPECT_TRUE(section()->manualRow()->isHidden());
     section()->modeChips().at(1)->click();
-    section()->modeChips().at(1)->click();  // the current mode: written, nothing changes
+    section()->modeChips().at(1)->click(); // the current mode: written, nothing changes
     EXPECT_EQ(stored(project.id).progressMode, ProgressMode::Manual);
     EXPECT_EQ(stored(project.id).updatedAt, earlier);
     EXPECT_EQ(stored(project.id).status, ProjectStatus::NotStarted);
@@ -197,7 +196,7 @@ TEST_F(ProgressSectionTest, AValueFromElsewhereMovesTheSlider) {
     EXPECT_EQ(section()->sliderPercentLabel()->text(), QStringLiteral("33"));
     EXPECT_EQ(slider()->value(), 7);
     EXPECT_DOUBLE_EQ(storedValue(), 0.33) << "showing it wrote nothing back";
-    store.update(project.id, [](AudioProject& p) { p.manualProgress = 7; });  // a hand-edited file
+    store.update(project.id, [](AudioProject& p) { p.manualProgress = 7; }); // a hand-edited file
     EXPECT_EQ(slider()->value(), ProgressSlider::steps);
 }
 

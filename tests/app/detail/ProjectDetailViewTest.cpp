@@ -49,7 +49,8 @@ TEST_F(ProjectDetailViewTest, ArchivedShowsTheArchiveDateAndRestoreLeadsToTheDon
 
     EXPECT_EQ(banner->currentCase(), Case::Archived);
     EXPECT_FALSE(banner->isHidden());
-    EXPECT_EQ(banner->text(), QStringLiteral("已于 ") + ChineseDateText::abbreviated(archivedAt) + QStringLiteral(" 归档"));
+    EXPECT_EQ(banner->text(),
+              QStringLiteral("已于 ") + ChineseDateText::abbreviated(archivedAt) + QStringLiteral(" 归档"));
     EXPECT_EQ(banner->button()->text(), QStringLiteral("恢复"));
     EXPECT_FALSE(banner->button()->look().prominent);
 
@@ -68,9 +69,8 @@ TEST_F(ProjectDetailViewTest, ArchivedShowsTheArchiveDateAndRestoreLeadsToTheDon
 }
 
 TEST_F(ProjectDetailViewTest, AllDeliveredOffersMarkDoneOnlyInAutomaticModeWithCues) {
-    const AudioProject project = test::project(QStringLiteral("Three delivered"), [](AudioProject& p) {
-        p.items = delivered(3);
-    });
+    const AudioProject project =
+        test::project(QStringLiteral("Three delivered"), [](AudioProject& p) { p.items = delivered(3); });
     DetailBanner* banner = open(project).banner();
     ASSERT_EQ(banner->currentCase(), Case::AllDelivered);
     EXPECT_EQ(banner->text(), QStringLiteral("所有 cue 都已交付"));
@@ -93,18 +93,18 @@ TEST_F(ProjectDetailViewTest, AllDeliveredOffersMarkDoneOnlyInAutomaticModeWithC
 
 TEST_F(ProjectDetailViewTest, BannerCasesFollowTheirPrecedence) {
     EXPECT_EQ(DetailBanner::caseFor(test::project(QStringLiteral("empty"))), Case::None) << "no cues";
-    EXPECT_EQ(DetailBanner::caseFor(test::project(QStringLiteral("one open"), [](AudioProject& p) {
-                  p.items = delivered(2) << cueAt(CueStage::Mixed);
-              })),
-              Case::None);
-    EXPECT_EQ(DetailBanner::caseFor(test::project(QStringLiteral("done, delivered"), [](AudioProject& p) {
-                  p.items = delivered(2);
-                  p.status = ProjectStatus::Done;
-              })),
+    EXPECT_EQ(
+        DetailBanner::caseFor(test::project(QStringLiteral("one open"),
+                                            [](AudioProject& p) { p.items = delivered(2) << cueAt(CueStage::Mixed); })),
+        Case::None);
+    EXPECT_EQ(DetailBanner::caseFor(test::project(QStringLiteral("done, delivered"),
+                                                  [](AudioProject& p) {
+                                                      p.items = delivered(2);
+                                                      p.status = ProjectStatus::Done;
+                                                  })),
               Case::Done);
-    EXPECT_EQ(DetailBanner::caseFor(test::project(QStringLiteral("archived, open"), [](AudioProject& p) {
-                  p.archivedAt = Clock::now();
-              })),
+    EXPECT_EQ(DetailBanner::caseFor(test::project(QStringLiteral("archived, open"),
+                                                  [](AudioProject& p) { p.archivedAt = Clock::now(); })),
               Case::Archived);
 }
 
@@ -132,7 +132,7 @@ TEST_F(ProjectDetailViewTest, TopBarButtonsCarryTheirHelpAndFollowTheRouter) {
     EXPECT_TRUE(router.detailExpanded());
     EXPECT_EQ(bar->expandButton()->toolTip(), QStringLiteral("收起"));
     EXPECT_EQ(bar->expandButton()->symbol(), QStringLiteral("arrow.down.right.and.arrow.up.left"));
-    router.setDetailExpanded(false);  // from elsewhere: the button follows
+    router.setDetailExpanded(false); // from elsewhere: the button follows
     EXPECT_EQ(bar->expandButton()->toolTip(), QStringLiteral("展开，Cue 表格看得更全"));
 
     router.setSelection({pane->projectID()});
@@ -175,7 +175,8 @@ TEST_F(ProjectDetailViewTest, FolderButtonShowsForAnyPathAndRevealsOnlyAnExistin
     SymbolTileButton* button = open(project).topBar()->folderButton();
     EXPECT_TRUE(button->isHidden()) << "no folder path, no button";
 
-    for (const QString& path : {QString(), QStringLiteral("relative/Trailer 03"), script, folder + QStringLiteral("/gone")}) {
+    for (const QString& path :
+         {QString(), QStringLiteral("relative/Trailer 03"), script, folder + QStringLiteral("/gone")}) {
         store.update(project.id, [&](AudioProject& p) { p.folderPath = path; });
         EXPECT_FALSE(button->isHidden()) << path.toStdString();
         button->click();

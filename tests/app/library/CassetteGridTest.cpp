@@ -18,12 +18,12 @@ TEST(CardGridLayoutTest, ColumnsAreAtLeast236AndAtMost320Wide) {
     EXPECT_EQ(narrow.columns, 1);
     EXPECT_LE(narrow.cellWidth, 252);
 
-    const CardGridLayout four = CardGridLayout::forWidth(1107, 200);  // 1059 inside the insets
+    const CardGridLayout four = CardGridLayout::forWidth(1107, 200); // 1059 inside the insets
     EXPECT_EQ(four.columns, 4);
     EXPECT_GE(four.cellWidth, CardGridLayout::minimumCell);
 
     // A wide page caps the cells and centres the grid.
-    const CardGridLayout wide = CardGridLayout::forWidth(748, 200);  // 700 inside: two cells of 342 would fit
+    const CardGridLayout wide = CardGridLayout::forWidth(748, 200); // 700 inside: two cells of 342 would fit
     EXPECT_EQ(wide.columns, 2);
     EXPECT_DOUBLE_EQ(wide.cellWidth, 320);
     EXPECT_DOUBLE_EQ(wide.left, 24 + (700 - 2 * 320 - 16) / 2.0);
@@ -33,9 +33,9 @@ TEST(CardGridLayoutTest, HitsAndVisibleRangesFollowTheCells) {
     const CardGridLayout grid = CardGridLayout::forWidth(1107, 200);
     const QRectF second = grid.cellRect(1);
     EXPECT_EQ(grid.indexAt(second.center(), 10), 1);
-    EXPECT_EQ(grid.indexAt(QPointF(second.right() + 8, second.center().y()), 10), -1);  // gap between columns
-    EXPECT_EQ(grid.indexAt(QPointF(second.center().x(), second.bottom() + 8), 10), -1);  // gap between rows
-    EXPECT_EQ(grid.indexAt(grid.cellRect(9).center() + QPointF(0, 216), 10), -1);  // below the last row
+    EXPECT_EQ(grid.indexAt(QPointF(second.right() + 8, second.center().y()), 10), -1); // gap between columns
+    EXPECT_EQ(grid.indexAt(QPointF(second.center().x(), second.bottom() + 8), 10), -1); // gap between rows
+    EXPECT_EQ(grid.indexAt(grid.cellRect(9).center() + QPointF(0, 216), 10), -1); // below the last row
 
     // Rows 3 and 4 (cards 12…19) meet a band in the middle of a tall grid.
     const auto [first, last] = grid.visibleRange(3 * 216 + 10, 4 * 216 + 100, 400);
@@ -47,9 +47,8 @@ TEST(CardGridLayoutTest, HitsAndVisibleRangesFollowTheCells) {
 TEST_F(CassetteGridTest, ClicksSelectByTheShelfRuleAndTheBackgroundEmpties) {
     const AudioProject a = project("a"), b = project("b"), c = project("c");
     CassetteGrid grid(router, store.registry());
-    grid.setSelect([this](const QUuid& id, Qt::KeyboardModifiers modifiers) {
-        TapeSelection::click(router, id, modifiers);
-    });
+    grid.setSelect(
+        [this](const QUuid& id, Qt::KeyboardModifiers modifiers) { TapeSelection::click(router, id, modifiers); });
     grid.resize(1200, 900);
     grid.show();
     grid.setProjects({a, b, c});

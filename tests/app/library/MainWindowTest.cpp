@@ -1,9 +1,9 @@
 #include "LibraryFixture.h"
 
 #include "app/calendar/CalendarPage.h"
+#include "app/detail/ProjectDetailView.h"
 #include "app/library/DrawerState.h"
 #include "app/library/MainWindow.h"
-#include "app/detail/ProjectDetailView.h"
 #include "app/library/SheetPresenter.h"
 #include "app/library/TapeShelf.h"
 #include "app/library/TypeEditorSheet.h"
@@ -73,7 +73,7 @@ TEST_F(MainWindowTest, ExpansionCoversThePageOnlyWhenThereIsADrawer) {
     router.setDetailExpanded(true);
     EXPECT_TRUE(window.pageVisible());
 
-    router.setSelection({QUuid::createUuid()});  // no such project: no drawer
+    router.setSelection({QUuid::createUuid()}); // no such project: no drawer
     EXPECT_TRUE(window.pageVisible());
     EXPECT_EQ(window.drawerTargetWidth(), 0);
 

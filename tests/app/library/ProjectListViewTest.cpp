@@ -13,9 +13,8 @@ class ProjectListViewTest : public LibraryTest {
 protected:
     void SetUp() override {
         LibraryTest::SetUp();
-        list.setSelect([this](const QUuid& id, Qt::KeyboardModifiers modifiers) {
-            TapeSelection::click(router, id, modifiers);
-        });
+        list.setSelect(
+            [this](const QUuid& id, Qt::KeyboardModifiers modifiers) { TapeSelection::click(router, id, modifiers); });
         list.resize(1200, 600);
         list.show();
     }
@@ -73,7 +72,7 @@ TEST_F(ProjectListViewTest, TheChevronOpensARowWithoutSelectingAndOpenRowsSurviv
 
     // A project that leaves and comes back opens again.
     list.setProjects({a});
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed tables go with deleteLater
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed tables go with deleteLater
     EXPECT_TRUE(list.findChildren<CueTable*>().isEmpty());
     list.setProjects({a, b});
     EXPECT_TRUE(list.isExpanded(b.id));
@@ -108,12 +107,12 @@ TEST(ProjectListRowTest, CellTextsFollowTheRecord) {
     row.expanded = true;
     EXPECT_EQ(str(row.chevronHelp()), "收起 cue");
 
-    row.project.items = {cueAt(CueStage::Delivered, 65), cueAt(CueStage::Composing, 60),
-                         cueAt(CueStage::NotStarted), cueAt(CueStage::Mixed)};
+    row.project.items = {cueAt(CueStage::Delivered, 65), cueAt(CueStage::Composing, 60), cueAt(CueStage::NotStarted),
+                         cueAt(CueStage::Mixed)};
     EXPECT_EQ(str(row.durationText()), "02:05");
     EXPECT_EQ(str(row.percentText()), "25%");
     row.project.items = {cueAt(CueStage::Composing, 0)};
-    EXPECT_EQ(str(row.durationText()), "—");  // a total of 0 s, cues or not
+    EXPECT_EQ(str(row.durationText()), "—"); // a total of 0 s, cues or not
 
     row.project.progressMode = ProgressMode::Manual;
     row.project.manualProgress = 0.125;

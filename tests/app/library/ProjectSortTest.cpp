@@ -45,13 +45,14 @@ TEST_F(ProjectSortTest, AnotherColumnStartsInItsOwnFirstDirection) {
     using Sorting = std::pair<ProjectSort, bool>;
     ProjectSortState state;
     click(state, ProjectSort::Name);
-    click(state, ProjectSort::Name);  // descending
+    click(state, ProjectSort::Name); // descending
     EXPECT_EQ(click(state, ProjectSort::Type), Sorting(ProjectSort::Type, true));
     EXPECT_EQ(click(state, ProjectSort::Updated), Sorting(ProjectSort::Updated, false));
     for (ProjectSort descendingFirst : {ProjectSort::Progress, ProjectSort::Mixed, ProjectSort::Delivered,
                                         ProjectSort::Duration, ProjectSort::Updated})
         EXPECT_FALSE(firstClickAscending(descendingFirst));
-    for (ProjectSort ascendingFirst : {ProjectSort::Name, ProjectSort::Type, ProjectSort::Status, ProjectSort::Deadline})
+    for (ProjectSort ascendingFirst :
+         {ProjectSort::Name, ProjectSort::Type, ProjectSort::Status, ProjectSort::Deadline})
         EXPECT_TRUE(firstClickAscending(ascendingFirst));
 }
 
@@ -65,9 +66,9 @@ TEST_F(ProjectSortTest, DescendingIsTheAscendingOrderReversedTiesIncluded) {
 
 TEST_F(ProjectSortTest, MissingDeadlinesComeLastAscendingAndFirstDescending) {
     const QDateTime soon = Clock::now().addDays(2);
-    const QList<AudioProject> shelf{
-        project("none"), project("later", [&](AudioProject& p) { p.deadline = soon.addDays(5); }),
-        project("sooner", [&](AudioProject& p) { p.deadline = soon; })};
+    const QList<AudioProject> shelf{project("none"),
+                                    project("later", [&](AudioProject& p) { p.deadline = soon.addDays(5); }),
+                                    project("sooner", [&](AudioProject& p) { p.deadline = soon; })};
     EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Deadline, true)), "sooner|later|none");
     EXPECT_EQ(names(sortedBy(shelf, ProjectSort::Deadline, false)), "none|later|sooner");
 }
@@ -86,7 +87,7 @@ TEST_F(ProjectSortTest, NamesCompareLikeFileNames) {
 
 TEST_F(ProjectSortTest, TypesFollowTheUsersOrderAndUnknownTypesSortWithTheFirst) {
     QList<ProjectType> types = ProjectType::defaults();
-    std::reverse(types.begin(), types.end());  // "其他" first, "配乐" last
+    std::reverse(types.begin(), types.end()); // "其他" first, "配乐" last
     const QList<AudioProject> shelf{project("music"),
                                     project("other", [](AudioProject& p) { p.typeID = ProjectType::otherID; }),
                                     project("unknown", [](AudioProject& p) { p.typeID = QUuid::createUuid(); }),

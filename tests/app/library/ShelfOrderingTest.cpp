@@ -11,10 +11,11 @@ TEST_F(ShelfOrderingTest, ActivePutsTheFocusedProjectFirstThenTheLatestChange) {
     const QDateTime same = minutesAgo(30);
     put({project("older", [&](AudioProject& p) { p.updatedAt = minutesAgo(90); }),
          project("tieA", [&](AudioProject& p) { p.updatedAt = same; }),
-         project("focused", [&](AudioProject& p) {
-             p.updatedAt = minutesAgo(600);
-             p.isFocused = true;
-         }),
+         project("focused",
+                 [&](AudioProject& p) {
+                     p.updatedAt = minutesAgo(600);
+                     p.isFocused = true;
+                 }),
          project("tieB", [&](AudioProject& p) { p.updatedAt = same; }),
          project("done", [&](AudioProject& p) { p.status = ProjectStatus::Done; }),
          project("archived", [&](AudioProject& p) { p.archivedAt = minutesAgo(1); })});
@@ -23,14 +24,16 @@ TEST_F(ShelfOrderingTest, ActivePutsTheFocusedProjectFirstThenTheLatestChange) {
 }
 
 TEST_F(ShelfOrderingTest, FocusPlaysNoPartOnTypeAndDonePages) {
-    put({project("focusedOld", [&](AudioProject& p) {
-             p.updatedAt = minutesAgo(100);
-             p.isFocused = true;
-         }),
-         project("doneNew", [&](AudioProject& p) {
-             p.status = ProjectStatus::Done;
-             p.updatedAt = minutesAgo(1);
-         }),
+    put({project("focusedOld",
+                 [&](AudioProject& p) {
+                     p.updatedAt = minutesAgo(100);
+                     p.isFocused = true;
+                 }),
+         project("doneNew",
+                 [&](AudioProject& p) {
+                     p.status = ProjectStatus::Done;
+                     p.updatedAt = minutesAgo(1);
+                 }),
          project("otherType", [&](AudioProject& p) { p.typeID = ProjectType::sfxID; }),
          project("archivedSameType", [&](AudioProject& p) { p.archivedAt = minutesAgo(5); }),
          project("activeMid", [&](AudioProject& p) { p.updatedAt = minutesAgo(50); })});
@@ -42,14 +45,16 @@ TEST_F(ShelfOrderingTest, FocusPlaysNoPartOnTypeAndDonePages) {
 
 TEST_F(ShelfOrderingTest, EqualDatesKeepTheStoreOrder) {
     const QDateTime same = minutesAgo(10);
-    put({project("first", [&](AudioProject& p) {
-             p.status = ProjectStatus::Done;
-             p.updatedAt = same;
-         }),
-         project("second", [&](AudioProject& p) {
-             p.status = ProjectStatus::Done;
-             p.updatedAt = same;
-         }),
+    put({project("first",
+                 [&](AudioProject& p) {
+                     p.status = ProjectStatus::Done;
+                     p.updatedAt = same;
+                 }),
+         project("second",
+                 [&](AudioProject& p) {
+                     p.status = ProjectStatus::Done;
+                     p.updatedAt = same;
+                 }),
          project("third", [&](AudioProject& p) {
              p.status = ProjectStatus::Done;
              p.updatedAt = same;
@@ -59,17 +64,18 @@ TEST_F(ShelfOrderingTest, EqualDatesKeepTheStoreOrder) {
 
 TEST_F(ShelfOrderingTest, ArchivedPageShowsTheLatestArchivedFirstWhateverItsChange) {
     const QDateTime instant = minutesAgo(20);
-    put({project("archivedLongAgo", [&](AudioProject& p) {
-             p.archivedAt = minutesAgo(5000);
-             p.updatedAt = minutesAgo(1);
-         }),
+    put({project("archivedLongAgo",
+                 [&](AudioProject& p) {
+                     p.archivedAt = minutesAgo(5000);
+                     p.updatedAt = minutesAgo(1);
+                 }),
          project("sameInstantA", [&](AudioProject& p) { p.archivedAt = instant; }),
-         project("latest", [&](AudioProject& p) {
-             p.archivedAt = minutesAgo(2);
-             p.updatedAt = minutesAgo(9000);
-         }),
-         project("sameInstantB", [&](AudioProject& p) { p.archivedAt = instant; }),
-         project("notArchived")});
+         project("latest",
+                 [&](AudioProject& p) {
+                     p.archivedAt = minutesAgo(2);
+                     p.updatedAt = minutesAgo(9000);
+                 }),
+         project("sameInstantB", [&](AudioProject& p) { p.archivedAt = instant; }), project("notArchived")});
 
     EXPECT_EQ(names(ShelfOrdering::projects(store.projects(), SidebarItem::archived())),
               "latest|sameInstantA|sameInstantB|archivedLongAgo");
@@ -94,10 +100,12 @@ TEST_F(ShelfOrderingTest, DoneIDsCoverTheWholeStoreNotThePage) {
         p.status = ProjectStatus::Done;
         p.typeID = ProjectType::sfxID;
     });
-    put({doneMusic, doneSfx, project("archivedDone", [](AudioProject& p) {
-             p.status = ProjectStatus::Done;
-             p.archivedAt = Clock::now();
-         }),
+    put({doneMusic, doneSfx,
+         project("archivedDone",
+                 [](AudioProject& p) {
+                     p.status = ProjectStatus::Done;
+                     p.archivedAt = Clock::now();
+                 }),
          project("active")});
     EXPECT_EQ(ShelfOrdering::doneIDs(store.projects()), (QSet<QUuid>{doneMusic.id, doneSfx.id}));
 }

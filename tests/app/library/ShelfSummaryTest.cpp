@@ -18,13 +18,12 @@ QDateTime earlierToday(const QDateTime& now) {
 TEST_F(ShelfSummaryTest, DeadlinesSplitIntoOverdueAndDueWithinSevenDays) {
     const QDateTime now = Clock::now();
     const AudioProject earlierTodayDue = project("today", [&](AudioProject& p) { p.deadline = earlierToday(now); });
-    const AudioProject yesterday = project("yesterday", [&](AudioProject& p) {
-        p.deadline = Clock::startOfToday().addSecs(-60);
-    });
-    const AudioProject exactlyWeek = project("week", [&](AudioProject& p) { p.deadline = now.toLocalTime().addDays(7); });
-    const AudioProject minuteBefore = project("minuteBefore", [&](AudioProject& p) {
-        p.deadline = now.toLocalTime().addDays(7).addSecs(-60);
-    });
+    const AudioProject yesterday =
+        project("yesterday", [&](AudioProject& p) { p.deadline = Clock::startOfToday().addSecs(-60); });
+    const AudioProject exactlyWeek =
+        project("week", [&](AudioProject& p) { p.deadline = now.toLocalTime().addDays(7); });
+    const AudioProject minuteBefore =
+        project("minuteBefore", [&](AudioProject& p) { p.deadline = now.toLocalTime().addDays(7).addSecs(-60); });
     const AudioProject noDeadline = project("none");
     put({earlierTodayDue, yesterday, exactlyWeek, minuteBefore, noDeadline});
 

@@ -3,7 +3,6 @@
 #include "app/library/ShelfTexts.h"
 #include "app/library/StudioSidebar.h"
 
-
 namespace sorvel::test {
 namespace {
 
@@ -27,24 +26,27 @@ TEST(ShelfTextsTest, CountsArePaddedToTwoDigitsAtLeast) {
 }
 
 TEST_F(StudioSidebarTest, WithNoProjectsEveryCountReadsZeroAndTheCalendarShowsNone) {
-    for (const SidebarItem& item : {SidebarItem::active(), SidebarItem::done(), SidebarItem::archived(),
-                                    SidebarItem::type(ProjectType::otherID)})
+    for (const SidebarItem& item :
+         {SidebarItem::active(), SidebarItem::done(), SidebarItem::archived(), SidebarItem::type(ProjectType::otherID)})
         EXPECT_EQ(str(StudioSidebar::countText(item, store.projects())), "00");
     EXPECT_TRUE(StudioSidebar::countText(SidebarItem::calendar(), store.projects()).isEmpty());
 }
 
 TEST_F(StudioSidebarTest, EachProjectCountsWhereItBelongs) {
     put({project("active"), project("done", [](AudioProject& p) { p.status = ProjectStatus::Done; }),
-         project("archived", [](AudioProject& p) {
-             p.status = ProjectStatus::Done;
-             p.archivedAt = Clock::now();
-         }),
+         project("archived",
+                 [](AudioProject& p) {
+                     p.status = ProjectStatus::Done;
+                     p.archivedAt = Clock::now();
+                 }),
          project("sfx", [](AudioProject& p) { p.typeID = ProjectType::sfxID; })});
-    const auto count = [this](const SidebarItem& item) { return str(StudioSidebar::countText(item, store.projects())); };
+    const auto count = [this](const SidebarItem& item) {
+        return str(StudioSidebar::countText(item, store.projects()));
+    };
     EXPECT_EQ(count(SidebarItem::active()), "02");
     EXPECT_EQ(count(SidebarItem::done()), "01");
     EXPECT_EQ(count(SidebarItem::archived()), "01");
-    EXPECT_EQ(count(SidebarItem::type(ProjectType::musicID)), "02");  // done included, archived not
+    EXPECT_EQ(count(SidebarItem::type(ProjectType::musicID)), "02"); // done included, archived not
     EXPECT_EQ(count(SidebarItem::type(ProjectType::sfxID)), "01");
 }
 

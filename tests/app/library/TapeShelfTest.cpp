@@ -89,7 +89,7 @@ TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape
 
 TEST_F(TapeShelfTest, AShortTitleKeepsTheCountTwelvePointsAway) {
     TapeShelf shelf(store, router);
-    router.setSidebar(SidebarItem::type(ProjectType::sfxID));  // a two-character title
+    router.setSidebar(SidebarItem::type(ProjectType::sfxID)); // a two-character title
     shelf.resize(1000, 700);
     shelf.show();
     QApplication::processEvents();
@@ -169,14 +169,14 @@ TEST_F(TapeShelfTest, AFiftyMegabyteNamePaintsWellUnderASecond) {
     put({project(huge,
                  [](AudioProject& p) {
                      Cue cue;
-                     cue.title = QString(1024 * 1024, QLatin1Char('c'));  // shown as the card's next step
+                     cue.title = QString(1024 * 1024, QLatin1Char('c')); // shown as the card's next step
                      p.items.append(cue);
                  }),
          project("ordinary")});
     TapeShelf shelf(store, router);
     shelf.resize(1200, 800);
     shelf.show();
-    paintMilliseconds(shelf);  // fonts and caches are made on the first paint
+    paintMilliseconds(shelf); // fonts and caches are made on the first paint
 
     EXPECT_LT(paintMilliseconds(shelf), 400) << "cards";
     shelf.header()->listModeButton()->click();

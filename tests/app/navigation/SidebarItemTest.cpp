@@ -68,8 +68,10 @@ TEST(SidebarItemTest, TitlesAndSymbols) {
 
 TEST(SidebarItemTest, TypeDestinationsReadTheRegistryAtEveryCall) {
     TypeRegistry registry;
-    const ProjectType first{QUuid::createUuid(), QStringLiteral("Trailer"), QStringLiteral("film"), QStringLiteral("FF0000")};
-    const ProjectType second{QUuid::createUuid(), QStringLiteral("Game"), QStringLiteral("gamecontroller"), QStringLiteral("00FF00")};
+    const ProjectType first{QUuid::createUuid(), QStringLiteral("Trailer"), QStringLiteral("film"),
+                            QStringLiteral("FF0000")};
+    const ProjectType second{QUuid::createUuid(), QStringLiteral("Game"), QStringLiteral("gamecontroller"),
+                             QStringLiteral("00FF00")};
     registry.setTypes({first, second});
 
     const SidebarItem item = SidebarItem::type(second.id);

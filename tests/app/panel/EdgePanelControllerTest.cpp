@@ -24,7 +24,7 @@ protected:
 
 TEST_F(EdgePanelControllerTest, StartShowsTheCollapsedStripOnceAndTracksThePointer) {
     EXPECT_EQ(controller->panel(), nullptr);
-    controller->expand();  // nothing to open before start
+    controller->expand(); // nothing to open before start
     EXPECT_FALSE(controller->isExpanded());
 
     controller->start();
@@ -83,9 +83,9 @@ TEST_F(EdgePanelControllerTest, ThePanelClosesAfterTheLastMoveOutsideTheMarginNo
     EXPECT_TRUE(timer->isPending());
     EXPECT_EQ(timer->delay, 450);
     pointer->moveTo(QPointF(900, 400));
-    EXPECT_EQ(timer->restarts, 2);  // every move outside starts the delay afresh
+    EXPECT_EQ(timer->restarts, 2); // every move outside starts the delay afresh
 
-    pointer->moveTo(QPointF(1100, 400));  // back inside before it ran out
+    pointer->moveTo(QPointF(1100, 400)); // back inside before it ran out
     EXPECT_FALSE(timer->isPending());
     timer->elapse();
     EXPECT_TRUE(controller->isExpanded());
@@ -139,8 +139,7 @@ TEST_F(EdgePanelControllerTest, ToggleTurnsTheKeyOnAndOpensPinnedThenClosesUnpin
     EXPECT_FALSE(pointer->tracking);
 
     QList<bool> pinned;
-    QObject::connect(controller.get(), &EdgePanelController::pinnedChanged,
-                     [&](bool on) { pinned << on; });
+    QObject::connect(controller.get(), &EdgePanelController::pinnedChanged, [&](bool on) { pinned << on; });
     controller->toggle();
     EXPECT_TRUE(settings.boolean(EdgePanelController::enabledKey, false));
     EXPECT_TRUE(controller->panel()->isVisible());
@@ -198,7 +197,7 @@ TEST_F(EdgePanelControllerTest, ASlideStartedDuringAnotherEndsAtTheLastTarget) {
     controller->start();
     controller->expand();
     controller->setPinned(false);
-    controller->collapse();  // at once, while the opening slide runs
+    controller->collapse(); // at once, while the opening slide runs
     EXPECT_TRUE(settlesAt(controller->collapsedFrame()));
     spin(EdgePanelController::slideMs + 100);
     EXPECT_EQ(controller->panel()->geometry(), controller->collapsedFrame().toRect());
@@ -206,7 +205,7 @@ TEST_F(EdgePanelControllerTest, ASlideStartedDuringAnotherEndsAtTheLastTarget) {
 
 TEST_F(EdgePanelControllerTest, APlacementDuringASlideIsNotUndoneByIt) {
     controller->start();
-    controller->expand();  // sliding towards the right-hand frame
+    controller->expand(); // sliding towards the right-hand frame
     settings.setValue(EdgePanelController::sideKey, QStringLiteral("left"));
     const QRect left = QRect(8, 83, 340, 760);
     EXPECT_EQ(controller->panel()->geometry(), left);
@@ -244,7 +243,7 @@ TEST_F(EdgePanelWithoutGlobalPointerTest, EnteringTheHandleOpensLeavingThePanelC
     QEnterEvent enter(QPointF(2, 40), QPointF(2, 40), QPointF(1432, 455));
     QApplication::sendEvent(panel, &enter);
     EXPECT_TRUE(controller->isExpanded());
-    EXPECT_EQ(panel->geometry(), controller->expandedFrame().toRect());  // no slide: nothing to place
+    EXPECT_EQ(panel->geometry(), controller->expandedFrame().toRect()); // no slide: nothing to place
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(panel, &leave);
@@ -258,7 +257,7 @@ TEST_F(EdgePanelWithoutGlobalPointerTest, EnteringTheHandleOpensLeavingThePanelC
 
     controller->toggle();
     QApplication::sendEvent(panel, &leave);
-    EXPECT_FALSE(timer->isPending());  // pinned
+    EXPECT_FALSE(timer->isPending()); // pinned
 }
 
 } // namespace

@@ -160,17 +160,13 @@ TEST_F(EdgePanelViewChangesTest, AfterRandomChangesTheTapesAreThoseOfAFreshPanel
         case 1:
             store.update(target.id, [&](AudioProject& p) {
                 p.status = statuses.at(random.bounded(int(statuses.size())));
-                p.completedAt = p.status == ProjectStatus::Done ? std::optional(p.updatedAt.addDays(step % 5))
-                                                                : std::nullopt;
+                p.completedAt =
+                    p.status == ProjectStatus::Done ? std::optional(p.updatedAt.addDays(step % 5)) : std::nullopt;
                 p.touch();
             });
             break;
-        case 2:
-            store.setFocus(target.id);
-            break;
-        case 3:
-            add(QStringLiteral("Added %1").arg(step));
-            break;
+        case 2: store.setFocus(target.id); break;
+        case 3: add(QStringLiteral("Added %1").arg(step)); break;
         case 4:
             if (store.projects().size() > 20)
                 store.deleteProjects({target.id});
@@ -178,9 +174,7 @@ TEST_F(EdgePanelViewChangesTest, AfterRandomChangesTheTapesAreThoseOfAFreshPanel
         case 5:
             store.update(target.id, [&](AudioProject& p) { p.name = QStringLiteral("Renamed %1").arg(step); });
             break;
-        case 6:
-            view.setTab(view.tab() == Tab::Active ? Tab::Done : Tab::Active);
-            break;
+        case 6: view.setTab(view.tab() == Tab::Active ? Tab::Done : Tab::Active); break;
         case 7:
             if (!view.shownIDs().isEmpty())
                 view.tapTape(view.shownIDs().at(random.bounded(int(view.shownIDs().size()))));
@@ -194,9 +188,7 @@ TEST_F(EdgePanelViewChangesTest, AfterRandomChangesTheTapesAreThoseOfAFreshPanel
                 QApplication::sendEvent(&view, &enter);
             }
             break;
-        case 9:
-            scrollToTheEnd(view);
-            break;
+        case 9: scrollToTheEnd(view); break;
         }
         settle();
         SCOPED_TRACE(step);

@@ -13,9 +13,9 @@
 #include "studio/SymbolTileButton.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QToolTip>
-#include <QMenu>
 
 namespace sorvel::test {
 namespace {
@@ -242,10 +242,10 @@ TEST_F(EdgePanelViewTest, QuickAddUsesTheChosenTypeOrTheOneStandingInForADeleted
     view.addRow()->nameField()->setText(QStringLiteral("After delete"));
     view.createTape();
     ASSERT_FALSE(store.projects().isEmpty());
-    EXPECT_EQ(store.projects().first().typeID, ProjectType::musicID);  // the registry's first type
+    EXPECT_EQ(store.projects().first().typeID, ProjectType::musicID); // the registry's first type
 
     view.toggleAddRow();
-    EXPECT_EQ(view.addingTypeID(), ProjectType::sfxID);  // the row remembers what was chosen
+    EXPECT_EQ(view.addingTypeID(), ProjectType::sfxID); // the row remembers what was chosen
 }
 
 TEST_F(EdgePanelViewTest, ThePinButtonOnlyTogglesThePinAndShowsIt) {

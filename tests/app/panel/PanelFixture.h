@@ -4,9 +4,9 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgePanelView.h"
 #include "app/panel/EdgeRootView.h"
+#include "app/sheets/AppViewFixture.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
-#include "app/sheets/AppViewFixture.h"
 #include "support/TestEnvironment.h"
 #include "support/Waiting.h"
 
@@ -115,8 +115,8 @@ protected:
 
     TestEnvironment environment;
     QStringList openedFolders;
-    ProjectStore store{{[] { return std::optional<QString>(); },
-                        [this](const QString& folder) { openedFolders << folder; }, [] {}}};
+    ProjectStore store{
+        {[] { return std::optional<QString>(); }, [this](const QString& folder) { openedFolders << folder; }, [] {}}};
     Settings settings{environment.configHome() + QStringLiteral("/panel-test.conf")};
     FakePointer* pointer = nullptr;
     FakeScreens* screens = nullptr;

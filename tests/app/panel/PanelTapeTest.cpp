@@ -3,9 +3,9 @@
 #include "app/panel/PanelCueLine.h"
 #include "app/panel/PanelTape.h"
 #include "core/RecordCoding.h"
+#include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
-#include "studio/Studio.h"
 #include "studio/TapeWindow.h"
 #include "support/SampleRecords.h"
 
@@ -60,7 +60,8 @@ TEST_F(PanelTapeTest, TheSubtitleNamesStatusCuesAndTheNextCueOnlyWhileActive) {
     working.status = ProjectStatus::InProgress;
     working.items << sampleCue(QStringLiteral("1M1"), QStringLiteral("开场"), CueStage::Delivered)
                   << sampleCue(QStringLiteral("1M2"), QStringLiteral("主旋律"), CueStage::Mixed);
-    EXPECT_EQ(PanelTape::subtitle(working), QStringLiteral("进行中 · ") + working.cueSummary() + QStringLiteral(" · 主旋律"));
+    EXPECT_EQ(PanelTape::subtitle(working),
+              QStringLiteral("进行中 · ") + working.cueSummary() + QStringLiteral(" · 主旋律"));
 
     working.status = ProjectStatus::Done;
     EXPECT_EQ(PanelTape::subtitle(working), QStringLiteral("已完成 · ") + working.cueSummary());
@@ -151,7 +152,7 @@ TEST_F(PanelTapeTest, ANoteGoesOnTopOfTheLogWithTheProgressBeforeIt) {
     ASSERT_EQ(stored.log.size(), 2);
     EXPECT_EQ(stored.log.first().text, QStringLiteral("混完第二段"));
     EXPECT_DOUBLE_EQ(stored.log.first().progress, 0.5);
-    EXPECT_EQ(stored.status, ProjectStatus::InProgress);  // touched: progress above 0
+    EXPECT_EQ(stored.status, ProjectStatus::InProgress); // touched: progress above 0
     EXPECT_TRUE(field->text().isEmpty());
     EXPECT_EQ(tape->logLine()->text(), QStringLiteral("现在 · 混完第二段"));
 }
@@ -163,7 +164,7 @@ TEST_F(PanelTapeTest, MarkDoneOnlyWhenEveryCueIsDeliveredOrManualProgressIsFull)
     EXPECT_FALSE(PanelTape::offersMarkDone(project));
     project.items[1].stage = CueStage::Delivered;
     EXPECT_TRUE(PanelTape::offersMarkDone(project));
-    project.progressMode = ProgressMode::Manual;  // the cue test ignores the mode
+    project.progressMode = ProgressMode::Manual; // the cue test ignores the mode
     EXPECT_TRUE(PanelTape::offersMarkDone(project));
 
     AudioProject manualOnly = AudioProject::make(QStringLiteral("Manual"), ProjectType::musicID);
@@ -172,7 +173,7 @@ TEST_F(PanelTapeTest, MarkDoneOnlyWhenEveryCueIsDeliveredOrManualProgressIsFull)
     EXPECT_FALSE(PanelTape::offersMarkDone(manualOnly));
     manualOnly.manualProgress = 1.0;
     EXPECT_TRUE(PanelTape::offersMarkDone(manualOnly));
-    manualOnly.progressMode = ProgressMode::Auto;  // the manual test needs manual mode
+    manualOnly.progressMode = ProgressMode::Auto; // the manual test needs manual mode
     EXPECT_FALSE(PanelTape::offersMarkDone(manualOnly));
 }
 
@@ -203,7 +204,7 @@ TEST_F(PanelTapeTest, TheFolderButtonOpensOnlyAnExistingDirectory) {
     project.folderPath = QString();
     addProject(project);
     auto tape = openTape(project.id);
-    EXPECT_TRUE(tape->folderButton()->isVisibleTo(tape.get()));  // an empty path still shows the button
+    EXPECT_TRUE(tape->folderButton()->isVisibleTo(tape.get())); // an empty path still shows the button
     tape->folderButton()->click();
     EXPECT_TRUE(openedFolders.isEmpty());
 

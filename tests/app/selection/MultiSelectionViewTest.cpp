@@ -1,5 +1,5 @@
-#include "app/selection/CassetteFan.h"
 #include "app/selection/MultiSelectionView.h"
+#include "app/selection/CassetteFan.h"
 #include "app/sheets/AppViewFixture.h"
 #include "core/Clock.h"
 
@@ -63,8 +63,8 @@ TEST_F(MultiSelection, ActionsTouchOnlyTheUnarchivedProjects) {
     view.markDoneButton()->click();
     EXPECT_EQ(stored(open.id).status, ProjectStatus::Done);
     EXPECT_EQ(stored(other.id).status, ProjectStatus::Done);
-    EXPECT_EQ(stored(shelved.id).log, shelved.log);  // not marked again
-    EXPECT_EQ(router.selection().size(), 3);          // the drawer stays
+    EXPECT_EQ(stored(shelved.id).log, shelved.log); // not marked again
+    EXPECT_EQ(router.selection().size(), 3); // the drawer stays
 
     view.archiveButton()->click();
     ASSERT_TRUE(router.archiveRequest().has_value());

@@ -19,9 +19,9 @@
 #include "studio/StudioButton.h"
 #include "support/Waiting.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSlider>
@@ -40,10 +40,10 @@ struct QuietPrompter final : UpdatePrompter {
     void open(const QUrl&) override {}
 };
 
-const QStringList touchedKeys = {
-    "appearance.accent", "appearance.mainOpacity", "appearance.panelOpacity", "appearance.panelTint",
-    "appearance.handleColor", "appearance.panelMaterial", "edgePanelEnabled", "edgePanelSide",
-    "archiveDirectory", "updateAutoCheck", "updateFeedURL", "updateLastCheck"};
+const QStringList touchedKeys = {"appearance.accent",    "appearance.mainOpacity", "appearance.panelOpacity",
+                                 "appearance.panelTint", "appearance.handleColor", "appearance.panelMaterial",
+                                 "edgePanelEnabled",     "edgePanelSide",          "archiveDirectory",
+                                 "updateAutoCheck",      "updateFeedURL",          "updateLastCheck"};
 
 class SettingsTabsTest : public AppViewTest {
 protected:
@@ -180,8 +180,8 @@ TEST_F(SettingsTabsTest, AShortArchiveFolderIsShownWholeInTheOpenTab) {
     GeneralSettings tab(settings(), *updates, fakeDesktop());
     tab.resize(520, 460);
     tab.show();
-    for (const QString& folder : {QStringLiteral("/tmp/r6/archive"), QStringLiteral("/home/me/Music/Archive"),
-                                  QStringLiteral("/srv/归档")}) {
+    for (const QString& folder :
+         {QStringLiteral("/tmp/r6/archive"), QStringLiteral("/home/me/Music/Archive"), QStringLiteral("/srv/归档")}) {
         nextFolder = folder;
         tab.chooseButton()->click();
         spin(50);

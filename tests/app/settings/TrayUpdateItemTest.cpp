@@ -15,8 +15,8 @@ namespace {
 class TrayUpdateItemTest : public ShellTest {
 protected:
     void TearDown() override {
-        for (const QString& key : {UpdateChecker::feedURLKey, UpdateChecker::skippedVersionKey,
-                                   UpdateChecker::lastCheckKey})
+        for (const QString& key :
+             {UpdateChecker::feedURLKey, UpdateChecker::skippedVersionKey, UpdateChecker::lastCheckKey})
             Settings::shared().remove(key);
     }
     // An automatic check of the shared checker against a file feed.
@@ -26,7 +26,7 @@ protected:
         Settings::shared().setValue(UpdateChecker::feedURLKey, QUrl::fromLocalFile(path).toString());
         UpdateChecker::shared().check(false);
         ASSERT_TRUE(waitUntil([] { return UpdateChecker::shared().state() != UpdateChecker::State::Checking; }, 5000));
-        QCoreApplication::processEvents();  // the menu is rebuilt on the next turn
+        QCoreApplication::processEvents(); // the menu is rebuilt on the next turn
     }
     QString firstItem() const { return tray.menu()->actions().first()->text(); }
 

@@ -116,7 +116,7 @@ TEST_F(TypeEditorTest, AMovedRowIsNoLongerMarkedAfterTheDrop) {
     EXPECT_FALSE(list->item(1)->isSelected());
 
     list->item(2)->setSelected(true);
-    Q_EMIT list->moveRequested({2}, 2);  // dropped where it was: nothing moves
+    Q_EMIT list->moveRequested({2}, 2); // dropped where it was: nothing moves
     settle();
     EXPECT_TRUE(list->selectedItems().isEmpty());
 }
@@ -195,7 +195,7 @@ TEST_F(TypeEditorTest, AnEmptiedTitleIsRestoredWhenTheTypeHasProjects) {
     TypeRow* row = editor->row(ProjectType::sfxID);
     editor->setFocusedType(ProjectType::sfxID);
     row->titleField()->clear();
-    editor->setFocusedType(std::nullopt);  // Return
+    editor->setFocusedType(std::nullopt); // Return
     settle();
     EXPECT_EQ(row->titleField()->text(), QStringLiteral("音效"));
     EXPECT_EQ(store.registry().types().size(), 5);
@@ -204,7 +204,7 @@ TEST_F(TypeEditorTest, AnEmptiedTitleIsRestoredWhenTheTypeHasProjects) {
 TEST_F(TypeEditorTest, AnEmptiedTitleOfATypeWithoutProjectsRemovesItWhenLeft) {
     editor->setFocusedType(ProjectType::sfxID);
     editor->row(ProjectType::sfxID)->titleField()->clear();
-    editor->setFocusedType(ProjectType::voiceID);  // a click into another row's title
+    editor->setFocusedType(ProjectType::voiceID); // a click into another row's title
     settle();
     EXPECT_EQ(editor->row(ProjectType::sfxID), nullptr);
     EXPECT_EQ(store.registry().types().size(), 4);

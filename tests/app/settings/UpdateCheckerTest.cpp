@@ -19,7 +19,9 @@
 namespace sorvel::test {
 namespace {
 
-std::string str(const QString& text) { return text.toStdString(); }
+std::string str(const QString& text) {
+    return text.toStdString();
+}
 
 TEST(UpdateVersionTest, PiecesCompareAsNumbersWithMissingOrOddPiecesAsZero) {
     EXPECT_TRUE(UpdateChecker::isNewer("1.10", "1.9"));
@@ -46,7 +48,8 @@ TEST(UpdateVersionTest, PiecesCompareAsNumbersWithMissingOrOddPiecesAsZero) {
 }
 
 TEST(UpdateReleaseTest, OnlyCompleteManifestsWithAnHttpsAddressDecode) {
-    const auto release = UpdateRelease::decode(R"({"version":"1.4","url":"https://example.org/d","notes":["a","b"],"x":1})");
+    const auto release =
+        UpdateRelease::decode(R"({"version":"1.4","url":"https://example.org/d","notes":["a","b"],"x":1})");
     ASSERT_TRUE(release);
     EXPECT_EQ(str(release->version), "1.4");
     EXPECT_EQ(release->url, QUrl("https://example.org/d"));
@@ -130,9 +133,9 @@ private:
                 return;
             }
             const QByteArray reason = m_status == 200 ? "OK" : "Error";
-            socket->write("HTTP/1.1 " + QByteArray::number(m_status) + " " + reason +
-                          "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(m_body.size()) +
-                          "\r\nConnection: close\r\n\r\n" + m_body);
+            socket->write("HTTP/1.1 " + QByteArray::number(m_status) + " " + reason
+                          + "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(m_body.size())
+                          + "\r\nConnection: close\r\n\r\n" + m_body);
             socket->disconnectFromHost();
         });
     }
@@ -143,13 +146,16 @@ private:
     QByteArray m_body;
 };
 
-QByteArray manifest(const QString& version, const QString& notes = QStringLiteral(R"(["更快的保存","<b>新</b> 图标"])")) {
+QByteArray manifest(const QString& version,
+                    const QString& notes = QStringLiteral(R"(["更快的保存","<b>新</b> 图标"])")) {
     return QStringLiteral(R"({"version":"%1","url":"https://example.org/sorvel","notes":%2})")
         .arg(version, notes)
         .toUtf8();
 }
 
-QString newer() { return UpdateChecker::currentVersion() + QStringLiteral(".1"); }
+QString newer() {
+    return UpdateChecker::currentVersion() + QStringLiteral(".1");
+}
 
 class UpdateCheckerTest : public ::testing::Test {
 protected:
@@ -188,8 +194,8 @@ TEST_F(UpdateCheckerTest, ANewerReleaseIsOfferedWithItsNotesAsPlainLines) {
     ASSERT_EQ(prompter->releases.size(), 1);
     EXPECT_EQ(str(prompter->releases.first().message), str("Sorvel " + newer() + " 来了"));
     EXPECT_EQ(str(prompter->releases.first().details),
-              str("更新内容：\n· 更快的保存\n· <b>新</b> 图标\n\n当前版本 " + UpdateChecker::currentVersion() +
-                  "。下载后安装新版即可，项目数据都会保留。"));
+              str("更新内容：\n· 更快的保存\n· <b>新</b> 图标\n\n当前版本 " + UpdateChecker::currentVersion()
+                  + "。下载后安装新版即可，项目数据都会保留。"));
     EXPECT_EQ(QDateTime::fromString(settings.string(UpdateChecker::lastCheckKey), Qt::ISODateWithMs), now);
 
     ASSERT_EQ(server.requests.size(), 1);

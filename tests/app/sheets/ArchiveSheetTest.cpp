@@ -1,9 +1,9 @@
-#include "studio/ElidedLine.h"
-#include "app/sheets/AppViewFixture.h"
 #include "app/sheets/ArchiveSheet.h"
+#include "app/sheets/AppViewFixture.h"
 #include "app/sheets/SwitchToggle.h"
 #include "app/store/ArchiveSettings.h"
 #include "core/Settings.h"
+#include "studio/ElidedLine.h"
 #include "support/Waiting.h"
 
 #include <QDate>
@@ -26,8 +26,8 @@ protected:
     void TearDown() override { resetSettings(); }
 
     static void resetSettings() {
-        for (const char* key : {ArchiveSettings::directoryKey, ArchiveSettings::moveFoldersKey,
-                                ArchiveSettings::writeSummaryKey})
+        for (const char* key :
+             {ArchiveSettings::directoryKey, ArchiveSettings::moveFoldersKey, ArchiveSettings::writeSummaryKey})
             Settings::shared().remove(QLatin1String(key));
     }
     static void set(const char* key, const QVariant& value) { Settings::shared().setValue(QLatin1String(key), value); }
@@ -65,14 +65,14 @@ TEST_F(ArchiveSheetTest, MovesFoldersIntoTheMonthFolderUnderFreeNamesAndWritesSu
     const QString month = archiveInto(environment.scratch() + QStringLiteral("/Archive"));
     set(ArchiveSettings::moveFoldersKey, true);
     const AudioProject first = addWithFolder(QStringLiteral("Tide"), makeFolder(QStringLiteral("a/Tape")));
-    const AudioProject second = addWithFolder(QStringLiteral("Ember"), makeFolder(QStringLiteral("b/Tape")),
-                                              ProjectStatus::Done);
+    const AudioProject second =
+        addWithFolder(QStringLiteral("Ember"), makeFolder(QStringLiteral("b/Tape")), ProjectStatus::Done);
     const AudioProject untouched = add(QStringLiteral("Elsewhere"));
     router.setSelection({first.id, second.id, untouched.id});
 
     const auto sheet = open({first.id, second.id});
     EXPECT_EQ(sheet->titleText(), QStringLiteral("归档 2 个项目"));
-    EXPECT_EQ(sheet->projectNames(), (QStringList{QStringLiteral("Ember"), QStringLiteral("Tide")}));  // store order
+    EXPECT_EQ(sheet->projectNames(), (QStringList{QStringLiteral("Ember"), QStringLiteral("Tide")})); // store order
     EXPECT_EQ(sheet->unfinishedTagCount(), 1);
     EXPECT_EQ(sheet->pendingText(), QStringLiteral("1 个未完成的项目会一并标记为完成"));
     EXPECT_EQ(sheet->directoryText(), QStringLiteral("Archive"));
@@ -104,9 +104,11 @@ TEST_F(ArchiveSheetTest, ShowsEveryErrorLineInStoreOrderAndNeverRunsAgain) {
     archiveInto(environment.scratch() + QStringLiteral("/Archive"));
     set(ArchiveSettings::moveFoldersKey, true);
     set(ArchiveSettings::writeSummaryKey, false);
-    const AudioProject second = addWithFolder(QStringLiteral("Beta"), environment.scratch() + QStringLiteral("/gone-b"));
+    const AudioProject second =
+        addWithFolder(QStringLiteral("Beta"), environment.scratch() + QStringLiteral("/gone-b"));
     const AudioProject fine = addWithFolder(QStringLiteral("Fine"), makeFolder(QStringLiteral("Fine")));
-    const AudioProject first = addWithFolder(QStringLiteral("Alpha"), environment.scratch() + QStringLiteral("/gone-a"));
+    const AudioProject first =
+        addWithFolder(QStringLiteral("Alpha"), environment.scratch() + QStringLiteral("/gone-a"));
     router.setSelection({first.id, second.id, fine.id});
 
     const auto sheet = open({first.id, second.id, fine.id});
@@ -144,7 +146,7 @@ TEST_F(ArchiveSheetTest, ShowsEveryErrorLineInStoreOrderAndNeverRunsAgain) {
 }
 
 TEST_F(ArchiveSheetTest, WithoutDirectoryNothingMovesAndSummariesGoIntoProjectFolders) {
-    set(ArchiveSettings::moveFoldersKey, true);  // left on while the directory was cleared elsewhere
+    set(ArchiveSettings::moveFoldersKey, true); // left on while the directory was cleared elsewhere
     const QString folder = makeFolder(QStringLiteral("Solo"));
     const AudioProject project = addWithFolder(QStringLiteral("Solo"), folder);
     const auto sheet = open({project.id});
@@ -202,7 +204,8 @@ TEST_F(ArchiveSheetTest, EscapeArchivesNothingAndDeletedProjectsAreSkipped) {
 }
 
 TEST_F(ArchiveSheetTest, ALongNameEndsInAnEllipsisAndTheUnfinishedTagStaysInView) {
-    const QString longName = QStringLiteral("The Very Long Orchestral Score For The Winter Festival Trailer Number Two");
+    const QString longName =
+        QStringLiteral("The Very Long Orchestral Score For The Winter Festival Trailer Number Two");
     const AudioProject project = add(longName);
     const auto sheet = open({project.id});
     sheet->show();

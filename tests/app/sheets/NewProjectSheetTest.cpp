@@ -1,5 +1,5 @@
-#include "app/sheets/AppViewFixture.h"
 #include "app/sheets/NewProjectSheet.h"
+#include "app/sheets/AppViewFixture.h"
 #include "app/sheets/SegmentedPicker.h"
 #include "studio/DateChip.h"
 
@@ -135,7 +135,7 @@ TEST_F(NewProjectSheetTest, AClearedDeadlineLeavesNone) {
     sheet->nameField()->setText(QStringLiteral("Undated"));
     sheet->setDeadline(QDateTime(QDate(2099, 1, 2), QTime(9, 0)));
     EXPECT_NE(sheet->deadlineChip()->displayText(), QStringLiteral("点击设置"));
-    Q_EMIT sheet->deadlineChip()->dateChosen(std::nullopt);  // the chip's "清除日期"
+    Q_EMIT sheet->deadlineChip()->dateChosen(std::nullopt); // the chip's "清除日期"
     EXPECT_FALSE(sheet->deadline().has_value());
     EXPECT_EQ(sheet->deadlineChip()->displayText(), QStringLiteral("点击设置"));
     ASSERT_TRUE(sheet->create());
@@ -147,7 +147,7 @@ TEST_F(NewProjectSheetTest, APickedFolderFillsOnlyAnEmptyName) {
     const QString second = environment.scratch() + QStringLiteral("/Other Folder");
     const auto sheet = open();
 
-    nextFolder = std::nullopt;  // cancelled
+    nextFolder = std::nullopt; // cancelled
     sheet->folderButton()->click();
     EXPECT_EQ(chooserCalls, 1);
     EXPECT_FALSE(sheet->folderPath().has_value());
@@ -183,7 +183,7 @@ TEST_F(NewProjectSheetTest, ReturnCreatesAndEscapeDiscards) {
     {
         const auto sheet = open();
         sheet->nameField()->setText(QStringLiteral("Typed"));
-        sheet->cancelButton()->setFocus();  // Return never means "取消", wherever the focus is
+        sheet->cancelButton()->setFocus(); // Return never means "取消", wherever the focus is
         pressKey(sheet->cancelButton(), Qt::Key_Return);
         EXPECT_EQ(sheet->result(), QDialog::Accepted);
         ASSERT_EQ(store.projects().size(), 1);
@@ -199,8 +199,8 @@ TEST_F(NewProjectSheetTest, ReturnCreatesAndEscapeDiscards) {
     }
     {
         const auto sheet = open();
-        EXPECT_TRUE(sheet->nameField()->text().isEmpty());  // a new sheet starts afresh
-        pressKey(sheet->nameField(), Qt::Key_Return);      // disabled "创建": nothing happens
+        EXPECT_TRUE(sheet->nameField()->text().isEmpty()); // a new sheet starts afresh
+        pressKey(sheet->nameField(), Qt::Key_Return); // disabled "创建": nothing happens
         EXPECT_TRUE(sheet->isVisible());
         EXPECT_EQ(store.projects().size(), 1);
     }

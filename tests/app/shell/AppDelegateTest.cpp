@@ -83,7 +83,10 @@ TEST_F(AppDelegateTest, QuittingBySignalWritesThePendingChange) {
     QTimer::singleShot(0, [] { ::raise(SIGTERM); });
     QTimer safety;
     safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, [] { ADD_FAILURE() << "no quit"; QCoreApplication::quit(); });
+    QObject::connect(&safety, &QTimer::timeout, [] {
+        ADD_FAILURE() << "no quit";
+        QCoreApplication::quit();
+    });
     safety.start(10000);
     QApplication::exec();
 
@@ -130,7 +133,7 @@ TEST_F(AppDelegateTest, ASheetRequestedWhileMinimizedWaitsAndOpensWhenTheWindowI
     spin(50);
     EXPECT_EQ(window.sheets()->currentDialog(), nullptr);
 
-    window.showNormal();  // as a task bar does, without a link
+    window.showNormal(); // as a task bar does, without a link
     ASSERT_TRUE(waitUntil([&] { return window.sheets()->currentDialog() != nullptr; }, 2000));
     EXPECT_TRUE(window.sheets()->currentDialog()->isVisible());
     window.sheets()->currentDialog()->reject();
@@ -155,7 +158,10 @@ TEST_F(AppDelegateTest, CtrlQWithAnOpenSheetWritesThePendingChangeAndQuits) {
     });
     QTimer safety;
     safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, [] { ADD_FAILURE() << "Ctrl+Q did not quit"; QCoreApplication::exit(1); });
+    QObject::connect(&safety, &QTimer::timeout, [] {
+        ADD_FAILURE() << "Ctrl+Q did not quit";
+        QCoreApplication::exit(1);
+    });
     safety.start(10000);
     EXPECT_EQ(QApplication::exec(), 0);
 

@@ -187,7 +187,8 @@ TEST_F(LinkRoutesTest, OverlongLinksOnlyActivate) {
     EXPECT_EQ(changes.total(), 0);
 
     // At the limit the link is still read.
-    const QString atLimit = link + QStringLiteral("?") + QString(SorvelLink::maxLength - link.size() - 1, QLatin1Char('x'));
+    const QString atLimit =
+        link + QStringLiteral("?") + QString(SorvelLink::maxLength - link.size() - 1, QLatin1Char('x'));
     ASSERT_EQ(atLimit.size(), SorvelLink::maxLength);
     EXPECT_TRUE(router.handle(atLimit, store));
     EXPECT_EQ(router.selection(), QSet<QUuid>{project.id});

@@ -65,7 +65,7 @@ TEST_F(MinimizedWindowX11, EveryLinkRestoresTheWindowInsideTheServer) {
         ASSERT_TRUE(waitUntil([&] { return !sheet(); }, 5000));
         delegate.openLink(QStringLiteral("sorvel://main"));
         EXPECT_TRUE(waitUntil([&] { return onScreen(window); }, 5000));
-        spin(300);  // a late iconify by the window manager would show here
+        spin(300); // a late iconify by the window manager would show here
         EXPECT_TRUE(onScreen(window));
     }
 
@@ -92,9 +92,9 @@ TEST(MinimizedWindowX11Server, UnderAWindowManager) {
 
     QProcess server;
     // -displayfd 1: the server picks a free display and writes its number to our pipe.
-    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1440x900x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
+    server.start(xvfb,
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("1440x900x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     ASSERT_TRUE(server.waitForStarted(10000));
     QByteArray number;
     ASSERT_TRUE(waitUntil(

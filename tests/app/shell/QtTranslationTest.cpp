@@ -1,5 +1,5 @@
-#include "app/desktop/FolderDialog.h"
 #include "app/shell/QtTranslation.h"
+#include "app/desktop/FolderDialog.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -15,8 +15,8 @@
 
 #include <chrono>
 #include <cstring>
-#include <future>
 #include <dirent.h>
+#include <future>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -181,7 +181,7 @@ TEST_F(SingleInstanceTest, ManySilentPeersNeverStopTheServer) {
 TEST_F(SingleInstanceTest, AStartNeverBecomesASecondInstanceWhileTheFirstHoldsItsLock) {
     SingleInstance first(socketPath());
     ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
-    ASSERT_TRUE(QFile::remove(socketPath()));  // the socket is lost, the instance runs on
+    ASSERT_TRUE(QFile::remove(socketPath())); // the socket is lost, the instance runs on
     EXPECT_EQ(claimFromAnotherStart(QStringLiteral("sorvel://main")), SingleInstance::Claim::Unanswered);
     EXPECT_FALSE(QFileInfo::exists(socketPath()));
 }

@@ -46,10 +46,10 @@ TEST_F(TrayMenuTest, WithoutActiveProjectsItSaysSo) {
     add(QStringLiteral("Done"), ProjectStatus::Done);
     add(QStringLiteral("Old"), ProjectStatus::InProgress, true);
     settle();
-    EXPECT_EQ(texts(), (QStringList{QStringLiteral("没有进行中的项目"), QStringLiteral("—"),
-                                     QStringLiteral("显示侧边面板"), QStringLiteral("打开 Sorvel"),
-                                     QStringLiteral("设置…"), QStringLiteral("检查更新…"), QStringLiteral("—"),
-                                     QStringLiteral("退出 Sorvel")}));
+    EXPECT_EQ(texts(),
+              (QStringList{QStringLiteral("没有进行中的项目"), QStringLiteral("—"), QStringLiteral("显示侧边面板"),
+                           QStringLiteral("打开 Sorvel"), QStringLiteral("设置…"), QStringLiteral("检查更新…"),
+                           QStringLiteral("—"), QStringLiteral("退出 Sorvel")}));
     EXPECT_FALSE(tray.menu()->actions().first()->isEnabled());
 }
 
@@ -64,7 +64,8 @@ TEST_F(TrayMenuTest, ShowsAtMostEightActiveProjectsFocusedFirst) {
     ASSERT_EQ(items.size(), TrayMenu::maxProjects);
     EXPECT_TRUE(items.first()->text().startsWith(QStringLiteral("Focus  ·  ")));
     for (int i = 1; i < items.size(); ++i)
-        EXPECT_TRUE(items.at(i)->text().startsWith(QStringLiteral("P%1  ·  ").arg(i - 1))) << items.at(i)->text().toStdString();
+        EXPECT_TRUE(items.at(i)->text().startsWith(QStringLiteral("P%1  ·  ").arg(i - 1)))
+            << items.at(i)->text().toStdString();
     EXPECT_FALSE(texts().contains(QStringLiteral("没有进行中的项目")));
 }
 

@@ -29,7 +29,7 @@ TEST_F(UnsavedChangesQuestionTest, AWriteThatLandsWhileTheQuestionIsOpenClosesIt
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box)
             shown = box->informativeText();
-        mendDataFile(environment);  // the retry that is already scheduled now succeeds
+        mendDataFile(environment); // the retry that is already scheduled now succeeds
     });
     mend.start(200);
     UnsavedChangesGuard guard(store, UnsavedChangesQuestion::messageBox(store, [] { return nullptr; }));

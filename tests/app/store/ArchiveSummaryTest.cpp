@@ -10,8 +10,12 @@ using ArchiveSummary::DatePrecision;
 QDateTime at(int day, int hour, int minute) {
     return QDateTime(QDate(2025, 3, day), QTime(hour, minute), Qt::UTC);
 }
-QString withTime(const QDateTime& date) { return ArchiveSummary::dateText(date, DatePrecision::DateAndTime); }
-QString dateOnly(const QDateTime& date) { return ArchiveSummary::dateText(date, DatePrecision::DateOnly); }
+QString withTime(const QDateTime& date) {
+    return ArchiveSummary::dateText(date, DatePrecision::DateAndTime);
+}
+QString dateOnly(const QDateTime& date) {
+    return ArchiveSummary::dateText(date, DatePrecision::DateOnly);
+}
 
 class ArchiveSummaryText : public ::testing::Test {
 protected:
@@ -69,33 +73,45 @@ TEST_F(ArchiveSummaryText, FullProjectGivesTheExactMarkdown) {
         LogEntry{QUuid::createUuid(), at(3, 8, 0), QStringLiteral("开工"), 0.25},
     };
 
-    const QString expected =
-        QStringLiteral("# Night Drive\n"
-                       "\n"
-                       "- 类型：音效\n"
-                       "- 创建：") + withTime(at(1, 9, 5)) + QStringLiteral("\n"
-                       "- 完成：") + withTime(at(20, 17, 30)) + QStringLiteral("\n"
-                       "- 截止：") + dateOnly(at(22, 0, 0)) + QStringLiteral("\n"
-                       "- 工程文件夹：/music/Night Drive\n"
-                       "\n"
-                       "## Cue（交付 1/2 · 录混 1/2 · 1′15″）\n"
-                       "\n"
-                       "| 编号 | 名称 | 时长 | 阶段 | 版本 | 开始 | 录混 | 交付 |\n"
-                       "|---|---|---|---|---|---|---|---|\n"
-                       "| 1M1 | Opening | 01:15 | 已交付 | v2 | ") + dateOnly(at(2, 10, 0)) + QStringLiteral(" | ")
-        + dateOnly(at(12, 10, 0)) + QStringLiteral(" | ") + dateOnly(at(15, 10, 0)) + QStringLiteral(" |\n"
-                       "| 1M2 | Chase | alt |  | 未开始 | v1 |  |  |  |\n"
-                       "\n"
-                       "## 备注\n"
-                       "\n"
-                       "第一行\n"
-                       "第二行\n"
-                       "\n"
-                       "## 进度记录\n"
-                       "\n"
-                       "- ") + withTime(at(3, 8, 0)) + QStringLiteral("  开工（25%）\n"
-                       "- ") + withTime(at(20, 17, 30)) + QStringLiteral("  完成（100%）\n"
-                       "- ") + withTime(at(20, 18, 0)) + QStringLiteral("  归档（100%）\n");
+    const QString expected = QStringLiteral("# Night Drive\n"
+                                            "\n"
+                                            "- 类型：音效\n"
+                                            "- 创建：")
+        + withTime(at(1, 9, 5))
+        + QStringLiteral("\n"
+                         "- 完成：")
+        + withTime(at(20, 17, 30))
+        + QStringLiteral("\n"
+                         "- 截止：")
+        + dateOnly(at(22, 0, 0))
+        + QStringLiteral("\n"
+                         "- 工程文件夹：/music/Night Drive\n"
+                         "\n"
+                         "## Cue（交付 1/2 · 录混 1/2 · 1′15″）\n"
+                         "\n"
+                         "| 编号 | 名称 | 时长 | 阶段 | 版本 | 开始 | 录混 | 交付 |\n"
+                         "|---|---|---|---|---|---|---|---|\n"
+                         "| 1M1 | Opening | 01:15 | 已交付 | v2 | ")
+        + dateOnly(at(2, 10, 0)) + QStringLiteral(" | ") + dateOnly(at(12, 10, 0)) + QStringLiteral(" | ")
+        + dateOnly(at(15, 10, 0))
+        + QStringLiteral(" |\n"
+                         "| 1M2 | Chase | alt |  | 未开始 | v1 |  |  |  |\n"
+                         "\n"
+                         "## 备注\n"
+                         "\n"
+                         "第一行\n"
+                         "第二行\n"
+                         "\n"
+                         "## 进度记录\n"
+                         "\n"
+                         "- ")
+        + withTime(at(3, 8, 0))
+        + QStringLiteral("  开工（25%）\n"
+                         "- ")
+        + withTime(at(20, 17, 30))
+        + QStringLiteral("  完成（100%）\n"
+                         "- ")
+        + withTime(at(20, 18, 0)) + QStringLiteral("  归档（100%）\n");
     EXPECT_EQ(markdown(project).toStdString(), expected.toStdString());
 }
 
@@ -103,7 +119,7 @@ TEST_F(ArchiveSummaryText, BareProjectHasOnlyTheAlwaysPresentParts) {
     AudioProject project = AudioProject::make(QStringLiteral("Bare"), QUuid::createUuid());
     project.folderPath = QString();
     const QString expected = QStringLiteral("# Bare\n\n- 类型：配乐\n- 创建：") + withTime(project.createdAt)
-                             + QStringLiteral("\n- 工程文件夹：\n\n## 进度记录\n\n");
+        + QStringLiteral("\n- 工程文件夹：\n\n## 进度记录\n\n");
     EXPECT_EQ(markdown(project), expected);
 }
 

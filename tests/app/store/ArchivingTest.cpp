@@ -5,8 +5,8 @@
 #include "app/store/FolderMover.h"
 #include "app/store/FreeName.h"
 #include "app/store/ProjectStore.h"
-#include "core/Settings.h"
 #include "core/RegularFile.h"
+#include "core/Settings.h"
 
 #include <QDate>
 #include <QDir>
@@ -53,7 +53,8 @@ protected:
     }
     const AudioProject& stored(const AudioProject& project) const { return *store->project(project.id); }
     static QStringList entries(const QString& folder) {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
     }
 };
 
@@ -73,8 +74,10 @@ TEST_F(Archiving, WithoutArchiveDirectoryTheSummaryGoesIntoTheProjectFolder) {
     EXPECT_EQ(archived.folderPath, folder) << "nothing is moved without an archive directory";
 
     const QString summary = folder + QStringLiteral("/Tape 归档.md");
-    EXPECT_EQ(QString::fromUtf8(readFile(summary)), ArchiveSummary::markdown(archived, store->registry().type(archived.typeID)));
-    EXPECT_TRUE(ArchiveSummary::markdown(archived, store->registry().type(archived.typeID)).endsWith(QStringLiteral("  归档（100%）\n")));
+    EXPECT_EQ(QString::fromUtf8(readFile(summary)),
+              ArchiveSummary::markdown(archived, store->registry().type(archived.typeID)));
+    EXPECT_TRUE(ArchiveSummary::markdown(archived, store->registry().type(archived.typeID))
+                    .endsWith(QStringLiteral("  归档（100%）\n")));
     EXPECT_TRUE(store->isDirty());
 }
 
@@ -107,7 +110,8 @@ TEST_F(Archiving, FoldersAndSummariesTakeFreeNamesInStoreOrder) {
         const QString moved = month + QStringLiteral("/Tape ") + QString::number(i + 1);
         EXPECT_EQ(stored(tapes[i]).folderPath, moved);
         const QString summary = month + QStringLiteral("/Tape 归档 ") + QString::number(i + 1) + QStringLiteral(".md");
-        EXPECT_TRUE(QString::fromUtf8(readFile(summary)).contains(QStringLiteral("- 工程文件夹：") + moved + QLatin1Char('\n')))
+        EXPECT_TRUE(
+            QString::fromUtf8(readFile(summary)).contains(QStringLiteral("- 工程文件夹：") + moved + QLatin1Char('\n')))
             << summary.toStdString();
     }
     EXPECT_EQ(stored(demo).folderPath, month + QStringLiteral("/Demo 2.take"));
@@ -115,7 +119,7 @@ TEST_F(Archiving, FoldersAndSummariesTakeFreeNamesInStoreOrder) {
     EXPECT_FALSE(QFileInfo::exists(environment.scratch() + QStringLiteral("/b/Tape")));
     EXPECT_EQ(readFile(month + QStringLiteral("/Demo.take")), QByteArray("already here"));
     EXPECT_FALSE(stored(untouched).archivedAt.has_value());
-    EXPECT_EQ(entries(month).size(), 2 + 5 + 5 + 1);  // Demo.take, Demo 2.take, tapes, their summaries, Demo's
+    EXPECT_EQ(entries(month).size(), 2 + 5 + 5 + 1); // Demo.take, Demo 2.take, tapes, their summaries, Demo's
 
     // Archived again this month: the folder stays, the summary takes the next free name.
     EXPECT_EQ(store->archive({tapes[0].id}, {true, true}), QStringList());
@@ -211,7 +215,8 @@ TEST_F(Archiving, EmptyOrRelativeFolderPathCountsAsNoFolder) {
 
 TEST_F(Archiving, MoveAcrossFileSystemsCopiesChecksAndThenRemoves) {
     QTemporaryDir elsewhere(QStringLiteral("/dev/shm/sorvel-test-XXXXXX"));
-    struct stat here {}, there {};
+    struct stat here {
+    }, there{};
     if (!elsewhere.isValid() || ::stat(QFile::encodeName(environment.scratch()).constData(), &here) != 0
         || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
         GTEST_SKIP() << "needs a second file system at /dev/shm";

@@ -87,7 +87,7 @@ TEST_F(StoreChanges, EveryNoticeNamesWhatTheOperationTouched) {
 
     store.setFocus(first.id);
     EXPECT_EQ(store.lastChange().ids, QSet<QUuid>{first.id});
-    store.setFocus(third.id);  // moves the focus: both records change
+    store.setFocus(third.id); // moves the focus: both records change
     EXPECT_EQ(store.lastChange().ids, (QSet<QUuid>{first.id, third.id}));
 
     store.deleteProjects({second.id, first.id});

@@ -97,7 +97,7 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
 
     const AudioProject added = AudioProject::make(QStringLiteral("Added meanwhile"), ProjectType::musicID);
     store.addProject(added);
-    spin(ProjectStore::saveDelayMs + 200);  // the save is due, but must wait for the read
+    spin(ProjectStore::saveDelayMs + 200); // the save is due, but must wait for the read
     EXPECT_TRUE(store.isDirty());
     // Read past the lock, which the other program still holds.
     const std::optional<Library> before = RecordCoding::decodeLibrary(readFile(Storage::filePath()));

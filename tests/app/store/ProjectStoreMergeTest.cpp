@@ -93,7 +93,8 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) 
 
     EXPECT_EQ(stored(film.id).manualProgress, 0.7);
     EXPECT_EQ(store.project(film.id)->manualProgress, 0.7);
-    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1)").arg(RecordCoding::idText(film.id))))
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1)").arg(RecordCoding::idText(film.id))))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("manual progress"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("kept 0.7, set aside 0.3"))) << log.toStdString();
@@ -103,7 +104,8 @@ TEST_F(ProjectStoreMerge, OutsideWriterRetitlingOneCueWhileTheStoreChangesAnothe
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
     store.setCueStage(film.id, film.items.at(2).id, CueStage::Mixed);
-    changeInAnotherProgram([&](Library& library) { in(library, film.id)->items[0].title = QStringLiteral("One, retitled"); });
+    changeInAnotherProgram(
+        [&](Library& library) { in(library, film.id)->items[0].title = QStringLiteral("One, retitled"); });
     store.flush();
 
     const AudioProject written = stored(film.id);
@@ -137,7 +139,8 @@ TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.items.move(0, 2); });
-    changeInAnotherProgram([&](Library& library) { in(library, film.id)->items[1].title = QStringLiteral("Two, edited"); });
+    changeInAnotherProgram(
+        [&](Library& library) { in(library, film.id)->items[1].title = QStringLiteral("Two, edited"); });
     store.flush();
     EXPECT_EQ(titles(stored(film.id)), (QStringList{"Two, edited", "Three", "One"}));
 
@@ -205,7 +208,8 @@ TEST(ProjectStoreMergeOtherProgram, RewritesTheFileOfItsParent) {
     if (!qEnvironmentVariableIsSet(otherDataHome))
         GTEST_SKIP() << "only run by the test below, as the other program";
     qputenv("XDG_DATA_HOME", qgetenv(otherDataHome));
-    EXPECT_TRUE(Storage::mutate([](Library& library) { library.projects.first().notes = QStringLiteral("rewritten"); }));
+    EXPECT_TRUE(
+        Storage::mutate([](Library& library) { library.projects.first().notes = QStringLiteral("rewritten"); }));
 }
 
 // Cues without ids and projects without dates read the same in every process,

@@ -152,11 +152,11 @@ TEST_F(ProjectStoreOperations, AddTypeTakesItsColourFromTheCount) {
     EXPECT_EQ(added.title, QString());
     EXPECT_EQ(added.symbol, QStringLiteral("tag"));
     EXPECT_EQ(store->registry().type(store->addType()).colorHex, QStringLiteral("00C7BE"));
-    EXPECT_EQ(store->registry().type(store->addType()).colorHex, QStringLiteral("AF52DE"));  // from seven
+    EXPECT_EQ(store->registry().type(store->addType()).colorHex, QStringLiteral("AF52DE")); // from seven
     for (int i = 0; i < 5; ++i)
         store->addType();
     EXPECT_EQ(store->registry().types().size(), 13);
-    EXPECT_EQ(store->registry().type(store->addType()).colorHex, QStringLiteral("00C7BE"));  // from thirteen
+    EXPECT_EQ(store->registry().type(store->addType()).colorHex, QStringLiteral("00C7BE")); // from thirteen
 }
 
 TEST_F(ProjectStoreOperations, EachStoreHasTypesOfItsOwn) {
@@ -181,7 +181,7 @@ TEST_F(ProjectStoreOperations, MoveTypesWorksLikeAListMove) {
             result << type.id;
         return result;
     };
-    const QList<QUuid> before = ids();  // music, sfx, ambience, voice, other
+    const QList<QUuid> before = ids(); // music, sfx, ambience, voice, other
     store->moveTypes({0, 2}, 4);
     EXPECT_EQ(ids(), (QList<QUuid>{before[1], before[3], before[0], before[2], before[4]}));
     store->moveTypes({4}, 0);

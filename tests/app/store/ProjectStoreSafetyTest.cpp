@@ -1,13 +1,12 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
-#include "app/store/RescueCopy.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
-
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -189,7 +188,7 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Deleted", "items": [{"title": "B"}]}]})");
     ProjectStore store(desktop.seams());
     ASSERT_EQ(store.projects().size(), 2);
-    spin(1100);  // reads at another second than the start's
+    spin(1100); // reads at another second than the start's
 
     store.deleteProjects({store.projects().at(1).id});
     store.flush();
@@ -215,7 +214,7 @@ TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
     UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
         asked << question.problem;
         if (asked.size() == 2)
-            mendTheFile();  // the user made room, then tries again
+            mendTheFile(); // the user made room, then tries again
         return UnsavedChangesGuard::Choice::TryAgain;
     });
     EXPECT_TRUE(guard.writeBeforeQuit());
@@ -253,7 +252,8 @@ TEST_F(FailingSaves, QuitAnywayAndSignalQuitKeepARescueCopyAndLogIt) {
     // Both quits left a copy of what the store held then, outside the data
     // folder, each named in the log and the first in the question.
     const QString folder = environment.stateHome() + QStringLiteral("/Sorvel");
-    const QStringList rescued = QDir(folder).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files, QDir::Name);
+    const QStringList rescued =
+        QDir(folder).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files, QDir::Name);
     ASSERT_EQ(rescued.size(), 2) << rescued.join(' ').toStdString();
     const QString asked0 = asked.first().rescueFile;
     EXPECT_TRUE(asked0.startsWith(folder + QLatin1Char('/'))) << asked0.toStdString();

@@ -71,7 +71,7 @@ TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
         lastChange = QDateTime::currentDateTimeUtc();
     }
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
-    spin(700);  // nothing more may follow
+    spin(700); // nothing more may follow
 
     // A loaded machine may stall between two changes for longer than the delay;
     // only such a stall may add a write.
@@ -106,7 +106,7 @@ TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
     EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
     EXPECT_EQ(desktop.reloads, 1);
 
-    spin(ProjectStore::saveDelayMs + 300);  // the cancelled debounce must not write again
+    spin(ProjectStore::saveDelayMs + 300); // the cancelled debounce must not write again
     store.flush();
     EXPECT_EQ(store.activity().writes, 1);
     EXPECT_EQ(desktop.reloads, 1);
@@ -146,7 +146,8 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
 
     // The widget's intent: one coordinated read, change and write.
     ASSERT_TRUE(Storage::mutate([&](Library& library) { library.projects.first().advanceCue(tape.items.first().id); }));
-    ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->items.first().stage == CueStage::Composing; }, kPatience));
+    ASSERT_TRUE(
+        waitUntil([&] { return store.project(tape.id)->items.first().stage == CueStage::Composing; }, kPatience));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.projects(), projectsInFile());
     EXPECT_FALSE(store.isDirty());
@@ -347,8 +348,9 @@ TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdi
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile().size(), 1);
     ASSERT_EQ(asideCopies().size(), 1);
-    EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first() + QStringLiteral("/inside.txt")),
-              "user data");
+    EXPECT_EQ(
+        readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first() + QStringLiteral("/inside.txt")),
+        "user data");
 }
 
 } // namespace

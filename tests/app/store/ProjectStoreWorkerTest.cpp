@@ -75,7 +75,7 @@ protected:
 TEST_F(ProjectStoreWorker, BurstOfEditsDuringASlowWriteEndsWithTheNewestAndNothingOlderAfterIt) {
     writeDataFile({tape});
     ProjectStore store(desktop.seams());
-    QStringList written;  // the notes of each write, in order
+    QStringList written; // the notes of each write, in order
     QObject::connect(&store, &ProjectStore::saveFinished, [&](bool ok) {
         EXPECT_TRUE(ok);
         written << projectsInFile().first().notes;
@@ -83,12 +83,12 @@ TEST_F(ProjectStoreWorker, BurstOfEditsDuringASlowWriteEndsWithTheNewestAndNothi
 
     auto holder = std::make_unique<FolderHolder>();
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("0"); });
-    spin(ProjectStore::saveDelayMs + 200);  // the write has started and waits for the folder
+    spin(ProjectStore::saveDelayMs + 200); // the write has started and waits for the folder
     for (int i = 1; i <= 5; ++i) {
         store.update(tape.id, [i](AudioProject& p) { p.notes = QString::number(i); });
         spin(60);
     }
-    spin(ProjectStore::saveDelayMs + 200);  // the burst's own save is due meanwhile
+    spin(ProjectStore::saveDelayMs + 200); // the burst's own save is due meanwhile
     EXPECT_TRUE(written.isEmpty()) << "the window's thread never waits: nothing could be written yet";
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("5"));
     holder.reset();
