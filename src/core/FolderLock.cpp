@@ -59,6 +59,7 @@ FolderLock::FolderLock(const QString& folder, Mode mode, Wait wait) {
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
         const int error = errno;
+        m_heldElsewhere = error == EWOULDBLOCK;
         m_error = describe(QStringLiteral("cannot lock data folder"), folder, locksUnsupported(error) ? ENOLCK : error);
         if (locksUnsupported(error))
             reportUnsupported(folder, error);

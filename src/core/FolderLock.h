@@ -20,6 +20,9 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     bool isLocked() const { return m_fd >= 0; }
+    // Not locked because another holder would have made this lock wait
+    // (only with DontWait); any other failure is not another holder.
+    bool isHeldElsewhere() const { return m_heldElsewhere; }
     // Why the lock could not be taken; empty when locked. Where the folder's
     // file system has no working locks (flock emulated by record locks, as
     // on NFS) it ends in the C library's text for ENOLCK.
@@ -30,6 +33,7 @@ public:
 
 private:
     int m_fd = -1;
+    bool m_heldElsewhere = false;
     QString m_error;
 };
 

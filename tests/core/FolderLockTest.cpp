@@ -70,6 +70,10 @@ TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
         const FolderLock secondWriter(folder, Mode::Write, Wait::DontWait);
         EXPECT_FALSE(secondWriter.isLocked());
         EXPECT_FALSE(secondWriter.error().isEmpty());
+        EXPECT_TRUE(secondWriter.isHeldElsewhere());
+        EXPECT_FALSE(writer.isHeldElsewhere());
+        // A folder that cannot even be opened is no other holder.
+        EXPECT_FALSE(FolderLock(folder + QStringLiteral("/missing"), Mode::Write, Wait::DontWait).isHeldElsewhere());
         EXPECT_FALSE(FolderLock(folder, Mode::Read, Wait::DontWait).isLocked());
         EXPECT_FALSE(otherProcessCanLock());
     }

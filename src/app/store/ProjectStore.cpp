@@ -3,9 +3,9 @@
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/FolderMover.h"
-#include "app/store/FolderProbe.h"
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
+#include "core/FolderLock.h"
 #include "core/LegacyMigration.h"
 #include "core/LibraryMerge.h"
 #include "core/Log.h"
@@ -614,7 +614,11 @@ void ProjectStore::startRead() {
 
 bool ProjectStore::awaitFolder(bool exclusive) {
     const QString folder = m_folder;
-    return m_worker.waitUntilFree([folder, exclusive] { return !FolderProbe::isHeldElsewhere(folder, exclusive); });
+    return m_worker.waitUntilFree([folder, exclusive] {
+        const FolderLock probe(folder, exclusive ? FolderLock::Mode::Write : FolderLock::Mode::Read,
+                               FolderLock::Wait::DontWait);
+        return !probe.isHeldElsewhere();
+    });
 }
 
 StorageWorker::Job ProjectStore::readJob(bool atStart) {

@@ -69,10 +69,8 @@ private:
     bool m_ended = false;
 };
 
-class ProjectStoreBusyFolder : public ::testing::Test {
+class ProjectStoreBusyFolder : public StoreFixture {
 protected:
-    TestEnvironment environment;
-    FakeDesktop desktop;
     AudioProject kept = AudioProject::make(QStringLiteral("Kept"), ProjectType::musicID);
     AudioProject other = AudioProject::make(QStringLiteral("Other"), ProjectType::sfxID);
 };

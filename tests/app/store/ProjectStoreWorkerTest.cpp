@@ -64,10 +64,8 @@ void writeHeldFile(const QList<AudioProject>& projects) {
     file.commit();
 }
 
-class ProjectStoreWorker : public ::testing::Test {
+class ProjectStoreWorker : public StoreFixture {
 protected:
-    TestEnvironment environment;
-    FakeDesktop desktop;
     AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
     AudioProject other = AudioProject::make(QStringLiteral("Other"), ProjectType::sfxID);
 };
