@@ -70,6 +70,16 @@ TEST_F(ProgressSectionTest, ThreeOfEightDeliveredShows38AndTheCount) {
     EXPECT_TRUE(section()->tapeWindow()->isSpinning());
 }
 
+TEST_F(ProgressSectionTest, TheReelsTurnOnceTheDetailOfAProjectPartWayThroughIsShown) {
+    const AudioProject byHand = manualProject(); // 0.40 by hand
+    const AudioProject byCues = test::project(QStringLiteral("Cues"), [](AudioProject& p) { p.items = cues(2, 5); });
+    put({byHand, byCues});
+    for (const QUuid& id : {byHand.id, byCues.id, byHand.id}) { // the last one: opened again
+        openPane(id).show();
+        EXPECT_TRUE(waitUntil([&] { return section()->tapeWindow()->hubAngle() > 5; }, 3000));
+    }
+}
+
 TEST_F(ProgressSectionTest, EmptyAndDoneProjectsStandStill) {
     const AudioProject empty = test::project(QStringLiteral("New"));
     open(empty);
