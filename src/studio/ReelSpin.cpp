@@ -92,6 +92,9 @@ bool ReelSpin::eventFilter(QObject* watched, QEvent* event) {
             m_turn->pause();
         else if (event->type() == QEvent::Show && m_turn->state() == QAbstractAnimation::Paused)
             m_turn->resume();
+        // Told to turn before it was first shown (views fill their reels before they appear).
+        else if (event->type() == QEvent::Show && m_spinning && m_turn->state() == QAbstractAnimation::Stopped)
+            startTurning();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -9,10 +9,9 @@ class QWidget;
 namespace sorvel {
 
 // Turns reel hubs: one full turn every 2.4 s, endlessly, while spinning.
-// Turning starts only when spinning changes to true while the host widget is
-// shown (a reel first shown already spinning stays at rest); stopping lets
-// the hub ease on to a resting position. The host is repainted on every step
-// and the animation pauses while the host is hidden.
+// A reel told to spin while its host is hidden starts turning once the host
+// is shown; stopping lets the hub ease on to a resting position. The host is
+// repainted on every step and the animation pauses while the host is hidden.
 class ReelSpin final : public QObject {
     Q_OBJECT
 public:

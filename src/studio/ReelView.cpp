@@ -29,7 +29,7 @@ const QColor& packColor() {
 
 ReelView::ReelView(double amount, qreal size, bool spinning, QWidget* parent)
     : QWidget(parent), m_amount(amount), m_size(Shapes::length(size)), m_spin(new ReelSpin(this)) {
-    // Not shown yet: a reel created spinning stays at rest until spinning changes while shown.
+    // Not shown yet: a reel created spinning starts turning once shown.
     m_spin->setSpinning(spinning);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -29,6 +29,7 @@ public:
     // Where bar `index` starts in a row of `width`.
     static qreal barLeft(qreal width, int count, int index);
 
+    double progress() const { return m_progress; }
     void setProgress(double progress);
     void setColor(const QColor& color);
     void setTrack(const QColor& track);

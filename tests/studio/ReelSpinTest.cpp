@@ -10,12 +10,17 @@
 namespace sorvel {
 namespace {
 
-TEST(ReelSpin, AReelShownAlreadySpinningStaysAtRest) {
+TEST(ReelSpin, AReelToldToTurnWhileHiddenTurnsOnceShown) {
     ReelView reel(0.7, 22, true);
     reel.show();
-    test::spin(300);
-    EXPECT_TRUE(reel.isSpinning());
-    EXPECT_EQ(reel.hubAngle(), 0);
+    EXPECT_TRUE(test::waitUntil([&] { return reel.hubAngle() > 5; }, 3000));
+
+    // Inside a pane that is filled before it is shown, as the detail does.
+    QWidget pane;
+    auto* window = new TapeWindow(0.5, Qt::red, 30, false, &pane);
+    window->setSpinning(true);
+    pane.show();
+    EXPECT_TRUE(test::waitUntil([&] { return window->hubAngle() > 5; }, 3000));
 }
 
 TEST(ReelSpin, TurnsOnceSpinningChangesWhileShownAndSettlesWhenStopped) {
@@ -28,15 +33,6 @@ TEST(ReelSpin, TurnsOnceSpinningChangesWhileShownAndSettlesWhenStopped) {
     // Settled, it stays at rest.
     test::spin(100);
     EXPECT_EQ(reel.hubAngle(), 0);
-}
-
-TEST(ReelSpin, AChangeWhileHiddenDoesNotStartTheReel) {
-    TapeWindow window(0.5, Qt::red, 30, false);
-    window.setSpinning(true);
-    window.show();
-    test::spin(300);
-    EXPECT_TRUE(window.isSpinning());
-    EXPECT_EQ(window.hubAngle(), 0);
 }
 
 TEST(ReelSpin, CardReelsTurnOnHoverOnlyWhileActive) {

@@ -6,6 +6,7 @@
 #include "core/StudioText.h"
 #include "core/UnitFraction.h"
 #include "studio/SectionTitle.h"
+#include "studio/Spring.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/TapeWindow.h"
@@ -14,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QVariantAnimation>
 #include <QVBoxLayout>
 
 namespace sorvel {
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int waveformBars = 40;
 constexpr qreal reelSize = 38;
+constexpr Spring waveformSpring{0.5, 1.0};
 
 // Two labels of different sizes that share their first baseline.
 QHBoxLayout* baselineRow(QLabel* large, QLabel* small) {
@@ -41,6 +44,13 @@ ProgressSection::ProgressSection(const QUuid& projectID, ProjectStore& store, QW
     m_waveform = new WaveformBars(0, Studio::systemGray(), projectID, waveformBars, Studio::bg3(), this);
     m_waveform->setFixedHeight(46);
     m_waveform->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_waveformMotion = new QVariantAnimation(this);
+    moveAsSpring<waveformSpring>(*m_waveformMotion);
+    // Setting the ends of a stopped motion reports values too; only a running one moves the bars.
+    connect(m_waveformMotion, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        if (m_waveformMotion->state() != QAbstractAnimation::Stopped)
+            m_waveform->setProgress(value.toDouble());
+    });
     m_percent = Studio::plainLabel(Studio::font(34, Studio::Weight::Medium, true), Studio::text(), this);
     auto* percentSign =
         Studio::plainLabel(QStringLiteral("%"), Studio::font(12, Studio::Weight::Regular, true), Studio::text3(), this);
@@ -102,7 +112,7 @@ bool ProgressSection::spins(const AudioProject& project) {
 void ProgressSection::refresh(const AudioProject& project) {
     const QColor color = Studio::typeColor(m_store.registry().type(project.typeID));
     const double progress = project.progress();
-    m_waveform->setProgress(progress);
+    moveWaveform(progress);
     m_waveform->setColor(color);
     m_percent->setText(StudioText::percent(progress));
     m_tape->setProgress(progress);
@@ -123,6 +133,21 @@ void ProgressSection::refresh(const AudioProject& project) {
         m_slider->setValue(ProgressSlider::position(m_sliderValue));
         m_sliderPercent->setText(StudioText::percent(m_sliderValue));
     }
+}
+
+void ProgressSection::moveWaveform(double progress) {
+    const bool moving = m_waveformMotion->state() != QAbstractAnimation::Stopped;
+    if ((moving ? m_waveformMotion->endValue().toDouble() : m_waveform->progress()) == progress)
+        return;
+    m_waveformMotion->stop();
+    // A pane filled before it shows starts at its project's figure.
+    if (!isVisible()) {
+        m_waveform->setProgress(progress);
+        return;
+    }
+    m_waveformMotion->setStartValue(m_waveform->progress());
+    m_waveformMotion->setEndValue(progress);
+    m_waveformMotion->start();
 }
 
 void ProgressSection::chooseMode(ProgressMode mode) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QLabel;
+class QVariantAnimation;
 
 namespace sorvel {
 
@@ -36,6 +37,8 @@ public:
     double sliderValue() const { return m_sliderValue; }
 
     WaveformBars* waveform() const { return m_waveform; }
+    // Carries the waveform to a new progress while the section is shown.
+    QVariantAnimation* waveformMotion() const { return m_waveformMotion; }
     QLabel* percentLabel() const { return m_percent; }
     TapeWindow* tapeWindow() const { return m_tape; }
     // In the order of the modes.
@@ -46,6 +49,7 @@ public:
     QLabel* sliderPercentLabel() const { return m_sliderPercent; }
 
 private:
+    void moveWaveform(double progress);
     void sliderMoved(int position);
     void commitSlider();
 
@@ -53,6 +57,7 @@ private:
     ProjectStore& m_store;
     double m_sliderValue = 0;
     WaveformBars* m_waveform;
+    QVariantAnimation* m_waveformMotion;
     QLabel* m_percent;
     TapeWindow* m_tape;
     QList<DetailChip*> m_modeChips;

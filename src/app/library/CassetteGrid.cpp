@@ -34,6 +34,8 @@ CassetteGrid::CassetteGrid(AppRouter& router, const TypeRegistry& types, QWidget
     connect(m_spin, &ReelSpin::angleChanged, this, [this] { updateCard(m_hovered); });
 
     connect(&m_router, &AppRouter::selectionChanged, viewport(), qOverload<>(&QWidget::update));
+    // A renamed or recoloured type changes no record, so the per-card check would skip every card.
+    connect(&m_types, &TypeRegistry::typesChanged, viewport(), qOverload<>(&QWidget::update));
     m_reveal = new SelectionReveal(*this, router, [this](const QUuid& id) -> std::optional<QRectF> {
         const int index = indexOf(id);
         return index < 0 ? std::nullopt : std::optional(cardRect(index));

@@ -64,6 +64,10 @@ QColor ProjectListRow::typeColor() const {
     return Studio::typeColor(type);
 }
 
+qreal ProjectListRow::chevronAngle() const {
+    return 90 * openness.value_or(expanded ? 1.0 : 0.0);
+}
+
 QRectF ProjectListRow::chevronRect(const QRectF& row) {
     const QRectF cell = ProjectListColumns::frames(row)[0];
     return {cell.left(), cell.center().y() - 10, cell.width(), 20};
@@ -87,14 +91,13 @@ void ProjectListRow::paint(QPainter& painter, const QRectF& row, const QColor& t
     const qint64 cueCount = project.items.size();
     const QFont mono = monoFont();
 
-    // 1: chevron, pointing down while the row is open.
+    // 1: chevron, pointing down while the row is open, turning as it opens.
     {
         const QRectF box = chevronRect(row);
         const QColor color = cueCount > 0 ? Studio::text2() : Studio::faded(Studio::text3(), 0.4);
         painter.save();
         painter.translate(box.center());
-        if (expanded)
-            painter.rotate(90);
+        painter.rotate(chevronAngle());
         Symbols::paintForFont(painter, {0, 0}, 10, QStringLiteral("chevron.right"), color, Studio::Weight::Bold);
         painter.restore();
     }

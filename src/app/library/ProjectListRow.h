@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <optional>
+
 class QPainter;
 
 namespace sorvel {
@@ -21,6 +23,9 @@ struct ProjectListRow {
     bool hovering = false;
     // The project's resolved type (its colour and name in the row).
     ProjectType type = ProjectType::fallback();
+    // How far the cue table is open (0…1, a little beyond while it springs):
+    // the chevron turns with it. Unset, `expanded` says.
+    std::optional<qreal> openness = std::nullopt;
 
     static constexpr qreal height = 38;
 
@@ -31,6 +36,8 @@ struct ProjectListRow {
     QString percentText() const;
     QString chevronHelp() const;
     QColor typeColor() const;
+    // Degrees the chevron is turned clockwise from pointing right: 90 when open.
+    qreal chevronAngle() const;
 
     // The chevron's frame within a row rectangle: it opens the row instead of selecting.
     static QRectF chevronRect(const QRectF& row);

@@ -7,10 +7,12 @@
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "studio/Shapes.h"
+#include "studio/Spring.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
 
 #include <QContextMenuEvent>
+#include <QGraphicsOpacityEffect>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +22,10 @@
 #include <algorithm>
 
 namespace sorvel {
+
+namespace {
+constexpr Spring cueTableSpring{0.2, 0.85};
+} // namespace
 
 ProjectListView::ProjectListView(ProjectStore& store, AppRouter& router, QWidget* parent)
     : QAbstractScrollArea(parent), m_store(store), m_router(router) {
@@ -56,6 +62,7 @@ void ProjectListView::setProjects(const QList<AudioProject>& projects) {
 void ProjectListView::reset() {
     m_sort = {};
     m_expanded.clear();
+    qDeleteAll(std::exchange(m_motions, {}));
     resort();
     relayout();
     verticalScrollBar()->setValue(0);
@@ -69,9 +76,41 @@ void ProjectListView::clickColumn(ProjectSort column) {
 }
 
 void ProjectListView::toggle(const QUuid& id) {
+    const qreal from = openness(id);
     if (!m_expanded.remove(id))
         m_expanded.insert(id);
+    moveCueTable(id, from);
     relayout();
+}
+
+qreal ProjectListView::openness(const QUuid& id) const {
+    if (const QVariantAnimation* motion = m_motions.value(id))
+        return motion->currentValue().toReal();
+    return m_expanded.contains(id) ? 1 : 0;
+}
+
+void ProjectListView::moveCueTable(const QUuid& id, qreal from) {
+    QVariantAnimation* motion = m_motions.value(id);
+    if (!motion) {
+        motion = new QVariantAnimation(this);
+        moveAsSpring<cueTableSpring>(*motion);
+        // Setting the ends of a stopped motion reports values too; only a running one moves the rows.
+        connect(motion, &QVariantAnimation::valueChanged, this, [this, motion] {
+            if (motion->state() != QAbstractAnimation::Stopped)
+                relayout();
+        });
+        connect(motion, &QVariantAnimation::finished, this, [this, id, motion] {
+            m_motions.remove(id);
+            motion->deleteLater();
+            relayout();
+        });
+        m_motions.insert(id, motion);
+    }
+    // A row turned back halfway starts from where its table stands.
+    motion->stop();
+    motion->setStartValue(from);
+    motion->setEndValue(m_expanded.contains(id) ? 1.0 : 0.0);
+    motion->start();
 }
 
 void ProjectListView::resort() {
@@ -90,18 +129,23 @@ void ProjectListView::relayout() {
     m_entries.clear();
     m_entries.reserve(m_sorted.size());
     qreal y = headerHeight + headerGap;
+    QSet<QUuid> shown;
     for (const AudioProject& project : m_sorted) {
         Entry entry;
         entry.top = y;
         y += ProjectListRow::height;
-        if (m_expanded.contains(project.id)) {
+        // A closing table stays until it has folded away.
+        if (m_expanded.contains(project.id) || m_motions.contains(project.id)) {
             CueTable* table = m_cueTables.value(project.id);
             if (!table) {
                 table = new CueTable(m_store, project.id, true, viewport());
                 table->installEventFilter(this);
                 m_cueTables.insert(project.id, table);
             }
-            entry.cueHeight = std::max(0, table->sizeHint().height()) + cueBottomInset;
+            shown.insert(project.id);
+            entry.tableHeight = std::max(0, table->sizeHint().height());
+            // The spring overshoots a little; a closing table never takes less than no room.
+            entry.cueHeight = std::max<qreal>(0, (entry.tableHeight + cueBottomInset) * openness(project.id));
             y += entry.cueHeight;
         }
         y += 1; // the rule under every project
@@ -110,11 +154,6 @@ void ProjectListView::relayout() {
     m_contentHeight = y + bottomInset;
 
     // Tables of rows that closed or left the list go; their ids stay in m_expanded.
-    QSet<QUuid> shown;
-    for (const AudioProject& project : m_sorted) {
-        if (m_expanded.contains(project.id))
-            shown.insert(project.id);
-    }
     for (auto it = m_cueTables.begin(); it != m_cueTables.end();) {
         if (!shown.contains(it.key())) {
             CueTable* gone = it.value();
@@ -148,8 +187,29 @@ void ProjectListView::placeCueTables() {
             continue;
         const Entry& entry = m_entries.at(i);
         const QRectF area(offset.x() + cueInset, offset.y() + entry.top + ProjectListRow::height, width - cueInset,
-                          entry.cueHeight - cueBottomInset);
+                          entry.tableHeight);
         table->setGeometry(area.toAlignedRect());
+        // While the table moves, only the part above the next row shows, fading with it.
+        const QVariantAnimation* motion = m_motions.value(m_sorted.at(i).id);
+        const int visible = int(std::ceil(std::min(entry.tableHeight, entry.cueHeight)));
+        if (visible <= 0) {
+            table->hide();
+            continue;
+        }
+        if (visible < table->height())
+            table->setMask(QRect(0, 0, table->width(), visible));
+        else
+            table->clearMask();
+        if (motion) {
+            auto* fade = qobject_cast<QGraphicsOpacityEffect*>(table->graphicsEffect());
+            if (!fade) {
+                fade = new QGraphicsOpacityEffect(table);
+                table->setGraphicsEffect(fade);
+            }
+            fade->setOpacity(std::clamp(openness(m_sorted.at(i).id), 0.0, 1.0));
+        } else if (table->graphicsEffect()) {
+            table->setGraphicsEffect(nullptr);
+        }
         table->show();
     }
 }
@@ -236,13 +296,18 @@ void ProjectListView::paintEvent(QPaintEvent* event) {
         if (y > dirty.bottom())
             break;
         const AudioProject& project = m_sorted.at(index);
-        const ProjectListRow row{project, selection.contains(project.id), m_expanded.contains(project.id),
-                                 m_hovered == project.id, m_store.registry().type(project.typeID)};
+        const ProjectListRow row{project,
+                                 selection.contains(project.id),
+                                 m_expanded.contains(project.id),
+                                 m_hovered == project.id,
+                                 m_store.registry().type(project.typeID),
+                                 openness(project.id)};
         row.paint(painter, QRectF(offset.x(), y, width, ProjectListRow::height), tint);
 
         qreal ruleY = y + ProjectListRow::height;
         if (entry.cueHeight > 0) {
-            const QRectF area(offset.x() + cueInset, ruleY, width - cueInset, entry.cueHeight - cueBottomInset);
+            const QRectF area(offset.x() + cueInset, ruleY, width - cueInset,
+                              std::min(entry.tableHeight, entry.cueHeight));
             painter.fillRect(area, Studio::bg2());
             painter.fillRect(QRectF(area.left(), area.top(), 3, area.height()), row.typeColor());
             ruleY += entry.cueHeight;

@@ -14,6 +14,8 @@
 #include <functional>
 #include <optional>
 
+class QVariantAnimation;
+
 namespace sorvel {
 
 class AppRouter;
@@ -51,7 +53,12 @@ public:
     void clickColumn(ProjectSort column);
     const QList<AudioProject>& sorted() const { return m_sorted; }
     bool isExpanded(const QUuid& id) const { return m_expanded.contains(id); }
+    // Opens or closes a row; its cue table unfolds or folds as a spring.
     void toggle(const QUuid& id);
+    // How far a row's cue table is open, 0 closed and 1 open, in between while it moves.
+    qreal openness(const QUuid& id) const;
+    // The motion of a row's cue table while it opens or closes; null at rest.
+    QVariantAnimation* cueTableMotion(const QUuid& id) const { return m_motions.value(id); }
 
     // Geometry in viewport coordinates (tests and hit testing).
     QRectF headerRect() const;
@@ -75,10 +82,12 @@ protected:
 private:
     struct Entry {
         qreal top = 0; // of the row, in content coordinates
-        qreal cueHeight = 0; // 0 while closed
+        qreal cueHeight = 0; // the room under the row, 0 while closed; less while the table moves
+        qreal tableHeight = 0; // the table's own height when open
     };
 
     void resort();
+    void moveCueTable(const QUuid& id, qreal from);
     void relayout();
     void placeCueTables();
     void setHovered(std::optional<QUuid> id);
@@ -97,6 +106,7 @@ private:
     ProjectSortState m_sort;
     QSet<QUuid> m_expanded; // never pruned: a project that comes back opens again
     QHash<QUuid, CueTable*> m_cueTables;
+    QHash<QUuid, QVariantAnimation*> m_motions;
     std::optional<QUuid> m_hovered;
     int m_pressedRow = -1;
     bool m_pressedChevron = false;

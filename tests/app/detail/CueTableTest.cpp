@@ -10,6 +10,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QVariantAnimation>
 
 namespace sorvel::test {
 namespace {
@@ -206,6 +207,10 @@ TEST_F(CueTableTest, ClosingAListRowKeepsTheKeyboardOutOfTheNextOpenTable) {
     list.setProjects({*store.project(projectID), *store.project(other.id)});
     list.toggle(projectID);
     list.toggle(other.id);
+    for (const QUuid& id : {projectID, other.id}) {
+        if (QVariantAnimation* opening = list.cueTableMotion(id))
+            opening->setCurrentTime(opening->duration());
+    }
     QList<CueTable*> tables = list.findChildren<CueTable*>();
     ASSERT_EQ(tables.size(), 2);
     CueTable* typing = tables.at(0)->projectID() == projectID ? tables.at(0) : tables.at(1);
@@ -214,6 +219,8 @@ TEST_F(CueTableTest, ClosingAListRowKeepsTheKeyboardOutOfTheNextOpenTable) {
     ASSERT_TRUE(typing->rows().first()->titleField()->hasFocus());
 
     list.toggle(projectID);
+    if (QVariantAnimation* closing = list.cueTableMotion(projectID))
+        closing->setCurrentTime(closing->duration());
     // Not to the other project's fields or buttons either ("添加 cue" would take a Space).
     EXPECT_FALSE(next->isAncestorOf(QApplication::focusWidget()));
 }
@@ -229,6 +236,8 @@ TEST_F(CueTableTest, AnOpenedListRowGrowsWithItsTable) {
     list.show();
     list.setProjects({*store.project(projectID), *store.project(otherID)});
     list.toggle(projectID);
+    if (QVariantAnimation* opening = list.cueTableMotion(projectID))
+        opening->setCurrentTime(opening->duration());
     const qreal closedGap = list.rowRect(1).top();
 
     auto* opened = list.findChild<CueTable*>();

@@ -4,11 +4,13 @@
 #include "app/detail/ProgressSection.h"
 #include "app/detail/ProgressSlider.h"
 #include "studio/TapeWindow.h"
+#include "studio/WaveformBars.h"
 #include "support/Waiting.h"
 
 #include <QLabel>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QVariantAnimation>
 #include <QWheelEvent>
 
 namespace sorvel::test {
@@ -68,6 +70,50 @@ TEST_F(ProgressSectionTest, ThreeOfEightDeliveredShows38AndTheCount) {
     EXPECT_TRUE(section()->modeChips().at(0)->isSelected());
     EXPECT_DOUBLE_EQ(section()->tapeWindow()->progress(), 0.375);
     EXPECT_TRUE(section()->tapeWindow()->isSpinning());
+}
+
+TEST_F(ProgressSectionTest, TheReelsTurnOnceTheDetailOfAProjectPartWayThroughIsShown) {
+    const AudioProject byHand = manualProject(); // 0.40 by hand
+    const AudioProject byCues = test::project(QStringLiteral("Cues"), [](AudioProject& p) { p.items = cues(2, 5); });
+    put({byHand, byCues});
+    for (const QUuid& id : {byHand.id, byCues.id, byHand.id}) { // the last one: opened again
+        openPane(id).show();
+        EXPECT_TRUE(waitUntil([&] { return section()->tapeWindow()->hubAngle() > 5; }, 3000));
+    }
+}
+
+TEST_F(ProgressSectionTest, TheWaveformSpringsToANewProgressWhileTheFiguresChangeAtOnce) {
+    open(manualProject()); // 0.40
+    pane->show();
+    const WaveformBars* bars = section()->waveform();
+    QVariantAnimation* motion = section()->waveformMotion();
+    EXPECT_DOUBLE_EQ(bars->progress(), 0.4) << "an opened pane starts at its figure";
+    EXPECT_EQ(motion->state(), QAbstractAnimation::Stopped);
+
+    store.update(pane->projectID(), [](AudioProject& p) { p.manualProgress = 0.9; });
+    EXPECT_EQ(section()->percentLabel()->text(), QStringLiteral("90"));
+    ASSERT_EQ(motion->state(), QAbstractAnimation::Running);
+    EXPECT_DOUBLE_EQ(bars->progress(), 0.4) << "the bars move, they do not jump";
+    EXPECT_GE(motion->duration(), 500);
+    double previous = 0.4;
+    for (int step = 1; step < 10; ++step) {
+        motion->setCurrentTime(motion->duration() * step / 10);
+        EXPECT_GT(bars->progress(), previous) << "at step " << step;
+        EXPECT_LT(bars->progress(), 0.9) << "critically damped: never past the end, at step " << step;
+        previous = bars->progress();
+    }
+    motion->setCurrentTime(motion->duration());
+    EXPECT_DOUBLE_EQ(bars->progress(), 0.9);
+    EXPECT_EQ(motion->state(), QAbstractAnimation::Stopped);
+
+    // Turned back while moving, it leaves from where it stands.
+    store.update(pane->projectID(), [](AudioProject& p) { p.manualProgress = 0.2; });
+    motion->setCurrentTime(motion->duration() / 4);
+    const double halfway = bars->progress();
+    store.update(pane->projectID(), [](AudioProject& p) { p.manualProgress = 0.6; });
+    EXPECT_DOUBLE_EQ(bars->progress(), halfway);
+    motion->setCurrentTime(motion->duration());
+    EXPECT_DOUBLE_EQ(bars->progress(), 0.6);
 }
 
 TEST_F(ProgressSectionTest, EmptyAndDoneProjectsStandStill) {

@@ -3,7 +3,9 @@
 #include "app/library/CardGridLayout.h"
 #include "app/library/CassetteGrid.h"
 #include "app/library/TapeSelection.h"
+#include "support/Waiting.h"
 
+#include <QScreen>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -12,6 +14,24 @@ namespace sorvel::test {
 namespace {
 
 using CassetteGridTest = LibraryTest;
+
+// What a window shows now, as its last paints left it (grabbing the widget would paint it afresh).
+QImage onScreen(QWidget& window) {
+    return window.screen()->grabWindow(window.winId()).toImage();
+}
+
+int pixelsNear(const QImage& image, const QColor& color) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            count += qAbs(pixel.red() - color.red()) + qAbs(pixel.green() - color.green())
+                    + qAbs(pixel.blue() - color.blue())
+                < 12;
+        }
+    }
+    return count;
+}
 
 TEST(CardGridLayoutTest, ColumnsAreAtLeast236AndAtMost320Wide) {
     const CardGridLayout narrow = CardGridLayout::forWidth(300, 200);
@@ -149,6 +169,29 @@ TEST_F(CassetteGridTest, AChangeOfOneTapeRedrawsOnlyItsCard) {
     grid.setProjects(many);
     QApplication::processEvents();
     EXPECT_GT(grid.lastPaintedCount(), 1);
+}
+
+TEST_F(CassetteGridTest, CardsFollowATypeChangeWithoutHoverOrScroll) {
+    CassetteGrid grid(router, store.registry());
+    grid.resize(1100, 700);
+    grid.show();
+    grid.setProjects({project("tape")});
+    ASSERT_TRUE(waitUntil([&] { return grid.lastPaintedCount() == 1; }, 3000));
+    const QRect card = grid.cardRect(0).toAlignedRect().translated(grid.viewport()->pos());
+    const QImage before = onScreen(grid).copy(card);
+    const QColor green(0, 255, 0);
+    ASSERT_EQ(pixelsNear(before, green), 0);
+
+    store.updateType(ProjectType::musicID, [](ProjectType& type) {
+        type.title = QStringLiteral("配乐改");
+        type.colorHex = QStringLiteral("00FF00");
+    });
+    EXPECT_TRUE(waitUntil([&] { return pixelsNear(onScreen(grid).copy(card), green) > 40; }, 3000))
+        << "the type strip and the wound tape take the new colour";
+
+    // A reload that replaces the whole list brings the old type back on the card.
+    store.registry().setTypes(ProjectType::defaults());
+    EXPECT_TRUE(waitUntil([&] { return onScreen(grid).copy(card) == before; }, 3000));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "app/library/ProjectListView.h"
 #include "app/library/TapeSelection.h"
 
+#include <QVariantAnimation>
+
 namespace sorvel::test {
 namespace {
 
@@ -29,6 +31,16 @@ protected:
             }
         }
         FAIL() << "no title for the column";
+    }
+
+    // Runs a row's opening or closing to its end.
+    void settle(const QUuid& id) {
+        if (QVariantAnimation* motion = list.cueTableMotion(id))
+            motion->setCurrentTime(motion->duration());
+        ASSERT_EQ(list.cueTableMotion(id), nullptr);
+    }
+    QImage chevron(int row) {
+        return list.viewport()->grab(ProjectListRow::chevronRect(list.rowRect(row)).toAlignedRect()).toImage();
     }
 
     ProjectListView list{store, router};
@@ -62,6 +74,7 @@ TEST_F(ProjectListViewTest, TheChevronOpensARowWithoutSelectingAndOpenRowsSurviv
     EXPECT_TRUE(list.isExpanded(b.id));
     EXPECT_TRUE(router.selection().isEmpty());
     ASSERT_EQ(list.findChildren<CueTable*>().size(), 1);
+    settle(b.id);
 
     clickTitle(ProjectSort::Name);
     EXPECT_EQ(names(list.sorted()), "a|b|c");
@@ -84,6 +97,48 @@ TEST_F(ProjectListViewTest, TheChevronOpensARowWithoutSelectingAndOpenRowsSurviv
     list.reset();
     EXPECT_EQ(list.sortState().sort, ProjectSort::Default);
     EXPECT_EQ(names(list.sorted()), "a|b");
+}
+
+TEST_F(ProjectListViewTest, ACueTableOpensAndClosesAsASpringAndTheChevronTurnsWithIt) {
+    const AudioProject a = project("a", [](AudioProject& p) { p.items = {cueAt(CueStage::Composing)}; });
+    const AudioProject b = project("b");
+    put({a, b});
+    list.setProjects({a, b});
+    const qreal closedTop = list.rowRect(1).top();
+    const QImage pointingRight = chevron(0);
+
+    list.toggle(a.id);
+    QVariantAnimation* motion = list.cueTableMotion(a.id);
+    ASSERT_NE(motion, nullptr);
+    EXPECT_EQ(list.rowRect(1).top(), closedTop) << "the table unfolds, it does not appear at once";
+    motion->setCurrentTime(motion->duration() / 5);
+    const qreal unfolding = list.rowRect(1).top();
+    EXPECT_GT(unfolding, closedTop);
+    const QImage turning = chevron(0);
+    EXPECT_NE(turning, pointingRight);
+    settle(a.id);
+    auto* table = list.findChild<CueTable*>();
+    ASSERT_NE(table, nullptr);
+    const qreal openTop = list.rowRect(1).top();
+    EXPECT_DOUBLE_EQ(openTop - closedTop, table->sizeHint().height() + ProjectListView::cueBottomInset);
+    EXPECT_GT(openTop, unfolding);
+    const QImage pointingDown = chevron(0);
+    EXPECT_NE(pointingDown, turning);
+    EXPECT_NE(pointingDown, pointingRight);
+
+    // Closing folds it back; the table stays until it has folded away.
+    list.toggle(a.id);
+    motion = list.cueTableMotion(a.id);
+    ASSERT_NE(motion, nullptr);
+    motion->setCurrentTime(motion->duration() / 5);
+    EXPECT_GT(list.rowRect(1).top(), closedTop);
+    EXPECT_LT(list.rowRect(1).top(), openTop);
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_NE(chevron(0), pointingDown);
+    settle(a.id);
+    EXPECT_EQ(list.rowRect(1).top(), closedTop);
+    EXPECT_EQ(chevron(0), pointingRight);
+    EXPECT_FALSE(table->isVisible());
 }
 
 TEST_F(ProjectListViewTest, AnEmptyListDrawsTheHeaderAlone) {
