@@ -9,6 +9,7 @@
 #include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/PointerHover.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -67,7 +68,6 @@ void placeCentred(QWidget* widget, const QRectF& cell) {
 
 CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWidget* parent)
     : QWidget(parent), m_store(store), m_projectID(projectID), m_cue(cue) {
-    setAttribute(Qt::WA_Hover);
     setFixedHeight(rowHeight);
 
     m_handle = new CueDragHandle(this);
@@ -106,6 +106,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
     m_delete->hide(); // only while the pointer is over the row
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
+    m_hover = new PointerHover(this);
+    connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
 
     showStoredText(m_number, cue.number);
     showStoredText(m_title, cue.title);
@@ -261,10 +263,15 @@ void CueRow::slideTo(int top, bool animated) {
     m_glide->start();
 }
 
-void CueRow::setHovering(bool hovering) {
-    if (m_hovering == hovering)
-        return;
-    m_hovering = hovering;
+bool CueRow::isHovering() const {
+    return m_hover->isHovering();
+}
+
+void CueRow::recheckHover() {
+    m_hover->recheck();
+}
+
+void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
     m_delete->setVisible(hovering);
     update();
@@ -276,16 +283,6 @@ void CueRow::changeEvent(QEvent* event) {
     // right after the palette, so the fields take it a turn later.
     if (event->type() == QEvent::PaletteChange)
         QMetaObject::invokeMethod(this, &CueRow::showFieldColors, Qt::QueuedConnection);
-}
-
-void CueRow::enterEvent(QEnterEvent* event) {
-    setHovering(true);
-    QWidget::enterEvent(event);
-}
-
-void CueRow::leaveEvent(QEvent* event) {
-    setHovering(false);
-    QWidget::leaveEvent(event);
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
@@ -303,7 +300,7 @@ bool CueRow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CueRow::paintEvent(QPaintEvent*) {
-    if (!m_hovering)
+    if (!isHovering())
         return;
     QPainter painter(this);
     painter.fillRect(rect(), Studio::faded(Studio::bg3(), 0.35));

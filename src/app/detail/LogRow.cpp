@@ -2,6 +2,7 @@
 
 #include "core/StudioText.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/PointerHover.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -72,21 +73,13 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QW
     deleteBox->addWidget(m_delete);
     deleteBox->addStretch(1);
     row->addLayout(deleteBox);
+
+    m_hover = new PointerHover(this);
+    connect(m_hover, &PointerHover::hoveringChanged, m_delete, &QWidget::setVisible);
 }
 
-void LogRow::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    setHovering(true);
-}
-
-void LogRow::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
-    setHovering(false);
-}
-
-void LogRow::setHovering(bool hovering) {
-    m_hovering = hovering;
-    m_delete->setVisible(hovering);
+bool LogRow::isHovering() const {
+    return m_hover->isHovering();
 }
 
 } // namespace sorvel
