@@ -32,12 +32,25 @@ private:
     int m_top;
 };
 
+QFont dateFont() {
+    return Studio::font(10, Studio::Weight::Regular, true);
+}
+
 } // namespace
 
-LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QWidget(parent), m_entryID(entry.id) {
-    const QFont dateFont = Studio::font(10, Studio::Weight::Regular, true);
+int LogRow::dateColumnWidth(const QList<LogEntry>& entries) {
+    const QFontMetrics metrics(dateFont());
+    int widest = 0;
+    for (const LogEntry& entry : entries)
+        widest = std::max(widest, metrics.horizontalAdvance(StudioText::shortDate(entry.date)));
+    return widest;
+}
+
+LogRow::LogRow(const LogEntry& entry, const QColor& color, int dateWidth, QWidget* parent)
+    : QWidget(parent), m_entryID(entry.id) {
     const QFont textFont = Studio::font(12);
-    m_date = Studio::plainLabel(StudioText::shortDate(entry.date), dateFont, Studio::text3(), this);
+    m_date = Studio::plainLabel(StudioText::shortDate(entry.date), dateFont(), Studio::text3(), this);
+    m_date->setFixedWidth(dateWidth);
     m_text = Studio::plainLabel(entry.text, textFont, Studio::text(), this);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -58,7 +71,7 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QW
 
     // Everything hangs from the top, lowered so the date sits on the text's first baseline.
     const QFontMetrics textMetrics(textFont);
-    m_date->setContentsMargins(0, std::max(0, textMetrics.ascent() - QFontMetrics(dateFont).ascent()), 0, 0);
+    m_date->setContentsMargins(0, std::max(0, textMetrics.ascent() - QFontMetrics(dateFont()).ascent()), 0, 0);
     const int barTop = std::max(0, (textMetrics.height() - 12) / 2);
     const int deleteTop = std::max(0, (textMetrics.height() - m_delete->sizeHint().height()) / 2);
 

@@ -18,7 +18,11 @@ class PointerHover;
 class LogRow final : public QWidget {
     Q_OBJECT
 public:
-    LogRow(const LogEntry& entry, const QColor& color, QWidget* parent = nullptr);
+    // `dateWidth` is the same for every row of a log (dateColumnWidth), so
+    // that a date with its year does not push its bar and text out of line.
+    LogRow(const LogEntry& entry, const QColor& color, int dateWidth, QWidget* parent = nullptr);
+
+    static int dateColumnWidth(const QList<LogEntry>& entries);
 
     const QUuid& entryID() const { return m_entryID; }
     bool isHovering() const;

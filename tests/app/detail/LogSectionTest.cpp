@@ -122,6 +122,22 @@ TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
     EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("entry 0"), QStringLiteral("entry 2")}));
 }
 
+TEST_F(LogSectionTest, ADateWithItsYearKeepsTheRowsInLine) {
+    open(test::project(QStringLiteral("Years"), [](AudioProject& p) {
+        p.log = {LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("this year"), 0.2},
+                 LogEntry{QUuid::createUuid(), Clock::now().addDays(-400), QStringLiteral("last year"), 0.1}};
+    })).show();
+    QApplication::processEvents();
+    const QList<LogRow*> rows = section()->rows();
+    ASSERT_EQ(rows.size(), 2);
+    ASSERT_GT(rows.at(1)->dateLabel()->text().size(), rows.at(0)->dateLabel()->text().size()) << "one shows a year";
+    const auto textLeft = [&](const LogRow* row) { return row->textLabel()->mapTo(pane.get(), QPoint()).x(); };
+    EXPECT_EQ(textLeft(rows.at(0)), textLeft(rows.at(1)));
+    EXPECT_GE(rows.at(1)->dateLabel()->width(),
+              rows.at(1)->dateLabel()->fontMetrics().horizontalAdvance(rows.at(1)->dateLabel()->text()))
+        << "the year is not cut";
+}
+
 TEST_F(LogSectionTest, TheDeleteButtonFollowsThePointerWhenTheLogScrollsUnderIt) {
     ProjectDetailView& view =
         open(test::project(QStringLiteral("Scroll"), [](AudioProject& p) { p.log = entries(12); }));
