@@ -2,6 +2,7 @@
 
 #include "app/detail/CueColumns.h"
 #include "app/detail/CueDragHandle.h"
+#include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
 #include "app/detail/StageMenuButton.h"
@@ -115,12 +116,7 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
 }
 
 QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment) {
-    auto* field = new QLineEdit(this);
-    field->setFrame(false);
-    field->setFont(font);
-    field->setPlaceholderText(placeholder);
-    field->setAlignment(alignment);
-    field->setTextMargins(0, 0, 0, 0);
+    auto* field = new CueTextField(font, placeholder, alignment, this);
     // Drops over the row belong to the table's reordering, not to the text.
     field->setAcceptDrops(false);
     QPalette colors = field->palette();
