@@ -2,6 +2,7 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
+#include "studio/StudioButton.h"
 #include "studio/ValueChange.h"
 
 #include "core/StudioText.h"
@@ -23,6 +24,8 @@ DateChip::DateChip(const std::optional<QDateTime>& date, const QString& placehol
     : QAbstractButton(parent), m_date(date), m_placeholder(placeholder), m_allowsClear(allowsClear) {
     setFont(font);
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab, where the focus shows; a click opens the popover without leaving a ring behind.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TranslucentBackground);
     setText(displayText());
@@ -71,8 +74,14 @@ QSize DateChip::sizeHint() const {
 void DateChip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setOpacity(isEnabled() ? 1.0 : 0.4);
-    // The plate marks an open popover only; a press alone leaves the chip as it is.
-    paint(painter, QRectF(rect()), m_date, m_placeholder, font(), isShowingPopover());
+    // The plate marks an open popover or the keyboard focus; a press alone leaves the chip as it is.
+    const bool focused = hasFocus();
+    paint(painter, QRectF(rect()), m_date, m_placeholder, font(), isShowingPopover() || focused);
+    if (focused) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        Shapes::strokeRoundedInside(painter, QRectF(rect()), radius, Studio::tint(this),
+                                    StudioButtonStyle::focusRingWidth);
+    }
 }
 
 void DateChip::openPopover() {

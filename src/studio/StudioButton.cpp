@@ -78,6 +78,21 @@ void StudioButtonStyle::paint(QPainter& painter, const QRectF& rect, const QStri
     painter.restore();
 }
 
+void StudioButtonStyle::paintFocusRing(QPainter& painter, const QRectF& rect, const QColor& tint) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A ring in the tint would vanish into a prominent plate, which is the
+    // tint: there the ring is light, set off from the fill by a dark line.
+    if (prominent) {
+        Shapes::strokeRoundedInside(painter, rect, cornerRadius, Studio::text(), focusRingWidth);
+        Shapes::strokeRoundedInside(painter, rect.marginsRemoved(QMarginsF(1, 1, 1, 1) * focusRingWidth),
+                                    cornerRadius - focusRingWidth, Studio::bg0(), 1);
+    } else {
+        Shapes::strokeRoundedInside(painter, rect, cornerRadius, tint, focusRingWidth);
+    }
+    painter.restore();
+}
+
 StudioButton::StudioButton(const QString& text, StudioButtonStyle look, QWidget* parent)
     : StudioButton(text, QString(), look, parent) {}
 
@@ -120,11 +135,8 @@ void StudioButton::paintEvent(QPaintEvent*) {
     const StudioButtonStyle::State state{m_hovering, isDown(), isEnabled()};
     const QRectF plate(rect());
     m_look.paint(painter, plate, text(), m_symbol, Studio::tint(this), state);
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        Shapes::strokeRoundedInside(painter, plate, StudioButtonStyle::cornerRadius,
-                                    Studio::faded(Studio::tint(this), 0.8), 1.5);
-    }
+    if (hasFocus())
+        m_look.paintFocusRing(painter, plate, Studio::tint(this));
 }
 
 void StudioButton::setHovering(bool hovering) {

@@ -27,6 +27,7 @@ struct StudioButtonStyle {
 
     static constexpr qreal cornerRadius = 7;
     static constexpr qreal symbolSpacing = 5;
+    static constexpr qreal focusRingWidth = 2;
 
     QFont font() const;
     QMarginsF padding() const;
@@ -37,6 +38,8 @@ struct StudioButtonStyle {
     // Paints plate and label, the label centred in `rect`.
     void paint(QPainter& painter, const QRectF& rect, const QString& text, const QString& symbol, const QColor& tint,
                const State& state) const;
+    // The keyboard focus, drawn inside the plate so that it needs no room of its own.
+    void paintFocusRing(QPainter& painter, const QRectF& rect, const QColor& tint) const;
 };
 
 // A push button drawn in the studio look; the whole padded plate takes clicks.

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace sorvel {
 namespace {
@@ -211,6 +212,31 @@ TEST(DateChip, ThePlateMarksAnOpenPopoverNotAPress) {
     chip.popover()->close();
     EXPECT_TRUE(test::waitUntil([&] { return !chip.isShowingPopover(); }, 2000));
     EXPECT_EQ(colourAt(), resting);
+}
+
+TEST(DateChip, TheKeyboardFocusShowsARingAndAClickLeavesNone) {
+    QWidget window;
+    window.setProperty(Studio::tintProperty(), QColor(0x00, 0x7A, 0xFF));
+    auto* chip = new DateChip(std::nullopt, QStringLiteral("点击设置"), true,
+                              Studio::font(12, Studio::Weight::Regular, true), &window);
+    auto* elsewhere = new QLineEdit(&window);
+    chip->setGeometry(QRect(QPoint(10, 10), chip->sizeHint()));
+    elsewhere->setGeometry(10, 60, 100, 24);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return window.isActiveWindow(); }, 2000));
+    elsewhere->setFocus(Qt::OtherFocusReason);
+    ASSERT_FALSE(chip->hasFocus());
+    const QPoint edge(0, chip->height() / 2);
+    const auto colourAt = [&] { return chip->grab().toImage().pixelColor(edge); };
+    const QColor resting = colourAt();
+
+    EXPECT_EQ(chip->focusPolicy(), Qt::TabFocus) << "a click opens the popover and takes no focus";
+    chip->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(chip->hasFocus());
+    const QColor focused = colourAt();
+    EXPECT_TRUE(test::sameColor(focused, QColor(0x00, 0x7A, 0xFF), 40))
+        << test::describe(resting).toStdString() << " -> " << test::describe(focused).toStdString();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "PaintProbe.h"
 
+#include "support/Waiting.h"
+
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioField.h"
@@ -86,6 +88,34 @@ TEST(StudioButton, PaintsTintHoverPressAndDisabled) {
     plain->setEnabled(false);
     const QColor disabled = grab(*plain).pixelColor(plate);
     EXPECT_TRUE(test::sameColor(disabled, QColor(0x1A, 0x1A, 0x1D), 2)) << test::describe(disabled).toStdString();
+}
+
+TEST(StudioButton, TheKeyboardFocusShowsAClearRingOnEveryPlate) {
+    QWidget window;
+    window.setProperty(Studio::tintProperty(), QColor(0x00, 0x7A, 0xFF));
+    auto* prominent = new StudioButton(QStringLiteral("创建"), StudioButtonStyle{true, false}, &window);
+    auto* plain = new StudioButton(QStringLiteral("取消"), StudioButtonStyle{false, false}, &window);
+    auto* elsewhere = new QLineEdit(&window);
+    prominent->setGeometry(QRect(QPoint(10, 10), prominent->sizeHint()));
+    plain->setGeometry(QRect(QPoint(100, 10), plain->sizeHint()));
+    elsewhere->setGeometry(10, 60, 100, 24);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return window.isActiveWindow(); }, 2000));
+
+    for (StudioButton* button : {prominent, plain}) {
+        elsewhere->setFocus(Qt::OtherFocusReason);
+        ASSERT_FALSE(button->hasFocus());
+        const QPoint edge(1, button->height() / 2); // on the plate's border, clear of the label
+        const QColor resting = grab(*button).pixelColor(edge);
+        button->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(button->hasFocus());
+        const QColor focused = grab(*button).pixelColor(edge);
+        const int contrast = std::max({qAbs(focused.red() - resting.red()), qAbs(focused.green() - resting.green()),
+                                       qAbs(focused.blue() - resting.blue())});
+        EXPECT_GE(contrast, 90) << button->text().toStdString() << ": " << test::describe(resting).toStdString()
+                                << " -> " << test::describe(focused).toStdString();
+    }
 }
 
 TEST(StudioButton, AClickOnThePaddingTriggersIt) {

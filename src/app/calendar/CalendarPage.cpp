@@ -76,7 +76,7 @@ CalendarPage::CalendarPage(ProjectStore& store, AppRouter& router, QWidget* pare
     columnLayout->addWidget(makeWeekdayHeader());
     auto* gridArea = new QWidget(column);
     auto* gridLayout = new QVBoxLayout(gridArea);
-    gridLayout->setContentsMargins(24, 0, 24, 20);
+    gridLayout->setContentsMargins(sideMargin, 0, sideMargin, 20);
     m_grid = new MonthGrid(gridArea);
     gridLayout->addWidget(m_grid);
     columnLayout->addWidget(gridArea, 1);
@@ -87,7 +87,8 @@ CalendarPage::CalendarPage(ProjectStore& store, AppRouter& router, QWidget* pare
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(column, 1);
-    layout->addWidget(rule(this));
+    m_dayPanelRule = rule(this);
+    layout->addWidget(m_dayPanelRule);
     layout->addWidget(m_dayPanel);
 
     connect(m_grid, &MonthGrid::dayClicked, this, &CalendarPage::selectDay);
@@ -103,10 +104,17 @@ void CalendarPage::showEvent(QShowEvent* event) {
     collect();
 }
 
+void CalendarPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const bool roomForPanel = width() >= minimumWidth + m_dayPanelRule->minimumWidth() + DayPanel::panelWidth;
+    m_dayPanelRule->setVisible(roomForPanel);
+    m_dayPanel->setVisible(roomForPanel);
+}
+
 QWidget* CalendarPage::makeHeader() {
     auto* header = new QWidget(this);
     auto* layout = new QHBoxLayout(header);
-    layout->setContentsMargins(24, 0, 24, 14);
+    layout->setContentsMargins(sideMargin, 0, sideMargin, 14);
     layout->setSpacing(12);
     m_title = new MonthTitle(header);
     layout->addWidget(m_title, 1, Qt::AlignBottom);
@@ -134,7 +142,7 @@ QWidget* CalendarPage::makeHeader() {
 QWidget* CalendarPage::makeWeekdayHeader() {
     auto* header = new QWidget(this);
     auto* layout = new QHBoxLayout(header);
-    layout->setContentsMargins(24, 0, 24, 6);
+    layout->setContentsMargins(sideMargin, 0, sideMargin, 6);
     layout->setSpacing(6); // the grid's column spacing, so each label stands over its column
     for (const QString& symbol : CalendarMonth::weekdaySymbols()) {
         QLabel* day = Studio::plainLabel(symbol, Studio::font(11, Studio::Weight::Semibold), Studio::text3(), header);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calendar/CalendarDays.h"
+#include "app/calendar/MonthGrid.h"
 
 #include <QDate>
 #include <QWidget>
@@ -12,7 +13,6 @@ namespace sorvel {
 
 class AppRouter;
 class DayPanel;
-class MonthGrid;
 class ProjectStore;
 
 // The library window's month calendar of deadlines and cue dates. It only reads
@@ -20,6 +20,11 @@ class ProjectStore;
 class CalendarPage final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int sideMargin = 24;
+    // The narrowest page: the grid alone. Where the grid and the day panel do
+    // not both fit (beside an open drawer), the panel steps aside.
+    static constexpr int minimumWidth = MonthGrid::minimumWidth + 2 * sideMargin;
+
     CalendarPage(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
 
     // The first day of the displayed month, and the day whose entries the panel lists
@@ -41,6 +46,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* makeHeader();
@@ -65,6 +71,7 @@ private:
     QLabel* m_title = nullptr;
     MonthGrid* m_grid = nullptr;
     DayPanel* m_dayPanel = nullptr;
+    QWidget* m_dayPanelRule = nullptr;
 };
 
 } // namespace sorvel

@@ -1,5 +1,6 @@
 #include "app/calendar/DayCell.h"
 
+#include "app/calendar/CalendarMonth.h"
 #include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
@@ -24,6 +25,7 @@ constexpr qreal cornerRadius = 8;
 constexpr qreal dotDiameter = 5;
 constexpr qreal dotTextSpacing = 2;
 constexpr qreal dotSpacing = 6;
+constexpr qreal dotLineSpacing = 2;
 constexpr qreal chipIconFont = 8;
 constexpr qreal chipSpacing = 3;
 
@@ -79,7 +81,7 @@ QString DayCellContent::dotToolTip(const Dot& dot) {
 
 DayCell::DayCell(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-    setMinimumSize(10, 64);
+    setMinimumSize(minimumWidth, int(CalendarMonth::minimumCellHeight));
 }
 
 void DayCell::setDay(const QDate& day, bool inMonth, bool isToday, bool isSelected,
@@ -108,12 +110,22 @@ QList<QRectF> DayCell::dotRects() const {
     const QRectF area = contentRect();
     const qreal height = std::max(dotDiameter, QFontMetricsF(dotFont()).height());
     QList<QRectF> rects;
+    QList<int> lines;
+    int line = 0;
     qreal x = area.left();
     for (const DayCellContent::Dot& dot : m_content.dots) {
         const qreal width = dotWidth(dot);
-        rects << QRectF(x, area.bottom() - height, width, height);
+        if (x > area.left() && x + width > area.right()) {
+            ++line;
+            x = area.left();
+        }
+        rects << QRectF(x, 0, width, height);
+        lines << line;
         x += width + dotSpacing;
     }
+    // The last line sits on the bottom edge, the others above it.
+    for (qsizetype i = 0; i < rects.size(); ++i)
+        rects[i].moveBottom(area.bottom() - (line - lines[i]) * (height + dotLineSpacing));
     return rects;
 }
 

@@ -35,6 +35,10 @@ struct DayCellContent {
 class DayCell final : public QWidget {
     Q_OBJECT
 public:
+    // Room for two dots with two-digit counts side by side; a third dot goes
+    // to a line of its own above them, so every count stays whole.
+    static constexpr int minimumWidth = 54;
+
     explicit DayCell(QWidget* parent = nullptr);
 
     void setDay(const QDate& day, bool inMonth, bool isToday, bool isSelected, const QList<CalendarEvent>& events);
@@ -44,7 +48,8 @@ public:
     bool isToday() const { return m_isToday; }
     bool isSelected() const { return m_isSelected; }
     const DayCellContent& content() const { return m_content; }
-    // Where each dot of content().dots is drawn, in the same order.
+    // Where each dot of content().dots is drawn, in the same order: left to
+    // right along the bottom, on as many lines as the cell's width needs.
     QList<QRectF> dotRects() const;
 
 Q_SIGNALS:

@@ -9,7 +9,7 @@ namespace sorvel {
 
 MonthGrid::MonthGrid(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setMinimumWidth(7 * 10 + 6 * CalendarMonth::columnSpacing);
+    setMinimumWidth(minimumWidth);
 }
 
 void MonthGrid::showMonth(const QDate& month, const QDate& selectedDay, const QDate& today,

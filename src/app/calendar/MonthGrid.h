@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/calendar/CalendarEvent.h"
+#include "app/calendar/CalendarMonth.h"
+#include "app/calendar/DayCell.h"
 
 #include <QDate>
 #include <QList>
@@ -8,13 +10,13 @@
 
 namespace sorvel {
 
-class DayCell;
-
 // The whole weeks of one month as day cells, seven flexible columns. Rows share the
 // height but never shrink below the minimum; the grid then runs past its area.
 class MonthGrid final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int minimumWidth = 7 * DayCell::minimumWidth + 6 * CalendarMonth::columnSpacing;
+
     explicit MonthGrid(QWidget* parent = nullptr);
 
     void showMonth(const QDate& month, const QDate& selectedDay, const QDate& today, const CalendarEvent::Days& events);

@@ -2,6 +2,7 @@
 
 #include "app/detail/CueColumns.h"
 #include "app/detail/CueDragHandle.h"
+#include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
 #include "app/detail/StageMenuButton.h"
@@ -9,6 +10,7 @@
 #include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/PointerHover.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -67,7 +69,6 @@ void placeCentred(QWidget* widget, const QRectF& cell) {
 
 CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWidget* parent)
     : QWidget(parent), m_store(store), m_projectID(projectID), m_cue(cue) {
-    setAttribute(Qt::WA_Hover);
     setFixedHeight(rowHeight);
 
     m_handle = new CueDragHandle(this);
@@ -106,6 +107,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
     m_delete->hide(); // only while the pointer is over the row
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
+    m_hover = new PointerHover(this);
+    connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
 
     showStoredText(m_number, cue.number);
     showStoredText(m_title, cue.title);
@@ -113,12 +116,7 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
 }
 
 QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment) {
-    auto* field = new QLineEdit(this);
-    field->setFrame(false);
-    field->setFont(font);
-    field->setPlaceholderText(placeholder);
-    field->setAlignment(alignment);
-    field->setTextMargins(0, 0, 0, 0);
+    auto* field = new CueTextField(font, placeholder, alignment, this);
     // Drops over the row belong to the table's reordering, not to the text.
     field->setAcceptDrops(false);
     QPalette colors = field->palette();
@@ -261,10 +259,15 @@ void CueRow::slideTo(int top, bool animated) {
     m_glide->start();
 }
 
-void CueRow::setHovering(bool hovering) {
-    if (m_hovering == hovering)
-        return;
-    m_hovering = hovering;
+bool CueRow::isHovering() const {
+    return m_hover->isHovering();
+}
+
+void CueRow::recheckHover() {
+    m_hover->recheck();
+}
+
+void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
     m_delete->setVisible(hovering);
     update();
@@ -276,16 +279,6 @@ void CueRow::changeEvent(QEvent* event) {
     // right after the palette, so the fields take it a turn later.
     if (event->type() == QEvent::PaletteChange)
         QMetaObject::invokeMethod(this, &CueRow::showFieldColors, Qt::QueuedConnection);
-}
-
-void CueRow::enterEvent(QEnterEvent* event) {
-    setHovering(true);
-    QWidget::enterEvent(event);
-}
-
-void CueRow::leaveEvent(QEvent* event) {
-    setHovering(false);
-    QWidget::leaveEvent(event);
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
@@ -303,7 +296,7 @@ bool CueRow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CueRow::paintEvent(QPaintEvent*) {
-    if (!m_hovering)
+    if (!isHovering())
         return;
     QPainter painter(this);
     painter.fillRect(rect(), Studio::faded(Studio::bg3(), 0.35));

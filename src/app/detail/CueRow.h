@@ -20,6 +20,7 @@ class CueVersionPopover;
 class DateChip;
 class DurationChip;
 class PlainSymbolButton;
+class PointerHover;
 class ProjectStore;
 class StageMenuButton;
 
@@ -42,7 +43,9 @@ public:
 
     void focusField(CueFocus::Field field);
     std::optional<CueFocus::Field> focusedField() const;
-    bool isHovering() const { return m_hovering; }
+    bool isHovering() const;
+    // Looks again where the pointer is: a drag that ended elsewhere sends the row no leave.
+    void recheckHover();
 
     // Moves the row to `top` in its parent, gliding there when `animated`.
     void slideTo(int top, bool animated);
@@ -72,8 +75,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -82,14 +83,14 @@ private:
     void titleEdited(const QString& text);
     void showCue();
     void showFieldColors();
-    void setHovering(bool hovering);
+    void showHovering(bool hovering);
     void placeCells();
     void deleteCue();
 
     ProjectStore& m_store;
     QUuid m_projectID;
     Cue m_cue;
-    bool m_hovering = false;
+    PointerHover* m_hover = nullptr;
     int m_restingTop = 0;
     QPropertyAnimation* m_glide = nullptr;
 

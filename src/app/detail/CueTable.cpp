@@ -261,6 +261,8 @@ void CueTable::startDrag(const QUuid& cueID) {
             gone->deleteLater();
     }
     m_retired.clear();
+    for (CueRow* row : std::as_const(m_rows))
+        row->recheckHover();
     Q_EMIT dragFinished();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/StudioText.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/PointerHover.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 
@@ -31,12 +32,25 @@ private:
     int m_top;
 };
 
+QFont dateFont() {
+    return Studio::font(10, Studio::Weight::Regular, true);
+}
+
 } // namespace
 
-LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QWidget(parent), m_entryID(entry.id) {
-    const QFont dateFont = Studio::font(10, Studio::Weight::Regular, true);
+int LogRow::dateColumnWidth(const QList<LogEntry>& entries) {
+    const QFontMetrics metrics(dateFont());
+    int widest = 0;
+    for (const LogEntry& entry : entries)
+        widest = std::max(widest, metrics.horizontalAdvance(StudioText::shortDate(entry.date)));
+    return widest;
+}
+
+LogRow::LogRow(const LogEntry& entry, const QColor& color, int dateWidth, QWidget* parent)
+    : QWidget(parent), m_entryID(entry.id) {
     const QFont textFont = Studio::font(12);
-    m_date = Studio::plainLabel(StudioText::shortDate(entry.date), dateFont, Studio::text3(), this);
+    m_date = Studio::plainLabel(StudioText::shortDate(entry.date), dateFont(), Studio::text3(), this);
+    m_date->setFixedWidth(dateWidth);
     m_text = Studio::plainLabel(entry.text, textFont, Studio::text(), this);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -57,7 +71,7 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QW
 
     // Everything hangs from the top, lowered so the date sits on the text's first baseline.
     const QFontMetrics textMetrics(textFont);
-    m_date->setContentsMargins(0, std::max(0, textMetrics.ascent() - QFontMetrics(dateFont).ascent()), 0, 0);
+    m_date->setContentsMargins(0, std::max(0, textMetrics.ascent() - QFontMetrics(dateFont()).ascent()), 0, 0);
     const int barTop = std::max(0, (textMetrics.height() - 12) / 2);
     const int deleteTop = std::max(0, (textMetrics.height() - m_delete->sizeHint().height()) / 2);
 
@@ -72,21 +86,13 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, QWidget* parent) : QW
     deleteBox->addWidget(m_delete);
     deleteBox->addStretch(1);
     row->addLayout(deleteBox);
+
+    m_hover = new PointerHover(this);
+    connect(m_hover, &PointerHover::hoveringChanged, m_delete, &QWidget::setVisible);
 }
 
-void LogRow::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    setHovering(true);
-}
-
-void LogRow::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
-    setHovering(false);
-}
-
-void LogRow::setHovering(bool hovering) {
-    m_hovering = hovering;
-    m_delete->setVisible(hovering);
+bool LogRow::isHovering() const {
+    return m_hover->isHovering();
 }
 
 } // namespace sorvel

@@ -10,6 +10,7 @@ class QLabel;
 namespace sorvel {
 
 class PlainSymbolButton;
+class PointerHover;
 
 // One line of the progress log: its date, a bar in the project's type
 // colour, the text (wrapping), and a delete button that shows while the
@@ -17,10 +18,14 @@ class PlainSymbolButton;
 class LogRow final : public QWidget {
     Q_OBJECT
 public:
-    LogRow(const LogEntry& entry, const QColor& color, QWidget* parent = nullptr);
+    // `dateWidth` is the same for every row of a log (dateColumnWidth), so
+    // that a date with its year does not push its bar and text out of line.
+    LogRow(const LogEntry& entry, const QColor& color, int dateWidth, QWidget* parent = nullptr);
+
+    static int dateColumnWidth(const QList<LogEntry>& entries);
 
     const QUuid& entryID() const { return m_entryID; }
-    bool isHovering() const { return m_hovering; }
+    bool isHovering() const;
     QLabel* dateLabel() const { return m_date; }
     QLabel* textLabel() const { return m_text; }
     PlainSymbolButton* deleteButton() const { return m_delete; }
@@ -28,15 +33,9 @@ public:
 Q_SIGNALS:
     void deleteRequested(const QUuid& entryID);
 
-protected:
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
 private:
-    void setHovering(bool hovering);
-
     QUuid m_entryID;
-    bool m_hovering = false;
+    PointerHover* m_hover;
     QLabel* m_date;
     QLabel* m_text;
     PlainSymbolButton* m_delete;

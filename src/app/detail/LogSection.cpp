@@ -112,8 +112,9 @@ void LogSection::showEntries(const QList<LogEntry>& entries, const QColor& color
         row->deleteLater();
     }
     m_rows.clear();
+    const int dateWidth = LogRow::dateColumnWidth(entries);
     for (const LogEntry& entry : entries) {
-        auto* row = new LogRow(entry, color, this);
+        auto* row = new LogRow(entry, color, dateWidth, this);
         connect(row, &LogRow::deleteRequested, this, &LogSection::deleteEntry);
         m_list->addWidget(row);
         m_rows.append(row);

@@ -2,6 +2,7 @@
 
 #include "core/TypeRegistry.h"
 #include "core/UserText.h"
+#include "studio/MenuItemText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
@@ -48,8 +49,10 @@ void TypeMenuButton::setType(const ProjectType& type) {
 }
 
 void TypeMenuButton::fillMenu(QMenu& menu) {
+    menu.setToolTipsVisible(true);
     for (const ProjectType& type : m_registry.types()) {
-        QAction* action = menu.addAction(Symbols::icon(type.symbol, Studio::text()), UserText::menuText(type.title));
+        QAction* action = menu.addAction(Symbols::icon(type.symbol, Studio::text()), QString());
+        MenuItemText::of(type.title, {}, menu.font()).applyTo(*action);
         const QUuid id = type.id;
         connect(action, &QAction::triggered, this, [this, id] { Q_EMIT typeChosen(id); });
     }

@@ -27,8 +27,6 @@ namespace sorvel {
 
 namespace {
 
-constexpr int ruleWidth = 1;
-
 // Thin dark scroll bars in the studio colours; everything else is painted by the views.
 QString scrollBarSheet() {
     const QString handle = Studio::line().name();

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "app/calendar/CalendarPage.h"
 #include "app/library/DrawerState.h"
+#include "app/library/StudioSidebar.h"
+#include "app/library/TapeShelf.h"
 
 #include <QMainWindow>
 #include <QPointer>
+
+#include <algorithm>
 
 class QVariantAnimation;
 
@@ -25,8 +30,14 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr QSize initialSize{1320, 780};
-    static constexpr QSize minimumWindowSize{1080, 600};
     static constexpr int drawerWidth = 600;
+    static constexpr int ruleWidth = 1;
+    // Wide enough for the sidebar, an open drawer and, between them, a page
+    // whose header, summary and calendar stay whole.
+    static constexpr QSize minimumWindowSize{StudioSidebar::fixedWidth + ruleWidth
+                                                 + std::max(TapeShelf::minimumWidth, CalendarPage::minimumWidth)
+                                                 + ruleWidth + drawerWidth,
+                                             600};
     static constexpr int drawerAnimationMs = 220;
 
     MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);

@@ -46,6 +46,7 @@ public:
 
     QString titleText() const;
     const QWidget* titleLine() const { return m_title; }
+    const QLabel* countLabel() const { return m_count; }
     QString countText() const;
     QString hintText() const; // empty while hidden
     bool offersArchiveAll() const;

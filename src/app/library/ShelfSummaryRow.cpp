@@ -15,7 +15,6 @@ namespace sorvel {
 
 namespace {
 
-constexpr qreal tileMinimumWidth = 96;
 constexpr qreal tileHorizontalPadding = 12;
 constexpr qreal tileVerticalPadding = 8;
 
@@ -61,7 +60,7 @@ QSize StatTile::sizeHint() const {
     const QFontMetricsF value(valueFont());
     const QFontMetricsF title(titleFont());
     const qreal contentWidth = qMax(value.horizontalAdvance(valueText()), title.horizontalAdvance(text()));
-    const qreal width = qMax(tileMinimumWidth, contentWidth + 2 * tileHorizontalPadding);
+    const qreal width = qMax<qreal>(ShelfSummaryRow::tileMinimumWidth, contentWidth + 2 * tileHorizontalPadding);
     const qreal height = value.height() + 2 + title.height() + 2 * tileVerticalPadding;
     return QSizeF(width, height).toSize() + QSize(1, 1);
 }
@@ -93,7 +92,7 @@ ShelfSummaryRow::ShelfSummaryRow(ProjectStore& store, AppRouter& router, QWidget
     : QWidget(parent), m_store(store), m_router(router) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(10);
+    row->setSpacing(tileSpacing);
     m_open = new StatTile(QStringLiteral("进行中"), this);
     m_overdue = new StatTile(QStringLiteral("已逾期"), this);
     m_dueSoon = new StatTile(QStringLiteral("7 天内截止"), this);

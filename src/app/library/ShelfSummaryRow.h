@@ -43,6 +43,10 @@ private:
 class ShelfSummaryRow final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int tileMinimumWidth = 96;
+    static constexpr int tileSpacing = 10;
+    static constexpr int minimumWidth = 4 * tileMinimumWidth + 3 * tileSpacing;
+
     ShelfSummaryRow(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
 
     void refresh();

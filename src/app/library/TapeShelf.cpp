@@ -29,13 +29,13 @@ TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent)
 
     m_header = new ShelfHeader(store, router, this);
     auto* headerBox = new QVBoxLayout;
-    headerBox->setContentsMargins(24, 0, 24, 12);
+    headerBox->setContentsMargins(sideMargin, 0, sideMargin, 12);
     headerBox->addWidget(m_header);
     column->addLayout(headerBox);
 
     m_summary = new ShelfSummaryRow(store, router, this);
     auto* summaryBox = new QVBoxLayout;
-    summaryBox->setContentsMargins(24, 0, 24, 16);
+    summaryBox->setContentsMargins(sideMargin, 0, sideMargin, 16);
     summaryBox->addWidget(m_summary);
     column->addLayout(summaryBox);
 

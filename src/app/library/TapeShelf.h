@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/library/ShelfContextMenu.h"
+#include "app/library/ShelfSummaryRow.h"
 #include "core/AudioProject.h"
 
 #include <QList>
@@ -26,6 +27,10 @@ class ShelfSummaryRow;
 class TapeShelf final : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int sideMargin = 24;
+    // The narrowest shelf that keeps its header and its summary tiles whole.
+    static constexpr int minimumWidth = ShelfSummaryRow::minimumWidth + 2 * sideMargin;
+
     enum class Content { Empty, Grid, List };
 
     TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);

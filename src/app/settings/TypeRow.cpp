@@ -6,6 +6,7 @@
 #include "app/settings/SymbolPicker.h"
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"
+#include "studio/PointerHover.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "studio/Symbols.h"
@@ -86,6 +87,8 @@ TypeRow::TypeRow(ProjectStore& store, const ProjectType& type, qint64 count, boo
     m_delete->setSizePolicy(keepSpace);
     connect(m_delete, &QAbstractButton::clicked, this, [this] { Q_EMIT deleteRequested(m_type.id); });
     row->addWidget(m_delete);
+    m_hover = new PointerHover(this);
+    connect(m_hover, &PointerHover::hoveringChanged, this, &TypeRow::updateDeleteButton);
     updateDeleteButton();
 }
 
@@ -150,25 +153,12 @@ void TypeRow::storeColor(const QColor& color) {
     m_store.updateType(m_type.id, [&hex](ProjectType& type) { type.colorHex = hex; });
 }
 
-void TypeRow::enterEvent(QEnterEvent* event) {
-    setHovering(true);
-    QWidget::enterEvent(event);
-}
-
-void TypeRow::leaveEvent(QEvent* event) {
-    setHovering(false);
-    QWidget::leaveEvent(event);
-}
-
-void TypeRow::setHovering(bool hovering) {
-    if (m_hovering == hovering)
-        return;
-    m_hovering = hovering;
-    updateDeleteButton();
+bool TypeRow::isHovering() const {
+    return m_hover->isHovering();
 }
 
 void TypeRow::updateDeleteButton() {
-    m_delete->setVisible(m_hovering && m_canDelete);
+    m_delete->setVisible(isHovering() && m_canDelete);
     m_delete->setToolTip(deleteToolTip(m_count));
 }
 

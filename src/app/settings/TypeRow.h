@@ -14,6 +14,7 @@ namespace sorvel {
 
 class ColorWell;
 class KindBadgeButton;
+class PointerHover;
 class ProjectStore;
 
 // One project type in the type editor: drag handle, badge (opens the symbol
@@ -49,7 +50,7 @@ public:
     QLabel* countLabel() const { return m_countLabel; }
     ColorWell* colorWell() const { return m_well; }
     QAbstractButton* deleteButton() const { return m_delete; }
-    bool isHovering() const { return m_hovering; }
+    bool isHovering() const;
 
     static QString countText(qint64 count);
     static QString deleteToolTip(qint64 count);
@@ -61,21 +62,18 @@ Q_SIGNALS:
     void deleteRequested(const QUuid& id);
 
 protected:
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void commitTitle();
     void storeColor(const QColor& color);
-    void setHovering(bool hovering);
     void updateDeleteButton();
 
     ProjectStore& m_store;
     ProjectType m_type;
     qint64 m_count;
     bool m_canDelete;
-    bool m_hovering = false;
+    PointerHover* m_hover = nullptr;
     KindBadgeButton* m_badge;
     QLineEdit* m_title;
     QLabel* m_countLabel;

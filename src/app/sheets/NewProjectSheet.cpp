@@ -9,6 +9,7 @@
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
+#include "studio/MenuItemText.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioField.h"
@@ -68,8 +69,12 @@ QWidget* NewProjectSheet::makeForm() {
 
     m_typePicker = new QComboBox(form);
     m_typePicker->setFocusPolicy(Qt::StrongFocus);
-    for (const ProjectType& type : m_store.registry().types())
-        m_typePicker->addItem(Symbols::icon(type.symbol, Studio::text()), UserText::singleLine(type.title), type.id);
+    // Its popup is as wide as its widest entry: a long title is cut there, and whole in its tooltip.
+    for (const ProjectType& type : m_store.registry().types()) {
+        const MenuItemText entry = MenuItemText::inList(type.title, m_typePicker->font());
+        m_typePicker->addItem(Symbols::icon(type.symbol, Studio::text()), entry.text, type.id);
+        m_typePicker->setItemData(m_typePicker->count() - 1, entry.toolTip, Qt::ToolTipRole);
+    }
     m_typePicker->setCurrentIndex(m_typePicker->findData(m_typeID));
     connect(m_typePicker, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)

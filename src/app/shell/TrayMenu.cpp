@@ -22,6 +22,7 @@ namespace sorvel {
 
 TrayMenu::TrayMenu(ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent)
     : QObject(parent), m_store(store), m_router(router), m_actions(std::move(actions)), m_menu(new QMenu()) {
+    m_menu->setToolTipsVisible(true);
     connect(&m_store, &ProjectStore::projectsChanged, this, &TrayMenu::scheduleRebuild);
     connect(&UpdateChecker::shared(), &UpdateChecker::stateChanged, this, &TrayMenu::scheduleRebuild);
     rebuild();
@@ -32,8 +33,8 @@ TrayMenu::~TrayMenu() {
     delete m_menu;
 }
 
-QString TrayMenu::projectTitle(const AudioProject& project) {
-    return UserText::menuText(project.name) + QStringLiteral("  ·  ") + StudioText::percentText(project.progress());
+MenuItemText TrayMenu::projectTitle(const AudioProject& project, const QFont& font) {
+    return MenuItemText::of(project.name, QStringLiteral("  ·  ") + StudioText::percentText(project.progress()), font);
 }
 
 void TrayMenu::showIcon(const QIcon& icon) {
@@ -87,7 +88,8 @@ void TrayMenu::rebuild() {
     }
     for (qsizetype i = 0; i < active.size() && i < maxProjects; ++i) {
         const AudioProject project = active.at(i);
-        QAction* item = m_menu->addAction(projectTitle(project));
+        QAction* item = m_menu->addAction(QString());
+        projectTitle(project, m_menu->font()).applyTo(*item);
         connect(item, &QAction::triggered, this, [this, project] {
             ShellActions::run(m_actions.openMainWindow);
             m_router.show(project);

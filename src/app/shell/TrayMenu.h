@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/shell/ShellActions.h"
+#include "studio/MenuItemText.h"
 
 #include <QObject>
 #include <QString>
 
+class QFont;
 class QIcon;
 class QMenu;
 class QSystemTrayIcon;
@@ -32,8 +34,9 @@ public:
     // program goes on without it and says so once in the log.
     void showIcon(const QIcon& icon);
 
-    // "name  ·  40%", on one line and with "&" shown as written.
-    static QString projectTitle(const AudioProject& project);
+    // "name  ·  40%", on one line and with "&" shown as written; a long name
+    // is cut so that the menu stays narrow, with the whole title as tooltip.
+    static MenuItemText projectTitle(const AudioProject& project, const QFont& font);
 
 private:
     void scheduleRebuild();

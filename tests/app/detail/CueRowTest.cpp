@@ -2,6 +2,7 @@
 #include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
+#include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
 #include "app/detail/DurationPicker.h"
@@ -145,6 +146,62 @@ TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
     narrow.resize(int(CueColumns::minimumWidth()), narrow.sizeHint().height());
     narrow.show();
     EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
+}
+
+// The columns of `image` that hold anything but its background (its top left pixel).
+std::pair<int, int> inkColumns(const QImage& image) {
+    const QColor background = image.pixelColor(0, 0);
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int difference =
+                std::max({std::abs(pixel.red() - background.red()), std::abs(pixel.green() - background.green()),
+                          std::abs(pixel.blue() - background.blue())});
+            if (difference > 40) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
+
+TEST_F(CueRowTest, ARightToLeftTitleStartsWhereTheOtherTitlesStartAndEndsInAnEllipsis) {
+    store.updateCue(projectID, first->cue().id, [](Cue& c) { c.title = QStringLiteral("مقدمة"); });
+    store.updateCue(projectID, second->cue().id, [](Cue& c) { c.title = QStringLiteral("Chase"); });
+    QApplication::processEvents();
+    // The title cell drawn on black, so that the light text stands out whatever the test's palette.
+    const auto titleInk = [](CueRow* row) {
+        const QRect cell = row->titleField()->geometry();
+        QImage image(cell.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        row->render(&image, QPoint(), QRegion(cell), QWidget::DrawChildren);
+        return inkColumns(image);
+    };
+    const auto [arabicLeft, arabicRight] = titleInk(first);
+    const auto [latinLeft, latinRight] = titleInk(second);
+    ASSERT_GE(arabicRight, 0) << "the title is drawn";
+    ASSERT_GE(latinRight, 0);
+    EXPECT_LE(std::abs(arabicLeft - latinLeft), 3) << "both start at the column's leading edge";
+    EXPECT_LT(arabicRight, first->titleField()->width() / 2) << "not pushed against the duration column";
+
+    // Too long for the column: cut with an ellipsis while not typed in, whole while typed in.
+    table->resize(int(CueColumns::minimumWidth()), table->height());
+    const QString longTitle = QStringLiteral("مقدمة الفيلم الطويلة جدا مع الأوركسترا والجوقة الكاملة");
+    store.updateCue(projectID, first->cue().id, [&longTitle](Cue& c) { c.title = longTitle; });
+    QApplication::processEvents();
+    auto* field = static_cast<CueTextField*>(first->titleField());
+    EXPECT_TRUE(field->shownText().contains(QChar(0x2026))) << field->shownText().toStdString();
+    EXPECT_LE(field->fontMetrics().horizontalAdvance(field->shownText()), field->width());
+    const auto [cutLeft, cutRight] = titleInk(first);
+    EXPECT_LE(std::abs(cutLeft - latinLeft), 3);
+    EXPECT_LT(cutRight, field->width()) << "it keeps clear of the next column";
+    first->focusField(CueFocus::Field::Title);
+    ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }, 2000));
+    EXPECT_EQ(field->shownText(), longTitle);
+    EXPECT_EQ(field->text(), longTitle);
 }
 
 TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {

@@ -7,6 +7,7 @@
 #include "core/RecordCoding.h"
 #include "studio/PlainSymbolButton.h"
 
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -86,6 +87,33 @@ TEST_F(CueTableReorderTest, ADragWalksTheRowsLiveAndKeepsEveryRowWidget) {
     std::sort(sortedAfter.begin(), sortedAfter.end());
     EXPECT_EQ(sortedAfter, sortedBefore); // moved, never rebuilt
     EXPECT_EQ(stored().updatedAt, before);
+}
+
+TEST_F(CueTableReorderTest, ADragThatEndsAwayFromItsRowTakesTheDeleteButtonAway) {
+    CueRow* dragged = table->row(idOf("A"));
+    QCursor::setPos(dragged->mapToGlobal(dragged->rect().center()));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(dragged, &enter);
+    ASSERT_TRUE(dragged->deleteButton()->isVisible());
+
+    // The pointer goes below the table; the window system sends the row no leave after a drag.
+    table->setDragRunner([&](QDrag&) {
+        QCursor::setPos(table->mapToGlobal(QPoint(10, table->height() + 40)));
+        return Qt::IgnoreAction;
+    });
+    table->startDrag(idOf("A"));
+    EXPECT_FALSE(dragged->isHovering());
+    EXPECT_FALSE(dragged->deleteButton()->isVisible());
+
+    // A drag that ends over another row shows that row's button instead.
+    CueRow* target = table->row(idOf("C"));
+    table->setDragRunner([&](QDrag&) {
+        QCursor::setPos(target->mapToGlobal(target->rect().center()));
+        return Qt::IgnoreAction;
+    });
+    table->startDrag(idOf("A"));
+    EXPECT_TRUE(target->deleteButton()->isVisible());
+    EXPECT_FALSE(dragged->deleteButton()->isVisible());
 }
 
 TEST_F(CueTableReorderTest, ForeignTextAndADragThatEndedElsewhereMoveNothing) {

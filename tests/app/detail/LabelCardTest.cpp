@@ -5,8 +5,11 @@
 #include "app/detail/LabelCard.h"
 #include "app/detail/NotesSection.h"
 #include "app/detail/TypeMenuButton.h"
+#include "studio/MenuItemText.h"
+#include "studio/StudioLabel.h"
 #include "support/Waiting.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -139,6 +142,17 @@ TEST_F(LabelCardTest, ALongTypeTitleIsCutAndTheCardStaysInTheDrawer) {
     EXPECT_LE(card->geometry().right(), 600 - 20);
     EXPECT_LE(card->typeButton()->geometry().right(), card->modifiedLabel()->geometry().left())
         << "the chip leaves room for the modification text";
+
+    // Its menu is as wide as its widest entry: that entry is cut too, whole in its tooltip.
+    QMenu menu;
+    card->typeButton()->fillMenu(menu);
+    const QAction* entry = menu.actions().last();
+    EXPECT_TRUE(entry->text().endsWith(QChar(0x2026))) << entry->text().toStdString();
+    EXPECT_EQ(entry->toolTip(), Studio::plainToolTip(store.registry().type(typeID).title));
+    EXPECT_TRUE(menu.toolTipsVisible());
+    EXPECT_LE(QFontMetrics(menu.font()).horizontalAdvance(entry->text()), MenuItemText::maxWidth);
+    EXPECT_LE(menu.sizeHint().width(), MenuItemText::maxWidth + 120) << "as wide as the cut entry";
+    EXPECT_EQ(menu.actions().first()->text(), store.registry().types().first().title) << "a short title stays whole";
 }
 
 TEST_F(LabelCardTest, ModifiedTextSaysHowLongAgo) {

@@ -3,11 +3,14 @@
 #include "app/detail/LogRow.h"
 #include "app/detail/LogSection.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/SilentScrollColumn.h"
 
+#include <QCursor>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace sorvel::test {
 namespace {
@@ -117,6 +120,53 @@ TEST_F(LogSectionTest, DeletingAnEntryRemovesOnlyItWithoutStamping) {
     EXPECT_EQ(stored(project.id).log, (QList<LogEntry>{log.at(0), log.at(2)}));
     EXPECT_EQ(stored(project.id).updatedAt, earlier);
     EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("entry 0"), QStringLiteral("entry 2")}));
+}
+
+TEST_F(LogSectionTest, ADateWithItsYearKeepsTheRowsInLine) {
+    open(test::project(QStringLiteral("Years"), [](AudioProject& p) {
+        p.log = {LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("this year"), 0.2},
+                 LogEntry{QUuid::createUuid(), Clock::now().addDays(-400), QStringLiteral("last year"), 0.1}};
+    })).show();
+    QApplication::processEvents();
+    const QList<LogRow*> rows = section()->rows();
+    ASSERT_EQ(rows.size(), 2);
+    ASSERT_GT(rows.at(1)->dateLabel()->text().size(), rows.at(0)->dateLabel()->text().size()) << "one shows a year";
+    const auto textLeft = [&](const LogRow* row) { return row->textLabel()->mapTo(pane.get(), QPoint()).x(); };
+    EXPECT_EQ(textLeft(rows.at(0)), textLeft(rows.at(1)));
+    EXPECT_GE(rows.at(1)->dateLabel()->width(),
+              rows.at(1)->dateLabel()->fontMetrics().horizontalAdvance(rows.at(1)->dateLabel()->text()))
+        << "the year is not cut";
+}
+
+TEST_F(LogSectionTest, TheDeleteButtonFollowsThePointerWhenTheLogScrollsUnderIt) {
+    ProjectDetailView& view =
+        open(test::project(QStringLiteral("Scroll"), [](AudioProject& p) { p.log = entries(12); }));
+    section()->toggleButton()->click();
+    view.resize(600, 420);
+    view.show();
+    QApplication::processEvents();
+    QScrollArea* scroll = view.findChild<SilentScrollColumn*>();
+    ASSERT_TRUE(scroll);
+    scroll->ensureWidgetVisible(section()->rows().at(3));
+    QApplication::processEvents();
+
+    LogRow* hovered = section()->rows().at(3);
+    const QPoint pointer = hovered->mapToGlobal(hovered->rect().center());
+    QCursor::setPos(pointer);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), pointer);
+    QApplication::sendEvent(hovered, &enter);
+    ASSERT_TRUE(hovered->deleteButton()->isVisible());
+
+    // A wheel turn moves the rows, not the pointer: no leave or enter event comes.
+    QScrollBar* bar = scroll->verticalScrollBar();
+    bar->setValue(bar->value() + 2 * hovered->height() + 4);
+    EXPECT_FALSE(hovered->deleteButton()->isVisible());
+    const auto under = std::find_if(section()->rows().cbegin(), section()->rows().cend(), [&](const LogRow* row) {
+        return row->rect().contains(row->mapFromGlobal(pointer));
+    });
+    ASSERT_NE(under, section()->rows().cend());
+    EXPECT_NE(*under, hovered);
+    EXPECT_TRUE((*under)->deleteButton()->isVisible()) << "the row now under the pointer offers its button";
 }
 
 TEST_F(LogSectionTest, ALongEntryWrapsAndTheRowGrowsToShowAllOfIt) {

@@ -1,20 +1,29 @@
 #include "LibraryFixture.h"
 
+#include "app/calendar/CalendarMonth.h"
 #include "app/calendar/CalendarPage.h"
+#include "app/calendar/DayCell.h"
+#include "app/calendar/MonthGrid.h"
 #include "app/detail/ProjectDetailView.h"
 #include "app/library/DrawerState.h"
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"
+#include "app/library/ShelfHeader.h"
+#include "app/library/ShelfSummaryRow.h"
+#include "app/library/StudioSidebar.h"
 #include "app/library/TapeShelf.h"
 #include "app/library/TypeEditorSheet.h"
 #include "app/selection/MultiSelectionView.h"
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/NewProjectSheet.h"
+#include "studio/ElidedLine.h"
 #include "studio/StudioButton.h"
+#include "support/Waiting.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QThread>
 
 namespace sorvel::test {
@@ -93,6 +102,58 @@ TEST_F(MainWindowTest, ExpansionCoversThePageOnlyWhenThereIsADrawer) {
         QThread::msleep(10);
     }
     EXPECT_TRUE(window.pageVisible());
+}
+
+TEST_F(MainWindowTest, AtTheSmallestSizeWithTheDrawerOpenEveryPageStaysReadable) {
+    // Twelve cues started, mixed and delivered today: three dots with two-digit counts in one day.
+    const AudioProject busy = project(QStringLiteral("Busy"), [](AudioProject& p) {
+        p.status = ProjectStatus::InProgress;
+        for (int i = 0; i < 12; ++i) {
+            Cue cue;
+            cue.id = QUuid::createUuid();
+            cue.number = QString::number(i + 1);
+            cue.stage = CueStage::Delivered;
+            cue.startDate = cue.mixedAt = cue.deliveredAt = Clock::now();
+            p.items << cue;
+        }
+    });
+    put({busy, project(QStringLiteral("Other"))});
+    window.resize(400, 300); // held at the minimum
+    router.setSelection({busy.id});
+    const auto pageWidthBesideTheDrawer = [&] {
+        return window.centralWidget()->width() - StudioSidebar::fixedWidth - 2 * MainWindow::ruleWidth
+            - MainWindow::drawerWidth;
+    };
+    ASSERT_TRUE(waitUntil([&] { return window.shelf()->width() == pageWidthBesideTheDrawer(); }, 3000));
+    EXPECT_EQ(window.width(), MainWindow::minimumWindowSize.width());
+
+    const ShelfHeader* header = window.shelf()->header();
+    const auto* title = static_cast<const ElidedLine*>(header->titleLine());
+    EXPECT_EQ(title->shownText(), header->titleText()) << "the title is not cut";
+    const QLabel* count = header->countLabel();
+    EXPECT_GE(count->width(), count->sizeHint().width()) << "the count is not cut";
+    const QRect countBox(count->mapTo(header, QPoint()), count->size());
+    const QRect pickerBox(header->tapeModeButton()->parentWidget()->mapTo(header, QPoint()),
+                          header->tapeModeButton()->parentWidget()->size());
+    EXPECT_FALSE(countBox.intersects(pickerBox)) << "the mode picker keeps clear of the count";
+    for (const StatTile* tile : window.shelf()->summary()->tiles())
+        EXPECT_GE(tile->width(), ShelfSummaryRow::tileMinimumWidth) << tile->text().toStdString();
+
+    router.setSidebar(SidebarItem::calendar());
+    router.setSelection({busy.id});
+    ASSERT_TRUE(waitUntil([&] { return window.calendar()->width() == pageWidthBesideTheDrawer(); }, 3000));
+    QCoreApplication::processEvents();
+    const DayCell* today = window.calendar()->grid()->cell(CalendarMonth::today());
+    ASSERT_NE(today, nullptr);
+    ASSERT_EQ(today->content().dots.size(), 3);
+    EXPECT_GE(today->width(), DayCell::minimumWidth);
+    const QList<QRectF> dots = today->dotRects();
+    for (int i = 0; i < dots.size(); ++i) {
+        EXPECT_LE(dots[i].right(), today->width() - 6 + 0.01) << "dot " << i << " is not cut";
+        EXPECT_GE(dots[i].top(), 6 + 22) << "dot " << i << " keeps below the day number";
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(dots[i].intersects(dots[j])) << i << " and " << j;
+    }
 }
 
 TEST_F(MainWindowTest, TheCalendarEntryShowsTheCalendarAndEveryOtherEntryTheShelf) {

@@ -2,6 +2,8 @@
 #include "app/sheets/AppViewFixture.h"
 #include "app/sheets/SegmentedPicker.h"
 #include "studio/DateChip.h"
+#include "studio/MenuItemText.h"
+#include "studio/StudioLabel.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -49,6 +51,25 @@ TEST_F(NewProjectSheetTest, StartsEmptyWithTheFirstTypeAndCueProgress) {
     EXPECT_TRUE(sheet->createButton()->isDefault());
     EXPECT_FALSE(sheet->cancelButton()->isDefault());
     EXPECT_FALSE(sheet->cancelButton()->autoDefault());
+}
+
+TEST_F(NewProjectSheetTest, ALongTypeTitleIsCutInThePickerAndWholeInItsTooltip) {
+    const QUuid typeID = store.addType();
+    const QString title = QStringLiteral(
+        "电影与剧集配乐（含预告片、花絮和所有宣传物料的全部版本，以及导演剪辑版与国际发行版的全部改动）& 其他");
+    store.updateType(typeID, [&title](ProjectType& t) { t.title = title; });
+    const auto sheet = open();
+    QComboBox* picker = sheet->typePicker();
+    const int index = picker->findData(typeID);
+    ASSERT_GE(index, 0);
+    EXPECT_TRUE(picker->itemText(index).endsWith(QChar(0x2026))) << picker->itemText(index).toStdString();
+    EXPECT_LE(picker->fontMetrics().horizontalAdvance(picker->itemText(index)), MenuItemText::maxWidth);
+    EXPECT_EQ(picker->itemData(index, Qt::ToolTipRole).toString(), Studio::plainToolTip(title));
+    EXPECT_EQ(picker->itemText(0), store.registry().types().first().title) << "a short title stays whole";
+    EXPECT_TRUE(picker->itemData(0, Qt::ToolTipRole).toString().isEmpty());
+
+    picker->setCurrentIndex(index);
+    EXPECT_EQ(sheet->typeID(), typeID) << "the cut entry still picks its type";
 }
 
 TEST_F(NewProjectSheetTest, WithoutTypesTheProjectTakesTheOtherType) {

@@ -1,9 +1,11 @@
 #include "ShellFixture.h"
 
 #include "app/shell/TrayMenu.h"
+#include "studio/StudioLabel.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMenu>
 
 namespace sorvel::test {
@@ -73,10 +75,34 @@ TEST_F(TrayMenuTest, TitlesShowUserTextAsWritten) {
     AudioProject project = AudioProject::make(QStringLiteral("Rock & Roll\n<b>Live</b>\tTake"), ProjectType::otherID);
     project.progressMode = ProgressMode::Manual;
     project.manualProgress = 0.125;
-    EXPECT_EQ(TrayMenu::projectTitle(project), QStringLiteral("Rock && Roll <b>Live</b> Take  ·  13%"));
+    EXPECT_EQ(TrayMenu::projectTitle(project, tray.menu()->font()).text,
+              QStringLiteral("Rock && Roll <b>Live</b> Take  ·  13%"));
+    EXPECT_TRUE(TrayMenu::projectTitle(project, tray.menu()->font()).toolTip.isEmpty()) << "nothing was cut";
 
     project.manualProgress = 1.0;
-    EXPECT_TRUE(TrayMenu::projectTitle(project).endsWith(QStringLiteral("  ·  100%")));
+    EXPECT_TRUE(TrayMenu::projectTitle(project, tray.menu()->font()).text.endsWith(QStringLiteral("  ·  100%")));
+}
+
+TEST_F(TrayMenuTest, ALongNameIsCutSoTheMenuStaysNarrow) {
+    const QString longName = QStringLiteral("Orchestral Score for the Northern Lights Saga, Season Two, "
+                                            "Episodes One to Twelve");
+    add(QStringLiteral("Short"));
+    settle();
+    const int narrowWidth = tray.menu()->sizeHint().width();
+
+    add(longName + QStringLiteral(" & Co"));
+    settle();
+    const QList<QAction*> items = projectItems();
+    ASSERT_EQ(items.size(), 2);
+    const QAction* item = items.first()->text().startsWith(QStringLiteral("Short")) ? items.last() : items.first();
+    EXPECT_TRUE(item->text().contains(QChar(0x2026))) << item->text().toStdString();
+    EXPECT_TRUE(item->text().endsWith(QStringLiteral("  ·  0%"))) << "the progress is never cut";
+    ASSERT_GT(QFontMetrics(tray.menu()->font()).horizontalAdvance(longName), MenuItemText::maxWidth)
+        << "a name wide enough to matter";
+    EXPECT_LE(QFontMetrics(tray.menu()->font()).horizontalAdvance(item->text()), MenuItemText::maxWidth);
+    EXPECT_LE(tray.menu()->sizeHint().width(), narrowWidth + MenuItemText::maxWidth);
+    EXPECT_EQ(item->toolTip(), Studio::plainToolTip(longName + QStringLiteral(" & Co  ·  0%"))) << "the whole name";
+    EXPECT_TRUE(tray.menu()->toolTipsVisible());
 }
 
 TEST_F(TrayMenuTest, FollowsTheStoreAndOpensTheChosenProject) {

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace sorvel {
+
+// A bare field of a cue row. While it is not being typed in, a text wider
+// than its column ends in an ellipsis instead of being clipped, and text of
+// either direction starts at the column's leading edge: a title that starts
+// in Arabic or Hebrew stays where the other titles are.
+class CueTextField final : public QLineEdit {
+    Q_OBJECT
+public:
+    CueTextField(const QFont& font, const QString& placeholder, Qt::Alignment alignment, QWidget* parent = nullptr);
+
+    // The text as drawn while not being typed in.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void alignToColumn();
+    QRect textRect() const;
+    bool isCut() const;
+
+    Qt::Alignment m_alignment;
+};
+
+} // namespace sorvel
