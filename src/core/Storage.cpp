@@ -103,6 +103,10 @@ QString asideName(qint64 seconds) {
     return asidePrefix + QString::number(seconds) + asideSuffix;
 }
 
+// The last second of the year 9999: a copy named after a later one is no copy
+// of this program's, and counting on from it would run past the numbers' end.
+constexpr qint64 latestAsideSeconds = 253402300799;
+
 // The seconds in the name of an aside copy, none for other names.
 std::optional<qint64> asideSeconds(const QString& name) {
     if (!name.startsWith(asidePrefix) || !name.endsWith(asideSuffix))
@@ -110,7 +114,7 @@ std::optional<qint64> asideSeconds(const QString& name) {
     const QString digits = name.mid(asidePrefix.size(), name.size() - asidePrefix.size() - asideSuffix.size());
     bool ok = false;
     const qint64 seconds = digits.toLongLong(&ok);
-    return ok ? std::optional<qint64>(seconds) : std::nullopt;
+    return ok && seconds <= latestAsideSeconds ? std::optional<qint64>(seconds) : std::nullopt;
 }
 
 QStringList asideCopyNames(const QDir& folder) {

@@ -271,6 +271,43 @@ TEST_F(StorageTest, StoreSaveMovesAsideWithoutReplacingAnyEarlierCopy) {
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().last() + "/inside.txt"), "user data");
 }
 
+// A copy named after the largest number there is (a hand-made name) must not
+// make the next name overflow: the next copies are numbered from the clock,
+// whether the bytes are copied (a read) or the file is moved (a write).
+TEST_F(StorageTest, ACopyNamedAfterTheLargestNumberLeavesTheNextNamesFromTheClock) {
+    const QString largest = QStringLiteral("projects-unreadable-9223372036854775807.json");
+    writeFile(dataFolder() + "/" + largest, "hand-made copy");
+    writeFile(dataFile(), "broken edit");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+    ASSERT_TRUE(QFile::remove(dataFile()));
+    writeFile(dataFile() + "/inside.txt", "user data"); // a folder in the file's place is moved, not copied
+    const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+    testing::internal::GetCapturedStderr();
+
+    EXPECT_TRUE(saved.written);
+    EXPECT_EQ(readFile(dataFolder() + "/" + largest), "hand-made copy");
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QStringList kept;
+    for (const QString& name : asideCopies()) {
+        if (name == largest)
+            continue;
+        const auto match = QRegularExpression(R"(^projects-unreadable-(\d+)\.json$)").match(name);
+        ASSERT_TRUE(match.hasMatch()) << name.toStdString();
+        EXPECT_LE(match.captured(1).toLongLong(), now + 10) << name.toStdString();
+        kept << name;
+    }
+    ASSERT_EQ(kept.size(), 2) << asideCopies().join(", ").toStdString();
+    QStringList contents;
+    for (const QString& name : kept) {
+        const QString path = dataFolder() + "/" + name;
+        contents << QString::fromUtf8(readFile(QFileInfo(path).isDir() ? path + "/inside.txt" : path));
+    }
+    contents.sort();
+    EXPECT_EQ(contents, QStringList({"broken edit", "user data"}));
+}
+
 TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {
     Library theirs;
     theirs.projects = {projectWithCue("Theirs")};
