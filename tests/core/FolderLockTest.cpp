@@ -38,7 +38,6 @@ namespace sorvel {
 namespace {
 
 using Mode = FolderLock::Mode;
-using Wait = FolderLock::Wait;
 
 class FolderLockTest : public ::testing::Test {
 protected:
@@ -67,17 +66,18 @@ TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
         ASSERT_TRUE(writer.isLocked());
         EXPECT_TRUE(writer.error().isEmpty());
 
-        const FolderLock secondWriter(folder, Mode::Write, Wait::DontWait);
+        const FolderLock secondWriter(folder, Mode::Write, FolderLock::noWait());
         EXPECT_FALSE(secondWriter.isLocked());
         EXPECT_FALSE(secondWriter.error().isEmpty());
         EXPECT_TRUE(secondWriter.isHeldElsewhere());
         EXPECT_FALSE(writer.isHeldElsewhere());
         // A folder that cannot even be opened is no other holder.
-        EXPECT_FALSE(FolderLock(folder + QStringLiteral("/missing"), Mode::Write, Wait::DontWait).isHeldElsewhere());
-        EXPECT_FALSE(FolderLock(folder, Mode::Read, Wait::DontWait).isLocked());
+        EXPECT_FALSE(
+            FolderLock(folder + QStringLiteral("/missing"), Mode::Write, FolderLock::noWait()).isHeldElsewhere());
+        EXPECT_FALSE(FolderLock(folder, Mode::Read, FolderLock::noWait()).isLocked());
         EXPECT_FALSE(otherProcessCanLock());
     }
-    EXPECT_TRUE(FolderLock(folder, Mode::Write, Wait::DontWait).isLocked());
+    EXPECT_TRUE(FolderLock(folder, Mode::Write, FolderLock::noWait()).isLocked());
     EXPECT_TRUE(otherProcessCanLock());
     // No lock file is ever made.
     EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
@@ -85,10 +85,10 @@ TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
 
 TEST_F(FolderLockTest, ReadLocksShareButKeepWritersOut) {
     const FolderLock first(folder, Mode::Read);
-    const FolderLock second(folder, Mode::Read, Wait::DontWait);
+    const FolderLock second(folder, Mode::Read, FolderLock::noWait());
     EXPECT_TRUE(first.isLocked());
     EXPECT_TRUE(second.isLocked());
-    EXPECT_FALSE(FolderLock(folder, Mode::Write, Wait::DontWait).isLocked());
+    EXPECT_FALSE(FolderLock(folder, Mode::Write, FolderLock::noWait()).isLocked());
     EXPECT_FALSE(otherProcessCanLock());
 }
 
@@ -132,7 +132,7 @@ TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
     EXPECT_TRUE(FolderLock(folder, Mode::Read).isLocked());
     emulatedLockError = 0;
     const FolderLock holder(folder, Mode::Write);
-    const FolderLock busy(folder, Mode::Write, Wait::DontWait);
+    const FolderLock busy(folder, Mode::Write, FolderLock::noWait());
     EXPECT_FALSE(busy.isLocked());
     EXPECT_FALSE(busy.error().endsWith(QString::fromLocal8Bit(std::strerror(ENOLCK))));
 }

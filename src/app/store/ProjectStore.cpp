@@ -414,13 +414,13 @@ void ProjectStore::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
-        if (!awaitFolder(true))
-            return {};
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
         const Storage::SaveResult saved =
             Storage::save([&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
-                          keepDecodedAside);
+                          keepDecodedAside, folderWaiter());
+        if (saved.folderBusy)
+            return {}; // the store is going away
         return [this, sent, saved, revision] {
             m_writing = false;
             finishWrite(sent, revision, saved);
@@ -612,13 +612,8 @@ void ProjectStore::startRead() {
     m_worker.start(readJob(false));
 }
 
-bool ProjectStore::awaitFolder(bool exclusive) {
-    const QString folder = m_folder;
-    return m_worker.waitUntilFree([folder, exclusive] {
-        const FolderLock probe(folder, exclusive ? FolderLock::Mode::Write : FolderLock::Mode::Read,
-                               FolderLock::Wait::DontWait);
-        return !probe.isHeldElsewhere();
-    });
+FolderLock::Waiter ProjectStore::folderWaiter() {
+    return [this](const std::function<bool()>& attempt) { return m_worker.waitUntilFree(attempt); };
 }
 
 StorageWorker::Job ProjectStore::readJob(bool atStart) {
@@ -627,17 +622,17 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     return [this, base, mine, dirty, revision, atStart]() -> StorageWorker::Delivery {
-        if (!awaitFolder(atStart))
-            return {};
         if (atStart) {
             // Before anything is read: the earlier product's data, then what an
             // interrupted write of this program left.
-            LegacyMigration::migrateData();
-            Storage::removeStaleDrafts();
+            LegacyMigration::migrateData(folderWaiter());
+            Storage::removeStaleDrafts(folderWaiter());
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
-        FolderRead result{Storage::read(), false, std::nullopt, {}};
+        FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}};
+        if (result.read.kind == Storage::ReadResult::Kind::Busy)
+            return {}; // the store is going away
         if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
             result.unchanged = result.read.library == base;
             if (result.unchanged) {
@@ -698,6 +693,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
             QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
         scheduleSave();
         break;
+    case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
     case Storage::ReadResult::Kind::Unreadable:
         // Nothing is known about the file: keep everything and look again later.
         ++m_activity.failedReads;

@@ -3,6 +3,7 @@
 #include "app/store/ProjectChange.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
+#include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
 #include "core/TypeRegistry.h"
@@ -173,8 +174,9 @@ private:
     void startWaitingJob();
     // False when it gave up on a folder another program holds.
     bool waitForWorker(int folderPatienceMs = -1);
-    // On the worker: waits while another program holds the folder.
-    bool awaitFolder(bool exclusive);
+    // On the worker: tries the folder's lock again while another program
+    // holds it, until it is free or the store goes away.
+    FolderLock::Waiter folderWaiter();
     void watchForExternalChanges();
     void watchLinkedFolder();
     void folderChanged();
