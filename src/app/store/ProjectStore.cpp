@@ -3,6 +3,7 @@
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/FolderMover.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
 #include "core/FolderLock.h"
@@ -374,6 +375,10 @@ Library ProjectStore::currentLibrary() const {
     return Library{m_projects, registry().types()};
 }
 
+std::optional<Library> ProjectStore::lastReadLibrary() const {
+    return m_hasReadFile ? std::optional<Library>(m_synced) : std::nullopt;
+}
+
 void ProjectStore::apply(const Library& library) {
     setProjects(library.projects);
     registry().setTypes(library.types);
@@ -460,6 +465,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         // was written (an emptied cue number stays empty, not its position).
         setSynced(saved.library);
         m_syncedWithFile = true;
+        m_hasReadFile = true;
         m_holdsGoodState = true;
         if (revision == m_revision) {
             m_dirty = false;
@@ -516,16 +522,18 @@ QString ProjectStore::unsavedSummary() const {
     return parts.isEmpty() ? QStringLiteral("changes") : parts.join(QStringLiteral("; "));
 }
 
-void ProjectStore::flush() {
+void ProjectStore::flush(int folderPatienceMs) {
     // A running job ends first; then whatever is newer is written, at once.
     // Another program holding the folder is waited for a bounded time only:
     // the quit must not hang on a stopped widget or a hung network file system.
-    if (waitForWorker(quitWaitMs) && m_dirty) {
+    if (waitForWorker(folderPatienceMs) && m_dirty) {
         startWrite();
-        if (waitForWorker(quitWaitMs))
+        if (waitForWorker(folderPatienceMs))
             return;
     }
     if (m_dirty && m_worker.isBusy()) {
+        if (folderPatienceMs > 0)
+            ++m_activity.folderWaits;
         Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
         setSaveProblem(folderBusyProblem);
     }
@@ -622,11 +630,14 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     return [this, base, mine, dirty, revision, atStart]() -> StorageWorker::Delivery {
+        bool restored = false;
         if (atStart) {
             // Before anything is read: the earlier product's data, then what an
             // interrupted write of this program left.
             LegacyMigration::migrateData(folderWaiter());
             Storage::removeStaleDrafts(folderWaiter());
+            // What a quit could not write last time goes into the file before it is read.
+            restored = RescueCopy::restoreAll(folderWaiter()) > 0;
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
@@ -642,9 +653,11 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
-        return [this, result, revision] {
+        return [this, result, revision, restored] {
             applyRead(result, revision);
             m_started = true;
+            if (restored && m_desktop.reloadTimelines)
+                m_desktop.reloadTimelines();
             startWaitingJob();
         };
     };
@@ -667,6 +680,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
             setSynced(read.library);
         }
         m_syncedWithFile = true;
+        m_hasReadFile = true;
         m_holdsGoodState = true;
         break;
     case Storage::ReadResult::Kind::Missing:
@@ -678,6 +692,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         apply(read.library);
         m_synced = read.library;
         m_syncedWithFile = true;
+        m_hasReadFile = true;
         m_holdsGoodState = false;
         break;
     case Storage::ReadResult::Kind::Undecodable:
