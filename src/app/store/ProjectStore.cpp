@@ -547,8 +547,21 @@ void ProjectStore::watchForExternalChanges() {
     if (!watcher->addPath(m_folder))
         return; // no watcher: changes of other programs show at the next start
     connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
+    connect(watcher.get(), &QFileSystemWatcher::fileChanged, this, &ProjectStore::folderChanged);
     m_watcher = std::move(watcher);
     watchLinkedFolder();
+    watchFile();
+}
+
+void ProjectStore::watchFile() {
+    // A program that rewrites the file in place changes no entry of the folder.
+    // A rename puts another file in its place: the watch moves to it at the
+    // folder's event (the old one may still be watched until it is freed).
+    const QString file = Storage::filePath();
+    if (m_watcher->files().contains(file))
+        m_watcher->removePath(file);
+    if (QFileInfo::exists(file))
+        m_watcher->addPath(file);
 }
 
 void ProjectStore::watchLinkedFolder() {
@@ -577,6 +590,7 @@ void ProjectStore::folderChanged() {
     if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
         m_linkedFolder.clear(); // removed: watched again when it is back
     watchLinkedFolder();
+    watchFile();
     if (withinEchoWindow()) {
         m_eventDuringEcho = true; // looked at again once the window has passed
         return;

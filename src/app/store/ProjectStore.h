@@ -183,6 +183,7 @@ private:
     FolderLock::Waiter folderWaiter();
     void watchForExternalChanges();
     void watchLinkedFolder();
+    void watchFile();
     void folderChanged();
     void settleFolderEvents();
     void echoWindowEnded();
