@@ -5,6 +5,7 @@
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
+#include "support/FolderHolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,77 +40,12 @@ namespace {
 // it without limit would return only after it has let go.
 constexpr int kLongestHoldMs = 4 * ProjectStore::quitWaitMs + 2000;
 
-// Another program, started beforehand, that takes the data folder's
-// exclusive lock when told to and holds it until told to let go.
-class Interloper {
-public:
-    explicit Interloper(const QString& folder) {
-        QDir().mkpath(folder);
-        int toChild[2];
-        int fromChild[2];
-        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0)
-            return;
-        const QByteArray path = QFile::encodeName(folder);
-        std::fflush(nullptr);
-        m_child = ::fork();
-        if (m_child == 0) {
-            ::close(toChild[1]);
-            ::close(fromChild[0]);
-            char order = 0;
-            if (::read(toChild[0], &order, 1) != 1)
-                ::_exit(0);
-            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
-            const char held = fd >= 0 && ::syscall(SYS_flock, fd, LOCK_EX) == 0 ? 1 : 0;
-            [[maybe_unused]] const ssize_t told = ::write(fromChild[1], &held, 1);
-            pollfd letGo{toChild[0], POLLIN, 0};
-            ::poll(&letGo, 1, kLongestHoldMs);
-            ::_exit(0);
-        }
-        ::close(toChild[0]);
-        ::close(fromChild[1]);
-        m_orders = toChild[1];
-        m_answers = fromChild[0];
-    }
-    ~Interloper() {
-        letGo();
-        if (m_child > 0)
-            ::waitpid(m_child, nullptr, 0);
-        if (m_answers >= 0)
-            ::close(m_answers);
-    }
-
-    // Takes the folder now; returns once it holds it.
-    void takeTheFolder() {
-        const char order = 1;
-        char held = 0;
-        m_holding = ::write(m_orders, &order, 1) == 1 && ::read(m_answers, &held, 1) == 1 && held == 1;
-    }
-    bool isHolding() const { return m_holding; }
-    // Whether it has ended on its own (only after holding the longest time).
-    bool hasEnded() {
-        if (!m_ended && m_child > 0 && ::waitpid(m_child, nullptr, WNOHANG) == m_child)
-            m_ended = true;
-        return m_ended;
-    }
-    void letGo() {
-        if (m_orders >= 0)
-            ::close(std::exchange(m_orders, -1));
-    }
-
-private:
-    pid_t m_child = -1;
-    int m_orders = -1;
-    int m_answers = -1;
-    bool m_holding = false;
-    bool m_ended = false;
-};
-
 // Sends the interloper in just before the n-th flock from now.
 struct Ambush {
-    static inline Interloper* interloper = nullptr;
+    static inline FolderHolder* interloper = nullptr;
     static inline std::atomic<int> countdown = 0;
 
-    Ambush(Interloper& who, int nthFlock) {
+    Ambush(FolderHolder& who, int nthFlock) {
         interloper = &who;
         countdown = nthFlock;
         beforeEachFlock = [] {
@@ -144,7 +80,7 @@ TEST_F(ProjectStoreLockRace, AStartNeverWaitsForAFolderTakenBetweenItsSteps) {
     writeDataFile({kept});
     for (int nth = 1; nth <= 4; ++nth) {
         SCOPED_TRACE(nth);
-        Interloper interloper(environment.dataFolder());
+        FolderHolder interloper(environment.dataFolder(), kLongestHoldMs);
         std::optional<ProjectStore> store;
         {
             const Ambush ambush(interloper, nth);
@@ -176,7 +112,7 @@ TEST_F(ProjectStoreLockRace, AQuitNeverWaitsForAFolderTakenBetweenItsSteps) {
             UnsavedChangesGuard guard(
                 store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
 
-            Interloper interloper(environment.dataFolder());
+            FolderHolder interloper(environment.dataFolder(), kLongestHoldMs);
             testing::internal::CaptureStderr();
             {
                 const Ambush ambush(interloper, nth);
