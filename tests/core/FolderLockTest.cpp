@@ -107,6 +107,24 @@ TEST_F(FolderLockTest, BlockingLockWaitsForTheHolder) {
     EXPECT_TRUE(acquired);
 }
 
+// A lock never blocks: it tries as often as its waiter lets it, then gives up
+// and says that another holder kept the folder.
+TEST_F(FolderLockTest, AWaitingLockTriesAsItsWaiterSaysThenGivesUp) {
+    const FolderLock holder(folder, Mode::Write);
+    int tries = 0;
+    const FolderLock waiting(folder, Mode::Read, [&](const std::function<bool()>& attempt) {
+        for (; tries < 3; ++tries) {
+            if (attempt())
+                return true;
+        }
+        return false;
+    });
+    EXPECT_EQ(tries, 3);
+    EXPECT_FALSE(waiting.isLocked());
+    EXPECT_TRUE(waiting.isHeldElsewhere());
+    EXPECT_TRUE(FolderLock(folder, Mode::Read, FolderLock::patientFor(0)).isHeldElsewhere());
+}
+
 TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
     for (const int error : {EBADF, ENOLCK, EOPNOTSUPP}) {
         emulatedLockError = error;
