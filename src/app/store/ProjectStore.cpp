@@ -532,9 +532,11 @@ void ProjectStore::flush(int folderPatienceMs) {
             return;
     }
     if (m_dirty && m_worker.isBusy()) {
-        if (folderPatienceMs > 0)
+        if (folderPatienceMs > 0) {
             ++m_activity.folderWaits;
-        Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
+            Log::info(
+                QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
+        }
         setSaveProblem(folderBusyProblem);
     }
 }
