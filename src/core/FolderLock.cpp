@@ -5,10 +5,13 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace sorvel {
@@ -40,7 +43,33 @@ void reportUnsupported(const QString& folder, int error) {
 
 } // namespace
 
-FolderLock::FolderLock(const QString& folder, Mode mode, Wait wait) {
+FolderLock::Waiter FolderLock::patientFor(int patienceMs, std::function<void(int ms)> pause) {
+    return [patienceMs, pause = std::move(pause)](const std::function<bool()>& attempt) {
+        const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
+        for (;;) {
+            if (attempt())
+                return true;
+            if (std::chrono::steady_clock::now() >= giveUpAt)
+                return false;
+            if (pause)
+                pause(pollIntervalMs);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(pollIntervalMs));
+        }
+    };
+}
+
+FolderLock::FolderLock(const QString& folder, Mode mode, const Waiter& waiter) {
+    const auto attempt = [&] { return tryOnce(folder, mode); };
+    if (!waiter)
+        attempt();
+    else
+        waiter(attempt);
+}
+
+bool FolderLock::tryOnce(const QString& folder, Mode mode) {
+    m_heldElsewhere = false;
+    m_error.clear();
     const QByteArray path = QFile::encodeName(folder);
     int fd;
     do {
@@ -48,14 +77,11 @@ FolderLock::FolderLock(const QString& folder, Mode mode, Wait wait) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_error = describe(QStringLiteral("cannot open data folder"), folder, errno);
-        return;
+        return true;
     }
-    int operation = mode == Mode::Write ? LOCK_EX : LOCK_SH;
-    if (wait == Wait::DontWait)
-        operation |= LOCK_NB;
     int result;
     do {
-        result = ::flock(fd, operation);
+        result = ::flock(fd, (mode == Mode::Write ? LOCK_EX : LOCK_SH) | LOCK_NB);
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
         const int error = errno;
@@ -64,9 +90,21 @@ FolderLock::FolderLock(const QString& folder, Mode mode, Wait wait) {
         if (locksUnsupported(error))
             reportUnsupported(folder, error);
         ::close(fd);
-        return;
+        return !m_heldElsewhere;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0) {
+        m_device = info.st_dev;
+        m_inode = info.st_ino;
     }
     m_fd = fd;
+    return true;
+}
+
+bool FolderLock::stillNames(const QString& folder) const {
+    struct stat info {};
+    return m_fd >= 0 && ::stat(QFile::encodeName(folder).constData(), &info) == 0 && info.st_dev == m_device
+        && info.st_ino == m_inode;
 }
 
 int FolderLock::sync() const {

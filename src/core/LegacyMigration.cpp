@@ -63,14 +63,14 @@ bool holdsOwnData() {
 
 } // namespace
 
-void migrateData() {
+void migrateData(const FolderLock::Waiter& waiter) {
     const QString folder = DataFolder::directory();
     const QString legacyFolder = DataFolder::legacyDirectory();
     if (holdsOwnData() || !QFileInfo::exists(legacyFolder + QStringLiteral("/projects.json")))
         return;
     QDir().mkpath(folder);
     // Held so that a running widget never reads a half-copied data file.
-    const FolderLock lock(folder, FolderLock::Mode::Write);
+    const FolderLock lock(folder, FolderLock::Mode::Write, waiter);
     if (!lock.isLocked() || holdsOwnData())
         return;
     for (const QFileInfo& entry : entriesOf(legacyFolder))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FolderLock.h"
+
 namespace sorvel {
 class Settings;
 }
@@ -8,8 +10,9 @@ namespace sorvel::LegacyMigration {
 
 // Copies the earlier product's data folder when our data file is missing, no
 // copy of an earlier data file was kept aside, and the old folder holds its
-// own projects.json. Existing entries are never replaced.
-void migrateData();
+// own projects.json. Existing entries are never replaced. `waiter` waits for
+// the data folder while another program holds it.
+void migrateData(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // Copies the earlier product's appearance, archive and edge-panel settings, once.
 void migrateSettings();
 // The same between two given settings files: keys starting with "appearance.",

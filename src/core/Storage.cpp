@@ -103,6 +103,10 @@ QString asideName(qint64 seconds) {
     return asidePrefix + QString::number(seconds) + asideSuffix;
 }
 
+// The last second of the year 9999: a copy named after a later one is no copy
+// of this program's, and counting on from it would run past the numbers' end.
+constexpr qint64 latestAsideSeconds = 253402300799;
+
 // The seconds in the name of an aside copy, none for other names.
 std::optional<qint64> asideSeconds(const QString& name) {
     if (!name.startsWith(asidePrefix) || !name.endsWith(asideSuffix))
@@ -110,7 +114,7 @@ std::optional<qint64> asideSeconds(const QString& name) {
     const QString digits = name.mid(asidePrefix.size(), name.size() - asidePrefix.size() - asideSuffix.size());
     bool ok = false;
     const qint64 seconds = digits.toLongLong(&ok);
-    return ok ? std::optional<qint64>(seconds) : std::nullopt;
+    return ok && seconds <= latestAsideSeconds ? std::optional<qint64>(seconds) : std::nullopt;
 }
 
 QStringList asideCopyNames(const QDir& folder) {
@@ -337,14 +341,24 @@ int syncFolder(const QString& folder, const QString& lockedFolder, const FolderL
     return error;
 }
 
+enum class Written { Done, Failed, FolderReplaced };
+
+// Whether a body run under the lock is done, or must start again because the
+// data folder was replaced by another one while it ran.
+enum class Pass { Done, FolderReplaced };
+
+Pass passOf(Written written) {
+    return written == Written::FolderReplaced ? Pass::FolderReplaced : Pass::Done;
+}
+
 // Atomic: the file is either the old or the new whole text. The new text is
 // written and synced in a temporary file beside the target, then renamed over
 // it, and the rename is synced in its folder before the write counts as done.
-bool writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, QString* why) {
+Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, QString* why) {
     const auto fail = [&](const QString& reason) {
         *why = path + QStringLiteral(": ") + reason;
         Log::writeError(*why);
-        return false;
+        return Written::Failed;
     };
     const QString target = writeTarget(path);
     struct stat existing {};
@@ -365,6 +379,12 @@ bool writeLocked(const QString& path, const QByteArray& bytes, const FolderLock&
         error = errno;
     if (::close(fd) != 0 && !error)
         error = errno;
+    // The lock covers the folder it was taken on: one put in its place
+    // meanwhile may be another writer's, so the write starts again there.
+    if (!error && !lock.stillNames(directory())) {
+        ::unlink(draft.constData());
+        return Written::FolderReplaced;
+    }
     if (!error && ::rename(draft.constData(), QFile::encodeName(target).constData()) != 0)
         error = errno;
     if (error) {
@@ -375,24 +395,42 @@ bool writeLocked(const QString& path, const QByteArray& bytes, const FolderLock&
     // Some file systems cannot sync a folder at all; there is nothing more to wait for.
     if (error && error != EINVAL && error != EROFS && error != EOPNOTSUPP)
         return fail(QStringLiteral("written, but the folder could not be synced: ") + describeErrno(error));
-    return true;
+    return Written::Done;
 }
 
-// Runs body with the data file's path while this process holds the folder lock.
-// False (the error logged and in `why`) when the lock could not be taken; body then did not run.
-bool coordinate(FolderLock::Mode mode, const std::function<void(const QString& path, const FolderLock& lock)>& body,
-                QString* why = nullptr) {
+// How often a body starts again on a data folder that keeps being replaced.
+constexpr int mostPasses = 8;
+
+// How a coordinated call ended.
+enum class Coordinated { Ran, Busy, Failed };
+
+// Runs body with the data file's path while this process holds the folder
+// lock, again from the start when the folder was replaced meanwhile. Busy
+// when another program held the folder for longer than `waiter` waits; Failed
+// (the error logged and in `why`) when the lock could not be taken otherwise.
+Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
+                       const std::function<Pass(const QString& path, const FolderLock& lock)>& body,
+                       QString* why = nullptr) {
     const QString folder = directory();
-    QDir().mkpath(folder);
-    const FolderLock lock(folder, mode);
-    if (!lock.isLocked()) {
-        readFailures().report(lock.error(), &Log::storageError);
-        if (why)
-            *why = lock.error();
-        return false;
+    for (int pass = 0; pass < mostPasses; ++pass) {
+        QDir().mkpath(folder);
+        const FolderLock lock(folder, mode, waiter);
+        if (!lock.isLocked()) {
+            if (!lock.isHeldElsewhere())
+                readFailures().report(lock.error(), &Log::storageError);
+            if (why)
+                *why = lock.error();
+            return lock.isHeldElsewhere() ? Coordinated::Busy : Coordinated::Failed;
+        }
+        // Moved away between the folder's opening and its lock.
+        if (lock.stillNames(folder) && body(filePath(), lock) == Pass::Done)
+            return Coordinated::Ran;
     }
-    body(filePath(), lock);
-    return true;
+    const QString replaced = QStringLiteral("the data folder %1 was replaced again and again while in use").arg(folder);
+    Log::storageError(replaced);
+    if (why)
+        *why = replaced;
+    return Coordinated::Failed;
 }
 
 // Keeps what the write is about to replace, when nobody has read it. False when
@@ -413,6 +451,7 @@ bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, 
         if (!mayPass(found.readError) && moveAside(path, movedTo))
             return true;
         break;
+    case ReadResult::Kind::Busy: break; // a read under the lock is never busy
     }
     *why = found.result.error.isEmpty() ? QStringLiteral("cannot keep a copy of %1").arg(path) : found.result.error;
     return false;
@@ -433,11 +472,17 @@ QString filePath() {
     return DataFolder::filePath();
 }
 
-ReadResult read() {
+ReadResult read(const FolderLock::Waiter& waiter) {
     ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}};
-    coordinate(
-        FolderLock::Mode::Read, [&result](const QString& path, const FolderLock&) { result = readLocked(path).result; },
+    const Coordinated ran = coordinate(
+        FolderLock::Mode::Read, waiter,
+        [&result](const QString& path, const FolderLock&) {
+            result = readLocked(path).result;
+            return Pass::Done;
+        },
         &result.error);
+    if (ran == Coordinated::Busy)
+        result.kind = ReadResult::Kind::Busy;
     return result;
 }
 
@@ -447,26 +492,32 @@ Library load() {
 
 bool save(const Library& library) {
     bool written = false;
-    coordinate(FolderLock::Mode::Write, [&](const QString& path, const FolderLock& lock) {
-        QString why;
-        written = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why);
-    });
+    coordinate(FolderLock::Mode::Write, FolderLock::patientFor(FolderLock::usualPatienceMs),
+               [&](const QString& path, const FolderLock& lock) {
+                   QString why;
+                   const Written outcome = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why);
+                   written = outcome == Written::Done;
+                   return passOf(outcome);
+               });
     return written;
 }
 
-SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside) {
+SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+                const FolderLock::Waiter& waiter) {
     SaveResult result;
-    coordinate(
-        FolderLock::Mode::Write,
+    const Coordinated ran = coordinate(
+        FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
+            result.error.clear();
             const Found found = readLocked(path);
             QString movedTo;
             if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error))
-                return;
+                return Pass::Done;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
-            if (writeLocked(path, bytes, lock, &result.error)) {
+            const Written outcome = writeLocked(path, bytes, lock, &result.error);
+            if (outcome == Written::Done) {
                 result.written = true;
                 std::optional<Library> held = RecordCoding::decodeLibrary(bytes);
                 result.library = held ? std::move(*held) : library;
@@ -479,43 +530,58 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
                     Log::storageError(
                         QStringLiteral("cannot move %1 back to %2: %3").arg(movedTo, path, describeErrno(error)));
             }
+            return passOf(outcome);
         },
         &result.error);
+    result.folderBusy = ran == Coordinated::Busy;
     return result;
 }
 
-bool mutate(const std::function<void(Library&)>& change) {
-    bool written = false;
-    coordinate(FolderLock::Mode::Write, [&](const QString& path, const FolderLock& lock) {
-        const Found current = readLocked(path);
-        if (current.result.kind == ReadResult::Kind::Undecodable || current.result.kind == ReadResult::Kind::Unreadable)
-            return;
-        Library changed = current.result.library;
-        change(changed);
-        // A change that found nothing to change leaves the file (or its absence) alone.
-        if (changed == current.result.library)
-            return;
-        QString why;
-        written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
-    });
-    return written;
+Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter) {
+    Change outcome = Change::NotWritten;
+    const Coordinated ran =
+        coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock& lock) {
+            outcome = Change::NotWritten;
+            const Found current = readLocked(path);
+            if (current.result.kind == ReadResult::Kind::Undecodable
+                || current.result.kind == ReadResult::Kind::Unreadable)
+                return Pass::Done;
+            Library changed = current.result.library;
+            body(changed);
+            // A change that found nothing to change leaves the file (or its absence) alone.
+            if (changed == current.result.library) {
+                outcome = Change::Unchanged;
+                return Pass::Done;
+            }
+            QString why;
+            const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
+            if (written == Written::Done)
+                outcome = Change::Written;
+            return passOf(written);
+        });
+    return ran == Coordinated::Busy ? Change::FolderBusy : outcome;
+}
+
+bool mutate(const std::function<void(Library&)>& body) {
+    return change(body) == Change::Written;
 }
 
 bool hasKeptAsideCopy() {
     return !asideCopyNames(QDir(directory())).isEmpty();
 }
 
-void removeStaleDrafts() {
+void removeStaleDrafts(const FolderLock::Waiter& waiter) {
     const QDir folder(directory());
     if (!folder.exists())
         return;
-    coordinate(FolderLock::Mode::Write, [&](const QString&, const FolderLock&) {
+    coordinate(FolderLock::Mode::Write, waiter, [&](const QString&, const FolderLock&) {
         const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
         for (const QFileInfo& entry :
              folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
             if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
                 QFile::remove(entry.filePath());
         }
+        return Pass::Done;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FolderLock.h"
 #include "core/Library.h"
 
 #include <QString>
@@ -20,6 +21,8 @@ struct ReadResult {
         Unreadable, // exists but cannot be read (or the data folder could not
                     // be locked): logged and left exactly where it is; library
                     // is the empty library. The error may pass: read again later.
+        Busy, // another program held the data folder for longer than the
+              // caller would wait: nothing was read; library is the empty library
     };
     Kind kind = Kind::Missing;
     Library library;
@@ -35,10 +38,22 @@ struct SaveResult {
     Library library;
     Library resolved; // written: what `resolve` gave and was written
     QString error; // not written: why
+    bool folderBusy = false; // not written because another program held the data folder
 };
 
+// What a change of the file did.
+enum class Change {
+    Written,
+    Unchanged, // the change found nothing to change: nothing written
+    NotWritten, // the file could not be read, decoded or written (logged)
+    FolderBusy, // another program held the data folder for longer than the caller would wait
+};
+
+// Every call below takes the data folder's lock; while another program holds
+// it, `waiter` decides how long to try again (FolderLock): nothing ever blocks.
+
 // Coordinated read that says what it found.
-ReadResult read();
+ReadResult read(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // Coordinated read; anything but a decoded file gives the empty library.
 Library load();
 // Coordinated atomic write of the whole file; false when nothing was written (logged).
@@ -51,18 +66,22 @@ bool save(const Library& library);
 // a decoded one when `keepDecodedAside` (the caller has not seen the file), is
 // first kept as a projects-unreadable copy (a rename when it cannot be copied);
 // when that fails, or the read error may pass, nothing is written.
-SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside);
+SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+                const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // One coordinated read, change and write. Writes nothing when the file exists
 // but cannot be read or decoded, or when the change left the library as it
 // was (so a missing file is created only by a change that adds something to
-// the empty library). Returns true when the file was written. `change` must not call Storage itself:
-// the folder lock is held while it runs.
-bool mutate(const std::function<void(Library&)>& change);
+// the empty library). `body` must not call Storage itself: the folder lock
+// is held while it runs, and it runs again when the folder was replaced meanwhile.
+Change change(const std::function<void(Library&)>& body,
+              const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
+// change(), true when the file was written.
+bool mutate(const std::function<void(Library&)>& body);
 
 // Whether the data folder holds a kept-aside copy of an earlier data file.
 bool hasKeptAsideCopy();
 // Removes temporary files an interrupted write of this program left in the data
 // folder (only its own names, older than a minute), under the exclusive lock.
-void removeStaleDrafts();
+void removeStaleDrafts(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 
 } // namespace sorvel::Storage

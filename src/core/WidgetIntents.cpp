@@ -19,12 +19,12 @@ AudioProject* findProject(Library& library, const QUuid& id) {
 
 } // namespace
 
-void ToggleItemIntent::perform() const {
+bool ToggleItemIntent::perform(const FolderLock::Waiter& waiter) const {
     const std::optional<QUuid> project = RecordCoding::parseID(projectID);
     const std::optional<QUuid> item = RecordCoding::parseID(itemID);
     if (!project || !item)
-        return;
-    Storage::mutate([&](Library& library) {
+        return true;
+    const auto advance = [&](Library& library) {
         AudioProject* found = findProject(library, *project);
         if (!found)
             return;
@@ -33,7 +33,8 @@ void ToggleItemIntent::perform() const {
             }))
             return;
         found->advanceCue(*item);
-    });
+    };
+    return Storage::change(advance, waiter) != Storage::Change::FolderBusy;
 }
 
 double AdjustProgressIntent::steppedProgress(double current, double delta) {
@@ -44,14 +45,14 @@ double AdjustProgressIntent::steppedProgress(double current, double delta) {
     return std::clamp(rounded, 0.0, 1.0);
 }
 
-void AdjustProgressIntent::perform() const {
+bool AdjustProgressIntent::perform(const FolderLock::Waiter& waiter) const {
     // A step that is not a number would store nothing useful; leave the file alone.
     if (!std::isfinite(delta))
-        return;
+        return true;
     const std::optional<QUuid> project = RecordCoding::parseID(projectID);
     if (!project)
-        return;
-    Storage::mutate([&](Library& library) {
+        return true;
+    const auto step = [&](Library& library) {
         AudioProject* found = findProject(library, *project);
         const double stepped = found ? steppedProgress(found->manualProgress, delta) : 0;
         // A step at the end of the range changes nothing, so nothing is stamped or written.
@@ -59,7 +60,8 @@ void AdjustProgressIntent::perform() const {
             return;
         found->manualProgress = stepped;
         found->touch();
-    });
+    };
+    return Storage::change(step, waiter) != Storage::Change::FolderBusy;
 }
 
 } // namespace sorvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CueStage.h"
+#include "core/FolderLock.h"
 
 #include <QString>
 
@@ -15,7 +16,9 @@ struct ToggleItemIntent {
     // The stage the button showed: a cue that has moved on since is left
     // alone, so a stale button never takes back a delivery.
     std::optional<CueStage> shownStage = std::nullopt;
-    void perform() const;
+    // False when another program held the data folder for longer than
+    // `waiter` waits: nothing changed.
+    bool perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs)) const;
 };
 
 // Steps a project's manual progress by delta, rounded to tenths, within 0…1.
@@ -23,7 +26,8 @@ struct ToggleItemIntent {
 struct AdjustProgressIntent {
     QString projectID;
     double delta = 0;
-    void perform() const;
+    // As ToggleItemIntent::perform.
+    bool perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs)) const;
 
     // current + delta rounded to tenths (halves away from zero), within 0…1.
     // A current value that is not finite counts as 0; a delta that is not

@@ -30,8 +30,8 @@ std::optional<WidgetIntent> intent(const AudioProject& project) {
     return std::nullopt;
 }
 
-void perform(const WidgetIntent& intent) {
-    std::visit([](const auto& chosen) { chosen.perform(); }, intent);
+bool perform(const WidgetIntent& intent, const FolderLock::Waiter& waiter) {
+    return std::visit([&](const auto& chosen) { return chosen.perform(waiter); }, intent);
 }
 
 QString cueLabel(const Cue& cue) {

@@ -18,6 +18,9 @@ struct ProjectsEntry {
     // The data file exists but could not be read or decoded: `projects` is
     // empty because of that, not because the shelf is.
     bool unreadable = false;
+    // Another program held the data folder: nothing was read, and the entry
+    // drawn before stays.
+    bool folderBusy = false;
     QList<ProjectType> types = ProjectType::defaults();
 
     ProjectType typeOf(const AudioProject& project) const { return ProjectType::find(types, project.typeID); }

@@ -25,15 +25,18 @@ qsizetype mostRows() {
 // failure to read (missing, undecodable, unreadable) gives the empty shelf
 // with default types; `unreadable` tells a file that is there but could not
 // be used. The date is left to the caller.
-ProjectsEntry readEntry() {
-    ProjectsEntry entry = [] {
-        const Storage::ReadResult read = Storage::read();
+ProjectsEntry readEntry(const FolderLock::Waiter& waiter) {
+    ProjectsEntry entry = [&waiter] {
+        const Storage::ReadResult read = Storage::read(waiter);
         const Library& library = read.library;
         const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
                                           [](const AudioProject& project) { return project.isActive(); });
-        return ProjectsEntry{QDateTime(), firstActiveSorted(library.projects, mostRows()), active,
+        return ProjectsEntry{QDateTime(),
+                             firstActiveSorted(library.projects, mostRows()),
+                             active,
                              read.kind == Storage::ReadResult::Kind::Undecodable
                                  || read.kind == Storage::ReadResult::Kind::Unreadable,
+                             read.kind == Storage::ReadResult::Kind::Busy,
                              library.types};
     }();
     // The library's many small blocks are free now, among the few the rows
@@ -55,15 +58,15 @@ ProjectsEntry placeholder() {
 }
 
 ProjectsEntry snapshot(bool isPreview) {
-    ProjectsEntry entry = readEntry();
+    ProjectsEntry entry = readEntry(FolderLock::patientFor(FolderLock::usualPatienceMs));
     entry.date = QDateTime::currentDateTimeUtc();
     if (entry.activeCount == 0 && isPreview)
         return sampleEntry(entry.date);
     return entry;
 }
 
-Timeline timeline() {
-    ProjectsEntry entry = readEntry();
+Timeline timeline(const FolderLock::Waiter& waiter) {
+    ProjectsEntry entry = readEntry(waiter);
     entry.date = QDateTime::currentDateTimeUtc();
     const QDateTime reloadAt = QDateTime::currentDateTimeUtc().addSecs(reloadSeconds);
     return {std::move(entry), reloadAt};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FolderLock.h"
 #include "widget/ProjectsEntry.h"
 
 namespace sorvel::ProjectsProvider {
@@ -13,7 +14,8 @@ ProjectsEntry placeholder();
 // empty shelf shows the sample projects instead.
 ProjectsEntry snapshot(bool isPreview);
 // One entry from the data file and its reload moment, reloadSeconds after a
-// second reading of the clock.
-Timeline timeline();
+// second reading of the clock. While another program holds the data folder
+// for longer than `waiter` waits, the entry is folderBusy.
+Timeline timeline(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 
 } // namespace sorvel::ProjectsProvider

@@ -8,6 +8,7 @@
 #include "widget/ListView.h"
 #include "widget/SmallView.h"
 #include "widget/WidgetLook.h"
+#include "widget/WidgetNotice.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -131,8 +132,20 @@ void SorvelWidgetView::draw(const ProjectsEntry& entry) {
         for (IntentButton* button : m_content->findChildren<IntentButton*>())
             connect(button, &IntentButton::intentTriggered, this, &SorvelWidgetView::intentRequested);
         m_content->show();
+        if (m_notice)
+            m_notice->raise();
     }
     update();
+}
+
+void SorvelWidgetView::showNotice(const QString& text) {
+    if (!m_notice)
+        m_notice = new WidgetNotice(this);
+    m_notice->showText(text);
+}
+
+QString SorvelWidgetView::notice() const {
+    return m_notice ? m_notice->text() : QString();
 }
 
 void SorvelWidgetView::paintEvent(QPaintEvent*) {

@@ -13,6 +13,7 @@ namespace sorvel {
 
 class ListView;
 class SmallView;
+class WidgetNotice;
 
 // The whole face of one widget: the empty shelf, the small view or the list,
 // on the widget's dark background. It never changes data: its buttons ask
@@ -46,6 +47,10 @@ public:
     // What the empty state reads: the empty shelf, or that the data file
     // cannot be read and where to look.
     QStringList emptyStateLines() const;
+    // Says something over the face for a few seconds (a tap that changed nothing).
+    void showNotice(const QString& text);
+    // What showNotice() shows now; empty when nothing.
+    QString notice() const;
     SmallView* smallView() const { return m_small; }
     ListView* listView() const { return m_list; }
 
@@ -71,6 +76,7 @@ private:
     QWidget* m_content = nullptr;
     SmallView* m_small = nullptr;
     ListView* m_list = nullptr;
+    WidgetNotice* m_notice = nullptr;
 };
 
 } // namespace sorvel

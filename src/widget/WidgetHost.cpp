@@ -5,6 +5,7 @@
 #include "widget/WidgetWindow.h"
 
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -85,16 +86,61 @@ void WidgetHost::place(WidgetWindow* window) {
     window->showOnDesktop();
 }
 
+QString WidgetHost::folderBusyText() {
+    return QStringLiteral("数据文件夹正忙，请稍后再试");
+}
+
+FolderLock::Waiter WidgetHost::folderWaiter() {
+    return FolderLock::patientFor(FolderLock::usualPatienceMs, [](int ms) {
+        QEventLoop pause;
+        QTimer::singleShot(ms, &pause, &QEventLoop::quit);
+        pause.exec(QEventLoop::ExcludeUserInputEvents);
+    });
+}
+
+void WidgetHost::showNotice(const QString& text) {
+    for (WidgetWindow* window : windows())
+        window->view()->showNotice(text);
+}
+
 void WidgetHost::reloadAll() {
-    m_timeline = ProjectsProvider::timeline();
+    if (m_usingFolder) {
+        m_reloadWanted = true;
+        return;
+    }
+    m_usingFolder = true;
+    Timeline next = ProjectsProvider::timeline(folderWaiter());
+    m_usingFolder = false;
     ++m_reloads;
+    if (next.entry.folderBusy) {
+        if (!m_hasRead)
+            showNotice(folderBusyText());
+        m_reloadWanted = false; // the retry reads for it
+        m_expiry.start(busyRetryMs);
+        return;
+    }
+    m_hasRead = true;
+    m_timeline = std::move(next);
     for (WidgetWindow* window : windows())
         window->view()->setEntry(m_timeline.entry);
     m_expiry.start(qMax<qint64>(0, QDateTime::currentDateTimeUtc().msecsTo(m_timeline.reloadAt)));
+    if (std::exchange(m_reloadWanted, false))
+        QTimer::singleShot(0, this, &WidgetHost::reloadAll);
 }
 
 void WidgetHost::perform(const WidgetIntent& intent) {
-    NextStep::perform(intent);
+    if (m_usingFolder)
+        return;
+    m_usingFolder = true;
+    const bool performed = NextStep::perform(intent, folderWaiter());
+    m_usingFolder = false;
+    if (!performed) {
+        showNotice(folderBusyText());
+        if (std::exchange(m_reloadWanted, false))
+            QTimer::singleShot(0, this, &WidgetHost::reloadAll);
+        return;
+    }
+    m_reloadWanted = false;
     reloadAll();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FolderLock.h"
 #include "widget/NextStep.h"
 #include "widget/ProjectsEntry.h"
 #include "widget/WidgetFamily.h"
@@ -38,10 +39,18 @@ public:
     // Shows these sizes in `mode` (a later start asked for them): a size not
     // shown yet is added, one shown in the other look is redrawn in this one.
     void show(const QList<WidgetFamily>& families, RenderingMode mode);
-    // Reads a new timeline and redraws every window.
+    // Reads a new timeline and redraws every window. While another program
+    // holds the data folder the windows keep what they show and the read is
+    // tried again after busyRetryMs.
     void reloadAll();
     // Performs a button's intent on the data file, then redraws from the file.
+    // While another program holds the data folder it waits at most
+    // FolderLock::usualPatienceMs, then changes nothing and says so on every window.
     void perform(const WidgetIntent& intent);
+
+    static constexpr int busyRetryMs = 5000;
+    // What a window says when a tap found the data folder busy.
+    static QString folderBusyText();
 
     QList<WidgetWindow*> windows() const;
     const Timeline& timeline() const { return m_timeline; }
@@ -62,6 +71,10 @@ private:
     WidgetWindow* addWindow(WidgetFamily family, RenderingMode mode);
     void place(WidgetWindow* window);
     QPoint fallbackPosition(WidgetWindow* window) const;
+    // Waits for the data folder while the windows keep painting and answering
+    // the desktop; taps wait until it is done.
+    static FolderLock::Waiter folderWaiter();
+    void showNotice(const QString& text);
 
     LinkOpener m_openLink;
     Settings& m_settings;
@@ -70,6 +83,9 @@ private:
     Timeline m_timeline;
     QTimer m_expiry;
     int m_reloads = 0;
+    bool m_usingFolder = false; // a read or a tap is waiting for the data folder
+    bool m_reloadWanted = false; // asked for meanwhile
+    bool m_hasRead = false;
 };
 
 } // namespace sorvel

@@ -38,7 +38,6 @@ namespace sorvel {
 namespace {
 
 using Mode = FolderLock::Mode;
-using Wait = FolderLock::Wait;
 
 class FolderLockTest : public ::testing::Test {
 protected:
@@ -67,17 +66,18 @@ TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
         ASSERT_TRUE(writer.isLocked());
         EXPECT_TRUE(writer.error().isEmpty());
 
-        const FolderLock secondWriter(folder, Mode::Write, Wait::DontWait);
+        const FolderLock secondWriter(folder, Mode::Write, FolderLock::noWait());
         EXPECT_FALSE(secondWriter.isLocked());
         EXPECT_FALSE(secondWriter.error().isEmpty());
         EXPECT_TRUE(secondWriter.isHeldElsewhere());
         EXPECT_FALSE(writer.isHeldElsewhere());
         // A folder that cannot even be opened is no other holder.
-        EXPECT_FALSE(FolderLock(folder + QStringLiteral("/missing"), Mode::Write, Wait::DontWait).isHeldElsewhere());
-        EXPECT_FALSE(FolderLock(folder, Mode::Read, Wait::DontWait).isLocked());
+        EXPECT_FALSE(
+            FolderLock(folder + QStringLiteral("/missing"), Mode::Write, FolderLock::noWait()).isHeldElsewhere());
+        EXPECT_FALSE(FolderLock(folder, Mode::Read, FolderLock::noWait()).isLocked());
         EXPECT_FALSE(otherProcessCanLock());
     }
-    EXPECT_TRUE(FolderLock(folder, Mode::Write, Wait::DontWait).isLocked());
+    EXPECT_TRUE(FolderLock(folder, Mode::Write, FolderLock::noWait()).isLocked());
     EXPECT_TRUE(otherProcessCanLock());
     // No lock file is ever made.
     EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
@@ -85,10 +85,10 @@ TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
 
 TEST_F(FolderLockTest, ReadLocksShareButKeepWritersOut) {
     const FolderLock first(folder, Mode::Read);
-    const FolderLock second(folder, Mode::Read, Wait::DontWait);
+    const FolderLock second(folder, Mode::Read, FolderLock::noWait());
     EXPECT_TRUE(first.isLocked());
     EXPECT_TRUE(second.isLocked());
-    EXPECT_FALSE(FolderLock(folder, Mode::Write, Wait::DontWait).isLocked());
+    EXPECT_FALSE(FolderLock(folder, Mode::Write, FolderLock::noWait()).isLocked());
     EXPECT_FALSE(otherProcessCanLock());
 }
 
@@ -105,6 +105,24 @@ TEST_F(FolderLockTest, BlockingLockWaitsForTheHolder) {
     holder.reset();
     waiter.join();
     EXPECT_TRUE(acquired);
+}
+
+// A lock never blocks: it tries as often as its waiter lets it, then gives up
+// and says that another holder kept the folder.
+TEST_F(FolderLockTest, AWaitingLockTriesAsItsWaiterSaysThenGivesUp) {
+    const FolderLock holder(folder, Mode::Write);
+    int tries = 0;
+    const FolderLock waiting(folder, Mode::Read, [&](const std::function<bool()>& attempt) {
+        for (; tries < 3; ++tries) {
+            if (attempt())
+                return true;
+        }
+        return false;
+    });
+    EXPECT_EQ(tries, 3);
+    EXPECT_FALSE(waiting.isLocked());
+    EXPECT_TRUE(waiting.isHeldElsewhere());
+    EXPECT_TRUE(FolderLock(folder, Mode::Read, FolderLock::patientFor(0)).isHeldElsewhere());
 }
 
 TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
@@ -132,7 +150,7 @@ TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
     EXPECT_TRUE(FolderLock(folder, Mode::Read).isLocked());
     emulatedLockError = 0;
     const FolderLock holder(folder, Mode::Write);
-    const FolderLock busy(folder, Mode::Write, Wait::DontWait);
+    const FolderLock busy(folder, Mode::Write, FolderLock::noWait());
     EXPECT_FALSE(busy.isLocked());
     EXPECT_FALSE(busy.error().endsWith(QString::fromLocal8Bit(std::strerror(ENOLCK))));
 }

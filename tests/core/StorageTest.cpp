@@ -17,6 +17,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace sorvel {
@@ -269,6 +270,93 @@ TEST_F(StorageTest, StoreSaveMovesAsideWithoutReplacingAnyEarlierCopy) {
     for (qint64 second = now; second < now + 30; ++second)
         EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second)), "older copy");
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().last() + "/inside.txt"), "user data");
+}
+
+// A copy named after the largest number there is (a hand-made name) must not
+// make the next name overflow: the next copies are numbered from the clock,
+// whether the bytes are copied (a read) or the file is moved (a write).
+TEST_F(StorageTest, ACopyNamedAfterTheLargestNumberLeavesTheNextNamesFromTheClock) {
+    const QString largest = QStringLiteral("projects-unreadable-9223372036854775807.json");
+    writeFile(dataFolder() + "/" + largest, "hand-made copy");
+    writeFile(dataFile(), "broken edit");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+    ASSERT_TRUE(QFile::remove(dataFile()));
+    writeFile(dataFile() + "/inside.txt", "user data"); // a folder in the file's place is moved, not copied
+    const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+    testing::internal::GetCapturedStderr();
+
+    EXPECT_TRUE(saved.written);
+    EXPECT_EQ(readFile(dataFolder() + "/" + largest), "hand-made copy");
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QStringList kept;
+    for (const QString& name : asideCopies()) {
+        if (name == largest)
+            continue;
+        const auto match = QRegularExpression(R"(^projects-unreadable-(\d+)\.json$)").match(name);
+        ASSERT_TRUE(match.hasMatch()) << name.toStdString();
+        EXPECT_LE(match.captured(1).toLongLong(), now + 10) << name.toStdString();
+        kept << name;
+    }
+    ASSERT_EQ(kept.size(), 2) << asideCopies().join(", ").toStdString();
+    QStringList contents;
+    for (const QString& name : kept) {
+        const QString path = dataFolder() + "/" + name;
+        contents << QString::fromUtf8(readFile(QFileInfo(path).isDir() ? path + "/inside.txt" : path));
+    }
+    contents.sort();
+    EXPECT_EQ(contents, QStringList({"broken edit", "user data"}));
+}
+
+// Another program moves the data folder away and puts a copy in its place
+// while a writer holds the folder: a second writer gets into the copy at once.
+// The first notices before its rename that its lock no longer covers the
+// data folder, and starts again there, so neither change is lost.
+TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
+    const AudioProject first = projectWithCue(QStringLiteral("First"));
+    const AudioProject second = projectWithCue(QStringLiteral("Second"));
+    ASSERT_TRUE(Storage::save(Library{{first}, ProjectType::defaults()}));
+
+    int holding[2];
+    int goOn[2];
+    ASSERT_EQ(::pipe(holding), 0);
+    ASSERT_EQ(::pipe(goOn), 0);
+    std::fflush(nullptr);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        bool told = false;
+        const bool written = Storage::mutate([&](Library& library) {
+            library.projects.first().notes = QStringLiteral("from the first writer");
+            if (!std::exchange(told, true)) {
+                char byte = 1;
+                if (::write(holding[1], &byte, 1) != 1 || ::read(goOn[0], &byte, 1) != 1)
+                    ::_exit(2);
+            }
+        });
+        ::_exit(written ? 0 : 1);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(holding[0], &byte, 1), 1);
+
+    const QString moved = dataFolder() + QStringLiteral(".moved");
+    ASSERT_TRUE(QDir().rename(dataFolder(), moved));
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    ASSERT_TRUE(QFile::copy(moved + QStringLiteral("/projects.json"), dataFile()));
+    EXPECT_TRUE(Storage::mutate([&](Library& library) { library.projects.append(second); }));
+
+    ASSERT_EQ(::write(goOn[1], &byte, 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (const int fd : {holding[0], holding[1], goOn[0], goOn[1]})
+        ::close(fd);
+
+    const Storage::ReadResult read = Storage::read();
+    ASSERT_EQ(read.kind, Kind::Decoded);
+    ASSERT_EQ(read.library.projects.size(), 2);
+    EXPECT_EQ(read.library.projects.at(0).notes, QStringLiteral("from the first writer"));
+    EXPECT_EQ(read.library.projects.at(1).id, second.id);
 }
 
 TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {

@@ -4,6 +4,7 @@
 #include "core/WidgetChannel.h"
 #include "instance/LocalInstance.h"
 #include "support/ChildProcess.h"
+#include "support/FolderHolder.h"
 #include "support/Waiting.h"
 #include "widget/IntentButton.h"
 #include "widget/ListView.h"
@@ -12,6 +13,7 @@
 #include "widget/TimelineListener.h"
 #include "widget/TrackRow.h"
 #include "widget/WidgetHost.h"
+#include "widget/WidgetNotice.h"
 #include "widget/WidgetOptions.h"
 #include "widget/WidgetWindow.h"
 
@@ -21,6 +23,7 @@
 #include <QLocalSocket>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 #include <chrono>
@@ -212,6 +215,46 @@ TEST_F(WidgetHostTest, ButtonsShowTheirHelpOnHoverThoughTheWidgetIsNeverActive) 
     EXPECT_TRUE(waitUntil([] { return QToolTip::isVisible(); }, 4000));
     EXPECT_EQ(QToolTip::text(), button->toolTip());
     QToolTip::hideText();
+}
+
+// While another program holds the data folder, a tap waits a bounded time
+// and changes nothing, and every window says that the folder is busy; the
+// windows go on answering meanwhile, and a read keeps what they show. Once
+// the folder is free a tap works again.
+TEST_F(WidgetHostTest, ATapOnABusyFolderChangesNothingAndSaysSo) {
+    constexpr int longestHoldMs = 4 * FolderLock::usualPatienceMs;
+    const AudioProject manual = manualProject(QStringLiteral("manual"), 0.3);
+    store({manual});
+    WidgetHost host({WidgetFamily::Small, WidgetFamily::Medium}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
+    host.start();
+    WidgetWindow* medium = host.windows().last();
+    ASSERT_EQ(medium->view()->entry().projects.size(), 1);
+    const auto button = [&] { return medium->view()->listView()->rows().first()->quickAction()->button(); };
+
+    {
+        FolderHolder holder(environment.dataFolder(), longestHoldMs);
+        holder.takeTheFolder();
+        ASSERT_TRUE(holder.isHolding());
+        bool answered = false;
+        QTimer::singleShot(0, &host, [&] { answered = true; });
+        button()->click();
+        EXPECT_FALSE(holder.hasEnded()) << "the tap waited for the other program to let go";
+        EXPECT_TRUE(answered) << "the window stopped answering while the tap waited";
+        for (WidgetWindow* window : host.windows())
+            EXPECT_EQ(window->view()->notice(), WidgetHost::folderBusyText());
+
+        const int reloads = host.reloadCount();
+        host.reloadAll();
+        EXPECT_FALSE(holder.hasEnded()) << "the read waited for the other program to let go";
+        EXPECT_EQ(host.reloadCount(), reloads + 1);
+        EXPECT_EQ(medium->view()->entry().projects.size(), 1) << "a busy folder is no empty shelf";
+    }
+    EXPECT_DOUBLE_EQ(storedProject(manual.id).manualProgress, 0.3);
+
+    button()->click();
+    EXPECT_DOUBLE_EQ(storedProject(manual.id).manualProgress, 0.4);
+    ASSERT_TRUE(waitUntil([&] { return medium->view()->notice().isEmpty(); }, 2 * WidgetNotice::shownMs));
 }
 
 TEST_F(WidgetHostTest, TheApplicationsReloadMessageRedrawsEveryWindow) {

@@ -43,7 +43,7 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     m_quitSignals = new QuitSignalWatcher(this);
     connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &AppDelegate::quitBySignal);
     connect(new QuitKeyWatcher(this), &QuitKeyWatcher::quitRequested, this, &AppDelegate::quit);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_store.flush(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_unsaved.writeAtExit(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &AppDelegate::commitData);
 }
 

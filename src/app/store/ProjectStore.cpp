@@ -3,6 +3,7 @@
 #include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/FolderMover.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SummaryFile.h"
 #include "core/Clock.h"
 #include "core/FolderLock.h"
@@ -374,6 +375,10 @@ Library ProjectStore::currentLibrary() const {
     return Library{m_projects, registry().types()};
 }
 
+std::optional<Library> ProjectStore::lastReadLibrary() const {
+    return m_hasReadFile ? std::optional<Library>(m_synced) : std::nullopt;
+}
+
 void ProjectStore::apply(const Library& library) {
     setProjects(library.projects);
     registry().setTypes(library.types);
@@ -414,13 +419,13 @@ void ProjectStore::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
-        if (!awaitFolder(true))
-            return {};
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
         const Storage::SaveResult saved =
             Storage::save([&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
-                          keepDecodedAside);
+                          keepDecodedAside, folderWaiter());
+        if (saved.folderBusy)
+            return {}; // the store is going away
         return [this, sent, saved, revision] {
             m_writing = false;
             finishWrite(sent, revision, saved);
@@ -460,6 +465,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         // was written (an emptied cue number stays empty, not its position).
         setSynced(saved.library);
         m_syncedWithFile = true;
+        m_hasReadFile = true;
         m_holdsGoodState = true;
         if (revision == m_revision) {
             m_dirty = false;
@@ -516,17 +522,21 @@ QString ProjectStore::unsavedSummary() const {
     return parts.isEmpty() ? QStringLiteral("changes") : parts.join(QStringLiteral("; "));
 }
 
-void ProjectStore::flush() {
+void ProjectStore::flush(int folderPatienceMs) {
     // A running job ends first; then whatever is newer is written, at once.
     // Another program holding the folder is waited for a bounded time only:
     // the quit must not hang on a stopped widget or a hung network file system.
-    if (waitForWorker(quitWaitMs) && m_dirty) {
+    if (waitForWorker(folderPatienceMs) && m_dirty) {
         startWrite();
-        if (waitForWorker(quitWaitMs))
+        if (waitForWorker(folderPatienceMs))
             return;
     }
     if (m_dirty && m_worker.isBusy()) {
-        Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
+        if (folderPatienceMs > 0) {
+            ++m_activity.folderWaits;
+            Log::info(
+                QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
+        }
         setSaveProblem(folderBusyProblem);
     }
 }
@@ -539,8 +549,21 @@ void ProjectStore::watchForExternalChanges() {
     if (!watcher->addPath(m_folder))
         return; // no watcher: changes of other programs show at the next start
     connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
+    connect(watcher.get(), &QFileSystemWatcher::fileChanged, this, &ProjectStore::folderChanged);
     m_watcher = std::move(watcher);
     watchLinkedFolder();
+    watchFile();
+}
+
+void ProjectStore::watchFile() {
+    // A program that rewrites the file in place changes no entry of the folder.
+    // A rename puts another file in its place: the watch moves to it at the
+    // folder's event (the old one may still be watched until it is freed).
+    const QString file = Storage::filePath();
+    if (m_watcher->files().contains(file))
+        m_watcher->removePath(file);
+    if (QFileInfo::exists(file))
+        m_watcher->addPath(file);
 }
 
 void ProjectStore::watchLinkedFolder() {
@@ -569,6 +592,7 @@ void ProjectStore::folderChanged() {
     if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
         m_linkedFolder.clear(); // removed: watched again when it is back
     watchLinkedFolder();
+    watchFile();
     if (withinEchoWindow()) {
         m_eventDuringEcho = true; // looked at again once the window has passed
         return;
@@ -612,13 +636,8 @@ void ProjectStore::startRead() {
     m_worker.start(readJob(false));
 }
 
-bool ProjectStore::awaitFolder(bool exclusive) {
-    const QString folder = m_folder;
-    return m_worker.waitUntilFree([folder, exclusive] {
-        const FolderLock probe(folder, exclusive ? FolderLock::Mode::Write : FolderLock::Mode::Read,
-                               FolderLock::Wait::DontWait);
-        return !probe.isHeldElsewhere();
-    });
+FolderLock::Waiter ProjectStore::folderWaiter() {
+    return [this](const std::function<bool()>& attempt) { return m_worker.waitUntilFree(attempt); };
 }
 
 StorageWorker::Job ProjectStore::readJob(bool atStart) {
@@ -627,17 +646,20 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     return [this, base, mine, dirty, revision, atStart]() -> StorageWorker::Delivery {
-        if (!awaitFolder(atStart))
-            return {};
+        bool restored = false;
         if (atStart) {
             // Before anything is read: the earlier product's data, then what an
             // interrupted write of this program left.
-            LegacyMigration::migrateData();
-            Storage::removeStaleDrafts();
+            LegacyMigration::migrateData(folderWaiter());
+            Storage::removeStaleDrafts(folderWaiter());
+            // What a quit could not write last time goes into the file before it is read.
+            restored = RescueCopy::restoreAll(folderWaiter()) > 0;
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
-        FolderRead result{Storage::read(), false, std::nullopt, {}};
+        FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}};
+        if (result.read.kind == Storage::ReadResult::Kind::Busy)
+            return {}; // the store is going away
         if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
             result.unchanged = result.read.library == base;
             if (result.unchanged) {
@@ -647,9 +669,11 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
-        return [this, result, revision] {
+        return [this, result, revision, restored] {
             applyRead(result, revision);
             m_started = true;
+            if (restored && m_desktop.reloadTimelines)
+                m_desktop.reloadTimelines();
             startWaitingJob();
         };
     };
@@ -672,6 +696,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
             setSynced(read.library);
         }
         m_syncedWithFile = true;
+        m_hasReadFile = true;
         m_holdsGoodState = true;
         break;
     case Storage::ReadResult::Kind::Missing:
@@ -683,6 +708,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         apply(read.library);
         m_synced = read.library;
         m_syncedWithFile = true;
+        m_hasReadFile = true;
         m_holdsGoodState = false;
         break;
     case Storage::ReadResult::Kind::Undecodable:
@@ -698,6 +724,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
             QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
         scheduleSave();
         break;
+    case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
     case Storage::ReadResult::Kind::Unreadable:
         // Nothing is known about the file: keep everything and look again later.
         ++m_activity.failedReads;

@@ -3,6 +3,7 @@
 #include "app/store/ProjectChange.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
+#include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
 #include "core/TypeRegistry.h"
@@ -110,9 +111,9 @@ public:
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options);
 
     // Writes a pending change at once (quit). While another program holds the
-    // data folder it waits quitWaitMs for it, then gives up: the change stays
-    // pending (written when the folder is free) and saveProblem() says why.
-    void flush();
+    // data folder it waits `folderPatienceMs` for it, then gives up: the change
+    // stays pending (written when the folder is free) and saveProblem() says why.
+    void flush(int folderPatienceMs = quitWaitMs);
 
     // Whether the file's contents have been read once (false only while the
     // start waits for the data folder).
@@ -122,6 +123,9 @@ public:
     bool isWaitingForFolder() const;
     // What the store holds: the projects and the registry's types.
     Library currentLibrary() const;
+    // What the data file held when the store last read or wrote it (the base
+    // of its merges); none before the first read that found the file or its absence.
+    std::optional<Library> lastReadLibrary() const;
 
     bool isDirty() const { return m_dirty; }
     // Why the last write failed, while changes wait to be written; empty otherwise.
@@ -135,6 +139,7 @@ public:
         int failedWrites = 0; // writes that left the file as it was
         int reloadReads = 0; // reads made because the folder changed (counted as they start)
         int failedReads = 0; // reloads that could not read the file (counted when done)
+        int folderWaits = 0; // flushes that waited for a folder another program held, in vain
     };
     const Activity& activity() const { return m_activity; }
     // Whether the data folder is being watched.
@@ -173,10 +178,12 @@ private:
     void startWaitingJob();
     // False when it gave up on a folder another program holds.
     bool waitForWorker(int folderPatienceMs = -1);
-    // On the worker: waits while another program holds the folder.
-    bool awaitFolder(bool exclusive);
+    // On the worker: tries the folder's lock again while another program
+    // holds it, until it is free or the store goes away.
+    FolderLock::Waiter folderWaiter();
     void watchForExternalChanges();
     void watchLinkedFolder();
+    void watchFile();
     void folderChanged();
     void settleFolderEvents();
     void echoWindowEnded();
@@ -217,6 +224,7 @@ private:
     // store started from, and the file is kept aside before it is written over.
     Library m_synced;
     bool m_syncedWithFile = false;
+    bool m_hasReadFile = false; // m_synced came from the file, not the stand-in
     QString m_saveProblem;
     // Counts the changes, so that a result can tell whether it is still current.
     quint64 m_revision = 0;

@@ -1,15 +1,23 @@
 #include "app/store/RescueCopy.h"
 
 #include "core/DataFolder.h"
+#include "core/LibraryMerge.h"
+#include "core/Log.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
+#include "core/Storage.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace sorvel::RescueCopy {
@@ -17,6 +25,12 @@ namespace sorvel::RescueCopy {
 namespace {
 
 constexpr int maxNameTries = 1000;
+const QString rescuedPrefix = QStringLiteral("projects-rescued-");
+const QString restoredPrefix = QStringLiteral("projects-restored-");
+const QString suffix = QStringLiteral(".json");
+// The member that a rescue file holds beside the data file's own: the library
+// the unsaved one grew from. Readers of the data file pass over it.
+const QString baseKey = QStringLiteral("rescuedFrom");
 
 QString describe(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -34,28 +48,130 @@ int writeNew(const QString& path, const QByteArray& bytes) {
     return error;
 }
 
+// `stem`.json, else `stem`-2.json, -3 … : the first name `place` takes; 0
+// or the errno of the last try. `path` gets the name last tried.
+int placeUnderFreeName(const QString& stem, const std::function<int(const QString& path)>& place, QString* path) {
+    int error = EEXIST;
+    for (int number = 1; number <= maxNameTries && error == EEXIST; ++number) {
+        *path = stem + (number == 1 ? QString() : QLatin1Char('-') + QString::number(number)) + suffix;
+        error = place(*path);
+    }
+    return error;
+}
+
+// The bytes of a rescue file: the unsaved library as a data file, which
+// also holds its base.
+QByteArray encode(const std::optional<Library>& base, const Library& unsaved) {
+    QByteArray bytes = RecordCoding::encodeLibrary(unsaved);
+    const qsizetype open = bytes.indexOf('{');
+    bytes.insert(open + 1,
+                 QByteArrayLiteral("\n\"") + baseKey.toUtf8() + QByteArrayLiteral("\": ")
+                     + (base ? RecordCoding::encodeLibrary(*base) : QByteArrayLiteral("null"))
+                     + QByteArrayLiteral(","));
+    return bytes;
+}
+
+struct Rescued {
+    std::optional<Library> base;
+    Library unsaved;
+};
+
+// A rescue file; one without a base (made before any read, or by an earlier
+// version) is an unsaved library that only adds and changes.
+std::optional<Rescued> decode(const QByteArray& bytes) {
+    std::optional<Library> unsaved = RecordCoding::decodeLibrary(bytes);
+    if (!unsaved)
+        return std::nullopt;
+    const QJsonValue base = QJsonDocument::fromJson(bytes).object().value(baseKey);
+    if (!base.isObject())
+        return Rescued{std::nullopt, std::move(*unsaved)};
+    std::optional<Library> decodedBase =
+        RecordCoding::decodeLibrary(QJsonDocument(base.toObject()).toJson(QJsonDocument::Compact));
+    if (!decodedBase)
+        return std::nullopt;
+    return Rescued{std::move(decodedBase), std::move(*unsaved)};
+}
+
+// What a copy made before any read merges from: the program started from no
+// projects and the default types, and whatever it no longer holds of those it
+// did not delete from a file it never saw.
+Library baseBeforeAnyRead(const Library& unsaved) {
+    Library base{{}, {}};
+    for (const ProjectType& type : ProjectType::defaults()) {
+        if (std::any_of(unsaved.types.cbegin(), unsaved.types.cend(),
+                        [&](const ProjectType& held) { return held.id == type.id; }))
+            base.types << type;
+    }
+    return base;
+}
+
+// Merges one rescue file into the data file and renames it; false when it
+// stays for a later start.
+bool restore(const QString& path, const FolderLock::Waiter& waiter) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<Rescued> rescued = decode(file.readAll());
+    file.close();
+    if (!rescued) {
+        Log::storageError(QStringLiteral("the rescue copy %1 cannot be read; it stays where it is").arg(path));
+        return false;
+    }
+    const Library base = rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved);
+    const Storage::SaveResult saved = Storage::save(
+        [&](const Library* found) {
+            return found ? LibraryMerge::merge(base, *found, rescued->unsaved) : rescued->unsaved;
+        },
+        false, waiter);
+    if (!saved.written)
+        return false;
+    const QString name = QFileInfo(path).completeBaseName();
+    const QString stem = QFileInfo(path).dir().filePath(restoredPrefix + name.mid(rescuedPrefix.size()));
+    QString restoredAt;
+    const int error = placeUnderFreeName(
+        stem, [&](const QString& target) { return RegularFile::renameNoReplace(path, target); }, &restoredAt);
+    if (error != 0) {
+        Log::storageError(QStringLiteral("merged the rescue copy %1 into the data file, but cannot rename it: %2")
+                              .arg(path, describe(error)));
+        return true;
+    }
+    Log::info(
+        QStringLiteral("Sorvel: merged the rescue copy %1 into the data file; it is now %2").arg(path, restoredAt));
+    return true;
+}
+
 } // namespace
 
 QString folder() {
     return DataFolder::stateHome() + QStringLiteral("/Sorvel");
 }
 
-Outcome write(const Library& library, const QDateTime& at) {
+Outcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at) {
     const QString target = folder();
     if (!QDir().mkpath(target))
         return {{}, QStringLiteral("cannot make %1").arg(target)};
-    const QByteArray bytes = RecordCoding::encodeLibrary(library);
-    const QString stem = target + QStringLiteral("/projects-rescued-") + at.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int number = 1; number <= maxNameTries; ++number) {
-        const QString path =
-            stem + (number == 1 ? QString() : QLatin1Char('-') + QString::number(number)) + QStringLiteral(".json");
-        const int error = writeNew(path, bytes);
-        if (error == 0)
-            return {path, {}};
-        if (error != EEXIST)
-            return {{}, path + QStringLiteral(": ") + describe(error)};
+    const QByteArray bytes = encode(base, unsaved);
+    QString path;
+    const int error = placeUnderFreeName(
+        target + QLatin1Char('/') + rescuedPrefix + at.toString(QStringLiteral("yyyyMMdd-HHmmss")),
+        [&](const QString& name) { return writeNew(name, bytes); }, &path);
+    if (error == EEXIST)
+        return {{}, QStringLiteral("every name in %1 is taken").arg(target)};
+    if (error != 0)
+        return {{}, path + QStringLiteral(": ") + describe(error)};
+    return {path, {}};
+}
+
+int restoreAll(const FolderLock::Waiter& waiter) {
+    const QDir rescues(folder());
+    int restored = 0;
+    // Oldest first: a later rescue's values win over an earlier one's.
+    for (const QString& name :
+         rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files, QDir::Name)) {
+        if (restore(rescues.filePath(name), waiter))
+            ++restored;
     }
-    return {{}, QStringLiteral("every name in %1 is taken").arg(target)};
+    return restored;
 }
 
 } // namespace sorvel::RescueCopy

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/FolderLock.h"
 #include "core/Library.h"
 
 #include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 namespace sorvel::RescueCopy {
 
@@ -17,10 +20,20 @@ struct Outcome {
     QString error; // not written: why
 };
 
-// Writes `library` in the data file's format to a new file in folder() named
+// Writes what a later merge needs to a new file in folder() named
 // projects-rescued-<yyyyMMdd-HHmmss>.json after `at` (local time), with a
-// number added when that name is taken; never replaces a file. Nothing reads
-// it back: the user restores it by hand.
-Outcome write(const Library& library, const QDateTime& at);
+// number added when that name is taken; never replaces a file. `base` is the
+// library the program last read from the data file (none when it never read
+// it), `unsaved` the one it holds.
+Outcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at);
+
+// Merges every rescue file in folder() into the data file, as a change of
+// another program is merged: record by record and field by field from `base`,
+// the rescued value where both changed one field (the other is logged); a
+// copy made before any read only adds and changes, never deletes. Each
+// merged file is then renamed projects-restored-…, so that it is merged
+// once; one that cannot be merged now stays for the next start. Returns how
+// many were merged.
+int restoreAll(const FolderLock::Waiter& waiter);
 
 } // namespace sorvel::RescueCopy

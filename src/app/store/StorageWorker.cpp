@@ -74,13 +74,13 @@ void StorageWorker::discard(Library library) {
     m_state->changed.notify_all();
 }
 
-bool StorageWorker::waitUntilFree(const std::function<bool()>& isFree) {
+bool StorageWorker::waitUntilFree(const std::function<bool()>& attempt) {
     const std::shared_ptr<State> state = m_state;
     qint64 since = -1;
     bool noticed = false;
     bool free = false;
     for (;;) {
-        if (isFree()) {
+        if (attempt()) {
             free = true;
             break;
         }

@@ -56,10 +56,10 @@ public:
     // Whether a job has been waiting for the folder for noticeAfterMs or longer.
     bool isWaitingForFolder() const { return m_waitingNoticed; }
 
-    // From a job, on the worker thread: waits until `isFree()` holds, trying
-    // again every pollIntervalMs. False when the worker is being destroyed
-    // meanwhile: the job then gives up.
-    bool waitUntilFree(const std::function<bool()>& isFree);
+    // From a job, on the worker thread: tries `attempt` (a try of the folder's
+    // lock that never blocks) every pollIntervalMs until it returns true.
+    // False when the worker is being destroyed meanwhile: the job then gives up.
+    bool waitUntilFree(const std::function<bool()>& attempt);
 
 Q_SIGNALS:
     // isWaitingForFolder() changed.

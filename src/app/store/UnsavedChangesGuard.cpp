@@ -16,7 +16,7 @@ QString UnsavedChangesGuard::details(const Question& question) {
     if (question.rescueFile.isEmpty())
         return text + QStringLiteral("\n现在退出，这些更改将会丢失。");
     return text + QStringLiteral("\n未保存的更改已另存到：") + question.rescueFile
-        + QStringLiteral("\n现在退出，这些更改不会写入数据文件，Sorvel 也不会自动读回上面的文件。");
+        + QStringLiteral("\n现在退出，Sorvel 会在下次启动时把这些更改合并回数据文件。");
 }
 
 bool UnsavedChangesGuard::writeBeforeQuit() {
@@ -36,6 +36,7 @@ bool UnsavedChangesGuard::writeBeforeQuit() {
         if (quitAnyway) {
             rescue(); // the library may have changed while the question was open
             logLoss(QStringLiteral("quit anyway"));
+            m_settled = true;
             return true;
         }
     }
@@ -47,14 +48,22 @@ bool UnsavedChangesGuard::writeBeforeSignalQuit() {
         return true;
     rescue();
     logLoss(QStringLiteral("quit by a signal"));
+    m_settled = true;
     return false;
+}
+
+void UnsavedChangesGuard::writeAtExit() {
+    // A quit that already waited for the folder and kept a rescue copy does
+    // not wait a second time; what lands by now is still written.
+    m_store.flush(m_settled ? 0 : ProjectStore::quitWaitMs);
 }
 
 QString UnsavedChangesGuard::rescue() {
     const Library unsaved = m_store.currentLibrary();
     if (!m_rescueFile.isEmpty() && unsaved == m_rescued)
         return m_rescueFile;
-    const RescueCopy::Outcome written = RescueCopy::write(unsaved, Clock::now().toLocalTime());
+    const RescueCopy::Outcome written =
+        RescueCopy::write(m_store.lastReadLibrary(), unsaved, Clock::now().toLocalTime());
     m_rescued = unsaved;
     m_rescueFile = written.path;
     m_rescueError = written.error;

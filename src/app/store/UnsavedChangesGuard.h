@@ -14,7 +14,7 @@ class ProjectStore;
 // is pending and, while that fails, asks whether to try again or to quit anyway.
 // Before it asks, and before a quit that cannot write, the unsaved library is
 // kept in a rescue file outside the data folder, which the question and the
-// log name.
+// log name, and which the next start merges into the data file.
 class UnsavedChangesGuard {
 public:
     enum class Choice { TryAgain, QuitAnyway };
@@ -39,6 +39,9 @@ public:
     // The quit by a signal asks nobody: it writes what it can, keeps the rest
     // in a rescue file and logs it. True when nothing was lost.
     bool writeBeforeSignalQuit();
+    // The last write as the program exits: it waits for the folder as a quit
+    // does, unless the quit already did (it quit anyway, or by a signal).
+    void writeAtExit();
 
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
 
@@ -51,6 +54,7 @@ private:
     ProjectStore& m_store;
     Presenter m_presenter;
     bool m_asking = false;
+    bool m_settled = false; // the quit gave up on writing and kept a rescue copy
     Library m_rescued;
     QString m_rescueFile;
     QString m_rescueError;

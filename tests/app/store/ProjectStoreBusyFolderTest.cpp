@@ -1,6 +1,7 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
@@ -155,6 +156,130 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsABoundedTimeThenAsksOrRescues) {
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, 5000));
     EXPECT_TRUE(store.saveProblem().isEmpty());
     EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("unsaved"));
+}
+
+// Rescue copies in the state folder: those still to be merged, and those merged.
+QStringList rescueCopies(const QString& prefix) {
+    return QDir(RescueCopy::folder()).entryList({prefix + QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+}
+
+// A start while another program holds the folder, an edit, a quit that cannot
+// write: the rescue copy holds only the edit, as the file was never read. The
+// next start merges it into the file, which keeps its projects and gains the
+// edit, and renames it, so that the start after merges nothing again.
+TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
+    writeDataFile({kept, other});
+    const AudioProject added = AudioProject::make(QStringLiteral("Added meanwhile"), ProjectType::musicID);
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "quit by a signal" : "quit anyway");
+        {
+            ForeignHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+            ASSERT_TRUE(holder.isHolding());
+            ProjectStore store(desktop.seams());
+            EXPECT_FALSE(store.hasStarted());
+            store.addProject(added);
+            UnsavedChangesGuard guard(
+                store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+            testing::internal::CaptureStderr();
+            if (bySignal)
+                EXPECT_FALSE(guard.writeBeforeSignalQuit());
+            else
+                EXPECT_TRUE(guard.writeBeforeQuit());
+            testing::internal::GetCapturedStderr();
+            ASSERT_EQ(rescueCopies(QStringLiteral("projects-rescued-")).size(), 1);
+            EXPECT_FALSE(holder.hasEnded()) << "the store went away before the folder was free";
+        }
+        ASSERT_EQ(projectsInFile().size(), 2) << "nothing was written while the folder was held";
+
+        testing::internal::CaptureStderr();
+        {
+            ProjectStore next(desktop.seams());
+            ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kHoldMs));
+            EXPECT_EQ(next.projects().size(), 3);
+            EXPECT_TRUE(next.project(kept.id) && next.project(other.id) && next.project(added.id));
+        }
+        const std::string log = testing::internal::GetCapturedStderr();
+        const QList<AudioProject> inFile = projectsInFile();
+        ASSERT_EQ(inFile.size(), 3);
+        EXPECT_TRUE(
+            std::any_of(inFile.cbegin(), inFile.cend(), [&](const AudioProject& p) { return p.id == added.id; }));
+        EXPECT_TRUE(rescueCopies(QStringLiteral("projects-rescued-")).isEmpty());
+        const QStringList restored = rescueCopies(QStringLiteral("projects-restored-"));
+        ASSERT_EQ(restored.size(), bySignal ? 2 : 1);
+        EXPECT_NE(log.find(QDir(RescueCopy::folder()).filePath(restored.last()).toStdString()), std::string::npos)
+            << log;
+
+        ProjectStore again(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return again.hasStarted(); }, kHoldMs));
+        EXPECT_EQ(projectsInFile(), inFile);
+        EXPECT_EQ(rescueCopies(QStringLiteral("projects-restored-")), restored);
+        // Start over for the other kind of quit.
+        ASSERT_TRUE(Storage::save(Library{{kept, other}, ProjectType::defaults()}));
+    }
+}
+
+// A rescue copy made after a read merges like another program's change from
+// what the store had read: the rescued deletion and field win, the other
+// program's change of another field stays, and the log names the value set aside.
+TEST_F(ProjectStoreBusyFolder, ARescueCopyMergesFieldByFieldAndItsValueWins) {
+    writeDataFile({kept, other});
+    {
+        std::optional<ForeignHolder> holder; // outlives the store
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(store.hasStarted());
+        store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("rescued notes"); });
+        store.deleteProjects({other.id});
+        holder.emplace(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+        ASSERT_TRUE(holder->isHolding());
+        UnsavedChangesGuard guard(store, {});
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(guard.writeBeforeSignalQuit());
+        testing::internal::GetCapturedStderr();
+    }
+    changeInAnotherProgram([](Library& library) {
+        library.projects.first().notes = QStringLiteral("notes set elsewhere");
+        library.projects.first().name = QStringLiteral("Renamed elsewhere");
+    });
+
+    testing::internal::CaptureStderr();
+    {
+        ProjectStore next(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kHoldMs));
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    const QList<AudioProject> inFile = projectsInFile();
+    ASSERT_EQ(inFile.size(), 1);
+    EXPECT_EQ(inFile.first().id, kept.id);
+    EXPECT_EQ(inFile.first().notes, QStringLiteral("rescued notes"));
+    EXPECT_EQ(inFile.first().name, QStringLiteral("Renamed elsewhere"));
+    EXPECT_NE(log.find("notes set elsewhere"), std::string::npos) << log;
+    EXPECT_EQ(rescueCopies(QStringLiteral("projects-restored-")).size(), 1);
+}
+
+// A quit that gave up on the folder and kept a rescue copy does not wait for
+// it again as the program exits.
+TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
+    writeDataFile({kept});
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "quit by a signal" : "quit anyway");
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(store.hasStarted());
+        store.update(kept.id, [&](AudioProject& p) { p.notes = bySignal ? "signal" : "asked"; });
+        ForeignHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+        ASSERT_TRUE(holder.isHolding());
+        UnsavedChangesGuard guard(
+            store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+        testing::internal::CaptureStderr();
+        if (bySignal)
+            guard.writeBeforeSignalQuit();
+        else
+            guard.writeBeforeQuit();
+        guard.writeAtExit();
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(store.isDirty());
+        EXPECT_EQ(store.activity().folderWaits, 1);
+        EXPECT_FALSE(holder.hasEnded());
+    }
 }
 
 // A store that goes away while another program holds the folder does not

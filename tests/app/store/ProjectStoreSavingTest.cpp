@@ -1,6 +1,7 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
+#include "core/RecordCoding.h"
 #include "core/Storage.h"
 
 #include <QDateTime>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace sorvel::test {
 namespace {
@@ -159,6 +161,37 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.activity().writes, 0) << "a reload must never write";
     EXPECT_EQ(desktop.reloads, 0);
+}
+
+// An outside program that truncates the file and writes it again in place
+// (a shell's `>`, some editors) changes no entry of the folder; its change
+// still appears, and again after the store's own write replaced the file.
+TEST_F(ProjectStoreSaving, ChangeWrittenInPlaceByAnotherProgramAppears) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    const auto rewriteInPlace = [&](const QString& name) {
+        AudioProject renamed = *store.project(tape.id);
+        renamed.name = name;
+        const QByteArray bytes = RecordCoding::encodeLibrary(Library{{renamed}, ProjectType::defaults()});
+        runInAnotherProgram([&] {
+            QFile file(Storage::filePath());
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+                ::_exit(1);
+        });
+    };
+
+    rewriteInPlace(QStringLiteral("Rewritten in place"));
+    ASSERT_TRUE(
+        waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Rewritten in place"); }, kPatience));
+
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1 && !store.isDirty(); }, kPatience));
+    rewriteInPlace(QStringLiteral("Rewritten again"));
+    ASSERT_TRUE(
+        waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Rewritten again"); }, kPatience));
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
 }
 
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
