@@ -142,6 +142,11 @@ bool ProjectStore::isWatching() const {
     return m_watcher && m_watcher->directories().contains(m_folder);
 }
 
+bool ProjectStore::isIdle() const {
+    return !m_worker.isBusy() && !m_writeWanted && !m_readWanted && !m_saveTimer.isActive()
+        && !m_folderSettle.isActive() && !m_echoRecheck.isActive() && !m_readRetry.isActive();
+}
+
 // Changes of projects
 
 void ProjectStore::setProjects(const QList<AudioProject>& projects) {
@@ -563,6 +568,7 @@ bool ProjectStore::withinEchoWindow() const {
 }
 
 void ProjectStore::folderChanged() {
+    ++m_activity.folderEvents;
     // A removed data folder ends its watch; the folder is made again and watched anew.
     if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
         m_watcher->addPath(m_folder);
@@ -647,8 +653,10 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
-        return [this, result, revision] {
+        return [this, result, revision, atStart] {
             applyRead(result, revision);
+            if (!atStart)
+                ++m_activity.finishedReads;
             m_started = true;
             startWaitingJob();
         };

@@ -135,10 +135,18 @@ public:
         int failedWrites = 0; // writes that left the file as it was
         int reloadReads = 0; // reads made because the folder changed (counted as they start)
         int failedReads = 0; // reloads that could not read the file (counted when done)
+        int finishedReads = 0; // reloads whose result the store has taken
+        int folderEvents = 0; // changes of the watched folders reported so far
     };
     const Activity& activity() const { return m_activity; }
     // Whether the data folder is being watched.
     bool isWatching() const;
+    // Whether nothing is running or due: no job on the worker or waiting for
+    // it, no save, retry or settling of folder events ahead, no echo window
+    // open. Only a change or a folder event starts work again.
+    bool isIdle() const;
+    // Whether a write is due and waits for the running job to end.
+    bool isWriteQueued() const { return m_writeWanted; }
 
 Q_SIGNALS:
     // Fires only when the array of projects really changed.
