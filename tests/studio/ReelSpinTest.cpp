@@ -2,18 +2,29 @@
 
 #include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
+#include "studio/ReelSpin.h"
 #include "studio/ReelView.h"
 #include "studio/TapeWindow.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace sorvel {
 namespace {
 
+// Whether a reel of `host` turns or settles: a hub at rest that is not moving stays at rest.
+bool isMoving(const QWidget& host) {
+    const ReelSpin* spin = host.findChild<ReelSpin*>();
+    return spin && spin->isMoving();
+}
+
 TEST(ReelSpin, AReelShownAlreadySpinningStaysAtRest) {
     ReelView reel(0.7, 22, true);
     reel.show();
-    test::spin(300);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&reel));
+    ASSERT_TRUE(test::waitForQueuedEvents());
+    EXPECT_FALSE(isMoving(reel));
     EXPECT_TRUE(reel.isSpinning());
     EXPECT_EQ(reel.hubAngle(), 0);
 }
@@ -26,7 +37,8 @@ TEST(ReelSpin, TurnsOnceSpinningChangesWhileShownAndSettlesWhenStopped) {
     reel.setSpinning(false);
     EXPECT_TRUE(test::waitUntil([&] { return reel.hubAngle() == 0; }, 3000));
     // Settled, it stays at rest.
-    test::spin(100);
+    ASSERT_TRUE(test::waitForQueuedEvents());
+    EXPECT_FALSE(isMoving(reel));
     EXPECT_EQ(reel.hubAngle(), 0);
 }
 
@@ -34,7 +46,9 @@ TEST(ReelSpin, AChangeWhileHiddenDoesNotStartTheReel) {
     TapeWindow window(0.5, Qt::red, 30, false);
     window.setSpinning(true);
     window.show();
-    test::spin(300);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(test::waitForQueuedEvents());
+    EXPECT_FALSE(isMoving(window));
     EXPECT_TRUE(window.isSpinning());
     EXPECT_EQ(window.hubAngle(), 0);
 }
