@@ -31,9 +31,6 @@ public:
 
     void setProgress(double progress);
     void setColor(const QColor& color);
-    void setTrack(const QColor& track);
-    void setSeed(const QUuid& seed);
-    void setCount(int count);
 
     QSize sizeHint() const override;
 

@@ -47,7 +47,6 @@ public:
     // Moves the row to `top` in its parent, gliding there when `animated`.
     void slideTo(int top, bool animated);
     // Where the row stands once any glide has ended.
-    int restingTop() const { return m_restingTop; }
 
     QLineEdit* numberField() const { return m_number; }
     QLineEdit* titleField() const { return m_title; }
@@ -90,7 +89,6 @@ private:
     QUuid m_projectID;
     Cue m_cue;
     bool m_hovering = false;
-    int m_restingTop = 0;
     QPropertyAnimation* m_glide = nullptr;
 
     CueDragHandle* m_handle = nullptr;

@@ -33,7 +33,6 @@ public:
 
     void chooseMode(ProgressMode mode);
     // The slider's value, shown beside it; the project's value once stored.
-    double sliderValue() const { return m_sliderValue; }
 
     WaveformBars* waveform() const { return m_waveform; }
     QLabel* percentLabel() const { return m_percent; }

@@ -40,8 +40,6 @@ public:
     // in a rescue file and logs it. True when nothing was lost.
     bool writeBeforeSignalQuit();
 
-    void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
-
 private:
     // The rescue file of the store's unsaved library, written anew only when
     // that library changed since the last one.
