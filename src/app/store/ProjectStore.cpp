@@ -10,6 +10,7 @@
 #include "core/LibraryMerge.h"
 #include "core/Log.h"
 #include "core/Storage.h"
+#include "core/SystemColors.h"
 
 #include <QDate>
 #include <QDir>
@@ -31,8 +32,8 @@ constexpr int echoMarginMs = 10;
 
 const QStringList& typePalette() {
     static const QStringList colours{
-        QStringLiteral("AF52DE"), QStringLiteral("34C759"), QStringLiteral("FFCC00"), QStringLiteral("5856D6"),
-        QStringLiteral("A2845E"), QStringLiteral("FF3B30"), QStringLiteral("00C7BE"),
+        SystemColors::purple, SystemColors::green, SystemColors::yellow, SystemColors::indigo,
+        SystemColors::brown,  SystemColors::red,   SystemColors::mint,
     };
     return colours;
 }
