@@ -104,11 +104,15 @@ void AudioProject::setStatus(ProjectStatus newStatus) {
     if (newStatus == ProjectStatus::Done) {
         const QDateTime now = Clock::now();
         completedAt = now;
-        log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("完成"), progress()});
+        addLogEntry(QStringLiteral("完成"), now);
     } else {
         completedAt.reset();
     }
     touch();
+}
+
+void AudioProject::addLogEntry(const QString& text, const QDateTime& at) {
+    log.prepend(LogEntry{QUuid::createUuid(), at, text, progress()});
 }
 
 QUuid AudioProject::addCue(const QString& cueTitle) {

@@ -106,14 +106,8 @@ void PanelTape::advanceCue(const QUuid& cueID) {
 }
 
 void PanelTape::addNote() {
-    const QString text = UserText::trimmed(m_note->text());
-    if (text.isEmpty())
-        return;
-    m_controller.store().update(m_project.id, [&text](AudioProject& p) {
-        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), text, p.progress()});
-        p.touch();
-    });
-    m_note->clear();
+    if (m_controller.store().addLogNote(m_project.id, m_note->text()))
+        m_note->clear();
 }
 
 void PanelTape::revealFolder() {

@@ -11,6 +11,7 @@
 #include "core/Log.h"
 #include "core/Storage.h"
 #include "core/SystemColors.h"
+#include "core/UserText.h"
 
 #include <QDate>
 #include <QDir>
@@ -73,7 +74,7 @@ void archiveOne(AudioProject& project, const ProjectType& kind, const std::optio
 
     const QDateTime now = Clock::now();
     project.archivedAt = now;
-    project.log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("归档"), project.progress()});
+    project.addLogEntry(QStringLiteral("归档"), now);
     project.touch();
 
     if (!options.writeSummary)
@@ -222,9 +223,20 @@ void ProjectStore::setFocus(QUuid id) {
 void ProjectStore::unarchive(QUuid id) {
     update(id, [](AudioProject& p) {
         p.archivedAt.reset();
-        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("从归档中恢复"), p.progress()});
+        p.addLogEntry(QStringLiteral("从归档中恢复"), Clock::now());
         p.touch();
     });
+}
+
+bool ProjectStore::addLogNote(QUuid id, const QString& text) {
+    const QString note = UserText::trimmed(text);
+    if (note.isEmpty())
+        return false;
+    update(id, [&](AudioProject& p) {
+        p.addLogEntry(note, Clock::now());
+        p.touch();
+    });
+    return true;
 }
 
 void ProjectStore::chooseFolder(QUuid id) {

@@ -93,6 +93,9 @@ public:
     void markDone(const QSet<QUuid>& ids);
     void setFocus(QUuid id);
     void unarchive(QUuid id);
+    // Adds what the user typed as a note at the top of the log, trimmed;
+    // false, with nothing changed, when it is blank.
+    bool addLogNote(QUuid id, const QString& text);
     void chooseFolder(QUuid id);
     void revealFolder(const QUuid& id) const;
     void deleteProjects(const QSet<QUuid>& ids);
