@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/CueTime.h"
 #include "core/RecordCoding.h"
+#include "core/SorvelLinks.h"
 #include "core/UnitFraction.h"
 
 #include <algorithm>
@@ -88,7 +89,7 @@ QString AudioProject::cueSummary() const {
 }
 
 QUrl AudioProject::deepLink() const {
-    return QUrl(QStringLiteral("sorvel://project/") + RecordCoding::idText(id));
+    return QUrl(SorvelLinks::project(id));
 }
 
 void AudioProject::touch() {

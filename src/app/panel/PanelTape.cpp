@@ -5,8 +5,8 @@
 #include "app/panel/PanelTapeRow.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
-#include "core/RecordCoding.h"
 #include "core/RelativeDate.h"
+#include "core/SorvelLinks.h"
 #include "core/TypeRegistry.h"
 #include "core/UserText.h"
 #include "core/WidgetIntents.h"
@@ -119,7 +119,7 @@ void PanelTape::openDetail() {
 }
 
 void PanelTape::archive() {
-    m_controller.openLink(QStringLiteral("sorvel://archive/") + RecordCoding::idText(m_project.id));
+    m_controller.openLink(SorvelLinks::archive(m_project.id));
 }
 
 void PanelTape::markDone() {
