@@ -22,9 +22,9 @@ ProjectStore::Desktop quietDesktop() {
     return {[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}};
 }
 
-// Past the echo window of the store's last write, so that nothing of it is pending.
-void settle() {
-    test::spin(ProjectStore::echoWindowMs + 300);
+// Until the store has nothing running or due, the echo window of its last write included.
+void settle(const ProjectStore& store) {
+    test::waitUntil([&] { return store.isIdle(); }, patienceMs);
 }
 
 std::unique_ptr<ProjectStore> storeOfSampleProjects() {
@@ -49,7 +49,7 @@ void updateOneProject(benchmark::State& state) {
 void editToFileWritten(benchmark::State& state) {
     const auto store = storeOfSampleProjects();
     const QUuid target = store->projects().at(projectCount / 2).id;
-    settle();
+    settle(*store);
     int i = 0;
     for (auto _ : state) {
         const int before = store->activity().writes;
@@ -61,7 +61,7 @@ void editToFileWritten(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(secondsSince(clock));
-        settle();
+        settle(*store);
     }
 }
 
@@ -70,7 +70,7 @@ void outsideWriteReloaded(benchmark::State& state) {
     const auto store = storeOfSampleProjects();
     int changes = 0;
     QObject::connect(store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
-    settle();
+    settle(*store);
     int i = 0;
     for (auto _ : state) {
         const int before = changes;
@@ -83,14 +83,14 @@ void outsideWriteReloaded(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(secondsSince(clock));
-        test::spin(200);
+        settle(*store);
     }
 }
 
 // The same bytes written again from outside: read and compared, nothing redrawn.
 void outsideIdenticalRewriteRead(benchmark::State& state) {
     const auto store = storeOfSampleProjects();
-    settle();
+    settle(*store);
     for (auto _ : state) {
         const int reads = store->activity().reloadReads;
         Storage::save(Library{store->projects(), store->registry().types()});
@@ -101,7 +101,7 @@ void outsideIdenticalRewriteRead(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(secondsSince(clock));
-        test::spin(200);
+        settle(*store);
     }
 }
 

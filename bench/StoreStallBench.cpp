@@ -103,9 +103,9 @@ void writeYearsOfWork(int projectCount) {
     Storage::save(bench::yearsOfWork(projectCount));
 }
 
-// Past the echo window of the store's last write, so that nothing of it is pending.
-void settle() {
-    test::spin(ProjectStore::echoWindowMs + 300);
+// Until the store has nothing running or due, the echo window of its last write included.
+void settle(const ProjectStore& store) {
+    test::waitUntil([&] { return store.isIdle(); }, 20000);
 }
 
 // Runs the event loop until `done` holds; the longest time in seconds between
@@ -156,7 +156,7 @@ Screen screenOf(const benchmark::State& state) {
 void stallWhileIdle(benchmark::State& state) {
     writeYearsOfWork(projectsOf(state));
     const Session session(screenOf(state));
-    settle();
+    settle(*session.store);
     double worst = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
@@ -173,7 +173,7 @@ void stallWhileSaving(benchmark::State& state) {
     const Session session(screenOf(state));
     ProjectStore& store = *session.store;
     const QUuid target = store.projects().at(visibleProject).id;
-    settle();
+    settle(*session.store);
     double worst = 0;
     int i = 0;
     for (auto _ : state) {
@@ -194,7 +194,7 @@ void stallWhileSaving(benchmark::State& state) {
         });
         if (!record(state, gap, worst, "the edit was not saved"))
             break;
-        settle();
+        settle(*session.store);
     }
 }
 
@@ -204,7 +204,7 @@ void stallWhileReloading(benchmark::State& state) {
     const Session session(screenOf(state));
     int changes = 0;
     QObject::connect(session.store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
-    settle();
+    settle(*session.store);
     double worst = 0;
     int i = 0;
     for (auto _ : state) {
@@ -213,21 +213,21 @@ void stallWhileReloading(benchmark::State& state) {
         bench::writeLikeTheWidget(visibleProject + i % 50, i);
         if (!record(state, longestGapUntil([&] { return changes > before; }), worst, "the outside write was not shown"))
             break;
-        settle();
+        settle(*session.store);
     }
 }
 
 // From opening the store (reading the file included) to the main window's first paint.
 void startToFirstPaint(benchmark::State& state) {
     writeYearsOfWork(projectsOf(state));
-    settle();
+    test::waitForQueuedEvents();
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
         const Session session(Screen::Shelf);
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
         state.PauseTiming();
-        settle();
+        settle(*session.store);
         state.ResumeTiming();
     }
 }
@@ -241,19 +241,19 @@ void residentMemory(benchmark::State& state) {
     const int projectCount = projectsOf(state);
     writeYearsOfWork(projectCount);
     const double file = double(QFile(Storage::filePath()).size());
-    settle();
+    test::waitForQueuedEvents();
     for (auto _ : state) {
         const double empty = residentBytes();
         const Session session(Screen::Shelf);
         int changes = 0;
         QObject::connect(session.store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
-        settle();
+        settle(*session.store);
         const double idle = residentBytes();
         for (int i = 0; i < 3; ++i) {
             const int before = changes;
             bench::writeLikeTheWidget(i, 1000 + i);
             test::waitUntil([&] { return changes > before; }, patienceMs);
-            settle();
+            settle(*session.store);
         }
         const double afterWrites = residentBytes();
         constexpr double mebibyte = 1024.0 * 1024.0;

@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/CueTime.h"
 #include "core/RecordCoding.h"
+#include "core/SorvelLinks.h"
 #include "core/UnitFraction.h"
 
 #include <algorithm>
@@ -88,7 +89,7 @@ QString AudioProject::cueSummary() const {
 }
 
 QUrl AudioProject::deepLink() const {
-    return QUrl(QStringLiteral("sorvel://project/") + RecordCoding::idText(id));
+    return QUrl(SorvelLinks::project(id));
 }
 
 void AudioProject::touch() {
@@ -104,11 +105,15 @@ void AudioProject::setStatus(ProjectStatus newStatus) {
     if (newStatus == ProjectStatus::Done) {
         const QDateTime now = Clock::now();
         completedAt = now;
-        log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("完成"), progress()});
+        addLogEntry(QStringLiteral("完成"), now);
     } else {
         completedAt.reset();
     }
     touch();
+}
+
+void AudioProject::addLogEntry(const QString& text, const QDateTime& at) {
+    log.prepend(LogEntry{QUuid::createUuid(), at, text, progress()});
 }
 
 QUuid AudioProject::addCue(const QString& cueTitle) {

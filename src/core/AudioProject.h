@@ -54,6 +54,8 @@ struct AudioProject {
 
     void touch();
     void setStatus(ProjectStatus newStatus);
+    // Puts `text` at the top of the log, dated `at`, with the progress of now.
+    void addLogEntry(const QString& text, const QDateTime& at);
     QUuid addCue(const QString& title);
     void updateCue(const QUuid& cueID, const std::function<void(Cue&)>& body);
     void advanceCue(const QUuid& cueID);

@@ -1,5 +1,7 @@
 #include "core/ProjectType.h"
 
+#include "core/SystemColors.h"
+
 namespace sorvel {
 
 // Built from constants so they are ready before any other static initialiser reads them.
@@ -11,18 +13,18 @@ const QUuid ProjectType::otherID{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5};
 
 const QList<ProjectType>& ProjectType::defaults() {
     static const QList<ProjectType> types{
-        {musicID, QStringLiteral("配乐"), QStringLiteral("music.note"), QStringLiteral("FF2D55")},
-        {sfxID, QStringLiteral("音效"), QStringLiteral("waveform"), QStringLiteral("FF9500")},
-        {ambienceID, QStringLiteral("环境声"), QStringLiteral("wind"), QStringLiteral("30B0C7")},
-        {voiceID, QStringLiteral("对白"), QStringLiteral("mic"), QStringLiteral("007AFF")},
-        {otherID, QStringLiteral("其他"), QStringLiteral("square.stack"), QStringLiteral("8E8E93")},
+        {musicID, QStringLiteral("配乐"), QStringLiteral("music.note"), QString::fromLatin1(SystemColors::pink)},
+        {sfxID, QStringLiteral("音效"), QStringLiteral("waveform"), QString::fromLatin1(SystemColors::orange)},
+        {ambienceID, QStringLiteral("环境声"), QStringLiteral("wind"), QString::fromLatin1(SystemColors::teal)},
+        {voiceID, QStringLiteral("对白"), QStringLiteral("mic"), QString::fromLatin1(SystemColors::blue)},
+        {otherID, QStringLiteral("其他"), QStringLiteral("square.stack"), QString::fromLatin1(SystemColors::gray)},
     };
     return types;
 }
 
 const ProjectType& ProjectType::fallback() {
     static const ProjectType type{otherID, QStringLiteral("未分类"), QStringLiteral("square.stack"),
-                                  QStringLiteral("8E8E93")};
+                                  QString::fromLatin1(SystemColors::gray)};
     return type;
 }
 

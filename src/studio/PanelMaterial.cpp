@@ -2,7 +2,6 @@
 
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
-#include "studio/ValueChange.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -77,26 +76,5 @@ void paint(QPainter& painter, const QRectF& rect, PanelMaterial material, const 
 }
 
 } // namespace PanelMaterials
-
-PanelMaterialBackground::PanelMaterialBackground(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_TranslucentBackground);
-}
-
-void PanelMaterialBackground::setMaterial(PanelMaterial material) {
-    changeAndRepaint(this, m_material, material);
-}
-
-void PanelMaterialBackground::setTint(const std::optional<QColor>& tint) {
-    changeAndRepaint(this, m_tint, tint);
-}
-
-void PanelMaterialBackground::setCornerRadius(qreal radius) {
-    changeAndRepaint(this, m_radius, radius);
-}
-
-void PanelMaterialBackground::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    PanelMaterials::paint(painter, QRectF(rect()), m_material, m_tint, m_radius);
-}
 
 } // namespace sorvel

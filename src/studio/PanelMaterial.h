@@ -4,7 +4,6 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
-#include <QWidget>
 
 #include <optional>
 
@@ -35,26 +34,5 @@ void paint(QPainter& painter, const QRectF& rect, PanelMaterial material, const 
            qreal radius = 0);
 
 } // namespace PanelMaterials
-
-// A widget that paints a material behind its children. Its window needs
-// Qt::WA_TranslucentBackground for the translucency to show.
-class PanelMaterialBackground final : public QWidget {
-    Q_OBJECT
-public:
-    explicit PanelMaterialBackground(QWidget* parent = nullptr);
-
-    PanelMaterial material() const { return m_material; }
-    void setMaterial(PanelMaterial material);
-    void setTint(const std::optional<QColor>& tint);
-    void setCornerRadius(qreal radius);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    PanelMaterial m_material = PanelMaterial::Popover;
-    std::optional<QColor> m_tint;
-    qreal m_radius = 0;
-};
 
 } // namespace sorvel

@@ -3,7 +3,6 @@
 #include "studio/ReelSpin.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
-#include "studio/ValueChange.h"
 
 #include "core/UnitFraction.h"
 
@@ -67,18 +66,6 @@ void ReelView::paint(QPainter& painter, const QRectF& rect, double amount, qreal
     }
     Shapes::fillCircle(painter, QPointF(0, 0), hub * 0.22, Studio::labelInk());
     painter.restore();
-}
-
-void ReelView::setAmount(double amount) {
-    changeAndRepaint(this, m_amount, amount);
-}
-
-void ReelView::setReelSize(qreal size) {
-    size = Shapes::length(size);
-    if (!changeValue(m_size, size))
-        return;
-    updateGeometry();
-    update();
 }
 
 bool ReelView::isSpinning() const {

@@ -24,10 +24,6 @@ public:
     static qreal hubDiameter(qreal size) { return size * 0.42; }
     static qreal spokeWidth(qreal size) { return qMax<qreal>(1.5, hubDiameter(size) * 0.12); }
 
-    double amount() const { return m_amount; }
-    void setAmount(double amount);
-    qreal reelSize() const { return m_size; }
-    void setReelSize(qreal size);
     bool isSpinning() const;
     void setSpinning(bool spinning);
     qreal hubAngle() const;

@@ -75,13 +75,6 @@ void StageBadge::setStage(CueStage stage) {
     update();
 }
 
-void StageBadge::setCompact(bool compact) {
-    if (!changeValue(m_compact, compact))
-        return;
-    updateGeometry();
-    update();
-}
-
 QSize StageBadge::sizeHint() const {
     const QSizeF size = sizeFor(m_stage, m_compact);
     return QSize(int(std::ceil(size.width())), int(std::ceil(size.height())));

@@ -23,8 +23,6 @@ public:
 
     CueStage stage() const { return m_stage; }
     void setStage(CueStage stage);
-    bool isCompact() const { return m_compact; }
-    void setCompact(bool compact);
 
     QSize sizeHint() const override;
 

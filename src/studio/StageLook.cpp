@@ -2,6 +2,8 @@
 
 #include "studio/Studio.h"
 
+#include "core/SystemColors.h"
+
 namespace sorvel {
 
 namespace {
@@ -15,9 +17,9 @@ StageLook StageLook::of(CueStage stage) {
     switch (stage) {
     case CueStage::NotStarted: return {QStringLiteral("circle.dashed"), name, Studio::text3()};
     case CueStage::Composing: return {QStringLiteral("pencil"), name, stageColor("FFB340")};
-    case CueStage::Revising: return {QStringLiteral("arrow.triangle.2.circlepath"), name, stageColor("FF7A3D")};
+    case CueStage::Revising: return {QStringLiteral("arrow.triangle.2.circlepath"), name, Studio::tape()};
     case CueStage::Mixed: return {QStringLiteral("slider.vertical.3"), name, stageColor("5AC8FA")};
-    case CueStage::Delivered: return {QStringLiteral("checkmark"), name, stageColor("34C759")};
+    case CueStage::Delivered: return {QStringLiteral("checkmark"), name, stageColor(SystemColors::green)};
     }
     return {QStringLiteral("circle.dashed"), name, Studio::text3()};
 }

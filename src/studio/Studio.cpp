@@ -2,6 +2,7 @@
 
 #include "core/HexColor.h"
 #include "core/ProjectType.h"
+#include "core/SystemColors.h"
 #include "core/UnitFraction.h"
 
 #include <QStringList>
@@ -40,7 +41,7 @@ SORVEL_STUDIO_COLOR(label, "F1E6CF")
 SORVEL_STUDIO_COLOR(labelInk, "2B2420")
 SORVEL_STUDIO_COLOR(labelLine, "D3C4A2")
 SORVEL_STUDIO_COLOR(tape, "FF7A3D")
-SORVEL_STUDIO_COLOR(systemGray, "8E8E93")
+SORVEL_STUDIO_COLOR(systemGray, SystemColors::gray)
 SORVEL_STUDIO_COLOR(systemRed, "FF453A")
 SORVEL_STUDIO_COLOR(systemYellow, "FFD60A")
 SORVEL_STUDIO_COLOR(systemGreen, "32D74B")
@@ -60,7 +61,7 @@ QColor color(const QString& hex, const QColor& fallback) {
 
 QString hexString(const QColor& value) {
     if (!value.isValid())
-        return QStringLiteral("8E8E93");
+        return QString::fromLatin1(SystemColors::gray);
     const QColor rgb = value.toRgb();
     return HexColor::fromFractions(rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF()).text();
 }

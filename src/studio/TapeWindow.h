@@ -41,7 +41,6 @@ public:
     void setProgress(double progress);
     QColor color() const { return m_color; }
     void setColor(const QColor& color);
-    qreal reelSize() const { return m_reelSize; }
     bool isSpinning() const;
     void setSpinning(bool spinning);
     qreal hubAngle() const;

@@ -72,19 +72,6 @@ void WaveformBars::setColor(const QColor& color) {
     changeAndRepaint(this, m_color, color);
 }
 
-void WaveformBars::setTrack(const QColor& track) {
-    changeAndRepaint(this, m_track, track);
-}
-
-void WaveformBars::setSeed(const QUuid& seed) {
-    changeAndRepaint(this, m_seed, seed);
-}
-
-void WaveformBars::setCount(int count) {
-    count = qMax(0, count);
-    changeAndRepaint(this, m_count, count);
-}
-
 QSize WaveformBars::sizeHint() const {
     return QSize(qMax(1, m_count) * 5, 24);
 }

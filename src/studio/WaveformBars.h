@@ -32,9 +32,6 @@ public:
     double progress() const { return m_progress; }
     void setProgress(double progress);
     void setColor(const QColor& color);
-    void setTrack(const QColor& track);
-    void setSeed(const QUuid& seed);
-    void setCount(int count);
 
     QSize sizeHint() const override;
 

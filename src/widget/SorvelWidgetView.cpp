@@ -1,6 +1,7 @@
 #include "widget/SorvelWidgetView.h"
 
 #include "core/DrawnOrder.h"
+#include "core/SorvelLinks.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/TapeWindow.h"
@@ -57,12 +58,12 @@ void SorvelWidgetView::holdOrder() {
 }
 
 const QUrl& SorvelWidgetView::newProjectLink() {
-    static const QUrl link(QStringLiteral("sorvel://new"));
+    static const QUrl link(SorvelLinks::newProject());
     return link;
 }
 
 const QUrl& SorvelWidgetView::mainWindowLink() {
-    static const QUrl link(QStringLiteral("sorvel://main"));
+    static const QUrl link(SorvelLinks::mainWindow());
     return link;
 }
 

@@ -111,7 +111,7 @@ TEST_F(AppearanceHostTest, OpacityWaitsForTheWindowToBeCreated) {
     settings.setValue(AppearanceHost::mainOpacityKey, 0.7);
     QWidget window;
     AppearanceHost host(&window, Target::Main, settings);
-    test::spin(50);
+    ASSERT_TRUE(test::waitForQueuedEvents());
     EXPECT_FALSE(window.testAttribute(Qt::WA_WState_Created));
     window.show();
     EXPECT_TRUE(test::waitUntil([&] { return qAbs(window.windowOpacity() - 0.7) < 0.01; }, 2000));

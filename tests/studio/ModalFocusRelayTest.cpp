@@ -33,7 +33,8 @@ TEST(ModalFocusRelay, HandsTheKeyboardToTheSheetWhenItsWindowIsActivated) {
     // Without a sheet the window keeps the keyboard it is given.
     QApplication::setActiveWindow(windows.other.get());
     QApplication::setActiveWindow(windows.main.get());
-    test::spin(50);
+    ASSERT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == windows.main.get(); }, 2000));
+    ASSERT_TRUE(test::waitForQueuedEvents());
     EXPECT_TRUE(handedTo.isEmpty());
 
     auto* sheet = new QDialog(windows.main.get());
@@ -51,7 +52,8 @@ TEST(ModalFocusRelay, HandsTheKeyboardToTheSheetWhenItsWindowIsActivated) {
     handedTo.clear();
     QApplication::setActiveWindow(windows.other.get());
     QApplication::setActiveWindow(windows.main.get());
-    test::spin(50);
+    ASSERT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == windows.main.get(); }, 2000));
+    ASSERT_TRUE(test::waitForQueuedEvents());
     EXPECT_TRUE(handedTo.isEmpty());
 }
 

@@ -2,13 +2,22 @@
 
 #include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
+#include "studio/ReelSpin.h"
 #include "studio/ReelView.h"
 #include "studio/TapeWindow.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace sorvel {
 namespace {
+
+// Whether a reel of `host` turns or settles: a hub at rest that is not moving stays at rest.
+bool isMoving(const QWidget& host) {
+    const ReelSpin* spin = host.findChild<ReelSpin*>();
+    return spin && spin->isMoving();
+}
 
 TEST(ReelSpin, AReelToldToTurnWhileHiddenTurnsOnceShown) {
     ReelView reel(0.7, 22, true);
@@ -31,7 +40,8 @@ TEST(ReelSpin, TurnsOnceSpinningChangesWhileShownAndSettlesWhenStopped) {
     reel.setSpinning(false);
     EXPECT_TRUE(test::waitUntil([&] { return reel.hubAngle() == 0; }, 3000));
     // Settled, it stays at rest.
-    test::spin(100);
+    ASSERT_TRUE(test::waitForQueuedEvents());
+    EXPECT_FALSE(isMoving(reel));
     EXPECT_EQ(reel.hubAngle(), 0);
 }
 

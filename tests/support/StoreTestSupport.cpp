@@ -65,6 +65,10 @@ void changeInAnotherProgram(const std::function<void(Library&)>& change) {
     ASSERT_EQ(inAnotherProgram([&] { return Storage::mutate(change); }), 0);
 }
 
+bool waitUntilIdle(const ProjectStore& store) {
+    return waitUntil([&] { return store.isIdle(); }, 20000);
+}
+
 void breakDataFile(const TestEnvironment& environment) {
     ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
     ASSERT_TRUE(QFile::link(environment.scratch() + QStringLiteral("/gone/projects.json"),

@@ -52,6 +52,11 @@ void runInAnotherProgram(const std::function<void()>& body);
 // Changes the data file from another process; fails the test when nothing was written.
 void changeInAnotherProgram(const std::function<void(Library&)>& change);
 
+// Runs the event loop until the store has nothing running or due (see
+// ProjectStore::isIdle): whatever a change or a folder event so far was to
+// cause has happened. False when it is still busy after a generous limit.
+bool waitUntilIdle(const ProjectStore& store);
+
 // Makes the data file a link into a folder that does not exist, so that no
 // write can reach it; mendDataFile() removes the link again.
 void breakDataFile(const TestEnvironment& environment);

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <functional>
+#include <memory>
 
 namespace sorvel::test {
 
@@ -19,9 +20,13 @@ inline bool waitUntil(const std::function<bool()>& condition, int milliseconds) 
     return condition();
 }
 
-// Runs the event loop for `milliseconds`.
-inline void spin(int milliseconds) {
-    waitUntil([] { return false; }, milliseconds);
+// Runs the event loop until every event posted so far has been handled (a
+// call queued now runs after them): what they were to cause has happened.
+inline bool waitForQueuedEvents(int milliseconds = 5000) {
+    const auto reached = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [reached] { *reached = true; }, Qt::QueuedConnection);
+    return waitUntil([&] { return *reached; }, milliseconds);
 }
 
 } // namespace sorvel::test

@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -130,7 +131,7 @@ TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
     int ended = 0;
     QObject::connect(&host, &WidgetHost::allClosed, [&ended] { ++ended; });
     host.windows().first()->close();
-    spin(50);
+    ASSERT_TRUE(waitForQueuedEvents());
     EXPECT_EQ(host.windows().size(), 1);
     EXPECT_EQ(ended, 0);
     host.windows().first()->close();
@@ -292,7 +293,14 @@ TEST_F(WidgetHostTest, OnlyTheReloadMessageCounts) {
         peers.back()->write(bytes);
         peers.back()->flush();
     }
-    spin(200);
+    // Each is handled once the listener has let it go.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return std::all_of(peers.cbegin(), peers.cend(), [](const std::unique_ptr<QLocalSocket>& peer) {
+                return peer->state() == QLocalSocket::UnconnectedState;
+            });
+        },
+        5000));
     EXPECT_EQ(reloads, 0);
     WidgetTimelines::reloadAll();
     EXPECT_TRUE(waitUntil([&] { return reloads == 1; }, 5000));
@@ -328,7 +336,7 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     EXPECT_TRUE(large->isVisible());
     ASSERT_EQ(large->view()->entry().projects.size(), 1); // drawn from the current timeline at once
     EXPECT_EQ(large->view()->mode(), RenderingMode::Accented); // in the look that start asked for
-    spin(100);
+    ASSERT_TRUE(waitForQueuedEvents());
     EXPECT_EQ(host.windows().size(), 2); // the medium one was open already
     // ... and takes the look that start named, like the new one.
     EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::Accented);
@@ -384,7 +392,12 @@ TEST_F(WidgetHostTest, AShowRequestNamesOnlyKnownSizes) {
     empty.write(LocalInstance::frame("show-families\n"));
     empty.flush();
     ASSERT_TRUE(waitUntil([&] { return !requests.isEmpty(); }, 5000));
-    spin(100);
+    // Both messages are handled once the listener has let both go.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return other.state() == QLocalSocket::UnconnectedState && empty.state() == QLocalSocket::UnconnectedState;
+        },
+        5000));
     EXPECT_EQ(requests, QList<QList<WidgetFamily>>{{WidgetFamily::Small}});
 }
 

@@ -1,6 +1,7 @@
 #include "app/calendar/CalendarEvent.h"
 
 #include "core/TypeRegistry.h"
+#include "studio/StageLook.h"
 #include "studio/Studio.h"
 
 namespace sorvel {
@@ -9,6 +10,17 @@ namespace {
 
 QDate localDay(const QDateTime& date) {
     return date.toLocalTime().date();
+}
+
+// The look of a cue's event is that of the stage it reached (a start begins the composing).
+StageLook stageLook(CalendarEvent::Kind kind) {
+    switch (kind) {
+    case CalendarEvent::Kind::Delivered: return StageLook::of(CueStage::Delivered);
+    case CalendarEvent::Kind::Mixed: return StageLook::of(CueStage::Mixed);
+    case CalendarEvent::Kind::Started:
+    case CalendarEvent::Kind::Deadline: break;
+    }
+    return StageLook::of(CueStage::Composing);
 }
 
 } // namespace
@@ -31,9 +43,9 @@ QString CalendarEvent::kindTitle(Kind kind) {
 QString CalendarEvent::kindSymbol(Kind kind) {
     switch (kind) {
     case Kind::Deadline: return QStringLiteral("flag.fill");
-    case Kind::Delivered: return QStringLiteral("checkmark");
-    case Kind::Mixed: return QStringLiteral("slider.vertical.3");
-    case Kind::Started: return QStringLiteral("pencil");
+    case Kind::Delivered:
+    case Kind::Mixed:
+    case Kind::Started: return stageLook(kind).symbol;
     }
     return {};
 }
@@ -41,9 +53,9 @@ QString CalendarEvent::kindSymbol(Kind kind) {
 QColor CalendarEvent::kindColor(Kind kind) {
     switch (kind) {
     case Kind::Deadline: return Studio::text();
-    case Kind::Delivered: return Studio::color(QStringLiteral("34C759"), Studio::systemGreen());
-    case Kind::Mixed: return Studio::color(QStringLiteral("5AC8FA"), Studio::systemGray());
-    case Kind::Started: return Studio::color(QStringLiteral("FFB340"), Studio::systemYellow());
+    case Kind::Delivered:
+    case Kind::Mixed:
+    case Kind::Started: return stageLook(kind).color;
     }
     return Studio::systemGray();
 }

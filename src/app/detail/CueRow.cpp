@@ -239,7 +239,6 @@ std::optional<CueFocus::Field> CueRow::focusedField() const {
 }
 
 void CueRow::slideTo(int top, bool animated) {
-    m_restingTop = top;
     if (!animated) {
         if (m_glide)
             m_glide->stop();

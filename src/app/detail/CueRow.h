@@ -50,7 +50,6 @@ public:
     // Moves the row to `top` in its parent, gliding there when `animated`.
     void slideTo(int top, bool animated);
     // Where the row stands once any glide has ended.
-    int restingTop() const { return m_restingTop; }
 
     QLineEdit* numberField() const { return m_number; }
     QLineEdit* titleField() const { return m_title; }
@@ -91,7 +90,6 @@ private:
     QUuid m_projectID;
     Cue m_cue;
     PointerHover* m_hover = nullptr;
-    int m_restingTop = 0;
     QPropertyAnimation* m_glide = nullptr;
 
     CueDragHandle* m_handle = nullptr;

@@ -2,7 +2,6 @@
 
 #include "app/detail/LogRow.h"
 #include "app/store/ProjectStore.h"
-#include "core/Clock.h"
 #include "core/UserText.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/SectionTitle.h"
@@ -71,15 +70,10 @@ void LogSection::refresh(const AudioProject& project) {
 }
 
 void LogSection::addLog() {
-    const QString text = UserText::trimmed(m_field->text());
-    if (text.isEmpty())
-        return; // the blank text stays in the field
-    // For the project this pane was opened for, or for none when it is gone.
-    m_store.update(m_projectID, [&](AudioProject& p) {
-        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), text, p.progress()});
-        p.touch();
-    });
-    m_field->clear();
+    // For the project this pane was opened for, or for none when it is gone;
+    // a blank text stays in the field.
+    if (m_store.addLogNote(m_projectID, m_field->text()))
+        m_field->clear();
 }
 
 void LogSection::deleteEntry(const QUuid& entryID) {

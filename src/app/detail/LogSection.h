@@ -38,7 +38,6 @@ public:
     void addLog();
     void deleteEntry(const QUuid& entryID);
     void toggleShowAll();
-    bool showsAll() const { return m_showAll; }
 
     QLineEdit* field() const { return m_field; }
     QPushButton* addButton() const { return m_add; }

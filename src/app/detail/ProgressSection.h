@@ -34,7 +34,6 @@ public:
 
     void chooseMode(ProgressMode mode);
     // The slider's value, shown beside it; the project's value once stored.
-    double sliderValue() const { return m_sliderValue; }
 
     WaveformBars* waveform() const { return m_waveform; }
     // Carries the waveform to a new progress while the section is shown.

@@ -38,7 +38,6 @@ public:
     DetailBanner* banner() const { return m_banner; }
     ProgressSection* progressSection() const { return m_progress; }
     InfoSection* infoSection() const { return m_info; }
-    CueSection* cueSection() const { return m_cues; }
     LogSection* logSection() const { return m_log; }
     NotesSection* notesSection() const { return m_notes; }
 

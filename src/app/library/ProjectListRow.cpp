@@ -35,6 +35,16 @@ void drawInCell(QPainter& painter, const QRectF& cell, const QFont& font, const 
     Shapes::drawLine(painter, font, color, {x, baseline}, text, cell.right() - x);
 }
 
+// The chevron's box within its cell.
+QRectF chevronBox(const QRectF& cell) {
+    return {cell.left(), cell.center().y() - 10, cell.width(), 20};
+}
+
+// The mixed and delivered counts, dimmed for a project without cues.
+QColor countColor(const AudioProject& project) {
+    return project.items.isEmpty() ? Studio::text3() : Studio::text2();
+}
+
 } // namespace
 
 QString ProjectListRow::countText(qint64 count, qint64 cueCount) {
@@ -69,8 +79,7 @@ qreal ProjectListRow::chevronAngle() const {
 }
 
 QRectF ProjectListRow::chevronRect(const QRectF& row) {
-    const QRectF cell = ProjectListColumns::frames(row)[0];
-    return {cell.left(), cell.center().y() - 10, cell.width(), 20};
+    return chevronBox(ProjectListColumns::frames(row)[0]);
 }
 
 void ProjectListRow::paint(QPainter& painter, const QRectF& row, const QColor& tint) const {
@@ -87,81 +96,84 @@ void ProjectListRow::paint(QPainter& painter, const QRectF& row, const QColor& t
     }
 
     const auto cells = ProjectListColumns::frames(row);
-    const QColor kindColor = Studio::typeColor(type);
-    const qint64 cueCount = project.items.size();
-    const QFont mono = monoFont();
-
-    // 1: chevron, pointing down while the row is open, turning as it opens.
-    {
-        const QRectF box = chevronRect(row);
-        const QColor color = cueCount > 0 ? Studio::text2() : Studio::faded(Studio::text3(), 0.4);
-        painter.save();
-        painter.translate(box.center());
-        painter.rotate(chevronAngle());
-        Symbols::paintForFont(painter, {0, 0}, 10, QStringLiteral("chevron.right"), color, Studio::Weight::Bold);
-        painter.restore();
-    }
-
-    // 2: type pill, name, focus star.
-    {
-        const QRectF cell = cells[1];
-        Shapes::fillCapsule(painter, QRectF(cell.left(), cell.center().y() - 8, 3, 16), kindColor);
-        const QFont nameFont = Studio::font(13, Studio::Weight::Semibold);
-        const QFontMetricsF metrics(nameFont);
-        const qreal starSpace = project.isFocused ? 6 + Symbols::sideForFontSize(9) : 0;
-        const qreal nameLeft = cell.left() + 3 + 6;
-        const qreal drawn = Shapes::drawLine(painter, nameFont, Studio::text(),
-                                             {nameLeft, cell.center().y() + (metrics.ascent() - metrics.descent()) / 2},
-                                             UserText::singleLine(project.name), cell.right() - nameLeft - starSpace);
-        if (project.isFocused) {
-            const qreal side = Symbols::sideForFontSize(9);
-            Symbols::paintForFont(painter, {nameLeft + drawn + 6 + side / 2, cell.center().y()}, 9,
-                                  QStringLiteral("star.fill"), Studio::systemYellow());
-        }
-    }
-
-    // 3: type symbol and title.
-    {
-        const QRectF cell = cells[2];
-        const QFont font = Studio::font(11);
-        const qreal side = Symbols::sideForFontSize(11);
-        const QString title = UserText::singleLine(type.title);
-        const qreal textWidth = std::min(Shapes::textWidth(font, title), cell.width() - side - 4);
-        const qreal left = cell.center().x() - (side + 4 + textWidth) / 2;
-        Symbols::paintForFont(painter, {left + side / 2, cell.center().y()}, 11, type.symbol, kindColor);
-        drawInCell(painter, QRectF(left + side + 4, cell.top(), textWidth + 1, cell.height()), font, kindColor, title,
-                   Qt::AlignLeft);
-    }
-
-    // 4: status.
-    drawInCell(painter, cells[3], Studio::font(11), Studio::text2(), title(project.status));
-
-    // 5: progress bar and percentage.
-    {
-        const QRectF cell = cells[4];
-        ProgressCapsule::paint(painter, QRectF(cell.left(), cell.top(), 80, cell.height()), project.progress(),
-                               kindColor, 4);
-        drawInCell(painter, QRectF(cell.left() + 80 + 6, cell.top(), 36, cell.height()), mono,
-                   project.isActive() ? kindColor : Studio::text2(), percentText(), Qt::AlignRight);
-    }
-
-    // 6, 7: mixed and delivered counts.
-    const QColor countColor = cueCount > 0 ? Studio::text2() : Studio::text3();
-    drawInCell(painter, cells[5], mono, countColor, countText(project.mixedCount(), cueCount));
-    drawInCell(painter, cells[6], mono, countColor, countText(project.doneCount(), cueCount));
-
-    // 8: total duration.
-    drawInCell(painter, cells[7], mono, project.totalDuration() > 0 ? Studio::text() : Studio::text3(), durationText());
-
-    // 9: deadline, red while overdue.
-    const QColor deadlineColor =
-        project.isOverdue() ? Studio::systemRed() : (project.deadline ? Studio::text2() : Studio::text3());
-    drawInCell(painter, cells[8], mono, deadlineColor, deadlineText());
-
-    // 10: modified.
-    drawInCell(painter, cells[9], mono, Studio::text3(), StudioText::shortDate(project.updatedAt));
+    const auto& columns = ProjectListColumns::all();
+    for (std::size_t i = 0; i < ProjectListColumns::count; ++i)
+        (this->*columns[i].paint)(painter, cells[i]);
 
     painter.restore();
+}
+
+void ProjectListRow::paintChevron(QPainter& painter, const QRectF& cell) const {
+    const QRectF box = chevronBox(cell);
+    const QColor color = project.items.isEmpty() ? Studio::faded(Studio::text3(), 0.4) : Studio::text2();
+    painter.save();
+    painter.translate(box.center());
+    painter.rotate(chevronAngle());
+    Symbols::paintForFont(painter, {0, 0}, 10, QStringLiteral("chevron.right"), color, Studio::Weight::Bold);
+    painter.restore();
+}
+
+void ProjectListRow::paintName(QPainter& painter, const QRectF& cell) const {
+    Shapes::fillCapsule(painter, QRectF(cell.left(), cell.center().y() - 8, 3, 16), typeColor());
+    const QFont nameFont = Studio::font(13, Studio::Weight::Semibold);
+    const QFontMetricsF metrics(nameFont);
+    const qreal starSpace = project.isFocused ? 6 + Symbols::sideForFontSize(9) : 0;
+    const qreal nameLeft = cell.left() + 3 + 6;
+    const qreal drawn = Shapes::drawLine(painter, nameFont, Studio::text(),
+                                         {nameLeft, cell.center().y() + (metrics.ascent() - metrics.descent()) / 2},
+                                         UserText::singleLine(project.name), cell.right() - nameLeft - starSpace);
+    if (project.isFocused) {
+        const qreal side = Symbols::sideForFontSize(9);
+        Symbols::paintForFont(painter, {nameLeft + drawn + 6 + side / 2, cell.center().y()}, 9,
+                              QStringLiteral("star.fill"), Studio::systemYellow());
+    }
+}
+
+void ProjectListRow::paintType(QPainter& painter, const QRectF& cell) const {
+    const QColor kindColor = typeColor();
+    const QFont font = Studio::font(11);
+    const qreal side = Symbols::sideForFontSize(11);
+    const QString title = UserText::singleLine(type.title);
+    const qreal textWidth = std::min(Shapes::textWidth(font, title), cell.width() - side - 4);
+    const qreal left = cell.center().x() - (side + 4 + textWidth) / 2;
+    Symbols::paintForFont(painter, {left + side / 2, cell.center().y()}, 11, type.symbol, kindColor);
+    drawInCell(painter, QRectF(left + side + 4, cell.top(), textWidth + 1, cell.height()), font, kindColor, title,
+               Qt::AlignLeft);
+}
+
+void ProjectListRow::paintStatus(QPainter& painter, const QRectF& cell) const {
+    drawInCell(painter, cell, Studio::font(11), Studio::text2(), title(project.status));
+}
+
+void ProjectListRow::paintProgress(QPainter& painter, const QRectF& cell) const {
+    const QColor kindColor = typeColor();
+    ProgressCapsule::paint(painter, QRectF(cell.left(), cell.top(), 80, cell.height()), project.progress(), kindColor,
+                           4);
+    drawInCell(painter, QRectF(cell.left() + 80 + 6, cell.top(), 36, cell.height()), monoFont(),
+               project.isActive() ? kindColor : Studio::text2(), percentText(), Qt::AlignRight);
+}
+
+void ProjectListRow::paintMixed(QPainter& painter, const QRectF& cell) const {
+    drawInCell(painter, cell, monoFont(), countColor(project), countText(project.mixedCount(), project.items.size()));
+}
+
+void ProjectListRow::paintDelivered(QPainter& painter, const QRectF& cell) const {
+    drawInCell(painter, cell, monoFont(), countColor(project), countText(project.doneCount(), project.items.size()));
+}
+
+void ProjectListRow::paintDuration(QPainter& painter, const QRectF& cell) const {
+    drawInCell(painter, cell, monoFont(), project.totalDuration() > 0 ? Studio::text() : Studio::text3(),
+               durationText());
+}
+
+void ProjectListRow::paintDeadline(QPainter& painter, const QRectF& cell) const {
+    const QColor color =
+        project.isOverdue() ? Studio::systemRed() : (project.deadline ? Studio::text2() : Studio::text3());
+    drawInCell(painter, cell, monoFont(), color, deadlineText());
+}
+
+void ProjectListRow::paintUpdated(QPainter& painter, const QRectF& cell) const {
+    drawInCell(painter, cell, monoFont(), Studio::text3(), StudioText::shortDate(project.updatedAt));
 }
 
 } // namespace sorvel

@@ -13,8 +13,8 @@ class QPainter;
 
 namespace sorvel {
 
-// One row of the project list: a project's figures in ten cells under the
-// list's column titles. A display value: it paints a copy of the record and
+// One row of the project list: a project's figures in the cells of the
+// list's columns. A display value: it paints a copy of the record and
 // changes nothing.
 struct ProjectListRow {
     AudioProject project;
@@ -41,7 +41,20 @@ struct ProjectListRow {
 
     // The chevron's frame within a row rectangle: it opens the row instead of selecting.
     static QRectF chevronRect(const QRectF& row);
+    // The background, then each column's cell (ProjectListColumns).
     void paint(QPainter& painter, const QRectF& row, const QColor& tint) const;
+
+    // The cells, each within its column's frame.
+    void paintChevron(QPainter& painter, const QRectF& cell) const; // pointing down while open
+    void paintName(QPainter& painter, const QRectF& cell) const; // type pill, name, focus star
+    void paintType(QPainter& painter, const QRectF& cell) const; // symbol and title
+    void paintStatus(QPainter& painter, const QRectF& cell) const;
+    void paintProgress(QPainter& painter, const QRectF& cell) const; // bar and percentage
+    void paintMixed(QPainter& painter, const QRectF& cell) const;
+    void paintDelivered(QPainter& painter, const QRectF& cell) const;
+    void paintDuration(QPainter& painter, const QRectF& cell) const;
+    void paintDeadline(QPainter& painter, const QRectF& cell) const; // red while overdue
+    void paintUpdated(QPainter& painter, const QRectF& cell) const;
 };
 
 } // namespace sorvel

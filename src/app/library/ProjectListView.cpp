@@ -241,9 +241,10 @@ std::optional<ProjectSort> ProjectListView::columnAt(const QPointF& point) const
     if (!header.contains(point))
         return std::nullopt;
     const auto cells = ProjectListColumns::frames(header);
-    for (int i = 1; i < ProjectListColumns::count; ++i) {
-        if (point.x() >= cells[i].left() && point.x() < cells[i].right())
-            return ProjectListColumns::sortAt(i);
+    const auto& columns = ProjectListColumns::all();
+    for (std::size_t i = 0; i < ProjectListColumns::count; ++i) {
+        if (!columns[i].title.isEmpty() && point.x() >= cells[i].left() && point.x() < cells[i].right())
+            return columns[i].sort;
     }
     return std::nullopt;
 }
@@ -255,14 +256,17 @@ void ProjectListView::paintHeader(QPainter& painter, const QRectF& rect) const {
     const QFontMetricsF metrics(font);
     const QColor tint = Studio::tint(this);
     const qreal chevronSide = Symbols::sideForFontSize(8);
-    for (int i = 1; i < ProjectListColumns::count; ++i) {
-        const ProjectSort column = ProjectListColumns::sortAt(i);
-        const bool current = m_sort.sort == column;
-        const QString title = columnTitle(column);
+    const auto& columns = ProjectListColumns::all();
+    for (std::size_t i = 0; i < ProjectListColumns::count; ++i) {
+        const QString& title = columns[i].title;
+        if (title.isEmpty())
+            continue;
+        const bool current = m_sort.sort == columns[i].sort;
         const qreal textWidth = Shapes::textWidth(font, title);
         const qreal labelWidth = textWidth + (current ? 3 + chevronSide : 0);
         const QRectF cell = cells[i];
-        const qreal left = i == 1 ? cell.left() + 9 : cell.center().x() - labelWidth / 2;
+        // The name's title stands over the name, the others over the middle of their cells.
+        const qreal left = i == ProjectListColumns::flexible ? cell.left() + 9 : cell.center().x() - labelWidth / 2;
         const QColor color = current ? tint : Studio::text3();
         const qreal baseline = cell.center().y() + (metrics.ascent() - metrics.descent()) / 2;
         Shapes::drawLine(painter, font, color, {left, baseline}, title, textWidth + 1);

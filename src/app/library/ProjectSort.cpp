@@ -20,22 +20,6 @@ bool firstClickAscending(ProjectSort sort) {
     return true;
 }
 
-QString columnTitle(ProjectSort sort) {
-    switch (sort) {
-    case ProjectSort::Default: return {};
-    case ProjectSort::Name: return QStringLiteral("名称");
-    case ProjectSort::Type: return QStringLiteral("类型");
-    case ProjectSort::Status: return QStringLiteral("状态");
-    case ProjectSort::Progress: return QStringLiteral("进度");
-    case ProjectSort::Mixed: return QStringLiteral("录混");
-    case ProjectSort::Delivered: return QStringLiteral("交付");
-    case ProjectSort::Duration: return QStringLiteral("总时长");
-    case ProjectSort::Deadline: return QStringLiteral("截止");
-    case ProjectSort::Updated: return QStringLiteral("更新");
-    }
-    return {};
-}
-
 namespace {
 
 // The user's collation; the "C" locale has no collation rules (and no numeric

@@ -14,8 +14,6 @@ enum class ProjectSort { Default, Name, Type, Status, Progress, Mixed, Delivered
 
 // The direction a column takes on its first click.
 bool firstClickAscending(ProjectSort sort);
-// The column title shown in the list header; empty for Default.
-QString columnTitle(ProjectSort sort);
 
 // The strict ascending order of one column.
 class ProjectSortOrder final {

@@ -1,6 +1,7 @@
 #include "app/navigation/SorvelLink.h"
 
 #include "core/RecordCoding.h"
+#include "core/SorvelLinks.h"
 
 #include <QStringList>
 
@@ -8,17 +9,17 @@ namespace sorvel {
 
 namespace {
 
-const QString schemePrefix = QStringLiteral("sorvel:");
+const QString schemePrefix = QString::fromLatin1(SorvelLinks::scheme) + QLatin1Char(':');
 const QString authorityMark = QStringLiteral("//");
 
 SorvelLink::Route routeOfHost(const QString& host) {
-    if (host == QLatin1String("new"))
+    if (host == QLatin1String(SorvelLinks::Host::newProject))
         return SorvelLink::Route::New;
-    if (host == QLatin1String("project"))
+    if (host == QLatin1String(SorvelLinks::Host::project))
         return SorvelLink::Route::Project;
-    if (host == QLatin1String("archive"))
+    if (host == QLatin1String(SorvelLinks::Host::archive))
         return SorvelLink::Route::Archive;
-    if (host == QLatin1String("archive-done"))
+    if (host == QLatin1String(SorvelLinks::Host::archiveDone))
         return SorvelLink::Route::ArchiveDone;
     return SorvelLink::Route::None;
 }

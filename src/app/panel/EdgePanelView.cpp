@@ -8,6 +8,7 @@
 #include "app/store/ProjectStore.h"
 #include "core/DrawnOrder.h"
 #include "core/Settings.h"
+#include "core/SorvelLinks.h"
 #include "core/StudioText.h"
 #include "core/UserText.h"
 #include "studio/PanelMaterial.h"
@@ -141,8 +142,7 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
 
     m_footer = new StudioButton(QString(), QStringLiteral("archivebox"), StudioButtonStyle{true, false}, this);
     m_footer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(m_footer, &QPushButton::clicked, this,
-            [this] { m_controller.openLink(QStringLiteral("sorvel://archive-done")); });
+    connect(m_footer, &QPushButton::clicked, this, [this] { m_controller.openLink(SorvelLinks::archiveDone()); });
     column->addWidget(m_footer);
 
     connect(&controller.store(), &ProjectStore::projectsChanged, this,
@@ -179,7 +179,7 @@ QWidget* EdgePanelView::buildHeader() {
     m_windowButton =
         new SymbolTileButton(QStringLiteral("macwindow"), headerSymbolSize, QStringLiteral("打开主窗口"), header);
     connect(m_windowButton, &QAbstractButton::clicked, this,
-            [this] { m_controller.openLink(QStringLiteral("sorvel://main")); });
+            [this] { m_controller.openLink(SorvelLinks::mainWindow()); });
     row->addWidget(m_addButton);
     row->addWidget(m_pinButton);
     row->addWidget(m_windowButton);

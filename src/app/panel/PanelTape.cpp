@@ -5,8 +5,8 @@
 #include "app/panel/PanelTapeRow.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
-#include "core/RecordCoding.h"
 #include "core/RelativeDate.h"
+#include "core/SorvelLinks.h"
 #include "core/TypeRegistry.h"
 #include "core/UserText.h"
 #include "core/WidgetIntents.h"
@@ -106,14 +106,8 @@ void PanelTape::advanceCue(const QUuid& cueID) {
 }
 
 void PanelTape::addNote() {
-    const QString text = UserText::trimmed(m_note->text());
-    if (text.isEmpty())
-        return;
-    m_controller.store().update(m_project.id, [&text](AudioProject& p) {
-        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), text, p.progress()});
-        p.touch();
-    });
-    m_note->clear();
+    if (m_controller.store().addLogNote(m_project.id, m_note->text()))
+        m_note->clear();
 }
 
 void PanelTape::revealFolder() {
@@ -125,7 +119,7 @@ void PanelTape::openDetail() {
 }
 
 void PanelTape::archive() {
-    m_controller.openLink(QStringLiteral("sorvel://archive/") + RecordCoding::idText(m_project.id));
+    m_controller.openLink(SorvelLinks::archive(m_project.id));
 }
 
 void PanelTape::markDone() {

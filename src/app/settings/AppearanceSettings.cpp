@@ -7,6 +7,7 @@
 #include "app/sheets/SheetSection.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
+#include "core/SystemColors.h"
 #include "studio/AppearanceHost.h"
 #include "studio/PanelMaterial.h"
 #include "studio/PlainSymbolButton.h"
@@ -35,8 +36,9 @@ QWidget* row(const QList<QWidget*>& parts, int spacing) {
 } // namespace
 
 const QStringList& AppearanceSettings::presets() {
-    static const QStringList hexes = {"007AFF", "AF52DE", "FF2D55", "FF3B30", "FF9500",
-                                      "FFCC00", "34C759", "30B0C7", "8E8E93"};
+    static const QStringList hexes = {SystemColors::blue,  SystemColors::purple, SystemColors::pink,
+                                      SystemColors::red,   SystemColors::orange, SystemColors::yellow,
+                                      SystemColors::green, SystemColors::teal,   SystemColors::gray};
     return hexes;
 }
 

@@ -41,7 +41,6 @@ public:
     TypeList* list() const { return m_list; }
     QAbstractButton* addButton() const { return m_add; }
     QAbstractButton* resetButton() const { return m_reset; }
-    QLabel* footerLabel() const { return m_footer; }
 
 protected:
     void hideEvent(QHideEvent* event) override;

@@ -92,10 +92,6 @@ TypeRow::TypeRow(ProjectStore& store, const ProjectType& type, qint64 count, boo
     updateDeleteButton();
 }
 
-QAbstractButton* TypeRow::badgeButton() const {
-    return m_badge;
-}
-
 QString TypeRow::countText(qint64 count) {
     return QStringLiteral("%1 个项目").arg(count);
 }

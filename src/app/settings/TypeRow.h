@@ -43,10 +43,8 @@ public:
     // Stores a symbol chosen in the picker and closes the picker.
     void chooseSymbol(const QString& symbol);
     SymbolPicker* openSymbolPicker();
-    SymbolPicker* symbolPicker() const { return m_picker; }
 
     QLineEdit* titleField() const { return m_title; }
-    QAbstractButton* badgeButton() const;
     QLabel* countLabel() const { return m_countLabel; }
     ColorWell* colorWell() const { return m_well; }
     QAbstractButton* deleteButton() const { return m_delete; }

@@ -101,7 +101,7 @@ private:
     Timing m_timing;
     std::function<QDateTime()> m_now;
     QNetworkAccessManager m_network{this};
-    QTimer m_tick;
+    QTimer m_tick{this}; // a child, so that the schedule can be followed from outside
     QTimer m_deadline;
     QPointer<QNetworkReply> m_reply;
     State m_state = State::Idle;

@@ -50,7 +50,6 @@ public:
 
     QLineEdit* nameField() const { return m_name; }
     QComboBox* typePicker() const { return m_typePicker; }
-    SegmentedPicker* modePicker() const { return m_modePicker; }
     DateChip* deadlineChip() const { return m_deadlineChip; }
     QLabel* folderLabel() const { return m_folderLabel; }
     QPushButton* folderButton() const { return m_folderButton; }

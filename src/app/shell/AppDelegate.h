@@ -42,10 +42,8 @@ public:
     void quit();
     // The quit by SIGTERM, SIGINT or SIGHUP: asks nobody, logs what was not written.
     void quitBySignal();
-    UnsavedChangesGuard& unsavedChanges() { return m_unsaved; }
 
     MainWindow& mainWindow() const { return *m_window; }
-    TrayMenu& trayMenu() const { return *m_tray; }
 
 private:
     void finishLaunching();

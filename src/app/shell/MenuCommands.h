@@ -24,8 +24,6 @@ public:
     QAction* tapeModeAction() const { return m_tapeMode; }
     QAction* listModeAction() const { return m_listMode; }
     QAction* archiveSelectionAction() const { return m_archiveSelection; }
-    QAction* edgePanelAction() const { return m_edgePanel; }
-    QAction* settingsAction() const { return m_settings; }
     QAction* quitAction() const { return m_quit; }
 
     // Asks for the archive sheet over the selected projects that exist and are

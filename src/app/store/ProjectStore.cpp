@@ -11,6 +11,8 @@
 #include "core/LibraryMerge.h"
 #include "core/Log.h"
 #include "core/Storage.h"
+#include "core/SystemColors.h"
+#include "core/UserText.h"
 
 #include <QDate>
 #include <QDir>
@@ -32,8 +34,8 @@ constexpr int echoMarginMs = 10;
 
 const QStringList& typePalette() {
     static const QStringList colours{
-        QStringLiteral("AF52DE"), QStringLiteral("34C759"), QStringLiteral("FFCC00"), QStringLiteral("5856D6"),
-        QStringLiteral("A2845E"), QStringLiteral("FF3B30"), QStringLiteral("00C7BE"),
+        SystemColors::purple, SystemColors::green, SystemColors::yellow, SystemColors::indigo,
+        SystemColors::brown,  SystemColors::red,   SystemColors::mint,
     };
     return colours;
 }
@@ -73,7 +75,7 @@ void archiveOne(AudioProject& project, const ProjectType& kind, const std::optio
 
     const QDateTime now = Clock::now();
     project.archivedAt = now;
-    project.log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("归档"), project.progress()});
+    project.addLogEntry(QStringLiteral("归档"), now);
     project.touch();
 
     if (!options.writeSummary)
@@ -141,6 +143,11 @@ qint64 ProjectStore::projectCount(const QUuid& typeID) const {
 
 bool ProjectStore::isWatching() const {
     return m_watcher && m_watcher->directories().contains(m_folder);
+}
+
+bool ProjectStore::isIdle() const {
+    return !m_worker.isBusy() && !m_writeWanted && !m_readWanted && !m_saveTimer.isActive()
+        && !m_folderSettle.isActive() && !m_echoRecheck.isActive() && !m_readRetry.isActive();
 }
 
 // Changes of projects
@@ -217,9 +224,20 @@ void ProjectStore::setFocus(QUuid id) {
 void ProjectStore::unarchive(QUuid id) {
     update(id, [](AudioProject& p) {
         p.archivedAt.reset();
-        p.log.prepend(LogEntry{QUuid::createUuid(), Clock::now(), QStringLiteral("从归档中恢复"), p.progress()});
+        p.addLogEntry(QStringLiteral("从归档中恢复"), Clock::now());
         p.touch();
     });
+}
+
+bool ProjectStore::addLogNote(QUuid id, const QString& text) {
+    const QString note = UserText::trimmed(text);
+    if (note.isEmpty())
+        return false;
+    update(id, [&](AudioProject& p) {
+        p.addLogEntry(note, Clock::now());
+        p.touch();
+    });
+    return true;
 }
 
 void ProjectStore::chooseFolder(QUuid id) {
@@ -586,6 +604,7 @@ bool ProjectStore::withinEchoWindow() const {
 }
 
 void ProjectStore::folderChanged() {
+    ++m_activity.folderEvents;
     // A removed data folder ends its watch; the folder is made again and watched anew.
     if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
         m_watcher->addPath(m_folder);
@@ -669,8 +688,10 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
-        return [this, result, revision, restored] {
+        return [this, result, revision, restored, atStart] {
             applyRead(result, revision);
+            if (!atStart)
+                ++m_activity.finishedReads;
             m_started = true;
             if (restored && m_desktop.reloadTimelines)
                 m_desktop.reloadTimelines();

@@ -94,6 +94,9 @@ public:
     void markDone(const QSet<QUuid>& ids);
     void setFocus(QUuid id);
     void unarchive(QUuid id);
+    // Adds what the user typed as a note at the top of the log, trimmed;
+    // false, with nothing changed, when it is blank.
+    bool addLogNote(QUuid id, const QString& text);
     void chooseFolder(QUuid id);
     void revealFolder(const QUuid& id) const;
     void deleteProjects(const QSet<QUuid>& ids);
@@ -140,10 +143,18 @@ public:
         int reloadReads = 0; // reads made because the folder changed (counted as they start)
         int failedReads = 0; // reloads that could not read the file (counted when done)
         int folderWaits = 0; // flushes that waited for a folder another program held, in vain
+        int finishedReads = 0; // reloads whose result the store has taken
+        int folderEvents = 0; // changes of the watched folders reported so far
     };
     const Activity& activity() const { return m_activity; }
     // Whether the data folder is being watched.
     bool isWatching() const;
+    // Whether nothing is running or due: no job on the worker or waiting for
+    // it, no save, retry or settling of folder events ahead, no echo window
+    // open. Only a change or a folder event starts work again.
+    bool isIdle() const;
+    // Whether a write is due and waits for the running job to end.
+    bool isWriteQueued() const { return m_writeWanted; }
 
 Q_SIGNALS:
     // Fires only when the array of projects really changed.

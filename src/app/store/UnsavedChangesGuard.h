@@ -43,8 +43,6 @@ public:
     // does, unless the quit already did (it quit anyway, or by a signal).
     void writeAtExit();
 
-    void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
-
 private:
     // The rescue file of the store's unsaved library, written anew only when
     // that library changed since the last one.

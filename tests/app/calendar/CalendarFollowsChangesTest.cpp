@@ -241,7 +241,7 @@ TEST_F(CalendarFollowsChanges, AReloadOfTheSameBytesChangesNothing) {
     page.selectDay(today);
     // Written by the store, and past the echo window of that write.
     ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1 && !store.isDirty(); }, 5000));
-    spin(ProjectStore::echoWindowMs + 200);
+    ASSERT_TRUE(waitUntil([&] { return store.isIdle(); }, 20000));
     const QList<EventRow*> rows = page.dayPanel()->rows(Kind::Deadline);
     ASSERT_EQ(rows.size(), 1);
 
@@ -259,7 +259,7 @@ TEST_F(CalendarFollowsChanges, AReloadOfTheSameBytesChangesNothing) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     ASSERT_EQ(file.readAll(), bytes);
     ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads > reads; }, 5000));
-    spin(300);
+    ASSERT_TRUE(waitUntil([&] { return store.isIdle(); }, 20000));
 
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(store.activity().writes, 1);

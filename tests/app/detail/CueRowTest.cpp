@@ -403,7 +403,13 @@ TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
         pressKey(popover->noteField(), Qt::Key_Return);
     }
     ASSERT_EQ(stored().items.first().versions.size(), 12);
-    spin(100); // the layout settles
+    // Once the layout has settled.
+    waitUntil(
+        [&] {
+            return popover->dateChips().size() == 13 && popover->height() >= 12 * 20
+                && popover->geometry().bottom() <= screen.bottom() && popover->geometry().top() >= screen.top();
+        },
+        5000);
     EXPECT_EQ(popover->dateChips().size(), 13);
     EXPECT_GE(popover->height(), 12 * 20);
     EXPECT_LE(popover->geometry().bottom(), screen.bottom());

@@ -54,8 +54,8 @@ TEST_F(DetailDrawerTest, DeletingTheShownProjectLeavesAnEmptyPaneWhileTheDrawerS
     if (pane) {
         EXPECT_FALSE(pane->showsProject());
     }
-    spin(400); // the slide ends and the pane goes
-    EXPECT_EQ(window.drawerContent(), nullptr);
+    // The slide ends and the pane goes.
+    EXPECT_TRUE(waitUntil([&] { return window.drawerContent() == nullptr; }, 5000));
 }
 
 } // namespace

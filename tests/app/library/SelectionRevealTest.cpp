@@ -68,7 +68,7 @@ TEST_F(SelectionRevealTest, SeveralSelectedTapesMoveNothing) {
     CassetteGrid* grid = shelf.grid();
     const QList<AudioProject> tapes = grid->projects();
     router.setSelection({tapes.last().id, tapes.at(tapes.size() - 2).id});
-    spin(50);
+    ASSERT_TRUE(waitForQueuedEvents());
     EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
 }
 

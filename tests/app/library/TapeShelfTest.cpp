@@ -10,7 +10,6 @@
 #include "studio/StudioButton.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 namespace sorvel::test {
 namespace {
@@ -153,18 +152,10 @@ TEST_F(TapeShelfTest, TheListGetsTheShelfOrderAndTheShelfsSelectionRule) {
     EXPECT_TRUE(router.selection().isEmpty());
 }
 
-// Paints the whole shelf once and says how long it took.
-qint64 paintMilliseconds(TapeShelf& shelf) {
-    QElapsedTimer timer;
-    timer.start();
-    shelf.grab();
-    return timer.elapsed();
-}
-
 // Tens of megabytes in one name once froze the window for seconds; the shown
-// text is cut long before the layout, so a shelf holding such a tape paints
-// as fast as any other.
-TEST_F(TapeShelfTest, AFiftyMegabyteNamePaintsWellUnderASecond) {
+// text is cut long before the layout (how fast it paints is sorvel-bench's
+// paintShelfWithAHugeName), and only the shown text.
+TEST_F(TapeShelfTest, AFiftyMegabyteNameIsCutOnlyWhereItIsShown) {
     const QString huge = QStringLiteral("Huge ") + QString(50 * 1024 * 1024, QLatin1Char('x'));
     put({project(huge,
                  [](AudioProject& p) {
@@ -176,13 +167,10 @@ TEST_F(TapeShelfTest, AFiftyMegabyteNamePaintsWellUnderASecond) {
     TapeShelf shelf(store, router);
     shelf.resize(1200, 800);
     shelf.show();
-    paintMilliseconds(shelf); // fonts and caches are made on the first paint
-
-    EXPECT_LT(paintMilliseconds(shelf), 400) << "cards";
+    EXPECT_FALSE(shelf.grab().isNull()) << "cards";
     shelf.header()->listModeButton()->click();
     ASSERT_EQ(shelf.content(), TapeShelf::Content::List);
-    EXPECT_LT(paintMilliseconds(shelf), 400) << "list";
-    // Only the shown text was cut.
+    EXPECT_FALSE(shelf.grab().isNull()) << "list";
     EXPECT_EQ(store.projects().first().name.size(), huge.size());
 }
 

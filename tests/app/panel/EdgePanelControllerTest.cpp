@@ -199,7 +199,7 @@ TEST_F(EdgePanelControllerTest, ASlideStartedDuringAnotherEndsAtTheLastTarget) {
     controller->setPinned(false);
     controller->collapse(); // at once, while the opening slide runs
     EXPECT_TRUE(settlesAt(controller->collapsedFrame()));
-    spin(EdgePanelController::slideMs + 100);
+    ASSERT_TRUE(slidesEnd());
     EXPECT_EQ(controller->panel()->geometry(), controller->collapsedFrame().toRect());
 }
 
@@ -209,7 +209,7 @@ TEST_F(EdgePanelControllerTest, APlacementDuringASlideIsNotUndoneByIt) {
     settings.setValue(EdgePanelController::sideKey, QStringLiteral("left"));
     const QRect left = QRect(8, 83, 340, 760);
     EXPECT_EQ(controller->panel()->geometry(), left);
-    spin(EdgePanelController::slideMs + 100);
+    ASSERT_TRUE(slidesEnd());
     EXPECT_EQ(controller->panel()->geometry(), left);
 }
 

@@ -10,10 +10,12 @@
 #include "support/TestEnvironment.h"
 #include "support/Waiting.h"
 
+#include <QPropertyAnimation>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -111,6 +113,17 @@ protected:
     // Waits for a slide to end where it should.
     bool settlesAt(const QRectF& frame) {
         return waitUntil([&] { return controller->panel()->geometry() == frame.toRect(); }, 2000);
+    }
+    // Until no slide of the panel runs.
+    bool slidesEnd() {
+        return waitUntil(
+            [&] {
+                const QList<QPropertyAnimation*> slides = controller->findChildren<QPropertyAnimation*>();
+                return std::all_of(slides.cbegin(), slides.cend(), [](const QPropertyAnimation* slide) {
+                    return slide->state() == QAbstractAnimation::Stopped;
+                });
+            },
+            5000);
     }
 
     TestEnvironment environment;

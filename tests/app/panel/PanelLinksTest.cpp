@@ -16,7 +16,7 @@ protected:
 TEST_F(PanelLinksTest, APanelLinkReachesTheRouterAndBringsTheWindowBack) {
     const AudioProject project = add(QStringLiteral("Score"));
     delegate.launch(QString());
-    spin(50); // the panel starts once the event loop runs
+    ASSERT_TRUE(waitForQueuedEvents()); // the panel starts once the event loop runs
     MainWindow& window = delegate.mainWindow();
     window.hide();
 

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -165,6 +166,19 @@ protected:
         auto recorder = std::make_unique<RecordingPrompter>();
         prompter = recorder.get();
         return std::make_unique<UpdateChecker>(settings, std::move(recorder), timing, [this] { return now; });
+    }
+    // Counts the ticks of the checker's schedule into `ticks`; each is counted
+    // after the checker has handled it.
+    static void countTicks(UpdateChecker& subject, const UpdateChecker::Timing& timing, int& ticks) {
+        for (QTimer* timer : subject.findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) {
+            if (timer->interval() == timing.tickMs)
+                QObject::connect(timer, &QTimer::timeout, &subject, [&ticks] { ++ticks; });
+        }
+    }
+    // Until `count` more ticks have been handled.
+    static bool passTicks(const int& ticks, int count) {
+        const int until = ticks + count;
+        return waitUntil([&] { return ticks >= until; }, 5000);
     }
     // Until the check has ended and the alert it opens on the next turn has run.
     void finish(UpdateChecker& subject) {
@@ -394,15 +408,17 @@ TEST_F(UpdateCheckerTest, TheScheduleChecksAfterStartThenOnlyWhenTheLastSuccessI
     timing.firstCheckMs = 20;
     timing.tickMs = 40;
     checker = makeChecker(timing);
+    int ticks = 0;
+    countTicks(*checker, timing, ticks);
     checker->start();
     checker->start();
     ASSERT_TRUE(waitUntil([&] { return server.requests.size() == 1; }, 5000));
     finish(*checker);
-    spin(200);
+    ASSERT_TRUE(passTicks(ticks, 3));
     EXPECT_EQ(server.requests.size(), 1) << "within a day of the last success no tick checks";
 
     now = now.addSecs(UpdateChecker::recheckAfterSeconds);
-    spin(150);
+    ASSERT_TRUE(passTicks(ticks, 2));
     EXPECT_EQ(server.requests.size(), 1) << "exactly a day is not more than a day";
     now = now.addSecs(1);
     ASSERT_TRUE(waitUntil([&] { return server.requests.size() == 2; }, 5000));
@@ -410,7 +426,7 @@ TEST_F(UpdateCheckerTest, TheScheduleChecksAfterStartThenOnlyWhenTheLastSuccessI
 
     settings.setValue(UpdateChecker::autoCheckKey, false);
     now = now.addDays(3);
-    spin(200);
+    ASSERT_TRUE(passTicks(ticks, 3));
     EXPECT_EQ(server.requests.size(), 2) << "turned off, the ticks go on without checking";
 }
 
@@ -420,8 +436,10 @@ TEST_F(UpdateCheckerTest, WithAutomaticChecksOffNothingIsFetchedButHandChecksWor
     timing.firstCheckMs = 10;
     timing.tickMs = 20;
     checker = makeChecker(timing);
+    int ticks = 0;
+    countTicks(*checker, timing, ticks);
     checker->start();
-    spin(200);
+    ASSERT_TRUE(passTicks(ticks, 3));
     EXPECT_TRUE(server.requests.isEmpty());
     EXPECT_EQ(checker->state(), UpdateChecker::State::Idle);
     server.answer(200, manifest(UpdateChecker::currentVersion()));

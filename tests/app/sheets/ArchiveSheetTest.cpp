@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -209,7 +210,8 @@ TEST_F(ArchiveSheetTest, ALongNameEndsInAnEllipsisAndTheUnfinishedTagStaysInView
     const AudioProject project = add(longName);
     const auto sheet = open({project.id});
     sheet->show();
-    spin(50);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
+    ASSERT_TRUE(waitForQueuedEvents());
     const ElidedLine* name = nullptr;
     for (const ElidedLine* line : sheet->findChildren<ElidedLine*>())
         if (line->text() == longName)

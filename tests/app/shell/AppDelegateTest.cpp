@@ -131,7 +131,7 @@ TEST_F(AppDelegateTest, ASheetRequestedWhileMinimizedWaitsAndOpensWhenTheWindowI
     delegate.launch(QString());
     window.showMinimized();
     router.setShowingNewProject(true);
-    spin(50);
+    ASSERT_TRUE(waitForQueuedEvents());
     EXPECT_EQ(window.sheets()->currentDialog(), nullptr);
 
     window.showNormal(); // as a task bar does, without a link

@@ -6,6 +6,7 @@
 #include "support/Waiting.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -19,6 +20,20 @@ namespace {
 // test program on a private X server with a window manager.
 const char* const childVariable = "SORVEL_TEST_X11_CHILD";
 const char* const childTest = "MinimizedWindowX11.EveryLinkRestoresTheWindowInsideTheServer";
+
+// Counts the moves a window hears of from the window system.
+class MoveCounter final : public QObject {
+public:
+    explicit MoveCounter(int& moves) : m_moves(moves) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move)
+            ++m_moves;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    int& m_moves;
+};
 
 class MinimizedWindowX11 : public ShellTest {
 protected:
@@ -43,6 +58,19 @@ protected:
             10000);
     }
 
+    // A round trip through the window manager, which handles what it is asked
+    // in order: once it has moved the window by a point, it has handled every
+    // earlier request (a late iconify among them), and the window has heard of it.
+    static bool windowManagerCaughtUp(QWidget& window) {
+        QWindow* handle = window.windowHandle();
+        int moves = 0;
+        MoveCounter counter(moves);
+        handle->installEventFilter(&counter);
+        const QPoint from = handle->position();
+        handle->setPosition(from + QPoint(from.x() % 2 == 0 ? 1 : -1, 0));
+        return waitUntil([&] { return moves > 0; }, 5000);
+    }
+
     QDialog* sheet() const { return delegate.mainWindow().sheets()->currentDialog(); }
 
     AppDelegate delegate{store, router};
@@ -65,7 +93,7 @@ TEST_F(MinimizedWindowX11, EveryLinkRestoresTheWindowInsideTheServer) {
         ASSERT_TRUE(waitUntil([&] { return !sheet(); }, 5000));
         delegate.openLink(QStringLiteral("sorvel://main"));
         EXPECT_TRUE(waitUntil([&] { return onScreen(window); }, 5000));
-        spin(300); // a late iconify by the window manager would show here
+        ASSERT_TRUE(windowManagerCaughtUp(window)); // a late iconify by the window manager would show by now
         EXPECT_TRUE(onScreen(window));
     }
 

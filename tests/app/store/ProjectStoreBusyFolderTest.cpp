@@ -96,7 +96,8 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
 
     const AudioProject added = AudioProject::make(QStringLiteral("Added meanwhile"), ProjectType::musicID);
     store.addProject(added);
-    spin(ProjectStore::saveDelayMs + 200); // the save is due, but must wait for the read
+    // The save is due, but must wait for the read.
+    ASSERT_TRUE(waitUntil([&] { return store.isWriteQueued(); }, kPromptly + ProjectStore::saveDelayMs));
     EXPECT_TRUE(store.isDirty());
     // Read past the lock, which the other program still holds.
     const std::optional<Library> before = RecordCoding::decodeLibrary(readFile(Storage::filePath()));

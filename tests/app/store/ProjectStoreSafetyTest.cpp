@@ -8,6 +8,7 @@
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -62,7 +63,7 @@ TEST_F(ProjectStoreSafety, ReaderOutOfDescriptorsChangesNeitherTheFileNorTheStor
         return int(Storage::read().kind);
     });
     EXPECT_EQ(kind, int(Storage::ReadResult::Kind::Unreadable));
-    spin(ProjectStore::saveDelayMs + 300);
+    ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_TRUE(asideCopies().isEmpty());
     EXPECT_EQ(store.projects(), (QList<AudioProject>{first, second}));
@@ -123,7 +124,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeInsideTheEchoWindowSurvivesTheNextEdit) {
     changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine 2"); });
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty() && store.activity().writes == 2; }, kPatience));
-    spin(ProjectStore::echoWindowMs + 300);
+    ASSERT_TRUE(waitUntilIdle(store));
 
     const QList<AudioProject> written = projectsInFile();
     ASSERT_EQ(written.size(), 2);
@@ -186,9 +187,11 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
     writeFile(dataFile(), R"({"version": 2, "projects": [
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Kept", "items": [{"title": "A", "isDone": true}]},
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Deleted", "items": [{"title": "B"}]}]})");
+    const qint64 startSecond = QDateTime::currentSecsSinceEpoch();
     ProjectStore store(desktop.seams());
     ASSERT_EQ(store.projects().size(), 2);
-    spin(1100); // reads at another second than the start's
+    // The next read dates the undated records at another second than the start's.
+    ASSERT_TRUE(waitUntil([&] { return QDateTime::currentSecsSinceEpoch() > startSecond; }, kPatience));
 
     store.deleteProjects({store.projects().at(1).id});
     store.flush();

@@ -81,18 +81,18 @@ TEST_F(ProjectStoreWorker, BurstOfEditsDuringASlowWriteEndsWithTheNewestAndNothi
 
     auto holder = std::make_unique<FolderHolder>();
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("0"); });
-    spin(ProjectStore::saveDelayMs + 200); // the write has started and waits for the folder
-    for (int i = 1; i <= 5; ++i) {
+    // The write has started and waits for the folder.
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
+    for (int i = 1; i <= 5; ++i)
         store.update(tape.id, [i](AudioProject& p) { p.notes = QString::number(i); });
-        spin(60);
-    }
-    spin(ProjectStore::saveDelayMs + 200); // the burst's own save is due meanwhile
+    // The burst's own save is due meanwhile.
+    ASSERT_TRUE(waitUntil([&] { return store.isWriteQueued(); }, kPatience));
     EXPECT_TRUE(written.isEmpty()) << "the window's thread never waits: nothing could be written yet";
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("5"));
     holder.reset();
 
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience));
-    spin(ProjectStore::echoWindowMs + 300);
+    ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(written, (QStringList{"0", "5"}));
     EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("5"));
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("5"));
@@ -107,7 +107,7 @@ TEST_F(ProjectStoreWorker, QuitDuringAWriteWaitsForItThenWritesTheNewerChange) {
 
     FolderHolder holder;
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("first"); });
-    spin(ProjectStore::saveDelayMs + 100);
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("second"); });
     holder.releaseAfter(300);
     store.flush();
@@ -126,14 +126,15 @@ TEST_F(ProjectStoreWorker, FolderEventDuringAWriteIsHandledAfterItAndOwnBytesAre
     auto holder = std::make_unique<FolderHolder>();
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     ASSERT_EQ(changes, 1);
-    spin(ProjectStore::saveDelayMs + 200);
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
     // Folder events while the write waits: an unrelated file.
+    const int eventsBefore = store.activity().folderEvents;
     writeFile(environment.dataFolder() + QStringLiteral("/notes.txt"), "a folder event");
-    spin(200);
+    ASSERT_TRUE(waitUntil([&] { return store.activity().folderEvents > eventsBefore; }, kPatience));
     holder.reset();
 
     ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1 && !store.isDirty(); }, kPatience));
-    spin(ProjectStore::echoWindowMs + 500);
+    ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(changes, 1) << "the store's own write came back as a change";
     EXPECT_EQ(store.activity().writes, 1);
     EXPECT_LE(store.activity().reloadReads, 1);
@@ -149,7 +150,7 @@ TEST_F(ProjectStoreWorker, ChangeWrittenJustBeforeTheStoresWriteIsMergedAndShown
     changed.notes = QStringLiteral("theirs");
     auto holder = std::make_unique<FolderHolder>([&] { writeHeldFile({tape, changed}); });
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
-    spin(ProjectStore::saveDelayMs + 200);
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
     holder.reset();
 
     ASSERT_TRUE(waitUntil([&] { return store.project(other.id)->notes == QStringLiteral("theirs"); }, kPatience));
@@ -165,7 +166,7 @@ TEST_F(ProjectStoreWorker, EditsMadeWhileAReadWaitsStayOnTopOfWhatItBrings) {
     const AudioProject third = AudioProject::make(QStringLiteral("Third"), ProjectType::musicID);
     writeDataFile({tape, other, third});
     ProjectStore store(desktop.seams());
-    spin(ProjectStore::echoWindowMs);
+    ASSERT_TRUE(waitUntilIdle(store));
 
     AudioProject changed = other;
     changed.notes = QStringLiteral("theirs");

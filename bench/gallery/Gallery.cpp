@@ -1,6 +1,7 @@
 // Renders every drawing and control of the studio look in its states into
-// PNG files under the test output folder, for a person to look at.
-#include "PaintProbe.h"
+// PNG files under build/test-output/studio, for a person to look at
+// (build/bench/sorvel-gallery; the tests check the drawings themselves).
+#include "studio/PaintProbe.h"
 #include "support/SampleRecords.h"
 
 #include "studio/CassetteCard.h"
