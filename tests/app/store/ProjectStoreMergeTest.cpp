@@ -155,17 +155,69 @@ TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
     EXPECT_EQ(store.projects(), projectsInFile());
 }
 
-TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherIsKept) {
+// The store's choice wins where one program deleted what the other changed,
+// and the log names what was set aside.
+TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBeforeTheWrite) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.deleteProjects({film.id});
+    runInAnotherProgram([&] {
+        ToggleItemIntent{RecordCoding::idText(film.id), RecordCoding::idText(film.items.at(1).id), CueStage::NotStarted}
+            .perform();
+    });
+    ASSERT_EQ(stored(film.id).items.at(1).stage, CueStage::Composing);
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    expectOnlyProjectInFile(other.id, QString(), store);
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted here and changed "
+                                            "by another program; kept the deletion, set aside its change of cues")
+                                 .arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, ProjectChangedHereStaysWhenAnotherProgramDeletesIt) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    changeInAnotherProgram(
+        [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(stored(film.id).notes, QStringLiteral("mine"));
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted by another "
+                                            "program and changed here; kept it")
+                                 .arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore) {
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.items.removeFirst(); });
+    store.updateCue(film.id, film.items.at(2).id, [](Cue& cue) { cue.title = QStringLiteral("Three, edited"); });
     changeInAnotherProgram([&](Library& library) {
         QList<Cue>& cues = in(library, film.id)->items;
         cues[0].title = QStringLiteral("One, edited");
         cues.removeLast();
     });
+
+    testing::internal::CaptureStderr();
     store.flush();
-    EXPECT_EQ(titles(stored(film.id)), (QStringList{"One, edited", "Two"}));
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(titles(stored(film.id)), (QStringList{"Two", "Three, edited"}));
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("cue \"1M01\" \"One, edited\" was deleted here and changed by another "
+                                    "program; kept the deletion, set aside its change of title \"One, edited\"")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("cue \"1M03\" \"Three, edited\" was deleted by another program and "
+                                            "changed here; kept it")))
+        << log.toStdString();
 }
 
 TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
