@@ -1,3 +1,4 @@
+#include "support/ChildProcess.h"
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
@@ -218,6 +219,35 @@ TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore)
     EXPECT_TRUE(log.contains(QStringLiteral("cue \"1M03\" \"Three, edited\" was deleted by another program and "
                                             "changed here; kept it")))
         << log.toStdString();
+}
+
+// A reload that merged unsaved edits is merged again on the window's thread
+// when a newer edit came meanwhile; what it set aside is logged once.
+TEST_F(ProjectStoreMerge, ConflictOfAReloadRedoneForANewerEditIsLoggedOnce) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    changeInAnotherProgram([&](Library& library) {
+        in(library, film.id)->notes = QStringLiteral("theirs");
+        in(library, other.id)->name = QStringLiteral("Other, renamed there");
+    });
+    FolderHeldElsewhere held(environment.dataFolder()); // the reload waits, then merges on the worker
+    ASSERT_TRUE(held.isHolding());
+    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+
+    testing::internal::CaptureStderr();
+    const bool readStarted = waitUntil([&] { return store.activity().reloadReads > 0; }, 10000);
+    store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("newer edit"); });
+    held.release();
+    const bool readLanded =
+        waitUntil([&] { return store.project(other.id)->name == QStringLiteral("Other, renamed there"); }, 10000);
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+
+    ASSERT_TRUE(readStarted);
+    ASSERT_TRUE(readLanded);
+    EXPECT_EQ(stored(film.id).notes, QStringLiteral("mine"));
+    EXPECT_EQ(stored(other.id).notes, QStringLiteral("newer edit"));
+    EXPECT_EQ(log.count(QStringLiteral("set aside \"theirs\"")), 1) << log.toStdString();
 }
 
 TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
