@@ -563,7 +563,9 @@ Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
     Cue cue;
     const std::optional<QUuid> id = reader.optional("id", toID<Value>);
     cue.id = id ? *id : cueIDAt(projectID, position);
-    cue.number = reader.optional("number", toText<Value>).value_or(QString());
+    // A cue of the earlier format has no number: it shows its position. An
+    // empty number is the user's and stays empty.
+    cue.number = reader.optional("number", toText<Value>).value_or(QString::number(position + 1));
     cue.title = reader.optional("title", toText<Value>).value_or(QString());
     cue.duration = reader.optional("duration", toWhole<Value>);
     cue.versions = reader.optional("versions", listOf<Value>(toCueVersion<Value>)).value_or(QList<CueVersion>());
@@ -616,19 +618,10 @@ public:
         project.completedAt = reader.optional("completedAt", toDate<Value>);
         project.archivedAt = reader.optional("archivedAt", toDate<Value>);
         project.isFocused = reader.optional("isFocused", toTruth<Value>).value_or(false);
-        fillCueNumbers(project.items);
         return project;
     }
 
 private:
-    // A cue without a number shows its position, counted from 1.
-    static void fillCueNumbers(QList<Cue>& cues) {
-        for (qsizetype i = 0; i < cues.size(); ++i) {
-            if (cues[i].number.isEmpty())
-                cues[i].number = QString::number(i + 1);
-        }
-    }
-
     QDateTime m_undated;
 };
 

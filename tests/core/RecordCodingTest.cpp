@@ -169,14 +169,15 @@ TEST(RecordCodingTest, WholeNumbersMustBeWholeAndFitSixtyFourBits) {
     EXPECT_FALSE(decode(R"({"version": 2, "projects": [)"));
 }
 
-TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPosition) {
+// An empty number is the user's: it stays empty, so that what is written reads back the same.
+TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPositionAndAnEmptyNumberStaysEmpty) {
     const auto library = decode(fileWithProjects(minimalProject(
         R"(, "items": [{"number": "1M01"}, {"number": ""}, {"id": "11111111-2222-3333-4444-555555555555", "title": "Third"}])")));
     ASSERT_TRUE(library);
     const QList<Cue>& cues = library->projects.first().items;
     ASSERT_EQ(cues.size(), 3);
     EXPECT_EQ(cues[0].number, "1M01");
-    EXPECT_EQ(cues[1].number, "2");
+    EXPECT_EQ(cues[1].number, "");
     EXPECT_EQ(cues[2].number, "3");
     EXPECT_EQ(cues[2].title, "Third");
     EXPECT_EQ(cues[2].stage, CueStage::NotStarted);
@@ -316,7 +317,7 @@ TEST(RecordCodingTest, EarlierFormatWrittenBackIsTheCurrentFormat) {
     EXPECT_EQ(boom.value("number").toString(), "1");
     const QJsonObject hiss = items.at(1).toObject();
     EXPECT_EQ(hiss.value("stage").toString(), "notStarted");
-    EXPECT_EQ(hiss.value("number").toString(), "2");
+    EXPECT_EQ(hiss.value("number").toString(), "");
     for (const char* optional : {"duration", "startDate", "mixedAt", "deliveredAt"})
         EXPECT_FALSE(hiss.contains(QLatin1String(optional))) << optional;
 

@@ -240,7 +240,9 @@ Cue toCue(const QJsonValue& value, const QUuid& projectID, qsizetype position) {
     Cue cue;
     const std::optional<QUuid> id = reader.optional("id", toID);
     cue.id = id ? *id : RecordCoding::cueIDAt(projectID, position);
-    cue.number = reader.optional("number", toText).value_or(QString());
+    // A cue of the earlier format has no number: it shows its position. An
+    // empty number is the user's and stays empty.
+    cue.number = reader.optional("number", toText).value_or(QString::number(position + 1));
     cue.title = reader.optional("title", toText).value_or(QString());
     cue.duration = reader.optional("duration", toWhole);
     cue.versions = reader.optional("versions", listOf(toCueVersion)).value_or(QList<CueVersion>());
@@ -292,19 +294,10 @@ public:
         project.completedAt = reader.optional("completedAt", toDate);
         project.archivedAt = reader.optional("archivedAt", toDate);
         project.isFocused = reader.optional("isFocused", toTruth).value_or(false);
-        fillCueNumbers(project.items);
         return project;
     }
 
 private:
-    // A cue without a number shows its position, counted from 1.
-    static void fillCueNumbers(QList<Cue>& cues) {
-        for (qsizetype i = 0; i < cues.size(); ++i) {
-            if (cues[i].number.isEmpty())
-                cues[i].number = QString::number(i + 1);
-        }
-    }
-
     QDateTime m_undated;
 };
 

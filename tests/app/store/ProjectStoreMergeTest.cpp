@@ -266,16 +266,30 @@ TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
         << log.toStdString();
 }
 
-// A cleared cue number is written empty and read back as the cue's position;
-// the store's next merge must start from what it wrote, as the file reads.
+// A cleared cue number is written empty and read back empty: the project it
+// belongs to is no change of the store's, whoever deletes it next.
 TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
     store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
     store.flush();
-    ASSERT_EQ(stored(film.id).items.at(0).number, "1");
-    EXPECT_EQ(store.project(film.id)->items.at(0).number, "") << "the row being edited keeps what the user left";
+    EXPECT_EQ(stored(film.id).items.at(0).number, "");
+    EXPECT_EQ(store.project(film.id)->items.at(0).number, "");
 
+    // Deleted by another program while an edit of another project is unsaved.
+    store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    changeInAnotherProgram(
+        [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
+    store.flush();
+    expectOnlyProjectInFile(other.id, QStringLiteral("mine"), store);
+}
+
+// The same, deleted here while another program edits another project.
+TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
+    store.flush();
     store.deleteProjects({film.id});
     changeInAnotherProgram([&](Library& library) { in(library, other.id)->notes = QStringLiteral("widget"); });
     store.flush();
