@@ -627,11 +627,11 @@ private:
 
 // Throws DecodeFailure for anything but a library.
 template <typename Value>
-Library libraryOf(const Value& top) {
+Library libraryOf(const Value& top, const QDateTime& undatedAs) {
     const ObjectReader<Value> reader(top);
     reader.required("version", toWhole<Value>); // any whole number is accepted
     Library library;
-    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedProjectDate())));
+    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedAs)));
     const QList<ProjectType> types =
         reader.optional("types", listOf<Value>(toProjectType<Value>)).value_or(QList<ProjectType>());
     if (!types.isEmpty())
@@ -665,7 +665,7 @@ bool holdsFractionalZero(simdjson::dom::element element) {
 
 // The file as QJsonDocument reads it: the verdict on anything simdjson refuses
 // or might read differently, and the wording of every parse error.
-std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString* error) {
+std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
     QJsonParseError parseError;
     QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -679,7 +679,7 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString*
     try {
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
-        return libraryOf(QtValue(QJsonValue(document.object())));
+        return libraryOf(QtValue(QJsonValue(document.object())), undatedAs);
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();
@@ -846,10 +846,6 @@ QUuid cueIDAt(const QUuid& projectID, qsizetype position) {
     return QUuid::createUuidV5(cueSpace, projectID.toRfc4122() + QByteArray::number(position));
 }
 
-QDateTime undatedProjectDate() {
-    return QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
-}
-
 std::optional<QDateTime> parseDate(const QString& text) {
     const QByteArray bytes = text.toUtf8();
     return dateFromBytes(std::string_view(bytes.constData(), size_t(bytes.size())));
@@ -862,7 +858,7 @@ QString dateText(const QDateTime& date) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
     // One parser per thread: reading again (a reload after another program's
     // write) reuses its buffers instead of faulting in fresh memory. Buffers
     // grown for a large file are let go after its decode, so that no thread
@@ -880,9 +876,9 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
     const simdjson::error_code parsed =
         parser.parse(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), !padded).get(root);
     if (parsed != simdjson::SUCCESS || root.type() != simdjson::dom::element_type::OBJECT || holdsFractionalZero(root))
-        return decodeWithQJsonDocument(bytes, error);
+        return decodeWithQJsonDocument(bytes, undatedAs, error);
     try {
-        return libraryOf(FastValue(root));
+        return libraryOf(FastValue(root), undatedAs);
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();

@@ -1,5 +1,6 @@
 #include "core/RecordCoding.h"
 #include "core/Clock.h"
+#include "support/SampleRecords.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,7 +32,7 @@ QString minimalProject(const QString& members = {}) {
 
 std::optional<Library> decode(const QByteArray& bytes) {
     QString error;
-    std::optional<Library> library = decodeLibrary(bytes, &error);
+    std::optional<Library> library = decodeLibrary(bytes, test::fileTime(), &error);
     if (!library) {
         EXPECT_FALSE(error.isEmpty()) << "a failure must say why";
     }
@@ -93,9 +94,9 @@ TEST(RecordCodingTest, MinimalProjectReadsWithDefaults) {
     EXPECT_EQ(project.name, "Film");
     EXPECT_EQ(project.typeID, ProjectType::otherID);
     EXPECT_EQ(project.status, ProjectStatus::NotStarted);
-    // Not the time of reading: the same bytes give the same project in every process.
-    EXPECT_EQ(project.createdAt, utc(1970, 1, 1));
-    EXPECT_EQ(project.updatedAt, utc(1970, 1, 1));
+    // The file's time, not the time of reading: the same file gives the same project in every process.
+    EXPECT_EQ(project.createdAt, test::fileTime());
+    EXPECT_EQ(project.updatedAt, test::fileTime());
     EXPECT_TRUE(project.items.isEmpty());
     EXPECT_TRUE(project.log.isEmpty());
     EXPECT_EQ(project.progressMode, ProgressMode::Auto);
@@ -139,9 +140,10 @@ TEST(RecordCodingTest, WrongTypesAndUnknownCasesFailTheWholeFile) {
 TEST(RecordCodingTest, DecodeErrorsNameThePlaceInTheFile) {
     QString error;
     EXPECT_FALSE(decodeLibrary(
-        fileWithProjects(minimalProject() + ", " + minimalProject(R"(, "items": [{}, {"stage": "paused"}])")), &error));
+        fileWithProjects(minimalProject() + ", " + minimalProject(R"(, "items": [{}, {"stage": "paused"}])")),
+        test::fileTime(), &error));
     EXPECT_EQ(error, R"(projects[1].items[1].stage: "paused" names no case)");
-    EXPECT_FALSE(decodeLibrary(R"({"projects": []})", &error));
+    EXPECT_FALSE(decodeLibrary(R"({"projects": []})", test::fileTime(), &error));
     EXPECT_EQ(error, "version: missing");
 }
 

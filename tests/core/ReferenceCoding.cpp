@@ -451,7 +451,7 @@ QString dateText(const QDateTime& date) {
     return storable.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
 }
 
-std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -466,7 +466,7 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
         const ObjectReader top(document.object());
         top.required("version", toWhole); // any whole number is accepted
         Library library;
-        library.projects = top.required("projects", listOf(ProjectDecoder(RecordCoding::undatedProjectDate())));
+        library.projects = top.required("projects", listOf(ProjectDecoder(undatedAs)));
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());
         if (!types.isEmpty())
             library.types = types;

@@ -139,7 +139,7 @@ TEST_F(StorageTest, MutateOnMissingFileCreatesFolderAndFileWithDefaultTypes) {
     const AudioProject added = projectWithCue("New");
     EXPECT_TRUE(Storage::mutate([&added](Library& library) { library.projects.append(added); }));
 
-    const auto stored = RecordCoding::decodeLibrary(readFile(dataFile()));
+    const auto stored = RecordCoding::decodeLibrary(readFile(dataFile()), test::fileTime());
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->projects, QList<AudioProject>{added});
     EXPECT_EQ(stored->types, ProjectType::defaults());
