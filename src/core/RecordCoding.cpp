@@ -1,5 +1,6 @@
 #include "core/RecordCoding.h"
 
+#include "core/DuplicateIds.h"
 #include "core/JsonWriter.h"
 
 #include <QJsonArray>
@@ -636,6 +637,8 @@ Library libraryOf(const Value& top, const QDateTime& undatedAs) {
         reader.optional("types", listOf<Value>(toProjectType<Value>)).value_or(QList<ProjectType>());
     if (!types.isEmpty())
         library.types = types;
+    // Records are told apart by id alone from here on (a merge pairs them by id).
+    DuplicateIds::separate(library);
     return library;
 }
 

@@ -186,6 +186,37 @@ TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPositionAndAnEmptyNumberStaysEm
     EXPECT_FALSE(cues[2].startDate);
 }
 
+// A block copied by hand repeats an id: each repeat gets an id of its own,
+// the same in every decoding, and kept by the next write.
+TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
+    const QString cue = R"({"id": "11111111-2222-3333-4444-555555555555", "number": "%1"})";
+    const QString project =
+        minimalProject(QStringLiteral(R"(, "notes": "%1", "items": [%2, %3])").arg("%1", cue.arg("1"), cue.arg("2")));
+    const QByteArray bytes =
+        fileWithProjects(project.arg("first") + ", " + project.arg("second") + ", " + project.arg("third"),
+                         R"(, "types": [
+        {"id": "00000000-0000-0000-0000-000000000009", "title": "B", "symbol": "b", "colorHex": "112233"},
+        {"id": "00000000-0000-0000-0000-000000000009", "title": "B copy", "symbol": "b", "colorHex": "112233"}])");
+    const std::optional<Library> library = decode(bytes);
+    ASSERT_TRUE(library);
+    ASSERT_EQ(library->projects.size(), 3);
+
+    QSet<QUuid> projectIDs;
+    for (const AudioProject& read : library->projects) {
+        projectIDs.insert(read.id);
+        ASSERT_EQ(read.items.size(), 2);
+        EXPECT_EQ(read.items.at(0).id, QUuid::fromString(QLatin1String("{11111111-2222-3333-4444-555555555555}")));
+        EXPECT_NE(read.items.at(1).id, read.items.at(0).id);
+    }
+    EXPECT_EQ(projectIDs.size(), 3);
+    EXPECT_EQ(RecordCoding::idText(library->projects.at(0).id), projectID) << "the first keeps its id";
+    EXPECT_EQ(library->projects.at(1).notes, "second");
+    EXPECT_NE(library->types.at(0).id, library->types.at(1).id);
+
+    EXPECT_EQ(decode(bytes), library) << "the same in every decoding";
+    EXPECT_EQ(decode(encodeLibrary(*library)), library) << "written as read";
+}
+
 TEST(RecordCodingTest, CueDatesFollowStageOrTheEarlierDoneFlag) {
     const auto library = decode(fileWithProjects(minimalProject(R"(, "items": [
         {"stage": "mixed", "mixedAt": "2024-01-02T03:04:05Z"},

@@ -2,6 +2,7 @@
 // tests alone: the faster coding must give the same bytes and the same errors.
 #include "core/ReferenceCoding.h"
 
+#include "core/DuplicateIds.h"
 #include "core/RecordCoding.h"
 
 #include <QJsonArray>
@@ -470,6 +471,7 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());
         if (!types.isEmpty())
             library.types = types;
+        DuplicateIds::separate(library);
         return library;
     } catch (const DecodeFailure& failure) {
         if (error)

@@ -296,6 +296,31 @@ TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
     expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
 }
 
+// Two projects with one id (a block copied by hand) are two records to every
+// program: an edit of the first never lands on the second.
+TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherProgramDeletesIt) {
+    AudioProject copy = film;
+    copy.name = QStringLiteral("Film copy");
+    copy.notes = QStringLiteral("the copy's notes");
+    writeDataFile({film, copy, other});
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 3);
+    const QUuid copyID = store.projects().at(1).id;
+    ASSERT_NE(copyID, film.id);
+
+    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+    changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
+    store.flush();
+
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 3);
+    EXPECT_EQ(stored(film.id).name, QStringLiteral("Film"));
+    EXPECT_EQ(stored(film.id).notes, QStringLiteral("edited"));
+    EXPECT_EQ(stored(copyID).name, QStringLiteral("Film copy"));
+    EXPECT_EQ(stored(copyID).notes, QStringLiteral("the copy's notes"));
+    EXPECT_EQ(store.projects(), written);
+}
+
 // The other program of the next test: a process of its own (not a copy of
 // this one), pointed at the parent's data folder.
 constexpr char otherDataHome[] = "SORVEL_TEST_OTHER_PROGRAM_DATA_HOME";
