@@ -321,6 +321,47 @@ TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherP
     EXPECT_EQ(store.projects(), written);
 }
 
+// One program deletes a type, moving its projects, while the other puts a
+// project on it: that project follows the move instead of being left on a
+// type no list holds.
+TEST_F(ProjectStoreMerge, ProjectMovedOntoATypeTheOtherProgramDeletedFollowsItsMove) {
+    other.typeID = ProjectType::sfxID;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) { p.typeID = ProjectType::sfxID; });
+    changeInAnotherProgram([&](Library& library) {
+        library.types.removeIf([](const ProjectType& type) { return type.id == ProjectType::sfxID; });
+        in(library, other.id)->typeID = ProjectType::voiceID;
+    });
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(stored(film.id).typeID, ProjectType::voiceID);
+    EXPECT_EQ(store.project(film.id)->typeID, ProjectType::voiceID);
+    EXPECT_TRUE(log.contains(QStringLiteral("project \"Film\" (%1): its type \"音效\" was deleted by another "
+                                            "program; moved it to \"对白\"")
+                                 .arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, ProjectTheOtherProgramMovedOntoATypeDeletedHereFollowsTheStoresMove) {
+    other.typeID = ProjectType::sfxID;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.deleteType(ProjectType::sfxID, ProjectType::ambienceID);
+    changeInAnotherProgram([&](Library& library) { in(library, film.id)->typeID = ProjectType::sfxID; });
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(stored(film.id).typeID, ProjectType::ambienceID);
+    EXPECT_EQ(stored(other.id).typeID, ProjectType::ambienceID);
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("its type \"音效\" was deleted here; moved it to \"环境声\"")))
+        << log.toStdString();
+}
+
 // The other program of the next test: a process of its own (not a copy of
 // this one), pointed at the parent's data folder.
 constexpr char otherDataHome[] = "SORVEL_TEST_OTHER_PROGRAM_DATA_HOME";
