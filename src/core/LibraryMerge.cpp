@@ -154,8 +154,36 @@ Place placeOf(const LogEntry& entry, const Place& project) {
     return project.within(QStringLiteral("log entry of %1").arg(valueText(entry.date)));
 }
 
+template <typename Record>
+QString changesOf(const Record& base, const Record& side);
+
+// What `side` changed of a list of records, for the log: each record added,
+// changed (with its changes) or deleted there.
+template <typename Record>
+QString changesOf(const QList<Record>& base, const QList<Record>& side) {
+    const Place unnamed({}, nullptr);
+    const QHash<Key, const Record*> inBase = byKey(base);
+    const QHash<Key, const Record*> inSide = byKey(side);
+    QStringList changes;
+    Keys<Record> sideKeys;
+    for (const Record& record : side) {
+        const Record* before = inBase.value(sideKeys.next(record));
+        if (!before)
+            changes << QStringLiteral("added ") + placeOf(record, unnamed).name();
+        else if (!(*before == record))
+            changes << placeOf(*before, unnamed).name() + QStringLiteral(" (") + changesOf(*before, record)
+                    + QLatin1Char(')');
+    }
+    Keys<Record> baseKeys;
+    for (const Record& record : base) {
+        if (!inSide.contains(baseKeys.next(record)))
+            changes << QStringLiteral("deleted ") + placeOf(record, unnamed).name();
+    }
+    return changes.join(QStringLiteral(", "));
+}
+
 // What `side` changed of a record, for the log: each changed field with its
-// value, each changed list by its name.
+// value, and what changed in each of its lists.
 template <typename Record>
 QString changesOf(const Record& base, const Record& side) {
     QStringList changes;
@@ -165,7 +193,8 @@ QString changesOf(const Record& base, const Record& side) {
     });
     forEachOf(RecordShape<Record>::lists, [&](const auto& list) {
         if (base.*list.member != side.*list.member)
-            changes << QLatin1String(list.name);
+            changes << QLatin1String(list.name) + QStringLiteral(": ")
+                    + changesOf(base.*list.member, side.*list.member);
     });
     return changes.join(QStringLiteral(", "));
 }

@@ -268,7 +268,7 @@ TEST_F(LibraryMergeTest, DeletedOnOneSideAndChangedOnTheOtherFollowsThisProgram)
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"C\" (%1) was deleted here and changed by "
                                             "another program; kept the deletion, set aside its change of notes "
-                                            "\"theirs\", cues")
+                                            "\"theirs\", cues: cue \"1\" \"Opening\" (title \"retitled there\")")
                                  .arg(c)))
         << log.toStdString();
 }

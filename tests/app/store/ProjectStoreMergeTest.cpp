@@ -172,9 +172,11 @@ TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBe
     store.flush();
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     expectOnlyProjectInFile(other.id, QString(), store);
-    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted here and changed "
-                                            "by another program; kept the deletion, set aside its change of cues")
-                                 .arg(RecordCoding::idText(film.id))))
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted here and changed "
+                                    "by another program; kept the deletion, set aside its change of cues: cue \"1M02\" "
+                                    "\"Two\" (stage composing, start date ")
+                         .arg(RecordCoding::idText(film.id))))
         << log.toStdString();
 }
 
