@@ -6,19 +6,32 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace sorvel::DuplicateIds {
 
 namespace {
 
+// An id's 128 bits, cheap to sort: only equality matters here.
+using RawID = std::array<quint64, 2>;
+
+RawID rawID(const QUuid& id) {
+    static_assert(sizeof(QUuid) == sizeof(RawID));
+    RawID raw{};
+    std::memcpy(&raw, &id, sizeof raw);
+    return raw;
+}
+
+// Most lists repeat no id: they are told apart without a hash or an allocation.
 template <typename Record>
 bool repeatsAnId(const QList<Record>& records) {
     if (records.size() < 2)
         return false;
-    QVarLengthArray<QUuid, 64> ids;
+    QVarLengthArray<RawID, 64> ids;
     ids.reserve(records.size());
     for (const Record& record : records)
-        ids.append(record.id);
+        ids.append(rawID(record.id));
     std::sort(ids.begin(), ids.end());
     return std::adjacent_find(ids.begin(), ids.end()) != ids.end();
 }
