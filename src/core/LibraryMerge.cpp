@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/RecordCoding.h"
+#include "core/RecordFields.h"
 
 #include <QHash>
 #include <QSet>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace sorvel::LibraryMerge {
@@ -102,15 +104,18 @@ QString valueText(const std::optional<Value>& value) {
     return value ? valueText(*value) : QStringLiteral("none");
 }
 
-// Where in the library a merge is, for the log: what was set aside is never
-// dropped silently.
+// Where in the library a merge is, and where it notes what it set aside:
+// nothing is ever dropped silently.
 class Place {
 public:
-    explicit Place(QString name) : m_name(std::move(name)) {}
-    Place within(const QString& part) const { return Place(m_name + QStringLiteral(", ") + part); }
+    Place(QString name, QStringList* notes) : m_name(std::move(name)), m_notes(notes) {}
+    Place within(const QString& part) const {
+        return Place(m_name.isEmpty() ? part : m_name + QStringLiteral(", ") + part, m_notes);
+    }
+    Place top(const QString& name) const { return Place(name, m_notes); }
 
     // The value of one field from both sides: the side that changed it, mine
-    // when both did (and the other value is logged as set aside).
+    // when both did (and the other value is noted as set aside).
     template <typename Value>
     Value pick(const char* field, const Value& base, const Value& theirs, const Value& mine) const {
         if (mine == base)
@@ -120,26 +125,24 @@ public:
         return mine;
     }
 
-    // A record both sides hold but the base does not: mine, the other logged.
-    void setAsideRecord() const {
-        Log::storageError(
-            QStringLiteral("%1 was added here and by another program; kept this one, set aside the other").arg(m_name));
+    void setAside(const QString& what, const QString& kept, const QString& dropped) const {
+        note(QStringLiteral("%1: %2 was changed here and by another program; kept %3, set aside %4")
+                 .arg(m_name, what, kept, dropped));
     }
 
-    void setAside(const QString& what, const QString& kept, const QString& dropped) const {
-        Log::storageError(QStringLiteral("%1: %2 was changed here and by another program; kept %3, set aside %4")
-                              .arg(m_name, what, kept, dropped));
-    }
+    void note(const QString& line) const { m_notes->append(line); }
+    const QString& name() const { return m_name; }
 
 private:
     QString m_name;
+    QStringList* m_notes;
 };
 
-Place placeOf(const AudioProject& project, const Place&) {
-    return Place(QStringLiteral("project %1 (%2)").arg(valueText(project.name), valueText(project.id)));
+Place placeOf(const AudioProject& project, const Place& library) {
+    return library.top(QStringLiteral("project %1 (%2)").arg(valueText(project.name), valueText(project.id)));
 }
-Place placeOf(const ProjectType& type, const Place&) {
-    return Place(QStringLiteral("project type %1 (%2)").arg(valueText(type.title), valueText(type.id)));
+Place placeOf(const ProjectType& type, const Place& library) {
+    return library.top(QStringLiteral("project type %1 (%2)").arg(valueText(type.title), valueText(type.id)));
 }
 Place placeOf(const Cue& cue, const Place& project) {
     return project.within(QStringLiteral("cue %1 %2").arg(valueText(cue.number), valueText(cue.title)));
@@ -151,13 +154,53 @@ Place placeOf(const LogEntry& entry, const Place& project) {
     return project.within(QStringLiteral("log entry of %1").arg(valueText(entry.date)));
 }
 
-// A record changed on both sides, merged field by field.
-AudioProject mergeChanged(const AudioProject& base, const AudioProject& theirs, const AudioProject& mine,
-                          const Place& at);
-ProjectType mergeChanged(const ProjectType& base, const ProjectType& theirs, const ProjectType& mine, const Place& at);
-Cue mergeChanged(const Cue& base, const Cue& theirs, const Cue& mine, const Place& at);
-CueVersion mergeChanged(const CueVersion& base, const CueVersion& theirs, const CueVersion& mine, const Place& at);
-LogEntry mergeChanged(const LogEntry& base, const LogEntry& theirs, const LogEntry& mine, const Place& at);
+template <typename Record>
+QString changesOf(const Record& base, const Record& side);
+
+// What `side` changed of a list of records, for the log: each record added,
+// changed (with its changes) or deleted there.
+template <typename Record>
+QString changesOf(const QList<Record>& base, const QList<Record>& side) {
+    const Place unnamed({}, nullptr);
+    const QHash<Key, const Record*> inBase = byKey(base);
+    const QHash<Key, const Record*> inSide = byKey(side);
+    QStringList changes;
+    Keys<Record> sideKeys;
+    for (const Record& record : side) {
+        const Record* before = inBase.value(sideKeys.next(record));
+        if (!before)
+            changes << QStringLiteral("added ") + placeOf(record, unnamed).name();
+        else if (!(*before == record))
+            changes << placeOf(*before, unnamed).name() + QStringLiteral(" (") + changesOf(*before, record)
+                    + QLatin1Char(')');
+    }
+    Keys<Record> baseKeys;
+    for (const Record& record : base) {
+        if (!inSide.contains(baseKeys.next(record)))
+            changes << QStringLiteral("deleted ") + placeOf(record, unnamed).name();
+    }
+    return changes.join(QStringLiteral(", "));
+}
+
+// What `side` changed of a record, for the log: each changed field with its
+// value, and what changed in each of its lists.
+template <typename Record>
+QString changesOf(const Record& base, const Record& side) {
+    QStringList changes;
+    forEachOf(RecordShape<Record>::fields, [&](const auto& field) {
+        if (!(base.*field.member == side.*field.member))
+            changes << QLatin1String(field.name) + QLatin1Char(' ') + valueText(side.*field.member);
+    });
+    forEachOf(RecordShape<Record>::lists, [&](const auto& list) {
+        if (base.*list.member != side.*list.member)
+            changes << QLatin1String(list.name) + QStringLiteral(": ")
+                    + changesOf(base.*list.member, side.*list.member);
+    });
+    return changes.join(QStringLiteral(", "));
+}
+
+template <typename Record>
+Record mergeChanged(const Record& base, const Record& theirs, const Record& mine, const Place& at);
 
 template <typename Record>
 QList<Record> mergeRecords(const QList<Record>& base, const QList<Record>& theirs, const QList<Record>& mine,
@@ -182,14 +225,26 @@ QList<Record> mergeRecords(const QList<Record>& base, const QList<Record>& their
                 return *my;
             if (original)
                 return mergeChanged(*original, *their, *my, placeOf(*my, owner));
-            placeOf(*my, owner).setAsideRecord();
+            placeOf(*my, owner)
+                .note(QStringLiteral("%1 was added here and by another program; kept this one, set aside the other")
+                          .arg(placeOf(*my, owner).name()));
             return *my;
         }
-        // Gone from the other side: deleted there, unless new or changed on this one.
         const Record* present = their ? their : my;
-        if (original && *present == *original)
-            return std::nullopt;
-        return *present;
+        if (!original)
+            return *present; // new on that side
+        if (*present == *original)
+            return std::nullopt; // deleted on the other side, unchanged on this one
+        // Deleted on one side, changed on the other: this program's choice stands.
+        const Place at = placeOf(*present, owner);
+        if (my) {
+            at.note(QStringLiteral("%1 was deleted by another program and changed here; kept it").arg(at.name()));
+            return *my;
+        }
+        at.note(QStringLiteral("%1 was deleted here and changed by another program; kept the deletion, set aside "
+                               "its change of %2")
+                    .arg(at.name(), changesOf(*original, *their)));
+        return std::nullopt;
     };
 
     // The order is that of the side that changed it; the other side's
@@ -240,64 +295,25 @@ QList<Record> mergeRecords(const QList<Record>& base, const QList<Record>& their
     return merged;
 }
 
-// One field of a record: its name in the log and the member.
-template <typename Record, typename Value>
-struct Field {
-    const char* name;
-    Value Record::*member;
-};
-
-// Mine, with each of `fields` from the side that changed it.
-template <typename Record, typename... Values>
-Record mergeFields(const Record& base, const Record& theirs, const Record& mine, const Place& at,
-                   const Field<Record, Values>&... fields) {
+// A record changed on both sides: mine, with each field from the side that
+// changed it and each list of records merged record by record.
+template <typename Record>
+Record mergeChanged(const Record& base, const Record& theirs, const Record& mine, const Place& at) {
     Record merged = mine;
-    ((merged.*fields.member = at.pick(fields.name, base.*fields.member, theirs.*fields.member, mine.*fields.member)),
-     ...);
-    return merged;
-}
-
-AudioProject mergeChanged(const AudioProject& base, const AudioProject& theirs, const AudioProject& mine,
-                          const Place& at) {
-    using P = AudioProject;
-    AudioProject merged = mergeFields(
-        base, theirs, mine, at, Field{"name", &P::name}, Field{"type", &P::typeID}, Field{"status", &P::status},
-        Field{"creation date", &P::createdAt}, Field{"deadline", &P::deadline}, Field{"folder", &P::folderPath},
-        Field{"notes", &P::notes}, Field{"progress mode", &P::progressMode},
-        Field{"manual progress", &P::manualProgress}, Field{"completion date", &P::completedAt},
-        Field{"archive date", &P::archivedAt}, Field{"focus", &P::isFocused});
-    merged.updatedAt = std::max(theirs.updatedAt, mine.updatedAt);
-    merged.items = mergeRecords(base.items, theirs.items, mine.items, at);
-    merged.log = mergeRecords(base.log, theirs.log, mine.log, at);
-    if (theirs.log != base.log && mine.log != base.log) {
-        std::stable_sort(merged.log.begin(), merged.log.end(),
-                         [](const LogEntry& a, const LogEntry& b) { return a.date > b.date; });
+    forEachOf(RecordShape<Record>::fields, [&](const auto& field) {
+        merged.*field.member = at.pick(field.name, base.*field.member, theirs.*field.member, mine.*field.member);
+    });
+    forEachOf(RecordShape<Record>::lists, [&](const auto& list) {
+        merged.*list.member = mergeRecords(base.*list.member, theirs.*list.member, mine.*list.member, at);
+    });
+    if constexpr (std::is_same_v<Record, AudioProject>) {
+        merged.updatedAt = std::max(theirs.updatedAt, mine.updatedAt);
+        if (theirs.log != base.log && mine.log != base.log) {
+            std::stable_sort(merged.log.begin(), merged.log.end(),
+                             [](const LogEntry& a, const LogEntry& b) { return a.date > b.date; });
+        }
     }
     return merged;
-}
-
-ProjectType mergeChanged(const ProjectType& base, const ProjectType& theirs, const ProjectType& mine, const Place& at) {
-    return mergeFields(base, theirs, mine, at, Field{"title", &ProjectType::title},
-                       Field{"symbol", &ProjectType::symbol}, Field{"colour", &ProjectType::colorHex});
-}
-
-Cue mergeChanged(const Cue& base, const Cue& theirs, const Cue& mine, const Place& at) {
-    Cue merged = mergeFields(base, theirs, mine, at, Field{"number", &Cue::number}, Field{"title", &Cue::title},
-                             Field{"duration", &Cue::duration}, Field{"stage", &Cue::stage},
-                             Field{"start date", &Cue::startDate}, Field{"mix date", &Cue::mixedAt},
-                             Field{"delivery date", &Cue::deliveredAt});
-    merged.versions = mergeRecords(base.versions, theirs.versions, mine.versions, at);
-    return merged;
-}
-
-CueVersion mergeChanged(const CueVersion& base, const CueVersion& theirs, const CueVersion& mine, const Place& at) {
-    return mergeFields(base, theirs, mine, at, Field{"number", &CueVersion::number}, Field{"date", &CueVersion::date},
-                       Field{"note", &CueVersion::note});
-}
-
-LogEntry mergeChanged(const LogEntry& base, const LogEntry& theirs, const LogEntry& mine, const Place& at) {
-    return mergeFields(base, theirs, mine, at, Field{"date", &LogEntry::date}, Field{"text", &LogEntry::text},
-                       Field{"progress", &LogEntry::progress});
 }
 
 // The project a side chose to focus: focused there and not in the base.
@@ -316,7 +332,8 @@ QSet<QUuid> focusChosen(const QList<AudioProject>& base, const QList<AudioProjec
 }
 
 // Each side keeps at most one project focused; the merge of two choices must too.
-void keepOneFocus(QList<AudioProject>& merged, const Library& base, const Library& theirs, const Library& mine) {
+void keepOneFocus(QList<AudioProject>& merged, const Library& base, const Library& theirs, const Library& mine,
+                  const Place& library) {
     const auto focused = [](const AudioProject& project) { return project.isFocused; };
     if (std::count_if(merged.cbegin(), merged.cend(), focused) < 2)
         return;
@@ -335,17 +352,77 @@ void keepOneFocus(QList<AudioProject>& merged, const Library& base, const Librar
         if (i == keeper || !merged.at(i).isFocused)
             continue;
         merged[i].isFocused = false;
-        placeOf(merged.at(i), Place({})).setAside(QStringLiteral("the focus"), kept, QStringLiteral("this one's"));
+        placeOf(merged.at(i), library).setAside(QStringLiteral("the focus"), kept, QStringLiteral("this one's"));
+    }
+}
+
+const ProjectType* typeIn(const QList<ProjectType>& types, const QUuid& id) {
+    const auto found =
+        std::find_if(types.cbegin(), types.cend(), [&](const ProjectType& type) { return type.id == id; });
+    return found == types.cend() ? nullptr : &*found;
+}
+
+// Where `side`, which deleted the type `deleted`, sent the projects the base
+// had on it; none when it had none there.
+std::optional<QUuid> typeProjectsWentTo(const QUuid& deleted, const Library& base, const Library& side,
+                                        const QList<ProjectType>& types) {
+    QHash<QUuid, const AudioProject*> onSide;
+    for (const AudioProject& project : side.projects)
+        onSide.insert(project.id, &project);
+    for (const AudioProject& project : base.projects) {
+        const AudioProject* there = project.typeID == deleted ? onSide.value(project.id) : nullptr;
+        if (there && there->typeID != deleted && typeIn(types, there->typeID))
+            return there->typeID;
+    }
+    return std::nullopt;
+}
+
+// One side deleted a type (moving its projects) while the other put a project
+// on it: the project follows the deleting side's move, so that no project is
+// left on a type the merged library does not hold.
+void rehomeProjectsOfDeletedTypes(Library& merged, const Library& base, const Library& theirs, const Library& mine,
+                                  const Place& library) {
+    if (merged.types.isEmpty())
+        return;
+    for (AudioProject& project : merged.projects) {
+        const ProjectType* deleted = typeIn(base.types, project.typeID);
+        if (!deleted || typeIn(merged.types, project.typeID))
+            continue; // on a type of the merge, or on one no side knew (left as the file has it)
+        const bool deletedHere = !typeIn(mine.types, deleted->id);
+        const Library& deleting = deletedHere ? mine : theirs;
+        const QUuid target =
+            typeProjectsWentTo(deleted->id, base, deleting, merged.types)
+                .value_or(typeIn(merged.types, ProjectType::otherID) ? ProjectType::otherID : merged.types.first().id);
+        project.typeID = target;
+        placeOf(project, library)
+            .note(QStringLiteral("%1: its type %2 was deleted %3; moved it to %4")
+                      .arg(placeOf(project, library).name(), valueText(deleted->title),
+                           deletedHere ? QStringLiteral("here") : QStringLiteral("by another program"),
+                           valueText(typeIn(merged.types, target)->title)));
     }
 }
 
 } // namespace
 
-Library merge(const Library& base, const Library& theirs, const Library& mine) {
-    Library merged{mergeRecords(base.projects, theirs.projects, mine.projects, Place({})),
-                   mergeRecords(base.types, theirs.types, mine.types, Place({}))};
-    keepOneFocus(merged.projects, base, theirs, mine);
+Library merge(const Library& base, const Library& theirs, const Library& mine, QStringList* notes) {
+    const Place library({}, notes);
+    Library merged{mergeRecords(base.projects, theirs.projects, mine.projects, library),
+                   mergeRecords(base.types, theirs.types, mine.types, library)};
+    keepOneFocus(merged.projects, base, theirs, mine, library);
+    rehomeProjectsOfDeletedTypes(merged, base, theirs, mine, library);
     return merged;
+}
+
+Library merge(const Library& base, const Library& theirs, const Library& mine) {
+    QStringList notes;
+    Library merged = merge(base, theirs, mine, &notes);
+    logNotes(notes);
+    return merged;
+}
+
+void logNotes(const QStringList& notes) {
+    for (const QString& line : notes)
+        Log::storageError(line);
 }
 
 } // namespace sorvel::LibraryMerge

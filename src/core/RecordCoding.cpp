@@ -1,5 +1,6 @@
 #include "core/RecordCoding.h"
 
+#include "core/DuplicateIds.h"
 #include "core/JsonWriter.h"
 
 #include <QJsonArray>
@@ -563,7 +564,9 @@ Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
     Cue cue;
     const std::optional<QUuid> id = reader.optional("id", toID<Value>);
     cue.id = id ? *id : cueIDAt(projectID, position);
-    cue.number = reader.optional("number", toText<Value>).value_or(QString());
+    // A cue of the earlier format has no number: it shows its position. An
+    // empty number is the user's and stays empty.
+    cue.number = reader.optional("number", toText<Value>).value_or(QString::number(position + 1));
     cue.title = reader.optional("title", toText<Value>).value_or(QString());
     cue.duration = reader.optional("duration", toWhole<Value>);
     cue.versions = reader.optional("versions", listOf<Value>(toCueVersion<Value>)).value_or(QList<CueVersion>());
@@ -616,33 +619,26 @@ public:
         project.completedAt = reader.optional("completedAt", toDate<Value>);
         project.archivedAt = reader.optional("archivedAt", toDate<Value>);
         project.isFocused = reader.optional("isFocused", toTruth<Value>).value_or(false);
-        fillCueNumbers(project.items);
         return project;
     }
 
 private:
-    // A cue without a number shows its position, counted from 1.
-    static void fillCueNumbers(QList<Cue>& cues) {
-        for (qsizetype i = 0; i < cues.size(); ++i) {
-            if (cues[i].number.isEmpty())
-                cues[i].number = QString::number(i + 1);
-        }
-    }
-
     QDateTime m_undated;
 };
 
 // Throws DecodeFailure for anything but a library.
 template <typename Value>
-Library libraryOf(const Value& top) {
+Library libraryOf(const Value& top, const QDateTime& undatedAs) {
     const ObjectReader<Value> reader(top);
     reader.required("version", toWhole<Value>); // any whole number is accepted
     Library library;
-    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedProjectDate())));
+    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedAs)));
     const QList<ProjectType> types =
         reader.optional("types", listOf<Value>(toProjectType<Value>)).value_or(QList<ProjectType>());
     if (!types.isEmpty())
         library.types = types;
+    // Records are told apart by id alone from here on (a merge pairs them by id).
+    DuplicateIds::separate(library);
     return library;
 }
 
@@ -672,7 +668,7 @@ bool holdsFractionalZero(simdjson::dom::element element) {
 
 // The file as QJsonDocument reads it: the verdict on anything simdjson refuses
 // or might read differently, and the wording of every parse error.
-std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString* error) {
+std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
     QJsonParseError parseError;
     QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -686,7 +682,7 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, QString*
     try {
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
-        return libraryOf(QtValue(QJsonValue(document.object())));
+        return libraryOf(QtValue(QJsonValue(document.object())), undatedAs);
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();
@@ -853,10 +849,6 @@ QUuid cueIDAt(const QUuid& projectID, qsizetype position) {
     return QUuid::createUuidV5(cueSpace, projectID.toRfc4122() + QByteArray::number(position));
 }
 
-QDateTime undatedProjectDate() {
-    return QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
-}
-
 std::optional<QDateTime> parseDate(const QString& text) {
     const QByteArray bytes = text.toUtf8();
     return dateFromBytes(std::string_view(bytes.constData(), size_t(bytes.size())));
@@ -869,7 +861,7 @@ QString dateText(const QDateTime& date) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
     // One parser per thread: reading again (a reload after another program's
     // write) reuses its buffers instead of faulting in fresh memory. Buffers
     // grown for a large file are let go after its decode, so that no thread
@@ -887,9 +879,9 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
     const simdjson::error_code parsed =
         parser.parse(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), !padded).get(root);
     if (parsed != simdjson::SUCCESS || root.type() != simdjson::dom::element_type::OBJECT || holdsFractionalZero(root))
-        return decodeWithQJsonDocument(bytes, error);
+        return decodeWithQJsonDocument(bytes, undatedAs, error);
     try {
-        return libraryOf(FastValue(root));
+        return libraryOf(FastValue(root), undatedAs);
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();

@@ -20,9 +20,6 @@ QString idText(const QUuid& id);
 // The id a cue stored without one reads with: derived from its project's id
 // and its position there, so the same bytes give the same cue in every process.
 QUuid cueIDAt(const QUuid& projectID, qsizetype position);
-// The creation and change date of a project stored without them: fixed (the
-// start of 1970), for the same reason.
-QDateTime undatedProjectDate();
 
 // Dates: internet date-times with a zone designator; written in UTC whole seconds with "Z".
 std::optional<QDateTime> parseDate(const QString& text);
@@ -33,8 +30,11 @@ QString dateText(const QDateTime& date);
 constexpr qsizetype decodingPadding = 64;
 
 // The whole data file. Decoding fails (and says why in `error`) for anything
-// that is not a valid current- or earlier-format file.
-std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error = nullptr);
+// that is not a valid current- or earlier-format file. A project stored
+// without a creation or change date reads with `undatedAs` there: the file's
+// modification time in whole seconds, so that every process reads the same
+// file the same way, with a date a user can believe (the next write stores it).
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error = nullptr);
 // Pretty-printed, keys sorted, version 2, no null.
 QByteArray encodeLibrary(const Library& library);
 // At least the size of encodeLibrary(library), at most a few bytes more for

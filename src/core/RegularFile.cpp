@@ -119,8 +119,13 @@ bool copyNew(const QString& source, const QString& target) {
         ::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, info.st_mode & 0777));
     if (!to.isOpen())
         return false;
-    if (copyContents(from.get(), to.get()))
+    if (copyContents(from.get(), to.get())) {
+        // The copy keeps when its source was written: a data file's time dates
+        // the projects it stores without dates.
+        const timespec times[2] = {info.st_atim, info.st_mtim};
+        ::futimens(to.get(), times);
         return true;
+    }
     Log::storageError(
         QStringLiteral("cannot copy %1 to %2: %3").arg(source, target, QString::fromLocal8Bit(std::strerror(errno))));
     ::unlink(targetName.constData());

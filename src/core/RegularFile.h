@@ -18,7 +18,7 @@ bool isMissingOrRegular(const QString& path, const QString& what);
 // Copies the regular file `source` to `target`, which must not exist yet (a
 // link there is never followed). The source is opened without blocking and
 // its kind checked on the open descriptor; anything but a regular file is
-// logged and skipped. Keeps the permission bits. False when nothing was copied.
+// logged and skipped. Keeps the permission bits and the times. False when nothing was copied.
 bool copyNew(const QString& source, const QString& target);
 
 // Writes all `size` bytes to `fd`, going on after short writes and interruptions;

@@ -44,7 +44,13 @@ struct FileBytes {
     State state = State::Missing;
     QByteArray bytes;
     int error = 0;
+    QDateTime modified; // Read: when the file was last written, in whole seconds
 };
+
+// A file's modification time as the data file keeps dates: UTC, whole seconds.
+QDateTime modificationTime(const struct stat& info) {
+    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, Qt::UTC);
+}
 
 FileBytes readWholeFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
@@ -54,19 +60,20 @@ FileBytes readWholeFile(const QString& path) {
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno};
+        return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno, {}};
 
-    FileBytes result{FileBytes::State::Read, {}, 0};
+    FileBytes result{FileBytes::State::Read, {}, 0, {}};
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
-        return {FileBytes::State::Failed, {}, error};
+        return {FileBytes::State::Failed, {}, error, {}};
     }
+    result.modified = modificationTime(info);
     if (!S_ISREG(info.st_mode)) {
         // A folder, pipe or device there is not the data file (a device could be endless).
         ::close(fd);
-        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
+        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, {}};
     }
     // Straight into one buffer, with the room past the end that lets the
     // decoder read the bytes where they are. One byte more than the file's
@@ -86,7 +93,7 @@ FileBytes readWholeFile(const QString& path) {
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
-            result = {FileBytes::State::Failed, {}, errno};
+            result = {FileBytes::State::Failed, {}, errno, {}};
             break;
         }
         if (count == 0)
@@ -289,7 +296,7 @@ Found readLocked(const QString& path) {
     }
     found.bytes = std::move(file.bytes);
     QString error;
-    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, &error)) {
+    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, file.modified, &error)) {
         readFailures().forget();
         found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
         return found;
@@ -519,7 +526,11 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             const Written outcome = writeLocked(path, bytes, lock, &result.error);
             if (outcome == Written::Done) {
                 result.written = true;
-                std::optional<Library> held = RecordCoding::decodeLibrary(bytes);
+                struct stat written {};
+                const QDateTime modified = ::stat(QFile::encodeName(path).constData(), &written) == 0
+                    ? modificationTime(written)
+                    : QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+                std::optional<Library> held = RecordCoding::decodeLibrary(bytes, modified);
                 result.library = held ? std::move(*held) : library;
                 result.resolved = std::move(library);
             } else if (!movedTo.isEmpty()) {

@@ -32,9 +32,8 @@ struct ReadResult {
 // What the store's save did.
 struct SaveResult {
     bool written = false;
-    // Written: what the file holds now, as its bytes decode. It may differ from
-    // `resolved` where the decoder fills in what a record left empty (a cue's
-    // number); the next merge starts from it.
+    // Written: what the file holds now, as its bytes decode (the same as
+    // `resolved` for every value the application holds); the next merge starts from it.
     Library library;
     Library resolved; // written: what `resolve` gave and was written
     QString error; // not written: why

@@ -1,5 +1,6 @@
 #include "core/RecordCoding.h"
 #include "core/ReferenceCoding.h"
+#include "support/SampleRecords.h"
 
 #include "../../bench/SampleLibrary.h"
 
@@ -43,8 +44,8 @@ void expectSameEncoding(const Library& library) {
 void expectSameDecoding(const QByteArray& bytes) {
     QString error;
     QString referenceError;
-    const std::optional<Library> decoded = RecordCoding::decodeLibrary(bytes, &error);
-    const std::optional<Library> reference = Reference::decodeLibrary(bytes, &referenceError);
+    const std::optional<Library> decoded = RecordCoding::decodeLibrary(bytes, test::fileTime(), &error);
+    const std::optional<Library> reference = Reference::decodeLibrary(bytes, test::fileTime(), &referenceError);
     const std::string shown = bytes.left(300).toStdString();
     ASSERT_EQ(decoded.has_value(), reference.has_value())
         << shown << "\n"
@@ -61,10 +62,10 @@ TEST(FastCodingTest, TheBenchmarksLibrariesAreWrittenAndReadAsBefore) {
         const Library library = bench::sampleLibrary(projects, 30, 10);
         const QByteArray written = RecordCoding::encodeLibrary(library);
         ASSERT_TRUE(sameBytes(written, Reference::encodeLibrary(library))) << projects << " projects";
-        const std::optional<Library> read = RecordCoding::decodeLibrary(written);
+        const std::optional<Library> read = RecordCoding::decodeLibrary(written, test::fileTime());
         ASSERT_TRUE(read);
         EXPECT_TRUE(*read == library);
-        EXPECT_TRUE(*read == *Reference::decodeLibrary(written));
+        EXPECT_TRUE(*read == *Reference::decodeLibrary(written, test::fileTime()));
     }
 }
 

@@ -72,6 +72,19 @@ TEST_F(LegacyMigrationTest, WholeFolderIsCopiedWhenOurDataFileIsMissing) {
     EXPECT_EQ(readFile(legacyFolder() + "/projects.json"), fileWithProject("Theirs"));
 }
 
+// Projects of the earlier product carry no dates: they read with the time its
+// file was last written, not the time of the copy.
+TEST_F(LegacyMigrationTest, CopiedDataFileKeepsItsModificationTime) {
+    writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
+    const QDateTime modified(QDate(2022, 8, 9), QTime(10, 11, 12), Qt::UTC);
+    test::setModified(legacyFolder() + "/projects.json", modified);
+    LegacyMigration::migrateData();
+    const QList<AudioProject> projects = Storage::load().projects;
+    ASSERT_EQ(projects.size(), 1);
+    EXPECT_EQ(projects.first().createdAt, modified);
+    EXPECT_EQ(projects.first().updatedAt, modified);
+}
+
 // A data file kept behind a relative link: the copy is written from then on,
 // so it must not lead back into the old folder.
 TEST_F(LegacyMigrationTest, RelativeLinksAreCopiedAsTheyAreAndWritesStayInTheNewFolder) {

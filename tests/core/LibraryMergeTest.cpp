@@ -1,10 +1,15 @@
 #include "core/LibraryMerge.h"
 #include "core/RecordCoding.h"
+#include "core/RecordFields.h"
 #include "support/SampleRecords.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
 namespace sorvel {
 namespace {
@@ -130,23 +135,34 @@ TEST_F(LibraryMergeTest, CuesOfOneProjectMergeByIdAndFieldByField) {
     EXPECT_EQ(merged[4].title, "Added there");
 }
 
-TEST_F(LibraryMergeTest, CueDeletedOnOneSideGoesUnlessTheOtherSideChangedIt) {
+TEST_F(LibraryMergeTest, CueDeletedOnOneSideAndChangedOnTheOtherFollowsThisProgram) {
     Library start = base;
-    in(start, "A").items = {test::sampleCue("1", "One", CueStage::NotStarted),
-                            test::sampleCue("2", "Two", CueStage::NotStarted),
-                            test::sampleCue("3", "Three", CueStage::NotStarted)};
+    in(start, "A").items = {
+        test::sampleCue("1", "One", CueStage::NotStarted), test::sampleCue("2", "Two", CueStage::NotStarted),
+        test::sampleCue("3", "Three", CueStage::NotStarted), test::sampleCue("4", "Four", CueStage::NotStarted)};
     theirs = mine = start;
     in(theirs, "A").items.removeAt(0); // unchanged here: gone
-    in(theirs, "A").items[1].title = "Three, edited there"; // deleted here: kept
+    in(theirs, "A").items[1].title = "Three, edited there"; // deleted here: the deletion stands
+    in(theirs, "A").items.removeAt(2); // edited here: kept
     in(mine, "A").items.removeAt(2);
+    in(mine, "A").items[2].title = "Four, edited here";
     in(mine, "A").notes = "mine";
 
+    testing::internal::CaptureStderr();
     const Library merged = LibraryMerge::merge(start, theirs, mine);
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     QStringList titles;
     for (const Cue& cue : merged.projects.first().items)
         titles << cue.title;
-    EXPECT_EQ(titles, (QStringList{"Two", "Three, edited there"}));
+    EXPECT_EQ(titles, (QStringList{"Two", "Four, edited here"}));
     EXPECT_EQ(merged.projects.first().notes, "mine");
+    EXPECT_TRUE(log.contains("cue \"3\" \"Three, edited there\" was deleted here and changed by another program; "
+                             "kept the deletion, set aside its change of title \"Three, edited there\""))
+        << log.toStdString();
+    EXPECT_TRUE(
+        log.contains("cue \"4\" \"Four, edited here\" was deleted by another program and changed here; kept it"))
+        << log.toStdString();
+    EXPECT_EQ(log.count('\n'), 2) << log.toStdString();
 }
 
 TEST_F(LibraryMergeTest, LogEntriesOfBothSidesAreKeptNewestFirst) {
@@ -231,12 +247,53 @@ TEST_F(LibraryMergeTest, DeletedOnOneSideAndUnchangedOnTheOtherStaysDeleted) {
     EXPECT_EQ(names(LibraryMerge::merge(base, theirs, mine)), (QStringList{"B:mine"}));
 }
 
-TEST_F(LibraryMergeTest, DeletedOnOneSideButChangedOnTheOtherIsKept) {
+// This program's choice wins: its deletion beats the other program's change,
+// its change beats the other program's deletion; the log names what was set aside.
+TEST_F(LibraryMergeTest, DeletedOnOneSideAndChangedOnTheOtherFollowsThisProgram) {
     remove(theirs, "A");
     in(mine, "A").notes = "mine";
     remove(mine, "C");
     in(theirs, "C").notes = "theirs";
-    EXPECT_EQ(names(LibraryMerge::merge(base, theirs, mine)), (QStringList{"A:mine", "B:", "C:theirs"}));
+    in(theirs, "C").items.first().title = "retitled there";
+
+    testing::internal::CaptureStderr();
+    const Library merged = LibraryMerge::merge(base, theirs, mine);
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(names(merged), (QStringList{"A:mine", "B:"}));
+    const QString a = RecordCoding::idText(in(base, "A").id);
+    const QString c = RecordCoding::idText(in(base, "C").id);
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"A\" (%1) was deleted by another program "
+                                            "and changed here; kept it")
+                                 .arg(a)))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"C\" (%1) was deleted here and changed by "
+                                            "another program; kept the deletion, set aside its change of notes "
+                                            "\"theirs\", cues: cue \"1\" \"Opening\" (title \"retitled there\")")
+                                 .arg(c)))
+        << log.toStdString();
+}
+
+TEST_F(LibraryMergeTest, VersionsAndLogEntriesDeletedHereStayDeletedWhateverTheOtherSideChanged) {
+    const QDateTime at(QDate(2024, 3, 1), QTime(9, 0), Qt::UTC);
+    in(base, "A").items.first().versions = {CueVersion{QUuid::createUuid(), 2, at, "take two"}};
+    in(base, "A").log = {LogEntry{QUuid::createUuid(), at, "note", 0.5}};
+    theirs = mine = base;
+    in(theirs, "A").items.first().versions.first().note = "take two, annotated";
+    in(theirs, "A").log.first().text = "note, reworded";
+    in(mine, "A").items.first().versions.clear();
+    in(mine, "A").log.clear();
+
+    testing::internal::CaptureStderr();
+    Library merged = LibraryMerge::merge(base, theirs, mine);
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(in(merged, "A").items.first().versions.isEmpty());
+    EXPECT_TRUE(in(merged, "A").log.isEmpty());
+    EXPECT_TRUE(log.contains("version 2 was deleted here and changed by another program; kept the deletion, set aside "
+                             "its change of note \"take two, annotated\""))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("was deleted here and changed by another program; kept the deletion, set aside its change "
+                             "of text \"note, reworded\""))
+        << log.toStdString();
 }
 
 TEST_F(LibraryMergeTest, NewRecordsOfBothSidesAreKeptNearTheirNeighbours) {
@@ -286,6 +343,180 @@ TEST_F(LibraryMergeTest, RecordsSharingAnIdAreAllKept) {
 
     remove(theirs, "B copy");
     EXPECT_EQ(names(LibraryMerge::merge(base, theirs, mine)), (QStringList{"A:theirs", "B:mine", "C:mine"}));
+}
+
+TEST_F(LibraryMergeTest, ProjectLeftOnATypeTheOtherSideDeletedFollowsThatSidesMove) {
+    const QString ambience = QStringLiteral("\"环境声\"");
+    in(base, "B").typeID = ProjectType::sfxID;
+    theirs = mine = base;
+    const auto deleteSfx = [&](Library& side, const QUuid& movedTo) {
+        side.types.removeIf([](const ProjectType& type) { return type.id == ProjectType::sfxID; });
+        in(side, "B").typeID = movedTo;
+    };
+
+    // Deleted there, chosen here.
+    deleteSfx(theirs, ProjectType::ambienceID);
+    in(mine, "A").typeID = ProjectType::sfxID;
+    testing::internal::CaptureStderr();
+    Library merged = LibraryMerge::merge(base, theirs, mine);
+    QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(in(merged, "A").typeID, ProjectType::ambienceID);
+    EXPECT_EQ(in(merged, "B").typeID, ProjectType::ambienceID);
+    EXPECT_TRUE(log.contains(QStringLiteral("project \"A\" (%1): its type \"音效\" was deleted by another program; "
+                                            "moved it to %2")
+                                 .arg(RecordCoding::idText(in(base, "A").id), ambience)))
+        << log.toStdString();
+
+    // Deleted here, chosen there.
+    theirs = mine = base;
+    deleteSfx(mine, ProjectType::voiceID);
+    in(theirs, "C").typeID = ProjectType::sfxID;
+    testing::internal::CaptureStderr();
+    merged = LibraryMerge::merge(base, theirs, mine);
+    log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(in(merged, "C").typeID, ProjectType::voiceID);
+    EXPECT_TRUE(log.contains("its type \"音效\" was deleted here; moved it to \"对白\"")) << log.toStdString();
+
+    // The deleting side had no project on it: nothing says where it sent them.
+    theirs = mine = base;
+    in(base, "B").typeID = in(theirs, "B").typeID = in(mine, "B").typeID = ProjectType::musicID;
+    theirs.types.removeIf([](const ProjectType& type) { return type.id == ProjectType::sfxID; });
+    in(mine, "A").typeID = ProjectType::sfxID;
+    testing::internal::CaptureStderr();
+    merged = LibraryMerge::merge(base, theirs, mine);
+    log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(in(merged, "A").typeID, ProjectType::otherID);
+    EXPECT_TRUE(log.contains("moved it to \"其他\"")) << log.toStdString();
+}
+
+// Every member of each record must take part in the merge: a field added to a
+// record but not to its shape is lost whenever the other program changed it.
+
+// Stands for a value of any type, to count the members of an aggregate.
+struct AnyValue {
+    template <typename T>
+    operator T() const;
+};
+
+template <typename Record, typename... Values>
+constexpr std::size_t memberCount() {
+    if constexpr (requires { Record{Values{}..., AnyValue{}}; })
+        return memberCount<Record, Values..., AnyValue>();
+    else
+        return sizeof...(Values);
+}
+
+template <typename Record>
+constexpr std::size_t shapedCount() {
+    return std::tuple_size_v<std::remove_const_t<
+               decltype(RecordShape<Record>::
+                            fields)>> + std::tuple_size_v<std::remove_const_t<decltype(RecordShape<Record>::lists)>>;
+}
+
+template <typename Tuple, typename Visit>
+void forEachIndexed(const Tuple& tuple, Visit visit) {
+    [&]<std::size_t... index>(std::index_sequence<index...>) {
+        (visit(index, std::get<index>(tuple)), ...);
+    }
+    (std::make_index_sequence<std::tuple_size_v<Tuple>>{});
+}
+
+// A value other than `value`.
+QString otherValue(const QString& value) {
+    return value + QStringLiteral(" (changed)");
+}
+QUuid otherValue(const QUuid&) {
+    return QUuid::createUuid();
+}
+bool otherValue(bool value) {
+    return !value;
+}
+double otherValue(double value) {
+    return value + 0.25;
+}
+qint64 otherValue(qint64 value) {
+    return value + 7;
+}
+QDateTime otherValue(const QDateTime& value) {
+    return value.isValid() ? value.addDays(3) : QDateTime(QDate(2031, 2, 3), QTime(4, 5), Qt::UTC);
+}
+template <typename Enum>
+requires std::is_enum_v<Enum> Enum otherValue(Enum value) {
+    return Enum(int(value) == 0 ? 1 : 0);
+}
+template <typename Value>
+std::optional<Value> otherValue(const std::optional<Value>& value) {
+    return otherValue(value.value_or(Value{}));
+}
+
+// A new record for a list.
+template <typename Record>
+Record newRecord() {
+    const QDateTime at(QDate(2030, 1, 1), QTime(12, 0), Qt::UTC);
+    if constexpr (std::is_same_v<Record, Cue>)
+        return test::sampleCue("9", "Added there", CueStage::Mixed);
+    else if constexpr (std::is_same_v<Record, CueVersion>)
+        return CueVersion{QUuid::createUuid(), 5, at, "added there"};
+    else
+        return LogEntry{QUuid::createUuid(), at, "added there", 0.5};
+}
+
+// Changes each field and list of the record `locate` finds on the other side
+// only, while this side changes another field of the same record (so that the
+// record is merged field by field): the merge must keep both changes.
+template <typename Record>
+void expectEveryMemberMerged(const Library& base, const std::function<Record&(Library&)>& locate,
+                             std::size_t unshapedMembers) {
+    SCOPED_TRACE(typeid(Record).name());
+    EXPECT_EQ(memberCount<Record>(), shapedCount<Record>() + unshapedMembers)
+        << "a member of the record is missing from its shape in core/RecordFields.h";
+
+    const auto& fields = RecordShape<Record>::fields;
+    constexpr std::size_t fieldCount = std::tuple_size_v<std::remove_const_t<decltype(RecordShape<Record>::fields)>>;
+    const auto changeField = [&](Library& side, std::size_t wanted) {
+        forEachIndexed(fields, [&](std::size_t index, const auto& field) {
+            if (index == wanted)
+                locate(side).*field.member = otherValue(locate(side).*field.member);
+        });
+    };
+    forEachIndexed(fields, [&](std::size_t index, const auto& field) {
+        Library theirs = base;
+        Library mine = base;
+        changeField(theirs, index);
+        changeField(mine, (index + 1) % fieldCount);
+        Library merged = LibraryMerge::merge(base, theirs, mine);
+        EXPECT_TRUE(locate(merged).*field.member == locate(theirs).*field.member)
+            << field.name << " changed by the other side was lost";
+    });
+    forEachOf(RecordShape<Record>::lists, [&](const auto& list) {
+        Library theirs = base;
+        Library mine = base;
+        (locate(theirs).*list.member)
+            .append(newRecord<typename std::remove_cvref_t<decltype(locate(theirs).*list.member)>::value_type>());
+        changeField(mine, 0);
+        Library merged = LibraryMerge::merge(base, theirs, mine);
+        EXPECT_TRUE(locate(merged).*list.member == locate(theirs).*list.member)
+            << list.name << " changed by the other side were lost";
+    });
+}
+
+TEST_F(LibraryMergeTest, EveryMemberOfEveryRecordChangedOnTheOtherSideOnlyIsKept) {
+    const QDateTime at(QDate(2024, 3, 1), QTime(9, 0), Qt::UTC);
+    AudioProject& a = in(base, "A");
+    a.items.first().versions = {CueVersion{QUuid::createUuid(), 2, at, "take two"}};
+    a.log = {LogEntry{QUuid::createUuid(), at, "note", 0.5}};
+
+    expectEveryMemberMerged<AudioProject>(
+        base, [](Library& library) -> AudioProject& { return library.projects.first(); }, 2); // id, change date
+    expectEveryMemberMerged<Cue>(
+        base, [](Library& library) -> Cue& { return library.projects.first().items.first(); }, 1);
+    expectEveryMemberMerged<CueVersion>(
+        base, [](Library& library) -> CueVersion& { return library.projects.first().items.first().versions.first(); },
+        1);
+    expectEveryMemberMerged<LogEntry>(
+        base, [](Library& library) -> LogEntry& { return library.projects.first().log.first(); }, 1);
+    expectEveryMemberMerged<ProjectType>(
+        base, [](Library& library) -> ProjectType& { return library.types.first(); }, 1);
 }
 
 } // namespace

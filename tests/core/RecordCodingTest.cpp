@@ -1,5 +1,6 @@
 #include "core/RecordCoding.h"
 #include "core/Clock.h"
+#include "support/SampleRecords.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,7 +32,7 @@ QString minimalProject(const QString& members = {}) {
 
 std::optional<Library> decode(const QByteArray& bytes) {
     QString error;
-    std::optional<Library> library = decodeLibrary(bytes, &error);
+    std::optional<Library> library = decodeLibrary(bytes, test::fileTime(), &error);
     if (!library) {
         EXPECT_FALSE(error.isEmpty()) << "a failure must say why";
     }
@@ -93,9 +94,9 @@ TEST(RecordCodingTest, MinimalProjectReadsWithDefaults) {
     EXPECT_EQ(project.name, "Film");
     EXPECT_EQ(project.typeID, ProjectType::otherID);
     EXPECT_EQ(project.status, ProjectStatus::NotStarted);
-    // Not the time of reading: the same bytes give the same project in every process.
-    EXPECT_EQ(project.createdAt, utc(1970, 1, 1));
-    EXPECT_EQ(project.updatedAt, utc(1970, 1, 1));
+    // The file's time, not the time of reading: the same file gives the same project in every process.
+    EXPECT_EQ(project.createdAt, test::fileTime());
+    EXPECT_EQ(project.updatedAt, test::fileTime());
     EXPECT_TRUE(project.items.isEmpty());
     EXPECT_TRUE(project.log.isEmpty());
     EXPECT_EQ(project.progressMode, ProgressMode::Auto);
@@ -139,9 +140,10 @@ TEST(RecordCodingTest, WrongTypesAndUnknownCasesFailTheWholeFile) {
 TEST(RecordCodingTest, DecodeErrorsNameThePlaceInTheFile) {
     QString error;
     EXPECT_FALSE(decodeLibrary(
-        fileWithProjects(minimalProject() + ", " + minimalProject(R"(, "items": [{}, {"stage": "paused"}])")), &error));
+        fileWithProjects(minimalProject() + ", " + minimalProject(R"(, "items": [{}, {"stage": "paused"}])")),
+        test::fileTime(), &error));
     EXPECT_EQ(error, R"(projects[1].items[1].stage: "paused" names no case)");
-    EXPECT_FALSE(decodeLibrary(R"({"projects": []})", &error));
+    EXPECT_FALSE(decodeLibrary(R"({"projects": []})", test::fileTime(), &error));
     EXPECT_EQ(error, "version: missing");
 }
 
@@ -169,18 +171,50 @@ TEST(RecordCodingTest, WholeNumbersMustBeWholeAndFitSixtyFourBits) {
     EXPECT_FALSE(decode(R"({"version": 2, "projects": [)"));
 }
 
-TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPosition) {
+// An empty number is the user's: it stays empty, so that what is written reads back the same.
+TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPositionAndAnEmptyNumberStaysEmpty) {
     const auto library = decode(fileWithProjects(minimalProject(
         R"(, "items": [{"number": "1M01"}, {"number": ""}, {"id": "11111111-2222-3333-4444-555555555555", "title": "Third"}])")));
     ASSERT_TRUE(library);
     const QList<Cue>& cues = library->projects.first().items;
     ASSERT_EQ(cues.size(), 3);
     EXPECT_EQ(cues[0].number, "1M01");
-    EXPECT_EQ(cues[1].number, "2");
+    EXPECT_EQ(cues[1].number, "");
     EXPECT_EQ(cues[2].number, "3");
     EXPECT_EQ(cues[2].title, "Third");
     EXPECT_EQ(cues[2].stage, CueStage::NotStarted);
     EXPECT_FALSE(cues[2].startDate);
+}
+
+// A block copied by hand repeats an id: each repeat gets an id of its own,
+// the same in every decoding, and kept by the next write.
+TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
+    const QString cue = R"({"id": "11111111-2222-3333-4444-555555555555", "number": "%1"})";
+    const QString project =
+        minimalProject(QStringLiteral(R"(, "notes": "%1", "items": [%2, %3])").arg("%1", cue.arg("1"), cue.arg("2")));
+    const QByteArray bytes =
+        fileWithProjects(project.arg("first") + ", " + project.arg("second") + ", " + project.arg("third"),
+                         R"(, "types": [
+        {"id": "00000000-0000-0000-0000-000000000009", "title": "B", "symbol": "b", "colorHex": "112233"},
+        {"id": "00000000-0000-0000-0000-000000000009", "title": "B copy", "symbol": "b", "colorHex": "112233"}])");
+    const std::optional<Library> library = decode(bytes);
+    ASSERT_TRUE(library);
+    ASSERT_EQ(library->projects.size(), 3);
+
+    QSet<QUuid> projectIDs;
+    for (const AudioProject& read : library->projects) {
+        projectIDs.insert(read.id);
+        ASSERT_EQ(read.items.size(), 2);
+        EXPECT_EQ(read.items.at(0).id, QUuid::fromString(QLatin1String("{11111111-2222-3333-4444-555555555555}")));
+        EXPECT_NE(read.items.at(1).id, read.items.at(0).id);
+    }
+    EXPECT_EQ(projectIDs.size(), 3);
+    EXPECT_EQ(RecordCoding::idText(library->projects.at(0).id), projectID) << "the first keeps its id";
+    EXPECT_EQ(library->projects.at(1).notes, "second");
+    EXPECT_NE(library->types.at(0).id, library->types.at(1).id);
+
+    EXPECT_EQ(decode(bytes), library) << "the same in every decoding";
+    EXPECT_EQ(decode(encodeLibrary(*library)), library) << "written as read";
 }
 
 TEST(RecordCodingTest, CueDatesFollowStageOrTheEarlierDoneFlag) {
@@ -316,7 +350,7 @@ TEST(RecordCodingTest, EarlierFormatWrittenBackIsTheCurrentFormat) {
     EXPECT_EQ(boom.value("number").toString(), "1");
     const QJsonObject hiss = items.at(1).toObject();
     EXPECT_EQ(hiss.value("stage").toString(), "notStarted");
-    EXPECT_EQ(hiss.value("number").toString(), "2");
+    EXPECT_EQ(hiss.value("number").toString(), "");
     for (const char* optional : {"duration", "startDate", "mixedAt", "deliveredAt"})
         EXPECT_FALSE(hiss.contains(QLatin1String(optional))) << optional;
 

@@ -2,6 +2,7 @@
 // tests alone: the faster coding must give the same bytes and the same errors.
 #include "core/ReferenceCoding.h"
 
+#include "core/DuplicateIds.h"
 #include "core/RecordCoding.h"
 
 #include <QJsonArray>
@@ -240,7 +241,9 @@ Cue toCue(const QJsonValue& value, const QUuid& projectID, qsizetype position) {
     Cue cue;
     const std::optional<QUuid> id = reader.optional("id", toID);
     cue.id = id ? *id : RecordCoding::cueIDAt(projectID, position);
-    cue.number = reader.optional("number", toText).value_or(QString());
+    // A cue of the earlier format has no number: it shows its position. An
+    // empty number is the user's and stays empty.
+    cue.number = reader.optional("number", toText).value_or(QString::number(position + 1));
     cue.title = reader.optional("title", toText).value_or(QString());
     cue.duration = reader.optional("duration", toWhole);
     cue.versions = reader.optional("versions", listOf(toCueVersion)).value_or(QList<CueVersion>());
@@ -292,19 +295,10 @@ public:
         project.completedAt = reader.optional("completedAt", toDate);
         project.archivedAt = reader.optional("archivedAt", toDate);
         project.isFocused = reader.optional("isFocused", toTruth).value_or(false);
-        fillCueNumbers(project.items);
         return project;
     }
 
 private:
-    // A cue without a number shows its position, counted from 1.
-    static void fillCueNumbers(QList<Cue>& cues) {
-        for (qsizetype i = 0; i < cues.size(); ++i) {
-            if (cues[i].number.isEmpty())
-                cues[i].number = QString::number(i + 1);
-        }
-    }
-
     QDateTime m_undated;
 };
 
@@ -458,7 +452,7 @@ QString dateText(const QDateTime& date) {
     return storable.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
 }
 
-std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -473,10 +467,11 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error) {
         const ObjectReader top(document.object());
         top.required("version", toWhole); // any whole number is accepted
         Library library;
-        library.projects = top.required("projects", listOf(ProjectDecoder(RecordCoding::undatedProjectDate())));
+        library.projects = top.required("projects", listOf(ProjectDecoder(undatedAs)));
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());
         if (!types.isEmpty())
             library.types = types;
+        DuplicateIds::separate(library);
         return library;
     } catch (const DecodeFailure& failure) {
         if (error)

@@ -17,7 +17,7 @@ std::optional<QUuid> parseID(const QString& text);
 QString idText(const QUuid& id);
 std::optional<QDateTime> parseDate(const QString& text);
 QString dateText(const QDateTime& date);
-std::optional<Library> decodeLibrary(const QByteArray& bytes, QString* error = nullptr);
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error = nullptr);
 QByteArray encodeLibrary(const Library& library);
 
 } // namespace sorvel::test::ReferenceCoding

@@ -1,11 +1,13 @@
 #include "core/DataFileFixture.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
+#include "support/ChildProcess.h"
 #include "support/SampleRecords.h"
 
 #include "../../bench/SampleLibrary.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -116,9 +118,38 @@ TEST_F(StorageReadingTest, TheSameBytesOfTheEarlierFormatGiveTheSameRecords) {
 
     waitForNextSecond(); // a fresh reading time would differ now
     EXPECT_EQ(readBack(), first);
-    // The same bytes written again are still the same file.
+    // The same bytes written again are the same records, dated by the new write.
     writeFile(dataFile(), earlierFormat);
-    EXPECT_EQ(readBack(), first);
+    const Library again = readBack();
+    ASSERT_EQ(again.projects.size(), 1);
+    EXPECT_EQ(again.projects.first().items, first.projects.first().items);
+    EXPECT_EQ(again.projects.first().createdAt,
+              QDateTime::fromSecsSinceEpoch(QFileInfo(dataFile()).lastModified().toSecsSinceEpoch(), Qt::UTC));
+}
+
+// A project without dates reads with the time its file was written, in every
+// process, until a write stores that date.
+TEST_F(StorageReadingTest, UndatedProjectsReadWithTheFilesModificationTime) {
+    writeFile(dataFile(), R"({"version": 2, "projects": [
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Undated"},
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Created", "createdAt": "2020-01-02T03:04:05Z"}]})");
+    const QDateTime modified(QDate(2025, 3, 4), QTime(5, 6, 7), Qt::UTC);
+    test::setModified(dataFile(), modified.addMSecs(450));
+    const Library read = readBack();
+    ASSERT_EQ(read.projects.size(), 2);
+    EXPECT_EQ(read.projects.at(0).createdAt, modified);
+    EXPECT_EQ(read.projects.at(0).updatedAt, modified);
+    EXPECT_EQ(read.projects.at(1).createdAt, QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC));
+    EXPECT_EQ(read.projects.at(1).updatedAt, modified);
+
+    EXPECT_EQ(test::runInChild([&] { return Storage::read().library == read ? 0 : 1; }), 0);
+
+    // A change of another project (as the widget makes one) stores the dates.
+    ASSERT_TRUE(Storage::mutate([](Library& library) { library.projects[1].notes = QStringLiteral("changed"); }));
+    const QJsonArray projects = QJsonDocument::fromJson(readFile(dataFile())).object().value("projects").toArray();
+    EXPECT_EQ(projects.at(0).toObject().value("createdAt").toString(), "2025-03-04T05:06:07Z");
+    EXPECT_EQ(projects.at(0).toObject().value("updatedAt").toString(), "2025-03-04T05:06:07Z");
+    EXPECT_EQ(readBack().projects.at(0), read.projects.at(0));
 }
 
 TEST_F(StorageReadingTest, AReloadOfUnchangedBytesGivesAnEqualLibrary) {

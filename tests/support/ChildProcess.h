@@ -7,12 +7,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace sorvel::test {
 
@@ -76,5 +80,61 @@ inline pid_t connectionBurst(const QString& path, int count, int holdMs) {
     ::usleep(useconds_t(holdMs) * 1000);
     ::_exit(0);
 }
+
+// Another process holding the exclusive lock of the data folder `folder` until
+// release() (or the end of this object).
+class FolderHeldElsewhere {
+public:
+    explicit FolderHeldElsewhere(const QString& folder) {
+        int ready[2];
+        int release[2];
+        if (::pipe(ready) != 0)
+            return;
+        if (::pipe(release) != 0) {
+            ::close(ready[0]);
+            ::close(ready[1]);
+            return;
+        }
+        const QByteArray path = QFile::encodeName(folder);
+        std::fflush(nullptr);
+        m_child = ::fork();
+        if (m_child == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const char held = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 1 : 0;
+            [[maybe_unused]] const ssize_t sent = ::write(ready[1], &held, 1);
+            char ignored = 0;
+            while (::read(release[0], &ignored, 1) < 0 && errno == EINTR) {}
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char held = 0;
+        m_holding = m_child > 0 && ::read(ready[0], &held, 1) == 1 && held == 1;
+        ::close(ready[0]);
+    }
+    ~FolderHeldElsewhere() { release(); }
+    FolderHeldElsewhere(const FolderHeldElsewhere&) = delete;
+    FolderHeldElsewhere& operator=(const FolderHeldElsewhere&) = delete;
+
+    bool isHolding() const { return m_holding; }
+    // Lets go of the folder and waits for the other process to end.
+    void release() {
+        if (m_release >= 0)
+            ::close(std::exchange(m_release, -1));
+        if (m_child > 0) {
+            while (::waitpid(m_child, nullptr, 0) < 0 && errno == EINTR) {}
+            m_child = -1;
+        }
+        m_holding = false;
+    }
+
+private:
+    pid_t m_child = -1;
+    int m_release = -1;
+    bool m_holding = false;
+};
 
 } // namespace sorvel::test

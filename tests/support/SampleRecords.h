@@ -3,6 +3,7 @@
 #include "core/AudioProject.h"
 #include "core/ProjectType.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -34,6 +35,11 @@ inline AudioProject projectWithCue(const QString& name, CueStage stage = CueStag
     cue.title = QStringLiteral("Opening");
     project.items.append(cue);
     return project;
+}
+
+// The modification time decoding gives bytes that come from no file.
+inline QDateTime fileTime() {
+    return QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
 }
 
 } // namespace sorvel::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -31,5 +33,7 @@ private:
 // Writes bytes to a file, creating its folder; fails the test on error.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// Sets when a file was last modified; fails the test on error.
+void setModified(const QString& path, const QDateTime& time);
 
 } // namespace sorvel::test

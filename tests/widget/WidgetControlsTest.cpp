@@ -1,3 +1,4 @@
+#include "support/SampleRecords.h"
 #include "WidgetFixture.h"
 
 #include "core/Clock.h"
@@ -182,7 +183,7 @@ TEST_F(WidgetButtons, TheFileIsWrittenInTheStoreFormatAndTheWidgetRedrawsFromIt)
     tapQuickAction(project.id);
 
     const QByteArray written = readFile(dataFile());
-    const std::optional<Library> decoded = RecordCoding::decodeLibrary(written, nullptr);
+    const std::optional<Library> decoded = RecordCoding::decodeLibrary(written, test::fileTime());
     ASSERT_TRUE(decoded);
     EXPECT_EQ(written, RecordCoding::encodeLibrary(*decoded));
     EXPECT_EQ(decoded->types, ProjectType::defaults());

@@ -676,7 +676,7 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
-        FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}};
+        FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}, {}};
         if (result.read.kind == Storage::ReadResult::Kind::Busy)
             return {}; // the store is going away
         if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
@@ -684,7 +684,8 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
             if (result.unchanged) {
                 result.read.library = {}; // freed here, not on the window's thread
             } else {
-                result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine) : result.read.library;
+                result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine, &result.mergeNotes)
+                                    : result.read.library;
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
@@ -709,11 +710,14 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
         if (!result.unchanged) {
-            // Unsaved edits are kept on top of the other program's change.
-            if (revision == m_revision)
+            // Unsaved edits are kept on top of the other program's change. A
+            // merge redone for newer edits replaces the worker's, notes included.
+            if (revision == m_revision) {
+                LibraryMerge::logNotes(result.mergeNotes);
                 applyKnown(*result.next, result.change);
-            else
+            } else {
                 apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
+            }
             setSynced(read.library);
         }
         m_syncedWithFile = true;

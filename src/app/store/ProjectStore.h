@@ -177,6 +177,7 @@ private:
         // from those the store held when the read started.
         std::optional<Library> next;
         ProjectChange change;
+        QStringList mergeNotes; // what merging the unsaved edits set aside, logged when `next` is shown
     };
 
     void scheduleSave();

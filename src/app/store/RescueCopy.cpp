@@ -7,6 +7,7 @@
 #include "core/RegularFile.h"
 #include "core/Storage.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,16 +78,17 @@ struct Rescued {
 };
 
 // A rescue file; one without a base (made before any read, or by an earlier
-// version) is an unsaved library that only adds and changes.
-std::optional<Rescued> decode(const QByteArray& bytes) {
-    std::optional<Library> unsaved = RecordCoding::decodeLibrary(bytes);
+// version) is an unsaved library that only adds and changes. Records without
+// dates take the copy's own time, as a data file's take the file's.
+std::optional<Rescued> decode(const QByteArray& bytes, const QDateTime& madeAt) {
+    std::optional<Library> unsaved = RecordCoding::decodeLibrary(bytes, madeAt);
     if (!unsaved)
         return std::nullopt;
     const QJsonValue base = QJsonDocument::fromJson(bytes).object().value(baseKey);
     if (!base.isObject())
         return Rescued{std::nullopt, std::move(*unsaved)};
     std::optional<Library> decodedBase =
-        RecordCoding::decodeLibrary(QJsonDocument(base.toObject()).toJson(QJsonDocument::Compact));
+        RecordCoding::decodeLibrary(QJsonDocument(base.toObject()).toJson(QJsonDocument::Compact), madeAt);
     if (!decodedBase)
         return std::nullopt;
     return Rescued{std::move(decodedBase), std::move(*unsaved)};
@@ -111,7 +113,8 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const std::optional<Rescued> rescued = decode(file.readAll());
+    const std::optional<Rescued> rescued = decode(
+        file.readAll(), QDateTime::fromSecsSinceEpoch(QFileInfo(path).lastModified().toSecsSinceEpoch(), Qt::UTC));
     file.close();
     if (!rescued) {
         Log::storageError(QStringLiteral("the rescue copy %1 cannot be read; it stays where it is").arg(path));

@@ -1,3 +1,4 @@
+#include "support/SampleRecords.h"
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
@@ -100,7 +101,7 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
     ASSERT_TRUE(waitUntil([&] { return store.isWriteQueued(); }, kPromptly + ProjectStore::saveDelayMs));
     EXPECT_TRUE(store.isDirty());
     // Read past the lock, which the other program still holds.
-    const std::optional<Library> before = RecordCoding::decodeLibrary(readFile(Storage::filePath()));
+    const std::optional<Library> before = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
     ASSERT_TRUE(before);
     EXPECT_EQ(before->projects.size(), 2) << "nothing written before the file was read";
 
@@ -146,7 +147,7 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsABoundedTimeThenAsksOrRescues) {
     EXPECT_TRUE(UnsavedChangesGuard::details(asked.first()).contains(QStringLiteral("数据文件夹正被另一个程序占用")));
     ASSERT_FALSE(asked.first().rescueFile.isEmpty());
     EXPECT_NE(log.find(asked.first().rescueFile.toStdString()), std::string::npos) << log;
-    const std::optional<Library> rescued = RecordCoding::decodeLibrary(readFile(asked.first().rescueFile));
+    const std::optional<Library> rescued = RecordCoding::decodeLibrary(readFile(asked.first().rescueFile), fileTime());
     ASSERT_TRUE(rescued);
     ASSERT_EQ(rescued->projects.size(), 1);
     EXPECT_EQ(rescued->projects.first().notes, QStringLiteral("unsaved"));

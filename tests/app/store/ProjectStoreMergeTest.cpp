@@ -1,3 +1,4 @@
+#include "support/ChildProcess.h"
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
@@ -155,17 +156,100 @@ TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
     EXPECT_EQ(store.projects(), projectsInFile());
 }
 
-TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherIsKept) {
+// The store's choice wins where one program deleted what the other changed,
+// and the log names what was set aside.
+TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBeforeTheWrite) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.deleteProjects({film.id});
+    runInAnotherProgram([&] {
+        ToggleItemIntent{RecordCoding::idText(film.id), RecordCoding::idText(film.items.at(1).id), CueStage::NotStarted}
+            .perform();
+    });
+    ASSERT_EQ(stored(film.id).items.at(1).stage, CueStage::Composing);
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    expectOnlyProjectInFile(other.id, QString(), store);
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted here and changed "
+                                    "by another program; kept the deletion, set aside its change of cues: cue \"1M02\" "
+                                    "\"Two\" (stage composing, start date ")
+                         .arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, ProjectChangedHereStaysWhenAnotherProgramDeletesIt) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    changeInAnotherProgram(
+        [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(stored(film.id).notes, QStringLiteral("mine"));
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted by another "
+                                            "program and changed here; kept it")
+                                 .arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore) {
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.items.removeFirst(); });
+    store.updateCue(film.id, film.items.at(2).id, [](Cue& cue) { cue.title = QStringLiteral("Three, edited"); });
     changeInAnotherProgram([&](Library& library) {
         QList<Cue>& cues = in(library, film.id)->items;
         cues[0].title = QStringLiteral("One, edited");
         cues.removeLast();
     });
+
+    testing::internal::CaptureStderr();
     store.flush();
-    EXPECT_EQ(titles(stored(film.id)), (QStringList{"One, edited", "Two"}));
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(titles(stored(film.id)), (QStringList{"Two", "Three, edited"}));
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("cue \"1M01\" \"One, edited\" was deleted here and changed by another "
+                                    "program; kept the deletion, set aside its change of title \"One, edited\"")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("cue \"1M03\" \"Three, edited\" was deleted by another program and "
+                                            "changed here; kept it")))
+        << log.toStdString();
+}
+
+// A reload that merged unsaved edits is merged again on the window's thread
+// when a newer edit came meanwhile; what it set aside is logged once.
+TEST_F(ProjectStoreMerge, ConflictOfAReloadRedoneForANewerEditIsLoggedOnce) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    changeInAnotherProgram([&](Library& library) {
+        in(library, film.id)->notes = QStringLiteral("theirs");
+        in(library, other.id)->name = QStringLiteral("Other, renamed there");
+    });
+    FolderHeldElsewhere held(environment.dataFolder()); // the reload waits, then merges on the worker
+    ASSERT_TRUE(held.isHolding());
+    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+
+    testing::internal::CaptureStderr();
+    const bool readStarted = waitUntil([&] { return store.activity().reloadReads > 0; }, 10000);
+    store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("newer edit"); });
+    held.release();
+    const bool readLanded =
+        waitUntil([&] { return store.project(other.id)->name == QStringLiteral("Other, renamed there"); }, 10000);
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+
+    ASSERT_TRUE(readStarted);
+    ASSERT_TRUE(readLanded);
+    EXPECT_EQ(stored(film.id).notes, QStringLiteral("mine"));
+    EXPECT_EQ(stored(other.id).notes, QStringLiteral("newer edit"));
+    EXPECT_EQ(log.count(QStringLiteral("set aside \"theirs\"")), 1) << log.toStdString();
 }
 
 TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
@@ -184,20 +268,100 @@ TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
         << log.toStdString();
 }
 
-// A cleared cue number is written empty and read back as the cue's position;
-// the store's next merge must start from what it wrote, as the file reads.
+// A cleared cue number is written empty and read back empty: the project it
+// belongs to is no change of the store's, whoever deletes it next.
 TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
     store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
     store.flush();
-    ASSERT_EQ(stored(film.id).items.at(0).number, "1");
-    EXPECT_EQ(store.project(film.id)->items.at(0).number, "") << "the row being edited keeps what the user left";
+    EXPECT_EQ(stored(film.id).items.at(0).number, "");
+    EXPECT_EQ(store.project(film.id)->items.at(0).number, "");
 
+    // Deleted by another program while an edit of another project is unsaved.
+    store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    changeInAnotherProgram(
+        [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
+    store.flush();
+    expectOnlyProjectInFile(other.id, QStringLiteral("mine"), store);
+}
+
+// The same, deleted here while another program edits another project.
+TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
+    store.flush();
     store.deleteProjects({film.id});
     changeInAnotherProgram([&](Library& library) { in(library, other.id)->notes = QStringLiteral("widget"); });
     store.flush();
     expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
+}
+
+// Two projects with one id (a block copied by hand) are two records to every
+// program: an edit of the first never lands on the second.
+TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherProgramDeletesIt) {
+    AudioProject copy = film;
+    copy.name = QStringLiteral("Film copy");
+    copy.notes = QStringLiteral("the copy's notes");
+    writeDataFile({film, copy, other});
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 3);
+    const QUuid copyID = store.projects().at(1).id;
+    ASSERT_NE(copyID, film.id);
+
+    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+    changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
+    store.flush();
+
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 3);
+    EXPECT_EQ(stored(film.id).name, QStringLiteral("Film"));
+    EXPECT_EQ(stored(film.id).notes, QStringLiteral("edited"));
+    EXPECT_EQ(stored(copyID).name, QStringLiteral("Film copy"));
+    EXPECT_EQ(stored(copyID).notes, QStringLiteral("the copy's notes"));
+    EXPECT_EQ(store.projects(), written);
+}
+
+// One program deletes a type, moving its projects, while the other puts a
+// project on it: that project follows the move instead of being left on a
+// type no list holds.
+TEST_F(ProjectStoreMerge, ProjectMovedOntoATypeTheOtherProgramDeletedFollowsItsMove) {
+    other.typeID = ProjectType::sfxID;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(film.id, [](AudioProject& p) { p.typeID = ProjectType::sfxID; });
+    changeInAnotherProgram([&](Library& library) {
+        library.types.removeIf([](const ProjectType& type) { return type.id == ProjectType::sfxID; });
+        in(library, other.id)->typeID = ProjectType::voiceID;
+    });
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(stored(film.id).typeID, ProjectType::voiceID);
+    EXPECT_EQ(store.project(film.id)->typeID, ProjectType::voiceID);
+    EXPECT_TRUE(log.contains(QStringLiteral("project \"Film\" (%1): its type \"音效\" was deleted by another "
+                                            "program; moved it to \"对白\"")
+                                 .arg(RecordCoding::idText(film.id))))
+        << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, ProjectTheOtherProgramMovedOntoATypeDeletedHereFollowsTheStoresMove) {
+    other.typeID = ProjectType::sfxID;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.deleteType(ProjectType::sfxID, ProjectType::ambienceID);
+    changeInAnotherProgram([&](Library& library) { in(library, film.id)->typeID = ProjectType::sfxID; });
+
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(stored(film.id).typeID, ProjectType::ambienceID);
+    EXPECT_EQ(stored(other.id).typeID, ProjectType::ambienceID);
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("its type \"音效\" was deleted here; moved it to \"环境声\"")))
+        << log.toStdString();
 }
 
 // The other program of the next test: a process of its own (not a copy of

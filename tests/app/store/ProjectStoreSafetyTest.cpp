@@ -1,3 +1,4 @@
+#include "support/SampleRecords.h"
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
@@ -265,7 +266,7 @@ TEST_F(FailingSaves, QuitAnywayAndSignalQuitKeepARescueCopyAndLogIt) {
     for (const QString& name : rescued) {
         const QString path = folder + QLatin1Char('/') + name;
         EXPECT_NE(log.find(path.toStdString()), std::string::npos) << log;
-        const std::optional<Library> library = RecordCoding::decodeLibrary(readFile(path));
+        const std::optional<Library> library = RecordCoding::decodeLibrary(readFile(path), fileTime());
         ASSERT_TRUE(library);
         ASSERT_EQ(library->projects.size(), 1);
         EXPECT_EQ(library->projects.first().id, first.id);
@@ -286,8 +287,8 @@ TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     EXPECT_EQ(first.path, environment.stateHome() + QStringLiteral("/Sorvel/projects-rescued-20260304-050607.json"));
     ASSERT_FALSE(second.path.isEmpty()) << second.error.toStdString();
     EXPECT_NE(second.path, first.path);
-    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path)), one);
-    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path)), two);
+    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path), fileTime()), one);
+    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path), fileTime()), two);
 }
 
 TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) {
