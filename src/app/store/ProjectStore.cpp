@@ -481,7 +481,12 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         setSaveProblem(saved.error.isEmpty() ? QStringLiteral("unknown error") : saved.error);
     }
     Q_EMIT saveFinished(saved.written);
-    if (saved.written && m_desktop.reloadTimelines)
+    if (saved.written)
+        reloadTimelines();
+}
+
+void ProjectStore::reloadTimelines() {
+    if (m_desktop.reloadTimelines)
         m_desktop.reloadTimelines();
 }
 
@@ -670,6 +675,9 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
             else
                 apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
             setSynced(read.library);
+            // Another program changed the file: the widget shows it too, whoever wrote it.
+            if (m_started)
+                reloadTimelines();
         }
         m_syncedWithFile = true;
         m_holdsGoodState = true;
@@ -684,6 +692,8 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_synced = read.library;
         m_syncedWithFile = true;
         m_holdsGoodState = false;
+        if (m_started)
+            reloadTimelines();
         break;
     case Storage::ReadResult::Kind::Undecodable:
         // Storage has kept the damaged bytes in a copy. Projects held from a

@@ -186,6 +186,8 @@ private:
     void retryReadLater();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const QString& problem);
+    // Asks a running widget program to read the data file again.
+    void reloadTimelines();
     void apply(const Library& library);
     // Shows `library`, known to differ in its projects or not; what the store
     // held before is let go on the worker.
