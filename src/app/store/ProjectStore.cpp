@@ -654,7 +654,8 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
         }
         return [this, result, revision] {
             applyRead(result, revision);
-            m_started = true;
+            if (!std::exchange(m_started, true))
+                Q_EMIT firstReadFinished();
             startWaitingJob();
         };
     };

@@ -149,6 +149,8 @@ Q_SIGNALS:
     void saveProblemChanged();
     // When isWaitingForFolder() changes.
     void folderWaitChanged();
+    // When hasStarted() turns true: what the shelf shows is the file's now.
+    void firstReadFinished();
 
 private:
     // What a read on the worker found, compared with the library it was
