@@ -3,7 +3,10 @@
 #include "app/library/DrawerState.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
+
+#include <optional>
 
 class QVariantAnimation;
 
@@ -54,6 +57,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -77,6 +81,8 @@ private:
     QVariantAnimation* m_drawerAnimation;
     SheetPresenter* m_sheets;
     AppearanceHost* m_appearance;
+    // Where the window's contents were when it was last closed or hidden; none once shown again.
+    std::optional<QPoint> m_hiddenAt;
 };
 
 } // namespace sorvel
