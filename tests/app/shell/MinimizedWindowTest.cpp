@@ -40,6 +40,22 @@ public:
     std::optional<uint32_t> of(const QWidget& window) const {
         return cardinal(xcb_window_t(window.winId()), "_NET_WM_DESKTOP");
     }
+    // Moves a window's contents to `place` as a pager or a drag by the user would: through the manager.
+    void move(const QWidget& window, const QPoint& place) const {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = xcb_window_t(window.winId());
+        message.type = atom("_NET_MOVERESIZE_WINDOW");
+        message.data.data32[0] = (1u << 8) | (1u << 9) | (2u << 12) | XCB_GRAVITY_STATIC; // x and y, from a pager
+        message.data.data32[1] = uint32_t(place.x());
+        message.data.data32[2] = uint32_t(place.y());
+        xcb_send_event(m_connection, 0, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(m_connection);
+    }
+
     // Shows another workspace, as a pager or a key of the desktop would.
     bool show(uint32_t workspace) const {
         xcb_client_message_event_t message{};
@@ -157,9 +173,9 @@ TEST_F(MinimizedWindowX11, ALinkBringsTheWindowOverFromAnotherWorkspace) {
         << "on workspace " << workspaces.of(window).value_or(99) << " of " << workspaces.current().value_or(99)
         << ", on screen " << onScreen(window) << ", active " << window.isActiveWindow();
 
-    window.move(200, 120);
-    ASSERT_TRUE(waitUntil([&] { return window.pos() == QPoint(200, 120); }, 5000));
-    const QPoint place = window.pos();
+    const QPoint place(300, 100);
+    workspaces.move(window, place);
+    ASSERT_TRUE(waitUntil([&] { return window.geometry().topLeft() == place; }, 5000));
     window.close();
     ASSERT_TRUE(waitUntil([&] { return !window.windowHandle()->isExposed(); }, 5000));
     ASSERT_TRUE(workspaces.show(2));
@@ -167,8 +183,8 @@ TEST_F(MinimizedWindowX11, ALinkBringsTheWindowOverFromAnotherWorkspace) {
     EXPECT_TRUE(waitUntil(shownHere, 5000))
         << "on workspace " << workspaces.of(window).value_or(99) << " of " << workspaces.current().value_or(99)
         << ", on screen " << onScreen(window) << ", active " << window.isActiveWindow();
-    EXPECT_TRUE(waitUntil([&] { return window.pos() == place; }, 5000))
-        << "at " << window.pos().x() << ", " << window.pos().y();
+    EXPECT_TRUE(waitUntil([&] { return window.geometry().topLeft() == place; }, 5000))
+        << "at " << window.geometry().x() << ", " << window.geometry().y();
 }
 
 // Starts Xvfb and openbox, then runs the tests above in a child process on that display.
