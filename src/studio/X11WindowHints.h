@@ -15,6 +15,14 @@ enum class Layer { Above, Below };
 // Does nothing on other platforms.
 void keepOnEveryWorkspace(QWidget* window, Layer layer);
 
+// Puts a top-level window on the workspace shown now when it lies hidden or
+// minimized on another one: an X11 window manager would otherwise show it
+// there, out of sight, and refuse to activate it (_NET_CURRENT_DESKTOP,
+// _NET_WM_DESKTOP). Call it before showing and activating the window. Does
+// nothing on other platforms, for a window on every workspace, or where the
+// manager keeps no workspaces.
+void moveToCurrentWorkspace(QWidget* window);
+
 // Whether a compositing manager draws the windows, so that see-through parts
 // of a window show what lies behind it (an X11 screen has one while someone
 // owns its _NET_WM_CM_S<n> selection). Other platforms always compose.

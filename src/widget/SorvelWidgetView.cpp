@@ -11,7 +11,9 @@
 #include "widget/WidgetLook.h"
 #include "widget/WidgetNotice.h"
 
+#include <QHash>
 #include <QPainter>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace sorvel {
@@ -33,6 +35,26 @@ QFont hintFont() {
     return Studio::font(9);
 }
 
+// `rows` in their places, each as `fresh` has it now or, when it left, as it
+// was drawn; the other projects of `fresh` after them, in their order.
+QList<AudioProject> keptRows(const QList<AudioProject>& rows, const QList<AudioProject>& fresh) {
+    QHash<QUuid, qsizetype> places;
+    for (qsizetype i = 0; i < fresh.size(); ++i)
+        places.insert(fresh.at(i).id, i);
+    QList<AudioProject> kept;
+    QSet<QUuid> held;
+    for (const AudioProject& row : rows) {
+        const auto place = places.constFind(row.id);
+        kept.append(place == places.cend() ? row : fresh.at(*place));
+        held.insert(row.id);
+    }
+    for (const AudioProject& project : fresh) {
+        if (!held.contains(project.id))
+            kept.append(project);
+    }
+    return kept;
+}
+
 } // namespace
 
 SorvelWidgetView::SorvelWidgetView(WidgetFamily family, RenderingMode mode, QWidget* parent)
@@ -46,15 +68,28 @@ SorvelWidgetView::SorvelWidgetView(WidgetFamily family, RenderingMode mode, QWid
     connect(this, &LinkSurface::linkActivated, this, &SorvelWidgetView::linkRequested);
     m_holdOrder.setSingleShot(true);
     m_holdOrder.setInterval(orderHoldMs);
-    connect(&m_holdOrder, &QTimer::timeout, this, [this] {
-        if (DrawnOrder::ids(m_latest.projects) != DrawnOrder::ids(m_entry.projects))
-            draw(m_latest);
-    });
+    connect(&m_holdOrder, &QTimer::timeout, this, &SorvelWidgetView::releaseOrder);
     draw({});
 }
 
 void SorvelWidgetView::holdOrder() {
     m_holdOrder.start();
+}
+
+void SorvelWidgetView::releaseOrder() {
+    if (!holdsOrder() && DrawnOrder::ids(m_latest.projects) != DrawnOrder::ids(m_entry.projects))
+        draw(m_latest);
+}
+
+void SorvelWidgetView::enterEvent(QEnterEvent* event) {
+    LinkSurface::enterEvent(event);
+    m_pointerInside = true;
+}
+
+void SorvelWidgetView::leaveEvent(QEvent* event) {
+    LinkSurface::leaveEvent(event);
+    m_pointerInside = false;
+    releaseOrder();
 }
 
 const QUrl& SorvelWidgetView::newProjectLink() {
@@ -91,12 +126,13 @@ void SorvelWidgetView::setMode(RenderingMode mode) {
 
 void SorvelWidgetView::setEntry(const ProjectsEntry& entry) {
     m_latest = entry;
-    if (!m_holdOrder.isActive()) {
+    // A file that cannot be read shows so at once: there is no row left to aim at.
+    if (!holdsOrder() || entry.unreadable) {
         draw(entry);
         return;
     }
     ProjectsEntry held = entry;
-    held.projects = DrawnOrder::keep(DrawnOrder::ids(m_entry.projects), entry.projects);
+    held.projects = keptRows(shownProjects(m_family, m_entry), entry.projects);
     draw(held);
 }
 

@@ -32,14 +32,16 @@ public:
     RenderingMode mode() const { return m_mode; }
     // The entry as drawn (in the order held after a tap, see setEntry).
     const ProjectsEntry& entry() const { return m_entry; }
-    // Draws a new entry (a fresh face, as a widget host renders it). For a
-    // short while after a tap the projects already drawn keep their rows, so
-    // that a quick second tap lands on the project it was aimed at; then the
-    // latest entry is drawn in its own order.
+    // Draws a new entry (a fresh face, as a widget host renders it). While
+    // the pointer is over the widget, and for a short while after a tap, the
+    // rows drawn keep their projects, so that a tap lands on the project it
+    // was aimed at (one that left the file stays drawn as it was); then the
+    // latest entry is drawn in its own order. A file that cannot be read is
+    // shown as such at once.
     void setEntry(const ProjectsEntry& entry);
     // Draws the current entry afresh in another look.
     void setMode(RenderingMode mode);
-    bool holdsOrder() const { return m_holdOrder.isActive(); }
+    bool holdsOrder() const { return m_holdOrder.isActive() || m_pointerInside; }
 
     static constexpr int orderHoldMs = 2000;
 
@@ -62,10 +64,14 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void draw(const ProjectsEntry& entry);
     void holdOrder();
+    // Draws the latest entry once nothing holds the rows any more.
+    void releaseOrder();
     void paintEmptyState(QPainter& painter, const QRectF& content);
 
     WidgetFamily m_family;
@@ -73,6 +79,7 @@ private:
     ProjectsEntry m_entry;
     ProjectsEntry m_latest; // the last entry given, in its own order
     QTimer m_holdOrder;
+    bool m_pointerInside = false;
     QWidget* m_content = nullptr;
     SmallView* m_small = nullptr;
     ListView* m_list = nullptr;

@@ -67,6 +67,8 @@ void WidgetHost::start() {
 }
 
 void WidgetHost::show(const QList<WidgetFamily>& families, RenderingMode mode) {
+    // Someone started the widget to look at the tapes: they see them as the file holds them now.
+    reloadAll();
     for (const WidgetFamily family : families) {
         const QList<WidgetWindow*> open = windows();
         const auto shown = std::find_if(open.begin(), open.end(),

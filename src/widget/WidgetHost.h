@@ -23,8 +23,9 @@ class WidgetWindow;
 
 // Runs the widget program: one window per chosen family, all drawn from one
 // timeline. A new timeline is read when the current one expires, when the
-// application asks (reloadAll), and right after one of the widget's own
-// buttons changed the data file. Links go to the desktop's link handler.
+// application asks (reloadAll), when a later start asks for windows, and
+// right after one of the widget's own buttons changed the data file. Links
+// go to the desktop's link handler.
 class WidgetHost final : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +38,8 @@ public:
     // Reads the first timeline and shows the windows where they were left.
     void start();
     // Shows these sizes in `mode` (a later start asked for them): a size not
-    // shown yet is added, one shown in the other look is redrawn in this one.
+    // shown yet is added, one shown in the other look is redrawn in this one;
+    // every window draws a timeline read afresh.
     void show(const QList<WidgetFamily>& families, RenderingMode mode);
     // Reads a new timeline and redraws every window. While another program
     // holds the data folder the windows keep what they show and the read is

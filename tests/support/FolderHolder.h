@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
@@ -18,10 +19,11 @@ namespace sorvel::test {
 
 // Another program, started beforehand, that takes the data folder's
 // exclusive lock when told to and holds it until told to let go, or for
-// `longestHoldMs` at most. It calls flock directly, past any stand-in of it.
+// `longestHoldMs` at most: the test decides when the folder comes free, not a
+// clock. It calls flock directly, past any stand-in of it.
 class FolderHolder {
 public:
-    FolderHolder(const QString& folder, int longestHoldMs) {
+    explicit FolderHolder(const QString& folder, int longestHoldMs = 60000) {
         QDir().mkpath(folder);
         int toChild[2];
         int fromChild[2];
@@ -49,9 +51,7 @@ public:
         m_answers = fromChild[0];
     }
     ~FolderHolder() {
-        letGo();
-        if (m_child > 0)
-            ::waitpid(m_child, nullptr, 0);
+        release();
         if (m_answers >= 0)
             ::close(m_answers);
     }
@@ -72,6 +72,15 @@ public:
     void letGo() {
         if (m_orders >= 0)
             ::close(std::exchange(m_orders, -1));
+    }
+    // Lets go and returns once the other program has ended, its lock with it.
+    void release() {
+        letGo();
+        if (m_child > 0 && !m_ended) {
+            while (::waitpid(m_child, nullptr, 0) < 0 && errno == EINTR) {}
+            m_ended = true;
+        }
+        m_holding = false;
     }
 
 private:

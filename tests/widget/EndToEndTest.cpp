@@ -2,6 +2,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "app/store/WidgetTimelines.h"
+#include "support/ChildProcess.h"
 #include "support/Waiting.h"
 #include "widget/IntentButton.h"
 #include "widget/ListView.h"
@@ -132,6 +133,39 @@ TEST_F(WidgetAndApplication, TheWidgetRedrawsAfterEachSaveOfTheApplication) {
         [&] {
             const QList<TrackRow*> rows = widget.windows().first()->view()->listView()->rows();
             return !rows.isEmpty() && rows.first()->nextLine() == QStringLiteral("NEXT · 1 · 修改中");
+        },
+        5000));
+}
+
+// A third program (a sync tool, a script) writes the file: the application
+// reads it and the widget follows, long before its own half-hour timeline ends.
+TEST_F(WidgetAndApplication, TheWidgetFollowsAChangeOfAnotherProgramThatTheApplicationRead) {
+    const AudioProject project = projectUpdated(QStringLiteral("春季 BGM"), 60);
+    store({project});
+    TimelineListener listener;
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
+    WidgetHost widget({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::reloadRequested, &widget, &WidgetHost::reloadAll);
+    widget.start();
+    ProjectStore application(applicationDesktop());
+    ASSERT_EQ(application.projects().size(), 1);
+
+    const AudioProject added = projectUpdated(QStringLiteral("脚步声"), 0);
+    ASSERT_EQ(runInChild([&] {
+                  return Storage::mutate([&](Library& library) {
+                      library.projects.first().name = QStringLiteral("春季 BGM 终版");
+                      library.projects.append(added);
+                  })
+                      ? 0
+                      : 1;
+              }),
+              0);
+    ASSERT_TRUE(waitUntil([&] { return application.projects().size() == 2; }, 5000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QList<TrackRow*> rows = widget.windows().first()->view()->listView()->rows();
+            return rows.size() == 2 && rows.at(0)->project().name == added.name
+                && rows.at(1)->project().name == QStringLiteral("春季 BGM 终版");
         },
         5000));
 }

@@ -8,6 +8,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QMouseEvent>
 #include <QStringList>
@@ -23,9 +24,17 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace sorvel::test {
 
-// A fresh data folder and settings file for every test.
+// Puts the pointer where no widget is: a widget under it keeps its rows.
+inline void movePointerAway() {
+    QCursor::setPos(-10000, -10000);
+    QApplication::processEvents();
+}
+
+// A fresh data folder and settings file for every test, the pointer away from the widgets.
 class WidgetFixture : public ::testing::Test {
 protected:
+    WidgetFixture() { movePointerAway(); }
+
     TestEnvironment environment;
     Settings settings{environment.configHome() + QStringLiteral("/sorvel/sorvel.conf")};
 

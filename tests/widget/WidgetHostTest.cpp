@@ -342,6 +342,28 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     EXPECT_EQ(host.windows().first()->view()->mode(), RenderingMode::Accented);
 }
 
+// The widget missed a change (nobody told it, or it was not listening): starting
+// it again is how a user asks it to look, for the sizes shown and those added.
+TEST_F(WidgetHostTest, ALaterStartRedrawsEveryWindowFromTheFileAsItIsNow) {
+    store({projectUpdated(QStringLiteral("a"), 0)});
+    TimelineListener listener;
+    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
+    host.start();
+    ASSERT_EQ(host.windows().first()->view()->entry().projects.size(), 1);
+
+    store({projectUpdated(QStringLiteral("b"), 0), projectUpdated(QStringLiteral("a"), 10)});
+    ASSERT_EQ(claimFromAnotherStart({WidgetFamily::Medium, WidgetFamily::Small}), TimelineListener::Claim::HandedOver);
+    ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 5000));
+    for (WidgetWindow* window : host.windows()) {
+        SCOPED_TRACE(WidgetFamilies::name(window->family()).toStdString());
+        const QList<AudioProject> shown = window->view()->entry().projects;
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_EQ(shown.first().name, QStringLiteral("b"));
+    }
+}
+
 // `sorvel-widget --accented` beside a running plain medium widget: nothing new
 // to add, but the look it names; a plain start then brings the full colour back.
 TEST_F(WidgetHostTest, ALaterStartSwitchesTheLookOfTheSizesItNames) {

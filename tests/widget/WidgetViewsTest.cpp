@@ -29,6 +29,7 @@ QList<AudioProject> manyProjects(int count) {
 // A widget face as the host shows it, laid out at its family's size.
 std::unique_ptr<SorvelWidgetView> face(WidgetFamily family, const QList<AudioProject>& projects,
                                        RenderingMode mode = RenderingMode::FullColor) {
+    movePointerAway();
     auto view = std::make_unique<SorvelWidgetView>(family, mode);
     view->setEntry({QDateTime::currentDateTimeUtc(), projects, projects.size()});
     view->resize(WidgetFamilies::size(family));
@@ -238,6 +239,69 @@ TEST(WidgetFace, ATapAfterAReSortActsOnTheProjectDrawnUnderIt) {
     // Without a tap a new entry is drawn in its own order at once.
     medium->setEntry({QDateTime::currentDateTimeUtc(), {c, b, a}});
     EXPECT_EQ(rowNames(medium->listView()), (QStringList{"c", "b", "a"}));
+}
+
+void pointerEnters(QWidget* widget) {
+    const QPointF local(widget->rect().center());
+    QEnterEvent enter(local, local, widget->mapToGlobal(local));
+    QApplication::sendEvent(widget, &enter);
+}
+
+void pointerLeaves(QWidget* widget) {
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(widget, &leave);
+}
+
+// The shelf changed elsewhere just before a tap: under the pointer the face
+// keeps the project it shows, so the tap acts on the one it was aimed at.
+TEST(WidgetFace, UnderThePointerTheSmallFaceKeepsItsProjectUntilThePointerLeaves) {
+    const AudioProject aimed = manualProject(QStringLiteral("aimed"), 0.2);
+    const AudioProject other = manualProject(QStringLiteral("other"), 0.5);
+    const AudioProject newcomer = manualProject(QStringLiteral("newcomer"), 0.7);
+    const auto small = face(WidgetFamily::Small, {aimed, other});
+    Requests asked(small.get());
+    pointerEnters(small.get());
+
+    AudioProject aimedNow = aimed;
+    aimedNow.manualProgress = 0.3;
+    small->setEntry({QDateTime::currentDateTimeUtc(), {other, aimedNow}, 2});
+    EXPECT_EQ(small->smallView()->project().name, QStringLiteral("aimed"));
+    EXPECT_EQ(small->smallView()->percentText(), QStringLiteral("30")) << "the project shown is the file's";
+    small->setEntry({QDateTime::currentDateTimeUtc(), {newcomer, other, aimedNow}, 3});
+    EXPECT_EQ(small->smallView()->project().name, QStringLiteral("aimed"));
+    tap(small->smallView()->control()->button());
+    tap(small.get());
+    ASSERT_EQ(asked.intents.size(), 1);
+    EXPECT_EQ(intentProject(asked.intents.first()), intentProject(*NextStep::intent(aimed)));
+    ASSERT_EQ(asked.links.size(), 1);
+    EXPECT_EQ(asked.links.first(), aimed.deepLink());
+
+    // Gone from the file while pointed at: still drawn, until the pointer leaves.
+    small->setEntry({QDateTime::currentDateTimeUtc(), {newcomer, other}, 2});
+    EXPECT_EQ(small->smallView()->project().name, QStringLiteral("aimed"));
+    pointerLeaves(small.get());
+    EXPECT_TRUE(waitUntil([&] { return !small->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    EXPECT_EQ(small->smallView()->project().name, QStringLiteral("newcomer"));
+}
+
+TEST(WidgetFace, UnderThePointerListRowsKeepTheirProjectsAndNewcomersWait) {
+    const AudioProject a = manualProject(QStringLiteral("a"), 0.2);
+    const AudioProject b = manualProject(QStringLiteral("b"), 0.4);
+    const AudioProject c = manualProject(QStringLiteral("c"), 0.6);
+    const AudioProject d = manualProject(QStringLiteral("d"), 0.8);
+    const auto medium = face(WidgetFamily::Medium, {a, b, c});
+    pointerEnters(medium.get());
+
+    medium->setEntry({QDateTime::currentDateTimeUtc(), {d, c, a}, 3});
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"a", "b", "c"}));
+    Requests asked(medium.get());
+    tap(medium->listView()->rows().at(1)->quickAction()->button());
+    ASSERT_EQ(asked.intents.size(), 1);
+    EXPECT_EQ(intentProject(asked.intents.first()), intentProject(*NextStep::intent(b)));
+
+    pointerLeaves(medium.get());
+    EXPECT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"d", "c", "a"}));
 }
 
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {

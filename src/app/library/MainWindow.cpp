@@ -12,6 +12,7 @@
 #include "studio/AppearanceHost.h"
 #include "studio/ModalFocusRelay.h"
 #include "studio/Studio.h"
+#include "studio/X11WindowHints.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -20,8 +21,10 @@
 #include <QStackedLayout>
 #include <QTimer>
 #include <QVariantAnimation>
+#include <QWindow>
 
 #include <cmath>
+#include <utility>
 
 namespace sorvel {
 
@@ -106,6 +109,12 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::bringToFront() {
+    // Left on another workspace it would come back there, out of sight.
+    X11WindowHints::moveToCurrentWorkspace(this);
+    // Shown again where it was: a window manager places a hidden window anew
+    // unless it is told where (the place of its contents, as the user left it).
+    if (!isVisible() && m_hiddenAt && windowHandle())
+        windowHandle()->setPosition(*std::exchange(m_hiddenAt, std::nullopt));
     if (isMinimized())
         showNormal();
     else
@@ -222,6 +231,13 @@ void MainWindow::changeEvent(QEvent* event) {
     // Restored by the desktop (a task bar, a key): a sheet waiting for it opens.
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         QTimer::singleShot(0, m_sheets, &SheetPresenter::sync);
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    // Not minimized (that hide is the window system's own) but closed or hidden.
+    if (!event->spontaneous())
+        m_hiddenAt = geometry().topLeft();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -6,9 +6,11 @@
 #include "app/library/TapeShelf.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 
 #include <algorithm>
+#include <optional>
 
 class QVariantAnimation;
 
@@ -65,6 +67,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -88,6 +91,8 @@ private:
     QVariantAnimation* m_drawerAnimation;
     SheetPresenter* m_sheets;
     AppearanceHost* m_appearance;
+    // Where the window's contents were when it was last closed or hidden; none once shown again.
+    std::optional<QPoint> m_hiddenAt;
 };
 
 } // namespace sorvel

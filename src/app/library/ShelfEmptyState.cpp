@@ -38,9 +38,9 @@ ShelfEmptyState::ShelfEmptyState(AppRouter& router, const TypeRegistry& types, Q
     column->addStretch(1);
 }
 
-void ShelfEmptyState::refresh() {
-    m_title->setText(ShelfTexts::emptyTitle(m_router.sidebar(), m_types));
-    m_newTape->setVisible(m_router.sidebar() == SidebarItem::active());
+void ShelfEmptyState::refresh(bool reading) {
+    m_title->setText(reading ? ShelfTexts::readingTitle() : ShelfTexts::emptyTitle(m_router.sidebar(), m_types));
+    m_newTape->setVisible(!reading && m_router.sidebar() == SidebarItem::active());
 }
 
 QString ShelfEmptyState::title() const {

@@ -105,7 +105,8 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
 
 void ShelfHeader::refresh(qint64 tapeCount) {
     m_title->setText(UserText::singleLine(m_router.sidebar().title(m_store.registry())));
-    m_count->setText(ShelfTexts::tapeCount(tapeCount));
+    // Until the file is read the count would only say 00.
+    m_count->setText(m_store.hasStarted() ? ShelfTexts::tapeCount(tapeCount) : QString());
     m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() && ShelfOrdering::anyDone(m_store.projects()));
     const qsizetype selected = m_router.selection().size();
     m_hint->setVisible(selected >= 2);

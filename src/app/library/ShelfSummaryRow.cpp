@@ -36,18 +36,27 @@ StatTile::StatTile(const QString& title, QWidget* parent) : QAbstractButton(pare
 }
 
 void StatTile::setFigure(qint64 value, const std::optional<QColor>& color) {
-    if (m_value == value && m_color == color)
+    setValue(true, value, color);
+}
+
+void StatTile::clearFigure() {
+    setValue(false, 0, std::nullopt);
+}
+
+void StatTile::setValue(bool known, qint64 value, const std::optional<QColor>& color) {
+    if (m_known == known && m_value == value && m_color == color)
         return;
-    const bool widthMayChange = valueText().size() != ShelfTexts::paddedCount(value).size();
+    const qsizetype widthBefore = valueText().size();
+    m_known = known;
     m_value = value;
     m_color = color;
-    if (widthMayChange)
+    if (valueText().size() != widthBefore)
         updateGeometry();
     update();
 }
 
 QString StatTile::valueText() const {
-    return ShelfTexts::paddedCount(m_value);
+    return m_known ? ShelfTexts::paddedCount(m_value) : ShelfTexts::unknownCount();
 }
 
 QColor StatTile::valueColor() const {
@@ -118,6 +127,11 @@ void ShelfSummaryRow::showFirst(const QList<QUuid>& ids) {
 }
 
 void ShelfSummaryRow::refresh() {
+    if (!m_store.hasStarted()) {
+        for (StatTile* tile : tiles())
+            tile->clearFigure();
+        return;
+    }
     const ShelfSummary summary = ShelfSummary::of(m_store.projects(), Clock::now());
     const auto stateColor = [](qint64 count, const QColor& color) -> std::optional<QColor> {
         if (count > 0)

@@ -20,6 +20,8 @@ public:
     StatTile(const QString& title, QWidget* parent = nullptr);
 
     void setFigure(qint64 value, const std::optional<QColor>& color);
+    // No figure yet (the projects are still being read): the tile shows a placeholder.
+    void clearFigure();
     qint64 value() const { return m_value; }
     QString valueText() const;
     // The colour of the number: the state colour when given, else by value.
@@ -33,8 +35,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void setValue(bool known, qint64 value, const std::optional<QColor>& color);
+
     qint64 m_value = 0;
     std::optional<QColor> m_color;
+    bool m_known = true;
 };
 
 // The four figures over all projects ("进行中", "已逾期", "7 天内截止",

@@ -31,4 +31,12 @@ QString emptyTitle(const SidebarItem& item, const TypeRegistry& types) {
     return {};
 }
 
+QString readingTitle() {
+    return QStringLiteral("正在读取磁带…");
+}
+
+QString unknownCount() {
+    return QStringLiteral("--");
+}
+
 } // namespace sorvel::ShelfTexts

@@ -18,5 +18,9 @@ QString tapeCount(qint64 count);
 QString selectionHint(qint64 count);
 // The title of the empty page of a destination.
 QString emptyTitle(const SidebarItem& item, const TypeRegistry& types);
+// The title of every page while the data file has not been read yet.
+QString readingTitle();
+// What a figure shows while the data file has not been read yet.
+QString unknownCount();
 
 } // namespace sorvel::ShelfTexts

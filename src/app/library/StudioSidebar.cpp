@@ -94,6 +94,13 @@ void SidebarRow::recount() {
     update();
 }
 
+const QString& SidebarRow::countText() const {
+    // No count until the file is read: it would only say 00.
+    if (!m_countText)
+        m_countText = m_store.hasStarted() ? StudioSidebar::countText(m_item, m_store.projects()) : QString();
+    return *m_countText;
+}
+
 bool SidebarRow::isCurrent() const {
     return m_router.sidebar() == m_item;
 }
@@ -125,9 +132,7 @@ void SidebarRow::paintEvent(QPaintEvent*) {
     Symbols::paintForFont(painter, {symbolLeft + 8, mid}, 12, m_item.symbol(m_store.registry()), symbolColor(current),
                           Studio::Weight::Semibold);
 
-    if (!m_countText)
-        m_countText = StudioSidebar::countText(m_item, m_store.projects());
-    const QString& count = *m_countText;
+    const QString& count = countText();
     const QFont countFont = Studio::font(11, Studio::Weight::Regular, true);
     const qreal countWidth = count.isEmpty() ? 0 : Shapes::textWidth(countFont, count);
     const qreal right = row.right() - rowInset;
@@ -185,10 +190,12 @@ StudioSidebar::StudioSidebar(ProjectStore& store, AppRouter& router, QWidget* pa
 
     connect(manage, &QAbstractButton::clicked, this, [this] { m_router.setShowingTypeEditor(true); });
     connect(&m_store.registry(), &TypeRegistry::typesChanged, this, &StudioSidebar::rebuildTypeRows);
-    connect(&m_store, &ProjectStore::projectsChanged, this, [this] {
+    const auto recount = [this] {
         for (SidebarRow* row : rows())
             row->recount();
-    });
+    };
+    connect(&m_store, &ProjectStore::projectsChanged, this, recount);
+    connect(&m_store, &ProjectStore::firstReadFinished, this, recount);
     connect(&m_router, &AppRouter::sidebarChanged, this, &StudioSidebar::repaintRows);
     rebuildTypeRows();
 }

@@ -27,6 +27,8 @@ public:
     QSize sizeHint() const override;
     // The projects changed: the count is read again at the next paint.
     void recount();
+    // The count as drawn; none for the calendar and while the projects are still being read.
+    const QString& countText() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -37,7 +39,7 @@ private:
     SidebarItem m_item;
     ProjectStore& m_store;
     AppRouter& m_router;
-    std::optional<QString> m_countText; // counted once per change, not on every paint
+    mutable std::optional<QString> m_countText; // counted once per change, not on every paint
 };
 
 // The left column of the library window: brand, the four library

@@ -56,6 +56,8 @@ TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent)
     m_list->setMenu(menu);
 
     connect(&m_store, &ProjectStore::projectsChanged, this, &TapeShelf::refresh);
+    // A file without tapes changes no projects, yet the shelf is now known to be empty.
+    connect(&m_store, &ProjectStore::firstReadFinished, this, &TapeShelf::refresh);
     connect(&m_store.registry(), &TypeRegistry::typesChanged, this, &TapeShelf::refresh);
     connect(&m_router, &AppRouter::sidebarChanged, this, [this] {
         // Another destination starts at its first tapes.
@@ -103,7 +105,7 @@ void TapeShelf::refresh() {
     m_content = next;
     switch (next) {
     case Content::Empty:
-        m_empty->refresh();
+        m_empty->refresh(!m_store.hasStarted());
         m_pages->setCurrentWidget(m_empty);
         break;
     case Content::Grid:

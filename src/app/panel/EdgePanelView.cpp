@@ -147,6 +147,8 @@ EdgePanelView::EdgePanelView(EdgePanelController& controller, QWidget* parent)
 
     connect(&controller.store(), &ProjectStore::projectsChanged, this,
             [this] { refresh(m_controller.store().lastChange()); });
+    // A file without tapes changes no projects, yet the tabs are now known to be empty.
+    connect(&controller.store(), &ProjectStore::firstReadFinished, this, [this] { refresh(); });
     connect(&controller.store().registry(), &TypeRegistry::typesChanged, this, [this] {
         for (QWidget* child : findChildren<QWidget*>())
             child->update();
@@ -226,6 +228,10 @@ QString EdgePanelView::emptyText(Tab tab) {
     return tab == Tab::Active ? QStringLiteral("没有进行中的磁带") : QStringLiteral("没有待归档的磁带");
 }
 
+QString EdgePanelView::readingText() {
+    return QStringLiteral("正在读取磁带…");
+}
+
 void EdgePanelView::setTab(Tab tab) {
     if (tab == m_tab)
         return;
@@ -283,8 +289,10 @@ PanelTabButton* EdgePanelView::tabButton(Tab tab) const {
 
 void EdgePanelView::refresh(const ProjectChange& change) {
     const QList<AudioProject>& projects = m_controller.store().projects();
-    m_activeTab->setCountText(countText(count(projects, Tab::Active)));
-    m_doneTab->setCountText(countText(count(projects, Tab::Done)));
+    // Until the file is read no tab is known to be empty.
+    const bool reading = !m_controller.store().hasStarted();
+    m_activeTab->setCountText(reading ? QString() : countText(count(projects, Tab::Active)));
+    m_doneTab->setCountText(reading ? QString() : countText(count(projects, Tab::Done)));
     m_activeTab->setCurrent(m_tab == Tab::Active);
     m_doneTab->setCurrent(m_tab == Tab::Done);
 
@@ -296,7 +304,7 @@ void EdgePanelView::refresh(const ProjectChange& change) {
     for (const AudioProject* project : shown)
         m_order.append(project->id);
     syncTapes(shown, change);
-    m_empty->setText(emptyText(m_tab));
+    m_empty->setText(reading ? readingText() : emptyText(m_tab));
     m_empty->setVisible(shown.empty());
     m_footer->setText(QStringLiteral("全部归档 · ") + countText(qsizetype(shown.size())));
     m_footer->setVisible(m_tab == Tab::Done && !shown.empty());

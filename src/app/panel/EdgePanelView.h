@@ -54,6 +54,7 @@ public:
     static QString countText(qsizetype count);
     static QString title(Tab tab); // "进行中", "已完成"
     static QString emptyText(Tab tab); // "没有进行中的磁带", "没有待归档的磁带"
+    static QString readingText(); // while the data file has not been read yet
 
     Tab tab() const { return m_tab; }
     void setTab(Tab tab);

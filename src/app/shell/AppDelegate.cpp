@@ -2,6 +2,7 @@
 
 #include "app/library/MainWindow.h"
 #include "app/navigation/AppRouter.h"
+#include "app/navigation/SorvelLink.h"
 #include "app/panel/EdgePanelController.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/settings/UpdateChecker.h"
@@ -17,6 +18,8 @@
 #include <QIcon>
 #include <QSessionManager>
 #include <QTimer>
+
+#include <utility>
 
 namespace sorvel {
 
@@ -44,6 +47,7 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent
     connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &AppDelegate::quitBySignal);
     connect(new QuitKeyWatcher(this), &QuitKeyWatcher::quitRequested, this, &AppDelegate::quit);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_unsaved.writeAtExit(); });
+    connect(&m_store, &ProjectStore::firstReadFinished, this, &AppDelegate::followWaitingLinks);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &AppDelegate::commitData);
 }
 
@@ -65,8 +69,21 @@ void AppDelegate::finishLaunching() {
 }
 
 void AppDelegate::openLink(const QString& link) {
+    if (!link.isEmpty() && !m_store.hasStarted() && SorvelLink::parse(link)) {
+        // The tape it names may still be coming: the link is followed once the file is read.
+        if (m_waitingLinks.size() == maxWaitingLinks)
+            m_waitingLinks.removeFirst();
+        m_waitingLinks.append(link);
+        bringToFront();
+        return;
+    }
     if (link.isEmpty() || m_router.handle(link, m_store))
         bringToFront();
+}
+
+void AppDelegate::followWaitingLinks() {
+    for (const QString& link : std::exchange(m_waitingLinks, {}))
+        openLink(link);
 }
 
 void AppDelegate::bringToFront() {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -33,6 +34,9 @@ public:
     // and starts the edge panel and the update checker once the event loop runs.
     void launch(const QString& link);
 
+    // Links that arrive while the data file is still being read wait for it, up to this many.
+    static constexpr qsizetype maxWaitingLinks = 16;
+
     // A link from the command line or from a later start; empty: only come to the front.
     void openLink(const QString& link);
     void bringToFront();
@@ -47,6 +51,7 @@ public:
 
 private:
     void finishLaunching();
+    void followWaitingLinks();
     void commitData(QSessionManager& manager);
 
     ProjectStore& m_store;
@@ -57,6 +62,7 @@ private:
     QuitSignalWatcher* m_quitSignals = nullptr;
     MenuCommands* m_commands = nullptr;
     TrayMenu* m_tray = nullptr;
+    QStringList m_waitingLinks;
 };
 
 } // namespace sorvel

@@ -505,7 +505,12 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         setSaveProblem(saved.error.isEmpty() ? QStringLiteral("unknown error") : saved.error);
     }
     Q_EMIT saveFinished(saved.written);
-    if (saved.written && m_desktop.reloadTimelines)
+    if (saved.written)
+        reloadTimelines();
+}
+
+void ProjectStore::reloadTimelines() {
+    if (m_desktop.reloadTimelines)
         m_desktop.reloadTimelines();
 }
 
@@ -693,9 +698,10 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
             applyRead(result, revision);
             if (!atStart)
                 ++m_activity.finishedReads;
-            m_started = true;
-            if (restored && m_desktop.reloadTimelines)
-                m_desktop.reloadTimelines();
+            if (restored)
+                reloadTimelines();
+            if (!std::exchange(m_started, true))
+                Q_EMIT firstReadFinished();
             startWaitingJob();
         };
     };
@@ -719,6 +725,9 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
                 apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
             }
             setSynced(read.library);
+            // Another program changed the file: the widget shows it too, whoever wrote it.
+            if (m_started)
+                reloadTimelines();
         }
         m_syncedWithFile = true;
         m_hasReadFile = true;
@@ -735,6 +744,8 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = false;
+        if (m_started)
+            reloadTimelines();
         break;
     case Storage::ReadResult::Kind::Undecodable:
         // Storage has kept the damaged bytes in a copy. Projects held from a

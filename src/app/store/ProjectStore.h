@@ -165,6 +165,8 @@ Q_SIGNALS:
     void saveProblemChanged();
     // When isWaitingForFolder() changes.
     void folderWaitChanged();
+    // When hasStarted() turns true: what the shelf shows is the file's now.
+    void firstReadFinished();
 
 private:
     // What a read on the worker found, compared with the library it was
@@ -205,6 +207,8 @@ private:
     void retryReadLater();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const QString& problem);
+    // Asks a running widget program to read the data file again.
+    void reloadTimelines();
     void apply(const Library& library);
     // Shows `library`, known to differ in its projects or not; what the store
     // held before is let go on the worker.

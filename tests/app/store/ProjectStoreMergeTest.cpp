@@ -1,4 +1,5 @@
 #include "support/ChildProcess.h"
+#include "support/FolderHolder.h"
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
@@ -232,7 +233,8 @@ TEST_F(ProjectStoreMerge, ConflictOfAReloadRedoneForANewerEditIsLoggedOnce) {
         in(library, film.id)->notes = QStringLiteral("theirs");
         in(library, other.id)->name = QStringLiteral("Other, renamed there");
     });
-    FolderHeldElsewhere held(environment.dataFolder()); // the reload waits, then merges on the worker
+    FolderHolder held(environment.dataFolder()); // the reload waits, then merges on the worker
+    held.takeTheFolder();
     ASSERT_TRUE(held.isHolding());
     store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
 

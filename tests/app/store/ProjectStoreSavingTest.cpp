@@ -162,6 +162,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.projects(), projectsInFile());
     EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(desktop.reloads, 1) << "the widget is told to read the changed file";
 
     const int readsBefore = store.activity().reloadReads;
     writeDataFile(store.projects());
@@ -169,7 +170,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.activity().writes, 0) << "a reload must never write";
-    EXPECT_EQ(desktop.reloads, 0);
+    EXPECT_EQ(desktop.reloads, 1) << "nothing changed for the widget";
 }
 
 // An outside program that truncates the file and writes it again in place
@@ -375,6 +376,7 @@ TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
     ASSERT_TRUE(QFile::remove(dataFile()));
     ASSERT_TRUE(waitUntil([&] { return store.projects().isEmpty(); }, kPatience));
     EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(desktop.reloads, 1) << "the widget empties too";
 
     // A file put back that does not decode yet (a restore still being copied)
     // is not replaced by the emptied store.
