@@ -1,8 +1,12 @@
 #include "app/store/StorageWorker.h"
 
+#include "core/RecordCoding.h"
+
 #include <QMetaObject>
 
 #include <chrono>
+
+#include <malloc.h>
 
 namespace sorvel {
 
@@ -13,10 +17,21 @@ qint64 nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Frees the libraries and hands the pages they held back to the system: a
+// large library is thousands of small blocks, which the allocator would
+// otherwise keep for the life of the process.
+void returnFreedPages(QList<Library>& libraries) {
+    if (libraries.isEmpty())
+        return;
+    libraries.clear();
+    ::malloc_trim(0);
+}
+
 } // namespace
 
-StorageWorker::StorageWorker(QObject* parent) : QObject(parent), m_state(std::make_shared<State>()) {
+StorageWorker::StorageWorker(QObject* parent, int keepParserMs) : QObject(parent), m_state(std::make_shared<State>()) {
     m_state->owner = this;
+    m_state->keepParserMs = keepParserMs;
     m_thread = std::thread([state = m_state] { run(state); });
 }
 
@@ -119,28 +134,50 @@ void StorageWorker::post(State& state, std::function<void(StorageWorker&)> call)
 }
 
 void StorageWorker::run(const std::shared_ptr<State>& state) {
+    // The parser keeps its buffers through a burst of jobs and lets them go
+    // once none has come for keepParserMs.
+    RecordCoding::KeptParser parser;
+    std::chrono::steady_clock::time_point parserGoesAt;
     for (;;) {
         Job job;
         QList<Library> discarded;
         {
             std::unique_lock lock(state->mutex);
-            state->changed.wait(
-                lock, [&] { return state->stopping || state->job.has_value() || !state->discarded.isEmpty(); });
+            const auto hasWork = [&] {
+                return state->stopping || state->job.has_value() || !state->discarded.isEmpty();
+            };
+            if (!state->parserHeld) {
+                state->changed.wait(lock, hasWork);
+            } else if (!state->changed.wait_until(lock, parserGoesAt, hasWork)) {
+                lock.unlock();
+                parser.release();
+                state->parserHeld = false;
+                ::malloc_trim(0);
+                continue;
+            }
             if (state->stopping)
                 break;
             discarded.swap(state->discarded);
-            if (!state->job)
-                continue; // only the discarded libraries to free, at the end of this turn
+            if (!state->job) {
+                lock.unlock();
+                returnFreedPages(discarded);
+                continue;
+            }
             job = std::move(*state->job);
             state->job.reset();
         }
         Delivery delivery = job();
+        if (parser.holdsBuffers()) {
+            parserGoesAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(state->keepParserMs);
+            state->parserHeld = true;
+        }
         {
             const std::lock_guard lock(state->mutex);
             state->done = std::move(delivery);
         }
         state->changed.notify_all();
         post(*state, [](StorageWorker& owner) { owner.deliver(); });
+        returnFreedPages(discarded);
     }
     const std::lock_guard lock(state->mutex);
     state->exited = true;
