@@ -730,7 +730,9 @@ bool followsAValueDelimiter(std::string_view text, size_t start) {
 // path. Text inside a string that looks like such a number costs a slower
 // read, never a different one.
 bool holdsUnderflowingNumber(std::string_view text) {
-    constexpr size_t zerosOfAnUnderflow = 300; // fewer than 2.47e-324 needs
+    // Without a negative exponent a number rounds to zero only with 323 or
+    // more zeros after its point.
+    constexpr size_t zerosOfAnUnderflow = 300;
     static const std::string zeros(zerosOfAnUnderflow, '0');
     if (::memmem(text.data(), text.size(), zeros.data(), zeros.size()))
         return true;
