@@ -17,16 +17,6 @@ qint64 nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Frees the libraries and hands the pages they held back to the system: a
-// large library is thousands of small blocks, which the allocator would
-// otherwise keep for the life of the process.
-void returnFreedPages(QList<Library>& libraries) {
-    if (libraries.isEmpty())
-        return;
-    libraries.clear();
-    ::malloc_trim(0);
-}
-
 } // namespace
 
 StorageWorker::StorageWorker(QObject* parent, int keepParserMs) : QObject(parent), m_state(std::make_shared<State>()) {
@@ -135,7 +125,10 @@ void StorageWorker::post(State& state, std::function<void(StorageWorker&)> call)
 
 void StorageWorker::run(const std::shared_ptr<State>& state) {
     // The parser keeps its buffers through a burst of jobs and lets them go
-    // once none has come for keepParserMs.
+    // once none has come for keepParserMs. The pages of the libraries freed
+    // meanwhile (thousands of small blocks each) then go back to the system
+    // too: trimming the allocator during a burst would hold up the owner's
+    // thread, whose allocations wait for it.
     RecordCoding::KeptParser parser;
     std::chrono::steady_clock::time_point parserGoesAt;
     for (;;) {
@@ -158,11 +151,8 @@ void StorageWorker::run(const std::shared_ptr<State>& state) {
             if (state->stopping)
                 break;
             discarded.swap(state->discarded);
-            if (!state->job) {
-                lock.unlock();
-                returnFreedPages(discarded);
-                continue;
-            }
+            if (!state->job)
+                continue; // only the discarded libraries to free, at the end of this turn
             job = std::move(*state->job);
             state->job.reset();
         }
@@ -177,7 +167,6 @@ void StorageWorker::run(const std::shared_ptr<State>& state) {
         }
         state->changed.notify_all();
         post(*state, [](StorageWorker& owner) { owner.deliver(); });
-        returnFreedPages(discarded);
     }
     const std::lock_guard lock(state->mutex);
     state->exited = true;
