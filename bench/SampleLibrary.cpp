@@ -1,5 +1,7 @@
 #include "SampleLibrary.h"
 
+#include "PythonStyleFile.h"
+
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 
@@ -27,17 +29,28 @@ const QByteArray& yearsOfWorkFile(int projectCount) {
     return found->second;
 }
 
-QString yearsOfWorkDataHome(int projectCount) {
+const QByteArray& fileWrittenBy(FileWriter writer, int projectCount) {
+    if (writer == FileWriter::Sorvel)
+        return yearsOfWorkFile(projectCount);
+    static std::map<int, QByteArray> made;
+    auto found = made.find(projectCount);
+    if (found == made.end())
+        found = made.emplace(projectCount, PythonStyleFile::of(pythonStyleLibrary(projectCount))).first;
+    return found->second;
+}
+
+QString yearsOfWorkDataHome(int projectCount, FileWriter writer) {
     static const QTemporaryDir root;
-    const QString home = root.filePath(QStringLiteral("years-%1").arg(projectCount));
+    const QString home = root.filePath(
+        QStringLiteral("years-%1%2").arg(projectCount).arg(writer == FileWriter::Python ? "-python" : ""));
     QFile file(home + QStringLiteral("/Sorvel/projects.json"));
     if (!file.exists() && QDir().mkpath(home + QStringLiteral("/Sorvel")) && file.open(QIODevice::WriteOnly))
-        file.write(yearsOfWorkFile(projectCount));
+        file.write(fileWrittenBy(writer, projectCount));
     return home;
 }
 
-QString yearsOfWorkDataFile(int projectCount) {
-    return yearsOfWorkDataHome(projectCount) + QStringLiteral("/Sorvel/projects.json");
+QString yearsOfWorkDataFile(int projectCount, FileWriter writer) {
+    return yearsOfWorkDataHome(projectCount, writer) + QStringLiteral("/Sorvel/projects.json");
 }
 
 void writeLikeTheWidget(int projectIndex, int mark) {

@@ -59,12 +59,18 @@ inline Library sampleLibrary(int projectCount, int cuesPerProject, int logEntrie
 const Library& yearsOfWork(int projectCount);
 // Its data file as RecordCoding writes it.
 const QByteArray& yearsOfWorkFile(int projectCount);
+
+// Who wrote a benchmark's data file: Sorvel itself (yearsOfWorkFile), or a
+// Python script (PythonStyleFile of pythonStyleLibrary), whose zeros are 0.0.
+enum class FileWriter { Sorvel = 0, Python = 1 };
+// The data file of projectCount projects as `writer` writes it; made once per size.
+const QByteArray& fileWrittenBy(FileWriter writer, int projectCount);
 // A data folder's home (what XDG_DATA_HOME names) whose data file holds
-// yearsOfWorkFile(projectCount); made once per size, removed at exit. For
-// programs started by the benchmarks, which read it on their own.
-QString yearsOfWorkDataHome(int projectCount);
+// fileWrittenBy(writer, projectCount); made once per size, removed at exit.
+// For programs started by the benchmarks, which read it on their own.
+QString yearsOfWorkDataHome(int projectCount, FileWriter writer = FileWriter::Sorvel);
 // The data file in that folder.
-QString yearsOfWorkDataFile(int projectCount);
+QString yearsOfWorkDataFile(int projectCount, FileWriter writer = FileWriter::Sorvel);
 // Changes one project's notes in the data file the way the widget writes:
 // under the folder lock, by another program than the store.
 void writeLikeTheWidget(int projectIndex, int mark);

@@ -1,13 +1,17 @@
+#include "FreshProcess.h"
+#include "LibraryArguments.h"
 #include "SampleLibrary.h"
 
 #include "app/calendar/CalendarPage.h"
 #include "app/library/MainWindow.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "app/store/StorageWorker.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -43,11 +47,8 @@ const QDate busyMonth(2024, 3, 1);
 // A project whose cue dates fall into that month, at either size.
 constexpr int visibleProject = 1680;
 
-// Resident memory of this process in bytes, from the kernel's own count, once
-// the allocator has handed back what it holds unused (a freed library would
-// otherwise hide the next one's growth).
-double residentBytes() {
-    malloc_trim(0);
+// Resident memory of this process in bytes, from the kernel's own count.
+double untrimmedResidentBytes() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
@@ -56,6 +57,13 @@ double residentBytes() {
             return line.mid(6).trimmed().split(' ').first().toDouble() * 1024;
     }
     return 0;
+}
+
+// The same once the allocator has handed back what it holds unused (a freed
+// library would otherwise hide the next one's growth).
+double residentBytes() {
+    malloc_trim(0);
+    return untrimmedResidentBytes();
 }
 
 // Stays true once the widget has been painted.
@@ -106,6 +114,26 @@ void writeYearsOfWork(int projectCount) {
 // Until the store has nothing running or due, the echo window of its last write included.
 void settle(const ProjectStore& store) {
     test::waitUntil([&] { return store.isIdle(); }, 20000);
+}
+
+// The data file as `writer` writes it, in the data folder of this process.
+void writeLibrary(int projectCount, bench::FileWriter writer) {
+    if (writer == bench::FileWriter::Sorvel) {
+        writeYearsOfWork(projectCount);
+        return;
+    }
+    QDir().mkpath(Storage::directory());
+    QFile file(Storage::filePath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bench::fileWrittenBy(writer, projectCount));
+}
+
+// Until the store's worker has let its parser go after its last read: the
+// worker's own delay, on the clock, as a user at rest would see it.
+void restAfterReading() {
+    QEventLoop loop;
+    QTimer::singleShot(StorageWorker::parserKeptMs + 1000, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Runs the event loop until `done` holds; the longest time in seconds between
@@ -219,7 +247,7 @@ void stallWhileReloading(benchmark::State& state) {
 
 // From opening the store (reading the file included) to the main window's first paint.
 void startToFirstPaint(benchmark::State& state) {
-    writeYearsOfWork(projectsOf(state));
+    writeLibrary(projectsOf(state), bench::writerOf(state));
     test::waitForQueuedEvents();
     for (auto _ : state) {
         QElapsedTimer clock;
@@ -232,14 +260,53 @@ void startToFirstPaint(benchmark::State& state) {
     }
 }
 
+const bool windowStartOffered = bench::offerFreshMeasurement(QStringLiteral("window"), [](const QString& home) {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home));
+    QElapsedTimer clock;
+    clock.start();
+    const Session session(Screen::Shelf);
+    bench::FreshFigures figures;
+    figures.ms = double(clock.nsecsElapsed()) / 1e6;
+    figures.residentMiB = bench::residentMiB();
+    figures.peakMiB = bench::peakResidentMiB();
+    return figures;
+});
+
+// The same in a fresh process, as a user starts the application, beside a
+// fresh process that only reads and decodes the file ("read_ms"; "vs_read" compares).
+void startToFirstPaintFresh(benchmark::State& state) {
+    const QString home = bench::yearsOfWorkDataHome(projectsOf(state), bench::writerOf(state));
+    double windowMs = 0;
+    double readMs = 0;
+    double peak = 0;
+    for (auto _ : state) {
+        const std::optional<bench::FreshFigures> window = bench::measureInFreshProcess(QStringLiteral("window"), home);
+        const std::optional<bench::FreshFigures> read = bench::measureInFreshProcess(QStringLiteral("read"), home);
+        if (!window || !read) {
+            state.SkipWithError("a fresh process failed");
+            break;
+        }
+        state.SetIterationTime(window->ms / 1000);
+        windowMs += window->ms;
+        readMs += read->ms;
+        peak = std::max(peak, window->peakMiB);
+    }
+    state.counters["read_ms"] = benchmark::Counter(readMs, benchmark::Counter::kAvgIterations);
+    state.counters["vs_read"] = readMs > 0 ? windowMs / readMs : 0;
+    state.counters["peak_MiB"] = peak;
+}
+
 // Resident memory: "idle_MiB" the growth from before the store opened to a
-// settled main window, "after_writes_MiB" the further growth after three outside
-// writes have been taken in; "file_MiB" the data file's size for comparison.
+// main window at rest (its worker has let the parser go), "after_writes_MiB"
+// the further growth after three outside writes have been taken in, at rest
+// again; "reading_MiB" the growth just after the first read, parser kept; the
+// "_x_file" figures per byte of the data file; "idle_untrimmed_MiB" the growth
+// as the application leaves its allocator, before the benchmark trims it.
 // Run it alone in its own process (--benchmark_filter=residentMemory/10000):
 // what earlier benchmarks left behind blurs the figures.
 void residentMemory(benchmark::State& state) {
     const int projectCount = projectsOf(state);
-    writeYearsOfWork(projectCount);
+    writeLibrary(projectCount, bench::writerOf(state));
     const double file = double(QFile(Storage::filePath()).size());
     test::waitForQueuedEvents();
     for (auto _ : state) {
@@ -248,6 +315,9 @@ void residentMemory(benchmark::State& state) {
         int changes = 0;
         QObject::connect(session.store.get(), &ProjectStore::projectsChanged, [&] { ++changes; });
         settle(*session.store);
+        const double reading = residentBytes();
+        restAfterReading();
+        const double untrimmed = untrimmedResidentBytes();
         const double idle = residentBytes();
         for (int i = 0; i < 3; ++i) {
             const int before = changes;
@@ -255,11 +325,16 @@ void residentMemory(benchmark::State& state) {
             test::waitUntil([&] { return changes > before; }, patienceMs);
             settle(*session.store);
         }
+        restAfterReading();
         const double afterWrites = residentBytes();
         constexpr double mebibyte = 1024.0 * 1024.0;
         state.counters["file_MiB"] = file / mebibyte;
+        state.counters["reading_MiB"] = (reading - empty) / mebibyte;
         state.counters["idle_MiB"] = (idle - empty) / mebibyte;
+        state.counters["idle_untrimmed_MiB"] = (untrimmed - empty) / mebibyte;
         state.counters["after_writes_MiB"] = (afterWrites - idle) / mebibyte;
+        state.counters["idle_x_file"] = (idle - empty) / file;
+        state.counters["after_writes_x_file"] = (afterWrites - idle) / file;
         state.counters["rss_MiB"] = afterWrites / mebibyte;
     }
 }
@@ -276,5 +351,14 @@ void sizesAndScreens(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(stallWhileIdle)->Apply(sizesAndScreens)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(stallWhileSaving)->Apply(sizesAndScreens)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(stallWhileReloading)->Apply(sizesAndScreens)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(startToFirstPaint)->Arg(2000)->Arg(10000)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(residentMemory)->Arg(2000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(startToFirstPaint)
+    ->Apply(bench::writersAndSizes)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(startToFirstPaintFresh)
+    ->Apply(bench::writersAndSizes)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(residentMemory)->Apply(bench::writersAndSizes)->Iterations(1)->Unit(benchmark::kMillisecond);

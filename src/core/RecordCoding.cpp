@@ -14,7 +14,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -644,12 +648,41 @@ Library libraryOf(const Value& top, const QDateTime& undatedAs) {
 
 static_assert(decodingPadding >= qsizetype(simdjson::SIMDJSON_PADDING));
 
-// The largest parser buffers a thread keeps between decodes: room for a file of this size.
+// The largest parser buffers a thread without a KeptParser keeps between decodes:
+// room for a file of this size.
 constexpr size_t keptParserCapacity = 8 << 20;
 
-// QJsonDocument refuses a number too small to tell from zero (1e-400), which
-// simdjson reads as 0; only a number written with a fraction or an exponent
-// can be such a zero.
+struct ThreadParser {
+    simdjson::dom::parser parser;
+    int keepers = 0; // KeptParsers alive on the thread
+};
+
+ThreadParser& threadParser() {
+    thread_local ThreadParser parser;
+    return parser;
+}
+
+std::atomic<quint64> slowDecodes{0};
+
+// Whether the text, read as a JSON number from `start` on, has a digit other
+// than 0 before its exponent and yet rounds to zero.
+bool isUnderflowingNumber(std::string_view text, size_t start) {
+    size_t at = start;
+    bool nonzeroDigit = false;
+    while (at < text.size() && (isAsciiDigit(text[at]) || text[at] == '.')) {
+        nonzeroDigit = nonzeroDigit || (text[at] != '0' && text[at] != '.');
+        ++at;
+    }
+    if (!nonzeroDigit)
+        return false;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data() + start, text.data() + text.size(), value);
+    return error == std::errc::result_out_of_range || (error == std::errc() && value == 0);
+}
+
+// Whether the parsed JSON holds a number that reads as zero though written with
+// a fraction or an exponent: only such a number can be one too small to tell
+// from zero. Walking the parsed values costs less than searching the text.
 bool holdsFractionalZero(simdjson::dom::element element) {
     switch (element.type()) {
     case simdjson::dom::element_type::ARRAY: {
@@ -664,6 +697,55 @@ bool holdsFractionalZero(simdjson::dom::element element) {
     case simdjson::dom::element_type::DOUBLE: return element.get_double().value_unsafe() == 0;
     default: return false;
     }
+}
+
+// Whether a number's digits starting at `start` can stand where a JSON value
+// starts: after a delimiter, with or without a sign. Digits inside a word or
+// an identifier's groups (…-12E-4…) cannot.
+bool followsAValueDelimiter(std::string_view text, size_t start) {
+    if (start > 0 && text[start - 1] == '-')
+        --start;
+    if (start == 0)
+        return true;
+    switch (text[start - 1]) {
+    case ' ':
+    case '\t':
+    case '\n':
+    case '\r':
+    case ':':
+    case ',':
+    case '[': return true;
+    default: return false;
+    }
+}
+
+// QJsonDocument refuses a number too small to tell from zero (1e-400), which
+// simdjson reads as 0. Such a number has a digit other than 0 and a negative
+// exponent, or hundreds of zeros after its point; only those are looked for,
+// so that the zeros other programs write as 0.0 leave the file on the fast
+// path. Text inside a string that looks like such a number costs a slower
+// read, never a different one.
+bool holdsUnderflowingNumber(std::string_view text) {
+    // Without a negative exponent a number rounds to zero only with 323 or
+    // more zeros after its point.
+    constexpr size_t zerosOfAnUnderflow = 300;
+    static const std::string zeros(zerosOfAnUnderflow, '0');
+    if (::memmem(text.data(), text.size(), zeros.data(), zeros.size()))
+        return true;
+    for (const char* exponent : {"e-", "E-"}) {
+        const char* from = text.data();
+        const char* const end = text.data() + text.size();
+        while (const void* found = ::memmem(from, size_t(end - from), exponent, 2)) {
+            const size_t at = size_t(static_cast<const char*>(found) - text.data());
+            size_t start = at;
+            while (start > 0 && (isAsciiDigit(text[start - 1]) || text[start - 1] == '.'))
+                --start;
+            if (start < at && followsAValueDelimiter(text, start) && isUnderflowingNumber(text, start))
+                return true;
+            from = text.data() + at + 2;
+        }
+    }
+    return false;
 }
 
 // The file as QJsonDocument reads it: the verdict on anything simdjson refuses
@@ -862,24 +944,27 @@ QString dateText(const QDateTime& date) {
 }
 
 std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
-    // One parser per thread: reading again (a reload after another program's
-    // write) reuses its buffers instead of faulting in fresh memory. Buffers
-    // grown for a large file are let go after its decode, so that no thread
-    // keeps a large file's worth of them for the life of the process.
-    thread_local simdjson::dom::parser parser;
+    // Reading again (a reload after another program's write) reuses the
+    // thread's parser buffers instead of faulting in fresh memory.
+    ThreadParser& thread = threadParser();
     const struct LargeBuffersGo {
+        ThreadParser& thread;
         ~LargeBuffersGo() {
-            if (parser.capacity() > keptParserCapacity)
-                parser = simdjson::dom::parser();
+            if (thread.keepers == 0 && thread.parser.capacity() > keptParserCapacity)
+                thread.parser = simdjson::dom::parser();
         }
-    } largeBuffersGo;
+    } largeBuffersGo{thread};
+    const std::string_view text(bytes.constData(), size_t(bytes.size()));
     simdjson::dom::element root;
     // simdjson reads a little past the end; bytes without that room are copied.
     const bool padded = bytes.capacity() - bytes.size() >= decodingPadding;
     const simdjson::error_code parsed =
-        parser.parse(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), !padded).get(root);
-    if (parsed != simdjson::SUCCESS || root.type() != simdjson::dom::element_type::OBJECT || holdsFractionalZero(root))
+        thread.parser.parse(reinterpret_cast<const uint8_t*>(text.data()), text.size(), !padded).get(root);
+    if (parsed != simdjson::SUCCESS || root.type() != simdjson::dom::element_type::OBJECT
+        || (holdsFractionalZero(root) && holdsUnderflowingNumber(text))) {
+        ++slowDecodes;
         return decodeWithQJsonDocument(bytes, undatedAs, error);
+    }
     try {
         return libraryOf(FastValue(root), undatedAs);
     } catch (const DecodeFailure& failure) {
@@ -887,6 +972,27 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
             *error = failure.message();
         return std::nullopt;
     }
+}
+
+quint64 slowDecodeCount() {
+    return slowDecodes;
+}
+
+KeptParser::KeptParser() {
+    ++threadParser().keepers;
+}
+
+KeptParser::~KeptParser() {
+    if (--threadParser().keepers == 0)
+        release();
+}
+
+bool KeptParser::holdsBuffers() const {
+    return threadParser().parser.capacity() > 0;
+}
+
+void KeptParser::release() {
+    threadParser().parser = simdjson::dom::parser();
 }
 
 qsizetype encodedSize(const Library& library) {

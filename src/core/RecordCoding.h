@@ -35,6 +35,28 @@ constexpr qsizetype decodingPadding = 64;
 // modification time in whole seconds, so that every process reads the same
 // file the same way, with a date a user can believe (the next write stores it).
 std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error = nullptr);
+// How many decodes in this process went to the slower QJsonDocument reading:
+// text that simdjson refuses, or that holds a number it would read otherwise.
+quint64 slowDecodeCount();
+
+// Each thread decodes with a parser of its own, whose buffers grow with the
+// largest file it has read. Growing them again costs more than the parse, so
+// a thread that reads often keeps them: while a KeptParser lives on a thread,
+// its parser keeps every buffer between decodes. Without one, buffers grown
+// for a large file go after its decode. Made, used and destroyed on one thread.
+class KeptParser {
+public:
+    KeptParser();
+    // Lets the buffers go.
+    ~KeptParser();
+    KeptParser(const KeptParser&) = delete;
+    KeptParser& operator=(const KeptParser&) = delete;
+
+    // Whether the thread's parser holds buffers now.
+    bool holdsBuffers() const;
+    // Lets the buffers go now; the next decode grows them again.
+    void release();
+};
 // Pretty-printed, keys sorted, version 2, no null.
 QByteArray encodeLibrary(const Library& library);
 // At least the size of encodeLibrary(library), at most a few bytes more for

@@ -2,6 +2,7 @@
 #include "core/ReferenceCoding.h"
 #include "support/SampleRecords.h"
 
+#include "../../bench/PythonStyleFile.h"
 #include "../../bench/SampleLibrary.h"
 
 #include <QTimeZone>
@@ -66,6 +67,45 @@ TEST(FastCodingTest, TheBenchmarksLibrariesAreWrittenAndReadAsBefore) {
         ASSERT_TRUE(read);
         EXPECT_TRUE(*read == library);
         EXPECT_TRUE(*read == *Reference::decodeLibrary(written, test::fileTime()));
+    }
+}
+
+// Other programs write a zero with a fraction (Python writes 0.0); only a
+// number too small to tell from zero, which simdjson would read as 0 where
+// QJsonDocument refuses it, sends a file to the slower QJsonDocument reading.
+TEST(FastCodingTest, OnlyANumberThatUnderflowsLeavesTheFastPath) {
+    Library library = bench::pythonStyleLibrary(20);
+    // Digits, an E and a dash inside an identifier are no number.
+    library.projects.first().id = *RecordCoding::parseID(QStringLiteral("6F9619FF-8B86-D011-123E-456789ABCDEF"));
+    const QByteArray written = bench::PythonStyleFile::of(library);
+    const QByteArray zeroProgress = "\"progress\": 0.0\n";
+    ASSERT_TRUE(written.contains(zeroProgress));
+    const auto slowDecodesOf = [](const QByteArray& bytes) {
+        const quint64 before = RecordCoding::slowDecodeCount();
+        expectSameDecoding(bytes);
+        return RecordCoding::slowDecodeCount() - before;
+    };
+
+    const quint64 before = RecordCoding::slowDecodeCount();
+    const std::optional<Library> read = RecordCoding::decodeLibrary(written, test::fileTime());
+    EXPECT_EQ(RecordCoding::slowDecodeCount(), before);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(*read == library);
+
+    const auto withProgress = [&](const QByteArray& number) {
+        QByteArray file = written;
+        const qsizetype at = file.indexOf(zeroProgress);
+        return file.replace(at, zeroProgress.size(), "\"progress\": " + number + '\n');
+    };
+    const QByteArray tooSmall[] = {"1e-400", "-2.5E-330", "100e-330", "2e-324", "0." + QByteArray(400, '0') + "1"};
+    for (const QByteArray& number : tooSmall) {
+        SCOPED_TRACE(number.toStdString());
+        EXPECT_EQ(slowDecodesOf(withProgress(number)), 1u);
+    }
+    const QByteArray notTooSmall[] = {"0e-5", "0.0e-400", "-0.0", "4.9e-324", "1e-310", "0.5e-300"};
+    for (const QByteArray& number : notTooSmall) {
+        SCOPED_TRACE(number.toStdString());
+        EXPECT_EQ(slowDecodesOf(withProgress(number)), 0u);
     }
 }
 

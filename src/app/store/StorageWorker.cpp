@@ -1,8 +1,12 @@
 #include "app/store/StorageWorker.h"
 
+#include "core/RecordCoding.h"
+
 #include <QMetaObject>
 
 #include <chrono>
+
+#include <malloc.h>
 
 namespace sorvel {
 
@@ -15,8 +19,9 @@ qint64 nowMs() {
 
 } // namespace
 
-StorageWorker::StorageWorker(QObject* parent) : QObject(parent), m_state(std::make_shared<State>()) {
+StorageWorker::StorageWorker(QObject* parent, int keepParserMs) : QObject(parent), m_state(std::make_shared<State>()) {
     m_state->owner = this;
+    m_state->keepParserMs = keepParserMs;
     m_thread = std::thread([state = m_state] { run(state); });
 }
 
@@ -119,13 +124,30 @@ void StorageWorker::post(State& state, std::function<void(StorageWorker&)> call)
 }
 
 void StorageWorker::run(const std::shared_ptr<State>& state) {
+    // The parser keeps its buffers through a burst of jobs and lets them go
+    // once none has come for keepParserMs. The pages of the libraries freed
+    // meanwhile (thousands of small blocks each) then go back to the system
+    // too: trimming the allocator during a burst would hold up the owner's
+    // thread, whose allocations wait for it.
+    RecordCoding::KeptParser parser;
+    std::chrono::steady_clock::time_point parserGoesAt;
     for (;;) {
         Job job;
         QList<Library> discarded;
         {
             std::unique_lock lock(state->mutex);
-            state->changed.wait(
-                lock, [&] { return state->stopping || state->job.has_value() || !state->discarded.isEmpty(); });
+            const auto hasWork = [&] {
+                return state->stopping || state->job.has_value() || !state->discarded.isEmpty();
+            };
+            if (!state->parserHeld) {
+                state->changed.wait(lock, hasWork);
+            } else if (!state->changed.wait_until(lock, parserGoesAt, hasWork)) {
+                lock.unlock();
+                parser.release();
+                state->parserHeld = false;
+                ::malloc_trim(0);
+                continue;
+            }
             if (state->stopping)
                 break;
             discarded.swap(state->discarded);
@@ -135,6 +157,10 @@ void StorageWorker::run(const std::shared_ptr<State>& state) {
             state->job.reset();
         }
         Delivery delivery = job();
+        if (parser.holdsBuffers()) {
+            parserGoesAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(state->keepParserMs);
+            state->parserHeld = true;
+        }
         {
             const std::lock_guard lock(state->mutex);
             state->done = std::move(delivery);

@@ -33,8 +33,12 @@ public:
     static constexpr int noticeAfterMs = 300;
     // How long the destructor waits for a running job before leaving it behind.
     static constexpr int stopWaitMs = 2000;
+    // How long the parser's buffers stay after the last job. Reads come in
+    // bursts (a save and its echo, another program's next change), and
+    // growing the buffers again costs more than a large file's parse.
+    static constexpr int parserKeptMs = 10000;
 
-    explicit StorageWorker(QObject* parent = nullptr);
+    explicit StorageWorker(QObject* parent = nullptr, int keepParserMs = parserKeptMs);
     // Waits a bounded time for a running job; its delivery is dropped.
     ~StorageWorker() override;
     StorageWorker(const StorageWorker&) = delete;
@@ -55,6 +59,8 @@ public:
 
     // Whether a job has been waiting for the folder for noticeAfterMs or longer.
     bool isWaitingForFolder() const { return m_waitingNoticed; }
+    // Whether the worker's thread holds parser buffers from a job's decode.
+    bool holdsParserBuffers() const { return m_state->parserHeld; }
 
     // From a job, on the worker thread: tries `attempt` (a try of the folder's
     // lock that never blocks) every pollIntervalMs until it returns true.
@@ -77,6 +83,8 @@ private:
         bool exited = false;
         StorageWorker* owner = nullptr; // null once the owner is gone
         std::atomic<qint64> waitingSinceMs{-1}; // steady-clock ms; -1 when not waiting
+        int keepParserMs = parserKeptMs;
+        std::atomic<bool> parserHeld{false};
     };
 
     static void run(const std::shared_ptr<State>& state);

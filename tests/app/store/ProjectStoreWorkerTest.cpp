@@ -1,17 +1,22 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/StorageWorker.h"
 #include "core/FolderLock.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 
+#include "../../../bench/SampleLibrary.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <thread>
 
 namespace sorvel::test {
@@ -201,6 +206,29 @@ TEST_F(ProjectStoreWorker, DamagedFileDecodedOnTheWorkerKeepsTheProjectsAndTheUn
     const QStringList copies = QDir(environment.dataFolder()).entryList({QStringLiteral("projects-unreadable-*.json")});
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + copies.first()), QByteArray("{ not json"));
+}
+
+// Reads come in bursts; the worker's parser keeps its buffers from one to the
+// next, however large the file, and lets them go once no job has come for a while.
+TEST_F(ProjectStoreWorker, ParserBuffersStayBetweenReadsAndGoAfterAWhileWithoutJobs) {
+    // Larger than the buffers a thread without a kept parser holds on to.
+    ASSERT_TRUE(Storage::save(bench::sampleLibrary(800, 30, 10)));
+    ASSERT_GT(QFileInfo(Storage::filePath()).size(), 8 << 20);
+    const auto read = [] {
+        EXPECT_EQ(Storage::read().kind, Storage::ReadResult::Kind::Decoded);
+        return StorageWorker::Delivery();
+    };
+
+    StorageWorker keeping(nullptr, std::numeric_limits<int>::max());
+    EXPECT_FALSE(keeping.holdsParserBuffers());
+    keeping.start(read);
+    ASSERT_TRUE(keeping.finish());
+    EXPECT_TRUE(keeping.holdsParserBuffers());
+
+    StorageWorker lettingGo(nullptr, 0);
+    lettingGo.start(read);
+    ASSERT_TRUE(lettingGo.finish());
+    EXPECT_TRUE(waitUntil([&] { return !lettingGo.holdsParserBuffers(); }, kPatience));
 }
 
 } // namespace
