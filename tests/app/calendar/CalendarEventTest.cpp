@@ -1,5 +1,5 @@
 #include "app/calendar/CalendarEvent.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "core/Clock.h"
 #include "studio/Studio.h"
 

@@ -5,7 +5,7 @@
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "core/Clock.h"
 #include "core/Storage.h"
 #include "support/Waiting.h"

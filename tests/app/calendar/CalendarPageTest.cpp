@@ -4,7 +4,7 @@
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "studio/Studio.h"
 
 #include <gtest/gtest.h>

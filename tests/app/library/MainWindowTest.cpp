@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "support/LibraryFixture.h"
 
 #include "app/calendar/CalendarPage.h"
 #include "app/detail/ProjectDetailView.h"

@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "support/LibraryFixture.h"
 
 #include "app/library/CassetteGrid.h"
 #include "app/library/ProjectListView.h"

@@ -4,7 +4,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgePanelView.h"
 #include "app/panel/EdgeRootView.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
 #include "support/TestEnvironment.h"

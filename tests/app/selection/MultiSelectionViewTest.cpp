@@ -1,6 +1,6 @@
 #include "app/selection/MultiSelectionView.h"
 #include "app/selection/CassetteFan.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "core/Clock.h"
 
 #include <QPushButton>

@@ -1,6 +1,5 @@
-#include "../sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 
-#include "app/library/MainWindow.h"
 #include "app/settings/AccentSwatch.h"
 #include "app/settings/AppearanceSettings.h"
 #include "app/settings/ColorWell.h"
@@ -313,19 +312,6 @@ TEST_F(SettingsTabsTest, RestoringTheDefaultsWritesTheSixKeys) {
     EXPECT_EQ(settings().string("appearance.handleColor", "x"), QString());
     EXPECT_EQ(settings().string("appearance.panelMaterial"), QStringLiteral("popover"));
     EXPECT_TRUE(tab.swatches().first()->isSelected());
-}
-
-TEST_F(SettingsTabsTest, TheMainWindowFollowsOpacityAndAccentLive) {
-    MainWindow window(store, router);
-    window.show();
-    AppearanceSettings tab(settings());
-    tab.mainOpacity()->slider()->setValue(600);
-    EXPECT_TRUE(waitUntil([&] { return qAbs(window.windowOpacity() - 0.6) < 0.01; }, 2000));
-    tab.swatches().at(1)->click();
-    EXPECT_EQ(Studio::tint(window.centralWidget()), QColor(0x00, 0x7A, 0xFF));
-    tab.restoreButton()->click();
-    EXPECT_TRUE(waitUntil([&] { return qAbs(window.windowOpacity() - 1.0) < 0.01; }, 2000));
-    EXPECT_EQ(Studio::tint(window.centralWidget()), Studio::tape());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "app/sheets/ArchiveSheet.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "app/sheets/SwitchToggle.h"
 #include "app/store/ArchiveSettings.h"
 #include "core/Settings.h"

@@ -1,5 +1,5 @@
 #include "app/sheets/NewProjectSheet.h"
-#include "app/sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 #include "app/sheets/SegmentedPicker.h"
 #include "studio/DateChip.h"
 

@@ -1,4 +1,4 @@
-#include "ShellFixture.h"
+#include "app/navigation/RouterFixture.h"
 
 #include "app/shell/MenuCommands.h"
 #include "core/Settings.h"

@@ -1,4 +1,4 @@
-#include "ShellFixture.h"
+#include "app/navigation/RouterFixture.h"
 
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"

@@ -1,4 +1,4 @@
-#include "AppViewFixture.h"
+#include "support/AppViewFixture.h"
 
 #include "app/library/TypeEditorSheet.h"
 #include "app/sheets/ArchiveSheet.h"

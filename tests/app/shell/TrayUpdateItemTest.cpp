@@ -1,4 +1,4 @@
-#include "../shell/ShellFixture.h"
+#include "app/navigation/RouterFixture.h"
 
 #include "app/settings/UpdateChecker.h"
 #include "app/shell/TrayMenu.h"

@@ -1,4 +1,4 @@
-#include "DetailFixture.h"
+#include "app/detail/DetailFixture.h"
 
 #include "app/detail/DetailTopBar.h"
 #include "app/library/MainWindow.h"

@@ -1,4 +1,4 @@
-#include "app/shell/ShellFixture.h"
+#include "app/navigation/RouterFixture.h"
 
 #include "app/library/MainWindow.h"
 #include "app/panel/EdgePanelController.h"
