@@ -267,7 +267,7 @@ void ArchiveSheet::archive() {
     const ProjectStore::ArchiveOptions options{
         hasDirectory && settings().boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false),
         settings().boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true)};
-    m_errors = m_store.archive(m_ids, options);
+    m_errors = m_store.archive(m_ids, options, ArchiveSettings::directory(settings()));
 
     QSet<QUuid> selection = m_router.selection();
     selection.subtract(m_ids);

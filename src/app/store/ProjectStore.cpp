@@ -1,6 +1,5 @@
 #include "app/store/ProjectStore.h"
 
-#include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/FolderMover.h"
 #include "app/store/SummaryFile.h"
@@ -336,10 +335,11 @@ void ProjectStore::updateType(QUuid id, const std::function<void(ProjectType&)>&
 
 // Archiving
 
-QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& options) {
+QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
+                                  const std::optional<QString>& archiveFolder) {
     std::optional<QString> monthFolder;
-    if (const std::optional<QString> base = ArchiveSettings::directory()) {
-        monthFolder = *base + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
+    if (archiveFolder) {
+        monthFolder = *archiveFolder + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
         QDir().mkpath(*monthFolder); // a failure shows as the move's or the summary's error
     }
 

@@ -106,8 +106,10 @@ public:
     void resetTypes();
     void updateType(QUuid id, const std::function<void(ProjectType&)>& body);
 
-    // Archives the projects in store order; returns the error lines, empty on success.
-    QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options);
+    // Archives the projects in store order, into a month folder of `archiveFolder`
+    // when there is one; returns the error lines, empty on success.
+    QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
+                        const std::optional<QString>& archiveFolder);
 
     // Writes a pending change at once (quit). While another program holds the
     // data folder it waits quitWaitMs for it, then gives up: the change stays
