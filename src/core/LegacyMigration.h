@@ -10,8 +10,9 @@ namespace sorvel::LegacyMigration {
 // copy of an earlier data file was kept aside, and the old folder holds its
 // own projects.json. Existing entries are never replaced.
 void migrateData();
-// Copies the earlier product's appearance, archive and edge-panel settings, once.
-void migrateSettings();
+// Copies the earlier product's appearance, archive and edge-panel settings into
+// `settings`, once.
+void migrateSettings(Settings& settings);
 // The same between two given settings files: keys starting with "appearance.",
 // "archive" or "edgePanel" are copied unless `settings` is already marked
 // with migratedFromPinwale, which is then set.

@@ -14,6 +14,7 @@ class AppearanceHost;
 class CalendarPage;
 class MultiSelectionView;
 class ProjectStore;
+class Settings;
 class SheetPresenter;
 class StudioSidebar;
 class TapeShelf;
@@ -29,7 +30,7 @@ public:
     static constexpr int drawerWidth = 600;
     static constexpr int drawerAnimationMs = 220;
 
-    MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    MainWindow(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window (again) and brings it to the front.

@@ -14,6 +14,7 @@ class AppRouter;
 class CassetteGrid;
 class ProjectListView;
 class ProjectStore;
+class Settings;
 class ShelfEmptyState;
 class ShelfHeader;
 class ShelfSummaryRow;
@@ -28,7 +29,7 @@ class TapeShelf final : public QWidget {
 public:
     enum class Content { Empty, Grid, List };
 
-    TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    TapeShelf(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent = nullptr);
 
     // What the page shows for a number of tapes and a stored mode.
     static Content contentFor(qsizetype tapeCount, const QString& shelfMode);
@@ -54,6 +55,7 @@ private:
 
     ProjectStore& m_store;
     AppRouter& m_router;
+    Settings& m_settings;
     ShelfHeader* m_header;
     ShelfSummaryRow* m_summary;
     QStackedWidget* m_pages;

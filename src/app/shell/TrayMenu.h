@@ -12,7 +12,9 @@ class QSystemTrayIcon;
 namespace sorvel {
 
 class AppRouter;
+class EdgePanelController;
 class ProjectStore;
+class UpdateChecker;
 struct AudioProject;
 
 // The tray icon and its menu: news of an update, up to eight active projects,
@@ -23,7 +25,8 @@ class TrayMenu final : public QObject {
 public:
     static constexpr int maxProjects = 8;
 
-    TrayMenu(ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent = nullptr);
+    TrayMenu(ProjectStore& store, AppRouter& router, EdgePanelController& panel, UpdateChecker& updates,
+             ShellActions actions, QObject* parent = nullptr);
     ~TrayMenu() override;
 
     QMenu* menu() const { return m_menu; }
@@ -41,6 +44,8 @@ private:
 
     ProjectStore& m_store;
     AppRouter& m_router;
+    EdgePanelController& m_panel;
+    UpdateChecker& m_updates;
     ShellActions m_actions;
     QMenu* m_menu = nullptr;
     QSystemTrayIcon* m_icon = nullptr;

@@ -100,7 +100,6 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
 
     connect(&m_worker, &StorageWorker::waitingChanged, this, &ProjectStore::folderWaitChanged);
 
-    LegacyMigration::migrateSettings();
     // Until the first read lands the store holds the empty library: edits made
     // meanwhile merge onto the file's contents with it as their base, and a
     // write waits for that read (the worker runs one job at a time).

@@ -66,7 +66,7 @@ public:
     static const QString folderBusyProblem;
 
     // Migrates, loads and starts watching. The application's one store is
-    // SharedStore::instance(); tests make stores of their own. The first read
+    // built by main.cpp; tests make stores of their own. The first read
     // runs on the worker; the constructor waits for it only while no other
     // program holds the data folder.
     explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);

@@ -20,7 +20,7 @@ protected:
     }
     ProjectDetailView* detail() const { return qobject_cast<ProjectDetailView*>(window.drawerContent()); }
 
-    MainWindow window{store, router};
+    MainWindow window{store, router, settings};
 };
 
 TEST_F(DetailDrawerTest, TheDetailsOwnButtonsExpandAndCloseTheDrawer) {

@@ -16,24 +16,12 @@ namespace sorvel::test {
 namespace {
 
 // The main window beside the appearance tab that changes its settings.
-class MainWindowAppearanceTest : public AppViewTest {
-protected:
-    void SetUp() override {
-        AppViewTest::SetUp();
-        clearKeys();
-    }
-    void TearDown() override { clearKeys(); }
-    static void clearKeys() {
-        for (const char* key : {"appearance.accent", "appearance.mainOpacity"})
-            settings().remove(QLatin1String(key));
-    }
-    static Settings& settings() { return Settings::shared(); }
-};
+using MainWindowAppearanceTest = AppViewTest;
 
 TEST_F(MainWindowAppearanceTest, TheMainWindowFollowsOpacityAndAccentLive) {
-    MainWindow window(store, router);
+    MainWindow window(store, router, settings);
     window.show();
-    AppearanceSettings tab(settings());
+    AppearanceSettings tab(settings);
     tab.mainOpacity()->slider()->setValue(600);
     EXPECT_TRUE(waitUntil([&] { return qAbs(window.windowOpacity() - 0.6) < 0.01; }, 2000));
     tab.swatches().at(1)->click();

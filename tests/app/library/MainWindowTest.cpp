@@ -35,7 +35,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    MainWindow window{store, router};
+    MainWindow window{store, router, settings};
 };
 
 TEST_F(MainWindowTest, DrawerShowsOneExistingProjectOrSeveralIds) {

@@ -15,14 +15,7 @@
 namespace sorvel::test {
 namespace {
 
-class TapeShelfTest : public LibraryTest {
-protected:
-    void SetUp() override {
-        LibraryTest::SetUp();
-        Settings::shared().remove(ShelfMode::key());
-    }
-    void TearDown() override { Settings::shared().remove(ShelfMode::key()); }
-};
+using TapeShelfTest = LibraryTest;
 
 TEST(TapeShelfContent, OnlyTheExactListModeShowsTheList) {
     EXPECT_EQ(TapeShelf::contentFor(0, QStringLiteral("list")), TapeShelf::Content::Empty);
@@ -47,23 +40,23 @@ TEST_F(TapeShelfTest, TheShelfFollowsTheModeSettingAndANewListStartsOver) {
     shelf.list()->toggle(one.id);
 
     // The menu commands write the same key.
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("tape"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("tape"));
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Grid);
     EXPECT_TRUE(shelf.header()->tapeModeButton()->isChosen());
     EXPECT_FALSE(shelf.header()->listModeButton()->isChosen());
 
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("list"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("list"));
     EXPECT_EQ(shelf.list()->sortState().sort, ProjectSort::Default);
     EXPECT_FALSE(shelf.list()->isExpanded(one.id));
 
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("cassette"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("cassette"));
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Grid);
     EXPECT_FALSE(shelf.header()->tapeModeButton()->isChosen());
     EXPECT_FALSE(shelf.header()->listModeButton()->isChosen());
 }
 
 TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape) {
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("list"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("list"));
     TapeShelf shelf(store, router);
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Empty);
     EXPECT_EQ(str(shelf.emptyState()->title()), "架子上还没有磁带");
@@ -132,7 +125,7 @@ TEST_F(TapeShelfTest, ArchiveAllShowsOnTheDonePageWhileDoneTapesWait) {
 }
 
 TEST_F(TapeShelfTest, TheListGetsTheShelfOrderAndTheShelfsSelectionRule) {
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("list"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("list"));
     const AudioProject older = project("older", [](AudioProject& p) { p.updatedAt = Clock::now().addDays(-2); });
     const AudioProject newer = project("newer", [](AudioProject& p) { p.updatedAt = Clock::now().addDays(-1); });
     put({older, newer});

@@ -1,4 +1,4 @@
-#include "app/navigation/RouterFixture.h"
+#include "ShellFixture.h"
 
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"
@@ -20,7 +20,7 @@ namespace {
 const char* const childVariable = "SORVEL_TEST_X11_CHILD";
 const char* const childTest = "MinimizedWindowX11.EveryLinkRestoresTheWindowInsideTheServer";
 
-class MinimizedWindowX11 : public ShellTest {
+class MinimizedWindowX11 : public AppShellTest {
 protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet(childVariable) || QGuiApplication::platformName() != QStringLiteral("xcb"))
@@ -45,7 +45,7 @@ protected:
 
     QDialog* sheet() const { return delegate.mainWindow().sheets()->currentDialog(); }
 
-    AppDelegate delegate{store, router};
+    AppDelegate delegate{store, router, settings, panel, updates};
 };
 
 TEST_F(MinimizedWindowX11, EveryLinkRestoresTheWindowInsideTheServer) {

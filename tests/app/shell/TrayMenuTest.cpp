@@ -1,4 +1,4 @@
-#include "app/navigation/RouterFixture.h"
+#include "ShellFixture.h"
 
 #include "app/shell/TrayMenu.h"
 
@@ -9,7 +9,7 @@
 namespace sorvel::test {
 namespace {
 
-class TrayMenuTest : public ShellTest {
+class TrayMenuTest : public AppShellTest {
 protected:
     QStringList texts() const {
         QStringList result;
@@ -39,7 +39,7 @@ protected:
 
     int opens = 0;
     int quits = 0;
-    TrayMenu tray{store, router, ShellActions{[this] { ++opens; }, {}, [this] { ++quits; }}};
+    TrayMenu tray{store, router, panel, updates, ShellActions{[this] { ++opens; }, {}, [this] { ++quits; }}};
 };
 
 TEST_F(TrayMenuTest, WithoutActiveProjectsItSaysSo) {
