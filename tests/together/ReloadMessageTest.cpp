@@ -64,28 +64,31 @@ TEST_F(ReloadMessageTest, OnlyTheReloadMessageCounts) {
 // Qt closed its listener for good and removed the socket file, the widget
 // never heard a reload again, and the next start became a second widget program.
 TEST_F(ReloadMessageTest, AFloodBeyondTheDescriptorLimitLeavesOneProgramThatStillListens) {
-    TimelineListener listener;
-    ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    int reloads = 0;
-    QList<QList<WidgetFamily>> shown;
-    QObject::connect(&listener, &TimelineListener::reloadRequested, [&reloads] { ++reloads; });
-    QObject::connect(&listener, &TimelineListener::familiesRequested,
-                     [&shown](const QList<WidgetFamily>& families) { shown.append(families); });
-    {
-        const DescriptorLimit limit(6);
-        ASSERT_TRUE(limit.isLowered());
-        const pid_t flood = connectionBurst(WidgetChannel::socketPath(), 200, 1500);
-        ASSERT_GT(flood, 0);
-        bool ended = false;
-        ASSERT_TRUE(waitUntil([&] { return ended = ended || ::waitpid(flood, nullptr, WNOHANG) == flood; }, 20000));
-        // The flood's peers are gone; the listener takes up listening again.
-        ASSERT_TRUE(waitUntil([&] { return listener.isListening() && QFileInfo::exists(WidgetChannel::socketPath()); },
-                              LocalInstance::messageTimeoutMs + 5000));
-    }
-    WidgetTimelines::reloadAll();
-    EXPECT_TRUE(waitUntil([&] { return reloads == 1; }, 5000)) << "the application's reload is heard again";
-    EXPECT_EQ(claimFromAnotherStart({WidgetFamily::Large}), TimelineListener::Claim::HandedOver);
-    EXPECT_TRUE(waitUntil([&] { return shown == QList<QList<WidgetFamily>>{{WidgetFamily::Large}}; }, 5000));
+    expectInChild([&] {
+        TimelineListener listener;
+        ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
+        int reloads = 0;
+        QList<QList<WidgetFamily>> shown;
+        QObject::connect(&listener, &TimelineListener::reloadRequested, [&reloads] { ++reloads; });
+        QObject::connect(&listener, &TimelineListener::familiesRequested,
+                         [&shown](const QList<WidgetFamily>& families) { shown.append(families); });
+        {
+            const DescriptorLimit limit(6);
+            ASSERT_TRUE(limit.isLowered());
+            const pid_t flood = connectionBurst(WidgetChannel::socketPath(), 200, 1500);
+            ASSERT_GT(flood, 0);
+            bool ended = false;
+            ASSERT_TRUE(waitUntil([&] { return ended = ended || ::waitpid(flood, nullptr, WNOHANG) == flood; }, 20000));
+            // The flood's peers are gone; the listener takes up listening again.
+            ASSERT_TRUE(
+                waitUntil([&] { return listener.isListening() && QFileInfo::exists(WidgetChannel::socketPath()); },
+                          LocalInstance::messageTimeoutMs + 5000));
+        }
+        WidgetTimelines::reloadAll();
+        EXPECT_TRUE(waitUntil([&] { return reloads == 1; }, 5000)) << "the application's reload is heard again";
+        EXPECT_EQ(claimFromAnotherStart({WidgetFamily::Large}), TimelineListener::Claim::HandedOver);
+        EXPECT_TRUE(waitUntil([&] { return shown == QList<QList<WidgetFamily>>{{WidgetFamily::Large}}; }, 5000));
+    });
 }
 
 } // namespace
