@@ -1,7 +1,7 @@
 #include "app/sheets/NewProjectSheet.h"
-#include "support/AppViewFixture.h"
 #include "app/sheets/SegmentedPicker.h"
 #include "studio/DateChip.h"
+#include "support/AppViewFixture.h"
 
 #include <QComboBox>
 #include <QLabel>
