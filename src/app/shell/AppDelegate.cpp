@@ -77,9 +77,9 @@ void AppDelegate::bringToFront() {
 }
 
 void AppDelegate::openSettings() {
-    if (!m_settings)
-        m_settings = std::make_unique<SettingsWindow>(m_store, m_settings, m_updates);
-    m_settings->bringToFront();
+    if (!m_settingsWindow)
+        m_settingsWindow = std::make_unique<SettingsWindow>(m_store, m_settings, m_updates);
+    m_settingsWindow->bringToFront();
 }
 
 void AppDelegate::quit() {

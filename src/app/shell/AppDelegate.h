@@ -63,7 +63,7 @@ private:
     UpdateChecker& m_updates;
     UnsavedChangesGuard m_unsaved;
     std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<SettingsWindow> m_settings;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     QuitSignalWatcher* m_quitSignals = nullptr;
     MenuCommands* m_commands = nullptr;
     TrayMenu* m_tray = nullptr;
