@@ -29,12 +29,12 @@ TEST(TapeShelfContent, OnlyTheExactListModeShowsTheList) {
 TEST_F(TapeShelfTest, TheShelfFollowsTheModeSettingAndANewListStartsOver) {
     const AudioProject one = project("one");
     put({one, project("two")});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Grid);
     EXPECT_EQ(shelf.grid()->projects().size(), 2);
 
     shelf.header()->listModeButton()->click();
-    EXPECT_EQ(str(ShelfMode::stored()), "list");
+    EXPECT_EQ(str(ShelfMode::stored(settings)), "list");
     EXPECT_EQ(shelf.content(), TapeShelf::Content::List);
     shelf.list()->clickColumn(ProjectSort::Name);
     shelf.list()->toggle(one.id);
@@ -57,7 +57,7 @@ TEST_F(TapeShelfTest, TheShelfFollowsTheModeSettingAndANewListStartsOver) {
 
 TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape) {
     settings.setValue(ShelfMode::key(), QStringLiteral("list"));
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Empty);
     EXPECT_EQ(str(shelf.emptyState()->title()), "架子上还没有磁带");
     EXPECT_TRUE(shelf.emptyState()->offersNewTape());
@@ -81,7 +81,7 @@ TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape
 }
 
 TEST_F(TapeShelfTest, AShortTitleKeepsTheCountTwelvePointsAway) {
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     router.setSidebar(SidebarItem::type(ProjectType::sfxID)); // a two-character title
     shelf.resize(1000, 700);
     shelf.show();
@@ -94,7 +94,7 @@ TEST_F(TapeShelfTest, AShortTitleKeepsTheCountTwelvePointsAway) {
 TEST_F(TapeShelfTest, HeaderCountsThePageAndHintsAtSeveralSelectedTapes) {
     const AudioProject one = project("one"), two = project("two");
     put({one, two, project("done", [](AudioProject& p) { p.status = ProjectStatus::Done; })});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     EXPECT_EQ(str(shelf.header()->titleText()), "进行中");
     EXPECT_EQ(str(shelf.header()->countText()), "02 TAPES");
 
@@ -111,7 +111,7 @@ TEST_F(TapeShelfTest, ArchiveAllShowsOnTheDonePageWhileDoneTapesWait) {
              p.status = ProjectStatus::Done;
              p.archivedAt = Clock::now();
          })});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     router.setSidebar(SidebarItem::done());
     EXPECT_FALSE(shelf.header()->offersArchiveAll());
 
@@ -129,7 +129,7 @@ TEST_F(TapeShelfTest, TheListGetsTheShelfOrderAndTheShelfsSelectionRule) {
     const AudioProject older = project("older", [](AudioProject& p) { p.updatedAt = Clock::now().addDays(-2); });
     const AudioProject newer = project("newer", [](AudioProject& p) { p.updatedAt = Clock::now().addDays(-1); });
     put({older, newer});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     ASSERT_EQ(shelf.content(), TapeShelf::Content::List);
     EXPECT_EQ(names(shelf.list()->sorted()), "newer|older");
 
@@ -166,7 +166,7 @@ TEST_F(TapeShelfTest, AFiftyMegabyteNamePaintsWellUnderASecond) {
                      p.items.append(cue);
                  }),
          project("ordinary")});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     shelf.resize(1200, 800);
     shelf.show();
     paintMilliseconds(shelf); // fonts and caches are made on the first paint
