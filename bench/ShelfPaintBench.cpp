@@ -2,6 +2,7 @@
 #include "app/library/TapeShelf.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "core/Settings.h"
 #include "core/Storage.h"
 
 #include <QAbstractButton>
@@ -34,7 +35,8 @@ void paintShelfWithAHugeName(benchmark::State& state) {
     Storage::save(hugeNameLibrary());
     ProjectStore store(ProjectStore::Desktop{});
     AppRouter router;
-    TapeShelf shelf(store, router);
+    Settings settings(Settings::applicationFilePath());
+    TapeShelf shelf(store, router, settings);
     shelf.resize(1200, 800);
     shelf.show();
     if (state.range(0) == 1)

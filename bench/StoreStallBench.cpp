@@ -7,6 +7,7 @@
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "app/store/StorageWorker.h"
+#include "core/Settings.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"
 
@@ -84,6 +85,7 @@ protected:
 struct Session {
     std::unique_ptr<ProjectStore> store;
     std::unique_ptr<AppRouter> router;
+    std::unique_ptr<Settings> settings;
     std::unique_ptr<MainWindow> window;
 
     explicit Session(Screen screen) {
@@ -91,7 +93,8 @@ struct Session {
         if (screen == Screen::StoreOnly)
             return;
         router = std::make_unique<AppRouter>();
-        window = std::make_unique<MainWindow>(*store, *router);
+        settings = std::make_unique<Settings>(Settings::applicationFilePath());
+        window = std::make_unique<MainWindow>(*store, *router, *settings);
         if (screen == Screen::Calendar)
             router->setSidebar(SidebarItem::calendar());
         window->show();

@@ -54,7 +54,8 @@ const bool widgetStartOffered = bench::offerFreshMeasurement(QStringLiteral("wid
     qputenv("XDG_DATA_HOME", QFile::encodeName(home));
     QElapsedTimer clock;
     clock.start();
-    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, Settings::shared(), [](const QUrl&) {});
+    Settings settings(Settings::applicationFilePath());
+    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
     PaintWatch watch;
     for (WidgetWindow* window : host.windows())
         window->view()->installEventFilter(&watch);

@@ -1,30 +1,41 @@
 #!/usr/bin/env python3
-"""Checks the include graph between the folders of src/.
+"""Checks the include graph between the folders of src/ and tests/ against the map.
 
-Each folder is a node: core, studio, widget, every folder of app (app/<name>)
-and app itself (main.cpp beside the composition root). An edge a -> b means a
-file in a has `#include "b/..."`. The check fails when
+The map is the numbered block under "## Layers" in docs/ARCHITECTURE.md: every
+line names the folders of one layer, lowest number at the bottom. Each folder
+of src/ is a node: core, instance, studio, widget, every folder of app
+(app/<name>) and app itself (app/main.cpp, the composition root). An edge
+a -> b means a file in a includes a file in b, with quotes or angle brackets,
+by a path from src/ or relative to the including file. The check fails when
 
-  - the folder graph has a cycle (a folder reaches itself through includes),
-  - a lower layer includes a higher one: core < studio < app/*, widget,
+  - a folder is not on the map,
+  - a folder includes a folder on its own line or on a higher one,
   - widget includes app, or app includes widget (two programs, no shared code
     but the layers below them),
-  - anything includes the composition root: main.cpp in app/ and the shell
-    (app/shell) that builds windows, tray, panel and settings, which only
-    main.cpp includes.
+  - anything but main.cpp includes the composition root (app/shell and app/main.cpp),
+  - the folder graph has a cycle (a folder reaches itself through includes).
 
---graph prints the edges (with one example include each) and checks nothing.
+tests/X is checked as src/X: it includes what src/X may, the tests of those
+folders, and tests/support, the fixtures every suite shares. tests/support
+includes only src/. tests/together runs both programs at once: it may include
+either program's folders and tests, but not the composition root, and nothing
+includes it.
+
+--graph prints the edges and checks nothing.
 """
 import argparse
+import os
 import pathlib
 import re
 import sys
 
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.MULTILINE)
 SOURCE_SUFFIXES = {".h", ".cpp"}
-RANK = {"core": 0, "studio": 1, "app": 2, "widget": 2}
 TOP = "app"
 SHELL = "app/shell"
+SUPPORT = "tests/support"
+TOGETHER = "tests/together"
+TESTS = "tests/"
 
 
 def folder_of(path: str) -> str:
@@ -35,27 +46,77 @@ def folder_of(path: str) -> str:
     return parts[0]
 
 
-def layer_of(node: str) -> str:
-    return node.split("/")[0]
+def source_of(node: str) -> str:
+    """The src/ folder a node stands for: tests/app/x is checked as app/x."""
+    return node[len(TESTS):] if node.startswith(TESTS) else node
 
 
-def read_graph(src: pathlib.Path):
-    edges = {}
-    for file in sorted(src.rglob("*")):
-        if file.suffix not in SOURCE_SUFFIXES or not file.is_file():
+def program_of(node: str) -> str:
+    return source_of(node).split("/")[0]
+
+
+def read_map(path: pathlib.Path):
+    """Line number of every folder named in the map's layer block."""
+    text = path.read_text(encoding="utf-8")
+    section = text.split("## Layers", 1)
+    if len(section) < 2 or "```" not in section[1]:
+        raise SystemExit(f"layers: {path} has no block of layers under '## Layers'")
+    block = section[1].split("```")[1]
+    lines = {}
+    for row in block.splitlines():
+        row = re.sub(r"\([^)]*\)", " ", row).split()
+        if not row or not row[0].isdigit():
             continue
-        rel = file.relative_to(src).as_posix()
-        source = folder_of(rel)
-        edges.setdefault(source, {})
-        text = file.read_text(encoding="utf-8", errors="replace")
-        for included in INCLUDE.findall(text):
-            if "/" not in included:
-                continue  # a neighbour in the same folder
-            if not (src / included).exists():
-                continue  # generated or outside src/
-            target = folder_of(included)
-            if target != source:
-                edges[source].setdefault(target, f"{rel} -> {included}")
+        for name in row[1:]:
+            # app/main.cpp stands for the folder app itself.
+            lines[folder_of(name) if name.endswith(".cpp") else name] = int(row[0])
+    if not lines:
+        raise SystemExit(f"layers: the block under '## Layers' in {path} names no folders")
+    return lines
+
+
+def node_of(file: pathlib.Path, roots) -> str:
+    """Node of a file under src/ ('app/x') or tests/ ('tests/app/x', 'tests/support')."""
+    src, tests = roots
+    if file.is_relative_to(src):
+        return folder_of(file.relative_to(src).as_posix())
+    return TESTS + folder_of(file.relative_to(tests).as_posix())
+
+
+def resolve(included: str, file: pathlib.Path, roots):
+    """The file an include names, as the compiler finds it: beside the including
+    file first, then from src/ and tests/; None for Qt, the standard library or
+    generated files."""
+    src, tests = roots
+    bases = [file.parent, src] + ([tests] if file.is_relative_to(tests) else [])
+    for base in bases:
+        candidate = pathlib.Path(os.path.normpath(base / included))
+        if candidate.is_file() and (candidate.is_relative_to(src) or candidate.is_relative_to(tests)):
+            return candidate
+    return None
+
+
+def read_graph(roots):
+    edges = {}
+    for root in roots:
+        if not root.is_dir():
+            continue
+        for file in sorted(root.rglob("*")):
+            if file.suffix not in SOURCE_SUFFIXES or not file.is_file():
+                continue
+            source = node_of(file, roots)
+            if source == TESTS + "scripts":
+                continue
+            edges.setdefault(source, {})
+            text = file.read_text(encoding="utf-8", errors="replace")
+            for included in INCLUDE.findall(text):
+                found = resolve(included, file, roots)
+                if found is None:
+                    continue
+                target = node_of(found, roots)
+                if target != source:
+                    where = file.relative_to(root.parent).as_posix()
+                    edges[source].setdefault(target, f"{where} -> {included}")
     return edges
 
 
@@ -93,19 +154,45 @@ def find_cycles(edges):
     return found
 
 
-def violations(edges):
+def edge_problem(source, target, example, lines):
+    """What is wrong with one include between folders, or None."""
+    if source == SUPPORT:
+        return (f"{SUPPORT} holds the fixtures of every suite and includes only src/: {example}"
+                if target.startswith(TESTS) else None)
+    if target == SUPPORT:
+        return None if source.startswith(TESTS) else f"only tests include {SUPPORT}: {example}"
+    if target == TOGETHER:
+        return f"{TOGETHER} runs both programs and nothing includes it: {example}"
+    s, t = source_of(source), source_of(target)
+    if s == t:
+        return None  # a test of a folder includes that folder
+    if source != TOGETHER and {program_of(source), program_of(target)} == {"app", "widget"}:
+        return f"{source} and {target} are separate programs: {example}"
+    if t == TOP:
+        return f"{TOP}/main.cpp is the composition root and nothing includes it: {example}"
+    if t == SHELL and s != TOP:
+        return f"{SHELL} puts the program together and only main.cpp includes it: {example}"
+    if source == TOGETHER:
+        return None
+    if lines[s] == lines[t]:
+        return f"{source} and {target} are on one line of the map and may not include each other: {example}"
+    if lines[s] < lines[t]:
+        return f"{source} is below {target} but includes it: {example}"
+    return None
+
+
+def violations(edges, lines):
     problems = []
+    for node in sorted(set(edges) | {t for targets in edges.values() for t in targets}):
+        if node not in (SUPPORT, TOGETHER) and source_of(node) not in lines:
+            problems.append(f"{node} is on no line of the map: add it to the layers in docs/ARCHITECTURE.md")
+    if problems:
+        return problems
     for source, targets in sorted(edges.items()):
         for target, example in sorted(targets.items()):
-            s, t = layer_of(source), layer_of(target)
-            if RANK.get(s, 0) < RANK.get(t, 0):
-                problems.append(f"{source} is below {target} but includes it: {example}")
-            elif {s, t} == {"app", "widget"}:
-                problems.append(f"{source} and {target} are separate programs: {example}")
-            elif target == TOP:
-                problems.append(f"{TOP}/ is the composition root and nothing includes it: {example}")
-            elif target == SHELL and source != TOP:
-                problems.append(f"{SHELL} puts the program together and only main.cpp includes it: {example}")
+            problem = edge_problem(source, target, example, lines)
+            if problem:
+                problems.append(problem)
     for component in find_cycles(edges):
         circle = shortest_circle(edges, component)
         steps = [f"  {edges[a][b]}" for a, b in zip(circle, circle[1:])]
@@ -139,21 +226,26 @@ def shortest_circle(edges, component):
 
 
 def main():
+    here = pathlib.Path(__file__).resolve().parent.parent
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--src", default=str(pathlib.Path(__file__).resolve().parent.parent / "src"))
+    parser.add_argument("--src", default=str(here / "src"), help="the sources; their tests are in ../tests")
+    parser.add_argument("--map", help="the architecture notes (default: ../docs/ARCHITECTURE.md beside --src)")
     parser.add_argument("--graph", action="store_true", help="print the folder graph and exit")
     args = parser.parse_args()
-    edges = read_graph(pathlib.Path(args.src))
+    src = pathlib.Path(args.src).resolve()
+    roots = (src, src.parent / "tests")
+    edges = read_graph(roots)
     if args.graph:
-        for source in sorted(edges):
+        for source in sorted(edges, key=lambda node: (node.startswith(TESTS), node)):
             print(f"{source} -> {', '.join(sorted(edges[source])) or '(nothing)'}")
         return 0
-    problems = violations(edges)
+    lines = read_map(pathlib.Path(args.map) if args.map else src.parent / "docs" / "ARCHITECTURE.md")
+    problems = violations(edges, lines)
     for p in problems:
         print("layers: " + p, file=sys.stderr)
     if problems:
         return 1
-    print(f"layers: {len(edges)} folders, no cycles, every include points down")
+    print(f"layers: {len(edges)} folders on {len(set(lines.values()))} lines of the map, every include points down")
     return 0
 
 

@@ -1,16 +1,24 @@
-#include "app/desktop/SharedStore.h"
+#include "app/desktop/DesktopServices.h"
 #include "app/navigation/AppRouter.h"
+#include "app/panel/EdgePanelController.h"
+#include "app/settings/UpdateChecker.h"
+#include "app/settings/UpdatePrompter.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/QtTranslation.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
+#include "core/LegacyMigration.h"
 #include "core/Log.h"
+#include "core/Settings.h"
 #include "studio/PlatformChoice.h"
 #include "studio/StudioStyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QIcon>
+
+#include <memory>
 
 namespace {
 
@@ -53,7 +61,16 @@ int main(int argc, char** argv) {
     case sorvel::SingleInstance::Claim::Alone: break;
     }
 
-    sorvel::AppDelegate delegate(sorvel::SharedStore::instance(), sorvel::AppRouter::shared());
+    // The one of each that the program has, handed to whoever needs it. The
+    // earlier product's settings are taken over before anything reads them.
+    sorvel::Settings settings(sorvel::Settings::applicationFilePath());
+    sorvel::LegacyMigration::migrateSettings(settings);
+    sorvel::ProjectStore store(sorvel::DesktopServices::system());
+    sorvel::AppRouter router;
+    sorvel::EdgePanelController panel(store, settings, sorvel::EdgePanelController::Platform::system());
+    sorvel::UpdateChecker updates(settings, std::make_unique<sorvel::MessageBoxPrompter>(),
+                                  sorvel::UpdateChecker::Timing{}, [] { return QDateTime::currentDateTimeUtc(); });
+    sorvel::AppDelegate delegate(store, router, settings, panel, updates);
     QObject::connect(&instance, &sorvel::SingleInstance::linkReceived, &delegate, &sorvel::AppDelegate::openLink);
     delegate.launch(link);
     return app.exec();

@@ -77,10 +77,10 @@ void migrateData(const FolderLock::Waiter& waiter) {
         copyEntry(entry, folder + QLatin1Char('/') + entry.fileName());
 }
 
-void migrateSettings() {
+void migrateSettings(Settings& settings) {
     // A missing file reads as an empty set of settings.
     const Settings legacy(Settings::legacyFilePath());
-    migrateSettings(Settings::shared(), legacy);
+    migrateSettings(settings, legacy);
 }
 
 void migrateSettings(Settings& settings, const Settings& legacy) {

@@ -13,8 +13,9 @@ namespace sorvel::LegacyMigration {
 // own projects.json. Existing entries are never replaced. `waiter` waits for
 // the data folder while another program holds it.
 void migrateData(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
-// Copies the earlier product's appearance, archive and edge-panel settings, once.
-void migrateSettings();
+// Copies the earlier product's appearance, archive and edge-panel settings into
+// `settings`, once.
+void migrateSettings(Settings& settings);
 // The same between two given settings files: keys starting with "appearance.",
 // "archive" or "edgePanel" are copied unless `settings` is already marked
 // with migratedFromPinwale, which is then set.

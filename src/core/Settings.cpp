@@ -40,12 +40,6 @@ bool sameStoredValue(const QVariant& stored, const QVariant& value) {
 
 } // namespace
 
-Settings& Settings::shared() {
-    // Created at first use, so the path follows the environment of that moment.
-    static Settings instance(applicationFilePath());
-    return instance;
-}
-
 namespace {
 
 // QSettings also opens "<file>.lock" beside the file while it writes.

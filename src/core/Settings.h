@@ -18,9 +18,8 @@ namespace sorvel {
 class Settings final : public QObject {
     Q_OBJECT
 public:
-    // The application's own settings.
-    static Settings& shared();
-    // Settings kept in another file, such as the earlier product's.
+    // The settings kept in `filePath`: the application's own
+    // (applicationFilePath()) or another, such as the earlier product's.
     explicit Settings(const QString& filePath, QObject* parent = nullptr);
     ~Settings() override;
 

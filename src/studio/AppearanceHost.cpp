@@ -12,8 +12,6 @@
 
 namespace sorvel {
 
-AppearanceHost::AppearanceHost(QWidget* content, Target target) : AppearanceHost(content, target, Settings::shared()) {}
-
 AppearanceHost::AppearanceHost(QWidget* content, Target target, Settings& settings)
     : QObject(content), m_content(content), m_target(target), m_settings(settings) {
     connect(&m_settings, &Settings::changed, this, &AppearanceHost::onSettingChanged);

@@ -34,7 +34,6 @@ public:
 
     // `content` is the root widget of the window; the host lives as long as it.
     AppearanceHost(QWidget* content, Target target, Settings& settings);
-    AppearanceHost(QWidget* content, Target target); // the application's settings
 
     Target target() const { return m_target; }
     QColor accent() const { return m_accent; }

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     case sorvel::TimelineListener::Claim::Listening:
     case sorvel::TimelineListener::Claim::Alone: break;
     }
-    sorvel::WidgetHost host(options.families, options.mode, sorvel::Settings::shared());
+    sorvel::Settings settings(sorvel::Settings::applicationFilePath());
+    sorvel::WidgetHost host(options.families, options.mode, settings);
     QObject::connect(&listener, &sorvel::TimelineListener::reloadRequested, &host, &sorvel::WidgetHost::reloadAll);
     QObject::connect(&listener, &sorvel::TimelineListener::familiesRequested, &host, &sorvel::WidgetHost::show);
     QObject::connect(&host, &sorvel::WidgetHost::allClosed, &app, &QCoreApplication::quit);

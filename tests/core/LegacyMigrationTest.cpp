@@ -150,21 +150,14 @@ TEST_F(LegacySettingsTest, MissingOldSettingsStillSetTheFlag) {
     EXPECT_EQ(settings.keys(), QStringList{"migratedFromPinwale"});
 }
 
-// Runs in the suite's environment: Settings::shared() keeps the file of its first use.
-TEST(LegacySharedSettingsTest, SharedSettingsReadTheOldSettingsFile) {
-    Settings& shared = Settings::shared();
-    const auto clear = [&shared] {
-        shared.remove("migratedFromPinwale");
-        shared.remove("edgePanelEnabled");
-        QFile::remove(Settings::legacyFilePath());
-    };
-    clear();
+TEST(LegacyApplicationSettingsTest, TheApplicationsSettingsReadTheOldSettingsFile) {
+    const test::TestEnvironment environment;
     writeFile(Settings::legacyFilePath(), "[General]\nedgePanelEnabled=false\n");
+    Settings settings(Settings::applicationFilePath());
 
-    LegacyMigration::migrateSettings();
-    EXPECT_FALSE(shared.boolean("edgePanelEnabled", true));
-    EXPECT_TRUE(shared.boolean("migratedFromPinwale", false));
-    clear();
+    LegacyMigration::migrateSettings(settings);
+    EXPECT_FALSE(settings.boolean("edgePanelEnabled", true));
+    EXPECT_TRUE(settings.boolean("migratedFromPinwale", false));
 }
 
 } // namespace

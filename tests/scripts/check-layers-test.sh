@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The layering check on small made-up trees: a tree whose includes all point
-# down passes, and each kind of wrong include fails it.
-# Usage: check-layers-test.sh <path of scripts/check-layers.py>
+# The layering check on small made-up trees and on copies of this tree: a tree
+# whose includes all point down passes, and each kind of wrong include fails it.
+# Usage: check-layers-test.sh <path of scripts/check-layers.py> [case ...]
+# Without a case, runs them all.
 set -uo pipefail
 check=$1
+repo=$(cd "$(dirname "$check")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -18,6 +20,9 @@ make_tree() { # <root>
   printf '#include "app/views/View.h"\n' >"$1/app/shell/Delegate.h"
   printf '#include "app/shell/Delegate.h"\n' >"$1/app/main.cpp"
   printf '#include "studio/Shapes.h"\n#include "core/Clock.h"\n' >"$1/widget/Window.h"
+  mkdir -p "$1/../docs"
+  printf '# Map\n\n## Layers\n\n```\n5  app/main.cpp\n4  app/shell  (the root)\n3  app/views  app/other\n2  app/store  widget\n1  studio\n0  core\n```\n' \
+    >"$1/../docs/ARCHITECTURE.md"
 }
 
 expect() { # <pass|fail> <description> <root> [what the failure must say]
@@ -37,28 +42,101 @@ case_tree() { # <name>: a fresh good tree under $scratch/<name>
   echo "$scratch/$1"
 }
 
-expect pass "includes that all point down" "$(case_tree good)"
+MadeUpTrees() {
+  expect pass "includes that all point down" "$(case_tree good)"
 
-t=$(case_tree cycle)
-printf '#include "app/views/View.h"\n' >>"$t/src/app/store/Store.h"
-expect fail "a view folder and the store include each other" "$t" "in a circle: app/store -> app/views -> app/store"
+  t=$(case_tree cycle)
+  printf '#include "app/views/View.h"\n' >>"$t/src/app/store/Store.h"
+  expect fail "a view folder and the store include each other" "$t" "in a circle: app/store -> app/views -> app/store"
 
-t=$(case_tree studio-up)
-printf '#include "app/views/View.h"\n' >>"$t/src/studio/Shapes.h"
-expect fail "the studio includes an application folder" "$t" "studio is below app/views"
+  t=$(case_tree studio-up)
+  printf '#include "app/views/View.h"\n' >>"$t/src/studio/Shapes.h"
+  expect fail "the studio includes an application folder" "$t" "studio is below app/views"
 
-t=$(case_tree core-up)
-printf '#include "studio/Shapes.h"\n' >>"$t/src/core/Clock.h"
-expect fail "the core includes the studio" "$t" "core is below studio"
+  t=$(case_tree core-up)
+  printf '#include "studio/Shapes.h"\n' >>"$t/src/core/Clock.h"
+  expect fail "the core includes the studio" "$t" "core is below studio"
 
-t=$(case_tree widget-app)
-printf '#include "app/store/Store.h"\n' >>"$t/src/widget/Window.h"
-expect fail "the widget program includes the application" "$t" "separate programs"
+  t=$(case_tree widget-app)
+  printf '#include "app/store/Store.h"\n' >>"$t/src/widget/Window.h"
+  expect fail "the widget program includes the application" "$t" "separate programs"
 
-t=$(case_tree shell)
-mkdir -p "$t/src/app/other"
-printf '#include "app/shell/Delegate.h"\n' >"$t/src/app/other/Other.h"
-expect fail "a folder other than main.cpp's includes the shell" "$t" "only main.cpp includes it"
+  t=$(case_tree shell)
+  mkdir -p "$t/src/app/other"
+  printf '#include "app/shell/Delegate.h"\n' >"$t/src/app/other/Other.h"
+  expect fail "a folder other than main.cpp's includes the shell" "$t" "only main.cpp includes it"
+}
 
+# Copies of this very tree, each with one include that walks around the map.
+tree_copy() { # <name>: sources, tests and map of this checkout under $scratch/<name>
+  mkdir -p "$scratch/$1"
+  cp -r "$repo/src" "$repo/tests" "$repo/docs" "$scratch/$1/"
+  echo "$scratch/$1"
+}
+
+TheTreeAsItIsPasses() {
+  expect pass "this tree as it is" "$(tree_copy as-is)"
+}
+
+StudioIncludingInstanceFails() {
+  t=$(tree_copy studio-instance)
+  printf '#include "instance/LocalInstance.h"\n' >>"$t/src/studio/Studio.h"
+  expect fail "the studio includes the instance folder beside it" "$t" "studio and instance are on one line"
+}
+
+DesktopIncludingNavigationFails() {
+  t=$(tree_copy desktop-navigation)
+  printf '#include "app/navigation/AppRouter.h"\n' >>"$t/src/app/desktop/DesktopServices.h"
+  expect fail "two folders of one line (desktop, navigation)" "$t" "app/desktop and app/navigation are on one line"
+}
+
+CalendarIncludingSheetsFails() {
+  t=$(tree_copy calendar-sheets)
+  printf '#include "app/sheets/ArchiveSheet.h"\n' >>"$t/src/app/calendar/CalendarPage.h"
+  expect fail "two folders of one line (calendar, sheets)" "$t" "app/calendar and app/sheets are on one line"
+}
+
+AngleBracketIncludeUpwardsFails() {
+  t=$(tree_copy angle-brackets)
+  printf '#include <app/library/MainWindow.h>\n' >>"$t/src/app/detail/ProjectDetailView.h"
+  expect fail "an include in angle brackets that points up" "$t" "app/detail is below app/library"
+}
+
+RelativeIncludeUpwardsFails() {
+  t=$(tree_copy relative)
+  printf '#include "../library/MainWindow.h"\n' >>"$t/src/app/detail/ProjectDetailView.h"
+  expect fail "an include relative to the file that points up" "$t" "app/detail is below app/library"
+}
+
+FolderOffTheMapFails() {
+  t=$(tree_copy unmapped)
+  mkdir -p "$t/src/app/extra"
+  printf '#include "core/Clock.h"\n' >"$t/src/app/extra/Extra.h"
+  expect fail "a folder that is on no line of the map" "$t" "app/extra is on no line of the map"
+}
+
+TestIncludingTheShellFails() {
+  t=$(tree_copy test-shell)
+  printf '#include "app/shell/AppDelegate.h"\n' >>"$t/tests/app/panel/PanelFixture.h"
+  expect fail "a test of the panel includes the shell" "$t" "only main.cpp includes it"
+}
+
+TestIncludingAHigherFolderFails() {
+  t=$(tree_copy test-up)
+  printf '#include "app/library/MainWindow.h"\n' >>"$t/tests/app/panel/PanelFixture.h"
+  expect fail "a test of the panel includes the library above it" "$t" "tests/app/panel is below app/library"
+}
+
+WidgetTestIncludingTheApplicationFails() {
+  t=$(tree_copy test-other-program)
+  printf '#include "app/store/ProjectStore.h"\n' >>"$t/tests/widget/WidgetFixture.h"
+  expect fail "a test of the widget program includes the application" "$t" "separate programs"
+}
+
+cases=("${@:2}")
+[ ${#cases[@]} -eq 0 ] && cases=(MadeUpTrees TheTreeAsItIsPasses StudioIncludingInstanceFails DesktopIncludingNavigationFails CalendarIncludingSheetsFails AngleBracketIncludeUpwardsFails RelativeIncludeUpwardsFails FolderOffTheMapFails TestIncludingTheShellFails TestIncludingAHigherFolderFails WidgetTestIncludingTheApplicationFails)
+for name in "${cases[@]}"; do
+  "$name"
+done
 [ "$failures" -eq 0 ] && echo "check-layers: every wrong include is caught"
 exit "$failures"

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +22,9 @@
 
 namespace sorvel::test {
 
+// This test program's own process, as opposed to the children it forks.
+inline const pid_t testProgramID = ::getpid();
+
 // Runs `body` in a forked copy of this process, as another program touching
 // the data folder would, and returns its exit status (-1 when it did not exit).
 inline int runInChild(const std::function<int()>& body) {
@@ -34,11 +39,30 @@ inline int runInChild(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Runs a part of a test in a forked copy of this process, with the test's
+// objects as they are: what it does to the whole process (a lowered
+// descriptor limit, a flood of connections) cannot reach the tests after it,
+// whatever their order. Its expectations are checked there and fail the test here.
+inline void expectInChild(const std::function<void()>& part) {
+    const int status = runInChild([&part] {
+        part();
+        std::fflush(nullptr); // _exit() writes nothing that is still buffered
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    EXPECT_EQ(status, 0) << "the part of this test run in a child process failed (its messages are above)";
+}
+
 // Lowers the soft limit of open descriptors so that only `more` further
 // descriptors can be opened (EMFILE after that), for as long as it lives.
+// Only in a child process (runInChild, expectInChild): Qt's threads of the
+// test program itself need descriptors of their own at any time.
 class DescriptorLimit {
 public:
     explicit DescriptorLimit(int more) {
+        if (::getpid() == testProgramID) {
+            ADD_FAILURE() << "a descriptor limit is lowered only in a child process";
+            return;
+        }
         ::getrlimit(RLIMIT_NOFILE, &m_saved);
         // The lowest free number is where the next descriptor would go.
         const int lowestFree = ::dup(0);
@@ -47,7 +71,10 @@ public:
         const rlimit limited{rlim_t(lowestFree + more), m_saved.rlim_max};
         m_lowered = lowestFree >= 0 && ::setrlimit(RLIMIT_NOFILE, &limited) == 0;
     }
-    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    ~DescriptorLimit() {
+        if (m_lowered)
+            ::setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
     DescriptorLimit(const DescriptorLimit&) = delete;
     DescriptorLimit& operator=(const DescriptorLimit&) = delete;
     bool isLowered() const { return m_lowered; }

@@ -6,6 +6,9 @@
 #include "core/Storage.h"
 #include "support/SampleRecords.h"
 #include "support/TestEnvironment.h"
+#include "support/Waiting.h"
+#include "widget/TimelineListener.h"
+#include "widget/WidgetOptions.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -16,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -94,6 +99,15 @@ inline AudioProject projectWithStages(const QString& name, const QList<CueStage>
     for (int i = 0; i < stages.size(); ++i)
         project.items.append(sampleCue(QString::number(i + 1), QStringLiteral("Cue %1").arg(i + 1), stages.at(i)));
     return project;
+}
+
+// A later start of the widget program in its own thread, as a second process
+// would be, while this thread runs the event loop of the first.
+inline TimelineListener::Claim claimFromAnotherStart(const QList<WidgetFamily>& families,
+                                                     RenderingMode mode = RenderingMode::FullColor) {
+    auto later = std::async(std::launch::async, [families, mode] { return TimelineListener().claim(families, mode); });
+    EXPECT_TRUE(waitUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 20000));
+    return later.get();
 }
 
 } // namespace sorvel::test

@@ -47,7 +47,7 @@ QString scrollBarSheet() {
 
 } // namespace
 
-MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
+MainWindow::MainWindow(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent)
     : QMainWindow(parent), m_store(store), m_router(router) {
     setWindowTitle(QStringLiteral("Sorvel"));
     setMinimumSize(minimumWindowSize);
@@ -63,7 +63,7 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
     setStatusBar(new SaveProblemBanner(store, this));
 
     m_sidebar = new StudioSidebar(store, router, m_columns);
-    m_shelf = new TapeShelf(store, router, m_columns);
+    m_shelf = new TapeShelf(store, router, settings, m_columns);
     m_calendar = new CalendarPage(store, router, m_columns);
 
     m_drawerBox = new QWidget(m_columns);
@@ -88,9 +88,9 @@ MainWindow::MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent)
         layoutColumns();
     });
 
-    m_sheets = new SheetPresenter(this, store, router);
+    m_sheets = new SheetPresenter(this, store, router, settings);
     new ModalFocusRelay(this);
-    m_appearance = new AppearanceHost(this, AppearanceHost::Target::Main);
+    m_appearance = new AppearanceHost(this, AppearanceHost::Target::Main, settings);
 
     connect(m_sidebar, &StudioSidebar::settingsRequested, this, &MainWindow::settingsRequested);
     connect(&m_router, &AppRouter::sidebarChanged, this, [this] {

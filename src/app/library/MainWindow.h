@@ -21,6 +21,7 @@ class AppearanceHost;
 class CalendarPage;
 class MultiSelectionView;
 class ProjectStore;
+class Settings;
 class SheetPresenter;
 class StudioSidebar;
 class TapeShelf;
@@ -42,7 +43,7 @@ public:
                                              600};
     static constexpr int drawerAnimationMs = 220;
 
-    MainWindow(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    MainWindow(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window (again) and brings it to the front.

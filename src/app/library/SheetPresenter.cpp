@@ -17,8 +17,8 @@
 
 namespace sorvel {
 
-SheetPresenter::SheetPresenter(QWidget* window, ProjectStore& store, AppRouter& router)
-    : QObject(window), m_window(window), m_store(store), m_router(router) {
+SheetPresenter::SheetPresenter(QWidget* window, ProjectStore& store, AppRouter& router, Settings& settings)
+    : QObject(window), m_window(window), m_store(store), m_router(router), m_settings(settings) {
     connect(&m_router, &AppRouter::showingNewProjectChanged, this, &SheetPresenter::sync);
     connect(&m_router, &AppRouter::showingTypeEditorChanged, this, &SheetPresenter::sync);
     connect(&m_router, &AppRouter::archiveRequestChanged, this, &SheetPresenter::sync);
@@ -83,7 +83,7 @@ void SheetPresenter::present(Sheet sheet) {
     case Sheet::TypeEditor: dialog = new TypeEditorSheet(m_store, m_router, m_window); break;
     case Sheet::Archive:
         m_archiveIdentity = archiveIdentity(*m_router.archiveRequest());
-        dialog = new ArchiveSheet(*m_router.archiveRequest(), m_store, m_router, m_window);
+        dialog = new ArchiveSheet(*m_router.archiveRequest(), m_store, m_router, m_settings, m_window);
         break;
     }
     m_current = sheet;

@@ -13,6 +13,7 @@ namespace sorvel {
 
 class AppRouter;
 class ProjectStore;
+class Settings;
 
 // Presents the library window's three sheets from the router's requests:
 // the new-project sheet, the type editor and the archive sheet. Sheets are
@@ -24,7 +25,7 @@ class SheetPresenter final : public QObject {
 public:
     enum class Sheet { None, NewProject, TypeEditor, Archive };
 
-    SheetPresenter(QWidget* window, ProjectStore& store, AppRouter& router);
+    SheetPresenter(QWidget* window, ProjectStore& store, AppRouter& router, Settings& settings);
     ~SheetPresenter() override;
 
     Sheet current() const { return m_current; }
@@ -46,6 +47,7 @@ private:
     QWidget* m_window;
     ProjectStore& m_store;
     AppRouter& m_router;
+    Settings& m_settings;
     Sheet m_current = Sheet::None;
     QPointer<QDialog> m_dialog;
     QString m_archiveIdentity;

@@ -37,17 +37,18 @@ protected:
 
 } // namespace
 
-ShelfModeButton::ShelfModeButton(const QString& symbol, const QString& value, const QString& help, QWidget* parent)
-    : QAbstractButton(parent), m_symbol(symbol), m_value(value) {
+ShelfModeButton::ShelfModeButton(Settings& settings, const QString& symbol, const QString& value, const QString& help,
+                                 QWidget* parent)
+    : QAbstractButton(parent), m_settings(settings), m_symbol(symbol), m_value(value) {
     setToolTip(help);
     setFixedSize(30, 24);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
-    connect(this, &QAbstractButton::clicked, this, [this] { ShelfMode::write(m_value); });
+    connect(this, &QAbstractButton::clicked, this, [this] { ShelfMode::write(m_settings, m_value); });
 }
 
 bool ShelfModeButton::isChosen() const {
-    return ShelfMode::stored() == m_value;
+    return ShelfMode::stored(m_settings) == m_value;
 }
 
 QSize ShelfModeButton::sizeHint() const {
@@ -64,7 +65,7 @@ void ShelfModeButton::paintEvent(QPaintEvent*) {
                           Studio::Weight::Semibold);
 }
 
-ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent)
+ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent)
     : QWidget(parent), m_store(store), m_router(router) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -86,9 +87,9 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent
     auto* pickerRow = new QHBoxLayout(picker);
     pickerRow->setContentsMargins(2, 2, 2, 2);
     pickerRow->setSpacing(2);
-    m_tapeMode = new ShelfModeButton(QStringLiteral("recordingtape"), ShelfMode::tape(),
+    m_tapeMode = new ShelfModeButton(settings, QStringLiteral("recordingtape"), ShelfMode::tape(),
                                      QStringLiteral("磁带模式 Ctrl+1"), picker);
-    m_listMode = new ShelfModeButton(QStringLiteral("list.bullet"), ShelfMode::list(),
+    m_listMode = new ShelfModeButton(settings, QStringLiteral("list.bullet"), ShelfMode::list(),
                                      QStringLiteral("列表模式 Ctrl+2"), picker);
     pickerRow->addWidget(m_tapeMode);
     pickerRow->addWidget(m_listMode);

@@ -12,6 +12,7 @@ namespace sorvel {
 
 class AppRouter;
 class ProjectStore;
+class Settings;
 class StudioButton;
 
 // One of the two buttons that switch the shelf between cassettes and list;
@@ -19,7 +20,8 @@ class StudioButton;
 class ShelfModeButton final : public QAbstractButton {
     Q_OBJECT
 public:
-    ShelfModeButton(const QString& symbol, const QString& value, const QString& help, QWidget* parent = nullptr);
+    ShelfModeButton(Settings& settings, const QString& symbol, const QString& value, const QString& help,
+                    QWidget* parent = nullptr);
 
     const QString& value() const { return m_value; }
     // Chosen exactly when the stored mode equals this button's value.
@@ -30,6 +32,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    Settings& m_settings;
     QString m_symbol;
     QString m_value;
 };
@@ -39,7 +42,7 @@ private:
 class ShelfHeader final : public QWidget {
     Q_OBJECT
 public:
-    ShelfHeader(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    ShelfHeader(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent = nullptr);
 
     // Shows the state of the current page.
     void refresh(qint64 tapeCount);

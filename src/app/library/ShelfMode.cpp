@@ -17,12 +17,12 @@ QString list() {
     return QStringLiteral("list");
 }
 
-QString stored() {
-    return Settings::shared().string(key(), tape());
+QString stored(const Settings& settings) {
+    return settings.string(key(), tape());
 }
 
-void write(const QString& value) {
-    Settings::shared().setValue(key(), value);
+void write(Settings& settings, const QString& value) {
+    settings.setValue(key(), value);
 }
 
 bool showsList(const QString& mode) {

@@ -20,14 +20,14 @@
 
 namespace sorvel {
 
-TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent)
-    : QWidget(parent), m_store(store), m_router(router) {
+TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent)
+    : QWidget(parent), m_store(store), m_router(router), m_settings(settings) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addSpacing(28);
 
-    m_header = new ShelfHeader(store, router, this);
+    m_header = new ShelfHeader(store, router, settings, this);
     auto* headerBox = new QVBoxLayout;
     headerBox->setContentsMargins(sideMargin, 0, sideMargin, 12);
     headerBox->addWidget(m_header);
@@ -67,7 +67,7 @@ TapeShelf::TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent)
     });
     // The selection only changes the header's hint and the highlight the pages paint themselves.
     connect(&m_router, &AppRouter::selectionChanged, this, [this] { m_header->refresh(m_tapeCount); });
-    connect(&Settings::shared(), &Settings::changed, this, [this](const QString& key) {
+    connect(&m_settings, &Settings::changed, this, [this](const QString& key) {
         if (key == ShelfMode::key())
             refresh();
     });
@@ -98,7 +98,7 @@ void TapeShelf::refresh() {
     m_header->refresh(m_tapeCount);
     m_summary->refresh();
 
-    const Content next = contentFor(tapes.size(), ShelfMode::stored());
+    const Content next = contentFor(tapes.size(), ShelfMode::stored(m_settings));
     // A list that appears anew starts with its own sort and no opened rows.
     if (next == Content::List && m_content != Content::List)
         m_list->reset();

@@ -15,6 +15,7 @@ class AppRouter;
 class CassetteGrid;
 class ProjectListView;
 class ProjectStore;
+class Settings;
 class ShelfEmptyState;
 class ShelfHeader;
 class ShelfSummaryRow;
@@ -33,7 +34,7 @@ public:
 
     enum class Content { Empty, Grid, List };
 
-    TapeShelf(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    TapeShelf(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent = nullptr);
 
     // What the page shows for a number of tapes and a stored mode.
     static Content contentFor(qsizetype tapeCount, const QString& shelfMode);
@@ -59,6 +60,7 @@ private:
 
     ProjectStore& m_store;
     AppRouter& m_router;
+    Settings& m_settings;
     ShelfHeader* m_header;
     ShelfSummaryRow* m_summary;
     QStackedWidget* m_pages;

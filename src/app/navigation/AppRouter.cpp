@@ -5,11 +5,6 @@
 
 namespace sorvel {
 
-AppRouter& AppRouter::shared() {
-    static AppRouter* const instance = new AppRouter(); // lives as long as the process
-    return *instance;
-}
-
 AppRouter::AppRouter(QObject* parent) : QObject(parent) {}
 
 template <typename T>

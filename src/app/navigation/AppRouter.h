@@ -19,7 +19,6 @@ class ProjectStore;
 class AppRouter final : public QObject {
     Q_OBJECT
 public:
-    static AppRouter& shared();
     explicit AppRouter(QObject* parent = nullptr);
 
     SidebarItem sidebar() const { return m_sidebar; }

@@ -1,6 +1,5 @@
 #include "app/panel/EdgePanelController.h"
 
-#include "app/desktop/SharedStore.h"
 #include "app/panel/EdgePanel.h"
 #include "app/store/ProjectStore.h"
 #include "core/Settings.h"
@@ -17,12 +16,6 @@ EdgePanelController::Platform EdgePanelController::Platform::system() {
     platform.collapseTimer = std::make_unique<SystemCollapseTimer>();
     platform.globalPointer = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     return platform;
-}
-
-EdgePanelController& EdgePanelController::shared() {
-    static EdgePanelController* const instance =
-        new EdgePanelController(SharedStore::instance(), Settings::shared(), Platform::system());
-    return *instance;
 }
 
 EdgePanelController::EdgePanelController(ProjectStore& store, Settings& settings, Platform platform, QObject* parent)

@@ -46,8 +46,6 @@ public:
         static Platform system();
     };
 
-    // The application's panel, on the application's store and settings.
-    static EdgePanelController& shared();
     EdgePanelController(ProjectStore& store, Settings& settings, Platform platform, QObject* parent = nullptr);
     ~EdgePanelController() override;
 

@@ -1,6 +1,5 @@
 #include "app/settings/SettingsWindow.h"
 
-#include "app/desktop/SharedStore.h"
 #include "app/settings/AppearanceSettings.h"
 #include "app/settings/GeneralSettings.h"
 #include "app/settings/TypeEditor.h"
@@ -18,9 +17,6 @@
 #include <QVBoxLayout>
 
 namespace sorvel {
-
-SettingsWindow::SettingsWindow(QWidget* parent)
-    : SettingsWindow(SharedStore::instance(), Settings::shared(), UpdateChecker::shared(), parent) {}
 
 SettingsWindow::SettingsWindow(ProjectStore& store, Settings& settings, UpdateChecker& updates, QWidget* parent)
     : QWidget(parent, Qt::Window), m_settings(settings) {

@@ -22,8 +22,6 @@ public:
     static constexpr int windowWidth = 520;
     static constexpr int windowHeight = 500;
 
-    // On the application's store, settings and update checker.
-    explicit SettingsWindow(QWidget* parent = nullptr);
     SettingsWindow(ProjectStore& store, Settings& settings, UpdateChecker& updates, QWidget* parent = nullptr);
 
     void bringToFront();

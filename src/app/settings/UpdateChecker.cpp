@@ -45,12 +45,6 @@ QList<qint64> versionPieces(const QString& version) {
 
 } // namespace
 
-UpdateChecker& UpdateChecker::shared() {
-    static UpdateChecker* const instance = new UpdateChecker(Settings::shared(), std::make_unique<MessageBoxPrompter>(),
-                                                             Timing{}, [] { return QDateTime::currentDateTimeUtc(); });
-    return *instance;
-}
-
 UpdateChecker::UpdateChecker(Settings& settings, std::unique_ptr<UpdatePrompter> prompter, Timing timing,
                              std::function<QDateTime()> now, QObject* parent)
     : QObject(parent), m_settings(settings), m_prompter(std::move(prompter)), m_timing(timing), m_now(std::move(now)) {

@@ -46,7 +46,6 @@ public:
     static constexpr qint64 maxBodyBytes = 1024 * 1024;
     static constexpr qint64 recheckAfterSeconds = 86400;
 
-    static UpdateChecker& shared();
     UpdateChecker(Settings& settings, std::unique_ptr<UpdatePrompter> prompter, Timing timing,
                   std::function<QDateTime()> now, QObject* parent = nullptr);
     ~UpdateChecker() override;

@@ -36,10 +36,6 @@ const QColor& systemOrange() {
     return orange;
 }
 
-Settings& settings() {
-    return Settings::shared();
-}
-
 QLabel* symbolLabel(const QString& symbol, qreal fontSize, const QColor& color, QWidget* parent) {
     auto* label = new QLabel(parent);
     const qreal side = Symbols::sideForFontSize(fontSize);
@@ -50,8 +46,9 @@ QLabel* symbolLabel(const QString& symbol, qreal fontSize, const QColor& color, 
 
 } // namespace
 
-ArchiveSheet::ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRouter& router, QWidget* parent)
-    : QDialog(parent), m_ids(ids), m_store(store), m_router(router) {
+ArchiveSheet::ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRouter& router, Settings& settings,
+                           QWidget* parent)
+    : QDialog(parent), m_ids(ids), m_store(store), m_settings(settings), m_router(router) {
     setWindowTitle(QStringLiteral("归档"));
     SheetChrome::apply(this);
     m_chooseDirectory = [this] {
@@ -64,7 +61,7 @@ ArchiveSheet::ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRoute
     SheetChrome::setContent(this, sheetWidth, {header, form, bottomBar}, m_archive);
 
     connect(&m_store, &ProjectStore::projectsChanged, this, &ArchiveSheet::refreshProjects);
-    connect(&settings(), &Settings::changed, this, [this](const QString& key) {
+    connect(&m_settings, &Settings::changed, this, [this](const QString& key) {
         if (key == QLatin1String(ArchiveSettings::directoryKey) || key == QLatin1String(ArchiveSettings::moveFoldersKey)
             || key == QLatin1String(ArchiveSettings::writeSummaryKey))
             refreshOptions();
@@ -121,12 +118,12 @@ QWidget* ArchiveSheet::makeForm() {
 
     m_moveToggle = new SwitchToggle;
     connect(m_moveToggle, &SwitchToggle::toggled, this,
-            [](bool on) { settings().setValue(QLatin1String(ArchiveSettings::moveFoldersKey), on); });
+            [this](bool on) { m_settings.setValue(QLatin1String(ArchiveSettings::moveFoldersKey), on); });
     m_options->addRow(QStringLiteral("把工程文件夹移动到归档目录"), m_moveToggle);
 
     m_summaryToggle = new SwitchToggle;
     connect(m_summaryToggle, &SwitchToggle::toggled, this,
-            [](bool on) { settings().setValue(QLatin1String(ArchiveSettings::writeSummaryKey), on); });
+            [this](bool on) { m_settings.setValue(QLatin1String(ArchiveSettings::writeSummaryKey), on); });
     m_options->addRow(QStringLiteral("生成归档清单（Markdown）"), m_summaryToggle);
 
     m_errorSection = new SheetSection(m_formContent);
@@ -166,7 +163,7 @@ QWidget* ArchiveSheet::makeBottomBar() {
 }
 
 QString ArchiveSheet::directorySetting() const {
-    return settings().string(QLatin1String(ArchiveSettings::directoryKey));
+    return m_settings.string(QLatin1String(ArchiveSettings::directoryKey));
 }
 
 void ArchiveSheet::refreshProjects() {
@@ -212,9 +209,9 @@ void ArchiveSheet::refreshOptions() {
     m_directoryValue->setToolTip(Studio::plainToolTip(directory));
     const QSignalBlocker moveBlocker(m_moveToggle);
     const QSignalBlocker summaryBlocker(m_summaryToggle);
-    m_moveToggle->setChecked(settings().boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false));
+    m_moveToggle->setChecked(m_settings.boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false));
     m_moveToggle->setEnabled(!directory.isEmpty());
-    m_summaryToggle->setChecked(settings().boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true));
+    m_summaryToggle->setChecked(m_settings.boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true));
     m_options->setFooter(directory.isEmpty()
                              ? QStringLiteral("未设置归档目录时，清单会写在各项目的工程文件夹里。")
                              : QStringLiteral("文件会按月份放进 ") + directory + QStringLiteral("/年-月/"));
@@ -254,7 +251,7 @@ void ArchiveSheet::chooseDirectory() {
     const std::optional<QString> chosen = m_chooseDirectory ? m_chooseDirectory() : std::nullopt;
     if (!chosen || chosen->isEmpty())
         return;
-    settings().setValue(QLatin1String(ArchiveSettings::directoryKey), *chosen);
+    m_settings.setValue(QLatin1String(ArchiveSettings::directoryKey), *chosen);
     refreshOptions();
 }
 
@@ -265,9 +262,9 @@ void ArchiveSheet::archive() {
     // An empty directory moves nothing, even when the move setting stayed on.
     const bool hasDirectory = !directorySetting().isEmpty();
     const ProjectStore::ArchiveOptions options{
-        hasDirectory && settings().boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false),
-        settings().boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true)};
-    m_errors = m_store.archive(m_ids, options);
+        hasDirectory && m_settings.boolean(QLatin1String(ArchiveSettings::moveFoldersKey), false),
+        m_settings.boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true)};
+    m_errors = m_store.archive(m_ids, options, ArchiveSettings::directory(m_settings));
 
     QSet<QUuid> selection = m_router.selection();
     selection.subtract(m_ids);

@@ -16,6 +16,7 @@ namespace sorvel {
 
 class AppRouter;
 class ProjectStore;
+class Settings;
 class SheetSection;
 class SwitchToggle;
 
@@ -28,7 +29,8 @@ public:
     // Asks for the archive base folder; none when cancelled.
     using DirectoryChooser = std::function<std::optional<QString>()>;
 
-    ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
+    ArchiveSheet(const QSet<QUuid>& ids, ProjectStore& store, AppRouter& router, Settings& settings,
+                 QWidget* parent = nullptr);
 
     // Replaces the folder dialog (tests).
     void setDirectoryChooser(DirectoryChooser chooser) { m_chooseDirectory = std::move(chooser); }
@@ -68,6 +70,7 @@ private:
 
     QSet<QUuid> m_ids;
     ProjectStore& m_store;
+    Settings& m_settings;
     AppRouter& m_router;
     DirectoryChooser m_chooseDirectory;
     QStringList m_errors;

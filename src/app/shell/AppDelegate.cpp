@@ -23,22 +23,26 @@
 
 namespace sorvel {
 
-AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent)
+AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, Settings& settings, EdgePanelController& panel,
+                         UpdateChecker& updates, QObject* parent)
     : QObject(parent),
       m_store(store),
       m_router(router),
+      m_settings(settings),
+      m_panel(panel),
+      m_updates(updates),
       m_unsaved(store, UnsavedChangesQuestion::messageBox(store, [this]() -> QWidget* {
                     return m_window && m_window->isVisible() ? m_window.get() : nullptr;
                 })) {
-    m_window = std::make_unique<MainWindow>(m_store, m_router);
+    m_window = std::make_unique<MainWindow>(m_store, m_router, m_settings);
 
     const ShellActions actions{
         [this] { bringToFront(); },
         [this] { openSettings(); },
         [this] { quit(); },
     };
-    m_commands = new MenuCommands(*m_window->menuBar(), m_store, m_router, actions, this);
-    m_tray = new TrayMenu(m_store, m_router, actions, this);
+    m_commands = new MenuCommands(*m_window->menuBar(), m_store, m_router, m_settings, m_panel, actions, this);
+    m_tray = new TrayMenu(m_store, m_router, m_panel, m_updates, actions, this);
     connect(m_window.get(), &MainWindow::settingsRequested, this, &AppDelegate::openSettings);
 
     // Closing the window only hides it; the tray keeps the program reachable.
@@ -62,10 +66,9 @@ void AppDelegate::launch(const QString& link) {
 }
 
 void AppDelegate::finishLaunching() {
-    EdgePanelController& panel = EdgePanelController::shared();
-    connect(&panel, &EdgePanelController::linkRequested, this, &AppDelegate::openLink, Qt::UniqueConnection);
-    panel.start();
-    UpdateChecker::shared().start();
+    connect(&m_panel, &EdgePanelController::linkRequested, this, &AppDelegate::openLink, Qt::UniqueConnection);
+    m_panel.start();
+    m_updates.start();
 }
 
 void AppDelegate::openLink(const QString& link) {
@@ -91,9 +94,9 @@ void AppDelegate::bringToFront() {
 }
 
 void AppDelegate::openSettings() {
-    if (!m_settings)
-        m_settings = std::make_unique<SettingsWindow>();
-    m_settings->bringToFront();
+    if (!m_settingsWindow)
+        m_settingsWindow = std::make_unique<SettingsWindow>(m_store, m_settings, m_updates);
+    m_settingsWindow->bringToFront();
 }
 
 void AppDelegate::quit() {

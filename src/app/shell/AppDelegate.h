@@ -13,21 +13,26 @@ class QSessionManager;
 namespace sorvel {
 
 class AppRouter;
+class EdgePanelController;
 class MainWindow;
 class MenuCommands;
 class ProjectStore;
 class QuitSignalWatcher;
+class Settings;
 class SettingsWindow;
 class TrayMenu;
+class UpdateChecker;
 
 // The running application: the one main window with its menu bar, the tray
 // menu, the settings window, and the ways links and quit requests (menus,
 // SIGTERM/SIGINT/SIGHUP, the end of the session) reach them.
-// Created once the data may be opened (after the single-instance check).
+// Created once the data may be opened (after the single-instance check), on
+// the parts main.cpp builds.
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
-    AppDelegate(ProjectStore& store, AppRouter& router, QObject* parent = nullptr);
+    AppDelegate(ProjectStore& store, AppRouter& router, Settings& settings, EdgePanelController& panel,
+                UpdateChecker& updates, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // Shows the main window, follows the link the program was started with,
@@ -56,9 +61,12 @@ private:
 
     ProjectStore& m_store;
     AppRouter& m_router;
+    Settings& m_settings;
+    EdgePanelController& m_panel;
+    UpdateChecker& m_updates;
     UnsavedChangesGuard m_unsaved;
     std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<SettingsWindow> m_settings;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     QuitSignalWatcher* m_quitSignals = nullptr;
     MenuCommands* m_commands = nullptr;
     TrayMenu* m_tray = nullptr;

@@ -24,7 +24,8 @@ QAction* addCommand(QMenu* menu, const QString& title, const QKeySequence& keys)
 
 } // namespace
 
-MenuCommands::MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent)
+MenuCommands::MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router, Settings& settings,
+                           EdgePanelController& panel, ShellActions actions, QObject* parent)
     : QObject(parent), m_store(store), m_router(router), m_actions(std::move(actions)) {
     QMenu* file = bar.addMenu(QStringLiteral("文件"));
     m_newProject = addCommand(file, QStringLiteral("新建项目"), QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -44,10 +45,10 @@ MenuCommands::MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router
         addCommand(project, QStringLiteral("显示侧边面板"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Backslash));
 
     connect(m_newProject, &QAction::triggered, this, [this] { m_router.setShowingNewProject(true); });
-    connect(m_tapeMode, &QAction::triggered, this, [] { ShelfMode::write(ShelfMode::tape()); });
-    connect(m_listMode, &QAction::triggered, this, [] { ShelfMode::write(ShelfMode::list()); });
+    connect(m_tapeMode, &QAction::triggered, this, [&settings] { ShelfMode::write(settings, ShelfMode::tape()); });
+    connect(m_listMode, &QAction::triggered, this, [&settings] { ShelfMode::write(settings, ShelfMode::list()); });
     connect(m_archiveSelection, &QAction::triggered, this, &MenuCommands::archiveSelection);
-    connect(m_edgePanel, &QAction::triggered, this, [] { EdgePanelController::shared().toggle(); });
+    connect(m_edgePanel, &QAction::triggered, this, [&panel] { panel.toggle(); });
     connect(m_settings, &QAction::triggered, this, [this] { ShellActions::run(m_actions.openSettings); });
     connect(m_quit, &QAction::triggered, this, [this] { ShellActions::run(m_actions.quit); });
 

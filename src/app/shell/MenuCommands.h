@@ -10,15 +10,17 @@ class QMenuBar;
 namespace sorvel {
 
 class AppRouter;
+class EdgePanelController;
 class ProjectStore;
+class Settings;
 
 // The program's commands in the main window's menu bar: new project, the two
 // shelf modes, archiving the selection, the edge panel, settings and quit.
 class MenuCommands final : public QObject {
     Q_OBJECT
 public:
-    MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router, ShellActions actions,
-                 QObject* parent = nullptr);
+    MenuCommands(QMenuBar& bar, ProjectStore& store, AppRouter& router, Settings& settings, EdgePanelController& panel,
+                 ShellActions actions, QObject* parent = nullptr);
 
     QAction* newProjectAction() const { return m_newProject; }
     QAction* tapeModeAction() const { return m_tapeMode; }

@@ -20,11 +20,18 @@
 
 namespace sorvel {
 
-TrayMenu::TrayMenu(ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent)
-    : QObject(parent), m_store(store), m_router(router), m_actions(std::move(actions)), m_menu(new QMenu()) {
+TrayMenu::TrayMenu(ProjectStore& store, AppRouter& router, EdgePanelController& panel, UpdateChecker& updates,
+                   ShellActions actions, QObject* parent)
+    : QObject(parent),
+      m_store(store),
+      m_router(router),
+      m_panel(panel),
+      m_updates(updates),
+      m_actions(std::move(actions)),
+      m_menu(new QMenu()) {
     m_menu->setToolTipsVisible(true);
     connect(&m_store, &ProjectStore::projectsChanged, this, &TrayMenu::scheduleRebuild);
-    connect(&UpdateChecker::shared(), &UpdateChecker::stateChanged, this, &TrayMenu::scheduleRebuild);
+    connect(&m_updates, &UpdateChecker::stateChanged, this, &TrayMenu::scheduleRebuild);
     rebuild();
 }
 
@@ -74,11 +81,10 @@ void TrayMenu::scheduleRebuild() {
 void TrayMenu::rebuild() {
     m_menu->clear();
 
-    UpdateChecker& updates = UpdateChecker::shared();
-    if (const std::optional<QString> version = updates.availableVersion()) {
+    if (const std::optional<QString> version = m_updates.availableVersion()) {
         QAction* update =
             m_menu->addAction(UserText::menuText(QStringLiteral("发现新版本 ") + *version + QStringLiteral("…")));
-        connect(update, &QAction::triggered, &updates, &UpdateChecker::presentAvailable);
+        connect(update, &QAction::triggered, &m_updates, &UpdateChecker::presentAvailable);
         m_menu->addSeparator();
     }
 
@@ -97,14 +103,13 @@ void TrayMenu::rebuild() {
     }
     m_menu->addSeparator();
 
-    connect(m_menu->addAction(QStringLiteral("显示侧边面板")), &QAction::triggered, this,
-            [] { EdgePanelController::shared().toggle(); });
+    connect(m_menu->addAction(QStringLiteral("显示侧边面板")), &QAction::triggered, this, [this] { m_panel.toggle(); });
     connect(m_menu->addAction(QStringLiteral("打开 Sorvel")), &QAction::triggered, this,
             [this] { ShellActions::run(m_actions.openMainWindow); });
     connect(m_menu->addAction(QStringLiteral("设置…")), &QAction::triggered, this,
             [this] { ShellActions::run(m_actions.openSettings); });
     connect(m_menu->addAction(QStringLiteral("检查更新…")), &QAction::triggered, this,
-            [] { UpdateChecker::shared().check(true); });
+            [this] { m_updates.check(true); });
     m_menu->addSeparator();
 
     QAction* quit = m_menu->addAction(QStringLiteral("退出 Sorvel"));

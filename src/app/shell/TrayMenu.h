@@ -14,7 +14,9 @@ class QSystemTrayIcon;
 namespace sorvel {
 
 class AppRouter;
+class EdgePanelController;
 class ProjectStore;
+class UpdateChecker;
 struct AudioProject;
 
 // The tray icon and its menu: news of an update, up to eight active projects,
@@ -25,7 +27,8 @@ class TrayMenu final : public QObject {
 public:
     static constexpr int maxProjects = 8;
 
-    TrayMenu(ProjectStore& store, AppRouter& router, ShellActions actions, QObject* parent = nullptr);
+    TrayMenu(ProjectStore& store, AppRouter& router, EdgePanelController& panel, UpdateChecker& updates,
+             ShellActions actions, QObject* parent = nullptr);
     ~TrayMenu() override;
 
     QMenu* menu() const { return m_menu; }
@@ -44,6 +47,8 @@ private:
 
     ProjectStore& m_store;
     AppRouter& m_router;
+    EdgePanelController& m_panel;
+    UpdateChecker& m_updates;
     ShellActions m_actions;
     QMenu* m_menu = nullptr;
     QSystemTrayIcon* m_icon = nullptr;

@@ -6,17 +6,11 @@
 
 namespace sorvel::ArchiveSettings {
 
-std::optional<QString> directory() {
-    const QString path = Settings::shared().string(QLatin1String(directoryKey));
+std::optional<QString> directory(const Settings& settings) {
+    const QString path = settings.string(QLatin1String(directoryKey));
     if (path.isEmpty() || !QDir::isAbsolutePath(path))
         return std::nullopt;
     return QDir::cleanPath(path);
-}
-
-ProjectStore::ArchiveOptions options() {
-    const Settings& settings = Settings::shared();
-    return {settings.boolean(QLatin1String(moveFoldersKey), false),
-            settings.boolean(QLatin1String(writeSummaryKey), true)};
 }
 
 } // namespace sorvel::ArchiveSettings

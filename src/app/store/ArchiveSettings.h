@@ -1,11 +1,14 @@
 #pragma once
 
-#include "app/store/ProjectStore.h"
 #include "core/SettingsKeys.h"
 
 #include <QString>
 
 #include <optional>
+
+namespace sorvel {
+class Settings;
+}
 
 namespace sorvel::ArchiveSettings {
 
@@ -15,8 +18,6 @@ inline constexpr const char* writeSummaryKey = SettingsKeys::archiveWriteSummary
 
 // The archive base folder; none when the setting is missing, empty or not an
 // absolute path (a relative one would land wherever the program was started).
-std::optional<QString> directory();
-// The choices of an archive run as the user last set them.
-ProjectStore::ArchiveOptions options();
+std::optional<QString> directory(const Settings& settings);
 
 } // namespace sorvel::ArchiveSettings

@@ -1,6 +1,5 @@
 #include "app/store/ProjectStore.h"
 
-#include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/FolderMover.h"
 #include "app/store/RescueCopy.h"
@@ -104,7 +103,6 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
 
     connect(&m_worker, &StorageWorker::waitingChanged, this, &ProjectStore::folderWaitChanged);
 
-    LegacyMigration::migrateSettings();
     // Until the first read lands the store holds the empty library: edits made
     // meanwhile merge onto the file's contents with it as their base, and a
     // write waits for that read (the worker runs one job at a time).
@@ -355,10 +353,11 @@ void ProjectStore::updateType(QUuid id, const std::function<void(ProjectType&)>&
 
 // Archiving
 
-QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& options) {
+QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
+                                  const std::optional<QString>& archiveFolder) {
     std::optional<QString> monthFolder;
-    if (const std::optional<QString> base = ArchiveSettings::directory()) {
-        monthFolder = *base + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
+    if (archiveFolder) {
+        monthFolder = *archiveFolder + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
         QDir().mkpath(*monthFolder); // a failure shows as the move's or the summary's error
     }
 

@@ -67,7 +67,7 @@ public:
     static const QString folderBusyProblem;
 
     // Migrates, loads and starts watching. The application's one store is
-    // SharedStore::instance(); tests make stores of their own. The first read
+    // built by main.cpp; tests make stores of their own. The first read
     // runs on the worker; the constructor waits for it only while no other
     // program holds the data folder.
     explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);
@@ -110,8 +110,10 @@ public:
     void resetTypes();
     void updateType(QUuid id, const std::function<void(ProjectType&)>& body);
 
-    // Archives the projects in store order; returns the error lines, empty on success.
-    QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options);
+    // Archives the projects in store order, into a month folder of `archiveFolder`
+    // when there is one; returns the error lines, empty on success.
+    QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
+                        const std::optional<QString>& archiveFolder);
 
     // Writes a pending change at once (quit). While another program holds the
     // data folder it waits `folderPatienceMs` for it, then gives up: the change

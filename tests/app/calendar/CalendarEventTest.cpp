@@ -1,7 +1,7 @@
 #include "app/calendar/CalendarEvent.h"
-#include "app/sheets/AppViewFixture.h"
 #include "core/Clock.h"
 #include "studio/Studio.h"
+#include "support/AppViewFixture.h"
 
 #include <gtest/gtest.h>
 

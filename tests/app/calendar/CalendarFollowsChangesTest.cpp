@@ -5,9 +5,9 @@
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
-#include "app/sheets/AppViewFixture.h"
 #include "core/Clock.h"
 #include "core/Storage.h"
+#include "support/AppViewFixture.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
-#include "app/sheets/AppViewFixture.h"
 #include "studio/Studio.h"
+#include "support/AppViewFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/library/LibraryFixture.h"
+#include "support/LibraryFixture.h"
 #include "support/Waiting.h"
 
 #include "app/detail/CueRow.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/detail/ProjectDetailView.h"
-#include "app/library/LibraryFixture.h"
+#include "support/LibraryFixture.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "support/LibraryFixture.h"
 
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/CalendarPage.h"
@@ -44,7 +44,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    MainWindow window{store, router};
+    MainWindow window{store, router, settings};
 };
 
 TEST_F(MainWindowTest, DrawerShowsOneExistingProjectOrSeveralIds) {

@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "support/LibraryFixture.h"
 #include "support/SampleRecords.h"
 
 #include "app/detail/CueTable.h"

@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "support/LibraryFixture.h"
 
 #include "app/library/CassetteGrid.h"
 #include "app/library/ProjectListView.h"
@@ -25,18 +25,15 @@ class SelectionRevealTest : public LibraryTest {
 protected:
     void SetUp() override {
         LibraryTest::SetUp();
-        Settings::shared().remove(ShelfMode::key());
         for (int i = 0; i < 40; ++i)
             store.addProject(project(QStringLiteral("Tape %1").arg(i)));
         shelf.resize(900, 500);
         shelf.show();
     }
-    void TearDown() override { Settings::shared().remove(ShelfMode::key()); }
-
     // Selected from elsewhere, as a link, the tray menu or a calendar row do it.
     void showFromElsewhere(const AudioProject& target) { router.show(target); }
 
-    TapeShelf shelf{store, router};
+    TapeShelf shelf{store, router, settings};
 };
 
 TEST_F(SelectionRevealTest, ATapeSelectedFromElsewhereComesIntoViewOnTheShelf) {
@@ -73,7 +70,7 @@ TEST_F(SelectionRevealTest, SeveralSelectedTapesMoveNothing) {
 }
 
 TEST_F(SelectionRevealTest, ARowSelectedFromElsewhereComesIntoViewInTheList) {
-    Settings::shared().setValue(ShelfMode::key(), ShelfMode::list());
+    settings.setValue(ShelfMode::key(), ShelfMode::list());
     ProjectListView* list = shelf.list();
     ASSERT_EQ(shelf.content(), TapeShelf::Content::List);
     const QList<AudioProject> rows = list->sorted();

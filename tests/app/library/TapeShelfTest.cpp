@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "support/LibraryFixture.h"
 
 #include "app/library/CassetteGrid.h"
 #include "app/library/ProjectListView.h"
@@ -14,14 +14,7 @@
 namespace sorvel::test {
 namespace {
 
-class TapeShelfTest : public LibraryTest {
-protected:
-    void SetUp() override {
-        LibraryTest::SetUp();
-        Settings::shared().remove(ShelfMode::key());
-    }
-    void TearDown() override { Settings::shared().remove(ShelfMode::key()); }
-};
+using TapeShelfTest = LibraryTest;
 
 TEST(TapeShelfContent, OnlyTheExactListModeShowsTheList) {
     EXPECT_EQ(TapeShelf::contentFor(0, QStringLiteral("list")), TapeShelf::Content::Empty);
@@ -35,35 +28,35 @@ TEST(TapeShelfContent, OnlyTheExactListModeShowsTheList) {
 TEST_F(TapeShelfTest, TheShelfFollowsTheModeSettingAndANewListStartsOver) {
     const AudioProject one = project("one");
     put({one, project("two")});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Grid);
     EXPECT_EQ(shelf.grid()->projects().size(), 2);
 
     shelf.header()->listModeButton()->click();
-    EXPECT_EQ(str(ShelfMode::stored()), "list");
+    EXPECT_EQ(str(ShelfMode::stored(settings)), "list");
     EXPECT_EQ(shelf.content(), TapeShelf::Content::List);
     shelf.list()->clickColumn(ProjectSort::Name);
     shelf.list()->toggle(one.id);
 
     // The menu commands write the same key.
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("tape"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("tape"));
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Grid);
     EXPECT_TRUE(shelf.header()->tapeModeButton()->isChosen());
     EXPECT_FALSE(shelf.header()->listModeButton()->isChosen());
 
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("list"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("list"));
     EXPECT_EQ(shelf.list()->sortState().sort, ProjectSort::Default);
     EXPECT_FALSE(shelf.list()->isExpanded(one.id));
 
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("cassette"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("cassette"));
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Grid);
     EXPECT_FALSE(shelf.header()->tapeModeButton()->isChosen());
     EXPECT_FALSE(shelf.header()->listModeButton()->isChosen());
 }
 
 TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape) {
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("list"));
-    TapeShelf shelf(store, router);
+    settings.setValue(ShelfMode::key(), QStringLiteral("list"));
+    TapeShelf shelf(store, router, settings);
     EXPECT_EQ(shelf.content(), TapeShelf::Content::Empty);
     EXPECT_EQ(str(shelf.emptyState()->title()), "架子上还没有磁带");
     EXPECT_TRUE(shelf.emptyState()->offersNewTape());
@@ -87,7 +80,7 @@ TEST_F(TapeShelfTest, EmptyPagesShowTheirTitleAndOnlyTheActivePageOffersANewTape
 }
 
 TEST_F(TapeShelfTest, AShortTitleKeepsTheCountTwelvePointsAway) {
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     router.setSidebar(SidebarItem::type(ProjectType::sfxID)); // a two-character title
     shelf.resize(1000, 700);
     shelf.show();
@@ -100,7 +93,7 @@ TEST_F(TapeShelfTest, AShortTitleKeepsTheCountTwelvePointsAway) {
 TEST_F(TapeShelfTest, HeaderCountsThePageAndHintsAtSeveralSelectedTapes) {
     const AudioProject one = project("one"), two = project("two");
     put({one, two, project("done", [](AudioProject& p) { p.status = ProjectStatus::Done; })});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     EXPECT_EQ(str(shelf.header()->titleText()), "进行中");
     EXPECT_EQ(str(shelf.header()->countText()), "02 TAPES");
 
@@ -117,7 +110,7 @@ TEST_F(TapeShelfTest, ArchiveAllShowsOnTheDonePageWhileDoneTapesWait) {
              p.status = ProjectStatus::Done;
              p.archivedAt = Clock::now();
          })});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     router.setSidebar(SidebarItem::done());
     EXPECT_FALSE(shelf.header()->offersArchiveAll());
 
@@ -131,11 +124,11 @@ TEST_F(TapeShelfTest, ArchiveAllShowsOnTheDonePageWhileDoneTapesWait) {
 }
 
 TEST_F(TapeShelfTest, TheListGetsTheShelfOrderAndTheShelfsSelectionRule) {
-    Settings::shared().setValue(ShelfMode::key(), QStringLiteral("list"));
+    settings.setValue(ShelfMode::key(), QStringLiteral("list"));
     const AudioProject older = project("older", [](AudioProject& p) { p.updatedAt = Clock::now().addDays(-2); });
     const AudioProject newer = project("newer", [](AudioProject& p) { p.updatedAt = Clock::now().addDays(-1); });
     put({older, newer});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     ASSERT_EQ(shelf.content(), TapeShelf::Content::List);
     EXPECT_EQ(names(shelf.list()->sorted()), "newer|older");
 
@@ -164,7 +157,7 @@ TEST_F(TapeShelfTest, AFiftyMegabyteNameIsCutOnlyWhereItIsShown) {
                      p.items.append(cue);
                  }),
          project("ordinary")});
-    TapeShelf shelf(store, router);
+    TapeShelf shelf(store, router, settings);
     shelf.resize(1200, 800);
     shelf.show();
     EXPECT_FALSE(shelf.grab().isNull()) << "cards";

@@ -1,4 +1,4 @@
-#include "../shell/ShellFixture.h"
+#include "app/navigation/RouterFixture.h"
 
 namespace sorvel::test {
 namespace {

@@ -1,7 +1,7 @@
 #include "app/selection/MultiSelectionView.h"
 #include "app/selection/CassetteFan.h"
-#include "app/sheets/AppViewFixture.h"
 #include "core/Clock.h"
+#include "support/AppViewFixture.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,5 @@
-#include "../sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 
-#include "app/library/MainWindow.h"
 #include "app/settings/AccentSwatch.h"
 #include "app/settings/AppearanceSettings.h"
 #include "app/settings/ColorWell.h"
@@ -40,28 +39,12 @@ struct QuietPrompter final : UpdatePrompter {
     void open(const QUrl&) override {}
 };
 
-const QStringList touchedKeys = {"appearance.accent",    "appearance.mainOpacity", "appearance.panelOpacity",
-                                 "appearance.panelTint", "appearance.handleColor", "appearance.panelMaterial",
-                                 "edgePanelEnabled",     "edgePanelSide",          "archiveDirectory",
-                                 "updateAutoCheck",      "updateFeedURL",          "updateLastCheck"};
-
 class SettingsTabsTest : public AppViewTest {
 protected:
-    void SetUp() override {
-        AppViewTest::SetUp();
-        clearKeys();
-    }
-    void TearDown() override { clearKeys(); }
-    static void clearKeys() {
-        for (const QString& key : touchedKeys)
-            settings().remove(key);
-    }
-    static Settings& settings() { return Settings::shared(); }
-
     std::unique_ptr<UpdateChecker> makeChecker() {
         auto quiet = std::make_unique<QuietPrompter>();
         prompter = quiet.get();
-        return std::make_unique<UpdateChecker>(settings(), std::move(quiet), UpdateChecker::Timing{},
+        return std::make_unique<UpdateChecker>(settings, std::move(quiet), UpdateChecker::Timing{},
                                                [] { return QDateTime::currentDateTimeUtc(); });
     }
     GeneralSettings::Desktop fakeDesktop() {
@@ -70,7 +53,7 @@ protected:
     void checkFileFeed(const QByteArray& body) {
         const QString path = environment.scratch() + QStringLiteral("/latest.json");
         writeFile(path, body);
-        settings().setValue(UpdateChecker::feedURLKey, QUrl::fromLocalFile(path).toString());
+        settings.setValue(UpdateChecker::feedURLKey, QUrl::fromLocalFile(path).toString());
         updates->check(false);
         ASSERT_TRUE(waitUntil([&] { return updates->state() != UpdateChecker::State::Checking; }, 5000));
     }
@@ -82,7 +65,7 @@ protected:
 };
 
 TEST_F(SettingsTabsTest, TheWindowHasThreeTabsAFixedSizeAndTheStoredAccent) {
-    SettingsWindow window(store, settings(), *updates);
+    SettingsWindow window(store, settings, *updates);
     EXPECT_EQ(window.minimumSize(), QSize(520, 500));
     EXPECT_EQ(window.maximumSize(), QSize(520, 500));
     ASSERT_EQ(window.tabs()->count(), 3);
@@ -94,14 +77,14 @@ TEST_F(SettingsTabsTest, TheWindowHasThreeTabsAFixedSizeAndTheStoredAccent) {
 
     for (const auto& [stored, expected] : {std::pair{QStringLiteral("30B0C7"), QColor(0x30, 0xB0, 0xC7)},
                                            std::pair{QStringLiteral("12345"), Studio::tape()}}) {
-        settings().setValue(AppearanceHost::accentKey, stored);
-        SettingsWindow tinted(store, settings(), *updates);
+        settings.setValue(AppearanceHost::accentKey, stored);
+        SettingsWindow tinted(store, settings, *updates);
         EXPECT_EQ(Studio::tint(tinted.typeEditor()), expected) << stored.toStdString();
     }
 }
 
 TEST_F(SettingsTabsTest, TheWindowTakesTheCurrentAccentWhenShownAgainAndWhileOpen) {
-    SettingsWindow window(store, settings(), *updates);
+    SettingsWindow window(store, settings, *updates);
     window.show();
     SwitchToggle* toggle = window.general()->panelToggle();
     ASSERT_TRUE(toggle->isChecked());
@@ -116,7 +99,7 @@ TEST_F(SettingsTabsTest, TheWindowTakesTheCurrentAccentWhenShownAgainAndWhileOpe
 
     window.close();
     const QColor teal(0x30, 0xB0, 0xC7);
-    settings().setValue(AppearanceHost::accentKey, QStringLiteral("30B0C7"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("30B0C7"));
     window.show();
     EXPECT_EQ(track(), teal.rgb()) << "reopened, the switch takes the new accent";
     EXPECT_EQ(sliderAccent(), teal);
@@ -129,7 +112,7 @@ TEST_F(SettingsTabsTest, TheWindowTakesTheCurrentAccentWhenShownAgainAndWhileOpe
 }
 
 TEST_F(SettingsTabsTest, CtrlWClosesTheWindowFromAnyTab) {
-    SettingsWindow window(store, settings(), *updates);
+    SettingsWindow window(store, settings, *updates);
     for (int tab = 0; tab < window.tabs()->count(); ++tab) {
         window.show();
         window.tabs()->setCurrentIndex(tab);
@@ -143,33 +126,33 @@ TEST_F(SettingsTabsTest, CtrlWClosesTheWindowFromAnyTab) {
 }
 
 TEST_F(SettingsTabsTest, GeneralTabShowsTheDefaultsAndWritesItsKeys) {
-    GeneralSettings tab(settings(), *updates, fakeDesktop());
+    GeneralSettings tab(settings, *updates, fakeDesktop());
     EXPECT_TRUE(tab.panelToggle()->isChecked());
     EXPECT_EQ(tab.sidePicker()->currentText(), QStringLiteral("屏幕右侧"));
     EXPECT_EQ(tab.archiveLabel()->text(), QStringLiteral("未设置"));
     EXPECT_TRUE(tab.autoCheckToggle()->isChecked());
 
     tab.panelToggle()->click();
-    EXPECT_FALSE(settings().boolean("edgePanelEnabled", true));
+    EXPECT_FALSE(settings.boolean("edgePanelEnabled", true));
     Q_EMIT tab.sidePicker()->activated(0);
-    EXPECT_EQ(settings().string("edgePanelSide"), QStringLiteral("left"));
+    EXPECT_EQ(settings.string("edgePanelSide"), QStringLiteral("left"));
     tab.autoCheckToggle()->click();
-    EXPECT_FALSE(settings().boolean(UpdateChecker::autoCheckKey, true));
+    EXPECT_FALSE(settings.boolean(UpdateChecker::autoCheckKey, true));
 
-    settings().setValue("edgePanelSide", QStringLiteral("top"));
+    settings.setValue("edgePanelSide", QStringLiteral("top"));
     EXPECT_EQ(tab.sidePicker()->currentIndex(), -1) << "a side written elsewhere matches neither choice";
-    settings().setValue("edgePanelEnabled", true);
+    settings.setValue("edgePanelEnabled", true);
     EXPECT_TRUE(tab.panelToggle()->isChecked());
 }
 
 TEST_F(SettingsTabsTest, TheArchiveFolderChangesOnlyWhenOneIsChosen) {
-    GeneralSettings tab(settings(), *updates, fakeDesktop());
+    GeneralSettings tab(settings, *updates, fakeDesktop());
     tab.chooseButton()->click();
-    EXPECT_FALSE(settings().contains(ArchiveSettings::directoryKey));
+    EXPECT_FALSE(settings.contains(ArchiveSettings::directoryKey));
     const QString folder = environment.scratch() + QStringLiteral("/a very long folder name for the archive of tapes");
     nextFolder = folder;
     tab.chooseButton()->click();
-    EXPECT_EQ(settings().string(ArchiveSettings::directoryKey), folder);
+    EXPECT_EQ(settings.string(ArchiveSettings::directoryKey), folder);
     EXPECT_EQ(tab.archiveLabel()->text(), folder);
     tab.archiveLabel()->resize(120, 20);
     EXPECT_TRUE(tab.archiveLabel()->shownText().contains(QStringLiteral("…"))) << "shortened, on one line";
@@ -177,7 +160,7 @@ TEST_F(SettingsTabsTest, TheArchiveFolderChangesOnlyWhenOneIsChosen) {
 }
 
 TEST_F(SettingsTabsTest, AShortArchiveFolderIsShownWholeInTheOpenTab) {
-    GeneralSettings tab(settings(), *updates, fakeDesktop());
+    GeneralSettings tab(settings, *updates, fakeDesktop());
     tab.resize(520, 460);
     tab.show();
     for (const QString& folder :
@@ -190,7 +173,7 @@ TEST_F(SettingsTabsTest, AShortArchiveFolderIsShownWholeInTheOpenTab) {
 }
 
 TEST_F(SettingsTabsTest, RevealingBeforeTheFirstSaveShowsTheMadeDataFolder) {
-    GeneralSettings tab(settings(), *updates, fakeDesktop());
+    GeneralSettings tab(settings, *updates, fakeDesktop());
     ASSERT_FALSE(QFileInfo::exists(DataFolder::filePath()));
     QDir(DataFolder::directory()).removeRecursively();
     tab.revealButton()->click();
@@ -199,13 +182,13 @@ TEST_F(SettingsTabsTest, RevealingBeforeTheFirstSaveShowsTheMadeDataFolder) {
 }
 
 TEST_F(SettingsTabsTest, TheUpdateRowFollowsTheCheckersState) {
-    GeneralSettings tab(settings(), *updates, fakeDesktop());
+    GeneralSettings tab(settings, *updates, fakeDesktop());
     EXPECT_TRUE(tab.statusLabel()->text().isEmpty());
     EXPECT_EQ(tab.updateButton()->text(), QStringLiteral("检查更新"));
     EXPECT_TRUE(tab.updateButton()->isEnabled());
 
     const QString path = environment.scratch() + QStringLiteral("/slow.json");
-    settings().setValue(UpdateChecker::feedURLKey, QUrl::fromLocalFile(path).toString());
+    settings.setValue(UpdateChecker::feedURLKey, QUrl::fromLocalFile(path).toString());
     updates->check(false);
     EXPECT_EQ(tab.statusLabel()->text(), QStringLiteral("正在检查…"));
     EXPECT_FALSE(tab.updateButton()->isEnabled());
@@ -230,7 +213,7 @@ TEST_F(SettingsTabsTest, TheUpdateRowFollowsTheCheckersState) {
 }
 
 TEST_F(SettingsTabsTest, AppearanceTabStartsAtTheDefaults) {
-    AppearanceSettings tab(settings());
+    AppearanceSettings tab(settings);
     ASSERT_EQ(tab.swatches().size(), 10);
     EXPECT_TRUE(tab.swatches().first()->isSelected());
     for (int i = 1; i < 10; ++i)
@@ -247,85 +230,72 @@ TEST_F(SettingsTabsTest, AppearanceTabStartsAtTheDefaults) {
 }
 
 TEST_F(SettingsTabsTest, AppearanceTabWritesItsKeys) {
-    AppearanceSettings tab(settings());
+    AppearanceSettings tab(settings);
     tab.swatches().at(7)->click();
-    EXPECT_EQ(settings().string(AppearanceHost::accentKey), QStringLiteral("34C759"));
+    EXPECT_EQ(settings.string(AppearanceHost::accentKey), QStringLiteral("34C759"));
     EXPECT_TRUE(tab.swatches().at(7)->isSelected());
     EXPECT_FALSE(tab.swatches().first()->isSelected());
     EXPECT_EQ(tab.handleWell()->color(), QColor(0x34, 0xC7, 0x59)) << "the handle follows the accent while unset";
 
     tab.accentWell()->pick(QColor(0x12, 0x34, 0xab, 90));
-    EXPECT_EQ(settings().string(AppearanceHost::accentKey), QStringLiteral("1234AB"));
+    EXPECT_EQ(settings.string(AppearanceHost::accentKey), QStringLiteral("1234AB"));
     for (const AccentSwatch* swatch : tab.swatches())
         EXPECT_FALSE(swatch->isSelected());
     tab.swatches().first()->click();
-    EXPECT_EQ(settings().string(AppearanceHost::accentKey), QString());
+    EXPECT_EQ(settings.string(AppearanceHost::accentKey), QString());
 
     tab.tintWell()->pick(QColor(0x10, 0x20, 0x30, 0x80));
-    EXPECT_EQ(settings().string("appearance.panelTint"), QStringLiteral("10203080"));
+    EXPECT_EQ(settings.string("appearance.panelTint"), QStringLiteral("10203080"));
     EXPECT_FALSE(tab.tintRevert()->isHidden());
     tab.tintRevert()->click();
-    EXPECT_EQ(settings().string("appearance.panelTint", "unset"), QString());
+    EXPECT_EQ(settings.string("appearance.panelTint", "unset"), QString());
     tab.handleWell()->pick(QColor(0xff, 0, 0, 10));
-    EXPECT_EQ(settings().string("appearance.handleColor"), QStringLiteral("FF0000"));
+    EXPECT_EQ(settings.string("appearance.handleColor"), QStringLiteral("FF0000"));
 
     tab.mainOpacity()->slider()->setValue(550);
-    EXPECT_DOUBLE_EQ(settings().real(AppearanceHost::mainOpacityKey, 1.0), 0.55);
+    EXPECT_DOUBLE_EQ(settings.real(AppearanceHost::mainOpacityKey, 1.0), 0.55);
     EXPECT_EQ(tab.mainOpacity()->percentLabel()->text(), QStringLiteral("55%"));
     tab.mainOpacity()->slider()->setValue(0);
     EXPECT_EQ(tab.mainOpacity()->percentLabel()->text(), QStringLiteral("40%"));
     tab.panelOpacity()->slider()->setValue(0);
-    EXPECT_DOUBLE_EQ(settings().real(AppearanceHost::panelOpacityKey, 1.0), 0.3);
+    EXPECT_DOUBLE_EQ(settings.real(AppearanceHost::panelOpacityKey, 1.0), 0.3);
 
     Q_EMIT tab.materialPicker()->activated(2);
-    EXPECT_EQ(settings().string("appearance.panelMaterial"), QStringLiteral("hud"));
-    settings().setValue("appearance.panelMaterial", QStringLiteral("glass"));
+    EXPECT_EQ(settings.string("appearance.panelMaterial"), QStringLiteral("hud"));
+    settings.setValue("appearance.panelMaterial", QStringLiteral("glass"));
     EXPECT_EQ(tab.materialPicker()->currentIndex(), -1);
-    settings().setValue(AppearanceHost::accentKey, QStringLiteral("ffcc00"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("ffcc00"));
     for (const AccentSwatch* swatch : tab.swatches())
         EXPECT_FALSE(swatch->isSelected()) << "the comparison is exact";
 }
 
 TEST_F(SettingsTabsTest, HandEditedOpacitiesShowAsTheWindowsApplyThem) {
-    AppearanceSettings tab(settings());
-    settings().setValue(AppearanceHost::mainOpacityKey, QStringLiteral("abc"));
+    AppearanceSettings tab(settings);
+    settings.setValue(AppearanceHost::mainOpacityKey, QStringLiteral("abc"));
     EXPECT_EQ(tab.mainOpacity()->percentLabel()->text(), QStringLiteral("100%"));
-    settings().setValue(AppearanceHost::mainOpacityKey, QStringLiteral("nan"));
+    settings.setValue(AppearanceHost::mainOpacityKey, QStringLiteral("nan"));
     EXPECT_EQ(tab.mainOpacity()->percentLabel()->text(), QStringLiteral("100%"));
-    settings().setValue(AppearanceHost::mainOpacityKey, -3.0);
+    settings.setValue(AppearanceHost::mainOpacityKey, -3.0);
     EXPECT_EQ(tab.mainOpacity()->percentLabel()->text(), QStringLiteral("40%"));
-    settings().setValue(AppearanceHost::panelOpacityKey, 7.0);
+    settings.setValue(AppearanceHost::panelOpacityKey, 7.0);
     EXPECT_EQ(tab.panelOpacity()->percentLabel()->text(), QStringLiteral("100%"));
 }
 
 TEST_F(SettingsTabsTest, RestoringTheDefaultsWritesTheSixKeys) {
-    AppearanceSettings tab(settings());
-    settings().setValue(AppearanceHost::accentKey, QStringLiteral("007AFF"));
-    settings().setValue(AppearanceHost::mainOpacityKey, 0.5);
-    settings().setValue("appearance.panelTint", QStringLiteral("11223344"));
-    settings().setValue("appearance.panelMaterial", QStringLiteral("hud"));
+    AppearanceSettings tab(settings);
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("007AFF"));
+    settings.setValue(AppearanceHost::mainOpacityKey, 0.5);
+    settings.setValue("appearance.panelTint", QStringLiteral("11223344"));
+    settings.setValue("appearance.panelMaterial", QStringLiteral("hud"));
     tab.restoreButton()->click();
-    EXPECT_TRUE(settings().contains(AppearanceHost::accentKey));
-    EXPECT_EQ(settings().string(AppearanceHost::accentKey, "x"), QString());
-    EXPECT_EQ(settings().real(AppearanceHost::mainOpacityKey, 0), 1.0);
-    EXPECT_EQ(settings().real(AppearanceHost::panelOpacityKey, 0), 1.0);
-    EXPECT_EQ(settings().string("appearance.panelTint", "x"), QString());
-    EXPECT_EQ(settings().string("appearance.handleColor", "x"), QString());
-    EXPECT_EQ(settings().string("appearance.panelMaterial"), QStringLiteral("popover"));
+    EXPECT_TRUE(settings.contains(AppearanceHost::accentKey));
+    EXPECT_EQ(settings.string(AppearanceHost::accentKey, "x"), QString());
+    EXPECT_EQ(settings.real(AppearanceHost::mainOpacityKey, 0), 1.0);
+    EXPECT_EQ(settings.real(AppearanceHost::panelOpacityKey, 0), 1.0);
+    EXPECT_EQ(settings.string("appearance.panelTint", "x"), QString());
+    EXPECT_EQ(settings.string("appearance.handleColor", "x"), QString());
+    EXPECT_EQ(settings.string("appearance.panelMaterial"), QStringLiteral("popover"));
     EXPECT_TRUE(tab.swatches().first()->isSelected());
-}
-
-TEST_F(SettingsTabsTest, TheMainWindowFollowsOpacityAndAccentLive) {
-    MainWindow window(store, router);
-    window.show();
-    AppearanceSettings tab(settings());
-    tab.mainOpacity()->slider()->setValue(600);
-    EXPECT_TRUE(waitUntil([&] { return qAbs(window.windowOpacity() - 0.6) < 0.01; }, 2000));
-    tab.swatches().at(1)->click();
-    EXPECT_EQ(Studio::tint(window.centralWidget()), QColor(0x00, 0x7A, 0xFF));
-    tab.restoreButton()->click();
-    EXPECT_TRUE(waitUntil([&] { return qAbs(window.windowOpacity() - 1.0) < 0.01; }, 2000));
-    EXPECT_EQ(Studio::tint(window.centralWidget()), Studio::tape());
 }
 
 } // namespace

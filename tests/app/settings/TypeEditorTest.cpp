@@ -1,4 +1,4 @@
-#include "../sheets/AppViewFixture.h"
+#include "support/AppViewFixture.h"
 
 #include "app/settings/ColorWell.h"
 #include "app/settings/SymbolPicker.h"

@@ -1,9 +1,9 @@
 #include "app/sheets/ArchiveSheet.h"
-#include "app/sheets/AppViewFixture.h"
 #include "app/sheets/SwitchToggle.h"
 #include "app/store/ArchiveSettings.h"
 #include "core/Settings.h"
 #include "studio/ElidedLine.h"
+#include "support/AppViewFixture.h"
 #include "support/Waiting.h"
 
 #include <QDate>
@@ -20,18 +20,7 @@ namespace {
 
 class ArchiveSheetTest : public AppViewTest {
 protected:
-    void SetUp() override {
-        AppViewTest::SetUp();
-        resetSettings();
-    }
-    void TearDown() override { resetSettings(); }
-
-    static void resetSettings() {
-        for (const char* key :
-             {ArchiveSettings::directoryKey, ArchiveSettings::moveFoldersKey, ArchiveSettings::writeSummaryKey})
-            Settings::shared().remove(QLatin1String(key));
-    }
-    static void set(const char* key, const QVariant& value) { Settings::shared().setValue(QLatin1String(key), value); }
+    void set(const char* key, const QVariant& value) { settings.setValue(QLatin1String(key), value); }
 
     // Sets the archive directory; returns this month's folder inside it.
     QString archiveInto(const QString& base) {
@@ -52,7 +41,7 @@ protected:
         return add(project);
     }
     std::unique_ptr<ArchiveSheet> open(const QSet<QUuid>& ids) {
-        auto sheet = std::make_unique<ArchiveSheet>(ids, store, router);
+        auto sheet = std::make_unique<ArchiveSheet>(ids, store, router, settings);
         sheet->show();
         return sheet;
     }
@@ -174,18 +163,18 @@ TEST_F(ArchiveSheetTest, ChoosingADirectoryShowsItsNameAndTheMonthPattern) {
 
     sheet->setDirectoryChooser([chosen] { return std::optional<QString>(chosen); });
     sheet->chooseDirectory();
-    EXPECT_EQ(Settings::shared().string(QLatin1String(ArchiveSettings::directoryKey)), chosen);
+    EXPECT_EQ(settings.string(QLatin1String(ArchiveSettings::directoryKey)), chosen);
     EXPECT_EQ(sheet->directoryText(), QStringLiteral("Archive"));
     EXPECT_EQ(sheet->footerText(), QStringLiteral("文件会按月份放进 ") + chosen + QStringLiteral("/年-月/"));
     EXPECT_TRUE(sheet->moveToggle()->isEnabled());
 
     // The settings window edits the same key; the sheet follows at once.
-    Settings::shared().setValue(QLatin1String(ArchiveSettings::directoryKey), QString());
+    settings.setValue(QLatin1String(ArchiveSettings::directoryKey), QString());
     EXPECT_EQ(sheet->directoryText(), QStringLiteral("未设置"));
     EXPECT_FALSE(sheet->moveToggle()->isEnabled());
 
     click(sheet->summaryToggle());
-    EXPECT_FALSE(Settings::shared().boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true));
+    EXPECT_FALSE(settings.boolean(QLatin1String(ArchiveSettings::writeSummaryKey), true));
 }
 
 TEST_F(ArchiveSheetTest, EscapeArchivesNothingAndDeletedProjectsAreSkipped) {

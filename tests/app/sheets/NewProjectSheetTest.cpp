@@ -1,9 +1,9 @@
 #include "app/sheets/NewProjectSheet.h"
-#include "app/sheets/AppViewFixture.h"
 #include "app/sheets/SegmentedPicker.h"
 #include "studio/DateChip.h"
 #include "studio/MenuItemText.h"
 #include "studio/StudioLabel.h"
+#include "support/AppViewFixture.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -36,9 +36,9 @@ private:
     std::function<void()> m_onShow;
 };
 
-class AppDelegateTest : public ShellTest {
+class AppDelegateTest : public AppShellTest {
 protected:
-    AppDelegate delegate{store, router};
+    AppDelegate delegate{store, router, settings, panel, updates};
 };
 
 TEST_F(AppDelegateTest, TheWindowOpensLargeEnoughAndClosingOnlyHidesIt) {

@@ -6,6 +6,7 @@
 #include "app/library/TapeShelf.h"
 #include "app/navigation/AppRouter.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/ShellFixture.h"
 #include "app/store/ProjectStore.h"
 #include "studio/StudioButton.h"
 #include "support/FolderHolder.h"
@@ -30,7 +31,10 @@ protected:
         ASSERT_TRUE(holder->isHolding());
         store = std::make_unique<ProjectStore>(desktop.seams());
         ASSERT_FALSE(store->hasStarted()) << "the first read landed although the folder is held";
-        delegate = std::make_unique<AppDelegate>(*store, router);
+        panel = std::make_unique<EdgePanelController>(*store, settings, EdgePanelController::Platform::system());
+        updates = std::make_unique<UpdateChecker>(settings, std::make_unique<RecordingPrompter>(), quietUpdateTiming(),
+                                                  [] { return QDateTime::currentDateTimeUtc(); });
+        delegate = std::make_unique<AppDelegate>(*store, router, settings, *panel, *updates);
     }
 
     TapeShelf& shelf() const { return *delegate->mainWindow().shelf(); }
@@ -50,6 +54,9 @@ protected:
     std::optional<FolderHolder> holder;
     AppRouter router;
     std::unique_ptr<ProjectStore> store;
+    Settings settings{Settings::applicationFilePath()};
+    std::unique_ptr<EdgePanelController> panel;
+    std::unique_ptr<UpdateChecker> updates;
     std::unique_ptr<AppDelegate> delegate;
 };
 

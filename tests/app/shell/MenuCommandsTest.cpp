@@ -9,11 +9,11 @@
 namespace sorvel::test {
 namespace {
 
-class MenuCommandsTest : public ShellTest {
+class MenuCommandsTest : public AppShellTest {
 protected:
     QMenuBar bar;
     int quits = 0;
-    MenuCommands commands{bar, store, router, ShellActions{{}, {}, [this] { ++quits; }}};
+    MenuCommands commands{bar, store, router, settings, panel, ShellActions{{}, {}, [this] { ++quits; }}};
 };
 
 TEST_F(MenuCommandsTest, ArchiveSelectionIsEnabledOnlyWithASelection) {
@@ -47,9 +47,9 @@ TEST_F(MenuCommandsTest, CommandsActOnRouterSettingsAndQuit) {
     EXPECT_TRUE(router.showingNewProject());
 
     commands.listModeAction()->trigger();
-    EXPECT_EQ(Settings::shared().string(QStringLiteral("shelfMode")), QStringLiteral("list"));
+    EXPECT_EQ(settings.string(QStringLiteral("shelfMode")), QStringLiteral("list"));
     commands.tapeModeAction()->trigger();
-    EXPECT_EQ(Settings::shared().string(QStringLiteral("shelfMode")), QStringLiteral("tape"));
+    EXPECT_EQ(settings.string(QStringLiteral("shelfMode")), QStringLiteral("tape"));
 
     commands.quitAction()->trigger();
     EXPECT_EQ(quits, 1);

@@ -108,7 +108,7 @@ private:
     int& m_moves;
 };
 
-class MinimizedWindowX11 : public ShellTest {
+class MinimizedWindowX11 : public AppShellTest {
 protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet(childVariable) || QGuiApplication::platformName() != QStringLiteral("xcb"))
@@ -146,7 +146,7 @@ protected:
 
     QDialog* sheet() const { return delegate.mainWindow().sheets()->currentDialog(); }
 
-    AppDelegate delegate{store, router};
+    AppDelegate delegate{store, router, settings, panel, updates};
 };
 
 TEST_F(MinimizedWindowX11, EveryLinkRestoresTheWindowInsideTheServer) {

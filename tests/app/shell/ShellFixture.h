@@ -1,73 +1,47 @@
 #pragma once
 
-#include "app/navigation/AppRouter.h"
-#include "app/store/ProjectStore.h"
-#include "core/AudioProject.h"
-#include "core/Clock.h"
-#include "core/ProjectType.h"
-#include "core/RecordCoding.h"
-#include "support/TestEnvironment.h"
+#include "app/navigation/RouterFixture.h"
+#include "app/panel/EdgePanelController.h"
+#include "app/settings/UpdateChecker.h"
+#include "app/settings/UpdatePrompter.h"
+#include "core/Settings.h"
 
-#include <QObject>
+#include <QDateTime>
 #include <QStringList>
 
-#include <gtest/gtest.h>
-
-#include <optional>
+#include <memory>
 
 namespace sorvel::test {
 
-// A store of its own inside fresh temporary folders, with no desktop behind it,
-// and a router of its own.
-class ShellTest : public ::testing::Test {
-protected:
-    static ProjectStore::Desktop quietDesktop() {
-        return {[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}};
+// Update alerts that are only written down.
+struct RecordingPrompter final : UpdatePrompter {
+    ReleaseChoice askAboutRelease(const QString& message, const QString&) override {
+        told << message;
+        return ReleaseChoice::Later;
     }
+    void tell(const QString& message, const QString&) override { told << message; }
+    void open(const QUrl&) override {}
 
-    AudioProject add(const QString& name, ProjectStatus status = ProjectStatus::InProgress, bool archived = false) {
-        AudioProject project = AudioProject::make(name, ProjectType::otherID);
-        project.status = status;
-        if (status == ProjectStatus::Done)
-            project.completedAt = Clock::now();
-        if (archived)
-            project.archivedAt = Clock::now();
-        store.addProject(project);
-        return project;
-    }
-
-    // Every link that opens a sheet; the archive link names `project`.
-    static QStringList sheetLinks(const AudioProject& project) {
-        return {
-            QStringLiteral("sorvel://new"),
-            QStringLiteral("sorvel://archive/") + RecordCoding::idText(project.id),
-            QStringLiteral("sorvel://archive-done"),
-        };
-    }
-
-    TestEnvironment environment;
-    ProjectStore store{quietDesktop()};
-    AppRouter router;
+    QStringList told;
 };
 
-// Counts every change signal of a router.
-struct RouterSignals : QObject {
-    explicit RouterSignals(AppRouter& router) {
-        QObject::connect(&router, &AppRouter::sidebarChanged, this, [this] { ++sidebar; });
-        QObject::connect(&router, &AppRouter::selectionChanged, this, [this] { ++selection; });
-        QObject::connect(&router, &AppRouter::showingNewProjectChanged, this, [this] { ++newProject; });
-        QObject::connect(&router, &AppRouter::showingTypeEditorChanged, this, [this] { ++typeEditor; });
-        QObject::connect(&router, &AppRouter::detailExpandedChanged, this, [this] { ++detailExpanded; });
-        QObject::connect(&router, &AppRouter::archiveRequestChanged, this, [this] { ++archiveRequest; });
-    }
-    int total() const { return sidebar + selection + newProject + typeEditor + detailExpanded + archiveRequest; }
+// A first automatic update check an hour away: none during a test.
+inline UpdateChecker::Timing quietUpdateTiming() {
+    UpdateChecker::Timing timing;
+    timing.firstCheckMs = 3600 * 1000;
+    return timing;
+}
 
-    int sidebar = 0;
-    int selection = 0;
-    int newProject = 0;
-    int typeEditor = 0;
-    int detailExpanded = 0;
-    int archiveRequest = 0;
+// What main.cpp hands the shell, each of the test's own: settings in the test's
+// folders, the edge panel over the test's store, and an update checker whose
+// alerts are only written down and whose first automatic check is an hour away.
+class AppShellTest : public ShellTest {
+protected:
+    Settings settings{Settings::applicationFilePath()};
+    EdgePanelController panel{store, settings, EdgePanelController::Platform::system()};
+    RecordingPrompter* prompter = new RecordingPrompter;
+    UpdateChecker updates{settings, std::unique_ptr<UpdatePrompter>(prompter), quietUpdateTiming(),
+                          [] { return QDateTime::currentDateTimeUtc(); }};
 };
 
 } // namespace sorvel::test

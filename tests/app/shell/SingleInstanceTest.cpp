@@ -148,21 +148,23 @@ TEST_F(SingleInstanceTest, APeerAnnouncingAHugeMessageIsDropped) {
 // it stopped listening and removed its socket, and the next start became a
 // second instance writing the same data file.
 TEST_F(SingleInstanceTest, ABurstBeyondTheDescriptorLimitLeavesOneInstanceThatStillAnswers) {
-    SingleInstance first(socketPath());
-    QStringList received;
-    QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
-    ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
-    {
-        const DescriptorLimit limit(6);
-        ASSERT_TRUE(limit.isLowered());
-        const pid_t burst = connectionBurst(socketPath(), 64, 1500);
-        ASSERT_GT(burst, 0);
-        spinUntil([&] { return ::waitpid(burst, nullptr, WNOHANG) == burst; });
-        // The peers of the burst are gone; the server takes up listening again.
-        spinUntil([&] { return first.isListening() && QFileInfo::exists(socketPath()); });
-    }
-    EXPECT_TRUE(first.isListening());
-    expectNextStartReaches(received, QStringLiteral("sorvel://main"));
+    expectInChild([&] {
+        SingleInstance first(socketPath());
+        QStringList received;
+        QObject::connect(&first, &SingleInstance::linkReceived, [&](const QString& link) { received << link; });
+        ASSERT_EQ(first.claim(QString()), SingleInstance::Claim::Listening);
+        {
+            const DescriptorLimit limit(6);
+            ASSERT_TRUE(limit.isLowered());
+            const pid_t burst = connectionBurst(socketPath(), 64, 1500);
+            ASSERT_GT(burst, 0);
+            spinUntil([&] { return ::waitpid(burst, nullptr, WNOHANG) == burst; });
+            // The peers of the burst are gone; the server takes up listening again.
+            spinUntil([&] { return first.isListening() && QFileInfo::exists(socketPath()); });
+        }
+        EXPECT_TRUE(first.isListening());
+        expectNextStartReaches(received, QStringLiteral("sorvel://main"));
+    });
 }
 
 TEST_F(SingleInstanceTest, ManySilentPeersNeverStopTheServer) {

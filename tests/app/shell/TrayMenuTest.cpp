@@ -11,7 +11,7 @@
 namespace sorvel::test {
 namespace {
 
-class TrayMenuTest : public ShellTest {
+class TrayMenuTest : public AppShellTest {
 protected:
     QStringList texts() const {
         QStringList result;
@@ -41,7 +41,7 @@ protected:
 
     int opens = 0;
     int quits = 0;
-    TrayMenu tray{store, router, ShellActions{[this] { ++opens; }, {}, [this] { ++quits; }}};
+    TrayMenu tray{store, router, panel, updates, ShellActions{[this] { ++opens; }, {}, [this] { ++quits; }}};
 };
 
 TEST_F(TrayMenuTest, WithoutActiveProjectsItSaysSo) {

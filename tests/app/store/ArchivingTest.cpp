@@ -1,12 +1,10 @@
 #include "support/StoreTestSupport.h"
 
-#include "app/store/ArchiveSettings.h"
 #include "app/store/ArchiveSummary.h"
 #include "app/store/FolderMover.h"
 #include "app/store/FreeName.h"
 #include "app/store/ProjectStore.h"
 #include "core/RegularFile.h"
-#include "core/Settings.h"
 
 #include <QDate>
 #include <QDir>
@@ -29,15 +27,15 @@ protected:
     TestEnvironment environment;
     FakeDesktop desktop;
     std::unique_ptr<ProjectStore> store;
-
-    void TearDown() override { Settings::shared().remove(QLatin1String(ArchiveSettings::directoryKey)); }
+    std::optional<QString> archiveFolder; // none: the summaries go into the project folders
 
     void open(const QList<AudioProject>& projects) {
         writeDataFile(projects);
         store = std::make_unique<ProjectStore>(desktop.seams());
     }
+    // Archives into `base` from now on; returns this month's folder inside it.
     QString archiveTo(const QString& base) {
-        Settings::shared().setValue(QLatin1String(ArchiveSettings::directoryKey), base);
+        archiveFolder = base;
         return base + QLatin1Char('/') + QDate::currentDate().toString(QStringLiteral("yyyy-MM"));
     }
     // A project folder holding one file, so that a move can be checked.
@@ -51,6 +49,9 @@ protected:
         project.folderPath = folder;
         return project;
     }
+    QStringList archive(const QSet<QUuid>& ids, const ProjectStore::ArchiveOptions& options) {
+        return store->archive(ids, options, archiveFolder);
+    }
     const AudioProject& stored(const AudioProject& project) const { return *store->project(project.id); }
     static QStringList entries(const QString& folder) {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -63,7 +64,7 @@ TEST_F(Archiving, WithoutArchiveDirectoryTheSummaryGoesIntoTheProjectFolder) {
     const AudioProject tape = projectIn(QStringLiteral("Tape"), folder);
     open({tape});
 
-    EXPECT_EQ(store->archive({tape.id}, {true, true}), QStringList());
+    EXPECT_EQ(archive({tape.id}, {true, true}), QStringList());
     const AudioProject& archived = stored(tape);
     EXPECT_EQ(archived.status, ProjectStatus::Done);
     EXPECT_TRUE(archived.archivedAt.has_value());
@@ -84,7 +85,7 @@ TEST_F(Archiving, WithoutArchiveDirectoryTheSummaryGoesIntoTheProjectFolder) {
 TEST_F(Archiving, MonthFolderIsMadeEvenForNoProjects) {
     const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
     open({});
-    EXPECT_TRUE(store->archive({}, {false, false}).isEmpty());
+    EXPECT_TRUE(archive({}, {false, false}).isEmpty());
     EXPECT_TRUE(QFileInfo(month).isDir());
     EXPECT_TRUE(QRegularExpression(QStringLiteral("/\\d{4}-\\d{2}$")).match(month).hasMatch());
 }
@@ -104,7 +105,7 @@ TEST_F(Archiving, FoldersAndSummariesTakeFreeNamesInStoreOrder) {
     ids << demo.id;
 
     // Whatever order the set iterates in, the store's order decides the names.
-    EXPECT_EQ(store->archive(ids, {true, true}), QStringList());
+    EXPECT_EQ(archive(ids, {true, true}), QStringList());
     EXPECT_EQ(stored(tapes[0]).folderPath, month + QStringLiteral("/Tape"));
     for (int i = 1; i < tapes.size(); ++i) {
         const QString moved = month + QStringLiteral("/Tape ") + QString::number(i + 1);
@@ -122,7 +123,7 @@ TEST_F(Archiving, FoldersAndSummariesTakeFreeNamesInStoreOrder) {
     EXPECT_EQ(entries(month).size(), 2 + 5 + 5 + 1); // Demo.take, Demo 2.take, tapes, their summaries, Demo's
 
     // Archived again this month: the folder stays, the summary takes the next free name.
-    EXPECT_EQ(store->archive({tapes[0].id}, {true, true}), QStringList());
+    EXPECT_EQ(archive({tapes[0].id}, {true, true}), QStringList());
     EXPECT_EQ(stored(tapes[0]).folderPath, month + QStringLiteral("/Tape"));
     EXPECT_TRUE(QFileInfo::exists(month + QStringLiteral("/Tape 归档 6.md")));
 }
@@ -132,7 +133,7 @@ TEST_F(Archiving, AMoveNeverReplacesAnEmptyFolder) {
     QDir().mkpath(month + QStringLiteral("/Tape"));
     const AudioProject tape = projectIn(QStringLiteral("Tape"), makeFolder(QStringLiteral("a/Tape")));
     open({tape});
-    EXPECT_EQ(store->archive({tape.id}, {true, false}), QStringList());
+    EXPECT_EQ(archive({tape.id}, {true, false}), QStringList());
     EXPECT_EQ(stored(tape).folderPath, month + QStringLiteral("/Tape 2"));
     EXPECT_TRUE(entries(month + QStringLiteral("/Tape")).isEmpty());
 
@@ -150,7 +151,7 @@ TEST_F(Archiving, FailuresAreReportedPerProjectAndTheProjectsAreArchivedAllTheSa
     const AudioProject b = projectIn(QStringLiteral("B"), environment.scratch() + QStringLiteral("/missing"));
     open({a, b});
 
-    const QStringList errors = store->archive({b.id, a.id}, {true, true});
+    const QStringList errors = archive({b.id, a.id}, {true, true});
     ASSERT_EQ(errors.size(), 4) << errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(errors.at(0), QStringLiteral("「A」移动文件夹失败：路径中的某一项不是文件夹"));
     EXPECT_EQ(errors.at(1), QStringLiteral("「A」写入清单失败：路径中的某一项不是文件夹"));
@@ -166,7 +167,7 @@ TEST_F(Archiving, MissingProjectFolderIsReportedWithTheReasonInChinese) {
     const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
     const AudioProject gone = projectIn(QStringLiteral("Gone"), environment.scratch() + QStringLiteral("/nowhere"));
     open({gone});
-    EXPECT_EQ(store->archive({gone.id}, {true, true}),
+    EXPECT_EQ(archive({gone.id}, {true, true}),
               QStringList{QStringLiteral("「Gone」移动文件夹失败：文件或文件夹不存在")});
     EXPECT_TRUE(QFileInfo::exists(month + QStringLiteral("/Gone 归档.md")));
 }
@@ -176,7 +177,7 @@ TEST_F(Archiving, AFolderCannotBeMovedIntoItself) {
     archiveTo(folder + QStringLiteral("/Archive"));
     const AudioProject tape = projectIn(QStringLiteral("Tape"), folder);
     open({tape});
-    const QStringList errors = store->archive({tape.id}, {true, false});
+    const QStringList errors = archive({tape.id}, {true, false});
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().startsWith(QStringLiteral("「Tape」移动文件夹失败：")));
     EXPECT_EQ(stored(tape).folderPath, folder);
@@ -189,7 +190,7 @@ TEST_F(Archiving, NameWithSlashOrNulStaysInsideTheMonthFolder) {
     name.append(QChar(u'\0'));
     const AudioProject odd = projectIn(name, std::nullopt);
     open({odd});
-    EXPECT_EQ(store->archive({odd.id}, {false, true}), QStringList());
+    EXPECT_EQ(archive({odd.id}, {false, true}), QStringList());
     EXPECT_EQ(entries(month), QStringList{QStringLiteral(".._AC_DC_ 归档.md")});
     EXPECT_EQ(entries(environment.scratch()), QStringList{QStringLiteral("Archive")});
 }
@@ -201,12 +202,12 @@ TEST_F(Archiving, EmptyOrRelativeFolderPathCountsAsNoFolder) {
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(environment.scratch()));
     QDir().mkpath(QStringLiteral("Tape"));
-    EXPECT_EQ(store->archive({relative.id, empty.id}, {true, true}), QStringList());
+    EXPECT_EQ(archive({relative.id, empty.id}, {true, true}), QStringList());
     EXPECT_TRUE(entries(environment.scratch() + QStringLiteral("/Tape")).isEmpty());
     EXPECT_EQ(entries(environment.scratch()), QStringList{QStringLiteral("Tape")});
 
     const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
-    EXPECT_EQ(store->archive({relative.id}, {true, true}), QStringList());
+    EXPECT_EQ(archive({relative.id}, {true, true}), QStringList());
     EXPECT_EQ(stored(relative).folderPath, QStringLiteral("Tape"));
     EXPECT_TRUE(QFileInfo::exists(environment.scratch() + QStringLiteral("/Tape")));
     EXPECT_EQ(entries(month), QStringList{QStringLiteral("Relative 归档.md")});
@@ -231,7 +232,7 @@ TEST_F(Archiving, MoveAcrossFileSystemsCopiesChecksAndThenRemoves) {
     const AudioProject tape = projectIn(QStringLiteral("Tape"), source);
     open({tape});
 
-    EXPECT_EQ(store->archive({tape.id}, {true, false}), QStringList());
+    EXPECT_EQ(archive({tape.id}, {true, false}), QStringList());
     const QString moved = month + QStringLiteral("/Tape 2");
     EXPECT_EQ(stored(tape).folderPath, moved);
     EXPECT_FALSE(QFileInfo::exists(source));

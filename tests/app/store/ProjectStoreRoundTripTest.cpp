@@ -137,7 +137,7 @@ protected:
         case 13: store.deleteType(someType(store), someType(store)); break;
         case 14: store.resetTypes(); break;
         case 15: store.updateType(someType(store), [&](ProjectType& type) { type.title = text(); }); break;
-        case 16: store.archive({project}, ProjectStore::ArchiveOptions{false, false}); break;
+        case 16: store.archive({project}, ProjectStore::ArchiveOptions{false, false}, std::nullopt); break;
         }
     }
 };

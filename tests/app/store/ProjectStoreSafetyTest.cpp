@@ -76,43 +76,47 @@ TEST_F(ProjectStoreSafety, ReaderOutOfDescriptorsChangesNeitherTheFileNorTheStor
 TEST_F(ProjectStoreSafety, StartWithoutTheLockThenAnEditKeepsTheOriginalAside) {
     writeDataFile({first, second});
     const QByteArray original = readFile(dataFile());
-    std::unique_ptr<ProjectStore> store;
-    {
-        const DescriptorLimit limit(0);
-        store = std::make_unique<ProjectStore>(desktop.seams());
-    }
-    EXPECT_TRUE(store->projects().isEmpty());
-    const AudioProject added = named(QStringLiteral("Added"));
-    store->addProject(added);
-    store->flush();
-    EXPECT_FALSE(store->isDirty());
+    expectInChild([&] {
+        std::unique_ptr<ProjectStore> store;
+        {
+            const DescriptorLimit limit(0);
+            store = std::make_unique<ProjectStore>(desktop.seams());
+        }
+        EXPECT_TRUE(store->projects().isEmpty());
+        const AudioProject added = named(QStringLiteral("Added"));
+        store->addProject(added);
+        store->flush();
+        EXPECT_FALSE(store->isDirty());
 
-    ASSERT_EQ(asideCopies().size(), 1);
-    EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), original);
-    const QList<AudioProject> written = projectsInFile();
-    EXPECT_EQ(written.size(), 3);
-    EXPECT_TRUE(find(written, added.id));
-    EXPECT_TRUE(find(written, first.id) && find(written, second.id));
-    EXPECT_EQ(store->projects(), written);
+        ASSERT_EQ(asideCopies().size(), 1);
+        EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), original);
+        const QList<AudioProject> written = projectsInFile();
+        EXPECT_EQ(written.size(), 3);
+        EXPECT_TRUE(find(written, added.id));
+        EXPECT_TRUE(find(written, first.id) && find(written, second.id));
+        EXPECT_EQ(store->projects(), written);
+    });
 }
 
 // The folder event of another program's write comes while this process is out
 // of descriptors; no further event follows, only the retry can see the change.
 TEST_F(ProjectStoreSafety, PassingReadErrorHealsAtTheRetry) {
     writeDataFile({first, second});
-    ProjectStore store(desktop.seams());
-    {
-        const DescriptorLimit limit(0);
-        changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
-        // The limit holds until the read has failed, not merely started.
-        ASSERT_TRUE(waitUntil([&] { return store.activity().failedReads == 1; }, kPatience));
-    }
-    EXPECT_EQ(store.activity().reloadReads, 1);
-    EXPECT_EQ(store.projects(), (QList<AudioProject>{first, second})) << "a failed read keeps what the store had";
-    ASSERT_TRUE(waitUntil([&] { return store.project(second.id)->notes == QStringLiteral("widget"); },
-                          ProjectStore::retryDelayMs + kPatience));
-    EXPECT_EQ(store.activity().reloadReads, 2);
-    EXPECT_EQ(store.activity().writes, 0);
+    expectInChild([&] {
+        ProjectStore store(desktop.seams());
+        {
+            const DescriptorLimit limit(0);
+            changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
+            // The limit holds until the read has failed, not merely started.
+            ASSERT_TRUE(waitUntil([&] { return store.activity().failedReads == 1; }, kPatience));
+        }
+        EXPECT_EQ(store.activity().reloadReads, 1);
+        EXPECT_EQ(store.projects(), (QList<AudioProject>{first, second})) << "a failed read keeps what the store had";
+        ASSERT_TRUE(waitUntil([&] { return store.project(second.id)->notes == QStringLiteral("widget"); },
+                              ProjectStore::retryDelayMs + kPatience));
+        EXPECT_EQ(store.activity().reloadReads, 2);
+        EXPECT_EQ(store.activity().writes, 0);
+    });
 }
 
 TEST_F(ProjectStoreSafety, WidgetChangeInsideTheEchoWindowSurvivesTheNextEdit) {

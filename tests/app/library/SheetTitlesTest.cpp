@@ -1,4 +1,4 @@
-#include "AppViewFixture.h"
+#include "support/AppViewFixture.h"
 
 #include "app/library/TypeEditorSheet.h"
 #include "app/sheets/ArchiveSheet.h"
@@ -11,7 +11,7 @@ namespace {
 TEST_F(AppViewTest, EverySheetCarriesItsOwnTitle) {
     const AudioProject project = add(QStringLiteral("Score"));
     NewProjectSheet newProject(store, router);
-    ArchiveSheet archive({project.id}, store, router);
+    ArchiveSheet archive({project.id}, store, router, settings);
     TypeEditorSheet types(store, router);
     EXPECT_EQ(newProject.windowTitle(), QStringLiteral("新建项目"));
     EXPECT_EQ(archive.windowTitle(), QStringLiteral("归档"));

@@ -1,4 +1,4 @@
-#include "DetailFixture.h"
+#include "app/detail/DetailFixture.h"
 
 #include "app/detail/DetailTopBar.h"
 #include "app/library/MainWindow.h"
@@ -20,7 +20,7 @@ protected:
     }
     ProjectDetailView* detail() const { return qobject_cast<ProjectDetailView*>(window.drawerContent()); }
 
-    MainWindow window{store, router};
+    MainWindow window{store, router, settings};
 };
 
 TEST_F(DetailDrawerTest, TheDetailsOwnButtonsExpandAndCloseTheDrawer) {

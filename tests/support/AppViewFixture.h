@@ -4,6 +4,7 @@
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/ProjectType.h"
+#include "core/Settings.h"
 #include "core/TypeRegistry.h"
 #include "support/TestEnvironment.h"
 
@@ -24,7 +25,7 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace sorvel::test {
 
 // A store of its own in fresh temporary folders, no desktop behind it, the default
-// types registered, and a router of its own.
+// types registered, and a router and settings of its own.
 class AppViewTest : public ::testing::Test {
 protected:
     static ProjectStore::Desktop quietDesktop() {
@@ -44,6 +45,7 @@ protected:
     TestEnvironment environment;
     ProjectStore store{quietDesktop()};
     AppRouter router;
+    Settings settings{Settings::applicationFilePath()};
 };
 
 // Synthetic input, delivered straight to a widget as the window system would.

@@ -1,4 +1,4 @@
-#include "ShellFixture.h"
+#include "app/navigation/RouterFixture.h"
 
 #include "app/navigation/SorvelLink.h"
 #include "core/RecordCoding.h"

@@ -5,6 +5,7 @@
 #include "core/AudioProject.h"
 #include "core/Clock.h"
 #include "core/ProjectType.h"
+#include "core/Settings.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -31,7 +32,8 @@ inline AudioProject project(const QString& name, const std::function<void(AudioP
 }
 
 // A store of its own in fresh temporary folders whose desktop only records
-// the folders it was asked to show, the default types, and a router of its own.
+// the folders it was asked to show, the default types, and a router and settings
+// of its own.
 class LibraryTest : public ::testing::Test {
 protected:
     ProjectStore::Desktop recordingDesktop() {
@@ -52,6 +54,7 @@ protected:
     TestEnvironment environment;
     ProjectStore store{recordingDesktop()};
     AppRouter router;
+    Settings settings{Settings::applicationFilePath()};
 };
 
 // A click delivered straight to a widget as the window system would.

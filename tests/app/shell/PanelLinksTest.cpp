@@ -1,4 +1,4 @@
-#include "app/shell/ShellFixture.h"
+#include "ShellFixture.h"
 
 #include "app/library/MainWindow.h"
 #include "app/panel/EdgePanelController.h"
@@ -8,9 +8,9 @@
 namespace sorvel::test {
 namespace {
 
-class PanelLinksTest : public ShellTest {
+class PanelLinksTest : public AppShellTest {
 protected:
-    AppDelegate delegate{store, router};
+    AppDelegate delegate{store, router, settings, panel, updates};
 };
 
 TEST_F(PanelLinksTest, APanelLinkReachesTheRouterAndBringsTheWindowBack) {
@@ -20,7 +20,7 @@ TEST_F(PanelLinksTest, APanelLinkReachesTheRouterAndBringsTheWindowBack) {
     MainWindow& window = delegate.mainWindow();
     window.hide();
 
-    EdgePanelController::shared().openLink(project.deepLink().toString());
+    panel.openLink(project.deepLink().toString());
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(router.selection(), QSet<QUuid>{project.id});
 }

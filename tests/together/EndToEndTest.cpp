@@ -1,4 +1,4 @@
-#include "WidgetFixture.h"
+#include "widget/WidgetFixture.h"
 
 #include "app/store/ProjectStore.h"
 #include "app/store/WidgetTimelines.h"
