@@ -1,5 +1,3 @@
-#ifdef HAVE_SORVEL_APP_LIB
-
 #include "SampleLibrary.h"
 
 #include "app/panel/EdgePanelController.h"
@@ -37,6 +35,7 @@ struct PanelSession {
     explicit PanelSession(int projectCount) {
         Storage::save(bench::yearsOfWork(projectCount));
         store = std::make_unique<ProjectStore>(ProjectStore::Desktop{});
+        test::waitUntil([&] { return store->hasStarted(); }, 60000);
         settings = std::make_unique<Settings>(config.filePath(QStringLiteral("panel-bench.conf")));
         controller = std::make_unique<EdgePanelController>(*store, *settings, EdgePanelController::Platform::system());
     }
@@ -104,5 +103,3 @@ BENCHMARK(editWhileEdgePanelOpen)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
-
-#endif
