@@ -1,3 +1,4 @@
+#include "support/FolderHolder.h"
 #include "support/SampleRecords.h"
 #include "support/StoreTestSupport.h"
 
@@ -27,50 +28,6 @@ constexpr int kHoldMs = 3000;
 // What "at once" means on a busy machine: far below the time the lock is held.
 constexpr int kPromptly = 1500;
 
-// Another process holding the data folder's exclusive lock (a stopped widget,
-// a hung network file system) for a while, then letting go.
-class ForeignHolder {
-public:
-    ForeignHolder(const QString& folder, int holdMs) {
-        QDir().mkpath(folder);
-        int ready[2];
-        if (::pipe(ready) != 0)
-            return;
-        const QByteArray path = QFile::encodeName(folder);
-        std::fflush(nullptr);
-        m_child = ::fork();
-        if (m_child == 0) {
-            ::close(ready[0]);
-            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
-            const char held = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 1 : 0;
-            [[maybe_unused]] const ssize_t sent = ::write(ready[1], &held, 1);
-            ::usleep(useconds_t(holdMs) * 1000);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        char held = 0;
-        m_holding = m_child > 0 && ::read(ready[0], &held, 1) == 1 && held == 1;
-        ::close(ready[0]);
-    }
-    ~ForeignHolder() {
-        if (m_child > 0 && !m_ended) {
-            ::kill(m_child, SIGKILL);
-            ::waitpid(m_child, nullptr, 0);
-        }
-    }
-    bool isHolding() const { return m_holding; }
-    bool hasEnded() {
-        if (!m_ended && m_child > 0 && ::waitpid(m_child, nullptr, WNOHANG) == m_child)
-            m_ended = true;
-        return m_ended;
-    }
-
-private:
-    pid_t m_child = -1;
-    bool m_holding = false;
-    bool m_ended = false;
-};
-
 class ProjectStoreBusyFolder : public StoreFixture {
 protected:
     AudioProject kept = AudioProject::make(QStringLiteral("Kept"), ProjectType::musicID);
@@ -82,7 +39,8 @@ protected:
 // projects instead of replacing them.
 TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
     writeDataFile({kept, other});
-    ForeignHolder holder(environment.dataFolder(), kHoldMs);
+    FolderHolder holder(environment.dataFolder(), kHoldMs);
+    holder.takeTheFolder();
     ASSERT_TRUE(holder.isHolding());
 
     QElapsedTimer took;
@@ -125,7 +83,8 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsABoundedTimeThenAsksOrRescues) {
     store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
 
     // Long enough for both quits below to give up on it.
-    ForeignHolder holder(environment.dataFolder(), 2 * ProjectStore::quitWaitMs + kHoldMs);
+    FolderHolder holder(environment.dataFolder(), 2 * ProjectStore::quitWaitMs + kHoldMs);
+    holder.takeTheFolder();
     ASSERT_TRUE(holder.isHolding());
     QList<UnsavedChangesGuard::Question> asked;
     UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
@@ -175,7 +134,8 @@ TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
     for (const bool bySignal : {false, true}) {
         SCOPED_TRACE(bySignal ? "quit by a signal" : "quit anyway");
         {
-            ForeignHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+            FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+            holder.takeTheFolder();
             ASSERT_TRUE(holder.isHolding());
             ProjectStore store(desktop.seams());
             EXPECT_FALSE(store.hasStarted());
@@ -226,12 +186,13 @@ TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
 TEST_F(ProjectStoreBusyFolder, ARescueCopyMergesFieldByFieldAndItsValueWins) {
     writeDataFile({kept, other});
     {
-        std::optional<ForeignHolder> holder; // outlives the store
+        std::optional<FolderHolder> holder; // outlives the store
         ProjectStore store(desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("rescued notes"); });
         store.deleteProjects({other.id});
         holder.emplace(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+        holder->takeTheFolder();
         ASSERT_TRUE(holder->isHolding());
         UnsavedChangesGuard guard(store, {});
         testing::internal::CaptureStderr();
@@ -267,7 +228,8 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
         ProjectStore store(desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         store.update(kept.id, [&](AudioProject& p) { p.notes = bySignal ? "signal" : "asked"; });
-        ForeignHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+        FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+        holder.takeTheFolder();
         ASSERT_TRUE(holder.isHolding());
         UnsavedChangesGuard guard(
             store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
@@ -287,7 +249,8 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
 // A store that goes away while another program holds the folder does not
 // wait for it.
 TEST_F(ProjectStoreBusyFolder, AStoreEndsWithoutWaitingForTheFolder) {
-    ForeignHolder holder(environment.dataFolder(), ProjectStore::quitWaitMs + kHoldMs);
+    FolderHolder holder(environment.dataFolder(), ProjectStore::quitWaitMs + kHoldMs);
+    holder.takeTheFolder();
     ASSERT_TRUE(holder.isHolding());
     QElapsedTimer took;
     took.start();
