@@ -167,6 +167,10 @@ void CueRow::setCue(const Cue& cue) {
     if (!isEditing(m_title) && m_title->text() != cue.title)
         showStoredText(m_title, cue.title);
     showCue();
+    // A change made through the stage menu or a field often ends with the
+    // pointer elsewhere, and the menu's grab kept the leave from the row.
+    if (m_hover->isHovering())
+        m_hover->recheck();
 }
 
 void CueRow::showFieldColors() {

@@ -114,6 +114,20 @@ TEST_F(CueTableReorderTest, ADragThatEndsAwayFromItsRowTakesTheDeleteButtonAway)
     EXPECT_FALSE(dragged->deleteButton()->isVisible());
 }
 
+TEST_F(CueTableReorderTest, AChangeMadeWithThePointerElsewhereTakesTheDeleteButtonAway) {
+    CueRow* changed = table->row(idOf("B"));
+    QCursor::setPos(changed->mapToGlobal(changed->rect().center()));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(changed, &enter);
+    ASSERT_TRUE(changed->deleteButton()->isVisible());
+
+    // The stage menu took the pointer away and closed without a leave for the row.
+    QCursor::setPos(table->mapToGlobal(QPoint(10, table->height() + 40)));
+    store.setCueStage(projectID, idOf("B"), CueStage::Mixed);
+    ASSERT_TRUE(waitUntil([&] { return !changed->deleteButton()->isVisible(); }, 2000));
+    EXPECT_FALSE(changed->isHovering());
+}
+
 TEST_F(CueTableReorderTest, ForeignTextAndADragThatEndedElsewhereMoveNothing) {
     // A drag that ends outside the rows leaves no drag id behind.
     const QUuid a = idOf("A");
