@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileError.h"
 #include "core/Library.h"
 
 #include <QString>
@@ -55,7 +56,7 @@ private:
     bool m_settled = false; // the quit gave up on writing and kept a rescue copy
     Library m_rescued;
     QString m_rescueFile;
-    QString m_rescueError;
+    FileError m_rescueError;
 };
 
 } // namespace sorvel

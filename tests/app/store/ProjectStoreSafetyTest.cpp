@@ -286,10 +286,10 @@ TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
     const Library one{{AudioProject::make(QStringLiteral("One"), ProjectType::musicID)}, ProjectType::defaults()};
     const Library two{{AudioProject::make(QStringLiteral("Two"), ProjectType::sfxID)}, ProjectType::defaults()};
-    const RescueCopy::Outcome first = RescueCopy::write(std::nullopt, one, at);
-    const RescueCopy::Outcome second = RescueCopy::write(one, two, at);
+    const FileOutcome first = RescueCopy::write(std::nullopt, one, at);
+    const FileOutcome second = RescueCopy::write(one, two, at);
     EXPECT_EQ(first.path, environment.stateHome() + QStringLiteral("/Sorvel/projects-rescued-20260304-050607.json"));
-    ASSERT_FALSE(second.path.isEmpty()) << second.error.toStdString();
+    ASSERT_TRUE(second.done()) << second.error;
     EXPECT_NE(second.path, first.path);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path), fileTime()), one);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path), fileTime()), two);
