@@ -11,7 +11,7 @@ struct FileError {
     QString context;
     int number = 0; // the errno; 0 when there was none
 
-    bool isNone() const { return context.isEmpty() && number == 0; }
+    bool isEmpty() const { return context.isEmpty() && number == 0; }
     // In the system's own words, for the log: the context, then the C
     // library's text for the errno.
     QString text() const;

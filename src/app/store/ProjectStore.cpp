@@ -117,8 +117,6 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     watchForExternalChanges();
 }
 
-const QString ProjectStore::folderBusyProblem = QStringLiteral("the data folder is held by another program");
-
 ProjectStore::~ProjectStore() = default;
 
 // Lookups
@@ -503,7 +501,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         ++m_activity.failedWrites;
         m_saveTimer.start(m_retryDelayMs);
         m_retryDelayMs = std::min(2 * m_retryDelayMs, int(longestRetryDelayMs));
-        setSaveProblem(saved.error.isEmpty() ? QStringLiteral("unknown error") : saved.error);
+        setSaveProblem({SaveProblem::Kind::WriteFailed, saved.error});
     }
     Q_EMIT saveFinished(saved.written);
     if (saved.written)
@@ -515,7 +513,7 @@ void ProjectStore::reloadTimelines() {
         m_desktop.reloadTimelines();
 }
 
-void ProjectStore::setSaveProblem(const QString& problem) {
+void ProjectStore::setSaveProblem(const SaveProblem& problem) {
     if (problem == m_saveProblem)
         return;
     m_saveProblem = problem;
@@ -561,7 +559,7 @@ void ProjectStore::flush(int folderPatienceMs) {
             Log::info(
                 QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
         }
-        setSaveProblem(folderBusyProblem);
+        setSaveProblem({SaveProblem::Kind::FolderBusy, {}});
     }
 }
 

@@ -74,7 +74,7 @@ void UnsavedChangesGuard::logLoss(const QString& how) const {
         ? QStringLiteral("no rescue copy could be written (%1)").arg(m_rescueError.text())
         : QStringLiteral("the unsaved library is kept in %1").arg(m_rescueFile);
     Log::writeError(QStringLiteral("%1 with changes that were not written (%2): %3; %4")
-                        .arg(how, m_store.saveProblem(), m_store.unsavedSummary(), kept));
+                        .arg(how, m_store.saveProblem().text(), m_store.unsavedSummary(), kept));
 }
 
 } // namespace sorvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/SaveProblem.h"
 #include "core/FileError.h"
 #include "core/Library.h"
 
@@ -20,7 +21,7 @@ class UnsavedChangesGuard {
 public:
     enum class Choice { TryAgain, QuitAnyway };
     struct Question {
-        QString problem; // why the changes could not be written
+        SaveProblem problem; // why the changes could not be written
         QString rescueFile; // where they were kept; empty when that failed too
     };
     // Asks the user, from the store's state at the moment of asking.
