@@ -1,12 +1,12 @@
 #include "core/FolderLock.h"
 
 #include "core/Log.h"
+#include "core/SystemErrorText.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
@@ -18,8 +18,8 @@ namespace sorvel {
 
 namespace {
 
-QString describe(const QString& what, const QString& folder, int error) {
-    return QStringLiteral("%1 %2: %3").arg(what, folder, QString::fromLocal8Bit(std::strerror(error)));
+FileError describe(const QString& what, const QString& folder, int error) {
+    return {what + QLatin1Char(' ') + folder, error};
 }
 
 // A folder descriptor can only be opened for reading; where flock is carried
@@ -37,7 +37,7 @@ void reportUnsupported(const QString& folder, int error) {
             QStringLiteral("the file system of the data folder %1 does not support file locks (flock: %2); "
                            "nothing can be read or saved there safely. Keep the data folder on a file "
                            "system with working locks.")
-                .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
+                .arg(folder, SystemErrorText::inEnglish(error)));
     });
 }
 
@@ -69,7 +69,7 @@ FolderLock::FolderLock(const QString& folder, Mode mode, const Waiter& waiter) {
 
 bool FolderLock::tryOnce(const QString& folder, Mode mode) {
     m_heldElsewhere = false;
-    m_error.clear();
+    m_error = {};
     const QByteArray path = QFile::encodeName(folder);
     int fd;
     do {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileError.h"
+
 #include <QString>
 
 #include <functional>
@@ -43,10 +45,10 @@ public:
     // Not locked because another holder kept it for longer than the waiter
     // would wait; any other failure is not another holder.
     bool isHeldElsewhere() const { return m_heldElsewhere; }
-    // Why the lock could not be taken; empty when locked. Where the folder's
+    // Why the lock could not be taken; none when locked. Where the folder's
     // file system has no working locks (flock emulated by record locks, as
-    // on NFS) it ends in the C library's text for ENOLCK.
-    QString error() const { return m_error; }
+    // on NFS) its errno is ENOLCK.
+    FileError error() const { return m_error; }
     // Syncs the folder itself (a rename in it survives a crash once this
     // returns); 0 or the errno. Only while locked.
     int sync() const;
@@ -63,7 +65,7 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     bool m_heldElsewhere = false;
-    QString m_error;
+    FileError m_error;
 };
 
 } // namespace sorvel

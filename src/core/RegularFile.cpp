@@ -1,12 +1,12 @@
 #include "core/RegularFile.h"
 
 #include "core/Log.h"
+#include "core/SystemErrorText.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,8 +89,7 @@ bool isMissingOrRegular(const QString& path, const QString& what) {
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return true;
-        Log::info(
-            QStringLiteral("Sorvel skips %1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errno))));
+        Log::info(QStringLiteral("Sorvel skips %1 %2: %3").arg(what, path, SystemErrorText::inEnglish(errno)));
         return false;
     }
     if (S_ISREG(info.st_mode))
@@ -104,8 +103,7 @@ bool copyNew(const QString& source, const QString& target) {
     const Descriptor from(::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat info {};
     if (!from.isOpen() || ::fstat(from.get(), &info) != 0) {
-        Log::storageError(
-            QStringLiteral("cannot read %1: %2").arg(source, QString::fromLocal8Bit(std::strerror(errno))));
+        Log::storageError(QStringLiteral("cannot read %1: %2").arg(source, SystemErrorText::inEnglish(errno)));
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
@@ -127,7 +125,7 @@ bool copyNew(const QString& source, const QString& target) {
         return true;
     }
     Log::storageError(
-        QStringLiteral("cannot copy %1 to %2: %3").arg(source, target, QString::fromLocal8Bit(std::strerror(errno))));
+        QStringLiteral("cannot copy %1 to %2: %3").arg(source, target, SystemErrorText::inEnglish(errno)));
     ::unlink(targetName.constData());
     return false;
 }

@@ -5,6 +5,7 @@
 #include "core/Log.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
+#include "core/SystemErrorText.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -32,10 +32,6 @@ const QString asideSuffix = QStringLiteral(".json");
 // Temporary files of this program's writes and copies; an interrupted write
 // leaves one behind, which the store removes at its next start.
 const QString draftPrefix = QStringLiteral(".sorvel-draft-");
-
-QString describeErrno(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The whole file, or why it could not be had. Only a missing file is "missing":
 // any other failure means the file may still hold the user's data.
@@ -195,7 +191,7 @@ bool copyAside(const QString& path, const QByteArray& bytes) {
             return true;
         if (error != EEXIST) {
             Log::storageError(QStringLiteral("cannot keep a copy of %1 as %2: %3")
-                                  .arg(path, QFileInfo(target).fileName(), describeErrno(error)));
+                                  .arg(path, QFileInfo(target).fileName(), SystemErrorText::inEnglish(error)));
             return false;
         }
         if (holdsBytes(target, bytes))
@@ -222,7 +218,7 @@ bool moveAside(const QString& path, QString* movedTo) {
             return true;
         }
     }
-    Log::storageError(QStringLiteral("cannot move %1 aside: %2").arg(path, describeErrno(error)));
+    Log::storageError(QStringLiteral("cannot move %1 aside: %2").arg(path, SystemErrorText::inEnglish(error)));
     return false;
 }
 
@@ -274,7 +270,6 @@ ReadFailures& readFailures() {
 // What a read under the folder lock found, with what the writer needs.
 struct Found {
     ReadResult result;
-    int readError = 0; // Unreadable: the errno
     bool kept = false; // Undecodable: its bytes are in a copy
     QByteArray bytes; // Decoded or Undecodable: the file's bytes
 };
@@ -287,10 +282,9 @@ Found readLocked(const QString& path) {
     switch (file.state) {
     case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}}; return found;
     case FileBytes::State::Failed:
-        found.readError = file.error;
-        found.result = {ReadResult::Kind::Unreadable, Library{},
-                        QStringLiteral("cannot read %1: %2").arg(path, describeErrno(file.error))};
-        readFailures().report(found.result.error, &Log::storageError);
+        found.result = {
+            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}};
+        readFailures().report(found.result.error.text(), &Log::storageError);
         return found;
     case FileBytes::State::Read: break;
     }
@@ -301,8 +295,8 @@ Found readLocked(const QString& path) {
         found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
         return found;
     }
-    found.result = {ReadResult::Kind::Undecodable, Library{}, path + QStringLiteral(": ") + error};
-    readFailures().report(found.result.error, &Log::decodeError);
+    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}};
+    readFailures().report(found.result.error.text(), &Log::decodeError);
     found.kept = copyAside(path, found.bytes);
     return found;
 }
@@ -361,22 +355,22 @@ Pass passOf(Written written) {
 // Atomic: the file is either the old or the new whole text. The new text is
 // written and synced in a temporary file beside the target, then renamed over
 // it, and the rename is synced in its folder before the write counts as done.
-Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, QString* why) {
-    const auto fail = [&](const QString& reason) {
-        *why = path + QStringLiteral(": ") + reason;
-        Log::writeError(*why);
+Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why) {
+    const auto fail = [&](int error, const QString& what = {}) {
+        *why = {what.isEmpty() ? path : path + QStringLiteral(": ") + what, error};
+        Log::writeError(why->text());
         return Written::Failed;
     };
     const QString target = writeTarget(path);
     struct stat existing {};
     const bool exists = ::stat(QFile::encodeName(target).constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode))
-        return fail(describeErrno(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL));
+        return fail(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
 
     QByteArray draft = QFile::encodeName(QFileInfo(target).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
-        return fail(describeErrno(errno));
+        return fail(errno);
     int error = ::fchmod(fd, exists ? (existing.st_mode & 07777) : newFileMode()) == 0 ? 0 : errno;
     if (!error && !RegularFile::writeAll(fd, bytes.constData(), bytes.size()))
         error = errno;
@@ -396,12 +390,12 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
         error = errno;
     if (error) {
         ::unlink(draft.constData());
-        return fail(describeErrno(error));
+        return fail(error);
     }
     error = syncFolder(QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
     // Some file systems cannot sync a folder at all; there is nothing more to wait for.
     if (error && error != EINVAL && error != EROFS && error != EOPNOTSUPP)
-        return fail(QStringLiteral("written, but the folder could not be synced: ") + describeErrno(error));
+        return fail(error, QStringLiteral("written, but the folder could not be synced"));
     return Written::Done;
 }
 
@@ -417,14 +411,14 @@ enum class Coordinated { Ran, Busy, Failed };
 // (the error logged and in `why`) when the lock could not be taken otherwise.
 Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
                        const std::function<Pass(const QString& path, const FolderLock& lock)>& body,
-                       QString* why = nullptr) {
+                       FileError* why = nullptr) {
     const QString folder = directory();
     for (int pass = 0; pass < mostPasses; ++pass) {
         QDir().mkpath(folder);
         const FolderLock lock(folder, mode, waiter);
         if (!lock.isLocked()) {
             if (!lock.isHeldElsewhere())
-                readFailures().report(lock.error(), &Log::storageError);
+                readFailures().report(lock.error().text(), &Log::storageError);
             if (why)
                 *why = lock.error();
             return lock.isHeldElsewhere() ? Coordinated::Busy : Coordinated::Failed;
@@ -436,14 +430,14 @@ Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
     const QString replaced = QStringLiteral("the data folder %1 was replaced again and again while in use").arg(folder);
     Log::storageError(replaced);
     if (why)
-        *why = replaced;
+        *why = {replaced, 0};
     return Coordinated::Failed;
 }
 
 // Keeps what the write is about to replace, when nobody has read it. False when
 // it could not be kept (or should not be moved): the write must not happen.
 // `movedTo` names where the file was moved, when it was.
-bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, QString* why) {
+bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, FileError* why) {
     switch (found.result.kind) {
     case ReadResult::Kind::Missing: return true;
     case ReadResult::Kind::Decoded:
@@ -455,12 +449,13 @@ bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, 
             return true;
         break;
     case ReadResult::Kind::Unreadable:
-        if (!mayPass(found.readError) && moveAside(path, movedTo))
+        if (!mayPass(found.result.error.number) && moveAside(path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Busy: break; // a read under the lock is never busy
     }
-    *why = found.result.error.isEmpty() ? QStringLiteral("cannot keep a copy of %1").arg(path) : found.result.error;
+    *why = found.result.error.isEmpty() ? FileError{QStringLiteral("cannot keep a copy of %1").arg(path), 0}
+                                        : found.result.error;
     return false;
 }
 
@@ -501,7 +496,7 @@ bool save(const Library& library) {
     bool written = false;
     coordinate(FolderLock::Mode::Write, FolderLock::patientFor(FolderLock::usualPatienceMs),
                [&](const QString& path, const FolderLock& lock) {
-                   QString why;
+                   FileError why;
                    const Written outcome = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why);
                    written = outcome == Written::Done;
                    return passOf(outcome);
@@ -515,7 +510,7 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
     const Coordinated ran = coordinate(
         FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
-            result.error.clear();
+            result.error = {};
             const Found found = readLocked(path);
             QString movedTo;
             if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error))
@@ -538,8 +533,8 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
                 // next try (and every reader meanwhile) still finds it.
                 const int error = RegularFile::renameNoReplace(movedTo, path);
                 if (error != 0)
-                    Log::storageError(
-                        QStringLiteral("cannot move %1 back to %2: %3").arg(movedTo, path, describeErrno(error)));
+                    Log::storageError(QStringLiteral("cannot move %1 back to %2: %3")
+                                          .arg(movedTo, path, SystemErrorText::inEnglish(error)));
             }
             return passOf(outcome);
         },
@@ -564,7 +559,7 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
                 outcome = Change::Unchanged;
                 return Pass::Done;
             }
-            QString why;
+            FileError why;
             const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
             if (written == Written::Done)
                 outcome = Change::Written;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileError.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 
@@ -26,7 +27,7 @@ struct ReadResult {
     };
     Kind kind = Kind::Missing;
     Library library;
-    QString error; // why the file could not be read or decoded
+    FileError error; // why the file could not be read or decoded
 };
 
 // What the store's save did.
@@ -36,7 +37,7 @@ struct SaveResult {
     // `resolved` for every value the application holds); the next merge starts from it.
     Library library;
     Library resolved; // written: what `resolve` gave and was written
-    QString error; // not written: why
+    FileError error; // not written: why
     bool folderBusy = false; // not written because another program held the data folder
 };
 

@@ -1,6 +1,7 @@
 #include "core/SystemErrorText.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace sorvel::SystemErrorText {
 
@@ -33,6 +34,10 @@ QString describe(int error) {
     case ENOLCK: return QStringLiteral("文件系统不支持文件锁");
     default: return QStringLiteral("系统错误（错误码 %1）").arg(error);
     }
+}
+
+QString inEnglish(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace sorvel::SystemErrorText

@@ -8,5 +8,7 @@ namespace sorvel::SystemErrorText {
 // the end of an error line. Unlisted values keep their number, so a report
 // can still be traced.
 QString describe(int error);
+// The C library's own English words for an errno value, for the log.
+QString inEnglish(int error);
 
 } // namespace sorvel::SystemErrorText

@@ -1,6 +1,7 @@
 #include "instance/LocalInstance.h"
 
 #include "core/Log.h"
+#include "core/SystemErrorText.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -13,7 +14,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -108,7 +108,7 @@ LocalInstance::InstanceLock LocalInstance::takeInstanceLock() {
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
     if (fd < 0) {
         Log::info(QStringLiteral("%1 cannot open its instance lock %2: %3")
-                      .arg(m_program, QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno))));
+                      .arg(m_program, QFile::decodeName(path), SystemErrorText::inEnglish(errno)));
         return InstanceLock::Unavailable;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {

@@ -32,7 +32,7 @@ protected:
     // The library the data file holds now; fails the test when it does not decode.
     static Library readBack() {
         const Storage::ReadResult result = Storage::read();
-        EXPECT_EQ(result.kind, Kind::Decoded) << result.error.toStdString();
+        EXPECT_EQ(result.kind, Kind::Decoded) << result.error.text().toStdString();
         return result.library;
     }
 };

@@ -248,7 +248,7 @@ TEST_F(StorageTest, StoreSaveMovesAFolderInTheFilesPlaceAsideAndWrites) {
     const Storage::SaveResult saved =
         Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
     testing::internal::GetCapturedStderr();
-    ASSERT_TRUE(saved.written) << saved.error.toStdString();
+    ASSERT_TRUE(saved.written) << saved.error.text().toStdString();
     EXPECT_EQ(saved.library, mine);
     EXPECT_EQ(Storage::load(), mine);
     const QStringList copies = asideCopies();

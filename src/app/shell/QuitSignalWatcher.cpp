@@ -1,13 +1,13 @@
 #include "app/shell/QuitSignalWatcher.h"
 
 #include "core/Log.h"
+#include "core/SystemErrorText.h"
 
 #include <QSocketNotifier>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -40,8 +40,7 @@ QuitSignalWatcher::QuitSignalWatcher(QObject* parent) : QObject(parent) {
         return;
     }
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_fds) != 0) {
-        Log::info(
-            QStringLiteral("Sorvel: cannot watch quit signals: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        Log::info(QStringLiteral("Sorvel: cannot watch quit signals: %1").arg(SystemErrorText::inEnglish(errno)));
         m_fds[0] = m_fds[1] = -1;
         return;
     }

@@ -3,7 +3,6 @@
 #include "app/store/FreeName.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
-#include "core/SystemErrorText.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -157,10 +156,6 @@ void removeEntry(const QString& path) {
         QFile::remove(path);
 }
 
-Outcome failure(int error) {
-    return {false, {}, SystemErrorText::describe(error)};
-}
-
 } // namespace
 
 int copyTree(const QString& source, const QString& destination) {
@@ -183,42 +178,42 @@ bool sameTree(const QString& first, const QString& second) {
     return inventory(first) == inventory(second);
 }
 
-Outcome moveInto(const QString& source, const QString& folder) {
+FileOutcome moveInto(const QString& source, const QString& folder) {
     const QString from = QDir::cleanPath(source);
     const QString name = QFileInfo(from).fileName();
     if (name.isEmpty())
-        return failure(EINVAL);
+        return FileOutcome::failure(EINVAL);
     if (isWithin(folder, from))
-        return failure(EINVAL); // a folder cannot go inside itself
+        return FileOutcome::failure(EINVAL); // a folder cannot go inside itself
     if (canonical(QFileInfo(from).path()) == canonical(folder) && !canonical(folder).isEmpty())
-        return {true, from, {}}; // already in that folder (archived again this month)
+        return {from}; // already in that folder (archived again this month)
 
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString destination = FreeName::path(folder + QLatin1Char('/') + name);
         int error = RegularFile::renameNoReplace(from, destination);
         if (error == 0)
-            return {true, destination, {}};
+            return {destination};
         if (error == EEXIST || error == ENOTEMPTY)
             continue; // taken between the check and the move: pick the next name
         if (error != EXDEV)
-            return failure(error);
+            return FileOutcome::failure(error);
 
         error = copyTree(from, destination);
         if (error == EEXIST)
             continue;
         if (error)
-            return failure(error);
+            return FileOutcome::failure(error);
         if (!sameTree(from, destination)) {
             removeEntry(destination);
-            return failure(EIO);
+            return FileOutcome::failure(EIO);
         }
         removeEntry(from);
         if (QFileInfo::exists(from) || QFileInfo(from).isSymLink())
             Log::info(QStringLiteral("Sorvel archive: the copy at %1 is complete, but %2 could not be removed entirely")
                           .arg(destination, from));
-        return {true, destination, {}};
+        return {destination};
     }
-    return failure(EEXIST);
+    return FileOutcome::failure(EEXIST);
 }
 
 } // namespace sorvel::FolderMover

@@ -1,19 +1,15 @@
 #pragma once
 
+#include "core/FileOutcome.h"
+
 #include <QString>
 
 namespace sorvel::FolderMover {
 
-struct Outcome {
-    bool moved = false;
-    QString destination; // where the folder now is, when moved
-    QString error; // why not, in words for the user, when not moved
-};
-
 // Moves `source` into `folder` under its own name or the first free name made
-// from it. Never replaces anything. Across file systems the tree is copied,
-// the copy is checked (same entries, same sizes) and only then is the source removed.
-Outcome moveInto(const QString& source, const QString& folder);
+// from it; done, the outcome's path is where the folder now is. Never replaces anything. Across file systems the tree
+// is copied, the copy is checked (same entries, same sizes) and only then is the source removed.
+FileOutcome moveInto(const QString& source, const QString& folder);
 
 // Copies a tree (folders, files, symbolic links) to `destination`, which must
 // not exist. Returns 0 or an errno; a partial copy is removed again.

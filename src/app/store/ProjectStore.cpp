@@ -11,6 +11,7 @@
 #include "core/Log.h"
 #include "core/Storage.h"
 #include "core/SystemColors.h"
+#include "core/SystemErrorText.h"
 #include "core/UserText.h"
 
 #include <QDate>
@@ -47,8 +48,9 @@ std::optional<QString> usablePath(const std::optional<QString>& path) {
     return QDir::cleanPath(*path);
 }
 
-QString errorLine(const QString& name, const QString& what, const QString& description) {
-    return QStringLiteral("「") + name + QStringLiteral("」") + what + QStringLiteral("：") + description;
+QString errorLine(const QString& name, const QString& what, int error) {
+    return QStringLiteral("「") + name + QStringLiteral("」") + what + QStringLiteral("：")
+        + SystemErrorText::describe(error);
 }
 
 void configure(QTimer& timer, int intervalMs) {
@@ -65,9 +67,9 @@ void archiveOne(AudioProject& project, const ProjectType& kind, const std::optio
 
     const std::optional<QString> folder = usablePath(project.folderPath);
     if (options.moveFolders && monthFolder && folder) {
-        const FolderMover::Outcome moved = FolderMover::moveInto(*folder, *monthFolder);
-        if (moved.moved)
-            project.folderPath = moved.destination;
+        const FileOutcome moved = FolderMover::moveInto(*folder, *monthFolder);
+        if (moved.done())
+            project.folderPath = moved.path;
         else
             errors << errorLine(project.name, QStringLiteral("移动文件夹失败"), moved.error);
     }
@@ -82,9 +84,9 @@ void archiveOne(AudioProject& project, const ProjectType& kind, const std::optio
     const std::optional<QString> target = monthFolder ? monthFolder : usablePath(project.folderPath);
     if (!target)
         return;
-    const SummaryFile::Outcome written = SummaryFile::write(*target, ArchiveSummary::fileName(project.name),
-                                                            ArchiveSummary::markdown(project, kind).toUtf8());
-    if (!written.written)
+    const FileOutcome written = SummaryFile::write(*target, ArchiveSummary::fileName(project.name),
+                                                   ArchiveSummary::markdown(project, kind).toUtf8());
+    if (!written.done())
         errors << errorLine(project.name, QStringLiteral("写入清单失败"), written.error);
 }
 
@@ -114,8 +116,6 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
         Log::info(QStringLiteral("Sorvel: the data folder %1 is busy; reading it once it is free").arg(m_folder));
     watchForExternalChanges();
 }
-
-const QString ProjectStore::folderBusyProblem = QStringLiteral("the data folder is held by another program");
 
 ProjectStore::~ProjectStore() = default;
 
@@ -501,7 +501,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         ++m_activity.failedWrites;
         m_saveTimer.start(m_retryDelayMs);
         m_retryDelayMs = std::min(2 * m_retryDelayMs, int(longestRetryDelayMs));
-        setSaveProblem(saved.error.isEmpty() ? QStringLiteral("unknown error") : saved.error);
+        setSaveProblem({SaveProblem::Kind::WriteFailed, saved.error});
     }
     Q_EMIT saveFinished(saved.written);
     if (saved.written)
@@ -513,7 +513,7 @@ void ProjectStore::reloadTimelines() {
         m_desktop.reloadTimelines();
 }
 
-void ProjectStore::setSaveProblem(const QString& problem) {
+void ProjectStore::setSaveProblem(const SaveProblem& problem) {
     if (problem == m_saveProblem)
         return;
     m_saveProblem = problem;
@@ -559,7 +559,7 @@ void ProjectStore::flush(int folderPatienceMs) {
             Log::info(
                 QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending").arg(m_folder));
         }
-        setSaveProblem(folderBusyProblem);
+        setSaveProblem({SaveProblem::Kind::FolderBusy, {}});
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/store/ProjectChange.h"
+#include "app/store/SaveProblem.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
 #include "core/FolderLock.h"
@@ -63,8 +64,6 @@ public:
     // A start whose first read takes longer than this (a hung disk) lets the
     // window show all the same.
     static constexpr int slowStartMs = 10000;
-    // The save problem while flush() gave up on a folder another program holds.
-    static const QString folderBusyProblem;
 
     // Migrates, loads and starts watching. The application's one store is
     // built by main.cpp; tests make stores of their own. The first read
@@ -134,7 +133,7 @@ public:
 
     bool isDirty() const { return m_dirty; }
     // Why the last write failed, while changes wait to be written; empty otherwise.
-    QString saveProblem() const { return m_saveProblem; }
+    SaveProblem saveProblem() const { return m_saveProblem; }
     // One line naming what has not reached the data file yet; empty when nothing.
     QString unsavedSummary() const;
 
@@ -208,7 +207,7 @@ private:
     void applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
-    void setSaveProblem(const QString& problem);
+    void setSaveProblem(const SaveProblem& problem);
     // Asks a running widget program to read the data file again.
     void reloadTimelines();
     void apply(const Library& library);
@@ -243,7 +242,7 @@ private:
     Library m_synced;
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false; // m_synced came from the file, not the stand-in
-    QString m_saveProblem;
+    SaveProblem m_saveProblem;
     // Counts the changes, so that a result can tell whether it is still current.
     quint64 m_revision = 0;
     bool m_writing = false;

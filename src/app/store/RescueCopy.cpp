@@ -6,6 +6,7 @@
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
 #include "core/Storage.h"
+#include "core/SystemErrorText.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <unistd.h>
@@ -32,10 +32,6 @@ const QString suffix = QStringLiteral(".json");
 // The member that a rescue file holds beside the data file's own: the library
 // the unsaved one grew from. Readers of the data file pass over it.
 const QString baseKey = QStringLiteral("rescuedFrom");
-
-QString describe(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // 0 or the errno; EEXIST when the name is taken.
 int writeNew(const QString& path, const QByteArray& bytes) {
@@ -135,7 +131,7 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter) {
         stem, [&](const QString& target) { return RegularFile::renameNoReplace(path, target); }, &restoredAt);
     if (error != 0) {
         Log::storageError(QStringLiteral("merged the rescue copy %1 into the data file, but cannot rename it: %2")
-                              .arg(path, describe(error)));
+                              .arg(path, SystemErrorText::inEnglish(error)));
         return true;
     }
     Log::info(
@@ -149,20 +145,19 @@ QString folder() {
     return DataFolder::stateHome() + QStringLiteral("/Sorvel");
 }
 
-Outcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at) {
+FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at) {
     const QString target = folder();
+    errno = 0;
     if (!QDir().mkpath(target))
-        return {{}, QStringLiteral("cannot make %1").arg(target)};
+        return FileOutcome::failure(errno != 0 ? errno : EACCES, target); // the failed mkdir's errno
     const QByteArray bytes = encode(base, unsaved);
     QString path;
     const int error = placeUnderFreeName(
         target + QLatin1Char('/') + rescuedPrefix + at.toString(QStringLiteral("yyyyMMdd-HHmmss")),
         [&](const QString& name) { return writeNew(name, bytes); }, &path);
-    if (error == EEXIST)
-        return {{}, QStringLiteral("every name in %1 is taken").arg(target)};
     if (error != 0)
-        return {{}, path + QStringLiteral(": ") + describe(error)};
-    return {path, {}};
+        return FileOutcome::failure(error, path); // EEXIST: every name up to this one is taken
+    return {path};
 }
 
 int restoreAll(const FolderLock::Waiter& waiter) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 
@@ -15,17 +16,12 @@ namespace sorvel::RescueCopy {
 // that it is never taken for the data file or one of its kept copies.
 QString folder();
 
-struct Outcome {
-    QString path; // written: the rescue file
-    QString error; // not written: why
-};
-
 // Writes what a later merge needs to a new file in folder() named
 // projects-rescued-<yyyyMMdd-HHmmss>.json after `at` (local time), with a
 // number added when that name is taken; never replaces a file. `base` is the
 // library the program last read from the data file (none when it never read
-// it), `unsaved` the one it holds.
-Outcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at);
+// it), `unsaved` the one it holds. Done, the outcome's path is the rescue file.
+FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at);
 
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,

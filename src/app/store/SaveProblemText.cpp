@@ -1,37 +1,44 @@
 #include "app/store/SaveProblemText.h"
 
-#include "app/store/ProjectStore.h"
 #include "core/SystemErrorText.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace sorvel::SaveProblemText {
 
 namespace {
 
-// The errors a write of the data file meets; the storage reports them with
-// the C library's text, which is what the problem ends with (a folder whose
-// file system has no working locks as ENOLCK).
+// The errors a write of the data file meets, said in Chinese; any other
+// keeps the system's words (a folder whose file system has no working locks
+// comes as ENOLCK).
 constexpr int writeErrors[] = {EACCES, EPERM,  EROFS,  ENOSPC, EDQUOT, ENOENT,       EISDIR, ENOTDIR, EIO,
                                EFBIG,  EMFILE, ENFILE, ENOMEM, ELOOP,  ENAMETOOLONG, EXDEV,  ENOLCK};
 
-} // namespace
-
-QString forUser(const QString& problem) {
-    for (const int error : writeErrors) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(error));
-        if (problem.endsWith(reason))
-            return problem.chopped(reason.size()) + SystemErrorText::describe(error);
-    }
-    if (problem == ProjectStore::folderBusyProblem)
-        return QStringLiteral("数据文件夹正被另一个程序占用");
-    if (problem == QLatin1String("unknown error"))
-        return QStringLiteral("原因不明");
-    return problem;
+QString reason(int error) {
+    return std::ranges::find(writeErrors, error) != std::end(writeErrors) ? SystemErrorText::describe(error)
+                                                                          : SystemErrorText::inEnglish(error);
 }
 
-QString forBanner(const QString& problem, bool waitingForFolder) {
+} // namespace
+
+QString forUser(const SaveProblem& problem) {
+    switch (problem.kind) {
+    case SaveProblem::Kind::None: return {};
+    case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
+    case SaveProblem::Kind::WriteFailed: break;
+    }
+    const FileError& error = problem.error;
+    if (error.isEmpty())
+        return QStringLiteral("原因不明");
+    if (error.number == 0)
+        return error.context;
+    if (error.context.isEmpty())
+        return reason(error.number);
+    return error.context + QStringLiteral(": ") + reason(error.number);
+}
+
+QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
     if (problem.isEmpty())
         return waitingForFolder ? QStringLiteral("数据文件夹正被另一个程序占用，正在等待…") : QString();
     return QStringLiteral("无法保存更改：") + forUser(problem)

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "app/store/SaveProblem.h"
+
 #include <QString>
 
 namespace sorvel::SaveProblemText {
 
-// The store's save problem as the user reads it: the system's English reasons
-// for the usual failures of a write are said in Chinese; the path stays as it is.
-QString forUser(const QString& problem);
+// The store's save problem as the user reads it: the usual failures of a
+// write are said in Chinese; the path stays as it is.
+QString forUser(const SaveProblem& problem);
 // What the main window's bottom line says: why changes cannot be written, or
 // that another program holds the data folder; empty when all is well.
-QString forBanner(const QString& problem, bool waitingForFolder);
+QString forBanner(const SaveProblem& problem, bool waitingForFolder);
 
 } // namespace sorvel::SaveProblemText

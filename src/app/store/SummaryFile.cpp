@@ -2,7 +2,6 @@
 
 #include "app/store/FreeName.h"
 #include "core/RegularFile.h"
-#include "core/SystemErrorText.h"
 
 #include <QFile>
 
@@ -19,10 +18,6 @@ namespace sorvel::SummaryFile {
 namespace {
 
 constexpr int attempts = 1000;
-
-Outcome failure(int error) {
-    return {false, {}, SystemErrorText::describe(error)};
-}
 
 // All of `bytes` to `fd`, then to the disk; 0 or the errno of the failure.
 int writeAll(int fd, const QByteArray& bytes) {
@@ -62,18 +57,18 @@ struct Draft {
 
 } // namespace
 
-Outcome write(const QString& folder, const QString& fileName, const QByteArray& bytes) {
+FileOutcome write(const QString& folder, const QString& fileName, const QByteArray& bytes) {
     Draft draft(folder);
     if (draft.fd < 0) {
         const int error = errno;
         draft.path.clear(); // nothing was created
-        return failure(error);
+        return FileOutcome::failure(error);
     }
     ::fchmod(draft.fd, 0644);
     if (const int error = writeAll(draft.fd, bytes))
-        return failure(error);
+        return FileOutcome::failure(error);
     if (const int error = draft.close())
-        return failure(error);
+        return FileOutcome::failure(error);
 
     const QString draftPath = QFile::decodeName(draft.path);
     for (int attempt = 0; attempt < attempts; ++attempt) {
@@ -81,12 +76,12 @@ Outcome write(const QString& folder, const QString& fileName, const QByteArray& 
         const int error = RegularFile::renameNoReplace(draftPath, target);
         if (error == 0) {
             draft.keep();
-            return {true, target, {}};
+            return {target};
         }
         if (error != EEXIST)
-            return failure(error);
+            return FileOutcome::failure(error);
     }
-    return failure(EEXIST);
+    return FileOutcome::failure(EEXIST);
 }
 
 } // namespace sorvel::SummaryFile

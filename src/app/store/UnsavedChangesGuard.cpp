@@ -62,20 +62,19 @@ QString UnsavedChangesGuard::rescue() {
     const Library unsaved = m_store.currentLibrary();
     if (!m_rescueFile.isEmpty() && unsaved == m_rescued)
         return m_rescueFile;
-    const RescueCopy::Outcome written =
-        RescueCopy::write(m_store.lastReadLibrary(), unsaved, Clock::now().toLocalTime());
+    const FileOutcome written = RescueCopy::write(m_store.lastReadLibrary(), unsaved, Clock::now().toLocalTime());
     m_rescued = unsaved;
-    m_rescueFile = written.path;
-    m_rescueError = written.error;
+    m_rescueFile = written.done() ? written.path : QString();
+    m_rescueError = written.done() ? FileError{} : FileError{written.path, written.error};
     return m_rescueFile;
 }
 
 void UnsavedChangesGuard::logLoss(const QString& how) const {
     const QString kept = m_rescueFile.isEmpty()
-        ? QStringLiteral("no rescue copy could be written (%1)").arg(m_rescueError)
+        ? QStringLiteral("no rescue copy could be written (%1)").arg(m_rescueError.text())
         : QStringLiteral("the unsaved library is kept in %1").arg(m_rescueFile);
     Log::writeError(QStringLiteral("%1 with changes that were not written (%2): %3; %4")
-                        .arg(how, m_store.saveProblem(), m_store.unsavedSummary(), kept));
+                        .arg(how, m_store.saveProblem().text(), m_store.unsavedSummary(), kept));
 }
 
 } // namespace sorvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/store/SaveProblem.h"
+#include "core/FileError.h"
 #include "core/Library.h"
 
 #include <QString>
@@ -19,7 +21,7 @@ class UnsavedChangesGuard {
 public:
     enum class Choice { TryAgain, QuitAnyway };
     struct Question {
-        QString problem; // why the changes could not be written
+        SaveProblem problem; // why the changes could not be written
         QString rescueFile; // where they were kept; empty when that failed too
     };
     // Asks the user, from the store's state at the moment of asking.
@@ -55,7 +57,7 @@ private:
     bool m_settled = false; // the quit gave up on writing and kept a rescue copy
     Library m_rescued;
     QString m_rescueFile;
-    QString m_rescueError;
+    FileError m_rescueError;
 };
 
 } // namespace sorvel

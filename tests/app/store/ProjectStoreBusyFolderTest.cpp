@@ -102,7 +102,7 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsABoundedTimeThenAsksOrRescues) {
     const std::string log = testing::internal::GetCapturedStderr();
 
     ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked.first().problem, ProjectStore::folderBusyProblem);
+    EXPECT_EQ(asked.first().problem.kind, SaveProblem::Kind::FolderBusy);
     EXPECT_TRUE(UnsavedChangesGuard::details(asked.first()).contains(QStringLiteral("数据文件夹正被另一个程序占用")));
     ASSERT_FALSE(asked.first().rescueFile.isEmpty());
     EXPECT_NE(log.find(asked.first().rescueFile.toStdString()), std::string::npos) << log;

@@ -149,9 +149,9 @@ TEST_P(ProjectStoreRoundTrip, EveryStateOfTheStoreReadsBackFromItsFileUnchanged)
         if (!store.isDirty())
             continue;
         store.flush();
-        ASSERT_FALSE(store.isDirty()) << "step " << step << ": " << store.saveProblem().toStdString();
+        ASSERT_FALSE(store.isDirty()) << "step " << step << ": " << store.saveProblem().text().toStdString();
         const Storage::ReadResult read = Storage::read();
-        ASSERT_EQ(read.kind, Storage::ReadResult::Kind::Decoded) << read.error.toStdString();
+        ASSERT_EQ(read.kind, Storage::ReadResult::Kind::Decoded) << read.error.text().toStdString();
         ASSERT_TRUE(read.library == store.currentLibrary()) << "seed " << GetParam() << ", step " << step;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "app/store/RescueCopy.h"
+#include "app/store/SaveProblem.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
@@ -16,6 +17,11 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 namespace sorvel::test {
 namespace {
@@ -218,7 +224,7 @@ TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
     ProjectStore store(desktop.seams());
     breakTheFile();
     store.addProject(first);
-    QStringList asked;
+    QList<SaveProblem> asked;
     UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
         asked << question.problem;
         if (asked.size() == 2)
@@ -286,30 +292,58 @@ TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
     const Library one{{AudioProject::make(QStringLiteral("One"), ProjectType::musicID)}, ProjectType::defaults()};
     const Library two{{AudioProject::make(QStringLiteral("Two"), ProjectType::sfxID)}, ProjectType::defaults()};
-    const RescueCopy::Outcome first = RescueCopy::write(std::nullopt, one, at);
-    const RescueCopy::Outcome second = RescueCopy::write(one, two, at);
+    const FileOutcome first = RescueCopy::write(std::nullopt, one, at);
+    const FileOutcome second = RescueCopy::write(one, two, at);
     EXPECT_EQ(first.path, environment.stateHome() + QStringLiteral("/Sorvel/projects-rescued-20260304-050607.json"));
-    ASSERT_FALSE(second.path.isEmpty()) << second.error.toStdString();
+    ASSERT_TRUE(second.done()) << second.error;
     EXPECT_NE(second.path, first.path);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path), fileTime()), one);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path), fileTime()), two);
 }
 
-TEST(SaveProblemTextTest, TheSystemsEnglishReasonIsSaidInChineseAndThePathKept) {
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Operation not permitted")),
+SaveProblem writeFailed(const QString& context, int error) {
+    return {SaveProblem::Kind::WriteFailed, {context, error}};
+}
+
+TEST(SaveProblemTextTest, TheSystemsReasonIsSaidInChineseAndThePathKept) {
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("/d/projects.json"), EPERM)),
               QStringLiteral("/d/projects.json: 没有权限"));
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Permission denied")),
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("/d/projects.json"), EACCES)),
               QStringLiteral("/d/projects.json: 没有权限"));
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: No space left on device")),
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("/d/projects.json"), ENOSPC)),
               QStringLiteral("/d/projects.json: 磁盘空间不足"));
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/d/projects.json: Read-only file system")),
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("/d/projects.json"), EROFS)),
               QStringLiteral("/d/projects.json: 磁盘是只读的"));
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("cannot lock data folder /d: No locks available")),
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("cannot lock data folder /d"), ENOLCK)),
               QStringLiteral("cannot lock data folder /d: 文件系统不支持文件锁"));
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("unknown error")), QStringLiteral("原因不明"));
-    // A folder named like a reason is not a reason.
-    EXPECT_EQ(SaveProblemText::forUser(QStringLiteral("/Permission denied/x: 其他")),
+    EXPECT_EQ(SaveProblemText::forUser({SaveProblem::Kind::WriteFailed, {}}), QStringLiteral("原因不明"));
+    EXPECT_EQ(SaveProblemText::forUser({SaveProblem::Kind::FolderBusy, {}}),
+              QStringLiteral("数据文件夹正被另一个程序占用"));
+    // A reason without an errno is said as it is, even when it looks like one.
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("/Permission denied/x: 其他"), 0)),
               QStringLiteral("/Permission denied/x: 其他"));
+    // An error a write does not usually meet keeps the system's words.
+    EXPECT_EQ(SaveProblemText::forUser(writeFailed(QStringLiteral("/d"), EAGAIN)),
+              QStringLiteral("/d: ") + QString::fromLocal8Bit(std::strerror(EAGAIN)));
+}
+
+// A write the system refuses reaches the banner with its errno: a file size
+// limit lower than the data file makes every write fail with EFBIG.
+TEST(SaveProblemTextTest, TheErrnoOfAFailedWriteReachesTheBanner) {
+    TestEnvironment environment;
+    expectInChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{8, RLIM_INFINITY};
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        testing::internal::CaptureStderr();
+        const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+        testing::internal::GetCapturedStderr();
+        ASSERT_FALSE(saved.written);
+        EXPECT_EQ(saved.error.number, EFBIG) << saved.error.text().toStdString();
+        EXPECT_EQ(SaveProblemText::forBanner({SaveProblem::Kind::WriteFailed, saved.error}, false),
+                  QStringLiteral("无法保存更改：") + Storage::filePath()
+                      + QStringLiteral(": 文件太大。更改仍保留在内存中，Sorvel 会自动重试。"));
+    });
 }
 
 } // namespace
