@@ -193,24 +193,8 @@ const bool freshMeasurementsOffered = [] {
 void besideQJsonDocumentFresh(benchmark::State& state, const char* ours, const char* theirs) {
     const bench::FileWriter writer = bench::writerOf(state);
     const QString home = bench::yearsOfWorkDataHome(int(state.range(0)), writer);
-    double qtMs = 0;
-    double ourMs = 0;
-    double peak = 0;
-    for (auto _ : state) {
-        const std::optional<bench::FreshFigures> mine = bench::measureInFreshProcess(QString::fromLatin1(ours), home);
-        const std::optional<bench::FreshFigures> qt = bench::measureInFreshProcess(QString::fromLatin1(theirs), home);
-        if (!mine || !qt) {
-            state.SkipWithError("a fresh process failed");
-            break;
-        }
-        state.SetIterationTime(mine->ms / 1000);
-        ourMs += mine->ms;
-        qtMs += qt->ms;
-        peak = std::max(peak, mine->peakMiB);
-    }
-    state.counters["qt_ms"] = benchmark::Counter(qtMs, benchmark::Counter::kAvgIterations);
-    state.counters["vs_qt"] = qtMs > 0 ? ourMs / qtMs : 0;
-    state.counters["peak_MiB"] = peak;
+    bench::timeBesideInFreshProcesses(state, QString::fromLatin1(ours), QString::fromLatin1(theirs),
+                                      QStringLiteral("qt"), home);
     state.counters["file_MiB"] =
         double(QFile(bench::yearsOfWorkDataFile(int(state.range(0)), writer)).size()) / (1 << 20);
 }

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -91,6 +92,29 @@ int runFreshMeasurement(int argc, char** argv) {
                 figures.sinceStartMs, figures.residentMiB, figures.peakMiB, figures.laterResidentMiB);
     std::fflush(stdout);
     return 0;
+}
+
+void timeBesideInFreshProcesses(benchmark::State& state, const QString& kind, const QString& baseline,
+                                const QString& baselineName, const QString& argument) {
+    double measuredMs = 0;
+    double baselineMs = 0;
+    double peak = 0;
+    for (auto _ : state) {
+        const std::optional<FreshFigures> measured = measureInFreshProcess(kind, argument);
+        const std::optional<FreshFigures> compared = measureInFreshProcess(baseline, argument);
+        if (!measured || !compared) {
+            state.SkipWithError("a fresh process failed");
+            break;
+        }
+        state.SetIterationTime(measured->ms / 1000);
+        measuredMs += measured->ms;
+        baselineMs += compared->ms;
+        peak = std::max(peak, measured->peakMiB);
+    }
+    state.counters[(baselineName + QStringLiteral("_ms")).toStdString()] =
+        benchmark::Counter(baselineMs, benchmark::Counter::kAvgIterations);
+    state.counters[(QStringLiteral("vs_") + baselineName).toStdString()] = baselineMs > 0 ? measuredMs / baselineMs : 0;
+    state.counters["peak_MiB"] = peak;
 }
 
 } // namespace sorvel::bench

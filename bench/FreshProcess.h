@@ -3,6 +3,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <benchmark/benchmark.h>
+
 #include <functional>
 #include <optional>
 
@@ -30,6 +32,13 @@ bool offerFreshMeasurement(const QString& kind, FreshMeasurement measurement);
 std::optional<FreshFigures>
 measureInFreshProcess(const QString& kind, const QString& argument,
                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+
+// Each iteration of `state` takes a measurement of `kind` and one of
+// `baseline`, each in a fresh process on `argument`. The iteration's time is
+// the first one's; the counters "<baselineName>_ms" and "vs_<baselineName>"
+// compare the two, and "peak_MiB" is the first one's largest peak.
+void timeBesideInFreshProcesses(benchmark::State& state, const QString& kind, const QString& baseline,
+                                const QString& baselineName, const QString& argument);
 
 // In a process started by measureInFreshProcess: takes the measurement, prints
 // its figures and gives the exit code. -1 in any other run of the program.

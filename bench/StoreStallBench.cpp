@@ -279,24 +279,8 @@ const bool windowStartOffered = bench::offerFreshMeasurement(QStringLiteral("win
 // fresh process that only reads and decodes the file ("read_ms"; "vs_read" compares).
 void startToFirstPaintFresh(benchmark::State& state) {
     const QString home = bench::yearsOfWorkDataHome(projectsOf(state), bench::writerOf(state));
-    double windowMs = 0;
-    double readMs = 0;
-    double peak = 0;
-    for (auto _ : state) {
-        const std::optional<bench::FreshFigures> window = bench::measureInFreshProcess(QStringLiteral("window"), home);
-        const std::optional<bench::FreshFigures> read = bench::measureInFreshProcess(QStringLiteral("read"), home);
-        if (!window || !read) {
-            state.SkipWithError("a fresh process failed");
-            break;
-        }
-        state.SetIterationTime(window->ms / 1000);
-        windowMs += window->ms;
-        readMs += read->ms;
-        peak = std::max(peak, window->peakMiB);
-    }
-    state.counters["read_ms"] = benchmark::Counter(readMs, benchmark::Counter::kAvgIterations);
-    state.counters["vs_read"] = readMs > 0 ? windowMs / readMs : 0;
-    state.counters["peak_MiB"] = peak;
+    bench::timeBesideInFreshProcesses(state, QStringLiteral("window"), QStringLiteral("read"), QStringLiteral("read"),
+                                      home);
 }
 
 // Resident memory: "idle_MiB" the growth from before the store opened to a
