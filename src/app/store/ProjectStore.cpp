@@ -694,11 +694,12 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
             }
         }
         return [this, result, revision, restored, atStart] {
-            applyRead(result, revision);
+            // The widget may have drawn the file before this program started:
+            // a first read that finds projects tells it too.
+            if (applyRead(result, revision) || restored)
+                reloadTimelines();
             if (!atStart)
                 ++m_activity.finishedReads;
-            if (restored)
-                reloadTimelines();
             if (!std::exchange(m_started, true))
                 Q_EMIT firstReadFinished();
             startWaitingJob();
@@ -706,7 +707,7 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     };
 }
 
-void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
+bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
     const Storage::ReadResult& read = result.read;
     if (read.kind != Storage::ReadResult::Kind::Unreadable) {
         m_readRetry.stop();
@@ -724,14 +725,12 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
                 apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
             }
             setSynced(read.library);
-            // Another program changed the file: the widget shows it too, whoever wrote it.
-            if (m_started)
-                reloadTimelines();
         }
         m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = true;
-        break;
+        // Another program changed the file: the widget shows it too, whoever wrote it.
+        return !result.unchanged;
     case Storage::ReadResult::Kind::Missing:
         if (m_dirty)
             break; // the pending write makes the file anew
@@ -743,9 +742,8 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = false;
-        if (m_started)
-            reloadTimelines();
-        break;
+        // No file at a start is nothing new to the widget.
+        return m_started;
     case Storage::ReadResult::Kind::Undecodable:
         // Storage has kept the damaged bytes in a copy. Projects held from a
         // good read are the last good state, so they stay and are written back;
@@ -767,6 +765,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         retryReadLater();
         break;
     }
+    return false;
 }
 
 } // namespace sorvel

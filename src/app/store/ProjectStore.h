@@ -204,7 +204,8 @@ private:
     void echoWindowEnded();
     bool withinEchoWindow() const;
     void reloadFromFile();
-    void applyRead(const FolderRead& result, quint64 revision);
+    // True when the read found the file changed: the widget is to read it too.
+    bool applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const SaveProblem& problem);
