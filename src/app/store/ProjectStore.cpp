@@ -713,6 +713,9 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_readRetry.stop();
         m_readRetryDelayMs = retryDelayMs;
     }
+    if ((read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing)
+        && m_saveProblem.kind == SaveProblem::Kind::FileUndecodable)
+        setSaveProblem({});
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
         if (!result.unchanged) {
@@ -751,6 +754,8 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         // file may be a restore still being copied in, or a hand edit being
         // repaired), and the file stays until a change of the user's own replaces it.
         m_syncedWithFile = false;
+        if (!m_holdsGoodState && !m_dirty)
+            setSaveProblem({SaveProblem::Kind::FileUndecodable, {read.keptAs, 0}});
         if (m_dirty || !m_holdsGoodState)
             break;
         Log::info(
