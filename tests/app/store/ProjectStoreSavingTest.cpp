@@ -2,6 +2,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
+#include "core/RegularFile.h"
 #include "core/Storage.h"
 
 #include <QDateTime>
@@ -14,6 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace sorvel::test {
@@ -214,6 +219,110 @@ TEST_F(ProjectStoreSaving, ChangeWrittenInPlaceByAnotherProgramAppears) {
     ASSERT_TRUE(
         waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Rewritten again"); }, kPatience));
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+}
+
+// Another program that rewrites the data file in place, slowly: it truncates
+// the file and writes the first half of `bytes`, waits for goOn(), pauses as a
+// slow writer does (cut short when the file it writes is replaced meanwhile,
+// as a write of the application's replaces it) and writes the rest.
+class SlowWriterInPlace {
+public:
+    explicit SlowWriterInPlace(const QByteArray& bytes) {
+        const QByteArray path = QFile::encodeName(Storage::filePath());
+        if (::pipe(m_goOn) != 0)
+            return;
+        std::fflush(nullptr);
+        m_child = ::fork();
+        if (m_child == 0)
+            ::_exit(rewrite(path, bytes));
+        ::close(m_goOn[0]);
+    }
+    ~SlowWriterInPlace() {
+        ::close(m_goOn[1]);
+        if (m_child > 0 && !m_ended)
+            ::waitpid(m_child, nullptr, 0);
+    }
+    SlowWriterInPlace(const SlowWriterInPlace&) = delete;
+    SlowWriterInPlace& operator=(const SlowWriterInPlace&) = delete;
+
+    bool goOn() const { return ::write(m_goOn[1], "g", 1) == 1; }
+    // Whether it has ended, having written all of its bytes.
+    bool hasFinished() {
+        int status = 0;
+        if (!m_ended && m_child > 0 && ::waitpid(m_child, &status, WNOHANG) == m_child) {
+            m_ended = true;
+            m_finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        return m_finished;
+    }
+
+private:
+    static constexpr int pauseSteps = 100; // of 10 ms: a second
+
+    int rewrite(const QByteArray& path, const QByteArray& bytes) const {
+        ::close(m_goOn[1]);
+        const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        const qsizetype half = bytes.size() / 2;
+        if (fd < 0 || !RegularFile::writeAll(fd, bytes.constData(), half))
+            return 1;
+        char word = 0;
+        if (::read(m_goOn[0], &word, 1) != 1)
+            return 2;
+        struct stat written {};
+        ::fstat(fd, &written);
+        for (int step = 0; step < pauseSteps; ++step) {
+            struct stat named {};
+            if (::stat(path.constData(), &named) != 0 || named.st_ino != written.st_ino)
+                break;
+            ::usleep(10000);
+        }
+        return RegularFile::writeAll(fd, bytes.constData() + half, bytes.size() - half) && ::close(fd) == 0 ? 0 : 3;
+    }
+
+    int m_goOn[2] = {-1, -1};
+    pid_t m_child = -1;
+    bool m_ended = false;
+    bool m_finished = false;
+};
+
+// A program (an editor, a script) rewrites the file in place and pauses
+// halfway. The application reads the half file and keeps its bytes aside, but
+// writes nothing over the file while it may still be changing: the finished
+// file is read as usual, and an edit made meanwhile is merged onto it.
+TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotWrittenOver) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(waitUntilIdle(store));
+    const auto rewrite = [&](const AudioProject& added, const std::function<void()>& whileHalfWritten) {
+        QList<AudioProject> projects = projectsInFile();
+        projects.prepend(added);
+        const int copiesBefore = int(asideCopies().size());
+        SlowWriterInPlace writer(RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()}));
+        ASSERT_TRUE(waitUntil([&] { return asideCopies().size() > copiesBefore; }, kPatience))
+            << "the half file was read";
+        whileHalfWritten();
+        ASSERT_TRUE(writer.goOn());
+        ASSERT_TRUE(waitUntil([&] { return writer.hasFinished(); }, kPatience));
+        ASSERT_TRUE(waitUntil([&] { return store.project(added.id) != nullptr; }, 2 * kPatience));
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_EQ(projectsInFile(), store.projects());
+    };
+
+    const AudioProject first = AudioProject::make(QStringLiteral("Written in place"), ProjectType::musicID);
+    rewrite(first, [] {});
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(store.projects().size(), 2);
+    EXPECT_EQ(store.activity().writes, 0) << "nothing was written over the other program's file";
+    EXPECT_TRUE(store.saveProblem().isEmpty());
+
+    const AudioProject second = AudioProject::make(QStringLiteral("Written in place again"), ProjectType::musicID);
+    rewrite(second, [&] { store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); }); });
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(store.projects().size(), 3);
+    EXPECT_EQ(store.project(first.id)->name, first.name);
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+    EXPECT_FALSE(store.isDirty());
 }
 
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
