@@ -7,6 +7,7 @@
 #include "app/shell/QtTranslation.h"
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
+#include "core/FileSizeLimit.h"
 #include "core/LegacyMigration.h"
 #include "core/Log.h"
 #include "core/Settings.h"
@@ -37,6 +38,8 @@ QString startLink(const QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Settings and every other file of this program fail past a file-size limit instead of ending it.
+    sorvel::FileSizeLimit::failWritesWithError();
     sorvel::PlatformChoice::preferXcb(argc, argv);
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(shell); // the icon lives in the static application library

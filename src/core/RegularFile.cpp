@@ -1,5 +1,6 @@
 #include "core/RegularFile.h"
 
+#include "core/FileSizeLimit.h"
 #include "core/Log.h"
 #include "core/SystemErrorText.h"
 
@@ -61,6 +62,7 @@ bool copyContents(int from, int to) {
 } // namespace
 
 bool writeAll(int fd, const char* data, qint64 size) {
+    FileSizeLimit::failWritesWithError();
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size_t(size));
         if (written < 0 && errno == EINTR)

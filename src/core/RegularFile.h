@@ -22,7 +22,7 @@ bool isMissingOrRegular(const QString& path, const QString& what);
 bool copyNew(const QString& source, const QString& target);
 
 // Writes all `size` bytes to `fd`, going on after short writes and interruptions;
-// false with errno set when that fails.
+// false with errno set when that fails (EFBIG past the file-size limit, never a signal).
 bool writeAll(int fd, const char* data, qint64 size);
 // Writes all of `bytes` to `fd`, syncs and closes it (always); 0 or the first errno.
 int writeSyncClose(int fd, const QByteArray& bytes);

@@ -163,42 +163,43 @@ int writeNewFile(const QString& path, const QByteArray& bytes) {
     return error;
 }
 
-// Whether some copy already holds exactly these bytes.
-bool alreadyKept(const QDir& folder, const QByteArray& bytes) {
+// The copy that already holds exactly these bytes; empty when there is none.
+QString alreadyKept(const QDir& folder, const QByteArray& bytes) {
     for (const QString& name : asideCopyNames(folder)) {
         const QString path = folder.filePath(name);
         const QFileInfo info(path);
         if (info.isFile() && info.size() == bytes.size() && holdsBytes(path, bytes))
-            return true;
+            return path;
     }
-    return false;
+    return {};
 }
 
 // Keeps a copy of the file's bytes for the user, once per distinct content (the
 // widget reads at every timeline and each copy is a folder event). A name
 // already taken by other bytes (two versions within one second, or another
 // process copying) moves on to the next number, which keeps the newest copy the
-// one with the highest number. False (logged) when the bytes could not be kept.
-bool copyAside(const QString& path, const QByteArray& bytes) {
+// one with the highest number. The copy's path; empty (logged) when the bytes
+// could not be kept.
+QString copyAside(const QString& path, const QByteArray& bytes) {
     const QDir folder = QFileInfo(path).dir();
-    if (alreadyKept(folder, bytes))
-        return true;
+    if (const QString kept = alreadyKept(folder, bytes); !kept.isEmpty())
+        return kept;
     qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder));
     for (int attempt = 0; attempt < 1000; ++attempt, ++seconds) {
         const QString target = folder.filePath(asideName(seconds));
         const int error = writeNewFile(target, bytes);
         if (error == 0)
-            return true;
+            return target;
         if (error != EEXIST) {
             Log::storageError(QStringLiteral("cannot keep a copy of %1 as %2: %3")
                                   .arg(path, QFileInfo(target).fileName(), SystemErrorText::inEnglish(error)));
-            return false;
+            return {};
         }
         if (holdsBytes(target, bytes))
-            return true; // another reader kept the same bytes just now
+            return target; // another reader kept the same bytes just now
     }
     Log::storageError(QStringLiteral("cannot keep a copy of %1: every name is taken").arg(path));
-    return false;
+    return {};
 }
 
 // Moves the file out of the way under a free copy name, never replacing an
@@ -270,7 +271,6 @@ ReadFailures& readFailures() {
 // What a read under the folder lock found, with what the writer needs.
 struct Found {
     ReadResult result;
-    bool kept = false; // Undecodable: its bytes are in a copy
     QByteArray bytes; // Decoded or Undecodable: the file's bytes
 };
 
@@ -280,10 +280,10 @@ Found readLocked(const QString& path) {
     Found found;
     FileBytes file = readWholeFile(path);
     switch (file.state) {
-    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}}; return found;
+    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}, {}}; return found;
     case FileBytes::State::Failed:
         found.result = {
-            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}};
+            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}, {}};
         readFailures().report(found.result.error.text(), &Log::storageError);
         return found;
     case FileBytes::State::Read: break;
@@ -292,12 +292,12 @@ Found readLocked(const QString& path) {
     QString error;
     if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, file.modified, &error)) {
         readFailures().forget();
-        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
+        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}, {}};
         return found;
     }
-    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}};
+    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}, {}};
     readFailures().report(found.result.error.text(), &Log::decodeError);
-    found.kept = copyAside(path, found.bytes);
+    found.result.keptAs = copyAside(path, found.bytes);
     return found;
 }
 
@@ -441,11 +441,11 @@ bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, 
     switch (found.result.kind) {
     case ReadResult::Kind::Missing: return true;
     case ReadResult::Kind::Decoded:
-        if (!keepDecoded || copyAside(path, found.bytes) || moveAside(path, movedTo))
+        if (!keepDecoded || !copyAside(path, found.bytes).isEmpty() || moveAside(path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Undecodable:
-        if (found.kept || moveAside(path, movedTo))
+        if (!found.result.keptAs.isEmpty() || moveAside(path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Unreadable:
@@ -475,7 +475,7 @@ QString filePath() {
 }
 
 ReadResult read(const FolderLock::Waiter& waiter) {
-    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}};
+    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}, {}};
     const Coordinated ran = coordinate(
         FolderLock::Mode::Read, waiter,
         [&result](const QString& path, const FolderLock&) {

@@ -28,6 +28,7 @@ struct ReadResult {
     Kind kind = Kind::Missing;
     Library library;
     FileError error; // why the file could not be read or decoded
+    QString keptAs; // Undecodable: the copy that holds its bytes; empty when none could be made
 };
 
 // What the store's save did.

@@ -1,3 +1,4 @@
+#include "core/FileSizeLimit.h"
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "studio/PlatformChoice.h"
@@ -10,6 +11,8 @@
 #include <QCommandLineParser>
 
 int main(int argc, char** argv) {
+    // Settings and every other file of this program fail past a file-size limit instead of ending it.
+    sorvel::FileSizeLimit::failWritesWithError();
     sorvel::PlatformChoice::preferXcb(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvel Widget"));

@@ -309,6 +309,44 @@ TEST_F(StorageTest, ACopyNamedAfterTheLargestNumberLeavesTheNextNamesFromTheCloc
     EXPECT_EQ(contents, QStringList({"broken edit", "user data"}));
 }
 
+// A quota or a limited service caps how large a file may grow. A write past
+// the cap fails as a full disk does, with the reason, in both programs (the
+// widget's intents change the file, the application's store saves it): the
+// process goes on, the file stays as it was and no temporary file is left.
+TEST_F(StorageTest, AWritePastTheFileSizeLimitFailsAndLeavesTheFileAsItWas) {
+    const Library held{{projectWithCue(QStringLiteral("Held"))}, ProjectType::defaults()};
+    ASSERT_TRUE(Storage::save(held));
+    const QByteArray bytes = readFile(dataFile());
+    AudioProject added = projectWithCue(QStringLiteral("Added"));
+    added.notes = QString(4096, QLatin1Char('n'));
+
+    test::expectInChild([&] {
+        test::FileSizeCap cap(rlim_t(bytes.size()));
+        ASSERT_TRUE(cap.isLowered());
+        EXPECT_EQ(Storage::change([&](Library& library) { library.projects.append(added); }),
+                  Storage::Change::NotWritten);
+        const Storage::SaveResult saved = Storage::save(
+            [&](const Library* found) {
+                Library grown = found ? *found : held;
+                grown.projects.append(added);
+                return grown;
+            },
+            false);
+        EXPECT_FALSE(saved.written);
+        EXPECT_EQ(saved.error.number, EFBIG);
+        EXPECT_EQ(readFile(dataFile()), bytes);
+        EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("projects.json")});
+
+        // With room again the same change is written.
+        cap.lift();
+        EXPECT_EQ(Storage::change([&](Library& library) { library.projects.append(added); }), Storage::Change::Written);
+    });
+    const Storage::ReadResult read = Storage::read();
+    ASSERT_EQ(read.kind, Kind::Decoded);
+    ASSERT_EQ(read.library.projects.size(), 2);
+    EXPECT_EQ(read.library.projects.at(1).notes, added.notes);
+}
+
 // Another program moves the data folder away and puts a copy in its place
 // while a writer holds the folder: a second writer gets into the copy at once.
 // The first notices before its rename that its lock no longer covers the

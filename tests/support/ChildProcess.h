@@ -84,6 +84,35 @@ private:
     bool m_lowered = false;
 };
 
+// Lowers the soft limit of a file's size (a quota, a limited service) to
+// `bytes` for as long as it lives: a write past it raises SIGXFSZ, which ends
+// a process that does not deal with it. Only in a child process, like
+// DescriptorLimit; `lift()` gives the old limit back early.
+class FileSizeCap {
+public:
+    explicit FileSizeCap(rlim_t bytes) {
+        if (::getpid() == testProgramID) {
+            ADD_FAILURE() << "a file-size limit is lowered only in a child process";
+            return;
+        }
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit limited{bytes, m_saved.rlim_max};
+        m_lowered = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeCap() { lift(); }
+    FileSizeCap(const FileSizeCap&) = delete;
+    FileSizeCap& operator=(const FileSizeCap&) = delete;
+    bool isLowered() const { return m_lowered; }
+    void lift() {
+        if (std::exchange(m_lowered, false))
+            ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    }
+
+private:
+    rlimit m_saved{};
+    bool m_lowered = false;
+};
+
 // Another process that opens `count` connections to `path` and holds them
 // silently for `holdMs` before it ends. Only system calls after fork.
 inline pid_t connectionBurst(const QString& path, int count, int holdMs) {

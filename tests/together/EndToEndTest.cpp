@@ -170,5 +170,38 @@ TEST_F(WidgetAndApplication, TheWidgetFollowsAChangeOfAnotherProgramThatTheAppli
         5000));
 }
 
+// The widget drew the file while the application was closed, and a script
+// changed it meanwhile: what the application reads at its start reaches every
+// size of the widget, not only the application's own shelf.
+TEST_F(WidgetAndApplication, EveryWidgetSizeFollowsWhatTheApplicationReadsAtItsStart) {
+    const AudioProject project = projectUpdated(QStringLiteral("春季 BGM"), 60);
+    store({project});
+    const QList<WidgetFamily> families{WidgetFamily::Small, WidgetFamily::Medium, WidgetFamily::Large};
+    TimelineListener listener;
+    ASSERT_EQ(listener.claim(families), TimelineListener::Claim::Listening);
+    WidgetHost widget(families, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    QObject::connect(&listener, &TimelineListener::reloadRequested, &widget, &WidgetHost::reloadAll);
+    widget.start();
+    ASSERT_EQ(widget.windows().size(), 3);
+
+    const AudioProject added = projectUpdated(QStringLiteral("脚步声"), 0);
+    ASSERT_EQ(
+        runInChild([&] { return Storage::mutate([&](Library& library) { library.projects.append(added); }) ? 0 : 1; }),
+        0);
+    const ProjectStore application(applicationDesktop());
+    ASSERT_EQ(application.projects().size(), 2);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QList<WidgetWindow*> windows = widget.windows();
+            return std::all_of(windows.cbegin(), windows.cend(), [&](WidgetWindow* window) {
+                const QList<AudioProject>& shown = window->view()->entry().projects;
+                return shown.size() == 2 && std::any_of(shown.cbegin(), shown.cend(), [&](const AudioProject& p) {
+                           return p.id == added.id;
+                       });
+            });
+        },
+        5000));
+}
+
 } // namespace
 } // namespace sorvel::test

@@ -98,10 +98,12 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     configure(m_echoRecheck, echoWindowMs + echoMarginMs);
     configure(m_folderSettle, folderSettleMs);
     configure(m_readRetry, retryDelayMs);
+    configure(m_undecodableQuiet, undecodableQuietMs);
     connect(&m_saveTimer, &QTimer::timeout, this, [this] { writeNow(); });
     connect(&m_echoRecheck, &QTimer::timeout, this, &ProjectStore::echoWindowEnded);
     connect(&m_folderSettle, &QTimer::timeout, this, &ProjectStore::settleFolderEvents);
     connect(&m_readRetry, &QTimer::timeout, this, &ProjectStore::reloadFromFile);
+    connect(&m_undecodableQuiet, &QTimer::timeout, this, &ProjectStore::undecodableFileQuiet);
 
     connect(&m_worker, &StorageWorker::waitingChanged, this, &ProjectStore::folderWaitChanged);
 
@@ -145,7 +147,8 @@ bool ProjectStore::isWatching() const {
 
 bool ProjectStore::isIdle() const {
     return !m_worker.isBusy() && !m_writeWanted && !m_readWanted && !m_saveTimer.isActive()
-        && !m_folderSettle.isActive() && !m_echoRecheck.isActive() && !m_readRetry.isActive();
+        && !m_folderSettle.isActive() && !m_echoRecheck.isActive() && !m_readRetry.isActive()
+        && !m_undecodableQuiet.isActive();
 }
 
 // Changes of projects
@@ -415,7 +418,10 @@ void ProjectStore::setSynced(const Library& library) {
 
 void ProjectStore::writeNow() {
     m_saveTimer.stop();
-    if (m_worker.isBusy()) {
+    // A file that has just stopped decoding may be half of another program's
+    // write in place: it is read again once it has stopped changing, and the
+    // write follows that read.
+    if (m_worker.isBusy() || m_undecodableQuiet.isActive()) {
         // Taken when the running job is done: a newer state replaces any waiting one.
         m_writeWanted = true;
         return;
@@ -616,6 +622,8 @@ void ProjectStore::folderChanged() {
         m_linkedFolder.clear(); // removed: watched again when it is back
     watchLinkedFolder();
     watchFile();
+    if (m_undecodableQuiet.isActive())
+        m_undecodableQuiet.start(); // still changing
     if (withinEchoWindow()) {
         m_eventDuringEcho = true; // looked at again once the window has passed
         return;
@@ -637,6 +645,11 @@ void ProjectStore::echoWindowEnded() {
     m_eventDuringEcho = false;
     // Another program may have written right after the store did; its change
     // would otherwise wait for some later event.
+    reloadFromFile();
+}
+
+void ProjectStore::undecodableFileQuiet() {
+    m_confirmingUndecodable = true;
     reloadFromFile();
 }
 
@@ -694,11 +707,12 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
             }
         }
         return [this, result, revision, restored, atStart] {
-            applyRead(result, revision);
+            // The widget may have drawn the file before this program started:
+            // a first read that finds projects tells it too.
+            if (applyRead(result, revision) || restored)
+                reloadTimelines();
             if (!atStart)
                 ++m_activity.finishedReads;
-            if (restored)
-                reloadTimelines();
             if (!std::exchange(m_started, true))
                 Q_EMIT firstReadFinished();
             startWaitingJob();
@@ -706,12 +720,18 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     };
 }
 
-void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
+bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
     const Storage::ReadResult& read = result.read;
     if (read.kind != Storage::ReadResult::Kind::Unreadable) {
         m_readRetry.stop();
         m_readRetryDelayMs = retryDelayMs;
     }
+    const bool confirmsUndecodable = std::exchange(m_confirmingUndecodable, false);
+    if (read.kind != Storage::ReadResult::Kind::Undecodable)
+        m_undecodableQuiet.stop();
+    if ((read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing)
+        && m_saveProblem.kind == SaveProblem::Kind::FileUndecodable)
+        setSaveProblem({});
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
         if (!result.unchanged) {
@@ -724,14 +744,12 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
                 apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
             }
             setSynced(read.library);
-            // Another program changed the file: the widget shows it too, whoever wrote it.
-            if (m_started)
-                reloadTimelines();
         }
         m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = true;
-        break;
+        // Another program changed the file: the widget shows it too, whoever wrote it.
+        return !result.unchanged;
     case Storage::ReadResult::Kind::Missing:
         if (m_dirty)
             break; // the pending write makes the file anew
@@ -743,9 +761,8 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = false;
-        if (m_started)
-            reloadTimelines();
-        break;
+        // No file at a start is nothing new to the widget.
+        return m_started;
     case Storage::ReadResult::Kind::Undecodable:
         // Storage has kept the damaged bytes in a copy. Projects held from a
         // good read are the last good state, so they stay and are written back;
@@ -753,6 +770,14 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         // file may be a restore still being copied in, or a hand edit being
         // repaired), and the file stays until a change of the user's own replaces it.
         m_syncedWithFile = false;
+        if (!m_holdsGoodState && !m_dirty)
+            setSaveProblem({SaveProblem::Kind::FileUndecodable, {read.keptAs, 0}});
+        // Half of a write in place looks the same: nothing is written over
+        // the file before it has been still for a while and read once more.
+        if (!confirmsUndecodable) {
+            m_undecodableQuiet.start();
+            break;
+        }
         if (m_dirty || !m_holdsGoodState)
             break;
         Log::info(
@@ -767,6 +792,7 @@ void ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         retryReadLater();
         break;
     }
+    return false;
 }
 
 } // namespace sorvel

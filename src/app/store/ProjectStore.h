@@ -64,6 +64,9 @@ public:
     // A start whose first read takes longer than this (a hung disk) lets the
     // window show all the same.
     static constexpr int slowStartMs = 10000;
+    // A data file that stops decoding may be half of another program's write
+    // in place: nothing is written over it before it has not changed for this long.
+    static constexpr int undecodableQuietMs = 2000;
 
     // Migrates, loads and starts watching. The application's one store is
     // built by main.cpp; tests make stores of their own. The first read
@@ -204,8 +207,11 @@ private:
     void echoWindowEnded();
     bool withinEchoWindow() const;
     void reloadFromFile();
-    void applyRead(const FolderRead& result, quint64 revision);
+    // True when the read found the file changed: the widget is to read it too.
+    bool applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
+    // The undecodable file has not changed for a while: read it a last time.
+    void undecodableFileQuiet();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const SaveProblem& problem);
     // Asks a running widget program to read the data file again.
@@ -229,6 +235,7 @@ private:
     QTimer m_echoRecheck;
     QTimer m_folderSettle;
     QTimer m_readRetry;
+    QTimer m_undecodableQuiet;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
     bool m_started = false;
@@ -248,6 +255,8 @@ private:
     bool m_writing = false;
     bool m_writeWanted = false; // a write is due once the running job is done
     bool m_readWanted = false; // a read is due once the running job is done
+    // The read that follows the undecodable file's quiet: what it finds counts.
+    bool m_confirmingUndecodable = false;
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.

@@ -7,6 +7,10 @@ QString SaveProblem::text() const {
     case Kind::None: return {};
     case Kind::WriteFailed: return error.isEmpty() ? QStringLiteral("no reason was given") : error.text();
     case Kind::FolderBusy: return QStringLiteral("the data folder is held by another program");
+    case Kind::FileUndecodable:
+        return error.context.isEmpty()
+            ? QStringLiteral("the data file cannot be read and no copy of it could be kept")
+            : QStringLiteral("the data file cannot be read; its bytes are kept in %1").arg(error.context);
     }
     return {};
 }

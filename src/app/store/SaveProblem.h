@@ -6,14 +6,18 @@
 
 namespace sorvel {
 
-// Why the store's changes could not be written, as a value: the banner and
-// the quit's question put it in Chinese (SaveProblemText), the log in the
-// system's own words.
+// Why the store's changes could not be written, or why it leaves the data
+// file alone, as a value: the banner and the quit's question put it in Chinese
+// (SaveProblemText), the log in the system's own words.
 struct SaveProblem {
     enum class Kind {
         None,
         WriteFailed, // `error` says why (empty when nobody said)
         FolderBusy, // another program held the data folder for longer than a flush waits
+        // The data file did not decode and the store shows none of it: its bytes
+        // are in the copy `error` names (none when no copy could be made), and
+        // nothing is written over the file until the user changes something.
+        FileUndecodable,
     };
     Kind kind = Kind::None;
     FileError error;

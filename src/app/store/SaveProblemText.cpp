@@ -26,6 +26,7 @@ QString forUser(const SaveProblem& problem) {
     switch (problem.kind) {
     case SaveProblem::Kind::None: return {};
     case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
+    case SaveProblem::Kind::FileUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
     case SaveProblem::Kind::WriteFailed: break;
     }
     const FileError& error = problem.error;
@@ -41,6 +42,13 @@ QString forUser(const SaveProblem& problem) {
 QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
     if (problem.isEmpty())
         return waitingForFolder ? QStringLiteral("数据文件夹正被另一个程序占用，正在等待…") : QString();
+    if (problem.kind == SaveProblem::Kind::FileUndecodable) {
+        const QString kept = problem.error.context.isEmpty()
+            ? QStringLiteral("原内容未能另存一份")
+            : QStringLiteral("原内容已原样保存在 ") + problem.error.context;
+        return QStringLiteral("无法读取数据文件，书架因此是空的。") + kept
+            + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
+    }
     return QStringLiteral("无法保存更改：") + forUser(problem)
         + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
 }

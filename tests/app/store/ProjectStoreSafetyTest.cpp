@@ -8,6 +8,7 @@
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
+#include "core/SystemErrorText.h"
 #include "support/ChildProcess.h"
 
 #include <QDateTime>
@@ -211,6 +212,59 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
     ASSERT_EQ(written.size(), 1);
     EXPECT_EQ(written.first().name, QStringLiteral("Kept"));
     EXPECT_EQ(store.projects(), written);
+}
+
+// A file-size limit (a quota, a limited service) stops a write as a full disk
+// does: the application goes on and says why, keeps the change and writes it
+// once there is room, and leaves no temporary file in the data folder. A start
+// that merges a rescue copy past the limit goes on too, and keeps the copy.
+TEST_F(ProjectStoreSafety, AWritePastTheFileSizeLimitFailsAndTheChangeWaitsForRoom) {
+    writeDataFile({first});
+    const QByteArray held = readFile(dataFile());
+    AudioProject large = named(QStringLiteral("Large"));
+    large.notes = QString(8192, QLatin1Char('n'));
+    const auto drafts = [&] {
+        return QDir(environment.dataFolder())
+            .entryList({QStringLiteral(".sorvel-draft-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+    };
+
+    expectInChild([&] {
+        {
+            FileSizeCap cap(rlim_t(held.size()));
+            ASSERT_TRUE(cap.isLowered());
+            ProjectStore store(desktop.seams());
+            store.addProject(large);
+            ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites >= 1; }, kPatience));
+            EXPECT_EQ(store.saveProblem().error.number, EFBIG);
+            EXPECT_TRUE(
+                SaveProblemText::forBanner(store.saveProblem(), false).contains(SystemErrorText::describe(EFBIG)));
+            EXPECT_TRUE(store.isDirty());
+            EXPECT_EQ(readFile(dataFile()), held);
+            EXPECT_TRUE(drafts().isEmpty()) << drafts().join(' ').toStdString();
+
+            cap.lift();
+            ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, ProjectStore::longestRetryDelayMs));
+            EXPECT_TRUE(store.saveProblem().isEmpty());
+            EXPECT_EQ(projectsInFile().size(), 2);
+        }
+
+        AudioProject grown = large;
+        grown.notes += QStringLiteral(" and more");
+        const QByteArray written = readFile(dataFile());
+        const std::optional<Library> base = RecordCoding::decodeLibrary(written, fileTime());
+        ASSERT_TRUE(base);
+        Library unsaved = *base;
+        unsaved.projects.first() = grown;
+        ASSERT_TRUE(RescueCopy::write(base, unsaved, QDateTime::currentDateTime()).done());
+        const FileSizeCap cap(rlim_t(written.size()));
+        ASSERT_TRUE(cap.isLowered());
+        const ProjectStore restarted(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return restarted.hasStarted(); }, kPatience));
+        EXPECT_EQ(readFile(dataFile()), written);
+        EXPECT_EQ(QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files).size(), 1)
+            << "the copy stays for a start with room";
+        EXPECT_TRUE(drafts().isEmpty()) << drafts().join(' ').toStdString();
+    });
 }
 
 // A link to a folder that does not exist: the write has nowhere to go.

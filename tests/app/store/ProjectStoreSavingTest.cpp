@@ -2,6 +2,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
+#include "core/RegularFile.h"
 #include "core/Storage.h"
 
 #include <QDateTime>
@@ -14,6 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace sorvel::test {
@@ -49,6 +54,17 @@ TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) 
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
     EXPECT_EQ(store.activity().writes, 0);
     EXPECT_EQ(desktop.reloads, 0);
+}
+
+// The widget may have drawn the file before the application started, and
+// another program changed it since: the first read tells the widget too.
+TEST_F(ProjectStoreSaving, AStartThatReadsProjectsTellsTheWidgetToReadAgain) {
+    writeDataFile({AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID)});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_EQ(store.projects().size(), 1);
+    EXPECT_EQ(desktop.reloads, 1);
 }
 
 TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
@@ -94,7 +110,7 @@ TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
     EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("9"));
     EXPECT_GE(lastChange.msecsTo(QFileInfo(dataFile()).lastModified().toUTC()), ProjectStore::saveDelayMs - 50);
     EXPECT_EQ(store.activity().writes, writeTimes.size());
-    EXPECT_EQ(desktop.reloads, writeTimes.size());
+    EXPECT_EQ(desktop.reloads, 1 + writeTimes.size()) << "the start's read, then each write";
 }
 
 TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
@@ -152,6 +168,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
     ProjectStore store(desktop.seams());
+    const int reloadsAtStart = desktop.reloads;
     int changes = 0;
     QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
 
@@ -162,7 +179,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.projects(), projectsInFile());
     EXPECT_FALSE(store.isDirty());
-    EXPECT_EQ(desktop.reloads, 1) << "the widget is told to read the changed file";
+    EXPECT_EQ(desktop.reloads, reloadsAtStart + 1) << "the widget is told to read the changed file";
 
     const int readsBefore = store.activity().reloadReads;
     writeDataFile(store.projects());
@@ -170,7 +187,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(store.activity().writes, 0) << "a reload must never write";
-    EXPECT_EQ(desktop.reloads, 1) << "nothing changed for the widget";
+    EXPECT_EQ(desktop.reloads, reloadsAtStart + 1) << "nothing changed for the widget";
 }
 
 // An outside program that truncates the file and writes it again in place
@@ -202,6 +219,110 @@ TEST_F(ProjectStoreSaving, ChangeWrittenInPlaceByAnotherProgramAppears) {
     ASSERT_TRUE(
         waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Rewritten again"); }, kPatience));
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+}
+
+// Another program that rewrites the data file in place, slowly: it truncates
+// the file and writes the first half of `bytes`, waits for goOn(), pauses as a
+// slow writer does (cut short when the file it writes is replaced meanwhile,
+// as a write of the application's replaces it) and writes the rest.
+class SlowWriterInPlace {
+public:
+    explicit SlowWriterInPlace(const QByteArray& bytes) {
+        const QByteArray path = QFile::encodeName(Storage::filePath());
+        if (::pipe(m_goOn) != 0)
+            return;
+        std::fflush(nullptr);
+        m_child = ::fork();
+        if (m_child == 0)
+            ::_exit(rewrite(path, bytes));
+        ::close(m_goOn[0]);
+    }
+    ~SlowWriterInPlace() {
+        ::close(m_goOn[1]);
+        if (m_child > 0 && !m_ended)
+            ::waitpid(m_child, nullptr, 0);
+    }
+    SlowWriterInPlace(const SlowWriterInPlace&) = delete;
+    SlowWriterInPlace& operator=(const SlowWriterInPlace&) = delete;
+
+    bool goOn() const { return ::write(m_goOn[1], "g", 1) == 1; }
+    // Whether it has ended, having written all of its bytes.
+    bool hasFinished() {
+        int status = 0;
+        if (!m_ended && m_child > 0 && ::waitpid(m_child, &status, WNOHANG) == m_child) {
+            m_ended = true;
+            m_finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        return m_finished;
+    }
+
+private:
+    static constexpr int pauseSteps = 100; // of 10 ms: a second
+
+    int rewrite(const QByteArray& path, const QByteArray& bytes) const {
+        ::close(m_goOn[1]);
+        const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        const qsizetype half = bytes.size() / 2;
+        if (fd < 0 || !RegularFile::writeAll(fd, bytes.constData(), half))
+            return 1;
+        char word = 0;
+        if (::read(m_goOn[0], &word, 1) != 1)
+            return 2;
+        struct stat written {};
+        ::fstat(fd, &written);
+        for (int step = 0; step < pauseSteps; ++step) {
+            struct stat named {};
+            if (::stat(path.constData(), &named) != 0 || named.st_ino != written.st_ino)
+                break;
+            ::usleep(10000);
+        }
+        return RegularFile::writeAll(fd, bytes.constData() + half, bytes.size() - half) && ::close(fd) == 0 ? 0 : 3;
+    }
+
+    int m_goOn[2] = {-1, -1};
+    pid_t m_child = -1;
+    bool m_ended = false;
+    bool m_finished = false;
+};
+
+// A program (an editor, a script) rewrites the file in place and pauses
+// halfway. The application reads the half file and keeps its bytes aside, but
+// writes nothing over the file while it may still be changing: the finished
+// file is read as usual, and an edit made meanwhile is merged onto it.
+TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotWrittenOver) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(waitUntilIdle(store));
+    const auto rewrite = [&](const AudioProject& added, const std::function<void()>& whileHalfWritten) {
+        QList<AudioProject> projects = projectsInFile();
+        projects.prepend(added);
+        const int copiesBefore = int(asideCopies().size());
+        SlowWriterInPlace writer(RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()}));
+        ASSERT_TRUE(waitUntil([&] { return asideCopies().size() > copiesBefore; }, kPatience))
+            << "the half file was read";
+        whileHalfWritten();
+        ASSERT_TRUE(writer.goOn());
+        ASSERT_TRUE(waitUntil([&] { return writer.hasFinished(); }, kPatience));
+        ASSERT_TRUE(waitUntil([&] { return store.project(added.id) != nullptr; }, 2 * kPatience));
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_EQ(projectsInFile(), store.projects());
+    };
+
+    const AudioProject first = AudioProject::make(QStringLiteral("Written in place"), ProjectType::musicID);
+    rewrite(first, [] {});
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(store.projects().size(), 2);
+    EXPECT_EQ(store.activity().writes, 0) << "nothing was written over the other program's file";
+    EXPECT_TRUE(store.saveProblem().isEmpty());
+
+    const AudioProject second = AudioProject::make(QStringLiteral("Written in place again"), ProjectType::musicID);
+    rewrite(second, [&] { store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); }); });
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(store.projects().size(), 3);
+    EXPECT_EQ(store.project(first.id)->name, first.name);
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+    EXPECT_FALSE(store.isDirty());
 }
 
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
@@ -373,10 +494,11 @@ TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
     writeDataFile({AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID)});
     ProjectStore store(desktop.seams());
     ASSERT_EQ(store.projects().size(), 1);
+    const int reloadsAtStart = desktop.reloads;
     ASSERT_TRUE(QFile::remove(dataFile()));
     ASSERT_TRUE(waitUntil([&] { return store.projects().isEmpty(); }, kPatience));
     EXPECT_FALSE(store.isDirty());
-    EXPECT_EQ(desktop.reloads, 1) << "the widget empties too";
+    EXPECT_EQ(desktop.reloads, reloadsAtStart + 1) << "the widget empties too";
 
     // A file put back that does not decode yet (a restore still being copied)
     // is not replaced by the emptied store.
