@@ -186,12 +186,16 @@ TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPositionAndAnEmptyNumberStaysEm
     EXPECT_FALSE(cues[2].startDate);
 }
 
-// A block copied by hand repeats an id: each repeat gets an id of its own,
-// the same in every decoding, and kept by the next write.
+// A block copied by hand repeats an id: each record of it, the first too,
+// gets an id of its own, the same in every decoding, and kept by the next
+// write. None keeps the plain id, which a record left alone with it in
+// another program's write carries; a project stays on the type it showed.
 TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
+    const QString repeatedCueID = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    const QString repeatedTypeID = QStringLiteral("00000000-0000-0000-0000-000000000009");
     const QString cue = R"({"id": "11111111-2222-3333-4444-555555555555", "number": "%1"})";
-    const QString project =
-        minimalProject(QStringLiteral(R"(, "notes": "%1", "items": [%2, %3])").arg("%1", cue.arg("1"), cue.arg("2")));
+    const QString project = minimalProject(QStringLiteral(R"(, "notes": "%1", "typeID": "%2", "items": [%3, %4])")
+                                               .arg("%1", repeatedTypeID, cue.arg("1"), cue.arg("2")));
     const QByteArray bytes =
         fileWithProjects(project.arg("first") + ", " + project.arg("second") + ", " + project.arg("third"),
                          R"(, "types": [
@@ -200,17 +204,23 @@ TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
     const std::optional<Library> library = decode(bytes);
     ASSERT_TRUE(library);
     ASSERT_EQ(library->projects.size(), 3);
+    ASSERT_EQ(library->types.size(), 2);
 
-    QSet<QUuid> projectIDs;
+    QSet<QString> projectIDs;
     for (const AudioProject& read : library->projects) {
-        projectIDs.insert(read.id);
+        projectIDs.insert(RecordCoding::idText(read.id));
         ASSERT_EQ(read.items.size(), 2);
-        EXPECT_EQ(read.items.at(0).id, QUuid::fromString(QLatin1String("{11111111-2222-3333-4444-555555555555}")));
+        EXPECT_NE(RecordCoding::idText(read.items.at(0).id), repeatedCueID) << "the first gets an id of its own too";
+        EXPECT_NE(RecordCoding::idText(read.items.at(1).id), repeatedCueID);
         EXPECT_NE(read.items.at(1).id, read.items.at(0).id);
+        EXPECT_EQ(read.typeID, library->types.at(0).id) << "on the first type of the repeated id, as it showed";
     }
     EXPECT_EQ(projectIDs.size(), 3);
-    EXPECT_EQ(RecordCoding::idText(library->projects.at(0).id), projectID) << "the first keeps its id";
+    EXPECT_FALSE(projectIDs.contains(QString::fromLatin1(projectID))) << "the first gets an id of its own too";
+    EXPECT_EQ(library->projects.at(0).notes, "first");
     EXPECT_EQ(library->projects.at(1).notes, "second");
+    EXPECT_EQ(library->types.at(0).title, "B");
+    EXPECT_NE(RecordCoding::idText(library->types.at(0).id), repeatedTypeID);
     EXPECT_NE(library->types.at(0).id, library->types.at(1).id);
 
     EXPECT_EQ(decode(bytes), library) << "the same in every decoding";

@@ -4,12 +4,17 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
+#include "core/FolderLock.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "core/WidgetIntents.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -300,29 +305,82 @@ TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
     expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
 }
 
+// Another program that knows nothing of Sorvel's records (a plain script):
+// under the folder's lock it changes the file's JSON as it is, and puts it
+// back by an atomic rename. It gives no record an id, and renames none.
+void changeInAPlainScript(const std::function<void(QJsonObject& top)>& change) {
+    runInAnotherProgram([&] {
+        const QString folder = Storage::directory();
+        const FolderLock lock(folder, FolderLock::Mode::Write);
+        ASSERT_TRUE(lock.isLocked());
+        QFile file(Storage::filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QJsonObject top = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        change(top);
+        QFile draft(folder + QStringLiteral("/script-draft.json"));
+        ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+        draft.write(QJsonDocument(top).toJson());
+        draft.close();
+        ASSERT_EQ(::rename(QFile::encodeName(draft.fileName()).constData(),
+                           QFile::encodeName(Storage::filePath()).constData()),
+                  0);
+    });
+}
+
+void dropFirstProjectWithIdInAPlainScript(const QUuid& id) {
+    changeInAPlainScript([&](QJsonObject& top) {
+        QJsonArray projects = top.value(QStringLiteral("projects")).toArray();
+        const auto first = std::find_if(projects.begin(), projects.end(), [&](const QJsonValueRef& project) {
+            return project.toObject().value(QStringLiteral("id")).toString() == RecordCoding::idText(id);
+        });
+        ASSERT_NE(first, projects.end());
+        projects.erase(first);
+        top.insert(QStringLiteral("projects"), projects);
+    });
+}
+
 // Two projects with one id (a block copied by hand) are two records to every
-// program: an edit of the first never lands on the second.
+// program: an edit of the first never lands on the second, whether the other
+// program that deletes the first is Sorvel's own or a plain script, after
+// which the second no longer shares its id with anything.
 TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherProgramDeletesIt) {
     AudioProject copy = film;
     copy.name = QStringLiteral("Film copy");
+    copy.typeID = ProjectType::sfxID;
     copy.notes = QStringLiteral("the copy's notes");
-    writeDataFile({film, copy, other});
-    ProjectStore store(desktop.seams());
-    ASSERT_EQ(store.projects().size(), 3);
-    const QUuid copyID = store.projects().at(1).id;
-    ASSERT_NE(copyID, film.id);
+    for (const bool plainScript : {false, true}) {
+        SCOPED_TRACE(plainScript ? "a plain script deletes it" : "Sorvel's own program deletes it");
+        writeDataFile({film, copy, other});
+        ProjectStore store(desktop.seams());
+        ASSERT_EQ(store.projects().size(), 3);
+        const QUuid filmID = store.projects().at(0).id;
+        const QUuid copyID = store.projects().at(1).id;
+        ASSERT_NE(copyID, filmID);
 
-    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
-    changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
-    store.flush();
+        store.update(filmID, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+        if (plainScript)
+            dropFirstProjectWithIdInAPlainScript(film.id);
+        else
+            changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
+        store.flush();
 
-    const QList<AudioProject> written = projectsInFile();
-    ASSERT_EQ(written.size(), 3);
-    EXPECT_EQ(stored(film.id).name, QStringLiteral("Film"));
-    EXPECT_EQ(stored(film.id).notes, QStringLiteral("edited"));
-    EXPECT_EQ(stored(copyID).name, QStringLiteral("Film copy"));
-    EXPECT_EQ(stored(copyID).notes, QStringLiteral("the copy's notes"));
-    EXPECT_EQ(store.projects(), written);
+        const QList<AudioProject> written = projectsInFile();
+        ASSERT_EQ(written.size(), 3);
+        const auto copies = std::count_if(written.cbegin(), written.cend(),
+                                          [](const AudioProject& p) { return p.name == QStringLiteral("Film copy"); });
+        EXPECT_EQ(copies, 1);
+        for (const AudioProject& project : written) {
+            if (project.name == QStringLiteral("Film copy")) {
+                EXPECT_EQ(project.notes, QStringLiteral("the copy's notes"));
+                EXPECT_EQ(project.typeID, ProjectType::sfxID);
+            } else if (project.name == QStringLiteral("Film")) {
+                EXPECT_EQ(project.notes, QStringLiteral("edited")) << "the edit stays on its project";
+                EXPECT_EQ(project.typeID, ProjectType::musicID);
+            }
+        }
+        EXPECT_EQ(store.projects(), written);
+    }
 }
 
 // One program deletes a type, moving its projects, while the other puts a
