@@ -261,8 +261,19 @@ TEST(RecordCodingTest, CueDatesFollowStageOrTheEarlierDoneFlag) {
 }
 
 // Another process reading the same bytes must find the same records, or a
-// merge would take the difference for a change of the other program.
-TEST(RecordCodingTest, SameBytesOfTheEarlierFormatGiveTheSameRecordsAtEveryReading) {
+// merge would take the difference for a change of the other program. A cue
+// without an id is known by what it says, not by where it stands: cues put
+// before it or taken away by another program leave it the cue it was, and
+// cues that say the same are still told apart.
+TEST(RecordCodingTest, CuesWithoutIdsKeepTheirIdsWhereverTheyStand) {
+    const auto idsOfFirstProject = [](const QString& items) {
+        const auto library = decode(fileWithProjects(minimalProject(R"(, "items": [)" + items + "]")));
+        EXPECT_TRUE(library);
+        QList<QUuid> ids;
+        for (const Cue& cue : library ? library->projects.at(0).items : QList<Cue>())
+            ids << cue.id;
+        return ids;
+    };
     const QByteArray bytes = fileWithProjects(
         minimalProject(
             R"(, "items": [{"title": "A"}, {"title": "B"}, {"id": "11111111-2222-3333-4444-555555555555"}, {"title": "D"}])")
@@ -283,8 +294,29 @@ TEST(RecordCodingTest, SameBytesOfTheEarlierFormatGiveTheSameRecordsAtEveryReadi
     ids.insert(first->projects.at(1).items.first().id);
     EXPECT_EQ(ids.size(), 5) << "each cue, in each project, has an id of its own";
     EXPECT_EQ(RecordCoding::idText(cues.at(2).id), "11111111-2222-3333-4444-555555555555");
-    // The id depends on the position, not on what else the list holds.
-    EXPECT_EQ(cues.at(3).id, RecordCoding::cueIDAt(first->projects.at(0).id, 3));
+
+    const QString alpha = R"({"number": "1M01", "title": "Alpha"})";
+    const QString beta = R"({"number": "1M02", "title": "Beta"})";
+    const QString earlier = R"({"title": "Gamma", "isDone": true})";
+    const QList<QUuid> before = idsOfFirstProject(alpha + ", " + beta + ", " + earlier);
+    ASSERT_EQ(before.size(), 3);
+    const QList<QUuid> inserted =
+        idsOfFirstProject(R"({"number": "1M00", "title": "Inserted"}, )" + alpha + ", " + beta + ", " + earlier);
+    ASSERT_EQ(inserted.size(), 4);
+    EXPECT_EQ(inserted.mid(1), before) << "a cue put at the top";
+    EXPECT_FALSE(before.contains(inserted.at(0)));
+    EXPECT_EQ(idsOfFirstProject(beta + ", " + earlier), before.mid(1)) << "the first cue taken away";
+    EXPECT_NE(idsOfFirstProject(R"({"number": "1M01", "title": "Alpha 2"})").at(0), before.at(0))
+        << "a cue that says something else is another cue";
+    EXPECT_NE(idsOfFirstProject(R"({"number": "", "title": "Alpha"})").at(0),
+              idsOfFirstProject(R"({"title": "Alpha"})").at(0))
+        << "an empty number is not a missing one";
+
+    const QList<QUuid> alike = idsOfFirstProject(alpha + ", " + alpha + ", " + beta);
+    ASSERT_EQ(alike.size(), 3);
+    EXPECT_NE(alike.at(0), alike.at(1)) << "cues that say the same are told apart";
+    EXPECT_EQ(alike.at(2), before.at(1));
+    EXPECT_EQ(idsOfFirstProject(alpha + ", " + alpha + ", " + beta), alike) << "the same at every reading";
 }
 
 TEST(RecordCodingTest, RecordsOfFourRequiredMembersFailWhenOneIsMissing) {

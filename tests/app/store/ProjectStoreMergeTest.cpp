@@ -383,6 +383,47 @@ TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherP
     }
 }
 
+// Cues stored without ids (the earlier format) are known by what they say: a
+// cue another program puts at the top takes no unsaved edit of the cue that
+// stood there.
+TEST_F(ProjectStoreMerge, EditsOfCuesWithoutIdsStayOnThemWhenAnotherProgramInsertsACueAtTheTop) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    writeFile(environment.dataFolder() + QStringLiteral("/projects.json"), R"({"version": 2, "projects": [
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film", "items": [
+            {"number": "1M01", "title": "Alpha", "stage": "notStarted"},
+            {"number": "1M02", "title": "Beta", "stage": "notStarted"}]}]})");
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 1);
+    const QUuid projectID = store.projects().at(0).id;
+    const QUuid alphaID = store.projects().at(0).items.at(0).id;
+    const QUuid betaID = store.projects().at(0).items.at(1).id;
+
+    store.advanceCue(projectID, alphaID);
+    store.updateCue(projectID, betaID, [](Cue& cue) { cue.duration = 90; });
+    changeInAPlainScript([](QJsonObject& top) {
+        QJsonArray projects = top.value(QStringLiteral("projects")).toArray();
+        QJsonObject film = projects.at(0).toObject();
+        QJsonArray items = film.value(QStringLiteral("items")).toArray();
+        items.prepend(QJsonObject{{QStringLiteral("number"), QStringLiteral("1M00")},
+                                  {QStringLiteral("title"), QStringLiteral("Inserted")},
+                                  {QStringLiteral("stage"), QStringLiteral("notStarted")}});
+        film.insert(QStringLiteral("items"), items);
+        projects.replace(0, film);
+        top.insert(QStringLiteral("projects"), projects);
+    });
+    store.flush();
+
+    const QList<Cue> cues = stored(projectID).items;
+    ASSERT_EQ(titles(stored(projectID)), (QStringList{"Inserted", "Alpha", "Beta"}));
+    EXPECT_EQ(cues.at(0).stage, CueStage::NotStarted) << "the inserted cue took an edit of another";
+    EXPECT_FALSE(cues.at(0).duration);
+    EXPECT_EQ(cues.at(1).id, alphaID);
+    EXPECT_EQ(cues.at(1).stage, CueStage::Composing);
+    EXPECT_EQ(cues.at(2).id, betaID);
+    EXPECT_EQ(cues.at(2).duration, 90);
+    EXPECT_EQ(store.projects(), projectsInFile());
+}
+
 // One program deletes a type, moving its projects, while the other puts a
 // project on it: that project follows the move instead of being left on a
 // type no list holds.
