@@ -107,6 +107,46 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) 
     EXPECT_TRUE(log.contains(QStringLiteral("kept 0.7, set aside 0.3"))) << log.toStdString();
 }
 
+// A step of manual progress here and the widget's step a moment apart are two
+// steps, whichever came first and whether the store saves at once or reloads
+// the widget's write first; a value set outright after a step is no step and
+// keeps the field rule above.
+TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
+    film.progressMode = ProgressMode::Manual;
+    film.manualProgress = 0.4;
+    const auto widgetSteps = [&] {
+        runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(); });
+        EXPECT_EQ(stored(film.id).manualProgress, 0.5) << "the widget's step, before the store saves";
+    };
+    for (const bool widgetFirst : {false, true}) {
+        for (const bool reloadBeforeSaving : {false, true}) {
+            SCOPED_TRACE(std::string(widgetFirst ? "widget first" : "application first")
+                         + (reloadBeforeSaving ? ", the store reloads and saves on its own" : ", saved at once"));
+            writeDataFile({film, other});
+            ProjectStore store(desktop.seams());
+            if (widgetFirst)
+                widgetSteps();
+            store.stepProgress(film.id, 0.1);
+            if (!widgetFirst)
+                widgetSteps();
+            if (reloadBeforeSaving) {
+                ASSERT_TRUE(waitUntilIdle(store));
+            }
+            store.flush();
+            EXPECT_EQ(stored(film.id).manualProgress, 0.6);
+            EXPECT_EQ(store.project(film.id)->manualProgress, 0.6);
+        }
+    }
+
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.stepProgress(film.id, 0.1);
+    store.update(film.id, [](AudioProject& p) { p.manualProgress = 0.9; });
+    widgetSteps();
+    store.flush();
+    EXPECT_EQ(stored(film.id).manualProgress, 0.9) << "a value set outright";
+}
+
 TEST_F(ProjectStoreMerge, OutsideWriterRetitlingOneCueWhileTheStoreChangesAnother) {
     writeDataFile({film, other});
     ProjectStore store(desktop.seams());
