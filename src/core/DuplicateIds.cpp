@@ -41,32 +41,45 @@ QUuid derivedID(const QUuid& id, int rank) {
     return QUuid::createUuidV5(duplicateSpace, id.toRfc4122() + QByteArray::number(rank));
 }
 
+// Returns the ids that were repeated, each with the id its first record now carries.
 template <typename Record>
-void separateList(QList<Record>& records) {
+QHash<QUuid, QUuid> separateList(QList<Record>& records) {
     if (!repeatsAnId(records))
-        return;
+        return {};
     QSet<QUuid> taken;
-    for (const Record& record : records)
+    QHash<QUuid, int> count;
+    for (const Record& record : records) {
         taken.insert(record.id);
+        ++count[record.id];
+    }
+    // The first record of a repeated id gets an id of its own too: when
+    // another program's write drops it, the record left with the plain id is
+    // then never taken for it.
     QHash<QUuid, int> seen;
+    QHash<QUuid, QUuid> firstOfRepeated;
     for (Record& record : records) {
-        int& rank = seen[record.id];
-        if (rank++ == 0)
-            continue; // the first keeps its id
-        QUuid own = derivedID(record.id, rank - 1);
+        if (count.value(record.id) < 2)
+            continue;
+        const int rank = seen[record.id]++;
+        QUuid own = derivedID(record.id, rank);
         for (int further = 1; taken.contains(own); ++further)
             own = derivedID(own, further);
         taken.insert(own);
+        if (rank == 0)
+            firstOfRepeated.insert(record.id, own);
         record.id = own;
     }
+    return firstOfRepeated;
 }
 
 } // namespace
 
 void separate(Library& library) {
     separateList(library.projects);
-    separateList(library.types);
+    // A project names its type by id: it stays on the type it showed, the first of that id.
+    const QHash<QUuid, QUuid> renamedTypes = separateList(library.types);
     for (AudioProject& project : library.projects) {
+        project.typeID = renamedTypes.value(project.typeID, project.typeID);
         separateList(project.items);
         separateList(project.log);
         for (Cue& cue : project.items)

@@ -566,12 +566,13 @@ template <typename Value>
 Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
     const ObjectReader<Value> reader(value);
     Cue cue;
+    const std::optional<QString> number = reader.optional("number", toText<Value>);
+    cue.title = reader.optional("title", toText<Value>).value_or(QString());
     const std::optional<QUuid> id = reader.optional("id", toID<Value>);
-    cue.id = id ? *id : cueIDAt(projectID, position);
+    cue.id = id ? *id : idlessCueID(projectID, number, cue.title);
     // A cue of the earlier format has no number: it shows its position. An
     // empty number is the user's and stays empty.
-    cue.number = reader.optional("number", toText<Value>).value_or(QString::number(position + 1));
-    cue.title = reader.optional("title", toText<Value>).value_or(QString());
+    cue.number = number.value_or(QString::number(position + 1));
     cue.duration = reader.optional("duration", toWhole<Value>);
     cue.versions = reader.optional("versions", listOf<Value>(toCueVersion<Value>)).value_or(QList<CueVersion>());
     if (const std::optional<CueStage> stage = reader.optional("stage", toStage<Value>)) {
@@ -926,9 +927,16 @@ QString idText(const QUuid& id) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-QUuid cueIDAt(const QUuid& projectID, qsizetype position) {
+QUuid idlessCueID(const QUuid& projectID, const std::optional<QString>& number, const QString& title) {
     static const QUuid cueSpace = QUuid::fromString(QLatin1StringView("{4d1f6a2e-8c3b-4e57-9a10-5b7e2c9d0f31}"));
-    return QUuid::createUuidV5(cueSpace, projectID.toRfc4122() + QByteArray::number(position));
+    // Each text is preceded by its length, so that no two (number, title) pairs give the same bytes.
+    QByteArray name = projectID.toRfc4122();
+    if (number)
+        name += QByteArray::number(number->size()) + ':' + number->toUtf8();
+    else
+        name += '-';
+    name += QByteArray::number(title.size()) + ':' + title.toUtf8();
+    return QUuid::createUuidV5(cueSpace, name);
 }
 
 std::optional<QDateTime> parseDate(const QString& text) {

@@ -18,8 +18,11 @@ std::optional<QUuid> parseID(const QString& text);
 QString idText(const QUuid& id);
 
 // The id a cue stored without one reads with: derived from its project's id
-// and its position there, so the same bytes give the same cue in every process.
-QUuid cueIDAt(const QUuid& projectID, qsizetype position);
+// and what the cue says of itself (its number, absent or not, and its title),
+// so the same bytes give the same cue in every process, and a cue keeps its id
+// when cues are inserted or removed before it. Cues that say the same are
+// told apart by their order among themselves (DuplicateIds).
+QUuid idlessCueID(const QUuid& projectID, const std::optional<QString>& number, const QString& title);
 
 // Dates: internet date-times with a zone designator; written in UTC whole seconds with "Z".
 std::optional<QDateTime> parseDate(const QString& text);

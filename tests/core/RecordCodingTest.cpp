@@ -186,12 +186,16 @@ TEST(RecordCodingTest, CuesWithoutNumberTakeTheirPositionAndAnEmptyNumberStaysEm
     EXPECT_FALSE(cues[2].startDate);
 }
 
-// A block copied by hand repeats an id: each repeat gets an id of its own,
-// the same in every decoding, and kept by the next write.
+// A block copied by hand repeats an id: each record of it, the first too,
+// gets an id of its own, the same in every decoding, and kept by the next
+// write. None keeps the plain id, which a record left alone with it in
+// another program's write carries; a project stays on the type it showed.
 TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
+    const QString repeatedCueID = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    const QString repeatedTypeID = QStringLiteral("00000000-0000-0000-0000-000000000009");
     const QString cue = R"({"id": "11111111-2222-3333-4444-555555555555", "number": "%1"})";
-    const QString project =
-        minimalProject(QStringLiteral(R"(, "notes": "%1", "items": [%2, %3])").arg("%1", cue.arg("1"), cue.arg("2")));
+    const QString project = minimalProject(QStringLiteral(R"(, "notes": "%1", "typeID": "%2", "items": [%3, %4])")
+                                               .arg("%1", repeatedTypeID, cue.arg("1"), cue.arg("2")));
     const QByteArray bytes =
         fileWithProjects(project.arg("first") + ", " + project.arg("second") + ", " + project.arg("third"),
                          R"(, "types": [
@@ -200,17 +204,23 @@ TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
     const std::optional<Library> library = decode(bytes);
     ASSERT_TRUE(library);
     ASSERT_EQ(library->projects.size(), 3);
+    ASSERT_EQ(library->types.size(), 2);
 
-    QSet<QUuid> projectIDs;
+    QSet<QString> projectIDs;
     for (const AudioProject& read : library->projects) {
-        projectIDs.insert(read.id);
+        projectIDs.insert(RecordCoding::idText(read.id));
         ASSERT_EQ(read.items.size(), 2);
-        EXPECT_EQ(read.items.at(0).id, QUuid::fromString(QLatin1String("{11111111-2222-3333-4444-555555555555}")));
+        EXPECT_NE(RecordCoding::idText(read.items.at(0).id), repeatedCueID) << "the first gets an id of its own too";
+        EXPECT_NE(RecordCoding::idText(read.items.at(1).id), repeatedCueID);
         EXPECT_NE(read.items.at(1).id, read.items.at(0).id);
+        EXPECT_EQ(read.typeID, library->types.at(0).id) << "on the first type of the repeated id, as it showed";
     }
     EXPECT_EQ(projectIDs.size(), 3);
-    EXPECT_EQ(RecordCoding::idText(library->projects.at(0).id), projectID) << "the first keeps its id";
+    EXPECT_FALSE(projectIDs.contains(QString::fromLatin1(projectID))) << "the first gets an id of its own too";
+    EXPECT_EQ(library->projects.at(0).notes, "first");
     EXPECT_EQ(library->projects.at(1).notes, "second");
+    EXPECT_EQ(library->types.at(0).title, "B");
+    EXPECT_NE(RecordCoding::idText(library->types.at(0).id), repeatedTypeID);
     EXPECT_NE(library->types.at(0).id, library->types.at(1).id);
 
     EXPECT_EQ(decode(bytes), library) << "the same in every decoding";
@@ -251,8 +261,19 @@ TEST(RecordCodingTest, CueDatesFollowStageOrTheEarlierDoneFlag) {
 }
 
 // Another process reading the same bytes must find the same records, or a
-// merge would take the difference for a change of the other program.
-TEST(RecordCodingTest, SameBytesOfTheEarlierFormatGiveTheSameRecordsAtEveryReading) {
+// merge would take the difference for a change of the other program. A cue
+// without an id is known by what it says, not by where it stands: cues put
+// before it or taken away by another program leave it the cue it was, and
+// cues that say the same are still told apart.
+TEST(RecordCodingTest, CuesWithoutIdsKeepTheirIdsWhereverTheyStand) {
+    const auto idsOfFirstProject = [](const QString& items) {
+        const auto library = decode(fileWithProjects(minimalProject(R"(, "items": [)" + items + "]")));
+        EXPECT_TRUE(library);
+        QList<QUuid> ids;
+        for (const Cue& cue : library ? library->projects.at(0).items : QList<Cue>())
+            ids << cue.id;
+        return ids;
+    };
     const QByteArray bytes = fileWithProjects(
         minimalProject(
             R"(, "items": [{"title": "A"}, {"title": "B"}, {"id": "11111111-2222-3333-4444-555555555555"}, {"title": "D"}])")
@@ -273,8 +294,29 @@ TEST(RecordCodingTest, SameBytesOfTheEarlierFormatGiveTheSameRecordsAtEveryReadi
     ids.insert(first->projects.at(1).items.first().id);
     EXPECT_EQ(ids.size(), 5) << "each cue, in each project, has an id of its own";
     EXPECT_EQ(RecordCoding::idText(cues.at(2).id), "11111111-2222-3333-4444-555555555555");
-    // The id depends on the position, not on what else the list holds.
-    EXPECT_EQ(cues.at(3).id, RecordCoding::cueIDAt(first->projects.at(0).id, 3));
+
+    const QString alpha = R"({"number": "1M01", "title": "Alpha"})";
+    const QString beta = R"({"number": "1M02", "title": "Beta"})";
+    const QString earlier = R"({"title": "Gamma", "isDone": true})";
+    const QList<QUuid> before = idsOfFirstProject(alpha + ", " + beta + ", " + earlier);
+    ASSERT_EQ(before.size(), 3);
+    const QList<QUuid> inserted =
+        idsOfFirstProject(R"({"number": "1M00", "title": "Inserted"}, )" + alpha + ", " + beta + ", " + earlier);
+    ASSERT_EQ(inserted.size(), 4);
+    EXPECT_EQ(inserted.mid(1), before) << "a cue put at the top";
+    EXPECT_FALSE(before.contains(inserted.at(0)));
+    EXPECT_EQ(idsOfFirstProject(beta + ", " + earlier), before.mid(1)) << "the first cue taken away";
+    EXPECT_NE(idsOfFirstProject(R"({"number": "1M01", "title": "Alpha 2"})").at(0), before.at(0))
+        << "a cue that says something else is another cue";
+    EXPECT_NE(idsOfFirstProject(R"({"number": "", "title": "Alpha"})").at(0),
+              idsOfFirstProject(R"({"title": "Alpha"})").at(0))
+        << "an empty number is not a missing one";
+
+    const QList<QUuid> alike = idsOfFirstProject(alpha + ", " + alpha + ", " + beta);
+    ASSERT_EQ(alike.size(), 3);
+    EXPECT_NE(alike.at(0), alike.at(1)) << "cues that say the same are told apart";
+    EXPECT_EQ(alike.at(2), before.at(1));
+    EXPECT_EQ(idsOfFirstProject(alpha + ", " + alpha + ", " + beta), alike) << "the same at every reading";
 }
 
 TEST(RecordCodingTest, RecordsOfFourRequiredMembersFailWhenOneIsMissing) {

@@ -239,12 +239,13 @@ LogEntry toLogEntry(const QJsonValue& value) {
 Cue toCue(const QJsonValue& value, const QUuid& projectID, qsizetype position) {
     const ObjectReader reader(value);
     Cue cue;
+    const std::optional<QString> number = reader.optional("number", toText);
+    cue.title = reader.optional("title", toText).value_or(QString());
     const std::optional<QUuid> id = reader.optional("id", toID);
-    cue.id = id ? *id : RecordCoding::cueIDAt(projectID, position);
+    cue.id = id ? *id : RecordCoding::idlessCueID(projectID, number, cue.title);
     // A cue of the earlier format has no number: it shows its position. An
     // empty number is the user's and stays empty.
-    cue.number = reader.optional("number", toText).value_or(QString::number(position + 1));
-    cue.title = reader.optional("title", toText).value_or(QString());
+    cue.number = number.value_or(QString::number(position + 1));
     cue.duration = reader.optional("duration", toWhole);
     cue.versions = reader.optional("versions", listOf(toCueVersion)).value_or(QList<CueVersion>());
     if (const std::optional<CueStage> stage = reader.optional("stage", toStage)) {

@@ -9,7 +9,6 @@
 #include "core/SorvelLinks.h"
 #include "core/TypeRegistry.h"
 #include "core/UserText.h"
-#include "core/WidgetIntents.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -95,10 +94,7 @@ QString PanelTape::newestLogLine(const AudioProject& project, const QDateTime& n
 }
 
 void PanelTape::step(double delta) {
-    m_controller.store().update(m_project.id, [delta](AudioProject& p) {
-        p.manualProgress = AdjustProgressIntent::steppedProgress(p.manualProgress, delta);
-        p.touch();
-    });
+    m_controller.store().stepProgress(m_project.id, delta);
 }
 
 void PanelTape::advanceCue(const QUuid& cueID) {

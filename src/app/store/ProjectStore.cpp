@@ -13,6 +13,7 @@
 #include "core/SystemColors.h"
 #include "core/SystemErrorText.h"
 #include "core/UserText.h"
+#include "core/WidgetIntents.h"
 
 #include <QDate>
 #include <QDir>
@@ -198,6 +199,19 @@ void ProjectStore::setCueStage(QUuid projectID, QUuid cueID, CueStage stage) {
 
 void ProjectStore::advanceCue(QUuid projectID, QUuid cueID) {
     update(projectID, [&](AudioProject& p) { p.advanceCue(cueID); });
+}
+
+void ProjectStore::stepProgress(QUuid id, double delta) {
+    const int index = indexOf(id);
+    if (index < 0)
+        return;
+    const double before = m_projects.at(index).manualProgress;
+    update(id, [delta](AudioProject& p) {
+        p.manualProgress = AdjustProgressIntent::steppedProgress(p.manualProgress, delta);
+        p.touch();
+    });
+    if (m_projects.at(index).manualProgress != before)
+        m_steps.add(id, delta, m_revision);
 }
 
 void ProjectStore::markDone(const QSet<QUuid>& ids) {
@@ -441,11 +455,12 @@ void ProjectStore::startWrite() {
     const Library base = m_synced;
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
-    m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
+    const ProgressSteps steps = m_steps;
+    m_worker.start([this, sent, base, steps, keepDecodedAside, revision]() -> StorageWorker::Delivery {
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
         const Storage::SaveResult saved =
-            Storage::save([&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
+            Storage::save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
                           keepDecodedAside, folderWaiter());
         if (saved.folderBusy)
             return {}; // the store is going away
@@ -490,12 +505,13 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = true;
+        m_steps.written(revision);
         if (revision == m_revision) {
             m_dirty = false;
             apply(saved.resolved);
         } else {
             // Changed while the write ran: the newer edits stay pending on top of it.
-            apply(LibraryMerge::merge(sent, saved.resolved, currentLibrary()));
+            apply(m_steps.merge(sent, saved.resolved, currentLibrary()));
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
@@ -681,7 +697,8 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const Library mine = currentLibrary();
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
-    return [this, base, mine, dirty, revision, atStart]() -> StorageWorker::Delivery {
+    const ProgressSteps steps = m_steps;
+    return [this, base, mine, steps, dirty, revision, atStart]() -> StorageWorker::Delivery {
         bool restored = false;
         if (atStart) {
             // Before anything is read: the earlier product's data, then what an
@@ -701,8 +718,8 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
             if (result.unchanged) {
                 result.read.library = {}; // freed here, not on the window's thread
             } else {
-                result.next = dirty ? LibraryMerge::merge(base, result.read.library, mine, &result.mergeNotes)
-                                    : result.read.library;
+                result.next =
+                    dirty ? steps.merge(base, result.read.library, mine, &result.mergeNotes) : result.read.library;
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
@@ -741,7 +758,7 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
                 LibraryMerge::logNotes(result.mergeNotes);
                 applyKnown(*result.next, result.change);
             } else {
-                apply(LibraryMerge::merge(m_synced, read.library, currentLibrary()));
+                apply(m_steps.merge(m_synced, read.library, currentLibrary()));
             }
             setSynced(read.library);
         }

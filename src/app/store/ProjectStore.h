@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/ProgressSteps.h"
 #include "app/store/ProjectChange.h"
 #include "app/store/SaveProblem.h"
 #include "app/store/StorageWorker.h"
@@ -93,6 +94,11 @@ public:
     void updateCue(QUuid projectID, QUuid cueID, const std::function<void(Cue&)>& body);
     void setCueStage(QUuid projectID, QUuid cueID, CueStage stage);
     void advanceCue(QUuid projectID, QUuid cueID);
+    // Steps the manual progress by `delta` as the widget's intent does. A step
+    // adds to whatever another program stepped meanwhile: it is carried onto
+    // the file's value when the store merges, where a value set outright
+    // (through update or replace) follows the field rule.
+    void stepProgress(QUuid id, double delta);
     void markDone(const QSet<QUuid>& ids);
     void setFocus(QUuid id);
     void unarchive(QUuid id);
@@ -250,6 +256,7 @@ private:
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false; // m_synced came from the file, not the stand-in
     SaveProblem m_saveProblem;
+    ProgressSteps m_steps; // not written yet
     // Counts the changes, so that a result can tell whether it is still current.
     quint64 m_revision = 0;
     bool m_writing = false;

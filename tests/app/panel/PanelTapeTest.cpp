@@ -3,10 +3,12 @@
 #include "app/panel/PanelCueLine.h"
 #include "app/panel/PanelTape.h"
 #include "core/RecordCoding.h"
+#include "core/WidgetIntents.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioLabel.h"
 #include "studio/TapeWindow.h"
+#include "support/ChildProcess.h"
 #include "support/SampleRecords.h"
 
 #include <QDir>
@@ -92,6 +94,23 @@ TEST_F(PanelTapeTest, AStepThatChangesNothingStillStampsAndSaves) {
     EXPECT_GT(store.project(full.id)->updatedAt, before);
     EXPECT_TRUE(store.isDirty());
     EXPECT_EQ(store.project(full.id)->progressMode, ProgressMode::Manual);
+}
+
+// The "+" is a step of its own: a step the widget made a moment before the
+// store saved still counts.
+TEST_F(PanelTapeTest, ThePlusAddsToAStepTheWidgetMadeMeanwhile) {
+    const AudioProject project = manual(0.4);
+    store.flush();
+    auto tape = openTape(project.id);
+    tape->findChild<StudioButton*>(QStringLiteral("stepUp"))->click();
+    // The widget's tap: another process, under the folder's lock.
+    ASSERT_EQ(runInChild([&] {
+                  return AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform() ? 0 : 1;
+              }),
+              0);
+    store.flush();
+    EXPECT_DOUBLE_EQ(store.project(project.id)->manualProgress, 0.6);
+    EXPECT_DOUBLE_EQ(tape->project().manualProgress, 0.6);
 }
 
 TEST_F(PanelTapeTest, AStepOnAStaleCardChangesNothing) {

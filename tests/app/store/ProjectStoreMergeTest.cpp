@@ -4,12 +4,17 @@
 
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
+#include "core/FolderLock.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "core/WidgetIntents.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -100,6 +105,46 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) 
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("manual progress"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("kept 0.7, set aside 0.3"))) << log.toStdString();
+}
+
+// A step of manual progress here and the widget's step a moment apart are two
+// steps, whichever came first and whether the store saves at once or reloads
+// the widget's write first; a value set outright after a step is no step and
+// keeps the field rule above.
+TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
+    film.progressMode = ProgressMode::Manual;
+    film.manualProgress = 0.4;
+    const auto widgetSteps = [&] {
+        runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(); });
+        EXPECT_EQ(stored(film.id).manualProgress, 0.5) << "the widget's step, before the store saves";
+    };
+    for (const bool widgetFirst : {false, true}) {
+        for (const bool reloadBeforeSaving : {false, true}) {
+            SCOPED_TRACE(std::string(widgetFirst ? "widget first" : "application first")
+                         + (reloadBeforeSaving ? ", the store reloads and saves on its own" : ", saved at once"));
+            writeDataFile({film, other});
+            ProjectStore store(desktop.seams());
+            if (widgetFirst)
+                widgetSteps();
+            store.stepProgress(film.id, 0.1);
+            if (!widgetFirst)
+                widgetSteps();
+            if (reloadBeforeSaving) {
+                ASSERT_TRUE(waitUntilIdle(store));
+            }
+            store.flush();
+            EXPECT_EQ(stored(film.id).manualProgress, 0.6);
+            EXPECT_EQ(store.project(film.id)->manualProgress, 0.6);
+        }
+    }
+
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.stepProgress(film.id, 0.1);
+    store.update(film.id, [](AudioProject& p) { p.manualProgress = 0.9; });
+    widgetSteps();
+    store.flush();
+    EXPECT_EQ(stored(film.id).manualProgress, 0.9) << "a value set outright";
 }
 
 TEST_F(ProjectStoreMerge, OutsideWriterRetitlingOneCueWhileTheStoreChangesAnother) {
@@ -300,29 +345,123 @@ TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
     expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
 }
 
+// Another program that knows nothing of Sorvel's records (a plain script):
+// under the folder's lock it changes the file's JSON as it is, and puts it
+// back by an atomic rename. It gives no record an id, and renames none.
+void changeInAPlainScript(const std::function<void(QJsonObject& top)>& change) {
+    runInAnotherProgram([&] {
+        const QString folder = Storage::directory();
+        const FolderLock lock(folder, FolderLock::Mode::Write);
+        ASSERT_TRUE(lock.isLocked());
+        QFile file(Storage::filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QJsonObject top = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        change(top);
+        QFile draft(folder + QStringLiteral("/script-draft.json"));
+        ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+        draft.write(QJsonDocument(top).toJson());
+        draft.close();
+        ASSERT_EQ(::rename(QFile::encodeName(draft.fileName()).constData(),
+                           QFile::encodeName(Storage::filePath()).constData()),
+                  0);
+    });
+}
+
+void dropFirstProjectWithIdInAPlainScript(const QUuid& id) {
+    changeInAPlainScript([&](QJsonObject& top) {
+        QJsonArray projects = top.value(QStringLiteral("projects")).toArray();
+        const auto first = std::find_if(projects.begin(), projects.end(), [&](const QJsonValueRef& project) {
+            return project.toObject().value(QStringLiteral("id")).toString() == RecordCoding::idText(id);
+        });
+        ASSERT_NE(first, projects.end());
+        projects.erase(first);
+        top.insert(QStringLiteral("projects"), projects);
+    });
+}
+
 // Two projects with one id (a block copied by hand) are two records to every
-// program: an edit of the first never lands on the second.
+// program: an edit of the first never lands on the second, whether the other
+// program that deletes the first is Sorvel's own or a plain script, after
+// which the second no longer shares its id with anything.
 TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherProgramDeletesIt) {
     AudioProject copy = film;
     copy.name = QStringLiteral("Film copy");
+    copy.typeID = ProjectType::sfxID;
     copy.notes = QStringLiteral("the copy's notes");
-    writeDataFile({film, copy, other});
-    ProjectStore store(desktop.seams());
-    ASSERT_EQ(store.projects().size(), 3);
-    const QUuid copyID = store.projects().at(1).id;
-    ASSERT_NE(copyID, film.id);
+    for (const bool plainScript : {false, true}) {
+        SCOPED_TRACE(plainScript ? "a plain script deletes it" : "Sorvel's own program deletes it");
+        writeDataFile({film, copy, other});
+        ProjectStore store(desktop.seams());
+        ASSERT_EQ(store.projects().size(), 3);
+        const QUuid filmID = store.projects().at(0).id;
+        const QUuid copyID = store.projects().at(1).id;
+        ASSERT_NE(copyID, filmID);
 
-    store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
-    changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
+        store.update(filmID, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+        if (plainScript)
+            dropFirstProjectWithIdInAPlainScript(film.id);
+        else
+            changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
+        store.flush();
+
+        const QList<AudioProject> written = projectsInFile();
+        ASSERT_EQ(written.size(), 3);
+        const auto copies = std::count_if(written.cbegin(), written.cend(),
+                                          [](const AudioProject& p) { return p.name == QStringLiteral("Film copy"); });
+        EXPECT_EQ(copies, 1);
+        for (const AudioProject& project : written) {
+            if (project.name == QStringLiteral("Film copy")) {
+                EXPECT_EQ(project.notes, QStringLiteral("the copy's notes"));
+                EXPECT_EQ(project.typeID, ProjectType::sfxID);
+            } else if (project.name == QStringLiteral("Film")) {
+                EXPECT_EQ(project.notes, QStringLiteral("edited")) << "the edit stays on its project";
+                EXPECT_EQ(project.typeID, ProjectType::musicID);
+            }
+        }
+        EXPECT_EQ(store.projects(), written);
+    }
+}
+
+// Cues stored without ids (the earlier format) are known by what they say: a
+// cue another program puts at the top takes no unsaved edit of the cue that
+// stood there.
+TEST_F(ProjectStoreMerge, EditsOfCuesWithoutIdsStayOnThemWhenAnotherProgramInsertsACueAtTheTop) {
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    writeFile(environment.dataFolder() + QStringLiteral("/projects.json"), R"({"version": 2, "projects": [
+        {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film", "items": [
+            {"number": "1M01", "title": "Alpha", "stage": "notStarted"},
+            {"number": "1M02", "title": "Beta", "stage": "notStarted"}]}]})");
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 1);
+    const QUuid projectID = store.projects().at(0).id;
+    const QUuid alphaID = store.projects().at(0).items.at(0).id;
+    const QUuid betaID = store.projects().at(0).items.at(1).id;
+
+    store.advanceCue(projectID, alphaID);
+    store.updateCue(projectID, betaID, [](Cue& cue) { cue.duration = 90; });
+    changeInAPlainScript([](QJsonObject& top) {
+        QJsonArray projects = top.value(QStringLiteral("projects")).toArray();
+        QJsonObject film = projects.at(0).toObject();
+        QJsonArray items = film.value(QStringLiteral("items")).toArray();
+        items.prepend(QJsonObject{{QStringLiteral("number"), QStringLiteral("1M00")},
+                                  {QStringLiteral("title"), QStringLiteral("Inserted")},
+                                  {QStringLiteral("stage"), QStringLiteral("notStarted")}});
+        film.insert(QStringLiteral("items"), items);
+        projects.replace(0, film);
+        top.insert(QStringLiteral("projects"), projects);
+    });
     store.flush();
 
-    const QList<AudioProject> written = projectsInFile();
-    ASSERT_EQ(written.size(), 3);
-    EXPECT_EQ(stored(film.id).name, QStringLiteral("Film"));
-    EXPECT_EQ(stored(film.id).notes, QStringLiteral("edited"));
-    EXPECT_EQ(stored(copyID).name, QStringLiteral("Film copy"));
-    EXPECT_EQ(stored(copyID).notes, QStringLiteral("the copy's notes"));
-    EXPECT_EQ(store.projects(), written);
+    const QList<Cue> cues = stored(projectID).items;
+    ASSERT_EQ(titles(stored(projectID)), (QStringList{"Inserted", "Alpha", "Beta"}));
+    EXPECT_EQ(cues.at(0).stage, CueStage::NotStarted) << "the inserted cue took an edit of another";
+    EXPECT_FALSE(cues.at(0).duration);
+    EXPECT_EQ(cues.at(1).id, alphaID);
+    EXPECT_EQ(cues.at(1).stage, CueStage::Composing);
+    EXPECT_EQ(cues.at(2).id, betaID);
+    EXPECT_EQ(cues.at(2).duration, 90);
+    EXPECT_EQ(store.projects(), projectsInFile());
 }
 
 // One program deletes a type, moving its projects, while the other puts a
