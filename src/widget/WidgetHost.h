@@ -19,6 +19,7 @@
 namespace sorvel {
 
 class Settings;
+class SorvelWidgetView;
 class WidgetWindow;
 
 // Runs the widget program: one window per chosen family, all drawn from one
@@ -47,12 +48,18 @@ public:
     void reloadAll();
     // Performs a button's intent on the data file, then redraws from the file.
     // While another program holds the data folder it waits at most
-    // FolderLock::usualPatienceMs, then changes nothing and says so on every window.
-    void perform(const WidgetIntent& intent);
+    // FolderLock::usualPatienceMs, then changes nothing and says so on every
+    // window. A tap on a tape that left the file, or on a cue that is no
+    // longer as drawn, changes nothing and says so on `tapped` (every window without one).
+    void perform(const WidgetIntent& intent, SorvelWidgetView* tapped = nullptr);
 
     static constexpr int busyRetryMs = 5000;
     // What a window says when a tap found the data folder busy.
     static QString folderBusyText();
+    // What a window says when a tap found its tape gone from the file.
+    static QString tapeGoneText();
+    // What a window says when a tap found its cue changed.
+    static QString tapeChangedText();
 
     QList<WidgetWindow*> windows() const;
     const Timeline& timeline() const { return m_timeline; }

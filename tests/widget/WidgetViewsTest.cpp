@@ -241,17 +241,6 @@ TEST(WidgetFace, ATapAfterAReSortActsOnTheProjectDrawnUnderIt) {
     EXPECT_EQ(rowNames(medium->listView()), (QStringList{"c", "b", "a"}));
 }
 
-void pointerEnters(QWidget* widget) {
-    const QPointF local(widget->rect().center());
-    QEnterEvent enter(local, local, widget->mapToGlobal(local));
-    QApplication::sendEvent(widget, &enter);
-}
-
-void pointerLeaves(QWidget* widget) {
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(widget, &leave);
-}
-
 // The shelf changed elsewhere just before a tap: under the pointer the face
 // keeps the project it shows, so the tap acts on the one it was aimed at.
 TEST(WidgetFace, UnderThePointerTheSmallFaceKeepsItsProjectUntilThePointerLeaves) {
