@@ -293,6 +293,29 @@ TEST(WidgetFace, UnderThePointerListRowsKeepTheirProjectsAndNewcomersWait) {
     EXPECT_EQ(rowNames(medium->listView()), (QStringList{"d", "c", "a"}));
 }
 
+// The header counts the tapes as the rows under the pointer show them, not
+// a list that is not drawn yet; once the pointer leaves, both follow the file.
+TEST(WidgetFace, UnderThePointerTheHeaderKeepsItsCountWithTheRows) {
+    const QList<AudioProject> five = manyProjects(5);
+    auto medium = face(WidgetFamily::Medium, {});
+    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 7});
+    ASSERT_EQ(medium->listView()->total(), 7);
+    pointerEnters(medium.get());
+
+    // A tape beyond those drawn left the file: the same rows, one tape fewer.
+    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
+    EXPECT_EQ(medium->listView()->total(), 7);
+    // Every tape left the file.
+    medium->setEntry({QDateTime::currentDateTimeUtc(), {}, 0});
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"P1", "P2", "P3"}));
+    EXPECT_EQ(medium->listView()->total(), 7);
+    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
+
+    pointerLeaves(medium.get());
+    ASSERT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    EXPECT_EQ(medium->listView()->total(), 6);
+}
+
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
     const auto small = face(WidgetFamily::Small, SampleData::projects());
     EXPECT_EQ(small->smallView()->project().name, QStringLiteral("春季 BGM"));
