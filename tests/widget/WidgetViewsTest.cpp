@@ -1,6 +1,7 @@
 #include "WidgetFixture.h"
 
 #include "studio/PaintProbe.h"
+#include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "support/Waiting.h"
 #include "widget/FittedText.h"
@@ -12,6 +13,9 @@
 #include "widget/SmallView.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/TrackRow.h"
+#include "widget/WidgetHost.h"
+#include "widget/WidgetLook.h"
+#include "widget/WidgetNotice.h"
 
 #include <limits>
 #include <memory>
@@ -314,6 +318,30 @@ TEST(WidgetFace, UnderThePointerTheHeaderKeepsItsCountWithTheRows) {
     pointerLeaves(medium.get());
     ASSERT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
     EXPECT_EQ(medium->listView()->total(), 6);
+}
+
+// What a tap that changed nothing says is read whole on every face: the
+// small one breaks the sentence over two lines.
+TEST(WidgetFace, ANoticeShowsItsWholeSentenceOnEveryFace) {
+    const QStringList texts{WidgetHost::folderBusyText(), WidgetHost::tapeGoneText(), WidgetHost::tapeChangedText()};
+    for (const WidgetFamily family : WidgetFamilies::all()) {
+        SCOPED_TRACE(WidgetFamilies::name(family).toStdString());
+        const auto view = face(family, manyProjects(1));
+        const int margin = WidgetLook::contentMargin;
+        const QRect content = view->rect().adjusted(margin, margin, -margin, -margin);
+        for (const QString& text : texts) {
+            view->showNotice(text);
+            const auto* notice = view->findChild<WidgetNotice*>();
+            ASSERT_NE(notice, nullptr);
+            EXPECT_EQ(notice->lines().join(QString()), text);
+            EXPECT_TRUE(content.contains(notice->geometry())) << text.toStdString();
+        }
+    }
+    const auto small = face(WidgetFamily::Small, manyProjects(1));
+    small->showNotice(WidgetHost::folderBusyText());
+    const auto* notice = small->findChild<WidgetNotice*>();
+    ASSERT_EQ(notice->lines().size(), 2);
+    EXPECT_GE(notice->height(), 2 * Shapes::lineHeight(Studio::font(11, Studio::Weight::Medium)));
 }
 
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
