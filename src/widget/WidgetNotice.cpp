@@ -23,6 +23,20 @@ QFont noticeFont() {
     return Studio::font(fontSize, Studio::Weight::Medium);
 }
 
+// A sentence too wide for one line breaks after its comma, where it pauses,
+// when both halves fit; else wherever the width ends.
+FittedText noticeLines(const QString& text, qreal width) {
+    const QFont font = noticeFont();
+    const qsizetype comma = text.indexOf(QChar(u'，'));
+    if (Shapes::textWidth(font, text) > width && comma > 0) {
+        const QStringList halves{text.left(comma + 1), text.mid(comma + 1)};
+        if (std::all_of(halves.cbegin(), halves.cend(),
+                        [&](const QString& half) { return Shapes::textWidth(font, half) <= width; }))
+            return {font, halves};
+    }
+    return FittedText::fit(text, font, width, maxLines, 1);
+}
+
 } // namespace
 
 WidgetNotice::WidgetNotice(QWidget* parent) : QWidget(parent) {
@@ -47,7 +61,7 @@ void WidgetNotice::place() {
     const int margin = WidgetLook::contentMargin;
     const qreal widest = face->width() - 2 * margin - 2 * paddingX;
     // The small widget is too narrow for a sentence on one line: it takes a second one.
-    m_shown = FittedText::fit(m_text, noticeFont(), widest, maxLines, 1);
+    m_shown = noticeLines(m_text, widest);
     qreal textWidth = 0;
     for (const QString& line : std::as_const(m_shown.lines))
         textWidth = std::max(textWidth, Shapes::textWidth(m_shown.font, line));

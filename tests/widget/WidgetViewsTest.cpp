@@ -341,6 +341,7 @@ TEST(WidgetFace, ANoticeShowsItsWholeSentenceOnEveryFace) {
     small->showNotice(WidgetHost::folderBusyText());
     const auto* notice = small->findChild<WidgetNotice*>();
     ASSERT_EQ(notice->lines().size(), 2);
+    EXPECT_TRUE(notice->lines().first().endsWith(QStringLiteral("，"))) << "broken where the sentence pauses";
     EXPECT_GE(notice->height(), 2 * Shapes::lineHeight(Studio::font(11, Studio::Weight::Medium)));
 }
 
