@@ -1,5 +1,8 @@
 #include "widget/WidgetHost.h"
 
+#include "core/RecordCoding.h"
+#include "core/SorvelLinks.h"
+#include "core/Storage.h"
 #include "widget/ProjectsProvider.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/WidgetWindow.h"
@@ -46,7 +49,8 @@ WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, 
 WidgetWindow* WidgetHost::addWindow(WidgetFamily family, RenderingMode mode) {
     auto* window = new WidgetWindow(family, mode, m_settings);
     m_windows.append(window);
-    connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
+    connect(window->view(), &SorvelWidgetView::linkRequested, this,
+            [this, view = window->view()](const QUrl& link) { open(link, view); });
     connect(window->view(), &SorvelWidgetView::intentRequested, this,
             [this, view = window->view()](const WidgetIntent& intent) { perform(intent, view); });
     // While `destroyed` runs, the window going away is a bare QObject, which
@@ -175,6 +179,32 @@ void WidgetHost::perform(const WidgetIntent& intent, SorvelWidgetView* tapped) {
         view->showNotice(said);
     else if (!tapped)
         showNotice(said);
+}
+
+void WidgetHost::open(const QUrl& link, SorvelWidgetView* tapped) {
+    const std::optional<QUuid> project = projectOf(link);
+    if (project && !m_usingFolder) {
+        const QPointer<SorvelWidgetView> view(tapped);
+        m_usingFolder = true;
+        const Storage::ReadResult read = Storage::read(folderWaiter());
+        m_usingFolder = false;
+        // Only a file that was read tells that the tape is gone; otherwise the application looks.
+        const bool readable =
+            read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing;
+        const auto isIt = [&](const AudioProject& each) { return each.id == *project; };
+        if (readable && std::none_of(read.library.projects.cbegin(), read.library.projects.cend(), isIt)) {
+            if (view)
+                view->showNotice(tapeGoneText());
+            return;
+        }
+    }
+    m_openLink(link);
+}
+
+std::optional<QUuid> WidgetHost::projectOf(const QUrl& link) {
+    if (link.scheme() != QLatin1String(SorvelLinks::scheme) || link.host() != QLatin1String(SorvelLinks::Host::project))
+        return std::nullopt;
+    return RecordCoding::parseID(link.path().mid(1));
 }
 
 int WidgetHost::msUntilReload() const {

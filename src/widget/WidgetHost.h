@@ -13,8 +13,10 @@
 #include <QSize>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 
 #include <functional>
+#include <optional>
 
 namespace sorvel {
 
@@ -26,7 +28,7 @@ class WidgetWindow;
 // timeline. A new timeline is read when the current one expires, when the
 // application asks (reloadAll), when a later start asks for windows, and
 // right after one of the widget's own buttons changed the data file. Links
-// go to the desktop's link handler.
+// go to the desktop's link handler, unless their tape has left the file.
 class WidgetHost final : public QObject {
     Q_OBJECT
 public:
@@ -78,6 +80,11 @@ Q_SIGNALS:
 
 private:
     WidgetWindow* addWindow(WidgetFamily family, RenderingMode mode);
+    // Opens a link tapped on `tapped`; a tape that has left the file is not
+    // opened, and the window says it is gone.
+    void open(const QUrl& link, SorvelWidgetView* tapped);
+    // The project a link leads to, if it leads to one.
+    static std::optional<QUuid> projectOf(const QUrl& link);
     void place(WidgetWindow* window);
     QPoint fallbackPosition(WidgetWindow* window) const;
     // Waits for the data folder while the windows keep painting and answering

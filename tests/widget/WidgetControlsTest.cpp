@@ -317,6 +317,38 @@ TEST_F(WidgetButtons, ATapOnAHeldTapeThatLeftTheFileChangesNothingAndSaysSo) {
     pointerLeaves(window->view());
 }
 
+// The small face held under the pointer shows a tape deleted elsewhere: a tap
+// on it opens nothing and says the tape is gone. Once the face shows a tape
+// of the file, a tap opens it.
+TEST_F(WidgetButtons, ATapOnAHeldFaceWhoseTapeLeftTheFileOpensNothingAndSaysSo) {
+    const AudioProject deleted = manualProject("deleted", 0.4);
+    const AudioProject other = projectUpdated("other", 3600);
+    store({deleted, other});
+    WidgetWindow* window = show(WidgetFamily::Small);
+    SorvelWidgetView* view = window->view();
+    pointerEnters(view);
+    ASSERT_EQ(runInChild([&] {
+                  return Storage::mutate([&](Library& library) {
+                      library.projects.removeIf([&](const AudioProject& each) { return each.id == deleted.id; });
+                  })
+                      ? 0
+                      : 1;
+              }),
+              0);
+    host->reloadAll();
+    ASSERT_EQ(view->smallView()->project().id, deleted.id);
+
+    tap(view, QPoint(view->width() / 2, 30));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(view->notice(), WidgetHost::tapeGoneText());
+
+    pointerLeaves(view);
+    ASSERT_TRUE(waitUntil([&] { return !view->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    ASSERT_EQ(view->smallView()->project().id, other.id);
+    tap(view, QPoint(view->width() / 2, 30));
+    EXPECT_EQ(opened, QList<QUrl>{other.deepLink()});
+}
+
 TEST_F(WidgetButtons, TheSmallControlRunsItsIntentAndAnUnreadableFileIsLeftAlone) {
     const AudioProject project = manualProject("a", 0.5);
     store({project});
