@@ -173,12 +173,8 @@ void WidgetHost::perform(const WidgetIntent& intent, SorvelWidgetView* tapped) {
     m_reloadWanted = false;
     reloadAll();
     const QString said = tapeNotice(outcome);
-    if (said.isEmpty())
-        return;
-    if (view)
+    if (!said.isEmpty() && view)
         view->showNotice(said);
-    else if (!tapped)
-        showNotice(said);
 }
 
 void WidgetHost::open(const QUrl& link, SorvelWidgetView* tapped) {

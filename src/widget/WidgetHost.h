@@ -52,8 +52,8 @@ public:
     // While another program holds the data folder it waits at most
     // FolderLock::usualPatienceMs, then changes nothing and says so on every
     // window. A tap on a tape that left the file, or on a cue that is no
-    // longer as drawn, changes nothing and says so on `tapped` (every window without one).
-    void perform(const WidgetIntent& intent, SorvelWidgetView* tapped = nullptr);
+    // longer as drawn, changes nothing and says so on `tapped`, its window.
+    void perform(const WidgetIntent& intent, SorvelWidgetView* tapped);
 
     static constexpr int busyRetryMs = 5000;
     // What a window says when a tap found the data folder busy.
