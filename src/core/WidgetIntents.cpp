@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace sorvel {
 
@@ -17,24 +18,39 @@ AudioProject* findProject(Library& library, const QUuid& id) {
     return found == library.projects.end() ? nullptr : &*found;
 }
 
+// Runs `body` on the library of the file under the folder lock; what it
+// returns (for its last run: it runs again when the folder was replaced
+// meanwhile) is the outcome unless the folder stayed busy.
+IntentOutcome changeFile(const std::function<IntentOutcome(Library&)>& body, const FolderLock::Waiter& waiter) {
+    IntentOutcome outcome = IntentOutcome::Done;
+    const Storage::Change change = Storage::change([&](Library& library) { outcome = body(library); }, waiter);
+    return change == Storage::Change::FolderBusy ? IntentOutcome::FolderBusy : outcome;
+}
+
 } // namespace
 
-bool ToggleItemIntent::perform(const FolderLock::Waiter& waiter) const {
+bool ToggleItemIntent::isAsShown(const Cue& cue) const {
+    return (!shownStage || cue.stage == *shownStage) && (!shownNumber || cue.number == *shownNumber)
+        && (!shownTitle || cue.title == *shownTitle);
+}
+
+IntentOutcome ToggleItemIntent::perform(const FolderLock::Waiter& waiter) const {
     const std::optional<QUuid> project = RecordCoding::parseID(projectID);
     const std::optional<QUuid> item = RecordCoding::parseID(itemID);
     if (!project || !item)
-        return true;
+        return IntentOutcome::Done;
     const auto advance = [&](Library& library) {
         AudioProject* found = findProject(library, *project);
         if (!found)
-            return;
-        if (shownStage && std::none_of(found->items.cbegin(), found->items.cend(), [&](const Cue& cue) {
-                return cue.id == *item && cue.stage == *shownStage;
-            }))
-            return;
+            return IntentOutcome::TapeGone;
+        const auto cue =
+            std::find_if(found->items.cbegin(), found->items.cend(), [&](const Cue& each) { return each.id == *item; });
+        if (cue == found->items.cend() || !isAsShown(*cue))
+            return IntentOutcome::TapeChanged;
         found->advanceCue(*item);
+        return IntentOutcome::Done;
     };
-    return Storage::change(advance, waiter) != Storage::Change::FolderBusy;
+    return changeFile(advance, waiter);
 }
 
 double AdjustProgressIntent::steppedProgress(double current, double delta) {
@@ -45,23 +61,26 @@ double AdjustProgressIntent::steppedProgress(double current, double delta) {
     return std::clamp(rounded, 0.0, 1.0);
 }
 
-bool AdjustProgressIntent::perform(const FolderLock::Waiter& waiter) const {
+IntentOutcome AdjustProgressIntent::perform(const FolderLock::Waiter& waiter) const {
     // A step that is not a number would store nothing useful; leave the file alone.
     if (!std::isfinite(delta))
-        return true;
+        return IntentOutcome::Done;
     const std::optional<QUuid> project = RecordCoding::parseID(projectID);
     if (!project)
-        return true;
+        return IntentOutcome::Done;
     const auto step = [&](Library& library) {
         AudioProject* found = findProject(library, *project);
-        const double stepped = found ? steppedProgress(found->manualProgress, delta) : 0;
+        if (!found)
+            return IntentOutcome::TapeGone;
+        const double stepped = steppedProgress(found->manualProgress, delta);
         // A step at the end of the range changes nothing, so nothing is stamped or written.
-        if (!found || stepped == found->manualProgress)
-            return;
-        found->manualProgress = stepped;
-        found->touch();
+        if (stepped != found->manualProgress) {
+            found->manualProgress = stepped;
+            found->touch();
+        }
+        return IntentOutcome::Done;
     };
-    return Storage::change(step, waiter) != Storage::Change::FolderBusy;
+    return changeFile(step, waiter);
 }
 
 } // namespace sorvel

@@ -22,7 +22,7 @@ std::optional<WidgetIntent> intent(const AudioProject& project) {
     switch (form(project)) {
     case Form::AdvanceCue: {
         const Cue& next = *project.nextItem();
-        return ToggleItemIntent{projectID, RecordCoding::idText(next.id), next.stage};
+        return ToggleItemIntent{projectID, RecordCoding::idText(next.id), next.stage, next.number, next.title};
     }
     case Form::AddProgress: return AdjustProgressIntent{projectID, progressStep};
     case Form::Status: break;
@@ -30,7 +30,7 @@ std::optional<WidgetIntent> intent(const AudioProject& project) {
     return std::nullopt;
 }
 
-bool perform(const WidgetIntent& intent, const FolderLock::Waiter& waiter) {
+IntentOutcome perform(const WidgetIntent& intent, const FolderLock::Waiter& waiter) {
     return std::visit([&](const auto& chosen) { return chosen.perform(waiter); }, intent);
 }
 

@@ -77,7 +77,10 @@ void SorvelWidgetView::holdOrder() {
 }
 
 void SorvelWidgetView::releaseOrder() {
-    if (!holdsOrder() && DrawnOrder::ids(m_latest.projects) != DrawnOrder::ids(m_entry.projects))
+    if (holdsOrder())
+        return;
+    if (DrawnOrder::ids(m_latest.projects) != DrawnOrder::ids(m_entry.projects)
+        || m_latest.activeCount != m_entry.activeCount)
         draw(m_latest);
 }
 
@@ -133,6 +136,8 @@ void SorvelWidgetView::setEntry(const ProjectsEntry& entry) {
     }
     ProjectsEntry held = entry;
     held.projects = keptRows(shownProjects(m_family, m_entry), entry.projects);
+    // The header counts the tapes as the rows show them until the rows let go.
+    held.activeCount = m_entry.activeCount;
     draw(held);
 }
 

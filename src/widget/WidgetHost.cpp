@@ -1,5 +1,8 @@
 #include "widget/WidgetHost.h"
 
+#include "core/RecordCoding.h"
+#include "core/SorvelLinks.h"
+#include "core/Storage.h"
 #include "widget/ProjectsProvider.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/WidgetWindow.h"
@@ -14,7 +17,20 @@
 namespace sorvel {
 
 namespace {
+
 constexpr int screenGap = 24;
+
+// What a tap that its own tape kept from changing anything says; nothing otherwise.
+QString tapeNotice(IntentOutcome outcome) {
+    switch (outcome) {
+    case IntentOutcome::TapeGone: return WidgetHost::tapeGoneText();
+    case IntentOutcome::TapeChanged: return WidgetHost::tapeChangedText();
+    case IntentOutcome::Done:
+    case IntentOutcome::FolderBusy: break;
+    }
+    return {};
+}
+
 } // namespace
 
 WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings, LinkOpener openLink,
@@ -33,8 +49,10 @@ WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, 
 WidgetWindow* WidgetHost::addWindow(WidgetFamily family, RenderingMode mode) {
     auto* window = new WidgetWindow(family, mode, m_settings);
     m_windows.append(window);
-    connect(window->view(), &SorvelWidgetView::linkRequested, this, [this](const QUrl& link) { m_openLink(link); });
-    connect(window->view(), &SorvelWidgetView::intentRequested, this, &WidgetHost::perform);
+    connect(window->view(), &SorvelWidgetView::linkRequested, this,
+            [this, view = window->view()](const QUrl& link) { open(link, view); });
+    connect(window->view(), &SorvelWidgetView::intentRequested, this,
+            [this, view = window->view()](const WidgetIntent& intent) { perform(intent, view); });
     // While `destroyed` runs, the window going away is a bare QObject, which
     // windows() no longer counts.
     connect(window, &QObject::destroyed, this, [this] {
@@ -92,6 +110,14 @@ QString WidgetHost::folderBusyText() {
     return QStringLiteral("数据文件夹正忙，请稍后再试");
 }
 
+QString WidgetHost::tapeGoneText() {
+    return QStringLiteral("这盘磁带已不在了，未作更改");
+}
+
+QString WidgetHost::tapeChangedText() {
+    return QStringLiteral("这盘磁带已有变动，未作更改");
+}
+
 FolderLock::Waiter WidgetHost::folderWaiter() {
     return FolderLock::patientFor(FolderLock::usualPatienceMs, [](int ms) {
         QEventLoop pause;
@@ -130,13 +156,15 @@ void WidgetHost::reloadAll() {
         QTimer::singleShot(0, this, &WidgetHost::reloadAll);
 }
 
-void WidgetHost::perform(const WidgetIntent& intent) {
+void WidgetHost::perform(const WidgetIntent& intent, SorvelWidgetView* tapped) {
     if (m_usingFolder)
         return;
+    // The wait for the folder runs the event loop: the window may close meanwhile.
+    const QPointer<SorvelWidgetView> view(tapped);
     m_usingFolder = true;
-    const bool performed = NextStep::perform(intent, folderWaiter());
+    const IntentOutcome outcome = NextStep::perform(intent, folderWaiter());
     m_usingFolder = false;
-    if (!performed) {
+    if (outcome == IntentOutcome::FolderBusy) {
         showNotice(folderBusyText());
         if (std::exchange(m_reloadWanted, false))
             QTimer::singleShot(0, this, &WidgetHost::reloadAll);
@@ -144,6 +172,35 @@ void WidgetHost::perform(const WidgetIntent& intent) {
     }
     m_reloadWanted = false;
     reloadAll();
+    const QString said = tapeNotice(outcome);
+    if (!said.isEmpty() && view)
+        view->showNotice(said);
+}
+
+void WidgetHost::open(const QUrl& link, SorvelWidgetView* tapped) {
+    const std::optional<QUuid> project = projectOf(link);
+    if (project && !m_usingFolder) {
+        const QPointer<SorvelWidgetView> view(tapped);
+        m_usingFolder = true;
+        const Storage::ReadResult read = Storage::read(folderWaiter());
+        m_usingFolder = false;
+        // Only a file that was read tells that the tape is gone; otherwise the application looks.
+        const bool readable =
+            read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing;
+        const auto isIt = [&](const AudioProject& each) { return each.id == *project; };
+        if (readable && std::none_of(read.library.projects.cbegin(), read.library.projects.cend(), isIt)) {
+            if (view)
+                view->showNotice(tapeGoneText());
+            return;
+        }
+    }
+    m_openLink(link);
+}
+
+std::optional<QUuid> WidgetHost::projectOf(const QUrl& link) {
+    if (link.scheme() != QLatin1String(SorvelLinks::scheme) || link.host() != QLatin1String(SorvelLinks::Host::project))
+        return std::nullopt;
+    return RecordCoding::parseID(link.path().mid(1));
 }
 
 int WidgetHost::msUntilReload() const {

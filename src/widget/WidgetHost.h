@@ -13,19 +13,22 @@
 #include <QSize>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 
 #include <functional>
+#include <optional>
 
 namespace sorvel {
 
 class Settings;
+class SorvelWidgetView;
 class WidgetWindow;
 
 // Runs the widget program: one window per chosen family, all drawn from one
 // timeline. A new timeline is read when the current one expires, when the
 // application asks (reloadAll), when a later start asks for windows, and
 // right after one of the widget's own buttons changed the data file. Links
-// go to the desktop's link handler.
+// go to the desktop's link handler, unless their tape has left the file.
 class WidgetHost final : public QObject {
     Q_OBJECT
 public:
@@ -47,12 +50,18 @@ public:
     void reloadAll();
     // Performs a button's intent on the data file, then redraws from the file.
     // While another program holds the data folder it waits at most
-    // FolderLock::usualPatienceMs, then changes nothing and says so on every window.
-    void perform(const WidgetIntent& intent);
+    // FolderLock::usualPatienceMs, then changes nothing and says so on every
+    // window. A tap on a tape that left the file, or on a cue that is no
+    // longer as drawn, changes nothing and says so on `tapped`, its window.
+    void perform(const WidgetIntent& intent, SorvelWidgetView* tapped);
 
     static constexpr int busyRetryMs = 5000;
     // What a window says when a tap found the data folder busy.
     static QString folderBusyText();
+    // What a window says when a tap found its tape gone from the file.
+    static QString tapeGoneText();
+    // What a window says when a tap found its cue changed.
+    static QString tapeChangedText();
 
     QList<WidgetWindow*> windows() const;
     const Timeline& timeline() const { return m_timeline; }
@@ -71,6 +80,11 @@ Q_SIGNALS:
 
 private:
     WidgetWindow* addWindow(WidgetFamily family, RenderingMode mode);
+    // Opens a link tapped on `tapped`; a tape that has left the file is not
+    // opened, and the window says it is gone.
+    void open(const QUrl& link, SorvelWidgetView* tapped);
+    // The project a link leads to, if it leads to one.
+    static std::optional<QUuid> projectOf(const QUrl& link);
     void place(WidgetWindow* window);
     QPoint fallbackPosition(WidgetWindow* window) const;
     // Waits for the data folder while the windows keep painting and answering

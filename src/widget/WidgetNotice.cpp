@@ -6,6 +6,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sorvel {
@@ -16,9 +17,24 @@ constexpr qreal fontSize = 11;
 constexpr qreal paddingX = 10;
 constexpr qreal paddingY = 5;
 constexpr qreal radius = 8;
+constexpr int maxLines = 2;
 
 QFont noticeFont() {
     return Studio::font(fontSize, Studio::Weight::Medium);
+}
+
+// A sentence too wide for one line breaks after its comma, where it pauses,
+// when both halves fit; else wherever the width ends.
+FittedText noticeLines(const QString& text, qreal width) {
+    const QFont font = noticeFont();
+    const qsizetype comma = text.indexOf(QChar(u'，'));
+    if (Shapes::textWidth(font, text) > width && comma > 0) {
+        const QStringList halves{text.left(comma + 1), text.mid(comma + 1)};
+        if (std::all_of(halves.cbegin(), halves.cend(),
+                        [&](const QString& half) { return Shapes::textWidth(font, half) <= width; }))
+            return {font, halves};
+    }
+    return FittedText::fit(text, font, width, maxLines, 1);
 }
 
 } // namespace
@@ -43,10 +59,14 @@ void WidgetNotice::showText(const QString& text) {
 void WidgetNotice::place() {
     const QWidget* face = parentWidget();
     const int margin = WidgetLook::contentMargin;
-    const QFont font = noticeFont();
-    const int width =
-        std::min(int(std::ceil(Shapes::textWidth(font, m_text) + 2 * paddingX)), face->width() - 2 * margin);
-    const int height = int(std::ceil(Shapes::lineHeight(font) + 2 * paddingY));
+    const qreal widest = face->width() - 2 * margin - 2 * paddingX;
+    // The small widget is too narrow for a sentence on one line: it takes a second one.
+    m_shown = noticeLines(m_text, widest);
+    qreal textWidth = 0;
+    for (const QString& line : std::as_const(m_shown.lines))
+        textWidth = std::max(textWidth, Shapes::textWidth(m_shown.font, line));
+    const int width = int(std::ceil(std::min(textWidth, widest) + 2 * paddingX));
+    const int height = int(std::ceil(m_shown.height() + 2 * paddingY));
     setGeometry((face->width() - width) / 2, face->height() - margin - height, width, height);
 }
 
@@ -58,12 +78,16 @@ void WidgetNotice::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(Studio::line(), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(pill, radius, radius);
-    const QFont font = noticeFont();
     const qreal available = width() - 2 * paddingX;
-    const qreal textWidth = std::min(Shapes::textWidth(font, m_text), available);
-    Shapes::drawLine(painter, font, Studio::text(),
-                     QPointF((width() - textWidth) / 2, Shapes::centredBaseline(font, height() / 2.0)), m_text,
-                     available);
+    const qreal lineHeight = Shapes::lineHeight(m_shown.font);
+    qreal lineMiddle = paddingY + lineHeight / 2;
+    for (const QString& line : std::as_const(m_shown.lines)) {
+        const qreal lineWidth = std::min(Shapes::textWidth(m_shown.font, line), available);
+        Shapes::drawLine(painter, m_shown.font, Studio::text(),
+                         QPointF((width() - lineWidth) / 2, Shapes::centredBaseline(m_shown.font, lineMiddle)), line,
+                         available);
+        lineMiddle += lineHeight;
+    }
 }
 
 } // namespace sorvel

@@ -9,10 +9,29 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QRegion>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace sorvel {
+
+namespace {
+
+qint64 seenArea(const QRect& screen, const QRect& frame) {
+    const QRect seen = screen.intersected(frame);
+    return qint64(seen.width()) * seen.height();
+}
+
+QList<QRect> availableScreens() {
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    return screens;
+}
+
+} // namespace
 
 WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& settings, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus),
@@ -31,7 +50,7 @@ WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& se
 
     m_remember.setSingleShot(true);
     m_remember.setInterval(rememberDelayMs);
-    connect(&m_remember, &QTimer::timeout, this, &WidgetWindow::rememberPosition);
+    connect(&m_remember, &QTimer::timeout, this, &WidgetWindow::settle);
 }
 
 QString WidgetWindow::positionKey(WidgetFamily family) {
@@ -45,19 +64,41 @@ QPoint WidgetWindow::startPosition(const QVariant& stored, const QSize& size, co
     const QRect frame(stored.toPoint(), size);
     const qint64 area = qint64(size.width()) * size.height();
     for (const QRect& screen : screens) {
-        const QRect seen = screen.intersected(frame);
-        if (qint64(seen.width()) * seen.height() * 2 >= area)
-            return frame.topLeft();
+        if (seenArea(screen, frame) * 2 >= area)
+            return keptInside(frame, screens);
     }
     return fallback;
 }
 
+QPoint WidgetWindow::keptInside(const QRect& frame, const QList<QRect>& screens) {
+    QRegion offScreen(frame);
+    const QRect* most = nullptr;
+    for (const QRect& screen : screens) {
+        offScreen -= screen;
+        if (seenArea(screen, frame) > (most ? seenArea(*most, frame) : 0))
+            most = &screen;
+    }
+    if (offScreen.isEmpty() || !most)
+        return frame.topLeft();
+    // Within the screen; a window larger than it keeps its top left corner on it.
+    const int x = std::max(most->left(), std::min(frame.left(), most->right() + 1 - frame.width()));
+    const int y = std::max(most->top(), std::min(frame.top(), most->bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
 void WidgetWindow::placeAtStart(const QPoint& fallback) {
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
-    move(startPosition(m_settings.value(positionKey(m_family)), size(), fallback, screens));
+    move(startPosition(m_settings.value(positionKey(m_family)), size(), fallback, availableScreens()));
     m_placed = true;
+}
+
+void WidgetWindow::settle() {
+    // Still held by the pointer: the drag goes on.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        m_remember.start();
+        return;
+    }
+    move(keptInside(frameGeometry(), availableScreens()));
+    rememberPosition();
 }
 
 void WidgetWindow::rememberPosition() {

@@ -28,9 +28,13 @@ public:
     // The settings key of a family's position: "widget.position.small" …
     static QString positionKey(WidgetFamily family);
     // The stored position when a window of `size` there lies at least half on
-    // one of `screens`, else `fallback`.
+    // one of `screens` (moved inside as keptInside does), else `fallback`.
     static QPoint startPosition(const QVariant& stored, const QSize& size, const QPoint& fallback,
                                 const QList<QRect>& screens);
+    // Where `frame` goes so that none of it is off `screens`: where it is when
+    // every part of it is on one of them, else inside the screen that holds
+    // most of it. Where it is when no screen holds any of it.
+    static QPoint keptInside(const QRect& frame, const QList<QRect>& screens);
     // Moves to the remembered position, or to `fallback` the first time.
     void placeAtStart(const QPoint& fallback);
     // Shows the window on every workspace, below the others.
@@ -47,6 +51,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Once a move has ended: back inside the screens when it left them partly, and remembered.
+    void settle();
+
     WidgetFamily m_family;
     Settings& m_settings;
     SorvelWidgetView* m_view;

@@ -64,6 +64,37 @@ TEST_F(WidgetIntentsTest, ToggleFindsACueOfAFileOfTheEarlierFormat) {
     EXPECT_NE(stored.items.first().stage, CueStage::NotStarted);
 }
 
+// The button shows one cue; the cue the tap finds under its identifier must
+// still read as shown, number, title and stage, or nothing is changed and the
+// tap says why. A project gone from the file is said to be gone.
+TEST_F(WidgetIntentsTest, ATapActsOnlyOnTheCueAndTapeItShowed) {
+    const AudioProject project = projectWithCue("P");
+    Library library;
+    library.projects = {project};
+    ASSERT_TRUE(Storage::save(library));
+    const Cue& cue = project.items.first();
+    const QString projectID = RecordCoding::idText(project.id);
+    const QString cueID = RecordCoding::idText(cue.id);
+    const QByteArray before = readFile(dataFile());
+    const auto shown = [&](const QString& number, const QString& title, CueStage stage) {
+        return ToggleItemIntent{projectID, cueID, stage, number, title};
+    };
+
+    EXPECT_EQ(shown("2", cue.title, cue.stage).perform(), IntentOutcome::TapeChanged);
+    EXPECT_EQ(shown(cue.number, "Another", cue.stage).perform(), IntentOutcome::TapeChanged);
+    EXPECT_EQ(shown(cue.number, cue.title, CueStage::Mixed).perform(), IntentOutcome::TapeChanged);
+    EXPECT_EQ((ToggleItemIntent{projectID, RecordCoding::idText(QUuid::createUuid()), cue.stage, cue.number, cue.title}
+                   .perform()),
+              IntentOutcome::TapeChanged);
+    const QString gone = RecordCoding::idText(QUuid::createUuid());
+    EXPECT_EQ((ToggleItemIntent{gone, cueID, cue.stage, cue.number, cue.title}.perform()), IntentOutcome::TapeGone);
+    EXPECT_EQ((AdjustProgressIntent{gone, 0.1}.perform()), IntentOutcome::TapeGone);
+    EXPECT_EQ(readFile(dataFile()), before);
+
+    EXPECT_EQ(shown(cue.number, cue.title, cue.stage).perform(), IntentOutcome::Done);
+    EXPECT_EQ(storedProject().items.first().stage, CueStage::Composing);
+}
+
 TEST_F(WidgetIntentsTest, ProgressStepsRoundToTenthsWithinZeroToOne) {
     EXPECT_EQ(stepped(0.95, 0.1), 1.0);
     EXPECT_EQ(stepped(0.0, -0.1), 0.0);

@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/RecordCoding.h"
 #include "studio/StudioLabel.h"
+#include "support/ChildProcess.h"
 #include "widget/IntentButton.h"
 #include "widget/ListView.h"
 #include "widget/NextStepControl.h"
@@ -13,6 +14,9 @@
 #include "widget/TrackRow.h"
 #include "widget/WidgetHost.h"
 #include "widget/WidgetWindow.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <limits>
 
@@ -210,12 +214,139 @@ TEST_F(WidgetButtons, AStaleButtonLeavesACueThatMovedOnAloneAndRedraws) {
     tapQuickAction(project.id);
     // The delivery and its date stay; nothing else moved.
     EXPECT_EQ(storedProject(project.id), delivered);
+    EXPECT_EQ(window->view()->notice(), WidgetHost::tapeChangedText());
     // The face now offers the cue that really is next.
     TrackRow* redrawn = window->view()->listView()->rows().first();
     EXPECT_EQ(redrawn->nextLine(), QStringLiteral("NEXT · 2 · 作曲中"));
 
     tapQuickAction(project.id);
     EXPECT_EQ(storedProject(project.id).items[1].stage, CueStage::Revising);
+}
+
+// Another program changes the file as a script would.
+void writeInAnotherProgram(const QString& path, const QByteArray& bytes) {
+    ASSERT_EQ(runInChild([&] {
+                  QFile file(path);
+                  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() ? 0
+                                                                                                                    : 1;
+              }),
+              0);
+}
+
+// The identifier the button carries now names another cue (number, title or
+// stage differ): the tap changes nothing and says the tape changed; the face
+// then shows the cue as it is, and a tap on that acts.
+TEST_F(WidgetButtons, ATapOnACueThatIsNoLongerAsDrawnChangesNothingAndSaysSo) {
+    AudioProject project = projectWithStages("a", {CueStage::Composing});
+    project.items[0].title = QStringLiteral("Alpha");
+    store({project});
+    WidgetWindow* window = show(WidgetFamily::Large);
+    ASSERT_EQ(runInChild([&] {
+                  return Storage::mutate([](Library& library) {
+                      Cue& cue = library.projects.first().items.first();
+                      cue.number = QStringLiteral("0");
+                      cue.title = QStringLiteral("Intro");
+                  })
+                      ? 0
+                      : 1;
+              }),
+              0);
+    const QByteArray before = readFile(dataFile());
+
+    tapQuickAction(project.id);
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(window->view()->notice(), WidgetHost::tapeChangedText());
+    TrackRow* redrawn = row(project.id);
+    ASSERT_NE(redrawn, nullptr);
+    EXPECT_EQ(redrawn->nextLine(), QStringLiteral("NEXT · 0 · 作曲中"));
+    tapQuickAction(project.id);
+    EXPECT_EQ(storedProject(project.id).items[0].stage, CueStage::Revising);
+}
+
+// Cues of the earlier format carry no identifier. Another program puts a cue
+// before the one the small widget shows: a tap never advances the newcomer.
+TEST_F(WidgetButtons, ACueInsertedBeforeTheShownOneOfAnEarlierFileIsNeverAdvancedInItsPlace) {
+    const QByteArray project = R"({"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film", "items": [)";
+    const QByteArray alpha = R"({"title": "Alpha", "stage": "composing"})";
+    const QByteArray intro = R"({"title": "Intro", "stage": "composing"})";
+    ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+    writeFile(dataFile(), R"({"version": 2, "projects": [)" + project + alpha + "]}]}");
+    WidgetWindow* window = show(WidgetFamily::Small);
+    ASSERT_EQ(window->view()->smallView()->control()->text(), QStringLiteral("1 · 作曲中"));
+    writeInAnotherProgram(dataFile(), R"({"version": 2, "projects": [)" + project + intro + "," + alpha + "]}]}");
+
+    tap(window->view()->smallView()->control()->button());
+    const QList<Cue> cues =
+        storedProject(QUuid::fromString(QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"))).items;
+    ASSERT_EQ(cues.size(), 2);
+    EXPECT_EQ(cues[0].title, QStringLiteral("Intro"));
+    EXPECT_EQ(cues[0].stage, CueStage::Composing) << "the tap advanced the cue put before the one it showed";
+    // Either the shown cue was found and advanced, or the tap said why it did nothing.
+    if (cues[1].stage == CueStage::Composing)
+        EXPECT_EQ(window->view()->notice(), WidgetHost::tapeChangedText());
+    else
+        EXPECT_EQ(cues[1].stage, CueStage::Revising);
+}
+
+// Under the pointer a tape deleted elsewhere stays drawn where it was, with
+// the header's count; a tap on it changes nothing and says the tape is gone.
+TEST_F(WidgetButtons, ATapOnAHeldTapeThatLeftTheFileChangesNothingAndSaysSo) {
+    const AudioProject kept = manualProject("kept", 0.2);
+    const AudioProject deleted = manualProject("deleted", 0.4);
+    store({kept, deleted});
+    WidgetWindow* window = show(WidgetFamily::Medium);
+    pointerEnters(window->view());
+    ASSERT_EQ(runInChild([&] {
+                  return Storage::mutate([&](Library& library) {
+                      library.projects.removeIf([&](const AudioProject& p) { return p.id == deleted.id; });
+                  })
+                      ? 0
+                      : 1;
+              }),
+              0);
+    host->reloadAll();
+    ASSERT_NE(row(deleted.id), nullptr);
+    EXPECT_EQ(window->view()->listView()->total(), 2);
+    const QByteArray before = readFile(dataFile());
+
+    tapQuickAction(deleted.id);
+    EXPECT_EQ(readFile(dataFile()), before);
+    EXPECT_EQ(window->view()->notice(), WidgetHost::tapeGoneText());
+    tapQuickAction(kept.id);
+    EXPECT_DOUBLE_EQ(storedProject(kept.id).manualProgress, 0.3);
+    pointerLeaves(window->view());
+}
+
+// The small face held under the pointer shows a tape deleted elsewhere: a tap
+// on it opens nothing and says the tape is gone. Once the face shows a tape
+// of the file, a tap opens it.
+TEST_F(WidgetButtons, ATapOnAHeldFaceWhoseTapeLeftTheFileOpensNothingAndSaysSo) {
+    const AudioProject deleted = manualProject("deleted", 0.4);
+    const AudioProject other = projectUpdated("other", 3600);
+    store({deleted, other});
+    WidgetWindow* window = show(WidgetFamily::Small);
+    SorvelWidgetView* view = window->view();
+    pointerEnters(view);
+    ASSERT_EQ(runInChild([&] {
+                  return Storage::mutate([&](Library& library) {
+                      library.projects.removeIf([&](const AudioProject& each) { return each.id == deleted.id; });
+                  })
+                      ? 0
+                      : 1;
+              }),
+              0);
+    host->reloadAll();
+    ASSERT_EQ(view->smallView()->project().id, deleted.id);
+
+    tap(view, QPoint(view->width() / 2, 30));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(view->notice(), WidgetHost::tapeGoneText());
+
+    pointerLeaves(view);
+    ASSERT_TRUE(waitUntil([&] { return !view->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    ASSERT_EQ(view->smallView()->project().id, other.id);
+    tap(view, QPoint(view->width() / 2, 30));
+    EXPECT_EQ(opened, QList<QUrl>{other.deepLink()});
 }
 
 TEST_F(WidgetButtons, TheSmallControlRunsItsIntentAndAnUnreadableFileIsLeftAlone) {

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QStringList>
 #include <QWidget>
@@ -33,6 +34,18 @@ namespace sorvel::test {
 inline void movePointerAway() {
     QCursor::setPos(-10000, -10000);
     QApplication::processEvents();
+}
+
+// The pointer comes to rest on a widget, as the desktop tells it.
+inline void pointerEnters(QWidget* widget) {
+    const QPointF local(widget->rect().center());
+    QEnterEvent enter(local, local, widget->mapToGlobal(local));
+    QApplication::sendEvent(widget, &enter);
+}
+
+inline void pointerLeaves(QWidget* widget) {
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(widget, &leave);
 }
 
 // A fresh data folder and settings file for every test, the pointer away from the widgets.

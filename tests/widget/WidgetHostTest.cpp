@@ -134,11 +134,45 @@ TEST(WidgetWindowPlace, ARememberedPlaceOffEveryScreenFallsBack) {
     const QSize size(364, 170);
     const QPoint fallback(1000, 24);
     EXPECT_EQ(WidgetWindow::startPosition(QPoint(1500, 200), size, fallback, screens), QPoint(1500, 200));
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1300, 800), size, fallback, screens), QPoint(1300, 800));
+    // Mostly on the second screen, partly below the first: moved inside the second.
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1300, 800), size, fallback, screens), QPoint(1440, 800));
     EXPECT_EQ(WidgetWindow::startPosition(QPoint(5000, 200), size, fallback, screens), fallback); // screen gone
     EXPECT_EQ(WidgetWindow::startPosition(QPoint(-300, 10), size, fallback, screens), fallback); // mostly off
     EXPECT_EQ(WidgetWindow::startPosition(QVariant(), size, fallback, screens), fallback);
     EXPECT_EQ(WidgetWindow::startPosition(QStringLiteral("garbage"), size, fallback, screens), fallback);
+}
+
+TEST(WidgetWindowPlace, APlacePartlyOffEveryScreenIsMovedInsideTheOneHoldingMostOfIt) {
+    const QList<QRect> screens{QRect(0, 0, 1440, 900), QRect(1440, 0, 1920, 1080)};
+    const QSize medium(364, 170);
+    const auto kept = [&](const QPoint& at) { return WidgetWindow::keptInside(QRect(at, medium), screens); };
+    EXPECT_EQ(kept(QPoint(-327, 40)), QPoint(0, 40));
+    EXPECT_EQ(kept(QPoint(1000, 800)), QPoint(1000, 730)); // below the first screen
+    EXPECT_EQ(kept(QPoint(3200, -20)), QPoint(3360 - 364, 0)); // past the second screen's corner
+    EXPECT_EQ(kept(QPoint(1300, 100)), QPoint(1300, 100)); // across both screens, all of it seen
+    EXPECT_EQ(kept(QPoint(9000, 9000)), QPoint(9000, 9000)); // on no screen: for the caller to place
+    // Larger than its screen: the top left corner stays on it.
+    EXPECT_EQ(WidgetWindow::keptInside(QRect(-50, -50, 500, 400), {QRect(0, 0, 320, 240)}), QPoint(0, 0));
+    // A remembered place on a screen that is gone, partly on the one left.
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1200, 200), medium, QPoint(24, 24), {screens.first()}),
+              QPoint(1440 - 364, 200));
+}
+
+// However a drag ends partly off the screens (by the widget itself or by the
+// window manager), the widget comes back inside and is remembered there.
+TEST_F(WidgetHostTest, AWidgetDroppedPartlyOffTheScreensComesBackInside) {
+    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    host.start();
+    WidgetWindow* window = host.windows().first();
+    ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
+    const QRect screen = window->screen()->availableGeometry();
+    window->move(screen.left() - 327, screen.top() + 40);
+    ASSERT_TRUE(waitUntil([&] { return screen.contains(window->frameGeometry()); }, 5000))
+        << window->pos().x() << "," << window->pos().y();
+    EXPECT_EQ(window->pos(), QPoint(screen.left(), screen.top() + 40));
+    ASSERT_TRUE(waitUntil(
+        [&] { return settings.value(WidgetWindow::positionKey(WidgetFamily::Medium)).toPoint() == window->pos(); },
+        5000));
 }
 
 TEST_F(WidgetHostTest, TheTimelineExpiresHalfAnHourLater) {

@@ -1,6 +1,7 @@
 #include "WidgetFixture.h"
 
 #include "studio/PaintProbe.h"
+#include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "support/Waiting.h"
 #include "widget/FittedText.h"
@@ -12,6 +13,9 @@
 #include "widget/SmallView.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/TrackRow.h"
+#include "widget/WidgetHost.h"
+#include "widget/WidgetLook.h"
+#include "widget/WidgetNotice.h"
 
 #include <limits>
 #include <memory>
@@ -241,17 +245,6 @@ TEST(WidgetFace, ATapAfterAReSortActsOnTheProjectDrawnUnderIt) {
     EXPECT_EQ(rowNames(medium->listView()), (QStringList{"c", "b", "a"}));
 }
 
-void pointerEnters(QWidget* widget) {
-    const QPointF local(widget->rect().center());
-    QEnterEvent enter(local, local, widget->mapToGlobal(local));
-    QApplication::sendEvent(widget, &enter);
-}
-
-void pointerLeaves(QWidget* widget) {
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(widget, &leave);
-}
-
 // The shelf changed elsewhere just before a tap: under the pointer the face
 // keeps the project it shows, so the tap acts on the one it was aimed at.
 TEST(WidgetFace, UnderThePointerTheSmallFaceKeepsItsProjectUntilThePointerLeaves) {
@@ -302,6 +295,54 @@ TEST(WidgetFace, UnderThePointerListRowsKeepTheirProjectsAndNewcomersWait) {
     pointerLeaves(medium.get());
     EXPECT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
     EXPECT_EQ(rowNames(medium->listView()), (QStringList{"d", "c", "a"}));
+}
+
+// The header counts the tapes as the rows under the pointer show them, not
+// a list that is not drawn yet; once the pointer leaves, both follow the file.
+TEST(WidgetFace, UnderThePointerTheHeaderKeepsItsCountWithTheRows) {
+    const QList<AudioProject> five = manyProjects(5);
+    auto medium = face(WidgetFamily::Medium, {});
+    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 7});
+    ASSERT_EQ(medium->listView()->total(), 7);
+    pointerEnters(medium.get());
+
+    // A tape beyond those drawn left the file: the same rows, one tape fewer.
+    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
+    EXPECT_EQ(medium->listView()->total(), 7);
+    // Every tape left the file.
+    medium->setEntry({QDateTime::currentDateTimeUtc(), {}, 0});
+    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"P1", "P2", "P3"}));
+    EXPECT_EQ(medium->listView()->total(), 7);
+    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
+
+    pointerLeaves(medium.get());
+    ASSERT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+    EXPECT_EQ(medium->listView()->total(), 6);
+}
+
+// What a tap that changed nothing says is read whole on every face: the
+// small one breaks the sentence over two lines.
+TEST(WidgetFace, ANoticeShowsItsWholeSentenceOnEveryFace) {
+    const QStringList texts{WidgetHost::folderBusyText(), WidgetHost::tapeGoneText(), WidgetHost::tapeChangedText()};
+    for (const WidgetFamily family : WidgetFamilies::all()) {
+        SCOPED_TRACE(WidgetFamilies::name(family).toStdString());
+        const auto view = face(family, manyProjects(1));
+        const int margin = WidgetLook::contentMargin;
+        const QRect content = view->rect().adjusted(margin, margin, -margin, -margin);
+        for (const QString& text : texts) {
+            view->showNotice(text);
+            const auto* notice = view->findChild<WidgetNotice*>();
+            ASSERT_NE(notice, nullptr);
+            EXPECT_EQ(notice->lines().join(QString()), text);
+            EXPECT_TRUE(content.contains(notice->geometry())) << text.toStdString();
+        }
+    }
+    const auto small = face(WidgetFamily::Small, manyProjects(1));
+    small->showNotice(WidgetHost::folderBusyText());
+    const auto* notice = small->findChild<WidgetNotice*>();
+    ASSERT_EQ(notice->lines().size(), 2);
+    EXPECT_TRUE(notice->lines().first().endsWith(QStringLiteral("，"))) << "broken where the sentence pauses";
+    EXPECT_GE(notice->height(), 2 * Shapes::lineHeight(Studio::font(11, Studio::Weight::Medium)));
 }
 
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
