@@ -105,7 +105,7 @@ TEST_F(PanelTapeTest, ThePlusAddsToAStepTheWidgetMadeMeanwhile) {
     tape->findChild<StudioButton*>(QStringLiteral("stepUp"))->click();
     // The widget's tap: another process, under the folder's lock.
     ASSERT_EQ(runInChild([&] {
-                  return AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform() ? 0 : 1;
+                  return AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform() == IntentOutcome::Done ? 0 : 1;
               }),
               0);
     store.flush();
