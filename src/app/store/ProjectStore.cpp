@@ -460,9 +460,10 @@ void ProjectStore::startWaitingJob() {
         startRead();
 }
 
-bool ProjectStore::waitForWorker(int folderPatienceMs) {
+bool ProjectStore::waitForWorker(const QDeadlineTimer& deadline) {
     while (m_worker.isBusy()) {
-        if (!m_worker.finish(folderPatienceMs)) // a delivery may start the waiting job
+        // A delivery may start the waiting job, which the same deadline bounds.
+        if (!m_worker.finish(int(deadline.remainingTime())))
             return false;
     }
     return true;
@@ -545,12 +546,18 @@ QString ProjectStore::unsavedSummary() const {
 }
 
 void ProjectStore::flush(int folderPatienceMs) {
+    // A running read is not waited for: a quit with nothing to write has
+    // nothing to wait for, whoever holds the folder.
+    if (!m_dirty)
+        return;
     // A running job ends first; then whatever is newer is written, at once.
-    // Another program holding the folder is waited for a bounded time only:
-    // the quit must not hang on a stopped widget or a hung network file system.
-    if (waitForWorker(folderPatienceMs) && m_dirty) {
+    // Another program holding the folder is waited for a bounded time only,
+    // once for both: the quit must not hang on a stopped widget or a hung
+    // network file system.
+    const QDeadlineTimer deadline(folderPatienceMs);
+    if (waitForWorker(deadline) && m_dirty) {
         startWrite();
-        if (waitForWorker(folderPatienceMs))
+        if (waitForWorker(deadline))
             return;
     }
     if (m_dirty && m_worker.isBusy()) {

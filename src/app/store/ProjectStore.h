@@ -9,6 +9,7 @@
 #include "core/Storage.h"
 #include "core/TypeRegistry.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -114,9 +115,10 @@ public:
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
                         const std::optional<QString>& archiveFolder);
 
-    // Writes a pending change at once (quit). While another program holds the
-    // data folder it waits `folderPatienceMs` for it, then gives up: the change
-    // stays pending (written when the folder is free) and saveProblem() says why.
+    // Writes a pending change at once (quit); with nothing pending it waits
+    // for nothing. While another program holds the data folder it waits
+    // `folderPatienceMs` in all, then gives up: the change stays pending
+    // (written when the folder is free) and saveProblem() says why.
     void flush(int folderPatienceMs = quitWaitMs);
 
     // Whether the file's contents have been read once (false only while the
@@ -191,8 +193,8 @@ private:
     // store's edits; the start also migrates and removes stale drafts first.
     StorageWorker::Job readJob(bool atStart);
     void startWaitingJob();
-    // False when it gave up on a folder another program holds.
-    bool waitForWorker(int folderPatienceMs = -1);
+    // False when it gave up on a folder another program holds, its deadline passed.
+    bool waitForWorker(const QDeadlineTimer& deadline);
     // On the worker: tries the folder's lock again while another program
     // holds it, until it is free or the store goes away.
     FolderLock::Waiter folderWaiter();

@@ -246,6 +246,42 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
     }
 }
 
+// With nothing to write, a quit by the key or by a signal does not wait for
+// the folder that another program holds (a read waits for it meanwhile),
+// neither before the program exits nor as it does.
+TEST_F(ProjectStoreBusyFolder, AQuitWithNothingToWriteWaitsForNothing) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    // The other program's work in the folder starts a read, which waits for it.
+    QFile draft(environment.dataFolder() + QStringLiteral("/projects.json.other-program"));
+    ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+    draft.close();
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kHoldMs));
+    ASSERT_FALSE(store.isDirty());
+
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "quit by a signal" : "quit by the key");
+        UnsavedChangesGuard guard(store, [](const UnsavedChangesGuard::Question&) {
+            ADD_FAILURE() << "a question with nothing unsaved";
+            return UnsavedChangesGuard::Choice::QuitAnyway;
+        });
+        QElapsedTimer took;
+        took.start();
+        if (bySignal)
+            EXPECT_TRUE(guard.writeBeforeSignalQuit());
+        else
+            EXPECT_TRUE(guard.writeBeforeQuit());
+        guard.writeAtExit();
+        EXPECT_LT(took.elapsed(), kPromptly);
+    }
+    EXPECT_TRUE(store.isWaitingForFolder()) << "the read was still waiting throughout";
+    EXPECT_TRUE(rescueCopies(QStringLiteral("projects-rescued-")).isEmpty());
+}
+
 // A store that goes away while another program holds the folder does not
 // wait for it.
 TEST_F(ProjectStoreBusyFolder, AStoreEndsWithoutWaitingForTheFolder) {
