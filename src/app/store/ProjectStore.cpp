@@ -392,6 +392,10 @@ Library ProjectStore::currentLibrary() const {
     return Library{m_projects, registry().types()};
 }
 
+FileOutcome ProjectStore::keepRescueCopy() {
+    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_revision, Clock::now().toLocalTime());
+}
+
 std::optional<Library> ProjectStore::lastReadLibrary() const {
     return m_hasReadFile ? std::optional<Library>(m_synced) : std::nullopt;
 }
@@ -435,12 +439,15 @@ void ProjectStore::startWrite() {
     const Library base = m_synced;
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
-    m_worker.start([this, sent, base, keepDecodedAside, revision]() -> StorageWorker::Delivery {
+    m_worker.start([this, sent, base, keepDecodedAside, revision, rescues = m_rescues]() -> StorageWorker::Delivery {
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
         const Storage::SaveResult saved =
             Storage::save([&](const Library* found) { return found ? LibraryMerge::merge(base, *found, sent) : sent; },
                           keepDecodedAside, folderWaiter());
+        // Here, not in the delivery: a quit may end the program before that runs.
+        if (saved.written)
+            rescues->written(revision);
         if (saved.folderBusy)
             return {}; // the store is going away
         return [this, sent, saved, revision] {

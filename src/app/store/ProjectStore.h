@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/store/PendingRescues.h"
 #include "app/store/ProjectChange.h"
 #include "app/store/SaveProblem.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
+#include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
@@ -120,6 +122,10 @@ public:
     // `folderPatienceMs` in all, then gives up: the change stays pending
     // (written when the folder is free) and saveProblem() says why.
     void flush(int folderPatienceMs = quitWaitMs);
+    // Keeps the unsaved library in a rescue file (RescueCopy::write), the
+    // same one again while nothing changed since. The write that carries
+    // these changes to the data file retires it, whenever it lands.
+    FileOutcome keepRescueCopy();
 
     // Whether the file's contents have been read once (false only while the
     // start waits for the data folder).
@@ -255,6 +261,8 @@ private:
     // unreadable file, which is never written unless the user changes something.
     bool m_holdsGoodState = false;
     Activity m_activity;
+    // Shared with the write jobs, which may outlive the store on a hung disk.
+    std::shared_ptr<PendingRescues> m_rescues = std::make_shared<PendingRescues>();
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     // Last: destroyed first, so that no job outlives what it refers to.
     StorageWorker m_worker;
