@@ -409,6 +409,10 @@ Library ProjectStore::currentLibrary() const {
     return Library{m_projects, registry().types()};
 }
 
+FileOutcome ProjectStore::keepRescueCopy() {
+    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_revision, Clock::now().toLocalTime());
+}
+
 std::optional<Library> ProjectStore::lastReadLibrary() const {
     return m_hasReadFile ? std::optional<Library>(m_synced) : std::nullopt;
 }
@@ -456,20 +460,24 @@ void ProjectStore::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    m_worker.start([this, sent, base, steps, keepDecodedAside, revision]() -> StorageWorker::Delivery {
-        // Whatever another program wrote since the store last saw the file is
-        // merged in under the lock, so that neither side's change is lost.
-        const Storage::SaveResult saved =
-            Storage::save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                          keepDecodedAside, folderWaiter());
-        if (saved.folderBusy)
-            return {}; // the store is going away
-        return [this, sent, saved, revision] {
-            m_writing = false;
-            finishWrite(sent, revision, saved);
-            startWaitingJob();
-        };
-    });
+    m_worker.start(
+        [this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues]() -> StorageWorker::Delivery {
+            // Whatever another program wrote since the store last saw the file is
+            // merged in under the lock, so that neither side's change is lost.
+            const Storage::SaveResult saved =
+                Storage::save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
+                              keepDecodedAside, folderWaiter());
+            // Here, not in the delivery: a quit may end the program before that runs.
+            if (saved.written)
+                rescues->written(revision);
+            if (saved.folderBusy)
+                return {}; // the store is going away
+            return [this, sent, saved, revision] {
+                m_writing = false;
+                finishWrite(sent, revision, saved);
+                startWaitingJob();
+            };
+        });
 }
 
 void ProjectStore::startWaitingJob() {
@@ -481,9 +489,10 @@ void ProjectStore::startWaitingJob() {
         startRead();
 }
 
-bool ProjectStore::waitForWorker(int folderPatienceMs) {
+bool ProjectStore::waitForWorker(const QDeadlineTimer& deadline) {
     while (m_worker.isBusy()) {
-        if (!m_worker.finish(folderPatienceMs)) // a delivery may start the waiting job
+        // A delivery may start the waiting job, which the same deadline bounds.
+        if (!m_worker.finish(int(deadline.remainingTime())))
             return false;
     }
     return true;
@@ -567,12 +576,18 @@ QString ProjectStore::unsavedSummary() const {
 }
 
 void ProjectStore::flush(int folderPatienceMs) {
+    // A running read is not waited for: a quit with nothing to write has
+    // nothing to wait for, whoever holds the folder.
+    if (!m_dirty)
+        return;
     // A running job ends first; then whatever is newer is written, at once.
-    // Another program holding the folder is waited for a bounded time only:
-    // the quit must not hang on a stopped widget or a hung network file system.
-    if (waitForWorker(folderPatienceMs) && m_dirty) {
+    // Another program holding the folder is waited for a bounded time only,
+    // once for both: the quit must not hang on a stopped widget or a hung
+    // network file system.
+    const QDeadlineTimer deadline(folderPatienceMs);
+    if (waitForWorker(deadline) && m_dirty) {
         startWrite();
-        if (waitForWorker(folderPatienceMs))
+        if (waitForWorker(deadline))
             return;
     }
     if (m_dirty && m_worker.isBusy()) {

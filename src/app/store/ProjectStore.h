@@ -1,15 +1,18 @@
 #pragma once
 
+#include "app/store/PendingRescues.h"
 #include "app/store/ProgressSteps.h"
 #include "app/store/ProjectChange.h"
 #include "app/store/SaveProblem.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
+#include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
 #include "core/TypeRegistry.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -123,10 +126,15 @@ public:
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
                         const std::optional<QString>& archiveFolder);
 
-    // Writes a pending change at once (quit). While another program holds the
-    // data folder it waits `folderPatienceMs` for it, then gives up: the change
-    // stays pending (written when the folder is free) and saveProblem() says why.
+    // Writes a pending change at once (quit); with nothing pending it waits
+    // for nothing. While another program holds the data folder it waits
+    // `folderPatienceMs` in all, then gives up: the change stays pending
+    // (written when the folder is free) and saveProblem() says why.
     void flush(int folderPatienceMs = quitWaitMs);
+    // Keeps the unsaved library in a rescue file (RescueCopy::write), the
+    // same one again while nothing changed since. The write that carries
+    // these changes to the data file retires it, whenever it lands.
+    FileOutcome keepRescueCopy();
 
     // Whether the file's contents have been read once (false only while the
     // start waits for the data folder).
@@ -200,8 +208,8 @@ private:
     // store's edits; the start also migrates and removes stale drafts first.
     StorageWorker::Job readJob(bool atStart);
     void startWaitingJob();
-    // False when it gave up on a folder another program holds.
-    bool waitForWorker(int folderPatienceMs = -1);
+    // False when it gave up on a folder another program holds, its deadline passed.
+    bool waitForWorker(const QDeadlineTimer& deadline);
     // On the worker: tries the folder's lock again while another program
     // holds it, until it is free or the store goes away.
     FolderLock::Waiter folderWaiter();
@@ -269,6 +277,8 @@ private:
     // unreadable file, which is never written unless the user changes something.
     bool m_holdsGoodState = false;
     Activity m_activity;
+    // Shared with the write jobs, which may outlive the store on a hung disk.
+    std::shared_ptr<PendingRescues> m_rescues = std::make_shared<PendingRescues>();
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     // Last: destroyed first, so that no job outlives what it refers to.
     StorageWorker m_worker;

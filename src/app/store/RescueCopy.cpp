@@ -124,18 +124,7 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter) {
         false, waiter);
     if (!saved.written)
         return false;
-    const QString name = QFileInfo(path).completeBaseName();
-    const QString stem = QFileInfo(path).dir().filePath(restoredPrefix + name.mid(rescuedPrefix.size()));
-    QString restoredAt;
-    const int error = placeUnderFreeName(
-        stem, [&](const QString& target) { return RegularFile::renameNoReplace(path, target); }, &restoredAt);
-    if (error != 0) {
-        Log::storageError(QStringLiteral("merged the rescue copy %1 into the data file, but cannot rename it: %2")
-                              .arg(path, SystemErrorText::inEnglish(error)));
-        return true;
-    }
-    Log::info(
-        QStringLiteral("Sorvel: merged the rescue copy %1 into the data file; it is now %2").arg(path, restoredAt));
+    retire(path, QStringLiteral("merged the rescue copy %1 into the data file").arg(path));
     return true;
 }
 
@@ -158,6 +147,19 @@ FileOutcome write(const std::optional<Library>& base, const Library& unsaved, co
     if (error != 0)
         return FileOutcome::failure(error, path); // EEXIST: every name up to this one is taken
     return {path};
+}
+
+void retire(const QString& path, const QString& what) {
+    const QString name = QFileInfo(path).completeBaseName();
+    const QString stem = QFileInfo(path).dir().filePath(restoredPrefix + name.mid(rescuedPrefix.size()));
+    QString restoredAt;
+    const int error = placeUnderFreeName(
+        stem, [&](const QString& target) { return RegularFile::renameNoReplace(path, target); }, &restoredAt);
+    if (error != 0) {
+        Log::storageError(QStringLiteral("%1, but cannot rename it: %2").arg(what, SystemErrorText::inEnglish(error)));
+        return;
+    }
+    Log::info(QStringLiteral("Sorvel: %1; it is now %2").arg(what, restoredAt));
 }
 
 int restoreAll(const FolderLock::Waiter& waiter) {

@@ -23,6 +23,11 @@ QString folder();
 // it), `unsaved` the one it holds. Done, the outcome's path is the rescue file.
 FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at);
 
+// Renames a rescue file whose changes are in the data file
+// projects-restored-…, so that no start merges it again, and logs `what`
+// happened to it (or why it stays).
+void retire(const QString& path, const QString& what);
+
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a

@@ -1,9 +1,7 @@
 #include "app/store/UnsavedChangesGuard.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
-#include "core/Clock.h"
 #include "core/Log.h"
 
 namespace sorvel {
@@ -59,11 +57,7 @@ void UnsavedChangesGuard::writeAtExit() {
 }
 
 QString UnsavedChangesGuard::rescue() {
-    const Library unsaved = m_store.currentLibrary();
-    if (!m_rescueFile.isEmpty() && unsaved == m_rescued)
-        return m_rescueFile;
-    const FileOutcome written = RescueCopy::write(m_store.lastReadLibrary(), unsaved, Clock::now().toLocalTime());
-    m_rescued = unsaved;
+    const FileOutcome written = m_store.keepRescueCopy();
     m_rescueFile = written.done() ? written.path : QString();
     m_rescueError = written.done() ? FileError{} : FileError{written.path, written.error};
     return m_rescueFile;

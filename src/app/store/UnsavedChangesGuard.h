@@ -2,7 +2,6 @@
 
 #include "app/store/SaveProblem.h"
 #include "core/FileError.h"
-#include "core/Library.h"
 
 #include <QString>
 
@@ -46,8 +45,7 @@ public:
     void writeAtExit();
 
 private:
-    // The rescue file of the store's unsaved library, written anew only when
-    // that library changed since the last one.
+    // The rescue file of the store's unsaved library (ProjectStore::keepRescueCopy).
     QString rescue();
     void logLoss(const QString& how) const;
 
@@ -55,7 +53,6 @@ private:
     Presenter m_presenter;
     bool m_asking = false;
     bool m_settled = false; // the quit gave up on writing and kept a rescue copy
-    Library m_rescued;
     QString m_rescueFile;
     FileError m_rescueError;
 };

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -244,6 +245,134 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
         EXPECT_EQ(store.activity().folderWaits, 1);
         EXPECT_FALSE(holder.hasEnded());
     }
+}
+
+// The folder comes free while the quit's question is open, and the pending
+// write lands: the rescue copy the question named is retired with it. The
+// next start then leaves alone what another program deleted and changed in
+// between, instead of merging the copy again over it.
+TEST_F(ProjectStoreBusyFolder, AWriteThatLandsWhileTheQuestionIsOpenRetiresItsRescueCopy) {
+    writeDataFile({kept});
+    const AudioProject added = AudioProject::make(QStringLiteral("Added before the quit"), ProjectType::musicID);
+    {
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(store.hasStarted());
+        FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+        holder.takeTheFolder();
+        ASSERT_TRUE(holder.isHolding());
+        store.addProject(added);
+        store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("notes before the quit"); });
+        QString named;
+        UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
+            named = question.rescueFile;
+            EXPECT_TRUE(QFileInfo::exists(named));
+            holder.release();
+            EXPECT_TRUE(waitUntil([&] { return !store.isDirty(); }, kHoldMs));
+            return UnsavedChangesGuard::Choice::TryAgain;
+        });
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(guard.writeBeforeQuit());
+        guard.writeAtExit();
+        const std::string log = testing::internal::GetCapturedStderr();
+        ASSERT_FALSE(named.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(named));
+        EXPECT_TRUE(rescueCopies(QStringLiteral("projects-rescued-")).isEmpty());
+        EXPECT_EQ(rescueCopies(QStringLiteral("projects-restored-")).size(), 1);
+        EXPECT_NE(log.find(named.toStdString()), std::string::npos) << log;
+    }
+    changeInAnotherProgram([&](Library& library) {
+        library.projects.removeIf([&](const AudioProject& p) { return p.id == added.id; });
+        library.projects.first().notes = QStringLiteral("notes changed later elsewhere");
+        library.projects.first().setStatus(ProjectStatus::Review);
+    });
+
+    testing::internal::CaptureStderr();
+    {
+        ProjectStore next(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kHoldMs));
+    }
+    testing::internal::GetCapturedStderr();
+    const QList<AudioProject> inFile = projectsInFile();
+    ASSERT_EQ(inFile.size(), 1) << "the tape deleted elsewhere came back";
+    EXPECT_EQ(inFile.first().notes, QStringLiteral("notes changed later elsewhere"));
+    EXPECT_EQ(inFile.first().status, ProjectStatus::Review);
+}
+
+// Two quits kept two rescue copies, the second with a change made after the
+// first. The write that was pending before both lands once the folder is
+// free: it retires the first copy only, as the second holds a change it did
+// not carry; the write of that change retires the second.
+TEST_F(ProjectStoreBusyFolder, ARescueCopyStaysUntilAWriteCarriesEveryChangeInIt) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("first"); });
+    UnsavedChangesGuard guard(
+        store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(guard.writeBeforeQuit());
+    store.update(kept.id, [](AudioProject& p) { p.name = QStringLiteral("Renamed after the question"); });
+    EXPECT_FALSE(guard.writeBeforeSignalQuit());
+    const QStringList both = rescueCopies(QStringLiteral("projects-rescued-"));
+    ASSERT_EQ(both.size(), 2);
+    const auto holdsTheRename = [](const QString& name) {
+        return readFile(QDir(RescueCopy::folder()).filePath(name)).contains("Renamed after the question");
+    };
+    const QString second = holdsTheRename(both.first()) ? both.first() : both.last();
+    ASSERT_NE(holdsTheRename(both.first()), holdsTheRename(both.last()));
+
+    QList<QStringList> pendingAfterEachWrite;
+    QObject::connect(&store, &ProjectStore::saveFinished, [&](bool written) {
+        if (written)
+            pendingAfterEachWrite << rescueCopies(QStringLiteral("projects-rescued-"));
+    });
+    holder.release();
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kHoldMs));
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(pendingAfterEachWrite.size(), 2) << "first the write pending before the quits, then the later change";
+    EXPECT_EQ(pendingAfterEachWrite.first(), QStringList{second});
+    EXPECT_TRUE(pendingAfterEachWrite.last().isEmpty());
+    EXPECT_EQ(rescueCopies(QStringLiteral("projects-restored-")).size(), 2);
+    EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Renamed after the question"));
+}
+
+// With nothing to write, a quit by the key or by a signal does not wait for
+// the folder that another program holds (a read waits for it meanwhile),
+// neither before the program exits nor as it does.
+TEST_F(ProjectStoreBusyFolder, AQuitWithNothingToWriteWaitsForNothing) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    // The other program's work in the folder starts a read, which waits for it.
+    QFile draft(environment.dataFolder() + QStringLiteral("/projects.json.other-program"));
+    ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+    draft.close();
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kHoldMs));
+    ASSERT_FALSE(store.isDirty());
+
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "quit by a signal" : "quit by the key");
+        UnsavedChangesGuard guard(store, [](const UnsavedChangesGuard::Question&) {
+            ADD_FAILURE() << "a question with nothing unsaved";
+            return UnsavedChangesGuard::Choice::QuitAnyway;
+        });
+        QElapsedTimer took;
+        took.start();
+        if (bySignal)
+            EXPECT_TRUE(guard.writeBeforeSignalQuit());
+        else
+            EXPECT_TRUE(guard.writeBeforeQuit());
+        guard.writeAtExit();
+        EXPECT_LT(took.elapsed(), kPromptly);
+    }
+    EXPECT_TRUE(store.isWaitingForFolder()) << "the read was still waiting throughout";
+    EXPECT_TRUE(rescueCopies(QStringLiteral("projects-rescued-")).isEmpty());
 }
 
 // A store that goes away while another program holds the folder does not

@@ -8,6 +8,7 @@
 #include "support/FolderHolder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -132,6 +133,75 @@ TEST_F(ProjectStoreLockRace, AQuitNeverWaitsForAFolderTakenBetweenItsSteps) {
             EXPECT_EQ(projectsInFile().first().notes, notes);
         }
     }
+}
+
+// While a quit waits, the other program lets go of the folder late, the
+// pending read takes it, and a second program takes it before the write.
+struct LateHandover {
+    static inline FolderHolder* first = nullptr;
+    static inline FolderHolder* second = nullptr;
+    static inline QElapsedTimer sinceQuit;
+    static inline std::atomic<int> step = 0;
+    static constexpr int lateMs = 3 * ProjectStore::quitWaitMs / 4;
+
+    LateHandover(FolderHolder& one, FolderHolder& two) {
+        first = &one;
+        second = &two;
+        step = 0;
+        sinceQuit.start();
+        beforeEachFlock = [] {
+            if (step == 0 && sinceQuit.elapsed() >= lateMs) {
+                first->release(); // this try, the read's, finds the folder free
+                step = 1;
+            } else if (step == 1) {
+                second->takeTheFolder(); // before the write's try
+                step = 2;
+            }
+        };
+    }
+    ~LateHandover() { beforeEachFlock = nullptr; }
+};
+
+// A quit with something to write waits for the folder once, in all: the
+// time a read took to get the folder is not given to the write after it a
+// second time, nor to the write as the program exits.
+TEST_F(ProjectStoreLockRace, AQuitWaitsForTheFolderOnceThroughAReadAndTheWriteAfterIt) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    // The second first: the first one's child then holds no end of the
+    // second's pipe, and the second lets go once told to.
+    FolderHolder second(environment.dataFolder(), kLongestHoldMs);
+    FolderHolder first(environment.dataFolder(), kLongestHoldMs);
+    first.takeTheFolder();
+    ASSERT_TRUE(first.isHolding());
+    // The other program's work in the folder starts a read, which waits for it.
+    QFile draft(environment.dataFolder() + QStringLiteral("/projects.json.other-program"));
+    ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+    draft.close();
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kLongestHoldMs));
+    store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
+
+    UnsavedChangesGuard guard(
+        store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+    testing::internal::CaptureStderr();
+    QElapsedTimer took;
+    {
+        const LateHandover handover(first, second);
+        took.start();
+        EXPECT_TRUE(guard.writeBeforeQuit());
+        guard.writeAtExit();
+        EXPECT_EQ(LateHandover::step, 2) << "the read and the write did not meet the two programs as planned";
+    }
+    const qint64 quitMs = took.elapsed();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(store.isDirty());
+    EXPECT_LT(quitMs, ProjectStore::quitWaitMs + LateHandover::lateMs / 2) << "the quit waited for the folder twice";
+    EXPECT_EQ(store.activity().folderWaits, 1);
+
+    second.letGo();
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kLongestHoldMs));
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("unsaved"));
 }
 
 } // namespace

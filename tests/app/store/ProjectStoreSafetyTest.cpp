@@ -341,6 +341,47 @@ TEST_F(FailingSaves, QuitAnywayAndSignalQuitKeepARescueCopyAndLogIt) {
     EXPECT_TRUE(asideCopies().isEmpty()) << "nothing of the rescue lands in the data folder";
 }
 
+// A quit that kept a rescue copy, by "quit anyway" or by a signal, writes
+// once more as the program exits. When that write lands, the copy is
+// retired with it, and the next start does not bring back the tape that
+// another program deleted in between.
+TEST_F(FailingSaves, TheWriteAtExitRetiresTheRescueCopyOfEitherQuit) {
+    const QDir rescues(environment.stateHome() + QStringLiteral("/Sorvel"));
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "quit by a signal" : "quit anyway");
+        QFile::remove(dataFile()); // what the case before left
+        const AudioProject tape = named(bySignal ? QStringLiteral("By a signal") : QStringLiteral("Anyway"));
+        {
+            ProjectStore store(desktop.seams());
+            breakTheFile();
+            store.addProject(tape);
+            UnsavedChangesGuard guard(
+                store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+            testing::internal::CaptureStderr();
+            if (bySignal)
+                EXPECT_FALSE(guard.writeBeforeSignalQuit());
+            else
+                EXPECT_TRUE(guard.writeBeforeQuit());
+            ASSERT_EQ(rescues.entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).size(), 1);
+            mendTheFile();
+            guard.writeAtExit();
+            testing::internal::GetCapturedStderr();
+            EXPECT_FALSE(store.isDirty());
+            EXPECT_TRUE(rescues.entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).isEmpty());
+        }
+        ASSERT_EQ(projectsInFile(), QList<AudioProject>{tape});
+        changeInAnotherProgram([](Library& library) { library.projects.clear(); });
+        testing::internal::CaptureStderr();
+        {
+            ProjectStore next(desktop.seams());
+            ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
+            EXPECT_TRUE(next.projects().isEmpty());
+        }
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(projectsInFile().isEmpty()) << "the tape deleted elsewhere came back";
+    }
+}
+
 TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     TestEnvironment environment;
     const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/FileOutcome.h"
+#include "core/Library.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <mutex>
+#include <optional>
+
+namespace sorvel {
+
+// The rescue copies this run made of changes that had not reached the data
+// file. The write that carries a copy's changes retires it (renames it
+// projects-restored-…) as it lands: merged again at the next start, the copy
+// would undo whatever other programs changed since. Copies are kept on the
+// window's thread and retired on the worker's.
+class PendingRescues {
+public:
+    // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
+    // from `base` (RescueCopy::write); the copy made last when neither the
+    // changes nor the library are different since.
+    FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, quint64 revision, const QDateTime& at);
+    // A write of the changes up to `revision` landed: retires every copy it carried.
+    void written(quint64 revision);
+
+private:
+    struct Copy {
+        QString path;
+        quint64 revision = 0;
+    };
+
+    std::mutex m_mutex;
+    QList<Copy> m_pending;
+    quint64 m_written = 0; // the changes up to here are in the data file
+    // The copy made last, handed out again while it still holds what is unsaved.
+    std::optional<Copy> m_last;
+    Library m_lastLibrary;
+};
+
+} // namespace sorvel
