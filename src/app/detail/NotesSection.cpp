@@ -6,6 +6,7 @@
 #include "studio/SectionTitle.h"
 #include "studio/Studio.h"
 #include "studio/StudioField.h"
+#include "studio/TypedTextWrite.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QScopedValueRollback>
@@ -51,23 +52,18 @@ QSize NotesEditor::minimumSizeHint() const {
 NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget* parent)
     : QWidget(parent), m_projectID(projectID), m_store(store) {
     m_editor = new NotesEditor(this);
+    m_write = new TypedTextWrite(
+        [this](const QString& text) {
+            DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
+        },
+        this);
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingStoredText)
-            return; // only the user's own typing is written
-        const QString text = m_editor->toPlainText();
-        DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
+        if (!m_showingStoredText) // only the user's own typing is written
+            m_write->changed(m_editor->toPlainText());
     });
 
     // The editor grows instead of scrolling, so the pane keeps the typing point in view.
-    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        QScrollArea* pane = nullptr;
-        for (QWidget* w = parentWidget(); w && !pane; w = w->parentWidget())
-            pane = qobject_cast<QScrollArea*>(w);
-        if (!pane || !pane->widget() || !m_editor->hasFocus())
-            return;
-        const QPoint caret = m_editor->viewport()->mapTo(pane->widget(), m_editor->cursorRect().center());
-        pane->ensureVisible(caret.x(), caret.y(), 0, QFontMetrics(m_editor->font()).lineSpacing() * 2);
-    });
+    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, &NotesSection::keepCaretInView);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -76,7 +72,19 @@ NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget*
     column->addWidget(m_editor);
 }
 
+void NotesSection::keepCaretInView() {
+    QScrollArea* pane = nullptr;
+    for (QWidget* w = parentWidget(); w && !pane; w = w->parentWidget())
+        pane = qobject_cast<QScrollArea*>(w);
+    if (!pane || !pane->widget() || !m_editor->hasFocus())
+        return;
+    const QPoint caret = m_editor->viewport()->mapTo(pane->widget(), m_editor->cursorRect().center());
+    pane->ensureVisible(caret.x(), caret.y(), 0, QFontMetrics(m_editor->font()).lineSpacing() * 2);
+}
+
 void NotesSection::refresh(const AudioProject& project) {
+    if (m_write->isPending())
+        return; // the typed text goes to the store first
     const QScopedValueRollback showing(m_showingStoredText, true);
     StoredText::show(m_editor, project.notes);
 }

@@ -9,6 +9,7 @@
 namespace sorvel {
 
 class ProjectStore;
+class TypedTextWrite;
 
 // A multi-line editor that grows with its text (never below its minimum), so
 // the pane around it scrolls instead of the editor.
@@ -37,9 +38,13 @@ public:
     NotesEditor* editor() const { return m_editor; }
 
 private:
+    // Scrolls the pane around the section so that the typing point shows.
+    void keepCaretInView();
+
     QUuid m_projectID;
     ProjectStore& m_store;
     NotesEditor* m_editor;
+    TypedTextWrite* m_write;
     bool m_showingStoredText = false;
 };
 
