@@ -11,6 +11,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QScopedValueRollback>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -25,12 +26,29 @@ NotesEditor::NotesEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    // The layout counts wrapped lines once the text is laid out at the editor's width.
+    // The layout counts wrapped lines once the text is laid out at the editor's
+    // width.
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] {
         const int height = contentHeight();
         if (height != this->height())
             updateGeometry();
     });
+    // Until the layout has grown the editor, Qt scrolls it to show the caret of
+    // a paste or a new line, and that offset would hide the first lines for good.
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int scrolled) {
+        if (scrolled != 0)
+            QMetaObject::invokeMethod(this, &NotesEditor::showFromTheTop, Qt::QueuedConnection);
+    });
+}
+
+void NotesEditor::showFromTheTop() {
+    verticalScrollBar()->setValue(0);
+}
+
+void NotesEditor::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    showFromTheTop();
+    Q_EMIT resized();
 }
 
 int NotesEditor::contentHeight() const {
@@ -62,8 +80,11 @@ NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget*
             m_write->changed(m_editor->toPlainText());
     });
 
-    // The editor grows instead of scrolling, so the pane keeps the typing point in view.
+    // The editor grows instead of scrolling, so the pane keeps the typing point
+    // in view: where the caret goes, and once the editor has grown under it.
     connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, &NotesSection::keepCaretInView);
+    // Once the pane, too, has taken the new height.
+    connect(m_editor, &NotesEditor::resized, this, &NotesSection::keepCaretInView, Qt::QueuedConnection);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -12,7 +12,8 @@ class ProjectStore;
 class TypedTextWrite;
 
 // A multi-line editor that grows with its text (never below its minimum), so
-// the pane around it scrolls instead of the editor.
+// the pane around it scrolls instead of the editor: nothing inside it scrolls,
+// its first line always stands at its top.
 class NotesEditor final : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -23,8 +24,16 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+Q_SIGNALS:
+    // The editor took the height of a longer or shorter text.
+    void resized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     int contentHeight() const;
+    void showFromTheTop();
 };
 
 // The project's free notes; every change of the text is stored as typed.
