@@ -285,12 +285,11 @@ void CueRow::showHovering(bool hovering) {
     update();
 }
 
-void CueRow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    // A new accent arrives as a palette change; the tint it names is set
-    // right after the palette, so the fields take it a turn later.
-    if (event->type() == QEvent::PaletteChange)
-        QMetaObject::invokeMethod(this, &CueRow::showFieldColors, Qt::QueuedConnection);
+bool CueRow::event(QEvent* event) {
+    // The number and the selection keep the accent in their style sheets.
+    if (event->type() == Studio::tintChangeEvent())
+        showFieldColors();
+    return QWidget::event(event);
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
