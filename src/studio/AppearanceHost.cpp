@@ -4,6 +4,7 @@
 
 #include "core/Settings.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
@@ -54,10 +55,23 @@ void AppearanceHost::applyAccent() {
         }
         m_content->setPalette(palette);
         m_content->setProperty(Studio::tintProperty(), accent);
-        m_content->update();
+        if (changed)
+            tellWidgets();
     }
     if (changed)
         Q_EMIT accentChanged(accent);
+}
+
+void AppearanceHost::tellWidgets() {
+    // A parent's repaint does not reach every child (a scroll area's content
+    // keeps its own), so each widget that may draw the tint is asked.
+    QList<QWidget*> widgets = m_content->findChildren<QWidget*>();
+    widgets.prepend(m_content);
+    for (QWidget* widget : std::as_const(widgets)) {
+        widget->update();
+        QEvent changed(Studio::tintChangeEvent());
+        QCoreApplication::sendEvent(widget, &changed);
+    }
 }
 
 void AppearanceHost::applyOpacity() {

@@ -20,7 +20,8 @@ class Settings;
 //
 // The tint is set as the palette's highlight and link roles of `content`,
 // which its children inherit, and as the Studio::tintProperty() that
-// Studio::tint() reads (popups parented inside see it too). The opacity is
+// Studio::tint() reads (popups parented inside see it too); then every widget
+// of the content is repainted and sent Studio::tintChangeEvent(). The opacity is
 // set on content's top-level window, always from the event loop after the
 // window exists and again whenever it is shown.
 class AppearanceHost final : public QObject {
@@ -57,6 +58,8 @@ protected:
 private:
     void onSettingChanged(const QString& key);
     void applyAccent();
+    // Repaints every widget of the content and sends it Studio::tintChangeEvent().
+    void tellWidgets();
     void applyOpacity();
     void scheduleWindowOpacity();
 

@@ -80,6 +80,11 @@ const char* tintProperty() {
     return "sorvelTint";
 }
 
+QEvent::Type tintChangeEvent() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
 QColor tint(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         const QVariant value = w->property(tintProperty());

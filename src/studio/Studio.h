@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QPalette>
 #include <QString>
@@ -56,6 +57,11 @@ QColor faded(const QColor& color, double opacity);
 QColor tint(const QWidget* widget);
 // The name of the widget property that carries the accent colour.
 const char* tintProperty();
+// The event the appearance host sends to every widget of its window once the
+// tint has changed, after repainting them: a widget that keeps the tint
+// somewhere (a style sheet) writes it again. Under a window's style sheet no
+// palette change reaches the children, so that cannot tell them.
+QEvent::Type tintChangeEvent();
 
 // Interface fonts; sizes are device-independent pixels.
 enum class Weight { Regular, Medium, Semibold, Bold, Heavy };

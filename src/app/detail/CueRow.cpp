@@ -13,6 +13,7 @@
 #include "studio/PointerHover.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
+#include "studio/TypedTextWrite.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -34,6 +35,12 @@ constexpr std::array<Cue::DateKind, 3> dateKinds{Cue::DateKind::Start, Cue::Date
 // focus (also while the window itself is in the background).
 bool isEditing(const QLineEdit* field) {
     return field->window()->focusWidget() == field;
+}
+
+// A field keeps its own text rather than the store's while it is typed in
+// and until what was typed has been stored.
+bool keepsTypedText(const QLineEdit* field, const TypedTextWrite* write) {
+    return isEditing(field) || write->isPending();
 }
 
 // The fields sit bare on the row. A style sheet, not the palette, because
@@ -75,9 +82,11 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     connect(m_handle, &CueDragHandle::dragRequested, this, [this] { Q_EMIT dragRequested(m_cue.id); });
 
     m_number = makeField(Studio::font(11, Studio::Weight::Medium, true), QStringLiteral("#"), Qt::AlignCenter);
-    connect(m_number, &QLineEdit::textEdited, this, &CueRow::numberEdited);
+    m_numberWrite = new TypedTextWrite([this](const QString& text) { storeNumber(text); }, this);
+    connect(m_number, &QLineEdit::textEdited, m_numberWrite, &TypedTextWrite::changed);
     m_title = makeField(Studio::font(13), QStringLiteral("新 cue"), Qt::AlignLeft | Qt::AlignVCenter);
-    connect(m_title, &QLineEdit::textEdited, this, &CueRow::titleEdited);
+    m_titleWrite = new TypedTextWrite([this](const QString& text) { storeTitle(text); }, this);
+    connect(m_title, &QLineEdit::textEdited, m_titleWrite, &TypedTextWrite::changed);
 
     m_duration = new DurationChip(cue.duration, this);
     connect(m_duration, &DurationChip::durationChosen, this, [this](std::optional<qint64> duration) {
@@ -162,9 +171,9 @@ void CueRow::setCue(const Cue& cue) {
         return;
     m_cue = cue;
     // A field being edited keeps the user's text; the others show the store's.
-    if (!isEditing(m_number) && m_number->text() != cue.number)
+    if (!keepsTypedText(m_number, m_numberWrite) && m_number->text() != cue.number)
         showStoredText(m_number, cue.number);
-    if (!isEditing(m_title) && m_title->text() != cue.title)
+    if (!keepsTypedText(m_title, m_titleWrite) && m_title->text() != cue.title)
         showStoredText(m_title, cue.title);
     showCue();
     // A change made through the stage menu or a field often ends with the
@@ -194,14 +203,14 @@ void CueRow::showCue() {
     placeCells();
 }
 
-void CueRow::numberEdited(const QString& text) {
+void CueRow::storeNumber(const QString& text) {
     const QString number = UserText::trimmed(text);
     if (number == m_cue.number)
         return;
     m_store.updateCue(m_projectID, m_cue.id, [&number](Cue& c) { c.number = number; });
 }
 
-void CueRow::titleEdited(const QString& text) {
+void CueRow::storeTitle(const QString& text) {
     const QString title = UserText::trimmed(text);
     // A title is never emptied from the row.
     if (title.isEmpty() || title == m_cue.title)
@@ -276,12 +285,11 @@ void CueRow::showHovering(bool hovering) {
     update();
 }
 
-void CueRow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    // A new accent arrives as a palette change; the tint it names is set
-    // right after the palette, so the fields take it a turn later.
-    if (event->type() == QEvent::PaletteChange)
-        QMetaObject::invokeMethod(this, &CueRow::showFieldColors, Qt::QueuedConnection);
+bool CueRow::event(QEvent* event) {
+    // The number and the selection keep the accent in their style sheets.
+    if (event->type() == Studio::tintChangeEvent())
+        showFieldColors();
+    return QWidget::event(event);
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {

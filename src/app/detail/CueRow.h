@@ -23,13 +23,15 @@ class PlainSymbolButton;
 class PointerHover;
 class ProjectStore;
 class StageMenuButton;
+class TypedTextWrite;
 
 // One cue of a cue table, edited in place: drag handle, number, title,
 // duration, stage, version, the three dates and a delete button that shows
-// while the pointer is over the row. Every edit goes to the store at once.
-// The two text fields write on the user's edits only, and take a value from
-// the store only when it differs and the field is not being edited, so the
-// cursor never jumps and no write comes back.
+// while the pointer is over the row. Every edit goes to the store at once,
+// typed text once the field has handled the keystroke or paste. The two text
+// fields write on the user's edits only, and take a value from the store only
+// when it differs, the field is not being edited and nothing typed waits to be
+// written, so the cursor never jumps and no write comes back.
 class CueRow final : public QWidget {
     Q_OBJECT
 public:
@@ -73,13 +75,13 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLineEdit* makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment);
-    void numberEdited(const QString& text);
-    void titleEdited(const QString& text);
+    void storeNumber(const QString& text);
+    void storeTitle(const QString& text);
     void showCue();
     void showFieldColors();
     void showHovering(bool hovering);
@@ -95,6 +97,8 @@ private:
     CueDragHandle* m_handle = nullptr;
     QLineEdit* m_number = nullptr;
     QLineEdit* m_title = nullptr;
+    TypedTextWrite* m_numberWrite = nullptr;
+    TypedTextWrite* m_titleWrite = nullptr;
     DurationChip* m_duration = nullptr;
     StageMenuButton* m_stage = nullptr;
     PlainSymbolButton* m_version = nullptr;

@@ -10,6 +10,7 @@
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioLabel.h"
+#include "studio/TypedTextWrite.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,9 +65,12 @@ LabelCard::LabelCard(const QUuid& projectID, ProjectStore& store, QWidget* paren
 
     m_name = makeNameField(this);
     // Only the user's own edits are written; texts shown from the store are not.
-    connect(m_name, &QLineEdit::textEdited, this, [this](const QString& text) {
-        DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.name = text; });
-    });
+    m_nameWrite = new TypedTextWrite(
+        [this](const QString& text) {
+            DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.name = text; });
+        },
+        this);
+    connect(m_name, &QLineEdit::textEdited, m_nameWrite, &TypedTextWrite::changed);
 
     auto* typeRow = new QHBoxLayout;
     typeRow->setSpacing(6);
@@ -103,7 +107,8 @@ QString LabelCard::modifiedText(const QDateTime& updatedAt, const QDateTime& now
 void LabelCard::refresh(const AudioProject& project) {
     m_type->setType(m_store.registry().type(project.typeID));
     m_modified->setText(modifiedText(project.updatedAt, Clock::now()));
-    StoredText::show(m_name, project.name);
+    if (!m_nameWrite->isPending()) // the typed name goes to the store first
+        StoredText::show(m_name, project.name);
     for (int i = 0; i < m_statusChips.size(); ++i)
         m_statusChips.at(i)->setSelected(allProjectStatuses().at(i) == project.status);
 }

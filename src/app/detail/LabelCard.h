@@ -14,6 +14,7 @@ namespace sorvel {
 class DetailChip;
 class ProjectStore;
 class TypeMenuButton;
+class TypedTextWrite;
 
 // The paper label at the top of the detail: the type menu and how long ago
 // the project changed, the editable name, a rule, and the four status chips.
@@ -45,6 +46,7 @@ private:
     TypeMenuButton* m_type;
     QLabel* m_modified;
     QLineEdit* m_name;
+    TypedTextWrite* m_nameWrite;
     QList<DetailChip*> m_statusChips;
 };
 

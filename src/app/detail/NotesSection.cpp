@@ -6,10 +6,12 @@
 #include "studio/SectionTitle.h"
 #include "studio/Studio.h"
 #include "studio/StudioField.h"
+#include "studio/TypedTextWrite.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QScopedValueRollback>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -24,12 +26,29 @@ NotesEditor::NotesEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    // The layout counts wrapped lines once the text is laid out at the editor's width.
+    // The layout counts wrapped lines once the text is laid out at the editor's
+    // width.
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] {
         const int height = contentHeight();
         if (height != this->height())
             updateGeometry();
     });
+    // Until the layout has grown the editor, Qt scrolls it to show the caret of
+    // a paste or a new line, and that offset would hide the first lines for good.
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int scrolled) {
+        if (scrolled != 0)
+            QMetaObject::invokeMethod(this, &NotesEditor::showFromTheTop, Qt::QueuedConnection);
+    });
+}
+
+void NotesEditor::showFromTheTop() {
+    verticalScrollBar()->setValue(0);
+}
+
+void NotesEditor::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    showFromTheTop();
+    Q_EMIT resized();
 }
 
 int NotesEditor::contentHeight() const {
@@ -51,23 +70,21 @@ QSize NotesEditor::minimumSizeHint() const {
 NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget* parent)
     : QWidget(parent), m_projectID(projectID), m_store(store) {
     m_editor = new NotesEditor(this);
+    m_write = new TypedTextWrite(
+        [this](const QString& text) {
+            DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
+        },
+        this);
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingStoredText)
-            return; // only the user's own typing is written
-        const QString text = m_editor->toPlainText();
-        DetailEdit::stamped(m_store, m_projectID, [&](AudioProject& p) { p.notes = text; });
+        if (!m_showingStoredText) // only the user's own typing is written
+            m_write->changed(m_editor->toPlainText());
     });
 
-    // The editor grows instead of scrolling, so the pane keeps the typing point in view.
-    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        QScrollArea* pane = nullptr;
-        for (QWidget* w = parentWidget(); w && !pane; w = w->parentWidget())
-            pane = qobject_cast<QScrollArea*>(w);
-        if (!pane || !pane->widget() || !m_editor->hasFocus())
-            return;
-        const QPoint caret = m_editor->viewport()->mapTo(pane->widget(), m_editor->cursorRect().center());
-        pane->ensureVisible(caret.x(), caret.y(), 0, QFontMetrics(m_editor->font()).lineSpacing() * 2);
-    });
+    // The editor grows instead of scrolling, so the pane keeps the typing point
+    // in view: where the caret goes, and once the editor has grown under it.
+    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, &NotesSection::keepCaretInView);
+    // Once the pane, too, has taken the new height.
+    connect(m_editor, &NotesEditor::resized, this, &NotesSection::keepCaretInView, Qt::QueuedConnection);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -76,7 +93,19 @@ NotesSection::NotesSection(const QUuid& projectID, ProjectStore& store, QWidget*
     column->addWidget(m_editor);
 }
 
+void NotesSection::keepCaretInView() {
+    QScrollArea* pane = nullptr;
+    for (QWidget* w = parentWidget(); w && !pane; w = w->parentWidget())
+        pane = qobject_cast<QScrollArea*>(w);
+    if (!pane || !pane->widget() || !m_editor->hasFocus())
+        return;
+    const QPoint caret = m_editor->viewport()->mapTo(pane->widget(), m_editor->cursorRect().center());
+    pane->ensureVisible(caret.x(), caret.y(), 0, QFontMetrics(m_editor->font()).lineSpacing() * 2);
+}
+
 void NotesSection::refresh(const AudioProject& project) {
+    if (m_write->isPending())
+        return; // the typed text goes to the store first
     const QScopedValueRollback showing(m_showingStoredText, true);
     StoredText::show(m_editor, project.notes);
 }

@@ -9,9 +9,11 @@
 namespace sorvel {
 
 class ProjectStore;
+class TypedTextWrite;
 
 // A multi-line editor that grows with its text (never below its minimum), so
-// the pane around it scrolls instead of the editor.
+// the pane around it scrolls instead of the editor: nothing inside it scrolls,
+// its first line always stands at its top.
 class NotesEditor final : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -22,8 +24,16 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+Q_SIGNALS:
+    // The editor took the height of a longer or shorter text.
+    void resized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     int contentHeight() const;
+    void showFromTheTop();
 };
 
 // The project's free notes; every change of the text is stored as typed.
@@ -37,9 +47,13 @@ public:
     NotesEditor* editor() const { return m_editor; }
 
 private:
+    // Scrolls the pane around the section so that the typing point shows.
+    void keepCaretInView();
+
     QUuid m_projectID;
     ProjectStore& m_store;
     NotesEditor* m_editor;
+    TypedTextWrite* m_write;
     bool m_showingStoredText = false;
 };
 

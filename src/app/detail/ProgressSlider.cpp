@@ -18,15 +18,25 @@ ProgressSlider::ProgressSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent
     setPageStep(2);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    showTint();
+}
+
+void ProgressSlider::showTint() {
     // The groove in the raised colour, the part up to the handle in the accent.
-    setStyleSheet(
-        QStringLiteral(
-            "QSlider::groove:horizontal { height: 4px; border-radius: 2px; background: %1; }"
-            "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: palette(highlight); }"
-            "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0; border-radius: 7px;"
-            " background: %2; }"
-            "QSlider::handle:horizontal:focus { background: palette(highlight); }")
-            .arg(Studio::bg3().name(), Studio::text().name()));
+    // The accent is written into the sheet: a sheet's palette(highlight) is
+    // read once, when the slider is first styled.
+    setStyleSheet(QStringLiteral("QSlider::groove:horizontal { height: 4px; border-radius: 2px; background: %1; }"
+                                 "QSlider::sub-page:horizontal { height: 4px; border-radius: 2px; background: %3; }"
+                                 "QSlider::handle:horizontal { width: 14px; height: 14px; margin: -5px 0;"
+                                 " border-radius: 7px; background: %2; }"
+                                 "QSlider::handle:horizontal:focus { background: %3; }")
+                      .arg(Studio::bg3().name(), Studio::text().name(), Studio::tint(this).name()));
+}
+
+bool ProgressSlider::event(QEvent* event) {
+    if (event->type() == Studio::tintChangeEvent())
+        showTint();
+    return QSlider::event(event);
 }
 
 int ProgressSlider::position(double fraction) {

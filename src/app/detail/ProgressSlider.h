@@ -20,8 +20,12 @@ public:
     double fraction() const { return double(value()) / steps; }
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void showTint();
 };
 
 } // namespace sorvel

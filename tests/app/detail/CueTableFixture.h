@@ -67,17 +67,17 @@ protected:
     std::unique_ptr<CueTable> table;
 };
 
-// Keys as the keyboard sends them to the focused field.
-inline void typeInto(QWidget* field, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &press);
-    }
+// Keys as the keyboard sends them to the focused field: from the event loop,
+// which handles what a key queued before the next key comes.
+inline void pressKey(QWidget* field, int key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &press);
+    waitForQueuedEvents();
 }
 
-inline void pressKey(QWidget* field, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(field, &press);
+inline void typeInto(QWidget* field, const QString& text) {
+    for (const QChar c : text)
+        pressKey(field, 0, QString(c));
 }
 
 } // namespace sorvel::test

@@ -2,6 +2,7 @@
 
 #include "app/detail/ProjectDetailView.h"
 #include "support/LibraryFixture.h"
+#include "support/Waiting.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -32,12 +33,14 @@ protected:
     std::unique_ptr<ProjectDetailView> pane;
 };
 
-// A key typed into a widget as the window system would deliver it.
+// A key typed into a widget as the window system would deliver it: from the
+// event loop, which handles what the key queued before the next key comes.
 inline void typeKey(QWidget* widget, int key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {}) {
     QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QApplication::sendEvent(widget, &press);
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QApplication::sendEvent(widget, &release);
+    waitForQueuedEvents();
 }
 
 inline void typeText(QWidget* widget, const QString& text) {

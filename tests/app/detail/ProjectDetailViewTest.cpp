@@ -1,20 +1,25 @@
 #include "DetailFixture.h"
 
+#include "app/detail/CueRow.h"
+#include "app/detail/CueTable.h"
 #include "app/detail/DetailBanner.h"
 #include "app/detail/DetailTopBar.h"
 #include "app/detail/LabelCard.h"
 #include "app/detail/LogSection.h"
 #include "app/detail/NotesSection.h"
 #include "core/ChineseDateText.h"
+#include "core/UserText.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/SymbolTileButton.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTextCursor>
 
 namespace sorvel::test {
 namespace {
@@ -218,6 +223,66 @@ TEST_F(ProjectDetailViewTest, AProjectThatDisappearsLeavesAnEmptyPaneAndTakesNoW
     put({gone});
     EXPECT_TRUE(view.showsProject());
     EXPECT_TRUE(view.topBar()->isVisible());
+}
+
+TEST_F(ProjectDetailViewTest, ALargePasteIsStoredOnlyOnceTheFieldHasInsertedIt) {
+    Cue opening = cueAt(CueStage::Composing);
+    opening.title = QStringLiteral("Opening");
+    const AudioProject project = test::project(QStringLiteral("Pasted"), [&](AudioProject& p) {
+        p.notes = QStringLiteral("line one\nline two");
+        p.items = {opening};
+    });
+    ProjectDetailView& view = open(project);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return view.isActiveWindow(); }, 2000));
+
+    QStringList lines;
+    for (int i = 1; i <= 30; ++i)
+        lines << QStringLiteral("第 %1 行 copied in another program").arg(i);
+    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+
+    // Every change signal of the store, and every view it reaches, must come
+    // after the field has finished inserting: none may run inside the paste.
+    bool pasting = false;
+    int signalsInsidePaste = 0;
+    QObject::connect(&store, &ProjectStore::projectsChanged, &view, [&] {
+        if (pasting)
+            ++signalsInsidePaste;
+    });
+    const auto paste = [&pasting](auto* field) {
+        field->setFocus();
+        pasting = true;
+        field->paste();
+        pasting = false;
+    };
+
+    NotesEditor* notes = view.notesSection()->editor();
+    notes->moveCursor(QTextCursor::End);
+    notes->insertPlainText(QStringLiteral("\n")); // typed, then pasted on the new line
+    paste(notes);
+    const QString pastedNotes = QStringLiteral("line one\nline two\n") + lines.join(QLatin1Char('\n'));
+    EXPECT_EQ(notes->toPlainText(), pastedNotes);
+    // Another program's change lands before the paste is written: both stay.
+    store.update(project.id, [](AudioProject& p) { p.manualProgress = 0.25; });
+    EXPECT_EQ(notes->toPlainText(), pastedNotes) << "the pasted text stays in the editor";
+    ASSERT_TRUE(waitUntil([&] { return stored(project.id).notes == pastedNotes; }, 2000));
+    EXPECT_EQ(stored(project.id).manualProgress, 0.25);
+
+    auto* table = view.findChild<CueTable*>();
+    ASSERT_NE(table, nullptr);
+    QLineEdit* title = table->rows().first()->titleField();
+    title->selectAll();
+    paste(title);
+    const QString pastedTitle = UserText::trimmed(title->text());
+    ASSERT_TRUE(pastedTitle.contains(QStringLiteral("第 30 行")));
+    store.update(project.id, [](AudioProject& p) { p.manualProgress = 0.5; });
+    EXPECT_EQ(UserText::trimmed(title->text()), pastedTitle) << "the pasted title stays in its field";
+    ASSERT_TRUE(waitUntil([&] { return stored(project.id).items.first().title == pastedTitle; }, 2000));
+    EXPECT_EQ(stored(project.id).manualProgress, 0.5);
+    EXPECT_EQ(notes->toPlainText(), pastedNotes);
+
+    EXPECT_EQ(signalsInsidePaste, 0);
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 #include "app/calendar/CalendarPage.h"
 #include "app/calendar/DayCell.h"
 #include "app/calendar/MonthGrid.h"
+#include "app/detail/CueRow.h"
+#include "app/detail/CueTable.h"
+#include "app/detail/CueTableFooter.h"
+#include "app/detail/ProgressSection.h"
+#include "app/detail/ProgressSlider.h"
 #include "app/detail/ProjectDetailView.h"
 #include "app/library/DrawerState.h"
 #include "app/library/MainWindow.h"
@@ -16,7 +21,11 @@
 #include "app/selection/MultiSelectionView.h"
 #include "app/sheets/ArchiveSheet.h"
 #include "app/sheets/NewProjectSheet.h"
+#include "studio/AppearanceHost.h"
 #include "studio/ElidedLine.h"
+#include "studio/PlainSymbolButton.h"
+#include "studio/SectionTitle.h"
+#include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "support/Waiting.h"
 
@@ -24,6 +33,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
 #include <QThread>
 
 namespace sorvel::test {
@@ -268,6 +279,78 @@ TEST_F(MainWindowTest, ARequestMadeWhileHiddenOpensWhenTheWindowIsShown) {
     window.bringToFront();
     QCoreApplication::processEvents();
     EXPECT_EQ(window.sheets()->current(), SheetPresenter::Sheet::NewProject);
+}
+
+// Pixels of `rect` (in the window) that the window shows in about `color`.
+int pixelsNear(const QImage& shown, const QRect& rect, const QColor& color) {
+    int count = 0;
+    for (int y = std::max(0, rect.top()); y <= std::min(shown.height() - 1, rect.bottom()); ++y) {
+        for (int x = std::max(0, rect.left()); x <= std::min(shown.width() - 1, rect.right()); ++x) {
+            const QColor pixel = shown.pixelColor(x, y);
+            if (std::abs(pixel.red() - color.red()) < 24 && std::abs(pixel.green() - color.green()) < 24
+                && std::abs(pixel.blue() - color.blue()) < 24)
+                ++count;
+        }
+    }
+    return count;
+}
+
+TEST_F(MainWindowTest, AnOpenDetailTakesANewAccentAtOnce) {
+    const AudioProject open = project(QStringLiteral("Accent"), [](AudioProject& p) {
+        p.progressMode = ProgressMode::Manual;
+        p.manualProgress = 0.6;
+        Cue cue;
+        cue.id = QUuid::createUuid();
+        cue.number = QStringLiteral("1M01");
+        cue.title = QStringLiteral("Opening");
+        p.items = {cue};
+    });
+    put({open});
+    router.setSelection({open.id});
+    auto* detail = qobject_cast<ProjectDetailView*>(window.drawerContent());
+    ASSERT_NE(detail, nullptr);
+    auto* table = detail->findChild<CueTable*>();
+    ASSERT_NE(table, nullptr);
+    const QList<SectionTitle*> titles = detail->findChildren<SectionTitle*>();
+    ASSERT_GE(titles.size(), 4);
+
+    // What the window shows on screen, not a fresh drawing of one widget.
+    const auto shown = [&] { return window.screen()->grabWindow(window.winId()).toImage(); };
+    const auto inWindow = [&](const QWidget* widget) {
+        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    };
+    // Every part of the detail drawn in the accent that the window shows
+    // (the notes' title lies below it), once the drawer is laid out.
+    QList<const QWidget*> tinted(titles.cbegin(), titles.cend());
+    tinted << detail->progressSection()->slider() << table->rows().first()->numberField()
+           << table->footer()->addButton();
+    const auto shownParts = [&] {
+        QList<const QWidget*> parts = tinted;
+        parts.removeIf([&](const QWidget* part) { return !window.rect().contains(inWindow(part)); });
+        return parts;
+    };
+    const auto allIn = [&](const QColor& accent) {
+        const QImage image = shown();
+        return std::all_of(tinted.cbegin(), tinted.cend(),
+                           [&](const QWidget* part) { return pixelsNear(image, inWindow(part), accent) > 0; });
+    };
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (detail->width() != MainWindow::drawerWidth || shownParts().size() < 7)
+                return false;
+            tinted = shownParts();
+            return allIn(Studio::tape());
+        },
+        3000));
+
+    const QColor green(0x34, 0xC7, 0x59);
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    EXPECT_TRUE(waitUntil([&] { return allIn(green); }, 3000));
+    const QImage image = shown();
+    for (const QWidget* part : tinted) {
+        EXPECT_GT(pixelsNear(image, inWindow(part), green), 0) << part->metaObject()->className();
+        EXPECT_EQ(pixelsNear(image, inWindow(part), Studio::tape()), 0) << part->metaObject()->className();
+    }
 }
 
 } // namespace
