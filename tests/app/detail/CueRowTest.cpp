@@ -416,6 +416,67 @@ TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
     EXPECT_GE(popover->geometry().top(), screen.top());
 }
 
+TEST_F(CueVersionPopoverTest, AHistoryTallerThanTheScreenScrollsAndKeepsTheFieldAndButtonInSight) {
+    Cue cue = namedCue("1M01", QStringLiteral("Opening"));
+    for (int i = 0; i < 60; ++i)
+        cue.addVersion(QStringLiteral("take %1").arg(i), Clock::now());
+    open({cue});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    const QRect screen = popover->screen()->availableGeometry();
+    const auto onScreen = [&](const QWidget* widget) {
+        return screen.contains(QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()));
+    };
+    // The newest version, the last of the history, sits in sight above the note field.
+    const auto newestInSight = [&] {
+        const ElidedLine* newest = popover->noteLines().constLast();
+        const QRect shown(newest->mapTo(popover, QPoint(0, 0)), newest->size());
+        return newest->isVisible() && popover->rect().contains(shown) && shown.bottom() < popover->noteField()->y();
+    };
+    const auto fits = [&] {
+        return popover->geometry().height() <= screen.height() && screen.contains(popover->geometry())
+            && onScreen(popover->noteField()) && onScreen(popover->addButton()) && newestInSight();
+    };
+    waitUntil(fits, 2000);
+    EXPECT_LE(popover->height(), screen.height()) << "the history scrolls instead of growing past the screen";
+    EXPECT_TRUE(screen.contains(popover->geometry()));
+    EXPECT_TRUE(onScreen(popover->noteField()));
+    EXPECT_TRUE(onScreen(popover->addButton()));
+    EXPECT_TRUE(newestInSight());
+
+    // Another version: the history scrolls on to show it, the field and the button stay.
+    typeInto(popover->noteField(), QStringLiteral("慢板"));
+    pressKey(popover->noteField(), Qt::Key_Return);
+    ASSERT_EQ(stored().items.first().versions.size(), 61);
+    waitUntil([&] { return popover->noteLines().size() == 62 && fits(); }, 2000);
+    EXPECT_EQ(str(popover->noteLines().constLast()->text()), "慢板");
+    EXPECT_TRUE(newestInSight());
+    EXPECT_TRUE(onScreen(popover->noteField()));
+    EXPECT_TRUE(onScreen(popover->addButton()));
+    EXPECT_EQ(popover->size().width(), CueVersionPopover::width);
+}
+
+TEST_F(CueVersionPopoverTest, ALongTitleEndsInAnEllipsisAndShowsWholeOnHover) {
+    const QString longTitle = QStringLiteral("Opening Theme for the Long Night Market Sequence in the Harbor District");
+    open({namedCue("1M01", longTitle)});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(str(popover->titleText()), str(QStringLiteral("版本记录 · ") + longTitle));
+
+    const QList<ElidedLine*> lines = popover->findChildren<ElidedLine*>();
+    const auto title = std::find_if(lines.cbegin(), lines.cend(),
+                                    [&](const ElidedLine* line) { return line->text() == popover->titleText(); });
+    ASSERT_NE(title, lines.cend()) << "the title is a line that elides";
+    EXPECT_TRUE((*title)->shownText().endsWith(QChar(0x2026)));
+    EXPECT_LE((*title)->geometry().right(), popover->contentsRect().right() - 14) << "it keeps to the margin";
+    EXPECT_EQ(str((*title)->help()), str(popover->titleText()));
+}
+
 TEST_F(CueVersionPopoverTest, TheNextNumberFollowsTheLastEntryAndSaturates) {
     Cue cue = namedCue("3", "Theme");
     for (const qint64 number : {2, 5, 3})
