@@ -13,6 +13,7 @@
 #include "studio/DateChip.h"
 #include "studio/ElidedLine.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/Shapes.h"
 #include "studio/StudioButton.h"
 
 #include <QMenu>
@@ -146,6 +147,44 @@ TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
     narrow.resize(int(CueColumns::minimumWidth()), narrow.sizeHint().height());
     narrow.show();
     EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
+}
+
+TEST_F(CueTableTest, ANarrowTableGivesTheTitlesTheRoomTheOtherColumnsDoNotNeed) {
+    Cue opening = namedCue("1M01", QStringLiteral("Opening Theme"));
+    opening.startDate = Clock::now().addDays(-9);
+    opening.duration = 95;
+    opening.setStage(CueStage::Delivered, Clock::now().addDays(-1));
+    for (int i = 0; i < 12; ++i)
+        opening.addVersion(QStringLiteral("take"), Clock::now());
+    Cue love = namedCue("1M02", QStringLiteral("Love Theme"));
+    open({opening, love});
+    // The cue table of a 600-pixel drawer.
+    table->resize(560, table->height());
+    QApplication::processEvents();
+
+    const auto header = CueColumns::frames(QRectF(0, 0, table->width(), CueTable::headerHeight), table->columnWidths());
+    for (CueRow* row : table->rows()) {
+        auto* title = static_cast<CueTextField*>(row->titleField());
+        EXPECT_EQ(str(title->shownText()), str(row->cue().title)) << "a short title is not cut";
+        EXPECT_EQ(title->x(), int(header[CueColumns::Title].left())) << "the title stands under its header";
+        // Every other cell still shows all of itself, under its header.
+        const QList<QWidget*> cells{row->durationChip(),
+                                    row->stageButton(),
+                                    row->versionButton(),
+                                    row->dateChip(Cue::DateKind::Start),
+                                    row->dateChip(Cue::DateKind::Mixed),
+                                    row->dateChip(Cue::DateKind::Delivered)};
+        const QList<CueColumns::Column> columns{CueColumns::Duration, CueColumns::Stage, CueColumns::Version,
+                                                CueColumns::Start,    CueColumns::Mixed, CueColumns::Delivered};
+        for (int i = 0; i < cells.size(); ++i) {
+            const QRectF column = header[columns.at(i)];
+            EXPECT_GE(cells.at(i)->width(), cells.at(i)->sizeHint().width()) << "column " << columns.at(i);
+            EXPECT_GE(cells.at(i)->x(), int(column.left())) << "column " << columns.at(i);
+            EXPECT_LE(cells.at(i)->geometry().right(), int(std::ceil(column.right()))) << "column " << columns.at(i);
+            const qreal headerText = Shapes::textWidth(CueColumns::headerFont(), CueColumns::title(columns.at(i)));
+            EXPECT_GE(column.width(), headerText) << "the header's title fits, column " << columns.at(i);
+        }
+    }
 }
 
 // The columns of `image` that hold anything but its background (its top left pixel).
