@@ -91,6 +91,9 @@ private:
     void relayout();
     void placeCueTables();
     void setHovered(std::optional<QUuid> id);
+    // The rows moved under a still pointer (a new order, a scroll, a table
+    // opening above): the row now under it is the hovered one.
+    void hoverUnderPointer();
     qreal contentWidth() const;
     QPointF contentOffset() const;
     void paintHeader(QPainter& painter, const QRectF& rect) const;
