@@ -63,6 +63,7 @@ public:
     // Geometry in viewport coordinates (tests and hit testing).
     QRectF headerRect() const;
     QRectF rowRect(int index) const;
+    std::optional<QUuid> hoveredID() const { return m_hovered; }
     // The row under a point, -1 when none.
     int rowAt(const QPointF& point) const;
     // The sortable column whose title lies under a point in the header.
