@@ -1,6 +1,7 @@
 #include "studio/PointerHover.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QRect>
@@ -12,7 +13,7 @@ namespace sorvel {
 PointerHover::PointerHover(QWidget* target) : QObject(target), m_target(target) {
     target->setAttribute(Qt::WA_Hover);
     target->installEventFilter(this);
-    followScrolling();
+    followAncestors();
 }
 
 namespace {
@@ -41,6 +42,13 @@ void PointerHover::recheck() {
     setHovering(!shown.isEmpty() && shown.contains(m_target->window()->mapFromGlobal(QCursor::pos())));
 }
 
+std::optional<QPoint> PointerHover::pointerOn(const QWidget* surface) {
+    const QPoint pointer = QCursor::pos();
+    if (!surface->isVisible() || QApplication::widgetAt(pointer) != surface)
+        return std::nullopt;
+    return surface->mapFromGlobal(pointer);
+}
+
 bool PointerHover::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_target) {
         switch (event->type()) {
@@ -50,15 +58,22 @@ bool PointerHover::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Hide: recheck(); break;
         // A row is often made before its pane is put into a scroll area.
         case QEvent::Show:
-        case QEvent::ParentChange: followScrolling(); break;
+        case QEvent::ParentChange: followAncestors(); break;
         default: break;
         }
+    } else if (event->type() == QEvent::Move) {
+        recheck();
+    } else if (event->type() == QEvent::ParentChange) {
+        followAncestors();
     }
     return QObject::eventFilter(watched, event);
 }
 
-void PointerHover::followScrolling() {
+void PointerHover::followAncestors() {
     for (QWidget* ancestor = m_target->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        // A window that moves is left and entered as the window system sees it.
+        if (!ancestor->isWindow())
+            ancestor->installEventFilter(this);
         auto* area = qobject_cast<QAbstractScrollArea*>(ancestor);
         if (!area)
             continue;

@@ -1,7 +1,10 @@
 #include "app/detail/CueColumns.h"
 
 #include "studio/Shapes.h"
+#include "studio/Studio.h"
 
+#include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace sorvel {
@@ -22,6 +25,20 @@ QString CueColumns::title(Column column) {
     return {};
 }
 
+QFont CueColumns::headerFont() {
+    return Studio::font(10, Studio::Weight::Semibold);
+}
+
+CueColumns::Widths CueColumns::fitted(const Widths& needed) {
+    Widths widths = fixedWidths;
+    // The handle, the number field (its text is typed) and the delete button keep their widths.
+    for (const Column column : {Duration, Stage, Version, Start, Mixed, Delivered}) {
+        const qreal header = std::ceil(Shapes::textWidth(headerFont(), title(column)));
+        widths[column] = std::min(fixedWidths[column], std::max(needed[column], header));
+    }
+    return widths;
+}
+
 namespace {
 qreal fixedTotal() {
     return std::accumulate(CueColumns::fixedWidths.cbegin(), CueColumns::fixedWidths.cend(), qreal(0))
@@ -29,8 +46,8 @@ qreal fixedTotal() {
 }
 } // namespace
 
-std::array<QRectF, CueColumns::count> CueColumns::frames(const QRectF& row) {
-    return Shapes::columnFrames(row, fixedWidths, Title, spacing, horizontalInset);
+std::array<QRectF, CueColumns::count> CueColumns::frames(const QRectF& row, const Widths& widths) {
+    return Shapes::columnFrames(row, widths, Title, spacing, horizontalInset);
 }
 
 qreal CueColumns::minimumWidth() {

@@ -318,8 +318,26 @@ void CueRow::resizeEvent(QResizeEvent* event) {
     placeCells();
 }
 
+CueColumns::Widths CueRow::neededWidths() const {
+    CueColumns::Widths needed{};
+    needed[CueColumns::Duration] = m_duration->sizeHint().width();
+    needed[CueColumns::Stage] = m_stage->sizeHint().width();
+    needed[CueColumns::Version] = m_version->sizeHint().width();
+    for (std::size_t i = 0; i < m_dates.size(); ++i)
+        needed[CueColumns::Start + i] = m_dates[i]->sizeHint().width();
+    return needed;
+}
+
+void CueRow::setColumnWidths(const CueColumns::Widths& widths) {
+    if (widths == m_columnWidths)
+        return;
+    m_columnWidths = widths;
+    placeCells();
+}
+
 void CueRow::placeCells() {
-    const auto cells = CueColumns::frames(QRectF(0, verticalInset, width(), rowHeight - 2 * verticalInset));
+    const auto cells =
+        CueColumns::frames(QRectF(0, verticalInset, width(), rowHeight - 2 * verticalInset), m_columnWidths);
     m_handle->setGeometry(cells[CueColumns::Handle].toAlignedRect());
     m_number->setGeometry(cells[CueColumns::Number].toAlignedRect());
     m_title->setGeometry(cells[CueColumns::Title].toAlignedRect());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/detail/CueColumns.h"
 #include "app/detail/CueFocus.h"
 #include "core/Cue.h"
 
@@ -42,6 +43,11 @@ public:
     const Cue& cue() const { return m_cue; }
     // The store's current value of the cue; fields follow only when it changed.
     void setCue(const Cue& cue);
+
+    // The width each cell of this row needs, per column; the table fits its columns to all rows.
+    CueColumns::Widths neededWidths() const;
+    // The column widths of the table, the same for its header and every row.
+    void setColumnWidths(const CueColumns::Widths& widths);
 
     void focusField(CueFocus::Field field);
     std::optional<CueFocus::Field> focusedField() const;
@@ -93,6 +99,7 @@ private:
     Cue m_cue;
     PointerHover* m_hover = nullptr;
     QPropertyAnimation* m_glide = nullptr;
+    CueColumns::Widths m_columnWidths = CueColumns::fixedWidths;
 
     CueDragHandle* m_handle = nullptr;
     QLineEdit* m_number = nullptr;

@@ -98,7 +98,20 @@ void CueTable::retire(CueRow* row) {
         row->deleteLater();
 }
 
+void CueTable::fitColumns() {
+    CueColumns::Widths needed{};
+    for (const QUuid& id : std::as_const(m_order)) {
+        const CueColumns::Widths row = m_rows.value(id)->neededWidths();
+        std::transform(needed.cbegin(), needed.cend(), row.cbegin(), needed.begin(),
+                       [](qreal widest, qreal cell) { return std::max(widest, cell); });
+    }
+    m_columnWidths = CueColumns::fitted(needed);
+    for (const QUuid& id : std::as_const(m_order))
+        m_rows.value(id)->setColumnWidths(m_columnWidths);
+}
+
 void CueTable::placeRows(bool animated) {
+    fitColumns();
     for (int i = 0; i < m_order.size(); ++i) {
         CueRow* row = m_rows.value(m_order.at(i));
         row->resize(width(), CueRow::rowHeight);
@@ -284,8 +297,8 @@ void CueTable::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF header(0, 0, width(), headerHeight);
     painter.fillRect(header, Studio::faded(Studio::bg3(), 0.6));
-    const QFont font = Studio::font(10, Studio::Weight::Semibold);
-    const auto cells = CueColumns::frames(header);
+    const QFont font = CueColumns::headerFont();
+    const auto cells = CueColumns::frames(header, m_columnWidths);
     for (int i = 0; i < CueColumns::count; ++i) {
         const QString title = CueColumns::title(CueColumns::Column(i));
         if (title.isEmpty())

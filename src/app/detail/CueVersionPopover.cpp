@@ -5,6 +5,7 @@
 #include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/ElidedLine.h"
+#include "studio/SilentScrollColumn.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 #include "studio/StudioField.h"
@@ -15,7 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace sorvel {
 
@@ -30,13 +34,18 @@ CueVersionPopover::CueVersionPopover(ProjectStore& store, const QUuid& projectID
     column->setContentsMargins(14, 14, 14, 14);
     column->setSpacing(10);
 
-    m_title = Studio::plainLabel(Studio::font(12, Studio::Weight::Semibold), Studio::text(), this);
-    m_title->setTextFormat(Qt::PlainText);
+    // A long cue title ends in "…" at the edge, as the notes do, and shows whole on hover.
+    m_title = new ElidedLine(Studio::font(12, Studio::Weight::Semibold), Studio::text(), this);
     column->addWidget(m_title);
 
-    m_history = new QVBoxLayout;
+    m_scroll = new SilentScrollColumn(this);
+    m_history = m_scroll->column();
     m_history->setSpacing(6);
-    column->addLayout(m_history);
+    column->addWidget(m_scroll);
+    QScrollBar* historyBar = m_scroll->verticalScrollBar();
+    connect(historyBar, &QScrollBar::valueChanged, this,
+            [this, historyBar](int value) { m_showingNewest = value == historyBar->maximum(); });
+    connect(historyBar, &QScrollBar::rangeChanged, this, [this](int, int maximum) { keepNewestInView(maximum); });
     m_initial = makeRow();
     connect(m_initial.date, &DateChip::dateChosen, this, &CueVersionPopover::setStartDate);
 
@@ -70,6 +79,7 @@ CueVersionPopover::CueVersionPopover(ProjectStore& store, const QUuid& projectID
 
 void CueVersionPopover::popUnder(QWidget* anchor) {
     m_anchor = anchor;
+    fitHistory();
     PopoverFrame::popUnder(anchor);
     m_note->setFocus();
 }
@@ -103,7 +113,7 @@ QList<ElidedLine*> CueVersionPopover::noteLines() const {
 
 CueVersionPopover::HistoryRow CueVersionPopover::makeRow() {
     HistoryRow made;
-    made.row = new QWidget(this);
+    made.row = new QWidget(m_scroll->content());
     auto* line = new QHBoxLayout(made.row);
     line->setContentsMargins(0, 0, 0, 0);
     line->setSpacing(8);
@@ -168,7 +178,26 @@ void CueVersionPopover::setCue(const Cue& cue) {
     }
     m_versionOrder = order;
     if (isVisible())
-        adjustSize();
+        fitHistory();
+}
+
+void CueVersionPopover::fitHistory() {
+    const QScreen* screen = m_anchor && m_anchor->screen() ? m_anchor->screen() : this->screen();
+    const int wanted = m_scroll->content()->sizeHint().height();
+    m_scroll->setFixedHeight(wanted);
+    if (screen) {
+        const int overflow = layout()->sizeHint().height() - screen->availableGeometry().height();
+        if (overflow > 0)
+            m_scroll->setFixedHeight(std::max(0, wanted - overflow));
+    }
+    adjustSize();
+}
+
+void CueVersionPopover::keepNewestInView(int maximum) {
+    // The newest versions sit right above the note field; a version just
+    // added stays in sight as the history grows.
+    if (m_showingNewest)
+        m_scroll->verticalScrollBar()->setValue(maximum);
 }
 
 void CueVersionPopover::resizeEvent(QResizeEvent* event) {
@@ -183,6 +212,7 @@ void CueVersionPopover::resizeEvent(QResizeEvent* event) {
 }
 
 void CueVersionPopover::addVersion() {
+    m_showingNewest = true;
     const QString typed = UserText::trimmed(m_note->text());
     const QString note = typed.isEmpty() ? blankNote : typed;
     m_store.updateCue(m_projectID, m_cue.id, [&note](Cue& cue) { cue.addVersion(note, Clock::now()); });

@@ -16,12 +16,14 @@ namespace sorvel {
 class DateChip;
 class ElidedLine;
 class ProjectStore;
+class SilentScrollColumn;
 class StudioButton;
 
 // The version history of one cue under its version button: version 1 (the
 // cue's start, never stored), then every stored version with its date and
 // note; each date can be changed. A short note and "新版本 v…" add the next
-// version, which sends the cue back to revising.
+// version, which sends the cue back to revising. A history taller than the
+// screen scrolls, so that the note field and the button always show.
 class CueVersionPopover final : public PopoverFrame {
     Q_OBJECT
 public:
@@ -58,6 +60,9 @@ private:
     };
 
     HistoryRow makeRow();
+    // Gives the history all the height it needs, as far as the screen allows.
+    void fitHistory();
+    void keepNewestInView(int maximum);
     void showRow(HistoryRow& row, qint64 number, const std::optional<QDateTime>& date, const QString& note);
     void setStartDate(const std::optional<QDateTime>& date);
     void setVersionDate(const QUuid& versionID, const std::optional<QDateTime>& date);
@@ -65,8 +70,10 @@ private:
     ProjectStore& m_store;
     QUuid m_projectID;
     Cue m_cue;
-    QLabel* m_title = nullptr;
+    ElidedLine* m_title = nullptr;
+    SilentScrollColumn* m_scroll = nullptr;
     QVBoxLayout* m_history = nullptr;
+    bool m_showingNewest = true;
     HistoryRow m_initial;
     QList<QUuid> m_versionOrder;
     QHash<QUuid, HistoryRow> m_versionRows;

@@ -5,6 +5,7 @@
 #include "app/navigation/AppRouter.h"
 #include "core/TypeRegistry.h"
 #include "studio/CassetteCard.h"
+#include "studio/PointerHover.h"
 #include "studio/ReelSpin.h"
 #include "studio/Studio.h"
 
@@ -44,11 +45,11 @@ CassetteGrid::CassetteGrid(AppRouter& router, const TypeRegistry& types, QWidget
 
 void CassetteGrid::setProjects(const QList<AudioProject>& projects) {
     const QList<AudioProject> previous = std::exchange(m_projects, projects);
-    if (m_hovered && indexOf(*m_hovered) < 0)
-        setHovered(std::nullopt);
-    else if (m_hovered)
-        m_spin->setSpinning(CassetteCard::reelsTurn(m_projects.at(indexOf(*m_hovered)), true));
     updateScrollRange();
+    hoverUnderPointer();
+    // The hovered tape may have started or stopped being active.
+    if (m_hovered)
+        m_spin->setSpinning(CassetteCard::reelsTurn(m_projects.at(indexOf(*m_hovered)), true));
     updateChangedCards(previous);
     m_reveal->pageChanged();
 }
@@ -124,11 +125,13 @@ void CassetteGrid::paintEvent(QPaintEvent* event) {
 void CassetteGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollRange();
+    hoverUnderPointer();
     m_reveal->pageChanged();
 }
 
 void CassetteGrid::scrollContentsBy(int, int) {
     viewport()->update();
+    hoverUnderPointer();
 }
 
 void CassetteGrid::updateCard(const std::optional<QUuid>& id) {
@@ -150,6 +153,12 @@ void CassetteGrid::setHovered(std::optional<QUuid> id) {
         m_spin->setSpinning(CassetteCard::reelsTurn(m_projects.at(indexOf(*id)), true));
     updateCard(previous);
     updateCard(id);
+}
+
+void CassetteGrid::hoverUnderPointer() {
+    const std::optional<QPoint> pointer = PointerHover::pointerOn(viewport());
+    const int index = pointer ? cardAt(*pointer) : -1;
+    setHovered(index >= 0 ? std::optional(m_projects.at(index).id) : std::nullopt);
 }
 
 void CassetteGrid::mouseMoveEvent(QMouseEvent* event) {

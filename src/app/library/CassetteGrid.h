@@ -59,6 +59,9 @@ private:
     void updateScrollRange();
     void updateChangedCards(const QList<AudioProject>& previous);
     void setHovered(std::optional<QUuid> id);
+    // The cards moved under a still pointer (a reorder, a scroll, a new
+    // width): the card now under it is the hovered one.
+    void hoverUnderPointer();
     void updateCard(const std::optional<QUuid>& id);
     int indexOf(const QUuid& id) const;
 

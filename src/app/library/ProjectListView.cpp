@@ -6,6 +6,7 @@
 #include "app/library/SelectionReveal.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "studio/PointerHover.h"
 #include "studio/Shapes.h"
 #include "studio/Spring.h"
 #include "studio/Studio.h"
@@ -176,6 +177,7 @@ void ProjectListView::relayout() {
     horizontalScrollBar()->setRange(0, std::max(0, int(std::ceil(contentWidth() + 2 * sideInset)) - view.width()));
     placeCueTables();
     viewport()->update();
+    hoverUnderPointer();
 }
 
 void ProjectListView::placeCueTables() {
@@ -329,6 +331,7 @@ void ProjectListView::resizeEvent(QResizeEvent* event) {
 void ProjectListView::scrollContentsBy(int, int) {
     placeCueTables();
     viewport()->update();
+    hoverUnderPointer();
 }
 
 void ProjectListView::setHovered(std::optional<QUuid> id) {
@@ -336,6 +339,12 @@ void ProjectListView::setHovered(std::optional<QUuid> id) {
         return;
     m_hovered = id;
     viewport()->update();
+}
+
+void ProjectListView::hoverUnderPointer() {
+    const std::optional<QPoint> pointer = PointerHover::pointerOn(viewport());
+    const int row = pointer ? rowAt(*pointer) : -1;
+    setHovered(row >= 0 ? std::optional(m_sorted.at(row).id) : std::nullopt);
 }
 
 void ProjectListView::mouseMoveEvent(QMouseEvent* event) {

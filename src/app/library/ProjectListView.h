@@ -63,6 +63,7 @@ public:
     // Geometry in viewport coordinates (tests and hit testing).
     QRectF headerRect() const;
     QRectF rowRect(int index) const;
+    std::optional<QUuid> hoveredID() const { return m_hovered; }
     // The row under a point, -1 when none.
     int rowAt(const QPointF& point) const;
     // The sortable column whose title lies under a point in the header.
@@ -91,6 +92,9 @@ private:
     void relayout();
     void placeCueTables();
     void setHovered(std::optional<QUuid> id);
+    // The rows moved under a still pointer (a new order, a scroll, a table
+    // opening above): the row now under it is the hovered one.
+    void hoverUnderPointer();
     qreal contentWidth() const;
     QPointF contentOffset() const;
     void paintHeader(QPainter& painter, const QRectF& rect) const;

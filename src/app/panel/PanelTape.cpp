@@ -9,6 +9,7 @@
 #include "core/SorvelLinks.h"
 #include "core/TypeRegistry.h"
 #include "core/UserText.h"
+#include "studio/PointerHover.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -38,8 +39,14 @@ bool spins(const AudioProject& project) {
 } // namespace
 
 PanelTape::PanelTape(EdgePanelController& controller, const AudioProject& project, QWidget* parent)
-    : QWidget(parent), m_controller(controller), m_project(project), m_row(new PanelTapeRow(this)) {
+    : QWidget(parent),
+      m_controller(controller),
+      m_project(project),
+      m_hover(new PointerHover(this)),
+      m_row(new PanelTapeRow(this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The list scrolls and tapes open under a still pointer: the face follows where the pointer is.
+    connect(m_hover, &PointerHover::hoveringChanged, this, qOverload<>(&QWidget::update));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(10, 10, 10, 10);
     column->setSpacing(10);
@@ -223,20 +230,12 @@ void PanelTape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF card(rect());
-    Shapes::fillRounded(painter, card, cornerRadius, m_hovering || m_expanded ? Studio::bg3() : Studio::bg2());
+    Shapes::fillRounded(painter, card, cornerRadius, isHovering() || m_expanded ? Studio::bg3() : Studio::bg2());
     Shapes::strokeRoundedInside(painter, card, cornerRadius, Studio::line(), 1);
 }
 
-void PanelTape::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    m_hovering = true;
-    update();
-}
-
-void PanelTape::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
-    m_hovering = false;
-    update();
+bool PanelTape::isHovering() const {
+    return m_hover->isHovering();
 }
 
 } // namespace sorvel

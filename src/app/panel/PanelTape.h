@@ -14,6 +14,7 @@ namespace sorvel {
 class EdgePanelController;
 class PanelCueLine;
 class PanelTapeRow;
+class PointerHover;
 class StudioButton;
 class TapeWindow;
 
@@ -30,6 +31,8 @@ public:
     const AudioProject& project() const { return m_project; }
     void setProject(const AudioProject& project);
     bool isExpanded() const { return m_expanded; }
+    // Whether the pointer is over the tape, which then shows its lighter face.
+    bool isHovering() const;
     void setExpanded(bool expanded);
 
     // "<status> · <cue summary> · <next cue>": the summary only with cues,
@@ -63,8 +66,6 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QWidget* buildDetails();
@@ -74,7 +75,7 @@ private:
     EdgePanelController& m_controller;
     AudioProject m_project;
     bool m_expanded = false;
-    bool m_hovering = false;
+    PointerHover* m_hover;
 
     PanelTapeRow* m_row;
     QWidget* m_details = nullptr;

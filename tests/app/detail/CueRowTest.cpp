@@ -13,6 +13,7 @@
 #include "studio/DateChip.h"
 #include "studio/ElidedLine.h"
 #include "studio/PlainSymbolButton.h"
+#include "studio/Shapes.h"
 #include "studio/StudioButton.h"
 
 #include <QMenu>
@@ -146,6 +147,44 @@ TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
     narrow.resize(int(CueColumns::minimumWidth()), narrow.sizeHint().height());
     narrow.show();
     EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
+}
+
+TEST_F(CueTableTest, ANarrowTableGivesTheTitlesTheRoomTheOtherColumnsDoNotNeed) {
+    Cue opening = namedCue("1M01", QStringLiteral("Opening Theme"));
+    opening.startDate = Clock::now().addDays(-9);
+    opening.duration = 95;
+    opening.setStage(CueStage::Delivered, Clock::now().addDays(-1));
+    for (int i = 0; i < 12; ++i)
+        opening.addVersion(QStringLiteral("take"), Clock::now());
+    Cue love = namedCue("1M02", QStringLiteral("Love Theme"));
+    open({opening, love});
+    // The cue table of a 600-pixel drawer.
+    table->resize(560, table->height());
+    QApplication::processEvents();
+
+    const auto header = CueColumns::frames(QRectF(0, 0, table->width(), CueTable::headerHeight), table->columnWidths());
+    for (CueRow* row : table->rows()) {
+        auto* title = static_cast<CueTextField*>(row->titleField());
+        EXPECT_EQ(str(title->shownText()), str(row->cue().title)) << "a short title is not cut";
+        EXPECT_EQ(title->x(), int(header[CueColumns::Title].left())) << "the title stands under its header";
+        // Every other cell still shows all of itself, under its header.
+        const QList<QWidget*> cells{row->durationChip(),
+                                    row->stageButton(),
+                                    row->versionButton(),
+                                    row->dateChip(Cue::DateKind::Start),
+                                    row->dateChip(Cue::DateKind::Mixed),
+                                    row->dateChip(Cue::DateKind::Delivered)};
+        const QList<CueColumns::Column> columns{CueColumns::Duration, CueColumns::Stage, CueColumns::Version,
+                                                CueColumns::Start,    CueColumns::Mixed, CueColumns::Delivered};
+        for (int i = 0; i < cells.size(); ++i) {
+            const QRectF column = header[columns.at(i)];
+            EXPECT_GE(cells.at(i)->width(), cells.at(i)->sizeHint().width()) << "column " << columns.at(i);
+            EXPECT_GE(cells.at(i)->x(), int(column.left())) << "column " << columns.at(i);
+            EXPECT_LE(cells.at(i)->geometry().right(), int(std::ceil(column.right()))) << "column " << columns.at(i);
+            const qreal headerText = Shapes::textWidth(CueColumns::headerFont(), CueColumns::title(columns.at(i)));
+            EXPECT_GE(column.width(), headerText) << "the header's title fits, column " << columns.at(i);
+        }
+    }
 }
 
 // The columns of `image` that hold anything but its background (its top left pixel).
@@ -414,6 +453,67 @@ TEST_F(CueVersionPopoverTest, AGrowingHistoryStaysOnTheScreen) {
     EXPECT_GE(popover->height(), 12 * 20);
     EXPECT_LE(popover->geometry().bottom(), screen.bottom());
     EXPECT_GE(popover->geometry().top(), screen.top());
+}
+
+TEST_F(CueVersionPopoverTest, AHistoryTallerThanTheScreenScrollsAndKeepsTheFieldAndButtonInSight) {
+    Cue cue = namedCue("1M01", QStringLiteral("Opening"));
+    for (int i = 0; i < 60; ++i)
+        cue.addVersion(QStringLiteral("take %1").arg(i), Clock::now());
+    open({cue});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    const QRect screen = popover->screen()->availableGeometry();
+    const auto onScreen = [&](const QWidget* widget) {
+        return screen.contains(QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()));
+    };
+    // The newest version, the last of the history, sits in sight above the note field.
+    const auto newestInSight = [&] {
+        const ElidedLine* newest = popover->noteLines().constLast();
+        const QRect shown(newest->mapTo(popover, QPoint(0, 0)), newest->size());
+        return newest->isVisible() && popover->rect().contains(shown) && shown.bottom() < popover->noteField()->y();
+    };
+    const auto fits = [&] {
+        return popover->geometry().height() <= screen.height() && screen.contains(popover->geometry())
+            && onScreen(popover->noteField()) && onScreen(popover->addButton()) && newestInSight();
+    };
+    waitUntil(fits, 2000);
+    EXPECT_LE(popover->height(), screen.height()) << "the history scrolls instead of growing past the screen";
+    EXPECT_TRUE(screen.contains(popover->geometry()));
+    EXPECT_TRUE(onScreen(popover->noteField()));
+    EXPECT_TRUE(onScreen(popover->addButton()));
+    EXPECT_TRUE(newestInSight());
+
+    // Another version: the history scrolls on to show it, the field and the button stay.
+    typeInto(popover->noteField(), QStringLiteral("慢板"));
+    pressKey(popover->noteField(), Qt::Key_Return);
+    ASSERT_EQ(stored().items.first().versions.size(), 61);
+    waitUntil([&] { return popover->noteLines().size() == 62 && fits(); }, 2000);
+    EXPECT_EQ(str(popover->noteLines().constLast()->text()), "慢板");
+    EXPECT_TRUE(newestInSight());
+    EXPECT_TRUE(onScreen(popover->noteField()));
+    EXPECT_TRUE(onScreen(popover->addButton()));
+    EXPECT_EQ(popover->size().width(), CueVersionPopover::width);
+}
+
+TEST_F(CueVersionPopoverTest, ALongTitleEndsInAnEllipsisAndShowsWholeOnHover) {
+    const QString longTitle = QStringLiteral("Opening Theme for the Long Night Market Sequence in the Harbor District");
+    open({namedCue("1M01", longTitle)});
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(str(popover->titleText()), str(QStringLiteral("版本记录 · ") + longTitle));
+
+    const QList<ElidedLine*> lines = popover->findChildren<ElidedLine*>();
+    const auto title = std::find_if(lines.cbegin(), lines.cend(),
+                                    [&](const ElidedLine* line) { return line->text() == popover->titleText(); });
+    ASSERT_NE(title, lines.cend()) << "the title is a line that elides";
+    EXPECT_TRUE((*title)->shownText().endsWith(QChar(0x2026)));
+    EXPECT_LE((*title)->geometry().right(), popover->contentsRect().right() - 14) << "it keeps to the margin";
+    EXPECT_EQ(str((*title)->help()), str(popover->titleText()));
 }
 
 TEST_F(CueVersionPopoverTest, TheNextNumberFollowsTheLastEntryAndSaturates) {

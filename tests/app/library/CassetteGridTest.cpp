@@ -3,10 +3,13 @@
 #include "app/library/CardGridLayout.h"
 #include "app/library/CassetteGrid.h"
 #include "app/library/TapeSelection.h"
+#include "studio/Studio.h"
 #include "support/Waiting.h"
 
+#include <QCursor>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -31,6 +34,13 @@ int pixelsNear(const QImage& image, const QColor& color) {
         }
     }
     return count;
+}
+
+// The pointer moves to `at` on the viewport, as the window system reports it.
+void moveTo(QWidget* view, QPointF at) {
+    QCursor::setPos(view->mapToGlobal(at.toPoint()));
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
 }
 
 TEST(CardGridLayoutTest, ColumnsAreAtLeast236AndAtMost320Wide) {
@@ -108,23 +118,63 @@ TEST_F(CassetteGridTest, HoverFollowsThePointerFromCardToCard) {
     grid.show();
     grid.setProjects({a, b});
     QWidget* view = grid.viewport();
-    const auto moveTo = [view](QPointF at) {
-        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &move);
-    };
-    moveTo(grid.cardRect(0).center());
+    moveTo(view, grid.cardRect(0).center());
     EXPECT_EQ(grid.hoveredID(), a.id);
-    moveTo(grid.cardRect(1).center());
+    moveTo(view, grid.cardRect(1).center());
     EXPECT_EQ(grid.hoveredID(), b.id);
-    moveTo(QPointF(grid.cardRect(1).right() + 8, 10));
+    moveTo(view, QPointF(grid.cardRect(1).right() + 8, 10));
     EXPECT_FALSE(grid.hoveredID().has_value());
-    moveTo(grid.cardRect(1).center());
+    moveTo(view, grid.cardRect(1).center());
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(view, &leave);
     EXPECT_FALSE(grid.hoveredID().has_value());
     // A project that leaves the shelf takes its hover with it.
-    moveTo(grid.cardRect(0).center());
-    grid.setProjects({b});
+    moveTo(view, grid.cardRect(1).center());
+    grid.setProjects({a});
+    EXPECT_FALSE(grid.hoveredID().has_value());
+}
+
+TEST_F(CassetteGridTest, TheCardUnderAStillPointerIsTheHoveredOneAfterAReorderOrAScroll) {
+    QList<AudioProject> tapes;
+    for (int i = 0; i < 16; ++i)
+        tapes.append(project(QStringLiteral("tape %1").arg(i)));
+    CassetteGrid grid(router, store.registry());
+    // Inside the test screen, where the pointer can be.
+    grid.resize(760, 560);
+    grid.show();
+    grid.setProjects(tapes);
+    ASSERT_TRUE(waitUntil([&] { return grid.windowHandle() && grid.windowHandle()->isExposed(); }, 2000));
+    const int columns = grid.layout().columns;
+    ASSERT_GE(columns, 2);
+    QWidget* view = grid.viewport();
+    const QPointF pointer = grid.cardRect(1).center();
+    moveTo(view, pointer);
+    ASSERT_EQ(grid.hoveredID(), tapes.at(1).id);
+    // The face of a card: its plate just inside the left edge, half way down.
+    const auto face = [&](int index) {
+        const QImage image = onScreen(grid);
+        const QPointF at(grid.cardRect(index).left() + 3, grid.cardRect(index).center().y());
+        return image.pixelColor((view->mapTo(&grid, at.toPoint()) * image.devicePixelRatio()));
+    };
+    ASSERT_TRUE(waitUntil([&] { return face(1) == Studio::bg3(); }, 2000)) << "the hovered card is lighter";
+
+    // The hovered tape becomes the focus and moves to the front: the one sliding
+    // into its place, under the still pointer, is hovered, and only that one.
+    QList<AudioProject> focused = tapes;
+    focused.move(1, 0);
+    grid.setProjects(focused);
+    EXPECT_EQ(grid.hoveredID(), tapes.at(0).id);
+    EXPECT_TRUE(waitUntil([&] { return face(1) == Studio::bg3() && face(0) == Studio::bg2(); }, 2000))
+        << "the moved card keeps the hover face";
+
+    // A scroll of a row brings another card under the pointer.
+    grid.verticalScrollBar()->setValue(int(grid.cardRect(columns).top() - grid.cardRect(0).top()));
+    ASSERT_EQ(grid.cardAt(pointer), 1 + columns);
+    EXPECT_EQ(grid.hoveredID(), focused.at(1 + columns).id);
+
+    // A pointer that is not over the grid hovers nothing, whatever moves.
+    QCursor::setPos(grid.mapToGlobal(QPoint(grid.width() + 20, 10)));
+    grid.setProjects(tapes);
     EXPECT_FALSE(grid.hoveredID().has_value());
 }
 

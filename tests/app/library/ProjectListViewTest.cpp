@@ -1,12 +1,16 @@
 #include "support/LibraryFixture.h"
 #include "support/SampleRecords.h"
+#include "support/Waiting.h"
 
 #include "app/detail/CueTable.h"
 #include "app/library/ProjectListRow.h"
 #include "app/library/ProjectListView.h"
 #include "app/library/TapeSelection.h"
 
+#include <QCursor>
+#include <QMouseEvent>
 #include <QVariantAnimation>
+#include <QWindow>
 
 namespace sorvel::test {
 namespace {
@@ -45,6 +49,29 @@ protected:
 
     ProjectListView list{store, router};
 };
+
+TEST_F(ProjectListViewTest, TheRowUnderAStillPointerIsTheHoveredOneAfterAReorder) {
+    const AudioProject a = project("a"), b = project("b"), c = project("c");
+    // Inside the test screen, where the pointer can be.
+    list.resize(760, 500);
+    list.setProjects({a, b, c});
+    ASSERT_TRUE(waitUntil([&] { return list.windowHandle() && list.windowHandle()->isExposed(); }, 2000));
+    QWidget* view = list.viewport();
+    const QPointF pointer = list.rowRect(1).center();
+    QCursor::setPos(view->mapToGlobal(pointer.toPoint()));
+    QMouseEvent move(QEvent::MouseMove, pointer, view->mapToGlobal(pointer), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    ASSERT_EQ(list.hoveredID(), b.id);
+
+    // The hovered project moves to the top: the one sliding under the still pointer is hovered.
+    list.setProjects({b, a, c});
+    EXPECT_EQ(list.hoveredID(), a.id);
+    // Off the list, nothing is hovered whatever moves.
+    QCursor::setPos(list.mapToGlobal(QPoint(list.width() + 20, 10)));
+    list.setProjects({a, b, c});
+    EXPECT_FALSE(list.hoveredID().has_value());
+}
 
 TEST_F(ProjectListViewTest, TitleClicksCycleAndTheThirdRestoresTheShelfOrder) {
     const auto manual = [](const QString& name, double progress) {

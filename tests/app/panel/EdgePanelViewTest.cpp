@@ -12,8 +12,11 @@
 #include "studio/StudioButton.h"
 #include "studio/SymbolTileButton.h"
 
+#include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
 
@@ -159,6 +162,45 @@ TEST_F(EdgePanelViewTest, TapesKeepTheirPlacesWhileThePointerIsOverThePanel) {
     EXPECT_FALSE(view.holdsOrder());
     EXPECT_EQ(names(view.tapes()), (QStringList{"Older", "Newer"}));
     EXPECT_TRUE(view.tapes().at(1)->isExpanded());
+}
+
+TEST_F(EdgePanelViewTest, OnlyTheTapeUnderThePointerShowsTheLighterFaceAfterTheListScrolls) {
+    for (int i = 0; i < 14; ++i) {
+        AudioProject tape = AudioProject::make(QStringLiteral("Tape %1").arg(i), ProjectType::musicID);
+        tape.status = ProjectStatus::InProgress;
+        tape.updatedAt = day(1 + i);
+        store.addProject(tape);
+    }
+    EdgePanelView& view = openView();
+    ASSERT_TRUE(slidesEnd());
+    QScrollBar* bar = view.scrollArea()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return view.tapes().size() == 14 && bar->maximum() > 200; }, 2000));
+    // A tape's face: its plate just inside its top edge, half way across.
+    const auto face = [](PanelTape* tape) {
+        const QImage image = tape->grab().toImage();
+        return image.pixelColor(QPoint(tape->width() / 2, 3) * image.devicePixelRatio());
+    };
+
+    PanelTape* hovered = view.tapes().at(1);
+    const QPoint pointer = hovered->mapToGlobal(hovered->rect().center());
+    QCursor::setPos(pointer);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), pointer);
+    QApplication::sendEvent(hovered, &enter);
+    ASSERT_EQ(face(hovered), Studio::bg3());
+
+    // A wheel turn moves the tapes, not the pointer: no leave or enter event comes.
+    bar->setValue(bar->value() + 2 * hovered->height() + 20);
+    EXPECT_EQ(face(hovered), Studio::bg2()) << "the tape scrolled away keeps the hover face";
+    const QList<PanelTape*> tapes = view.tapes();
+    const auto under = std::find_if(tapes.cbegin(), tapes.cend(), [&](const PanelTape* tape) {
+        return tape->rect().contains(tape->mapFromGlobal(pointer));
+    });
+    ASSERT_NE(under, tapes.cend());
+    ASSERT_NE(*under, hovered);
+    EXPECT_EQ(face(*under), Studio::bg3()) << "the tape now under the pointer shows none";
+    const int lit =
+        int(std::count_if(tapes.cbegin(), tapes.cend(), [&](PanelTape* tape) { return face(tape) == Studio::bg3(); }));
+    EXPECT_EQ(lit, 1);
 }
 
 TEST_F(EdgePanelViewTest, IconButtonsShowTheirHelpInAPanelOpenedByThePointer) {
