@@ -13,7 +13,9 @@ by a path from src/ or relative to the including file. The check fails when
   - widget includes app, or app includes widget (two programs, no shared code
     but the layers below them),
   - anything but main.cpp includes the composition root (app/shell and app/main.cpp),
-  - the folder graph has a cycle (a folder reaches itself through includes).
+  - the folder graph has a cycle (a folder reaches itself through includes),
+  - the edges printed in the notes (the second block under "## Layers") are not
+    the ones --graph prints, so the page cannot drift from the sources.
 
 tests/X is checked as src/X: it includes what src/X may, the tests of those
 folders, and tests/support, the fixtures every suite shares. tests/support
@@ -24,6 +26,7 @@ includes it.
 --graph prints the edges and checks nothing.
 """
 import argparse
+import difflib
 import os
 import pathlib
 import re
@@ -55,13 +58,20 @@ def program_of(node: str) -> str:
     return source_of(node).split("/")[0]
 
 
-def read_map(path: pathlib.Path):
-    """Line number of every folder named in the map's layer block."""
+def layer_blocks(path: pathlib.Path):
+    """The fenced blocks of the section "## Layers": the map, then the printed edges."""
     text = path.read_text(encoding="utf-8")
     section = text.split("## Layers", 1)
     if len(section) < 2 or "```" not in section[1]:
         raise SystemExit(f"layers: {path} has no block of layers under '## Layers'")
-    block = section[1].split("```")[1]
+    section = section[1].split("\n## ", 1)[0]
+    # Odd pieces are inside fences; the opening fence's language tag is not content.
+    return [piece.split("\n", 1)[1] if "\n" in piece else "" for piece in section.split("```")[1::2]]
+
+
+def read_map(path: pathlib.Path):
+    """Line number of every folder named in the map's layer block."""
+    block = layer_blocks(path)[0]
     lines = {}
     for row in block.splitlines():
         row = re.sub(r"\([^)]*\)", " ", row).split()
@@ -154,6 +164,27 @@ def find_cycles(edges):
     return found
 
 
+def graph_lines(edges):
+    """The edges as --graph prints them: application folders first, then tests."""
+    width = max(len(node) for node in edges)
+    return [f"{source:<{width}} -> {', '.join(sorted(edges[source])) or '(nothing)'}"
+            for source in sorted(edges, key=lambda node: (node.startswith(TESTS), node))]
+
+
+def printed_edges_problem(edges, path: pathlib.Path):
+    """How the edges printed in the notes differ from the sources', or None."""
+    blocks = layer_blocks(path)
+    if len(blocks) < 2:
+        return f"{path} prints no edges under the map: paste the output of --graph there"
+    printed = [" ".join(line.split()) for line in blocks[1].splitlines() if line.strip()]
+    actual = [" ".join(line.split()) for line in graph_lines(edges)]
+    if printed == actual:
+        return None
+    diff = difflib.unified_diff(printed, actual, "printed in the notes", "as the sources include", lineterm="", n=0)
+    return (f"the edges printed in {path} are not the sources' edges; paste the output of --graph there:\n"
+            + "\n".join(diff))
+
+
 def edge_problem(source, target, example, lines):
     """What is wrong with one include between folders, or None."""
     if source == SUPPORT:
@@ -236,11 +267,14 @@ def main():
     roots = (src, src.parent / "tests")
     edges = read_graph(roots)
     if args.graph:
-        for source in sorted(edges, key=lambda node: (node.startswith(TESTS), node)):
-            print(f"{source} -> {', '.join(sorted(edges[source])) or '(nothing)'}")
+        print("\n".join(graph_lines(edges)))
         return 0
-    lines = read_map(pathlib.Path(args.map) if args.map else src.parent / "docs" / "ARCHITECTURE.md")
+    notes = pathlib.Path(args.map) if args.map else src.parent / "docs" / "ARCHITECTURE.md"
+    lines = read_map(notes)
     problems = violations(edges, lines)
+    drift = printed_edges_problem(edges, notes)
+    if drift:
+        problems.append(drift)
     for p in problems:
         print("layers: " + p, file=sys.stderr)
     if problems:

@@ -421,8 +421,9 @@ Library merge(const Library& base, const Library& theirs, const Library& mine) {
 }
 
 void logNotes(const QStringList& notes) {
+    // A merge that set something aside still succeeded: its notes are information, not errors.
     for (const QString& line : notes)
-        Log::storageError(line);
+        Log::info(QStringLiteral("Sorvel merge: ") + line);
 }
 
 } // namespace sorvel::LibraryMerge

@@ -26,7 +26,7 @@ namespace sorvel::LibraryMerge {
 Library merge(const Library& base, const Library& theirs, const Library& mine, QStringList* notes);
 // The same, with the notes written to the log.
 Library merge(const Library& base, const Library& theirs, const Library& mine);
-// Writes the notes of a merge to the log.
+// Writes the notes of a merge to the log as information, "Sorvel merge: " first.
 void logNotes(const QStringList& notes);
 
 } // namespace sorvel::LibraryMerge

@@ -23,6 +23,7 @@ make_tree() { # <root>
   mkdir -p "$1/../docs"
   printf '# Map\n\n## Layers\n\n```\n5  app/main.cpp\n4  app/shell  (the root)\n3  app/views  app/other\n2  app/store  widget\n1  studio\n0  core\n```\n' \
     >"$1/../docs/ARCHITECTURE.md"
+  { printf '\nToday'"'"'s edges:\n\n```\n'; python3 "$check" --src "$1" --graph; printf '```\n'; } >>"$1/../docs/ARCHITECTURE.md"
 }
 
 expect() { # <pass|fail> <description> <root> [what the failure must say]
@@ -133,8 +134,23 @@ WidgetTestIncludingTheApplicationFails() {
   expect fail "a test of the widget program includes the application" "$t" "separate programs"
 }
 
+PrintedEdgesThatDriftFail() {
+  t=$(tree_copy printed-edge-changed)
+  sed -i 's/^\(core  *-> \)(nothing)$/\1studio/' "$t/docs/ARCHITECTURE.md"
+  expect fail "the notes print an edge the sources do not have" "$t" "+core -> (nothing)"
+
+  t=$(tree_copy new-include-unprinted)
+  printf '#include "core/Clock.h"\n' >>"$t/src/app/desktop/DesktopServices.h"
+  expect fail "an include that points down but is not printed in the notes" "$t" \
+    "+app/desktop -> app/store, core"
+
+  t=$(tree_copy printed-edges-missing)
+  sed -i '/Today.s edges/,$d' "$t/docs/ARCHITECTURE.md"
+  expect fail "notes without the printed edges" "$t" "prints no edges under the map"
+}
+
 cases=("${@:2}")
-[ ${#cases[@]} -eq 0 ] && cases=(MadeUpTrees TheTreeAsItIsPasses StudioIncludingInstanceFails DesktopIncludingNavigationFails CalendarIncludingSheetsFails AngleBracketIncludeUpwardsFails RelativeIncludeUpwardsFails FolderOffTheMapFails TestIncludingTheShellFails TestIncludingAHigherFolderFails WidgetTestIncludingTheApplicationFails)
+[ ${#cases[@]} -eq 0 ] && cases=(MadeUpTrees TheTreeAsItIsPasses StudioIncludingInstanceFails DesktopIncludingNavigationFails CalendarIncludingSheetsFails AngleBracketIncludeUpwardsFails RelativeIncludeUpwardsFails FolderOffTheMapFails TestIncludingTheShellFails TestIncludingAHigherFolderFails WidgetTestIncludingTheApplicationFails PrintedEdgesThatDriftFail)
 for name in "${cases[@]}"; do
   "$name"
 done

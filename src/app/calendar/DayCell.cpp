@@ -70,9 +70,13 @@ DayCellContent DayCellContent::of(const QList<CalendarEvent>& events) {
 }
 
 QString DayCellContent::overflowText() const {
-    if (moreDeadlines <= 0)
+    return overflowText(moreDeadlines);
+}
+
+QString DayCellContent::overflowText(int hiddenDeadlines) {
+    if (hiddenDeadlines <= 0)
         return {};
-    return QStringLiteral("还有 %1 个截止").arg(moreDeadlines);
+    return QStringLiteral("还有 %1 个截止").arg(hiddenDeadlines);
 }
 
 QString DayCellContent::dotToolTip(const Dot& dot) {
@@ -129,6 +133,47 @@ QList<QRectF> DayCell::dotRects() const {
     return rects;
 }
 
+QRectF DayCell::numberRect() const {
+    const QRectF area = contentRect();
+    return {area.left(), area.top(), numberSide, numberSide};
+}
+
+DayCell::DeadlineLines DayCell::deadlineLines() const {
+    const QRectF area = contentRect();
+    const QList<QRectF> dots = dotRects();
+    const qreal floor = dots.isEmpty() ? area.bottom() : dots.first().top() - columnSpacing;
+    const qreal chipHeight = std::max(QFontMetricsF(chipFont()).height(), Symbols::sideForFontSize(chipIconFont));
+    const qreal overflowHeight = QFontMetricsF(overflowFont()).height();
+    const qreal top = numberRect().bottom();
+    const int deadlines = int(m_content.chips.size()) + m_content.moreDeadlines;
+    const auto fits = [&](int chips) {
+        const qreal overflow = chips < deadlines ? columnSpacing + overflowHeight : 0;
+        return top + chips * (columnSpacing + chipHeight) + overflow <= floor + 0.01;
+    };
+
+    DeadlineLines lines;
+    int shown = int(m_content.chips.size());
+    while (shown > 0 && !fits(shown))
+        --shown;
+    qreal y = top;
+    for (int i = 0; i < shown; ++i) {
+        y += columnSpacing;
+        lines.chips << QRectF(area.left(), y, area.width(), chipHeight);
+        y += chipHeight;
+    }
+    lines.overflowText = DayCellContent::overflowText(deadlines - shown);
+    if (lines.overflowText.isEmpty())
+        return lines;
+    if (fits(shown)) {
+        lines.overflow = QRectF(area.left(), y + columnSpacing, area.width(), overflowHeight);
+    } else {
+        const QRectF number = numberRect();
+        const qreal left = number.right() + chipSpacing;
+        lines.overflow = QRectF(left, number.top(), std::max<qreal>(0, area.right() - left), number.height());
+    }
+    return lines;
+}
+
 void DayCell::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -138,39 +183,34 @@ void DayCell::paintEvent(QPaintEvent*) {
     Shapes::fillRounded(painter, bounds, cornerRadius, m_inMonth ? Studio::bg2() : Studio::faded(Studio::bg1(), 0.5));
     painter.setClipPath(Shapes::roundedRect(bounds, cornerRadius));
 
-    const QRectF area = contentRect();
-    qreal y = area.top();
-
     // Day number, on a tint disc for today.
-    const QRectF numberBox(area.left(), y, numberSide, numberSide);
+    const QRectF numberBox = numberRect();
     if (m_isToday)
         Shapes::fillCircle(painter, numberBox.center(), numberSide, tint);
     painter.setFont(numberFont(m_isToday));
     painter.setPen(m_isToday ? Studio::bg0() : (m_inMonth ? Studio::text() : Studio::text3()));
     painter.drawText(numberBox, Qt::AlignCenter, QString::number(m_day.day()));
-    y += numberSide;
 
     // Deadline chips: flag and project name, both in the entry's own colour.
+    const DeadlineLines lines = deadlineLines();
     const QFontMetricsF chipMetrics(chipFont());
     const qreal iconSide = Symbols::sideForFontSize(chipIconFont);
-    for (const CalendarEvent& chip : m_content.chips) {
-        y += columnSpacing;
-        const qreal lineHeight = std::max(chipMetrics.height(), iconSide);
-        Symbols::paint(painter, QRectF(area.left(), y + (lineHeight - iconSide) / 2, iconSide, iconSide),
+    for (qsizetype i = 0; i < lines.chips.size(); ++i) {
+        const QRectF& line = lines.chips[i];
+        const CalendarEvent& chip = m_content.chips[i];
+        Symbols::paint(painter, QRectF(line.left(), line.center().y() - iconSide / 2, iconSide, iconSide),
                        QStringLiteral("flag.fill"), chip.color);
-        const qreal textLeft = area.left() + iconSide + chipSpacing;
-        const qreal baseline = y + (lineHeight - chipMetrics.height()) / 2 + chipMetrics.ascent();
+        const qreal textLeft = line.left() + iconSide + chipSpacing;
+        const qreal baseline = line.center().y() - chipMetrics.height() / 2 + chipMetrics.ascent();
         Shapes::drawLine(painter, chipFont(), chip.color, QPointF(textLeft, baseline),
-                         UserText::singleLine(chip.projectName), area.right() - textLeft);
-        y += lineHeight;
+                         UserText::singleLine(chip.projectName), line.right() - textLeft);
     }
 
-    const QString overflow = m_content.overflowText();
-    if (!overflow.isEmpty()) {
-        y += columnSpacing;
+    if (!lines.overflowText.isEmpty()) {
         const QFontMetricsF metrics(overflowFont());
-        Shapes::drawLine(painter, overflowFont(), Studio::text3(), QPointF(area.left(), y + metrics.ascent()), overflow,
-                         area.width());
+        const qreal baseline = lines.overflow.center().y() - metrics.height() / 2 + metrics.ascent();
+        Shapes::drawLine(painter, overflowFont(), Studio::text3(), QPointF(lines.overflow.left(), baseline),
+                         lines.overflowText, lines.overflow.width());
     }
 
     // Counted dots at the bottom; the count takes the secondary text colour.

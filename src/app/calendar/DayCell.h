@@ -27,6 +27,8 @@ struct DayCellContent {
     static DayCellContent of(const QList<CalendarEvent>& events);
     // "还有 3 个截止", empty without overflow.
     QString overflowText() const;
+    // "还有 3 个截止" for the deadlines not shown as chips, empty for none.
+    static QString overflowText(int hiddenDeadlines);
     // "3 段交付"
     static QString dotToolTip(const Dot& dot);
 };
@@ -51,6 +53,18 @@ public:
     // Where each dot of content().dots is drawn, in the same order: left to
     // right along the bottom, on as many lines as the cell's width needs.
     QList<QRectF> dotRects() const;
+
+    // The deadlines as the cell's height allows them: the chips that fit between
+    // the day number and the dots, and the overflow line counting the rest. When
+    // a chip does not fit, the overflow line takes its place; when not even that
+    // line fits below the number, it goes beside the number.
+    struct DeadlineLines {
+        QList<QRectF> chips; // the first content().chips, one rect each
+        QString overflowText; // empty when every deadline has its chip
+        QRectF overflow;
+    };
+    DeadlineLines deadlineLines() const;
+    QRectF numberRect() const;
 
 Q_SIGNALS:
     void clicked(const QDate& day);

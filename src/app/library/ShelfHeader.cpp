@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -67,9 +68,15 @@ void ShelfModeButton::paintEvent(QPaintEvent*) {
 
 ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, Settings& settings, QWidget* parent)
     : QWidget(parent), m_store(store), m_router(router) {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* row = m_row = new QHBoxLayout;
     row->setSpacing(12);
+    column->addLayout(row);
+    m_hintLine = new QHBoxLayout;
+    m_hintLine->addStretch(1);
+    column->addLayout(m_hintLine);
 
     m_title = new ElidedLine(Studio::font(26, Studio::Weight::Bold), Studio::text(), this);
     m_count = Studio::plainLabel(Studio::font(12, Studio::Weight::Regular, true), Studio::text3(), this);
@@ -104,6 +111,26 @@ ShelfHeader::ShelfHeader(ProjectStore& store, AppRouter& router, Settings& setti
     addOnBaseline(m_hint);
 }
 
+void ShelfHeader::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeHint();
+}
+
+void ShelfHeader::placeHint() {
+    // What the row needs to show every part whole, the hint included.
+    const QList<const QWidget*> parts{m_title, m_count, m_tapeMode->parentWidget(), m_archiveAll, m_hint};
+    int needed = -m_row->spacing();
+    for (const QWidget* part : parts) {
+        if (!part->isHidden())
+            needed += m_row->spacing() + part->sizeHint().width();
+    }
+    QHBoxLayout* home = needed <= width() ? m_row : m_hintLine;
+    if (home->indexOf(m_hint) >= 0)
+        return;
+    (home == m_row ? m_hintLine : m_row)->removeWidget(m_hint);
+    home->addWidget(m_hint, 0, Qt::AlignBottom);
+}
+
 void ShelfHeader::refresh(qint64 tapeCount) {
     m_title->setText(UserText::singleLine(m_router.sidebar().title(m_store.registry())));
     // Until the file is read the count would only say 00.
@@ -112,6 +139,7 @@ void ShelfHeader::refresh(qint64 tapeCount) {
     const qsizetype selected = m_router.selection().size();
     m_hint->setVisible(selected >= 2);
     m_hint->setText(selected >= 2 ? ShelfTexts::selectionHint(selected) : QString());
+    placeHint();
     m_tapeMode->update();
     m_listMode->update();
 }

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QWidget>
 
+class QHBoxLayout;
 class QLabel;
 
 namespace sorvel {
@@ -39,6 +40,8 @@ private:
 
 // The shelf's header row: destination title, tape count, mode switch,
 // "全部归档" on the done page, and the hint while several tapes are selected.
+// When the row has no room for the hint, the hint takes a line of its own
+// below, so that neither the title nor the buttons are cut.
 class ShelfHeader final : public QWidget {
     Q_OBJECT
 public:
@@ -52,12 +55,18 @@ public:
     const QLabel* countLabel() const { return m_count; }
     QString countText() const;
     QString hintText() const; // empty while hidden
+    const QLabel* hintLabel() const { return m_hint; }
     bool offersArchiveAll() const;
     StudioButton* archiveAllButton() const { return m_archiveAll; }
     ShelfModeButton* tapeModeButton() const { return m_tapeMode; }
     ShelfModeButton* listModeButton() const { return m_listMode; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void placeHint();
+
     ProjectStore& m_store;
     AppRouter& m_router;
     ElidedLine* m_title;
@@ -66,6 +75,8 @@ private:
     ShelfModeButton* m_listMode;
     StudioButton* m_archiveAll;
     QLabel* m_hint;
+    QHBoxLayout* m_row;
+    QHBoxLayout* m_hintLine;
 };
 
 } // namespace sorvel

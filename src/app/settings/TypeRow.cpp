@@ -69,6 +69,7 @@ TypeRow::TypeRow(ProjectStore& store, const ProjectType& type, qint64 count, boo
 
     m_title = plainTitleField(this);
     m_title->setText(type.title);
+    showTitleStart();
     m_title->installEventFilter(this);
     connect(m_title, &QLineEdit::textChanged, this, &TypeRow::commitTitle);
     row->addWidget(m_title, 1);
@@ -109,8 +110,16 @@ void TypeRow::setValues(const ProjectType& type, qint64 count, bool canDelete, b
     m_well->setColor(Studio::typeColor(type));
     m_countLabel->setText(countText(count));
     updateDeleteButton();
-    if (titleChanged && !titleFocused)
+    if (titleChanged && !titleFocused) {
         m_title->setText(type.title);
+        showTitleStart();
+    }
+}
+
+void TypeRow::showTitleStart() {
+    // A line edit scrolls to its cursor, which setText and typing leave at the
+    // end; a title read rather than edited is read from its first word.
+    m_title->setCursorPosition(0);
 }
 
 void TypeRow::commitTitle() {
@@ -121,12 +130,14 @@ void TypeRow::commitTitle() {
 }
 
 void TypeRow::focusLeft() {
-    if (!UserText::trimmed(m_title->text()).isEmpty())
-        return;
-    if (m_count == 0 && m_canDelete)
-        Q_EMIT deleteRequested(m_type.id);
-    else
+    if (UserText::trimmed(m_title->text()).isEmpty()) {
+        if (m_count == 0 && m_canDelete) {
+            Q_EMIT deleteRequested(m_type.id);
+            return;
+        }
         m_title->setText(m_type.title);
+    }
+    showTitleStart();
 }
 
 void TypeRow::chooseSymbol(const QString& symbol) {

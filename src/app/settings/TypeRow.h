@@ -23,7 +23,8 @@ class ProjectStore;
 //
 // The title is stored while typing, trimmed, and never empty. Whether the
 // title field counts as focused belongs to the editor, which calls
-// focusLeft() when the focus moves elsewhere.
+// focusLeft() when the focus moves elsewhere. A long title that is not being
+// edited shows its start.
 class TypeRow final : public QWidget {
     Q_OBJECT
 public:
@@ -64,6 +65,7 @@ protected:
 
 private:
     void commitTitle();
+    void showTitleStart();
     void storeColor(const QColor& color);
     void updateDeleteButton();
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTextDocument>
 
 namespace sorvel::test {
@@ -92,6 +93,55 @@ TEST(DayCellContent, DotsAreLaidOutLeftToRightWithoutOverlap) {
     EXPECT_LT(rects[0].right(), rects[1].left());
     EXPECT_LT(rects[1].right(), rects[2].left());
     EXPECT_LE(rects[2].bottom(), 90 - 6 + 0.01); // inside the cell's padding
+}
+
+// Whatever size the window gives a cell, the number, the deadline lines and the
+// dots keep apart inside its padding, and every deadline is still counted.
+TEST(DayCell, DeadlinesAndDotsNeverOverlapAndEveryDeadlineIsCounted) {
+    QList<CalendarEvent> cues;
+    for (Kind kind : {Kind::Started, Kind::Mixed, Kind::Delivered}) {
+        for (int i = 0; i < 12; ++i) // two-digit counts
+            cues << entry(kind, QStringLiteral("Cue"));
+    }
+    QList<CalendarEvent> deadlines;
+    for (const char* name : {"A long project name", "B", "C", "D", "E"})
+        deadlines << entry(Kind::Deadline, QString::fromLatin1(name));
+
+    for (int deadlineCount : {1, 2, 3, 5}) {
+        for (bool withDots : {false, true}) {
+            const QList<CalendarEvent> events =
+                deadlines.mid(0, deadlineCount) + (withDots ? cues : QList<CalendarEvent>());
+            for (const QSize& size : {QSize(54, 64), QSize(54, 90), QSize(96, 64), QSize(96, 70), QSize(101, 86),
+                                      QSize(101, 115), QSize(140, 120)}) {
+                DayCell cell;
+                cell.resize(size);
+                cell.setDay(QDate(2026, 2, 3), true, false, false, events);
+                const DayCell::DeadlineLines lines = cell.deadlineLines();
+                const std::string where = std::to_string(deadlineCount) + " deadlines" + (withDots ? " and dots" : "")
+                    + " in " + std::to_string(size.width()) + "x" + std::to_string(size.height());
+
+                QList<QRectF> boxes{cell.numberRect()};
+                boxes << lines.chips;
+                if (!lines.overflowText.isEmpty()) {
+                    EXPECT_GT(lines.overflow.width(), 0) << where;
+                    boxes << lines.overflow;
+                }
+                boxes << cell.dotRects();
+                const QRectF inside = QRectF(cell.rect()).adjusted(6 - 0.01, 6 - 0.01, -6 + 0.01, -6 + 0.01);
+                for (qsizetype i = 0; i < boxes.size(); ++i) {
+                    EXPECT_TRUE(inside.contains(boxes[i])) << where << ": box " << i << " leaves the padding";
+                    for (qsizetype j = 0; j < i; ++j)
+                        EXPECT_FALSE(boxes[i].intersects(boxes[j])) << where << ": boxes " << j << " and " << i;
+                }
+
+                const QString hidden = QString(lines.overflowText).remove(QRegularExpression(QStringLiteral("\\D")));
+                EXPECT_EQ(lines.chips.size() + hidden.toInt(), deadlineCount) << where;
+                if (size.height() >= 115) {
+                    EXPECT_EQ(lines.chips.size(), std::min(deadlineCount, 2)) << where << ": room for both chips";
+                }
+            }
+        }
+    }
 }
 
 TEST_F(CalendarPageTest, GridsHold28_35And42DaysOfWholeWeeks) {

@@ -167,6 +167,59 @@ TEST_F(MainWindowTest, AtTheSmallestSizeWithTheDrawerOpenEveryPageStaysReadable)
     }
 }
 
+TEST_F(MainWindowTest, AtTheSmallestSizeEveryHeaderStaysWholeWithAnySelection) {
+    const auto done = [](AudioProject& p) { p.status = ProjectStatus::Done; };
+    const AudioProject first = project(QStringLiteral("First"), done), second = project(QStringLiteral("Second"), done);
+    const AudioProject open = project(QStringLiteral("Open"));
+    put({first, second, open});
+    window.resize(400, 300); // held at the minimum
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.width(), MainWindow::minimumWindowSize.width());
+    const int pageWidthBesideTheDrawer = window.centralWidget()->width() - StudioSidebar::fixedWidth
+        - 2 * MainWindow::ruleWidth - MainWindow::drawerWidth;
+
+    for (const SidebarItem& page :
+         {SidebarItem::done(), SidebarItem::active(), SidebarItem::type(ProjectType::musicID)}) {
+        for (const QSet<QUuid>& selection :
+             {QSet<QUuid>{first.id, second.id}, QSet<QUuid>{first.id, open.id, second.id}, QSet<QUuid>{first.id},
+              QSet<QUuid>{}}) {
+            router.setSidebar(page);
+            router.setSelection(selection);
+            // Without a drawer the page is wider; with one it waits for the drawer's animation to end.
+            ASSERT_TRUE(waitUntil(
+                [&] {
+                    return selection.isEmpty() ? window.shelf()->width() > pageWidthBesideTheDrawer
+                                               : window.shelf()->width() == pageWidthBesideTheDrawer;
+                },
+                3000));
+            QCoreApplication::processEvents();
+            const std::string where =
+                page.title(store.registry()).toStdString() + " with " + std::to_string(selection.size()) + " selected";
+
+            const ShelfHeader* header = window.shelf()->header();
+            const auto* title = static_cast<const ElidedLine*>(header->titleLine());
+            EXPECT_EQ(title->shownText(), header->titleText()) << where << ": the title is not cut";
+            QList<const QWidget*> parts{title, header->countLabel(), header->tapeModeButton()->parentWidget()};
+            if (header->offersArchiveAll())
+                parts << header->archiveAllButton();
+            if (!header->hintText().isEmpty())
+                parts << header->hintLabel();
+            EXPECT_EQ(header->offersArchiveAll(), page == SidebarItem::done()) << where;
+            EXPECT_EQ(header->hintText().isEmpty(), selection.size() < 2) << where;
+            QList<QRect> boxes;
+            for (const QWidget* part : parts) {
+                EXPECT_GE(part->width(), part->sizeHint().width()) << where << ": a part is cut";
+                boxes << QRect(part->mapTo(header, QPoint()), part->size());
+                EXPECT_TRUE(header->rect().contains(boxes.last())) << where << ": a part leaves the header";
+            }
+            for (qsizetype i = 0; i < boxes.size(); ++i) {
+                for (qsizetype j = 0; j < i; ++j)
+                    EXPECT_FALSE(boxes[i].intersects(boxes[j])) << where << ": parts " << j << " and " << i;
+            }
+        }
+    }
+}
+
 TEST_F(MainWindowTest, TheCalendarEntryShowsTheCalendarAndEveryOtherEntryTheShelf) {
     EXPECT_TRUE(window.shelf()->isVisible());
     router.setSidebar(SidebarItem::calendar());

@@ -14,6 +14,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace sorvel::test {
 namespace {
@@ -239,6 +240,57 @@ TEST_F(TypeEditorTest, AFocusedFieldKeepsTheUsersTextWhenTheStoredTitleChanges) 
     editor->resetButton()->click();
     EXPECT_EQ(editor->row(ProjectType::sfxID)->titleField()->text(), QStringLiteral("拟音 "));
     EXPECT_EQ(editor->row(ProjectType::voiceID)->titleField()->text(), QStringLiteral("对白"));
+}
+
+// A title longer than its field is read from its start whenever it is not being
+// edited: when shown, when changed elsewhere, and after typing at its end.
+TEST_F(TypeEditorTest, ALongTitleShowsItsStartWhenNotBeingEdited) {
+    const QString start = QStringLiteral("Orchestral");
+    const QString longTitle = start + QStringLiteral(" score for a film whose title simply goes on and on and on");
+    const auto shownPixels = [](QLineEdit* field) { return field->grab().toImage(); };
+    // The field's pixels as far as `start` reaches, drawn alone in the same field.
+    const auto startPixels = [&](TypeRow* row) {
+        QLineEdit* field = row->titleField();
+        const QString kept = field->text();
+        const QSignalBlocker quiet(field); // the reference is not stored
+        field->setText(start);
+        const QImage image = field->grab().toImage();
+        field->setText(kept);
+        field->setCursorPosition(0);
+        return image;
+    };
+    const auto expectStartShown = [&](TypeRow* row, const char* when) {
+        QLineEdit* field = row->titleField();
+        ASSERT_GT(field->fontMetrics().horizontalAdvance(field->text()), field->width()) << "the title must not fit";
+        const QImage shown = shownPixels(field);
+        const QImage reference = startPixels(row);
+        const int reach = field->fontMetrics().horizontalAdvance(start);
+        ASSERT_GT(reach, 20);
+        const QRect compared(0, 0, std::min(reach, shown.width()), shown.height());
+        EXPECT_TRUE(shown.copy(compared) == reference.copy(compared)) << when;
+    };
+
+    editor->resize(480, 400);
+    editor->show();
+    store.updateType(ProjectType::sfxID, [&](ProjectType& type) { type.title = longTitle; });
+    QCoreApplication::processEvents();
+    TypeRow* row = editor->row(ProjectType::sfxID);
+    ASSERT_EQ(row->titleField()->text(), longTitle);
+    expectStartShown(row, "after the stored title changed");
+
+    TypeEditor fresh(store);
+    fresh.resize(480, 400);
+    fresh.show();
+    QCoreApplication::processEvents();
+    expectStartShown(fresh.row(ProjectType::sfxID), "in a newly built row");
+
+    editor->setFocusedType(ProjectType::sfxID);
+    row->titleField()->end(false);
+    row->titleField()->insert(QStringLiteral(" again"));
+    editor->setFocusedType(ProjectType::voiceID);
+    settle();
+    ASSERT_EQ(store.registry().type(ProjectType::sfxID).title, longTitle + QStringLiteral(" again"));
+    expectStartShown(row, "after typing at the end and leaving the field");
 }
 
 TEST_F(TypeEditorTest, RowsCountAllProjectsAndNameTheCountInTheDeleteHelp) {

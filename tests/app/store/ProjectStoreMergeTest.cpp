@@ -100,8 +100,7 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) 
 
     EXPECT_EQ(stored(film.id).manualProgress, 0.7);
     EXPECT_EQ(store.project(film.id)->manualProgress, 0.7);
-    EXPECT_TRUE(
-        log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1)").arg(RecordCoding::idText(film.id))))
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel merge: project \"Film\" (%1)").arg(RecordCoding::idText(film.id))))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("manual progress"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("kept 0.7, set aside 0.3"))) << log.toStdString();
@@ -219,7 +218,7 @@ TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBe
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     expectOnlyProjectInFile(other.id, QString(), store);
     EXPECT_TRUE(
-        log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted here and changed "
+        log.contains(QStringLiteral("Sorvel merge: project \"Film\" (%1) was deleted here and changed "
                                     "by another program; kept the deletion, set aside its change of cues: cue \"1M02\" "
                                     "\"Two\" (stage composing, start date ")
                          .arg(RecordCoding::idText(film.id))))
@@ -238,10 +237,11 @@ TEST_F(ProjectStoreMerge, ProjectChangedHereStaysWhenAnotherProgramDeletesIt) {
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
     EXPECT_EQ(stored(film.id).notes, QStringLiteral("mine"));
     EXPECT_EQ(store.projects(), projectsInFile());
-    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel storage error: project \"Film\" (%1) was deleted by another "
+    EXPECT_TRUE(log.contains(QStringLiteral("Sorvel merge: project \"Film\" (%1) was deleted by another "
                                             "program and changed here; kept it")
                                  .arg(RecordCoding::idText(film.id))))
         << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("error"))) << "the write succeeded: " << log.toStdString();
 }
 
 TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore) {
