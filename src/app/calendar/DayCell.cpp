@@ -41,9 +41,6 @@ QFont numberFont(bool today) {
 QFont chipFont() {
     return Studio::font(10, Studio::Weight::Medium);
 }
-QFont overflowFont() {
-    return Studio::font(9);
-}
 QFont dotFont() {
     return Studio::font(9, Studio::Weight::Regular, true);
 }
@@ -77,6 +74,12 @@ QString DayCellContent::overflowText(int hiddenDeadlines) {
     if (hiddenDeadlines <= 0)
         return {};
     return QStringLiteral("还有 %1 个截止").arg(hiddenDeadlines);
+}
+
+QString DayCellContent::shortOverflowText(int hiddenDeadlines) {
+    if (hiddenDeadlines <= 0)
+        return {};
+    return QStringLiteral("+%1").arg(hiddenDeadlines);
 }
 
 QString DayCellContent::dotToolTip(const Dot& dot) {
@@ -133,6 +136,10 @@ QList<QRectF> DayCell::dotRects() const {
     return rects;
 }
 
+QFont DayCell::overflowFont() {
+    return Studio::font(9);
+}
+
 QRectF DayCell::numberRect() const {
     const QRectF area = contentRect();
     return {area.left(), area.top(), numberSide, numberSide};
@@ -171,6 +178,9 @@ DayCell::DeadlineLines DayCell::deadlineLines() const {
         const qreal left = number.right() + chipSpacing;
         lines.overflow = QRectF(left, number.top(), std::max<qreal>(0, area.right() - left), number.height());
     }
+    // Cut to "…", the words would hide the count they carry.
+    if (Shapes::textWidth(overflowFont(), lines.overflowText) > lines.overflow.width())
+        lines.overflowText = DayCellContent::shortOverflowText(deadlines - shown);
     return lines;
 }
 

@@ -3,6 +3,7 @@
 #include "app/calendar/CalendarEvent.h"
 
 #include <QDate>
+#include <QFont>
 #include <QList>
 #include <QRectF>
 #include <QWidget>
@@ -29,6 +30,8 @@ struct DayCellContent {
     QString overflowText() const;
     // "还有 3 个截止" for the deadlines not shown as chips, empty for none.
     static QString overflowText(int hiddenDeadlines);
+    // "+3": the same count where the whole line has no room.
+    static QString shortOverflowText(int hiddenDeadlines);
     // "3 段交付"
     static QString dotToolTip(const Dot& dot);
 };
@@ -57,7 +60,8 @@ public:
     // The deadlines as the cell's height allows them: the chips that fit between
     // the day number and the dots, and the overflow line counting the rest. When
     // a chip does not fit, the overflow line takes its place; when not even that
-    // line fits below the number, it goes beside the number.
+    // line fits below the number, it goes beside the number. Where the line's
+    // words do not fit its width, it says only "+N", so the count stays whole.
     struct DeadlineLines {
         QList<QRectF> chips; // the first content().chips, one rect each
         QString overflowText; // empty when every deadline has its chip
@@ -65,6 +69,8 @@ public:
     };
     DeadlineLines deadlineLines() const;
     QRectF numberRect() const;
+    // The font of the overflow line.
+    static QFont overflowFont();
 
 Q_SIGNALS:
     void clicked(const QDate& day);

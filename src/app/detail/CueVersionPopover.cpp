@@ -200,6 +200,20 @@ void CueVersionPopover::keepNewestInView(int maximum) {
         m_scroll->verticalScrollBar()->setValue(maximum);
 }
 
+bool CueVersionPopover::event(QEvent* event) {
+    // The numbers keep the accent in their palettes, which a new accent does not reach.
+    if (event->type() == Studio::tintChangeEvent())
+        showTint();
+    return PopoverFrame::event(event);
+}
+
+void CueVersionPopover::showTint() {
+    const QColor accent = Studio::tint(this);
+    Studio::setTextColor(m_initial.number, accent);
+    for (const HistoryRow& row : std::as_const(m_versionRows))
+        Studio::setTextColor(row.number, accent);
+}
+
 void CueVersionPopover::resizeEvent(QResizeEvent* event) {
     PopoverFrame::resizeEvent(event);
     // Each new version makes the history longer: placed again, the field

@@ -49,6 +49,7 @@ public:
     static QString addButtonText(const Cue& cue);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -63,6 +64,8 @@ private:
     // Gives the history all the height it needs, as far as the screen allows.
     void fitHistory();
     void keepNewestInView(int maximum);
+    // Colours every version number in the current accent.
+    void showTint();
     void showRow(HistoryRow& row, qint64 number, const std::optional<QDateTime>& date, const QString& note);
     void setStartDate(const std::optional<QDateTime>& date);
     void setVersionDate(const QUuid& versionID, const std::optional<QDateTime>& date);

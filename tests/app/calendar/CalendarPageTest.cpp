@@ -4,6 +4,7 @@
 #include "app/calendar/DayPanel.h"
 #include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
+#include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "support/AppViewFixture.h"
 
@@ -96,7 +97,8 @@ TEST(DayCellContent, DotsAreLaidOutLeftToRightWithoutOverlap) {
 }
 
 // Whatever size the window gives a cell, the number, the deadline lines and the
-// dots keep apart inside its padding, and every deadline is still counted.
+// dots keep apart inside its padding, and every deadline is still counted, in
+// a count shown whole.
 TEST(DayCell, DeadlinesAndDotsNeverOverlapAndEveryDeadlineIsCounted) {
     QList<CalendarEvent> cues;
     for (Kind kind : {Kind::Started, Kind::Mixed, Kind::Delivered}) {
@@ -104,10 +106,11 @@ TEST(DayCell, DeadlinesAndDotsNeverOverlapAndEveryDeadlineIsCounted) {
             cues << entry(kind, QStringLiteral("Cue"));
     }
     QList<CalendarEvent> deadlines;
-    for (const char* name : {"A long project name", "B", "C", "D", "E"})
-        deadlines << entry(Kind::Deadline, QString::fromLatin1(name));
+    deadlines << entry(Kind::Deadline, QStringLiteral("A long project name"));
+    for (int i = 1; i < 14; ++i) // a two-digit overflow
+        deadlines << entry(Kind::Deadline, QStringLiteral("Other"));
 
-    for (int deadlineCount : {1, 2, 3, 5}) {
+    for (int deadlineCount : {1, 2, 3, 5, 14}) {
         for (bool withDots : {false, true}) {
             const QList<CalendarEvent> events =
                 deadlines.mid(0, deadlineCount) + (withDots ? cues : QList<CalendarEvent>());
@@ -124,6 +127,9 @@ TEST(DayCell, DeadlinesAndDotsNeverOverlapAndEveryDeadlineIsCounted) {
                 boxes << lines.chips;
                 if (!lines.overflowText.isEmpty()) {
                     EXPECT_GT(lines.overflow.width(), 0) << where;
+                    // Drawn cut at its width, a line too long would end in "…" and lose its count.
+                    EXPECT_LE(Shapes::textWidth(DayCell::overflowFont(), lines.overflowText), lines.overflow.width())
+                        << where << ": " << lines.overflowText.toStdString();
                     boxes << lines.overflow;
                 }
                 boxes << cell.dotRects();

@@ -16,7 +16,10 @@
 #include "studio/Shapes.h"
 #include "studio/StudioButton.h"
 
+#include <QLabel>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace sorvel::test {
 namespace {
@@ -548,6 +551,66 @@ TEST_F(CueVersionPopoverTest, RedatingChangesOnlyThatDate) {
     expected.versions[1].date = early;
     EXPECT_EQ(stored().items.first(), expected); // order kept, stage and dates untouched
     EXPECT_EQ(row->versionPopover()->dateChips(), chips); // rows kept, not rebuilt
+}
+
+// Pixels of `image` in about `color`.
+int pixelsNear(const QImage& image, const QColor& color) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - color.red()) < 24 && std::abs(pixel.green() - color.green()) < 24
+                && std::abs(pixel.blue() - color.blue()) < 24)
+                ++count;
+        }
+    }
+    return count;
+}
+
+TEST_F(CueVersionPopoverTest, AnOpenPopoverTakesANewAccentAtOnce) {
+    Cue cue = namedCue("1M01", QStringLiteral("Opening"));
+    cue.addVersion(QStringLiteral("慢板"), Clock::now());
+    open({cue});
+    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("FF2D55"));
+    new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
+    const QColor red(0xFF, 0x2D, 0x55);
+    const QColor green(0x34, 0xC7, 0x59);
+    ASSERT_TRUE(waitUntil([&] { return Studio::tint(table.get()) == red; }, 2000));
+    CueRow* row = table->rows().first();
+    row->openVersions();
+    CueVersionPopover* popover = row->versionPopover();
+    ASSERT_NE(popover, nullptr);
+    // The version numbers as the popover draws them, v1 and v2.
+    const auto numbers = [popover] {
+        QList<QImage> drawn;
+        for (QLabel* label : popover->findChildren<QLabel*>()) {
+            if (label->text().startsWith(QLatin1Char('v')))
+                drawn.append(label->grab().toImage());
+        }
+        return drawn;
+    };
+    const auto allIn = [&](const QColor& accent) {
+        const QList<QImage> drawn = numbers();
+        return drawn.size() == 2
+            && std::all_of(drawn.cbegin(), drawn.cend(), [&](const QImage& n) { return pixelsNear(n, accent) > 0; });
+    };
+    ASSERT_TRUE(waitUntil([&] { return allIn(red); }, 2000));
+
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    EXPECT_TRUE(waitUntil([&] { return allIn(green); }, 2000));
+    for (const QImage& number : numbers())
+        EXPECT_EQ(pixelsNear(number, red), 0);
+    // A version added afterwards is numbered in the new accent too.
+    typeInto(popover->noteField(), QStringLiteral("快板"));
+    pressKey(popover->noteField(), Qt::Key_Return);
+    ASSERT_EQ(popover->dateChips().size(), 3);
+    const QList<QImage> drawn = numbers();
+    ASSERT_EQ(drawn.size(), 3);
+    for (const QImage& number : drawn) {
+        EXPECT_GT(pixelsNear(number, green), 0);
+        EXPECT_EQ(pixelsNear(number, red), 0);
+    }
 }
 
 } // namespace
