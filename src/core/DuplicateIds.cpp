@@ -1,5 +1,7 @@
 #include "core/DuplicateIds.h"
 
+#include "core/RecordCoding.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
@@ -36,14 +38,70 @@ bool repeatsAnId(const QList<Record>& records) {
     return std::adjacent_find(ids.begin(), ids.end()) != ids.end();
 }
 
-QUuid derivedID(const QUuid& id, int rank) {
+// What a record says of itself, among what is seldom edited: the copies of a
+// block copied by hand are told apart by it, whichever of them another
+// program's write drops. Each text is preceded by its length, so that no two
+// records saying different things give the same bytes.
+class OwnWords {
+public:
+    OwnWords& operator<<(const QString& text) {
+        m_bytes += QByteArray::number(text.size()) + ':' + text.toUtf8();
+        return *this;
+    }
+    OwnWords& operator<<(const QDateTime& date) {
+        m_bytes += date.isValid() ? QByteArray::number(date.toMSecsSinceEpoch()) + ';' : QByteArray("-;");
+        return *this;
+    }
+    OwnWords& operator<<(qint64 number) {
+        m_bytes += QByteArray::number(number) + ';';
+        return *this;
+    }
+    QByteArray bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+// A project stored without a creation date reads with the file's modification
+// time there, which every write changes: only a stored date says something.
+auto projectWords(const QDateTime& undatedAs) {
+    return [undatedAs](const AudioProject& project) {
+        OwnWords words;
+        if (project.createdAt != undatedAs)
+            words << project.createdAt;
+        return (words << project.name).bytes();
+    };
+}
+QByteArray ownWords(const ProjectType& type) {
+    return (OwnWords() << type.title << type.symbol).bytes();
+}
+QByteArray ownWords(const CueVersion& version) {
+    return (OwnWords() << version.number << version.date).bytes();
+}
+QByteArray ownWords(const LogEntry& entry) {
+    return (OwnWords() << entry.date << entry.text).bytes();
+}
+
+// A cue read without an id or a number shows its position as its number:
+// that says nothing of the cue itself, only its title does.
+auto cueWords(const QUuid& projectID) {
+    return [projectID](const Cue& cue) {
+        const bool numberIsPosition = cue.id == RecordCoding::idlessCueID(projectID, std::nullopt, cue.title);
+        OwnWords words;
+        if (!numberIsPosition)
+            words << cue.number;
+        return (words << cue.title).bytes();
+    };
+}
+
+QUuid derivedID(const QUuid& id, const QByteArray& words, int rank) {
     static const QUuid duplicateSpace = QUuid::fromString(QLatin1StringView("{9b3c6f0e-2d41-4a8e-b7c5-1e6a0d4f8b29}"));
-    return QUuid::createUuidV5(duplicateSpace, id.toRfc4122() + QByteArray::number(rank));
+    return QUuid::createUuidV5(duplicateSpace, id.toRfc4122() + words + '#' + QByteArray::number(rank));
 }
 
 // Returns the ids that were repeated, each with the id its first record now carries.
-template <typename Record>
-QHash<QUuid, QUuid> separateList(QList<Record>& records) {
+template <typename Record, typename Words>
+QHash<QUuid, QUuid> separateList(QList<Record>& records, const Words& wordsOf) {
     if (!repeatsAnId(records))
         return {};
     QSet<QUuid> taken;
@@ -52,35 +110,43 @@ QHash<QUuid, QUuid> separateList(QList<Record>& records) {
         taken.insert(record.id);
         ++count[record.id];
     }
-    // The first record of a repeated id gets an id of its own too: when
-    // another program's write drops it, the record left with the plain id is
-    // then never taken for it.
-    QHash<QUuid, int> seen;
+    // Every record of a repeated id, the first too, gets an id of its own,
+    // derived from what it says rather than from its rank among the records
+    // of that id: when another program's write drops one of them, the others
+    // keep their ids, and no edit moves onto a neighbour. Only records that
+    // say exactly the same are told apart by their order.
+    QHash<QByteArray, int> seen;
     QHash<QUuid, QUuid> firstOfRepeated;
     for (Record& record : records) {
         if (count.value(record.id) < 2)
             continue;
-        const int rank = seen[record.id]++;
-        QUuid own = derivedID(record.id, rank);
+        const QByteArray words = wordsOf(record);
+        const int rank = seen[record.id.toRfc4122() + words]++;
+        QUuid own = derivedID(record.id, words, rank);
         for (int further = 1; taken.contains(own); ++further)
-            own = derivedID(own, further);
+            own = derivedID(own, words, further);
         taken.insert(own);
-        if (rank == 0)
+        if (!firstOfRepeated.contains(record.id))
             firstOfRepeated.insert(record.id, own);
         record.id = own;
     }
     return firstOfRepeated;
 }
 
+template <typename Record>
+QHash<QUuid, QUuid> separateList(QList<Record>& records) {
+    return separateList(records, [](const Record& record) { return ownWords(record); });
+}
+
 } // namespace
 
-void separate(Library& library) {
-    separateList(library.projects);
+void separate(Library& library, const QDateTime& undatedAs) {
+    separateList(library.projects, projectWords(undatedAs));
     // A project names its type by id: it stays on the type it showed, the first of that id.
     const QHash<QUuid, QUuid> renamedTypes = separateList(library.types);
     for (AudioProject& project : library.projects) {
         project.typeID = renamedTypes.value(project.typeID, project.typeID);
-        separateList(project.items);
+        separateList(project.items, cueWords(project.id));
         separateList(project.log);
         for (Cue& cue : project.items)
             separateList(cue.versions);

@@ -643,7 +643,7 @@ Library libraryOf(const Value& top, const QDateTime& undatedAs) {
     if (!types.isEmpty())
         library.types = types;
     // Records are told apart by id alone from here on (a merge pairs them by id).
-    DuplicateIds::separate(library);
+    DuplicateIds::separate(library, undatedAs);
     return library;
 }
 

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimeZone>
@@ -227,6 +228,73 @@ TEST(RecordCodingTest, RepeatedIdsGetIdsOfTheirOwnTheSameInEveryDecoding) {
     EXPECT_EQ(decode(encodeLibrary(*library)), library) << "written as read";
 }
 
+// Three copies of a record share one id; another program drops the first.
+// The two left keep the ids they read with, so that an edit of one of them
+// is never taken for the other: projects, types, cues, versions, log entries.
+TEST(RecordCodingTest, RecordsOfARepeatedIdKeepTheirIdsWhenAnotherOfThemIsDropped) {
+    const QString sharedID = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    const QString date = QStringLiteral("2024-01-01T00:00:00Z");
+    const auto fileWithCopies = [&](const QStringList& copies) {
+        QJsonArray projects, types, cues, versions, log;
+        for (const QString& copy : copies) {
+            const int number = copy.at(0).unicode() - 'A' + 2;
+            projects.append(QJsonObject{{"id", sharedID}, {"name", "Film " + copy}, {"createdAt", date}});
+            types.append(
+                QJsonObject{{"id", sharedID}, {"title", "Type " + copy}, {"symbol", "s"}, {"colorHex", "123"}});
+            cues.append(QJsonObject{{"id", sharedID}, {"number", "1M0" + copy}, {"title", "Cue " + copy}});
+            versions.append(QJsonObject{{"id", sharedID}, {"number", number}, {"date", date}, {"note", copy}});
+            log.append(QJsonObject{{"id", sharedID}, {"date", date}, {"text", copy}, {"progress", 0}});
+        }
+        cues.append(
+            QJsonObject{{"id", "22222222-2222-3333-4444-555555555555"}, {"title", "V"}, {"versions", versions}});
+        projects.append(
+            QJsonObject{{"id", QString::fromLatin1(projectID)}, {"name", "Holder"}, {"items", cues}, {"log", log}});
+        return QJsonDocument(QJsonObject{{"version", 2}, {"projects", projects}, {"types", types}}).toJson();
+    };
+    // Each record's id by what it says: "project B", "cue C", ...
+    const auto idsOf = [](const Library& library) {
+        QMap<QString, QUuid> ids;
+        for (const AudioProject& project : library.projects) {
+            ids.insert("project " + project.name.section(' ', 1), project.id);
+            for (const Cue& cue : project.items) {
+                ids.insert("cue " + cue.title.section(' ', 1), cue.id);
+                for (const CueVersion& version : cue.versions)
+                    ids.insert("version " + version.note, version.id);
+            }
+            for (const LogEntry& entry : project.log)
+                ids.insert("log " + entry.text, entry.id);
+        }
+        for (const ProjectType& type : library.types)
+            ids.insert("type " + type.title.section(' ', 1), type.id);
+        return ids;
+    };
+
+    const std::optional<Library> all = decode(fileWithCopies({"A", "B", "C"}));
+    const std::optional<Library> firstDropped = decode(fileWithCopies({"B", "C"}));
+    ASSERT_TRUE(all && firstDropped);
+    const QMap<QString, QUuid> before = idsOf(*all);
+    const QMap<QString, QUuid> after = idsOf(*firstDropped);
+    for (const QString kind : {"project", "type", "cue", "version", "log"}) {
+        SCOPED_TRACE(kind.toStdString());
+        ASSERT_TRUE(before.contains(kind + " B") && before.contains(kind + " C"));
+        EXPECT_NE(before.value(kind + " A"), before.value(kind + " B"));
+        EXPECT_NE(before.value(kind + " B"), before.value(kind + " C"));
+        EXPECT_EQ(after.value(kind + " B"), before.value(kind + " B")) << "B took the id another record read with";
+        EXPECT_EQ(after.value(kind + " C"), before.value(kind + " C"));
+    }
+
+    // A project stored without a creation date reads with the file's time
+    // there, which the next write of any program changes: its id does not.
+    const QByteArray undated = fileWithProjects(
+        QStringLiteral(R"({"id": "%1", "name": "Film"}, {"id": "%1", "name": "Film copy"})").arg(sharedID));
+    const std::optional<Library> readNow = decodeLibrary(undated, test::fileTime());
+    const std::optional<Library> readAfterAWrite = decodeLibrary(undated, test::fileTime().addSecs(60));
+    ASSERT_TRUE(readNow && readAfterAWrite);
+    EXPECT_NE(readNow->projects.at(0).id, readNow->projects.at(1).id);
+    EXPECT_EQ(readAfterAWrite->projects.at(0).id, readNow->projects.at(0).id);
+    EXPECT_EQ(readAfterAWrite->projects.at(1).id, readNow->projects.at(1).id);
+}
+
 TEST(RecordCodingTest, CueDatesFollowStageOrTheEarlierDoneFlag) {
     const auto library = decode(fileWithProjects(minimalProject(R"(, "items": [
         {"stage": "mixed", "mixedAt": "2024-01-02T03:04:05Z"},
@@ -317,6 +385,12 @@ TEST(RecordCodingTest, CuesWithoutIdsKeepTheirIdsWhereverTheyStand) {
     EXPECT_NE(alike.at(0), alike.at(1)) << "cues that say the same are told apart";
     EXPECT_EQ(alike.at(2), before.at(1));
     EXPECT_EQ(idsOfFirstProject(alpha + ", " + alpha + ", " + beta), alike) << "the same at every reading";
+    // Without a number, the number a cue shows is its position: it does not tell alike cues apart.
+    const QList<QUuid> alikeWithoutNumbers = idsOfFirstProject(earlier + ", " + earlier);
+    ASSERT_EQ(alikeWithoutNumbers.size(), 2);
+    EXPECT_NE(alikeWithoutNumbers.at(0), alikeWithoutNumbers.at(1));
+    EXPECT_EQ(idsOfFirstProject(alpha + ", " + earlier + ", " + earlier).mid(1), alikeWithoutNumbers)
+        << "alike cues without numbers, a cue put before them";
 }
 
 TEST(RecordCodingTest, RecordsOfFourRequiredMembersFailWhenOneIsMissing) {

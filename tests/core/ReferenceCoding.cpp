@@ -472,7 +472,7 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());
         if (!types.isEmpty())
             library.types = types;
-        DuplicateIds::separate(library);
+        DuplicateIds::separate(library, undatedAs);
         return library;
     } catch (const DecodeFailure& failure) {
         if (error)

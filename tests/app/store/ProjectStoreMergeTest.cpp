@@ -423,6 +423,67 @@ TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherP
     }
 }
 
+// Three copies of a project share one id, and so do three copies of a cue in
+// another project. The application edits the middle copy of each; before
+// its write, a plain script drops the first copy of each. Each edit stays on
+// the copy it was made on, and the third copies are written as they were.
+TEST_F(ProjectStoreMerge, EditOfTheMiddleOfThreeCopiesStaysOnItWhenAnotherProgramDropsTheFirst) {
+    QList<AudioProject> copies;
+    for (const QString& name : {QStringLiteral("Film"), QStringLiteral("Film copy"), QStringLiteral("Film copy 2")}) {
+        AudioProject copy = film;
+        copy.name = name;
+        copy.notes = name + QStringLiteral(" notes");
+        copies.append(copy);
+    }
+    const QUuid sharedCueID = other.items.at(0).id;
+    for (Cue& cue : other.items)
+        cue.id = sharedCueID;
+    writeDataFile(copies + QList<AudioProject>{other});
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 4);
+    const QUuid middleProjectID = store.projects().at(1).id;
+    const QUuid otherID = store.projects().at(3).id;
+    const QUuid middleCueID = store.projects().at(3).items.at(1).id;
+    ASSERT_EQ(store.projects().at(1).name, QStringLiteral("Film copy"));
+    ASSERT_EQ(store.projects().at(3).items.at(1).title, QStringLiteral("Two"));
+
+    store.update(middleProjectID, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+    store.updateCue(otherID, middleCueID, [](Cue& cue) { cue.duration = 90; });
+    changeInAPlainScript([&](QJsonObject& top) {
+        QJsonArray projects = top.value(QStringLiteral("projects")).toArray();
+        projects.removeAt(0);
+        QJsonObject otherObject = projects.at(2).toObject();
+        QJsonArray cues = otherObject.value(QStringLiteral("items")).toArray();
+        cues.removeAt(0);
+        otherObject.insert(QStringLiteral("items"), cues);
+        projects.replace(2, otherObject);
+        top.insert(QStringLiteral("projects"), projects);
+    });
+    store.flush();
+
+    const QList<AudioProject> written = projectsInFile();
+    ASSERT_EQ(written.size(), 3);
+    ASSERT_EQ(written.at(0).name, QStringLiteral("Film copy"));
+    AudioProject edited = copies.at(1);
+    edited.id = written.at(0).id;
+    edited.updatedAt = written.at(0).updatedAt;
+    edited.notes = QStringLiteral("edited");
+    EXPECT_EQ(written.at(0), edited) << "the edit stays on its project, and nothing else of it changes";
+    AudioProject third = copies.at(2);
+    third.id = written.at(1).id;
+    EXPECT_EQ(written.at(1), third) << "the third copy is written as it was";
+    EXPECT_NE(written.at(0).id, written.at(1).id);
+
+    ASSERT_EQ(titles(written.at(2)), (QStringList{"Two", "Three"}));
+    QList<Cue> cues = other.items.mid(1);
+    cues[0].id = written.at(2).items.at(0).id;
+    cues[0].duration = 90;
+    cues[1].id = written.at(2).items.at(1).id;
+    EXPECT_EQ(written.at(2).items, cues) << "the edit stays on its cue, and the third cue is written as it was";
+    EXPECT_NE(cues[0].id, cues[1].id);
+    EXPECT_EQ(store.projects(), written);
+}
+
 // Cues stored without ids (the earlier format) are known by what they say: a
 // cue another program puts at the top takes no unsaved edit of the cue that
 // stood there.
