@@ -14,11 +14,13 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <tuple>
 #include <unistd.h>
 
 namespace sorvel::RescueCopy {
@@ -54,6 +56,21 @@ int placeUnderFreeName(const QString& stem, const std::function<int(const QStrin
         error = place(*path);
     }
     return error;
+}
+
+// Where a rescue file's name puts it among the others: by the time in its
+// name, then by the number added to a taken name (none, -2, … -10: not as
+// text, where "-2.json" comes before ".json" and "-10" before "-9"). A name
+// of any other shape goes by its text after those.
+std::tuple<bool, QString, int, QString> madeOrder(const QString& name) {
+    static const QRegularExpression shape(
+        QStringLiteral("^%1(\\d{8}-\\d{6})(?:-(\\d+))?%2$")
+            .arg(QRegularExpression::escape(rescuedPrefix), QRegularExpression::escape(suffix)));
+    const QRegularExpressionMatch match = shape.match(name);
+    if (!match.hasMatch())
+        return {true, name, 0, name};
+    const int number = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
+    return {false, match.captured(1), number, name};
 }
 
 // The bytes of a rescue file: the unsaved library as a data file, which
@@ -164,10 +181,11 @@ void retire(const QString& path, const QString& what) {
 
 int restoreAll(const FolderLock::Waiter& waiter) {
     const QDir rescues(folder());
-    int restored = 0;
+    QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
     // Oldest first: a later rescue's values win over an earlier one's.
-    for (const QString& name :
-         rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files, QDir::Name)) {
+    std::ranges::sort(names, {}, madeOrder);
+    int restored = 0;
+    for (const QString& name : std::as_const(names)) {
         if (restore(rescues.filePath(name), waiter))
             ++restored;
     }

@@ -31,7 +31,8 @@ void retire(const QString& path, const QString& what);
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
-// copy made before any read only adds and changes, never deletes. Each
+// copy made before any read only adds and changes, never deletes. Copies
+// are merged in the order they were made, whatever their names sort as. Each
 // merged file is then renamed projects-restored-…, so that it is merged
 // once; one that cannot be merged now stays for the next start. Returns how
 // many were merged.

@@ -396,6 +396,35 @@ TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path), fileTime()), two);
 }
 
+// Quits in one second leave copies named …-050607.json, …-050607-2.json and
+// on: the next start merges them in the order they were made, so the latest
+// change is the one the file keeps, however the names sort as text.
+TEST(RescueCopyTest, CopiesOfOneSecondAreMergedInTheOrderTheyWereMade) {
+    TestEnvironment environment;
+    AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    writeDataFile({tape});
+    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
+    ASSERT_TRUE(base);
+    const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
+    for (int take = 1; take <= 10; ++take) {
+        Library unsaved = *base;
+        unsaved.projects.first().notes = QStringLiteral("take %1").arg(take);
+        ASSERT_TRUE(RescueCopy::write(base, unsaved, at).done());
+    }
+    // An earlier second's copy, with a number, still comes before them all.
+    Library earlier = *base;
+    earlier.projects.first().notes = QStringLiteral("earlier");
+    ASSERT_TRUE(RescueCopy::write(base, earlier, at.addSecs(-1)).done());
+    ASSERT_TRUE(RescueCopy::write(base, earlier, at.addSecs(-1)).done());
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 12);
+    testing::internal::GetCapturedStderr();
+    const QList<AudioProject> inFile = projectsInFile();
+    ASSERT_EQ(inFile.size(), 1);
+    EXPECT_EQ(inFile.first().notes, QStringLiteral("take 10"));
+}
+
 SaveProblem writeFailed(const QString& context, int error) {
     return {SaveProblem::Kind::WriteFailed, {context, error}};
 }
