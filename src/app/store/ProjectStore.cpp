@@ -410,7 +410,7 @@ Library ProjectStore::currentLibrary() const {
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
-    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_revision, Clock::now().toLocalTime());
+    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_steps, m_revision, Clock::now().toLocalTime());
 }
 
 std::optional<Library> ProjectStore::lastReadLibrary() const {

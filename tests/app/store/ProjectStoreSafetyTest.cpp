@@ -9,6 +9,7 @@
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "core/SystemErrorText.h"
+#include "core/WidgetIntents.h"
 #include "support/ChildProcess.h"
 
 #include <QDateTime>
@@ -380,6 +381,48 @@ TEST_F(FailingSaves, TheWriteAtExitRetiresTheRescueCopyOfEitherQuit) {
         testing::internal::GetCapturedStderr();
         EXPECT_TRUE(projectsInFile().isEmpty()) << "the tape deleted elsewhere came back";
     }
+}
+
+// Progress steps that a failed quit could not write are steps still when the
+// next start merges its copies: the widget's step made meanwhile counts as
+// well, and the steps of a first copy, which a later copy of the same quit
+// holds again, count once.
+TEST_F(FailingSaves, ProgressStepsOfARescueCopyAddToTheWidgetsStep) {
+    AudioProject tape = named(QStringLiteral("Tape"));
+    tape.progressMode = ProgressMode::Manual;
+    tape.manualProgress = 0.4;
+    writeDataFile({tape});
+    const QByteArray read = readFile(dataFile());
+    {
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntilIdle(store));
+        UnsavedChangesGuard guard(
+            store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+        testing::internal::CaptureStderr();
+        store.stepProgress(tape.id, 0.1);
+        // Before the step's write is due: the quit is the first to write.
+        ASSERT_TRUE(QFile::remove(dataFile()));
+        breakTheFile();
+        EXPECT_TRUE(guard.writeBeforeQuit());
+        store.stepProgress(tape.id, 0.1);
+        EXPECT_FALSE(guard.writeBeforeSignalQuit());
+        testing::internal::GetCapturedStderr();
+        ASSERT_EQ(QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).size(),
+                  2);
+    }
+    mendTheFile();
+    writeFile(dataFile(), read);
+    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(); });
+    ASSERT_EQ(projectsInFile().first().manualProgress, 0.5) << "the widget's step";
+
+    testing::internal::CaptureStderr();
+    const ProjectStore next(desktop.seams());
+    ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(projectsInFile().first().manualProgress, 0.7);
+    EXPECT_EQ(next.project(tape.id)->manualProgress, 0.7);
+    EXPECT_TRUE(
+        QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).isEmpty());
 }
 
 TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
