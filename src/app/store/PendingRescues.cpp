@@ -6,12 +6,12 @@
 
 namespace sorvel {
 
-FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Library& unsaved, quint64 revision,
-                                 const QDateTime& at) {
+FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
+                                 quint64 revision, const QDateTime& at) {
     const std::lock_guard lock(m_mutex);
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
-    const FileOutcome written = RescueCopy::write(base, unsaved, at);
+    const FileOutcome written = RescueCopy::write(base, unsaved, at, {m_run, revision, steps});
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/ProgressSteps.h"
 #include "core/FileOutcome.h"
 #include "core/Library.h"
 
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <QUuid>
 
 #include <mutex>
 #include <optional>
@@ -21,9 +23,11 @@ namespace sorvel {
 class PendingRescues {
 public:
     // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
-    // from `base` (RescueCopy::write); the copy made last when neither the
-    // changes nor the library are different since.
-    FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, quint64 revision, const QDateTime& at);
+    // from `base` with the progress `steps` not written yet (RescueCopy::write);
+    // the copy made last when neither the changes nor the library are
+    // different since.
+    FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
+                     quint64 revision, const QDateTime& at);
     // A write of the changes up to `revision` landed: retires every copy it carried.
     void written(quint64 revision);
 
@@ -33,6 +37,9 @@ private:
         quint64 revision = 0;
     };
 
+    // Tells this run's copies from other runs': a later copy of this run
+    // holds the steps of an earlier one too.
+    const QUuid m_run = QUuid::createUuid();
     std::mutex m_mutex;
     QList<Copy> m_pending;
     quint64 m_written = 0; // the changes up to here are in the data file

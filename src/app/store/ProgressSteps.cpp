@@ -28,10 +28,14 @@ void ProgressSteps::written(quint64 revision) {
     m_steps.removeIf([revision](const Step& step) { return step.revision <= revision; });
 }
 
-double ProgressSteps::stepped(const QUuid& project, double from) const {
+void ProgressSteps::landed(quint64 revision) {
+    m_landed = std::max(m_landed, revision);
+}
+
+double ProgressSteps::stepped(const QUuid& project, double from, quint64 since) const {
     double value = from;
     for (const Step& step : m_steps) {
-        if (step.project == project)
+        if (step.project == project && step.revision > since)
             value = AdjustProgressIntent::steppedProgress(value, step.delta);
     }
     return value;
@@ -53,7 +57,7 @@ void ProgressSteps::carry(Library& base, const Library& theirs, Library& mine) c
         // As if the steps had been made on the other program's value: only
         // this side changed the field then, so the merge takes it as it is.
         before->manualProgress = other->manualProgress;
-        here->manualProgress = stepped(step.project, other->manualProgress);
+        here->manualProgress = stepped(step.project, other->manualProgress, m_landed);
     }
 }
 

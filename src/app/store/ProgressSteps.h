@@ -17,10 +17,23 @@ namespace sorvel {
 // rule of LibraryMerge decides as for any other field.
 class ProgressSteps {
 public:
+    struct Step {
+        QUuid project;
+        double delta = 0;
+        quint64 revision = 0;
+    };
+
     // `revision` counts the store's changes: the one this step was.
     void add(const QUuid& project, double delta, quint64 revision);
     // The changes up to `revision` have reached the file.
     void written(quint64 revision);
+    // The steps up to `revision` have reached the file by another way than
+    // the library a merge starts from (an earlier rescue copy of the same
+    // run): they still lead from the base to the value held, but are not
+    // carried onto the file's value again.
+    void landed(quint64 revision);
+    // In the order they were made.
+    const QList<Step>& steps() const { return m_steps; }
 
     // LibraryMerge::merge, with these steps carried onto `theirs`.
     Library merge(Library base, const Library& theirs, Library mine, QStringList* notes) const;
@@ -28,17 +41,12 @@ public:
     Library merge(const Library& base, const Library& theirs, const Library& mine) const;
 
 private:
-    struct Step {
-        QUuid project;
-        double delta = 0;
-        quint64 revision = 0;
-    };
-
-    // `from` moved by this project's steps, in the order they were made.
-    double stepped(const QUuid& project, double from) const;
+    // `from` moved by this project's steps after `since`, in the order they were made.
+    double stepped(const QUuid& project, double from, quint64 since = 0) const;
     void carry(Library& base, const Library& theirs, Library& mine) const;
 
     QList<Step> m_steps;
+    quint64 m_landed = 0;
 };
 
 } // namespace sorvel

@@ -410,7 +410,7 @@ Library ProjectStore::currentLibrary() const {
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
-    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_revision, Clock::now().toLocalTime());
+    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_steps, m_revision, Clock::now().toLocalTime());
 }
 
 std::optional<Library> ProjectStore::lastReadLibrary() const {
@@ -762,7 +762,8 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
     if (read.kind != Storage::ReadResult::Kind::Undecodable)
         m_undecodableQuiet.stop();
     if ((read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing)
-        && m_saveProblem.kind == SaveProblem::Kind::FileUndecodable)
+        && (m_saveProblem.kind == SaveProblem::Kind::FileUndecodable
+            || m_saveProblem.kind == SaveProblem::Kind::FileUnreadable))
         setSaveProblem({});
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
@@ -819,6 +820,10 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
     case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
     case Storage::ReadResult::Kind::Unreadable:
         // Nothing is known about the file: keep everything and look again later.
+        // An empty shelf for want of the file must not pass for one without tapes.
+        if (read.kind == Storage::ReadResult::Kind::Unreadable && !m_holdsGoodState && !m_dirty)
+            setSaveProblem({SaveProblem::Kind::FileUnreadable,
+                            read.error.number != 0 ? FileError{Storage::filePath(), read.error.number} : read.error});
         ++m_activity.failedReads;
         m_syncedWithFile = false;
         retryReadLater();

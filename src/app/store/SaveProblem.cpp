@@ -11,6 +11,7 @@ QString SaveProblem::text() const {
         return error.context.isEmpty()
             ? QStringLiteral("the data file cannot be read and no copy of it could be kept")
             : QStringLiteral("the data file cannot be read; its bytes are kept in %1").arg(error.context);
+    case Kind::FileUnreadable: return QStringLiteral("the data file cannot be read: %1").arg(error.text());
     }
     return {};
 }

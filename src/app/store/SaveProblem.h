@@ -18,6 +18,11 @@ struct SaveProblem {
         // are in the copy `error` names (none when no copy could be made), and
         // nothing is written over the file until the user changes something.
         FileUndecodable,
+        // The data file is there but cannot be read at all (no permission, a
+        // folder in its place): `error` says why, with the file's path. The
+        // store shows none of it and writes nothing over it until the user
+        // changes something.
+        FileUnreadable,
     };
     Kind kind = Kind::None;
     FileError error;

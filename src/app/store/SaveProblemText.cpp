@@ -27,7 +27,8 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::None: return {};
     case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
     case SaveProblem::Kind::FileUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
-    case SaveProblem::Kind::WriteFailed: break;
+    case SaveProblem::Kind::WriteFailed:
+    case SaveProblem::Kind::FileUnreadable: break;
     }
     const FileError& error = problem.error;
     if (error.isEmpty())
@@ -49,6 +50,9 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
         return QStringLiteral("无法读取数据文件，书架因此是空的。") + kept
             + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
     }
+    if (problem.kind == SaveProblem::Kind::FileUnreadable)
+        return QStringLiteral("无法读取数据文件，书架因此是空的：") + forUser(problem)
+            + QStringLiteral("。在你做出更改之前，Sorvel 不会改写数据文件。");
     return QStringLiteral("无法保存更改：") + forUser(problem)
         + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
 }

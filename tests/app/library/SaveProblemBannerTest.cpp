@@ -1,11 +1,18 @@
 #include "app/library/SaveProblemBanner.h"
 #include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemText.h"
+#include "core/SystemErrorText.h"
 #include "support/StoreTestSupport.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <unistd.h>
 
 namespace sorvel::test {
 namespace {
@@ -80,6 +87,66 @@ TEST(SaveProblemBannerTest, AnUndecodableFileIsSaidWithItsCopyUntilAGoodFileIsTh
     writeDataFile({AudioProject::make(QStringLiteral("Repaired"), ProjectType::musicID)});
     ASSERT_TRUE(waitUntil([&] { return store.projects().size() == 1; }, 5000));
     EXPECT_TRUE(banner.isHidden()) << banner.message().toStdString();
+}
+
+// A data file that is there but cannot be read at all leaves the shelf empty
+// too: the banner says why in the system's reason, nothing is written over
+// the file while the store reads it again, and the banner goes when a good
+// file is read.
+TEST(SaveProblemBannerTest, AnUnreadableFileIsSaidWithItsReasonUntilAGoodFileIsThere) {
+    struct Case {
+        const char* name;
+        std::function<void(const QString& dataFile)> makeUnreadable;
+        int error;
+        std::function<void(const QString& dataFile)> remove;
+    };
+    QList<Case> cases{{"a folder in its place",
+                       [](const QString& dataFile) {
+                           ASSERT_TRUE(QDir().mkpath(dataFile));
+                           writeFile(dataFile + QStringLiteral("/inside"), "kept");
+                       },
+                       EISDIR, [](const QString& dataFile) { ASSERT_TRUE(QDir(dataFile).removeRecursively()); }}};
+    if (::geteuid() != 0) // permissions do not stop root from reading
+        cases.append({"no read permission",
+                      [](const QString& dataFile) {
+                          writeFile(dataFile, "{}");
+                          QFile::setPermissions(dataFile, QFileDevice::WriteOwner);
+                      },
+                      EACCES, [](const QString& dataFile) { ASSERT_TRUE(QFile::remove(dataFile)); }});
+    for (const Case& unreadable : cases) {
+        SCOPED_TRACE(unreadable.name);
+        TestEnvironment environment;
+        FakeDesktop desktop;
+        const QString dataFile = environment.dataFolder() + QStringLiteral("/projects.json");
+        ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+        unreadable.makeUnreadable(dataFile);
+        testing::internal::CaptureStderr();
+        ProjectStore store(desktop.seams());
+        SaveProblemBanner banner(store);
+        ASSERT_TRUE(store.hasStarted());
+        EXPECT_TRUE(store.projects().isEmpty());
+        EXPECT_FALSE(banner.isHidden());
+        EXPECT_TRUE(banner.message().contains(QStringLiteral("无法读取数据文件"))) << banner.message().toStdString();
+        EXPECT_TRUE(
+            banner.message().contains(dataFile + QStringLiteral(": ") + SystemErrorText::describe(unreadable.error)))
+            << banner.message().toStdString();
+        // Read again, and still nothing written over it.
+        ASSERT_TRUE(waitUntil([&] { return store.activity().failedReads >= 2; }, 5000));
+        EXPECT_FALSE(banner.isHidden());
+        EXPECT_FALSE(store.isDirty());
+        EXPECT_EQ(QDir(environment.dataFolder())
+                      .entryList({QStringLiteral("projects-unreadable-*")}, QDir::AllEntries | QDir::System)
+                      .size(),
+                  0);
+        EXPECT_EQ(QFileInfo(dataFile).isDir(), unreadable.error == EISDIR);
+
+        unreadable.remove(dataFile);
+        writeDataFile({AudioProject::make(QStringLiteral("Repaired"), ProjectType::musicID)});
+        ASSERT_TRUE(waitUntil([&] { return store.projects().size() == 1; }, 5000));
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(banner.isHidden()) << banner.message().toStdString();
+        EXPECT_TRUE(store.saveProblem().isEmpty());
+    }
 }
 
 } // namespace

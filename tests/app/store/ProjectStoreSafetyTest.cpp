@@ -9,6 +9,7 @@
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "core/SystemErrorText.h"
+#include "core/WidgetIntents.h"
 #include "support/ChildProcess.h"
 
 #include <QDateTime>
@@ -382,6 +383,48 @@ TEST_F(FailingSaves, TheWriteAtExitRetiresTheRescueCopyOfEitherQuit) {
     }
 }
 
+// Progress steps that a failed quit could not write are steps still when the
+// next start merges its copies: the widget's step made meanwhile counts as
+// well, and the steps of a first copy, which a later copy of the same quit
+// holds again, count once.
+TEST_F(FailingSaves, ProgressStepsOfARescueCopyAddToTheWidgetsStep) {
+    AudioProject tape = named(QStringLiteral("Tape"));
+    tape.progressMode = ProgressMode::Manual;
+    tape.manualProgress = 0.4;
+    writeDataFile({tape});
+    const QByteArray read = readFile(dataFile());
+    {
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntilIdle(store));
+        UnsavedChangesGuard guard(
+            store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+        testing::internal::CaptureStderr();
+        store.stepProgress(tape.id, 0.1);
+        // Before the step's write is due: the quit is the first to write.
+        ASSERT_TRUE(QFile::remove(dataFile()));
+        breakTheFile();
+        EXPECT_TRUE(guard.writeBeforeQuit());
+        store.stepProgress(tape.id, 0.1);
+        EXPECT_FALSE(guard.writeBeforeSignalQuit());
+        testing::internal::GetCapturedStderr();
+        ASSERT_EQ(QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).size(),
+                  2);
+    }
+    mendTheFile();
+    writeFile(dataFile(), read);
+    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(); });
+    ASSERT_EQ(projectsInFile().first().manualProgress, 0.5) << "the widget's step";
+
+    testing::internal::CaptureStderr();
+    const ProjectStore next(desktop.seams());
+    ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(projectsInFile().first().manualProgress, 0.7);
+    EXPECT_EQ(next.project(tape.id)->manualProgress, 0.7);
+    EXPECT_TRUE(
+        QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).isEmpty());
+}
+
 TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     TestEnvironment environment;
     const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
@@ -394,6 +437,35 @@ TEST(RescueCopyTest, NamedByTheTimeAndNeverReplacingAnEarlierCopy) {
     EXPECT_NE(second.path, first.path);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path), fileTime()), one);
     EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path), fileTime()), two);
+}
+
+// Quits in one second leave copies named …-050607.json, …-050607-2.json and
+// on: the next start merges them in the order they were made, so the latest
+// change is the one the file keeps, however the names sort as text.
+TEST(RescueCopyTest, CopiesOfOneSecondAreMergedInTheOrderTheyWereMade) {
+    TestEnvironment environment;
+    AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    writeDataFile({tape});
+    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
+    ASSERT_TRUE(base);
+    const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
+    for (int take = 1; take <= 10; ++take) {
+        Library unsaved = *base;
+        unsaved.projects.first().notes = QStringLiteral("take %1").arg(take);
+        ASSERT_TRUE(RescueCopy::write(base, unsaved, at).done());
+    }
+    // An earlier second's copy, with a number, still comes before them all.
+    Library earlier = *base;
+    earlier.projects.first().notes = QStringLiteral("earlier");
+    ASSERT_TRUE(RescueCopy::write(base, earlier, at.addSecs(-1)).done());
+    ASSERT_TRUE(RescueCopy::write(base, earlier, at.addSecs(-1)).done());
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 12);
+    testing::internal::GetCapturedStderr();
+    const QList<AudioProject> inFile = projectsInFile();
+    ASSERT_EQ(inFile.size(), 1);
+    EXPECT_EQ(inFile.first().notes, QStringLiteral("take 10"));
 }
 
 SaveProblem writeFailed(const QString& context, int error) {
