@@ -79,4 +79,11 @@ void mendDataFile(const TestEnvironment& environment) {
     ASSERT_TRUE(QFile::remove(environment.dataFolder() + QStringLiteral("/projects.json")));
 }
 
+void quitUnwritten(UnsavedChangesGuard& guard, bool bySignal) {
+    if (bySignal)
+        EXPECT_FALSE(guard.writeBeforeSignalQuit());
+    else
+        EXPECT_TRUE(guard.writeBeforeQuit());
+}
+
 } // namespace sorvel::test

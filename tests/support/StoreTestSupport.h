@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/store/ProjectStore.h"
+#include "app/store/UnsavedChangesGuard.h"
 #include "core/AudioProject.h"
 #include "core/Library.h"
 #include "support/SampleRecords.h"
@@ -61,5 +62,13 @@ bool waitUntilIdle(const ProjectStore& store);
 // write can reach it; mendDataFile() removes the link again.
 void breakDataFile(const TestEnvironment& environment);
 void mendDataFile(const TestEnvironment& environment);
+
+// The question's answer of a user who quits although the changes are not written.
+inline UnsavedChangesGuard::Choice quitAnyway(const UnsavedChangesGuard::Question&) {
+    return UnsavedChangesGuard::Choice::QuitAnyway;
+}
+// A quit whose write cannot land: by "quit anyway" (which goes on quitting) or
+// by a signal (which reports that nothing was written).
+void quitUnwritten(UnsavedChangesGuard& guard, bool bySignal);
 
 } // namespace sorvel::test

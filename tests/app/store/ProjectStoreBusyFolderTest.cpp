@@ -141,13 +141,9 @@ TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
             ProjectStore store(desktop.seams());
             EXPECT_FALSE(store.hasStarted());
             store.addProject(added);
-            UnsavedChangesGuard guard(
-                store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+            UnsavedChangesGuard guard(store, quitAnyway);
             testing::internal::CaptureStderr();
-            if (bySignal)
-                EXPECT_FALSE(guard.writeBeforeSignalQuit());
-            else
-                EXPECT_TRUE(guard.writeBeforeQuit());
+            quitUnwritten(guard, bySignal);
             testing::internal::GetCapturedStderr();
             ASSERT_EQ(rescueCopies(QStringLiteral("projects-rescued-")).size(), 1);
             EXPECT_FALSE(holder.hasEnded()) << "the store went away before the folder was free";
@@ -232,8 +228,7 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
         FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
         holder.takeTheFolder();
         ASSERT_TRUE(holder.isHolding());
-        UnsavedChangesGuard guard(
-            store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+        UnsavedChangesGuard guard(store, quitAnyway);
         testing::internal::CaptureStderr();
         if (bySignal)
             guard.writeBeforeSignalQuit();
@@ -310,8 +305,7 @@ TEST_F(ProjectStoreBusyFolder, ARescueCopyStaysUntilAWriteCarriesEveryChangeInIt
     holder.takeTheFolder();
     ASSERT_TRUE(holder.isHolding());
     store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("first"); });
-    UnsavedChangesGuard guard(
-        store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+    UnsavedChangesGuard guard(store, quitAnyway);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(guard.writeBeforeQuit());
     store.update(kept.id, [](AudioProject& p) { p.name = QStringLiteral("Renamed after the question"); });

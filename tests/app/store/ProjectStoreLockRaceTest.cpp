@@ -110,8 +110,7 @@ TEST_F(ProjectStoreLockRace, AQuitNeverWaitsForAFolderTakenBetweenItsSteps) {
             ASSERT_TRUE(store.hasStarted());
             const QString notes = QStringLiteral("unsaved %1 %2").arg(bySignal).arg(nth);
             store.update(kept.id, [&](AudioProject& p) { p.notes = notes; });
-            UnsavedChangesGuard guard(
-                store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+            UnsavedChangesGuard guard(store, quitAnyway);
 
             FolderHolder interloper(environment.dataFolder(), kLongestHoldMs);
             testing::internal::CaptureStderr();
@@ -182,8 +181,7 @@ TEST_F(ProjectStoreLockRace, AQuitWaitsForTheFolderOnceThroughAReadAndTheWriteAf
     ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kLongestHoldMs));
     store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
 
-    UnsavedChangesGuard guard(
-        store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+    UnsavedChangesGuard guard(store, quitAnyway);
     testing::internal::CaptureStderr();
     QElapsedTimer took;
     {

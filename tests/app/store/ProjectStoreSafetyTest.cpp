@@ -356,13 +356,9 @@ TEST_F(FailingSaves, TheWriteAtExitRetiresTheRescueCopyOfEitherQuit) {
             ProjectStore store(desktop.seams());
             breakTheFile();
             store.addProject(tape);
-            UnsavedChangesGuard guard(
-                store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+            UnsavedChangesGuard guard(store, quitAnyway);
             testing::internal::CaptureStderr();
-            if (bySignal)
-                EXPECT_FALSE(guard.writeBeforeSignalQuit());
-            else
-                EXPECT_TRUE(guard.writeBeforeQuit());
+            quitUnwritten(guard, bySignal);
             ASSERT_EQ(rescues.entryList({QStringLiteral("projects-rescued-*.json")}, QDir::Files).size(), 1);
             mendTheFile();
             guard.writeAtExit();
@@ -396,8 +392,7 @@ TEST_F(FailingSaves, ProgressStepsOfARescueCopyAddToTheWidgetsStep) {
     {
         ProjectStore store(desktop.seams());
         ASSERT_TRUE(waitUntilIdle(store));
-        UnsavedChangesGuard guard(
-            store, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
+        UnsavedChangesGuard guard(store, quitAnyway);
         testing::internal::CaptureStderr();
         store.stepProgress(tape.id, 0.1);
         // Before the step's write is due: the quit is the first to write.
