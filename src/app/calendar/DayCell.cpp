@@ -66,10 +66,6 @@ DayCellContent DayCellContent::of(const QList<CalendarEvent>& events) {
     return content;
 }
 
-QString DayCellContent::overflowText() const {
-    return overflowText(moreDeadlines);
-}
-
 QString DayCellContent::overflowText(int hiddenDeadlines) {
     if (hiddenDeadlines <= 0)
         return {};

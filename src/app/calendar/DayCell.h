@@ -26,8 +26,6 @@ struct DayCellContent {
     bool operator==(const DayCellContent&) const = default;
 
     static DayCellContent of(const QList<CalendarEvent>& events);
-    // "还有 3 个截止", empty without overflow.
-    QString overflowText() const;
     // "还有 3 个截止" for the deadlines not shown as chips, empty for none.
     static QString overflowText(int hiddenDeadlines);
     // "+3": the same count where the whole line has no room.

@@ -26,8 +26,7 @@ NotesEditor::NotesEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    // The layout counts wrapped lines once the text is laid out at the editor's
-    // width.
+    // The layout counts wrapped lines once the text is laid out at the editor's width.
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] {
         const int height = contentHeight();
         if (height != this->height())

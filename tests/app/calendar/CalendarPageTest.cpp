@@ -59,12 +59,12 @@ TEST(DayCellContent, ShowsTwoDeadlineChipsThenCountsTheRest) {
     ASSERT_EQ(five.chips.size(), 2);
     EXPECT_EQ(five.chips[0].projectName, QStringLiteral("A"));
     EXPECT_EQ(five.chips[1].projectName, QStringLiteral("B"));
-    EXPECT_EQ(five.overflowText(), QStringLiteral("还有 3 个截止"));
+    EXPECT_EQ(DayCellContent::overflowText(five.moreDeadlines), QStringLiteral("还有 3 个截止"));
     EXPECT_TRUE(five.dots.isEmpty()); // deadlines never make dots
 
     DayCellContent two = DayCellContent::of(events.mid(0, 2));
     EXPECT_EQ(two.chips.size(), 2);
-    EXPECT_EQ(two.overflowText(), QString());
+    EXPECT_EQ(DayCellContent::overflowText(two.moreDeadlines), QString());
 }
 
 TEST(DayCellContent, CountsDotsPerCueKindInFixedOrder) {
@@ -237,7 +237,7 @@ TEST_F(CalendarPageTest, CellsShowChipsOverflowAndDotsOfTheStore) {
     ASSERT_EQ(deadlines.chips.size(), 2);
     EXPECT_EQ(deadlines.chips[0].projectName, QStringLiteral("A"));
     EXPECT_EQ(deadlines.chips[1].projectName, QStringLiteral("B"));
-    EXPECT_EQ(deadlines.overflowText(), QStringLiteral("还有 3 个截止"));
+    EXPECT_EQ(DayCellContent::overflowText(deadlines.moreDeadlines), QStringLiteral("还有 3 个截止"));
 
     const DayCellContent& cues = page->grid()->cell(day.addDays(1))->content();
     ASSERT_EQ(cues.dots.size(), 3);
