@@ -680,8 +680,8 @@ void ProjectStore::echoWindowEnded() {
 }
 
 void ProjectStore::undecodableFileQuiet() {
-    m_confirmingUndecodable = true;
-    reloadFromFile();
+    if (m_writeWanted && m_dirty)
+        writeNow();
 }
 
 void ProjectStore::retryReadLater() {
@@ -758,12 +758,10 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_readRetry.stop();
         m_readRetryDelayMs = retryDelayMs;
     }
-    const bool confirmsUndecodable = std::exchange(m_confirmingUndecodable, false);
     if (read.kind != Storage::ReadResult::Kind::Undecodable)
         m_undecodableQuiet.stop();
     if ((read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing)
-        && (m_saveProblem.kind == SaveProblem::Kind::FileUndecodable
-            || m_saveProblem.kind == SaveProblem::Kind::FileUnreadable))
+        && m_saveProblem.isAboutTheFile())
         setSaveProblem({});
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
@@ -797,25 +795,24 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         // No file at a start is nothing new to the widget.
         return m_started;
     case Storage::ReadResult::Kind::Undecodable:
-        // Storage has kept the damaged bytes in a copy. Projects held from a
-        // good read are the last good state, so they stay and are written back;
-        // the empty stand-in for a damaged or missing file is not (the damaged
-        // file may be a restore still being copied in, or a hand edit being
-        // repaired), and the file stays until a change of the user's own replaces it.
+        // Storage has kept the damaged bytes in a copy. The shelf keeps what it
+        // showed, but nothing is written over the file until the user changes
+        // something: it may be another program's write in place, paused or
+        // never finished, a restore still being copied in, or a hand edit
+        // being repaired. Each change of the file is read again.
         m_syncedWithFile = false;
-        if (!m_holdsGoodState && !m_dirty)
-            setSaveProblem({SaveProblem::Kind::FileUndecodable, {read.keptAs, 0}});
-        // Half of a write in place looks the same: nothing is written over
-        // the file before it has been still for a while and read once more.
-        if (!confirmsUndecodable) {
-            m_undecodableQuiet.start();
-            break;
+        if (!m_dirty) {
+            if (m_holdsGoodState && m_saveProblem.kind != SaveProblem::Kind::FileChangedUndecodable)
+                Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the "
+                                         "projects in memory and the file as it is until a change"));
+            setSaveProblem(
+                {m_holdsGoodState ? SaveProblem::Kind::FileChangedUndecodable : SaveProblem::Kind::FileUndecodable,
+                 {read.keptAs, 0}});
         }
-        if (m_dirty || !m_holdsGoodState)
-            break;
-        Log::info(
-            QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
-        scheduleSave();
+        // A change of the user's made meanwhile waits until the file has been
+        // still for a while and read once more, so that it lands on the
+        // finished file rather than on half of it.
+        m_undecodableQuiet.start();
         break;
     case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
     case Storage::ReadResult::Kind::Unreadable:

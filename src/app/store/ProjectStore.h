@@ -69,7 +69,8 @@ public:
     // window show all the same.
     static constexpr int slowStartMs = 10000;
     // A data file that stops decoding may be half of another program's write
-    // in place: nothing is written over it before it has not changed for this long.
+    // in place: a change of the user's is written over it only once it has
+    // not changed for this long.
     static constexpr int undecodableQuietMs = 2000;
 
     // Migrates, loads and starts watching. The application's one store is
@@ -224,7 +225,8 @@ private:
     // True when the read found the file changed: the widget is to read it too.
     bool applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
-    // The undecodable file has not changed for a while: read it a last time.
+    // The undecodable file has not changed for a while: a change of the
+    // user's that waited for it is written now.
     void undecodableFileQuiet();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const SaveProblem& problem);
@@ -270,8 +272,6 @@ private:
     bool m_writing = false;
     bool m_writeWanted = false; // a write is due once the running job is done
     bool m_readWanted = false; // a read is due once the running job is done
-    // The read that follows the undecodable file's quiet: what it finds counts.
-    bool m_confirmingUndecodable = false;
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.

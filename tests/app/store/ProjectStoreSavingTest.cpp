@@ -1,6 +1,7 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemText.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
 #include "core/Storage.h"
@@ -325,6 +326,76 @@ TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotW
     EXPECT_FALSE(store.isDirty());
 }
 
+// A program that rewrites the file in place and stops halfway, for longer
+// than the store waits for a file to settle or for good: the idle application
+// writes nothing over it. The shelf keeps what it showed and the banner names
+// the copy of the half file; the finished file is read as usual, and only a
+// change of the user's writes over a file that stays half written.
+TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplication) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(waitUntilIdle(store));
+    const auto halfWrittenBy = [&](const AudioProject& added) {
+        QList<AudioProject> projects = projectsInFile();
+        projects.prepend(added);
+        return RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()});
+    };
+    const auto halfFileRead = [&](const QByteArray& bytes) {
+        const QString copy = store.saveProblem().error.context;
+        return !copy.isEmpty() && readFile(copy) == bytes.left(bytes.size() / 2);
+    };
+    const auto expectHalfFileKept = [&](const QByteArray& bytes, const QList<AudioProject>& shown) {
+        const QByteArray half = bytes.left(bytes.size() / 2);
+        EXPECT_EQ(readFile(dataFile()), half) << "the idle application wrote over the other program's file";
+        EXPECT_EQ(store.activity().writes, 0);
+        EXPECT_EQ(store.projects(), shown) << "the shelf keeps what it showed";
+        ASSERT_EQ(store.saveProblem().kind, SaveProblem::Kind::FileChangedUndecodable);
+        const QString copy = store.saveProblem().error.context;
+        EXPECT_EQ(readFile(copy), half);
+        EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(copy));
+    };
+
+    const AudioProject finished = AudioProject::make(QStringLiteral("Finished later"), ProjectType::musicID);
+    const QByteArray finishedBytes = halfWrittenBy(finished);
+    {
+        SlowWriterInPlace writer(finishedBytes);
+        ASSERT_TRUE(waitUntil([&] { return halfFileRead(finishedBytes); }, kPatience)) << "the half file was read";
+        // Past the time a file is given to settle, with nothing of the user's unsaved.
+        ASSERT_TRUE(waitUntilIdle(store));
+        expectHalfFileKept(finishedBytes, {tape});
+        ASSERT_FALSE(HasFatalFailure());
+
+        ASSERT_TRUE(writer.goOn());
+        ASSERT_TRUE(waitUntil([&] { return writer.hasFinished(); }, kPatience));
+        ASSERT_TRUE(waitUntil([&] { return store.project(finished.id) != nullptr; }, kPatience));
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_EQ(readFile(dataFile()), finishedBytes);
+        EXPECT_TRUE(store.saveProblem().isEmpty());
+        EXPECT_EQ(store.activity().writes, 0);
+    }
+
+    // A writer that never finishes: still nothing is written until the user changes something.
+    const QByteArray neverFinished = halfWrittenBy(AudioProject::make(QStringLiteral("Never"), ProjectType::musicID));
+    const QList<AudioProject> shown = store.projects();
+    SlowWriterInPlace stuck(neverFinished);
+    ASSERT_TRUE(waitUntil([&] { return halfFileRead(neverFinished); }, kPatience));
+    ASSERT_TRUE(waitUntilIdle(store));
+    expectHalfFileKept(neverFinished, shown);
+    ASSERT_FALSE(HasFatalFailure());
+    const QString copy = store.saveProblem().error.context;
+
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience + ProjectStore::undecodableQuietMs));
+    EXPECT_EQ(store.activity().writes, 1);
+    EXPECT_EQ(projectsInFile(), store.projects());
+    EXPECT_EQ(store.projects().size(), 2);
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+    EXPECT_EQ(readFile(copy), neverFinished.left(neverFinished.size() / 2)) << "its bytes stay kept";
+    EXPECT_TRUE(store.saveProblem().isEmpty());
+    ASSERT_TRUE(stuck.goOn());
+}
+
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
@@ -403,7 +474,7 @@ TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
     EXPECT_EQ(desktop.reloads, 1);
 }
 
-TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired) {
+TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsReplacedOnlyByAChange) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
     ProjectStore store(desktop.seams());
@@ -416,12 +487,18 @@ TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired
     ASSERT_TRUE(garbage.commit());
 
     ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
+    ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
-    // What the store holds is written back, the damaged bytes stay in the copy.
-    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
-    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_EQ(readFile(dataFile()), QByteArray("{ not json"));
+    EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::FileChangedUndecodable);
+
+    // A change of the user's writes what the store holds; the damaged bytes stay in the copy.
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience + ProjectStore::undecodableQuietMs));
+    EXPECT_EQ(projectsInFile(), store.projects());
     EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), QByteArray("{ not json"));
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changes, 1) << "only the user's own change";
 }
 
 // The empty library a start on a damaged file stands in with is not the user's
