@@ -625,11 +625,34 @@ void ProjectStore::watchFile() {
         m_watcher->addPath(file);
 }
 
+namespace {
+
+// Where the changes of a linked data file show: its target's folder, or
+// while that is missing (a synced folder not there yet) the nearest folder
+// above it that exists, whose events tell when it comes. Empty when the data
+// file is no link.
+QString linkedFolderToWatch(const QString& file) {
+    QFileInfo link(file);
+    if (!link.isSymLink())
+        return {};
+    const QString target = link.canonicalFilePath();
+    if (!target.isEmpty())
+        return QFileInfo(target).path();
+    // Dangling: follow the chain of links as far as it goes.
+    for (int depth = 0; depth < 40 && link.isSymLink(); ++depth)
+        link.setFile(link.symLinkTarget());
+    QDir folder(link.absolutePath());
+    while (!folder.exists() && !folder.isRoot())
+        folder.setPath(QFileInfo(folder.absolutePath()).path());
+    return folder.canonicalPath();
+}
+
+} // namespace
+
 void ProjectStore::watchLinkedFolder() {
     // A data file that is a link is written (atomically) in its target's folder,
     // which the data folder's own events never show.
-    const QString target = QFileInfo(Storage::filePath()).canonicalFilePath();
-    const QString folder = target.isEmpty() ? QString() : QFileInfo(target).path();
+    const QString folder = linkedFolderToWatch(Storage::filePath());
     if (folder == m_linkedFolder)
         return;
     if (!m_linkedFolder.isEmpty())

@@ -540,6 +540,35 @@ TEST_F(ProjectStoreSaving, ChangeOfALinkedDataFileAppears) {
     ASSERT_TRUE(waitUntil([&] { return store.projects() == QList<AudioProject>{second}; }, kPatience));
 }
 
+// A data file that links into a synced folder not there yet, or whose target
+// file is not there yet: the file is read when it appears, however deep the
+// missing part of its path.
+TEST_F(ProjectStoreSaving, ADanglingLinkedDataFileIsReadWhenItsTargetAppears) {
+    const auto appearsThroughTheLink = [&](const QString& targetFolder, const QString& existingAbove) {
+        SCOPED_TRACE(targetFolder.toStdString());
+        ASSERT_TRUE(QDir().mkpath(existingAbove));
+        ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+        QFile::remove(dataFile());
+        ASSERT_TRUE(QFile::link(targetFolder + QStringLiteral("/projects.json"), dataFile()));
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_TRUE(store.projects().isEmpty());
+
+        const AudioProject tape = AudioProject::make(QStringLiteral("Synced"), ProjectType::musicID);
+        ASSERT_TRUE(QDir().mkpath(targetFolder));
+        QSaveFile synced(targetFolder + QStringLiteral("/projects.json"));
+        ASSERT_TRUE(synced.open(QIODevice::WriteOnly));
+        synced.write(RecordCoding::encodeLibrary(Library{{tape}, ProjectType::defaults()}));
+        ASSERT_TRUE(synced.commit());
+        ASSERT_TRUE(waitUntil([&] { return store.project(tape.id) != nullptr; }, kPatience));
+        EXPECT_TRUE(QFileInfo(dataFile()).isSymLink());
+    };
+
+    const QString synced = environment.scratch() + QStringLiteral("/synced");
+    appearsThroughTheLink(synced + QStringLiteral("/only-the-file"), synced + QStringLiteral("/only-the-file"));
+    appearsThroughTheLink(synced + QStringLiteral("/not-yet/music"), synced);
+}
+
 TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPlace) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
