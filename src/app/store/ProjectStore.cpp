@@ -524,7 +524,12 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem({});
+        // Where the unreadable file (or a folder in its place) went is said
+        // until another problem takes its place.
+        if (!saved.keptAs.isEmpty())
+            setSaveProblem({SaveProblem::Kind::KeptAside, {saved.keptAs, 0}});
+        else if (m_saveProblem.kind != SaveProblem::Kind::KeptAside)
+            setSaveProblem({});
     } else {
         // A failed write leaves the store dirty and is tried again until it
         // succeeds: a change that waits for the next change or for the quit is

@@ -392,7 +392,7 @@ TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplic
     EXPECT_EQ(store.projects().size(), 2);
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
     EXPECT_EQ(readFile(copy), neverFinished.left(neverFinished.size() / 2)) << "its bytes stay kept";
-    EXPECT_TRUE(store.saveProblem().isEmpty());
+    EXPECT_EQ(store.saveProblem(), (SaveProblem{SaveProblem::Kind::KeptAside, {copy, 0}}));
     ASSERT_TRUE(stuck.goOn());
 }
 
@@ -622,14 +622,22 @@ TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdi
     EXPECT_TRUE(store.projects().isEmpty());
     EXPECT_TRUE(asideCopies().isEmpty()) << "a read never moves anything";
 
-    store.addProject(AudioProject::make(QStringLiteral("New"), ProjectType::musicID));
+    const AudioProject added = AudioProject::make(QStringLiteral("New"), ProjectType::musicID);
+    store.addProject(added);
     store.flush();
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile().size(), 1);
     ASSERT_EQ(asideCopies().size(), 1);
-    EXPECT_EQ(
-        readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first() + QStringLiteral("/inside.txt")),
-        "user data");
+    const QString movedTo = environment.dataFolder() + QLatin1Char('/') + asideCopies().first();
+    EXPECT_EQ(readFile(movedTo + QStringLiteral("/inside.txt")), "user data");
+
+    // The banner says where the folder went, and keeps saying it past later writes.
+    EXPECT_EQ(store.saveProblem(), (SaveProblem{SaveProblem::Kind::KeptAside, {movedTo, 0}}));
+    EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(movedTo));
+    store.update(added.id, [](AudioProject& p) { p.notes = QStringLiteral("later"); });
+    store.flush();
+    EXPECT_EQ(store.activity().writes, 2);
+    EXPECT_EQ(store.saveProblem().error.context, movedTo);
 }
 
 } // namespace
