@@ -100,11 +100,13 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     configure(m_folderSettle, folderSettleMs);
     configure(m_readRetry, retryDelayMs);
     configure(m_undecodableQuiet, undecodableQuietMs);
+    configure(m_rescueRetry, retryDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, [this] { writeNow(); });
     connect(&m_echoRecheck, &QTimer::timeout, this, &ProjectStore::echoWindowEnded);
     connect(&m_folderSettle, &QTimer::timeout, this, &ProjectStore::settleFolderEvents);
     connect(&m_readRetry, &QTimer::timeout, this, &ProjectStore::reloadFromFile);
     connect(&m_undecodableQuiet, &QTimer::timeout, this, &ProjectStore::undecodableFileQuiet);
+    connect(&m_rescueRetry, &QTimer::timeout, this, &ProjectStore::retryRescues);
 
     connect(&m_worker, &StorageWorker::waitingChanged, this, &ProjectStore::folderWaitChanged);
 
@@ -149,7 +151,7 @@ bool ProjectStore::isWatching() const {
 bool ProjectStore::isIdle() const {
     return !m_worker.isBusy() && !m_writeWanted && !m_readWanted && !m_saveTimer.isActive()
         && !m_folderSettle.isActive() && !m_echoRecheck.isActive() && !m_readRetry.isActive()
-        && !m_undecodableQuiet.isActive();
+        && !m_undecodableQuiet.isActive() && !m_rescueRetry.isActive();
 }
 
 // Changes of projects
@@ -524,12 +526,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
-        // Where the unreadable file (or a folder in its place) went is said
-        // until another problem takes its place.
-        if (!saved.keptAs.isEmpty())
-            setSaveProblem({SaveProblem::Kind::KeptAside, {saved.keptAs, 0}});
-        else if (m_saveProblem.kind != SaveProblem::Kind::KeptAside)
-            setSaveProblem({});
+        setSaveProblem(problemAfterWrite(saved.keptAs));
     } else {
         // A failed write leaves the store dirty and is tried again until it
         // succeeds: a change that waits for the next change or for the quit is
@@ -542,6 +539,45 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
     Q_EMIT saveFinished(saved.written);
     if (saved.written)
         reloadTimelines();
+}
+
+namespace {
+
+// Names the copy, and why its merge was not written.
+SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
+    return {SaveProblem::Kind::RescueNotMerged,
+            copy.why.number != 0 ? FileError{copy.path, copy.why.number}
+                                 : FileError{copy.path + QStringLiteral(": ") + copy.why.context, 0}};
+}
+
+} // namespace
+
+SaveProblem ProjectStore::problemAfterWrite(const QString& keptAs) const {
+    if (!m_unmergedRescues.isEmpty())
+        return rescueNotMerged(m_unmergedRescues.first());
+    // Where the unreadable file (or a folder in its place) went is said
+    // until another problem takes its place.
+    if (!keptAs.isEmpty())
+        return {SaveProblem::Kind::KeptAside, {keptAs, 0}};
+    return m_saveProblem.kind == SaveProblem::Kind::KeptAside ? m_saveProblem : SaveProblem{};
+}
+
+void ProjectStore::rescuesMerged(const QList<RescueCopy::NotMerged>& notWritten) {
+    m_unmergedRescues = notWritten;
+    if (notWritten.isEmpty()) {
+        m_rescueRetryDelayMs = retryDelayMs;
+        if (m_saveProblem.kind == SaveProblem::Kind::RescueNotMerged)
+            setSaveProblem({});
+        return;
+    }
+    setSaveProblem(rescueNotMerged(notWritten.first()));
+    m_rescueRetry.start(m_rescueRetryDelayMs);
+    m_rescueRetryDelayMs = std::min(2 * m_rescueRetryDelayMs, int(longestRetryDelayMs));
+}
+
+void ProjectStore::retryRescues() {
+    m_rescueRetryDue = true;
+    reloadFromFile();
 }
 
 void ProjectStore::reloadTimelines() {
@@ -741,16 +777,28 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    return [this, base, mine, steps, dirty, revision, atStart]() -> StorageWorker::Delivery {
+    // Only the copies that could not be merged at the start are tried again,
+    // never one this run has made since.
+    QStringList retrying;
+    if (std::exchange(m_rescueRetryDue, false)) {
+        for (const RescueCopy::NotMerged& copy : std::as_const(m_unmergedRescues))
+            retrying << copy.path;
+    }
+    const bool mergesRescues = atStart || !retrying.isEmpty();
+    return [this, base, mine, steps, dirty, revision, atStart, retrying, mergesRescues]() -> StorageWorker::Delivery {
         bool restored = false;
+        QList<RescueCopy::NotMerged> notWritten;
         if (atStart) {
             // Before anything is read: the earlier product's data, then what an
             // interrupted write of this program left.
             LegacyMigration::migrateData(folderWaiter());
             Storage::removeStaleDrafts(folderWaiter());
-            // What a quit could not write last time goes into the file before it is read.
-            restored = RescueCopy::restoreAll(folderWaiter()) > 0;
         }
+        // What a quit could not write last time goes into the file before it is read.
+        if (mergesRescues)
+            restored = RescueCopy::restoreAll(folderWaiter(), &notWritten,
+                                              atStart ? std::nullopt : std::optional<QStringList>(retrying))
+                > 0;
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
         FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}, {}};
@@ -766,7 +814,9 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
-        return [this, result, revision, restored, atStart] {
+        return [this, result, revision, restored, atStart, mergesRescues, notWritten] {
+            if (mergesRescues)
+                rescuesMerged(notWritten);
             // The widget may have drawn the file before this program started:
             // a first read that finds projects tells it too.
             if (applyRead(result, revision) || restored)

@@ -3,6 +3,7 @@
 #include "app/store/PendingRescues.h"
 #include "app/store/ProgressSteps.h"
 #include "app/store/ProjectChange.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SaveProblem.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
@@ -225,6 +226,13 @@ private:
     // True when the read found the file changed: the widget is to read it too.
     bool applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
+    // What the merge of rescue copies (at the start, or tried again) could
+    // not write: said, and tried again like a failed write.
+    void rescuesMerged(const QList<RescueCopy::NotMerged>& notWritten);
+    void retryRescues();
+    // What the banner says once a write has landed: what still waits (a rescue
+    // copy not merged) or where the write kept what stood in the file's place.
+    SaveProblem problemAfterWrite(const QString& keptAs) const;
     // The undecodable file has not changed for a while: a change of the
     // user's that waited for it is written now.
     void undecodableFileQuiet();
@@ -252,12 +260,18 @@ private:
     QTimer m_folderSettle;
     QTimer m_readRetry;
     QTimer m_undecodableQuiet;
+    QTimer m_rescueRetry;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
     bool m_started = false;
     bool m_eventDuringEcho = false;
     int m_retryDelayMs = retryDelayMs;
     int m_readRetryDelayMs = retryDelayMs;
+    int m_rescueRetryDelayMs = retryDelayMs;
+    // Rescue copies of earlier runs whose merge could not be written, and
+    // whether the next read tries them again.
+    QList<RescueCopy::NotMerged> m_unmergedRescues;
+    bool m_rescueRetryDue = false;
     // What the file held when the store last read or wrote it: the common
     // ancestor against which a save or a reload merges. When the store has not
     // seen the file (it could not be read, or did not decode) this is what the

@@ -159,7 +159,8 @@ Library baseBeforeAnyRead(const Library& unsaved) {
 // Merges one rescue file into the data file and renames it; false when it
 // stays for a later start. `landed` holds, per run, the last change of that
 // run's copies merged so far: their steps are in the file already.
-bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed) {
+bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed,
+             QList<NotMerged>* notWritten) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -176,8 +177,11 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
     const Storage::SaveResult saved = Storage::save(
         [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
         false, waiter);
-    if (!saved.written)
+    if (!saved.written) {
+        if (notWritten && !saved.folderBusy)
+            *notWritten << NotMerged{path, saved.error};
         return false;
+    }
     if (!rescued->steps.run.isNull())
         landed[rescued->steps.run] = std::max(landed.value(rescued->steps.run), rescued->steps.revision);
     retire(path, QStringLiteral("merged the rescue copy %1 into the data file").arg(path));
@@ -219,15 +223,18 @@ void retire(const QString& path, const QString& what) {
     Log::info(QStringLiteral("Sorvel: %1; it is now %2").arg(what, restoredAt));
 }
 
-int restoreAll(const FolderLock::Waiter& waiter) {
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
+               const std::optional<QStringList>& among) {
     const QDir rescues(folder());
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    if (among)
+        names.removeIf([&](const QString& name) { return !among->contains(rescues.filePath(name)); });
     // Oldest first: a later rescue's values win over an earlier one's.
     std::ranges::sort(names, {}, madeOrder);
     int restored = 0;
     QHash<QUuid, quint64> landed;
     for (const QString& name : std::as_const(names)) {
-        if (restore(rescues.filePath(name), waiter, landed))
+        if (restore(rescues.filePath(name), waiter, landed, notWritten))
             ++restored;
     }
     return restored;

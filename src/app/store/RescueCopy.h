@@ -1,12 +1,15 @@
 #pragma once
 
 #include "app/store/ProgressSteps.h"
+#include "core/FileError.h"
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -40,6 +43,12 @@ FileOutcome write(const std::optional<Library>& base, const Library& unsaved, co
 // happened to it (or why it stays).
 void retire(const QString& path, const QString& what);
 
+// A rescue file whose merge could not be written, and why.
+struct NotMerged {
+    QString path;
+    FileError why;
+};
+
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
@@ -48,7 +57,10 @@ void retire(const QString& path, const QString& what);
 // order they were made, whatever their names sort as. Each
 // merged file is then renamed projects-restored-…, so that it is merged
 // once; one that cannot be merged now stays for the next start. Returns how
-// many were merged.
-int restoreAll(const FolderLock::Waiter& waiter);
+// many were merged. `notWritten` gets each copy whose merge could not be
+// written; `among`, when given, limits the merge
+// to those copies.
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
+               const std::optional<QStringList>& among = std::nullopt);
 
 } // namespace sorvel::RescueCopy
