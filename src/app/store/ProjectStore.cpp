@@ -17,11 +17,15 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHash>
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace sorvel {
 
@@ -645,14 +649,42 @@ void ProjectStore::flush(int folderPatienceMs) {
 
 void ProjectStore::watchForExternalChanges() {
     QDir().mkpath(m_folder);
-    auto watcher = std::make_unique<QFileSystemWatcher>();
-    if (!watcher->addPath(m_folder))
-        return; // no watcher: changes of other programs show at the next start
-    connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
-    connect(watcher.get(), &QFileSystemWatcher::fileChanged, this, &ProjectStore::folderChanged);
-    m_watcher = std::move(watcher);
+    m_watcher = std::make_unique<QFileSystemWatcher>();
+    connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
+    connect(m_watcher.get(), &QFileSystemWatcher::fileChanged, this, &ProjectStore::folderChanged);
+    connect(&m_poller, &FileStampPoller::changed, this, &ProjectStore::folderChanged);
+    if (!m_watcher->addPath(m_folder))
+        pollInstead(m_folder);
     watchLinkedFolder();
     watchFile();
+}
+
+namespace {
+
+// Why the system refuses to watch `place`, in its own words.
+QString whyUnwatchable(const QString& place) {
+    const int fd = ::inotify_init1(IN_CLOEXEC);
+    if (fd < 0)
+        return SystemErrorText::inEnglish(errno);
+    const int error = ::inotify_add_watch(fd, QFile::encodeName(place).constData(), IN_MODIFY) < 0 ? errno : 0;
+    ::close(fd);
+    switch (error) {
+    case 0: return QStringLiteral("the watcher refused it");
+    case ENOSPC: return QStringLiteral("the user's limit of inotify watches is reached (fs.inotify.max_user_watches)");
+    default: return SystemErrorText::inEnglish(error);
+    }
+}
+
+} // namespace
+
+void ProjectStore::pollInstead(const QString& place) {
+    if (m_poller.isRunning())
+        return;
+    Log::info(QStringLiteral("Sorvel: cannot watch %1 for changes of other programs: %2; looking at the data file "
+                             "every %3 ms instead")
+                  .arg(place, whyUnwatchable(place))
+                  .arg(FileStampPoller::intervalMs));
+    m_poller.start();
 }
 
 void ProjectStore::watchFile() {
@@ -662,8 +694,8 @@ void ProjectStore::watchFile() {
     const QString file = Storage::filePath();
     if (m_watcher->files().contains(file))
         m_watcher->removePath(file);
-    if (QFileInfo::exists(file))
-        m_watcher->addPath(file);
+    if (QFileInfo::exists(file) && !m_watcher->addPath(file))
+        pollInstead(file);
 }
 
 namespace {
@@ -699,8 +731,12 @@ void ProjectStore::watchLinkedFolder() {
     if (!m_linkedFolder.isEmpty())
         m_watcher->removePath(m_linkedFolder);
     m_linkedFolder.clear();
-    if (!folder.isEmpty() && folder != QFileInfo(m_folder).canonicalFilePath() && m_watcher->addPath(folder))
+    if (folder.isEmpty() || folder == QFileInfo(m_folder).canonicalFilePath())
+        return;
+    if (m_watcher->addPath(folder))
         m_linkedFolder = folder;
+    else
+        pollInstead(folder);
 }
 
 bool ProjectStore::withinEchoWindow() const {
@@ -711,8 +747,8 @@ bool ProjectStore::withinEchoWindow() const {
 void ProjectStore::folderChanged() {
     ++m_activity.folderEvents;
     // A removed data folder ends its watch; the folder is made again and watched anew.
-    if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
-        m_watcher->addPath(m_folder);
+    if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder) && !m_watcher->addPath(m_folder))
+        pollInstead(m_folder);
     if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
         m_linkedFolder.clear(); // removed: watched again when it is back
     watchLinkedFolder();

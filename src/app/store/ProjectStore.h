@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/FileStampPoller.h"
 #include "app/store/PendingRescues.h"
 #include "app/store/ProgressSteps.h"
 #include "app/store/ProjectChange.h"
@@ -218,6 +219,9 @@ private:
     void watchForExternalChanges();
     void watchLinkedFolder();
     void watchFile();
+    // `place` cannot be watched: changes are looked for in the data file's
+    // stamp instead, from now on; the log says why, once.
+    void pollInstead(const QString& place);
     void folderChanged();
     void settleFolderEvents();
     void echoWindowEnded();
@@ -294,6 +298,7 @@ private:
     // Shared with the write jobs, which may outlive the store on a hung disk.
     std::shared_ptr<PendingRescues> m_rescues = std::make_shared<PendingRescues>();
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    FileStampPoller m_poller{Storage::filePath()};
     // Last: destroyed first, so that no job outlives what it refers to.
     StorageWorker m_worker;
 };

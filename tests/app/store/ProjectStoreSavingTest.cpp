@@ -5,6 +5,7 @@
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
 #include "core/Storage.h"
+#include "support/ChildProcess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -567,6 +568,46 @@ TEST_F(ProjectStoreSaving, ADanglingLinkedDataFileIsReadWhenItsTargetAppears) {
     const QString synced = environment.scratch() + QStringLiteral("/synced");
     appearsThroughTheLink(synced + QStringLiteral("/only-the-file"), synced + QStringLiteral("/only-the-file"));
     appearsThroughTheLink(synced + QStringLiteral("/not-yet/music"), synced);
+}
+
+// With no inotify watch left (other programs hold all of the user's), the
+// store cannot watch the data folder: it looks at the file's stamp instead,
+// and a change of another program still shows, renamed in place or rewritten.
+TEST_F(ProjectStoreSaving, PastTheWatchLimitAChangeOfAnotherProgramStillAppears) {
+    if (runInChild([] { return InotifyWatchLimit(0).isLowered() ? 0 : 1; }) != 0)
+        GTEST_SKIP() << "this system allows no user namespace in which to lower the limit";
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+
+    const QString logged = environment.scratch() + QStringLiteral("/stderr.log");
+    expectInChild([&] {
+        const InotifyWatchLimit limit(0);
+        ASSERT_TRUE(limit.isLowered());
+        const int log = ::open(QFile::encodeName(logged).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ASSERT_TRUE(log >= 0 && ::dup2(log, STDERR_FILENO) == STDERR_FILENO);
+        ProjectStore store(desktop.seams());
+        EXPECT_FALSE(store.isWatching());
+        ASSERT_TRUE(waitUntilIdle(store));
+        const int bound = 2 * FileStampPoller::intervalMs + kPatience;
+
+        changeInAnotherProgram([](Library& library) { library.projects.first().name = QStringLiteral("Renamed"); });
+        ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Renamed"); }, bound));
+
+        // Rewritten in place, its size unchanged: only its time tells.
+        AudioProject same = *store.project(tape.id);
+        same.name = QStringLiteral("Renamer");
+        const QByteArray bytes = RecordCoding::encodeLibrary(Library{{same}, ProjectType::defaults()});
+        ASSERT_EQ(bytes.size(), readFile(dataFile()).size());
+        runInAnotherProgram([&] {
+            QFile file(Storage::filePath());
+            if (!file.open(QIODevice::ReadWrite) || file.write(bytes) != bytes.size())
+                ::_exit(1);
+        });
+        ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Renamer"); }, bound));
+    });
+    const QString log = QString::fromUtf8(readFile(logged));
+    EXPECT_EQ(log.count(QStringLiteral("Sorvel: cannot watch")), 1) << "said once: " << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("limit of inotify watches"))) << log.toStdString();
 }
 
 TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPlace) {
