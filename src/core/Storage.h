@@ -39,9 +39,9 @@ struct SaveResult {
     Library library;
     Library resolved; // written: what `resolve` gave and was written
     FileError error; // not written: why
-    // Written over a file that could not be read or decoded: where its bytes
-    // (or what stood in its place) are kept now.
-    QString keptAs;
+    // Written after moving what stood in the data file's place aside (a
+    // folder, a file that could not be read or copied): where it is now.
+    QString movedAsideTo;
     bool folderBusy = false; // not written because another program held the data folder
 };
 

@@ -530,7 +530,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem(problemAfterWrite(saved.keptAs));
+        setSaveProblem(problemAfterWrite(saved.movedAsideTo));
     } else {
         // A failed write leaves the store dirty and is tried again until it
         // succeeds: a change that waits for the next change or for the quit is
@@ -556,14 +556,14 @@ SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
 
 } // namespace
 
-SaveProblem ProjectStore::problemAfterWrite(const QString& keptAs) const {
+SaveProblem ProjectStore::problemAfterWrite(const QString& movedAsideTo) const {
     if (!m_unmergedRescues.isEmpty())
         return rescueNotMerged(m_unmergedRescues.first());
     // Where the unreadable file (or a folder in its place) went is said
     // until another problem takes its place.
-    if (!keptAs.isEmpty())
-        return {SaveProblem::Kind::KeptAside, {keptAs, 0}};
-    return m_saveProblem.kind == SaveProblem::Kind::KeptAside ? m_saveProblem : SaveProblem{};
+    if (!movedAsideTo.isEmpty())
+        return {SaveProblem::Kind::MovedAside, {movedAsideTo, 0}};
+    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : SaveProblem{};
 }
 
 void ProjectStore::rescuesMerged(const QList<RescueCopy::NotMerged>& notWritten) {

@@ -18,7 +18,7 @@ QString SaveProblem::text() const {
             : QStringLiteral("the data file changed into something unreadable; its bytes are kept in %1")
                   .arg(error.context);
     case Kind::RescueNotMerged: return QStringLiteral("a rescue copy cannot be merged: %1").arg(error.text());
-    case Kind::KeptAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
+    case Kind::MovedAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
     }
     return {};
 }

@@ -32,9 +32,9 @@ struct SaveProblem {
         // `error` names the copy and why; the merge is tried again.
         RescueNotMerged,
         // Not a problem but what a write did: what stood in the data file's place
-        // and could not be read (a folder, damaged bytes) is now where `error`
-        // names.
-        KeptAside,
+        // and could not be read (a folder, a file without read permission) was
+        // moved aside and is now where `error` names.
+        MovedAside,
     };
     Kind kind = Kind::None;
     FileError error;

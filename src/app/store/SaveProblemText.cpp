@@ -28,8 +28,8 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
     case SaveProblem::Kind::FileUndecodable:
     case SaveProblem::Kind::FileChangedUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
-    case SaveProblem::Kind::KeptAside:
-        return QStringLiteral("原先在数据文件位置上的内容已保存为 ") + problem.error.context;
+    case SaveProblem::Kind::MovedAside:
+        return QStringLiteral("原先在数据文件位置上的内容已移到 ") + problem.error.context;
     case SaveProblem::Kind::WriteFailed:
     case SaveProblem::Kind::RescueNotMerged:
     case SaveProblem::Kind::FileUnreadable: break;
@@ -57,8 +57,8 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
             : QStringLiteral("数据文件已无法读取，书架上仍是上次读到的内容。");
         return shelf + kept + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
     }
-    if (problem.kind == SaveProblem::Kind::KeptAside)
-        return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样保存为 ") + problem.error.context
+    if (problem.kind == SaveProblem::Kind::MovedAside)
+        return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样移到 ") + problem.error.context
             + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::RescueNotMerged)
         return QStringLiteral("上次退出时留下的救援副本无法合并进数据文件：") + forUser(problem)
