@@ -9,6 +9,7 @@
 #include "core/Clock.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
+#include "core/SystemErrorText.h"
 #include "core/WidgetIntents.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 
 namespace sorvel::test {
@@ -198,6 +200,36 @@ TEST_F(RescueCopyCrash, AKillAnywhereInTheStartsMergeMergesTheCopyOnce) {
             arm();
             RescueCopy::restoreAll(FolderLock::patientFor(kPatience));
         });
+}
+
+// A rescue copy holds the unsaved library and the one last read: under a
+// file-size limit above the data file's size but below twice it, a quit that
+// cannot write keeps no copy, and the log says why.
+TEST_F(RescueCopyCrash, UnderALimitBelowTwiceTheDataFileNoCopyIsKeptAndTheLogSaysWhy) {
+    tape.notes = QString(2000, QLatin1Char('n'));
+    writeDataFile({tape});
+    const qint64 size = readFile(dataFile()).size();
+    expectInChild([&] {
+        const FileSizeCap cap(rlim_t(size + size / 20));
+        ASSERT_TRUE(cap.isLowered());
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntilIdle(store));
+        QString named = QStringLiteral("not asked");
+        UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
+            named = question.rescueFile;
+            return UnsavedChangesGuard::Choice::QuitAnyway;
+        });
+        ASSERT_TRUE(QFile::remove(dataFile()));
+        breakDataFile(environment);
+        store.update(tape.id, [](AudioProject& p) { p.name = QStringLiteral("Renamed"); });
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(guard.writeBeforeQuit());
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(named.isEmpty()) << named.toStdString();
+        EXPECT_TRUE(copies(QStringLiteral("projects-")).isEmpty());
+        EXPECT_NE(log.find("no rescue copy could be written"), std::string::npos) << log;
+        EXPECT_NE(log.find(SystemErrorText::inEnglish(EFBIG).toStdString()), std::string::npos) << log;
+    });
 }
 
 } // namespace
