@@ -556,11 +556,14 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
     return result;
 }
 
-Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter) {
+Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter, FileError* failure) {
     Change outcome = Change::NotWritten;
-    const Coordinated ran =
-        coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock& lock) {
+    FileError why;
+    const Coordinated ran = coordinate(
+        FolderLock::Mode::Write, waiter,
+        [&](const QString& path, const FolderLock& lock) {
             outcome = Change::NotWritten;
+            why = {};
             const Found current = readLocked(path);
             if (current.result.kind == ReadResult::Kind::Undecodable
                 || current.result.kind == ReadResult::Kind::Unreadable)
@@ -572,13 +575,17 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
                 outcome = Change::Unchanged;
                 return Pass::Done;
             }
-            FileError why;
             const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
             if (written == Written::Done)
                 outcome = Change::Written;
             return passOf(written);
-        });
-    return ran == Coordinated::Busy ? Change::FolderBusy : outcome;
+        },
+        &why);
+    if (ran == Coordinated::Busy)
+        return Change::FolderBusy;
+    if (outcome == Change::NotWritten && failure)
+        *failure = why;
+    return outcome;
 }
 
 bool mutate(const std::function<void(Library&)>& body) {
