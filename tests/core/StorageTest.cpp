@@ -687,23 +687,11 @@ TEST_F(StorageTest, DataFolderThatCannotBeMadeIsReportedAndNothingRuns) {
     EXPECT_EQ(readFile(dataFolder()), "a file where the folder should be");
 }
 
-// Stands for a full disk: writes beyond `bytes` fail for as long as it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{bytes, m_saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedSignal);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedSignal)(int) = SIG_DFL;
+// Stands for a full disk, in a child process only: writes beyond `bytes`
+// fail with an error for as long as the cap lives.
+struct FullDisk {
+    explicit FullDisk(rlim_t bytes) : cap((FileSizeLimit::failWritesWithError(), bytes)) {}
+    test::FileSizeCap cap;
 };
 
 TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
@@ -715,18 +703,14 @@ TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
     Library large = small;
     for (int i = 0; i < 20; ++i)
         large.projects.append(projectWithCue(QStringLiteral("P%1").arg(i)));
-    testing::internal::CaptureStderr();
-    bool saved = true;
-    bool mutated = true;
-    {
-        const FileSizeLimit limit(rlim_t(before.size()) + 64);
-        saved = Storage::save(large);
-        mutated = Storage::mutate([&large](Library& library) { library = large; });
-    }
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(saved);
-    EXPECT_FALSE(mutated);
-    EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
+    test::expectInChild([&] {
+        testing::internal::CaptureStderr();
+        const FullDisk full(rlim_t(before.size()) + 64);
+        EXPECT_FALSE(Storage::save(large));
+        EXPECT_FALSE(Storage::mutate([&large](Library& library) { library = large; }));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
+    });
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
@@ -739,15 +723,13 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
 
-    testing::internal::CaptureStderr();
-    Storage::SaveResult saved;
-    {
-        const FileSizeLimit limit(64);
-        saved = Storage::save([&](const Library*) { return mine; }, false);
-        Storage::save([&](const Library*) { return mine; }, false);
-    }
-    testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(saved.written);
+    test::expectInChild([&] {
+        testing::internal::CaptureStderr();
+        const FullDisk full(64);
+        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
+        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
+        testing::internal::GetCapturedStderr();
+    });
     QStringList holding;
     for (const QString& entry : folderEntries()) {
         if (readFile(dataFolder() + "/" + entry) == edited)
@@ -775,14 +757,12 @@ TEST_F(StorageTest, FileMovedAsideForAWriteThatFailsIsPutBack) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
 
-    testing::internal::CaptureStderr();
-    Storage::SaveResult saved;
-    {
-        const FileSizeLimit limit(64);
-        saved = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true);
-    }
-    testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(saved.written);
+    test::expectInChild([&] {
+        testing::internal::CaptureStderr();
+        const FullDisk full(64);
+        EXPECT_FALSE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
+        testing::internal::GetCapturedStderr();
+    });
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 
