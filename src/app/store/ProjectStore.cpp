@@ -416,7 +416,7 @@ Library ProjectStore::currentLibrary() const {
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
-    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_steps, m_revision, Clock::now().toLocalTime());
+    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_steps, m_revision, Clock::now());
 }
 
 std::optional<Library> ProjectStore::lastReadLibrary() const {
@@ -470,12 +470,12 @@ void ProjectStore::startWrite() {
         [this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues]() -> StorageWorker::Delivery {
             // Whatever another program wrote since the store last saw the file is
             // merged in under the lock, so that neither side's change is lost.
+            // The rescue copies of these changes are retired as the write lands,
+            // not in the delivery: a quit may end the program before that runs.
+            const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
             const Storage::SaveResult saved =
                 Storage::save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                              keepDecodedAside, folderWaiter());
-            // Here, not in the delivery: a quit may end the program before that runs.
-            if (saved.written)
-                rescues->written(revision);
+                              keepDecodedAside, folderWaiter(), carried.get());
             if (saved.folderBusy)
                 return {}; // the store is going away
             return [this, sent, saved, revision] {
@@ -824,17 +824,18 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     return [this, base, mine, steps, dirty, revision, atStart, retrying, mergesRescues]() -> StorageWorker::Delivery {
         bool restored = false;
         QList<RescueCopy::NotMerged> notWritten;
-        if (atStart) {
-            // Before anything is read: the earlier product's data, then what an
-            // interrupted write of this program left.
+        if (atStart) // before anything is read: the earlier product's data
             LegacyMigration::migrateData(folderWaiter());
-            Storage::removeStaleDrafts(folderWaiter());
-        }
-        // What a quit could not write last time goes into the file before it is read.
+        // What a quit could not write last time goes into the file before it
+        // is read; at the start before what an interrupted write of this
+        // program left is removed (the rescue copies look whether the draft
+        // of the write that carried them is still there).
         if (mergesRescues)
             restored = RescueCopy::restoreAll(folderWaiter(), &notWritten,
                                               atStart ? std::nullopt : std::optional<QStringList>(retrying))
                 > 0;
+        if (atStart)
+            Storage::removeStaleDrafts(folderWaiter());
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
         FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}, {}};
