@@ -228,7 +228,8 @@ void noteLanded(const KeptSteps& steps, QHash<QUuid, quint64>& landed) {
 // Merges one rescue file into the data file and renames it; false when it
 // stays for a later start. `landed` holds, per run, the last change of that
 // run's copies merged so far: their steps are in the file already.
-bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed) {
+bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed,
+             QList<NotMerged>* notWritten) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -246,8 +247,11 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
     const Storage::SaveResult saved = Storage::save(
         [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
         false, waiter, &carrier);
-    if (!saved.written)
+    if (!saved.written) {
+        if (notWritten && !saved.folderBusy)
+            *notWritten << NotMerged{path, saved.error};
         return false;
+    }
     noteLanded(rescued->steps, landed);
     return true;
 }
@@ -389,19 +393,24 @@ void Carrier::notReplaced() {
     syncFolder();
 }
 
-int restoreAll(const FolderLock::Waiter& waiter) {
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
+               const std::optional<QStringList>& among) {
     const QDir rescues(folder());
     QHash<QUuid, quint64> landed;
     const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
-    if (!carried.isEmpty()
+    // Settled at the start; a merge tried again while the program runs
+    // takes only the copies it names.
+    if (!among && !carried.isEmpty()
         && !Storage::lookBack([&](const auto& hasLanded) { settleCarried(carried, hasLanded, landed); }, waiter))
         return 0;
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    if (among)
+        names.removeIf([&](const QString& name) { return !among->contains(rescues.filePath(name)); });
     // Oldest first: a later rescue's values win over an earlier one's.
     std::ranges::sort(names, {}, madeOrder);
     int restored = 0;
     for (const QString& name : std::as_const(names)) {
-        if (restore(rescues.filePath(name), waiter, landed))
+        if (restore(rescues.filePath(name), waiter, landed, notWritten))
             ++restored;
     }
     return restored;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/store/ProgressSteps.h"
+#include "core/FileError.h"
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -65,6 +67,12 @@ private:
     QString m_what;
 };
 
+// A rescue file whose merge could not be written, and why.
+struct NotMerged {
+    QString path;
+    FileError why;
+};
+
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
@@ -75,7 +83,10 @@ private:
 // that write replaced the file, else merged like the others. Each
 // merged file is then renamed projects-restored-…, so that it is merged
 // once; one that cannot be merged now stays for the next start. Returns how
-// many were merged.
-int restoreAll(const FolderLock::Waiter& waiter);
+// many were merged. `notWritten` gets each copy whose merge could not be
+// written; `among`, when given, limits the merge
+// to those copies.
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
+               const std::optional<QStringList>& among = std::nullopt);
 
 } // namespace sorvel::RescueCopy
