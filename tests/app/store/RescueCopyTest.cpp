@@ -90,6 +90,77 @@ TEST_F(RescueCopyOrder, CopiesOfTheEarlierNamingComeFirst) {
     EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Alpha-later"));
 }
 
+// Two copies of one run, the later holding the earlier one's step again. The
+// earlier one merges; the later one cannot be written (a file-size limit)
+// and merges when it is tried again in the same run, or at the next start:
+// the earlier copy's step counts once either way, as it is already in the file.
+class RescueCopySteps : public StoreFixture {
+protected:
+    AudioProject tape = [] {
+        AudioProject made = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+        made.progressMode = ProgressMode::Manual;
+        made.manualProgress = 0.4;
+        return made;
+    }();
+
+    // A copy of `run` up to `revision`, stepped by 0.1 at each revision
+    // up to it, with `notes`.
+    FileOutcome keepStepped(const Library& base, const QUuid& run, quint64 revision, const QString& notes) const {
+        Library unsaved = base;
+        RescueCopy::KeptSteps steps{run, revision, {}};
+        for (quint64 step = 1; step <= revision; ++step) {
+            steps.steps.add(tape.id, 0.1, step);
+            unsaved.projects.first().manualProgress =
+                AdjustProgressIntent::steppedProgress(unsaved.projects.first().manualProgress, 0.1);
+        }
+        unsaved.projects.first().notes = notes;
+        return RescueCopy::write(base, unsaved, Clock::now(), steps);
+    }
+};
+
+TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfItsRunMergesLater) {
+    for (const bool sameRun : {true, false}) {
+        SCOPED_TRACE(sameRun ? "tried again in the same run" : "merged at the next start");
+        ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
+        writeDataFile({tape});
+        const QByteArray held = readFile(Storage::filePath());
+        const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+        ASSERT_TRUE(base);
+        const QUuid run = QUuid::createUuid();
+        ASSERT_TRUE(keepStepped(*base, run, 1, {}).done());
+        const FileOutcome later = keepStepped(*base, run, 2, QString(8192, QLatin1Char('n')));
+        ASSERT_TRUE(later.done());
+
+        expectInChild([&] {
+            // Room for the earlier copy's merge, not for the later one's notes.
+            FileSizeCap cap(rlim_t(held.size() + 64));
+            ASSERT_TRUE(cap.isLowered());
+            QList<RescueCopy::NotMerged> notWritten;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 1);
+            ASSERT_EQ(notWritten.size(), 1);
+            EXPECT_EQ(notWritten.first().path, later.path);
+            EXPECT_EQ(notWritten.first().why.number, EFBIG);
+            EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
+            if (sameRun) {
+                cap.lift();
+                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), nullptr, QStringList{later.path}),
+                          1);
+            }
+            testing::internal::GetCapturedStderr();
+        });
+        if (!sameRun) {
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+            testing::internal::GetCapturedStderr();
+        }
+
+        const AudioProject inFile = projectsInFile().first();
+        EXPECT_EQ(inFile.notes.size(), 8192);
+        EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+    }
+}
+
 // Kills the program right after each file operation of a write that carries
 // a rescue copy, in turn, then lets another program step the tape's progress
 // and rename it, and starts again. Whatever instant the kill came at, the
