@@ -218,7 +218,7 @@ Library baseBeforeAnyRead(const Library& unsaved) {
     return base;
 }
 
-// The steps a copy on disk keeps, read without the libraries.
+// The steps a copy on disk keeps.
 KeptSteps stepsIn(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
