@@ -40,6 +40,9 @@ struct SaveResult {
     Library resolved; // written: what `resolve` gave and was written
     FileError error; // not written: why
     bool folderBusy = false; // not written because another program held the data folder
+    // Written over a file that repeated a key within an object with other
+    // values, of which only the last was read: the copy of its bytes kept first.
+    QString repeatsKeptAs;
 };
 
 // What a change of the file did.
@@ -66,11 +69,14 @@ bool save(const Library& library);
 // read are never replaced: a file that does not decode or cannot be read, and
 // a decoded one when `keepDecodedAside` (the caller has not seen the file), is
 // first kept as a projects-unreadable copy (a rename when it cannot be copied);
-// when that fails, or the read error may pass, nothing is written.
+// when that fails, or the read error may pass, nothing is written. So is a
+// decoded file that repeats a key within an object with other values, which
+// the write drops (`repeatsKeptAs`).
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                 const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // One coordinated read, change and write. Writes nothing when the file exists
-// but cannot be read or decoded, or when the change left the library as it
+// but cannot be read or decoded, when it repeats a key within an object with
+// other values and no copy of it can be kept, or when the change left the library as it
 // was (so a missing file is created only by a change that adds something to
 // the empty library). `body` must not call Storage itself: the folder lock
 // is held while it runs, and it runs again when the folder was replaced meanwhile.

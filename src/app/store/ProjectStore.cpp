@@ -406,7 +406,8 @@ void ProjectStore::scheduleSave() {
 }
 
 Library ProjectStore::currentLibrary() const {
-    return Library{m_projects, registry().types()};
+    // The top level's members no record reads are the file's: the store never changes them.
+    return Library{m_projects, registry().types(), m_synced.unknown};
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
@@ -524,7 +525,9 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem({});
+        setSaveProblem(saved.repeatsKeptAs.isEmpty()
+                           ? SaveProblem{}
+                           : SaveProblem{SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}});
     } else {
         // A failed write leaves the store dirty and is tried again until it
         // succeeds: a change that waits for the next change or for the quit is

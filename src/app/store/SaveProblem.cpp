@@ -12,6 +12,9 @@ QString SaveProblem::text() const {
             ? QStringLiteral("the data file cannot be read and no copy of it could be kept")
             : QStringLiteral("the data file cannot be read; its bytes are kept in %1").arg(error.context);
     case Kind::FileUnreadable: return QStringLiteral("the data file cannot be read: %1").arg(error.text());
+    case Kind::RepeatsKeptAside:
+        return QStringLiteral("the data file repeated members with other values; its bytes are kept in %1")
+            .arg(error.context);
     }
     return {};
 }

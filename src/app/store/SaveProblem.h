@@ -23,6 +23,10 @@ struct SaveProblem {
         // store shows none of it and writes nothing over it until the user
         // changes something.
         FileUnreadable,
+        // Written, over a data file that repeated a key within an object with
+        // other values, of which only the last was shown: its bytes are in the
+        // copy `error` names, kept before the write dropped the others.
+        RepeatsKeptAside,
     };
     Kind kind = Kind::None;
     FileError error;

@@ -27,6 +27,7 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::None: return {};
     case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
     case SaveProblem::Kind::FileUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
+    case SaveProblem::Kind::RepeatsKeptAside: return QStringLiteral("数据文件中有重复的字段");
     case SaveProblem::Kind::WriteFailed:
     case SaveProblem::Kind::FileUnreadable: break;
     }
@@ -50,6 +51,9 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
         return QStringLiteral("无法读取数据文件，书架因此是空的。") + kept
             + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
     }
+    if (problem.kind == SaveProblem::Kind::RepeatsKeptAside)
+        return QStringLiteral("数据文件中有重复的字段，Sorvel 只采用了每处的最后一个；改写前，原内容已原样保存在 ")
+            + problem.error.context + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::FileUnreadable)
         return QStringLiteral("无法读取数据文件，书架因此是空的：") + forUser(problem)
             + QStringLiteral("。在你做出更改之前，Sorvel 不会改写数据文件。");
