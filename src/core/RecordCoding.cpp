@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -411,9 +412,9 @@ public:
                 }
                 const quint32 bit = 1u << slot;
                 if (m_present & bit)
-                    noteRepeated(field.key, m_slots[size_t(slot)], field.value);
+                    noteRepeated(field.key, m_slots[size_t(slot)].element, field.value);
                 // The last of members with the same key counts, as in QJsonDocument.
-                m_slots[size_t(slot)] = field.value;
+                m_slots[size_t(slot)].element = field.value;
                 m_present |= bit;
             }
         }
@@ -421,7 +422,7 @@ public:
             const int slot = m_names.slotOf(key);
             if (slot < 0 || !(m_present & (1u << slot)))
                 return {};
-            return FastValue(m_slots[size_t(slot)], m_notes);
+            return FastValue(m_slots[size_t(slot)].element, m_notes);
         }
 
     private:
@@ -434,7 +435,13 @@ public:
         static_assert(MemberNames::most <= 32);
         const MemberNames& m_names;
         DecodeNotes* m_notes;
-        std::array<simdjson::dom::element, MemberNames::most> m_slots;
+        // Left unset until a member fills it: most records have few members.
+        union Slot {
+            Slot() {}
+            simdjson::dom::element element;
+        };
+        static_assert(std::is_trivially_copyable_v<simdjson::dom::element>);
+        std::array<Slot, MemberNames::most> m_slots;
         quint32 m_present = 0;
     };
     Object object(const MemberNames& names) const {
@@ -1008,27 +1015,71 @@ bool followsAValueDelimiter(std::string_view text, size_t start) {
 // so that the zeros other programs write as 0.0 leave the file on the fast
 // path. Text inside a string that looks like such a number costs a slower
 // read, never a different one.
+// Whether the text holds a run of `run` zeros or more. Such a run covers two
+// neighbouring multiples of half its length, so only those bytes are looked
+// at first: a search for the whole run costs more than the parse.
+bool holdsRunOfZeros(std::string_view text, size_t run) {
+    const size_t step = run / 2;
+    for (size_t at = step; at < text.size(); at += step) {
+        if (text[at] != '0')
+            continue;
+        size_t from = at;
+        while (from > 0 && text[from - 1] == '0')
+            --from;
+        size_t to = at;
+        while (to < text.size() && text[to] == '0')
+            ++to;
+        if (to - from >= run)
+            return true;
+    }
+    return false;
+}
+
+// Calls `found` with the place of each "e" or "E" followed by "-", until it
+// returns true. The text is looked at eight bytes at a time for a "-": a
+// search for the two bytes goes one byte at a time.
+template <typename Found>
+bool anyNegativeExponent(std::string_view text, Found found) {
+    constexpr quint64 dashes = 0x2d2d2d2d2d2d2d2dull;
+    constexpr quint64 low7 = 0x7f7f7f7f7f7f7f7full;
+    const auto isExponentAt = [&](size_t dash) { return (text[dash - 1] | 0x20) == 'e' && found(dash - 1); };
+    size_t at = 1; // a "-" at the start follows nothing
+    for (; at + 8 <= text.size(); at += 8) {
+        quint64 word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        const quint64 x = word ^ dashes;
+        // The high bit of each byte that is "-", and of no other.
+        quint64 hits = ~(((x & low7) + low7) | x | low7);
+        for (; hits != 0; hits &= hits - 1) {
+            if (isExponentAt(at + size_t(std::countr_zero(hits) / 8)))
+                return true;
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (text[at] == '-' && isExponentAt(at))
+            return true;
+    }
+    return false;
+}
+
+// QJsonDocument refuses a number too small to tell from zero (1e-400), which
+// simdjson reads as 0. Such a number has a digit other than 0 and a negative
+// exponent, or hundreds of zeros after its point; only those are looked for,
+// so that the zeros other programs write as 0.0 leave the file on the fast
+// path. Text inside a string that looks like such a number costs a slower
+// read, never a different one.
 bool holdsUnderflowingNumber(std::string_view text) {
     // Without a negative exponent a number rounds to zero only with 323 or
     // more zeros after its point.
     constexpr size_t zerosOfAnUnderflow = 300;
-    static const std::string zeros(zerosOfAnUnderflow, '0');
-    if (::memmem(text.data(), text.size(), zeros.data(), zeros.size()))
+    if (holdsRunOfZeros(text, zerosOfAnUnderflow))
         return true;
-    for (const char* exponent : {"e-", "E-"}) {
-        const char* from = text.data();
-        const char* const end = text.data() + text.size();
-        while (const void* found = ::memmem(from, size_t(end - from), exponent, 2)) {
-            const size_t at = size_t(static_cast<const char*>(found) - text.data());
-            size_t start = at;
-            while (start > 0 && (isAsciiDigit(text[start - 1]) || text[start - 1] == '.'))
-                --start;
-            if (start < at && followsAValueDelimiter(text, start) && isUnderflowingNumber(text, start))
-                return true;
-            from = text.data() + at + 2;
-        }
-    }
-    return false;
+    return anyNegativeExponent(text, [&](size_t at) {
+        size_t start = at;
+        while (start > 0 && (isAsciiDigit(text[start - 1]) || text[start - 1] == '.'))
+            --start;
+        return start < at && followsAValueDelimiter(text, start) && isUnderflowingNumber(text, start);
+    });
 }
 
 // The file as QJsonDocument reads it: the verdict on anything simdjson refuses
