@@ -2,11 +2,14 @@
 #include "support/UnknownMembersFile.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +43,25 @@ TEST_F(ProjectStoreUnknownMembers, AnEditWrittenKeepsEveryMemberNoRecordReads) {
     const QByteArray rewritten = readFile(Storage::filePath());
     ASSERT_TRUE(rewritten.contains("Film, renamed"));
     expectEveryUnknownMemberIn(rewritten);
+}
+
+// A rescue copy holds the library as a data file with members of its own:
+// merged at a start, it brings the rescued change and the file keeps its own
+// members, but none of the copy's.
+TEST_F(ProjectStoreUnknownMembers, ARescueCopyMergedIntoTheFileKeepsItsMembersAndAddsNoneOfItsOwn) {
+    writeFile(Storage::filePath(), fileWithUnknownMembers);
+    const Storage::ReadResult read = Storage::read();
+    ASSERT_EQ(read.kind, Storage::ReadResult::Kind::Decoded);
+    Library unsaved = read.library;
+    unsaved.projects.first().notes = QStringLiteral("rescued");
+    ASSERT_TRUE(RescueCopy::write(read.library, unsaved, QDateTime::currentDateTime()).done());
+
+    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(FolderLock::usualPatienceMs)), 1);
+    const QByteArray written = readFile(Storage::filePath());
+    ASSERT_TRUE(written.contains("\"notes\": \"rescued\"")) << "the copy was not merged";
+    expectEveryUnknownMemberIn(written);
+    const QJsonObject top = QJsonDocument::fromJson(written).object();
+    EXPECT_EQ(top.keys(), (QStringList{"projects", "types", "userComment", "version"}));
 }
 
 TEST_F(ProjectStoreUnknownMembers, TheBannerNamesTheCopyOfAFileWhoseRepeatedMembersAWriteDropped) {
