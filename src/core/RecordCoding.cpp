@@ -843,6 +843,7 @@ std::string_view rawText(simdjson::ondemand::value& value) {
 void collectUnknown(simdjson::ondemand::object object, const RecordPlace& place, FoundUnknowns& found) {
     const MemberNames& names = namesOf(place.kind);
     QByteArray after;
+    quint32 listsSeen = 0;
     for (simdjson::ondemand::field field : object) {
         const std::string_view key = field.unescaped_key().value();
         simdjson::ondemand::value value = field.value();
@@ -855,7 +856,10 @@ void collectUnknown(simdjson::ondemand::object object, const RecordPlace& place,
         const std::optional<RecordKind> list = listIn(place.kind, key);
         if (!list || value.type().value() != simdjson::ondemand::json_type::array)
             continue;
-        forgetWithin(found, place, *list);
+        const quint32 bit = 1u << names.slotOf(key);
+        if (listsSeen & bit)
+            forgetWithin(found, place, *list);
+        listsSeen |= bit;
         int position = 0;
         for (simdjson::ondemand::value element : value.get_array()) {
             if (element.type().value() == simdjson::ondemand::json_type::object)
@@ -944,6 +948,8 @@ constexpr size_t keptParserCapacity = 8 << 20;
 
 struct ThreadParser {
     simdjson::dom::parser parser;
+    // For the second look at a file that holds members no record reads.
+    simdjson::ondemand::parser memberParser;
     int keepers = 0; // KeptParsers alive on the thread
 };
 
@@ -1298,6 +1304,8 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         ~LargeBuffersGo() {
             if (thread.keepers == 0 && thread.parser.capacity() > keptParserCapacity)
                 thread.parser = simdjson::dom::parser();
+            if (thread.keepers == 0 && thread.memberParser.capacity() > keptParserCapacity)
+                thread.memberParser = simdjson::ondemand::parser();
         }
     } largeBuffersGo{thread};
     const std::string_view text(bytes.constData(), size_t(bytes.size()));
@@ -1315,7 +1323,7 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         DecodeNotes notes;
         Library library = libraryOf(FastValue(root, &notes), undatedAs);
         if (notes.sawUnknown) {
-            simdjson::ondemand::parser parser;
+            simdjson::ondemand::parser& parser = thread.memberParser;
             const simdjson::padded_string copy = padded ? simdjson::padded_string() : simdjson::padded_string(text);
             simdjson::ondemand::document document = padded
                 ? parser.iterate(text.data(), text.size(), size_t(bytes.capacity())).value()
@@ -1353,6 +1361,7 @@ bool KeptParser::holdsBuffers() const {
 
 void KeptParser::release() {
     threadParser().parser = simdjson::dom::parser();
+    threadParser().memberParser = simdjson::ondemand::parser();
 }
 
 qsizetype encodedSize(const Library& library) {
