@@ -412,7 +412,8 @@ void ProjectStore::scheduleSave() {
 }
 
 Library ProjectStore::currentLibrary() const {
-    return Library{m_projects, registry().types()};
+    // The top level's members no record reads are the file's: the store never changes them.
+    return Library{m_projects, registry().types(), m_synced.unknown};
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
@@ -530,7 +531,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem(problemAfterWrite(saved.movedAsideTo));
+        setSaveProblem(problemAfterWrite(saved));
     } else {
         // A failed write leaves the store dirty and is tried again until it
         // succeeds: a change that waits for the next change or for the quit is
@@ -556,9 +557,12 @@ SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
 
 } // namespace
 
-SaveProblem ProjectStore::problemAfterWrite(const QString& movedAsideTo) const {
+SaveProblem ProjectStore::problemAfterWrite(const Storage::SaveResult& saved) const {
     if (!m_unmergedRescues.isEmpty())
         return rescueNotMerged(m_unmergedRescues.first());
+    if (!saved.repeatsKeptAs.isEmpty())
+        return {SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}};
+    const QString& movedAsideTo = saved.movedAsideTo;
     // Where the unreadable file (or a folder in its place) went is said
     // until another problem takes its place.
     if (!movedAsideTo.isEmpty())

@@ -235,8 +235,9 @@ private:
     void rescuesMerged(const QList<RescueCopy::NotMerged>& notWritten);
     void retryRescues();
     // What the banner says once a write has landed: what still waits (a rescue
-    // copy not merged) or where the write moved what stood in the file's place.
-    SaveProblem problemAfterWrite(const QString& movedAsideTo) const;
+    // copy not merged), the copy of a file whose repeated keys the write
+    // dropped, or where the write moved what stood in the file's place.
+    SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
     // The undecodable file has not changed for a while: a change of the
     // user's that waited for it is written now.
     void undecodableFileQuiet();
