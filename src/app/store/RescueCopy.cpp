@@ -221,18 +221,44 @@ Library baseBeforeAnyRead(const Library& unsaved) {
     return base;
 }
 
-// The copy's changes are in the data file: its steps are there too, which
-// later copies of its run hold again.
-void noteLanded(const KeptSteps& steps, QHash<QUuid, quint64>& landed) {
-    if (!steps.run.isNull())
-        landed[steps.run] = std::max(landed.value(steps.run), steps.revision);
+// The steps a copy on disk keeps.
+KeptSteps stepsIn(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return decodeSteps(QJsonDocument::fromJson(file.readAll()).object().value(stepsKey));
 }
 
+// Per run, the last change of that run's copies whose changes are in the data
+// file: their steps are there too, which later copies of the run hold again.
+// Taken from the retired copies in the folder, whichever run or start merged
+// them (a copy's retirement is what says its changes landed, across a crash
+// too), and from the copies landed since, read once when a copy with steps
+// first asks.
+class LandedSteps {
+public:
+    quint64 of(const QUuid& run) {
+        if (!m_readRetired) {
+            m_readRetired = true;
+            const QDir rescues(folder());
+            for (const QString& name : rescues.entryList({restoredPrefix + QLatin1Char('*') + suffix}, QDir::Files))
+                note(stepsIn(rescues.filePath(name)));
+        }
+        return m_runs.value(run);
+    }
+    void note(const KeptSteps& steps) {
+        if (!steps.run.isNull())
+            m_runs[steps.run] = std::max(m_runs.value(steps.run), steps.revision);
+    }
+
+private:
+    QHash<QUuid, quint64> m_runs;
+    bool m_readRetired = false;
+};
+
 // Merges one rescue file into the data file and renames it; false when it
-// stays for a later start. `landed` holds, per run, the last change of that
-// run's copies merged so far: their steps are in the file already.
-bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed,
-             QList<NotMerged>* notWritten) {
+// stays for a later start.
+bool restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed, QList<NotMerged>* notWritten) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -245,7 +271,8 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
     }
     const Library base = rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved);
     ProgressSteps steps = rescued->steps.steps;
-    steps.landed(landed.value(rescued->steps.run));
+    if (!steps.steps().isEmpty())
+        steps.landed(landed.of(rescued->steps.run));
     Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
     const Storage::SaveResult saved = Storage::save(
         [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
@@ -255,7 +282,7 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
             *notWritten << NotMerged{path, saved.error};
         return false;
     }
-    noteLanded(rescued->steps, landed);
+    landed.note(rescued->steps);
     return true;
 }
 
@@ -264,7 +291,7 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
 // others back their names, to be merged.
 void settleCarried(const QStringList& names,
                    const std::function<std::optional<bool>(const Storage::WriteMark&)>& hasLanded,
-                   QHash<QUuid, quint64>& landed) {
+                   LandedSteps& landed) {
     const QDir rescues(folder());
     for (const QString& name : names) {
         const QString path = rescues.filePath(name);
@@ -278,9 +305,7 @@ void settleCarried(const QStringList& names,
                                "where it is")
                     .arg(path));
         } else if (*replaced) {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                noteLanded(decodeSteps(QJsonDocument::fromJson(file.readAll()).object().value(stepsKey)), landed);
+            landed.note(stepsIn(path)); // also when it cannot be renamed
             retire(path,
                    QStringLiteral("the changes of the rescue copy %1 reached the data file before the program "
                                   "ended; it is not merged again")
@@ -399,7 +424,7 @@ void Carrier::notReplaced() {
 int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
                const std::optional<QStringList>& among) {
     const QDir rescues(folder());
-    QHash<QUuid, quint64> landed;
+    LandedSteps landed;
     const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
     // Settled at the start; a merge tried again while the program runs
     // takes only the copies it names.

@@ -77,8 +77,10 @@ struct NotMerged {
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
 // copy made before any read only adds and changes, never deletes; its
-// progress steps add to the file's value as steps. Copies are merged in the
-// order they were made, whatever the clock did in between. A copy a write
+// progress steps add to the file's value as steps, save those it holds of
+// an earlier copy of its run that is retired (its changes are in the file,
+// whichever call or start merged it). Copies are merged in the order they
+// were made, whatever the clock did in between. A copy a write
 // was carrying when the program died (projects-restoring-…) is retired when
 // that write replaced the file, else merged like the others. Each
 // merged file is then renamed projects-restored-…, so that it is merged
