@@ -256,18 +256,25 @@ private:
     bool m_readRetired = false;
 };
 
-// Merges one rescue file into the data file and renames it; false when it
-// stays for a later start.
-bool restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed, QList<NotMerged>* notWritten) {
+// What became of one rescue file.
+enum class Merge {
+    Done, // merged and renamed
+    Unusable, // cannot be read: it stays, and the copies after it merge all the same
+    NotWritten, // its merge could not be written (a full disk, a busy folder): tried again later
+};
+
+// Merges one rescue file into the data file and renames it.
+Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed,
+              QList<NotMerged>* notWritten) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return Merge::Unusable;
     const std::optional<Rescued> rescued = decode(
         file.readAll(), QDateTime::fromSecsSinceEpoch(QFileInfo(path).lastModified().toSecsSinceEpoch(), Qt::UTC));
     file.close();
     if (!rescued) {
         Log::storageError(QStringLiteral("the rescue copy %1 cannot be read; it stays where it is").arg(path));
-        return false;
+        return Merge::Unusable;
     }
     const Library base = rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved);
     ProgressSteps steps = rescued->steps.steps;
@@ -280,10 +287,10 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps&
     if (!saved.written) {
         if (notWritten && !saved.folderBusy)
             *notWritten << NotMerged{path, saved.error};
-        return false;
+        return Merge::NotWritten;
     }
     landed.note(rescued->steps);
-    return true;
+    return Merge::Done;
 }
 
 // Under the exclusive lock: retires each copy that a write was carrying
@@ -437,9 +444,21 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
     // Oldest first: a later rescue's values win over an earlier one's.
     std::ranges::sort(names, {}, madeOrder);
     int restored = 0;
-    for (const QString& name : std::as_const(names)) {
-        if (restore(rescues.filePath(name), waiter, landed, notWritten))
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const qsizetype before = notWritten ? notWritten->size() : 0;
+        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, notWritten);
+        if (merged == Merge::Done)
             ++restored;
+        if (merged != Merge::NotWritten)
+            continue;
+        // The later copies wait for this one: merged before it, their values
+        // would be undone by its older ones when it lands.
+        if (notWritten && notWritten->size() > before) {
+            const FileError why = notWritten->last().why;
+            for (qsizetype later = i + 1; later < names.size(); ++later)
+                *notWritten << NotMerged{rescues.filePath(names.at(later)), why};
+        }
+        break;
     }
     return restored;
 }

@@ -84,10 +84,10 @@ struct NotMerged {
 // was carrying when the program died (projects-restoring-…) is retired when
 // that write replaced the file, else merged like the others. Each
 // merged file is then renamed projects-restored-…, so that it is merged
-// once; one that cannot be merged now stays for the next start. Returns how
-// many were merged. `notWritten` gets each copy whose merge could not be
-// written; `among`, when given, limits the merge
-// to those copies.
+// once; one whose merge cannot be written now stays, and so do the copies
+// made after it, which would otherwise land first. Returns how many were
+// merged. `notWritten` gets each copy left for that reason, in the order they
+// were made; `among`, when given, limits the merge to those copies.
 int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
                const std::optional<QStringList>& among = std::nullopt);
 

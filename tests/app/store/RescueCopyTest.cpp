@@ -163,6 +163,54 @@ TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfIts
     }
 }
 
+// A copy whose merge cannot be written holds back the copies made after it:
+// merged first, their values would be undone by its older ones once it lands.
+TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt) {
+    for (const bool sameRun : {true, false}) {
+        SCOPED_TRACE(sameRun ? "tried again in the same run" : "merged at the next start");
+        ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
+        writeDataFile({tape});
+        const QByteArray held = readFile(Storage::filePath());
+        const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+        ASSERT_TRUE(base);
+        const FileOutcome earlier = keepStepped(*base, QUuid::createUuid(), 0, [](AudioProject& p) {
+            p.name = QStringLiteral("Alpha-first");
+            p.notes = QString(8192, QLatin1Char('n'));
+        });
+        const FileOutcome later = keepStepped(*base, QUuid::createUuid(), 0,
+                                              [](AudioProject& p) { p.name = QStringLiteral("Alpha-second"); });
+        ASSERT_TRUE(earlier.done() && later.done());
+
+        expectInChild([&] {
+            // Room for the later copy's rename, not for the earlier one's notes.
+            FileSizeCap cap(rlim_t(held.size() + 64));
+            ASSERT_TRUE(cap.isLowered());
+            QList<RescueCopy::NotMerged> notWritten;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 0);
+            QStringList waiting;
+            for (const RescueCopy::NotMerged& copy : std::as_const(notWritten))
+                waiting << copy.path;
+            EXPECT_EQ(waiting, (QStringList{earlier.path, later.path}));
+            EXPECT_EQ(projectsInFile().first().name, tape.name);
+            if (sameRun) {
+                cap.lift();
+                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), nullptr, waiting), 2);
+            }
+            testing::internal::GetCapturedStderr();
+        });
+        if (!sameRun) {
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 2);
+            testing::internal::GetCapturedStderr();
+        }
+
+        const AudioProject inFile = projectsInFile().first();
+        EXPECT_EQ(inFile.name, QStringLiteral("Alpha-second")) << "the copy made last has the last word";
+        EXPECT_EQ(inFile.notes.size(), 8192);
+    }
+}
+
 // Kills the program right after each file operation of a write that carries
 // a rescue copy, in turn, then lets another program step the tape's progress
 // and rename it, and starts again. Whatever instant the kill came at, the
