@@ -1,7 +1,5 @@
 #include "app/store/PendingRescues.h"
 
-#include "app/store/RescueCopy.h"
-
 #include <algorithm>
 
 namespace sorvel {
@@ -11,13 +9,13 @@ FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Libra
     const std::lock_guard lock(m_mutex);
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
-    const FileOutcome written = RescueCopy::write(base, unsaved, at, {m_run, revision, steps});
+    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps});
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};
     m_lastLibrary = unsaved;
     if (revision <= m_written)
-        RescueCopy::retire(
+        m_files->retireRescue(
             written.path,
             QStringLiteral("the changes of the rescue copy %1 are in the data file already").arg(written.path));
     else
@@ -31,8 +29,8 @@ void PendingRescues::written(quint64 revision) {
     const auto carried = std::stable_partition(m_pending.begin(), m_pending.end(),
                                                [&](const Copy& copy) { return copy.revision > revision; });
     for (auto copy = carried; copy != m_pending.end(); ++copy)
-        RescueCopy::retire(copy->path,
-                           QStringLiteral("the changes of the rescue copy %1 reached the data file").arg(copy->path));
+        m_files->retireRescue(
+            copy->path, QStringLiteral("the changes of the rescue copy %1 reached the data file").arg(copy->path));
     m_pending.erase(carried, m_pending.end());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/store/ProgressSteps.h"
+#include "app/store/sync/SyncSeams.h"
 #include "core/FileOutcome.h"
 #include "core/Library.h"
 
@@ -10,6 +11,7 @@
 #include <QtGlobal>
 #include <QUuid>
 
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -22,6 +24,9 @@ namespace sorvel {
 // window's thread and retired on the worker's.
 class PendingRescues {
 public:
+    // Writes and retires the copies through `files`.
+    explicit PendingRescues(std::shared_ptr<SyncFiles> files) : m_files(std::move(files)) {}
+
     // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
     // from `base` with the progress `steps` not written yet (RescueCopy::write);
     // the copy made last when neither the changes nor the library are
@@ -39,6 +44,7 @@ private:
 
     // Tells this run's copies from other runs': a later copy of this run
     // holds the steps of an earlier one too.
+    const std::shared_ptr<SyncFiles> m_files;
     const QUuid m_run = QUuid::createUuid();
     std::mutex m_mutex;
     QList<Copy> m_pending;
