@@ -403,7 +403,7 @@ TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
     EXPECT_EQ(desktop.reloads, 1);
 }
 
-TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired) {
+TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndOnlyAChangeWritesOverIt) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
     ProjectStore store(desktop.seams());
@@ -417,11 +417,21 @@ TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired
 
     ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
     EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
-    // What the store holds is written back, the damaged bytes stay in the copy.
-    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
-    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
-    EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), QByteArray("{ not json"));
+    // Idle, the store writes nothing over it: the banner names the copy of its bytes.
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_EQ(readFile(dataFile()), QByteArray("{ not json"));
+    EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::FileUndecodable);
+    EXPECT_TRUE(store.saveProblem().error.context.endsWith(asideCopies().first()));
     EXPECT_EQ(changes, 0);
+
+    // A change of the user's writes what the store holds, the damaged bytes stay in the copy.
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("Mended"); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
+    ASSERT_EQ(projectsInFile().size(), 1);
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("Mended"));
+    EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), QByteArray("{ not json"));
+    EXPECT_TRUE(store.saveProblem().isEmpty());
 }
 
 // The empty library a start on a damaged file stands in with is not the user's

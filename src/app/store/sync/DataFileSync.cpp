@@ -90,7 +90,7 @@ SyncFacts DataFileSync::facts() const {
     f.file = m_file;
     if (m_read) {
         f.readChanged = !m_read->unchanged;
-        f.restored = m_read->restored;
+        f.restored = m_read->rescues.merged > 0;
         f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
@@ -219,10 +219,6 @@ void DataFileSync::perform(SyncAction action) {
         break;
     case SyncAction::AnnounceFolderWait: m_host.folderWaitChanged(); break;
     case SyncAction::ReloadWidget: m_host.reloadTimelines(); break;
-    case SyncAction::LogUndecodableHeld:
-        Log::info(
-            QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
-        break;
     case SyncAction::LogFolderBusyAtQuit:
         Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending")
                       .arg(Storage::directory()));
@@ -285,8 +281,10 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
         result.atStart = atStart;
         result.revision = revision;
         // What a quit could not write last time goes into the file before it is read.
-        if (atStart)
-            result.restored = files->prepareStart(waiter) > 0;
+        if (atStart) {
+            files->prepareStart(waiter);
+            result.rescues = files->mergeRescues(waiter);
+        }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the sync's thread only takes the result.
         result.read = files->read(waiter);
@@ -303,6 +301,8 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
             }
         }
         return [this, result = std::move(result)] {
+            if (result.atStart)
+                m_rescuesWaiting = result.rescues.waiting > 0;
             m_read = &result;
             switch (result.read.kind) {
             case Storage::ReadResult::Kind::Decoded: dispatch(SyncEvent::ReadDecoded); break;
@@ -343,20 +343,31 @@ void DataFileSync::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues,
+    const bool mergeRescuesFirst = m_rescuesWaiting;
+    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, mergeRescuesFirst, rescues = m_rescues,
                      files = m_files]() -> SyncWorker::Delivery {
+        std::optional<SyncFiles::RescuesMerged> merged;
+        if (mergeRescuesFirst)
+            merged = files->mergeRescues(m_worker->folderWaiter());
         // Whatever another program wrote since the store last saw the file is
-        // merged in under the lock, so that neither side's change is lost.
-        const Storage::SaveResult saved =
-            files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                        keepDecodedAside, m_worker->folderWaiter());
+        // merged in under the lock, so that neither side's change is lost. A
+        // copy of an earlier run that could not be merged keeps newer changes
+        // out: they land after it, never before.
+        Storage::SaveResult saved;
+        if (merged && merged->waiting > 0)
+            saved.error = merged->why;
+        else
+            saved = files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
+                                keepDecodedAside, m_worker->folderWaiter());
         // Here, not in the delivery: a quit may end the program before that runs.
         if (saved.written)
             rescues->written(revision);
         if (saved.folderBusy)
             return {}; // the store is going away
-        return [this, done = FinishedWrite{sent, saved, revision}] {
+        return [this, done = FinishedWrite{sent, saved, revision, merged}] {
             m_writing = false;
+            if (done.rescues)
+                m_rescuesWaiting = done.rescues->waiting > 0;
             m_write = &done;
             dispatch(done.saved.written ? SyncEvent::WriteLanded : SyncEvent::WriteFailed);
             m_write = nullptr;

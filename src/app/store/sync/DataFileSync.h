@@ -116,7 +116,7 @@ private:
         std::optional<Library> next;
         ProjectChange change;
         QStringList mergeNotes;
-        bool restored = false;
+        SyncFiles::RescuesMerged rescues;
         bool atStart = false;
         quint64 revision = 0;
     };
@@ -124,6 +124,7 @@ private:
         Library sent;
         Storage::SaveResult saved;
         quint64 revision = 0;
+        std::optional<SyncFiles::RescuesMerged> rescues; // merged first, while copies waited
     };
 
     void dispatch(SyncEvent event);
@@ -154,6 +155,10 @@ private:
     bool m_holdsGoodState = false;
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false;
+    // Rescue copies of earlier runs wait: their merge could not be written at
+    // the start. Every write merges them first, so that they land before the
+    // newer changes, never after them.
+    bool m_rescuesWaiting = false;
     int m_quitPatienceMs = 0;
     qint64 m_lastWriteAt = -1;
     int m_retryDelayMs = retryDelayMs;

@@ -51,12 +51,15 @@ FolderLock::Waiter ThreadWorker::folderWaiter() {
     return [this](const std::function<bool()>& attempt) { return m_worker.waitUntilFree(attempt); };
 }
 
-int DiskFiles::prepareStart(const FolderLock::Waiter& waiter) {
+void DiskFiles::prepareStart(const FolderLock::Waiter& waiter) {
     // Before anything is read: the earlier product's data, then what an
     // interrupted write of this program left.
     LegacyMigration::migrateData(waiter);
     Storage::removeStaleDrafts(waiter);
-    return RescueCopy::restoreAll(waiter);
+}
+
+SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter) {
+    return {RescueCopy::restoreAll(waiter), 0, {}};
 }
 
 } // namespace sorvel

@@ -42,7 +42,8 @@ private:
 // The data folder on disk (Storage, RescueCopy, LegacyMigration).
 class DiskFiles final : public SyncFiles {
 public:
-    int prepareStart(const FolderLock::Waiter& waiter) override;
+    void prepareStart(const FolderLock::Waiter& waiter) override;
+    RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override;
     Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(waiter); }
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                              const FolderLock::Waiter& waiter) override {

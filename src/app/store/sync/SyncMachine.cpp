@@ -100,20 +100,17 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         return readDone(t, facts, facts.dirty, SyncState::InStep);
     }
     case SyncEvent::ReadUndecodable: {
-        // The read kept the bytes aside. Good projects held stay and are
-        // written back once the file has been still and read again; the empty
-        // stand-in never is: only a change of the user's writes over the file.
+        // The read kept the bytes aside. Whatever the store shows stays, and
+        // the banner names the copy; nothing is written over the file (it may
+        // be another program's write in place, a restore being copied in, a
+        // hand edit being repaired) until the user changes something, and
+        // then only once it has been still for a while and read once more.
         SyncTransition t{{A::EndConfirming, A::StopReadRetry, A::ForgetFile}, state};
-        bool dirty = facts.dirty;
-        if (!facts.holdsGoodState && !facts.dirty)
+        if (!facts.dirty)
             t.actions << A::SayUndecodable;
-        if (!facts.confirming) {
+        if (!facts.confirming)
             t.actions << A::StartQuietTimer;
-        } else if (!facts.dirty && facts.holdsGoodState) {
-            t.actions << A::LogUndecodableHeld << A::MarkDirty << A::StartSaveTimer;
-            dirty = true;
-        }
-        return readDone(t, facts, dirty, SyncState::Undecodable);
+        return readDone(t, facts, facts.dirty, SyncState::Undecodable);
     }
     case SyncEvent::ReadUnreadable: {
         // Nothing is known of the file: everything is kept and it is read again later.

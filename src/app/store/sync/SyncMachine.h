@@ -88,7 +88,6 @@ enum class SyncAction {
     AnnounceStart, // firstReadFinished, once
     AnnounceFolderWait,
     ReloadWidget,
-    LogUndecodableHeld, // an undecodable file replaced the good projects held: they are written back
     LogFolderBusyAtQuit,
     WaitForJobAtQuit, // the quit's one bounded wait: the running job, the write, its delivery
     KeepRescueCopy,

@@ -60,9 +60,18 @@ public:
 class SyncFiles {
 public:
     virtual ~SyncFiles() = default;
-    // Before the start's first read: the earlier product's data, stale drafts,
-    // then the rescue copies of earlier runs merged in; how many were merged.
-    virtual int prepareStart(const FolderLock::Waiter& waiter) = 0;
+    // What merging the rescue copies of earlier runs did.
+    struct RescuesMerged {
+        int merged = 0;
+        int waiting = 0; // copies whose merge could not be written
+        FileError why; // why the first of those could not
+    };
+
+    // Before the start's first read: the earlier product's data, stale drafts.
+    virtual void prepareStart(const FolderLock::Waiter& waiter) = 0;
+    // Merges the rescue copies of earlier runs into the data file, in the
+    // order they were made (RescueCopy::restoreAll).
+    virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::ReadResult read(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                                      const FolderLock::Waiter& waiter) = 0;

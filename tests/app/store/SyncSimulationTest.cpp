@@ -1,0 +1,105 @@
+#include "SyncSimulation.h"
+
+#include "support/StoreTestSupport.h"
+
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace sorvel::test {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kSchedules = 2000;
+#else
+constexpr int kSchedules = 20000;
+#endif
+
+// SORVEL_SYNC_SCHEDULES runs more (or fewer) schedules, from SORVEL_SYNC_SEED on.
+int schedules() {
+    bool ok = false;
+    const int wanted = qEnvironmentVariableIntValue("SORVEL_SYNC_SCHEDULES", &ok);
+    return ok && wanted > 0 ? wanted : kSchedules;
+}
+
+quint64 firstSeed() {
+    bool ok = false;
+    const qulonglong seed = qEnvironmentVariable("SORVEL_SYNC_SEED").toULongLong(&ok);
+    return ok ? seed : 1;
+}
+
+// The merges log what they set aside, thousands of lines a run: not shown
+// while the schedules run.
+class QuietLog {
+public:
+    QuietLog() : m_saved(::dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+    ~QuietLog() {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+    QuietLog(const QuietLog&) = delete;
+    QuietLog& operator=(const QuietLog&) = delete;
+
+private:
+    int m_saved;
+};
+
+std::string described(quint64 seed, const SimulationOutcome& outcome) {
+    return QStringLiteral("seed %1 broke: %2\nrepeat: SORVEL_SYNC_SEED=%1 SORVEL_SYNC_SCHEDULES=1 "
+                          "build/tests/store_tests --gtest_filter='SyncSimulation.*'\nschedule:\n  %3")
+        .arg(seed)
+        .arg(outcome.broken, outcome.schedule.join(QStringLiteral("\n  ")))
+        .toStdString();
+}
+
+SimulationOutcome quietly(quint64 seed) {
+    const QuietLog quiet;
+    return simulateSync(seed);
+}
+
+class SyncSimulation : public StoreFixture {};
+
+TEST_F(SyncSimulation, EverySeededScheduleKeepsEveryChangeOnce) {
+    const quint64 first = firstSeed();
+    const int count = schedules();
+    int operations = 0;
+    int crashes = 0;
+    int fileOperations = 0;
+    const auto started = std::chrono::steady_clock::now();
+    for (quint64 seed = first; seed < first + quint64(count); ++seed) {
+        const SimulationOutcome outcome = quietly(seed);
+        operations += outcome.operations;
+        crashes += outcome.crashes;
+        fileOperations += outcome.fileOperations;
+        ASSERT_TRUE(outcome.held) << described(seed, outcome);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // The figures of the run, for whoever reads the log.
+    std::printf("sync simulation: %d schedules from seed %llu, %.1f operations and %.2f kills each, "
+                "%d file operations, %.0f ms per 1,000 schedules\n",
+                count, static_cast<unsigned long long>(first), double(operations) / count, double(crashes) / count,
+                fileOperations, seconds * 1000000 / count);
+    EXPECT_GT(crashes, count / 10) << "the schedules place too few kills to prove anything";
+}
+
+TEST_F(SyncSimulation, ASeedRepeatsItsScheduleExactly) {
+    const SimulationOutcome once = quietly(4242);
+    const SimulationOutcome again = quietly(4242);
+    EXPECT_EQ(once.schedule, again.schedule);
+    EXPECT_NE(once.schedule, quietly(4243).schedule);
+}
+
+} // namespace
+} // namespace sorvel::test
