@@ -869,7 +869,12 @@ private:
         if (m_sync)
             timedFlush(0); // the last write as the program exits waits for nothing
         if (!m_world.killed) {
-            m_expected.pending.clear(); // what neither the file nor a copy holds is lost, and said so
+            // What neither the file nor a copy holds is lost, and the quit says so;
+            // a program that has nothing to say has lost it silently.
+            if (!m_expected.pending.isEmpty() && m_sync && !m_sync->isDirty())
+                m_world.breakRule(QStringLiteral("a change the program took as written is neither in the file nor "
+                                                 "in a copy"));
+            m_expected.pending.clear();
             endProgram();
             startProgram();
         }
