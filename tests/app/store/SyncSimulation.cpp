@@ -58,6 +58,7 @@ struct World {
         RescueCopy::KeptSteps steps;
         bool retired = false;
         int merges = 0;
+        int madeUpTo = 0; // holds the user's changes up to here
     };
     QList<Rescue> rescues;
     quint64 rescuesMade = 0;
@@ -155,6 +156,7 @@ struct Expected {
     QList<Op> durable; // reached the file or a rescue copy
     QList<Op> pending; // of the running program, not yet durable
     int made = 0;
+    int writtenUpTo = 0; // the changes up to here were made by an earlier run or written
     QHash<QUuid, QString> mineAtBaseline; // the user's projects and their notes
     QSet<QUuid> typesAtBaseline;
     double progressAtBaseline = kStartProgress;
@@ -175,8 +177,10 @@ struct Expected {
     // The program wrote `written` over bytes it had not read (another
     // program's broken write, a file it never saw): those are in the copy
     // kept aside, and what the file must hold starts again from here.
-    void rebase(const Library& written) {
-        durable.clear();
+    // `written` holds the changes up to `upTo`; later ones (in a rescue copy
+    // still to be merged) are applied on top of it.
+    void rebase(const Library& written, int upTo) {
+        durable.removeIf([&](const Op& op) { return op.made <= upTo; });
         mineAtBaseline.clear();
         typesAtBaseline.clear();
         QHash<QUuid, QString> others;
@@ -328,6 +332,7 @@ public:
             ProgressSteps steps = rescue->steps.steps;
             steps.landed(landed.value(rescue->steps.run));
             const Library base = rescue->base ? *rescue->base : Library{{}, {}};
+            m_restoringUpTo = rescue->madeUpTo;
             const Storage::SaveResult saved = save(
                 [&](const Library* found) {
                     return found ? steps.merge(base, *found, rescue->unsaved) : rescue->unsaved;
@@ -424,19 +429,21 @@ public:
             result.folderBusy = true;
             return result;
         }
-        const bool carriesChanges = m_restoring
-            || (m_worker && !m_expected.pending.isEmpty() && m_expected.pending.first().made <= m_worker->carries());
+        // Changes of the user's since this run's start or its last write that landed.
+        const bool carriesChanges = m_restoring || (m_worker && m_worker->carries() > m_expected.writtenUpTo);
         if (wasTorn && !carriesChanges)
             m_world.breakRule(QStringLiteral("an idle program wrote over a file that does not decode"));
         // What this write carries is durable from here; over broken bytes it is
         // the new baseline itself.
-        if (m_worker && !m_restoring)
+        if (m_worker && !m_restoring) {
             m_expected.makeDurable(m_worker->carries());
+            m_expected.writtenUpTo = std::max(m_expected.writtenUpTo, m_worker->carries());
+        }
         if (keptAside) {
             m_world.say(QStringLiteral("the program's changes replace bytes it had not read, kept aside"));
             m_world.inPlace.reset(); // that program's change is lost, by the user's choice
             m_world.inPlaceEnds = -1;
-            m_expected.rebase(next);
+            m_expected.rebase(next, m_restoring ? m_restoringUpTo : m_worker ? m_worker->carries() : 0);
         }
         m_world.setBytes(bytes, true);
         std::optional<Library> written = RecordCoding::decodeLibrary(bytes, fixedDate());
@@ -472,7 +479,7 @@ public:
         while (isTaken(name + (taken == 1 ? QString() : QStringLiteral("-%1").arg(taken))))
             ++taken;
         name += taken == 1 ? QString() : QStringLiteral("-%1").arg(taken);
-        m_world.rescues << World::Rescue{name, ++m_world.rescuesMade, base, unsaved, steps, false, 0};
+        m_world.rescues << World::Rescue{name, ++m_world.rescuesMade, base, unsaved, steps, false, 0, m_expected.made};
         m_world.say(QStringLiteral("kept the rescue copy %1").arg(name));
         m_expected.makeDurable(m_expected.made);
         return {name};
@@ -492,6 +499,7 @@ private:
     Expected& m_expected;
     const SimWorker*& m_worker;
     bool m_restoring = false;
+    int m_restoringUpTo = 0;
 };
 
 // The store as the sync sees it: a library and nothing else.
@@ -564,6 +572,8 @@ private:
     }
 
     void startProgram() {
+        ++m_runs;
+        m_expected.writtenUpTo = m_expected.made;
         m_store = std::make_unique<SimStore>();
         m_store->library = Library{};
         auto clock = std::make_unique<SimClock>(m_world);
@@ -849,11 +859,15 @@ private:
         userChanged({Expected::Op::Kind::AddType, type.id, {}, 0, 0});
     }
 
-    // A quit: one bounded wait for the write; answered "quit anyway" (or a
-    // signal) it keeps a rescue copy, answered "try again" it waits once more first.
+    // A quit as the quit's guard makes it: one bounded wait for the write;
+    // while it cannot land, a rescue copy and the question, open for a while
+    // (the event loop runs: a write may land meanwhile), answered "quit
+    // anyway" or "try again" (one more wait, then quit anyway); the last
+    // write as the program exits waits only when the quit did not give up.
     void quit(bool tryAgainFirst) {
-        m_world.say(tryAgainFirst ? QStringLiteral("quit, answered: try again, then quit anyway")
-                                  : QStringLiteral("quit, answered: quit anyway"));
+        m_world.say(tryAgainFirst ? QStringLiteral("quit, to be answered: try again, then quit anyway")
+                                  : QStringLiteral("quit, to be answered: quit anyway"));
+        const int run = m_runs;
         const auto timedFlush = [&](int patience) {
             const qint64 started = m_world.now;
             m_sync->flush(patience);
@@ -861,23 +875,37 @@ private:
                 m_world.breakRule(
                     QStringLiteral("a quit waited %1 ms, more than its %2").arg(m_world.now - started).arg(patience));
         };
-        timedFlush(DataFileSync::quitWaitMs);
-        if (m_sync && m_sync->isDirty() && tryAgainFirst)
-            timedFlush(DataFileSync::quitWaitMs);
-        if (m_sync && m_sync->isDirty())
+        const auto askForAWhile = [&] {
             m_sync->keepRescueCopy();
-        if (m_sync)
-            timedFlush(0); // the last write as the program exits waits for nothing
-        if (!m_world.killed) {
-            // What neither the file nor a copy holds is lost, and the quit says so;
-            // a program that has nothing to say has lost it silently.
-            if (!m_expected.pending.isEmpty() && m_sync && !m_sync->isDirty())
-                m_world.breakRule(QStringLiteral("a change the program took as written is neither in the file nor "
-                                                 "in a copy"));
-            m_expected.pending.clear();
-            endProgram();
-            startProgram();
+            settleFor(m_world.next(3000));
+            return m_runs == run; // not killed meanwhile
+        };
+        bool gaveUp = false;
+        timedFlush(DataFileSync::quitWaitMs);
+        if (m_sync->isDirty()) {
+            if (!askForAWhile())
+                return;
+            if (m_sync->isDirty() && tryAgainFirst) {
+                timedFlush(DataFileSync::quitWaitMs);
+                if (m_sync->isDirty() && !askForAWhile())
+                    return;
+            }
+            if (m_sync->isDirty()) {
+                m_sync->keepRescueCopy(); // the library may have changed while the question was open
+                gaveUp = true;
+            }
         }
+        timedFlush(gaveUp ? 0 : DataFileSync::quitWaitMs);
+        if (m_world.killed)
+            return;
+        // What neither the file nor a copy holds is lost, and the quit says so;
+        // a program that has nothing to say has lost it silently.
+        if (!m_expected.pending.isEmpty() && !m_sync->isDirty())
+            m_world.breakRule(
+                QStringLiteral("a change the program took as written is neither in the file nor in a copy"));
+        m_expected.pending.clear();
+        endProgram();
+        startProgram();
     }
 
     void act() {
@@ -1059,6 +1087,7 @@ private:
     int m_tokens = 0;
     int m_operations = 0;
     int m_crashes = 0;
+    int m_runs = 0;
 };
 
 } // namespace
