@@ -4,6 +4,7 @@
 #include "app/store/sync/SyncSeams.h"
 #include "core/FileOutcome.h"
 #include "core/Library.h"
+#include "core/Storage.h"
 
 #include <QDateTime>
 #include <QList>
@@ -19,9 +20,9 @@ namespace sorvel {
 
 // The rescue copies this run made of changes that had not reached the data
 // file. The write that carries a copy's changes retires it (renames it
-// projects-restored-…) as it lands: merged again at the next start, the copy
-// would undo whatever other programs changed since. Copies are kept on the
-// window's thread and retired on the worker's.
+// projects-restored-…) as it lands, through RescueCopy::Carrier: merged again
+// at the next start, the copy would undo whatever other programs changed
+// since. Copies are kept on the window's thread and retired on the worker's.
 class PendingRescues {
 public:
     // Writes and retires the copies through `files`.
@@ -33,10 +34,13 @@ public:
     // different since.
     FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
                      quint64 revision, const QDateTime& at);
-    // A write of the changes up to `revision` landed: retires every copy it carried.
-    void written(quint64 revision);
+    // What a write of the changes up to `revision` carries (Storage::save):
+    // every copy of those changes, retired as the write replaces the file.
+    std::unique_ptr<Storage::Carried> carrierOf(quint64 revision);
 
 private:
+    class Carrier;
+
     struct Copy {
         QString path;
         quint64 revision = 0;

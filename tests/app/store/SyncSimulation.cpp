@@ -6,6 +6,7 @@
 #include "core/WidgetIntents.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <cerrno>
 #include <cmath>
@@ -27,6 +28,15 @@ constexpr qint64 kLongest = 600000; // the simulated time a schedule may take, s
 
 // The program was killed: nothing it does reaches the disk any more.
 struct Killed {};
+
+// Ids in an order no hash seed changes: what a seed does and says is the
+// same in every process.
+template <typename Ids>
+QList<QUuid> sorted(const Ids& ids) {
+    QList<QUuid> list(ids.cbegin(), ids.cend());
+    std::sort(list.begin(), list.end());
+    return list;
+}
 
 QDateTime fixedDate() {
     return QDateTime(QDate(2026, 3, 1), QTime(9, 0), Qt::UTC);
@@ -59,9 +69,12 @@ struct World {
         bool retired = false;
         int merges = 0;
         int madeUpTo = 0; // holds the user's changes up to here
+        int carriedBy = 0; // the write carrying it into the file, while one does
     };
     QList<Rescue> rescues;
     quint64 rescuesMade = 0;
+    int writes = 0; // the program's writes so far, landed or not
+    QSet<int> landedWrites; // those whose draft replaced the file
 
     // Killing: the file operation this many operations ahead does not happen.
     int killIn = -1;
@@ -168,6 +181,10 @@ struct Expected {
     int otherNet = 0;
     QSet<QUuid> userProjects;
     QUuid shared; // the project both step
+
+    // Another program's projects in an order that no hash seed changes, so
+    // that a seed picks the same ones in every process.
+    QList<QUuid> others() const { return sorted(otherNotes.keys()); }
 
     // The changes made up to `upTo` reached the file or a rescue copy.
     void makeDurable(int upTo) {
@@ -310,21 +327,82 @@ private:
     int m_carries = 0;
 };
 
+// Carries rescue copies through a write as RescueCopy::Carrier does: marked
+// with the write before the file is replaced, retired once it is.
+class SimCarrier final : public RescueCarrier {
+public:
+    SimCarrier(World& world, const QStringList& paths) : m_world(world), m_paths(paths) {}
+    int replacing(const Storage::WriteMark& mark) override {
+        for (World::Rescue* rescue : copies()) {
+            if (!m_world.operation("mark a rescue copy as carried"))
+                return EIO;
+            rescue->carriedBy = mark.draftName.toInt();
+        }
+        return 0;
+    }
+    void replaced(bool) override {
+        for (World::Rescue* rescue : copies()) {
+            if (!m_world.operation("retire a carried rescue copy"))
+                return;
+            rescue->retired = true;
+            rescue->carriedBy = 0;
+        }
+    }
+    void notReplaced() override {
+        for (World::Rescue* rescue : copies()) {
+            if (!m_world.operation("unmark a rescue copy"))
+                return;
+            rescue->carriedBy = 0;
+        }
+    }
+    const QStringList& paths() const override { return m_paths; }
+
+private:
+    QList<World::Rescue*> copies() {
+        QList<World::Rescue*> found;
+        for (World::Rescue& rescue : m_world.rescues) {
+            if (m_paths.contains(rescue.name))
+                found << &rescue;
+        }
+        return found;
+    }
+
+    World& m_world;
+    QStringList m_paths;
+};
+
 class SimFiles final : public SyncFiles {
 public:
     SimFiles(World& world, Expected& expected, const SimWorker*& worker)
         : m_world(world), m_expected(expected), m_worker(worker) {}
 
-    void prepareStart(const FolderLock::Waiter&) override { m_world.operation("remove stale drafts"); }
+    void migrate(const FolderLock::Waiter&) override { m_world.operation("take over the earlier product's data"); }
+    void removeStaleDrafts(const FolderLock::Waiter&) override { m_world.operation("remove stale drafts"); }
 
     RescuesMerged mergeRescues(const FolderLock::Waiter&) override {
-        QList<World::Rescue*> order;
+        // A copy a write was carrying when the program died: retired if that
+        // write replaced the file, else merged like the others.
         for (World::Rescue& rescue : m_world.rescues) {
-            if (!rescue.retired)
-                order << &rescue;
+            if (rescue.retired || rescue.carriedBy == 0)
+                continue;
+            if (!m_world.operation("settle a carried rescue copy"))
+                return {};
+            rescue.retired = m_world.landedWrites.contains(rescue.carriedBy);
+            rescue.carriedBy = 0;
         }
-        std::sort(order.begin(), order.end(),
-                  [](const World::Rescue* a, const World::Rescue* b) { return a->made < b->made; });
+        QStringList names;
+        for (const World::Rescue& rescue : std::as_const(m_world.rescues)) {
+            if (!rescue.retired)
+                names << rescue.name;
+        }
+        RescueCopy::sortAsMade(names);
+        QList<World::Rescue*> order;
+        for (const QString& name : std::as_const(names)) {
+            for (World::Rescue& rescue : m_world.rescues) {
+                if (rescue.name == name)
+                    order << &rescue;
+            }
+        }
         RescuesMerged merged;
         QHash<QUuid, quint64> landed;
         m_restoring = true;
@@ -333,11 +411,12 @@ public:
             steps.landed(landed.value(rescue->steps.run));
             const Library base = rescue->base ? *rescue->base : Library{{}, {}};
             m_restoringUpTo = rescue->madeUpTo;
+            SimCarrier carrier(m_world, {rescue->name});
             const Storage::SaveResult saved = save(
                 [&](const Library* found) {
                     return found ? steps.merge(base, *found, rescue->unsaved) : rescue->unsaved;
                 },
-                false, {});
+                false, {}, &carrier);
             if (!saved.written) {
                 merged.why = saved.error;
                 break;
@@ -353,7 +432,6 @@ public:
             }
             if (!rescue->steps.run.isNull())
                 landed[rescue->steps.run] = std::max(landed.value(rescue->steps.run), rescue->steps.revision);
-            retireRescue(rescue->name, {});
             ++merged.merged;
         }
         m_restoring = false;
@@ -392,7 +470,7 @@ public:
     }
 
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                             const FolderLock::Waiter&) override {
+                             const FolderLock::Waiter&, Storage::Carried* carried) override {
         Storage::SaveResult result;
         if (!m_world.operation("lock and read before writing")) {
             result.folderBusy = true;
@@ -425,10 +503,24 @@ public:
             result.error = FileError{Storage::filePath(), error};
             return result;
         }
-        if (!m_world.operation("sync the draft") || !m_world.operation("rename the draft over the file")) {
+        if (!m_world.operation("sync the draft")) {
             result.folderBusy = true;
             return result;
         }
+        const int write = ++m_world.writes;
+        if (carried) {
+            Storage::WriteMark mark;
+            mark.draftName = QString::number(write);
+            if (const int refused = carried->replacing(mark); refused != 0) {
+                result.error = FileError{Storage::filePath(), refused};
+                return result;
+            }
+        }
+        if (!m_world.operation("rename the draft over the file")) {
+            result.folderBusy = true;
+            return result;
+        }
+        m_world.landedWrites.insert(write);
         // Changes of the user's since this run's start or its last write that landed.
         const bool carriesChanges = m_restoring || (m_worker && m_worker->carries() > m_expected.writtenUpTo);
         if (wasTorn && !carriesChanges)
@@ -458,6 +550,8 @@ public:
             result.folderBusy = true;
             return result;
         }
+        if (carried)
+            carried->replaced(true);
         result.written = true;
         result.library = std::move(*written);
         result.resolved = next;
@@ -465,33 +559,23 @@ public:
     }
 
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                            const RescueCopy::KeptSteps& steps) override {
+                            const RescueCopy::KeptSteps& steps, bool landed) override {
         if (!m_world.operation("write a rescue copy"))
             return FileOutcome::failure(EIO, {});
         if (m_world.diskFull)
             return FileOutcome::failure(ENOSPC, {});
-        QString name = QStringLiteral("projects-rescued-") + at.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        int taken = 1;
-        const auto isTaken = [&](const QString& candidate) {
-            return std::any_of(m_world.rescues.cbegin(), m_world.rescues.cend(),
-                               [&](const World::Rescue& r) { return r.name == candidate; });
-        };
-        while (isTaken(name + (taken == 1 ? QString() : QStringLiteral("-%1").arg(taken))))
-            ++taken;
-        name += taken == 1 ? QString() : QStringLiteral("-%1").arg(taken);
-        m_world.rescues << World::Rescue{name, ++m_world.rescuesMade, base, unsaved, steps, false, 0, m_expected.made};
+        const quint64 made = ++m_world.rescuesMade;
+        const QString name = QStringLiteral("projects-rescued-%1-%2Z.json")
+                                 .arg(made)
+                                 .arg(at.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        m_world.rescues << World::Rescue{name, made, base, unsaved, steps, landed, 0, m_expected.made, 0};
         m_world.say(QStringLiteral("kept the rescue copy %1").arg(name));
         m_expected.makeDurable(m_expected.made);
         return {name};
     }
 
-    void retireRescue(const QString& path, const QString&) override {
-        if (!m_world.operation("retire a rescue copy"))
-            return;
-        for (World::Rescue& rescue : m_world.rescues) {
-            if (rescue.name == path)
-                rescue.retired = true;
-        }
+    std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString&) override {
+        return std::make_unique<SimCarrier>(m_world, paths);
     }
 
 private:
@@ -676,7 +760,7 @@ private:
     }
 
     void otherEdit() {
-        const QList<QUuid> theirs = m_expected.otherNotes.keys();
+        const QList<QUuid> theirs = m_expected.others();
         if (theirs.isEmpty())
             return;
         const QUuid id = theirs.at(m_world.next(int(theirs.size())));
@@ -693,7 +777,7 @@ private:
     }
 
     void otherAddOrDelete() {
-        const QList<QUuid> theirs = m_expected.otherNotes.keys();
+        const QList<QUuid> theirs = m_expected.others();
         if (!theirs.isEmpty() && m_world.chance(40)) {
             const QUuid id = theirs.at(m_world.next(int(theirs.size())));
             if (writeAsAnotherProgram([&](Library& library) {
@@ -737,7 +821,7 @@ private:
         if (m_world.inPlace)
             return;
         std::optional<Library> library = m_world.decoded();
-        const QList<QUuid> theirs = m_expected.otherNotes.keys();
+        const QList<QUuid> theirs = m_expected.others();
         if (!library || theirs.isEmpty() || !m_world.lockFree())
             return;
         const QUuid id = theirs.at(m_world.next(int(theirs.size())));
@@ -1028,31 +1112,31 @@ private:
             case Expected::Op::Kind::AddType: types.insert(op.id); break;
             }
         }
-        for (auto it = mine.cbegin(); it != mine.cend(); ++it) {
-            const AudioProject* p = byId.value(it.key());
+        for (const QUuid& id : sorted(mine.keys())) {
+            const AudioProject* p = byId.value(id);
             if (!p)
-                m_world.breakRule(
-                    QStringLiteral("a project the user added (last notes \"%1\") is gone").arg(it.value()));
-            else if (p->notes != it.value())
-                m_world.breakRule(QStringLiteral("the user's notes \"%1\" became \"%2\"").arg(it.value(), p->notes));
+                m_world.breakRule(QStringLiteral("a project the user added (last notes \"%1\") is gone").arg(mine[id]));
+            else if (p->notes != mine[id])
+                m_world.breakRule(QStringLiteral("the user's notes \"%1\" became \"%2\"").arg(mine[id], p->notes));
         }
-        for (const QUuid& id : std::as_const(deleted)) {
+        for (const QUuid& id : sorted(deleted)) {
             if (byId.contains(id) && !mine.contains(id))
                 m_world.breakRule(QStringLiteral("a project the user deleted came back"));
         }
-        for (auto it = m_expected.otherNotes.cbegin(); it != m_expected.otherNotes.cend(); ++it) {
-            const AudioProject* p = byId.value(it.key());
+        for (const QUuid& id : m_expected.others()) {
+            const AudioProject* p = byId.value(id);
             if (!p)
-                m_world.breakRule(QStringLiteral("another program's project (notes \"%1\") is gone").arg(it.value()));
-            else if (p->notes != it.value())
                 m_world.breakRule(
-                    QStringLiteral("another program's notes \"%1\" became \"%2\"").arg(it.value(), p->notes));
+                    QStringLiteral("another program's project (notes \"%1\") is gone").arg(m_expected.otherNotes[id]));
+            else if (p->notes != m_expected.otherNotes[id])
+                m_world.breakRule(QStringLiteral("another program's notes \"%1\" became \"%2\"")
+                                      .arg(m_expected.otherNotes[id], p->notes));
         }
-        for (const QUuid& id : std::as_const(m_expected.otherDeleted)) {
+        for (const QUuid& id : sorted(m_expected.otherDeleted)) {
             if (byId.contains(id))
                 m_world.breakRule(QStringLiteral("a project another program deleted came back"));
         }
-        for (const QUuid& id : std::as_const(types)) {
+        for (const QUuid& id : sorted(types)) {
             if (std::none_of(held->types.cbegin(), held->types.cend(),
                              [&](const ProjectType& t) { return t.id == id; }))
                 m_world.breakRule(QStringLiteral("a type the user added is gone"));

@@ -282,8 +282,9 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
         result.revision = revision;
         // What a quit could not write last time goes into the file before it is read.
         if (atStart) {
-            files->prepareStart(waiter);
+            files->migrate(waiter);
             result.rescues = files->mergeRescues(waiter);
+            files->removeStaleDrafts(waiter);
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the sync's thread only takes the result.
@@ -353,15 +354,16 @@ void DataFileSync::startWrite() {
         // merged in under the lock, so that neither side's change is lost. A
         // copy of an earlier run that could not be merged keeps newer changes
         // out: they land after it, never before.
+        // The rescue copies of these changes are retired as the write lands,
+        // not in the delivery: a quit may end the program before that runs.
         Storage::SaveResult saved;
-        if (merged && merged->waiting > 0)
+        if (merged && merged->waiting > 0) {
             saved.error = merged->why;
-        else
+        } else {
+            const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
             saved = files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                                keepDecodedAside, m_worker->folderWaiter());
-        // Here, not in the delivery: a quit may end the program before that runs.
-        if (saved.written)
-            rescues->written(revision);
+                                keepDecodedAside, m_worker->folderWaiter(), carried.get());
+        }
         if (saved.folderBusy)
             return {}; // the store is going away
         return [this, done = FinishedWrite{sent, saved, revision, merged}] {

@@ -51,11 +51,28 @@ FolderLock::Waiter ThreadWorker::folderWaiter() {
     return [this](const std::function<bool()>& attempt) { return m_worker.waitUntilFree(attempt); };
 }
 
-void DiskFiles::prepareStart(const FolderLock::Waiter& waiter) {
-    // Before anything is read: the earlier product's data, then what an
-    // interrupted write of this program left.
+namespace {
+
+class DiskCarrier final : public RescueCarrier {
+public:
+    DiskCarrier(const QStringList& paths, const QString& what) : m_carrier(paths, what) {}
+    int replacing(const Storage::WriteMark& mark) override { return m_carrier.replacing(mark); }
+    void replaced(bool durable) override { m_carrier.replaced(durable); }
+    void notReplaced() override { m_carrier.notReplaced(); }
+    const QStringList& paths() const override { return m_carrier.paths(); }
+
+private:
+    RescueCopy::Carrier m_carrier;
+};
+
+} // namespace
+
+std::unique_ptr<RescueCarrier> DiskFiles::carryRescues(const QStringList& paths, const QString& what) {
+    return std::make_unique<DiskCarrier>(paths, what);
+}
+
+void DiskFiles::migrate(const FolderLock::Waiter& waiter) {
     LegacyMigration::migrateData(waiter);
-    Storage::removeStaleDrafts(waiter);
 }
 
 SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter) {

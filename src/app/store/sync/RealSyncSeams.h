@@ -42,18 +42,19 @@ private:
 // The data folder on disk (Storage, RescueCopy, LegacyMigration).
 class DiskFiles final : public SyncFiles {
 public:
-    void prepareStart(const FolderLock::Waiter& waiter) override;
+    void migrate(const FolderLock::Waiter& waiter) override;
     RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override;
+    void removeStaleDrafts(const FolderLock::Waiter& waiter) override { Storage::removeStaleDrafts(waiter); }
     Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(waiter); }
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                             const FolderLock::Waiter& waiter) override {
-        return Storage::save(resolve, keepDecodedAside, waiter);
+                             const FolderLock::Waiter& waiter, Storage::Carried* carried) override {
+        return Storage::save(resolve, keepDecodedAside, waiter, carried);
     }
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                            const RescueCopy::KeptSteps& steps) override {
-        return RescueCopy::write(base, unsaved, at, steps);
+                            const RescueCopy::KeptSteps& steps, bool landed) override {
+        return RescueCopy::write(base, unsaved, at, steps, landed);
     }
-    void retireRescue(const QString& path, const QString& what) override { RescueCopy::retire(path, what); }
+    std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString& what) override;
 };
 
 } // namespace sorvel

@@ -8,9 +8,11 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace sorvel {
@@ -55,6 +57,13 @@ public:
     std::function<void()> waitingChanged;
 };
 
+// Rescue copies a write carries into the data file (RescueCopy::Carrier).
+class RescueCarrier : public Storage::Carried {
+public:
+    // Where the copies are now.
+    virtual const QStringList& paths() const = 0;
+};
+
 // The file work of the sync, called from its jobs (and the rescue copy from
 // the quit): each one is a whole operation under the folder's lock.
 class SyncFiles {
@@ -67,17 +76,22 @@ public:
         FileError why; // why the first of those could not
     };
 
-    // Before the start's first read: the earlier product's data, stale drafts.
-    virtual void prepareStart(const FolderLock::Waiter& waiter) = 0;
-    // Merges the rescue copies of earlier runs into the data file, in the
-    // order they were made (RescueCopy::restoreAll).
+    // The start's first read follows these three: the earlier product's data
+    // taken over, the rescue copies of earlier runs merged into the data file
+    // in the order they were made (RescueCopy::restoreAll), then the drafts an
+    // interrupted write left removed (after the copies, which look whether
+    // the draft of the write that carried them is still there).
+    virtual void migrate(const FolderLock::Waiter& waiter) = 0;
     virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
+    virtual void removeStaleDrafts(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::ReadResult read(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                                     const FolderLock::Waiter& waiter) = 0;
+                                     const FolderLock::Waiter& waiter, Storage::Carried* carried) = 0;
+    // RescueCopy::write.
     virtual FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                                    const RescueCopy::KeptSteps& steps) = 0;
-    virtual void retireRescue(const QString& path, const QString& what) = 0;
+                                    const RescueCopy::KeptSteps& steps, bool landed) = 0;
+    // Carries the rescue copies at `paths` through a write (RescueCopy::Carrier).
+    virtual std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString& what) = 0;
 };
 
 } // namespace sorvel
