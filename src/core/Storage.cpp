@@ -601,6 +601,7 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
                 std::optional<Library> held = RecordCoding::decodeLibrary(bytes, modified);
                 result.library = held ? std::move(*held) : library;
                 result.resolved = std::move(library);
+                result.movedAsideTo = movedTo;
             } else if (!movedTo.isEmpty()) {
                 // Nothing new took its place: the file goes back, so that the
                 // next try (and every reader meanwhile) still finds it.

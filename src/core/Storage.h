@@ -41,6 +41,9 @@ struct SaveResult {
     Library library;
     Library resolved; // written: what `resolve` gave and was written
     FileError error; // not written: why
+    // Written after moving what stood in the data file's place aside (a
+    // folder, a file that could not be read or copied): where it is now.
+    QString movedAsideTo;
     bool folderBusy = false; // not written because another program held the data folder
 };
 

@@ -1,6 +1,7 @@
 #include "app/store/RescueCopy.h"
 
 #include "core/DataFolder.h"
+#include "core/LibraryMerge.h"
 #include "core/Log.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
@@ -228,7 +229,8 @@ void noteLanded(const KeptSteps& steps, QHash<QUuid, quint64>& landed) {
 // Merges one rescue file into the data file and renames it; false when it
 // stays for a later start. `landed` holds, per run, the last change of that
 // run's copies merged so far: their steps are in the file already.
-bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed) {
+bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed,
+             QList<NotMerged>* notWritten, bool late) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -243,11 +245,14 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
     ProgressSteps steps = rescued->steps.steps;
     steps.landed(landed.value(rescued->steps.run));
     Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
-    const Storage::SaveResult saved = Storage::save(
-        [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
-        false, waiter, &carrier);
-    if (!saved.written)
+    const Storage::SaveResult saved =
+        Storage::save([&](const Library* found) { return mergeInto(found, base, rescued->unsaved, steps, late); },
+                      false, waiter, &carrier);
+    if (!saved.written) {
+        if (notWritten && !saved.folderBusy)
+            *notWritten << NotMerged{path, saved.error};
         return false;
+    }
     noteLanded(rescued->steps, landed);
     return true;
 }
@@ -389,24 +394,61 @@ void Carrier::notReplaced() {
     syncFolder();
 }
 
+Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps,
+                  bool late) {
+    if (!found)
+        return unsaved;
+    // The copy's values win a conflict; its steps add to the file's value.
+    const Library merged = steps.merge(base, *found, unsaved);
+    if (!late)
+        return merged;
+    // Tried again while the program runs: the file may hold changes made
+    // after the copy (this run's writes), which it must not undo.
+    Library fileFirst = LibraryMerge::merge(base, unsaved, *found);
+    for (const ProgressSteps::Step& step : steps.steps()) {
+        const auto stepped = std::find_if(merged.projects.cbegin(), merged.projects.cend(),
+                                          [&](const AudioProject& p) { return p.id == step.project; });
+        for (AudioProject& project : fileFirst.projects) {
+            if (project.id == step.project && stepped != merged.projects.cend())
+                project.manualProgress = stepped->manualProgress;
+        }
+    }
+    return fileFirst;
+}
+
 void sortAsMade(QStringList& names) {
     std::ranges::sort(names, {}, madeOrder);
 }
 
-int restoreAll(const FolderLock::Waiter& waiter) {
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
+               const std::optional<QStringList>& among) {
     const QDir rescues(folder());
     QHash<QUuid, quint64> landed;
     const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
-    if (!carried.isEmpty()
+    // Settled at the start; a merge tried again while the program runs
+    // takes only the copies it names.
+    if (!among && !carried.isEmpty()
         && !Storage::lookBack([&](const auto& hasLanded) { settleCarried(carried, hasLanded, landed); }, waiter))
         return 0;
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    if (among)
+        names.removeIf([&](const QString& name) { return !among->contains(rescues.filePath(name)); });
     sortAsMade(names);
     int restored = 0;
-    for (const QString& name : std::as_const(names)) {
-        if (restore(rescues.filePath(name), waiter, landed))
+    QList<NotMerged> failed;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (restore(rescues.filePath(names.at(i)), waiter, landed, &failed, among.has_value())) {
             ++restored;
+        } else if (!failed.isEmpty()) {
+            // A copy whose merge cannot be written holds the later ones back:
+            // merged before it, they would be undone by it when it lands.
+            for (qsizetype later = i + 1; later < names.size(); ++later)
+                failed << NotMerged{rescues.filePath(names.at(later)), failed.first().why};
+            break;
+        }
     }
+    if (notWritten)
+        *notWritten << failed;
     return restored;
 }
 

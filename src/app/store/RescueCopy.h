@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/store/ProgressSteps.h"
+#include "core/FileError.h"
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -65,6 +67,12 @@ private:
     QString m_what;
 };
 
+// A rescue file whose merge could not be written, and why.
+struct NotMerged {
+    QString path;
+    FileError why;
+};
+
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
@@ -75,8 +83,19 @@ private:
 // that write replaced the file, else merged like the others. Each
 // merged file is then renamed projects-restored-…, so that it is merged
 // once; one that cannot be merged now stays for the next start. Returns how
-// many were merged.
-int restoreAll(const FolderLock::Waiter& waiter);
+// many were merged. `notWritten` gets each copy whose merge could not be
+// written, and each later copy, held back by it; `among`, when given, limits the merge
+// to those copies.
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
+               const std::optional<QStringList>& among = std::nullopt);
+// What merging a rescue copy (`unsaved`, grown from `base`, with its steps)
+// into the data file's library `found` (none: no file, or kept aside) gives.
+// At the start the copy's values win a conflict; `late`, tried again while
+// the program runs, the file's do, which may be this run's newer changes.
+// Steps add to the file's value either way.
+Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps,
+                  bool late);
+
 // Puts the names of rescue files in the order restoreAll() merges them, the
 // order they were made: oldest first, so that a later copy's values win over
 // an earlier one's.

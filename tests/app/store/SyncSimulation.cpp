@@ -379,7 +379,7 @@ public:
     void migrate(const FolderLock::Waiter&) override { m_world.operation("take over the earlier product's data"); }
     void removeStaleDrafts(const FolderLock::Waiter&) override { m_world.operation("remove stale drafts"); }
 
-    RescuesMerged mergeRescues(const FolderLock::Waiter&) override {
+    RescuesMerged mergeRescues(const FolderLock::Waiter&, const std::optional<QStringList>& among) override {
         // A copy a write was carrying when the program died: retired if that
         // write replaced the file, else merged like the others.
         for (World::Rescue& rescue : m_world.rescues) {
@@ -392,7 +392,7 @@ public:
         }
         QStringList names;
         for (const World::Rescue& rescue : std::as_const(m_world.rescues)) {
-            if (!rescue.retired)
+            if (!rescue.retired && (!among || among->contains(rescue.name)))
                 names << rescue.name;
         }
         RescueCopy::sortAsMade(names);
@@ -414,11 +414,15 @@ public:
             SimCarrier carrier(m_world, {rescue->name});
             const Storage::SaveResult saved = save(
                 [&](const Library* found) {
-                    return found ? steps.merge(base, *found, rescue->unsaved) : rescue->unsaved;
+                    return RescueCopy::mergeInto(found, base, rescue->unsaved, steps, among.has_value());
                 },
                 false, {}, &carrier);
             if (!saved.written) {
-                merged.why = saved.error;
+                // It and the later copies, held back by it, stay for a later try.
+                if (!saved.folderBusy) {
+                    for (qsizetype later = order.indexOf(rescue); later < order.size(); ++later)
+                        merged.notWritten << RescueCopy::NotMerged{order.at(later)->name, saved.error};
+                }
                 break;
             }
             ++rescue->merges;
@@ -435,8 +439,6 @@ public:
             ++merged.merged;
         }
         m_restoring = false;
-        merged.waiting = int(std::count_if(m_world.rescues.cbegin(), m_world.rescues.cend(),
-                                           [](const World::Rescue& r) { return !r.retired; }));
         return merged;
     }
 

@@ -8,6 +8,17 @@
 
 namespace sorvel {
 
+namespace {
+
+// Names the copy, and why its merge was not written.
+SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
+    return {SaveProblem::Kind::RescueNotMerged,
+            copy.why.number != 0 ? FileError{copy.path, copy.why.number}
+                                 : FileError{copy.path + QStringLiteral(": ") + copy.why.context, 0}};
+}
+
+} // namespace
+
 DataFileSync::DataFileSync(Host host, Seams seams, const Library& standIn)
     : m_host(std::move(host)),
       // Until the first read lands the store holds the empty library: edits
@@ -64,7 +75,8 @@ std::optional<Library> DataFileSync::lastReadLibrary() const {
 bool DataFileSync::isIdle() const {
     return !m_worker->isBusy() && !m_writeWanted && !m_readWanted && !m_clock->isActive(SyncTimer::Save)
         && !m_clock->isActive(SyncTimer::Settle) && !m_clock->isActive(SyncTimer::Echo)
-        && !m_clock->isActive(SyncTimer::ReadRetry) && !m_clock->isActive(SyncTimer::UndecodableQuiet);
+        && !m_clock->isActive(SyncTimer::ReadRetry) && !m_clock->isActive(SyncTimer::UndecodableQuiet)
+        && !m_clock->isActive(SyncTimer::RescueRetry);
 }
 
 bool DataFileSync::withinEchoWindow() const {
@@ -81,7 +93,6 @@ SyncFacts DataFileSync::facts() const {
     f.eventDuringEcho = m_eventDuringEcho;
     f.settling = m_clock->isActive(SyncTimer::Settle);
     f.quietRunning = m_clock->isActive(SyncTimer::UndecodableQuiet);
-    f.confirming = m_confirmingUndecodable;
     f.holdsGoodState = m_holdsGoodState;
     f.readQueued = m_readWanted;
     f.writeQueued = m_writeWanted;
@@ -91,6 +102,7 @@ SyncFacts DataFileSync::facts() const {
     if (m_read) {
         f.readChanged = !m_read->unchanged;
         f.restored = m_read->rescues.merged > 0;
+        f.rescuesNotMerged = !m_read->rescues.notWritten.isEmpty();
         f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
@@ -115,6 +127,7 @@ void DataFileSync::timerFired(SyncTimer timer) {
     case SyncTimer::Echo: dispatch(SyncEvent::EchoTimer); break;
     case SyncTimer::ReadRetry: dispatch(SyncEvent::RetryTimer); break;
     case SyncTimer::UndecodableQuiet: dispatch(SyncEvent::QuietTimer); break;
+    case SyncTimer::RescueRetry: dispatch(SyncEvent::RescueRetryTimer); break;
     }
 }
 
@@ -140,8 +153,22 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::RestartQuietTimer:
     case SyncAction::StartQuietTimer: m_clock->start(SyncTimer::UndecodableQuiet, undecodableQuietMs); break;
     case SyncAction::StopQuietTimer: m_clock->stop(SyncTimer::UndecodableQuiet); break;
-    case SyncAction::ConfirmUndecodable: m_confirmingUndecodable = true; break;
-    case SyncAction::EndConfirming: m_confirmingUndecodable = false; break;
+    case SyncAction::MarkRescueRetryDue: m_rescueRetryDue = true; break;
+    case SyncAction::SayRescueNotMerged: {
+        m_unmergedRescues = m_read->rescues.notWritten;
+        setSaveProblem(rescueNotMerged(m_unmergedRescues.first()));
+        break;
+    }
+    case SyncAction::RetryRescuesLater:
+        m_clock->start(SyncTimer::RescueRetry, m_rescueRetryDelayMs);
+        m_rescueRetryDelayMs = std::min(2 * m_rescueRetryDelayMs, int(longestRetryDelayMs));
+        break;
+    case SyncAction::ForgetRescueProblem:
+        m_unmergedRescues.clear();
+        m_rescueRetryDelayMs = retryDelayMs;
+        if (m_saveProblem.kind == SaveProblem::Kind::RescueNotMerged)
+            setSaveProblem({});
+        break;
     case SyncAction::RetryReadLater:
         m_clock->start(SyncTimer::ReadRetry, m_readRetryDelayMs);
         m_readRetryDelayMs = std::min(2 * m_readRetryDelayMs, int(longestRetryDelayMs));
@@ -181,7 +208,13 @@ void DataFileSync::perform(SyncAction action) {
                                                                                        : SyncState::Unreadable;
         break;
     case SyncAction::SayUndecodable:
-        setSaveProblem({SaveProblem::Kind::FileUndecodable, {m_read->read.keptAs, 0}});
+        // Good projects held stay, and the file as it is, until a change.
+        if (m_holdsGoodState && m_saveProblem.kind != SaveProblem::Kind::FileChangedUndecodable)
+            Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the "
+                                     "projects in memory and the file as it is until a change"));
+        setSaveProblem(
+            {m_holdsGoodState ? SaveProblem::Kind::FileChangedUndecodable : SaveProblem::Kind::FileUndecodable,
+             {m_read->read.keptAs, 0}});
         break;
     case SyncAction::SayUnreadable: {
         const FileError& error = m_read->read.error;
@@ -192,13 +225,12 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::SayWriteFailed: setSaveProblem({SaveProblem::Kind::WriteFailed, m_write->saved.error}); break;
     case SyncAction::SayFolderBusy: setSaveProblem({SaveProblem::Kind::FolderBusy, {}}); break;
     case SyncAction::ClearFileProblem:
-        if (m_saveProblem.kind == SaveProblem::Kind::FileUndecodable
-            || m_saveProblem.kind == SaveProblem::Kind::FileUnreadable)
+        if (m_saveProblem.isAboutTheFile())
             setSaveProblem({});
         break;
-    case SyncAction::ClearProblem:
+    case SyncAction::SayAfterWrite:
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem({});
+        setSaveProblem(problemAfterWrite(m_write->saved.movedAsideTo));
         break;
     case SyncAction::CountRead: ++m_activity.reloadReads; break;
     case SyncAction::CountFinishedRead: ++m_activity.finishedReads; break;
@@ -229,6 +261,16 @@ void DataFileSync::perform(SyncAction action) {
             m_rescues->keep(lastReadLibrary(), m_host.current(), m_steps, m_revision, m_clock->wallNow().toLocalTime());
         break;
     }
+}
+
+SaveProblem DataFileSync::problemAfterWrite(const QString& movedAsideTo) const {
+    if (!m_unmergedRescues.isEmpty())
+        return rescueNotMerged(m_unmergedRescues.first());
+    // Where the unreadable file (or a folder in its place) went is said
+    // until another problem takes its place.
+    if (!movedAsideTo.isEmpty())
+        return {SaveProblem::Kind::MovedAside, {movedAsideTo, 0}};
+    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : SaveProblem{};
 }
 
 void DataFileSync::setSaveProblem(const SaveProblem& problem) {
@@ -275,17 +317,31 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    return [this, base, mine, steps, dirty, revision, atStart, files = m_files]() -> SyncWorker::Delivery {
+    // Only the copies that could not be merged at the start are tried again,
+    // never one this run has made since.
+    QStringList retrying;
+    if (std::exchange(m_rescueRetryDue, false)) {
+        for (const RescueCopy::NotMerged& copy : std::as_const(m_unmergedRescues))
+            retrying << copy.path;
+    }
+    const bool mergesRescues = atStart || !retrying.isEmpty();
+    return [this, base, mine, steps, dirty, revision, atStart, retrying, mergesRescues,
+            files = m_files]() -> SyncWorker::Delivery {
         const FolderLock::Waiter waiter = m_worker->folderWaiter();
         FolderRead result;
         result.atStart = atStart;
         result.revision = revision;
-        // What a quit could not write last time goes into the file before it is read.
-        if (atStart) {
+        result.mergedRescues = mergesRescues;
+        if (atStart) // before anything is read: the earlier product's data
             files->migrate(waiter);
-            result.rescues = files->mergeRescues(waiter);
+        // What a quit could not write last time goes into the file before it
+        // is read; at the start before what an interrupted write of this
+        // program left is removed (the rescue copies look whether the draft
+        // of the write that carried them is still there).
+        if (mergesRescues)
+            result.rescues = files->mergeRescues(waiter, atStart ? std::nullopt : std::optional<QStringList>(retrying));
+        if (atStart)
             files->removeStaleDrafts(waiter);
-        }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the sync's thread only takes the result.
         result.read = files->read(waiter);
@@ -302,9 +358,9 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
             }
         }
         return [this, result = std::move(result)] {
-            if (result.atStart)
-                m_rescuesWaiting = result.rescues.waiting > 0;
             m_read = &result;
+            if (result.mergedRescues)
+                dispatch(SyncEvent::RescuesTried);
             switch (result.read.kind) {
             case Storage::ReadResult::Kind::Decoded: dispatch(SyncEvent::ReadDecoded); break;
             case Storage::ReadResult::Kind::Missing: dispatch(SyncEvent::ReadMissing); break;
@@ -344,32 +400,20 @@ void DataFileSync::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    const bool mergeRescuesFirst = m_rescuesWaiting;
-    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, mergeRescuesFirst, rescues = m_rescues,
+    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues,
                      files = m_files]() -> SyncWorker::Delivery {
-        std::optional<SyncFiles::RescuesMerged> merged;
-        if (mergeRescuesFirst)
-            merged = files->mergeRescues(m_worker->folderWaiter());
         // Whatever another program wrote since the store last saw the file is
-        // merged in under the lock, so that neither side's change is lost. A
-        // copy of an earlier run that could not be merged keeps newer changes
-        // out: they land after it, never before.
+        // merged in under the lock, so that neither side's change is lost.
         // The rescue copies of these changes are retired as the write lands,
         // not in the delivery: a quit may end the program before that runs.
-        Storage::SaveResult saved;
-        if (merged && merged->waiting > 0) {
-            saved.error = merged->why;
-        } else {
-            const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
-            saved = files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                                keepDecodedAside, m_worker->folderWaiter(), carried.get());
-        }
+        const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
+        const Storage::SaveResult saved =
+            files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
+                        keepDecodedAside, m_worker->folderWaiter(), carried.get());
         if (saved.folderBusy)
             return {}; // the store is going away
-        return [this, done = FinishedWrite{sent, saved, revision, merged}] {
+        return [this, done = FinishedWrite{sent, saved, revision}] {
             m_writing = false;
-            if (done.rescues)
-                m_rescuesWaiting = done.rescues->waiting > 0;
             m_write = &done;
             dispatch(done.saved.written ? SyncEvent::WriteLanded : SyncEvent::WriteFailed);
             m_write = nullptr;

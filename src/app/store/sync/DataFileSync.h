@@ -117,6 +117,7 @@ private:
         ProjectChange change;
         QStringList mergeNotes;
         SyncFiles::RescuesMerged rescues;
+        bool mergedRescues = false; // tried to merge the rescue copies first
         bool atStart = false;
         quint64 revision = 0;
     };
@@ -124,7 +125,6 @@ private:
         Library sent;
         Storage::SaveResult saved;
         quint64 revision = 0;
-        std::optional<SyncFiles::RescuesMerged> rescues; // merged first, while copies waited
     };
 
     void dispatch(SyncEvent event);
@@ -141,6 +141,8 @@ private:
     bool withinEchoWindow() const;
     void setSaveProblem(const SaveProblem& problem);
     void setSynced(const Library& library);
+    // What the banner says once a write has landed.
+    SaveProblem problemAfterWrite(const QString& movedAsideTo) const;
 
     Host m_host;
     SyncState m_state = SyncState::NotRead;
@@ -151,14 +153,14 @@ private:
     bool m_writeWanted = false;
     bool m_readWanted = false;
     bool m_eventDuringEcho = false;
-    bool m_confirmingUndecodable = false;
     bool m_holdsGoodState = false;
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false;
-    // Rescue copies of earlier runs wait: their merge could not be written at
-    // the start. Every write merges them first, so that they land before the
-    // newer changes, never after them.
-    bool m_rescuesWaiting = false;
+    // Rescue copies of earlier runs whose merge could not be written at the
+    // start: said, and tried again like a failed write.
+    QList<RescueCopy::NotMerged> m_unmergedRescues;
+    bool m_rescueRetryDue = false; // the next read tries them again
+    int m_rescueRetryDelayMs = retryDelayMs;
     int m_quitPatienceMs = 0;
     qint64 m_lastWriteAt = -1;
     int m_retryDelayMs = retryDelayMs;

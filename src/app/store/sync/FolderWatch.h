@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/store/FileStampPoller.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,7 +13,9 @@ class QFileSystemWatcher;
 namespace sorvel {
 
 // Watches the data folder, the data file and, when the file is a link, the
-// folder it points into; calls `changed` at each of their events.
+// folder it points into (or, while that is missing, the nearest folder above
+// it); calls `changed` at each of their events. Where the system refuses a
+// watch, it looks at the data file's stamp every second instead.
 class FolderWatch final : public QObject {
 public:
     FolderWatch(const QString& folder, std::function<void()> changed);
@@ -23,11 +27,13 @@ private:
     void folderChanged();
     void watchLinkedFolder();
     void watchFile();
+    void pollInstead(const QString& place);
 
     QString m_folder;
     QString m_linkedFolder; // the folder of the data file's link target, when elsewhere
     std::function<void()> m_changed;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    FileStampPoller m_poller;
 };
 
 } // namespace sorvel

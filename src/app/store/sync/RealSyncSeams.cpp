@@ -75,8 +75,11 @@ void DiskFiles::migrate(const FolderLock::Waiter& waiter) {
     LegacyMigration::migrateData(waiter);
 }
 
-SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter) {
-    return {RescueCopy::restoreAll(waiter), 0, {}};
+SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter,
+                                                 const std::optional<QStringList>& among) {
+    RescuesMerged merged;
+    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten, among);
+    return merged;
 }
 
 } // namespace sorvel

@@ -80,9 +80,20 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
             return {{}, state};
         return reload(facts, state, {A::ForgetEventInEcho});
     case SyncEvent::RetryTimer: return reload(facts, state);
-    case SyncEvent::QuietTimer: return reload(facts, state, {A::ConfirmUndecodable});
+    case SyncEvent::QuietTimer:
+        // The undecodable file has been still for a while: a change of the
+        // user's that waited for it is written now.
+        if (!(facts.writeQueued && facts.dirty) || facts.workerBusy)
+            return {{}, state};
+        return {{A::StartWrite}, SyncState::Writing};
+    case SyncEvent::RescueRetryTimer: return reload(facts, state, {A::MarkRescueRetryDue});
+    case SyncEvent::RescuesTried:
+        // Copies not merged are said, and tried again like a failed write.
+        if (facts.rescuesNotMerged)
+            return {{A::SayRescueNotMerged, A::RetryRescuesLater}, state};
+        return {{A::ForgetRescueProblem}, state};
     case SyncEvent::ReadDecoded: {
-        SyncTransition t{{A::EndConfirming, A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
+        SyncTransition t{{A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
         // Another program changed the file: the widget shows it too, whoever wrote it.
         if (facts.readChanged)
             t.actions << A::ShowRead << A::ReloadWidget;
@@ -90,7 +101,7 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         return readDone(t, facts, facts.dirty, SyncState::InStep);
     }
     case SyncEvent::ReadMissing: {
-        SyncTransition t{{A::EndConfirming, A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
+        SyncTransition t{{A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
         // With changes pending the write makes the file anew.
         if (!facts.dirty)
             t.actions << A::ShowMissing;
@@ -102,19 +113,18 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
     case SyncEvent::ReadUndecodable: {
         // The read kept the bytes aside. Whatever the store shows stays, and
         // the banner names the copy; nothing is written over the file (it may
-        // be another program's write in place, a restore being copied in, a
-        // hand edit being repaired) until the user changes something, and
-        // then only once it has been still for a while and read once more.
-        SyncTransition t{{A::EndConfirming, A::StopReadRetry, A::ForgetFile}, state};
+        // be another program's write in place, paused or never finished, a
+        // restore being copied in, a hand edit being repaired) until the user
+        // changes something, and then only once it has been still for a while.
+        SyncTransition t{{A::StopReadRetry, A::ForgetFile}, state};
         if (!facts.dirty)
             t.actions << A::SayUndecodable;
-        if (!facts.confirming)
-            t.actions << A::StartQuietTimer;
+        t.actions << A::StartQuietTimer;
         return readDone(t, facts, facts.dirty, SyncState::Undecodable);
     }
     case SyncEvent::ReadUnreadable: {
         // Nothing is known of the file: everything is kept and it is read again later.
-        SyncTransition t{{A::EndConfirming, A::StopQuietTimer}, state};
+        SyncTransition t{{A::StopQuietTimer}, state};
         if (!facts.holdsGoodState && !facts.dirty)
             t.actions << A::SayUnreadable;
         t.actions << A::CountFailedRead << A::ForgetFile << A::RetryReadLater;
@@ -122,7 +132,8 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
     }
     case SyncEvent::WriteLanded: {
         SyncTransition t{
-            {A::OpenEchoWindow, A::TakeWrite, A::CountWrite, A::ClearProblem, A::AnnounceSave, A::ReloadWidget}, state};
+            {A::OpenEchoWindow, A::TakeWrite, A::CountWrite, A::SayAfterWrite, A::AnnounceSave, A::ReloadWidget},
+            state};
         return afterJob(t, facts, !facts.revisionCurrent, SyncState::InStep);
     }
     case SyncEvent::WriteFailed: {

@@ -31,6 +31,8 @@ enum class SyncEvent {
     EchoTimer, // the echo window of the store's own write has passed
     RetryTimer, // a read that failed is due again
     QuietTimer, // the undecodable file has not changed for a while
+    RescueRetryTimer, // rescue copies whose merge could not be written are due again
+    RescuesTried, // a read merged the rescue copies of earlier runs first, or some of them could not be
     ReadDecoded, // a read found a file that decodes
     ReadMissing, // a read found no file
     ReadUndecodable, // a read found bytes that do not decode (kept aside by the read)
@@ -58,10 +60,12 @@ enum class SyncAction {
     RestartQuietTimer, // while it runs: the undecodable file is still changing
     StartQuietTimer,
     StopQuietTimer,
-    ConfirmUndecodable, // the next read's finding counts
-    EndConfirming,
     RetryReadLater, // starts the read retry with its delay, which then doubles
     StopReadRetry,
+    MarkRescueRetryDue, // the next read tries the copies not merged again
+    SayRescueNotMerged, // names the first copy whose merge could not be written, and why
+    RetryRescuesLater, // starts the rescue retry with its delay, which then doubles
+    ForgetRescueProblem, // every copy is merged: the banner says no more of them
     StartRead,
     StartWrite,
     QueueRead, // started when the running job is done
@@ -76,7 +80,8 @@ enum class SyncAction {
     SayWriteFailed,
     SayFolderBusy,
     ClearFileProblem, // an undecodable or unreadable file's problem ends
-    ClearProblem,
+    SayAfterWrite, // what still waits (a copy not merged), where the write moved what stood in the file's place, or
+                   // nothing
     CountRead,
     CountFinishedRead,
     CountFailedRead,
@@ -102,12 +107,12 @@ struct SyncFacts {
     bool eventDuringEcho = false;
     bool settling = false; // the settle timer runs
     bool quietRunning = false; // the undecodable file's quiet timer runs
-    bool confirming = false; // the read that follows the quiet runs
     bool holdsGoodState = false; // the projects held are the file's last good contents, or newer
     bool readQueued = false;
     bool writeQueued = false;
     bool readChanged = false; // ReadDecoded: the file differs from the base
     bool restored = false; // the start's read merged rescue copies first
+    bool rescuesNotMerged = false; // RescuesTried: some copies could not be merged
     bool atStart = false; // the result is the start's first read
     bool revisionCurrent = true; // a result is about the latest change
     bool quitPatience = false; // the quit waits for the folder at all

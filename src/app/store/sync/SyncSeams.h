@@ -18,7 +18,7 @@
 namespace sorvel {
 
 // The timers of the sync. Each is single-shot; starting one that runs starts it anew.
-enum class SyncTimer { Save, Settle, Echo, ReadRetry, UndecodableQuiet };
+enum class SyncTimer { Save, Settle, Echo, ReadRetry, UndecodableQuiet, RescueRetry };
 
 // Time as the sync sees it: a steady clock for its windows, the wall clock for
 // the names of rescue copies, and its timers, which call fired() when due.
@@ -72,8 +72,7 @@ public:
     // What merging the rescue copies of earlier runs did.
     struct RescuesMerged {
         int merged = 0;
-        int waiting = 0; // copies whose merge could not be written
-        FileError why; // why the first of those could not
+        QList<RescueCopy::NotMerged> notWritten; // copies whose merge could not be written
     };
 
     // The start's first read follows these three: the earlier product's data
@@ -82,7 +81,8 @@ public:
     // interrupted write left removed (after the copies, which look whether
     // the draft of the write that carried them is still there).
     virtual void migrate(const FolderLock::Waiter& waiter) = 0;
-    virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
+    // `among`, when given, limits the merge to those copies.
+    virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter, const std::optional<QStringList>& among) = 0;
     virtual void removeStaleDrafts(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::ReadResult read(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
