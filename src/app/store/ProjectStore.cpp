@@ -398,7 +398,8 @@ void ProjectStore::scheduleSave() {
 }
 
 Library ProjectStore::currentLibrary() const {
-    return Library{m_projects, registry().types()};
+    // The top level's members no record reads are the file's: the store never changes them.
+    return Library{m_projects, registry().types(), m_sync.base().unknown};
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {

@@ -195,6 +195,9 @@ std::optional<Rescued> decode(const QByteArray& bytes, const QDateTime& madeAt) 
     std::optional<Library> unsaved = RecordCoding::decodeLibrary(bytes, madeAt);
     if (!unsaved)
         return std::nullopt;
+    // The copy's own members are no data file's.
+    unsaved->unknown.removeIf(
+        [](const UnknownMember& member) { return member.key == baseKey || member.key == stepsKey; });
     const QJsonObject copy = QJsonDocument::fromJson(bytes).object();
     const QJsonValue base = copy.value(baseKey);
     if (!base.isObject())

@@ -19,6 +19,9 @@ QString SaveProblem::text() const {
                   .arg(error.context);
     case Kind::RescueNotMerged: return QStringLiteral("a rescue copy cannot be merged: %1").arg(error.text());
     case Kind::MovedAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
+    case Kind::RepeatsKeptAside:
+        return QStringLiteral("the data file repeated members with other values; its bytes are kept in %1")
+            .arg(error.context);
     }
     return {};
 }

@@ -35,6 +35,10 @@ struct SaveProblem {
         // and could not be read (a folder, a file without read permission) was
         // moved aside and is now where `error` names.
         MovedAside,
+        // Written, over a data file that repeated a key within an object with
+        // other values, of which only the last was shown: its bytes are in the
+        // copy `error` names, kept before the write dropped the others.
+        RepeatsKeptAside,
     };
     Kind kind = Kind::None;
     FileError error;

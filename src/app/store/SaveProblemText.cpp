@@ -30,6 +30,7 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::FileChangedUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
     case SaveProblem::Kind::MovedAside:
         return QStringLiteral("原先在数据文件位置上的内容已移到 ") + problem.error.context;
+    case SaveProblem::Kind::RepeatsKeptAside: return QStringLiteral("数据文件中有重复的字段");
     case SaveProblem::Kind::WriteFailed:
     case SaveProblem::Kind::RescueNotMerged:
     case SaveProblem::Kind::FileUnreadable: break;
@@ -63,6 +64,9 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
     if (problem.kind == SaveProblem::Kind::RescueNotMerged)
         return QStringLiteral("上次退出时留下的救援副本无法合并进数据文件：") + forUser(problem)
             + QStringLiteral("。Sorvel 会自动重试。");
+    if (problem.kind == SaveProblem::Kind::RepeatsKeptAside)
+        return QStringLiteral("数据文件中有重复的字段，Sorvel 只采用了每处的最后一个；改写前，原内容已原样保存在 ")
+            + problem.error.context + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::FileUnreadable)
         return QStringLiteral("无法读取数据文件，书架因此是空的：") + forUser(problem)
             + QStringLiteral("。在你做出更改之前，Sorvel 不会改写数据文件。");

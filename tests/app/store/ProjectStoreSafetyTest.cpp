@@ -479,8 +479,15 @@ TEST(RescueCopyTest, NamedByANumberAndTheTimeInUtcNeverReplacingAnEarlierCopy) {
     const FileOutcome second = RescueCopy::write(one, two, at);
     EXPECT_EQ(first.path, folder + QStringLiteral("projects-rescued-1-20260304-050607Z.json"));
     EXPECT_EQ(second.path, folder + QStringLiteral("projects-rescued-2-20260304-050607Z.json"));
-    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(first.path), fileTime()), one);
-    EXPECT_EQ(RecordCoding::decodeLibrary(readFile(second.path), fileTime()), two);
+    // Read as a data file, a copy is its unsaved library and members of its own.
+    const auto unsavedIn = [](const QString& path) {
+        std::optional<Library> library = RecordCoding::decodeLibrary(readFile(path), fileTime());
+        if (library)
+            library->unknown.clear();
+        return library;
+    };
+    EXPECT_EQ(unsavedIn(first.path), one);
+    EXPECT_EQ(unsavedIn(second.path), two);
 
     // A merged copy's number is not taken again.
     RescueCopy::retire(second.path, QStringLiteral("retired"));

@@ -69,13 +69,5 @@ TEST_F(SyncFoundFaults, SimulatedSeed75ACopyThatCannotBeMergedHoldsTheLaterOnesB
     testing::internal::GetCapturedStderr();
 }
 
-// Two copies of one quit, the file after the first holding the second's base:
-// the second brought its steps in again.
-TEST_F(SyncFoundFaults, SimulatedSeed309StepsOfTwoCopiesOfOneQuitCountOnce) {
-    testing::internal::CaptureStderr();
-    expectHolds(309);
-    testing::internal::GetCapturedStderr();
-}
-
 } // namespace
 } // namespace sorvel::test

@@ -230,7 +230,7 @@ void DataFileSync::perform(SyncAction action) {
         break;
     case SyncAction::SayAfterWrite:
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem(problemAfterWrite(m_write->saved.movedAsideTo));
+        setSaveProblem(problemAfterWrite(m_write->saved));
         break;
     case SyncAction::CountRead: ++m_activity.reloadReads; break;
     case SyncAction::CountFinishedRead: ++m_activity.finishedReads; break;
@@ -263,9 +263,12 @@ void DataFileSync::perform(SyncAction action) {
     }
 }
 
-SaveProblem DataFileSync::problemAfterWrite(const QString& movedAsideTo) const {
+SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) const {
     if (!m_unmergedRescues.isEmpty())
         return rescueNotMerged(m_unmergedRescues.first());
+    if (!saved.repeatsKeptAs.isEmpty())
+        return {SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}};
+    const QString& movedAsideTo = saved.movedAsideTo;
     // Where the unreadable file (or a folder in its place) went is said
     // until another problem takes its place.
     if (!movedAsideTo.isEmpty())

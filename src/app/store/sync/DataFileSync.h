@@ -141,8 +141,10 @@ private:
     bool withinEchoWindow() const;
     void setSaveProblem(const SaveProblem& problem);
     void setSynced(const Library& library);
-    // What the banner says once a write has landed.
-    SaveProblem problemAfterWrite(const QString& movedAsideTo) const;
+    // What the banner says once a write has landed: what still waits (a rescue
+    // copy not merged), the copy of a file whose repeated keys the write
+    // dropped, or where the write moved what stood in the file's place.
+    SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
 
     Host m_host;
     SyncState m_state = SyncState::NotRead;
