@@ -69,5 +69,14 @@ TEST_F(SyncFoundFaults, SimulatedSeed75ACopyThatCannotBeMergedHoldsTheLaterOnesB
     testing::internal::GetCapturedStderr();
 }
 
+// A copy whose merge could not be written at the start, merged on a retry
+// after this run had written a newer value of the same field, put its older
+// value back.
+TEST_F(SyncFoundFaults, SimulatedSeed4ACopyMergedLateLeavesNewerValuesOfTheFile) {
+    testing::internal::CaptureStderr();
+    expectHolds(4);
+    testing::internal::GetCapturedStderr();
+}
+
 } // namespace
 } // namespace sorvel::test
