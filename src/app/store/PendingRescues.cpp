@@ -1,6 +1,5 @@
 #include "app/store/PendingRescues.h"
 
-#include "app/store/RescueCopy.h"
 #include "core/Log.h"
 
 #include <algorithm>
@@ -20,7 +19,8 @@ public:
             if (copy.revision <= m_revision)
                 paths << copy.path;
         }
-        m_copies.emplace(paths, QStringLiteral("the changes of the rescue copy %1 reached the data file"));
+        m_copies = m_owner.m_files->carryRescues(
+            paths, QStringLiteral("the changes of the rescue copy %1 reached the data file"));
         const int error = m_copies->replacing(mark);
         if (error != 0)
             done();
@@ -51,7 +51,7 @@ private:
     PendingRescues& m_owner;
     const quint64 m_revision;
     std::unique_lock<std::mutex> m_lock;
-    std::optional<RescueCopy::Carrier> m_copies;
+    std::unique_ptr<RescueCarrier> m_copies;
 };
 
 FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
@@ -60,7 +60,7 @@ FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Libra
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
     const bool landed = revision <= m_written;
-    const FileOutcome written = RescueCopy::write(base, unsaved, at, {m_run, revision, steps}, landed);
+    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps}, landed);
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};

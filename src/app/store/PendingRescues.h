@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/store/ProgressSteps.h"
+#include "app/store/sync/SyncSeams.h"
 #include "core/FileOutcome.h"
 #include "core/Library.h"
 #include "core/Storage.h"
@@ -24,6 +25,9 @@ namespace sorvel {
 // since. Copies are kept on the window's thread and retired on the worker's.
 class PendingRescues {
 public:
+    // Writes and retires the copies through `files`.
+    explicit PendingRescues(std::shared_ptr<SyncFiles> files) : m_files(std::move(files)) {}
+
     // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
     // from `base` with the progress `steps` not written yet (RescueCopy::write);
     // the copy made last when neither the changes nor the library are
@@ -44,6 +48,7 @@ private:
 
     // Tells this run's copies from other runs': a later copy of this run
     // holds the steps of an earlier one too.
+    const std::shared_ptr<SyncFiles> m_files;
     const QUuid m_run = QUuid::createUuid();
     std::mutex m_mutex;
     QList<Copy> m_pending;

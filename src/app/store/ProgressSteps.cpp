@@ -50,7 +50,9 @@ void ProgressSteps::carry(Library& base, const Library& theirs, Library& mine) c
         AudioProject* before = find(base.projects, step.project);
         const AudioProject* other = find(theirs.projects, step.project);
         AudioProject* here = find(mine.projects, step.project);
-        if (!before || !other || !here || other->manualProgress == before->manualProgress)
+        // Carried even when the other program left the value alone: steps that
+        // landed by another way are in its value already and count no more.
+        if (!before || !other || !here)
             continue;
         if (stepped(step.project, before->manualProgress) != here->manualProgress)
             continue; // set outright since: the field rule decides

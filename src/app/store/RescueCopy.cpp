@@ -1,6 +1,7 @@
 #include "app/store/RescueCopy.h"
 
 #include "core/DataFolder.h"
+#include "core/LibraryMerge.h"
 #include "core/Log.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
@@ -263,9 +264,10 @@ enum class Merge {
     NotWritten, // its merge could not be written (a full disk, a busy folder): tried again later
 };
 
-// Merges one rescue file into the data file and renames it.
-Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed,
-              QList<NotMerged>* notWritten) {
+// Merges one rescue file into the data file and renames it; `late` when
+// tried again while the program runs (see mergeInto).
+Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed, QList<NotMerged>* notWritten,
+              bool late) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Merge::Unusable;
@@ -281,9 +283,9 @@ Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps
     if (!steps.steps().isEmpty())
         steps.landed(landed.of(rescued->steps.run));
     Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
-    const Storage::SaveResult saved = Storage::save(
-        [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
-        false, waiter, &carrier);
+    const Storage::SaveResult saved =
+        Storage::save([&](const Library* found) { return mergeInto(found, base, rescued->unsaved, steps, late); },
+                      false, waiter, &carrier);
     if (!saved.written) {
         if (notWritten && !saved.folderBusy)
             *notWritten << NotMerged{path, saved.error};
@@ -428,6 +430,32 @@ void Carrier::notReplaced() {
     syncFolder();
 }
 
+Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps,
+                  bool late) {
+    if (!found)
+        return unsaved;
+    // The copy's values win a conflict; its steps add to the file's value.
+    const Library merged = steps.merge(base, *found, unsaved);
+    if (!late)
+        return merged;
+    // Tried again while the program runs: the file may hold changes made
+    // after the copy (this run's writes), which it must not undo.
+    Library fileFirst = LibraryMerge::merge(base, unsaved, *found);
+    for (const ProgressSteps::Step& step : steps.steps()) {
+        const auto stepped = std::find_if(merged.projects.cbegin(), merged.projects.cend(),
+                                          [&](const AudioProject& p) { return p.id == step.project; });
+        for (AudioProject& project : fileFirst.projects) {
+            if (project.id == step.project && stepped != merged.projects.cend())
+                project.manualProgress = stepped->manualProgress;
+        }
+    }
+    return fileFirst;
+}
+
+void sortAsMade(QStringList& names) {
+    std::ranges::sort(names, {}, madeOrder);
+}
+
 int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
                const std::optional<QStringList>& among) {
     const QDir rescues(folder());
@@ -441,12 +469,11 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
     if (among)
         names.removeIf([&](const QString& name) { return !among->contains(rescues.filePath(name)); });
-    // Oldest first: a later rescue's values win over an earlier one's.
-    std::ranges::sort(names, {}, madeOrder);
+    sortAsMade(names);
     int restored = 0;
     for (qsizetype i = 0; i < names.size(); ++i) {
         const qsizetype before = notWritten ? notWritten->size() : 0;
-        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, notWritten);
+        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, notWritten, among.has_value());
         if (merged == Merge::Done)
             ++restored;
         if (merged != Merge::NotWritten)

@@ -90,5 +90,17 @@ struct NotMerged {
 // were made; `among`, when given, limits the merge to those copies.
 int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
                const std::optional<QStringList>& among = std::nullopt);
+// What merging a rescue copy (`unsaved`, grown from `base`, with its steps)
+// into the data file's library `found` (none: no file, or kept aside) gives.
+// At the start the copy's values win a conflict; `late`, tried again while
+// the program runs, the file's do, which may be this run's newer changes.
+// Steps add to the file's value either way.
+Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps,
+                  bool late);
+
+// Puts the names of rescue files in the order restoreAll() merges them, the
+// order they were made: oldest first, so that a later copy's values win over
+// an earlier one's.
+void sortAsMade(QStringList& names);
 
 } // namespace sorvel::RescueCopy

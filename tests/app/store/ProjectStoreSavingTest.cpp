@@ -1,5 +1,6 @@
 #include "support/StoreTestSupport.h"
 
+#include "app/store/FileStampPoller.h"
 #include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemText.h"
 #include "core/RecordCoding.h"

@@ -1,0 +1,445 @@
+#include "app/store/sync/DataFileSync.h"
+
+#include "core/LibraryMerge.h"
+#include "core/Log.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace sorvel {
+
+namespace {
+
+// Names the copy, and why its merge was not written.
+SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
+    return {SaveProblem::Kind::RescueNotMerged,
+            copy.why.number != 0 ? FileError{copy.path, copy.why.number}
+                                 : FileError{copy.path + QStringLiteral(": ") + copy.why.context, 0}};
+}
+
+} // namespace
+
+DataFileSync::DataFileSync(Host host, Seams seams, const Library& standIn)
+    : m_host(std::move(host)),
+      // Until the first read lands the store holds the empty library: edits
+      // made meanwhile merge onto the file's contents with it as their base.
+      m_synced(standIn),
+      m_clock(std::move(seams.clock)),
+      m_files(std::move(seams.files)),
+      m_rescues(std::make_shared<PendingRescues>(m_files)),
+      m_worker(std::move(seams.worker)) {
+    m_clock->fired = [this](SyncTimer timer) { timerFired(timer); };
+    m_worker->waitingChanged = [this] {
+        dispatch(m_worker->isWaitingForFolder() ? SyncEvent::LockBusy : SyncEvent::LockFree);
+    };
+}
+
+DataFileSync::~DataFileSync() {
+    // The worker goes first and may deliver nothing more.
+    m_worker.reset();
+}
+
+bool DataFileSync::begin(int startWait, int slowStart) {
+    m_worker->start(readJob(true));
+    return m_worker->finish(startWait, slowStart);
+}
+
+void DataFileSync::changed() {
+    dispatch(SyncEvent::ChangeHere);
+}
+
+void DataFileSync::stepped(const QUuid& project, double delta) {
+    m_stepProject = project;
+    m_stepDelta = delta;
+    dispatch(SyncEvent::StepHere);
+}
+
+void DataFileSync::folderChanged() {
+    dispatch(SyncEvent::FolderEvent);
+}
+
+void DataFileSync::flush(int folderPatienceMs) {
+    m_quitPatienceMs = folderPatienceMs;
+    dispatch(SyncEvent::Quit);
+}
+
+FileOutcome DataFileSync::keepRescueCopy() {
+    dispatch(SyncEvent::KeepRescue);
+    return m_kept;
+}
+
+std::optional<Library> DataFileSync::lastReadLibrary() const {
+    return m_hasReadFile ? std::optional<Library>(m_synced) : std::nullopt;
+}
+
+bool DataFileSync::isIdle() const {
+    return !m_worker->isBusy() && !m_writeWanted && !m_readWanted && !m_clock->isActive(SyncTimer::Save)
+        && !m_clock->isActive(SyncTimer::Settle) && !m_clock->isActive(SyncTimer::Echo)
+        && !m_clock->isActive(SyncTimer::ReadRetry) && !m_clock->isActive(SyncTimer::UndecodableQuiet)
+        && !m_clock->isActive(SyncTimer::RescueRetry);
+}
+
+bool DataFileSync::withinEchoWindow() const {
+    // A write that is still running has its echo window still ahead.
+    return m_writing || (m_lastWriteAt >= 0 && m_clock->steadyMs() - m_lastWriteAt <= echoWindowMs);
+}
+
+SyncFacts DataFileSync::facts() const {
+    SyncFacts f;
+    f.dirty = m_dirty;
+    f.workerBusy = m_worker->isBusy();
+    f.started = m_started;
+    f.withinEchoWindow = withinEchoWindow();
+    f.eventDuringEcho = m_eventDuringEcho;
+    f.settling = m_clock->isActive(SyncTimer::Settle);
+    f.quietRunning = m_clock->isActive(SyncTimer::UndecodableQuiet);
+    f.holdsGoodState = m_holdsGoodState;
+    f.readQueued = m_readWanted;
+    f.writeQueued = m_writeWanted;
+    f.quitPatience = m_quitPatienceMs > 0;
+    f.writingJob = m_writing;
+    f.file = m_file;
+    if (m_read) {
+        f.readChanged = !m_read->unchanged;
+        f.restored = m_read->rescues.merged > 0;
+        f.rescuesNotMerged = !m_read->rescues.notWritten.isEmpty();
+        f.atStart = m_read->atStart;
+        f.revisionCurrent = m_read->revision == m_revision;
+    }
+    if (m_write)
+        f.revisionCurrent = m_write->revision == m_revision;
+    return f;
+}
+
+void DataFileSync::dispatch(SyncEvent event) {
+    const SyncTransition transition = SyncMachine::on(m_state, event, facts());
+    // Set first: an action may lead to another event (a view's change as the
+    // store shows a library, a delivery during the quit's wait), which goes on from here.
+    m_state = transition.next;
+    for (const SyncAction action : transition.actions)
+        perform(action);
+}
+
+void DataFileSync::timerFired(SyncTimer timer) {
+    switch (timer) {
+    case SyncTimer::Save: dispatch(SyncEvent::SaveTimer); break;
+    case SyncTimer::Settle: dispatch(SyncEvent::SettleTimer); break;
+    case SyncTimer::Echo: dispatch(SyncEvent::EchoTimer); break;
+    case SyncTimer::ReadRetry: dispatch(SyncEvent::RetryTimer); break;
+    case SyncTimer::UndecodableQuiet: dispatch(SyncEvent::QuietTimer); break;
+    case SyncTimer::RescueRetry: dispatch(SyncEvent::RescueRetryTimer); break;
+    }
+}
+
+void DataFileSync::perform(SyncAction action) {
+    switch (action) {
+    case SyncAction::MarkDirty:
+        m_dirty = true;
+        ++m_revision;
+        break;
+    case SyncAction::RecordStep: m_steps.add(m_stepProject, m_stepDelta, m_revision); break;
+    case SyncAction::StartSaveTimer:
+        m_clock->start(SyncTimer::Save, saveDelayMs); // restarts: only the last change of a burst writes
+        break;
+    case SyncAction::RetrySaveLater:
+        m_clock->start(SyncTimer::Save, m_retryDelayMs);
+        m_retryDelayMs = std::min(2 * m_retryDelayMs, int(longestRetryDelayMs));
+        break;
+    case SyncAction::StopSaveTimer: m_clock->stop(SyncTimer::Save); break;
+    case SyncAction::StartSettleTimer: m_clock->start(SyncTimer::Settle, folderSettleMs); break;
+    case SyncAction::NoteEventInEcho: m_eventDuringEcho = true; break;
+    case SyncAction::ForgetEventInEcho: m_eventDuringEcho = false; break;
+    case SyncAction::CountFolderEvent: ++m_activity.folderEvents; break;
+    case SyncAction::RestartQuietTimer:
+    case SyncAction::StartQuietTimer: m_clock->start(SyncTimer::UndecodableQuiet, undecodableQuietMs); break;
+    case SyncAction::StopQuietTimer: m_clock->stop(SyncTimer::UndecodableQuiet); break;
+    case SyncAction::MarkRescueRetryDue: m_rescueRetryDue = true; break;
+    case SyncAction::SayRescueNotMerged: {
+        m_unmergedRescues = m_read->rescues.notWritten;
+        setSaveProblem(rescueNotMerged(m_unmergedRescues.first()));
+        break;
+    }
+    case SyncAction::RetryRescuesLater:
+        m_clock->start(SyncTimer::RescueRetry, m_rescueRetryDelayMs);
+        m_rescueRetryDelayMs = std::min(2 * m_rescueRetryDelayMs, int(longestRetryDelayMs));
+        break;
+    case SyncAction::ForgetRescueProblem:
+        m_unmergedRescues.clear();
+        m_rescueRetryDelayMs = retryDelayMs;
+        if (m_saveProblem.kind == SaveProblem::Kind::RescueNotMerged)
+            setSaveProblem({});
+        break;
+    case SyncAction::RetryReadLater:
+        m_clock->start(SyncTimer::ReadRetry, m_readRetryDelayMs);
+        m_readRetryDelayMs = std::min(2 * m_readRetryDelayMs, int(longestRetryDelayMs));
+        break;
+    case SyncAction::StopReadRetry:
+        m_clock->stop(SyncTimer::ReadRetry);
+        m_readRetryDelayMs = retryDelayMs;
+        break;
+    case SyncAction::StartRead: startRead(); break;
+    case SyncAction::StartWrite: startWrite(); break;
+    case SyncAction::QueueRead: m_readWanted = true; break;
+    case SyncAction::QueueWrite:
+        m_writeWanted = true; // a newer state replaces any waiting one
+        break;
+    case SyncAction::ShowRead: takeRead(*m_read); break;
+    case SyncAction::ShowMissing:
+        if (m_holdsGoodState)
+            Log::info(QStringLiteral("Sorvel: the data file %1 was deleted while running; the shelf follows it")
+                          .arg(Storage::filePath()));
+        m_host.show(m_read->read.library);
+        m_synced = m_read->read.library;
+        m_syncedWithFile = true;
+        m_hasReadFile = true;
+        m_holdsGoodState = false;
+        m_file = SyncState::InStep;
+        break;
+    case SyncAction::MarkInStep:
+        m_syncedWithFile = true;
+        m_hasReadFile = true;
+        m_holdsGoodState = true;
+        m_file = SyncState::InStep;
+        break;
+    case SyncAction::TakeWrite: takeWrite(*m_write); break;
+    case SyncAction::ForgetFile:
+        m_syncedWithFile = false;
+        m_file = m_read && m_read->read.kind == Storage::ReadResult::Kind::Undecodable ? SyncState::Undecodable
+                                                                                       : SyncState::Unreadable;
+        break;
+    case SyncAction::SayUndecodable:
+        // Good projects held stay, and the file as it is, until a change.
+        if (m_holdsGoodState && m_saveProblem.kind != SaveProblem::Kind::FileChangedUndecodable)
+            Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the "
+                                     "projects in memory and the file as it is until a change"));
+        setSaveProblem(
+            {m_holdsGoodState ? SaveProblem::Kind::FileChangedUndecodable : SaveProblem::Kind::FileUndecodable,
+             {m_read->read.keptAs, 0}});
+        break;
+    case SyncAction::SayUnreadable: {
+        const FileError& error = m_read->read.error;
+        setSaveProblem({SaveProblem::Kind::FileUnreadable,
+                        error.number != 0 ? FileError{Storage::filePath(), error.number} : error});
+        break;
+    }
+    case SyncAction::SayWriteFailed: setSaveProblem({SaveProblem::Kind::WriteFailed, m_write->saved.error}); break;
+    case SyncAction::SayFolderBusy: setSaveProblem({SaveProblem::Kind::FolderBusy, {}}); break;
+    case SyncAction::ClearFileProblem:
+        if (m_saveProblem.isAboutTheFile())
+            setSaveProblem({});
+        break;
+    case SyncAction::SayAfterWrite:
+        m_retryDelayMs = retryDelayMs;
+        setSaveProblem(problemAfterWrite(m_write->saved));
+        break;
+    case SyncAction::CountRead: ++m_activity.reloadReads; break;
+    case SyncAction::CountFinishedRead: ++m_activity.finishedReads; break;
+    case SyncAction::CountFailedRead: ++m_activity.failedReads; break;
+    case SyncAction::CountWrite: ++m_activity.writes; break;
+    case SyncAction::CountFailedWrite: ++m_activity.failedWrites; break;
+    case SyncAction::CountFolderWait: ++m_activity.folderWaits; break;
+    case SyncAction::OpenEchoWindow:
+        // The echo window starts when the write is done: its folder events
+        // follow it. Events seen while it ran are looked at once it has passed.
+        m_lastWriteAt = m_clock->steadyMs();
+        m_clock->start(SyncTimer::Echo, echoWindowMs + echoMarginMs);
+        break;
+    case SyncAction::AnnounceSave: m_host.saveFinished(m_write->saved.written); break;
+    case SyncAction::AnnounceStart:
+        if (!std::exchange(m_started, true))
+            m_host.firstReadFinished();
+        break;
+    case SyncAction::AnnounceFolderWait: m_host.folderWaitChanged(); break;
+    case SyncAction::ReloadWidget: m_host.reloadTimelines(); break;
+    case SyncAction::LogFolderBusyAtQuit:
+        Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending")
+                      .arg(Storage::directory()));
+        break;
+    case SyncAction::WaitForJobAtQuit: waitAtQuit(); break;
+    case SyncAction::KeepRescueCopy:
+        m_kept =
+            m_rescues->keep(lastReadLibrary(), m_host.current(), m_steps, m_revision, m_clock->wallNow().toLocalTime());
+        break;
+    }
+}
+
+SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) const {
+    if (!m_unmergedRescues.isEmpty())
+        return rescueNotMerged(m_unmergedRescues.first());
+    if (!saved.repeatsKeptAs.isEmpty())
+        return {SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}};
+    const QString& movedAsideTo = saved.movedAsideTo;
+    // Where the unreadable file (or a folder in its place) went is said
+    // until another problem takes its place.
+    if (!movedAsideTo.isEmpty())
+        return {SaveProblem::Kind::MovedAside, {movedAsideTo, 0}};
+    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : SaveProblem{};
+}
+
+void DataFileSync::setSaveProblem(const SaveProblem& problem) {
+    if (problem == m_saveProblem)
+        return;
+    m_saveProblem = problem;
+    m_host.problemChanged();
+}
+
+void DataFileSync::setSynced(const Library& library) {
+    m_worker->discard(std::exchange(m_synced, library));
+}
+
+// The quit's one wait: a running job ends first; then whatever is newer is
+// written, at once. Another program holding the folder is waited for a
+// bounded time only, once for both: the quit must not hang on a stopped
+// widget or a hung network file system.
+void DataFileSync::waitAtQuit() {
+    const qint64 deadline = m_clock->steadyMs() + m_quitPatienceMs;
+    if (waitForWorker(deadline) && m_dirty) {
+        startWrite();
+        waitForWorker(deadline);
+    }
+    dispatch(SyncEvent::QuitWaited);
+}
+
+bool DataFileSync::waitForWorker(qint64 deadlineMs) {
+    while (m_worker->isBusy()) {
+        // A delivery may start the waiting job, which the same deadline bounds.
+        if (!m_worker->finish(int(std::max<qint64>(0, deadlineMs - m_clock->steadyMs()))))
+            return false;
+    }
+    return true;
+}
+
+void DataFileSync::startRead() {
+    m_readWanted = false;
+    m_worker->start(readJob(false));
+}
+
+SyncWorker::Job DataFileSync::readJob(bool atStart) {
+    const Library base = m_synced;
+    const Library mine = m_host.current();
+    const bool dirty = m_dirty;
+    const quint64 revision = m_revision;
+    const ProgressSteps steps = m_steps;
+    // Only the copies that could not be merged at the start are tried again,
+    // never one this run has made since.
+    QStringList retrying;
+    if (std::exchange(m_rescueRetryDue, false)) {
+        for (const RescueCopy::NotMerged& copy : std::as_const(m_unmergedRescues))
+            retrying << copy.path;
+    }
+    const bool mergesRescues = atStart || !retrying.isEmpty();
+    return [this, base, mine, steps, dirty, revision, atStart, retrying, mergesRescues,
+            files = m_files]() -> SyncWorker::Delivery {
+        const FolderLock::Waiter waiter = m_worker->folderWaiter();
+        FolderRead result;
+        result.atStart = atStart;
+        result.revision = revision;
+        result.mergedRescues = mergesRescues;
+        if (atStart) // before anything is read: the earlier product's data
+            files->migrate(waiter);
+        // What a quit could not write last time goes into the file before it
+        // is read; at the start before what an interrupted write of this
+        // program left is removed (the rescue copies look whether the draft
+        // of the write that carried them is still there).
+        if (mergesRescues)
+            result.rescues = files->mergeRescues(waiter, atStart ? std::nullopt : std::optional<QStringList>(retrying));
+        if (atStart)
+            files->removeStaleDrafts(waiter);
+        // Decoding, comparing and merging a large library take their time: all
+        // of it happens here, the sync's thread only takes the result.
+        result.read = files->read(waiter);
+        if (result.read.kind == Storage::ReadResult::Kind::Busy)
+            return {}; // the store is going away
+        if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
+            result.unchanged = result.read.library == base;
+            if (result.unchanged) {
+                result.read.library = {}; // freed here, not on the sync's thread
+            } else {
+                result.next =
+                    dirty ? steps.merge(base, result.read.library, mine, &result.mergeNotes) : result.read.library;
+                result.change = ProjectChange::between(mine.projects, result.next->projects);
+            }
+        }
+        return [this, result = std::move(result)] {
+            m_read = &result;
+            if (result.mergedRescues)
+                dispatch(SyncEvent::RescuesTried);
+            switch (result.read.kind) {
+            case Storage::ReadResult::Kind::Decoded: dispatch(SyncEvent::ReadDecoded); break;
+            case Storage::ReadResult::Kind::Missing: dispatch(SyncEvent::ReadMissing); break;
+            case Storage::ReadResult::Kind::Undecodable: dispatch(SyncEvent::ReadUndecodable); break;
+            case Storage::ReadResult::Kind::Unreadable:
+            case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
+                dispatch(SyncEvent::ReadUnreadable);
+                break;
+            }
+            m_read = nullptr;
+        };
+    };
+}
+
+void DataFileSync::takeRead(const FolderRead& result) {
+    // Unsaved edits are kept on top of the other program's change. A merge
+    // redone for newer edits replaces the worker's, notes included.
+    if (result.revision == m_revision) {
+        LibraryMerge::logNotes(result.mergeNotes);
+        m_worker->discard(Library{m_host.showKnown(*result.next, result.change), {}});
+    } else {
+        m_host.show(m_steps.merge(m_synced, result.read.library, m_host.current()));
+    }
+    setSynced(result.read.library);
+}
+
+void DataFileSync::startWrite() {
+    m_clock->stop(SyncTimer::Save);
+    m_writeWanted = false;
+    // The write reads the file under the lock and merges what it finds, which
+    // covers every folder event so far.
+    m_readWanted = false;
+    m_eventDuringEcho = false;
+    m_writing = true;
+    const Library sent = m_host.current();
+    const Library base = m_synced;
+    const bool keepDecodedAside = !m_syncedWithFile;
+    const quint64 revision = m_revision;
+    const ProgressSteps steps = m_steps;
+    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues,
+                     files = m_files]() -> SyncWorker::Delivery {
+        // Whatever another program wrote since the store last saw the file is
+        // merged in under the lock, so that neither side's change is lost.
+        // The rescue copies of these changes are retired as the write lands,
+        // not in the delivery: a quit may end the program before that runs.
+        const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
+        const Storage::SaveResult saved =
+            files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
+                        keepDecodedAside, m_worker->folderWaiter(), carried.get());
+        if (saved.folderBusy)
+            return {}; // the store is going away
+        return [this, done = FinishedWrite{sent, saved, revision}] {
+            m_writing = false;
+            m_write = &done;
+            dispatch(done.saved.written ? SyncEvent::WriteLanded : SyncEvent::WriteFailed);
+            m_write = nullptr;
+        };
+    });
+}
+
+void DataFileSync::takeWrite(const FinishedWrite& done) {
+    // The next merge starts from what the file holds; the store keeps what
+    // was written (an emptied cue number stays empty, not its position).
+    setSynced(done.saved.library);
+    m_syncedWithFile = true;
+    m_hasReadFile = true;
+    m_holdsGoodState = true;
+    m_file = SyncState::InStep;
+    m_steps.written(done.revision);
+    if (done.revision == m_revision) {
+        m_dirty = false;
+        m_host.show(done.saved.resolved);
+    } else {
+        // Changed while the write ran: the newer edits stay pending on top of it.
+        m_host.show(m_steps.merge(done.sent, done.saved.resolved, m_host.current()));
+    }
+}
+
+} // namespace sorvel

@@ -1,0 +1,190 @@
+#pragma once
+
+#include "app/store/PendingRescues.h"
+#include "app/store/ProgressSteps.h"
+#include "app/store/ProjectChange.h"
+#include "app/store/SaveProblem.h"
+#include "app/store/sync/SyncMachine.h"
+#include "app/store/sync/SyncSeams.h"
+#include "core/AudioProject.h"
+#include "core/FileOutcome.h"
+#include "core/Library.h"
+#include "core/Storage.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace sorvel {
+
+// What the sync has done with the data file so far (figures and tests).
+struct SyncActivity {
+    int writes = 0; // successful writes
+    int failedWrites = 0; // writes that left the file as it was
+    int reloadReads = 0; // reads made because the folder changed (counted as they start)
+    int failedReads = 0; // reloads that could not read the file (counted when done)
+    int folderWaits = 0; // flushes that waited for a folder another program held, in vain
+    int finishedReads = 0; // reloads whose result the store has taken
+    int folderEvents = 0; // changes of the watched folders reported so far
+};
+
+// Keeps the data file and the store's library in step: it writes the store's
+// changes a moment after the last one, merged with whatever another program
+// wrote, reads the file again when its folder changes, holds off over a file
+// that does not decode or cannot be read, and writes once more at a quit. What
+// it does is decided by SyncMachine; time, the worker and the file work come
+// in through seams (SyncSeams.h), the store through its Host.
+class DataFileSync {
+public:
+    static constexpr int saveDelayMs = 300;
+    static constexpr int echoWindowMs = 1000;
+    static constexpr int retryDelayMs = 2000;
+    static constexpr int longestRetryDelayMs = 60000;
+    static constexpr int startWaitMs = 0;
+    static constexpr int quitWaitMs = 2000;
+    static constexpr int slowStartMs = 10000;
+    static constexpr int undecodableQuietMs = 2000;
+    // Several folder events arrive for one atomic write (temporary file, rename);
+    // they are read as one.
+    static constexpr int folderSettleMs = 50;
+    // The echo window ends strictly after echoWindowMs.
+    static constexpr int echoMarginMs = 10;
+
+    // What the sync asks of the store that holds the library.
+    struct Host {
+        std::function<Library()> current; // what the store holds
+        std::function<void(const Library&)> show; // shows a library, comparing it with what is held
+        // Shows a library whose change is known; returns the projects held
+        // before, which the sync lets go of off its thread.
+        std::function<QList<AudioProject>(const Library&, const ProjectChange&)> showKnown;
+        std::function<void()> reloadTimelines;
+        std::function<void(bool written)> saveFinished;
+        std::function<void()> problemChanged;
+        std::function<void()> folderWaitChanged;
+        std::function<void()> firstReadFinished;
+    };
+    struct Seams {
+        std::unique_ptr<SyncClock> clock;
+        std::shared_ptr<SyncFiles> files;
+        std::unique_ptr<SyncWorker> worker;
+    };
+
+    // `standIn` is what the store holds before the first read (the empty library).
+    DataFileSync(Host host, Seams seams, const Library& standIn);
+    ~DataFileSync();
+    DataFileSync(const DataFileSync&) = delete;
+    DataFileSync& operator=(const DataFileSync&) = delete;
+
+    // Starts the first read and waits for it `startWait`, unless another
+    // program holds the folder; false when it did not land.
+    bool begin(int startWait = startWaitMs, int slowStart = slowStartMs);
+
+    // Events of the store and of the folder's watch.
+    void changed();
+    void stepped(const QUuid& project, double delta);
+    void folderChanged();
+    // Writes what is pending at once (quit); waits `folderPatienceMs` in all
+    // for another program's lock, then gives up: the change stays pending.
+    void flush(int folderPatienceMs = quitWaitMs);
+    // Keeps the unsaved library in a rescue copy (PendingRescues::keep).
+    FileOutcome keepRescueCopy();
+
+    SyncState state() const { return m_state; }
+    bool hasStarted() const { return m_started; }
+    bool isDirty() const { return m_dirty; }
+    bool isIdle() const;
+    bool isWriteQueued() const { return m_writeWanted; }
+    bool isWaitingForFolder() const { return m_worker->isWaitingForFolder(); }
+    SaveProblem saveProblem() const { return m_saveProblem; }
+    const SyncActivity& activity() const { return m_activity; }
+    const Library& base() const { return m_synced; }
+    std::optional<Library> lastReadLibrary() const;
+    // Lets go of a library off the sync's thread.
+    void discard(Library library) { m_worker->discard(std::move(library)); }
+
+private:
+    // What a read on the worker found, compared with the base and merged with
+    // the unsaved edits.
+    struct FolderRead {
+        Storage::ReadResult read;
+        bool unchanged = false;
+        std::optional<Library> next;
+        ProjectChange change;
+        QStringList mergeNotes;
+        SyncFiles::RescuesMerged rescues;
+        bool mergedRescues = false; // tried to merge the rescue copies first
+        bool atStart = false;
+        quint64 revision = 0;
+    };
+    struct FinishedWrite {
+        Library sent;
+        Storage::SaveResult saved;
+        quint64 revision = 0;
+    };
+
+    void dispatch(SyncEvent event);
+    SyncFacts facts() const;
+    void perform(SyncAction action);
+    void startRead();
+    void startWrite();
+    void waitAtQuit();
+    bool waitForWorker(qint64 deadlineMs);
+    SyncWorker::Job readJob(bool atStart);
+    void takeRead(const FolderRead& result);
+    void takeWrite(const FinishedWrite& done);
+    void timerFired(SyncTimer timer);
+    bool withinEchoWindow() const;
+    void setSaveProblem(const SaveProblem& problem);
+    void setSynced(const Library& library);
+    // What the banner says once a write has landed: what still waits (a rescue
+    // copy not merged), the copy of a file whose repeated keys the write
+    // dropped, or where the write moved what stood in the file's place.
+    SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
+
+    Host m_host;
+    SyncState m_state = SyncState::NotRead;
+    SyncState m_file = SyncState::InStep; // what the last read or write found
+    bool m_dirty = false;
+    bool m_started = false;
+    bool m_writing = false;
+    bool m_writeWanted = false;
+    bool m_readWanted = false;
+    bool m_eventDuringEcho = false;
+    bool m_holdsGoodState = false;
+    bool m_syncedWithFile = false;
+    bool m_hasReadFile = false;
+    // Rescue copies of earlier runs whose merge could not be written at the
+    // start: said, and tried again like a failed write.
+    QList<RescueCopy::NotMerged> m_unmergedRescues;
+    bool m_rescueRetryDue = false; // the next read tries them again
+    int m_rescueRetryDelayMs = retryDelayMs;
+    int m_quitPatienceMs = 0;
+    qint64 m_lastWriteAt = -1;
+    int m_retryDelayMs = retryDelayMs;
+    int m_readRetryDelayMs = retryDelayMs;
+    quint64 m_revision = 0;
+    // The common ancestor against which a save or a reload merges.
+    Library m_synced;
+    ProgressSteps m_steps; // not written yet
+    QUuid m_stepProject;
+    double m_stepDelta = 0;
+    SaveProblem m_saveProblem;
+    FileOutcome m_kept; // the rescue copy kept last
+    SyncActivity m_activity;
+    // The result the current event is about.
+    const FolderRead* m_read = nullptr;
+    const FinishedWrite* m_write = nullptr;
+    std::unique_ptr<SyncClock> m_clock;
+    std::shared_ptr<SyncFiles> m_files;
+    // Shared with the write jobs, which may outlive the sync on a hung disk.
+    std::shared_ptr<PendingRescues> m_rescues;
+    // Last: destroyed first, so that no job outlives what it refers to.
+    std::unique_ptr<SyncWorker> m_worker;
+};
+
+} // namespace sorvel

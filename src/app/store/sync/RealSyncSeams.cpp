@@ -1,0 +1,85 @@
+#include "app/store/sync/RealSyncSeams.h"
+
+#include "core/Clock.h"
+#include "core/LegacyMigration.h"
+
+#include <chrono>
+
+namespace sorvel {
+
+EventLoopClock::EventLoopClock() {
+    for (std::size_t i = 0; i < m_timers.size(); ++i) {
+        QTimer& timer = m_timers.at(i);
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        connect(&timer, &QTimer::timeout, this, [this, i] {
+            if (fired)
+                fired(SyncTimer(i));
+        });
+    }
+}
+
+qint64 EventLoopClock::steadyMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+QDateTime EventLoopClock::wallNow() const {
+    return Clock::now();
+}
+
+void EventLoopClock::start(SyncTimer timer, int ms) {
+    m_timers.at(std::size_t(timer)).start(ms);
+}
+
+void EventLoopClock::stop(SyncTimer timer) {
+    m_timers.at(std::size_t(timer)).stop();
+}
+
+bool EventLoopClock::isActive(SyncTimer timer) const {
+    return m_timers.at(std::size_t(timer)).isActive();
+}
+
+ThreadWorker::ThreadWorker() {
+    QObject::connect(&m_worker, &StorageWorker::waitingChanged, [this] {
+        if (waitingChanged)
+            waitingChanged();
+    });
+}
+
+FolderLock::Waiter ThreadWorker::folderWaiter() {
+    return [this](const std::function<bool()>& attempt) { return m_worker.waitUntilFree(attempt); };
+}
+
+namespace {
+
+class DiskCarrier final : public RescueCarrier {
+public:
+    DiskCarrier(const QStringList& paths, const QString& what) : m_carrier(paths, what) {}
+    int replacing(const Storage::WriteMark& mark) override { return m_carrier.replacing(mark); }
+    void replaced(bool durable) override { m_carrier.replaced(durable); }
+    void notReplaced() override { m_carrier.notReplaced(); }
+    const QStringList& paths() const override { return m_carrier.paths(); }
+
+private:
+    RescueCopy::Carrier m_carrier;
+};
+
+} // namespace
+
+std::unique_ptr<RescueCarrier> DiskFiles::carryRescues(const QStringList& paths, const QString& what) {
+    return std::make_unique<DiskCarrier>(paths, what);
+}
+
+void DiskFiles::migrate(const FolderLock::Waiter& waiter) {
+    LegacyMigration::migrateData(waiter);
+}
+
+SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter,
+                                                 const std::optional<QStringList>& among) {
+    RescuesMerged merged;
+    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten, among);
+    return merged;
+}
+
+} // namespace sorvel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/store/StorageWorker.h"
+#include "app/store/sync/SyncSeams.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+
+namespace sorvel {
+
+// The sync's time on the event loop: QTimers and the system's clocks.
+class EventLoopClock final : public QObject, public SyncClock {
+public:
+    EventLoopClock();
+    qint64 steadyMs() const override;
+    QDateTime wallNow() const override;
+    void start(SyncTimer timer, int ms) override;
+    void stop(SyncTimer timer) override;
+    bool isActive(SyncTimer timer) const override;
+
+private:
+    std::array<QTimer, 6> m_timers;
+};
+
+// The sync's jobs on a StorageWorker thread.
+class ThreadWorker final : public SyncWorker {
+public:
+    ThreadWorker();
+    bool isBusy() const override { return m_worker.isBusy(); }
+    void start(Job job) override { m_worker.start(std::move(job)); }
+    bool finish(int folderPatienceMs, int patienceMs) override { return m_worker.finish(folderPatienceMs, patienceMs); }
+    void discard(Library library) override { m_worker.discard(std::move(library)); }
+    FolderLock::Waiter folderWaiter() override;
+    bool isWaitingForFolder() const override { return m_worker.isWaitingForFolder(); }
+
+private:
+    StorageWorker m_worker;
+};
+
+// The data folder on disk (Storage, RescueCopy, LegacyMigration).
+class DiskFiles final : public SyncFiles {
+public:
+    void migrate(const FolderLock::Waiter& waiter) override;
+    RescuesMerged mergeRescues(const FolderLock::Waiter& waiter, const std::optional<QStringList>& among) override;
+    void removeStaleDrafts(const FolderLock::Waiter& waiter) override { Storage::removeStaleDrafts(waiter); }
+    Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(waiter); }
+    Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+                             const FolderLock::Waiter& waiter, Storage::Carried* carried) override {
+        return Storage::save(resolve, keepDecodedAside, waiter, carried);
+    }
+    FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
+                            const RescueCopy::KeptSteps& steps, bool landed) override {
+        return RescueCopy::write(base, unsaved, at, steps, landed);
+    }
+    std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString& what) override;
+};
+
+} // namespace sorvel
