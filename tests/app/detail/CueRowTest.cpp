@@ -2,6 +2,7 @@
 #include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
+#include "app/detail/CueTableFooter.h"
 #include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
@@ -16,10 +17,13 @@
 #include "studio/Shapes.h"
 #include "studio/StudioButton.h"
 
+#include <QCursor>
+#include <QEnterEvent>
 #include <QLabel>
 #include <QMenu>
 
 #include <algorithm>
+#include <functional>
 
 namespace sorvel::test {
 namespace {
@@ -367,6 +371,53 @@ TEST_F(CueRowTest, TheDurationChipWritesTheCueLive) {
     clickAt(picker->clearButton(), picker->clearButton()->rect().center());
     EXPECT_FALSE(storedCue(0).duration.has_value());
     EXPECT_EQ(str(first->durationChip()->displayText()), "--:--");
+}
+
+// The pointer over `at`, within `row`, as the window system reports it.
+void pointAt(CueRow* row, QWidget* at) {
+    QCursor::setPos(at->mapToGlobal(at->rect().center()));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QCursor::pos());
+    QApplication::sendEvent(row, &enter);
+}
+
+TEST_F(CueRowTest, ARowIsLitNoLongerThanThePointerStaysAfterItsVersionPopoverCloses) {
+    // Elsewhere in the same window, so that the window system reports no leave for it.
+    const QPoint away = table->footer()->mapToGlobal(table->footer()->rect().center());
+    // A click outside the popover (on the shelf, say) and Escape, both with the pointer elsewhere.
+    const QList<std::function<void(CueVersionPopover*)>> closings{
+        [&away](CueVersionPopover* popover) {
+            QMouseEvent press(QEvent::MouseButtonPress, popover->mapFromGlobal(QPointF(away)), QPointF(away),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(popover, &press);
+        },
+        [](CueVersionPopover* popover) { pressKey(popover->noteField(), Qt::Key_Escape); },
+    };
+    for (int i = 0; i < closings.size(); ++i) {
+        SCOPED_TRACE(i);
+        pointAt(first, first->versionButton());
+        ASSERT_TRUE(first->deleteButton()->isVisible());
+        clickAt(first->versionButton(), first->versionButton()->rect().center());
+        QPointer<CueVersionPopover> popover = first->versionPopover();
+        ASSERT_TRUE(popover && popover->isVisible());
+
+        // The pointer moves while the popover holds it.
+        QCursor::setPos(away);
+        waitForQueuedEvents();
+        closings.at(i)(popover);
+        ASSERT_TRUE(waitUntil([&] { return !popover; }, 2000)) << "the popover stays open";
+        EXPECT_TRUE(waitUntil([&] { return !first->isHovering(); }, 2000));
+        EXPECT_FALSE(first->deleteButton()->isVisible());
+
+        // The next row the pointer reaches is the only one lit.
+        pointAt(second, second->titleField());
+        waitForQueuedEvents();
+        EXPECT_TRUE(second->deleteButton()->isVisible());
+        EXPECT_FALSE(first->deleteButton()->isVisible());
+        QCursor::setPos(away);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(second, &leave);
+        ASSERT_FALSE(second->isHovering());
+    }
 }
 
 class CueVersionPopoverTest : public CueTableTest {};
