@@ -27,12 +27,16 @@ QColor PlainSymbolButton::color() const {
     return m_color.isValid() ? m_color : Studio::tint(this);
 }
 
-QSize PlainSymbolButton::sizeHint() const {
-    const qreal side = m_symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font().pixelSize());
-    const qreal textWidth = text().isEmpty() ? 0 : Shapes::textWidth(font(), text());
+QSize PlainSymbolButton::sizeFor(const QString& symbol, const QString& text, const QFont& font) {
+    const qreal side = symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font.pixelSize());
+    const qreal textWidth = text.isEmpty() ? 0 : Shapes::textWidth(font, text);
     const qreal gap = side > 0 && textWidth > 0 ? symbolSpacing : 0;
-    const qreal height = std::max(side, Shapes::lineHeight(font()));
+    const qreal height = std::max(side, Shapes::lineHeight(font));
     return {int(std::ceil(side + gap + textWidth)) + 2, int(std::ceil(height)) + 2};
+}
+
+QSize PlainSymbolButton::sizeHint() const {
+    return sizeFor(m_symbol, text(), font());
 }
 
 void PlainSymbolButton::paintEvent(QPaintEvent*) {

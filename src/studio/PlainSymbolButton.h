@@ -18,6 +18,7 @@ public:
     void setColor(const QColor& color);
     QColor color() const;
 
+    static QSize sizeFor(const QString& symbol, const QString& text, const QFont& font);
     QSize sizeHint() const override;
 
 protected:

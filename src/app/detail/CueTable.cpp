@@ -98,20 +98,7 @@ void CueTable::retire(CueRow* row) {
         row->deleteLater();
 }
 
-void CueTable::fitColumns() {
-    CueColumns::Widths needed{};
-    for (const QUuid& id : std::as_const(m_order)) {
-        const CueColumns::Widths row = m_rows.value(id)->neededWidths();
-        std::transform(needed.cbegin(), needed.cend(), row.cbegin(), needed.begin(),
-                       [](qreal widest, qreal cell) { return std::max(widest, cell); });
-    }
-    m_columnWidths = CueColumns::fitted(needed);
-    for (const QUuid& id : std::as_const(m_order))
-        m_rows.value(id)->setColumnWidths(m_columnWidths);
-}
-
 void CueTable::placeRows(bool animated) {
-    fitColumns();
     for (int i = 0; i < m_order.size(); ++i) {
         CueRow* row = m_rows.value(m_order.at(i));
         row->resize(width(), CueRow::rowHeight);
@@ -298,7 +285,7 @@ void CueTable::paintEvent(QPaintEvent*) {
     const QRectF header(0, 0, width(), headerHeight);
     painter.fillRect(header, Studio::faded(Studio::bg3(), 0.6));
     const QFont font = CueColumns::headerFont();
-    const auto cells = CueColumns::frames(header, m_columnWidths);
+    const auto cells = CueColumns::frames(header);
     for (int i = 0; i < CueColumns::count; ++i) {
         const QString title = CueColumns::title(CueColumns::Column(i));
         if (title.isEmpty())

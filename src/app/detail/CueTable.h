@@ -65,7 +65,6 @@ public:
     void startDrag(const QUuid& cueID);
     // Where the row at `index` stands once any glide has ended.
     QRect rowRect(int index) const;
-    const CueColumns::Widths& columnWidths() const { return m_columnWidths; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -85,8 +84,6 @@ protected:
 private:
     void refresh();
     void placeRows(bool animated);
-    // Fits the columns to what the rows show now and hands the widths to every row.
-    void fitColumns();
     void retire(CueRow* row);
     int contentHeight() const;
     // Whether a drag carries this table's own running drag.
@@ -105,7 +102,6 @@ private:
     bool m_present = false;
     QHash<QUuid, CueRow*> m_rows;
     QList<QUuid> m_order;
-    CueColumns::Widths m_columnWidths = CueColumns::fixedWidths;
     CueTableFooter* m_footer = nullptr;
     std::optional<QUuid> m_draggingID;
     bool m_dragRunning = false;

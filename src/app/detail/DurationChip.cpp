@@ -67,10 +67,15 @@ void DurationChip::openPicker() {
     picker->openFrom(this);
 }
 
-QSize DurationChip::sizeHint() const {
-    const qreal width = Shapes::textWidth(font(), displayText()) + 2 * horizontalPadding;
-    const qreal height = Shapes::lineHeight(font()) + 2 * verticalPadding;
+QSize DurationChip::sizeFor(std::optional<qint64> duration) {
+    const QFont font = chipFont();
+    const qreal width = Shapes::textWidth(font, displayText(duration)) + 2 * horizontalPadding;
+    const qreal height = Shapes::lineHeight(font) + 2 * verticalPadding;
     return {int(std::ceil(width)), int(std::ceil(height))};
+}
+
+QSize DurationChip::sizeHint() const {
+    return sizeFor(m_duration);
 }
 
 void DurationChip::paintEvent(QPaintEvent*) {

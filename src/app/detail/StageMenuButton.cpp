@@ -46,9 +46,13 @@ void StageMenuButton::openMenu() {
     menu()->popup(mapToGlobal(QPoint(0, height())));
 }
 
-QSize StageMenuButton::sizeHint() const {
-    const QSizeF size = StageBadge::sizeFor(m_stage, false);
+QSize StageMenuButton::sizeFor(CueStage stage) {
+    const QSizeF size = StageBadge::sizeFor(stage, false);
     return {int(std::ceil(size.width())), int(std::ceil(size.height()))};
+}
+
+QSize StageMenuButton::sizeHint() const {
+    return sizeFor(m_stage);
 }
 
 void StageMenuButton::paintEvent(QPaintEvent*) {

@@ -15,6 +15,7 @@
 #include "studio/ElidedLine.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/Shapes.h"
+#include "studio/StageLook.h"
 #include "studio/StudioButton.h"
 
 #include <QCursor>
@@ -156,42 +157,87 @@ TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
     EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
 }
 
-TEST_F(CueTableTest, ANarrowTableGivesTheTitlesTheRoomTheOtherColumnsDoNotNeed) {
-    Cue opening = namedCue("1M01", QStringLiteral("Opening Theme"));
-    opening.startDate = Clock::now().addDays(-9);
-    opening.duration = 95;
-    opening.setStage(CueStage::Delivered, Clock::now().addDays(-1));
-    for (int i = 0; i < 12; ++i)
-        opening.addVersion(QStringLiteral("take"), Clock::now());
-    Cue love = namedCue("1M02", QStringLiteral("Love Theme"));
-    open({opening, love});
+TEST_F(CueTableTest, TheColumnsStandStillWhileTheCuesChangeAndHoldTheWidestValueOfTheirCells) {
+    open({namedCue("1M01", QStringLiteral("Opening Theme")), namedCue("1M02", QStringLiteral("Love Theme"))});
     // The cue table of a 600-pixel drawer.
     table->resize(560, table->height());
     QApplication::processEvents();
+    // Where each row's cells stand: the title and version by their frames, the chips by their centres.
+    const auto places = [this] {
+        QList<int> found;
+        for (CueRow* row : table->rows()) {
+            for (const QWidget* framed : std::initializer_list<const QWidget*>{row->titleField(), row->versionButton()})
+                found << framed->x() << framed->width();
+            for (const QWidget* centred : std::initializer_list<const QWidget*>{
+                     row->durationChip(), row->stageButton(), row->dateChip(Cue::DateKind::Start),
+                     row->dateChip(Cue::DateKind::Mixed), row->dateChip(Cue::DateKind::Delivered)})
+                found << (2 * centred->x() + centred->width()) / 2;
+        }
+        return found;
+    };
+    // A chip of another width is centred within a pixel of where the last one was.
+    const auto stillAt = [&places](const QList<int>& before) {
+        const QList<int> now = places();
+        if (now.size() != before.size())
+            return testing::AssertionFailure() << now.size() << " places";
+        for (int i = 0; i < now.size(); ++i) {
+            if (std::abs(now.at(i) - before.at(i)) > 1)
+                return testing::AssertionFailure()
+                    << "place " << i << " moved from " << before.at(i) << " to " << now.at(i);
+        }
+        return testing::AssertionSuccess();
+    };
+    const QList<int> before = places();
+    ASSERT_EQ(before.size(), 2 * 9);
 
-    const auto header = CueColumns::frames(QRectF(0, 0, table->width(), CueTable::headerHeight), table->columnWidths());
-    for (CueRow* row : table->rows()) {
-        auto* title = static_cast<CueTextField*>(row->titleField());
-        EXPECT_EQ(str(title->shownText()), str(row->cue().title)) << "a short title is not cut";
-        EXPECT_EQ(title->x(), int(header[CueColumns::Title].left())) << "the title stands under its header";
-        // Every other cell still shows all of itself, under its header.
-        const QList<QWidget*> cells{row->durationChip(),
-                                    row->stageButton(),
-                                    row->versionButton(),
-                                    row->dateChip(Cue::DateKind::Start),
-                                    row->dateChip(Cue::DateKind::Mixed),
-                                    row->dateChip(Cue::DateKind::Delivered)};
-        const QList<CueColumns::Column> columns{CueColumns::Duration, CueColumns::Stage, CueColumns::Version,
-                                                CueColumns::Start,    CueColumns::Mixed, CueColumns::Delivered};
-        for (int i = 0; i < cells.size(); ++i) {
-            const QRectF column = header[columns.at(i)];
-            EXPECT_GE(cells.at(i)->width(), cells.at(i)->sizeHint().width()) << "column " << columns.at(i);
-            EXPECT_GE(cells.at(i)->x(), int(column.left())) << "column " << columns.at(i);
-            EXPECT_LE(cells.at(i)->geometry().right(), int(std::ceil(column.right()))) << "column " << columns.at(i);
-            const qreal headerText = Shapes::textWidth(CueColumns::headerFont(), CueColumns::title(columns.at(i)));
-            EXPECT_GE(column.width(), headerText) << "the header's title fits, column " << columns.at(i);
+    // The first cue is mixed and delivered.
+    const QUuid first = stored().items.at(0).id;
+    store.updateCue(projectID, first, [](Cue& c) {
+        c.setDate(Cue::DateKind::Mixed, Clock::now());
+        c.setDate(Cue::DateKind::Delivered, Clock::now());
+    });
+    EXPECT_TRUE(stillAt(before)) << "when a cue got its dates";
+
+    // The widest each cell can show: dates of another year, nine hours, the 999th version, every stage.
+    const QUuid second = stored().items.at(1).id;
+    store.updateCue(projectID, second, [](Cue& c) {
+        c.duration = DurationPicker::longest;
+        c.versions.append(CueVersion{QUuid::createUuid(), 999, Clock::now(), QStringLiteral("take")});
+        c.startDate = Clock::now().addYears(-1);
+        c.mixedAt = Clock::now().addYears(-1);
+        c.deliveredAt = Clock::now().addYears(-1);
+    });
+    EXPECT_TRUE(stillAt(before)) << "for the widest values";
+    const auto header = CueColumns::frames(QRectF(0, 0, table->width(), CueTable::headerHeight));
+    const QList<CueColumns::Column> columns{CueColumns::Duration, CueColumns::Stage, CueColumns::Version,
+                                            CueColumns::Start,    CueColumns::Mixed, CueColumns::Delivered};
+    for (const CueStage stage : allCueStages()) {
+        store.setCueStage(projectID, first, stage);
+        EXPECT_TRUE(stillAt(before)) << "for stage " << str(StageLook::of(stage).title);
+        for (CueRow* row : table->rows()) {
+            auto* title = static_cast<CueTextField*>(row->titleField());
+            EXPECT_EQ(title->x(), int(header[CueColumns::Title].left())) << "the title stands under its header";
+            // Every other cell shows all of itself, under its header, whose title fits too.
+            const QList<QWidget*> cells{row->durationChip(),
+                                        row->stageButton(),
+                                        row->versionButton(),
+                                        row->dateChip(Cue::DateKind::Start),
+                                        row->dateChip(Cue::DateKind::Mixed),
+                                        row->dateChip(Cue::DateKind::Delivered)};
+            for (int i = 0; i < cells.size(); ++i) {
+                const QRectF column = header[columns.at(i)];
+                EXPECT_GE(cells.at(i)->width(), cells.at(i)->sizeHint().width()) << "column " << columns.at(i);
+                EXPECT_GE(cells.at(i)->x(), int(column.left())) << "column " << columns.at(i);
+                EXPECT_LE(cells.at(i)->geometry().right(), int(std::ceil(column.right())))
+                    << "column " << columns.at(i);
+                const qreal headerText = Shapes::textWidth(CueColumns::headerFont(), CueColumns::title(columns.at(i)));
+                EXPECT_GE(column.width(), headerText) << "the header's title fits, column " << columns.at(i);
+            }
         }
     }
+    // What the fixed columns leave the titles in the drawer.
+    auto* title = static_cast<CueTextField*>(table->rows().at(1)->titleField());
+    EXPECT_EQ(str(title->shownText()), "Love Theme") << "a short title is not cut";
 }
 
 // The columns of `image` that hold anything but its background (its top left pixel).
