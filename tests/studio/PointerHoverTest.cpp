@@ -50,6 +50,8 @@ TEST(PointerHoverTest, ARelayoutAboveTheRowsHandsTheHoverToTheRowNowUnderThePoin
 
     const QPoint pointer = made.at(1)->mapToGlobal(made.at(1)->rect().center());
     QCursor::setPos(pointer);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), pointer);
+    QApplication::sendEvent(made.at(1), &enter);
     ASSERT_TRUE(hovers.at(1)->isHovering());
 
     // The header grows by one row: the first row slides under the still pointer.
