@@ -1,5 +1,6 @@
 #include "studio/PlainSymbolButton.h"
 
+#include "studio/FocusRing.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
@@ -16,6 +17,7 @@ PlainSymbolButton::PlainSymbolButton(const QString& symbol, const QString& text,
     setText(text);
     setFont(font);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
@@ -56,6 +58,8 @@ void PlainSymbolButton::paintEvent(QPaintEvent*) {
     if (textWidth > 0)
         Shapes::drawLine(painter, font(), ink, {x, Shapes::centredBaseline(font(), box.center().y())}, text(),
                          textWidth + 1);
+    if (hasFocus())
+        FocusRing::paint(painter, this, box, focusRadius);
 }
 
 } // namespace sorvel

@@ -11,6 +11,7 @@
 #include "core/Clock.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
+#include "studio/FocusRing.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/PointerHover.h"
 #include "studio/Studio.h"
@@ -126,7 +127,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(13), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
-    m_delete->hide(); // only while the pointer is over the row
+    m_delete->hide(); // only while the pointer is over the row, or while Tab has brought the keyboard to it
+    m_delete->installEventFilter(this);
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
     m_hover = new PointerHover(this);
     connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
@@ -250,6 +252,10 @@ void CueRow::openVersions() {
     m_versions->openFrom(m_version);
 }
 
+QList<QWidget*> CueRow::keyboardStops() const {
+    return {m_number, m_title, m_duration, m_stage, m_version, m_dates[0], m_dates[1], m_dates[2], m_delete};
+}
+
 void CueRow::focusField(CueFocus::Field field) {
     QLineEdit* target = field == CueFocus::Field::Number ? m_number : m_title;
     target->setFocus(Qt::OtherFocusReason);
@@ -293,7 +299,9 @@ void CueRow::recheckHover() {
 
 void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
-    m_delete->setVisible(hovering);
+    // Hidden while it holds the keyboard, it would hand it on to the next
+    // field with its text selected; it goes once the keyboard leaves.
+    m_delete->setVisible(hovering || m_delete->hasFocus());
     update();
 }
 
@@ -305,6 +313,8 @@ bool CueRow::event(QEvent* event) {
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_delete && event->type() == QEvent::FocusOut && !isHovering())
+        m_delete->hide();
     // A field the user leaves shows what is stored (a cleared title is not
     // stored), from its start. Another window taking the keyboard is no
     // leaving: the typing goes on when the user comes back.
@@ -362,7 +372,10 @@ void CueRow::placeCells() {
     m_version->setGeometry(cells[CueColumns::Version].toAlignedRect());
     for (std::size_t i = 0; i < m_dates.size(); ++i)
         placeCentred(m_dates[i], cells[CueColumns::Start + int(i)]);
-    m_delete->setGeometry(cells[CueColumns::Delete].toAlignedRect());
+    // The symbol fills its column; the button reaches past it, so that a focus ring stands clear of the symbol.
+    const qreal ringRoom = FocusRing::width + 1;
+    m_delete->setGeometry(
+        cells[CueColumns::Delete].marginsAdded(QMarginsF(ringRoom, ringRoom, ringRoom, ringRoom)).toAlignedRect());
 }
 
 } // namespace sorvel

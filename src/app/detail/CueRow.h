@@ -47,6 +47,8 @@ public:
     // Per column, the widest any cue's cell can be: the columns are made that wide once.
     static CueColumns::Widths widestCells();
 
+    // The cells that Tab reaches, left to right.
+    QList<QWidget*> keyboardStops() const;
     void focusField(CueFocus::Field field);
     std::optional<CueFocus::Field> focusedField() const;
     bool isHovering() const;

@@ -75,7 +75,10 @@ void CueTable::refresh() {
             ++it;
         }
     }
+    const bool reordered = order != m_order;
     m_order = order;
+    if (reordered)
+        chainKeyboard();
     if (m_footer) {
         m_footer->setVisible(m_present);
         if (project)
@@ -85,6 +88,19 @@ void CueTable::refresh() {
     if (contentHeight() != heightBefore)
         updateGeometry();
     update();
+}
+
+void CueTable::chainKeyboard() {
+    // Widgets take Tab in the order they were made: rows added later, moved
+    // by a drag, and the footer made before any row would be reached out of
+    // the order they are shown in.
+    QList<QWidget*> stops;
+    for (const QUuid& id : std::as_const(m_order))
+        stops.append(m_rows.value(id)->keyboardStops());
+    if (m_footer)
+        stops.append(m_footer->addButton());
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops.at(i - 1), stops.at(i));
 }
 
 void CueTable::retire(CueRow* row) {

@@ -84,6 +84,8 @@ protected:
 private:
     void refresh();
     void placeRows(bool animated);
+    // Puts every cell that takes Tab in the order the rows are shown, the add button last.
+    void chainKeyboard();
     void retire(CueRow* row);
     int contentHeight() const;
     // Whether a drag carries this table's own running drag.

@@ -710,5 +710,72 @@ TEST_F(CueVersionPopoverTest, AnOpenPopoverTakesANewAccentAtOnce) {
     }
 }
 
+TEST_F(CueRowTest, EveryControlThatTakesTheKeyboardShowsItInTheAccent) {
+    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("AF52DE"));
+    new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
+    const QColor purple(0xAF, 0x52, 0xDE);
+    const QColor green(0x34, 0xC7, 0x59);
+    ASSERT_TRUE(waitUntil([&] { return Studio::tint(table.get()) == purple; }, 2000));
+    // The pointer rests on the row, so that its delete button shows and is a stop too.
+    pointAt(first, first->titleField());
+    ASSERT_TRUE(first->deleteButton()->isVisible());
+
+    // Tab from the title walks the row's controls in order, then goes on to the next cue.
+    const QList<QWidget*> stops{first->durationChip(),
+                                first->stageButton(),
+                                first->versionButton(),
+                                first->dateChip(Cue::DateKind::Start),
+                                first->dateChip(Cue::DateKind::Mixed),
+                                first->dateChip(Cue::DateKind::Delivered),
+                                first->deleteButton()};
+    QList<int> unfocused;
+    for (QWidget* stop : stops)
+        unfocused.append(pixelsNear(stop->grab().toImage(), purple));
+    first->focusField(CueFocus::Field::Title);
+    ASSERT_TRUE(first->titleField()->hasFocus());
+    for (int i = 0; i < stops.size(); ++i) {
+        pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* stop = stops.at(i);
+        ASSERT_TRUE(stop->hasFocus()) << "stop " << i << " is " << QApplication::focusWidget();
+        // A ring of two pixels all round, in the accent.
+        const int ring = 2 * (stop->width() + stop->height());
+        EXPECT_GE(pixelsNear(stop->grab().toImage(), purple) - unfocused.at(i), ring) << "stop " << i;
+    }
+    // The ring follows a new accent at once.
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    ASSERT_TRUE(waitUntil([&] { return Studio::tint(table.get()) == green; }, 2000));
+    const QImage recoloured = first->deleteButton()->grab().toImage();
+    EXPECT_GE(pixelsNear(recoloured, green), 2 * (first->deleteButton()->width() + first->deleteButton()->height()));
+    EXPECT_EQ(pixelsNear(recoloured, purple), 0);
+
+    // The delete button keeps the keyboard it holds when the pointer leaves, and goes once Tab moves on.
+    QCursor::setPos(table->footer()->mapToGlobal(table->footer()->rect().center()));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(first, &leave);
+    ASSERT_FALSE(first->isHovering());
+    EXPECT_TRUE(first->deleteButton()->isVisible());
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(second->numberField()->hasFocus());
+    EXPECT_FALSE(first->deleteButton()->isVisible());
+
+    // The footer's add button comes after the last row, also once the rows have been reordered.
+    table->move(second->cue().id, first->cue().id);
+    ASSERT_EQ(table->rows().first(), second);
+    PlainSymbolButton* add = table->footer()->addButton();
+    const int addUnfocused = pixelsNear(add->grab().toImage(), green); // its text is in the accent too
+    first->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(add->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    EXPECT_GE(pixelsNear(add->grab().toImage(), green) - addUnfocused, 2 * (add->width() + add->height()));
+    second->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(first->numberField()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    // A click leaves no ring behind: it does not take the keyboard.
+    first->focusField(CueFocus::Field::Title);
+    clickAt(first->versionButton(), first->versionButton()->rect().center());
+    EXPECT_FALSE(first->versionButton()->hasFocus());
+}
+
 } // namespace
 } // namespace sorvel::test
