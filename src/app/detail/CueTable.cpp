@@ -4,6 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
+#include "app/detail/DragAutoScroll.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
 #include "studio/PlainSymbolButton.h"
@@ -11,6 +12,7 @@
 #include "studio/Studio.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -41,6 +43,8 @@ CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter
         m_footer = new CueTableFooter(this);
         connect(m_footer, &CueTableFooter::addRequested, this, &CueTable::addCue);
     }
+    m_autoScroll = new DragAutoScroll(this);
+    connect(m_autoScroll, &DragAutoScroll::scrolled, this, &CueTable::walkToPointer);
     connect(&m_store, &ProjectStore::projectsChanged, this, &CueTable::refresh);
     refresh();
 }
@@ -208,6 +212,18 @@ void CueTable::walkTo(const QPointF& position) {
         move(*m_draggingID, target);
 }
 
+void CueTable::walkToPointer() {
+    if (m_order.isEmpty())
+        return;
+    const QPoint pointer = mapFromGlobal(QCursor::pos());
+    const QRect shown = visibleRegion().boundingRect();
+    const int firstRow = std::max(shown.top(), headerHeight);
+    const int lastRow = std::min(shown.bottom(), rowRect(int(m_order.size()) - 1).bottom());
+    if (firstRow > lastRow)
+        return;
+    walkTo(QPointF(pointer.x(), std::clamp(pointer.y(), firstRow, lastRow)));
+}
+
 bool CueTable::takeOwnDrag(QDropEvent* event) const {
     // Only this table's own running drag is taken, and only as a move; text
     // from elsewhere (another program, another cue table) is refused, so its
@@ -222,6 +238,7 @@ bool CueTable::takeOwnDrag(QDropEvent* event) const {
 }
 
 void CueTable::dragEnterEvent(QDragEnterEvent* event) {
+    m_autoScroll->takeWheel();
     dragMoveEvent(event);
 }
 
@@ -263,10 +280,12 @@ void CueTable::startDrag(const QUuid& cueID) {
     drag->setPixmap(dragImage(dragged));
     drag->setHotSpot(dragged->dragHandle()->geometry().center());
 
+    m_autoScroll->start();
     if (m_dragRunner)
         m_dragRunner(*drag);
     else
         drag->exec(Qt::MoveAction, Qt::MoveAction);
+    m_autoScroll->stop();
 
     // However the drag ended (on a row, elsewhere, or cancelled), it is over.
     m_dragRunning = false;
