@@ -16,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -310,6 +311,34 @@ QString writeTarget(const QString& path) {
     return target.filePath();
 }
 
+WriteMark::FileIdentity identityOf(const struct stat& info) {
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+// The identity of what is at `path` now: none when nothing is; an error
+// other than that leaves it unknown (the outer optional empty).
+std::optional<std::optional<WriteMark::FileIdentity>> identityAt(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        return std::optional<WriteMark::FileIdentity>(identityOf(info));
+    if (errno == ENOENT)
+        return std::optional<WriteMark::FileIdentity>();
+    return std::nullopt;
+}
+
+// Whether the write `mark` was made for replaced the data file: not while
+// its draft or the file it replaces is still there. None when that cannot
+// be told now.
+std::optional<bool> hasLanded(const WriteMark& mark) {
+    const QString target = writeTarget(filePath());
+    const auto draft = identityAt(QFileInfo(target).dir().filePath(mark.draftName));
+    const auto current = identityAt(target);
+    if (!draft || !current)
+        return std::nullopt;
+    return *draft != mark.draft && *current != mark.replaced;
+}
+
 // The mode a new file gets: what the process's umask allows of rw-rw-rw-.
 mode_t newFileMode() {
     static const mode_t mode = [] {
@@ -355,11 +384,17 @@ Pass passOf(Written written) {
 // Atomic: the file is either the old or the new whole text. The new text is
 // written and synced in a temporary file beside the target, then renamed over
 // it, and the rename is synced in its folder before the write counts as done.
-Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why) {
+// `carried` records the draft's rename before it happens (Carried).
+Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why,
+                    Carried* carried = nullptr) {
     const auto fail = [&](int error, const QString& what = {}) {
         *why = {what.isEmpty() ? path : path + QStringLiteral(": ") + what, error};
         Log::writeError(why->text());
         return Written::Failed;
+    };
+    const auto passed = [carried] {
+        if (carried)
+            passedStep();
     };
     const QString target = writeTarget(path);
     struct stat existing {};
@@ -371,12 +406,20 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
         return fail(errno);
-    int error = ::fchmod(fd, exists ? (existing.st_mode & 07777) : newFileMode()) == 0 ? 0 : errno;
+    passed();
+    // The new file takes the old one's place for everyone who shares it.
+    int error = exists ? RegularFile::setGroupAndMode(fd, existing.st_gid, existing.st_mode & 07777, path)
+                       : (::fchmod(fd, newFileMode()) == 0 ? 0 : errno);
     if (!error && !RegularFile::writeAll(fd, bytes.constData(), bytes.size()))
         error = errno;
+    passed();
     // Some file systems report a full disk only at the sync; the old file must
     // stay until the new one is surely complete.
     if (!error && ::fsync(fd) != 0)
+        error = errno;
+    passed();
+    struct stat drafted {};
+    if (!error && carried && ::fstat(fd, &drafted) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
         error = errno;
@@ -386,15 +429,34 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
         ::unlink(draft.constData());
         return Written::FolderReplaced;
     }
-    if (!error && ::rename(draft.constData(), QFile::encodeName(target).constData()) != 0)
+    bool marked = false;
+    if (!error && carried) {
+        const auto replaced = identityAt(target);
+        if (!replaced) {
+            error = errno;
+        } else {
+            const WriteMark mark{*replaced, QFileInfo(QFile::decodeName(draft)).fileName(), identityOf(drafted)};
+            error = carried->replacing(mark);
+            marked = error == 0;
+        }
+    }
+    if (!error && ::rename(draft.constData(), QFile::encodeName(target).constData()) != 0) {
         error = errno;
+        if (marked)
+            carried->notReplaced();
+    }
     if (error) {
         ::unlink(draft.constData());
         return fail(error);
     }
+    passed();
     error = syncFolder(QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
+    passed();
     // Some file systems cannot sync a folder at all; there is nothing more to wait for.
-    if (error && error != EINVAL && error != EROFS && error != EOPNOTSUPP)
+    const bool synced = !error || error == EINVAL || error == EROFS || error == EOPNOTSUPP;
+    if (carried)
+        carried->replaced(synced);
+    if (!synced)
         return fail(error, QStringLiteral("written, but the folder could not be synced"));
     return Written::Done;
 }
@@ -464,6 +526,17 @@ bool isDraftName(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
+// Removes the drafts in `folder` that an interrupted write left: this
+// program's names only, and only a minute after they were last written.
+void removeStaleDraftsIn(const QDir& folder) {
+    const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
+    for (const QFileInfo& entry :
+         folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
+            QFile::remove(entry.filePath());
+    }
+}
+
 } // namespace
 
 QString directory() {
@@ -505,7 +578,7 @@ bool save(const Library& library) {
 }
 
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                const FolderLock::Waiter& waiter) {
+                const FolderLock::Waiter& waiter, Carried* carried) {
     SaveResult result;
     const Coordinated ran = coordinate(
         FolderLock::Mode::Write, waiter,
@@ -518,7 +591,7 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
-            const Written outcome = writeLocked(path, bytes, lock, &result.error);
+            const Written outcome = writeLocked(path, bytes, lock, &result.error, carried);
             if (outcome == Written::Done) {
                 result.written = true;
                 struct stat written {};
@@ -543,11 +616,24 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
     return result;
 }
 
-Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter) {
+bool lookBack(const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
+              const FolderLock::Waiter& waiter) {
+    return coordinate(FolderLock::Mode::Write, waiter,
+                      [&](const QString&, const FolderLock&) {
+                          body(hasLanded);
+                          return Pass::Done;
+                      })
+        == Coordinated::Ran;
+}
+
+Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter, FileError* failure) {
     Change outcome = Change::NotWritten;
-    const Coordinated ran =
-        coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock& lock) {
+    FileError why;
+    const Coordinated ran = coordinate(
+        FolderLock::Mode::Write, waiter,
+        [&](const QString& path, const FolderLock& lock) {
             outcome = Change::NotWritten;
+            why = {};
             const Found current = readLocked(path);
             if (current.result.kind == ReadResult::Kind::Undecodable
                 || current.result.kind == ReadResult::Kind::Unreadable)
@@ -559,17 +645,85 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
                 outcome = Change::Unchanged;
                 return Pass::Done;
             }
-            FileError why;
             const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
             if (written == Written::Done)
                 outcome = Change::Written;
             return passOf(written);
-        });
-    return ran == Coordinated::Busy ? Change::FolderBusy : outcome;
+        },
+        &why);
+    if (ran == Coordinated::Busy)
+        return Change::FolderBusy;
+    if (outcome == Change::NotWritten && failure)
+        *failure = why;
+    return outcome;
 }
 
 bool mutate(const std::function<void(Library&)>& body) {
     return change(body) == Change::Written;
+}
+
+namespace {
+
+const QString markFileSign = QStringLiteral("f");
+const QString markNoFile = QStringLiteral("n");
+
+QString identityText(const WriteMark::FileIdentity& identity) {
+    return QStringList{QString::number(identity.device, 16), QString::number(identity.inode, 16),
+                       QString::number(quint64(identity.size), 16), QString::number(quint64(identity.modifiedNs), 16)}
+        .join(QLatin1Char('.'));
+}
+
+std::optional<WriteMark::FileIdentity> identityFromText(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    bool ok[4] = {};
+    const WriteMark::FileIdentity identity{parts[0].toULongLong(&ok[0], 16), parts[1].toULongLong(&ok[1], 16),
+                                           qint64(parts[2].toULongLong(&ok[2], 16)),
+                                           qint64(parts[3].toULongLong(&ok[3], 16))};
+    return std::all_of(std::begin(ok), std::end(ok), [](bool each) { return each; })
+        ? std::optional<WriteMark::FileIdentity>(identity)
+        : std::nullopt;
+}
+
+} // namespace
+
+QString WriteMark::text() const {
+    return (replaced ? markFileSign + identityText(*replaced) : markNoFile) + QLatin1Char('_')
+        + draftName.mid(draftPrefix.size()) + QLatin1Char('.') + identityText(draft);
+}
+
+std::optional<WriteMark> WriteMark::fromText(const QString& text) {
+    const QStringList halves = text.split(QLatin1Char('_'));
+    if (halves.size() != 2 || halves[1].size() < 8)
+        return std::nullopt;
+    WriteMark mark;
+    if (halves[0].startsWith(markFileSign)) {
+        mark.replaced = identityFromText(halves[0].mid(markFileSign.size()));
+        if (!mark.replaced)
+            return std::nullopt;
+    } else if (halves[0] != markNoFile) {
+        return std::nullopt;
+    }
+    mark.draftName = draftPrefix + halves[1].left(6);
+    const std::optional<WriteMark::FileIdentity> draft = identityFromText(halves[1].mid(7));
+    if (!isDraftName(mark.draftName) || halves[1].at(6) != QLatin1Char('.') || !draft)
+        return std::nullopt;
+    mark.draft = *draft;
+    return mark;
+}
+
+void passedStep() {
+    // Counted per process: a child forked to be ended counts from its own start.
+    static std::atomic<pid_t> counting{0};
+    static std::atomic<int> passed{0};
+    const int exitAfter = qEnvironmentVariableIntValue("SORVEL_EXIT_AFTER_STEP");
+    if (exitAfter <= 0)
+        return;
+    if (counting.exchange(::getpid()) != ::getpid())
+        passed = 0;
+    if (++passed == exitAfter)
+        ::_exit(exitedAtStepStatus);
 }
 
 bool hasKeptAsideCopy() {
@@ -577,16 +731,14 @@ bool hasKeptAsideCopy() {
 }
 
 void removeStaleDrafts(const FolderLock::Waiter& waiter) {
-    const QDir folder(directory());
-    if (!folder.exists())
+    if (!QDir(directory()).exists())
         return;
-    coordinate(FolderLock::Mode::Write, waiter, [&](const QString&, const FolderLock&) {
-        const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
-        for (const QFileInfo& entry :
-             folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
-            if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
-                QFile::remove(entry.filePath());
-        }
+    coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock&) {
+        // Drafts are written beside the file they replace: through a linked
+        // data file, that is the folder of the link's target.
+        QSet<QString> folders{QFileInfo(path).absolutePath(), QFileInfo(writeTarget(path)).absolutePath()};
+        for (const QString& folder : std::as_const(folders))
+            removeStaleDraftsIn(QDir(folder));
         return Pass::Done;
     });
 }

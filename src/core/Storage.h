@@ -5,8 +5,10 @@
 #include "core/Library.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
 namespace sorvel::Storage {
 
@@ -42,6 +44,53 @@ struct SaveResult {
     bool folderBusy = false; // not written because another program held the data folder
 };
 
+// Where a write stood just before its draft replaced the data file: the file
+// it replaced (none when there was none) and the draft about to take its
+// place. Kept with something the write carries into the file (a rescue copy),
+// it tells afterwards whether that write replaced the file, at whatever
+// instant the writer died: as long as the draft is still there, or the file
+// it replaces is, it did not.
+struct WriteMark {
+    struct FileIdentity {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = 0;
+        qint64 modifiedNs = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    std::optional<FileIdentity> replaced;
+    QString draftName; // in the folder the write goes to
+    FileIdentity draft;
+
+    // As a part of a file name: letters, digits, '.' and '_' only.
+    QString text() const;
+    static std::optional<WriteMark> fromText(const QString& text);
+    bool operator==(const WriteMark&) const = default;
+};
+
+// Something outside the data file whose changes a write carries into it (a
+// rescue copy), told of the write's steps so that what it records of them is
+// right at every instant.
+class Carried {
+public:
+    virtual ~Carried() = default;
+    // The draft is complete and about to replace the file as `mark` says:
+    // records that durably before it returns. An errno stops the write, with
+    // nothing replaced.
+    virtual int replacing(const WriteMark& mark) = 0;
+    // The draft replaced the file; `durable` when the folder's sync made
+    // that survive a crash of the system too.
+    virtual void replaced(bool durable) = 0;
+    // The write stopped after replacing() without replacing the file.
+    virtual void notReplaced() = 0;
+};
+
+// A test ends the process with this status right after the Nth file operation
+// (N in SORVEL_EXIT_AFTER_STEP) of writes that carry something, to see every
+// instant of them. Carried's own file operations count too.
+constexpr int exitedAtStepStatus = 86;
+void passedStep();
+
 // What a change of the file did.
 enum class Change {
     Written,
@@ -67,15 +116,27 @@ bool save(const Library& library);
 // a decoded one when `keepDecodedAside` (the caller has not seen the file), is
 // first kept as a projects-unreadable copy (a rename when it cannot be copied);
 // when that fails, or the read error may pass, nothing is written.
+// `carried`, when given, is told of the write's steps (Carried).
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
+                const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+                Carried* carried = nullptr);
+// Runs `body` under the exclusive lock, where no write of any program is
+// under way, with a test of whether the write a mark was made for replaced
+// the data file (none when that cannot be told now). False when the lock
+// could not be had.
+bool lookBack(const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
+              const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // One coordinated read, change and write. Writes nothing when the file exists
 // but cannot be read or decoded, or when the change left the library as it
 // was (so a missing file is created only by a change that adds something to
 // the empty library). `body` must not call Storage itself: the folder lock
 // is held while it runs, and it runs again when the folder was replaced meanwhile.
+// NotWritten because the folder could not be locked or the write failed puts
+// the reason in `failure`, when given; a file that could not be read or
+// decoded leaves it empty (that is logged, and shows wherever the file is read).
 Change change(const std::function<void(Library&)>& body,
-              const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
+              const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+              FileError* failure = nullptr);
 // change(), true when the file was written.
 bool mutate(const std::function<void(Library&)>& body);
 

@@ -1,39 +1,80 @@
 #include "app/store/PendingRescues.h"
 
 #include "app/store/RescueCopy.h"
+#include "core/Log.h"
 
 #include <algorithm>
 
 namespace sorvel {
+
+// Holds the copies from the moment the file is about to be replaced until it
+// is: a copy kept meanwhile is then made retired at once, or carried.
+class PendingRescues::Carrier final : public Storage::Carried {
+public:
+    Carrier(PendingRescues& owner, quint64 revision) : m_owner(owner), m_revision(revision) {}
+
+    int replacing(const Storage::WriteMark& mark) override {
+        m_lock = std::unique_lock(m_owner.m_mutex);
+        QStringList paths;
+        for (const Copy& copy : std::as_const(m_owner.m_pending)) {
+            if (copy.revision <= m_revision)
+                paths << copy.path;
+        }
+        m_copies.emplace(paths, QStringLiteral("the changes of the rescue copy %1 reached the data file"));
+        const int error = m_copies->replacing(mark);
+        if (error != 0)
+            done();
+        return error;
+    }
+    void replaced(bool durable) override {
+        m_copies->replaced(durable);
+        m_owner.m_written = std::max(m_owner.m_written, m_revision);
+        m_owner.m_pending.removeIf([&](const Copy& copy) { return copy.revision <= m_revision; });
+        m_lock.unlock();
+    }
+    void notReplaced() override {
+        m_copies->notReplaced();
+        done();
+    }
+
+private:
+    // The copies stay pending, where they are now.
+    void done() {
+        qsizetype carried = 0;
+        for (Copy& copy : m_owner.m_pending) {
+            if (copy.revision <= m_revision)
+                copy.path = m_copies->paths().at(carried++);
+        }
+        m_lock.unlock();
+    }
+
+    PendingRescues& m_owner;
+    const quint64 m_revision;
+    std::unique_lock<std::mutex> m_lock;
+    std::optional<RescueCopy::Carrier> m_copies;
+};
 
 FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
                                  quint64 revision, const QDateTime& at) {
     const std::lock_guard lock(m_mutex);
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
-    const FileOutcome written = RescueCopy::write(base, unsaved, at, {m_run, revision, steps});
+    const bool landed = revision <= m_written;
+    const FileOutcome written = RescueCopy::write(base, unsaved, at, {m_run, revision, steps}, landed);
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};
     m_lastLibrary = unsaved;
-    if (revision <= m_written)
-        RescueCopy::retire(
-            written.path,
-            QStringLiteral("the changes of the rescue copy %1 are in the data file already").arg(written.path));
+    if (landed)
+        Log::info(
+            QStringLiteral("Sorvel: the changes of the rescue copy %1 are in the data file already").arg(written.path));
     else
         m_pending << *m_last;
     return written;
 }
 
-void PendingRescues::written(quint64 revision) {
-    const std::lock_guard lock(m_mutex);
-    m_written = std::max(m_written, revision);
-    const auto carried = std::stable_partition(m_pending.begin(), m_pending.end(),
-                                               [&](const Copy& copy) { return copy.revision > revision; });
-    for (auto copy = carried; copy != m_pending.end(); ++copy)
-        RescueCopy::retire(copy->path,
-                           QStringLiteral("the changes of the rescue copy %1 reached the data file").arg(copy->path));
-    m_pending.erase(carried, m_pending.end());
+std::unique_ptr<Storage::Carried> PendingRescues::carrierOf(quint64 revision) {
+    return std::make_unique<Carrier>(*this, revision);
 }
 
 } // namespace sorvel

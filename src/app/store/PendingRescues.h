@@ -3,6 +3,7 @@
 #include "app/store/ProgressSteps.h"
 #include "core/FileOutcome.h"
 #include "core/Library.h"
+#include "core/Storage.h"
 
 #include <QDateTime>
 #include <QList>
@@ -10,6 +11,7 @@
 #include <QtGlobal>
 #include <QUuid>
 
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -17,9 +19,9 @@ namespace sorvel {
 
 // The rescue copies this run made of changes that had not reached the data
 // file. The write that carries a copy's changes retires it (renames it
-// projects-restored-…) as it lands: merged again at the next start, the copy
-// would undo whatever other programs changed since. Copies are kept on the
-// window's thread and retired on the worker's.
+// projects-restored-…) as it lands, through RescueCopy::Carrier: merged again
+// at the next start, the copy would undo whatever other programs changed
+// since. Copies are kept on the window's thread and retired on the worker's.
 class PendingRescues {
 public:
     // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
@@ -28,10 +30,13 @@ public:
     // different since.
     FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
                      quint64 revision, const QDateTime& at);
-    // A write of the changes up to `revision` landed: retires every copy it carried.
-    void written(quint64 revision);
+    // What a write of the changes up to `revision` carries (Storage::save):
+    // every copy of those changes, retired as the write replaces the file.
+    std::unique_ptr<Storage::Carried> carrierOf(quint64 revision);
 
 private:
+    class Carrier;
+
     struct Copy {
         QString path;
         quint64 revision = 0;

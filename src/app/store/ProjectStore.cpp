@@ -410,7 +410,7 @@ Library ProjectStore::currentLibrary() const {
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
-    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_steps, m_revision, Clock::now().toLocalTime());
+    return m_rescues->keep(lastReadLibrary(), currentLibrary(), m_steps, m_revision, Clock::now());
 }
 
 std::optional<Library> ProjectStore::lastReadLibrary() const {
@@ -464,12 +464,12 @@ void ProjectStore::startWrite() {
         [this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues]() -> StorageWorker::Delivery {
             // Whatever another program wrote since the store last saw the file is
             // merged in under the lock, so that neither side's change is lost.
+            // The rescue copies of these changes are retired as the write lands,
+            // not in the delivery: a quit may end the program before that runs.
+            const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
             const Storage::SaveResult saved =
                 Storage::save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                              keepDecodedAside, folderWaiter());
-            // Here, not in the delivery: a quit may end the program before that runs.
-            if (saved.written)
-                rescues->written(revision);
+                              keepDecodedAside, folderWaiter(), carried.get());
             if (saved.folderBusy)
                 return {}; // the store is going away
             return [this, sent, saved, revision] {
@@ -716,12 +716,13 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     return [this, base, mine, steps, dirty, revision, atStart]() -> StorageWorker::Delivery {
         bool restored = false;
         if (atStart) {
-            // Before anything is read: the earlier product's data, then what an
-            // interrupted write of this program left.
+            // Before anything is read: the earlier product's data, then what a
+            // quit could not write last time, then what an interrupted write of
+            // this program left (after the rescue copies, which look whether
+            // the draft of the write that carried them is still there).
             LegacyMigration::migrateData(folderWaiter());
-            Storage::removeStaleDrafts(folderWaiter());
-            // What a quit could not write last time goes into the file before it is read.
             restored = RescueCopy::restoreAll(folderWaiter()) > 0;
+            Storage::removeStaleDrafts(folderWaiter());
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.

@@ -30,8 +30,15 @@ namespace {
 
 constexpr int maxNameTries = 1000;
 const QString rescuedPrefix = QStringLiteral("projects-rescued-");
+const QString restoringPrefix = QStringLiteral("projects-restoring-");
 const QString restoredPrefix = QStringLiteral("projects-restored-");
 const QString suffix = QStringLiteral(".json");
+// Between a restoring copy's own name and the mark of the write carrying it.
+const QChar markSeparator = QLatin1Char('~');
+// The number and UTC time a copy is named after; earlier copies were named
+// after the local time alone.
+const QString stampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+const QString numberedShape = QStringLiteral("(\\d+)-(\\d{8}-\\d{6})Z");
 // The member that a rescue file holds beside the data file's own: the library
 // the unsaved one grew from. Readers of the data file pass over it.
 const QString baseKey = QStringLiteral("rescuedFrom");
@@ -62,19 +69,74 @@ int placeUnderFreeName(const QString& stem, const std::function<int(const QStrin
     return error;
 }
 
-// Where a rescue file's name puts it among the others: by the time in its
-// name, then by the number added to a taken name (none, -2, … -10: not as
-// text, where "-2.json" comes before ".json" and "-10" before "-9"). A name
-// of any other shape goes by its text after those.
-std::tuple<bool, QString, int, QString> madeOrder(const QString& name) {
-    static const QRegularExpression shape(
+// Where a rescue file's name puts it among the others. Copies named after the
+// local time alone come first, by that time, then by the number added to a
+// taken name (none, -2, … -10: not as text, where "-2.json" comes before
+// ".json" and "-10" before "-9"); numbered copies follow by their number. A
+// name of any other shape goes by its text after those.
+std::tuple<int, qint64, QString, int, QString> madeOrder(const QString& name) {
+    static const QRegularExpression localShape(
         QStringLiteral("^%1(\\d{8}-\\d{6})(?:-(\\d+))?%2$")
             .arg(QRegularExpression::escape(rescuedPrefix), QRegularExpression::escape(suffix)));
-    const QRegularExpressionMatch match = shape.match(name);
-    if (!match.hasMatch())
-        return {true, name, 0, name};
-    const int number = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
-    return {false, match.captured(1), number, name};
+    static const QRegularExpression numbered(
+        QStringLiteral("^%1%2%3$")
+            .arg(QRegularExpression::escape(rescuedPrefix), numberedShape, QRegularExpression::escape(suffix)));
+    if (const QRegularExpressionMatch match = localShape.match(name); match.hasMatch()) {
+        const int number = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
+        return {0, 0, match.captured(1), number, name};
+    }
+    if (const QRegularExpressionMatch match = numbered.match(name); match.hasMatch())
+        return {1, match.captured(1).toLongLong(), match.captured(2), 0, name};
+    return {2, 0, name, 0, name};
+}
+
+// One more than the highest number of any copy in `folder`, merged or not.
+qint64 nextNumber(const QDir& folder) {
+    static const QRegularExpression shape(
+        QStringLiteral("^projects-(?:rescued|restoring|restored)-%1").arg(numberedShape));
+    qint64 highest = 0;
+    for (const QString& name : folder.entryList({QStringLiteral("projects-*")}, QDir::Files)) {
+        if (const QRegularExpressionMatch match = shape.match(name); match.hasMatch())
+            highest = std::max(highest, match.captured(1).toLongLong());
+    }
+    return highest + 1;
+}
+
+// A copy's name without its prefix, mark and suffix: what stays as it is
+// renamed from rescued to restoring to restored.
+QString ownPart(const QString& path) {
+    QString name = QFileInfo(path).fileName();
+    name.chop(suffix.size());
+    for (const QString& prefix : {rescuedPrefix, restoringPrefix, restoredPrefix}) {
+        if (name.startsWith(prefix))
+            return name.mid(prefix.size()).section(markSeparator, 0, 0);
+    }
+    return name;
+}
+
+QString renamed(const QString& path, const QString& prefix, const QString& mark = {}) {
+    return QFileInfo(path).dir().filePath(prefix + ownPart(path) + (mark.isEmpty() ? QString() : markSeparator + mark)
+                                          + suffix);
+}
+
+// Makes the renames in folder() survive a crash; 0 or the errno (none where
+// the file system cannot sync a folder).
+int syncFolder() {
+    const int fd = ::open(QFile::encodeName(folder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (error == EINVAL || error == EROFS || error == EOPNOTSUPP)
+        error = 0;
+    Storage::passedStep();
+    return error;
+}
+
+int renameCounted(const QString& from, const QString& to) {
+    const int error = RegularFile::renameNoReplace(from, to);
+    Storage::passedStep();
+    return error;
 }
 
 // The bytes of a rescue file: the unsaved library as a data file, which
@@ -156,6 +218,13 @@ Library baseBeforeAnyRead(const Library& unsaved) {
     return base;
 }
 
+// The copy's changes are in the data file: its steps are there too, which
+// later copies of its run hold again.
+void noteLanded(const KeptSteps& steps, QHash<QUuid, quint64>& landed) {
+    if (!steps.run.isNull())
+        landed[steps.run] = std::max(landed.value(steps.run), steps.revision);
+}
+
 // Merges one rescue file into the data file and renames it; false when it
 // stays for a later start. `landed` holds, per run, the last change of that
 // run's copies merged so far: their steps are in the file already.
@@ -173,15 +242,52 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
     const Library base = rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved);
     ProgressSteps steps = rescued->steps.steps;
     steps.landed(landed.value(rescued->steps.run));
+    Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
     const Storage::SaveResult saved = Storage::save(
         [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
-        false, waiter);
+        false, waiter, &carrier);
     if (!saved.written)
         return false;
-    if (!rescued->steps.run.isNull())
-        landed[rescued->steps.run] = std::max(landed.value(rescued->steps.run), rescued->steps.revision);
-    retire(path, QStringLiteral("merged the rescue copy %1 into the data file").arg(path));
+    noteLanded(rescued->steps, landed);
     return true;
+}
+
+// Under the exclusive lock: retires each copy that a write was carrying
+// when the program died if that write replaced the file, and gives the
+// others back their names, to be merged.
+void settleCarried(const QStringList& names,
+                   const std::function<std::optional<bool>(const Storage::WriteMark&)>& hasLanded,
+                   QHash<QUuid, quint64>& landed) {
+    const QDir rescues(folder());
+    for (const QString& name : names) {
+        const QString path = rescues.filePath(name);
+        QString markText = name.section(markSeparator, 1);
+        markText.chop(suffix.size());
+        const std::optional<Storage::WriteMark> mark = Storage::WriteMark::fromText(markText);
+        const std::optional<bool> replaced = mark ? hasLanded(*mark) : std::nullopt;
+        if (!replaced) {
+            Log::storageError(
+                QStringLiteral("cannot tell whether the changes of the rescue copy %1 reached the data file; it stays "
+                               "where it is")
+                    .arg(path));
+        } else if (*replaced) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                noteLanded(decodeSteps(QJsonDocument::fromJson(file.readAll()).object().value(stepsKey)), landed);
+            retire(path,
+                   QStringLiteral("the changes of the rescue copy %1 reached the data file before the program "
+                                  "ended; it is not merged again")
+                       .arg(path));
+        } else if (const int error = renameCounted(path, renamed(path, rescuedPrefix)); error != 0) {
+            Log::storageError(QStringLiteral("cannot give the rescue copy %1 its name back: %2")
+                                  .arg(path, SystemErrorText::inEnglish(error)));
+        } else {
+            Log::info(QStringLiteral("Sorvel: the write that carried the rescue copy %1 did not replace the data "
+                                     "file; the copy is merged again")
+                          .arg(path));
+        }
+    }
+    syncFolder();
 }
 
 } // namespace
@@ -191,41 +297,109 @@ QString folder() {
 }
 
 FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                  const KeptSteps& steps) {
+                  const KeptSteps& steps, bool landed) {
     const QString target = folder();
     errno = 0;
     if (!QDir().mkpath(target))
         return FileOutcome::failure(errno != 0 ? errno : EACCES, target); // the failed mkdir's errno
+    // Two programs quitting at once never take one number.
+    const FolderLock numbering(target, FolderLock::Mode::Write);
+    if (!numbering.isLocked())
+        return FileOutcome::failure(numbering.error().number, target);
     const QByteArray bytes = encode(base, unsaved, steps);
+    const QString stamp = at.toUTC().toString(stampFormat) + QLatin1Char('Z');
+    const QString prefix = landed ? restoredPrefix : rescuedPrefix;
     QString path;
-    const int error = placeUnderFreeName(
-        target + QLatin1Char('/') + rescuedPrefix + at.toString(QStringLiteral("yyyyMMdd-HHmmss")),
-        [&](const QString& name) { return writeNew(name, bytes); }, &path);
+    int error = EEXIST;
+    for (qint64 number = nextNumber(QDir(target)), tries = 0; error == EEXIST && tries < maxNameTries;
+         ++number, ++tries) {
+        path = target + QLatin1Char('/') + prefix + QString::number(number) + QLatin1Char('-') + stamp + suffix;
+        error = writeNew(path, bytes);
+    }
     if (error != 0)
         return FileOutcome::failure(error, path); // EEXIST: every name up to this one is taken
     return {path};
 }
 
 void retire(const QString& path, const QString& what) {
-    const QString name = QFileInfo(path).completeBaseName();
-    const QString stem = QFileInfo(path).dir().filePath(restoredPrefix + name.mid(rescuedPrefix.size()));
+    const QString stem = QFileInfo(path).dir().filePath(restoredPrefix + ownPart(path));
     QString restoredAt;
     const int error = placeUnderFreeName(
-        stem, [&](const QString& target) { return RegularFile::renameNoReplace(path, target); }, &restoredAt);
+        stem, [&](const QString& target) { return renameCounted(path, target); }, &restoredAt);
     if (error != 0) {
         Log::storageError(QStringLiteral("%1, but cannot rename it: %2").arg(what, SystemErrorText::inEnglish(error)));
         return;
     }
+    syncFolder();
     Log::info(QStringLiteral("Sorvel: %1; it is now %2").arg(what, restoredAt));
+}
+
+Carrier::Carrier(QStringList paths, QString what) : m_paths(std::move(paths)), m_what(std::move(what)) {}
+
+int Carrier::replacing(const Storage::WriteMark& mark) {
+    m_before = m_paths;
+    if (m_paths.isEmpty())
+        return 0;
+    for (QString& path : m_paths) {
+        const QString marked = renamed(path, restoringPrefix, mark.text());
+        if (const int error = renameCounted(path, marked); error != 0) {
+            Log::storageError(QStringLiteral("cannot mark the rescue copy %1 as being written, so the data file is "
+                                             "not written: %2")
+                                  .arg(path, SystemErrorText::inEnglish(error)));
+            notReplaced();
+            return error;
+        }
+        path = marked;
+    }
+    if (const int error = syncFolder(); error != 0) {
+        Log::storageError(QStringLiteral("cannot sync the folder of the rescue copies %1, so the data file is not "
+                                         "written: %2")
+                              .arg(m_paths.join(QStringLiteral(", ")), SystemErrorText::inEnglish(error)));
+        notReplaced();
+        return error;
+    }
+    return 0;
+}
+
+void Carrier::replaced(bool durable) {
+    // Logged by the names the copies had before the write: the names the user was told.
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        const QString what = m_what.arg(m_before.value(i));
+        if (durable)
+            retire(m_paths[i], what);
+        else
+            Log::storageError(QStringLiteral("%1, but the data folder could not be synced: the next start looks "
+                                             "whether the changes are still there")
+                                  .arg(what));
+    }
+}
+
+void Carrier::notReplaced() {
+    if (m_paths.isEmpty())
+        return;
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        if (m_paths[i] == m_before.value(i))
+            continue;
+        if (const int error = renameCounted(m_paths[i], m_before[i]); error == 0)
+            m_paths[i] = m_before[i];
+        else
+            Log::storageError(QStringLiteral("cannot give the rescue copy %1 its name back: %2")
+                                  .arg(m_paths[i], SystemErrorText::inEnglish(error)));
+    }
+    syncFolder();
 }
 
 int restoreAll(const FolderLock::Waiter& waiter) {
     const QDir rescues(folder());
+    QHash<QUuid, quint64> landed;
+    const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    if (!carried.isEmpty()
+        && !Storage::lookBack([&](const auto& hasLanded) { settleCarried(carried, hasLanded, landed); }, waiter))
+        return 0;
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
     // Oldest first: a later rescue's values win over an earlier one's.
     std::ranges::sort(names, {}, madeOrder);
     int restored = 0;
-    QHash<QUuid, quint64> landed;
     for (const QString& name : std::as_const(names)) {
         if (restore(rescues.filePath(name), waiter, landed))
             ++restored;

@@ -4,9 +4,11 @@
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
+#include "core/Storage.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -28,24 +30,49 @@ struct KeptSteps {
 };
 
 // Writes what a later merge needs to a new file in folder() named
-// projects-rescued-<yyyyMMdd-HHmmss>.json after `at` (local time), with a
-// number added when that name is taken; never replaces a file. `base` is the
-// library the program last read from the data file (none when it never read
-// it), `unsaved` the one it holds. Done, the outcome's path is the rescue file.
+// projects-rescued-<number>-<yyyyMMdd-HHmmss>Z.json, the number one more than
+// any copy's in the folder has (so that no clock can reorder them) and the
+// time `at` in UTC; never replaces a file. `base` is the library the program
+// last read from the data file (none when it never read it), `unsaved` the
+// one it holds. `landed`: its changes are in the data file already, and the
+// copy is made retired (projects-restored-…). Done, the outcome's path is the
+// rescue file.
 FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                  const KeptSteps& steps = {});
+                  const KeptSteps& steps = {}, bool landed = false);
 
 // Renames a rescue file whose changes are in the data file
 // projects-restored-…, so that no start merges it again, and logs `what`
 // happened to it (or why it stays).
 void retire(const QString& path, const QString& what);
 
+// Carries rescue files through a write of the data file: before the file is
+// replaced each is renamed projects-restoring-… with the write's mark, so
+// that whatever instant the program dies at, the next start tells whether
+// their changes reached the file; after, projects-restored-… (logging `what`
+// with each path); back to its name when the write stopped before.
+class Carrier final : public Storage::Carried {
+public:
+    Carrier(QStringList paths, QString what);
+    int replacing(const Storage::WriteMark& mark) override;
+    void replaced(bool durable) override;
+    void notReplaced() override;
+    // Where the files are now.
+    const QStringList& paths() const { return m_paths; }
+
+private:
+    QStringList m_paths;
+    QStringList m_before; // their names before replacing()
+    QString m_what;
+};
+
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
 // copy made before any read only adds and changes, never deletes; its
 // progress steps add to the file's value as steps. Copies are merged in the
-// order they were made, whatever their names sort as. Each
+// order they were made, whatever the clock did in between. A copy a write
+// was carrying when the program died (projects-restoring-…) is retired when
+// that write replaced the file, else merged like the others. Each
 // merged file is then renamed projects-restored-…, so that it is merged
 // once; one that cannot be merged now stays for the next start. Returns how
 // many were merged.

@@ -1,0 +1,236 @@
+#include "support/ChildProcess.h"
+#include "support/SampleRecords.h"
+#include "support/StoreTestSupport.h"
+#include "support/Waiting.h"
+
+#include "app/store/ProjectStore.h"
+#include "app/store/RescueCopy.h"
+#include "app/store/UnsavedChangesGuard.h"
+#include "core/Clock.h"
+#include "core/RecordCoding.h"
+#include "core/Storage.h"
+#include "core/SystemErrorText.h"
+#include "core/WidgetIntents.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+
+namespace sorvel::test {
+namespace {
+
+constexpr int kPatience = 5000;
+
+class RescueCopyOrder : public StoreFixture {
+protected:
+    AudioProject alpha = AudioProject::make(QStringLiteral("Alpha"), ProjectType::musicID);
+
+    // The copy of a quit that renamed the tape `name`, grown from what the file holds.
+    static FileOutcome keepRenamed(const QString& name, const QDateTime& at) {
+        const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
+        EXPECT_TRUE(base);
+        Library unsaved = base.value_or(Library{});
+        unsaved.projects.first().name = name;
+        return RescueCopy::write(base, unsaved, at);
+    }
+    // Merges every copy as a start does; the log.
+    static std::string restoreAll(int expected) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), expected);
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+// Two quits that could not write, each renaming the tape, with the zone or the
+// clock changed between them so that the second's local time comes first: the
+// second rename is the one the file keeps, and the first is set aside.
+TEST_F(RescueCopyOrder, CopiesMergeInTheOrderTheyWereMadeWhateverTheZoneOrTheClock) {
+    const QDate day(2026, 10, 25);
+    const struct {
+        const char* what;
+        QDateTime first;
+        QDateTime second;
+    } cases[] = {
+        {"Asia/Shanghai, then UTC", QDateTime(day, QTime(13, 0), QTimeZone("Asia/Shanghai")),
+         QDateTime(day, QTime(5, 1), QTimeZone::utc())},
+        {"CET-1, then GMT0", QDateTime(day, QTime(2, 30), QTimeZone(3600)),
+         QDateTime(day, QTime(1, 40), QTimeZone::utc())},
+        {"a clock set back an hour", QDateTime(day, QTime(5, 0), QTimeZone::utc()),
+         QDateTime(day, QTime(4, 0), QTimeZone::utc())},
+    };
+    for (const auto& order : cases) {
+        SCOPED_TRACE(order.what);
+        ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
+        writeDataFile({alpha});
+        ASSERT_TRUE(keepRenamed(QStringLiteral("Alpha-first"), order.first).done());
+        ASSERT_TRUE(keepRenamed(QStringLiteral("Alpha-second"), order.second).done());
+
+        const std::string log = restoreAll(2);
+        EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Alpha-second"));
+        EXPECT_NE(log.find("set aside \"Alpha-first\""), std::string::npos) << log;
+    }
+}
+
+// Copies named after the local time alone, by an earlier version, come
+// before every numbered copy, whatever time their names hold.
+TEST_F(RescueCopyOrder, CopiesOfTheEarlierNamingComeFirst) {
+    writeDataFile({alpha});
+    const FileOutcome earlier = keepRenamed(QStringLiteral("Alpha-earlier"), Clock::now());
+    ASSERT_TRUE(earlier.done());
+    ASSERT_TRUE(
+        QFile::rename(earlier.path, RescueCopy::folder() + QStringLiteral("/projects-rescued-20991231-235959.json")));
+    ASSERT_TRUE(keepRenamed(QStringLiteral("Alpha-later"), Clock::now().addYears(-1)).done());
+
+    restoreAll(2);
+    EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Alpha-later"));
+}
+
+// Kills the program right after each file operation of a write that carries
+// a rescue copy, in turn, then lets another program step the tape's progress
+// and rename it, and starts again. Whatever instant the kill came at, the
+// copy's step counts once and its rename is merged only when the killed
+// write did not put it in the file, so that the other program's later
+// rename is not undone.
+class RescueCopyCrash : public StoreFixture {
+protected:
+    AudioProject tape = [] {
+        AudioProject made = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+        made.progressMode = ProgressMode::Manual;
+        made.manualProgress = 0.4;
+        return made;
+    }();
+    const QString renamedAtTheQuit = QStringLiteral("Renamed at the quit");
+    const QString renamedElsewhere = QStringLiteral("Renamed elsewhere later");
+
+    QString dataFile() const { return environment.dataFolder() + QStringLiteral("/projects.json"); }
+    QStringList copies(const QString& prefix) const {
+        return QDir(RescueCopy::folder()).entryList({prefix + QLatin1Char('*')}, QDir::Files);
+    }
+
+    // `carry`, in a child, writes a rescue copy that steps the tape by 0.1
+    // and renames it renamedAtTheQuit: `prepare` may leave it beforehand, or
+    // `carry` itself; it calls `arm` right before the write, which is then
+    // ended at the step this pass names.
+    void killAtEveryStep(const std::function<void()>& prepare,
+                         const std::function<void(const std::function<void()>& arm)>& carry) {
+        int step = 1;
+        for (;; ++step) {
+            SCOPED_TRACE(testing::Message() << "killed after file operation " << step);
+            QDir(environment.dataFolder()).removeRecursively();
+            QDir(RescueCopy::folder()).removeRecursively();
+            writeDataFile({tape});
+            prepare();
+
+            const int status = runInChild([&] {
+                testing::internal::CaptureStderr(); // the child's log is of no use here
+                carry([step] { qputenv("SORVEL_EXIT_AFTER_STEP", QByteArray::number(step)); });
+                return 0;
+            });
+            ASSERT_TRUE(status == 0 || status == Storage::exitedAtStepStatus) << status;
+            const bool landed = projectsInFile().first().name == renamedAtTheQuit;
+            EXPECT_EQ(projectsInFile().first().manualProgress, landed ? 0.5 : 0.4);
+
+            runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(); });
+            changeInAnotherProgram([&](Library& library) { library.projects.first().name = renamedElsewhere; });
+            testing::internal::CaptureStderr();
+            {
+                const ProjectStore next(desktop.seams());
+                ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
+            }
+            testing::internal::GetCapturedStderr();
+
+            const AudioProject inFile = projectsInFile().first();
+            EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "the step of the copy and the other program's, once each";
+            EXPECT_EQ(inFile.name, landed ? renamedElsewhere : renamedAtTheQuit);
+            EXPECT_TRUE(copies(QStringLiteral("projects-rescued-")).isEmpty());
+            EXPECT_TRUE(copies(QStringLiteral("projects-restoring-")).isEmpty());
+            EXPECT_EQ(copies(QStringLiteral("projects-restored-")).size(), 1);
+            if (status == 0 || testing::Test::HasFailure())
+                break;
+        }
+        // The draft's creation, write, sync, the copy's mark and its sync, the
+        // draft's rename and its sync, the copy's retirement and its sync.
+        EXPECT_GE(step, 10) << "the write was not ended at each of its file operations";
+    }
+};
+
+// The write as the program exits carries the copy that "quit anyway" kept.
+TEST_F(RescueCopyCrash, AKillAnywhereInTheWriteAtExitMergesTheCopyOnce) {
+    killAtEveryStep([] {},
+                    [&](const std::function<void()>& arm) {
+                        ProjectStore store(desktop.seams());
+                        if (!waitUntilIdle(store))
+                            return;
+                        UnsavedChangesGuard guard(store, quitAnyway);
+                        const QByteArray held = readFile(dataFile());
+                        QFile::remove(dataFile());
+                        breakDataFile(environment);
+                        store.stepProgress(tape.id, 0.1);
+                        store.update(tape.id, [&](AudioProject& p) { p.name = renamedAtTheQuit; });
+                        guard.writeBeforeQuit();
+                        if (copies(QStringLiteral("projects-rescued-")).size() != 1)
+                            return;
+                        mendDataFile(environment);
+                        writeFile(dataFile(), held);
+                        arm();
+                        guard.writeAtExit();
+                    });
+}
+
+// The start's merge of a copy that an earlier run left.
+TEST_F(RescueCopyCrash, AKillAnywhereInTheStartsMergeMergesTheCopyOnce) {
+    killAtEveryStep(
+        [&] {
+            const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(dataFile()), fileTime());
+            ASSERT_TRUE(base);
+            Library unsaved = *base;
+            unsaved.projects.first().manualProgress = 0.5;
+            unsaved.projects.first().name = renamedAtTheQuit;
+            RescueCopy::KeptSteps steps{QUuid::createUuid(), 2, {}};
+            steps.steps.add(tape.id, 0.1, 1);
+            ASSERT_TRUE(RescueCopy::write(base, unsaved, Clock::now(), steps).done());
+            ASSERT_EQ(copies(QStringLiteral("projects-rescued-")).size(), 1);
+        },
+        [](const std::function<void()>& arm) {
+            arm();
+            RescueCopy::restoreAll(FolderLock::patientFor(kPatience));
+        });
+}
+
+// A rescue copy holds the unsaved library and the one last read: under a
+// file-size limit above the data file's size but below twice it, a quit that
+// cannot write keeps no copy, and the log says why.
+TEST_F(RescueCopyCrash, UnderALimitBelowTwiceTheDataFileNoCopyIsKeptAndTheLogSaysWhy) {
+    tape.notes = QString(2000, QLatin1Char('n'));
+    writeDataFile({tape});
+    const qint64 size = readFile(dataFile()).size();
+    expectInChild([&] {
+        const FileSizeCap cap(rlim_t(size + size / 20));
+        ASSERT_TRUE(cap.isLowered());
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntilIdle(store));
+        QString named = QStringLiteral("not asked");
+        UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {
+            named = question.rescueFile;
+            return UnsavedChangesGuard::Choice::QuitAnyway;
+        });
+        ASSERT_TRUE(QFile::remove(dataFile()));
+        breakDataFile(environment);
+        store.update(tape.id, [](AudioProject& p) { p.name = QStringLiteral("Renamed"); });
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(guard.writeBeforeQuit());
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(named.isEmpty()) << named.toStdString();
+        EXPECT_TRUE(copies(QStringLiteral("projects-")).isEmpty());
+        EXPECT_NE(log.find("no rescue copy could be written"), std::string::npos) << log;
+        EXPECT_NE(log.find(SystemErrorText::inEnglish(EFBIG).toStdString()), std::string::npos) << log;
+    });
+}
+
+} // namespace
+} // namespace sorvel::test
