@@ -3,6 +3,8 @@
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/CalendarPage.h"
 #include "app/calendar/DayCell.h"
+#include "app/calendar/DayPanel.h"
+#include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTable.h"
@@ -218,6 +220,49 @@ TEST_F(MainWindowTest, AtTheSmallestSizeEveryHeaderStaysWholeWithAnySelection) {
             }
         }
     }
+}
+
+// At the default size the day panel has no room beside an open drawer: a day
+// picked then closes the drawer and the panel lists that day, so a click on a
+// day always shows its entries.
+TEST_F(MainWindowTest, PickingADayBringsBackTheDayPanelThatTheDrawerPushedAside) {
+    const QDate day = CalendarMonth::today();
+    const QDate other = day.addDays(day.day() < 15 ? 1 : -1);
+    const AudioProject due =
+        project(QStringLiteral("Due"), [&](AudioProject& p) { p.deadline = QDateTime(day, QTime(17, 0)); });
+    put({due});
+    router.setSidebar(SidebarItem::calendar());
+    CalendarPage* calendar = window.calendar();
+    DayPanel* panel = calendar->dayPanel();
+    ASSERT_TRUE(
+        waitUntil([&] { return panel->isVisible() && !panel->rows(CalendarEvent::Kind::Deadline).isEmpty(); }, 3000));
+
+    EventRow* row = panel->rows(CalendarEvent::Kind::Deadline).first();
+    clickAt(row, QRectF(row->rect()).center());
+    ASSERT_EQ(router.selection(), QSet<QUuid>{due.id});
+    ASSERT_TRUE(waitUntil([&] { return window.drawerContent() && !panel->isVisible(); }, 3000))
+        << "the drawer leaves the panel no room at this width";
+
+    DayCell* cell = calendar->grid()->cell(other);
+    ASSERT_NE(cell, nullptr);
+    clickAt(cell, QRectF(cell->rect()).center());
+    EXPECT_EQ(calendar->selectedDay(), other);
+    EXPECT_TRUE(router.selection().isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return !window.drawerContent() && panel->isVisible(); }, 3000));
+    EXPECT_EQ(panel->width(), DayPanel::panelWidth);
+    EXPECT_EQ(panel->headingText(), CalendarMonth::dayHeading(other));
+
+    // Wide enough for both, the drawer stays open beside the panel.
+    window.resize(MainWindow::minimumWindowSize.width() + CalendarPage::dayPanelRuleWidth + DayPanel::panelWidth, 780);
+    router.setSelection({due.id});
+    ASSERT_TRUE(waitUntil([&] { return window.drawerContent() && window.drawerState().isPresent(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panel->isVisible(); }, 3000));
+    DayCell* today = calendar->grid()->cell(day);
+    ASSERT_NE(today, nullptr);
+    clickAt(today, QRectF(today->rect()).center());
+    EXPECT_EQ(calendar->selectedDay(), day);
+    EXPECT_EQ(router.selection(), QSet<QUuid>{due.id});
+    EXPECT_TRUE(panel->isVisible());
 }
 
 TEST_F(MainWindowTest, TheCalendarEntryShowsTheCalendarAndEveryOtherEntryTheShelf) {
