@@ -6,6 +6,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/settings/UpdateChecker.h"
+#include "app/shell/FirstWindowFit.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitKeyWatcher.h"
 #include "app/shell/QuitSignalWatcher.h"
@@ -59,6 +60,8 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::launch(const QString& link) {
     m_tray->showIcon(QApplication::windowIcon());
+    // The window's first size is for a roomy screen; a smaller one gets all of its room.
+    FirstWindowFit::apply(*m_window);
     bringToFront();
     if (!link.isEmpty())
         openLink(link);

@@ -42,12 +42,21 @@ protected:
 };
 
 TEST_F(AppDelegateTest, TheWindowOpensLargeEnoughAndClosingOnlyHidesIt) {
-    delegate.launch(QString());
     MainWindow& window = delegate.mainWindow();
+    const QRect available = window.screen()->availableGeometry();
+    // The test screen is narrower than the window's minimum and high enough for its first height.
+    ASSERT_LT(available.width(), MainWindow::minimumWindowSize.width());
+    ASSERT_GE(available.height(), MainWindow::initialSize.height() + 10);
+    delegate.launch(QString());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.size(), QSize(1320, 780));
     // Room for the sidebar, an open drawer and a page that stays whole beside it.
     EXPECT_EQ(window.minimumSize(), QSize(1276, 600));
+    // As wide as the screen allows, which is the minimum here; the first height fits and is kept.
+    EXPECT_EQ(window.size(), QSize(1276, 780));
+    // Framed, it starts at the screen's left edge and lies within its height.
+    ASSERT_TRUE(waitUntil([&] { return window.frameGeometry().left() == available.left(); }, 3000));
+    EXPECT_GE(window.frameGeometry().top(), available.top());
+    EXPECT_LE(window.frameGeometry().bottom(), available.bottom());
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
 
     window.close();
