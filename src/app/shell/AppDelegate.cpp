@@ -14,9 +14,12 @@
 #include "app/shell/TrayMenu.h"
 #include "app/shell/UnsavedChangesQuestion.h"
 #include "app/store/ProjectStore.h"
+#include "studio/AppearanceHost.h"
+#include "studio/Studio.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QMenu>
 #include <QSessionManager>
 #include <QTimer>
 
@@ -44,6 +47,13 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, Settings& setti
     };
     m_commands = new MenuCommands(*m_window->menuBar(), m_store, m_router, m_settings, m_panel, actions, this);
     m_tray = new TrayMenu(m_store, m_router, m_panel, m_updates, actions, this);
+    // The tray's menu belongs to no window: it takes the main window's accent.
+    const auto tintTrayMenu = [menu = m_tray->menu()](const QColor& accent) {
+        menu->setProperty(Studio::tintProperty(), accent);
+        menu->update();
+    };
+    tintTrayMenu(m_window->appearance()->accent());
+    connect(m_window->appearance(), &AppearanceHost::accentChanged, m_tray, tintTrayMenu);
     connect(m_window.get(), &MainWindow::settingsRequested, this, &AppDelegate::openSettings);
 
     // Closing the window only hides it; the tray keeps the program reachable.

@@ -3,6 +3,9 @@
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/TrayMenu.h"
+#include "studio/AppearanceHost.h"
+#include "studio/Studio.h"
 #include "support/Waiting.h"
 
 #include "core/Storage.h"
@@ -10,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include <csignal>
@@ -63,6 +67,26 @@ TEST_F(AppDelegateTest, TheWindowOpensLargeEnoughAndClosingOnlyHidesIt) {
     EXPECT_FALSE(window.isVisible());
     delegate.openLink(QString());
     EXPECT_TRUE(window.isVisible());
+}
+
+// A program started with a purple accent.
+class PurpleStartTest : public AppShellTest {
+protected:
+    static bool storePurple(Settings& into) {
+        into.setValue(AppearanceHost::accentKey, QStringLiteral("AF52DE"));
+        return true;
+    }
+    const bool stored = storePurple(settings);
+    AppDelegate delegate{store, router, settings, panel, updates};
+};
+
+// Menus highlight in the accent of their window; the tray's menu has none and
+// takes the main window's, at start and at once when it changes.
+TEST_F(PurpleStartTest, TheTrayMenuTakesTheAccent) {
+    QMenu* menu = delegate.trayMenu().menu();
+    EXPECT_EQ(Studio::tint(menu), QColor(0xAF, 0x52, 0xDE));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    EXPECT_EQ(Studio::tint(menu), QColor(0x34, 0xC7, 0x59));
 }
 
 TEST_F(AppDelegateTest, LinksOfOurSchemeBringTheWindowBackOthersDoNot) {
