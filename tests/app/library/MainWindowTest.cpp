@@ -39,6 +39,8 @@
 #include <QScreen>
 #include <QThread>
 
+#include <optional>
+
 namespace sorvel::test {
 namespace {
 
@@ -263,6 +265,38 @@ TEST_F(MainWindowTest, PickingADayBringsBackTheDayPanelThatTheDrawerPushedAside)
     EXPECT_EQ(calendar->selectedDay(), day);
     EXPECT_EQ(router.selection(), QSet<QUuid>{due.id});
     EXPECT_TRUE(panel->isVisible());
+}
+
+// At the smallest width a drawer is open whenever a tape is selected; the
+// hint that a second selected tape brings must not push the shelf down.
+TEST_F(MainWindowTest, AtTheSmallestSizeMoreSelectedTapesLeaveTheShelfStill) {
+    const auto done = [](AudioProject& p) { p.status = ProjectStatus::Done; };
+    const AudioProject first = project(QStringLiteral("First"), done), second = project(QStringLiteral("Second"), done);
+    const AudioProject third = project(QStringLiteral("Third"), done);
+    put({first, second, third});
+    window.resize(400, 300); // held at the minimum
+    QCoreApplication::processEvents();
+    const int pageWidthBesideTheDrawer = window.centralWidget()->width() - StudioSidebar::fixedWidth
+        - 2 * MainWindow::ruleWidth - MainWindow::drawerWidth;
+
+    for (const SidebarItem& page :
+         {SidebarItem::done(), SidebarItem::active(), SidebarItem::type(ProjectType::musicID)}) {
+        router.setSidebar(page);
+        std::optional<int> summaryTop;
+        for (const QSet<QUuid>& selection : {QSet<QUuid>{first.id}, QSet<QUuid>{first.id, second.id},
+                                             QSet<QUuid>{first.id, second.id, third.id}, QSet<QUuid>{first.id}}) {
+            router.setSelection(selection);
+            ASSERT_TRUE(waitUntil([&] { return window.shelf()->width() == pageWidthBesideTheDrawer; }, 3000));
+            QCoreApplication::processEvents();
+            const int top = window.shelf()->summary()->mapTo(window.shelf(), QPoint()).y();
+            const std::string where =
+                page.title(store.registry()).toStdString() + " with " + std::to_string(selection.size()) + " selected";
+            if (summaryTop) {
+                EXPECT_EQ(top, *summaryTop) << where;
+            }
+            summaryTop = top;
+        }
+    }
 }
 
 TEST_F(MainWindowTest, TheCalendarEntryShowsTheCalendarAndEveryOtherEntryTheShelf) {
