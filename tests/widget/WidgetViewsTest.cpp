@@ -334,6 +334,37 @@ TEST(WidgetFace, UnderThePointerTheHeaderCountsTheTapesDrawn) {
     }
 }
 
+// What a tap that changed nothing says is read whole on every face: the
+// small one breaks the sentence over two lines.
+TEST(WidgetFace, ANoticeShowsItsWholeSentenceOnEveryFace) {
+    QStringList texts{WidgetHost::folderBusyText(), WidgetHost::tapeGoneText(), WidgetHost::tapeChangedText()};
+    for (const int error : {EFBIG, ENOSPC, EDQUOT, EACCES, EROFS, EIO, ENOTDIR})
+        texts.append(WidgetHost::writeFailedText({QStringLiteral("projects.json"), error}));
+    for (const WidgetFamily family : WidgetFamilies::all()) {
+        SCOPED_TRACE(WidgetFamilies::name(family).toStdString());
+        const auto view = face(family, manyProjects(1));
+        const int margin = WidgetLook::contentMargin;
+        const QRect content = view->rect().adjusted(margin, margin, -margin, -margin);
+        for (const QString& text : texts) {
+            view->showNotice(text);
+            const auto* notice = view->findChild<WidgetNotice*>();
+            ASSERT_NE(notice, nullptr);
+            EXPECT_EQ(notice->lines().join(QString()), text);
+            EXPECT_TRUE(content.contains(notice->geometry())) << text.toStdString();
+        }
+    }
+    const auto small = face(WidgetFamily::Small, manyProjects(1));
+    small->showNotice(WidgetHost::folderBusyText());
+    const auto* notice = small->findChild<WidgetNotice*>();
+    ASSERT_EQ(notice->lines().size(), 2);
+    EXPECT_TRUE(notice->lines().first().endsWith(QStringLiteral("，"))) << "broken where the sentence pauses";
+    EXPECT_GE(notice->height(), 2 * Shapes::lineHeight(Studio::font(11, Studio::Weight::Medium)));
+
+    small->showNotice(WidgetHost::writeFailedText({QStringLiteral("projects.json"), EDQUOT}));
+    EXPECT_EQ(notice->lines(), QStringList({QStringLiteral("无法写入数据文件："), QStringLiteral("超出了磁盘配额")}))
+        << "broken after the colon, where the reason starts";
+}
+
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
     const auto small = face(WidgetFamily::Small, SampleData::projects());
     EXPECT_EQ(small->smallView()->project().name, QStringLiteral("春季 BGM"));
