@@ -186,7 +186,7 @@ void CueVersionPopover::fitHistory() {
     const int wanted = m_scroll->content()->sizeHint().height();
     m_scroll->setFixedHeight(wanted);
     if (screen) {
-        const int overflow = layout()->sizeHint().height() - screen->availableGeometry().height();
+        const int overflow = layout()->sizeHint().height() - room(screen->availableGeometry()).height();
         if (overflow > 0)
             m_scroll->setFixedHeight(std::max(0, wanted - overflow));
     }
