@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +44,16 @@ public:
 private:
     int m_fd;
 };
+
+// The group's name from the group database, else its number.
+QString groupName(gid_t group) {
+    struct group entry {};
+    struct group* found = nullptr;
+    char buffer[4096];
+    if (::getgrgid_r(group, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->gr_name);
+    return QString::number(group);
+}
 
 bool copyContents(int from, int to) {
     char buffer[64 * 1024];
@@ -130,6 +141,16 @@ bool copyNew(const QString& source, const QString& target) {
         QStringLiteral("cannot copy %1 to %2: %3").arg(source, target, SystemErrorText::inEnglish(errno)));
     ::unlink(targetName.constData());
     return false;
+}
+
+int setGroupAndMode(int fd, gid_t group, mode_t mode, const QString& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_gid != group && ::fchown(fd, uid_t(-1), group) != 0) {
+        // Written all the same: a file with the user's own group beats one not written.
+        Log::writeError(QStringLiteral("%1 loses its group %2 at this write: %3")
+                            .arg(path, groupName(group), SystemErrorText::inEnglish(errno)));
+    }
+    return ::fchmod(fd, mode) == 0 ? 0 : errno;
 }
 
 int renameNoReplace(const QString& from, const QString& to) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace sorvel::RegularFile {
 
 // Files the application reads or copies on its own (settings, the earlier
@@ -26,6 +28,12 @@ bool copyNew(const QString& source, const QString& target);
 bool writeAll(int fd, const char* data, qint64 size);
 // Writes all of `bytes` to `fd`, syncs and closes it (always); 0 or the first errno.
 int writeSyncClose(int fd, const QByteArray& bytes);
+
+// Gives the open file `fd` the group `group` and then the permission bits
+// `mode` (a change of group clears the set-id bits, so the mode comes last).
+// A group the system refuses (the user is not in it) is logged, naming
+// `path`, and the mode is set all the same. 0 or the errno of setting the mode.
+int setGroupAndMode(int fd, gid_t group, mode_t mode, const QString& path);
 
 // Renames without ever replacing what exists at `to` (not even an empty folder).
 // Returns 0 or the errno of the failure (EEXIST when `to` is taken).

@@ -371,7 +371,9 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
         return fail(errno);
-    int error = ::fchmod(fd, exists ? (existing.st_mode & 07777) : newFileMode()) == 0 ? 0 : errno;
+    // The new file takes the old one's place for everyone who shares it.
+    int error = exists ? RegularFile::setGroupAndMode(fd, existing.st_gid, existing.st_mode & 07777, path)
+                       : (::fchmod(fd, newFileMode()) == 0 ? 0 : errno);
     if (!error && !RegularFile::writeAll(fd, bytes.constData(), bytes.size()))
         error = errno;
     // Some file systems report a full disk only at the sync; the old file must
@@ -464,6 +466,17 @@ bool isDraftName(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
+// Removes the drafts in `folder` that an interrupted write left: this
+// program's names only, and only a minute after they were last written.
+void removeStaleDraftsIn(const QDir& folder) {
+    const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
+    for (const QFileInfo& entry :
+         folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
+            QFile::remove(entry.filePath());
+    }
+}
+
 } // namespace
 
 QString directory() {
@@ -543,11 +556,14 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
     return result;
 }
 
-Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter) {
+Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter, FileError* failure) {
     Change outcome = Change::NotWritten;
-    const Coordinated ran =
-        coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock& lock) {
+    FileError why;
+    const Coordinated ran = coordinate(
+        FolderLock::Mode::Write, waiter,
+        [&](const QString& path, const FolderLock& lock) {
             outcome = Change::NotWritten;
+            why = {};
             const Found current = readLocked(path);
             if (current.result.kind == ReadResult::Kind::Undecodable
                 || current.result.kind == ReadResult::Kind::Unreadable)
@@ -559,13 +575,17 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
                 outcome = Change::Unchanged;
                 return Pass::Done;
             }
-            FileError why;
             const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
             if (written == Written::Done)
                 outcome = Change::Written;
             return passOf(written);
-        });
-    return ran == Coordinated::Busy ? Change::FolderBusy : outcome;
+        },
+        &why);
+    if (ran == Coordinated::Busy)
+        return Change::FolderBusy;
+    if (outcome == Change::NotWritten && failure)
+        *failure = why;
+    return outcome;
 }
 
 bool mutate(const std::function<void(Library&)>& body) {
@@ -577,16 +597,14 @@ bool hasKeptAsideCopy() {
 }
 
 void removeStaleDrafts(const FolderLock::Waiter& waiter) {
-    const QDir folder(directory());
-    if (!folder.exists())
+    if (!QDir(directory()).exists())
         return;
-    coordinate(FolderLock::Mode::Write, waiter, [&](const QString&, const FolderLock&) {
-        const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
-        for (const QFileInfo& entry :
-             folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
-            if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
-                QFile::remove(entry.filePath());
-        }
+    coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock&) {
+        // Drafts are written beside the file they replace: through a linked
+        // data file, that is the folder of the link's target.
+        QSet<QString> folders{QFileInfo(path).absolutePath(), QFileInfo(writeTarget(path)).absolutePath()};
+        for (const QString& folder : std::as_const(folders))
+            removeStaleDraftsIn(QDir(folder));
         return Pass::Done;
     });
 }

@@ -74,8 +74,12 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
 // was (so a missing file is created only by a change that adds something to
 // the empty library). `body` must not call Storage itself: the folder lock
 // is held while it runs, and it runs again when the folder was replaced meanwhile.
+// NotWritten because the folder could not be locked or the write failed puts
+// the reason in `failure`, when given; a file that could not be read or
+// decoded leaves it empty (that is logged, and shows wherever the file is read).
 Change change(const std::function<void(Library&)>& body,
-              const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
+              const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+              FileError* failure = nullptr);
 // change(), true when the file was written.
 bool mutate(const std::function<void(Library&)>& body);
 

@@ -20,11 +20,21 @@ AudioProject* findProject(Library& library, const QUuid& id) {
 
 // Runs `body` on the library of the file under the folder lock; what it
 // returns (for its last run: it runs again when the folder was replaced
-// meanwhile) is the outcome unless the folder stayed busy.
-IntentOutcome changeFile(const std::function<IntentOutcome(Library&)>& body, const FolderLock::Waiter& waiter) {
+// meanwhile) is the outcome unless the folder stayed busy or the change
+// could not be written.
+IntentOutcome changeFile(const std::function<IntentOutcome(Library&)>& body, const FolderLock::Waiter& waiter,
+                         FileError* failure) {
     IntentOutcome outcome = IntentOutcome::Done;
-    const Storage::Change change = Storage::change([&](Library& library) { outcome = body(library); }, waiter);
-    return change == Storage::Change::FolderBusy ? IntentOutcome::FolderBusy : outcome;
+    FileError why;
+    const Storage::Change change = Storage::change([&](Library& library) { outcome = body(library); }, waiter, &why);
+    if (change == Storage::Change::FolderBusy)
+        return IntentOutcome::FolderBusy;
+    if (change == Storage::Change::NotWritten && !why.isEmpty()) {
+        if (failure)
+            *failure = why;
+        return IntentOutcome::WriteFailed;
+    }
+    return outcome;
 }
 
 } // namespace
@@ -34,7 +44,7 @@ bool ToggleItemIntent::isAsShown(const Cue& cue) const {
         && (!shownTitle || cue.title == *shownTitle);
 }
 
-IntentOutcome ToggleItemIntent::perform(const FolderLock::Waiter& waiter) const {
+IntentOutcome ToggleItemIntent::perform(const FolderLock::Waiter& waiter, FileError* failure) const {
     const std::optional<QUuid> project = RecordCoding::parseID(projectID);
     const std::optional<QUuid> item = RecordCoding::parseID(itemID);
     if (!project || !item)
@@ -50,7 +60,7 @@ IntentOutcome ToggleItemIntent::perform(const FolderLock::Waiter& waiter) const 
         found->advanceCue(*item);
         return IntentOutcome::Done;
     };
-    return changeFile(advance, waiter);
+    return changeFile(advance, waiter, failure);
 }
 
 double AdjustProgressIntent::steppedProgress(double current, double delta) {
@@ -61,7 +71,7 @@ double AdjustProgressIntent::steppedProgress(double current, double delta) {
     return std::clamp(rounded, 0.0, 1.0);
 }
 
-IntentOutcome AdjustProgressIntent::perform(const FolderLock::Waiter& waiter) const {
+IntentOutcome AdjustProgressIntent::perform(const FolderLock::Waiter& waiter, FileError* failure) const {
     // A step that is not a number would store nothing useful; leave the file alone.
     if (!std::isfinite(delta))
         return IntentOutcome::Done;
@@ -80,7 +90,7 @@ IntentOutcome AdjustProgressIntent::perform(const FolderLock::Waiter& waiter) co
         }
         return IntentOutcome::Done;
     };
-    return changeFile(step, waiter);
+    return changeFile(step, waiter, failure);
 }
 
 } // namespace sorvel

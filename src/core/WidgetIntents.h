@@ -2,6 +2,7 @@
 
 #include "core/Cue.h"
 #include "core/CueStage.h"
+#include "core/FileError.h"
 #include "core/FolderLock.h"
 
 #include <QString>
@@ -16,6 +17,7 @@ enum class IntentOutcome {
     FolderBusy, // another program held the data folder for longer than the tap waits: nothing changed
     TapeGone, // the project is no longer in the file: nothing changed
     TapeChanged, // the cue is no longer as the button showed it: nothing changed
+    WriteFailed, // the change could not be written (a full disk, a file-size limit): nothing changed
 };
 
 // Advances one cue of a project to its next stage, directly in the data file.
@@ -32,7 +34,9 @@ struct ToggleItemIntent {
 
     // Whether `cue` still reads as the button showed it.
     bool isAsShown(const Cue& cue) const;
-    IntentOutcome perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs)) const;
+    // WriteFailed puts the reason in `failure`, when given.
+    IntentOutcome perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+                          FileError* failure = nullptr) const;
 };
 
 // Steps a project's manual progress by delta, rounded to tenths, within 0…1.
@@ -40,7 +44,9 @@ struct ToggleItemIntent {
 struct AdjustProgressIntent {
     QString projectID;
     double delta = 0;
-    IntentOutcome perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs)) const;
+    // WriteFailed puts the reason in `failure`, when given.
+    IntentOutcome perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+                          FileError* failure = nullptr) const;
 
     // current + delta rounded to tenths (halves away from zero), within 0…1.
     // A current value that is not finite counts as 0; a delta that is not

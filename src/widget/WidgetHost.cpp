@@ -3,6 +3,7 @@
 #include "core/RecordCoding.h"
 #include "core/SorvelLinks.h"
 #include "core/Storage.h"
+#include "core/SystemErrorText.h"
 #include "widget/ProjectsProvider.h"
 #include "widget/SorvelWidgetView.h"
 #include "widget/WidgetWindow.h"
@@ -26,7 +27,8 @@ QString tapeNotice(IntentOutcome outcome) {
     case IntentOutcome::TapeGone: return WidgetHost::tapeGoneText();
     case IntentOutcome::TapeChanged: return WidgetHost::tapeChangedText();
     case IntentOutcome::Done:
-    case IntentOutcome::FolderBusy: break;
+    case IntentOutcome::FolderBusy:
+    case IntentOutcome::WriteFailed: break;
     }
     return {};
 }
@@ -118,6 +120,11 @@ QString WidgetHost::tapeChangedText() {
     return QStringLiteral("这盘磁带已有变动，未作更改");
 }
 
+QString WidgetHost::writeFailedText(const FileError& failure) {
+    const QString text = QStringLiteral("无法写入数据文件");
+    return failure.number == 0 ? text : text + QStringLiteral("：") + SystemErrorText::describe(failure.number);
+}
+
 FolderLock::Waiter WidgetHost::folderWaiter() {
     return FolderLock::patientFor(FolderLock::usualPatienceMs, [](int ms) {
         QEventLoop pause;
@@ -162,7 +169,8 @@ void WidgetHost::perform(const WidgetIntent& intent, SorvelWidgetView* tapped) {
     // The wait for the folder runs the event loop: the window may close meanwhile.
     const QPointer<SorvelWidgetView> view(tapped);
     m_usingFolder = true;
-    const IntentOutcome outcome = NextStep::perform(intent, folderWaiter());
+    FileError failure;
+    const IntentOutcome outcome = NextStep::perform(intent, folderWaiter(), &failure);
     m_usingFolder = false;
     if (outcome == IntentOutcome::FolderBusy) {
         showNotice(folderBusyText());
@@ -172,6 +180,10 @@ void WidgetHost::perform(const WidgetIntent& intent, SorvelWidgetView* tapped) {
     }
     m_reloadWanted = false;
     reloadAll();
+    if (outcome == IntentOutcome::WriteFailed) {
+        showNotice(writeFailedText(failure));
+        return;
+    }
     const QString said = tapeNotice(outcome);
     if (!said.isEmpty() && view)
         view->showNotice(said);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileError.h"
 #include "core/FolderLock.h"
 #include "widget/NextStep.h"
 #include "widget/ProjectsEntry.h"
@@ -51,13 +52,17 @@ public:
     // Performs a button's intent on the data file, then redraws from the file.
     // While another program holds the data folder it waits at most
     // FolderLock::usualPatienceMs, then changes nothing and says so on every
-    // window. A tap on a tape that left the file, or on a cue that is no
-    // longer as drawn, changes nothing and says so on `tapped`, its window.
+    // window; so does a tap whose write fails (a full disk, a file-size
+    // limit), with the system's reason. A tap on a tape that left the file,
+    // or on a cue that is no longer as drawn, changes nothing and says so on
+    // `tapped`, its window.
     void perform(const WidgetIntent& intent, SorvelWidgetView* tapped);
 
     static constexpr int busyRetryMs = 5000;
     // What a window says when a tap found the data folder busy.
     static QString folderBusyText();
+    // What a window says when a tap's change could not be written, and why.
+    static QString writeFailedText(const FileError& failure);
     // What a window says when a tap found its tape gone from the file.
     static QString tapeGoneText();
     // What a window says when a tap found its cue changed.

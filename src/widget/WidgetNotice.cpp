@@ -5,6 +5,7 @@
 #include "widget/WidgetLook.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -23,13 +24,14 @@ QFont noticeFont() {
     return Studio::font(fontSize, Studio::Weight::Medium);
 }
 
-// A sentence too wide for one line breaks after its comma, where it pauses,
-// when both halves fit; else wherever the width ends.
+// A sentence too wide for one line breaks where it pauses (after its comma,
+// or the colon before a reason) when both halves fit; else wherever the width ends.
 FittedText noticeLines(const QString& text, qreal width) {
     const QFont font = noticeFont();
-    const qsizetype comma = text.indexOf(QChar(u'，'));
-    if (Shapes::textWidth(font, text) > width && comma > 0) {
-        const QStringList halves{text.left(comma + 1), text.mid(comma + 1)};
+    static const QRegularExpression pause(QStringLiteral("[，：]"));
+    const qsizetype pauseAt = text.indexOf(pause);
+    if (Shapes::textWidth(font, text) > width && pauseAt > 0) {
+        const QStringList halves{text.left(pauseAt + 1), text.mid(pauseAt + 1)};
         if (std::all_of(halves.cbegin(), halves.cend(),
                         [&](const QString& half) { return Shapes::textWidth(font, half) <= width; }))
             return {font, halves};

@@ -1,7 +1,10 @@
 #include "core/Storage.h"
 #include "core/DataFileFixture.h"
 #include "core/DataFolder.h"
+#include "core/FileSizeLimit.h"
 #include "core/RecordCoding.h"
+#include "core/SystemErrorText.h"
+#include "core/WidgetIntents.h"
 #include "support/ChildProcess.h"
 #include "support/SampleRecords.h"
 
@@ -15,10 +18,16 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <grp.h>
+#include <linux/capability.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace sorvel {
 namespace {
@@ -472,6 +481,177 @@ TEST_F(StorageTest, StaleDraftsOfThisProgramAreRemovedAndNothingElse) {
         EXPECT_EQ(readFile(dataFolder() + "/" + name), "the user's") << name.toStdString();
 }
 
+// Another program writes through a link into a synced folder and is killed
+// mid-write: the part it wrote stays in the link target's folder under a
+// draft name. The next start removes it there too, under the same rules as
+// in the data folder: only this program's names, and only once they are old.
+TEST_F(StorageTest, ADraftLeftInTheLinkTargetsFolderIsRemovedAtTheNextStart) {
+    const QString synced = environment.scratch() + "/synced";
+    const QString target = synced + "/projects.json";
+    Library library;
+    library.projects = {projectWithCue("Linked")};
+    writeFile(target, RecordCoding::encodeLibrary(library));
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    ASSERT_TRUE(QFile::link(target, dataFile()));
+    const QDir syncedFolder(synced);
+    const auto draftsThere = [&] {
+        return syncedFolder.entryList({".sorvel-draft-*"}, QDir::Files | QDir::Hidden | QDir::System);
+    };
+
+    for (int i = 0; i < 20; ++i)
+        library.projects.append(projectWithCue(QStringLiteral("More %1").arg(i)));
+    const int status = test::runInChild([&] {
+        // The write goes past the size cap, and the signal a cap raises ends the program.
+        FileSizeLimit::failWritesWithError();
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit cap{rlim_t(readFile(target).size()), RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &cap);
+        Storage::mutate([&](Library& stored) { stored = library; });
+        return 0;
+    });
+    ASSERT_EQ(status, -1) << "the writer was not killed mid-write";
+    const QStringList left = draftsThere();
+    ASSERT_EQ(left.size(), 1) << "the killed write left no draft beside the link's target";
+    const QString draft = synced + "/" + left.first();
+    EXPECT_FALSE(readFile(draft).isEmpty());
+    EXPECT_EQ(Storage::load().projects.size(), 1);
+
+    // Younger than a minute it may be another writer's, right now.
+    Storage::removeStaleDrafts();
+    EXPECT_TRUE(QFileInfo::exists(draft));
+
+    const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-120);
+    test::setModified(draft, longAgo);
+    writeFile(synced + "/.sorvel-draft-Ab12", "not one of ours");
+    test::setModified(synced + "/.sorvel-draft-Ab12", longAgo);
+    Storage::removeStaleDrafts();
+    EXPECT_FALSE(QFileInfo::exists(draft));
+    EXPECT_EQ(draftsThere(), QStringList{".sorvel-draft-Ab12"}) << draftsThere().join(", ").toStdString();
+    EXPECT_EQ(Storage::load().projects.size(), 1);
+}
+
+// A group, other than this process's own, that it may give its files (one of
+// its supplementary groups; any group when it may change groups at will).
+std::optional<gid_t> anotherUsableGroup(const QString& folder) {
+    QList<gid_t> candidates;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> supplementary(size_t(std::max(count, 0)));
+    if (count > 0 && ::getgroups(count, supplementary.data()) == count)
+        candidates.append(QList<gid_t>(supplementary.cbegin(), supplementary.cend()));
+    ::setgrent();
+    while (const group* entry = ::getgrent())
+        candidates.append(entry->gr_gid);
+    ::endgrent();
+
+    const QByteArray probe = QFile::encodeName(folder + "/group-probe");
+    const int fd = ::open(probe.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<gid_t> usable;
+    for (const gid_t candidate : candidates) {
+        if (candidate != ::getegid() && ::fchown(fd, uid_t(-1), candidate) == 0) {
+            usable = candidate;
+            break;
+        }
+    }
+    ::close(fd);
+    ::unlink(probe.constData());
+    return usable;
+}
+
+struct ModeAndGroup {
+    mode_t mode = 0;
+    gid_t group = 0;
+    bool operator==(const ModeAndGroup&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ModeAndGroup& shown) {
+    return out << "mode " << std::oct << shown.mode << std::dec << ", group " << shown.group;
+}
+
+ModeAndGroup modeAndGroup(const QString& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+    return {info.st_mode & 07777, info.st_gid};
+}
+
+void giveModeAndGroup(const QString& path, const ModeAndGroup& wanted) {
+    const QByteArray name = QFile::encodeName(path);
+    ASSERT_EQ(::chown(name.constData(), uid_t(-1), wanted.group), 0) << std::strerror(errno);
+    ASSERT_EQ(::chmod(name.constData(), wanted.mode), 0) << std::strerror(errno);
+}
+
+// A data file shared with a group (a studio's users, the audio group) and
+// closed to others keeps both through every kind of write: the store's save,
+// a change and a widget tap. Each write replaces the file with a new one.
+TEST_F(StorageTest, EveryWriteKeepsTheFilesModeAndGroup) {
+    const AudioProject project = projectWithCue("Shared");
+    ASSERT_TRUE(Storage::save(Library{{project}, ProjectType::defaults()}));
+    const std::optional<gid_t> group = anotherUsableGroup(dataFolder());
+    if (!group)
+        GTEST_SKIP() << "this user may give files no group but its own, so no write can lose one";
+    const ModeAndGroup shared{0640, *group};
+    giveModeAndGroup(dataFile(), shared);
+
+    const Storage::SaveResult saved = Storage::save(
+        [&](const Library* found) {
+            Library next = *found;
+            next.projects.append(projectWithCue("Store"));
+            return next;
+        },
+        false);
+    ASSERT_TRUE(saved.written);
+    EXPECT_EQ(modeAndGroup(dataFile()), shared) << "after the store's save";
+
+    ASSERT_EQ(Storage::change([](Library& library) { library.projects.append(projectWithCue("Change")); }),
+              Storage::Change::Written);
+    EXPECT_EQ(modeAndGroup(dataFile()), shared) << "after a change";
+
+    ASSERT_EQ((AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform()), IntentOutcome::Done);
+    EXPECT_EQ(modeAndGroup(dataFile()), shared) << "after a widget tap";
+    EXPECT_EQ(Storage::load().projects.size(), 3);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+}
+
+// Drops one capability of this process (only ever in a child process).
+bool dropCapability(int capability) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    data[capability / 32].effective &= ~(1u << (capability % 32));
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+// The file belongs to a group its writer is not in (root made it so): the
+// system refuses that group to the new file. The write still happens, keeps
+// the mode, and says once that the group was lost and why.
+TEST_F(StorageTest, AGroupTheWriterMayNotGiveIsLoggedOnceAndTheModeIsKept) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a file of a group its writer is not in";
+    const AudioProject project = projectWithCue("Shared");
+    ASSERT_TRUE(Storage::save(Library{{project}, ProjectType::defaults()}));
+    const std::optional<gid_t> group = anotherUsableGroup(dataFolder());
+    ASSERT_TRUE(group);
+    giveModeAndGroup(dataFile(), {0640, *group});
+
+    test::expectInChild([&] {
+        ASSERT_TRUE(dropCapability(CAP_CHOWN));
+        testing::internal::CaptureStderr();
+        const IntentOutcome tapped = AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform();
+        const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_EQ(tapped, IntentOutcome::Done);
+        EXPECT_DOUBLE_EQ(Storage::load().projects.first().manualProgress, 0.1);
+        EXPECT_EQ(modeAndGroup(dataFile()), (ModeAndGroup{0640, ::getegid()}));
+        const QStringList said = log.split('\n').filter(QStringLiteral("group"));
+        ASSERT_EQ(said.size(), 1) << log.toStdString();
+        EXPECT_TRUE(said.first().contains(SystemErrorText::inEnglish(EPERM))) << log.toStdString();
+        EXPECT_TRUE(said.first().contains(QString::number(*group))
+                    || said.first().contains(::getgrgid(*group)->gr_name))
+            << log.toStdString();
+    });
+}
+
 // A pipe in the file's place would block the reader (the application at start,
 // the widget at every timeline) until someone writes to it.
 TEST_F(StorageTest, PipeInTheFilesPlaceIsUnreadableAndDoesNotBlock) {
@@ -507,23 +687,11 @@ TEST_F(StorageTest, DataFolderThatCannotBeMadeIsReportedAndNothingRuns) {
     EXPECT_EQ(readFile(dataFolder()), "a file where the folder should be");
 }
 
-// Stands for a full disk: writes beyond `bytes` fail for as long as it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{bytes, m_saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedSignal);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedSignal)(int) = SIG_DFL;
+// Stands for a full disk, in a child process only: writes beyond `bytes`
+// fail with an error for as long as the cap lives.
+struct FullDisk {
+    explicit FullDisk(rlim_t bytes) : cap((FileSizeLimit::failWritesWithError(), bytes)) {}
+    test::FileSizeCap cap;
 };
 
 TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
@@ -535,18 +703,14 @@ TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
     Library large = small;
     for (int i = 0; i < 20; ++i)
         large.projects.append(projectWithCue(QStringLiteral("P%1").arg(i)));
-    testing::internal::CaptureStderr();
-    bool saved = true;
-    bool mutated = true;
-    {
-        const FileSizeLimit limit(rlim_t(before.size()) + 64);
-        saved = Storage::save(large);
-        mutated = Storage::mutate([&large](Library& library) { library = large; });
-    }
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(saved);
-    EXPECT_FALSE(mutated);
-    EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
+    test::expectInChild([&] {
+        testing::internal::CaptureStderr();
+        const FullDisk full(rlim_t(before.size()) + 64);
+        EXPECT_FALSE(Storage::save(large));
+        EXPECT_FALSE(Storage::mutate([&large](Library& library) { library = large; }));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
+    });
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
@@ -559,15 +723,13 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
 
-    testing::internal::CaptureStderr();
-    Storage::SaveResult saved;
-    {
-        const FileSizeLimit limit(64);
-        saved = Storage::save([&](const Library*) { return mine; }, false);
-        Storage::save([&](const Library*) { return mine; }, false);
-    }
-    testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(saved.written);
+    test::expectInChild([&] {
+        testing::internal::CaptureStderr();
+        const FullDisk full(64);
+        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
+        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
+        testing::internal::GetCapturedStderr();
+    });
     QStringList holding;
     for (const QString& entry : folderEntries()) {
         if (readFile(dataFolder() + "/" + entry) == edited)
@@ -595,14 +757,12 @@ TEST_F(StorageTest, FileMovedAsideForAWriteThatFailsIsPutBack) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
 
-    testing::internal::CaptureStderr();
-    Storage::SaveResult saved;
-    {
-        const FileSizeLimit limit(64);
-        saved = Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true);
-    }
-    testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(saved.written);
+    test::expectInChild([&] {
+        testing::internal::CaptureStderr();
+        const FullDisk full(64);
+        EXPECT_FALSE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
+        testing::internal::GetCapturedStderr();
+    });
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 

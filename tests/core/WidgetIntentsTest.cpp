@@ -2,6 +2,7 @@
 #include "core/DataFileFixture.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
+#include "support/ChildProcess.h"
 #include "support/SampleRecords.h"
 
 #include <QDir>
@@ -93,6 +94,39 @@ TEST_F(WidgetIntentsTest, ATapActsOnlyOnTheCueAndTapeItShowed) {
 
     EXPECT_EQ(shown(cue.number, cue.title, cue.stage).perform(), IntentOutcome::Done);
     EXPECT_EQ(storedProject().items.first().stage, CueStage::Composing);
+}
+
+// Under a file-size limit (a quota, a limited service) the changed file
+// cannot be written: the tap says so, with the system's reason, and the file
+// stays as it was. A tap that had nothing to write is no failure.
+TEST_F(WidgetIntentsTest, ATapWhoseWriteFailsSaysWhy) {
+    const AudioProject project = projectWithCue("P");
+    ASSERT_TRUE(Storage::save(Library{{project}, ProjectType::defaults()}));
+    const QString projectID = RecordCoding::idText(project.id);
+    const Cue& cue = project.items.first();
+    const QByteArray before = readFile(dataFile());
+
+    test::expectInChild([&] {
+        const test::FileSizeCap cap(rlim_t(before.size() - 1));
+        ASSERT_TRUE(cap.isLowered());
+        testing::internal::CaptureStderr();
+        FileError stepped;
+        EXPECT_EQ((AdjustProgressIntent{projectID, 0.1}.perform(FolderLock::noWait(), &stepped)),
+                  IntentOutcome::WriteFailed);
+        EXPECT_EQ(stepped.number, EFBIG);
+        FileError advanced;
+        EXPECT_EQ((ToggleItemIntent{projectID, RecordCoding::idText(cue.id), cue.stage, cue.number, cue.title}.perform(
+                      FolderLock::noWait(), &advanced)),
+                  IntentOutcome::WriteFailed);
+        EXPECT_EQ(advanced.number, EFBIG);
+        FileError unchanged;
+        EXPECT_EQ((AdjustProgressIntent{projectID, -0.1}.perform(FolderLock::noWait(), &unchanged)),
+                  IntentOutcome::Done);
+        EXPECT_TRUE(unchanged.isEmpty());
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(readFile(dataFile()), before);
+    });
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
 
 TEST_F(WidgetIntentsTest, ProgressStepsRoundToTenthsWithinZeroToOne) {

@@ -348,6 +348,28 @@ TEST_F(WidgetButtons, ATapOnAHeldFaceWhoseTapeLeftTheFileOpensNothingAndSaysSo) 
     EXPECT_EQ(opened, QList<QUrl>{other.deepLink()});
 }
 
+// Under a file-size limit (a quota, a limited service) a tap's change cannot
+// be written: the file stays as it was, the face keeps showing it, and every
+// window says the file could not be written and why, in the user's words.
+TEST_F(WidgetButtons, ATapWhoseWriteFailsChangesNothingAndSaysWhy) {
+    const AudioProject project = manualProject("a", 0.3);
+    store({project});
+    WidgetWindow* window = show(WidgetFamily::Small);
+    const QByteArray before = readFile(dataFile());
+
+    expectInChild([&] {
+        const FileSizeCap cap(rlim_t(before.size() - 1));
+        ASSERT_TRUE(cap.isLowered());
+        testing::internal::CaptureStderr();
+        tap(window->view()->smallView()->control()->button());
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(readFile(dataFile()), before);
+        EXPECT_EQ(window->view()->notice(), QStringLiteral("无法写入数据文件：文件太大"));
+        EXPECT_EQ(window->view()->smallView()->percentText(), QStringLiteral("30"));
+    });
+    EXPECT_EQ(readFile(dataFile()), before);
+}
+
 TEST_F(WidgetButtons, TheSmallControlRunsItsIntentAndAnUnreadableFileIsLeftAlone) {
     const AudioProject project = manualProject("a", 0.5);
     store({project});

@@ -323,7 +323,9 @@ TEST(WidgetFace, UnderThePointerTheHeaderKeepsItsCountWithTheRows) {
 // What a tap that changed nothing says is read whole on every face: the
 // small one breaks the sentence over two lines.
 TEST(WidgetFace, ANoticeShowsItsWholeSentenceOnEveryFace) {
-    const QStringList texts{WidgetHost::folderBusyText(), WidgetHost::tapeGoneText(), WidgetHost::tapeChangedText()};
+    QStringList texts{WidgetHost::folderBusyText(), WidgetHost::tapeGoneText(), WidgetHost::tapeChangedText()};
+    for (const int error : {EFBIG, ENOSPC, EDQUOT, EACCES, EROFS, EIO, ENOTDIR})
+        texts.append(WidgetHost::writeFailedText({QStringLiteral("projects.json"), error}));
     for (const WidgetFamily family : WidgetFamilies::all()) {
         SCOPED_TRACE(WidgetFamilies::name(family).toStdString());
         const auto view = face(family, manyProjects(1));
@@ -343,6 +345,10 @@ TEST(WidgetFace, ANoticeShowsItsWholeSentenceOnEveryFace) {
     ASSERT_EQ(notice->lines().size(), 2);
     EXPECT_TRUE(notice->lines().first().endsWith(QStringLiteral("，"))) << "broken where the sentence pauses";
     EXPECT_GE(notice->height(), 2 * Shapes::lineHeight(Studio::font(11, Studio::Weight::Medium)));
+
+    small->showNotice(WidgetHost::writeFailedText({QStringLiteral("projects.json"), EDQUOT}));
+    EXPECT_EQ(notice->lines(), QStringList({QStringLiteral("无法写入数据文件："), QStringLiteral("超出了磁盘配额")}))
+        << "broken after the colon, where the reason starts";
 }
 
 TEST(WidgetFace, TheSampleShelfShowsTheScoreFirstAtThirtyThreePercent) {
