@@ -208,6 +208,7 @@ void freshSizes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(decodeBesideQJsonDocument)
     ->Apply(bench::writersAndSizes)
+    ->Args({2000, int(bench::FileWriter::PythonWithNewMembers)})
     ->UseManualTime()
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);

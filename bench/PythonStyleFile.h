@@ -185,6 +185,8 @@ private:
             members.add("isFocused", [&] { truth(project.isFocused); });
             members.addDate("completedAt", project.completedAt);
             members.addDate("archivedAt", project.archivedAt);
+            for (const UnknownMember& member : project.unknown)
+                members.add(member.key.toLatin1().constData(), [&] { m_text += member.json; });
         });
     }
 
@@ -201,6 +203,14 @@ inline Library pythonStyleLibrary(int projectCount) {
         for (qsizetype l = 0; l < project.log.size(); ++l)
             project.log[l].progress = double(l % 10) / 10;
     }
+    return library;
+}
+
+// The same with a member no record reads in every project, as a newer
+// version writes: a colour label.
+inline Library withANewMemberEach(Library library) {
+    for (AudioProject& project : library.projects)
+        project.unknown = {{QStringLiteral("colorLabel"), QByteArrayLiteral("\"teal\""), QByteArrayLiteral("name")}};
     return library;
 }
 

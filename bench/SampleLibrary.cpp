@@ -32,17 +32,20 @@ const QByteArray& yearsOfWorkFile(int projectCount) {
 const QByteArray& fileWrittenBy(FileWriter writer, int projectCount) {
     if (writer == FileWriter::Sorvel)
         return yearsOfWorkFile(projectCount);
-    static std::map<int, QByteArray> made;
-    auto found = made.find(projectCount);
-    if (found == made.end())
-        found = made.emplace(projectCount, PythonStyleFile::of(pythonStyleLibrary(projectCount))).first;
+    static std::map<std::pair<FileWriter, int>, QByteArray> made;
+    auto found = made.find({writer, projectCount});
+    if (found == made.end()) {
+        Library library = pythonStyleLibrary(projectCount);
+        if (writer == FileWriter::PythonWithNewMembers)
+            library = withANewMemberEach(std::move(library));
+        found = made.emplace(std::pair(writer, projectCount), PythonStyleFile::of(library)).first;
+    }
     return found->second;
 }
 
 QString yearsOfWorkDataHome(int projectCount, FileWriter writer) {
     static const QTemporaryDir root;
-    const QString home = root.filePath(
-        QStringLiteral("years-%1%2").arg(projectCount).arg(writer == FileWriter::Python ? "-python" : ""));
+    const QString home = root.filePath(QStringLiteral("years-%1-%2").arg(projectCount).arg(int(writer)));
     QFile file(home + QStringLiteral("/Sorvel/projects.json"));
     if (!file.exists() && QDir().mkpath(home + QStringLiteral("/Sorvel")) && file.open(QIODevice::WriteOnly))
         file.write(fileWrittenBy(writer, projectCount));

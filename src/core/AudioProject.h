@@ -3,6 +3,7 @@
 #include "core/Cue.h"
 #include "core/LogEntry.h"
 #include "core/ProjectStatus.h"
+#include "core/UnknownMembers.h"
 
 #include <QDateTime>
 #include <QList>
@@ -33,6 +34,7 @@ struct AudioProject {
     std::optional<QDateTime> completedAt;
     std::optional<QDateTime> archivedAt;
     bool isFocused = false;
+    UnknownMembers unknown = {};
 
     bool operator==(const AudioProject&) const = default;
 

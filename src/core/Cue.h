@@ -2,6 +2,7 @@
 
 #include "core/CueStage.h"
 #include "core/CueVersion.h"
+#include "core/UnknownMembers.h"
 
 #include <QDateTime>
 #include <QList>
@@ -26,6 +27,7 @@ struct Cue {
     std::optional<QDateTime> startDate;
     std::optional<QDateTime> mixedAt;
     std::optional<QDateTime> deliveredAt;
+    UnknownMembers unknown = {};
 
     bool operator==(const Cue&) const = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UnknownMembers.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QUuid>
@@ -12,6 +14,7 @@ struct CueVersion {
     qint64 number = 2;
     QDateTime date;
     QString note;
+    UnknownMembers unknown = {};
 
     bool operator==(const CueVersion&) const = default;
 };

@@ -63,11 +63,12 @@ private:
 };
 
 // A project stored without a creation date reads with the file's modification
-// time there, which every write changes: only a stored date says something.
-auto projectWords(const QDateTime& undatedAs) {
-    return [undatedAs](const AudioProject& project) {
+// time there, which every write changes: only a stored date says something,
+// whatever its value (it may fall in the second the file was written).
+auto projectWords(const QList<bool>& creationStored) {
+    return [&creationStored](const AudioProject& project, qsizetype position) {
         OwnWords words;
-        if (project.createdAt != undatedAs)
+        if (creationStored.value(position, true))
             words << project.createdAt;
         return (words << project.name).bytes();
     };
@@ -85,7 +86,7 @@ QByteArray ownWords(const LogEntry& entry) {
 // A cue read without an id or a number shows its position as its number:
 // that says nothing of the cue itself, only its title does.
 auto cueWords(const QUuid& projectID) {
-    return [projectID](const Cue& cue) {
+    return [projectID](const Cue& cue, qsizetype) {
         const bool numberIsPosition = cue.id == RecordCoding::idlessCueID(projectID, std::nullopt, cue.title);
         OwnWords words;
         if (!numberIsPosition)
@@ -117,10 +118,11 @@ QHash<QUuid, QUuid> separateList(QList<Record>& records, const Words& wordsOf) {
     // say exactly the same are told apart by their order.
     QHash<QByteArray, int> seen;
     QHash<QUuid, QUuid> firstOfRepeated;
-    for (Record& record : records) {
+    for (qsizetype position = 0; position < records.size(); ++position) {
+        Record& record = records[position];
         if (count.value(record.id) < 2)
             continue;
-        const QByteArray words = wordsOf(record);
+        const QByteArray words = wordsOf(record, position);
         const int rank = seen[record.id.toRfc4122() + words]++;
         QUuid own = derivedID(record.id, words, rank);
         for (int further = 1; taken.contains(own); ++further)
@@ -135,13 +137,13 @@ QHash<QUuid, QUuid> separateList(QList<Record>& records, const Words& wordsOf) {
 
 template <typename Record>
 QHash<QUuid, QUuid> separateList(QList<Record>& records) {
-    return separateList(records, [](const Record& record) { return ownWords(record); });
+    return separateList(records, [](const Record& record, qsizetype) { return ownWords(record); });
 }
 
 } // namespace
 
-void separate(Library& library, const QDateTime& undatedAs) {
-    separateList(library.projects, projectWords(undatedAs));
+void separate(Library& library, const QList<bool>& creationStored) {
+    separateList(library.projects, projectWords(creationStored));
     // A project names its type by id: it stays on the type it showed, the first of that id.
     const QHash<QUuid, QUuid> renamedTypes = separateList(library.types);
     for (AudioProject& project : library.projects) {

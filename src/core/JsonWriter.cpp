@@ -140,7 +140,25 @@ void BasicJsonWriter<Output>::close(char bracket) {
 }
 
 template <typename Output>
+void BasicJsonWriter<Output>::putUnknownBefore(const char* key) {
+    Level& level = m_levels.back();
+    const UnknownMembers& unknown = *level.unknown;
+    while (level.unknownWritten < unknown.size()) {
+        const UnknownMember& member = unknown.at(level.unknownWritten);
+        if (key && !(QByteArrayView(member.after) < QByteArrayView(key)))
+            return;
+        ++level.unknownWritten;
+        nextItem();
+        string(member.key);
+        put(": ", 2);
+        put(member.json.constData(), member.json.size());
+    }
+}
+
+template <typename Output>
 void BasicJsonWriter<Output>::key(const char* name) {
+    if (m_levels.back().unknown)
+        putUnknownBefore(name);
     nextItem();
     const qsizetype length = qsizetype(std::strlen(name));
     m_out.ensure(length + 4);
@@ -155,7 +173,16 @@ void BasicJsonWriter<Output>::beginObject() {
 }
 
 template <typename Output>
+void BasicJsonWriter<Output>::beginObject(const UnknownMembers& unknown) {
+    open('{', false);
+    if (!unknown.isEmpty())
+        m_levels.back().unknown = &unknown;
+}
+
+template <typename Output>
 void BasicJsonWriter<Output>::endObject() {
+    if (m_levels.back().unknown)
+        putUnknownBefore(nullptr);
     close('}');
 }
 

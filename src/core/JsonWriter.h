@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UnknownMembers.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -81,6 +83,10 @@ public:
     explicit BasicJsonWriter(Output output = Output()) : m_out(std::move(output)) {}
 
     void beginObject();
+    // An object holding members this program does not read besides the ones
+    // given by key(): each is written where it stood, after the member it
+    // followed, or where that member would stand among the keys given.
+    void beginObject(const UnknownMembers& unknown);
     void endObject();
     void beginArray();
     void endArray();
@@ -102,6 +108,8 @@ private:
     struct Level {
         bool isArray;
         bool hasItems;
+        const UnknownMembers* unknown = nullptr;
+        qsizetype unknownWritten = 0;
     };
 
     // Before a key in an object, or a value in an array: separator and indent.
@@ -109,6 +117,8 @@ private:
     void beforeValue();
     void open(char bracket, bool isArray);
     void close(char bracket);
+    // The unknown members of the current object that stood before `key` (all when null).
+    void putUnknownBefore(const char* key);
     void put(const char* text, qsizetype length);
 
     Output m_out;

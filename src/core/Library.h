@@ -2,6 +2,7 @@
 
 #include "core/AudioProject.h"
 #include "core/ProjectType.h"
+#include "core/UnknownMembers.h"
 
 #include <QList>
 
@@ -11,6 +12,7 @@ namespace sorvel {
 struct Library {
     QList<AudioProject> projects;
     QList<ProjectType> types = ProjectType::defaults();
+    UnknownMembers unknown = {}; // of the top level
 
     bool operator==(const Library&) const = default;
 };

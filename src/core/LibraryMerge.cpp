@@ -99,6 +99,12 @@ QString valueText(ProgressMode mode) {
 QString valueText(CueStage stage) {
     return storedText(stage);
 }
+QString valueText(const UnknownMembers& members) {
+    QStringList texts;
+    for (const UnknownMember& member : members)
+        texts << valueText(member.key) + QStringLiteral(": ") + QString::fromUtf8(member.json);
+    return QLatin1Char('{') + texts.join(QStringLiteral(", ")) + QLatin1Char('}');
+}
 template <typename Value>
 QString valueText(const std::optional<Value>& value) {
     return value ? valueText(*value) : QStringLiteral("none");
@@ -407,7 +413,9 @@ void rehomeProjectsOfDeletedTypes(Library& merged, const Library& base, const Li
 Library merge(const Library& base, const Library& theirs, const Library& mine, QStringList* notes) {
     const Place library({}, notes);
     Library merged{mergeRecords(base.projects, theirs.projects, mine.projects, library),
-                   mergeRecords(base.types, theirs.types, mine.types, library)};
+                   mergeRecords(base.types, theirs.types, mine.types, library),
+                   library.within(QStringLiteral("the top level"))
+                       .pick("unknown members", base.unknown, theirs.unknown, mine.unknown)};
     keepOneFocus(merged.projects, base, theirs, mine, library);
     rehomeProjectsOfDeletedTypes(merged, base, theirs, mine, library);
     return merged;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UnknownMembers.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QUuid>
@@ -12,6 +14,7 @@ struct LogEntry {
     QDateTime date;
     QString text;
     double progress = 0;
+    UnknownMembers unknown = {};
 
     bool operator==(const LogEntry&) const = default;
 };

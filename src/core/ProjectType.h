@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UnknownMembers.h"
+
 #include <QList>
 #include <QString>
 #include <QUuid>
@@ -12,6 +14,7 @@ struct ProjectType {
     QString title;
     QString symbol;
     QString colorHex;
+    UnknownMembers unknown = {};
 
     bool operator==(const ProjectType&) const = default;
 

@@ -15,9 +15,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -241,6 +243,70 @@ QByteArray withMarksEscaped(const QByteArray& bytes) {
     return escaped;
 }
 
+// ---------------------------------------------------------------- the members each record reads
+
+// The names of the members a record reads, each found in one step: its place
+// in a small open-addressed table. Any other member is one this program does
+// not know, kept as it stood (UnknownMembers).
+class MemberNames {
+public:
+    static constexpr int most = 20;
+
+    constexpr MemberNames(std::initializer_list<std::string_view> names) {
+        m_table.fill(-1);
+        for (const std::string_view name : names) {
+            size_t at = hash(name);
+            while (m_table[at] >= 0)
+                at = (at + 1) & tableMask;
+            m_table[at] = qint8(m_count);
+            m_names[size_t(m_count++)] = name;
+        }
+    }
+
+    // The name's slot, -1 for a name the record does not read.
+    int slotOf(std::string_view name) const {
+        if (name.empty())
+            return -1;
+        for (size_t at = hash(name);; at = (at + 1) & tableMask) {
+            const int slot = m_table[at];
+            if (slot < 0 || m_names[size_t(slot)] == name)
+                return slot;
+        }
+    }
+    bool reads(std::string_view name) const { return slotOf(name) >= 0; }
+
+private:
+    static constexpr size_t tableSize = 64;
+    static constexpr size_t tableMask = tableSize - 1;
+    static constexpr size_t hash(std::string_view name) {
+        return (name.size() * 29 + quint8(name.front()) * 7 + quint8(name.back()) * 3 + quint8(name[name.size() / 2]))
+            & tableMask;
+    }
+
+    std::array<std::string_view, most> m_names{};
+    std::array<qint8, tableSize> m_table{};
+    int m_count = 0;
+};
+
+constexpr MemberNames topNames{"version", "projects", "types"};
+constexpr MemberNames projectNames{
+    "id",    "name",  "typeID", "kind",         "status",         "createdAt",   "updatedAt",  "deadline", "folderPath",
+    "notes", "items", "log",    "progressMode", "manualProgress", "completedAt", "archivedAt", "isFocused"};
+constexpr MemberNames cueNames{"id",        "number",  "title",       "duration", "versions", "stage",
+                               "startDate", "mixedAt", "deliveredAt", "isDone",   "doneAt"};
+constexpr MemberNames versionNames{"id", "number", "date", "note"};
+constexpr MemberNames logEntryNames{"id", "date", "text", "progress"};
+constexpr MemberNames typeNames{"id", "title", "symbol", "colorHex"};
+
+// What a decode saw besides the records: whether some object holds a member
+// no record reads (then a second, slower look keeps their text), and the keys
+// repeated within one object with another value, whose earlier value the
+// records do not hold (the last one counts, as it always has).
+struct DecodeNotes {
+    bool sawUnknown = false;
+    QStringList overriddenKeys;
+};
+
 // ---------------------------------------------------------------- two views of parsed JSON
 
 // The file is parsed with simdjson; a file it refuses (or reads differently
@@ -280,7 +346,7 @@ public:
     private:
         QJsonObject m_object;
     };
-    Object object() const { return Object(m_value.toObject()); }
+    Object object(const MemberNames&) const { return Object(m_value.toObject()); }
 
     template <typename Visit>
     void forEachElement(Visit visit) const {
@@ -297,7 +363,8 @@ private:
 class FastValue {
 public:
     FastValue() = default;
-    explicit FastValue(simdjson::dom::element element) : m_element(element), m_present(true) {}
+    FastValue(simdjson::dom::element element, DecodeNotes* notes)
+        : m_element(element), m_notes(notes), m_present(true) {}
 
     bool isMissing() const { return !m_present || m_element.type() == simdjson::dom::element_type::NULL_VALUE; }
     bool isString() const { return m_element.type() == simdjson::dom::element_type::STRING; }
@@ -331,38 +398,68 @@ public:
     }
     bool truth() const { return m_element.get_bool().value_unsafe(); }
 
+    // The members of an object, each in the slot of its name: one pass over
+    // the object, one step to find a member.
     class Object {
     public:
-        explicit Object(simdjson::dom::object object) {
-            for (const simdjson::dom::key_value_pair field : object)
-                m_fields.append({field.key, field.value});
-        }
-        // The last of members with the same key counts, as in QJsonDocument.
-        FastValue member(const char* key) const {
-            const std::string_view wanted(key);
-            for (qsizetype i = m_fields.size() - 1; i >= 0; --i) {
-                if (m_fields[i].first == wanted)
-                    return FastValue(m_fields[i].second);
+        Object(simdjson::dom::object object, const MemberNames& names, DecodeNotes* notes)
+            : m_names(names), m_notes(notes) {
+            for (const simdjson::dom::key_value_pair field : object) {
+                const int slot = names.slotOf(field.key);
+                if (slot < 0) {
+                    notes->sawUnknown = true;
+                    continue;
+                }
+                const quint32 bit = 1u << slot;
+                if (m_present & bit)
+                    noteRepeated(field.key, m_slots[size_t(slot)].element, field.value);
+                // The last of members with the same key counts, as in QJsonDocument.
+                m_slots[size_t(slot)].element = field.value;
+                m_present |= bit;
             }
-            return {};
+        }
+        FastValue member(const char* key) const {
+            const int slot = m_names.slotOf(key);
+            if (slot < 0 || !(m_present & (1u << slot)))
+                return {};
+            return FastValue(m_slots[size_t(slot)].element, m_notes);
         }
 
     private:
-        QVarLengthArray<std::pair<std::string_view, simdjson::dom::element>, 24> m_fields;
+        void noteRepeated(std::string_view key, simdjson::dom::element earlier, simdjson::dom::element later) {
+            const QString name = QString::fromUtf8(key.data(), qsizetype(key.size()));
+            if (simdjson::to_string(earlier) != simdjson::to_string(later) && !m_notes->overriddenKeys.contains(name))
+                m_notes->overriddenKeys.append(name);
+        }
+
+        static_assert(MemberNames::most <= 32);
+        const MemberNames& m_names;
+        DecodeNotes* m_notes;
+        // Left unset until a member fills it: most records have few members.
+        union Slot {
+            Slot() {}
+            simdjson::dom::element element;
+        };
+        static_assert(std::is_trivially_copyable_v<simdjson::dom::element>);
+        std::array<Slot, MemberNames::most> m_slots;
+        quint32 m_present = 0;
     };
-    Object object() const { return Object(m_element.get_object().value_unsafe()); }
+    Object object(const MemberNames& names) const {
+        return Object(m_element.get_object().value_unsafe(), names, m_notes);
+    }
 
     template <typename Visit>
     void forEachElement(Visit visit) const {
         const simdjson::dom::array array = m_element.get_array().value_unsafe();
         qsizetype i = 0;
         for (const simdjson::dom::element element : array)
-            visit(i++, FastValue(element));
+            visit(i++, FastValue(element, m_notes));
     }
     qsizetype elementCount() const { return qsizetype(m_element.get_array().value_unsafe().size()); }
 
 private:
     simdjson::dom::element m_element;
+    DecodeNotes* m_notes = nullptr;
     bool m_present = false;
 };
 
@@ -466,7 +563,7 @@ CueStage toStage(const Value& value) {
 template <typename Value>
 class ObjectReader {
 public:
-    explicit ObjectReader(const Value& value) : m_object(objectOf(value)) {}
+    ObjectReader(const Value& value, const MemberNames& names) : m_object(objectOf(value, names)) {}
 
     // An absent member and a null member both count as missing.
     template <typename Convert>
@@ -492,10 +589,10 @@ public:
     }
 
 private:
-    static typename Value::Object objectOf(const Value& value) {
+    static typename Value::Object objectOf(const Value& value, const MemberNames& names) {
         if (!value.isObject())
             fail(QStringLiteral("expected an object"));
-        return value.object();
+        return value.object(names);
     }
 
     typename Value::Object m_object;
@@ -532,8 +629,8 @@ struct Required {
 
 // A record all of whose members are required; the first one missing or wrong fails it.
 template <typename Record, typename Value, typename... Members>
-Record recordOf(const Value& value, const Members&... members) {
-    const ObjectReader<Value> reader(value);
+Record recordOf(const Value& value, const MemberNames& names, const Members&... members) {
+    const ObjectReader<Value> reader(value, names);
     Record record;
     ((record.*members.field = reader.required(members.key, members.convert)), ...);
     return record;
@@ -541,7 +638,7 @@ Record recordOf(const Value& value, const Members&... members) {
 
 template <typename Value>
 ProjectType toProjectType(const Value& value) {
-    return recordOf<ProjectType>(value, Required{"id", &ProjectType::id, toID<Value>},
+    return recordOf<ProjectType>(value, typeNames, Required{"id", &ProjectType::id, toID<Value>},
                                  Required{"title", &ProjectType::title, toText<Value>},
                                  Required{"symbol", &ProjectType::symbol, toText<Value>},
                                  Required{"colorHex", &ProjectType::colorHex, toText<Value>});
@@ -549,26 +646,28 @@ ProjectType toProjectType(const Value& value) {
 
 template <typename Value>
 CueVersion toCueVersion(const Value& value) {
-    return recordOf<CueVersion>(
-        value, Required{"id", &CueVersion::id, toID<Value>}, Required{"number", &CueVersion::number, toWhole<Value>},
-        Required{"date", &CueVersion::date, toDate<Value>}, Required{"note", &CueVersion::note, toText<Value>});
+    return recordOf<CueVersion>(value, versionNames, Required{"id", &CueVersion::id, toID<Value>},
+                                Required{"number", &CueVersion::number, toWhole<Value>},
+                                Required{"date", &CueVersion::date, toDate<Value>},
+                                Required{"note", &CueVersion::note, toText<Value>});
 }
 
 template <typename Value>
 LogEntry toLogEntry(const Value& value) {
-    return recordOf<LogEntry>(
-        value, Required{"id", &LogEntry::id, toID<Value>}, Required{"date", &LogEntry::date, toDate<Value>},
-        Required{"text", &LogEntry::text, toText<Value>}, Required{"progress", &LogEntry::progress, toFraction<Value>});
+    return recordOf<LogEntry>(value, logEntryNames, Required{"id", &LogEntry::id, toID<Value>},
+                              Required{"date", &LogEntry::date, toDate<Value>},
+                              Required{"text", &LogEntry::text, toText<Value>},
+                              Required{"progress", &LogEntry::progress, toFraction<Value>});
 }
 
 // A cue of the project `projectID` at `position` in its list.
 template <typename Value>
 Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
-    const ObjectReader<Value> reader(value);
+    const ObjectReader<Value> reader(value, cueNames);
     Cue cue;
+    const std::optional<QUuid> id = reader.optional("id", toID<Value>);
     const std::optional<QString> number = reader.optional("number", toText<Value>);
     cue.title = reader.optional("title", toText<Value>).value_or(QString());
-    const std::optional<QUuid> id = reader.optional("id", toID<Value>);
     cue.id = id ? *id : idlessCueID(projectID, number, cue.title);
     // A cue of the earlier format has no number: it shows its position. An
     // empty number is the user's and stays empty.
@@ -594,14 +693,16 @@ Cue toCue(const Value& value, const QUuid& projectID, qsizetype position) {
 }
 
 // Reads projects; `undated` stands in for creation and change dates a
-// project does not carry.
+// project does not carry, and `creationStored` gets, project by project,
+// whether its creation date was stored (a stored date may equal the stand-in).
 template <typename Value>
 class ProjectDecoder {
 public:
-    explicit ProjectDecoder(QDateTime undated) : m_undated(std::move(undated)) {}
+    ProjectDecoder(QDateTime undated, QList<bool>* creationStored)
+        : m_undated(std::move(undated)), m_creationStored(creationStored) {}
 
     AudioProject operator()(const Value& value) const {
-        const ObjectReader<Value> reader(value);
+        const ObjectReader<Value> reader(value, projectNames);
         AudioProject project;
         project.id = reader.required("id", toID<Value>);
         project.name = reader.required("name", toText<Value>);
@@ -610,7 +711,9 @@ public:
         else
             project.typeID = ProjectType::legacyID(reader.optional("kind", toText<Value>).value_or(QString()));
         project.status = reader.optional("status", toStatus<Value>).value_or(ProjectStatus::NotStarted);
-        project.createdAt = reader.optional("createdAt", toDate<Value>).value_or(m_undated);
+        const std::optional<QDateTime> createdAt = reader.optional("createdAt", toDate<Value>);
+        m_creationStored->append(createdAt.has_value());
+        project.createdAt = createdAt.value_or(m_undated);
         project.updatedAt = reader.optional("updatedAt", toDate<Value>).value_or(m_undated);
         project.deadline = reader.optional("deadline", toDate<Value>);
         project.folderPath = reader.optional("folderPath", toText<Value>);
@@ -629,22 +732,212 @@ public:
 
 private:
     QDateTime m_undated;
+    QList<bool>* m_creationStored;
 };
 
 // Throws DecodeFailure for anything but a library.
 template <typename Value>
 Library libraryOf(const Value& top, const QDateTime& undatedAs) {
-    const ObjectReader<Value> reader(top);
+    const ObjectReader<Value> reader(top, topNames);
     reader.required("version", toWhole<Value>); // any whole number is accepted
     Library library;
-    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedAs)));
+    QList<bool> creationStored;
+    library.projects = reader.required("projects", listOf<Value>(ProjectDecoder<Value>(undatedAs, &creationStored)));
     const QList<ProjectType> types =
         reader.optional("types", listOf<Value>(toProjectType<Value>)).value_or(QList<ProjectType>());
     if (!types.isEmpty())
         library.types = types;
     // Records are told apart by id alone from here on (a merge pairs them by id).
-    DuplicateIds::separate(library, undatedAs);
+    DuplicateIds::separate(library, creationStored);
     return library;
+}
+
+// ---------------------------------------------------------------- members no record reads
+
+// They are rare, so reading a file looks for them only by name; a file that
+// holds some is looked at once more for their text, which keeps the fast
+// reading of every other file as it was.
+
+enum class RecordKind : quint8 { Top, Project, Cue, Version, LogEntry, Type };
+
+const MemberNames& namesOf(RecordKind kind) {
+    switch (kind) {
+    case RecordKind::Top: return topNames;
+    case RecordKind::Project: return projectNames;
+    case RecordKind::Cue: return cueNames;
+    case RecordKind::Version: return versionNames;
+    case RecordKind::LogEntry: return logEntryNames;
+    case RecordKind::Type: return typeNames;
+    }
+    return topNames;
+}
+
+// The kind of the records in the list `key` of a record of kind `owner`.
+std::optional<RecordKind> listIn(RecordKind owner, std::string_view key) {
+    if (owner == RecordKind::Top)
+        return key == "projects" ? std::optional(RecordKind::Project)
+            : key == "types"     ? std::optional(RecordKind::Type)
+                                 : std::nullopt;
+    if (owner == RecordKind::Project)
+        return key == "items" ? std::optional(RecordKind::Cue)
+            : key == "log"    ? std::optional(RecordKind::LogEntry)
+                              : std::nullopt;
+    if (owner == RecordKind::Cue && key == "versions")
+        return RecordKind::Version;
+    return std::nullopt;
+}
+
+// Where a record stands: its kind and its positions in the lists that hold it
+// (a project's or type's, then a cue's or log entry's, then a version's).
+struct RecordPlace {
+    RecordKind kind = RecordKind::Top;
+    std::array<int, 3> at{-1, -1, -1};
+
+    auto operator<=>(const RecordPlace&) const = default;
+
+    RecordPlace child(RecordKind list, int position) const {
+        RecordPlace place{list, at};
+        *std::find(place.at.begin(), place.at.end(), -1) = position;
+        return place;
+    }
+    // Whether this record is in `owner`'s list of `list` records, or in a record of that list.
+    bool isWithin(const RecordPlace& owner, RecordKind list) const {
+        const auto depth = size_t(std::count_if(owner.at.begin(), owner.at.end(), [](int i) { return i >= 0; }));
+        if (depth >= at.size() || at[depth] < 0 || !std::equal(owner.at.begin(), owner.at.begin() + depth, at.begin()))
+            return false;
+        switch (list) {
+        case RecordKind::Project: return kind != RecordKind::Type && kind != RecordKind::Top;
+        case RecordKind::Cue: return kind == RecordKind::Cue || kind == RecordKind::Version;
+        default: return kind == list;
+        }
+    }
+};
+
+using FoundUnknowns = std::map<RecordPlace, UnknownMembers>;
+
+// A list key repeated within one object: only the last list is read, and only its records keep members.
+void forgetWithin(FoundUnknowns& found, const RecordPlace& owner, RecordKind list) {
+    std::erase_if(found, [&](const auto& entry) { return entry.first.isWithin(owner, list); });
+}
+
+void noteUnknown(FoundUnknowns& found, const RecordPlace& place, std::string_view key, QByteArray json,
+                 const QByteArray& after) {
+    found[place].append({QString::fromUtf8(key.data(), qsizetype(key.size())), std::move(json), after});
+}
+
+std::string_view rawText(simdjson::ondemand::value& value) {
+    switch (value.type().value()) {
+    case simdjson::ondemand::json_type::object: return value.get_object().value().raw_json().value();
+    case simdjson::ondemand::json_type::array: return value.get_array().value().raw_json().value();
+    default: {
+        // A number's or word's token runs on over the blanks after it.
+        std::string_view token = value.raw_json_token();
+        while (!token.empty()
+               && (token.back() == ' ' || token.back() == '\n' || token.back() == '\r' || token.back() == '\t'))
+            token.remove_suffix(1);
+        return token;
+    }
+    }
+}
+
+void collectUnknown(simdjson::ondemand::object object, const RecordPlace& place, FoundUnknowns& found) {
+    const MemberNames& names = namesOf(place.kind);
+    QByteArray after;
+    quint32 listsSeen = 0;
+    for (simdjson::ondemand::field field : object) {
+        const std::string_view key = field.unescaped_key().value();
+        simdjson::ondemand::value value = field.value();
+        if (!names.reads(key)) {
+            const std::string_view text = rawText(value);
+            noteUnknown(found, place, key, QByteArray(text.data(), qsizetype(text.size())), after);
+            continue;
+        }
+        after = QByteArray(key.data(), qsizetype(key.size()));
+        const std::optional<RecordKind> list = listIn(place.kind, key);
+        if (!list || value.type().value() != simdjson::ondemand::json_type::array)
+            continue;
+        const quint32 bit = 1u << names.slotOf(key);
+        if (listsSeen & bit)
+            forgetWithin(found, place, *list);
+        listsSeen |= bit;
+        int position = 0;
+        for (simdjson::ondemand::value element : value.get_array()) {
+            if (element.type().value() == simdjson::ondemand::json_type::object)
+                collectUnknown(element.get_object().value(), place.child(*list, position), found);
+            ++position;
+        }
+    }
+}
+
+// The text of a value as QJsonDocument writes it, compact: what the slower
+// reading keeps of a member, whose own text it does not see.
+QByteArray compactText(const QJsonValue& value) {
+    if (value.isObject())
+        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    if (value.isArray())
+        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+void collectUnknown(const QJsonObject& object, const RecordPlace& place, FoundUnknowns& found) {
+    const MemberNames& names = namesOf(place.kind);
+    QByteArray after;
+    for (auto member = object.begin(); member != object.end(); ++member) {
+        const QByteArray key = member.key().toUtf8();
+        const std::string_view name(key.constData(), size_t(key.size()));
+        if (!names.reads(name)) {
+            noteUnknown(found, place, name, compactText(member.value()), after);
+            continue;
+        }
+        after = key;
+        const std::optional<RecordKind> list = listIn(place.kind, name);
+        if (!list || !member.value().isArray())
+            continue;
+        const QJsonArray elements = member.value().toArray();
+        for (int position = 0; position < elements.size(); ++position) {
+            if (elements.at(position).isObject())
+                collectUnknown(elements.at(position).toObject(), place.child(*list, position), found);
+        }
+    }
+}
+
+UnknownMembers* unknownOf(Library& library, const RecordPlace& place) {
+    const auto at = [](auto& list, int position) { return position < list.size() ? &list[position] : nullptr; };
+    const auto& [first, second, third] = place.at;
+    AudioProject* project =
+        place.kind == RecordKind::Top || place.kind == RecordKind::Type ? nullptr : at(library.projects, first);
+    Cue* cue = project && (place.kind == RecordKind::Cue || place.kind == RecordKind::Version)
+        ? at(project->items, second)
+        : nullptr;
+    switch (place.kind) {
+    case RecordKind::Top: return &library.unknown;
+    case RecordKind::Type: {
+        ProjectType* type = at(library.types, first);
+        return type ? &type->unknown : nullptr;
+    }
+    case RecordKind::Project: return project ? &project->unknown : nullptr;
+    case RecordKind::LogEntry: {
+        LogEntry* entry = project ? at(project->log, second) : nullptr;
+        return entry ? &entry->unknown : nullptr;
+    }
+    case RecordKind::Cue: return cue ? &cue->unknown : nullptr;
+    case RecordKind::Version: {
+        CueVersion* version = cue ? at(cue->versions, third) : nullptr;
+        return version ? &version->unknown : nullptr;
+    }
+    }
+    return nullptr;
+}
+
+// Puts the members found into the records read, in the order they are written.
+void keepUnknown(Library& library, FoundUnknowns found) {
+    for (auto& [place, members] : found) {
+        std::stable_sort(members.begin(), members.end(),
+                         [](const UnknownMember& a, const UnknownMember& b) { return a.after < b.after; });
+        if (UnknownMembers* kept = unknownOf(library, place))
+            *kept = std::move(members);
+    }
 }
 
 static_assert(decodingPadding >= qsizetype(simdjson::SIMDJSON_PADDING));
@@ -655,6 +948,8 @@ constexpr size_t keptParserCapacity = 8 << 20;
 
 struct ThreadParser {
     simdjson::dom::parser parser;
+    // For the second look at a file that holds members no record reads.
+    simdjson::ondemand::parser memberParser;
     int keepers = 0; // KeptParsers alive on the thread
 };
 
@@ -726,27 +1021,71 @@ bool followsAValueDelimiter(std::string_view text, size_t start) {
 // so that the zeros other programs write as 0.0 leave the file on the fast
 // path. Text inside a string that looks like such a number costs a slower
 // read, never a different one.
+// Whether the text holds a run of `run` zeros or more. Such a run covers two
+// neighbouring multiples of half its length, so only those bytes are looked
+// at first: a search for the whole run costs more than the parse.
+bool holdsRunOfZeros(std::string_view text, size_t run) {
+    const size_t step = run / 2;
+    for (size_t at = step; at < text.size(); at += step) {
+        if (text[at] != '0')
+            continue;
+        size_t from = at;
+        while (from > 0 && text[from - 1] == '0')
+            --from;
+        size_t to = at;
+        while (to < text.size() && text[to] == '0')
+            ++to;
+        if (to - from >= run)
+            return true;
+    }
+    return false;
+}
+
+// Calls `found` with the place of each "e" or "E" followed by "-", until it
+// returns true. The text is looked at eight bytes at a time for a "-": a
+// search for the two bytes goes one byte at a time.
+template <typename Found>
+bool anyNegativeExponent(std::string_view text, Found found) {
+    constexpr quint64 dashes = 0x2d2d2d2d2d2d2d2dull;
+    constexpr quint64 low7 = 0x7f7f7f7f7f7f7f7full;
+    const auto isExponentAt = [&](size_t dash) { return (text[dash - 1] | 0x20) == 'e' && found(dash - 1); };
+    size_t at = 1; // a "-" at the start follows nothing
+    for (; at + 8 <= text.size(); at += 8) {
+        quint64 word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        const quint64 x = word ^ dashes;
+        // The high bit of each byte that is "-", and of no other.
+        quint64 hits = ~(((x & low7) + low7) | x | low7);
+        for (; hits != 0; hits &= hits - 1) {
+            if (isExponentAt(at + size_t(std::countr_zero(hits) / 8)))
+                return true;
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (text[at] == '-' && isExponentAt(at))
+            return true;
+    }
+    return false;
+}
+
+// QJsonDocument refuses a number too small to tell from zero (1e-400), which
+// simdjson reads as 0. Such a number has a digit other than 0 and a negative
+// exponent, or hundreds of zeros after its point; only those are looked for,
+// so that the zeros other programs write as 0.0 leave the file on the fast
+// path. Text inside a string that looks like such a number costs a slower
+// read, never a different one.
 bool holdsUnderflowingNumber(std::string_view text) {
     // Without a negative exponent a number rounds to zero only with 323 or
     // more zeros after its point.
     constexpr size_t zerosOfAnUnderflow = 300;
-    static const std::string zeros(zerosOfAnUnderflow, '0');
-    if (::memmem(text.data(), text.size(), zeros.data(), zeros.size()))
+    if (holdsRunOfZeros(text, zerosOfAnUnderflow))
         return true;
-    for (const char* exponent : {"e-", "E-"}) {
-        const char* from = text.data();
-        const char* const end = text.data() + text.size();
-        while (const void* found = ::memmem(from, size_t(end - from), exponent, 2)) {
-            const size_t at = size_t(static_cast<const char*>(found) - text.data());
-            size_t start = at;
-            while (start > 0 && (isAsciiDigit(text[start - 1]) || text[start - 1] == '.'))
-                --start;
-            if (start < at && followsAValueDelimiter(text, start) && isUnderflowingNumber(text, start))
-                return true;
-            from = text.data() + at + 2;
-        }
-    }
-    return false;
+    return anyNegativeExponent(text, [&](size_t at) {
+        size_t start = at;
+        while (start > 0 && (isAsciiDigit(text[start - 1]) || text[start - 1] == '.'))
+            --start;
+        return start < at && followsAValueDelimiter(text, start) && isUnderflowingNumber(text, start);
+    });
 }
 
 // The file as QJsonDocument reads it: the verdict on anything simdjson refuses
@@ -765,7 +1104,11 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, const QD
     try {
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
-        return libraryOf(QtValue(QJsonValue(document.object())), undatedAs);
+        Library library = libraryOf(QtValue(QJsonValue(document.object())), undatedAs);
+        FoundUnknowns unknown;
+        collectUnknown(document.object(), RecordPlace(), unknown);
+        keepUnknown(library, std::move(unknown));
+        return library;
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();
@@ -831,7 +1174,7 @@ void putArray(Writer& writer, const char* key, const QList<Record>& records, Enc
 
 template <typename Writer>
 void encodeType(Writer& writer, const ProjectType& type) {
-    writer.beginObject();
+    writer.beginObject(type.unknown);
     putText(writer, "colorHex", type.colorHex);
     putID(writer, "id", type.id);
     putText(writer, "symbol", type.symbol);
@@ -841,7 +1184,7 @@ void encodeType(Writer& writer, const ProjectType& type) {
 
 template <typename Writer>
 void encodeVersion(Writer& writer, const CueVersion& version) {
-    writer.beginObject();
+    writer.beginObject(version.unknown);
     putRequiredDate(writer, "date", version.date);
     putID(writer, "id", version.id);
     putText(writer, "note", version.note);
@@ -852,7 +1195,7 @@ void encodeVersion(Writer& writer, const CueVersion& version) {
 
 template <typename Writer>
 void encodeLogEntry(Writer& writer, const LogEntry& entry) {
-    writer.beginObject();
+    writer.beginObject(entry.unknown);
     putRequiredDate(writer, "date", entry.date);
     putID(writer, "id", entry.id);
     writer.key("progress");
@@ -863,7 +1206,7 @@ void encodeLogEntry(Writer& writer, const LogEntry& entry) {
 
 template <typename Writer>
 void encodeCue(Writer& writer, const Cue& cue) {
-    writer.beginObject();
+    writer.beginObject(cue.unknown);
     putDate(writer, "deliveredAt", cue.deliveredAt);
     if (cue.duration) {
         writer.key("duration");
@@ -881,7 +1224,7 @@ void encodeCue(Writer& writer, const Cue& cue) {
 
 template <typename Writer>
 void encodeProject(Writer& writer, const AudioProject& project) {
-    writer.beginObject();
+    writer.beginObject(project.unknown);
     putDate(writer, "archivedAt", project.archivedAt);
     putDate(writer, "completedAt", project.completedAt);
     // A creation or change date that is not set reads back as the time of reading.
@@ -907,7 +1250,7 @@ void encodeProject(Writer& writer, const AudioProject& project) {
 
 template <typename Writer>
 void encodeTop(Writer& writer, const Library& library) {
-    writer.beginObject();
+    writer.beginObject(library.unknown);
     putArray(writer, "projects", library.projects, encodeProject<Writer>);
     putArray(writer, "types", library.types, encodeType<Writer>);
     writer.key("version");
@@ -951,7 +1294,8 @@ QString dateText(const QDateTime& date) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error) {
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error,
+                                     QStringList* overriddenKeys) {
     // Reading again (a reload after another program's write) reuses the
     // thread's parser buffers instead of faulting in fresh memory.
     ThreadParser& thread = threadParser();
@@ -960,6 +1304,8 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         ~LargeBuffersGo() {
             if (thread.keepers == 0 && thread.parser.capacity() > keptParserCapacity)
                 thread.parser = simdjson::dom::parser();
+            if (thread.keepers == 0 && thread.memberParser.capacity() > keptParserCapacity)
+                thread.memberParser = simdjson::ondemand::parser();
         }
     } largeBuffersGo{thread};
     const std::string_view text(bytes.constData(), size_t(bytes.size()));
@@ -974,7 +1320,21 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         return decodeWithQJsonDocument(bytes, undatedAs, error);
     }
     try {
-        return libraryOf(FastValue(root), undatedAs);
+        DecodeNotes notes;
+        Library library = libraryOf(FastValue(root, &notes), undatedAs);
+        if (notes.sawUnknown) {
+            simdjson::ondemand::parser& parser = thread.memberParser;
+            const simdjson::padded_string copy = padded ? simdjson::padded_string() : simdjson::padded_string(text);
+            simdjson::ondemand::document document = padded
+                ? parser.iterate(text.data(), text.size(), size_t(bytes.capacity())).value()
+                : parser.iterate(copy).value();
+            FoundUnknowns unknown;
+            collectUnknown(document.get_object().value(), RecordPlace(), unknown);
+            keepUnknown(library, std::move(unknown));
+        }
+        if (overriddenKeys)
+            *overriddenKeys = notes.overriddenKeys;
+        return library;
     } catch (const DecodeFailure& failure) {
         if (error)
             *error = failure.message();
@@ -1001,6 +1361,7 @@ bool KeptParser::holdsBuffers() const {
 
 void KeptParser::release() {
     threadParser().parser = simdjson::dom::parser();
+    threadParser().memberParser = simdjson::ondemand::parser();
 }
 
 qsizetype encodedSize(const Library& library) {

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -37,7 +38,13 @@ constexpr qsizetype decodingPadding = 64;
 // without a creation or change date reads with `undatedAs` there: the file's
 // modification time in whole seconds, so that every process reads the same
 // file the same way, with a date a user can believe (the next write stores it).
-std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error = nullptr);
+// Members no record reads are kept in the records, their values' text byte for
+// byte (as QJsonDocument writes them, compact, for the rare text only it reads).
+// A key repeated within one object reads as its last member; `overriddenKeys`
+// gets the keys whose earlier members held another value, which the library
+// does not hold and a write of it drops.
+std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& undatedAs, QString* error = nullptr,
+                                     QStringList* overriddenKeys = nullptr);
 // How many decodes in this process went to the slower QJsonDocument reading:
 // text that simdjson refuses, or that holds a number it would read otherwise.
 quint64 slowDecodeCount();
@@ -60,7 +67,8 @@ public:
     // Lets the buffers go now; the next decode grows them again.
     void release();
 };
-// Pretty-printed, keys sorted, version 2, no null.
+// Pretty-printed, keys sorted, version 2, no null; members no record reads
+// where they stood, their text as it was.
 QByteArray encodeLibrary(const Library& library);
 // At least the size of encodeLibrary(library), at most a few bytes more for
 // each number that is not whole; found without writing the text.

@@ -22,7 +22,8 @@ struct Records {
 };
 
 // What each record is made of, for the merge: its fields, each taken whole
-// from one side, and its lists of records, merged record by record. Besides
+// from one side (the members this program does not read count as one field:
+// it never changes them itself), and its lists of records, merged record by record. Besides
 // these every record has its id, and a project its change date (the later of
 // both sides). A member missing here is lost in a merge: the merge's tests
 // count the members of each record against these lists.
@@ -43,7 +44,8 @@ struct RecordShape<AudioProject> {
                                        Field{"manual progress", &P::manualProgress},
                                        Field{"completion date", &P::completedAt},
                                        Field{"archive date", &P::archivedAt},
-                                       Field{"focus", &P::isFocused}};
+                                       Field{"focus", &P::isFocused},
+                                       Field{"unknown members", &P::unknown}};
     static constexpr std::tuple lists{Records{"cues", &P::items}, Records{"log entries", &P::log}};
 };
 
@@ -55,28 +57,32 @@ struct RecordShape<Cue> {
                                        Field{"stage", &Cue::stage},
                                        Field{"start date", &Cue::startDate},
                                        Field{"mix date", &Cue::mixedAt},
-                                       Field{"delivery date", &Cue::deliveredAt}};
+                                       Field{"delivery date", &Cue::deliveredAt},
+                                       Field{"unknown members", &Cue::unknown}};
     static constexpr std::tuple lists{Records{"versions", &Cue::versions}};
 };
 
 template <>
 struct RecordShape<CueVersion> {
     static constexpr std::tuple fields{Field{"number", &CueVersion::number}, Field{"date", &CueVersion::date},
-                                       Field{"note", &CueVersion::note}};
+                                       Field{"note", &CueVersion::note},
+                                       Field{"unknown members", &CueVersion::unknown}};
     static constexpr std::tuple<> lists{};
 };
 
 template <>
 struct RecordShape<LogEntry> {
     static constexpr std::tuple fields{Field{"date", &LogEntry::date}, Field{"text", &LogEntry::text},
-                                       Field{"progress", &LogEntry::progress}};
+                                       Field{"progress", &LogEntry::progress},
+                                       Field{"unknown members", &LogEntry::unknown}};
     static constexpr std::tuple<> lists{};
 };
 
 template <>
 struct RecordShape<ProjectType> {
     static constexpr std::tuple fields{Field{"title", &ProjectType::title}, Field{"symbol", &ProjectType::symbol},
-                                       Field{"colour", &ProjectType::colorHex}};
+                                       Field{"colour", &ProjectType::colorHex},
+                                       Field{"unknown members", &ProjectType::unknown}};
     static constexpr std::tuple<> lists{};
 };
 

@@ -273,6 +273,7 @@ ReadFailures& readFailures() {
 struct Found {
     ReadResult result;
     QByteArray bytes; // Decoded or Undecodable: the file's bytes
+    QStringList overriddenKeys; // Decoded: keys repeated within an object whose earlier values it does not hold
 };
 
 // The file's contents; the caller holds the folder lock. Never changes the
@@ -291,7 +292,8 @@ Found readLocked(const QString& path) {
     }
     found.bytes = std::move(file.bytes);
     QString error;
-    if (std::optional<Library> library = RecordCoding::decodeLibrary(found.bytes, file.modified, &error)) {
+    if (std::optional<Library> library =
+            RecordCoding::decodeLibrary(found.bytes, file.modified, &error, &found.overriddenKeys)) {
         readFailures().forget();
         found.result = {ReadResult::Kind::Decoded, std::move(*library), {}, {}};
         return found;
@@ -521,6 +523,25 @@ bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, 
     return false;
 }
 
+// A decoded file that repeats a key within an object with other values reads
+// as the last of them; a write drops the others, so the file's bytes are kept
+// first. False when they could not be: the write must not happen.
+bool keepOverriddenValues(const QString& path, const Found& found, QString* keptAs, FileError* why) {
+    if (found.overriddenKeys.isEmpty())
+        return true;
+    *keptAs = copyAside(path, found.bytes);
+    const QString keys = QLatin1Char('"') + found.overriddenKeys.join(QStringLiteral("\", \"")) + QLatin1Char('"');
+    if (keptAs->isEmpty()) {
+        *why = {QStringLiteral("%1 repeats %2 within an object and no copy of it could be kept").arg(path, keys), 0};
+        Log::storageError(why->text());
+        return false;
+    }
+    Log::storageError(QStringLiteral("%1 repeats %2 within an object with other values, of which only the last was "
+                                     "read; kept its bytes as %3 before writing")
+                          .arg(path, keys, QFileInfo(*keptAs).fileName()));
+    return true;
+}
+
 bool isDraftName(const QString& name) {
     static const QRegularExpression pattern(QStringLiteral("^\\.sorvel-draft-[A-Za-z0-9]{6}$"));
     return pattern.match(name).hasMatch();
@@ -586,7 +607,9 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             result.error = {};
             const Found found = readLocked(path);
             QString movedTo;
-            if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error))
+            result.repeatsKeptAs.clear();
+            if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error)
+                || !keepOverriddenValues(path, found, &result.repeatsKeptAs, &result.error))
                 return Pass::Done;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
@@ -601,6 +624,7 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
                 std::optional<Library> held = RecordCoding::decodeLibrary(bytes, modified);
                 result.library = held ? std::move(*held) : library;
                 result.resolved = std::move(library);
+                result.movedAsideTo = movedTo;
             } else if (!movedTo.isEmpty()) {
                 // Nothing new took its place: the file goes back, so that the
                 // next try (and every reader meanwhile) still finds it.
@@ -645,6 +669,9 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
                 outcome = Change::Unchanged;
                 return Pass::Done;
             }
+            QString keptAs;
+            if (!keepOverriddenValues(path, current, &keptAs, &why))
+                return Pass::Done;
             const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
             if (written == Written::Done)
                 outcome = Change::Written;

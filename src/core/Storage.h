@@ -41,7 +41,13 @@ struct SaveResult {
     Library library;
     Library resolved; // written: what `resolve` gave and was written
     FileError error; // not written: why
+    // Written after moving what stood in the data file's place aside (a
+    // folder, a file that could not be read or copied): where it is now.
+    QString movedAsideTo;
     bool folderBusy = false; // not written because another program held the data folder
+    // Written over a file that repeated a key within an object with other
+    // values, of which only the last was read: the copy of its bytes kept first.
+    QString repeatsKeptAs;
 };
 
 // Where a write stood just before its draft replaced the data file: the file
@@ -115,7 +121,9 @@ bool save(const Library& library);
 // read are never replaced: a file that does not decode or cannot be read, and
 // a decoded one when `keepDecodedAside` (the caller has not seen the file), is
 // first kept as a projects-unreadable copy (a rename when it cannot be copied);
-// when that fails, or the read error may pass, nothing is written.
+// when that fails, or the read error may pass, nothing is written. So is a
+// decoded file that repeats a key within an object with other values, which
+// the write drops (`repeatsKeptAs`).
 // `carried`, when given, is told of the write's steps (Carried).
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                 const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
@@ -127,7 +135,8 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
 bool lookBack(const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
               const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // One coordinated read, change and write. Writes nothing when the file exists
-// but cannot be read or decoded, or when the change left the library as it
+// but cannot be read or decoded, when it repeats a key within an object with
+// other values and no copy of it can be kept, or when the change left the library as it
 // was (so a missing file is created only by a change that adds something to
 // the empty library). `body` must not call Storage itself: the folder lock
 // is held while it runs, and it runs again when the folder was replaced meanwhile.

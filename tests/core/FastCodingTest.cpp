@@ -41,11 +41,35 @@ void expectSameEncoding(const Library& library) {
     EXPECT_TRUE(sameBytes(RecordCoding::encodeLibrary(library), Reference::encodeLibrary(library)));
 }
 
+template <typename Record>
+void dropUnknownMembers(QList<Record>& records) {
+    for (Record& record : records)
+        record.unknown.clear();
+}
+
+// The reference reads no member a record does not: those are kept by the
+// records' own tests, and left out of the comparison here.
+std::optional<Library> withoutUnknownMembers(std::optional<Library> library) {
+    if (!library)
+        return library;
+    library->unknown.clear();
+    dropUnknownMembers(library->types);
+    dropUnknownMembers(library->projects);
+    for (AudioProject& project : library->projects) {
+        dropUnknownMembers(project.items);
+        dropUnknownMembers(project.log);
+        for (Cue& cue : project.items)
+            dropUnknownMembers(cue.versions);
+    }
+    return library;
+}
+
 // Both decoders on the same bytes: the same verdict, the same error text, the same records.
 void expectSameDecoding(const QByteArray& bytes) {
     QString error;
     QString referenceError;
-    const std::optional<Library> decoded = RecordCoding::decodeLibrary(bytes, test::fileTime(), &error);
+    const std::optional<Library> decoded =
+        withoutUnknownMembers(RecordCoding::decodeLibrary(bytes, test::fileTime(), &error));
     const std::optional<Library> reference = Reference::decodeLibrary(bytes, test::fileTime(), &referenceError);
     const std::string shown = bytes.left(300).toStdString();
     ASSERT_EQ(decoded.has_value(), reference.has_value())

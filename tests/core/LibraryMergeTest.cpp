@@ -442,6 +442,11 @@ qint64 otherValue(qint64 value) {
 QDateTime otherValue(const QDateTime& value) {
     return value.isValid() ? value.addDays(3) : QDateTime(QDate(2031, 2, 3), QTime(4, 5), Qt::UTC);
 }
+UnknownMembers otherValue(const UnknownMembers& value) {
+    UnknownMembers other = value;
+    other.append({QStringLiteral("colorLabel"), QByteArrayLiteral("\"teal\""), QByteArrayLiteral("id")});
+    return other;
+}
 template <typename Enum>
 requires std::is_enum_v<Enum> Enum otherValue(Enum value) {
     return Enum(int(value) == 0 ? 1 : 0);

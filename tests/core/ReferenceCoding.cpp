@@ -267,10 +267,11 @@ Cue toCue(const QJsonValue& value, const QUuid& projectID, qsizetype position) {
 }
 
 // Reads projects; `undated` stands in for creation and change dates a
-// project does not carry.
+// project does not carry, and `creationStored` notes whether each project's was.
 class ProjectDecoder {
 public:
-    explicit ProjectDecoder(QDateTime undated) : m_undated(std::move(undated)) {}
+    ProjectDecoder(QDateTime undated, QList<bool>* creationStored)
+        : m_undated(std::move(undated)), m_creationStored(creationStored) {}
 
     AudioProject operator()(const QJsonValue& value) const {
         const ObjectReader reader(value);
@@ -282,7 +283,9 @@ public:
         else
             project.typeID = ProjectType::legacyID(reader.optional("kind", toText).value_or(QString()));
         project.status = reader.optional("status", toStatus).value_or(ProjectStatus::NotStarted);
-        project.createdAt = reader.optional("createdAt", toDate).value_or(m_undated);
+        const std::optional<QDateTime> createdAt = reader.optional("createdAt", toDate);
+        m_creationStored->append(createdAt.has_value());
+        project.createdAt = createdAt.value_or(m_undated);
         project.updatedAt = reader.optional("updatedAt", toDate).value_or(m_undated);
         project.deadline = reader.optional("deadline", toDate);
         project.folderPath = reader.optional("folderPath", toText);
@@ -301,6 +304,7 @@ public:
 
 private:
     QDateTime m_undated;
+    QList<bool>* m_creationStored;
 };
 
 // ---------------------------------------------------------------- encoding
@@ -468,11 +472,12 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
         const ObjectReader top(document.object());
         top.required("version", toWhole); // any whole number is accepted
         Library library;
-        library.projects = top.required("projects", listOf(ProjectDecoder(undatedAs)));
+        QList<bool> creationStored;
+        library.projects = top.required("projects", listOf(ProjectDecoder(undatedAs, &creationStored)));
         const QList<ProjectType> types = top.optional("types", listOf(toProjectType)).value_or(QList<ProjectType>());
         if (!types.isEmpty())
             library.types = types;
-        DuplicateIds::separate(library, undatedAs);
+        DuplicateIds::separate(library, creationStored);
         return library;
     } catch (const DecodeFailure& failure) {
         if (error)

@@ -11,7 +11,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sched.h>
 #include <signal.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -110,6 +112,38 @@ public:
 
 private:
     rlimit m_saved{};
+    bool m_lowered = false;
+};
+
+// Lowers the number of inotify watches this process may hold to `watches`,
+// as other programs that hold all of the user's watches do: the limit is set
+// in a user namespace of the process's own, so that no other process of the
+// user is touched. Only in a child process; isLowered() is false where the
+// system allows no such namespace (then nothing changed).
+class InotifyWatchLimit {
+public:
+    explicit InotifyWatchLimit(int watches) {
+        if (::getpid() == testProgramID) {
+            ADD_FAILURE() << "the inotify limit is lowered only in a child process";
+            return;
+        }
+        // The namespace's limit is written by its root, who must own the
+        // setting: so only where the user is root outside too.
+        const uid_t user = ::getuid();
+        m_lowered = ::unshare(CLONE_NEWUSER) == 0 && writeTo("/proc/self/uid_map", "0 " + std::to_string(user) + " 1\n")
+            && writeTo("/proc/sys/user/max_inotify_watches", std::to_string(watches) + "\n");
+    }
+    bool isLowered() const { return m_lowered; }
+
+private:
+    static bool writeTo(const char* path, const std::string& text) {
+        const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+        return ::close(fd) == 0 && written;
+    }
+
     bool m_lowered = false;
 };
 

@@ -17,11 +17,15 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHash>
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace sorvel {
 
@@ -100,11 +104,13 @@ ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
     configure(m_folderSettle, folderSettleMs);
     configure(m_readRetry, retryDelayMs);
     configure(m_undecodableQuiet, undecodableQuietMs);
+    configure(m_rescueRetry, retryDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, [this] { writeNow(); });
     connect(&m_echoRecheck, &QTimer::timeout, this, &ProjectStore::echoWindowEnded);
     connect(&m_folderSettle, &QTimer::timeout, this, &ProjectStore::settleFolderEvents);
     connect(&m_readRetry, &QTimer::timeout, this, &ProjectStore::reloadFromFile);
     connect(&m_undecodableQuiet, &QTimer::timeout, this, &ProjectStore::undecodableFileQuiet);
+    connect(&m_rescueRetry, &QTimer::timeout, this, &ProjectStore::retryRescues);
 
     connect(&m_worker, &StorageWorker::waitingChanged, this, &ProjectStore::folderWaitChanged);
 
@@ -149,7 +155,7 @@ bool ProjectStore::isWatching() const {
 bool ProjectStore::isIdle() const {
     return !m_worker.isBusy() && !m_writeWanted && !m_readWanted && !m_saveTimer.isActive()
         && !m_folderSettle.isActive() && !m_echoRecheck.isActive() && !m_readRetry.isActive()
-        && !m_undecodableQuiet.isActive();
+        && !m_undecodableQuiet.isActive() && !m_rescueRetry.isActive();
 }
 
 // Changes of projects
@@ -406,7 +412,8 @@ void ProjectStore::scheduleSave() {
 }
 
 Library ProjectStore::currentLibrary() const {
-    return Library{m_projects, registry().types()};
+    // The top level's members no record reads are the file's: the store never changes them.
+    return Library{m_projects, registry().types(), m_synced.unknown};
 }
 
 FileOutcome ProjectStore::keepRescueCopy() {
@@ -524,7 +531,7 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
         }
         ++m_activity.writes;
         m_retryDelayMs = retryDelayMs;
-        setSaveProblem({});
+        setSaveProblem(problemAfterWrite(saved));
     } else {
         // A failed write leaves the store dirty and is tried again until it
         // succeeds: a change that waits for the next change or for the quit is
@@ -537,6 +544,48 @@ void ProjectStore::finishWrite(const Library& sent, quint64 revision, const Stor
     Q_EMIT saveFinished(saved.written);
     if (saved.written)
         reloadTimelines();
+}
+
+namespace {
+
+// Names the copy, and why its merge was not written.
+SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
+    return {SaveProblem::Kind::RescueNotMerged,
+            copy.why.number != 0 ? FileError{copy.path, copy.why.number}
+                                 : FileError{copy.path + QStringLiteral(": ") + copy.why.context, 0}};
+}
+
+} // namespace
+
+SaveProblem ProjectStore::problemAfterWrite(const Storage::SaveResult& saved) const {
+    if (!m_unmergedRescues.isEmpty())
+        return rescueNotMerged(m_unmergedRescues.first());
+    if (!saved.repeatsKeptAs.isEmpty())
+        return {SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}};
+    const QString& movedAsideTo = saved.movedAsideTo;
+    // Where the unreadable file (or a folder in its place) went is said
+    // until another problem takes its place.
+    if (!movedAsideTo.isEmpty())
+        return {SaveProblem::Kind::MovedAside, {movedAsideTo, 0}};
+    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : SaveProblem{};
+}
+
+void ProjectStore::rescuesMerged(const QList<RescueCopy::NotMerged>& notWritten) {
+    m_unmergedRescues = notWritten;
+    if (notWritten.isEmpty()) {
+        m_rescueRetryDelayMs = retryDelayMs;
+        if (m_saveProblem.kind == SaveProblem::Kind::RescueNotMerged)
+            setSaveProblem({});
+        return;
+    }
+    setSaveProblem(rescueNotMerged(notWritten.first()));
+    m_rescueRetry.start(m_rescueRetryDelayMs);
+    m_rescueRetryDelayMs = std::min(2 * m_rescueRetryDelayMs, int(longestRetryDelayMs));
+}
+
+void ProjectStore::retryRescues() {
+    m_rescueRetryDue = true;
+    reloadFromFile();
 }
 
 void ProjectStore::reloadTimelines() {
@@ -604,14 +653,42 @@ void ProjectStore::flush(int folderPatienceMs) {
 
 void ProjectStore::watchForExternalChanges() {
     QDir().mkpath(m_folder);
-    auto watcher = std::make_unique<QFileSystemWatcher>();
-    if (!watcher->addPath(m_folder))
-        return; // no watcher: changes of other programs show at the next start
-    connect(watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
-    connect(watcher.get(), &QFileSystemWatcher::fileChanged, this, &ProjectStore::folderChanged);
-    m_watcher = std::move(watcher);
+    m_watcher = std::make_unique<QFileSystemWatcher>();
+    connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, &ProjectStore::folderChanged);
+    connect(m_watcher.get(), &QFileSystemWatcher::fileChanged, this, &ProjectStore::folderChanged);
+    connect(&m_poller, &FileStampPoller::changed, this, &ProjectStore::folderChanged);
+    if (!m_watcher->addPath(m_folder))
+        pollInstead(m_folder);
     watchLinkedFolder();
     watchFile();
+}
+
+namespace {
+
+// Why the system refuses to watch `place`, in its own words.
+QString whyUnwatchable(const QString& place) {
+    const int fd = ::inotify_init1(IN_CLOEXEC);
+    if (fd < 0)
+        return SystemErrorText::inEnglish(errno);
+    const int error = ::inotify_add_watch(fd, QFile::encodeName(place).constData(), IN_MODIFY) < 0 ? errno : 0;
+    ::close(fd);
+    switch (error) {
+    case 0: return QStringLiteral("the watcher refused it");
+    case ENOSPC: return QStringLiteral("the user's limit of inotify watches is reached (fs.inotify.max_user_watches)");
+    default: return SystemErrorText::inEnglish(error);
+    }
+}
+
+} // namespace
+
+void ProjectStore::pollInstead(const QString& place) {
+    if (m_poller.isRunning())
+        return;
+    Log::info(QStringLiteral("Sorvel: cannot watch %1 for changes of other programs: %2; looking at the data file "
+                             "every %3 ms instead")
+                  .arg(place, whyUnwatchable(place))
+                  .arg(FileStampPoller::intervalMs));
+    m_poller.start();
 }
 
 void ProjectStore::watchFile() {
@@ -621,22 +698,49 @@ void ProjectStore::watchFile() {
     const QString file = Storage::filePath();
     if (m_watcher->files().contains(file))
         m_watcher->removePath(file);
-    if (QFileInfo::exists(file))
-        m_watcher->addPath(file);
+    if (QFileInfo::exists(file) && !m_watcher->addPath(file))
+        pollInstead(file);
 }
+
+namespace {
+
+// Where the changes of a linked data file show: its target's folder, or
+// while that is missing (a synced folder not there yet) the nearest folder
+// above it that exists, whose events tell when it comes. Empty when the data
+// file is no link.
+QString linkedFolderToWatch(const QString& file) {
+    QFileInfo link(file);
+    if (!link.isSymLink())
+        return {};
+    const QString target = link.canonicalFilePath();
+    if (!target.isEmpty())
+        return QFileInfo(target).path();
+    // Dangling: follow the chain of links as far as it goes.
+    for (int depth = 0; depth < 40 && link.isSymLink(); ++depth)
+        link.setFile(link.symLinkTarget());
+    QDir folder(link.absolutePath());
+    while (!folder.exists() && !folder.isRoot())
+        folder.setPath(QFileInfo(folder.absolutePath()).path());
+    return folder.canonicalPath();
+}
+
+} // namespace
 
 void ProjectStore::watchLinkedFolder() {
     // A data file that is a link is written (atomically) in its target's folder,
     // which the data folder's own events never show.
-    const QString target = QFileInfo(Storage::filePath()).canonicalFilePath();
-    const QString folder = target.isEmpty() ? QString() : QFileInfo(target).path();
+    const QString folder = linkedFolderToWatch(Storage::filePath());
     if (folder == m_linkedFolder)
         return;
     if (!m_linkedFolder.isEmpty())
         m_watcher->removePath(m_linkedFolder);
     m_linkedFolder.clear();
-    if (!folder.isEmpty() && folder != QFileInfo(m_folder).canonicalFilePath() && m_watcher->addPath(folder))
+    if (folder.isEmpty() || folder == QFileInfo(m_folder).canonicalFilePath())
+        return;
+    if (m_watcher->addPath(folder))
         m_linkedFolder = folder;
+    else
+        pollInstead(folder);
 }
 
 bool ProjectStore::withinEchoWindow() const {
@@ -647,8 +751,8 @@ bool ProjectStore::withinEchoWindow() const {
 void ProjectStore::folderChanged() {
     ++m_activity.folderEvents;
     // A removed data folder ends its watch; the folder is made again and watched anew.
-    if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder))
-        m_watcher->addPath(m_folder);
+    if (!m_watcher->directories().contains(m_folder) && QDir().mkpath(m_folder) && !m_watcher->addPath(m_folder))
+        pollInstead(m_folder);
     if (!m_linkedFolder.isEmpty() && !m_watcher->directories().contains(m_linkedFolder))
         m_linkedFolder.clear(); // removed: watched again when it is back
     watchLinkedFolder();
@@ -680,8 +784,8 @@ void ProjectStore::echoWindowEnded() {
 }
 
 void ProjectStore::undecodableFileQuiet() {
-    m_confirmingUndecodable = true;
-    reloadFromFile();
+    if (m_writeWanted && m_dirty)
+        writeNow();
 }
 
 void ProjectStore::retryReadLater() {
@@ -713,17 +817,29 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    return [this, base, mine, steps, dirty, revision, atStart]() -> StorageWorker::Delivery {
+    // Only the copies that could not be merged at the start are tried again,
+    // never one this run has made since.
+    QStringList retrying;
+    if (std::exchange(m_rescueRetryDue, false)) {
+        for (const RescueCopy::NotMerged& copy : std::as_const(m_unmergedRescues))
+            retrying << copy.path;
+    }
+    const bool mergesRescues = atStart || !retrying.isEmpty();
+    return [this, base, mine, steps, dirty, revision, atStart, retrying, mergesRescues]() -> StorageWorker::Delivery {
         bool restored = false;
-        if (atStart) {
-            // Before anything is read: the earlier product's data, then what a
-            // quit could not write last time, then what an interrupted write of
-            // this program left (after the rescue copies, which look whether
-            // the draft of the write that carried them is still there).
+        QList<RescueCopy::NotMerged> notWritten;
+        if (atStart) // before anything is read: the earlier product's data
             LegacyMigration::migrateData(folderWaiter());
-            restored = RescueCopy::restoreAll(folderWaiter()) > 0;
+        // What a quit could not write last time goes into the file before it
+        // is read; at the start before what an interrupted write of this
+        // program left is removed (the rescue copies look whether the draft
+        // of the write that carried them is still there).
+        if (mergesRescues)
+            restored = RescueCopy::restoreAll(folderWaiter(), &notWritten,
+                                              atStart ? std::nullopt : std::optional<QStringList>(retrying))
+                > 0;
+        if (atStart)
             Storage::removeStaleDrafts(folderWaiter());
-        }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the window's thread only takes the result.
         FolderRead result{Storage::read(folderWaiter()), false, std::nullopt, {}, {}};
@@ -739,7 +855,9 @@ StorageWorker::Job ProjectStore::readJob(bool atStart) {
                 result.change = ProjectChange::between(mine.projects, result.next->projects);
             }
         }
-        return [this, result, revision, restored, atStart] {
+        return [this, result, revision, restored, atStart, mergesRescues, notWritten] {
+            if (mergesRescues)
+                rescuesMerged(notWritten);
             // The widget may have drawn the file before this program started:
             // a first read that finds projects tells it too.
             if (applyRead(result, revision) || restored)
@@ -759,12 +877,10 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         m_readRetry.stop();
         m_readRetryDelayMs = retryDelayMs;
     }
-    const bool confirmsUndecodable = std::exchange(m_confirmingUndecodable, false);
     if (read.kind != Storage::ReadResult::Kind::Undecodable)
         m_undecodableQuiet.stop();
     if ((read.kind == Storage::ReadResult::Kind::Decoded || read.kind == Storage::ReadResult::Kind::Missing)
-        && (m_saveProblem.kind == SaveProblem::Kind::FileUndecodable
-            || m_saveProblem.kind == SaveProblem::Kind::FileUnreadable))
+        && m_saveProblem.isAboutTheFile())
         setSaveProblem({});
     switch (read.kind) {
     case Storage::ReadResult::Kind::Decoded:
@@ -798,25 +914,24 @@ bool ProjectStore::applyRead(const FolderRead& result, quint64 revision) {
         // No file at a start is nothing new to the widget.
         return m_started;
     case Storage::ReadResult::Kind::Undecodable:
-        // Storage has kept the damaged bytes in a copy. Projects held from a
-        // good read are the last good state, so they stay and are written back;
-        // the empty stand-in for a damaged or missing file is not (the damaged
-        // file may be a restore still being copied in, or a hand edit being
-        // repaired), and the file stays until a change of the user's own replaces it.
+        // Storage has kept the damaged bytes in a copy. The shelf keeps what it
+        // showed, but nothing is written over the file until the user changes
+        // something: it may be another program's write in place, paused or
+        // never finished, a restore still being copied in, or a hand edit
+        // being repaired. Each change of the file is read again.
         m_syncedWithFile = false;
-        if (!m_holdsGoodState && !m_dirty)
-            setSaveProblem({SaveProblem::Kind::FileUndecodable, {read.keptAs, 0}});
-        // Half of a write in place looks the same: nothing is written over
-        // the file before it has been still for a while and read once more.
-        if (!confirmsUndecodable) {
-            m_undecodableQuiet.start();
-            break;
+        if (!m_dirty) {
+            if (m_holdsGoodState && m_saveProblem.kind != SaveProblem::Kind::FileChangedUndecodable)
+                Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the "
+                                         "projects in memory and the file as it is until a change"));
+            setSaveProblem(
+                {m_holdsGoodState ? SaveProblem::Kind::FileChangedUndecodable : SaveProblem::Kind::FileUndecodable,
+                 {read.keptAs, 0}});
         }
-        if (m_dirty || !m_holdsGoodState)
-            break;
-        Log::info(
-            QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the projects in memory"));
-        scheduleSave();
+        // A change of the user's made meanwhile waits until the file has been
+        // still for a while and read once more, so that it lands on the
+        // finished file rather than on half of it.
+        m_undecodableQuiet.start();
         break;
     case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
     case Storage::ReadResult::Kind::Unreadable:

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/store/FileStampPoller.h"
 #include "app/store/PendingRescues.h"
 #include "app/store/ProgressSteps.h"
 #include "app/store/ProjectChange.h"
+#include "app/store/RescueCopy.h"
 #include "app/store/SaveProblem.h"
 #include "app/store/StorageWorker.h"
 #include "core/AudioProject.h"
@@ -69,7 +71,8 @@ public:
     // window show all the same.
     static constexpr int slowStartMs = 10000;
     // A data file that stops decoding may be half of another program's write
-    // in place: nothing is written over it before it has not changed for this long.
+    // in place: a change of the user's is written over it only once it has
+    // not changed for this long.
     static constexpr int undecodableQuietMs = 2000;
 
     // Migrates, loads and starts watching. The application's one store is
@@ -216,6 +219,9 @@ private:
     void watchForExternalChanges();
     void watchLinkedFolder();
     void watchFile();
+    // `place` cannot be watched: changes are looked for in the data file's
+    // stamp instead, from now on; the log says why, once.
+    void pollInstead(const QString& place);
     void folderChanged();
     void settleFolderEvents();
     void echoWindowEnded();
@@ -224,7 +230,16 @@ private:
     // True when the read found the file changed: the widget is to read it too.
     bool applyRead(const FolderRead& result, quint64 revision);
     void retryReadLater();
-    // The undecodable file has not changed for a while: read it a last time.
+    // What the merge of rescue copies (at the start, or tried again) could
+    // not write: said, and tried again like a failed write.
+    void rescuesMerged(const QList<RescueCopy::NotMerged>& notWritten);
+    void retryRescues();
+    // What the banner says once a write has landed: what still waits (a rescue
+    // copy not merged), the copy of a file whose repeated keys the write
+    // dropped, or where the write moved what stood in the file's place.
+    SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
+    // The undecodable file has not changed for a while: a change of the
+    // user's that waited for it is written now.
     void undecodableFileQuiet();
     void finishWrite(const Library& sent, quint64 revision, const Storage::SaveResult& saved);
     void setSaveProblem(const SaveProblem& problem);
@@ -250,12 +265,18 @@ private:
     QTimer m_folderSettle;
     QTimer m_readRetry;
     QTimer m_undecodableQuiet;
+    QTimer m_rescueRetry;
     QElapsedTimer m_sinceLastWrite;
     bool m_dirty = false;
     bool m_started = false;
     bool m_eventDuringEcho = false;
     int m_retryDelayMs = retryDelayMs;
     int m_readRetryDelayMs = retryDelayMs;
+    int m_rescueRetryDelayMs = retryDelayMs;
+    // Rescue copies of earlier runs whose merge could not be written, and
+    // whether the next read tries them again.
+    QList<RescueCopy::NotMerged> m_unmergedRescues;
+    bool m_rescueRetryDue = false;
     // What the file held when the store last read or wrote it: the common
     // ancestor against which a save or a reload merges. When the store has not
     // seen the file (it could not be read, or did not decode) this is what the
@@ -270,8 +291,6 @@ private:
     bool m_writing = false;
     bool m_writeWanted = false; // a write is due once the running job is done
     bool m_readWanted = false; // a read is due once the running job is done
-    // The read that follows the undecodable file's quiet: what it finds counts.
-    bool m_confirmingUndecodable = false;
     // Whether the projects held are the file's last good contents (or newer):
     // false while they are the empty stand-in for a missing, undecodable or
     // unreadable file, which is never written unless the user changes something.
@@ -280,6 +299,7 @@ private:
     // Shared with the write jobs, which may outlive the store on a hung disk.
     std::shared_ptr<PendingRescues> m_rescues = std::make_shared<PendingRescues>();
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    FileStampPoller m_poller{Storage::filePath()};
     // Last: destroyed first, so that no job outlives what it refers to.
     StorageWorker m_worker;
 };

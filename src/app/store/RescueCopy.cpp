@@ -194,6 +194,9 @@ std::optional<Rescued> decode(const QByteArray& bytes, const QDateTime& madeAt) 
     std::optional<Library> unsaved = RecordCoding::decodeLibrary(bytes, madeAt);
     if (!unsaved)
         return std::nullopt;
+    // The copy's own members are no data file's.
+    unsaved->unknown.removeIf(
+        [](const UnknownMember& member) { return member.key == baseKey || member.key == stepsKey; });
     const QJsonObject copy = QJsonDocument::fromJson(bytes).object();
     const QJsonValue base = copy.value(baseKey);
     if (!base.isObject())
@@ -218,38 +221,76 @@ Library baseBeforeAnyRead(const Library& unsaved) {
     return base;
 }
 
-// The copy's changes are in the data file: its steps are there too, which
-// later copies of its run hold again.
-void noteLanded(const KeptSteps& steps, QHash<QUuid, quint64>& landed) {
-    if (!steps.run.isNull())
-        landed[steps.run] = std::max(landed.value(steps.run), steps.revision);
-}
-
-// Merges one rescue file into the data file and renames it; false when it
-// stays for a later start. `landed` holds, per run, the last change of that
-// run's copies merged so far: their steps are in the file already.
-bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid, quint64>& landed) {
+// The steps a copy on disk keeps.
+KeptSteps stepsIn(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return {};
+    return decodeSteps(QJsonDocument::fromJson(file.readAll()).object().value(stepsKey));
+}
+
+// Per run, the last change of that run's copies whose changes are in the data
+// file: their steps are there too, which later copies of the run hold again.
+// Taken from the retired copies in the folder, whichever run or start merged
+// them (a copy's retirement is what says its changes landed, across a crash
+// too), and from the copies landed since, read once when a copy with steps
+// first asks.
+class LandedSteps {
+public:
+    quint64 of(const QUuid& run) {
+        if (!m_readRetired) {
+            m_readRetired = true;
+            const QDir rescues(folder());
+            for (const QString& name : rescues.entryList({restoredPrefix + QLatin1Char('*') + suffix}, QDir::Files))
+                note(stepsIn(rescues.filePath(name)));
+        }
+        return m_runs.value(run);
+    }
+    void note(const KeptSteps& steps) {
+        if (!steps.run.isNull())
+            m_runs[steps.run] = std::max(m_runs.value(steps.run), steps.revision);
+    }
+
+private:
+    QHash<QUuid, quint64> m_runs;
+    bool m_readRetired = false;
+};
+
+// What became of one rescue file.
+enum class Merge {
+    Done, // merged and renamed
+    Unusable, // cannot be read: it stays, and the copies after it merge all the same
+    NotWritten, // its merge could not be written (a full disk, a busy folder): tried again later
+};
+
+// Merges one rescue file into the data file and renames it.
+Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed,
+              QList<NotMerged>* notWritten) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Merge::Unusable;
     const std::optional<Rescued> rescued = decode(
         file.readAll(), QDateTime::fromSecsSinceEpoch(QFileInfo(path).lastModified().toSecsSinceEpoch(), Qt::UTC));
     file.close();
     if (!rescued) {
         Log::storageError(QStringLiteral("the rescue copy %1 cannot be read; it stays where it is").arg(path));
-        return false;
+        return Merge::Unusable;
     }
     const Library base = rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved);
     ProgressSteps steps = rescued->steps.steps;
-    steps.landed(landed.value(rescued->steps.run));
+    if (!steps.steps().isEmpty())
+        steps.landed(landed.of(rescued->steps.run));
     Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
     const Storage::SaveResult saved = Storage::save(
         [&](const Library* found) { return found ? steps.merge(base, *found, rescued->unsaved) : rescued->unsaved; },
         false, waiter, &carrier);
-    if (!saved.written)
-        return false;
-    noteLanded(rescued->steps, landed);
-    return true;
+    if (!saved.written) {
+        if (notWritten && !saved.folderBusy)
+            *notWritten << NotMerged{path, saved.error};
+        return Merge::NotWritten;
+    }
+    landed.note(rescued->steps);
+    return Merge::Done;
 }
 
 // Under the exclusive lock: retires each copy that a write was carrying
@@ -257,7 +298,7 @@ bool restore(const QString& path, const FolderLock::Waiter& waiter, QHash<QUuid,
 // others back their names, to be merged.
 void settleCarried(const QStringList& names,
                    const std::function<std::optional<bool>(const Storage::WriteMark&)>& hasLanded,
-                   QHash<QUuid, quint64>& landed) {
+                   LandedSteps& landed) {
     const QDir rescues(folder());
     for (const QString& name : names) {
         const QString path = rescues.filePath(name);
@@ -271,9 +312,7 @@ void settleCarried(const QStringList& names,
                                "where it is")
                     .arg(path));
         } else if (*replaced) {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                noteLanded(decodeSteps(QJsonDocument::fromJson(file.readAll()).object().value(stepsKey)), landed);
+            landed.note(stepsIn(path)); // also when it cannot be renamed
             retire(path,
                    QStringLiteral("the changes of the rescue copy %1 reached the data file before the program "
                                   "ended; it is not merged again")
@@ -389,20 +428,37 @@ void Carrier::notReplaced() {
     syncFolder();
 }
 
-int restoreAll(const FolderLock::Waiter& waiter) {
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
+               const std::optional<QStringList>& among) {
     const QDir rescues(folder());
-    QHash<QUuid, quint64> landed;
+    LandedSteps landed;
     const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
-    if (!carried.isEmpty()
+    // Settled at the start; a merge tried again while the program runs
+    // takes only the copies it names.
+    if (!among && !carried.isEmpty()
         && !Storage::lookBack([&](const auto& hasLanded) { settleCarried(carried, hasLanded, landed); }, waiter))
         return 0;
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    if (among)
+        names.removeIf([&](const QString& name) { return !among->contains(rescues.filePath(name)); });
     // Oldest first: a later rescue's values win over an earlier one's.
     std::ranges::sort(names, {}, madeOrder);
     int restored = 0;
-    for (const QString& name : std::as_const(names)) {
-        if (restore(rescues.filePath(name), waiter, landed))
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const qsizetype before = notWritten ? notWritten->size() : 0;
+        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, notWritten);
+        if (merged == Merge::Done)
             ++restored;
+        if (merged != Merge::NotWritten)
+            continue;
+        // The later copies wait for this one: merged before it, their values
+        // would be undone by its older ones when it lands.
+        if (notWritten && notWritten->size() > before) {
+            const FileError why = notWritten->last().why;
+            for (qsizetype later = i + 1; later < names.size(); ++later)
+                *notWritten << NotMerged{rescues.filePath(names.at(later)), why};
+        }
+        break;
     }
     return restored;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/store/ProgressSteps.h"
+#include "core/FileError.h"
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
 #include "core/Storage.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -65,17 +67,28 @@ private:
     QString m_what;
 };
 
+// A rescue file whose merge could not be written, and why.
+struct NotMerged {
+    QString path;
+    FileError why;
+};
+
 // Merges every rescue file in folder() into the data file, as a change of
 // another program is merged: record by record and field by field from `base`,
 // the rescued value where both changed one field (the other is logged); a
 // copy made before any read only adds and changes, never deletes; its
-// progress steps add to the file's value as steps. Copies are merged in the
-// order they were made, whatever the clock did in between. A copy a write
+// progress steps add to the file's value as steps, save those it holds of
+// an earlier copy of its run that is retired (its changes are in the file,
+// whichever call or start merged it). Copies are merged in the order they
+// were made, whatever the clock did in between. A copy a write
 // was carrying when the program died (projects-restoring-…) is retired when
 // that write replaced the file, else merged like the others. Each
 // merged file is then renamed projects-restored-…, so that it is merged
-// once; one that cannot be merged now stays for the next start. Returns how
-// many were merged.
-int restoreAll(const FolderLock::Waiter& waiter);
+// once; one whose merge cannot be written now stays, and so do the copies
+// made after it, which would otherwise land first. Returns how many were
+// merged. `notWritten` gets each copy left for that reason, in the order they
+// were made; `among`, when given, limits the merge to those copies.
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
+               const std::optional<QStringList>& among = std::nullopt);
 
 } // namespace sorvel::RescueCopy

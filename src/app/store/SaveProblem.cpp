@@ -12,6 +12,16 @@ QString SaveProblem::text() const {
             ? QStringLiteral("the data file cannot be read and no copy of it could be kept")
             : QStringLiteral("the data file cannot be read; its bytes are kept in %1").arg(error.context);
     case Kind::FileUnreadable: return QStringLiteral("the data file cannot be read: %1").arg(error.text());
+    case Kind::FileChangedUndecodable:
+        return error.context.isEmpty()
+            ? QStringLiteral("the data file changed into something unreadable and no copy of it could be kept")
+            : QStringLiteral("the data file changed into something unreadable; its bytes are kept in %1")
+                  .arg(error.context);
+    case Kind::RescueNotMerged: return QStringLiteral("a rescue copy cannot be merged: %1").arg(error.text());
+    case Kind::MovedAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
+    case Kind::RepeatsKeptAside:
+        return QStringLiteral("the data file repeated members with other values; its bytes are kept in %1")
+            .arg(error.context);
     }
     return {};
 }

@@ -23,11 +23,32 @@ struct SaveProblem {
         // store shows none of it and writes nothing over it until the user
         // changes something.
         FileUnreadable,
+        // The data file stopped decoding while the store showed its contents:
+        // the shelf keeps them, the file's bytes are in the copy `error` names
+        // (none when no copy could be made), and nothing is written over the
+        // file until the user changes something.
+        FileChangedUndecodable,
+        // A rescue copy that a quit left could not be merged into the data file:
+        // `error` names the copy and why; the merge is tried again.
+        RescueNotMerged,
+        // Not a problem but what a write did: what stood in the data file's place
+        // and could not be read (a folder, a file without read permission) was
+        // moved aside and is now where `error` names.
+        MovedAside,
+        // Written, over a data file that repeated a key within an object with
+        // other values, of which only the last was shown: its bytes are in the
+        // copy `error` names, kept before the write dropped the others.
+        RepeatsKeptAside,
     };
     Kind kind = Kind::None;
     FileError error;
 
     bool isEmpty() const { return kind == Kind::None; }
+    // Whether it says why the store shows none or only part of the file,
+    // which a read of a good file ends.
+    bool isAboutTheFile() const {
+        return kind == Kind::FileUndecodable || kind == Kind::FileUnreadable || kind == Kind::FileChangedUndecodable;
+    }
     // For the log; empty when there is no problem.
     QString text() const;
     bool operator==(const SaveProblem&) const = default;

@@ -26,8 +26,13 @@ QString forUser(const SaveProblem& problem) {
     switch (problem.kind) {
     case SaveProblem::Kind::None: return {};
     case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
-    case SaveProblem::Kind::FileUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
+    case SaveProblem::Kind::FileUndecodable:
+    case SaveProblem::Kind::FileChangedUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
+    case SaveProblem::Kind::MovedAside:
+        return QStringLiteral("原先在数据文件位置上的内容已移到 ") + problem.error.context;
+    case SaveProblem::Kind::RepeatsKeptAside: return QStringLiteral("数据文件中有重复的字段");
     case SaveProblem::Kind::WriteFailed:
+    case SaveProblem::Kind::RescueNotMerged:
     case SaveProblem::Kind::FileUnreadable: break;
     }
     const FileError& error = problem.error;
@@ -43,13 +48,25 @@ QString forUser(const SaveProblem& problem) {
 QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
     if (problem.isEmpty())
         return waitingForFolder ? QStringLiteral("数据文件夹正被另一个程序占用，正在等待…") : QString();
-    if (problem.kind == SaveProblem::Kind::FileUndecodable) {
+    if (problem.kind == SaveProblem::Kind::FileUndecodable
+        || problem.kind == SaveProblem::Kind::FileChangedUndecodable) {
         const QString kept = problem.error.context.isEmpty()
             ? QStringLiteral("原内容未能另存一份")
             : QStringLiteral("原内容已原样保存在 ") + problem.error.context;
-        return QStringLiteral("无法读取数据文件，书架因此是空的。") + kept
-            + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
+        const QString shelf = problem.kind == SaveProblem::Kind::FileUndecodable
+            ? QStringLiteral("无法读取数据文件，书架因此是空的。")
+            : QStringLiteral("数据文件已无法读取，书架上仍是上次读到的内容。");
+        return shelf + kept + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
     }
+    if (problem.kind == SaveProblem::Kind::MovedAside)
+        return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样移到 ") + problem.error.context
+            + QStringLiteral("。");
+    if (problem.kind == SaveProblem::Kind::RescueNotMerged)
+        return QStringLiteral("上次退出时留下的救援副本无法合并进数据文件：") + forUser(problem)
+            + QStringLiteral("。Sorvel 会自动重试。");
+    if (problem.kind == SaveProblem::Kind::RepeatsKeptAside)
+        return QStringLiteral("数据文件中有重复的字段，Sorvel 只采用了每处的最后一个；改写前，原内容已原样保存在 ")
+            + problem.error.context + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::FileUnreadable)
         return QStringLiteral("无法读取数据文件，书架因此是空的：") + forUser(problem)
             + QStringLiteral("。在你做出更改之前，Sorvel 不会改写数据文件。");

@@ -484,6 +484,42 @@ TEST_F(ProjectStoreMerge, EditOfTheMiddleOfThreeCopiesStaysOnItWhenAnotherProgra
     EXPECT_EQ(store.projects(), written);
 }
 
+// The same with creation dates in the second the file was last written (a
+// script that makes the records and saves them): a stored date is what the
+// record says, whatever its value, and not taken for a stand-in of a missing
+// one, which would change the copies' ids once another program writes.
+TEST_F(ProjectStoreMerge, CopiesCreatedInTheSecondOfTheFilesDateKeepTheirIdsWhenAnotherProgramDropsTheFirst) {
+    QList<AudioProject> copies;
+    for (const QString& name : {QStringLiteral("Film"), QStringLiteral("Film copy"), QStringLiteral("Film copy 2")}) {
+        AudioProject copy = film;
+        copy.name = name;
+        copies.append(copy);
+    }
+    writeDataFile(copies);
+    QFile file(Storage::filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(film.createdAt, QFileDevice::FileModificationTime));
+    file.close();
+    ProjectStore store(desktop.seams());
+    ASSERT_EQ(store.projects().size(), 3);
+    ASSERT_EQ(store.projects().at(1).name, QStringLiteral("Film copy"));
+
+    store.update(store.projects().at(1).id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
+    changeInAPlainScript([](QJsonObject& top) {
+        QJsonArray projects = top.value(QStringLiteral("projects")).toArray();
+        projects.removeAt(0);
+        top.insert(QStringLiteral("projects"), projects);
+    });
+    store.flush();
+
+    const QList<AudioProject> written = projectsInFile();
+    QStringList names;
+    for (const AudioProject& project : written)
+        names << project.name + QLatin1Char('/') + project.notes;
+    EXPECT_EQ(names, (QStringList{"Film copy/edited", "Film copy 2/"})) << "the edited copy once, the third as it was";
+    EXPECT_EQ(store.projects(), written);
+}
+
 // Cues stored without ids (the earlier format) are known by what they say: a
 // cue another program puts at the top takes no unsaved edit of the cue that
 // stood there.

@@ -1,9 +1,11 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/SaveProblemText.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
 #include "core/Storage.h"
+#include "support/ChildProcess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -325,6 +327,76 @@ TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotW
     EXPECT_FALSE(store.isDirty());
 }
 
+// A program that rewrites the file in place and stops halfway, for longer
+// than the store waits for a file to settle or for good: the idle application
+// writes nothing over it. The shelf keeps what it showed and the banner names
+// the copy of the half file; the finished file is read as usual, and only a
+// change of the user's writes over a file that stays half written.
+TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplication) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(waitUntilIdle(store));
+    const auto halfWrittenBy = [&](const AudioProject& added) {
+        QList<AudioProject> projects = projectsInFile();
+        projects.prepend(added);
+        return RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()});
+    };
+    const auto halfFileRead = [&](const QByteArray& bytes) {
+        const QString copy = store.saveProblem().error.context;
+        return !copy.isEmpty() && readFile(copy) == bytes.left(bytes.size() / 2);
+    };
+    const auto expectHalfFileKept = [&](const QByteArray& bytes, const QList<AudioProject>& shown) {
+        const QByteArray half = bytes.left(bytes.size() / 2);
+        EXPECT_EQ(readFile(dataFile()), half) << "the idle application wrote over the other program's file";
+        EXPECT_EQ(store.activity().writes, 0);
+        EXPECT_EQ(store.projects(), shown) << "the shelf keeps what it showed";
+        ASSERT_EQ(store.saveProblem().kind, SaveProblem::Kind::FileChangedUndecodable);
+        const QString copy = store.saveProblem().error.context;
+        EXPECT_EQ(readFile(copy), half);
+        EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(copy));
+    };
+
+    const AudioProject finished = AudioProject::make(QStringLiteral("Finished later"), ProjectType::musicID);
+    const QByteArray finishedBytes = halfWrittenBy(finished);
+    {
+        SlowWriterInPlace writer(finishedBytes);
+        ASSERT_TRUE(waitUntil([&] { return halfFileRead(finishedBytes); }, kPatience)) << "the half file was read";
+        // Past the time a file is given to settle, with nothing of the user's unsaved.
+        ASSERT_TRUE(waitUntilIdle(store));
+        expectHalfFileKept(finishedBytes, {tape});
+        ASSERT_FALSE(HasFatalFailure());
+
+        ASSERT_TRUE(writer.goOn());
+        ASSERT_TRUE(waitUntil([&] { return writer.hasFinished(); }, kPatience));
+        ASSERT_TRUE(waitUntil([&] { return store.project(finished.id) != nullptr; }, kPatience));
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_EQ(readFile(dataFile()), finishedBytes);
+        EXPECT_TRUE(store.saveProblem().isEmpty());
+        EXPECT_EQ(store.activity().writes, 0);
+    }
+
+    // A writer that never finishes: still nothing is written until the user changes something.
+    const QByteArray neverFinished = halfWrittenBy(AudioProject::make(QStringLiteral("Never"), ProjectType::musicID));
+    const QList<AudioProject> shown = store.projects();
+    SlowWriterInPlace stuck(neverFinished);
+    ASSERT_TRUE(waitUntil([&] { return halfFileRead(neverFinished); }, kPatience));
+    ASSERT_TRUE(waitUntilIdle(store));
+    expectHalfFileKept(neverFinished, shown);
+    ASSERT_FALSE(HasFatalFailure());
+    const QString copy = store.saveProblem().error.context;
+
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience + ProjectStore::undecodableQuietMs));
+    EXPECT_EQ(store.activity().writes, 1);
+    EXPECT_EQ(projectsInFile(), store.projects());
+    EXPECT_EQ(store.projects().size(), 2);
+    EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
+    EXPECT_EQ(readFile(copy), neverFinished.left(neverFinished.size() / 2)) << "its bytes stay kept";
+    EXPECT_TRUE(store.saveProblem().isEmpty());
+    ASSERT_TRUE(stuck.goOn());
+}
+
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
@@ -403,7 +475,7 @@ TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
     EXPECT_EQ(desktop.reloads, 1);
 }
 
-TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired) {
+TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsReplacedOnlyByAChange) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
     ProjectStore store(desktop.seams());
@@ -416,12 +488,18 @@ TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsRepaired
     ASSERT_TRUE(garbage.commit());
 
     ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
+    ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
-    // What the store holds is written back, the damaged bytes stay in the copy.
-    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
-    EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
+    EXPECT_EQ(store.activity().writes, 0);
+    EXPECT_EQ(readFile(dataFile()), QByteArray("{ not json"));
+    EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::FileChangedUndecodable);
+
+    // A change of the user's writes what the store holds; the damaged bytes stay in the copy.
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience + ProjectStore::undecodableQuietMs));
+    EXPECT_EQ(projectsInFile(), store.projects());
     EXPECT_EQ(readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()), QByteArray("{ not json"));
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changes, 1) << "only the user's own change";
 }
 
 // The empty library a start on a damaged file stands in with is not the user's
@@ -461,6 +539,75 @@ TEST_F(ProjectStoreSaving, ChangeOfALinkedDataFileAppears) {
     writeDataFile({second});
     ASSERT_TRUE(QFileInfo(dataFile()).isSymLink());
     ASSERT_TRUE(waitUntil([&] { return store.projects() == QList<AudioProject>{second}; }, kPatience));
+}
+
+// A data file that links into a synced folder not there yet, or whose target
+// file is not there yet: the file is read when it appears, however deep the
+// missing part of its path.
+TEST_F(ProjectStoreSaving, ADanglingLinkedDataFileIsReadWhenItsTargetAppears) {
+    const auto appearsThroughTheLink = [&](const QString& targetFolder, const QString& existingAbove) {
+        SCOPED_TRACE(targetFolder.toStdString());
+        ASSERT_TRUE(QDir().mkpath(existingAbove));
+        ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
+        QFile::remove(dataFile());
+        ASSERT_TRUE(QFile::link(targetFolder + QStringLiteral("/projects.json"), dataFile()));
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_TRUE(store.projects().isEmpty());
+
+        const AudioProject tape = AudioProject::make(QStringLiteral("Synced"), ProjectType::musicID);
+        ASSERT_TRUE(QDir().mkpath(targetFolder));
+        QSaveFile synced(targetFolder + QStringLiteral("/projects.json"));
+        ASSERT_TRUE(synced.open(QIODevice::WriteOnly));
+        synced.write(RecordCoding::encodeLibrary(Library{{tape}, ProjectType::defaults()}));
+        ASSERT_TRUE(synced.commit());
+        ASSERT_TRUE(waitUntil([&] { return store.project(tape.id) != nullptr; }, kPatience));
+        EXPECT_TRUE(QFileInfo(dataFile()).isSymLink());
+    };
+
+    const QString synced = environment.scratch() + QStringLiteral("/synced");
+    appearsThroughTheLink(synced + QStringLiteral("/only-the-file"), synced + QStringLiteral("/only-the-file"));
+    appearsThroughTheLink(synced + QStringLiteral("/not-yet/music"), synced);
+}
+
+// With no inotify watch left (other programs hold all of the user's), the
+// store cannot watch the data folder: it looks at the file's stamp instead,
+// and a change of another program still shows, renamed in place or rewritten.
+TEST_F(ProjectStoreSaving, PastTheWatchLimitAChangeOfAnotherProgramStillAppears) {
+    if (runInChild([] { return InotifyWatchLimit(0).isLowered() ? 0 : 1; }) != 0)
+        GTEST_SKIP() << "this system allows no user namespace in which to lower the limit";
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+
+    const QString logged = environment.scratch() + QStringLiteral("/stderr.log");
+    expectInChild([&] {
+        const InotifyWatchLimit limit(0);
+        ASSERT_TRUE(limit.isLowered());
+        const int log = ::open(QFile::encodeName(logged).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ASSERT_TRUE(log >= 0 && ::dup2(log, STDERR_FILENO) == STDERR_FILENO);
+        ProjectStore store(desktop.seams());
+        EXPECT_FALSE(store.isWatching());
+        ASSERT_TRUE(waitUntilIdle(store));
+        const int bound = 2 * FileStampPoller::intervalMs + kPatience;
+
+        changeInAnotherProgram([](Library& library) { library.projects.first().name = QStringLiteral("Renamed"); });
+        ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Renamed"); }, bound));
+
+        // Rewritten in place, its size unchanged: only its time tells.
+        AudioProject same = *store.project(tape.id);
+        same.name = QStringLiteral("Renamer");
+        const QByteArray bytes = RecordCoding::encodeLibrary(Library{{same}, ProjectType::defaults()});
+        ASSERT_EQ(bytes.size(), readFile(dataFile()).size());
+        runInAnotherProgram([&] {
+            QFile file(Storage::filePath());
+            if (!file.open(QIODevice::ReadWrite) || file.write(bytes) != bytes.size())
+                ::_exit(1);
+        });
+        ASSERT_TRUE(waitUntil([&] { return store.project(tape.id)->name == QStringLiteral("Renamer"); }, bound));
+    });
+    const QString log = QString::fromUtf8(readFile(logged));
+    EXPECT_EQ(log.count(QStringLiteral("Sorvel: cannot watch")), 1) << "said once: " << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("limit of inotify watches"))) << log.toStdString();
 }
 
 TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPlace) {
@@ -516,14 +663,22 @@ TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdi
     EXPECT_TRUE(store.projects().isEmpty());
     EXPECT_TRUE(asideCopies().isEmpty()) << "a read never moves anything";
 
-    store.addProject(AudioProject::make(QStringLiteral("New"), ProjectType::musicID));
+    const AudioProject added = AudioProject::make(QStringLiteral("New"), ProjectType::musicID);
+    store.addProject(added);
     store.flush();
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile().size(), 1);
     ASSERT_EQ(asideCopies().size(), 1);
-    EXPECT_EQ(
-        readFile(environment.dataFolder() + QLatin1Char('/') + asideCopies().first() + QStringLiteral("/inside.txt")),
-        "user data");
+    const QString movedTo = environment.dataFolder() + QLatin1Char('/') + asideCopies().first();
+    EXPECT_EQ(readFile(movedTo + QStringLiteral("/inside.txt")), "user data");
+
+    // The banner says where the folder went, and keeps saying it past later writes.
+    EXPECT_EQ(store.saveProblem(), (SaveProblem{SaveProblem::Kind::MovedAside, {movedTo, 0}}));
+    EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(movedTo));
+    store.update(added.id, [](AudioProject& p) { p.notes = QStringLiteral("later"); });
+    store.flush();
+    EXPECT_EQ(store.activity().writes, 2);
+    EXPECT_EQ(store.saveProblem().error.context, movedTo);
 }
 
 } // namespace

@@ -90,13 +90,11 @@ TEST_F(RescueCopyOrder, CopiesOfTheEarlierNamingComeFirst) {
     EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Alpha-later"));
 }
 
-// Kills the program right after each file operation of a write that carries
-// a rescue copy, in turn, then lets another program step the tape's progress
-// and rename it, and starts again. Whatever instant the kill came at, the
-// copy's step counts once and its rename is merged only when the killed
-// write did not put it in the file, so that the other program's later
-// rename is not undone.
-class RescueCopyCrash : public StoreFixture {
+// Two copies of one run, the later holding the earlier one's step again. The
+// earlier one merges; the later one cannot be written (a file-size limit)
+// and merges when it is tried again in the same run, or at the next start:
+// the earlier copy's step counts once either way, as it is already in the file.
+class RescueCopySteps : public StoreFixture {
 protected:
     AudioProject tape = [] {
         AudioProject made = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
@@ -104,6 +102,123 @@ protected:
         made.manualProgress = 0.4;
         return made;
     }();
+
+    // A copy of `run` up to `revision`, stepped by 0.1 at each revision
+    // up to it, and changed by `change`.
+    FileOutcome keepStepped(const Library& base, const QUuid& run, quint64 revision,
+                            const std::function<void(AudioProject&)>& change) const {
+        Library unsaved = base;
+        RescueCopy::KeptSteps steps{run, revision, {}};
+        for (quint64 step = 1; step <= revision; ++step) {
+            steps.steps.add(tape.id, 0.1, step);
+            unsaved.projects.first().manualProgress =
+                AdjustProgressIntent::steppedProgress(unsaved.projects.first().manualProgress, 0.1);
+        }
+        change(unsaved.projects.first());
+        return RescueCopy::write(base, unsaved, Clock::now(), steps);
+    }
+};
+
+TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfItsRunMergesLater) {
+    for (const bool sameRun : {true, false}) {
+        SCOPED_TRACE(sameRun ? "tried again in the same run" : "merged at the next start");
+        ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
+        writeDataFile({tape});
+        const QByteArray held = readFile(Storage::filePath());
+        const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+        ASSERT_TRUE(base);
+        const QUuid run = QUuid::createUuid();
+        ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
+        const FileOutcome later =
+            keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); });
+        ASSERT_TRUE(later.done());
+
+        expectInChild([&] {
+            // Room for the earlier copy's merge, not for the later one's notes.
+            FileSizeCap cap(rlim_t(held.size() + 64));
+            ASSERT_TRUE(cap.isLowered());
+            QList<RescueCopy::NotMerged> notWritten;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 1);
+            ASSERT_EQ(notWritten.size(), 1);
+            EXPECT_EQ(notWritten.first().path, later.path);
+            EXPECT_EQ(notWritten.first().why.number, EFBIG);
+            EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
+            if (sameRun) {
+                cap.lift();
+                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), nullptr, QStringList{later.path}),
+                          1);
+            }
+            testing::internal::GetCapturedStderr();
+        });
+        if (!sameRun) {
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+            testing::internal::GetCapturedStderr();
+        }
+
+        const AudioProject inFile = projectsInFile().first();
+        EXPECT_EQ(inFile.notes.size(), 8192);
+        EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+    }
+}
+
+// A copy whose merge cannot be written holds back the copies made after it:
+// merged first, their values would be undone by its older ones once it lands.
+TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt) {
+    for (const bool sameRun : {true, false}) {
+        SCOPED_TRACE(sameRun ? "tried again in the same run" : "merged at the next start");
+        ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
+        writeDataFile({tape});
+        const QByteArray held = readFile(Storage::filePath());
+        const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+        ASSERT_TRUE(base);
+        const FileOutcome earlier = keepStepped(*base, QUuid::createUuid(), 0, [](AudioProject& p) {
+            p.name = QStringLiteral("Alpha-first");
+            p.notes = QString(8192, QLatin1Char('n'));
+        });
+        const FileOutcome later = keepStepped(*base, QUuid::createUuid(), 0,
+                                              [](AudioProject& p) { p.name = QStringLiteral("Alpha-second"); });
+        ASSERT_TRUE(earlier.done() && later.done());
+
+        expectInChild([&] {
+            // Room for the later copy's rename, not for the earlier one's notes.
+            FileSizeCap cap(rlim_t(held.size() + 64));
+            ASSERT_TRUE(cap.isLowered());
+            QList<RescueCopy::NotMerged> notWritten;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 0);
+            QStringList waiting;
+            for (const RescueCopy::NotMerged& copy : std::as_const(notWritten))
+                waiting << copy.path;
+            EXPECT_EQ(waiting, (QStringList{earlier.path, later.path}));
+            EXPECT_EQ(projectsInFile().first().name, tape.name);
+            if (sameRun) {
+                cap.lift();
+                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), nullptr, waiting), 2);
+            }
+            testing::internal::GetCapturedStderr();
+        });
+        if (!sameRun) {
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 2);
+            testing::internal::GetCapturedStderr();
+        }
+
+        const AudioProject inFile = projectsInFile().first();
+        EXPECT_EQ(inFile.name, QStringLiteral("Alpha-second")) << "the copy made last has the last word";
+        EXPECT_EQ(inFile.notes.size(), 8192);
+    }
+}
+
+// Kills the program right after each file operation of a write that carries
+// a rescue copy, in turn, then lets another program step the tape's progress
+// and rename it, and starts again. Whatever instant the kill came at, the
+// copy's step counts once and its rename is merged only when the killed
+// write did not put it in the file, so that the other program's later
+// rename is not undone.
+class RescueCopyCrash : public RescueCopySteps {
+protected:
     const QString renamedAtTheQuit = QStringLiteral("Renamed at the quit");
     const QString renamedElsewhere = QStringLiteral("Renamed elsewhere later");
 
@@ -111,13 +226,19 @@ protected:
     QStringList copies(const QString& prefix) const {
         return QDir(RescueCopy::folder()).entryList({prefix + QLatin1Char('*')}, QDir::Files);
     }
+    static void mergeAtStart(const std::function<void()>& arm) {
+        arm();
+        RescueCopy::restoreAll(FolderLock::patientFor(kPatience));
+    }
 
     // `carry`, in a child, writes a rescue copy that steps the tape by 0.1
     // and renames it renamedAtTheQuit: `prepare` may leave it beforehand, or
     // `carry` itself; it calls `arm` right before the write, which is then
-    // ended at the step this pass names.
+    // ended at the step this pass names. `prepare` may merge an earlier copy
+    // of the copy's run, whose `earlierSteps` steps the copy holds too.
     void killAtEveryStep(const std::function<void()>& prepare,
-                         const std::function<void(const std::function<void()>& arm)>& carry) {
+                         const std::function<void(const std::function<void()>& arm)>& carry, int earlierSteps = 0) {
+        const double before = tape.manualProgress + 0.1 * earlierSteps;
         int step = 1;
         for (;; ++step) {
             SCOPED_TRACE(testing::Message() << "killed after file operation " << step);
@@ -133,7 +254,7 @@ protected:
             });
             ASSERT_TRUE(status == 0 || status == Storage::exitedAtStepStatus) << status;
             const bool landed = projectsInFile().first().name == renamedAtTheQuit;
-            EXPECT_EQ(projectsInFile().first().manualProgress, landed ? 0.5 : 0.4);
+            EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, landed ? before + 0.1 : before);
 
             runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(); });
             changeInAnotherProgram([&](Library& library) { library.projects.first().name = renamedElsewhere; });
@@ -145,11 +266,12 @@ protected:
             testing::internal::GetCapturedStderr();
 
             const AudioProject inFile = projectsInFile().first();
-            EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "the step of the copy and the other program's, once each";
+            EXPECT_DOUBLE_EQ(inFile.manualProgress, before + 0.2)
+                << "the step of the copy and the other program's, once each";
             EXPECT_EQ(inFile.name, landed ? renamedElsewhere : renamedAtTheQuit);
             EXPECT_TRUE(copies(QStringLiteral("projects-rescued-")).isEmpty());
             EXPECT_TRUE(copies(QStringLiteral("projects-restoring-")).isEmpty());
-            EXPECT_EQ(copies(QStringLiteral("projects-restored-")).size(), 1);
+            EXPECT_EQ(copies(QStringLiteral("projects-restored-")).size(), earlierSteps + 1);
             if (status == 0 || testing::Test::HasFailure())
                 break;
         }
@@ -196,10 +318,24 @@ TEST_F(RescueCopyCrash, AKillAnywhereInTheStartsMergeMergesTheCopyOnce) {
             ASSERT_TRUE(RescueCopy::write(base, unsaved, Clock::now(), steps).done());
             ASSERT_EQ(copies(QStringLiteral("projects-rescued-")).size(), 1);
         },
-        [](const std::function<void()>& arm) {
-            arm();
-            RescueCopy::restoreAll(FolderLock::patientFor(kPatience));
-        });
+        mergeAtStart);
+}
+
+// The start's merge of a copy whose run's earlier copy an earlier start
+// merged: the earlier copy's step, which the copy holds again, counts once.
+TEST_F(RescueCopyCrash, AKillAnywhereInTheMergeOfALaterCopyOfARunCountsTheEarlierCopysStepOnce) {
+    killAtEveryStep(
+        [&] {
+            const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(dataFile()), fileTime());
+            ASSERT_TRUE(base);
+            const QUuid run = QUuid::createUuid();
+            ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
+            testing::internal::CaptureStderr();
+            ASSERT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+            testing::internal::GetCapturedStderr();
+            ASSERT_TRUE(keepStepped(*base, run, 2, [&](AudioProject& p) { p.name = renamedAtTheQuit; }).done());
+        },
+        mergeAtStart, 1);
 }
 
 // A rescue copy holds the unsaved library and the one last read: under a
