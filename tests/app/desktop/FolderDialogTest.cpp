@@ -1,4 +1,5 @@
 #include "app/desktop/FolderDialog.h"
+#include "app/desktop/DesktopServices.h"
 #include "support/TestEnvironment.h"
 #include "support/Waiting.h"
 
@@ -13,6 +14,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace sorvel::test {
 namespace {
@@ -33,16 +36,11 @@ TEST(FolderDialogTest, CancellingGivesNothingAndHandsTheKeyboardBack) {
     EXPECT_EQ(QApplication::activeWindow(), &sheet);
 }
 
-TEST(FolderDialogTest, DatesAreWrittenInTheInterfacesLocaleNotTheSystems) {
-    TestEnvironment environment;
-    const QString folder = environment.scratch() + QStringLiteral("/Takes");
-    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Mix")));
+// The modification date the chooser opened by `open` shows for a folder, read
+// from its list while it is open under a Chinese default locale.
+QString shownModificationDate(const QString& folder, const QString& name, const std::function<void()>& open) {
     const QLocale before;
-    const QLocale chinese(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China);
-    QLocale::setDefault(chinese);
-    QWidget sheet;
-    sheet.show();
-
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China));
     QString shown;
     QTimer::singleShot(0, [&] {
         auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -50,24 +48,44 @@ TEST(FolderDialogTest, DatesAreWrittenInTheInterfacesLocaleNotTheSystems) {
             return;
         chooser->setDirectory(folder);
         auto* view = chooser->findChild<QTreeView*>();
-        const auto mixRow = [&] {
+        const auto row = [&] {
             const QAbstractItemModel* model = view ? view->model() : nullptr;
             const QModelIndex root = view ? view->rootIndex() : QModelIndex();
-            for (int row = 0; model && row < model->rowCount(root); ++row) {
-                if (model->index(row, 0, root).data().toString() == QStringLiteral("Mix"))
-                    return model->index(row, 3, root);
+            for (int index = 0; model && index < model->rowCount(root); ++index) {
+                if (model->index(index, 0, root).data().toString() == name)
+                    return model->index(index, 3, root);
             }
             return QModelIndex();
         };
-        if (waitUntil([&] { return mixRow().isValid() && !mixRow().data().toString().isEmpty(); }, 5000))
-            shown = mixRow().data().toString();
+        if (waitUntil([&] { return row().isValid() && !row().data().toString().isEmpty(); }, 5000))
+            shown = row().data().toString();
         chooser->reject();
     });
-    FolderDialog::choose(&sheet, QStringLiteral("选择归档目录"), QStringLiteral("设为归档目录"));
+    open();
     QLocale::setDefault(before);
+    return shown;
+}
 
+// Both folder choosers, the archive's and a project's, write dates in the interface's language.
+TEST(FolderDialogTest, DatesAreWrittenInTheInterfacesLocaleNotTheSystems) {
+    TestEnvironment environment;
+    const QString folder = environment.scratch() + QStringLiteral("/Takes");
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/Mix")));
     const QDateTime modified = QFileInfo(folder + QStringLiteral("/Mix")).lastModified();
-    EXPECT_EQ(shown, chinese.toString(modified, QLocale::ShortFormat));
+    const QString expected = QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China)
+                                 .toString(modified, QLocale::ShortFormat);
+    QWidget sheet;
+    sheet.show();
+    sheet.activateWindow();
+
+    EXPECT_EQ(shownModificationDate(folder, QStringLiteral("Mix"),
+                                    [&] {
+                                        FolderDialog::choose(&sheet, QStringLiteral("选择归档目录"),
+                                                             QStringLiteral("设为归档目录"));
+                                    }),
+              expected);
+    EXPECT_EQ(shownModificationDate(folder, QStringLiteral("Mix"), [] { DesktopServices::chooseProjectFolder(); }),
+              expected);
 }
 
 TEST(FolderDialogTest, ShowsAFolderByItsLastComponent) {
