@@ -31,6 +31,15 @@ public:
 
 std::optional<QString> choose(QWidget* parent, const QString& title, const QString& acceptLabel) {
     QFileDialog dialog(parent, title);
+    // A window of its own inherits no palette: it takes the opener's, dark and in its accent.
+    // Under a style sheet cascading from the opener its parts would resolve theirs against
+    // the application's instead, so each is given it.
+    if (parent) {
+        const QPalette colors = parent->window()->palette();
+        dialog.setPalette(colors);
+        for (QWidget* part : dialog.findChildren<QWidget*>())
+            part->setPalette(colors);
+    }
     dialog.setProxyModel(new InterfaceDates(&dialog));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QTimer>
 #include <QTreeView>
@@ -86,6 +87,37 @@ TEST(FolderDialogTest, DatesAreWrittenInTheInterfacesLocaleNotTheSystems) {
               expected);
     EXPECT_EQ(shownModificationDate(folder, QStringLiteral("Mix"), [] { DesktopServices::chooseProjectFolder(); }),
               expected);
+}
+
+// The chooser is a window of its own: it takes the colours of the window that
+// opens it, accent included, not the application's first ones.
+TEST(FolderDialogTest, TakesTheAccentOfTheWindowThatOpensIt) {
+    const QColor purple(0xAF, 0x52, 0xDE);
+    QWidget settingsWindow;
+    QPalette colors = settingsWindow.palette();
+    colors.setColor(QPalette::Highlight, purple);
+    settingsWindow.setPalette(colors);
+    // The main window styles its scroll bars; such a sheet cascades into the windows it opens.
+    settingsWindow.setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 8px; }"));
+    settingsWindow.show();
+    auto* button = new QWidget(&settingsWindow);
+    ASSERT_NE(QApplication::palette().color(QPalette::Highlight), purple);
+
+    QColor chooserHighlight;
+    QColor fieldHighlight;
+    QTimer::singleShot(0, [&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        chooserHighlight = chooser->palette().color(QPalette::Highlight);
+        if (auto* field = chooser->findChild<QLineEdit*>())
+            fieldHighlight = field->palette().color(QPalette::Highlight);
+        chooser->reject();
+    });
+    FolderDialog::choose(button, QStringLiteral("选择归档目录"), QStringLiteral("选择"));
+
+    EXPECT_EQ(chooserHighlight, purple);
+    EXPECT_EQ(fieldHighlight, purple);
 }
 
 TEST(FolderDialogTest, ShowsAFolderByItsLastComponent) {
