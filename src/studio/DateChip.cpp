@@ -1,8 +1,8 @@
 #include "studio/DateChip.h"
 
+#include "studio/FocusRing.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
-#include "studio/StudioButton.h"
 #include "studio/ValueChange.h"
 
 #include "core/StudioText.h"
@@ -77,11 +77,8 @@ void DateChip::paintEvent(QPaintEvent*) {
     // The plate marks an open popover or the keyboard focus; a press alone leaves the chip as it is.
     const bool focused = hasFocus();
     paint(painter, QRectF(rect()), m_date, m_placeholder, font(), isShowingPopover() || focused);
-    if (focused) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        Shapes::strokeRoundedInside(painter, QRectF(rect()), radius, Studio::tint(this),
-                                    StudioButtonStyle::focusRingWidth);
-    }
+    if (focused)
+        FocusRing::paint(painter, this, QRectF(rect()), radius);
 }
 
 void DateChip::openPopover() {

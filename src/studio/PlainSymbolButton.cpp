@@ -1,5 +1,6 @@
 #include "studio/PlainSymbolButton.h"
 
+#include "studio/FocusRing.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
@@ -16,6 +17,7 @@ PlainSymbolButton::PlainSymbolButton(const QString& symbol, const QString& text,
     setText(text);
     setFont(font);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
@@ -27,12 +29,16 @@ QColor PlainSymbolButton::color() const {
     return m_color.isValid() ? m_color : Studio::tint(this);
 }
 
-QSize PlainSymbolButton::sizeHint() const {
-    const qreal side = m_symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font().pixelSize());
-    const qreal textWidth = text().isEmpty() ? 0 : Shapes::textWidth(font(), text());
+QSize PlainSymbolButton::sizeFor(const QString& symbol, const QString& text, const QFont& font) {
+    const qreal side = symbol.isEmpty() ? 0 : Symbols::sideForFontSize(font.pixelSize());
+    const qreal textWidth = text.isEmpty() ? 0 : Shapes::textWidth(font, text);
     const qreal gap = side > 0 && textWidth > 0 ? symbolSpacing : 0;
-    const qreal height = std::max(side, Shapes::lineHeight(font()));
+    const qreal height = std::max(side, Shapes::lineHeight(font));
     return {int(std::ceil(side + gap + textWidth)) + 2, int(std::ceil(height)) + 2};
+}
+
+QSize PlainSymbolButton::sizeHint() const {
+    return sizeFor(m_symbol, text(), font());
 }
 
 void PlainSymbolButton::paintEvent(QPaintEvent*) {
@@ -52,6 +58,8 @@ void PlainSymbolButton::paintEvent(QPaintEvent*) {
     if (textWidth > 0)
         Shapes::drawLine(painter, font(), ink, {x, Shapes::centredBaseline(font(), box.center().y())}, text(),
                          textWidth + 1);
+    if (hasFocus())
+        FocusRing::paint(painter, this, box, focusRadius);
 }
 
 } // namespace sorvel

@@ -7,7 +7,8 @@ namespace sorvel {
 
 // A plain button drawn as a symbol, a text or both, in one colour, without a
 // plate; the whole rectangle takes clicks. An empty colour follows the
-// window's accent tint.
+// window's accent tint. Tab reaches it, and a ring shows it has the keyboard;
+// a click leaves the keyboard where it was.
 class PlainSymbolButton final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
     void setColor(const QColor& color);
     QColor color() const;
 
+    static QSize sizeFor(const QString& symbol, const QString& text, const QFont& font);
     QSize sizeHint() const override;
 
 protected:
@@ -25,6 +27,7 @@ protected:
 
 private:
     static constexpr qreal symbolSpacing = 4;
+    static constexpr qreal focusRadius = 4;
 
     QString m_symbol;
     QColor m_color;

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QRect>
 #include <QScrollBar>
 #include <QWidget>
+#include <QWindow>
 
 namespace sorvel {
 
@@ -31,15 +33,45 @@ QRect shownRect(const QWidget* widget) {
     return shown;
 }
 
+bool isWindow(const QObject* object) {
+    if (object->isWindowType())
+        return true;
+    return object->isWidgetType() && static_cast<const QWidget*>(object)->isWindow();
+}
+
 } // namespace
 
 void PointerHover::recheck() {
+    recheckAt(QCursor::pos());
+}
+
+void PointerHover::recheckAt(const QPoint& pointer) {
     // What is on screen, not the whole rectangle: a row half scrolled out of
     // its pane is not hovered from the part that cannot be seen. A row off
     // screen does not even ask where the pointer is, so that a scroll costs
     // what is on screen, not what the pane holds.
     const QRect shown = m_target->isVisible() ? shownRect(m_target) : QRect();
-    setHovering(!shown.isEmpty() && shown.contains(m_target->window()->mapFromGlobal(QCursor::pos())));
+    bool over = !shown.isEmpty() && shown.contains(m_target->window()->mapFromGlobal(pointer));
+    // Another window of the program in front of it there (a popup, the edge
+    // panel) has the pointer instead.
+    if (over) {
+        const QWidget* front = QApplication::topLevelAt(pointer);
+        over = !front || front == m_target->window();
+    }
+    setHovering(over);
+}
+
+void PointerHover::recheckSoon() {
+    if (m_recheckQueued)
+        return;
+    m_recheckQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_recheckQueued = false;
+            recheck();
+        },
+        Qt::QueuedConnection);
 }
 
 std::optional<QPoint> PointerHover::pointerOn(const QWidget* surface) {
@@ -61,12 +93,49 @@ bool PointerHover::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::ParentChange: followAncestors(); break;
         default: break;
         }
-    } else if (event->type() == QEvent::Move) {
-        recheck();
-    } else if (event->type() == QEvent::ParentChange) {
-        followAncestors();
+        return QObject::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::Move:
+        if (isAncestor(watched))
+            recheck();
+        break;
+    case QEvent::ParentChange:
+        if (isAncestor(watched))
+            followAncestors();
+        break;
+    // Only heard while hovered, from the whole program: the pointer entered
+    // or left something else. After a scroll the window system sends the
+    // leave to the widget it last saw the pointer in, which may be a
+    // neighbour of this one, or only to the window.
+    case QEvent::Enter:
+    case QEvent::Leave:
+        if (!isWithinTarget(watched))
+            recheckSoon();
+        break;
+    // A popup that closes (a click outside, Escape) hands the pointer back
+    // without a leave for what lay under it.
+    case QEvent::Hide:
+    case QEvent::Close:
+        if (isWindow(watched))
+            recheckSoon();
+        break;
+    // An open popup holds the pointer: nothing else hears it move.
+    case QEvent::MouseMove:
+        if (QApplication::activePopupWidget())
+            recheckAt(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool PointerHover::isAncestor(const QObject* object) const {
+    return object->isWidgetType() && static_cast<const QWidget*>(object)->isAncestorOf(m_target);
+}
+
+bool PointerHover::isWithinTarget(const QObject* object) const {
+    return object->isWidgetType() && m_target->isAncestorOf(static_cast<const QWidget*>(object));
 }
 
 void PointerHover::followAncestors() {
@@ -86,6 +155,12 @@ void PointerHover::setHovering(bool hovering) {
     if (m_hovering == hovering)
         return;
     m_hovering = hovering;
+    // While hovered, anything in the program may take the pointer away
+    // without telling this widget; a widget not hovered has nothing to lose.
+    if (hovering)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
     Q_EMIT hoveringChanged(hovering);
 }
 

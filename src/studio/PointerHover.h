@@ -12,8 +12,10 @@ namespace sorvel {
 // Whether the pointer is over a widget, judged by where the pointer really is.
 // Enter and leave events alone miss the cases where the widget moves away
 // under a still pointer (a scroll, a reordering, a relayout of anything it
-// sits in) or where a drag ended elsewhere: the widget would stay "hovered"
-// until the pointer moved again.
+// sits in), where a drag ended elsewhere, where a popup held the pointer
+// while it moved, or where the window system sent the leave to another
+// widget (the one it last saw the pointer in, before a scroll): the widget
+// would stay "hovered" until the pointer came back and left again.
 class PointerHover final : public QObject {
     Q_OBJECT
 public:
@@ -38,10 +40,17 @@ private:
     // Watches every ancestor up to the window: any of them moving or
     // scrolling carries the widget away from under the pointer.
     void followAncestors();
+    void recheckAt(const QPoint& pointer);
+    // Looks once the event at hand has been handled (a popup has gone, a
+    // leave has reached its widget), once however many events asked for it.
+    void recheckSoon();
+    bool isAncestor(const QObject* object) const;
+    bool isWithinTarget(const QObject* object) const;
     void setHovering(bool hovering);
 
     QWidget* m_target;
     bool m_hovering = false;
+    bool m_recheckQueued = false;
 };
 
 } // namespace sorvel

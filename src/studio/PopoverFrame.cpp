@@ -21,7 +21,12 @@ PopoverFrame::PopoverFrame(QWidget* parent) : QFrame(parent, Qt::Popup | Qt::Fra
     setAttribute(Qt::WA_WindowPropagation);
 }
 
-QPoint PopoverFrame::placement(const QRect& anchor, const QSize& size, const QRect& screen) {
+QRect PopoverFrame::room(const QRect& screen) {
+    return screen.adjusted(screenMargin, screenMargin, -screenMargin, -screenMargin);
+}
+
+QPoint PopoverFrame::placement(const QRect& anchor, const QSize& size, const QRect& wholeScreen) {
+    const QRect screen = room(wholeScreen);
     int x = anchor.x() + anchor.width() / 2 - size.width() / 2;
     int y = anchor.bottom() + 1 + anchorGap;
     if (y + size.height() > screen.bottom() + 1) {

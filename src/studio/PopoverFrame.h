@@ -14,8 +14,14 @@ class PopoverFrame : public QFrame {
 public:
     explicit PopoverFrame(QWidget* parent = nullptr);
 
+    // How far every popover keeps off the edges of the screen's free area,
+    // so that its border always shows.
+    static constexpr int screenMargin = 8;
+
+    // The part of a screen's free area that popovers stay in.
+    static QRect room(const QRect& screen);
     // Where a popup of `size` goes: centred under the anchor, above it when
-    // there is no room below, and always inside `screen`.
+    // there is no room below, and always inside the room of `screen`.
     static QPoint placement(const QRect& anchor, const QSize& size, const QRect& screen);
     // Sizes the popover to its content and shows it under `anchor`;
     // subclasses then hand the keyboard to their first control.

@@ -54,7 +54,7 @@ void StageBadge::paint(QPainter& painter, const QRectF& rect, CueStage stage, bo
     const QRectF box(rect.left(), rect.center().y() - size.height() / 2, size.width(), size.height());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    Shapes::fillRounded(painter, box, 5, Studio::faded(look.color, 0.16));
+    Shapes::fillRounded(painter, box, cornerRadius, Studio::faded(look.color, 0.16));
     const qreal symbol = Symbols::sideForFontSize(symbolFontSize(compact));
     const qreal x = box.left() + horizontalPadding(compact);
     Symbols::paint(painter, QRectF(x, box.center().y() - symbol / 2, symbol, symbol), look.symbol, look.color,

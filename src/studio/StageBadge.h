@@ -17,6 +17,8 @@ class StageBadge final : public QWidget {
 public:
     explicit StageBadge(CueStage stage, bool compact = false, QWidget* parent = nullptr);
 
+    static constexpr qreal cornerRadius = 5;
+
     static QSizeF sizeFor(CueStage stage, bool compact);
     // Draws the badge at its natural size, centred vertically at the left of `rect`.
     static void paint(QPainter& painter, const QRectF& rect, CueStage stage, bool compact);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "studio/FocusRing.h"
+
 #include <QColor>
 #include <QFont>
 #include <QMarginsF>
@@ -27,7 +29,7 @@ struct StudioButtonStyle {
 
     static constexpr qreal cornerRadius = 7;
     static constexpr qreal symbolSpacing = 5;
-    static constexpr qreal focusRingWidth = 2;
+    static constexpr qreal focusRingWidth = FocusRing::width;
 
     QFont font() const;
     QMarginsF padding() const;

@@ -47,6 +47,14 @@ void StudioStyle::drawControl(ControlElement element, const QStyleOption* option
             Studio::line());
         return;
     }
+    if ((element == CE_MenuItem || element == CE_MenuBarItem) && item) {
+        // A menu is a window of its own, outside the appearance host's palette:
+        // its highlight takes the accent of the window it opens from.
+        QStyleOptionMenuItem tinted(*item);
+        tinted.palette.setColor(QPalette::Highlight, Studio::tint(widget));
+        QProxyStyle::drawControl(element, &tinted, painter, widget);
+        return;
+    }
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 

@@ -6,7 +6,8 @@ namespace sorvel {
 
 // The program's widget style: Fusion, which follows a palette completely,
 // with the few things Fusion draws to suit light colours done the studio's
-// way: visible separators in menus, tooltips framed like the other panels.
+// way: visible separators in menus, tooltips framed like the other panels,
+// and menus highlighted in the accent of the window they belong to.
 class StudioStyle final : public QProxyStyle {
     Q_OBJECT
 public:

@@ -16,6 +16,8 @@
 #include <QSet>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace sorvel {
 
 namespace {
@@ -35,24 +37,32 @@ QFont hintFont() {
     return Studio::font(9);
 }
 
-// `rows` in their places, each as `fresh` has it now or, when it left, as it
-// was drawn; the other projects of `fresh` after them, in their order.
-QList<AudioProject> keptRows(const QList<AudioProject>& rows, const QList<AudioProject>& fresh) {
+// What the face draws while its rows are held: `rows` in their places, each
+// as `fresh` has it now or, when it left, as it was drawn; the other projects
+// of `fresh` after them, in their order.
+struct HeldRows {
+    QList<AudioProject> projects;
+    qsizetype departed = 0; // rows drawn although they left `fresh`
+};
+
+HeldRows keptRows(const QList<AudioProject>& rows, const QList<AudioProject>& fresh) {
     QHash<QUuid, qsizetype> places;
     for (qsizetype i = 0; i < fresh.size(); ++i)
         places.insert(fresh.at(i).id, i);
-    QList<AudioProject> kept;
-    QSet<QUuid> held;
+    HeldRows held;
+    QSet<QUuid> kept;
     for (const AudioProject& row : rows) {
         const auto place = places.constFind(row.id);
-        kept.append(place == places.cend() ? row : fresh.at(*place));
-        held.insert(row.id);
+        if (place == places.cend())
+            ++held.departed;
+        held.projects.append(place == places.cend() ? row : fresh.at(*place));
+        kept.insert(row.id);
     }
     for (const AudioProject& project : fresh) {
-        if (!held.contains(project.id))
-            kept.append(project);
+        if (!kept.contains(project.id))
+            held.projects.append(project);
     }
-    return kept;
+    return held;
 }
 
 } // namespace
@@ -134,10 +144,12 @@ void SorvelWidgetView::setEntry(const ProjectsEntry& entry) {
         draw(entry);
         return;
     }
+    HeldRows rows = keptRows(shownProjects(m_family, m_entry), entry.projects);
     ProjectsEntry held = entry;
-    held.projects = keptRows(shownProjects(m_family, m_entry), entry.projects);
-    // The header counts the tapes as the rows show them until the rows let go.
-    held.activeCount = m_entry.activeCount;
+    held.projects = std::move(rows.projects);
+    // The header counts the tapes the face shows: those of the file and the
+    // rows still drawn after they left it.
+    held.activeCount = entry.activeCount + rows.departed;
     draw(held);
 }
 

@@ -35,10 +35,10 @@ public:
     // Draws a new entry (a fresh face, as a widget host renders it). While
     // the pointer is over the widget, and for a short while after a tap, the
     // rows drawn keep their projects, so that a tap lands on the project it
-    // was aimed at (one that left the file stays drawn as it was) and the
-    // header keeps its count of tapes with them; then the
-    // latest entry is drawn in its own order. A file that cannot be read is
-    // shown as such at once.
+    // was aimed at (one that left the file stays drawn as it was, and the
+    // header counts it with the file's tapes); then the latest entry is
+    // drawn in its own order. A file that cannot be read is shown as such
+    // at once.
     void setEntry(const ProjectsEntry& entry);
     // Draws the current entry afresh in another look.
     void setMode(RenderingMode mode);

@@ -3,6 +3,7 @@
 
 #include "studio/DateChip.h"
 #include "studio/DatePopover.h"
+#include "studio/PopoverFrame.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
 
@@ -15,6 +16,7 @@
 #include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace sorvel {
 namespace {
@@ -127,14 +129,43 @@ TEST(DatePopover, PlacementStaysOnScreen) {
     const QSize size(300, 320);
     // Centred under the anchor when there is room.
     EXPECT_EQ(DatePopover::placement(QRect(400, 100, 60, 20), size, screen), QPoint(280, 124));
-    // Near the right edge it moves left; near the bottom it opens above.
-    EXPECT_EQ(DatePopover::placement(QRect(950, 100, 40, 20), size, screen).x(), 700);
+    // Near the right edge it moves left, the margin off the edge; near the bottom it opens above.
+    EXPECT_EQ(DatePopover::placement(QRect(950, 100, 40, 20), size, screen).x(), 1000 - 8 - 300);
     EXPECT_EQ(DatePopover::placement(QRect(400, 700, 60, 20), size, screen).y(), 700 - 4 - 320);
     // Neither below nor above fits: kept inside anyway.
     const QPoint squeezed = DatePopover::placement(QRect(-50, 200, 40, 20), size, QRect(0, 0, 1000, 400));
     EXPECT_GE(squeezed.x(), 0);
     EXPECT_GE(squeezed.y(), 0);
     EXPECT_LE(squeezed.y() + size.height(), 400);
+}
+
+TEST(DatePopover, EveryEdgeOfTheScreenIsKeptAMarginAway) {
+    const QRect screen(100, 50, 1000, 800);
+    const QSize size(300, 320);
+    const QRect inside = screen.adjusted(8, 8, -8, -8);
+    for (const QRect& anchor : {QRect(1090, 100, 40, 20), QRect(60, 100, 40, 20), QRect(500, 845, 60, 20),
+                                QRect(500, 20, 60, 20), QRect(1095, 840, 10, 10)}) {
+        const QRect placed(DatePopover::placement(anchor, size, screen), size);
+        EXPECT_TRUE(inside.contains(placed)) << anchor.x() << "," << anchor.y();
+    }
+}
+
+TEST(DatePopover, OpenedAtTheRightEdgeOfTheScreenItsBorderShows) {
+    QWidget window;
+    window.resize(120, 40);
+    window.show();
+    const QRect screen = window.screen()->availableGeometry();
+    window.move(screen.right() + 1 - window.frameGeometry().width(), screen.top() + 200);
+    ASSERT_TRUE(test::waitUntil([&] { return window.frameGeometry().right() == screen.right(); }, 2000));
+    DateChip chip(std::nullopt, QStringLiteral("—"), true, Studio::font(10), &window);
+    chip.move(window.width() - chip.sizeHint().width(), 10);
+    chip.show();
+    chip.click();
+    ASSERT_TRUE(chip.isShowingPopover());
+    const QRect popover = chip.popover()->geometry();
+    EXPECT_LE(popover.right(), screen.right() - PopoverFrame::screenMargin);
+    EXPECT_GE(popover.top(), screen.top() + PopoverFrame::screenMargin);
+    chip.popover()->close();
 }
 
 TEST(DateChip, ShowsTheDateOrAFadedPlaceholderAndReportsChoices) {

@@ -297,27 +297,41 @@ TEST(WidgetFace, UnderThePointerListRowsKeepTheirProjectsAndNewcomersWait) {
     EXPECT_EQ(rowNames(medium->listView()), (QStringList{"d", "c", "a"}));
 }
 
-// The header counts the tapes as the rows under the pointer show them, not
-// a list that is not drawn yet; once the pointer leaves, both follow the file.
-TEST(WidgetFace, UnderThePointerTheHeaderKeepsItsCountWithTheRows) {
+// The header counts the tapes the face draws, at every redraw: those of the
+// file, and the rows kept under the pointer after they left it; once the
+// pointer leaves, the file's count.
+TEST(WidgetFace, UnderThePointerTheHeaderCountsTheTapesDrawn) {
     const QList<AudioProject> five = manyProjects(5);
-    auto medium = face(WidgetFamily::Medium, {});
-    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 7});
-    ASSERT_EQ(medium->listView()->total(), 7);
-    pointerEnters(medium.get());
+    for (const WidgetFamily family : {WidgetFamily::Medium, WidgetFamily::Large}) {
+        const std::string where = family == WidgetFamily::Medium ? "medium" : "large";
+        // Started before there was a file: the first tape comes in under the pointer.
+        auto widget = face(family, {});
+        pointerEnters(widget.get());
+        widget->setEntry({QDateTime::currentDateTimeUtc(), five.mid(0, 1), 1});
+        ASSERT_NE(widget->listView(), nullptr) << where;
+        EXPECT_EQ(rowNames(widget->listView()), (QStringList{"P1"})) << where;
+        EXPECT_EQ(widget->listView()->total(), 1) << where;
 
-    // A tape beyond those drawn left the file: the same rows, one tape fewer.
-    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
-    EXPECT_EQ(medium->listView()->total(), 7);
-    // Every tape left the file.
-    medium->setEntry({QDateTime::currentDateTimeUtc(), {}, 0});
-    EXPECT_EQ(rowNames(medium->listView()), (QStringList{"P1", "P2", "P3"}));
-    EXPECT_EQ(medium->listView()->total(), 7);
-    medium->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
+        widget->setEntry({QDateTime::currentDateTimeUtc(), five, 7});
+        EXPECT_EQ(widget->listView()->total(), 7) << where;
+        // A tape beyond those drawn left the file: the same rows, one tape fewer.
+        widget->setEntry({QDateTime::currentDateTimeUtc(), five, 6});
+        EXPECT_EQ(widget->listView()->total(), 6) << where;
+        // Every tape left the file; the rows drawn stay, and are counted.
+        const QStringList drawn = rowNames(widget->listView());
+        EXPECT_EQ(drawn.size(), WidgetFamilies::rowCount(family)) << where;
+        widget->setEntry({QDateTime::currentDateTimeUtc(), {}, 0});
+        EXPECT_EQ(rowNames(widget->listView()), drawn) << where;
+        EXPECT_EQ(widget->listView()->total(), drawn.size()) << where;
+        widget->setEntry({QDateTime::currentDateTimeUtc(), five.mid(1), 4});
+        EXPECT_EQ(rowNames(widget->listView()).first(), QStringLiteral("P1")) << where;
+        EXPECT_EQ(widget->listView()->total(), 5) << where << ": four of the file and the row that left";
 
-    pointerLeaves(medium.get());
-    ASSERT_TRUE(waitUntil([&] { return !medium->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
-    EXPECT_EQ(medium->listView()->total(), 6);
+        pointerLeaves(widget.get());
+        ASSERT_TRUE(waitUntil([&] { return !widget->holdsOrder(); }, SorvelWidgetView::orderHoldMs + 1000));
+        EXPECT_EQ(widget->listView()->total(), 4) << where;
+        EXPECT_EQ(rowNames(widget->listView()).first(), QStringLiteral("P2")) << where;
+    }
 }
 
 // What a tap that changed nothing says is read whole on every face: the

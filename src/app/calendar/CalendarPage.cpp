@@ -51,7 +51,7 @@ private:
 
 QWidget* rule(QWidget* parent) {
     auto* line = new QWidget(parent);
-    line->setFixedWidth(1);
+    line->setFixedWidth(CalendarPage::dayPanelRuleWidth);
     line->setAutoFillBackground(true);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, Studio::line());
@@ -91,7 +91,7 @@ CalendarPage::CalendarPage(ProjectStore& store, AppRouter& router, QWidget* pare
     layout->addWidget(m_dayPanelRule);
     layout->addWidget(m_dayPanel);
 
-    connect(m_grid, &MonthGrid::dayClicked, this, &CalendarPage::selectDay);
+    connect(m_grid, &MonthGrid::dayClicked, this, &CalendarPage::pickDay);
     connect(m_dayPanel, &DayPanel::projectActivated, this,
             [this](const QUuid& projectID) { m_router.setSelection({projectID}); });
     connect(&m_store, &ProjectStore::projectsChanged, this, &CalendarPage::projectsChanged);
@@ -106,7 +106,7 @@ void CalendarPage::showEvent(QShowEvent* event) {
 
 void CalendarPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const bool roomForPanel = width() >= minimumWidth + m_dayPanelRule->minimumWidth() + DayPanel::panelWidth;
+    const bool roomForPanel = dayPanelFits(width());
     m_dayPanelRule->setVisible(roomForPanel);
     m_dayPanel->setVisible(roomForPanel);
 }
@@ -134,7 +134,10 @@ QWidget* CalendarPage::makeHeader() {
     layout->setAlignment(buttons, Qt::AlignBottom);
 
     connect(previous, &QPushButton::clicked, this, &CalendarPage::showPreviousMonth);
-    connect(today, &QPushButton::clicked, this, &CalendarPage::showToday);
+    connect(today, &QPushButton::clicked, this, [this] {
+        showToday();
+        revealDayPanel();
+    });
     connect(next, &QPushButton::clicked, this, &CalendarPage::showNextMonth);
     return header;
 }
@@ -181,6 +184,22 @@ void CalendarPage::selectDay(const QDate& day) {
         return;
     m_selectedDay = day;
     collect();
+}
+
+void CalendarPage::pickDay(const QDate& day) {
+    selectDay(day);
+    revealDayPanel();
+}
+
+void CalendarPage::revealDayPanel() {
+    // The drawer opened from the panel answered the day picked before; a day
+    // picked now asks for its own entries, which only the panel shows.
+    if (!dayPanelFits(width()))
+        m_router.setSelection({});
+}
+
+bool CalendarPage::dayPanelFits(int pageWidth) {
+    return pageWidth >= minimumWidth + dayPanelRuleWidth + DayPanel::panelWidth;
 }
 
 QString CalendarPage::titleText() const {

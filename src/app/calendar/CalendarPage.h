@@ -24,6 +24,7 @@ public:
     // The narrowest page: the grid alone. Where the grid and the day panel do
     // not both fit (beside an open drawer), the panel steps aside.
     static constexpr int minimumWidth = MonthGrid::minimumWidth + 2 * sideMargin;
+    static constexpr int dayPanelRuleWidth = 1;
 
     CalendarPage(ProjectStore& store, AppRouter& router, QWidget* parent = nullptr);
 
@@ -39,6 +40,11 @@ public:
     // Displays the month of `day` without touching the selection.
     void showMonth(const QDate& day);
     void selectDay(const QDate& day);
+    // A day picked by the user: selected, and its entries brought into view.
+    // Where the day panel has no room beside an open drawer, the drawer closes.
+    void pickDay(const QDate& day);
+    // Whether the day panel fits beside the month grid at this page width.
+    static bool dayPanelFits(int pageWidth);
 
     QString titleText() const;
     MonthGrid* grid() const { return m_grid; }
@@ -51,6 +57,8 @@ protected:
 private:
     QWidget* makeHeader();
     QWidget* makeWeekdayHeader();
+    // Closes the drawer where it leaves the day panel no room.
+    void revealDayPanel();
     // The entries are collected afresh from every project (the types changed).
     void refresh();
     // Collects the entries of the shown days from every project when they are

@@ -66,10 +66,10 @@ DayCellContent DayCellContent::of(const QList<CalendarEvent>& events) {
     return content;
 }
 
-QString DayCellContent::overflowText(int hiddenDeadlines) {
+QString DayCellContent::overflowText(int hiddenDeadlines, bool belowChips) {
     if (hiddenDeadlines <= 0)
         return {};
-    return QStringLiteral("还有 %1 个截止").arg(hiddenDeadlines);
+    return (belowChips ? QStringLiteral("还有 %1 个截止") : QStringLiteral("%1 个截止")).arg(hiddenDeadlines);
 }
 
 QString DayCellContent::shortOverflowText(int hiddenDeadlines) {
@@ -164,7 +164,7 @@ DayCell::DeadlineLines DayCell::deadlineLines() const {
         lines.chips << QRectF(area.left(), y, area.width(), chipHeight);
         y += chipHeight;
     }
-    lines.overflowText = DayCellContent::overflowText(deadlines - shown);
+    lines.overflowText = DayCellContent::overflowText(deadlines - shown, shown > 0);
     if (lines.overflowText.isEmpty())
         return lines;
     if (fits(shown)) {

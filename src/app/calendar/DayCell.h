@@ -26,8 +26,9 @@ struct DayCellContent {
     bool operator==(const DayCellContent&) const = default;
 
     static DayCellContent of(const QList<CalendarEvent>& events);
-    // "还有 3 个截止" for the deadlines not shown as chips, empty for none.
-    static QString overflowText(int hiddenDeadlines);
+    // "还有 3 个截止" for the deadlines not shown as chips, empty for none;
+    // "3 个截止" when no chip stands above to be "more" than.
+    static QString overflowText(int hiddenDeadlines, bool belowChips = true);
     // "+3": the same count where the whole line has no room.
     static QString shortOverflowText(int hiddenDeadlines);
     // "3 段交付"

@@ -1,11 +1,11 @@
 #include "app/desktop/DesktopServices.h"
 
+#include "app/desktop/FolderDialog.h"
 #include "app/store/WidgetTimelines.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
@@ -17,16 +17,8 @@ ProjectStore::Desktop system() {
 }
 
 std::optional<QString> chooseProjectFolder() {
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("选择这个项目的工程文件夹"));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("选择"));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty())
-        return std::nullopt;
-    return chosen.first();
+    return FolderDialog::choose(QApplication::activeWindow(), QStringLiteral("选择这个项目的工程文件夹"),
+                                QStringLiteral("选择"));
 }
 
 void openFolder(const QString& directory) {

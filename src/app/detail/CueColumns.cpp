@@ -1,5 +1,6 @@
 #include "app/detail/CueColumns.h"
 
+#include "app/detail/CueRow.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 
@@ -29,29 +30,29 @@ QFont CueColumns::headerFont() {
     return Studio::font(10, Studio::Weight::Semibold);
 }
 
-CueColumns::Widths CueColumns::fitted(const Widths& needed) {
-    Widths widths = fixedWidths;
-    // The handle, the number field (its text is typed) and the delete button keep their widths.
-    for (const Column column : {Duration, Stage, Version, Start, Mixed, Delivered}) {
-        const qreal header = std::ceil(Shapes::textWidth(headerFont(), title(column)));
-        widths[column] = std::min(fixedWidths[column], std::max(needed[column], header));
-    }
-    return widths;
+const CueColumns::Widths& CueColumns::widths() {
+    static const Widths measured = [] {
+        Widths widths = CueRow::widestCells();
+        for (int i = 0; i < count; ++i) {
+            const QString header = title(Column(i));
+            if (i != Title && !header.isEmpty())
+                widths[std::size_t(i)] =
+                    std::max(widths[std::size_t(i)], std::ceil(Shapes::textWidth(headerFont(), header)));
+        }
+        widths[Title] = 0;
+        return widths;
+    }();
+    return measured;
 }
 
-namespace {
-qreal fixedTotal() {
-    return std::accumulate(CueColumns::fixedWidths.cbegin(), CueColumns::fixedWidths.cend(), qreal(0))
-        + CueColumns::spacing * (CueColumns::count - 1);
-}
-} // namespace
-
-std::array<QRectF, CueColumns::count> CueColumns::frames(const QRectF& row, const Widths& widths) {
-    return Shapes::columnFrames(row, widths, Title, spacing, horizontalInset);
+std::array<QRectF, CueColumns::count> CueColumns::frames(const QRectF& row) {
+    return Shapes::columnFrames(row, widths(), Title, spacing, horizontalInset);
 }
 
 qreal CueColumns::minimumWidth() {
-    return 2 * horizontalInset + fixedTotal() + minimumTitleWidth;
+    const Widths& all = widths();
+    return 2 * horizontalInset + std::accumulate(all.cbegin(), all.cend(), qreal(0)) + spacing * (count - 1)
+        + minimumTitleWidth;
 }
 
 } // namespace sorvel

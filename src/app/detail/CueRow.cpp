@@ -5,10 +5,13 @@
 #include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
+#include "app/detail/DurationPicker.h"
 #include "app/detail/StageMenuButton.h"
 #include "app/store/ProjectStore.h"
+#include "core/Clock.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
+#include "studio/FocusRing.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/PointerHover.h"
 #include "studio/Studio.h"
@@ -22,6 +25,7 @@
 #include <QPropertyAnimation>
 
 #include <algorithm>
+#include <cmath>
 
 namespace sorvel {
 
@@ -65,6 +69,16 @@ void showStoredText(QLineEdit* field, const QString& text) {
     field->setCursorPosition(0);
 }
 
+QFont versionFont() {
+    return Studio::font(11, Studio::Weight::Medium, true);
+}
+
+QFont dateFont() {
+    return Studio::font(10, Studio::Weight::Regular, true);
+}
+
+const QString noDate = QStringLiteral("—");
+
 // Centres a widget of its natural size in a cell.
 void placeCentred(QWidget* widget, const QRectF& cell) {
     const QSize size = widget->sizeHint().boundedTo(cell.size().toSize());
@@ -97,13 +111,12 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     connect(m_stage, &StageMenuButton::stageChosen, this,
             [this](CueStage stage) { m_store.setCueStage(m_projectID, m_cue.id, stage); });
 
-    m_version = new PlainSymbolButton(QString(), QString(), Studio::font(11, Studio::Weight::Medium, true), this);
+    m_version = new PlainSymbolButton(QString(), QString(), versionFont(), this);
     connect(m_version, &QAbstractButton::clicked, this, &CueRow::openVersions);
 
     for (std::size_t i = 0; i < dateKinds.size(); ++i) {
         const Cue::DateKind kind = dateKinds[i];
-        auto* chip = new DateChip(std::nullopt, QStringLiteral("—"), true,
-                                  Studio::font(10, Studio::Weight::Regular, true), this);
+        auto* chip = new DateChip(std::nullopt, noDate, true, dateFont(), this);
         chip->setToolTip(dateHelp(kind));
         connect(chip, &DateChip::dateChosen, this, [this, kind](const std::optional<QDateTime>& date) {
             m_store.updateCue(m_projectID, m_cue.id, [kind, &date](Cue& c) { c.setDate(kind, date); });
@@ -114,7 +127,8 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(13), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
-    m_delete->hide(); // only while the pointer is over the row
+    m_delete->hide(); // only while the pointer is over the row, or while Tab has brought the keyboard to it
+    m_delete->installEventFilter(this);
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
     m_hover = new PointerHover(this);
     connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
@@ -238,6 +252,10 @@ void CueRow::openVersions() {
     m_versions->openFrom(m_version);
 }
 
+QList<QWidget*> CueRow::keyboardStops() const {
+    return {m_number, m_title, m_duration, m_stage, m_version, m_dates[0], m_dates[1], m_dates[2], m_delete};
+}
+
 void CueRow::focusField(CueFocus::Field field) {
     QLineEdit* target = field == CueFocus::Field::Number ? m_number : m_title;
     target->setFocus(Qt::OtherFocusReason);
@@ -281,7 +299,9 @@ void CueRow::recheckHover() {
 
 void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
-    m_delete->setVisible(hovering);
+    // Hidden while it holds the keyboard, it would hand it on to the next
+    // field with its text selected; it goes once the keyboard leaves.
+    m_delete->setVisible(hovering || m_delete->hasFocus());
     update();
 }
 
@@ -293,6 +313,8 @@ bool CueRow::event(QEvent* event) {
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_delete && event->type() == QEvent::FocusOut && !isHovering())
+        m_delete->hide();
     // A field the user leaves shows what is stored (a cleared title is not
     // stored), from its start. Another window taking the keyboard is no
     // leaving: the typing goes on when the user comes back.
@@ -318,26 +340,30 @@ void CueRow::resizeEvent(QResizeEvent* event) {
     placeCells();
 }
 
-CueColumns::Widths CueRow::neededWidths() const {
-    CueColumns::Widths needed{};
-    needed[CueColumns::Duration] = m_duration->sizeHint().width();
-    needed[CueColumns::Stage] = m_stage->sizeHint().width();
-    needed[CueColumns::Version] = m_version->sizeHint().width();
-    for (std::size_t i = 0; i < m_dates.size(); ++i)
-        needed[CueColumns::Start + i] = m_dates[i]->sizeHint().width();
-    return needed;
-}
-
-void CueRow::setColumnWidths(const CueColumns::Widths& widths) {
-    if (widths == m_columnWidths)
-        return;
-    m_columnWidths = widths;
-    placeCells();
+CueColumns::Widths CueRow::widestCells() {
+    CueColumns::Widths widest{};
+    widest[CueColumns::Handle] = 10;
+    // The number is typed and scrolls within its field; the title takes what remains.
+    widest[CueColumns::Number] = 46;
+    widest[CueColumns::Duration] = DurationChip::sizeFor(DurationPicker::longest).width();
+    for (const CueStage stage : allCueStages())
+        widest[CueColumns::Stage] = std::max(widest[CueColumns::Stage], qreal(StageMenuButton::sizeFor(stage).width()));
+    // Three digits of versions; all digits are as wide in the monospaced font.
+    Cue revised;
+    revised.versions.append(CueVersion{QUuid(), 999, QDateTime(), QString()});
+    widest[CueColumns::Version] = PlainSymbolButton::sizeFor(QString(), versionText(revised), versionFont()).width();
+    // A date of another year shows its year.
+    const QString longDate = DateChip::displayText(Clock::now().addYears(-1), noDate);
+    const qreal date = std::ceil(
+        std::max(DateChip::sizeFor(longDate, dateFont()).width(), DateChip::sizeFor(noDate, dateFont()).width()));
+    for (const int column : {CueColumns::Start, CueColumns::Mixed, CueColumns::Delivered})
+        widest[std::size_t(column)] = date;
+    widest[CueColumns::Delete] = 16;
+    return widest;
 }
 
 void CueRow::placeCells() {
-    const auto cells =
-        CueColumns::frames(QRectF(0, verticalInset, width(), rowHeight - 2 * verticalInset), m_columnWidths);
+    const auto cells = CueColumns::frames(QRectF(0, verticalInset, width(), rowHeight - 2 * verticalInset));
     m_handle->setGeometry(cells[CueColumns::Handle].toAlignedRect());
     m_number->setGeometry(cells[CueColumns::Number].toAlignedRect());
     m_title->setGeometry(cells[CueColumns::Title].toAlignedRect());
@@ -346,7 +372,10 @@ void CueRow::placeCells() {
     m_version->setGeometry(cells[CueColumns::Version].toAlignedRect());
     for (std::size_t i = 0; i < m_dates.size(); ++i)
         placeCentred(m_dates[i], cells[CueColumns::Start + int(i)]);
-    m_delete->setGeometry(cells[CueColumns::Delete].toAlignedRect());
+    // The symbol fills its column; the button reaches past it, so that a focus ring stands clear of the symbol.
+    const qreal ringRoom = FocusRing::width + 1;
+    m_delete->setGeometry(
+        cells[CueColumns::Delete].marginsAdded(QMarginsF(ringRoom, ringRoom, ringRoom, ringRoom)).toAlignedRect());
 }
 
 } // namespace sorvel

@@ -44,11 +44,11 @@ public:
     // The store's current value of the cue; fields follow only when it changed.
     void setCue(const Cue& cue);
 
-    // The width each cell of this row needs, per column; the table fits its columns to all rows.
-    CueColumns::Widths neededWidths() const;
-    // The column widths of the table, the same for its header and every row.
-    void setColumnWidths(const CueColumns::Widths& widths);
+    // Per column, the widest any cue's cell can be: the columns are made that wide once.
+    static CueColumns::Widths widestCells();
 
+    // The cells that Tab reaches, left to right.
+    QList<QWidget*> keyboardStops() const;
     void focusField(CueFocus::Field field);
     std::optional<CueFocus::Field> focusedField() const;
     bool isHovering() const;
@@ -99,7 +99,6 @@ private:
     Cue m_cue;
     PointerHover* m_hover = nullptr;
     QPropertyAnimation* m_glide = nullptr;
-    CueColumns::Widths m_columnWidths = CueColumns::fixedWidths;
 
     CueDragHandle* m_handle = nullptr;
     QLineEdit* m_number = nullptr;

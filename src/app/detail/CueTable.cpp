@@ -4,6 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
+#include "app/detail/DragAutoScroll.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
 #include "studio/PlainSymbolButton.h"
@@ -11,6 +12,7 @@
 #include "studio/Studio.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -41,6 +43,8 @@ CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter
         m_footer = new CueTableFooter(this);
         connect(m_footer, &CueTableFooter::addRequested, this, &CueTable::addCue);
     }
+    m_autoScroll = new DragAutoScroll(this);
+    connect(m_autoScroll, &DragAutoScroll::scrolled, this, &CueTable::walkToPointer);
     connect(&m_store, &ProjectStore::projectsChanged, this, &CueTable::refresh);
     refresh();
 }
@@ -75,7 +79,10 @@ void CueTable::refresh() {
             ++it;
         }
     }
+    const bool reordered = order != m_order;
     m_order = order;
+    if (reordered)
+        chainKeyboard();
     if (m_footer) {
         m_footer->setVisible(m_present);
         if (project)
@@ -85,6 +92,19 @@ void CueTable::refresh() {
     if (contentHeight() != heightBefore)
         updateGeometry();
     update();
+}
+
+void CueTable::chainKeyboard() {
+    // Widgets take Tab in the order they were made: rows added later, moved
+    // by a drag, and the footer made before any row would be reached out of
+    // the order they are shown in.
+    QList<QWidget*> stops;
+    for (const QUuid& id : std::as_const(m_order))
+        stops.append(m_rows.value(id)->keyboardStops());
+    if (m_footer)
+        stops.append(m_footer->addButton());
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops.at(i - 1), stops.at(i));
 }
 
 void CueTable::retire(CueRow* row) {
@@ -98,20 +118,7 @@ void CueTable::retire(CueRow* row) {
         row->deleteLater();
 }
 
-void CueTable::fitColumns() {
-    CueColumns::Widths needed{};
-    for (const QUuid& id : std::as_const(m_order)) {
-        const CueColumns::Widths row = m_rows.value(id)->neededWidths();
-        std::transform(needed.cbegin(), needed.cend(), row.cbegin(), needed.begin(),
-                       [](qreal widest, qreal cell) { return std::max(widest, cell); });
-    }
-    m_columnWidths = CueColumns::fitted(needed);
-    for (const QUuid& id : std::as_const(m_order))
-        m_rows.value(id)->setColumnWidths(m_columnWidths);
-}
-
 void CueTable::placeRows(bool animated) {
-    fitColumns();
     for (int i = 0; i < m_order.size(); ++i) {
         CueRow* row = m_rows.value(m_order.at(i));
         row->resize(width(), CueRow::rowHeight);
@@ -205,6 +212,18 @@ void CueTable::walkTo(const QPointF& position) {
         move(*m_draggingID, target);
 }
 
+void CueTable::walkToPointer() {
+    if (m_order.isEmpty())
+        return;
+    const QPoint pointer = mapFromGlobal(QCursor::pos());
+    const QRect shown = visibleRegion().boundingRect();
+    const int firstRow = std::max(shown.top(), headerHeight);
+    const int lastRow = std::min(shown.bottom(), rowRect(int(m_order.size()) - 1).bottom());
+    if (firstRow > lastRow)
+        return;
+    walkTo(QPointF(pointer.x(), std::clamp(pointer.y(), firstRow, lastRow)));
+}
+
 bool CueTable::takeOwnDrag(QDropEvent* event) const {
     // Only this table's own running drag is taken, and only as a move; text
     // from elsewhere (another program, another cue table) is refused, so its
@@ -219,6 +238,7 @@ bool CueTable::takeOwnDrag(QDropEvent* event) const {
 }
 
 void CueTable::dragEnterEvent(QDragEnterEvent* event) {
+    m_autoScroll->takeWheel();
     dragMoveEvent(event);
 }
 
@@ -260,10 +280,12 @@ void CueTable::startDrag(const QUuid& cueID) {
     drag->setPixmap(dragImage(dragged));
     drag->setHotSpot(dragged->dragHandle()->geometry().center());
 
+    m_autoScroll->start();
     if (m_dragRunner)
         m_dragRunner(*drag);
     else
         drag->exec(Qt::MoveAction, Qt::MoveAction);
+    m_autoScroll->stop();
 
     // However the drag ended (on a row, elsewhere, or cancelled), it is over.
     m_dragRunning = false;
@@ -298,7 +320,7 @@ void CueTable::paintEvent(QPaintEvent*) {
     const QRectF header(0, 0, width(), headerHeight);
     painter.fillRect(header, Studio::faded(Studio::bg3(), 0.6));
     const QFont font = CueColumns::headerFont();
-    const auto cells = CueColumns::frames(header, m_columnWidths);
+    const auto cells = CueColumns::frames(header);
     for (int i = 0; i < CueColumns::count; ++i) {
         const QString title = CueColumns::title(CueColumns::Column(i));
         if (title.isEmpty())

@@ -20,6 +20,7 @@ namespace sorvel {
 
 class CueRow;
 class CueTableFooter;
+class DragAutoScroll;
 class ProjectStore;
 
 // The editable cues of one project: a header of column titles, one row per
@@ -30,7 +31,9 @@ class ProjectStore;
 // Cues are reordered by dragging a row's handle: the drag carries the cue's
 // id as text, and the dragged cue takes the place of each row the pointer
 // reaches, while the pointer is still down. Rows are kept per cue id and
-// only moved, never rebuilt, so the drag's own row survives the moves.
+// only moved, never rebuilt, so the drag's own row survives the moves. Held
+// near the edge of the pane the table sits in, or with the wheel, the drag
+// scrolls the pane, and the cue follows to the row then under the pointer.
 class CueTable final : public QWidget {
     Q_OBJECT
 public:
@@ -65,7 +68,6 @@ public:
     void startDrag(const QUuid& cueID);
     // Where the row at `index` stands once any glide has ended.
     QRect rowRect(int index) const;
-    const CueColumns::Widths& columnWidths() const { return m_columnWidths; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -85,8 +87,8 @@ protected:
 private:
     void refresh();
     void placeRows(bool animated);
-    // Fits the columns to what the rows show now and hands the widths to every row.
-    void fitColumns();
+    // Puts every cell that takes Tab in the order the rows are shown, the add button last.
+    void chainKeyboard();
     void retire(CueRow* row);
     int contentHeight() const;
     // Whether a drag carries this table's own running drag.
@@ -96,6 +98,9 @@ private:
     bool takeOwnDrag(QDropEvent* event) const;
     // Takes the dragged cue to the row under `position`.
     void walkTo(const QPointF& position);
+    // After a scroll under a still pointer: to the row under it, or to the
+    // nearest row in sight when the pointer is beyond the pane's edge.
+    void walkToPointer();
     int slotAt(qreal y) const;
     QPixmap dragImage(CueRow* row) const;
 
@@ -105,13 +110,13 @@ private:
     bool m_present = false;
     QHash<QUuid, CueRow*> m_rows;
     QList<QUuid> m_order;
-    CueColumns::Widths m_columnWidths = CueColumns::fixedWidths;
     CueTableFooter* m_footer = nullptr;
     std::optional<QUuid> m_draggingID;
     bool m_dragRunning = false;
     // Rows whose cue went while a drag ran; deleted once the drag is over.
     QList<QPointer<CueRow>> m_retired;
     DragRunner m_dragRunner;
+    DragAutoScroll* m_autoScroll = nullptr;
 };
 
 } // namespace sorvel

@@ -12,10 +12,14 @@ namespace sorvel {
 
 CueTableFooter::CueTableFooter(QWidget* parent) : QWidget(parent) {
     setFixedHeight(height);
+    // The add button reaches this far past its label, so that a focus ring stands clear of the text;
+    // the label stays where the margin puts it.
+    constexpr int ringRoom = 4;
     auto* line = new QHBoxLayout(this);
-    line->setContentsMargins(8, 9, 8, 9);
+    line->setContentsMargins(8 - ringRoom, 9, 8, 9);
     line->setSpacing(10);
     m_add = new PlainSymbolButton(QStringLiteral("plus"), QStringLiteral("添加 cue"), Studio::font(12), this);
+    m_add->setFixedSize(m_add->sizeHint() + QSize(2 * ringRoom, 0));
     connect(m_add, &QAbstractButton::clicked, this, &CueTableFooter::addRequested);
     line->addWidget(m_add);
     line->addStretch(1);

@@ -4,10 +4,11 @@
 
 namespace sorvel {
 
-// A bare field of a cue row. While it is not being typed in, a text wider
-// than its column ends in an ellipsis instead of being clipped, and text of
-// either direction starts at the column's leading edge: a title that starts
-// in Arabic or Hebrew stays where the other titles are.
+// A bare text field of the detail: a cue row's number and title, the tape's
+// name on its label. While it is not being typed in, a text wider than its
+// column ends in an ellipsis instead of being clipped, and text of either
+// direction starts at the column's leading edge: a title that starts in
+// Arabic or Hebrew stays where the other titles are.
 class CueTextField final : public QLineEdit {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/ElidedLine.h"
+#include "studio/ScrollFade.h"
 #include "studio/SilentScrollColumn.h"
 #include "studio/Studio.h"
 #include "studio/StudioButton.h"
@@ -42,6 +43,8 @@ CueVersionPopover::CueVersionPopover(ProjectStore& store, const QUuid& projectID
     m_history = m_scroll->column();
     m_history->setSpacing(6);
     column->addWidget(m_scroll);
+    // A history cut by the screen fades out where it goes on.
+    m_historyFade = new ScrollFade(m_scroll, Studio::bg1());
     QScrollBar* historyBar = m_scroll->verticalScrollBar();
     connect(historyBar, &QScrollBar::valueChanged, this,
             [this, historyBar](int value) { m_showingNewest = value == historyBar->maximum(); });
@@ -186,7 +189,7 @@ void CueVersionPopover::fitHistory() {
     const int wanted = m_scroll->content()->sizeHint().height();
     m_scroll->setFixedHeight(wanted);
     if (screen) {
-        const int overflow = layout()->sizeHint().height() - screen->availableGeometry().height();
+        const int overflow = layout()->sizeHint().height() - room(screen->availableGeometry()).height();
         if (overflow > 0)
             m_scroll->setFixedHeight(std::max(0, wanted - overflow));
     }

@@ -16,6 +16,7 @@ namespace sorvel {
 class DateChip;
 class ElidedLine;
 class ProjectStore;
+class ScrollFade;
 class SilentScrollColumn;
 class StudioButton;
 
@@ -23,7 +24,8 @@ class StudioButton;
 // cue's start, never stored), then every stored version with its date and
 // note; each date can be changed. A short note and "新版本 v…" add the next
 // version, which sends the cue back to revising. A history taller than the
-// screen scrolls, so that the note field and the button always show.
+// screen scrolls, so that the note field and the button always show, and
+// fades out at the edge where it goes on.
 class CueVersionPopover final : public PopoverFrame {
     Q_OBJECT
 public:
@@ -44,6 +46,8 @@ public:
     QList<DateChip*> dateChips() const;
     // The history's notes in the same order ("初版" first), cut to the popover's width.
     QList<ElidedLine*> noteLines() const;
+    SilentScrollColumn* history() const { return m_scroll; }
+    ScrollFade* historyFade() const { return m_historyFade; }
 
     static QString title(const Cue& cue);
     static QString addButtonText(const Cue& cue);
@@ -75,6 +79,7 @@ private:
     Cue m_cue;
     ElidedLine* m_title = nullptr;
     SilentScrollColumn* m_scroll = nullptr;
+    ScrollFade* m_historyFade = nullptr;
     QVBoxLayout* m_history = nullptr;
     bool m_showingNewest = true;
     HistoryRow m_initial;

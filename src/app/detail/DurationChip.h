@@ -21,6 +21,7 @@ public:
     void setDuration(std::optional<qint64> duration);
     QString displayText() const;
     static QString displayText(std::optional<qint64> duration);
+    static QSize sizeFor(std::optional<qint64> duration);
 
     DurationPicker* picker() const;
     bool isShowingPicker() const;

@@ -31,7 +31,7 @@ DurationPicker::DurationPicker(std::optional<qint64> duration, QWidget* parent) 
 
     auto* columns = new QHBoxLayout;
     columns->setSpacing(8);
-    m_hours = new NumberColumn(QStringLiteral("时"), 0, 9, length / 3600, this);
+    m_hours = new NumberColumn(QStringLiteral("时"), 0, maximumHours, length / 3600, this);
     m_minutes = new NumberColumn(QStringLiteral("分"), 0, 59, length / 60 % 60, this);
     m_seconds = new NumberColumn(QStringLiteral("秒"), 0, 59, length % 60, this);
     for (NumberColumn* unit : {m_hours, m_minutes, m_seconds}) {

@@ -19,6 +19,9 @@ class DurationPicker final : public PopoverFrame {
 public:
     enum class Unit { Hours, Minutes, Seconds };
     static constexpr int width = 220;
+    static constexpr int maximumHours = 9;
+    // The longest length the columns set.
+    static constexpr qint64 longest = maximumHours * 3600 + 59 * 60 + 59;
 
     // Opens on `duration` split into its columns (none and negative lengths as 0);
     // hours are not limited to the hours column.

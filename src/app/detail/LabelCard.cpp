@@ -1,5 +1,6 @@
 #include "app/detail/LabelCard.h"
 
+#include "app/detail/CueTextField.h"
 #include "app/detail/DetailChip.h"
 #include "app/detail/DetailEdit.h"
 #include "app/detail/StoredText.h"
@@ -38,11 +39,9 @@ protected:
 };
 
 QLineEdit* makeNameField(QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setFrame(false);
-    field->setPlaceholderText(QStringLiteral("磁带名称"));
-    field->setFont(Studio::font(22, Studio::Weight::Bold));
-    field->setTextMargins(0, 0, 0, 0);
+    // A name wider than the card ends in "…" until it is typed in.
+    auto* field = new CueTextField(Studio::font(22, Studio::Weight::Bold), QStringLiteral("磁带名称"),
+                                   Qt::AlignLeft | Qt::AlignVCenter, parent);
     // Ink straight on the paper: the window's style would fill the field with its base colour.
     field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; color: %1; }")
                              .arg(Studio::labelInk().name()));

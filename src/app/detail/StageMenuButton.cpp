@@ -1,5 +1,6 @@
 #include "app/detail/StageMenuButton.h"
 
+#include "studio/FocusRing.h"
 #include "studio/StageBadge.h"
 #include "studio/StageLook.h"
 #include "studio/Symbols.h"
@@ -13,6 +14,8 @@ namespace sorvel {
 
 StageMenuButton::StageMenuButton(CueStage stage, QWidget* parent) : QAbstractButton(parent), m_stage(stage) {
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab, where the focus shows; a click opens the menu without leaving a ring behind.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(StageLook::of(stage).title);
@@ -46,15 +49,24 @@ void StageMenuButton::openMenu() {
     menu()->popup(mapToGlobal(QPoint(0, height())));
 }
 
-QSize StageMenuButton::sizeHint() const {
-    const QSizeF size = StageBadge::sizeFor(m_stage, false);
+QSize StageMenuButton::sizeFor(CueStage stage) {
+    const QSizeF size = StageBadge::sizeFor(stage, false);
     return {int(std::ceil(size.width())), int(std::ceil(size.height()))};
+}
+
+QSize StageMenuButton::sizeHint() const {
+    return sizeFor(m_stage);
 }
 
 void StageMenuButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setOpacity(isDown() ? 0.7 : 1.0);
     StageBadge::paint(painter, QRectF(rect()), m_stage, false);
+    if (hasFocus()) {
+        const QSizeF badge = StageBadge::sizeFor(m_stage, false);
+        FocusRing::paint(painter, this, QRectF(QPointF(0, (height() - badge.height()) / 2), badge),
+                         StageBadge::cornerRadius);
+    }
 }
 
 } // namespace sorvel

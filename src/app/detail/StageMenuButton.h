@@ -20,6 +20,7 @@ public:
     // The menu's items, one per stage in workflow order (built on demand).
     QMenu* menu();
 
+    static QSize sizeFor(CueStage stage);
     QSize sizeHint() const override;
 
 Q_SIGNALS:

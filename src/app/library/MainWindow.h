@@ -53,6 +53,8 @@ public:
     TapeShelf* shelf() const { return m_shelf; }
     CalendarPage* calendar() const { return m_calendar; }
     SheetPresenter* sheets() const { return m_sheets; }
+    // The window's accent and opacity, as the appearance settings have them.
+    AppearanceHost* appearance() const { return m_appearance; }
     DrawerState drawerState() const { return m_drawer; }
     // The drawer's content: the detail pane or the multi-selection, none without drawer.
     QWidget* drawerContent() const { return m_drawerContent; }

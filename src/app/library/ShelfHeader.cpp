@@ -117,14 +117,20 @@ void ShelfHeader::resizeEvent(QResizeEvent* event) {
 }
 
 void ShelfHeader::placeHint() {
-    // What the row needs to show every part whole, the hint included.
-    const QList<const QWidget*> parts{m_title, m_count, m_tapeMode->parentWidget(), m_archiveAll, m_hint};
-    int needed = -m_row->spacing();
+    // What the row needs to show every part whole, the hint included: its
+    // text is kept while hidden, so the place is decided before it shows.
+    const QList<const QWidget*> parts{m_title, m_count, m_tapeMode->parentWidget(), m_archiveAll};
+    int needed = m_hint->sizeHint().width();
     for (const QWidget* part : parts) {
         if (!part->isHidden())
             needed += m_row->spacing() + part->sizeHint().width();
     }
     QHBoxLayout* home = needed <= width() ? m_row : m_hintLine;
+    // On a line of its own the hint keeps its room while hidden, so that the
+    // shelf below does not move when a second tape is selected.
+    QSizePolicy policy = m_hint->sizePolicy();
+    policy.setRetainSizeWhenHidden(home == m_hintLine);
+    m_hint->setSizePolicy(policy);
     if (home->indexOf(m_hint) >= 0)
         return;
     (home == m_row ? m_hintLine : m_row)->removeWidget(m_hint);
@@ -138,7 +144,7 @@ void ShelfHeader::refresh(qint64 tapeCount) {
     m_archiveAll->setVisible(m_router.sidebar() == SidebarItem::done() && ShelfOrdering::anyDone(m_store.projects()));
     const qsizetype selected = m_router.selection().size();
     m_hint->setVisible(selected >= 2);
-    m_hint->setText(selected >= 2 ? ShelfTexts::selectionHint(selected) : QString());
+    m_hint->setText(ShelfTexts::selectionHint(std::max<qsizetype>(selected, 2)));
     placeHint();
     m_tapeMode->update();
     m_listMode->update();

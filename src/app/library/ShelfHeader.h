@@ -41,7 +41,8 @@ private:
 // The shelf's header row: destination title, tape count, mode switch,
 // "全部归档" on the done page, and the hint while several tapes are selected.
 // When the row has no room for the hint, the hint takes a line of its own
-// below, so that neither the title nor the buttons are cut.
+// below, so that neither the title nor the buttons are cut; that line is kept
+// while the hint is hidden, so that the shelf stays where it is.
 class ShelfHeader final : public QWidget {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointF>
 #include <QRectF>
 
@@ -33,6 +34,13 @@ constexpr qreal edgeGap = 8;
 constexpr qreal minimumExpandedHeight = 320;
 // How far the pointer may stray from the open panel before it closes.
 constexpr qreal stayOpenMargin = 24;
+
+// The screen whose edge holds the panel: the primary one (the first of
+// `screens`) unless another screen touches its chosen side; then the screen
+// on the far side of every screen that follows on that side, so that the
+// handle lies on an outer edge of the desktop and the pointer passing from
+// one screen to the next never opens the panel. None without a screen.
+std::optional<ScreenArea> edgeScreen(const QList<ScreenArea>& screens, PanelSide side);
 
 QRectF collapsedFrame(const std::optional<ScreenArea>& screen, PanelSide side);
 QRectF expandedFrame(const std::optional<ScreenArea>& screen, PanelSide side);

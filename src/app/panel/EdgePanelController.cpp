@@ -85,7 +85,7 @@ void EdgePanelController::collapse() {
 void EdgePanelController::applySettings() {
     if (!m_panel)
         return;
-    const bool shown = isEnabled() && m_screens->primary().has_value();
+    const bool shown = isEnabled() && !m_screens->screens().isEmpty();
     m_pointer->setTracking(shown && m_globalPointer);
     if (shown) {
         layout(false);
@@ -121,12 +121,16 @@ EdgePanelController::Side EdgePanelController::side() const {
     return m_settings.string(sideKey) == QLatin1String("left") ? Side::Left : Side::Right;
 }
 
+std::optional<ScreenArea> EdgePanelController::edgeScreen() const {
+    return EdgeGeometry::edgeScreen(m_screens->screens(), side());
+}
+
 QRectF EdgePanelController::collapsedFrame() const {
-    return EdgeGeometry::collapsedFrame(m_screens->primary(), side());
+    return EdgeGeometry::collapsedFrame(edgeScreen(), side());
 }
 
 QRectF EdgePanelController::expandedFrame() const {
-    return EdgeGeometry::expandedFrame(m_screens->primary(), side());
+    return EdgeGeometry::expandedFrame(edgeScreen(), side());
 }
 
 void EdgePanelController::openLink(const QString& link) {
@@ -216,7 +220,7 @@ void EdgePanelController::screensChanged() {
         return;
     // A screen that appears shows a panel that had none to sit on, and one that
     // goes away hides it; in between the panel keeps its state.
-    const bool shouldShow = isEnabled() && m_screens->primary().has_value();
+    const bool shouldShow = isEnabled() && !m_screens->screens().isEmpty();
     if (shouldShow != m_panel->isVisible()) {
         applySettings();
         return;

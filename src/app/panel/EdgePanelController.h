@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QPropertyAnimation;
 
@@ -92,6 +93,7 @@ Q_SIGNALS:
 
 private:
     void setExpanded(bool expanded);
+    std::optional<ScreenArea> edgeScreen() const;
     void pointerMoved();
     void scheduleCollapseIfPointerOutside();
     bool pointerNearPanel() const;

@@ -16,11 +16,19 @@ SystemScreenSource::SystemScreenSource(QObject* parent) : ScreenSource(parent) {
         watch(screen);
 }
 
-std::optional<ScreenArea> SystemScreenSource::primary() const {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return std::nullopt;
-    return ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
+QList<ScreenArea> SystemScreenSource::screens() const {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return {};
+    const auto area = [](const QScreen* screen) {
+        return ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
+    };
+    QList<ScreenArea> areas{area(primary)};
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary)
+            areas << area(screen);
+    }
+    return areas;
 }
 
 void SystemScreenSource::watch(QScreen* screen) {

@@ -4,20 +4,18 @@
 
 #include <QObject>
 
-#include <optional>
-
 class QScreen;
 
 namespace sorvel {
 
-// The primary screen's areas, and word whenever screens are added, removed
-// or change their geometry. None while the system reports no screen.
+// The screens' areas, the primary screen first, and word whenever screens are
+// added, removed or change their geometry. Empty while the system reports no screen.
 class ScreenSource : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
 
-    virtual std::optional<ScreenArea> primary() const = 0;
+    virtual QList<ScreenArea> screens() const = 0;
 
 Q_SIGNALS:
     void changed();
@@ -28,7 +26,7 @@ class SystemScreenSource final : public ScreenSource {
 public:
     explicit SystemScreenSource(QObject* parent = nullptr);
 
-    std::optional<ScreenArea> primary() const override;
+    QList<ScreenArea> screens() const override;
 
 private:
     void watch(QScreen* screen);

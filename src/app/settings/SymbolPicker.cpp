@@ -1,5 +1,6 @@
 #include "app/settings/SymbolPicker.h"
 
+#include "studio/PopoverFrame.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
@@ -57,15 +58,10 @@ SymbolPicker::SymbolPicker(const QString& selection, const QColor& color, QWidge
 }
 
 void SymbolPicker::popUpBelow(QWidget* anchor) {
-    const QPoint below = anchor->mapToGlobal(QPoint(anchor->width() / 2, anchor->height() + 4));
-    QPoint at(below.x() - width() / 2, below.y());
-    if (const QScreen* screen = anchor->screen()) {
-        const QRect free = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - width())));
-        if (at.y() + height() > free.bottom())
-            at.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - height() - 4);
-    }
-    move(at);
+    // Placed by the rule of every popover: under the anchor, or above it, a margin inside the screen.
+    const QRect global(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
+    const QScreen* screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
+    move(screen ? PopoverFrame::placement(global, size(), screen->availableGeometry()) : global.bottomLeft());
     show();
 }
 

@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -134,6 +135,12 @@ QWidget* ArchiveSheet::makeForm() {
     layout->addStretch(1);
     m_scroll->setWidget(m_formContent);
     m_formContent->setAutoFillBackground(false); // setWidget turns it on
+
+    // The error lines come below the projects and options, which may fill the
+    // form: it shows them as its height settles, until it is scrolled by hand.
+    QScrollBar* bar = m_scroll->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, &ArchiveSheet::revealErrors);
+    connect(bar, &QScrollBar::actionTriggered, this, [this] { m_revealingErrors = false; });
     return m_scroll;
 }
 
@@ -234,6 +241,17 @@ void ArchiveSheet::refreshErrors() {
     m_archive->setVisible(!reported);
     m_cancel->setText(reported ? QStringLiteral("关闭") : QStringLiteral("取消"));
     fitForm();
+    m_revealingErrors = reported;
+    revealErrors();
+}
+
+void ArchiveSheet::revealErrors() {
+    if (!m_revealingErrors)
+        return;
+    const QRect section = m_errorSection->geometry();
+    // All of the lines where they fit, else from the first one on.
+    m_scroll->verticalScrollBar()->setValue(
+        std::min(section.top(), section.bottom() + 1 - m_scroll->viewport()->height()));
 }
 
 void ArchiveSheet::fitForm() {

@@ -66,6 +66,8 @@ private:
     void refreshOptions();
     void refreshErrors();
     void fitForm();
+    // Scrolls the form to the error lines, until it is scrolled by hand.
+    void revealErrors();
     QString directorySetting() const;
 
     QSet<QUuid> m_ids;
@@ -75,6 +77,7 @@ private:
     DirectoryChooser m_chooseDirectory;
     QStringList m_errors;
     bool m_ran = false;
+    bool m_revealingErrors = false;
 
     QLabel* m_title = nullptr;
     QScrollArea* m_scroll = nullptr;

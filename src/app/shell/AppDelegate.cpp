@@ -6,6 +6,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/settings/UpdateChecker.h"
+#include "app/shell/FirstWindowFit.h"
 #include "app/shell/MenuCommands.h"
 #include "app/shell/QuitKeyWatcher.h"
 #include "app/shell/QuitSignalWatcher.h"
@@ -13,9 +14,12 @@
 #include "app/shell/TrayMenu.h"
 #include "app/shell/UnsavedChangesQuestion.h"
 #include "app/store/ProjectStore.h"
+#include "studio/AppearanceHost.h"
+#include "studio/Studio.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QMenu>
 #include <QSessionManager>
 #include <QTimer>
 
@@ -43,6 +47,13 @@ AppDelegate::AppDelegate(ProjectStore& store, AppRouter& router, Settings& setti
     };
     m_commands = new MenuCommands(*m_window->menuBar(), m_store, m_router, m_settings, m_panel, actions, this);
     m_tray = new TrayMenu(m_store, m_router, m_panel, m_updates, actions, this);
+    // The tray's menu belongs to no window: it takes the main window's accent.
+    const auto tintTrayMenu = [menu = m_tray->menu()](const QColor& accent) {
+        menu->setProperty(Studio::tintProperty(), accent);
+        menu->update();
+    };
+    tintTrayMenu(m_window->appearance()->accent());
+    connect(m_window->appearance(), &AppearanceHost::accentChanged, m_tray, tintTrayMenu);
     connect(m_window.get(), &MainWindow::settingsRequested, this, &AppDelegate::openSettings);
 
     // Closing the window only hides it; the tray keeps the program reachable.
@@ -59,6 +70,8 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::launch(const QString& link) {
     m_tray->showIcon(QApplication::windowIcon());
+    // The window's first size is for a roomy screen; a smaller one gets all of its room.
+    FirstWindowFit::apply(*m_window);
     bringToFront();
     if (!link.isEmpty())
         openLink(link);

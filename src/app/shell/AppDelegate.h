@@ -53,6 +53,7 @@ public:
     void quitBySignal();
 
     MainWindow& mainWindow() const { return *m_window; }
+    TrayMenu& trayMenu() const { return *m_tray; }
 
 private:
     void finishLaunching();

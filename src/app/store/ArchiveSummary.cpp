@@ -85,11 +85,11 @@ QString markdown(const AudioProject& project, const ProjectType& kind) {
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QString fileName(const QString& projectName) {
+FreeName::Name fileName(const QString& projectName) {
     QString safe = projectName;
     safe.replace(QLatin1Char('/'), QLatin1Char('_'));
     safe.replace(QChar(u'\0'), QLatin1Char('_'));
-    return safe + QStringLiteral(" 归档.md");
+    return {safe, QStringLiteral(" 归档"), QStringLiteral(".md")};
 }
 
 } // namespace sorvel::ArchiveSummary

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/FreeName.h"
 #include "core/AudioProject.h"
 #include "core/ProjectType.h"
 
@@ -20,7 +21,8 @@ QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& 
 QString markdown(const AudioProject& project, const ProjectType& kind);
 
 // The summary's file name: the project's name with " 归档.md". A "/" or NUL in
-// the name becomes "_" so that the file always lands in the folder it is written to.
-QString fileName(const QString& projectName);
+// the name becomes "_" so that the file always lands in the folder it is written
+// to; a name too long for a file name loses its end, never " 归档".
+FreeName::Name fileName(const QString& projectName);
 
 } // namespace sorvel::ArchiveSummary

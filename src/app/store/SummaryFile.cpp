@@ -57,7 +57,7 @@ struct Draft {
 
 } // namespace
 
-FileOutcome write(const QString& folder, const QString& fileName, const QByteArray& bytes) {
+FileOutcome write(const QString& folder, const FreeName::Name& name, const QByteArray& bytes) {
     Draft draft(folder);
     if (draft.fd < 0) {
         const int error = errno;
@@ -72,7 +72,7 @@ FileOutcome write(const QString& folder, const QString& fileName, const QByteArr
 
     const QString draftPath = QFile::decodeName(draft.path);
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        const QString target = FreeName::path(folder + QLatin1Char('/') + fileName);
+        const QString target = FreeName::path(folder, name);
         const int error = RegularFile::renameNoReplace(draftPath, target);
         if (error == 0) {
             draft.keep();

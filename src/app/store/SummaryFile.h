@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/FreeName.h"
 #include "core/FileOutcome.h"
 
 #include <QByteArray>
@@ -7,9 +8,9 @@
 
 namespace sorvel::SummaryFile {
 
-// Writes `bytes` as a new file in `folder`, named `fileName` or the first free
-// name made from it. The content appears complete or not at all, and an
+// Writes `bytes` as a new file in `folder`, under the first free form of
+// `name` (FreeName). The content appears complete or not at all, and an
 // existing file is never replaced.
-FileOutcome write(const QString& folder, const QString& fileName, const QByteArray& bytes);
+FileOutcome write(const QString& folder, const FreeName::Name& name, const QByteArray& bytes);
 
 } // namespace sorvel::SummaryFile

@@ -140,6 +140,11 @@ TEST(DayCell, DeadlinesAndDotsNeverOverlapAndEveryDeadlineIsCounted) {
                         EXPECT_FALSE(boxes[i].intersects(boxes[j])) << where << ": boxes " << j << " and " << i;
                 }
 
+                // "还有" ("more") only counts on from chips drawn above it.
+                if (lines.overflowText.contains(QStringLiteral("截止"))) {
+                    EXPECT_EQ(lines.overflowText.startsWith(QStringLiteral("还有")), !lines.chips.isEmpty())
+                        << where << ": " << lines.overflowText.toStdString();
+                }
                 const QString hidden = QString(lines.overflowText).remove(QRegularExpression(QStringLiteral("\\D")));
                 EXPECT_EQ(lines.chips.size() + hidden.toInt(), deadlineCount) << where;
                 if (size.height() >= 115) {

@@ -2,6 +2,7 @@
 #include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
+#include "app/detail/CueTableFooter.h"
 #include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
@@ -14,12 +15,16 @@
 #include "studio/ElidedLine.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/Shapes.h"
+#include "studio/StageLook.h"
 #include "studio/StudioButton.h"
 
+#include <QCursor>
+#include <QEnterEvent>
 #include <QLabel>
 #include <QMenu>
 
 #include <algorithm>
+#include <functional>
 
 namespace sorvel::test {
 namespace {
@@ -152,42 +157,87 @@ TEST_F(CueRowTest, ATitleWiderThanItsColumnShowsItsStart) {
     EXPECT_EQ(narrow.rows().at(1)->titleField()->cursorPosition(), 0);
 }
 
-TEST_F(CueTableTest, ANarrowTableGivesTheTitlesTheRoomTheOtherColumnsDoNotNeed) {
-    Cue opening = namedCue("1M01", QStringLiteral("Opening Theme"));
-    opening.startDate = Clock::now().addDays(-9);
-    opening.duration = 95;
-    opening.setStage(CueStage::Delivered, Clock::now().addDays(-1));
-    for (int i = 0; i < 12; ++i)
-        opening.addVersion(QStringLiteral("take"), Clock::now());
-    Cue love = namedCue("1M02", QStringLiteral("Love Theme"));
-    open({opening, love});
+TEST_F(CueTableTest, TheColumnsStandStillWhileTheCuesChangeAndHoldTheWidestValueOfTheirCells) {
+    open({namedCue("1M01", QStringLiteral("Opening Theme")), namedCue("1M02", QStringLiteral("Love Theme"))});
     // The cue table of a 600-pixel drawer.
     table->resize(560, table->height());
     QApplication::processEvents();
+    // Where each row's cells stand: the title and version by their frames, the chips by their centres.
+    const auto places = [this] {
+        QList<int> found;
+        for (CueRow* row : table->rows()) {
+            for (const QWidget* framed : std::initializer_list<const QWidget*>{row->titleField(), row->versionButton()})
+                found << framed->x() << framed->width();
+            for (const QWidget* centred : std::initializer_list<const QWidget*>{
+                     row->durationChip(), row->stageButton(), row->dateChip(Cue::DateKind::Start),
+                     row->dateChip(Cue::DateKind::Mixed), row->dateChip(Cue::DateKind::Delivered)})
+                found << (2 * centred->x() + centred->width()) / 2;
+        }
+        return found;
+    };
+    // A chip of another width is centred within a pixel of where the last one was.
+    const auto stillAt = [&places](const QList<int>& before) {
+        const QList<int> now = places();
+        if (now.size() != before.size())
+            return testing::AssertionFailure() << now.size() << " places";
+        for (int i = 0; i < now.size(); ++i) {
+            if (std::abs(now.at(i) - before.at(i)) > 1)
+                return testing::AssertionFailure()
+                    << "place " << i << " moved from " << before.at(i) << " to " << now.at(i);
+        }
+        return testing::AssertionSuccess();
+    };
+    const QList<int> before = places();
+    ASSERT_EQ(before.size(), 2 * 9);
 
-    const auto header = CueColumns::frames(QRectF(0, 0, table->width(), CueTable::headerHeight), table->columnWidths());
-    for (CueRow* row : table->rows()) {
-        auto* title = static_cast<CueTextField*>(row->titleField());
-        EXPECT_EQ(str(title->shownText()), str(row->cue().title)) << "a short title is not cut";
-        EXPECT_EQ(title->x(), int(header[CueColumns::Title].left())) << "the title stands under its header";
-        // Every other cell still shows all of itself, under its header.
-        const QList<QWidget*> cells{row->durationChip(),
-                                    row->stageButton(),
-                                    row->versionButton(),
-                                    row->dateChip(Cue::DateKind::Start),
-                                    row->dateChip(Cue::DateKind::Mixed),
-                                    row->dateChip(Cue::DateKind::Delivered)};
-        const QList<CueColumns::Column> columns{CueColumns::Duration, CueColumns::Stage, CueColumns::Version,
-                                                CueColumns::Start,    CueColumns::Mixed, CueColumns::Delivered};
-        for (int i = 0; i < cells.size(); ++i) {
-            const QRectF column = header[columns.at(i)];
-            EXPECT_GE(cells.at(i)->width(), cells.at(i)->sizeHint().width()) << "column " << columns.at(i);
-            EXPECT_GE(cells.at(i)->x(), int(column.left())) << "column " << columns.at(i);
-            EXPECT_LE(cells.at(i)->geometry().right(), int(std::ceil(column.right()))) << "column " << columns.at(i);
-            const qreal headerText = Shapes::textWidth(CueColumns::headerFont(), CueColumns::title(columns.at(i)));
-            EXPECT_GE(column.width(), headerText) << "the header's title fits, column " << columns.at(i);
+    // The first cue is mixed and delivered.
+    const QUuid first = stored().items.at(0).id;
+    store.updateCue(projectID, first, [](Cue& c) {
+        c.setDate(Cue::DateKind::Mixed, Clock::now());
+        c.setDate(Cue::DateKind::Delivered, Clock::now());
+    });
+    EXPECT_TRUE(stillAt(before)) << "when a cue got its dates";
+
+    // The widest each cell can show: dates of another year, nine hours, the 999th version, every stage.
+    const QUuid second = stored().items.at(1).id;
+    store.updateCue(projectID, second, [](Cue& c) {
+        c.duration = DurationPicker::longest;
+        c.versions.append(CueVersion{QUuid::createUuid(), 999, Clock::now(), QStringLiteral("take")});
+        c.startDate = Clock::now().addYears(-1);
+        c.mixedAt = Clock::now().addYears(-1);
+        c.deliveredAt = Clock::now().addYears(-1);
+    });
+    EXPECT_TRUE(stillAt(before)) << "for the widest values";
+    const auto header = CueColumns::frames(QRectF(0, 0, table->width(), CueTable::headerHeight));
+    const QList<CueColumns::Column> columns{CueColumns::Duration, CueColumns::Stage, CueColumns::Version,
+                                            CueColumns::Start,    CueColumns::Mixed, CueColumns::Delivered};
+    for (const CueStage stage : allCueStages()) {
+        store.setCueStage(projectID, first, stage);
+        EXPECT_TRUE(stillAt(before)) << "for stage " << str(StageLook::of(stage).title);
+        for (CueRow* row : table->rows()) {
+            auto* title = static_cast<CueTextField*>(row->titleField());
+            EXPECT_EQ(title->x(), int(header[CueColumns::Title].left())) << "the title stands under its header";
+            // Every other cell shows all of itself, under its header, whose title fits too.
+            const QList<QWidget*> cells{row->durationChip(),
+                                        row->stageButton(),
+                                        row->versionButton(),
+                                        row->dateChip(Cue::DateKind::Start),
+                                        row->dateChip(Cue::DateKind::Mixed),
+                                        row->dateChip(Cue::DateKind::Delivered)};
+            for (int i = 0; i < cells.size(); ++i) {
+                const QRectF column = header[columns.at(i)];
+                EXPECT_GE(cells.at(i)->width(), cells.at(i)->sizeHint().width()) << "column " << columns.at(i);
+                EXPECT_GE(cells.at(i)->x(), int(column.left())) << "column " << columns.at(i);
+                EXPECT_LE(cells.at(i)->geometry().right(), int(std::ceil(column.right())))
+                    << "column " << columns.at(i);
+                const qreal headerText = Shapes::textWidth(CueColumns::headerFont(), CueColumns::title(columns.at(i)));
+                EXPECT_GE(column.width(), headerText) << "the header's title fits, column " << columns.at(i);
+            }
         }
     }
+    // What the fixed columns leave the titles in the drawer.
+    auto* title = static_cast<CueTextField*>(table->rows().at(1)->titleField());
+    EXPECT_EQ(str(title->shownText()), "Love Theme") << "a short title is not cut";
 }
 
 // The columns of `image` that hold anything but its background (its top left pixel).
@@ -367,6 +417,53 @@ TEST_F(CueRowTest, TheDurationChipWritesTheCueLive) {
     clickAt(picker->clearButton(), picker->clearButton()->rect().center());
     EXPECT_FALSE(storedCue(0).duration.has_value());
     EXPECT_EQ(str(first->durationChip()->displayText()), "--:--");
+}
+
+// The pointer over `at`, within `row`, as the window system reports it.
+void pointAt(CueRow* row, QWidget* at) {
+    QCursor::setPos(at->mapToGlobal(at->rect().center()));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QCursor::pos());
+    QApplication::sendEvent(row, &enter);
+}
+
+TEST_F(CueRowTest, ARowIsLitNoLongerThanThePointerStaysAfterItsVersionPopoverCloses) {
+    // Elsewhere in the same window, so that the window system reports no leave for it.
+    const QPoint away = table->footer()->mapToGlobal(table->footer()->rect().center());
+    // A click outside the popover (on the shelf, say) and Escape, both with the pointer elsewhere.
+    const QList<std::function<void(CueVersionPopover*)>> closings{
+        [&away](CueVersionPopover* popover) {
+            QMouseEvent press(QEvent::MouseButtonPress, popover->mapFromGlobal(QPointF(away)), QPointF(away),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(popover, &press);
+        },
+        [](CueVersionPopover* popover) { pressKey(popover->noteField(), Qt::Key_Escape); },
+    };
+    for (int i = 0; i < closings.size(); ++i) {
+        SCOPED_TRACE(i);
+        pointAt(first, first->versionButton());
+        ASSERT_TRUE(first->deleteButton()->isVisible());
+        clickAt(first->versionButton(), first->versionButton()->rect().center());
+        QPointer<CueVersionPopover> popover = first->versionPopover();
+        ASSERT_TRUE(popover && popover->isVisible());
+
+        // The pointer moves while the popover holds it.
+        QCursor::setPos(away);
+        waitForQueuedEvents();
+        closings.at(i)(popover);
+        ASSERT_TRUE(waitUntil([&] { return !popover; }, 2000)) << "the popover stays open";
+        EXPECT_TRUE(waitUntil([&] { return !first->isHovering(); }, 2000));
+        EXPECT_FALSE(first->deleteButton()->isVisible());
+
+        // The next row the pointer reaches is the only one lit.
+        pointAt(second, second->titleField());
+        waitForQueuedEvents();
+        EXPECT_TRUE(second->deleteButton()->isVisible());
+        EXPECT_FALSE(first->deleteButton()->isVisible());
+        QCursor::setPos(away);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(second, &leave);
+        ASSERT_FALSE(second->isHovering());
+    }
 }
 
 class CueVersionPopoverTest : public CueTableTest {};
@@ -611,6 +708,73 @@ TEST_F(CueVersionPopoverTest, AnOpenPopoverTakesANewAccentAtOnce) {
         EXPECT_GT(pixelsNear(number, green), 0);
         EXPECT_EQ(pixelsNear(number, red), 0);
     }
+}
+
+TEST_F(CueRowTest, EveryControlThatTakesTheKeyboardShowsItInTheAccent) {
+    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("AF52DE"));
+    new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
+    const QColor purple(0xAF, 0x52, 0xDE);
+    const QColor green(0x34, 0xC7, 0x59);
+    ASSERT_TRUE(waitUntil([&] { return Studio::tint(table.get()) == purple; }, 2000));
+    // The pointer rests on the row, so that its delete button shows and is a stop too.
+    pointAt(first, first->titleField());
+    ASSERT_TRUE(first->deleteButton()->isVisible());
+
+    // Tab from the title walks the row's controls in order, then goes on to the next cue.
+    const QList<QWidget*> stops{first->durationChip(),
+                                first->stageButton(),
+                                first->versionButton(),
+                                first->dateChip(Cue::DateKind::Start),
+                                first->dateChip(Cue::DateKind::Mixed),
+                                first->dateChip(Cue::DateKind::Delivered),
+                                first->deleteButton()};
+    QList<int> unfocused;
+    for (QWidget* stop : stops)
+        unfocused.append(pixelsNear(stop->grab().toImage(), purple));
+    first->focusField(CueFocus::Field::Title);
+    ASSERT_TRUE(first->titleField()->hasFocus());
+    for (int i = 0; i < stops.size(); ++i) {
+        pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* stop = stops.at(i);
+        ASSERT_TRUE(stop->hasFocus()) << "stop " << i << " is " << QApplication::focusWidget();
+        // A ring of two pixels all round, in the accent.
+        const int ring = 2 * (stop->width() + stop->height());
+        EXPECT_GE(pixelsNear(stop->grab().toImage(), purple) - unfocused.at(i), ring) << "stop " << i;
+    }
+    // The ring follows a new accent at once.
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    ASSERT_TRUE(waitUntil([&] { return Studio::tint(table.get()) == green; }, 2000));
+    const QImage recoloured = first->deleteButton()->grab().toImage();
+    EXPECT_GE(pixelsNear(recoloured, green), 2 * (first->deleteButton()->width() + first->deleteButton()->height()));
+    EXPECT_EQ(pixelsNear(recoloured, purple), 0);
+
+    // The delete button keeps the keyboard it holds when the pointer leaves, and goes once Tab moves on.
+    QCursor::setPos(table->footer()->mapToGlobal(table->footer()->rect().center()));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(first, &leave);
+    ASSERT_FALSE(first->isHovering());
+    EXPECT_TRUE(first->deleteButton()->isVisible());
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(second->numberField()->hasFocus());
+    EXPECT_FALSE(first->deleteButton()->isVisible());
+
+    // The footer's add button comes after the last row, also once the rows have been reordered.
+    table->move(second->cue().id, first->cue().id);
+    ASSERT_EQ(table->rows().first(), second);
+    PlainSymbolButton* add = table->footer()->addButton();
+    const int addUnfocused = pixelsNear(add->grab().toImage(), green); // its text is in the accent too
+    first->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(add->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    EXPECT_GE(pixelsNear(add->grab().toImage(), green) - addUnfocused, 2 * (add->width() + add->height()));
+    second->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(first->numberField()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    // A click leaves no ring behind: it does not take the keyboard.
+    first->focusField(CueFocus::Field::Title);
+    clickAt(first->versionButton(), first->versionButton()->rect().center());
+    EXPECT_FALSE(first->versionButton()->hasFocus());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "CueTableFixture.h"
 
 #include "app/detail/CueTableFooter.h"
+#include "app/detail/DragAutoScroll.h"
 #include "app/detail/DurationChip.h"
 #include "core/RecordCoding.h"
 #include "studio/PlainSymbolButton.h"
@@ -9,7 +10,12 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVariantAnimation>
+#include <QWheelEvent>
+#include <QWindow>
 
 namespace sorvel::test {
 namespace {
@@ -233,6 +239,72 @@ TEST_F(CueTableTest, AGoneRowTakesTheKeyboardWithItInsteadOfGivingItToTheNextCue
     store.update(projectID,
                  [&gone](AudioProject& p) { p.items.removeIf([&gone](const Cue& c) { return c.id == gone; }); });
     EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
+}
+
+TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOneDragReachesAnyPlace) {
+    QList<Cue> cues;
+    for (int i = 1; i <= 40; ++i)
+        cues.append(namedCue(QString::number(i)));
+    open(cues);
+    QScrollArea pane;
+    pane.setWidgetResizable(true);
+    pane.setWidget(table.get());
+    // The fixture deletes the table: the pane gives it back before it goes.
+    const auto giveBack = qScopeGuard([&pane] { pane.takeWidget(); });
+    pane.resize(900, 300);
+    pane.show();
+    ASSERT_TRUE(waitUntil([&] { return pane.windowHandle() && pane.windowHandle()->isExposed(); }, 2000));
+    QScrollBar* bar = pane.verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const QUuid dragged = idOf("38");
+    QWidget* viewport = pane.viewport();
+    // Over a row, as the window system tells the table where the drag is.
+    const auto dragTo = [&](const QMimeData* data, const QPoint& global) {
+        QCursor::setPos(global);
+        const QPoint at = table->mapFromGlobal(global);
+        QDragMoveEvent move(at, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &move);
+    };
+    const auto indexOfDragged = [&] { return storedNumbers().indexOf(QStringLiteral("38")); };
+
+    bool reachedTheTop = false;
+    bool followedTheWheel = false;
+    int scrolledTo = 0;
+    table->setDragRunner([&](QDrag& drag) {
+        // Held at the top edge of the pane, the drag scrolls it up to the first cue.
+        dragTo(drag.mimeData(), viewport->mapToGlobal(QPoint(300, 3)));
+        reachedTheTop = waitUntil([&] { return bar->value() == 0 && indexOfDragged() == 0; }, 10000);
+
+        // Away from the edges nothing scrolls; the wheel does, and the cue follows to the row under the pointer.
+        const QPoint middle = viewport->mapToGlobal(QPoint(300, viewport->height() / 2));
+        dragTo(drag.mimeData(), middle);
+        const int still = bar->value();
+        QWheelEvent wheel(viewport->mapFromGlobal(QPointF(middle)), QPointF(middle), QPoint(), QPoint(0, -360),
+                          Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        scrolledTo = bar->value();
+        const int under = table->mapFromGlobal(middle).y();
+        followedTheWheel = scrolledTo > still && table->rowRect(indexOfDragged()).contains(QPoint(10, under));
+        return Qt::MoveAction;
+    });
+    table->startDrag(dragged);
+
+    EXPECT_TRUE(reachedTheTop) << "scrolled to " << bar->value() << ", cue 38 at " << indexOfDragged();
+    EXPECT_TRUE(followedTheWheel) << "scrolled to " << scrolledTo << ", cue 38 at " << indexOfDragged();
+    // Once the drag is over, the wheel is the pane's own again and the edge scrolls nothing.
+    const int after = bar->value();
+    QCursor::setPos(viewport->mapToGlobal(QPoint(300, 3)));
+    waitForQueuedEvents();
+    EXPECT_EQ(bar->value(), after);
+    EXPECT_EQ(stored().items.size(), 40);
+
+    // Faster the nearer the edge, fastest past it, still in the middle.
+    EXPECT_EQ(DragAutoScroll::stepAt(150, 0, 299), 0);
+    EXPECT_LT(DragAutoScroll::stepAt(2, 0, 299), DragAutoScroll::stepAt(30, 0, 299));
+    EXPECT_LT(DragAutoScroll::stepAt(30, 0, 299), 0);
+    EXPECT_EQ(DragAutoScroll::stepAt(-50, 0, 299), -DragAutoScroll::fastestStep);
+    EXPECT_GT(DragAutoScroll::stepAt(297, 0, 299), DragAutoScroll::stepAt(270, 0, 299));
+    EXPECT_GT(DragAutoScroll::stepAt(270, 0, 299), 0);
 }
 
 } // namespace

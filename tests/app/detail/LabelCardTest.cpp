@@ -1,5 +1,6 @@
 #include "DetailFixture.h"
 
+#include "app/detail/CueTextField.h"
 #include "app/detail/DetailBanner.h"
 #include "app/detail/DetailChip.h"
 #include "app/detail/LabelCard.h"
@@ -153,6 +154,29 @@ TEST_F(LabelCardTest, ALongTypeTitleIsCutAndTheCardStaysInTheDrawer) {
     EXPECT_LE(QFontMetrics(menu.font()).horizontalAdvance(entry->text()), MenuItemText::maxWidth);
     EXPECT_LE(menu.sizeHint().width(), MenuItemText::maxWidth + 120) << "as wide as the cut entry";
     EXPECT_EQ(menu.actions().first()->text(), store.registry().types().first().title) << "a short title stays whole";
+}
+
+TEST_F(LabelCardTest, ALongNameEndsInAnEllipsisUntilItIsTypedIn) {
+    const QString phrase = QStringLiteral("远山的回声交响诗 Echoes 🎻 第一乐章慢板与快板的对话，森林里的风声 ");
+    const QString longName = phrase.repeated(5).left(150);
+    ProjectDetailView& view = openForTyping(earlierProject(longName));
+    view.resize(600, 900);
+    QApplication::processEvents();
+
+    auto* name = qobject_cast<CueTextField*>(view.labelCard()->nameField());
+    ASSERT_NE(name, nullptr) << "the name field draws its own cut";
+    EXPECT_EQ(name->text(), longName);
+    EXPECT_TRUE(name->shownText().endsWith(QChar(0x2026))) << name->shownText().toStdString();
+    EXPECT_TRUE(longName.startsWith(name->shownText().chopped(1)));
+    EXPECT_LE(name->fontMetrics().horizontalAdvance(name->shownText()), name->width());
+
+    // Typed in, it is the whole name again; a short one is never cut.
+    name->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return name->hasFocus(); }, 2000));
+    EXPECT_EQ(name->shownText(), longName);
+    name->clearFocus();
+    store.update(view.projectID(), [](AudioProject& p) { p.name = QStringLiteral("Short"); });
+    EXPECT_EQ(name->shownText(), QStringLiteral("Short"));
 }
 
 TEST_F(LabelCardTest, ModifiedTextSaysHowLongAgo) {

@@ -3,6 +3,8 @@
 #include "app/calendar/CalendarMonth.h"
 #include "app/calendar/CalendarPage.h"
 #include "app/calendar/DayCell.h"
+#include "app/calendar/DayPanel.h"
+#include "app/calendar/EventRow.h"
 #include "app/calendar/MonthGrid.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTable.h"
@@ -36,6 +38,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QThread>
+
+#include <optional>
 
 namespace sorvel::test {
 namespace {
@@ -216,6 +220,81 @@ TEST_F(MainWindowTest, AtTheSmallestSizeEveryHeaderStaysWholeWithAnySelection) {
                 for (qsizetype j = 0; j < i; ++j)
                     EXPECT_FALSE(boxes[i].intersects(boxes[j])) << where << ": parts " << j << " and " << i;
             }
+        }
+    }
+}
+
+// At the default size the day panel has no room beside an open drawer: a day
+// picked then closes the drawer and the panel lists that day, so a click on a
+// day always shows its entries.
+TEST_F(MainWindowTest, PickingADayBringsBackTheDayPanelThatTheDrawerPushedAside) {
+    const QDate day = CalendarMonth::today();
+    const QDate other = day.addDays(day.day() < 15 ? 1 : -1);
+    const AudioProject due =
+        project(QStringLiteral("Due"), [&](AudioProject& p) { p.deadline = QDateTime(day, QTime(17, 0)); });
+    put({due});
+    router.setSidebar(SidebarItem::calendar());
+    CalendarPage* calendar = window.calendar();
+    DayPanel* panel = calendar->dayPanel();
+    ASSERT_TRUE(
+        waitUntil([&] { return panel->isVisible() && !panel->rows(CalendarEvent::Kind::Deadline).isEmpty(); }, 3000));
+
+    EventRow* row = panel->rows(CalendarEvent::Kind::Deadline).first();
+    clickAt(row, QRectF(row->rect()).center());
+    ASSERT_EQ(router.selection(), QSet<QUuid>{due.id});
+    ASSERT_TRUE(waitUntil([&] { return window.drawerContent() && !panel->isVisible(); }, 3000))
+        << "the drawer leaves the panel no room at this width";
+
+    DayCell* cell = calendar->grid()->cell(other);
+    ASSERT_NE(cell, nullptr);
+    clickAt(cell, QRectF(cell->rect()).center());
+    EXPECT_EQ(calendar->selectedDay(), other);
+    EXPECT_TRUE(router.selection().isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return !window.drawerContent() && panel->isVisible(); }, 3000));
+    EXPECT_EQ(panel->width(), DayPanel::panelWidth);
+    EXPECT_EQ(panel->headingText(), CalendarMonth::dayHeading(other));
+
+    // Wide enough for both, the drawer stays open beside the panel.
+    window.resize(MainWindow::minimumWindowSize.width() + CalendarPage::dayPanelRuleWidth + DayPanel::panelWidth, 780);
+    router.setSelection({due.id});
+    ASSERT_TRUE(waitUntil([&] { return window.drawerContent() && window.drawerState().isPresent(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panel->isVisible(); }, 3000));
+    DayCell* today = calendar->grid()->cell(day);
+    ASSERT_NE(today, nullptr);
+    clickAt(today, QRectF(today->rect()).center());
+    EXPECT_EQ(calendar->selectedDay(), day);
+    EXPECT_EQ(router.selection(), QSet<QUuid>{due.id});
+    EXPECT_TRUE(panel->isVisible());
+}
+
+// At the smallest width a drawer is open whenever a tape is selected; the
+// hint that a second selected tape brings must not push the shelf down.
+TEST_F(MainWindowTest, AtTheSmallestSizeMoreSelectedTapesLeaveTheShelfStill) {
+    const auto done = [](AudioProject& p) { p.status = ProjectStatus::Done; };
+    const AudioProject first = project(QStringLiteral("First"), done), second = project(QStringLiteral("Second"), done);
+    const AudioProject third = project(QStringLiteral("Third"), done);
+    put({first, second, third});
+    window.resize(400, 300); // held at the minimum
+    QCoreApplication::processEvents();
+    const int pageWidthBesideTheDrawer = window.centralWidget()->width() - StudioSidebar::fixedWidth
+        - 2 * MainWindow::ruleWidth - MainWindow::drawerWidth;
+
+    for (const SidebarItem& page :
+         {SidebarItem::done(), SidebarItem::active(), SidebarItem::type(ProjectType::musicID)}) {
+        router.setSidebar(page);
+        std::optional<int> summaryTop;
+        for (const QSet<QUuid>& selection : {QSet<QUuid>{first.id}, QSet<QUuid>{first.id, second.id},
+                                             QSet<QUuid>{first.id, second.id, third.id}, QSet<QUuid>{first.id}}) {
+            router.setSelection(selection);
+            ASSERT_TRUE(waitUntil([&] { return window.shelf()->width() == pageWidthBesideTheDrawer; }, 3000));
+            QCoreApplication::processEvents();
+            const int top = window.shelf()->summary()->mapTo(window.shelf(), QPoint()).y();
+            const std::string where =
+                page.title(store.registry()).toStdString() + " with " + std::to_string(selection.size()) + " selected";
+            if (summaryTop) {
+                EXPECT_EQ(top, *summaryTop) << where;
+            }
+            summaryTop = top;
         }
     }
 }

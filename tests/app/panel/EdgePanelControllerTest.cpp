@@ -193,6 +193,26 @@ TEST_F(EdgePanelControllerTest, AChangedScreenReplacesThePanelAtOnceKeepingItsSt
     EXPECT_EQ(controller->panel()->geometry(), QRect(1572, 160, 340, 760));
 }
 
+TEST_F(EdgePanelControllerTest, OnTwoMonitorsCrossingTheSeamNeverOpensThePanel) {
+    screens->set(ScreenArea{QRectF(0, 0, 1600, 1000), QRectF(0, 0, 1600, 1000)});
+    screens->setOthers({ScreenArea{QRectF(1600, 0, 1600, 1000), QRectF(1600, 0, 1600, 1000)}});
+    controller->start();
+    EXPECT_EQ(controller->panel()->geometry(), QRect(3190, 452, 10, 96));
+    for (const qreal x : {1500.0, 1590.0, 1595.0, 1599.0, 1600.0, 1601.0, 1700.0, 1599.5, 1500.0}) {
+        pointer->moveTo(QPointF(x, 500));
+        EXPECT_FALSE(controller->isExpanded()) << x;
+    }
+    pointer->moveTo(QPointF(3199, 500));
+    EXPECT_TRUE(controller->isExpanded());
+    EXPECT_TRUE(settlesAt(QRectF(3200 - 340 - 8, 120, 340, 760)));
+
+    // The second monitor goes away: the panel comes back to the primary one's edge.
+    controller->setPinned(false);
+    controller->collapse();
+    screens->setOthers({});
+    EXPECT_EQ(controller->panel()->geometry(), QRect(1590, 452, 10, 96));
+}
+
 TEST_F(EdgePanelControllerTest, ASlideStartedDuringAnotherEndsAtTheLastTarget) {
     controller->start();
     controller->expand();

@@ -33,14 +33,24 @@ struct FakePointer final : PointerSource {
     bool tracking = false;
 };
 
-// Screens as the test sets them.
+// Screens as the test sets them: the primary one, then the others.
 struct FakeScreens final : ScreenSource {
-    std::optional<ScreenArea> primary() const override { return area; }
+    QList<ScreenArea> screens() const override {
+        QList<ScreenArea> all = others;
+        if (area)
+            all.prepend(*area);
+        return all;
+    }
     void set(const std::optional<ScreenArea>& next) {
         area = next;
         Q_EMIT changed();
     }
+    void setOthers(const QList<ScreenArea>& next) {
+        others = next;
+        Q_EMIT changed();
+    }
     std::optional<ScreenArea> area;
+    QList<ScreenArea> others;
 };
 
 // A collapse delay that runs only when the test says the time has passed.

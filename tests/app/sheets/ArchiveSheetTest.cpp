@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -133,6 +134,35 @@ TEST_F(ArchiveSheetTest, ShowsEveryErrorLineInStoreOrderAndNeverRunsAgain) {
 
     sheet->cancelButton()->click();
     EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(ArchiveSheetTest, AnErrorBelowAFullFormIsScrolledIntoView) {
+    archiveInto(environment.scratch() + QStringLiteral("/Archive"));
+    set(ArchiveSettings::moveFoldersKey, true);
+    QSet<QUuid> ids;
+    for (int i = 0; i < 5; ++i)
+        ids << addWithFolder(QStringLiteral("Tape %1").arg(i), makeFolder(QStringLiteral("t%1").arg(i))).id;
+    // The newest comes first in the store, so its line is the last of the form.
+    ids << addWithFolder(QStringLiteral("Gone"), environment.scratch() + QStringLiteral("/gone")).id;
+    const auto sheet = open(ids);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
+    const auto* scroll = sheet->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    ASSERT_GT(scroll->widget()->height(), scroll->viewport()->height()) << "the form scrolls before any error";
+
+    sheet->archiveButton()->click();
+    ASSERT_EQ(sheet->shownErrorLines().size(), 1);
+    QLabel* line = nullptr;
+    for (QLabel* label : sheet->findChildren<QLabel*>())
+        if (label->text() == sheet->errors().first())
+            line = label;
+    ASSERT_NE(line, nullptr);
+    const auto inView = [&] {
+        const QRect shown(line->mapTo(scroll->viewport(), QPoint(0, 0)), line->size());
+        return line->isVisible() && scroll->viewport()->rect().contains(shown);
+    };
+    EXPECT_TRUE(waitUntil(inView, 2000)) << "the error line lies below the fold";
+    EXPECT_TRUE(sheet->cancelButton()->isVisible());
 }
 
 TEST_F(ArchiveSheetTest, WithoutDirectoryNothingMovesAndSummariesGoIntoProjectFolders) {

@@ -3,6 +3,9 @@
 #include "app/library/MainWindow.h"
 #include "app/library/SheetPresenter.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/TrayMenu.h"
+#include "studio/AppearanceHost.h"
+#include "studio/Studio.h"
 #include "support/Waiting.h"
 
 #include "core/Storage.h"
@@ -10,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include <csignal>
@@ -42,18 +46,47 @@ protected:
 };
 
 TEST_F(AppDelegateTest, TheWindowOpensLargeEnoughAndClosingOnlyHidesIt) {
-    delegate.launch(QString());
     MainWindow& window = delegate.mainWindow();
+    const QRect available = window.screen()->availableGeometry();
+    // The test screen is narrower than the window's minimum and high enough for its first height.
+    ASSERT_LT(available.width(), MainWindow::minimumWindowSize.width());
+    ASSERT_GE(available.height(), MainWindow::initialSize.height() + 10);
+    delegate.launch(QString());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.size(), QSize(1320, 780));
     // Room for the sidebar, an open drawer and a page that stays whole beside it.
     EXPECT_EQ(window.minimumSize(), QSize(1276, 600));
+    // As wide as the screen allows, which is the minimum here; the first height fits and is kept.
+    EXPECT_EQ(window.size(), QSize(1276, 780));
+    // Framed, it starts at the screen's left edge and lies within its height.
+    ASSERT_TRUE(waitUntil([&] { return window.frameGeometry().left() == available.left(); }, 3000));
+    EXPECT_GE(window.frameGeometry().top(), available.top());
+    EXPECT_LE(window.frameGeometry().bottom(), available.bottom());
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
 
     window.close();
     EXPECT_FALSE(window.isVisible());
     delegate.openLink(QString());
     EXPECT_TRUE(window.isVisible());
+}
+
+// A program started with a purple accent.
+class PurpleStartTest : public AppShellTest {
+protected:
+    static bool storePurple(Settings& into) {
+        into.setValue(AppearanceHost::accentKey, QStringLiteral("AF52DE"));
+        return true;
+    }
+    const bool stored = storePurple(settings);
+    AppDelegate delegate{store, router, settings, panel, updates};
+};
+
+// Menus highlight in the accent of their window; the tray's menu has none and
+// takes the main window's, at start and at once when it changes.
+TEST_F(PurpleStartTest, TheTrayMenuTakesTheAccent) {
+    QMenu* menu = delegate.trayMenu().menu();
+    EXPECT_EQ(Studio::tint(menu), QColor(0xAF, 0x52, 0xDE));
+    settings.setValue(AppearanceHost::accentKey, QStringLiteral("34C759"));
+    EXPECT_EQ(Studio::tint(menu), QColor(0x34, 0xC7, 0x59));
 }
 
 TEST_F(AppDelegateTest, LinksOfOurSchemeBringTheWindowBackOthersDoNot) {

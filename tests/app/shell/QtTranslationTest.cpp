@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
@@ -23,9 +24,24 @@ protected:
         translator.reset(QtTranslation::install(*QCoreApplication::instance()));
         ASSERT_NE(translator, nullptr) << "Qt's Chinese translations (qt6-translations-l10n) are missing";
     }
-    // Deleting the translator uninstalls it, so other tests see Qt's own texts again.
+    // Other tests see Qt's own texts and the locale they started with again.
+    void TearDown() override { QLocale::setDefault(localeBefore); }
+
+    const QLocale localeBefore;
+    // Deleting the translator uninstalls it.
     std::unique_ptr<QTranslator> translator;
 };
+
+TEST_F(QtTranslationTest, QtsOwnTextsAreChineseWhateverTheSystemsLocale) {
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
+    EXPECT_EQ(QLocale().territory(), QLocale::China);
+    EXPECT_EQ(QLocale().monthName(3), QStringLiteral("三月"));
+    // Words that Qt's own Chinese translations lack.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), QStringLiteral("文件夹"));
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Drive"), QStringLiteral("驱动器"));
+    // What they have stays theirs.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+}
 
 TEST_F(QtTranslationTest, StandardButtonsAndTheColourDialogSpeakChinese) {
     QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Close);

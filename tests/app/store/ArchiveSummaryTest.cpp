@@ -124,10 +124,10 @@ TEST_F(ArchiveSummaryText, BareProjectHasOnlyTheAlwaysPresentParts) {
 }
 
 TEST(ArchiveSummaryName, SlashAndNulCannotLeaveTheFolder) {
-    EXPECT_EQ(ArchiveSummary::fileName(QStringLiteral("Mix")), QStringLiteral("Mix 归档.md"));
+    EXPECT_EQ(ArchiveSummary::fileName(QStringLiteral("Mix")).text(), QStringLiteral("Mix 归档.md"));
     QString name = QStringLiteral("../AC/DC");
     name.append(QChar(u'\0')).append(QStringLiteral("x"));
-    const QString file = ArchiveSummary::fileName(name);
+    const QString file = ArchiveSummary::fileName(name).text();
     EXPECT_EQ(file, QStringLiteral(".._AC_DC_x 归档.md"));
     EXPECT_FALSE(file.contains(QLatin1Char('/')));
 }

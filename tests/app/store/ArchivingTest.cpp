@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -195,6 +197,61 @@ TEST_F(Archiving, NameWithSlashOrNulStaysInsideTheMonthFolder) {
     EXPECT_EQ(entries(environment.scratch()), QStringList{QStringLiteral("Archive")});
 }
 
+TEST_F(Archiving, NamesLongerThanAFileNameMayBeAreShortenedAndStayApart) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    // 150 characters of Chinese, Latin and an emoji: over 255 bytes once " 归档.md" follows.
+    const QString phrase = QStringLiteral("远山的回声交响诗 Echoes 🎻 第一乐章慢板与快板的对话，森林里的风声 ");
+    const QString longName = phrase.repeated(5).left(150);
+    ASSERT_GT(longName.toUtf8().size(), 300);
+    QList<AudioProject> tapes;
+    QSet<QUuid> ids;
+    for (const QString& name : {QStringLiteral("片头曲"), QStringLiteral("Rain"), longName, QStringLiteral("Chase"),
+                                QStringLiteral("尾声"), QStringLiteral("Spot")}) {
+        tapes << projectIn(name, std::nullopt);
+        ids << tapes.last().id;
+    }
+    open(tapes);
+
+    EXPECT_EQ(archive(ids, {false, true}), QStringList());
+    EXPECT_EQ(archive({tapes[2].id}, {false, true}), QStringList()) << "archived again: the next free name";
+    QStringList longSummaries;
+    for (const QString& entry : entries(month)) {
+        EXPECT_LE(QFile::encodeName(entry).size(), 255) << entry.toStdString();
+        if (entry.startsWith(longName.left(20)))
+            longSummaries << entry;
+    }
+    ASSERT_EQ(longSummaries.size(), 2) << entries(month).join(QLatin1Char('\n')).toStdString();
+    const auto endingIn = [&](const QString& ending) {
+        const auto found = std::find_if(longSummaries.cbegin(), longSummaries.cend(),
+                                        [&](const QString& entry) { return entry.endsWith(ending); });
+        return found == longSummaries.cend() ? QString() : *found;
+    };
+    const QString first = endingIn(QStringLiteral(" 归档.md"));
+    const QString second = endingIn(QStringLiteral(" 归档 2.md"));
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_FALSE(second.isEmpty());
+    // As much of the name as fits, cut where a character ends (none here takes more than 4 bytes).
+    EXPECT_TRUE(longName.startsWith(first.chopped(QStringLiteral(" 归档.md").size())));
+    EXPECT_TRUE(longName.startsWith(second.chopped(QStringLiteral(" 归档 2.md").size())));
+    EXPECT_GE(QFile::encodeName(first).size(), 255 - 3);
+    EXPECT_GE(QFile::encodeName(second).size(), 255 - 3);
+    EXPECT_EQ(QString::fromUtf8(readFile(month + QLatin1Char('/') + first)).section(QLatin1Char('\n'), 0, 0),
+              QStringLiteral("# ") + longName);
+    EXPECT_EQ(QString::fromUtf8(readFile(month + QLatin1Char('/') + second)).section(QLatin1Char('\n'), 0, 0),
+              QStringLiteral("# ") + longName);
+}
+
+TEST_F(Archiving, AFolderWhoseNameIsAsLongAsAllowedStillFindsAFreeName) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    const QString name = QString(85, QChar(u'声')); // 255 bytes
+    QDir().mkpath(month + QLatin1Char('/') + name);
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), makeFolder(QStringLiteral("a/") + name));
+    open({tape});
+    EXPECT_EQ(archive({tape.id}, {true, false}), QStringList());
+    EXPECT_EQ(stored(tape).folderPath, month + QLatin1Char('/') + name.left(84) + QStringLiteral(" 2"));
+    EXPECT_EQ(readFile(*stored(tape).folderPath + QStringLiteral("/take.wav")).size(), 1000);
+}
+
 TEST_F(Archiving, EmptyOrRelativeFolderPathCountsAsNoFolder) {
     const AudioProject relative = projectIn(QStringLiteral("Relative"), QStringLiteral("Tape"));
     const AudioProject empty = projectIn(QStringLiteral("Empty"), QString());
@@ -272,6 +329,52 @@ TEST(FreeNameRules, SuffixGoesBeforeTheExtension) {
     EXPECT_EQ(FreeName::path(folder + QStringLiteral("/.hidden")), folder + QStringLiteral("/.hidden 2"));
     ASSERT_TRUE(QFile::link(folder + QStringLiteral("/nowhere"), folder + QStringLiteral("/Dangling")));
     EXPECT_EQ(FreeName::path(folder + QStringLiteral("/Dangling")), folder + QStringLiteral("/Dangling 2"));
+}
+
+TEST(FreeNameRules, ACutEndsWhereACharacterEnds) {
+    const QString violin = QStringLiteral("🎻"); // a surrogate pair, 4 bytes
+    const QString family = QStringLiteral("👨\u200D👩\u200D👧"); // joined into one, 18 bytes
+    const QString flag = QStringLiteral("🇨🇳"); // two regional indicators, 8 bytes
+    const QString accented = QStringLiteral("e\u0301"); // e with a combining acute, 3 bytes
+    const QString text = QStringLiteral("ab") + violin + family + flag + accented + QStringLiteral("中");
+    EXPECT_EQ(FreeName::startWithin(text, 1000), text);
+    EXPECT_EQ(FreeName::startWithin(text, 2), QStringLiteral("ab"));
+    for (int bytes = 3; bytes < 6; ++bytes)
+        EXPECT_EQ(FreeName::startWithin(text, bytes), QStringLiteral("ab")) << bytes;
+    EXPECT_EQ(FreeName::startWithin(text, 6), QStringLiteral("ab") + violin);
+    for (int bytes = 7; bytes < 24; ++bytes)
+        EXPECT_EQ(FreeName::startWithin(text, bytes), QStringLiteral("ab") + violin) << bytes;
+    EXPECT_EQ(FreeName::startWithin(text, 24), QStringLiteral("ab") + violin + family);
+    EXPECT_EQ(FreeName::startWithin(text, 31), QStringLiteral("ab") + violin + family);
+    EXPECT_EQ(FreeName::startWithin(text, 33), QStringLiteral("ab") + violin + family + flag);
+    EXPECT_EQ(FreeName::startWithin(text, 34), QStringLiteral("ab") + violin + family + flag);
+    EXPECT_EQ(FreeName::startWithin(text, 35), QStringLiteral("ab") + violin + family + flag + accented);
+    EXPECT_EQ(FreeName::startWithin(text, 0), QString());
+
+    // Flags side by side pair from the first indicator on.
+    const QString flags = flag + QStringLiteral("🇯🇵🇫🇷");
+    EXPECT_EQ(FreeName::startWithin(flags, 12), flag);
+    EXPECT_EQ(FreeName::startWithin(flags, 20), flag + QStringLiteral("🇯🇵"));
+    EXPECT_EQ(FreeName::startWithin(QStringLiteral("a") + flags, 13), QStringLiteral("a") + flag);
+}
+
+TEST(FreeNameRules, EveryTryFitsAFileNameAndKeepsTheMark) {
+    TestEnvironment environment;
+    const QString folder = environment.scratch();
+    const FreeName::Name summary{QString(100, QChar(u'远')), QStringLiteral(" 归档"), QStringLiteral(".md")};
+    const QString first = FreeName::path(folder, summary);
+    const QString kept = QString(81, QChar(u'远')); // 243 + 7 bytes of " 归档" and 3 of ".md"
+    EXPECT_EQ(first, folder + QLatin1Char('/') + kept + QStringLiteral(" 归档.md"));
+    for (int n = 2; n <= 9; ++n) {
+        writeFile(FreeName::path(folder, summary), "");
+        EXPECT_EQ(FreeName::path(folder, summary),
+                  folder + QLatin1Char('/') + kept + QStringLiteral(" 归档 ") + QString::number(n)
+                      + QStringLiteral(".md"));
+    }
+    // A number of two digits leaves room for one character less.
+    writeFile(FreeName::path(folder, summary), "");
+    EXPECT_EQ(FreeName::path(folder, summary),
+              folder + QLatin1Char('/') + QString(80, QChar(u'远')) + QStringLiteral(" 归档 10.md"));
 }
 
 } // namespace

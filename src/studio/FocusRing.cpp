@@ -1,0 +1,17 @@
+#include "studio/FocusRing.h"
+
+#include "studio/Shapes.h"
+#include "studio/Studio.h"
+
+#include <QPainter>
+
+namespace sorvel::FocusRing {
+
+void paint(QPainter& painter, const QWidget* control, const QRectF& rect, qreal radius) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    Shapes::strokeRoundedInside(painter, rect, radius, Studio::tint(control), width);
+    painter.restore();
+}
+
+} // namespace sorvel::FocusRing

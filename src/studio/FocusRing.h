@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+class QWidget;
+
+namespace sorvel::FocusRing {
+
+constexpr qreal width = 2;
+
+// The keyboard focus of a control: a ring in the control's accent tint,
+// drawn inside `rect` so that it needs no room of its own.
+void paint(QPainter& painter, const QWidget* control, const QRectF& rect, qreal radius);
+
+} // namespace sorvel::FocusRing
