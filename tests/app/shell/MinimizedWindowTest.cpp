@@ -113,6 +113,9 @@ protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet(childVariable) || QGuiApplication::platformName() != QStringLiteral("xcb"))
             GTEST_SKIP() << "runs inside the X server that MinimizedWindowX11.UnderAWindowManager starts";
+        // The window manager starts beside this program: a window mapped
+        // before it manages the screen is not the window it frames, iconifies and restores.
+        ASSERT_TRUE(waitUntil([] { return Workspaces().current().has_value(); }, 10000)) << "no window manager came up";
     }
 
     // On screen: mapped and not iconified, as the window manager and the X server see it.
