@@ -9,6 +9,8 @@ repo=$(cd "$(dirname "$check")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
+# shellcheck source=expect-outcome.sh
+source "$(dirname "${BASH_SOURCE[0]}")/expect-outcome.sh"
 
 copies() { # <name>: fresh copies of the header and the map under $scratch/<name>
   mkdir -p "$scratch/$1"
@@ -18,15 +20,7 @@ copies() { # <name>: fresh copies of the header and the map under $scratch/<name
 }
 
 expect() { # <pass|fail> <description> <folder> [what the failure must say]
-  python3 "$check" --header "$3/SyncMachine.h" --doc "$3/ARCHITECTURE.md" >"$scratch/out" 2>&1
-  local rc=$?
-  if { [ "$1" = pass ] && [ $rc -ne 0 ]; } || { [ "$1" = fail ] && [ $rc -eq 0 ]; }; then
-    echo "expected the check to $1: $2"; cat "$scratch/out"
-    failures=$((failures + 1))
-  elif [ -n "${4:-}" ] && ! grep -q -- "$4" "$scratch/out"; then
-    echo "the check failed on $2 without saying \"$4\":"; cat "$scratch/out"
-    failures=$((failures + 1))
-  fi
+  expect_outcome "$1" "$2" "${4:-}" python3 "$check" --header "$3/SyncMachine.h" --doc "$3/ARCHITECTURE.md"
 }
 
 TheCodeAsItIsPasses() {
