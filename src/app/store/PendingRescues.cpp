@@ -73,6 +73,12 @@ FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Libra
     return written;
 }
 
+void PendingRescues::hold(const QStringList& paths, quint64 revision) {
+    const std::lock_guard lock(m_mutex);
+    for (const QString& path : paths)
+        m_pending << Copy{path, revision};
+}
+
 std::unique_ptr<Storage::Carried> PendingRescues::carrierOf(quint64 revision) {
     return std::make_unique<Carrier>(*this, revision);
 }

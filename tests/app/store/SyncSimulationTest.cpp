@@ -79,7 +79,7 @@ class SyncSimulation : public StoreFixture {};
 // when it is merged at last, and steps a write that started before a quit's
 // copy lands after it. The run prints every such seed; the count may only go
 // down.
-constexpr double kMostOpenShare = 0.03;
+constexpr double kMostOpenShare = 0.0;
 
 TEST_F(SyncSimulation, EverySeededScheduleKeepsEveryChangeOnce) {
     const quint64 first = firstSeed();
