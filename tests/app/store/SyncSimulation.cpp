@@ -187,6 +187,16 @@ struct Expected {
     // that a seed picks the same ones in every process.
     QList<QUuid> others() const { return sorted(otherNotes.keys()); }
 
+    // The program ended: what was not durable is gone, and its steps no
+    // longer count toward the user's net (which keeps the sum off the ends
+    // of the range).
+    void losePending() {
+        for (const Op& op : std::as_const(pending)) {
+            if (op.kind == Op::Kind::Step)
+                userNet -= op.delta > 0 ? 1 : -1;
+        }
+        pending.clear();
+    }
     // The changes made up to `upTo` reached the file or a rescue copy.
     void makeDurable(int upTo) {
         while (!pending.isEmpty() && pending.first().made <= upTo)
@@ -691,7 +701,7 @@ private:
         if (!m_world.killed)
             return;
         ++m_crashes;
-        m_expected.pending.clear();
+        m_expected.losePending();
         endProgram();
         m_world.killed = false;
         startProgram();
@@ -999,7 +1009,7 @@ private:
         if (!m_expected.pending.isEmpty() && !m_sync->isDirty())
             m_world.breakRule(
                 QStringLiteral("a change the program took as written is neither in the file nor in a copy"));
-        m_expected.pending.clear();
+        m_expected.losePending();
         endProgram();
         startProgram();
     }
