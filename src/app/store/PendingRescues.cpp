@@ -3,6 +3,7 @@
 #include "core/Log.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace sorvel {
 
@@ -14,6 +15,18 @@ public:
 
     int replacing(const Storage::WriteMark& mark) override {
         m_lock = std::unique_lock(m_owner.m_mutex);
+        // A copy of later changes, kept while this write ran, holds these
+        // too and its steps from the same base: landing now, the write would
+        // have them counted again when the copy merges. The copy brings them.
+        for (const Copy& copy : std::as_const(m_owner.m_pending)) {
+            if (copy.revision > m_revision) {
+                m_lock.unlock();
+                Log::info(QStringLiteral("Sorvel: the rescue copy %1 holds the changes of this write and later ones; "
+                                         "the data file is left to it")
+                              .arg(copy.path));
+                return ECANCELED;
+            }
+        }
         QStringList paths;
         for (const Copy& copy : std::as_const(m_owner.m_pending)) {
             if (copy.revision <= m_revision)
@@ -71,6 +84,12 @@ FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Libra
     else
         m_pending << *m_last;
     return written;
+}
+
+void PendingRescues::hold(const QStringList& paths, quint64 revision) {
+    const std::lock_guard lock(m_mutex);
+    for (const QString& path : paths)
+        m_pending << Copy{path, revision};
 }
 
 std::unique_ptr<Storage::Carried> PendingRescues::carrierOf(quint64 revision) {

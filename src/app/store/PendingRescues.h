@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <QUuid>
 
@@ -34,6 +35,9 @@ public:
     // different since.
     FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
                      quint64 revision, const QDateTime& at);
+    // Rescue copies of earlier runs taken in as the change `revision`: the
+    // write that carries it retires them.
+    void hold(const QStringList& paths, quint64 revision);
     // What a write of the changes up to `revision` carries (Storage::save):
     // every copy of those changes, retired as the write replaces the file.
     std::unique_ptr<Storage::Carried> carrierOf(quint64 revision);

@@ -32,6 +32,12 @@ void ProgressSteps::landed(quint64 revision) {
     m_landed = std::max(m_landed, revision);
 }
 
+QList<ProgressSteps::Step> ProgressSteps::notLanded() const {
+    QList<Step> carried = m_steps;
+    carried.removeIf([this](const Step& step) { return step.revision <= m_landed; });
+    return carried;
+}
+
 double ProgressSteps::stepped(const QUuid& project, double from, quint64 since) const {
     double value = from;
     for (const Step& step : m_steps) {

@@ -34,6 +34,8 @@ public:
     void landed(quint64 revision);
     // In the order they were made.
     const QList<Step>& steps() const { return m_steps; }
+    // Those a merge carries onto the file's value: the steps after the ones landed.
+    QList<Step> notLanded() const;
 
     // LibraryMerge::merge, with these steps carried onto `theirs`.
     Library merge(Library base, const Library& theirs, Library mine, QStringList* notes) const;

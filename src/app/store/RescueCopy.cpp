@@ -261,37 +261,55 @@ private:
 enum class Merge {
     Done, // merged and renamed
     Unusable, // cannot be read: it stays, and the copies after it merge all the same
-    NotWritten, // its merge could not be written (a full disk, a busy folder): tried again later
+    NotWritten, // its merge could not be written (a full disk, a busy folder): taken in by the program
 };
 
-// Merges one rescue file into the data file and renames it; `late` when
-// tried again while the program runs (see mergeInto).
-Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed, QList<NotMerged>* notWritten,
-              bool late) {
+// A rescue file as it merges: its steps are those not in the data file yet
+// (nor in a copy of its run that `held` takes in before it); `kept` the run
+// and change it holds.
+struct Loaded {
+    NotMerged copy;
+    KeptSteps kept;
+};
+
+std::optional<Loaded> load(const QString& path, LandedSteps& landed, const QHash<QUuid, quint64>& held = {}) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Merge::Unusable;
+        return std::nullopt;
     const std::optional<Rescued> rescued = decode(
         file.readAll(), QDateTime::fromSecsSinceEpoch(QFileInfo(path).lastModified().toSecsSinceEpoch(), Qt::UTC));
     file.close();
     if (!rescued) {
         Log::storageError(QStringLiteral("the rescue copy %1 cannot be read; it stays where it is").arg(path));
-        return Merge::Unusable;
+        return std::nullopt;
     }
-    const Library base = rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved);
-    ProgressSteps steps = rescued->steps.steps;
-    if (!steps.steps().isEmpty())
-        steps.landed(landed.of(rescued->steps.run));
+    Loaded loaded{{path,
+                   {},
+                   rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved),
+                   rescued->unsaved,
+                   rescued->steps.steps},
+                  {rescued->steps.run, rescued->steps.revision, {}}};
+    if (!loaded.copy.steps.steps().isEmpty())
+        loaded.copy.steps.landed(std::max(landed.of(loaded.kept.run), held.value(loaded.kept.run)));
+    return loaded;
+}
+
+// Merges one rescue file into the data file and renames it.
+Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed, FileError* notWritten) {
+    const std::optional<Loaded> loaded = load(path, landed);
+    if (!loaded)
+        return Merge::Unusable;
+    const NotMerged& rescued = loaded->copy;
     Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
-    const Storage::SaveResult saved =
-        Storage::save([&](const Library* found) { return mergeInto(found, base, rescued->unsaved, steps, late); },
-                      false, waiter, &carrier);
+    const Storage::SaveResult saved = Storage::save(
+        [&](const Library* found) { return mergeInto(found, rescued.base, rescued.unsaved, rescued.steps); }, false,
+        waiter, &carrier);
     if (!saved.written) {
-        if (notWritten && !saved.folderBusy)
-            *notWritten << NotMerged{path, saved.error};
+        if (!saved.folderBusy)
+            *notWritten = saved.error.isEmpty() ? FileError{path, EIO} : saved.error;
         return Merge::NotWritten;
     }
-    landed.note(rescued->steps);
+    landed.note(loaded->kept);
     return Merge::Done;
 }
 
@@ -430,60 +448,56 @@ void Carrier::notReplaced() {
     syncFolder();
 }
 
-Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps,
-                  bool late) {
+Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps) {
     if (!found)
         return unsaved;
-    // The copy's values win a conflict; its steps add to the file's value.
-    const Library merged = steps.merge(base, *found, unsaved);
-    if (!late)
-        return merged;
-    // Tried again while the program runs: the file may hold changes made
-    // after the copy (this run's writes), which it must not undo.
-    Library fileFirst = LibraryMerge::merge(base, unsaved, *found);
-    for (const ProgressSteps::Step& step : steps.steps()) {
-        const auto stepped = std::find_if(merged.projects.cbegin(), merged.projects.cend(),
-                                          [&](const AudioProject& p) { return p.id == step.project; });
-        for (AudioProject& project : fileFirst.projects) {
-            if (project.id == step.project && stepped != merged.projects.cend())
-                project.manualProgress = stepped->manualProgress;
-        }
-    }
-    return fileFirst;
+    return steps.merge(base, *found, unsaved);
+}
+
+Library foldInto(const Library* found, const QList<NotMerged>& copies) {
+    std::optional<Library> folded = found ? std::optional<Library>(*found) : std::nullopt;
+    for (const NotMerged& copy : copies)
+        folded = mergeInto(folded ? &*folded : nullptr, copy.base, copy.unsaved, copy.steps);
+    return *folded;
 }
 
 void sortAsMade(QStringList& names) {
     std::ranges::sort(names, {}, madeOrder);
 }
 
-int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
-               const std::optional<QStringList>& among) {
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten) {
     const QDir rescues(folder());
     LandedSteps landed;
     const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
-    // Settled at the start; a merge tried again while the program runs
-    // takes only the copies it names.
-    if (!among && !carried.isEmpty()
+    if (!carried.isEmpty()
         && !Storage::lookBack([&](const auto& hasLanded) { settleCarried(carried, hasLanded, landed); }, waiter))
         return 0;
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
-    if (among)
-        names.removeIf([&](const QString& name) { return !among->contains(rescues.filePath(name)); });
     sortAsMade(names);
     int restored = 0;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        const qsizetype before = notWritten ? notWritten->size() : 0;
-        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, notWritten, among.has_value());
+        FileError why;
+        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, &why);
         if (merged == Merge::Done)
             ++restored;
         if (merged != Merge::NotWritten)
             continue;
-        // The later copies wait for this one: merged before it, their values
-        // would be undone by its older ones when it lands.
-        if (notWritten && notWritten->size() > before) {
-            const FileError why = notWritten->last().why;
-            for (qsizetype later = i + 1; later < names.size(); ++later)
-                *notWritten << NotMerged{rescues.filePath(names.at(later)), why};
+        // This copy and the later ones go to the program in the order they
+        // were made: merged before it, their values would be undone by its
+        // older ones when it lands. A later copy of one run holds the steps
+        // of the earlier ones too, which count once.
+        if (notWritten && !why.isEmpty()) {
+            QHash<QUuid, quint64> held;
+            for (qsizetype later = i; later < names.size(); ++later) {
+                const QString path = rescues.filePath(names.at(later));
+                std::optional<Loaded> loaded = load(path, landed, held);
+                if (!loaded)
+                    continue;
+                loaded->copy.why = why;
+                if (!loaded->kept.run.isNull())
+                    held[loaded->kept.run] = std::max(held.value(loaded->kept.run), loaded->kept.revision);
+                *notWritten << std::move(loaded->copy);
+            }
         }
         break;
     }

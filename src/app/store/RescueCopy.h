@@ -67,10 +67,14 @@ private:
     QString m_what;
 };
 
-// A rescue file whose merge could not be written, and why.
+// A rescue file whose merge could not be written, why, and what it holds:
+// its `steps` are those not in the data file yet.
 struct NotMerged {
     QString path;
     FileError why;
+    Library base;
+    Library unsaved;
+    ProgressSteps steps;
 };
 
 // Merges every rescue file in folder() into the data file, as a change of
@@ -86,17 +90,17 @@ struct NotMerged {
 // merged file is then renamed projects-restored-…, so that it is merged
 // once; one whose merge cannot be written now stays, and so do the copies
 // made after it, which would otherwise land first. Returns how many were
-// merged. `notWritten` gets each copy left for that reason, in the order they
-// were made; `among`, when given, limits the merge to those copies.
-int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
-               const std::optional<QStringList>& among = std::nullopt);
+// merged. `notWritten` gets each copy left for that reason that can be read,
+// in the order they were made: the program takes them in as unsaved changes
+// (foldInto) and its write retires them.
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr);
 // What merging a rescue copy (`unsaved`, grown from `base`, with its steps)
-// into the data file's library `found` (none: no file, or kept aside) gives.
-// At the start the copy's values win a conflict; `late`, tried again while
-// the program runs, the file's do, which may be this run's newer changes.
-// Steps add to the file's value either way.
-Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps,
-                  bool late);
+// into the data file's library `found` (none: no file, or kept aside) gives:
+// the copy's values win a conflict, its steps add to the file's value.
+Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps);
+// The copies (at least one) merged onto `found` one after the other, in
+// their order.
+Library foldInto(const Library* found, const QList<NotMerged>& copies);
 
 // Puts the names of rescue files in the order restoreAll() merges them, the
 // order they were made: oldest first, so that a later copy's values win over

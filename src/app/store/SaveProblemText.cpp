@@ -62,8 +62,8 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
         return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样移到 ") + problem.error.context
             + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::RescueNotMerged)
-        return QStringLiteral("上次退出时留下的救援副本无法合并进数据文件：") + forUser(problem)
-            + QStringLiteral("。Sorvel 会自动重试。");
+        return QStringLiteral("上次退出时留下的救援副本已显示在书架上，但还无法写入数据文件：") + forUser(problem)
+            + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
     if (problem.kind == SaveProblem::Kind::RepeatsKeptAside)
         return QStringLiteral("数据文件中有重复的字段，Sorvel 只采用了每处的最后一个；改写前，原内容已原样保存在 ")
             + problem.error.context + QStringLiteral("。");

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 
@@ -120,53 +121,75 @@ protected:
 };
 
 TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfItsRunMergesLater) {
-    for (const bool sameRun : {true, false}) {
-        SCOPED_TRACE(sameRun ? "tried again in the same run" : "merged at the next start");
-        ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
-        writeDataFile({tape});
-        const QByteArray held = readFile(Storage::filePath());
-        const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
-        ASSERT_TRUE(base);
-        const QUuid run = QUuid::createUuid();
-        ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
-        const FileOutcome later =
-            keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); });
-        ASSERT_TRUE(later.done());
+    writeDataFile({tape});
+    const QByteArray held = readFile(Storage::filePath());
+    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+    ASSERT_TRUE(base);
+    const QUuid run = QUuid::createUuid();
+    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
+    const FileOutcome later =
+        keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); });
+    ASSERT_TRUE(later.done());
 
-        expectInChild([&] {
-            // Room for the earlier copy's merge, not for the later one's notes.
-            FileSizeCap cap(rlim_t(held.size() + 64));
-            ASSERT_TRUE(cap.isLowered());
-            QList<RescueCopy::NotMerged> notWritten;
-            testing::internal::CaptureStderr();
-            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 1);
-            ASSERT_EQ(notWritten.size(), 1);
-            EXPECT_EQ(notWritten.first().path, later.path);
-            EXPECT_EQ(notWritten.first().why.number, EFBIG);
-            EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
-            if (sameRun) {
-                cap.lift();
-                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), nullptr, QStringList{later.path}),
-                          1);
-            }
-            testing::internal::GetCapturedStderr();
-        });
-        if (!sameRun) {
-            testing::internal::CaptureStderr();
-            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
-            testing::internal::GetCapturedStderr();
-        }
+    expectInChild([&] {
+        // Room for the earlier copy's merge, not for the later one's notes.
+        FileSizeCap cap(rlim_t(held.size() + 64));
+        ASSERT_TRUE(cap.isLowered());
+        QList<RescueCopy::NotMerged> notWritten;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 1);
+        ASSERT_EQ(notWritten.size(), 1);
+        EXPECT_EQ(notWritten.first().path, later.path);
+        EXPECT_EQ(notWritten.first().why.number, EFBIG);
+        EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
+        testing::internal::GetCapturedStderr();
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+    testing::internal::GetCapturedStderr();
 
+    const AudioProject inFile = projectsInFile().first();
+    EXPECT_EQ(inFile.notes.size(), 8192);
+    EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+}
+
+// The same through the store: it merges the earlier copy at its start, takes
+// in the later one, which it cannot write yet, and writes it once it can.
+TEST_F(RescueCopySteps, TheStepsOfACopyMergedAtTheStartCountOnceWhenTheStoreWritesALaterCopyOfItsRun) {
+    writeDataFile({tape});
+    const QByteArray held = readFile(Storage::filePath());
+    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+    ASSERT_TRUE(base);
+    const QUuid run = QUuid::createUuid();
+    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
+    ASSERT_TRUE(keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+
+    expectInChild([&] {
+        FileSizeCap cap(rlim_t(held.size() + 64));
+        ASSERT_TRUE(cap.isLowered());
+        testing::internal::CaptureStderr();
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+        EXPECT_EQ(store.project(tape.id)->notes.size(), 8192) << "on the shelf";
+        EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
+        cap.lift();
+        ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
+        ASSERT_TRUE(waitUntilIdle(store));
+        testing::internal::GetCapturedStderr();
         const AudioProject inFile = projectsInFile().first();
         EXPECT_EQ(inFile.notes.size(), 8192);
         EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
-    }
+        EXPECT_TRUE(
+            QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files).isEmpty());
+    });
 }
 
 // A copy whose merge cannot be written holds back the copies made after it:
 // merged first, their values would be undone by its older ones once it lands.
+// The store takes them in, in that order, under the user's own later edits.
 TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt) {
-    {
+    for (const bool sameRun : {false, true}) {
+        SCOPED_TRACE(sameRun ? "written by the store that took them in" : "merged at the next start");
         ASSERT_TRUE(QDir(RescueCopy::folder()).removeRecursively());
         writeDataFile({tape});
         const QByteArray held = readFile(Storage::filePath());
@@ -179,29 +202,56 @@ TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt)
         const FileOutcome later = keepStepped(*base, QUuid::createUuid(), 0,
                                               [](AudioProject& p) { p.name = QStringLiteral("Alpha-second"); });
         ASSERT_TRUE(earlier.done() && later.done());
+        const AudioProject other = AudioProject::make(QStringLiteral("Other"), ProjectType::musicID);
 
         expectInChild([&] {
             // Room for the later copy's rename, not for the earlier one's notes.
             FileSizeCap cap(rlim_t(held.size() + 64));
             ASSERT_TRUE(cap.isLowered());
-            QList<RescueCopy::NotMerged> notWritten;
             testing::internal::CaptureStderr();
-            EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 0);
-            QStringList waiting;
-            for (const RescueCopy::NotMerged& copy : std::as_const(notWritten))
-                waiting << copy.path;
-            EXPECT_EQ(waiting, (QStringList{earlier.path, later.path}));
+            if (!sameRun) {
+                QList<RescueCopy::NotMerged> notWritten;
+                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 0);
+                QStringList waiting;
+                for (const RescueCopy::NotMerged& copy : std::as_const(notWritten))
+                    waiting << copy.path;
+                EXPECT_EQ(waiting, (QStringList{earlier.path, later.path}));
+                EXPECT_EQ(projectsInFile().first().name, tape.name);
+                testing::internal::GetCapturedStderr();
+                return;
+            }
+            ProjectStore store(desktop.seams());
+            ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+            EXPECT_EQ(store.project(tape.id)->name, QStringLiteral("Alpha-second"));
+            EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::RescueNotMerged);
+            // The user's edit meanwhile stays on top of both.
+            store.update(tape.id, [](AudioProject& p) { p.folderPath = QStringLiteral("/music/mine"); });
+            store.addProject(other);
+            ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites >= 1; }, kPatience));
             EXPECT_EQ(projectsInFile().first().name, tape.name);
+            cap.lift();
+            ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
+            ASSERT_TRUE(waitUntilIdle(store));
+            EXPECT_TRUE(store.saveProblem().isEmpty());
             testing::internal::GetCapturedStderr();
         });
-        // The next start merges both, in the order they were made.
+        // The next start merges what is left, in the order it was made.
         testing::internal::CaptureStderr();
-        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 2);
+        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), sameRun ? 0 : 2);
         testing::internal::GetCapturedStderr();
 
-        const AudioProject inFile = projectsInFile().first();
-        EXPECT_EQ(inFile.name, QStringLiteral("Alpha-second")) << "the copy made last has the last word";
-        EXPECT_EQ(inFile.notes.size(), 8192);
+        const QList<AudioProject> inFile = projectsInFile();
+        ASSERT_EQ(inFile.size(), sameRun ? 2 : 1);
+        const auto rescued =
+            std::find_if(inFile.cbegin(), inFile.cend(), [&](const AudioProject& p) { return p.id == tape.id; });
+        ASSERT_NE(rescued, inFile.cend());
+        EXPECT_EQ(rescued->name, QStringLiteral("Alpha-second")) << "the copy made last has the last word";
+        EXPECT_EQ(rescued->notes.size(), 8192);
+        if (sameRun) {
+            EXPECT_EQ(rescued->folderPath, QStringLiteral("/music/mine"));
+            EXPECT_TRUE(
+                std::any_of(inFile.cbegin(), inFile.cend(), [&](const AudioProject& p) { return p.id == other.id; }));
+        }
     }
 }
 

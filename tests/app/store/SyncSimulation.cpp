@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <map>
@@ -186,6 +187,16 @@ struct Expected {
     // that a seed picks the same ones in every process.
     QList<QUuid> others() const { return sorted(otherNotes.keys()); }
 
+    // The program ended: what was not durable is gone, and its steps no
+    // longer count toward the user's net (which keeps the sum off the ends
+    // of the range).
+    void losePending() {
+        for (const Op& op : std::as_const(pending)) {
+            if (op.kind == Op::Kind::Step)
+                userNet -= op.delta > 0 ? 1 : -1;
+        }
+        pending.clear();
+    }
     // The changes made up to `upTo` reached the file or a rescue copy.
     void makeDurable(int upTo) {
         while (!pending.isEmpty() && pending.first().made <= upTo)
@@ -379,7 +390,7 @@ public:
     void migrate(const FolderLock::Waiter&) override { m_world.operation("take over the earlier product's data"); }
     void removeStaleDrafts(const FolderLock::Waiter&) override { m_world.operation("remove stale drafts"); }
 
-    RescuesMerged mergeRescues(const FolderLock::Waiter&, const std::optional<QStringList>& among) override {
+    RescuesMerged mergeRescues(const FolderLock::Waiter&) override {
         // A copy a write was carrying when the program died: retired if that
         // write replaced the file, else merged like the others.
         for (World::Rescue& rescue : m_world.rescues) {
@@ -392,7 +403,7 @@ public:
         }
         QStringList names;
         for (const World::Rescue& rescue : std::as_const(m_world.rescues)) {
-            if (!rescue.retired && (!among || among->contains(rescue.name)))
+            if (!rescue.retired)
                 names << rescue.name;
         }
         RescueCopy::sortAsMade(names);
@@ -412,16 +423,21 @@ public:
             const Library base = rescue->base ? *rescue->base : Library{{}, {}};
             m_restoringUpTo = rescue->madeUpTo;
             SimCarrier carrier(m_world, {rescue->name});
-            const Storage::SaveResult saved = save(
-                [&](const Library* found) {
-                    return RescueCopy::mergeInto(found, base, rescue->unsaved, steps, among.has_value());
-                },
-                false, {}, &carrier);
+            const Storage::SaveResult saved =
+                save([&](const Library* found) { return RescueCopy::mergeInto(found, base, rescue->unsaved, steps); },
+                     false, {}, &carrier);
             if (!saved.written) {
-                // It and the later copies, held back by it, stay for a later try.
+                // It and the later copies, held back by it, go to the program.
                 if (!saved.folderBusy) {
-                    for (qsizetype later = order.indexOf(rescue); later < order.size(); ++later)
-                        merged.notWritten << RescueCopy::NotMerged{order.at(later)->name, saved.error};
+                    for (qsizetype later = order.indexOf(rescue); later < order.size(); ++later) {
+                        const World::Rescue& held = *order.at(later);
+                        ProgressSteps heldSteps = held.steps.steps;
+                        heldSteps.landed(landed.value(held.steps.run));
+                        merged.notWritten << RescueCopy::NotMerged{
+                            held.name, saved.error, held.base ? *held.base : Library{{}, {}}, held.unsaved, heldSteps};
+                        if (!held.steps.run.isNull())
+                            landed[held.steps.run] = std::max(landed.value(held.steps.run), held.steps.revision);
+                    }
                 }
                 break;
             }
@@ -523,8 +539,12 @@ public:
             return result;
         }
         m_world.landedWrites.insert(write);
-        // Changes of the user's since this run's start or its last write that landed.
-        const bool carriesChanges = m_restoring || (m_worker && m_worker->carries() > m_expected.writtenUpTo);
+        // Changes of the user's since this run's start or its last write that
+        // landed, or of an earlier run's, in the rescue copies it carries.
+        const bool carriesRescues = std::any_of(m_world.rescues.cbegin(), m_world.rescues.cend(),
+                                                [&](const World::Rescue& rescue) { return rescue.carriedBy == write; });
+        const bool carriesChanges =
+            m_restoring || carriesRescues || (m_worker && m_worker->carries() > m_expected.writtenUpTo);
         if (wasTorn && !carriesChanges)
             m_world.breakRule(QStringLiteral("an idle program wrote over a file that does not decode"));
         // What this write carries is durable from here; over broken bytes it is
@@ -681,7 +701,7 @@ private:
         if (!m_world.killed)
             return;
         ++m_crashes;
-        m_expected.pending.clear();
+        m_expected.losePending();
         endProgram();
         m_world.killed = false;
         startProgram();
@@ -989,7 +1009,7 @@ private:
         if (!m_expected.pending.isEmpty() && !m_sync->isDirty())
             m_world.breakRule(
                 QStringLiteral("a change the program took as written is neither in the file nor in a copy"));
-        m_expected.pending.clear();
+        m_expected.losePending();
         endProgram();
         startProgram();
     }

@@ -10,11 +10,10 @@ namespace sorvel {
 
 namespace {
 
-// Names the copy, and why its merge was not written.
-SaveProblem rescueNotMerged(const RescueCopy::NotMerged& copy) {
+// Names the copy, and why its changes are not written.
+SaveProblem rescueNotMerged(const QString& path, const FileError& why) {
     return {SaveProblem::Kind::RescueNotMerged,
-            copy.why.number != 0 ? FileError{copy.path, copy.why.number}
-                                 : FileError{copy.path + QStringLiteral(": ") + copy.why.context, 0}};
+            why.number != 0 ? FileError{path, why.number} : FileError{path + QStringLiteral(": ") + why.context, 0}};
 }
 
 } // namespace
@@ -75,8 +74,7 @@ std::optional<Library> DataFileSync::lastReadLibrary() const {
 bool DataFileSync::isIdle() const {
     return !m_worker->isBusy() && !m_writeWanted && !m_readWanted && !m_clock->isActive(SyncTimer::Save)
         && !m_clock->isActive(SyncTimer::Settle) && !m_clock->isActive(SyncTimer::Echo)
-        && !m_clock->isActive(SyncTimer::ReadRetry) && !m_clock->isActive(SyncTimer::UndecodableQuiet)
-        && !m_clock->isActive(SyncTimer::RescueRetry);
+        && !m_clock->isActive(SyncTimer::ReadRetry) && !m_clock->isActive(SyncTimer::UndecodableQuiet);
 }
 
 bool DataFileSync::withinEchoWindow() const {
@@ -99,6 +97,7 @@ SyncFacts DataFileSync::facts() const {
     f.quitPatience = m_quitPatienceMs > 0;
     f.writingJob = m_writing;
     f.file = m_file;
+    f.rescuesWaiting = !m_unmergedRescues.isEmpty() && !m_rescuesTaken;
     if (m_read) {
         f.readChanged = !m_read->unchanged;
         f.restored = m_read->rescues.merged > 0;
@@ -127,7 +126,6 @@ void DataFileSync::timerFired(SyncTimer timer) {
     case SyncTimer::Echo: dispatch(SyncEvent::EchoTimer); break;
     case SyncTimer::ReadRetry: dispatch(SyncEvent::RetryTimer); break;
     case SyncTimer::UndecodableQuiet: dispatch(SyncEvent::QuietTimer); break;
-    case SyncTimer::RescueRetry: dispatch(SyncEvent::RescueRetryTimer); break;
     }
 }
 
@@ -153,21 +151,10 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::RestartQuietTimer:
     case SyncAction::StartQuietTimer: m_clock->start(SyncTimer::UndecodableQuiet, undecodableQuietMs); break;
     case SyncAction::StopQuietTimer: m_clock->stop(SyncTimer::UndecodableQuiet); break;
-    case SyncAction::MarkRescueRetryDue: m_rescueRetryDue = true; break;
-    case SyncAction::SayRescueNotMerged: {
-        m_unmergedRescues = m_read->rescues.notWritten;
-        setSaveProblem(rescueNotMerged(m_unmergedRescues.first()));
-        break;
-    }
-    case SyncAction::RetryRescuesLater:
-        m_clock->start(SyncTimer::RescueRetry, m_rescueRetryDelayMs);
-        m_rescueRetryDelayMs = std::min(2 * m_rescueRetryDelayMs, int(longestRetryDelayMs));
-        break;
-    case SyncAction::ForgetRescueProblem:
-        m_unmergedRescues.clear();
-        m_rescueRetryDelayMs = retryDelayMs;
-        if (m_saveProblem.kind == SaveProblem::Kind::RescueNotMerged)
-            setSaveProblem({});
+    case SyncAction::NoteRescuesWaiting: m_unmergedRescues = m_read->rescues.notWritten; break;
+    case SyncAction::TakeRescues: takeRescues(); break;
+    case SyncAction::SayRescueNotMerged:
+        setSaveProblem(rescueNotMerged(m_unmergedRescues.first().path, m_unmergedRescues.first().why));
         break;
     case SyncAction::RetryReadLater:
         m_clock->start(SyncTimer::ReadRetry, m_readRetryDelayMs);
@@ -222,7 +209,13 @@ void DataFileSync::perform(SyncAction action) {
                         error.number != 0 ? FileError{Storage::filePath(), error.number} : error});
         break;
     }
-    case SyncAction::SayWriteFailed: setSaveProblem({SaveProblem::Kind::WriteFailed, m_write->saved.error}); break;
+    case SyncAction::SayWriteFailed:
+        // Copies taken in are what the banner names until they are written.
+        if (m_unmergedRescues.isEmpty())
+            setSaveProblem({SaveProblem::Kind::WriteFailed, m_write->saved.error});
+        else
+            setSaveProblem(rescueNotMerged(m_unmergedRescues.first().path, m_write->saved.error));
+        break;
     case SyncAction::SayFolderBusy: setSaveProblem({SaveProblem::Kind::FolderBusy, {}}); break;
     case SyncAction::ClearFileProblem:
         if (m_saveProblem.isAboutTheFile())
@@ -256,16 +249,13 @@ void DataFileSync::perform(SyncAction action) {
                       .arg(Storage::directory()));
         break;
     case SyncAction::WaitForJobAtQuit: waitAtQuit(); break;
-    case SyncAction::KeepRescueCopy:
-        m_kept =
-            m_rescues->keep(lastReadLibrary(), m_host.current(), m_steps, m_revision, m_clock->wallNow().toLocalTime());
-        break;
+    case SyncAction::KeepRescueCopy: keepRescue(); break;
     }
 }
 
 SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) const {
     if (!m_unmergedRescues.isEmpty())
-        return rescueNotMerged(m_unmergedRescues.first());
+        return rescueNotMerged(m_unmergedRescues.first().path, m_unmergedRescues.first().why);
     if (!saved.repeatsKeptAs.isEmpty())
         return {SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}};
     const QString& movedAsideTo = saved.movedAsideTo;
@@ -320,31 +310,20 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    // Only the copies that could not be merged at the start are tried again,
-    // never one this run has made since.
-    QStringList retrying;
-    if (std::exchange(m_rescueRetryDue, false)) {
-        for (const RescueCopy::NotMerged& copy : std::as_const(m_unmergedRescues))
-            retrying << copy.path;
-    }
-    const bool mergesRescues = atStart || !retrying.isEmpty();
-    return [this, base, mine, steps, dirty, revision, atStart, retrying, mergesRescues,
-            files = m_files]() -> SyncWorker::Delivery {
+    return [this, base, mine, steps, dirty, revision, atStart, files = m_files]() -> SyncWorker::Delivery {
         const FolderLock::Waiter waiter = m_worker->folderWaiter();
         FolderRead result;
         result.atStart = atStart;
         result.revision = revision;
-        result.mergedRescues = mergesRescues;
-        if (atStart) // before anything is read: the earlier product's data
+        // Before anything is read: the earlier product's data, then what a
+        // quit could not write last time, before what an interrupted write of
+        // this program left is removed (the rescue copies look whether the
+        // draft of the write that carried them is still there).
+        if (atStart) {
             files->migrate(waiter);
-        // What a quit could not write last time goes into the file before it
-        // is read; at the start before what an interrupted write of this
-        // program left is removed (the rescue copies look whether the draft
-        // of the write that carried them is still there).
-        if (mergesRescues)
-            result.rescues = files->mergeRescues(waiter, atStart ? std::nullopt : std::optional<QStringList>(retrying));
-        if (atStart)
+            result.rescues = files->mergeRescues(waiter);
             files->removeStaleDrafts(waiter);
+        }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the sync's thread only takes the result.
         result.read = files->read(waiter);
@@ -362,7 +341,7 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
         }
         return [this, result = std::move(result)] {
             m_read = &result;
-            if (result.mergedRescues)
+            if (result.atStart)
                 dispatch(SyncEvent::RescuesTried);
             switch (result.read.kind) {
             case Storage::ReadResult::Kind::Decoded: dispatch(SyncEvent::ReadDecoded); break;
@@ -388,6 +367,43 @@ void DataFileSync::takeRead(const FolderRead& result) {
         m_host.show(m_steps.merge(m_synced, result.read.library, m_host.current()));
     }
     setSynced(result.read.library);
+}
+
+void DataFileSync::takeRescues() {
+    // Onto what the file holds (the base; nothing when there is no file), in
+    // the order they were made; the changes made here meanwhile stay on top.
+    const QList<RescueCopy::NotMerged>& copies = m_unmergedRescues;
+    const bool noFile = m_read && m_read->read.kind == Storage::ReadResult::Kind::Missing;
+    const Library folded = RescueCopy::foldInto(noFile ? nullptr : &m_synced, copies);
+    m_host.show(m_steps.merge(m_synced, folded, m_host.current()));
+    for (const RescueCopy::NotMerged& copy : copies) {
+        for (const ProgressSteps::Step& step : copy.steps.notLanded())
+            m_steps.add(step.project, step.delta, m_revision);
+    }
+    m_rescuesTaken = true;
+    m_rescuesTakenAt = m_revision;
+    QStringList paths;
+    for (const RescueCopy::NotMerged& copy : copies)
+        paths << copy.path;
+    m_rescues->hold(paths, m_revision);
+}
+
+void DataFileSync::keepRescue() {
+    // While copies taken in wait, a new copy grows from them: merged after
+    // them, it holds only what this run changed since, and their steps stay
+    // theirs.
+    std::optional<Library> base = lastReadLibrary();
+    ProgressSteps steps;
+    if (m_rescuesTaken) {
+        base = RescueCopy::foldInto(base ? &*base : nullptr, m_unmergedRescues);
+        for (const ProgressSteps::Step& step : m_steps.steps()) {
+            if (step.revision != m_rescuesTakenAt)
+                steps.add(step.project, step.delta, step.revision);
+        }
+    } else {
+        steps = m_steps;
+    }
+    m_kept = m_rescues->keep(base, m_host.current(), steps, m_revision, m_clock->wallNow().toLocalTime());
 }
 
 void DataFileSync::startWrite() {
@@ -433,6 +449,10 @@ void DataFileSync::takeWrite(const FinishedWrite& done) {
     m_holdsGoodState = true;
     m_file = SyncState::InStep;
     m_steps.written(done.revision);
+    if (m_rescuesTaken && done.revision >= m_rescuesTakenAt) {
+        m_unmergedRescues.clear(); // carried by this write
+        m_rescuesTaken = false;
+    }
     if (done.revision == m_revision) {
         m_dirty = false;
         m_host.show(done.saved.resolved);

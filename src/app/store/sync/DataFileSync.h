@@ -116,8 +116,7 @@ private:
         std::optional<Library> next;
         ProjectChange change;
         QStringList mergeNotes;
-        SyncFiles::RescuesMerged rescues;
-        bool mergedRescues = false; // tried to merge the rescue copies first
+        SyncFiles::RescuesMerged rescues; // at the start
         bool atStart = false;
         quint64 revision = 0;
     };
@@ -137,6 +136,8 @@ private:
     SyncWorker::Job readJob(bool atStart);
     void takeRead(const FolderRead& result);
     void takeWrite(const FinishedWrite& done);
+    void takeRescues();
+    void keepRescue();
     void timerFired(SyncTimer timer);
     bool withinEchoWindow() const;
     void setSaveProblem(const SaveProblem& problem);
@@ -159,10 +160,11 @@ private:
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false;
     // Rescue copies of earlier runs whose merge could not be written at the
-    // start: said, and tried again like a failed write.
+    // start: once the file is known, taken in as the change
+    // `m_rescuesTakenAt`; said until a write carries them.
     QList<RescueCopy::NotMerged> m_unmergedRescues;
-    bool m_rescueRetryDue = false; // the next read tries them again
-    int m_rescueRetryDelayMs = retryDelayMs;
+    bool m_rescuesTaken = false;
+    quint64 m_rescuesTakenAt = 0;
     int m_quitPatienceMs = 0;
     qint64 m_lastWriteAt = -1;
     int m_retryDelayMs = retryDelayMs;

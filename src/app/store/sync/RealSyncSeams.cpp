@@ -75,10 +75,9 @@ void DiskFiles::migrate(const FolderLock::Waiter& waiter) {
     LegacyMigration::migrateData(waiter);
 }
 
-SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter,
-                                                 const std::optional<QStringList>& among) {
+SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter) {
     RescuesMerged merged;
-    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten, among);
+    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten);
     return merged;
 }
 

@@ -21,7 +21,7 @@ public:
     bool isActive(SyncTimer timer) const override;
 
 private:
-    std::array<QTimer, 6> m_timers;
+    std::array<QTimer, 5> m_timers;
 };
 
 // The sync's jobs on a StorageWorker thread.
@@ -43,7 +43,7 @@ private:
 class DiskFiles final : public SyncFiles {
 public:
     void migrate(const FolderLock::Waiter& waiter) override;
-    RescuesMerged mergeRescues(const FolderLock::Waiter& waiter, const std::optional<QStringList>& among) override;
+    RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override;
     void removeStaleDrafts(const FolderLock::Waiter& waiter) override { Storage::removeStaleDrafts(waiter); }
     Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(waiter); }
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,

@@ -45,6 +45,13 @@ SyncTransition SyncMachine::readDone(SyncTransition done, const SyncFacts& facts
     return afterJob(done, facts, dirty, file);
 }
 
+bool SyncMachine::takeRescues(SyncTransition& done, const SyncFacts& facts, bool dirty) {
+    if (!facts.rescuesWaiting)
+        return dirty;
+    done.actions << A::MarkDirty << A::TakeRescues << A::StartSaveTimer;
+    return true;
+}
+
 SyncTransition SyncMachine::reload(const SyncFacts& facts, SyncState state, QList<SyncAction> actions) {
     if (facts.workerBusy)
         return {actions << A::QueueRead, state};
@@ -86,19 +93,19 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         if (!(facts.writeQueued && facts.dirty) || facts.workerBusy)
             return {{}, state};
         return {{A::StartWrite}, SyncState::Writing};
-    case SyncEvent::RescueRetryTimer: return reload(facts, state, {A::MarkRescueRetryDue});
     case SyncEvent::RescuesTried:
-        // Copies not merged are said, and tried again like a failed write.
+        // Copies not merged are said, and taken in as changes of this
+        // program's, written (and retired) like any change.
         if (facts.rescuesNotMerged)
-            return {{A::SayRescueNotMerged, A::RetryRescuesLater}, state};
-        return {{A::ForgetRescueProblem}, state};
+            return {{A::NoteRescuesWaiting, A::SayRescueNotMerged}, state};
+        return {{}, state};
     case SyncEvent::ReadDecoded: {
         SyncTransition t{{A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
         // Another program changed the file: the widget shows it too, whoever wrote it.
         if (facts.readChanged)
             t.actions << A::ShowRead << A::ReloadWidget;
         t.actions << A::MarkInStep;
-        return readDone(t, facts, facts.dirty, SyncState::InStep);
+        return readDone(t, facts, takeRescues(t, facts, facts.dirty), SyncState::InStep);
     }
     case SyncEvent::ReadMissing: {
         SyncTransition t{{A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
@@ -108,7 +115,7 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         // No file at a start is nothing new to the widget.
         if (!facts.dirty && facts.started)
             t.actions << A::ReloadWidget;
-        return readDone(t, facts, facts.dirty, SyncState::InStep);
+        return readDone(t, facts, takeRescues(t, facts, facts.dirty), SyncState::InStep);
     }
     case SyncEvent::ReadUndecodable: {
         // The read kept the bytes aside. Whatever the store shows stays, and
@@ -134,7 +141,7 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         SyncTransition t{
             {A::OpenEchoWindow, A::TakeWrite, A::CountWrite, A::SayAfterWrite, A::AnnounceSave, A::ReloadWidget},
             state};
-        return afterJob(t, facts, !facts.revisionCurrent, SyncState::InStep);
+        return afterJob(t, facts, takeRescues(t, facts, !facts.revisionCurrent), SyncState::InStep);
     }
     case SyncEvent::WriteFailed: {
         // Tried again until it lands: a change that waits for the next change

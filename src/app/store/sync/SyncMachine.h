@@ -31,8 +31,7 @@ enum class SyncEvent {
     EchoTimer, // the echo window of the store's own write has passed
     RetryTimer, // a read that failed is due again
     QuietTimer, // the undecodable file has not changed for a while
-    RescueRetryTimer, // rescue copies whose merge could not be written are due again
-    RescuesTried, // a read merged the rescue copies of earlier runs first, or some of them could not be
+    RescuesTried, // the start merged the rescue copies of earlier runs first, or some of them could not be
     ReadDecoded, // a read found a file that decodes
     ReadMissing, // a read found no file
     ReadUndecodable, // a read found bytes that do not decode (kept aside by the read)
@@ -62,10 +61,9 @@ enum class SyncAction {
     StopQuietTimer,
     RetryReadLater, // starts the read retry with its delay, which then doubles
     StopReadRetry,
-    MarkRescueRetryDue, // the next read tries the copies not merged again
+    NoteRescuesWaiting, // keeps the copies not merged, to take in once the file is known
+    TakeRescues, // shows the copies not merged on top of what is held, their steps as steps, to be written
     SayRescueNotMerged, // names the first copy whose merge could not be written, and why
-    RetryRescuesLater, // starts the rescue retry with its delay, which then doubles
-    ForgetRescueProblem, // every copy is merged: the banner says no more of them
     StartRead,
     StartWrite,
     QueueRead, // started when the running job is done
@@ -113,6 +111,7 @@ struct SyncFacts {
     bool readChanged = false; // ReadDecoded: the file differs from the base
     bool restored = false; // the start's read merged rescue copies first
     bool rescuesNotMerged = false; // RescuesTried: some copies could not be merged
+    bool rescuesWaiting = false; // copies not merged wait to be taken in
     bool atStart = false; // the result is the start's first read
     bool revisionCurrent = true; // a result is about the latest change
     bool quitPatience = false; // the quit waits for the folder at all
@@ -140,6 +139,9 @@ private:
     // Every read's result ends so: counted, and the start announced once.
     static SyncTransition readDone(SyncTransition done, const SyncFacts& facts, bool dirty, SyncState file);
     static SyncTransition reload(const SyncFacts& facts, SyncState state, QList<SyncAction> actions = {});
+    // Copies not merged at the start are taken in as changes once the sync
+    // knows what the file holds; whether changes are pending then.
+    static bool takeRescues(SyncTransition& done, const SyncFacts& facts, bool dirty);
 };
 
 } // namespace sorvel

@@ -18,7 +18,7 @@
 namespace sorvel {
 
 // The timers of the sync. Each is single-shot; starting one that runs starts it anew.
-enum class SyncTimer { Save, Settle, Echo, ReadRetry, UndecodableQuiet, RescueRetry };
+enum class SyncTimer { Save, Settle, Echo, ReadRetry, UndecodableQuiet };
 
 // Time as the sync sees it: a steady clock for its windows, the wall clock for
 // the names of rescue copies, and its timers, which call fired() when due.
@@ -72,7 +72,7 @@ public:
     // What merging the rescue copies of earlier runs did.
     struct RescuesMerged {
         int merged = 0;
-        QList<RescueCopy::NotMerged> notWritten; // copies whose merge could not be written
+        QList<RescueCopy::NotMerged> notWritten; // copies whose merge could not be written, taken in as changes
     };
 
     // The start's first read follows these three: the earlier product's data
@@ -81,8 +81,7 @@ public:
     // interrupted write left removed (after the copies, which look whether
     // the draft of the write that carried them is still there).
     virtual void migrate(const FolderLock::Waiter& waiter) = 0;
-    // `among`, when given, limits the merge to those copies.
-    virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter, const std::optional<QStringList>& among) = 0;
+    virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
     virtual void removeStaleDrafts(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::ReadResult read(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
