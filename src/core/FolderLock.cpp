@@ -1,6 +1,7 @@
 #include "core/FolderLock.h"
 
 #include "core/Log.h"
+#include "core/RegularFile.h"
 #include "core/SystemErrorText.h"
 
 #include <QFile>
@@ -108,11 +109,7 @@ bool FolderLock::stillNames(const QString& folder) const {
 }
 
 int FolderLock::sync() const {
-    int result;
-    do {
-        result = ::fsync(m_fd);
-    } while (result < 0 && errno == EINTR);
-    return result == 0 ? 0 : errno;
+    return RegularFile::syncFolder(m_fd);
 }
 
 FolderLock::~FolderLock() {

@@ -49,8 +49,7 @@ public:
     // file system has no working locks (flock emulated by record locks, as
     // on NFS) its errno is ENOLCK.
     FileError error() const { return m_error; }
-    // Syncs the folder itself (a rename in it survives a crash once this
-    // returns); 0 or the errno. Only while locked.
+    // Syncs the folder itself (RegularFile::syncFolder); 0 or the errno. Only while locked.
     int sync() const;
     // Whether `folder` still names the folder this lock holds: another program
     // may have moved it away and put another in its place, whose files this

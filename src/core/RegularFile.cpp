@@ -97,6 +97,24 @@ int writeSyncClose(int fd, const QByteArray& bytes) {
     return error;
 }
 
+int syncFolder(int fd) {
+    int result;
+    do {
+        result = ::fsync(fd);
+    } while (result < 0 && errno == EINTR);
+    const int error = result == 0 ? 0 : errno;
+    return error == EINVAL || error == EROFS || error == EOPNOTSUPP ? 0 : error;
+}
+
+int syncFolder(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = syncFolder(fd);
+    ::close(fd);
+    return error;
+}
+
 bool isMissingOrRegular(const QString& path, const QString& what) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {

@@ -35,6 +35,12 @@ int writeSyncClose(int fd, const QByteArray& bytes);
 // `path`, and the mode is set all the same. 0 or the errno of setting the mode.
 int setGroupAndMode(int fd, gid_t group, mode_t mode, const QString& path);
 
+// Syncs the folder at `path` (or open as `fd`), so that a rename in it
+// survives a crash; 0 or the errno. A file system that cannot sync a folder
+// at all counts as done: there is nothing more to wait for.
+int syncFolder(const QString& path);
+int syncFolder(int fd);
+
 // Renames without ever replacing what exists at `to` (not even an empty folder).
 // Returns 0 or the errno of the failure (EEXIST when `to` is taken).
 int renameNoReplace(const QString& from, const QString& to);

@@ -363,14 +363,7 @@ mode_t newFileMode() {
 // Makes a rename in `folder` survive a crash; 0 or the errno. The data
 // folder's own descriptor is the lock's; a linked file's folder is opened.
 int syncFolder(const QString& folder, const QString& lockedFolder, const FolderLock& lock) {
-    if (QFileInfo(folder) == QFileInfo(lockedFolder))
-        return lock.sync();
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int error = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return error;
+    return QFileInfo(folder) == QFileInfo(lockedFolder) ? lock.sync() : RegularFile::syncFolder(folder);
 }
 
 enum class Written { Done, Failed, FolderReplaced };
@@ -454,8 +447,7 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     passed();
     error = syncFolder(QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
     passed();
-    // Some file systems cannot sync a folder at all; there is nothing more to wait for.
-    const bool synced = !error || error == EINVAL || error == EROFS || error == EOPNOTSUPP;
+    const bool synced = error == 0;
     if (carried)
         carried->replaced(synced);
     if (!synced)

@@ -120,16 +120,9 @@ QString renamed(const QString& path, const QString& prefix, const QString& mark 
                                           + suffix);
 }
 
-// Makes the renames in folder() survive a crash; 0 or the errno (none where
-// the file system cannot sync a folder).
+// Makes the renames in folder() survive a crash; 0 or the errno.
 int syncFolder() {
-    const int fd = ::open(QFile::encodeName(folder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    if (error == EINVAL || error == EROFS || error == EOPNOTSUPP)
-        error = 0;
+    const int error = RegularFile::syncFolder(folder());
     Storage::passedStep();
     return error;
 }
