@@ -6,6 +6,7 @@
 #include "core/SystemErrorText.h"
 #include "core/WidgetIntents.h"
 #include "support/ChildProcess.h"
+#include "support/HeldWrite.h"
 #include "support/SampleRecords.h"
 
 #include <QDateTime>
@@ -408,75 +409,12 @@ TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
     EXPECT_EQ(read.library.projects.at(1).id, second.id);
 }
 
-// A write of another program (a child process), held right before each of
-// its drafts replaces the data file, so that the test acts in that instant.
-class HeldWrite {
-public:
-    explicit HeldWrite(const std::function<int()>& write) {
-        int ends[2] = {-1, -1};
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-            ADD_FAILURE() << "no socket pair: " << std::strerror(errno);
-            return;
-        }
-        m_end = ends[0];
-        m_child = test::startInChild([&] {
-            ::close(ends[0]);
-            qputenv("SORVEL_HOLD_BEFORE_REPLACE", QByteArray::number(ends[1]));
-            return write();
-        });
-        ::close(ends[1]);
-    }
-    ~HeldWrite() { finish(); }
-    HeldWrite(const HeldWrite&) = delete;
-    HeldWrite& operator=(const HeldWrite&) = delete;
-
-    // Runs `act` at each hold, with the number of holds before it, and lets
-    // the write go on; the number of holds once the write has ended.
-    int actAtEachHold(const std::function<void(int pass)>& act) {
-        int passes = 0;
-        while (isHeld()) {
-            act(passes++);
-            const char byte = 0;
-            EXPECT_EQ(::send(m_end, &byte, 1, MSG_NOSIGNAL), 1);
-        }
-        return passes;
-    }
-    // The write's exit status, once it has ended.
-    int finish() {
-        if (m_end >= 0)
-            ::close(std::exchange(m_end, -1)); // a hold from now on goes on at once
-        if (m_child >= 0)
-            m_status = test::exitStatusOf(std::exchange(m_child, -1));
-        return m_status;
-    }
-
-private:
-    // Waits until the write is held; false when it ended instead.
-    bool isHeld() const {
-        pollfd ready{m_end, POLLIN, 0};
-        char byte = 0;
-        return ::poll(&ready, 1, 30000) == 1 && ::recv(m_end, &byte, 1, 0) == 1;
-    }
-
-    int m_end = -1;
-    pid_t m_child = -1;
-    int m_status = -1;
-};
-
 // The names of the library's projects, in order, as one line.
 std::string projectNames(const Library& library) {
     QStringList names;
     for (const AudioProject& project : library.projects)
         names << project.name;
     return names.join(QStringLiteral(", ")).toStdString();
-}
-
-// Another program that saves without the lock: a new file renamed over the data file.
-void renameOverAsAnotherProgram(const QString& path, const QByteArray& bytes) {
-    const QString written = path + QStringLiteral(".other-program");
-    writeFile(written, bytes);
-    ASSERT_EQ(::rename(QFile::encodeName(written).constData(), QFile::encodeName(path).constData()), 0)
-        << std::strerror(errno);
 }
 
 // Another program replaces or removes the data file without the lock while a
@@ -504,7 +442,7 @@ TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten)
     Library renamed = withHeld;
     renamed.projects.first().name = QStringLiteral("Renamed elsewhere");
     const auto renameOver = [&](const Library& library) {
-        return [&, bytes = RecordCoding::encodeLibrary(library)] { renameOverAsAnotherProgram(dataFile(), bytes); };
+        return [&, bytes = RecordCoding::encodeLibrary(library)] { test::renameOverWithoutTheLock(dataFile(), bytes); };
     };
     struct Case {
         const char* what;
@@ -528,7 +466,7 @@ TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten)
             ASSERT_TRUE(Storage::save(*each.before));
         }
 
-        HeldWrite write(each.write);
+        test::HeldWrite write(each.write);
         const int holds = write.actAtEachHold([&](int pass) {
             if (pass == 0)
                 each.meanwhile();
@@ -553,10 +491,10 @@ TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothin
     const auto replaceEachTime = [&](int pass) {
         lastTheirs = RecordCoding::encodeLibrary(
             Library{{projectWithCue(QStringLiteral("Theirs %1").arg(pass))}, ProjectType::defaults()});
-        renameOverAsAnotherProgram(dataFile(), lastTheirs);
+        test::renameOverWithoutTheLock(dataFile(), lastTheirs);
     };
 
-    HeldWrite change([&] {
+    test::HeldWrite change([&] {
         testing::internal::CaptureStderr();
         FileError why;
         const Storage::Change changed = Storage::change([&](Library& library) { library.projects.append(mine); },
@@ -568,7 +506,7 @@ TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothin
     EXPECT_EQ(readFile(dataFile()), lastTheirs);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 
-    HeldWrite save([&] {
+    test::HeldWrite save([&] {
         testing::internal::CaptureStderr();
         const Storage::SaveResult saved = Storage::save(
             [&](const Library* found) {
