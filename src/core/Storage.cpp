@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,11 +43,19 @@ struct FileBytes {
     QByteArray bytes;
     int error = 0;
     QDateTime modified; // Read: when the file was last written, in whole seconds
+    // Read: the file as it was opened. A write replaces it only while it is
+    // still this file, unchanged since (another program may write without the lock).
+    std::optional<WriteMark::FileIdentity> identity;
 };
 
 // A file's modification time as the data file keeps dates: UTC, whole seconds.
 QDateTime modificationTime(const struct stat& info) {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, Qt::UTC);
+}
+
+WriteMark::FileIdentity identityOf(const struct stat& info) {
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 FileBytes readWholeFile(const QString& path) {
@@ -57,20 +66,21 @@ FileBytes readWholeFile(const QString& path) {
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno, {}};
+        return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno, {}, {}};
 
-    FileBytes result{FileBytes::State::Read, {}, 0, {}};
+    FileBytes result{FileBytes::State::Read, {}, 0, {}, {}};
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
-        return {FileBytes::State::Failed, {}, error, {}};
+        return {FileBytes::State::Failed, {}, error, {}, {}};
     }
     result.modified = modificationTime(info);
+    result.identity = identityOf(info);
     if (!S_ISREG(info.st_mode)) {
         // A folder, pipe or device there is not the data file (a device could be endless).
         ::close(fd);
-        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, {}};
+        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, {}, {}};
     }
     // Straight into one buffer, with the room past the end that lets the
     // decoder read the bytes where they are. One byte more than the file's
@@ -90,7 +100,7 @@ FileBytes readWholeFile(const QString& path) {
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
-            result = {FileBytes::State::Failed, {}, errno, {}};
+            result = {FileBytes::State::Failed, {}, errno, {}, {}};
             break;
         }
         if (count == 0)
@@ -273,6 +283,7 @@ ReadFailures& readFailures() {
 struct Found {
     ReadResult result;
     QByteArray bytes; // Decoded or Undecodable: the file's bytes
+    std::optional<WriteMark::FileIdentity> identity; // Decoded or Undecodable: the file read
     QStringList overriddenKeys; // Decoded: keys repeated within an object whose earlier values it does not hold
 };
 
@@ -291,6 +302,7 @@ Found readLocked(const QString& path) {
     case FileBytes::State::Read: break;
     }
     found.bytes = std::move(file.bytes);
+    found.identity = file.identity;
     QString error;
     if (std::optional<Library> library =
             RecordCoding::decodeLibrary(found.bytes, file.modified, &error, &found.overriddenKeys)) {
@@ -311,11 +323,6 @@ QString writeTarget(const QString& path) {
     for (int depth = 0; depth < 40 && target.isSymLink(); ++depth)
         target.setFile(target.symLinkTarget());
     return target.filePath();
-}
-
-WriteMark::FileIdentity identityOf(const struct stat& info) {
-    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 // The identity of what is at `path` now: none when nothing is; an error
@@ -366,22 +373,126 @@ int syncFolder(const QString& folder, const QString& lockedFolder, const FolderL
     return QFileInfo(folder) == QFileInfo(lockedFolder) ? lock.sync() : RegularFile::syncFolder(folder);
 }
 
-enum class Written { Done, Failed, FolderReplaced };
+enum class Written { Done, Failed, FolderReplaced, FileReplaced };
 
-// Whether a body run under the lock is done, or must start again because the
-// data folder was replaced by another one while it ran.
-enum class Pass { Done, FolderReplaced };
+// Whether a body run under the lock is done, or must start again: the data
+// folder was replaced by another one while it ran, or the data file was
+// replaced or changed by a program that writes without the lock.
+enum class Pass { Done, FolderReplaced, FileReplaced };
 
 Pass passOf(Written written) {
-    return written == Written::FolderReplaced ? Pass::FolderReplaced : Pass::Done;
+    switch (written) {
+    case Written::FolderReplaced: return Pass::FolderReplaced;
+    case Written::FileReplaced: return Pass::FileReplaced;
+    case Written::Done:
+    case Written::Failed: break;
+    }
+    return Pass::Done;
+}
+
+// What is at `name` itself (a link is not followed); none when nothing is or it cannot be told.
+std::optional<WriteMark::FileIdentity> entryIdentity(const QByteArray& name) {
+    struct stat info {};
+    return ::lstat(name.constData(), &info) == 0 ? std::optional<WriteMark::FileIdentity>(identityOf(info))
+                                                 : std::nullopt;
+}
+
+// Lets a test act as another program in the instant before a write's draft
+// replaces the data file: SORVEL_HOLD_BEFORE_REPLACE names a socket (one end
+// of a pair) on which the write says it is there and waits to be let go.
+void holdBeforeReplacing() {
+    bool ok = false;
+    const int fd = qEnvironmentVariableIntValue("SORVEL_HOLD_BEFORE_REPLACE", &ok);
+    char byte = 0;
+    if (ok && ::send(fd, &byte, 1, MSG_NOSIGNAL) == 1)
+        while (::recv(fd, &byte, 1, 0) < 0 && errno == EINTR) {}
+}
+
+enum class Replaced { Done, Changed, Failed };
+
+// Puts the draft in the target's place only while the target is still the
+// file the write read (`expected`; none when there was none), so that a file
+// another program renamed there meanwhile without the lock is read and
+// merged by the next pass rather than overwritten. No draft of this write is
+// left behind unless Done; Failed sets `error`.
+//
+// Where the file system swaps two names atomically, the draft and the target
+// are swapped and what was swapped out is compared: no instant lies between
+// the check and the replace. A swap that took out another file is undone
+// (a reader without the lock may see the draft for that instant, but nothing
+// is lost). Elsewhere the target is compared right before the rename, which
+// leaves the instant between the two calls.
+Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
+                            const std::optional<WriteMark::FileIdentity>& expected,
+                            const WriteMark::FileIdentity& drafted, int* error, const std::function<void()>& passed) {
+    const auto failed = [&](int number) {
+        *error = number;
+        ::unlink(draft.constData());
+        return Replaced::Failed;
+    };
+    const auto changed = [&] {
+        ::unlink(draft.constData());
+        return Replaced::Changed;
+    };
+    if (!expected) {
+        // The rename itself refuses a file that appeared meanwhile.
+        const int renamed = RegularFile::renameNoReplace(QFile::decodeName(draft), QFile::decodeName(target));
+        if (renamed == EEXIST)
+            return changed();
+        if (renamed != 0)
+            return failed(renamed);
+        passed();
+        return Replaced::Done;
+    }
+    if (::renameat2(AT_FDCWD, draft.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) != 0) {
+        const int swapError = errno;
+        if (swapError == ENOENT) // the file read is gone
+            return changed();
+        if (swapError != EINVAL && swapError != ENOSYS && swapError != EOPNOTSUPP)
+            return failed(swapError);
+        struct stat current {};
+        if (::stat(target.constData(), &current) != 0)
+            return errno == ENOENT ? changed() : failed(errno);
+        if (identityOf(current) != *expected)
+            return changed();
+        if (::rename(draft.constData(), target.constData()) != 0)
+            return failed(errno);
+        passed();
+        return Replaced::Done;
+    }
+    passed();
+    if (entryIdentity(draft) == expected) {
+        // The write counts from the swap on: a file read that cannot be
+        // removed now is a stale draft, removed at a later start.
+        ::unlink(draft.constData());
+        passed();
+        return Replaced::Done;
+    }
+    // Another program's file: back in its place, to be read at the next pass.
+    if (::renameat2(AT_FDCWD, draft.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
+        passed();
+        if (entryIdentity(draft) == drafted)
+            return changed();
+    }
+    // Yet another file came in between the two swaps. What stands under the
+    // draft's name is not this write's: it is kept, not removed as a draft.
+    const QString name = QFile::decodeName(draft);
+    QString keptAs;
+    Log::storageError(
+        QStringLiteral("%1 was replaced twice by other programs while being written").arg(QFile::decodeName(target)));
+    if (!moveAside(name, &keptAs))
+        Log::storageError(QStringLiteral("another program's data file is left as %1").arg(name));
+    return Replaced::Changed;
 }
 
 // Atomic: the file is either the old or the new whole text. The new text is
-// written and synced in a temporary file beside the target, then renamed over
-// it, and the rename is synced in its folder before the write counts as done.
-// `carried` records the draft's rename before it happens (Carried).
+// written and synced in a temporary file beside the target, then put in its
+// place only while the target is still `replacing` (the file the write read,
+// none when there was none), and the rename is synced in its folder before
+// the write counts as done. `carried` records the draft's rename before it
+// happens (Carried).
 Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why,
-                    Carried* carried = nullptr) {
+                    const std::optional<WriteMark::FileIdentity>& replacing, Carried* carried = nullptr) {
     const auto fail = [&](int error, const QString& what = {}) {
         *why = {what.isEmpty() ? path : path + QStringLiteral(": ") + what, error};
         Log::writeError(why->text());
@@ -414,7 +525,7 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
         error = errno;
     passed();
     struct stat drafted {};
-    if (!error && carried && ::fstat(fd, &drafted) != 0)
+    if (!error && ::fstat(fd, &drafted) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
         error = errno;
@@ -426,25 +537,26 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     }
     bool marked = false;
     if (!error && carried) {
-        const auto replaced = identityAt(target);
-        if (!replaced) {
-            error = errno;
-        } else {
-            const WriteMark mark{*replaced, QFileInfo(QFile::decodeName(draft)).fileName(), identityOf(drafted)};
-            error = carried->replacing(mark);
-            marked = error == 0;
-        }
-    }
-    if (!error && ::rename(draft.constData(), QFile::encodeName(target).constData()) != 0) {
-        error = errno;
-        if (marked)
-            carried->notReplaced();
+        const WriteMark mark{replacing, QFileInfo(QFile::decodeName(draft)).fileName(), identityOf(drafted)};
+        error = carried->replacing(mark);
+        marked = error == 0;
     }
     if (error) {
         ::unlink(draft.constData());
         return fail(error);
     }
-    passed();
+    holdBeforeReplacing();
+    switch (replaceIfUnchanged(draft, QFile::encodeName(target), replacing, identityOf(drafted), &error, passed)) {
+    case Replaced::Done: break;
+    case Replaced::Changed:
+        if (marked)
+            carried->notReplaced();
+        return Written::FileReplaced;
+    case Replaced::Failed:
+        if (marked)
+            carried->notReplaced();
+        return fail(error);
+    }
     error = syncFolder(QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
     passed();
     const bool synced = error == 0;
@@ -455,20 +567,22 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     return Written::Done;
 }
 
-// How often a body starts again on a data folder that keeps being replaced.
+// How often a body starts again on a data folder, or a data file, that keeps being replaced.
 constexpr int mostPasses = 8;
 
 // How a coordinated call ended.
 enum class Coordinated { Ran, Busy, Failed };
 
 // Runs body with the data file's path while this process holds the folder
-// lock, again from the start when the folder was replaced meanwhile. Busy
-// when another program held the folder for longer than `waiter` waits; Failed
-// (the error logged and in `why`) when the lock could not be taken otherwise.
+// lock, again from the start when the folder or the file was replaced
+// meanwhile. Busy when another program held the folder for longer than
+// `waiter` waits; Failed (the error logged and in `why`) when the lock could
+// not be taken otherwise, or the body had to start again too often.
 Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
                        const std::function<Pass(const QString& path, const FolderLock& lock)>& body,
                        FileError* why = nullptr) {
     const QString folder = directory();
+    Pass last = Pass::FolderReplaced;
     for (int pass = 0; pass < mostPasses; ++pass) {
         QDir().mkpath(folder);
         const FolderLock lock(folder, mode, waiter);
@@ -480,10 +594,14 @@ Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
             return lock.isHeldElsewhere() ? Coordinated::Busy : Coordinated::Failed;
         }
         // Moved away between the folder's opening and its lock.
-        if (lock.stillNames(folder) && body(filePath(), lock) == Pass::Done)
+        last = lock.stillNames(folder) ? body(filePath(), lock) : Pass::FolderReplaced;
+        if (last == Pass::Done)
             return Coordinated::Ran;
     }
-    const QString replaced = QStringLiteral("the data folder %1 was replaced again and again while in use").arg(folder);
+    // Nothing was written: the next try reads whatever is there by then.
+    const QString replaced = last == Pass::FileReplaced
+        ? QStringLiteral("%1 was replaced again and again by another program while being written").arg(filePath())
+        : QStringLiteral("the data folder %1 was replaced again and again while in use").arg(folder);
     Log::storageError(replaced);
     if (why)
         *why = {replaced, 0};
@@ -583,7 +701,10 @@ bool save(const Library& library) {
     coordinate(FolderLock::Mode::Write, FolderLock::patientFor(FolderLock::usualPatienceMs),
                [&](const QString& path, const FolderLock& lock) {
                    FileError why;
-                   const Written outcome = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why);
+                   // Replaces whatever the file holds now, as long as nothing replaces it meanwhile.
+                   const auto current = identityAt(writeTarget(path));
+                   const Written outcome = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why,
+                                                       current.value_or(std::nullopt));
                    written = outcome == Written::Done;
                    return passOf(outcome);
                });
@@ -606,7 +727,9 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
-            const Written outcome = writeLocked(path, bytes, lock, &result.error, carried);
+            // A file moved aside is out of the way: the draft takes a free place.
+            const Written outcome = writeLocked(path, bytes, lock, &result.error,
+                                                movedTo.isEmpty() ? found.identity : std::nullopt, carried);
             if (outcome == Written::Done) {
                 result.written = true;
                 struct stat written {};
@@ -664,7 +787,8 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
             QString keptAs;
             if (!keepOverriddenValues(path, current, &keptAs, &why))
                 return Pass::Done;
-            const Written written = writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why);
+            const Written written =
+                writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why, current.identity);
             if (written == Written::Done)
                 outcome = Change::Written;
             return passOf(written);

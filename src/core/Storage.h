@@ -107,6 +107,14 @@ enum class Change {
 
 // Every call below takes the data folder's lock; while another program holds
 // it, `waiter` decides how long to try again (FolderLock): nothing ever blocks.
+// A write puts its new file in the data file's place only while that is still
+// the file it read (or still no file): a program that writes without the lock
+// may have replaced, changed or removed it meanwhile. Then the call starts
+// again from its read, a few times at most; past that nothing is written and
+// the call fails (with a reason) as a failed write does.
+// A test holds each write right before its new file replaces the data file
+// when SORVEL_HOLD_BEFORE_REPLACE names one end of a socket pair: the write
+// sends a byte on it and waits for one back.
 
 // Coordinated read that says what it found.
 ReadResult read(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
@@ -124,6 +132,7 @@ bool save(const Library& library);
 // when that fails, or the read error may pass, nothing is written. So is a
 // decoded file that repeats a key within an object with other values, which
 // the write drops (`repeatsKeptAs`).
+// `resolve` runs again when the file was replaced meanwhile, with what is there then.
 // `carried`, when given, is told of the write's steps (Carried).
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                 const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
@@ -139,7 +148,7 @@ bool lookBack(const std::function<void(const std::function<std::optional<bool>(c
 // other values and no copy of it can be kept, or when the change left the library as it
 // was (so a missing file is created only by a change that adds something to
 // the empty library). `body` must not call Storage itself: the folder lock
-// is held while it runs, and it runs again when the folder was replaced meanwhile.
+// is held while it runs, and it runs again when the folder or the file was replaced meanwhile.
 // NotWritten because the folder could not be locked or the write failed puts
 // the reason in `failure`, when given; a file that could not be read or
 // decoded leaves it empty (that is logged, and shows wherever the file is read).

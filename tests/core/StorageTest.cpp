@@ -6,6 +6,7 @@
 #include "core/SystemErrorText.h"
 #include "core/WidgetIntents.h"
 #include "support/ChildProcess.h"
+#include "support/HeldWrite.h"
 #include "support/SampleRecords.h"
 
 #include <QDateTime>
@@ -22,7 +23,9 @@
 #include <grp.h>
 #include <linux/capability.h>
 #include <optional>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -404,6 +407,118 @@ TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
     ASSERT_EQ(read.library.projects.size(), 2);
     EXPECT_EQ(read.library.projects.at(0).notes, QStringLiteral("from the first writer"));
     EXPECT_EQ(read.library.projects.at(1).id, second.id);
+}
+
+// The names of the library's projects, in order, as one line.
+std::string projectNames(const Library& library) {
+    QStringList names;
+    for (const AudioProject& project : library.projects)
+        names << project.name;
+    return names.join(QStringLiteral(", ")).toStdString();
+}
+
+// Another program replaces or removes the data file without the lock while a
+// write of the store or the widget has read and merged it and is about to
+// put its draft in the file's place. The write notices, reads and merges
+// again, so that the other program's change is kept with its own: whether
+// the file was replaced, appeared where there was none, or went away.
+TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten) {
+    const AudioProject held = projectWithCue(QStringLiteral("Held"));
+    const AudioProject theirs = projectWithCue(QStringLiteral("Theirs"));
+    const AudioProject mine = projectWithCue(QStringLiteral("Mine"));
+    // The writes, each in the other process; 0 when it wrote.
+    const auto storeSaves = [&] {
+        const auto merged = [&](const Library* found) { return resolvedAs(found, Library{{mine}, {}}); };
+        return Storage::save(merged, false).written ? 0 : 1;
+    };
+    const auto changeAddsMine = [&] {
+        const auto addMine = [&](Library& library) { library.projects.append(mine); };
+        return Storage::change(addMine) == Storage::Change::Written ? 0 : 1;
+    };
+    const auto widgetTaps = [&] {
+        return AdjustProgressIntent{RecordCoding::idText(held.id), 0.1}.perform() == IntentOutcome::Done ? 0 : 1;
+    };
+    const Library withHeld{{held}, ProjectType::defaults()};
+    Library renamed = withHeld;
+    renamed.projects.first().name = QStringLiteral("Renamed elsewhere");
+    const auto renameOver = [&](const Library& library) {
+        return [&, bytes = RecordCoding::encodeLibrary(library)] { test::renameOverWithoutTheLock(dataFile(), bytes); };
+    };
+    struct Case {
+        const char* what;
+        std::optional<Library> before; // the file the write reads; none: no file
+        std::function<int()> write;
+        std::function<void()> meanwhile; // another program, while the write is held
+        std::string after; // the projects' names in the file afterwards
+    };
+    const std::vector<Case> cases{
+        {"the store's save", withHeld, storeSaves, renameOver({{held, theirs}, {}}), "Held, Theirs, Mine"},
+        {"a change", withHeld, changeAddsMine, renameOver({{held, theirs}, {}}), "Held, Theirs, Mine"},
+        {"a change where there was no file", std::nullopt, changeAddsMine, renameOver({{theirs}, {}}), "Theirs, Mine"},
+        {"a change whose file went away", withHeld, changeAddsMine, [&] { ASSERT_TRUE(QFile::remove(dataFile())); },
+         "Mine"},
+        {"the widget's tap", withHeld, widgetTaps, renameOver(renamed), "Renamed elsewhere"},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.what);
+        ASSERT_TRUE(QDir(dataFolder()).removeRecursively());
+        if (each.before) {
+            ASSERT_TRUE(Storage::save(*each.before));
+        }
+
+        test::HeldWrite write(each.write);
+        const int holds = write.actAtEachHold([&](int pass) {
+            if (pass == 0)
+                each.meanwhile();
+        });
+        EXPECT_EQ(write.finish(), 0);
+        EXPECT_EQ(holds, 2) << "the write did not start again after the file was replaced";
+        const Storage::ReadResult read = Storage::read();
+        ASSERT_EQ(read.kind, Kind::Decoded);
+        EXPECT_EQ(projectNames(read.library), each.after);
+        EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+    }
+    EXPECT_DOUBLE_EQ(Storage::load().projects.first().manualProgress, 0.1) << "the widget's tap, the last case";
+}
+
+// A program that keeps replacing the file while the write is held each time:
+// after a few passes the write gives up as a failed write does (to be tried
+// again later) and never overwrites what the other program wrote last.
+TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothing) {
+    const AudioProject mine = projectWithCue(QStringLiteral("Mine"));
+    ASSERT_TRUE(Storage::save(Library{{projectWithCue(QStringLiteral("Held"))}, ProjectType::defaults()}));
+    QByteArray lastTheirs;
+    const auto replaceEachTime = [&](int pass) {
+        lastTheirs = RecordCoding::encodeLibrary(
+            Library{{projectWithCue(QStringLiteral("Theirs %1").arg(pass))}, ProjectType::defaults()});
+        test::renameOverWithoutTheLock(dataFile(), lastTheirs);
+    };
+
+    test::HeldWrite change([&] {
+        testing::internal::CaptureStderr();
+        FileError why;
+        const Storage::Change changed = Storage::change([&](Library& library) { library.projects.append(mine); },
+                                                        FolderLock::patientFor(FolderLock::usualPatienceMs), &why);
+        return changed == Storage::Change::NotWritten && !why.isEmpty() ? 0 : 1;
+    });
+    EXPECT_GT(change.actAtEachHold(replaceEachTime), 1);
+    EXPECT_EQ(change.finish(), 0) << "the change was written, or failed without a reason";
+    EXPECT_EQ(readFile(dataFile()), lastTheirs);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
+
+    test::HeldWrite save([&] {
+        testing::internal::CaptureStderr();
+        const Storage::SaveResult saved = Storage::save(
+            [&](const Library* found) {
+                return resolvedAs(found, Library{{mine}, {}});
+            },
+            false);
+        return !saved.written && !saved.folderBusy && !saved.error.isEmpty() ? 0 : 1;
+    });
+    EXPECT_GT(save.actAtEachHold(replaceEachTime), 1);
+    EXPECT_EQ(save.finish(), 0) << "the save was written, or failed without a reason";
+    EXPECT_EQ(readFile(dataFile()), lastTheirs);
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
 
 TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {

@@ -27,18 +27,29 @@ namespace sorvel::test {
 // This test program's own process, as opposed to the children it forks.
 inline const pid_t testProgramID = ::getpid();
 
-// Runs `body` in a forked copy of this process, as another program touching
-// the data folder would, and returns its exit status (-1 when it did not exit).
-inline int runInChild(const std::function<int()>& body) {
+// Starts `body` in a forked copy of this process, which exits with what it
+// returns; -1 when no child could be started.
+inline pid_t startInChild(const std::function<int()>& body) {
     std::fflush(nullptr);
     const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
     if (child == 0)
         ::_exit(body());
+    return child;
+}
+
+// Waits for a child started by startInChild to end; its exit status, -1 when it did not exit.
+inline int exitStatusOf(pid_t child) {
+    if (child < 0)
+        return -1;
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs `body` in a forked copy of this process, as another program touching
+// the data folder would, and returns its exit status (-1 when it did not exit).
+inline int runInChild(const std::function<int()>& body) {
+    return exitStatusOf(startInChild(body));
 }
 
 // Runs a part of a test in a forked copy of this process, with the test's

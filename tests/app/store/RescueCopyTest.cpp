@@ -1,4 +1,5 @@
 #include "support/ChildProcess.h"
+#include "support/HeldWrite.h"
 #include "support/SampleRecords.h"
 #include "support/StoreTestSupport.h"
 #include "support/Waiting.h"
@@ -151,6 +152,44 @@ TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfIts
     const AudioProject inFile = projectsInFile().first();
     EXPECT_EQ(inFile.notes.size(), 8192);
     EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+}
+
+// Another program replaces the data file without the lock while the start's
+// merge of a rescue copy is about to write it: the write reads and merges
+// again, so the copy's step and the other program's change both count, once,
+// and the write that carried the copy retires it.
+TEST_F(RescueCopySteps, AFileReplacedWhileACopyIsMergedIsMergedWithIt) {
+    writeDataFile({tape});
+    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
+    ASSERT_TRUE(base);
+    const QString renamed = QStringLiteral("Renamed at the quit");
+    ASSERT_TRUE(keepStepped(*base, QUuid::createUuid(), 1, [&](AudioProject& p) { p.name = renamed; }).done());
+    Library theirs = *base;
+    theirs.projects.first().manualProgress = 0.5;
+    theirs.projects.first().notes = QStringLiteral("From another program");
+
+    HeldWrite merge([] {
+        testing::internal::CaptureStderr();
+        return RescueCopy::restoreAll(FolderLock::patientFor(kPatience)) == 1 ? 0 : 1;
+    });
+    const int holds = merge.actAtEachHold([&](int pass) {
+        if (pass == 0)
+            renameOverWithoutTheLock(Storage::filePath(), RecordCoding::encodeLibrary(theirs));
+    });
+    EXPECT_EQ(merge.finish(), 0);
+    EXPECT_EQ(holds, 2) << "the merge did not start again after the file was replaced";
+
+    const AudioProject inFile = projectsInFile().first();
+    EXPECT_EQ(inFile.name, renamed);
+    EXPECT_EQ(inFile.notes, theirs.projects.first().notes);
+    EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "the copy's step and the other program's, once each";
+    const auto copies = [](const QString& prefix) {
+        return QDir(RescueCopy::folder()).entryList({prefix + QLatin1Char('*')}, QDir::Files).size();
+    };
+    EXPECT_EQ(copies(QStringLiteral("projects-rescued-")), 0);
+    EXPECT_EQ(copies(QStringLiteral("projects-restoring-")), 0);
+    EXPECT_EQ(copies(QStringLiteral("projects-restored-")), 1);
+    EXPECT_EQ(QDir(environment.dataFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"projects.json"});
 }
 
 // The same through the store: it merges the earlier copy at its start, takes
