@@ -185,12 +185,58 @@ QString alreadyKept(const QDir& folder, const QByteArray& bytes) {
     return {};
 }
 
-// Keeps a copy of the file's bytes for the user, once per distinct content (the
-// widget reads at every timeline and each copy is a folder event). A name
-// already taken by other bytes (two versions within one second, or another
-// process copying) moves on to the next number, which keeps the newest copy the
-// one with the highest number. The copy's path; empty (logged) when the bytes
-// could not be kept.
+// The kept copies are bounded, so that a file rewritten in place again and
+// again (an editor, a sync tool) cannot fill the disk with them: at most this
+// many, and together at most this many bytes; the newest is always kept.
+constexpr int mostAsideCopies = 10;
+constexpr qint64 mostAsideBytes = qint64(128) * 1024 * 1024;
+
+// Removes the oldest kept copies past the bound, never `keep` (the one just
+// made). Only plain files of this program's names count: a folder or a link
+// moved aside is the user's to clear. Only a writer holding the exclusive lock
+// may do this: no reader ever removes anything.
+void boundAsideCopies(const QDir& folder, const QString& keep) {
+    struct Copy {
+        qint64 seconds;
+        QString path;
+        qint64 size;
+    };
+    QList<Copy> copies;
+    for (const QString& name : asideCopyNames(folder)) {
+        const std::optional<qint64> seconds = asideSeconds(name);
+        struct stat info {};
+        const QString path = folder.filePath(name);
+        if (seconds && ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode))
+            copies.append({*seconds, path, qint64(info.st_size)});
+    }
+    // Newest first: they are kept while they fit.
+    std::ranges::sort(copies, std::greater<>(), &Copy::seconds);
+    int count = 0;
+    qint64 total = 0;
+    for (const Copy& copy : copies) {
+        if (copy.path == keep || (count < mostAsideCopies && total + copy.size <= mostAsideBytes)) {
+            ++count;
+            total += copy.size;
+            continue;
+        }
+        if (::unlink(QFile::encodeName(copy.path).constData()) != 0) {
+            Log::storageError(QStringLiteral("cannot remove the old kept copy %1: %2")
+                                  .arg(copy.path, SystemErrorText::inEnglish(errno)));
+            continue;
+        }
+        Log::info(QStringLiteral("Sorvel: removed %1, the oldest copy kept aside, to keep at most %2 copies and %3 MiB")
+                      .arg(copy.path)
+                      .arg(mostAsideCopies)
+                      .arg(mostAsideBytes / (1024 * 1024)));
+    }
+}
+
+// Keeps a copy of the file's bytes for the user, once per distinct content. A
+// name already taken by other bytes (two versions within one second, or
+// another program's copy) moves on to the next number, which keeps the newest
+// copy the one with the highest number; then the oldest copies past the bound
+// go. The copy's path; empty (logged) when the bytes could not be kept. Only a
+// writer holding the exclusive lock calls this, right before it replaces them.
 QString copyAside(const QString& path, const QByteArray& bytes) {
     const QDir folder = QFileInfo(path).dir();
     if (const QString kept = alreadyKept(folder, bytes); !kept.isEmpty())
@@ -199,15 +245,17 @@ QString copyAside(const QString& path, const QByteArray& bytes) {
     for (int attempt = 0; attempt < 1000; ++attempt, ++seconds) {
         const QString target = folder.filePath(asideName(seconds));
         const int error = writeNewFile(target, bytes);
-        if (error == 0)
+        if (error == 0) {
+            boundAsideCopies(folder, target);
             return target;
+        }
         if (error != EEXIST) {
             Log::storageError(QStringLiteral("cannot keep a copy of %1 as %2: %3")
                                   .arg(path, QFileInfo(target).fileName(), SystemErrorText::inEnglish(error)));
             return {};
         }
         if (holdsBytes(target, bytes))
-            return target; // another reader kept the same bytes just now
+            return target;
     }
     Log::storageError(QStringLiteral("cannot keep a copy of %1: every name is taken").arg(path));
     return {};
@@ -227,6 +275,7 @@ bool moveAside(const QString& path, QString* movedTo) {
             Log::storageError(
                 QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
             *movedTo = target;
+            boundAsideCopies(folder, target);
             return true;
         }
     }
@@ -293,10 +342,10 @@ Found readLocked(const QString& path) {
     Found found;
     FileBytes file = readWholeFile(path);
     switch (file.state) {
-    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}, {}}; return found;
+    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}}; return found;
     case FileBytes::State::Failed:
         found.result = {
-            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}, {}};
+            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}};
         readFailures().report(found.result.error.text(), &Log::storageError);
         return found;
     case FileBytes::State::Read: break;
@@ -307,12 +356,14 @@ Found readLocked(const QString& path) {
     if (std::optional<Library> library =
             RecordCoding::decodeLibrary(found.bytes, file.modified, &error, &found.overriddenKeys)) {
         readFailures().forget();
-        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}, {}};
+        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
         return found;
     }
-    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}, {}};
+    // Nothing is copied here: a file being written in place reads as undecodable
+    // again and again, and every reader would copy it. Its bytes are kept by the
+    // writer that replaces them.
+    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}};
     readFailures().report(found.result.error.text(), &Log::decodeError);
-    found.result.keptAs = copyAside(path, found.bytes);
     return found;
 }
 
@@ -610,8 +661,10 @@ Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
 
 // Keeps what the write is about to replace, when nobody has read it. False when
 // it could not be kept (or should not be moved): the write must not happen.
-// `movedTo` names where the file was moved, when it was.
-bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, FileError* why) {
+// `movedTo` names where the file was moved, when it was; `keptAs` the copy of
+// an undecodable file's bytes. An empty file holds nothing to keep.
+bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, QString* keptAs,
+                     FileError* why) {
     switch (found.result.kind) {
     case ReadResult::Kind::Missing: return true;
     case ReadResult::Kind::Decoded:
@@ -619,7 +672,15 @@ bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, 
             return true;
         break;
     case ReadResult::Kind::Undecodable:
-        if (!found.result.keptAs.isEmpty() || moveAside(path, movedTo))
+        if (found.bytes.isEmpty())
+            return true;
+        *keptAs = copyAside(path, found.bytes);
+        if (!keptAs->isEmpty()) {
+            Log::storageError(QStringLiteral("%1 does not decode; kept its bytes as %2 before writing")
+                                  .arg(path, QFileInfo(*keptAs).fileName()));
+            return true;
+        }
+        if (moveAside(path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Unreadable:
@@ -679,7 +740,7 @@ QString filePath() {
 }
 
 ReadResult read(const FolderLock::Waiter& waiter) {
-    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}, {}};
+    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}};
     const Coordinated ran = coordinate(
         FolderLock::Mode::Read, waiter,
         [&result](const QString& path, const FolderLock&) {
@@ -721,7 +782,8 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             const Found found = readLocked(path);
             QString movedTo;
             result.repeatsKeptAs.clear();
-            if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error)
+            result.undecodableKeptAs.clear();
+            if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.undecodableKeptAs, &result.error)
                 || !keepOverriddenValues(path, found, &result.repeatsKeptAs, &result.error))
                 return Pass::Done;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;

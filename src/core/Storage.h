@@ -20,7 +20,8 @@ struct ReadResult {
     enum class Kind {
         Decoded, // library holds the file's contents
         Missing, // no file: library is the empty library
-        Undecodable, // logged and copied aside; library is the empty library
+        Undecodable, // logged and left as it is (a writer keeps its bytes before
+                     // replacing them); library is the empty library
         Unreadable, // exists but cannot be read (or the data folder could not
                     // be locked): logged and left exactly where it is; library
                     // is the empty library. The error may pass: read again later.
@@ -30,7 +31,6 @@ struct ReadResult {
     Kind kind = Kind::Missing;
     Library library;
     FileError error; // why the file could not be read or decoded
-    QString keptAs; // Undecodable: the copy that holds its bytes; empty when none could be made
 };
 
 // What the store's save did.
@@ -48,6 +48,9 @@ struct SaveResult {
     // Written over a file that repeated a key within an object with other
     // values, of which only the last was read: the copy of its bytes kept first.
     QString repeatsKeptAs;
+    // Written over a file that did not decode: the copy of its bytes kept
+    // first (none when it was empty, or when it was moved aside instead).
+    QString undecodableKeptAs;
 };
 
 // Where a write stood just before its draft replaced the data file: the file
@@ -131,7 +134,8 @@ bool save(const Library& library);
 // first kept as a projects-unreadable copy (a rename when it cannot be copied);
 // when that fails, or the read error may pass, nothing is written. So is a
 // decoded file that repeats a key within an object with other values, which
-// the write drops (`repeatsKeptAs`).
+// the write drops (`repeatsKeptAs`). Only this write makes such copies, so
+// there is one for each write over such a file; past a bound the oldest go.
 // `resolve` runs again when the file was replaced meanwhile, with what is there then.
 // `carried`, when given, is told of the write's steps (Carried).
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,

@@ -70,7 +70,15 @@ TEST_F(StorageTest, MissingFileReadsAsTheEmptyLibraryAndWritesNothing) {
     EXPECT_TRUE(folderEntries().isEmpty());
 }
 
-TEST_F(StorageTest, UndecodableFileIsLoggedCopiedAsideOnceAndKeptInPlace) {
+// The store's write of `mine`, over whatever the file holds.
+Storage::SaveResult writeOver(const Library& mine) {
+    testing::internal::CaptureStderr();
+    Storage::SaveResult saved = Storage::save([&](const Library*) { return mine; }, false);
+    testing::internal::GetCapturedStderr();
+    return saved;
+}
+
+TEST_F(StorageTest, UndecodableFileIsLoggedAndKeptAsideOnlyByTheWriteThatReplacesIt) {
     const QByteArray broken = R"({"version": 2, "projects": [{"id": "x"}]})";
     writeFile(dataFile(), broken);
     const qint64 before = QDateTime::currentSecsSinceEpoch();
@@ -82,44 +90,116 @@ TEST_F(StorageTest, UndecodableFileIsLoggedCopiedAsideOnceAndKeptInPlace) {
     EXPECT_EQ(first.kind, Kind::Undecodable);
     EXPECT_EQ(first.library, Library{});
     EXPECT_EQ(Storage::load(), Library{});
+    EXPECT_EQ(folderEntries(), QStringList{"projects.json"}) << "a read keeps no copy";
 
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+    const Storage::SaveResult saved = writeOver(mine);
+    ASSERT_TRUE(saved.written);
     const QStringList copies = asideCopies();
     ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(saved.undecodableKeptAs, dataFolder() + "/" + copies.first());
     const auto match = QRegularExpression(R"(^projects-unreadable-(\d+)\.json$)").match(copies.first());
     ASSERT_TRUE(match.hasMatch()) << copies.first().toStdString();
     const qint64 seconds = match.captured(1).toLongLong();
     EXPECT_GE(seconds, before);
     EXPECT_LE(seconds, QDateTime::currentSecsSinceEpoch());
     EXPECT_EQ(readFile(dataFolder() + "/" + copies.first()), broken);
-    EXPECT_EQ(readFile(dataFile()), broken);
+    EXPECT_EQ(Storage::load(), mine);
 }
 
-TEST_F(StorageTest, SameUndecodableBytesAreCopiedOnlyOnceAcrossSeconds) {
-    writeFile(dataFile(), "not json");
-    Storage::load();
-    waitForNextSecond();
-    Storage::load();
+// Another program rewrites the file in place: every read in between finds
+// something that does not decode, an empty file or a fragment. Neither the
+// readers of this program nor those of another (the widget program) keep a
+// copy of each; the one write over it keeps the last bytes, once. An empty
+// file holds nothing to keep.
+TEST_F(StorageTest, AFileRewrittenInPlaceIsKeptOnceByTheWriteAndNeverAsAnEmptyCopy) {
+    const QByteArray whole = R"({"version": 2, "projects": [{"id": "not a project"}]})";
+    for (qsizetype length : {qsizetype(0), qsizetype(9), qsizetype(23), whole.size()}) {
+        writeFile(dataFile(), whole.left(length));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+        test::expectInChild([] { EXPECT_EQ(Storage::read().kind, Kind::Undecodable); });
+        testing::internal::GetCapturedStderr();
+    }
+    EXPECT_TRUE(asideCopies().isEmpty()) << asideCopies().join(", ").toStdString();
+
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+    ASSERT_TRUE(writeOver(mine).written);
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), whole);
+
+    // Caught while it is empty, the file is written over with nothing kept.
+    writeFile(dataFile(), "");
+    test::expectInChild([] { EXPECT_EQ(Storage::read().kind, Kind::Undecodable); });
+    const Storage::SaveResult overEmpty = writeOver(mine);
+    ASSERT_TRUE(overEmpty.written);
+    EXPECT_TRUE(overEmpty.undecodableKeptAs.isEmpty());
     EXPECT_EQ(asideCopies().size(), 1);
-
-    writeFile(dataFile(), "still not json");
-    Storage::load();
-    const QStringList copies = asideCopies();
-    ASSERT_EQ(copies.size(), 2);
-    EXPECT_EQ(readFile(dataFolder() + "/" + copies.last()), "still not json");
+    for (const QString& name : asideCopies())
+        EXPECT_GT(QFileInfo(dataFolder() + "/" + name).size(), 0) << name.toStdString();
 }
 
-// The next save replaces the undecodable file, so its bytes must be kept even
-// when the name of this second is taken by other bytes (an editor saving twice).
+// The kept copies are bounded: past ten, or past 128 MiB together, the oldest
+// go, and the log says which. Only a writer removes any; a folder moved aside
+// stays, and the copy just made is never the one removed.
+TEST_F(StorageTest, KeptCopiesAreBoundedTheOldestGoingFirst) {
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QDir().mkpath(dataFolder());
+    for (qint64 second = now - 100; second < now - 88; ++second)
+        writeFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second), "older copy");
+    writeFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json/inside.txt").arg(now - 200), "user data");
+    writeFile(dataFile(), "broken edit");
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+    test::expectInChild([] { EXPECT_EQ(Storage::read().kind, Kind::Undecodable); });
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(asideCopies().size(), 13) << "a read removes nothing";
+
+    Library mine;
+    mine.projects = {projectWithCue("Mine")};
+    testing::internal::CaptureStderr();
+    const Storage::SaveResult saved = Storage::save([&](const Library*) { return mine; }, false);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(saved.written);
+    QStringList plainCopies;
+    for (const QString& name : asideCopies()) {
+        if (QFileInfo(dataFolder() + "/" + name).isFile())
+            plainCopies << name;
+    }
+    ASSERT_EQ(plainCopies.size(), 10) << plainCopies.join(", ").toStdString();
+    EXPECT_EQ(readFile(dataFolder() + "/" + plainCopies.last()), "broken edit");
+    EXPECT_EQ(saved.undecodableKeptAs, dataFolder() + "/" + plainCopies.last());
+    // The three oldest went, each named in the log.
+    for (qint64 second = now - 100; second < now - 97; ++second) {
+        const QString name = QStringLiteral("projects-unreadable-%1.json").arg(second);
+        EXPECT_FALSE(plainCopies.contains(name)) << name.toStdString();
+        EXPECT_NE(log.find("removed " + (dataFolder() + "/" + name).toStdString()), std::string::npos) << log;
+    }
+    EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json/inside.txt").arg(now - 200)),
+              "user data");
+
+    // Past the bytes: one large old copy goes for the next, small as it is.
+    const QString large = dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(now - 90);
+    ASSERT_EQ(::truncate(QFile::encodeName(large).constData(), qint64(200) * 1024 * 1024), 0); // sparse
+    writeFile(dataFile(), "another broken edit");
+    const Storage::SaveResult again = writeOver(mine);
+    ASSERT_TRUE(again.written);
+    EXPECT_FALSE(QFileInfo::exists(large));
+    EXPECT_EQ(readFile(again.undecodableKeptAs), "another broken edit");
+}
+
+// The write keeps the bytes even when the name of this second is taken by
+// other bytes (an editor saving twice).
 TEST_F(StorageTest, UndecodableBytesAreKeptWhenTheNameOfThisSecondIsTaken) {
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     for (qint64 second = now; second < now + 3; ++second)
         writeFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second), "older copy");
     writeFile(dataFile(), "newest broken edit");
 
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
-    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
-    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(writeOver(Library{}).written);
 
     QStringList holdingEdit;
     for (const QString& name : asideCopies()) {
@@ -129,8 +209,12 @@ TEST_F(StorageTest, UndecodableBytesAreKeptWhenTheNameOfThisSecondIsTaken) {
     ASSERT_EQ(holdingEdit.size(), 1) << asideCopies().join(", ").toStdString();
     EXPECT_EQ(asideCopies().size(), 4);
     EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(now)), "older copy");
-    // It is the newest copy, so the same bytes found again are not copied again.
     EXPECT_EQ(holdingEdit.first(), asideCopies().last());
+
+    // The same bytes again are not copied again.
+    writeFile(dataFile(), "newest broken edit");
+    ASSERT_TRUE(writeOver(Library{}).written);
+    EXPECT_EQ(asideCopies().size(), 4);
 }
 
 TEST_F(StorageTest, MutateOnUndecodableFileChangesNothing) {
@@ -139,12 +223,13 @@ TEST_F(StorageTest, MutateOnUndecodableFileChangesNothing) {
     EXPECT_FALSE(Storage::mutate([&changed](Library&) { changed = true; }));
     EXPECT_FALSE(changed);
     EXPECT_EQ(readFile(dataFile()), "{broken");
-    EXPECT_EQ(asideCopies().size(), 1);
+    EXPECT_TRUE(asideCopies().isEmpty()) << "nothing written, nothing to keep";
 
-    // A save still replaces it; the copy keeps the old bytes.
-    ASSERT_TRUE(Storage::save(Library{}));
+    // The store's save still replaces it; the copy keeps the old bytes.
+    ASSERT_TRUE(writeOver(Library{}).written);
     EXPECT_EQ(Storage::read().kind, Kind::Decoded);
-    EXPECT_EQ(asideCopies().size(), 1);
+    ASSERT_EQ(asideCopies().size(), 1);
+    EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), "{broken");
 }
 
 TEST_F(StorageTest, MutateOnMissingFileCreatesFolderAndFileWithDefaultTypes) {
@@ -278,26 +363,25 @@ TEST_F(StorageTest, StoreSaveMovesAsideWithoutReplacingAnyEarlierCopy) {
     const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
     testing::internal::GetCapturedStderr();
     ASSERT_TRUE(saved.written);
-    EXPECT_EQ(asideCopies().size(), 31);
-    for (qint64 second = now; second < now + 30; ++second)
+    // The folder moved aside, and the ten newest copies within the bound.
+    EXPECT_EQ(asideCopies().size(), 11);
+    for (qint64 second = now + 20; second < now + 30; ++second)
         EXPECT_EQ(readFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second)), "older copy");
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().last() + "/inside.txt"), "user data");
 }
 
 // A copy named after the largest number there is (a hand-made name) must not
 // make the next name overflow: the next copies are numbered from the clock,
-// whether the bytes are copied (a read) or the file is moved (a write).
+// whether the bytes are copied or the file is moved.
 TEST_F(StorageTest, ACopyNamedAfterTheLargestNumberLeavesTheNextNamesFromTheClock) {
     const QString largest = QStringLiteral("projects-unreadable-9223372036854775807.json");
     writeFile(dataFolder() + "/" + largest, "hand-made copy");
     writeFile(dataFile(), "broken edit");
 
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
+    ASSERT_TRUE(writeOver(Library{}).written);
     ASSERT_TRUE(QFile::remove(dataFile()));
     writeFile(dataFile() + "/inside.txt", "user data"); // a folder in the file's place is moved, not copied
-    const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
-    testing::internal::GetCapturedStderr();
+    const Storage::SaveResult saved = writeOver(Library{});
 
     EXPECT_TRUE(saved.written);
     EXPECT_EQ(readFile(dataFolder() + "/" + largest), "hand-made copy");

@@ -184,20 +184,25 @@ TEST_F(WidgetIntentsTest, ToggleAdvancesTheCueFoundByLowerCaseIdentifiers) {
 }
 
 TEST_F(WidgetIntentsTest, BadIdentifiersReturnWithoutReadingTheFile) {
-    // Reading an undecodable file would copy it aside; no copy means no read.
+    // Reading an undecodable file logs it; no log means no read.
     writeFile(dataFile(), "not json");
     const QString valid = RecordCoding::idText(QUuid::createUuid());
+    testing::internal::CaptureStderr();
     ToggleItemIntent{QString(), valid}.perform();
     ToggleItemIntent{valid, QStringLiteral("{") + valid + QStringLiteral("}")}.perform();
     AdjustProgressIntent{QString(), 0.1}.perform();
     AdjustProgressIntent{QStringLiteral("project"), 0.1}.perform();
-    EXPECT_TRUE(asideCopies().isEmpty());
+    const std::string unread = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(unread.find("Sorvel decode error: "), std::string::npos) << unread;
     EXPECT_EQ(readFile(dataFile()), "not json");
 
-    // A valid identifier does read it, and then writes nothing.
+    // A valid identifier does read it, and then writes nothing, nor keeps a copy.
+    testing::internal::CaptureStderr();
     AdjustProgressIntent{valid, 0.1}.perform();
-    EXPECT_EQ(asideCopies().size(), 1);
+    const std::string read = testing::internal::GetCapturedStderr();
+    EXPECT_NE(read.find("Sorvel decode error: "), std::string::npos) << read;
     EXPECT_EQ(readFile(dataFile()), "not json");
+    EXPECT_TRUE(asideCopies().isEmpty());
 }
 
 TEST_F(WidgetIntentsTest, UnknownProjectWritesTheLibraryBackUnchanged) {

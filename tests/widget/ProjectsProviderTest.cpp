@@ -121,7 +121,9 @@ TEST_F(ProjectsProviderTest, PlaceholderReadsNoFileAndHasTheDefaultTypes) {
     EXPECT_EQ(entry.types, ProjectType::defaults()) << "the custom types of the file are not read";
 }
 
-TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsKeptAsideOnce) {
+// The widget reads at every timeline, perhaps while another program is
+// rewriting the file: it copies nothing (the writer that replaces the bytes keeps them).
+TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsNeverCopiedByTheWidget) {
     const QByteArray broken = R"({"projects": [ {"name": 5} ]})";
     writeFile(dataFile(), broken);
     for (int read = 0; read < 4; ++read) {
@@ -130,7 +132,7 @@ TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsKeptAsideOnce
         EXPECT_TRUE(timeline.entry.unreadable);
         EXPECT_EQ(timeline.entry.types, ProjectType::defaults());
     }
-    EXPECT_EQ(asideCopies().size(), 1);
+    EXPECT_TRUE(asideCopies().isEmpty()) << asideCopies().join(", ").toStdString();
     // The file itself stays where and what it was.
     EXPECT_EQ(readFile(dataFile()), broken);
 }

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <tuple>
@@ -89,18 +90,6 @@ std::tuple<int, qint64, QString, int, QString> madeOrder(const QString& name) {
     if (const QRegularExpressionMatch match = numbered.match(name); match.hasMatch())
         return {1, match.captured(1).toLongLong(), match.captured(2), 0, name};
     return {2, 0, name, 0, name};
-}
-
-// One more than the highest number of any copy in `folder`, merged or not.
-qint64 nextNumber(const QDir& folder) {
-    static const QRegularExpression shape(
-        QStringLiteral("^projects-(?:rescued|restoring|restored)-%1").arg(numberedShape));
-    qint64 highest = 0;
-    for (const QString& name : folder.entryList({QStringLiteral("projects-*")}, QDir::Files)) {
-        if (const QRegularExpressionMatch match = shape.match(name); match.hasMatch())
-            highest = std::max(highest, match.captured(1).toLongLong());
-    }
-    return highest + 1;
 }
 
 // A copy's name without its prefix, mark and suffix: what stays as it is
@@ -224,17 +213,92 @@ KeptSteps stepsIn(const QString& path) {
 }
 
 // Per run, the last change of that run's copies whose changes are in the data
-// file: their steps are there too, which later copies of the run hold again.
-// Taken from the retired copies in the folder, whichever run or start merged
-// them (a copy's retirement is what says its changes landed, across a crash
-// too), and from the copies landed since, read once when a copy with steps
-// first asks.
+// file, in the order they landed (the latest last).
+using LandedRuns = QList<std::pair<QUuid, quint64>>;
+
+// The retired copies are folded into this small file and then removed, so that
+// neither the folder nor the start's reading grows with every retirement.
+const QString landedName = QStringLiteral("landed-steps.json");
+// Its drafts; one an interrupted fold left is removed by the next.
+const QString landedDraftPrefix = QStringLiteral(".landed-steps-");
+// Runs kept in it beyond those whose copies still wait: a finished run makes
+// no more copies, so only a run still going could need an older one.
+constexpr int mostLandedRuns = 64;
+
+// What the landed-steps file holds: the runs, and the highest number a copy
+// folded into it had, so that numbers are not given again.
+struct Landed {
+    LandedRuns runs;
+    qint64 highestNumber = 0;
+    bool operator==(const Landed&) const = default;
+};
+
+// The number in a copy's name; 0 for a name of another shape.
+qint64 numberOf(const QString& name) {
+    static const QRegularExpression shape(
+        QStringLiteral("^projects-(?:rescued|restoring|restored)-%1").arg(numberedShape));
+    const QRegularExpressionMatch match = shape.match(name);
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+}
+
+void noteLanded(LandedRuns& runs, const KeptSteps& steps) {
+    if (steps.run.isNull())
+        return;
+    quint64 revision = steps.revision;
+    const auto held = std::ranges::find(runs, steps.run, &std::pair<QUuid, quint64>::first);
+    if (held != runs.end()) {
+        revision = std::max(revision, held->second);
+        runs.erase(held);
+    }
+    runs.append({steps.run, revision});
+}
+
+Landed readLanded(const QDir& rescues) {
+    QFile file(rescues.filePath(landedName));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonObject held = QJsonDocument::fromJson(file.readAll()).object();
+    Landed landed{{}, held.value(QStringLiteral("highestNumber")).toInteger()};
+    for (const QJsonValue& entry : held.value(QStringLiteral("runs")).toArray()) {
+        const QJsonObject each = entry.toObject();
+        if (const std::optional<QUuid> run = RecordCoding::parseID(each.value(QStringLiteral("run")).toString()))
+            noteLanded(landed.runs, {*run, quint64(each.value(QStringLiteral("revision")).toInteger()), {}});
+    }
+    return landed;
+}
+
+QByteArray encodeLanded(const Landed& landed) {
+    QJsonArray list;
+    for (const auto& [run, revision] : landed.runs)
+        list.append(QJsonObject{{QStringLiteral("run"), RecordCoding::idText(run)},
+                                {QStringLiteral("revision"), qint64(revision)}});
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("runs"), list}, {QStringLiteral("highestNumber"), landed.highestNumber}})
+        .toJson(QJsonDocument::Compact);
+}
+
+// One more than the highest number of any copy in `folder`, merged or not,
+// folded or not.
+qint64 nextNumber(const QDir& folder) {
+    qint64 highest = readLanded(folder).highestNumber;
+    for (const QString& name : folder.entryList({QStringLiteral("projects-*")}, QDir::Files))
+        highest = std::max(highest, numberOf(name));
+    return highest + 1;
+}
+
+// Per run, the last change whose steps are in the data file, which later
+// copies of the run hold again. Taken from the folded retired copies and
+// from those retired since, whichever run or start merged them (a copy's
+// retirement is what says its changes landed, across a crash too), and from
+// the copies landed since, read once when a copy with steps first asks.
 class LandedSteps {
 public:
     quint64 of(const QUuid& run) {
         if (!m_readRetired) {
             m_readRetired = true;
             const QDir rescues(folder());
+            for (const auto& [landedRun, revision] : readLanded(rescues).runs)
+                note({landedRun, revision, {}});
             for (const QString& name : rescues.entryList({restoredPrefix + QLatin1Char('*') + suffix}, QDir::Files))
                 note(stepsIn(rescues.filePath(name)));
         }
@@ -249,6 +313,61 @@ private:
     QHash<QUuid, quint64> m_runs;
     bool m_readRetired = false;
 };
+
+// Folds the retired copies into the landed-steps file and removes them. The
+// file is replaced whole (draft, sync, rename, sync) before any copy goes, so
+// that at every instant each landed run is in the file or in a copy still
+// there. `prune`: no copy waits any more, so runs past the most recent
+// mostLandedRuns may go.
+void foldRetired(bool prune) {
+    const QDir rescues(folder());
+    const FolderLock lock(folder(), FolderLock::Mode::Write);
+    if (!lock.isLocked())
+        return;
+    for (const QString& name : rescues.entryList({landedDraftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
+        QFile::remove(rescues.filePath(name));
+    QStringList retired = rescues.entryList({restoredPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    sortAsMade(retired);
+    const QString landedPath = rescues.filePath(landedName);
+    const Landed before = readLanded(rescues);
+    Landed landed = before;
+    QStringList folded;
+    for (const QString& name : retired) {
+        QFile copy(rescues.filePath(name));
+        if (!copy.open(QIODevice::ReadOnly))
+            continue; // its steps cannot be told: it stays
+        noteLanded(landed.runs, decodeSteps(QJsonDocument::fromJson(copy.readAll()).object().value(stepsKey)));
+        landed.highestNumber = std::max(landed.highestNumber, numberOf(name));
+        folded << copy.fileName();
+    }
+    if (prune && landed.runs.size() > mostLandedRuns)
+        landed.runs.remove(0, landed.runs.size() - mostLandedRuns);
+    if (landed != before) {
+        QByteArray draft = QFile::encodeName(rescues.filePath(landedDraftPrefix + QStringLiteral("XXXXXX")));
+        const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
+        int error = fd < 0 ? errno : RegularFile::writeSyncClose(fd, encodeLanded(landed));
+        Storage::passedStep();
+        if (!error && ::rename(draft.constData(), QFile::encodeName(landedPath).constData()) != 0)
+            error = errno;
+        Storage::passedStep();
+        if (!error)
+            error = syncFolder();
+        if (error) {
+            ::unlink(draft.constData());
+            Log::storageError(QStringLiteral("cannot write %1; the retired rescue copies stay: %2")
+                                  .arg(landedPath, SystemErrorText::inEnglish(error)));
+            return;
+        }
+    }
+    for (const QString& path : std::as_const(folded)) {
+        ::unlink(QFile::encodeName(path).constData());
+        Storage::passedStep();
+    }
+    if (!folded.isEmpty()) {
+        syncFolder();
+        Log::info(QStringLiteral("Sorvel: folded %1 retired rescue copies into %2").arg(folded.size()).arg(landedPath));
+    }
+}
 
 // What became of one rescue file.
 enum class Merge {
@@ -468,6 +587,7 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten) {
     QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
     sortAsMade(names);
     int restored = 0;
+    bool copiesWait = false;
     for (qsizetype i = 0; i < names.size(); ++i) {
         FileError why;
         const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, &why);
@@ -475,6 +595,7 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten) {
             ++restored;
         if (merged != Merge::NotWritten)
             continue;
+        copiesWait = true;
         // This copy and the later ones go to the program in the order they
         // were made: merged before it, their values would be undone by its
         // older ones when it lands. A later copy of one run holds the steps
@@ -494,6 +615,7 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten) {
         }
         break;
     }
+    foldRetired(!copiesWait);
     return restored;
 }
 

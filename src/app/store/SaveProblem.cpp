@@ -8,19 +8,18 @@ QString SaveProblem::text() const {
     case Kind::WriteFailed: return error.isEmpty() ? QStringLiteral("no reason was given") : error.text();
     case Kind::FolderBusy: return QStringLiteral("the data folder is held by another program");
     case Kind::FileUndecodable:
-        return error.context.isEmpty()
-            ? QStringLiteral("the data file cannot be read and no copy of it could be kept")
-            : QStringLiteral("the data file cannot be read; its bytes are kept in %1").arg(error.context);
+        return QStringLiteral("the data file cannot be read; its bytes are kept before anything is written over it");
     case Kind::FileUnreadable: return QStringLiteral("the data file cannot be read: %1").arg(error.text());
     case Kind::FileChangedUndecodable:
-        return error.context.isEmpty()
-            ? QStringLiteral("the data file changed into something unreadable and no copy of it could be kept")
-            : QStringLiteral("the data file changed into something unreadable; its bytes are kept in %1")
-                  .arg(error.context);
+        return QStringLiteral("the data file changed into something unreadable; its bytes are kept before anything "
+                              "is written over it");
     case Kind::RescueNotMerged: return QStringLiteral("a rescue copy cannot be merged: %1").arg(error.text());
     case Kind::MovedAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
     case Kind::RepeatsKeptAside:
         return QStringLiteral("the data file repeated members with other values; its bytes are kept in %1")
+            .arg(error.context);
+    case Kind::UndecodableKeptAside:
+        return QStringLiteral("written over a data file that could not be read; its bytes are kept in %1")
             .arg(error.context);
     }
     return {};

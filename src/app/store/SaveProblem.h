@@ -14,9 +14,9 @@ struct SaveProblem {
         None,
         WriteFailed, // `error` says why (empty when nobody said)
         FolderBusy, // another program held the data folder for longer than a flush waits
-        // The data file did not decode and the store shows none of it: its bytes
-        // are in the copy `error` names (none when no copy could be made), and
-        // nothing is written over the file until the user changes something.
+        // The data file did not decode and the store shows none of it: nothing
+        // is written over the file until the user changes something, and the
+        // write of that change keeps its bytes first (UndecodableKeptAside).
         FileUndecodable,
         // The data file is there but cannot be read at all (no permission, a
         // folder in its place): `error` says why, with the file's path. The
@@ -24,9 +24,8 @@ struct SaveProblem {
         // changes something.
         FileUnreadable,
         // The data file stopped decoding while the store showed its contents:
-        // the shelf keeps them, the file's bytes are in the copy `error` names
-        // (none when no copy could be made), and nothing is written over the
-        // file until the user changes something.
+        // the shelf keeps them, and nothing is written over the file until the
+        // user changes something; that write keeps its bytes first.
         FileChangedUndecodable,
         // A rescue copy that a quit left could not be merged into the data file:
         // `error` names the copy and why; the merge is tried again.
@@ -39,6 +38,9 @@ struct SaveProblem {
         // other values, of which only the last was shown: its bytes are in the
         // copy `error` names, kept before the write dropped the others.
         RepeatsKeptAside,
+        // Written, over a data file that did not decode: its bytes are in the
+        // copy `error` names, kept right before the write replaced them.
+        UndecodableKeptAside,
     };
     Kind kind = Kind::None;
     FileError error;

@@ -31,6 +31,8 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::MovedAside:
         return QStringLiteral("原先在数据文件位置上的内容已移到 ") + problem.error.context;
     case SaveProblem::Kind::RepeatsKeptAside: return QStringLiteral("数据文件中有重复的字段");
+    case SaveProblem::Kind::UndecodableKeptAside:
+        return QStringLiteral("无法读取的数据文件已原样保存在 ") + problem.error.context;
     case SaveProblem::Kind::WriteFailed:
     case SaveProblem::Kind::RescueNotMerged:
     case SaveProblem::Kind::FileUnreadable: break;
@@ -50,14 +52,14 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
         return waitingForFolder ? QStringLiteral("数据文件夹正被另一个程序占用，正在等待…") : QString();
     if (problem.kind == SaveProblem::Kind::FileUndecodable
         || problem.kind == SaveProblem::Kind::FileChangedUndecodable) {
-        const QString kept = problem.error.context.isEmpty()
-            ? QStringLiteral("原内容未能另存一份")
-            : QStringLiteral("原内容已原样保存在 ") + problem.error.context;
         const QString shelf = problem.kind == SaveProblem::Kind::FileUndecodable
             ? QStringLiteral("无法读取数据文件，书架因此是空的。")
             : QStringLiteral("数据文件已无法读取，书架上仍是上次读到的内容。");
-        return shelf + kept + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
+        return shelf + QStringLiteral("在你做出更改之前，Sorvel 不会改写数据文件；写入前会先把原内容原样另存一份。");
     }
+    if (problem.kind == SaveProblem::Kind::UndecodableKeptAside)
+        return QStringLiteral("数据文件无法读取，写入更改前，原内容已原样保存在 ") + problem.error.context
+            + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::MovedAside)
         return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样移到 ") + problem.error.context
             + QStringLiteral("。");

@@ -289,8 +289,8 @@ private:
 };
 
 // A program (an editor, a script) rewrites the file in place and pauses
-// halfway. The application reads the half file and keeps its bytes aside, but
-// writes nothing over the file while it may still be changing: the finished
+// halfway. The application reads the half file, but writes nothing over the
+// file while it may still be changing (nor keeps a copy of it): the finished
 // file is read as usual, and an edit made meanwhile is merged onto it.
 TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotWrittenOver) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
@@ -300,9 +300,9 @@ TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotW
     const auto rewrite = [&](const AudioProject& added, const std::function<void()>& whileHalfWritten) {
         QList<AudioProject> projects = projectsInFile();
         projects.prepend(added);
-        const int copiesBefore = int(asideCopies().size());
         SlowWriterInPlace writer(RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()}));
-        ASSERT_TRUE(waitUntil([&] { return asideCopies().size() > copiesBefore; }, kPatience))
+        ASSERT_TRUE(
+            waitUntil([&] { return store.saveProblem().kind == SaveProblem::Kind::FileChangedUndecodable; }, kPatience))
             << "the half file was read";
         whileHalfWritten();
         ASSERT_TRUE(writer.goOn());
@@ -318,6 +318,7 @@ TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotW
     EXPECT_EQ(store.projects().size(), 2);
     EXPECT_EQ(store.activity().writes, 0) << "nothing was written over the other program's file";
     EXPECT_TRUE(store.saveProblem().isEmpty());
+    EXPECT_TRUE(asideCopies().isEmpty()) << "reads keep no copy";
 
     const AudioProject second = AudioProject::make(QStringLiteral("Written in place again"), ProjectType::musicID);
     rewrite(second, [&] { store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); }); });
@@ -330,9 +331,11 @@ TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotW
 
 // A program that rewrites the file in place and stops halfway, for longer
 // than the store waits for a file to settle or for good: the idle application
-// writes nothing over it. The shelf keeps what it showed and the banner names
-// the copy of the half file; the finished file is read as usual, and only a
-// change of the user's writes over a file that stays half written.
+// writes nothing over it, nor keeps a copy of it at each read. The shelf keeps
+// what it showed and the banner says that the bytes will be kept before any
+// write; the finished file is read as usual, and only a change of the user's
+// writes over a file that stays half written, after keeping its bytes once,
+// in the copy the banner then names.
 TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplication) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
@@ -344,8 +347,8 @@ TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplic
         return RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()});
     };
     const auto halfFileRead = [&](const QByteArray& bytes) {
-        const QString copy = store.saveProblem().error.context;
-        return !copy.isEmpty() && readFile(copy) == bytes.left(bytes.size() / 2);
+        return store.saveProblem().kind == SaveProblem::Kind::FileChangedUndecodable
+            && readFile(dataFile()) == bytes.left(bytes.size() / 2);
     };
     const auto expectHalfFileKept = [&](const QByteArray& bytes, const QList<AudioProject>& shown) {
         const QByteArray half = bytes.left(bytes.size() / 2);
@@ -353,9 +356,8 @@ TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplic
         EXPECT_EQ(store.activity().writes, 0);
         EXPECT_EQ(store.projects(), shown) << "the shelf keeps what it showed";
         ASSERT_EQ(store.saveProblem().kind, SaveProblem::Kind::FileChangedUndecodable);
-        const QString copy = store.saveProblem().error.context;
-        EXPECT_EQ(readFile(copy), half);
-        EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(copy));
+        EXPECT_TRUE(asideCopies().isEmpty()) << "kept only by a write over it";
+        EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(QStringLiteral("另存")));
     };
 
     const AudioProject finished = AudioProject::make(QStringLiteral("Finished later"), ProjectType::musicID);
@@ -385,7 +387,6 @@ TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplic
     ASSERT_TRUE(waitUntilIdle(store));
     expectHalfFileKept(neverFinished, shown);
     ASSERT_FALSE(HasFatalFailure());
-    const QString copy = store.saveProblem().error.context;
 
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience + ProjectStore::undecodableQuietMs));
@@ -393,8 +394,11 @@ TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplic
     EXPECT_EQ(projectsInFile(), store.projects());
     EXPECT_EQ(store.projects().size(), 2);
     EXPECT_EQ(store.project(tape.id)->notes, QStringLiteral("mine"));
-    EXPECT_EQ(readFile(copy), neverFinished.left(neverFinished.size() / 2)) << "its bytes stay kept";
-    EXPECT_TRUE(store.saveProblem().isEmpty());
+    ASSERT_EQ(store.saveProblem().kind, SaveProblem::Kind::UndecodableKeptAside);
+    const QString copy = store.saveProblem().error.context;
+    EXPECT_EQ(asideCopies(), QStringList{QFileInfo(copy).fileName()}) << "one copy, however often it was read";
+    EXPECT_EQ(readFile(copy), neverFinished.left(neverFinished.size() / 2)) << "its bytes are kept";
+    EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(copy));
     ASSERT_TRUE(stuck.goOn());
 }
 
@@ -488,8 +492,9 @@ TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsReplaced
     garbage.write("{ not json");
     ASSERT_TRUE(garbage.commit());
 
-    ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
+    ASSERT_TRUE(waitUntil([&] { return store.saveProblem().isAboutTheFile(); }, kPatience));
     ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_TRUE(asideCopies().isEmpty());
     EXPECT_EQ(store.projects(), QList<AudioProject>{tape});
     EXPECT_EQ(store.activity().writes, 0);
     EXPECT_EQ(readFile(dataFile()), QByteArray("{ not json"));
@@ -509,7 +514,8 @@ TEST_F(ProjectStoreSaving, DamagedFileAtStartIsReplacedOnlyByAChangeOfTheUser) {
     const QByteArray damaged = R"({"version": 2, "projects": [{"id": "x", "name": "Almost fixed",}]})";
     writeFile(dataFile(), damaged);
     ProjectStore store(desktop.seams());
-    ASSERT_EQ(asideCopies().size(), 1);
+    ASSERT_TRUE(waitUntil([&] { return store.saveProblem().kind == SaveProblem::Kind::FileUndecodable; }, kPatience));
+    EXPECT_TRUE(asideCopies().isEmpty()) << "a read keeps no copy";
 
     writeFile(environment.dataFolder() + QStringLiteral("/unrelated.txt"), "a folder event");
     ASSERT_TRUE(waitUntil([&] { return store.activity().reloadReads >= 1; }, kPatience));
@@ -652,7 +658,7 @@ TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
     // is not replaced by the emptied store.
     const QByteArray partial = R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C0)";
     writeFile(dataFile(), partial);
-    ASSERT_TRUE(waitUntil([&] { return !asideCopies().isEmpty(); }, kPatience));
+    ASSERT_TRUE(waitUntil([&] { return store.saveProblem().isAboutTheFile(); }, kPatience));
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(store.activity().writes, 0);
     EXPECT_EQ(readFile(dataFile()), partial);

@@ -479,11 +479,8 @@ public:
             m_world.appSawBytes = true;
             return result;
         }
+        // A read keeps nothing aside: the write that replaces the bytes does.
         result.kind = Storage::ReadResult::Kind::Undecodable;
-        if (m_world.operation("keep the undecodable bytes aside")) {
-            m_world.keepAside();
-            result.keptAs = QStringLiteral("projects-unreadable-%1.json").arg(m_world.keptAside.size());
-        }
         return result;
     }
 
@@ -505,6 +502,8 @@ public:
                 return result;
             }
             m_world.keepAside();
+            if (wasTorn)
+                result.undecodableKeptAs = QStringLiteral("projects-unreadable-%1.json").arg(m_world.keptAside.size());
             found.reset();
         }
         const Library next = found ? resolve(&*found) : resolve(nullptr);

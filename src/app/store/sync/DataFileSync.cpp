@@ -200,8 +200,7 @@ void DataFileSync::perform(SyncAction action) {
             Log::info(QStringLiteral("Sorvel: the data file changed into something unreadable; keeping the "
                                      "projects in memory and the file as it is until a change"));
         setSaveProblem(
-            {m_holdsGoodState ? SaveProblem::Kind::FileChangedUndecodable : SaveProblem::Kind::FileUndecodable,
-             {m_read->read.keptAs, 0}});
+            {m_holdsGoodState ? SaveProblem::Kind::FileChangedUndecodable : SaveProblem::Kind::FileUndecodable, {}});
         break;
     case SyncAction::SayUnreadable: {
         const FileError& error = m_read->read.error;
@@ -259,11 +258,15 @@ SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) co
     if (!saved.repeatsKeptAs.isEmpty())
         return {SaveProblem::Kind::RepeatsKeptAside, {saved.repeatsKeptAs, 0}};
     const QString& movedAsideTo = saved.movedAsideTo;
-    // Where the unreadable file (or a folder in its place) went is said
-    // until another problem takes its place.
+    // Where the unreadable file (or a folder in its place) went, or the copy
+    // of an undecodable one's bytes, is said until another problem takes its place.
     if (!movedAsideTo.isEmpty())
         return {SaveProblem::Kind::MovedAside, {movedAsideTo, 0}};
-    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : SaveProblem{};
+    if (!saved.undecodableKeptAs.isEmpty())
+        return {SaveProblem::Kind::UndecodableKeptAside, {saved.undecodableKeptAs, 0}};
+    const bool saysWhereItWent = m_saveProblem.kind == SaveProblem::Kind::MovedAside
+        || m_saveProblem.kind == SaveProblem::Kind::UndecodableKeptAside;
+    return saysWhereItWent ? m_saveProblem : SaveProblem{};
 }
 
 void DataFileSync::setSaveProblem(const SaveProblem& problem) {
