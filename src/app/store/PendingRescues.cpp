@@ -73,7 +73,9 @@ FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Libra
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
     const bool landed = revision <= m_written;
-    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps}, landed);
+    // A write that landed since `steps` were taken (the quit stopped
+    // waiting for it) holds those up to m_written: the copy does not carry them again.
+    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps, m_written}, landed);
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};

@@ -7,6 +7,7 @@ QString SaveProblem::text() const {
     case Kind::None: return {};
     case Kind::WriteFailed: return error.isEmpty() ? QStringLiteral("no reason was given") : error.text();
     case Kind::FolderBusy: return QStringLiteral("the data folder is held by another program");
+    case Kind::DiskNotAnswering: return QStringLiteral("the disk of the data folder does not answer");
     case Kind::FileUndecodable:
         return error.context.isEmpty()
             ? QStringLiteral("the data file cannot be read and no copy of it could be kept")
