@@ -9,7 +9,7 @@ namespace sorvel {
 
 // Holds the copies from the moment the file is about to be replaced until it
 // is: a copy kept meanwhile is then made retired at once, or carried.
-class PendingRescues::Carrier final : public Storage::Carried {
+class PendingRescues::Carrier final : public Carrying {
 public:
     Carrier(PendingRescues& owner, quint64 revision) : m_owner(owner), m_revision(revision) {}
 
@@ -24,6 +24,7 @@ public:
                 Log::info(QStringLiteral("Sorvel: the rescue copy %1 holds the changes of this write and later ones; "
                                          "the data file is left to it")
                               .arg(copy.path));
+                m_leftToCopy = true;
                 return ECANCELED;
             }
         }
@@ -49,6 +50,7 @@ public:
         m_copies->notReplaced();
         done();
     }
+    bool leftToCopy() const override { return m_leftToCopy; }
 
 private:
     // The copies stay pending, where they are now.
@@ -65,6 +67,7 @@ private:
     const quint64 m_revision;
     std::unique_lock<std::mutex> m_lock;
     std::unique_ptr<RescueCarrier> m_copies;
+    bool m_leftToCopy = false;
 };
 
 FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
@@ -94,7 +97,7 @@ void PendingRescues::hold(const QStringList& paths, quint64 revision) {
         m_pending << Copy{path, revision};
 }
 
-std::unique_ptr<Storage::Carried> PendingRescues::carrierOf(quint64 revision) {
+std::unique_ptr<PendingRescues::Carrying> PendingRescues::carrierOf(quint64 revision) {
     return std::make_unique<Carrier>(*this, revision);
 }
 

@@ -384,6 +384,42 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatWaitedWhileAQuitKeptACopyLeavesTheFileT
     EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.5) << "the step once";
 }
 
+// The same, with the program going on: the write that waited is left to the
+// copy, which is no failure the user can act on. Nothing says it, and the
+// write of the later changes, which carries the copy, follows at once.
+TEST_F(ProjectStoreBusyFolder, AWriteLeftToALaterCopyIsNoFailure) {
+    AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    tape.progressMode = ProgressMode::Manual;
+    tape.manualProgress = 0.4;
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    FolderHolder holder(environment.dataFolder());
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    store.stepProgress(tape.id, 0.1);
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("later"); });
+    testing::internal::CaptureStderr();
+    const FileOutcome copy = store.keepRescueCopy();
+    ASSERT_TRUE(copy.done());
+
+    QStringList said;
+    QObject::connect(&store, &ProjectStore::saveProblemChanged,
+                     [&] { said << SaveProblemText::forBanner(store.saveProblem(), store.isWaitingForFolder()); });
+    holder.release();
+    const bool landed = waitUntil([&] { return !store.isDirty(); }, kPatience);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(landed) << log;
+    EXPECT_EQ(said, QStringList{}) << log;
+    EXPECT_EQ(store.activity().failedWrites, 0);
+    EXPECT_FALSE(QFileInfo::exists(copy.path)) << "the write of the later changes retires the copy";
+    EXPECT_EQ(rescueCopies(QStringLiteral("projects-restored-")).size(), 1);
+    const AudioProject inFile = projectsInFile().first();
+    EXPECT_EQ(inFile.notes, QStringLiteral("later"));
+    EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.5) << "the step once";
+}
+
 // With nothing to write, a quit by the key or by a signal does not wait for
 // the folder that another program holds (a read waits for it meanwhile),
 // neither before the program exits nor as it does.

@@ -106,8 +106,10 @@ SyncFacts DataFileSync::facts() const {
         f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
-    if (m_write)
+    if (m_write) {
         f.revisionCurrent = m_write->revision == m_revision;
+        f.writeLeftToCopy = m_write->leftToCopy;
+    }
     return f;
 }
 
@@ -469,13 +471,13 @@ void DataFileSync::startWrite() {
         // merged in under the lock, so that neither side's change is lost.
         // The rescue copies of these changes are retired as the write lands,
         // not in the delivery: a quit may end the program before that runs.
-        const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
+        const std::unique_ptr<PendingRescues::Carrying> carried = rescues->carrierOf(revision);
         const Storage::SaveResult saved =
             files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
                         keepDecodedAside, m_worker->folderWaiter(), carried.get());
         if (saved.folderBusy)
             return {}; // the store is going away
-        return [this, done = FinishedWrite{sent, saved, revision}] {
+        return [this, done = FinishedWrite{sent, saved, revision, carried->leftToCopy()}] {
             m_writing = false;
             m_stuckAtQuit = false;
             m_write = &done;

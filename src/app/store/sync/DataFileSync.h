@@ -129,6 +129,7 @@ private:
         Library sent;
         Storage::SaveResult saved;
         quint64 revision = 0;
+        bool leftToCopy = false; // PendingRescues::Carrying
     };
 
     void dispatch(SyncEvent event);
