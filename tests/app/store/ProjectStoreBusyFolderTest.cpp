@@ -420,6 +420,35 @@ TEST_F(ProjectStoreBusyFolder, AWriteLeftToALaterCopyIsNoFailure) {
     EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.5) << "the step once";
 }
 
+// The program ends with no quit before (the session ends): the last flush
+// waits as a quit does, then keeps the same rescue copy and says so.
+TEST_F(ProjectStoreBusyFolder, AnEndWithoutAQuitKeepsARescueCopy) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
+    FolderHolder holder(environment.dataFolder());
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    UnsavedChangesGuard guard(store, [](const UnsavedChangesGuard::Question&) {
+        ADD_FAILURE() << "nobody is asked as the program ends";
+        return UnsavedChangesGuard::Choice::QuitAnyway;
+    });
+    testing::internal::CaptureStderr();
+    QElapsedTimer took;
+    took.start();
+    guard.writeAtExit();
+    EXPECT_LT(took.elapsed(), ProjectStore::quitWaitMs + kPromptly);
+    const std::string log = testing::internal::GetCapturedStderr();
+    const QStringList copies = rescueCopies(QStringLiteral("projects-rescued-"));
+    ASSERT_EQ(copies.size(), 1) << log;
+    EXPECT_NE(log.find(copies.first().toStdString()), std::string::npos) << log;
+    const std::optional<Library> rescued =
+        RecordCoding::decodeLibrary(readFile(RescueCopy::folder() + QLatin1Char('/') + copies.first()), fileTime());
+    ASSERT_TRUE(rescued);
+    EXPECT_EQ(rescued->projects.first().notes, QStringLiteral("unsaved"));
+}
+
 // With nothing to write, a quit by the key or by a signal does not wait for
 // the folder that another program holds (a read waits for it meanwhile),
 // neither before the program exits nor as it does.
