@@ -923,12 +923,20 @@ void passedStep() {
     static std::atomic<pid_t> counting{0};
     static std::atomic<int> passed{0};
     const int exitAfter = qEnvironmentVariableIntValue("SORVEL_EXIT_AFTER_STEP");
-    if (exitAfter <= 0)
+    const int hangAfter = qEnvironmentVariableIntValue("SORVEL_HANG_AFTER_STEP");
+    if (exitAfter <= 0 && hangAfter <= 0)
         return;
     if (counting.exchange(::getpid()) != ::getpid())
         passed = 0;
-    if (++passed == exitAfter)
+    const int step = ++passed;
+    if (step == exitAfter)
         ::_exit(exitedAtStepStatus);
+    if (step == hangAfter) {
+        bool valid = false;
+        const int hangOn = qEnvironmentVariableIntValue("SORVEL_HANG_FD", &valid);
+        char byte = 0;
+        while (valid && ::read(hangOn, &byte, 1) < 0 && errno == EINTR) {}
+    }
 }
 
 bool hasKeptAsideCopy() {

@@ -96,7 +96,10 @@ public:
 
 // A test ends the process with this status right after the Nth file operation
 // (N in SORVEL_EXIT_AFTER_STEP) of writes that carry something, to see every
-// instant of them. Carried's own file operations count too.
+// instant of them. Carried's own file operations count too. As a disk that
+// stops answering, the thread that passes the Nth step (N in
+// SORVEL_HANG_AFTER_STEP) stays there until the descriptor in SORVEL_HANG_FD
+// (a pipe's reading end) can be read or is closed at the other end.
 constexpr int exitedAtStepStatus = 86;
 void passedStep();
 

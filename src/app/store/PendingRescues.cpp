@@ -9,7 +9,7 @@ namespace sorvel {
 
 // Holds the copies from the moment the file is about to be replaced until it
 // is: a copy kept meanwhile is then made retired at once, or carried.
-class PendingRescues::Carrier final : public Storage::Carried {
+class PendingRescues::Carrier final : public Carrying {
 public:
     Carrier(PendingRescues& owner, quint64 revision) : m_owner(owner), m_revision(revision) {}
 
@@ -24,6 +24,7 @@ public:
                 Log::info(QStringLiteral("Sorvel: the rescue copy %1 holds the changes of this write and later ones; "
                                          "the data file is left to it")
                               .arg(copy.path));
+                m_leftToCopy = true;
                 return ECANCELED;
             }
         }
@@ -49,6 +50,7 @@ public:
         m_copies->notReplaced();
         done();
     }
+    bool leftToCopy() const override { return m_leftToCopy; }
 
 private:
     // The copies stay pending, where they are now.
@@ -65,6 +67,7 @@ private:
     const quint64 m_revision;
     std::unique_lock<std::mutex> m_lock;
     std::unique_ptr<RescueCarrier> m_copies;
+    bool m_leftToCopy = false;
 };
 
 FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
@@ -73,7 +76,9 @@ FileOutcome PendingRescues::keep(const std::optional<Library>& base, const Libra
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
     const bool landed = revision <= m_written;
-    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps}, landed);
+    // A write that landed since `steps` were taken (the quit stopped
+    // waiting for it) holds those up to m_written: the copy does not carry them again.
+    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps, m_written}, landed);
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};
@@ -92,7 +97,7 @@ void PendingRescues::hold(const QStringList& paths, quint64 revision) {
         m_pending << Copy{path, revision};
 }
 
-std::unique_ptr<Storage::Carried> PendingRescues::carrierOf(quint64 revision) {
+std::unique_ptr<PendingRescues::Carrying> PendingRescues::carrierOf(quint64 revision) {
     return std::make_unique<Carrier>(*this, revision);
 }
 

@@ -38,9 +38,16 @@ public:
     // Rescue copies of earlier runs taken in as the change `revision`: the
     // write that carries it retires them.
     void hold(const QStringList& paths, quint64 revision);
-    // What a write of the changes up to `revision` carries (Storage::save):
-    // every copy of those changes, retired as the write replaces the file.
-    std::unique_ptr<Storage::Carried> carrierOf(quint64 revision);
+    // What a write carries (Storage::save), and whether it left the data
+    // file to a copy of newer changes: no failure, as the write of those
+    // changes carries the copy.
+    class Carrying : public Storage::Carried {
+    public:
+        virtual bool leftToCopy() const = 0;
+    };
+    // What a write of the changes up to `revision` carries: every copy of
+    // those changes, retired as the write replaces the file.
+    std::unique_ptr<Carrying> carrierOf(quint64 revision);
 
 private:
     class Carrier;

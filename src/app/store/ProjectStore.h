@@ -110,8 +110,9 @@ public:
 
     // Writes a pending change at once (quit); with nothing pending it waits
     // for nothing. While another program holds the data folder it waits
-    // `folderPatienceMs` in all, then gives up: the change stays pending
-    // (written when the folder is free) and saveProblem() says why.
+    // `folderPatienceMs` in all, and for a disk that does not answer
+    // quitWaitMs, then gives up: the change stays pending (written when the
+    // folder is free) and saveProblem() says why.
     void flush(int folderPatienceMs = quitWaitMs);
     // Keeps the unsaved library in a rescue file (RescueCopy::write), the
     // same one again while nothing changed since. The write that carries

@@ -135,9 +135,11 @@ QByteArray encode(const std::optional<Library>& base, const Library& unsaved, co
             list.append(QJsonObject{{QStringLiteral("project"), RecordCoding::idText(step.project)},
                                     {QStringLiteral("delta"), step.delta},
                                     {QStringLiteral("revision"), qint64(step.revision)}});
-        const QJsonObject kept{{QStringLiteral("run"), RecordCoding::idText(steps.run)},
-                               {QStringLiteral("revision"), qint64(steps.revision)},
-                               {QStringLiteral("steps"), list}};
+        QJsonObject kept{{QStringLiteral("run"), RecordCoding::idText(steps.run)},
+                         {QStringLiteral("revision"), qint64(steps.revision)},
+                         {QStringLiteral("steps"), list}};
+        if (steps.landed > 0)
+            kept.insert(QStringLiteral("landed"), qint64(steps.landed));
         members += QByteArrayLiteral("\n\"") + stepsKey.toUtf8() + QByteArrayLiteral("\": ")
             + QJsonDocument(kept).toJson(QJsonDocument::Compact) + QByteArrayLiteral(",");
     }
@@ -152,7 +154,10 @@ KeptSteps decodeSteps(const QJsonValue& value) {
     const std::optional<QUuid> run = RecordCoding::parseID(kept.value(QStringLiteral("run")).toString());
     if (!run)
         return {};
-    KeptSteps decoded{*run, quint64(kept.value(QStringLiteral("revision")).toInteger()), {}};
+    KeptSteps decoded{*run,
+                      quint64(kept.value(QStringLiteral("revision")).toInteger()),
+                      {},
+                      quint64(kept.value(QStringLiteral("landed")).toInteger())};
     for (const QJsonValue& entry : kept.value(QStringLiteral("steps")).toArray()) {
         const QJsonObject step = entry.toObject();
         const std::optional<QUuid> project = RecordCoding::parseID(step.value(QStringLiteral("project")).toString());
@@ -400,9 +405,10 @@ std::optional<Loaded> load(const QString& path, LandedSteps& landed, const QHash
                    rescued->base ? *rescued->base : baseBeforeAnyRead(rescued->unsaved),
                    rescued->unsaved,
                    rescued->steps.steps},
-                  {rescued->steps.run, rescued->steps.revision, {}}};
+                  {rescued->steps.run, rescued->steps.revision, {}, rescued->steps.landed}};
     if (!loaded.copy.steps.steps().isEmpty())
-        loaded.copy.steps.landed(std::max(landed.of(loaded.kept.run), held.value(loaded.kept.run)));
+        loaded.copy.steps.landed(
+            std::max({landed.of(loaded.kept.run), held.value(loaded.kept.run), loaded.kept.landed}));
     return loaded;
 }
 

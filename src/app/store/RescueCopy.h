@@ -25,10 +25,13 @@ QString folder();
 // The progress steps of an unsaved library not written yet, which merge as
 // steps; `run` is the program run that made them and `revision` its change
 // the copy holds, so that a later copy of the same run does not step twice.
+// `landed`: the run's changes up to here reached the data file by a write
+// that landed as the copy was made, whose steps are not carried again.
 struct KeptSteps {
     QUuid run;
     quint64 revision = 0;
     ProgressSteps steps;
+    quint64 landed = 0;
 };
 
 // Writes what a later merge needs to a new file in folder() named

@@ -7,6 +7,7 @@ QString SaveProblem::text() const {
     case Kind::None: return {};
     case Kind::WriteFailed: return error.isEmpty() ? QStringLiteral("no reason was given") : error.text();
     case Kind::FolderBusy: return QStringLiteral("the data folder is held by another program");
+    case Kind::DiskNotAnswering: return QStringLiteral("the disk of the data folder does not answer");
     case Kind::FileUndecodable:
         return QStringLiteral("the data file cannot be read; its bytes are kept before anything is written over it");
     case Kind::FileUnreadable: return QStringLiteral("the data file cannot be read: %1").arg(error.text());

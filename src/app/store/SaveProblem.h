@@ -14,6 +14,9 @@ struct SaveProblem {
         None,
         WriteFailed, // `error` says why (empty when nobody said)
         FolderBusy, // another program held the data folder for longer than a flush waits
+        // The write did not end within a flush's wait, held by the disk (a hung
+        // network file system, a frozen one) rather than by another program.
+        DiskNotAnswering,
         // The data file did not decode and the store shows none of it: nothing
         // is written over the file until the user changes something, and the
         // write of that change keeps its bytes first (UndecodableKeptAside).

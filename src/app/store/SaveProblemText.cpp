@@ -26,6 +26,7 @@ QString forUser(const SaveProblem& problem) {
     switch (problem.kind) {
     case SaveProblem::Kind::None: return {};
     case SaveProblem::Kind::FolderBusy: return QStringLiteral("数据文件夹正被另一个程序占用");
+    case SaveProblem::Kind::DiskNotAnswering: return QStringLiteral("数据文件所在的磁盘没有响应");
     case SaveProblem::Kind::FileUndecodable:
     case SaveProblem::Kind::FileChangedUndecodable: return QStringLiteral("数据文件已损坏，无法读取");
     case SaveProblem::Kind::MovedAside:

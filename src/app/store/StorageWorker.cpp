@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 
 #include <malloc.h>
@@ -31,8 +32,11 @@ StorageWorker::~StorageWorker() {
     m_state->owner = nullptr;
     m_state->changed.notify_all();
     // A job waiting for the folder gives up at once; one stuck in the disk (a
-    // hung network file system) is left to end on its own.
-    if (m_state->changed.wait_for(lock, std::chrono::milliseconds(stopWaitMs), [this] { return m_state->exited; })) {
+    // hung network file system) is left to end on its own, once it has had
+    // stopWaitMs since it started, however long it was waited for before.
+    const qint64 since = m_state->jobSinceMs.load();
+    const qint64 waitMs = since < 0 ? stopWaitMs : std::max<qint64>(leaveWaitMs, since + stopWaitMs - nowMs());
+    if (m_state->changed.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return m_state->exited; })) {
         lock.unlock();
         m_thread.join();
     } else {
@@ -156,7 +160,9 @@ void StorageWorker::run(const std::shared_ptr<State>& state) {
             job = std::move(*state->job);
             state->job.reset();
         }
+        state->jobSinceMs = nowMs();
         Delivery delivery = job();
+        state->jobSinceMs = -1;
         if (parser.holdsBuffers()) {
             parserGoesAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(state->keepParserMs);
             state->parserHeld = true;

@@ -31,15 +31,19 @@ public:
     static constexpr int pollIntervalMs = 25;
     // A wait shorter than this (another program's read) is not worth telling.
     static constexpr int noticeAfterMs = 300;
-    // How long the destructor waits for a running job before leaving it behind.
+    // How long a running job has from its start before the destructor leaves
+    // it behind: a quit that already waited for it is not held again.
     static constexpr int stopWaitMs = 2000;
+    // How long the destructor waits at least: a job waiting for the folder
+    // gives up at once.
+    static constexpr int leaveWaitMs = 250;
     // How long the parser's buffers stay after the last job. Reads come in
     // bursts (a save and its echo, another program's next change), and
     // growing the buffers again costs more than a large file's parse.
     static constexpr int parserKeptMs = 10000;
 
     explicit StorageWorker(QObject* parent = nullptr, int keepParserMs = parserKeptMs);
-    // Waits a bounded time for a running job; its delivery is dropped.
+    // Waits for a running job until it has run stopWaitMs in all; its delivery is dropped.
     ~StorageWorker() override;
     StorageWorker(const StorageWorker&) = delete;
     StorageWorker& operator=(const StorageWorker&) = delete;
@@ -59,6 +63,8 @@ public:
 
     // Whether a job has been waiting for the folder for noticeAfterMs or longer.
     bool isWaitingForFolder() const { return m_waitingNoticed; }
+    // Whether the running job waits for the folder right now, told by its thread.
+    bool isHeldByFolder() const { return m_state->waitingSinceMs.load() >= 0; }
     // Whether the worker's thread holds parser buffers from a job's decode.
     bool holdsParserBuffers() const { return m_state->parserHeld; }
 
@@ -83,6 +89,7 @@ private:
         bool exited = false;
         StorageWorker* owner = nullptr; // null once the owner is gone
         std::atomic<qint64> waitingSinceMs{-1}; // steady-clock ms; -1 when not waiting
+        std::atomic<qint64> jobSinceMs{-1}; // when the running job started; -1 when none runs
         int keepParserMs = parserKeptMs;
         std::atomic<bool> parserHeld{false};
     };

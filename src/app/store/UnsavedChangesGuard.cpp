@@ -53,7 +53,18 @@ bool UnsavedChangesGuard::writeBeforeSignalQuit() {
 void UnsavedChangesGuard::writeAtExit() {
     // A quit that already waited for the folder and kept a rescue copy does
     // not wait a second time; what lands by now is still written.
-    m_store.flush(m_settled ? 0 : ProjectStore::quitWaitMs);
+    if (m_settled) {
+        m_store.flush(0);
+        return;
+    }
+    // An end that no quit came before (the session's): the same bounded wait,
+    // then the same copy.
+    m_store.flush();
+    if (!m_store.isDirty())
+        return;
+    rescue();
+    logLoss(QStringLiteral("the program ended"));
+    m_settled = true;
 }
 
 QString UnsavedChangesGuard::rescue() {

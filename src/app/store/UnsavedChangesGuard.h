@@ -41,7 +41,8 @@ public:
     // in a rescue file and logs it. True when nothing was lost.
     bool writeBeforeSignalQuit();
     // The last write as the program exits: it waits for the folder as a quit
-    // does, unless the quit already did (it quit anyway, or by a signal).
+    // does, unless the quit already did (it quit anyway, or by a signal), and
+    // keeps the rest in a rescue file as a quit by a signal does.
     void writeAtExit();
 
 private:

@@ -388,6 +388,71 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatWaitedWhileAQuitKeptACopyLeavesTheFileT
     EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.5) << "the step once";
 }
 
+// The same, with the program going on: the write that waited is left to the
+// copy, which is no failure the user can act on. Nothing says it, and the
+// write of the later changes, which carries the copy, follows at once.
+TEST_F(ProjectStoreBusyFolder, AWriteLeftToALaterCopyIsNoFailure) {
+    AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    tape.progressMode = ProgressMode::Manual;
+    tape.manualProgress = 0.4;
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    FolderHolder holder(environment.dataFolder());
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    store.stepProgress(tape.id, 0.1);
+    ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("later"); });
+    testing::internal::CaptureStderr();
+    const FileOutcome copy = store.keepRescueCopy();
+    ASSERT_TRUE(copy.done());
+
+    QStringList said;
+    QObject::connect(&store, &ProjectStore::saveProblemChanged,
+                     [&] { said << SaveProblemText::forBanner(store.saveProblem(), store.isWaitingForFolder()); });
+    holder.release();
+    const bool landed = waitUntil([&] { return !store.isDirty(); }, kPatience);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(landed) << log;
+    EXPECT_EQ(said, QStringList{}) << log;
+    EXPECT_EQ(store.activity().failedWrites, 0);
+    EXPECT_FALSE(QFileInfo::exists(copy.path)) << "the write of the later changes retires the copy";
+    EXPECT_EQ(rescueCopies(QStringLiteral("projects-restored-")).size(), 1);
+    const AudioProject inFile = projectsInFile().first();
+    EXPECT_EQ(inFile.notes, QStringLiteral("later"));
+    EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.5) << "the step once";
+}
+
+// The program ends with no quit before (the session ends): the last flush
+// waits as a quit does, then keeps the same rescue copy and says so.
+TEST_F(ProjectStoreBusyFolder, AnEndWithoutAQuitKeepsARescueCopy) {
+    writeDataFile({kept});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(store.hasStarted());
+    store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
+    FolderHolder holder(environment.dataFolder());
+    holder.takeTheFolder();
+    ASSERT_TRUE(holder.isHolding());
+    UnsavedChangesGuard guard(store, [](const UnsavedChangesGuard::Question&) {
+        ADD_FAILURE() << "nobody is asked as the program ends";
+        return UnsavedChangesGuard::Choice::QuitAnyway;
+    });
+    testing::internal::CaptureStderr();
+    QElapsedTimer took;
+    took.start();
+    guard.writeAtExit();
+    EXPECT_LT(took.elapsed(), ProjectStore::quitWaitMs + kPromptly);
+    const std::string log = testing::internal::GetCapturedStderr();
+    const QStringList copies = rescueCopies(QStringLiteral("projects-rescued-"));
+    ASSERT_EQ(copies.size(), 1) << log;
+    EXPECT_NE(log.find(copies.first().toStdString()), std::string::npos) << log;
+    const std::optional<Library> rescued =
+        RecordCoding::decodeLibrary(readFile(RescueCopy::folder() + QLatin1Char('/') + copies.first()), fileTime());
+    ASSERT_TRUE(rescued);
+    EXPECT_EQ(rescued->projects.first().notes, QStringLiteral("unsaved"));
+}
+
 // With nothing to write, a quit by the key or by a signal does not wait for
 // the folder that another program holds (a read waits for it meanwhile),
 // neither before the program exits nor as it does.

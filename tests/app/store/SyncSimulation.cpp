@@ -294,6 +294,12 @@ public:
         return [](const std::function<bool()>& attempt) { return attempt(); };
     }
     bool isWaitingForFolder() const override { return m_noticed; }
+    bool isHeldByFolder() const override { return m_job && !m_world.lockFree(); }
+    // The simulated disk never hangs: what runs aside is done at once.
+    bool runAside(std::function<void()> work, int) override {
+        work();
+        return true;
+    }
 
     // The write job that runs now carries the user's changes made before it started.
     int carries() const { return m_carries; }
@@ -419,7 +425,7 @@ public:
         m_restoring = true;
         for (World::Rescue* rescue : order) {
             ProgressSteps steps = rescue->steps.steps;
-            steps.landed(landed.value(rescue->steps.run));
+            steps.landed(std::max(landed.value(rescue->steps.run), rescue->steps.landed));
             const Library base = rescue->base ? *rescue->base : Library{{}, {}};
             m_restoringUpTo = rescue->madeUpTo;
             SimCarrier carrier(m_world, {rescue->name});
@@ -432,7 +438,7 @@ public:
                     for (qsizetype later = order.indexOf(rescue); later < order.size(); ++later) {
                         const World::Rescue& held = *order.at(later);
                         ProgressSteps heldSteps = held.steps.steps;
-                        heldSteps.landed(landed.value(held.steps.run));
+                        heldSteps.landed(std::max(landed.value(held.steps.run), held.steps.landed));
                         merged.notWritten << RescueCopy::NotMerged{
                             held.name, saved.error, held.base ? *held.base : Library{{}, {}}, held.unsaved, heldSteps};
                         if (!held.steps.run.isNull())

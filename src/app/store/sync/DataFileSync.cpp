@@ -4,6 +4,7 @@
 #include "core/Log.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace sorvel {
@@ -105,8 +106,10 @@ SyncFacts DataFileSync::facts() const {
         f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
-    if (m_write)
+    if (m_write) {
         f.revisionCurrent = m_write->revision == m_revision;
+        f.writeLeftToCopy = m_write->leftToCopy;
+    }
     return f;
 }
 
@@ -215,7 +218,9 @@ void DataFileSync::perform(SyncAction action) {
         else
             setSaveProblem(rescueNotMerged(m_unmergedRescues.first().path, m_write->saved.error));
         break;
-    case SyncAction::SayFolderBusy: setSaveProblem({SaveProblem::Kind::FolderBusy, {}}); break;
+    case SyncAction::SayFolderBusy:
+        setSaveProblem({isStuckInDisk() ? SaveProblem::Kind::DiskNotAnswering : SaveProblem::Kind::FolderBusy, {}});
+        break;
     case SyncAction::ClearFileProblem:
         if (m_saveProblem.isAboutTheFile())
             setSaveProblem({});
@@ -244,8 +249,14 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::AnnounceFolderWait: m_host.folderWaitChanged(); break;
     case SyncAction::ReloadWidget: m_host.reloadTimelines(); break;
     case SyncAction::LogFolderBusyAtQuit:
-        Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending")
-                      .arg(Storage::directory()));
+        if (isStuckInDisk())
+            Log::info(QStringLiteral("Sorvel: the write in the data folder %1 has not ended after %2 ms: the disk does "
+                                     "not answer; the change stays pending")
+                          .arg(Storage::directory())
+                          .arg(m_quitPatienceMs));
+        else
+            Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending")
+                          .arg(Storage::directory()));
         break;
     case SyncAction::WaitForJobAtQuit: waitAtQuit(); break;
     case SyncAction::KeepRescueCopy: keepRescue(); break;
@@ -281,25 +292,35 @@ void DataFileSync::setSynced(const Library& library) {
 }
 
 // The quit's one wait: a running job ends first; then whatever is newer is
-// written, at once. Another program holding the folder is waited for a
-// bounded time only, once for both: the quit must not hang on a stopped
-// widget or a hung network file system.
+// written, at once. Both are waited for a bounded time only, once in all,
+// whether another program holds the folder or the disk does not answer: the
+// quit must not hang on a stopped widget or a hung network file system.
+// A job the disk held through one quit's wait is not waited for again (the
+// program's last flush as it exits), until the disk answers.
 void DataFileSync::waitAtQuit() {
-    const qint64 deadline = m_clock->steadyMs() + m_quitPatienceMs;
-    if (waitForWorker(deadline) && m_dirty) {
+    const qint64 now = m_clock->steadyMs();
+    const Deadlines deadlines{now + m_quitPatienceMs,
+                              now + (m_stuckAtQuit ? 0 : std::max(m_quitPatienceMs, int(quitWaitMs)))};
+    if (waitForWorker(deadlines) && m_dirty) {
         startWrite();
-        waitForWorker(deadline);
+        waitForWorker(deadlines);
     }
+    m_stuckAtQuit = isStuckInDisk();
     dispatch(SyncEvent::QuitWaited);
 }
 
-bool DataFileSync::waitForWorker(qint64 deadlineMs) {
+bool DataFileSync::waitForWorker(const Deadlines& deadlines) {
+    const auto left = [this](qint64 deadlineMs) { return int(std::max<qint64>(0, deadlineMs - m_clock->steadyMs())); };
     while (m_worker->isBusy()) {
-        // A delivery may start the waiting job, which the same deadline bounds.
-        if (!m_worker->finish(int(std::max<qint64>(0, deadlineMs - m_clock->steadyMs()))))
+        // A delivery may start the waiting job, which the same deadlines bound.
+        if (!m_worker->finish(left(deadlines.folderMs), left(deadlines.allMs)))
             return false;
     }
     return true;
+}
+
+bool DataFileSync::isStuckInDisk() const {
+    return m_worker->isBusy() && !m_worker->isHeldByFolder();
 }
 
 void DataFileSync::startRead() {
@@ -343,6 +364,7 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
             }
         }
         return [this, result = std::move(result)] {
+            m_stuckAtQuit = false;
             m_read = &result;
             if (result.atStart)
                 dispatch(SyncEvent::RescuesTried);
@@ -406,7 +428,31 @@ void DataFileSync::keepRescue() {
     } else {
         steps = m_steps;
     }
-    m_kept = m_rescues->keep(base, m_host.current(), steps, m_revision, m_clock->wallNow().toLocalTime());
+    // Written beside the worker, which may be stuck in the write it stands
+    // for (and hold the copies until that write ends), and waited for a
+    // bounded time, as the state folder may hang too; one still stuck is not
+    // waited for again. Done later after all, the copy counts as any other:
+    // PendingRescues takes it in then.
+    const auto kept = std::make_shared<FileOutcome>();
+    bool done = false;
+    if (!m_keepingAside->exchange(true)) {
+        done = m_worker->runAside(
+            [kept, keeping = m_keepingAside, rescues = m_rescues, base, unsaved = m_host.current(), steps,
+             revision = m_revision, at = m_clock->wallNow().toLocalTime()] {
+                *kept = rescues->keep(base, unsaved, steps, revision, at);
+                *keeping = false;
+            },
+            rescueWaitMs);
+    }
+    if (done) {
+        m_kept = *kept;
+        return;
+    }
+    Log::writeError(QStringLiteral("the rescue copy of the unsaved changes has not been written within %1 ms; the "
+                                   "folder %2 or the write that holds the copies does not answer")
+                        .arg(rescueWaitMs)
+                        .arg(RescueCopy::folder()));
+    m_kept = FileOutcome::failure(ETIMEDOUT, RescueCopy::folder());
 }
 
 void DataFileSync::startWrite() {
@@ -428,14 +474,15 @@ void DataFileSync::startWrite() {
         // merged in under the lock, so that neither side's change is lost.
         // The rescue copies of these changes are retired as the write lands,
         // not in the delivery: a quit may end the program before that runs.
-        const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
+        const std::unique_ptr<PendingRescues::Carrying> carried = rescues->carrierOf(revision);
         const Storage::SaveResult saved =
             files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
                         keepDecodedAside, m_worker->folderWaiter(), carried.get());
         if (saved.folderBusy)
             return {}; // the store is going away
-        return [this, done = FinishedWrite{sent, saved, revision}] {
+        return [this, done = FinishedWrite{sent, saved, revision, carried->leftToCopy()}] {
             m_writing = false;
+            m_stuckAtQuit = false;
             m_write = &done;
             dispatch(done.saved.written ? SyncEvent::WriteLanded : SyncEvent::WriteFailed);
             m_write = nullptr;

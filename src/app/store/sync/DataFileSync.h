@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QUuid>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -47,6 +48,8 @@ public:
     static constexpr int longestRetryDelayMs = 60000;
     static constexpr int startWaitMs = 0;
     static constexpr int quitWaitMs = 2000;
+    // How long a quit waits for its rescue copy: the state folder may hang too.
+    static constexpr int rescueWaitMs = 2000;
     static constexpr int slowStartMs = 10000;
     static constexpr int undecodableQuietMs = 2000;
     // Several folder events arrive for one atomic write (temporary file, rename);
@@ -89,9 +92,11 @@ public:
     void stepped(const QUuid& project, double delta);
     void folderChanged();
     // Writes what is pending at once (quit); waits `folderPatienceMs` in all
-    // for another program's lock, then gives up: the change stays pending.
+    // for another program's lock, and quitWaitMs (or that, when longer) in
+    // all for the disk, then gives up: the change stays pending.
     void flush(int folderPatienceMs = quitWaitMs);
-    // Keeps the unsaved library in a rescue copy (PendingRescues::keep).
+    // Keeps the unsaved library in a rescue copy (PendingRescues::keep),
+    // waiting rescueWaitMs at most for it; ETIMEDOUT on the copies' folder then.
     FileOutcome keepRescueCopy();
 
     SyncState state() const { return m_state; }
@@ -124,6 +129,7 @@ private:
         Library sent;
         Storage::SaveResult saved;
         quint64 revision = 0;
+        bool leftToCopy = false; // PendingRescues::Carrying
     };
 
     void dispatch(SyncEvent event);
@@ -132,7 +138,15 @@ private:
     void startRead();
     void startWrite();
     void waitAtQuit();
-    bool waitForWorker(qint64 deadlineMs);
+    // The quit's: for another program's lock, and for everything (a disk
+    // that does not answer).
+    struct Deadlines {
+        qint64 folderMs = 0;
+        qint64 allMs = 0;
+    };
+    bool waitForWorker(const Deadlines& deadlines);
+    // Whether the running job is held by the disk rather than by another program's lock.
+    bool isStuckInDisk() const;
     SyncWorker::Job readJob(bool atStart);
     void takeRead(const FolderRead& result);
     void takeWrite(const FinishedWrite& done);
@@ -166,6 +180,7 @@ private:
     bool m_rescuesTaken = false;
     quint64 m_rescuesTakenAt = 0;
     int m_quitPatienceMs = 0;
+    bool m_stuckAtQuit = false; // a quit's wait ended with the job held by the disk
     qint64 m_lastWriteAt = -1;
     int m_retryDelayMs = retryDelayMs;
     int m_readRetryDelayMs = retryDelayMs;
@@ -185,6 +200,8 @@ private:
     std::shared_ptr<SyncFiles> m_files;
     // Shared with the write jobs, which may outlive the sync on a hung disk.
     std::shared_ptr<PendingRescues> m_rescues;
+    // A rescue copy is being kept off this thread (and may be stuck there).
+    std::shared_ptr<std::atomic<bool>> m_keepingAside = std::make_shared<std::atomic<bool>>(false);
     // Last: destroyed first, so that no job outlives what it refers to.
     std::unique_ptr<SyncWorker> m_worker;
 };

@@ -4,6 +4,9 @@
 #include "core/LegacyMigration.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace sorvel {
 
@@ -49,6 +52,24 @@ ThreadWorker::ThreadWorker() {
 
 FolderLock::Waiter ThreadWorker::folderWaiter() {
     return [this](const std::function<bool()>& attempt) { return m_worker.waitUntilFree(attempt); };
+}
+
+bool ThreadWorker::runAside(std::function<void()> work, int patienceMs) {
+    struct Run {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+    };
+    const auto run = std::make_shared<Run>();
+    // Detached: a thread stuck in a syscall must not keep the program from ending.
+    std::thread([run, work = std::move(work)] {
+        work();
+        const std::lock_guard lock(run->mutex);
+        run->done = true;
+        run->ended.notify_all();
+    }).detach();
+    std::unique_lock lock(run->mutex);
+    return run->ended.wait_for(lock, std::chrono::milliseconds(patienceMs), [&] { return run->done; });
 }
 
 namespace {

@@ -34,6 +34,8 @@ public:
     void discard(Library library) override { m_worker.discard(std::move(library)); }
     FolderLock::Waiter folderWaiter() override;
     bool isWaitingForFolder() const override { return m_worker.isWaitingForFolder(); }
+    bool isHeldByFolder() const override { return m_worker.isHeldByFolder(); }
+    bool runAside(std::function<void()> work, int patienceMs) override;
 
 private:
     StorageWorker m_worker;

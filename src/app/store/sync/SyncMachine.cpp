@@ -144,6 +144,10 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         return afterJob(t, facts, takeRescues(t, facts, !facts.revisionCurrent), SyncState::InStep);
     }
     case SyncEvent::WriteFailed: {
+        // Not a failure: a quit kept a copy of newer changes meanwhile, and
+        // the write of those carries it, as any save.
+        if (facts.writeLeftToCopy && facts.dirty)
+            return afterJob({{A::OpenEchoWindow, A::StartSaveTimer, A::AnnounceSave}, state}, facts, true, facts.file);
         // Tried again until it lands: a change that waits for the next change
         // or for the quit is lost when the program is killed.
         SyncTransition t{

@@ -116,6 +116,8 @@ struct SyncFacts {
     bool revisionCurrent = true; // a result is about the latest change
     bool quitPatience = false; // the quit waits for the folder at all
     bool writingJob = false; // the running job is a write
+    // WriteFailed: the write left the file to a rescue copy of newer changes.
+    bool writeLeftToCopy = false;
     // What the last read or write found of the file: InStep, Undecodable or Unreadable.
     SyncState file = SyncState::InStep;
 };

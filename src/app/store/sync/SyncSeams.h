@@ -52,6 +52,13 @@ public:
     // How a job waits for the folder's lock while another program holds it.
     virtual FolderLock::Waiter folderWaiter() = 0;
     virtual bool isWaitingForFolder() const = 0;
+    // Whether the running job waits for the folder's lock right now, however
+    // briefly (isWaitingForFolder turns true only later, on the event loop).
+    virtual bool isHeldByFolder() const = 0;
+    // Runs `work` off the sync's thread and beside the worker's, which may be
+    // stuck in a hung disk, and waits for it `patienceMs` at most; false when
+    // it still runs then: it ends on its own, and may outlive the worker.
+    virtual bool runAside(std::function<void()> work, int patienceMs) = 0;
 
     // isWaitingForFolder() changed.
     std::function<void()> waitingChanged;
