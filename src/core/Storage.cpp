@@ -649,13 +649,15 @@ Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
         if (last == Pass::Done)
             return Coordinated::Ran;
     }
-    // Nothing was written: the next try reads whatever is there by then.
-    const QString replaced = last == Pass::FileReplaced
-        ? QStringLiteral("%1 was replaced again and again by another program while being written").arg(filePath())
-        : QStringLiteral("the data folder %1 was replaced again and again while in use").arg(folder);
-    Log::storageError(replaced);
+    // Nothing was written: the next try reads whatever is there by then. The
+    // window says the file is in use by someone else, in the system's words.
+    const bool fileReplaced = last == Pass::FileReplaced;
+    Log::storageError(
+        fileReplaced
+            ? QStringLiteral("%1 was replaced again and again by another program while being written").arg(filePath())
+            : QStringLiteral("the data folder %1 was replaced again and again while in use").arg(folder));
     if (why)
-        *why = {replaced, 0};
+        *why = {fileReplaced ? filePath() : folder, EBUSY};
     return Coordinated::Failed;
 }
 
