@@ -42,7 +42,13 @@ struct FileBytes {
     QByteArray bytes;
     int error = 0;
     QDateTime modified; // Read: when the file was last written, in whole seconds
+    FileIdentity identity; // Read: the file as it was opened, before its bytes were read
 };
+
+FileIdentity identityOf(const struct stat& info) {
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
 
 // A file's modification time as the data file keeps dates: UTC, whole seconds.
 QDateTime modificationTime(const struct stat& info) {
@@ -57,20 +63,21 @@ FileBytes readWholeFile(const QString& path) {
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno, {}};
+        return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno, {}, {}};
 
-    FileBytes result{FileBytes::State::Read, {}, 0, {}};
+    FileBytes result{FileBytes::State::Read, {}, 0, {}, {}};
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
-        return {FileBytes::State::Failed, {}, error, {}};
+        return {FileBytes::State::Failed, {}, error, {}, {}};
     }
     result.modified = modificationTime(info);
+    result.identity = identityOf(info);
     if (!S_ISREG(info.st_mode)) {
         // A folder, pipe or device there is not the data file (a device could be endless).
         ::close(fd);
-        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, {}};
+        return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, {}, {}};
     }
     // Straight into one buffer, with the room past the end that lets the
     // decoder read the bytes where they are. One byte more than the file's
@@ -90,7 +97,7 @@ FileBytes readWholeFile(const QString& path) {
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
-            result = {FileBytes::State::Failed, {}, errno, {}};
+            result = {FileBytes::State::Failed, {}, errno, {}, {}};
             break;
         }
         if (count == 0)
@@ -282,10 +289,10 @@ Found readLocked(const QString& path) {
     Found found;
     FileBytes file = readWholeFile(path);
     switch (file.state) {
-    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}, {}}; return found;
+    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}, {}, {}}; return found;
     case FileBytes::State::Failed:
         found.result = {
-            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}, {}};
+            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}, {}, {}};
         readFailures().report(found.result.error.text(), &Log::storageError);
         return found;
     case FileBytes::State::Read: break;
@@ -295,10 +302,11 @@ Found readLocked(const QString& path) {
     if (std::optional<Library> library =
             RecordCoding::decodeLibrary(found.bytes, file.modified, &error, &found.overriddenKeys)) {
         readFailures().forget();
-        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}, {}};
+        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}, {}, file.identity};
         return found;
     }
-    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}, {}};
+    found.result = {
+        ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}, {}, file.identity};
     readFailures().report(found.result.error.text(), &Log::decodeError);
     found.result.keptAs = copyAside(path, found.bytes);
     return found;
@@ -311,11 +319,6 @@ QString writeTarget(const QString& path) {
     for (int depth = 0; depth < 40 && target.isSymLink(); ++depth)
         target.setFile(target.symLinkTarget());
     return target.filePath();
-}
-
-WriteMark::FileIdentity identityOf(const struct stat& info) {
-    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 // The identity of what is at `path` now: none when nothing is; an error
@@ -561,7 +564,7 @@ QString filePath() {
 }
 
 ReadResult read(const FolderLock::Waiter& waiter) {
-    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}, {}};
+    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}, {}, {}};
     const Coordinated ran = coordinate(
         FolderLock::Mode::Read, waiter,
         [&result](const QString& path, const FolderLock&) {
@@ -591,13 +594,21 @@ bool save(const Library& library) {
 }
 
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                const FolderLock::Waiter& waiter, Carried* carried) {
+                const FolderLock::Waiter& waiter, Carried* carried,
+                const std::optional<FileIdentity>& stillUndecodable) {
     SaveResult result;
     const Coordinated ran = coordinate(
         FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
             result.error = {};
             const Found found = readLocked(path);
+            result.waitsForQuiet =
+                found.result.kind == ReadResult::Kind::Undecodable && found.result.identity != stillUndecodable;
+            if (result.waitsForQuiet) {
+                result.undecodable = found.result.identity;
+                result.error = found.result.error;
+                return Pass::Done;
+            }
             QString movedTo;
             result.repeatsKeptAs.clear();
             if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.error)

@@ -17,6 +17,10 @@ QString SaveProblem::text() const {
             ? QStringLiteral("the data file changed into something unreadable and no copy of it could be kept")
             : QStringLiteral("the data file changed into something unreadable; its bytes are kept in %1")
                   .arg(error.context);
+    case Kind::WaitingForQuiet:
+        return QStringLiteral("%1 does not decode and is still changing; the change is written once it has been "
+                              "still for two seconds")
+            .arg(error.context);
     case Kind::RescueNotMerged: return QStringLiteral("a rescue copy cannot be merged: %1").arg(error.text());
     case Kind::MovedAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
     case Kind::RepeatsKeptAside:

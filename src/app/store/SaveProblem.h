@@ -28,6 +28,11 @@ struct SaveProblem {
         // (none when no copy could be made), and nothing is written over the
         // file until the user changes something.
         FileChangedUndecodable,
+        // A change of the user's waits: the data file (`error` names it) does
+        // not decode and has changed within the last two seconds, as when
+        // another program is part way through rewriting it in place. It is
+        // written once the file has been still that long.
+        WaitingForQuiet,
         // A rescue copy that a quit left could not be merged into the data file:
         // `error` names the copy and why; the merge is tried again.
         RescueNotMerged,
@@ -47,7 +52,8 @@ struct SaveProblem {
     // Whether it says why the store shows none or only part of the file,
     // which a read of a good file ends.
     bool isAboutTheFile() const {
-        return kind == Kind::FileUndecodable || kind == Kind::FileUnreadable || kind == Kind::FileChangedUndecodable;
+        return kind == Kind::FileUndecodable || kind == Kind::FileUnreadable || kind == Kind::FileChangedUndecodable
+            || kind == Kind::WaitingForQuiet;
     }
     // For the log; empty when there is no problem.
     QString text() const;

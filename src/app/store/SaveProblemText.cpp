@@ -31,6 +31,7 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::MovedAside:
         return QStringLiteral("原先在数据文件位置上的内容已移到 ") + problem.error.context;
     case SaveProblem::Kind::RepeatsKeptAside: return QStringLiteral("数据文件中有重复的字段");
+    case SaveProblem::Kind::WaitingForQuiet: return QStringLiteral("数据文件正被另一个程序改写");
     case SaveProblem::Kind::WriteFailed:
     case SaveProblem::Kind::RescueNotMerged:
     case SaveProblem::Kind::FileUnreadable: break;
@@ -58,6 +59,9 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
             : QStringLiteral("数据文件已无法读取，书架上仍是上次读到的内容。");
         return shelf + kept + QStringLiteral("；在你做出更改之前，Sorvel 不会改写数据文件。");
     }
+    if (problem.kind == SaveProblem::Kind::WaitingForQuiet)
+        return QStringLiteral("数据文件无法读取，可能正被另一个程序改写。更改仍保留在内存中，"
+                              "等数据文件两秒内不再变化后再写入。");
     if (problem.kind == SaveProblem::Kind::MovedAside)
         return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样移到 ") + problem.error.context
             + QStringLiteral("。");

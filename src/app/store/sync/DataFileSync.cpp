@@ -151,6 +151,7 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::RestartQuietTimer:
     case SyncAction::StartQuietTimer: m_clock->start(SyncTimer::UndecodableQuiet, undecodableQuietMs); break;
     case SyncAction::StopQuietTimer: m_clock->stop(SyncTimer::UndecodableQuiet); break;
+    case SyncAction::NoteFileStill: m_stillUndecodable = m_undecodableSeen; break;
     case SyncAction::NoteRescuesWaiting: m_unmergedRescues = m_read->rescues.notWritten; break;
     case SyncAction::TakeRescues: takeRescues(); break;
     case SyncAction::SayRescueNotMerged:
@@ -189,11 +190,16 @@ void DataFileSync::perform(SyncAction action) {
         m_file = SyncState::InStep;
         break;
     case SyncAction::TakeWrite: takeWrite(*m_write); break;
-    case SyncAction::ForgetFile:
+    case SyncAction::ForgetFile: {
         m_syncedWithFile = false;
-        m_file = m_read && m_read->read.kind == Storage::ReadResult::Kind::Undecodable ? SyncState::Undecodable
-                                                                                       : SyncState::Unreadable;
+        const bool undecodable = m_read ? m_read->read.kind == Storage::ReadResult::Kind::Undecodable
+                                        : m_write && m_write->saved.waitsForQuiet;
+        m_file = undecodable ? SyncState::Undecodable : SyncState::Unreadable;
+        // Whatever it is now waits for a quiet of its own.
+        m_undecodableSeen = !undecodable ? std::nullopt : m_read ? m_read->read.identity : m_write->saved.undecodable;
+        m_stillUndecodable.reset();
         break;
+    }
     case SyncAction::SayUndecodable:
         // Good projects held stay, and the file as it is, until a change.
         if (m_holdsGoodState && m_saveProblem.kind != SaveProblem::Kind::FileChangedUndecodable)
@@ -215,6 +221,9 @@ void DataFileSync::perform(SyncAction action) {
             setSaveProblem({SaveProblem::Kind::WriteFailed, m_write->saved.error});
         else
             setSaveProblem(rescueNotMerged(m_unmergedRescues.first().path, m_write->saved.error));
+        break;
+    case SyncAction::SayWaitingForQuiet:
+        setSaveProblem({SaveProblem::Kind::WaitingForQuiet, {Storage::filePath(), 0}});
         break;
     case SyncAction::SayFolderBusy: setSaveProblem({SaveProblem::Kind::FolderBusy, {}}); break;
     case SyncAction::ClearFileProblem:
@@ -419,7 +428,8 @@ void DataFileSync::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues,
+    const std::optional<Storage::FileIdentity> still = m_stillUndecodable;
+    m_worker->start([this, sent, base, steps, keepDecodedAside, still, revision, rescues = m_rescues,
                      files = m_files]() -> SyncWorker::Delivery {
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
@@ -428,13 +438,15 @@ void DataFileSync::startWrite() {
         const std::unique_ptr<Storage::Carried> carried = rescues->carrierOf(revision);
         const Storage::SaveResult saved =
             files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                        keepDecodedAside, m_worker->folderWaiter(), carried.get());
+                        keepDecodedAside, m_worker->folderWaiter(), carried.get(), still);
         if (saved.folderBusy)
             return {}; // the store is going away
         return [this, done = FinishedWrite{sent, saved, revision}] {
             m_writing = false;
             m_write = &done;
-            dispatch(done.saved.written ? SyncEvent::WriteLanded : SyncEvent::WriteFailed);
+            dispatch(done.saved.written             ? SyncEvent::WriteLanded
+                         : done.saved.waitsForQuiet ? SyncEvent::WriteWaitsForQuiet
+                                                    : SyncEvent::WriteFailed);
             m_write = nullptr;
         };
     });

@@ -159,6 +159,10 @@ private:
     bool m_holdsGoodState = false;
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false;
+    // The undecodable file as the last read or write found it, and the same
+    // once it has been still for the quiet: only that may be written over.
+    std::optional<Storage::FileIdentity> m_undecodableSeen;
+    std::optional<Storage::FileIdentity> m_stillUndecodable;
     // Rescue copies of earlier runs whose merge could not be written at the
     // start: once the file is known, taken in as the change
     // `m_rescuesTakenAt`; said until a write carries them.

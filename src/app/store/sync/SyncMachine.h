@@ -38,6 +38,7 @@ enum class SyncEvent {
     ReadUnreadable, // a read could not read the file at all
     WriteLanded, // a write renamed its draft over the file
     WriteFailed, // a write left the file as it was
+    WriteWaitsForQuiet, // a write found the file undecodable and not yet still for the quiet: nothing written
     LockBusy, // a job has waited a while for the folder's lock
     LockFree, // that job has the lock now
     Quit, // the program quits: what is pending is written now
@@ -59,6 +60,7 @@ enum class SyncAction {
     RestartQuietTimer, // while it runs: the undecodable file is still changing
     StartQuietTimer,
     StopQuietTimer,
+    NoteFileStill, // the undecodable file as last found has been still for the quiet: a write may replace it
     RetryReadLater, // starts the read retry with its delay, which then doubles
     StopReadRetry,
     NoteRescuesWaiting, // keeps the copies not merged, to take in once the file is known
@@ -76,6 +78,7 @@ enum class SyncAction {
     SayUndecodable,
     SayUnreadable,
     SayWriteFailed,
+    SayWaitingForQuiet, // the user's change waits until the undecodable file has been still for the quiet
     SayFolderBusy,
     ClearFileProblem, // an undecodable or unreadable file's problem ends
     SayAfterWrite, // what still waits (a copy not merged), where the write moved what stood in the file's place, or
@@ -135,6 +138,7 @@ private:
     // Where the sync rests once no job runs: `dirty` and `file` as they are after the transition.
     static SyncState resting(const SyncFacts& facts, bool dirty, SyncState file);
     // A job's result: the job ends, the one waiting starts, or the sync rests.
+    // A write waits while the undecodable file's quiet runs, also one this transition starts.
     static SyncTransition afterJob(SyncTransition done, const SyncFacts& facts, bool dirty, SyncState file);
     // Every read's result ends so: counted, and the start announced once.
     static SyncTransition readDone(SyncTransition done, const SyncFacts& facts, bool dirty, SyncState file);
