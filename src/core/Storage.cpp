@@ -385,8 +385,9 @@ Pass passOf(Written written) {
 // `carried` records the draft's rename before it happens (Carried).
 Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why,
                     Carried* carried = nullptr) {
-    const auto fail = [&](int error, const QString& what = {}) {
-        *why = {what.isEmpty() ? path : path + QStringLiteral(": ") + what, error};
+    const auto fail = [&](int error, const QString& what = {}, const QString& where = {}) {
+        const QString& place = where.isEmpty() ? path : where;
+        *why = {what.isEmpty() ? place : place + QStringLiteral(": ") + what, error};
         Log::writeError(why->text());
         return Written::Failed;
     };
@@ -402,8 +403,11 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
 
     QByteArray draft = QFile::encodeName(QFileInfo(target).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fail(errno);
+    if (fd < 0) {
+        // No draft beside the file: what cannot be written is its folder.
+        const int error = errno;
+        return fail(error, {}, QFileInfo(target).absolutePath());
+    }
     passed();
     // The new file takes the old one's place for everyone who shares it.
     int error = exists ? RegularFile::setGroupAndMode(fd, existing.st_gid, existing.st_mode & 07777, path)

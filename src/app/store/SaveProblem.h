@@ -34,8 +34,14 @@ struct SaveProblem {
         // written once the file has been still that long.
         WaitingForQuiet,
         // A rescue copy that a quit left could not be merged into the data file:
-        // `error` names the copy and why; the merge is tried again.
+        // `copy` names it, `error` what could not be written and why; the
+        // merge is tried again.
         RescueNotMerged,
+        // Rescue copies that a quit left wait where they are, in the folder
+        // `error` names, which cannot be written (and why): no write could
+        // retire them, so none carries them; a later start merges them. The
+        // changes of this run are written as usual.
+        RescueNotCarried,
         // Not a problem but what a write did: what stood in the data file's place
         // and could not be read (a folder, a file without read permission) was
         // moved aside and is now where `error` names.
@@ -47,6 +53,7 @@ struct SaveProblem {
     };
     Kind kind = Kind::None;
     FileError error;
+    QString copy = {}; // RescueNotMerged: the copy that waits
 
     bool isEmpty() const { return kind == Kind::None; }
     // Whether it says why the store shows none or only part of the file,

@@ -10,10 +10,10 @@ namespace sorvel {
 
 namespace {
 
-// Names the copy, and why its changes are not written.
+// Names the copy, and what could not be written and why: the data file (or
+// its folder), not the copy.
 SaveProblem rescueNotMerged(const QString& path, const FileError& why) {
-    return {SaveProblem::Kind::RescueNotMerged,
-            why.number != 0 ? FileError{path, why.number} : FileError{path + QStringLiteral(": ") + why.context, 0}};
+    return {SaveProblem::Kind::RescueNotMerged, why, path};
 }
 
 } // namespace
@@ -102,6 +102,7 @@ SyncFacts DataFileSync::facts() const {
         f.readChanged = !m_read->unchanged;
         f.restored = m_read->rescues.merged > 0;
         f.rescuesNotMerged = !m_read->rescues.notWritten.isEmpty();
+        f.rescuesNotCarried = !m_read->rescues.notCarried.isEmpty();
         f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
@@ -156,6 +157,10 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::TakeRescues: takeRescues(); break;
     case SyncAction::SayRescueNotMerged:
         setSaveProblem(rescueNotMerged(m_unmergedRescues.first().path, m_unmergedRescues.first().why));
+        break;
+    case SyncAction::SayRescuesNotCarried:
+        m_rescuesNotCarried = {SaveProblem::Kind::RescueNotCarried, m_read->rescues.notCarried};
+        setSaveProblem(m_rescuesNotCarried);
         break;
     case SyncAction::RetryReadLater:
         m_clock->start(SyncTimer::ReadRetry, m_readRetryDelayMs);
@@ -272,7 +277,7 @@ SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) co
     // until another problem takes its place.
     if (!movedAsideTo.isEmpty())
         return {SaveProblem::Kind::MovedAside, {movedAsideTo, 0}};
-    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : SaveProblem{};
+    return m_saveProblem.kind == SaveProblem::Kind::MovedAside ? m_saveProblem : m_rescuesNotCarried;
 }
 
 void DataFileSync::setSaveProblem(const SaveProblem& problem) {

@@ -143,7 +143,7 @@ private:
     void setSaveProblem(const SaveProblem& problem);
     void setSynced(const Library& library);
     // What the banner says once a write has landed: what still waits (a rescue
-    // copy not merged), the copy of a file whose repeated keys the write
+    // copy not merged, or copies left for a later start), the copy of a file whose repeated keys the write
     // dropped, or where the write moved what stood in the file's place.
     SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
 
@@ -168,6 +168,8 @@ private:
     // `m_rescuesTakenAt`; said until a write carries them.
     QList<RescueCopy::NotMerged> m_unmergedRescues;
     bool m_rescuesTaken = false;
+    // Copies left for a later start, their folder not writable: said after every write.
+    SaveProblem m_rescuesNotCarried;
     quint64 m_rescuesTakenAt = 0;
     int m_quitPatienceMs = 0;
     qint64 m_lastWriteAt = -1;

@@ -100,8 +100,12 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
     case SyncEvent::RescuesTried:
         // Copies not merged are said, and taken in as changes of this
         // program's, written (and retired) like any change.
+        // Copies that no write could retire (their folder cannot be written)
+        // are not taken in: their changes would count twice.
         if (facts.rescuesNotMerged)
             return {{A::NoteRescuesWaiting, A::SayRescueNotMerged}, state};
+        if (facts.rescuesNotCarried)
+            return {{A::SayRescuesNotCarried}, state};
         return {{}, state};
     case SyncEvent::ReadDecoded: {
         SyncTransition t{{A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};

@@ -66,6 +66,7 @@ enum class SyncAction {
     NoteRescuesWaiting, // keeps the copies not merged, to take in once the file is known
     TakeRescues, // shows the copies not merged on top of what is held, their steps as steps, to be written
     SayRescueNotMerged, // names the first copy whose merge could not be written, and why
+    SayRescuesNotCarried, // copies wait for a later start in their folder, which cannot be written: said until the quit
     StartRead,
     StartWrite,
     QueueRead, // started when the running job is done
@@ -114,6 +115,7 @@ struct SyncFacts {
     bool readChanged = false; // ReadDecoded: the file differs from the base
     bool restored = false; // the start's read merged rescue copies first
     bool rescuesNotMerged = false; // RescuesTried: some copies could not be merged
+    bool rescuesNotCarried = false; // RescuesTried: some copies stay for a later start: their folder cannot be written
     bool rescuesWaiting = false; // copies not merged wait to be taken in
     bool atStart = false; // the result is the start's first read
     bool revisionCurrent = true; // a result is about the latest change

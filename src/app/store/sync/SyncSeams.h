@@ -73,6 +73,9 @@ public:
     struct RescuesMerged {
         int merged = 0;
         QList<RescueCopy::NotMerged> notWritten; // copies whose merge could not be written, taken in as changes
+        // Copies left where they are for a later start: their folder, which
+        // cannot be written, and why (RescueCopy::restoreAll).
+        FileError notCarried;
     };
 
     // The start's first read follows these three: the earlier product's data
