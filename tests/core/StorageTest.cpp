@@ -722,12 +722,20 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     writeFile(dataFile(), edited);
     Library mine;
     mine.projects = {projectWithCue("Mine")};
+    // The caller has seen the file still as it is: it may be written over.
+    struct stat seen {};
+    ASSERT_EQ(::stat(QFile::encodeName(dataFile()).constData(), &seen), 0);
+    const Storage::FileIdentity still{quint64(seen.st_dev), quint64(seen.st_ino), qint64(seen.st_size),
+                                      qint64(seen.st_mtim.tv_sec) * 1000000000 + seen.st_mtim.tv_nsec};
+    const auto save = [&] {
+        return Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(5000), nullptr, still);
+    };
 
     test::expectInChild([&] {
         testing::internal::CaptureStderr();
         const FullDisk full(64);
-        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
-        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
+        EXPECT_FALSE(save().written);
+        EXPECT_FALSE(save().written);
         testing::internal::GetCapturedStderr();
     });
     QStringList holding;
@@ -739,7 +747,7 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     EXPECT_EQ(holding, QStringList{"projects.json"}) << folderEntries().join(", ").toStdString();
 
     // With room again it is kept aside and the edit is written.
-    ASSERT_TRUE(Storage::save([&](const Library*) { return mine; }, false).written);
+    ASSERT_TRUE(save().written);
     EXPECT_EQ(Storage::load(), mine);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);
