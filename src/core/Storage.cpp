@@ -404,9 +404,11 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     QByteArray draft = QFile::encodeName(QFileInfo(target).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0) {
-        // No draft beside the file: what cannot be written is its folder.
+        // A folder that may not be written is named as such (a missing one,
+        // as a link's, leaves the file named).
         const int error = errno;
-        return fail(error, {}, QFileInfo(target).absolutePath());
+        const bool folderRefused = error == EROFS || error == EACCES || error == EPERM;
+        return fail(error, {}, folderRefused ? QFileInfo(target).absolutePath() : QString());
     }
     passed();
     // The new file takes the old one's place for everyone who shares it.
