@@ -48,14 +48,14 @@ struct FileBytes {
     std::optional<WriteMark::FileIdentity> identity;
 };
 
+FileIdentity identityOf(const struct stat& info) {
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 // A file's modification time as the data file keeps dates: UTC, whole seconds.
 QDateTime modificationTime(const struct stat& info) {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, Qt::UTC);
-}
-
-WriteMark::FileIdentity identityOf(const struct stat& info) {
-    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 FileBytes readWholeFile(const QString& path) {
@@ -342,10 +342,10 @@ Found readLocked(const QString& path) {
     Found found;
     FileBytes file = readWholeFile(path);
     switch (file.state) {
-    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}}; return found;
+    case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}, {}}; return found;
     case FileBytes::State::Failed:
         found.result = {
-            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}};
+            ReadResult::Kind::Unreadable, Library{}, {QStringLiteral("cannot read %1").arg(path), file.error}, {}};
         readFailures().report(found.result.error.text(), &Log::storageError);
         return found;
     case FileBytes::State::Read: break;
@@ -356,13 +356,13 @@ Found readLocked(const QString& path) {
     if (std::optional<Library> library =
             RecordCoding::decodeLibrary(found.bytes, file.modified, &error, &found.overriddenKeys)) {
         readFailures().forget();
-        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}};
+        found.result = {ReadResult::Kind::Decoded, std::move(*library), {}, file.identity};
         return found;
     }
     // Nothing is copied here: a file being written in place reads as undecodable
     // again and again, and every reader would copy it. Its bytes are kept by the
     // writer that replaces them.
-    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}};
+    found.result = {ReadResult::Kind::Undecodable, Library{}, {path + QStringLiteral(": ") + error, 0}, file.identity};
     readFailures().report(found.result.error.text(), &Log::decodeError);
     return found;
 }
@@ -544,8 +544,9 @@ Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
 // happens (Carried).
 Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why,
                     const std::optional<WriteMark::FileIdentity>& replacing, Carried* carried = nullptr) {
-    const auto fail = [&](int error, const QString& what = {}) {
-        *why = {what.isEmpty() ? path : path + QStringLiteral(": ") + what, error};
+    const auto fail = [&](int error, const QString& what = {}, const QString& where = {}) {
+        const QString& place = where.isEmpty() ? path : where;
+        *why = {what.isEmpty() ? place : place + QStringLiteral(": ") + what, error};
         Log::writeError(why->text());
         return Written::Failed;
     };
@@ -561,8 +562,13 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
 
     QByteArray draft = QFile::encodeName(QFileInfo(target).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
     const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fail(errno);
+    if (fd < 0) {
+        // A folder that may not be written is named as such (a missing one,
+        // as a link's, leaves the file named).
+        const int error = errno;
+        const bool folderRefused = error == EROFS || error == EACCES || error == EPERM;
+        return fail(error, {}, folderRefused ? QFileInfo(target).absolutePath() : QString());
+    }
     passed();
     // The new file takes the old one's place for everyone who shares it.
     int error = exists ? RegularFile::setGroupAndMode(fd, existing.st_gid, existing.st_mode & 07777, path)
@@ -742,7 +748,7 @@ QString filePath() {
 }
 
 ReadResult read(const FolderLock::Waiter& waiter) {
-    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}};
+    ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}, {}};
     const Coordinated ran = coordinate(
         FolderLock::Mode::Read, waiter,
         [&result](const QString& path, const FolderLock&) {
@@ -775,13 +781,21 @@ bool save(const Library& library) {
 }
 
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                const FolderLock::Waiter& waiter, Carried* carried) {
+                const FolderLock::Waiter& waiter, Carried* carried,
+                const std::optional<FileIdentity>& stillUndecodable) {
     SaveResult result;
     const Coordinated ran = coordinate(
         FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
             result.error = {};
             const Found found = readLocked(path);
+            result.waitsForQuiet =
+                found.result.kind == ReadResult::Kind::Undecodable && found.result.identity != stillUndecodable;
+            if (result.waitsForQuiet) {
+                result.undecodable = found.result.identity;
+                result.error = found.result.error;
+                return Pass::Done;
+            }
             QString movedTo;
             result.repeatsKeptAs.clear();
             result.undecodableKeptAs.clear();

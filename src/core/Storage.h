@@ -15,6 +15,16 @@ namespace sorvel::Storage {
 QString directory();
 QString filePath();
 
+// What a file is on disk, as far as stat tells: a later look that finds the
+// same found it unchanged (a write in place moves its size or modification time).
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // The outcome of one coordinated read of the data file.
 struct ReadResult {
     enum class Kind {
@@ -31,6 +41,7 @@ struct ReadResult {
     Kind kind = Kind::Missing;
     Library library;
     FileError error; // why the file could not be read or decoded
+    std::optional<FileIdentity> identity; // Decoded or Undecodable: the file as it was read
 };
 
 // What the store's save did.
@@ -51,6 +62,12 @@ struct SaveResult {
     // Written over a file that did not decode: the copy of its bytes kept
     // first (none when it was empty, or when it was moved aside instead).
     QString undecodableKeptAs;
+    // Not written because the file does not decode and is not the one the
+    // caller has seen still for a while (`stillUndecodable`): it may be
+    // another program's write in place, still under way. `undecodable` is the
+    // file as this save found it.
+    bool waitsForQuiet = false;
+    std::optional<FileIdentity> undecodable;
 };
 
 // Where a write stood just before its draft replaced the data file: the file
@@ -60,13 +77,7 @@ struct SaveResult {
 // instant the writer died: as long as the draft is still there, or the file
 // it replaces is, it did not.
 struct WriteMark {
-    struct FileIdentity {
-        quint64 device = 0;
-        quint64 inode = 0;
-        qint64 size = 0;
-        qint64 modifiedNs = 0;
-        bool operator==(const FileIdentity&) const = default;
-    };
+    using FileIdentity = Storage::FileIdentity;
     std::optional<FileIdentity> replaced;
     QString draftName; // in the folder the write goes to
     FileIdentity draft;
@@ -135,7 +146,11 @@ bool save(const Library& library);
 // read are never replaced: a file that does not decode or cannot be read, and
 // a decoded one when `keepDecodedAside` (the caller has not seen the file), is
 // first kept as a projects-unreadable copy (a rename when it cannot be copied);
-// when that fails, or the read error may pass, nothing is written. So is a
+// when that fails, or the read error may pass, nothing is written. A file that
+// does not decode is written over only when it is `stillUndecodable`, the
+// file the caller has watched stay as it is for a while: else it may be half
+// of another program's write in place, and nothing is written
+// (`waitsForQuiet`). So is a
 // decoded file that repeats a key within an object with other values, which
 // the write drops (`repeatsKeptAs`). Only this write makes such copies, so
 // there is one for each write over such a file; past a bound the oldest go.
@@ -143,7 +158,7 @@ bool save(const Library& library);
 // `carried`, when given, is told of the write's steps (Carried).
 SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                 const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
-                Carried* carried = nullptr);
+                Carried* carried = nullptr, const std::optional<FileIdentity>& stillUndecodable = std::nullopt);
 // Runs `body` under the exclusive lock, where no write of any program is
 // under way, with a test of whether the write a mark was made for replaced
 // the data file (none when that cannot be told now). False when the lock

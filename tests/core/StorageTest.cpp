@@ -71,10 +71,22 @@ TEST_F(StorageTest, MissingFileReadsAsTheEmptyLibraryAndWritesNothing) {
     EXPECT_TRUE(folderEntries().isEmpty());
 }
 
-// The store's write of `mine`, over whatever the file holds.
+// The data file as it is now, as the store passes a file it has seen stay as
+// it is for a while: a save may then write over it though it does not decode.
+std::optional<Storage::FileIdentity> seenStill() {
+    struct stat seen {};
+    if (::stat(QFile::encodeName(Storage::filePath()).constData(), &seen) != 0)
+        return std::nullopt;
+    return Storage::FileIdentity{quint64(seen.st_dev), quint64(seen.st_ino), qint64(seen.st_size),
+                                 qint64(seen.st_mtim.tv_sec) * 1000000000 + seen.st_mtim.tv_nsec};
+}
+
+// The store's write of `mine`, over whatever the file holds, once it has been still.
 Storage::SaveResult writeOver(const Library& mine) {
     testing::internal::CaptureStderr();
-    Storage::SaveResult saved = Storage::save([&](const Library*) { return mine; }, false);
+    Storage::SaveResult saved =
+        Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(FolderLock::usualPatienceMs),
+                      nullptr, seenStill());
     testing::internal::GetCapturedStderr();
     return saved;
 }
@@ -162,7 +174,9 @@ TEST_F(StorageTest, KeptCopiesAreBoundedTheOldestGoingFirst) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
     testing::internal::CaptureStderr();
-    const Storage::SaveResult saved = Storage::save([&](const Library*) { return mine; }, false);
+    const Storage::SaveResult saved =
+        Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(FolderLock::usualPatienceMs),
+                      nullptr, seenStill());
     const std::string log = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(saved.written);
     QStringList plainCopies;
@@ -923,12 +937,18 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     writeFile(dataFile(), edited);
     Library mine;
     mine.projects = {projectWithCue("Mine")};
+    // The caller has seen the file still as it is: it may be written over.
+    const std::optional<Storage::FileIdentity> still = seenStill();
+    ASSERT_TRUE(still);
+    const auto save = [&] {
+        return Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(5000), nullptr, still);
+    };
 
     test::expectInChild([&] {
         testing::internal::CaptureStderr();
         const FullDisk full(64);
-        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
-        EXPECT_FALSE(Storage::save([&](const Library*) { return mine; }, false).written);
+        EXPECT_FALSE(save().written);
+        EXPECT_FALSE(save().written);
         testing::internal::GetCapturedStderr();
     });
     QStringList holding;
@@ -940,7 +960,7 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     EXPECT_EQ(holding, QStringList{"projects.json"}) << folderEntries().join(", ").toStdString();
 
     // With room again it is kept aside and the edit is written.
-    ASSERT_TRUE(Storage::save([&](const Library*) { return mine; }, false).written);
+    ASSERT_TRUE(save().written);
     EXPECT_EQ(Storage::load(), mine);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);

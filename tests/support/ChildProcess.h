@@ -15,8 +15,10 @@
 #include <signal.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,6 +158,47 @@ private:
     }
 
     bool m_lowered = false;
+};
+
+// Makes the folder `path` read-only for this process, for as long as it
+// lives: by its permissions, or for root, whom permissions do not stop, by a
+// read-only bind of it in a mount namespace of the process's own (the
+// system's error is then EROFS, else EACCES). Only in a child process, like
+// DescriptorLimit; isMade() is false where neither could be done.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path) : m_path(QFile::encodeName(path)) {
+        if (::getpid() == testProgramID) {
+            ADD_FAILURE() << "a folder is made read-only only in a child process";
+            return;
+        }
+        if (::geteuid() != 0) {
+            struct stat info {};
+            m_chmodded = ::stat(m_path.constData(), &info) == 0 && ::chmod(m_path.constData(), 0555) == 0;
+            m_mode = info.st_mode & 07777;
+            m_made = m_chmodded;
+            return;
+        }
+        const char* folder = m_path.constData();
+        m_made = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+            && ::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0
+            && ::mount(nullptr, folder, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (m_chmodded)
+            ::chmod(m_path.constData(), m_mode);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool isMade() const { return m_made; }
+    // The error a write into it meets.
+    int error() const { return m_chmodded ? EACCES : EROFS; }
+
+private:
+    QByteArray m_path;
+    bool m_made = false;
+    bool m_chmodded = false;
+    mode_t m_mode = 0;
 };
 
 // Another process that opens `count` connections to `path` and holds them

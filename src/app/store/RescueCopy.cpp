@@ -379,6 +379,7 @@ enum class Merge {
     Done, // merged and renamed
     Unusable, // cannot be read: it stays, and the copies after it merge all the same
     NotWritten, // its merge could not be written (a full disk, a busy folder): taken in by the program
+    NotCarried, // it could not be marked in its folder: it stays for a later start, and so do the later ones
 };
 
 // A rescue file as it merges: its steps are those not in the data file yet
@@ -422,6 +423,10 @@ Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps
     const Storage::SaveResult saved = Storage::save(
         [&](const Library* found) { return mergeInto(found, rescued.base, rescued.unsaved, rescued.steps); }, false,
         waiter, &carrier);
+    if (!saved.written && carrier.refused() != 0) {
+        *notWritten = {folder(), carrier.refused()};
+        return Merge::NotCarried;
+    }
     if (!saved.written) {
         if (!saved.folderBusy)
             *notWritten = saved.error.isEmpty() ? FileError{path, EIO} : saved.error;
@@ -520,6 +525,7 @@ int Carrier::replacing(const Storage::WriteMark& mark) {
     for (QString& path : m_paths) {
         const QString marked = renamed(path, restoringPrefix, mark.text());
         if (const int error = renameCounted(path, marked); error != 0) {
+            m_refused = error;
             Log::storageError(QStringLiteral("cannot mark the rescue copy %1 as being written, so the data file is "
                                              "not written: %2")
                                   .arg(path, SystemErrorText::inEnglish(error)));
@@ -529,6 +535,7 @@ int Carrier::replacing(const Storage::WriteMark& mark) {
         path = marked;
     }
     if (const int error = syncFolder(); error != 0) {
+        m_refused = error;
         Log::storageError(QStringLiteral("cannot sync the folder of the rescue copies %1, so the data file is not "
                                          "written: %2")
                               .arg(m_paths.join(QStringLiteral(", ")), SystemErrorText::inEnglish(error)));
@@ -583,7 +590,7 @@ void sortAsMade(QStringList& names) {
     std::ranges::sort(names, {}, madeOrder);
 }
 
-int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten) {
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten, FileError* notCarried) {
     const QDir rescues(folder());
     LandedSteps landed;
     const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
@@ -599,6 +606,11 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten) {
         const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, &why);
         if (merged == Merge::Done)
             ++restored;
+        if (merged == Merge::NotCarried) {
+            if (notCarried)
+                *notCarried = why;
+            break;
+        }
         if (merged != Merge::NotWritten)
             continue;
         copiesWait = true;

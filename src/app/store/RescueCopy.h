@@ -63,9 +63,13 @@ public:
     void notReplaced() override;
     // Where the files are now.
     const QStringList& paths() const { return m_paths; }
+    // Why replacing() refused: the copies could not be marked in their
+    // folder (0 when they were, or were never asked to be).
+    int refused() const { return m_refused; }
 
 private:
     QStringList m_paths;
+    int m_refused = 0;
     QStringList m_before; // their names before replacing()
     QString m_what;
 };
@@ -95,8 +99,12 @@ struct NotMerged {
 // made after it, which would otherwise land first. Returns how many were
 // merged. `notWritten` gets each copy left for that reason that can be read,
 // in the order they were made: the program takes them in as unsaved changes
-// (foldInto) and its write retires them.
-int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr);
+// (foldInto) and its write retires them. A copy that cannot be marked as
+// being written, because folder() cannot be written, stops the merge the same
+// way, but no write could carry it or retire it: it and the later ones stay
+// where they are for a later start, and `notCarried` gets the folder and why.
+int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
+               FileError* notCarried = nullptr);
 // What merging a rescue copy (`unsaved`, grown from `base`, with its steps)
 // into the data file's library `found` (none: no file, or kept aside) gives:
 // the copy's values win a conflict, its steps add to the file's value.

@@ -14,7 +14,14 @@ QString SaveProblem::text() const {
     case Kind::FileChangedUndecodable:
         return QStringLiteral("the data file changed into something unreadable; its bytes are kept before anything "
                               "is written over it");
-    case Kind::RescueNotMerged: return QStringLiteral("a rescue copy cannot be merged: %1").arg(error.text());
+    case Kind::WaitingForQuiet:
+        return QStringLiteral("%1 does not decode and is still changing; the change is written once it has been "
+                              "still for two seconds")
+            .arg(error.context);
+    case Kind::RescueNotMerged:
+        return QStringLiteral("the rescue copy %1 cannot be merged: %2").arg(copy, error.text());
+    case Kind::RescueNotCarried:
+        return QStringLiteral("the rescue copies wait for a later start: %1").arg(error.text());
     case Kind::MovedAside: return QStringLiteral("what stood in the data file's place is now %1").arg(error.context);
     case Kind::RepeatsKeptAside:
         return QStringLiteral("the data file repeated members with other values; its bytes are kept in %1")

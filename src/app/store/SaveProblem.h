@@ -30,9 +30,20 @@ struct SaveProblem {
         // the shelf keeps them, and nothing is written over the file until the
         // user changes something; that write keeps its bytes first.
         FileChangedUndecodable,
+        // A change of the user's waits: the data file (`error` names it) does
+        // not decode and has changed within the last two seconds, as when
+        // another program is part way through rewriting it in place. It is
+        // written once the file has been still that long.
+        WaitingForQuiet,
         // A rescue copy that a quit left could not be merged into the data file:
-        // `error` names the copy and why; the merge is tried again.
+        // `copy` names it, `error` what could not be written and why; the
+        // merge is tried again.
         RescueNotMerged,
+        // Rescue copies that a quit left wait where they are, in the folder
+        // `error` names, which cannot be written (and why): no write could
+        // retire them, so none carries them; a later start merges them. The
+        // changes of this run are written as usual.
+        RescueNotCarried,
         // Not a problem but what a write did: what stood in the data file's place
         // and could not be read (a folder, a file without read permission) was
         // moved aside and is now where `error` names.
@@ -47,12 +58,14 @@ struct SaveProblem {
     };
     Kind kind = Kind::None;
     FileError error;
+    QString copy = {}; // RescueNotMerged: the copy that waits
 
     bool isEmpty() const { return kind == Kind::None; }
     // Whether it says why the store shows none or only part of the file,
     // which a read of a good file ends.
     bool isAboutTheFile() const {
-        return kind == Kind::FileUndecodable || kind == Kind::FileUnreadable || kind == Kind::FileChangedUndecodable;
+        return kind == Kind::FileUndecodable || kind == Kind::FileUnreadable || kind == Kind::FileChangedUndecodable
+            || kind == Kind::WaitingForQuiet;
     }
     // For the log; empty when there is no problem.
     QString text() const;

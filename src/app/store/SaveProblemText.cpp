@@ -34,8 +34,10 @@ QString forUser(const SaveProblem& problem) {
     case SaveProblem::Kind::RepeatsKeptAside: return QStringLiteral("数据文件中有重复的字段");
     case SaveProblem::Kind::UndecodableKeptAside:
         return QStringLiteral("无法读取的数据文件已原样保存在 ") + problem.error.context;
+    case SaveProblem::Kind::WaitingForQuiet: return QStringLiteral("数据文件正被另一个程序改写");
     case SaveProblem::Kind::WriteFailed:
     case SaveProblem::Kind::RescueNotMerged:
+    case SaveProblem::Kind::RescueNotCarried:
     case SaveProblem::Kind::FileUnreadable: break;
     }
     const FileError& error = problem.error;
@@ -61,12 +63,19 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
     if (problem.kind == SaveProblem::Kind::UndecodableKeptAside)
         return QStringLiteral("数据文件无法读取，写入更改前，原内容已原样保存在 ") + problem.error.context
             + QStringLiteral("。");
+    if (problem.kind == SaveProblem::Kind::WaitingForQuiet)
+        return QStringLiteral("数据文件无法读取，可能正被另一个程序改写。更改仍保留在内存中，"
+                              "等数据文件两秒内不再变化后再写入。");
     if (problem.kind == SaveProblem::Kind::MovedAside)
         return QStringLiteral("数据文件的位置上原有无法读取的内容，写入更改前已原样移到 ") + problem.error.context
             + QStringLiteral("。");
     if (problem.kind == SaveProblem::Kind::RescueNotMerged)
-        return QStringLiteral("上次退出时留下的救援副本已显示在书架上，但还无法写入数据文件：") + forUser(problem)
+        return QStringLiteral("上次退出时留下的救援副本 ") + problem.copy
+            + QStringLiteral(" 已显示在书架上，但还无法写入数据文件：") + forUser(problem)
             + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
+    if (problem.kind == SaveProblem::Kind::RescueNotCarried)
+        return QStringLiteral("上次退出时留下的救援副本还无法合并，它们所在的文件夹无法写入：") + forUser(problem)
+            + QStringLiteral("。副本原样保留，Sorvel 下次启动时再合并；这次的更改照常保存。");
     if (problem.kind == SaveProblem::Kind::RepeatsKeptAside)
         return QStringLiteral("数据文件中有重复的字段，Sorvel 只采用了每处的最后一个；改写前，原内容已原样保存在 ")
             + problem.error.context + QStringLiteral("。");

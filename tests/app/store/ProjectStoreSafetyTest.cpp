@@ -292,7 +292,7 @@ TEST_F(ProjectStoreSafety, ARescueCopyThatCannotBeMergedAtTheStartIsSaidAndTried
         ASSERT_TRUE(cap.isLowered());
         ProjectStore store(desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
-        const SaveProblem notMerged{SaveProblem::Kind::RescueNotMerged, {copy.path, EFBIG}};
+        const SaveProblem notMerged{SaveProblem::Kind::RescueNotMerged, {dataFile(), EFBIG}, copy.path};
         EXPECT_EQ(store.saveProblem(), notMerged);
         const QString banner = SaveProblemText::forBanner(store.saveProblem(), false);
         EXPECT_TRUE(banner.contains(copy.path)) << banner.toStdString();
@@ -315,6 +315,41 @@ TEST_F(ProjectStoreSafety, ARescueCopyThatCannotBeMergedAtTheStartIsSaidAndTried
         EXPECT_TRUE(rescueCopies().isEmpty()) << "merged once";
         ASSERT_TRUE(waitUntilIdle(store));
         EXPECT_EQ(projectsInFile(), store.projects());
+    });
+}
+
+// With the data folder read-only, a rescue copy waits for it: the banner
+// names the copy as what waits and the data file's folder as what cannot be
+// written, never the copy as the place that cannot be written.
+TEST_F(ProjectStoreSafety, ARescueCopyWaitingForAReadOnlyDataFolderNamesThatFolder) {
+    writeDataFile({first});
+    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(dataFile()), fileTime());
+    ASSERT_TRUE(base);
+    Library unsaved = *base;
+    unsaved.projects.first().notes = QStringLiteral("rescued");
+    const FileOutcome copy = RescueCopy::write(base, unsaved, QDateTime::currentDateTime());
+    ASSERT_TRUE(copy.done());
+
+    expectInChild([&] {
+        ReadOnlyFolder dataFolder(environment.dataFolder());
+        ASSERT_TRUE(dataFolder.isMade());
+        testing::internal::CaptureStderr();
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+        const SaveProblem notMerged{
+            SaveProblem::Kind::RescueNotMerged, {environment.dataFolder(), dataFolder.error()}, copy.path};
+        EXPECT_EQ(store.saveProblem(), notMerged);
+        const QString banner = SaveProblemText::forBanner(store.saveProblem(), false);
+        EXPECT_TRUE(banner.contains(QStringLiteral("还无法写入数据文件：") + environment.dataFolder()
+                                    + QStringLiteral(": ") + SystemErrorText::describe(dataFolder.error())))
+            << banner.toStdString();
+        EXPECT_FALSE(banner.contains(copy.path + QStringLiteral(": "))) << banner.toStdString();
+
+        // A failed retry says the same.
+        store.update(first.id, [](AudioProject& p) { p.name = QStringLiteral("Renamed"); });
+        ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites >= 1; }, kPatience));
+        EXPECT_EQ(store.saveProblem(), notMerged);
+        testing::internal::GetCapturedStderr();
     });
 }
 

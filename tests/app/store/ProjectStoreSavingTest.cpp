@@ -402,6 +402,118 @@ TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplic
     ASSERT_TRUE(stuck.goOn());
 }
 
+// Another program that rewrites the data file in place without the lock, in
+// `pieces` with `pauseMs` between them (shorter than the quiet the store waits
+// for), as a slow editor or a copy over the network does. It ends with status
+// 0 when every piece went into the file that is still the data file, and 4
+// when the file was replaced under it, its later pieces lost.
+class PiecewiseWriterInPlace {
+public:
+    PiecewiseWriterInPlace(const QByteArray& bytes, int pieces, int pauseMs) {
+        const QByteArray path = QFile::encodeName(Storage::filePath());
+        std::fflush(nullptr);
+        m_child = ::fork();
+        if (m_child == 0)
+            ::_exit(rewrite(path, bytes, pieces, pauseMs));
+    }
+    ~PiecewiseWriterInPlace() { ended(); }
+    PiecewiseWriterInPlace(const PiecewiseWriterInPlace&) = delete;
+    PiecewiseWriterInPlace& operator=(const PiecewiseWriterInPlace&) = delete;
+
+    bool hasEnded() {
+        int status = 0;
+        if (m_status < 0 && m_child > 0 && ::waitpid(m_child, &status, WNOHANG) == m_child)
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+        return m_status >= 0;
+    }
+    int ended() {
+        int status = 0;
+        if (m_status < 0 && m_child > 0 && ::waitpid(m_child, &status, 0) == m_child)
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+        return m_status;
+    }
+
+private:
+    static int rewrite(const QByteArray& path, const QByteArray& bytes, int pieces, int pauseMs) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        struct stat written {};
+        if (fd < 0 || ::fstat(fd, &written) != 0)
+            return 1;
+        for (int piece = 0; piece < pieces; ++piece) {
+            if (piece > 0)
+                ::usleep(useconds_t(pauseMs) * 1000);
+            const qsizetype from = bytes.size() * piece / pieces;
+            const qsizetype to = bytes.size() * (piece + 1) / pieces;
+            if (!RegularFile::writeAll(fd, bytes.constData() + from, to - from))
+                return 2;
+        }
+        struct stat named {};
+        if (::close(fd) != 0 || ::stat(path.constData(), &named) != 0)
+            return 3;
+        return named.st_ino == written.st_ino ? 0 : 4;
+    }
+
+    pid_t m_child = -1;
+    int m_status = -1;
+};
+
+// A change of the user's made while another program rewrites the file in
+// place is written only once that program has finished (the file still for
+// the quiet), merged with all it wrote: whether the change came while the
+// store knew the file was changing, or right after the store's own write,
+// within the echo window, where it reads nothing. Meanwhile the banner says
+// the change waits, and why.
+TEST_F(ProjectStoreSaving, AChangeWaitsWhileAnotherProgramRewritesTheFileInPlace) {
+    const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
+    writeDataFile({tape});
+    ProjectStore store(desktop.seams());
+    ASSERT_TRUE(waitUntilIdle(store));
+    const auto withAdded = [&](const AudioProject& added) {
+        QList<AudioProject> projects = projectsInFile();
+        projects.prepend(added);
+        return RecordCoding::encodeLibrary(Library{projects, ProjectType::defaults()});
+    };
+    const auto expectBothLanded = [&](PiecewiseWriterInPlace& writer, const AudioProject& theirs, const QString& mine,
+                                      int writesBefore) {
+        ASSERT_TRUE(
+            waitUntil([&] { return store.saveProblem().kind == SaveProblem::Kind::WaitingForQuiet; }, kPatience))
+            << "the banner says the change waits";
+        EXPECT_EQ(store.activity().writes, writesBefore) << "written while the other program was writing";
+        const QString banner = SaveProblemText::forBanner(store.saveProblem(), false);
+        EXPECT_TRUE(banner.contains(QStringLiteral("另一个程序改写")) && banner.contains(QStringLiteral("两秒")))
+            << banner.toStdString();
+        ASSERT_TRUE(waitUntil([&] { return writer.hasEnded(); }, 3 * kPatience));
+        EXPECT_EQ(writer.ended(), 0) << "the file was replaced while the other program wrote it";
+        ASSERT_TRUE(waitUntil([&] { return !store.isDirty(); }, kPatience + ProjectStore::undecodableQuietMs));
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_EQ(store.activity().writes, writesBefore + 1);
+        ASSERT_NE(store.project(theirs.id), nullptr) << "the other program's change is lost";
+        EXPECT_EQ(store.project(tape.id)->notes, mine);
+        EXPECT_EQ(projectsInFile(), store.projects());
+        EXPECT_TRUE(store.saveProblem().isEmpty());
+    };
+
+    // The store has seen the file stop decoding when the user changes something.
+    const AudioProject first = AudioProject::make(QStringLiteral("Written in place"), ProjectType::musicID);
+    {
+        PiecewiseWriterInPlace writer(withAdded(first), 6, 500);
+        ASSERT_TRUE(waitUntil([&] { return store.saveProblem().kind == SaveProblem::Kind::FileChangedUndecodable; },
+                              kPatience));
+        store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+        expectBothLanded(writer, first, QStringLiteral("mine"), 0);
+    }
+    ASSERT_FALSE(HasFatalFailure());
+
+    // The other program starts right after the store's own write: the change
+    // made then finds the file changing under the lock.
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine again"); });
+    ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 2 && !store.isDirty(); }, kPatience));
+    const AudioProject second = AudioProject::make(QStringLiteral("Written in place again"), ProjectType::musicID);
+    PiecewiseWriterInPlace writer(withAdded(second), 6, 500);
+    store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine, third"); });
+    expectBothLanded(writer, second, QStringLiteral("mine, third"), 2);
+}
+
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});

@@ -6,6 +6,7 @@
 
 #include "app/store/ProjectStore.h"
 #include "app/store/RescueCopy.h"
+#include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/Clock.h"
 #include "core/RecordCoding.h"
@@ -97,6 +98,50 @@ TEST_F(RescueCopyOrder, CopiesOfTheEarlierNamingComeFirst) {
 // earlier one merges; the later one cannot be written (a file-size limit)
 // and merges when it is tried again in the same run, or at the next start:
 // the earlier copy's step counts once either way, as it is already in the file.
+// Copies of an earlier run in a state folder that cannot be written: no
+// write could retire them, so they are not taken in (their changes would count
+// again at a later start). This run's changes reach the writable data file;
+// the banner names the state folder; a later start, with the folder writable
+// again, merges the copies once, onto what this run wrote.
+TEST_F(RescueCopyOrder, CopiesInAStateFolderThatCannotBeWrittenWaitWhileThisRunsChangesAreWritten) {
+    writeDataFile({alpha});
+    const FileOutcome copy = keepRenamed(QStringLiteral("Alpha-rescued"), QDateTime::currentDateTime());
+    ASSERT_TRUE(copy.done());
+    const QByteArray copyBytes = readFile(copy.path);
+
+    expectInChild([&] {
+        ReadOnlyFolder stateFolder(RescueCopy::folder());
+        ASSERT_TRUE(stateFolder.isMade());
+        testing::internal::CaptureStderr();
+        ProjectStore store(desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+        EXPECT_EQ(store.project(alpha.id)->name, alpha.name) << "the copy is not taken in";
+        const SaveProblem waiting{SaveProblem::Kind::RescueNotCarried, {RescueCopy::folder(), stateFolder.error()}};
+        EXPECT_EQ(store.saveProblem(), waiting);
+
+        store.update(alpha.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+        ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1 && !store.isDirty(); }, kPatience))
+            << "this run's change is written";
+        ASSERT_TRUE(waitUntilIdle(store));
+        EXPECT_EQ(store.activity().failedWrites, 0);
+        ASSERT_EQ(projectsInFile().size(), 1);
+        EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("mine"));
+        EXPECT_EQ(projectsInFile().first().name, alpha.name);
+        EXPECT_EQ(store.saveProblem(), waiting) << "said after the write too";
+        const QString banner = SaveProblemText::forBanner(store.saveProblem(), false);
+        EXPECT_TRUE(banner.contains(RescueCopy::folder() + QStringLiteral(": ")
+                                    + SystemErrorText::describe(stateFolder.error())))
+            << banner.toStdString();
+        EXPECT_EQ(readFile(copy.path), copyBytes) << "the copy waits as it was";
+        testing::internal::GetCapturedStderr();
+    });
+
+    restoreAll(1);
+    ASSERT_EQ(projectsInFile().size(), 1);
+    EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Alpha-rescued"));
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("mine"));
+}
+
 class RescueCopySteps : public StoreFixture {
 protected:
     AudioProject tape = [] {

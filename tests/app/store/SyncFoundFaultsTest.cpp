@@ -86,5 +86,24 @@ TEST_F(SyncFoundFaults, SimulatedSeed2029AWriteThatWaitedLandsNotAfterTheQuitsCo
     expectHolds(2029);
 }
 
+// A change made while another program rewrote the file in place, started
+// within the echo window of the program's own write (where nothing is read):
+// the save timer's write replaced the half-written file.
+TEST_F(SyncFoundFaults, SimulatedSeed31NoWriteOverAWriteInPlaceBegunWithinTheEchoWindow) {
+    expectHolds(31);
+}
+
+// Another program began writing in place just before the save timer fired:
+// the write found the half-written file under the lock and replaced it.
+TEST_F(SyncFoundFaults, SimulatedSeed22NoWriteOverAWriteInPlaceFoundUnderTheLock) {
+    expectHolds(22);
+}
+
+// Killed while another program wrote in place: the next start merged a
+// rescue copy over the half-written file.
+TEST_F(SyncFoundFaults, SimulatedSeed11NoRescueCopyMergedOverAWriteInPlace) {
+    expectHolds(11);
+}
+
 } // namespace
 } // namespace sorvel::test

@@ -82,9 +82,19 @@ struct World {
     bool killed = false;
     int fileOperations = 0;
 
-    // In-place writes of another program: the whole bytes it means to write.
+    // In-place writes of another program: the whole bytes it means to write,
+    // in pieces with pauses between them.
     std::optional<QByteArray> inPlace;
-    qint64 inPlaceEnds = -1; // -1: never
+    qint64 inPlaceEnds = -1; // when its next piece is written; -1: never
+    int inPlacePieces = 0;
+    int inPlaceWritten = 0;
+    // Another program starts writing in place then (-1: not planned), or
+    // right after the program's next write lands, within its echo window.
+    qint64 inPlaceStartsAt = -1;
+    bool inPlaceAfterWrite = false;
+
+    quint64 version = 0; // counts every change of the file's bytes, by anyone
+    qint64 changedAt = 0; // when another program last changed them
 
     QList<qint64> folderEvents; // when each is reported
 
@@ -142,10 +152,15 @@ struct World {
             return std::nullopt;
         return RecordCoding::decodeLibrary(bytes, fixedDate());
     }
+    // What the file is on disk, as the program's stat would tell.
+    Storage::FileIdentity identity() const { return {0, version, bytes.size(), 0}; }
     void setBytes(const QByteArray& next, bool byTheProgram) {
         file = File::Bytes;
         bytes = next;
         appSawBytes = byTheProgram;
+        ++version;
+        if (!byTheProgram)
+            changedAt = now;
         if (RecordCoding::decodeLibrary(next, fixedDate()))
             lastGood = next;
     }
@@ -431,7 +446,7 @@ public:
             SimCarrier carrier(m_world, {rescue->name});
             const Storage::SaveResult saved =
                 save([&](const Library* found) { return RescueCopy::mergeInto(found, base, rescue->unsaved, steps); },
-                     false, {}, &carrier);
+                     false, {}, &carrier, std::nullopt);
             if (!saved.written) {
                 // It and the later copies, held back by it, go to the program.
                 if (!saved.folderBusy) {
@@ -479,6 +494,7 @@ public:
             return result;
         case World::File::Bytes: break;
         }
+        result.identity = m_world.identity();
         if (std::optional<Library> library = m_world.decoded()) {
             result.kind = Storage::ReadResult::Kind::Decoded;
             result.library = std::move(*library);
@@ -491,7 +507,8 @@ public:
     }
 
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                             const FolderLock::Waiter&, Storage::Carried* carried) override {
+                             const FolderLock::Waiter&, Storage::Carried* carried,
+                             const std::optional<Storage::FileIdentity>& stillUndecodable) override {
         Storage::SaveResult result;
         if (!m_world.operation("lock and read before writing")) {
             result.folderBusy = true;
@@ -499,6 +516,17 @@ public:
         }
         std::optional<Library> found = m_world.decoded();
         const bool wasTorn = m_world.file == World::File::Bytes && !found;
+        // Bytes that do not decode are replaced only once the program has
+        // seen them still for the quiet: they may be half of a write in place.
+        if (wasTorn && stillUndecodable != m_world.identity()) {
+            result.waitsForQuiet = true;
+            result.undecodable = m_world.identity();
+            result.error = FileError{Storage::filePath() + QStringLiteral(": does not decode"), 0};
+            return result;
+        }
+        if (wasTorn && m_world.now - m_world.changedAt < DataFileSync::undecodableQuietMs)
+            m_world.breakRule(QStringLiteral("the program wrote over a file another program changed %1 ms before")
+                                  .arg(m_world.now - m_world.changedAt));
         // Bytes the program has not read go aside, named, before it writes.
         const bool keptAside =
             m_world.file != World::File::Missing && (!found || (keepDecodedAside && !m_world.appSawBytes));
@@ -565,6 +593,8 @@ public:
             m_expected.rebase(next, m_restoring ? m_restoringUpTo : m_worker ? m_worker->carries() : 0);
         }
         m_world.setBytes(bytes, true);
+        if (std::exchange(m_world.inPlaceAfterWrite, false))
+            m_world.inPlaceStartsAt = m_world.now + m_world.next(DataFileSync::echoWindowMs);
         std::optional<Library> written = RecordCoding::decodeLibrary(bytes, fixedDate());
         if (!written) {
             m_world.breakRule(QStringLiteral("the program's own write does not decode"));
@@ -742,6 +772,8 @@ private:
             consider(event, 3);
         if (m_world.inPlace && m_world.inPlaceEnds >= 0)
             consider(m_world.inPlaceEnds, 4);
+        if (m_world.inPlaceStartsAt >= 0)
+            consider(m_world.inPlaceStartsAt, 7);
         if (m_world.lockHeldUntil > m_world.now)
             consider(m_world.lockHeldUntil, 5);
         if (m_worker->hasJob() && !m_world.lockFree() && !m_worker->isWaitingForFolder())
@@ -760,9 +792,13 @@ private:
                 *std::min_element(m_world.folderEvents.cbegin(), m_world.folderEvents.cend()));
             m_sync->folderChanged();
             break;
-        case 4: finishInPlace(); break;
+        case 4: continueInPlace(); break;
         case 5:
         case 6: m_worker->lookAtLock(); break;
+        case 7:
+            m_world.inPlaceStartsAt = -1;
+            startInPlace();
+            break;
         }
         restartIfKilled();
         return true;
@@ -842,9 +878,28 @@ private:
         }
     }
 
-    // Another program rewrites the file in place: the first half, a pause
-    // (or no end at all), the rest.
+    // Another program rewrites the file in place, now, or right after the
+    // program's next write (within its echo window, where the program reads
+    // nothing), or just after the user's next change (while its write waits
+    // for the save timer or for a read that runs).
     void otherInPlace() {
+        switch (m_world.next(4)) {
+        case 0:
+            m_world.inPlaceAfterWrite = true;
+            m_world.say(QStringLiteral("another program will write in place right after the program's next write"));
+            break;
+        case 1:
+            userEdit();
+            m_world.inPlaceStartsAt = m_world.now + m_world.next(2 * DataFileSync::saveDelayMs);
+            m_world.say(QStringLiteral("another program will write in place in a moment"));
+            break;
+        default: startInPlace(); break;
+        }
+    }
+
+    // The first piece, pauses (mostly shorter than the program's quiet, or no
+    // end at all), the next pieces.
+    void startInPlace() {
         if (m_world.inPlace)
             return;
         std::optional<Library> library = m_world.decoded();
@@ -860,11 +915,38 @@ private:
         const QByteArray whole = RecordCoding::encodeLibrary(*library);
         m_world.inPlace = whole;
         m_inPlaceTarget = {id, notes};
-        m_world.inPlaceEnds = m_world.chance(15) ? -1 : m_world.now + 200 + m_world.next(3500);
-        m_world.setBytes(whole.left(whole.size() / 2), false);
+        m_world.inPlacePieces = 2 + m_world.next(3);
+        m_world.inPlaceWritten = 1;
+        m_world.setBytes(whole.left(whole.size() / m_world.inPlacePieces), false);
         m_world.folderEvent();
-        m_world.say(m_world.inPlaceEnds < 0 ? QStringLiteral("another program writes half the file in place, and stops")
-                                            : QStringLiteral("another program writes half the file in place"));
+        m_world.say(
+            QStringLiteral("another program writes 1 of %1 pieces of the file in place").arg(m_world.inPlacePieces));
+        pauseInPlace();
+    }
+
+    void pauseInPlace() {
+        if (m_world.chance(10)) {
+            m_world.inPlaceEnds = -1;
+            m_world.say(QStringLiteral("the in-place write stops"));
+            return;
+        }
+        m_world.inPlaceEnds = m_world.now + (m_world.chance(20) ? 200 + m_world.next(3500) : 50 + m_world.next(1500));
+    }
+
+    void continueInPlace() {
+        const QByteArray& whole = *m_world.inPlace;
+        if (m_world.inPlaceWritten + 1 >= m_world.inPlacePieces
+            || !(m_world.file == World::File::Bytes && whole.startsWith(m_world.bytes))) {
+            finishInPlace();
+            return;
+        }
+        ++m_world.inPlaceWritten;
+        m_world.setBytes(whole.left(whole.size() * m_world.inPlaceWritten / m_world.inPlacePieces), false);
+        m_world.folderEvent();
+        m_world.say(QStringLiteral("the in-place write goes on: %1 of %2 pieces")
+                        .arg(m_world.inPlaceWritten)
+                        .arg(m_world.inPlacePieces));
+        pauseInPlace();
     }
 
     void finishInPlace() {
@@ -1098,8 +1180,13 @@ private:
         m_world.sizeLimit = 0;
         m_world.lockHeldUntil = -1;
         restartIfKilled();
-        if (m_world.inPlace)
-            m_world.inPlaceEnds = m_world.now + 1; // the stopped writer goes on at last
+        m_world.inPlaceStartsAt = -1;
+        m_world.inPlaceAfterWrite = false;
+        if (m_world.inPlace) {
+            // The stopped writer goes on at last, and ends.
+            m_world.inPlacePieces = m_world.inPlaceWritten + 1;
+            m_world.inPlaceEnds = m_world.now + 1;
+        }
         settleFor(kLongest / 4);
         quit(false);
         settleFor(kLongest / 4);

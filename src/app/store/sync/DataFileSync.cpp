@@ -11,10 +11,10 @@ namespace sorvel {
 
 namespace {
 
-// Names the copy, and why its changes are not written.
+// Names the copy, and what could not be written and why: the data file (or
+// its folder), not the copy.
 SaveProblem rescueNotMerged(const QString& path, const FileError& why) {
-    return {SaveProblem::Kind::RescueNotMerged,
-            why.number != 0 ? FileError{path, why.number} : FileError{path + QStringLiteral(": ") + why.context, 0}};
+    return {SaveProblem::Kind::RescueNotMerged, why, path};
 }
 
 } // namespace
@@ -103,6 +103,7 @@ SyncFacts DataFileSync::facts() const {
         f.readChanged = !m_read->unchanged;
         f.restored = m_read->rescues.merged > 0;
         f.rescuesNotMerged = !m_read->rescues.notWritten.isEmpty();
+        f.rescuesNotCarried = !m_read->rescues.notCarried.isEmpty();
         f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
@@ -154,10 +155,15 @@ void DataFileSync::perform(SyncAction action) {
     case SyncAction::RestartQuietTimer:
     case SyncAction::StartQuietTimer: m_clock->start(SyncTimer::UndecodableQuiet, undecodableQuietMs); break;
     case SyncAction::StopQuietTimer: m_clock->stop(SyncTimer::UndecodableQuiet); break;
+    case SyncAction::NoteFileStill: m_stillUndecodable = m_undecodableSeen; break;
     case SyncAction::NoteRescuesWaiting: m_unmergedRescues = m_read->rescues.notWritten; break;
     case SyncAction::TakeRescues: takeRescues(); break;
     case SyncAction::SayRescueNotMerged:
         setSaveProblem(rescueNotMerged(m_unmergedRescues.first().path, m_unmergedRescues.first().why));
+        break;
+    case SyncAction::SayRescuesNotCarried:
+        m_rescuesNotCarried = {SaveProblem::Kind::RescueNotCarried, m_read->rescues.notCarried};
+        setSaveProblem(m_rescuesNotCarried);
         break;
     case SyncAction::RetryReadLater:
         m_clock->start(SyncTimer::ReadRetry, m_readRetryDelayMs);
@@ -192,11 +198,16 @@ void DataFileSync::perform(SyncAction action) {
         m_file = SyncState::InStep;
         break;
     case SyncAction::TakeWrite: takeWrite(*m_write); break;
-    case SyncAction::ForgetFile:
+    case SyncAction::ForgetFile: {
         m_syncedWithFile = false;
-        m_file = m_read && m_read->read.kind == Storage::ReadResult::Kind::Undecodable ? SyncState::Undecodable
-                                                                                       : SyncState::Unreadable;
+        const bool undecodable = m_read ? m_read->read.kind == Storage::ReadResult::Kind::Undecodable
+                                        : m_write && m_write->saved.waitsForQuiet;
+        m_file = undecodable ? SyncState::Undecodable : SyncState::Unreadable;
+        // Whatever it is now waits for a quiet of its own.
+        m_undecodableSeen = !undecodable ? std::nullopt : m_read ? m_read->read.identity : m_write->saved.undecodable;
+        m_stillUndecodable.reset();
         break;
+    }
     case SyncAction::SayUndecodable:
         // Good projects held stay, and the file as it is, until a change.
         if (m_holdsGoodState && m_saveProblem.kind != SaveProblem::Kind::FileChangedUndecodable)
@@ -220,6 +231,9 @@ void DataFileSync::perform(SyncAction action) {
         break;
     case SyncAction::SayFolderBusy:
         setSaveProblem({isStuckInDisk() ? SaveProblem::Kind::DiskNotAnswering : SaveProblem::Kind::FolderBusy, {}});
+        break;
+    case SyncAction::SayWaitingForQuiet:
+        setSaveProblem({SaveProblem::Kind::WaitingForQuiet, {Storage::filePath(), 0}});
         break;
     case SyncAction::ClearFileProblem:
         if (m_saveProblem.isAboutTheFile())
@@ -277,7 +291,7 @@ SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) co
         return {SaveProblem::Kind::UndecodableKeptAside, {saved.undecodableKeptAs, 0}};
     const bool saysWhereItWent = m_saveProblem.kind == SaveProblem::Kind::MovedAside
         || m_saveProblem.kind == SaveProblem::Kind::UndecodableKeptAside;
-    return saysWhereItWent ? m_saveProblem : SaveProblem{};
+    return saysWhereItWent ? m_saveProblem : m_rescuesNotCarried;
 }
 
 void DataFileSync::setSaveProblem(const SaveProblem& problem) {
@@ -468,7 +482,8 @@ void DataFileSync::startWrite() {
     const bool keepDecodedAside = !m_syncedWithFile;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    m_worker->start([this, sent, base, steps, keepDecodedAside, revision, rescues = m_rescues,
+    const std::optional<Storage::FileIdentity> still = m_stillUndecodable;
+    m_worker->start([this, sent, base, steps, keepDecodedAside, still, revision, rescues = m_rescues,
                      files = m_files]() -> SyncWorker::Delivery {
         // Whatever another program wrote since the store last saw the file is
         // merged in under the lock, so that neither side's change is lost.
@@ -477,14 +492,16 @@ void DataFileSync::startWrite() {
         const std::unique_ptr<PendingRescues::Carrying> carried = rescues->carrierOf(revision);
         const Storage::SaveResult saved =
             files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                        keepDecodedAside, m_worker->folderWaiter(), carried.get());
+                        keepDecodedAside, m_worker->folderWaiter(), carried.get(), still);
         if (saved.folderBusy)
             return {}; // the store is going away
         return [this, done = FinishedWrite{sent, saved, revision, carried->leftToCopy()}] {
             m_writing = false;
             m_stuckAtQuit = false;
             m_write = &done;
-            dispatch(done.saved.written ? SyncEvent::WriteLanded : SyncEvent::WriteFailed);
+            dispatch(done.saved.written             ? SyncEvent::WriteLanded
+                         : done.saved.waitsForQuiet ? SyncEvent::WriteWaitsForQuiet
+                                                    : SyncEvent::WriteFailed);
             m_write = nullptr;
         };
     });

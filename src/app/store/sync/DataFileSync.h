@@ -157,7 +157,7 @@ private:
     void setSaveProblem(const SaveProblem& problem);
     void setSynced(const Library& library);
     // What the banner says once a write has landed: what still waits (a rescue
-    // copy not merged), the copy of a file whose repeated keys the write
+    // copy not merged, or copies left for a later start), the copy of a file whose repeated keys the write
     // dropped, or where the write moved what stood in the file's place.
     SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
 
@@ -173,11 +173,17 @@ private:
     bool m_holdsGoodState = false;
     bool m_syncedWithFile = false;
     bool m_hasReadFile = false;
+    // The undecodable file as the last read or write found it, and the same
+    // once it has been still for the quiet: only that may be written over.
+    std::optional<Storage::FileIdentity> m_undecodableSeen;
+    std::optional<Storage::FileIdentity> m_stillUndecodable;
     // Rescue copies of earlier runs whose merge could not be written at the
     // start: once the file is known, taken in as the change
     // `m_rescuesTakenAt`; said until a write carries them.
     QList<RescueCopy::NotMerged> m_unmergedRescues;
     bool m_rescuesTaken = false;
+    // Copies left for a later start, their folder not writable: said after every write.
+    SaveProblem m_rescuesNotCarried;
     quint64 m_rescuesTakenAt = 0;
     int m_quitPatienceMs = 0;
     bool m_stuckAtQuit = false; // a quit's wait ended with the job held by the disk

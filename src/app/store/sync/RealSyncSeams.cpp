@@ -98,7 +98,7 @@ void DiskFiles::migrate(const FolderLock::Waiter& waiter) {
 
 SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter) {
     RescuesMerged merged;
-    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten);
+    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten, &merged.notCarried);
     return merged;
 }
 

@@ -49,8 +49,9 @@ public:
     void removeStaleDrafts(const FolderLock::Waiter& waiter) override { Storage::removeStaleDrafts(waiter); }
     Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(waiter); }
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                             const FolderLock::Waiter& waiter, Storage::Carried* carried) override {
-        return Storage::save(resolve, keepDecodedAside, waiter, carried);
+                             const FolderLock::Waiter& waiter, Storage::Carried* carried,
+                             const std::optional<Storage::FileIdentity>& stillUndecodable) override {
+        return Storage::save(resolve, keepDecodedAside, waiter, carried, stillUndecodable);
     }
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
                             const RescueCopy::KeptSteps& steps, bool landed) override {

@@ -24,7 +24,9 @@ SyncState SyncMachine::resting(const SyncFacts& facts, bool dirty, SyncState fil
 }
 
 SyncTransition SyncMachine::afterJob(SyncTransition done, const SyncFacts& facts, bool dirty, SyncState file) {
-    if (facts.writeQueued && dirty) {
+    const bool quiet =
+        done.actions.contains(A::StartQuietTimer) || (facts.quietRunning && !done.actions.contains(A::StopQuietTimer));
+    if (facts.writeQueued && dirty && !quiet) {
         done.actions << A::StartWrite;
         done.next = SyncState::Writing;
     } else if (facts.readQueued) {
@@ -66,7 +68,9 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
     case SyncEvent::SaveTimer:
         // A file that has just stopped decoding may be half of another
         // program's write in place: the write follows the read after its quiet.
-        if (facts.workerBusy || facts.quietRunning)
+        if (facts.quietRunning)
+            return {{A::StopSaveTimer, A::QueueWrite, A::SayWaitingForQuiet}, state};
+        if (facts.workerBusy)
             return {{A::StopSaveTimer, A::QueueWrite}, state};
         return {{A::StopSaveTimer, A::StartWrite}, SyncState::Writing};
     case SyncEvent::FolderEvent: {
@@ -89,15 +93,19 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
     case SyncEvent::RetryTimer: return reload(facts, state);
     case SyncEvent::QuietTimer:
         // The undecodable file has been still for a while: a change of the
-        // user's that waited for it is written now.
+        // user's that waited for it is written now, and a later one may be.
         if (!(facts.writeQueued && facts.dirty) || facts.workerBusy)
-            return {{}, state};
-        return {{A::StartWrite}, SyncState::Writing};
+            return {{A::NoteFileStill}, state};
+        return {{A::NoteFileStill, A::StartWrite}, SyncState::Writing};
     case SyncEvent::RescuesTried:
         // Copies not merged are said, and taken in as changes of this
         // program's, written (and retired) like any change.
+        // Copies that no write could retire (their folder cannot be written)
+        // are not taken in: their changes would count twice.
         if (facts.rescuesNotMerged)
             return {{A::NoteRescuesWaiting, A::SayRescueNotMerged}, state};
+        if (facts.rescuesNotCarried)
+            return {{A::SayRescuesNotCarried}, state};
         return {{}, state};
     case SyncEvent::ReadDecoded: {
         SyncTransition t{{A::StopReadRetry, A::StopQuietTimer, A::ClearFileProblem}, state};
@@ -119,14 +127,13 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
     }
     case SyncEvent::ReadUndecodable: {
         // The read kept the bytes aside. Whatever the store shows stays, and
-        // the banner names the copy; nothing is written over the file (it may
+        // the banner names the copy, or says that a change waits; nothing is
+        // written over the file (it may
         // be another program's write in place, paused or never finished, a
         // restore being copied in, a hand edit being repaired) until the user
         // changes something, and then only once it has been still for a while.
         SyncTransition t{{A::StopReadRetry, A::ForgetFile}, state};
-        if (!facts.dirty)
-            t.actions << A::SayUndecodable;
-        t.actions << A::StartQuietTimer;
+        t.actions << (facts.dirty ? A::SayWaitingForQuiet : A::SayUndecodable) << A::StartQuietTimer;
         return readDone(t, facts, facts.dirty, SyncState::Undecodable);
     }
     case SyncEvent::ReadUnreadable: {
@@ -153,6 +160,16 @@ SyncTransition SyncMachine::on(SyncState state, SyncEvent event, const SyncFacts
         SyncTransition t{
             {A::OpenEchoWindow, A::CountFailedWrite, A::RetrySaveLater, A::SayWriteFailed, A::AnnounceSave}, state};
         return afterJob(t, facts, true, facts.file);
+    }
+    case SyncEvent::WriteWaitsForQuiet: {
+        // Found under the lock: the file changed into something that does not
+        // decode since the sync last saw it (another program's write in place
+        // may have begun within the echo window, where nothing is read). Nothing
+        // of this program's was written, so no echo follows; the change waits
+        // for the quiet like one made after a read found the same.
+        SyncTransition t{{A::ForgetFile, A::SayWaitingForQuiet, A::StartQuietTimer, A::QueueWrite, A::AnnounceSave},
+                         state};
+        return afterJob(t, facts, true, SyncState::Undecodable);
     }
     case SyncEvent::LockBusy:
         return {{A::AnnounceFolderWait},

@@ -38,6 +38,7 @@ enum class SyncEvent {
     ReadUnreadable, // a read could not read the file at all
     WriteLanded, // a write renamed its draft over the file
     WriteFailed, // a write left the file as it was
+    WriteWaitsForQuiet, // a write found the file undecodable and not yet still for the quiet: nothing written
     LockBusy, // a job has waited a while for the folder's lock
     LockFree, // that job has the lock now
     Quit, // the program quits: what is pending is written now
@@ -59,11 +60,13 @@ enum class SyncAction {
     RestartQuietTimer, // while it runs: the undecodable file is still changing
     StartQuietTimer,
     StopQuietTimer,
+    NoteFileStill, // the undecodable file as last found has been still for the quiet: a write may replace it
     RetryReadLater, // starts the read retry with its delay, which then doubles
     StopReadRetry,
     NoteRescuesWaiting, // keeps the copies not merged, to take in once the file is known
     TakeRescues, // shows the copies not merged on top of what is held, their steps as steps, to be written
     SayRescueNotMerged, // names the first copy whose merge could not be written, and why
+    SayRescuesNotCarried, // copies wait for a later start in their folder, which cannot be written: said until the quit
     StartRead,
     StartWrite,
     QueueRead, // started when the running job is done
@@ -76,6 +79,7 @@ enum class SyncAction {
     SayUndecodable,
     SayUnreadable,
     SayWriteFailed,
+    SayWaitingForQuiet, // the user's change waits until the undecodable file has been still for the quiet
     SayFolderBusy,
     ClearFileProblem, // an undecodable or unreadable file's problem ends
     SayAfterWrite, // what still waits (a copy not merged), where the write moved what stood in the file's place, or
@@ -111,6 +115,7 @@ struct SyncFacts {
     bool readChanged = false; // ReadDecoded: the file differs from the base
     bool restored = false; // the start's read merged rescue copies first
     bool rescuesNotMerged = false; // RescuesTried: some copies could not be merged
+    bool rescuesNotCarried = false; // RescuesTried: some copies stay for a later start: their folder cannot be written
     bool rescuesWaiting = false; // copies not merged wait to be taken in
     bool atStart = false; // the result is the start's first read
     bool revisionCurrent = true; // a result is about the latest change
@@ -137,6 +142,7 @@ private:
     // Where the sync rests once no job runs: `dirty` and `file` as they are after the transition.
     static SyncState resting(const SyncFacts& facts, bool dirty, SyncState file);
     // A job's result: the job ends, the one waiting starts, or the sync rests.
+    // A write waits while the undecodable file's quiet runs, also one this transition starts.
     static SyncTransition afterJob(SyncTransition done, const SyncFacts& facts, bool dirty, SyncState file);
     // Every read's result ends so: counted, and the start announced once.
     static SyncTransition readDone(SyncTransition done, const SyncFacts& facts, bool dirty, SyncState file);

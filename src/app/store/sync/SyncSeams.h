@@ -80,6 +80,9 @@ public:
     struct RescuesMerged {
         int merged = 0;
         QList<RescueCopy::NotMerged> notWritten; // copies whose merge could not be written, taken in as changes
+        // Copies left where they are for a later start: their folder, which
+        // cannot be written, and why (RescueCopy::restoreAll).
+        FileError notCarried;
     };
 
     // The start's first read follows these three: the earlier product's data
@@ -91,8 +94,10 @@ public:
     virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
     virtual void removeStaleDrafts(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::ReadResult read(const FolderLock::Waiter& waiter) = 0;
+    // Storage::save: `stillUndecodable` is the undecodable file the sync has seen still for the quiet.
     virtual Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
-                                     const FolderLock::Waiter& waiter, Storage::Carried* carried) = 0;
+                                     const FolderLock::Waiter& waiter, Storage::Carried* carried,
+                                     const std::optional<Storage::FileIdentity>& stillUndecodable) = 0;
     // RescueCopy::write.
     virtual FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
                                     const RescueCopy::KeptSteps& steps, bool landed) = 0;
