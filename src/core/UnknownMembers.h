@@ -58,8 +58,8 @@ public:
     // rescue copy's own members), reading is not.
     void append(const UnknownMember& member);
     void clear() { *this = UnknownMembers(); }
-    template <typename Keep>
-    qsizetype removeIf(Keep remove) {
+    template <typename Predicate>
+    qsizetype removeIf(Predicate remove) {
         QList<UnknownMember> members = toList();
         const qsizetype removed = members.removeIf(remove);
         if (removed > 0)
