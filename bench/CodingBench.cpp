@@ -1,9 +1,11 @@
 #include "FreshProcess.h"
 #include "LibraryArguments.h"
+#include "OutsideWrites.h"
 #include "SampleLibrary.h"
 
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
+#include "tests/support/HeapBytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,7 +19,9 @@
 // of the same bytes, at 200, 2,000 and 10,000 projects of 30 cues and 10 log
 // entries: warm (repeated in this process) and once in a fresh process, where
 // every buffer is new memory. The decode beside QJsonDocument and the fresh
-// figures also read the same kind of library as a Python script writes it.
+// figures also read the same kind of library as a Python script writes it;
+// the decode and the heap held also read it with a member no record reads in
+// every cue, beside the same file with that member under a name a cue reads.
 
 using namespace sorvel;
 
@@ -64,6 +68,27 @@ void decodeBesideQJsonDocument(benchmark::State& state) {
     state.counters["qt_ms"] = benchmark::Counter(qtMs, benchmark::Counter::kAvgIterations);
     state.counters["vs_qt"] = qtMs > 0 ? ourMs / qtMs : 0;
     state.counters["slow_decodes"] = double(RecordCoding::slowDecodeCount() - slowBefore);
+    state.counters["file_MiB"] = double(bytes.size()) / (1 << 20);
+}
+
+// The heap the libraries hold, as the store holds them: once the file is read
+// ("read_MiB"), and after three writes by another program merged into a change
+// of its own ("held_MiB"), beside the file's size.
+void heldAfterOutsideWrites(benchmark::State& state) {
+    const QByteArray& bytes = bench::fileWrittenBy(bench::writerOf(state), int(state.range(0)));
+    for (auto _ : state) {
+        const size_t before = test::heapBytesInUse();
+        std::optional<Library> read = RecordCoding::decodeLibrary(bytes, undatedAs);
+        const size_t readBytes = test::heapBytesInUse() - before;
+        read.reset();
+        const std::optional<bench::HeldAfterWrites> held = bench::afterOutsideWrites(bytes, 3, undatedAs);
+        if (!held) {
+            state.SkipWithError("the file did not read");
+            break;
+        }
+        state.counters["read_MiB"] = double(readBytes) / (1 << 20);
+        state.counters["held_MiB"] = double(test::heapBytesInUse() - before) / (1 << 20);
+    }
     state.counters["file_MiB"] = double(bytes.size()) / (1 << 20);
 }
 
@@ -209,8 +234,16 @@ void freshSizes(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(decodeBesideQJsonDocument)
     ->Apply(bench::writersAndSizes)
     ->Args({2000, int(bench::FileWriter::PythonWithNewMembers)})
+    ->Args({2000, int(bench::FileWriter::PythonWithCueMembers)})
+    ->Args({2000, int(bench::FileWriter::PythonWithCueControl)})
     ->UseManualTime()
     ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(heldAfterOutsideWrites)
+    ->Args({2000, int(bench::FileWriter::Python)})
+    ->Args({2000, int(bench::FileWriter::PythonWithCueMembers)})
+    ->Args({2000, int(bench::FileWriter::PythonWithCueControl)})
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(parseWithQJsonDocument)->Apply(librarySizes);
 BENCHMARK(decodeLibrary)->Apply(librarySizes);

@@ -51,6 +51,11 @@ private:
         void addFraction(const char* key, double value) {
             add(key, [&] { m_file.fraction(value); });
         }
+        // At the end, whatever member each followed.
+        void addUnknown(const UnknownMembers& unknown) {
+            for (const UnknownMemberText member : unknown)
+                add(member.key.toByteArray().constData(), [&] { m_file.m_text += member.json; });
+        }
         int count() const { return m_count; }
 
     private:
@@ -154,6 +159,7 @@ private:
             members.addDate("mixedAt", cue.mixedAt);
             members.addDate("deliveredAt", cue.deliveredAt);
             members.add("versions", [&] { array(depth + 1, cue.versions, &PythonStyleFile::version); });
+            members.addUnknown(cue.unknown);
         });
     }
 
@@ -185,8 +191,7 @@ private:
             members.add("isFocused", [&] { truth(project.isFocused); });
             members.addDate("completedAt", project.completedAt);
             members.addDate("archivedAt", project.archivedAt);
-            for (const UnknownMember& member : project.unknown)
-                members.add(member.key.toLatin1().constData(), [&] { m_text += member.json; });
+            members.addUnknown(project.unknown);
         });
     }
 
@@ -211,6 +216,18 @@ inline Library pythonStyleLibrary(int projectCount) {
 inline Library withANewMemberEach(Library library) {
     for (AudioProject& project : library.projects)
         project.unknown = {{QStringLiteral("colorLabel"), QByteArrayLiteral("\"teal\""), QByteArrayLiteral("name")}};
+    return library;
+}
+
+// The same with a member in every cue, a date, as a newer version adding a
+// field to cues writes: `key` names it.
+inline Library withAMemberInEveryCue(Library library, const char* key) {
+    for (AudioProject& project : library.projects) {
+        for (Cue& cue : project.items) {
+            const QByteArray date = '"' + cue.startDate->addDays(2).toString(Qt::ISODate).toLatin1() + '"';
+            cue.unknown = {{QString::fromLatin1(key), date, QByteArrayLiteral("versions")}};
+        }
+    }
     return library;
 }
 

@@ -38,6 +38,10 @@ const QByteArray& fileWrittenBy(FileWriter writer, int projectCount) {
         Library library = pythonStyleLibrary(projectCount);
         if (writer == FileWriter::PythonWithNewMembers)
             library = withANewMemberEach(std::move(library));
+        if (writer == FileWriter::PythonWithCueMembers)
+            library = withAMemberInEveryCue(std::move(library), "mixDate");
+        if (writer == FileWriter::PythonWithCueControl)
+            library = withAMemberInEveryCue(std::move(library), "doneAt");
         found = made.emplace(std::pair(writer, projectCount), PythonStyleFile::of(library)).first;
     }
     return found->second;

@@ -63,8 +63,15 @@ const QByteArray& yearsOfWorkFile(int projectCount);
 // Who wrote a benchmark's data file: Sorvel itself (yearsOfWorkFile), or a
 // Python script (PythonStyleFile of pythonStyleLibrary), whose zeros are 0.0,
 // or a newer version's script, which gives every project a member no record
-// of this version reads.
-enum class FileWriter { Sorvel = 0, Python = 1, PythonWithNewMembers = 2 };
+// of this version reads, or every cue one ("mixDate"); or, as the control of
+// the last, the same script with that member under a name a cue reads.
+enum class FileWriter {
+    Sorvel = 0,
+    Python = 1,
+    PythonWithNewMembers = 2,
+    PythonWithCueMembers = 3,
+    PythonWithCueControl = 4
+};
 // The data file of projectCount projects as `writer` writes it; made once per size.
 const QByteArray& fileWrittenBy(FileWriter writer, int projectCount);
 // A data folder's home (what XDG_DATA_HOME names) whose data file holds

@@ -142,22 +142,31 @@ void BasicJsonWriter<Output>::close(char bracket) {
 template <typename Output>
 void BasicJsonWriter<Output>::putUnknownBefore(const char* key) {
     Level& level = m_levels.back();
-    const UnknownMembers& unknown = *level.unknown;
-    while (level.unknownWritten < unknown.size()) {
-        const UnknownMember& member = unknown.at(level.unknownWritten);
-        if (key && !(QByteArrayView(member.after) < QByteArrayView(key)))
+    while (level.unknown != level.unknownEnd) {
+        const UnknownMemberText member = *level.unknown;
+        if (key && !(member.after < QByteArrayView(key)))
             return;
-        ++level.unknownWritten;
+        ++level.unknown;
         nextItem();
-        string(member.key);
+        utf8String(member.key);
         put(": ", 2);
-        put(member.json.constData(), member.json.size());
+        put(member.json.data(), member.json.size());
     }
 }
 
 template <typename Output>
+void BasicJsonWriter<Output>::utf8String(QByteArrayView text) {
+    const bool plain =
+        std::all_of(text.begin(), text.end(), [](char c) { return quint8(c) >= 0x20 && c != '"' && c != '\\'; });
+    if (plain)
+        plainString(text.data(), text.size());
+    else
+        string(QString::fromUtf8(text));
+}
+
+template <typename Output>
 void BasicJsonWriter<Output>::key(const char* name) {
-    if (m_levels.back().unknown)
+    if (m_levels.back().unknown != m_levels.back().unknownEnd)
         putUnknownBefore(name);
     nextItem();
     const qsizetype length = qsizetype(std::strlen(name));
@@ -175,13 +184,13 @@ void BasicJsonWriter<Output>::beginObject() {
 template <typename Output>
 void BasicJsonWriter<Output>::beginObject(const UnknownMembers& unknown) {
     open('{', false);
-    if (!unknown.isEmpty())
-        m_levels.back().unknown = &unknown;
+    m_levels.back().unknown = unknown.begin();
+    m_levels.back().unknownEnd = unknown.end();
 }
 
 template <typename Output>
 void BasicJsonWriter<Output>::endObject() {
-    if (m_levels.back().unknown)
+    if (m_levels.back().unknown != m_levels.back().unknownEnd)
         putUnknownBefore(nullptr);
     close('}');
 }

@@ -108,8 +108,9 @@ private:
     struct Level {
         bool isArray;
         bool hasItems;
-        const UnknownMembers* unknown = nullptr;
-        qsizetype unknownWritten = 0;
+        // The unknown members not yet written.
+        UnknownMembers::const_iterator unknown{};
+        UnknownMembers::const_iterator unknownEnd{};
     };
 
     // Before a key in an object, or a value in an array: separator and indent.
@@ -120,6 +121,8 @@ private:
     // The unknown members of the current object that stood before `key` (all when null).
     void putUnknownBefore(const char* key);
     void put(const char* text, qsizetype length);
+    // A string given as UTF-8, as string() writes it.
+    void utf8String(QByteArrayView text);
 
     Output m_out;
     std::vector<Level> m_levels; // the open containers

@@ -101,8 +101,8 @@ QString valueText(CueStage stage) {
 }
 QString valueText(const UnknownMembers& members) {
     QStringList texts;
-    for (const UnknownMember& member : members)
-        texts << valueText(member.key) + QStringLiteral(": ") + QString::fromUtf8(member.json);
+    for (const UnknownMemberText member : members)
+        texts << valueText(QString::fromUtf8(member.key)) + QStringLiteral(": ") + QString::fromUtf8(member.json);
     return QLatin1Char('{') + texts.join(QStringLiteral(", ")) + QLatin1Char('}');
 }
 template <typename Value>

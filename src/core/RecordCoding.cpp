@@ -19,7 +19,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <map>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -813,95 +813,6 @@ struct RecordPlace {
     }
 };
 
-using FoundUnknowns = std::map<RecordPlace, UnknownMembers>;
-
-// A list key repeated within one object: only the last list is read, and only its records keep members.
-void forgetWithin(FoundUnknowns& found, const RecordPlace& owner, RecordKind list) {
-    std::erase_if(found, [&](const auto& entry) { return entry.first.isWithin(owner, list); });
-}
-
-void noteUnknown(FoundUnknowns& found, const RecordPlace& place, std::string_view key, QByteArray json,
-                 const QByteArray& after) {
-    found[place].append({QString::fromUtf8(key.data(), qsizetype(key.size())), std::move(json), after});
-}
-
-std::string_view rawText(simdjson::ondemand::value& value) {
-    switch (value.type().value()) {
-    case simdjson::ondemand::json_type::object: return value.get_object().value().raw_json().value();
-    case simdjson::ondemand::json_type::array: return value.get_array().value().raw_json().value();
-    default: {
-        // A number's or word's token runs on over the blanks after it.
-        std::string_view token = value.raw_json_token();
-        while (!token.empty()
-               && (token.back() == ' ' || token.back() == '\n' || token.back() == '\r' || token.back() == '\t'))
-            token.remove_suffix(1);
-        return token;
-    }
-    }
-}
-
-void collectUnknown(simdjson::ondemand::object object, const RecordPlace& place, FoundUnknowns& found) {
-    const MemberNames& names = namesOf(place.kind);
-    QByteArray after;
-    quint32 listsSeen = 0;
-    for (simdjson::ondemand::field field : object) {
-        const std::string_view key = field.unescaped_key().value();
-        simdjson::ondemand::value value = field.value();
-        if (!names.reads(key)) {
-            const std::string_view text = rawText(value);
-            noteUnknown(found, place, key, QByteArray(text.data(), qsizetype(text.size())), after);
-            continue;
-        }
-        after = QByteArray(key.data(), qsizetype(key.size()));
-        const std::optional<RecordKind> list = listIn(place.kind, key);
-        if (!list || value.type().value() != simdjson::ondemand::json_type::array)
-            continue;
-        const quint32 bit = 1u << names.slotOf(key);
-        if (listsSeen & bit)
-            forgetWithin(found, place, *list);
-        listsSeen |= bit;
-        int position = 0;
-        for (simdjson::ondemand::value element : value.get_array()) {
-            if (element.type().value() == simdjson::ondemand::json_type::object)
-                collectUnknown(element.get_object().value(), place.child(*list, position), found);
-            ++position;
-        }
-    }
-}
-
-// The text of a value as QJsonDocument writes it, compact: what the slower
-// reading keeps of a member, whose own text it does not see.
-QByteArray compactText(const QJsonValue& value) {
-    if (value.isObject())
-        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
-    if (value.isArray())
-        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
-    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);
-}
-
-void collectUnknown(const QJsonObject& object, const RecordPlace& place, FoundUnknowns& found) {
-    const MemberNames& names = namesOf(place.kind);
-    QByteArray after;
-    for (auto member = object.begin(); member != object.end(); ++member) {
-        const QByteArray key = member.key().toUtf8();
-        const std::string_view name(key.constData(), size_t(key.size()));
-        if (!names.reads(name)) {
-            noteUnknown(found, place, name, compactText(member.value()), after);
-            continue;
-        }
-        after = key;
-        const std::optional<RecordKind> list = listIn(place.kind, name);
-        if (!list || !member.value().isArray())
-            continue;
-        const QJsonArray elements = member.value().toArray();
-        for (int position = 0; position < elements.size(); ++position) {
-            if (elements.at(position).isObject())
-                collectUnknown(elements.at(position).toObject(), place.child(*list, position), found);
-        }
-    }
-}
-
 UnknownMembers* unknownOf(Library& library, const RecordPlace& place) {
     const auto at = [](auto& list, int position) { return position < list.size() ? &list[position] : nullptr; };
     const auto& [first, second, third] = place.at;
@@ -930,14 +841,152 @@ UnknownMembers* unknownOf(Library& library, const RecordPlace& place) {
     return nullptr;
 }
 
-// Puts the members found into the records read, in the order they are written.
-void keepUnknown(Library& library, FoundUnknowns found) {
-    for (auto& [place, members] : found) {
-        std::stable_sort(members.begin(), members.end(),
-                         [](const UnknownMember& a, const UnknownMember& b) { return a.after < b.after; });
-        if (UnknownMembers* kept = unknownOf(library, place))
-            *kept = std::move(members);
+// The members no record reads, gathered in the file's order: the texts of
+// every record of one project (or type, or the top object) go into one block,
+// so that a file with such a member in every cue costs one allocation per
+// project, not several per member.
+class UnknownCollector {
+public:
+    // A record's members are the ones added from here until endRecord().
+    size_t beginRecord() const { return m_found.size(); }
+    void add(std::string_view after, std::string_view key, std::string_view json) {
+        m_found.push_back({after, key, json});
     }
+    void endRecord(size_t first, const RecordPlace& place) {
+        if (m_found.size() > first) {
+            // In the order they are written: by the member they follow, then as they stood.
+            // Most records hold one; sorting one would still ask for a buffer.
+            if (m_found.size() - first > 1)
+                std::stable_sort(m_found.begin() + qsizetype(first), m_found.end(),
+                                 [](const Found& a, const Found& b) { return a.after < b.after; });
+            for (size_t i = first; i < m_found.size(); ++i)
+                m_writer.add(m_found[i].after, m_found[i].key, m_found[i].json);
+            m_writer.close();
+            m_places.push_back(place);
+            m_found.resize(first);
+        }
+        if (place.kind == RecordKind::Top || place.kind == RecordKind::Project || place.kind == RecordKind::Type)
+            makeBlock();
+    }
+    // A list key repeated within one object: only the last list is read, and only its records keep members.
+    void forgetWithin(const RecordPlace& owner, RecordKind list) {
+        makeBlock();
+        std::erase_if(m_kept, [&](const auto& kept) { return kept.first.isWithin(owner, list); });
+    }
+    // Text the slower reading makes, held until the members are kept.
+    std::string_view hold(QByteArray text) {
+        m_held.push_back(std::move(text));
+        return {m_held.back().constData(), size_t(m_held.back().size())};
+    }
+
+    // Puts the members found into the records read.
+    void keepIn(Library& library) {
+        for (auto& [place, members] : m_kept) {
+            if (UnknownMembers* kept = unknownOf(library, place))
+                *kept = std::move(members);
+        }
+    }
+
+private:
+    struct Found {
+        std::string_view after;
+        std::string_view key;
+        std::string_view json;
+    };
+
+    void makeBlock() {
+        if (m_places.empty())
+            return;
+        const QList<UnknownMembers> made = m_writer.make();
+        for (size_t i = 0; i < m_places.size(); ++i)
+            m_kept.emplace_back(m_places[i], made.at(qsizetype(i)));
+        m_places.clear();
+    }
+
+    std::vector<Found> m_found;
+    UnknownMembers::Writer m_writer;
+    std::vector<RecordPlace> m_places; // of the records written into the block being made
+    std::vector<std::pair<RecordPlace, UnknownMembers>> m_kept;
+    std::deque<QByteArray> m_held;
+};
+
+std::string_view rawText(simdjson::ondemand::value& value) {
+    switch (value.type().value()) {
+    case simdjson::ondemand::json_type::object: return value.get_object().value().raw_json().value();
+    case simdjson::ondemand::json_type::array: return value.get_array().value().raw_json().value();
+    default: {
+        // A number's or word's token runs on over the blanks after it.
+        std::string_view token = value.raw_json_token();
+        while (!token.empty()
+               && (token.back() == ' ' || token.back() == '\n' || token.back() == '\r' || token.back() == '\t'))
+            token.remove_suffix(1);
+        return token;
+    }
+    }
+}
+
+void collectUnknown(simdjson::ondemand::object object, const RecordPlace& place, UnknownCollector& found) {
+    const MemberNames& names = namesOf(place.kind);
+    const size_t first = found.beginRecord();
+    std::string_view after;
+    quint32 listsSeen = 0;
+    for (simdjson::ondemand::field field : object) {
+        const std::string_view key = field.unescaped_key().value();
+        simdjson::ondemand::value value = field.value();
+        if (!names.reads(key)) {
+            found.add(after, key, rawText(value));
+            continue;
+        }
+        after = key;
+        const std::optional<RecordKind> list = listIn(place.kind, key);
+        if (!list || value.type().value() != simdjson::ondemand::json_type::array)
+            continue;
+        const quint32 bit = 1u << names.slotOf(key);
+        if (listsSeen & bit)
+            found.forgetWithin(place, *list);
+        listsSeen |= bit;
+        int position = 0;
+        for (simdjson::ondemand::value element : value.get_array()) {
+            if (element.type().value() == simdjson::ondemand::json_type::object)
+                collectUnknown(element.get_object().value(), place.child(*list, position), found);
+            ++position;
+        }
+    }
+    found.endRecord(first, place);
+}
+
+// The text of a value as QJsonDocument writes it, compact: what the slower
+// reading keeps of a member, whose own text it does not see.
+QByteArray compactText(const QJsonValue& value) {
+    if (value.isObject())
+        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    if (value.isArray())
+        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+void collectUnknown(const QJsonObject& object, const RecordPlace& place, UnknownCollector& found) {
+    const MemberNames& names = namesOf(place.kind);
+    const size_t first = found.beginRecord();
+    std::string_view after;
+    for (auto member = object.begin(); member != object.end(); ++member) {
+        const std::string_view name = found.hold(member.key().toUtf8());
+        if (!names.reads(name)) {
+            found.add(after, name, found.hold(compactText(member.value())));
+            continue;
+        }
+        after = name;
+        const std::optional<RecordKind> list = listIn(place.kind, name);
+        if (!list || !member.value().isArray())
+            continue;
+        const QJsonArray elements = member.value().toArray();
+        for (int position = 0; position < elements.size(); ++position) {
+            if (elements.at(position).isObject())
+                collectUnknown(elements.at(position).toObject(), place.child(*list, position), found);
+        }
+    }
+    found.endRecord(first, place);
 }
 
 static_assert(decodingPadding >= qsizetype(simdjson::SIMDJSON_PADDING));
@@ -1105,9 +1154,9 @@ std::optional<Library> decodeWithQJsonDocument(const QByteArray& bytes, const QD
         if (!document.isObject())
             fail(QStringLiteral("the top level is not an object"));
         Library library = libraryOf(QtValue(QJsonValue(document.object())), undatedAs);
-        FoundUnknowns unknown;
+        UnknownCollector unknown;
         collectUnknown(document.object(), RecordPlace(), unknown);
-        keepUnknown(library, std::move(unknown));
+        unknown.keepIn(library);
         return library;
     } catch (const DecodeFailure& failure) {
         if (error)
@@ -1328,9 +1377,9 @@ std::optional<Library> decodeLibrary(const QByteArray& bytes, const QDateTime& u
             simdjson::ondemand::document document = padded
                 ? parser.iterate(text.data(), text.size(), size_t(bytes.capacity())).value()
                 : parser.iterate(copy).value();
-            FoundUnknowns unknown;
+            UnknownCollector unknown;
             collectUnknown(document.get_object().value(), RecordPlace(), unknown);
-            keepUnknown(library, std::move(unknown));
+            unknown.keepIn(library);
         }
         if (overriddenKeys)
             *overriddenKeys = notes.overriddenKeys;

@@ -3,11 +3,15 @@
 #include "core/RecordCoding.h"
 #include "core/Storage.h"
 #include "core/WidgetIntents.h"
+#include "support/HeapBytes.h"
 #include "support/SampleRecords.h"
 #include "support/UnknownMembersFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QUuid>
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +111,51 @@ TEST_F(UnknownMembersTest, AMergeKeepsTheMembersOfEachSideAndTakesTheOnesTheOthe
             EXPECT_EQ(written.count(member), 1) << member.toStdString();
         }
     }
+}
+
+// One project of many cues, each with a date under `key`, as a newer version
+// adding a field to cues writes it.
+QByteArray fileWithAMemberInEveryCue(const char* key, int cues) {
+    QByteArray text =
+        R"({"version": 2, "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film", "items": [)";
+    for (int cue = 0; cue < cues; ++cue) {
+        text += cue == 0 ? "\n" : ",\n";
+        text += R"(  {"id": ")" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + R"(", "title": "Cue )"
+            + QByteArray::number(cue) + R"(", ")" + key + R"(": "2024-03-01T10:00:00Z", "stage": "mixed"})";
+    }
+    return text + "]}]}";
+}
+
+// The heap a decoded library holds.
+size_t heldByDecoding(const QByteArray& bytes) {
+    const size_t before = test::heapBytesInUse();
+    const std::optional<Library> library = decode(bytes);
+    EXPECT_TRUE(library);
+    return test::heapBytesInUse() - before;
+}
+
+TEST_F(UnknownMembersTest, AMemberInEveryCueCostsLittleMoreThanItsText) {
+    constexpr int cues = 2000;
+    const QByteArray withMembers = fileWithAMemberInEveryCue("mixDate", cues);
+    // The control: the same member under a name a cue reads, and leaves unset without "isDone".
+    const QByteArray control = fileWithAMemberInEveryCue("doneAt", cues);
+    // The parser's buffers, kept between decodes, are not the library's.
+    QString error;
+    ASSERT_TRUE(RecordCoding::decodeLibrary(withMembers, test::fileTime(), &error)) << error.toStdString();
+    ASSERT_TRUE(decode(control));
+
+    const std::optional<Library> library = decode(withMembers);
+    ASSERT_TRUE(library);
+    ASSERT_EQ(library->projects.first().items.size(), cues);
+    const UnknownMembers& kept = library->projects.first().items.last().unknown;
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept.toList().first(),
+              (UnknownMember{QStringLiteral("mixDate"), QByteArrayLiteral("\"2024-03-01T10:00:00Z\""),
+                             QByteArrayLiteral("title")}));
+
+    const qsizetype text = cues * qsizetype(std::strlen(R"("mixDate": "2024-03-01T10:00:00Z")"));
+    const auto extra = qint64(heldByDecoding(withMembers)) - qint64(heldByDecoding(control));
+    EXPECT_LT(extra, 2 * text) << "the members' text is " << text << " bytes";
 }
 
 // A hand merge left two "projects" members and a project with two names: the
