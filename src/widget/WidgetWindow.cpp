@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace sorvel {
 
@@ -51,6 +52,7 @@ WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& se
     m_remember.setSingleShot(true);
     m_remember.setInterval(rememberDelayMs);
     connect(&m_remember, &QTimer::timeout, this, &WidgetWindow::settle);
+    connect(m_view, &LinkSurface::windowDragged, this, [this] { m_dragged = true; });
 }
 
 QString WidgetWindow::positionKey(WidgetFamily family) {
@@ -97,13 +99,18 @@ void WidgetWindow::settle() {
         m_remember.start();
         return;
     }
+    // The toolkit may hold a place the window only passed while the window
+    // manager mapped it (0,0); from here on it holds the real one.
+    if (const std::optional<QPoint> real = X11WindowHints::placeOnScreen(this); real && *real != geometry().topLeft())
+        move(pos() + (*real - geometry().topLeft()));
     move(keptInside(frameGeometry(), availableScreens()));
     rememberPosition();
 }
 
 void WidgetWindow::rememberPosition() {
     m_remember.stop();
-    m_settings.setValue(positionKey(m_family), pos());
+    if (std::exchange(m_dragged, false))
+        m_settings.setValue(positionKey(m_family), pos());
 }
 
 void WidgetWindow::moveEvent(QMoveEvent*) {

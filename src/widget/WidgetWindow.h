@@ -39,7 +39,8 @@ public:
     void placeAtStart(const QPoint& fallback);
     // Shows the window on every workspace, below the others.
     void showOnDesktop();
-    // Writes the position now (it is otherwise written shortly after a move).
+    // Writes the position now, if the user dragged the window (it is
+    // otherwise written shortly after the drag).
     void rememberPosition();
 
     static constexpr int rememberDelayMs = 400;
@@ -59,6 +60,10 @@ private:
     SorvelWidgetView* m_view;
     QTimer m_remember;
     bool m_placed = false;
+    // Only a place the user dragged the window to is remembered: the window
+    // system may report passing positions (0,0 while it maps the window) that
+    // the window never really has.
+    bool m_dragged = false;
 };
 
 } // namespace sorvel

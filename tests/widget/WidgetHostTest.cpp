@@ -65,12 +65,30 @@ TEST_F(WidgetHostTest, WindowsAreFramelessBelowAndOfTheirFamilySize) {
     EXPECT_EQ(WidgetFamilies::size(WidgetFamily::Large), QSize(364, 382));
 }
 
+// The user drags `window` by its face until its top left corner is at `to`:
+// a press, a movement with the button held, a release. The pointer's events
+// tell where the window really is: `reallyAt`, else where the toolkit has it.
+void drag(WidgetWindow* window, const QPoint& to, std::optional<QPoint> reallyAt = std::nullopt) {
+    QWidget* face = window->view();
+    const QPointF from(face->rect().center());
+    const QPointF onScreen = QPointF(reallyAt.value_or(window->pos()) + face->mapTo(window, QPoint())) + from;
+    const QPointF by(to - reallyAt.value_or(window->pos()));
+    QMouseEvent press(QEvent::MouseButtonPress, from, onScreen, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(face, &press);
+    QMouseEvent move(QEvent::MouseMove, from + by, onScreen + by, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(face, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, from + by, onScreen + by, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(face, &release);
+}
+
 TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     {
         WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
         host.start();
         WidgetWindow* window = host.windows().first();
-        window->move(40, 60);
+        drag(window, QPoint(40, 60));
+        ASSERT_EQ(window->pos(), QPoint(40, 60));
         QApplication::processEvents();
         window->close(); // closing writes a position that is still pending
     }
@@ -78,6 +96,39 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     again.start();
     EXPECT_EQ(again.windows().first()->pos(), QPoint(40, 60));
+}
+
+// While it maps a window, the window system may report it at 0,0 before it
+// has placed it. A widget nobody dragged remembers no place, and the next
+// start puts it where a first start would; a drag moves it from where it
+// really is, and that place is remembered.
+TEST_F(WidgetHostTest, OnlyAPlaceTheWidgetReallyHasIsRemembered) {
+    QPoint firstPlace;
+    {
+        WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+        host.start();
+        WidgetWindow* window = host.windows().first();
+        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
+        firstPlace = window->pos();
+        ASSERT_NE(firstPlace, QPoint(0, 0));
+        window->move(0, 0);
+        QApplication::processEvents();
+        window->close(); // a position still pending would be written now
+    }
+    EXPECT_FALSE(settings.contains(WidgetWindow::positionKey(WidgetFamily::Large)));
+
+    WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    again.start();
+    WidgetWindow* window = again.windows().first();
+    EXPECT_EQ(window->pos(), firstPlace);
+    window->move(0, 0); // as reported while mapping; the window stays at its first place
+    QApplication::processEvents();
+    const QPoint dropped = firstPlace + QPoint(-50, 30);
+    drag(window, dropped, firstPlace);
+    EXPECT_EQ(window->pos(), dropped);
+    QApplication::processEvents();
+    window->close();
+    EXPECT_EQ(settings.value(WidgetWindow::positionKey(WidgetFamily::Large)).toPoint(), dropped);
 }
 
 // No two rectangles of `places` × `sizes` overlap and all lie inside `area`.
@@ -166,7 +217,7 @@ TEST_F(WidgetHostTest, AWidgetDroppedPartlyOffTheScreensComesBackInside) {
     WidgetWindow* window = host.windows().first();
     ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
     const QRect screen = window->screen()->availableGeometry();
-    window->move(screen.left() - 327, screen.top() + 40);
+    drag(window, QPoint(screen.left() - 327, screen.top() + 40));
     ASSERT_TRUE(waitUntil([&] { return screen.contains(window->frameGeometry()); }, 5000))
         << window->pos().x() << "," << window->pos().y();
     EXPECT_EQ(window->pos(), QPoint(screen.left(), screen.top() + 40));
