@@ -25,14 +25,19 @@ qint64 seenArea(const QRect& screen, const QRect& frame) {
     return qint64(seen.width()) * seen.height();
 }
 
-QList<QRect> availableScreens() {
+} // namespace
+
+QList<QRect> WidgetWindow::availableScreens() {
     QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        screens.append(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary)
+            screens.append(screen->availableGeometry());
+    }
     return screens;
 }
-
-} // namespace
 
 WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& settings, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus),
@@ -59,17 +64,17 @@ QString WidgetWindow::positionKey(WidgetFamily family) {
     return QStringLiteral("widget.position.") + WidgetFamilies::name(family);
 }
 
-QPoint WidgetWindow::startPosition(const QVariant& stored, const QSize& size, const QPoint& fallback,
-                                   const QList<QRect>& screens) {
+std::optional<QPoint> WidgetWindow::startPosition(const QVariant& stored, const QSize& size,
+                                                  const QList<QRect>& screens) {
     if (stored.typeId() != QMetaType::QPoint)
-        return fallback;
+        return std::nullopt;
     const QRect frame(stored.toPoint(), size);
     const qint64 area = qint64(size.width()) * size.height();
     for (const QRect& screen : screens) {
         if (seenArea(screen, frame) * 2 >= area)
             return keptInside(frame, screens);
     }
-    return fallback;
+    return std::nullopt;
 }
 
 QPoint WidgetWindow::keptInside(const QRect& frame, const QList<QRect>& screens) {
@@ -88,8 +93,12 @@ QPoint WidgetWindow::keptInside(const QRect& frame, const QList<QRect>& screens)
     return {x, y};
 }
 
-void WidgetWindow::placeAtStart(const QPoint& fallback) {
-    move(startPosition(m_settings.value(positionKey(m_family)), size(), fallback, availableScreens()));
+std::optional<QPoint> WidgetWindow::rememberedPosition(const QList<QRect>& screens) const {
+    return startPosition(m_settings.value(positionKey(m_family)), size(), screens);
+}
+
+void WidgetWindow::placeAt(const QPoint& position) {
+    move(position);
     m_placed = true;
 }
 
