@@ -348,6 +348,31 @@ TEST_F(UpdateCheckerTest, AFileManifestIsReadWithoutAStatus) {
     EXPECT_EQ(checker->state(), UpdateChecker::State::Available);
 }
 
+// Someone edits the settings file by hand while Sorvel runs: the next check
+// already goes to the address the file holds, and so does each one after.
+TEST_F(UpdateCheckerTest, AHandEditOfTheFeedAddressCountsFromTheNextCheck) {
+    server.answer(200, manifest(UpdateChecker::currentVersion()));
+    checkAndWait(false);
+    ASSERT_EQ(server.requests.size(), 1);
+    ASSERT_EQ(checker->state(), UpdateChecker::State::UpToDate);
+
+    const QString settingsFile = environment.configHome() + QStringLiteral("/updates.conf");
+    const QString local = environment.scratch() + QStringLiteral("/latest.json");
+    writeFile(local, manifest(newer()));
+    const auto editByHand = [&](const QString& feed) {
+        writeFile(settingsFile, "[General]\nupdateFeedURL=" + feed.toUtf8() + "\n");
+    };
+    editByHand(QUrl::fromLocalFile(local).toString());
+    checkAndWait(false);
+    EXPECT_EQ(checker->state(), UpdateChecker::State::Available);
+    EXPECT_EQ(server.requests.size(), 1) << "the old address was asked again";
+
+    editByHand(server.url() + QStringLiteral("?again"));
+    checkAndWait(false);
+    EXPECT_EQ(server.requests.size(), 2);
+    EXPECT_EQ(checker->state(), UpdateChecker::State::UpToDate);
+}
+
 TEST_F(UpdateCheckerTest, ARelativeOrEmptyFeedAddressMeansTheBuiltInFeed) {
     EXPECT_EQ(checker->feedURL(), QUrl(server.url()));
     EXPECT_EQ(UpdateChecker::defaultFeed().scheme(), QStringLiteral("https"));
