@@ -504,6 +504,26 @@ TEST(MessageBoxPrompterTest, TheChoiceFollowsTheClickedButtonEvenWhenADesktopRen
     EXPECT_EQ(MessageBoxPrompter::choice(*closed), UpdatePrompter::ReleaseChoice::Later) << "closed without a button";
 }
 
+// Chinese text has no spaces to wrap at: a short sentence must not break
+// before its last characters, and long release notes still wrap.
+TEST(MessageBoxPrompterTest, AShortSentenceStaysOnOneLineAndLongNotesWrap) {
+    // Whether the details take more height as shown than on one endless line.
+    const auto wraps = [](QMessageBox& box) {
+        box.show();
+        auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        EXPECT_NE(informative, nullptr);
+        return informative && informative->heightForWidth(informative->width()) > informative->heightForWidth(100000);
+    };
+    const auto failed =
+        MessageBoxPrompter::messageBox(UpdateChecker::failedMessage, UpdateChecker::networkFailedDetails);
+    EXPECT_FALSE(wraps(*failed));
+    const auto unusable = MessageBoxPrompter::messageBox(UpdateChecker::failedMessage, UpdateChecker::unusableDetails);
+    EXPECT_FALSE(wraps(*unusable));
+    const QString longNote = QStringLiteral("· ") + QString(80, QChar(0x97F3)); // 音 × 80
+    const auto release = MessageBoxPrompter::releaseBox(QStringLiteral("Sorvel 9 来了"), longNote);
+    EXPECT_TRUE(wraps(*release));
+}
+
 TEST(MessageBoxPrompterTest, TheOtherAlertsConfirmInChinese) {
     const auto box = MessageBoxPrompter::messageBox(QStringLiteral("已经是最新版本"), QStringLiteral("当前版本 1。"));
     ASSERT_EQ(box->buttons().size(), 1);
