@@ -118,6 +118,26 @@ void keepOnEveryWorkspace(QWidget* window, Layer layer) {
     xcb_flush(connection);
 }
 
+std::optional<QPoint> placeOnScreen(QWidget* window) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !window || !window->isWindow() || !window->isVisible())
+        return std::nullopt;
+    xcb_connection_t* connection = x11->connection();
+    if (!connection)
+        return std::nullopt;
+    const xcb_window_t id = xcb_window_t(window->winId());
+    const xcb_window_t root = rootOf(connection, id);
+    if (root == XCB_WINDOW_NONE)
+        return std::nullopt;
+    xcb_translate_coordinates_reply_t* reply =
+        xcb_translate_coordinates_reply(connection, xcb_translate_coordinates(connection, id, root, 0, 0), nullptr);
+    if (!reply)
+        return std::nullopt;
+    const QPoint place(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    return place;
+}
+
 bool composited() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -145,6 +165,10 @@ bool composited() {
 void moveToCurrentWorkspace(QWidget*) {}
 
 void keepOnEveryWorkspace(QWidget*, Layer) {}
+
+std::optional<QPoint> placeOnScreen(QWidget*) {
+    return std::nullopt;
+}
 
 bool composited() {
     return true;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QPoint>
+
+#include <optional>
+
 class QPainterPath;
 class QWidget;
 
@@ -22,6 +26,13 @@ void keepOnEveryWorkspace(QWidget* window, Layer layer);
 // nothing on other platforms, for a window on every workspace, or where the
 // manager keeps no workspaces.
 void moveToCurrentWorkspace(QWidget* window);
+
+// Where the top left corner of a shown top-level window's own area (inside
+// any frame) really is on the screen, asked of the X server. The toolkit may
+// still hold a place the window only passed while the manager mapped it.
+// None on other platforms, for a window not shown, or when the server does
+// not answer.
+std::optional<QPoint> placeOnScreen(QWidget* window);
 
 // Whether a compositing manager draws the windows, so that see-through parts
 // of a window show what lies behind it (an X11 screen has one while someone

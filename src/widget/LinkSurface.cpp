@@ -32,7 +32,12 @@ void LinkSurface::mousePressEvent(QMouseEvent* event) {
     m_pressed = true;
     m_dragging = false;
     m_pressAt = event->globalPosition().toPoint();
-    m_windowStart = window()->pos();
+    // Where the window really is, as the window system tells it in this press
+    // (the pointer on the screen and in the window): the toolkit may still
+    // hold a place the window passed while it was being mapped (0,0).
+    QWidget* top = window();
+    const QPoint frameOffset = top->geometry().topLeft() - top->frameGeometry().topLeft();
+    m_windowStart = m_pressAt - mapTo(top, event->position().toPoint()) - frameOffset;
     event->accept();
 }
 
@@ -42,6 +47,8 @@ void LinkSurface::mouseMoveEvent(QMouseEvent* event) {
     const QPoint moved = event->globalPosition().toPoint() - m_pressAt;
     if (!m_dragging && moved.manhattanLength() < QApplication::startDragDistance())
         return;
+    if (!m_dragging)
+        Q_EMIT windowDragged();
     // The grab point stays under the pointer from the first movement on.
     window()->move(m_windowStart + moved);
     if (!m_dragging) {

@@ -28,6 +28,9 @@ public:
 
 Q_SIGNALS:
     void linkActivated(const QUrl& link);
+    // The user began to drag the window (by its own hand or, where the system
+    // moves windows, through the system's move).
+    void windowDragged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -181,8 +181,10 @@ void SorvelWidgetView::draw(const ProjectsEntry& entry) {
     }
     if (m_content) {
         layout()->addWidget(m_content);
-        for (LinkSurface* surface : m_content->findChildren<LinkSurface*>())
+        for (LinkSurface* surface : m_content->findChildren<LinkSurface*>()) {
             connect(surface, &LinkSurface::linkActivated, this, &SorvelWidgetView::linkRequested);
+            connect(surface, &LinkSurface::windowDragged, this, &LinkSurface::windowDragged);
+        }
         for (IntentButton* button : m_content->findChildren<IntentButton*>())
             connect(button, &IntentButton::intentTriggered, this, &SorvelWidgetView::intentRequested);
         m_content->show();

@@ -10,10 +10,9 @@
 
 #include <QDesktopServices>
 #include <QEventLoop>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <algorithm>
+#include <functional>
 
 namespace sorvel {
 
@@ -82,13 +81,13 @@ QList<WidgetWindow*> WidgetHost::windows() const {
 
 void WidgetHost::start() {
     reloadAll();
-    for (WidgetWindow* window : windows())
-        place(window);
+    placeAndShow(windows());
 }
 
 void WidgetHost::show(const QList<WidgetFamily>& families, RenderingMode mode) {
     // Someone started the widget to look at the tapes: they see them as the file holds them now.
     reloadAll();
+    QList<WidgetWindow*> added;
     for (const WidgetFamily family : families) {
         const QList<WidgetWindow*> open = windows();
         const auto shown = std::find_if(open.begin(), open.end(),
@@ -99,13 +98,41 @@ void WidgetHost::show(const QList<WidgetFamily>& families, RenderingMode mode) {
         }
         WidgetWindow* window = addWindow(family, mode);
         window->view()->setEntry(m_timeline.entry);
-        place(window);
+        added.append(window);
     }
+    placeAndShow(added);
 }
 
-void WidgetHost::place(WidgetWindow* window) {
-    window->placeAtStart(fallbackPosition(window));
-    window->showOnDesktop();
+void WidgetHost::placeAndShow(const QList<WidgetWindow*>& arriving) {
+    const QList<QRect> screens = WidgetWindow::availableScreens();
+    QList<WidgetWindow*> placeless;
+    for (WidgetWindow* window : arriving) {
+        if (const std::optional<QPoint> remembered = window->rememberedPosition(screens))
+            window->placeAt(*remembered);
+        else
+            placeless.append(window);
+    }
+    // Those left somewhere keep their places; each of the others takes one
+    // that none placed so far covers.
+    const QList<WidgetWindow*> toPlace = placeless;
+    for (WidgetWindow* window : toPlace) {
+        placeless.removeOne(window);
+        QList<QRect> taken;
+        for (const WidgetWindow* other : windows()) {
+            if (other != window && !placeless.contains(other))
+                taken.append(other->frameGeometry());
+        }
+        std::optional<QPoint> place;
+        for (const QRect& area : screens) {
+            if ((place = freePlace(window->size(), area, taken)))
+                break;
+        }
+        // No room left anywhere: the top right corner of the main screen.
+        const QRect main = screens.value(0, QRect(0, 0, 1280, 800));
+        window->placeAt(place.value_or(QPoint(main.right() + 1 - screenGap - window->width(), main.top() + screenGap)));
+    }
+    for (WidgetWindow* window : arriving)
+        window->showOnDesktop();
 }
 
 QString WidgetHost::folderBusyText() {
@@ -219,36 +246,29 @@ int WidgetHost::msUntilReload() const {
     return m_expiry.isActive() ? m_expiry.remainingTime() : 0;
 }
 
-QList<QPoint> WidgetHost::stackedPlaces(const QList<QSize>& sizes, const QRect& area) {
-    QList<QPoint> places;
-    const int firstTop = area.top() + screenGap;
-    const int bottom = area.bottom() + 1 - screenGap;
-    int right = area.right() + 1 - screenGap;
-    int top = firstTop;
-    int columnWidth = 0;
-    for (const QSize& size : sizes) {
-        if (top > firstTop && top + size.height() > bottom) {
-            right -= columnWidth + screenGap;
-            top = firstTop;
-            columnWidth = 0;
-        }
-        places.append({right - size.width(), top});
-        top += size.height() + screenGap;
-        columnWidth = qMax(columnWidth, size.width());
+std::optional<QPoint> WidgetHost::freePlace(const QSize& size, const QRect& area, const QList<QRect>& taken) {
+    // A column starts at the right edge or left of another window, a row at
+    // the top or below another window.
+    QList<int> lefts{area.right() + 1 - screenGap - size.width()};
+    QList<int> tops{area.top() + screenGap};
+    for (const QRect& other : taken) {
+        lefts.append(other.left() - screenGap - size.width());
+        tops.append(other.bottom() + 1 + screenGap);
     }
-    return places;
-}
-
-// The first time, the open windows stack down the right edge of the main
-// screen in the order they were opened, so a later one never covers them.
-QPoint WidgetHost::fallbackPosition(WidgetWindow* window) const {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    const QList<WidgetWindow*> open = windows();
-    QList<QSize> sizes;
-    for (const WidgetWindow* each : open)
-        sizes.append(each->size());
-    return stackedPlaces(sizes, area).value(open.indexOf(window), area.topLeft());
+    std::sort(lefts.begin(), lefts.end(), std::greater<>());
+    std::sort(tops.begin(), tops.end());
+    const QRect inside = area.adjusted(screenGap, screenGap, -screenGap, -screenGap);
+    for (const int left : lefts) {
+        for (const int top : tops) {
+            const QRect frame(QPoint(left, top), size);
+            const auto apart = [&frame](const QRect& other) {
+                return !frame.intersects(other.adjusted(-screenGap, -screenGap, screenGap, screenGap));
+            };
+            if (inside.contains(frame) && std::all_of(taken.cbegin(), taken.cend(), apart))
+                return frame.topLeft();
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace sorvel

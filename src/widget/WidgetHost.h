@@ -74,10 +74,11 @@ public:
     int msUntilReload() const;
     int reloadCount() const { return m_reloads; }
 
-    // First places of windows of these sizes, in this order: down the right
-    // edge of `area`, in a new column to the left when the next one would
-    // reach past the bottom.
-    static QList<QPoint> stackedPlaces(const QList<QSize>& sizes, const QRect& area);
+    // Where a window of `size` goes that has no place of its own: the first
+    // place in `area` that keeps a gap to its edges and to every one of
+    // `taken` (the other widgets), trying columns from the right edge
+    // leftwards and each from the top down. None when no such place is left.
+    static std::optional<QPoint> freePlace(const QSize& size, const QRect& area, const QList<QRect>& taken);
 
 Q_SIGNALS:
     // The last window was closed.
@@ -90,8 +91,9 @@ private:
     void open(const QUrl& link, SorvelWidgetView* tapped);
     // The project a link leads to, if it leads to one.
     static std::optional<QUuid> projectOf(const QUrl& link);
-    void place(WidgetWindow* window);
-    QPoint fallbackPosition(WidgetWindow* window) const;
+    // Puts each of `arriving` where it was left, or else where no other widget
+    // is, and shows them.
+    void placeAndShow(const QList<WidgetWindow*>& arriving);
     // Waits for the data folder while the windows keep painting and answering
     // the desktop; taps wait until it is done.
     static FolderLock::Waiter folderWaiter();

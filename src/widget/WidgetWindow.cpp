@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace sorvel {
 
@@ -24,14 +25,19 @@ qint64 seenArea(const QRect& screen, const QRect& frame) {
     return qint64(seen.width()) * seen.height();
 }
 
-QList<QRect> availableScreens() {
+} // namespace
+
+QList<QRect> WidgetWindow::availableScreens() {
     QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        screens.append(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary)
+            screens.append(screen->availableGeometry());
+    }
     return screens;
 }
-
-} // namespace
 
 WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& settings, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus),
@@ -51,23 +57,24 @@ WidgetWindow::WidgetWindow(WidgetFamily family, RenderingMode mode, Settings& se
     m_remember.setSingleShot(true);
     m_remember.setInterval(rememberDelayMs);
     connect(&m_remember, &QTimer::timeout, this, &WidgetWindow::settle);
+    connect(m_view, &LinkSurface::windowDragged, this, [this] { m_dragged = true; });
 }
 
 QString WidgetWindow::positionKey(WidgetFamily family) {
     return QStringLiteral("widget.position.") + WidgetFamilies::name(family);
 }
 
-QPoint WidgetWindow::startPosition(const QVariant& stored, const QSize& size, const QPoint& fallback,
-                                   const QList<QRect>& screens) {
+std::optional<QPoint> WidgetWindow::startPosition(const QVariant& stored, const QSize& size,
+                                                  const QList<QRect>& screens) {
     if (stored.typeId() != QMetaType::QPoint)
-        return fallback;
+        return std::nullopt;
     const QRect frame(stored.toPoint(), size);
     const qint64 area = qint64(size.width()) * size.height();
     for (const QRect& screen : screens) {
         if (seenArea(screen, frame) * 2 >= area)
             return keptInside(frame, screens);
     }
-    return fallback;
+    return std::nullopt;
 }
 
 QPoint WidgetWindow::keptInside(const QRect& frame, const QList<QRect>& screens) {
@@ -86,8 +93,12 @@ QPoint WidgetWindow::keptInside(const QRect& frame, const QList<QRect>& screens)
     return {x, y};
 }
 
-void WidgetWindow::placeAtStart(const QPoint& fallback) {
-    move(startPosition(m_settings.value(positionKey(m_family)), size(), fallback, availableScreens()));
+std::optional<QPoint> WidgetWindow::rememberedPosition(const QList<QRect>& screens) const {
+    return startPosition(m_settings.value(positionKey(m_family)), size(), screens);
+}
+
+void WidgetWindow::placeAt(const QPoint& position) {
+    move(position);
     m_placed = true;
 }
 
@@ -97,13 +108,18 @@ void WidgetWindow::settle() {
         m_remember.start();
         return;
     }
+    // The toolkit may hold a place the window only passed while the window
+    // manager mapped it (0,0); from here on it holds the real one.
+    if (const std::optional<QPoint> real = X11WindowHints::placeOnScreen(this); real && *real != geometry().topLeft())
+        move(pos() + (*real - geometry().topLeft()));
     move(keptInside(frameGeometry(), availableScreens()));
     rememberPosition();
 }
 
 void WidgetWindow::rememberPosition() {
     m_remember.stop();
-    m_settings.setValue(positionKey(m_family), pos());
+    if (std::exchange(m_dragged, false))
+        m_settings.setValue(positionKey(m_family), pos());
 }
 
 void WidgetWindow::moveEvent(QMoveEvent*) {

@@ -65,12 +65,30 @@ TEST_F(WidgetHostTest, WindowsAreFramelessBelowAndOfTheirFamilySize) {
     EXPECT_EQ(WidgetFamilies::size(WidgetFamily::Large), QSize(364, 382));
 }
 
+// The user drags `window` by its face until its top left corner is at `to`:
+// a press, a movement with the button held, a release. The pointer's events
+// tell where the window really is: `reallyAt`, else where the toolkit has it.
+void drag(WidgetWindow* window, const QPoint& to, std::optional<QPoint> reallyAt = std::nullopt) {
+    QWidget* face = window->view();
+    const QPointF from(face->rect().center());
+    const QPointF onScreen = QPointF(reallyAt.value_or(window->pos()) + face->mapTo(window, QPoint())) + from;
+    const QPointF by(to - reallyAt.value_or(window->pos()));
+    QMouseEvent press(QEvent::MouseButtonPress, from, onScreen, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(face, &press);
+    QMouseEvent move(QEvent::MouseMove, from + by, onScreen + by, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(face, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, from + by, onScreen + by, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(face, &release);
+}
+
 TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     {
         WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
         host.start();
         WidgetWindow* window = host.windows().first();
-        window->move(40, 60);
+        drag(window, QPoint(40, 60));
+        ASSERT_EQ(window->pos(), QPoint(40, 60));
         QApplication::processEvents();
         window->close(); // closing writes a position that is still pending
     }
@@ -78,6 +96,39 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     again.start();
     EXPECT_EQ(again.windows().first()->pos(), QPoint(40, 60));
+}
+
+// While it maps a window, the window system may report it at 0,0 before it
+// has placed it. A widget nobody dragged remembers no place, and the next
+// start puts it where a first start would; a drag moves it from where it
+// really is, and that place is remembered.
+TEST_F(WidgetHostTest, OnlyAPlaceTheWidgetReallyHasIsRemembered) {
+    QPoint firstPlace;
+    {
+        WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+        host.start();
+        WidgetWindow* window = host.windows().first();
+        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
+        firstPlace = window->pos();
+        ASSERT_NE(firstPlace, QPoint(0, 0));
+        window->move(0, 0);
+        QApplication::processEvents();
+        window->close(); // a position still pending would be written now
+    }
+    EXPECT_FALSE(settings.contains(WidgetWindow::positionKey(WidgetFamily::Large)));
+
+    WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    again.start();
+    WidgetWindow* window = again.windows().first();
+    EXPECT_EQ(window->pos(), firstPlace);
+    window->move(0, 0); // as reported while mapping; the window stays at its first place
+    QApplication::processEvents();
+    const QPoint dropped = firstPlace + QPoint(-50, 30);
+    drag(window, dropped, firstPlace);
+    EXPECT_EQ(window->pos(), dropped);
+    QApplication::processEvents();
+    window->close();
+    EXPECT_EQ(settings.value(WidgetWindow::positionKey(WidgetFamily::Large)).toPoint(), dropped);
 }
 
 // No two rectangles of `places` × `sizes` overlap and all lie inside `area`.
@@ -91,18 +142,30 @@ void expectApartInside(const QList<QPoint>& places, const QList<QSize>& sizes, c
     }
 }
 
+// Windows of `sizes` that take free places in `area` one after the other.
+QList<QPoint> placedInTurn(const QList<QSize>& sizes, const QRect& area, QList<QRect> taken = {}) {
+    QList<QPoint> places;
+    for (const QSize& size : sizes) {
+        const std::optional<QPoint> place = WidgetHost::freePlace(size, area, taken);
+        EXPECT_TRUE(place) << "no room for the window " << places.size();
+        places.append(place.value_or(QPoint()));
+        taken.append(QRect(places.last(), size));
+    }
+    return places;
+}
+
 TEST_F(WidgetHostTest, FirstPlacesStayOnALowScreenAndApart) {
     const QList<QSize> all{WidgetFamilies::size(WidgetFamily::Small), WidgetFamilies::size(WidgetFamily::Medium),
                            WidgetFamilies::size(WidgetFamily::Large)};
     // A 1366 × 768 laptop with a 32-pixel panel: the three do not fit in one column.
     const QRect laptop(0, 0, 1366, 736);
-    const QList<QPoint> places = WidgetHost::stackedPlaces(all, laptop);
+    const QList<QPoint> places = placedInTurn(all, laptop);
     expectApartInside(places, all, laptop);
     EXPECT_EQ(places[0], QPoint(1366 - 24 - 170, 24));
     EXPECT_EQ(places[1], QPoint(1366 - 24 - 364, 24 + 170 + 24));
     EXPECT_EQ(places[2].y(), 24); // top of the next column
     // A lone large widget starts at the top, not where it would sit below the others.
-    EXPECT_EQ(WidgetHost::stackedPlaces({all[2]}, laptop), QList<QPoint>{QPoint(1366 - 24 - 364, 24)});
+    EXPECT_EQ(WidgetHost::freePlace(all[2], laptop, {}), QPoint(1366 - 24 - 364, 24));
 
     WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
@@ -113,6 +176,49 @@ TEST_F(WidgetHostTest, FirstPlacesStayOnALowScreenAndApart) {
         sizes.append(window->size());
     }
     expectApartInside(shown, sizes, QGuiApplication::primaryScreen()->availableGeometry());
+}
+
+// A widget left somewhere keeps its place; one without a place of its own
+// takes one where no other widget is, and none when the screen is full.
+TEST_F(WidgetHostTest, AWidgetWithoutAPlaceTakesOneNoOtherWidgetCovers) {
+    const QSize small = WidgetFamilies::size(WidgetFamily::Small);
+    const QSize medium = WidgetFamilies::size(WidgetFamily::Medium);
+    const QSize large = WidgetFamilies::size(WidgetFamily::Large);
+    const QRect screen(0, 0, 1600, 900);
+    const QRect smallLeft(QPoint(1386, 674), small);
+    const QList<QPoint> places = placedInTurn({medium, large}, screen, {smallLeft});
+    expectApartInside(places + QList<QPoint>{smallLeft.topLeft()}, {medium, large, small}, screen);
+    EXPECT_EQ(places[0], QPoint(1600 - 24 - 364, 24)); // the top right corner is free
+    // Full: nowhere a window fits with its gaps.
+    EXPECT_EQ(WidgetHost::freePlace(large, QRect(0, 0, 400, 400), {QRect(24, 24, 10, 10)}), std::nullopt);
+
+    // The same on screen, whatever size this one has: the small widget was
+    // left where the medium one would go first.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint left(area.right() + 1 - 24 - 364 + 40, area.top() + 24 + 170 + 24 + 20);
+    settings.setValue(WidgetWindow::positionKey(WidgetFamily::Small), left);
+    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    host.start();
+    const auto expectApartOnScreen = [&] {
+        QList<QPoint> shown;
+        QList<QSize> sizes;
+        for (const WidgetWindow* window : host.windows()) {
+            shown.append(window->pos());
+            sizes.append(window->size());
+            if (window->family() == WidgetFamily::Small) {
+                EXPECT_EQ(window->pos(), left);
+            }
+        }
+        expectApartInside(shown, sizes, area);
+    };
+    expectApartOnScreen();
+
+    // A later start adds a window beside those shown.
+    host.windows().at(1)->close();
+    ASSERT_TRUE(waitUntil([&] { return host.windows().size() == 2; }, 2000));
+    host.show({WidgetFamily::Medium}, RenderingMode::FullColor);
+    ASSERT_EQ(host.windows().size(), 3);
+    expectApartOnScreen();
 }
 
 TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
@@ -132,14 +238,13 @@ TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
 TEST(WidgetWindowPlace, ARememberedPlaceOffEveryScreenFallsBack) {
     const QList<QRect> screens{QRect(0, 0, 1440, 900), QRect(1440, 0, 1920, 1080)};
     const QSize size(364, 170);
-    const QPoint fallback(1000, 24);
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1500, 200), size, fallback, screens), QPoint(1500, 200));
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1500, 200), size, screens), QPoint(1500, 200));
     // Mostly on the second screen, partly below the first: moved inside the second.
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1300, 800), size, fallback, screens), QPoint(1440, 800));
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(5000, 200), size, fallback, screens), fallback); // screen gone
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(-300, 10), size, fallback, screens), fallback); // mostly off
-    EXPECT_EQ(WidgetWindow::startPosition(QVariant(), size, fallback, screens), fallback);
-    EXPECT_EQ(WidgetWindow::startPosition(QStringLiteral("garbage"), size, fallback, screens), fallback);
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1300, 800), size, screens), QPoint(1440, 800));
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(5000, 200), size, screens), std::nullopt); // screen gone
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(-300, 10), size, screens), std::nullopt); // mostly off
+    EXPECT_EQ(WidgetWindow::startPosition(QVariant(), size, screens), std::nullopt);
+    EXPECT_EQ(WidgetWindow::startPosition(QStringLiteral("garbage"), size, screens), std::nullopt);
 }
 
 TEST(WidgetWindowPlace, APlacePartlyOffEveryScreenIsMovedInsideTheOneHoldingMostOfIt) {
@@ -154,8 +259,7 @@ TEST(WidgetWindowPlace, APlacePartlyOffEveryScreenIsMovedInsideTheOneHoldingMost
     // Larger than its screen: the top left corner stays on it.
     EXPECT_EQ(WidgetWindow::keptInside(QRect(-50, -50, 500, 400), {QRect(0, 0, 320, 240)}), QPoint(0, 0));
     // A remembered place on a screen that is gone, partly on the one left.
-    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1200, 200), medium, QPoint(24, 24), {screens.first()}),
-              QPoint(1440 - 364, 200));
+    EXPECT_EQ(WidgetWindow::startPosition(QPoint(1200, 200), medium, {screens.first()}), QPoint(1440 - 364, 200));
 }
 
 // However a drag ends partly off the screens (by the widget itself or by the
@@ -166,7 +270,7 @@ TEST_F(WidgetHostTest, AWidgetDroppedPartlyOffTheScreensComesBackInside) {
     WidgetWindow* window = host.windows().first();
     ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
     const QRect screen = window->screen()->availableGeometry();
-    window->move(screen.left() - 327, screen.top() + 40);
+    drag(window, QPoint(screen.left() - 327, screen.top() + 40));
     ASSERT_TRUE(waitUntil([&] { return screen.contains(window->frameGeometry()); }, 5000))
         << window->pos().x() << "," << window->pos().y();
     EXPECT_EQ(window->pos(), QPoint(screen.left(), screen.top() + 40));

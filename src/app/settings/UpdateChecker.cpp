@@ -159,6 +159,9 @@ void UpdateChecker::check(bool userInitiated) {
     if (m_state == State::Checking)
         return;
     setState(State::Checking);
+    // The feed's address may have been edited by hand in the settings file
+    // since it was last read: every check goes where the file says now.
+    m_settings.sync();
     m_userInitiated = userInitiated;
     m_tooLarge = false;
 

@@ -2,13 +2,31 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cmath>
+
 namespace sorvel {
 
 namespace {
+
+// The widest the details run before they wrap: a line that still reads well.
+constexpr int detailsMeasure = 420;
+
+// Chinese has no spaces to break at, so a box as narrow as its heading would
+// wrap even a short sentence anywhere and leave its last characters alone on
+// a line: the details get the width of their longest line, up to the measure.
+void fitDetailsWidth(QLabel& informative, const QString& details) {
+    const QFontMetricsF metrics(informative.font());
+    qreal widest = 0;
+    for (const QString& line : details.split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    informative.setMinimumWidth(std::min(int(std::ceil(widest)) + 1, detailsMeasure));
+}
 
 std::unique_ptr<QMessageBox> plainBox(const QString& message, const QString& details) {
     auto box = std::make_unique<QMessageBox>();
@@ -21,6 +39,7 @@ std::unique_ptr<QMessageBox> plainBox(const QString& message, const QString& det
     if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
         informative->setTextFormat(Qt::PlainText);
         informative->setOpenExternalLinks(false);
+        fitDetailsWidth(*informative, details);
     }
     return box;
 }

@@ -348,6 +348,31 @@ TEST_F(UpdateCheckerTest, AFileManifestIsReadWithoutAStatus) {
     EXPECT_EQ(checker->state(), UpdateChecker::State::Available);
 }
 
+// Someone edits the settings file by hand while Sorvel runs: the next check
+// already goes to the address the file holds, and so does each one after.
+TEST_F(UpdateCheckerTest, AHandEditOfTheFeedAddressCountsFromTheNextCheck) {
+    server.answer(200, manifest(UpdateChecker::currentVersion()));
+    checkAndWait(false);
+    ASSERT_EQ(server.requests.size(), 1);
+    ASSERT_EQ(checker->state(), UpdateChecker::State::UpToDate);
+
+    const QString settingsFile = environment.configHome() + QStringLiteral("/updates.conf");
+    const QString local = environment.scratch() + QStringLiteral("/latest.json");
+    writeFile(local, manifest(newer()));
+    const auto editByHand = [&](const QString& feed) {
+        writeFile(settingsFile, "[General]\nupdateFeedURL=" + feed.toUtf8() + "\n");
+    };
+    editByHand(QUrl::fromLocalFile(local).toString());
+    checkAndWait(false);
+    EXPECT_EQ(checker->state(), UpdateChecker::State::Available);
+    EXPECT_EQ(server.requests.size(), 1) << "the old address was asked again";
+
+    editByHand(server.url() + QStringLiteral("?again"));
+    checkAndWait(false);
+    EXPECT_EQ(server.requests.size(), 2);
+    EXPECT_EQ(checker->state(), UpdateChecker::State::UpToDate);
+}
+
 TEST_F(UpdateCheckerTest, ARelativeOrEmptyFeedAddressMeansTheBuiltInFeed) {
     EXPECT_EQ(checker->feedURL(), QUrl(server.url()));
     EXPECT_EQ(UpdateChecker::defaultFeed().scheme(), QStringLiteral("https"));
@@ -477,6 +502,26 @@ TEST(MessageBoxPrompterTest, TheChoiceFollowsTheClickedButtonEvenWhenADesktopRen
     }
     const auto closed = MessageBoxPrompter::releaseBox(QStringLiteral("m"), QStringLiteral("d"));
     EXPECT_EQ(MessageBoxPrompter::choice(*closed), UpdatePrompter::ReleaseChoice::Later) << "closed without a button";
+}
+
+// Chinese text has no spaces to wrap at: a short sentence must not break
+// before its last characters, and long release notes still wrap.
+TEST(MessageBoxPrompterTest, AShortSentenceStaysOnOneLineAndLongNotesWrap) {
+    // Whether the details take more height as shown than on one endless line.
+    const auto wraps = [](QMessageBox& box) {
+        box.show();
+        auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        EXPECT_NE(informative, nullptr);
+        return informative && informative->heightForWidth(informative->width()) > informative->heightForWidth(100000);
+    };
+    const auto failed =
+        MessageBoxPrompter::messageBox(UpdateChecker::failedMessage, UpdateChecker::networkFailedDetails);
+    EXPECT_FALSE(wraps(*failed));
+    const auto unusable = MessageBoxPrompter::messageBox(UpdateChecker::failedMessage, UpdateChecker::unusableDetails);
+    EXPECT_FALSE(wraps(*unusable));
+    const QString longNote = QStringLiteral("· ") + QString(80, QChar(0x97F3)); // 音 × 80
+    const auto release = MessageBoxPrompter::releaseBox(QStringLiteral("Sorvel 9 来了"), longNote);
+    EXPECT_TRUE(wraps(*release));
 }
 
 TEST(MessageBoxPrompterTest, TheOtherAlertsConfirmInChinese) {
