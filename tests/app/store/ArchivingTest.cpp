@@ -174,6 +174,23 @@ TEST_F(Archiving, MissingProjectFolderIsReportedWithTheReasonInChinese) {
     EXPECT_TRUE(QFileInfo::exists(month + QStringLiteral("/Gone 归档.md")));
 }
 
+TEST_F(Archiving, AFolderGoneFromTheMonthFolderIsReportedWhenArchivedAgain) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), makeFolder(QStringLiteral("a/Tape")));
+    open({tape});
+    ASSERT_EQ(archive({tape.id}, {true, false}), QStringList());
+    const QString moved = month + QStringLiteral("/Tape");
+    ASSERT_EQ(stored(tape).folderPath, moved);
+
+    store->unarchive(tape.id);
+    ASSERT_TRUE(QDir(moved).removeRecursively());
+    EXPECT_EQ(archive({tape.id}, {true, false}),
+              QStringList{QStringLiteral("「Tape」移动文件夹失败：文件或文件夹不存在")});
+    EXPECT_EQ(stored(tape).folderPath, moved);
+    EXPECT_TRUE(stored(tape).archivedAt.has_value());
+    EXPECT_TRUE(entries(month).isEmpty()) << "nothing stands in for the folder";
+}
+
 TEST_F(Archiving, AFolderCannotBeMovedIntoItself) {
     const QString folder = makeFolder(QStringLiteral("Tape"));
     archiveTo(folder + QStringLiteral("/Archive"));
