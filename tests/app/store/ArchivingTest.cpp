@@ -191,6 +191,21 @@ TEST_F(Archiving, AFolderGoneFromTheMonthFolderIsReportedWhenArchivedAgain) {
     EXPECT_TRUE(entries(month).isEmpty()) << "nothing stands in for the folder";
 }
 
+TEST_F(Archiving, ANameWithLineBreaksIsOneLineInTheFileNameTheHeadingAndTheErrorLine) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    const QString name = QStringLiteral("Night\nDrive\r\nTwo") + QChar(0x2028) + QStringLiteral("Final");
+    const AudioProject tape = projectIn(name, environment.scratch() + QStringLiteral("/nowhere"));
+    open({tape});
+    const QString line = QStringLiteral("Night Drive  Two Final");
+    EXPECT_EQ(archive({tape.id}, {true, true}),
+              QStringList{QStringLiteral("「") + line + QStringLiteral("」移动文件夹失败：文件或文件夹不存在")});
+    ASSERT_EQ(entries(month), QStringList{line + QStringLiteral(" 归档.md")});
+    const QString summary = QString::fromUtf8(readFile(month + QLatin1Char('/') + line + QStringLiteral(" 归档.md")));
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("# ") + line + QStringLiteral("\n\n- 类型：")))
+        << summary.toStdString();
+    EXPECT_EQ(stored(tape).name, name) << "the stored name keeps its breaks";
+}
+
 TEST_F(Archiving, AFolderCannotBeMovedIntoItself) {
     const QString folder = makeFolder(QStringLiteral("Tape"));
     archiveTo(folder + QStringLiteral("/Archive"));
