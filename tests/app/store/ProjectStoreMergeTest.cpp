@@ -315,6 +315,26 @@ TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
         << log.toStdString();
 }
 
+TEST_F(ProjectStoreMerge, AFileWithSeveralFocusedProjectsKeepsOneAndTheLogSaysWhy) {
+    film.isFocused = true;
+    other.isFocused = true;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    testing::internal::CaptureStderr();
+    store.flush();
+    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+
+    EXPECT_TRUE(stored(film.id).isFocused);
+    EXPECT_FALSE(stored(other.id).isFocused);
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("the file held several focused projects"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("project \"Film\" (%1) keeps the focus, taken from project \"Other\" (%2)")
+                                 .arg(RecordCoding::idText(film.id), RecordCoding::idText(other.id))))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("by another program"))) << "no other program changed anything";
+}
+
 // A cleared cue number is written empty and read back empty: the project it
 // belongs to is no change of the store's, whoever deletes it next.
 TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
