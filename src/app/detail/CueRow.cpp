@@ -5,10 +5,10 @@
 #include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
-#include "app/detail/DurationPicker.h"
 #include "app/detail/StageMenuButton.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
+#include "core/CueTime.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/FocusRing.h"
@@ -102,7 +102,7 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_titleWrite = new TypedTextWrite([this](const QString& text) { storeTitle(text); }, this);
     connect(m_title, &QLineEdit::textEdited, m_titleWrite, &TypedTextWrite::changed);
 
-    m_duration = new DurationChip(cue.duration, this);
+    m_duration = new DurationChip(CueTime::length(cue.duration), this);
     connect(m_duration, &DurationChip::durationChosen, this, [this](std::optional<qint64> duration) {
         m_store.updateCue(m_projectID, m_cue.id, [duration](Cue& c) { c.duration = duration; });
     });
@@ -203,7 +203,7 @@ void CueRow::showFieldColors() {
 
 void CueRow::showCue() {
     showFieldColors();
-    m_duration->setDuration(m_cue.duration);
+    m_duration->setDuration(CueTime::length(m_cue.duration));
     m_stage->setStage(m_cue.stage);
     m_version->setText(versionText(m_cue));
     const bool revised = !m_cue.versions.isEmpty() && m_cue.versions.last().number >= 2;
@@ -345,7 +345,7 @@ CueColumns::Widths CueRow::widestCells() {
     widest[CueColumns::Handle] = 10;
     // The number is typed and scrolls within its field; the title takes what remains.
     widest[CueColumns::Number] = 46;
-    widest[CueColumns::Duration] = DurationChip::sizeFor(DurationPicker::longest).width();
+    widest[CueColumns::Duration] = DurationChip::sizeFor(CueTime::longest).width();
     for (const CueStage stage : allCueStages())
         widest[CueColumns::Stage] = std::max(widest[CueColumns::Stage], qreal(StageMenuButton::sizeFor(stage).width()));
     // Three digits of versions; all digits are as wide in the monospaced font.

@@ -26,7 +26,7 @@ QString cueRow(const Cue& cue) {
     const QStringList cells{
         cue.number,
         cue.title,
-        cue.duration ? CueTime::format(*cue.duration) : QString(),
+        cue.duration ? CueTime::format(*CueTime::length(cue.duration)) : QString(),
         title(cue.stage),
         versionCell(cue),
         optionalDate(cue.startDate),
