@@ -6,8 +6,10 @@
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
 #include "app/detail/StageMenuButton.h"
+#include "app/store/CueTextTrim.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
+#include "core/CueText.h"
 #include "core/CueTime.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPropertyAnimation>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -190,6 +193,7 @@ void CueRow::setCue(const Cue& cue) {
     if (!keepsTypedText(m_title, m_titleWrite) && m_title->text() != cue.title)
         showStoredText(m_title, cue.title);
     showCue();
+    trimStoredTexts();
     // A change made through the stage menu or a field often ends with the
     // pointer elsewhere, and the menu's grab kept the leave from the row.
     if (m_hover->isHovering())
@@ -218,18 +222,29 @@ void CueRow::showCue() {
 }
 
 void CueRow::storeNumber(const QString& text) {
-    const QString number = UserText::trimmed(text);
+    const QString number = CueText::storedNumber(text);
     if (number == m_cue.number)
         return;
     m_store.updateCue(m_projectID, m_cue.id, [&number](Cue& c) { c.number = number; });
 }
 
 void CueRow::storeTitle(const QString& text) {
-    const QString title = UserText::trimmed(text);
-    // A title is never emptied from the row.
-    if (title.isEmpty() || title == m_cue.title)
+    const std::optional<QString> title = CueText::storedTitle(text);
+    if (!title || *title == m_cue.title)
         return;
-    m_store.updateCue(m_projectID, m_cue.id, [&title](Cue& c) { c.title = title; });
+    m_store.updateCue(m_projectID, m_cue.id, [&title](Cue& c) { c.title = *title; });
+}
+
+void CueRow::trimStoredTexts() {
+    // Text with white space around it came from elsewhere (a hand-edited
+    // file): shown, it is stored as typed text would be. Not from within the
+    // store's announcement that brought it, which the table is still handling.
+    if (Cue trimmed = m_cue; !isVisible() || !CueText::trim(trimmed))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            CueTextTrim::trim(m_store, m_projectID, m_cue.id);
+    });
 }
 
 void CueRow::deleteCue() {
@@ -333,6 +348,11 @@ void CueRow::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     painter.fillRect(rect(), Studio::faded(Studio::bg3(), 0.35));
+}
+
+void CueRow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    trimStoredTexts();
 }
 
 void CueRow::resizeEvent(QResizeEvent* event) {

@@ -1,4 +1,5 @@
 #include "CueTableFixture.h"
+#include "support/StoreTestSupport.h"
 #include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
@@ -72,6 +73,49 @@ TEST_F(CueRowTest, TextFieldsStoreTrimmedTextButNeverAnEmptyTitle) {
     // Another cue's change leaves it so.
     store.updateCue(projectID, second->cue().id, [](Cue& c) { c.duration = 5; });
     EXPECT_EQ(str(first->titleField()->text()), "Opening");
+}
+
+TEST_F(CueTableTest, ACueShownWithWhiteSpaceAroundItsTextsIsStoredTrimmedOnce) {
+    // As a hand-edited file may hold them; a title of white space alone is never emptied.
+    const AudioProject made = project(QStringLiteral("Score"), [](AudioProject& p) {
+        p.items = {namedCue(QStringLiteral(" 3\t"), QStringLiteral("  Letters")),
+                   namedCue(QStringLiteral("4"), QStringLiteral("   ")),
+                   namedCue(QStringLiteral("5"), QStringLiteral("Clean"))};
+        p.updatedAt = Clock::now().addSecs(-3600);
+    });
+    projectID = made.id;
+    put({made});
+    ASSERT_TRUE(waitUntilIdle(store));
+    ASSERT_FALSE(store.isDirty());
+    int changes = 0;
+    QObject::connect(&store, &ProjectStore::projectsChanged, [&changes] { ++changes; });
+    const QDateTime before = stored().updatedAt;
+
+    // Made but not shown: nothing is trimmed yet.
+    table = std::make_unique<CueTable>(store, projectID, true);
+    table->resize(900, table->sizeHint().height());
+    ASSERT_TRUE(waitForQueuedEvents());
+    EXPECT_EQ(changes, 0);
+
+    table->show();
+    ASSERT_TRUE(waitUntil([this] { return stored().items.at(0).title == QStringLiteral("Letters"); }, 2000));
+    ASSERT_TRUE(waitForQueuedEvents());
+    EXPECT_EQ(changes, 1) << "one change, which the rows take without asking again";
+    EXPECT_EQ(str(stored().items.at(0).number), "3");
+    EXPECT_EQ(str(stored().items.at(1).title), "   ");
+    EXPECT_GT(stored().updatedAt, before) << "stamped";
+    EXPECT_EQ(str(table->rows().at(0)->numberField()->text()), "3");
+    EXPECT_EQ(str(table->rows().at(0)->titleField()->text()), "Letters");
+
+    // Saved through the sync; once the file holds it, showing the rows again writes nothing.
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(str(projectsInFile().first().items.at(0).title), "Letters");
+    table->hide();
+    table->show();
+    ASSERT_TRUE(waitForQueuedEvents());
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(store.isDirty());
 }
 
 TEST_F(CueTableTest, HandEditedLengthsShowWholeAndAddUpAsShown) {
