@@ -7,7 +7,6 @@
 #include "core/UnitFraction.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 namespace sorvel {
@@ -53,19 +52,12 @@ qint64 AudioProject::mixedCount() const {
 }
 
 qint64 AudioProject::totalDuration() const {
-    // Summed wide so that no order of huge or negative hand-edited lengths can wrap.
-    __int128 sum = 0;
-    for (const Cue& cue : items) {
-        if (cue.duration)
-            sum += *cue.duration;
-    }
-    constexpr qint64 largest = std::numeric_limits<qint64>::max();
-    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
-    if (sum > largest)
-        return largest;
-    if (sum < lowest)
-        return lowest;
-    return qint64(sum);
+    // The cues' lengths as they are shown: each within 0 … CueTime::longest, so
+    // the sum of any list that fits in memory stays far from overflowing.
+    qint64 sum = 0;
+    for (const Cue& cue : items)
+        sum += CueTime::length(cue.duration).value_or(0);
+    return sum;
 }
 
 const Cue* AudioProject::nextItem() const {

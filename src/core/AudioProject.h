@@ -49,7 +49,7 @@ struct AudioProject {
     double progress() const;
     qint64 doneCount() const;
     qint64 mixedCount() const;
-    qint64 totalDuration() const; // saturates instead of overflowing
+    qint64 totalDuration() const; // the sum of the cues' lengths as shown (CueTime::length)
     const Cue* nextItem() const;
     QString cueSummary() const;
     QUrl deepLink() const;

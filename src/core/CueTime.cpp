@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace sorvel::CueTime {
 
 namespace {
@@ -14,8 +16,8 @@ struct Parts {
 
 // A negative length (only a hand-edited file holds one) reads as nothing.
 Parts split(qint64 seconds) {
-    const qint64 length = qMax<qint64>(0, seconds);
-    return {length / 3600, length / 60 % 60, length % 60};
+    const qint64 whole = qMax<qint64>(0, seconds);
+    return {whole / 3600, whole / 60 % 60, whole % 60};
 }
 
 QString twoDigits(qint64 value) {
@@ -23,6 +25,12 @@ QString twoDigits(qint64 value) {
 }
 
 } // namespace
+
+std::optional<qint64> length(std::optional<qint64> duration) {
+    if (!duration)
+        return std::nullopt;
+    return std::clamp<qint64>(*duration, 0, longest);
+}
 
 QString total(qint64 seconds) {
     const Parts parts = split(seconds);

@@ -337,7 +337,10 @@ QSet<QUuid> focusChosen(const QList<AudioProject>& base, const QList<AudioProjec
     return chosen;
 }
 
-// Each side keeps at most one project focused; the merge of two choices must too.
+// Each side keeps at most one project focused, and so must the merge. Of two
+// choices, one on each side, this program's stands and the other is set
+// aside. Several focused otherwise came so from a file (a hand edit): the
+// choice of either side stands, else the first, and the log says what happened.
 void keepOneFocus(QList<AudioProject>& merged, const Library& base, const Library& theirs, const Library& mine,
                   const Place& library) {
     const auto focused = [](const AudioProject& project) { return project.isFocused; };
@@ -345,21 +348,36 @@ void keepOneFocus(QList<AudioProject>& merged, const Library& base, const Librar
         return;
     const QSet<QUuid> mineChose = focusChosen(base.projects, mine.projects);
     const QSet<QUuid> theirsChose = focusChosen(base.projects, theirs.projects);
+    enum Rank { ChosenHere, ChosenElsewhere, NotChosen };
     const auto rank = [&](const AudioProject& project) {
-        return mineChose.contains(project.id) ? 0 : theirsChose.contains(project.id) ? 1 : 2;
+        return mineChose.contains(project.id)  ? ChosenHere
+            : theirsChose.contains(project.id) ? ChosenElsewhere
+                                               : NotChosen;
     };
     qsizetype keeper = -1;
     for (qsizetype i = 0; i < merged.size(); ++i) {
         if (merged.at(i).isFocused && (keeper < 0 || rank(merged.at(i)) < rank(merged.at(keeper))))
             keeper = i;
     }
-    const QString kept = QStringLiteral("the focus of project %1").arg(valueText(merged.at(keeper).name));
+    const Rank keptRank = rank(merged.at(keeper));
+    const QString keptName = valueText(merged.at(keeper).name);
+    const QString keptPlace = placeOf(merged.at(keeper), library).name();
+    QStringList released;
     for (qsizetype i = 0; i < merged.size(); ++i) {
         if (i == keeper || !merged.at(i).isFocused)
             continue;
         merged[i].isFocused = false;
-        placeOf(merged.at(i), library).setAside(QStringLiteral("the focus"), kept, QStringLiteral("this one's"));
+        const Place at = placeOf(merged.at(i), library);
+        if (keptRank == ChosenHere && rank(merged.at(i)) == ChosenElsewhere)
+            at.setAside(QStringLiteral("the focus"), QStringLiteral("the focus of project %1").arg(keptName),
+                        QStringLiteral("this one's"));
+        else
+            released << at.name();
     }
+    if (!released.isEmpty())
+        library.note(QStringLiteral("the file held several focused projects, where only one may be; %1 keeps the "
+                                    "focus, taken from %2")
+                         .arg(keptPlace, released.join(QStringLiteral(", "))));
 }
 
 const ProjectType* typeIn(const QList<ProjectType>& types, const QUuid& id) {

@@ -38,25 +38,31 @@ bool isLineBreak(QChar c) {
     }
 }
 
+QString oneLine(const QString& text) {
+    QString line = text;
+    for (QChar& c : line) {
+        if (isLineBreak(c) || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
+
 QString singleLine(const QString& text) {
     const bool cut = text.size() > maxDisplayLength;
     qsizetype length = cut ? maxDisplayLength : text.size();
     if (cut && text.at(length - 1).isHighSurrogate())
         --length; // never half a character
+    const QString flat = oneLine(text.left(length));
     QString line;
     line.reserve(length + 3);
     bool rightToLeft = false;
     for (qsizetype i = 0; i < length; ++i) {
-        const QChar c = text.at(i);
-        if (isLineBreak(c) || c == QLatin1Char('\t')) {
-            line += QLatin1Char(' ');
-            continue;
-        }
+        const QChar c = flat.at(i);
         if (isDirectionControl(c))
             continue;
         char32_t code = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < length && text.at(i + 1).isLowSurrogate())
-            code = QChar::surrogateToUcs4(c, text.at(i + 1));
+        if (c.isHighSurrogate() && i + 1 < length && flat.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, flat.at(i + 1));
         rightToLeft = rightToLeft || isRightToLeft(code);
         line += c;
     }

@@ -17,6 +17,9 @@ constexpr qsizetype maxDisplayLength = 1000;
 // (U+2068 … U+2069), so nothing in a name reorders the text around it. Only the
 // shown text changes, never the stored one.
 QString singleLine(const QString& text);
+// The text with every break and tab made a space and nothing else changed:
+// a name where one line must hold it whole, as a file name or a heading.
+QString oneLine(const QString& text);
 // For QAction and QMenu titles: singleLine, with "&" doubled so it never
 // becomes a mnemonic.
 QString menuText(const QString& text);

@@ -242,6 +242,37 @@ TEST_F(LibraryMergeTest, TwoFocusChoicesLeaveOnlyMineFocusedAndTheOtherLogged) {
     EXPECT_FALSE(in(merged, "C").isFocused);
 }
 
+TEST_F(LibraryMergeTest, SeveralFocusedInAFileKeepTheChosenOrTheFirstAndSaySo) {
+    // A hand edit focused A and C: neither side chose either.
+    in(base, "A").isFocused = true;
+    in(base, "C").isFocused = true;
+    theirs = mine = base;
+    in(mine, "B").notes = "mine";
+
+    QStringList notes;
+    Library merged = LibraryMerge::merge(base, theirs, mine, &notes);
+    EXPECT_TRUE(in(merged, "A").isFocused);
+    EXPECT_FALSE(in(merged, "C").isFocused);
+    const auto named = [&](const char* name) {
+        return QStringLiteral("project \"%1\" (%2)").arg(QLatin1String(name), RecordCoding::idText(in(base, name).id));
+    };
+    EXPECT_EQ(notes,
+              QStringList{QStringLiteral("the file held several focused projects, where only one may be; ") + named("A")
+                          + QStringLiteral(" keeps the focus, taken from ") + named("C")});
+
+    // Another program's file focused B beside the C it had: its choice keeps the focus.
+    in(theirs, "A").isFocused = false;
+    in(theirs, "B").isFocused = true;
+    notes.clear();
+    merged = LibraryMerge::merge(base, theirs, mine, &notes);
+    EXPECT_TRUE(in(merged, "B").isFocused);
+    EXPECT_FALSE(in(merged, "C").isFocused);
+    EXPECT_FALSE(in(merged, "A").isFocused);
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes.first().endsWith(named("B") + QStringLiteral(" keeps the focus, taken from ") + named("C")))
+        << notes.first().toStdString();
+}
+
 TEST_F(LibraryMergeTest, DeletedOnOneSideAndUnchangedOnTheOtherStaysDeleted) {
     remove(theirs, "A");
     remove(mine, "C");

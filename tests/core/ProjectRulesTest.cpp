@@ -1,5 +1,6 @@
 #include "core/AudioProject.h"
 #include "core/Clock.h"
+#include "core/CueTime.h"
 #include "core/ProjectType.h"
 #include "support/SampleRecords.h"
 
@@ -109,21 +110,30 @@ TEST(ProjectRules, ManualProgressOutOfRangeIsClampedWithoutRewriting) {
     EXPECT_TRUE(std::isinf(project.manualProgress));
 }
 
-TEST(ProjectRules, TotalDurationSaturates) {
+TEST(ProjectRules, HandEditedLengthsCountAsTheyAreShown) {
     constexpr qint64 largest = std::numeric_limits<qint64>::max();
     constexpr qint64 lowest = std::numeric_limits<qint64>::min();
     AudioProject project = projectWith({});
-    project.items = {cueAt(CueStage::NotStarted, largest), cueAt(CueStage::NotStarted, 10)};
-    EXPECT_EQ(project.totalDuration(), largest);
+    // A negative length shows as 00:00 and adds nothing; a huge one shows and adds the longest shown.
+    project.items = {cueAt(CueStage::NotStarted, -5), cueAt(CueStage::NotStarted, 1500),
+                     cueAt(CueStage::NotStarted, 10'000'000'000), cueAt(CueStage::NotStarted, 1231)};
+    EXPECT_EQ(CueTime::length(-5), 0);
+    EXPECT_EQ(CueTime::length(10'000'000'000), CueTime::longest);
+    EXPECT_EQ(CueTime::format(CueTime::longest), QStringLiteral("99:59:59"));
+    EXPECT_EQ(project.totalDuration(), 1500 + CueTime::longest + 1231);
+    project.items.removeAt(2);
+    EXPECT_EQ(project.totalDuration(), 1500 + 1231);
+    EXPECT_EQ(project.cueSummary(), QStringLiteral("交付 0/3 · 录混 0/3 · 45′31″"));
+    EXPECT_EQ(project.items.at(0).duration, -5) << "the stored value stays as the file has it";
 
-    // Order does not matter: the huge values cancel before the result is cut.
+    // Whatever the extremes and their order, the sum neither wraps nor goes below zero.
     project.items = {cueAt(CueStage::NotStarted, largest), cueAt(CueStage::NotStarted, largest),
                      cueAt(CueStage::NotStarted, lowest)};
-    EXPECT_EQ(project.totalDuration(), largest - 1);
-
+    EXPECT_EQ(project.totalDuration(), 2 * CueTime::longest);
     project.items = {cueAt(CueStage::NotStarted, lowest), cueAt(CueStage::NotStarted, -1)};
-    EXPECT_EQ(project.totalDuration(), lowest);
+    EXPECT_EQ(project.totalDuration(), 0);
     EXPECT_EQ(project.cueSummary(), QStringLiteral("交付 0/2 · 录混 0/2"));
+    EXPECT_FALSE(CueTime::length(std::nullopt).has_value());
 }
 
 TEST(ProjectRules, TouchStartsWorkOnlyWhenThereIsProgress) {

@@ -5,10 +5,12 @@
 #include "app/detail/CueTextField.h"
 #include "app/detail/CueVersionPopover.h"
 #include "app/detail/DurationChip.h"
-#include "app/detail/DurationPicker.h"
 #include "app/detail/StageMenuButton.h"
+#include "app/store/CueTextTrim.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
+#include "core/CueText.h"
+#include "core/CueTime.h"
 #include "core/UserText.h"
 #include "studio/DateChip.h"
 #include "studio/FocusRing.h"
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPropertyAnimation>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +105,7 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_titleWrite = new TypedTextWrite([this](const QString& text) { storeTitle(text); }, this);
     connect(m_title, &QLineEdit::textEdited, m_titleWrite, &TypedTextWrite::changed);
 
-    m_duration = new DurationChip(cue.duration, this);
+    m_duration = new DurationChip(CueTime::length(cue.duration), this);
     connect(m_duration, &DurationChip::durationChosen, this, [this](std::optional<qint64> duration) {
         m_store.updateCue(m_projectID, m_cue.id, [duration](Cue& c) { c.duration = duration; });
     });
@@ -190,6 +193,7 @@ void CueRow::setCue(const Cue& cue) {
     if (!keepsTypedText(m_title, m_titleWrite) && m_title->text() != cue.title)
         showStoredText(m_title, cue.title);
     showCue();
+    trimStoredTexts();
     // A change made through the stage menu or a field often ends with the
     // pointer elsewhere, and the menu's grab kept the leave from the row.
     if (m_hover->isHovering())
@@ -203,7 +207,7 @@ void CueRow::showFieldColors() {
 
 void CueRow::showCue() {
     showFieldColors();
-    m_duration->setDuration(m_cue.duration);
+    m_duration->setDuration(CueTime::length(m_cue.duration));
     m_stage->setStage(m_cue.stage);
     m_version->setText(versionText(m_cue));
     const bool revised = !m_cue.versions.isEmpty() && m_cue.versions.last().number >= 2;
@@ -218,18 +222,29 @@ void CueRow::showCue() {
 }
 
 void CueRow::storeNumber(const QString& text) {
-    const QString number = UserText::trimmed(text);
+    const QString number = CueText::storedNumber(text);
     if (number == m_cue.number)
         return;
     m_store.updateCue(m_projectID, m_cue.id, [&number](Cue& c) { c.number = number; });
 }
 
 void CueRow::storeTitle(const QString& text) {
-    const QString title = UserText::trimmed(text);
-    // A title is never emptied from the row.
-    if (title.isEmpty() || title == m_cue.title)
+    const std::optional<QString> title = CueText::storedTitle(text);
+    if (!title || *title == m_cue.title)
         return;
-    m_store.updateCue(m_projectID, m_cue.id, [&title](Cue& c) { c.title = title; });
+    m_store.updateCue(m_projectID, m_cue.id, [&title](Cue& c) { c.title = *title; });
+}
+
+void CueRow::trimStoredTexts() {
+    // Text with white space around it came from elsewhere (a hand-edited
+    // file): shown, it is stored as typed text would be. Not from within the
+    // store's announcement that brought it, which the table is still handling.
+    if (Cue trimmed = m_cue; !isVisible() || !CueText::trim(trimmed))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            CueTextTrim::trim(m_store, m_projectID, m_cue.id);
+    });
 }
 
 void CueRow::deleteCue() {
@@ -335,6 +350,11 @@ void CueRow::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Studio::faded(Studio::bg3(), 0.35));
 }
 
+void CueRow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    trimStoredTexts();
+}
+
 void CueRow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placeCells();
@@ -345,7 +365,7 @@ CueColumns::Widths CueRow::widestCells() {
     widest[CueColumns::Handle] = 10;
     // The number is typed and scrolls within its field; the title takes what remains.
     widest[CueColumns::Number] = 46;
-    widest[CueColumns::Duration] = DurationChip::sizeFor(DurationPicker::longest).width();
+    widest[CueColumns::Duration] = DurationChip::sizeFor(CueTime::longest).width();
     for (const CueStage stage : allCueStages())
         widest[CueColumns::Stage] = std::max(widest[CueColumns::Stage], qreal(StageMenuButton::sizeFor(stage).width()));
     // Three digits of versions; all digits are as wide in the monospaced font.

@@ -32,7 +32,8 @@ class TypedTextWrite;
 // typed text once the field has handled the keystroke or paste. The two text
 // fields write on the user's edits only, and take a value from the store only
 // when it differs, the field is not being edited and nothing typed waits to be
-// written, so the cursor never jumps and no write comes back.
+// written, so the cursor never jumps and no write comes back. A cue shown with
+// white space around its number or title is stored trimmed at once.
 class CueRow final : public QWidget {
     Q_OBJECT
 public:
@@ -80,6 +81,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,6 +90,9 @@ private:
     QLineEdit* makeField(const QFont& font, const QString& placeholder, Qt::Alignment alignment);
     void storeNumber(const QString& text);
     void storeTitle(const QString& text);
+    // Asks the store to trim a shown cue's number and title, once the table
+    // has taken in the change that brought them.
+    void trimStoredTexts();
     void showCue();
     void showFieldColors();
     void showHovering(bool hovering);

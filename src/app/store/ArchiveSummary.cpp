@@ -3,6 +3,7 @@
 #include "core/CueStage.h"
 #include "core/CueTime.h"
 #include "core/StudioText.h"
+#include "core/UserText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -25,7 +26,7 @@ QString cueRow(const Cue& cue) {
     const QStringList cells{
         cue.number,
         cue.title,
-        cue.duration ? CueTime::format(*cue.duration) : QString(),
+        cue.duration ? CueTime::format(*CueTime::length(cue.duration)) : QString(),
         title(cue.stage),
         versionCell(cue),
         optionalDate(cue.startDate),
@@ -57,7 +58,7 @@ QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& 
 
 QString markdown(const AudioProject& project, const ProjectType& kind) {
     QStringList lines{
-        QStringLiteral("# ") + project.name,
+        QStringLiteral("# ") + UserText::oneLine(project.name), // a break would end the heading
         QString(),
         QStringLiteral("- 类型：") + kind.title,
         QStringLiteral("- 创建：") + dateText(project.createdAt, DatePrecision::DateAndTime),
@@ -86,7 +87,7 @@ QString markdown(const AudioProject& project, const ProjectType& kind) {
 }
 
 FreeName::Name fileName(const QString& projectName) {
-    QString safe = projectName;
+    QString safe = UserText::oneLine(projectName);
     safe.replace(QLatin1Char('/'), QLatin1Char('_'));
     safe.replace(QChar(u'\0'), QLatin1Char('_'));
     return {safe, QStringLiteral(" 归档"), QStringLiteral(".md")};

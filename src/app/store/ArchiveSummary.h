@@ -17,12 +17,13 @@ enum class DatePrecision { DateAndTime, DateOnly };
 // Locales whose short date names the month fall back to ISO digits.
 QString dateText(const QDateTime& date, DatePrecision precision, const QLocale& locale = QLocale::system());
 
-// The Markdown summary written beside an archived project; ends with a line feed.
+// The Markdown summary written beside an archived project, headed by its name
+// on one line; ends with a line feed.
 QString markdown(const AudioProject& project, const ProjectType& kind);
 
-// The summary's file name: the project's name with " 归档.md". A "/" or NUL in
-// the name becomes "_" so that the file always lands in the folder it is written
-// to; a name too long for a file name loses its end, never " 归档".
+// The summary's file name: the project's name on one line with " 归档.md". A
+// "/" or NUL in the name becomes "_" so that the file always lands in the folder
+// it is written to; a name too long for a file name loses its end, never " 归档".
 FreeName::Name fileName(const QString& projectName);
 
 } // namespace sorvel::ArchiveSummary

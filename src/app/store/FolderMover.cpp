@@ -183,6 +183,10 @@ FileOutcome moveInto(const QString& source, const QString& folder) {
     const QString name = QFileInfo(from).fileName();
     if (name.isEmpty())
         return FileOutcome::failure(EINVAL);
+    // A source that is gone is no folder already in place, wherever it was.
+    struct stat info {};
+    if (::lstat(encoded(from).constData(), &info) != 0)
+        return FileOutcome::failure(errno);
     if (isWithin(folder, from))
         return FileOutcome::failure(EINVAL); // a folder cannot go inside itself
     if (canonical(QFileInfo(from).path()) == canonical(folder) && !canonical(folder).isEmpty())

@@ -7,7 +7,9 @@
 namespace sorvel::FolderMover {
 
 // Moves `source` into `folder` under its own name or the first free name made
-// from it; done, the outcome's path is where the folder now is. Never replaces anything. Across file systems the tree
+// from it; done, the outcome's path is where the folder now is. A source that
+// is in `folder` already stays where it is; one that is not there at all fails
+// with the system's reason. Never replaces anything. Across file systems the tree
 // is copied, the copy is checked (same entries, same sizes) and only then is the source removed.
 FileOutcome moveInto(const QString& source, const QString& folder);
 

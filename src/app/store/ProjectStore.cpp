@@ -41,7 +41,7 @@ std::optional<QString> usablePath(const std::optional<QString>& path) {
 }
 
 QString errorLine(const QString& name, const QString& what, int error) {
-    return QStringLiteral("「") + name + QStringLiteral("」") + what + QStringLiteral("：")
+    return QStringLiteral("「") + UserText::oneLine(name) + QStringLiteral("」") + what + QStringLiteral("：")
         + SystemErrorText::describe(error);
 }
 

@@ -1,4 +1,5 @@
 #include "CueTableFixture.h"
+#include "support/StoreTestSupport.h"
 #include "support/Waiting.h"
 
 #include "app/detail/CueColumns.h"
@@ -9,6 +10,7 @@
 #include "app/detail/DurationPicker.h"
 #include "app/detail/NumberColumn.h"
 #include "app/detail/StageMenuButton.h"
+#include "core/CueTime.h"
 #include "core/Settings.h"
 #include "studio/AppearanceHost.h"
 #include "studio/DateChip.h"
@@ -71,6 +73,71 @@ TEST_F(CueRowTest, TextFieldsStoreTrimmedTextButNeverAnEmptyTitle) {
     // Another cue's change leaves it so.
     store.updateCue(projectID, second->cue().id, [](Cue& c) { c.duration = 5; });
     EXPECT_EQ(str(first->titleField()->text()), "Opening");
+}
+
+TEST_F(CueTableTest, ACueShownWithWhiteSpaceAroundItsTextsIsStoredTrimmedOnce) {
+    // As a hand-edited file may hold them; a title of white space alone is never emptied.
+    const AudioProject made = project(QStringLiteral("Score"), [](AudioProject& p) {
+        p.items = {namedCue(QStringLiteral(" 3\t"), QStringLiteral("  Letters")),
+                   namedCue(QStringLiteral("4"), QStringLiteral("   ")),
+                   namedCue(QStringLiteral("5"), QStringLiteral("Clean"))};
+        p.updatedAt = Clock::now().addSecs(-3600);
+    });
+    projectID = made.id;
+    put({made});
+    ASSERT_TRUE(waitUntilIdle(store));
+    ASSERT_FALSE(store.isDirty());
+    int changes = 0;
+    QObject::connect(&store, &ProjectStore::projectsChanged, [&changes] { ++changes; });
+    const QDateTime before = stored().updatedAt;
+
+    // Made but not shown: nothing is trimmed yet.
+    table = std::make_unique<CueTable>(store, projectID, true);
+    table->resize(900, table->sizeHint().height());
+    ASSERT_TRUE(waitForQueuedEvents());
+    EXPECT_EQ(changes, 0);
+
+    table->show();
+    ASSERT_TRUE(waitUntil([this] { return stored().items.at(0).title == QStringLiteral("Letters"); }, 2000));
+    ASSERT_TRUE(waitForQueuedEvents());
+    EXPECT_EQ(changes, 1) << "one change, which the rows take without asking again";
+    EXPECT_EQ(str(stored().items.at(0).number), "3");
+    EXPECT_EQ(str(stored().items.at(1).title), "   ");
+    EXPECT_GT(stored().updatedAt, before) << "stamped";
+    EXPECT_EQ(str(table->rows().at(0)->numberField()->text()), "3");
+    EXPECT_EQ(str(table->rows().at(0)->titleField()->text()), "Letters");
+
+    // Saved through the sync; once the file holds it, showing the rows again writes nothing.
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_FALSE(store.isDirty());
+    EXPECT_EQ(str(projectsInFile().first().items.at(0).title), "Letters");
+    table->hide();
+    table->show();
+    ASSERT_TRUE(waitForQueuedEvents());
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(store.isDirty());
+}
+
+TEST_F(CueTableTest, HandEditedLengthsShowWholeAndAddUpAsShown) {
+    Cue negative = namedCue(QStringLiteral("1"), QStringLiteral("Minus"));
+    negative.duration = -5;
+    Cue plain = namedCue(QStringLiteral("2"), QStringLiteral("Letters"));
+    plain.duration = 1500;
+    Cue huge = namedCue(QStringLiteral("3"), QStringLiteral("Forever"));
+    huge.duration = 10'000'000'000;
+    open({negative, plain, huge});
+    table->resize(560, table->height()); // the cue table of a 600-pixel drawer
+    QApplication::processEvents();
+
+    QStringList chips;
+    for (CueRow* row : table->rows()) {
+        DurationChip* chip = row->durationChip();
+        chips << chip->displayText();
+        EXPECT_GE(chip->width(), chip->sizeHint().width()) << "shown whole: " << str(chip->displayText());
+    }
+    EXPECT_EQ(chips, (QStringList{QStringLiteral("00:00"), QStringLiteral("25:00"), QStringLiteral("99:59:59")}));
+    EXPECT_EQ(str(table->footer()->totalText()), str(CueTableFooter::totalText(25 * 60 + CueTime::longest)));
+    EXPECT_EQ(stored().items.at(2).duration, 10'000'000'000) << "what the file holds stays";
 }
 
 TEST_F(CueRowTest, AFieldLeftShowsTheStoredTextFromItsStart) {
@@ -198,10 +265,10 @@ TEST_F(CueTableTest, TheColumnsStandStillWhileTheCuesChangeAndHoldTheWidestValue
     });
     EXPECT_TRUE(stillAt(before)) << "when a cue got its dates";
 
-    // The widest each cell can show: dates of another year, nine hours, the 999th version, every stage.
+    // The widest each cell can show: dates of another year, 99 hours, the 999th version, every stage.
     const QUuid second = stored().items.at(1).id;
     store.updateCue(projectID, second, [](Cue& c) {
-        c.duration = DurationPicker::longest;
+        c.duration = CueTime::longest;
         c.versions.append(CueVersion{QUuid::createUuid(), 999, Clock::now(), QStringLiteral("take")});
         c.startDate = Clock::now().addYears(-1);
         c.mixedAt = Clock::now().addYears(-1);

@@ -123,6 +123,14 @@ TEST_F(ArchiveSummaryText, BareProjectHasOnlyTheAlwaysPresentParts) {
     EXPECT_EQ(markdown(project), expected);
 }
 
+TEST_F(ArchiveSummaryText, ANameWithLineBreaksHeadsTheSummaryOnOneLine) {
+    AudioProject project = AudioProject::make(QStringLiteral("Night\nDrive\tTwo"), QUuid::createUuid());
+    EXPECT_TRUE(markdown(project).startsWith(QStringLiteral("# Night Drive Two\n\n- 类型：")));
+    EXPECT_EQ(
+        ArchiveSummary::fileName(QStringLiteral("Night\r\nDrive\vTwo") + QChar(0x85) + QStringLiteral("Three")).text(),
+        QStringLiteral("Night  Drive Two Three 归档.md"));
+}
+
 TEST(ArchiveSummaryName, SlashAndNulCannotLeaveTheFolder) {
     EXPECT_EQ(ArchiveSummary::fileName(QStringLiteral("Mix")).text(), QStringLiteral("Mix 归档.md"));
     QString name = QStringLiteral("../AC/DC");

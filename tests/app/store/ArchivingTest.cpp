@@ -174,6 +174,38 @@ TEST_F(Archiving, MissingProjectFolderIsReportedWithTheReasonInChinese) {
     EXPECT_TRUE(QFileInfo::exists(month + QStringLiteral("/Gone 归档.md")));
 }
 
+TEST_F(Archiving, AFolderGoneFromTheMonthFolderIsReportedWhenArchivedAgain) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    const AudioProject tape = projectIn(QStringLiteral("Tape"), makeFolder(QStringLiteral("a/Tape")));
+    open({tape});
+    ASSERT_EQ(archive({tape.id}, {true, false}), QStringList());
+    const QString moved = month + QStringLiteral("/Tape");
+    ASSERT_EQ(stored(tape).folderPath, moved);
+
+    store->unarchive(tape.id);
+    ASSERT_TRUE(QDir(moved).removeRecursively());
+    EXPECT_EQ(archive({tape.id}, {true, false}),
+              QStringList{QStringLiteral("「Tape」移动文件夹失败：文件或文件夹不存在")});
+    EXPECT_EQ(stored(tape).folderPath, moved);
+    EXPECT_TRUE(stored(tape).archivedAt.has_value());
+    EXPECT_TRUE(entries(month).isEmpty()) << "nothing stands in for the folder";
+}
+
+TEST_F(Archiving, ANameWithLineBreaksIsOneLineInTheFileNameTheHeadingAndTheErrorLine) {
+    const QString month = archiveTo(environment.scratch() + QStringLiteral("/Archive"));
+    const QString name = QStringLiteral("Night\nDrive\r\nTwo") + QChar(0x2028) + QStringLiteral("Final");
+    const AudioProject tape = projectIn(name, environment.scratch() + QStringLiteral("/nowhere"));
+    open({tape});
+    const QString line = QStringLiteral("Night Drive  Two Final");
+    EXPECT_EQ(archive({tape.id}, {true, true}),
+              QStringList{QStringLiteral("「") + line + QStringLiteral("」移动文件夹失败：文件或文件夹不存在")});
+    ASSERT_EQ(entries(month), QStringList{line + QStringLiteral(" 归档.md")});
+    const QString summary = QString::fromUtf8(readFile(month + QLatin1Char('/') + line + QStringLiteral(" 归档.md")));
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("# ") + line + QStringLiteral("\n\n- 类型：")))
+        << summary.toStdString();
+    EXPECT_EQ(stored(tape).name, name) << "the stored name keeps its breaks";
+}
+
 TEST_F(Archiving, AFolderCannotBeMovedIntoItself) {
     const QString folder = makeFolder(QStringLiteral("Tape"));
     archiveTo(folder + QStringLiteral("/Archive"));

@@ -57,6 +57,13 @@ protected:
         return found ? *found : AudioProject{};
     }
 
+    // Writes the store's changes now; returns what the log said meanwhile.
+    static QString flushLogging(ProjectStore& store) {
+        testing::internal::CaptureStderr();
+        store.flush();
+        return QString::fromStdString(testing::internal::GetCapturedStderr());
+    }
+
     static QStringList titles(const AudioProject& project) {
         QStringList result;
         for (const Cue& cue : project.items)
@@ -94,9 +101,7 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) 
     runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(); });
     ASSERT_EQ(stored(film.id).manualProgress, 0.3);
 
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
 
     EXPECT_EQ(stored(film.id).manualProgress, 0.7);
     EXPECT_EQ(store.project(film.id)->manualProgress, 0.7);
@@ -213,9 +218,7 @@ TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBe
     });
     ASSERT_EQ(stored(film.id).items.at(1).stage, CueStage::Composing);
 
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
     expectOnlyProjectInFile(other.id, QString(), store);
     EXPECT_TRUE(
         log.contains(QStringLiteral("Sorvel merge: project \"Film\" (%1) was deleted here and changed "
@@ -232,9 +235,7 @@ TEST_F(ProjectStoreMerge, ProjectChangedHereStaysWhenAnotherProgramDeletesIt) {
     changeInAnotherProgram(
         [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
 
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
     EXPECT_EQ(stored(film.id).notes, QStringLiteral("mine"));
     EXPECT_EQ(store.projects(), projectsInFile());
     EXPECT_TRUE(log.contains(QStringLiteral("Sorvel merge: project \"Film\" (%1) was deleted by another "
@@ -255,9 +256,7 @@ TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore)
         cues.removeLast();
     });
 
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
     EXPECT_EQ(titles(stored(film.id)), (QStringList{"Two", "Three, edited"}));
     EXPECT_EQ(store.projects(), projectsInFile());
     EXPECT_TRUE(
@@ -304,15 +303,31 @@ TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
     ProjectStore store(desktop.seams());
     store.setFocus(film.id);
     changeInAnotherProgram([&](Library& library) { in(library, other.id)->isFocused = true; });
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
 
     EXPECT_TRUE(stored(film.id).isFocused);
     EXPECT_FALSE(stored(other.id).isFocused);
     EXPECT_EQ(store.projects(), projectsInFile());
     EXPECT_TRUE(log.contains(QStringLiteral("project \"Other\" (%1)").arg(RecordCoding::idText(other.id))))
         << log.toStdString();
+}
+
+TEST_F(ProjectStoreMerge, AFileWithSeveralFocusedProjectsKeepsOneAndTheLogSaysWhy) {
+    film.isFocused = true;
+    other.isFocused = true;
+    writeDataFile({film, other});
+    ProjectStore store(desktop.seams());
+    store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
+    const QString log = flushLogging(store);
+
+    EXPECT_TRUE(stored(film.id).isFocused);
+    EXPECT_FALSE(stored(other.id).isFocused);
+    EXPECT_EQ(store.projects(), projectsInFile());
+    EXPECT_TRUE(log.contains(QStringLiteral("the file held several focused projects"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("project \"Film\" (%1) keeps the focus, taken from project \"Other\" (%2)")
+                                 .arg(RecordCoding::idText(film.id), RecordCoding::idText(other.id))))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("by another program"))) << "no other program changed anything";
 }
 
 // A cleared cue number is written empty and read back empty: the project it
@@ -574,9 +589,7 @@ TEST_F(ProjectStoreMerge, ProjectMovedOntoATypeTheOtherProgramDeletedFollowsItsM
         in(library, other.id)->typeID = ProjectType::voiceID;
     });
 
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
     EXPECT_EQ(stored(film.id).typeID, ProjectType::voiceID);
     EXPECT_EQ(store.project(film.id)->typeID, ProjectType::voiceID);
     EXPECT_TRUE(log.contains(QStringLiteral("project \"Film\" (%1): its type \"音效\" was deleted by another "
@@ -592,9 +605,7 @@ TEST_F(ProjectStoreMerge, ProjectTheOtherProgramMovedOntoATypeDeletedHereFollows
     store.deleteType(ProjectType::sfxID, ProjectType::ambienceID);
     changeInAnotherProgram([&](Library& library) { in(library, film.id)->typeID = ProjectType::sfxID; });
 
-    testing::internal::CaptureStderr();
-    store.flush();
-    const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString log = flushLogging(store);
     EXPECT_EQ(stored(film.id).typeID, ProjectType::ambienceID);
     EXPECT_EQ(stored(other.id).typeID, ProjectType::ambienceID);
     EXPECT_EQ(store.projects(), projectsInFile());
