@@ -234,8 +234,14 @@ TEST_F(RescueCopySteps, AFileReplacedWhileACopyIsMergedIsMergedWithIt) {
     };
     EXPECT_EQ(copies(QStringLiteral("projects-rescued-")), 0);
     EXPECT_EQ(copies(QStringLiteral("projects-restoring-")), 0);
-    EXPECT_EQ(copies(QStringLiteral("projects-restored-")), 1);
+    EXPECT_EQ(copies(QStringLiteral("landed-steps")), 1) << "the retired copy is kept as its landed steps";
     EXPECT_EQ(QDir(environment.dataFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"projects.json"});
+
+    // Retired: the next start merges nothing more.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.6);
 }
 
 // The same through the store: it merges the earlier copy at its start, takes
