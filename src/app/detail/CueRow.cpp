@@ -127,11 +127,12 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(13), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
-    m_delete->hide(); // only while the pointer is over the row, or while Tab has brought the keyboard to it
-    m_delete->installEventFilter(this);
+    m_delete->hide(); // only while the pointer is over the row or the keyboard is in it
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
     m_hover = new PointerHover(this);
     connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
+    for (QWidget* stop : keyboardStops())
+        stop->installEventFilter(this);
 
     showStoredText(m_number, cue.number);
     showStoredText(m_title, cue.title);
@@ -148,7 +149,6 @@ QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::
     field->setPalette(colors);
     // Return only gives up the keyboard.
     connect(field, &QLineEdit::returnPressed, field, &QWidget::clearFocus);
-    field->installEventFilter(this);
     return field;
 }
 
@@ -297,12 +297,23 @@ void CueRow::recheckHover() {
     m_hover->recheck();
 }
 
+bool CueRow::holdsKeyboard() const {
+    const QWidget* focused = window()->focusWidget();
+    return focused && isAncestorOf(focused);
+}
+
 void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
-    // Hidden while it holds the keyboard, it would hand it on to the next
-    // field with its text selected; it goes once the keyboard leaves.
-    m_delete->setVisible(hovering || m_delete->hasFocus());
+    showDelete();
     update();
+}
+
+void CueRow::showDelete() {
+    // A keyboard user reaches the delete button with Tab along the row, as
+    // the pointer finds it over the row. Hidden while it held the keyboard,
+    // it would hand it on to the next field with its text selected; it goes
+    // once the keyboard has left the row.
+    m_delete->setVisible(isHovering() || holdsKeyboard());
 }
 
 bool CueRow::event(QEvent* event) {
@@ -313,8 +324,17 @@ bool CueRow::event(QEvent* event) {
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_delete && event->type() == QEvent::FocusOut && !isHovering())
-        m_delete->hide();
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        // Shift+Tab from the row below comes to the last date first; the
+        // delete button, hidden until then, is the row's last stop.
+        const bool backIntoRow = event->type() == QEvent::FocusIn && watched == m_dates.back()
+            && static_cast<QFocusEvent*>(event)->reason() == Qt::BacktabFocusReason && m_delete->isHidden();
+        showDelete();
+        if (backIntoRow) {
+            m_delete->setFocus(Qt::BacktabFocusReason);
+            return true;
+        }
+    }
     // A field the user leaves shows what is stored (a cleared title is not
     // stored), from its start. Another window taking the keyboard is no
     // leaving: the typing goes on when the user comes back.

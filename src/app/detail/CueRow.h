@@ -28,7 +28,7 @@ class TypedTextWrite;
 
 // One cue of a cue table, edited in place: drag handle, number, title,
 // duration, stage, version, the three dates and a delete button that shows
-// while the pointer is over the row. Every edit goes to the store at once,
+// while the pointer is over the row or the keyboard is in it. Every edit goes to the store at once,
 // typed text once the field has handled the keystroke or paste. The two text
 // fields write on the user's edits only, and take a value from the store only
 // when it differs, the field is not being edited and nothing typed waits to be
@@ -91,6 +91,9 @@ private:
     void showCue();
     void showFieldColors();
     void showHovering(bool hovering);
+    void showDelete();
+    // Whether the keyboard focus of the window is in one of the row's cells.
+    bool holdsKeyboard() const;
     void placeCells();
     void deleteCue();
 
