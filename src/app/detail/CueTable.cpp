@@ -43,7 +43,7 @@ CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter
         m_footer = new CueTableFooter(this);
         connect(m_footer, &CueTableFooter::addRequested, this, &CueTable::addCue);
     }
-    m_autoScroll = new DragAutoScroll(this);
+    m_autoScroll = new DragAutoScroll(this, rowPitch);
     connect(m_autoScroll, &DragAutoScroll::scrolled, this, &CueTable::walkToPointer);
     connect(&m_store, &ProjectStore::projectsChanged, this, &CueTable::refresh);
     refresh();
