@@ -122,8 +122,11 @@ void CueTable::placeRows(bool animated) {
     for (int i = 0; i < m_order.size(); ++i) {
         CueRow* row = m_rows.value(m_order.at(i));
         row->resize(width(), CueRow::rowHeight);
-        row->slideTo(rowRect(i).top(), animated && row->isVisible());
-        row->show();
+        // The dragged cue is in the hand: its row waits unseen at its place
+        // while the others glide, so no two rows ever pass over each other.
+        const bool lifted = m_draggingID == m_order.at(i);
+        row->slideTo(rowRect(i).top(), animated && row->isVisible() && !lifted);
+        row->setVisible(!lifted);
     }
     if (m_footer)
         m_footer->setGeometry(0, headerHeight + int(m_order.size()) * rowPitch, width(), CueTableFooter::height);
@@ -279,6 +282,8 @@ void CueTable::startDrag(const QUuid& cueID) {
     drag->setMimeData(data);
     drag->setPixmap(dragImage(dragged));
     drag->setHotSpot(dragged->dragHandle()->geometry().center());
+    takeKeyboardAway(dragged);
+    placeRows(false);
 
     m_autoScroll->start();
     if (m_dragRunner)
@@ -290,6 +295,9 @@ void CueTable::startDrag(const QUuid& cueID) {
     // However the drag ended (on a row, elsewhere, or cancelled), it is over.
     m_dragRunning = false;
     m_draggingID.reset();
+    if (CueRow* landed = m_rows.value(cueID))
+        landed->show();
+    update();
     drag->deleteLater();
     for (const QPointer<CueRow>& gone : std::as_const(m_retired)) {
         if (gone)
@@ -334,6 +342,14 @@ void CueTable::paintEvent(QPaintEvent*) {
     const QColor rule = Studio::faded(Studio::line(), 0.5);
     for (int i = 0; i < m_order.size(); ++i)
         painter.fillRect(QRect(0, rowRect(i).bottom() + 1, width(), ruleHeight), rule);
+    // Where the dragged cue lands.
+    if (const qsizetype lifted = m_draggingID ? m_order.indexOf(*m_draggingID) : -1; lifted >= 0) {
+        const QRectF slot = QRectF(rowRect(int(lifted))).adjusted(2, 2, -2, -2);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QColor tint = Studio::tint(this);
+        Shapes::fillRounded(painter, slot, 6, Studio::faded(tint, 0.12));
+        Shapes::strokeRoundedInside(painter, slot, 6, Studio::faded(tint, 0.5), 1);
+    }
 }
 
 } // namespace sorvel

@@ -94,6 +94,44 @@ TEST_F(CueTableReorderTest, ADragWalksTheRowsLiveAndKeepsEveryRowWidget) {
     EXPECT_EQ(stored().updatedAt, before);
 }
 
+TEST_F(CueTableReorderTest, RowsMakingWayForADraggedCueNeverPassOverEachOther) {
+    const QUuid a = idOf("A");
+    CueRow* dragged = table->row(a);
+    QStringList overlaps;
+    bool hiddenWhileDragged = false;
+    bool settled = false;
+    table->setDragRunner([&](QDrag& drag) {
+        hiddenWhileDragged = !dragged->isVisible();
+        // From the first place to the last in one move: three rows glide up at once.
+        dragOver(drag.mimeData()->text(), 3, false);
+        settled = waitUntil(
+            [&] {
+                const QList<CueRow*> rows = table->rows();
+                bool still = true;
+                for (int i = 0; i < rows.size(); ++i) {
+                    still = still && rows.at(i)->y() == table->rowRect(i).top();
+                    for (int j = 0; j < i; ++j) {
+                        if (rows.at(i)->isVisible() && rows.at(j)->isVisible()
+                            && rows.at(i)->geometry().intersects(rows.at(j)->geometry()))
+                            overlaps.append(rows.at(i)->cue().number + rows.at(j)->cue().number);
+                    }
+                }
+                return still;
+            },
+            2000);
+        return Qt::MoveAction;
+    });
+    table->startDrag(a);
+
+    EXPECT_TRUE(hiddenWhileDragged) << "the dragged cue's row stays in sight under the rows that move";
+    EXPECT_TRUE(settled);
+    EXPECT_TRUE(overlaps.isEmpty()) << overlaps.join(' ').toStdString();
+    EXPECT_EQ(storedNumbers().join(','), "B,C,D,A");
+    // Once the drag is over the cue's row is back at its new place.
+    EXPECT_TRUE(dragged->isVisible());
+    EXPECT_EQ(dragged->y(), table->rowRect(3).top());
+}
+
 TEST_F(CueTableReorderTest, ADragThatEndsAwayFromItsRowTakesTheDeleteButtonAway) {
     CueRow* dragged = table->row(idOf("A"));
     QCursor::setPos(dragged->mapToGlobal(dragged->rect().center()));
