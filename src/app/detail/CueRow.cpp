@@ -131,8 +131,11 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
     m_hover = new PointerHover(this);
     connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
-    for (QWidget* stop : keyboardStops())
-        stop->installEventFilter(this);
+    m_number->installEventFilter(this);
+    m_title->installEventFilter(this);
+    QList<QWidget*> stops = keyboardStops();
+    stops.removeLast();
+    m_reveal = std::make_unique<DeleteReveal>(this, m_hover, m_delete, stops);
 
     showStoredText(m_number, cue.number);
     showStoredText(m_title, cue.title);
@@ -297,23 +300,9 @@ void CueRow::recheckHover() {
     m_hover->recheck();
 }
 
-bool CueRow::holdsKeyboard() const {
-    const QWidget* focused = window()->focusWidget();
-    return focused && isAncestorOf(focused);
-}
-
 void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
-    showDelete();
     update();
-}
-
-void CueRow::showDelete() {
-    // A keyboard user reaches the delete button with Tab along the row, as
-    // the pointer finds it over the row. Hidden while it held the keyboard,
-    // it would hand it on to the next field with its text selected; it goes
-    // once the keyboard has left the row.
-    m_delete->setVisible(isHovering() || holdsKeyboard());
 }
 
 bool CueRow::event(QEvent* event) {
@@ -324,17 +313,6 @@ bool CueRow::event(QEvent* event) {
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        // Shift+Tab from the row below comes to the last date first; the
-        // delete button, hidden until then, is the row's last stop.
-        const bool backIntoRow = event->type() == QEvent::FocusIn && watched == m_dates.back()
-            && static_cast<QFocusEvent*>(event)->reason() == Qt::BacktabFocusReason && m_delete->isHidden();
-        showDelete();
-        if (backIntoRow) {
-            m_delete->setFocus(Qt::BacktabFocusReason);
-            return true;
-        }
-    }
     // A field the user leaves shows what is stored (a cleared title is not
     // stored), from its start. Another window taking the keyboard is no
     // leaving: the typing goes on when the user comes back.

@@ -2,6 +2,7 @@
 
 #include "app/detail/CueColumns.h"
 #include "app/detail/CueFocus.h"
+#include "app/detail/DeleteReveal.h"
 #include "core/Cue.h"
 
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QLineEdit;
@@ -91,9 +93,6 @@ private:
     void showCue();
     void showFieldColors();
     void showHovering(bool hovering);
-    void showDelete();
-    // Whether the keyboard focus of the window is in one of the row's cells.
-    bool holdsKeyboard() const;
     void placeCells();
     void deleteCue();
 
@@ -101,6 +100,9 @@ private:
     QUuid m_projectID;
     Cue m_cue;
     PointerHover* m_hover = nullptr;
+    // A member, so that it goes before the row's cells: as children they are
+    // destroyed after it, and would otherwise tell it of their focus as they go.
+    std::unique_ptr<DeleteReveal> m_reveal;
     QPropertyAnimation* m_glide = nullptr;
 
     CueDragHandle* m_handle = nullptr;

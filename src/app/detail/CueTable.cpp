@@ -4,6 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
+#include "app/detail/DeleteReveal.h"
 #include "app/detail/DragAutoScroll.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
@@ -25,14 +26,6 @@ namespace sorvel {
 
 namespace {
 constexpr int rowPitch = CueRow::rowHeight + CueTable::ruleHeight;
-
-// Hiding a widget that holds the keyboard hands it on to the next field with
-// its text selected: another cue's number, which the next keystroke would
-// replace. A row or table that goes takes the keyboard with it instead.
-void takeKeyboardAway(QWidget* going) {
-    if (QWidget* focused = QApplication::focusWidget(); focused && going->isAncestorOf(focused))
-        focused->clearFocus();
-}
 } // namespace
 
 CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter, QWidget* parent)
@@ -108,7 +101,7 @@ void CueTable::chainKeyboard() {
 }
 
 void CueTable::retire(CueRow* row) {
-    takeKeyboardAway(row);
+    DeleteReveal::takeKeyboardAway(row);
     row->hide();
     // A running drag's event loop may still deliver to this row (its handle
     // started the drag); it goes when the drag is over.
@@ -282,7 +275,7 @@ void CueTable::startDrag(const QUuid& cueID) {
     drag->setMimeData(data);
     drag->setPixmap(dragImage(dragged));
     drag->setHotSpot(dragged->dragHandle()->geometry().center());
-    takeKeyboardAway(dragged);
+    DeleteReveal::takeKeyboardAway(dragged);
     placeRows(false);
 
     m_autoScroll->start();
@@ -312,7 +305,7 @@ void CueTable::startDrag(const QUuid& cueID) {
 void CueTable::hideEvent(QHideEvent* event) {
     // Only when the table itself is hidden (its list row closed), not when its window is.
     if (isHidden())
-        takeKeyboardAway(this);
+        DeleteReveal::takeKeyboardAway(this);
     QWidget::hideEvent(event);
 }
 

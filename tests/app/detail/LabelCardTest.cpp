@@ -183,20 +183,6 @@ TEST_F(LabelCardTest, ALongNameEndsInAnEllipsisUntilItIsTypedIn) {
     EXPECT_EQ(name->shownText(), QStringLiteral("Short"));
 }
 
-// Pixels of an image within a few steps of a colour.
-int pixelsNear(const QImage& image, const QColor& color) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (std::abs(pixel.red() - color.red()) < 24 && std::abs(pixel.green() - color.green()) < 24
-                && std::abs(pixel.blue() - color.blue()) < 24)
-                ++count;
-        }
-    }
-    return count;
-}
-
 // A key pressed and let go, as Space on a button clicks only when let go.
 void strikeKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = {}) {
     typeKey(widget, key, key == Qt::Key_Space ? QStringLiteral(" ") : QString(), modifiers);
