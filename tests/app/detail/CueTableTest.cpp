@@ -29,7 +29,10 @@ protected:
         before = stored().updatedAt;
     }
 
-    // Sends a drag of `text` over the row at `index`, as the window system does.
+    // Sends a drag of `text` over the row at `index`, as the window system
+    // does, and ends it there with a drop or by leaving: the application
+    // hands drag moves to the widget that took the last drag enter until a
+    // drop or a leave, and would hand a later test's to this table once gone.
     bool dragOver(const QString& text, int index, bool drop) {
         QMimeData data;
         data.setText(text);
@@ -38,8 +41,11 @@ protected:
         QApplication::sendEvent(table.get(), &enter);
         QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(table.get(), &move);
-        if (!drop)
+        if (!drop) {
+            QDragLeaveEvent leave;
+            QApplication::sendEvent(table.get(), &leave);
             return move.isAccepted();
+        }
         QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(table.get(), &dropped);
         return dropped.isAccepted() && dropped.dropAction() == Qt::MoveAction;
@@ -310,8 +316,13 @@ TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOne
     bool followedTheWheel = false;
     int scrolledTo = 0;
     table->setDragRunner([&](QDrag& drag) {
+        // The drag starts over the table, which takes it as it enters and only then hears where it moves.
+        const QPoint top = viewport->mapToGlobal(QPoint(300, 3));
+        QDragEnterEvent enter(table->mapFromGlobal(top), Qt::MoveAction, drag.mimeData(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &enter);
         // Held at the top edge of the pane, the drag scrolls it up to the first cue, a few rows a second.
-        dragTo(drag.mimeData(), viewport->mapToGlobal(QPoint(300, 3)));
+        dragTo(drag.mimeData(), top);
         reachedTheTop = waitUntil([&] { return bar->value() == 0 && indexOfDragged() == 0; }, 30000);
 
         // Away from the edges nothing scrolls; the wheel does, and the cue follows to the row under the pointer.
@@ -324,6 +335,9 @@ TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOne
         scrolledTo = bar->value();
         const int under = table->mapFromGlobal(middle).y();
         followedTheWheel = scrolledTo > still && table->rowRect(indexOfDragged()).contains(QPoint(10, under));
+        // Dropped where it is, which ends the drag for the application too.
+        QDropEvent drop(table->mapFromGlobal(middle), Qt::MoveAction, drag.mimeData(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &drop);
         return Qt::MoveAction;
     });
     table->startDrag(dragged);
