@@ -1,11 +1,13 @@
 #include "studio/PlainSymbolButton.h"
 
+#include "studio/ButtonKeys.h"
 #include "studio/FocusRing.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
 #include "studio/ValueChange.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -60,6 +62,11 @@ void PlainSymbolButton::paintEvent(QPaintEvent*) {
                          textWidth + 1);
     if (hasFocus())
         FocusRing::paint(painter, this, box, focusRadius);
+}
+
+void PlainSymbolButton::keyPressEvent(QKeyEvent* event) {
+    if (!ButtonKeys::press(*this, *event))
+        QAbstractButton::keyPressEvent(event);
 }
 
 } // namespace sorvel

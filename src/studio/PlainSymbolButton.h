@@ -7,8 +7,8 @@ namespace sorvel {
 
 // A plain button drawn as a symbol, a text or both, in one colour, without a
 // plate; the whole rectangle takes clicks. An empty colour follows the
-// window's accent tint. Tab reaches it, and a ring shows it has the keyboard;
-// a click leaves the keyboard where it was.
+// window's accent tint. Tab reaches it, a ring shows it has the keyboard, and
+// Space, Return or Enter press it; a click leaves the keyboard where it was.
 class PlainSymbolButton final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -24,6 +24,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     static constexpr qreal symbolSpacing = 4;

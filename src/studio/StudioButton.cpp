@@ -79,17 +79,14 @@ void StudioButtonStyle::paint(QPainter& painter, const QRectF& rect, const QStri
 }
 
 void StudioButtonStyle::paintFocusRing(QPainter& painter, const QRectF& rect, const QColor& tint) const {
+    // A prominent plate is the tint itself.
+    if (prominent) {
+        FocusRing::paintOnTint(painter, rect, cornerRadius);
+        return;
+    }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    // A ring in the tint would vanish into a prominent plate, which is the
-    // tint: there the ring is light, set off from the fill by a dark line.
-    if (prominent) {
-        Shapes::strokeRoundedInside(painter, rect, cornerRadius, Studio::text(), focusRingWidth);
-        Shapes::strokeRoundedInside(painter, rect.marginsRemoved(QMarginsF(1, 1, 1, 1) * focusRingWidth),
-                                    cornerRadius - focusRingWidth, Studio::bg0(), 1);
-    } else {
-        Shapes::strokeRoundedInside(painter, rect, cornerRadius, tint, focusRingWidth);
-    }
+    Shapes::strokeRoundedInside(painter, rect, cornerRadius, tint, focusRingWidth);
     painter.restore();
 }
 

@@ -130,11 +130,15 @@ CueRow::CueRow(ProjectStore& store, const QUuid& projectID, const Cue& cue, QWid
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(13), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这段 cue"));
-    m_delete->hide(); // only while the pointer is over the row, or while Tab has brought the keyboard to it
-    m_delete->installEventFilter(this);
+    m_delete->hide(); // only while the pointer is over the row or the keyboard is in it
     connect(m_delete, &QAbstractButton::clicked, this, &CueRow::deleteCue);
     m_hover = new PointerHover(this);
     connect(m_hover, &PointerHover::hoveringChanged, this, &CueRow::showHovering);
+    m_number->installEventFilter(this);
+    m_title->installEventFilter(this);
+    QList<QWidget*> stops = keyboardStops();
+    stops.removeLast();
+    m_reveal = std::make_unique<DeleteReveal>(this, m_hover, m_delete, stops);
 
     showStoredText(m_number, cue.number);
     showStoredText(m_title, cue.title);
@@ -151,7 +155,6 @@ QLineEdit* CueRow::makeField(const QFont& font, const QString& placeholder, Qt::
     field->setPalette(colors);
     // Return only gives up the keyboard.
     connect(field, &QLineEdit::returnPressed, field, &QWidget::clearFocus);
-    field->installEventFilter(this);
     return field;
 }
 
@@ -314,9 +317,6 @@ void CueRow::recheckHover() {
 
 void CueRow::showHovering(bool hovering) {
     m_handle->setHighlighted(hovering);
-    // Hidden while it holds the keyboard, it would hand it on to the next
-    // field with its text selected; it goes once the keyboard leaves.
-    m_delete->setVisible(hovering || m_delete->hasFocus());
     update();
 }
 
@@ -328,8 +328,6 @@ bool CueRow::event(QEvent* event) {
 }
 
 bool CueRow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_delete && event->type() == QEvent::FocusOut && !isHovering())
-        m_delete->hide();
     // A field the user leaves shows what is stored (a cleared title is not
     // stored), from its start. Another window taking the keyboard is no
     // leaving: the typing goes on when the user comes back.

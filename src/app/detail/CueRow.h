@@ -2,6 +2,7 @@
 
 #include "app/detail/CueColumns.h"
 #include "app/detail/CueFocus.h"
+#include "app/detail/DeleteReveal.h"
 #include "core/Cue.h"
 
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QLineEdit;
@@ -28,7 +30,7 @@ class TypedTextWrite;
 
 // One cue of a cue table, edited in place: drag handle, number, title,
 // duration, stage, version, the three dates and a delete button that shows
-// while the pointer is over the row. Every edit goes to the store at once,
+// while the pointer is over the row or the keyboard is in it. Every edit goes to the store at once,
 // typed text once the field has handled the keystroke or paste. The two text
 // fields write on the user's edits only, and take a value from the store only
 // when it differs, the field is not being edited and nothing typed waits to be
@@ -103,6 +105,9 @@ private:
     QUuid m_projectID;
     Cue m_cue;
     PointerHover* m_hover = nullptr;
+    // A member, so that it goes before the row's cells: as children they are
+    // destroyed after it, and would otherwise tell it of their focus as they go.
+    std::unique_ptr<DeleteReveal> m_reveal;
     QPropertyAnimation* m_glide = nullptr;
 
     CueDragHandle* m_handle = nullptr;

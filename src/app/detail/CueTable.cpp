@@ -4,6 +4,7 @@
 #include "app/detail/CueDragHandle.h"
 #include "app/detail/CueRow.h"
 #include "app/detail/CueTableFooter.h"
+#include "app/detail/DeleteReveal.h"
 #include "app/detail/DragAutoScroll.h"
 #include "app/store/ProjectStore.h"
 #include "core/RecordCoding.h"
@@ -25,14 +26,6 @@ namespace sorvel {
 
 namespace {
 constexpr int rowPitch = CueRow::rowHeight + CueTable::ruleHeight;
-
-// Hiding a widget that holds the keyboard hands it on to the next field with
-// its text selected: another cue's number, which the next keystroke would
-// replace. A row or table that goes takes the keyboard with it instead.
-void takeKeyboardAway(QWidget* going) {
-    if (QWidget* focused = QApplication::focusWidget(); focused && going->isAncestorOf(focused))
-        focused->clearFocus();
-}
 } // namespace
 
 CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter, QWidget* parent)
@@ -43,7 +36,7 @@ CueTable::CueTable(ProjectStore& store, const QUuid& projectID, bool showsFooter
         m_footer = new CueTableFooter(this);
         connect(m_footer, &CueTableFooter::addRequested, this, &CueTable::addCue);
     }
-    m_autoScroll = new DragAutoScroll(this);
+    m_autoScroll = new DragAutoScroll(this, rowPitch);
     connect(m_autoScroll, &DragAutoScroll::scrolled, this, &CueTable::walkToPointer);
     connect(&m_store, &ProjectStore::projectsChanged, this, &CueTable::refresh);
     refresh();
@@ -108,7 +101,7 @@ void CueTable::chainKeyboard() {
 }
 
 void CueTable::retire(CueRow* row) {
-    takeKeyboardAway(row);
+    DeleteReveal::takeKeyboardAway(row);
     row->hide();
     // A running drag's event loop may still deliver to this row (its handle
     // started the drag); it goes when the drag is over.
@@ -122,8 +115,11 @@ void CueTable::placeRows(bool animated) {
     for (int i = 0; i < m_order.size(); ++i) {
         CueRow* row = m_rows.value(m_order.at(i));
         row->resize(width(), CueRow::rowHeight);
-        row->slideTo(rowRect(i).top(), animated && row->isVisible());
-        row->show();
+        // The dragged cue is in the hand: its row waits unseen at its place
+        // while the others glide, so no two rows ever pass over each other.
+        const bool lifted = m_draggingID == m_order.at(i);
+        row->slideTo(rowRect(i).top(), animated && row->isVisible() && !lifted);
+        row->setVisible(!lifted);
     }
     if (m_footer)
         m_footer->setGeometry(0, headerHeight + int(m_order.size()) * rowPitch, width(), CueTableFooter::height);
@@ -279,6 +275,8 @@ void CueTable::startDrag(const QUuid& cueID) {
     drag->setMimeData(data);
     drag->setPixmap(dragImage(dragged));
     drag->setHotSpot(dragged->dragHandle()->geometry().center());
+    DeleteReveal::takeKeyboardAway(dragged);
+    placeRows(false);
 
     m_autoScroll->start();
     if (m_dragRunner)
@@ -290,6 +288,9 @@ void CueTable::startDrag(const QUuid& cueID) {
     // However the drag ended (on a row, elsewhere, or cancelled), it is over.
     m_dragRunning = false;
     m_draggingID.reset();
+    if (CueRow* landed = m_rows.value(cueID))
+        landed->show();
+    update();
     drag->deleteLater();
     for (const QPointer<CueRow>& gone : std::as_const(m_retired)) {
         if (gone)
@@ -304,7 +305,7 @@ void CueTable::startDrag(const QUuid& cueID) {
 void CueTable::hideEvent(QHideEvent* event) {
     // Only when the table itself is hidden (its list row closed), not when its window is.
     if (isHidden())
-        takeKeyboardAway(this);
+        DeleteReveal::takeKeyboardAway(this);
     QWidget::hideEvent(event);
 }
 
@@ -334,6 +335,14 @@ void CueTable::paintEvent(QPaintEvent*) {
     const QColor rule = Studio::faded(Studio::line(), 0.5);
     for (int i = 0; i < m_order.size(); ++i)
         painter.fillRect(QRect(0, rowRect(i).bottom() + 1, width(), ruleHeight), rule);
+    // Where the dragged cue lands.
+    if (const qsizetype lifted = m_draggingID ? m_order.indexOf(*m_draggingID) : -1; lifted >= 0) {
+        const QRectF slot = QRectF(rowRect(int(lifted))).adjusted(2, 2, -2, -2);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QColor tint = Studio::tint(this);
+        Shapes::fillRounded(painter, slot, 6, Studio::faded(tint, 0.12));
+        Shapes::strokeRoundedInside(painter, slot, 6, Studio::faded(tint, 0.5), 1);
+    }
 }
 
 } // namespace sorvel

@@ -30,7 +30,8 @@ class ProjectStore;
 //
 // Cues are reordered by dragging a row's handle: the drag carries the cue's
 // id as text, and the dragged cue takes the place of each row the pointer
-// reaches, while the pointer is still down. Rows are kept per cue id and
+// reaches, while the pointer is still down; its row is hidden meanwhile and
+// its place shown empty. Rows are kept per cue id and
 // only moved, never rebuilt, so the drag's own row survives the moves. Held
 // near the edge of the pane the table sits in, or with the wheel, the drag
 // scrolls the pane, and the cue follows to the row then under the pointer.

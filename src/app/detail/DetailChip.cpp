@@ -1,9 +1,12 @@
 #include "app/detail/DetailChip.h"
 
+#include "studio/ButtonKeys.h"
+#include "studio/FocusRing.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/ValueChange.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -20,7 +23,8 @@ DetailChip::DetailChip(const QString& title, const QFont& font, QMargins padding
     setText(title);
     setFont(font);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, where the focus shows; a click leaves no ring behind.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -42,6 +46,18 @@ void DetailChip::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(look.text);
     painter.drawText(rect().marginsRemoved(m_padding), Qt::AlignCenter, text());
+    if (hasFocus()) {
+        painter.setOpacity(1.0);
+        if (look.fill.isValid())
+            FocusRing::paint(painter, this, QRectF(rect()), m_radius);
+        else
+            FocusRing::paintOnTint(painter, QRectF(rect()), m_radius);
+    }
+}
+
+void DetailChip::keyPressEvent(QKeyEvent* event) {
+    if (!ButtonKeys::press(*this, *event))
+        QAbstractButton::keyPressEvent(event);
 }
 
 } // namespace sorvel

@@ -8,7 +8,8 @@ namespace sorvel {
 
 // A small selectable chip: its title on a rounded fill. The owner sets the
 // colours of the selected and the idle look; a fill without a valid colour
-// takes the window's accent tint.
+// takes the window's accent tint. Tab reaches it, Space, Return or Enter
+// press it, and the arrows go on to the chips of its group.
 class DetailChip final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QMargins m_padding;

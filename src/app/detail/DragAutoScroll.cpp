@@ -12,7 +12,13 @@
 
 namespace sorvel {
 
-DragAutoScroll::DragAutoScroll(QWidget* content) : QObject(content), m_content(content) {
+namespace {
+// A loop that stalled longer scrolls no further for it.
+constexpr qint64 longestTickMs = 100;
+} // namespace
+
+DragAutoScroll::DragAutoScroll(QWidget* content, int rowPitch)
+    : QObject(content), m_content(content), m_rowPitch(rowPitch) {
     m_timer.setInterval(tickMs);
     connect(&m_timer, &QTimer::timeout, this, &DragAutoScroll::tick);
 }
@@ -30,6 +36,8 @@ void DragAutoScroll::start() {
     if (!pane())
         return;
     m_running = true;
+    m_owed = 0;
+    m_sinceTick.start();
     m_timer.start();
     takeWheel();
 }
@@ -46,16 +54,15 @@ void DragAutoScroll::takeWheel() {
         qApp->installEventFilter(this);
 }
 
-int DragAutoScroll::stepAt(int y, int top, int bottom) {
+qreal DragAutoScroll::speedAt(int y, int top, int bottom) {
     // Past the edge counts as right at it.
-    const auto step = [](int distance) {
-        const qreal closeness = std::clamp(qreal(edgeBand - distance) / edgeBand, qreal(0), qreal(1));
-        return int(std::lround(slowestStep + (fastestStep - slowestStep) * closeness));
+    const auto speed = [](int distance) {
+        return fastestRowsPerSecond * std::clamp(qreal(edgeBand - distance) / edgeBand, qreal(0), qreal(1));
     };
     if (y < top + edgeBand)
-        return -step(y - top);
+        return -speed(y - top);
     if (y > bottom - edgeBand)
-        return step(bottom - y);
+        return speed(bottom - y);
     return 0;
 }
 
@@ -63,11 +70,17 @@ void DragAutoScroll::tick() {
     QAbstractScrollArea* area = pane();
     if (!area)
         return;
+    const qint64 elapsedMs = std::min(m_sinceTick.restart(), longestTickMs);
     const QWidget* viewport = area->viewport();
     const QPoint pointer = viewport->mapFromGlobal(QCursor::pos());
-    if (pointer.x() < 0 || pointer.x() >= viewport->width())
-        return;
-    const int step = stepAt(pointer.y(), 0, viewport->height() - 1);
+    const qreal speed =
+        pointer.x() < 0 || pointer.x() >= viewport->width() ? 0 : speedAt(pointer.y(), 0, viewport->height() - 1);
+    // What is owed in the other direction, or away from the edges, is forgotten.
+    if (speed == 0 || (speed < 0) != (m_owed < 0))
+        m_owed = 0;
+    m_owed += speed * m_rowPitch * qreal(elapsedMs) / 1000;
+    const int step = int(m_owed);
+    m_owed -= step;
     // The edges of the content are the ends: the pane scrolls no further
     // than to bring them into sight, not on to what lies beyond it.
     const int top = m_content->mapTo(viewport, QPoint(0, 0)).y();

@@ -13,6 +13,7 @@
 #include "studio/StudioLabel.h"
 #include "studio/TypedTextWrite.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,11 +82,15 @@ LabelCard::LabelCard(const QUuid& projectID, ProjectStore& store, QWidget* paren
     statusRow->setSpacing(4);
     const DetailChip::Look selected{Studio::label(), Studio::labelInk()};
     const DetailChip::Look idle{Studio::faded(Studio::labelInk(), 0.65), Studio::faded(Studio::labelLine(), 0.45)};
+    // The arrows move between the chips of one row.
+    auto* statusGroup = new QButtonGroup(this);
+    statusGroup->setExclusive(false);
     for (const ProjectStatus status : allProjectStatuses()) {
         auto* chip = new DetailChip(title(status), Studio::font(11, Studio::Weight::Medium), QMargins(9, 4, 9, 4), 5,
                                     selected, idle, this);
         connect(chip, &QAbstractButton::clicked, this, [this, status] { chooseStatus(status); });
         statusRow->addWidget(chip);
+        statusGroup->addButton(chip);
         m_statusChips.append(chip);
     }
     statusRow->addStretch(1);

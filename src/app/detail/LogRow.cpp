@@ -60,8 +60,8 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, int dateWidth, QWidge
     m_delete = new PlainSymbolButton(QStringLiteral("minus.circle.fill"), QString(), Studio::font(12), this);
     m_delete->setColor(Studio::systemRed());
     m_delete->setToolTip(QStringLiteral("删除这条记录"));
-    m_delete->setFocusPolicy(Qt::NoFocus);
-    // Hidden (and so taking no clicks) until the pointer is over the row; it keeps its place meanwhile.
+    // Hidden (and so taking no clicks) until the pointer or the keyboard is
+    // in the row; it keeps its place meanwhile.
     QSizePolicy keepsPlace = m_delete->sizePolicy();
     keepsPlace.setRetainSizeWhenHidden(true);
     m_delete->setSizePolicy(keepsPlace);
@@ -88,7 +88,7 @@ LogRow::LogRow(const LogEntry& entry, const QColor& color, int dateWidth, QWidge
     row->addLayout(deleteBox);
 
     m_hover = new PointerHover(this);
-    connect(m_hover, &PointerHover::hoveringChanged, m_delete, &QWidget::setVisible);
+    m_reveal = std::make_unique<DeleteReveal>(this, m_hover, m_delete, QList<QWidget*>());
 }
 
 bool LogRow::isHovering() const {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/detail/DeleteReveal.h"
 #include "core/LogEntry.h"
 
 #include <QColor>
 #include <QWidget>
+
+#include <memory>
 
 class QLabel;
 
@@ -14,7 +17,8 @@ class PointerHover;
 
 // One line of the progress log: its date, a bar in the project's type
 // colour, the text (wrapping), and a delete button that shows while the
-// pointer is over the row. The progress stored with the entry is not shown.
+// pointer is over the row or Tab has brought the keyboard to it. The progress
+// stored with the entry is not shown.
 class LogRow final : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +40,9 @@ Q_SIGNALS:
 private:
     QUuid m_entryID;
     PointerHover* m_hover;
+    // A member, so that it goes before the row's cells: as children they are
+    // destroyed after it, and would otherwise tell it of their focus as they go.
+    std::unique_ptr<DeleteReveal> m_reveal;
     QLabel* m_date;
     QLabel* m_text;
     PlainSymbolButton* m_delete;

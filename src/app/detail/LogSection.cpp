@@ -1,5 +1,6 @@
 #include "app/detail/LogSection.h"
 
+#include "app/detail/DeleteReveal.h"
 #include "app/detail/LogRow.h"
 #include "app/store/ProjectStore.h"
 #include "core/UserText.h"
@@ -101,6 +102,7 @@ void LogSection::showEntries(const QList<LogEntry>& entries, const QColor& color
     m_shownColor = color;
     // Later: the row whose delete button was pressed is still handling that click.
     for (LogRow* row : std::as_const(m_rows)) {
+        DeleteReveal::takeKeyboardAway(row);
         m_list->removeWidget(row);
         row->hide();
         row->deleteLater();
@@ -113,6 +115,14 @@ void LogSection::showEntries(const QList<LogEntry>& entries, const QColor& color
         m_list->addWidget(row);
         m_rows.append(row);
     }
+    // Widgets take Tab in the order they were made: rows made after the
+    // toggle below them would be reached after everything else in the pane.
+    QList<QWidget*> stops{m_add};
+    for (LogRow* row : std::as_const(m_rows))
+        stops << row << row->deleteButton();
+    stops << m_toggle;
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops.at(i - 1), stops.at(i));
 }
 
 void LogSection::updateToggle(qsizetype entryCount) {

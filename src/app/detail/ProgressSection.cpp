@@ -12,6 +12,7 @@
 #include "studio/TapeWindow.h"
 #include "studio/WaveformBars.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -65,11 +66,15 @@ ProgressSection::ProgressSection(const QUuid& projectID, ProjectStore& store, QW
     modeRow->setSpacing(4);
     const DetailChip::Look selected{Studio::bg0(), QColor()};
     const DetailChip::Look idle{Studio::text2(), Studio::bg3()};
+    // The arrows move between the two chips.
+    auto* modeGroup = new QButtonGroup(this);
+    modeGroup->setExclusive(false);
     for (const ProgressMode mode : allProgressModes()) {
         auto* chip = new DetailChip(title(mode), Studio::font(11, Studio::Weight::Medium), QMargins(10, 5, 10, 5), 6,
                                     selected, idle, this);
         connect(chip, &QAbstractButton::clicked, this, [this, mode] { chooseMode(mode); });
         modeRow->addWidget(chip);
+        modeGroup->addButton(chip);
         m_modeChips.append(chip);
     }
     modeRow->addStretch(1);

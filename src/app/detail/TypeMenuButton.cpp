@@ -2,11 +2,14 @@
 
 #include "core/TypeRegistry.h"
 #include "core/UserText.h"
+#include "studio/ButtonKeys.h"
+#include "studio/FocusRing.h"
 #include "studio/MenuItemText.h"
 #include "studio/Shapes.h"
 #include "studio/Studio.h"
 #include "studio/Symbols.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 
@@ -35,7 +38,8 @@ QFont titleFont() {
 TypeMenuButton::TypeMenuButton(TypeRegistry& registry, QWidget* parent)
     : QAbstractButton(parent), m_registry(registry) {
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, where the focus shows; a click opens the menu without leaving a ring behind.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, &TypeMenuButton::openMenu);
 }
@@ -94,6 +98,20 @@ void TypeMenuButton::paintEvent(QPaintEvent*) {
         + spacing;
     Symbols::paintForFont(painter, {x + chevronSide / 2, midY}, chevronSize, QStringLiteral("chevron.down"), ink,
                           Studio::Weight::Bold);
+    if (hasFocus()) {
+        painter.setOpacity(1.0);
+        FocusRing::paint(painter, this, plate, 4);
+    }
+}
+
+void TypeMenuButton::keyPressEvent(QKeyEvent* event) {
+    // The arrow down opens the menu, as it does on any menu button.
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier) {
+        click();
+        return;
+    }
+    if (!ButtonKeys::press(*this, *event))
+        QAbstractButton::keyPressEvent(event);
 }
 
 } // namespace sorvel

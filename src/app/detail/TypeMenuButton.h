@@ -14,6 +14,7 @@ class TypeRegistry;
 // The type chip of the label card: symbol, title and a small chevron in ink
 // on the type's colour. A click lists every registered type in a menu; a
 // choice is reported through `typeChosen`, also when it is the current type.
+// From the keyboard, Space, Return, Enter or the arrow down open the menu.
 class TypeMenuButton final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -31,6 +32,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void openMenu();

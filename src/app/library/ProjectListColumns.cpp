@@ -1,7 +1,8 @@
 #include "app/library/ProjectListColumns.h"
 
 #include "app/library/ProjectListRow.h"
-#include "studio/Shapes.h"
+
+#include <algorithm>
 
 namespace sorvel {
 
@@ -21,14 +22,59 @@ const std::array<ProjectListColumn, ProjectListColumns::count>& ProjectListColum
     return columns;
 }
 
+namespace {
+
+// The width the shown columns take, the name at its narrowest.
+qreal neededWidth(const std::array<bool, ProjectListColumns::count>& shown) {
+    qreal needed = 2 * ProjectListColumns::horizontalInset - ProjectListColumns::spacing;
+    for (std::size_t i = 0; i < ProjectListColumns::count; ++i) {
+        if (shown[i])
+            needed += ProjectListColumns::spacing
+                + (i == ProjectListColumns::flexible ? ProjectListColumns::narrowestName
+                                                     : ProjectListColumns::all()[i].width);
+    }
+    return needed;
+}
+
+} // namespace
+
+std::array<bool, ProjectListColumns::count> ProjectListColumns::shown(qreal rowWidth) {
+    std::array<bool, count> result;
+    result.fill(true);
+    for (const std::size_t going : givingWay) {
+        if (neededWidth(result) <= rowWidth)
+            break;
+        result[going] = false;
+    }
+    return result;
+}
+
+qreal ProjectListColumns::narrowestRow() {
+    std::array<bool, count> staying;
+    staying.fill(true);
+    for (const std::size_t going : givingWay)
+        staying[going] = false;
+    return neededWidth(staying);
+}
+
 std::array<QRectF, ProjectListColumns::count> ProjectListColumns::frames(const QRectF& row) {
-    static const std::array<qreal, count> widths = [] {
-        std::array<qreal, count> result{};
-        for (std::size_t i = 0; i < count; ++i)
-            result[i] = all()[i].width;
-        return result;
-    }();
-    return Shapes::columnFrames(row, widths, flexible, spacing, horizontalInset);
+    const std::array<bool, count> visible = shown(row.width());
+    qreal fixed = -spacing;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (visible[i])
+            fixed += spacing + (i == flexible ? 0 : all()[i].width);
+    }
+    const qreal nameWidth = std::max<qreal>(0, row.width() - 2 * horizontalInset - fixed);
+    std::array<QRectF, count> result;
+    qreal x = row.left() + horizontalInset;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!visible[i])
+            continue;
+        const qreal width = i == flexible ? nameWidth : all()[i].width;
+        result[i] = QRectF(x, row.top(), width, row.height());
+        x += width + spacing;
+    }
+    return result;
 }
 
 } // namespace sorvel

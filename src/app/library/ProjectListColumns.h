@@ -26,16 +26,26 @@ struct ProjectListColumn {
 
 // The columns shared by the list header and its rows, so titles stand over
 // their cells: chevron, name, type, status, progress, mixed, delivered, total
-// duration, deadline, modified.
+// duration, deadline, modified. In a narrow list the name keeps room for a
+// readable part of itself, and columns give way for it, the least needed
+// first (modified, mixed, total duration, delivered, deadline, type); the
+// chevron, name, status and progress always stay.
 struct ProjectListColumns {
     static constexpr std::size_t count = 10;
     static constexpr std::size_t flexible = 1; // the name takes the remaining width
     static constexpr qreal spacing = 8;
     static constexpr qreal horizontalInset = 10;
-    static constexpr qreal minimumListWidth = 900;
+    static constexpr qreal narrowestName = 140;
+    // The columns that give way, in the order they go.
+    static constexpr std::array<std::size_t, 6> givingWay{9, 5, 7, 6, 8, 2};
 
     static const std::array<ProjectListColumn, count>& all();
-    // The horizontal frames of the cells within a row or header rectangle.
+    // Which columns a row or header this wide shows.
+    static std::array<bool, count> shown(qreal rowWidth);
+    // The narrowest a row can be: the columns that always stay, the name at its narrowest.
+    static qreal narrowestRow();
+    // The horizontal frames of the cells within a row or header rectangle;
+    // a column that gave way has an empty frame.
     static std::array<QRectF, count> frames(const QRectF& row);
 };
 

@@ -97,8 +97,10 @@ void ProjectListRow::paint(QPainter& painter, const QRectF& row, const QColor& t
 
     const auto cells = ProjectListColumns::frames(row);
     const auto& columns = ProjectListColumns::all();
-    for (std::size_t i = 0; i < ProjectListColumns::count; ++i)
-        (this->*columns[i].paint)(painter, cells[i]);
+    for (std::size_t i = 0; i < ProjectListColumns::count; ++i) {
+        if (!cells[i].isEmpty())
+            (this->*columns[i].paint)(painter, cells[i]);
+    }
 
     painter.restore();
 }

@@ -119,7 +119,12 @@ void ProjectListView::resort() {
 }
 
 qreal ProjectListView::contentWidth() const {
-    return std::max(ProjectListColumns::minimumListWidth, viewport()->width() - 2 * sideInset);
+    // The list fits the page and its columns give way; only a page narrower
+    // than the columns that always stay, or than an opened cue table, scrolls sideways.
+    qreal width = std::max(ProjectListColumns::narrowestRow(), viewport()->width() - 2 * sideInset);
+    for (const CueTable* table : m_cueTables)
+        width = std::max(width, cueInset + table->minimumSizeHint().width());
+    return width;
 }
 
 QPointF ProjectListView::contentOffset() const {
@@ -261,7 +266,7 @@ void ProjectListView::paintHeader(QPainter& painter, const QRectF& rect) const {
     const auto& columns = ProjectListColumns::all();
     for (std::size_t i = 0; i < ProjectListColumns::count; ++i) {
         const QString& title = columns[i].title;
-        if (title.isEmpty())
+        if (title.isEmpty() || cells[i].isEmpty())
             continue;
         const bool current = m_sort.sort == columns[i].sort;
         const qreal textWidth = Shapes::textWidth(font, title);

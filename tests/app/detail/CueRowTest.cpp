@@ -831,17 +831,58 @@ TEST_F(CueRowTest, EveryControlThatTakesTheKeyboardShowsItInTheAccent) {
     ASSERT_EQ(table->rows().first(), second);
     PlainSymbolButton* add = table->footer()->addButton();
     const int addUnfocused = pixelsNear(add->grab().toImage(), green); // its text is in the accent too
+    // The row's delete button, shown while the keyboard is in the row, comes before it.
     first->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(first->deleteButton()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
     pressKey(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_TRUE(add->hasFocus()) << "Tab went to " << QApplication::focusWidget();
     EXPECT_GE(pixelsNear(add->grab().toImage(), green) - addUnfocused, 2 * (add->width() + add->height()));
     second->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
     pressKey(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(first->numberField()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
     // A click leaves no ring behind: it does not take the keyboard.
     first->focusField(CueFocus::Field::Title);
     clickAt(first->versionButton(), first->versionButton()->rect().center());
     EXPECT_FALSE(first->versionButton()->hasFocus());
+}
+
+TEST_F(CueRowTest, TheKeyboardAloneReachesAndPressesTheDeleteButton) {
+    // The pointer is nowhere near the rows.
+    QCursor::setPos(table->footer()->mapToGlobal(table->footer()->rect().center()));
+    ASSERT_FALSE(first->isHovering());
+    ASSERT_FALSE(first->deleteButton()->isVisible());
+
+    // The keyboard in a row shows its delete button, and Tab along the row reaches it.
+    first->focusField(CueFocus::Field::Title);
+    EXPECT_TRUE(first->deleteButton()->isVisible());
+    EXPECT_FALSE(second->deleteButton()->isVisible());
+    first->dateChip(Cue::DateKind::Delivered)->setFocus(Qt::TabFocusReason);
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(first->deleteButton()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+
+    // Once the keyboard leaves the row the button goes; Shift+Tab from the next row comes back to it.
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(second->numberField()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    EXPECT_FALSE(first->deleteButton()->isVisible());
+    EXPECT_TRUE(second->deleteButton()->isVisible());
+    QKeyEvent backtab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &backtab);
+    waitForQueuedEvents();
+    ASSERT_TRUE(first->deleteButton()->hasFocus()) << "Shift+Tab went to " << QApplication::focusWidget();
+    EXPECT_TRUE(first->deleteButton()->isVisible());
+    EXPECT_FALSE(second->deleteButton()->isVisible());
+
+    // Space presses it: the cue goes, and the keyboard goes with its row rather than into another cue.
+    const QUuid gone = first->cue().id;
+    pressKey(QApplication::focusWidget(), Qt::Key_Space, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(first->deleteButton(), &release);
+    waitForQueuedEvents();
+    ASSERT_EQ(stored().items.size(), 1);
+    EXPECT_NE(stored().items.first().id, gone);
+    EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -29,7 +30,10 @@ protected:
         before = stored().updatedAt;
     }
 
-    // Sends a drag of `text` over the row at `index`, as the window system does.
+    // Sends a drag of `text` over the row at `index`, as the window system
+    // does, and ends it there with a drop or by leaving: the application
+    // hands drag moves to the widget that took the last drag enter until a
+    // drop or a leave, and would hand a later test's to this table once gone.
     bool dragOver(const QString& text, int index, bool drop) {
         QMimeData data;
         data.setText(text);
@@ -38,8 +42,11 @@ protected:
         QApplication::sendEvent(table.get(), &enter);
         QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(table.get(), &move);
-        if (!drop)
+        if (!drop) {
+            QDragLeaveEvent leave;
+            QApplication::sendEvent(table.get(), &leave);
             return move.isAccepted();
+        }
         QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(table.get(), &dropped);
         return dropped.isAccepted() && dropped.dropAction() == Qt::MoveAction;
@@ -92,6 +99,44 @@ TEST_F(CueTableReorderTest, ADragWalksTheRowsLiveAndKeepsEveryRowWidget) {
     std::sort(sortedAfter.begin(), sortedAfter.end());
     EXPECT_EQ(sortedAfter, sortedBefore); // moved, never rebuilt
     EXPECT_EQ(stored().updatedAt, before);
+}
+
+TEST_F(CueTableReorderTest, RowsMakingWayForADraggedCueNeverPassOverEachOther) {
+    const QUuid a = idOf("A");
+    CueRow* dragged = table->row(a);
+    QStringList overlaps;
+    bool hiddenWhileDragged = false;
+    bool settled = false;
+    table->setDragRunner([&](QDrag& drag) {
+        hiddenWhileDragged = !dragged->isVisible();
+        // From the first place to the last in one move: three rows glide up at once.
+        dragOver(drag.mimeData()->text(), 3, false);
+        settled = waitUntil(
+            [&] {
+                const QList<CueRow*> rows = table->rows();
+                bool still = true;
+                for (int i = 0; i < rows.size(); ++i) {
+                    still = still && rows.at(i)->y() == table->rowRect(i).top();
+                    for (int j = 0; j < i; ++j) {
+                        if (rows.at(i)->isVisible() && rows.at(j)->isVisible()
+                            && rows.at(i)->geometry().intersects(rows.at(j)->geometry()))
+                            overlaps.append(rows.at(i)->cue().number + rows.at(j)->cue().number);
+                    }
+                }
+                return still;
+            },
+            2000);
+        return Qt::MoveAction;
+    });
+    table->startDrag(a);
+
+    EXPECT_TRUE(hiddenWhileDragged) << "the dragged cue's row stays in sight under the rows that move";
+    EXPECT_TRUE(settled);
+    EXPECT_TRUE(overlaps.isEmpty()) << overlaps.join(' ').toStdString();
+    EXPECT_EQ(storedNumbers().join(','), "B,C,D,A");
+    // Once the drag is over the cue's row is back at its new place.
+    EXPECT_TRUE(dragged->isVisible());
+    EXPECT_EQ(dragged->y(), table->rowRect(3).top());
 }
 
 TEST_F(CueTableReorderTest, ADragThatEndsAwayFromItsRowTakesTheDeleteButtonAway) {
@@ -273,9 +318,14 @@ TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOne
     bool followedTheWheel = false;
     int scrolledTo = 0;
     table->setDragRunner([&](QDrag& drag) {
-        // Held at the top edge of the pane, the drag scrolls it up to the first cue.
-        dragTo(drag.mimeData(), viewport->mapToGlobal(QPoint(300, 3)));
-        reachedTheTop = waitUntil([&] { return bar->value() == 0 && indexOfDragged() == 0; }, 10000);
+        // The drag starts over the table, which takes it as it enters and only then hears where it moves.
+        const QPoint top = viewport->mapToGlobal(QPoint(300, 3));
+        QDragEnterEvent enter(table->mapFromGlobal(top), Qt::MoveAction, drag.mimeData(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &enter);
+        // Held at the top edge of the pane, the drag scrolls it up to the first cue, a few rows a second.
+        dragTo(drag.mimeData(), top);
+        reachedTheTop = waitUntil([&] { return bar->value() == 0 && indexOfDragged() == 0; }, 30000);
 
         // Away from the edges nothing scrolls; the wheel does, and the cue follows to the row under the pointer.
         const QPoint middle = viewport->mapToGlobal(QPoint(300, viewport->height() / 2));
@@ -287,6 +337,9 @@ TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOne
         scrolledTo = bar->value();
         const int under = table->mapFromGlobal(middle).y();
         followedTheWheel = scrolledTo > still && table->rowRect(indexOfDragged()).contains(QPoint(10, under));
+        // Dropped where it is, which ends the drag for the application too.
+        QDropEvent drop(table->mapFromGlobal(middle), Qt::MoveAction, drag.mimeData(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table.get(), &drop);
         return Qt::MoveAction;
     });
     table->startDrag(dragged);
@@ -299,14 +352,53 @@ TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOne
     waitForQueuedEvents();
     EXPECT_EQ(bar->value(), after);
     EXPECT_EQ(stored().items.size(), 40);
+}
 
-    // Faster the nearer the edge, fastest past it, still in the middle.
-    EXPECT_EQ(DragAutoScroll::stepAt(150, 0, 299), 0);
-    EXPECT_LT(DragAutoScroll::stepAt(2, 0, 299), DragAutoScroll::stepAt(30, 0, 299));
-    EXPECT_LT(DragAutoScroll::stepAt(30, 0, 299), 0);
-    EXPECT_EQ(DragAutoScroll::stepAt(-50, 0, 299), -DragAutoScroll::fastestStep);
-    EXPECT_GT(DragAutoScroll::stepAt(297, 0, 299), DragAutoScroll::stepAt(270, 0, 299));
-    EXPECT_GT(DragAutoScroll::stepAt(270, 0, 299), 0);
+TEST_F(CueTableTest, ADragHeldAtTheEdgeScrollsSlowlyEnoughToStopOnARow) {
+    QList<Cue> cues;
+    for (int i = 1; i <= 40; ++i)
+        cues.append(namedCue(QString::number(i)));
+    open(cues);
+    QScrollArea pane;
+    pane.setWidgetResizable(true);
+    pane.setWidget(table.get());
+    const auto giveBack = qScopeGuard([&pane] { pane.takeWidget(); });
+    pane.resize(900, 300);
+    pane.show();
+    ASSERT_TRUE(waitUntil([&] { return pane.windowHandle() && pane.windowHandle()->isExposed(); }, 2000));
+    QScrollBar* bar = pane.verticalScrollBar();
+    ASSERT_EQ(bar->value(), 0);
+    const int rowPitch = CueRow::rowHeight + CueTable::ruleHeight;
+    // Past the bottom edge: the fastest it goes.
+    const QPoint pastTheEdge = pane.viewport()->mapToGlobal(QPoint(300, pane.viewport()->height() + 20));
+
+    qint64 elapsedMs = 0;
+    bool scrolled = false;
+    table->setDragRunner([&](QDrag&) {
+        QCursor::setPos(pastTheEdge);
+        QElapsedTimer clock;
+        clock.start();
+        scrolled = waitUntil([&] { return bar->value() >= 3 * rowPitch; }, 10000);
+        elapsedMs = clock.elapsed();
+        return Qt::IgnoreAction;
+    });
+    table->startDrag(idOf("1"));
+
+    ASSERT_TRUE(scrolled) << "scrolled to " << bar->value();
+    // Three rows take at least as long as the top speed allows, however busy the machine.
+    const qreal rowsPerSecond = 3.0 * 1000 / qreal(std::max<qint64>(elapsedMs, 1));
+    EXPECT_LE(rowsPerSecond, DragAutoScroll::fastestRowsPerSecond * 1.05) << elapsedMs << " ms for three rows";
+    EXPECT_LE(DragAutoScroll::fastestRowsPerSecond, 5) << "no more than a few rows a second";
+
+    // Faster the deeper in the edge's band, in proportion; fastest at and past the edge, still in the middle.
+    EXPECT_EQ(DragAutoScroll::speedAt(150, 0, 299), 0);
+    EXPECT_EQ(DragAutoScroll::speedAt(0, 0, 299), -DragAutoScroll::fastestRowsPerSecond);
+    EXPECT_EQ(DragAutoScroll::speedAt(-50, 0, 299), -DragAutoScroll::fastestRowsPerSecond);
+    EXPECT_DOUBLE_EQ(DragAutoScroll::speedAt(DragAutoScroll::edgeBand / 2, 0, 299),
+                     -DragAutoScroll::fastestRowsPerSecond / 2);
+    EXPECT_DOUBLE_EQ(DragAutoScroll::speedAt(299 - DragAutoScroll::edgeBand / 4, 0, 299),
+                     DragAutoScroll::fastestRowsPerSecond * 3 / 4);
+    EXPECT_EQ(DragAutoScroll::speedAt(400, 0, 299), DragAutoScroll::fastestRowsPerSecond);
 }
 
 } // namespace

@@ -5,8 +5,11 @@
 #include "support/Waiting.h"
 
 #include <QApplication>
+#include <QColor>
+#include <QImage>
 #include <QKeyEvent>
 
+#include <cstdlib>
 #include <memory>
 
 namespace sorvel::test {
@@ -41,6 +44,20 @@ inline void typeKey(QWidget* widget, int key, const QString& text = {}, Qt::Keyb
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QApplication::sendEvent(widget, &release);
     waitForQueuedEvents();
+}
+
+// Pixels of an image within a few steps of a colour.
+inline int pixelsNear(const QImage& image, const QColor& color) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - color.red()) < 24 && std::abs(pixel.green() - color.green()) < 24
+                && std::abs(pixel.blue() - color.blue()) < 24)
+                ++count;
+        }
+    }
+    return count;
 }
 
 inline void typeText(QWidget* widget, const QString& text) {

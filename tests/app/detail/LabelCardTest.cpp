@@ -5,8 +5,11 @@
 #include "app/detail/DetailChip.h"
 #include "app/detail/LabelCard.h"
 #include "app/detail/NotesSection.h"
+#include "app/detail/ProgressSection.h"
+#include "app/detail/ProgressSlider.h"
 #include "app/detail/TypeMenuButton.h"
 #include "studio/MenuItemText.h"
+#include "studio/Studio.h"
 #include "studio/StudioLabel.h"
 #include "support/Waiting.h"
 
@@ -15,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace sorvel::test {
 namespace {
@@ -177,6 +181,92 @@ TEST_F(LabelCardTest, ALongNameEndsInAnEllipsisUntilItIsTypedIn) {
     name->clearFocus();
     store.update(view.projectID(), [](AudioProject& p) { p.name = QStringLiteral("Short"); });
     EXPECT_EQ(name->shownText(), QStringLiteral("Short"));
+}
+
+// A key pressed and let go, as Space on a button clicks only when let go.
+void strikeKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = {}) {
+    typeKey(widget, key, key == Qt::Key_Space ? QStringLiteral(" ") : QString(), modifiers);
+}
+
+TEST_F(LabelCardTest, TheKeyboardReachesAndUsesEveryControlOfTheLabelAndTheProgress) {
+    const AudioProject project = earlierProject(QStringLiteral("Keys"), [](AudioProject& p) {
+        p.status = ProjectStatus::InProgress;
+        p.progressMode = ProgressMode::Manual;
+        p.manualProgress = 0.5;
+    });
+    openForTyping(project);
+    ASSERT_TRUE(waitUntil([&] { return pane->isActiveWindow(); }, 2000));
+    LabelCard* card = pane->labelCard();
+    ProgressSection* progress = pane->progressSection();
+
+    // Tab from the name walks the four status chips, both mode chips, then the slider.
+    QList<QWidget*> stops;
+    for (DetailChip* status : card->statusChips())
+        stops.append(status);
+    for (DetailChip* mode : progress->modeChips())
+        stops.append(mode);
+    stops.append(progress->slider());
+    QList<QImage> unfocused;
+    for (QWidget* stop : stops)
+        unfocused.append(stop->grab().toImage());
+    card->nameField()->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(card->nameField()->hasFocus());
+    for (int i = 0; i < stops.size(); ++i) {
+        strikeKey(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_TRUE(stops.at(i)->hasFocus()) << "stop " << i << " is " << QApplication::focusWidget();
+        if (i == stops.size() - 1)
+            break; // the slider draws its own focus
+        // A ring of two pixels all round: in the accent, or light on a chip filled with the accent.
+        const QImage focused = stops.at(i)->grab().toImage();
+        const auto* chip = static_cast<DetailChip*>(stops.at(i));
+        const bool onTint = chip->isSelected() && progress->modeChips().contains(chip);
+        const QColor ring = onTint ? Studio::text() : Studio::tint(chip);
+        EXPECT_GE(pixelsNear(focused, ring) - pixelsNear(unfocused.at(i), ring), 2 * (chip->width() + chip->height()))
+            << "stop " << i;
+    }
+    // Shift+Tab from the name goes back to the type menu, which shows its focus too.
+    const QImage typeUnfocused = card->typeButton()->grab().toImage();
+    card->nameField()->setFocus(Qt::TabFocusReason);
+    strikeKey(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(card->typeButton()->hasFocus()) << "Shift+Tab went to " << QApplication::focusWidget();
+    const QColor tint = Studio::tint(card->typeButton());
+    EXPECT_GE(pixelsNear(card->typeButton()->grab().toImage(), tint) - pixelsNear(typeUnfocused, tint),
+              2 * (card->typeButton()->width() + card->typeButton()->height()));
+
+    // The arrows move along a row of chips; Space and Return choose.
+    chip(ProjectStatus::NotStarted)->setFocus(Qt::TabFocusReason);
+    strikeKey(QApplication::focusWidget(), Qt::Key_Right);
+    strikeKey(QApplication::focusWidget(), Qt::Key_Right);
+    ASSERT_TRUE(chip(ProjectStatus::Review)->hasFocus()) << QApplication::focusWidget();
+    strikeKey(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(stored(project.id).status, ProjectStatus::Review);
+    strikeKey(QApplication::focusWidget(), Qt::Key_Right);
+    ASSERT_TRUE(chip(ProjectStatus::Done)->hasFocus());
+    strikeKey(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_TRUE(chip(ProjectStatus::Done)->hasFocus()) << "the last chip of the row keeps the keyboard";
+    progress->modeChips().at(allProgressModes().indexOf(ProgressMode::Auto))->setFocus(Qt::TabFocusReason);
+    strikeKey(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(stored(project.id).progressMode, ProgressMode::Auto);
+
+    // The arrow down opens the type menu, whose arrows and Return choose a type.
+    const int next = 1;
+    ASSERT_GT(store.registry().types().size(), next);
+    QTimer chooser;
+    chooser.setInterval(10);
+    QObject::connect(&chooser, &QTimer::timeout, [&chooser, next] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        chooser.stop();
+        for (int i = 0; i < 10 && menu->activeAction() != menu->actions().at(next); ++i)
+            strikeKey(menu, Qt::Key_Down);
+        strikeKey(menu, Qt::Key_Return);
+    });
+    chooser.start();
+    card->typeButton()->setFocus(Qt::TabFocusReason);
+    strikeKey(card->typeButton(), Qt::Key_Down);
+    EXPECT_FALSE(chooser.isActive()) << "no menu opened";
+    EXPECT_EQ(stored(project.id).typeID, store.registry().types().at(next).id);
 }
 
 TEST_F(LabelCardTest, ModifiedTextSaysHowLongAgo) {

@@ -4,6 +4,7 @@
 #include "app/detail/LogSection.h"
 #include "studio/PlainSymbolButton.h"
 #include "studio/SilentScrollColumn.h"
+#include "studio/Studio.h"
 
 #include <QCursor>
 #include <QEnterEvent>
@@ -167,6 +168,62 @@ TEST_F(LogSectionTest, TheDeleteButtonFollowsThePointerWhenTheLogScrollsUnderIt)
     ASSERT_NE(under, section()->rows().cend());
     EXPECT_NE(*under, hovered);
     EXPECT_TRUE((*under)->deleteButton()->isVisible()) << "the row now under the pointer offers its button";
+}
+
+TEST_F(LogSectionTest, TheKeyboardAloneReachesAndPressesTheDeleteButton) {
+    const QList<LogEntry> log = entries(3);
+    const AudioProject project = test::project(QStringLiteral("Keys"), [&](AudioProject& p) { p.log = log; });
+    open(project).show();
+    QApplication::processEvents();
+    // The pointer is nowhere near the rows.
+    QCursor::setPos(section()->field()->mapToGlobal(section()->field()->rect().center()));
+    LogRow* first = section()->rows().at(0);
+    LogRow* second = section()->rows().at(1);
+    ASSERT_FALSE(first->isHovering());
+    ASSERT_FALSE(first->deleteButton()->isVisible());
+
+    // Tab from the empty field (its record button is off) comes to the first entry's delete button.
+    section()->field()->setFocus(Qt::TabFocusReason);
+    typeKey(section()->field(), Qt::Key_Tab);
+    ASSERT_TRUE(first->deleteButton()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    EXPECT_TRUE(first->deleteButton()->isVisible());
+    EXPECT_FALSE(second->deleteButton()->isVisible());
+    // Its ring, two pixels all round, is in the accent.
+    const QColor tint = Studio::tint(first->deleteButton());
+    const QImage focused = first->deleteButton()->grab().toImage();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), second->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(second, &enter);
+    ASSERT_TRUE(second->deleteButton()->isVisible());
+    EXPECT_GE(pixelsNear(focused, tint) - pixelsNear(second->deleteButton()->grab().toImage(), tint),
+              2 * (first->deleteButton()->width() + first->deleteButton()->height()));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(second, &leave);
+
+    // Tab goes on to the next entry's button, which shows while the first one goes.
+    typeKey(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(second->deleteButton()->hasFocus()) << "Tab went to " << QApplication::focusWidget();
+    EXPECT_TRUE(second->deleteButton()->isVisible());
+    EXPECT_FALSE(first->deleteButton()->isVisible());
+    // Shift+Tab comes back to the first.
+    typeKey(QApplication::focusWidget(), Qt::Key_Backtab, {}, Qt::ShiftModifier);
+    ASSERT_TRUE(first->deleteButton()->hasFocus()) << "Shift+Tab went to " << QApplication::focusWidget();
+    EXPECT_TRUE(first->deleteButton()->isVisible());
+    EXPECT_FALSE(second->deleteButton()->isVisible());
+
+    // Return presses it: the entry goes, and the keyboard goes with its row
+    // rather than on to the next entry's delete button.
+    typeKey(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(stored(project.id).log, (QList<LogEntry>{log.at(1), log.at(2)}));
+    EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("entry 1"), QStringLiteral("entry 2")}));
+    for (const LogRow* row : section()->rows())
+        EXPECT_FALSE(row->isAncestorOf(QApplication::focusWidget())) << "the keyboard went to another entry";
+
+    // Space presses it too.
+    section()->field()->setFocus(Qt::TabFocusReason);
+    typeKey(section()->field(), Qt::Key_Tab);
+    ASSERT_TRUE(section()->rows().first()->deleteButton()->hasFocus());
+    typeKey(QApplication::focusWidget(), Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_EQ(stored(project.id).log, (QList<LogEntry>{log.at(2)}));
 }
 
 TEST_F(LogSectionTest, ALongEntryWrapsAndTheRowGrowsToShowAllOfIt) {

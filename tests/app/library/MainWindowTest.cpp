@@ -14,6 +14,8 @@
 #include "app/detail/ProjectDetailView.h"
 #include "app/library/DrawerState.h"
 #include "app/library/MainWindow.h"
+#include "app/library/ProjectListColumns.h"
+#include "app/library/ProjectListView.h"
 #include "app/library/SheetPresenter.h"
 #include "app/library/ShelfHeader.h"
 #include "app/library/ShelfSummaryRow.h"
@@ -37,6 +39,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QThread>
 
 #include <optional>
@@ -297,6 +300,58 @@ TEST_F(MainWindowTest, AtTheSmallestSizeMoreSelectedTapesLeaveTheShelfStill) {
             summaryTop = top;
         }
     }
+}
+
+TEST_F(MainWindowTest, TheListBesideTheDrawerKeepsItsMainColumnsInSightWithoutScrollingSideways) {
+    const auto tape = [](int number) {
+        return project(QStringLiteral("Tape with a rather long name, number %1").arg(number));
+    };
+    const QList<AudioProject> tapes{tape(1), tape(2), tape(3), tape(4), tape(5), tape(6)};
+    put({tapes[0], tapes[1], tapes[2], tapes[3], tapes[4], tapes[5]});
+    QSet<QUuid> all;
+    for (const AudioProject& made : tapes)
+        all.insert(made.id);
+    window.resize(MainWindow::initialSize);
+    window.shelf()->header()->listModeButton()->click();
+    ASSERT_EQ(window.shelf()->content(), TapeShelf::Content::List);
+    const ProjectListView* list = window.shelf()->list();
+    const auto pageWidth = [&](bool drawer) {
+        return window.centralWidget()->width() - StudioSidebar::fixedWidth
+            - (drawer ? 2 * MainWindow::ruleWidth + MainWindow::drawerWidth : MainWindow::ruleWidth);
+    };
+    const auto columnsInSight = [&] {
+        const auto cells = ProjectListColumns::frames(list->headerRect());
+        std::vector<bool> whole;
+        for (const QRectF& cell : cells)
+            whole.push_back(!cell.isEmpty() && cell.left() >= 0 && cell.right() <= list->viewport()->width());
+        return whole;
+    };
+
+    // One tape and six: the drawer is as wide either way.
+    for (const QSet<QUuid>& selection : {QSet<QUuid>{tapes.first().id}, all}) {
+        router.setSelection(selection);
+        ASSERT_TRUE(waitUntil([&] { return window.shelf()->width() == pageWidth(true); }, 3000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0) << "the list scrolls sideways";
+        const std::vector<bool> whole = columnsInSight();
+        // The chevron, the name, the status and the progress stay whole; the name keeps room to be read.
+        for (const std::size_t column : {0, 1, 3, 4})
+            EXPECT_TRUE(whole[column]) << ProjectListColumns::all()[column].title.toStdString();
+        EXPECT_GE(ProjectListColumns::frames(list->headerRect())[1].width(), ProjectListColumns::narrowestName);
+        // What gives way goes whole, never cut at the edge.
+        for (std::size_t column = 0; column < whole.size(); ++column) {
+            const QRectF cell = ProjectListColumns::frames(list->headerRect())[column];
+            EXPECT_TRUE(whole[column] || cell.isEmpty()) << ProjectListColumns::all()[column].title.toStdString();
+        }
+    }
+
+    // Without the drawer every column is back.
+    router.setSelection({});
+    ASSERT_TRUE(waitUntil([&] { return window.shelf()->width() == pageWidth(false); }, 3000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+    const std::vector<bool> whole = columnsInSight();
+    EXPECT_EQ(std::count(whole.cbegin(), whole.cend(), true), qsizetype(ProjectListColumns::count));
 }
 
 TEST_F(MainWindowTest, TheCalendarEntryShowsTheCalendarAndEveryOtherEntryTheShelf) {
