@@ -37,6 +37,14 @@ inline AudioProject projectWithCue(const QString& name, CueStage stage = CueStag
     return project;
 }
 
+// A music project called "Tape" whose progress is set by hand, at 40 %.
+inline AudioProject manualTape() {
+    AudioProject made = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+    made.progressMode = ProgressMode::Manual;
+    made.manualProgress = 0.4;
+    return made;
+}
+
 // The modification time decoding gives bytes that come from no file.
 inline QDateTime fileTime() {
     return QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);

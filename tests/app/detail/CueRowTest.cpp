@@ -1,4 +1,5 @@
 #include "CueTableFixture.h"
+#include "DetailFixture.h"
 #include "support/StoreTestSupport.h"
 #include "support/Waiting.h"
 
@@ -715,20 +716,6 @@ TEST_F(CueVersionPopoverTest, RedatingChangesOnlyThatDate) {
     expected.versions[1].date = early;
     EXPECT_EQ(stored().items.first(), expected); // order kept, stage and dates untouched
     EXPECT_EQ(row->versionPopover()->dateChips(), chips); // rows kept, not rebuilt
-}
-
-// Pixels of `image` in about `color`.
-int pixelsNear(const QImage& image, const QColor& color) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (std::abs(pixel.red() - color.red()) < 24 && std::abs(pixel.green() - color.green()) < 24
-                && std::abs(pixel.blue() - color.blue()) < 24)
-                ++count;
-        }
-    }
-    return count;
 }
 
 TEST_F(CueVersionPopoverTest, AnOpenPopoverTakesANewAccentAtOnce) {

@@ -12,7 +12,6 @@
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
-#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVariantAnimation>
@@ -288,18 +287,31 @@ TEST_F(CueTableTest, AGoneRowTakesTheKeyboardWithItInsteadOfGivingItToTheNextCue
     EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
 }
 
-TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOneDragReachesAnyPlace) {
+// Forty cues numbered 1 to 40.
+QList<Cue> fortyCues() {
     QList<Cue> cues;
     for (int i = 1; i <= 40; ++i)
         cues.append(namedCue(QString::number(i)));
-    open(cues);
+    return cues;
+}
+
+// The table in a scrolling pane 300 px high, shown. The fixture deletes the
+// table: the pane gives it back before it goes.
+struct ShownInAPane {
+    explicit ShownInAPane(QWidget* table) {
+        pane.setWidgetResizable(true);
+        pane.setWidget(table);
+        pane.resize(900, 300);
+        pane.show();
+    }
+    ~ShownInAPane() { pane.takeWidget(); }
     QScrollArea pane;
-    pane.setWidgetResizable(true);
-    pane.setWidget(table.get());
-    // The fixture deletes the table: the pane gives it back before it goes.
-    const auto giveBack = qScopeGuard([&pane] { pane.takeWidget(); });
-    pane.resize(900, 300);
-    pane.show();
+};
+
+TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOneDragReachesAnyPlace) {
+    open(fortyCues());
+    ShownInAPane shown(table.get());
+    QScrollArea& pane = shown.pane;
     ASSERT_TRUE(waitUntil([&] { return pane.windowHandle() && pane.windowHandle()->isExposed(); }, 2000));
     QScrollBar* bar = pane.verticalScrollBar();
     bar->setValue(bar->maximum());
@@ -355,16 +367,9 @@ TEST_F(CueTableTest, ADragHeldAtTheEdgeOfItsPaneScrollsItAndTheWheelFollowsSoOne
 }
 
 TEST_F(CueTableTest, ADragHeldAtTheEdgeScrollsSlowlyEnoughToStopOnARow) {
-    QList<Cue> cues;
-    for (int i = 1; i <= 40; ++i)
-        cues.append(namedCue(QString::number(i)));
-    open(cues);
-    QScrollArea pane;
-    pane.setWidgetResizable(true);
-    pane.setWidget(table.get());
-    const auto giveBack = qScopeGuard([&pane] { pane.takeWidget(); });
-    pane.resize(900, 300);
-    pane.show();
+    open(fortyCues());
+    ShownInAPane shown(table.get());
+    QScrollArea& pane = shown.pane;
     ASSERT_TRUE(waitUntil([&] { return pane.windowHandle() && pane.windowHandle()->isExposed(); }, 2000));
     QScrollBar* bar = pane.verticalScrollBar();
     ASSERT_EQ(bar->value(), 0);

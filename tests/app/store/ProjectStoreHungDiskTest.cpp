@@ -1,5 +1,6 @@
 #include "support/ChildProcess.h"
 #include "support/FolderHolder.h"
+#include "support/SampleRecords.h"
 #include "support/StoreTestSupport.h"
 #include "support/Waiting.h"
 
@@ -65,12 +66,7 @@ private:
 
 class ProjectStoreHungDisk : public StoreFixture {
 protected:
-    AudioProject tape = [] {
-        AudioProject made = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
-        made.progressMode = ProgressMode::Manual;
-        made.manualProgress = 0.4;
-        return made;
-    }();
+    AudioProject tape = manualTape();
 };
 
 // The disk stops answering in the middle of the quit's write: before the

@@ -144,12 +144,7 @@ TEST_F(RescueCopyOrder, CopiesInAStateFolderThatCannotBeWrittenWaitWhileThisRuns
 
 class RescueCopySteps : public StoreFixture {
 protected:
-    AudioProject tape = [] {
-        AudioProject made = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
-        made.progressMode = ProgressMode::Manual;
-        made.manualProgress = 0.4;
-        return made;
-    }();
+    AudioProject tape = manualTape();
 
     // A copy of `run` up to `revision`, stepped by 0.1 at each revision
     // up to it, and changed by `change`.
