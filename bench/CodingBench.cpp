@@ -1,6 +1,7 @@
 #include "FreshProcess.h"
 #include "LibraryArguments.h"
 #include "OutsideWrites.h"
+#include "PaddedContents.h"
 #include "SampleLibrary.h"
 
 #include "core/RecordCoding.h"
@@ -24,6 +25,7 @@
 // every cue, beside the same file with that member under a name a cue reads.
 
 using namespace sorvel;
+using sorvel::bench::paddedContents;
 
 namespace {
 
@@ -150,18 +152,6 @@ void librarySizes(benchmark::internal::Benchmark* benchmark) {
 
 QString dataFileIn(const QString& dataHome) {
     return dataHome + QStringLiteral("/Sorvel/projects.json");
-}
-
-// The file's bytes with room for the parser to read past their end.
-QByteArray paddedContents(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes;
-    bytes.reserve(file.size() + 64);
-    bytes.resize(file.size());
-    bytes.resize(file.read(bytes.data(), bytes.size()));
-    return bytes;
 }
 
 template <typename Work>

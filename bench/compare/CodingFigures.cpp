@@ -10,6 +10,7 @@
 //                                by another program merged in
 
 #include "bench/OutsideWrites.h"
+#include "bench/PaddedContents.h"
 #include "tests/support/HeapBytes.h"
 
 #include <QByteArray>
@@ -29,18 +30,6 @@ using namespace sorvel;
 namespace {
 
 const QDateTime undatedAs = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
-
-// With room for the parser to read past the end, as the store reads the file.
-QByteArray contents(const char* path) {
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes;
-    bytes.reserve(file.size() + 64);
-    bytes.resize(file.size());
-    bytes.resize(file.read(bytes.data(), bytes.size()));
-    return bytes;
-}
 
 double residentMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -121,7 +110,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     heldAtStart = test::heapBytesInUse();
-    QByteArray bytes = contents(argv[2]);
+    QByteArray bytes = bench::paddedContents(QString::fromLocal8Bit(argv[2]));
     if (bytes.isEmpty())
         return 1;
     if (std::strcmp(argv[1], "time") == 0)
