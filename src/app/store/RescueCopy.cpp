@@ -48,16 +48,35 @@ const QString baseKey = QStringLiteral("rescuedFrom");
 // before it was added have none.
 const QString stepsKey = QStringLiteral("progressSteps");
 
-// 0 or the errno; EEXIST when the name is taken.
+// A copy is written whole under this hidden name first; one that a program
+// ended part way (a quit that stopped waiting for a slow disk) is removed by
+// the next copy's write.
+const QString copyDraftPrefix = QStringLiteral(".rescue-draft-");
+
+// 0 or the errno; EEXIST when the name is taken. The copy appears under its
+// name whole or not at all: a start never finds a fragment of one. The caller
+// holds the folder's lock, so no other writer uses the draft's name.
 int writeNew(const QString& path, const QByteArray& bytes) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const QFileInfo named(path);
+    const QByteArray draft = QFile::encodeName(named.dir().filePath(copyDraftPrefix + named.fileName()));
+    const int fd = ::open(draft.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return errno;
     int error = RegularFile::writeSyncClose(fd, bytes);
-    if (error)
-        ::unlink(QFile::encodeName(path).constData());
-    return error;
+    if (error == 0)
+        error = RegularFile::renameNoReplace(QFile::decodeName(draft), path);
+    if (error != 0) {
+        ::unlink(draft.constData());
+        return error;
+    }
+    RegularFile::syncFolder(named.path());
+    return 0;
+}
+
+// Drafts of copies whose writer ended before it named them.
+void removeCopyDrafts(const QDir& folder) {
+    for (const QString& name : folder.entryList({copyDraftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
+        ::unlink(QFile::encodeName(folder.filePath(name)).constData());
 }
 
 // `stem`.json, else `stem`-2.json, -3 … : the first name `place` takes; 0
@@ -488,6 +507,7 @@ FileOutcome write(const std::optional<Library>& base, const Library& unsaved, co
     const FolderLock numbering(target, FolderLock::Mode::Write);
     if (!numbering.isLocked())
         return FileOutcome::failure(numbering.error().number, target);
+    removeCopyDrafts(QDir(target));
     const QByteArray bytes = encode(base, unsaved, steps);
     const QString stamp = at.toUTC().toString(stampFormat) + QLatin1Char('Z');
     const QString prefix = landed ? restoredPrefix : rescuedPrefix;

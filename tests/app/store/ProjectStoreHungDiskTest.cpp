@@ -25,8 +25,9 @@ namespace sorvel::test {
 namespace {
 
 constexpr int kPatience = 5000;
-// What "at once" means on a busy machine.
-constexpr int kPromptly = 1500;
+// What "at once" means on a busy machine (the test command runs every test
+// program at once): still far below the hang, which lasts until the alarm.
+constexpr int kPromptly = 5000;
 // A child whose quit never ends is ended by this alarm, in seconds.
 constexpr unsigned kChildAlarmS = 20;
 
@@ -124,7 +125,11 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         ASSERT_EQ(left.size(), 1);
         if (hangAfter == kBeforeTheRename) {
             EXPECT_DOUBLE_EQ(left.first().manualProgress, 0.4) << "the write never replaced the file";
-            EXPECT_EQ(rescueCopies(QStringLiteral("projects-rescued-")).size(), 1);
+            // Kept for the next start: as made, or marked by the write at the
+            // exit that carried it and never landed (the start merges it again).
+            EXPECT_EQ(rescueCopies(QStringLiteral("projects-rescued-")).size()
+                          + rescueCopies(QStringLiteral("projects-restoring-")).size(),
+                      1);
         } else {
             EXPECT_DOUBLE_EQ(left.first().manualProgress, 0.5) << "the rename landed before the disk stopped";
             EXPECT_TRUE(rescueCopies(QStringLiteral("projects-rescued-")).isEmpty());
