@@ -5,7 +5,8 @@
 #include <cstddef>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's runtime has it; GCC installs no header that declares it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace sorvel::test {
