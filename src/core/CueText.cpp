@@ -25,4 +25,12 @@ bool trim(Cue& cue) {
     return true;
 }
 
+QString shownNumber(const Cue& cue) {
+    return UserText::singleLine(storedNumber(cue.number));
+}
+
+QString shownTitle(const Cue& cue) {
+    return UserText::singleLine(storedTitle(cue.title).value_or(cue.title));
+}
+
 } // namespace sorvel::CueText

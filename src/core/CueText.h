@@ -16,5 +16,9 @@ std::optional<QString> storedTitle(const QString& typed);
 // Stores the cue's own number and title as typed text would be; false when
 // there was nothing to trim.
 bool trim(Cue& cue);
+// The number and title as shown on one line outside the cue table, which
+// stores them trimmed only once it has shown them.
+QString shownNumber(const Cue& cue);
+QString shownTitle(const Cue& cue);
 
 } // namespace sorvel::CueText

@@ -1,4 +1,5 @@
 #include "studio/CassetteCard.h"
+#include "core/CueText.h"
 #include "core/UserText.h"
 
 #include "studio/ReelSpin.h"
@@ -344,10 +345,10 @@ CassetteCard::NextStep CassetteCard::nextStep(const AudioProject& project) {
         return {Tag::Done, QStringLiteral("等待归档")};
     const Cue* next = project.nextItem();
     if (project.isOverdue())
-        return {Tag::Late, next ? UserText::singleLine(next->title) : QStringLiteral("已逾期")};
+        return {Tag::Late, next ? CueText::shownTitle(*next) : QStringLiteral("已逾期")};
     if (next)
         return {Tag::Next,
-                UserText::singleLine(next->number + QStringLiteral("  ") + next->title) + QStringLiteral(" · ")
+                CueText::shownNumber(*next) + QStringLiteral("  ") + CueText::shownTitle(*next) + QStringLiteral(" · ")
                     + title(next->stage)};
     if (project.progressMode == ProgressMode::Manual)
         return {Tag::Next, QStringLiteral("继续推进进度")};

@@ -1,7 +1,7 @@
 #include "widget/NextStep.h"
 
+#include "core/CueText.h"
 #include "core/RecordCoding.h"
-#include "core/UserText.h"
 
 namespace sorvel::NextStep {
 
@@ -35,18 +35,18 @@ IntentOutcome perform(const WidgetIntent& intent, const FolderLock::Waiter& wait
 }
 
 QString cueLabel(const Cue& cue) {
-    return UserText::singleLine(cue.number) + separator + title(cue.stage);
+    return CueText::shownNumber(cue) + separator + title(cue.stage);
 }
 
 QString advanceHelp(const Cue& cue) {
     const std::optional<CueStage> next = nextStage(cue.stage);
-    return QStringLiteral("推进「") + UserText::singleLine(cue.number) + QStringLiteral("」：") + title(cue.stage)
+    return QStringLiteral("推进「") + CueText::shownNumber(cue) + QStringLiteral("」：") + title(cue.stage)
         + QStringLiteral(" → ") + (next ? title(*next) : QString());
 }
 
 QString rowLine(const AudioProject& project) {
     if (const Cue* next = project.nextItem())
-        return QStringLiteral("NEXT") + separator + UserText::singleLine(next->number) + separator + title(next->stage);
+        return QStringLiteral("NEXT") + separator + CueText::shownNumber(*next) + separator + title(next->stage);
     return project.cueSummary();
 }
 

@@ -48,6 +48,14 @@ TEST(CassetteCardTexts, DoneThenLateThenNextCue) {
 
     project.deadline = daysFromToday(-1);
     EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Late, QStringLiteral("开场")}));
+
+    // A hand-edited file's spaces around the number and title are not shown.
+    project.items.last().number = QStringLiteral("  M03 ");
+    project.items.last().title = QStringLiteral(" 开场  ");
+    EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Late, QStringLiteral("开场")}));
+    project.deadline.reset();
+    EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Next, QStringLiteral("M03  开场 · 作曲中")}));
+    project.deadline = daysFromToday(-1);
     project.items[1].stage = CueStage::Delivered;
     EXPECT_EQ(CassetteCard::nextStep(project), (Step{Tag::Late, QStringLiteral("已逾期")}));
 

@@ -411,6 +411,9 @@ TEST(TrackRowLine, NamesTheNextCueOrSummarisesTheCues) {
     manual.manualProgress = 0.4;
     EXPECT_EQ(row(manual)->percentText(), QStringLiteral("40"));
     EXPECT_EQ(row(manual)->nextLine(), QStringLiteral("NEXT · 1 · 作曲中"));
+    // Spaces a hand edit left around the number are not shown.
+    manual.items.first().number = QStringLiteral("  1M01 ");
+    EXPECT_EQ(row(manual)->nextLine(), QStringLiteral("NEXT · 1M01 · 作曲中"));
     EXPECT_EQ(row(manual)->quickAction()->form(), NextStep::Form::AddProgress);
 
     AudioProject done = projectWithStages("d", {CueStage::NotStarted});

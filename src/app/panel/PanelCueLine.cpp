@@ -1,5 +1,6 @@
 #include "app/panel/PanelCueLine.h"
 
+#include "core/CueText.h"
 #include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/StageAdvanceIcon.h"
@@ -60,7 +61,7 @@ void PanelCueLine::paintEvent(QPaintEvent*) {
     if (isDown())
         painter.setOpacity(0.7);
     const qreal midY = height() / 2.0;
-    const QString number = UserText::singleLine(m_cue.number);
+    const QString number = CueText::shownNumber(m_cue);
     const qreal numberSpace = qMax(numberWidth, Shapes::textWidth(numberFont(), number));
     Shapes::drawLine(painter, numberFont(), Studio::text3(), QPointF(0, Shapes::centredBaseline(numberFont(), midY)),
                      number, numberSpace);
