@@ -45,7 +45,7 @@ struct FileBytes {
     QDateTime modified; // Read: when the file was last written, in whole seconds
     // Read: the file as it was opened. A write replaces it only while it is
     // still this file, unchanged since (another program may write without the lock).
-    std::optional<WriteMark::FileIdentity> identity;
+    std::optional<FileIdentity> identity;
 };
 
 FileIdentity identityOf(const struct stat& info) {
@@ -332,7 +332,6 @@ ReadFailures& readFailures() {
 struct Found {
     ReadResult result;
     QByteArray bytes; // Decoded or Undecodable: the file's bytes
-    std::optional<WriteMark::FileIdentity> identity; // Decoded or Undecodable: the file read
     QStringList overriddenKeys; // Decoded: keys repeated within an object whose earlier values it does not hold
 };
 
@@ -351,7 +350,6 @@ Found readLocked(const QString& path) {
     case FileBytes::State::Read: break;
     }
     found.bytes = std::move(file.bytes);
-    found.identity = file.identity;
     QString error;
     if (std::optional<Library> library =
             RecordCoding::decodeLibrary(found.bytes, file.modified, &error, &found.overriddenKeys)) {
@@ -378,12 +376,12 @@ QString writeTarget(const QString& path) {
 
 // The identity of what is at `path` now: none when nothing is; an error
 // other than that leaves it unknown (the outer optional empty).
-std::optional<std::optional<WriteMark::FileIdentity>> identityAt(const QString& path) {
+std::optional<std::optional<FileIdentity>> identityAt(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) == 0)
-        return std::optional<WriteMark::FileIdentity>(identityOf(info));
+        return std::optional<FileIdentity>(identityOf(info));
     if (errno == ENOENT)
-        return std::optional<WriteMark::FileIdentity>();
+        return std::optional<FileIdentity>();
     return std::nullopt;
 }
 
@@ -442,10 +440,9 @@ Pass passOf(Written written) {
 }
 
 // What is at `name` itself (a link is not followed); none when nothing is or it cannot be told.
-std::optional<WriteMark::FileIdentity> entryIdentity(const QByteArray& name) {
+std::optional<FileIdentity> entryIdentity(const QByteArray& name) {
     struct stat info {};
-    return ::lstat(name.constData(), &info) == 0 ? std::optional<WriteMark::FileIdentity>(identityOf(info))
-                                                 : std::nullopt;
+    return ::lstat(name.constData(), &info) == 0 ? std::optional<FileIdentity>(identityOf(info)) : std::nullopt;
 }
 
 // Lets a test act as another program in the instant before a write's draft
@@ -474,8 +471,8 @@ enum class Replaced { Done, Changed, Failed };
 // is lost). Elsewhere the target is compared right before the rename, which
 // leaves the instant between the two calls.
 Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
-                            const std::optional<WriteMark::FileIdentity>& expected,
-                            const WriteMark::FileIdentity& drafted, int* error, const std::function<void()>& passed) {
+                            const std::optional<FileIdentity>& expected, const FileIdentity& drafted, int* error,
+                            const std::function<void()>& passed) {
     const auto failed = [&](int number) {
         *error = number;
         ::unlink(draft.constData());
@@ -543,7 +540,7 @@ Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
 // the write counts as done. `carried` records the draft's rename before it
 // happens (Carried).
 Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why,
-                    const std::optional<WriteMark::FileIdentity>& replacing, Carried* carried = nullptr) {
+                    const std::optional<FileIdentity>& replacing, Carried* carried = nullptr) {
     const auto fail = [&](int error, const QString& what = {}, const QString& where = {}) {
         const QString& place = where.isEmpty() ? path : where;
         *why = {what.isEmpty() ? place : place + QStringLiteral(": ") + what, error};
@@ -807,7 +804,7 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
             // A file moved aside is out of the way: the draft takes a free place.
             const Written outcome = writeLocked(path, bytes, lock, &result.error,
-                                                movedTo.isEmpty() ? found.identity : std::nullopt, carried);
+                                                movedTo.isEmpty() ? found.result.identity : std::nullopt, carried);
             if (outcome == Written::Done) {
                 result.written = true;
                 struct stat written {};
@@ -866,7 +863,7 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
             if (!keepOverriddenValues(path, current, &keptAs, &why))
                 return Pass::Done;
             const Written written =
-                writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why, current.identity);
+                writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why, current.result.identity);
             if (written == Written::Done)
                 outcome = Change::Written;
             return passOf(written);
@@ -888,22 +885,21 @@ namespace {
 const QString markFileSign = QStringLiteral("f");
 const QString markNoFile = QStringLiteral("n");
 
-QString identityText(const WriteMark::FileIdentity& identity) {
+QString identityText(const FileIdentity& identity) {
     return QStringList{QString::number(identity.device, 16), QString::number(identity.inode, 16),
                        QString::number(quint64(identity.size), 16), QString::number(quint64(identity.modifiedNs), 16)}
         .join(QLatin1Char('.'));
 }
 
-std::optional<WriteMark::FileIdentity> identityFromText(const QString& text) {
+std::optional<FileIdentity> identityFromText(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('.'));
     if (parts.size() != 4)
         return std::nullopt;
     bool ok[4] = {};
-    const WriteMark::FileIdentity identity{parts[0].toULongLong(&ok[0], 16), parts[1].toULongLong(&ok[1], 16),
-                                           qint64(parts[2].toULongLong(&ok[2], 16)),
-                                           qint64(parts[3].toULongLong(&ok[3], 16))};
+    const FileIdentity identity{parts[0].toULongLong(&ok[0], 16), parts[1].toULongLong(&ok[1], 16),
+                                qint64(parts[2].toULongLong(&ok[2], 16)), qint64(parts[3].toULongLong(&ok[3], 16))};
     return std::all_of(std::begin(ok), std::end(ok), [](bool each) { return each; })
-        ? std::optional<WriteMark::FileIdentity>(identity)
+        ? std::optional<FileIdentity>(identity)
         : std::nullopt;
 }
 
@@ -927,7 +923,7 @@ std::optional<WriteMark> WriteMark::fromText(const QString& text) {
         return std::nullopt;
     }
     mark.draftName = draftPrefix + halves[1].left(6);
-    const std::optional<WriteMark::FileIdentity> draft = identityFromText(halves[1].mid(7));
+    const std::optional<FileIdentity> draft = identityFromText(halves[1].mid(7));
     if (!isDraftName(mark.draftName) || halves[1].at(6) != QLatin1Char('.') || !draft)
         return std::nullopt;
     mark.draft = *draft;

@@ -77,7 +77,6 @@ struct SaveResult {
 // instant the writer died: as long as the draft is still there, or the file
 // it replaces is, it did not.
 struct WriteMark {
-    using FileIdentity = Storage::FileIdentity;
     std::optional<FileIdentity> replaced;
     QString draftName; // in the folder the write goes to
     FileIdentity draft;
