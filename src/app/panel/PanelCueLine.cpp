@@ -1,7 +1,6 @@
 #include "app/panel/PanelCueLine.h"
 
 #include "core/CueText.h"
-#include "core/UserText.h"
 #include "studio/Shapes.h"
 #include "studio/StageAdvanceIcon.h"
 #include "studio/StageLook.h"
@@ -78,7 +77,7 @@ void PanelCueLine::paintEvent(QPaintEvent*) {
     const bool delivered = m_cue.stage == CueStage::Delivered;
     const QFont font = titleFont(delivered);
     Shapes::drawLine(painter, font, delivered ? Studio::text3() : Studio::text(),
-                     QPointF(x, Shapes::centredBaseline(font, midY)), UserText::singleLine(m_cue.title),
+                     QPointF(x, Shapes::centredBaseline(font, midY)), CueText::shownTitle(m_cue),
                      qMax<qreal>(0, stageX - spacing - x));
 }
 

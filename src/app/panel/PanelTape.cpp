@@ -5,6 +5,7 @@
 #include "app/panel/PanelTapeRow.h"
 #include "app/store/ProjectStore.h"
 #include "core/Clock.h"
+#include "core/CueText.h"
 #include "core/RelativeDate.h"
 #include "core/SorvelLinks.h"
 #include "core/TypeRegistry.h"
@@ -83,7 +84,7 @@ QString PanelTape::subtitle(const AudioProject& project) {
     if (!project.items.isEmpty())
         parts << project.cueSummary();
     if (const Cue* next = project.nextItem(); next && project.isActive())
-        parts << UserText::singleLine(next->title);
+        parts << CueText::shownTitle(*next);
     return parts.join(QStringLiteral(" · "));
 }
 

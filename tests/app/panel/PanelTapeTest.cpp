@@ -64,6 +64,10 @@ TEST_F(PanelTapeTest, TheSubtitleNamesStatusCuesAndTheNextCueOnlyWhileActive) {
                   << sampleCue(QStringLiteral("1M2"), QStringLiteral("主旋律"), CueStage::Mixed);
     EXPECT_EQ(PanelTape::subtitle(working),
               QStringLiteral("进行中 · ") + working.cueSummary() + QStringLiteral(" · 主旋律"));
+    // Spaces a hand edit left around the title are not shown.
+    working.items.last().title = QStringLiteral("  主旋律 ");
+    EXPECT_EQ(PanelTape::subtitle(working),
+              QStringLiteral("进行中 · ") + working.cueSummary() + QStringLiteral(" · 主旋律"));
 
     working.status = ProjectStatus::Done;
     EXPECT_EQ(PanelTape::subtitle(working), QStringLiteral("已完成 · ") + working.cueSummary());
