@@ -37,18 +37,15 @@ QStringList rescueCopies(const QString& prefix) {
 
 // A pipe whose reading end a write blocks on, as on a disk that stops
 // answering (Storage::passedStep), until the test lets it go. Only in a child
-// process, which may end with the write still stuck.
+// process, which may end with the write still stuck: the pipe stays open until
+// the process ends. Closed as the test's objects go, it would let the stuck
+// write land while the child ends, after the child's checks, and free the
+// reading end's number while the write may still be about to read it.
 class HungDisk {
 public:
     HungDisk() {
         if (::pipe(m_fds) != 0)
             m_fds[0] = m_fds[1] = -1;
-    }
-    ~HungDisk() {
-        for (const int fd : m_fds) {
-            if (fd >= 0)
-                ::close(fd);
-        }
     }
     HungDisk(const HungDisk&) = delete;
     HungDisk& operator=(const HungDisk&) = delete;
