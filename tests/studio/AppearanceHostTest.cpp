@@ -4,6 +4,7 @@
 #include "studio/PanelMaterial.h"
 #include "studio/Studio.h"
 
+#include "core/FileSystem.h"
 #include "core/Settings.h"
 
 #include "support/TestEnvironment.h"
@@ -22,6 +23,7 @@ using Target = AppearanceHost::Target;
 class AppearanceHostTest : public ::testing::Test {
 protected:
     test::TestEnvironment environment;
+    PosixFileSystem disk;
     Settings settings{disk, environment.configHome() + QStringLiteral("/appearance.conf")};
 };
 
