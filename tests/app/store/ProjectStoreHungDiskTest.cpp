@@ -83,7 +83,7 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         writeDataFile({tape});
         expectInChild([&] {
             ::alarm(kChildAlarmS); // today's quit would wait for the disk for ever
-            auto store = std::make_unique<ProjectStore>(desktop.seams());
+            auto store = std::make_unique<ProjectStore>(disk, desktop.seams());
             ASSERT_TRUE(store->hasStarted());
             HungDisk disk;
             ASSERT_TRUE(disk.isReady());
@@ -135,7 +135,7 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         for (int start = 0; start < 2; ++start) {
             testing::internal::CaptureStderr();
             {
-                ProjectStore next(desktop.seams());
+                ProjectStore next(disk, desktop.seams());
                 ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
             }
             testing::internal::GetCapturedStderr();
@@ -157,7 +157,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
     writeDataFile({tape});
     expectInChild([&] {
         ::alarm(kChildAlarmS);
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         HungDisk disk;
         ASSERT_TRUE(disk.isReady());
@@ -187,7 +187,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
 
     testing::internal::CaptureStderr();
     {
-        ProjectStore next(desktop.seams());
+        ProjectStore next(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
     }
     testing::internal::GetCapturedStderr();
