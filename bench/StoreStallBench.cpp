@@ -7,7 +7,7 @@
 #include "app/library/MainWindow.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
-#include "app/store/StorageWorker.h"
+#include "app/store/sync/StorageWorker.h"
 #include "core/Settings.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"

@@ -20,8 +20,8 @@ GUARDED = [
     "core/RegularFile.cpp",
     "core/FolderLock.cpp",
     "core/LegacyMigration.cpp",
-    "app/store/RescueCopy.cpp",
-    "app/store/PendingRescues.cpp",
+    "app/store/rescue/RescueCopy.cpp",
+    "app/store/rescue/RescueCopies.cpp",
 ]
 
 SYSTEM_CALLS = (

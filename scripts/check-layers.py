@@ -4,7 +4,9 @@
 The map is the numbered block under "## Layers" in docs/ARCHITECTURE.md: every
 line names the folders of one layer, lowest number at the bottom. Each folder
 of src/ is a node: core, instance, studio, widget, every folder of app
-(app/<name>) and app itself (app/main.cpp, the composition root). An edge
+(app/<name>), every folder inside one of those (app/<name>/<room>: a room of
+its own, on its own line) and app itself (app/main.cpp, the composition
+root). An edge
 a -> b means a file in a includes a file in b, with quotes or angle brackets,
 by a path from src/ or relative to the including file. The check fails when
 
@@ -42,10 +44,11 @@ TESTS = "tests/"
 
 
 def folder_of(path: str) -> str:
-    """Node of a path relative to src/: 'core', 'studio', 'widget', 'app/x' or 'app'."""
+    """Node of a path relative to src/: 'core', 'studio', 'widget', 'app', or the
+    folder of app a file is in ('app/x', 'app/x/y')."""
     parts = path.split("/")
     if parts[0] == "app" and len(parts) > 2:
-        return "app/" + parts[1]
+        return "/".join(parts[:-1])
     return parts[0]
 
 

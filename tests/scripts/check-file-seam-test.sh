@@ -28,8 +28,8 @@ printf 'void dropDraft(const char* name) {\n    ::unlink(name);\n}\n' >>"$t/core
 expect fail "an unlink of its own in Storage" "$t" "src/core/Storage.cpp:.*a system file call (::unlink("
 
 t=$(copy_of_src qfile)
-printf 'bool dropCopy(const QString& path) {\n    return QFile::remove(path);\n}\n' >>"$t/app/store/RescueCopy.cpp"
-expect fail "a QFile::remove in the rescue copies" "$t" "src/app/store/RescueCopy.cpp:.*QFile::remove("
+printf 'bool dropCopy(const QString& path) {\n    return QFile::remove(path);\n}\n' >>"$t/app/store/rescue/RescueCopy.cpp"
+expect fail "a QFile::remove in the rescue copies" "$t" "src/app/store/rescue/RescueCopy.cpp:.*QFile::remove("
 
 t=$(copy_of_src listing)
 printf 'QStringList names(const QDir& folder) {\n    return folder.entryList(QDir::Files);\n}\n' >>"$t/core/LegacyMigration.cpp"

@@ -110,6 +110,22 @@ FolderOffTheMapFails() {
   expect fail "a folder that is on no line of the map" "$t" "app/extra is on no line of the map"
 }
 
+RoomsInsideAFolderStandApart() {
+  t=$(tree_copy room-cycle)
+  printf '#include "app/store/ProjectStore.h"\n' >>"$t/src/app/store/sync/SyncMachine.h"
+  expect fail "the sync's room includes the store it sits in" "$t" \
+    "in a circle: app/store -> app/store/sync -> app/store"
+
+  t=$(tree_copy room-up)
+  printf '#include "app/store/sync/SyncSeams.h"\n' >>"$t/src/app/store/rescue/RescueCopies.h"
+  expect fail "the rescue copies include the sync above them" "$t" "app/store/rescue is below app/store/sync"
+
+  t=$(tree_copy room-unmapped)
+  mkdir -p "$t/src/app/store/extra"
+  printf '#include "core/Clock.h"\n' >"$t/src/app/store/extra/Extra.h"
+  expect fail "a room inside the store that is on no line of the map" "$t" "app/store/extra is on no line of the map"
+}
+
 TestIncludingTheShellFails() {
   t=$(tree_copy test-shell)
   printf '#include "app/shell/AppDelegate.h"\n' >>"$t/tests/app/panel/PanelFixture.h"
@@ -144,7 +160,7 @@ PrintedEdgesThatDriftFail() {
 }
 
 cases=("${@:2}")
-[ ${#cases[@]} -eq 0 ] && cases=(MadeUpTrees TheTreeAsItIsPasses StudioIncludingInstanceFails DesktopIncludingNavigationFails CalendarIncludingSheetsFails AngleBracketIncludeUpwardsFails RelativeIncludeUpwardsFails FolderOffTheMapFails TestIncludingTheShellFails TestIncludingAHigherFolderFails WidgetTestIncludingTheApplicationFails PrintedEdgesThatDriftFail)
+[ ${#cases[@]} -eq 0 ] && cases=(MadeUpTrees TheTreeAsItIsPasses StudioIncludingInstanceFails DesktopIncludingNavigationFails CalendarIncludingSheetsFails AngleBracketIncludeUpwardsFails RelativeIncludeUpwardsFails FolderOffTheMapFails RoomsInsideAFolderStandApart TestIncludingTheShellFails TestIncludingAHigherFolderFails WidgetTestIncludingTheApplicationFails PrintedEdgesThatDriftFail)
 for name in "${cases[@]}"; do
   "$name"
 done

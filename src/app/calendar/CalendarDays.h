@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/calendar/CalendarEvent.h"
-#include "app/store/ProjectChange.h"
+#include "app/store/model/ProjectChange.h"
 
 #include <QDate>
 #include <QHash>

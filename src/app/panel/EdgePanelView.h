@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/ProjectChange.h"
+#include "app/store/model/ProjectChange.h"
 #include "core/AudioProject.h"
 #include "core/SettingsKeys.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/store/ProjectChange.h"
-#include "app/store/SaveProblem.h"
+#include "app/store/model/ProjectChange.h"
+#include "app/store/model/SaveProblem.h"
 #include "app/store/sync/DataFileSync.h"
 #include "core/AudioProject.h"
 #include "core/FileOutcome.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/SaveProblem.h"
+#include "app/store/model/SaveProblem.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/RescueCopy.h"
+#include "app/store/rescue/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"

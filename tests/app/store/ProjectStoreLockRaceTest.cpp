@@ -1,7 +1,7 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/RescueCopy.h"
+#include "app/store/rescue/RescueCopy.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"

@@ -1,9 +1,9 @@
 #include "support/SampleRecords.h"
 #include "support/StoreTestSupport.h"
 
+#include "app/store/model/SaveProblem.h"
 #include "app/store/ProjectStore.h"
-#include "app/store/RescueCopy.h"
-#include "app/store/SaveProblem.h"
+#include "app/store/rescue/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"

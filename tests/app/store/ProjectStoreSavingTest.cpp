@@ -1,8 +1,8 @@
 #include "support/StoreTestSupport.h"
 
-#include "app/store/FileStampPoller.h"
 #include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemText.h"
+#include "app/store/sync/FileStampPoller.h"
 #include "core/RecordCoding.h"
 #include "core/RegularFile.h"
 #include "core/Storage.h"

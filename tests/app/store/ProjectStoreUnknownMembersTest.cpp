@@ -2,7 +2,7 @@
 #include "support/UnknownMembersFile.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/RescueCopy.h"
+#include "app/store/rescue/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"

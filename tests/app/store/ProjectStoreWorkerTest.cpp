@@ -1,7 +1,7 @@
 #include "support/StoreTestSupport.h"
 
 #include "app/store/ProjectStore.h"
-#include "app/store/StorageWorker.h"
+#include "app/store/sync/StorageWorker.h"
 #include "core/FolderLock.h"
 #include "core/RecordCoding.h"
 #include "core/Storage.h"

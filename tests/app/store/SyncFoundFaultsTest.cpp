@@ -1,6 +1,6 @@
 #include "SyncSimulation.h"
 
-#include "app/store/RescueCopy.h"
+#include "app/store/rescue/RescueCopy.h"
 #include "support/StoreTestSupport.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "SyncSimulation.h"
 
-#include "app/store/StorageWorker.h"
 #include "app/store/sync/DataFileSync.h"
+#include "app/store/sync/StorageWorker.h"
 #include "core/RecordCoding.h"
 #include "core/WidgetIntents.h"
 
@@ -361,7 +361,7 @@ private:
 
 // Carries rescue copies through a write as RescueCopy::Carrier does: marked
 // with the write before the file is replaced, retired once it is.
-class SimCarrier final : public RescueCarrier {
+class SimCarrier final : public Storage::Carried {
 public:
     SimCarrier(World& world, const QStringList& paths) : m_world(world), m_paths(paths) {}
     int replacing(const Storage::WriteMark& mark) override {
@@ -387,7 +387,6 @@ public:
             rescue->carriedBy = 0;
         }
     }
-    const QStringList& paths() const override { return m_paths; }
 
 private:
     QList<World::Rescue*> copies() {
@@ -631,7 +630,7 @@ public:
         return {name};
     }
 
-    std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString&) override {
+    std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString&) override {
         return std::make_unique<SimCarrier>(m_world, paths);
     }
 

@@ -6,7 +6,7 @@
 
 namespace sorvel::test {
 
-// Runs the data file's sync (DataFileSync, with its machine, PendingRescues
+// Runs the data file's sync (DataFileSync, with its machine, RescueCopies
 // and the merges) through one hostile schedule drawn from `seed`: a simulated
 // clock, a worker that runs each job when the schedule says, and a data folder
 // in memory that other programs write (atomically, in place with pauses, never

@@ -26,7 +26,7 @@ DataFileSync::DataFileSync(Host host, Seams seams, const Library& standIn)
       m_synced(standIn),
       m_clock(std::move(seams.clock)),
       m_files(std::move(seams.files)),
-      m_rescues(std::make_shared<PendingRescues>(m_files)),
+      m_rescues(std::make_shared<RescueCopies>(m_files)),
       m_worker(std::move(seams.worker)) {
     m_clock->fired = [this](SyncTimer timer) { timerFired(timer); };
     m_worker->waitingChanged = [this] {
@@ -348,7 +348,8 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
     const bool dirty = m_dirty;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
-    return [this, base, mine, steps, dirty, revision, atStart, files = m_files]() -> SyncWorker::Delivery {
+    return [this, base, mine, steps, dirty, revision, atStart, files = m_files,
+            rescues = m_rescues]() -> SyncWorker::Delivery {
         const FolderLock::Waiter waiter = m_worker->folderWaiter();
         FolderRead result;
         result.atStart = atStart;
@@ -359,7 +360,7 @@ SyncWorker::Job DataFileSync::readJob(bool atStart) {
         // draft of the write that carried them is still there).
         if (atStart) {
             files->migrate(waiter);
-            result.rescues = files->mergeRescues(waiter);
+            result.rescues = rescues->mergeEarlier(waiter);
             files->removeStaleDrafts(waiter);
         }
         // Decoding, comparing and merging a large library take their time: all
@@ -446,7 +447,7 @@ void DataFileSync::keepRescue() {
     // for (and hold the copies until that write ends), and waited for a
     // bounded time, as the state folder may hang too; one still stuck is not
     // waited for again. Done later after all, the copy counts as any other:
-    // PendingRescues takes it in then.
+    // RescueCopies takes it in then.
     const auto kept = std::make_shared<FileOutcome>();
     bool done = false;
     if (!m_keepingAside->exchange(true)) {
@@ -489,7 +490,7 @@ void DataFileSync::startWrite() {
         // merged in under the lock, so that neither side's change is lost.
         // The rescue copies of these changes are retired as the write lands,
         // not in the delivery: a quit may end the program before that runs.
-        const std::unique_ptr<PendingRescues::Carrying> carried = rescues->carrierOf(revision);
+        const std::unique_ptr<RescueCopies::Carrier> carried = rescues->carrierOf(revision);
         const Storage::SaveResult saved =
             files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
                         keepDecodedAside, m_worker->folderWaiter(), carried.get(), still);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/store/PendingRescues.h"
-#include "app/store/ProgressSteps.h"
-#include "app/store/ProjectChange.h"
-#include "app/store/SaveProblem.h"
+#include "app/store/model/ProgressSteps.h"
+#include "app/store/model/ProjectChange.h"
+#include "app/store/model/SaveProblem.h"
+#include "app/store/rescue/RescueCopies.h"
 #include "app/store/sync/SyncMachine.h"
 #include "app/store/sync/SyncSeams.h"
 #include "core/AudioProject.h"
@@ -95,7 +95,7 @@ public:
     // for another program's lock, and quitWaitMs (or that, when longer) in
     // all for the disk, then gives up: the change stays pending.
     void flush(int folderPatienceMs = quitWaitMs);
-    // Keeps the unsaved library in a rescue copy (PendingRescues::keep),
+    // Keeps the unsaved library in a rescue copy (RescueCopies::keep),
     // waiting rescueWaitMs at most for it; ETIMEDOUT on the copies' folder then.
     FileOutcome keepRescueCopy();
 
@@ -129,7 +129,7 @@ private:
         Library sent;
         Storage::SaveResult saved;
         quint64 revision = 0;
-        bool leftToCopy = false; // PendingRescues::Carrying
+        bool leftToCopy = false; // RescueCopies::Carrier
     };
 
     void dispatch(SyncEvent event);
@@ -205,7 +205,7 @@ private:
     std::unique_ptr<SyncClock> m_clock;
     std::shared_ptr<SyncFiles> m_files;
     // Shared with the write jobs, which may outlive the sync on a hung disk.
-    std::shared_ptr<PendingRescues> m_rescues;
+    std::shared_ptr<RescueCopies> m_rescues;
     // A rescue copy is being kept off this thread (and may be stuck there).
     std::shared_ptr<std::atomic<bool>> m_keepingAside = std::make_shared<std::atomic<bool>>(false);
     // Last: destroyed first, so that no job outlives what it refers to.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/FileStampPoller.h"
+#include "app/store/sync/FileStampPoller.h"
 
 #include <QObject>
 #include <QString>

@@ -72,24 +72,8 @@ bool ThreadWorker::runAside(std::function<void()> work, int patienceMs) {
     return run->ended.wait_for(lock, std::chrono::milliseconds(patienceMs), [&] { return run->done; });
 }
 
-namespace {
-
-class DiskCarrier final : public RescueCarrier {
-public:
-    DiskCarrier(FileSystem& files, const QStringList& paths, const QString& what) : m_carrier(files, paths, what) {}
-    int replacing(const Storage::WriteMark& mark) override { return m_carrier.replacing(mark); }
-    void replaced(bool durable) override { m_carrier.replaced(durable); }
-    void notReplaced() override { m_carrier.notReplaced(); }
-    const QStringList& paths() const override { return m_carrier.paths(); }
-
-private:
-    RescueCopy::Carrier m_carrier;
-};
-
-} // namespace
-
-std::unique_ptr<RescueCarrier> DiskFiles::carryRescues(const QStringList& paths, const QString& what) {
-    return std::make_unique<DiskCarrier>(m_files, paths, what);
+std::unique_ptr<Storage::Carried> DiskFiles::carryRescues(QStringList& paths, const QString& what) {
+    return std::make_unique<RescueCopy::Carrier>(m_files, paths, what);
 }
 
 void DiskFiles::migrate(const FolderLock::Waiter& waiter) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/StorageWorker.h"
+#include "app/store/sync/StorageWorker.h"
 #include "app/store/sync/SyncSeams.h"
 
 #include <QObject>
@@ -62,7 +62,7 @@ public:
                             const RescueCopy::KeptSteps& steps, bool landed) override {
         return RescueCopy::write(m_files, base, unsaved, at, steps, landed);
     }
-    std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString& what) override;
+    std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString& what) override;
 
 private:
     FileSystem& m_files;

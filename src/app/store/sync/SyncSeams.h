@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/RescueCopy.h"
+#include "app/store/rescue/RescueCopies.h"
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
 #include "core/Library.h"
@@ -64,45 +64,23 @@ public:
     std::function<void()> waitingChanged;
 };
 
-// Rescue copies a write carries into the data file (RescueCopy::Carrier).
-class RescueCarrier : public Storage::Carried {
-public:
-    // Where the copies are now.
-    virtual const QStringList& paths() const = 0;
-};
-
 // The file work of the sync, called from its jobs (and the rescue copy from
-// the quit): each one is a whole operation under the folder's lock.
-class SyncFiles {
+// the quit): each one is a whole operation under the folder's lock. The
+// rescue copies' own (RescueCopies::Files) come with it.
+class SyncFiles : public RescueCopies::Files {
 public:
-    virtual ~SyncFiles() = default;
-    // What merging the rescue copies of earlier runs did.
-    struct RescuesMerged {
-        int merged = 0;
-        QList<RescueCopy::NotMerged> notWritten; // copies whose merge could not be written, taken in as changes
-        // Copies left where they are for a later start: their folder, which
-        // cannot be written, and why (RescueCopy::restoreAll).
-        FileError notCarried;
-    };
-
     // The start's first read follows these three: the earlier product's data
     // taken over, the rescue copies of earlier runs merged into the data file
-    // in the order they were made (RescueCopy::restoreAll), then the drafts an
+    // in the order they were made (mergeRescues), then the drafts an
     // interrupted write left removed (after the copies, which look whether
     // the draft of the write that carried them is still there).
     virtual void migrate(const FolderLock::Waiter& waiter) = 0;
-    virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
     virtual void removeStaleDrafts(const FolderLock::Waiter& waiter) = 0;
     virtual Storage::ReadResult read(const FolderLock::Waiter& waiter) = 0;
     // Storage::save: `stillUndecodable` is the undecodable file the sync has seen still for the quiet.
     virtual Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                                      const FolderLock::Waiter& waiter, Storage::Carried* carried,
                                      const std::optional<Storage::FileIdentity>& stillUndecodable) = 0;
-    // RescueCopy::write.
-    virtual FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                                    const RescueCopy::KeptSteps& steps, bool landed) = 0;
-    // Carries the rescue copies at `paths` through a write (RescueCopy::Carrier).
-    virtual std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString& what) = 0;
 };
 
 } // namespace sorvel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/ProgressSteps.h"
+#include "app/store/model/ProgressSteps.h"
 #include "core/FileError.h"
 #include "core/FileOutcome.h"
 #include "core/FolderLock.h"
@@ -63,20 +63,19 @@ void retire(FileSystem& files, const QString& path, const QString& what);
 // with each path); back to its name when the write stopped before.
 class Carrier final : public Storage::Carried {
 public:
-    // `files` must outlive the carrier.
-    Carrier(FileSystem& files, QStringList paths, QString what);
+    // `paths` follow the files as they are renamed: where they are now. They
+    // and `files` must outlive the carrier.
+    Carrier(FileSystem& files, QStringList& paths, QString what);
     int replacing(const Storage::WriteMark& mark) override;
     void replaced(bool durable) override;
     void notReplaced() override;
-    // Where the files are now.
-    const QStringList& paths() const { return m_paths; }
     // Why replacing() refused: the copies could not be marked in their
     // folder (0 when they were, or were never asked to be).
     int refused() const { return m_refused; }
 
 private:
     FileSystem& m_files;
-    QStringList m_paths;
+    QStringList& m_paths;
     int m_refused = 0;
     QStringList m_before; // their names before replacing()
     QString m_what;

@@ -1,4 +1,4 @@
-#include "app/store/StorageWorker.h"
+#include "app/store/sync/StorageWorker.h"
 
 #include "core/RecordCoding.h"
 

@@ -1,4 +1,4 @@
-#include "app/store/ProgressSteps.h"
+#include "app/store/model/ProgressSteps.h"
 
 #include "core/LibraryMerge.h"
 #include "core/WidgetIntents.h"

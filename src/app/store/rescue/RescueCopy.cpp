@@ -1,4 +1,4 @@
-#include "app/store/RescueCopy.h"
+#include "app/store/rescue/RescueCopy.h"
 
 #include "core/DataFolder.h"
 #include "core/FileSystem.h"
@@ -448,7 +448,8 @@ Merge restore(FileSystem& files, const QString& path, const FolderLock::Waiter& 
     if (!loaded)
         return Merge::Unusable;
     const NotMerged& rescued = loaded->copy;
-    Carrier carrier(files, {path}, QStringLiteral("merged the rescue copy %1 into the data file"));
+    QStringList carried{path};
+    Carrier carrier(files, carried, QStringLiteral("merged the rescue copy %1 into the data file"));
     const Storage::SaveResult saved = Storage::save(
         files, [&](const Library* found) { return mergeInto(found, rescued.base, rescued.unsaved, rescued.steps); },
         false, waiter, &carrier);
@@ -545,8 +546,8 @@ void retire(FileSystem& files, const QString& path, const QString& what) {
     Log::info(QStringLiteral("Sorvel: %1; it is now %2").arg(what, restoredAt));
 }
 
-Carrier::Carrier(FileSystem& files, QStringList paths, QString what)
-    : m_files(files), m_paths(std::move(paths)), m_what(std::move(what)) {}
+Carrier::Carrier(FileSystem& files, QStringList& paths, QString what)
+    : m_files(files), m_paths(paths), m_what(std::move(what)) {}
 
 int Carrier::replacing(const Storage::WriteMark& mark) {
     m_before = m_paths;

@@ -1,4 +1,4 @@
-#include "app/store/FileStampPoller.h"
+#include "app/store/sync/FileStampPoller.h"
 
 #include <QFile>
 

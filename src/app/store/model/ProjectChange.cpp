@@ -1,4 +1,4 @@
-#include "app/store/ProjectChange.h"
+#include "app/store/model/ProjectChange.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "app/store/SaveProblem.h"
+#include "app/store/model/SaveProblem.h"
 
 namespace sorvel {
 

@@ -1,0 +1,86 @@
+#include "app/store/rescue/RescueCopies.h"
+
+#include "core/Log.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace sorvel {
+
+int RescueCopies::Carrier::replacing(const Storage::WriteMark& mark) {
+    m_lock = std::unique_lock(m_owner.m_mutex);
+    // A copy of later changes, kept while this write ran, holds these
+    // too and its steps from the same base: landing now, the write would
+    // have them counted again when the copy merges. The copy brings them.
+    for (const Copy& copy : std::as_const(m_owner.m_pending)) {
+        if (copy.revision > m_revision) {
+            m_lock.unlock();
+            Log::info(QStringLiteral("Sorvel: the rescue copy %1 holds the changes of this write and later ones; "
+                                     "the data file is left to it")
+                          .arg(copy.path));
+            m_leftToCopy = true;
+            return ECANCELED;
+        }
+    }
+    m_paths.clear();
+    for (const Copy& copy : std::as_const(m_owner.m_pending)) {
+        if (copy.revision <= m_revision)
+            m_paths << copy.path;
+    }
+    m_copies = m_owner.m_files->carryRescues(m_paths,
+                                             QStringLiteral("the changes of the rescue copy %1 reached the data file"));
+    const int error = m_copies->replacing(mark);
+    if (error != 0)
+        done();
+    return error;
+}
+
+void RescueCopies::Carrier::replaced(bool durable) {
+    m_copies->replaced(durable);
+    m_owner.m_written = std::max(m_owner.m_written, m_revision);
+    m_owner.m_pending.removeIf([&](const Copy& copy) { return copy.revision <= m_revision; });
+    m_lock.unlock();
+}
+
+void RescueCopies::Carrier::notReplaced() {
+    m_copies->notReplaced();
+    done();
+}
+
+void RescueCopies::Carrier::done() {
+    qsizetype carried = 0;
+    for (Copy& copy : m_owner.m_pending) {
+        if (copy.revision <= m_revision)
+            copy.path = m_paths.at(carried++);
+    }
+    m_lock.unlock();
+}
+
+FileOutcome RescueCopies::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
+                               quint64 revision, const QDateTime& at) {
+    const std::lock_guard lock(m_mutex);
+    if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
+        return {m_last->path};
+    const bool landed = revision <= m_written;
+    // A write that landed since `steps` were taken (the quit stopped
+    // waiting for it) holds those up to m_written: the copy does not carry them again.
+    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps, m_written}, landed);
+    if (!written.done())
+        return written;
+    m_last = Copy{written.path, revision};
+    m_lastLibrary = unsaved;
+    if (landed)
+        Log::info(
+            QStringLiteral("Sorvel: the changes of the rescue copy %1 are in the data file already").arg(written.path));
+    else
+        m_pending << *m_last;
+    return written;
+}
+
+void RescueCopies::hold(const QStringList& paths, quint64 revision) {
+    const std::lock_guard lock(m_mutex);
+    for (const QString& path : paths)
+        m_pending << Copy{path, revision};
+}
+
+} // namespace sorvel
