@@ -132,5 +132,20 @@ TEST_F(StorageOnMemoryDisk, ASaveWhoseSyncFailsLeavesTheFileAsItWas) {
     EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
 }
 
+TEST_F(StorageOnMemoryDisk, AnotherHolderOfTheFolderKeepsReadsAndWritesOut) {
+    ASSERT_TRUE(Storage::save(disk, libraryOf({"Before"})));
+    const auto holder = disk.outside().lock(environment.dataFolder(), true);
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(Storage::read(disk, FolderLock::noWait()).kind, Storage::ReadResult::Kind::Busy);
+    const Storage::SaveResult result = Storage::save(
+        disk, [](const Library*) { return libraryOf({"While held"}); }, false, FolderLock::noWait());
+    EXPECT_FALSE(result.written);
+    // The real code tries the lock again and again, never blocking on it.
+    EXPECT_EQ(disk.blockingLockCalls(), 0);
+
+    ASSERT_TRUE(disk.outside().unlock(*holder));
+    EXPECT_EQ(projectNames(Storage::read(disk, FolderLock::noWait()).library), QStringList({"Before"}));
+}
+
 } // namespace
 } // namespace sorvel
