@@ -91,6 +91,16 @@ QString MemoryFileSystem::Operation::describe() const {
         text += QLatin1Char(' ') + path;
     if (!otherPath.isEmpty())
         text += QStringLiteral(" -> ") + otherPath;
+    if (kind == Kind::Renameat2)
+        text += flags & RENAME_EXCHANGE ? QStringLiteral(" exchange") : QStringLiteral(" no replace");
+    if (kind == Kind::Flock) {
+        const int lock = flags & ~LOCK_NB;
+        text += lock == LOCK_EX ? QStringLiteral(" exclusive")
+            : lock == LOCK_SH   ? QStringLiteral(" shared")
+                                : QStringLiteral(" unlock");
+        if (flags & LOCK_NB)
+            text += QStringLiteral(" no wait");
+    }
     return text;
 }
 

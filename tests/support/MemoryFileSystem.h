@@ -66,7 +66,7 @@ public:
         // open's and mkostemp's flags, flock's operation, renameat2's flags.
         int flags = 0;
 
-        // "rename /a/b -> /a/c", for a schedule's printout.
+        // "rename /a/b -> /a/c", "flock fd 4 /a exclusive no wait": for a schedule's printout.
         QString describe() const;
     };
 

@@ -530,14 +530,19 @@ TEST_F(MemoryDisk, TheHookSeesEachCallBeforeItHappens) {
     m_fs.write(fd, "x", 1);
     m_fs.close(fd);
     ASSERT_EQ(m_fs.rename(draft.constData(), at("data").constData()), 0);
+    const int folder = m_fs.open(m_folder.constData(), O_RDONLY | O_DIRECTORY);
+    m_fs.flock(folder, LOCK_EX | LOCK_NB);
+    m_fs.renameat2(at("data").constData(), at("other").constData(), RENAME_NOREPLACE);
 
     const QString written = QFile::decodeName(draft);
-    EXPECT_EQ(
-        seen,
-        QStringList({"mkostemp " + name("d-XXXXXX"), QStringLiteral("write fd %1 ").arg(fd) + written,
-                     QStringLiteral("close fd %1 ").arg(fd) + written, "rename " + written + " -> " + name("data")}));
+    EXPECT_EQ(seen,
+              QStringList({"mkostemp " + name("d-XXXXXX"), QStringLiteral("write fd %1 ").arg(fd) + written,
+                           QStringLiteral("close fd %1 ").arg(fd) + written,
+                           "rename " + written + " -> " + name("data"), "open " + QString::fromLatin1(m_folder),
+                           QStringLiteral("flock fd %1 %2 exclusive no wait").arg(folder).arg(m_folder.constData()),
+                           "renameat2 " + name("data") + " -> " + name("other") + " no replace"}));
     EXPECT_FALSE(fileThereBeforeRename);
-    EXPECT_TRUE(m_fs.exists(name("data")));
+    EXPECT_EQ(m_fs.contents(name("other")), "x");
 }
 
 TEST_F(MemoryDisk, AFailureFromTheHookLeavesTheDiskAsItWas) {
