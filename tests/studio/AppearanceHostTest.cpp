@@ -22,7 +22,7 @@ using Target = AppearanceHost::Target;
 class AppearanceHostTest : public ::testing::Test {
 protected:
     test::TestEnvironment environment;
-    Settings settings{environment.configHome() + QStringLiteral("/appearance.conf")};
+    Settings settings{disk, environment.configHome() + QStringLiteral("/appearance.conf")};
 };
 
 TEST_F(AppearanceHostTest, AccentFallsBackToTapeOrange) {

@@ -86,7 +86,7 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         writeDataFile({tape});
         expectInChild([&] {
             ::alarm(kChildAlarmS); // today's quit would wait for the disk for ever
-            auto store = std::make_unique<ProjectStore>(desktop.seams());
+            auto store = std::make_unique<ProjectStore>(disk, desktop.seams());
             ASSERT_TRUE(store->hasStarted());
             HungDisk disk;
             ASSERT_TRUE(disk.isReady());
@@ -138,7 +138,7 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         for (int start = 0; start < 2; ++start) {
             testing::internal::CaptureStderr();
             {
-                ProjectStore next(desktop.seams());
+                ProjectStore next(disk, desktop.seams());
                 ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
             }
             testing::internal::GetCapturedStderr();
@@ -160,7 +160,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
     writeDataFile({tape});
     expectInChild([&] {
         ::alarm(kChildAlarmS);
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         HungDisk disk;
         ASSERT_TRUE(disk.isReady());
@@ -190,7 +190,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
 
     testing::internal::CaptureStderr();
     {
-        ProjectStore next(desktop.seams());
+        ProjectStore next(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
     }
     testing::internal::GetCapturedStderr();
