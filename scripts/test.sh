@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the layering and the sync's table on the map, builds with warnings as errors,
+# Installs what is missing, checks the layering, builds with warnings as errors, checks the sync's table on the map,
 # runs every test, runs each test program again in a shuffled order, runs the
 # core and store tests again under AddressSanitizer
 # and UndefinedBehaviorSanitizer (./build-asan, or $SORVEL_ASAN_BUILD_DIR), and
@@ -8,9 +8,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 python3 "$here/scripts/check-layers.py"
-python3 "$here/scripts/check-sync-table.py"
 "$here/scripts/build.sh" -DSORVEL_WERROR=ON
 build=${SORVEL_BUILD_DIR:-$here/build}
+python3 "$here/scripts/check-sync-table.py" --printer "$build/tools/sorvel-sync-table"
 asan_build=${SORVEL_ASAN_BUILD_DIR:-$here/build-asan}
 
 # Tests never see the real home: each suite makes its own XDG folders as well.
