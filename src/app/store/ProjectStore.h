@@ -111,12 +111,16 @@ public:
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
                         const std::optional<QString>& archiveFolder);
 
-    // Writes a pending change at once (quit); with nothing pending it waits
-    // for nothing. While another program holds the data folder it waits
-    // `folderPatienceMs` in all, and for a disk that does not answer
-    // quitWaitMs, then gives up: the change stays pending (written when the
-    // folder is free) and saveProblem() says why.
-    void flush(int folderPatienceMs = quitWaitMs);
+    // The quit's one wait: writes a pending change at once; with nothing
+    // pending it waits for nothing. While another program holds the data
+    // folder it waits `folderPatienceMs` in all, and for a disk that does not
+    // answer quitWaitMs, then gives up: the change stays pending (written
+    // when the folder is free) and saveProblem() says why.
+    void quit(int folderPatienceMs = quitWaitMs);
+    // Writes what is pending now rather than after the save delay, and waits
+    // for it as a quit does (the session may end without a quit): bounded,
+    // never on another program for longer.
+    void saveNow() { quit(); }
     // Keeps the unsaved library in a rescue file (RescueCopy::write), the
     // same one again while nothing changed since. The write that carries
     // these changes to the data file retires it, whenever it lands.

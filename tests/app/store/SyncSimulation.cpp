@@ -1063,7 +1063,7 @@ private:
         const int run = m_runs;
         const auto timedFlush = [&](int patience) {
             const qint64 started = m_world.now;
-            m_sync->flush(patience);
+            m_sync->quit(patience);
             if (m_world.now - started > patience + 100)
                 m_world.breakRule(
                     QStringLiteral("a quit waited %1 ms, more than its %2").arg(m_world.now - started).arg(patience));
