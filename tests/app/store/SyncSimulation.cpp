@@ -2,6 +2,7 @@
 
 #include "app/store/StorageWorker.h"
 #include "app/store/sync/DataFileSync.h"
+#include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/WidgetIntents.h"
 
@@ -866,7 +867,6 @@ private:
     }
 
     void startProgram() {
-        ++m_runs;
         m_expected.writtenUpTo = m_expected.made;
         m_store = std::make_unique<SimStore>();
         m_store->library = Library{};
@@ -884,9 +884,11 @@ private:
         m_sync->begin();
     }
 
-    // Killed: what was not durable is gone with the process.
+    // Killed: what was not durable is gone with the process. While the quit's
+    // guard runs, the killed program stays until the guard is done: its file
+    // operations reach nothing.
     void restartIfKilled() {
-        if (!m_world.killed)
+        if (!m_world.killed || m_quitting)
             return;
         ++m_crashes;
         m_expected.losePending();
@@ -1301,51 +1303,61 @@ private:
         userChanged({Expected::Op::Kind::AddType, type.id, {}, 0, 0});
     }
 
-    // A quit as the quit's guard makes it: one bounded wait for the write;
-    // while it cannot land, a rescue copy and the question, open for a while
-    // (the event loop runs: a write may land meanwhile), answered "quit
-    // anyway" or "try again" (one more wait, then quit anyway); the last
-    // write as the program exits waits only when the quit did not give up.
+    // The store as the quit's guard sees it: each wait is timed against its bound.
+    class QuitChanges final : public UnsavedChangesGuard::Changes {
+    public:
+        QuitChanges(World& world, DataFileSync& sync) : m_world(world), m_sync(sync) {}
+        void flush(int folderPatienceMs) override {
+            // Another program's lock is waited for as long as the quit says;
+            // a disk that does not answer, quitWaitMs.
+            const qint64 bound =
+                m_world.diskAnswers() ? folderPatienceMs : std::max(folderPatienceMs, int(DataFileSync::quitWaitMs));
+            const qint64 started = m_world.now;
+            m_sync.flush(folderPatienceMs);
+            if (m_world.now - started > bound + kQuitMarginMs)
+                m_world.breakRule(QStringLiteral("a quit waited %1 ms for its write, more than its %2")
+                                      .arg(m_world.now - started)
+                                      .arg(bound));
+        }
+        bool isDirty() const override { return m_sync.isDirty(); }
+        SaveProblem saveProblem() const override { return m_sync.saveProblem(); }
+        FileOutcome keepRescueCopy() override {
+            const qint64 started = m_world.now;
+            const FileOutcome kept = m_sync.keepRescueCopy();
+            if (m_world.now - started > DataFileSync::rescueWaitMs + kQuitMarginMs)
+                m_world.breakRule(QStringLiteral("a quit waited %1 ms for its rescue copy").arg(m_world.now - started));
+            return kept;
+        }
+        QString unsavedSummary() const override { return {}; }
+
+    private:
+        World& m_world;
+        DataFileSync& m_sync;
+    };
+
+    // A quit through the quit's guard: the question stays open for a while
+    // (the event loop runs: a write may land meanwhile) and is answered
+    // "quit anyway", or first "try again"; then the last write as the
+    // program exits. A kill meanwhile ends the program once the guard is done.
     void quit(bool tryAgainFirst) {
         m_world.say(tryAgainFirst ? QStringLiteral("quit, to be answered: try again, then quit anyway")
                                   : QStringLiteral("quit, to be answered: quit anyway"));
-        const int run = m_runs;
-        const auto timedFlush = [&](int patience) {
-            const qint64 started = m_world.now;
-            m_sync->flush(patience);
-            if (m_world.now - started > patience + kQuitMarginMs)
-                m_world.breakRule(
-                    QStringLiteral("a quit waited %1 ms, more than its %2").arg(m_world.now - started).arg(patience));
-        };
-        const auto timedKeep = [&] {
-            const qint64 started = m_world.now;
-            m_sync->keepRescueCopy();
-            if (m_world.now - started > DataFileSync::rescueWaitMs + kQuitMarginMs)
-                m_world.breakRule(QStringLiteral("a quit waited %1 ms for its rescue copy").arg(m_world.now - started));
-        };
-        const auto askForAWhile = [&] {
-            timedKeep();
+        QuitChanges changes(m_world, *m_sync);
+        bool triedAgain = false;
+        UnsavedChangesGuard guard(changes, [&](const UnsavedChangesGuard::Question&) {
             settleFor(m_world.next(3000));
-            return m_runs == run; // not killed meanwhile
-        };
-        bool gaveUp = false;
-        timedFlush(DataFileSync::quitWaitMs);
-        if (m_sync->isDirty()) {
-            if (!askForAWhile())
-                return;
-            if (m_sync->isDirty() && tryAgainFirst) {
-                timedFlush(DataFileSync::quitWaitMs);
-                if (m_sync->isDirty() && !askForAWhile())
-                    return;
-            }
-            if (m_sync->isDirty()) {
-                timedKeep(); // the library may have changed while the question was open
-                gaveUp = true;
-            }
-        }
-        timedFlush(gaveUp ? 0 : DataFileSync::quitWaitMs);
-        if (m_world.killed)
+            if (tryAgainFirst && !std::exchange(triedAgain, true))
+                return UnsavedChangesGuard::Choice::TryAgain;
+            return UnsavedChangesGuard::Choice::QuitAnyway;
+        });
+        m_quitting = true;
+        guard.writeBeforeQuit();
+        guard.writeAtExit();
+        m_quitting = false;
+        if (m_world.killed) {
+            restartIfKilled();
             return;
+        }
         // What neither the file nor a copy holds is lost, and the quit says so;
         // a program that has nothing to say has lost it silently.
         if (!m_expected.pending.isEmpty() && !m_sync->isDirty())
@@ -1661,7 +1673,7 @@ private:
     int m_tokens = 0;
     int m_operations = 0;
     int m_crashes = 0;
-    int m_runs = 0;
+    bool m_quitting = false;
 };
 
 } // namespace
