@@ -18,9 +18,9 @@ namespace sorvel::test {
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kSchedules = 2000;
+constexpr int kSchedules = 3000;
 #else
-constexpr int kSchedules = 20000;
+constexpr int kSchedules = 30000;
 #endif
 
 // SORVEL_SYNC_SCHEDULES runs more (or fewer) schedules, from SORVEL_SYNC_SEED on.
