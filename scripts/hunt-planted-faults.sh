@@ -15,6 +15,8 @@
 #   -j N                 N scratch worktrees, each with its share of the faults (default 1)
 #   SORVEL_HUNT_SIM_CAP  the simulation's seconds per fault (default 120)
 #   SORVEL_HUNT_SHARDS   shards per test program (default 4)
+#   SORVEL_HUNT_DIR      keeps the scratch worktrees and their builds there for
+#                        the next hunt, which then builds only what changed
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 trees=1
@@ -29,21 +31,24 @@ other_cap=900
 started=$(date +%s)
 
 patches=("$@")
-[ ${#patches[@]} -eq 0 ] && patches=("$here"/scripts/planted-faults/*.patch)
+[ ${#patches[@]} -eq 0 ] && mapfile -t patches < <(printf '%s\n' "$here"/scripts/planted-faults/*.patch | sort -V)
 for i in "${!patches[@]}"; do patches[$i]=$(realpath "${patches[$i]}"); done
 
 # Under the repository (its build folders are ignored), so that the compiler
 # cache, which makes paths under its base folder relative, serves every tree.
-scratch=$(mktemp -d "$here/build-hunt.XXXXXX")
+scratch=${SORVEL_HUNT_DIR:-$(mktemp -d "$here/build-hunt.XXXXXX")}
+mkdir -p "$scratch" && scratch=$(realpath "$scratch")
 cleanup() {
   local pids
   pids=$(jobs -p)
   [ -n "$pids" ] && kill $pids 2>/dev/null
   wait 2>/dev/null
   for tree in "$scratch"/tree*; do
-    [ -d "$tree" ] && git -C "$here" worktree remove --force "$tree"
+    [ -d "$tree" ] && git -C "$tree" checkout -q -- .
+    [ -d "$tree" ] && [ -z "${SORVEL_HUNT_DIR:-}" ] && git -C "$here" worktree remove --force "$tree"
   done
-  rm -rf "$scratch"
+  rm -rf "$scratch"/{data,config,runtime,state,rows,baseline.*,sim.*,tests.*,apply.*,build.*,build[0-9]*.log}
+  [ -z "${SORVEL_HUNT_DIR:-}" ] && rm -rf "$scratch"
 }
 trap cleanup EXIT
 mkdir -p "$scratch/data" "$scratch/config" "$scratch/runtime" "$scratch/state"
@@ -169,8 +174,12 @@ build() { # <tree> <targets> <log>
   cmake --build "$1/build" --parallel "${SORVEL_HUNT_PARALLEL:-4}" --target $2 >"$3" 2>&1
 }
 
-make_tree() { # <tree>
-  git -C "$here" worktree add -q --detach "$1" HEAD || return 1
+make_tree() { # <tree>: a worktree of HEAD, kept from an earlier hunt or new
+  if [ -d "$1/.git" ] || [ -f "$1/.git" ]; then
+    git -C "$1" checkout -q -- . && git -C "$1" checkout -q --detach "$(git -C "$here" rev-parse HEAD)" || return 1
+  else
+    git -C "$here" worktree add -q --detach "$1" HEAD || return 1
+  fi
   cmake -S "$1" -B "$1/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVEL_WERROR=ON \
     ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
 }
@@ -183,7 +192,7 @@ hunt() { # <tree> <rows> <index...>
     local patch=${patches[$index]} name area row
     name=$(basename "$patch" .patch)
     area=$(area_of "$patch")
-    row() { printf '%-56s %-14s %-12s %-58s %8s\n' "$name" "$area" "$1" "$2" "$3" >"$rows/$index"; }
+    row() { printf '%-56s %-14s %-12s %8s  %s\n' "$name" "$area" "$1" "$3" "$2" >"$rows/$index"; }
     git -C "$tree" checkout -q -- . 
     if ! git -C "$tree" apply "$patch" 2>"$scratch/apply.$index"; then
       row "NOT CAUGHT" "does not apply: $(head -1 "$scratch/apply.$index")" -
@@ -244,13 +253,13 @@ for ((t = 0; t < trees; t++)); do
 done
 wait
 
-printf '%-56s %-14s %-12s %-58s %8s\n' "planted fault" area "caught by" "seed: what broke, or test" seconds
+printf '%-56s %-14s %-12s %8s  %s\n' "planted fault" area "caught by" seconds "seed: what broke, or test"
 failed=0
 for i in "${!patches[@]}"; do
   cat "$rows/$i"
   name=$(basename "${patches[$i]}" .patch)
   caught=$(awk '{print $3}' "$rows/$i")
-  seconds=$(awk '{print $NF}' "$rows/$i")
+  seconds=$(awk '{print $4}' "$rows/$i")
   if [ "$caught" = NOT ]; then
     failed=1
   elif [[ $name =~ ^1?[0-9]- ]] && [ "$caught" != simulation ]; then
