@@ -125,9 +125,20 @@ test_first() { # <tree> <programs> <baseline failures or empty> [all failures ou
   for program in $programs; do
     local filter='*'
     [ "$program" = store_tests ] && filter='-SyncSimulation.*'
+    # Shards by filter, not by gtest's variables, which the child processes
+    # some tests start would inherit.
+    local names=() suite=""
+    while IFS= read -r line; do
+      case $line in
+      "  "*) names+=("$suite${line#  }") ;;
+      *) suite=$line ;;
+      esac
+    done < <("$tree/build/tests/$program" --gtest_list_tests --gtest_filter="$filter" | sed 's/ *#.*//')
     for ((s = 0; s < shards; s++)); do
-      GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$s stdbuf -oL "$tree/build/tests/$program" \
-        --gtest_filter="$filter" >"$dir/$program.$s" 2>&1 &
+      local shard=()
+      for ((n = s; n < ${#names[@]}; n += shards)); do shard+=("${names[$n]}"); done
+      [ ${#shard[@]} -eq 0 ] && continue
+      stdbuf -oL "$tree/build/tests/$program" --gtest_filter="$(IFS=:; echo "${shard[*]}")" >"$dir/$program.$s" 2>&1 &
       pids+=($!)
     done
   done
