@@ -1,3 +1,4 @@
+#include "core/FileSystem.h"
 #include "FreshProcess.h"
 #include "LibraryArguments.h"
 #include "OutsideWrites.h"
@@ -28,6 +29,9 @@ using namespace sorvel;
 using sorvel::bench::paddedContents;
 
 namespace {
+
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
 
 // The libraries measured carry every date; any time does for a missing one.
 const QDateTime undatedAs = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
@@ -123,13 +127,13 @@ void serialiseWithQJsonDocument(benchmark::State& state) {
 void saveWithStorage(benchmark::State& state) {
     const Library& library = bench::yearsOfWork(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(Storage::save(library));
+        benchmark::DoNotOptimize(Storage::save(disk, library));
 }
 
 void loadWithStorage(benchmark::State& state) {
-    Storage::save(bench::yearsOfWork(int(state.range(0))));
+    Storage::save(disk, bench::yearsOfWork(int(state.range(0))));
     for (auto _ : state) {
-        const Library loaded = Storage::load();
+        const Library loaded = Storage::load(disk);
         if (loaded.projects.size() != state.range(0)) {
             state.SkipWithError("the data file did not load whole");
             break;
@@ -139,9 +143,9 @@ void loadWithStorage(benchmark::State& state) {
 }
 
 void mutateWithStorage(benchmark::State& state) {
-    Storage::save(bench::yearsOfWork(int(state.range(0))));
+    Storage::save(disk, bench::yearsOfWork(int(state.range(0))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(Storage::mutate([](Library& stored) { stored.projects.first().notes += 'x'; }));
+        benchmark::DoNotOptimize(Storage::mutate(disk, [](Library& stored) { stored.projects.first().notes += 'x'; }));
 }
 
 void librarySizes(benchmark::internal::Benchmark* benchmark) {
@@ -180,7 +184,7 @@ const bool freshMeasurementsOffered = [] {
     bench::offerFreshMeasurement(QStringLiteral("read"), [](const QString& home) {
         qputenv("XDG_DATA_HOME", QFile::encodeName(home));
         Storage::ReadResult read;
-        return timed([&] { read = Storage::read(); });
+        return timed([&] { read = Storage::read(disk); });
     });
     bench::offerFreshMeasurement(QStringLiteral("qt-read"), [](const QString& home) {
         QJsonDocument document;

@@ -3,6 +3,7 @@
 #include "app/panel/EdgePanelController.h"
 #include "app/panel/EdgePanelView.h"
 #include "app/store/ProjectStore.h"
+#include "core/FileSystem.h"
 #include "core/Settings.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"
@@ -26,6 +27,9 @@ using namespace sorvel;
 
 namespace {
 
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
+
 struct PanelSession {
     QTemporaryDir config;
     std::unique_ptr<ProjectStore> store;
@@ -33,10 +37,10 @@ struct PanelSession {
     std::unique_ptr<EdgePanelController> controller;
 
     explicit PanelSession(int projectCount) {
-        Storage::save(bench::yearsOfWork(projectCount));
-        store = std::make_unique<ProjectStore>(ProjectStore::Desktop{});
+        Storage::save(disk, bench::yearsOfWork(projectCount));
+        store = std::make_unique<ProjectStore>(disk, ProjectStore::Desktop{});
         test::waitUntil([&] { return store->hasStarted(); }, 60000);
-        settings = std::make_unique<Settings>(config.filePath(QStringLiteral("panel-bench.conf")));
+        settings = std::make_unique<Settings>(disk, config.filePath(QStringLiteral("panel-bench.conf")));
         controller = std::make_unique<EdgePanelController>(*store, *settings, EdgePanelController::Platform::system());
     }
     ~PanelSession() {

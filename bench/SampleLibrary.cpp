@@ -1,5 +1,6 @@
 #include "SampleLibrary.h"
 
+#include "core/FileSystem.h"
 #include "PythonStyleFile.h"
 
 #include "core/RecordCoding.h"
@@ -12,6 +13,9 @@
 #include <map>
 
 namespace sorvel::bench {
+
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
 
 const Library& yearsOfWork(int projectCount) {
     static std::map<int, Library> made;
@@ -61,7 +65,7 @@ QString yearsOfWorkDataFile(int projectCount, FileWriter writer) {
 }
 
 void writeLikeTheWidget(int projectIndex, int mark) {
-    Storage::mutate([projectIndex, mark](Library& library) {
+    Storage::mutate(disk, [projectIndex, mark](Library& library) {
         library.projects[projectIndex].notes = QStringLiteral("widget %1").arg(mark);
     });
 }

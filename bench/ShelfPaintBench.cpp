@@ -2,6 +2,7 @@
 #include "app/library/TapeShelf.h"
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
+#include "core/FileSystem.h"
 #include "core/Settings.h"
 #include "core/Storage.h"
 
@@ -20,6 +21,9 @@ using namespace sorvel;
 
 namespace {
 
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
+
 Library hugeNameLibrary() {
     AudioProject huge =
         AudioProject::make(QStringLiteral("Huge ") + QString(50 * 1024 * 1024, QLatin1Char('x')), ProjectType::musicID);
@@ -32,10 +36,10 @@ Library hugeNameLibrary() {
 }
 
 void paintShelfWithAHugeName(benchmark::State& state) {
-    Storage::save(hugeNameLibrary());
-    ProjectStore store(ProjectStore::Desktop{});
+    Storage::save(disk, hugeNameLibrary());
+    ProjectStore store(disk, ProjectStore::Desktop{});
     AppRouter router;
-    Settings settings(Settings::applicationFilePath());
+    Settings settings(disk, Settings::applicationFilePath());
     TapeShelf shelf(store, router, settings);
     shelf.resize(1200, 800);
     shelf.show();

@@ -1,6 +1,7 @@
 #include "SampleLibrary.h"
 
 #include "app/store/ProjectStore.h"
+#include "core/FileSystem.h"
 #include "core/Storage.h"
 #include "tests/support/Waiting.h"
 
@@ -15,6 +16,9 @@ using namespace sorvel;
 
 namespace {
 
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
+
 constexpr int projectCount = 2000;
 constexpr int patienceMs = 10000;
 
@@ -28,8 +32,8 @@ void settle(const ProjectStore& store) {
 }
 
 std::unique_ptr<ProjectStore> storeOfSampleProjects() {
-    Storage::save(bench::sampleLibrary(projectCount, 10, 5));
-    return std::make_unique<ProjectStore>(quietDesktop());
+    Storage::save(disk, bench::sampleLibrary(projectCount, 10, 5));
+    return std::make_unique<ProjectStore>(disk, quietDesktop());
 }
 
 double secondsSince(const QElapsedTimer& clock) {
@@ -93,7 +97,7 @@ void outsideIdenticalRewriteRead(benchmark::State& state) {
     settle(*store);
     for (auto _ : state) {
         const int reads = store->activity().reloadReads;
-        Storage::save(Library{store->projects(), store->registry().types()});
+        Storage::save(disk, Library{store->projects(), store->registry().types()});
         QElapsedTimer clock;
         clock.start();
         if (!test::waitUntil([&] { return store->activity().reloadReads > reads; }, patienceMs)) {

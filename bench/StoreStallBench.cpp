@@ -1,3 +1,4 @@
+#include "core/FileSystem.h"
 #include "FreshProcess.h"
 #include "LibraryArguments.h"
 #include "SampleLibrary.h"
@@ -38,6 +39,9 @@
 using namespace sorvel;
 
 namespace {
+
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
 
 constexpr int patienceMs = 60000;
 
@@ -89,11 +93,11 @@ struct Session {
     std::unique_ptr<MainWindow> window;
 
     explicit Session(Screen screen) {
-        store = std::make_unique<ProjectStore>(ProjectStore::Desktop{}); // no dialogs, no widget to tell
+        store = std::make_unique<ProjectStore>(disk, ProjectStore::Desktop{}); // no dialogs, no widget to tell
         if (screen == Screen::StoreOnly)
             return;
         router = std::make_unique<AppRouter>();
-        settings = std::make_unique<Settings>(Settings::applicationFilePath());
+        settings = std::make_unique<Settings>(disk, Settings::applicationFilePath());
         window = std::make_unique<MainWindow>(*store, *router, *settings);
         if (screen == Screen::Calendar)
             router->setSidebar(SidebarItem::calendar());
@@ -111,7 +115,7 @@ struct Session {
 };
 
 void writeYearsOfWork(int projectCount) {
-    Storage::save(bench::yearsOfWork(projectCount));
+    Storage::save(disk, bench::yearsOfWork(projectCount));
 }
 
 // Until the store has nothing running or due, the echo window of its last write included.

@@ -1,3 +1,4 @@
+#include "core/FileSystem.h"
 #include "FreshProcess.h"
 #include "LibraryArguments.h"
 #include "SampleLibrary.h"
@@ -25,6 +26,9 @@
 using namespace sorvel;
 
 namespace {
+
+// The disk under every read and write this benchmark makes.
+sorvel::PosixFileSystem disk;
 
 // Notes which widgets have been painted.
 class PaintWatch final : public QObject {
@@ -54,8 +58,8 @@ const bool widgetStartOffered = bench::offerFreshMeasurement(QStringLiteral("wid
     qputenv("XDG_DATA_HOME", QFile::encodeName(home));
     QElapsedTimer clock;
     clock.start();
-    Settings settings(Settings::applicationFilePath());
-    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    Settings settings(disk, Settings::applicationFilePath());
+    WidgetHost host(disk, WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
     PaintWatch watch;
     for (WidgetWindow* window : host.windows())
         window->view()->installEventFilter(&watch);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds into ./build (or $SORVEL_BUILD_DIR); any arguments are
-# passed to the configure step (-DSORVEL_WERROR=ON, -DSORVEL_SANITIZE=ON).
+# passed to the configure step (-DSORVEL_WERROR=ON, -DSORVEL_SANITIZE=ON, -DSORVEL_TSAN=ON).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${SORVEL_BUILD_DIR:-$here/build}

@@ -8,6 +8,7 @@
 #include "app/shell/SingleInstance.h"
 #include "app/store/ProjectStore.h"
 #include "core/FileSizeLimit.h"
+#include "core/FileSystem.h"
 #include "core/LegacyMigration.h"
 #include "core/Log.h"
 #include "core/Settings.h"
@@ -66,9 +67,12 @@ int main(int argc, char** argv) {
 
     // The one of each that the program has, handed to whoever needs it. The
     // earlier product's settings are taken over before anything reads them.
-    sorvel::Settings settings(sorvel::Settings::applicationFilePath());
-    sorvel::LegacyMigration::migrateSettings(settings);
-    sorvel::ProjectStore store(sorvel::DesktopServices::system());
+    // The disk, under everything that reads or writes the data file, the
+    // rescue copies and the settings; it outlives them all.
+    sorvel::PosixFileSystem disk;
+    sorvel::Settings settings(disk, sorvel::Settings::applicationFilePath());
+    sorvel::LegacyMigration::migrateSettings(disk, settings);
+    sorvel::ProjectStore store(disk, sorvel::DesktopServices::system());
     sorvel::AppRouter router;
     sorvel::EdgePanelController panel(store, settings, sorvel::EdgePanelController::Platform::system());
     sorvel::UpdateChecker updates(settings, std::make_unique<sorvel::MessageBoxPrompter>(),

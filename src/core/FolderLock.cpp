@@ -1,5 +1,6 @@
 #include "core/FolderLock.h"
 
+#include "core/FileSystem.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
 #include "core/SystemErrorText.h"
@@ -60,7 +61,7 @@ FolderLock::Waiter FolderLock::patientFor(int patienceMs, std::function<void(int
     };
 }
 
-FolderLock::FolderLock(const QString& folder, Mode mode, const Waiter& waiter) {
+FolderLock::FolderLock(FileSystem& files, const QString& folder, Mode mode, const Waiter& waiter) : m_files(files) {
     const auto attempt = [&] { return tryOnce(folder, mode); };
     if (!waiter)
         attempt();
@@ -74,7 +75,7 @@ bool FolderLock::tryOnce(const QString& folder, Mode mode) {
     const QByteArray path = QFile::encodeName(folder);
     int fd;
     do {
-        fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fd = m_files.open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_error = describe(QStringLiteral("cannot open data folder"), folder, errno);
@@ -82,7 +83,7 @@ bool FolderLock::tryOnce(const QString& folder, Mode mode) {
     }
     int result;
     do {
-        result = ::flock(fd, (mode == Mode::Write ? LOCK_EX : LOCK_SH) | LOCK_NB);
+        result = m_files.flock(fd, (mode == Mode::Write ? LOCK_EX : LOCK_SH) | LOCK_NB);
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
         const int error = errno;
@@ -90,11 +91,11 @@ bool FolderLock::tryOnce(const QString& folder, Mode mode) {
         m_error = describe(QStringLiteral("cannot lock data folder"), folder, locksUnsupported(error) ? ENOLCK : error);
         if (locksUnsupported(error))
             reportUnsupported(folder, error);
-        ::close(fd);
+        m_files.close(fd);
         return !m_heldElsewhere;
     }
     struct stat info {};
-    if (::fstat(fd, &info) == 0) {
+    if (m_files.fstat(fd, &info) == 0) {
         m_device = info.st_dev;
         m_inode = info.st_ino;
     }
@@ -104,18 +105,18 @@ bool FolderLock::tryOnce(const QString& folder, Mode mode) {
 
 bool FolderLock::stillNames(const QString& folder) const {
     struct stat info {};
-    return m_fd >= 0 && ::stat(QFile::encodeName(folder).constData(), &info) == 0 && info.st_dev == m_device
+    return m_fd >= 0 && m_files.stat(QFile::encodeName(folder).constData(), &info) == 0 && info.st_dev == m_device
         && info.st_ino == m_inode;
 }
 
 int FolderLock::sync() const {
-    return RegularFile::syncFolder(m_fd);
+    return RegularFile::syncFolder(m_files, m_fd);
 }
 
 FolderLock::~FolderLock() {
     // Closing the only descriptor of this open file description releases the lock.
     if (m_fd >= 0)
-        ::close(m_fd);
+        m_files.close(m_fd);
 }
 
 } // namespace sorvel

@@ -10,6 +10,8 @@
 
 namespace sorvel {
 
+class FileSystem;
+
 // Coordinates access to the data file between processes: flock on a descriptor
 // of the data folder itself, shared to read, exclusive to write or change.
 // No lock file is ever created (any new file in the folder is a folder event).
@@ -35,8 +37,9 @@ public:
     // Tries once.
     static Waiter noWait() { return {}; }
 
-    // The folder must exist; the lock is held until destruction.
-    FolderLock(const QString& folder, Mode mode, const Waiter& waiter = patientFor(usualPatienceMs));
+    // The folder must exist; the lock is held until destruction. Everything
+    // goes through `files`, which must outlive the lock.
+    FolderLock(FileSystem& files, const QString& folder, Mode mode, const Waiter& waiter = patientFor(usualPatienceMs));
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
@@ -60,6 +63,7 @@ private:
     // One try that never blocks; true when there is nothing more to wait for.
     bool tryOnce(const QString& folder, Mode mode);
 
+    FileSystem& m_files;
     int m_fd = -1;
     dev_t m_device = 0;
     ino_t m_inode = 0;

@@ -1,17 +1,16 @@
 #include "core/LegacyMigration.h"
 
 #include "core/DataFolder.h"
+#include "core/FileSystem.h"
 #include "core/FolderLock.h"
 #include "core/RegularFile.h"
 #include "core/Settings.h"
 #include "core/Storage.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <climits>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace sorvel::LegacyMigration {
 
@@ -24,62 +23,63 @@ bool isCopiedSetting(const QString& key) {
         || key.startsWith(QLatin1String("edgePanel"));
 }
 
-bool occupied(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
-QFileInfoList entriesOf(const QString& folder) {
-    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+// Whether anything is at `path`, a dangling link too.
+bool occupied(FileSystem& files, const QString& path) {
+    struct stat info {};
+    return files.lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 // Copies one entry, folders with everything inside; an existing target is never
 // replaced, and a failure inside a folder does not stop the rest of it.
-void copyEntry(const QFileInfo& source, const QString& target) {
-    if (occupied(target))
+void copyEntry(FileSystem& files, const QString& source, const QString& target) {
+    if (occupied(files, target))
         return;
-    if (source.isSymLink()) {
+    const QByteArray sourceName = QFile::encodeName(source);
+    struct stat info {};
+    if (files.lstat(sourceName.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
         // The link's own text: a relative link keeps pointing into the copy,
         // never back into the old folder, which must stay as it was.
         QByteArray link(PATH_MAX, '\0');
-        const ssize_t length = ::readlink(QFile::encodeName(source.filePath()).constData(), link.data(), link.size());
+        const ssize_t length = files.readlink(sourceName.constData(), link.data(), link.size());
         if (length > 0 && length < link.size())
-            ::symlink(link.left(length).constData(), QFile::encodeName(target).constData());
-    } else if (source.isDir()) {
-        if (!QDir().mkdir(target))
+            files.symlink(link.left(length).constData(), QFile::encodeName(target).constData());
+    } else if (RegularFile::isFolder(files, source)) {
+        if (files.mkdir(QFile::encodeName(target).constData(), 0777) != 0)
             return;
-        for (const QFileInfo& child : entriesOf(source.filePath()))
-            copyEntry(child, target + QLatin1Char('/') + child.fileName());
+        for (const QString& name : RegularFile::namesIn(files, source))
+            copyEntry(files, source + QLatin1Char('/') + name, target + QLatin1Char('/') + name);
     } else {
-        RegularFile::copyNew(source.filePath(), target);
+        RegularFile::copyNew(files, source, target);
     }
 }
 
 // A kept-aside copy means this program has had data of its own, even when the
 // data file itself is gone: the old product's data must not take its place.
-bool holdsOwnData() {
-    return occupied(DataFolder::filePath()) || Storage::hasKeptAsideCopy();
+bool holdsOwnData(FileSystem& files) {
+    return occupied(files, DataFolder::filePath()) || Storage::hasKeptAsideCopy(files);
 }
 
 } // namespace
 
-void migrateData(const FolderLock::Waiter& waiter) {
+void migrateData(FileSystem& files, const FolderLock::Waiter& waiter) {
     const QString folder = DataFolder::directory();
     const QString legacyFolder = DataFolder::legacyDirectory();
-    if (holdsOwnData() || !QFileInfo::exists(legacyFolder + QStringLiteral("/projects.json")))
+    struct stat legacyFile {};
+    if (holdsOwnData(files)
+        || files.stat(QFile::encodeName(legacyFolder + QStringLiteral("/projects.json")).constData(), &legacyFile) != 0)
         return;
-    QDir().mkpath(folder);
+    RegularFile::makePath(files, folder);
     // Held so that a running widget never reads a half-copied data file.
-    const FolderLock lock(folder, FolderLock::Mode::Write, waiter);
-    if (!lock.isLocked() || holdsOwnData())
+    const FolderLock lock(files, folder, FolderLock::Mode::Write, waiter);
+    if (!lock.isLocked() || holdsOwnData(files))
         return;
-    for (const QFileInfo& entry : entriesOf(legacyFolder))
-        copyEntry(entry, folder + QLatin1Char('/') + entry.fileName());
+    for (const QString& name : RegularFile::namesIn(files, legacyFolder))
+        copyEntry(files, legacyFolder + QLatin1Char('/') + name, folder + QLatin1Char('/') + name);
 }
 
-void migrateSettings(Settings& settings) {
+void migrateSettings(FileSystem& files, Settings& settings) {
     // A missing file reads as an empty set of settings.
-    const Settings legacy(Settings::legacyFilePath());
+    const Settings legacy(files, Settings::legacyFilePath());
     migrateSettings(settings, legacy);
 }
 

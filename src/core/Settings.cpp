@@ -43,22 +43,24 @@ bool sameStoredValue(const QVariant& stored, const QVariant& value) {
 namespace {
 
 // QSettings also opens "<file>.lock" beside the file while it writes.
-bool settingsFilesUsable(const QString& filePath) {
-    return RegularFile::isMissingOrRegular(filePath, QStringLiteral("the settings file"))
-        && RegularFile::isMissingOrRegular(filePath + QStringLiteral(".lock"), QStringLiteral("the settings lock"));
+bool settingsFilesUsable(FileSystem& files, const QString& filePath) {
+    return RegularFile::isMissingOrRegular(files, filePath, QStringLiteral("the settings file"))
+        && RegularFile::isMissingOrRegular(files, filePath + QStringLiteral(".lock"),
+                                           QStringLiteral("the settings lock"));
 }
 
 } // namespace
 
-Settings::Settings(const QString& filePath, QObject* parent) : QObject(parent), m_filePath(filePath) {
-    if (settingsFilesUsable(filePath))
+Settings::Settings(FileSystem& files, const QString& filePath, QObject* parent)
+    : QObject(parent), m_files(files), m_filePath(filePath) {
+    if (settingsFilesUsable(files, filePath))
         m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }
 
 bool Settings::fileUsable() {
     if (!m_settings)
         return false;
-    if (settingsFilesUsable(m_filePath))
+    if (settingsFilesUsable(m_files, m_filePath))
         return true;
     // Every change is written at once, so nothing unwritten is left to lose
     // here, and the QSettings being dropped has nothing to write on its way out.

@@ -11,6 +11,8 @@ class QSettings;
 
 namespace sorvel {
 
+class FileSystem;
+
 // The user's settings (an INI file under $XDG_CONFIG_HOME). A stored value of
 // the wrong type reads as the caller's default. When the file's place holds
 // something that is not a regular file (a FIFO, a device, a link to one), it is
@@ -20,7 +22,9 @@ class Settings final : public QObject {
 public:
     // The settings kept in `filePath`: the application's own
     // (applicationFilePath()) or another, such as the earlier product's.
-    explicit Settings(const QString& filePath, QObject* parent = nullptr);
+    // What is at the path is looked at through `files`, which must outlive
+    // the settings, before the file is opened.
+    Settings(FileSystem& files, const QString& filePath, QObject* parent = nullptr);
     ~Settings() override;
 
     static QString applicationFilePath(); // $XDG_CONFIG_HOME/sorvel/sorvel.conf
@@ -48,6 +52,7 @@ private:
     // trouble the values move to memory for good.
     bool fileUsable();
 
+    FileSystem& m_files;
     QString m_filePath;
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_memory;

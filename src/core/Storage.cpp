@@ -1,6 +1,7 @@
 #include "core/Storage.h"
 
 #include "core/DataFolder.h"
+#include "core/FileSystem.h"
 #include "core/FolderLock.h"
 #include "core/Log.h"
 #include "core/RecordCoding.h"
@@ -16,14 +17,11 @@
 #include <QSet>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace sorvel::Storage {
 
@@ -58,28 +56,28 @@ QDateTime modificationTime(const struct stat& info) {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, Qt::UTC);
 }
 
-FileBytes readWholeFile(const QString& path) {
+FileBytes readWholeFile(FileSystem& files, const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     int fd;
     do {
         // Non-blocking only so that a pipe in the file's place cannot hang the open.
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = files.open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return {errno == ENOENT ? FileBytes::State::Missing : FileBytes::State::Failed, {}, errno, {}, {}};
 
     FileBytes result{FileBytes::State::Read, {}, 0, {}, {}};
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (files.fstat(fd, &info) != 0) {
         const int error = errno;
-        ::close(fd);
+        files.close(fd);
         return {FileBytes::State::Failed, {}, error, {}, {}};
     }
     result.modified = modificationTime(info);
     result.identity = identityOf(info);
     if (!S_ISREG(info.st_mode)) {
         // A folder, pipe or device there is not the data file (a device could be endless).
-        ::close(fd);
+        files.close(fd);
         return {FileBytes::State::Failed, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, {}, {}};
     }
     // Straight into one buffer, with the room past the end that lets the
@@ -96,7 +94,7 @@ FileBytes readWholeFile(const QString& path) {
             bytes.reserve(filled + std::max<qsizetype>(filled / 2, 64 * 1024) + padding);
             bytes.resize(bytes.capacity() - padding);
         }
-        const ssize_t count = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        const ssize_t count = files.read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
@@ -107,7 +105,7 @@ FileBytes readWholeFile(const QString& path) {
             break;
         filled += count;
     }
-    ::close(fd);
+    files.close(fd);
     if (result.state == FileBytes::State::Read)
         bytes.resize(filled);
     return result;
@@ -131,55 +129,55 @@ std::optional<qint64> asideSeconds(const QString& name) {
     return ok && seconds <= latestAsideSeconds ? std::optional<qint64>(seconds) : std::nullopt;
 }
 
-QStringList asideCopyNames(const QDir& folder) {
-    return folder.entryList({asidePrefix + QLatin1Char('*') + asideSuffix},
-                            QDir::AllEntries | QDir::Hidden | QDir::System);
+QStringList asideCopyNames(FileSystem& files, const QDir& folder) {
+    return RegularFile::namesIn(files, folder.path(), asidePrefix, asideSuffix);
 }
 
 // The highest seconds among the copies' names; -1 when there is none.
-qint64 newestAsideSeconds(const QDir& folder) {
+qint64 newestAsideSeconds(FileSystem& files, const QDir& folder) {
     qint64 newest = -1;
-    for (const QString& name : asideCopyNames(folder)) {
+    for (const QString& name : asideCopyNames(files, folder)) {
         if (const std::optional<qint64> seconds = asideSeconds(name))
             newest = std::max(newest, *seconds);
     }
     return newest;
 }
 
-bool holdsBytes(const QString& path, const QByteArray& bytes) {
-    const FileBytes existing = readWholeFile(path);
+bool holdsBytes(FileSystem& files, const QString& path, const QByteArray& bytes) {
+    const FileBytes existing = readWholeFile(files, path);
     return existing.state == FileBytes::State::Read && existing.bytes == bytes;
 }
 
 // Creates `path` with `bytes`, never replacing anything; 0 or the errno. The
 // file appears complete (written aside, then linked into place), so a reader
 // in another process never compares against half of it.
-int writeNewFile(const QString& path, const QByteArray& bytes) {
+int writeNewFile(FileSystem& files, const QString& path, const QByteArray& bytes) {
     QByteArray draft = QFile::encodeName(QFileInfo(path).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
-    const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
+    const int fd = files.mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = RegularFile::writeSyncClose(fd, bytes);
+    int error = RegularFile::writeSyncClose(files, fd, bytes);
     const QByteArray target = QFile::encodeName(path);
-    if (!error && ::link(draft.constData(), target.constData()) != 0) {
+    if (!error && files.link(draft.constData(), target.constData()) != 0) {
         error = errno;
         // File systems without hard links may still refuse to replace on rename.
         if ((error == EPERM || error == EOPNOTSUPP)
-            && ::renameat2(AT_FDCWD, draft.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+            && files.renameat2(draft.constData(), target.constData(), RENAME_NOREPLACE) == 0)
             return 0;
         if (error == EPERM || error == EOPNOTSUPP)
             error = errno;
     }
-    ::unlink(draft.constData());
+    files.unlink(draft.constData());
     return error;
 }
 
 // The copy that already holds exactly these bytes; empty when there is none.
-QString alreadyKept(const QDir& folder, const QByteArray& bytes) {
-    for (const QString& name : asideCopyNames(folder)) {
+QString alreadyKept(FileSystem& files, const QDir& folder, const QByteArray& bytes) {
+    for (const QString& name : asideCopyNames(files, folder)) {
         const QString path = folder.filePath(name);
-        const QFileInfo info(path);
-        if (info.isFile() && info.size() == bytes.size() && holdsBytes(path, bytes))
+        struct stat info {};
+        if (files.stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)
+            && qint64(info.st_size) == bytes.size() && holdsBytes(files, path, bytes))
             return path;
     }
     return {};
@@ -195,18 +193,18 @@ constexpr qint64 mostAsideBytes = qint64(128) * 1024 * 1024;
 // made). Only plain files of this program's names count: a folder or a link
 // moved aside is the user's to clear. Only a writer holding the exclusive lock
 // may do this: no reader ever removes anything.
-void boundAsideCopies(const QDir& folder, const QString& keep) {
+void boundAsideCopies(FileSystem& files, const QDir& folder, const QString& keep) {
     struct Copy {
         qint64 seconds;
         QString path;
         qint64 size;
     };
     QList<Copy> copies;
-    for (const QString& name : asideCopyNames(folder)) {
+    for (const QString& name : asideCopyNames(files, folder)) {
         const std::optional<qint64> seconds = asideSeconds(name);
         struct stat info {};
         const QString path = folder.filePath(name);
-        if (seconds && ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode))
+        if (seconds && files.lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode))
             copies.append({*seconds, path, qint64(info.st_size)});
     }
     // Newest first: they are kept while they fit.
@@ -219,7 +217,7 @@ void boundAsideCopies(const QDir& folder, const QString& keep) {
             total += copy.size;
             continue;
         }
-        if (::unlink(QFile::encodeName(copy.path).constData()) != 0) {
+        if (files.unlink(QFile::encodeName(copy.path).constData()) != 0) {
             Log::storageError(QStringLiteral("cannot remove the old kept copy %1: %2")
                                   .arg(copy.path, SystemErrorText::inEnglish(errno)));
             continue;
@@ -237,16 +235,16 @@ void boundAsideCopies(const QDir& folder, const QString& keep) {
 // copy the one with the highest number; then the oldest copies past the bound
 // go. The copy's path; empty (logged) when the bytes could not be kept. Only a
 // writer holding the exclusive lock calls this, right before it replaces them.
-QString copyAside(const QString& path, const QByteArray& bytes) {
+QString copyAside(FileSystem& files, const QString& path, const QByteArray& bytes) {
     const QDir folder = QFileInfo(path).dir();
-    if (const QString kept = alreadyKept(folder, bytes); !kept.isEmpty())
+    if (const QString kept = alreadyKept(files, folder, bytes); !kept.isEmpty())
         return kept;
-    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder));
+    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(files, folder));
     for (int attempt = 0; attempt < 1000; ++attempt, ++seconds) {
         const QString target = folder.filePath(asideName(seconds));
-        const int error = writeNewFile(target, bytes);
+        const int error = writeNewFile(files, target, bytes);
         if (error == 0) {
-            boundAsideCopies(folder, target);
+            boundAsideCopies(files, folder, target);
             return target;
         }
         if (error != EEXIST) {
@@ -254,7 +252,7 @@ QString copyAside(const QString& path, const QByteArray& bytes) {
                                   .arg(path, QFileInfo(target).fileName(), SystemErrorText::inEnglish(error)));
             return {};
         }
-        if (holdsBytes(target, bytes))
+        if (holdsBytes(files, target, bytes))
             return target;
     }
     Log::storageError(QStringLiteral("cannot keep a copy of %1: every name is taken").arg(path));
@@ -264,18 +262,18 @@ QString copyAside(const QString& path, const QByteArray& bytes) {
 // Moves the file out of the way under a free copy name, never replacing an
 // existing copy; `movedTo` gets that name. Only a writer holding the exclusive
 // lock may do this.
-bool moveAside(const QString& path, QString* movedTo) {
+bool moveAside(FileSystem& files, const QString& path, QString* movedTo) {
     const QDir folder = QFileInfo(path).dir();
-    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(folder) + 1);
+    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(files, folder) + 1);
     int error = EEXIST;
     for (int attempt = 0; attempt < 1000 && error == EEXIST; ++attempt, ++seconds) {
         const QString target = folder.filePath(asideName(seconds));
-        error = RegularFile::renameNoReplace(path, target);
+        error = RegularFile::renameNoReplace(files, path, target);
         if (error == 0) {
             Log::storageError(
                 QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
             *movedTo = target;
-            boundAsideCopies(folder, target);
+            boundAsideCopies(files, folder, target);
             return true;
         }
     }
@@ -337,9 +335,9 @@ struct Found {
 
 // The file's contents; the caller holds the folder lock. Never changes the
 // data file: a file that cannot be read stays where it is.
-Found readLocked(const QString& path) {
+Found readLocked(FileSystem& files, const QString& path) {
     Found found;
-    FileBytes file = readWholeFile(path);
+    FileBytes file = readWholeFile(files, path);
     switch (file.state) {
     case FileBytes::State::Missing: found.result = {ReadResult::Kind::Missing, Library{}, {}, {}}; return found;
     case FileBytes::State::Failed:
@@ -367,18 +365,22 @@ Found readLocked(const QString& path) {
 
 // Where a write of `path` lands: a link is written through to its target,
 // as far as the chain of links goes, so that a linked data file stays linked.
-QString writeTarget(const QString& path) {
-    QFileInfo target(path);
-    for (int depth = 0; depth < 40 && target.isSymLink(); ++depth)
-        target.setFile(target.symLinkTarget());
-    return target.filePath();
+QString writeTarget(FileSystem& files, const QString& path) {
+    QString target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::optional<QString> next = RegularFile::linkTarget(files, target);
+        if (!next)
+            break;
+        target = std::move(*next);
+    }
+    return target;
 }
 
 // The identity of what is at `path` now: none when nothing is; an error
 // other than that leaves it unknown (the outer optional empty).
-std::optional<std::optional<FileIdentity>> identityAt(const QString& path) {
+std::optional<std::optional<FileIdentity>> identityAt(FileSystem& files, const QString& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+    if (files.stat(QFile::encodeName(path).constData(), &info) == 0)
         return std::optional<FileIdentity>(identityOf(info));
     if (errno == ENOENT)
         return std::optional<FileIdentity>();
@@ -388,38 +390,37 @@ std::optional<std::optional<FileIdentity>> identityAt(const QString& path) {
 // Whether the write `mark` was made for replaced the data file: not while
 // its draft or the file it replaces is still there. None when that cannot
 // be told now.
-std::optional<bool> hasLanded(const WriteMark& mark) {
-    const QString target = writeTarget(filePath());
-    const auto draft = identityAt(QFileInfo(target).dir().filePath(mark.draftName));
-    const auto current = identityAt(target);
+std::optional<bool> hasLanded(FileSystem& files, const WriteMark& mark) {
+    const QString target = writeTarget(files, filePath());
+    const auto draft = identityAt(files, QFileInfo(target).dir().filePath(mark.draftName));
+    const auto current = identityAt(files, target);
     if (!draft || !current)
         return std::nullopt;
     return *draft != mark.draft && *current != mark.replaced;
 }
 
 // The mode a new file gets: what the process's umask allows of rw-rw-rw-.
-mode_t newFileMode() {
-    static const mode_t mode = [] {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (status.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : status.readAll().split('\n')) {
-                if (line.startsWith("Umask:")) {
-                    bool ok = false;
-                    const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-                    if (ok)
-                        return mode_t(0666 & ~mask);
-                }
+// Read where the system tells it without changing it (umask() would, for
+// an instant, for every thread); 0644 where it does not.
+mode_t newFileMode(FileSystem& files) {
+    if (const std::optional<QByteArray> status = RegularFile::readAll(files, QStringLiteral("/proc/self/status"))) {
+        for (const QByteArray& line : status->split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(0666 & ~mask);
             }
         }
-        return mode_t(0644);
-    }();
-    return mode;
+    }
+    return mode_t(0644);
 }
 
 // Makes a rename in `folder` survive a crash; 0 or the errno. The data
 // folder's own descriptor is the lock's; a linked file's folder is opened.
-int syncFolder(const QString& folder, const QString& lockedFolder, const FolderLock& lock) {
-    return QFileInfo(folder) == QFileInfo(lockedFolder) ? lock.sync() : RegularFile::syncFolder(folder);
+int syncFolder(FileSystem& files, const QString& folder, const QString& lockedFolder, const FolderLock& lock) {
+    return QDir::cleanPath(folder) == QDir::cleanPath(lockedFolder) ? lock.sync()
+                                                                    : RegularFile::syncFolder(files, folder);
 }
 
 enum class Written { Done, Failed, FolderReplaced, FileReplaced };
@@ -440,20 +441,9 @@ Pass passOf(Written written) {
 }
 
 // What is at `name` itself (a link is not followed); none when nothing is or it cannot be told.
-std::optional<FileIdentity> entryIdentity(const QByteArray& name) {
+std::optional<FileIdentity> entryIdentity(FileSystem& files, const QByteArray& name) {
     struct stat info {};
-    return ::lstat(name.constData(), &info) == 0 ? std::optional<FileIdentity>(identityOf(info)) : std::nullopt;
-}
-
-// Lets a test act as another program in the instant before a write's draft
-// replaces the data file: SORVEL_HOLD_BEFORE_REPLACE names a socket (one end
-// of a pair) on which the write says it is there and waits to be let go.
-void holdBeforeReplacing() {
-    bool ok = false;
-    const int fd = qEnvironmentVariableIntValue("SORVEL_HOLD_BEFORE_REPLACE", &ok);
-    char byte = 0;
-    if (ok && ::send(fd, &byte, 1, MSG_NOSIGNAL) == 1)
-        while (::recv(fd, &byte, 1, 0) < 0 && errno == EINTR) {}
+    return files.lstat(name.constData(), &info) == 0 ? std::optional<FileIdentity>(identityOf(info)) : std::nullopt;
 }
 
 enum class Replaced { Done, Changed, Failed };
@@ -470,21 +460,21 @@ enum class Replaced { Done, Changed, Failed };
 // (a reader without the lock may see the draft for that instant, but nothing
 // is lost). Elsewhere the target is compared right before the rename, which
 // leaves the instant between the two calls.
-Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
+Replaced replaceIfUnchanged(FileSystem& files, const QByteArray& draft, const QByteArray& target,
                             const std::optional<FileIdentity>& expected, const FileIdentity& drafted, int* error,
                             const std::function<void()>& passed) {
     const auto failed = [&](int number) {
         *error = number;
-        ::unlink(draft.constData());
+        files.unlink(draft.constData());
         return Replaced::Failed;
     };
     const auto changed = [&] {
-        ::unlink(draft.constData());
+        files.unlink(draft.constData());
         return Replaced::Changed;
     };
     if (!expected) {
         // The rename itself refuses a file that appeared meanwhile.
-        const int renamed = RegularFile::renameNoReplace(QFile::decodeName(draft), QFile::decodeName(target));
+        const int renamed = RegularFile::renameNoReplace(files, QFile::decodeName(draft), QFile::decodeName(target));
         if (renamed == EEXIST)
             return changed();
         if (renamed != 0)
@@ -492,34 +482,34 @@ Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
         passed();
         return Replaced::Done;
     }
-    if (::renameat2(AT_FDCWD, draft.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) != 0) {
+    if (files.renameat2(draft.constData(), target.constData(), RENAME_EXCHANGE) != 0) {
         const int swapError = errno;
         if (swapError == ENOENT) // the file read is gone
             return changed();
         if (swapError != EINVAL && swapError != ENOSYS && swapError != EOPNOTSUPP)
             return failed(swapError);
         struct stat current {};
-        if (::stat(target.constData(), &current) != 0)
+        if (files.stat(target.constData(), &current) != 0)
             return errno == ENOENT ? changed() : failed(errno);
         if (identityOf(current) != *expected)
             return changed();
-        if (::rename(draft.constData(), target.constData()) != 0)
+        if (files.rename(draft.constData(), target.constData()) != 0)
             return failed(errno);
         passed();
         return Replaced::Done;
     }
     passed();
-    if (entryIdentity(draft) == expected) {
+    if (entryIdentity(files, draft) == expected) {
         // The write counts from the swap on: a file read that cannot be
         // removed now is a stale draft, removed at a later start.
-        ::unlink(draft.constData());
+        files.unlink(draft.constData());
         passed();
         return Replaced::Done;
     }
     // Another program's file: back in its place, to be read at the next pass.
-    if (::renameat2(AT_FDCWD, draft.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
+    if (files.renameat2(draft.constData(), target.constData(), RENAME_EXCHANGE) == 0) {
         passed();
-        if (entryIdentity(draft) == drafted)
+        if (entryIdentity(files, draft) == drafted)
             return changed();
     }
     // Yet another file came in between the two swaps. What stands under the
@@ -528,7 +518,7 @@ Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
     QString keptAs;
     Log::storageError(
         QStringLiteral("%1 was replaced twice by other programs while being written").arg(QFile::decodeName(target)));
-    if (!moveAside(name, &keptAs))
+    if (!moveAside(files, name, &keptAs))
         Log::storageError(QStringLiteral("another program's data file is left as %1").arg(name));
     return Replaced::Changed;
 }
@@ -539,8 +529,8 @@ Replaced replaceIfUnchanged(const QByteArray& draft, const QByteArray& target,
 // none when there was none), and the rename is synced in its folder before
 // the write counts as done. `carried` records the draft's rename before it
 // happens (Carried).
-Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLock& lock, FileError* why,
-                    const std::optional<FileIdentity>& replacing, Carried* carried = nullptr) {
+Written writeLocked(FileSystem& files, const QString& path, const QByteArray& bytes, const FolderLock& lock,
+                    FileError* why, const std::optional<FileIdentity>& replacing, Carried* carried = nullptr) {
     const auto fail = [&](int error, const QString& what = {}, const QString& where = {}) {
         const QString& place = where.isEmpty() ? path : where;
         *why = {what.isEmpty() ? place : place + QStringLiteral(": ") + what, error};
@@ -551,14 +541,14 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
         if (carried)
             passedStep();
     };
-    const QString target = writeTarget(path);
+    const QString target = writeTarget(files, path);
     struct stat existing {};
-    const bool exists = ::stat(QFile::encodeName(target).constData(), &existing) == 0;
+    const bool exists = files.stat(QFile::encodeName(target).constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode))
         return fail(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
 
     QByteArray draft = QFile::encodeName(QFileInfo(target).dir().filePath(draftPrefix + QStringLiteral("XXXXXX")));
-    const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
+    const int fd = files.mkostemp(draft.data(), O_CLOEXEC);
     if (fd < 0) {
         // A folder that may not be written is named as such (a missing one,
         // as a link's, leaves the file named).
@@ -568,25 +558,25 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
     }
     passed();
     // The new file takes the old one's place for everyone who shares it.
-    int error = exists ? RegularFile::setGroupAndMode(fd, existing.st_gid, existing.st_mode & 07777, path)
-                       : (::fchmod(fd, newFileMode()) == 0 ? 0 : errno);
-    if (!error && !RegularFile::writeAll(fd, bytes.constData(), bytes.size()))
+    int error = exists ? RegularFile::setGroupAndMode(files, fd, existing.st_gid, existing.st_mode & 07777, path)
+                       : (files.fchmod(fd, newFileMode(files)) == 0 ? 0 : errno);
+    if (!error && !RegularFile::writeAll(files, fd, bytes.constData(), bytes.size()))
         error = errno;
     passed();
     // Some file systems report a full disk only at the sync; the old file must
     // stay until the new one is surely complete.
-    if (!error && ::fsync(fd) != 0)
+    if (!error && files.fsync(fd) != 0)
         error = errno;
     passed();
     struct stat drafted {};
-    if (!error && ::fstat(fd, &drafted) != 0)
+    if (!error && files.fstat(fd, &drafted) != 0)
         error = errno;
-    if (::close(fd) != 0 && !error)
+    if (files.close(fd) != 0 && !error)
         error = errno;
     // The lock covers the folder it was taken on: one put in its place
     // meanwhile may be another writer's, so the write starts again there.
     if (!error && !lock.stillNames(directory())) {
-        ::unlink(draft.constData());
+        files.unlink(draft.constData());
         return Written::FolderReplaced;
     }
     bool marked = false;
@@ -596,11 +586,12 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
         marked = error == 0;
     }
     if (error) {
-        ::unlink(draft.constData());
+        files.unlink(draft.constData());
         return fail(error);
     }
     holdBeforeReplacing();
-    switch (replaceIfUnchanged(draft, QFile::encodeName(target), replacing, identityOf(drafted), &error, passed)) {
+    switch (
+        replaceIfUnchanged(files, draft, QFile::encodeName(target), replacing, identityOf(drafted), &error, passed)) {
     case Replaced::Done: break;
     case Replaced::Changed:
         if (marked)
@@ -611,7 +602,7 @@ Written writeLocked(const QString& path, const QByteArray& bytes, const FolderLo
             carried->notReplaced();
         return fail(error);
     }
-    error = syncFolder(QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
+    error = syncFolder(files, QFileInfo(target).absolutePath(), QFileInfo(path).absolutePath(), lock);
     passed();
     const bool synced = error == 0;
     if (carried)
@@ -632,14 +623,14 @@ enum class Coordinated { Ran, Busy, Failed };
 // meanwhile. Busy when another program held the folder for longer than
 // `waiter` waits; Failed (the error logged and in `why`) when the lock could
 // not be taken otherwise, or the body had to start again too often.
-Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
+Coordinated coordinate(FileSystem& files, FolderLock::Mode mode, const FolderLock::Waiter& waiter,
                        const std::function<Pass(const QString& path, const FolderLock& lock)>& body,
                        FileError* why = nullptr) {
     const QString folder = directory();
     Pass last = Pass::FolderReplaced;
     for (int pass = 0; pass < mostPasses; ++pass) {
-        QDir().mkpath(folder);
-        const FolderLock lock(folder, mode, waiter);
+        RegularFile::makePath(files, folder);
+        const FolderLock lock(files, folder, mode, waiter);
         if (!lock.isLocked()) {
             if (!lock.isHeldElsewhere())
                 readFailures().report(lock.error().text(), &Log::storageError);
@@ -668,28 +659,28 @@ Coordinated coordinate(FolderLock::Mode mode, const FolderLock::Waiter& waiter,
 // it could not be kept (or should not be moved): the write must not happen.
 // `movedTo` names where the file was moved, when it was; `keptAs` the copy of
 // an undecodable file's bytes. An empty file holds nothing to keep.
-bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, QString* movedTo, QString* keptAs,
-                     FileError* why) {
+bool keepUnreadBytes(FileSystem& files, const QString& path, const Found& found, bool keepDecoded, QString* movedTo,
+                     QString* keptAs, FileError* why) {
     switch (found.result.kind) {
     case ReadResult::Kind::Missing: return true;
     case ReadResult::Kind::Decoded:
-        if (!keepDecoded || !copyAside(path, found.bytes).isEmpty() || moveAside(path, movedTo))
+        if (!keepDecoded || !copyAside(files, path, found.bytes).isEmpty() || moveAside(files, path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Undecodable:
         if (found.bytes.isEmpty())
             return true;
-        *keptAs = copyAside(path, found.bytes);
+        *keptAs = copyAside(files, path, found.bytes);
         if (!keptAs->isEmpty()) {
             Log::storageError(QStringLiteral("%1 does not decode; kept its bytes as %2 before writing")
                                   .arg(path, QFileInfo(*keptAs).fileName()));
             return true;
         }
-        if (moveAside(path, movedTo))
+        if (moveAside(files, path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Unreadable:
-        if (!mayPass(found.result.error.number) && moveAside(path, movedTo))
+        if (!mayPass(found.result.error.number) && moveAside(files, path, movedTo))
             return true;
         break;
     case ReadResult::Kind::Busy: break; // a read under the lock is never busy
@@ -702,10 +693,10 @@ bool keepUnreadBytes(const QString& path, const Found& found, bool keepDecoded, 
 // A decoded file that repeats a key within an object with other values reads
 // as the last of them; a write drops the others, so the file's bytes are kept
 // first. False when they could not be: the write must not happen.
-bool keepOverriddenValues(const QString& path, const Found& found, QString* keptAs, FileError* why) {
+bool keepOverriddenValues(FileSystem& files, const QString& path, const Found& found, QString* keptAs, FileError* why) {
     if (found.overriddenKeys.isEmpty())
         return true;
-    *keptAs = copyAside(path, found.bytes);
+    *keptAs = copyAside(files, path, found.bytes);
     const QString keys = QLatin1Char('"') + found.overriddenKeys.join(QStringLiteral("\", \"")) + QLatin1Char('"');
     if (keptAs->isEmpty()) {
         *why = {QStringLiteral("%1 repeats %2 within an object and no copy of it could be kept").arg(path, keys), 0};
@@ -725,12 +716,14 @@ bool isDraftName(const QString& name) {
 
 // Removes the drafts in `folder` that an interrupted write left: this
 // program's names only, and only a minute after they were last written.
-void removeStaleDraftsIn(const QDir& folder) {
-    const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-60);
-    for (const QFileInfo& entry :
-         folder.entryInfoList({draftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
-        if (isDraftName(entry.fileName()) && !entry.isSymLink() && entry.lastModified().toUTC() < oldest)
-            QFile::remove(entry.filePath());
+void removeStaleDraftsIn(FileSystem& files, const QDir& folder) {
+    const qint64 oldest = QDateTime::currentSecsSinceEpoch() - 60;
+    for (const QString& name : RegularFile::namesIn(files, folder.path(), draftPrefix)) {
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        struct stat info {};
+        if (isDraftName(name) && files.lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode)
+            && info.st_mtim.tv_sec < oldest)
+            files.unlink(path.constData());
     }
 }
 
@@ -744,12 +737,12 @@ QString filePath() {
     return DataFolder::filePath();
 }
 
-ReadResult read(const FolderLock::Waiter& waiter) {
+ReadResult read(FileSystem& files, const FolderLock::Waiter& waiter) {
     ReadResult result{ReadResult::Kind::Unreadable, Library{}, {}, {}};
     const Coordinated ran = coordinate(
-        FolderLock::Mode::Read, waiter,
-        [&result](const QString& path, const FolderLock&) {
-            result = readLocked(path).result;
+        files, FolderLock::Mode::Read, waiter,
+        [&](const QString& path, const FolderLock&) {
+            result = readLocked(files, path).result;
             return Pass::Done;
         },
         &result.error);
@@ -758,18 +751,18 @@ ReadResult read(const FolderLock::Waiter& waiter) {
     return result;
 }
 
-Library load() {
-    return read().library;
+Library load(FileSystem& files) {
+    return read(files).library;
 }
 
-bool save(const Library& library) {
+bool save(FileSystem& files, const Library& library) {
     bool written = false;
-    coordinate(FolderLock::Mode::Write, FolderLock::patientFor(FolderLock::usualPatienceMs),
+    coordinate(files, FolderLock::Mode::Write, FolderLock::patientFor(FolderLock::usualPatienceMs),
                [&](const QString& path, const FolderLock& lock) {
                    FileError why;
                    // Replaces whatever the file holds now, as long as nothing replaces it meanwhile.
-                   const auto current = identityAt(writeTarget(path));
-                   const Written outcome = writeLocked(path, RecordCoding::encodeLibrary(library), lock, &why,
+                   const auto current = identityAt(files, writeTarget(files, path));
+                   const Written outcome = writeLocked(files, path, RecordCoding::encodeLibrary(library), lock, &why,
                                                        current.value_or(std::nullopt));
                    written = outcome == Written::Done;
                    return passOf(outcome);
@@ -777,15 +770,15 @@ bool save(const Library& library) {
     return written;
 }
 
-SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+SaveResult save(FileSystem& files, const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                 const FolderLock::Waiter& waiter, Carried* carried,
                 const std::optional<FileIdentity>& stillUndecodable) {
     SaveResult result;
     const Coordinated ran = coordinate(
-        FolderLock::Mode::Write, waiter,
+        files, FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
             result.error = {};
-            const Found found = readLocked(path);
+            const Found found = readLocked(files, path);
             result.waitsForQuiet =
                 found.result.kind == ReadResult::Kind::Undecodable && found.result.identity != stillUndecodable;
             if (result.waitsForQuiet) {
@@ -796,19 +789,20 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             QString movedTo;
             result.repeatsKeptAs.clear();
             result.undecodableKeptAs.clear();
-            if (!keepUnreadBytes(path, found, keepDecodedAside, &movedTo, &result.undecodableKeptAs, &result.error)
-                || !keepOverriddenValues(path, found, &result.repeatsKeptAs, &result.error))
+            if (!keepUnreadBytes(files, path, found, keepDecodedAside, &movedTo, &result.undecodableKeptAs,
+                                 &result.error)
+                || !keepOverriddenValues(files, path, found, &result.repeatsKeptAs, &result.error))
                 return Pass::Done;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
             // A file moved aside is out of the way: the draft takes a free place.
-            const Written outcome = writeLocked(path, bytes, lock, &result.error,
+            const Written outcome = writeLocked(files, path, bytes, lock, &result.error,
                                                 movedTo.isEmpty() ? found.result.identity : std::nullopt, carried);
             if (outcome == Written::Done) {
                 result.written = true;
                 struct stat written {};
-                const QDateTime modified = ::stat(QFile::encodeName(path).constData(), &written) == 0
+                const QDateTime modified = files.stat(QFile::encodeName(path).constData(), &written) == 0
                     ? modificationTime(written)
                     : QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
                 std::optional<Library> held = RecordCoding::decodeLibrary(bytes, modified);
@@ -818,7 +812,7 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
             } else if (!movedTo.isEmpty()) {
                 // Nothing new took its place: the file goes back, so that the
                 // next try (and every reader meanwhile) still finds it.
-                const int error = RegularFile::renameNoReplace(movedTo, path);
+                const int error = RegularFile::renameNoReplace(files, movedTo, path);
                 if (error != 0)
                     Log::storageError(QStringLiteral("cannot move %1 back to %2: %3")
                                           .arg(movedTo, path, SystemErrorText::inEnglish(error)));
@@ -830,25 +824,27 @@ SaveResult save(const std::function<Library(const Library* found)>& resolve, boo
     return result;
 }
 
-bool lookBack(const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
+bool lookBack(FileSystem& files,
+              const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
               const FolderLock::Waiter& waiter) {
-    return coordinate(FolderLock::Mode::Write, waiter,
+    return coordinate(files, FolderLock::Mode::Write, waiter,
                       [&](const QString&, const FolderLock&) {
-                          body(hasLanded);
+                          body([&files](const WriteMark& mark) { return hasLanded(files, mark); });
                           return Pass::Done;
                       })
         == Coordinated::Ran;
 }
 
-Change change(const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter, FileError* failure) {
+Change change(FileSystem& files, const std::function<void(Library&)>& body, const FolderLock::Waiter& waiter,
+              FileError* failure) {
     Change outcome = Change::NotWritten;
     FileError why;
     const Coordinated ran = coordinate(
-        FolderLock::Mode::Write, waiter,
+        files, FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
             outcome = Change::NotWritten;
             why = {};
-            const Found current = readLocked(path);
+            const Found current = readLocked(files, path);
             if (current.result.kind == ReadResult::Kind::Undecodable
                 || current.result.kind == ReadResult::Kind::Unreadable)
                 return Pass::Done;
@@ -860,10 +856,10 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
                 return Pass::Done;
             }
             QString keptAs;
-            if (!keepOverriddenValues(path, current, &keptAs, &why))
+            if (!keepOverriddenValues(files, path, current, &keptAs, &why))
                 return Pass::Done;
             const Written written =
-                writeLocked(path, RecordCoding::encodeLibrary(changed), lock, &why, current.result.identity);
+                writeLocked(files, path, RecordCoding::encodeLibrary(changed), lock, &why, current.result.identity);
             if (written == Written::Done)
                 outcome = Change::Written;
             return passOf(written);
@@ -876,8 +872,8 @@ Change change(const std::function<void(Library&)>& body, const FolderLock::Waite
     return outcome;
 }
 
-bool mutate(const std::function<void(Library&)>& body) {
-    return change(body) == Change::Written;
+bool mutate(FileSystem& files, const std::function<void(Library&)>& body) {
+    return change(files, body) == Change::Written;
 }
 
 namespace {
@@ -930,40 +926,19 @@ std::optional<WriteMark> WriteMark::fromText(const QString& text) {
     return mark;
 }
 
-void passedStep() {
-    // Counted per process: a child forked to be ended counts from its own start.
-    static std::atomic<pid_t> counting{0};
-    static std::atomic<int> passed{0};
-    const int exitAfter = qEnvironmentVariableIntValue("SORVEL_EXIT_AFTER_STEP");
-    const int hangAfter = qEnvironmentVariableIntValue("SORVEL_HANG_AFTER_STEP");
-    if (exitAfter <= 0 && hangAfter <= 0)
-        return;
-    if (counting.exchange(::getpid()) != ::getpid())
-        passed = 0;
-    const int step = ++passed;
-    if (step == exitAfter)
-        ::_exit(exitedAtStepStatus);
-    if (step == hangAfter) {
-        bool valid = false;
-        const int hangOn = qEnvironmentVariableIntValue("SORVEL_HANG_FD", &valid);
-        char byte = 0;
-        while (valid && ::read(hangOn, &byte, 1) < 0 && errno == EINTR) {}
-    }
+bool hasKeptAsideCopy(FileSystem& files) {
+    return !asideCopyNames(files, QDir(directory())).isEmpty();
 }
 
-bool hasKeptAsideCopy() {
-    return !asideCopyNames(QDir(directory())).isEmpty();
-}
-
-void removeStaleDrafts(const FolderLock::Waiter& waiter) {
-    if (!QDir(directory()).exists())
+void removeStaleDrafts(FileSystem& files, const FolderLock::Waiter& waiter) {
+    if (!RegularFile::isFolder(files, directory()))
         return;
-    coordinate(FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock&) {
+    coordinate(files, FolderLock::Mode::Write, waiter, [&](const QString& path, const FolderLock&) {
         // Drafts are written beside the file they replace: through a linked
         // data file, that is the folder of the link's target.
-        QSet<QString> folders{QFileInfo(path).absolutePath(), QFileInfo(writeTarget(path)).absolutePath()};
+        QSet<QString> folders{QFileInfo(path).absolutePath(), QFileInfo(writeTarget(files, path)).absolutePath()};
         for (const QString& folder : std::as_const(folders))
-            removeStaleDraftsIn(QDir(folder));
+            removeStaleDraftsIn(files, QDir(folder));
         return Pass::Done;
     });
 }

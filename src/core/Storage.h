@@ -10,6 +10,10 @@
 #include <functional>
 #include <optional>
 
+namespace sorvel {
+class FileSystem;
+}
+
 namespace sorvel::Storage {
 
 QString directory();
@@ -112,6 +116,10 @@ public:
 // (a pipe's reading end) can be read or is closed at the other end.
 constexpr int exitedAtStepStatus = 86;
 void passedStep();
+// A test holds each write right before its new file replaces the data file
+// when SORVEL_HOLD_BEFORE_REPLACE names one end of a socket pair: the write
+// sends a byte on it and waits for one back.
+void holdBeforeReplacing();
 
 // What a change of the file did.
 enum class Change {
@@ -123,22 +131,21 @@ enum class Change {
 
 // Every call below takes the data folder's lock; while another program holds
 // it, `waiter` decides how long to try again (FolderLock): nothing ever blocks.
+// Every file operation goes through `files`.
 // A write puts its new file in the data file's place only while that is still
 // the file it read (or still no file): a program that writes without the lock
 // may have replaced, changed or removed it meanwhile. Then the call starts
 // again from its read, a few times at most; past that nothing is written and
 // the call fails (with a reason) as a failed write does.
-// A test holds each write right before its new file replaces the data file
-// when SORVEL_HOLD_BEFORE_REPLACE names one end of a socket pair: the write
-// sends a byte on it and waits for one back.
 
 // Coordinated read that says what it found.
-ReadResult read(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
+ReadResult read(FileSystem& files,
+                const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // Coordinated read; anything but a decoded file gives the empty library.
-Library load();
+Library load(FileSystem& files);
 // Coordinated atomic write of the whole file; false when nothing was written (logged).
 // Replaces whatever the file holds: for writers that have just read it.
-bool save(const Library& library);
+bool save(FileSystem& files, const Library& library);
 // The store's save, one coordinated read and write. Under the exclusive lock it
 // reads the file and writes `resolve(found)`, where found is the file's library,
 // or null when there is no file or its bytes were kept aside. Bytes nobody has
@@ -155,14 +162,15 @@ bool save(const Library& library);
 // there is one for each write over such a file; past a bound the oldest go.
 // `resolve` runs again when the file was replaced meanwhile, with what is there then.
 // `carried`, when given, is told of the write's steps (Carried).
-SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+SaveResult save(FileSystem& files, const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                 const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
                 Carried* carried = nullptr, const std::optional<FileIdentity>& stillUndecodable = std::nullopt);
 // Runs `body` under the exclusive lock, where no write of any program is
 // under way, with a test of whether the write a mark was made for replaced
 // the data file (none when that cannot be told now). False when the lock
 // could not be had.
-bool lookBack(const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
+bool lookBack(FileSystem& files,
+              const std::function<void(const std::function<std::optional<bool>(const WriteMark&)>& landed)>& body,
               const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // One coordinated read, change and write. Writes nothing when the file exists
 // but cannot be read or decoded, when it repeats a key within an object with
@@ -173,16 +181,17 @@ bool lookBack(const std::function<void(const std::function<std::optional<bool>(c
 // NotWritten because the folder could not be locked or the write failed puts
 // the reason in `failure`, when given; a file that could not be read or
 // decoded leaves it empty (that is logged, and shows wherever the file is read).
-Change change(const std::function<void(Library&)>& body,
+Change change(FileSystem& files, const std::function<void(Library&)>& body,
               const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
               FileError* failure = nullptr);
 // change(), true when the file was written.
-bool mutate(const std::function<void(Library&)>& body);
+bool mutate(FileSystem& files, const std::function<void(Library&)>& body);
 
 // Whether the data folder holds a kept-aside copy of an earlier data file.
-bool hasKeptAsideCopy();
+bool hasKeptAsideCopy(FileSystem& files);
 // Removes temporary files an interrupted write of this program left in the data
 // folder (only its own names, older than a minute), under the exclusive lock.
-void removeStaleDrafts(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
+void removeStaleDrafts(FileSystem& files,
+                       const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 
 } // namespace sorvel::Storage

@@ -22,11 +22,12 @@ AudioProject* findProject(Library& library, const QUuid& id) {
 // returns (for its last run: it runs again when the folder was replaced
 // meanwhile) is the outcome unless the folder stayed busy or the change
 // could not be written.
-IntentOutcome changeFile(const std::function<IntentOutcome(Library&)>& body, const FolderLock::Waiter& waiter,
-                         FileError* failure) {
+IntentOutcome changeFile(FileSystem& files, const std::function<IntentOutcome(Library&)>& body,
+                         const FolderLock::Waiter& waiter, FileError* failure) {
     IntentOutcome outcome = IntentOutcome::Done;
     FileError why;
-    const Storage::Change change = Storage::change([&](Library& library) { outcome = body(library); }, waiter, &why);
+    const Storage::Change change = Storage::change(
+        files, [&](Library& library) { outcome = body(library); }, waiter, &why);
     if (change == Storage::Change::FolderBusy)
         return IntentOutcome::FolderBusy;
     if (change == Storage::Change::NotWritten && !why.isEmpty()) {
@@ -44,7 +45,7 @@ bool ToggleItemIntent::isAsShown(const Cue& cue) const {
         && (!shownTitle || cue.title == *shownTitle);
 }
 
-IntentOutcome ToggleItemIntent::perform(const FolderLock::Waiter& waiter, FileError* failure) const {
+IntentOutcome ToggleItemIntent::perform(FileSystem& files, const FolderLock::Waiter& waiter, FileError* failure) const {
     const std::optional<QUuid> project = RecordCoding::parseID(projectID);
     const std::optional<QUuid> item = RecordCoding::parseID(itemID);
     if (!project || !item)
@@ -60,7 +61,7 @@ IntentOutcome ToggleItemIntent::perform(const FolderLock::Waiter& waiter, FileEr
         found->advanceCue(*item);
         return IntentOutcome::Done;
     };
-    return changeFile(advance, waiter, failure);
+    return changeFile(files, advance, waiter, failure);
 }
 
 double AdjustProgressIntent::steppedProgress(double current, double delta) {
@@ -71,7 +72,8 @@ double AdjustProgressIntent::steppedProgress(double current, double delta) {
     return std::clamp(rounded, 0.0, 1.0);
 }
 
-IntentOutcome AdjustProgressIntent::perform(const FolderLock::Waiter& waiter, FileError* failure) const {
+IntentOutcome AdjustProgressIntent::perform(FileSystem& files, const FolderLock::Waiter& waiter,
+                                            FileError* failure) const {
     // A step that is not a number would store nothing useful; leave the file alone.
     if (!std::isfinite(delta))
         return IntentOutcome::Done;
@@ -90,7 +92,7 @@ IntentOutcome AdjustProgressIntent::perform(const FolderLock::Waiter& waiter, Fi
         }
         return IntentOutcome::Done;
     };
-    return changeFile(step, waiter, failure);
+    return changeFile(files, step, waiter, failure);
 }
 
 } // namespace sorvel

@@ -11,6 +11,8 @@
 
 namespace sorvel {
 
+class FileSystem;
+
 // What a widget tap did to the data file.
 enum class IntentOutcome {
     Done, // the change is in the file, there was none to make, or the file could not be read
@@ -34,8 +36,9 @@ struct ToggleItemIntent {
 
     // Whether `cue` still reads as the button showed it.
     bool isAsShown(const Cue& cue) const;
-    // WriteFailed puts the reason in `failure`, when given.
-    IntentOutcome perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+    // Changes the file through `files`; WriteFailed puts the reason in `failure`, when given.
+    IntentOutcome perform(FileSystem& files,
+                          const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
                           FileError* failure = nullptr) const;
 };
 
@@ -44,8 +47,9 @@ struct ToggleItemIntent {
 struct AdjustProgressIntent {
     QString projectID;
     double delta = 0;
-    // WriteFailed puts the reason in `failure`, when given.
-    IntentOutcome perform(const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
+    // Changes the file through `files`; WriteFailed puts the reason in `failure`, when given.
+    IntentOutcome perform(FileSystem& files,
+                          const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs),
                           FileError* failure = nullptr) const;
 
     // current + delta rounded to tenths (halves away from zero), within 0…1.

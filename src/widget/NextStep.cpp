@@ -30,8 +30,9 @@ std::optional<WidgetIntent> intent(const AudioProject& project) {
     return std::nullopt;
 }
 
-IntentOutcome perform(const WidgetIntent& intent, const FolderLock::Waiter& waiter, FileError* failure) {
-    return std::visit([&](const auto& chosen) { return chosen.perform(waiter, failure); }, intent);
+IntentOutcome perform(FileSystem& files, const WidgetIntent& intent, const FolderLock::Waiter& waiter,
+                      FileError* failure) {
+    return std::visit([&](const auto& chosen) { return chosen.perform(files, waiter, failure); }, intent);
 }
 
 QString cueLabel(const Cue& cue) {

@@ -30,9 +30,10 @@ constexpr double progressStep = 0.1;
 Form form(const AudioProject& project);
 // The intent of the advance and add forms; none for the status form.
 std::optional<WidgetIntent> intent(const AudioProject& project);
-// Runs an intent on the data file, under the data folder's lock; a write
-// that failed puts its reason in `failure`.
-IntentOutcome perform(const WidgetIntent& intent, const FolderLock::Waiter& waiter, FileError* failure);
+// Runs an intent on the data file through `files`, under the data folder's
+// lock; a write that failed puts its reason in `failure`.
+IntentOutcome perform(FileSystem& files, const WidgetIntent& intent, const FolderLock::Waiter& waiter,
+                      FileError* failure);
 
 // "<number> · <stage title>" of a cue (the small view's control).
 QString cueLabel(const Cue& cue);

@@ -25,9 +25,9 @@ qsizetype mostRows() {
 // failure to read (missing, undecodable, unreadable) gives the empty shelf
 // with default types; `unreadable` tells a file that is there but could not
 // be used. The date is left to the caller.
-ProjectsEntry readEntry(const FolderLock::Waiter& waiter) {
-    ProjectsEntry entry = [&waiter] {
-        const Storage::ReadResult read = Storage::read(waiter);
+ProjectsEntry readEntry(FileSystem& files, const FolderLock::Waiter& waiter) {
+    ProjectsEntry entry = [&] {
+        const Storage::ReadResult read = Storage::read(files, waiter);
         const Library& library = read.library;
         const auto active = std::count_if(library.projects.cbegin(), library.projects.cend(),
                                           [](const AudioProject& project) { return project.isActive(); });
@@ -57,16 +57,16 @@ ProjectsEntry placeholder() {
     return sampleEntry(QDateTime::currentDateTimeUtc());
 }
 
-ProjectsEntry snapshot(bool isPreview) {
-    ProjectsEntry entry = readEntry(FolderLock::patientFor(FolderLock::usualPatienceMs));
+ProjectsEntry snapshot(FileSystem& files, bool isPreview) {
+    ProjectsEntry entry = readEntry(files, FolderLock::patientFor(FolderLock::usualPatienceMs));
     entry.date = QDateTime::currentDateTimeUtc();
     if (entry.activeCount == 0 && isPreview)
         return sampleEntry(entry.date);
     return entry;
 }
 
-Timeline timeline(const FolderLock::Waiter& waiter) {
-    ProjectsEntry entry = readEntry(waiter);
+Timeline timeline(FileSystem& files, const FolderLock::Waiter& waiter) {
+    ProjectsEntry entry = readEntry(files, waiter);
     entry.date = QDateTime::currentDateTimeUtc();
     const QDateTime reloadAt = QDateTime::currentDateTimeUtc().addSecs(reloadSeconds);
     return {std::move(entry), reloadAt};

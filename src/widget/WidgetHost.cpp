@@ -34,9 +34,10 @@ QString tapeNotice(IntentOutcome outcome) {
 
 } // namespace
 
-WidgetHost::WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings, LinkOpener openLink,
-                       QObject* parent)
+WidgetHost::WidgetHost(FileSystem& files, const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings,
+                       LinkOpener openLink, QObject* parent)
     : QObject(parent),
+      m_files(files),
       m_openLink(openLink ? std::move(openLink) : [](const QUrl& link) { QDesktopServices::openUrl(link); }),
       m_settings(settings) {
     m_expiry.setSingleShot(true);
@@ -171,7 +172,7 @@ void WidgetHost::reloadAll() {
         return;
     }
     m_usingFolder = true;
-    Timeline next = ProjectsProvider::timeline(folderWaiter());
+    Timeline next = ProjectsProvider::timeline(m_files, folderWaiter());
     m_usingFolder = false;
     ++m_reloads;
     if (next.entry.folderBusy) {
@@ -197,7 +198,7 @@ void WidgetHost::perform(const WidgetIntent& intent, SorvelWidgetView* tapped) {
     const QPointer<SorvelWidgetView> view(tapped);
     m_usingFolder = true;
     FileError failure;
-    const IntentOutcome outcome = NextStep::perform(intent, folderWaiter(), &failure);
+    const IntentOutcome outcome = NextStep::perform(m_files, intent, folderWaiter(), &failure);
     m_usingFolder = false;
     if (outcome == IntentOutcome::FolderBusy) {
         showNotice(folderBusyText());
@@ -221,7 +222,7 @@ void WidgetHost::open(const QUrl& link, SorvelWidgetView* tapped) {
     if (project && !m_usingFolder) {
         const QPointer<SorvelWidgetView> view(tapped);
         m_usingFolder = true;
-        const Storage::ReadResult read = Storage::read(folderWaiter());
+        const Storage::ReadResult read = Storage::read(m_files, folderWaiter());
         m_usingFolder = false;
         // Only a file that was read tells that the tape is gone; otherwise the application looks.
         const bool readable =

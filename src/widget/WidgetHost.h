@@ -21,6 +21,7 @@
 
 namespace sorvel {
 
+class FileSystem;
 class Settings;
 class SorvelWidgetView;
 class WidgetWindow;
@@ -35,8 +36,9 @@ class WidgetHost final : public QObject {
 public:
     using LinkOpener = std::function<void(const QUrl&)>;
 
-    WidgetHost(const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings, LinkOpener openLink = {},
-               QObject* parent = nullptr);
+    // Reads and changes the data file through `files`, which must outlive the host.
+    WidgetHost(FileSystem& files, const QList<WidgetFamily>& families, RenderingMode mode, Settings& settings,
+               LinkOpener openLink = {}, QObject* parent = nullptr);
     ~WidgetHost() override;
 
     // Reads the first timeline and shows the windows where they were left.
@@ -99,6 +101,7 @@ private:
     static FolderLock::Waiter folderWaiter();
     void showNotice(const QString& text);
 
+    FileSystem& m_files;
     LinkOpener m_openLink;
     Settings& m_settings;
     // Held as objects: a window's own `destroyed` runs when it is no WidgetWindow any more.

@@ -1,4 +1,5 @@
 #include "core/FileSizeLimit.h"
+#include "core/FileSystem.h"
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "studio/PlatformChoice.h"
@@ -40,8 +41,10 @@ int main(int argc, char** argv) {
     case sorvel::TimelineListener::Claim::Listening:
     case sorvel::TimelineListener::Claim::Alone: break;
     }
-    sorvel::Settings settings(sorvel::Settings::applicationFilePath());
-    sorvel::WidgetHost host(options.families, options.mode, settings);
+    // The disk, under everything that reads or writes the data file and the settings.
+    sorvel::PosixFileSystem disk;
+    sorvel::Settings settings(disk, sorvel::Settings::applicationFilePath());
+    sorvel::WidgetHost host(disk, options.families, options.mode, settings);
     QObject::connect(&listener, &sorvel::TimelineListener::reloadRequested, &host, &sorvel::WidgetHost::reloadAll);
     QObject::connect(&listener, &sorvel::TimelineListener::familiesRequested, &host, &sorvel::WidgetHost::show);
     QObject::connect(&host, &sorvel::WidgetHost::allClosed, &app, &QCoreApplication::quit);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileSystem.h"
 #include "core/Storage.h"
 #include "support/TestEnvironment.h"
 
@@ -14,6 +15,7 @@ namespace sorvel::test {
 class DataFileFixture {
 protected:
     TestEnvironment environment;
+    PosixFileSystem disk;
 
     QString dataFolder() const { return environment.dataFolder(); }
     QString dataFile() const { return dataFolder() + QStringLiteral("/projects.json"); }

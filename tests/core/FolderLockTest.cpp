@@ -1,4 +1,5 @@
 #include "core/FolderLock.h"
+#include "core/FileSystem.h"
 #include "core/Storage.h"
 #include "core/SystemErrorText.h"
 #include "support/TestEnvironment.h"
@@ -57,47 +58,48 @@ protected:
     }
 
     test::TestEnvironment environment;
+    PosixFileSystem disk;
     QString folder = environment.dataFolder();
 };
 
 TEST_F(FolderLockTest, WriteLockExcludesEveryOtherLockUntilReleased) {
     {
-        const FolderLock writer(folder, Mode::Write);
+        const FolderLock writer(disk, folder, Mode::Write);
         ASSERT_TRUE(writer.isLocked());
         EXPECT_TRUE(writer.error().isEmpty());
 
-        const FolderLock secondWriter(folder, Mode::Write, FolderLock::noWait());
+        const FolderLock secondWriter(disk, folder, Mode::Write, FolderLock::noWait());
         EXPECT_FALSE(secondWriter.isLocked());
         EXPECT_FALSE(secondWriter.error().isEmpty());
         EXPECT_TRUE(secondWriter.isHeldElsewhere());
         EXPECT_FALSE(writer.isHeldElsewhere());
         // A folder that cannot even be opened is no other holder.
         EXPECT_FALSE(
-            FolderLock(folder + QStringLiteral("/missing"), Mode::Write, FolderLock::noWait()).isHeldElsewhere());
-        EXPECT_FALSE(FolderLock(folder, Mode::Read, FolderLock::noWait()).isLocked());
+            FolderLock(disk, folder + QStringLiteral("/missing"), Mode::Write, FolderLock::noWait()).isHeldElsewhere());
+        EXPECT_FALSE(FolderLock(disk, folder, Mode::Read, FolderLock::noWait()).isLocked());
         EXPECT_FALSE(otherProcessCanLock());
     }
-    EXPECT_TRUE(FolderLock(folder, Mode::Write, FolderLock::noWait()).isLocked());
+    EXPECT_TRUE(FolderLock(disk, folder, Mode::Write, FolderLock::noWait()).isLocked());
     EXPECT_TRUE(otherProcessCanLock());
     // No lock file is ever made.
     EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
 }
 
 TEST_F(FolderLockTest, ReadLocksShareButKeepWritersOut) {
-    const FolderLock first(folder, Mode::Read);
-    const FolderLock second(folder, Mode::Read, FolderLock::noWait());
+    const FolderLock first(disk, folder, Mode::Read);
+    const FolderLock second(disk, folder, Mode::Read, FolderLock::noWait());
     EXPECT_TRUE(first.isLocked());
     EXPECT_TRUE(second.isLocked());
-    EXPECT_FALSE(FolderLock(folder, Mode::Write, FolderLock::noWait()).isLocked());
+    EXPECT_FALSE(FolderLock(disk, folder, Mode::Write, FolderLock::noWait()).isLocked());
     EXPECT_FALSE(otherProcessCanLock());
 }
 
 TEST_F(FolderLockTest, BlockingLockWaitsForTheHolder) {
-    auto holder = std::make_unique<FolderLock>(folder, Mode::Write);
+    auto holder = std::make_unique<FolderLock>(disk, folder, Mode::Write);
     ASSERT_TRUE(holder->isLocked());
     std::atomic<bool> acquired = false;
     std::thread waiter([&] {
-        const FolderLock lock(folder, Mode::Write);
+        const FolderLock lock(disk, folder, Mode::Write);
         acquired = lock.isLocked();
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -110,9 +112,9 @@ TEST_F(FolderLockTest, BlockingLockWaitsForTheHolder) {
 // A lock never blocks: it tries as often as its waiter lets it, then gives up
 // and says that another holder kept the folder.
 TEST_F(FolderLockTest, AWaitingLockTriesAsItsWaiterSaysThenGivesUp) {
-    const FolderLock holder(folder, Mode::Write);
+    const FolderLock holder(disk, folder, Mode::Write);
     int tries = 0;
-    const FolderLock waiting(folder, Mode::Read, [&](const std::function<bool()>& attempt) {
+    const FolderLock waiting(disk, folder, Mode::Read, [&](const std::function<bool()>& attempt) {
         for (; tries < 3; ++tries) {
             if (attempt())
                 return true;
@@ -122,15 +124,16 @@ TEST_F(FolderLockTest, AWaitingLockTriesAsItsWaiterSaysThenGivesUp) {
     EXPECT_EQ(tries, 3);
     EXPECT_FALSE(waiting.isLocked());
     EXPECT_TRUE(waiting.isHeldElsewhere());
-    EXPECT_TRUE(FolderLock(folder, Mode::Read, FolderLock::patientFor(0)).isHeldElsewhere());
+    EXPECT_TRUE(FolderLock(disk, folder, Mode::Read, FolderLock::patientFor(0)).isHeldElsewhere());
 }
 
 TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
     for (const int error : {EBADF, ENOLCK, EOPNOTSUPP}) {
         emulatedLockError = error;
         testing::internal::CaptureStderr();
-        const FolderLock lock(folder, Mode::Write);
-        const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+        const FolderLock lock(disk, folder, Mode::Write);
+        const Storage::SaveResult saved = Storage::save(
+            disk, [](const Library*) { return Library{}; }, false);
         const std::string log = testing::internal::GetCapturedStderr();
         emulatedLockError = 0;
         EXPECT_FALSE(lock.isLocked());
@@ -148,16 +151,16 @@ TEST_F(FolderLockTest, FileSystemWithoutWorkingLocksIsNamedPlainly) {
 
     // Shared locks still work there, and a held lock is no such failure.
     emulatedLockError = EBADF;
-    EXPECT_TRUE(FolderLock(folder, Mode::Read).isLocked());
+    EXPECT_TRUE(FolderLock(disk, folder, Mode::Read).isLocked());
     emulatedLockError = 0;
-    const FolderLock holder(folder, Mode::Write);
-    const FolderLock busy(folder, Mode::Write, FolderLock::noWait());
+    const FolderLock holder(disk, folder, Mode::Write);
+    const FolderLock busy(disk, folder, Mode::Write, FolderLock::noWait());
     EXPECT_FALSE(busy.isLocked());
     EXPECT_NE(busy.error().number, ENOLCK);
 }
 
 TEST_F(FolderLockTest, MissingFolderIsNotLockedAndSaysWhy) {
-    const FolderLock lock(folder + "/absent", Mode::Read);
+    const FolderLock lock(disk, folder + "/absent", Mode::Read);
     EXPECT_FALSE(lock.isLocked());
     EXPECT_TRUE(lock.error().context.contains("absent"));
     EXPECT_FALSE(QDir(folder + "/absent").exists());

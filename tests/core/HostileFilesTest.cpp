@@ -46,7 +46,7 @@ protected:
 
 TEST_F(HostileFilesTest, ASettingsFileThatIsAFifoKeepsValuesInMemoryAndStaysAFifo) {
     makeFifo(settingsPath());
-    Settings settings(settingsPath());
+    Settings settings(disk, settingsPath());
     EXPECT_TRUE(settings.keys().isEmpty());
     settings.setValue("appearance.opacity", 0.8);
     settings.sync();
@@ -62,8 +62,8 @@ TEST_F(HostileFilesTest, TheMigrationFlagIsNeverWrittenThroughALinkOntoAFifo) {
     ASSERT_TRUE(QFile::link(environment.scratch() + "/pipe", settingsPath()));
     writeFile(legacySettingsPath(), "[General]\nappearance.theme=dark\n");
 
-    Settings settings(settingsPath());
-    const Settings legacy(legacySettingsPath());
+    Settings settings(disk, settingsPath());
+    const Settings legacy(disk, legacySettingsPath());
     LegacyMigration::migrateSettings(settings, legacy);
     EXPECT_TRUE(settings.boolean("migratedFromPinwale", false));
     EXPECT_EQ(settings.string("appearance.theme"), "dark");
@@ -73,8 +73,8 @@ TEST_F(HostileFilesTest, TheMigrationFlagIsNeverWrittenThroughALinkOntoAFifo) {
 
 TEST_F(HostileFilesTest, TheEarlierProductsSettingsFileAsAFifoMigratesNothingAndFinishes) {
     makeFifo(legacySettingsPath());
-    Settings settings(settingsPath());
-    const Settings legacy(legacySettingsPath());
+    Settings settings(disk, settingsPath());
+    const Settings legacy(disk, legacySettingsPath());
     LegacyMigration::migrateSettings(settings, legacy);
     EXPECT_EQ(settings.keys(), QStringList{"migratedFromPinwale"});
     EXPECT_EQ(kindAt(legacySettingsPath()), mode_t(S_IFIFO));
@@ -88,8 +88,8 @@ TEST_F(HostileFilesTest, ASettingsFileLinkedToADeviceNodeLeavesTheNodeAsItWas) {
     QDir().mkpath(environment.configHome() + "/sorvel");
     ASSERT_TRUE(QFile::link(node, settingsPath()));
 
-    Settings settings(settingsPath());
-    const Settings legacy(legacySettingsPath());
+    Settings settings(disk, settingsPath());
+    const Settings legacy(disk, legacySettingsPath());
     LegacyMigration::migrateSettings(settings, legacy);
     settings.setValue("edgePanel.enabled", true);
     EXPECT_TRUE(settings.boolean("edgePanel.enabled", false));
@@ -110,19 +110,19 @@ TEST_F(HostileFilesTest, AFifoInTheEarlierProductsFolderIsSkippedAndTheRestCopie
     makeFifo(legacyFolder() + "/Backups/pipe");
     writeFile(legacyFolder() + "/zz-after.txt", "after");
 
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
 
     EXPECT_EQ(folderEntries(), (QStringList{"Backups", "projects.json", "zz-after.txt"}));
     EXPECT_EQ(readFile(dataFolder() + "/Backups/old.json"), "backup");
     EXPECT_FALSE(QFileInfo::exists(dataFolder() + "/Backups/pipe"));
-    EXPECT_EQ(Storage::load().projects.first().name, "Theirs");
+    EXPECT_EQ(Storage::load(disk).projects.first().name, "Theirs");
     EXPECT_EQ(kindAt(legacyFolder() + "/pipe"), mode_t(S_IFIFO));
 }
 
 TEST_F(HostileFilesTest, AnEarlierDataFileThatIsAFifoIsSkipped) {
     makeFifo(legacyFolder() + "/projects.json");
     writeFile(legacyFolder() + "/notes.txt", "notes");
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_EQ(readFile(dataFolder() + "/notes.txt"), "notes");
     EXPECT_FALSE(QFileInfo::exists(dataFolder() + "/projects.json"));
 }
@@ -131,7 +131,7 @@ TEST_F(HostileFilesTest, CopiedFilesKeepTheirPermissions) {
     writeFile(legacyFolder() + "/projects.json", "{}");
     writeFile(legacyFolder() + "/private.txt", "secret");
     QFile::setPermissions(legacyFolder() + "/private.txt", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_EQ(readFile(dataFolder() + "/private.txt"), "secret");
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(dataFolder() + "/private.txt").constData(), &info), 0);

@@ -36,9 +36,9 @@ TEST_F(LegacyMigrationTest, NothingIsCopiedWhenOurDataFileExists) {
     writeFile(dataFile(), fileWithProject("Ours"));
     writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
     writeFile(legacyFolder() + "/notes.txt", "old");
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
-    EXPECT_EQ(Storage::load().projects.first().name, "Ours");
+    EXPECT_EQ(Storage::load(disk).projects.first().name, "Ours");
 }
 
 // A kept-aside copy is this program's own earlier data: the data file may be
@@ -46,9 +46,9 @@ TEST_F(LegacyMigrationTest, NothingIsCopiedWhenOurDataFileExists) {
 TEST_F(LegacyMigrationTest, NothingIsCopiedWhileAKeptAsideCopyExists) {
     writeFile(dataFolder() + "/projects-unreadable-1700000000.json", "ours, kept aside");
     writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_EQ(folderEntries(), QStringList{"projects-unreadable-1700000000.json"});
-    EXPECT_TRUE(Storage::load().projects.isEmpty());
+    EXPECT_TRUE(Storage::load(disk).projects.isEmpty());
 }
 
 TEST_F(LegacyMigrationTest, WholeFolderIsCopiedWhenOurDataFileIsMissing) {
@@ -60,13 +60,13 @@ TEST_F(LegacyMigrationTest, WholeFolderIsCopiedWhenOurDataFileIsMissing) {
     writeFile(dataFolder() + "/notes.txt", "ours");
     writeFile(legacyFolder() + "/notes.txt", "theirs");
 
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
 
     EXPECT_EQ(folderEntries(),
               (QStringList{".hidden", "Backups", "notes.txt", "projects-unreadable-1.json", "projects.json"}));
     EXPECT_EQ(readFile(dataFolder() + "/Backups/2023/projects.json"), "backup");
     EXPECT_EQ(readFile(dataFolder() + "/notes.txt"), "ours");
-    EXPECT_EQ(Storage::load().projects.first().name, "Theirs");
+    EXPECT_EQ(Storage::load(disk).projects.first().name, "Theirs");
     // The old folder is left as it was.
     EXPECT_EQ(readFile(legacyFolder() + "/notes.txt"), "theirs");
     EXPECT_EQ(readFile(legacyFolder() + "/projects.json"), fileWithProject("Theirs"));
@@ -78,8 +78,8 @@ TEST_F(LegacyMigrationTest, CopiedDataFileKeepsItsModificationTime) {
     writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
     const QDateTime modified(QDate(2022, 8, 9), QTime(10, 11, 12), Qt::UTC);
     test::setModified(legacyFolder() + "/projects.json", modified);
-    LegacyMigration::migrateData();
-    const QList<AudioProject> projects = Storage::load().projects;
+    LegacyMigration::migrateData(disk);
+    const QList<AudioProject> projects = Storage::load(disk).projects;
     ASSERT_EQ(projects.size(), 1);
     EXPECT_EQ(projects.first().createdAt, modified);
     EXPECT_EQ(projects.first().updatedAt, modified);
@@ -91,36 +91,37 @@ TEST_F(LegacyMigrationTest, RelativeLinksAreCopiedAsTheyAreAndWritesStayInTheNew
     writeFile(legacyFolder() + "/data/current.json", fileWithProject("Theirs"));
     ASSERT_TRUE(QFile::link("data/current.json", legacyFolder() + "/projects.json"));
 
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_EQ(QFileInfo(dataFile()).symLinkTarget(), dataFolder() + "/data/current.json");
-    ASSERT_EQ(Storage::load().projects.first().name, "Theirs");
+    ASSERT_EQ(Storage::load(disk).projects.first().name, "Theirs");
 
-    Library changed = Storage::load();
+    Library changed = Storage::load(disk);
     changed.projects.first().name = QStringLiteral("Ours now");
-    ASSERT_TRUE(Storage::save(changed));
-    EXPECT_EQ(Storage::load().projects.first().name, "Ours now");
+    ASSERT_TRUE(Storage::save(disk, changed));
+    EXPECT_EQ(Storage::load(disk).projects.first().name, "Ours now");
     EXPECT_EQ(readFile(legacyFolder() + "/data/current.json"), fileWithProject("Theirs"));
 }
 
 TEST_F(LegacyMigrationTest, NothingIsCopiedWithoutAnOldDataFile) {
     writeFile(legacyFolder() + "/notes.txt", "old");
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_TRUE(folderEntries().isEmpty());
 }
 
 TEST_F(LegacyMigrationTest, DataIsCopiedAgainAfterOurFileWasDeleted) {
     writeFile(legacyFolder() + "/projects.json", fileWithProject("Theirs"));
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     ASSERT_TRUE(QFile::remove(dataFile()));
-    LegacyMigration::migrateData();
+    LegacyMigration::migrateData(disk);
     EXPECT_EQ(readFile(dataFile()), fileWithProject("Theirs"));
 }
 
 class LegacySettingsTest : public ::testing::Test {
 protected:
     test::TestEnvironment environment;
-    Settings settings{environment.configHome() + "/sorvel/sorvel.conf"};
-    Settings legacy{environment.configHome() + "/pinwale/pinwale.conf"};
+    PosixFileSystem disk;
+    Settings settings{disk, environment.configHome() + "/sorvel/sorvel.conf"};
+    Settings legacy{disk, environment.configHome() + "/pinwale/pinwale.conf"};
 };
 
 TEST_F(LegacySettingsTest, AppearanceArchiveAndEdgePanelKeysAreCopiedOnce) {
@@ -152,10 +153,11 @@ TEST_F(LegacySettingsTest, MissingOldSettingsStillSetTheFlag) {
 
 TEST(LegacyApplicationSettingsTest, TheApplicationsSettingsReadTheOldSettingsFile) {
     const test::TestEnvironment environment;
+    PosixFileSystem disk;
     writeFile(Settings::legacyFilePath(), "[General]\nedgePanelEnabled=false\n");
-    Settings settings(Settings::applicationFilePath());
+    Settings settings(disk, Settings::applicationFilePath());
 
-    LegacyMigration::migrateSettings(settings);
+    LegacyMigration::migrateSettings(disk, settings);
     EXPECT_FALSE(settings.boolean("edgePanelEnabled", true));
     EXPECT_TRUE(settings.boolean("migratedFromPinwale", false));
 }

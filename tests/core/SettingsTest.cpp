@@ -1,4 +1,5 @@
 #include "core/Settings.h"
+#include "core/FileSystem.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ protected:
     };
 
     test::TestEnvironment environment;
+    PosixFileSystem disk;
 };
 
 TEST_F(SettingsTest, FilesFollowTheConfigFolder) {
@@ -39,7 +41,7 @@ TEST_F(SettingsTest, ValuesWrittenByHandReadByTheirType) {
                     "notNumber=nan\n"
                     "path=/home/user/Archive\n"
                     "list=a, b\n");
-    const Settings settings(filePath());
+    const Settings settings(disk, filePath());
     EXPECT_TRUE(settings.boolean("on", false));
     EXPECT_FALSE(settings.boolean("off", true));
     EXPECT_TRUE(settings.boolean("yes", true));
@@ -59,7 +61,7 @@ TEST_F(SettingsTest, ValuesWrittenByHandReadByTheirType) {
 }
 
 TEST_F(SettingsTest, ValuesSetInMemoryReadByTheirType) {
-    Settings settings(filePath());
+    Settings settings(disk, filePath());
     settings.setValue("flag", true);
     settings.setValue("count", 3);
     settings.setValue("ratio", 0.4);
@@ -74,7 +76,7 @@ TEST_F(SettingsTest, ValuesSetInMemoryReadByTheirType) {
 
 TEST_F(SettingsTest, ChangedFiresOnlyWhenTheStoredValueChanges) {
     test::writeFile(filePath(), "[General]\nedgePanelEnabled=true\nappearance.mainOpacity=0.5\n");
-    Settings settings(filePath());
+    Settings settings(disk, filePath());
     Recorder recorder(settings);
 
     settings.setValue("edgePanelEnabled", true); // the file already says true
@@ -92,12 +94,12 @@ TEST_F(SettingsTest, ChangedFiresOnlyWhenTheStoredValueChanges) {
 
 TEST_F(SettingsTest, WrittenValuesReachTheFile) {
     {
-        Settings settings(filePath());
+        Settings settings(disk, filePath());
         settings.setValue("archiveDirectory", "/tmp/archive");
         settings.setValue("archiveMoveFolders", true);
         settings.sync();
     }
-    const Settings reread(filePath());
+    const Settings reread(disk, filePath());
     EXPECT_EQ(reread.string("archiveDirectory"), "/tmp/archive");
     EXPECT_TRUE(reread.boolean("archiveMoveFolders", false));
     EXPECT_EQ(reread.keys().size(), 2);

@@ -30,8 +30,8 @@ using Kind = Storage::ReadResult::Kind;
 class StorageReadingTest : public ::testing::Test, protected test::DataFileFixture {
 protected:
     // The library the data file holds now; fails the test when it does not decode.
-    static Library readBack() {
-        const Storage::ReadResult result = Storage::read();
+    Library readBack() {
+        const Storage::ReadResult result = Storage::read(disk);
         EXPECT_EQ(result.kind, Kind::Decoded) << result.error.text().toStdString();
         return result.library;
     }
@@ -82,7 +82,7 @@ Library libraryWithMarks() {
 
 TEST_F(StorageReadingTest, TextsBeginningWithAByteOrderMarkKeepItThroughASaveAndARereadWhicheverWayTheFileIsParsed) {
     const Library library = libraryWithMarks();
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
     EXPECT_EQ(readBack(), library);
     const QByteArray saved = readFile(dataFile());
 
@@ -101,7 +101,7 @@ TEST_F(StorageReadingTest, TextsBeginningWithAByteOrderMarkKeepItThroughASaveAnd
     EXPECT_EQ(reread, withSpare);
 
     // Saved again, the text is what it was, with the member no record reads where it stood.
-    ASSERT_TRUE(Storage::save(reread));
+    ASSERT_TRUE(Storage::save(disk, reread));
     QByteArray savedWithSpare = saved;
     savedWithSpare.insert(saved.indexOf('{') + 1, "\n    \"spare\": 0.0,");
     EXPECT_EQ(readFile(dataFile()), savedWithSpare);
@@ -146,10 +146,10 @@ TEST_F(StorageReadingTest, UndatedProjectsReadWithTheFilesModificationTime) {
     EXPECT_EQ(read.projects.at(1).createdAt, QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC));
     EXPECT_EQ(read.projects.at(1).updatedAt, modified);
 
-    EXPECT_EQ(test::runInChild([&] { return Storage::read().library == read ? 0 : 1; }), 0);
+    EXPECT_EQ(test::runInChild([&] { return Storage::read(disk).library == read ? 0 : 1; }), 0);
 
     // A change of another project (as the widget makes one) stores the dates.
-    ASSERT_TRUE(Storage::mutate([](Library& library) { library.projects[1].notes = QStringLiteral("changed"); }));
+    ASSERT_TRUE(Storage::mutate(disk, [](Library& library) { library.projects[1].notes = QStringLiteral("changed"); }));
     const QJsonArray projects = QJsonDocument::fromJson(readFile(dataFile())).object().value("projects").toArray();
     EXPECT_EQ(projects.at(0).toObject().value("createdAt").toString(), "2025-03-04T05:06:07Z");
     EXPECT_EQ(projects.at(0).toObject().value("updatedAt").toString(), "2025-03-04T05:06:07Z");
@@ -158,7 +158,7 @@ TEST_F(StorageReadingTest, UndatedProjectsReadWithTheFilesModificationTime) {
 
 TEST_F(StorageReadingTest, AReloadOfUnchangedBytesGivesAnEqualLibrary) {
     const Library library = bench::sampleLibrary(30, 30, 10);
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
     const Library first = readBack();
     EXPECT_EQ(first, library);
     EXPECT_EQ(readBack(), first);

@@ -53,18 +53,18 @@ TEST_F(StorageTest, SavedLibraryLoadsBackAndLeavesOnlyTheDataFile) {
     Library library;
     library.projects = {projectWithCue("A"), projectWithCue("B", CueStage::Delivered)};
     library.types = {ProjectType::defaults().at(2)};
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
 
-    const Storage::ReadResult result = Storage::read();
+    const Storage::ReadResult result = Storage::read(disk);
     EXPECT_EQ(result.kind, Kind::Decoded);
     EXPECT_EQ(result.library, library);
-    EXPECT_EQ(Storage::load(), library);
+    EXPECT_EQ(Storage::load(disk), library);
     // No lock file and no temporary file stay behind.
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
 
 TEST_F(StorageTest, MissingFileReadsAsTheEmptyLibraryAndWritesNothing) {
-    const Storage::ReadResult result = Storage::read();
+    const Storage::ReadResult result = Storage::read(disk);
     EXPECT_EQ(result.kind, Kind::Missing);
     EXPECT_EQ(result.library, Library{});
     EXPECT_TRUE(QFileInfo(dataFolder()).isDir());
@@ -83,10 +83,11 @@ std::optional<Storage::FileIdentity> seenStill() {
 
 // The store's write of `mine`, over whatever the file holds, once it has been still.
 Storage::SaveResult writeOver(const Library& mine) {
+    PosixFileSystem disk;
     testing::internal::CaptureStderr();
-    Storage::SaveResult saved =
-        Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(FolderLock::usualPatienceMs),
-                      nullptr, seenStill());
+    Storage::SaveResult saved = Storage::save(
+        disk, [&](const Library*) { return mine; }, false, FolderLock::patientFor(FolderLock::usualPatienceMs), nullptr,
+        seenStill());
     testing::internal::GetCapturedStderr();
     return saved;
 }
@@ -97,12 +98,12 @@ TEST_F(StorageTest, UndecodableFileIsLoggedAndKeptAsideOnlyByTheWriteThatReplace
     const qint64 before = QDateTime::currentSecsSinceEpoch();
 
     testing::internal::CaptureStderr();
-    const Storage::ReadResult first = Storage::read();
+    const Storage::ReadResult first = Storage::read(disk);
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Sorvel decode error: "), std::string::npos) << log;
     EXPECT_EQ(first.kind, Kind::Undecodable);
     EXPECT_EQ(first.library, Library{});
-    EXPECT_EQ(Storage::load(), Library{});
+    EXPECT_EQ(Storage::load(disk), Library{});
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"}) << "a read keeps no copy";
 
     Library mine;
@@ -118,7 +119,7 @@ TEST_F(StorageTest, UndecodableFileIsLoggedAndKeptAsideOnlyByTheWriteThatReplace
     EXPECT_GE(seconds, before);
     EXPECT_LE(seconds, QDateTime::currentSecsSinceEpoch());
     EXPECT_EQ(readFile(dataFolder() + "/" + copies.first()), broken);
-    EXPECT_EQ(Storage::load(), mine);
+    EXPECT_EQ(Storage::load(disk), mine);
 }
 
 // Another program rewrites the file in place: every read in between finds
@@ -131,8 +132,8 @@ TEST_F(StorageTest, AFileRewrittenInPlaceIsKeptOnceByTheWriteAndNeverAsAnEmptyCo
     for (qsizetype length : {qsizetype(0), qsizetype(9), qsizetype(23), whole.size()}) {
         writeFile(dataFile(), whole.left(length));
         testing::internal::CaptureStderr();
-        EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
-        test::expectInChild([] { EXPECT_EQ(Storage::read().kind, Kind::Undecodable); });
+        EXPECT_EQ(Storage::read(disk).kind, Kind::Undecodable);
+        test::expectInChild([&] { EXPECT_EQ(Storage::read(disk).kind, Kind::Undecodable); });
         testing::internal::GetCapturedStderr();
     }
     EXPECT_TRUE(asideCopies().isEmpty()) << asideCopies().join(", ").toStdString();
@@ -145,7 +146,7 @@ TEST_F(StorageTest, AFileRewrittenInPlaceIsKeptOnceByTheWriteAndNeverAsAnEmptyCo
 
     // Caught while it is empty, the file is written over with nothing kept.
     writeFile(dataFile(), "");
-    test::expectInChild([] { EXPECT_EQ(Storage::read().kind, Kind::Undecodable); });
+    test::expectInChild([&] { EXPECT_EQ(Storage::read(disk).kind, Kind::Undecodable); });
     const Storage::SaveResult overEmpty = writeOver(mine);
     ASSERT_TRUE(overEmpty.written);
     EXPECT_TRUE(overEmpty.undecodableKeptAs.isEmpty());
@@ -166,17 +167,17 @@ TEST_F(StorageTest, KeptCopiesAreBoundedTheOldestGoingFirst) {
     writeFile(dataFile(), "broken edit");
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Storage::read().kind, Kind::Undecodable);
-    test::expectInChild([] { EXPECT_EQ(Storage::read().kind, Kind::Undecodable); });
+    EXPECT_EQ(Storage::read(disk).kind, Kind::Undecodable);
+    test::expectInChild([&] { EXPECT_EQ(Storage::read(disk).kind, Kind::Undecodable); });
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(asideCopies().size(), 13) << "a read removes nothing";
 
     Library mine;
     mine.projects = {projectWithCue("Mine")};
     testing::internal::CaptureStderr();
-    const Storage::SaveResult saved =
-        Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(FolderLock::usualPatienceMs),
-                      nullptr, seenStill());
+    const Storage::SaveResult saved = Storage::save(
+        disk, [&](const Library*) { return mine; }, false, FolderLock::patientFor(FolderLock::usualPatienceMs), nullptr,
+        seenStill());
     const std::string log = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(saved.written);
     QStringList plainCopies;
@@ -235,14 +236,14 @@ TEST_F(StorageTest, UndecodableBytesAreKeptWhenTheNameOfThisSecondIsTaken) {
 TEST_F(StorageTest, MutateOnUndecodableFileChangesNothing) {
     writeFile(dataFile(), "{broken");
     bool changed = false;
-    EXPECT_FALSE(Storage::mutate([&changed](Library&) { changed = true; }));
+    EXPECT_FALSE(Storage::mutate(disk, [&changed](Library&) { changed = true; }));
     EXPECT_FALSE(changed);
     EXPECT_EQ(readFile(dataFile()), "{broken");
     EXPECT_TRUE(asideCopies().isEmpty()) << "nothing written, nothing to keep";
 
     // The store's save still replaces it; the copy keeps the old bytes.
     ASSERT_TRUE(writeOver(Library{}).written);
-    EXPECT_EQ(Storage::read().kind, Kind::Decoded);
+    EXPECT_EQ(Storage::read(disk).kind, Kind::Decoded);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), "{broken");
 }
@@ -250,7 +251,7 @@ TEST_F(StorageTest, MutateOnUndecodableFileChangesNothing) {
 TEST_F(StorageTest, MutateOnMissingFileCreatesFolderAndFileWithDefaultTypes) {
     ASSERT_FALSE(QFileInfo::exists(dataFolder()));
     const AudioProject added = projectWithCue("New");
-    EXPECT_TRUE(Storage::mutate([&added](Library& library) { library.projects.append(added); }));
+    EXPECT_TRUE(Storage::mutate(disk, [&added](Library& library) { library.projects.append(added); }));
 
     const auto stored = RecordCoding::decodeLibrary(readFile(dataFile()), test::fileTime());
     ASSERT_TRUE(stored);
@@ -261,16 +262,16 @@ TEST_F(StorageTest, MutateOnMissingFileCreatesFolderAndFileWithDefaultTypes) {
 
 TEST_F(StorageTest, MutateThatChangesNothingWritesNothing) {
     // No file: none is made for an empty library.
-    EXPECT_FALSE(
-        Storage::mutate([](Library& library) { library.projects.removeIf([](const AudioProject&) { return true; }); }));
+    EXPECT_FALSE(Storage::mutate(
+        disk, [](Library& library) { library.projects.removeIf([](const AudioProject&) { return true; }); }));
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
 
     Library library;
     library.projects = {projectWithCue("A")};
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(dataFile()).constData(), &before), 0);
-    EXPECT_FALSE(Storage::mutate([](Library& stored) { stored.projects.first().name = QStringLiteral("A"); }));
+    EXPECT_FALSE(Storage::mutate(disk, [](Library& stored) { stored.projects.first().name = QStringLiteral("A"); }));
     struct stat after {};
     ASSERT_EQ(::stat(QFile::encodeName(dataFile()).constData(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
@@ -280,9 +281,9 @@ TEST_F(StorageTest, MutateThatChangesNothingWritesNothing) {
 TEST_F(StorageTest, MutateChangesTheStoredLibrary) {
     Library library;
     library.projects = {projectWithCue("A")};
-    ASSERT_TRUE(Storage::save(library));
-    EXPECT_TRUE(Storage::mutate([](Library& stored) { stored.projects.first().name = "Renamed"; }));
-    EXPECT_EQ(Storage::load().projects.first().name, "Renamed");
+    ASSERT_TRUE(Storage::save(disk, library));
+    EXPECT_TRUE(Storage::mutate(disk, [](Library& stored) { stored.projects.first().name = "Renamed"; }));
+    EXPECT_EQ(Storage::load(disk).projects.first().name, "Renamed");
 }
 
 // Tests run as root, where permissions do not stop reading: a folder in the
@@ -292,8 +293,8 @@ TEST_F(StorageTest, UnreadableFileStaysWhereItIsAndMutateWritesNothing) {
 
     testing::internal::CaptureStderr();
     bool changed = false;
-    EXPECT_FALSE(Storage::mutate([&changed](Library&) { changed = true; }));
-    const Storage::ReadResult result = Storage::read();
+    EXPECT_FALSE(Storage::mutate(disk, [&changed](Library&) { changed = true; }));
+    const Storage::ReadResult result = Storage::read(disk);
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Sorvel storage error: "), std::string::npos) << log;
     EXPECT_FALSE(changed);
@@ -302,16 +303,16 @@ TEST_F(StorageTest, UnreadableFileStaysWhereItIsAndMutateWritesNothing) {
     EXPECT_FALSE(result.error.isEmpty());
     EXPECT_EQ(readFile(dataFile() + "/inside.txt"), "user data");
     EXPECT_TRUE(asideCopies().isEmpty());
-    EXPECT_FALSE(Storage::save(Library{}));
+    EXPECT_FALSE(Storage::save(disk, Library{}));
     EXPECT_EQ(readFile(dataFile() + "/inside.txt"), "user data");
 }
 
 TEST_F(StorageTest, SameReadErrorIsLoggedOnceUntilAGoodRead) {
     writeFile(dataFile() + "/inside.txt", "user data");
     testing::internal::CaptureStderr();
-    Storage::read();
-    Storage::read();
-    Storage::mutate([](Library&) {});
+    Storage::read(disk);
+    Storage::read(disk);
+    Storage::mutate(disk, [](Library&) {});
     std::string log = testing::internal::GetCapturedStderr();
     size_t lines = 0;
     for (size_t at = log.find("cannot read"); at != std::string::npos; at = log.find("cannot read", at + 1))
@@ -320,11 +321,11 @@ TEST_F(StorageTest, SameReadErrorIsLoggedOnceUntilAGoodRead) {
 
     ASSERT_TRUE(QDir(dataFile()).removeRecursively());
     writeFile(dataFile(), RecordCoding::encodeLibrary(Library{}));
-    EXPECT_EQ(Storage::read().kind, Kind::Decoded);
+    EXPECT_EQ(Storage::read(disk).kind, Kind::Decoded);
     ASSERT_TRUE(QFile::remove(dataFile()));
     writeFile(dataFile() + "/inside.txt", "user data");
     testing::internal::CaptureStderr();
-    Storage::read();
+    Storage::read(disk);
     log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("cannot read"), std::string::npos) << "a failure that comes back is reported again";
 }
@@ -333,14 +334,14 @@ TEST_F(StorageTest, SameReadErrorIsLoggedOnceUntilAGoodRead) {
 TEST_F(StorageTest, ReaderOutOfDescriptorsLeavesTheFileWhereItIs) {
     Library library;
     library.projects = {projectWithCue("A"), projectWithCue("B")};
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
     const QByteArray before = readFile(dataFile());
 
-    const int kind = test::runInChild([] {
+    const int kind = test::runInChild([&] {
         // The folder lock still opens; the data file does not.
         const test::DescriptorLimit limit(1);
-        const Storage::ReadResult read = Storage::read();
-        const bool intentWrote = Storage::mutate([](Library& stored) { stored.projects.clear(); });
+        const Storage::ReadResult read = Storage::read(disk);
+        const bool intentWrote = Storage::mutate(disk, [](Library& stored) { stored.projects.clear(); });
         return intentWrote ? 100 : int(read.kind);
     });
     EXPECT_EQ(kind, int(Kind::Unreadable));
@@ -357,12 +358,12 @@ TEST_F(StorageTest, StoreSaveMovesAFolderInTheFilesPlaceAsideAndWrites) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
     testing::internal::CaptureStderr();
-    const Storage::SaveResult saved =
-        Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
+    const Storage::SaveResult saved = Storage::save(
+        disk, [&](const Library* found) { return resolvedAs(found, mine); }, false);
     testing::internal::GetCapturedStderr();
     ASSERT_TRUE(saved.written) << saved.error.text().toStdString();
     EXPECT_EQ(saved.library, mine);
-    EXPECT_EQ(Storage::load(), mine);
+    EXPECT_EQ(Storage::load(disk), mine);
     const QStringList copies = asideCopies();
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + copies.first() + "/inside.txt"), "user data");
@@ -375,7 +376,8 @@ TEST_F(StorageTest, StoreSaveMovesAsideWithoutReplacingAnyEarlierCopy) {
         writeFile(dataFolder() + QStringLiteral("/projects-unreadable-%1.json").arg(second), "older copy");
 
     testing::internal::CaptureStderr();
-    const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+    const Storage::SaveResult saved = Storage::save(
+        disk, [](const Library*) { return Library{}; }, false);
     testing::internal::GetCapturedStderr();
     ASSERT_TRUE(saved.written);
     // The folder moved aside, and the ten newest copies within the bound.
@@ -426,7 +428,7 @@ TEST_F(StorageTest, ACopyNamedAfterTheLargestNumberLeavesTheNextNamesFromTheCloc
 // process goes on, the file stays as it was and no temporary file is left.
 TEST_F(StorageTest, AWritePastTheFileSizeLimitFailsAndLeavesTheFileAsItWas) {
     const Library held{{projectWithCue(QStringLiteral("Held"))}, ProjectType::defaults()};
-    ASSERT_TRUE(Storage::save(held));
+    ASSERT_TRUE(Storage::save(disk, held));
     const QByteArray bytes = readFile(dataFile());
     AudioProject added = projectWithCue(QStringLiteral("Added"));
     added.notes = QString(4096, QLatin1Char('n'));
@@ -434,9 +436,10 @@ TEST_F(StorageTest, AWritePastTheFileSizeLimitFailsAndLeavesTheFileAsItWas) {
     test::expectInChild([&] {
         test::FileSizeCap cap(rlim_t(bytes.size()));
         ASSERT_TRUE(cap.isLowered());
-        EXPECT_EQ(Storage::change([&](Library& library) { library.projects.append(added); }),
+        EXPECT_EQ(Storage::change(disk, [&](Library& library) { library.projects.append(added); }),
                   Storage::Change::NotWritten);
         const Storage::SaveResult saved = Storage::save(
+            disk,
             [&](const Library* found) {
                 Library grown = found ? *found : held;
                 grown.projects.append(added);
@@ -450,9 +453,10 @@ TEST_F(StorageTest, AWritePastTheFileSizeLimitFailsAndLeavesTheFileAsItWas) {
 
         // With room again the same change is written.
         cap.lift();
-        EXPECT_EQ(Storage::change([&](Library& library) { library.projects.append(added); }), Storage::Change::Written);
+        EXPECT_EQ(Storage::change(disk, [&](Library& library) { library.projects.append(added); }),
+                  Storage::Change::Written);
     });
-    const Storage::ReadResult read = Storage::read();
+    const Storage::ReadResult read = Storage::read(disk);
     ASSERT_EQ(read.kind, Kind::Decoded);
     ASSERT_EQ(read.library.projects.size(), 2);
     EXPECT_EQ(read.library.projects.at(1).notes, added.notes);
@@ -465,7 +469,7 @@ TEST_F(StorageTest, AWritePastTheFileSizeLimitFailsAndLeavesTheFileAsItWas) {
 TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
     const AudioProject first = projectWithCue(QStringLiteral("First"));
     const AudioProject second = projectWithCue(QStringLiteral("Second"));
-    ASSERT_TRUE(Storage::save(Library{{first}, ProjectType::defaults()}));
+    ASSERT_TRUE(Storage::save(disk, Library{{first}, ProjectType::defaults()}));
 
     int holding[2];
     int goOn[2];
@@ -475,7 +479,7 @@ TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
     const pid_t writer = ::fork();
     if (writer == 0) {
         bool told = false;
-        const bool written = Storage::mutate([&](Library& library) {
+        const bool written = Storage::mutate(disk, [&](Library& library) {
             library.projects.first().notes = QStringLiteral("from the first writer");
             if (!std::exchange(told, true)) {
                 char byte = 1;
@@ -492,7 +496,7 @@ TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
     ASSERT_TRUE(QDir().rename(dataFolder(), moved));
     ASSERT_TRUE(QDir().mkpath(dataFolder()));
     ASSERT_TRUE(QFile::copy(moved + QStringLiteral("/projects.json"), dataFile()));
-    EXPECT_TRUE(Storage::mutate([&](Library& library) { library.projects.append(second); }));
+    EXPECT_TRUE(Storage::mutate(disk, [&](Library& library) { library.projects.append(second); }));
 
     ASSERT_EQ(::write(goOn[1], &byte, 1), 1);
     int status = 0;
@@ -501,7 +505,7 @@ TEST_F(StorageTest, AFolderReplacedWhileAWriterHoldsItLosesNoChange) {
     for (const int fd : {holding[0], holding[1], goOn[0], goOn[1]})
         ::close(fd);
 
-    const Storage::ReadResult read = Storage::read();
+    const Storage::ReadResult read = Storage::read(disk);
     ASSERT_EQ(read.kind, Kind::Decoded);
     ASSERT_EQ(read.library.projects.size(), 2);
     EXPECT_EQ(read.library.projects.at(0).notes, QStringLiteral("from the first writer"));
@@ -528,14 +532,14 @@ TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten)
     // The writes, each in the other process; 0 when it wrote.
     const auto storeSaves = [&] {
         const auto merged = [&](const Library* found) { return resolvedAs(found, Library{{mine}, {}}); };
-        return Storage::save(merged, false).written ? 0 : 1;
+        return Storage::save(disk, merged, false).written ? 0 : 1;
     };
     const auto changeAddsMine = [&] {
         const auto addMine = [&](Library& library) { library.projects.append(mine); };
-        return Storage::change(addMine) == Storage::Change::Written ? 0 : 1;
+        return Storage::change(disk, addMine) == Storage::Change::Written ? 0 : 1;
     };
     const auto widgetTaps = [&] {
-        return AdjustProgressIntent{RecordCoding::idText(held.id), 0.1}.perform() == IntentOutcome::Done ? 0 : 1;
+        return AdjustProgressIntent{RecordCoding::idText(held.id), 0.1}.perform(disk) == IntentOutcome::Done ? 0 : 1;
     };
     const Library withHeld{{held}, ProjectType::defaults()};
     Library renamed = withHeld;
@@ -562,7 +566,7 @@ TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten)
         SCOPED_TRACE(each.what);
         ASSERT_TRUE(QDir(dataFolder()).removeRecursively());
         if (each.before) {
-            ASSERT_TRUE(Storage::save(*each.before));
+            ASSERT_TRUE(Storage::save(disk, *each.before));
         }
 
         test::HeldWrite write(each.write);
@@ -572,12 +576,12 @@ TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten)
         });
         EXPECT_EQ(write.finish(), 0);
         EXPECT_EQ(holds, 2) << "the write did not start again after the file was replaced";
-        const Storage::ReadResult read = Storage::read();
+        const Storage::ReadResult read = Storage::read(disk);
         ASSERT_EQ(read.kind, Kind::Decoded);
         EXPECT_EQ(projectNames(read.library), each.after);
         EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
     }
-    EXPECT_DOUBLE_EQ(Storage::load().projects.first().manualProgress, 0.1) << "the widget's tap, the last case";
+    EXPECT_DOUBLE_EQ(Storage::load(disk).projects.first().manualProgress, 0.1) << "the widget's tap, the last case";
 }
 
 // A program that keeps replacing the file while the write is held each time:
@@ -585,7 +589,7 @@ TEST_F(StorageTest, AFileReplacedDuringAWriteIsReadAgainAndMergedNotOverwritten)
 // again later) and never overwrites what the other program wrote last.
 TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothing) {
     const AudioProject mine = projectWithCue(QStringLiteral("Mine"));
-    ASSERT_TRUE(Storage::save(Library{{projectWithCue(QStringLiteral("Held"))}, ProjectType::defaults()}));
+    ASSERT_TRUE(Storage::save(disk, Library{{projectWithCue(QStringLiteral("Held"))}, ProjectType::defaults()}));
     QByteArray lastTheirs;
     const auto replaceEachTime = [&](int pass) {
         lastTheirs = RecordCoding::encodeLibrary(
@@ -596,8 +600,9 @@ TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothin
     test::HeldWrite change([&] {
         testing::internal::CaptureStderr();
         FileError why;
-        const Storage::Change changed = Storage::change([&](Library& library) { library.projects.append(mine); },
-                                                        FolderLock::patientFor(FolderLock::usualPatienceMs), &why);
+        const Storage::Change changed = Storage::change(
+            disk, [&](Library& library) { library.projects.append(mine); },
+            FolderLock::patientFor(FolderLock::usualPatienceMs), &why);
         // The reason is the system's "in use", which the window says in its own language.
         return changed == Storage::Change::NotWritten && why.number == EBUSY ? 0 : 1;
     });
@@ -609,6 +614,7 @@ TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothin
     test::HeldWrite save([&] {
         testing::internal::CaptureStderr();
         const Storage::SaveResult saved = Storage::save(
+            disk,
             [&](const Library* found) {
                 return resolvedAs(found, Library{{mine}, {}});
             },
@@ -624,20 +630,22 @@ TEST_F(StorageTest, AWriteWhoseFileIsReplacedAtEveryPassFailsAndOverwritesNothin
 TEST_F(StorageTest, StoreSaveMergesADecodedFileAndKeepsItAsideWhenAsked) {
     Library theirs;
     theirs.projects = {projectWithCue("Theirs")};
-    ASSERT_TRUE(Storage::save(theirs));
+    ASSERT_TRUE(Storage::save(disk, theirs));
     const QByteArray before = readFile(dataFile());
     Library mine;
     mine.projects = {projectWithCue("Mine")};
 
-    const Storage::SaveResult merged =
-        Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, false);
+    const Storage::SaveResult merged = Storage::save(
+        disk, [&](const Library* found) { return resolvedAs(found, mine); }, false);
     ASSERT_TRUE(merged.written);
     EXPECT_EQ(merged.library.projects.size(), 2);
-    EXPECT_EQ(Storage::load(), merged.library);
+    EXPECT_EQ(Storage::load(disk), merged.library);
     EXPECT_TRUE(asideCopies().isEmpty()) << "a file the caller has seen needs no copy";
 
     const QByteArray seen = readFile(dataFile());
-    ASSERT_TRUE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
+    ASSERT_TRUE(Storage::save(
+                    disk, [&](const Library* found) { return resolvedAs(found, mine); }, true)
+                    .written);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), seen);
     EXPECT_NE(seen, before);
@@ -649,10 +657,11 @@ TEST_F(StorageTest, StoreSaveGivesTheLibraryTheWrittenFileHolds) {
     Library mine;
     mine.projects = {projectWithCue("Mine")};
     mine.projects.first().items.first().number.clear();
-    const Storage::SaveResult saved = Storage::save([&](const Library*) { return mine; }, false);
+    const Storage::SaveResult saved = Storage::save(
+        disk, [&](const Library*) { return mine; }, false);
     ASSERT_TRUE(saved.written);
     EXPECT_EQ(saved.library.projects.first().items.first().number, "");
-    EXPECT_EQ(saved.library, Storage::load());
+    EXPECT_EQ(saved.library, Storage::load(disk));
     EXPECT_EQ(saved.resolved, mine);
 }
 
@@ -661,11 +670,15 @@ TEST_F(StorageTest, StoreSaveGivesTheLibraryTheWrittenFileHolds) {
 TEST_F(StorageTest, StoreSaveWritesNothingWhenTheReadErrorMayPass) {
     Library library;
     library.projects = {projectWithCue("A")};
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
     const QByteArray before = readFile(dataFile());
-    const int written = test::runInChild([] {
+    const int written = test::runInChild([&] {
         const test::DescriptorLimit limit(1);
-        return Storage::save([](const Library*) { return Library{}; }, false).written ? 1 : 0;
+        return Storage::save(
+                   disk, [](const Library*) { return Library{}; }, false)
+                   .written
+            ? 1
+            : 0;
     });
     EXPECT_EQ(written, 0);
     EXPECT_EQ(readFile(dataFile()), before);
@@ -689,7 +702,7 @@ TEST_F(StorageTest, StaleDraftsOfThisProgramAreRemovedAndNothingElse) {
         ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
     }
 
-    Storage::removeStaleDrafts();
+    Storage::removeStaleDrafts(disk);
     EXPECT_FALSE(QFileInfo::exists(old));
     EXPECT_TRUE(QFileInfo::exists(fresh));
     for (const QString& name : others)
@@ -721,7 +734,7 @@ TEST_F(StorageTest, ADraftLeftInTheLinkTargetsFolderIsRemovedAtTheNextStart) {
         std::signal(SIGXFSZ, SIG_DFL);
         const rlimit cap{rlim_t(readFile(target).size()), RLIM_INFINITY};
         ::setrlimit(RLIMIT_FSIZE, &cap);
-        Storage::mutate([&](Library& stored) { stored = library; });
+        Storage::mutate(disk, [&](Library& stored) { stored = library; });
         return 0;
     });
     ASSERT_EQ(status, -1) << "the writer was not killed mid-write";
@@ -729,20 +742,20 @@ TEST_F(StorageTest, ADraftLeftInTheLinkTargetsFolderIsRemovedAtTheNextStart) {
     ASSERT_EQ(left.size(), 1) << "the killed write left no draft beside the link's target";
     const QString draft = synced + "/" + left.first();
     EXPECT_FALSE(readFile(draft).isEmpty());
-    EXPECT_EQ(Storage::load().projects.size(), 1);
+    EXPECT_EQ(Storage::load(disk).projects.size(), 1);
 
     // Younger than a minute it may be another writer's, right now.
-    Storage::removeStaleDrafts();
+    Storage::removeStaleDrafts(disk);
     EXPECT_TRUE(QFileInfo::exists(draft));
 
     const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-120);
     test::setModified(draft, longAgo);
     writeFile(synced + "/.sorvel-draft-Ab12", "not one of ours");
     test::setModified(synced + "/.sorvel-draft-Ab12", longAgo);
-    Storage::removeStaleDrafts();
+    Storage::removeStaleDrafts(disk);
     EXPECT_FALSE(QFileInfo::exists(draft));
     EXPECT_EQ(draftsThere(), QStringList{".sorvel-draft-Ab12"}) << draftsThere().join(", ").toStdString();
-    EXPECT_EQ(Storage::load().projects.size(), 1);
+    EXPECT_EQ(Storage::load(disk).projects.size(), 1);
 }
 
 // A group, other than this process's own, that it may give its files (one of
@@ -801,7 +814,7 @@ void giveModeAndGroup(const QString& path, const ModeAndGroup& wanted) {
 // a change and a widget tap. Each write replaces the file with a new one.
 TEST_F(StorageTest, EveryWriteKeepsTheFilesModeAndGroup) {
     const AudioProject project = projectWithCue("Shared");
-    ASSERT_TRUE(Storage::save(Library{{project}, ProjectType::defaults()}));
+    ASSERT_TRUE(Storage::save(disk, Library{{project}, ProjectType::defaults()}));
     const std::optional<gid_t> group = anotherUsableGroup(dataFolder());
     if (!group)
         GTEST_SKIP() << "this user may give files no group but its own, so no write can lose one";
@@ -809,6 +822,7 @@ TEST_F(StorageTest, EveryWriteKeepsTheFilesModeAndGroup) {
     giveModeAndGroup(dataFile(), shared);
 
     const Storage::SaveResult saved = Storage::save(
+        disk,
         [&](const Library* found) {
             Library next = *found;
             next.projects.append(projectWithCue("Store"));
@@ -818,13 +832,13 @@ TEST_F(StorageTest, EveryWriteKeepsTheFilesModeAndGroup) {
     ASSERT_TRUE(saved.written);
     EXPECT_EQ(modeAndGroup(dataFile()), shared) << "after the store's save";
 
-    ASSERT_EQ(Storage::change([](Library& library) { library.projects.append(projectWithCue("Change")); }),
+    ASSERT_EQ(Storage::change(disk, [](Library& library) { library.projects.append(projectWithCue("Change")); }),
               Storage::Change::Written);
     EXPECT_EQ(modeAndGroup(dataFile()), shared) << "after a change";
 
-    ASSERT_EQ((AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform()), IntentOutcome::Done);
+    ASSERT_EQ((AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform(disk)), IntentOutcome::Done);
     EXPECT_EQ(modeAndGroup(dataFile()), shared) << "after a widget tap";
-    EXPECT_EQ(Storage::load().projects.size(), 3);
+    EXPECT_EQ(Storage::load(disk).projects.size(), 3);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 }
 
@@ -845,7 +859,7 @@ TEST_F(StorageTest, AGroupTheWriterMayNotGiveIsLoggedOnceAndTheModeIsKept) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "only root can make a file of a group its writer is not in";
     const AudioProject project = projectWithCue("Shared");
-    ASSERT_TRUE(Storage::save(Library{{project}, ProjectType::defaults()}));
+    ASSERT_TRUE(Storage::save(disk, Library{{project}, ProjectType::defaults()}));
     const std::optional<gid_t> group = anotherUsableGroup(dataFolder());
     ASSERT_TRUE(group);
     giveModeAndGroup(dataFile(), {0640, *group});
@@ -853,10 +867,10 @@ TEST_F(StorageTest, AGroupTheWriterMayNotGiveIsLoggedOnceAndTheModeIsKept) {
     test::expectInChild([&] {
         ASSERT_TRUE(dropCapability(CAP_CHOWN));
         testing::internal::CaptureStderr();
-        const IntentOutcome tapped = AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform();
+        const IntentOutcome tapped = AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform(disk);
         const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
         EXPECT_EQ(tapped, IntentOutcome::Done);
-        EXPECT_DOUBLE_EQ(Storage::load().projects.first().manualProgress, 0.1);
+        EXPECT_DOUBLE_EQ(Storage::load(disk).projects.first().manualProgress, 0.1);
         EXPECT_EQ(modeAndGroup(dataFile()), (ModeAndGroup{0640, ::getegid()}));
         const QStringList said = log.split('\n').filter(QStringLiteral("group"));
         ASSERT_EQ(said.size(), 1) << log.toStdString();
@@ -873,7 +887,7 @@ TEST_F(StorageTest, PipeInTheFilesPlaceIsUnreadableAndDoesNotBlock) {
     ASSERT_TRUE(QDir().mkpath(dataFolder()));
     ASSERT_EQ(::mkfifo(QFile::encodeName(dataFile()).constData(), 0600), 0);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Storage::read().kind, Kind::Unreadable);
+    EXPECT_EQ(Storage::read(disk).kind, Kind::Unreadable);
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(QFileInfo(dataFile()).exists());
     EXPECT_TRUE(asideCopies().isEmpty());
@@ -884,7 +898,7 @@ TEST_F(StorageTest, FileWithoutReadPermissionCountsAsUnreadable) {
         GTEST_SKIP() << "permissions do not stop root from reading";
     writeFile(dataFile(), "{}");
     QFile::setPermissions(dataFile(), QFileDevice::WriteOwner);
-    EXPECT_EQ(Storage::read().kind, Kind::Unreadable);
+    EXPECT_EQ(Storage::read(disk).kind, Kind::Unreadable);
     EXPECT_TRUE(QFileInfo::exists(dataFile()));
     EXPECT_TRUE(asideCopies().isEmpty());
 }
@@ -892,10 +906,10 @@ TEST_F(StorageTest, FileWithoutReadPermissionCountsAsUnreadable) {
 TEST_F(StorageTest, DataFolderThatCannotBeMadeIsReportedAndNothingRuns) {
     writeFile(dataFolder(), "a file where the folder should be");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Storage::read().kind, Kind::Unreadable);
+    EXPECT_EQ(Storage::read(disk).kind, Kind::Unreadable);
     bool changed = false;
-    EXPECT_FALSE(Storage::mutate([&changed](Library&) { changed = true; }));
-    EXPECT_FALSE(Storage::save(Library{}));
+    EXPECT_FALSE(Storage::mutate(disk, [&changed](Library&) { changed = true; }));
+    EXPECT_FALSE(Storage::save(disk, Library{}));
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Sorvel storage error: "), std::string::npos) << log;
     EXPECT_FALSE(changed);
@@ -912,7 +926,7 @@ struct FullDisk {
 TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
     Library small;
     small.projects = {projectWithCue("A")};
-    ASSERT_TRUE(Storage::save(small));
+    ASSERT_TRUE(Storage::save(disk, small));
     const QByteArray before = readFile(dataFile());
 
     Library large = small;
@@ -921,8 +935,8 @@ TEST_F(StorageTest, WriteThatRunsOutOfSpaceFailsAndKeepsTheOldFile) {
     test::expectInChild([&] {
         testing::internal::CaptureStderr();
         const FullDisk full(rlim_t(before.size()) + 64);
-        EXPECT_FALSE(Storage::save(large));
-        EXPECT_FALSE(Storage::mutate([&large](Library& library) { library = large; }));
+        EXPECT_FALSE(Storage::save(disk, large));
+        EXPECT_FALSE(Storage::mutate(disk, [&large](Library& library) { library = large; }));
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_NE(log.find("Sorvel write error: "), std::string::npos) << log;
     });
@@ -941,7 +955,8 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
     const std::optional<Storage::FileIdentity> still = seenStill();
     ASSERT_TRUE(still);
     const auto save = [&] {
-        return Storage::save([&](const Library*) { return mine; }, false, FolderLock::patientFor(5000), nullptr, still);
+        return Storage::save(
+            disk, [&](const Library*) { return mine; }, false, FolderLock::patientFor(5000), nullptr, still);
     };
 
     test::expectInChild([&] {
@@ -961,7 +976,7 @@ TEST_F(StorageTest, UndecodableFileOnAFullDiskIsNeverOverwritten) {
 
     // With room again it is kept aside and the edit is written.
     ASSERT_TRUE(save().written);
-    EXPECT_EQ(Storage::load(), mine);
+    EXPECT_EQ(Storage::load(disk), mine);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), edited);
 }
@@ -973,7 +988,7 @@ TEST_F(StorageTest, FileMovedAsideForAWriteThatFailsIsPutBack) {
     Library theirs;
     for (int i = 0; i < 5; ++i)
         theirs.projects.append(projectWithCue(QStringLiteral("Theirs %1").arg(i)));
-    ASSERT_TRUE(Storage::save(theirs));
+    ASSERT_TRUE(Storage::save(disk, theirs));
     const QByteArray before = readFile(dataFile());
     Library mine;
     mine.projects = {projectWithCue("Mine")};
@@ -981,14 +996,18 @@ TEST_F(StorageTest, FileMovedAsideForAWriteThatFailsIsPutBack) {
     test::expectInChild([&] {
         testing::internal::CaptureStderr();
         const FullDisk full(64);
-        EXPECT_FALSE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
+        EXPECT_FALSE(Storage::save(
+                         disk, [&](const Library* found) { return resolvedAs(found, mine); }, true)
+                         .written);
         testing::internal::GetCapturedStderr();
     });
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(folderEntries(), QStringList{"projects.json"});
 
-    ASSERT_TRUE(Storage::save([&](const Library* found) { return resolvedAs(found, mine); }, true).written);
-    EXPECT_EQ(Storage::load().projects.size(), 6);
+    ASSERT_TRUE(Storage::save(
+                    disk, [&](const Library* found) { return resolvedAs(found, mine); }, true)
+                    .written);
+    EXPECT_EQ(Storage::load(disk).projects.size(), 6);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + "/" + asideCopies().first()), before);
 }

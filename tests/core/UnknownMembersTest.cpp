@@ -74,7 +74,7 @@ TEST_F(UnknownMembersTest, AWriteKeepsEveryMemberNoRecordReadsWhereItStoodByteFo
 
 TEST_F(UnknownMembersTest, AWidgetTapKeepsEveryMemberNoRecordReads) {
     const AdjustProgressIntent step{QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"), 0.1};
-    ASSERT_EQ(step.perform(), IntentOutcome::Done);
+    ASSERT_EQ(step.perform(disk), IntentOutcome::Done);
     const QByteArray written = readFile(dataFile());
     ASSERT_NE(written, fileWithUnknownMembers) << "the tap wrote nothing";
     test::expectEveryUnknownMemberIn(written);
@@ -179,7 +179,8 @@ TEST_F(UnknownMembersTest, KeysRepeatedWithOtherValuesAreNamedWhenRead) {
 
 TEST_F(UnknownMembersTest, TheStoresWriteKeepsAFileWithRepeatedKeysAsideFirst) {
     writeFile(dataFile(), fileWithRepeatedKeys);
-    const Storage::SaveResult saved = Storage::save([](const Library* found) { return *found; }, false);
+    const Storage::SaveResult saved = Storage::save(
+        disk, [](const Library* found) { return *found; }, false);
     ASSERT_TRUE(saved.written);
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(saved.repeatsKeptAs, dataFolder() + QLatin1Char('/') + asideCopies().first());
@@ -187,7 +188,8 @@ TEST_F(UnknownMembersTest, TheStoresWriteKeepsAFileWithRepeatedKeysAsideFirst) {
     EXPECT_FALSE(readFile(dataFile()).contains("First name"));
 
     // The file written holds no repeats: the next write keeps nothing more.
-    const Storage::SaveResult again = Storage::save([](const Library* found) { return *found; }, false);
+    const Storage::SaveResult again = Storage::save(
+        disk, [](const Library* found) { return *found; }, false);
     ASSERT_TRUE(again.written);
     EXPECT_TRUE(again.repeatsKeptAs.isEmpty());
     EXPECT_EQ(asideCopies().size(), 1);
@@ -196,7 +198,7 @@ TEST_F(UnknownMembersTest, TheStoresWriteKeepsAFileWithRepeatedKeysAsideFirst) {
 TEST_F(UnknownMembersTest, AWidgetTapKeepsAFileWithRepeatedKeysAsideFirst) {
     writeFile(dataFile(), fileWithRepeatedKeys);
     const AdjustProgressIntent step{QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"), 0.1};
-    ASSERT_EQ(step.perform(), IntentOutcome::Done);
+    ASSERT_EQ(step.perform(disk), IntentOutcome::Done);
     EXPECT_FALSE(readFile(dataFile()).contains("First name")) << "the tap wrote nothing";
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_EQ(readFile(dataFolder() + QLatin1Char('/') + asideCopies().first()), fileWithRepeatedKeys);

@@ -34,12 +34,12 @@ protected:
         project.updatedAt = QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
         Library library;
         library.projects = {project};
-        EXPECT_TRUE(Storage::save(library));
+        EXPECT_TRUE(Storage::save(disk, library));
         return RecordCoding::idText(project.id);
     }
 
-    static AudioProject storedProject() {
-        const Library library = Storage::load();
+    AudioProject storedProject() {
+        const Library library = Storage::load(disk);
         return library.projects.isEmpty() ? AudioProject{} : library.projects.first();
     }
 
@@ -57,7 +57,7 @@ TEST_F(WidgetIntentsTest, ToggleFindsACueOfAFileOfTheEarlierFormat) {
     ASSERT_EQ(shown.items.first().stage, CueStage::NotStarted);
 
     ToggleItemIntent{RecordCoding::idText(shown.id), RecordCoding::idText(shown.items.first().id), CueStage::NotStarted}
-        .perform();
+        .perform(disk);
 
     const AudioProject stored = storedProject();
     ASSERT_EQ(stored.items.size(), 1);
@@ -72,7 +72,7 @@ TEST_F(WidgetIntentsTest, ATapActsOnlyOnTheCueAndTapeItShowed) {
     const AudioProject project = projectWithCue("P");
     Library library;
     library.projects = {project};
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
     const Cue& cue = project.items.first();
     const QString projectID = RecordCoding::idText(project.id);
     const QString cueID = RecordCoding::idText(cue.id);
@@ -81,18 +81,18 @@ TEST_F(WidgetIntentsTest, ATapActsOnlyOnTheCueAndTapeItShowed) {
         return ToggleItemIntent{projectID, cueID, stage, number, title};
     };
 
-    EXPECT_EQ(shown("2", cue.title, cue.stage).perform(), IntentOutcome::TapeChanged);
-    EXPECT_EQ(shown(cue.number, "Another", cue.stage).perform(), IntentOutcome::TapeChanged);
-    EXPECT_EQ(shown(cue.number, cue.title, CueStage::Mixed).perform(), IntentOutcome::TapeChanged);
+    EXPECT_EQ(shown("2", cue.title, cue.stage).perform(disk), IntentOutcome::TapeChanged);
+    EXPECT_EQ(shown(cue.number, "Another", cue.stage).perform(disk), IntentOutcome::TapeChanged);
+    EXPECT_EQ(shown(cue.number, cue.title, CueStage::Mixed).perform(disk), IntentOutcome::TapeChanged);
     EXPECT_EQ((ToggleItemIntent{projectID, RecordCoding::idText(QUuid::createUuid()), cue.stage, cue.number, cue.title}
-                   .perform()),
+                   .perform(disk)),
               IntentOutcome::TapeChanged);
     const QString gone = RecordCoding::idText(QUuid::createUuid());
-    EXPECT_EQ((ToggleItemIntent{gone, cueID, cue.stage, cue.number, cue.title}.perform()), IntentOutcome::TapeGone);
-    EXPECT_EQ((AdjustProgressIntent{gone, 0.1}.perform()), IntentOutcome::TapeGone);
+    EXPECT_EQ((ToggleItemIntent{gone, cueID, cue.stage, cue.number, cue.title}.perform(disk)), IntentOutcome::TapeGone);
+    EXPECT_EQ((AdjustProgressIntent{gone, 0.1}.perform(disk)), IntentOutcome::TapeGone);
     EXPECT_EQ(readFile(dataFile()), before);
 
-    EXPECT_EQ(shown(cue.number, cue.title, cue.stage).perform(), IntentOutcome::Done);
+    EXPECT_EQ(shown(cue.number, cue.title, cue.stage).perform(disk), IntentOutcome::Done);
     EXPECT_EQ(storedProject().items.first().stage, CueStage::Composing);
 }
 
@@ -101,7 +101,7 @@ TEST_F(WidgetIntentsTest, ATapActsOnlyOnTheCueAndTapeItShowed) {
 // stays as it was. A tap that had nothing to write is no failure.
 TEST_F(WidgetIntentsTest, ATapWhoseWriteFailsSaysWhy) {
     const AudioProject project = projectWithCue("P");
-    ASSERT_TRUE(Storage::save(Library{{project}, ProjectType::defaults()}));
+    ASSERT_TRUE(Storage::save(disk, Library{{project}, ProjectType::defaults()}));
     const QString projectID = RecordCoding::idText(project.id);
     const Cue& cue = project.items.first();
     const QByteArray before = readFile(dataFile());
@@ -111,16 +111,16 @@ TEST_F(WidgetIntentsTest, ATapWhoseWriteFailsSaysWhy) {
         ASSERT_TRUE(cap.isLowered());
         testing::internal::CaptureStderr();
         FileError stepped;
-        EXPECT_EQ((AdjustProgressIntent{projectID, 0.1}.perform(FolderLock::noWait(), &stepped)),
+        EXPECT_EQ((AdjustProgressIntent{projectID, 0.1}.perform(disk, FolderLock::noWait(), &stepped)),
                   IntentOutcome::WriteFailed);
         EXPECT_EQ(stepped.number, EFBIG);
         FileError advanced;
         EXPECT_EQ((ToggleItemIntent{projectID, RecordCoding::idText(cue.id), cue.stage, cue.number, cue.title}.perform(
-                      FolderLock::noWait(), &advanced)),
+                      disk, FolderLock::noWait(), &advanced)),
                   IntentOutcome::WriteFailed);
         EXPECT_EQ(advanced.number, EFBIG);
         FileError unchanged;
-        EXPECT_EQ((AdjustProgressIntent{projectID, -0.1}.perform(FolderLock::noWait(), &unchanged)),
+        EXPECT_EQ((AdjustProgressIntent{projectID, -0.1}.perform(disk, FolderLock::noWait(), &unchanged)),
                   IntentOutcome::Done);
         EXPECT_TRUE(unchanged.isEmpty());
         testing::internal::GetCapturedStderr();
@@ -143,7 +143,7 @@ TEST_F(WidgetIntentsTest, ProgressStepsRoundToTenthsWithinZeroToOne) {
 
 TEST_F(WidgetIntentsTest, AdjustProgressStoresTheStepAndTouchesTheProject) {
     const QString id = storeProject(0.2);
-    AdjustProgressIntent{id, 0.1}.perform();
+    AdjustProgressIntent{id, 0.1}.perform(disk);
     const AudioProject project = storedProject();
     EXPECT_EQ(project.manualProgress, 0.3);
     EXPECT_EQ(project.status, ProjectStatus::InProgress);
@@ -153,7 +153,7 @@ TEST_F(WidgetIntentsTest, AdjustProgressStoresTheStepAndTouchesTheProject) {
 
 TEST_F(WidgetIntentsTest, AdjustProgressInAutomaticModeStoresTheValueButKeepsTheMode) {
     const QString id = storeProject(0.0, ProgressMode::Auto);
-    AdjustProgressIntent{id.toLower(), 0.1}.perform();
+    AdjustProgressIntent{id.toLower(), 0.1}.perform(disk);
     EXPECT_EQ(storedProject().manualProgress, 0.1);
     EXPECT_EQ(storedProject().progressMode, ProgressMode::Auto);
 }
@@ -162,8 +162,8 @@ TEST_F(WidgetIntentsTest, NonFiniteStepLeavesTheFileUntouched) {
     const QString id = storeProject(0.5);
     const QByteArray before = readFile(dataFile());
     const QDateTime modified = QFileInfo(dataFile()).lastModified();
-    AdjustProgressIntent{id, std::numeric_limits<double>::quiet_NaN()}.perform();
-    AdjustProgressIntent{id, std::numeric_limits<double>::infinity()}.perform();
+    AdjustProgressIntent{id, std::numeric_limits<double>::quiet_NaN()}.perform(disk);
+    AdjustProgressIntent{id, std::numeric_limits<double>::infinity()}.perform(disk);
     EXPECT_EQ(readFile(dataFile()), before);
     EXPECT_EQ(QFileInfo(dataFile()).lastModified(), modified);
 }
@@ -173,11 +173,11 @@ TEST_F(WidgetIntentsTest, ToggleAdvancesTheCueFoundByLowerCaseIdentifiers) {
     project.items.first().deliveredAt = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
     Library library;
     library.projects = {project};
-    ASSERT_TRUE(Storage::save(library));
+    ASSERT_TRUE(Storage::save(disk, library));
 
     ToggleItemIntent{RecordCoding::idText(project.id).toLower(),
                      RecordCoding::idText(project.items.first().id).toLower()}
-        .perform();
+        .perform(disk);
     const Cue cue = storedProject().items.first();
     EXPECT_EQ(cue.stage, CueStage::Mixed);
     EXPECT_FALSE(cue.deliveredAt);
@@ -188,17 +188,17 @@ TEST_F(WidgetIntentsTest, BadIdentifiersReturnWithoutReadingTheFile) {
     writeFile(dataFile(), "not json");
     const QString valid = RecordCoding::idText(QUuid::createUuid());
     testing::internal::CaptureStderr();
-    ToggleItemIntent{QString(), valid}.perform();
-    ToggleItemIntent{valid, QStringLiteral("{") + valid + QStringLiteral("}")}.perform();
-    AdjustProgressIntent{QString(), 0.1}.perform();
-    AdjustProgressIntent{QStringLiteral("project"), 0.1}.perform();
+    ToggleItemIntent{QString(), valid}.perform(disk);
+    ToggleItemIntent{valid, QStringLiteral("{") + valid + QStringLiteral("}")}.perform(disk);
+    AdjustProgressIntent{QString(), 0.1}.perform(disk);
+    AdjustProgressIntent{QStringLiteral("project"), 0.1}.perform(disk);
     const std::string unread = testing::internal::GetCapturedStderr();
     EXPECT_EQ(unread.find("Sorvel decode error: "), std::string::npos) << unread;
     EXPECT_EQ(readFile(dataFile()), "not json");
 
     // A valid identifier does read it, and then writes nothing, nor keeps a copy.
     testing::internal::CaptureStderr();
-    AdjustProgressIntent{valid, 0.1}.perform();
+    AdjustProgressIntent{valid, 0.1}.perform(disk);
     const std::string read = testing::internal::GetCapturedStderr();
     EXPECT_NE(read.find("Sorvel decode error: "), std::string::npos) << read;
     EXPECT_EQ(readFile(dataFile()), "not json");
@@ -207,16 +207,17 @@ TEST_F(WidgetIntentsTest, BadIdentifiersReturnWithoutReadingTheFile) {
 
 TEST_F(WidgetIntentsTest, UnknownProjectWritesTheLibraryBackUnchanged) {
     const QString id = storeProject(0.5);
-    const Library before = Storage::load();
-    AdjustProgressIntent{RecordCoding::idText(QUuid::createUuid()), 0.1}.perform();
-    ToggleItemIntent{id, RecordCoding::idText(QUuid::createUuid())}.perform();
-    EXPECT_EQ(Storage::load(), before);
+    const Library before = Storage::load(disk);
+    AdjustProgressIntent{RecordCoding::idText(QUuid::createUuid()), 0.1}.perform(disk);
+    ToggleItemIntent{id, RecordCoding::idText(QUuid::createUuid())}.perform(disk);
+    EXPECT_EQ(Storage::load(disk), before);
 }
 
 TEST_F(WidgetIntentsTest, MissingFileStaysMissing) {
-    ToggleItemIntent{RecordCoding::idText(QUuid::createUuid()), RecordCoding::idText(QUuid::createUuid())}.perform();
-    AdjustProgressIntent{RecordCoding::idText(QUuid::createUuid()), 0.1}.perform();
-    EXPECT_EQ(Storage::read().kind, Storage::ReadResult::Kind::Missing);
+    ToggleItemIntent{RecordCoding::idText(QUuid::createUuid()), RecordCoding::idText(QUuid::createUuid())}.perform(
+        disk);
+    AdjustProgressIntent{RecordCoding::idText(QUuid::createUuid()), 0.1}.perform(disk);
+    EXPECT_EQ(Storage::read(disk).kind, Storage::ReadResult::Kind::Missing);
     EXPECT_TRUE(folderEntries().isEmpty());
 }
 
@@ -233,13 +234,13 @@ TEST_F(WidgetIntentsTest, TapThatChangesNothingWritesNothing) {
     };
     const ino_t original = inode();
 
-    AdjustProgressIntent{id, 0.1}.perform();
-    ToggleItemIntent{id, cue, CueStage::Mixed}.perform();
+    AdjustProgressIntent{id, 0.1}.perform(disk);
+    ToggleItemIntent{id, cue, CueStage::Mixed}.perform(disk);
     EXPECT_EQ(inode(), original);
     EXPECT_EQ(storedProject(), before);
 
     // The control: a tap that does change something is written.
-    AdjustProgressIntent{id, -0.1}.perform();
+    AdjustProgressIntent{id, -0.1}.perform(disk);
     EXPECT_NE(inode(), original);
     EXPECT_EQ(storedProject().manualProgress, 0.9);
 }

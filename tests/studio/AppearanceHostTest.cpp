@@ -4,6 +4,7 @@
 #include "studio/PanelMaterial.h"
 #include "studio/Studio.h"
 
+#include "core/FileSystem.h"
 #include "core/Settings.h"
 
 #include "support/TestEnvironment.h"
@@ -22,7 +23,8 @@ using Target = AppearanceHost::Target;
 class AppearanceHostTest : public ::testing::Test {
 protected:
     test::TestEnvironment environment;
-    Settings settings{environment.configHome() + QStringLiteral("/appearance.conf")};
+    PosixFileSystem disk;
+    Settings settings{disk, environment.configHome() + QStringLiteral("/appearance.conf")};
 };
 
 TEST_F(AppearanceHostTest, AccentFallsBackToTapeOrange) {

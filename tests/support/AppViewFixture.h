@@ -3,6 +3,7 @@
 #include "app/navigation/AppRouter.h"
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
+#include "core/FileSystem.h"
 #include "core/ProjectType.h"
 #include "core/Settings.h"
 #include "core/TypeRegistry.h"
@@ -43,9 +44,10 @@ protected:
     const AudioProject& stored(const QUuid& id) const { return *store.project(id); }
 
     TestEnvironment environment;
-    ProjectStore store{quietDesktop()};
+    PosixFileSystem disk;
+    ProjectStore store{disk, quietDesktop()};
     AppRouter router;
-    Settings settings{Settings::applicationFilePath()};
+    Settings settings{disk, Settings::applicationFilePath()};
 };
 
 // Synthetic input, delivered straight to a widget as the window system would.

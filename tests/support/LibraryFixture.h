@@ -4,6 +4,7 @@
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/Clock.h"
+#include "core/FileSystem.h"
 #include "core/ProjectType.h"
 #include "core/Settings.h"
 #include "support/TestEnvironment.h"
@@ -52,9 +53,10 @@ protected:
 
     QStringList shownFolders;
     TestEnvironment environment;
-    ProjectStore store{recordingDesktop()};
+    PosixFileSystem disk;
+    ProjectStore store{disk, recordingDesktop()};
     AppRouter router;
-    Settings settings{Settings::applicationFilePath()};
+    Settings settings{disk, Settings::applicationFilePath()};
 };
 
 // A click delivered straight to a widget as the window system would.

@@ -1,5 +1,6 @@
 #include "support/StoreTestSupport.h"
 
+#include "core/FileSystem.h"
 #include "core/Storage.h"
 #include "support/ChildProcess.h"
 
@@ -22,11 +23,13 @@ ProjectStore::Desktop FakeDesktop::seams() {
 }
 
 void writeDataFile(const QList<AudioProject>& projects) {
-    ASSERT_TRUE(Storage::save(Library{projects, ProjectType::defaults()}));
+    PosixFileSystem disk;
+    ASSERT_TRUE(Storage::save(disk, Library{projects, ProjectType::defaults()}));
 }
 
 QList<AudioProject> projectsInFile() {
-    const Storage::ReadResult read = Storage::read();
+    PosixFileSystem disk;
+    const Storage::ReadResult read = Storage::read(disk);
     EXPECT_EQ(read.kind, Storage::ReadResult::Kind::Decoded);
     return read.library.projects;
 }
@@ -62,7 +65,8 @@ void runInAnotherProgram(const std::function<void()>& body) {
 }
 
 void changeInAnotherProgram(const std::function<void(Library&)>& change) {
-    ASSERT_EQ(inAnotherProgram([&] { return Storage::mutate(change); }), 0);
+    PosixFileSystem disk;
+    ASSERT_EQ(inAnotherProgram([&] { return Storage::mutate(disk, change); }), 0);
 }
 
 bool waitUntilIdle(const ProjectStore& store) {

@@ -3,6 +3,7 @@
 #include "app/store/ProjectStore.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/AudioProject.h"
+#include "core/FileSystem.h"
 #include "core/Library.h"
 #include "support/SampleRecords.h"
 #include "support/TestEnvironment.h"
@@ -38,6 +39,7 @@ struct FakeDesktop {
 class StoreFixture : public ::testing::Test {
 protected:
     TestEnvironment environment;
+    PosixFileSystem disk;
     FakeDesktop desktop;
 };
 

@@ -39,9 +39,10 @@ TEST(WidgetChildProcess, DISABLED_TapsTheQuickActionWhenTold) {
     const QUuid projectID = QUuid::fromString(qEnvironmentVariable(tapProject));
     ASSERT_FALSE(dataHome.isEmpty());
     TestEnvironment own; // settings and runtime folder of this process only
+    PosixFileSystem disk;
     qputenv("XDG_DATA_HOME", dataHome);
-    Settings settings(own.configHome() + QStringLiteral("/sorvel.conf"));
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    Settings settings(disk, own.configHome() + QStringLiteral("/sorvel.conf"));
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     QApplication::processEvents();
     IntentButton* button = nullptr;
@@ -84,7 +85,7 @@ TEST_F(WidgetAndApplication, ATapRightAfterTheApplicationSavedReachesTheApplicat
     const AudioProject tapped = manualProject(QStringLiteral("脚步声"), 0.3);
     const AudioProject edited = projectUpdated(QStringLiteral("春季 BGM"), 60);
     store({tapped, edited});
-    ProjectStore application(applicationDesktop());
+    ProjectStore application(disk, applicationDesktop());
     ASSERT_EQ(application.projects().size(), 2);
 
     QProcess widget;
@@ -123,10 +124,10 @@ TEST_F(WidgetAndApplication, TheWidgetRedrawsAfterEachSaveOfTheApplication) {
     store({project});
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Large}), TimelineListener::Claim::Listening);
-    WidgetHost widget({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost widget(disk, {WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &widget, &WidgetHost::reloadAll);
     widget.start();
-    ProjectStore application(applicationDesktop());
+    ProjectStore application(disk, applicationDesktop());
 
     application.advanceCue(project.id, project.items[0].id);
     ASSERT_TRUE(waitUntil(
@@ -144,18 +145,19 @@ TEST_F(WidgetAndApplication, TheWidgetFollowsAChangeOfAnotherProgramThatTheAppli
     store({project});
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    WidgetHost widget({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost widget(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &widget, &WidgetHost::reloadAll);
     widget.start();
-    ProjectStore application(applicationDesktop());
+    ProjectStore application(disk, applicationDesktop());
     ASSERT_EQ(application.projects().size(), 1);
 
     const AudioProject added = projectUpdated(QStringLiteral("脚步声"), 0);
     ASSERT_EQ(runInChild([&] {
-                  return Storage::mutate([&](Library& library) {
-                      library.projects.first().name = QStringLiteral("春季 BGM 终版");
-                      library.projects.append(added);
-                  })
+                  return Storage::mutate(disk,
+                                         [&](Library& library) {
+                                             library.projects.first().name = QStringLiteral("春季 BGM 终版");
+                                             library.projects.append(added);
+                                         })
                       ? 0
                       : 1;
               }),
@@ -179,16 +181,17 @@ TEST_F(WidgetAndApplication, EveryWidgetSizeFollowsWhatTheApplicationReadsAtItsS
     const QList<WidgetFamily> families{WidgetFamily::Small, WidgetFamily::Medium, WidgetFamily::Large};
     TimelineListener listener;
     ASSERT_EQ(listener.claim(families), TimelineListener::Claim::Listening);
-    WidgetHost widget(families, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost widget(disk, families, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &widget, &WidgetHost::reloadAll);
     widget.start();
     ASSERT_EQ(widget.windows().size(), 3);
 
     const AudioProject added = projectUpdated(QStringLiteral("脚步声"), 0);
-    ASSERT_EQ(
-        runInChild([&] { return Storage::mutate([&](Library& library) { library.projects.append(added); }) ? 0 : 1; }),
-        0);
-    const ProjectStore application(applicationDesktop());
+    ASSERT_EQ(runInChild([&] {
+                  return Storage::mutate(disk, [&](Library& library) { library.projects.append(added); }) ? 0 : 1;
+              }),
+              0);
+    const ProjectStore application(disk, applicationDesktop());
     ASSERT_EQ(application.projects().size(), 2);
     ASSERT_TRUE(waitUntil(
         [&] {

@@ -22,7 +22,8 @@ using ReloadMessageTest = WidgetFixture;
 TEST_F(ReloadMessageTest, TheApplicationsReloadMessageRedrawsEveryWindow) {
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::reloadRequested, &host, &WidgetHost::reloadAll);
     host.start();
     EXPECT_TRUE(host.windows().first()->view()->showsEmptyState());

@@ -36,7 +36,7 @@ TEST_F(ProjectsProviderTest, TimelineHoldsOneEntryOfTheActiveProjectsInShelfOrde
     store({projectUpdated(QStringLiteral("old"), 900), tieA, done, focused, archived, tieB,
            projectUpdated(QStringLiteral("new"), 10)});
 
-    const Timeline timeline = ProjectsProvider::timeline();
+    const Timeline timeline = ProjectsProvider::timeline(disk);
     EXPECT_EQ(names(timeline.entry.projects), (QStringList{"focused", "new", "tie A", "tie B", "old"}));
 }
 
@@ -52,10 +52,11 @@ TEST_F(ProjectsProviderTest, AnEntryKeepsOnlyTheRowsTheLargestWidgetShowsAndCoun
         projects.append(project);
     }
     store(projects);
-    const QList<AudioProject> shelf = activeSorted(Storage::load().projects);
+    const QList<AudioProject> shelf = activeSorted(Storage::load(disk).projects);
     ASSERT_GT(shelf.size(), 5);
 
-    for (const ProjectsEntry& entry : {ProjectsProvider::timeline().entry, ProjectsProvider::snapshot(true)}) {
+    for (const ProjectsEntry& entry :
+         {ProjectsProvider::timeline(disk).entry, ProjectsProvider::snapshot(disk, true)}) {
         EXPECT_EQ(entry.projects, shelf.mid(0, 5));
         EXPECT_EQ(entry.activeCount, shelf.size());
     }
@@ -64,7 +65,7 @@ TEST_F(ProjectsProviderTest, AnEntryKeepsOnlyTheRowsTheLargestWidgetShowsAndCoun
 TEST_F(ProjectsProviderTest, TimelineReloadsHalfAnHourAfterItsEntry) {
     store({projectUpdated(QStringLiteral("a"), 0)});
     const QDateTime before = QDateTime::currentDateTimeUtc();
-    const Timeline timeline = ProjectsProvider::timeline();
+    const Timeline timeline = ProjectsProvider::timeline(disk);
     const QDateTime after = QDateTime::currentDateTimeUtc();
     EXPECT_LE(before, timeline.entry.date);
     EXPECT_LE(timeline.entry.date, after);
@@ -79,33 +80,33 @@ TEST_F(ProjectsProviderTest, OnlyFinishedProjectsGiveAnEmptyTimelineAndAnEmptySn
     archived.archivedAt = archived.updatedAt;
     store({done, archived});
 
-    EXPECT_TRUE(ProjectsProvider::timeline().entry.projects.isEmpty());
-    EXPECT_FALSE(ProjectsProvider::timeline().entry.unreadable); // a readable file with an empty shelf
-    EXPECT_TRUE(ProjectsProvider::snapshot(false).projects.isEmpty());
-    EXPECT_EQ(names(ProjectsProvider::snapshot(true).projects),
+    EXPECT_TRUE(ProjectsProvider::timeline(disk).entry.projects.isEmpty());
+    EXPECT_FALSE(ProjectsProvider::timeline(disk).entry.unreadable); // a readable file with an empty shelf
+    EXPECT_TRUE(ProjectsProvider::snapshot(disk, false).projects.isEmpty());
+    EXPECT_EQ(names(ProjectsProvider::snapshot(disk, true).projects),
               (QStringList{QStringLiteral("春季 BGM"), QStringLiteral("脚步声"), QStringLiteral("田野环境声")}));
 }
 
 TEST_F(ProjectsProviderTest, GallerySnapshotOfARealShelfShowsTheRealProjects) {
     store({projectUpdated(QStringLiteral("mine"), 0)});
-    EXPECT_EQ(names(ProjectsProvider::snapshot(true).projects), QStringList{"mine"});
+    EXPECT_EQ(names(ProjectsProvider::snapshot(disk, true).projects), QStringList{"mine"});
 }
 
 TEST_F(ProjectsProviderTest, EveryReadCarriesTheFilesTypes) {
     const ProjectType custom = customType();
     store({projectUpdated(QStringLiteral("a"), 0)}, {custom});
-    const Timeline read = ProjectsProvider::timeline();
+    const Timeline read = ProjectsProvider::timeline(disk);
     EXPECT_EQ(read.entry.types, QList<ProjectType>{custom});
     EXPECT_EQ(read.entry.typeOf(read.entry.projects.first()).id, custom.id) << "an unknown id takes the first type";
-    EXPECT_EQ(ProjectsProvider::snapshot(false).types, QList<ProjectType>{custom});
+    EXPECT_EQ(ProjectsProvider::snapshot(disk, false).types, QList<ProjectType>{custom});
 
     // A file without types, or with an empty list, gives the five built-in ones.
     writeFile(dataFile(), R"({"version": 2, "projects": []})");
-    EXPECT_EQ(ProjectsProvider::snapshot(false).types, ProjectType::defaults());
+    EXPECT_EQ(ProjectsProvider::snapshot(disk, false).types, ProjectType::defaults());
     store({projectUpdated(QStringLiteral("a"), 0)}, {custom});
-    EXPECT_EQ(ProjectsProvider::timeline().entry.types, QList<ProjectType>{custom});
+    EXPECT_EQ(ProjectsProvider::timeline(disk).entry.types, QList<ProjectType>{custom});
     writeFile(dataFile(), R"({"version": 2, "projects": [], "types": []})");
-    EXPECT_EQ(ProjectsProvider::timeline().entry.types, ProjectType::defaults());
+    EXPECT_EQ(ProjectsProvider::timeline(disk).entry.types, ProjectType::defaults());
     EXPECT_TRUE(asideCopies().isEmpty()); // both files were good ones
 }
 
@@ -127,7 +128,7 @@ TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsNeverCopiedBy
     const QByteArray broken = R"({"projects": [ {"name": 5} ]})";
     writeFile(dataFile(), broken);
     for (int read = 0; read < 4; ++read) {
-        const Timeline timeline = ProjectsProvider::timeline();
+        const Timeline timeline = ProjectsProvider::timeline(disk);
         EXPECT_TRUE(timeline.entry.projects.isEmpty());
         EXPECT_TRUE(timeline.entry.unreadable);
         EXPECT_EQ(timeline.entry.types, ProjectType::defaults());
@@ -138,8 +139,8 @@ TEST_F(ProjectsProviderTest, UndecodableFileShowsTheEmptyShelfAndIsNeverCopiedBy
 }
 
 TEST_F(ProjectsProviderTest, MissingFileGivesTheEmptyShelfAndCreatesNoFile) {
-    EXPECT_TRUE(ProjectsProvider::timeline().entry.projects.isEmpty());
-    EXPECT_FALSE(ProjectsProvider::timeline().entry.unreadable);
+    EXPECT_TRUE(ProjectsProvider::timeline(disk).entry.projects.isEmpty());
+    EXPECT_FALSE(ProjectsProvider::timeline(disk).entry.unreadable);
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
 }
 

@@ -96,7 +96,7 @@ protected:
     std::unique_ptr<WidgetHost> host;
 
     WidgetWindow* show(WidgetFamily family) {
-        host = std::make_unique<WidgetHost>(QList<WidgetFamily>{family}, RenderingMode::FullColor, settings,
+        host = std::make_unique<WidgetHost>(disk, QList<WidgetFamily>{family}, RenderingMode::FullColor, settings,
                                             [this](const QUrl& link) { opened.append(link); });
         host->start();
         QApplication::processEvents();
@@ -242,11 +242,12 @@ TEST_F(WidgetButtons, ATapOnACueThatIsNoLongerAsDrawnChangesNothingAndSaysSo) {
     store({project});
     WidgetWindow* window = show(WidgetFamily::Large);
     ASSERT_EQ(runInChild([&] {
-                  return Storage::mutate([](Library& library) {
-                      Cue& cue = library.projects.first().items.first();
-                      cue.number = QStringLiteral("0");
-                      cue.title = QStringLiteral("Intro");
-                  })
+                  return Storage::mutate(disk,
+                                         [](Library& library) {
+                                             Cue& cue = library.projects.first().items.first();
+                                             cue.number = QStringLiteral("0");
+                                             cue.title = QStringLiteral("Intro");
+                                         })
                       ? 0
                       : 1;
               }),
@@ -296,9 +297,11 @@ TEST_F(WidgetButtons, ATapOnAHeldTapeThatLeftTheFileChangesNothingAndSaysSo) {
     WidgetWindow* window = show(WidgetFamily::Medium);
     pointerEnters(window->view());
     ASSERT_EQ(runInChild([&] {
-                  return Storage::mutate([&](Library& library) {
-                      library.projects.removeIf([&](const AudioProject& p) { return p.id == deleted.id; });
-                  })
+                  return Storage::mutate(disk,
+                                         [&](Library& library) {
+                                             library.projects.removeIf(
+                                                 [&](const AudioProject& p) { return p.id == deleted.id; });
+                                         })
                       ? 0
                       : 1;
               }),
@@ -327,9 +330,11 @@ TEST_F(WidgetButtons, ATapOnAHeldFaceWhoseTapeLeftTheFileOpensNothingAndSaysSo) 
     SorvelWidgetView* view = window->view();
     pointerEnters(view);
     ASSERT_EQ(runInChild([&] {
-                  return Storage::mutate([&](Library& library) {
-                      library.projects.removeIf([&](const AudioProject& each) { return each.id == deleted.id; });
-                  })
+                  return Storage::mutate(disk,
+                                         [&](Library& library) {
+                                             library.projects.removeIf(
+                                                 [&](const AudioProject& each) { return each.id == deleted.id; });
+                                         })
                       ? 0
                       : 1;
               }),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AudioProject.h"
+#include "core/FileSystem.h"
 #include "core/Library.h"
 #include "core/Settings.h"
 #include "core/Storage.h"
@@ -54,19 +55,20 @@ protected:
     WidgetFixture() { movePointerAway(); }
 
     TestEnvironment environment;
-    Settings settings{environment.configHome() + QStringLiteral("/sorvel/sorvel.conf")};
+    PosixFileSystem disk;
+    Settings settings{disk, environment.configHome() + QStringLiteral("/sorvel/sorvel.conf")};
 
     QString dataFile() const { return environment.dataFolder() + QStringLiteral("/projects.json"); }
 
-    static void store(const QList<AudioProject>& projects, const QList<ProjectType>& types = ProjectType::defaults()) {
+    void store(const QList<AudioProject>& projects, const QList<ProjectType>& types = ProjectType::defaults()) {
         Library library;
         library.projects = projects;
         library.types = types;
-        ASSERT_TRUE(Storage::save(library));
+        ASSERT_TRUE(Storage::save(disk, library));
     }
 
-    static AudioProject storedProject(const QUuid& id) {
-        for (const AudioProject& project : Storage::load().projects) {
+    AudioProject storedProject(const QUuid& id) {
+        for (const AudioProject& project : Storage::load(disk).projects) {
             if (project.id == id)
                 return project;
         }

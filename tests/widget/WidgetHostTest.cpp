@@ -51,7 +51,7 @@ TEST(WidgetOptions, OneWindowPerChosenFamilyAndFullColourByDefault) {
 using WidgetHostTest = WidgetFixture;
 
 TEST_F(WidgetHostTest, WindowsAreFramelessBelowAndOfTheirFamilySize) {
-    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
     ASSERT_EQ(host.windows().size(), 3);
     for (WidgetWindow* window : host.windows()) {
         const Qt::WindowFlags flags = window->windowFlags();
@@ -84,7 +84,7 @@ void drag(WidgetWindow* window, const QPoint& to, std::optional<QPoint> reallyAt
 
 TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
     {
-        WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+        WidgetHost host(disk, {WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
         host.start();
         WidgetWindow* window = host.windows().first();
         drag(window, QPoint(40, 60));
@@ -93,7 +93,7 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
         window->close(); // closing writes a position that is still pending
     }
     EXPECT_EQ(settings.value(WidgetWindow::positionKey(WidgetFamily::Large)).toPoint(), QPoint(40, 60));
-    WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost again(disk, {WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     again.start();
     EXPECT_EQ(again.windows().first()->pos(), QPoint(40, 60));
 }
@@ -105,7 +105,7 @@ TEST_F(WidgetHostTest, ADraggedWindowComesBackThereAtTheNextStart) {
 TEST_F(WidgetHostTest, OnlyAPlaceTheWidgetReallyHasIsRemembered) {
     QPoint firstPlace;
     {
-        WidgetHost host({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+        WidgetHost host(disk, {WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
         host.start();
         WidgetWindow* window = host.windows().first();
         ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
@@ -117,7 +117,7 @@ TEST_F(WidgetHostTest, OnlyAPlaceTheWidgetReallyHasIsRemembered) {
     }
     EXPECT_FALSE(settings.contains(WidgetWindow::positionKey(WidgetFamily::Large)));
 
-    WidgetHost again({WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost again(disk, {WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     again.start();
     WidgetWindow* window = again.windows().first();
     EXPECT_EQ(window->pos(), firstPlace);
@@ -167,7 +167,7 @@ TEST_F(WidgetHostTest, FirstPlacesStayOnALowScreenAndApart) {
     // A lone large widget starts at the top, not where it would sit below the others.
     EXPECT_EQ(WidgetHost::freePlace(all[2], laptop, {}), QPoint(1366 - 24 - 364, 24));
 
-    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     QList<QPoint> shown;
     QList<QSize> sizes;
@@ -197,7 +197,7 @@ TEST_F(WidgetHostTest, AWidgetWithoutAPlaceTakesOneNoOtherWidgetCovers) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint left(area.right() + 1 - 24 - 364 + 40, area.top() + 24 + 170 + 24 + 20);
     settings.setValue(WidgetWindow::positionKey(WidgetFamily::Small), left);
-    WidgetHost host(WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, WidgetFamilies::all(), RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     const auto expectApartOnScreen = [&] {
         QList<QPoint> shown;
@@ -222,7 +222,8 @@ TEST_F(WidgetHostTest, AWidgetWithoutAPlaceTakesOneNoOtherWidgetCovers) {
 }
 
 TEST_F(WidgetHostTest, ClosingTheLastWidgetEndsTheProgram) {
-    WidgetHost host({WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Small, WidgetFamily::Large}, RenderingMode::FullColor, settings,
+                    [](const QUrl&) {});
     host.start();
     int ended = 0;
     QObject::connect(&host, &WidgetHost::allClosed, [&ended] { ++ended; });
@@ -265,7 +266,7 @@ TEST(WidgetWindowPlace, APlacePartlyOffEveryScreenIsMovedInsideTheOneHoldingMost
 // However a drag ends partly off the screens (by the widget itself or by the
 // window manager), the widget comes back inside and is remembered there.
 TEST_F(WidgetHostTest, AWidgetDroppedPartlyOffTheScreensComesBackInside) {
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     WidgetWindow* window = host.windows().first();
     ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
@@ -280,7 +281,7 @@ TEST_F(WidgetHostTest, AWidgetDroppedPartlyOffTheScreensComesBackInside) {
 }
 
 TEST_F(WidgetHostTest, TheTimelineExpiresHalfAnHourLater) {
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     EXPECT_GT(host.msUntilReload(), 1795 * 1000);
     EXPECT_LE(host.msUntilReload(), 1800 * 1000);
@@ -290,7 +291,7 @@ TEST_F(WidgetHostTest, TapsOpenLinksThroughTheDesktop) {
     const AudioProject project = projectUpdated(QStringLiteral("a"), 0);
     store({project});
     QList<QUrl> opened;
-    WidgetHost host({WidgetFamily::Small}, RenderingMode::FullColor, settings,
+    WidgetHost host(disk, {WidgetFamily::Small}, RenderingMode::FullColor, settings,
                     [&opened](const QUrl& link) { opened.append(link); });
     host.start();
     tap(host.windows().first()->view());
@@ -304,7 +305,7 @@ TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
     file.write(R"({"projects": [ {"name": 5} ]})");
     file.close();
     QList<QUrl> opened;
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings,
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings,
                     [&opened](const QUrl& link) { opened.append(link); });
     host.start();
     SorvelWidgetView* view = host.windows().first()->view();
@@ -326,7 +327,7 @@ TEST_F(WidgetHostTest, ADamagedDataFileIsNotShownAsAnEmptyShelf) {
 
 TEST_F(WidgetHostTest, ButtonsShowTheirHelpOnHoverThoughTheWidgetIsNeverActive) {
     store({projectWithStages(QStringLiteral("a"), {CueStage::Mixed})});
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     host.start();
     WidgetWindow* window = host.windows().first();
     ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }, 2000));
@@ -354,7 +355,7 @@ TEST_F(WidgetHostTest, ATapOnABusyFolderChangesNothingAndSaysSo) {
     constexpr int longestHoldMs = 4 * FolderLock::usualPatienceMs;
     const AudioProject manual = manualProject(QStringLiteral("manual"), 0.3);
     store({manual});
-    WidgetHost host({WidgetFamily::Small, WidgetFamily::Medium}, RenderingMode::FullColor, settings,
+    WidgetHost host(disk, {WidgetFamily::Small, WidgetFamily::Medium}, RenderingMode::FullColor, settings,
                     [](const QUrl&) {});
     host.start();
     WidgetWindow* medium = host.windows().last();
@@ -404,7 +405,7 @@ TEST_F(WidgetHostTest, ALaterStartHandsItsSizesToTheRunningProgram) {
     store({projectUpdated(QStringLiteral("a"), 0)});
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();
 
@@ -428,7 +429,7 @@ TEST_F(WidgetHostTest, ALaterStartRedrawsEveryWindowFromTheFileAsItIsNow) {
     store({projectUpdated(QStringLiteral("a"), 0)});
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium}), TimelineListener::Claim::Listening);
-    WidgetHost host({WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
+    WidgetHost host(disk, {WidgetFamily::Medium}, RenderingMode::FullColor, settings, [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();
     ASSERT_EQ(host.windows().first()->view()->entry().projects.size(), 1);
@@ -450,7 +451,7 @@ TEST_F(WidgetHostTest, ALaterStartSwitchesTheLookOfTheSizesItNames) {
     store({projectUpdated(QStringLiteral("a"), 0), projectUpdated(QStringLiteral("b"), 10)});
     TimelineListener listener;
     ASSERT_EQ(listener.claim({WidgetFamily::Medium, WidgetFamily::Small}), TimelineListener::Claim::Listening);
-    WidgetHost host({WidgetFamily::Medium, WidgetFamily::Small}, RenderingMode::FullColor, settings,
+    WidgetHost host(disk, {WidgetFamily::Medium, WidgetFamily::Small}, RenderingMode::FullColor, settings,
                     [](const QUrl&) {});
     QObject::connect(&listener, &TimelineListener::familiesRequested, &host, &WidgetHost::show);
     host.start();

@@ -178,7 +178,7 @@ bool sameTree(const QString& first, const QString& second) {
     return inventory(first) == inventory(second);
 }
 
-FileOutcome moveInto(const QString& source, const QString& folder) {
+FileOutcome moveInto(FileSystem& files, const QString& source, const QString& folder) {
     const QString from = QDir::cleanPath(source);
     const QString name = QFileInfo(from).fileName();
     if (name.isEmpty())
@@ -194,7 +194,7 @@ FileOutcome moveInto(const QString& source, const QString& folder) {
 
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString destination = FreeName::path(folder + QLatin1Char('/') + name);
-        int error = RegularFile::renameNoReplace(from, destination);
+        int error = RegularFile::renameNoReplace(files, from, destination);
         if (error == 0)
             return {destination};
         if (error == EEXIST || error == ENOTEMPTY)

@@ -45,19 +45,20 @@ QString errorLine(const QString& name, const QString& what, int error) {
         + SystemErrorText::describe(error);
 }
 
-DataFileSync::Seams realSeams() {
-    return {std::make_unique<EventLoopClock>(), std::make_shared<DiskFiles>(), std::make_unique<ThreadWorker>()};
+DataFileSync::Seams realSeams(FileSystem& files) {
+    return {std::make_unique<EventLoopClock>(), std::make_shared<DiskFiles>(files), std::make_unique<ThreadWorker>()};
 }
 
 // Done, moved, archived, logged and summarised, on a copy of the record.
-void archiveOne(AudioProject& project, const ProjectType& kind, const std::optional<QString>& monthFolder,
-                const ProjectStore::ArchiveOptions& options, QStringList& errors) {
+void archiveOne(FileSystem& files, AudioProject& project, const ProjectType& kind,
+                const std::optional<QString>& monthFolder, const ProjectStore::ArchiveOptions& options,
+                QStringList& errors) {
     if (project.status != ProjectStatus::Done)
         project.setStatus(ProjectStatus::Done);
 
     const std::optional<QString> folder = usablePath(project.folderPath);
     if (options.moveFolders && monthFolder && folder) {
-        const FileOutcome moved = FolderMover::moveInto(*folder, *monthFolder);
+        const FileOutcome moved = FolderMover::moveInto(files, *folder, *monthFolder);
         if (moved.done())
             project.folderPath = moved.path;
         else
@@ -74,7 +75,7 @@ void archiveOne(AudioProject& project, const ProjectType& kind, const std::optio
     const std::optional<QString> target = monthFolder ? monthFolder : usablePath(project.folderPath);
     if (!target)
         return;
-    const FileOutcome written = SummaryFile::write(*target, ArchiveSummary::fileName(project.name),
+    const FileOutcome written = SummaryFile::write(files, *target, ArchiveSummary::fileName(project.name),
                                                    ArchiveSummary::markdown(project, kind).toUtf8());
     if (!written.done())
         errors << errorLine(project.name, QStringLiteral("写入清单失败"), written.error);
@@ -82,11 +83,12 @@ void archiveOne(AudioProject& project, const ProjectType& kind, const std::optio
 
 } // namespace
 
-ProjectStore::ProjectStore(Desktop desktop, QObject* parent)
+ProjectStore::ProjectStore(FileSystem& files, Desktop desktop, QObject* parent)
     : QObject(parent),
+      m_files(files),
       m_desktop(std::move(desktop)),
       m_folder(Storage::directory()),
-      m_sync(syncHost(), realSeams(), Library{{}, m_registry.types()}) {
+      m_sync(syncHost(), realSeams(files), Library{{}, m_registry.types()}) {
     // Shows the file's projects with the first window, unless another program
     // holds the folder (or the disk hangs): then the shelf fills when the read lands.
     if (!m_sync.begin())
@@ -385,7 +387,7 @@ QStringList ProjectStore::archive(const QSet<QUuid>& ids, const ArchiveOptions& 
         if (!found)
             continue;
         AudioProject archived = *found;
-        archiveOne(archived, registry().type(archived.typeID), monthFolder, options, errors);
+        archiveOne(m_files, archived, registry().type(archived.typeID), monthFolder, options, errors);
         update(id, [&](AudioProject& p) { p = archived; });
     }
     return errors;

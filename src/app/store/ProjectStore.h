@@ -21,6 +21,7 @@
 
 namespace sorvel {
 
+class FileSystem;
 class FolderWatch;
 
 // The application's single owner of all projects. Every change made in the
@@ -57,8 +58,10 @@ public:
     // Migrates, loads and starts watching. The application's one store is
     // built by main.cpp; tests make stores of their own. The first read
     // runs on the worker; the constructor waits for it only while no other
-    // program holds the data folder.
-    explicit ProjectStore(Desktop desktop, QObject* parent = nullptr);
+    // program holds the data folder. The data file, its folder and the
+    // rescue copies are read and written through `files`, which must outlive
+    // the store (and the threads it may leave behind on a disk that hangs).
+    ProjectStore(FileSystem& files, Desktop desktop, QObject* parent = nullptr);
     ~ProjectStore() override;
 
     const QList<AudioProject>& projects() const { return m_projects; }
@@ -169,6 +172,7 @@ private:
     void announce(ProjectChange change);
     int indexOf(const QUuid& id) const;
 
+    FileSystem& m_files;
     Desktop m_desktop;
     mutable TypeRegistry m_registry;
     QString m_folder;

@@ -1,6 +1,7 @@
 #include "app/store/RescueCopy.h"
 
 #include "core/DataFolder.h"
+#include "core/FileSystem.h"
 #include "core/LibraryMerge.h"
 #include "core/Log.h"
 #include "core/RecordCoding.h"
@@ -56,27 +57,28 @@ const QString copyDraftPrefix = QStringLiteral(".rescue-draft-");
 // 0 or the errno; EEXIST when the name is taken. The copy appears under its
 // name whole or not at all: a start never finds a fragment of one. The caller
 // holds the folder's lock, so no other writer uses the draft's name.
-int writeNew(const QString& path, const QByteArray& bytes) {
+int writeNew(FileSystem& files, const QString& path, const QByteArray& bytes) {
     const QFileInfo named(path);
     const QByteArray draft = QFile::encodeName(named.dir().filePath(copyDraftPrefix + named.fileName()));
-    const int fd = ::open(draft.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = files.open(draft.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return errno;
-    int error = RegularFile::writeSyncClose(fd, bytes);
+    int error = RegularFile::writeSyncClose(files, fd, bytes);
     if (error == 0)
-        error = RegularFile::renameNoReplace(QFile::decodeName(draft), path);
+        error = RegularFile::renameNoReplace(files, QFile::decodeName(draft), path);
     if (error != 0) {
-        ::unlink(draft.constData());
+        files.unlink(draft.constData());
         return error;
     }
-    RegularFile::syncFolder(named.path());
+    RegularFile::syncFolder(files, named.path());
     return 0;
 }
 
 // Drafts of copies whose writer ended before it named them.
-void removeCopyDrafts(const QDir& folder) {
-    for (const QString& name : folder.entryList({copyDraftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
-        ::unlink(QFile::encodeName(folder.filePath(name)).constData());
+void removeCopyDrafts(FileSystem& files, const QDir& folder) {
+    for (const QString& name :
+         RegularFile::namesIn(files, folder.path(), copyDraftPrefix, {}, RegularFile::Entries::Files))
+        files.unlink(QFile::encodeName(folder.filePath(name)).constData());
 }
 
 // `stem`.json, else `stem`-2.json, -3 … : the first name `place` takes; 0
@@ -129,14 +131,14 @@ QString renamed(const QString& path, const QString& prefix, const QString& mark 
 }
 
 // Makes the renames in folder() survive a crash; 0 or the errno.
-int syncFolder() {
-    const int error = RegularFile::syncFolder(folder());
+int syncFolder(FileSystem& files) {
+    const int error = RegularFile::syncFolder(files, folder());
     Storage::passedStep();
     return error;
 }
 
-int renameCounted(const QString& from, const QString& to) {
-    const int error = RegularFile::renameNoReplace(from, to);
+int renameCounted(FileSystem& files, const QString& from, const QString& to) {
+    const int error = RegularFile::renameNoReplace(files, from, to);
     Storage::passedStep();
     return error;
 }
@@ -229,11 +231,11 @@ Library baseBeforeAnyRead(const Library& unsaved) {
 }
 
 // The steps a copy on disk keeps.
-KeptSteps stepsIn(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+KeptSteps stepsIn(FileSystem& files, const QString& path) {
+    const std::optional<QByteArray> bytes = RegularFile::readAll(files, path);
+    if (!bytes)
         return {};
-    return decodeSteps(QJsonDocument::fromJson(file.readAll()).object().value(stepsKey));
+    return decodeSteps(QJsonDocument::fromJson(*bytes).object().value(stepsKey));
 }
 
 // Per run, the last change of that run's copies whose changes are in the data
@@ -277,11 +279,11 @@ void noteLanded(LandedRuns& runs, const KeptSteps& steps) {
     runs.append({steps.run, revision});
 }
 
-Landed readLanded(const QDir& rescues) {
-    QFile file(rescues.filePath(landedName));
-    if (!file.open(QIODevice::ReadOnly))
+Landed readLanded(FileSystem& files, const QDir& rescues) {
+    const std::optional<QByteArray> bytes = RegularFile::readAll(files, rescues.filePath(landedName));
+    if (!bytes)
         return {};
-    const QJsonObject held = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject held = QJsonDocument::fromJson(*bytes).object();
     Landed landed{{}, held.value(QStringLiteral("highestNumber")).toInteger()};
     for (const QJsonValue& entry : held.value(QStringLiteral("runs")).toArray()) {
         const QJsonObject each = entry.toObject();
@@ -303,9 +305,10 @@ QByteArray encodeLanded(const Landed& landed) {
 
 // One more than the highest number of any copy in `folder`, merged or not,
 // folded or not.
-qint64 nextNumber(const QDir& folder) {
-    qint64 highest = readLanded(folder).highestNumber;
-    for (const QString& name : folder.entryList({QStringLiteral("projects-*")}, QDir::Files))
+qint64 nextNumber(FileSystem& files, const QDir& folder) {
+    qint64 highest = readLanded(files, folder).highestNumber;
+    for (const QString& name :
+         RegularFile::namesIn(files, folder.path(), QStringLiteral("projects-"), {}, RegularFile::Entries::Files))
         highest = std::max(highest, numberOf(name));
     return highest + 1;
 }
@@ -317,14 +320,16 @@ qint64 nextNumber(const QDir& folder) {
 // the copies landed since, read once when a copy with steps first asks.
 class LandedSteps {
 public:
+    explicit LandedSteps(FileSystem& files) : m_files(files) {}
     quint64 of(const QUuid& run) {
         if (!m_readRetired) {
             m_readRetired = true;
             const QDir rescues(folder());
-            for (const auto& [landedRun, revision] : readLanded(rescues).runs)
+            for (const auto& [landedRun, revision] : readLanded(m_files, rescues).runs)
                 note({landedRun, revision, {}});
-            for (const QString& name : rescues.entryList({restoredPrefix + QLatin1Char('*') + suffix}, QDir::Files))
-                note(stepsIn(rescues.filePath(name)));
+            for (const QString& name :
+                 RegularFile::namesIn(m_files, folder(), restoredPrefix, suffix, RegularFile::Entries::Files))
+                note(stepsIn(m_files, rescues.filePath(name)));
         }
         return m_runs.value(run);
     }
@@ -334,6 +339,7 @@ public:
     }
 
 private:
+    FileSystem& m_files;
     QHash<QUuid, quint64> m_runs;
     bool m_readRetired = false;
 };
@@ -343,52 +349,54 @@ private:
 // that at every instant each landed run is in the file or in a copy still
 // there. `prune`: no copy waits any more, so runs past the most recent
 // mostLandedRuns may go.
-void foldRetired(bool prune) {
+void foldRetired(FileSystem& files, bool prune) {
     const QDir rescues(folder());
-    const FolderLock lock(folder(), FolderLock::Mode::Write);
+    const FolderLock lock(files, folder(), FolderLock::Mode::Write);
     if (!lock.isLocked())
         return;
-    for (const QString& name : rescues.entryList({landedDraftPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
-        QFile::remove(rescues.filePath(name));
-    QStringList retired = rescues.entryList({restoredPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    for (const QString& name :
+         RegularFile::namesIn(files, folder(), landedDraftPrefix, {}, RegularFile::Entries::Files))
+        files.unlink(QFile::encodeName(rescues.filePath(name)).constData());
+    QStringList retired = RegularFile::namesIn(files, folder(), restoredPrefix, suffix, RegularFile::Entries::Files);
     sortAsMade(retired);
     const QString landedPath = rescues.filePath(landedName);
-    const Landed before = readLanded(rescues);
+    const Landed before = readLanded(files, rescues);
     Landed landed = before;
     QStringList folded;
     for (const QString& name : retired) {
-        QFile copy(rescues.filePath(name));
-        if (!copy.open(QIODevice::ReadOnly))
+        const QString path = rescues.filePath(name);
+        const std::optional<QByteArray> bytes = RegularFile::readAll(files, path);
+        if (!bytes)
             continue; // its steps cannot be told: it stays
-        noteLanded(landed.runs, decodeSteps(QJsonDocument::fromJson(copy.readAll()).object().value(stepsKey)));
+        noteLanded(landed.runs, decodeSteps(QJsonDocument::fromJson(*bytes).object().value(stepsKey)));
         landed.highestNumber = std::max(landed.highestNumber, numberOf(name));
-        folded << copy.fileName();
+        folded << path;
     }
     if (prune && landed.runs.size() > mostLandedRuns)
         landed.runs.remove(0, landed.runs.size() - mostLandedRuns);
     if (landed != before) {
         QByteArray draft = QFile::encodeName(rescues.filePath(landedDraftPrefix + QStringLiteral("XXXXXX")));
-        const int fd = ::mkostemp(draft.data(), O_CLOEXEC);
-        int error = fd < 0 ? errno : RegularFile::writeSyncClose(fd, encodeLanded(landed));
+        const int fd = files.mkostemp(draft.data(), O_CLOEXEC);
+        int error = fd < 0 ? errno : RegularFile::writeSyncClose(files, fd, encodeLanded(landed));
         Storage::passedStep();
-        if (!error && ::rename(draft.constData(), QFile::encodeName(landedPath).constData()) != 0)
+        if (!error && files.rename(draft.constData(), QFile::encodeName(landedPath).constData()) != 0)
             error = errno;
         Storage::passedStep();
         if (!error)
-            error = syncFolder();
+            error = syncFolder(files);
         if (error) {
-            ::unlink(draft.constData());
+            files.unlink(draft.constData());
             Log::storageError(QStringLiteral("cannot write %1; the retired rescue copies stay: %2")
                                   .arg(landedPath, SystemErrorText::inEnglish(error)));
             return;
         }
     }
     for (const QString& path : std::as_const(folded)) {
-        ::unlink(QFile::encodeName(path).constData());
+        files.unlink(QFile::encodeName(path).constData());
         Storage::passedStep();
     }
     if (!folded.isEmpty()) {
-        syncFolder();
+        syncFolder(files);
         Log::info(QStringLiteral("Sorvel: folded %1 retired rescue copies into %2").arg(folded.size()).arg(landedPath));
     }
 }
@@ -409,13 +417,14 @@ struct Loaded {
     KeptSteps kept;
 };
 
-std::optional<Loaded> load(const QString& path, LandedSteps& landed, const QHash<QUuid, quint64>& held = {}) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+std::optional<Loaded> load(FileSystem& files, const QString& path, LandedSteps& landed,
+                           const QHash<QUuid, quint64>& held = {}) {
+    const std::optional<QByteArray> bytes = RegularFile::readAll(files, path);
+    if (!bytes)
         return std::nullopt;
-    const std::optional<Rescued> rescued = decode(
-        file.readAll(), QDateTime::fromSecsSinceEpoch(QFileInfo(path).lastModified().toSecsSinceEpoch(), Qt::UTC));
-    file.close();
+    struct stat info {};
+    const qint64 madeAt = files.stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_mtim.tv_sec) : 0;
+    const std::optional<Rescued> rescued = decode(*bytes, QDateTime::fromSecsSinceEpoch(madeAt, Qt::UTC));
     if (!rescued) {
         Log::storageError(QStringLiteral("the rescue copy %1 cannot be read; it stays where it is").arg(path));
         return std::nullopt;
@@ -433,15 +442,16 @@ std::optional<Loaded> load(const QString& path, LandedSteps& landed, const QHash
 }
 
 // Merges one rescue file into the data file and renames it.
-Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed, FileError* notWritten) {
-    const std::optional<Loaded> loaded = load(path, landed);
+Merge restore(FileSystem& files, const QString& path, const FolderLock::Waiter& waiter, LandedSteps& landed,
+              FileError* notWritten) {
+    const std::optional<Loaded> loaded = load(files, path, landed);
     if (!loaded)
         return Merge::Unusable;
     const NotMerged& rescued = loaded->copy;
-    Carrier carrier({path}, QStringLiteral("merged the rescue copy %1 into the data file"));
+    Carrier carrier(files, {path}, QStringLiteral("merged the rescue copy %1 into the data file"));
     const Storage::SaveResult saved = Storage::save(
-        [&](const Library* found) { return mergeInto(found, rescued.base, rescued.unsaved, rescued.steps); }, false,
-        waiter, &carrier);
+        files, [&](const Library* found) { return mergeInto(found, rescued.base, rescued.unsaved, rescued.steps); },
+        false, waiter, &carrier);
     if (!saved.written && carrier.refused() != 0) {
         *notWritten = {folder(), carrier.refused()};
         return Merge::NotCarried;
@@ -458,7 +468,7 @@ Merge restore(const QString& path, const FolderLock::Waiter& waiter, LandedSteps
 // Under the exclusive lock: retires each copy that a write was carrying
 // when the program died if that write replaced the file, and gives the
 // others back their names, to be merged.
-void settleCarried(const QStringList& names,
+void settleCarried(FileSystem& files, const QStringList& names,
                    const std::function<std::optional<bool>(const Storage::WriteMark&)>& hasLanded,
                    LandedSteps& landed) {
     const QDir rescues(folder());
@@ -474,12 +484,12 @@ void settleCarried(const QStringList& names,
                                "where it is")
                     .arg(path));
         } else if (*replaced) {
-            landed.note(stepsIn(path)); // also when it cannot be renamed
-            retire(path,
+            landed.note(stepsIn(files, path)); // also when it cannot be renamed
+            retire(files, path,
                    QStringLiteral("the changes of the rescue copy %1 reached the data file before the program "
                                   "ended; it is not merged again")
                        .arg(path));
-        } else if (const int error = renameCounted(path, renamed(path, rescuedPrefix)); error != 0) {
+        } else if (const int error = renameCounted(files, path, renamed(path, rescuedPrefix)); error != 0) {
             Log::storageError(QStringLiteral("cannot give the rescue copy %1 its name back: %2")
                                   .arg(path, SystemErrorText::inEnglish(error)));
         } else {
@@ -488,7 +498,7 @@ void settleCarried(const QStringList& names,
                           .arg(path));
         }
     }
-    syncFolder();
+    syncFolder(files);
 }
 
 } // namespace
@@ -497,46 +507,46 @@ QString folder() {
     return DataFolder::stateHome() + QStringLiteral("/Sorvel");
 }
 
-FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
+FileOutcome write(FileSystem& files, const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
                   const KeptSteps& steps, bool landed) {
     const QString target = folder();
-    errno = 0;
-    if (!QDir().mkpath(target))
-        return FileOutcome::failure(errno != 0 ? errno : EACCES, target); // the failed mkdir's errno
+    if (const int error = RegularFile::makePath(files, target))
+        return FileOutcome::failure(error, target);
     // Two programs quitting at once never take one number.
-    const FolderLock numbering(target, FolderLock::Mode::Write);
+    const FolderLock numbering(files, target, FolderLock::Mode::Write);
     if (!numbering.isLocked())
         return FileOutcome::failure(numbering.error().number, target);
-    removeCopyDrafts(QDir(target));
+    removeCopyDrafts(files, QDir(target));
     const QByteArray bytes = encode(base, unsaved, steps);
     const QString stamp = at.toUTC().toString(stampFormat) + QLatin1Char('Z');
     const QString prefix = landed ? restoredPrefix : rescuedPrefix;
     QString path;
     int error = EEXIST;
-    for (qint64 number = nextNumber(QDir(target)), tries = 0; error == EEXIST && tries < maxNameTries;
+    for (qint64 number = nextNumber(files, QDir(target)), tries = 0; error == EEXIST && tries < maxNameTries;
          ++number, ++tries) {
         path = target + QLatin1Char('/') + prefix + QString::number(number) + QLatin1Char('-') + stamp + suffix;
-        error = writeNew(path, bytes);
+        error = writeNew(files, path, bytes);
     }
     if (error != 0)
         return FileOutcome::failure(error, path); // EEXIST: every name up to this one is taken
     return {path};
 }
 
-void retire(const QString& path, const QString& what) {
+void retire(FileSystem& files, const QString& path, const QString& what) {
     const QString stem = QFileInfo(path).dir().filePath(restoredPrefix + ownPart(path));
     QString restoredAt;
     const int error = placeUnderFreeName(
-        stem, [&](const QString& target) { return renameCounted(path, target); }, &restoredAt);
+        stem, [&](const QString& target) { return renameCounted(files, path, target); }, &restoredAt);
     if (error != 0) {
         Log::storageError(QStringLiteral("%1, but cannot rename it: %2").arg(what, SystemErrorText::inEnglish(error)));
         return;
     }
-    syncFolder();
+    syncFolder(files);
     Log::info(QStringLiteral("Sorvel: %1; it is now %2").arg(what, restoredAt));
 }
 
-Carrier::Carrier(QStringList paths, QString what) : m_paths(std::move(paths)), m_what(std::move(what)) {}
+Carrier::Carrier(FileSystem& files, QStringList paths, QString what)
+    : m_files(files), m_paths(std::move(paths)), m_what(std::move(what)) {}
 
 int Carrier::replacing(const Storage::WriteMark& mark) {
     m_before = m_paths;
@@ -544,7 +554,7 @@ int Carrier::replacing(const Storage::WriteMark& mark) {
         return 0;
     for (QString& path : m_paths) {
         const QString marked = renamed(path, restoringPrefix, mark.text());
-        if (const int error = renameCounted(path, marked); error != 0) {
+        if (const int error = renameCounted(m_files, path, marked); error != 0) {
             m_refused = error;
             Log::storageError(QStringLiteral("cannot mark the rescue copy %1 as being written, so the data file is "
                                              "not written: %2")
@@ -554,7 +564,7 @@ int Carrier::replacing(const Storage::WriteMark& mark) {
         }
         path = marked;
     }
-    if (const int error = syncFolder(); error != 0) {
+    if (const int error = syncFolder(m_files); error != 0) {
         m_refused = error;
         Log::storageError(QStringLiteral("cannot sync the folder of the rescue copies %1, so the data file is not "
                                          "written: %2")
@@ -570,7 +580,7 @@ void Carrier::replaced(bool durable) {
     for (qsizetype i = 0; i < m_paths.size(); ++i) {
         const QString what = m_what.arg(m_before.value(i));
         if (durable)
-            retire(m_paths[i], what);
+            retire(m_files, m_paths[i], what);
         else
             Log::storageError(QStringLiteral("%1, but the data folder could not be synced: the next start looks "
                                              "whether the changes are still there")
@@ -584,13 +594,13 @@ void Carrier::notReplaced() {
     for (qsizetype i = 0; i < m_paths.size(); ++i) {
         if (m_paths[i] == m_before.value(i))
             continue;
-        if (const int error = renameCounted(m_paths[i], m_before[i]); error == 0)
+        if (const int error = renameCounted(m_files, m_paths[i], m_before[i]); error == 0)
             m_paths[i] = m_before[i];
         else
             Log::storageError(QStringLiteral("cannot give the rescue copy %1 its name back: %2")
                                   .arg(m_paths[i], SystemErrorText::inEnglish(error)));
     }
-    syncFolder();
+    syncFolder(m_files);
 }
 
 Library mergeInto(const Library* found, const Library& base, const Library& unsaved, const ProgressSteps& steps) {
@@ -610,20 +620,23 @@ void sortAsMade(QStringList& names) {
     std::ranges::sort(names, {}, madeOrder);
 }
 
-int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten, FileError* notCarried) {
+int restoreAll(FileSystem& files, const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten,
+               FileError* notCarried) {
     const QDir rescues(folder());
-    LandedSteps landed;
-    const QStringList carried = rescues.entryList({restoringPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    LandedSteps landed(files);
+    const QStringList carried =
+        RegularFile::namesIn(files, folder(), restoringPrefix, suffix, RegularFile::Entries::Files);
     if (!carried.isEmpty()
-        && !Storage::lookBack([&](const auto& hasLanded) { settleCarried(carried, hasLanded, landed); }, waiter))
+        && !Storage::lookBack(
+            files, [&](const auto& hasLanded) { settleCarried(files, carried, hasLanded, landed); }, waiter))
         return 0;
-    QStringList names = rescues.entryList({rescuedPrefix + QLatin1Char('*') + suffix}, QDir::Files);
+    QStringList names = RegularFile::namesIn(files, folder(), rescuedPrefix, suffix, RegularFile::Entries::Files);
     sortAsMade(names);
     int restored = 0;
     bool copiesWait = false;
     for (qsizetype i = 0; i < names.size(); ++i) {
         FileError why;
-        const Merge merged = restore(rescues.filePath(names.at(i)), waiter, landed, &why);
+        const Merge merged = restore(files, rescues.filePath(names.at(i)), waiter, landed, &why);
         if (merged == Merge::Done)
             ++restored;
         if (merged == Merge::NotCarried) {
@@ -642,7 +655,7 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten, F
             QHash<QUuid, quint64> held;
             for (qsizetype later = i; later < names.size(); ++later) {
                 const QString path = rescues.filePath(names.at(later));
-                std::optional<Loaded> loaded = load(path, landed, held);
+                std::optional<Loaded> loaded = load(files, path, landed, held);
                 if (!loaded)
                     continue;
                 loaded->copy.why = why;
@@ -653,7 +666,7 @@ int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten, F
         }
         break;
     }
-    foldRetired(!copiesWait);
+    foldRetired(files, !copiesWait);
     return restored;
 }
 

@@ -15,6 +15,12 @@
 
 #include <optional>
 
+namespace sorvel {
+class FileSystem;
+}
+
+// Every file operation of the rescue copies goes through the FileSystem each
+// call is given (a Carrier holds one).
 namespace sorvel::RescueCopy {
 
 // Where a quit that cannot write the data file leaves the unsaved library:
@@ -42,13 +48,13 @@ struct KeptSteps {
 // one it holds. `landed`: its changes are in the data file already, and the
 // copy is made retired (projects-restored-…). Done, the outcome's path is the
 // rescue file.
-FileOutcome write(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
+FileOutcome write(FileSystem& files, const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
                   const KeptSteps& steps = {}, bool landed = false);
 
 // Renames a rescue file whose changes are in the data file
 // projects-restored-…, so that no start merges it again, and logs `what`
 // happened to it (or why it stays).
-void retire(const QString& path, const QString& what);
+void retire(FileSystem& files, const QString& path, const QString& what);
 
 // Carries rescue files through a write of the data file: before the file is
 // replaced each is renamed projects-restoring-… with the write's mark, so
@@ -57,7 +63,8 @@ void retire(const QString& path, const QString& what);
 // with each path); back to its name when the write stopped before.
 class Carrier final : public Storage::Carried {
 public:
-    Carrier(QStringList paths, QString what);
+    // `files` must outlive the carrier.
+    Carrier(FileSystem& files, QStringList paths, QString what);
     int replacing(const Storage::WriteMark& mark) override;
     void replaced(bool durable) override;
     void notReplaced() override;
@@ -68,6 +75,7 @@ public:
     int refused() const { return m_refused; }
 
 private:
+    FileSystem& m_files;
     QStringList m_paths;
     int m_refused = 0;
     QStringList m_before; // their names before replacing()
@@ -103,7 +111,7 @@ struct NotMerged {
 // being written, because folder() cannot be written, stops the merge the same
 // way, but no write could carry it or retire it: it and the later ones stay
 // where they are for a later start, and `notCarried` gets the folder and why.
-int restoreAll(const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
+int restoreAll(FileSystem& files, const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
                FileError* notCarried = nullptr);
 // What merging a rescue copy (`unsaved`, grown from `base`, with its steps)
 // into the data file's library `found` (none: no file, or kept aside) gives:

@@ -57,7 +57,7 @@ struct Draft {
 
 } // namespace
 
-FileOutcome write(const QString& folder, const FreeName::Name& name, const QByteArray& bytes) {
+FileOutcome write(FileSystem& files, const QString& folder, const FreeName::Name& name, const QByteArray& bytes) {
     Draft draft(folder);
     if (draft.fd < 0) {
         const int error = errno;
@@ -73,7 +73,7 @@ FileOutcome write(const QString& folder, const FreeName::Name& name, const QByte
     const QString draftPath = QFile::decodeName(draft.path);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QString target = FreeName::path(folder, name);
-        const int error = RegularFile::renameNoReplace(draftPath, target);
+        const int error = RegularFile::renameNoReplace(files, draftPath, target);
         if (error == 0) {
             draft.keep();
             return {target};

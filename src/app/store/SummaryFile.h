@@ -6,11 +6,15 @@
 #include <QByteArray>
 #include <QString>
 
+namespace sorvel {
+class FileSystem;
+}
+
 namespace sorvel::SummaryFile {
 
 // Writes `bytes` as a new file in `folder`, under the first free form of
-// `name` (FreeName). The content appears complete or not at all, and an
+// `name` (FreeName), put in its place by a rename through `files`. The content appears complete or not at all, and an
 // existing file is never replaced.
-FileOutcome write(const QString& folder, const FreeName::Name& name, const QByteArray& bytes);
+FileOutcome write(FileSystem& files, const QString& folder, const FreeName::Name& name, const QByteArray& bytes);
 
 } // namespace sorvel::SummaryFile

@@ -254,7 +254,7 @@ TEST_F(CalendarFollowsChanges, AReloadOfTheSameBytesChangesNothing) {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     ASSERT_FALSE(bytes.isEmpty());
-    ASSERT_TRUE(Storage::save(Storage::read().library));
+    ASSERT_TRUE(Storage::save(disk, Storage::read(disk).library));
     QFile file(Storage::filePath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     ASSERT_EQ(file.readAll(), bytes);

@@ -375,7 +375,7 @@ TEST_F(CueRowTest, TheVersionButtonShowsTheLastVersion) {
 }
 
 TEST_F(CueRowTest, TheNumberAndTheSelectionFollowANewAccent) {
-    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    Settings settings(disk, environment.configHome() + QStringLiteral("/accent-test.conf"));
     settings.setValue(AppearanceHost::accentKey, QStringLiteral("FF2D55"));
     new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
     const auto shown = [](QLineEdit* field, QPalette::ColorRole role) {
@@ -722,7 +722,7 @@ TEST_F(CueVersionPopoverTest, AnOpenPopoverTakesANewAccentAtOnce) {
     Cue cue = namedCue("1M01", QStringLiteral("Opening"));
     cue.addVersion(QStringLiteral("慢板"), Clock::now());
     open({cue});
-    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    Settings settings(disk, environment.configHome() + QStringLiteral("/accent-test.conf"));
     settings.setValue(AppearanceHost::accentKey, QStringLiteral("FF2D55"));
     new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
     const QColor red(0xFF, 0x2D, 0x55);
@@ -765,7 +765,7 @@ TEST_F(CueVersionPopoverTest, AnOpenPopoverTakesANewAccentAtOnce) {
 }
 
 TEST_F(CueRowTest, EveryControlThatTakesTheKeyboardShowsItInTheAccent) {
-    Settings settings(environment.configHome() + QStringLiteral("/accent-test.conf"));
+    Settings settings(disk, environment.configHome() + QStringLiteral("/accent-test.conf"));
     settings.setValue(AppearanceHost::accentKey, QStringLiteral("AF52DE"));
     new AppearanceHost(table.get(), AppearanceHost::Target::Main, settings);
     const QColor purple(0xAF, 0x52, 0xDE);

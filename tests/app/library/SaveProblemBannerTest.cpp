@@ -19,9 +19,10 @@ namespace {
 
 TEST(SaveProblemBannerTest, NamesTheCauseWhileChangesWaitAndGoesAway) {
     TestEnvironment environment;
+    PosixFileSystem disk;
     FakeDesktop desktop;
     const QString dataFile = environment.dataFolder() + QStringLiteral("/projects.json");
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     SaveProblemBanner banner(store);
     EXPECT_TRUE(banner.isHidden());
     breakDataFile(environment);
@@ -49,6 +50,7 @@ TEST(SaveProblemBannerTest, NamesTheCauseWhileChangesWaitAndGoesAway) {
 // and the banner then names that copy.
 TEST(SaveProblemBannerTest, AnUndecodableFileIsSaidUntilAGoodFileIsThereAndItsCopyOnceWritten) {
     TestEnvironment environment;
+    PosixFileSystem disk;
     FakeDesktop desktop;
     const QString folder = environment.dataFolder();
     const QString dataFile = folder + QStringLiteral("/projects.json");
@@ -67,7 +69,7 @@ TEST(SaveProblemBannerTest, AnUndecodableFileIsSaidUntilAGoodFileIsThereAndItsCo
     QDir().mkpath(folder);
     writeFile(dataFile, "{ not json");
     {
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         SaveProblemBanner banner(store);
         ASSERT_TRUE(store.hasStarted());
         EXPECT_TRUE(store.projects().isEmpty());
@@ -86,7 +88,7 @@ TEST(SaveProblemBannerTest, AnUndecodableFileIsSaidUntilAGoodFileIsThereAndItsCo
     }
 
     writeFile(dataFile, "{ \"projects\": [ ");
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     SaveProblemBanner banner(store);
     expectSaid(banner, "{ \"projects\": [ ");
     writeDataFile({AudioProject::make(QStringLiteral("Repaired"), ProjectType::musicID)});
@@ -121,12 +123,13 @@ TEST(SaveProblemBannerTest, AnUnreadableFileIsSaidWithItsReasonUntilAGoodFileIsT
     for (const Case& unreadable : cases) {
         SCOPED_TRACE(unreadable.name);
         TestEnvironment environment;
+        PosixFileSystem disk;
         FakeDesktop desktop;
         const QString dataFile = environment.dataFolder() + QStringLiteral("/projects.json");
         ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
         unreadable.makeUnreadable(dataFile);
         testing::internal::CaptureStderr();
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         SaveProblemBanner banner(store);
         ASSERT_TRUE(store.hasStarted());
         EXPECT_TRUE(store.projects().isEmpty());

@@ -4,6 +4,7 @@
 #include "app/store/ProjectStore.h"
 #include "core/AudioProject.h"
 #include "core/Clock.h"
+#include "core/FileSystem.h"
 #include "core/ProjectType.h"
 #include "core/RecordCoding.h"
 #include "support/TestEnvironment.h"
@@ -46,7 +47,8 @@ protected:
     }
 
     TestEnvironment environment;
-    ProjectStore store{quietDesktop()};
+    PosixFileSystem disk;
+    ProjectStore store{disk, quietDesktop()};
     AppRouter router;
 };
 

@@ -12,15 +12,16 @@ namespace {
 // the first read lands, the panel says the tapes are coming, not that there are none.
 TEST(EdgePanelBusyStart, ThePanelSaysTheTapesAreComingUntilTheFileIsRead) {
     TestEnvironment environment;
+    PosixFileSystem disk;
     const AudioProject waiting = AudioProject::make(QStringLiteral("Waiting"), ProjectType::musicID);
-    ASSERT_TRUE(Storage::save(Library{{waiting}, ProjectType::defaults()}));
+    ASSERT_TRUE(Storage::save(disk, Library{{waiting}, ProjectType::defaults()}));
     FolderHolder holder(environment.dataFolder());
     holder.takeTheFolder();
     ASSERT_TRUE(holder.isHolding());
-    ProjectStore store({[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}});
+    ProjectStore store(disk, {[] { return std::optional<QString>(); }, [](const QString&) {}, [] {}});
     ASSERT_FALSE(store.hasStarted());
 
-    Settings settings(environment.configHome() + QStringLiteral("/panel-test.conf"));
+    Settings settings(disk, environment.configHome() + QStringLiteral("/panel-test.conf"));
     EdgePanelController::Platform platform;
     auto screens = std::make_unique<FakeScreens>();
     screens->area = laptopScreen();

@@ -5,6 +5,7 @@
 #include "app/panel/EdgePanelView.h"
 #include "app/panel/EdgeRootView.h"
 #include "app/store/ProjectStore.h"
+#include "core/FileSystem.h"
 #include "core/Settings.h"
 #include "support/AppViewFixture.h"
 #include "support/TestEnvironment.h"
@@ -137,10 +138,12 @@ protected:
     }
 
     TestEnvironment environment;
+    PosixFileSystem disk;
     QStringList openedFolders;
     ProjectStore store{
+        disk,
         {[] { return std::optional<QString>(); }, [this](const QString& folder) { openedFolders << folder; }, [] {}}};
-    Settings settings{environment.configHome() + QStringLiteral("/panel-test.conf")};
+    Settings settings{disk, environment.configHome() + QStringLiteral("/panel-test.conf")};
     FakePointer* pointer = nullptr;
     FakeScreens* screens = nullptr;
     FakeCollapseTimer* timer = nullptr;

@@ -108,11 +108,13 @@ TEST_F(PanelTapeTest, ThePlusAddsToAStepTheWidgetMadeMeanwhile) {
     auto tape = openTape(project.id);
     tape->findChild<StudioButton*>(QStringLiteral("stepUp"))->click();
     // The widget's tap: another process, under the folder's lock.
-    ASSERT_EQ(
-        runInChild([&] {
-            return AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform() == IntentOutcome::Done ? 0 : 1;
-        }),
-        0);
+    ASSERT_EQ(runInChild([&] {
+                  return AdjustProgressIntent{RecordCoding::idText(project.id), 0.1}.perform(disk)
+                          == IntentOutcome::Done
+                      ? 0
+                      : 1;
+              }),
+              0);
     store.flush();
     EXPECT_DOUBLE_EQ(store.project(project.id)->manualProgress, 0.6);
     EXPECT_DOUBLE_EQ(tape->project().manualProgress, 0.6);

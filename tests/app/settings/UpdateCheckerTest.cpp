@@ -1,6 +1,7 @@
 #include "app/settings/UpdateChecker.h"
 #include "app/settings/UpdatePrompter.h"
 #include "app/settings/UpdateRelease.h"
+#include "core/FileSystem.h"
 #include "core/Settings.h"
 #include "support/TestEnvironment.h"
 #include "support/Waiting.h"
@@ -192,7 +193,8 @@ protected:
     }
 
     TestEnvironment environment;
-    Settings settings{environment.configHome() + QStringLiteral("/updates.conf")};
+    PosixFileSystem disk;
+    Settings settings{disk, environment.configHome() + QStringLiteral("/updates.conf")};
     FeedServer server;
     QDateTime now = QDateTime(QDate(2026, 3, 1), QTime(9, 0), QTimeZone::utc());
     RecordingPrompter* prompter = nullptr;

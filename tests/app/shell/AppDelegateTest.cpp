@@ -126,7 +126,7 @@ TEST_F(AppDelegateTest, QuittingBySignalWritesThePendingChange) {
 
     EXPECT_FALSE(store.isDirty());
     bool written = false;
-    for (const AudioProject& stored : Storage::load().projects)
+    for (const AudioProject& stored : Storage::load(disk).projects)
         written = written || stored.id == project.id;
     EXPECT_TRUE(written);
 }
@@ -202,7 +202,7 @@ TEST_F(AppDelegateTest, CtrlQWithAnOpenSheetWritesThePendingChangeAndQuits) {
     EXPECT_TRUE(pressedOverTheSheet);
     EXPECT_FALSE(store.isDirty());
     bool written = false;
-    for (const AudioProject& stored : Storage::load().projects)
+    for (const AudioProject& stored : Storage::load(disk).projects)
         written = written || stored.id == project.id;
     EXPECT_TRUE(written);
 }

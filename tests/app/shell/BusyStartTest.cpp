@@ -29,7 +29,7 @@ protected:
         holder.emplace(environment.dataFolder());
         holder->takeTheFolder();
         ASSERT_TRUE(holder->isHolding());
-        store = std::make_unique<ProjectStore>(desktop.seams());
+        store = std::make_unique<ProjectStore>(disk, desktop.seams());
         ASSERT_FALSE(store->hasStarted()) << "the first read landed although the folder is held";
         panel = std::make_unique<EdgePanelController>(*store, settings, EdgePanelController::Platform::system());
         updates = std::make_unique<UpdateChecker>(settings, std::make_unique<RecordingPrompter>(), quietUpdateTiming(),
@@ -54,7 +54,7 @@ protected:
     std::optional<FolderHolder> holder;
     AppRouter router;
     std::unique_ptr<ProjectStore> store;
-    Settings settings{Settings::applicationFilePath()};
+    Settings settings{disk, Settings::applicationFilePath()};
     std::unique_ptr<EdgePanelController> panel;
     std::unique_ptr<UpdateChecker> updates;
     std::unique_ptr<AppDelegate> delegate;

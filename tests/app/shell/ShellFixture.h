@@ -37,7 +37,7 @@ inline UpdateChecker::Timing quietUpdateTiming() {
 // alerts are only written down and whose first automatic check is an hour away.
 class AppShellTest : public ShellTest {
 protected:
-    Settings settings{Settings::applicationFilePath()};
+    Settings settings{disk, Settings::applicationFilePath()};
     EdgePanelController panel{store, settings, EdgePanelController::Platform::system()};
     RecordingPrompter* prompter = new RecordingPrompter;
     UpdateChecker updates{settings, std::unique_ptr<UpdatePrompter>(prompter), quietUpdateTiming(),

@@ -19,7 +19,7 @@ using UnsavedChangesQuestionTest = StoreFixture;
 // question goes away by itself and the quit goes on, nothing lost.
 TEST_F(UnsavedChangesQuestionTest, AWriteThatLandsWhileTheQuestionIsOpenClosesItAndQuits) {
     const AudioProject first = AudioProject::make(QStringLiteral("First"), ProjectType::musicID);
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     breakDataFile(environment);
     store.addProject(first);
     QString shown;

@@ -27,13 +27,14 @@ namespace {
 class Archiving : public ::testing::Test {
 protected:
     TestEnvironment environment;
+    PosixFileSystem disk;
     FakeDesktop desktop;
     std::unique_ptr<ProjectStore> store;
     std::optional<QString> archiveFolder; // none: the summaries go into the project folders
 
     void open(const QList<AudioProject>& projects) {
         writeDataFile(projects);
-        store = std::make_unique<ProjectStore>(desktop.seams());
+        store = std::make_unique<ProjectStore>(disk, desktop.seams());
     }
     // Archives into `base` from now on; returns this month's folder inside it.
     QString archiveTo(const QString& base) {
@@ -140,7 +141,7 @@ TEST_F(Archiving, AMoveNeverReplacesAnEmptyFolder) {
     EXPECT_TRUE(entries(month + QStringLiteral("/Tape")).isEmpty());
 
     const QString source = makeFolder(QStringLiteral("b/Tape"));
-    EXPECT_EQ(RegularFile::renameNoReplace(source, month + QStringLiteral("/Tape")), EEXIST);
+    EXPECT_EQ(RegularFile::renameNoReplace(disk, source, month + QStringLiteral("/Tape")), EEXIST);
     EXPECT_TRUE(QFileInfo::exists(source + QStringLiteral("/take.wav")));
 }
 

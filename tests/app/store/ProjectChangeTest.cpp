@@ -65,7 +65,7 @@ TEST(ProjectChange, AMoveOrARepeatedIdCountsAsEverything) {
 
 class StoreChanges : public StoreFixture {
 protected:
-    ProjectStore store{desktop.seams()};
+    ProjectStore store{disk, desktop.seams()};
 
     AudioProject add(const AudioProject& project) {
         store.addProject(project);

@@ -48,7 +48,7 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
 
     QElapsedTimer took;
     took.start();
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     EXPECT_LT(took.elapsed(), kPromptly);
     EXPECT_FALSE(store.hasStarted());
     EXPECT_TRUE(store.projects().isEmpty());
@@ -81,7 +81,7 @@ TEST_F(ProjectStoreBusyFolder, TheStartShowsAtOnceAndReadsWhenTheFolderIsFree) {
 // pending, the question says why, and a signal quit keeps a rescue copy.
 TEST_F(ProjectStoreBusyFolder, AQuitWaitsABoundedTimeThenAsksOrRescues) {
     writeDataFile({kept});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
 
@@ -140,7 +140,7 @@ TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
             FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
             holder.takeTheFolder();
             ASSERT_TRUE(holder.isHolding());
-            ProjectStore store(desktop.seams());
+            ProjectStore store(disk, desktop.seams());
             EXPECT_FALSE(store.hasStarted());
             store.addProject(added);
             UnsavedChangesGuard guard(store, quitAnyway);
@@ -154,7 +154,7 @@ TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
 
         testing::internal::CaptureStderr();
         {
-            ProjectStore next(desktop.seams());
+            ProjectStore next(disk, desktop.seams());
             ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kHoldMs));
             EXPECT_EQ(next.projects().size(), 3);
             EXPECT_TRUE(next.project(kept.id) && next.project(other.id) && next.project(added.id));
@@ -171,11 +171,11 @@ TEST_F(ProjectStoreBusyFolder, TheNextStartMergesARescueCopyMadeBeforeAnyRead) {
         EXPECT_TRUE(rescueCopies(QStringLiteral("projects-restored-")).isEmpty());
         EXPECT_EQ(rescueCopies(QStringLiteral("landed-steps")).size(), 1);
 
-        ProjectStore again(desktop.seams());
+        ProjectStore again(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return again.hasStarted(); }, kHoldMs));
         EXPECT_EQ(projectsInFile(), inFile);
         // Start over for the other kind of quit.
-        ASSERT_TRUE(Storage::save(Library{{kept, other}, ProjectType::defaults()}));
+        ASSERT_TRUE(Storage::save(disk, Library{{kept, other}, ProjectType::defaults()}));
     }
 }
 
@@ -186,7 +186,7 @@ TEST_F(ProjectStoreBusyFolder, ARescueCopyMergesFieldByFieldAndItsValueWins) {
     writeDataFile({kept, other});
     {
         std::optional<FolderHolder> holder; // outlives the store
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("rescued notes"); });
         store.deleteProjects({other.id});
@@ -205,7 +205,7 @@ TEST_F(ProjectStoreBusyFolder, ARescueCopyMergesFieldByFieldAndItsValueWins) {
 
     testing::internal::CaptureStderr();
     {
-        ProjectStore next(desktop.seams());
+        ProjectStore next(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kHoldMs));
     }
     const std::string log = testing::internal::GetCapturedStderr();
@@ -228,7 +228,7 @@ TEST_F(ProjectStoreBusyFolder, AQuitWaitsForTheFolderOnce) {
     writeDataFile({kept});
     for (const bool bySignal : {false, true}) {
         SCOPED_TRACE(bySignal ? "quit by a signal" : "quit anyway");
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         store.update(kept.id, [&](AudioProject& p) { p.notes = bySignal ? "signal" : "asked"; });
         FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
@@ -256,7 +256,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatLandsWhileTheQuestionIsOpenRetiresItsRe
     writeDataFile({kept});
     const AudioProject added = AudioProject::make(QStringLiteral("Added before the quit"), ProjectType::musicID);
     {
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
         holder.takeTheFolder();
@@ -289,7 +289,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatLandsWhileTheQuestionIsOpenRetiresItsRe
 
     testing::internal::CaptureStderr();
     {
-        ProjectStore next(desktop.seams());
+        ProjectStore next(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kHoldMs));
     }
     testing::internal::GetCapturedStderr();
@@ -305,7 +305,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatLandsWhileTheQuestionIsOpenRetiresItsRe
 // change carries both and retires both.
 TEST_F(ProjectStoreBusyFolder, ARescueCopyStaysUntilAWriteCarriesEveryChangeInIt) {
     writeDataFile({kept});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
     holder.takeTheFolder();
@@ -352,7 +352,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatWaitedWhileAQuitKeptACopyLeavesTheFileT
     writeDataFile({tape});
 
     const int status = runInChild([&] {
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         if (!store.hasStarted())
             return 2;
         FolderHolder holder(environment.dataFolder());
@@ -381,7 +381,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteThatWaitedWhileAQuitKeptACopyLeavesTheFileT
     ASSERT_EQ(rescueCopies(QStringLiteral("projects-rescued-")).size(), 1);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 1);
     testing::internal::GetCapturedStderr();
     const AudioProject inFile = projectsInFile().first();
     EXPECT_EQ(inFile.notes, QStringLiteral("later"));
@@ -396,7 +396,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteLeftToALaterCopyIsNoFailure) {
     tape.progressMode = ProgressMode::Manual;
     tape.manualProgress = 0.4;
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     FolderHolder holder(environment.dataFolder());
     holder.takeTheFolder();
@@ -428,7 +428,7 @@ TEST_F(ProjectStoreBusyFolder, AWriteLeftToALaterCopyIsNoFailure) {
 // waits as a quit does, then keeps the same rescue copy and says so.
 TEST_F(ProjectStoreBusyFolder, AnEndWithoutAQuitKeepsARescueCopy) {
     writeDataFile({kept});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     store.update(kept.id, [](AudioProject& p) { p.notes = QStringLiteral("unsaved"); });
     FolderHolder holder(environment.dataFolder());
@@ -458,7 +458,7 @@ TEST_F(ProjectStoreBusyFolder, AnEndWithoutAQuitKeepsARescueCopy) {
 // neither before the program exits nor as it does.
 TEST_F(ProjectStoreBusyFolder, AQuitWithNothingToWriteWaitsForNothing) {
     writeDataFile({kept});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     FolderHolder holder(environment.dataFolder(), 3 * ProjectStore::quitWaitMs + kHoldMs);
     holder.takeTheFolder();
@@ -498,7 +498,7 @@ TEST_F(ProjectStoreBusyFolder, AStoreEndsWithoutWaitingForTheFolder) {
     QElapsedTimer took;
     took.start();
     {
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         store.addProject(kept);
         store.flush();
         EXPECT_TRUE(store.isDirty());

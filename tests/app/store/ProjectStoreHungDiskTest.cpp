@@ -37,18 +37,15 @@ QStringList rescueCopies(const QString& prefix) {
 
 // A pipe whose reading end a write blocks on, as on a disk that stops
 // answering (Storage::passedStep), until the test lets it go. Only in a child
-// process, which may end with the write still stuck.
+// process, which may end with the write still stuck: the pipe stays open until
+// the process ends. Closed as the test's objects go, it would let the stuck
+// write land while the child ends, after the child's checks, and free the
+// reading end's number while the write may still be about to read it.
 class HungDisk {
 public:
     HungDisk() {
         if (::pipe(m_fds) != 0)
             m_fds[0] = m_fds[1] = -1;
-    }
-    ~HungDisk() {
-        for (const int fd : m_fds) {
-            if (fd >= 0)
-                ::close(fd);
-        }
     }
     HungDisk(const HungDisk&) = delete;
     HungDisk& operator=(const HungDisk&) = delete;
@@ -86,7 +83,7 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         writeDataFile({tape});
         expectInChild([&] {
             ::alarm(kChildAlarmS); // today's quit would wait for the disk for ever
-            auto store = std::make_unique<ProjectStore>(desktop.seams());
+            auto store = std::make_unique<ProjectStore>(disk, desktop.seams());
             ASSERT_TRUE(store->hasStarted());
             HungDisk disk;
             ASSERT_TRUE(disk.isReady());
@@ -138,7 +135,7 @@ TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
         for (int start = 0; start < 2; ++start) {
             testing::internal::CaptureStderr();
             {
-                ProjectStore next(desktop.seams());
+                ProjectStore next(disk, desktop.seams());
                 ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
             }
             testing::internal::GetCapturedStderr();
@@ -160,7 +157,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
     writeDataFile({tape});
     expectInChild([&] {
         ::alarm(kChildAlarmS);
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(store.hasStarted());
         HungDisk disk;
         ASSERT_TRUE(disk.isReady());
@@ -190,7 +187,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
 
     testing::internal::CaptureStderr();
     {
-        ProjectStore next(desktop.seams());
+        ProjectStore next(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
     }
     testing::internal::GetCapturedStderr();

@@ -85,7 +85,7 @@ TEST_F(ProjectStoreLockRace, AStartNeverWaitsForAFolderTakenBetweenItsSteps) {
         std::optional<ProjectStore> store;
         {
             const Ambush ambush(interloper, nth);
-            store.emplace(desktop.seams());
+            store.emplace(disk, desktop.seams());
             EXPECT_FALSE(interloper.hasEnded()) << "the start waited for the other program to let go";
             // Whatever the worker does next happens without the ambush.
             if (interloper.isHolding()) {
@@ -106,7 +106,7 @@ TEST_F(ProjectStoreLockRace, AQuitNeverWaitsForAFolderTakenBetweenItsSteps) {
     for (const bool bySignal : {false, true}) {
         for (int nth = 1; nth <= 3; ++nth) {
             SCOPED_TRACE(testing::Message() << (bySignal ? "signal, " : "asked, ") << nth);
-            ProjectStore store(desktop.seams());
+            ProjectStore store(disk, desktop.seams());
             ASSERT_TRUE(store.hasStarted());
             const QString notes = QStringLiteral("unsaved %1 %2").arg(bySignal).arg(nth);
             store.update(kept.id, [&](AudioProject& p) { p.notes = notes; });
@@ -166,7 +166,7 @@ struct LateHandover {
 // second time, nor to the write as the program exits.
 TEST_F(ProjectStoreLockRace, AQuitWaitsForTheFolderOnceThroughAReadAndTheWriteAfterIt) {
     writeDataFile({kept});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     // The second first: the first one's child then holds no end of the
     // second's pipe, and the second lets go once told to.

@@ -74,11 +74,11 @@ protected:
 
 TEST_F(ProjectStoreMerge, WidgetIntentOnAnotherFieldOfTheEditedProjectIsKept) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.setFocus(film.id);
     runInAnotherProgram([&] {
         ToggleItemIntent{RecordCoding::idText(film.id), RecordCoding::idText(film.items.at(1).id), CueStage::NotStarted}
-            .perform();
+            .perform(disk);
     });
     store.flush();
 
@@ -93,12 +93,12 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnTheSameFieldLosesToTheStoreAndIsLogged) 
     film.progressMode = ProgressMode::Manual;
     film.manualProgress = 0.2;
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(film.id, [](AudioProject& p) {
         p.manualProgress = 0.7;
         p.touch();
     });
-    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(); });
+    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(disk); });
     ASSERT_EQ(stored(film.id).manualProgress, 0.3);
 
     const QString log = flushLogging(store);
@@ -119,7 +119,7 @@ TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
     film.progressMode = ProgressMode::Manual;
     film.manualProgress = 0.4;
     const auto widgetSteps = [&] {
-        runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(); });
+        runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(film.id), 0.1}.perform(disk); });
         EXPECT_EQ(stored(film.id).manualProgress, 0.5) << "the widget's step, before the store saves";
     };
     for (const bool widgetFirst : {false, true}) {
@@ -127,7 +127,7 @@ TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
             SCOPED_TRACE(std::string(widgetFirst ? "widget first" : "application first")
                          + (reloadBeforeSaving ? ", the store reloads and saves on its own" : ", saved at once"));
             writeDataFile({film, other});
-            ProjectStore store(desktop.seams());
+            ProjectStore store(disk, desktop.seams());
             if (widgetFirst)
                 widgetSteps();
             store.stepProgress(film.id, 0.1);
@@ -143,7 +143,7 @@ TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
     }
 
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.stepProgress(film.id, 0.1);
     store.update(film.id, [](AudioProject& p) { p.manualProgress = 0.9; });
     widgetSteps();
@@ -153,7 +153,7 @@ TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
 
 TEST_F(ProjectStoreMerge, OutsideWriterRetitlingOneCueWhileTheStoreChangesAnother) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.setCueStage(film.id, film.items.at(2).id, CueStage::Mixed);
     changeInAnotherProgram(
         [&](Library& library) { in(library, film.id)->items[0].title = QStringLiteral("One, retitled"); });
@@ -170,7 +170,7 @@ TEST_F(ProjectStoreMerge, LogEntriesAddedOnBothSidesAreAllKeptNewestFirst) {
     const QDateTime now = Clock::now();
     film.log = {LogEntry{QUuid::createUuid(), now.addDays(-1), QStringLiteral("yesterday"), 0}};
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(film.id, [&](AudioProject& p) {
         p.log.prepend(LogEntry{QUuid::createUuid(), now, QStringLiteral("mine"), 0.1});
         p.touch();
@@ -188,7 +188,7 @@ TEST_F(ProjectStoreMerge, LogEntriesAddedOnBothSidesAreAllKeptNewestFirst) {
 
 TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.items.move(0, 2); });
     changeInAnotherProgram(
         [&](Library& library) { in(library, film.id)->items[1].title = QStringLiteral("Two, edited"); });
@@ -210,11 +210,11 @@ TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
 // and the log names what was set aside.
 TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBeforeTheWrite) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.deleteProjects({film.id});
     runInAnotherProgram([&] {
         ToggleItemIntent{RecordCoding::idText(film.id), RecordCoding::idText(film.items.at(1).id), CueStage::NotStarted}
-            .perform();
+            .perform(disk);
     });
     ASSERT_EQ(stored(film.id).items.at(1).stage, CueStage::Composing);
 
@@ -230,7 +230,7 @@ TEST_F(ProjectStoreMerge, ProjectDeletedHereStaysDeletedWhenTheWidgetChangesItBe
 
 TEST_F(ProjectStoreMerge, ProjectChangedHereStaysWhenAnotherProgramDeletesIt) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     changeInAnotherProgram(
         [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
@@ -247,7 +247,7 @@ TEST_F(ProjectStoreMerge, ProjectChangedHereStaysWhenAnotherProgramDeletesIt) {
 
 TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.items.removeFirst(); });
     store.updateCue(film.id, film.items.at(2).id, [](Cue& cue) { cue.title = QStringLiteral("Three, edited"); });
     changeInAnotherProgram([&](Library& library) {
@@ -272,7 +272,7 @@ TEST_F(ProjectStoreMerge, CueDeletedOnOneSideAndEditedOnTheOtherFollowsTheStore)
 // when a newer edit came meanwhile; what it set aside is logged once.
 TEST_F(ProjectStoreMerge, ConflictOfAReloadRedoneForANewerEditIsLoggedOnce) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     changeInAnotherProgram([&](Library& library) {
         in(library, film.id)->notes = QStringLiteral("theirs");
         in(library, other.id)->name = QStringLiteral("Other, renamed there");
@@ -300,7 +300,7 @@ TEST_F(ProjectStoreMerge, ConflictOfAReloadRedoneForANewerEditIsLoggedOnce) {
 
 TEST_F(ProjectStoreMerge, TwoFocusedProjectsAfterAMergeLeaveTheStoresChoice) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.setFocus(film.id);
     changeInAnotherProgram([&](Library& library) { in(library, other.id)->isFocused = true; });
     const QString log = flushLogging(store);
@@ -316,7 +316,7 @@ TEST_F(ProjectStoreMerge, AFileWithSeveralFocusedProjectsKeepsOneAndTheLogSaysWh
     film.isFocused = true;
     other.isFocused = true;
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     const QString log = flushLogging(store);
 
@@ -334,7 +334,7 @@ TEST_F(ProjectStoreMerge, AFileWithSeveralFocusedProjectsKeepsOneAndTheLogSaysWh
 // belongs to is no change of the store's, whoever deletes it next.
 TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
     store.flush();
     EXPECT_EQ(stored(film.id).items.at(0).number, "");
@@ -351,7 +351,7 @@ TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
 // The same, deleted here while another program edits another project.
 TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
     store.flush();
     store.deleteProjects({film.id});
@@ -364,9 +364,10 @@ TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
 // under the folder's lock it changes the file's JSON as it is, and puts it
 // back by an atomic rename. It gives no record an id, and renames none.
 void changeInAPlainScript(const std::function<void(QJsonObject& top)>& change) {
+    PosixFileSystem disk;
     runInAnotherProgram([&] {
         const QString folder = Storage::directory();
-        const FolderLock lock(folder, FolderLock::Mode::Write);
+        const FolderLock lock(disk, folder, FolderLock::Mode::Write);
         ASSERT_TRUE(lock.isLocked());
         QFile file(Storage::filePath());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -407,7 +408,7 @@ TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherP
     for (const bool plainScript : {false, true}) {
         SCOPED_TRACE(plainScript ? "a plain script deletes it" : "Sorvel's own program deletes it");
         writeDataFile({film, copy, other});
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_EQ(store.projects().size(), 3);
         const QUuid filmID = store.projects().at(0).id;
         const QUuid copyID = store.projects().at(1).id;
@@ -454,7 +455,7 @@ TEST_F(ProjectStoreMerge, EditOfTheMiddleOfThreeCopiesStaysOnItWhenAnotherProgra
     for (Cue& cue : other.items)
         cue.id = sharedCueID;
     writeDataFile(copies + QList<AudioProject>{other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 4);
     const QUuid middleProjectID = store.projects().at(1).id;
     const QUuid otherID = store.projects().at(3).id;
@@ -515,7 +516,7 @@ TEST_F(ProjectStoreMerge, CopiesCreatedInTheSecondOfTheFilesDateKeepTheirIdsWhen
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(film.createdAt, QFileDevice::FileModificationTime));
     file.close();
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 3);
     ASSERT_EQ(store.projects().at(1).name, QStringLiteral("Film copy"));
 
@@ -544,7 +545,7 @@ TEST_F(ProjectStoreMerge, EditsOfCuesWithoutIdsStayOnThemWhenAnotherProgramInser
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film", "items": [
             {"number": "1M01", "title": "Alpha", "stage": "notStarted"},
             {"number": "1M02", "title": "Beta", "stage": "notStarted"}]}]})");
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 1);
     const QUuid projectID = store.projects().at(0).id;
     const QUuid alphaID = store.projects().at(0).items.at(0).id;
@@ -582,7 +583,7 @@ TEST_F(ProjectStoreMerge, EditsOfCuesWithoutIdsStayOnThemWhenAnotherProgramInser
 TEST_F(ProjectStoreMerge, ProjectMovedOntoATypeTheOtherProgramDeletedFollowsItsMove) {
     other.typeID = ProjectType::sfxID;
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(film.id, [](AudioProject& p) { p.typeID = ProjectType::sfxID; });
     changeInAnotherProgram([&](Library& library) {
         library.types.removeIf([](const ProjectType& type) { return type.id == ProjectType::sfxID; });
@@ -601,7 +602,7 @@ TEST_F(ProjectStoreMerge, ProjectMovedOntoATypeTheOtherProgramDeletedFollowsItsM
 TEST_F(ProjectStoreMerge, ProjectTheOtherProgramMovedOntoATypeDeletedHereFollowsTheStoresMove) {
     other.typeID = ProjectType::sfxID;
     writeDataFile({film, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.deleteType(ProjectType::sfxID, ProjectType::ambienceID);
     changeInAnotherProgram([&](Library& library) { in(library, film.id)->typeID = ProjectType::sfxID; });
 
@@ -618,11 +619,12 @@ TEST_F(ProjectStoreMerge, ProjectTheOtherProgramMovedOntoATypeDeletedHereFollows
 constexpr char otherDataHome[] = "SORVEL_TEST_OTHER_PROGRAM_DATA_HOME";
 
 TEST(ProjectStoreMergeOtherProgram, RewritesTheFileOfItsParent) {
+    PosixFileSystem disk;
     if (!qEnvironmentVariableIsSet(otherDataHome))
         GTEST_SKIP() << "only run by the test below, as the other program";
     qputenv("XDG_DATA_HOME", qgetenv(otherDataHome));
     EXPECT_TRUE(
-        Storage::mutate([](Library& library) { library.projects.first().notes = QStringLiteral("rewritten"); }));
+        Storage::mutate(disk, [](Library& library) { library.projects.first().notes = QStringLiteral("rewritten"); }));
 }
 
 // Cues without ids and projects without dates read the same in every process,
@@ -632,7 +634,7 @@ TEST_F(ProjectStoreMerge, DeletionSurvivesAnotherProgramRewritingAFileOfTheEarli
     writeFile(environment.dataFolder() + QStringLiteral("/projects.json"), R"({"version": 2, "projects": [
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Kept", "items": [{"title": "A", "isDone": true}]},
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Deleted", "items": [{"title": "B"}, {"title": "C"}]}]})");
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 2);
     store.deleteProjects({store.projects().at(1).id});
 

@@ -14,6 +14,7 @@ namespace {
 class ProjectStoreOperations : public ::testing::Test {
 protected:
     TestEnvironment environment;
+    PosixFileSystem disk;
     FakeDesktop desktop;
     std::unique_ptr<ProjectStore> store;
     int changes = 0;
@@ -21,7 +22,7 @@ protected:
     // A store that starts from a data file holding `projects`.
     void open(const QList<AudioProject>& projects) {
         writeDataFile(projects);
-        store = std::make_unique<ProjectStore>(desktop.seams());
+        store = std::make_unique<ProjectStore>(disk, desktop.seams());
         QObject::connect(store.get(), &ProjectStore::projectsChanged, [this] { ++changes; });
     }
     const AudioProject& at(int index) const { return store->projects().at(index); }
@@ -161,7 +162,7 @@ TEST_F(ProjectStoreOperations, AddTypeTakesItsColourFromTheCount) {
 
 TEST_F(ProjectStoreOperations, EachStoreHasTypesOfItsOwn) {
     open({});
-    ProjectStore other(desktop.seams());
+    ProjectStore other(disk, desktop.seams());
     ASSERT_NE(&store->registry(), &other.registry());
     int otherChanges = 0;
     QObject::connect(&other.registry(), &TypeRegistry::typesChanged, [&otherChanges] { ++otherChanges; });

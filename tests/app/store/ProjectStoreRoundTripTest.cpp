@@ -143,14 +143,14 @@ protected:
 };
 
 TEST_P(ProjectStoreRoundTrip, EveryStateOfTheStoreReadsBackFromItsFileUnchanged) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     for (int step = 0; step < 120; ++step) {
         operate(store);
         if (!store.isDirty())
             continue;
         store.flush();
         ASSERT_FALSE(store.isDirty()) << "step " << step << ": " << store.saveProblem().text().toStdString();
-        const Storage::ReadResult read = Storage::read();
+        const Storage::ReadResult read = Storage::read(disk);
         ASSERT_EQ(read.kind, Storage::ReadResult::Kind::Decoded) << read.error.text().toStdString();
         ASSERT_TRUE(read.library == store.currentLibrary()) << "seed " << GetParam() << ", step " << step;
     }

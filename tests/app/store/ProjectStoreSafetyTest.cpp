@@ -65,12 +65,12 @@ protected:
 TEST_F(ProjectStoreSafety, ReaderOutOfDescriptorsChangesNeitherTheFileNorTheStore) {
     writeDataFile({first, second});
     const QByteArray before = readFile(dataFile());
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 2);
 
-    const int kind = runInChild([] {
+    const int kind = runInChild([&] {
         const DescriptorLimit limit(1);
-        return int(Storage::read().kind);
+        return int(Storage::read(disk).kind);
     });
     EXPECT_EQ(kind, int(Storage::ReadResult::Kind::Unreadable));
     ASSERT_TRUE(waitUntilIdle(store));
@@ -89,7 +89,7 @@ TEST_F(ProjectStoreSafety, StartWithoutTheLockThenAnEditKeepsTheOriginalAside) {
         std::unique_ptr<ProjectStore> store;
         {
             const DescriptorLimit limit(0);
-            store = std::make_unique<ProjectStore>(desktop.seams());
+            store = std::make_unique<ProjectStore>(disk, desktop.seams());
         }
         EXPECT_TRUE(store->projects().isEmpty());
         const AudioProject added = named(QStringLiteral("Added"));
@@ -112,7 +112,7 @@ TEST_F(ProjectStoreSafety, StartWithoutTheLockThenAnEditKeepsTheOriginalAside) {
 TEST_F(ProjectStoreSafety, PassingReadErrorHealsAtTheRetry) {
     writeDataFile({first, second});
     expectInChild([&] {
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         {
             const DescriptorLimit limit(0);
             changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
@@ -130,7 +130,7 @@ TEST_F(ProjectStoreSafety, PassingReadErrorHealsAtTheRetry) {
 
 TEST_F(ProjectStoreSafety, WidgetChangeInsideTheEchoWindowSurvivesTheNextEdit) {
     writeDataFile({first, second});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine 1"); });
     store.flush();
     ASSERT_EQ(store.activity().writes, 1);
@@ -149,7 +149,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeInsideTheEchoWindowSurvivesTheNextEdit) {
 
 TEST_F(ProjectStoreSafety, WidgetChangeWhileAnEditOfAnotherProjectIsUnsaved) {
     writeDataFile({first, second});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
     // The folder event merges at once; the edit stays pending.
@@ -164,7 +164,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeWhileAnEditOfAnotherProjectIsUnsaved) {
 
 TEST_F(ProjectStoreSafety, WidgetChangeOfTheSameProjectLosesToTheUnsavedEdit) {
     writeDataFile({first, second});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     // No chance to read in between: the save itself has to merge.
     changeInAnotherProgram([&](Library& library) {
@@ -182,7 +182,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeOfTheSameProjectLosesToTheUnsavedEdit) {
 TEST_F(ProjectStoreSafety, DeletionOnEitherSideStaysDeletedAndTheOtherChangeIsKept) {
     const AudioProject third = named(QStringLiteral("Third"));
     writeDataFile({first, second, third});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
 
     store.deleteProjects({second.id});
     changeInAnotherProgram([&](Library& library) {
@@ -202,7 +202,7 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Kept", "items": [{"title": "A", "isDone": true}]},
         {"id": "6F9619FF-8B86-D011-B42D-00C04FC96500", "name": "Deleted", "items": [{"title": "B"}]}]})");
     const qint64 startSecond = QDateTime::currentSecsSinceEpoch();
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 2);
     // The next read dates the undated records at another second than the start's.
     ASSERT_TRUE(waitUntil([&] { return QDateTime::currentSecsSinceEpoch() > startSecond; }, kPatience));
@@ -234,7 +234,7 @@ TEST_F(ProjectStoreSafety, AWritePastTheFileSizeLimitFailsAndTheChangeWaitsForRo
         {
             FileSizeCap cap(rlim_t(held.size()));
             ASSERT_TRUE(cap.isLowered());
-            ProjectStore store(desktop.seams());
+            ProjectStore store(disk, desktop.seams());
             store.addProject(large);
             ASSERT_TRUE(waitUntil([&] { return store.activity().failedWrites >= 1; }, kPatience));
             EXPECT_EQ(store.saveProblem().error.number, EFBIG);
@@ -257,10 +257,10 @@ TEST_F(ProjectStoreSafety, AWritePastTheFileSizeLimitFailsAndTheChangeWaitsForRo
         ASSERT_TRUE(base);
         Library unsaved = *base;
         unsaved.projects.first() = grown;
-        ASSERT_TRUE(RescueCopy::write(base, unsaved, QDateTime::currentDateTime()).done());
+        ASSERT_TRUE(RescueCopy::write(disk, base, unsaved, QDateTime::currentDateTime()).done());
         const FileSizeCap cap(rlim_t(written.size()));
         ASSERT_TRUE(cap.isLowered());
-        const ProjectStore restarted(desktop.seams());
+        const ProjectStore restarted(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return restarted.hasStarted(); }, kPatience));
         EXPECT_EQ(readFile(dataFile()), written);
         EXPECT_EQ(QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files).size(), 1)
@@ -280,7 +280,7 @@ TEST_F(ProjectStoreSafety, ARescueCopyThatCannotBeMergedAtTheStartIsSaidAndTried
     ASSERT_TRUE(base);
     Library unsaved = *base;
     unsaved.projects.first().notes = QString(8192, QLatin1Char('r'));
-    const FileOutcome copy = RescueCopy::write(base, unsaved, QDateTime::currentDateTime());
+    const FileOutcome copy = RescueCopy::write(disk, base, unsaved, QDateTime::currentDateTime());
     ASSERT_TRUE(copy.done());
     const auto rescueCopies = [] {
         return QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files);
@@ -290,7 +290,7 @@ TEST_F(ProjectStoreSafety, ARescueCopyThatCannotBeMergedAtTheStartIsSaidAndTried
         // Room for a short note of the user's, not for the rescued one.
         FileSizeCap cap(rlim_t(held.size() + 64));
         ASSERT_TRUE(cap.isLowered());
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
         const SaveProblem notMerged{SaveProblem::Kind::RescueNotMerged, {dataFile(), EFBIG}, copy.path};
         EXPECT_EQ(store.saveProblem(), notMerged);
@@ -327,14 +327,14 @@ TEST_F(ProjectStoreSafety, ARescueCopyWaitingForAReadOnlyDataFolderNamesThatFold
     ASSERT_TRUE(base);
     Library unsaved = *base;
     unsaved.projects.first().notes = QStringLiteral("rescued");
-    const FileOutcome copy = RescueCopy::write(base, unsaved, QDateTime::currentDateTime());
+    const FileOutcome copy = RescueCopy::write(disk, base, unsaved, QDateTime::currentDateTime());
     ASSERT_TRUE(copy.done());
 
     expectInChild([&] {
         ReadOnlyFolder dataFolder(environment.dataFolder());
         ASSERT_TRUE(dataFolder.isMade());
         testing::internal::CaptureStderr();
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
         const SaveProblem notMerged{
             SaveProblem::Kind::RescueNotMerged, {environment.dataFolder(), dataFolder.error()}, copy.path};
@@ -361,7 +361,7 @@ protected:
 };
 
 TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     breakTheFile();
     store.addProject(first);
     QList<SaveProblem> asked;
@@ -379,7 +379,7 @@ TEST_F(FailingSaves, QuitAsksUntilTheWriteSucceeds) {
 }
 
 TEST_F(FailingSaves, QuitAnywayAndSignalQuitKeepARescueCopyAndLogIt) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     breakTheFile();
     store.addProject(first);
     QList<UnsavedChangesGuard::Question> asked;
@@ -438,7 +438,7 @@ TEST_F(FailingSaves, TheWriteAtExitRetiresTheRescueCopyOfEitherQuit) {
         QFile::remove(dataFile()); // what the case before left
         const AudioProject tape = named(bySignal ? QStringLiteral("By a signal") : QStringLiteral("Anyway"));
         {
-            ProjectStore store(desktop.seams());
+            ProjectStore store(disk, desktop.seams());
             breakTheFile();
             store.addProject(tape);
             UnsavedChangesGuard guard(store, quitAnyway);
@@ -455,7 +455,7 @@ TEST_F(FailingSaves, TheWriteAtExitRetiresTheRescueCopyOfEitherQuit) {
         changeInAnotherProgram([](Library& library) { library.projects.clear(); });
         testing::internal::CaptureStderr();
         {
-            ProjectStore next(desktop.seams());
+            ProjectStore next(disk, desktop.seams());
             ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
             EXPECT_TRUE(next.projects().isEmpty());
         }
@@ -475,7 +475,7 @@ TEST_F(FailingSaves, ProgressStepsOfARescueCopyAddToTheWidgetsStep) {
     writeDataFile({tape});
     const QByteArray read = readFile(dataFile());
     {
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntilIdle(store));
         UnsavedChangesGuard guard(store, quitAnyway);
         testing::internal::CaptureStderr();
@@ -492,11 +492,11 @@ TEST_F(FailingSaves, ProgressStepsOfARescueCopyAddToTheWidgetsStep) {
     }
     mendTheFile();
     writeFile(dataFile(), read);
-    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(); });
+    runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(disk); });
     ASSERT_EQ(projectsInFile().first().manualProgress, 0.5) << "the widget's step";
 
     testing::internal::CaptureStderr();
-    const ProjectStore next(desktop.seams());
+    const ProjectStore next(disk, desktop.seams());
     ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(projectsInFile().first().manualProgress, 0.7);
@@ -506,13 +506,14 @@ TEST_F(FailingSaves, ProgressStepsOfARescueCopyAddToTheWidgetsStep) {
 }
 
 TEST(RescueCopyTest, NamedByANumberAndTheTimeInUtcNeverReplacingAnEarlierCopy) {
+    PosixFileSystem disk;
     TestEnvironment environment;
     const QDateTime at(QDate(2026, 3, 4), QTime(13, 6, 7), QTimeZone("Asia/Shanghai"));
     const Library one{{AudioProject::make(QStringLiteral("One"), ProjectType::musicID)}, ProjectType::defaults()};
     const Library two{{AudioProject::make(QStringLiteral("Two"), ProjectType::sfxID)}, ProjectType::defaults()};
     const QString folder = environment.stateHome() + QStringLiteral("/Sorvel/");
-    const FileOutcome first = RescueCopy::write(std::nullopt, one, at);
-    const FileOutcome second = RescueCopy::write(one, two, at);
+    const FileOutcome first = RescueCopy::write(disk, std::nullopt, one, at);
+    const FileOutcome second = RescueCopy::write(disk, one, two, at);
     EXPECT_EQ(first.path, folder + QStringLiteral("projects-rescued-1-20260304-050607Z.json"));
     EXPECT_EQ(second.path, folder + QStringLiteral("projects-rescued-2-20260304-050607Z.json"));
     // Read as a data file, a copy is its unsaved library and members of its own.
@@ -526,9 +527,9 @@ TEST(RescueCopyTest, NamedByANumberAndTheTimeInUtcNeverReplacingAnEarlierCopy) {
     EXPECT_EQ(unsavedIn(second.path), two);
 
     // A merged copy's number is not taken again.
-    RescueCopy::retire(second.path, QStringLiteral("retired"));
+    RescueCopy::retire(disk, second.path, QStringLiteral("retired"));
     ASSERT_TRUE(QFileInfo::exists(folder + QStringLiteral("projects-restored-2-20260304-050607Z.json")));
-    EXPECT_EQ(RescueCopy::write(one, two, at).path,
+    EXPECT_EQ(RescueCopy::write(disk, one, two, at).path,
               folder + QStringLiteral("projects-rescued-3-20260304-050607Z.json"));
 }
 
@@ -536,6 +537,7 @@ TEST(RescueCopyTest, NamedByANumberAndTheTimeInUtcNeverReplacingAnEarlierCopy) {
 // in the order they were made, so the latest change is the one the file
 // keeps, however the names sort as text.
 TEST(RescueCopyTest, CopiesOfOneSecondAreMergedInTheOrderTheyWereMade) {
+    PosixFileSystem disk;
     TestEnvironment environment;
     AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
     writeDataFile({tape});
@@ -545,11 +547,11 @@ TEST(RescueCopyTest, CopiesOfOneSecondAreMergedInTheOrderTheyWereMade) {
     for (int take = 1; take <= 10; ++take) {
         Library unsaved = *base;
         unsaved.projects.first().notes = QStringLiteral("take %1").arg(take);
-        ASSERT_TRUE(RescueCopy::write(base, unsaved, at).done());
+        ASSERT_TRUE(RescueCopy::write(disk, base, unsaved, at).done());
     }
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 10);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 10);
     testing::internal::GetCapturedStderr();
     const QList<AudioProject> inFile = projectsInFile();
     ASSERT_EQ(inFile.size(), 1);
@@ -585,13 +587,15 @@ TEST(SaveProblemTextTest, TheSystemsReasonIsSaidInChineseAndThePathKept) {
 // A write the system refuses reaches the banner with its errno: a file size
 // limit lower than the data file makes every write fail with EFBIG.
 TEST(SaveProblemTextTest, TheErrnoOfAFailedWriteReachesTheBanner) {
+    PosixFileSystem disk;
     TestEnvironment environment;
     expectInChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit tiny{8, RLIM_INFINITY};
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
         testing::internal::CaptureStderr();
-        const Storage::SaveResult saved = Storage::save([](const Library*) { return Library{}; }, false);
+        const Storage::SaveResult saved = Storage::save(
+            disk, [](const Library*) { return Library{}; }, false);
         testing::internal::GetCapturedStderr();
         ASSERT_FALSE(saved.written);
         EXPECT_EQ(saved.error.number, EFBIG) << saved.error.text().toStdString();

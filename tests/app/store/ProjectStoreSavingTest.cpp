@@ -33,6 +33,7 @@ constexpr int kPatience = 5000;
 class ProjectStoreSaving : public ::testing::Test {
 protected:
     TestEnvironment environment;
+    PosixFileSystem disk;
     FakeDesktop desktop;
 
     QString dataFile() const { return environment.dataFolder() + QStringLiteral("/projects.json"); }
@@ -48,7 +49,7 @@ protected:
 };
 
 TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     EXPECT_TRUE(store.projects().isEmpty());
     EXPECT_EQ(store.registry().types(), ProjectType::defaults());
     EXPECT_TRUE(store.isWatching());
@@ -63,7 +64,7 @@ TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) 
 // another program changed it since: the first read tells the widget too.
 TEST_F(ProjectStoreSaving, AStartThatReadsProjectsTellsTheWidgetToReadAgain) {
     writeDataFile({AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID)});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(store.projects().size(), 1);
@@ -73,7 +74,7 @@ TEST_F(ProjectStoreSaving, AStartThatReadsProjectsTellsTheWidgetToReadAgain) {
 TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
     const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
 
     QElapsedTimer clock;
     QList<qint64> writeTimes;
@@ -117,7 +118,7 @@ TEST_F(ProjectStoreSaving, BurstOfChangesIsWrittenOnceAfterTheLastChange) {
 }
 
 TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::sfxID);
     store.addProject(tape);
     EXPECT_TRUE(store.isDirty());
@@ -137,7 +138,7 @@ TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
 TEST_F(ProjectStoreSaving, OwnWriteIsNotReadBackDuringTheEchoWindow) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     int changes = 0;
     QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
 
@@ -170,13 +171,14 @@ TEST_F(ProjectStoreSaving, OwnWriteIsNotReadBackDuringTheEchoWindow) {
 TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteChangesNothing) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     const int reloadsAtStart = desktop.reloads;
     int changes = 0;
     QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
 
     // The widget's intent: one coordinated read, change and write.
-    ASSERT_TRUE(Storage::mutate([&](Library& library) { library.projects.first().advanceCue(tape.items.first().id); }));
+    ASSERT_TRUE(
+        Storage::mutate(disk, [&](Library& library) { library.projects.first().advanceCue(tape.items.first().id); }));
     ASSERT_TRUE(
         waitUntil([&] { return store.project(tape.id)->items.first().stage == CueStage::Composing; }, kPatience));
     EXPECT_EQ(changes, 1);
@@ -199,7 +201,7 @@ TEST_F(ProjectStoreSaving, ChangeOfAnotherProgramAppearsAndAnIdenticalRewriteCha
 TEST_F(ProjectStoreSaving, ChangeWrittenInPlaceByAnotherProgramAppears) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(store.hasStarted());
     const auto rewriteInPlace = [&](const QString& name) {
         AudioProject renamed = *store.project(tape.id);
@@ -263,10 +265,11 @@ private:
     static constexpr int pauseSteps = 100; // of 10 ms: a second
 
     int rewrite(const QByteArray& path, const QByteArray& bytes) const {
+        PosixFileSystem disk;
         ::close(m_goOn[1]);
         const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         const qsizetype half = bytes.size() / 2;
-        if (fd < 0 || !RegularFile::writeAll(fd, bytes.constData(), half))
+        if (fd < 0 || !RegularFile::writeAll(disk, fd, bytes.constData(), half))
             return 1;
         char word = 0;
         if (::read(m_goOn[0], &word, 1) != 1)
@@ -279,7 +282,8 @@ private:
                 break;
             ::usleep(10000);
         }
-        return RegularFile::writeAll(fd, bytes.constData() + half, bytes.size() - half) && ::close(fd) == 0 ? 0 : 3;
+        return RegularFile::writeAll(disk, fd, bytes.constData() + half, bytes.size() - half) && ::close(fd) == 0 ? 0
+                                                                                                                  : 3;
     }
 
     int m_goOn[2] = {-1, -1};
@@ -295,7 +299,7 @@ private:
 TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotWrittenOver) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(waitUntilIdle(store));
     const auto rewrite = [&](const AudioProject& added, const std::function<void()>& whileHalfWritten) {
         QList<AudioProject> projects = projectsInFile();
@@ -339,7 +343,7 @@ TEST_F(ProjectStoreSaving, AFileRewrittenInPlaceWithAPauseIsReadWhenFinishedNotW
 TEST_F(ProjectStoreSaving, AFileLeftHalfWrittenIsNeverWrittenOverByTheIdleApplication) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(waitUntilIdle(store));
     const auto halfWrittenBy = [&](const AudioProject& added) {
         QList<AudioProject> projects = projectsInFile();
@@ -435,6 +439,7 @@ public:
 
 private:
     static int rewrite(const QByteArray& path, const QByteArray& bytes, int pieces, int pauseMs) {
+        PosixFileSystem disk;
         const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         struct stat written {};
         if (fd < 0 || ::fstat(fd, &written) != 0)
@@ -444,7 +449,7 @@ private:
                 ::usleep(useconds_t(pauseMs) * 1000);
             const qsizetype from = bytes.size() * piece / pieces;
             const qsizetype to = bytes.size() * (piece + 1) / pieces;
-            if (!RegularFile::writeAll(fd, bytes.constData() + from, to - from))
+            if (!RegularFile::writeAll(disk, fd, bytes.constData() + from, to - from))
                 return 2;
         }
         struct stat named {};
@@ -466,7 +471,7 @@ private:
 TEST_F(ProjectStoreSaving, AChangeWaitsWhileAnotherProgramRewritesTheFileInPlace) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(waitUntilIdle(store));
     const auto withAdded = [&](const AudioProject& added) {
         QList<AudioProject> projects = projectsInFile();
@@ -517,14 +522,15 @@ TEST_F(ProjectStoreSaving, AChangeWaitsWhileAnotherProgramRewritesTheFileInPlace
 TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhenTheWindowEnds) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
 
     QElapsedTimer sinceWrite;
     QObject::connect(&store, &ProjectStore::saveFinished, [&] { sinceWrite.start(); });
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     ASSERT_TRUE(waitUntil([&] { return store.activity().writes == 1; }, kPatience));
 
-    ASSERT_TRUE(Storage::mutate([](Library& library) { library.projects.first().name = QStringLiteral("Renamed"); }));
+    ASSERT_TRUE(
+        Storage::mutate(disk, [](Library& library) { library.projects.first().name = QStringLiteral("Renamed"); }));
     // Seen before the window has passed, it was read inside it.
     qint64 renameSeenAt = -1;
     ASSERT_TRUE(waitUntil(
@@ -542,7 +548,7 @@ TEST_F(ProjectStoreSaving, ChangeWrittenRightAfterTheStoresOwnWriteIsPickedUpWhe
 }
 
 TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     const AudioProject first = AudioProject::make(QStringLiteral("First"), ProjectType::musicID);
     store.addProject(first);
     // A link into a folder that does not exist: the write has nowhere to go.
@@ -579,7 +585,7 @@ TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
 }
 
 TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     const AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
     store.addProject(tape);
     breakDataFile();
@@ -595,7 +601,7 @@ TEST_F(ProjectStoreSaving, FailedWriteIsTriedAgainWithoutAnotherChange) {
 TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsReplacedOnlyByAChange) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     int changes = 0;
     QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
 
@@ -625,7 +631,7 @@ TEST_F(ProjectStoreSaving, UndecodableFileLeavesTheProjectsInMemoryAndIsReplaced
 TEST_F(ProjectStoreSaving, DamagedFileAtStartIsReplacedOnlyByAChangeOfTheUser) {
     const QByteArray damaged = R"({"version": 2, "projects": [{"id": "x", "name": "Almost fixed",}]})";
     writeFile(dataFile(), damaged);
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(waitUntil([&] { return store.saveProblem().kind == SaveProblem::Kind::FileUndecodable; }, kPatience));
     EXPECT_TRUE(asideCopies().isEmpty()) << "a read keeps no copy";
 
@@ -651,7 +657,7 @@ TEST_F(ProjectStoreSaving, ChangeOfALinkedDataFileAppears) {
     ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
     ASSERT_TRUE(QFile::link(elsewhere + QStringLiteral("/projects.json"), dataFile()));
     writeDataFile({AudioProject::make(QStringLiteral("First"), ProjectType::musicID)});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 1);
 
     const AudioProject second = AudioProject::make(QStringLiteral("Second"), ProjectType::musicID);
@@ -670,7 +676,7 @@ TEST_F(ProjectStoreSaving, ADanglingLinkedDataFileIsReadWhenItsTargetAppears) {
         ASSERT_TRUE(QDir().mkpath(environment.dataFolder()));
         QFile::remove(dataFile());
         ASSERT_TRUE(QFile::link(targetFolder + QStringLiteral("/projects.json"), dataFile()));
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntilIdle(store));
         EXPECT_TRUE(store.projects().isEmpty());
 
@@ -704,7 +710,7 @@ TEST_F(ProjectStoreSaving, PastTheWatchLimitAChangeOfAnotherProgramStillAppears)
         ASSERT_TRUE(limit.isLowered());
         const int log = ::open(QFile::encodeName(logged).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         ASSERT_TRUE(log >= 0 && ::dup2(log, STDERR_FILENO) == STDERR_FILENO);
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         EXPECT_FALSE(store.isWatching());
         ASSERT_TRUE(waitUntilIdle(store));
         const int bound = 2 * FileStampPoller::intervalMs + kPatience;
@@ -732,7 +738,7 @@ TEST_F(ProjectStoreSaving, PastTheWatchLimitAChangeOfAnotherProgramStillAppears)
 TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPlace) {
     const AudioProject tape = projectWithCue(QStringLiteral("Tape"));
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
 
     // Swapped in atomically: a link to a folder opens, but cannot be read.
     const QString link = environment.scratch() + QStringLiteral("/link.json");
@@ -758,7 +764,7 @@ TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPl
 
 TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
     writeDataFile({AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID)});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 1);
     const int reloadsAtStart = desktop.reloads;
     ASSERT_TRUE(QFile::remove(dataFile()));
@@ -778,7 +784,7 @@ TEST_F(ProjectStoreSaving, RemovedFileEmptiesTheStore) {
 
 TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdit) {
     writeFile(dataFile() + QStringLiteral("/inside.txt"), "user data");
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     EXPECT_TRUE(store.projects().isEmpty());
     EXPECT_TRUE(asideCopies().isEmpty()) << "a read never moves anything";
 

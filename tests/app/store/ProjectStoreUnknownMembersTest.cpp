@@ -28,7 +28,7 @@ protected:
 
 TEST_F(ProjectStoreUnknownMembers, AnEditWrittenKeepsEveryMemberNoRecordReads) {
     writeFile(Storage::filePath(), fileWithUnknownMembers);
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 1);
 
     store.update(filmID, [](AudioProject& project) { project.notes = QStringLiteral("edited"); });
@@ -50,13 +50,13 @@ TEST_F(ProjectStoreUnknownMembers, AnEditWrittenKeepsEveryMemberNoRecordReads) {
 // members, but none of the copy's.
 TEST_F(ProjectStoreUnknownMembers, ARescueCopyMergedIntoTheFileKeepsItsMembersAndAddsNoneOfItsOwn) {
     writeFile(Storage::filePath(), fileWithUnknownMembers);
-    const Storage::ReadResult read = Storage::read();
+    const Storage::ReadResult read = Storage::read(disk);
     ASSERT_EQ(read.kind, Storage::ReadResult::Kind::Decoded);
     Library unsaved = read.library;
     unsaved.projects.first().notes = QStringLiteral("rescued");
-    ASSERT_TRUE(RescueCopy::write(read.library, unsaved, QDateTime::currentDateTime()).done());
+    ASSERT_TRUE(RescueCopy::write(disk, read.library, unsaved, QDateTime::currentDateTime()).done());
 
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(FolderLock::usualPatienceMs)), 1);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(FolderLock::usualPatienceMs)), 1);
     const QByteArray written = readFile(Storage::filePath());
     ASSERT_TRUE(written.contains("\"notes\": \"rescued\"")) << "the copy was not merged";
     expectEveryUnknownMemberIn(written);
@@ -69,7 +69,7 @@ TEST_F(ProjectStoreUnknownMembers, TheBannerNamesTheCopyOfAFileWhoseRepeatedMemb
         "projects": [{"id": "5F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "From the first list"}],
         "projects": [{"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "name": "Film"}]})";
     writeFile(Storage::filePath(), repeated);
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_EQ(store.projects().size(), 1);
     EXPECT_TRUE(store.saveProblem().isEmpty()) << "nothing is dropped until a write";
 

@@ -31,8 +31,9 @@ public:
     // `whileHeld` runs on the holder's thread once the lock is taken.
     explicit FolderHolder(std::function<void()> whileHeld = {}) {
         m_thread = std::thread([this, whileHeld] {
+            PosixFileSystem disk;
             QDir().mkpath(Storage::directory());
-            const FolderLock lock(Storage::directory(), FolderLock::Mode::Write);
+            const FolderLock lock(disk, Storage::directory(), FolderLock::Mode::Write);
             if (whileHeld)
                 whileHeld();
             m_held = true;
@@ -77,7 +78,7 @@ protected:
 
 TEST_F(ProjectStoreWorker, BurstOfEditsDuringASlowWriteEndsWithTheNewestAndNothingOlderAfterIt) {
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     QStringList written; // the notes of each write, in order
     QObject::connect(&store, &ProjectStore::saveFinished, [&](bool ok) {
         EXPECT_TRUE(ok);
@@ -106,7 +107,7 @@ TEST_F(ProjectStoreWorker, BurstOfEditsDuringASlowWriteEndsWithTheNewestAndNothi
 
 TEST_F(ProjectStoreWorker, QuitDuringAWriteWaitsForItThenWritesTheNewerChange) {
     writeDataFile({tape});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     QStringList written;
     QObject::connect(&store, &ProjectStore::saveFinished, [&](bool) { written << projectsInFile().first().notes; });
 
@@ -124,7 +125,7 @@ TEST_F(ProjectStoreWorker, QuitDuringAWriteWaitsForItThenWritesTheNewerChange) {
 
 TEST_F(ProjectStoreWorker, FolderEventDuringAWriteIsHandledAfterItAndOwnBytesAreNotForeign) {
     writeDataFile({tape, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     int changes = 0;
     QObject::connect(&store, &ProjectStore::projectsChanged, [&] { ++changes; });
 
@@ -149,7 +150,7 @@ TEST_F(ProjectStoreWorker, FolderEventDuringAWriteIsHandledAfterItAndOwnBytesAre
 
 TEST_F(ProjectStoreWorker, ChangeWrittenJustBeforeTheStoresWriteIsMergedAndShown) {
     writeDataFile({tape, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
 
     AudioProject changed = other;
     changed.notes = QStringLiteral("theirs");
@@ -170,7 +171,7 @@ TEST_F(ProjectStoreWorker, ChangeWrittenJustBeforeTheStoresWriteIsMergedAndShown
 TEST_F(ProjectStoreWorker, EditsMadeWhileAReadWaitsStayOnTopOfWhatItBrings) {
     const AudioProject third = AudioProject::make(QStringLiteral("Third"), ProjectType::musicID);
     writeDataFile({tape, other, third});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     ASSERT_TRUE(waitUntilIdle(store));
 
     AudioProject changed = other;
@@ -192,7 +193,7 @@ TEST_F(ProjectStoreWorker, EditsMadeWhileAReadWaitsStayOnTopOfWhatItBrings) {
 
 TEST_F(ProjectStoreWorker, DamagedFileDecodedOnTheWorkerKeepsTheProjectsAndTheUnsavedEdit) {
     writeDataFile({tape, other});
-    ProjectStore store(desktop.seams());
+    ProjectStore store(disk, desktop.seams());
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     QSaveFile garbage(Storage::filePath());
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
@@ -212,10 +213,10 @@ TEST_F(ProjectStoreWorker, DamagedFileDecodedOnTheWorkerKeepsTheProjectsAndTheUn
 // next, however large the file, and lets them go once no job has come for a while.
 TEST_F(ProjectStoreWorker, ParserBuffersStayBetweenReadsAndGoAfterAWhileWithoutJobs) {
     // Larger than the buffers a thread without a kept parser holds on to.
-    ASSERT_TRUE(Storage::save(bench::sampleLibrary(800, 30, 10)));
+    ASSERT_TRUE(Storage::save(disk, bench::sampleLibrary(800, 30, 10)));
     ASSERT_GT(QFileInfo(Storage::filePath()).size(), 8 << 20);
-    const auto read = [] {
-        EXPECT_EQ(Storage::read().kind, Storage::ReadResult::Kind::Decoded);
+    const auto read = [&] {
+        EXPECT_EQ(Storage::read(disk).kind, Storage::ReadResult::Kind::Decoded);
         return StorageWorker::Delivery();
     };
 

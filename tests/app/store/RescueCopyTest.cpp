@@ -35,17 +35,17 @@ protected:
     AudioProject alpha = AudioProject::make(QStringLiteral("Alpha"), ProjectType::musicID);
 
     // The copy of a quit that renamed the tape `name`, grown from what the file holds.
-    static FileOutcome keepRenamed(const QString& name, const QDateTime& at) {
+    FileOutcome keepRenamed(const QString& name, const QDateTime& at) {
         const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
         EXPECT_TRUE(base);
         Library unsaved = base.value_or(Library{});
         unsaved.projects.first().name = name;
-        return RescueCopy::write(base, unsaved, at);
+        return RescueCopy::write(disk, base, unsaved, at);
     }
     // Merges every copy as a start does; the log.
-    static std::string restoreAll(int expected) {
+    std::string restoreAll(int expected) {
         testing::internal::CaptureStderr();
-        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), expected);
+        EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), expected);
         return testing::internal::GetCapturedStderr();
     }
 };
@@ -113,7 +113,7 @@ TEST_F(RescueCopyOrder, CopiesInAStateFolderThatCannotBeWrittenWaitWhileThisRuns
         ReadOnlyFolder stateFolder(RescueCopy::folder());
         ASSERT_TRUE(stateFolder.isMade());
         testing::internal::CaptureStderr();
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
         EXPECT_EQ(store.project(alpha.id)->name, alpha.name) << "the copy is not taken in";
         const SaveProblem waiting{SaveProblem::Kind::RescueNotCarried, {RescueCopy::folder(), stateFolder.error()}};
@@ -149,7 +149,7 @@ protected:
     // A copy of `run` up to `revision`, stepped by 0.1 at each revision
     // up to it, and changed by `change`.
     FileOutcome keepStepped(const Library& base, const QUuid& run, quint64 revision,
-                            const std::function<void(AudioProject&)>& change) const {
+                            const std::function<void(AudioProject&)>& change) {
         Library unsaved = base;
         RescueCopy::KeptSteps steps{run, revision, {}};
         for (quint64 step = 1; step <= revision; ++step) {
@@ -158,7 +158,7 @@ protected:
                 AdjustProgressIntent::steppedProgress(unsaved.projects.first().manualProgress, 0.1);
         }
         change(unsaved.projects.first());
-        return RescueCopy::write(base, unsaved, Clock::now(), steps);
+        return RescueCopy::write(disk, base, unsaved, Clock::now(), steps);
     }
 };
 
@@ -179,7 +179,7 @@ TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfIts
         ASSERT_TRUE(cap.isLowered());
         QList<RescueCopy::NotMerged> notWritten;
         testing::internal::CaptureStderr();
-        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 1);
+        EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience), &notWritten), 1);
         ASSERT_EQ(notWritten.size(), 1);
         EXPECT_EQ(notWritten.first().path, later.path);
         EXPECT_EQ(notWritten.first().why.number, EFBIG);
@@ -187,7 +187,7 @@ TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfIts
         testing::internal::GetCapturedStderr();
     });
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 1);
     testing::internal::GetCapturedStderr();
 
     const AudioProject inFile = projectsInFile().first();
@@ -209,9 +209,9 @@ TEST_F(RescueCopySteps, AFileReplacedWhileACopyIsMergedIsMergedWithIt) {
     theirs.projects.first().manualProgress = 0.5;
     theirs.projects.first().notes = QStringLiteral("From another program");
 
-    HeldWrite merge([] {
+    HeldWrite merge([&] {
         testing::internal::CaptureStderr();
-        return RescueCopy::restoreAll(FolderLock::patientFor(kPatience)) == 1 ? 0 : 1;
+        return RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)) == 1 ? 0 : 1;
     });
     const int holds = merge.actAtEachHold([&](int pass) {
         if (pass == 0)
@@ -234,7 +234,7 @@ TEST_F(RescueCopySteps, AFileReplacedWhileACopyIsMergedIsMergedWithIt) {
 
     // Retired: the next start merges nothing more.
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 0);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 0);
     testing::internal::GetCapturedStderr();
     EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.6);
 }
@@ -254,7 +254,7 @@ TEST_F(RescueCopySteps, TheStepsOfACopyMergedAtTheStartCountOnceWhenTheStoreWrit
         FileSizeCap cap(rlim_t(held.size() + 64));
         ASSERT_TRUE(cap.isLowered());
         testing::internal::CaptureStderr();
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
         EXPECT_EQ(store.project(tape.id)->notes.size(), 8192) << "on the shelf";
         EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
@@ -305,7 +305,7 @@ TEST_F(RescueCopySteps, RetiredCopiesLeaveABoundedTraceThatTheStartReadsCheaply)
         run = QUuid::createUuid();
         ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
         testing::internal::CaptureStderr();
-        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+        EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 1);
         testing::internal::GetCapturedStderr();
     }
     EXPECT_LT(bytesInFolder(RescueCopy::folder()), copySize / 4)
@@ -319,7 +319,7 @@ TEST_F(RescueCopySteps, RetiredCopiesLeaveABoundedTraceThatTheStartReadsCheaply)
     const qint64 before = bytesReadSoFar();
     ASSERT_GE(before, 0);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 1);
     testing::internal::GetCapturedStderr();
     EXPECT_LT(bytesReadSoFar() - before, 4 * copySize) << "read for " << starts << " earlier starts";
     const AudioProject inFile = projectsInFile().first();
@@ -354,7 +354,7 @@ TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt)
             testing::internal::CaptureStderr();
             if (!sameRun) {
                 QList<RescueCopy::NotMerged> notWritten;
-                EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience), &notWritten), 0);
+                EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience), &notWritten), 0);
                 QStringList waiting;
                 for (const RescueCopy::NotMerged& copy : std::as_const(notWritten))
                     waiting << copy.path;
@@ -363,7 +363,7 @@ TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt)
                 testing::internal::GetCapturedStderr();
                 return;
             }
-            ProjectStore store(desktop.seams());
+            ProjectStore store(disk, desktop.seams());
             ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
             EXPECT_EQ(store.project(tape.id)->name, QStringLiteral("Alpha-second"));
             EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::RescueNotMerged);
@@ -380,7 +380,7 @@ TEST_F(RescueCopySteps, ACopyThatCannotBeMergedYetHoldsBackTheCopiesMadeAfterIt)
         });
         // The next start merges what is left, in the order it was made.
         testing::internal::CaptureStderr();
-        EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), sameRun ? 0 : 2);
+        EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), sameRun ? 0 : 2);
         testing::internal::GetCapturedStderr();
 
         const QList<AudioProject> inFile = projectsInFile();
@@ -414,8 +414,9 @@ protected:
         return QDir(RescueCopy::folder()).entryList({prefix + QLatin1Char('*')}, QDir::Files);
     }
     static void mergeAtStart(const std::function<void()>& arm) {
+        PosixFileSystem disk;
         arm();
-        RescueCopy::restoreAll(FolderLock::patientFor(kPatience));
+        RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience));
     }
 
     // `carry`, in a child, writes a rescue copy that steps the tape by 0.1
@@ -443,11 +444,11 @@ protected:
             const bool landed = projectsInFile().first().name == renamedAtTheQuit;
             EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, landed ? before + 0.1 : before);
 
-            runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(); });
+            runInAnotherProgram([&] { AdjustProgressIntent{RecordCoding::idText(tape.id), 0.1}.perform(disk); });
             changeInAnotherProgram([&](Library& library) { library.projects.first().name = renamedElsewhere; });
             testing::internal::CaptureStderr();
             {
-                const ProjectStore next(desktop.seams());
+                const ProjectStore next(disk, desktop.seams());
                 ASSERT_TRUE(waitUntil([&] { return next.hasStarted(); }, kPatience));
             }
             testing::internal::GetCapturedStderr();
@@ -474,7 +475,7 @@ protected:
 TEST_F(RescueCopyCrash, AKillAnywhereInTheWriteAtExitMergesTheCopyOnce) {
     killAtEveryStep([] {},
                     [&](const std::function<void()>& arm) {
-                        ProjectStore store(desktop.seams());
+                        ProjectStore store(disk, desktop.seams());
                         if (!waitUntilIdle(store))
                             return;
                         UnsavedChangesGuard guard(store, quitAnyway);
@@ -504,7 +505,7 @@ TEST_F(RescueCopyCrash, AKillAnywhereInTheStartsMergeMergesTheCopyOnce) {
             unsaved.projects.first().name = renamedAtTheQuit;
             RescueCopy::KeptSteps steps{QUuid::createUuid(), 2, {}};
             steps.steps.add(tape.id, 0.1, 1);
-            ASSERT_TRUE(RescueCopy::write(base, unsaved, Clock::now(), steps).done());
+            ASSERT_TRUE(RescueCopy::write(disk, base, unsaved, Clock::now(), steps).done());
             ASSERT_EQ(copies(QStringLiteral("projects-rescued-")).size(), 1);
         },
         mergeAtStart);
@@ -520,7 +521,7 @@ TEST_F(RescueCopyCrash, AKillAnywhereInTheMergeOfALaterCopyOfARunCountsTheEarlie
             const QUuid run = QUuid::createUuid();
             ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
             testing::internal::CaptureStderr();
-            ASSERT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 1);
+            ASSERT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 1);
             testing::internal::GetCapturedStderr();
             ASSERT_TRUE(keepStepped(*base, run, 2, [&](AudioProject& p) { p.name = renamedAtTheQuit; }).done());
         },
@@ -537,7 +538,7 @@ TEST_F(RescueCopyCrash, UnderALimitBelowTwiceTheDataFileNoCopyIsKeptAndTheLogSay
     expectInChild([&] {
         const FileSizeCap cap(rlim_t(size + size / 20));
         ASSERT_TRUE(cap.isLowered());
-        ProjectStore store(desktop.seams());
+        ProjectStore store(disk, desktop.seams());
         ASSERT_TRUE(waitUntilIdle(store));
         QString named = QStringLiteral("not asked");
         UnsavedChangesGuard guard(store, [&](const UnsavedChangesGuard::Question& question) {

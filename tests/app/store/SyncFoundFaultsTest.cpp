@@ -34,12 +34,12 @@ TEST_F(SyncFoundFaults, LaterRescueCopyOfARunAddsNoStepTheFirstBroughtInWhenTheF
     steps.add(tape.id, -0.1, 2);
     const QDateTime at = QDateTime::currentDateTimeUtc();
     // 0.5 stepped down twice; a widget's step up, read in; another one after the quit.
-    ASSERT_TRUE(RescueCopy::write(withProgress(tape, 0.5), withProgress(tape, 0.3), at, {run, 2, steps}).done());
-    ASSERT_TRUE(RescueCopy::write(withProgress(tape, 0.7), withProgress(tape, 0.5), at, {run, 3, steps}).done());
+    ASSERT_TRUE(RescueCopy::write(disk, withProgress(tape, 0.5), withProgress(tape, 0.3), at, {run, 2, steps}).done());
+    ASSERT_TRUE(RescueCopy::write(disk, withProgress(tape, 0.7), withProgress(tape, 0.5), at, {run, 3, steps}).done());
     writeDataFile(withProgress(tape, 0.9).projects);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RescueCopy::restoreAll(FolderLock::patientFor(kPatience)), 2);
+    EXPECT_EQ(RescueCopy::restoreAll(disk, FolderLock::patientFor(kPatience)), 2);
     testing::internal::GetCapturedStderr();
     ASSERT_EQ(projectsInFile().size(), 1);
     EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.7)

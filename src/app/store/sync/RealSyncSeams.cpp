@@ -76,7 +76,7 @@ namespace {
 
 class DiskCarrier final : public RescueCarrier {
 public:
-    DiskCarrier(const QStringList& paths, const QString& what) : m_carrier(paths, what) {}
+    DiskCarrier(FileSystem& files, const QStringList& paths, const QString& what) : m_carrier(files, paths, what) {}
     int replacing(const Storage::WriteMark& mark) override { return m_carrier.replacing(mark); }
     void replaced(bool durable) override { m_carrier.replaced(durable); }
     void notReplaced() override { m_carrier.notReplaced(); }
@@ -89,16 +89,16 @@ private:
 } // namespace
 
 std::unique_ptr<RescueCarrier> DiskFiles::carryRescues(const QStringList& paths, const QString& what) {
-    return std::make_unique<DiskCarrier>(paths, what);
+    return std::make_unique<DiskCarrier>(m_files, paths, what);
 }
 
 void DiskFiles::migrate(const FolderLock::Waiter& waiter) {
-    LegacyMigration::migrateData(waiter);
+    LegacyMigration::migrateData(m_files, waiter);
 }
 
 SyncFiles::RescuesMerged DiskFiles::mergeRescues(const FolderLock::Waiter& waiter) {
     RescuesMerged merged;
-    merged.merged = RescueCopy::restoreAll(waiter, &merged.notWritten, &merged.notCarried);
+    merged.merged = RescueCopy::restoreAll(m_files, waiter, &merged.notWritten, &merged.notCarried);
     return merged;
 }
 

@@ -10,6 +10,8 @@
 
 namespace sorvel {
 
+class FileSystem;
+
 // The sync's time on the event loop: QTimers and the system's clocks.
 class EventLoopClock final : public QObject, public SyncClock {
 public:
@@ -41,23 +43,29 @@ private:
     StorageWorker m_worker;
 };
 
-// The data folder on disk (Storage, RescueCopy, LegacyMigration).
+// The data folder (Storage, RescueCopy, LegacyMigration), on the file
+// system it is given: the disk in the program, whatever a test puts there.
 class DiskFiles final : public SyncFiles {
 public:
+    // `files` must outlive this and every job and carrier it runs.
+    explicit DiskFiles(FileSystem& files) : m_files(files) {}
     void migrate(const FolderLock::Waiter& waiter) override;
     RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override;
-    void removeStaleDrafts(const FolderLock::Waiter& waiter) override { Storage::removeStaleDrafts(waiter); }
-    Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(waiter); }
+    void removeStaleDrafts(const FolderLock::Waiter& waiter) override { Storage::removeStaleDrafts(m_files, waiter); }
+    Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return Storage::read(m_files, waiter); }
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                              const FolderLock::Waiter& waiter, Storage::Carried* carried,
                              const std::optional<Storage::FileIdentity>& stillUndecodable) override {
-        return Storage::save(resolve, keepDecodedAside, waiter, carried, stillUndecodable);
+        return Storage::save(m_files, resolve, keepDecodedAside, waiter, carried, stillUndecodable);
     }
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
                             const RescueCopy::KeptSteps& steps, bool landed) override {
-        return RescueCopy::write(base, unsaved, at, steps, landed);
+        return RescueCopy::write(m_files, base, unsaved, at, steps, landed);
     }
     std::unique_ptr<RescueCarrier> carryRescues(const QStringList& paths, const QString& what) override;
+
+private:
+    FileSystem& m_files;
 };
 
 } // namespace sorvel
