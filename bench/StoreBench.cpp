@@ -46,7 +46,7 @@ void updateOneProject(benchmark::State& state) {
     const QUuid target = store->projects().at(projectCount / 2).id;
     for (auto _ : state)
         store->update(target, [](AudioProject& p) { p.notes += QLatin1Char('x'); });
-    store->flush();
+    store->saveNow();
 }
 
 // From an edit to its data file written, the save delay included.

@@ -1,102 +1,76 @@
 #!/usr/bin/env python3
-"""Checks the sync's table in docs/ARCHITECTURE.md against its state machine.
+"""Checks the sync's table in docs/ARCHITECTURE.md against the machine's own.
 
-The table is the one under "## The data file's sync"; its rows are
-"| State | Event | What is done | Next state |". Names in backticks are checked:
-in the State, Event and Next state columns against the enums SyncState and
-SyncEvent of src/app/store/sync/SyncMachine.h, in "What is done" against
-SyncAction (or SyncEvent, for the event an action leads to). The State column is "any" or a list of states. The check fails when
-
-  - a state, an event or an action of the code is missing from the table,
-  - the table names a state, event or action the code does not have,
-  - a pair of a state and an event has no row.
+The machine's table (src/app/store/sync/SyncMachine.cpp) is printed by the
+program sorvel-sync-table, built from it. The table under "## The data file's
+sync" in the map must be that output line for line: the same rows, with the
+same states, event, condition, actions in order, next state and step, in the
+same order. The check fails at the first row that differs and prints it.
+With --write it puts the printed table in the map's place instead.
 """
 import argparse
+import os
 import pathlib
-import re
+import subprocess
 import sys
 
-TICKED = re.compile(r"`([A-Za-z]+)`")
 SECTION = "## The data file's sync"
+HEADER = "| State | Event | Condition |"
 
 
-def enum_values(header: str, name: str):
-    found = re.search(r"enum\s+class\s+" + name + r"\s*\{(.*?)\};", header, re.S)
-    if not found:
-        raise SystemExit(f"sync table: no enum {name} in the machine's header")
-    body = re.sub(r"//[^\n]*", "", found.group(1))
-    return [v.strip().split("=")[0].strip() for v in body.split(",") if v.strip()]
+def table_span(lines):
+    """The first and one past the last line of the table in the section."""
+    try:
+        start = next(i for i, line in enumerate(lines) if line.startswith(SECTION))
+    except StopIteration:
+        raise SystemExit(f"sync table: no section '{SECTION}' in the map")
+    for i in range(start + 1, len(lines)):
+        if lines[i].startswith("## "):
+            break
+        if lines[i].startswith(HEADER):
+            end = i
+            while end < len(lines) and lines[end].startswith("|"):
+                end += 1
+            return i, end
+    raise SystemExit("sync table: the section has no table starting with " + HEADER)
 
 
-def table_rows(doc: str):
-    parts = doc.split(SECTION, 1)
-    if len(parts) < 2:
-        raise SystemExit(f"sync table: no section '{SECTION}'")
-    section = parts[1].split("\n## ", 1)[0]
-    rows = []
-    for line in section.splitlines():
-        line = line.strip()
-        if not line.startswith("|") or set(line) <= set("|- "):
-            continue
-        cells = [c.strip() for c in line.strip("|").split("|")]
-        if len(cells) != 4 or cells[0] == "State":
-            continue
-        rows.append(cells)
-    if not rows:
-        raise SystemExit("sync table: the section has no table")
-    return rows
-
-
-def check(header_path: pathlib.Path, doc_path: pathlib.Path):
-    header = header_path.read_text(encoding="utf-8")
-    states = enum_values(header, "SyncState")
-    events = enum_values(header, "SyncEvent")
-    actions = enum_values(header, "SyncAction")
-    problems = []
-    covered = set()
-    named = {"state": set(), "event": set(), "action": set()}
-    for state_cell, event_cell, done_cell, next_cell in table_rows(doc_path.read_text(encoding="utf-8")):
-        row_states = TICKED.findall(state_cell)
-        row_events = TICKED.findall(event_cell)
-        for state in row_states + TICKED.findall(next_cell):
-            if state not in states:
-                problems.append(f"the table names the state {state}, which SyncState does not have")
-            named["state"].add(state)
-        for event in row_events:
-            if event not in events:
-                problems.append(f"the table names the event {event}, which SyncEvent does not have")
-            named["event"].add(event)
-        for action in TICKED.findall(done_cell):
-            if action in events:
-                continue  # what is done may name the event that follows
-            if action not in actions:
-                problems.append(f"the table names the action {action}, which SyncAction does not have")
-            named["action"].add(action)
-        # "any" covers every state but names none: a state must be named somewhere.
-        covered.update((s, e) for s in (states if state_cell == "any" else row_states) for e in row_events)
-    for kind, values in (("state", states), ("event", events), ("action", actions)):
-        for value in values:
-            if value not in named[kind]:
-                problems.append(f"the {kind} {value} of the code is missing from the table")
-    for state in states:
-        for event in events:
-            if (state, event) not in covered and state in named["state"] and event in named["event"]:
-                problems.append(f"no row for the state {state} and the event {event}")
-    return problems, len(states), len(events), len(actions)
+def printed(printer: pathlib.Path):
+    if not printer.is_file():
+        raise SystemExit(f"sync table: no {printer}; build the target sorvel-sync-table first")
+    out = subprocess.run([str(printer)], check=True, capture_output=True, text=True).stdout
+    return out.splitlines()
 
 
 def main():
     repo = pathlib.Path(__file__).resolve().parent.parent
+    build = pathlib.Path(os.environ.get("SORVEL_BUILD_DIR", repo / "build"))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--header", type=pathlib.Path, default=repo / "src/app/store/sync/SyncMachine.h")
+    parser.add_argument("--printer", type=pathlib.Path, default=build / "tools/sorvel-sync-table")
     parser.add_argument("--doc", type=pathlib.Path, default=repo / "docs/ARCHITECTURE.md")
+    parser.add_argument("--write", action="store_true", help="put the printed table in the map")
     args = parser.parse_args()
-    problems, states, events, actions = check(args.header, args.doc)
-    for problem in problems:
-        print(f"sync table: {problem}")
-    if problems:
+    code = printed(args.printer)
+    lines = args.doc.read_text(encoding="utf-8").splitlines()
+    start, end = table_span(lines)
+    doc = lines[start:end]
+    if args.write:
+        lines[start:end] = code
+        args.doc.write_text("\n".join(lines) + "\n", encoding="utf-8")
+        print(f"sync table: wrote {len(code) - 2} rows into {args.doc}")
+        return 0
+    for number, (mine, theirs) in enumerate(zip(doc, code)):
+        if mine != theirs:
+            print(f"sync table: row {number - 1} of the map differs from the machine's")
+            print(f"  map:     {mine}")
+            print(f"  machine: {theirs}")
+            return 1
+    if len(doc) != len(code):
+        longer, name = (doc, "map") if len(doc) > len(code) else (code, "machine")
+        print(f"sync table: the {name} has {abs(len(doc) - len(code))} more row(s), the first:")
+        print(f"  {name}: {longer[min(len(doc), len(code))]}")
         return 1
-    print(f"sync table: {states} states, {events} events and {actions} actions, every pair has its row")
+    print(f"sync table: the map's {len(code) - 2} rows are the machine's, in its order")
     return 0
 
 

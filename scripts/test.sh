@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the layering, the sync's table on the map and
-# that the data file's code reaches the disk only through FileSystem, builds with warnings as errors,
+# Installs what is missing, checks the layering and that the data file's code reaches the disk
+# only through FileSystem, builds with warnings as errors, checks the sync's table on the map,
 # runs every test, runs each test program again in a shuffled order, runs the
 # core and store tests again under AddressSanitizer
 # and UndefinedBehaviorSanitizer (./build-asan, or $SORVEL_ASAN_BUILD_DIR) and
@@ -10,10 +10,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 python3 "$here/scripts/check-layers.py"
-python3 "$here/scripts/check-sync-table.py"
 python3 "$here/scripts/check-file-seam.py"
 "$here/scripts/build.sh" -DSORVEL_WERROR=ON
 build=${SORVEL_BUILD_DIR:-$here/build}
+python3 "$here/scripts/check-sync-table.py" --printer "$build/tools/sorvel-sync-table"
 asan_build=${SORVEL_ASAN_BUILD_DIR:-$here/build-asan}
 tsan_build=${SORVEL_TSAN_BUILD_DIR:-$here/build-tsan}
 

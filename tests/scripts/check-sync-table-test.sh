@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The sync table's check on copies of the machine's header and of the map: as
-# they are it passes, and each way the two can drift apart fails it.
-# Usage: check-sync-table-test.sh <path of scripts/check-sync-table.py> [case ...]
+# The sync table's check on a copy of the map and a printer built from a copy
+# of the machine's table: as they are it passes, and each way the two can
+# drift apart, in the map or in the code, fails it.
+# Usage: check-sync-table-test.sh <scripts/check-sync-table.py> <built printer> [case ...]
 # Without a case, runs them all.
 set -uo pipefail
 check=$1
+printer=$2
 repo=$(cd "$(dirname "$check")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -12,67 +14,99 @@ failures=0
 # shellcheck source=expect-outcome.sh
 source "$(dirname "${BASH_SOURCE[0]}")/expect-outcome.sh"
 
-copies() { # <name>: fresh copies of the header and the map under $scratch/<name>
+map() { # <name>: a fresh copy of the map under $scratch/<name>
   mkdir -p "$scratch/$1"
-  cp "$repo/src/app/store/sync/SyncMachine.h" "$scratch/$1/SyncMachine.h"
   cp "$repo/docs/ARCHITECTURE.md" "$scratch/$1/ARCHITECTURE.md"
   echo "$scratch/$1"
 }
 
-expect() { # <pass|fail> <description> <folder> [what the failure must say]
-  expect_outcome "$1" "$2" "${4:-}" python3 "$check" --header "$3/SyncMachine.h" --doc "$3/ARCHITECTURE.md"
+# <name> <python that edits the text in `s`>: a printer built from a copy of
+# the machine with the edit made; fails the case when the edit did not apply.
+printer_of() {
+  local t=$scratch/$1
+  mkdir -p "$t/src/app/store/sync" "$t/src/core"
+  cp "$repo/src/app/store/sync/SyncMachine.h" "$repo/src/app/store/sync/SyncMachine.cpp" "$t/src/app/store/sync/"
+  cp "$repo/src/core/EnumText.h" "$t/src/core/"
+  python3 - "$t/src/app/store/sync/SyncMachine.cpp" "$2" <<'PY' || return 1
+import sys
+path, edit = sys.argv[1], sys.argv[2]
+s = open(path).read()
+before = s
+exec(edit)
+if s == before:
+    sys.exit("the edit of the machine's table did not apply")
+open(path, "w").write(s)
+PY
+  # shellcheck disable=SC2046
+  c++ -std=c++20 -fPIC -I"$t/src" $(pkg-config --cflags Qt6Core) -o "$t/printer" \
+    "$repo/tools/sync-table/SyncTablePrinter.cpp" "$t/src/app/store/sync/SyncMachine.cpp" \
+    $(pkg-config --libs Qt6Core) || return 1
+  echo "$t/printer"
 }
 
-TheCodeAsItIsPasses() {
-  expect pass "the header and the map as they are" "$(copies as-is)"
+expect() { # <pass|fail> <description> <printer> <map folder> [what the failure must say]
+  expect_outcome "$1" "$2" "${5:-}" python3 "$check" --printer "$3" --doc "$4/ARCHITECTURE.md"
 }
 
-StateMissingFromTheTableFails() {
-  t=$(copies state)
-  sed -i 's/^enum class SyncState {/&\n    Frozen,/' "$t/SyncMachine.h"
-  expect fail "a state the table lacks" "$t" "the state Frozen of the code is missing"
+# Edits of the map's table, as python on the text `s`.
+doc_edit() { # <folder> <python>
+  python3 - "$1/ARCHITECTURE.md" "$2" <<'PY'
+import sys
+path, edit = sys.argv[1], sys.argv[2]
+s = open(path).read()
+before = s
+exec(edit)
+if s == before:
+    sys.exit("the edit of the map did not apply")
+open(path, "w").write(s)
+PY
 }
 
-EventMissingFromTheTableFails() {
-  t=$(copies event)
-  sed -i 's/^enum class SyncEvent {/&\n    Hiccup, \/\/ a comment, as the others have/' "$t/SyncMachine.h"
-  expect fail "an event the table lacks" "$t" "the event Hiccup of the code is missing"
+swap_lines='lines = s.split("\n"); a = next(i for i, l in enumerate(lines) if FIRST in l); b = next(i for i, l in enumerate(lines) if SECOND in l); lines[a], lines[b] = lines[b], lines[a]; s = "\n".join(lines)'
+
+TheTablesAsTheyArePass() {
+  expect pass "the map and the machine as they are" "$printer" "$(map as-is)"
 }
 
-ActionMissingFromTheTableFails() {
-  t=$(copies action)
-  sed -i 's/^enum class SyncAction {/&\n    Shrug,/' "$t/SyncMachine.h"
-  expect fail "an action the table lacks" "$t" "the action Shrug of the code is missing"
+NextStateChangedInTheMapFails() {
+  t=$(map next-doc)
+  doc_edit "$t" 's = s.replace("`StopSaveTimer`, `StartWrite` | job `Write`", "`StopSaveTimer`, `StartWrite` | job `Read`", 1)'
+  expect fail "a next state changed in the map" "$printer" "$t" "| job \`Read\`"
 }
 
-StateOnlyInTheTableFails() {
-  t=$(copies table-state)
-  sed -i 's/^| `WaitingForFolder` | `LockFree` |/| `WaitingForFolder`, `Dozing` | `LockFree` |/' "$t/ARCHITECTURE.md"
-  expect fail "a state the code does not have" "$t" "names the state Dozing"
+NextStateChangedInTheCodeFails() {
+  p=$(printer_of next-code 's = s.replace("constexpr SyncNext writing{.job = J::Write", "constexpr SyncNext writing{.job = J::Read", 1)') ||
+    { echo "could not build the changed printer"; failures=$((failures + 1)); return; }
+  expect fail "a next state changed in the code" "$p" "$(map next-code-doc)" "machine: .*job \`Read\`"
 }
 
-EventOnlyInTheTableFails() {
-  t=$(copies table-event)
-  sed -i 's/^| any | `KeepRescue` |/| any | `KeepRescue`, `PowerCut` |/' "$t/ARCHITECTURE.md"
-  expect fail "an event the code does not have" "$t" "names the event PowerCut"
+ActionDroppedFromTheMapFails() {
+  t=$(map action-doc)
+  doc_edit "$t" 's = s.replace("`ShowRead`, `ReloadWidget`, ", "`ShowRead`, ", 1)'
+  expect fail "an action dropped from a row of the map" "$printer" "$t" "map: .*\`ShowRead\`, \`MarkInStep\`"
 }
 
-ActionOnlyInTheTableFails() {
-  t=$(copies table-action)
-  sed -i 's/`KeepRescueCopy`: the unsaved/`KeepRescueCopy`, `PrintIt`: the unsaved/' "$t/ARCHITECTURE.md"
-  expect fail "an action the code does not have" "$t" "names the action PrintIt"
+ActionDroppedFromTheCodeFails() {
+  p=$(printer_of action-code 's = s.replace("A::ShowRead, A::ReloadWidget,", "A::ShowRead,", 1)') ||
+    { echo "could not build the changed printer"; failures=$((failures + 1)); return; }
+  expect fail "an action dropped from a row of the code" "$p" "$(map action-code-doc)" "machine: .*\`ShowRead\`, \`MarkInStep\`"
 }
 
-PairWithoutARowFails() {
-  t=$(copies pair)
-  sed -i '/^| `WaitingForFolder` | `LockFree` |/d' "$t/ARCHITECTURE.md"
-  expect fail "a state and an event without a row" "$t" "no row for the state WaitingForFolder and the event LockFree"
+RowsSwappedInTheMapFails() {
+  t=$(map swap-doc)
+  doc_edit "$t" "FIRST = '| job \`FirstRead\`, \`Read\`, \`Write\` | \`LockBusy\`'; SECOND = '| any | \`LockBusy\`'; $swap_lines"
+  expect fail "two rows swapped in the map" "$printer" "$t" "map: *| any | \`LockBusy\`"
 }
 
-cases=("${@:2}")
-[ ${#cases[@]} -eq 0 ] && cases=(TheCodeAsItIsPasses StateMissingFromTheTableFails EventMissingFromTheTableFails
-  ActionMissingFromTheTableFails StateOnlyInTheTableFails EventOnlyInTheTableFails ActionOnlyInTheTableFails
-  PairWithoutARowFails)
+RowsSwappedInTheCodeFails() {
+  p=$(printer_of swap-code "FIRST = 'row(jobRuns, E::LockBusy'; SECOND = 'row(any, E::LockBusy'; $swap_lines") ||
+    { echo "could not build the changed printer"; failures=$((failures + 1)); return; }
+  expect fail "two rows swapped in the code" "$p" "$(map swap-code-doc)" "machine: *| any | \`LockBusy\`"
+}
+
+cases=("${@:3}")
+[ ${#cases[@]} -eq 0 ] && cases=(TheTablesAsTheyArePass NextStateChangedInTheMapFails NextStateChangedInTheCodeFails
+  ActionDroppedFromTheMapFails ActionDroppedFromTheCodeFails RowsSwappedInTheMapFails RowsSwappedInTheCodeFails)
 for c in "${cases[@]}"; do "$c"; done
 [ "$failures" -eq 0 ] && echo "sync table check: ${#cases[@]} case(s) as expected"
 exit $((failures > 0))

@@ -113,7 +113,7 @@ TEST_F(WidgetAndApplication, ATapRightAfterTheApplicationSavedReachesTheApplicat
 
     // Its next save writes both.
     application.update(edited.id, [](AudioProject& project) { project.notes = QStringLiteral("混音已交"); });
-    application.flush();
+    application.saveNow();
     EXPECT_EQ(storedProject(tapped.id).manualProgress, 0.4);
     EXPECT_EQ(storedProject(edited.id).name, QStringLiteral("春季 BGM 终版"));
     EXPECT_EQ(storedProject(edited.id).notes, QStringLiteral("混音已交"));

@@ -128,7 +128,7 @@ void AppDelegate::quitBySignal() {
 
 void AppDelegate::commitData(QSessionManager&) {
     // The session may end without a regular quit; write what is pending now.
-    m_store.flush();
+    m_store.saveNow();
 }
 
 } // namespace sorvel

@@ -416,8 +416,8 @@ bool ProjectStore::isWaitingForFolder() const {
     return m_sync.isWaitingForFolder();
 }
 
-void ProjectStore::flush(int folderPatienceMs) {
-    m_sync.flush(folderPatienceMs);
+void ProjectStore::quit(int folderPatienceMs) {
+    m_sync.quit(folderPatienceMs);
 }
 
 void ProjectStore::apply(const Library& library) {

@@ -3,6 +3,7 @@
 #include "app/store/ProjectChange.h"
 #include "app/store/SaveProblem.h"
 #include "app/store/sync/DataFileSync.h"
+#include "app/store/UnsavedChangesGuard.h"
 #include "core/AudioProject.h"
 #include "core/FileOutcome.h"
 #include "core/Library.h"
@@ -28,7 +29,7 @@ class FolderWatch;
 // application goes through one of its operations; keeping the data file in
 // step with them (writing, reading what other programs wrote, merging) is the
 // DataFileSync's, which it tells of every change.
-class ProjectStore final : public QObject {
+class ProjectStore final : public QObject, public UnsavedChangesGuard::Changes {
     Q_OBJECT
 public:
     struct ArchiveOptions {
@@ -111,16 +112,20 @@ public:
     QStringList archive(const QSet<QUuid>& ids, const ArchiveOptions& options,
                         const std::optional<QString>& archiveFolder);
 
-    // Writes a pending change at once (quit); with nothing pending it waits
-    // for nothing. While another program holds the data folder it waits
-    // `folderPatienceMs` in all, and for a disk that does not answer
-    // quitWaitMs, then gives up: the change stays pending (written when the
-    // folder is free) and saveProblem() says why.
-    void flush(int folderPatienceMs = quitWaitMs);
+    // The quit's one wait: writes a pending change at once; with nothing
+    // pending it waits for nothing. While another program holds the data
+    // folder it waits `folderPatienceMs` in all, and for a disk that does not
+    // answer quitWaitMs, then gives up: the change stays pending (written
+    // when the folder is free) and saveProblem() says why.
+    void quit(int folderPatienceMs = quitWaitMs) override;
+    // Writes what is pending now rather than after the save delay, and waits
+    // for it as a quit does (the session may end without a quit): bounded,
+    // never on another program for longer.
+    void saveNow() { quit(); }
     // Keeps the unsaved library in a rescue file (RescueCopy::write), the
     // same one again while nothing changed since. The write that carries
     // these changes to the data file retires it, whenever it lands.
-    FileOutcome keepRescueCopy();
+    FileOutcome keepRescueCopy() override;
 
     // Whether the file's contents have been read once (false only while the
     // start waits for the data folder).
@@ -134,11 +139,11 @@ public:
     // of its merges); none before the first read that found the file or its absence.
     std::optional<Library> lastReadLibrary() const;
 
-    bool isDirty() const { return m_sync.isDirty(); }
+    bool isDirty() const override { return m_sync.isDirty(); }
     // Why the last write failed, while changes wait to be written; empty otherwise.
-    SaveProblem saveProblem() const { return m_sync.saveProblem(); }
+    SaveProblem saveProblem() const override { return m_sync.saveProblem(); }
     // One line naming what has not reached the data file yet; empty when nothing.
-    QString unsavedSummary() const;
+    QString unsavedSummary() const override;
 
     // What the store has done with the data file so far (figures and tests).
     using Activity = SyncActivity;

@@ -1,12 +1,12 @@
 #include "app/store/UnsavedChangesGuard.h"
 
-#include "app/store/ProjectStore.h"
 #include "app/store/SaveProblemText.h"
+#include "app/store/sync/DataFileSync.h"
 #include "core/Log.h"
 
 namespace sorvel {
 
-UnsavedChangesGuard::UnsavedChangesGuard(ProjectStore& store, Presenter presenter)
+UnsavedChangesGuard::UnsavedChangesGuard(Changes& store, Presenter presenter)
     : m_store(store), m_presenter(std::move(presenter)) {}
 
 QString UnsavedChangesGuard::details(const Question& question) {
@@ -21,7 +21,7 @@ bool UnsavedChangesGuard::writeBeforeQuit() {
     if (m_asking)
         return false;
     for (;;) {
-        m_store.flush();
+        m_store.quit(DataFileSync::quitWaitMs);
         if (!m_store.isDirty())
             return true;
         const Question question{m_store.saveProblem(), rescue()};
@@ -41,7 +41,7 @@ bool UnsavedChangesGuard::writeBeforeQuit() {
 }
 
 bool UnsavedChangesGuard::writeBeforeSignalQuit() {
-    m_store.flush();
+    m_store.quit(DataFileSync::quitWaitMs);
     if (!m_store.isDirty())
         return true;
     rescue();
@@ -54,12 +54,12 @@ void UnsavedChangesGuard::writeAtExit() {
     // A quit that already waited for the folder and kept a rescue copy does
     // not wait a second time; what lands by now is still written.
     if (m_settled) {
-        m_store.flush(0);
+        m_store.quit(0);
         return;
     }
     // An end that no quit came before (the session's): the same bounded wait,
     // then the same copy.
-    m_store.flush();
+    m_store.quit(DataFileSync::quitWaitMs);
     if (!m_store.isDirty())
         return;
     rescue();

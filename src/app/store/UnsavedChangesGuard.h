@@ -2,14 +2,13 @@
 
 #include "app/store/SaveProblem.h"
 #include "core/FileError.h"
+#include "core/FileOutcome.h"
 
 #include <QString>
 
 #include <functional>
 
 namespace sorvel {
-
-class ProjectStore;
 
 // Stands between a quit and changes that could not be written: it writes what
 // is pending and, while that fails, asks whether to try again or to quit anyway.
@@ -18,6 +17,18 @@ class ProjectStore;
 // log name, and which the next start merges into the data file.
 class UnsavedChangesGuard {
 public:
+    // What the guard asks of the store that holds the changes (ProjectStore).
+    class Changes {
+    public:
+        virtual void quit(int folderPatienceMs) = 0;
+        virtual bool isDirty() const = 0;
+        virtual SaveProblem saveProblem() const = 0;
+        virtual FileOutcome keepRescueCopy() = 0;
+        virtual QString unsavedSummary() const = 0;
+
+    protected:
+        ~Changes() = default;
+    };
     enum class Choice { TryAgain, QuitAnyway };
     struct Question {
         SaveProblem problem; // why the changes could not be written
@@ -26,7 +37,7 @@ public:
     // Asks the user, from the store's state at the moment of asking.
     using Presenter = std::function<Choice(const Question& question)>;
 
-    UnsavedChangesGuard(ProjectStore& store, Presenter presenter);
+    UnsavedChangesGuard(Changes& store, Presenter presenter);
 
     // The question's text below its title.
     static QString details(const Question& question);
@@ -50,7 +61,7 @@ private:
     QString rescue();
     void logLoss(const QString& how) const;
 
-    ProjectStore& m_store;
+    Changes& m_store;
     Presenter m_presenter;
     bool m_asking = false;
     bool m_settled = false; // the quit gave up on writing and kept a rescue copy

@@ -27,7 +27,7 @@ TEST(SaveProblemBannerTest, NamesTheCauseWhileChangesWaitAndGoesAway) {
     EXPECT_TRUE(banner.isHidden());
     breakDataFile(environment);
     store.addProject(AudioProject::make(QStringLiteral("First"), ProjectType::musicID));
-    store.flush();
+    store.saveNow();
     ASSERT_TRUE(store.isDirty());
     EXPECT_FALSE(store.saveProblem().isEmpty());
     EXPECT_FALSE(banner.isHidden());
@@ -37,7 +37,7 @@ TEST(SaveProblemBannerTest, NamesTheCauseWhileChangesWaitAndGoesAway) {
     EXPECT_FALSE(banner.message().contains(QStringLiteral("No such file"))) << banner.message().toStdString();
 
     mendDataFile(environment);
-    store.flush();
+    store.saveNow();
     EXPECT_FALSE(store.isDirty());
     EXPECT_TRUE(store.saveProblem().isEmpty());
     EXPECT_TRUE(banner.isHidden());

@@ -85,10 +85,10 @@ TEST_F(PanelTapeTest, ManualStepsRoundToTenthsWithinZeroAndOne) {
 
 TEST_F(PanelTapeTest, AStepThatChangesNothingStillStampsAndSaves) {
     const AudioProject full = manual(1.0);
-    store.flush();
+    store.saveNow();
     ASSERT_FALSE(store.isDirty());
     store.update(full.id, [](AudioProject& p) { p.updatedAt = p.updatedAt.addDays(-3); });
-    store.flush();
+    store.saveNow();
     const QDateTime before = store.project(full.id)->updatedAt;
 
     auto tape = openTape(full.id);
@@ -104,7 +104,7 @@ TEST_F(PanelTapeTest, AStepThatChangesNothingStillStampsAndSaves) {
 // store saved still counts.
 TEST_F(PanelTapeTest, ThePlusAddsToAStepTheWidgetMadeMeanwhile) {
     const AudioProject project = manual(0.4);
-    store.flush();
+    store.saveNow();
     auto tape = openTape(project.id);
     tape->findChild<StudioButton*>(QStringLiteral("stepUp"))->click();
     // The widget's tap: another process, under the folder's lock.
@@ -115,7 +115,7 @@ TEST_F(PanelTapeTest, ThePlusAddsToAStepTheWidgetMadeMeanwhile) {
                       : 1;
               }),
               0);
-    store.flush();
+    store.saveNow();
     EXPECT_DOUBLE_EQ(store.project(project.id)->manualProgress, 0.6);
     EXPECT_DOUBLE_EQ(tape->project().manualProgress, 0.6);
 }
@@ -124,7 +124,7 @@ TEST_F(PanelTapeTest, AStepOnAStaleCardChangesNothing) {
     const AudioProject project = manual(0.3);
     auto tape = openTape(project.id);
     store.deleteProjects({project.id});
-    store.flush();
+    store.saveNow();
     tape->step(0.1);
     tape->markDone();
     EXPECT_TRUE(store.projects().isEmpty());

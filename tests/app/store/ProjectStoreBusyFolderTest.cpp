@@ -500,7 +500,7 @@ TEST_F(ProjectStoreBusyFolder, AStoreEndsWithoutWaitingForTheFolder) {
     {
         ProjectStore store(disk, desktop.seams());
         store.addProject(kept);
-        store.flush();
+        store.saveNow();
         EXPECT_TRUE(store.isDirty());
     }
     EXPECT_LT(took.elapsed(), ProjectStore::quitWaitMs + kPromptly);

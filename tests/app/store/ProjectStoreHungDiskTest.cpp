@@ -163,7 +163,7 @@ TEST_F(ProjectStoreHungDisk, ACopyKeptAfterTheStuckWriteLandedCountsItsStepsOnce
         ASSERT_TRUE(disk.isReady());
         disk.hangAfterStep(kBeforeItIsTakenIn);
         store.stepProgress(tape.id, 0.1);
-        store.flush(0); // starts the write, which hangs
+        store.quit(0); // starts the write, which hangs
         store.stepProgress(tape.id, 0.1);
         store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("later"); });
         UnsavedChangesGuard guard(store, quitAnyway);

@@ -60,7 +60,7 @@ protected:
     // Writes the store's changes now; returns what the log said meanwhile.
     static QString flushLogging(ProjectStore& store) {
         testing::internal::CaptureStderr();
-        store.flush();
+        store.saveNow();
         return QString::fromStdString(testing::internal::GetCapturedStderr());
     }
 
@@ -80,7 +80,7 @@ TEST_F(ProjectStoreMerge, WidgetIntentOnAnotherFieldOfTheEditedProjectIsKept) {
         ToggleItemIntent{RecordCoding::idText(film.id), RecordCoding::idText(film.items.at(1).id), CueStage::NotStarted}
             .perform(disk);
     });
-    store.flush();
+    store.saveNow();
 
     const AudioProject written = stored(film.id);
     EXPECT_TRUE(written.isFocused);
@@ -136,7 +136,7 @@ TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
             if (reloadBeforeSaving) {
                 ASSERT_TRUE(waitUntilIdle(store));
             }
-            store.flush();
+            store.saveNow();
             EXPECT_EQ(stored(film.id).manualProgress, 0.6);
             EXPECT_EQ(store.project(film.id)->manualProgress, 0.6);
         }
@@ -147,7 +147,7 @@ TEST_F(ProjectStoreMerge, ProgressStepsHereAddToStepsTheWidgetMadeMeanwhile) {
     store.stepProgress(film.id, 0.1);
     store.update(film.id, [](AudioProject& p) { p.manualProgress = 0.9; });
     widgetSteps();
-    store.flush();
+    store.saveNow();
     EXPECT_EQ(stored(film.id).manualProgress, 0.9) << "a value set outright";
 }
 
@@ -157,7 +157,7 @@ TEST_F(ProjectStoreMerge, OutsideWriterRetitlingOneCueWhileTheStoreChangesAnothe
     store.setCueStage(film.id, film.items.at(2).id, CueStage::Mixed);
     changeInAnotherProgram(
         [&](Library& library) { in(library, film.id)->items[0].title = QStringLiteral("One, retitled"); });
-    store.flush();
+    store.saveNow();
 
     const AudioProject written = stored(film.id);
     EXPECT_EQ(titles(written), (QStringList{"One, retitled", "Two", "Three"}));
@@ -178,7 +178,7 @@ TEST_F(ProjectStoreMerge, LogEntriesAddedOnBothSidesAreAllKeptNewestFirst) {
     changeInAnotherProgram([&](Library& library) {
         in(library, film.id)->log.prepend(LogEntry{QUuid::createUuid(), now.addSecs(-60), QStringLiteral("theirs"), 0});
     });
-    store.flush();
+    store.saveNow();
 
     QStringList texts;
     for (const LogEntry& entry : stored(film.id).log)
@@ -192,7 +192,7 @@ TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
     store.update(film.id, [](AudioProject& p) { p.items.move(0, 2); });
     changeInAnotherProgram(
         [&](Library& library) { in(library, film.id)->items[1].title = QStringLiteral("Two, edited"); });
-    store.flush();
+    store.saveNow();
     EXPECT_EQ(titles(stored(film.id)), (QStringList{"Two, edited", "Three", "One"}));
 
     // The other way round: the order of the other program, the edit of the store.
@@ -201,7 +201,7 @@ TEST_F(ProjectStoreMerge, CuesReorderedOnOneSideAndEditedOnTheOther) {
         QList<Cue>& cues = in(library, film.id)->items;
         std::reverse(cues.begin(), cues.end());
     });
-    store.flush();
+    store.saveNow();
     EXPECT_EQ(titles(stored(film.id)), (QStringList{"One", "Three, edited", "Two, edited"}));
     EXPECT_EQ(store.projects(), projectsInFile());
 }
@@ -288,7 +288,7 @@ TEST_F(ProjectStoreMerge, ConflictOfAReloadRedoneForANewerEditIsLoggedOnce) {
     held.release();
     const bool readLanded =
         waitUntil([&] { return store.project(other.id)->name == QStringLiteral("Other, renamed there"); }, 10000);
-    store.flush();
+    store.saveNow();
     const QString log = QString::fromStdString(testing::internal::GetCapturedStderr());
 
     ASSERT_TRUE(readStarted);
@@ -336,7 +336,7 @@ TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
     writeDataFile({film, other});
     ProjectStore store(disk, desktop.seams());
     store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
-    store.flush();
+    store.saveNow();
     EXPECT_EQ(stored(film.id).items.at(0).number, "");
     EXPECT_EQ(store.project(film.id)->items.at(0).number, "");
 
@@ -344,7 +344,7 @@ TEST_F(ProjectStoreMerge, DeletedProjectWithAnEmptyCueNumberStaysDeleted) {
     store.update(other.id, [](AudioProject& p) { p.notes = QStringLiteral("mine"); });
     changeInAnotherProgram(
         [&](Library& library) { library.projects.removeIf([&](const AudioProject& p) { return p.id == film.id; }); });
-    store.flush();
+    store.saveNow();
     expectOnlyProjectInFile(other.id, QStringLiteral("mine"), store);
 }
 
@@ -353,10 +353,10 @@ TEST_F(ProjectStoreMerge, ProjectWithAnEmptyCueNumberDeletedHereStaysDeleted) {
     writeDataFile({film, other});
     ProjectStore store(disk, desktop.seams());
     store.updateCue(film.id, film.items.at(0).id, [](Cue& cue) { cue.number.clear(); });
-    store.flush();
+    store.saveNow();
     store.deleteProjects({film.id});
     changeInAnotherProgram([&](Library& library) { in(library, other.id)->notes = QStringLiteral("widget"); });
-    store.flush();
+    store.saveNow();
     expectOnlyProjectInFile(other.id, QStringLiteral("widget"), store);
 }
 
@@ -419,7 +419,7 @@ TEST_F(ProjectStoreMerge, EditOfOneOfTwoProjectsSharingAnIdStaysOnItWhenAnotherP
             dropFirstProjectWithIdInAPlainScript(film.id);
         else
             changeInAnotherProgram([&](Library& library) { library.projects.removeFirst(); });
-        store.flush();
+        store.saveNow();
 
         const QList<AudioProject> written = projectsInFile();
         ASSERT_EQ(written.size(), 3);
@@ -475,7 +475,7 @@ TEST_F(ProjectStoreMerge, EditOfTheMiddleOfThreeCopiesStaysOnItWhenAnotherProgra
         projects.replace(2, otherObject);
         top.insert(QStringLiteral("projects"), projects);
     });
-    store.flush();
+    store.saveNow();
 
     const QList<AudioProject> written = projectsInFile();
     ASSERT_EQ(written.size(), 3);
@@ -526,7 +526,7 @@ TEST_F(ProjectStoreMerge, CopiesCreatedInTheSecondOfTheFilesDateKeepTheirIdsWhen
         projects.removeAt(0);
         top.insert(QStringLiteral("projects"), projects);
     });
-    store.flush();
+    store.saveNow();
 
     const QList<AudioProject> written = projectsInFile();
     QStringList names;
@@ -564,7 +564,7 @@ TEST_F(ProjectStoreMerge, EditsOfCuesWithoutIdsStayOnThemWhenAnotherProgramInser
         projects.replace(0, film);
         top.insert(QStringLiteral("projects"), projects);
     });
-    store.flush();
+    store.saveNow();
 
     const QList<Cue> cues = stored(projectID).items;
     ASSERT_EQ(titles(stored(projectID)), (QStringList{"Inserted", "Alpha", "Beta"}));
@@ -651,7 +651,7 @@ TEST_F(ProjectStoreMerge, DeletionSurvivesAnotherProgramRewritingAFileOfTheEarli
     ASSERT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
     ASSERT_EQ(projectsInFile().first().notes, QStringLiteral("rewritten"));
 
-    store.flush();
+    store.saveNow();
     const QList<AudioProject> written = projectsInFile();
     ASSERT_EQ(written.size(), 1);
     EXPECT_EQ(written.first().name, QStringLiteral("Kept"));

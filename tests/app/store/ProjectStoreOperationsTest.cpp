@@ -45,7 +45,7 @@ TEST_F(ProjectStoreOperations, UpdateSignalsOnlyRealChangesButAlwaysSaves) {
     store->update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("n"); });
     EXPECT_EQ(changes, 1);
 
-    store->flush();
+    store->saveNow();
     store->update(QUuid::createUuid(), [](AudioProject& p) { p.notes = QStringLiteral("x"); });
     EXPECT_FALSE(store->isDirty()) << "an unknown id must not schedule a save";
     store->unarchive(QUuid::createUuid());

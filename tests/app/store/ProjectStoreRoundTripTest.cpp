@@ -148,7 +148,7 @@ TEST_P(ProjectStoreRoundTrip, EveryStateOfTheStoreReadsBackFromItsFileUnchanged)
         operate(store);
         if (!store.isDirty())
             continue;
-        store.flush();
+        store.saveNow();
         ASSERT_FALSE(store.isDirty()) << "step " << step << ": " << store.saveProblem().text().toStdString();
         const Storage::ReadResult read = Storage::read(disk);
         ASSERT_EQ(read.kind, Storage::ReadResult::Kind::Decoded) << read.error.text().toStdString();

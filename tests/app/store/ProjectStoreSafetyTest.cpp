@@ -94,7 +94,7 @@ TEST_F(ProjectStoreSafety, StartWithoutTheLockThenAnEditKeepsTheOriginalAside) {
         EXPECT_TRUE(store->projects().isEmpty());
         const AudioProject added = named(QStringLiteral("Added"));
         store->addProject(added);
-        store->flush();
+        store->saveNow();
         EXPECT_FALSE(store->isDirty());
 
         ASSERT_EQ(asideCopies().size(), 1);
@@ -132,7 +132,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeInsideTheEchoWindowSurvivesTheNextEdit) {
     writeDataFile({first, second});
     ProjectStore store(disk, desktop.seams());
     store.update(first.id, [](AudioProject& p) { p.notes = QStringLiteral("mine 1"); });
-    store.flush();
+    store.saveNow();
     ASSERT_EQ(store.activity().writes, 1);
 
     changeInAnotherProgram([&](Library& library) { setNotes(library, second.id, QStringLiteral("widget")); });
@@ -171,7 +171,7 @@ TEST_F(ProjectStoreSafety, WidgetChangeOfTheSameProjectLosesToTheUnsavedEdit) {
         setNotes(library, first.id, QStringLiteral("widget"));
         setNotes(library, second.id, QStringLiteral("widget"));
     });
-    store.flush();
+    store.saveNow();
 
     const QList<AudioProject> written = projectsInFile();
     EXPECT_EQ(find(written, first.id)->notes, QStringLiteral("mine"));
@@ -189,7 +189,7 @@ TEST_F(ProjectStoreSafety, DeletionOnEitherSideStaysDeletedAndTheOtherChangeIsKe
         library.projects.removeIf([&](const AudioProject& p) { return p.id == third.id; });
         setNotes(library, first.id, QStringLiteral("widget"));
     });
-    store.flush();
+    store.saveNow();
     expectOnlyProjectInFile(first.id, QStringLiteral("widget"), store);
 }
 
@@ -208,7 +208,7 @@ TEST_F(ProjectStoreSafety, DeletionInAFileOfTheEarlierFormatStaysDeleted) {
     ASSERT_TRUE(waitUntil([&] { return QDateTime::currentSecsSinceEpoch() > startSecond; }, kPatience));
 
     store.deleteProjects({store.projects().at(1).id});
-    store.flush();
+    store.saveNow();
 
     const QList<AudioProject> written = projectsInFile();
     ASSERT_EQ(written.size(), 1);

@@ -53,7 +53,7 @@ TEST_F(ProjectStoreSaving, FirstStartHoldsDefaultsAndWritesNothingUntilAChange) 
     EXPECT_TRUE(store.projects().isEmpty());
     EXPECT_EQ(store.registry().types(), ProjectType::defaults());
     EXPECT_TRUE(store.isWatching());
-    store.flush();
+    store.saveNow();
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
     EXPECT_EQ(store.activity().writes, 0);
@@ -124,13 +124,13 @@ TEST_F(ProjectStoreSaving, FlushWritesAPendingChangeAtOnceAndOnlyOnce) {
     EXPECT_TRUE(store.isDirty());
     EXPECT_FALSE(QFileInfo::exists(dataFile()));
 
-    store.flush();
+    store.saveNow();
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile(), QList<AudioProject>{tape});
     EXPECT_EQ(desktop.reloads, 1);
 
     ASSERT_TRUE(waitUntilIdle(store)); // the cancelled debounce must not write again
-    store.flush();
+    store.saveNow();
     EXPECT_EQ(store.activity().writes, 1);
     EXPECT_EQ(desktop.reloads, 1);
 }
@@ -564,7 +564,7 @@ TEST_F(ProjectStoreSaving, FailedWriteKeepsTheChangeForTheNextWrite) {
                           kPatience + ProjectStore::echoWindowMs));
     EXPECT_EQ(store.projects().size(), 1);
 
-    store.flush();
+    store.saveNow();
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile(), QList<AudioProject>{first});
 
@@ -755,7 +755,7 @@ TEST_F(ProjectStoreSaving, UnreadableFileLeavesTheProjectsInMemoryAndTheFileInPl
 
     // An edit is written over it only once it is kept aside.
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("edited"); });
-    store.flush();
+    store.saveNow();
     EXPECT_FALSE(store.isDirty());
     ASSERT_EQ(asideCopies().size(), 1);
     EXPECT_TRUE(QFileInfo(environment.dataFolder() + QLatin1Char('/') + asideCopies().first()).isSymLink());
@@ -790,7 +790,7 @@ TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdi
 
     const AudioProject added = AudioProject::make(QStringLiteral("New"), ProjectType::musicID);
     store.addProject(added);
-    store.flush();
+    store.saveNow();
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(projectsInFile().size(), 1);
     ASSERT_EQ(asideCopies().size(), 1);
@@ -801,7 +801,7 @@ TEST_F(ProjectStoreSaving, FolderInTheFilesPlaceAtStartIsMovedAsideByTheFirstEdi
     EXPECT_EQ(store.saveProblem(), (SaveProblem{SaveProblem::Kind::MovedAside, {movedTo, 0}}));
     EXPECT_TRUE(SaveProblemText::forBanner(store.saveProblem(), false).contains(movedTo));
     store.update(added.id, [](AudioProject& p) { p.notes = QStringLiteral("later"); });
-    store.flush();
+    store.saveNow();
     EXPECT_EQ(store.activity().writes, 2);
     EXPECT_EQ(store.saveProblem().error.context, movedTo);
 }

@@ -32,14 +32,14 @@ TEST_F(ProjectStoreUnknownMembers, AnEditWrittenKeepsEveryMemberNoRecordReads) {
     ASSERT_EQ(store.projects().size(), 1);
 
     store.update(filmID, [](AudioProject& project) { project.notes = QStringLiteral("edited"); });
-    store.flush();
+    store.saveNow();
     const QByteArray written = readFile(Storage::filePath());
     ASSERT_TRUE(written.contains("\"notes\": \"edited\"")) << "the edit was not written";
     expectEveryUnknownMemberIn(written);
 
     // And again, over the store's own write.
     store.update(filmID, [](AudioProject& project) { project.name = QStringLiteral("Film, renamed"); });
-    store.flush();
+    store.saveNow();
     const QByteArray rewritten = readFile(Storage::filePath());
     ASSERT_TRUE(rewritten.contains("Film, renamed"));
     expectEveryUnknownMemberIn(rewritten);
@@ -74,7 +74,7 @@ TEST_F(ProjectStoreUnknownMembers, TheBannerNamesTheCopyOfAFileWhoseRepeatedMemb
     EXPECT_TRUE(store.saveProblem().isEmpty()) << "nothing is dropped until a write";
 
     store.update(filmID, [](AudioProject& project) { project.notes = QStringLiteral("edited"); });
-    store.flush();
+    store.saveNow();
     ASSERT_TRUE(readFile(Storage::filePath()).contains("\"notes\": \"edited\""));
     const SaveProblem problem = store.saveProblem();
     ASSERT_EQ(problem.kind, SaveProblem::Kind::RepeatsKeptAside);

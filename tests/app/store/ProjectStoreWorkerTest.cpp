@@ -116,7 +116,7 @@ TEST_F(ProjectStoreWorker, QuitDuringAWriteWaitsForItThenWritesTheNewerChange) {
     ASSERT_TRUE(waitUntil([&] { return store.isWaitingForFolder(); }, kPatience));
     store.update(tape.id, [](AudioProject& p) { p.notes = QStringLiteral("second"); });
     holder.releaseAfter(300);
-    store.flush();
+    store.saveNow();
 
     EXPECT_FALSE(store.isDirty());
     EXPECT_EQ(written, (QStringList{"first", "second"}));

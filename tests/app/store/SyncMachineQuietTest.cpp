@@ -7,16 +7,44 @@ namespace {
 
 using A = SyncAction;
 
-// Changes wait to be written: a write is queued (or due) and a job may run.
-SyncFacts pending(bool workerBusy, bool quietRunning) {
+// Changes wait to be written: a write is queued and the job `job` runs.
+SyncState pending(SyncJob job) {
+    SyncState state;
+    state.job = job;
+    state.pending = SyncPending::WriteWaits;
+    state.file = SyncFile::Undecodable;
+    return state;
+}
+
+SyncFacts quiet(bool running) {
     SyncFacts facts;
-    facts.dirty = true;
-    facts.writeQueued = true;
-    facts.workerBusy = workerBusy;
-    facts.quietRunning = quietRunning;
-    facts.started = true;
-    facts.file = SyncState::Undecodable;
+    facts.quietRunning = running;
     return facts;
+}
+
+// What a dispatch does: the event's row, then each step that follows, with
+// the quiet timer as the actions leave it.
+struct Chain {
+    QList<SyncAction> actions;
+    SyncState next;
+};
+Chain run(SyncState state, SyncEvent event, bool quietRunning) {
+    Chain chain;
+    std::optional<SyncEvent> step = event;
+    while (step) {
+        const SyncTransition t = SyncMachine::on(state, *step, quiet(quietRunning));
+        for (const SyncAction action : t.actions) {
+            if (action == A::StartQuietTimer)
+                quietRunning = true;
+            if (action == A::StopQuietTimer)
+                quietRunning = false;
+        }
+        chain.actions << t.actions;
+        state = t.next;
+        step = t.then;
+    }
+    chain.next = state;
+    return chain;
 }
 
 // A change of the user's meets a file that does not decode, by every way it
@@ -25,43 +53,44 @@ SyncFacts pending(bool workerBusy, bool quietRunning) {
 TEST(SyncMachineQuiet, AChangeIsWrittenOverAnUndecodableFileOnlyOnceTheQuietHasPassed) {
     {
         SCOPED_TRACE("a read finds the file undecodable while the write waits for it");
-        const SyncTransition t = SyncMachine::on(SyncState::Reading, SyncEvent::ReadUndecodable, pending(true, false));
+        const Chain t = run(pending(SyncJob::Read), SyncEvent::ReadUndecodable, false);
         EXPECT_FALSE(t.actions.contains(A::StartWrite));
         EXPECT_TRUE(t.actions.contains(A::StartQuietTimer));
         EXPECT_TRUE(t.actions.contains(A::SayWaitingForQuiet));
-        EXPECT_EQ(t.next, SyncState::Changed);
+        EXPECT_EQ(t.next.job, SyncJob::None);
+        EXPECT_EQ(t.next.pending, SyncPending::WriteWaits);
     }
     {
         SCOPED_TRACE("the write finds it so under the lock");
-        SyncFacts facts = pending(true, false);
-        facts.writeQueued = false;
-        facts.writingJob = true;
-        const SyncTransition t = SyncMachine::on(SyncState::Writing, SyncEvent::WriteWaitsForQuiet, facts);
+        SyncState writing = pending(SyncJob::Write);
+        writing.pending = SyncPending::Changes;
+        const Chain t = run(writing, SyncEvent::WriteWaitsForQuiet, false);
         EXPECT_FALSE(t.actions.contains(A::StartWrite));
         EXPECT_FALSE(t.actions.contains(A::OpenEchoWindow)) << "nothing was written";
-        EXPECT_TRUE(t.actions.contains(A::QueueWrite));
         EXPECT_TRUE(t.actions.contains(A::StartQuietTimer));
         EXPECT_TRUE(t.actions.contains(A::SayWaitingForQuiet));
-        EXPECT_EQ(t.next, SyncState::Changed);
+        EXPECT_EQ(t.next.job, SyncJob::None);
+        EXPECT_EQ(t.next.pending, SyncPending::WriteWaits);
     }
     {
         SCOPED_TRACE("the save timer, and a failed write's end, while the quiet runs");
-        const SyncTransition saved = SyncMachine::on(SyncState::Changed, SyncEvent::SaveTimer, pending(false, true));
+        SyncState changed = pending(SyncJob::None);
+        changed.pending = SyncPending::Changes;
+        const Chain saved = run(changed, SyncEvent::SaveTimer, true);
         EXPECT_FALSE(saved.actions.contains(A::StartWrite));
-        EXPECT_TRUE(saved.actions.contains(A::QueueWrite));
+        EXPECT_EQ(saved.next.pending, SyncPending::WriteWaits);
         EXPECT_TRUE(saved.actions.contains(A::SayWaitingForQuiet));
-        const SyncTransition failed = SyncMachine::on(SyncState::Writing, SyncEvent::WriteFailed, pending(true, true));
-        EXPECT_FALSE(failed.actions.contains(A::StartWrite));
+        EXPECT_FALSE(run(pending(SyncJob::Write), SyncEvent::WriteFailed, true).actions.contains(A::StartWrite));
     }
     {
         SCOPED_TRACE("the quiet passes");
-        const SyncTransition t = SyncMachine::on(SyncState::Changed, SyncEvent::QuietTimer, pending(false, false));
-        EXPECT_EQ(t.actions, (QList<A>{A::NoteFileStill, A::StartWrite}));
-        EXPECT_EQ(t.next, SyncState::Writing);
-        SyncFacts idle;
-        idle.file = SyncState::Undecodable;
-        EXPECT_EQ(SyncMachine::on(SyncState::Undecodable, SyncEvent::QuietTimer, idle).actions,
-                  QList<A>{A::NoteFileStill});
+        const Chain t = run(pending(SyncJob::None), SyncEvent::QuietTimer, false);
+        EXPECT_EQ(t.actions, (QList<A>{A::NoteFileStill, A::StopSaveTimer, A::StartWrite}));
+        EXPECT_EQ(t.next.job, SyncJob::Write);
+        SyncState idle;
+        idle.job = SyncJob::None;
+        idle.file = SyncFile::Undecodable;
+        EXPECT_EQ(run(idle, SyncEvent::QuietTimer, false).actions, QList<A>{A::NoteFileStill});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/store/StorageWorker.h"
 #include "app/store/sync/DataFileSync.h"
+#include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/WidgetIntents.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,6 +28,14 @@ constexpr double kStep = 0.1;
 constexpr int kMostNetSteps = 2;
 constexpr int kActions = 48;
 constexpr qint64 kLongest = 600000; // the simulated time a schedule may take, settling included
+constexpr qint64 kForever = std::numeric_limits<qint64>::max();
+// Once the trouble ends, every change of the user's is in the file within this
+// (after the back-off of a write that failed meanwhile), without a quit.
+constexpr qint64 kReachesFileMs = 5000;
+// What a quit's waits may overrun their bounds by: the deliveries' own steps.
+constexpr qint64 kQuitMarginMs = 100;
+// How often a save starts again on a file that keeps being replaced (Storage).
+constexpr int kMostPasses = 8;
 
 // The program was killed: nothing it does reaches the disk any more.
 struct Killed {};
@@ -37,6 +47,16 @@ QList<QUuid> sorted(const Ids& ids) {
     QList<QUuid> list(ids.cbegin(), ids.cend());
     std::sort(list.begin(), list.end());
     return list;
+}
+
+// A library in a few words: its projects' notes, the shared progress.
+QString described(const Library& library) {
+    QStringList parts;
+    for (const AudioProject& p : library.projects)
+        parts << (p.progressMode == ProgressMode::Manual ? QString::number(p.manualProgress)
+                      : p.notes.isEmpty()                ? QStringLiteral("-")
+                                                         : p.notes);
+    return parts.join(QLatin1Char(' '));
 }
 
 QDateTime fixedDate() {
@@ -81,6 +101,20 @@ struct World {
     int killIn = -1;
     bool killed = false;
     int fileOperations = 0;
+    // The data disk stops answering until then (the worker's job, or its
+    // delivery once the job's last operation is done, waits): -1 answers,
+    // kForever until the process ends.
+    qint64 hangUntil = -1;
+    bool stateFolderHangs = false; // a rescue copy written beside the worker never ends
+    int hangs = 0;
+    // Other programs act right before some of the program's next file
+    // operations, inside its read or write (acting() does it).
+    int actsInsideLeft = 0;
+    int actsInside = 0;
+    std::function<void()> actInside;
+    // The file is missing because another program deleted it (or there was
+    // none at the start): a write over no file starts what must hold anew.
+    bool deletedByOther = false;
 
     // In-place writes of another program: the whole bytes it means to write,
     // in pieces with pauses between them.
@@ -120,14 +154,7 @@ struct World {
     // The file in a few words: its projects, the shared progress.
     QString summary() const {
         const std::optional<Library> library = decoded();
-        if (!library)
-            return QStringLiteral("does not decode");
-        QStringList parts;
-        for (const AudioProject& p : library->projects)
-            parts << (p.progressMode == ProgressMode::Manual ? QString::number(p.manualProgress)
-                          : p.notes.isEmpty()                ? QStringLiteral("-")
-                                                             : p.notes);
-        return parts.join(QLatin1Char(' '));
+        return library ? described(*library) : QStringLiteral("does not decode");
     }
     void folderEvent(int after = 0) { folderEvents << now + after + next(20); }
 
@@ -143,9 +170,16 @@ struct World {
         }
         if (killIn > 0)
             --killIn;
+        if (actsInsideLeft > 0 && actInside && chance(30)) {
+            --actsInsideLeft;
+            ++actsInside;
+            say(QStringLiteral("right before: %1").arg(QLatin1String(what)));
+            actInside();
+        }
         ++fileOperations;
         return true;
     }
+    bool diskAnswers() const { return hangUntil <= now; }
 
     std::optional<Library> decoded() const {
         if (file != File::Bytes)
@@ -157,6 +191,7 @@ struct World {
     void setBytes(const QByteArray& next, bool byTheProgram) {
         file = File::Bytes;
         bytes = next;
+        deletedByOther = false;
         appSawBytes = byTheProgram;
         ++version;
         if (!byTheProgram)
@@ -184,6 +219,19 @@ struct Expected {
     };
     QList<Op> durable; // reached the file or a rescue copy
     QList<Op> pending; // of the running program, not yet durable
+    QSet<int> inFile; // changes a write carried into the file
+    // Another program's edit or delete of one of the user's projects, after
+    // the user's change `after`. The merges keep the program's side where
+    // both changed the record: it counts unless a change of the user's to
+    // that project that was not in the file then (`conflicts`) survives.
+    struct OnMine {
+        QUuid id;
+        bool deletes = false;
+        QString notes;
+        int after = 0;
+        QSet<int> conflicts;
+    };
+    QList<OnMine> onMine;
     int made = 0;
     int writtenUpTo = 0; // the changes up to here were made by an earlier run or written
     QHash<QUuid, QString> mineAtBaseline; // the user's projects and their notes
@@ -217,6 +265,37 @@ struct Expected {
         while (!pending.isEmpty() && pending.first().made <= upTo)
             durable << pending.takeFirst();
     }
+    // A write carried the changes up to `upTo` into the file.
+    void landed(int upTo) {
+        for (const Op& op : std::as_const(durable)) {
+            if (op.made <= upTo)
+                inFile.insert(op.made);
+        }
+    }
+    // The user's changes to project `id` that the file does not hold.
+    QSet<int> notInFile(const QUuid& id) const {
+        QSet<int> found;
+        for (const QList<Op>* ops : {&durable, &pending}) {
+            for (const Op& op : *ops) {
+                if (op.id == id && (op.kind == Op::Kind::Edit || op.kind == Op::Kind::Delete)
+                    && !inFile.contains(op.made))
+                    found.insert(op.made);
+            }
+        }
+        return found;
+    }
+    // Another program deleted the file: what it held is gone, what waits in
+    // rescue copies and in the program stays.
+    void fileDeleted() {
+        durable.removeIf([&](const Op& op) { return inFile.contains(op.made); });
+        mineAtBaseline.clear();
+        typesAtBaseline.clear();
+        onMine.clear();
+        for (const QUuid& id : otherNotes.keys())
+            otherDeleted.insert(id);
+        otherNotes.clear();
+        stepsCounted = false;
+    }
     // The program wrote `written` over bytes it had not read (another
     // program's broken write, a file it never saw): those are in the copy
     // kept aside, and what the file must hold starts again from here.
@@ -224,6 +303,7 @@ struct Expected {
     // still to be merged) are applied on top of it.
     void rebase(const Library& written, int upTo) {
         durable.removeIf([&](const Op& op) { return op.made <= upTo; });
+        onMine.clear();
         mineAtBaseline.clear();
         typesAtBaseline.clear();
         QHash<QUuid, QString> others;
@@ -255,6 +335,10 @@ public:
     void start(SyncTimer timer, int ms) override { m_due[timer] = m_world.now + ms; }
     void stop(SyncTimer timer) override { m_due.erase(timer); }
     bool isActive(SyncTimer timer) const override { return m_due.count(timer) > 0; }
+    qint64 dueIn(SyncTimer timer) const {
+        const auto due = m_due.find(timer);
+        return due == m_due.end() ? 0 : std::max<qint64>(0, due->second - m_world.now);
+    }
 
     std::optional<std::pair<qint64, SyncTimer>> nextDue() const {
         std::optional<std::pair<qint64, SyncTimer>> first;
@@ -289,6 +373,7 @@ public:
     bool finish(int folderPatienceMs, int patienceMs) override {
         if (!m_busy)
             return true;
+        const qint64 deadline = patienceMs < 0 ? kForever : m_world.now + patienceMs;
         if (m_job) {
             if (!m_world.lockFree()) {
                 const qint64 wait = m_world.lockHeldUntil - m_world.now;
@@ -299,9 +384,28 @@ public:
                 }
                 m_world.now = m_world.lockHeldUntil;
             }
+            if (!waitForDisk(deadline))
+                return false;
             runJob();
         }
+        // A disk that stops answering after the job's last operation holds its delivery.
+        if (!waitForDisk(deadline))
+            return false;
         deliver();
+        return true;
+    }
+    bool waitForDisk(qint64 deadline) {
+        if (m_world.diskAnswers())
+            return true;
+        if (m_world.hangUntil == kForever && deadline == kForever) {
+            m_world.breakRule(QStringLiteral("the program waits without end for a disk that does not answer"));
+            return false;
+        }
+        if (m_world.hangUntil > deadline) {
+            m_world.now = std::max(m_world.now, deadline);
+            return false;
+        }
+        m_world.now = m_world.hangUntil;
         return true;
     }
     void discard(Library) override {}
@@ -309,9 +413,14 @@ public:
         return [](const std::function<bool()>& attempt) { return attempt(); };
     }
     bool isWaitingForFolder() const override { return m_noticed; }
-    bool isHeldByFolder() const override { return m_job && !m_world.lockFree(); }
-    // The simulated disk never hangs: what runs aside is done at once.
-    bool runAside(std::function<void()> work, int) override {
+    bool isHeldByFolder() const override { return m_job && !m_world.lockFree() && m_world.diskAnswers(); }
+    // Done at once, or, in a state folder that does not answer, never: the
+    // process ends first.
+    bool runAside(std::function<void()> work, int patienceMs) override {
+        if (m_world.stateFolderHangs) {
+            m_world.now += patienceMs;
+            return false;
+        }
         work();
         return true;
     }
@@ -320,8 +429,10 @@ public:
     int carries() const { return m_carries; }
     bool hasJob() const { return m_job.has_value(); }
     bool hasDelivery() const { return m_delivery.has_value(); }
-    qint64 jobDue() const { return std::max(m_runsAt, m_world.lockFree() ? m_runsAt : m_world.lockHeldUntil); }
-    qint64 deliveryDue() const { return m_deliversAt; }
+    qint64 jobDue() const {
+        return std::max({m_runsAt, m_world.lockFree() ? m_runsAt : m_world.lockHeldUntil, m_world.hangUntil});
+    }
+    qint64 deliveryDue() const { return std::max(m_deliversAt, m_world.hangUntil); }
     qint64 noticeDue() const { return m_since + StorageWorker::noticeAfterMs; }
     // A job waiting for the lock for a while is told.
     void lookAtLock() {
@@ -509,11 +620,32 @@ public:
     Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
                              const FolderLock::Waiter&, Storage::Carried* carried,
                              const std::optional<Storage::FileIdentity>& stillUndecodable) override {
+        // Storage::save starts again from its read when the file was replaced
+        // meanwhile, a few times, then fails as "in use".
+        for (int pass = 0; pass < kMostPasses; ++pass) {
+            if (std::optional<Storage::SaveResult> done =
+                    savePass(resolve, keepDecodedAside, carried, stillUndecodable))
+                return *done;
+        }
+        Storage::SaveResult result;
+        result.error = FileError{Storage::filePath(), EBUSY};
+        m_world.say(QStringLiteral("the write gives up: the file was replaced again and again"));
+        return result;
+    }
+
+private:
+    // One pass of a save; nothing when the file was replaced before the
+    // draft took its place (it is swapped back, the save starts again).
+    std::optional<Storage::SaveResult> savePass(const std::function<Library(const Library* found)>& resolve,
+                                                bool keepDecodedAside, Storage::Carried* carried,
+                                                const std::optional<Storage::FileIdentity>& stillUndecodable) {
         Storage::SaveResult result;
         if (!m_world.operation("lock and read before writing")) {
             result.folderBusy = true;
             return result;
         }
+        const std::pair<World::File, quint64> read{m_world.file, m_world.version};
+        const bool overDeleted = m_world.file == World::File::Missing && m_world.deletedByOther;
         std::optional<Library> found = m_world.decoded();
         const bool wasTorn = m_world.file == World::File::Bytes && !found;
         // Bytes that do not decode are replaced only once the program has
@@ -571,6 +703,13 @@ public:
             result.folderBusy = true;
             return result;
         }
+        if (std::pair{m_world.file, m_world.version} != read) {
+            m_world.say(
+                QStringLiteral("the file was replaced before the draft took its place: the write starts again"));
+            if (carried)
+                carried->notReplaced();
+            return std::nullopt;
+        }
         m_world.landedWrites.insert(write);
         // Changes of the user's since this run's start or its last write that
         // landed, or of an earlier run's, in the rescue copies it carries.
@@ -586,8 +725,10 @@ public:
             m_expected.makeDurable(m_worker->carries());
             m_expected.writtenUpTo = std::max(m_expected.writtenUpTo, m_worker->carries());
         }
-        if (keptAside) {
-            m_world.say(QStringLiteral("the program's changes replace bytes it had not read, kept aside"));
+        m_expected.landed(m_restoring ? m_restoringUpTo : m_worker ? m_worker->carries() : 0);
+        if (keptAside || overDeleted) {
+            m_world.say(keptAside ? QStringLiteral("the program's changes replace bytes it had not read, kept aside")
+                                  : QStringLiteral("the program writes where another program deleted the file"));
             m_world.inPlace.reset(); // that program's change is lost, by the user's choice
             m_world.inPlaceEnds = -1;
             m_expected.rebase(next, m_restoring ? m_restoringUpTo : m_worker ? m_worker->carries() : 0);
@@ -615,6 +756,7 @@ public:
         return result;
     }
 
+public:
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
                             const RescueCopy::KeptSteps& steps, bool landed) override {
         if (!m_world.operation("write a rescue copy"))
@@ -665,7 +807,10 @@ struct SimStore {
 
 class Simulation {
 public:
-    explicit Simulation(quint64 seed) { m_world.random.seed(seed); }
+    explicit Simulation(quint64 seed) {
+        m_world.random.seed(seed);
+        m_world.actInside = [this] { actInsideAJob(); };
+    }
 
     SimulationOutcome run() {
         seedTheFile();
@@ -673,6 +818,7 @@ public:
         for (int action = 0; action < kActions && m_world.broken.isEmpty(); ++action) {
             act();
             settleFor(m_world.next(3) == 0 ? 3000 : m_world.next(400));
+            lookWhenStill();
         }
         finish();
         SimulationOutcome outcome;
@@ -682,6 +828,8 @@ public:
         outcome.operations = m_operations;
         outcome.crashes = m_crashes;
         outcome.fileOperations = m_world.fileOperations;
+        outcome.hangs = m_world.hangs;
+        outcome.actsInside = m_world.actsInside;
         return outcome;
     }
 
@@ -697,6 +845,12 @@ private:
     }
 
     void seedTheFile() {
+        if (m_world.chance(10)) {
+            m_world.deletedByOther = true; // what must hold starts with the program's first write
+            m_expected.stepsCounted = false;
+            m_world.say(QStringLiteral("there is no data file"));
+            return;
+        }
         Library start;
         AudioProject shared = project(QStringLiteral("shared"));
         shared.progressMode = ProgressMode::Manual;
@@ -713,7 +867,6 @@ private:
     }
 
     void startProgram() {
-        ++m_runs;
         m_expected.writtenUpTo = m_expected.made;
         m_store = std::make_unique<SimStore>();
         m_store->library = Library{};
@@ -731,9 +884,11 @@ private:
         m_sync->begin();
     }
 
-    // Killed: what was not durable is gone with the process.
+    // Killed: what was not durable is gone with the process. While the quit's
+    // guard runs, the killed program stays until the guard is done: its file
+    // operations reach nothing.
     void restartIfKilled() {
-        if (!m_world.killed)
+        if (!m_world.killed || m_quitting)
             return;
         ++m_crashes;
         m_expected.losePending();
@@ -742,7 +897,11 @@ private:
         startProgram();
     }
 
+    // What hangs with the process (a call stuck in a disk) ends with it.
     void endProgram() {
+        if (m_world.hangUntil == kForever)
+            m_world.hangUntil = -1;
+        m_world.stateFolderHangs = false;
         m_workerSeen = nullptr;
         m_sync.reset();
         m_store.reset();
@@ -810,8 +969,10 @@ private:
     }
 
     // Another program's write under the lock: read, change, rename over.
-    bool writeAsAnotherProgram(const std::function<void(Library&)>& change) {
-        if (!m_world.lockFree() || m_world.inPlace)
+    // Inside a job of the program's (`withoutLock`) it takes no lock: the
+    // program's own holds the folder.
+    bool writeAsAnotherProgram(const std::function<void(Library&)>& change, bool withoutLock = false) {
+        if ((!withoutLock && !m_world.lockFree()) || m_world.inPlace)
             return false;
         std::optional<Library> library = m_world.decoded();
         if (!library)
@@ -822,18 +983,20 @@ private:
         return true;
     }
 
-    void otherEdit() {
+    void otherEdit(bool withoutLock = false) {
         const QList<QUuid> theirs = m_expected.others();
         if (theirs.isEmpty())
             return;
         const QUuid id = theirs.at(m_world.next(int(theirs.size())));
         const QString notes = QStringLiteral("theirs-%1").arg(++m_tokens);
-        if (writeAsAnotherProgram([&](Library& library) {
-                for (AudioProject& p : library.projects) {
-                    if (p.id == id)
-                        p.notes = notes;
-                }
-            })) {
+        if (writeAsAnotherProgram(
+                [&](Library& library) {
+                    for (AudioProject& p : library.projects) {
+                        if (p.id == id)
+                            p.notes = notes;
+                    }
+                },
+                withoutLock)) {
             m_expected.otherNotes[id] = notes;
             m_world.say(QStringLiteral("another program writes notes %1").arg(notes));
         }
@@ -859,18 +1022,20 @@ private:
         }
     }
 
-    void otherStep() {
+    void otherStep(bool withoutLock = false) {
         const double delta = stepDirection(m_expected.otherNet);
         bool moved = false;
-        if (writeAsAnotherProgram([&](Library& library) {
-                for (AudioProject& p : library.projects) {
-                    if (p.id != m_expected.shared)
-                        continue;
-                    const double stepped = AdjustProgressIntent::steppedProgress(p.manualProgress, delta);
-                    moved = stepped != p.manualProgress;
-                    p.manualProgress = stepped;
-                }
-            })
+        if (writeAsAnotherProgram(
+                [&](Library& library) {
+                    for (AudioProject& p : library.projects) {
+                        if (p.id != m_expected.shared)
+                            continue;
+                        const double stepped = AdjustProgressIntent::steppedProgress(p.manualProgress, delta);
+                        moved = stepped != p.manualProgress;
+                        p.manualProgress = stepped;
+                    }
+                },
+                withoutLock)
             && moved) {
             m_expected.otherSteps += delta;
             m_expected.otherNet += delta > 0 ? 1 : -1;
@@ -899,12 +1064,12 @@ private:
 
     // The first piece, pauses (mostly shorter than the program's quiet, or no
     // end at all), the next pieces.
-    void startInPlace() {
+    void startInPlace(bool withoutLock = false) {
         if (m_world.inPlace)
             return;
         std::optional<Library> library = m_world.decoded();
         const QList<QUuid> theirs = m_expected.others();
-        if (!library || theirs.isEmpty() || !m_world.lockFree())
+        if (!library || theirs.isEmpty() || (!withoutLock && !m_world.lockFree()))
             return;
         const QUuid id = theirs.at(m_world.next(int(theirs.size())));
         const QString notes = QStringLiteral("in place-%1").arg(++m_tokens);
@@ -978,6 +1143,91 @@ private:
         m_world.setBytes(RecordCoding::encodeLibrary(*library), false);
     }
 
+    // Another program deletes the file, without the lock, and writes none.
+    void otherDeletesTheFile() {
+        if (m_world.file != World::File::Bytes || m_world.inPlace)
+            return;
+        m_world.file = World::File::Missing;
+        ++m_world.version;
+        m_world.deletedByOther = true;
+        m_expected.fileDeleted();
+        m_world.folderEvent();
+        m_world.say(QStringLiteral("another program deletes the file"));
+    }
+
+    // Another program edits or deletes one of the user's projects.
+    void otherActsOnMine(bool withoutLock = false) {
+        const std::optional<Library> library = m_world.decoded();
+        if (!library)
+            return;
+        QList<QUuid> mine;
+        for (const AudioProject& p : library->projects) {
+            if (m_expected.userProjects.contains(p.id))
+                mine << p.id;
+        }
+        if (mine.isEmpty())
+            return;
+        std::sort(mine.begin(), mine.end());
+        Expected::OnMine act{mine.at(m_world.next(int(mine.size()))),
+                             m_world.chance(30),
+                             QStringLiteral("theirs on mine-%1").arg(++m_tokens),
+                             m_expected.made,
+                             {}};
+        act.conflicts = m_expected.notInFile(act.id);
+        if (!writeAsAnotherProgram(
+                [&](Library& changed) {
+                    if (act.deletes) {
+                        changed.projects.removeIf([&](const AudioProject& p) { return p.id == act.id; });
+                        return;
+                    }
+                    for (AudioProject& p : changed.projects) {
+                        if (p.id == act.id)
+                            p.notes = act.notes;
+                    }
+                },
+                withoutLock))
+            return;
+        m_world.say(act.deletes
+                        ? QStringLiteral("another program deletes a project of the user's")
+                        : QStringLiteral("another program writes notes %1 on a project of the user's").arg(act.notes));
+        m_expected.onMine << act;
+    }
+
+    // Right before one of the program's own file operations, inside its read
+    // or write, another program that takes no lock acts.
+    void actInsideAJob() {
+        switch (m_world.next(6)) {
+        case 0: otherEdit(true); break;
+        case 1: otherActsOnMine(true); break;
+        case 2: otherDeletesTheFile(); break;
+        case 3: startInPlace(true); break;
+        case 4:
+            if (const std::optional<Library> library = m_world.decoded()) {
+                m_world.file = World::File::Missing;
+                m_world.setBytes(RecordCoding::encodeLibrary(*library), false);
+                m_world.folderEvent();
+                m_world.say(QStringLiteral("another program deletes the file and makes it anew at once"));
+            }
+            break;
+        default: otherStep(true); break;
+        }
+    }
+
+    void actsInsideJobs() {
+        m_world.actsInsideLeft = 1 + m_world.next(4);
+        m_world.say(QStringLiteral("other programs will act inside the program's next file operations"));
+    }
+
+    // The data disk stops answering, for a while or until the process ends.
+    void hang() {
+        ++m_world.hangs;
+        m_world.hangUntil = m_world.chance(30) ? kForever : m_world.now + 200 + m_world.next(8000);
+        m_world.say(
+            m_world.hangUntil == kForever
+                ? QStringLiteral("the data disk stops answering")
+                : QStringLiteral("the data disk stops answering for %1 ms").arg(m_world.hangUntil - m_world.now));
+    }
+
     double stepDirection(int net) {
         if (net >= kMostNetSteps)
             return -kStep;
@@ -1024,7 +1274,8 @@ private:
         const QString notes = QStringLiteral("mine-%1").arg(++m_tokens);
         AudioProject* held = heldProject(id);
         held->notes = notes;
-        held->updatedAt = m_clock->wallNow();
+        // As the store stamps it (Clock::now): whole seconds, as the file keeps them.
+        held->updatedAt = QDateTime::fromSecsSinceEpoch(m_clock->wallNow().toSecsSinceEpoch(), Qt::UTC);
         m_world.say(QStringLiteral("the user writes notes %1").arg(notes));
         userChanged({Expected::Op::Kind::Edit, id, notes, 0, 0});
     }
@@ -1052,45 +1303,61 @@ private:
         userChanged({Expected::Op::Kind::AddType, type.id, {}, 0, 0});
     }
 
-    // A quit as the quit's guard makes it: one bounded wait for the write;
-    // while it cannot land, a rescue copy and the question, open for a while
-    // (the event loop runs: a write may land meanwhile), answered "quit
-    // anyway" or "try again" (one more wait, then quit anyway); the last
-    // write as the program exits waits only when the quit did not give up.
+    // The store as the quit's guard sees it: each wait is timed against its bound.
+    class QuitChanges final : public UnsavedChangesGuard::Changes {
+    public:
+        QuitChanges(World& world, DataFileSync& sync) : m_world(world), m_sync(sync) {}
+        void quit(int folderPatienceMs) override {
+            // Another program's lock is waited for as long as the quit says;
+            // a disk that does not answer, quitWaitMs.
+            const qint64 bound =
+                m_world.diskAnswers() ? folderPatienceMs : std::max(folderPatienceMs, int(DataFileSync::quitWaitMs));
+            const qint64 started = m_world.now;
+            m_sync.quit(folderPatienceMs);
+            if (m_world.now - started > bound + kQuitMarginMs)
+                m_world.breakRule(QStringLiteral("a quit waited %1 ms for its write, more than its %2")
+                                      .arg(m_world.now - started)
+                                      .arg(bound));
+        }
+        bool isDirty() const override { return m_sync.isDirty(); }
+        SaveProblem saveProblem() const override { return m_sync.saveProblem(); }
+        FileOutcome keepRescueCopy() override {
+            const qint64 started = m_world.now;
+            const FileOutcome kept = m_sync.keepRescueCopy();
+            if (m_world.now - started > DataFileSync::rescueWaitMs + kQuitMarginMs)
+                m_world.breakRule(QStringLiteral("a quit waited %1 ms for its rescue copy").arg(m_world.now - started));
+            return kept;
+        }
+        QString unsavedSummary() const override { return {}; }
+
+    private:
+        World& m_world;
+        DataFileSync& m_sync;
+    };
+
+    // A quit through the quit's guard: the question stays open for a while
+    // (the event loop runs: a write may land meanwhile) and is answered
+    // "quit anyway", or first "try again"; then the last write as the
+    // program exits. A kill meanwhile ends the program once the guard is done.
     void quit(bool tryAgainFirst) {
         m_world.say(tryAgainFirst ? QStringLiteral("quit, to be answered: try again, then quit anyway")
                                   : QStringLiteral("quit, to be answered: quit anyway"));
-        const int run = m_runs;
-        const auto timedFlush = [&](int patience) {
-            const qint64 started = m_world.now;
-            m_sync->flush(patience);
-            if (m_world.now - started > patience + 100)
-                m_world.breakRule(
-                    QStringLiteral("a quit waited %1 ms, more than its %2").arg(m_world.now - started).arg(patience));
-        };
-        const auto askForAWhile = [&] {
-            m_sync->keepRescueCopy();
+        QuitChanges changes(m_world, *m_sync);
+        bool triedAgain = false;
+        UnsavedChangesGuard guard(changes, [&](const UnsavedChangesGuard::Question&) {
             settleFor(m_world.next(3000));
-            return m_runs == run; // not killed meanwhile
-        };
-        bool gaveUp = false;
-        timedFlush(DataFileSync::quitWaitMs);
-        if (m_sync->isDirty()) {
-            if (!askForAWhile())
-                return;
-            if (m_sync->isDirty() && tryAgainFirst) {
-                timedFlush(DataFileSync::quitWaitMs);
-                if (m_sync->isDirty() && !askForAWhile())
-                    return;
-            }
-            if (m_sync->isDirty()) {
-                m_sync->keepRescueCopy(); // the library may have changed while the question was open
-                gaveUp = true;
-            }
-        }
-        timedFlush(gaveUp ? 0 : DataFileSync::quitWaitMs);
-        if (m_world.killed)
+            if (tryAgainFirst && !std::exchange(triedAgain, true))
+                return UnsavedChangesGuard::Choice::TryAgain;
+            return UnsavedChangesGuard::Choice::QuitAnyway;
+        });
+        m_quitting = true;
+        guard.writeBeforeQuit();
+        guard.writeAtExit();
+        m_quitting = false;
+        if (m_world.killed) {
+            restartIfKilled();
             return;
+        }
         // What neither the file nor a copy holds is lost, and the quit says so;
         // a program that has nothing to say has lost it silently.
         if (!m_expected.pending.isEmpty() && !m_sync->isDirty())
@@ -1105,35 +1372,42 @@ private:
         ++m_operations;
         restartIfKilled();
         m_world.say(QStringLiteral("the file: ") + m_world.summary());
-        const int pick = m_world.next(100);
-        if (pick < 26)
-            userEdit();
-        else if (pick < 34)
-            userStep();
-        else if (pick < 37)
-            userAddsType();
-        else if (pick < 47)
-            otherEdit();
-        else if (pick < 52)
-            otherStep();
-        else if (pick < 56)
-            otherAddOrDelete();
-        else if (pick < 61)
-            otherInPlace();
-        else if (pick < 64)
-            otherDeleteAndCreate();
-        else if (pick < 70)
-            holdTheFolder();
-        else if (pick < 76)
-            toggleTrouble();
-        else if (pick < 85)
-            placeAKill();
-        else if (pick < 92)
-            quit(m_world.chance(30));
-        else if (pick < 96)
-            moveTheWallClock();
-        else
-            m_world.say(QStringLiteral("nothing happens"));
+        // Each with its weight, out of 100.
+        const std::pair<int, std::function<void()>> acts[] = {
+            {22, [&] { userEdit(); }},
+            {7, [&] { userStep(); }},
+            {3, [&] { userAddsType(); }},
+            {8, [&] { otherEdit(); }},
+            {4, [&] { otherStep(); }},
+            {4, [&] { otherAddOrDelete(); }},
+            {5, [&] { otherActsOnMine(); }},
+            {5, [&] { otherInPlace(); }},
+            {2, [&] { otherDeleteAndCreate(); }},
+            {2, [&] { otherDeletesTheFile(); }},
+            {6, [&] { actsInsideJobs(); }},
+            {5, [&] { holdTheFolder(); }},
+            {5, [&] { toggleTrouble(); }},
+            {3, [&] { hang(); }},
+            {8, [&] { placeAKill(); }},
+            {7,
+             [&] {
+                 if (m_world.chance(25)) {
+                     hang();
+                     m_world.stateFolderHangs = m_world.chance(30);
+                 }
+                 quit(m_world.chance(30));
+             }},
+            {2, [&] { moveTheWallClock(); }},
+            {2, [&] { m_world.say(QStringLiteral("nothing happens")); }},
+        };
+        int pick = m_world.next(100);
+        for (const auto& [weight, what] : acts) {
+            if (pick < weight) {
+                what();
+                return;
+            }
+            pick -= weight;
+        }
     }
 
     void holdTheFolder() {
@@ -1172,13 +1446,17 @@ private:
         m_world.say(QStringLiteral("the wall clock moves %1 h (set back, or another zone)").arg(hours / 3600000));
     }
 
-    // The trouble ends; the program settles, quits, starts again and settles:
-    // then the file must hold what the invariants say.
+    // The trouble ends: within a bound every change of the user's is in the
+    // file and the store shows the file, without a quit. Then the program
+    // quits, starts again and quits: the file must hold what the invariants say.
     void finish() {
         m_world.killIn = -1;
+        m_world.actsInsideLeft = 0;
         m_world.diskFull = m_world.readOnly = false;
         m_world.sizeLimit = 0;
         m_world.lockHeldUntil = -1;
+        m_world.hangUntil = -1;
+        m_world.stateFolderHangs = false;
         restartIfKilled();
         m_world.inPlaceStartsAt = -1;
         m_world.inPlaceAfterWrite = false;
@@ -1187,90 +1465,200 @@ private:
             m_world.inPlacePieces = m_world.inPlaceWritten + 1;
             m_world.inPlaceEnds = m_world.now + 1;
         }
-        settleFor(kLongest / 4);
+        m_world.say(QStringLiteral("the trouble ends"));
+        // The job under way ends first; a write that failed in the trouble is
+        // tried again after its back-off.
+        const qint64 ended = m_world.now;
+        while (m_world.broken.isEmpty() && m_worker->isBusy() && stepUntil(ended + kReachesFileMs)) {}
+        const bool failed = m_sync->activity().failedWrites > 0;
+        const qint64 bound = m_world.now - ended + kReachesFileMs + (failed ? m_clock->dueIn(SyncTimer::Save) : 0);
+        settleFor(bound - (m_world.now - ended));
+        if (!m_world.broken.isEmpty())
+            return;
+        if (!m_expected.pending.isEmpty() || m_sync->isDirty()) {
+            m_world.breakRule(QStringLiteral("%1 change(s) of the user's are not in the file %2 ms after the trouble "
+                                             "ended (state %3)")
+                                  .arg(m_expected.pending.size())
+                                  .arg(bound)
+                                  .arg(int(m_sync->state())));
+            return;
+        }
+        checkTheFile();
+        checkRescuesRetired();
+        checkTheView();
         quit(false);
         settleFor(kLongest / 4);
         quit(false);
-        if (m_world.broken.isEmpty())
+        if (m_world.broken.isEmpty()) {
             checkTheFile();
+            checkRescuesRetired();
+        }
+    }
+
+    // Whether nothing moves: no job, timer, folder event or other program's
+    // write under way, and nothing pending.
+    bool isStill() const {
+        return !m_world.killed && m_sync->isIdle() && !m_sync->isDirty() && m_world.folderEvents.isEmpty()
+            && m_world.lockFree() && m_world.diskAnswers() && !m_world.inPlace && m_world.inPlaceStartsAt < 0;
+    }
+
+    // What the store shows once all is still: the file's library, or the
+    // empty shelf where there is no file.
+    void lookWhenStill() {
+        if (!m_world.broken.isEmpty() || !isStill())
+            return;
+        if (m_world.file == World::File::Missing) {
+            if (!m_store->library.projects.isEmpty())
+                m_world.breakRule(QStringLiteral("the store shows %1 projects where there is no file")
+                                      .arg(m_store->library.projects.size()));
+            return;
+        }
+        const std::optional<Library> file = m_world.decoded();
+        if (file && file->projects != m_store->library.projects)
+            m_world.breakRule(QStringLiteral("the store shows %1, the file holds %2")
+                                  .arg(described(m_store->library), m_world.summary()));
+    }
+
+    void checkTheView() {
+        lookWhenStill();
+        checkLibrary(m_store->library, true, QStringLiteral("what the store shows"));
+    }
+
+    // What the file holds once all is still: when another program left half a
+    // write, what stood before it.
+    std::optional<Library> fileLibrary() const {
+        if (m_world.file != World::File::Bytes)
+            return Library{};
+        if (std::optional<Library> held = m_world.decoded())
+            return held;
+        return RecordCoding::decodeLibrary(m_world.lastGood, fixedDate());
     }
 
     void checkTheFile() {
-        const QByteArray bytes = m_world.file == World::File::Bytes ? m_world.bytes : QByteArray();
-        std::optional<Library> held = RecordCoding::decodeLibrary(bytes, fixedDate());
+        const std::optional<Library> held = fileLibrary();
         if (!held) {
-            // Another program left half a write: what stood before it must hold.
-            held = RecordCoding::decodeLibrary(m_world.lastGood, fixedDate());
-            if (!held) {
-                m_world.breakRule(QStringLiteral("nothing decodable is left of the data file"));
-                return;
+            m_world.breakRule(QStringLiteral("nothing decodable is left of the data file"));
+            return;
+        }
+        checkLibrary(*held, false, QStringLiteral("the file"));
+    }
+
+    // The user's projects as they must be: the baseline, the user's changes
+    // that survive (durable, and pending too for what the store shows) and
+    // the other programs' acts on them that the merges keep.
+    QHash<QUuid, QString> expectedMine(const QSet<int>& survive, QSet<QUuid>* deleted) const {
+        QHash<QUuid, QString> mine = m_expected.mineAtBaseline;
+        QList<Expected::Op> ops;
+        for (const QList<Expected::Op>* list : {&m_expected.durable, &m_expected.pending}) {
+            for (const Expected::Op& op : *list) {
+                if (survive.contains(op.made))
+                    ops << op;
             }
         }
-        QHash<QUuid, const AudioProject*> byId;
-        for (const AudioProject& p : held->projects)
-            byId.insert(p.id, &p);
-
-        QHash<QUuid, QString> mine = m_expected.mineAtBaseline;
-        QSet<QUuid> deleted;
-        QSet<QUuid> types = m_expected.typesAtBaseline;
-        double userSteps = 0;
-        for (const Expected::Op& op : std::as_const(m_expected.durable)) {
+        std::sort(ops.begin(), ops.end(), [](const Expected::Op& a, const Expected::Op& b) { return a.made < b.made; });
+        qsizetype nextOther = 0;
+        const auto othersUpTo = [&](int made) {
+            for (; nextOther < m_expected.onMine.size() && m_expected.onMine.at(nextOther).after < made; ++nextOther) {
+                const Expected::OnMine& act = m_expected.onMine.at(nextOther);
+                if (std::any_of(act.conflicts.cbegin(), act.conflicts.cend(),
+                                [&](int change) { return survive.contains(change); }))
+                    continue; // the program's side stays
+                if (act.deletes) {
+                    mine.remove(act.id);
+                    deleted->insert(act.id);
+                } else if (mine.contains(act.id)) {
+                    mine[act.id] = act.notes;
+                }
+            }
+        };
+        for (const Expected::Op& op : std::as_const(ops)) {
+            othersUpTo(op.made);
             switch (op.kind) {
             case Expected::Op::Kind::Add: mine.insert(op.id, {}); break;
-            case Expected::Op::Kind::Edit: mine[op.id] = op.notes; break;
+            case Expected::Op::Kind::Edit:
+                mine[op.id] = op.notes;
+                deleted->remove(op.id);
+                break;
             case Expected::Op::Kind::Delete:
                 mine.remove(op.id);
-                deleted.insert(op.id);
+                deleted->insert(op.id);
                 break;
-            case Expected::Op::Kind::Step: userSteps += op.delta; break;
-            case Expected::Op::Kind::AddType: types.insert(op.id); break;
+            case Expected::Op::Kind::Step:
+            case Expected::Op::Kind::AddType: break;
             }
         }
+        othersUpTo(std::numeric_limits<int>::max());
+        return mine;
+    }
+
+    void checkLibrary(const Library& held, bool withPending, const QString& where) {
+        const auto rule = [&](const QString& what) { m_world.breakRule(where + QStringLiteral(": ") + what); };
+        QHash<QUuid, const AudioProject*> byId;
+        for (const AudioProject& p : held.projects)
+            byId.insert(p.id, &p);
+
+        QSet<int> survive;
+        QSet<QUuid> types = m_expected.typesAtBaseline;
+        double userSteps = 0;
+        for (const QList<Expected::Op>* list : {&m_expected.durable, &m_expected.pending}) {
+            if (list == &m_expected.pending && !withPending)
+                break;
+            for (const Expected::Op& op : *list) {
+                survive.insert(op.made);
+                if (op.kind == Expected::Op::Kind::Step)
+                    userSteps += op.delta;
+                else if (op.kind == Expected::Op::Kind::AddType)
+                    types.insert(op.id);
+            }
+        }
+        QSet<QUuid> deleted;
+        const QHash<QUuid, QString> mine = expectedMine(survive, &deleted);
         for (const QUuid& id : sorted(mine.keys())) {
             const AudioProject* p = byId.value(id);
             if (!p)
-                m_world.breakRule(QStringLiteral("a project the user added (last notes \"%1\") is gone").arg(mine[id]));
+                rule(QStringLiteral("a project the user added (last notes \"%1\") is gone").arg(mine[id]));
             else if (p->notes != mine[id])
-                m_world.breakRule(QStringLiteral("the user's notes \"%1\" became \"%2\"").arg(mine[id], p->notes));
+                rule(QStringLiteral("the user's notes \"%1\" became \"%2\"").arg(mine[id], p->notes));
         }
         for (const QUuid& id : sorted(deleted)) {
             if (byId.contains(id) && !mine.contains(id))
-                m_world.breakRule(QStringLiteral("a project the user deleted came back"));
+                rule(QStringLiteral("a project of the user's that was deleted came back (notes \"%1\")")
+                         .arg(byId.value(id)->notes));
         }
         for (const QUuid& id : m_expected.others()) {
             const AudioProject* p = byId.value(id);
             if (!p)
-                m_world.breakRule(
-                    QStringLiteral("another program's project (notes \"%1\") is gone").arg(m_expected.otherNotes[id]));
+                rule(QStringLiteral("another program's project (notes \"%1\") is gone").arg(m_expected.otherNotes[id]));
             else if (p->notes != m_expected.otherNotes[id])
-                m_world.breakRule(QStringLiteral("another program's notes \"%1\" became \"%2\"")
-                                      .arg(m_expected.otherNotes[id], p->notes));
+                rule(QStringLiteral("another program's notes \"%1\" became \"%2\"")
+                         .arg(m_expected.otherNotes[id], p->notes));
         }
         for (const QUuid& id : sorted(m_expected.otherDeleted)) {
             if (byId.contains(id))
-                m_world.breakRule(QStringLiteral("a project another program deleted came back"));
+                rule(QStringLiteral("a project another program deleted came back"));
         }
         for (const QUuid& id : sorted(types)) {
-            if (std::none_of(held->types.cbegin(), held->types.cend(),
-                             [&](const ProjectType& t) { return t.id == id; }))
-                m_world.breakRule(QStringLiteral("a type the user added is gone"));
+            if (std::none_of(held.types.cbegin(), held.types.cend(), [&](const ProjectType& t) { return t.id == id; }))
+                rule(QStringLiteral("a type the user added is gone"));
         }
         const AudioProject* shared = byId.value(m_expected.shared);
         const double expected = m_expected.progressAtBaseline + userSteps + m_expected.otherSteps;
         if (!m_expected.stepsCounted)
             ; // a baseline without the shared project, or off the middle: nothing to add up
         else if (!shared)
-            m_world.breakRule(QStringLiteral("the shared project is gone"));
+            rule(QStringLiteral("the shared project is gone"));
         else if (std::abs(shared->manualProgress - expected) > 1e-9)
-            m_world.breakRule(QStringLiteral("the steps add up to %1, not %2 (the user's %3, the others' %4)")
-                                  .arg(shared->manualProgress)
-                                  .arg(expected)
-                                  .arg(userSteps)
-                                  .arg(m_expected.otherSteps));
+            rule(QStringLiteral("the steps add up to %1, not %2 (the user's %3, the others' %4)")
+                     .arg(shared->manualProgress)
+                     .arg(expected)
+                     .arg(userSteps)
+                     .arg(m_expected.otherSteps));
+    }
+
+    void checkRescuesRetired() {
         for (const World::Rescue& rescue : std::as_const(m_world.rescues)) {
             if (!rescue.retired)
-                m_world.breakRule(
-                    QStringLiteral("the rescue copy %1 is still waiting after a clean start").arg(rescue.name));
+                m_world.breakRule(QStringLiteral("the rescue copy %1 is still waiting").arg(rescue.name));
         }
     }
 
@@ -1285,7 +1673,7 @@ private:
     int m_tokens = 0;
     int m_operations = 0;
     int m_crashes = 0;
-    int m_runs = 0;
+    bool m_quitting = false;
 };
 
 } // namespace

@@ -21,6 +21,8 @@ struct SimulationOutcome {
     int operations = 0; // user and other programs' operations
     int crashes = 0; // kills placed between two file operations
     int fileOperations = 0;
+    int hangs = 0; // times the data disk stopped answering
+    int actsInside = 0; // other programs' acts between two of the program's own file operations
 };
 
 SimulationOutcome simulateSync(quint64 seed);

@@ -18,9 +18,9 @@ namespace sorvel::test {
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kSchedules = 2000;
+constexpr int kSchedules = 3000;
 #else
-constexpr int kSchedules = 20000;
+constexpr int kSchedules = 30000;
 #endif
 
 // SORVEL_SYNC_SCHEDULES runs more (or fewer) schedules, from SORVEL_SYNC_SEED on.
@@ -76,16 +76,16 @@ class SyncSimulation : public StoreFixture {};
 TEST_F(SyncSimulation, EverySeededScheduleKeepsEveryChangeOnce) {
     const quint64 first = firstSeed();
     const int count = schedules();
-    int operations = 0;
-    int crashes = 0;
-    int fileOperations = 0;
+    SimulationOutcome all;
     QList<quint64> broken;
     const auto started = std::chrono::steady_clock::now();
     for (quint64 seed = first; seed < first + quint64(count); ++seed) {
         const SimulationOutcome outcome = quietly(seed);
-        operations += outcome.operations;
-        crashes += outcome.crashes;
-        fileOperations += outcome.fileOperations;
+        all.operations += outcome.operations;
+        all.crashes += outcome.crashes;
+        all.fileOperations += outcome.fileOperations;
+        all.hangs += outcome.hangs;
+        all.actsInside += outcome.actsInside;
         if (!outcome.held) {
             broken << seed;
             std::printf("broke: seed %llu: %s\n", static_cast<unsigned long long>(seed), qPrintable(outcome.broken));
@@ -93,11 +93,14 @@ TEST_F(SyncSimulation, EverySeededScheduleKeepsEveryChangeOnce) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     // The figures of the run, for whoever reads the log.
-    std::printf("sync simulation: %d schedules from seed %llu, %.1f operations and %.2f kills each, "
-                "%d file operations, %.0f ms per 1,000 schedules, %lld broke\n",
-                count, static_cast<unsigned long long>(first), double(operations) / count, double(crashes) / count,
-                fileOperations, seconds * 1000000 / count, static_cast<long long>(broken.size()));
-    EXPECT_GT(crashes, count / 10) << "the schedules place too few kills to prove anything";
+    std::printf("sync simulation: %d schedules from seed %llu, %d operations, %d file operations, %d kills, "
+                "%d hangs, %d acts of other programs inside the program's jobs, %.0f ms per 1,000 schedules, "
+                "%lld broke\n",
+                count, static_cast<unsigned long long>(first), all.operations, all.fileOperations, all.crashes,
+                all.hangs, all.actsInside, seconds * 1000000 / count, static_cast<long long>(broken.size()));
+    EXPECT_GT(all.crashes, count / 10) << "the schedules place too few kills to prove anything";
+    EXPECT_GT(all.hangs, count / 20) << "the disk stops answering too rarely to prove anything";
+    EXPECT_GT(all.actsInside, count / 20) << "other programs act inside the program's jobs too rarely";
     EXPECT_TRUE(broken.isEmpty()) << "the first that broke: "
                                   << (broken.isEmpty() ? std::string()
                                                        : described(broken.first(), quietly(broken.first())));

@@ -49,16 +49,14 @@ void DataFileSync::changed() {
 }
 
 void DataFileSync::stepped(const QUuid& project, double delta) {
-    m_stepProject = project;
-    m_stepDelta = delta;
-    dispatch(SyncEvent::StepHere);
+    dispatch(Queued{SyncEvent::StepHere, {}, {}, project, delta});
 }
 
 void DataFileSync::folderChanged() {
     dispatch(SyncEvent::FolderEvent);
 }
 
-void DataFileSync::flush(int folderPatienceMs) {
+void DataFileSync::quit(int folderPatienceMs) {
     m_quitPatienceMs = folderPatienceMs;
     dispatch(SyncEvent::Quit);
 }
@@ -73,38 +71,28 @@ std::optional<Library> DataFileSync::lastReadLibrary() const {
 }
 
 bool DataFileSync::isIdle() const {
-    return !m_worker->isBusy() && !m_writeWanted && !m_readWanted && !m_clock->isActive(SyncTimer::Save)
-        && !m_clock->isActive(SyncTimer::Settle) && !m_clock->isActive(SyncTimer::Echo)
-        && !m_clock->isActive(SyncTimer::ReadRetry) && !m_clock->isActive(SyncTimer::UndecodableQuiet);
+    return !m_worker->isBusy() && m_state.pending != SyncPending::WriteWaits && !m_state.readQueued
+        && !m_clock->isActive(SyncTimer::Save) && !m_clock->isActive(SyncTimer::Settle)
+        && !m_clock->isActive(SyncTimer::Echo) && !m_clock->isActive(SyncTimer::ReadRetry)
+        && !m_clock->isActive(SyncTimer::UndecodableQuiet);
 }
 
 bool DataFileSync::withinEchoWindow() const {
-    // A write that is still running has its echo window still ahead.
-    return m_writing || (m_lastWriteAt >= 0 && m_clock->steadyMs() - m_lastWriteAt <= echoWindowMs);
+    return m_lastWriteAt >= 0 && m_clock->steadyMs() - m_lastWriteAt <= echoWindowMs;
 }
 
 SyncFacts DataFileSync::facts() const {
     SyncFacts f;
-    f.dirty = m_dirty;
-    f.workerBusy = m_worker->isBusy();
-    f.started = m_started;
     f.withinEchoWindow = withinEchoWindow();
-    f.eventDuringEcho = m_eventDuringEcho;
-    f.settling = m_clock->isActive(SyncTimer::Settle);
     f.quietRunning = m_clock->isActive(SyncTimer::UndecodableQuiet);
     f.holdsGoodState = m_holdsGoodState;
-    f.readQueued = m_readWanted;
-    f.writeQueued = m_writeWanted;
     f.quitPatience = m_quitPatienceMs > 0;
-    f.writingJob = m_writing;
-    f.file = m_file;
     f.rescuesWaiting = !m_unmergedRescues.isEmpty() && !m_rescuesTaken;
     if (m_read) {
-        f.readChanged = !m_read->unchanged;
+        f.readChanged = m_read->read.kind == Storage::ReadResult::Kind::Decoded && !m_read->unchanged;
         f.restored = m_read->rescues.merged > 0;
         f.rescuesNotMerged = !m_read->rescues.notWritten.isEmpty();
         f.rescuesNotCarried = !m_read->rescues.notCarried.isEmpty();
-        f.atStart = m_read->atStart;
         f.revisionCurrent = m_read->revision == m_revision;
     }
     if (m_write) {
@@ -114,13 +102,50 @@ SyncFacts DataFileSync::facts() const {
     return f;
 }
 
-void DataFileSync::dispatch(SyncEvent event) {
-    const SyncTransition transition = SyncMachine::on(m_state, event, facts());
-    // Set first: an action may lead to another event (a view's change as the
-    // store shows a library, a delivery during the quit's wait), which goes on from here.
-    m_state = transition.next;
-    for (const SyncAction action : transition.actions)
-        perform(action);
+void DataFileSync::dispatch(Queued queued) {
+    m_queue.append(std::move(queued));
+    if (m_dispatching)
+        return;
+    m_dispatching = true;
+    while (!m_queue.isEmpty()) {
+        const Queued current = m_queue.takeFirst();
+        m_event = &current;
+        m_read = current.read.get();
+        m_write = current.write.get();
+        // A row's step follows its actions, looked up in the state and with the facts then.
+        std::optional<SyncEvent> event = current.event;
+        while (event) {
+            const SyncTransition transition = SyncMachine::on(m_state, *event, facts());
+            // Set first: an action may ask the state (hasStarted() as the start is announced).
+            m_state = transition.next;
+            for (const SyncAction action : transition.actions)
+                perform(action);
+            event = transition.then;
+        }
+        m_event = nullptr;
+        m_read = nullptr;
+        m_write = nullptr;
+    }
+    m_dispatching = false;
+    checkRules();
+}
+
+void DataFileSync::checkRules() {
+    const SyncRules rules = rulesOf(m_state);
+    QList<QString> broken = brokenRules(m_state);
+    if (m_worker->isBusy() != rules.jobRuns)
+        broken << (rules.jobRuns ? QStringLiteral("the state has a job but the worker runs none")
+                                 : QStringLiteral("the worker runs a job the state does not have"));
+    if (m_clock->isActive(SyncTimer::Save) && !rules.saveTimerMayRun)
+        broken << QStringLiteral("the save timer runs with nothing pending");
+    if (m_clock->isActive(SyncTimer::UndecodableQuiet) && !rules.quietMayRun)
+        broken << QStringLiteral("the quiet timer runs while the file is not undecodable");
+    for (const QString& rule : broken) {
+        Log::writeError(
+            QStringLiteral("Sorvel: the sync broke its rule: %1 (%2)").arg(rule, SyncMachine::describe(m_state)));
+        if (m_host.brokeRule)
+            m_host.brokeRule(rule);
+    }
 }
 
 void DataFileSync::timerFired(SyncTimer timer) {
@@ -135,11 +160,8 @@ void DataFileSync::timerFired(SyncTimer timer) {
 
 void DataFileSync::perform(SyncAction action) {
     switch (action) {
-    case SyncAction::MarkDirty:
-        m_dirty = true;
-        ++m_revision;
-        break;
-    case SyncAction::RecordStep: m_steps.add(m_stepProject, m_stepDelta, m_revision); break;
+    case SyncAction::MarkDirty: ++m_revision; break;
+    case SyncAction::RecordStep: m_steps.add(m_event->stepProject, m_event->stepDelta, m_revision); break;
     case SyncAction::StartSaveTimer:
         m_clock->start(SyncTimer::Save, saveDelayMs); // restarts: only the last change of a burst writes
         break;
@@ -147,10 +169,9 @@ void DataFileSync::perform(SyncAction action) {
         m_clock->start(SyncTimer::Save, m_retryDelayMs);
         m_retryDelayMs = std::min(2 * m_retryDelayMs, int(longestRetryDelayMs));
         break;
+    case SyncAction::ResetSaveRetry: m_retryDelayMs = retryDelayMs; break;
     case SyncAction::StopSaveTimer: m_clock->stop(SyncTimer::Save); break;
     case SyncAction::StartSettleTimer: m_clock->start(SyncTimer::Settle, folderSettleMs); break;
-    case SyncAction::NoteEventInEcho: m_eventDuringEcho = true; break;
-    case SyncAction::ForgetEventInEcho: m_eventDuringEcho = false; break;
     case SyncAction::CountFolderEvent: ++m_activity.folderEvents; break;
     case SyncAction::RestartQuietTimer:
     case SyncAction::StartQuietTimer: m_clock->start(SyncTimer::UndecodableQuiet, undecodableQuietMs); break;
@@ -175,10 +196,6 @@ void DataFileSync::perform(SyncAction action) {
         break;
     case SyncAction::StartRead: startRead(); break;
     case SyncAction::StartWrite: startWrite(); break;
-    case SyncAction::QueueRead: m_readWanted = true; break;
-    case SyncAction::QueueWrite:
-        m_writeWanted = true; // a newer state replaces any waiting one
-        break;
     case SyncAction::ShowRead: takeRead(*m_read); break;
     case SyncAction::ShowMissing:
         if (m_holdsGoodState)
@@ -186,23 +203,16 @@ void DataFileSync::perform(SyncAction action) {
                           .arg(Storage::filePath()));
         m_host.show(m_read->read.library);
         m_synced = m_read->read.library;
-        m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = false;
-        m_file = SyncState::InStep;
         break;
     case SyncAction::MarkInStep:
-        m_syncedWithFile = true;
         m_hasReadFile = true;
         m_holdsGoodState = true;
-        m_file = SyncState::InStep;
         break;
     case SyncAction::TakeWrite: takeWrite(*m_write); break;
     case SyncAction::ForgetFile: {
-        m_syncedWithFile = false;
-        const bool undecodable = m_read ? m_read->read.kind == Storage::ReadResult::Kind::Undecodable
-                                        : m_write && m_write->saved.waitsForQuiet;
-        m_file = undecodable ? SyncState::Undecodable : SyncState::Unreadable;
+        const bool undecodable = m_state.file == SyncFile::Undecodable;
         // Whatever it is now waits for a quiet of its own.
         m_undecodableSeen = !undecodable ? std::nullopt : m_read ? m_read->read.identity : m_write->saved.undecodable;
         m_stillUndecodable.reset();
@@ -239,10 +249,7 @@ void DataFileSync::perform(SyncAction action) {
         if (m_saveProblem.isAboutTheFile())
             setSaveProblem({});
         break;
-    case SyncAction::SayAfterWrite:
-        m_retryDelayMs = retryDelayMs;
-        setSaveProblem(problemAfterWrite(m_write->saved));
-        break;
+    case SyncAction::SayAfterWrite: setSaveProblem(problemAfterWrite(m_write->saved)); break;
     case SyncAction::CountRead: ++m_activity.reloadReads; break;
     case SyncAction::CountFinishedRead: ++m_activity.finishedReads; break;
     case SyncAction::CountFailedRead: ++m_activity.failedReads; break;
@@ -256,10 +263,7 @@ void DataFileSync::perform(SyncAction action) {
         m_clock->start(SyncTimer::Echo, echoWindowMs + echoMarginMs);
         break;
     case SyncAction::AnnounceSave: m_host.saveFinished(m_write->saved.written); break;
-    case SyncAction::AnnounceStart:
-        if (!std::exchange(m_started, true))
-            m_host.firstReadFinished();
-        break;
+    case SyncAction::AnnounceStart: m_host.firstReadFinished(); break;
     case SyncAction::AnnounceFolderWait: m_host.folderWaitChanged(); break;
     case SyncAction::ReloadWidget: m_host.reloadTimelines(); break;
     case SyncAction::LogFolderBusyAtQuit:
@@ -272,7 +276,9 @@ void DataFileSync::perform(SyncAction action) {
             Log::info(QStringLiteral("Sorvel: the data folder %1 is still busy; the change stays pending")
                           .arg(Storage::directory()));
         break;
-    case SyncAction::WaitForJobAtQuit: waitAtQuit(); break;
+    case SyncAction::StartQuitWait: startQuitWait(); break;
+    case SyncAction::AwaitJob: awaitJob(); break;
+    case SyncAction::NoteStuckAtQuit: m_stuckAtQuit = isStuckInDisk(); break;
     case SyncAction::KeepRescueCopy: keepRescue(); break;
     }
 }
@@ -310,27 +316,19 @@ void DataFileSync::setSynced(const Library& library) {
 // whether another program holds the folder or the disk does not answer: the
 // quit must not hang on a stopped widget or a hung network file system.
 // A job the disk held through one quit's wait is not waited for again (the
-// program's last flush as it exits), until the disk answers.
-void DataFileSync::waitAtQuit() {
+// program's last quit as it exits), until the disk answers.
+void DataFileSync::startQuitWait() {
     const qint64 now = m_clock->steadyMs();
-    const Deadlines deadlines{now + m_quitPatienceMs,
-                              now + (m_stuckAtQuit ? 0 : std::max(m_quitPatienceMs, int(quitWaitMs)))};
-    if (waitForWorker(deadlines) && m_dirty) {
-        startWrite();
-        waitForWorker(deadlines);
-    }
-    m_stuckAtQuit = isStuckInDisk();
-    dispatch(SyncEvent::QuitWaited);
+    m_quitDeadlines = {now + m_quitPatienceMs, now + (m_stuckAtQuit ? 0 : std::max(m_quitPatienceMs, int(quitWaitMs)))};
 }
 
-bool DataFileSync::waitForWorker(const Deadlines& deadlines) {
+void DataFileSync::awaitJob() {
     const auto left = [this](qint64 deadlineMs) { return int(std::max<qint64>(0, deadlineMs - m_clock->steadyMs())); };
-    while (m_worker->isBusy()) {
-        // A delivery may start the waiting job, which the same deadlines bound.
-        if (!m_worker->finish(left(deadlines.folderMs), left(deadlines.allMs)))
-            return false;
-    }
-    return true;
+    // The delivery's events queue up ahead of the wait's own. A job that
+    // ended with nothing to deliver (the store going away) ends the wait too.
+    const qsizetype queued = m_queue.size();
+    const bool done = m_worker->finish(left(m_quitDeadlines.folderMs), left(m_quitDeadlines.allMs));
+    dispatch(done && m_queue.size() > queued ? SyncEvent::QuitGoesOn : SyncEvent::QuitWaited);
 }
 
 bool DataFileSync::isStuckInDisk() const {
@@ -338,62 +336,64 @@ bool DataFileSync::isStuckInDisk() const {
 }
 
 void DataFileSync::startRead() {
-    m_readWanted = false;
     m_worker->start(readJob(false));
 }
 
 SyncWorker::Job DataFileSync::readJob(bool atStart) {
     const Library base = m_synced;
     const Library mine = m_host.current();
-    const bool dirty = m_dirty;
+    const bool dirty = isDirty();
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
     return [this, base, mine, steps, dirty, revision, atStart, files = m_files]() -> SyncWorker::Delivery {
         const FolderLock::Waiter waiter = m_worker->folderWaiter();
-        FolderRead result;
-        result.atStart = atStart;
-        result.revision = revision;
+        auto result = std::make_shared<FolderRead>();
+        result->revision = revision;
         // Before anything is read: the earlier product's data, then what a
         // quit could not write last time, before what an interrupted write of
         // this program left is removed (the rescue copies look whether the
         // draft of the write that carried them is still there).
         if (atStart) {
             files->migrate(waiter);
-            result.rescues = files->mergeRescues(waiter);
+            result->rescues = files->mergeRescues(waiter);
             files->removeStaleDrafts(waiter);
         }
         // Decoding, comparing and merging a large library take their time: all
         // of it happens here, the sync's thread only takes the result.
-        result.read = files->read(waiter);
-        if (result.read.kind == Storage::ReadResult::Kind::Busy)
+        result->read = files->read(waiter);
+        if (result->read.kind == Storage::ReadResult::Kind::Busy)
             return {}; // the store is going away
-        if (result.read.kind == Storage::ReadResult::Kind::Decoded) {
-            result.unchanged = result.read.library == base;
-            if (result.unchanged) {
-                result.read.library = {}; // freed here, not on the sync's thread
+        if (result->read.kind == Storage::ReadResult::Kind::Decoded) {
+            result->unchanged = result->read.library == base;
+            if (result->unchanged) {
+                result->read.library = {}; // freed here, not on the sync's thread
             } else {
-                result.next =
-                    dirty ? steps.merge(base, result.read.library, mine, &result.mergeNotes) : result.read.library;
-                result.change = ProjectChange::between(mine.projects, result.next->projects);
+                result->next =
+                    dirty ? steps.merge(base, result->read.library, mine, &result->mergeNotes) : result->read.library;
+                result->change = ProjectChange::between(mine.projects, result->next->projects);
             }
         }
-        return [this, result = std::move(result)] {
-            m_stuckAtQuit = false;
-            m_read = &result;
-            if (result.atStart)
-                dispatch(SyncEvent::RescuesTried);
-            switch (result.read.kind) {
-            case Storage::ReadResult::Kind::Decoded: dispatch(SyncEvent::ReadDecoded); break;
-            case Storage::ReadResult::Kind::Missing: dispatch(SyncEvent::ReadMissing); break;
-            case Storage::ReadResult::Kind::Undecodable: dispatch(SyncEvent::ReadUndecodable); break;
-            case Storage::ReadResult::Kind::Unreadable:
-            case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
-                dispatch(SyncEvent::ReadUnreadable);
-                break;
-            }
-            m_read = nullptr;
+        return [this, result = std::shared_ptr<const FolderRead>(std::move(result)), atStart] {
+            deliverRead(result, atStart);
         };
     };
+}
+
+void DataFileSync::deliverRead(std::shared_ptr<const FolderRead> result, bool atStart) {
+    m_stuckAtQuit = false;
+    // Before the read's own result, in the same dispatch: the job ends with it.
+    if (atStart)
+        m_queue.append(Queued{SyncEvent::RescuesTried, result, {}, {}, 0});
+    SyncEvent event = SyncEvent::ReadUnreadable;
+    switch (result->read.kind) {
+    case Storage::ReadResult::Kind::Decoded: event = SyncEvent::ReadDecoded; break;
+    case Storage::ReadResult::Kind::Missing: event = SyncEvent::ReadMissing; break;
+    case Storage::ReadResult::Kind::Undecodable: event = SyncEvent::ReadUndecodable; break;
+    case Storage::ReadResult::Kind::Unreadable:
+    case Storage::ReadResult::Kind::Busy: // never delivered: only a store going away stops waiting
+        break;
+    }
+    dispatch(Queued{event, std::move(result), {}, {}, 0});
 }
 
 void DataFileSync::takeRead(const FolderRead& result) {
@@ -470,16 +470,9 @@ void DataFileSync::keepRescue() {
 }
 
 void DataFileSync::startWrite() {
-    m_clock->stop(SyncTimer::Save);
-    m_writeWanted = false;
-    // The write reads the file under the lock and merges what it finds, which
-    // covers every folder event so far.
-    m_readWanted = false;
-    m_eventDuringEcho = false;
-    m_writing = true;
     const Library sent = m_host.current();
     const Library base = m_synced;
-    const bool keepDecodedAside = !m_syncedWithFile;
+    const bool keepDecodedAside = !rulesOf(m_state).baseIsFile;
     const quint64 revision = m_revision;
     const ProgressSteps steps = m_steps;
     const std::optional<Storage::FileIdentity> still = m_stillUndecodable;
@@ -495,14 +488,13 @@ void DataFileSync::startWrite() {
                         keepDecodedAside, m_worker->folderWaiter(), carried.get(), still);
         if (saved.folderBusy)
             return {}; // the store is going away
-        return [this, done = FinishedWrite{sent, saved, revision, carried->leftToCopy()}] {
-            m_writing = false;
+        auto done = std::make_shared<const FinishedWrite>(FinishedWrite{sent, saved, revision, carried->leftToCopy()});
+        return [this, done = std::move(done)] {
             m_stuckAtQuit = false;
-            m_write = &done;
-            dispatch(done.saved.written             ? SyncEvent::WriteLanded
-                         : done.saved.waitsForQuiet ? SyncEvent::WriteWaitsForQuiet
-                                                    : SyncEvent::WriteFailed);
-            m_write = nullptr;
+            const SyncEvent event = done->saved.written ? SyncEvent::WriteLanded
+                : done->saved.waitsForQuiet             ? SyncEvent::WriteWaitsForQuiet
+                                                        : SyncEvent::WriteFailed;
+            dispatch(Queued{event, {}, done, {}, 0});
         };
     });
 }
@@ -511,17 +503,14 @@ void DataFileSync::takeWrite(const FinishedWrite& done) {
     // The next merge starts from what the file holds; the store keeps what
     // was written (an emptied cue number stays empty, not its position).
     setSynced(done.saved.library);
-    m_syncedWithFile = true;
     m_hasReadFile = true;
     m_holdsGoodState = true;
-    m_file = SyncState::InStep;
     m_steps.written(done.revision);
     if (m_rescuesTaken && done.revision >= m_rescuesTakenAt) {
         m_unmergedRescues.clear(); // carried by this write
         m_rescuesTaken = false;
     }
     if (done.revision == m_revision) {
-        m_dirty = false;
         m_host.show(done.saved.resolved);
     } else {
         // Changed while the write ran: the newer edits stay pending on top of it.

@@ -70,6 +70,8 @@ public:
         std::function<void()> problemChanged;
         std::function<void()> folderWaitChanged;
         std::function<void()> firstReadFinished;
+        // The sync broke a rule of its state (SyncRules); it has logged it. Optional.
+        std::function<void(const QString& rule)> brokeRule;
     };
     struct Seams {
         std::unique_ptr<SyncClock> clock;
@@ -91,19 +93,20 @@ public:
     void changed();
     void stepped(const QUuid& project, double delta);
     void folderChanged();
-    // Writes what is pending at once (quit); waits `folderPatienceMs` in all
-    // for another program's lock, and quitWaitMs (or that, when longer) in
-    // all for the disk, then gives up: the change stays pending.
-    void flush(int folderPatienceMs = quitWaitMs);
+    // The quit's one bounded wait: writes what is pending at once; waits
+    // `folderPatienceMs` in all for another program's lock, and quitWaitMs
+    // (or that, when longer) in all for the disk, then gives up: the change
+    // stays pending. A job the disk held through one quit is not waited for again.
+    void quit(int folderPatienceMs = quitWaitMs);
     // Keeps the unsaved library in a rescue copy (PendingRescues::keep),
     // waiting rescueWaitMs at most for it; ETIMEDOUT on the copies' folder then.
     FileOutcome keepRescueCopy();
 
-    SyncState state() const { return m_state; }
-    bool hasStarted() const { return m_started; }
-    bool isDirty() const { return m_dirty; }
+    const SyncState& state() const { return m_state; }
+    bool hasStarted() const { return m_state.job != SyncJob::FirstRead; }
+    bool isDirty() const { return m_state.pending != SyncPending::Nothing; }
     bool isIdle() const;
-    bool isWriteQueued() const { return m_writeWanted; }
+    bool isWriteQueued() const { return m_state.pending == SyncPending::WriteWaits; }
     bool isWaitingForFolder() const { return m_worker->isWaitingForFolder(); }
     SaveProblem saveProblem() const { return m_saveProblem; }
     const SyncActivity& activity() const { return m_activity; }
@@ -122,7 +125,6 @@ private:
         ProjectChange change;
         QStringList mergeNotes;
         SyncFiles::RescuesMerged rescues; // at the start
-        bool atStart = false;
         quint64 revision = 0;
     };
     struct FinishedWrite {
@@ -132,22 +134,36 @@ private:
         bool leftToCopy = false; // PendingRescues::Carrying
     };
 
-    void dispatch(SyncEvent event);
+    // An event with what it is about. Events that arrive while one is
+    // dispatched (a delivery during the quit's wait, a view's change as the
+    // store shows a library) wait in the queue for its transition to end.
+    struct Queued {
+        SyncEvent event;
+        std::shared_ptr<const FolderRead> read;
+        std::shared_ptr<const FinishedWrite> write;
+        QUuid stepProject;
+        double stepDelta = 0;
+    };
+    void dispatch(Queued queued);
+    void dispatch(SyncEvent event) { dispatch(Queued{event, {}, {}, {}, 0}); }
+    // Checks the state's rules against the worker and the timers.
+    void checkRules();
     SyncFacts facts() const;
     void perform(SyncAction action);
     void startRead();
     void startWrite();
-    void waitAtQuit();
+    void startQuitWait();
+    void awaitJob();
     // The quit's: for another program's lock, and for everything (a disk
     // that does not answer).
     struct Deadlines {
         qint64 folderMs = 0;
         qint64 allMs = 0;
     };
-    bool waitForWorker(const Deadlines& deadlines);
     // Whether the running job is held by the disk rather than by another program's lock.
     bool isStuckInDisk() const;
     SyncWorker::Job readJob(bool atStart);
+    void deliverRead(std::shared_ptr<const FolderRead> result, bool atStart);
     void takeRead(const FolderRead& result);
     void takeWrite(const FinishedWrite& done);
     void takeRescues();
@@ -162,16 +178,10 @@ private:
     SaveProblem problemAfterWrite(const Storage::SaveResult& saved) const;
 
     Host m_host;
-    SyncState m_state = SyncState::NotRead;
-    SyncState m_file = SyncState::InStep; // what the last read or write found
-    bool m_dirty = false;
-    bool m_started = false;
-    bool m_writing = false;
-    bool m_writeWanted = false;
-    bool m_readWanted = false;
-    bool m_eventDuringEcho = false;
+    SyncState m_state;
+    QList<Queued> m_queue;
+    bool m_dispatching = false;
     bool m_holdsGoodState = false;
-    bool m_syncedWithFile = false;
     bool m_hasReadFile = false;
     // The undecodable file as the last read or write found it, and the same
     // once it has been still for the quiet: only that may be written over.
@@ -186,6 +196,7 @@ private:
     SaveProblem m_rescuesNotCarried;
     quint64 m_rescuesTakenAt = 0;
     int m_quitPatienceMs = 0;
+    Deadlines m_quitDeadlines;
     bool m_stuckAtQuit = false; // a quit's wait ended with the job held by the disk
     qint64 m_lastWriteAt = -1;
     int m_retryDelayMs = retryDelayMs;
@@ -194,12 +205,11 @@ private:
     // The common ancestor against which a save or a reload merges.
     Library m_synced;
     ProgressSteps m_steps; // not written yet
-    QUuid m_stepProject;
-    double m_stepDelta = 0;
     SaveProblem m_saveProblem;
     FileOutcome m_kept; // the rescue copy kept last
     SyncActivity m_activity;
-    // The result the current event is about.
+    // What the event being dispatched is about.
+    const Queued* m_event = nullptr;
     const FolderRead* m_read = nullptr;
     const FinishedWrite* m_write = nullptr;
     std::unique_ptr<SyncClock> m_clock;
