@@ -1480,7 +1480,7 @@ private:
                                              "ended (state %3)")
                                   .arg(m_expected.pending.size())
                                   .arg(bound)
-                                  .arg(int(m_sync->state())));
+                                  .arg(SyncMachine::describe(m_sync->state())));
             return;
         }
         checkTheFile();
