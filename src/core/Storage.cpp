@@ -30,8 +30,56 @@ namespace {
 const QString asidePrefix = QStringLiteral("projects-unreadable-");
 const QString asideSuffix = QStringLiteral(".json");
 // Temporary files of this program's writes and copies; an interrupted write
-// leaves one behind, which the store removes at its next start.
+// leaves one behind, which the store removes at its next start. A draft is
+// made as `.sorvel-draft-XXXXXX`; one that is to replace a file is renamed,
+// before anything is swapped, after both: `.sorvel-draft-<file read>-<draft>`.
+// Only a swap ever puts a file that is not this program's draft under a draft
+// name, and only under the second form, whose name then tells whether it is
+// the draft, the file read (whose contents the write holds) or neither.
 const QString draftPrefix = QStringLiteral(".sorvel-draft-");
+
+const QString markFileSign = QStringLiteral("f");
+const QString markNoFile = QStringLiteral("n");
+
+QString identityText(const FileIdentity& identity) {
+    return QStringList{QString::number(identity.device, 16), QString::number(identity.inode, 16),
+                       QString::number(quint64(identity.size), 16), QString::number(quint64(identity.modifiedNs), 16)}
+        .join(QLatin1Char('.'));
+}
+
+std::optional<FileIdentity> identityFromText(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    bool ok[4] = {};
+    const FileIdentity identity{parts[0].toULongLong(&ok[0], 16), parts[1].toULongLong(&ok[1], 16),
+                                qint64(parts[2].toULongLong(&ok[2], 16)), qint64(parts[3].toULongLong(&ok[3], 16))};
+    return std::all_of(std::begin(ok), std::end(ok), [](bool each) { return each; })
+        ? std::optional<FileIdentity>(identity)
+        : std::nullopt;
+}
+
+// The name a draft takes right before it is swapped with the file it replaces.
+QString swapDraftName(const FileIdentity& read, const FileIdentity& draft) {
+    return draftPrefix + identityText(read) + QLatin1Char('-') + identityText(draft);
+}
+
+// What a swap draft's name says: the file the write read and its draft.
+struct SwapDraft {
+    FileIdentity read;
+    FileIdentity draft;
+};
+
+std::optional<SwapDraft> swapDraftOf(const QString& name) {
+    if (!name.startsWith(draftPrefix))
+        return std::nullopt;
+    const QStringList halves = name.mid(draftPrefix.size()).split(QLatin1Char('-'));
+    if (halves.size() != 2)
+        return std::nullopt;
+    const std::optional<FileIdentity> read = identityFromText(halves[0]);
+    const std::optional<FileIdentity> draft = identityFromText(halves[1]);
+    return read && draft ? std::optional<SwapDraft>(SwapDraft{*read, *draft}) : std::nullopt;
+}
 
 // The whole file, or why it could not be had. Only a missing file is "missing":
 // any other failure means the file may still hold the user's data.
@@ -448,6 +496,20 @@ std::optional<FileIdentity> entryIdentity(FileSystem& files, const QByteArray& n
 
 enum class Replaced { Done, Changed, Failed };
 
+// Another program's data file that a swap took out of the data file's place
+// and that stands under a draft's name: kept for the user as a
+// projects-unreadable copy, never removed as a draft; left where it is (and
+// logged) when it cannot be moved.
+void keepTakenOut(FileSystem& files, const QString& path) {
+    QString keptAs;
+    if (moveAside(files, path, &keptAs))
+        Log::storageError(QStringLiteral("%1 held another program's data file, taken out of its place by a write; "
+                                         "it is kept as %2")
+                              .arg(path, QFileInfo(keptAs).fileName()));
+    else
+        Log::storageError(QStringLiteral("another program's data file is left as %1").arg(path));
+}
+
 // Puts the draft in the target's place only while the target is still the
 // file the write read (`expected`; none when there was none), so that a file
 // another program renamed there meanwhile without the lock is read and
@@ -514,12 +576,9 @@ Replaced replaceIfUnchanged(FileSystem& files, const QByteArray& draft, const QB
     }
     // Yet another file came in between the two swaps. What stands under the
     // draft's name is not this write's: it is kept, not removed as a draft.
-    const QString name = QFile::decodeName(draft);
-    QString keptAs;
     Log::storageError(
         QStringLiteral("%1 was replaced twice by other programs while being written").arg(QFile::decodeName(target)));
-    if (!moveAside(files, name, &keptAs))
-        Log::storageError(QStringLiteral("another program's data file is left as %1").arg(name));
+    keepTakenOut(files, QFile::decodeName(draft));
     return Replaced::Changed;
 }
 
@@ -578,6 +637,17 @@ Written writeLocked(FileSystem& files, const QString& path, const QByteArray& by
     if (!error && !lock.stillNames(directory())) {
         files.unlink(draft.constData());
         return Written::FolderReplaced;
+    }
+    // Named after the file it replaces and itself before the swap, so that
+    // whatever a kill leaves under its name tells whose it is.
+    if (!error && replacing) {
+        QByteArray named =
+            QFile::encodeName(QFileInfo(target).dir().filePath(swapDraftName(*replacing, identityOf(drafted))));
+        error = RegularFile::renameNoReplace(files, QFile::decodeName(draft), QFile::decodeName(named));
+        if (!error) {
+            draft = std::move(named);
+            passed();
+        }
     }
     bool marked = false;
     if (!error && carried) {
@@ -715,15 +785,24 @@ bool isDraftName(const QString& name) {
 }
 
 // Removes the drafts in `folder` that an interrupted write left: this
-// program's names only, and only a minute after they were last written.
+// program's names only, and only a minute after they were last written. A
+// swap draft is removed only when it is provably the draft or the file the
+// write read; anything else under its name is another program's file that
+// a write was cut short before putting back, and is kept.
 void removeStaleDraftsIn(FileSystem& files, const QDir& folder) {
     const qint64 oldest = QDateTime::currentSecsSinceEpoch() - 60;
     for (const QString& name : RegularFile::namesIn(files, folder.path(), draftPrefix)) {
-        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        const QString path = folder.filePath(name);
+        const QByteArray encoded = QFile::encodeName(path);
+        const std::optional<SwapDraft> swap = swapDraftOf(name);
         struct stat info {};
-        if (isDraftName(name) && files.lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode)
-            && info.st_mtim.tv_sec < oldest)
-            files.unlink(path.constData());
+        if ((!swap && !isDraftName(name)) || files.lstat(encoded.constData(), &info) != 0 || !S_ISREG(info.st_mode)
+            || info.st_mtim.tv_sec >= oldest)
+            continue;
+        if (!swap || identityOf(info) == swap->read || identityOf(info) == swap->draft)
+            files.unlink(encoded.constData());
+        else
+            keepTakenOut(files, path);
     }
 }
 
@@ -876,34 +955,14 @@ bool mutate(FileSystem& files, const std::function<void(Library&)>& body) {
     return change(files, body) == Change::Written;
 }
 
-namespace {
-
-const QString markFileSign = QStringLiteral("f");
-const QString markNoFile = QStringLiteral("n");
-
-QString identityText(const FileIdentity& identity) {
-    return QStringList{QString::number(identity.device, 16), QString::number(identity.inode, 16),
-                       QString::number(quint64(identity.size), 16), QString::number(quint64(identity.modifiedNs), 16)}
-        .join(QLatin1Char('.'));
-}
-
-std::optional<FileIdentity> identityFromText(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    bool ok[4] = {};
-    const FileIdentity identity{parts[0].toULongLong(&ok[0], 16), parts[1].toULongLong(&ok[1], 16),
-                                qint64(parts[2].toULongLong(&ok[2], 16)), qint64(parts[3].toULongLong(&ok[3], 16))};
-    return std::all_of(std::begin(ok), std::end(ok), [](bool each) { return each; })
-        ? std::optional<FileIdentity>(identity)
-        : std::nullopt;
-}
-
-} // namespace
-
+// A swap draft's name follows from the two identities the mark holds: only
+// the draft's is written after the replaced file's. Any other draft's name
+// goes before its identity.
 QString WriteMark::text() const {
-    return (replaced ? markFileSign + identityText(*replaced) : markNoFile) + QLatin1Char('_')
-        + draftName.mid(draftPrefix.size()) + QLatin1Char('.') + identityText(draft);
+    const QString head = (replaced ? markFileSign + identityText(*replaced) : markNoFile) + QLatin1Char('_');
+    if (replaced && draftName == swapDraftName(*replaced, draft))
+        return head + identityText(draft);
+    return head + draftName.mid(draftPrefix.size()) + QLatin1Char('.') + identityText(draft);
 }
 
 std::optional<WriteMark> WriteMark::fromText(const QString& text) {
@@ -917,6 +976,13 @@ std::optional<WriteMark> WriteMark::fromText(const QString& text) {
             return std::nullopt;
     } else if (halves[0] != markNoFile) {
         return std::nullopt;
+    }
+    if (const std::optional<FileIdentity> swapped = identityFromText(halves[1])) {
+        if (!mark.replaced)
+            return std::nullopt;
+        mark.draft = *swapped;
+        mark.draftName = swapDraftName(*mark.replaced, mark.draft);
+        return mark;
     }
     mark.draftName = draftPrefix + halves[1].left(6);
     const std::optional<FileIdentity> draft = identityFromText(halves[1].mid(7));

@@ -191,6 +191,8 @@ bool mutate(FileSystem& files, const std::function<void(Library&)>& body);
 bool hasKeptAsideCopy(FileSystem& files);
 // Removes temporary files an interrupted write of this program left in the data
 // folder (only its own names, older than a minute), under the exclusive lock.
+// Another program's file that such a write took out of the data file's place
+// and left under a draft's name is kept aside as a projects-unreadable copy.
 void removeStaleDrafts(FileSystem& files,
                        const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 

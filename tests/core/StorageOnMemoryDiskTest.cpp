@@ -5,11 +5,13 @@
 #include "support/TestEnvironment.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 
 namespace sorvel {
 namespace {
@@ -145,6 +147,189 @@ TEST_F(StorageOnMemoryDisk, AnotherHolderOfTheFolderKeepsReadsAndWritesOut) {
 
     ASSERT_TRUE(disk.outside().unlock(*holder));
     EXPECT_EQ(projectNames(Storage::read(disk, FolderLock::noWait()).library), QStringList({"Before"}));
+}
+
+// Thrown from the disk's hook: the program is killed there, and its work ends.
+struct Killed {};
+
+// Where a save over the file it read (another program's "Theirs") is killed,
+// what its draft's name holds then, and what the next start must do with it.
+struct KillPoint {
+    const char* what;
+    // Another program renames its own file over the data file right before the first swap.
+    bool renamedOver;
+    // Killed right before this call; `swaps` counts the swaps made so far.
+    std::function<bool(const MemoryFileSystem::Operation&, int swaps)> before;
+    // What stands under the draft's name after the kill.
+    QStringList underDraft;
+    // What the data file holds after the kill, and after the next start.
+    QStringList inFile;
+    // Whether the next start keeps what is under the draft's name aside.
+    bool keptAside;
+};
+
+bool isSwap(const MemoryFileSystem::Operation& operation) {
+    return operation.kind == Kind::Renameat2 && (operation.flags & RENAME_EXCHANGE);
+}
+
+bool isDraftRemoval(const MemoryFileSystem::Operation& operation) {
+    return operation.kind == Kind::Unlink && QFileInfo(operation.path).fileName().startsWith(".sorvel-draft-");
+}
+
+class StorageKilledInASwap : public StorageOnMemoryDisk, public ::testing::WithParamInterface<KillPoint> {
+protected:
+    QStringList namesStarting(const QString& prefix) const {
+        QStringList names = disk.names(environment.dataFolder()).value_or(QStringList());
+        names.removeIf([&](const QString& name) { return !name.startsWith(prefix); });
+        return names;
+    }
+    QString inFolder(const QString& name) const { return environment.dataFolder() + QLatin1Char('/') + name; }
+    QStringList namesIn(const QString& path) const {
+        const std::optional<QByteArray> bytes = disk.contents(path);
+        const std::optional<Library> library =
+            bytes ? RecordCoding::decodeLibrary(*bytes, QDateTime::currentDateTimeUtc()) : std::nullopt;
+        return library ? projectNames(*library) : QStringList{QStringLiteral("(nothing that decodes)")};
+    }
+
+    // Saves "Mine" onto what the file holds, killed where the point says.
+    void saveKilled(const KillPoint& point) {
+        ASSERT_TRUE(disk.outside().writeAtomically(dataFile(), RecordCoding::encodeLibrary(libraryOf({"Theirs"}))));
+        bool down = false;
+        int swaps = 0;
+        disk.before = [&](const MemoryFileSystem::Operation& operation) {
+            if (down) {
+                // Closing and unlocking run in destructors, which must not throw.
+                if (operation.kind != Kind::Close && operation.kind != Kind::Flock && std::uncaught_exceptions() == 0)
+                    throw Killed{};
+                MemoryFileSystem::failThisCall(EIO);
+                return;
+            }
+            if (point.before(operation, swaps)) {
+                down = true;
+                disk.crash();
+                throw Killed{};
+            }
+            if (isSwap(operation) && swaps++ == 0 && point.renamedOver) {
+                ASSERT_TRUE(disk.outside().writeAtomically(
+                    dataFile(), RecordCoding::encodeLibrary(libraryOf({"Theirs", "Theirs later"}))));
+            }
+        };
+        EXPECT_THROW(Storage::save(
+                         disk,
+                         [](const Library* found) {
+                             Library mine = found ? *found : Library{};
+                             mine.projects.push_back(projectWithCue(QStringLiteral("Mine")));
+                             return mine;
+                         },
+                         false),
+                     Killed);
+        disk.before = {};
+    }
+};
+
+TEST_P(StorageKilledInASwap, TheNextStartRemovesOnlyWhatIsProvablyItsOwnAndKeepsTheRest) {
+    const KillPoint& point = GetParam();
+    saveKilled(point);
+    const QStringList drafts = namesStarting(QStringLiteral(".sorvel-draft-"));
+    ASSERT_EQ(drafts.size(), 1) << drafts.join(", ").toStdString();
+    const QString draft = inFolder(drafts.first());
+    const std::optional<QByteArray> leftBytes = disk.contents(draft);
+    ASSERT_TRUE(leftBytes);
+    ASSERT_EQ(namesIn(draft), point.underDraft);
+    ASSERT_EQ(namesIn(dataFile()), point.inFile);
+
+    testing::internal::CaptureStderr();
+    Storage::removeStaleDrafts(disk);
+    const std::string log = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(namesStarting(QStringLiteral(".sorvel-draft-")), QStringList());
+    EXPECT_EQ(namesIn(dataFile()), point.inFile);
+    const QStringList kept = namesStarting(QStringLiteral("projects-unreadable-"));
+    if (!point.keptAside) {
+        EXPECT_EQ(kept, QStringList());
+        EXPECT_EQ(log.find("Sorvel storage error: "), std::string::npos) << log;
+        return;
+    }
+    // Another program's write: its bytes intact beside the file, and the log names where.
+    ASSERT_EQ(kept.size(), 1) << kept.join(", ").toStdString();
+    EXPECT_EQ(disk.contents(inFolder(kept.first())), leftBytes);
+    EXPECT_NE(log.find("Sorvel storage error: " + draft.toStdString()), std::string::npos) << log;
+    EXPECT_NE(log.find(kept.first().toStdString()), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(StorageOnMemoryDisk, StorageKilledInASwap,
+                         ::testing::Values(KillPoint{"BetweenTheSwapsThatTookOutAnotherProgramsFile",
+                                                     true,
+                                                     [](const MemoryFileSystem::Operation& operation, int swaps) {
+                                                         return isSwap(operation) && swaps == 1;
+                                                     },
+                                                     {"Theirs", "Theirs later"},
+                                                     {"Mine", "Theirs"},
+                                                     true},
+                                           KillPoint{"RightBeforeTheSwap",
+                                                     false,
+                                                     [](const MemoryFileSystem::Operation& operation, int) {
+                                                         return isSwap(operation);
+                                                     },
+                                                     {"Mine", "Theirs"},
+                                                     {"Theirs"},
+                                                     false},
+                                           KillPoint{"AfterTheSwapTookOutTheFileRead",
+                                                     false,
+                                                     [](const MemoryFileSystem::Operation& operation, int swaps) {
+                                                         return isDraftRemoval(operation) && swaps == 1;
+                                                     },
+                                                     {"Theirs"},
+                                                     {"Mine", "Theirs"},
+                                                     false},
+                                           KillPoint{"AfterTheDraftWasSwappedBack",
+                                                     true,
+                                                     [](const MemoryFileSystem::Operation& operation, int swaps) {
+                                                         return isDraftRemoval(operation) && swaps == 2;
+                                                     },
+                                                     {"Mine", "Theirs"},
+                                                     {"Theirs", "Theirs later"},
+                                                     false}),
+                         [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.what); });
+
+// What a write carries into the file learns of the draft under the name it
+// has when it is swapped in, and reads that back from the mark's text.
+class MarkRecorder final : public Storage::Carried {
+public:
+    std::optional<Storage::WriteMark> mark;
+    int replacing(const Storage::WriteMark& made) override {
+        mark = made;
+        return 0;
+    }
+    void replaced(bool) override {}
+    void notReplaced() override {}
+};
+
+TEST_F(StorageOnMemoryDisk, AWritesMarkNamesTheDraftThatIsSwappedInAndReadsBackFromItsText) {
+    ASSERT_TRUE(Storage::save(disk, libraryOf({"Before"})));
+    QString swapped;
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (isSwap(operation))
+            swapped = QFileInfo(operation.path).fileName();
+    };
+    MarkRecorder carried;
+    const Storage::SaveResult result = Storage::save(
+        disk, [](const Library*) { return libraryOf({"After"}); }, false, FolderLock::noWait(), &carried);
+    disk.before = {};
+    ASSERT_TRUE(result.written);
+    ASSERT_TRUE(carried.mark);
+    EXPECT_EQ(carried.mark->draftName, swapped);
+    EXPECT_TRUE(carried.mark->replaced);
+
+    const QString text = carried.mark->text();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9._]+$")).match(text).hasMatch()) << text.toStdString();
+    EXPECT_EQ(Storage::WriteMark::fromText(text), carried.mark);
+    // Marks an earlier version made, named after a draft of six letters, still read.
+    for (const Storage::WriteMark& earlier :
+         {Storage::WriteMark{carried.mark->replaced, QStringLiteral(".sorvel-draft-Ab12Cd"), carried.mark->draft},
+          Storage::WriteMark{std::nullopt, QStringLiteral(".sorvel-draft-Zz99Yy"), carried.mark->draft}})
+        EXPECT_EQ(Storage::WriteMark::fromText(earlier.text()), earlier) << earlier.text().toStdString();
+    EXPECT_EQ(Storage::WriteMark::fromText(QStringLiteral("n_") + text.section(QLatin1Char('_'), 1)), std::nullopt);
 }
 
 } // namespace

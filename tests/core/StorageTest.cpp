@@ -758,6 +758,67 @@ TEST_F(StorageTest, ADraftLeftInTheLinkTargetsFolderIsRemovedAtTheNextStart) {
     EXPECT_EQ(Storage::load(disk).projects.size(), 1);
 }
 
+// Another program renames its file over the data file while a write of this
+// program's is held right before its swap, and the write is killed at each of
+// its steps in turn: the kill right after the swap took that file out leaves it
+// under the draft's name. The next start keeps it aside, its bytes intact.
+TEST_F(StorageTest, AnotherProgramsFileThatAKilledWriteTookOutIsKeptAsideAtTheNextStart) {
+    const QByteArray theirs =
+        RecordCoding::encodeLibrary(Library{{projectWithCue(QStringLiteral("Theirs"))}, ProjectType::defaults()});
+    // Steps are counted for writes that carry something; this one carries nothing.
+    class CarriesNothing final : public Storage::Carried {
+    public:
+        int replacing(const Storage::WriteMark&) override { return 0; }
+        void replaced(bool) override {}
+        void notReplaced() override {}
+    };
+    QDir folder(dataFolder());
+    QString draft;
+    for (int step = 1; step <= 20 && draft.isEmpty(); ++step) {
+        SCOPED_TRACE(testing::Message() << "killed after file operation " << step);
+        folder.removeRecursively();
+        ASSERT_TRUE(Storage::save(disk, Library{{projectWithCue(QStringLiteral("Read"))}, ProjectType::defaults()}));
+        test::HeldWrite write([&] {
+            qputenv("SORVEL_EXIT_AFTER_STEP", QByteArray::number(step));
+            testing::internal::CaptureStderr(); // the child's log is of no use here
+            CarriesNothing carried;
+            Storage::save(
+                disk,
+                [](const Library* found) {
+                    Library mine = found ? *found : Library{};
+                    mine.projects.append(projectWithCue(QStringLiteral("Mine")));
+                    return mine;
+                },
+                false, FolderLock::patientFor(FolderLock::usualPatienceMs), &carried);
+            return 0;
+        });
+        write.actAtEachHold([&](int pass) {
+            if (pass == 0)
+                test::renameOverWithoutTheLock(dataFile(), theirs);
+        });
+        const int status = write.finish();
+        ASSERT_TRUE(status == 0 || status == Storage::exitedAtStepStatus) << status;
+        for (const QString& name : folder.entryList({".sorvel-draft-*"}, QDir::Files | QDir::Hidden | QDir::System)) {
+            if (readFile(folder.filePath(name)) == theirs)
+                draft = folder.filePath(name);
+        }
+    }
+    ASSERT_FALSE(draft.isEmpty()) << "no kill left the other program's file under a draft's name";
+    EXPECT_EQ(projectNames(Storage::load(disk)), "Read, Mine");
+
+    test::setModified(draft, QDateTime::currentDateTime().addSecs(-120));
+    testing::internal::CaptureStderr();
+    Storage::removeStaleDrafts(disk);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(QFileInfo::exists(draft));
+    const QStringList kept = folder.entryList({"projects-unreadable-*.json"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << kept.join(", ").toStdString();
+    EXPECT_EQ(readFile(folder.filePath(kept.first())), theirs);
+    EXPECT_NE(log.find("Sorvel storage error: " + draft.toStdString()), std::string::npos) << log;
+    EXPECT_NE(log.find(kept.first().toStdString()), std::string::npos) << log;
+    EXPECT_EQ(projectNames(Storage::load(disk)), "Read, Mine");
+}
+
 // A group, other than this process's own, that it may give its files (one of
 // its supplementary groups; any group when it may change groups at will).
 std::optional<gid_t> anotherUsableGroup(const QString& folder) {

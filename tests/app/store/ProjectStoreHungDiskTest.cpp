@@ -76,7 +76,8 @@ protected:
 // after it the file holds them, and no copy brings them again.
 TEST_F(ProjectStoreHungDisk, AQuitEndsInTimeAndWhatItKeptCountsOnce) {
     constexpr int kBeforeTheRename = 2; // the draft made and written; its sync hangs
-    constexpr int kAfterTheRename = 4; // the draft renamed over the file; the folder's sync hangs
+    // The draft renamed after both files and swapped with the file; the folder's sync hangs.
+    constexpr int kAfterTheRename = 5;
     for (const int hangAfter : {kBeforeTheRename, kAfterTheRename}) {
         SCOPED_TRACE(hangAfter == kBeforeTheRename ? "hung before the rename" : "hung after the rename");
         QDir(RescueCopy::folder()).removeRecursively();

@@ -28,6 +28,8 @@ constexpr int kActions = 30;
 constexpr qint64 kReachesFileMs = 5000;
 // What a quit's waits may overrun their bound by.
 constexpr qint64 kQuitMarginMs = 100;
+const QString kDraftPrefix = QStringLiteral(".sorvel-draft-");
+const QString kAsidePrefix = QStringLiteral("projects-unreadable-");
 
 // Thrown from the disk's hook: the power went or the program was killed, and
 // its work ends where it stood.
@@ -260,6 +262,7 @@ private:
             m_carried = m_made;
             m_actedInJob = false;
             m_wantedBeforeAct.reset();
+            m_actBytes.reset();
         });
         m_clock = clock.get();
         m_worker = worker.get();
@@ -297,13 +300,28 @@ private:
         start();
     }
 
+    // The names in the data folder that start with `prefix` and hold `bytes`.
+    QStringList holding(const QByteArray& bytes, const QString& prefix) const {
+        QStringList names = m_disk.names(m_dataFolder).value_or(QStringList());
+        names.removeIf([&](const QString& name) {
+            return !name.startsWith(prefix) || m_disk.contents(m_dataFolder + QLatin1Char('/') + name) != bytes;
+        });
+        return names;
+    }
+
     // A write swaps its file in and, finding another program's taken out,
     // swaps that back: gone between the two, the program leaves the other's
-    // file under its draft's name, removed as stale at the next start. The
-    // act inside the job it ended may or may not be in the file.
+    // file under its draft's name. Only then is the act inside the job it
+    // ended not in the file, and that file must be kept (takenOutKept);
+    // else the act is in the file like any other.
     void loseActInside() {
-        if (!m_wantedBeforeAct)
+        const std::optional<QByteArray> bytes = std::exchange(m_actBytes, std::nullopt);
+        if (!m_wantedBeforeAct || !bytes || holding(*bytes, kDraftPrefix).isEmpty()) {
+            m_wantedBeforeAct.reset();
             return;
+        }
+        say(QStringLiteral("another program's file is left under a draft's name"));
+        m_takenOut << *bytes;
         for (auto wanted = m_wanted.begin(); wanted != m_wanted.end(); ++wanted) {
             const auto before = m_wantedBeforeAct->constFind(wanted.key());
             if (before == m_wantedBeforeAct->cend()) {
@@ -314,6 +332,21 @@ private:
             wanted->names.unite(before->names);
         }
         m_wantedBeforeAct.reset();
+    }
+
+    // Another program's file that a kill left under a draft's name is never
+    // removed: it stays there until a start keeps it as a copy aside.
+    void takenOutKept() {
+        for (qsizetype i = 0; i < m_takenOut.size();) {
+            if (!holding(m_takenOut.at(i), kAsidePrefix).isEmpty()) {
+                m_takenOut.removeAt(i);
+            } else if (holding(m_takenOut.at(i), kDraftPrefix).isEmpty()) {
+                return breakRule(QStringLiteral("another program's file, left under a draft's name by a kill, is "
+                                                "gone without a copy kept aside"));
+            } else {
+                ++i;
+            }
+        }
     }
 
     // A write landed: the changes made before it started are in the file.
@@ -488,8 +521,10 @@ private:
         }
         m_disk.syncAll();
         m_folderEvents << m_now + 1;
-        if (inside)
+        if (inside) {
             ++m_outcome.actsInside;
+            m_actBytes = bytes;
+        }
     }
 
     void finishOtherWrite() {
@@ -575,6 +610,7 @@ private:
     bool step(qint64 until) {
         if (m_worker->isBusy()) {
             guarded([&] { m_worker->run(); });
+            takenOutKept();
             return true;
         }
         qint64 due = until + 1;
@@ -740,9 +776,10 @@ private:
         settleFor(DataFileSync::echoWindowMs + DataFileSync::echoMarginMs + 100);
         if (const QString differs = differences(); !differs.isEmpty())
             return breakRule(QStringLiteral("after a clean quit: ") + differs);
+        takenOutKept();
         const QStringList names = m_disk.names(m_dataFolder).value_or(QStringList());
         for (const QString& name : names) {
-            if (name.startsWith(QStringLiteral(".sorvel-draft-")))
+            if (name.startsWith(kDraftPrefix))
                 return breakRule(QStringLiteral("a clean start left the draft %1").arg(name));
         }
     }
@@ -761,6 +798,10 @@ private:
     bool m_actedInJob = false;
     // What the file had to hold before another program acted inside the job that runs.
     std::optional<QHash<QUuid, Wanted>> m_wantedBeforeAct;
+    // What another program wrote over the file inside the job that runs.
+    std::optional<QByteArray> m_actBytes;
+    // Other programs' files a kill left under a draft's name, not yet kept aside.
+    QList<QByteArray> m_takenOut;
     bool m_down = false;
     std::optional<qint64> m_downAt;
     bool m_downIsPowerCut = false;
