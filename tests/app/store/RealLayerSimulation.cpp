@@ -295,8 +295,9 @@ private:
         m_worker = nullptr;
         m_down = false;
         m_folderEvents.clear();
-        loseUnwritten();
+        // The act first: what it changed is told apart before the user's lost changes widen what may be there.
         loseActInside();
+        loseUnwritten();
         start();
     }
 
@@ -309,19 +310,49 @@ private:
         return names;
     }
 
+    // Whether the file holds what another program's act inside the job made
+    // it hold (a project the user deleted meanwhile aside).
+    bool actInFile() const {
+        const std::optional<Library> library = fileLibrary();
+        if (!library)
+            return false;
+        for (auto wanted = m_wanted.cbegin(); wanted != m_wanted.cend(); ++wanted) {
+            const auto before = m_wantedBeforeAct->constFind(wanted.key());
+            if (before != m_wantedBeforeAct->cend() && before->exists == wanted->exists
+                && before->names == wanted->names)
+                continue;
+            const auto held = std::ranges::find(library->projects, wanted.key(), &AudioProject::id);
+            if (wanted->exists == QSet<bool>{false}) {
+                if (held != library->projects.cend())
+                    return false;
+            } else if (held == library->projects.cend() ? !m_userDeleted.contains(wanted.key())
+                                                        : !wanted->names.contains(held->name)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // A write swaps its file in and, finding another program's taken out,
     // swaps that back: gone between the two, the program leaves the other's
-    // file under its draft's name. Only then is the act inside the job it
-    // ended not in the file, and that file must be kept (takenOutKept);
-    // else the act is in the file like any other.
+    // file under its draft's name. Only then may the act inside the job it
+    // ended be out of the file, and that file must be kept (takenOutKept).
     void loseActInside() {
         const std::optional<QByteArray> bytes = std::exchange(m_actBytes, std::nullopt);
-        if (!m_wantedBeforeAct || !bytes || holding(*bytes, kDraftPrefix).isEmpty()) {
+        if (!m_wantedBeforeAct || !bytes || actInFile()) {
             m_wantedBeforeAct.reset();
             return;
         }
-        say(QStringLiteral("another program's file is left under a draft's name"));
-        m_takenOut << *bytes;
+        const bool underDraft = !holding(*bytes, kDraftPrefix).isEmpty();
+        if (!underDraft && holding(*bytes, kAsidePrefix).isEmpty()) {
+            m_wantedBeforeAct.reset();
+            return breakRule(QStringLiteral("another program's act inside a job a kill ended is neither in the file "
+                                            "nor kept beside it"));
+        }
+        if (underDraft)
+            m_takenOut << *bytes;
+        say(underDraft ? QStringLiteral("another program's file is left under a draft's name")
+                       : QStringLiteral("another program's file is kept aside"));
         for (auto wanted = m_wanted.begin(); wanted != m_wanted.end(); ++wanted) {
             const auto before = m_wantedBeforeAct->constFind(wanted.key());
             if (before == m_wantedBeforeAct->cend()) {
