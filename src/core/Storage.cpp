@@ -754,6 +754,20 @@ bool keepAside(FileSystem& files, const QString& path, KeptAside* kept) {
     return true;
 }
 
+// Drops the second name a write gave the file in the data file's place, when
+// it did not replace that file after all and the file is still there: its
+// bytes are in their place, and the folder is left as it was. False when the
+// name stays: another program's file took the place meanwhile, and the copy
+// holds the only name of the bytes it replaced. (A rename of another
+// program's landing in the instant between the look and the unlink leaves the
+// file it replaced, without the lock, with no name.)
+bool dropSecondName(FileSystem& files, const QString& path, const KeptAside& kept) {
+    const std::optional<std::optional<FileIdentity>> current = identityAt(files, writeTarget(files, path));
+    const bool stillThere = current && *current && kept.file && (*current)->device == kept.file->device
+        && (*current)->inode == kept.file->inode;
+    return stillThere && files.unlink(QFile::encodeName(kept.path).constData()) == 0;
+}
+
 // Keeps what the write is about to replace, when nobody has read it. False when
 // it could not be kept: the write must not happen. `aside` says where the file
 // (or what stood in its place) is kept, when it was; `keptAs` names the copy of
@@ -898,8 +912,6 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
             if (!keepUnreadBytes(files, path, found, keepDecodedAside, &aside, &result.undecodableKeptAs, &result.error)
                 || !keepOverriddenValues(files, path, found, &result.repeatsKeptAs, &result.error))
                 return Pass::Done;
-            if (!aside.moved && !aside.path.isEmpty())
-                keptEarlier = aside.path;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
@@ -919,7 +931,7 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
                 std::optional<Library> held = RecordCoding::decodeLibrary(bytes, modified);
                 result.library = held ? std::move(*held) : library;
                 result.resolved = std::move(library);
-                result.movedAsideTo = aside.moved ? aside.path : keptEarlier;
+                result.movedAsideTo = aside.path.isEmpty() ? keptEarlier : aside.path;
             } else if (aside.moved) {
                 // Nothing new took its place: it goes back, so that the next
                 // try (and every reader meanwhile) still finds it.
@@ -927,6 +939,8 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
                 if (error != 0)
                     Log::storageError(QStringLiteral("cannot move %1 back to %2: %3")
                                           .arg(aside.path, path, SystemErrorText::inEnglish(error)));
+            } else if (!aside.path.isEmpty() && !dropSecondName(files, path, aside)) {
+                keptEarlier = aside.path;
             }
             return passOf(outcome);
         },

@@ -303,26 +303,49 @@ TEST_F(UnreadableDataFile, OneThatCannotHaveASecondNameIsNotWrittenOver) {
     EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
 }
 
-// A save tried again over the same file, after one that failed, keeps it
-// under the name the first kept it under: one copy, not one per try.
-TEST_F(UnreadableDataFile, SavesTriedAgainKeepItOnce) {
-    bool full = true;
+// A save that fails after keeping the file aside drops the second name it
+// gave it while the file is still in its place: the folder is as it was.
+TEST_F(UnreadableDataFile, ASaveThatFailsLeavesNoSecondNameBehind) {
     disk.before = [&](const MemoryFileSystem::Operation& operation) {
-        if (full && operation.kind == Kind::Mkostemp)
+        if (operation.kind == Kind::Mkostemp)
             MemoryFileSystem::failThisCall(ENOSPC);
         failsRead(operation);
     };
-    EXPECT_FALSE(saveAdding(disk, QStringLiteral("New")).written);
-    EXPECT_FALSE(saveAdding(disk, QStringLiteral("New")).written);
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("New"));
+    disk.before = {};
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.error.number, ENOSPC);
     EXPECT_EQ(disk.contents(dataFile()), before);
-    full = false;
+    EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
+}
+
+// A save killed right after keeping the file aside leaves that second name;
+// the next save over the same file keeps it under it: one copy, not two.
+TEST_F(UnreadableDataFile, ASaveAfterOneKilledKeepsItUnderTheSameName) {
+    bool killed = false;
+    bool linked = false;
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (linked && !killed) {
+            killed = true;
+            disk.crash();
+        }
+        if (killed)
+            return MemoryFileSystem::failThisCall(EIO);
+        linked = operation.kind == Kind::Link;
+        failsRead(operation);
+    };
+    EXPECT_FALSE(saveAdding(disk, QStringLiteral("New")).written);
+    ASSERT_TRUE(killed);
+    const QStringList left = copies(disk);
+    ASSERT_EQ(left.size(), 1);
+
+    disk.before = [&](const MemoryFileSystem::Operation& operation) { failsRead(operation); };
     const Storage::SaveResult result = saveAdding(disk, QStringLiteral("New"));
     disk.before = {};
     EXPECT_TRUE(result.written);
-    const QStringList kept = copies(disk);
-    ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(result.movedAsideTo, kept.first());
-    EXPECT_EQ(disk.contents(kept.first()), before);
+    EXPECT_EQ(copies(disk), left);
+    EXPECT_EQ(result.movedAsideTo, left.first());
+    EXPECT_EQ(disk.contents(left.first()), before);
 }
 
 TEST_F(StorageOnMemoryDisk, AnotherHolderOfTheFolderKeepsReadsAndWritesOut) {
