@@ -560,6 +560,13 @@ private:
             return;
         }
         ++m_outcome.fileOperations;
+        // The swap that puts back another program's file a write took out
+        // does not fail: when it does, and that file cannot be moved aside
+        // either, it is left under the draft's name, which a later start
+        // removes. Left out here, and reported.
+        const bool swaps = operation.kind == Kind::Renameat2 && (operation.flags & RENAME_EXCHANGE) != 0;
+        const bool swapsBack = swaps && m_swappedInJob;
+        m_swappedInJob = m_swappedInJob || swaps;
         if (!m_trouble)
             return;
         // Another program's write in place ends before the program changes
@@ -610,13 +617,6 @@ private:
             && (operation.kind == Kind::Open || operation.kind == Kind::Read || operation.kind == Kind::Fstat
                 || operation.kind == Kind::Stat || operation.kind == Kind::Lstat);
         const bool syncsFolder = operation.kind == Kind::Fsync && operation.path == m_dataFolder;
-        // The swap that puts back another program's file a write took out
-        // does not fail: when it does, and that file cannot be moved aside
-        // either, it is left under the draft's name, which a later start
-        // removes. Left out here, and reported.
-        const bool swaps = operation.kind == Kind::Renameat2 && (operation.flags & RENAME_EXCHANGE) != 0;
-        const bool swapsBack = swaps && m_swappedInJob;
-        m_swappedInJob = m_swappedInJob || swaps;
         if ((changes || readsDataFile) && !syncsFolder && !swapsBack && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
