@@ -307,26 +307,45 @@ QString copyAside(FileSystem& files, const QString& path, const QByteArray& byte
     return {};
 }
 
+// The first seconds a new copy's name may take: past the newest copy's, so
+// that the copy just made is the newest.
+qint64 nextAsideSeconds(FileSystem& files, const QDir& folder) {
+    return std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(files, folder) + 1);
+}
+
+// Puts something under the first free copy name in `folder` from `seconds`
+// on: `place` makes it under the path it is given, and fails with EEXIST on
+// a name already taken. The path; empty, with the errno in `error`, when
+// nothing could be placed.
+QString placeAside(const QDir& folder, qint64 seconds, const std::function<int(const QString& target)>& place,
+                   int* error) {
+    *error = EEXIST;
+    for (int attempt = 0; attempt < 1000 && *error == EEXIST; ++attempt, ++seconds) {
+        const QString target = folder.filePath(asideName(seconds));
+        *error = place(target);
+        if (*error == 0)
+            return target;
+    }
+    return {};
+}
+
 // Moves the file out of the way under a free copy name, never replacing an
 // existing copy; `movedTo` gets that name. Only a writer holding the exclusive
 // lock may do this.
 bool moveAside(FileSystem& files, const QString& path, QString* movedTo) {
     const QDir folder = QFileInfo(path).dir();
-    qint64 seconds = std::max(QDateTime::currentSecsSinceEpoch(), newestAsideSeconds(files, folder) + 1);
-    int error = EEXIST;
-    for (int attempt = 0; attempt < 1000 && error == EEXIST; ++attempt, ++seconds) {
-        const QString target = folder.filePath(asideName(seconds));
-        error = RegularFile::renameNoReplace(files, path, target);
-        if (error == 0) {
-            Log::storageError(
-                QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
-            *movedTo = target;
-            boundAsideCopies(files, folder, target);
-            return true;
-        }
+    int error = 0;
+    const QString target = placeAside(
+        folder, nextAsideSeconds(files, folder),
+        [&](const QString& name) { return RegularFile::renameNoReplace(files, path, name); }, &error);
+    if (target.isEmpty()) {
+        Log::storageError(QStringLiteral("cannot move %1 aside: %2").arg(path, SystemErrorText::inEnglish(error)));
+        return false;
     }
-    Log::storageError(QStringLiteral("cannot move %1 aside: %2").arg(path, SystemErrorText::inEnglish(error)));
-    return false;
+    Log::storageError(QStringLiteral("moved %1 aside to %2 before writing").arg(path, QFileInfo(target).fileName()));
+    *movedTo = target;
+    boundAsideCopies(files, folder, target);
+    return true;
 }
 
 // Errors of the moment (descriptors, memory, an interrupted or busy call): the
@@ -725,16 +744,110 @@ Coordinated coordinate(FileSystem& files, FolderLock::Mode mode, const FolderLoc
     return Coordinated::Failed;
 }
 
+// What stood in the data file's place, kept aside by a write before it replaces it.
+struct KeptAside {
+    QString path; // where it is kept; empty when nothing was
+    // Moved out of the place, which the draft then takes as a free one. Else
+    // the file itself under a second name, still in its place: the write
+    // replaces it only while it is still `file`.
+    bool moved = false;
+    std::optional<FileIdentity> file;
+};
+
+// The copy name in `folder` that is already a name of the file `info`
+// describes; empty when there is none.
+QString asideNameOf(FileSystem& files, const QDir& folder, const struct stat& info) {
+    for (const QString& name : asideCopyNames(files, folder)) {
+        const QString path = folder.filePath(name);
+        struct stat copy {};
+        if (files.lstat(QFile::encodeName(path).constData(), &copy) == 0 && copy.st_dev == info.st_dev
+            && copy.st_ino == info.st_ino)
+            return path;
+    }
+    return {};
+}
+
+// Keeps what stands in the data file's place under a free copy name, for the
+// user, before the write replaces it. A file gets a second name there (a hard
+// link; of its target, for a linked data file), so that the data file is in
+// its place at every instant: a kill before the write's rename leaves it as
+// it was. A file already kept under a copy name (by an earlier try that did
+// not land) keeps that one. Anything else in the place (a folder, a pipe, a
+// link that leads nowhere) is no data file, and cannot have a second name: it
+// is moved out of the way. A file that cannot have one (a file system without
+// hard links, a linked target on another device, another user's file under
+// the system's link protection) is not moved either, since a kill between the
+// move and the write would leave no data file and the next start an empty
+// shelf: false (logged), and nothing is written. Only a writer holding the
+// exclusive lock may do this.
+bool keepAside(FileSystem& files, const QString& path, KeptAside* kept) {
+    const QByteArray target = QFile::encodeName(writeTarget(files, path));
+    const QDir folder = QFileInfo(path).dir();
+    struct stat info {};
+    if (files.stat(target.constData(), &info) != 0) {
+        const int error = errno;
+        if (error != ENOENT && error != ELOOP) {
+            Log::storageError(QStringLiteral("cannot keep %1 aside: %2").arg(path, SystemErrorText::inEnglish(error)));
+            return false;
+        }
+    }
+    if (!S_ISREG(info.st_mode)) {
+        kept->moved = true;
+        return moveAside(files, path, &kept->path);
+    }
+    QString name = asideNameOf(files, folder, info);
+    if (name.isEmpty()) {
+        int error = 0;
+        name = placeAside(
+            folder, nextAsideSeconds(files, folder),
+            [&](const QString& aside) {
+                return files.link(target.constData(), QFile::encodeName(aside).constData()) == 0 ? 0 : errno;
+            },
+            &error);
+        if (name.isEmpty()) {
+            Log::storageError(QStringLiteral("cannot keep %1 aside under a second name: %2")
+                                  .arg(path, SystemErrorText::inEnglish(error)));
+            return false;
+        }
+        boundAsideCopies(files, folder, name);
+    }
+    struct stat linked {};
+    if (files.lstat(QFile::encodeName(name).constData(), &linked) != 0) {
+        const int error = errno;
+        Log::storageError(QStringLiteral("cannot keep %1 aside as %2: %3")
+                              .arg(path, QFileInfo(name).fileName(), SystemErrorText::inEnglish(error)));
+        return false;
+    }
+    Log::storageError(QStringLiteral("kept %1 as %2 before writing over it").arg(path, QFileInfo(name).fileName()));
+    kept->path = name;
+    kept->file = identityOf(linked);
+    return true;
+}
+
+// Drops the second name a write gave the file in the data file's place, when
+// it did not replace that file after all and the file is still there: its
+// bytes are in their place, and the folder is left as it was. False when the
+// name stays: another program's file took the place meanwhile, and the copy
+// holds the only name of the bytes it replaced. (A rename of another
+// program's landing in the instant between the look and the unlink leaves the
+// file it replaced, without the lock, with no name.)
+bool dropSecondName(FileSystem& files, const QString& path, const KeptAside& kept) {
+    const std::optional<std::optional<FileIdentity>> current = identityAt(files, writeTarget(files, path));
+    const bool stillThere = current && *current && kept.file && (*current)->device == kept.file->device
+        && (*current)->inode == kept.file->inode;
+    return stillThere && files.unlink(QFile::encodeName(kept.path).constData()) == 0;
+}
+
 // Keeps what the write is about to replace, when nobody has read it. False when
-// it could not be kept (or should not be moved): the write must not happen.
-// `movedTo` names where the file was moved, when it was; `keptAs` the copy of
+// it could not be kept: the write must not happen. `aside` says where the file
+// (or what stood in its place) is kept, when it was; `keptAs` names the copy of
 // an undecodable file's bytes. An empty file holds nothing to keep.
-bool keepUnreadBytes(FileSystem& files, const QString& path, const Found& found, bool keepDecoded, QString* movedTo,
+bool keepUnreadBytes(FileSystem& files, const QString& path, const Found& found, bool keepDecoded, KeptAside* aside,
                      QString* keptAs, FileError* why) {
     switch (found.result.kind) {
     case ReadResult::Kind::Missing: return true;
     case ReadResult::Kind::Decoded:
-        if (!keepDecoded || !copyAside(files, path, found.bytes).isEmpty() || moveAside(files, path, movedTo))
+        if (!keepDecoded || !copyAside(files, path, found.bytes).isEmpty() || keepAside(files, path, aside))
             return true;
         break;
     case ReadResult::Kind::Undecodable:
@@ -746,11 +859,11 @@ bool keepUnreadBytes(FileSystem& files, const QString& path, const Found& found,
                                   .arg(path, QFileInfo(*keptAs).fileName()));
             return true;
         }
-        if (moveAside(files, path, movedTo))
+        if (keepAside(files, path, aside))
             return true;
         break;
     case ReadResult::Kind::Unreadable:
-        if (!mayPass(found.result.error.number) && moveAside(files, path, movedTo))
+        if (!mayPass(found.result.error.number) && keepAside(files, path, aside))
             return true;
         break;
     case ReadResult::Kind::Busy: break; // a read under the lock is never busy
@@ -853,11 +966,18 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
                 const FolderLock::Waiter& waiter, Carried* carried,
                 const std::optional<FileIdentity>& stillUndecodable) {
     SaveResult result;
+    // A file kept under a second name stays kept when the write starts again.
+    QString keptEarlier;
     const Coordinated ran = coordinate(
         files, FolderLock::Mode::Write, waiter,
         [&](const QString& path, const FolderLock& lock) {
             result.error = {};
-            const Found found = readLocked(files, path);
+            Found found = readLocked(files, path);
+            // An error of the disk may not come again: the file is read once
+            // more before it is set aside unread, so that what other programs
+            // put in it is merged rather than left only in the copy.
+            if (found.result.kind == ReadResult::Kind::Unreadable && !mayPass(found.result.error.number))
+                found = readLocked(files, path);
             result.waitsForQuiet =
                 found.result.kind == ReadResult::Kind::Undecodable && found.result.identity != stillUndecodable;
             if (result.waitsForQuiet) {
@@ -865,19 +985,22 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
                 result.error = found.result.error;
                 return Pass::Done;
             }
-            QString movedTo;
+            KeptAside aside;
             result.repeatsKeptAs.clear();
             result.undecodableKeptAs.clear();
-            if (!keepUnreadBytes(files, path, found, keepDecodedAside, &movedTo, &result.undecodableKeptAs,
-                                 &result.error)
+            if (!keepUnreadBytes(files, path, found, keepDecodedAside, &aside, &result.undecodableKeptAs, &result.error)
                 || !keepOverriddenValues(files, path, found, &result.repeatsKeptAs, &result.error))
                 return Pass::Done;
             const bool decoded = found.result.kind == ReadResult::Kind::Decoded;
             Library library = resolve(decoded ? &found.result.library : nullptr);
             const QByteArray bytes = RecordCoding::encodeLibrary(library);
-            // A file moved aside is out of the way: the draft takes a free place.
-            const Written outcome = writeLocked(files, path, bytes, lock, &result.error,
-                                                movedTo.isEmpty() ? found.result.identity : std::nullopt, carried);
+            // What was moved aside is out of the way: the draft takes a free
+            // place. A file kept under a second name is still in its place, and
+            // is replaced only while it is still the file read (the file kept,
+            // when it could not be read).
+            const std::optional<FileIdentity> replacing =
+                aside.moved ? std::nullopt : (found.result.identity ? found.result.identity : aside.file);
+            const Written outcome = writeLocked(files, path, bytes, lock, &result.error, replacing, carried);
             if (outcome == Written::Done) {
                 result.written = true;
                 struct stat written {};
@@ -887,14 +1010,16 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
                 std::optional<Library> held = RecordCoding::decodeLibrary(bytes, modified);
                 result.library = held ? std::move(*held) : library;
                 result.resolved = std::move(library);
-                result.movedAsideTo = movedTo;
-            } else if (!movedTo.isEmpty()) {
-                // Nothing new took its place: the file goes back, so that the
-                // next try (and every reader meanwhile) still finds it.
-                const int error = RegularFile::renameNoReplace(files, movedTo, path);
+                result.movedAsideTo = aside.path.isEmpty() ? keptEarlier : aside.path;
+            } else if (aside.moved) {
+                // Nothing new took its place: it goes back, so that the next
+                // try (and every reader meanwhile) still finds it.
+                const int error = RegularFile::renameNoReplace(files, aside.path, path);
                 if (error != 0)
                     Log::storageError(QStringLiteral("cannot move %1 back to %2: %3")
-                                          .arg(movedTo, path, SystemErrorText::inEnglish(error)));
+                                          .arg(aside.path, path, SystemErrorText::inEnglish(error)));
+            } else if (!aside.path.isEmpty() && !dropSecondName(files, path, aside)) {
+                keptEarlier = aside.path;
             }
             return passOf(outcome);
         },

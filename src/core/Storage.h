@@ -56,8 +56,9 @@ struct SaveResult {
     Library library;
     Library resolved; // written: what `resolve` gave and was written
     FileError error; // not written: why
-    // Written after moving what stood in the data file's place aside (a
-    // folder, a file that could not be read or copied): where it is now.
+    // Written after keeping what stood in the data file's place aside (a file
+    // that could not be read or copied, under a second name; a folder, moved):
+    // where it is now.
     QString movedAsideTo;
     bool folderBusy = false; // not written because another program held the data folder
     // Written over a file that repeated a key within an object with other
@@ -151,8 +152,10 @@ bool save(FileSystem& files, const Library& library);
 // or null when there is no file or its bytes were kept aside. Bytes nobody has
 // read are never replaced: a file that does not decode or cannot be read, and
 // a decoded one when `keepDecodedAside` (the caller has not seen the file), is
-// first kept as a projects-unreadable copy (a rename when it cannot be copied);
-// when that fails, or the read error may pass, nothing is written. A file that
+// first kept as a projects-unreadable copy (when it cannot be copied, the file
+// itself under a second name, so that the data file is never missing; a folder
+// in its place is moved); when that fails, or the read error may pass, nothing
+// is written. A file that cannot be read is read once more first. A file that
 // does not decode is written over only when it is `stillUndecodable`, the
 // file the caller has watched stay as it is for a while: else it may be half
 // of another program's write in place, and nothing is written

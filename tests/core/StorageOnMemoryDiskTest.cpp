@@ -134,6 +134,222 @@ TEST_F(StorageOnMemoryDisk, ASaveWhoseSyncFailsLeavesTheFileAsItWas) {
     EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
 }
 
+// A disk that cannot read the data file (a bad sector) fails every read of it.
+class UnreadableDataFile : public StorageOnMemoryDisk {
+protected:
+    void SetUp() override {
+        StorageOnMemoryDisk::SetUp();
+        ASSERT_TRUE(disk.outside().writeAtomically(dataFile(), before));
+    }
+    bool failsRead(const MemoryFileSystem::Operation& operation) const {
+        if (operation.kind != Kind::Read || operation.path != dataFile())
+            return false;
+        MemoryFileSystem::failThisCall(EIO);
+        return true;
+    }
+    // The kept-aside copies in the data folder, as paths.
+    QStringList copies(const MemoryFileSystem& on) const {
+        QStringList paths;
+        for (const QString& name : on.names(environment.dataFolder()).value_or(QStringList())) {
+            if (name.startsWith(QStringLiteral("projects-unreadable-")))
+                paths << environment.dataFolder() + QLatin1Char('/') + name;
+        }
+        return paths;
+    }
+    static Storage::SaveResult saveAdding(MemoryFileSystem& on, const QString& name,
+                                          QList<QStringList>* resolved = nullptr) {
+        return Storage::save(
+            on,
+            [&](const Library* found) {
+                if (resolved)
+                    *resolved << (found ? projectNames(*found) : QStringList{QStringLiteral("nothing read")});
+                Library mine = found ? *found : Library{};
+                mine.projects.push_back(projectWithCue(name));
+                return mine;
+            },
+            false);
+    }
+
+    const QByteArray before = RecordCoding::encodeLibrary(libraryOf({"Old"}));
+};
+
+// The save keeps the file it cannot read before it writes over it. Killed, or
+// the power cut, at any call of that save from the failed read on, the data
+// file is there with the old bytes or the new, and every copy kept holds the old.
+TEST_F(UnreadableDataFile, ASaveOverItLeavesTheDataFileThereWhereverItIsCut) {
+    int cuts = 0;
+    for (const bool powerCut : {false, true}) {
+        for (int cutAt = 0;; ++cutAt) {
+            SCOPED_TRACE(QStringLiteral("%1 at call %2").arg(powerCut ? "power cut" : "kill").arg(cutAt).toStdString());
+            MemoryFileSystem fresh;
+            ASSERT_TRUE(fresh.outside().makeFolders(environment.dataFolder()));
+            ASSERT_TRUE(fresh.outside().writeAtomically(dataFile(), before));
+            int calls = -1; // from the first failed read on
+            bool cut = false;
+            fresh.before = [&](const MemoryFileSystem::Operation& operation) {
+                if (!cut && calls >= 0 && calls++ == cutAt) {
+                    cut = true;
+                    powerCut ? fresh.powerCut() : fresh.crash();
+                }
+                // The program is gone: nothing more of it reaches the disk.
+                if (cut)
+                    return MemoryFileSystem::failThisCall(EIO);
+                if (failsRead(operation) && calls < 0)
+                    calls = 0;
+            };
+            QList<QStringList> resolved;
+            const Storage::SaveResult result = saveAdding(fresh, QStringLiteral("New"), &resolved);
+            fresh.before = {};
+            const std::optional<QByteArray> file = fresh.contents(dataFile());
+            ASSERT_TRUE(file) << "no data file";
+            const bool replaced = *file != before;
+            const QStringList kept = copies(fresh);
+            for (const QString& copy : kept)
+                EXPECT_EQ(fresh.contents(copy), before) << copy.toStdString();
+            if (replaced) {
+                EXPECT_EQ(projectNames(*RecordCoding::decodeLibrary(*file, QDateTime::currentDateTimeUtc())),
+                          QStringList({"New"}));
+                EXPECT_EQ(kept.size(), 1);
+            }
+            if (!cut) {
+                EXPECT_EQ(resolved, QList<QStringList>({{"nothing read"}}));
+                EXPECT_TRUE(result.written);
+                EXPECT_TRUE(replaced);
+                EXPECT_EQ(QStringList{result.movedAsideTo}, kept);
+                break;
+            }
+            ++cuts;
+        }
+    }
+    EXPECT_GT(cuts, 20);
+}
+
+// A read that fails once is tried again at once: what another program put
+// in the file is merged, and no copy is kept.
+TEST_F(UnreadableDataFile, AReadErrorThatDoesNotComeAgainIsReadOnceMoreAndMerged) {
+    bool failed = false;
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (!failed)
+            failed = failsRead(operation);
+    };
+    QList<QStringList> resolved;
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("Mine"), &resolved);
+    disk.before = {};
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(resolved, QList<QStringList>({{"Old"}}));
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"Mine", "Old"}));
+    EXPECT_TRUE(result.movedAsideTo.isEmpty());
+    EXPECT_TRUE(copies(disk).isEmpty());
+}
+
+// Another program renames its file over the one kept aside before the write
+// replaces it: the write starts again, reads that file and merges it.
+TEST_F(UnreadableDataFile, AFileRenamedOverTheOneKeptAsideIsMergedNotReplaced) {
+    bool linked = false;
+    bool renamedOver = false;
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (linked && !renamedOver) {
+            renamedOver = true;
+            ASSERT_TRUE(disk.outside().writeAtomically(dataFile(), RecordCoding::encodeLibrary(libraryOf({"Theirs"}))));
+        }
+        linked = linked || operation.kind == Kind::Link;
+        if (!renamedOver)
+            failsRead(operation);
+    };
+    QList<QStringList> resolved;
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("Mine"), &resolved);
+    disk.before = {};
+    ASSERT_TRUE(renamedOver);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(resolved, QList<QStringList>({{"nothing read"}, {"Theirs"}}));
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"Mine", "Theirs"}));
+    const QStringList kept = copies(disk);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(disk.contents(kept.first()), before);
+    EXPECT_EQ(result.movedAsideTo, kept.first());
+}
+
+// A linked data file's target is what the write replaces, so it is the
+// target that is kept under a second name, not the link.
+TEST_F(UnreadableDataFile, ALinkedOneKeepsItsTargetAside) {
+    const QString target = environment.dataHome() + QStringLiteral("/synced/projects.json");
+    ASSERT_TRUE(disk.outside().makeFolders(environment.dataHome() + QStringLiteral("/synced")));
+    ASSERT_TRUE(disk.outside().writeAtomically(target, before));
+    ASSERT_TRUE(disk.outside().remove(dataFile()));
+    ASSERT_TRUE(disk.outside().makeSymlink(target, dataFile()));
+    disk.before = [&](const MemoryFileSystem::Operation& operation) { failsRead(operation); };
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("New"));
+    disk.before = {};
+    EXPECT_TRUE(result.written);
+    const QStringList kept = copies(disk);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(disk.contents(kept.first()), before);
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"New"}));
+    EXPECT_EQ(disk.contents(target), disk.contents(dataFile())) << "still written through the link";
+}
+
+// Where the file cannot have a second name (a file system without hard
+// links), it is not moved out of its place either: nothing is written.
+TEST_F(UnreadableDataFile, OneThatCannotHaveASecondNameIsNotWrittenOver) {
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (operation.kind == Kind::Link)
+            MemoryFileSystem::failThisCall(EPERM);
+        failsRead(operation);
+    };
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("New"));
+    disk.before = {};
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.error.number, EIO);
+    EXPECT_EQ(disk.contents(dataFile()), before);
+    EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
+}
+
+// A save that fails after keeping the file aside drops the second name it
+// gave it while the file is still in its place: the folder is as it was.
+TEST_F(UnreadableDataFile, ASaveThatFailsLeavesNoSecondNameBehind) {
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (operation.kind == Kind::Mkostemp)
+            MemoryFileSystem::failThisCall(ENOSPC);
+        failsRead(operation);
+    };
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("New"));
+    disk.before = {};
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.error.number, ENOSPC);
+    EXPECT_EQ(disk.contents(dataFile()), before);
+    EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
+}
+
+// A save killed right after keeping the file aside leaves that second name;
+// the next save over the same file keeps it under it: one copy, not two.
+TEST_F(UnreadableDataFile, ASaveAfterOneKilledKeepsItUnderTheSameName) {
+    bool killed = false;
+    bool linked = false;
+    disk.before = [&](const MemoryFileSystem::Operation& operation) {
+        if (linked && !killed) {
+            killed = true;
+            disk.crash();
+        }
+        if (killed)
+            return MemoryFileSystem::failThisCall(EIO);
+        linked = operation.kind == Kind::Link;
+        failsRead(operation);
+    };
+    EXPECT_FALSE(saveAdding(disk, QStringLiteral("New")).written);
+    ASSERT_TRUE(killed);
+    const QStringList left = copies(disk);
+    ASSERT_EQ(left.size(), 1);
+
+    disk.before = [&](const MemoryFileSystem::Operation& operation) { failsRead(operation); };
+    const Storage::SaveResult result = saveAdding(disk, QStringLiteral("New"));
+    disk.before = {};
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(copies(disk), left);
+    EXPECT_EQ(result.movedAsideTo, left.first());
+    EXPECT_EQ(disk.contents(left.first()), before);
+}
+
 TEST_F(StorageOnMemoryDisk, AnotherHolderOfTheFolderKeepsReadsAndWritesOut) {
     ASSERT_TRUE(Storage::save(disk, libraryOf({"Before"})));
     const auto holder = disk.outside().lock(environment.dataFolder(), true);

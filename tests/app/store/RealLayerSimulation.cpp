@@ -19,6 +19,9 @@
 #include <optional>
 #include <random>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace sorvel::test {
 namespace {
 
@@ -38,6 +41,41 @@ struct ProgramDown {};
 QDateTime fixedDate() {
     return QDateTime(QDate(2026, 3, 1), QTime(9, 0), Qt::UTC);
 }
+
+// What the program logs during a schedule (to its standard error), kept in
+// memory to be searched for the copies it names.
+class CapturedLog {
+public:
+    CapturedLog() : m_log(::memfd_create("sorvel-log", MFD_CLOEXEC)), m_saved(::dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        ::dup2(m_log, STDERR_FILENO);
+    }
+    ~CapturedLog() {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        ::close(m_log);
+    }
+    CapturedLog(const CapturedLog&) = delete;
+    CapturedLog& operator=(const CapturedLog&) = delete;
+
+    QByteArray text() const {
+        std::fflush(stderr);
+        QByteArray text;
+        char chunk[65536];
+        for (off_t at = 0;;) {
+            const ssize_t count = ::pread(m_log, chunk, sizeof chunk, at);
+            if (count <= 0)
+                return text;
+            text.append(chunk, count);
+            at += count;
+        }
+    }
+
+private:
+    int m_log;
+    int m_saved;
+};
 
 // The sync's timers on the simulated clock.
 class SteppedClock final : public SyncClock {
@@ -241,6 +279,7 @@ private:
         }
         m_disk.outside().writeAtomically(m_dataFile, RecordCoding::encodeLibrary(start));
         m_disk.syncAll();
+        m_fileIsThere = true;
         say(QStringLiteral("the data file holds 4 projects"));
     }
 
@@ -261,6 +300,7 @@ private:
         auto worker = std::make_unique<InlineWorker>([this] {
             m_carried = m_made;
             m_actedInJob = false;
+            m_swappedInJob = false;
             m_wantedBeforeAct.reset();
             m_actBytes.reset();
         });
@@ -289,6 +329,10 @@ private:
     }
 
     void restartAfterDown() {
+        // Nothing of the program's removes the data file: whatever it keeps
+        // aside, the file is in its place at every instant.
+        if (m_fileIsThere && !m_disk.exists(m_dataFile))
+            breakRule(QStringLiteral("the data file is missing after the program went down"));
         m_sync.reset();
         m_store.reset();
         m_clock = nullptr;
@@ -385,6 +429,7 @@ private:
         say(written ? QStringLiteral("a write lands: ") + fileSummary() : QStringLiteral("a write fails"));
         if (!written)
             return;
+        m_fileIsThere = true;
         const int carried = m_carried;
         QList<UserChange> rest;
         for (const UserChange& change : std::as_const(m_pending)) {
@@ -551,6 +596,7 @@ private:
         }
         }
         m_disk.syncAll();
+        m_fileIsThere = true;
         m_folderEvents << m_now + 1;
         if (inside) {
             ++m_outcome.actsInside;
@@ -580,6 +626,13 @@ private:
             return;
         }
         ++m_outcome.fileOperations;
+        // The swap that puts back another program's file a write took out
+        // does not fail: when it does, and that file cannot be moved aside
+        // either, it is left under the draft's name, which a later start
+        // removes. Left out here, and reported.
+        const bool swaps = operation.kind == Kind::Renameat2 && (operation.flags & RENAME_EXCHANGE) != 0;
+        const bool swapsBack = swaps && m_swappedInJob;
+        m_swappedInJob = m_swappedInJob || swaps;
         if (!m_trouble)
             return;
         // Another program's write in place ends before the program changes
@@ -616,19 +669,21 @@ private:
             otherActs(true);
             return;
         }
-        // A call on the data file itself that fails has the write set the
-        // file aside as unreadable: what other programs put in it then stays
-        // in that copy, outside what the file must hold. A failed sync of the
-        // data folder after the rename leaves a write in the file that the
-        // sync takes as not written, and its next merge lets the user's side
-        // win over a later change of another program's to the same records:
-        // both left out here, and reported.
+        // Reading the data file fails too: a write that cannot read it keeps
+        // it aside, and what other programs put in it may then be only in that
+        // copy (differences()). A failed sync of the data folder after the
+        // rename leaves a write in the file that the sync takes as not
+        // written, and its next merge lets the user's side win over a later
+        // change of another program's to the same records: left out here, and
+        // reported.
         const bool changes = operation.kind == Kind::Write || operation.kind == Kind::Fsync
             || operation.kind == Kind::Mkostemp || operation.kind == Kind::Rename || operation.kind == Kind::Renameat2
             || operation.kind == Kind::Link || operation.kind == Kind::Unlink;
+        const bool readsDataFile = operation.path == m_dataFile
+            && (operation.kind == Kind::Open || operation.kind == Kind::Read || operation.kind == Kind::Fstat
+                || operation.kind == Kind::Stat || operation.kind == Kind::Lstat);
         const bool syncsFolder = operation.kind == Kind::Fsync && operation.path == m_dataFolder;
-        if (changes && !syncsFolder && operation.path != m_dataFile && operation.otherPath != m_dataFile
-            && chance(m_failChance)) {
+        if ((changes || readsDataFile) && !syncsFolder && !swapsBack && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
             say(QStringLiteral("%1 fails with errno %2").arg(operation.describe()).arg(error));
@@ -750,20 +805,54 @@ private:
             settleFor(next(300));
     }
 
+    // The copies kept aside in the data folder that the program's log names, as they decode.
+    QList<Library> namedCopies() const {
+        const QByteArray log = m_programLog.text();
+        QList<Library> copies;
+        for (const QString& name : m_disk.names(m_dataFolder).value_or(QStringList())) {
+            if (!name.startsWith(QStringLiteral("projects-unreadable-")) || !log.contains(name.toUtf8()))
+                continue;
+            const std::optional<QByteArray> bytes = m_disk.contents(m_dataFolder + QLatin1Char('/') + name);
+            if (std::optional<Library> copy = bytes ? RecordCoding::decodeLibrary(*bytes, fixedDate()) : std::nullopt)
+                copies << std::move(*copy);
+        }
+        return copies;
+    }
+
+    // Whether a copy the log names holds project `id` under one of `names`.
+    static bool aCopyNames(const QList<Library>& copies, const QUuid& id, const QSet<QString>& names) {
+        return std::ranges::any_of(copies, [&](const Library& copy) {
+            const auto held = std::ranges::find(copy.projects, id, &AudioProject::id);
+            return held != copy.projects.cend() && names.contains(held->name);
+        });
+    }
+
+    // Whether a copy the log names is without project `id`: another
+    // program's deleting of it, kept there.
+    static bool aCopyLacks(const QList<Library>& copies, const QUuid& id) {
+        return std::ranges::any_of(copies, [&](const Library& copy) {
+            return std::ranges::find(copy.projects, id, &AudioProject::id) == copy.projects.cend();
+        });
+    }
+
     // What the file holds against what must be there; empty when it holds.
+    // Other programs' changes the program did not read before writing may be
+    // in a copy it kept aside and named instead.
     QString differences() const {
         const std::optional<Library> library = fileLibrary();
         if (!library)
             return QStringLiteral("the file does not decode");
+        const QList<Library> copies = namedCopies();
         QSet<QUuid> seen;
         for (const AudioProject& p : library->projects) {
             seen.insert(p.id);
             const auto wanted = m_wanted.constFind(p.id);
             if (wanted == m_wanted.cend())
                 return QStringLiteral("the file holds a project nobody made: %1").arg(p.name);
-            if (!wanted->exists.contains(true) && !wanted->addedAgain)
+            if (!wanted->exists.contains(true) && !wanted->addedAgain && !(!wanted->mine && aCopyLacks(copies, p.id)))
                 return QStringLiteral("the file holds %1, deleted").arg(p.name);
-            if (!wanted->names.contains(p.name) && wanted->addedAgain != p.name)
+            if (!wanted->names.contains(p.name) && wanted->addedAgain != p.name
+                && !aCopyNames(copies, p.id, wanted->names))
                 return QStringLiteral("the file names %1 for %2")
                     .arg(p.name, QStringList(wanted->names.cbegin(), wanted->names.cend()).join(u','));
             if (!wanted->notes.contains(p.notes))
@@ -771,7 +860,8 @@ private:
                     .arg(p.name, p.notes, QStringList(wanted->notes.cbegin(), wanted->notes.cend()).join(u','));
         }
         for (auto wanted = m_wanted.cbegin(); wanted != m_wanted.cend(); ++wanted) {
-            if (!seen.contains(wanted.key()) && !wanted->exists.contains(false))
+            if (!seen.contains(wanted.key()) && !wanted->exists.contains(false)
+                && !aCopyNames(copies, wanted.key(), wanted->names))
                 return QStringLiteral("the file lost %1")
                     .arg(QStringList(wanted->names.cbegin(), wanted->names.cend()).join(u','));
         }
@@ -785,8 +875,11 @@ private:
         m_downAt.reset();
         finishOtherWrite();
         say(QStringLiteral("the trouble ends"));
+        // A read that failed in the trouble is tried again after its delay:
+        // still is when that has run too.
         const qint64 deadline = m_clock->lastDue() + kReachesFileMs;
-        while (m_broken.isEmpty() && (m_sync->isDirty() || !m_pending.isEmpty()) && m_now <= deadline)
+        while (m_broken.isEmpty() && (m_sync->isDirty() || !m_pending.isEmpty() || !m_sync->isIdle())
+               && m_now <= deadline)
             settleFor(50);
         settleFor(DataFileSync::echoWindowMs + DataFileSync::echoMarginMs + 100);
         if (!m_broken.isEmpty())
@@ -815,6 +908,7 @@ private:
         }
     }
 
+    CapturedLog m_programLog;
     std::mt19937_64 m_random;
     qint64 m_now = 0;
     MemoryFileSystem m_disk;
@@ -826,7 +920,11 @@ private:
     int m_insideChance = 0;
     int m_failChance = 0;
     bool m_trouble = true;
+    // The data file has been there (it never is again missing, whatever the program does).
+    bool m_fileIsThere = false;
     bool m_actedInJob = false;
+    // A write of the job that runs has swapped its draft in.
+    bool m_swappedInJob = false;
     // What the file had to hold before another program acted inside the job that runs.
     std::optional<QHash<QUuid, Wanted>> m_wantedBeforeAct;
     // What another program wrote over the file inside the job that runs.
