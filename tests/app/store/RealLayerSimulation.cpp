@@ -5,7 +5,9 @@
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/DataFolder.h"
 #include "core/RecordCoding.h"
+#include "support/ControlledWorker.h"
 #include "support/MemoryFileSystem.h"
+#include "support/SimClock.h"
 
 #include <QHash>
 #include <QSet>
@@ -14,7 +16,6 @@
 #include <array>
 #include <cerrno>
 #include <exception>
-#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -36,89 +37,6 @@ struct ProgramDown {};
 QDateTime fixedDate() {
     return QDateTime(QDate(2026, 3, 1), QTime(9, 0), Qt::UTC);
 }
-
-// The sync's timers on the simulated clock.
-class SteppedClock final : public SyncClock {
-public:
-    explicit SteppedClock(const qint64& now) : m_now(now) {}
-    qint64 steadyMs() const override { return m_now; }
-    QDateTime wallNow() const override { return fixedDate().addMSecs(m_now); }
-    void start(SyncTimer timer, int ms) override { m_due[timer] = m_now + ms; }
-    void stop(SyncTimer timer) override { m_due.erase(timer); }
-    bool isActive(SyncTimer timer) const override { return m_due.count(timer) > 0; }
-    std::optional<std::pair<qint64, SyncTimer>> nextDue() const {
-        std::optional<std::pair<qint64, SyncTimer>> first;
-        for (const auto& [timer, due] : m_due) {
-            if (!first || due < first->first)
-                first = std::make_pair(due, timer);
-        }
-        return first;
-    }
-    qint64 lastDue() const {
-        qint64 last = m_now;
-        for (const auto& entry : m_due)
-            last = std::max(last, entry.second);
-        return last;
-    }
-    void fire(SyncTimer timer) {
-        m_due.erase(timer);
-        fired(timer);
-    }
-
-private:
-    const qint64& m_now;
-    std::map<SyncTimer, qint64> m_due;
-};
-
-// Runs each job on the simulation's thread as soon as the loop comes to it,
-// or at once when the sync waits for it. No other program holds the lock
-// here, so a folder waiter tries once.
-class InlineWorker final : public SyncWorker {
-public:
-    explicit InlineWorker(std::function<void()> starting) : m_starting(std::move(starting)) {}
-    bool isBusy() const override { return m_job.has_value() || m_running; }
-    void start(Job job) override {
-        m_starting();
-        m_job = std::move(job);
-    }
-    bool finish(int, int) override {
-        run();
-        return true;
-    }
-    void discard(Library) override {}
-    FolderLock::Waiter folderWaiter() override {
-        return [](const std::function<bool()>& attempt) { return attempt(); };
-    }
-    bool isWaitingForFolder() const override { return false; }
-    bool isHeldByFolder() const override { return false; }
-    bool runAside(std::function<void()> work, int) override {
-        work();
-        return true;
-    }
-    // Runs the job and delivers what it found; the job may throw ProgramDown.
-    void run() {
-        if (!m_job)
-            return;
-        Job job = std::move(*m_job);
-        m_job.reset();
-        m_running = true;
-        Delivery delivery;
-        try {
-            delivery = job();
-        } catch (...) {
-            m_running = false;
-            throw;
-        }
-        m_running = false;
-        if (delivery)
-            delivery();
-    }
-
-private:
-    std::function<void()> m_starting;
-    std::optional<Job> m_job;
-    bool m_running = false;
-};
 
 // The store as the sync sees it: a library, and whether a write landed.
 struct HeldStore {
@@ -255,8 +173,8 @@ private:
     void start() {
         m_store = std::make_unique<HeldStore>();
         m_store->saved = [this](bool written) { saveFinished(written); };
-        auto clock = std::make_unique<SteppedClock>(m_now);
-        auto worker = std::make_unique<InlineWorker>([this] {
+        auto clock = std::make_unique<SimClock>(m_now, fixedDate());
+        auto worker = std::make_unique<ControlledWorker>([this] {
             m_carried = m_made;
             m_actedInJob = false;
             m_wantedBeforeAct.reset();
@@ -774,12 +692,21 @@ private:
     int m_carried = 0;
     int m_tokens = 0;
     std::unique_ptr<HeldStore> m_store;
-    SteppedClock* m_clock = nullptr;
-    InlineWorker* m_worker = nullptr;
+    SimClock* m_clock = nullptr;
+    ControlledWorker* m_worker = nullptr;
     std::unique_ptr<DataFileSync> m_sync;
 };
 
 } // namespace
+
+RealLayerOutcome& RealLayerOutcome::operator+=(const RealLayerOutcome& other) {
+    fileOperations += other.fileOperations;
+    actsInside += other.actsInside;
+    kills += other.kills;
+    powerCuts += other.powerCuts;
+    failures += other.failures;
+    return *this;
+}
 
 RealLayerOutcome simulateRealLayer(quint64 seed) {
     return Run(seed).run();

@@ -24,6 +24,9 @@ struct RealLayerOutcome {
     int kills = 0;
     int powerCuts = 0;
     int failures = 0; // operations failed with an errno
+
+    // Adds another schedule's figures to these.
+    RealLayerOutcome& operator+=(const RealLayerOutcome& other);
 };
 
 RealLayerOutcome simulateRealLayer(quint64 seed);
