@@ -181,8 +181,13 @@ private:
         });
         m_clock = clock.get();
         m_worker = worker.get();
+        DataFileSync::Host host = m_store->host();
+        host.brokeRule = [this](const QString& rule) {
+            breakRule(
+                QStringLiteral("the sync broke its rule: %1 (%2)").arg(rule, SyncMachine::describe(m_sync->state())));
+        };
         m_sync = std::make_unique<DataFileSync>(
-            m_store->host(),
+            std::move(host),
             DataFileSync::Seams{std::move(clock), std::make_shared<DiskFiles>(m_disk), std::move(worker)},
             m_store->library);
         say(QStringLiteral("the program starts; the file: ") + fileSummary() + QStringLiteral("; the folder: ")

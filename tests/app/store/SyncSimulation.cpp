@@ -842,8 +842,22 @@ private:
         auto worker = std::make_unique<SimWorker>(m_world, m_expected);
         m_clock = clock.get();
         m_worker = worker.get();
+        DataFileSync::Host host = m_store->host();
+        // A killed program goes on through its quit's guard, but its state
+        // no longer means anything: its jobs end without a delivery, as they
+        // do when the store goes away.
+        host.brokeRule = [this](const QString& rule) {
+            if (m_world.killed)
+                return;
+            m_world.breakRule(QStringLiteral("the sync broke its rule: %1 (%2; the worker %3)")
+                                  .arg(rule, SyncMachine::describe(m_sync->state()),
+                                       m_worker->hasJob()            ? QStringLiteral("has a job to run")
+                                           : m_worker->hasDelivery() ? QStringLiteral("has a delivery")
+                                           : m_worker->isBusy()      ? QStringLiteral("is busy")
+                                                                     : QStringLiteral("is idle")));
+        };
         m_sync = std::make_unique<DataFileSync>(
-            m_store->host(),
+            std::move(host),
             DataFileSync::Seams{std::move(clock), std::make_shared<SimFiles>(m_world, m_expected, m_workerSeen),
                                 std::move(worker)},
             m_store->library);
