@@ -46,7 +46,7 @@ class DataFileSyncState : public ::testing::Test {
 protected:
     DataFileSyncState() {
         auto clock = std::make_unique<SimClock>(m_now, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
-        auto worker = std::make_unique<ControlledWorker>();
+        auto worker = std::make_unique<ControlledWorker>(m_now);
         m_clock = clock.get();
         m_worker = worker.get();
         DataFileSync::Host host;

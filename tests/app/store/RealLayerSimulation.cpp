@@ -10,6 +10,7 @@
 #include "support/SimClock.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <algorithm>
@@ -58,6 +59,69 @@ struct HeldStore {
     }
 };
 
+// DiskFiles, telling whether a write holds the rescue copies: from the moment
+// it carries them (RescueCopies::Carrier, under the copies' lock) until it
+// has replaced the file or given up. A copy kept meanwhile waits for it. It
+// tells too whether the start merges earlier runs' copies.
+class WatchedFiles final : public SyncFiles {
+public:
+    explicit WatchedFiles(MemoryFileSystem& disk) : m_files(disk) {}
+    bool holdsCopies() const { return m_holds; }
+    bool mergesCopies() const { return m_merging; }
+
+    void migrate(const FolderLock::Waiter& waiter) override { m_files.migrate(waiter); }
+    RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override {
+        m_merging = true;
+        const auto merging = qScopeGuard([this] { m_merging = false; });
+        return m_files.mergeRescues(waiter);
+    }
+    void removeStaleDrafts(const FolderLock::Waiter& waiter) override { m_files.removeStaleDrafts(waiter); }
+    Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return m_files.read(waiter); }
+    Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+                             const FolderLock::Waiter& waiter, Storage::Carried* carried,
+                             const std::optional<Storage::FileIdentity>& stillUndecodable) override {
+        return m_files.save(resolve, keepDecodedAside, waiter, carried, stillUndecodable);
+    }
+    FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
+                            const RescueCopy::KeptSteps& steps, bool landed) override {
+        return m_files.writeRescue(base, unsaved, at, steps, landed);
+    }
+    std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString& what) override {
+        m_holds = true;
+        return std::make_unique<Held>(m_files.carryRescues(paths, what), m_holds);
+    }
+
+private:
+    class Held final : public Storage::Carried {
+    public:
+        Held(std::unique_ptr<Storage::Carried> copies, bool& holds) : m_copies(std::move(copies)), m_holds(holds) {}
+        ~Held() override { m_holds = false; }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+        int replacing(const Storage::WriteMark& mark) override {
+            const int refused = m_copies->replacing(mark);
+            m_holds = refused == 0;
+            return refused;
+        }
+        void replaced(bool durable) override {
+            m_copies->replaced(durable);
+            m_holds = false;
+        }
+        void notReplaced() override {
+            m_copies->notReplaced();
+            m_holds = false;
+        }
+
+    private:
+        std::unique_ptr<Storage::Carried> m_copies;
+        bool& m_holds;
+    };
+
+    DiskFiles m_files;
+    bool m_holds = false;
+    bool m_merging = false;
+};
+
 // What the file must hold of one project: its name belongs to other programs,
 // its notes, adding and deleting it to the user. A change the program may
 // have lost in a kill leaves several values allowed.
@@ -95,6 +159,10 @@ public:
         m_disk.before = [this](const MemoryFileSystem::Operation& operation) { beforeOperation(operation); };
         m_insideChance = std::array{0, 2, 6}[next(3)];
         m_failChance = std::array{0, 1, 3}[next(3)];
+        // Hangs are drawn apart, so that a schedule without them is the one
+        // the seed gave before there were any.
+        m_hangRandom.seed(seed ^ 0x6861'6e67ULL);
+        m_hangChance = std::array{0, 0, 2, 5}[m_hangRandom() % 4];
     }
 
     RealLayerOutcome run() {
@@ -174,21 +242,24 @@ private:
         m_store = std::make_unique<HeldStore>();
         m_store->saved = [this](bool written) { saveFinished(written); };
         auto clock = std::make_unique<SimClock>(m_now, fixedDate());
-        auto worker = std::make_unique<ControlledWorker>([this] {
+        auto worker = std::make_unique<ControlledWorker>(m_now, [this] {
             m_carried = m_made;
             m_actedInJob = false;
             m_wantedBeforeAct.reset();
+            return hangsInJob();
         });
+        auto files = std::make_shared<WatchedFiles>(m_disk);
+        worker->setBlocksAside([watched = files.get()] { return watched->holdsCopies(); });
         m_clock = clock.get();
         m_worker = worker.get();
+        m_files = files.get();
         DataFileSync::Host host = m_store->host();
         host.brokeRule = [this](const QString& rule) {
             breakRule(
                 QStringLiteral("the sync broke its rule: %1 (%2)").arg(rule, SyncMachine::describe(m_sync->state())));
         };
         m_sync = std::make_unique<DataFileSync>(
-            std::move(host),
-            DataFileSync::Seams{std::move(clock), std::make_shared<DiskFiles>(m_disk), std::move(worker)},
+            std::move(host), DataFileSync::Seams{std::move(clock), std::move(files), std::move(worker)},
             m_store->library);
         say(QStringLiteral("the program starts; the file: ") + fileSummary() + QStringLiteral("; the folder: ")
             + m_disk.names(m_dataFolder).value_or(QStringList()).join(u' '));
@@ -213,6 +284,7 @@ private:
         m_store.reset();
         m_clock = nullptr;
         m_worker = nullptr;
+        m_files = nullptr;
         m_down = false;
         m_folderEvents.clear();
         loseUnwritten();
@@ -415,6 +487,14 @@ private:
             ++m_outcome.actsInside;
     }
 
+    // Another program acts inside the job that runs, once a job.
+    void actInsideJob() {
+        if (std::exchange(m_actedInJob, true))
+            return;
+        m_wantedBeforeAct = m_wanted;
+        otherActs(true);
+    }
+
     void finishOtherWrite() {
         if (!m_otherWriting)
             return;
@@ -430,7 +510,9 @@ private:
         // program's work ends at its next call.
         const bool mayThrow =
             operation.kind != Kind::Close && operation.kind != Kind::Flock && std::uncaught_exceptions() == 0;
-        if (m_down) {
+        // A job left behind by a program that ended does nothing more.
+        const bool onJob = m_worker && m_worker->onJobThread();
+        if (m_down || (onJob && m_worker->isEnding())) {
             if (mayThrow)
                 throw ProgramDown{};
             MemoryFileSystem::failThisCall(EIO);
@@ -439,6 +521,28 @@ private:
         ++m_outcome.fileOperations;
         if (!m_trouble)
             return;
+        const bool inDataFolder =
+            operation.path == m_dataFolder || operation.path.startsWith(m_dataFolder + QLatin1Char('/'));
+        if (onJob && inDataFolder && m_hangIn && (*m_hangIn)-- == 0) {
+            m_hangIn.reset();
+            const qint64 until =
+                m_hangRandom() % 100 < 30 ? ControlledWorker::never : m_now + 200 + qint64(m_hangRandom() % 8000);
+            ++m_outcome.hangs;
+            say(until == ControlledWorker::never
+                    ? QStringLiteral("the data disk stops answering at: %1").arg(operation.describe())
+                    : QStringLiteral("the data disk stops answering for %1 ms at: %2")
+                          .arg(until - m_now)
+                          .arg(operation.describe()));
+            if (!m_worker->park(until)) {
+                if (mayThrow)
+                    throw ProgramDown{};
+                MemoryFileSystem::failThisCall(EIO);
+                return;
+            }
+            say(QStringLiteral("the data disk answers again"));
+            if (!m_trouble)
+                return;
+        }
         // Another program's write in place ends before the program changes
         // anything: a reader may see it half done, a writer meets it finished.
         const bool reads = operation.kind == Kind::Read || operation.kind == Kind::Fstat || operation.kind == Kind::Stat
@@ -467,10 +571,8 @@ private:
         // One act a job: a file replaced twice while a write swaps it in is
         // set aside by the write, outside what the file must hold.
         if (!m_actedInJob && chance(m_insideChance)) {
-            m_actedInJob = true;
-            m_wantedBeforeAct = m_wanted;
             say(QStringLiteral("right before: %1").arg(operation.describe()));
-            otherActs(true);
+            actInsideJob();
             return;
         }
         // A call on the data file itself that fails has the write set the
@@ -484,8 +586,12 @@ private:
             || operation.kind == Kind::Mkostemp || operation.kind == Kind::Rename || operation.kind == Kind::Renameat2
             || operation.kind == Kind::Link || operation.kind == Kind::Unlink;
         const bool syncsFolder = operation.kind == Kind::Fsync && operation.path == m_dataFolder;
-        if (changes && !syncsFolder && operation.path != m_dataFile && operation.otherPath != m_dataFile
-            && chance(m_failChance)) {
+        // Left out too: a call that fails as a start merges an earlier run's
+        // rescue copy leaves the copy to a later start, which merges it
+        // again over the changes made since.
+        const bool mergesCopies = m_files && m_files->mergesCopies();
+        if (changes && !syncsFolder && !mergesCopies && operation.path != m_dataFile
+            && operation.otherPath != m_dataFile && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
             say(QStringLiteral("%1 fails with errno %2").arg(operation.describe()).arg(error));
@@ -493,15 +599,29 @@ private:
         }
     }
 
-    // One step: a job waiting to run, a folder event or a timer due; false
-    // when nothing is due before `until`.
+    // Whether the job handed over now hangs, and at which of its calls in
+    // the data folder: the quit's at its first, others as drawn.
+    bool hangsInJob() {
+        const bool atQuit = std::exchange(m_hangAtNextCall, false);
+        m_hangIn.reset();
+        if (m_trouble && (atQuit || int(m_hangRandom() % 100) < m_hangChance))
+            m_hangIn = atQuit ? 0 : int(m_hangRandom() % 12);
+        return m_hangIn.has_value();
+    }
+
+    // One step: a job waiting to run, a folder event, a timer due or a hung
+    // job's call answering; false when nothing is due before `until`.
     bool step(qint64 until) {
-        if (m_worker->isBusy()) {
+        if (m_worker->hasJob()) {
             guarded([&] { m_worker->run(); });
             return true;
         }
         qint64 due = until + 1;
         int what = -1;
+        if (m_worker->isParked() && m_worker->parkedUntil() < due) {
+            due = m_worker->parkedUntil();
+            what = 3;
+        }
         if (const auto timer = m_clock->nextDue(); timer && timer->first < due) {
             due = timer->first;
             what = 0;
@@ -523,6 +643,8 @@ private:
         m_now = std::max(m_now, due);
         if (what == 0) {
             guarded([&] { m_clock->fire(m_clock->nextDue()->second); });
+        } else if (what == 3) {
+            guarded([&] { m_worker->run(); });
         } else if (what == 2) {
             finishOtherWrite();
         } else {
@@ -540,8 +662,10 @@ private:
     // The store as the quit's guard sees it, each wait timed against its bound.
     class QuitChanges final : public UnsavedChangesGuard::Changes {
     public:
-        QuitChanges(const qint64& now, DataFileSync& sync, std::function<void(const QString&)> broke)
-            : m_now(now), m_sync(sync), m_broke(std::move(broke)) {}
+        // `troubles` counts the calls failed and the programs gone down so far.
+        QuitChanges(const qint64& now, std::function<int()> troubles, DataFileSync& sync,
+                    const ControlledWorker& worker, std::function<void(const QString&)> broke)
+            : m_now(now), m_troubles(std::move(troubles)), m_sync(sync), m_worker(worker), m_broke(std::move(broke)) {}
         void quit(int folderPatienceMs) override {
             const qint64 started = m_now;
             m_sync.quit(folderPatienceMs);
@@ -552,16 +676,29 @@ private:
         SaveProblem saveProblem() const override { return m_sync.saveProblem(); }
         FileOutcome keepRescueCopy() override {
             const qint64 started = m_now;
+            const int troubles = m_troubles();
             const FileOutcome kept = m_sync.keepRescueCopy();
             if (m_now - started > DataFileSync::rescueWaitMs + kQuitMarginMs)
                 m_broke(QStringLiteral("a quit waited %1 ms for its rescue copy").arg(m_now - started));
+            // The state folder answers, whatever hangs in the data folder:
+            // only a call that failed, or the program going down, may keep
+            // the copy from being written.
+            // Left out: a write the disk holds while it carries the copies
+            // holds them, and the copy waits for it past the quit.
+            const bool heldByWrite = kept.error == ETIMEDOUT && m_worker.holdsAside();
+            if (!kept.done() && m_troubles() == troubles && !heldByWrite)
+                m_broke(QStringLiteral("a quit kept no rescue copy of its changes (errno %1 on %2)")
+                            .arg(kept.error)
+                            .arg(kept.path));
             return kept;
         }
         QString unsavedSummary() const override { return {}; }
 
     private:
         const qint64& m_now;
+        std::function<int()> m_troubles;
         DataFileSync& m_sync;
+        const ControlledWorker& m_worker;
         std::function<void(const QString&)> m_broke;
     };
 
@@ -571,7 +708,9 @@ private:
         say(QStringLiteral("quit, to be answered: quit anyway"));
         bool clean = false;
         try {
-            QuitChanges changes(m_now, *m_sync, [this](const QString& rule) { breakRule(rule); });
+            QuitChanges changes(
+                m_now, [this] { return m_outcome.failures + m_outcome.kills + m_outcome.powerCuts; }, *m_sync,
+                *m_worker, [this](const QString& rule) { breakRule(rule); });
             UnsavedChangesGuard guard(
                 changes, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
             guard.writeBeforeQuit();
@@ -583,6 +722,12 @@ private:
         }
         if (!clean)
             say(QStringLiteral("the program quits with changes kept in a rescue copy"));
+        // The process ends with its job hung in the disk: its descriptors
+        // close and its locks go, and the hung call comes to nothing.
+        if (m_worker->isParked()) {
+            say(QStringLiteral("the program ends with a call hung in the data disk"));
+            m_disk.crash();
+        }
         m_sync.reset();
         m_store.reset();
         m_folderEvents.clear();
@@ -596,13 +741,17 @@ private:
         if (roll < 40)
             userActs();
         else if (roll < 60)
-            otherActs(false);
+            // While a job hangs in the disk, another program acts inside it.
+            m_worker->isParked() ? actInsideJob() : otherActs(false);
         else if (roll < 72) {
             m_downAt = m_outcome.fileOperations + 1 + next(40);
             m_downIsPowerCut = chance(50);
-        } else if (roll < 78)
+        } else if (roll < 78) {
+            // The data disk may stop answering in the quit's own write.
+            m_hangAtNextCall = m_hangChance > 0 && m_hangRandom() % 100 < 25;
             quit();
-        else
+            m_hangAtNextCall = false;
+        } else
             settleFor(next(300));
     }
 
@@ -639,6 +788,8 @@ private:
     void endTrouble() {
         m_trouble = false;
         m_downAt.reset();
+        if (m_worker->isParked())
+            m_worker->answerBy(m_now);
         finishOtherWrite();
         say(QStringLiteral("the trouble ends"));
         const qint64 deadline = m_clock->lastDue() + kReachesFileMs;
@@ -680,6 +831,11 @@ private:
     RealLayerOutcome m_outcome;
     int m_insideChance = 0;
     int m_failChance = 0;
+    std::mt19937_64 m_hangRandom;
+    int m_hangChance = 0; // in a hundred jobs
+    bool m_hangAtNextCall = false;
+    // The job that runs hangs at this many of its calls in the data folder from now.
+    std::optional<int> m_hangIn;
     bool m_trouble = true;
     bool m_actedInJob = false;
     // What the file had to hold before another program acted inside the job that runs.
@@ -699,6 +855,7 @@ private:
     std::unique_ptr<HeldStore> m_store;
     SimClock* m_clock = nullptr;
     ControlledWorker* m_worker = nullptr;
+    WatchedFiles* m_files = nullptr;
     std::unique_ptr<DataFileSync> m_sync;
 };
 
@@ -710,6 +867,7 @@ RealLayerOutcome& RealLayerOutcome::operator+=(const RealLayerOutcome& other) {
     kills += other.kills;
     powerCuts += other.powerCuts;
     failures += other.failures;
+    hangs += other.hangs;
     return *this;
 }
 

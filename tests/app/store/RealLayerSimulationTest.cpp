@@ -33,16 +33,17 @@ TEST_F(RealLayerSimulation, EverySeededScheduleOverTheRealFileCodeKeepsEveryChan
     const RealLayerOutcome& all = run.all;
     const int count = run.count;
     std::printf("real layer simulation: %d schedules from seed %llu, %d file operations, %d acts of other programs "
-                "inside the program's jobs, %d kills, %d power cuts, %d errno failures, %.0f ms per 1,000 "
-                "schedules, %lld broke\n",
+                "inside the program's jobs, %d kills, %d power cuts, %d errno failures, %d hangs, %.0f ms "
+                "per 1,000 schedules, %lld broke\n",
                 count, static_cast<unsigned long long>(run.first), all.fileOperations, all.actsInside, all.kills,
-                all.powerCuts, all.failures, run.msPerThousand, static_cast<long long>(run.broken.size()));
+                all.powerCuts, all.failures, all.hangs, run.msPerThousand, static_cast<long long>(run.broken.size()));
     // Nothing of it touched the real disk.
     EXPECT_FALSE(QFileInfo::exists(environment.dataFolder()));
     EXPECT_GE(all.kills, count / 10) << "the schedules place too few kills to prove anything";
     EXPECT_GE(all.powerCuts, count / 10) << "the schedules cut the power too rarely to prove anything";
     EXPECT_GE(all.actsInside, count / 10) << "other programs act inside the program's jobs too rarely";
     EXPECT_GE(all.failures, count / 10) << "operations fail too rarely to prove anything";
+    EXPECT_GE(all.hangs, count / 20) << "the data disk stops answering inside jobs too rarely";
     EXPECT_TRUE(run.broken.isEmpty()) << "the first that broke: " << run.firstBroken;
 }
 
