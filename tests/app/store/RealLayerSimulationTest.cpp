@@ -55,5 +55,19 @@ TEST_F(RealLayerSimulation, ASeedRepeatsItsScheduleExactly) {
     EXPECT_NE(once.schedule, runner.quietly(4243).schedule);
 }
 
+// The jobs the disk holds run on a thread of their own, taking turns with the
+// simulation's: their schedules repeat too.
+TEST_F(RealLayerSimulation, ASeedWithHangsRepeatsItsScheduleExactly) {
+    quint64 seed = 1;
+    RealLayerOutcome once = runner.quietly(seed);
+    while (once.hangs < 2 && seed < 100)
+        once = runner.quietly(++seed);
+    ASSERT_GE(once.hangs, 2) << "no schedule of the first hundred hangs the disk twice";
+    const RealLayerOutcome again = runner.quietly(seed);
+    EXPECT_EQ(once.schedule, again.schedule) << "seed " << seed;
+    EXPECT_EQ(once.fileOperations, again.fileOperations);
+    EXPECT_EQ(once.hangs, again.hangs);
+}
+
 } // namespace
 } // namespace sorvel::test
