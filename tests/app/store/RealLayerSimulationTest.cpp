@@ -15,6 +15,9 @@ namespace {
 // Under the sanitizers a schedule runs many times slower, beside every other test of the run.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kSchedules = 200;
+#elif defined(__SANITIZE_THREAD__)
+// The race detector sees the jobs the disk holds, on their own thread.
+constexpr int kSchedules = 300;
 #else
 constexpr int kSchedules = 10000;
 #endif
