@@ -1,66 +1,13 @@
 #include "app/store/sync/DataFileSync.h"
+#include "support/ControlledWorker.h"
+#include "support/SimClock.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <map>
 
 namespace sorvel::test {
 namespace {
-
-// Timers that fire when the test says.
-class ManualClock final : public SyncClock {
-public:
-    qint64 steadyMs() const override { return m_now; }
-    QDateTime wallNow() const override { return QDateTime::fromMSecsSinceEpoch(m_now, Qt::UTC); }
-    void start(SyncTimer timer, int ms) override { m_due[timer] = m_now + ms; }
-    void stop(SyncTimer timer) override { m_due.erase(timer); }
-    bool isActive(SyncTimer timer) const override { return m_due.count(timer) > 0; }
-    // Moves the clock to the timer's moment and fires it.
-    void fire(SyncTimer timer) {
-        ASSERT_TRUE(isActive(timer));
-        m_now = std::max(m_now, m_due[timer]);
-        m_due.erase(timer);
-        fired(timer);
-    }
-
-private:
-    qint64 m_now = 1000;
-    std::map<SyncTimer, qint64> m_due;
-};
-
-// Runs its one job when the test (or the quit's wait) asks.
-class HeldWorker final : public SyncWorker {
-public:
-    bool isBusy() const override { return m_job.has_value(); }
-    void start(Job job) override {
-        ASSERT_FALSE(m_job.has_value()) << "a job started while one runs";
-        m_job = std::move(job);
-    }
-    bool finish(int, int) override {
-        if (m_job) {
-            Job job = std::move(*m_job);
-            const Delivery delivery = job();
-            m_job.reset();
-            if (delivery)
-                delivery();
-        }
-        return true;
-    }
-    void discard(Library) override {}
-    FolderLock::Waiter folderWaiter() override {
-        return [](const std::function<bool()>& attempt) { return attempt(); };
-    }
-    bool isWaitingForFolder() const override { return false; }
-    bool isHeldByFolder() const override { return false; }
-    bool runAside(std::function<void()> work, int) override {
-        work();
-        return true;
-    }
-
-private:
-    std::optional<Job> m_job;
-};
 
 // A data file that reads as the test queues it, and counts the writes.
 class ScriptedFiles final : public SyncFiles {
@@ -98,8 +45,8 @@ public:
 class DataFileSyncState : public ::testing::Test {
 protected:
     DataFileSyncState() {
-        auto clock = std::make_unique<ManualClock>();
-        auto worker = std::make_unique<HeldWorker>();
+        auto clock = std::make_unique<SimClock>(m_now, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
+        auto worker = std::make_unique<ControlledWorker>(m_now);
         m_clock = clock.get();
         m_worker = worker.get();
         DataFileSync::Host host;
@@ -129,8 +76,9 @@ protected:
     const SyncState& state() const { return m_sync->state(); }
 
     Library m_library;
-    ManualClock* m_clock = nullptr;
-    HeldWorker* m_worker = nullptr;
+    qint64 m_now = 1000;
+    SimClock* m_clock = nullptr;
+    ControlledWorker* m_worker = nullptr;
     std::shared_ptr<ScriptedFiles> m_files = std::make_shared<ScriptedFiles>();
     std::unique_ptr<DataFileSync> m_sync;
 };

@@ -5,16 +5,18 @@
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/DataFolder.h"
 #include "core/RecordCoding.h"
+#include "support/ControlledWorker.h"
 #include "support/MemoryFileSystem.h"
+#include "support/SimClock.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <exception>
-#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -77,89 +79,6 @@ private:
     int m_saved;
 };
 
-// The sync's timers on the simulated clock.
-class SteppedClock final : public SyncClock {
-public:
-    explicit SteppedClock(const qint64& now) : m_now(now) {}
-    qint64 steadyMs() const override { return m_now; }
-    QDateTime wallNow() const override { return fixedDate().addMSecs(m_now); }
-    void start(SyncTimer timer, int ms) override { m_due[timer] = m_now + ms; }
-    void stop(SyncTimer timer) override { m_due.erase(timer); }
-    bool isActive(SyncTimer timer) const override { return m_due.count(timer) > 0; }
-    std::optional<std::pair<qint64, SyncTimer>> nextDue() const {
-        std::optional<std::pair<qint64, SyncTimer>> first;
-        for (const auto& [timer, due] : m_due) {
-            if (!first || due < first->first)
-                first = std::make_pair(due, timer);
-        }
-        return first;
-    }
-    qint64 lastDue() const {
-        qint64 last = m_now;
-        for (const auto& entry : m_due)
-            last = std::max(last, entry.second);
-        return last;
-    }
-    void fire(SyncTimer timer) {
-        m_due.erase(timer);
-        fired(timer);
-    }
-
-private:
-    const qint64& m_now;
-    std::map<SyncTimer, qint64> m_due;
-};
-
-// Runs each job on the simulation's thread as soon as the loop comes to it,
-// or at once when the sync waits for it. No other program holds the lock
-// here, so a folder waiter tries once.
-class InlineWorker final : public SyncWorker {
-public:
-    explicit InlineWorker(std::function<void()> starting) : m_starting(std::move(starting)) {}
-    bool isBusy() const override { return m_job.has_value() || m_running; }
-    void start(Job job) override {
-        m_starting();
-        m_job = std::move(job);
-    }
-    bool finish(int, int) override {
-        run();
-        return true;
-    }
-    void discard(Library) override {}
-    FolderLock::Waiter folderWaiter() override {
-        return [](const std::function<bool()>& attempt) { return attempt(); };
-    }
-    bool isWaitingForFolder() const override { return false; }
-    bool isHeldByFolder() const override { return false; }
-    bool runAside(std::function<void()> work, int) override {
-        work();
-        return true;
-    }
-    // Runs the job and delivers what it found; the job may throw ProgramDown.
-    void run() {
-        if (!m_job)
-            return;
-        Job job = std::move(*m_job);
-        m_job.reset();
-        m_running = true;
-        Delivery delivery;
-        try {
-            delivery = job();
-        } catch (...) {
-            m_running = false;
-            throw;
-        }
-        m_running = false;
-        if (delivery)
-            delivery();
-    }
-
-private:
-    std::function<void()> m_starting;
-    std::optional<Job> m_job;
-    bool m_running = false;
-};
-
 // The store as the sync sees it: a library, and whether a write landed.
 struct HeldStore {
     Library library;
@@ -178,6 +97,69 @@ struct HeldStore {
         h.firstReadFinished = [] {};
         return h;
     }
+};
+
+// DiskFiles, telling whether a write holds the rescue copies: from the moment
+// it carries them (RescueCopies::Carrier, under the copies' lock) until it
+// has replaced the file or given up. A copy kept meanwhile waits for it. It
+// tells too whether the start merges earlier runs' copies.
+class WatchedFiles final : public SyncFiles {
+public:
+    explicit WatchedFiles(MemoryFileSystem& disk) : m_files(disk) {}
+    bool holdsCopies() const { return m_holds; }
+    bool mergesCopies() const { return m_merging; }
+
+    void migrate(const FolderLock::Waiter& waiter) override { m_files.migrate(waiter); }
+    RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override {
+        m_merging = true;
+        const auto merging = qScopeGuard([this] { m_merging = false; });
+        return m_files.mergeRescues(waiter);
+    }
+    void removeStaleDrafts(const FolderLock::Waiter& waiter) override { m_files.removeStaleDrafts(waiter); }
+    Storage::ReadResult read(const FolderLock::Waiter& waiter) override { return m_files.read(waiter); }
+    Storage::SaveResult save(const std::function<Library(const Library* found)>& resolve, bool keepDecodedAside,
+                             const FolderLock::Waiter& waiter, Storage::Carried* carried,
+                             const std::optional<Storage::FileIdentity>& stillUndecodable) override {
+        return m_files.save(resolve, keepDecodedAside, waiter, carried, stillUndecodable);
+    }
+    FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
+                            const RescueCopy::KeptSteps& steps, bool landed) override {
+        return m_files.writeRescue(base, unsaved, at, steps, landed);
+    }
+    std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString& what) override {
+        m_holds = true;
+        return std::make_unique<Held>(m_files.carryRescues(paths, what), m_holds);
+    }
+
+private:
+    class Held final : public Storage::Carried {
+    public:
+        Held(std::unique_ptr<Storage::Carried> copies, bool& holds) : m_copies(std::move(copies)), m_holds(holds) {}
+        ~Held() override { m_holds = false; }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+        int replacing(const Storage::WriteMark& mark) override {
+            const int refused = m_copies->replacing(mark);
+            m_holds = refused == 0;
+            return refused;
+        }
+        void replaced(bool durable) override {
+            m_copies->replaced(durable);
+            m_holds = false;
+        }
+        void notReplaced() override {
+            m_copies->notReplaced();
+            m_holds = false;
+        }
+
+    private:
+        std::unique_ptr<Storage::Carried> m_copies;
+        bool& m_holds;
+    };
+
+    DiskFiles m_files;
+    bool m_holds = false;
+    bool m_merging = false;
 };
 
 // What the file must hold of one project: its name belongs to other programs,
@@ -217,6 +199,10 @@ public:
         m_disk.before = [this](const MemoryFileSystem::Operation& operation) { beforeOperation(operation); };
         m_insideChance = std::array{0, 2, 6}[next(3)];
         m_failChance = std::array{0, 1, 3}[next(3)];
+        // Hangs are drawn apart, so that a schedule without them is the one
+        // the seed gave before there were any.
+        m_hangRandom.seed(seed ^ 0x6861'6e67ULL);
+        m_hangChance = std::array{0, 0, 2, 5}[m_hangRandom() % 4];
     }
 
     RealLayerOutcome run() {
@@ -296,19 +282,27 @@ private:
     void start() {
         m_store = std::make_unique<HeldStore>();
         m_store->saved = [this](bool written) { saveFinished(written); };
-        auto clock = std::make_unique<SteppedClock>(m_now);
-        auto worker = std::make_unique<InlineWorker>([this] {
+        auto clock = std::make_unique<SimClock>(m_now, fixedDate());
+        auto worker = std::make_unique<ControlledWorker>(m_now, [this] {
             m_carried = m_made;
             m_actedInJob = false;
             m_swappedInJob = false;
             m_wantedBeforeAct.reset();
             m_actBytes.reset();
+            return hangsInJob();
         });
+        auto files = std::make_shared<WatchedFiles>(m_disk);
+        worker->setBlocksAside([watched = files.get()] { return watched->holdsCopies(); });
         m_clock = clock.get();
         m_worker = worker.get();
+        m_files = files.get();
+        DataFileSync::Host host = m_store->host();
+        host.brokeRule = [this](const QString& rule) {
+            breakRule(
+                QStringLiteral("the sync broke its rule: %1 (%2)").arg(rule, SyncMachine::describe(m_sync->state())));
+        };
         m_sync = std::make_unique<DataFileSync>(
-            m_store->host(),
-            DataFileSync::Seams{std::move(clock), std::make_shared<DiskFiles>(m_disk), std::move(worker)},
+            std::move(host), DataFileSync::Seams{std::move(clock), std::move(files), std::move(worker)},
             m_store->library);
         say(QStringLiteral("the program starts; the file: ") + fileSummary() + QStringLiteral("; the folder: ")
             + m_disk.names(m_dataFolder).value_or(QStringList()).join(u' '));
@@ -337,6 +331,7 @@ private:
         m_store.reset();
         m_clock = nullptr;
         m_worker = nullptr;
+        m_files = nullptr;
         m_down = false;
         m_folderEvents.clear();
         // The act first: what it changed is told apart before the user's lost changes widen what may be there.
@@ -604,6 +599,14 @@ private:
         }
     }
 
+    // Another program acts inside the job that runs, once a job.
+    void actInsideJob() {
+        if (std::exchange(m_actedInJob, true))
+            return;
+        m_wantedBeforeAct = m_wanted;
+        otherActs(true);
+    }
+
     void finishOtherWrite() {
         if (!m_otherWriting)
             return;
@@ -619,7 +622,9 @@ private:
         // program's work ends at its next call.
         const bool mayThrow =
             operation.kind != Kind::Close && operation.kind != Kind::Flock && std::uncaught_exceptions() == 0;
-        if (m_down) {
+        // A job left behind by a program that ended does nothing more.
+        const bool onJob = m_worker && m_worker->onJobThread();
+        if (m_down || (onJob && m_worker->isEnding())) {
             if (mayThrow)
                 throw ProgramDown{};
             MemoryFileSystem::failThisCall(EIO);
@@ -635,6 +640,28 @@ private:
         m_swappedInJob = m_swappedInJob || swaps;
         if (!m_trouble)
             return;
+        const bool inDataFolder =
+            operation.path == m_dataFolder || operation.path.startsWith(m_dataFolder + QLatin1Char('/'));
+        if (onJob && inDataFolder && m_hangIn && (*m_hangIn)-- == 0) {
+            m_hangIn.reset();
+            const qint64 until =
+                m_hangRandom() % 100 < 30 ? ControlledWorker::never : m_now + 200 + qint64(m_hangRandom() % 8000);
+            ++m_outcome.hangs;
+            say(until == ControlledWorker::never
+                    ? QStringLiteral("the data disk stops answering at: %1").arg(operation.describe())
+                    : QStringLiteral("the data disk stops answering for %1 ms at: %2")
+                          .arg(until - m_now)
+                          .arg(operation.describe()));
+            if (!m_worker->park(until)) {
+                if (mayThrow)
+                    throw ProgramDown{};
+                MemoryFileSystem::failThisCall(EIO);
+                return;
+            }
+            say(QStringLiteral("the data disk answers again"));
+            if (!m_trouble)
+                return;
+        }
         // Another program's write in place ends before the program changes
         // anything: a reader may see it half done, a writer meets it finished.
         const bool reads = operation.kind == Kind::Read || operation.kind == Kind::Fstat || operation.kind == Kind::Stat
@@ -663,10 +690,8 @@ private:
         // One act a job: a file replaced twice while a write swaps it in is
         // set aside by the write, outside what the file must hold.
         if (!m_actedInJob && chance(m_insideChance)) {
-            m_actedInJob = true;
-            m_wantedBeforeAct = m_wanted;
             say(QStringLiteral("right before: %1").arg(operation.describe()));
-            otherActs(true);
+            actInsideJob();
             return;
         }
         // Reading the data file fails too: a write that cannot read it keeps
@@ -683,7 +708,11 @@ private:
             && (operation.kind == Kind::Open || operation.kind == Kind::Read || operation.kind == Kind::Fstat
                 || operation.kind == Kind::Stat || operation.kind == Kind::Lstat);
         const bool syncsFolder = operation.kind == Kind::Fsync && operation.path == m_dataFolder;
-        if ((changes || readsDataFile) && !syncsFolder && !swapsBack && chance(m_failChance)) {
+        // Left out too: a call that fails as a start merges an earlier run's
+        // rescue copy leaves the copy to a later start, which merges it
+        // again over the changes made since.
+        const bool mergesCopies = m_files && m_files->mergesCopies();
+        if ((changes || readsDataFile) && !syncsFolder && !swapsBack && !mergesCopies && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
             say(QStringLiteral("%1 fails with errno %2").arg(operation.describe()).arg(error));
@@ -691,16 +720,30 @@ private:
         }
     }
 
-    // One step: a job waiting to run, a folder event or a timer due; false
-    // when nothing is due before `until`.
+    // Whether the job handed over now hangs, and at which of its calls in
+    // the data folder: the quit's at its first, others as drawn.
+    bool hangsInJob() {
+        const bool atQuit = std::exchange(m_hangAtNextCall, false);
+        m_hangIn.reset();
+        if (m_trouble && (atQuit || int(m_hangRandom() % 100) < m_hangChance))
+            m_hangIn = atQuit ? 0 : int(m_hangRandom() % 12);
+        return m_hangIn.has_value();
+    }
+
+    // One step: a job waiting to run, a folder event, a timer due or a hung
+    // job's call answering; false when nothing is due before `until`.
     bool step(qint64 until) {
-        if (m_worker->isBusy()) {
+        if (m_worker->hasJob()) {
             guarded([&] { m_worker->run(); });
             takenOutKept();
             return true;
         }
         qint64 due = until + 1;
         int what = -1;
+        if (m_worker->isParked() && m_worker->parkedUntil() < due) {
+            due = m_worker->parkedUntil();
+            what = 3;
+        }
         if (const auto timer = m_clock->nextDue(); timer && timer->first < due) {
             due = timer->first;
             what = 0;
@@ -722,6 +765,8 @@ private:
         m_now = std::max(m_now, due);
         if (what == 0) {
             guarded([&] { m_clock->fire(m_clock->nextDue()->second); });
+        } else if (what == 3) {
+            guarded([&] { m_worker->run(); });
         } else if (what == 2) {
             finishOtherWrite();
         } else {
@@ -739,8 +784,10 @@ private:
     // The store as the quit's guard sees it, each wait timed against its bound.
     class QuitChanges final : public UnsavedChangesGuard::Changes {
     public:
-        QuitChanges(const qint64& now, DataFileSync& sync, std::function<void(const QString&)> broke)
-            : m_now(now), m_sync(sync), m_broke(std::move(broke)) {}
+        // `troubles` counts the calls failed and the programs gone down so far.
+        QuitChanges(const qint64& now, std::function<int()> troubles, DataFileSync& sync,
+                    const ControlledWorker& worker, std::function<void(const QString&)> broke)
+            : m_now(now), m_troubles(std::move(troubles)), m_sync(sync), m_worker(worker), m_broke(std::move(broke)) {}
         void quit(int folderPatienceMs) override {
             const qint64 started = m_now;
             m_sync.quit(folderPatienceMs);
@@ -751,16 +798,29 @@ private:
         SaveProblem saveProblem() const override { return m_sync.saveProblem(); }
         FileOutcome keepRescueCopy() override {
             const qint64 started = m_now;
+            const int troubles = m_troubles();
             const FileOutcome kept = m_sync.keepRescueCopy();
             if (m_now - started > DataFileSync::rescueWaitMs + kQuitMarginMs)
                 m_broke(QStringLiteral("a quit waited %1 ms for its rescue copy").arg(m_now - started));
+            // The state folder answers, whatever hangs in the data folder:
+            // only a call that failed, or the program going down, may keep
+            // the copy from being written.
+            // Left out: a write the disk holds while it carries the copies
+            // holds them, and the copy waits for it past the quit.
+            const bool heldByWrite = kept.error == ETIMEDOUT && m_worker.holdsAside();
+            if (!kept.done() && m_troubles() == troubles && !heldByWrite)
+                m_broke(QStringLiteral("a quit kept no rescue copy of its changes (errno %1 on %2)")
+                            .arg(kept.error)
+                            .arg(kept.path));
             return kept;
         }
         QString unsavedSummary() const override { return {}; }
 
     private:
         const qint64& m_now;
+        std::function<int()> m_troubles;
         DataFileSync& m_sync;
+        const ControlledWorker& m_worker;
         std::function<void(const QString&)> m_broke;
     };
 
@@ -770,7 +830,9 @@ private:
         say(QStringLiteral("quit, to be answered: quit anyway"));
         bool clean = false;
         try {
-            QuitChanges changes(m_now, *m_sync, [this](const QString& rule) { breakRule(rule); });
+            QuitChanges changes(
+                m_now, [this] { return m_outcome.failures + m_outcome.kills + m_outcome.powerCuts; }, *m_sync,
+                *m_worker, [this](const QString& rule) { breakRule(rule); });
             UnsavedChangesGuard guard(
                 changes, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
             guard.writeBeforeQuit();
@@ -782,6 +844,12 @@ private:
         }
         if (!clean)
             say(QStringLiteral("the program quits with changes kept in a rescue copy"));
+        // The process ends with its job hung in the disk: its descriptors
+        // close and its locks go, and the hung call comes to nothing.
+        if (m_worker->isParked()) {
+            say(QStringLiteral("the program ends with a call hung in the data disk"));
+            m_disk.crash();
+        }
         m_sync.reset();
         m_store.reset();
         m_folderEvents.clear();
@@ -795,13 +863,17 @@ private:
         if (roll < 40)
             userActs();
         else if (roll < 60)
-            otherActs(false);
+            // While a job hangs in the disk, another program acts inside it.
+            m_worker->isParked() ? actInsideJob() : otherActs(false);
         else if (roll < 72) {
             m_downAt = m_outcome.fileOperations + 1 + next(40);
             m_downIsPowerCut = chance(50);
-        } else if (roll < 78)
+        } else if (roll < 78) {
+            // The data disk may stop answering in the quit's own write.
+            m_hangAtNextCall = m_hangChance > 0 && m_hangRandom() % 100 < 25;
             quit();
-        else
+            m_hangAtNextCall = false;
+        } else
             settleFor(next(300));
     }
 
@@ -873,6 +945,8 @@ private:
     void endTrouble() {
         m_trouble = false;
         m_downAt.reset();
+        if (m_worker->isParked())
+            m_worker->answerBy(m_now);
         finishOtherWrite();
         say(QStringLiteral("the trouble ends"));
         // A read that failed in the trouble is tried again after its delay:
@@ -919,6 +993,11 @@ private:
     RealLayerOutcome m_outcome;
     int m_insideChance = 0;
     int m_failChance = 0;
+    std::mt19937_64 m_hangRandom;
+    int m_hangChance = 0; // in a hundred jobs
+    bool m_hangAtNextCall = false;
+    // The job that runs hangs at this many of its calls in the data folder from now.
+    std::optional<int> m_hangIn;
     bool m_trouble = true;
     // The data file has been there (it never is again missing, whatever the program does).
     bool m_fileIsThere = false;
@@ -944,12 +1023,23 @@ private:
     int m_carried = 0;
     int m_tokens = 0;
     std::unique_ptr<HeldStore> m_store;
-    SteppedClock* m_clock = nullptr;
-    InlineWorker* m_worker = nullptr;
+    SimClock* m_clock = nullptr;
+    ControlledWorker* m_worker = nullptr;
+    WatchedFiles* m_files = nullptr;
     std::unique_ptr<DataFileSync> m_sync;
 };
 
 } // namespace
+
+RealLayerOutcome& RealLayerOutcome::operator+=(const RealLayerOutcome& other) {
+    fileOperations += other.fileOperations;
+    actsInside += other.actsInside;
+    kills += other.kills;
+    powerCuts += other.powerCuts;
+    failures += other.failures;
+    hangs += other.hangs;
+    return *this;
+}
 
 RealLayerOutcome simulateRealLayer(quint64 seed) {
     return Run(seed).run();

@@ -12,8 +12,10 @@ namespace sorvel::test {
 // `seed`: the user edits, adds and deletes projects; other programs replace,
 // rewrite in place, delete and recreate the data file, between jobs and
 // between any two of the program's own file operations; operations fail with
-// EIO, ENOSPC or EACCES; the power is cut or the program killed at any
-// operation, and it starts again; it quits through the guard. The same seed
+// EIO, ENOSPC or EACCES; the data disk stops answering inside a job, for a
+// while or until the program ends, the job waiting on a thread of its own;
+// the power is cut or the program killed at any operation, and it starts
+// again; it quits through the guard, within its bound whatever hangs. The same seed
 // gives the same schedule and the same outcome.
 struct RealLayerOutcome {
     bool held = true; // every invariant held
@@ -24,6 +26,10 @@ struct RealLayerOutcome {
     int kills = 0;
     int powerCuts = 0;
     int failures = 0; // operations failed with an errno
+    int hangs = 0; // calls inside jobs the data disk held
+
+    // Adds another schedule's figures to these.
+    RealLayerOutcome& operator+=(const RealLayerOutcome& other);
 };
 
 RealLayerOutcome simulateRealLayer(quint64 seed);

@@ -1,17 +1,13 @@
 #include "RealLayerSimulation.h"
 
+#include "support/SimulationRunner.h"
 #include "support/StoreTestSupport.h"
 
 #include <QFileInfo>
-#include <QList>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace sorvel::test {
 namespace {
@@ -19,103 +15,61 @@ namespace {
 // Under the sanitizers a schedule runs many times slower, beside every other test of the run.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kSchedules = 200;
+#elif defined(__SANITIZE_THREAD__)
+// The race detector sees the jobs the disk holds, on their own thread.
+constexpr int kSchedules = 300;
 #else
 constexpr int kSchedules = 10000;
 #endif
 
 // SORVEL_REAL_LAYER_SCHEDULES runs more (or fewer) schedules, from SORVEL_REAL_LAYER_SEED on.
-int schedules() {
-    bool ok = false;
-    const int wanted = qEnvironmentVariableIntValue("SORVEL_REAL_LAYER_SCHEDULES", &ok);
-    return ok && wanted > 0 ? wanted : kSchedules;
-}
-
-quint64 firstSeed() {
-    bool ok = false;
-    const qulonglong seed = qEnvironmentVariable("SORVEL_REAL_LAYER_SEED").toULongLong(&ok);
-    return ok ? seed : 1;
-}
-
-// The file code logs every failed operation, thousands of lines a run: not
-// shown while the schedules run.
-class QuietLog {
-public:
-    QuietLog() : m_saved(::dup(STDERR_FILENO)) {
-        std::fflush(stderr);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        ::dup2(null, STDERR_FILENO);
-        ::close(null);
-    }
-    ~QuietLog() {
-        std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-    }
-    QuietLog(const QuietLog&) = delete;
-    QuietLog& operator=(const QuietLog&) = delete;
-
-private:
-    int m_saved;
-};
-
-RealLayerOutcome quietly(quint64 seed) {
-    const QuietLog quiet;
-    return simulateRealLayer(seed);
-}
-
-std::string described(quint64 seed, const RealLayerOutcome& outcome) {
-    return QStringLiteral("seed %1 broke: %2\nrepeat: SORVEL_REAL_LAYER_SEED=%1 SORVEL_REAL_LAYER_SCHEDULES=1 "
-                          "build/tests/store_tests --gtest_filter='RealLayerSimulation.*'\nschedule:\n  %3")
-        .arg(seed)
-        .arg(outcome.broken, outcome.schedule.join(QStringLiteral("\n  ")))
-        .toStdString();
-}
+const SimulationRunner<RealLayerOutcome> runner({"RealLayerSimulation.*", "SORVEL_REAL_LAYER_SEED",
+                                                 "SORVEL_REAL_LAYER_SCHEDULES", kSchedules},
+                                                simulateRealLayer);
 
 // The fixture's folders give the data and state folders' paths, which the
 // schedules make inside the disk in memory only.
 class RealLayerSimulation : public StoreFixture {};
 
 TEST_F(RealLayerSimulation, EverySeededScheduleOverTheRealFileCodeKeepsEveryChange) {
-    const quint64 first = firstSeed();
-    const int count = schedules();
-    RealLayerOutcome all;
-    QList<quint64> broken;
-    const auto started = std::chrono::steady_clock::now();
-    for (quint64 seed = first; seed < first + quint64(count); ++seed) {
-        const RealLayerOutcome outcome = quietly(seed);
-        all.fileOperations += outcome.fileOperations;
-        all.actsInside += outcome.actsInside;
-        all.kills += outcome.kills;
-        all.powerCuts += outcome.powerCuts;
-        all.failures += outcome.failures;
-        if (!outcome.held) {
-            broken << seed;
-            std::printf("broke: seed %llu: %s\n", static_cast<unsigned long long>(seed), qPrintable(outcome.broken));
-        }
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const auto run = runner.run();
+    const RealLayerOutcome& all = run.all;
+    const int count = run.count;
     std::printf("real layer simulation: %d schedules from seed %llu, %d file operations, %d acts of other programs "
-                "inside the program's jobs, %d kills, %d power cuts, %d errno failures, %.0f ms per 1,000 "
-                "schedules, %lld broke\n",
-                count, static_cast<unsigned long long>(first), all.fileOperations, all.actsInside, all.kills,
-                all.powerCuts, all.failures, seconds * 1000000 / count, static_cast<long long>(broken.size()));
+                "inside the program's jobs, %d kills, %d power cuts, %d errno failures, %d hangs, %.0f ms "
+                "per 1,000 schedules, %lld broke\n",
+                count, static_cast<unsigned long long>(run.first), all.fileOperations, all.actsInside, all.kills,
+                all.powerCuts, all.failures, all.hangs, run.msPerThousand, static_cast<long long>(run.broken.size()));
     // Nothing of it touched the real disk.
     EXPECT_FALSE(QFileInfo::exists(environment.dataFolder()));
     EXPECT_GE(all.kills, count / 10) << "the schedules place too few kills to prove anything";
     EXPECT_GE(all.powerCuts, count / 10) << "the schedules cut the power too rarely to prove anything";
     EXPECT_GE(all.actsInside, count / 10) << "other programs act inside the program's jobs too rarely";
     EXPECT_GE(all.failures, count / 10) << "operations fail too rarely to prove anything";
-    EXPECT_TRUE(broken.isEmpty()) << "the first that broke: "
-                                  << (broken.isEmpty() ? std::string()
-                                                       : described(broken.first(), quietly(broken.first())));
+    EXPECT_GE(all.hangs, count / 20) << "the data disk stops answering inside jobs too rarely";
+    EXPECT_TRUE(run.broken.isEmpty()) << "the first that broke: " << run.firstBroken;
 }
 
 TEST_F(RealLayerSimulation, ASeedRepeatsItsScheduleExactly) {
-    const RealLayerOutcome once = quietly(4242);
-    const RealLayerOutcome again = quietly(4242);
+    const RealLayerOutcome once = runner.quietly(4242);
+    const RealLayerOutcome again = runner.quietly(4242);
     EXPECT_EQ(once.schedule, again.schedule);
     EXPECT_EQ(once.fileOperations, again.fileOperations);
-    EXPECT_NE(once.schedule, quietly(4243).schedule);
+    EXPECT_NE(once.schedule, runner.quietly(4243).schedule);
+}
+
+// The jobs the disk holds run on a thread of their own, taking turns with the
+// simulation's: their schedules repeat too.
+TEST_F(RealLayerSimulation, ASeedWithHangsRepeatsItsScheduleExactly) {
+    quint64 seed = 1;
+    RealLayerOutcome once = runner.quietly(seed);
+    while (once.hangs < 2 && seed < 100)
+        once = runner.quietly(++seed);
+    ASSERT_GE(once.hangs, 2) << "no schedule of the first hundred hangs the disk twice";
+    const RealLayerOutcome again = runner.quietly(seed);
+    EXPECT_EQ(once.schedule, again.schedule) << "seed " << seed;
+    EXPECT_EQ(once.fileOperations, again.fileOperations);
+    EXPECT_EQ(once.hangs, again.hangs);
 }
 
 } // namespace

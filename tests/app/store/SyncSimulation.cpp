@@ -5,6 +5,7 @@
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/RecordCoding.h"
 #include "core/WidgetIntents.h"
+#include "support/SimClock.h"
 
 #include <QHash>
 #include <QSet>
@@ -13,7 +14,6 @@
 #include <cerrno>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -325,37 +325,6 @@ struct Expected {
             typesAtBaseline.insert(type.id);
         otherNotes = others;
     }
-};
-
-class SimClock final : public SyncClock {
-public:
-    explicit SimClock(World& world) : m_world(world) {}
-    qint64 steadyMs() const override { return m_world.now; }
-    QDateTime wallNow() const override { return fixedDate().addMSecs(m_world.now + m_world.wallOffsetMs); }
-    void start(SyncTimer timer, int ms) override { m_due[timer] = m_world.now + ms; }
-    void stop(SyncTimer timer) override { m_due.erase(timer); }
-    bool isActive(SyncTimer timer) const override { return m_due.count(timer) > 0; }
-    qint64 dueIn(SyncTimer timer) const {
-        const auto due = m_due.find(timer);
-        return due == m_due.end() ? 0 : std::max<qint64>(0, due->second - m_world.now);
-    }
-
-    std::optional<std::pair<qint64, SyncTimer>> nextDue() const {
-        std::optional<std::pair<qint64, SyncTimer>> first;
-        for (const auto& [timer, due] : m_due) {
-            if (!first || due < first->first)
-                first = std::make_pair(due, timer);
-        }
-        return first;
-    }
-    void fire(SyncTimer timer) {
-        m_due.erase(timer);
-        fired(timer);
-    }
-
-private:
-    World& m_world;
-    std::map<SyncTimer, qint64> m_due;
 };
 
 class SimWorker final : public SyncWorker {
@@ -869,12 +838,26 @@ private:
         m_expected.writtenUpTo = m_expected.made;
         m_store = std::make_unique<SimStore>();
         m_store->library = Library{};
-        auto clock = std::make_unique<SimClock>(m_world);
+        auto clock = std::make_unique<SimClock>(m_world.now, fixedDate(), &m_world.wallOffsetMs);
         auto worker = std::make_unique<SimWorker>(m_world, m_expected);
         m_clock = clock.get();
         m_worker = worker.get();
+        DataFileSync::Host host = m_store->host();
+        // A killed program goes on through its quit's guard, but its state
+        // no longer means anything: its jobs end without a delivery, as they
+        // do when the store goes away.
+        host.brokeRule = [this](const QString& rule) {
+            if (m_world.killed)
+                return;
+            m_world.breakRule(QStringLiteral("the sync broke its rule: %1 (%2; the worker %3)")
+                                  .arg(rule, SyncMachine::describe(m_sync->state()),
+                                       m_worker->hasJob()            ? QStringLiteral("has a job to run")
+                                           : m_worker->hasDelivery() ? QStringLiteral("has a delivery")
+                                           : m_worker->isBusy()      ? QStringLiteral("is busy")
+                                                                     : QStringLiteral("is idle")));
+        };
         m_sync = std::make_unique<DataFileSync>(
-            m_store->host(),
+            std::move(host),
             DataFileSync::Seams{std::move(clock), std::make_shared<SimFiles>(m_world, m_expected, m_workerSeen),
                                 std::move(worker)},
             m_store->library);
@@ -1676,6 +1659,15 @@ private:
 };
 
 } // namespace
+
+SimulationOutcome& SimulationOutcome::operator+=(const SimulationOutcome& other) {
+    operations += other.operations;
+    crashes += other.crashes;
+    fileOperations += other.fileOperations;
+    hangs += other.hangs;
+    actsInside += other.actsInside;
+    return *this;
+}
 
 SimulationOutcome simulateSync(quint64 seed) {
     return Simulation(seed).run();

@@ -23,6 +23,9 @@ struct SimulationOutcome {
     int fileOperations = 0;
     int hangs = 0; // times the data disk stopped answering
     int actsInside = 0; // other programs' acts between two of the program's own file operations
+
+    // Adds another schedule's figures to these.
+    SimulationOutcome& operator+=(const SimulationOutcome& other);
 };
 
 SimulationOutcome simulateSync(quint64 seed);
