@@ -1,5 +1,6 @@
 #include "RealLayerSimulation.h"
 
+#include "app/store/rescue/RescueCopy.h"
 #include "app/store/sync/DataFileSync.h"
 #include "app/store/sync/RealSyncSeams.h"
 #include "app/store/UnsavedChangesGuard.h"
@@ -177,6 +178,7 @@ public:
         m_disk.before = [this](const MemoryFileSystem::Operation& operation) { beforeOperation(operation); };
         m_insideChance = std::array{0, 2, 6}[next(3)];
         m_failChance = std::array{0, 1, 3}[next(3)];
+        m_stateReadOnlyChance = std::array{0, 0, 20}[next(3)];
     }
 
     RealLayerOutcome run() {
@@ -252,7 +254,19 @@ private:
         return p;
     }
 
+    // The folder of the rescue copies turns read-only, for good (a home
+    // restored without its permissions): the copies there stay for a start
+    // that can mark them, and the user's changes still reach the data file.
+    void makeStateFolderReadOnly() {
+        const QString rescues = RescueCopy::folder();
+        m_stateReadOnly = m_disk.setReadOnly(m_disk.exists(rescues) ? rescues : DataFolder::stateHome(), EACCES);
+        say(QStringLiteral("the folder of the rescue copies is read-only from now on; it holds: ")
+            + m_disk.names(rescues).value_or(QStringList()).join(u' '));
+    }
+
     void start() {
+        if (m_trouble && !m_stateReadOnly && chance(m_stateReadOnlyChance))
+            makeStateFolderReadOnly();
         m_store = std::make_unique<HeldStore>();
         m_store->saved = [this](bool written) { saveFinished(written); };
         auto clock = std::make_unique<SteppedClock>(m_now);
@@ -454,6 +468,7 @@ private:
         // A write in place is started between the program's jobs only: one
         // inside a job could be finished over the program's own new file.
         const int way = inside ? std::array{0, 2, 3}[next(3)] : next(4);
+        const QHash<QUuid, Wanted> before = m_wanted;
         std::optional<Library> edited = otherEdits();
         if (!edited)
             return;
@@ -465,13 +480,16 @@ private:
             say(QStringLiteral("another program replaces the file%1")
                     .arg(inside ? QStringLiteral(" inside a job") : QString()));
             break;
-        case 1:
-            outside.writeInPlace(m_dataFile, bytes.left(bytes.size() / 2));
-            m_otherWriting = bytes;
+        case 1: {
+            // Half now, the rest after a pause, through the descriptor it
+            // holds: into that file wherever the program has put it by then.
+            const qsizetype half = bytes.size() / 2;
+            m_otherWriting = OtherWrite{bytes, half, outside.beginWriteInPlace(m_dataFile, bytes.left(half)), before};
             m_otherWritingEnds = m_now + 1 + next(1000);
             say(QStringLiteral("another program starts rewriting the file in place%1")
                     .arg(inside ? QStringLiteral(" inside a job") : QString()));
             break;
+        }
         case 2:
             outside.removeAndCreate(m_dataFile, bytes);
             say(QStringLiteral("another program deletes the file and creates it anew%1")
@@ -495,7 +513,11 @@ private:
     void finishOtherWrite() {
         if (!m_otherWriting)
             return;
-        m_disk.outside().writeInPlace(m_dataFile, *std::exchange(m_otherWriting, std::nullopt));
+        const OtherWrite writing = *std::exchange(m_otherWriting, std::nullopt);
+        MemoryFileSystem::Outside outside = m_disk.outside();
+        // A power cut closed its descriptor: it writes the file again, by its name.
+        if (!writing.handle || !outside.endWriteInPlace(*writing.handle, writing.whole.mid(writing.written)))
+            outside.writeInPlace(m_dataFile, writing.whole);
         m_disk.syncAll();
         m_folderEvents << m_now + 1;
         say(QStringLiteral("another program finishes its write in place"));
@@ -516,12 +538,16 @@ private:
         ++m_outcome.fileOperations;
         if (!m_trouble)
             return;
-        // Another program's write in place ends before the program changes
-        // anything: a reader may see it half done, a writer meets it finished.
+        // Another program's write in place may end while the program reads
+        // the file, as the job's one act; a write of the program's meets it
+        // as it stands.
         const bool reads = operation.kind == Kind::Read || operation.kind == Kind::Fstat || operation.kind == Kind::Stat
             || operation.kind == Kind::Lstat;
-        if (m_otherWriting && (!reads || chance(50)))
+        if (m_otherWriting && reads && !m_actedInJob && chance(50)) {
+            m_actedInJob = true;
+            m_wantedBeforeAct = m_otherWriting->wantedBefore;
             finishOtherWrite();
+        }
         if (m_downAt && m_outcome.fileOperations >= *m_downAt) {
             m_downAt.reset();
             m_down = true;
@@ -757,6 +783,8 @@ private:
     RealLayerOutcome m_outcome;
     int m_insideChance = 0;
     int m_failChance = 0;
+    int m_stateReadOnlyChance = 0;
+    bool m_stateReadOnly = false;
     bool m_trouble = true;
     bool m_actedInJob = false;
     // What the file had to hold before another program acted inside the job that runs.
@@ -764,7 +792,16 @@ private:
     bool m_down = false;
     std::optional<qint64> m_downAt;
     bool m_downIsPowerCut = false;
-    std::optional<QByteArray> m_otherWriting;
+    // Another program's write in place, paused: its whole text, how much of
+    // it is written, the descriptor it writes through and what the file had
+    // to hold before it.
+    struct OtherWrite {
+        QByteArray whole;
+        qsizetype written = 0;
+        std::optional<int> handle;
+        QHash<QUuid, Wanted> wantedBefore;
+    };
+    std::optional<OtherWrite> m_otherWriting;
     qint64 m_otherWritingEnds = 0;
     QList<qint64> m_folderEvents;
     QHash<QUuid, Wanted> m_wanted;

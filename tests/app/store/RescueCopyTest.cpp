@@ -270,6 +270,37 @@ TEST_F(RescueCopySteps, TheStepsOfACopyMergedAtTheStartCountOnceWhenTheStoreWrit
     });
 }
 
+// Two copies of one run that the start cannot write yet (the earlier one's
+// notes do not fit): the store takes both in, and the later copy, which holds
+// the earlier one's step again, brings only its own.
+TEST_F(RescueCopySteps, TheStepsOfTwoCopiesOfARunTakenInTogetherCountOnce) {
+    writeDataFile({tape});
+    const QByteArray held = readFile(Storage::filePath());
+    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+    ASSERT_TRUE(base);
+    const QUuid run = QUuid::createUuid();
+    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+    ASSERT_TRUE(keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+
+    expectInChild([&] {
+        FileSizeCap cap(rlim_t(held.size() + 64));
+        ASSERT_TRUE(cap.isLowered());
+        testing::internal::CaptureStderr();
+        ProjectStore store(disk, desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+        EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::RescueNotMerged);
+        EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.4) << "nothing merged yet";
+        cap.lift();
+        ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
+        ASSERT_TRUE(waitUntilIdle(store));
+        testing::internal::GetCapturedStderr();
+        const AudioProject inFile = projectsInFile().first();
+        EXPECT_EQ(inFile.notes.size(), 8192);
+        EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+        EXPECT_DOUBLE_EQ(store.project(tape.id)->manualProgress, 0.6);
+    });
+}
+
 // What this process has read so far, in bytes, through any call.
 qint64 bytesReadSoFar() {
     QFile io(QStringLiteral("/proc/self/io"));
