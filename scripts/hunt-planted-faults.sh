@@ -69,7 +69,7 @@ area_of() { # <patch>: the parts of the code it touches
     case $file in
     */SyncMachine.*) echo machine ;;
     src/app/store/sync/*) echo sync ;;
-    */RescueCopy.* | */PendingRescues.*) echo rescue ;;
+    */RescueCopy.* | */RescueCopies.*) echo rescue ;;
     */ProgressSteps.*) echo steps ;;
     */LibraryMerge.*) echo merge ;;
     */Storage.* | */RegularFile.* | */FileSystem.*) echo storage ;;
