@@ -13,12 +13,19 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
+#include <thread>
 
 namespace sorvel::test {
 namespace {
@@ -29,6 +36,65 @@ constexpr int kActions = 30;
 constexpr qint64 kReachesFileMs = 5000;
 // What a quit's waits may overrun their bound by.
 constexpr qint64 kQuitMarginMs = 100;
+
+// A job of the program's that never returns (a lock it takes twice) would
+// hang the run without a word until the test command's timeout: once a
+// schedule has gone this long without a file operation, a watchdog ends the
+// process, naming the seed and what its schedule did so far.
+constexpr auto kStalled = std::chrono::seconds(15);
+
+class Watchdog {
+public:
+    // Never destroyed: its thread watches for as long as the process runs.
+    static Watchdog& instance() {
+        static Watchdog* const dog = new Watchdog;
+        return *dog;
+    }
+    void begin(quint64 seed) {
+        const std::lock_guard lock(m_mutex);
+        m_seed = seed;
+        m_schedule.clear();
+        m_running = true;
+    }
+    void end() {
+        const std::lock_guard lock(m_mutex);
+        m_running = false;
+    }
+    void operation() { m_operations.fetch_add(1, std::memory_order_relaxed); }
+    void said(const QString& line) {
+        const std::lock_guard lock(m_mutex);
+        m_schedule << line;
+    }
+
+private:
+    Watchdog() {
+        std::thread([this] { watch(); }).detach();
+    }
+    [[noreturn]] void watch() {
+        std::unique_lock lock(m_mutex);
+        quint64 seen = ~quint64(0);
+        for (;;) {
+            m_never.wait_for(lock, kStalled);
+            const quint64 now = m_operations.load(std::memory_order_relaxed);
+            if (m_running && now == seen) {
+                std::printf("broke: seed %llu: the program's work stopped for %lld s (a job that never returns)\n"
+                            "schedule so far:\n  %s\n",
+                            static_cast<unsigned long long>(m_seed), static_cast<long long>(kStalled.count()),
+                            qPrintable(m_schedule.join(QStringLiteral("\n  "))));
+                std::fflush(nullptr);
+                std::_Exit(1);
+            }
+            seen = now;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_never; // nothing wakes it: the watch looks at each period's end
+    std::atomic<quint64> m_operations{0};
+    quint64 m_seed = 0;
+    QStringList m_schedule;
+    bool m_running = false;
+};
 
 // Thrown from the disk's hook: the power went or the program was killed, and
 // its work ends where it stood.
@@ -200,7 +266,10 @@ public:
 private:
     int next(int bound) { return int(m_random() % quint64(bound)); }
     bool chance(int percent) { return next(100) < percent; }
-    void say(const QString& what) { m_log << QStringLiteral("%1 ms: %2").arg(m_now).arg(what); }
+    void say(const QString& what) {
+        m_log << QStringLiteral("%1 ms: %2").arg(m_now).arg(what);
+        Watchdog::instance().said(m_log.last());
+    }
     void breakRule(const QString& rule) {
         if (m_broken.isEmpty())
             m_broken = rule;
@@ -536,6 +605,7 @@ private:
             return;
         }
         ++m_outcome.fileOperations;
+        Watchdog::instance().operation();
         if (!m_trouble)
             return;
         // Another program's write in place may end while the program reads
@@ -819,7 +889,11 @@ private:
 } // namespace
 
 RealLayerOutcome simulateRealLayer(quint64 seed) {
-    return Run(seed).run();
+    Watchdog& watchdog = Watchdog::instance();
+    watchdog.begin(seed);
+    RealLayerOutcome outcome = Run(seed).run();
+    watchdog.end();
+    return outcome;
 }
 
 } // namespace sorvel::test
