@@ -5,8 +5,10 @@
 #include "support/Waiting.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/rescue/RescueCopies.h"
 #include "app/store/rescue/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
+#include "app/store/sync/RealSyncSeams.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/Clock.h"
 #include "core/RecordCoding.h"
@@ -140,6 +142,30 @@ TEST_F(RescueCopyOrder, CopiesInAStateFolderThatCannotBeWrittenWaitWhileThisRuns
     ASSERT_EQ(projectsInFile().size(), 1);
     EXPECT_EQ(projectsInFile().first().name, QStringLiteral("Alpha-rescued"));
     EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("mine"));
+}
+
+// The quit stopped waiting for a write that then landed, and keeps a copy of
+// the same changes: the copy counts as written, and the next start does not
+// merge it again over what another program changed since.
+TEST_F(RescueCopyOrder, ACopyOfChangesAWriteLandedMeanwhileIsNotMergedAgain) {
+    writeDataFile({alpha});
+    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
+    ASSERT_TRUE(base);
+    Library mine = *base;
+    mine.projects.first().notes = QStringLiteral("mine");
+    RescueCopies copies(std::make_shared<DiskFiles>(disk));
+    const auto carrier = copies.carrierOf(1);
+    ASSERT_TRUE(Storage::save(
+                    disk, [&](const Library*) { return mine; }, false, FolderLock::patientFor(kPatience), carrier.get())
+                    .written);
+    ASSERT_TRUE(copies.keep(base, mine, ProgressSteps{}, 1, QDateTime::currentDateTime()).done());
+
+    AudioProject theirs = projectsInFile().first();
+    EXPECT_EQ(theirs.notes, QStringLiteral("mine"));
+    theirs.notes = QStringLiteral("theirs, later");
+    writeDataFile({theirs});
+    restoreAll(0);
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("theirs, later"));
 }
 
 class RescueCopySteps : public StoreFixture {
