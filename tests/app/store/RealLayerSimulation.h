@@ -10,9 +10,10 @@ namespace sorvel::test {
 // Storage, RescueCopy and PendingRescues, and the quit's real
 // UnsavedChangesGuard) over a disk in memory, through one schedule drawn from
 // `seed`: the user edits, adds and deletes projects; other programs replace,
-// rewrite in place, delete and recreate the data file, between jobs and
-// between any two of the program's own file operations; operations fail with
-// EIO, ENOSPC or EACCES; the power is cut or the program killed at any
+// rewrite in place (pausing half way), delete and recreate the data file,
+// between jobs and between any two of the program's own file operations;
+// operations fail with EIO, ENOSPC or EACCES; the rescue copies' folder turns
+// read-only at a start; the power is cut or the program killed at any
 // operation, and it starts again; it quits through the guard. The same seed
 // gives the same schedule and the same outcome.
 struct RealLayerOutcome {
