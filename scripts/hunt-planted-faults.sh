@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Puts back, one at a time, faults kept as patches (scripts/planted-faults/*.patch)
 # in scratch worktrees of HEAD, builds the tests there and looks for each with the
-# test command's tests: the sync simulation first, for at most two minutes (a
+# test command's tests: both simulations first (the sync machine's over
+# stand-ins and the real file layer's), side by side for at most two minutes (a
 # tenth of the test command's budget), then, when it misses, the other store
 # tests and, for a fault in the core, the core tests, each program in shards side
 # by side as ctest runs them. Prints a row per fault: what found it (the
@@ -68,7 +69,7 @@ area_of() { # <patch>: the parts of the code it touches
     case $file in
     */SyncMachine.*) echo machine ;;
     src/app/store/sync/*) echo sync ;;
-    */RescueCopy.* | */PendingRescues.*) echo rescue ;;
+    */RescueCopy.* | */RescueCopies.*) echo rescue ;;
     */ProgressSteps.*) echo steps ;;
     */LibraryMerge.*) echo merge ;;
     */Storage.* | */RegularFile.* | */FileSystem.*) echo storage ;;
@@ -82,35 +83,53 @@ targets_of() { # <patch>: the test programs that hold its tests
   if grep -q '^+++ b/src/core/' "$1"; then echo "store_tests core_tests"; else echo store_tests; fi
 }
 
-# The simulation, for at most sim_cap seconds: prints "<seed> <seconds> <what broke>"
-# for the first seed that breaks and held without a fault, "- <seconds> <why>"
-# when the simulation's test failed otherwise, nothing when it held.
+# Both simulations side by side, for at most sim_cap seconds: prints
+# "<simulation> <seed> <seconds> <what broke>" for the first seed that breaks
+# and held without a fault, "<simulation> - <seconds> <why>" when a
+# simulation's test failed otherwise, nothing when both held.
+simulations=(SyncSimulation RealLayerSimulation)
 simulate_first() { # <tree> <baseline or empty>
-  local tree=$1 baseline=$2 out pid t0 found
-  out=$(mktemp "$scratch/sim.XXXXXX")
+  local tree=$1 baseline=$2 t0 found sim running
+  local -A out pid
   t0=$(now)
-  stdbuf -oL "$tree/build/tests/store_tests" --gtest_filter='SyncSimulation.EverySeeded*' >"$out" 2>/dev/null &
-  pid=$!
+  for sim in "${simulations[@]}"; do
+    out[$sim]=$(mktemp "$scratch/sim.XXXXXX")
+    stdbuf -oL "$tree/build/tests/store_tests" --gtest_filter="$sim.EverySeeded*" >"${out[$sim]}" 2>/dev/null &
+    pid[$sim]=$!
+  done
+  stop() {
+    local each
+    for each in "${simulations[@]}"; do
+      [ -n "${pid[$each]}" ] && kill "${pid[$each]}" 2>/dev/null && wait "${pid[$each]}" 2>/dev/null
+    done
+  }
   while :; do
-    found=$(grep '^broke: seed' "$out" | { [ -n "$baseline" ] && grep -vxF -f "$baseline" || cat; } | head -1)
-    if [ -n "$found" ]; then
-      kill "$pid" 2>/dev/null
-      wait "$pid" 2>/dev/null
-      local seed=${found#broke: seed }
-      echo "${seed%%:*} $(since "$t0") ${found#*: *: }"
-      return
-    fi
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      local rc=$?
-      if [ "$rc" -ne 0 ] && ! grep -q '^broke: seed' "$out"; then
-        echo "- $(since "$t0") the simulation's test failed (exit $rc): $(grep -m1 -E 'Failure|Expected|terminate|Segmentation' "$out")"
+    running=0
+    for sim in "${simulations[@]}"; do
+      found=$(grep '^broke: seed' "${out[$sim]}" | sed "s/^/$sim /" |
+        { [ -n "$baseline" ] && grep -vxF -f "$baseline" || cat; } | head -1)
+      if [ -n "$found" ]; then
+        stop
+        local seed=${found#"$sim broke: seed "}
+        echo "$sim ${seed%%:*} $(since "$t0") ${found#*: *: }"
+        return
       fi
-      return
-    fi
+      if kill -0 "${pid[$sim]}" 2>/dev/null; then
+        running=1
+      elif [ -n "${pid[$sim]}" ]; then
+        wait "${pid[$sim]}"
+        local rc=$?
+        if [ "$rc" -ne 0 ] && ! grep -q '^broke: seed' "${out[$sim]}"; then
+          stop
+          echo "$sim - $(since "$t0") the simulation's test failed (exit $rc): $(grep -m1 -E 'Failure|Expected|terminate|Segmentation' "${out[$sim]}")"
+          return
+        fi
+        pid[$sim]=""
+      fi
+    done
+    [ "$running" = 0 ] && return
     if [ "$(echo "$(now) - $t0 > $sim_cap" | bc)" = 1 ]; then
-      kill "$pid" 2>/dev/null
-      wait "$pid" 2>/dev/null
+      stop
       return
     fi
     sleep 0.2
@@ -126,7 +145,7 @@ test_first() { # <tree> <programs> <baseline failures or empty> [all failures ou
   t0=$(now)
   for program in $programs; do
     local filter='*'
-    [ "$program" = store_tests ] && filter='-SyncSimulation.*'
+    [ "$program" = store_tests ] && filter="-$(printf '%s.*\n' "${simulations[@]}" | paste -sd:)"
     # Shards by filter, not by gtest's variables, which the child processes
     # some tests start would inherit.
     local names=() suite=""
@@ -221,8 +240,8 @@ hunt() { # <tree> <rows> <index...>
     local found
     found=$(simulate_first "$tree" "$scratch/baseline.sim")
     if [ -n "$found" ]; then
-      read -r seed seconds what <<<"$found"
-      row simulation "$seed: $what" "$seconds"
+      read -r sim seed seconds what <<<"$found"
+      row simulation "$sim $seed: $what" "$seconds"
       continue
     fi
     found=$(test_first "$tree" "$targets" "$scratch/baseline.tests")
@@ -250,8 +269,12 @@ done
 
 # What breaks without a planted fault, and is not taken for a fault's doing.
 sim_started=$(now)
-"$scratch/tree0/build/tests/store_tests" --gtest_filter='SyncSimulation.EverySeeded*' 2>/dev/null |
-  grep '^broke: seed' >"$scratch/baseline.sim"
+for sim in "${simulations[@]}"; do
+  "$scratch/tree0/build/tests/store_tests" --gtest_filter="$sim.EverySeeded*" 2>/dev/null |
+    grep '^broke: seed' | sed "s/^/$sim /" >"$scratch/baseline.$sim" &
+done
+wait
+cat "${simulations[@]/#/$scratch/baseline.}" >"$scratch/baseline.sim"
 echo "without a planted fault: $(wc -l <"$scratch/baseline.sim") schedules break (the simulation took $(since "$sim_started") s)"
 test_first "$scratch/tree0" "$all_targets" "" "$scratch/baseline.tests"
 echo "without a planted fault: $(wc -l <"$scratch/baseline.tests") other tests fail $(paste -sd' ' "$scratch/baseline.tests")"

@@ -428,6 +428,7 @@ void MemoryFileSystem::closeAll(bool outsideToo) {
     for (const auto& [handle, file] : m_outsideLocks)
         unlockAll(*file);
     m_outsideLocks.clear();
+    m_outsideWrites.clear();
 }
 
 int MemoryFileSystem::adopt(const std::shared_ptr<Description>& opened) {
@@ -950,6 +951,27 @@ bool MemoryFileSystem::Outside::append(const QString& path, const QByteArray& by
     std::shared_ptr<Description> file;
     return m_fs.openLocked(encoded(path), O_WRONLY | O_APPEND, 0, Actor::Outside, file) == 0
         && m_fs.writeLocked(*file, bytes.constData(), size_t(bytes.size()), Actor::Outside) >= 0;
+}
+
+std::optional<int> MemoryFileSystem::Outside::beginWriteInPlace(const QString& path, const QByteArray& bytes) {
+    std::lock_guard lock(m_fs.m_mutex);
+    std::shared_ptr<Description> file;
+    if (m_fs.openLocked(encoded(path), O_WRONLY | O_CREAT | O_TRUNC, 0666, Actor::Outside, file) != 0
+        || m_fs.writeLocked(*file, bytes.constData(), size_t(bytes.size()), Actor::Outside) < 0)
+        return std::nullopt;
+    const int handle = m_fs.m_nextHandle++;
+    m_fs.m_outsideWrites[handle] = file;
+    return handle;
+}
+
+bool MemoryFileSystem::Outside::endWriteInPlace(int handle, const QByteArray& bytes) {
+    std::lock_guard lock(m_fs.m_mutex);
+    const auto held = m_fs.m_outsideWrites.find(handle);
+    if (held == m_fs.m_outsideWrites.end())
+        return false;
+    const std::shared_ptr<Description> file = held->second;
+    m_fs.m_outsideWrites.erase(held);
+    return m_fs.writeLocked(*file, bytes.constData(), size_t(bytes.size()), Actor::Outside) >= 0;
 }
 
 bool MemoryFileSystem::Outside::remove(const QString& path) {

@@ -151,6 +151,14 @@ public:
         bool writeInPlace(const QString& path, const QByteArray& bytes);
         // Writes `bytes` at the end of the file at `path`, in place.
         bool append(const QString& path, const QByteArray& bytes);
+        // Truncates the file at `path` in place (created when missing) and
+        // writes `bytes` through a descriptor it keeps open, as a program
+        // that pauses within its write: the descriptor's handle, or nothing.
+        std::optional<int> beginWriteInPlace(const QString& path, const QByteArray& bytes);
+        // Writes `bytes` on through the handle's descriptor, into the file
+        // it opened whatever it is named now, and closes it. False when the
+        // handle is gone (a power cut closes it).
+        bool endWriteInPlace(int handle, const QByteArray& bytes);
         bool remove(const QString& path);
         // Removes `path` and makes a new file there: another inode.
         bool removeAndCreate(const QString& path, const QByteArray& bytes);
@@ -235,6 +243,7 @@ private:
     NodePtr m_root;
     std::map<int, std::shared_ptr<Description>> m_descriptors;
     std::map<int, std::shared_ptr<Description>> m_outsideLocks;
+    std::map<int, std::shared_ptr<Description>> m_outsideWrites;
     // Descriptor numbers are never used twice, so that a call on a closed
     // descriptor fails (EBADF) rather than reach another file.
     int m_nextDescriptor = 3;

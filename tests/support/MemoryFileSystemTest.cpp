@@ -592,6 +592,25 @@ TEST_F(MemoryDisk, AnotherProgramActsAtTheInstantTheHookChooses) {
     EXPECT_FALSE(m_fs.exists(name("fresh")));
 }
 
+TEST_F(MemoryDisk, AnotherProgramsPausedWriteInPlaceGoesOnIntoTheFileItOpened) {
+    put(m_fs, at("data"), "theirs, old");
+    const auto writing = m_fs.outside().beginWriteInPlace(name("data"), "half");
+    ASSERT_TRUE(writing);
+    EXPECT_EQ(m_fs.contents(name("data")), "half");
+    // Moved aside and replaced meanwhile: the rest goes where the half went.
+    ASSERT_EQ(m_fs.rename(at("data").constData(), at("aside").constData()), 0);
+    put(m_fs, at("data"), "mine");
+    ASSERT_TRUE(m_fs.outside().endWriteInPlace(*writing, " and the rest"));
+    EXPECT_EQ(m_fs.contents(name("aside")), "half and the rest");
+    EXPECT_EQ(m_fs.contents(name("data")), "mine");
+    EXPECT_FALSE(m_fs.outside().endWriteInPlace(*writing, "again"));
+
+    const auto cut = m_fs.outside().beginWriteInPlace(name("data"), "cut short");
+    ASSERT_TRUE(cut);
+    m_fs.powerCut();
+    EXPECT_FALSE(m_fs.outside().endWriteInPlace(*cut, " never"));
+}
+
 TEST_F(MemoryDisk, AnOutsideLockAndTheProgramsConflict) {
     const auto holder = m_fs.outside().lock(QString::fromLatin1(m_folder), true);
     ASSERT_TRUE(holder);

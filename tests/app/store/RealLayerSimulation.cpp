@@ -1,5 +1,6 @@
 #include "RealLayerSimulation.h"
 
+#include "app/store/rescue/RescueCopy.h"
 #include "app/store/sync/DataFileSync.h"
 #include "app/store/sync/RealSyncSeams.h"
 #include "app/store/UnsavedChangesGuard.h"
@@ -15,11 +16,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
+#include <thread>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -35,6 +43,65 @@ constexpr qint64 kReachesFileMs = 5000;
 constexpr qint64 kQuitMarginMs = 100;
 const QString kDraftPrefix = QStringLiteral(".sorvel-draft-");
 const QString kAsidePrefix = QStringLiteral("projects-unreadable-");
+
+// A job of the program's that never returns (a lock it takes twice) would
+// hang the run without a word until the test command's timeout: once a
+// schedule has gone this long without a file operation, a watchdog ends the
+// process, naming the seed and what its schedule did so far.
+constexpr auto kStalled = std::chrono::seconds(15);
+
+class Watchdog {
+public:
+    // Never destroyed: its thread watches for as long as the process runs.
+    static Watchdog& instance() {
+        static Watchdog* const dog = new Watchdog;
+        return *dog;
+    }
+    void begin(quint64 seed) {
+        const std::lock_guard lock(m_mutex);
+        m_seed = seed;
+        m_schedule.clear();
+        m_running = true;
+    }
+    void end() {
+        const std::lock_guard lock(m_mutex);
+        m_running = false;
+    }
+    void operation() { m_operations.fetch_add(1, std::memory_order_relaxed); }
+    void said(const QString& line) {
+        const std::lock_guard lock(m_mutex);
+        m_schedule << line;
+    }
+
+private:
+    Watchdog() {
+        std::thread([this] { watch(); }).detach();
+    }
+    [[noreturn]] void watch() {
+        std::unique_lock lock(m_mutex);
+        quint64 seen = ~quint64(0);
+        for (;;) {
+            m_never.wait_for(lock, kStalled);
+            const quint64 now = m_operations.load(std::memory_order_relaxed);
+            if (m_running && now == seen) {
+                std::printf("broke: seed %llu: the program's work stopped for %lld s (a job that never returns)\n"
+                            "schedule so far:\n  %s\n",
+                            static_cast<unsigned long long>(m_seed), static_cast<long long>(kStalled.count()),
+                            qPrintable(m_schedule.join(QStringLiteral("\n  "))));
+                std::fflush(nullptr);
+                std::_Exit(1);
+            }
+            seen = now;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_never; // nothing wakes it: the watch looks at each period's end
+    std::atomic<quint64> m_operations{0};
+    quint64 m_seed = 0;
+    QStringList m_schedule;
+    bool m_running = false;
+};
 
 // Thrown from the disk's hook: the power went or the program was killed, and
 // its work ends where it stood.
@@ -203,6 +270,7 @@ public:
         // the seed gave before there were any.
         m_hangRandom.seed(seed ^ 0x6861'6e67ULL);
         m_hangChance = std::array{0, 0, 2, 5}[m_hangRandom() % 4];
+        m_stateReadOnlyChance = std::array{0, 0, 20}[next(3)];
     }
 
     RealLayerOutcome run() {
@@ -224,7 +292,10 @@ public:
 private:
     int next(int bound) { return int(m_random() % quint64(bound)); }
     bool chance(int percent) { return next(100) < percent; }
-    void say(const QString& what) { m_log << QStringLiteral("%1 ms: %2").arg(m_now).arg(what); }
+    void say(const QString& what) {
+        m_log << QStringLiteral("%1 ms: %2").arg(m_now).arg(what);
+        Watchdog::instance().said(m_log.last());
+    }
     void breakRule(const QString& rule) {
         if (m_broken.isEmpty())
             m_broken = rule;
@@ -279,7 +350,19 @@ private:
         return p;
     }
 
+    // The folder of the rescue copies turns read-only, for good (a home
+    // restored without its permissions): the copies there stay for a start
+    // that can mark them, and the user's changes still reach the data file.
+    void makeStateFolderReadOnly() {
+        const QString rescues = RescueCopy::folder();
+        m_stateReadOnly = m_disk.setReadOnly(m_disk.exists(rescues) ? rescues : DataFolder::stateHome(), EACCES);
+        say(QStringLiteral("the folder of the rescue copies is read-only from now on; it holds: ")
+            + m_disk.names(rescues).value_or(QStringList()).join(u' '));
+    }
+
     void start() {
+        if (m_trouble && !m_stateReadOnly && chance(m_stateReadOnlyChance))
+            makeStateFolderReadOnly();
         m_store = std::make_unique<HeldStore>();
         m_store->saved = [this](bool written) { saveFinished(written); };
         auto clock = std::make_unique<SimClock>(m_now, fixedDate());
@@ -558,6 +641,7 @@ private:
         // A write in place is started between the program's jobs only: one
         // inside a job could be finished over the program's own new file.
         const int way = inside ? std::array{0, 2, 3}[next(3)] : next(4);
+        const QHash<QUuid, Wanted> before = m_wanted;
         std::optional<Library> edited = otherEdits();
         if (!edited)
             return;
@@ -569,13 +653,16 @@ private:
             say(QStringLiteral("another program replaces the file%1")
                     .arg(inside ? QStringLiteral(" inside a job") : QString()));
             break;
-        case 1:
-            outside.writeInPlace(m_dataFile, bytes.left(bytes.size() / 2));
-            m_otherWriting = bytes;
+        case 1: {
+            // Half now, the rest after a pause, through the descriptor it
+            // holds: into that file wherever the program has put it by then.
+            const qsizetype half = bytes.size() / 2;
+            m_otherWriting = OtherWrite{bytes, half, outside.beginWriteInPlace(m_dataFile, bytes.left(half)), before};
             m_otherWritingEnds = m_now + 1 + next(1000);
             say(QStringLiteral("another program starts rewriting the file in place%1")
                     .arg(inside ? QStringLiteral(" inside a job") : QString()));
             break;
+        }
         case 2:
             outside.removeAndCreate(m_dataFile, bytes);
             say(QStringLiteral("another program deletes the file and creates it anew%1")
@@ -610,7 +697,11 @@ private:
     void finishOtherWrite() {
         if (!m_otherWriting)
             return;
-        m_disk.outside().writeInPlace(m_dataFile, *std::exchange(m_otherWriting, std::nullopt));
+        const OtherWrite writing = *std::exchange(m_otherWriting, std::nullopt);
+        MemoryFileSystem::Outside outside = m_disk.outside();
+        // A power cut closed its descriptor: it writes the file again, by its name.
+        if (!writing.handle || !outside.endWriteInPlace(*writing.handle, writing.whole.mid(writing.written)))
+            outside.writeInPlace(m_dataFile, writing.whole);
         m_disk.syncAll();
         m_folderEvents << m_now + 1;
         say(QStringLiteral("another program finishes its write in place"));
@@ -638,6 +729,7 @@ private:
         const bool swaps = operation.kind == Kind::Renameat2 && (operation.flags & RENAME_EXCHANGE) != 0;
         const bool swapsBack = swaps && m_swappedInJob;
         m_swappedInJob = m_swappedInJob || swaps;
+        Watchdog::instance().operation();
         if (!m_trouble)
             return;
         const bool inDataFolder =
@@ -662,12 +754,16 @@ private:
             if (!m_trouble)
                 return;
         }
-        // Another program's write in place ends before the program changes
-        // anything: a reader may see it half done, a writer meets it finished.
+        // Another program's write in place may end while the program reads
+        // the file, as the job's one act; a write of the program's meets it
+        // as it stands.
         const bool reads = operation.kind == Kind::Read || operation.kind == Kind::Fstat || operation.kind == Kind::Stat
             || operation.kind == Kind::Lstat;
-        if (m_otherWriting && (!reads || chance(50)))
+        if (m_otherWriting && reads && !m_actedInJob && chance(50)) {
+            m_actedInJob = true;
+            m_wantedBeforeAct = m_otherWriting->wantedBefore;
             finishOtherWrite();
+        }
         if (m_downAt && m_outcome.fileOperations >= *m_downAt) {
             m_downAt.reset();
             m_down = true;
@@ -998,6 +1094,8 @@ private:
     bool m_hangAtNextCall = false;
     // The job that runs hangs at this many of its calls in the data folder from now.
     std::optional<int> m_hangIn;
+    int m_stateReadOnlyChance = 0;
+    bool m_stateReadOnly = false;
     bool m_trouble = true;
     // The data file has been there (it never is again missing, whatever the program does).
     bool m_fileIsThere = false;
@@ -1013,7 +1111,16 @@ private:
     bool m_down = false;
     std::optional<qint64> m_downAt;
     bool m_downIsPowerCut = false;
-    std::optional<QByteArray> m_otherWriting;
+    // Another program's write in place, paused: its whole text, how much of
+    // it is written, the descriptor it writes through and what the file had
+    // to hold before it.
+    struct OtherWrite {
+        QByteArray whole;
+        qsizetype written = 0;
+        std::optional<int> handle;
+        QHash<QUuid, Wanted> wantedBefore;
+    };
+    std::optional<OtherWrite> m_otherWriting;
     qint64 m_otherWritingEnds = 0;
     QList<qint64> m_folderEvents;
     QHash<QUuid, Wanted> m_wanted;
@@ -1042,7 +1149,11 @@ RealLayerOutcome& RealLayerOutcome::operator+=(const RealLayerOutcome& other) {
 }
 
 RealLayerOutcome simulateRealLayer(quint64 seed) {
-    return Run(seed).run();
+    Watchdog& watchdog = Watchdog::instance();
+    watchdog.begin(seed);
+    RealLayerOutcome outcome = Run(seed).run();
+    watchdog.end();
+    return outcome;
 }
 
 } // namespace sorvel::test

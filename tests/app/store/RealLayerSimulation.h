@@ -10,9 +10,10 @@ namespace sorvel::test {
 // Storage, RescueCopy and PendingRescues, and the quit's real
 // UnsavedChangesGuard) over a disk in memory, through one schedule drawn from
 // `seed`: the user edits, adds and deletes projects; other programs replace,
-// rewrite in place, delete and recreate the data file, between jobs and
-// between any two of the program's own file operations; operations fail with
-// EIO, ENOSPC or EACCES; the data disk stops answering inside a job, for a
+// rewrite in place (pausing half way), delete and recreate the data file,
+// between jobs and between any two of the program's own file operations;
+// operations fail with EIO, ENOSPC or EACCES; the rescue copies' folder turns
+// read-only at a start; the data disk stops answering inside a job, for a
 // while or until the program ends, the job waiting on a thread of its own;
 // the power is cut or the program killed at any operation, and it starts
 // again; it quits through the guard, within its bound whatever hangs. The same seed

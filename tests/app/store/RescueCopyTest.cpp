@@ -5,8 +5,10 @@
 #include "support/Waiting.h"
 
 #include "app/store/ProjectStore.h"
+#include "app/store/rescue/RescueCopies.h"
 #include "app/store/rescue/RescueCopy.h"
 #include "app/store/SaveProblemText.h"
+#include "app/store/sync/RealSyncSeams.h"
 #include "app/store/UnsavedChangesGuard.h"
 #include "core/Clock.h"
 #include "core/RecordCoding.h"
@@ -142,6 +144,30 @@ TEST_F(RescueCopyOrder, CopiesInAStateFolderThatCannotBeWrittenWaitWhileThisRuns
     EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("mine"));
 }
 
+// The quit stopped waiting for a write that then landed, and keeps a copy of
+// the same changes: the copy counts as written, and the next start does not
+// merge it again over what another program changed since.
+TEST_F(RescueCopyOrder, ACopyOfChangesAWriteLandedMeanwhileIsNotMergedAgain) {
+    writeDataFile({alpha});
+    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
+    ASSERT_TRUE(base);
+    Library mine = *base;
+    mine.projects.first().notes = QStringLiteral("mine");
+    RescueCopies copies(std::make_shared<DiskFiles>(disk));
+    const auto carrier = copies.carrierOf(1);
+    ASSERT_TRUE(Storage::save(
+                    disk, [&](const Library*) { return mine; }, false, FolderLock::patientFor(kPatience), carrier.get())
+                    .written);
+    ASSERT_TRUE(copies.keep(base, mine, ProgressSteps{}, 1, QDateTime::currentDateTime()).done());
+
+    AudioProject theirs = projectsInFile().first();
+    EXPECT_EQ(theirs.notes, QStringLiteral("mine"));
+    theirs.notes = QStringLiteral("theirs, later");
+    writeDataFile({theirs});
+    restoreAll(0);
+    EXPECT_EQ(projectsInFile().first().notes, QStringLiteral("theirs, later"));
+}
+
 class RescueCopySteps : public StoreFixture {
 protected:
     AudioProject tape = manualTape();
@@ -267,6 +293,37 @@ TEST_F(RescueCopySteps, TheStepsOfACopyMergedAtTheStartCountOnceWhenTheStoreWrit
         EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
         EXPECT_TRUE(
             QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files).isEmpty());
+    });
+}
+
+// Two copies of one run that the start cannot write yet (the earlier one's
+// notes do not fit): the store takes both in, and the later copy, which holds
+// the earlier one's step again, brings only its own.
+TEST_F(RescueCopySteps, TheStepsOfTwoCopiesOfARunTakenInTogetherCountOnce) {
+    writeDataFile({tape});
+    const QByteArray held = readFile(Storage::filePath());
+    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
+    ASSERT_TRUE(base);
+    const QUuid run = QUuid::createUuid();
+    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+    ASSERT_TRUE(keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+
+    expectInChild([&] {
+        FileSizeCap cap(rlim_t(held.size() + 64));
+        ASSERT_TRUE(cap.isLowered());
+        testing::internal::CaptureStderr();
+        ProjectStore store(disk, desktop.seams());
+        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+        EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::RescueNotMerged);
+        EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.4) << "nothing merged yet";
+        cap.lift();
+        ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
+        ASSERT_TRUE(waitUntilIdle(store));
+        testing::internal::GetCapturedStderr();
+        const AudioProject inFile = projectsInFile().first();
+        EXPECT_EQ(inFile.notes.size(), 8192);
+        EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+        EXPECT_DOUBLE_EQ(store.project(tape.id)->manualProgress, 0.6);
     });
 }
 
