@@ -881,9 +881,14 @@ private:
     class QuitChanges final : public UnsavedChangesGuard::Changes {
     public:
         // `troubles` counts the calls failed and the programs gone down so far.
-        QuitChanges(const qint64& now, std::function<int()> troubles, DataFileSync& sync,
-                    const ControlledWorker& worker, std::function<void(const QString&)> broke)
-            : m_now(now), m_troubles(std::move(troubles)), m_sync(sync), m_worker(worker), m_broke(std::move(broke)) {}
+        QuitChanges(const qint64& now, std::function<int()> troubles, std::function<bool()> stateRefuses,
+                    DataFileSync& sync, const ControlledWorker& worker, std::function<void(const QString&)> broke)
+            : m_now(now),
+              m_troubles(std::move(troubles)),
+              m_stateRefuses(std::move(stateRefuses)),
+              m_sync(sync),
+              m_worker(worker),
+              m_broke(std::move(broke)) {}
         void quit(int folderPatienceMs) override {
             const qint64 started = m_now;
             m_sync.quit(folderPatienceMs);
@@ -899,12 +904,12 @@ private:
             if (m_now - started > DataFileSync::rescueWaitMs + kQuitMarginMs)
                 m_broke(QStringLiteral("a quit waited %1 ms for its rescue copy").arg(m_now - started));
             // The state folder answers, whatever hangs in the data folder:
-            // only a call that failed, or the program going down, may keep
-            // the copy from being written.
+            // only a call that failed, a state folder made read-only, or the
+            // program going down, may keep the copy from being written.
             // Left out: a write the disk holds while it carries the copies
             // holds them, and the copy waits for it past the quit.
             const bool heldByWrite = kept.error == ETIMEDOUT && m_worker.holdsAside();
-            if (!kept.done() && m_troubles() == troubles && !heldByWrite)
+            if (!kept.done() && m_troubles() == troubles && !m_stateRefuses() && !heldByWrite)
                 m_broke(QStringLiteral("a quit kept no rescue copy of its changes (errno %1 on %2)")
                             .arg(kept.error)
                             .arg(kept.path));
@@ -915,6 +920,7 @@ private:
     private:
         const qint64& m_now;
         std::function<int()> m_troubles;
+        std::function<bool()> m_stateRefuses;
         DataFileSync& m_sync;
         const ControlledWorker& m_worker;
         std::function<void(const QString&)> m_broke;
@@ -927,8 +933,9 @@ private:
         bool clean = false;
         try {
             QuitChanges changes(
-                m_now, [this] { return m_outcome.failures + m_outcome.kills + m_outcome.powerCuts; }, *m_sync,
-                *m_worker, [this](const QString& rule) { breakRule(rule); });
+                m_now, [this] { return m_outcome.failures + m_outcome.kills + m_outcome.powerCuts; },
+                [this] { return m_stateReadOnly; }, *m_sync, *m_worker,
+                [this](const QString& rule) { breakRule(rule); });
             UnsavedChangesGuard guard(
                 changes, [](const UnsavedChangesGuard::Question&) { return UnsavedChangesGuard::Choice::QuitAnyway; });
             guard.writeBeforeQuit();
