@@ -316,10 +316,14 @@ private:
         m_wantedBeforeAct.reset();
     }
 
-    // A write landed: the changes made before it started are in the file.
-    void saveFinished(bool written) {
-        say(written ? QStringLiteral("a write lands: ") + fileSummary() : QStringLiteral("a write fails"));
-        if (!written)
+    // A write landed and lasts: the changes made before it started are in
+    // the file. One whose folder could not be synced is in the file too, but
+    // a power cut may still undo it: its changes stay among those not known
+    // to be in the file until a later write makes them last.
+    void saveFinished(bool lasts) {
+        say(lasts ? QStringLiteral("a write lands: ") + fileSummary()
+                  : QStringLiteral("a write fails or may not last: ") + fileSummary());
+        if (!lasts)
             return;
         const int carried = m_carried;
         QList<UserChange> rest;
@@ -552,17 +556,13 @@ private:
         }
         // A call on the data file itself that fails has the write set the
         // file aside as unreadable: what other programs put in it then stays
-        // in that copy, outside what the file must hold. A failed sync of the
-        // data folder after the rename leaves a write in the file that the
-        // sync takes as not written, and its next merge lets the user's side
-        // win over a later change of another program's to the same records:
-        // both left out here, and reported.
+        // in that copy, outside what the file must hold; left out here. The
+        // data folder's sync after the rename may fail: the write is in the
+        // file, and must count as such.
         const bool changes = operation.kind == Kind::Write || operation.kind == Kind::Fsync
             || operation.kind == Kind::Mkostemp || operation.kind == Kind::Rename || operation.kind == Kind::Renameat2
             || operation.kind == Kind::Link || operation.kind == Kind::Unlink;
-        const bool syncsFolder = operation.kind == Kind::Fsync && operation.path == m_dataFolder;
-        if (changes && !syncsFolder && operation.path != m_dataFile && operation.otherPath != m_dataFile
-            && chance(m_failChance)) {
+        if (changes && operation.path != m_dataFile && operation.otherPath != m_dataFile && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
             say(QStringLiteral("%1 fails with errno %2").arg(operation.describe()).arg(error));
