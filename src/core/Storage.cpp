@@ -490,7 +490,14 @@ int syncFolder(FileSystem& files, const QString& folder, const QString& lockedFo
                                                                     : RegularFile::syncFolder(files, folder);
 }
 
-enum class Written { Done, Failed, FolderReplaced, FileReplaced };
+// NotDurable: the draft replaced the file, but its folder could not be
+// synced, so the rename may not outlive a crash of the system. The file holds
+// the new bytes all the same: readers, and the next merge, find them.
+enum class Written { Done, NotDurable, Failed, FolderReplaced, FileReplaced };
+
+bool hasReplaced(Written written) {
+    return written == Written::Done || written == Written::NotDurable;
+}
 
 // Whether a body run under the lock is done, or must start again: the data
 // folder was replaced by another one while it ran, or the data file was
@@ -502,6 +509,7 @@ Pass passOf(Written written) {
     case Written::FolderReplaced: return Pass::FolderReplaced;
     case Written::FileReplaced: return Pass::FileReplaced;
     case Written::Done:
+    case Written::NotDurable:
     case Written::Failed: break;
     }
     return Pass::Done;
@@ -605,8 +613,8 @@ Replaced replaceIfUnchanged(FileSystem& files, const QByteArray& draft, const QB
 // written and synced in a temporary file beside the target, then put in its
 // place only while the target is still `replacing` (the file the write read,
 // none when there was none), and the rename is synced in its folder before
-// the write counts as done. `carried` records the draft's rename before it
-// happens (Carried).
+// the write counts as done (NotDurable, with `why` set and logged, when that
+// sync fails). `carried` records the draft's rename before it happens (Carried).
 Written writeLocked(FileSystem& files, const QString& path, const QByteArray& bytes, const FolderLock& lock,
                     FileError* why, const std::optional<FileIdentity>& replacing, Carried* carried = nullptr) {
     const auto fail = [&](int error, const QString& what = {}, const QString& where = {}) {
@@ -696,8 +704,10 @@ Written writeLocked(FileSystem& files, const QString& path, const QByteArray& by
     const bool synced = error == 0;
     if (carried)
         carried->replaced(synced);
-    if (!synced)
-        return fail(error, QStringLiteral("written, but the folder could not be synced"));
+    if (!synced) {
+        fail(error, QStringLiteral("written, but the folder could not be synced"));
+        return Written::NotDurable;
+    }
     return Written::Done;
 }
 
@@ -956,7 +966,7 @@ bool save(FileSystem& files, const Library& library) {
                    const auto current = identityAt(files, writeTarget(files, path));
                    const Written outcome = writeLocked(files, path, RecordCoding::encodeLibrary(library), lock, &why,
                                                        current.value_or(std::nullopt));
-                   written = outcome == Written::Done;
+                   written = hasReplaced(outcome);
                    return passOf(outcome);
                });
     return written;
@@ -1001,8 +1011,9 @@ SaveResult save(FileSystem& files, const std::function<Library(const Library* fo
             const std::optional<FileIdentity> replacing =
                 aside.moved ? std::nullopt : (found.result.identity ? found.result.identity : aside.file);
             const Written outcome = writeLocked(files, path, bytes, lock, &result.error, replacing, carried);
-            if (outcome == Written::Done) {
+            if (hasReplaced(outcome)) {
                 result.written = true;
+                result.notDurable = outcome == Written::NotDurable;
                 struct stat written {};
                 const QDateTime modified = files.stat(QFile::encodeName(path).constData(), &written) == 0
                     ? modificationTime(written)
@@ -1064,7 +1075,9 @@ Change change(FileSystem& files, const std::function<void(Library&)>& body, cons
                 return Pass::Done;
             const Written written =
                 writeLocked(files, path, RecordCoding::encodeLibrary(changed), lock, &why, current.result.identity);
-            if (written == Written::Done)
+            // A change that is in the file counts as made, durable or not
+            // (the failed sync is logged): made again, it would count twice.
+            if (hasReplaced(written))
                 outcome = Change::Written;
             return passOf(written);
         },

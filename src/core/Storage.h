@@ -50,12 +50,16 @@ struct ReadResult {
 
 // What the store's save did.
 struct SaveResult {
-    bool written = false;
+    bool written = false; // the file holds the new bytes
+    // Written, but the data folder could not be synced after the rename: a
+    // crash of the system may still undo it. `error` says why; a later write
+    // makes it durable.
+    bool notDurable = false;
     // Written: what the file holds now, as its bytes decode (the same as
     // `resolved` for every value the application holds); the next merge starts from it.
     Library library;
     Library resolved; // written: what `resolve` gave and was written
-    FileError error; // not written: why
+    FileError error; // not written, or not durable: why
     // Written after keeping what stood in the data file's place aside (a file
     // that could not be read or copied, under a second name; a folder, moved):
     // where it is now.
@@ -144,7 +148,8 @@ ReadResult read(FileSystem& files,
                 const FolderLock::Waiter& waiter = FolderLock::patientFor(FolderLock::usualPatienceMs));
 // Coordinated read; anything but a decoded file gives the empty library.
 Library load(FileSystem& files);
-// Coordinated atomic write of the whole file; false when nothing was written (logged).
+// Coordinated atomic write of the whole file; false when nothing was written
+// (logged; so is a write whose folder could not be synced, which is written).
 // Replaces whatever the file holds: for writers that have just read it.
 bool save(FileSystem& files, const Library& library);
 // The store's save, one coordinated read and write. Under the exclusive lock it
@@ -181,6 +186,8 @@ bool lookBack(FileSystem& files,
 // was (so a missing file is created only by a change that adds something to
 // the empty library). `body` must not call Storage itself: the folder lock
 // is held while it runs, and it runs again when the folder or the file was replaced meanwhile.
+// A change in the file is Written even when its folder could not be synced
+// after (logged): the file holds it, and making it again would count it twice.
 // NotWritten because the folder could not be locked or the write failed puts
 // the reason in `failure`, when given; a file that could not be read or
 // decoded leaves it empty (that is logged, and shows wherever the file is read).

@@ -348,6 +348,79 @@ TEST_F(UnreadableDataFile, ASaveAfterOneKilledKeepsItUnderTheSameName) {
     EXPECT_EQ(copies(disk), left);
     EXPECT_EQ(result.movedAsideTo, left.first());
     EXPECT_EQ(disk.contents(left.first()), before);
+
+// Fails the data folder's sync after every rename of a write, as a disk
+// that takes the rename but cannot make it durable.
+void failFolderSyncs(MemoryFileSystem& disk, const QString& folder, int* failed) {
+    disk.before = [folder, failed](const MemoryFileSystem::Operation& operation) {
+        if (operation.kind == Kind::Fsync && operation.path == folder) {
+            ++*failed;
+            MemoryFileSystem::failThisCall(EIO);
+        }
+    };
+}
+
+// The file holds the new bytes: every way of writing counts the write as
+// made (a merge starts from it, a change is not made twice) and says that it
+// may not last.
+TEST_F(StorageOnMemoryDisk, AWriteWhoseFolderCannotBeSyncedIsInTheFileAndSaysItMayNotLast) {
+    ASSERT_TRUE(Storage::save(disk, libraryOf({"Old"})));
+    int failed = 0;
+    failFolderSyncs(disk, environment.dataFolder(), &failed);
+
+    const Storage::SaveResult saved = Storage::save(
+        disk,
+        [](const Library* found) {
+            Library mine = found ? *found : Library{};
+            mine.projects.push_back(projectWithCue(QStringLiteral("Saved")));
+            return mine;
+        },
+        false);
+    EXPECT_EQ(failed, 1);
+    EXPECT_TRUE(saved.written);
+    EXPECT_TRUE(saved.notDurable);
+    EXPECT_EQ(saved.error.number, EIO);
+    EXPECT_EQ(projectNames(saved.library), QStringList({"Old", "Saved"}));
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"Old", "Saved"}));
+
+    FileError why;
+    const Storage::Change changed = Storage::change(
+        disk, [](Library& library) { library.projects.push_back(projectWithCue(QStringLiteral("Changed"))); },
+        FolderLock::patientFor(0), &why);
+    EXPECT_EQ(failed, 2);
+    EXPECT_EQ(changed, Storage::Change::Written);
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"Changed", "Old", "Saved"}));
+
+    EXPECT_TRUE(Storage::save(disk, libraryOf({"Whole"})));
+    EXPECT_EQ(failed, 3);
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"Whole"}));
+
+    // A write that lasts says so.
+    disk.before = {};
+    const Storage::SaveResult lasting = Storage::save(
+        disk, [](const Library* found) { return found ? *found : Library{}; }, false);
+    EXPECT_TRUE(lasting.written);
+    EXPECT_FALSE(lasting.notDurable);
+    EXPECT_TRUE(lasting.error.isEmpty());
+    EXPECT_EQ(disk.names(environment.dataFolder()), QStringList({"projects.json"}));
+}
+
+// What stood in the file's place was moved aside and the new file took it:
+// the write says where that went, and nothing is moved back over it.
+TEST_F(StorageOnMemoryDisk, AWriteAfterMovingAFolderAsideThatCannotBeSyncedSaysWhereItWent) {
+    ASSERT_TRUE(disk.outside().makeFolders(dataFile()));
+    int failed = 0;
+    failFolderSyncs(disk, environment.dataFolder(), &failed);
+    const Storage::SaveResult saved = Storage::save(
+        disk, [](const Library*) { return libraryOf({"Mine"}); }, false);
+    disk.before = {};
+
+    EXPECT_GE(failed, 1);
+    EXPECT_TRUE(saved.written);
+    EXPECT_TRUE(saved.notDurable);
+    ASSERT_FALSE(saved.movedAsideTo.isEmpty());
+    EXPECT_TRUE(disk.names(saved.movedAsideTo).has_value()) << "the folder is where the write says";
+    EXPECT_EQ(projectNames(Storage::read(disk).library), QStringList({"Mine"}));
 }
 
 TEST_F(StorageOnMemoryDisk, AnotherHolderOfTheFolderKeepsReadsAndWritesOut) {

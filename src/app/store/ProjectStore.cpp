@@ -111,7 +111,7 @@ DataFileSync::Host ProjectStore::syncHost() {
         if (m_desktop.reloadTimelines)
             m_desktop.reloadTimelines();
     };
-    host.saveFinished = [this](bool written) { Q_EMIT saveFinished(written); };
+    host.saveFinished = [this](bool lasts) { Q_EMIT saveFinished(lasts); };
     host.problemChanged = [this] { Q_EMIT saveProblemChanged(); };
     host.folderWaitChanged = [this] { Q_EMIT folderWaitChanged(); };
     host.firstReadFinished = [this] { Q_EMIT firstReadFinished(); };

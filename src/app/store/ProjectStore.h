@@ -160,7 +160,8 @@ public:
 Q_SIGNALS:
     // Fires only when the array of projects really changed.
     void projectsChanged();
-    // After every write of the data file; `succeeded` false when nothing was written.
+    // After every write of the data file; `succeeded` false when nothing was
+    // written, or when its folder could not be synced (it is tried again).
     void saveFinished(bool succeeded);
     // When saveProblem() changes.
     void saveProblemChanged();

@@ -502,10 +502,14 @@ private:
         }
     }
 
-    // A write landed: the changes made before it started are in the file.
-    void saveFinished(bool written) {
-        say(written ? QStringLiteral("a write lands: ") + fileSummary() : QStringLiteral("a write fails"));
-        if (!written)
+    // A write landed and lasts: the changes made before it started are in
+    // the file. One whose folder could not be synced is in the file too, but
+    // a power cut may still undo it: its changes stay among those not known
+    // to be in the file until a later write makes them last.
+    void saveFinished(bool lasts) {
+        say(lasts ? QStringLiteral("a write lands: ") + fileSummary()
+                  : QStringLiteral("a write fails or may not last: ") + fileSummary());
+        if (!lasts)
             return;
         m_fileIsThere = true;
         const int carried = m_carried;
@@ -792,23 +796,19 @@ private:
         }
         // Reading the data file fails too: a write that cannot read it keeps
         // it aside, and what other programs put in it may then be only in that
-        // copy (differences()). A failed sync of the data folder after the
-        // rename leaves a write in the file that the sync takes as not
-        // written, and its next merge lets the user's side win over a later
-        // change of another program's to the same records: left out here, and
-        // reported.
+        // copy (differences()). The data folder's sync after the rename may
+        // fail: the write is in the file, and must count as such.
         const bool changes = operation.kind == Kind::Write || operation.kind == Kind::Fsync
             || operation.kind == Kind::Mkostemp || operation.kind == Kind::Rename || operation.kind == Kind::Renameat2
             || operation.kind == Kind::Link || operation.kind == Kind::Unlink;
         const bool readsDataFile = operation.path == m_dataFile
             && (operation.kind == Kind::Open || operation.kind == Kind::Read || operation.kind == Kind::Fstat
                 || operation.kind == Kind::Stat || operation.kind == Kind::Lstat);
-        const bool syncsFolder = operation.kind == Kind::Fsync && operation.path == m_dataFolder;
-        // Left out too: a call that fails as a start merges an earlier run's
+        // Left out: a call that fails as a start merges an earlier run's
         // rescue copy leaves the copy to a later start, which merges it
         // again over the changes made since.
         const bool mergesCopies = m_files && m_files->mergesCopies();
-        if ((changes || readsDataFile) && !syncsFolder && !swapsBack && !mergesCopies && chance(m_failChance)) {
+        if ((changes || readsDataFile) && !swapsBack && !mergesCopies && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
             say(QStringLiteral("%1 fails with errno %2").arg(operation.describe()).arg(error));

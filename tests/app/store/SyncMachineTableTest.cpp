@@ -28,17 +28,17 @@ SyncFacts factsOf(unsigned mask) {
     SyncFacts f;
     bool* const bits[] = {&f.withinEchoWindow, &f.quietRunning, &f.holdsGoodState,   &f.rescuesWaiting,
                           &f.readChanged,      &f.restored,     &f.rescuesNotMerged, &f.rescuesNotCarried,
-                          &f.revisionCurrent,  &f.quitPatience, &f.writeLeftToCopy};
+                          &f.revisionCurrent,  &f.quitPatience, &f.writeLeftToCopy,  &f.writeNotDurable};
     for (std::size_t i = 0; i < std::size(bits); ++i)
         *bits[i] = (mask >> i) & 1u;
     return f;
 }
-constexpr unsigned factMasks = 1u << 11;
+constexpr unsigned factMasks = 1u << 12;
 
 // A spread of the fact masks: all off, all on, each one alone and each one missing.
 QList<unsigned> someFactMasks() {
     QList<unsigned> masks{0, factMasks - 1};
-    for (unsigned i = 0; i < 11; ++i)
+    for (unsigned i = 0; i < 12; ++i)
         masks << (1u << i) << ((factMasks - 1) & ~(1u << i));
     return masks;
 }

@@ -725,8 +725,10 @@ private:
     }
 
 public:
+    // Every write here lasts (its carrier is told so): no copy stands for one that may not.
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                            const RescueCopy::KeptSteps& steps, bool landed) override {
+                            const RescueCopy::KeptSteps& steps, bool landed,
+                            const std::optional<Storage::WriteMark>&) override {
         if (!m_world.operation("write a rescue copy"))
             return FileOutcome::failure(EIO, {});
         if (m_world.diskFull)

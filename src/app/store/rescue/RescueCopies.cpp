@@ -22,6 +22,7 @@ int RescueCopies::Carrier::replacing(const Storage::WriteMark& mark) {
             return ECANCELED;
         }
     }
+    m_mark = mark;
     m_paths.clear();
     for (const Copy& copy : std::as_const(m_owner.m_pending)) {
         if (copy.revision <= m_revision)
@@ -38,6 +39,10 @@ int RescueCopies::Carrier::replacing(const Storage::WriteMark& mark) {
 void RescueCopies::Carrier::replaced(bool durable) {
     m_copies->replaced(durable);
     m_owner.m_written = std::max(m_owner.m_written, m_revision);
+    // A synced folder keeps every rename made in it before, earlier writes' too.
+    if (durable)
+        m_owner.m_lasting = m_owner.m_written;
+    m_owner.m_mayNotLast = durable ? std::nullopt : std::optional<Storage::WriteMark>(m_mark);
     m_owner.m_pending.removeIf([&](const Copy& copy) { return copy.revision <= m_revision; });
     m_lock.unlock();
 }
@@ -62,14 +67,25 @@ FileOutcome RescueCopies::keep(const std::optional<Library>& base, const Library
     if (m_last && m_last->revision == revision && m_lastLibrary == unsaved)
         return {m_last->path};
     const bool landed = revision <= m_written;
+    // Landed, but perhaps not for good: the write that landed last holds
+    // these changes (writes go in order), and the copy stands for them
+    // until the next start tells whether that write lasted.
+    const std::optional<Storage::WriteMark> mayNotLast = landed ? m_mayNotLast : std::nullopt;
     // A write that landed since `steps` were taken (the quit stopped
-    // waiting for it) holds those up to m_written: the copy does not carry them again.
-    const FileOutcome written = m_files->writeRescue(base, unsaved, at, {m_run, revision, steps, m_written}, landed);
+    // waiting for it) holds those up to m_written: the copy does not carry
+    // them again, unless it is that write's, which may not have lasted.
+    const FileOutcome written =
+        m_files->writeRescue(base, unsaved, at, {m_run, revision, steps, mayNotLast ? m_lasting : m_written},
+                             landed && !mayNotLast, mayNotLast);
     if (!written.done())
         return written;
     m_last = Copy{written.path, revision};
     m_lastLibrary = unsaved;
-    if (landed)
+    if (mayNotLast)
+        Log::info(QStringLiteral("Sorvel: the changes of the rescue copy %1 are in the data file, whose folder could "
+                                 "not be synced; the next start looks whether they are still there")
+                      .arg(written.path));
+    else if (landed)
         Log::info(
             QStringLiteral("Sorvel: the changes of the rescue copy %1 are in the data file already").arg(written.path));
     else

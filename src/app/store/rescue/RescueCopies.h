@@ -47,7 +47,8 @@ public:
         virtual RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) = 0;
         // RescueCopy::write.
         virtual FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                                        const RescueCopy::KeptSteps& steps, bool landed) = 0;
+                                        const RescueCopy::KeptSteps& steps, bool landed,
+                                        const std::optional<Storage::WriteMark>& mayNotLast) = 0;
         // Carries the copies at `paths` through a write (RescueCopy::Carrier);
         // `paths` follow them, and outlive the carrier.
         virtual std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString& what) = 0;
@@ -61,7 +62,10 @@ public:
     // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
     // from `base` with the progress `steps` not written yet (RescueCopy::write);
     // the copy made last when neither the changes nor the library are
-    // different since.
+    // different since. When the write that holds these very changes may not
+    // last (its folder could not be synced), the copy is tied to that write:
+    // `base` and `steps` are then what that write started from, and the next
+    // start merges the copy only when the write did not last.
     FileOutcome keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
                      quint64 revision, const QDateTime& at);
     // Rescue copies of earlier runs taken in as the change `revision`: the
@@ -88,6 +92,7 @@ public:
 
         RescueCopies& m_owner;
         const quint64 m_revision;
+        Storage::WriteMark m_mark;
         std::unique_lock<std::mutex> m_lock;
         QStringList m_paths;
         std::unique_ptr<Storage::Carried> m_copies;
@@ -108,6 +113,9 @@ private:
     std::mutex m_mutex;
     QList<Copy> m_pending;
     quint64 m_written = 0; // the changes up to here are in the data file
+    quint64 m_lasting = 0; // and up to here they are there for good (the folder was synced)
+    // The write that landed last, while its folder could not be synced after it.
+    std::optional<Storage::WriteMark> m_mayNotLast;
     // The copy made last, handed out again while it still holds what is unsaved.
     std::optional<Copy> m_last;
     Library m_lastLibrary;

@@ -509,7 +509,7 @@ QString folder() {
 }
 
 FileOutcome write(FileSystem& files, const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                  const KeptSteps& steps, bool landed) {
+                  const KeptSteps& steps, bool landed, const std::optional<Storage::WriteMark>& mayNotLast) {
     const QString target = folder();
     if (const int error = RegularFile::makePath(files, target))
         return FileOutcome::failure(error, target);
@@ -520,12 +520,13 @@ FileOutcome write(FileSystem& files, const std::optional<Library>& base, const L
     removeCopyDrafts(files, QDir(target));
     const QByteArray bytes = encode(base, unsaved, steps);
     const QString stamp = at.toUTC().toString(stampFormat) + QLatin1Char('Z');
-    const QString prefix = landed ? restoredPrefix : rescuedPrefix;
+    const QString prefix = mayNotLast ? restoringPrefix : landed ? restoredPrefix : rescuedPrefix;
+    const QString mark = mayNotLast ? markSeparator + mayNotLast->text() : QString();
     QString path;
     int error = EEXIST;
     for (qint64 number = nextNumber(files, QDir(target)), tries = 0; error == EEXIST && tries < maxNameTries;
          ++number, ++tries) {
-        path = target + QLatin1Char('/') + prefix + QString::number(number) + QLatin1Char('-') + stamp + suffix;
+        path = target + QLatin1Char('/') + prefix + QString::number(number) + QLatin1Char('-') + stamp + mark + suffix;
         error = writeNew(files, path, bytes);
     }
     if (error != 0)

@@ -46,10 +46,14 @@ struct KeptSteps {
 // time `at` in UTC; never replaces a file. `base` is the library the program
 // last read from the data file (none when it never read it), `unsaved` the
 // one it holds. `landed`: its changes are in the data file already, and the
-// copy is made retired (projects-restored-…). Done, the outcome's path is the
-// rescue file.
+// copy is made retired (projects-restored-…). `mayNotLast`: the write that
+// put them there, whose folder could not be synced after: the copy is made as
+// one that write carried (projects-restoring-…~<mark>), which the next start
+// retires when the write lasted and merges when it did not. Done, the
+// outcome's path is the rescue file.
 FileOutcome write(FileSystem& files, const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                  const KeptSteps& steps = {}, bool landed = false);
+                  const KeptSteps& steps = {}, bool landed = false,
+                  const std::optional<Storage::WriteMark>& mayNotLast = std::nullopt);
 
 // Renames a rescue file whose changes are in the data file
 // projects-restored-…, so that no start merges it again, and logs `what`

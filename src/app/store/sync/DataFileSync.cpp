@@ -98,6 +98,7 @@ SyncFacts DataFileSync::facts() const {
     if (m_write) {
         f.revisionCurrent = m_write->revision == m_revision;
         f.writeLeftToCopy = m_write->leftToCopy;
+        f.writeNotDurable = m_write->saved.notDurable;
     }
     return f;
 }
@@ -262,7 +263,7 @@ void DataFileSync::perform(SyncAction action) {
         m_lastWriteAt = m_clock->steadyMs();
         m_clock->start(SyncTimer::Echo, echoWindowMs + echoMarginMs);
         break;
-    case SyncAction::AnnounceSave: m_host.saveFinished(m_write->saved.written); break;
+    case SyncAction::AnnounceSave: m_host.saveFinished(m_write->saved.written && !m_write->saved.notDurable); break;
     case SyncAction::AnnounceStart: m_host.firstReadFinished(); break;
     case SyncAction::AnnounceFolderWait: m_host.folderWaitChanged(); break;
     case SyncAction::ReloadWidget: m_host.reloadTimelines(); break;
@@ -434,7 +435,13 @@ void DataFileSync::keepRescue() {
     // theirs.
     std::optional<Library> base = lastReadLibrary();
     ProgressSteps steps;
-    if (m_rescuesTaken) {
+    if (m_beforeMayNotLast && m_beforeMayNotLast->revision == m_revision) {
+        // Nothing changed since a write that may not last: the copy holds
+        // that write's changes, from where it started (RescueCopies ties it
+        // to the write).
+        base = m_beforeMayNotLast->base;
+        steps = m_beforeMayNotLast->steps;
+    } else if (m_rescuesTaken) {
         base = RescueCopy::foldInto(base ? &*base : nullptr, m_unmergedRescues);
         for (const ProgressSteps::Step& step : m_steps.steps()) {
             if (step.revision != m_rescuesTakenAt)
@@ -501,6 +508,15 @@ void DataFileSync::startWrite() {
 }
 
 void DataFileSync::takeWrite(const FinishedWrite& done) {
+    m_beforeMayNotLast.reset();
+    if (done.saved.notDurable) {
+        ProgressSteps carried;
+        for (const ProgressSteps::Step& step : m_steps.steps()) {
+            if (step.revision <= done.revision)
+                carried.add(step.project, step.delta, step.revision);
+        }
+        m_beforeMayNotLast = BeforeWrite{lastReadLibrary(), carried, done.revision};
+    }
     // The next merge starts from what the file holds; the store keeps what
     // was written (an emptied cue number stays empty, not its position).
     setSynced(done.saved.library);

@@ -66,7 +66,9 @@ public:
         // before, which the sync lets go of off its thread.
         std::function<QList<AudioProject>(const Library&, const ProjectChange&)> showKnown;
         std::function<void()> reloadTimelines;
-        std::function<void(bool written)> saveFinished;
+        // A write ended: `lasts` when it landed and its folder was synced (one
+        // that was not is in the file, but is tried again).
+        std::function<void(bool lasts)> saveFinished;
         std::function<void()> problemChanged;
         std::function<void()> folderWaitChanged;
         std::function<void()> firstReadFinished;
@@ -205,6 +207,15 @@ private:
     // The common ancestor against which a save or a reload merges.
     Library m_synced;
     ProgressSteps m_steps; // not written yet
+    // What the last write started from, when its folder could not be synced
+    // after it: a quit's rescue copy of its changes grows from it, should a
+    // crash of the system have undone the write.
+    struct BeforeWrite {
+        std::optional<Library> base; // lastReadLibrary() then
+        ProgressSteps steps; // those the write carried
+        quint64 revision = 0; // the write's
+    };
+    std::optional<BeforeWrite> m_beforeMayNotLast;
     SaveProblem m_saveProblem;
     FileOutcome m_kept; // the rescue copy kept last
     SyncActivity m_activity;

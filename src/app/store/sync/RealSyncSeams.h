@@ -59,8 +59,9 @@ public:
         return Storage::save(m_files, resolve, keepDecodedAside, waiter, carried, stillUndecodable);
     }
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                            const RescueCopy::KeptSteps& steps, bool landed) override {
-        return RescueCopy::write(m_files, base, unsaved, at, steps, landed);
+                            const RescueCopy::KeptSteps& steps, bool landed,
+                            const std::optional<Storage::WriteMark>& mayNotLast) override {
+        return RescueCopy::write(m_files, base, unsaved, at, steps, landed, mayNotLast);
     }
     std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString& what) override;
 

@@ -131,7 +131,7 @@ constexpr EnumTable<SyncAction, 48> actionNames{{{
     named(A::KeepRescueCopy, u"KeepRescueCopy"),
 }}};
 
-constexpr EnumTable<SyncCondition, 16> conditionNames{{{
+constexpr EnumTable<SyncCondition, 17> conditionNames{{{
     named(C::Always, u"Always"),
     named(C::QuietRuns, u"QuietRuns"),
     named(C::QuietRunsInEcho, u"QuietRunsInEcho"),
@@ -145,6 +145,7 @@ constexpr EnumTable<SyncCondition, 16> conditionNames{{{
     named(C::NoGoodProjects, u"NoGoodProjects"),
     named(C::RevisionCurrent, u"RevisionCurrent"),
     named(C::LeftToNewerCopy, u"LeftToNewerCopy"),
+    named(C::NotDurable, u"NotDurable"),
     named(C::NoQuiet, u"NoQuiet"),
     named(C::ReadQueued, u"ReadQueued"),
     named(C::QuitPatience, u"QuitPatience"),
@@ -254,6 +255,14 @@ constexpr auto rows = std::to_array<SyncRow>({
         {.file = F::Unreadable}, E::JobEnds),
 
     // The file is this program's now: no quiet of an earlier one matters.
+    // A write whose folder could not be synced is in the file all the same:
+    // the next merge starts from it, or it would undo what another program
+    // changes of it since. A crash of the system may still undo the rename,
+    // so it is said and tried again, as a failed write is, until it lasts.
+    row(any, E::WriteLanded, C::NotDurable,
+        {A::StopQuietTimer, A::OpenEchoWindow, A::TakeWrite, A::CountWrite, A::RetrySaveLater, A::SayWriteFailed,
+         A::AnnounceSave, A::ReloadWidget},
+        {.file = F::Good, .pending = PT::AtLeastChanges}, E::TakeCopies),
     row(any, E::WriteLanded, C::RevisionCurrent,
         {A::StopQuietTimer, A::OpenEchoWindow, A::TakeWrite, A::CountWrite, A::ResetSaveRetry, A::SayAfterWrite,
          A::AnnounceSave, A::ReloadWidget},
@@ -441,6 +450,7 @@ bool SyncMachine::holds(SyncCondition condition, const SyncState& state, const S
     case C::NoGoodProjects: return !facts.holdsGoodState;
     case C::RevisionCurrent: return facts.revisionCurrent;
     case C::LeftToNewerCopy: return facts.writeLeftToCopy && state.pending != P::Nothing;
+    case C::NotDurable: return facts.writeNotDurable;
     case C::NoQuiet: return !facts.quietRunning;
     case C::ReadQueued: return state.readQueued;
     case C::QuitPatience: return facts.quitPatience;

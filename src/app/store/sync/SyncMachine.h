@@ -80,7 +80,7 @@ enum class SyncEvent : std::uint8_t {
     ReadMissing, // a read found no file
     ReadUndecodable, // a read found bytes that do not decode
     ReadUnreadable, // a read could not read the file at all
-    WriteLanded, // a write renamed its draft over the file
+    WriteLanded, // a write renamed its draft over the file (durably or not)
     WriteFailed, // a write left the file as it was
     WriteWaitsForQuiet, // a write found the file undecodable and not yet still for the quiet: nothing written
     LockBusy, // a job has waited a while for the folder's lock
@@ -162,6 +162,7 @@ struct SyncFacts {
     bool revisionCurrent = true; // a result is about the latest change
     bool quitPatience = false; // the quit waits for the folder at all
     bool writeLeftToCopy = false; // WriteFailed: the write left the file to a rescue copy of newer changes
+    bool writeNotDurable = false; // WriteLanded: the data folder could not be synced after the rename
 };
 
 // What a row asks of the state and the facts beyond its state pattern and event.
@@ -179,6 +180,7 @@ enum class SyncCondition : std::uint8_t {
     NoGoodProjects, // the projects held are not the file's last good contents
     RevisionCurrent,
     LeftToNewerCopy, // the write was left to a rescue copy of newer changes (no failure)
+    NotDurable, // the write is in the file, but a crash of the system may still undo it
     NoQuiet, // the undecodable file's quiet does not run
     ReadQueued,
     QuitPatience,
