@@ -46,7 +46,8 @@ protected:
                 MemoryFileSystem::failThisCall(EACCES);
             }
         };
-        ASSERT_TRUE(memory.outside().writeAtomically(DataFolder::filePath(), RecordCoding::encodeLibrary({{tape}, {}})));
+        ASSERT_TRUE(
+            memory.outside().writeAtomically(DataFolder::filePath(), RecordCoding::encodeLibrary({{tape}, {}})));
     }
 
     Library fileLibrary() const {
@@ -85,8 +86,9 @@ protected:
     Storage::SaveResult write(RescueCopies& copies, quint64 revision, const Library& base, const Library& sent) {
         const std::unique_ptr<RescueCopies::Carrier> carried = copies.carrierOf(revision, waiter);
         DiskFiles files(memory);
-        return files.save([&](const Library* found) { return found ? ProgressSteps{}.merge(base, *found, sent) : sent; },
-                          false, waiter, carried.get(), std::nullopt);
+        return files.save(
+            [&](const Library* found) { return found ? ProgressSteps{}.merge(base, *found, sent) : sent; }, false,
+            waiter, carried.get(), std::nullopt);
     }
 };
 
