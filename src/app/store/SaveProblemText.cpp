@@ -75,7 +75,8 @@ QString forBanner(const SaveProblem& problem, bool waitingForFolder) {
             + QStringLiteral("。更改仍保留在内存中，Sorvel 会自动重试。");
     if (problem.kind == SaveProblem::Kind::RescueNotCarried)
         return QStringLiteral("上次退出时留下的救援副本还无法合并，它们所在的文件夹无法写入：") + forUser(problem)
-            + QStringLiteral("。副本原样保留，Sorvel 下次启动时再合并；这次的更改照常保存。");
+            + QStringLiteral(
+                   "。副本原样保留，Sorvel 每次保存前会先再试合并，否则下次启动时再合并；这次的更改照常保存。");
     if (problem.kind == SaveProblem::Kind::RepeatsKeptAside)
         return QStringLiteral("数据文件中有重复的字段，Sorvel 只采用了每处的最后一个；改写前，原内容已原样保存在 ")
             + problem.error.context + QStringLiteral("。");

@@ -41,8 +41,9 @@ struct SaveProblem {
         RescueNotMerged,
         // Rescue copies that a quit left wait where they are, in the folder
         // `error` names, which cannot be written (and why): no write could
-        // retire them, so none carries them; a later start merges them. The
-        // changes of this run are written as usual.
+        // retire them, so none carries them; each write tries them again
+        // first, else a later start merges them. The changes of this run are
+        // written as usual.
         RescueNotCarried,
         // Not a problem but what a write did: what stood in the data file's place
         // and could not be read (a folder, a file without read permission) was

@@ -61,6 +61,24 @@ void RescueCopies::Carrier::done() {
     m_lock.unlock();
 }
 
+RescueCopies::Files::RescuesMerged RescueCopies::mergeEarlier(const FolderLock::Waiter& waiter) {
+    Files::RescuesMerged merged = m_files->mergeRescues(waiter);
+    const std::lock_guard lock(m_mutex);
+    m_leftWaiting = !merged.notCarried.isEmpty();
+    return merged;
+}
+
+std::unique_ptr<RescueCopies::Carrier> RescueCopies::carrierOf(quint64 revision, const FolderLock::Waiter& waiter) {
+    const std::lock_guard lock(m_mutex);
+    // Copies this run holds would be merged too, behind its back: they are
+    // carried by its writes, and the earlier ones wait for a later start.
+    if (m_leftWaiting && m_pending.isEmpty()) {
+        const Files::RescuesMerged merged = m_files->mergeRescues(waiter);
+        m_leftWaiting = !merged.notCarried.isEmpty() || !merged.notWritten.isEmpty();
+    }
+    return std::make_unique<Carrier>(*this, revision);
+}
+
 FileOutcome RescueCopies::keep(const std::optional<Library>& base, const Library& unsaved, const ProgressSteps& steps,
                                quint64 revision, const QDateTime& at) {
     const std::lock_guard lock(m_mutex);

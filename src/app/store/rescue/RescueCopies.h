@@ -15,6 +15,7 @@
 #include <QtGlobal>
 #include <QUuid>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,7 +59,10 @@ public:
     explicit RescueCopies(std::shared_ptr<Files> files) : m_files(std::move(files)) {}
 
     // At a start, before the data file is read.
-    Files::RescuesMerged mergeEarlier(const FolderLock::Waiter& waiter) { return m_files->mergeRescues(waiter); }
+    Files::RescuesMerged mergeEarlier(const FolderLock::Waiter& waiter);
+    // Whether copies of earlier runs that the start could not carry still
+    // wait; asked on the window's thread, never held up by a write.
+    bool leftWaiting() const { return m_leftWaiting; }
     // Keeps `unsaved`, the changes up to `revision`, in a rescue copy grown
     // from `base` with the progress `steps` not written yet (RescueCopy::write);
     // the copy made last when neither the changes nor the library are
@@ -98,7 +102,11 @@ public:
         std::unique_ptr<Storage::Carried> m_copies;
         bool m_leftToCopy = false;
     };
-    std::unique_ptr<Carrier> carrierOf(quint64 revision) { return std::make_unique<Carrier>(*this, revision); }
+    // Copies of earlier runs that the start left waiting are merged first,
+    // as a start merges them: they are older than every change of this run,
+    // and the write's own values then win over theirs. Left for a later
+    // start, they would win over what this run wrote after them.
+    std::unique_ptr<Carrier> carrierOf(quint64 revision, const FolderLock::Waiter& waiter);
 
 private:
     struct Copy {
@@ -112,6 +120,8 @@ private:
     const QUuid m_run = QUuid::createUuid();
     std::mutex m_mutex;
     QList<Copy> m_pending;
+    // Copies of earlier runs the start left where they were, unmarked.
+    std::atomic<bool> m_leftWaiting = false;
     quint64 m_written = 0; // the changes up to here are in the data file
     quint64 m_lasting = 0; // and up to here they are there for good (the folder was synced)
     // The write that landed last, while its folder could not be synced after it.

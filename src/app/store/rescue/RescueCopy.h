@@ -113,7 +113,8 @@ struct NotMerged {
 // (foldInto) and its write retires them. A copy that cannot be marked as
 // being written, because folder() cannot be written, stops the merge the same
 // way, but no write could carry it or retire it: it and the later ones stay
-// where they are for a later start, and `notCarried` gets the folder and why.
+// where they are for a later call (RescueCopies::carrierOf) or start, and
+// `notCarried` gets the folder and why.
 int restoreAll(FileSystem& files, const FolderLock::Waiter& waiter, QList<NotMerged>* notWritten = nullptr,
                FileError* notCarried = nullptr);
 // What merging a rescue copy (`unsaved`, grown from `base`, with its steps)

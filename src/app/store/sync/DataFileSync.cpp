@@ -298,7 +298,9 @@ SaveProblem DataFileSync::problemAfterWrite(const Storage::SaveResult& saved) co
         return {SaveProblem::Kind::UndecodableKeptAside, {saved.undecodableKeptAs, 0}};
     const bool saysWhereItWent = m_saveProblem.kind == SaveProblem::Kind::MovedAside
         || m_saveProblem.kind == SaveProblem::Kind::UndecodableKeptAside;
-    return saysWhereItWent ? m_saveProblem : m_rescuesNotCarried;
+    if (saysWhereItWent)
+        return m_saveProblem;
+    return m_rescues->leftWaiting() ? m_rescuesNotCarried : SaveProblem{};
 }
 
 void DataFileSync::setSaveProblem(const SaveProblem& problem) {
@@ -490,10 +492,11 @@ void DataFileSync::startWrite() {
         // merged in under the lock, so that neither side's change is lost.
         // The rescue copies of these changes are retired as the write lands,
         // not in the delivery: a quit may end the program before that runs.
-        const std::unique_ptr<RescueCopies::Carrier> carried = rescues->carrierOf(revision);
+        const FolderLock::Waiter waiter = m_worker->folderWaiter();
+        const std::unique_ptr<RescueCopies::Carrier> carried = rescues->carrierOf(revision, waiter);
         const Storage::SaveResult saved =
             files->save([&](const Library* found) { return found ? steps.merge(base, *found, sent) : sent; },
-                        keepDecodedAside, m_worker->folderWaiter(), carried.get(), still);
+                        keepDecodedAside, waiter, carried.get(), still);
         if (saved.folderBusy)
             return {}; // the store is going away
         auto done = std::make_shared<const FinishedWrite>(FinishedWrite{sent, saved, revision, carried->leftToCopy()});
