@@ -348,6 +348,7 @@ TEST_F(UnreadableDataFile, ASaveAfterOneKilledKeepsItUnderTheSameName) {
     EXPECT_EQ(copies(disk), left);
     EXPECT_EQ(result.movedAsideTo, left.first());
     EXPECT_EQ(disk.contents(left.first()), before);
+}
 
 // Fails the data folder's sync after every rename of a write, as a disk
 // that takes the rename but cannot make it durable.

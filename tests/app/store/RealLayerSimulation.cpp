@@ -166,9 +166,10 @@ struct HeldStore {
     }
 };
 
-// DiskFiles, telling whether a write holds the rescue copies: from the moment
-// it carries them (RescueCopies::Carrier, under the copies' lock) until it
-// has replaced the file or given up. A copy kept meanwhile waits for it. It
+// DiskFiles, telling whether a write holds the rescue copies: while it merges
+// again the copies the start left waiting, and from the moment it carries them
+// (RescueCopies::Carrier, under the copies' lock) until it has replaced the
+// file or given up. A copy kept meanwhile waits for it. It
 // tells too whether the start merges earlier runs' copies.
 class WatchedFiles final : public SyncFiles {
 public:
@@ -177,9 +178,17 @@ public:
     bool mergesCopies() const { return m_merging; }
 
     void migrate(const FolderLock::Waiter& waiter) override { m_files.migrate(waiter); }
+    // A merge after the start's is a write's retry of the copies the start
+    // left waiting, made under the copies' lock.
     RescuesMerged mergeRescues(const FolderLock::Waiter& waiter) override {
+        const bool retry = m_merges++ > 0;
         m_merging = true;
-        const auto merging = qScopeGuard([this] { m_merging = false; });
+        m_holds = m_holds || retry;
+        const auto merging = qScopeGuard([this, retry] {
+            m_merging = false;
+            if (retry)
+                m_holds = false;
+        });
         return m_files.mergeRescues(waiter);
     }
     void removeStaleDrafts(const FolderLock::Waiter& waiter) override { m_files.removeStaleDrafts(waiter); }
@@ -190,8 +199,9 @@ public:
         return m_files.save(resolve, keepDecodedAside, waiter, carried, stillUndecodable);
     }
     FileOutcome writeRescue(const std::optional<Library>& base, const Library& unsaved, const QDateTime& at,
-                            const RescueCopy::KeptSteps& steps, bool landed) override {
-        return m_files.writeRescue(base, unsaved, at, steps, landed);
+                            const RescueCopy::KeptSteps& steps, bool landed,
+                            const std::optional<Storage::WriteMark>& mayNotLast) override {
+        return m_files.writeRescue(base, unsaved, at, steps, landed, mayNotLast);
     }
     std::unique_ptr<Storage::Carried> carryRescues(QStringList& paths, const QString& what) override {
         m_holds = true;
@@ -227,6 +237,7 @@ private:
     DiskFiles m_files;
     bool m_holds = false;
     bool m_merging = false;
+    int m_merges = 0;
 };
 
 // What the file must hold of one project: its name belongs to other programs,

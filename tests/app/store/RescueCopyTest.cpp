@@ -154,7 +154,7 @@ TEST_F(RescueCopyOrder, ACopyOfChangesAWriteLandedMeanwhileIsNotMergedAgain) {
     Library mine = *base;
     mine.projects.first().notes = QStringLiteral("mine");
     RescueCopies copies(std::make_shared<DiskFiles>(disk));
-    const auto carrier = copies.carrierOf(1);
+    const auto carrier = copies.carrierOf(1, FolderLock::patientFor(kPatience));
     ASSERT_TRUE(Storage::save(
                     disk, [&](const Library*) { return mine; }, false, FolderLock::patientFor(kPatience), carrier.get())
                     .written);
