@@ -380,7 +380,6 @@ private:
         auto worker = std::make_unique<ControlledWorker>(m_now, [this] {
             m_carried = m_made;
             m_actedInJob = false;
-            m_swappedInJob = false;
             m_wantedBeforeAct.reset();
             m_actBytes.reset();
             return hangsInJob();
@@ -737,13 +736,6 @@ private:
             return;
         }
         ++m_outcome.fileOperations;
-        // The swap that puts back another program's file a write took out
-        // does not fail: when it does, and that file cannot be moved aside
-        // either, it is left under the draft's name, which a later start
-        // removes. Left out here, and reported.
-        const bool swaps = operation.kind == Kind::Renameat2 && (operation.flags & RENAME_EXCHANGE) != 0;
-        const bool swapsBack = swaps && m_swappedInJob;
-        m_swappedInJob = m_swappedInJob || swaps;
         Watchdog::instance().operation();
         if (!m_trouble)
             return;
@@ -815,11 +807,11 @@ private:
         const bool readsDataFile = operation.path == m_dataFile
             && (operation.kind == Kind::Open || operation.kind == Kind::Read || operation.kind == Kind::Fstat
                 || operation.kind == Kind::Stat || operation.kind == Kind::Lstat);
-        // Left out: a call that fails as a start merges an earlier run's
-        // rescue copy leaves the copy to a later start, which merges it
-        // again over the changes made since.
+        // Left out: a call that fails while earlier runs' rescue copies are
+        // merged (at a start, or again before a write) leaves them waiting
+        // for longer than the bound held here.
         const bool mergesCopies = m_files && m_files->mergesCopies();
-        if ((changes || readsDataFile) && !swapsBack && !mergesCopies && chance(m_failChance)) {
+        if ((changes || readsDataFile) && !mergesCopies && chance(m_failChance)) {
             const int error = std::array{EIO, ENOSPC, EACCES}[next(3)];
             ++m_outcome.failures;
             say(QStringLiteral("%1 fails with errno %2").arg(operation.describe()).arg(error));
@@ -1119,7 +1111,6 @@ private:
     bool m_fileIsThere = false;
     bool m_actedInJob = false;
     // A write of the job that runs has swapped its draft in.
-    bool m_swappedInJob = false;
     // What the file had to hold before another program acted inside the job that runs.
     std::optional<QHash<QUuid, Wanted>> m_wantedBeforeAct;
     // What another program wrote over the file inside the job that runs.
