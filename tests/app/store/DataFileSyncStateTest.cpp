@@ -200,6 +200,17 @@ protected:
         ASSERT_EQ(m_sync->state().job, SyncJob::Write);
         m_worker->finish(0, 0);
     }
+    // Starts on a file with a tape at 0.5 and steps it to 0.6, unwritten.
+    void startWithTheTapeStepped() {
+        AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
+        tape.progressMode = ProgressMode::Manual;
+        tape.manualProgress = 0.5;
+        replaceFile(Library{{tape}, ProjectType::defaults()});
+        start();
+        m_library.projects.first().manualProgress = 0.6;
+        m_sync->changed();
+        m_sync->stepped(tape.id, 0.1);
+    }
     Library file() const {
         const std::optional<QByteArray> bytes = memory.contents(DataFolder::filePath());
         std::optional<Library> library =
@@ -274,14 +285,7 @@ TEST_F(DataFileSyncOnMemoryDisk, AWriteThatMayNotLastIsTheNextMergesBaseAndTried
 // The steps a write that may not last carried are in the file: written
 // again, they count once, and a later step of another program's stays.
 TEST_F(DataFileSyncOnMemoryDisk, StepsOfAWriteThatMayNotLastCountOnceWhenItIsTriedAgain) {
-    AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
-    tape.progressMode = ProgressMode::Manual;
-    tape.manualProgress = 0.5;
-    replaceFile(Library{{tape}, ProjectType::defaults()});
-    start();
-    m_library.projects.first().manualProgress = 0.6;
-    m_sync->changed();
-    m_sync->stepped(tape.id, 0.1);
+    startWithTheTapeStepped();
 
     folderSyncFails = true;
     write();
@@ -306,14 +310,7 @@ class AQuitWhoseWriteMayNotLast : public DataFileSyncOnMemoryDisk {
 protected:
     // Quits with the tape stepped from 0.5 to 0.6; then `meanwhile`, then a new start.
     void quitThenStartAgain(const std::function<void()>& meanwhile) {
-        AudioProject tape = AudioProject::make(QStringLiteral("Tape"), ProjectType::musicID);
-        tape.progressMode = ProgressMode::Manual;
-        tape.manualProgress = 0.5;
-        replaceFile(Library{{tape}, ProjectType::defaults()});
-        start();
-        m_library.projects.first().manualProgress = 0.6;
-        m_sync->changed();
-        m_sync->stepped(tape.id, 0.1);
+        startWithTheTapeStepped();
 
         folderSyncFails = true;
         m_sync->quit(DataFileSync::quitWaitMs);
