@@ -171,12 +171,43 @@ TEST_F(RescueCopyOrder, ACopyOfChangesAWriteLandedMeanwhileIsNotMergedAgain) {
 class RescueCopySteps : public StoreFixture {
 protected:
     AudioProject tape = manualTape();
+    QByteArray held;
+    Library base;
+
+    // The data file holds the tape: its bytes in `held`, as read in `base`.
+    void writeTheTape() {
+        writeDataFile({tape});
+        held = readFile(Storage::filePath());
+        const std::optional<Library> read = RecordCoding::decodeLibrary(held, fileTime());
+        ASSERT_TRUE(read);
+        base = *read;
+    }
+
+    // In a child: a store starts while the data file may grow only a little
+    // past the tape (a copy with long notes cannot be merged), then the limit
+    // lifts and the store writes.
+    void startCappedThenFree(const std::function<void(ProjectStore&)>& capped,
+                             const std::function<void(ProjectStore&)>& free) {
+        expectInChild([&] {
+            FileSizeCap cap(rlim_t(held.size() + 64));
+            ASSERT_TRUE(cap.isLowered());
+            testing::internal::CaptureStderr();
+            ProjectStore store(disk, desktop.seams());
+            ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
+            capped(store);
+            cap.lift();
+            ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
+            ASSERT_TRUE(waitUntilIdle(store));
+            testing::internal::GetCapturedStderr();
+            free(store);
+        });
+    }
 
     // A copy of `run` up to `revision`, stepped by 0.1 at each revision
     // up to it, and changed by `change`.
-    FileOutcome keepStepped(const Library& base, const QUuid& run, quint64 revision,
+    FileOutcome keepStepped(const Library& from, const QUuid& run, quint64 revision,
                             const std::function<void(AudioProject&)>& change) {
-        Library unsaved = base;
+        Library unsaved = from;
         RescueCopy::KeptSteps steps{run, revision, {}};
         for (quint64 step = 1; step <= revision; ++step) {
             steps.steps.add(tape.id, 0.1, step);
@@ -184,19 +215,16 @@ protected:
                 AdjustProgressIntent::steppedProgress(unsaved.projects.first().manualProgress, 0.1);
         }
         change(unsaved.projects.first());
-        return RescueCopy::write(disk, base, unsaved, Clock::now(), steps);
+        return RescueCopy::write(disk, from, unsaved, Clock::now(), steps);
     }
 };
 
 TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfItsRunMergesLater) {
-    writeDataFile({tape});
-    const QByteArray held = readFile(Storage::filePath());
-    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
-    ASSERT_TRUE(base);
+    ASSERT_NO_FATAL_FAILURE(writeTheTape());
     const QUuid run = QUuid::createUuid();
-    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
+    ASSERT_TRUE(keepStepped(base, run, 1, [](AudioProject&) {}).done());
     const FileOutcome later =
-        keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); });
+        keepStepped(base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); });
     ASSERT_TRUE(later.done());
 
     expectInChild([&] {
@@ -226,12 +254,10 @@ TEST_F(RescueCopySteps, TheStepsOfACopyAlreadyMergedCountOnceWhenALaterCopyOfIts
 // again, so the copy's step and the other program's change both count, once,
 // and the write that carried the copy retires it.
 TEST_F(RescueCopySteps, AFileReplacedWhileACopyIsMergedIsMergedWithIt) {
-    writeDataFile({tape});
-    const std::optional<Library> base = RecordCoding::decodeLibrary(readFile(Storage::filePath()), fileTime());
-    ASSERT_TRUE(base);
+    ASSERT_NO_FATAL_FAILURE(writeTheTape());
     const QString renamed = QStringLiteral("Renamed at the quit");
-    ASSERT_TRUE(keepStepped(*base, QUuid::createUuid(), 1, [&](AudioProject& p) { p.name = renamed; }).done());
-    Library theirs = *base;
+    ASSERT_TRUE(keepStepped(base, QUuid::createUuid(), 1, [&](AudioProject& p) { p.name = renamed; }).done());
+    Library theirs = base;
     theirs.projects.first().manualProgress = 0.5;
     theirs.projects.first().notes = QStringLiteral("From another program");
 
@@ -268,63 +294,45 @@ TEST_F(RescueCopySteps, AFileReplacedWhileACopyIsMergedIsMergedWithIt) {
 // The same through the store: it merges the earlier copy at its start, takes
 // in the later one, which it cannot write yet, and writes it once it can.
 TEST_F(RescueCopySteps, TheStepsOfACopyMergedAtTheStartCountOnceWhenTheStoreWritesALaterCopyOfItsRun) {
-    writeDataFile({tape});
-    const QByteArray held = readFile(Storage::filePath());
-    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
-    ASSERT_TRUE(base);
+    ASSERT_NO_FATAL_FAILURE(writeTheTape());
     const QUuid run = QUuid::createUuid();
-    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject&) {}).done());
-    ASSERT_TRUE(keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+    ASSERT_TRUE(keepStepped(base, run, 1, [](AudioProject&) {}).done());
+    ASSERT_TRUE(keepStepped(base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
 
-    expectInChild([&] {
-        FileSizeCap cap(rlim_t(held.size() + 64));
-        ASSERT_TRUE(cap.isLowered());
-        testing::internal::CaptureStderr();
-        ProjectStore store(disk, desktop.seams());
-        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
-        EXPECT_EQ(store.project(tape.id)->notes.size(), 8192) << "on the shelf";
-        EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
-        cap.lift();
-        ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
-        ASSERT_TRUE(waitUntilIdle(store));
-        testing::internal::GetCapturedStderr();
-        const AudioProject inFile = projectsInFile().first();
-        EXPECT_EQ(inFile.notes.size(), 8192);
-        EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
-        EXPECT_TRUE(
-            QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files).isEmpty());
-    });
+    startCappedThenFree(
+        [&](ProjectStore& store) {
+            EXPECT_EQ(store.project(tape.id)->notes.size(), 8192) << "on the shelf";
+            EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.5);
+        },
+        [&](ProjectStore& store) {
+            const AudioProject inFile = projectsInFile().first();
+            EXPECT_EQ(inFile.notes.size(), 8192);
+            EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+            EXPECT_TRUE(
+                QDir(RescueCopy::folder()).entryList({QStringLiteral("projects-rescued-*")}, QDir::Files).isEmpty());
+        });
 }
 
 // Two copies of one run that the start cannot write yet (the earlier one's
 // notes do not fit): the store takes both in, and the later copy, which holds
 // the earlier one's step again, brings only its own.
 TEST_F(RescueCopySteps, TheStepsOfTwoCopiesOfARunTakenInTogetherCountOnce) {
-    writeDataFile({tape});
-    const QByteArray held = readFile(Storage::filePath());
-    const std::optional<Library> base = RecordCoding::decodeLibrary(held, fileTime());
-    ASSERT_TRUE(base);
+    ASSERT_NO_FATAL_FAILURE(writeTheTape());
     const QUuid run = QUuid::createUuid();
-    ASSERT_TRUE(keepStepped(*base, run, 1, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
-    ASSERT_TRUE(keepStepped(*base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+    ASSERT_TRUE(keepStepped(base, run, 1, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
+    ASSERT_TRUE(keepStepped(base, run, 2, [](AudioProject& p) { p.notes = QString(8192, QLatin1Char('n')); }).done());
 
-    expectInChild([&] {
-        FileSizeCap cap(rlim_t(held.size() + 64));
-        ASSERT_TRUE(cap.isLowered());
-        testing::internal::CaptureStderr();
-        ProjectStore store(disk, desktop.seams());
-        ASSERT_TRUE(waitUntil([&] { return store.hasStarted(); }, kPatience));
-        EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::RescueNotMerged);
-        EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.4) << "nothing merged yet";
-        cap.lift();
-        ASSERT_TRUE(waitUntil([&] { return store.activity().writes >= 1; }, ProjectStore::longestRetryDelayMs));
-        ASSERT_TRUE(waitUntilIdle(store));
-        testing::internal::GetCapturedStderr();
-        const AudioProject inFile = projectsInFile().first();
-        EXPECT_EQ(inFile.notes.size(), 8192);
-        EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
-        EXPECT_DOUBLE_EQ(store.project(tape.id)->manualProgress, 0.6);
-    });
+    startCappedThenFree(
+        [&](ProjectStore& store) {
+            EXPECT_EQ(store.saveProblem().kind, SaveProblem::Kind::RescueNotMerged);
+            EXPECT_DOUBLE_EQ(projectsInFile().first().manualProgress, 0.4) << "nothing merged yet";
+        },
+        [&](ProjectStore& store) {
+            const AudioProject inFile = projectsInFile().first();
+            EXPECT_EQ(inFile.notes.size(), 8192);
+            EXPECT_DOUBLE_EQ(inFile.manualProgress, 0.6) << "each of the two steps once";
+            EXPECT_DOUBLE_EQ(store.project(tape.id)->manualProgress, 0.6);
+        });
 }
 
 // What this process has read so far, in bytes, through any call.
